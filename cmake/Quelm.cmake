@@ -1,0 +1,67 @@
+# Helpers shared by every folder's CMakeLists.txt.
+set(QUELM_TEST_ENV
+  "QT_QPA_PLATFORM=offscreen"
+  "QT_QPA_FONTDIR=/usr/share/fonts/truetype/dejavu"
+  "LC_NUMERIC=C"
+  "QUELM_TEST_SOURCE_DIR=${CMAKE_SOURCE_DIR}"
+)
+
+# quelm_add_library(<target> [DEPS <libs>...] [SOURCES <files>...])
+# Without SOURCES, every .cpp of the calling folder (not its tests/) is compiled.
+function(quelm_add_library target)
+  cmake_parse_arguments(ARG "" "" "DEPS;SOURCES" ${ARGN})
+  if(NOT ARG_SOURCES)
+    file(GLOB ARG_SOURCES CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+  endif()
+  file(GLOB headers CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.h)
+  add_library(${target} STATIC ${ARG_SOURCES} ${headers})
+  target_include_directories(${target} PUBLIC ${CMAKE_CURRENT_SOURCE_DIR} ${CMAKE_SOURCE_DIR})
+  target_link_libraries(${target} PUBLIC ${ARG_DEPS})
+  set_target_properties(${target} PROPERTIES AUTOMOC ON)
+endfunction()
+
+# quelm_add_gtest(<name> [DEPS <libs>...] [SOURCES <files>...])
+# Without SOURCES, every tests/*.cpp of the calling folder goes into one test program.
+# The program runs with a QApplication on the offscreen platform (platform_testing's main).
+function(quelm_add_gtest name)
+  cmake_parse_arguments(ARG "" "TIMEOUT" "DEPS;SOURCES" ${ARGN})
+  if(NOT ARG_SOURCES)
+    file(GLOB ARG_SOURCES CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/tests/*.cpp)
+  endif()
+  if(NOT ARG_SOURCES)
+    return()
+  endif()
+  if(NOT ARG_TIMEOUT)
+    set(ARG_TIMEOUT 600)
+  endif()
+  add_executable(${name} ${ARG_SOURCES})
+  target_link_libraries(${name} PRIVATE ${ARG_DEPS} quelm_test_main GTest::gtest GTest::gmock Qt6::Test)
+  target_include_directories(${name} PRIVATE ${CMAKE_CURRENT_SOURCE_DIR} ${CMAKE_CURRENT_SOURCE_DIR}/tests)
+  set_target_properties(${name} PROPERTIES AUTOMOC ON)
+  add_test(NAME ${name} COMMAND ${name} WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR})
+  set_tests_properties(${name} PROPERTIES ENVIRONMENT "${QUELM_TEST_ENV}" TIMEOUT ${ARG_TIMEOUT})
+endfunction()
+
+# quelm_add_fuzzer(<name> SOURCES <files>... [DEPS <libs>...] [SECONDS n])
+# Built only with QUELM_FUZZ (clang); registered as a test that fuzzes for a bounded time.
+function(quelm_add_fuzzer name)
+  cmake_parse_arguments(ARG "" "SECONDS" "DEPS;SOURCES" ${ARGN})
+  if(NOT QUELM_FUZZ)
+    return()
+  endif()
+  if(NOT ARG_SECONDS)
+    set(ARG_SECONDS 20)
+  endif()
+  add_executable(${name} ${ARG_SOURCES})
+  target_compile_options(${name} PRIVATE -fsanitize=fuzzer)
+  target_link_options(${name} PRIVATE -fsanitize=fuzzer)
+  target_link_libraries(${name} PRIVATE ${ARG_DEPS})
+  set(corpus ${CMAKE_CURRENT_BINARY_DIR}/${name}_corpus)
+  file(MAKE_DIRECTORY ${corpus})
+  set(seeds "")
+  if(EXISTS ${CMAKE_CURRENT_SOURCE_DIR}/fuzz/${name}_seeds)
+    set(seeds ${CMAKE_CURRENT_SOURCE_DIR}/fuzz/${name}_seeds)
+  endif()
+  add_test(NAME ${name} COMMAND ${name} -max_total_time=${ARG_SECONDS} -rss_limit_mb=4096 ${corpus} ${seeds})
+  set_tests_properties(${name} PROPERTIES ENVIRONMENT "${QUELM_TEST_ENV}" LABELS fuzz TIMEOUT 600)
+endfunction()

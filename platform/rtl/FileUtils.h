@@ -1,0 +1,67 @@
+#pragma once
+// File and path routines of the run-time library, and a text-file writer.
+// Paths use '/' as separator; every path is built with these helpers.
+#include "Classes.h"
+#include "DateUtils.h"
+
+#include <cstdio>
+#include <memory>
+
+constexpr char PathDelim = '/';
+
+bool FileExists(const String& path);
+bool DirectoryExists(const String& path);
+bool ForceDirectories(const String& path);
+bool CreateDir(const String& path);
+bool RemoveDir(const String& path);
+bool DeleteFile(const String& path);
+bool RenameFile(const String& from, const String& to); // replaces an existing target
+bool CopyFileTo(const String& from, const String& to, bool failIfExists);
+int64_t FileSize(const String& path); // -1 when absent
+TDateTime FileAgeDateTime(const String& path); // 0 when absent (needs DateUtils)
+
+String ExtractFilePath(const String& path);   // with the trailing delimiter
+String ExtractFileDir(const String& path);    // without it
+String ExtractFileName(const String& path);
+String ExtractFileExt(const String& path);    // with the dot, "" when none
+String ChangeFileExt(const String& path, const String& ext);
+String IncludeTrailingPathDelimiter(const String& path);
+String ExcludeTrailingPathDelimiter(const String& path);
+String ExpandFileName(const String& path);
+String PathJoin(const String& folder, const String& name);
+String GetCurrentDir();
+bool SetCurrentDir(const String& path);
+
+// Wildcards '*' and '?'; case-sensitive unless caseBlind.
+bool MatchesMask(const String& name, const String& mask, bool caseBlind = false);
+// Names (not paths) of the plain files in folder that match mask, sorted.
+std::vector<String> FindFiles(const String& folder, const String& mask);
+
+// The temp folder: $TMP, then $TEMP, then $TMPDIR, then /tmp (with a trailing delimiter).
+String GetTempDir();
+// Creates an empty file with a unique name "<prefix>XXXXXX<suffix>" in folder (the temp
+// folder when empty) and returns its path. EInOutError when none can be made.
+String CreateUniqueFile(const String& prefix, const String& suffix = String(), const String& folder = String());
+
+// Whole-file helpers (bytes as they stand).
+String ReadFileToString(const String& path); // EInOutError when unreadable
+void WriteStringToFile(const String& path, const String& bytes); // EInOutError on failure
+
+// A text file opened for writing. Lines end with CR LF or LF as chosen. Any failure to
+// create or write raises EInOutError; the file is closed by Close or the destructor.
+class TTextWriter {
+public:
+    TTextWriter(const String& path, TLineBreakStyle lineBreak, bool append = false);
+    ~TTextWriter();
+    TTextWriter(const TTextWriter&) = delete;
+    TTextWriter& operator=(const TTextWriter&) = delete;
+    void Write(const String& text);
+    void WriteLine(const String& line = String());
+    void Close();
+    const String& Path() const { return path_; }
+
+private:
+    String path_;
+    std::FILE* file_ = nullptr;
+    TLineBreakStyle lineBreak_;
+};
