@@ -348,7 +348,12 @@ int64_t StrToInt64(const String& s)
 
 bool TryStrToFloat(const String& s, double& value)
 {
-    const char decimal = FormatSettings().DecimalSeparator;
+    return TryStrToFloat(s, value, FormatSettings());
+}
+
+bool TryStrToFloat(const String& s, double& value, const TFormatSettings& settings)
+{
+    const char decimal = settings.DecimalSeparator;
     String t = Trim(s);
     if (t.empty())
         return false;

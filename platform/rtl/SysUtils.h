@@ -120,6 +120,8 @@ bool TryStrToInt64(const String& s, int64_t& value);
 double StrToFloat(const String& s);       // EConvertError "'x' is not a valid floating point value"
 double StrToFloatDef(const String& s, double def);
 bool TryStrToFloat(const String& s, double& value);
+// The same with the given settings' decimal separator ("." for locale-independent text).
+bool TryStrToFloat(const String& s, double& value, const TFormatSettings& settings);
 
 enum TFloatFormat { ffGeneral, ffExponent, ffFixed, ffNumber, ffCurrency };
 // General format with 15 significant digits: plain notation when the decimal exponent of

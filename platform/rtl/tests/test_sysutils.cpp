@@ -135,3 +135,17 @@ TEST(Assertions, ReportUnitAndLine)
 }
 
 } // namespace
+
+TEST(Conversions, FloatWithExplicitSettingsIgnoresTheProcessSeparator)
+{
+    TFormatSettings dot = FormatSettings();
+    dot.DecimalSeparator = '.';
+    const TFormatSettings saved = FormatSettings();
+    FormatSettings().DecimalSeparator = ',';
+    double v = 0;
+    EXPECT_TRUE(TryStrToFloat("4.5", v, dot));
+    EXPECT_DOUBLE_EQ(v, 4.5);
+    EXPECT_FALSE(TryStrToFloat("4,5", v, dot));
+    EXPECT_TRUE(TryStrToFloat("4,5", v));
+    FormatSettings() = saved;
+}
