@@ -1,0 +1,2473 @@
+#include "WinGdi.h"
+
+#include "platform/rtl/SysUtils.h"
+
+#include <QApplication>
+#include <QFontMetrics>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QWidget>
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+
+// ---------------------------------------------------------------- colours and rectangles
+
+QColor ColorRefToQColor(COLORREF color)
+{
+    return QColor(GetRValue(color), GetGValue(color), GetBValue(color));
+}
+
+COLORREF QColorToColorRef(const QColor& color)
+{
+    return RGB(color.red(), color.green(), color.blue());
+}
+
+QRect RectToQRect(const RECT& r)
+{
+    const int l = std::min(r.left, r.right), rr = std::max(r.left, r.right);
+    const int t = std::min(r.top, r.bottom), b = std::max(r.top, r.bottom);
+    return QRect(l, t, rr - l, b - t);
+}
+
+RECT QRectToRect(const QRect& r)
+{
+    return RECT{r.x(), r.y(), r.x() + r.width(), r.y() + r.height()};
+}
+
+// ---------------------------------------------------------------- objects
+
+int PenObject::describe(int size, void* out) const
+{
+    if (!out)
+        return int(sizeof(LOGPEN));
+    const int n = std::min(size, int(sizeof(LOGPEN)));
+    std::memcpy(out, &pen, size_t(n));
+    return n;
+}
+
+int BrushObject::describe(int size, void* out) const
+{
+    if (!out)
+        return int(sizeof(LOGBRUSH));
+    const int n = std::min(size, int(sizeof(LOGBRUSH)));
+    std::memcpy(out, &brush, size_t(n));
+    return n;
+}
+
+int FontObject::describe(int size, void* out) const
+{
+    if (!out)
+        return int(sizeof(LOGFONT));
+    const int n = std::min(size, int(sizeof(LOGFONT)));
+    std::memcpy(out, &font, size_t(n));
+    return n;
+}
+
+QFont FontObject::QtFont() const
+{
+    QString face = QString::fromLatin1(font.lfFaceName, int(strnlen(font.lfFaceName, LF_FACESIZE)));
+    if (face.isEmpty())
+        face = "MS Sans Serif";
+    QFont f(face);
+    f.setStyleStrategy(font.lfQuality == NONANTIALIASED_QUALITY ? QFont::NoAntialias : QFont::PreferDefault);
+    f.setHintingPreference(QFont::PreferFullHinting);
+    if (font.lfWeight > 0)
+        f.setWeight(QFont::Weight(std::clamp(int(font.lfWeight), 100, 900)));
+    f.setItalic(font.lfItalic != 0);
+    f.setUnderline(font.lfUnderline != 0);
+    f.setStrikeOut(font.lfStrikeOut != 0);
+    f.setKerning(false);
+    int pixels = 13;
+    if (font.lfHeight < 0) {
+        pixels = -font.lfHeight;
+    } else if (font.lfHeight > 0) {
+        // a cell height: scale the em so that ascent + descent match it
+        QFont probe = f;
+        probe.setPixelSize(100);
+        const QFontMetrics fm(probe);
+        const int cell = std::max(1, fm.ascent() + fm.descent());
+        pixels = std::max(1, int(std::lround(font.lfHeight * 100.0 / cell)));
+    }
+    f.setPixelSize(std::max(1, pixels));
+    if (font.lfWidth > 0) {
+        const QFontMetrics fm(f);
+        const int natural = std::max(1, fm.averageCharWidth());
+        f.setStretch(std::clamp(int(font.lfWidth * 100 / natural), 1, 4000));
+    }
+    return f;
+}
+
+HPEN CreatePen(int style, int width, COLORREF color)
+{
+    auto* p = new PenObject;
+    p->pen.lopnStyle = UINT(style);
+    p->pen.lopnWidth = POINT{std::max(0, width), 0};
+    p->pen.lopnColor = color;
+    return p;
+}
+
+HPEN CreatePenIndirect(const LOGPEN* pen)
+{
+    if (!pen)
+        return nullptr;
+    auto* p = new PenObject;
+    p->pen = *pen;
+    return p;
+}
+
+HBRUSH CreateSolidBrush(COLORREF color)
+{
+    auto* b = new BrushObject;
+    b->brush = LOGBRUSH{BS_SOLID, color, 0};
+    return b;
+}
+
+HBRUSH CreateHatchBrush(int hatch, COLORREF color)
+{
+    auto* b = new BrushObject;
+    b->brush = LOGBRUSH{BS_HATCHED, color, hatch};
+    return b;
+}
+
+HBRUSH CreateBrushIndirect(const LOGBRUSH* brush)
+{
+    if (!brush)
+        return nullptr;
+    auto* b = new BrushObject;
+    b->brush = *brush;
+    return b;
+}
+
+HBRUSH CreatePatternBrush(HBITMAP bitmap)
+{
+    if (!bitmap)
+        return nullptr;
+    auto* b = new BrushObject;
+    b->brush = LOGBRUSH{BS_PATTERN, 0, 0};
+    b->pattern = bitmap->image.convertToFormat(QImage::Format_RGB32);
+    return b;
+}
+
+HFONT CreateFontIndirect(const LOGFONT* font)
+{
+    if (!font)
+        return nullptr;
+    auto* f = new FontObject;
+    f->font = *font;
+    f->font.lfFaceName[LF_FACESIZE - 1] = 0;
+    return f;
+}
+
+HFONT CreateFont(int height, int width, int escapement, int orientation, int weight, DWORD italic,
+                 DWORD underline, DWORD strikeOut, DWORD charSet, DWORD outPrecision, DWORD clipPrecision,
+                 DWORD quality, DWORD pitchAndFamily, const char* faceName)
+{
+    LOGFONT lf;
+    lf.lfHeight = height;
+    lf.lfWidth = width;
+    lf.lfEscapement = escapement;
+    lf.lfOrientation = orientation;
+    lf.lfWeight = weight;
+    lf.lfItalic = BYTE(italic);
+    lf.lfUnderline = BYTE(underline);
+    lf.lfStrikeOut = BYTE(strikeOut);
+    lf.lfCharSet = BYTE(charSet);
+    lf.lfOutPrecision = BYTE(outPrecision);
+    lf.lfClipPrecision = BYTE(clipPrecision);
+    lf.lfQuality = BYTE(quality);
+    lf.lfPitchAndFamily = BYTE(pitchAndFamily);
+    if (faceName)
+        std::strncpy(lf.lfFaceName, faceName, LF_FACESIZE - 1);
+    return CreateFontIndirect(&lf);
+}
+
+namespace {
+
+template <class T>
+T* MakeStock(T* object)
+{
+    object->stock = true;
+    return object;
+}
+
+HFONT MakeStockFont(const char* face, int height, int weight)
+{
+    LOGFONT lf;
+    lf.lfHeight = height;
+    lf.lfWeight = weight;
+    std::strncpy(lf.lfFaceName, face, LF_FACESIZE - 1);
+    return MakeStock(CreateFontIndirect(&lf));
+}
+
+struct StockObjects {
+    std::array<HGDIOBJ, 20> objects{};
+    StockObjects()
+    {
+        objects[WHITE_BRUSH] = MakeStock(CreateSolidBrush(0xFFFFFF));
+        objects[LTGRAY_BRUSH] = MakeStock(CreateSolidBrush(0xC0C0C0));
+        objects[GRAY_BRUSH] = MakeStock(CreateSolidBrush(0x808080));
+        objects[DKGRAY_BRUSH] = MakeStock(CreateSolidBrush(0x404040));
+        objects[BLACK_BRUSH] = MakeStock(CreateSolidBrush(0x000000));
+        auto* nullBrush = new BrushObject;
+        nullBrush->brush = LOGBRUSH{BS_NULL, 0, 0};
+        objects[NULL_BRUSH] = MakeStock(nullBrush);
+        objects[WHITE_PEN] = MakeStock(CreatePen(PS_SOLID, 1, 0xFFFFFF));
+        objects[BLACK_PEN] = MakeStock(CreatePen(PS_SOLID, 1, 0x000000));
+        objects[NULL_PEN] = MakeStock(CreatePen(PS_NULL, 1, 0));
+        objects[OEM_FIXED_FONT] = MakeStockFont("Courier New", -13, FW_NORMAL);
+        objects[ANSI_FIXED_FONT] = MakeStockFont("Courier New", -13, FW_NORMAL);
+        objects[ANSI_VAR_FONT] = MakeStockFont("MS Sans Serif", -11, FW_NORMAL);
+        objects[SYSTEM_FONT] = MakeStockFont("MS Sans Serif", -11, FW_NORMAL);
+        objects[DEVICE_DEFAULT_FONT] = MakeStockFont("MS Sans Serif", -11, FW_NORMAL);
+        objects[SYSTEM_FIXED_FONT] = MakeStockFont("Courier New", -13, FW_NORMAL);
+        objects[DEFAULT_GUI_FONT] = MakeStockFont("MS Sans Serif", -11, FW_NORMAL);
+        objects[DC_BRUSH] = MakeStock(CreateSolidBrush(0xFFFFFF));
+        objects[DC_PEN] = MakeStock(CreatePen(PS_SOLID, 1, 0));
+    }
+};
+
+StockObjects& Stock()
+{
+    static StockObjects* stock = new StockObjects; // lives for the whole process
+    return *stock;
+}
+
+} // namespace
+
+HGDIOBJ GetStockObject(int which)
+{
+    if (which < 0 || which >= int(Stock().objects.size()))
+        return nullptr;
+    return Stock().objects[size_t(which)];
+}
+
+HRGN CreateRectRgn(int left, int top, int right, int bottom)
+{
+    auto* r = new RegionObject;
+    r->region = QRegion(RectToQRect(RECT{left, top, right, bottom}));
+    return r;
+}
+
+HRGN CreateRectRgnIndirect(const RECT* rect)
+{
+    return rect ? CreateRectRgn(rect->left, rect->top, rect->right, rect->bottom) : nullptr;
+}
+
+HRGN CreateEllipticRgn(int left, int top, int right, int bottom)
+{
+    auto* r = new RegionObject;
+    r->region = QRegion(RectToQRect(RECT{left, top, right, bottom}), QRegion::Ellipse);
+    return r;
+}
+
+HRGN CreatePolygonRgn(const POINT* points, int count, int fillMode)
+{
+    QPolygon polygon;
+    for (int i = 0; i < count; ++i)
+        polygon << QPoint(points[i].x, points[i].y);
+    auto* r = new RegionObject;
+    r->region = QRegion(polygon, fillMode == WINDING ? Qt::WindingFill : Qt::OddEvenFill);
+    return r;
+}
+
+namespace {
+int RegionKind(const QRegion& r)
+{
+    if (r.isEmpty())
+        return NULLREGION;
+    return r.rectCount() == 1 ? SIMPLEREGION : COMPLEXREGION;
+}
+} // namespace
+
+int CombineRgn(HRGN dest, HRGN a, HRGN b, int mode)
+{
+    if (!dest || !a || (mode != RGN_COPY && !b))
+        return ERROR_REGION;
+    switch (mode) {
+    case RGN_AND: dest->region = a->region.intersected(b->region); break;
+    case RGN_OR: dest->region = a->region.united(b->region); break;
+    case RGN_XOR: dest->region = a->region.xored(b->region); break;
+    case RGN_DIFF: dest->region = a->region.subtracted(b->region); break;
+    case RGN_COPY: dest->region = a->region; break;
+    default: return ERROR_REGION;
+    }
+    return RegionKind(dest->region);
+}
+
+BOOL PtInRegion(HRGN region, int x, int y)
+{
+    return region && region->region.contains(QPoint(x, y));
+}
+
+int GetRgnBox(HRGN region, RECT* rect)
+{
+    if (!region)
+        return ERROR_REGION;
+    if (rect)
+        *rect = QRectToRect(region->region.boundingRect());
+    return RegionKind(region->region);
+}
+
+BOOL OffsetRgn(HRGN region, int dx, int dy)
+{
+    if (!region)
+        return FALSE;
+    region->region.translate(dx, dy);
+    return TRUE;
+}
+
+// ---------------------------------------------------------------- system colours
+
+namespace {
+std::array<COLORREF, 31> sysColors = {
+    0xC8C8C8, 0x808000, 0x6A240A, 0x808080, 0xC8D0D4, 0xFFFFFF, 0x000000, 0x000000,
+    0x000000, 0xFFFFFF, 0xC8D0D4, 0xC8D0D4, 0x808080, 0x6A240A, 0xFFFFFF, 0xC8D0D4,
+    0x808080, 0x808080, 0x000000, 0xC8D0D4, 0xFFFFFF, 0x404040, 0xC8D0D4, 0x000000,
+    0xE1FFFF, 0xB5B5B5, 0x800000, 0xF0CAA6, 0xC0C0C0, 0x6A240A, 0xC8D0D4,
+};
+std::array<HBRUSH, 31> sysBrushes{};
+} // namespace
+
+COLORREF GetSysColor(int index)
+{
+    if (index < 0 || index >= int(sysColors.size()))
+        return 0;
+    return sysColors[size_t(index)];
+}
+
+HBRUSH GetSysColorBrush(int index)
+{
+    if (index < 0 || index >= int(sysColors.size()))
+        return nullptr;
+    HBRUSH& b = sysBrushes[size_t(index)];
+    if (!b)
+        b = MakeStock(CreateSolidBrush(sysColors[size_t(index)]));
+    b->brush.lbColor = sysColors[size_t(index)];
+    return b;
+}
+
+COLORREF SetSysColorForTest(int index, COLORREF color)
+{
+    if (index < 0 || index >= int(sysColors.size()))
+        return 0;
+    const COLORREF old = sysColors[size_t(index)];
+    sysColors[size_t(index)] = color;
+    return old;
+}
+
+int GetSystemMetrics(int index)
+{
+    switch (index) {
+    case SM_CXSCREEN:
+    case SM_CXFULLSCREEN: {
+        const QScreen* s = QGuiApplication::primaryScreen();
+        return s ? s->geometry().width() : 1024;
+    }
+    case SM_CYSCREEN:
+    case SM_CYFULLSCREEN: {
+        const QScreen* s = QGuiApplication::primaryScreen();
+        return s ? s->geometry().height() : 768;
+    }
+    case SM_CXVSCROLL: case SM_CYHSCROLL: case SM_CYVSCROLL: case SM_CXHSCROLL:
+    case SM_CYVTHUMB: case SM_CXHTHUMB: return 16;
+    case SM_CYCAPTION: case SM_CYMENU: return 19;
+    case SM_CXBORDER: case SM_CYBORDER: return 1;
+    case SM_CXDLGFRAME: case SM_CYDLGFRAME: return 3;
+    case SM_CXEDGE: case SM_CYEDGE: return 2;
+    case SM_CXICON: case SM_CYICON: case SM_CXCURSOR: case SM_CYCURSOR: return 32;
+    case SM_CXSMICON: case SM_CYSMICON: return 16;
+    case SM_CXDRAG: case SM_CYDRAG: case SM_CXDOUBLECLK: case SM_CYDOUBLECLK: return 4;
+    default: return 0;
+    }
+}
+
+// ---------------------------------------------------------------- recorder
+
+namespace {
+String Hex(COLORREF c)
+{
+    // #RRGGBB as people read colours
+    char buffer[16];
+    std::snprintf(buffer, sizeof buffer, "#%02X%02X%02X", GetRValue(c), GetGValue(c), GetBValue(c));
+    return buffer;
+}
+} // namespace
+
+String TGdiRecord::ToString() const
+{
+    String s = Op + Format("(%d,%d,%d,%d)", {Rect.left, Rect.top, Rect.right, Rect.bottom});
+    if (!Points.empty()) {
+        s += " pts=";
+        for (size_t i = 0; i < Points.size(); ++i)
+            s += (i ? ";" : "") + Format("%d,%d", {Points[i].x, Points[i].y});
+    }
+    if (!Text.empty())
+        s += " text=\"" + Text + "\"";
+    if (Flags) {
+        char buffer[24];
+        std::snprintf(buffer, sizeof buffer, " flags=0x%X", Flags);
+        s += buffer;
+    }
+    s += " pen=" + (PenStyle == PS_NULL ? String("null") : Hex(PenColor) + "/" + IntToStr(PenWidth));
+    s += " brush=" + (BrushStyle == BS_NULL ? String("null") : Hex(BrushColor));
+    if (Rop2 != R2_COPYPEN)
+        s += " rop2=" + IntToStr(Rop2);
+    return s;
+}
+
+std::vector<TGdiRecord> TGdiRecorder::Of(const String& op) const
+{
+    std::vector<TGdiRecord> out;
+    for (const auto& r : Records)
+        if (r.Op == op)
+            out.push_back(r);
+    return out;
+}
+
+int TGdiRecorder::Count(const String& op) const
+{
+    return int(std::count_if(Records.begin(), Records.end(), [&](const TGdiRecord& r) { return r.Op == op; }));
+}
+
+// ---------------------------------------------------------------- device contexts
+
+struct DeviceContext::Saved {
+    HPEN pen;
+    HBRUSH brush;
+    HFONT font;
+    COLORREF textColor, bkColor;
+    int bkMode, rop2, polyFillMode;
+    UINT textAlign;
+    int stretchMode, mapMode;
+    POINT current, viewportOrg, windowOrg;
+    SIZE windowExt, viewportExt;
+    bool hasClip;
+    QRegion clip;
+    COLORREF dcBrushColor, dcPenColor;
+};
+
+namespace {
+void Retain(HGDIOBJ o)
+{
+    if (o)
+        ++o->selectCount;
+}
+void Release(HGDIOBJ o)
+{
+    if (o && o->selectCount > 0)
+        --o->selectCount;
+}
+void SelectDefaults(DeviceContext* dc)
+{
+    dc->pen = static_cast<HPEN>(GetStockObject(BLACK_PEN));
+    dc->brush = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
+    dc->font = static_cast<HFONT>(GetStockObject(SYSTEM_FONT));
+    Retain(dc->pen);
+    Retain(dc->brush);
+    Retain(dc->font);
+}
+bool Paintable(QImage::Format f)
+{
+    return f == QImage::Format_RGB32 || f == QImage::Format_ARGB32 || f == QImage::Format_ARGB32_Premultiplied;
+}
+} // namespace
+
+DeviceContext::DeviceContext(int width, int height)
+    : ownImage_(std::make_unique<QImage>(std::max(1, width), std::max(1, height), QImage::Format_RGB32)),
+      size_(std::max(1, width), std::max(1, height))
+{
+    ownImage_->fill(Qt::white);
+    ownPainter_ = std::make_unique<QPainter>(ownImage_.get());
+    painter_ = ownPainter_.get();
+    SelectDefaults(this);
+}
+
+DeviceContext::DeviceContext(QPainter* painter, QSize size) : painter_(painter), size_(size)
+{
+    SelectDefaults(this);
+}
+
+DeviceContext::DeviceContext(QImage* image) : size_(image ? image->size() : QSize(1, 1))
+{
+    if (image && !image->isNull()) {
+        ownPainter_ = std::make_unique<QPainter>(image);
+        painter_ = ownPainter_.get();
+    }
+    SelectDefaults(this);
+}
+
+DeviceContext::DeviceContext() : size_(1, 1)
+{
+    SelectDefaults(this);
+}
+
+DeviceContext::~DeviceContext()
+{
+    SelectBitmap(nullptr);
+    ownPainter_.reset();
+    Release(pen);
+    Release(brush);
+    Release(font);
+    for (const Saved& s : saved) {
+        Release(s.pen);
+        Release(s.brush);
+        Release(s.font);
+    }
+}
+
+QImage* DeviceContext::Image()
+{
+    if (bitmap)
+        return workIsCopy_ ? &work_ : &bitmap->image;
+    if (ownImage_)
+        return ownImage_.get();
+    if (painter_ && painter_->device() && painter_->device()->devType() == QInternal::Image)
+        return static_cast<QImage*>(painter_->device());
+    return nullptr;
+}
+
+QPainter* DeviceContext::Painter()
+{
+    return painter_;
+}
+
+void DeviceContext::SelectBitmap(HBITMAP newBitmap)
+{
+    if (bitmap) {
+        if (bitmap != newBitmap || newBitmap == nullptr) {
+            ownPainter_.reset();
+            painter_ = nullptr;
+            if (workIsCopy_) {
+                bitmap->image = bitmap->bitsPixel == 1
+                                    ? work_.convertToFormat(QImage::Format_Mono, Qt::ThresholdDither)
+                                    : work_.convertToFormat(bitmap->image.format());
+                work_ = QImage();
+                workIsCopy_ = false;
+            }
+            bitmap->ImageChanged();
+            Release(bitmap);
+            bitmap = nullptr;
+        }
+    }
+    if (!newBitmap || newBitmap == bitmap)
+        return;
+    bitmap = newBitmap;
+    Retain(bitmap);
+    size_ = bitmap->image.size();
+    if (bitmap->image.isNull())
+        return;
+    if (Paintable(bitmap->image.format())) {
+        ownPainter_ = std::make_unique<QPainter>(&bitmap->image);
+    } else {
+        work_ = bitmap->image.convertToFormat(QImage::Format_RGB32);
+        workIsCopy_ = true;
+        ownPainter_ = std::make_unique<QPainter>(&work_);
+    }
+    painter_ = ownPainter_.get();
+}
+
+void DeviceContext::Flush()
+{
+    if (!bitmap || !painter_)
+        return;
+    if (workIsCopy_) {
+        bitmap->image = bitmap->bitsPixel == 1 ? work_.convertToFormat(QImage::Format_Mono, Qt::ThresholdDither)
+                                               : work_.convertToFormat(bitmap->image.format());
+    } else {
+        // the painter may still hold drawing in its engine: end and begin again
+        ownPainter_->end();
+        bitmap->ImageChanged();
+        ownPainter_->begin(&bitmap->image);
+        return;
+    }
+    bitmap->ImageChanged();
+}
+
+QPoint DeviceContext::ToDevice(int x, int y) const
+{
+    if (mapMode == MM_TEXT || windowExt.cx == 0 || windowExt.cy == 0)
+        return QPoint(x - windowOrg.x + viewportOrg.x, y - windowOrg.y + viewportOrg.y);
+    return QPoint(int(std::lround(double(x - windowOrg.x) * viewportExt.cx / windowExt.cx)) + viewportOrg.x,
+                  int(std::lround(double(y - windowOrg.y) * viewportExt.cy / windowExt.cy)) + viewportOrg.y);
+}
+
+QRect DeviceContext::ToDevice(const RECT& r) const
+{
+    const QPoint a = ToDevice(r.left, r.top);
+    const QPoint b = ToDevice(r.right, r.bottom);
+    return RectToQRect(RECT{a.x(), a.y(), b.x(), b.y()});
+}
+
+int DeviceContext::ScaleX(int dx) const
+{
+    if (mapMode == MM_TEXT || windowExt.cx == 0)
+        return dx;
+    return int(std::lround(double(dx) * std::abs(viewportExt.cx) / std::abs(windowExt.cx)));
+}
+
+int DeviceContext::ScaleY(int dy) const
+{
+    if (mapMode == MM_TEXT || windowExt.cy == 0)
+        return dy;
+    return int(std::lround(double(dy) * std::abs(viewportExt.cy) / std::abs(windowExt.cy)));
+}
+
+TGdiRecord DeviceContext::MakeRecord(const String& op) const
+{
+    TGdiRecord r;
+    r.Op = op;
+    if (pen) {
+        r.PenColor = pen->stock && pen == GetStockObject(DC_PEN) ? dcPenColor : pen->pen.lopnColor;
+        r.PenStyle = pen->pen.lopnStyle & PS_STYLE_MASK;
+        r.PenWidth = std::max(1, int(pen->pen.lopnWidth.x));
+    }
+    if (brush) {
+        r.BrushColor = brush == GetStockObject(DC_BRUSH) ? dcBrushColor : brush->brush.lbColor;
+        r.BrushStyle = brush->brush.lbStyle;
+    }
+    r.TextColor = textColor;
+    r.BkColor = bkColor;
+    r.BkMode = bkMode;
+    r.Rop2 = rop2;
+    if (font) {
+        r.FontName = font->font.lfFaceName;
+        r.FontHeight = font->font.lfHeight;
+    }
+    return r;
+}
+
+void DeviceContext::Record(TGdiRecord record) const
+{
+    if (Recorder)
+        Recorder->Records.push_back(std::move(record));
+}
+
+namespace {
+
+// Raster operation → Qt composition mode; R2_NOP draws nothing, R2_BLACK/R2_WHITE are copies
+// of a fixed colour (see EffectiveColor).
+QPainter::CompositionMode ModeOf(int rop2)
+{
+    switch (rop2) {
+    case R2_XORPEN: return QPainter::RasterOp_SourceXorDestination;
+    case R2_NOTXORPEN: return QPainter::RasterOp_NotSourceXorDestination;
+    case R2_NOT: return QPainter::RasterOp_NotDestination;
+    case R2_MASKPEN: return QPainter::RasterOp_SourceAndDestination;
+    case R2_MERGEPEN: return QPainter::RasterOp_SourceOrDestination;
+    case R2_NOTCOPYPEN: return QPainter::RasterOp_NotSource;
+    case R2_MASKPENNOT: return QPainter::RasterOp_SourceAndNotDestination;
+    case R2_MASKNOTPEN: return QPainter::RasterOp_NotSourceAndDestination;
+    case R2_MERGENOTPEN: return QPainter::RasterOp_NotSourceOrDestination;
+    case R2_MERGEPENNOT: return QPainter::RasterOp_SourceOrNotDestination;
+    case R2_NOTMERGEPEN: return QPainter::RasterOp_NotSourceAndNotDestination;
+    case R2_NOTMASKPEN: return QPainter::RasterOp_NotSourceOrNotDestination;
+    default: return QPainter::CompositionMode_Source;
+    }
+}
+
+QColor EffectiveColor(const DeviceContext* dc, COLORREF c)
+{
+    if (dc->rop2 == R2_BLACK)
+        return Qt::black;
+    if (dc->rop2 == R2_WHITE)
+        return Qt::white;
+    return ColorRefToQColor(c & 0xFFFFFF);
+}
+
+COLORREF PenColorOf(const DeviceContext* dc)
+{
+    if (!dc->pen)
+        return 0;
+    return dc->pen == GetStockObject(DC_PEN) ? dc->dcPenColor : dc->pen->pen.lopnColor;
+}
+
+COLORREF BrushColorOf(const DeviceContext* dc, HBRUSH b)
+{
+    if (!b)
+        return 0;
+    return b == GetStockObject(DC_BRUSH) ? dc->dcBrushColor : b->brush.lbColor;
+}
+
+bool PenIsNull(const DeviceContext* dc)
+{
+    return !dc->pen || (dc->pen->pen.lopnStyle & PS_STYLE_MASK) == PS_NULL;
+}
+
+bool BrushIsNull(HBRUSH b)
+{
+    return !b || b->brush.lbStyle == BS_NULL;
+}
+
+int PenWidthOf(const DeviceContext* dc)
+{
+    return dc->pen ? std::max(1, dc->ScaleX(int(dc->pen->pen.lopnWidth.x))) : 1;
+}
+
+Qt::BrushStyle HatchStyle(intptr_t hatch)
+{
+    switch (hatch) {
+    case HS_HORIZONTAL: return Qt::HorPattern;
+    case HS_VERTICAL: return Qt::VerPattern;
+    case HS_FDIAGONAL: return Qt::BDiagPattern; // GDI's forward diagonal runs from upper left
+    case HS_BDIAGONAL: return Qt::FDiagPattern;
+    case HS_CROSS: return Qt::CrossPattern;
+    case HS_DIAGCROSS: return Qt::DiagCrossPattern;
+    default: return Qt::SolidPattern;
+    }
+}
+
+// Sets up the painter for one operation: composition mode and the clip in force.
+bool Begin(DeviceContext* dc)
+{
+    QPainter* p = dc->Painter();
+    if (!p || !p->isActive() || dc->rop2 == R2_NOP)
+        return false;
+    p->setRenderHint(QPainter::Antialiasing, false);
+    p->setCompositionMode(ModeOf(dc->rop2));
+    p->setTransform(QTransform());
+    QRegion clip;
+    bool clipped = false;
+    if (dc->hasSystemClip) {
+        clip = dc->systemClip;
+        clipped = true;
+    }
+    if (dc->hasClip) {
+        clip = clipped ? clip.intersected(dc->clip) : dc->clip;
+        clipped = true;
+    }
+    if (clipped)
+        p->setClipRegion(clip);
+    else
+        p->setClipping(false);
+    return true;
+}
+
+void FillWithBrush(DeviceContext* dc, const QRect& r, HBRUSH b)
+{
+    if (BrushIsNull(b) || r.isEmpty())
+        return;
+    QPainter* p = dc->Painter();
+    switch (b->brush.lbStyle) {
+    case BS_HATCHED:
+        if (dc->bkMode == OPAQUE)
+            p->fillRect(r, EffectiveColor(dc, dc->bkColor));
+        p->fillRect(r, QBrush(EffectiveColor(dc, b->brush.lbColor), HatchStyle(b->brush.lbHatch)));
+        break;
+    case BS_PATTERN: {
+        QBrush pattern(b->pattern);
+        p->setBrushOrigin(0, 0);
+        p->fillRect(r, pattern);
+        break;
+    }
+    default: p->fillRect(r, EffectiveColor(dc, BrushColorOf(dc, b))); break;
+    }
+}
+
+// Dash patterns of one-pixel styled pens (on, off, on, off... in pixels).
+const std::vector<int>& DashPattern(UINT style)
+{
+    static const std::vector<int> solid{};
+    static const std::vector<int> dash{18, 6};
+    static const std::vector<int> dot{3, 3};
+    static const std::vector<int> dashDot{9, 6, 3, 6};
+    static const std::vector<int> dashDotDot{9, 3, 3, 3, 3, 3};
+    static const std::vector<int> alternate{1, 1};
+    switch (style & PS_STYLE_MASK) {
+    case PS_DASH: return dash;
+    case PS_DOT: return dot;
+    case PS_DASHDOT: return dashDot;
+    case PS_DASHDOTDOT: return dashDotDot;
+    case PS_ALTERNATE: return alternate;
+    default: return solid;
+    }
+}
+
+// Plots the pixels of a one-pixel line from a to b, leaving out b (device coordinates).
+void PlotThinLine(DeviceContext* dc, QPoint a, QPoint b, bool includeEnd = false)
+{
+    QPainter* p = dc->Painter();
+    const QColor penColor = EffectiveColor(dc, PenColorOf(dc));
+    const auto& pattern = DashPattern(dc->pen ? dc->pen->pen.lopnStyle : PS_SOLID);
+    if (pattern.empty()) {
+        if (a.y() == b.y()) {
+            int x1 = a.x(), x2 = b.x();
+            if (!includeEnd)
+                x2 += (x2 > x1 ? -1 : 1);
+            if (x1 == b.x() && !includeEnd)
+                return;
+            p->fillRect(QRect(QPoint(std::min(x1, x2), a.y()), QPoint(std::max(x1, x2), a.y())), penColor);
+            return;
+        }
+        if (a.x() == b.x()) {
+            int y1 = a.y(), y2 = b.y();
+            if (!includeEnd)
+                y2 += (y2 > y1 ? -1 : 1);
+            p->fillRect(QRect(QPoint(a.x(), std::min(y1, y2)), QPoint(a.x(), std::max(y1, y2))), penColor);
+            return;
+        }
+    }
+    const QColor gapColor = EffectiveColor(dc, dc->bkColor);
+    int x = a.x(), y = a.y();
+    const int dx = std::abs(b.x() - x), sx = x < b.x() ? 1 : -1;
+    const int dy = -std::abs(b.y() - y), sy = y < b.y() ? 1 : -1;
+    int err = dx + dy;
+    int patternIndex = 0, patternLeft = pattern.empty() ? 0 : pattern[0];
+    while (true) {
+        const bool atEnd = (x == b.x() && y == b.y());
+        if (atEnd && !includeEnd)
+            break;
+        bool on = true;
+        if (!pattern.empty()) {
+            on = (patternIndex % 2) == 0;
+            if (--patternLeft <= 0) {
+                patternIndex = (patternIndex + 1) % int(pattern.size());
+                patternLeft = pattern[size_t(patternIndex)];
+            }
+        }
+        if (on)
+            p->fillRect(QRect(x, y, 1, 1), penColor);
+        else if (dc->bkMode == OPAQUE)
+            p->fillRect(QRect(x, y, 1, 1), gapColor);
+        if (atEnd)
+            break;
+        const int e2 = 2 * err;
+        if (e2 >= dy) {
+            err += dy;
+            x += sx;
+        }
+        if (e2 <= dx) {
+            err += dx;
+            y += sy;
+        }
+    }
+}
+
+void DrawLineDevice(DeviceContext* dc, QPoint a, QPoint b)
+{
+    if (PenIsNull(dc))
+        return;
+    const int width = PenWidthOf(dc);
+    if (width <= 1) {
+        PlotThinLine(dc, a, b);
+        return;
+    }
+    QPen pen(EffectiveColor(dc, PenColorOf(dc)), width, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
+    QPainter* p = dc->Painter();
+    p->setPen(pen);
+    p->setBrush(Qt::NoBrush);
+    p->drawLine(QPointF(a) + QPointF(0.5, 0.5), QPointF(b) + QPointF(0.5, 0.5));
+}
+
+QPen OutlinePen(DeviceContext* dc)
+{
+    if (PenIsNull(dc))
+        return QPen(Qt::NoPen);
+    QPen pen(EffectiveColor(dc, PenColorOf(dc)), PenWidthOf(dc) <= 1 ? 0 : PenWidthOf(dc));
+    switch (dc->pen->pen.lopnStyle & PS_STYLE_MASK) {
+    case PS_DASH: pen.setStyle(Qt::DashLine); break;
+    case PS_DOT: case PS_ALTERNATE: pen.setStyle(Qt::DotLine); break;
+    case PS_DASHDOT: pen.setStyle(Qt::DashDotLine); break;
+    case PS_DASHDOTDOT: pen.setStyle(Qt::DashDotDotLine); break;
+    default: break;
+    }
+    pen.setJoinStyle(Qt::MiterJoin);
+    return pen;
+}
+
+QBrush FillBrush(DeviceContext* dc)
+{
+    HBRUSH b = dc->brush;
+    if (BrushIsNull(b))
+        return QBrush(Qt::NoBrush);
+    if (b->brush.lbStyle == BS_HATCHED)
+        return QBrush(EffectiveColor(dc, b->brush.lbColor), HatchStyle(b->brush.lbHatch));
+    if (b->brush.lbStyle == BS_PATTERN)
+        return QBrush(b->pattern);
+    return QBrush(EffectiveColor(dc, BrushColorOf(dc, b)));
+}
+
+} // namespace
+
+HDC CreateCompatibleDC(HDC)
+{
+    return new DeviceContext();
+}
+
+BOOL DeleteDC(HDC dc)
+{
+    delete dc;
+    return TRUE;
+}
+
+HBITMAP CreateCompatibleBitmap(HDC dc, int width, int height)
+{
+    // a memory context without a colour bitmap gives a monochrome one, as the API does
+    const bool mono = dc && dc->bitmap && dc->bitmap->bitsPixel == 1;
+    return CreateBitmap(std::max(1, width), std::max(1, height), 1, mono ? 1 : 32, nullptr);
+}
+
+HGDIOBJ SelectObject(HDC dc, HGDIOBJ object)
+{
+    if (!dc || !object)
+        return nullptr;
+    HGDIOBJ old = nullptr;
+    switch (object->objectType()) {
+    case OBJ_PEN:
+        old = dc->pen;
+        Retain(object);
+        Release(dc->pen);
+        dc->pen = static_cast<HPEN>(object);
+        break;
+    case OBJ_BRUSH:
+        old = dc->brush;
+        Retain(object);
+        Release(dc->brush);
+        dc->brush = static_cast<HBRUSH>(object);
+        break;
+    case OBJ_FONT:
+        old = dc->font;
+        Retain(object);
+        Release(dc->font);
+        dc->font = static_cast<HFONT>(object);
+        break;
+    case OBJ_BITMAP: {
+        static BitmapObject* defaultBitmap = [] {
+            BitmapObject* b = CreateBitmap(1, 1, 1, 1, nullptr);
+            b->stock = true;
+            return b;
+        }();
+        old = dc->bitmap ? dc->bitmap : defaultBitmap;
+        dc->SelectBitmap(static_cast<HBITMAP>(object) == defaultBitmap ? nullptr : static_cast<HBITMAP>(object));
+        break;
+    }
+    case OBJ_REGION:
+        SelectClipRgn(dc, static_cast<HRGN>(object));
+        return reinterpret_cast<HGDIOBJ>(intptr_t(SIMPLEREGION));
+    default: return nullptr;
+    }
+    return old;
+}
+
+HGDIOBJ GetCurrentObject(HDC dc, UINT type)
+{
+    if (!dc)
+        return nullptr;
+    switch (type) {
+    case OBJ_PEN: return dc->pen;
+    case OBJ_BRUSH: return dc->brush;
+    case OBJ_FONT: return dc->font;
+    case OBJ_BITMAP: return dc->bitmap;
+    default: return nullptr;
+    }
+}
+
+int SaveDC(HDC dc)
+{
+    if (!dc)
+        return 0;
+    DeviceContext::Saved s{dc->pen, dc->brush, dc->font, dc->textColor, dc->bkColor, dc->bkMode, dc->rop2,
+                           dc->polyFillMode, dc->textAlign, dc->stretchMode, dc->mapMode, dc->current,
+                           dc->viewportOrg, dc->windowOrg, dc->windowExt, dc->viewportExt, dc->hasClip,
+                           dc->clip, dc->dcBrushColor, dc->dcPenColor};
+    Retain(s.pen);
+    Retain(s.brush);
+    Retain(s.font);
+    dc->saved.push_back(s);
+    return int(dc->saved.size());
+}
+
+BOOL RestoreDC(HDC dc, int level)
+{
+    if (!dc || dc->saved.empty())
+        return FALSE;
+    const int count = int(dc->saved.size());
+    const int target = level < 0 ? count + level + 1 : level;
+    if (target < 1 || target > count)
+        return FALSE;
+    while (int(dc->saved.size()) > target) {
+        const auto& s = dc->saved.back();
+        Release(s.pen);
+        Release(s.brush);
+        Release(s.font);
+        dc->saved.pop_back();
+    }
+    const DeviceContext::Saved s = dc->saved.back();
+    dc->saved.pop_back();
+    SelectObject(dc, s.pen);
+    SelectObject(dc, s.brush);
+    SelectObject(dc, s.font);
+    Release(s.pen);
+    Release(s.brush);
+    Release(s.font);
+    dc->textColor = s.textColor;
+    dc->bkColor = s.bkColor;
+    dc->bkMode = s.bkMode;
+    dc->rop2 = s.rop2;
+    dc->polyFillMode = s.polyFillMode;
+    dc->textAlign = s.textAlign;
+    dc->stretchMode = s.stretchMode;
+    dc->mapMode = s.mapMode;
+    dc->current = s.current;
+    dc->viewportOrg = s.viewportOrg;
+    dc->windowOrg = s.windowOrg;
+    dc->windowExt = s.windowExt;
+    dc->viewportExt = s.viewportExt;
+    dc->hasClip = s.hasClip;
+    dc->clip = s.clip;
+    dc->dcBrushColor = s.dcBrushColor;
+    dc->dcPenColor = s.dcPenColor;
+    return TRUE;
+}
+
+int GetDeviceCaps(HDC dc, int index)
+{
+    const QSize size = dc ? dc->Size() : QSize(1024, 768);
+    switch (index) {
+    case LOGPIXELSX: case LOGPIXELSY: return 96;
+    case HORZRES: case PHYSICALWIDTH: return size.width();
+    case VERTRES: case PHYSICALHEIGHT: return size.height();
+    case HORZSIZE: return int(std::lround(size.width() * 25.4 / 96));
+    case VERTSIZE: return int(std::lround(size.height() * 25.4 / 96));
+    case BITSPIXEL: return dc && dc->bitmap ? dc->bitmap->bitsPixel : 32;
+    case PLANES: return 1;
+    case NUMCOLORS: return -1;
+    case SIZEPALETTE: return 0;
+    case RASTERCAPS: return RC_BITBLT | RC_STRETCHBLT;
+    case TECHNOLOGY: return DT_RASDISPLAY;
+    default: return 0;
+    }
+}
+
+BOOL GdiFlush()
+{
+    return TRUE;
+}
+
+COLORREF SetTextColor(HDC dc, COLORREF c) { if (!dc) return CLR_INVALID; std::swap(dc->textColor, c); return c; }
+COLORREF GetTextColor(HDC dc) { return dc ? dc->textColor : CLR_INVALID; }
+COLORREF SetBkColor(HDC dc, COLORREF c) { if (!dc) return CLR_INVALID; std::swap(dc->bkColor, c); return c; }
+COLORREF GetBkColor(HDC dc) { return dc ? dc->bkColor : CLR_INVALID; }
+int SetBkMode(HDC dc, int m) { if (!dc) return 0; std::swap(dc->bkMode, m); return m; }
+int GetBkMode(HDC dc) { return dc ? dc->bkMode : 0; }
+int SetROP2(HDC dc, int r) { if (!dc) return 0; std::swap(dc->rop2, r); return r; }
+int GetROP2(HDC dc) { return dc ? dc->rop2 : 0; }
+int SetPolyFillMode(HDC dc, int m) { if (!dc) return 0; std::swap(dc->polyFillMode, m); return m; }
+UINT SetTextAlign(HDC dc, UINT a) { if (!dc) return 0; std::swap(dc->textAlign, a); return a; }
+UINT GetTextAlign(HDC dc) { return dc ? dc->textAlign : 0; }
+int SetStretchBltMode(HDC dc, int m) { if (!dc) return 0; std::swap(dc->stretchMode, m); return m; }
+COLORREF SetDCBrushColor(HDC dc, COLORREF c) { if (!dc) return CLR_INVALID; std::swap(dc->dcBrushColor, c); return c; }
+COLORREF SetDCPenColor(HDC dc, COLORREF c) { if (!dc) return CLR_INVALID; std::swap(dc->dcPenColor, c); return c; }
+int SetMapMode(HDC dc, int m) { if (!dc) return 0; std::swap(dc->mapMode, m); return m; }
+
+BOOL SetViewportOrgEx(HDC dc, int x, int y, POINT* old)
+{
+    if (!dc)
+        return FALSE;
+    if (old)
+        *old = dc->viewportOrg;
+    dc->viewportOrg = POINT{x, y};
+    return TRUE;
+}
+
+BOOL GetViewportOrgEx(HDC dc, POINT* org)
+{
+    if (!dc || !org)
+        return FALSE;
+    *org = dc->viewportOrg;
+    return TRUE;
+}
+
+BOOL SetWindowOrgEx(HDC dc, int x, int y, POINT* old)
+{
+    if (!dc)
+        return FALSE;
+    if (old)
+        *old = dc->windowOrg;
+    dc->windowOrg = POINT{x, y};
+    return TRUE;
+}
+
+BOOL GetWindowOrgEx(HDC dc, POINT* org)
+{
+    if (!dc || !org)
+        return FALSE;
+    *org = dc->windowOrg;
+    return TRUE;
+}
+
+BOOL OffsetViewportOrgEx(HDC dc, int dx, int dy, POINT* old)
+{
+    if (!dc)
+        return FALSE;
+    if (old)
+        *old = dc->viewportOrg;
+    dc->viewportOrg.x += dx;
+    dc->viewportOrg.y += dy;
+    return TRUE;
+}
+
+BOOL SetWindowExtEx(HDC dc, int x, int y, SIZE* old)
+{
+    if (!dc)
+        return FALSE;
+    if (old)
+        *old = dc->windowExt;
+    if (dc->mapMode == MM_ANISOTROPIC || dc->mapMode == MM_ISOTROPIC)
+        dc->windowExt = SIZE{x, y};
+    return TRUE;
+}
+
+BOOL SetViewportExtEx(HDC dc, int x, int y, SIZE* old)
+{
+    if (!dc)
+        return FALSE;
+    if (old)
+        *old = dc->viewportExt;
+    if (dc->mapMode == MM_ANISOTROPIC || dc->mapMode == MM_ISOTROPIC)
+        dc->viewportExt = SIZE{x, y};
+    return TRUE;
+}
+
+// ---------------------------------------------------------------- clipping
+
+int SelectClipRgn(HDC dc, HRGN region)
+{
+    return ExtSelectClipRgn(dc, region, RGN_COPY);
+}
+
+int ExtSelectClipRgn(HDC dc, HRGN region, int mode)
+{
+    if (!dc)
+        return ERROR_REGION;
+    if (!region) {
+        if (mode != RGN_COPY)
+            return ERROR_REGION;
+        dc->hasClip = false;
+        dc->clip = QRegion();
+        return SIMPLEREGION;
+    }
+    // a selected region is in device units
+    const QRegion r = region->region;
+    const QRegion current = dc->hasClip ? dc->clip : QRegion(QRect(QPoint(0, 0), dc->Size()));
+    switch (mode) {
+    case RGN_AND: dc->clip = current.intersected(r); break;
+    case RGN_OR: dc->clip = current.united(r); break;
+    case RGN_XOR: dc->clip = current.xored(r); break;
+    case RGN_DIFF: dc->clip = current.subtracted(r); break;
+    default: dc->clip = r; break;
+    }
+    dc->hasClip = true;
+    return RegionKind(dc->clip);
+}
+
+int IntersectClipRect(HDC dc, int left, int top, int right, int bottom)
+{
+    if (!dc)
+        return ERROR_REGION;
+    const QRegion r(dc->ToDevice(RECT{left, top, right, bottom}));
+    dc->clip = dc->hasClip ? dc->clip.intersected(r) : r;
+    dc->hasClip = true;
+    return RegionKind(dc->clip);
+}
+
+int ExcludeClipRect(HDC dc, int left, int top, int right, int bottom)
+{
+    if (!dc)
+        return ERROR_REGION;
+    const QRegion r(dc->ToDevice(RECT{left, top, right, bottom}));
+    const QRegion current = dc->hasClip ? dc->clip : QRegion(QRect(QPoint(-100000, -100000), QSize(200000, 200000)));
+    dc->clip = current.subtracted(r);
+    dc->hasClip = true;
+    return RegionKind(dc->clip);
+}
+
+int GetClipBox(HDC dc, RECT* rect)
+{
+    if (!dc || !rect)
+        return ERROR_REGION;
+    QRegion r(QRect(QPoint(0, 0), dc->Size()));
+    if (dc->hasSystemClip)
+        r = r.intersected(dc->systemClip);
+    if (dc->hasClip)
+        r = r.intersected(dc->clip);
+    const QRect b = r.boundingRect();
+    const QPoint o = dc->ToDevice(0, 0);
+    *rect = RECT{b.left() - o.x(), b.top() - o.y(), b.left() - o.x() + b.width(), b.top() - o.y() + b.height()};
+    return RegionKind(r);
+}
+
+int GetClipRgn(HDC dc, HRGN region)
+{
+    if (!dc || !region)
+        return -1;
+    if (!dc->hasClip)
+        return 0;
+    region->region = dc->clip;
+    return 1;
+}
+
+// ---------------------------------------------------------------- lines and shapes
+
+BOOL MoveToEx(HDC dc, int x, int y, POINT* old)
+{
+    if (!dc)
+        return FALSE;
+    if (old)
+        *old = dc->current;
+    dc->current = POINT{x, y};
+    return TRUE;
+}
+
+BOOL LineTo(HDC dc, int x, int y)
+{
+    if (!dc)
+        return FALSE;
+    TGdiRecord rec = dc->MakeRecord("LineTo");
+    rec.Rect = RECT{dc->current.x, dc->current.y, x, y};
+    dc->Record(rec);
+    if (Begin(dc))
+        DrawLineDevice(dc, dc->ToDevice(dc->current.x, dc->current.y), dc->ToDevice(x, y));
+    dc->current = POINT{x, y};
+    return TRUE;
+}
+
+BOOL Polyline(HDC dc, const POINT* points, int count)
+{
+    if (!dc || !points || count < 2)
+        return FALSE;
+    TGdiRecord rec = dc->MakeRecord("Polyline");
+    rec.Points.assign(points, points + count);
+    dc->Record(rec);
+    if (Begin(dc))
+        for (int i = 1; i < count; ++i)
+            DrawLineDevice(dc, dc->ToDevice(points[i - 1].x, points[i - 1].y), dc->ToDevice(points[i].x, points[i].y));
+    return TRUE;
+}
+
+BOOL PolyPolyline(HDC dc, const POINT* points, const DWORD* counts, DWORD polylines)
+{
+    for (DWORD i = 0; i < polylines; ++i) {
+        Polyline(dc, points, int(counts[i]));
+        points += counts[i];
+    }
+    return TRUE;
+}
+
+BOOL Rectangle(HDC dc, int left, int top, int right, int bottom)
+{
+    if (!dc)
+        return FALSE;
+    TGdiRecord rec = dc->MakeRecord("Rectangle");
+    rec.Rect = RECT{left, top, right, bottom};
+    dc->Record(rec);
+    if (!Begin(dc))
+        return TRUE;
+    QRect r = dc->ToDevice(RECT{left, top, right, bottom});
+    if (PenIsNull(dc)) {
+        r.adjust(0, 0, -1, -1);
+        FillWithBrush(dc, r, dc->brush);
+        return TRUE;
+    }
+    const int w = PenWidthOf(dc);
+    FillWithBrush(dc, r.adjusted(w, w, -w, -w), dc->brush);
+    if (r.isEmpty())
+        return TRUE;
+    const auto& pattern = DashPattern(dc->pen->pen.lopnStyle);
+    if (!pattern.empty() && w <= 1) {
+        const QPoint tl = r.topLeft(), br(r.right(), r.bottom());
+        PlotThinLine(dc, tl, QPoint(br.x(), tl.y()));
+        PlotThinLine(dc, QPoint(br.x(), tl.y()), br);
+        PlotThinLine(dc, br, QPoint(tl.x(), br.y()));
+        PlotThinLine(dc, QPoint(tl.x(), br.y()), tl);
+        return TRUE;
+    }
+    const QColor c = EffectiveColor(dc, PenColorOf(dc));
+    QPainter* p = dc->Painter();
+    const int ww = std::min(w, r.width()), hh = std::min(w, r.height());
+    p->fillRect(QRect(r.left(), r.top(), r.width(), hh), c);
+    if (r.height() > hh)
+        p->fillRect(QRect(r.left(), std::max(r.top() + hh, r.bottom() - hh + 1), r.width(), hh), c);
+    const int innerTop = r.top() + hh, innerBottom = r.bottom() - hh;
+    if (innerBottom >= innerTop) {
+        p->fillRect(QRect(r.left(), innerTop, ww, innerBottom - innerTop + 1), c);
+        if (r.width() > ww)
+            p->fillRect(QRect(std::max(r.left() + ww, r.right() - ww + 1), innerTop, ww, innerBottom - innerTop + 1), c);
+    }
+    return TRUE;
+}
+
+namespace {
+void DrawShape(HDC dc, const std::function<void(QPainter*, const QRectF&)>& draw, const QRect& r)
+{
+    QPainter* p = dc->Painter();
+    p->setRenderHint(QPainter::Antialiasing, false);
+    p->setBrush(FillBrush(dc));
+    p->setPen(OutlinePen(dc));
+    const int w = PenIsNull(dc) ? 0 : PenWidthOf(dc);
+    // the pen stays inside the box: its centre line runs half a pen inside
+    const double inset = w <= 1 ? 0.5 : w / 2.0;
+    QRectF box = QRectF(r).adjusted(inset, inset, -inset, -inset);
+    if (PenIsNull(dc))
+        box = QRectF(r).adjusted(0, 0, -1, -1);
+    if (w <= 1 && !PenIsNull(dc))
+        box = QRectF(r.left() + 0.5, r.top() + 0.5, r.width() - 1, r.height() - 1);
+    if (dc->brush && dc->brush->brush.lbStyle == BS_HATCHED && dc->bkMode == OPAQUE) {
+        p->save();
+        p->setPen(Qt::NoPen);
+        p->setBrush(EffectiveColor(dc, dc->bkColor));
+        draw(p, box);
+        p->restore();
+    }
+    draw(p, box);
+}
+} // namespace
+
+BOOL Ellipse(HDC dc, int left, int top, int right, int bottom)
+{
+    if (!dc)
+        return FALSE;
+    TGdiRecord rec = dc->MakeRecord("Ellipse");
+    rec.Rect = RECT{left, top, right, bottom};
+    dc->Record(rec);
+    if (Begin(dc))
+        DrawShape(dc, [](QPainter* p, const QRectF& b) { p->drawEllipse(b); },
+                  dc->ToDevice(RECT{left, top, right, bottom}));
+    return TRUE;
+}
+
+BOOL RoundRect(HDC dc, int left, int top, int right, int bottom, int width, int height)
+{
+    if (!dc)
+        return FALSE;
+    TGdiRecord rec = dc->MakeRecord("RoundRect");
+    rec.Rect = RECT{left, top, right, bottom};
+    rec.Points = {POINT{width, height}};
+    dc->Record(rec);
+    const double rx = dc->ScaleX(width) / 2.0, ry = dc->ScaleY(height) / 2.0;
+    if (Begin(dc))
+        DrawShape(dc, [rx, ry](QPainter* p, const QRectF& b) { p->drawRoundedRect(b, rx, ry); },
+                  dc->ToDevice(RECT{left, top, right, bottom}));
+    return TRUE;
+}
+
+BOOL Polygon(HDC dc, const POINT* points, int count)
+{
+    if (!dc || !points || count < 2)
+        return FALSE;
+    TGdiRecord rec = dc->MakeRecord("Polygon");
+    rec.Points.assign(points, points + count);
+    rec.Flags = UINT(dc->polyFillMode);
+    dc->Record(rec);
+    if (!Begin(dc))
+        return TRUE;
+    QPolygon poly;
+    for (int i = 0; i < count; ++i)
+        poly << dc->ToDevice(points[i].x, points[i].y);
+    QPainter* p = dc->Painter();
+    const Qt::FillRule rule = dc->polyFillMode == WINDING ? Qt::WindingFill : Qt::OddEvenFill;
+    if (!BrushIsNull(dc->brush)) {
+        if (dc->brush->brush.lbStyle == BS_HATCHED && dc->bkMode == OPAQUE) {
+            p->setPen(Qt::NoPen);
+            p->setBrush(EffectiveColor(dc, dc->bkColor));
+            p->drawPolygon(poly, rule);
+        }
+        p->setPen(Qt::NoPen);
+        p->setBrush(FillBrush(dc));
+        p->drawPolygon(poly, rule);
+    }
+    if (!PenIsNull(dc)) {
+        if (PenWidthOf(dc) <= 1) {
+            for (int i = 0; i < poly.size(); ++i)
+                PlotThinLine(dc, poly[i], poly[(i + 1) % poly.size()]);
+        } else {
+            p->setBrush(Qt::NoBrush);
+            p->setPen(OutlinePen(dc));
+            p->drawPolygon(poly.translated(0, 0));
+        }
+    }
+    return TRUE;
+}
+
+BOOL PolyPolygon(HDC dc, const POINT* points, const int* counts, int polygons)
+{
+    for (int i = 0; i < polygons; ++i) {
+        Polygon(dc, points, counts[i]);
+        points += counts[i];
+    }
+    return TRUE;
+}
+
+namespace {
+double AngleOf(const QRectF& box, int x, int y)
+{
+    const QPointF c = box.center();
+    return std::atan2(-(y - c.y()), x - c.x()) * 180.0 / M_PI;
+}
+BOOL ArcShape(HDC dc, const char* op, bool pie, int left, int top, int right, int bottom, int x1, int y1, int x2, int y2)
+{
+    if (!dc)
+        return FALSE;
+    TGdiRecord rec = dc->MakeRecord(op);
+    rec.Rect = RECT{left, top, right, bottom};
+    rec.Points = {POINT{x1, y1}, POINT{x2, y2}};
+    dc->Record(rec);
+    if (!Begin(dc))
+        return TRUE;
+    const QRectF box(dc->ToDevice(RECT{left, top, right, bottom}));
+    const QPoint a = dc->ToDevice(x1, y1), b = dc->ToDevice(x2, y2);
+    double start = AngleOf(box, a.x(), a.y());
+    double end = AngleOf(box, b.x(), b.y());
+    double span = end - start;
+    if (span <= 0)
+        span += 360;
+    QPainter* p = dc->Painter();
+    p->setPen(OutlinePen(dc));
+    const QRectF inner = box.adjusted(0, 0, -1, -1);
+    if (pie) {
+        p->setBrush(FillBrush(dc));
+        p->drawPie(inner, int(start * 16), int(span * 16));
+    } else {
+        p->setBrush(Qt::NoBrush);
+        p->drawArc(inner, int(start * 16), int(span * 16));
+    }
+    return TRUE;
+}
+} // namespace
+
+BOOL Pie(HDC dc, int l, int t, int r, int b, int x1, int y1, int x2, int y2)
+{
+    return ArcShape(dc, "Pie", true, l, t, r, b, x1, y1, x2, y2);
+}
+
+BOOL Arc(HDC dc, int l, int t, int r, int b, int x1, int y1, int x2, int y2)
+{
+    return ArcShape(dc, "Arc", false, l, t, r, b, x1, y1, x2, y2);
+}
+
+int FillRect(HDC dc, const RECT* rect, HBRUSH brush)
+{
+    if (!dc || !rect || !brush)
+        return 0;
+    TGdiRecord rec = dc->MakeRecord("FillRect");
+    rec.Rect = *rect;
+    rec.BrushColor = BrushColorOf(dc, brush);
+    rec.BrushStyle = brush->brush.lbStyle;
+    dc->Record(rec);
+    if (Begin(dc))
+        FillWithBrush(dc, dc->ToDevice(*rect), brush);
+    return 1;
+}
+
+int FrameRect(HDC dc, const RECT* rect, HBRUSH brush)
+{
+    if (!dc || !rect || !brush)
+        return 0;
+    TGdiRecord rec = dc->MakeRecord("FrameRect");
+    rec.Rect = *rect;
+    rec.BrushColor = BrushColorOf(dc, brush);
+    rec.BrushStyle = brush->brush.lbStyle;
+    dc->Record(rec);
+    if (!Begin(dc))
+        return 1;
+    const QRect r = dc->ToDevice(*rect);
+    if (r.isEmpty())
+        return 1;
+    FillWithBrush(dc, QRect(r.left(), r.top(), r.width(), 1), brush);
+    FillWithBrush(dc, QRect(r.left(), r.bottom(), r.width(), 1), brush);
+    FillWithBrush(dc, QRect(r.left(), r.top(), 1, r.height()), brush);
+    FillWithBrush(dc, QRect(r.right(), r.top(), 1, r.height()), brush);
+    return 1;
+}
+
+BOOL InvertRect(HDC dc, const RECT* rect)
+{
+    if (!dc || !rect)
+        return FALSE;
+    TGdiRecord rec = dc->MakeRecord("InvertRect");
+    rec.Rect = *rect;
+    dc->Record(rec);
+    if (!Begin(dc))
+        return TRUE;
+    QPainter* p = dc->Painter();
+    p->setCompositionMode(QPainter::RasterOp_NotDestination);
+    p->fillRect(dc->ToDevice(*rect), Qt::black);
+    return TRUE;
+}
+
+BOOL FillRgn(HDC dc, HRGN region, HBRUSH brush)
+{
+    if (!dc || !region || !brush)
+        return FALSE;
+    TGdiRecord rec = dc->MakeRecord("FillRgn");
+    rec.Rect = QRectToRect(region->region.boundingRect());
+    rec.BrushColor = BrushColorOf(dc, brush);
+    dc->Record(rec);
+    if (!Begin(dc))
+        return TRUE;
+    const QPoint o = dc->ToDevice(0, 0);
+    for (const QRect& r : region->region.translated(o))
+        FillWithBrush(dc, r, brush);
+    return TRUE;
+}
+
+BOOL PaintRgn(HDC dc, HRGN region)
+{
+    return dc ? FillRgn(dc, region, dc->brush) : FALSE;
+}
+
+BOOL FrameRgn(HDC dc, HRGN region, HBRUSH brush, int width, int height)
+{
+    if (!dc || !region || !brush)
+        return FALSE;
+    TGdiRecord rec = dc->MakeRecord("FrameRgn");
+    rec.Rect = QRectToRect(region->region.boundingRect());
+    dc->Record(rec);
+    if (!Begin(dc))
+        return TRUE;
+    const QPoint o = dc->ToDevice(0, 0);
+    const QRegion r = region->region.translated(o);
+    QRegion inner = r;
+    inner = inner.intersected(r.translated(width, 0)).intersected(r.translated(-width, 0));
+    inner = inner.intersected(r.translated(0, height)).intersected(r.translated(0, -height));
+    for (const QRect& part : r.subtracted(inner))
+        FillWithBrush(dc, part, brush);
+    return TRUE;
+}
+
+BOOL DrawFocusRect(HDC dc, const RECT* rect)
+{
+    if (!dc || !rect)
+        return FALSE;
+    TGdiRecord rec = dc->MakeRecord("DrawFocusRect");
+    rec.Rect = *rect;
+    dc->Record(rec);
+    if (!Begin(dc))
+        return TRUE;
+    QPainter* p = dc->Painter();
+    p->setCompositionMode(QPainter::RasterOp_NotDestination);
+    const QRect r = dc->ToDevice(*rect);
+    if (r.isEmpty())
+        return TRUE;
+    // every other pixel of the frame, starting at the top-left corner, on a checkerboard so
+    // that the corners are visited once
+    for (int x = r.left(); x <= r.right(); ++x) {
+        if (((x + r.top()) & 1) == 0)
+            p->fillRect(QRect(x, r.top(), 1, 1), Qt::black);
+        if (r.bottom() != r.top() && ((x + r.bottom()) & 1) == 0)
+            p->fillRect(QRect(x, r.bottom(), 1, 1), Qt::black);
+    }
+    for (int y = r.top() + 1; y < r.bottom(); ++y) {
+        if (((r.left() + y) & 1) == 0)
+            p->fillRect(QRect(r.left(), y, 1, 1), Qt::black);
+        if (r.right() != r.left() && ((r.right() + y) & 1) == 0)
+            p->fillRect(QRect(r.right(), y, 1, 1), Qt::black);
+    }
+    return TRUE;
+}
+
+COLORREF SetPixel(HDC dc, int x, int y, COLORREF color)
+{
+    if (!dc)
+        return CLR_INVALID;
+    TGdiRecord rec = dc->MakeRecord("SetPixel");
+    rec.Rect = RECT{x, y, x + 1, y + 1};
+    rec.PenColor = color;
+    dc->Record(rec);
+    if (Begin(dc))
+        dc->Painter()->fillRect(QRect(dc->ToDevice(x, y), QSize(1, 1)), EffectiveColor(dc, color));
+    return color & 0xFFFFFF;
+}
+
+BOOL SetPixelV(HDC dc, int x, int y, COLORREF color)
+{
+    return SetPixel(dc, x, y, color) != CLR_INVALID;
+}
+
+COLORREF GetPixel(HDC dc, int x, int y)
+{
+    if (!dc)
+        return CLR_INVALID;
+    QImage* image = dc->Image();
+    const QPoint p = dc->ToDevice(x, y);
+    if (!image || !image->rect().contains(p))
+        return CLR_INVALID;
+    return QColorToColorRef(image->pixelColor(p));
+}
+
+// ---------------------------------------------------------------- block transfers
+
+namespace {
+
+// The source pixels of a blit as the destination sees them: a monochrome source becomes the
+// destination's text colour (0 bits) and background colour (1 bits); a colour source copied
+// into a monochrome bitmap becomes white where it has the source's background colour.
+QImage SourcePixels(HDC dest, HDC src, const QRect& area)
+{
+    QImage* image = src->Image();
+    if (!image)
+        return QImage();
+    QImage part = image->copy(area).convertToFormat(QImage::Format_RGB32);
+    if (src->bitmap && src->bitmap->bitsPixel == 1 && !(dest->bitmap && dest->bitmap->bitsPixel == 1)) {
+        const QRgb fore = ColorRefToQColor(dest->textColor).rgb();
+        const QRgb back = ColorRefToQColor(dest->bkColor).rgb();
+        for (int y = 0; y < part.height(); ++y) {
+            auto* line = reinterpret_cast<QRgb*>(part.scanLine(y));
+            for (int x = 0; x < part.width(); ++x)
+                line[x] = qGray(line[x]) >= 128 ? back : fore;
+        }
+    } else if (dest->bitmap && dest->bitmap->bitsPixel == 1 && !(src->bitmap && src->bitmap->bitsPixel == 1)) {
+        const QRgb key = ColorRefToQColor(src->bkColor).rgb() & 0xFFFFFF;
+        for (int y = 0; y < part.height(); ++y) {
+            auto* line = reinterpret_cast<QRgb*>(part.scanLine(y));
+            for (int x = 0; x < part.width(); ++x)
+                line[x] = (line[x] & 0xFFFFFF) == key ? 0xFFFFFFFF : 0xFF000000;
+        }
+    }
+    return part;
+}
+
+bool PatternRop(DWORD rop)
+{
+    return rop == PATCOPY || rop == PATINVERT || rop == DSTINVERT || rop == BLACKNESS || rop == WHITENESS;
+}
+
+QPainter::CompositionMode SourceMode(DWORD rop)
+{
+    switch (rop) {
+    case SRCPAINT: return QPainter::RasterOp_SourceOrDestination;
+    case SRCAND: return QPainter::RasterOp_SourceAndDestination;
+    case SRCINVERT: return QPainter::RasterOp_SourceXorDestination;
+    case SRCERASE: return QPainter::RasterOp_SourceAndNotDestination;
+    case NOTSRCCOPY: return QPainter::RasterOp_NotSource;
+    case NOTSRCERASE: return QPainter::RasterOp_NotSourceAndNotDestination;
+    case MERGEPAINT: return QPainter::RasterOp_NotSourceOrDestination;
+    default: return QPainter::CompositionMode_Source;
+    }
+}
+
+BOOL Blit(const char* op, HDC dest, int x, int y, int width, int height, HDC src, int sx, int sy, int sw, int sh,
+          DWORD rop)
+{
+    if (!dest)
+        return FALSE;
+    TGdiRecord rec = dest->MakeRecord(op);
+    rec.Rect = RECT{x, y, x + width, y + height};
+    rec.Points = {POINT{sx, sy}, POINT{sw, sh}};
+    rec.Flags = rop;
+    dest->Record(rec);
+    if (PatternRop(rop) || !src)
+        return PatBlt(dest, x, y, width, height, rop);
+    const int saveRop = dest->rop2;
+    dest->rop2 = R2_COPYPEN;
+    const bool ok = Begin(dest);
+    dest->rop2 = saveRop;
+    if (!ok)
+        return TRUE;
+    const QPoint s = src->ToDevice(sx, sy);
+    const QRect sourceArea = QRect(s, QSize(src->ScaleX(std::abs(sw)), src->ScaleY(std::abs(sh)))).normalized();
+    QImage part = SourcePixels(dest, src, sourceArea);
+    if (part.isNull())
+        return FALSE;
+    const QPoint d = dest->ToDevice(x, y);
+    const int dw = dest->ScaleX(width), dh = dest->ScaleY(height);
+    if ((dw < 0) != (sw < 0) || (dh < 0) != (sh < 0))
+        part = part.mirrored((dw < 0) != (sw < 0), (dh < 0) != (sh < 0));
+    const QRect target = QRect(d, QSize(std::abs(dw), std::abs(dh))).translated(dw < 0 ? dw : 0, dh < 0 ? dh : 0);
+    if (part.size() != target.size())
+        part = part.scaled(target.size(), Qt::IgnoreAspectRatio,
+                           dest->stretchMode == HALFTONE ? Qt::SmoothTransformation : Qt::FastTransformation);
+    QPainter* p = dest->Painter();
+    p->setCompositionMode(SourceMode(rop));
+    p->drawImage(target.topLeft(), part);
+    return TRUE;
+}
+
+} // namespace
+
+BOOL BitBlt(HDC dest, int x, int y, int width, int height, HDC src, int sx, int sy, DWORD rop)
+{
+    return Blit("BitBlt", dest, x, y, width, height, src, sx, sy, width, height, rop);
+}
+
+BOOL StretchBlt(HDC dest, int x, int y, int width, int height, HDC src, int sx, int sy, int sw, int sh, DWORD rop)
+{
+    return Blit("StretchBlt", dest, x, y, width, height, src, sx, sy, sw, sh, rop);
+}
+
+BOOL PatBlt(HDC dc, int x, int y, int width, int height, DWORD rop)
+{
+    if (!dc)
+        return FALSE;
+    TGdiRecord rec = dc->MakeRecord("PatBlt");
+    rec.Rect = RECT{x, y, x + width, y + height};
+    rec.Flags = rop;
+    dc->Record(rec);
+    const int saveRop = dc->rop2;
+    dc->rop2 = R2_COPYPEN;
+    const bool ok = Begin(dc);
+    dc->rop2 = saveRop;
+    if (!ok)
+        return TRUE;
+    const QRect r = dc->ToDevice(RECT{x, y, x + width, y + height});
+    QPainter* p = dc->Painter();
+    switch (rop) {
+    case BLACKNESS: p->fillRect(r, Qt::black); break;
+    case WHITENESS: p->fillRect(r, Qt::white); break;
+    case DSTINVERT:
+        p->setCompositionMode(QPainter::RasterOp_NotDestination);
+        p->fillRect(r, Qt::black);
+        break;
+    case PATINVERT:
+        p->setCompositionMode(QPainter::RasterOp_SourceXorDestination);
+        FillWithBrush(dc, r, dc->brush);
+        break;
+    default: FillWithBrush(dc, r, dc->brush); break;
+    }
+    return TRUE;
+}
+
+BOOL TransparentBlt(HDC dest, int x, int y, int width, int height, HDC src, int sx, int sy, int sw, int sh,
+                    UINT transparent)
+{
+    if (!dest || !src)
+        return FALSE;
+    TGdiRecord rec = dest->MakeRecord("TransparentBlt");
+    rec.Rect = RECT{x, y, x + width, y + height};
+    rec.Flags = transparent;
+    dest->Record(rec);
+    const int saveRop = dest->rop2;
+    dest->rop2 = R2_COPYPEN;
+    const bool ok = Begin(dest);
+    dest->rop2 = saveRop;
+    QImage* image = src->Image();
+    if (!ok || !image)
+        return TRUE;
+    QImage part = image->copy(QRect(src->ToDevice(sx, sy), QSize(sw, sh))).convertToFormat(QImage::Format_ARGB32);
+    const QRgb key = ColorRefToQColor(transparent).rgb() & 0xFFFFFF;
+    for (int row = 0; row < part.height(); ++row) {
+        auto* line = reinterpret_cast<QRgb*>(part.scanLine(row));
+        for (int col = 0; col < part.width(); ++col)
+            if ((line[col] & 0xFFFFFF) == key)
+                line[col] = 0;
+    }
+    if (part.size() != QSize(width, height))
+        part = part.scaled(width, height);
+    QPainter* p = dest->Painter();
+    p->setCompositionMode(QPainter::CompositionMode_SourceOver);
+    p->drawImage(dest->ToDevice(x, y), part);
+    return TRUE;
+}
+
+int StretchDIBits(HDC dc, int x, int y, int width, int height, int sx, int sy, int sw, int sh, const void* bits,
+                  const BITMAPINFO* info, UINT usage, DWORD rop)
+{
+    if (!dc || !info)
+        return 0;
+    const DWORD* masks = info->bmiHeader.biCompression == BI_BITFIELDS
+                             ? reinterpret_cast<const DWORD*>(info->bmiColors)
+                             : nullptr;
+    (void)usage;
+    QImage image = DibToImage(&info->bmiHeader, bits, info->bmiColors, masks);
+    if (image.isNull())
+        return 0;
+    DeviceContext source(&image);
+    source.Flush();
+    // the source DIB's rows are bottom-up in its coordinates: DibToImage already turned them
+    const int ok = Blit("StretchDIBits", dc, x, y, width, height, &source, sx, sy, sw, sh, rop);
+    return ok ? std::abs(sh) : 0;
+}
+
+int SetDIBitsToDevice(HDC dc, int x, int y, DWORD width, DWORD height, int sx, int sy, UINT, UINT lines,
+                      const void* bits, const BITMAPINFO* info, UINT usage)
+{
+    (void)lines;
+    return StretchDIBits(dc, x, y, int(width), int(height), sx, sy, int(width), int(height), bits, info, usage,
+                         SRCCOPY);
+}
+
+// ---------------------------------------------------------------- text
+
+namespace {
+
+QFont FontOf(HDC dc)
+{
+    HFONT f = dc->font ? dc->font : static_cast<HFONT>(GetStockObject(SYSTEM_FONT));
+    return f->QtFont();
+}
+
+int EscapementOf(HDC dc)
+{
+    return dc->font ? int(dc->font->font.lfEscapement) : 0;
+}
+
+QString TextOf(const char* text, int count)
+{
+    if (!text)
+        return QString();
+    const size_t n = count < 0 ? std::strlen(text) : size_t(count);
+    return ToQString(String(text, n));
+}
+
+QString WideTextOf(const char16_t* text, int count)
+{
+    if (!text)
+        return QString();
+    size_t n = 0;
+    if (count < 0)
+        while (text[n])
+            ++n;
+    else
+        n = size_t(count);
+    return QString::fromUtf16(text, qsizetype(n));
+}
+
+// Draws one run of text with its top-left at (x, y) in device coordinates.
+void PaintText(HDC dc, const QFont& font, const QString& text, QPoint topLeft, int escapement, int underlineIndex = -1)
+{
+    QPainter* p = dc->Painter();
+    const QFontMetrics fm(font);
+    p->setFont(font);
+    p->setCompositionMode(dc->rop2 == R2_COPYPEN ? QPainter::CompositionMode_SourceOver : ModeOf(dc->rop2));
+    if (escapement != 0) {
+        QTransform t;
+        t.translate(topLeft.x(), topLeft.y());
+        t.rotate(-escapement / 10.0);
+        p->setTransform(t);
+        topLeft = QPoint(0, 0);
+    }
+    const int width = fm.horizontalAdvance(text);
+    if (dc->bkMode == OPAQUE)
+        p->fillRect(QRect(topLeft, QSize(width, fm.ascent() + fm.descent())), EffectiveColor(dc, dc->bkColor));
+    p->setPen(EffectiveColor(dc, dc->textColor));
+    p->drawText(QPoint(topLeft.x(), topLeft.y() + fm.ascent()), text);
+    if (underlineIndex >= 0 && underlineIndex < text.size()) {
+        const int ux = topLeft.x() + fm.horizontalAdvance(text.left(underlineIndex));
+        const int uw = fm.horizontalAdvance(text.at(underlineIndex));
+        const int uy = topLeft.y() + fm.ascent() + std::max(1, fm.underlinePos());
+        p->fillRect(QRect(ux, uy, uw, std::max(1, fm.lineWidth())), EffectiveColor(dc, dc->textColor));
+    }
+    p->setTransform(QTransform());
+}
+
+BOOL TextOutQ(HDC dc, int x, int y, const QString& text, const String& recordText)
+{
+    if (!dc)
+        return FALSE;
+    TGdiRecord rec = dc->MakeRecord("TextOut");
+    rec.Rect = RECT{x, y, x, y};
+    rec.Text = recordText;
+    rec.PenColor = dc->textColor;
+    dc->Record(rec);
+    const QFont font = FontOf(dc);
+    const QFontMetrics fm(font);
+    const int width = fm.horizontalAdvance(text);
+    if (dc->textAlign & TA_UPDATECP) {
+        x = dc->current.x;
+        y = dc->current.y;
+    }
+    QPoint d = dc->ToDevice(x, y);
+    const UINT h = dc->textAlign & TA_CENTER;
+    if (h == TA_CENTER)
+        d.rx() -= width / 2;
+    else if (h == TA_RIGHT)
+        d.rx() -= width;
+    const UINT v = dc->textAlign & TA_BASELINE;
+    if (v == TA_BASELINE)
+        d.ry() -= fm.ascent();
+    else if (v == TA_BOTTOM)
+        d.ry() -= fm.ascent() + fm.descent();
+    if (dc->textAlign & TA_UPDATECP)
+        dc->current.x += (h == TA_RIGHT ? -width : width);
+    if (Begin(dc))
+        PaintText(dc, font, text, d, EscapementOf(dc));
+    return TRUE;
+}
+
+} // namespace
+
+BOOL TextOut(HDC dc, int x, int y, const char* text, int count)
+{
+    const String s = text ? String(text, count < 0 ? std::strlen(text) : size_t(count)) : String();
+    return TextOutQ(dc, x, y, ToQString(s), s);
+}
+
+BOOL TextOutW(HDC dc, int x, int y, const char16_t* text, int count)
+{
+    const QString q = WideTextOf(text, count);
+    return TextOutQ(dc, x, y, q, FromQString(q));
+}
+
+BOOL ExtTextOut(HDC dc, int x, int y, UINT options, const RECT* rect, const char* text, UINT count, const int* dx)
+{
+    if (!dc)
+        return FALSE;
+    (void)dx;
+    if (rect && (options & ETO_OPAQUE)) {
+        TGdiRecord rec = dc->MakeRecord("ExtTextOutOpaque");
+        rec.Rect = *rect;
+        rec.BrushColor = dc->bkColor;
+        dc->Record(rec);
+        if (Begin(dc))
+            dc->Painter()->fillRect(dc->ToDevice(*rect), EffectiveColor(dc, dc->bkColor));
+    }
+    if (!text || count == 0)
+        return TRUE;
+    const bool clipped = rect && (options & ETO_CLIPPED);
+    const bool hadClip = dc->hasClip;
+    const QRegion oldClip = dc->clip;
+    if (clipped)
+        IntersectClipRect(dc, rect->left, rect->top, rect->right, rect->bottom);
+    const BOOL ok = TextOut(dc, x, y, text, int(count));
+    dc->hasClip = hadClip;
+    dc->clip = oldClip;
+    return ok;
+}
+
+BOOL GetTextExtentPoint32(HDC dc, const char* text, int count, SIZE* size)
+{
+    if (!dc || !size)
+        return FALSE;
+    const QFontMetrics fm(FontOf(dc));
+    const QString q = TextOf(text, count);
+    *size = SIZE{fm.horizontalAdvance(q), fm.ascent() + fm.descent()};
+    return TRUE;
+}
+
+BOOL GetTextExtentPoint32W(HDC dc, const char16_t* text, int count, SIZE* size)
+{
+    if (!dc || !size)
+        return FALSE;
+    const QFontMetrics fm(FontOf(dc));
+    *size = SIZE{fm.horizontalAdvance(WideTextOf(text, count)), fm.ascent() + fm.descent()};
+    return TRUE;
+}
+
+BOOL GetTextMetrics(HDC dc, TEXTMETRIC* tm)
+{
+    if (!dc || !tm)
+        return FALSE;
+    const QFont font = FontOf(dc);
+    const QFontMetrics fm(font);
+    *tm = TEXTMETRIC{};
+    tm->tmAscent = fm.ascent();
+    tm->tmDescent = fm.descent();
+    tm->tmHeight = fm.ascent() + fm.descent();
+    tm->tmInternalLeading = std::max(0, int(tm->tmHeight) - font.pixelSize());
+    tm->tmExternalLeading = std::max(0, fm.leading());
+    tm->tmAveCharWidth = fm.averageCharWidth();
+    tm->tmMaxCharWidth = fm.maxWidth();
+    tm->tmWeight = dc->font ? dc->font->font.lfWeight : FW_NORMAL;
+    tm->tmItalic = font.italic();
+    tm->tmUnderlined = font.underline();
+    tm->tmStruckOut = font.strikeOut();
+    return TRUE;
+}
+
+int GetTextFace(HDC dc, int count, char* name)
+{
+    if (!dc || !dc->font)
+        return 0;
+    const String face = dc->font->font.lfFaceName;
+    if (name && count > 0) {
+        std::strncpy(name, face.c_str(), size_t(count - 1));
+        name[count - 1] = 0;
+    }
+    return int(face.size()) + 1;
+}
+
+namespace {
+
+struct TextLine {
+    QString text;
+    int underline = -1; // index of the prefixed character
+};
+
+// Removes '&' prefixes: "&&" → '&', "&x" → 'x' with its index noted.
+TextLine StripPrefix(const QString& s, UINT format)
+{
+    TextLine line;
+    if (format & DT_NOPREFIX) {
+        line.text = s;
+        return line;
+    }
+    for (int i = 0; i < s.size(); ++i) {
+        if (s[i] == '&' && i + 1 < s.size()) {
+            ++i;
+            if (s[i] != '&' && !(format & DT_HIDEPREFIX))
+                line.underline = int(line.text.size());
+        } else if (s[i] == '&') {
+            continue;
+        }
+        line.text += s[i];
+    }
+    return line;
+}
+
+QString ExpandTabs(const QString& s, const QFontMetrics& fm, int tabWidth)
+{
+    if (!s.contains('\t') || tabWidth <= 0)
+        return s;
+    QString out;
+    for (const QChar c : s) {
+        if (c != '\t') {
+            out += c;
+            continue;
+        }
+        const int x = fm.horizontalAdvance(out);
+        const int next = (x / tabWidth + 1) * tabWidth;
+        while (fm.horizontalAdvance(out) < next)
+            out += ' ';
+    }
+    return out;
+}
+
+int LineWidth(const QFontMetrics& fm, const QString& s, int tabWidth)
+{
+    return fm.horizontalAdvance(ExpandTabs(s, fm, tabWidth));
+}
+
+QString EndEllipsis(const QFontMetrics& fm, const QString& s, int width, int tabWidth)
+{
+    if (LineWidth(fm, s, tabWidth) <= width)
+        return s;
+    QString cut = s;
+    while (!cut.isEmpty() && LineWidth(fm, cut + "...", tabWidth) > width)
+        cut.chop(1);
+    return cut + "...";
+}
+
+QString WordEllipsis(const QFontMetrics& fm, const QString& s, int width, int tabWidth)
+{
+    if (LineWidth(fm, s, tabWidth) <= width)
+        return s;
+    QString cut = s;
+    while (!cut.isEmpty() && LineWidth(fm, cut + "...", tabWidth) > width) {
+        const int space = int(cut.lastIndexOf(' '));
+        cut = space > 0 ? cut.left(space) : QString();
+    }
+    return cut.isEmpty() ? EndEllipsis(fm, s, width, tabWidth) : cut + "...";
+}
+
+QString PathEllipsis(const QFontMetrics& fm, const QString& s, int width, int tabWidth)
+{
+    if (LineWidth(fm, s, tabWidth) <= width)
+        return s;
+    const int slash = int(std::max(s.lastIndexOf('\\'), s.lastIndexOf('/')));
+    if (slash < 0)
+        return EndEllipsis(fm, s, width, tabWidth);
+    const QString tail = s.mid(slash);
+    QString head = s.left(slash);
+    while (!head.isEmpty() && LineWidth(fm, head + "..." + tail, tabWidth) > width)
+        head.chop(1);
+    return head + "..." + tail;
+}
+
+// Breaks one paragraph into lines that fit `width` at blanks; a word wider than the width
+// stays whole on its own line.
+std::vector<QString> WrapParagraph(const QFontMetrics& fm, const QString& paragraph, int width, int tabWidth)
+{
+    std::vector<QString> lines;
+    QString current;
+    int i = 0;
+    const int n = int(paragraph.size());
+    while (i < n) {
+        int j = i;
+        while (j < n && paragraph[j] != ' ')
+            ++j;
+        int k = j;
+        while (k < n && paragraph[k] == ' ')
+            ++k;
+        const QString word = paragraph.mid(i, j - i);
+        const QString candidate = current + word;
+        if (!current.isEmpty() && LineWidth(fm, candidate, tabWidth) > width) {
+            QString trimmed = current;
+            while (trimmed.endsWith(' '))
+                trimmed.chop(1);
+            lines.push_back(trimmed);
+            current = word;
+        } else {
+            current = candidate;
+        }
+        current += paragraph.mid(j, k - j);
+        i = k;
+    }
+    while (current.endsWith(' '))
+        current.chop(1);
+    lines.push_back(current);
+    return lines;
+}
+
+int DrawTextQ(HDC dc, const QString& text, const String& recordText, RECT* rect, UINT format, DRAWTEXTPARAMS* params)
+{
+    if (!dc || !rect)
+        return 0;
+    TGdiRecord rec = dc->MakeRecord((format & DT_CALCRECT) ? "DrawTextCalc" : "DrawText");
+    rec.Rect = *rect;
+    rec.Text = recordText;
+    rec.Flags = format;
+    rec.PenColor = dc->textColor;
+
+    const QFont font = FontOf(dc);
+    const QFontMetrics fm(font);
+    int tabChars = 8;
+    if (format & DT_TABSTOP)
+        tabChars = int((format >> 8) & 0xFF);
+    if (params && params->iTabLength > 0)
+        tabChars = params->iTabLength;
+    const int tabWidth = (format & DT_EXPANDTABS) ? std::max(1, tabChars) * std::max(1, fm.averageCharWidth()) : 0;
+    const int leftMargin = params ? params->iLeftMargin : 0;
+    const int rightMargin = params ? params->iRightMargin : 0;
+    const int lineHeight = fm.ascent() + fm.descent() + ((format & DT_EXTERNALLEADING) ? std::max(0, fm.leading()) : 0);
+    const int left = rect->left + leftMargin;
+    const int right = rect->right - rightMargin;
+    const int boxWidth = std::max(0, right - left);
+
+    std::vector<QString> paragraphs;
+    if (format & DT_SINGLELINE) {
+        paragraphs.push_back(text);
+    } else {
+        QString t = text;
+        t.replace("\r\n", "\n");
+        t.replace('\r', '\n');
+        for (const QString& p : t.split('\n'))
+            paragraphs.push_back(p);
+        if (paragraphs.size() > 1 && paragraphs.back().isEmpty())
+            paragraphs.pop_back(); // a final line break adds no line
+    }
+    std::vector<TextLine> lines;
+    for (const QString& paragraph : paragraphs) {
+        const TextLine stripped = StripPrefix(paragraph, format);
+        if ((format & DT_WORDBREAK) && !(format & DT_SINGLELINE)) {
+            int offset = 0;
+            for (const QString& l : WrapParagraph(fm, stripped.text, boxWidth, tabWidth)) {
+                TextLine line{l, -1};
+                const int start = int(stripped.text.indexOf(l, offset));
+                if (stripped.underline >= 0 && start >= 0 && stripped.underline >= start &&
+                    stripped.underline < start + l.size())
+                    line.underline = stripped.underline - start;
+                if (start >= 0)
+                    offset = start + int(l.size());
+                lines.push_back(line);
+            }
+        } else {
+            lines.push_back(stripped);
+        }
+    }
+    for (TextLine& line : lines) {
+        const QString before = line.text;
+        if (format & DT_END_ELLIPSIS)
+            line.text = EndEllipsis(fm, line.text, boxWidth, tabWidth);
+        else if (format & DT_WORD_ELLIPSIS)
+            line.text = WordEllipsis(fm, line.text, boxWidth, tabWidth);
+        else if (format & DT_PATH_ELLIPSIS)
+            line.text = PathEllipsis(fm, line.text, boxWidth, tabWidth);
+        if (line.text != before && line.underline >= line.text.size() - 3)
+            line.underline = -1;
+        line.text = ExpandTabs(line.text, fm, tabWidth);
+    }
+    for (const TextLine& line : lines)
+        rec.Lines.push_back(FromQString(line.text));
+    dc->Record(rec);
+    const int totalHeight = lineHeight * int(lines.size());
+    int maxWidth = 0;
+    for (const TextLine& line : lines)
+        maxWidth = std::max(maxWidth, fm.horizontalAdvance(line.text));
+
+    if (format & DT_CALCRECT) {
+        if ((format & DT_WORDBREAK) && !(format & DT_SINGLELINE))
+            rect->right = std::max(rect->right, LONG(left + maxWidth + rightMargin));
+        else
+            rect->right = left + maxWidth + rightMargin;
+        rect->bottom = rect->top + totalHeight;
+        if (params)
+            params->uiLengthDrawn = UINT(text.size());
+        return totalHeight;
+    }
+
+    int top = rect->top;
+    if (format & DT_SINGLELINE) {
+        if (format & DT_VCENTER)
+            top = rect->top + (rect->bottom - rect->top - lineHeight) / 2;
+        else if (format & DT_BOTTOM)
+            top = rect->bottom - lineHeight;
+    }
+    if (Begin(dc)) {
+        QPainter* p = dc->Painter();
+        if (!(format & DT_NOCLIP)) {
+            const QRect box = dc->ToDevice(*rect);
+            if (p->hasClipping())
+                p->setClipRegion(p->clipRegion().intersected(QRegion(box)));
+            else
+                p->setClipRect(box);
+        }
+        const bool hadUnderlineOnly = (format & DT_PREFIXONLY) != 0;
+        int y = top;
+        for (const TextLine& line : lines) {
+            const int w = fm.horizontalAdvance(line.text);
+            int x = left;
+            if (format & DT_CENTER)
+                x = left + (boxWidth - w) / 2;
+            else if (format & DT_RIGHT)
+                x = right - w;
+            if (!hadUnderlineOnly)
+                PaintText(dc, font, line.text, dc->ToDevice(x, y), 0, line.underline);
+            y += lineHeight;
+        }
+    }
+    if (params)
+        params->uiLengthDrawn = UINT(text.size());
+    if (format & DT_SINGLELINE && (format & (DT_VCENTER | DT_BOTTOM)))
+        return top - rect->top + totalHeight;
+    return totalHeight;
+}
+
+} // namespace
+
+int DrawText(HDC dc, const char* text, int count, RECT* rect, UINT format)
+{
+    const String s = text ? String(text, count < 0 ? std::strlen(text) : size_t(count)) : String();
+    return DrawTextQ(dc, ToQString(s), s, rect, format, nullptr);
+}
+
+int DrawTextEx(HDC dc, const char* text, int count, RECT* rect, UINT format, DRAWTEXTPARAMS* params)
+{
+    const String s = text ? String(text, count < 0 ? std::strlen(text) : size_t(count)) : String();
+    return DrawTextQ(dc, ToQString(s), s, rect, format, params);
+}
+
+int DrawText(HDC dc, const String& text, RECT* rect, UINT format)
+{
+    return DrawTextQ(dc, ToQString(text), text, rect, format, nullptr);
+}
+
+int DrawTextW(HDC dc, const char16_t* text, int count, RECT* rect, UINT format)
+{
+    const QString q = WideTextOf(text, count);
+    return DrawTextQ(dc, q, FromQString(q), rect, format, nullptr);
+}
+
+// ---------------------------------------------------------------- windows
+
+namespace {
+IWindowSurface* SurfaceOf(HWND window)
+{
+    return window ? dynamic_cast<IWindowSurface*>(window) : nullptr;
+}
+} // namespace
+
+HDC GetDC(HWND window)
+{
+    IWindowSurface* surface = SurfaceOf(window);
+    HDC dc = nullptr;
+    if (surface && surface->SurfaceImage() && !surface->SurfaceImage()->isNull())
+        dc = new DeviceContext(surface->SurfaceImage());
+    else
+        dc = new DeviceContext(window ? std::max(1, window->width()) : 1, window ? std::max(1, window->height()) : 1);
+    dc->window = window;
+    return dc;
+}
+
+HDC GetWindowDC(HWND window)
+{
+    return GetDC(window);
+}
+
+int ReleaseDC(HWND window, HDC dc)
+{
+    if (!dc)
+        return 0;
+    IWindowSurface* surface = SurfaceOf(window ? window : dc->window);
+    delete dc;
+    if (surface)
+        surface->SurfaceChanged(QRect());
+    return 1;
+}
+
+BOOL InvalidateRect(HWND window, const RECT* rect, BOOL erase)
+{
+    if (!window)
+        return FALSE;
+    if (IWindowSurface* surface = SurfaceOf(window)) {
+        if (rect) {
+            const QRect r = RectToQRect(*rect);
+            surface->InvalidateArea(&r, erase != 0);
+        } else {
+            surface->InvalidateArea(nullptr, erase != 0);
+        }
+        return TRUE;
+    }
+    if (rect)
+        window->update(RectToQRect(*rect));
+    else
+        window->update();
+    return TRUE;
+}
+
+BOOL InvalidateRgn(HWND window, HRGN region, BOOL erase)
+{
+    if (!region)
+        return InvalidateRect(window, nullptr, erase);
+    for (const QRect& r : region->region) {
+        const RECT rr = QRectToRect(r);
+        InvalidateRect(window, &rr, erase);
+    }
+    return TRUE;
+}
+
+BOOL UpdateWindow(HWND window)
+{
+    if (!window)
+        return FALSE;
+    window->repaint();
+    return TRUE;
+}
+
+BOOL GetClientRect(HWND window, RECT* rect)
+{
+    if (!window || !rect)
+        return FALSE;
+    *rect = RECT{0, 0, window->width(), window->height()};
+    return TRUE;
+}
+
+BOOL GetWindowRect(HWND window, RECT* rect)
+{
+    if (!window || !rect)
+        return FALSE;
+    const QPoint g = window->mapToGlobal(QPoint(0, 0));
+    *rect = RECT{g.x(), g.y(), g.x() + window->width(), g.y() + window->height()};
+    return TRUE;
+}
+
+BOOL ClientToScreen(HWND window, POINT* point)
+{
+    if (!window || !point)
+        return FALSE;
+    const QPoint g = window->mapToGlobal(QPoint(point->x, point->y));
+    *point = POINT{g.x(), g.y()};
+    return TRUE;
+}
+
+BOOL ScreenToClient(HWND window, POINT* point)
+{
+    if (!window || !point)
+        return FALSE;
+    const QPoint l = window->mapFromGlobal(QPoint(point->x, point->y));
+    *point = POINT{l.x(), l.y()};
+    return TRUE;
+}
+
+BOOL IsWindow(HWND window)
+{
+    return window != nullptr;
+}
+
+BOOL IsWindowVisible(HWND window)
+{
+    return window && window->isVisible();
+}
+
+HWND GetFocus()
+{
+    return QApplication::focusWidget();
+}
+
+HWND SetFocus(HWND window)
+{
+    HWND old = GetFocus();
+    if (window)
+        window->setFocus(Qt::OtherFocusReason);
+    return old;
+}
+
+// ---------------------------------------------------------------- rectangles
+
+BOOL SetRect(RECT* r, int left, int top, int right, int bottom)
+{
+    if (!r)
+        return FALSE;
+    *r = RECT{left, top, right, bottom};
+    return TRUE;
+}
+
+BOOL SetRectEmpty(RECT* r)
+{
+    return SetRect(r, 0, 0, 0, 0);
+}
+
+BOOL InflateRect(RECT* r, int dx, int dy)
+{
+    if (!r)
+        return FALSE;
+    r->left -= dx;
+    r->right += dx;
+    r->top -= dy;
+    r->bottom += dy;
+    return TRUE;
+}
+
+BOOL OffsetRect(RECT* r, int dx, int dy)
+{
+    if (!r)
+        return FALSE;
+    r->left += dx;
+    r->right += dx;
+    r->top += dy;
+    r->bottom += dy;
+    return TRUE;
+}
+
+BOOL IsRectEmpty(const RECT* r)
+{
+    return !r || r->right <= r->left || r->bottom <= r->top;
+}
+
+BOOL IntersectRect(RECT* dest, const RECT* a, const RECT* b)
+{
+    if (!dest || !a || !b)
+        return FALSE;
+    RECT r{std::max(a->left, b->left), std::max(a->top, b->top), std::min(a->right, b->right),
+           std::min(a->bottom, b->bottom)};
+    if (IsRectEmpty(&r)) {
+        *dest = RECT{};
+        return FALSE;
+    }
+    *dest = r;
+    return TRUE;
+}
+
+BOOL UnionRect(RECT* dest, const RECT* a, const RECT* b)
+{
+    if (!dest || !a || !b)
+        return FALSE;
+    if (IsRectEmpty(a)) {
+        *dest = *b;
+    } else if (IsRectEmpty(b)) {
+        *dest = *a;
+    } else {
+        *dest = RECT{std::min(a->left, b->left), std::min(a->top, b->top), std::max(a->right, b->right),
+                     std::max(a->bottom, b->bottom)};
+    }
+    return !IsRectEmpty(dest);
+}
+
+BOOL PtInRect(const RECT* r, POINT p)
+{
+    return r && p.x >= r->left && p.x < r->right && p.y >= r->top && p.y < r->bottom;
+}
+
+BOOL EqualRect(const RECT* a, const RECT* b)
+{
+    return a && b && a->left == b->left && a->top == b->top && a->right == b->right && a->bottom == b->bottom;
+}
+
+BOOL CopyRect(RECT* dest, const RECT* src)
+{
+    if (!dest || !src)
+        return FALSE;
+    *dest = *src;
+    return TRUE;
+}

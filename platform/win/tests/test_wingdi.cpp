@@ -1,0 +1,374 @@
+#include "WinGdi.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+
+namespace {
+
+constexpr COLORREF kWhite = 0xFFFFFF;
+constexpr COLORREF kBlack = 0x000000;
+constexpr COLORREF kRed = RGB(255, 0, 0);
+constexpr COLORREF kBlue = RGB(0, 0, 255);
+
+// A white test device with its own recorder.
+struct Device {
+    explicit Device(int w = 40, int h = 40) : dc(w, h) { dc.Recorder = &log; }
+    COLORREF At(int x, int y) { return GetPixel(&dc, x, y); }
+    HDC operator&() { return &dc; }
+    DeviceContext dc;
+    TGdiRecorder log;
+};
+
+// Selects a new object for the scope of a test and frees it afterwards.
+struct Selected {
+    Selected(HDC dc, HGDIOBJ object) : dc_(dc), object_(object), old_(SelectObject(dc, object)) {}
+    ~Selected()
+    {
+        SelectObject(dc_, old_);
+        DeleteObject(object_);
+    }
+    HDC dc_;
+    HGDIOBJ object_;
+    HGDIOBJ old_;
+};
+
+QRect InkBox(DeviceContext& dc, COLORREF background = kWhite)
+{
+    QRect box;
+    const QImage* image = dc.Image();
+    for (int y = 0; y < image->height(); ++y)
+        for (int x = 0; x < image->width(); ++x)
+            if (QColorToColorRef(image->pixelColor(x, y)) != background)
+                box |= QRect(x, y, 1, 1);
+    return box;
+}
+
+} // namespace
+
+TEST(GdiShapes, RectangleKeepsThePenInsideAndTheNullPenShrinksTheFill)
+{
+    Device d;
+    Selected brush(&d, CreateSolidBrush(kRed));
+    Rectangle(&d, 2, 2, 6, 6);
+    EXPECT_EQ(d.At(2, 2), kBlack);
+    EXPECT_EQ(d.At(5, 5), kBlack);
+    EXPECT_EQ(d.At(5, 3), kBlack);
+    EXPECT_EQ(d.At(3, 3), kRed);
+    EXPECT_EQ(d.At(4, 4), kRed);
+    EXPECT_EQ(d.At(6, 6), kWhite);
+    EXPECT_EQ(d.At(6, 2), kWhite);
+
+    SelectObject(&d, GetStockObject(NULL_PEN));
+    Rectangle(&d, 10, 10, 14, 14);
+    EXPECT_EQ(d.At(10, 10), kRed);
+    EXPECT_EQ(d.At(12, 12), kRed);
+    EXPECT_EQ(d.At(13, 13), kWhite);
+    EXPECT_EQ(d.At(13, 10), kWhite);
+
+    ASSERT_EQ(d.log.Count("Rectangle"), 2);
+    EXPECT_EQ(d.log.Records[0].ToString(), "Rectangle(2,2,6,6) pen=#000000/1 brush=#FF0000");
+    EXPECT_EQ(d.log.Records[1].ToString(), "Rectangle(10,10,14,14) pen=null brush=#FF0000");
+}
+
+TEST(GdiShapes, WidePenRectangleStaysInside)
+{
+    Device d;
+    Selected pen(&d, CreatePen(PS_SOLID, 3, kBlue));
+    Rectangle(&d, 0, 0, 10, 10);
+    for (int i : {0, 1, 2})
+        EXPECT_EQ(d.At(i, 5), kBlue) << i;
+    EXPECT_EQ(d.At(3, 5), kWhite);
+    EXPECT_EQ(d.At(9, 9), kBlue);
+    EXPECT_EQ(d.At(10, 10), kWhite);
+}
+
+TEST(GdiShapes, LineToLeavesOutItsEndPoint)
+{
+    Device d;
+    MoveToEx(&d, 0, 5, nullptr);
+    LineTo(&d, 5, 5);
+    EXPECT_EQ(d.At(0, 5), kBlack);
+    EXPECT_EQ(d.At(4, 5), kBlack);
+    EXPECT_EQ(d.At(5, 5), kWhite);
+    LineTo(&d, 5, 0); // from the current position, upwards
+    EXPECT_EQ(d.At(5, 5), kBlack);
+    EXPECT_EQ(d.At(5, 1), kBlack);
+    EXPECT_EQ(d.At(5, 0), kWhite);
+    MoveToEx(&d, 10, 10, nullptr);
+    LineTo(&d, 14, 14);
+    EXPECT_EQ(d.At(13, 13), kBlack);
+    EXPECT_EQ(d.At(14, 14), kWhite);
+    ASSERT_EQ(d.log.Count("LineTo"), 3);
+    EXPECT_EQ(d.log.Records[1].Rect.left, 5);
+    EXPECT_EQ(d.log.Records[1].Rect.top, 5);
+    EXPECT_EQ(d.log.Records[1].Rect.bottom, 0);
+}
+
+TEST(GdiShapes, StyledPenFollowsItsPatternWithOpaqueGaps)
+{
+    Device d;
+    Selected pen(&d, CreatePen(PS_DOT, 1, kBlack));
+    SetBkColor(&d, kRed);
+    MoveToEx(&d, 0, 0, nullptr);
+    LineTo(&d, 12, 0);
+    const COLORREF expected[] = {kBlack, kBlack, kBlack, kRed, kRed, kRed, kBlack, kBlack, kBlack, kRed};
+    for (int x = 0; x < 10; ++x)
+        EXPECT_EQ(d.At(x, 0), expected[x]) << x;
+    SetBkMode(&d, TRANSPARENT);
+    MoveToEx(&d, 0, 2, nullptr);
+    LineTo(&d, 12, 2);
+    EXPECT_EQ(d.At(4, 2), kWhite);
+}
+
+TEST(GdiShapes, XorDrawingAndFocusRectUndoThemselves)
+{
+    Device d;
+    RECT r{1, 1, 20, 20};
+    FillRect(&d, &r, static_cast<HBRUSH>(GetStockObject(GRAY_BRUSH)));
+    const QImage before = d.dc.Image()->copy();
+    SetROP2(&d, R2_XORPEN);
+    Selected pen(&d, CreatePen(PS_SOLID, 1, kWhite));
+    for (int i = 0; i < 2; ++i) {
+        MoveToEx(&d, 5, 0, nullptr);
+        LineTo(&d, 5, 30);
+        if (i == 0)
+            EXPECT_EQ(d.At(5, 10), QColorToColorRef(QColor(0x7F, 0x7F, 0x7F)));
+    }
+    EXPECT_EQ(*d.dc.Image(), before);
+    SetROP2(&d, R2_COPYPEN);
+    RECT f{3, 3, 15, 12};
+    DrawFocusRect(&d, &f);
+    EXPECT_NE(*d.dc.Image(), before);
+    EXPECT_EQ(d.At(3, 3), QColorToColorRef(QColor(0x7F, 0x7F, 0x7F)));
+    DrawFocusRect(&d, &f);
+    EXPECT_EQ(*d.dc.Image(), before);
+}
+
+TEST(GdiShapes, PolygonFillModes)
+{
+    // a five-pointed star drawn in one stroke: its centre is inside only with WINDING
+    POINT star[5];
+    for (int i = 0; i < 5; ++i) {
+        const double a = -M_PI / 2 + i * 4 * M_PI / 5;
+        star[i] = POINT{LONG(std::lround(50 + 45 * std::cos(a))), LONG(std::lround(50 + 45 * std::sin(a)))};
+    }
+    for (int mode : {ALTERNATE, WINDING}) {
+        Device d(100, 100);
+        Selected brush(&d, CreateSolidBrush(kBlue));
+        SelectObject(&d, GetStockObject(NULL_PEN));
+        SetPolyFillMode(&d, mode);
+        Polygon(&d, star, 5);
+        EXPECT_EQ(d.At(50, 50), mode == WINDING ? kBlue : kWhite) << mode;
+        EXPECT_EQ(d.At(50, 10), kBlue) << mode; // a point of the star
+        EXPECT_EQ(d.At(5, 95), kWhite) << mode;
+        EXPECT_EQ(d.log.Records.back().Flags, UINT(mode));
+    }
+}
+
+TEST(GdiShapes, EllipseAndRoundRectStayInTheirBox)
+{
+    Device d;
+    Selected brush(&d, CreateSolidBrush(kRed));
+    Ellipse(&d, 2, 2, 22, 12);
+    EXPECT_EQ(d.At(12, 7), kRed);
+    EXPECT_EQ(d.At(2, 2), kWhite); // the corner lies outside the ellipse
+    EXPECT_EQ(InkBox(d.dc), QRect(2, 2, 20, 10));
+    Device e;
+    Selected brush2(&e, CreateSolidBrush(kRed));
+    RoundRect(&e, 1, 1, 31, 21, 8, 8);
+    EXPECT_EQ(InkBox(e.dc), QRect(1, 1, 30, 20));
+    EXPECT_EQ(e.At(1, 1), kWhite);
+    EXPECT_EQ(e.At(15, 1), kBlack);
+}
+
+TEST(GdiFills, FillRectFrameRectAndClipping)
+{
+    Device d;
+    Selected brush(&d, CreateSolidBrush(kRed));
+    RECT r{2, 2, 8, 6};
+    FillRect(&d, &r, static_cast<HBRUSH>(brush.object_));
+    EXPECT_EQ(InkBox(d.dc), QRect(2, 2, 6, 4));
+    RECT f{10, 10, 15, 15};
+    FrameRect(&d, &f, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+    EXPECT_EQ(d.At(10, 10), kBlack);
+    EXPECT_EQ(d.At(14, 14), kBlack);
+    EXPECT_EQ(d.At(12, 12), kWhite);
+
+    Device c;
+    IntersectClipRect(&c, 5, 5, 10, 10);
+    RECT all{0, 0, 40, 40};
+    FillRect(&c, &all, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+    EXPECT_EQ(InkBox(c.dc), QRect(5, 5, 5, 5));
+    SelectClipRgn(&c, nullptr);
+    SetViewportOrgEx(&c, 20, 20, nullptr);
+    RECT small{0, 0, 2, 2};
+    FillRect(&c, &small, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+    EXPECT_EQ(c.At(0, 0), kBlack); // logical (0,0) is device (20,20)
+    EXPECT_EQ(GetPixel(&c, -15, -15), kBlack);
+}
+
+TEST(GdiObjects, SelectedObjectsCannotBeDeletedAndStockObjectsStay)
+{
+    Device d;
+    HPEN pen = CreatePen(PS_SOLID, 1, kRed);
+    HGDIOBJ old = SelectObject(&d, pen);
+    EXPECT_EQ(old, GetStockObject(BLACK_PEN));
+    EXPECT_FALSE(DeleteObject(pen));
+    SelectObject(&d, old);
+    EXPECT_TRUE(DeleteObject(pen));
+    EXPECT_TRUE(DeleteObject(GetStockObject(WHITE_BRUSH)));
+    EXPECT_EQ(GetObjectType(GetStockObject(WHITE_BRUSH)), DWORD(OBJ_BRUSH));
+
+    const int level = SaveDC(&d);
+    HBRUSH brush = CreateSolidBrush(kBlue);
+    SelectObject(&d, brush);
+    SetTextColor(&d, kRed);
+    RestoreDC(&d, level);
+    EXPECT_EQ(GetCurrentObject(&d, OBJ_BRUSH), GetStockObject(WHITE_BRUSH));
+    EXPECT_EQ(GetTextColor(&d), kBlack);
+    EXPECT_TRUE(DeleteObject(brush));
+}
+
+TEST(GdiObjects, FixedSystemColoursAndDeviceCaps)
+{
+    EXPECT_EQ(GetSysColor(COLOR_BTNFACE), COLORREF(0xC8D0D4));
+    EXPECT_EQ(GetSysColor(COLOR_WINDOW), kWhite);
+    EXPECT_EQ(GetSysColor(COLOR_WINDOWTEXT), kBlack);
+    EXPECT_EQ(GetSysColor(COLOR_BTNSHADOW), COLORREF(0x808080));
+    EXPECT_EQ(GetSysColor(COLOR_INFOBK), COLORREF(0xE1FFFF));
+    EXPECT_EQ(GetSysColorBrush(COLOR_HIGHLIGHT)->brush.lbColor, GetSysColor(COLOR_HIGHLIGHT));
+    Device d;
+    EXPECT_EQ(GetDeviceCaps(&d, LOGPIXELSX), 96);
+    EXPECT_EQ(GetDeviceCaps(&d, LOGPIXELSY), 96);
+}
+
+TEST(GdiText, DrawTextLayout)
+{
+    Device d(300, 100);
+    Selected font(&d, CreateFont(-11, 0, 0, 0, FW_NORMAL, 0, 0, 0, 0, 0, 0, 0, 0, "Tahoma"));
+    SIZE plain{};
+    GetTextExtentPoint32(&d, "Save as", 7, &plain);
+    ASSERT_GT(plain.cx, 10);
+
+    // prefix: the '&' takes no room; "&&" is one '&'
+    RECT calc{10, 10, 10, 10};
+    const int h = DrawText(&d, "&Save as", -1, &calc, DT_CALCRECT | DT_SINGLELINE);
+    EXPECT_EQ(calc.right - calc.left, plain.cx);
+    EXPECT_EQ(calc.bottom - calc.top, h);
+    RECT calc2{0, 0, 0, 0};
+    DrawText(&d, "&Save as", -1, &calc2, DT_CALCRECT | DT_SINGLELINE | DT_NOPREFIX);
+    EXPECT_GT(calc2.right, plain.cx);
+    EXPECT_EQ(d.log.Count("DrawText"), 0); // DT_CALCRECT draws nothing
+
+    struct Case {
+        const char* text;
+        UINT format;
+        std::vector<String> lines;
+    };
+    const Case cases[] = {
+        {"Fish && &Chips", DT_SINGLELINE, {"Fish & Chips"}},
+        {"one\r\ntwo\nthree", DT_LEFT, {"one", "two", "three"}},
+        {"a very long caption that does not fit", DT_SINGLELINE | DT_END_ELLIPSIS, {}},
+        {"a\tb", DT_SINGLELINE | DT_EXPANDTABS, {}},
+    };
+    for (const Case& c : cases) {
+        RECT r{0, 0, 60, 40};
+        d.log.Clear();
+        DrawText(&d, c.text, -1, &r, c.format);
+        ASSERT_EQ(d.log.Count("DrawText"), 1);
+        const auto& lines = d.log.Records.back().Lines;
+        if (!c.lines.empty())
+            EXPECT_EQ(lines, c.lines) << c.text;
+    }
+    // the ellipsis version fits the rectangle and ends in "..."
+    RECT r{0, 0, 60, 40};
+    DrawText(&d, "a very long caption that does not fit", -1, &r, DT_SINGLELINE | DT_END_ELLIPSIS);
+    const String shown = d.log.Records.back().Lines.at(0);
+    ASSERT_GE(shown.size(), 3u);
+    EXPECT_EQ(shown.substr(shown.size() - 3), "...");
+    SIZE s{};
+    GetTextExtentPoint32(&d, shown.c_str(), int(shown.size()), &s);
+    EXPECT_LE(s.cx, 60);
+    // a tab stop is 8 average characters
+    TEXTMETRIC tm{};
+    GetTextMetrics(&d, &tm);
+    RECT t{0, 0, 0, 0};
+    DrawText(&d, "a\tb", -1, &t, DT_CALCRECT | DT_SINGLELINE | DT_EXPANDTABS);
+    SIZE b{};
+    GetTextExtentPoint32(&d, "b", 1, &b);
+    EXPECT_GE(t.right, 8 * tm.tmAveCharWidth + b.cx);
+    // word break keeps the width and grows the height
+    RECT w{0, 0, 50, 0};
+    const int wh = DrawText(&d, "one two three four", -1, &w, DT_CALCRECT | DT_WORDBREAK);
+    EXPECT_EQ(w.right, 50);
+    EXPECT_GE(wh, 2 * tm.tmHeight);
+}
+
+TEST(GdiText, DrawTextPlacesAndClipsItsInk)
+{
+    Device d(120, 40);
+    Selected font(&d, CreateFont(-11, 0, 0, 0, FW_BOLD, 0, 0, 0, 0, 0, 0, 0, 0, "Tahoma"));
+    SetBkMode(&d, TRANSPARENT);
+    SetTextColor(&d, kBlue);
+    RECT r{10, 5, 110, 35};
+    DrawText(&d, "Wide", -1, &r, DT_SINGLELINE | DT_CENTER | DT_VCENTER);
+    const QRect ink = InkBox(d.dc);
+    ASSERT_FALSE(ink.isEmpty());
+    EXPECT_NEAR(ink.center().x(), 60, 3);
+    EXPECT_NEAR(ink.center().y(), 20, 3);
+    Device c(120, 40);
+    Selected font2(&c, CreateFont(-11, 0, 0, 0, FW_BOLD, 0, 0, 0, 0, 0, 0, 0, 0, "Tahoma"));
+    RECT narrow{0, 0, 12, 40};
+    DrawText(&c, "WWWWWWWW", -1, &narrow, DT_SINGLELINE);
+    EXPECT_LE(InkBox(c.dc).right(), 11);
+}
+
+TEST(GdiText, EscapementTurnsTheText)
+{
+    Device d(80, 80);
+    Selected font(&d, CreateFont(-12, 0, 900, 900, FW_NORMAL, 0, 0, 0, 0, 0, 0, 0, 0, "Arial"));
+    SetBkMode(&d, TRANSPARENT);
+    TextOut(&d, 30, 70, "HHHHHH", 6);
+    const QRect ink = InkBox(d.dc);
+    ASSERT_FALSE(ink.isEmpty());
+    EXPECT_GT(ink.height(), 2 * ink.width());
+    EXPECT_LE(ink.bottom(), 70);
+}
+
+TEST(GdiBlit, BitBltCopiesAndMapsMonochromeBitmaps)
+{
+    Device d;
+    HDC mem = CreateCompatibleDC(&d);
+    HBITMAP bmp = CreateCompatibleBitmap(&d, 4, 4);
+    HGDIOBJ old = SelectObject(mem, bmp);
+    RECT all{0, 0, 4, 4};
+    FillRect(mem, &all, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+    SetPixel(mem, 1, 1, kRed);
+    BitBlt(&d, 10, 10, 4, 4, mem, 0, 0, SRCCOPY);
+    EXPECT_EQ(d.At(10, 10), kBlack);
+    EXPECT_EQ(d.At(11, 11), kRed);
+    EXPECT_EQ(d.At(14, 14), kWhite);
+    StretchBlt(&d, 20, 20, 8, 8, mem, 0, 0, 4, 4, SRCCOPY);
+    EXPECT_EQ(d.At(22, 22), kRed);
+    EXPECT_EQ(d.At(23, 23), kRed);
+    SelectObject(mem, old);
+    DeleteObject(bmp);
+
+    // monochrome: 1 bits become the background colour, 0 bits the text colour
+    const BYTE bits[] = {0xA0, 0, 0xA0, 0}; // rows of 2 bytes: 1010...
+    HBITMAP mono = CreateBitmap(4, 2, 1, 1, bits);
+    old = SelectObject(mem, mono);
+    Device e;
+    SetTextColor(&e, kBlue);
+    SetBkColor(&e, kRed);
+    BitBlt(&e, 0, 0, 4, 2, mem, 0, 0, SRCCOPY);
+    EXPECT_EQ(e.At(0, 0), kRed);
+    EXPECT_EQ(e.At(1, 0), kBlue);
+    SelectObject(mem, old);
+    DeleteObject(mono);
+    DeleteDC(mem);
+    EXPECT_EQ(d.log.Count("BitBlt"), 1);
+    EXPECT_EQ(d.log.Of("BitBlt")[0].Flags, SRCCOPY);
+}
