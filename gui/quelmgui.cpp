@@ -1,11 +1,11 @@
 // quelmgui: the desktop front end of the leaching model.
-#include <QApplication>
-#include <QLabel>
+#include "QuelmStartup.h"
+#include "platform/win/WinVersion.h"
+
+// The program's version resource: file version 2.1.2.10.
+static TVersionResource quelmguiVersion(2, 1, 2, 10);
 
 int main(int argc, char** argv)
 {
-    QApplication app(argc, argv);
-    QLabel label("quelmgui");
-    label.show();
-    return app.exec();
+    return RunStartup(argc, argv);
 }

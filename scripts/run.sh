@@ -10,4 +10,4 @@ if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ] && [ -z "${QT_QPA_PLAT
   echo "  xvfb-run -a -s '-screen 0 1280x1024x24' scripts/run.sh"
   exit 1
 fi
-exec build/gui/quelmgui "$@"
+exec build/bin/quelmgui "$@"

@@ -1,0 +1,68 @@
+#include "QuelmStartup.h"
+
+#include "TForm_Splash_Unit.h"
+#include "TVersionInfo_Unit.h"
+#include "Utils_RegionalSettings_Unit.h"
+#include "Utils_Registry_Unit.h"
+#include "platform/framework/Forms.h"
+
+#include <QLocale>
+#include <QStyleFactory>
+#include <clocale>
+#include <cstdio>
+#include <memory>
+
+TStartupSteps& StartupSteps()
+{
+    static TStartupSteps steps;
+    return steps;
+}
+
+void SeedUserDatabaseValue()
+{
+    if (RegistryValueExists(HKEY_CURRENT_USER, REG_DATABASE))
+        return;
+    WriteRegistryString(HKEY_CURRENT_USER, REG_DATABASE, ReadRegistryString(HKEY_LOCAL_MACHINE, REG_DATABASE));
+}
+
+void PinNumberLocale()
+{
+    // Qt adopts the user's locale when it starts; numbers are formatted and parsed by the
+    // run-time library's own routines, and nothing may see a decimal comma
+    std::setlocale(LC_NUMERIC, "C");
+    QLocale::setDefault(QLocale::c());
+}
+
+int RunStartup(int& argc, char** argv)
+{
+    TQApplication app(argc, argv);
+    QApplication::setStyle(QStyleFactory::create("Fusion"));
+    PinNumberLocale();
+    try {
+        TVersionInfo::CreateSingleton();
+        SeedUserDatabaseValue();
+        ForceRegionalSettings();
+        Application->SetTitle(GetApplicationTitle());
+
+        auto* splash = New<TForm_Splash>(Application);
+        splash->Show();
+        Application->ProcessMessages();
+
+        if (StartupSteps().CreateDataModule)
+            StartupSteps().CreateDataModule();
+        if (StartupSteps().CreateMainForm) {
+            StartupSteps().CreateMainForm();
+            if (Application->MainForm() && Application->MainForm() != splash)
+                Application->MainForm()->Show();
+            delete splash;
+        } else {
+            std::fprintf(stderr, "quelmgui: this build has no main window yet; the start-up window stays up\n");
+            Application->SetMainForm(splash);
+        }
+    } catch (Exception& e) {
+        Application->ShowException(&e);
+        return 1;
+    }
+    Application->Run();
+    return 0;
+}
