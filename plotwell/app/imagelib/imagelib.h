@@ -1,0 +1,15 @@
+#pragma once
+// plotwell's image library: every public function of its units.
+#include "img_bitmaps.h"
+#include "img_bmp.h"
+#include "img_codecs.h"
+#include "img_colour.h"
+#include "img_frame.h"
+#include "img_jpeg.h"
+#include "img_pcx.h"
+#include "img_png.h"
+#include "img_psd.h"
+#include "img_resample.h"
+#include "img_streams.h"
+#include "img_tga.h"
+#include "img_tiff.h"
