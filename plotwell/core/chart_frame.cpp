@@ -1,0 +1,321 @@
+#include "chart_frame.h"
+
+#include "axis_ticks.h"
+#include "axis_transforms.h"
+#include "plot_utilities.h"
+#include "shared_routines.h"
+
+#include <cmath>
+
+namespace plotwell {
+
+void set_default_viewport(plot_settings& ps)
+{
+    ps.layout_width = ps.layout_height = 100;
+    ps.hardcopy_default = 0;
+    if (ps.viewport_given) return;
+    auto set = [&](double x1, double y1, double x2, double y2) {
+        ps.viewport_x1 = x1;
+        ps.viewport_y1 = y1;
+        ps.viewport_x2 = x2;
+        ps.viewport_y2 = y2;
+    };
+    if ((!ps.postscript_output && !ps.app.printing) || ps.map_axissize) {
+        set(0, 0, 100, 100);
+        return;
+    }
+    if (ps.postscript_landscape) set(5, 10, 95, 90);
+    else if (ps.postscript_portrait) set(10, 55, 90, 95);
+    else set(0, 0, 100, 100);
+    ps.hardcopy_default = 1;
+}
+
+void extend_title_margins(plot_settings& ps, const std::string& code, double height)
+{
+    if (code.empty()) return;
+    double v = to_double(code.substr(1));
+    if (code[0] == 'T') {
+        double m = v + 1.4 * height;
+        if (m >= ps.top_margin) ps.top_margin = m;
+    } else if (code[0] == 'B') {
+        double m = 0.4 * height - v;
+        if (m >= ps.bottom_margin) ps.bottom_margin = m;
+    }
+}
+
+bool legend_box_on(const plot_settings& ps) { return ps.legend_box_mode >= 0 ? ps.legend_box_mode != 0 : ps.legendbox != 0; }
+
+double unit_ratio(const plot_settings& ps)
+{
+    double w = ps.gr->viewport_width_pct() / ps.layout_width;
+    double h = ps.gr->viewport_height_pct() / ps.layout_height;
+    return w != 0 ? h / w : 1.0;
+}
+
+void set_text_height(plot_settings& ps, double height)
+{
+    ps.text_height = height;
+    ps.gr->gr_set_char_height(height);
+}
+
+bool legend_above_frame(const plot_settings& ps)
+{
+    if (ps.matrix_plot || ps.draw_map || ps.no_legend || ps.central_legend) return false;
+    if (ps.legend_pos_given && !(to_double(ps.legend_x) == 0 && to_double(ps.legend_y) == 0)) return false;
+    return ps.legend_entries > 1 || (ps.legend_entries == 1 && ps.legend_text[0] != "1");
+}
+
+void compute_region_scale(plot_settings& ps)
+{
+    double b = ps.draw_box ? ps.title_block_height : 0;
+    ps.region_scale_x = (ps.viewport_x2 - ps.viewport_x1) / 100;
+    ps.region_scale_y = (ps.viewport_y2 - ps.viewport_y1 - b) / 100;
+}
+
+// The least colour table the graphs need until the colour file is read: background white, text
+// black, then a fixed set of distinct colours for the series.
+static void set_up_colour_table(plot_settings& ps)
+{
+    static const double table[][3] = {
+        {1, 1, 1}, {0, 0, 0}, {1, 0, 0}, {0, 0.6, 0}, {0, 0, 1}, {1, 0.5, 0}, {0.6, 0, 0.8}, {0, 0.7, 0.7},
+        {0.6, 0.3, 0}, {1, 0, 1}, {0.5, 0.5, 0.5}, {0.5, 0.5, 0}, {0, 0, 0.5}, {0.5, 0, 0}, {0, 0.5, 0.5},
+        {0.3, 0.8, 0.3}, {0.9, 0.7, 0.2}};
+    const int n = sizeof table / sizeof table[0];
+    // colours 0..33: background, text and the 32 series colours; the rest of the table stays black
+    for (int i = 0; i < 34; ++i) {
+        const double* c = i < n ? table[i] : table[2 + (i - 2) % (n - 2)];
+        if (i >= 2 && ps.range_colours && !ps.colour_output) c = table[1];
+        ps.gr->gr_define_colour(i, c[0], c[1], c[2]);
+    }
+}
+
+void open_page(plot_settings& ps)
+{
+    ps.gr->gr_open_workstation();
+    if (ps.postscript_output) ps.gr->gr_select_font();
+    set_up_colour_table(ps);
+    ps.gr->gr_set_fill_style(2);
+}
+
+void setup_graph_frame(plot_settings& ps)
+{
+    graphics_layer& gr = *ps.gr;
+    const bool first_on_page = ps.calls_on_page == 0;
+    if (first_on_page) open_page(ps);
+    ++ps.calls_on_page;
+    if (ps.postscript_output) {
+        ps.font_factor = ps.font_courier ? 1.66 : ps.font_times ? 1.5 : 1.34;
+        if (ps.calls_on_page <= 2) gr.gr_set_line_width(0);
+    }
+    ps.base_text_height = 2.95 * ps.font_factor * ps.char_width;
+    ps.text_height = ps.base_text_height;
+    gr.gr_set_line_width(ps.line_width_base);
+
+    const double pw = gr.page_width_pct() * 100, ph = gr.page_height_pct() * 100;
+    if (first_on_page && !ps.postscript_output) {
+        gr.gr_set_viewport(0, 0, pw, ph);
+        gr.gr_set_window(0, 0, 100, 100);
+        gr.gr_set_colour(0);
+        if (ps.app.exporting && ps.app.transparent_background) {
+            gr.gr_set_fill_style(1);
+            gr.gr_rectangle(0, 0, 0.001, 0.001);
+            gr.gr_rectangle(99.999, 99.999, 100, 100);
+        } else {
+            gr.gr_set_fill_style(2);
+            gr.gr_rectangle(0, 0, 100, 100);
+        }
+    }
+    set_graph_viewport(ps, 0, 0, 100, 100, 100);
+    if (ps.page_background && first_on_page) {
+        gr.gr_set_colour(0);
+        gr.gr_set_fill_style(2);
+        gr.gr_rectangle(0, 0, 100, 100);
+    }
+    set_graph_viewport(ps, ps.viewport_x1, ps.viewport_y1, ps.viewport_x2, ps.viewport_y2, 100);
+    if (ps.opaque_graph) {
+        gr.gr_set_colour(0);
+        gr.gr_set_fill_style(2);
+        gr.gr_rectangle(0, 0, 100, 100);
+    }
+    if (ps.draw_box) draw_title_block(ps);
+    gr.gr_set_colour(1);
+
+    if (ps.y1_right || ps.y1_both) {
+        axis_settings& r = ps.y2_axis;
+        const axis_settings& l = ps.y1_axis;
+        r.intervals = l.intervals;
+        r.minor_ticks = l.minor_ticks;
+        r.log_scale = l.log_scale;
+        r.min = l.min;
+        r.max = l.max;
+        r.label_format = l.label_format;
+        r.labels_given = l.labels_given;
+        r.intervals_given = l.intervals_given;
+        ps.y2_text = ps.y1_text;
+        if (ps.y1_right) ps.y1_text.clear();
+    }
+    compute_region_scale(ps);
+    layout_frame(ps);
+    draw_x_axis(ps, 1);
+    if (!ps.y1_right) draw_left_axis(ps, 1);
+    if (ps.right_axis_in_use()) draw_right_axis(ps, 1);
+    gr.gr_set_marker_scale(1.5);
+}
+
+void layout_frame(plot_settings& ps)
+{
+    graphics_layer& gr = *ps.gr;
+    const double H = ps.layout_height, W = ps.layout_width;
+    ps.right_label_width = 0;
+    set_text_height(ps, ps.base_text_height);
+    const double ch = ps.text_height, f = ps.font_factor;
+
+    if (ps.map_axissize || ps.matrix_axissize) {
+        if (ps.saved_frame[0] != 0) {
+            ps.frame_top = ps.saved_frame[0];
+            ps.frame_bottom = ps.saved_frame[1];
+            ps.frame_left = ps.saved_frame[2];
+            ps.frame_width = ps.saved_frame[3];
+        } else {
+            ps.frame_top = 100;
+            ps.frame_bottom = 0;
+            ps.frame_left = 0;
+            ps.frame_width = 100;
+        }
+        ps.frame_height = ps.frame_top - ps.frame_bottom;
+        ps.title_base = ps.frame_top;
+        return;
+    }
+
+    // top
+    if (ps.fixed_size) {
+        ps.frame_top = H - 27.56;
+    } else {
+        int t1 = ps.title_given[0], t2 = ps.title_given[1];
+        ps.frame_top = H - (5.5 * t1 + 4.7 * t2 + 2 + ((t1 || t2) ? 1 : 0));
+        if (legend_above_frame(ps)) {
+            int e = ps.legend_entries, c = std::max(1, ps.legend_columns);
+            double r = (e % c) ? e / c : e / c - 1;
+            ps.frame_top -= (r + 1.85) * 3.6 * ps.char_width - 1.5 + 2 * (legend_box_on(ps) ? 1 : 0);
+        }
+        if (H - ps.frame_top < ps.top_margin + 1) ps.frame_top = H - ps.top_margin - 1;
+    }
+    // bottom
+    const bool ticks_out = ps.tics_inside == 0 || ps.tics_inside == 2;
+    if (ps.x_top) {
+        ps.frame_top -= ps.x_axis.label_room != 0 ? ps.x_axis.label_room
+                        : (ps.fixed_size || !ps.x_text.empty()) ? 10 : 5;
+        ps.frame_bottom = 2.5;
+    } else if (ps.x_axis.label_room != 0) {
+        ps.frame_bottom = ps.x_axis.label_room;
+    } else if (ps.fixed_size) {
+        ps.frame_bottom = 12.5;
+    } else {
+        double k = ps.x_axis.log_scale ? 1.5 : 1.0;
+        ps.frame_bottom = k * ch / f + 2 + (ticks_out ? 1 : 0) + (!ps.x_text.empty() ? 1.2 * ch / f + 2 : 0);
+    }
+    if (!ps.fixed_size && ps.frame_bottom < ps.bottom_margin + 1) ps.frame_bottom = ps.bottom_margin + 1;
+
+    ps.frame_height = ps.frame_top - ps.frame_bottom;
+    ps.left_label_width = ps.draw_axis_numbers ? measure_axis_labels(ps, ps.y1_axis, 1) : 0;
+
+    const double ratio = unit_ratio(ps);
+    // left
+    if (ps.fixed_size || ps.fixed_width) {
+        ps.frame_left = 17;
+    } else {
+        if (ps.right_axis_in_use() && ps.draw_axis_numbers) ps.right_label_width = measure_axis_labels(ps, ps.y2_axis, 2);
+        double t = !ps.y1_text.empty() ? 2.2 * ch / f * ratio + 1 : 0;
+        if (ps.ordination_axis) {
+            std::string first = ps.x_axis.labels_given ? (ps.justify_xlabels && !ps.x_axis.labels.empty() ? ps.x_axis.labels[0] : std::string())
+                                                       : format_tick_value(ps.x_axis.label_format, ps.x_axis.min);
+            ps.frame_left = gr.gr_text_width(first) / 2 + 1;
+        } else {
+            ps.frame_left = ps.left_label_width + 4 + t - (ps.y1_right ? ps.left_label_width : 0);
+        }
+    }
+    // width
+    if (ps.fixed_size || ps.fixed_width) {
+        ps.frame_width = W - 34;
+    } else {
+        double r = !ps.y2_text.empty() && ps.right_axis_in_use() ? 2.2 * ch / f * ratio + 1 : 0;
+        ps.frame_width = W - ps.right_label_width - ps.frame_left - r - 4;
+    }
+    // aspect of GRAPH_RATIO
+    if (ps.graph_ratio_given) {
+        double x1 = ps.x_axis.min, x2 = ps.x_axis.max, y1 = ps.y1_axis.min, y2 = ps.y1_axis.max;
+        if (x1 == x2 || y1 == y2) fatal_error("Wrong mapcoordinates: %g,%g,%g,%g\n", x1, y1, x2, y2);
+        double q = (ps.frame_width * ps.region_scale_x * gr.page_width_pct() * ps.app.shrink_x / ps.app.pixel_aspect /
+                    ps.graph_ratio) /
+                   (ps.frame_height * ps.region_scale_y * gr.page_height_pct() * ps.app.shrink_y) /
+                   (std::fabs(x2 - x1) / std::fabs(y2 - y1));
+        if (q > 1) ps.frame_width /= q;
+        else ps.frame_height *= q;
+        if (ps.map_bottom) ps.frame_top = ps.frame_bottom + ps.frame_height;
+        else ps.frame_bottom = ps.frame_top - ps.frame_height;
+        if (ps.map_right) ps.frame_left = W - ps.frame_width;
+    }
+    if (ps.frame_width <= 0 || ps.frame_height <= 0)
+        fatal_error("no room left for the graph (frame %g by %g)\n", ps.frame_width, ps.frame_height);
+    ps.saved_frame = {ps.frame_top, ps.frame_bottom, ps.frame_left, ps.frame_width};
+    if (ps.graph_background) {
+        gr.gr_set_colour(ps.graph_background);
+        gr.gr_set_fill_style(2);
+        gr.gr_rectangle(ps.frame_left, ps.frame_bottom, ps.frame_left + ps.frame_width, ps.frame_top);
+        gr.gr_set_colour(1);
+    }
+    ps.title_base = ps.frame_top + 5 * ps.x_top;
+}
+
+void set_frame_viewport(plot_settings& ps)
+{
+    graphics_layer& gr = *ps.gr;
+    double b = ps.draw_box ? ps.title_block_height : 0;
+    double x1 = ps.viewport_x1 + ps.frame_left * ps.region_scale_x;
+    double x2 = x1 + ps.frame_width * ps.region_scale_x;
+    double y1 = ps.viewport_y1 + b + ps.frame_bottom * ps.region_scale_y;
+    double y2 = ps.viewport_y1 + b + ps.frame_top * ps.region_scale_y;
+    set_graph_viewport(ps, x1, y1, x2, y2, 1);
+    gr.gr_set_colour(1);
+    gr.gr_set_line_width(ps.line_width_base);
+    gr.gr_set_line_type(1);
+    if (ps.draw_map || ps.vector_plot || ps.map_axissize || ps.ordination_axis) return;
+    if (ps.zero_line == 2 || ps.zero_line == 3) {
+        double x = linear_fraction(0, ps.x_axis.min, ps.x_axis.max);
+        draw_segment(ps, x, 0, 0, 1);
+    }
+    if ((ps.zero_line == 1 || ps.zero_line == 3 || ps.ordination_axis) && ps.y1_axis.min < 0) {
+        double y = linear_fraction(0, ps.y1_axis.min, ps.y1_axis.max);
+        draw_segment(ps, 0, y, 1, 0);
+    }
+}
+
+void draw_titles(plot_settings& ps)
+{
+    graphics_layer& gr = *ps.gr;
+    const double base = ps.base_text_height;
+    set_text_height(ps, base);
+    gr.gr_set_colour(1);
+    double limit = 0.98 * ps.frame_width;
+    auto fitted = [&](const std::string& text, double height) {
+        set_text_height(ps, height);
+        double w = gr.gr_text_width(text);
+        if (w > limit && w > 0) set_text_height(ps, height * limit / w);
+        return ps.text_height;
+    };
+    double h = ps.title_given[0] ? fitted(ps.title[0], base) : base;
+    if (ps.title_given[0]) {
+        double y = ps.title_given[1] ? ps.title_base + 2.5 + (h / base) * 4.9 : ps.title_base + 1.5 + 0.95 * h / base;
+        gr.gr_move_to(ps.frame_left, y);
+        gr.gr_text(ps.title[0]);
+    }
+    if (ps.title_given[1]) {
+        double h2 = fitted(ps.title[1], 0.85 * h);
+        (void)h2;
+        gr.gr_move_to(ps.frame_left, ps.title_base + 1.5 + 0.95 * h / base);
+        gr.gr_text(ps.title[1]);
+    }
+    set_text_height(ps, base);
+}
+
+} // namespace plotwell

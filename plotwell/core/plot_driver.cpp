@@ -1,0 +1,188 @@
+#include "plot_driver.h"
+
+#include "axis_ticks.h"
+#include "axis_transforms.h"
+#include "chart_frame.h"
+#include "data_selection.h"
+#include "data_set_legend.h"
+#include "data_stage.h"
+#include "plot_defaults.h"
+#include "plot_utilities.h"
+#include "settings_language.h"
+#include "shared_routines.h"
+#include "xy_call.h"
+
+#include <cmath>
+
+namespace plotwell {
+
+void draw_position_grid(plot_settings& ps)
+{
+    graphics_layer& gr = *ps.gr;
+    gr.gr_set_colour(1);
+    gr.gr_set_line_width(0.5);
+    gr.gr_set_line_type(10);
+    for (int i = 1; i <= 19; ++i) {
+        draw_segment(ps, 5.0 * i, 0, 0, 100);
+        draw_segment(ps, 0, 5.0 * i, 100, 0);
+    }
+}
+
+static void check_axis_range(const axis_settings& a, const char* name)
+{
+    if (!std::isfinite(a.min) || !std::isfinite(a.max))
+        fatal_error("%s: the range %g to %g cannot be drawn\n", name, a.min, a.max);
+    if (a.min == a.max) fatal_error("%s: minimum and maximum are equal (%g); this is not allowed\n", name, a.min);
+}
+
+int draw_plot(plot_settings& ps, std::vector<std::string>& words, bool in_job)
+{
+    graphics_layer& gr = *ps.gr;
+    // 1.
+    if (ps.app.reload_request) {
+        ps.app.reload_request = false;
+        ps.reload_mark = 1;
+    }
+    // 2.
+    if (in_job) {
+        int remaining = parse_xy_call_arguments(ps, words);
+        words.resize(remaining);
+        ps.selected_data_name = format_text("data-%d.xy", ps.call_number - 1);
+    } else {
+        ps.selected_data_name = "data.xy";
+    }
+    // 3.
+    set_default_viewport(ps);
+    // 4.
+    const int word_count = static_cast<int>(words.size());
+    if (word_count == 2) {
+        ps.data_file_name = expand_environment_path(words[1]);
+        ps.data_file_size = file_size(ps, ps.data_file_name);
+        ps.data_file = open_file_or_fail(ps, ps.data_file_name, "r");
+    } else {
+        ps.data_file_name.clear();
+    }
+    // 5.
+    read_defaults_file(ps, word_count);
+    reset_series_defaults(ps);
+    // 6.
+    if (ps.settings_given) {
+        prepare_settings_and_data(ps, word_count == 2 ? 2 : 1);
+    } else {
+        if (ps.data_line_count > 0) {
+            ps.selection_lines = ps.data_lines;
+            ps.data_lines.clear();
+            run_selection_or_fail(ps);
+            if (ps.data_file) std::fclose(ps.data_file);
+            ps.data_file = open_file_or_fail(ps, ps.selected_data_name, "r");
+            ps.data_file_size = file_size(ps, ps.selected_data_name);
+            // one x and one y column per -data line, side by side
+            ps.series_count = ps.data_line_count;
+            for (int i = 0; i < ps.series_count && i < max_series; ++i) {
+                ps.x_column[i] = 2 * i + 1;
+                ps.y_column[i] = 2 * i + 2;
+            }
+        }
+        if (ps.app.zoom_shown) set_zoom_axes(ps);
+    }
+    // 7.
+    for (int i = 0; i < max_series; ++i) {
+        int m = ps.marker[i];
+        if (m > 0 && m <= 50) ps.marker[i] = ps.default_marker[m];
+        if (ps.area_all) ps.line_colour[i] = 1;
+    }
+    const int data_series = ps.series_count - ps.expression_count;
+    count_legend_entries(ps);
+    // 8.
+    if (ps.stack_data && !ps.horizontal_bars && !(ps.data_line_total > 0 && ps.data_series_share_x)) {
+        for (int i = 1; i < data_series; ++i)
+            if (ps.x_column[i] != ps.x_column[i - 1])
+                fatal_error("For STACKED_DATA all x-values must be subtracted from the same data column\n");
+    }
+    // 10.
+    if (!ps.settings_given && !ps.reload_mark && word_count == 2 && ps.data_file && ps.data_line_count == 0) {
+        // (the columns of the call's own data file were settled when the defaults were read)
+    }
+    if (ps.series_count == 0 && ps.expressions.empty() && !ps.polygons_only)
+        fatal_error("no information available on xy-columns\n");
+    // 11.
+    if (ps.stack_data && !ps.y1_only) fatal_error("with option -a you can't use the right y-axis\n");
+    // 12.
+    ps.point_count = 0;
+    const bool right_needed = !ps.y1_only;
+    if ((ps.x_axis.range_given && ps.y1_axis.range_given && (!right_needed || ps.y2_axis.range_given)) || ps.draw_map) {
+        if (data_series > 0 && ps.data_file) ps.point_count = count_lines(ps.data_file);
+    } else {
+        autoscale_axes(ps);
+    }
+    // 13.
+    if (!ps.expressions.empty()) evaluate_expression_curves(ps);
+    // 15.
+    check_axis_range(ps.x_axis, "x-axis");
+    check_axis_range(ps.y1_axis, "left y-axis");
+    if (!ps.y1_only) check_axis_range(ps.y2_axis, "right y-axis");
+    check_log_axis(ps.x_axis.log_scale, "x-axis", ps.x_axis.min, ps.x_axis.max);
+    check_log_axis(ps.y1_axis.log_scale, "left y-axis", ps.y1_axis.min, ps.y1_axis.max);
+    if (!ps.y1_only) check_log_axis(ps.y2_axis.log_scale, "right y-axis", ps.y2_axis.min, ps.y2_axis.max);
+    ps.remembered_x_min = ps.x_axis.min;
+    ps.remembered_x_max = ps.x_axis.max;
+    // 17.
+    if (!ps.polygons_only && data_series > 0 && ps.data_file) std::rewind(ps.data_file);
+    // 18.
+    ps.reload_mark = 0;
+    // 19.
+    if (ps.matrix_axissize || ps.map_axissize) {
+        ps.viewport_x1 = ps.saved_viewport[0];
+        ps.viewport_y1 = ps.saved_viewport[1];
+        ps.viewport_x2 = ps.saved_viewport[2];
+        ps.viewport_y2 = ps.saved_viewport[3];
+    }
+    ps.saved_viewport = {ps.viewport_x1, ps.viewport_y1, ps.viewport_x2, ps.viewport_y2};
+    // 20.
+    setup_graph_frame(ps);
+    set_frame_viewport(ps);
+    // 21.
+    run_data_stage(ps);
+    // 22.
+    gr.gr_set_line_width(ps.line_width_base);
+    gr.gr_set_line_type(1);
+    gr.gr_set_colour(1);
+    // 23.
+    if (!ps.draw_map && !ps.vector_plot && !ps.map_axissize && !ps.ordination_axis && ps.bars_all && !ps.xaxis_bars) {
+        if (ps.zero_line == 2 || ps.zero_line == 3)
+            draw_segment(ps, linear_fraction(0, ps.x_axis.min, ps.x_axis.max), 0, 0, 1);
+        if ((ps.zero_line == 1 || ps.zero_line == 3) && ps.y1_axis.min < 0)
+            draw_segment(ps, 0, linear_fraction(0, ps.y1_axis.min, ps.y1_axis.max), 1, 0);
+    }
+    // 24.
+    if (!ps.polygons_only && ps.data_file) {
+        std::fclose(ps.data_file);
+        ps.data_file = nullptr;
+    }
+    // 25.
+    if (ps.map_outside) return 0;
+    // 26.
+    const double u0 = gr.viewport_height_pct();
+    set_graph_viewport(ps, ps.viewport_x1, ps.viewport_y1 + (ps.draw_box ? ps.title_block_height : 0), ps.viewport_x2,
+                       ps.viewport_y2, ps.layout_width);
+    gr.gr_clipping_off();
+    // 27.
+    const double u1 = gr.viewport_height_pct();
+    gr.gr_set_marker_scale(u1 != 0 ? 1.5 * u0 / u1 : 1.5);
+    draw_x_axis(ps, 0);
+    if (!ps.y1_right) draw_left_axis(ps, 0);
+    if (ps.right_axis_in_use()) draw_right_axis(ps, 0);
+    // 29.
+    if (!ps.central_legend && !ps.no_legend) draw_legend(ps);
+    // 30.
+    if (ps.title_given[0] || ps.title_given[1]) draw_titles(ps);
+    // 32. the temporary files of the call go with the drawing (removed whatever way it ends)
+    // 34.
+    if (ps.position_grid && ps.on_screen()) {
+        set_graph_viewport(ps, 0, 0, 100, 100, 100);
+        draw_position_grid(ps);
+    }
+    return 1;
+}
+
+} // namespace plotwell

@@ -1,0 +1,31 @@
+#include "plot_settings.h"
+
+namespace plotwell {
+
+plot_settings::plot_settings()
+{
+    for (int i = 0; i < max_legend_texts; ++i) legend_text[i] = std::to_string(i + 1);
+    for (int n = 0; n <= 50; ++n) default_marker[n] = n;
+}
+
+void free_plot_settings(plot_settings& ps)
+{
+    if (ps.data_file) {
+        std::fclose(ps.data_file);
+        ps.data_file = nullptr;
+    }
+    for (auto& b : ps.buffers) {
+        std::vector<float>().swap(b.x);
+        std::vector<float>().swap(b.y);
+        b.fill = 0;
+    }
+    ps.expressions.clear();
+    ps.label_items.clear();
+    ps.deviation_items.clear();
+    ps.data_lines.clear();
+    ps.cmd_lines.clear();
+    ps.settings_lines.clear();
+    ps.settings_open = false;
+}
+
+} // namespace plotwell

@@ -1,0 +1,29 @@
+#pragma once
+// The drawing entry: an xy call ("xy -c graph.set -m data.out") becomes one drawing.
+#include "plot_settings.h"
+
+#include <string>
+#include <vector>
+
+namespace plotwell {
+
+// The flag letters of an xy call, in bit order: the letter at position k (from 1) sets bit 26 - k.
+extern const char* const xy_flag_letters;
+
+// Draws the application's xy call once on the layer; 1 when drawn, 0 when a drawing was under way.
+// Fatal errors come out as plot_error after the drawing's buffers, temporary files and re-entry
+// guard have been reset, so the next drawing starts clean.
+int render_graph(plot_settings& ps);
+
+// Takes the options and flag words out of `words` into plot_settings; returns the number of words
+// that remain (the command word and at most one data file).
+int parse_xy_call_arguments(plot_settings& ps, std::vector<std::string>& words);
+
+// Splits a call line at blanks into at most 127 words (quoted words keep their blanks).
+std::vector<std::string> split_call_line(const std::string& line);
+
+// The least of job files that the drawing entry needs: every line whose first word is XY is drawn
+// as one more call.
+void run_job_file(plot_settings& ps);
+
+} // namespace plotwell
