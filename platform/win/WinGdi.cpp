@@ -891,6 +891,11 @@ QBrush FillBrush(DeviceContext* dc)
 
 } // namespace
 
+QPainter* BeginGdiPaint(HDC dc)
+{
+    return dc && Begin(dc) ? dc->Painter() : nullptr;
+}
+
 HDC CreateCompatibleDC(HDC)
 {
     return new DeviceContext();

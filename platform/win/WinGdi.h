@@ -484,6 +484,11 @@ BOOL PtInRect(const RECT* rect, POINT point);
 BOOL EqualRect(const RECT* a, const RECT* b);
 BOOL CopyRect(RECT* dest, const RECT* src);
 
+// For drawing units built on the device context (frame controls, the visual-style module):
+// the painter set up with the context's clip and raster operation, in device coordinates, or
+// null when nothing can be drawn.
+QPainter* BeginGdiPaint(HDC dc);
+
 QColor ColorRefToQColor(COLORREF color);
 COLORREF QColorToColorRef(const QColor& color);
 QRect RectToQRect(const RECT& rect);      // half-open RECT → QRect of the same pixels
