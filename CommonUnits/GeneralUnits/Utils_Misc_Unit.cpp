@@ -1,5 +1,6 @@
 #include "Utils_Misc_Unit.h"
 
+#include "FileView.h"
 #include "QuelmFileUtils.h"
 #include "TVersionInfo_Unit.h"
 #include "platform/framework/Dialogs.h"
@@ -115,6 +116,13 @@ unsigned RunAndWaitPollPeriod()
 void SetRunAndWaitPollPeriod(unsigned milliseconds)
 {
     pollPeriod = milliseconds;
+}
+
+void ShowFileInViewer(const String& filePath)
+{
+    std::unique_ptr<TfrmFileView> viewer(New<TfrmFileView>(nullptr));
+    viewer->LoadFile(filePath);
+    viewer->ShowModal();
 }
 
 void SyncPlotIniFile()

@@ -24,6 +24,9 @@ int LastRunExitCode();
 unsigned RunAndWaitPollPeriod();
 void SetRunAndWaitPollPeriod(unsigned milliseconds); // 100 unless a test changes it
 
+// Shows the text file modally in a new file viewer, which is freed afterwards.
+void ShowFileInViewer(const String& filePath);
+
 // Keeps the first line of plotwell.ini in the Windows folder equal to plotwell's folder
 // (compared without regard to letter case). When it differs the file is rewritten with
 // that one line; a failure to write shows an error box and start-up goes on. A failure to
