@@ -147,13 +147,19 @@ static void round_zoom_axis(axis_settings& a, double lo, double hi, bool polygon
     a.min = out_lo;
     a.max = out_hi;
     if (polygons) a.intervals = 1;
-    bool at_max = true;
-    double step = a.intervals ? (a.max - a.min) / a.intervals : 0;
+    // One interval is `step` axis units (decades on a logarithmic axis). An odd count is made even at
+    // one end, the maximum end first (the minimum end first on a reversed axis), alternating.
+    bool at_max = !(a.max < a.min);
+    double step = a.intervals ? (a.log_scale ? std::log10(a.max / a.min) : a.max - a.min) / a.intervals : 0;
     while (a.intervals > 12) {
         if (a.intervals % 2) {
-            bool reversed = a.max < a.min;
-            bool grow_max = reversed ? !at_max : at_max;
-            if (grow_max) a.max += step; else a.min -= step;
+            if (a.log_scale) {
+                if (at_max) a.max *= std::pow(10.0, step);
+                else a.min /= std::pow(10.0, step);
+            } else {
+                if (at_max) a.max += step;
+                else a.min -= step;
+            }
             at_max = !at_max;
             ++a.intervals;
         }
