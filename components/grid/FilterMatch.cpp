@@ -5,6 +5,7 @@
 #include <cstring>
 #include <algorithm>
 #include <unordered_map>
+#include <vector>
 
 namespace {
 
@@ -76,9 +77,10 @@ String ReadComparisonValue(const char* p, bool greaterBlankRule)
     return value;
 }
 
-// Pattern matching with "*" re-enters the full term procedure for every suffix of the
-// text; results for a (term position, text position) pair are pure, so they are kept to
-// keep long texts with many "*" in polynomial time.
+// Pattern matching with "*" re-enters the full term procedure for the rest of the term on
+// every suffix of the text. The result for a (rest, suffix) pair is pure, and "some suffix
+// from position i on holds" is "position i holds or some suffix from i + 1 on holds"; each
+// rest keeps that table, so long texts with many "*" take polynomial time.
 class Matcher {
 public:
     Matcher(const char* term, const char* text)
@@ -91,23 +93,35 @@ public:
 
 private:
     bool Pattern(const char* term, const char* text, bool nested);
-    bool Memoized(const char* term, const char* text);
+    bool AnySuffix(const char* term, const char* text);
+
+    struct SuffixTable {
+        size_t lowest = 0;      // any[j] is known for j >= lowest
+        std::vector<char> any;  // any[textLength_ + 1] is the "no suffix" sentinel
+    };
 
     const char* term_;
     const char* text_;
     size_t textLength_;
-    std::unordered_map<uint64_t, bool> memo_;
+    std::unordered_map<size_t, SuffixTable> suffixes_; // by offset of the rest in the term
 };
 
-bool Matcher::Memoized(const char* term, const char* text)
+bool Matcher::AnySuffix(const char* term, const char* text)
 {
-    const uint64_t key = static_cast<uint64_t>(term - term_) * (textLength_ + 1) + static_cast<uint64_t>(text - text_);
-    const auto hit = memo_.find(key);
-    if (hit != memo_.end())
-        return hit->second;
-    const bool result = Condition(term, text, true);
-    memo_.emplace(key, result);
-    return result;
+    // element references of an unordered_map survive the insertions of nested calls, which
+    // only ever use rests further on in the term
+    SuffixTable& table = suffixes_[static_cast<size_t>(term - term_)];
+    if (table.any.empty()) {
+        table.any.assign(textLength_ + 2, 0);
+        table.lowest = textLength_ + 1;
+    }
+    const size_t from = static_cast<size_t>(text - text_);
+    while (table.lowest > from) {
+        const size_t j = table.lowest - 1;
+        table.any[j] = table.any[j + 1] || Condition(term, text_ + j, true);
+        table.lowest = j;
+    }
+    return table.any[from] != 0;
 }
 
 bool Matcher::Condition(const char* term, const char* text, bool nested)
@@ -165,9 +179,7 @@ bool Matcher::Pattern(const char* term, const char* text, bool nested)
         case '*': {
             while (*term == '*')
                 ++term;
-            bool any = false;
-            for (size_t back = std::strlen(text) + 1; back > 0 && !any; --back)
-                any = Memoized(term, text + back - 1);
+            const bool any = AnySuffix(term, text);
             return negate ? !any : any;
         }
         case '?':
