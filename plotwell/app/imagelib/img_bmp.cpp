@@ -179,9 +179,11 @@ std::uint8_t* read_rle(img_thread_state* state, img_stream& s, std::int32_t& sta
                 return nullptr;
             }
         }
+        // A zero at an odd count is the escape byte of a two-byte code; at an even count it is
+        // the pad after an absolute run.
         if (st == 0 && byte == 0) {
             if (read_count % 2 == 1)
-                st = 2;
+                st = 3;
             continue;
         }
         switch (st) {
@@ -290,7 +292,8 @@ std::uint8_t* read_bmp(img_thread_state* state, img_stream& s, std::int32_t& sta
     const std::int64_t count = colour_count(h);
     std::uint8_t table[1024] = {};
     int table_count = 0;
-    if (bits <= 16) {
+    // 16-bit pixels carry their colours; a table there is skipped with the rest of the gap.
+    if (bits <= 8) {
         if (!read_table(s, depth == 24 ? std::min<std::int64_t>(count, 256) : count, table)) {
             status = IMG_ERR_READ;
             return nullptr;
