@@ -179,6 +179,8 @@ void autoscale_axes(plot_settings& ps)
             for (int i = 0; i < data_series; ++i) {
                 double x, y;
                 if (!read_point(ps, words, i, x, y)) continue;
+                if (!std::isfinite(x) || !std::isfinite(y * ps.scale_factor[i]))
+                    fatal_error("data line \"%s\" holds a value that is not a finite number\n", line.c_str());
                 if (x_given && (x < xlo || x > xhi)) continue;
                 double v = y * ps.scale_factor[i];
                 if (ps.cumulative[i]) {
