@@ -680,6 +680,8 @@ column_expression::column_expression(const std::string& text) : text_(text)
     // rewriting or merge with its neighbours: no MIN/MAX, no leading IF, and every slot
     // between operator characters (or the text's ends).
     constexpr char kSlot = '\x01';
+    if (text.find(kSlot) != std::string::npos)
+        return;
     std::string given;
     for (size_t i = 0; i < pieces_.size(); ++i) {
         given += pieces_[i];

@@ -252,14 +252,6 @@ void data_selection::read_selection_settings()
     std::fclose(setup_.settings);
     setup_.settings = nullptr;
     group_data_files();
-    for (selection_entry& entry : entries_) {
-        try {
-            entry.temp_file = CreateUniqueFile("rowsift_tmp00.", String(), setup_.temp_folder);
-        } catch (const Exception&) {
-            fatal_error(setup_.variant == selection_variant::plotwell ? "Cannot open %s\n" : "Cannot open %s!",
-                        PathJoin(setup_.temp_folder, "rowsift_tmp00").c_str());
-        }
-    }
 }
 
 void data_selection::group_data_files()
@@ -303,6 +295,12 @@ void data_selection::open_group_files(int group, std::FILE*& data)
                 if (!data)
                     fatal_error("Cannot open %s!", entry.data_file.c_str());
             }
+        }
+        try {
+            entry.temp_file = CreateUniqueFile("rowsift_tmp00.", String(), setup_.temp_folder);
+        } catch (const Exception&) {
+            fatal_error(setup_.variant == selection_variant::plotwell ? "Cannot open %s\n" : "Cannot open %s!",
+                        PathJoin(setup_.temp_folder, "rowsift_tmp00").c_str());
         }
         entry.temp_stream = std::fopen(entry.temp_file.c_str(), "w+");
         if (!entry.temp_stream)

@@ -95,10 +95,10 @@ public:
     // Creates the output's temporary twin beside it, so that an output that cannot be
     // written fails before the selection starts.
     void prepare_output();
-    // Reads the settings, builds the tables, groups the data files and names the
-    // temporary files (closes the settings stream).
+    // Reads the settings, builds the tables and groups the data files (closes the settings
+    // stream).
     void read_selection_settings();
-    // Selects the rows of every group into the temporary files.
+    // Selects the rows of every group into the temporary files (made here, one per line).
     void select_rows();
     // Writes the output table and removes the temporary files.
     void merge_output_columns();
