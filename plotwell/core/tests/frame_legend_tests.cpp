@@ -1,0 +1,208 @@
+// Frame layout, titles, legend placement and the title block, seen in plot_settings and in the log.
+#include "plot_test_support.h"
+#include "plot_utilities.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <sstream>
+
+using namespace plotwell;
+using plotwell_test::drawing;
+using plotwell_test::log_lines;
+using plotwell_test::work_folder;
+
+namespace {
+
+struct drawn {
+    work_folder folder;
+    drawing d;
+    drawn(const std::string& settings, const std::string& data = "1 1 2\n2 2 3\n", const std::string& call = "xy -c s.set d.dat")
+        : d(call)
+    {
+        folder.write("s.set", settings);
+        folder.write("d.dat", data);
+        ok = d.run();
+    }
+    bool ok = false;
+};
+
+double number_after(const std::string& line, int index)
+{
+    std::istringstream in(line);
+    std::string name;
+    in >> name;
+    double v = 0;
+    for (int i = 0; i <= index; ++i) in >> v;
+    return v;
+}
+
+} // namespace
+
+TEST(ChartFrame, FrameEdgesForTitlesAndFixedSize)
+{
+    struct frame_case {
+        const char* settings;
+        double top, bottom, left, width;
+    } cases[] = {
+        {"XY_COLUMNS 1,2\nTITLE_1 one\nTITLE_2 two\n", 100 - 13.2, -1, -1, -1},
+        {"XY_COLUMNS 1,2\n", 98, -1, -1, -1},
+        {"XY_COLUMNS 1,2\nFIXED_SIZE\n", 72.44, 12.5, 17, 66},
+    };
+    for (const frame_case& c : cases) {
+        SCOPED_TRACE(c.settings);
+        drawn g(c.settings);
+        ASSERT_TRUE(g.ok) << g.d.error;
+        EXPECT_NEAR(g.d.ps.frame_top, c.top, 1e-9);
+        if (c.bottom >= 0) EXPECT_NEAR(g.d.ps.frame_bottom, c.bottom, 1e-9);
+        if (c.left >= 0) EXPECT_NEAR(g.d.ps.frame_left, c.left, 1e-9);
+        if (c.width >= 0) EXPECT_NEAR(g.d.ps.frame_width, c.width, 1e-9);
+    }
+}
+
+TEST(ChartFrame, InwardTicksLetTheBottomMarginShrink)
+{
+    drawn outward("XY_COLUMNS 1,2\nTICS_INSIDE 0\n"), inward("XY_COLUMNS 1,2\nTICS_INSIDE 1\n"),
+        y_only("XY_COLUMNS 1,2\nTICS_INSIDE 2\n");
+    ASSERT_TRUE(outward.ok && inward.ok && y_only.ok);
+    EXPECT_NEAR(outward.d.ps.frame_bottom - inward.d.ps.frame_bottom, 1.0, 1e-9);
+    EXPECT_NEAR(outward.d.ps.frame_bottom, y_only.d.ps.frame_bottom, 1e-9);
+}
+
+TEST(ChartFrame, LongTitleIsShrunkToTheFrame)
+{
+    std::string title(100, 'W');
+    drawn g("XY_COLUMNS 1,2\nTITLE_1 " + title + "\n");
+    ASSERT_TRUE(g.ok) << g.d.error;
+    const std::string& log = g.d.log();
+    size_t at = log.find("gr_text_width \"" + title + "\"");
+    ASSERT_NE(at, std::string::npos);
+    double w = std::atof(log.substr(log.find("->", at) + 2).c_str());
+    size_t h = log.find("gr_set_char_height", at);
+    double shrunk = number_after(log.substr(h, log.find('\n', h) - h), 0);
+    // the text is measured at the base height, then written at the height that makes it 0.98 of the frame
+    EXPECT_NEAR(w * shrunk / g.d.ps.base_text_height, 0.98 * g.d.ps.frame_width, 1e-3);
+}
+
+TEST(ChartFrame, ZeroLinesAndGraphRatio)
+{
+    drawn g("XY_COLUMNS 1,2\nZERO_LINE 3\nX_AXIS -5 5\nY_AXIS -10 10\n");
+    ASSERT_TRUE(g.ok) << g.d.error;
+    const std::string& log = g.d.log();
+    EXPECT_NE(log.find("gr_set_window 0 0 1 1\ngr_set_colour 1\ngr_set_line_width 2.66667\ngr_set_line_type 1\n"
+                       "gr_move_to 0.5 0\ngr_line_to 0.5 1\ngr_move_to 0 0.5\ngr_line_to 1 0.5\n"),
+              std::string::npos);
+
+    // GRAPH_RATIO 1 on a range twice as wide as high makes the frame twice as wide as high on the page
+    drawn ratio("XY_COLUMNS 1,2\nGRAPH_RATIO 1\nX_AXIS 0 20\nY_AXIS 0 10\n");
+    ASSERT_TRUE(ratio.ok) << ratio.d.error;
+    const plot_settings& p = ratio.d.ps;
+    EXPECT_NEAR(p.frame_width * 1000 / (p.frame_height * 700), 2.0, 1e-9);
+}
+
+TEST(DataSetLegend, OnlyEntryWithItsDefaultTextIsNotDrawn)
+{
+    drawn g("XY_COLUMNS 1,2\n");
+    ASSERT_TRUE(g.ok) << g.d.error;
+    EXPECT_TRUE(log_lines(g.d.log(), "gr_rectangle").size() == 1u); // the page only, no legend box
+    EXPECT_EQ(g.d.ps.legend_bottom, 0);
+
+    drawn named("XY_COLUMNS 1,2\nLEGEND rain\n");
+    ASSERT_TRUE(named.ok);
+    EXPECT_EQ(log_lines(named.d.log(), "gr_text \"rain\"").size(), 1u);
+}
+
+TEST(DataSetLegend, EntriesFillRowsColumnByColumn)
+{
+    drawn g("XY_COLUMNS 1,2 1,3 1,2\nLEGEND a b c\nLEGEND_COLUMNS 2\n", "1 1 2\n2 2 3\n");
+    ASSERT_TRUE(g.ok) << g.d.error;
+    const std::string& log = g.d.log();
+    auto position_of = [&](const char* text) {
+        size_t at = log.find(std::string("gr_text \"") + text + "\"");
+        size_t move = log.rfind("gr_move_to", at);
+        return std::make_pair(number_after(log.substr(move, log.find('\n', move) - move), 0),
+                              number_after(log.substr(move, log.find('\n', move) - move), 1));
+    };
+    auto a = position_of("a"), b = position_of("b"), c = position_of("c");
+    EXPECT_EQ(a.first, c.first);  // the third entry opens the second row in the first column
+    EXPECT_GT(a.second, c.second);
+    EXPECT_EQ(a.second, b.second);
+    EXPECT_GT(b.first, a.first);
+}
+
+TEST(DataSetLegend, ArrowsOnlyWhenBothAxesAreUsed)
+{
+    drawn left("XY_COLUMNS 1,2 1,3\nLEGEND a b\n");
+    ASSERT_TRUE(left.ok);
+    EXPECT_EQ(log_lines(left.d.log(), "gr_text \"a\"").size(), 1u);
+    drawn both("XY_COLUMNS 1,2 1,3\nLEGEND a b\nYAXIS_NUMBER 1 2\n");
+    ASSERT_TRUE(both.ok) << both.d.error;
+    EXPECT_EQ(log_lines(both.d.log(), "gr_text \"(<-)  a\"").size(), 1u);
+    EXPECT_EQ(log_lines(both.d.log(), "gr_text \"(->)  b\"").size(), 1u);
+}
+
+TEST(DataSetLegend, LabelsAreTakenFromTheirFile)
+{
+    drawn g("XY_COLUMNS 1,2\nX_AXIS 0 10\nY_AXIS 0 100\nDRAW_LABELS lab.txt 1 2 3 1 0 2 m\n");
+    // no label file yet: the drawing ends naming it
+    EXPECT_FALSE(g.ok);
+    EXPECT_EQ(g.d.error, "Cannot open lab.txt\n");
+    g.folder.write("lab.txt", "5 50 middle\n5 99 top\n");
+    g.d.device.clear_log();
+    ASSERT_TRUE(g.d.run()) << g.d.error;
+    const std::string& log = g.d.log();
+    // "m" at y = 99 goes below the point: 99 - 0.7 * 2
+    size_t at = log.find("gr_text \"top\"");
+    size_t move = log.rfind("gr_move_to", at);
+    EXPECT_NEAR(number_after(log.substr(move, at - move), 1), 99 - 1.4, 1e-9);
+}
+
+TEST(TitleBlock, DrawBoxWritesTheBlockWithTheClocksStamps)
+{
+    setenv("TZ", "UTC", 1);
+    tzset();
+    drawn g("XY_COLUMNS 1,2\nDRAW_BOX\nCITY A very long city name\nINSTITUTE Lab\n");
+    ASSERT_TRUE(g.ok) << g.d.error;
+    const std::string& log = g.d.log();
+    EXPECT_EQ(log_lines(log, "gr_text \"Mo Jan 6 2003\"").size(), 1u);
+    EXPECT_EQ(log_lines(log, "gr_text \"12:00:00\"").size(), 1u);
+    EXPECT_EQ(log_lines(log, "gr_text \"Lab\"").size(), 1u);
+    std::vector<std::string> city = log_lines(log, "gr_text_width \"A very long city name\"");
+    ASSERT_EQ(city.size(), 2u);
+    EXPECT_NEAR(std::atof(city[1].substr(city[1].rfind("->") + 2).c_str()), 9.0, 1e-6);
+    // no titles 3 and 4: the five fixed lines of the block and no separator
+    size_t block = log.find("gr_rectangle 0 0 100 100", log.find("gr_rectangle 0 0 100 100") + 1);
+    ASSERT_NE(block, std::string::npos);
+    EXPECT_EQ(log_lines(log.substr(block, log.find("gr_text", block) - block), "gr_line_to").size(), 5u);
+}
+
+TEST(PlotUtilities, SmallUtilities)
+{
+    EXPECT_EQ(int_to_string(0), "0");
+    EXPECT_EQ(int_to_string(-45), "-45");
+    EXPECT_EQ(int_to_string(64), "64");
+    EXPECT_EQ(file_base_name("d:\\data\\run12.out"), "run12");
+    EXPECT_EQ(file_base_name("run12"), "run12");
+    EXPECT_EQ(file_base_name("a.b.c"), "a");
+    EXPECT_EQ(file_base_name("/work/x.set"), "x");
+    EXPECT_FALSE(file_exists(""));
+    std::string s = "abc";
+    reverse_string(s);
+    EXPECT_EQ(s, "cba");
+
+    setenv("TZ", "UTC", 1);
+    tzset();
+    recording_device device;
+    plot_settings ps(device);
+    ps.app.clock = [] { return static_cast<std::time_t>(1041854400 + 3 * 3600 + 4 * 60 + 5); };
+    EXPECT_EQ(format_date_stamp(ps, true), "Mo Jan 6 2003");
+    EXPECT_EQ(format_date_stamp(ps, false), "Ma 6 Jan 2003");
+    EXPECT_EQ(format_time_stamp(ps), "15:04:05");
+
+    work_folder folder;
+    folder.write("three.txt", "a\nb\nc");
+    std::FILE* f = std::fopen(folder.file("three.txt").c_str(), "rb");
+    EXPECT_EQ(count_lines(f), 2);
+    EXPECT_EQ(std::fgetc(f), 'a'); // rewound
+    std::fclose(f);
+}
