@@ -45,6 +45,25 @@ mode_t current_umask()
 
 } // namespace
 
+bool read_data_line(std::FILE* data, std::string& line, const std::string& skip_string)
+{
+    char* buffer = nullptr;
+    size_t capacity = 0;
+    size_t length = 0;
+    bool found = false;
+    while (read_line(data, buffer, capacity, length) >= 0) {
+        if (length == 0)
+            continue;
+        if (!skip_string.empty() && std::strncmp(buffer, skip_string.c_str(), skip_string.size()) == 0)
+            continue;
+        line.assign(buffer, length);
+        found = true;
+        break;
+    }
+    std::free(buffer);
+    return found;
+}
+
 selection_condition make_condition(int column, const std::string& text)
 {
     selection_condition c;
@@ -141,18 +160,30 @@ data_selection::~data_selection()
     std::free(settings_buffer_);
 }
 
+void data_selection::cannot_open(const std::string& name) const
+{
+    if (setup_.variant == selection_variant::plotwell)
+        fatal_error("Cannot open %s\n", name.c_str());
+    fatal_error("Cannot open %s!", name.c_str());
+}
+
 void data_selection::prepare_output()
 {
-    if (!output_part_.empty())
+    if (!output_part_.empty() || output_direct_)
         return;
+    // A device or pipe (/dev/stdout) is written as it stands; it cannot be renamed onto.
+    struct stat info;
+    if (::stat(setup_.output_path.c_str(), &info) == 0 && !S_ISREG(info.st_mode)) {
+        output_direct_ = true;
+        return;
+    }
     String folder = ExtractFilePath(setup_.output_path);
     if (folder.empty())
         folder = "./";
     try {
         output_part_ = CreateUniqueFile("." + ExtractFileName(setup_.output_path) + ".", ".part", folder);
     } catch (const Exception&) {
-        fatal_error(setup_.variant == selection_variant::plotwell ? "Cannot open %s\n" : "Cannot open %s!",
-                    setup_.output_path.c_str());
+        cannot_open(setup_.output_path);
     }
 }
 
@@ -293,18 +324,17 @@ void data_selection::open_group_files(int group, std::FILE*& data)
             } else {
                 data = std::fopen(entry.data_file.c_str(), "r");
                 if (!data)
-                    fatal_error("Cannot open %s!", entry.data_file.c_str());
+                    cannot_open(entry.data_file);
             }
         }
         try {
             entry.temp_file = CreateUniqueFile("rowsift_tmp00.", String(), setup_.temp_folder);
         } catch (const Exception&) {
-            fatal_error(setup_.variant == selection_variant::plotwell ? "Cannot open %s\n" : "Cannot open %s!",
-                        PathJoin(setup_.temp_folder, "rowsift_tmp00").c_str());
+            cannot_open(PathJoin(setup_.temp_folder, "rowsift_tmp00"));
         }
         entry.temp_stream = std::fopen(entry.temp_file.c_str(), "w+");
         if (!entry.temp_stream)
-            fatal_error("Cannot open %s!", entry.temp_file.c_str());
+            cannot_open(entry.temp_file);
         std::setvbuf(entry.temp_stream, nullptr, _IOFBF, kStreamBuffer);
         entry.rows = 0;
     }
@@ -452,7 +482,7 @@ void data_selection::select_rows()
             std::fclose(data);
         for (selection_entry* entry : lines) {
             if (std::fflush(entry->temp_stream) != 0)
-                fatal_error("Cannot open %s!", entry->temp_file.c_str());
+                cannot_open(entry->temp_file);
         }
     }
 }
@@ -460,10 +490,9 @@ void data_selection::select_rows()
 void data_selection::merge_output_columns()
 {
     prepare_output();
-    std::FILE* out = std::fopen(output_part_.c_str(), "w");
+    std::FILE* out = std::fopen(output_direct_ ? setup_.output_path.c_str() : output_part_.c_str(), "w");
     if (!out)
-        fatal_error(setup_.variant == selection_variant::plotwell ? "Cannot open %s\n" : "Cannot open %s!",
-                    setup_.output_path.c_str());
+        cannot_open(setup_.output_path);
     std::setvbuf(out, nullptr, _IOFBF, kStreamBuffer);
     for (selection_entry& entry : entries_) {
         if (entry.temp_stream)
@@ -492,13 +521,13 @@ void data_selection::merge_output_columns()
     bool failed = std::ferror(out) != 0;
     failed = std::fclose(out) != 0 || failed;
     if (failed)
-        fatal_error(setup_.variant == selection_variant::plotwell ? "Cannot open %s\n" : "Cannot open %s!",
-                    setup_.output_path.c_str());
-    ::chmod(output_part_.c_str(), 0666 & ~current_umask());
-    if (!RenameFile(output_part_, setup_.output_path))
-        fatal_error(setup_.variant == selection_variant::plotwell ? "Cannot open %s\n" : "Cannot open %s!",
-                    setup_.output_path.c_str());
-    output_part_.clear();
+        cannot_open(setup_.output_path);
+    if (!output_direct_) {
+        ::chmod(output_part_.c_str(), 0666 & ~current_umask());
+        if (!RenameFile(output_part_, setup_.output_path))
+            cannot_open(setup_.output_path);
+        output_part_.clear();
+    }
     close_temp_files();
     remove_temp_files();
 }

@@ -82,6 +82,11 @@ struct selection_entry {
     long rows = 0;
 };
 
+// Reads the next data row into line without its line end (a CR before the LF is dropped
+// too), passing over empty rows and rows that begin with skip_string ("" skips none).
+// Returns false at the end of the file.
+bool read_data_line(std::FILE* data, std::string& line, const std::string& skip_string);
+
 bool test_condition(const selection_condition& condition, const char* field, const std::string& raw_line);
 selection_condition make_condition(int column, const std::string& text);
 
@@ -124,6 +129,7 @@ private:
     void write_selected_row(selection_entry& entry);
     void column_text(const selection_entry& entry, int column, const column_expression* expression, std::string& out);
     void evaluate_column_expression(const column_expression& expression, std::string& out);
+    [[noreturn]] void cannot_open(const std::string& name) const;
     void close_temp_files();
     void remove_temp_files();
 
@@ -132,6 +138,7 @@ private:
     char* settings_buffer_ = nullptr;
     size_t settings_capacity_ = 0;
     std::string output_part_;
+    bool output_direct_ = false;
     bool keep_raw_line_ = false;
     long largest_rows_ = 0;
     bool any_selected_ = false;

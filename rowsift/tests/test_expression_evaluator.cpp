@@ -74,6 +74,7 @@ INSTANTIATE_TEST_SUITE_P(Table, EvaluatorValues, ::testing::Values(
     value_case{"", "2*IF(X>1){1}", 0},              // IF only at the start: I*... reads I
     value_case{"X=2", "XVALUE+1", 3},
     value_case{"X=5", "XMAX+ADMIN", 5},             // names holding MAX/MIN are variables
+    value_case{"M=2", "MAX3+MIN", 4},               // so are MAX and MIN without a bracket
     value_case{"", "2)3", 2},                       // the rest is not checked
     value_case{"A=3", "A B", 3},                    // blanks removed: AB reads A
     value_case{"", "1E-5*1e5", 1},

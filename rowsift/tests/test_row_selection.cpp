@@ -157,6 +157,22 @@ TEST_F(RowSelection, FatalSettings)
     }
 }
 
+TEST_F(RowSelection, DataLinesPassOverEmptyAndSkippedRows)
+{
+    write("d.txt", "\r\n* note\n*\n1 2\r\n\n3 4");
+    std::FILE* f = std::fopen(path("d.txt").c_str(), "r");
+    std::string line;
+    ASSERT_TRUE(read_data_line(f, line, "*"));
+    EXPECT_EQ(line, "1 2");
+    ASSERT_TRUE(read_data_line(f, line, "*"));
+    EXPECT_EQ(line, "3 4");              // a last line without its end
+    EXPECT_FALSE(read_data_line(f, line, "*"));
+    std::rewind(f);
+    ASSERT_TRUE(read_data_line(f, line, ""));
+    EXPECT_EQ(line, "* note");
+    std::fclose(f);
+}
+
 TEST_F(RowSelection, NoRowsGiveAnEmptyTable)
 {
     write("d.txt", "1 2\n");
