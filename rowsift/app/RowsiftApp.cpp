@@ -31,21 +31,10 @@ constexpr int kFatalExitStatus = 1;
     fatal_error("%s", kRowsiftUsage);
 }
 
-std::string unquoted(const std::string& word)
-{
-    if (word.size() < 2)
-        return word;
-    char q = word.front();
-    if ((q != '\'' && q != '"' && q != '`') || word.back() != q)
-        return word;
-    std::vector<std::string> fields = split_fields(word, ' ', 1);
-    return fields.empty() ? std::string() : fields.front();
-}
-
 bool has_blank(const char* text)
 {
     for (; *text; ++text)
-        if (*text == ' ' || *text == '\t')
+        if (*text == ' ' || *text == '\t' || *text == '\n' || *text == '\r' || *text == '\v' || *text == '\f')
             return true;
     return false;
 }
@@ -54,14 +43,30 @@ bool has_blank(const char* text)
 
 std::vector<std::string> CRowsiftApp::CommandWords(int argc, char** argv)
 {
-    std::vector<std::string> words;
-    if (argc == 2 && has_blank(argv[1])) {
-        words = split_fields(argv[1], ' ', kMaxWords);
-    } else {
-        for (int i = 1; i < argc && static_cast<int>(words.size()) < kMaxWords; ++i)
-            words.push_back(unquoted(argv[i]));
+    // The words are split from one command line, as the program always did. A single
+    // argument with blanks is that command line itself. Otherwise the arguments are joined
+    // again: one that holds blanks (a shell-quoted name) is put in quotes so that it stays
+    // one word, and the pieces of a single-quoted name that a launcher split at its blanks
+    // ('my out''s.txt') come together again.
+    if (argc == 2 && has_blank(argv[1]))
+        return split_fields(argv[1], ' ', kMaxWords);
+    std::string line;
+    for (int i = 1; i < argc; ++i) {
+        std::string arg = argv[i];
+        if (i > 1)
+            line += ' ';
+        if (!arg.empty() && !has_blank(arg.c_str())) {
+            line += arg;
+        } else if (arg.find('"') == std::string::npos) {
+            line += '"' + arg + '"';
+        } else {
+            line += '\'';
+            for (char c : arg)
+                line += c == '\'' ? std::string("''") : std::string(1, c);
+            line += '\'';
+        }
     }
-    return words;
+    return split_fields(line, ' ', kMaxWords);
 }
 
 bool CRowsiftApp::MessageBoxesOff()

@@ -16,10 +16,9 @@ public:
     // Runs the whole program on the command-line words; returns the exit status.
     int Run(std::vector<std::string> words);
 
-    // The command-line words after the program name. A single argument that holds blanks is a
-    // whole command line (as the GUI passes it) and is split like one; otherwise each
-    // argument is a word, and a word wholly in quotes loses them ('' inside single quotes
-    // is one quote).
+    // The command-line words after the program name, split at blanks; a word in single,
+    // double or back quotes keeps its blanks ('' inside single quotes is one quote). A single
+    // argument with blanks is a whole command line; an argument with blanks is one word.
     static std::vector<std::string> CommandWords(int argc, char** argv);
     static bool MessageBoxesOff();
 

@@ -82,6 +82,8 @@ void CSelectionFrame::Refresh()
 
 void CSelectionFrame::EndSelection()
 {
+    if (!running_)
+        return;
     running_ = false;
     QGuiApplication::restoreOverrideCursor();
 }
