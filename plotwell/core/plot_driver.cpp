@@ -7,6 +7,7 @@
 #include "data_set_legend.h"
 #include "data_stage.h"
 #include "plot_defaults.h"
+#include "page_texts.h"
 #include "plot_utilities.h"
 #include "settings_language.h"
 #include "shared_routines.h"
@@ -176,6 +177,8 @@ int draw_plot(plot_settings& ps, std::vector<std::string>& words, bool in_job)
     if (!ps.central_legend && !ps.no_legend) draw_legend(ps);
     // 30.
     if (ps.title_given[0] || ps.title_given[1]) draw_titles(ps);
+    // 31.
+    if (ps.texts_present || ps.dates_present) draw_settings_texts(ps);
     // 32. the temporary files of the call go with the drawing (removed whatever way it ends)
     // 34.
     if (ps.position_grid && ps.on_screen()) {

@@ -1,5 +1,6 @@
 #include "settings_language.h"
 
+#include "axis_transforms.h"
 #include "chart_frame.h"
 #include "shared_routines.h"
 
@@ -271,7 +272,12 @@ void parse_settings_lines(plot_settings& ps, const std::vector<std::string>& lin
     if (ps.hardcopy_output() && (ps.bars_all || ps.bar_series || ps.area_count || ps.area_all))
         ps.reverse = !ps.reverse;
     if (ps.x_axis.labels_given && ps.justify_xlabels && ps.x_axis.intervals > 0) --ps.x_axis.intervals;
-    if (ps.y1_only) ps.y1_right = ps.y1_both = 0;
+    // Y1_RIGHT and Y1_BOTH put the left axis on the right side; a right axis of its own replaces them.
+    if (!ps.y1_only) ps.y1_right = ps.y1_both = 0;
+    if (ps.app.zoom_shown && !is_defaults) {
+        set_zoom_axes(ps);
+        ps.draw_axis_numbers = 1;
+    }
     if (ps.draw_map) ps.fixed_size = 0;
     if (!is_defaults && ps.legend_box_mode < 0) ps.legend_box_mode = ps.legendbox;
     if (!ps.data_lines.empty() || !ps.extra_data_lines.empty()) {

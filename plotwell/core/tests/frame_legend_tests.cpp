@@ -206,3 +206,39 @@ TEST(PlotUtilities, SmallUtilities)
     EXPECT_EQ(std::fgetc(f), 'a'); // rewound
     std::fclose(f);
 }
+
+TEST(PageTexts, TextLinesArePlacedRelativeToTheFrame)
+{
+    drawn g("XY_COLUMNS 1,2\nFONT COLOR_3 TIMES_ROMAN BOLD\nTEXT hello Lm,T2 3\nTEXT lonely\nTEXT right rr,Bm\n");
+    ASSERT_TRUE(g.ok) << g.d.error;
+    const plot_settings& p = g.d.ps;
+    const std::string& log = g.d.log();
+    size_t at = log.find("gr_text \"hello\"");
+    ASSERT_NE(at, std::string::npos);
+    size_t move = log.rfind("gr_move_to", at);
+    double width = 5 * 0.6 * 3.0 * 0.7; // five characters of height 3 on the 1000 x 700 device
+    EXPECT_NEAR(number_after(log.substr(move, at - move), 0), p.frame_left - width / 2, 1e-3);
+    EXPECT_NEAR(number_after(log.substr(move, at - move), 1), p.frame_top + 2, 1e-3);
+    EXPECT_NE(log.rfind("gr_set_colour 4", move), std::string::npos);
+    EXPECT_EQ(p.font_times, 1);
+    EXPECT_EQ(p.bold, 1);
+    EXPECT_EQ(log.find("gr_text \"lonely\""), std::string::npos);
+    size_t r = log.find("gr_text \"right\"");
+    size_t rmove = log.rfind("gr_move_to", r);
+    EXPECT_NEAR(number_after(log.substr(rmove, r - rmove), 0), p.frame_left + p.frame_width - 5 * 0.6 * 3.0 * 0.7, 1e-3);
+    EXPECT_NEAR(number_after(log.substr(rmove, r - rmove), 1), p.frame_bottom - 3.0 / p.font_factor / 2, 1e-3);
+}
+
+TEST(ChartFrame, LeftAxisOnTheRightSide)
+{
+    drawn g("XY_COLUMNS 1,2\nY1_RIGHT\nY1_TEXT depth\n");
+    ASSERT_TRUE(g.ok) << g.d.error;
+    const plot_settings& p = g.d.ps;
+    EXPECT_EQ(p.y1_right, 1);
+    EXPECT_NEAR(p.frame_left, 4, 1e-9); // no left labels and no left text
+    EXPECT_EQ(p.y2_text, "depth");
+    EXPECT_GT(p.right_label_width, 0);
+    drawn own("XY_COLUMNS 1,2 1,3\nY1_RIGHT\nYAXIS_NUMBER 1 2\n");
+    ASSERT_TRUE(own.ok) << own.d.error;
+    EXPECT_EQ(own.d.ps.y1_right, 0);
+}
