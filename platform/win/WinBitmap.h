@@ -10,26 +10,13 @@
 // caller-visible bits in DIB layout (bottom row first, rows padded to 4 bytes); BitsChanged()
 // brings `image` in step with them after the caller wrote the bits, ImageChanged() the other way
 // after a device drew into the image.
+#include "WinDef.h"
+
 #include <QImage>
 
 #include <cstdint>
 #include <memory>
 #include <vector>
-
-using BYTE = std::uint8_t;
-using WORD = std::uint16_t;
-using DWORD = std::uint32_t;
-using LONG = std::int32_t;
-using UINT = unsigned int;
-using BOOL = int;
-using COLORREF = std::uint32_t;
-
-#ifndef TRUE
-#define TRUE 1
-#endif
-#ifndef FALSE
-#define FALSE 0
-#endif
 
 // The device-context class belongs to the GDI drawing unit; bitmaps only pass handles through.
 class DeviceContext;
