@@ -1,6 +1,7 @@
 #include "img_frame.h"
 #include "img_streams.h"
 
+#include <atomic>
 #include <cstdlib>
 #include <mutex>
 #include <new>
@@ -25,7 +26,7 @@ struct thread_slot {
 };
 thread_local thread_slot current_slot;
 
-std::int64_t pixel_limit = std::int64_t(1) << 28;
+std::atomic<std::int64_t> pixel_limit{std::int64_t(1) << 28};
 
 struct module_lifetime {
     module_lifetime() { img_module_start(); }
@@ -139,7 +140,8 @@ bool img_image_bytes(std::int64_t width, std::int64_t height, std::int64_t bytes
     out = 0;
     if (width <= 0 || height <= 0 || bytes_per_pixel <= 0)
         return false;
-    if (width > pixel_limit || height > pixel_limit || width > pixel_limit / height)
+    const std::int64_t limit = pixel_limit;
+    if (width > limit || height > limit || width > limit / height)
         return false;
     const std::int64_t pixels = width * height;
     if (bytes_per_pixel > (std::int64_t(1) << 40) / pixels)
