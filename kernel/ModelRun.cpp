@@ -38,6 +38,13 @@ public:
 
     bool Has(const String& name) const { return in_.Find(name) != nullptr; }
 
+    // The line of a keyword, 0 when it is absent.
+    int LineOf(const String& name) const
+    {
+        const KeywordEntry* k = in_.Find(name);
+        return k ? k->line : 0;
+    }
+
     String Text(const String& name, bool required = true)
     {
         const KeywordEntry* k = Entry(name, required);
@@ -188,6 +195,14 @@ std::vector<String> FileLines(const String& path)
         lines.push_back(line);
     }
     return lines;
+}
+
+// Side files are named by a code of the input; a code that would reach outside the work
+// folder names no side file.
+bool SafeFileCode(const String& code)
+{
+    return !code.empty() && code.find('/') == String::npos && code.find('\\') == String::npos && code != "." &&
+           code != "..";
 }
 
 // A side file "table <heading>", rows of a date and a value, "end_table".
@@ -367,13 +382,13 @@ void ReadControl(Reader& r, RunDescription& run, std::vector<String>& notes)
     run.start = r.Date("TimStart");
     run.end = r.Date("TimEnd");
     if (run.start != 0 && run.end != 0 && run.end < run.start)
-        r.Error(r.Entry("TimEnd")->line, "the run ends before it starts");
+        r.Error(r.LineOf("TimEnd"), "the run ends before it starts");
     r.Real("AmaSysEnd");
     r.Real("ThetaTol");
     run.optDelTimPrn = r.Text("OptDelTimPrn");
     run.delTimPrn = r.Integer("DelTimPrn", 1);
     if (IsUpper(run.optDelTimPrn, "OTHER") && run.delTimPrn < 1)
-        r.Error(r.Entry("DelTimPrn")->line, "the print time step must be at least 1 day");
+        r.Error(r.LineOf("DelTimPrn"), "the print time step must be at least 1 day");
     r.YesNo("RepeatHydrology");
     r.Text("OptHyd");
     r.Real("DelTimSwaMin");
@@ -492,7 +507,7 @@ void ReadSoil(Reader& r, RunDescription& run)
                 r.Real(p);
         }
     if (!known && r.Has("OptCofDifRel"))
-        r.Error(r.Entry("OptCofDifRel")->line, "unknown relative-diffusion model " + Quoted(tortuosity));
+        r.Error(r.LineOf("OptCofDifRel"), "unknown relative-diffusion model " + Quoted(tortuosity));
     r.Text("OptPnd");
 
     for (const auto& h : run.horizons) {
@@ -528,7 +543,7 @@ void ReadWeather(Reader& r, const String& workDir, RunDescription& run, ErrorLis
         dataScheme = r.Text("IrrigationData");
     run.irrigationScheme = r.Text("IrrigationScheme");
     if (!dataScheme.empty() && !run.irrigationScheme.empty() && dataScheme != run.irrigationScheme)
-        r.Error(r.Entry("IrrigationData")->line, "the irrigation data name another scheme than \"IrrigationScheme\"");
+        r.Error(r.LineOf("IrrigationData"), "the irrigation data name another scheme than \"IrrigationScheme\"");
     run.facPrc = r.Real("FacPrc", 1);
     r.Real("DifTem");
     run.facEvp = r.Real("FacEvp", 1);
@@ -538,9 +553,13 @@ void ReadWeather(Reader& r, const String& workDir, RunDescription& run, ErrorLis
     r.YesNo("OptRainfallEvents");
     r.YesNo("OptSnow");
 
-    if (!run.meteoStation.empty() && run.start != 0 && run.end >= run.start)
+    if (!run.meteoStation.empty() && !SafeFileCode(run.meteoStation))
+        r.Error(r.LineOf("MeteoStation"), "the meteo station code " + Quoted(run.meteoStation) + " cannot name a file");
+    else if (!run.meteoStation.empty() && run.start != 0 && run.end >= run.start)
         ReadMeteo(PathJoin(workDir, run.meteoStation + ".met"), run, errors);
-    if (!dataScheme.empty())
+    if (!dataScheme.empty() && !SafeFileCode(dataScheme))
+        r.Error(r.LineOf("IrrigationData"), "the irrigation scheme code " + Quoted(dataScheme) + " cannot name a file");
+    else if (!dataScheme.empty())
         ReadDatedTable(PathJoin(workDir, dataScheme + ".irr"), "table IrrTab (mm)", run.irrigation, errors);
 }
 
@@ -562,7 +581,7 @@ void ReadLowerBoundary(Reader& r, const String& workDir, RunDescription& run, Er
         r.Real("FlvLiqLboAmp");
         r.DayMonth("DayFlvLiqLboMax", day, month);
         if (r.Text("OptBotFlux") != "Sine" && r.Has("OptBotFlux"))
-            r.Error(r.Entry("OptBotFlux")->line, "the bottom flux option must be \"Sine\"");
+            r.Error(r.LineOf("OptBotFlux"), "the bottom flux option must be \"Sine\"");
     } else if (run.optLbo == "Cauchy") {
         r.Text("OptShapeGrwLev");
         r.Real("HeaDraBase");
@@ -574,7 +593,7 @@ void ReadLowerBoundary(Reader& r, const String& workDir, RunDescription& run, Er
         r.Real("CofFncGrwLev");
         r.Real("ExpFncGrwLev");
     } else if (r.Has("OptLbo")) {
-        r.Error(r.Entry("OptLbo")->line, "unknown lower boundary condition " + Quoted(run.optLbo));
+        r.Error(r.LineOf("OptLbo"), "unknown lower boundary condition " + Quoted(run.optLbo));
     }
 }
 
@@ -582,13 +601,13 @@ void ReadDrainage(Reader& r, RunDescription& run)
 {
     const String opt = r.Text("OptDra");
     if (opt != "Basic" && opt != "No" && r.Has("OptDra"))
-        r.Error(r.Entry("OptDra")->line, "the drainage option must be \"Basic\" or \"No\"");
+        r.Error(r.LineOf("OptDra"), "the drainage option must be \"Basic\" or \"No\"");
     run.drained = opt == "Basic";
     r.Text("OptSurDra");
     const int count = r.Integer("NumDraLev");
     if (!run.drained) {
         if (count != 0)
-            r.Error(r.Entry("NumDraLev")->line, "an undrained location has 0 drainage levels");
+            r.Error(r.LineOf("NumDraLev"), "an undrained location has 0 drainage levels");
         return;
     }
     for (int n = 1; n <= 5; ++n) {
@@ -613,7 +632,7 @@ void ReadDrainage(Reader& r, RunDescription& run)
         run.drainage.push_back(level);
     }
     if (static_cast<int>(run.drainage.size()) != count)
-        r.Error(r.Entry("NumDraLev")->line, "\"NumDraLev\" is " + IntToStr(count) + " but " +
+        r.Error(r.LineOf("NumDraLev"), "\"NumDraLev\" is " + IntToStr(count) + " but " +
                                                 IntToStr(static_cast<int64_t>(run.drainage.size())) +
                                                 " drainage levels are described");
 }
@@ -644,7 +663,7 @@ void ReadCompounds(Reader& r, RunDescription& run)
     for (auto& c : run.compounds) {
         const String code = c.code;
         if (r.Text("OptDT50_" + code) != "EqlDom_Input" && r.Has("OptDT50_" + code))
-            r.Error(r.Entry("OptDT50_" + code)->line, "\"OptDT50_" + code + "\" must be \"EqlDom_Input\"");
+            r.Error(r.LineOf("OptDT50_" + code), "\"OptDT50_" + code + "\" must be \"EqlDom_Input\"");
         if (c.sink) {
             // "end" may have no substance row: its lines then carry an empty code.
             for (const String& suffix : {code, String()})
@@ -662,7 +681,7 @@ void ReadCompounds(Reader& r, RunDescription& run)
         c.molMas = r.Real("MolMas_" + code);
         const String opt = r.Text("OptCntLiqTraRef_" + code);
         if (opt != "OptimumConditions" && opt != "NonOptimumConditions" && r.Has("OptCntLiqTraRef_" + code))
-            r.Error(r.Entry("OptCntLiqTraRef_" + code)->line, "unknown transformation option " + Quoted(opt));
+            r.Error(r.LineOf("OptCntLiqTraRef_" + code), "unknown transformation option " + Quoted(opt));
         c.dt50 = r.Real("DT50Ref_" + code);
         c.temRefTra = r.Real("TemRefTra_" + code, 20);
         c.expLiqTra = r.Real("ExpLiqTra_" + code);
@@ -683,7 +702,7 @@ void ReadCompounds(Reader& r, RunDescription& run)
         } else if (c.sorption == "USERDEFINED") {
             c.kSorEql = r.Real("KSorEql_" + code);
         } else if (r.Has("OptCofFre_" + code)) {
-            r.Error(r.Entry("OptCofFre_" + code)->line, "unknown sorption option " + Quoted(c.sorption));
+            r.Error(r.LineOf("OptCofFre_" + code), "unknown sorption option " + Quoted(c.sorption));
         }
         c.conLiqRef = r.Real("ConLiqRef_" + code, 1);
         c.expFre = r.Real("ExpFre_" + code, 1);
@@ -910,7 +929,7 @@ void ReadOutputControl(Reader& r, RunDescription& run)
     run.dateFormat = r.Text("DateFormat");
     const String format = r.Text("RealFormat");
     if (r.Has("RealFormat") && !ParseRealFormat(format, run))
-        r.Error(r.Entry("RealFormat")->line, "the real format " + Quoted(format) + " is not of the form Gw.d, Fw.d or Ew.d");
+        r.Error(r.LineOf("RealFormat"), "the real format " + Quoted(format) + " is not of the form Gw.d, Fw.d or Ew.d");
 
     if (r.Table("OutputDepths", {}, rows, false)) {
         run.depthMode = OutputDepthMode::Other;
@@ -922,7 +941,7 @@ void ReadOutputControl(Reader& r, RunDescription& run)
                 run.outputDepths.push_back(z);
             }
         if (r.Has("OutputDepths"))
-            r.Error(r.Entry("OutputDepths")->line, "both a table and a line \"OutputDepths\"");
+            r.Error(r.LineOf("OutputDepths"), "both a table and a line \"OutputDepths\"");
     } else if (const KeywordEntry* k = r.Entry("OutputDepths", false)) {
         if (k->value == "All")
             run.depthMode = OutputDepthMode::All;
@@ -937,7 +956,7 @@ void ReadOutputControl(Reader& r, RunDescription& run)
     run.leachingReport = r.YesNo("LeachingReport");
     run.targetPercentile = r.Real("TargetPercentile", 90);
     if (run.targetPercentile <= 0 || run.targetPercentile >= 100)
-        r.Error(r.Has("TargetPercentile") ? r.Entry("TargetPercentile")->line : 0,
+        r.Error(r.LineOf("TargetPercentile"),
                 "the target percentile must lie between 0 and 100");
     r.YesNo("AirReport");
     r.YesNo("DrainageReport");

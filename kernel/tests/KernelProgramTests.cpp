@@ -42,6 +42,18 @@ public:
         WriteFileBytes(file(name), bytes);
     }
 
+    void ReplaceAll(const std::string& name, const std::string& from, const std::string& to)
+    {
+        std::string bytes = ReadFileBytes(file(name));
+        size_t count = 0;
+        for (size_t at = bytes.find(from); at != std::string::npos; at = bytes.find(from, at + to.size())) {
+            bytes.replace(at, from.size(), to);
+            ++count;
+        }
+        ASSERT_GT(count, 0u) << "not in " << name << ": " << from;
+        WriteFileBytes(file(name), bytes);
+    }
+
     QProcess* Start(const std::vector<std::pair<QString, QString>>& env = {})
     {
         auto* process = new QProcess;
@@ -266,6 +278,16 @@ TEST(KernelProgram, OtherKindsOfRunsAreCalculated)
              fs::remove(w.file("IRR1.irr"));
          },
          nullptr},
+        {"\"end\" with a substance row of its own",
+         [&](WorkFolder& w) {
+             w.ReplaceAll("17.qmi", "_ (", "_end (");
+             for (const char* k : {"OptCntLiqTraRef_", "OptCofFre_", "OptDspCrp_"})
+                 w.ReplaceAll("17.qmi", std::string(k) + crlf, std::string(k) + "end" + crlf);
+         },
+         nullptr},
+        {"transformation back to the substance",
+         [&](WorkFolder& w) { w.Replace("17.qmi", "1 MET -> end" + crlf, "1 MET -> end" + crlf + "0.1 MET -> ABC" + crlf); },
+         nullptr},
         {"cumulative output",
          [](WorkFolder& w) { w.Replace("17.qmi", "No                PrintCumulatives", "Yes               PrintCumulatives"); },
          [](const auto& out, const auto&) {
@@ -334,6 +356,9 @@ TEST(KernelProgram, FaultyInputGivesAModelErrorListing)
         {"empty value (a groundwater location without levels)",
          [](WorkFolder& w) { w.Replace("17.qmi", "-150              ZGrwLevSta", "                  ZGrwLevSta"); },
          "\"ZGrwLevSta\" is not a number"},
+        {"station code that leaves the work folder",
+         [](WorkFolder& w) { w.Replace("17.qmi", "DEMO1             MeteoStation", "../DEMO1          MeteoStation"); },
+         "cannot name a file"},
         {"sections out of order",
          [](WorkFolder& w) { w.Replace("17.qmi", "* Section 4b: Drainage/infiltration section", "* Section 5: Compound section"); },
          "out of order"},
