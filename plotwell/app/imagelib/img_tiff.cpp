@@ -129,9 +129,11 @@ std::int64_t img_write_tiff(img_output handle, const std::uint8_t* pixels, std::
                 break;
             }
         }
-        TIFFClose(tiff);
-        if (!status && stream.size() == 0)
+        // The strips and the directory reach the output only when flushed; a failure there is
+        // a failed write too.
+        if (!TIFFFlush(tiff) && !status)
             status = IMG_ERR_WRITE;
+        TIFFClose(tiff);
         return s.size();
     });
 }

@@ -550,3 +550,41 @@ TEST(ImageCodecs, FixturesFromAnotherEncoder)
 }
 
 } // namespace
+
+namespace {
+
+TEST(ImageCodecs, WriteFailuresAreReported)
+{
+    using namespace imgtest;
+    const bytes rgb = rgb_picture(20, 20);
+    const bytes indexes = index_picture(20, 20);
+    const bytes palette = test_palette();
+    const std::function<std::int64_t(img_output)> writers[] = {
+        [&](img_output o) { return img_write_bmp(o, rgb.data(), 20, 20, 24, 0, nullptr, 0, nullptr); },
+        [&](img_output o) { return img_write_bmp(o, indexes.data(), 20, 20, 8, 256, palette.data(), 1, nullptr); },
+        [&](img_output o) { return img_write_pcx(o, rgb.data(), 20, 20, 24, nullptr); },
+        [&](img_output o) { return img_write_tga(o, rgb.data(), 20, 20, 24, nullptr); },
+        [&](img_output o) { return img_write_psd(o, rgb.data(), 20, 20, 24, nullptr); },
+        [&](img_output o) { return img_write_png(o, rgb.data(), 20, 20, 60, 8, 0, nullptr, 2, 0, 0, nullptr); },
+        [&](img_output o) { return img_write_jpeg(o, rgb.data(), 20, 20, 90, 0, 24, nullptr); },
+        [&](img_output o) { return img_write_tiff(o, rgb.data(), 20, 20, 24, nullptr, 1, nullptr); },
+    };
+    for (std::size_t i = 0; i < std::size(writers); ++i) {
+        bytes big(100000);
+        img_output whole = img_open_memory_output(big.data(), std::int64_t(big.size()));
+        writers[i](whole);
+        ASSERT_EQ(img_get_last_error(), 0) << "writer " << i;
+        const std::int64_t size = img_memory_written(whole);
+        img_close_output(whole);
+        for (std::int64_t room : {std::int64_t(0), std::int64_t(40), size / 2, size - 1}) {
+            bytes memory(std::size_t(room) + 1);
+            img_output out = img_open_memory_output(memory.data(), room);
+            writers[i](out);
+            const std::int32_t error = img_get_last_error();
+            EXPECT_NE(error, 0) << "writer " << i << " with " << room << " bytes of room";
+            img_close_output(out);
+        }
+    }
+}
+
+} // namespace
