@@ -1,5 +1,6 @@
 // Frame layout, titles, legend placement and the title block, seen in plot_settings and in the log.
 #include "plot_test_support.h"
+#include "chart_frame.h"
 #include "plot_utilities.h"
 
 #include <gtest/gtest.h>
@@ -241,4 +242,53 @@ TEST(ChartFrame, LeftAxisOnTheRightSide)
     drawn own("XY_COLUMNS 1,2 1,3\nY1_RIGHT\nYAXIS_NUMBER 1 2\n");
     ASSERT_TRUE(own.ok) << own.d.error;
     EXPECT_EQ(own.d.ps.y1_right, 0);
+}
+
+TEST(ChartFrame, DefaultPlotAreaAndTitleMargins)
+{
+    struct area_case {
+        const char* what;
+        int portrait, landscape, printing, given;
+        double x1, y1, x2, y2;
+    } cases[] = {
+        {"screen", 0, 0, 0, 0, 0, 0, 100, 100},
+        {"portrait PostScript", 1, 0, 0, 0, 10, 55, 90, 95},
+        {"landscape PostScript", 0, 1, 0, 0, 5, 10, 95, 90},
+        {"printer without orientation", 0, 0, 1, 0, 0, 0, 100, 100},
+        {"given with -V", 1, 0, 0, 1, 1, 2, 3, 4},
+    };
+    for (const area_case& c : cases) {
+        SCOPED_TRACE(c.what);
+        recording_device device;
+        plot_settings ps(device);
+        ps.postscript_portrait = c.portrait;
+        ps.postscript_landscape = c.landscape;
+        ps.postscript_output = c.portrait || c.landscape;
+        ps.app.printing = c.printing;
+        ps.viewport_given = c.given;
+        if (c.given) {
+            ps.viewport_x1 = 1;
+            ps.viewport_y1 = 2;
+            ps.viewport_x2 = 3;
+            ps.viewport_y2 = 4;
+        }
+        set_default_viewport(ps);
+        EXPECT_EQ(ps.viewport_x1, c.x1);
+        EXPECT_EQ(ps.viewport_y1, c.y1);
+        EXPECT_EQ(ps.viewport_x2, c.x2);
+        EXPECT_EQ(ps.viewport_y2, c.y2);
+        EXPECT_EQ(ps.layout_width, 100);
+    }
+
+    recording_device device;
+    plot_settings ps(device);
+    ps.top_margin = 7;
+    extend_title_margins(ps, "T5", 1);
+    EXPECT_EQ(ps.top_margin, 7); // 6.4 < 7
+    extend_title_margins(ps, "T5", 2);
+    EXPECT_NEAR(ps.top_margin, 7.8, 1e-12);
+    extend_title_margins(ps, "B1", 5);
+    EXPECT_NEAR(ps.bottom_margin, 1.0, 1e-12);
+    extend_title_margins(ps, "X9", 5);
+    EXPECT_NEAR(ps.top_margin, 7.8, 1e-12);
 }
