@@ -555,7 +555,11 @@ void InputFile::OpenTable(const String& line, int lineNo, ErrorList& errors)
         errors.Add(fileName_, lineNo, "table without a name");
         // Still collect its rows so that its end does not look unpaired.
     }
-    const String name = i < words.size() ? words[i] : String();
+    String name = i < words.size() ? words[i] : String();
+    // The per-crop tables end in the crop identifier, which may hold blanks.
+    for (const char* prefix : {"CrpPar_", "RootDensity_"})
+        if (StartsWith(name, prefix))
+            name = TrimRight(line.substr(line.find(name)));
     const TableSpec* spec = nullptr;
     for (const auto& t : kTables) {
         const String tname = t.name;
@@ -659,8 +663,14 @@ void InputFile::ParseKeywordLine(const String& line, int lineNo, ErrorList& erro
     }
 
     const std::vector<String> restWords = Words(rest);
-    const String name = restWords.empty() ? String() : restWords[0];
+    String name = restWords.empty() ? String() : restWords[0];
     const KeywordSpec* spec = FindSpec(name);
+    // A crop identifier may hold blanks: the name then runs up to the keyword's fixed tail.
+    if (spec && IsSuffixed(*spec) && !spec->pad16) {
+        const String tail = spec->tail;
+        if (rest.size() > tail.size() && rest.compare(rest.size() - tail.size(), tail.size(), tail) == 0)
+            name = rest.substr(0, rest.size() - tail.size());
+    }
     if (!spec || spec->kind != LineKind::Padded) {
         errors.Add(fileName_, lineNo, "unknown keyword " + Quoted(name));
         return;

@@ -854,12 +854,16 @@ void ReadCrops(Reader& r, RunDescription& run)
     r.Text("OptLenCrp");
     std::vector<TableRow> rows;
     std::vector<String> w;
+    // Rows: emergence, harvest, then the crop identifier, which may hold blanks.
+    auto identifier = [](const TableRow& row, const std::vector<String>& words) {
+        return TrimRight(row.text.substr(row.text.find(words[2], row.text.find(words[1]) + words[1].size())));
+    };
     r.Table("Crops", {}, rows);
     for (const auto& row : rows) {
-        if (!r.Fields(row, "Crops", 3, w))
+        if (!r.Fields(row, "Crops", 3, w, 99))
             continue;
         Crop crop;
-        crop.id = w[2];
+        crop.id = identifier(row, w);
         if (!ParseDayMonth(w[0], crop.emgDay, crop.emgMonth) || !ParseDayMonth(w[1], crop.harDay, crop.harMonth))
             r.Error(row.line, "table \"Crops\": emergence and harvest must be days (dd-Mon)");
         run.crops.push_back(crop);
@@ -869,14 +873,15 @@ void ReadCrops(Reader& r, RunDescription& run)
         if (!irrigated)
             r.Error(0, "table \"IrrigationPeriods\" is not expected without an irrigation scheme");
         for (const auto& row : rows) {
-            if (!r.Fields(row, "IrrigationPeriods", 3, w))
+            if (!r.Fields(row, "IrrigationPeriods", 3, w, 99))
                 continue;
+            const String id = identifier(row, w);
             Crop* crop = nullptr;
             for (auto& c : run.crops)
-                if (c.id == w[2])
+                if (c.id == id)
                     crop = &c;
             if (!crop) {
-                r.Error(row.line, "table \"IrrigationPeriods\": crop " + Quoted(w[2]) + " is not in table \"Crops\"");
+                r.Error(row.line, "table \"IrrigationPeriods\": crop " + Quoted(id) + " is not in table \"Crops\"");
                 continue;
             }
             crop->irrigationPeriod = true;

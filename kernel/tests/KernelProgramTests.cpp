@@ -285,6 +285,9 @@ TEST(KernelProgram, OtherKindsOfRunsAreCalculated)
                  w.ReplaceAll("17.qmi", std::string(k) + crlf, std::string(k) + "end" + crlf);
          },
          nullptr},
+        {"crop code with a blank",
+         [](WorkFolder& w) { w.ReplaceAll("17.qmi", "maize1", "sweet maize1"); },
+         [](const auto& out, const auto&) { EXPECT_GT(std::stod(RowsOf(out, "LAI")[15][3]), 0.0); }},
         {"transformation back to the substance",
          [&](WorkFolder& w) { w.Replace("17.qmi", "1 MET -> end" + crlf, "1 MET -> end" + crlf + "0.1 MET -> ABC" + crlf); },
          nullptr},
