@@ -23,11 +23,24 @@ enum TComponentStateFlag : unsigned {
     csUpdating = 1u << 5,
 };
 
-class TComponent : public TObject {
+// Base of the framework's persistent objects: a class name (for code that tells objects apart
+// by it) and Assign.
+class TPersistent : public TObject {
+public:
+    // The most derived class's name as the framework reports it; classes that code asks for
+    // by name override it.
+    virtual String ClassName() const { return "TPersistent"; }
+    // Copies from `source`; the base raises EConvertError "Cannot assign a <source class> to a
+    // <class>".
+    virtual void Assign(TPersistent* source);
+};
+
+class TComponent : public TPersistent {
 public:
     explicit TComponent(TComponent* owner);
     ~TComponent() override;
     TComponent(const TComponent&) = delete;
+    String ClassName() const override { return "TComponent"; }
     TComponent& operator=(const TComponent&) = delete;
 
     TComponent* Owner() const { return owner_; }

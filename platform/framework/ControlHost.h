@@ -1,8 +1,22 @@
 #pragma once
-// The link between a host QWidget of our own and its control: the control attaches itself on
-// construction and detaches before it deletes the host, so a host never calls back into a
-// control that is being destroyed.
+// Host widgets of the framework's controls.
+//
+// TControlHostLink: the link between a host QWidget of our own and its control. The control
+// attaches itself on construction and detaches before it deletes the host, so a host never
+// calls back into a control that is being destroyed.
+//
+// TControlHost: the host of windowed controls that paint themselves. It translates Qt's
+// events into message records (see Controls.h), keeps the image of the client area that
+// paints and "at once" drawing go to, and carries the standard scroll bars.
+#include "platform/win/WinGdi.h"
+#include "platform/win/WinWindow.h"
+
+#include <QImage>
+#include <QRegion>
+#include <QWidget>
+
 class TControl;
+class QScrollBar;
 
 class TControlHostLink {
 public:
@@ -13,4 +27,66 @@ public:
 
 protected:
     TControl* control_ = nullptr;
+};
+
+class TControlHost : public QWidget,
+                     public TControlHostLink,
+                     public IWindowSurface,
+                     public IMessageTarget,
+                     public IScrollBarHost {
+public:
+    explicit TControlHost(QWidget* parent = nullptr);
+    ~TControlHost() override;
+
+    // The client area: the widget less the visible scroll bars.
+    QRect ClientArea() const;
+
+    // IWindowSurface
+    QImage* SurfaceImage() override;
+    void SurfaceChanged(const QRect& area) override;
+    void InvalidateArea(const QRect* area, bool erase) override;
+    // IMessageTarget
+    LRESULT DeliverMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
+    // IScrollBarHost
+    void ShowBar(int bar, bool show) override;
+    bool BarVisible(int bar) const override;
+    void SetBarInfo(int bar, const SCROLLINFO& info) override;
+    SCROLLINFO BarInfo(int bar) const override;
+    void EnableBar(int bar, bool enable) override;
+
+    // Paints what is invalid into the image now (as UpdateWindow does).
+    void PaintPending();
+    // The recorder that every paint's device context logs into (tests).
+    TGdiRecorder* PaintRecorder = nullptr;
+    int PaintCount = 0;
+
+protected:
+    bool event(QEvent* e) override;
+    void paintEvent(QPaintEvent* e) override;
+    void resizeEvent(QResizeEvent* e) override;
+    void mousePressEvent(QMouseEvent* e) override;
+    void mouseReleaseEvent(QMouseEvent* e) override;
+    void mouseDoubleClickEvent(QMouseEvent* e) override;
+    void mouseMoveEvent(QMouseEvent* e) override;
+    void wheelEvent(QWheelEvent* e) override;
+    void keyPressEvent(QKeyEvent* e) override;
+    void keyReleaseEvent(QKeyEvent* e) override;
+    void focusInEvent(QFocusEvent* e) override;
+    void focusOutEvent(QFocusEvent* e) override;
+    void enterEvent(QEnterEvent* e) override;
+    void leaveEvent(QEvent* e) override;
+
+private:
+    LRESULT Send(UINT msg, WPARAM wParam, LPARAM lParam);
+    void MouseButton(QMouseEvent* e, UINT leftMsg, UINT rightMsg, UINT middleMsg);
+    void LayoutBars();
+    void ScrollAction(int bar, int action);
+    QScrollBar* Bar(int bar) const;
+
+    QImage surface_;
+    QRegion invalid_;
+    QScrollBar* bars_[2] = {nullptr, nullptr};
+    SCROLLINFO info_[2];
+    bool barShown_[2] = {false, false};
+    bool applyingInfo_ = false;
 };

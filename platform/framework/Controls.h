@@ -1,9 +1,31 @@
 #pragma once
-// Controls of the framework hosted on Qt widgets. Every control owns one host QWidget for its
-// whole life (created by the constructor, deleted with the control). The parent chain of the
-// controls is the parent chain of their hosts.
+// Controls of the framework hosted on Qt widgets.
+//
+// Every control owns one host QWidget for its whole life (created by the constructor, deleted
+// with the control); the parent chain of the controls is the parent chain of their hosts.
+// Windowed controls of our own (TCustomControl and what derives from it) host a TControlHost,
+// which turns Qt's events into message records with the API's message numbers and
+// virtual-key codes and sends them through the control's WindowProc:
+//
+//   WindowProc (default: WndProc) -> Dispatch (the message map of each class, most derived
+//   first) -> DefaultHandler
+//
+// A key press gives WM_KEYDOWN and then, as the message loop would, WM_CHAR for its character,
+// even when the key-down handler consumed the key (set Key to 0). Mouse buttons give
+// WM_xBUTTONDOWN/UP/DBLCLK with the client position, the wheel WM_MOUSEWHEEL, focus
+// WM_SETFOCUS/WM_KILLFOCUS, size WM_SIZE, scroll bars WM_HSCROLL/WM_VSCROLL. Perform,
+// SendMessage and PostMessage reach the same procedure.
+//
+// Painting: the host keeps an image of its client area. Invalidate/InvalidateRect mark an
+// area; the next paint sends WM_PAINT with a device context on the image clipped to that area
+// (TCustomControl calls Paint with Canvas on it) and shows the image. Drawing on Canvas outside
+// a paint ("at once") goes into the image and is shown at once, until the next paint of that
+// area draws over it.
 #include "Component.h"
+#include "Graphics.h"
+#include "Types.h"
 #include "platform/win/WinDef.h"
+#include "platform/win/WinWindow.h"
 
 #include <QPointer>
 #include <QWidget>
@@ -52,11 +74,113 @@ constexpr TCursor crSize = crSizeAll;
 // The Qt cursor shape of a cursor; crDefault gives Qt::ArrowCursor.
 Qt::CursorShape CursorShapeOf(TCursor cursor);
 
+// ---------------------------------------------------------------- messages
+
+// The framework's own messages.
+enum : UINT {
+    CM_BASE = 0xB000,
+    CM_ACTIVATE = CM_BASE + 0, CM_DEACTIVATE = CM_BASE + 1, CM_GOTFOCUS = CM_BASE + 2, CM_LOSTFOCUS = CM_BASE + 3,
+    CM_CANCELMODE = CM_BASE + 4, CM_DIALOGKEY = CM_BASE + 5, CM_DIALOGCHAR = CM_BASE + 6,
+    CM_FOCUSCHANGED = CM_BASE + 7, CM_PARENTFONTCHANGED = CM_BASE + 8, CM_PARENTCOLORCHANGED = CM_BASE + 9,
+    CM_HITTEST = CM_BASE + 10, CM_VISIBLECHANGED = CM_BASE + 11, CM_ENABLEDCHANGED = CM_BASE + 12,
+    CM_COLORCHANGED = CM_BASE + 13, CM_FONTCHANGED = CM_BASE + 14, CM_CURSORCHANGED = CM_BASE + 15,
+    CM_TEXTCHANGED = CM_BASE + 18, CM_MOUSEENTER = CM_BASE + 19, CM_MOUSELEAVE = CM_BASE + 20,
+    CM_SHOWINGCHANGED = CM_BASE + 25, CM_ENTER = CM_BASE + 26, CM_EXIT = CM_BASE + 27,
+    CM_WANTSPECIALKEY = CM_BASE + 30, CM_RELEASE = CM_BASE + 33, CM_SHOWHINTCHANGED = CM_BASE + 34,
+    CM_SYSCOLORCHANGE = CM_BASE + 36, CM_CHILDKEY = CM_BASE + 46, CM_HINTSHOW = CM_BASE + 48,
+    CM_MOUSEWHEEL = CM_BASE + 67,
+};
+
+// One message: its number, parameters and result, with readers for the packed fields.
+struct TMessage {
+    UINT Msg = 0;
+    WPARAM WParam = 0;
+    LPARAM LParam = 0;
+    LRESULT Result = 0;
+
+    WORD CharCode() const { return WORD(WParam & 0xFFFF); }   // WM_KEYDOWN, WM_CHAR
+    void SetCharCode(WORD code) { WParam = code; }
+    LPARAM KeyData() const { return LParam; }
+    UINT Keys() const { return UINT(WParam & 0xFFFF); }       // mouse messages: MK_ flags
+    int XPos() const { return GET_X_LPARAM(LParam); }         // mouse messages: client position
+    int YPos() const { return GET_Y_LPARAM(LParam); }
+    int WheelDelta() const { return int(int16_t(HIWORD(WParam))); }
+    UINT ScrollCode() const { return UINT(WParam & 0xFFFF); } // WM_HSCROLL, WM_VSCROLL
+    int ScrollPos() const { return int(int16_t(HIWORD(WParam))); }
+    int Width() const { return int(LOWORD(uintptr_t(LParam))); }  // WM_SIZE
+    int Height() const { return int(HIWORD(uintptr_t(LParam))); }
+    HDC DC() const { return reinterpret_cast<HDC>(WParam); }  // WM_PAINT, WM_ERASEBKGND
+};
+using TWMKey = TMessage;
+using TWMMouse = TMessage;
+using TWMScroll = TMessage;
+using TWMSize = TMessage;
+using TWMPaint = TMessage;
+using TWMNoParams = TMessage;
+using TWMGetDlgCode = TMessage;
+using TCMMouseWheel = TMessage;
+
+using TWndMethod = std::function<void(TMessage&)>;
+
+// A class's message handlers, as a switch over the message number that falls back to the base
+// class:
+//   BEGIN_MESSAGE_MAP
+//     VCL_MESSAGE_HANDLER(WM_SIZE, TWMSize, WMSize)
+//   END_MESSAGE_MAP(TCustomGrid)
+#define BEGIN_MESSAGE_MAP                      \
+    void Dispatch(TMessage& Message) override  \
+    {                                          \
+        switch (Message.Msg) {
+#define VCL_MESSAGE_HANDLER(msg, type, method) \
+    case msg:                                  \
+        method(static_cast<type&>(Message));   \
+        break;
+#define END_MESSAGE_MAP(base)                  \
+    default:                                   \
+        base::Dispatch(Message);               \
+        break;                                 \
+        }                                      \
+    }
+
+// ---------------------------------------------------------------- input types
+
+enum TMouseButton { mbLeft, mbRight, mbMiddle };
+enum TShiftStateFlag { ssShift, ssAlt, ssCtrl, ssLeft, ssRight, ssMiddle, ssDouble };
+using TShiftState = TSet<TShiftStateFlag>;
+// The shift state of key data (the modifiers held at the time) and of mouse-message keys.
+TShiftState KeyDataToShiftState(LPARAM keyData);
+TShiftState KeysToShiftState(UINT keys);
+
+using TMouseEvent = std::function<void(TObject* Sender, TMouseButton Button, TShiftState Shift, int X, int Y)>;
+using TMouseMoveEvent = std::function<void(TObject* Sender, TShiftState Shift, int X, int Y)>;
+using TKeyEvent = std::function<void(TObject* Sender, WORD& Key, TShiftState Shift)>;
+using TKeyPressEvent = std::function<void(TObject* Sender, char& Key)>;
+using TMouseWheelEvent =
+    std::function<void(TObject* Sender, TShiftState Shift, int WheelDelta, TPoint MousePos, bool& Handled)>;
+using TMouseWheelUpDownEvent = std::function<void(TObject* Sender, TShiftState Shift, TPoint MousePos, bool& Handled)>;
+
+enum TAlignment { taLeftJustify, taRightJustify, taCenter };
+enum TVerticalAlignment { taAlignTop, taAlignBottom, taVerticalCenter };
+enum TAlign { alNone, alTop, alBottom, alLeft, alRight, alClient };
+enum TFormBorderStyle { bsNone, bsSingle, bsSizeable, bsDialog, bsToolWindow, bsSizeToolWin };
+using TBorderStyle = TFormBorderStyle;
+enum TScrollStyle { ssNone, ssHorizontal, ssVertical, ssBoth };
+enum TBiDiMode { bdLeftToRight, bdRightToLeft, bdRightToLeftNoAlign, bdRightToLeftReadingOnly };
+
+enum TControlStyleFlag { csAcceptsControls, csCaptureMouse, csDesignInteractive, csClickEvents, csFramed,
+                         csSetCaption, csOpaque, csDoubleClicks, csFixedWidth, csFixedHeight, csNoDesignVisible,
+                         csReplicatable, csNoStdEvents, csDisplayDragImage, csReflector, csActionClient,
+                         csMenuEvents };
+using TControlStyle = TSet<TControlStyleFlag>;
+
+// ---------------------------------------------------------------- controls
+
 class TControl : public TComponent {
 public:
     // `host` becomes the control's window; the control owns it.
     TControl(TComponent* owner, QWidget* host);
     ~TControl() override;
+    String ClassName() const override { return "TControl"; }
 
     QWidget* Host() const { return host_; }
 
@@ -72,8 +196,8 @@ public:
     void SetWidth(int v) { SetBounds(Left(), Top(), v, Height()); }
     void SetHeight(int v) { SetBounds(Left(), Top(), Width(), v); }
     virtual void SetBounds(int left, int top, int width, int height);
-    RECT BoundsRect() const;
-    RECT ClientRect() const;
+    TRect BoundsRect() const;
+    virtual TRect ClientRect() const;
     virtual int ClientWidth() const;
     virtual int ClientHeight() const;
     virtual void SetClientWidth(int v);
@@ -94,33 +218,72 @@ public:
     void SetHint(const String& hint);
     bool ShowHint = false;
 
+    TColor Color() const { return color_; }
+    virtual void SetColor(TColor color);
+    TFont* Font() const { return font_.get(); }
+    bool ParentColor = false;
+    bool ParentFont = false;
+    TAlign Align = alNone;
+    TBiDiMode BiDiMode = bdLeftToRight;
+    bool UseRightToLeftAlignment() const { return BiDiMode == bdRightToLeft; }
+    TControlStyle ControlStyle;
+
     TCursor Cursor() const { return cursor_; }
     void SetCursor(TCursor cursor);
 
-    POINT ClientToScreen(POINT p) const;
-    POINT ScreenToClient(POINT p) const;
+    TPoint ClientToScreen(const TPoint& p) const;
+    TPoint ScreenToClient(const TPoint& p) const;
 
-    void Invalidate();
+    virtual void Invalidate();
     void Update();
     void Repaint();
     void Refresh() { Repaint(); }
     void BringToFront();
+    bool MouseCapture() const;
+    void SetMouseCapture(bool capture);
+
+    // Message procedure: WindowProc may be replaced; it starts as WndProc.
+    TWndMethod WindowProc;
+    LRESULT Perform(UINT msg, WPARAM wParam, LPARAM lParam);
+    virtual void WndProc(TMessage& message);
+    virtual void Dispatch(TMessage& message);
+    virtual void DefaultHandler(TMessage& message);
 
     TNotifyEvent OnClick;
     TNotifyEvent OnDblClick;
+    TNotifyEvent OnResize;
+    TMouseEvent OnMouseDown;
+    TMouseEvent OnMouseUp;
+    TMouseMoveEvent OnMouseMove;
+    TNotifyEvent OnMouseEnter;
+    TNotifyEvent OnMouseLeave;
 
 protected:
     virtual void Click();
+    virtual void DblClick();
+    virtual void MouseDown(TMouseButton button, TShiftState shift, int x, int y);
+    virtual void MouseUp(TMouseButton button, TShiftState shift, int x, int y);
+    virtual void MouseMove(TShiftState shift, int x, int y);
+    virtual void Resize();
     virtual void VisibleChanging() {}
+    // Draws the control on `dc` (WM_PAINT); TCustomControl and TGraphicControl call Paint.
+    virtual void PaintWindow(HDC dc);
+    // Lets go of device contexts taken for drawing outside a paint (before each paint).
+    virtual void FreeDeviceContexts() {}
+    friend class TControlHost;
     // Top-level hosts (forms) are shown on Show; child hosts follow their parent.
     void ApplyVisible();
 
 private:
+    void MouseMessage(TMessage& m);
     QPointer<QWidget> host_;
     TWinControl* parent_ = nullptr;
     bool visible_ = true;
+    bool clickPending_ = false;
     String caption_;
     String hint_;
+    TColor color_ = clBtnFace;
+    std::unique_ptr<TFont> font_;
     TCursor cursor_ = crDefault;
 };
 
@@ -128,6 +291,7 @@ class TWinControl : public TControl {
 public:
     TWinControl(TComponent* owner, QWidget* host);
     ~TWinControl() override;
+    String ClassName() const override { return "TWinControl"; }
 
     HWND Handle() const { return Host(); }
     bool HandleAllocated() const { return Host() != nullptr; }
@@ -140,13 +304,68 @@ public:
     bool Focused() const;
     int TabOrder = -1;
     bool TabStop = false;
+    void Dispatch(TMessage& message) override;
 
     TNotifyEvent OnEnter;
     TNotifyEvent OnExit;
+    TKeyEvent OnKeyDown;
+    TKeyEvent OnKeyUp;
+    TKeyPressEvent OnKeyPress;
+    TMouseWheelEvent OnMouseWheel;
+    TMouseWheelUpDownEvent OnMouseWheelDown;
+    TMouseWheelUpDownEvent OnMouseWheelUp;
 
+protected:
+    virtual void KeyDown(WORD& key, TShiftState shift);
+    virtual void KeyUp(WORD& key, TShiftState shift);
+    virtual void KeyPress(char& key);
+    virtual void DoEnter();
+    virtual void DoExit();
+    virtual bool DoMouseWheel(TShiftState shift, int wheelDelta, TPoint mousePos);
+    virtual bool DoMouseWheelDown(TShiftState shift, TPoint mousePos);
+    virtual bool DoMouseWheelUp(TShiftState shift, TPoint mousePos);
 private:
     friend class TControl;
     void AddControl(TControl* control);
     void RemoveControl(TControl* control);
     std::vector<TControl*> controls_;
+};
+
+class TControlHost;
+
+// A windowed control that paints itself: Paint draws on Canvas.
+class TCustomControl : public TWinControl {
+public:
+    explicit TCustomControl(TComponent* owner);
+    ~TCustomControl() override;
+    String ClassName() const override { return "TCustomControl"; }
+    TCanvas* Canvas() const { return canvas_.get(); }
+    bool Painting() const { return painting_; }
+    TControlHost* ControlHost() const;
+
+protected:
+    TCustomControl(TComponent* owner, TControlHost* host);
+    virtual void Paint() {}
+    void PaintWindow(HDC dc) override;
+    void FreeDeviceContexts() override;
+
+private:
+    std::unique_ptr<TCanvas> canvas_;
+    bool painting_ = false;
+    HDC atOnceDc_ = nullptr;
+};
+
+// A control without its own window in the original; here it has a light host of its own.
+class TGraphicControl : public TControl {
+public:
+    explicit TGraphicControl(TComponent* owner);
+    String ClassName() const override { return "TGraphicControl"; }
+    TCanvas* Canvas() const { return canvas_.get(); }
+
+protected:
+    virtual void Paint() {}
+    void PaintWindow(HDC dc) override;
+
+private:
+    std::unique_ptr<TCanvas> canvas_;
 };
