@@ -41,6 +41,7 @@ class TPlusGridUndoRedo : public TComponent {
 public:
     explicit TPlusGridUndoRedo(TComponent* AOwner);
     ~TPlusGridUndoRedo() override;
+    String ClassName() const override { return "TPlusGridUndoRedo"; }
 
     virtual void AddChange(int Col, int Row, const String& OldValue, const String& NewValue);
     virtual void BeginSequence();

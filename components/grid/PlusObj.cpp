@@ -166,6 +166,153 @@ void TControlList::Delete(int index)
     items_.erase(items_.begin() + index);
 }
 
+// ---------------------------------------------------------------- TFilePicture
+
+void TFilePicture::SetFilename(const String& value)
+{
+    filename_ = value;
+    TPicture picture;
+    picture.LoadFromFile(value);
+    width_ = picture.Width();
+    height_ = picture.Height();
+}
+
+void TFilePicture::Draw(TCanvas* Canvas, const TRect& r)
+{
+    if (filename_.empty())
+        return;
+    TPicture picture;
+    picture.LoadFromFile(filename_);
+    Canvas->StretchDraw(r, picture.Graphic());
+}
+
+void TFilePicture::Assign(TPersistent* Source)
+{
+    const auto* s = dynamic_cast<const TFilePicture*>(Source);
+    if (!s) {
+        TPersistent::Assign(Source);
+        return;
+    }
+    filename_ = s->filename_;
+    width_ = s->width_;
+    height_ = s->height_;
+}
+
+// ---------------------------------------------------------------- TSearchFooter
+
+TSearchFooter::TSearchFooter(TComponent* AOwner, bool WithCaptions)
+    : font_(std::make_unique<TFont>())
+{
+    (void)AOwner; // not stored
+    if (!WithCaptions)
+        return;
+    findPrevCaption_ = "Find &previous";
+    findNextCaption_ = "Find &next";
+    matchCaseCaption_ = "Match case";
+    highLightCaption_ = "Highlight";
+    hintClose_ = "Close";
+    hintFindNext_ = "Find next occurrence";
+    hintFindPrev_ = "Find previous occurrence";
+    hintHighlight_ = "Highlight occurrences";
+}
+
+TSearchFooter::~TSearchFooter() = default;
+
+void TSearchFooter::Changed()
+{
+    if (OnChange)
+        OnChange(this);
+}
+
+void TSearchFooter::SetText(String& field, const String& value)
+{
+    field = value;
+    Changed();
+}
+
+void TSearchFooter::SetSwitch(bool& field, bool value)
+{
+    if (field == value)
+        return;
+    field = value;
+    Changed();
+}
+
+void TSearchFooter::SetColor(TColor value)
+{
+    color_ = value;
+    Changed();
+}
+
+void TSearchFooter::SetColorTo(TColor value)
+{
+    colorTo_ = value;
+    Changed();
+}
+
+void TSearchFooter::SetFont(TFont* value)
+{
+    font_->Assign(value);
+    Changed();
+}
+
+void TSearchFooter::SetFindNextCaption(const String& value) { SetText(findNextCaption_, value); }
+void TSearchFooter::SetFindPrevCaption(const String& value) { SetText(findPrevCaption_, value); }
+void TSearchFooter::SetMatchCaseCaption(const String& value) { SetText(matchCaseCaption_, value); }
+void TSearchFooter::SetHighLightCaption(const String& value) { SetText(highLightCaption_, value); }
+void TSearchFooter::SetHintClose(const String& value) { SetText(hintClose_, value); }
+void TSearchFooter::SetHintFindNext(const String& value) { SetText(hintFindNext_, value); }
+void TSearchFooter::SetHintFindPrev(const String& value) { SetText(hintFindPrev_, value); }
+void TSearchFooter::SetHintHighlight(const String& value) { SetText(hintHighlight_, value); }
+
+void TSearchFooter::SetShowClose(bool value)
+{
+    showClose_ = value;
+    Changed();
+}
+
+void TSearchFooter::SetAutoThemeAdapt(bool value)
+{
+    autoThemeAdapt_ = value;
+    Changed();
+}
+
+void TSearchFooter::SetShowFindNext(bool value) { SetSwitch(showFindNext_, value); }
+void TSearchFooter::SetShowFindPrev(bool value) { SetSwitch(showFindPrev_, value); }
+void TSearchFooter::SetShowHighLight(bool value) { SetSwitch(showHighLight_, value); }
+void TSearchFooter::SetShowMatchCase(bool value) { SetSwitch(showMatchCase_, value); }
+void TSearchFooter::SetVisible(bool value) { SetSwitch(visible_, value); }
+
+void TSearchFooter::Assign(TPersistent* Source)
+{
+    const auto* s = dynamic_cast<const TSearchFooter*>(Source);
+    if (!s || s == this)
+        return;
+    AlwaysHighLight = s->AlwaysHighLight;
+    color_ = s->color_;
+    colorTo_ = s->colorTo_;
+    findNextCaption_ = s->findNextCaption_;
+    findPrevCaption_ = s->findPrevCaption_;
+    matchCaseCaption_ = s->matchCaseCaption_;
+    highLightCaption_ = s->highLightCaption_;
+    hintClose_ = s->hintClose_;
+    hintFindNext_ = s->hintFindNext_;
+    hintFindPrev_ = s->hintFindPrev_;
+    hintHighlight_ = s->hintHighlight_;
+    showClose_ = s->showClose_;
+    showFindNext_ = s->showFindNext_;
+    showFindPrev_ = s->showFindPrev_;
+    showHighLight_ = s->showHighLight_;
+    showMatchCase_ = s->showMatchCase_;
+    SearchActiveColumnOnly = s->SearchActiveColumnOnly;
+    SearchMatchStart = s->SearchMatchStart;
+    SearchColumn = s->SearchColumn;
+    SearchDirection = s->SearchDirection;
+    SearchHiddenRows = s->SearchHiddenRows;
+    visible_ = s->visible_;
+    font_->Assign(s->font_.get());
+}
+
 // ---------------------------------------------------------------- TNavigation
 
 void TNavigation::SettingsChanged()
@@ -199,7 +346,7 @@ void TNavigation::SetAdvanceAuto(bool value)
         AdvanceOnEnter = true;
 }
 
-void TNavigation::Assign(const TObject* Source)
+void TNavigation::Assign(TPersistent* Source)
 {
     const auto* s = dynamic_cast<const TNavigation*>(Source);
     if (!s)
@@ -213,7 +360,7 @@ void TNavigation::Assign(const TObject* Source)
 
 // ---------------------------------------------------------------- TMouseActions
 
-TMouseActions::TMouseActions(TObject* AOwner)
+TMouseActions::TMouseActions(TComponent* AOwner)
 {
     (void)AOwner; // not stored
 }
@@ -277,7 +424,7 @@ void TMouseActions::SetWheelAction(TWheelAction value)
         OnSettingsChange(this);
 }
 
-void TMouseActions::Assign(const TObject* Source)
+void TMouseActions::Assign(TPersistent* Source)
 {
     const auto* s = dynamic_cast<const TMouseActions*>(Source);
     if (!s || s == this)
@@ -309,7 +456,7 @@ void TSyncGrid::SetGrid(TStringGrid* value)
     grid_ = value;
 }
 
-void TSyncGrid::Assign(const TObject* Source)
+void TSyncGrid::Assign(TPersistent* Source)
 {
     const auto* s = dynamic_cast<const TSyncGrid*>(Source);
     if (!s)
@@ -323,9 +470,84 @@ void TSyncGrid::Assign(const TObject* Source)
     MoveRow = s->MoveRow;
 }
 
+// ---------------------------------------------------------------- TBands
+
+void TBands::ChangedWhileActive()
+{
+    if (active_ && OnChange)
+        OnChange(this);
+}
+
+void TBands::SetActive(bool value)
+{
+    if (value == active_)
+        return;
+    active_ = value;
+    if (OnChange)
+        OnChange(this);
+}
+
+void TBands::SetPrimaryColor(TColor value)
+{
+    if (value == primaryColor_)
+        return;
+    primaryColor_ = value;
+    ChangedWhileActive();
+}
+
+void TBands::SetSecondaryColor(TColor value)
+{
+    if (value == secondaryColor_)
+        return;
+    secondaryColor_ = value;
+    ChangedWhileActive();
+}
+
+void TBands::SetPrimaryLength(int value)
+{
+    if (value == primaryLength_)
+        return;
+    primaryLength_ = value;
+    bandPeriod_ = primaryLength_ + secondaryLength_;
+    ChangedWhileActive();
+}
+
+void TBands::SetSecondaryLength(int value)
+{
+    if (value == secondaryLength_)
+        return;
+    secondaryLength_ = value;
+    bandPeriod_ = primaryLength_ + secondaryLength_;
+    ChangedWhileActive();
+}
+
+bool TBands::IsPrimaryRow(int r) const
+{
+    if (bandPeriod_ <= 0)
+        return true;
+    int m = r % bandPeriod_;
+    if (m < 0)
+        m += bandPeriod_;
+    return m < primaryLength_;
+}
+
+void TBands::Assign(TPersistent* Source)
+{
+    const auto* s = dynamic_cast<const TBands*>(Source);
+    if (!s)
+        return;
+    active_ = s->active_;
+    primaryColor_ = s->primaryColor_;
+    primaryLength_ = s->primaryLength_;
+    secondaryColor_ = s->secondaryColor_;
+    secondaryLength_ = s->secondaryLength_;
+    Print = s->Print;
+    bandPeriod_ = primaryLength_ + secondaryLength_;
+}
+
 // ---------------------------------------------------------------- TFocusHelper
 
-void TFocusHelper::Assign(const TObject* Source)
+void TFocusHelper::Assign(TPersistent* Source)
 {
     if (const auto* s = dynamic_cast<const TFocusHelper*>(Source))
         Enabled = s->Enabled;

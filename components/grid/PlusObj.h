@@ -1,10 +1,12 @@
 #pragma once
 // Settings objects and small containers of the string grid: integer lists that know their
-// cell, the multi-column sort index, the controls placed in cells, and the option objects
-// the grid publishes (navigation, mouse actions, synchronised grid, focus helper).
+// cell, the multi-column sort index, the controls placed in cells, a picture kept as a file
+// name, and the option objects the grid publishes (search footer, navigation, mouse
+// actions, synchronised grid, row bands, focus helper).
 // Option objects hold settings only; each takes effect where the grid reads it. Their Assign
 // accepts only a source of their own class and ignores any other.
 #include "platform/framework/Component.h"
+#include "platform/framework/Graphics.h"
 
 #include <cstdint>
 #include <functional>
@@ -13,6 +15,118 @@
 
 class TControl;
 class TStringGrid;
+
+// ---------------------------------------------------------------- file picture
+
+// A picture referenced by file name and read only when needed. Width and Height are the
+// size found when the name was set; a file that cannot be read raises the framework's
+// picture error (the name stays set).
+class TFilePicture : public TPersistent {
+public:
+    String ClassName() const override { return "TFilePicture"; }
+    // Copies Filename, Width and Height without reading the file; the source must be a
+    // TFilePicture.
+    void Assign(TPersistent* Source) override;
+
+    const String& Filename() const { return filename_; }
+    void SetFilename(const String& value);
+    int Width() const { return width_; }
+    int Height() const { return height_; }
+    // Reads the file and stretches it into r; nothing at all without a file name.
+    void Draw(TCanvas* Canvas, const TRect& r);
+
+private:
+    String filename_;
+    int width_ = 0;
+    int height_ = 0;
+};
+
+// ---------------------------------------------------------------- search footer
+
+enum TSearchDirection { sdTopBottom, sdLeftRight };
+
+// The search bar under the grid. Setting a colour, caption, hint, ShowClose, the font or
+// AutoThemeAdapt notifies OnChange; the other Show switches and Visible notify only when
+// they change.
+class TSearchFooter : public TPersistent {
+public:
+    // With captions, the captions and hints get their English texts; otherwise they stay
+    // empty. The owner is not kept.
+    TSearchFooter(TComponent* AOwner, bool WithCaptions);
+    ~TSearchFooter() override;
+    String ClassName() const override { return "TSearchFooter"; }
+    // Copies everything but AutoSearch and SearchFixedCells (and the hooks), firing nothing.
+    void Assign(TPersistent* Source) override;
+
+    TColor Color() const { return color_; }
+    void SetColor(TColor value);
+    TColor ColorTo() const { return colorTo_; }
+    void SetColorTo(TColor value);
+    TFont* Font() const { return font_.get(); }
+    void SetFont(TFont* value);
+
+    const String& FindNextCaption() const { return findNextCaption_; }
+    void SetFindNextCaption(const String& value);
+    const String& FindPrevCaption() const { return findPrevCaption_; }
+    void SetFindPrevCaption(const String& value);
+    const String& MatchCaseCaption() const { return matchCaseCaption_; }
+    void SetMatchCaseCaption(const String& value);
+    const String& HighLightCaption() const { return highLightCaption_; }
+    void SetHighLightCaption(const String& value);
+    const String& HintClose() const { return hintClose_; }
+    void SetHintClose(const String& value);
+    const String& HintFindNext() const { return hintFindNext_; }
+    void SetHintFindNext(const String& value);
+    const String& HintFindPrev() const { return hintFindPrev_; }
+    void SetHintFindPrev(const String& value);
+    const String& HintHighlight() const { return hintHighlight_; }
+    void SetHintHighlight(const String& value);
+
+    bool ShowClose() const { return showClose_; }
+    void SetShowClose(bool value);
+    bool ShowFindNext() const { return showFindNext_; }
+    void SetShowFindNext(bool value);
+    bool ShowFindPrev() const { return showFindPrev_; }
+    void SetShowFindPrev(bool value);
+    bool ShowHighLight() const { return showHighLight_; }
+    void SetShowHighLight(bool value);
+    bool ShowMatchCase() const { return showMatchCase_; }
+    void SetShowMatchCase(bool value);
+    bool Visible() const { return visible_; }
+    void SetVisible(bool value);
+    bool AutoThemeAdapt() const { return autoThemeAdapt_; } // not published
+    void SetAutoThemeAdapt(bool value);
+
+    // published plain settings
+    bool AutoSearch = true;
+    bool AlwaysHighLight = false;
+    bool SearchActiveColumnOnly = false;
+    bool SearchMatchStart = false;
+    bool SearchFixedCells = false;
+    bool SearchHiddenRows = false;
+    int SearchColumn = -1;
+    TSearchDirection SearchDirection = sdTopBottom;
+
+    TNotifyEvent OnChange;
+
+private:
+    void Changed();
+    void SetText(String& field, const String& value);
+    void SetSwitch(bool& field, bool value);
+
+    TColor color_ = TColor(0xFFFFFF);
+    TColor colorTo_ = clBtnFace;
+    std::unique_ptr<TFont> font_;
+    String findNextCaption_, findPrevCaption_, matchCaseCaption_, highLightCaption_;
+    String hintClose_, hintFindNext_, hintFindPrev_, hintHighlight_;
+    bool showClose_ = true;
+    bool showFindNext_ = true;
+    bool showFindPrev_ = true;
+    bool showHighLight_ = true;
+    bool showMatchCase_ = true;
+    bool visible_ = false;
+    bool autoThemeAdapt_ = false;
+};
 
 // ---------------------------------------------------------------- integer lists
 
@@ -99,11 +213,12 @@ enum TClipboardPasteAction { paReplace, paInsert };
 enum TCursorAdvance { caDefault, caSnake, caLoop };
 enum THomeEndAction { heFirstLastColumn, heFirstLastRow, heFirstLastCell };
 
-class TNavigation : public TObject {
+class TNavigation : public TPersistent {
 public:
     TNavigation() = default;
+    String ClassName() const override { return "TNavigation"; }
     // Copies every published setting except KeepScrollOnSort, firing nothing.
-    virtual void Assign(const TObject* Source);
+    void Assign(TPersistent* Source) override;
 
     TAdvanceDirection AdvanceDirection() const { return advanceDirection_; }
     void SetAdvanceDirection(TAdvanceDirection value);
@@ -172,12 +287,13 @@ enum TWheelAction { waMoveSelection, waScroll };
 
 using TQueryDesigningEvent = std::function<void(TObject* Sender, bool& Designing)>;
 
-class TMouseActions : public TObject {
+class TMouseActions : public TPersistent {
 public:
-    explicit TMouseActions(TObject* AOwner = nullptr);
+    explicit TMouseActions(TComponent* AOwner = nullptr);
+    String ClassName() const override { return "TMouseActions"; }
     // Copies every published setting except EditOnDblClickOnly, HotmailRowSelect and
     // SizeFixedRow, firing nothing.
-    virtual void Assign(const TObject* Source);
+    void Assign(TPersistent* Source) override;
 
     bool HotmailRowSelect() const { return hotmailRowSelect_; }
     // True also sets DisjunctRowSelect and CheckAllCheck; OnHotmailSelectChange either way.
@@ -246,11 +362,12 @@ private:
 
 // ---------------------------------------------------------------- synchronised grid
 
-class TSyncGrid : public TObject {
+class TSyncGrid : public TPersistent {
 public:
     explicit TSyncGrid(TStringGrid* AOwner) : owner_(AOwner) {}
+    String ClassName() const override { return "TSyncGrid"; }
     // Copies Grid (through its setter) and the six switches.
-    virtual void Assign(const TObject* Source);
+    void Assign(TPersistent* Source) override;
 
     TStringGrid* Grid() const { return grid_; }
     // The owner itself is ignored: a grid cannot follow itself.
@@ -269,12 +386,53 @@ private:
     TStringGrid* grid_ = nullptr;
 };
 
+// ---------------------------------------------------------------- bands
+
+// Banded row colours: a non-fixed row r (counted from the first non-fixed row) is painted
+// in PrimaryColor when r mod BandPeriod < PrimaryLength, else in SecondaryColor. Colour and
+// length changes notify OnChange only while Active.
+class TBands : public TPersistent {
+public:
+    TBands() = default;
+    String ClassName() const override { return "TBands"; }
+    void Assign(TPersistent* Source) override;
+
+    bool Active() const { return active_; }
+    void SetActive(bool value);
+    TColor PrimaryColor() const { return primaryColor_; }
+    void SetPrimaryColor(TColor value);
+    int PrimaryLength() const { return primaryLength_; }
+    void SetPrimaryLength(int value);
+    TColor SecondaryColor() const { return secondaryColor_; }
+    void SetSecondaryColor(TColor value);
+    int SecondaryLength() const { return secondaryLength_; }
+    void SetSecondaryLength(int value);
+    int BandPeriod() const { return bandPeriod_; } // not published
+    // Whether non-fixed row r takes the primary colour (a period of 0 or less: always).
+    bool IsPrimaryRow(int r) const;
+    TColor RowColor(int r) const { return IsPrimaryRow(r) ? primaryColor_ : secondaryColor_; }
+
+    bool Print = false; // published
+    TNotifyEvent OnChange;
+
+private:
+    void ChangedWhileActive();
+
+    bool active_ = false;
+    TColor primaryColor_ = clInfoBk;
+    int primaryLength_ = 1;
+    TColor secondaryColor_ = clWindow;
+    int secondaryLength_ = 1;
+    int bandPeriod_ = 2;
+};
+
 // ---------------------------------------------------------------- focus helper
 
-class TFocusHelper : public TObject {
+class TFocusHelper : public TPersistent {
 public:
-    explicit TFocusHelper(TObject* AOwnerGrid = nullptr) { (void)AOwnerGrid; }
-    virtual void Assign(const TObject* Source);
+    explicit TFocusHelper(TComponent* AOwnerGrid = nullptr) { (void)AOwnerGrid; }
+    String ClassName() const override { return "TFocusHelper"; }
+    void Assign(TPersistent* Source) override;
 
     bool Enabled = false; // published
 };

@@ -7,6 +7,7 @@
 class TPlusStringGridCheck : public TComponent {
 public:
     explicit TPlusStringGridCheck(TComponent* AOwner);
+    String ClassName() const override { return "TPlusStringGridCheck"; }
 
     // The text with its errors marked (it becomes the cell's text, so mini-HTML mark-up such
     // as the error tag may be used).

@@ -210,3 +210,115 @@ TEST(FocusHelper, AssignCopiesEnabled)
 }
 
 } // namespace
+
+namespace {
+
+TEST(SearchFooter, DefaultsCaptionsAndNotifications)
+{
+    TSearchFooter bare(nullptr, false);
+    for (const String& text : {bare.FindNextCaption(), bare.FindPrevCaption(), bare.MatchCaseCaption(),
+                               bare.HighLightCaption(), bare.HintClose(), bare.HintFindNext(),
+                               bare.HintFindPrev(), bare.HintHighlight()})
+        EXPECT_EQ(text, "");
+    EXPECT_TRUE(bare.ShowClose() && bare.ShowFindNext() && bare.ShowFindPrev() && bare.ShowHighLight()
+                && bare.ShowMatchCase());
+    EXPECT_FALSE(bare.Visible());
+    EXPECT_TRUE(bare.AutoSearch);
+    EXPECT_EQ(bare.SearchColumn, -1);
+    EXPECT_EQ(bare.SearchDirection, sdTopBottom);
+    EXPECT_EQ(bare.Color(), TColor(0xFFFFFF));
+    EXPECT_EQ(bare.ColorTo(), clBtnFace);
+    ASSERT_NE(bare.Font(), nullptr);
+
+    TSearchFooter footer(nullptr, true);
+    EXPECT_EQ(footer.FindPrevCaption(), "Find &previous");
+    EXPECT_EQ(footer.FindNextCaption(), "Find &next");
+    EXPECT_EQ(footer.MatchCaseCaption(), "Match case");
+    EXPECT_EQ(footer.HighLightCaption(), "Highlight");
+    EXPECT_EQ(footer.HintClose(), "Close");
+    EXPECT_EQ(footer.HintFindNext(), "Find next occurrence");
+    EXPECT_EQ(footer.HintFindPrev(), "Find previous occurrence");
+    EXPECT_EQ(footer.HintHighlight(), "Highlight occurrences");
+
+    int changes = 0;
+    TObject* sender = nullptr;
+    footer.OnChange = [&](TObject* s) { ++changes; sender = s; };
+    footer.SetShowFindNext(true); // unchanged: silent
+    EXPECT_EQ(changes, 0);
+    footer.SetShowClose(true); // notifies even when unchanged
+    EXPECT_EQ(changes, 1);
+    EXPECT_EQ(sender, &footer);
+    footer.SetVisible(true);
+    footer.SetColor(clRed);
+    footer.SetHintClose("Shut");
+    TFont font;
+    font.Name = "Courier New";
+    footer.SetFont(&font);
+    EXPECT_EQ(footer.Font()->Name, "Courier New");
+    EXPECT_GE(changes, 5);
+}
+
+TEST(SearchFooter, AssignLeavesAutoSearchAndFixedCells)
+{
+    TSearchFooter source(nullptr, true);
+    source.AutoSearch = false;
+    source.SearchFixedCells = true;
+    source.SearchColumn = 4;
+    source.SearchDirection = sdLeftRight;
+    source.SetVisible(true);
+    source.SetShowMatchCase(false);
+    source.Font()->Name = "Arial";
+    TSearchFooter target(nullptr, false);
+    int changes = 0;
+    target.OnChange = [&](TObject*) { ++changes; };
+    target.Assign(&source);
+    EXPECT_TRUE(target.AutoSearch);
+    EXPECT_FALSE(target.SearchFixedCells);
+    EXPECT_EQ(target.SearchColumn, 4);
+    EXPECT_EQ(target.SearchDirection, sdLeftRight);
+    EXPECT_TRUE(target.Visible());
+    EXPECT_FALSE(target.ShowMatchCase());
+    EXPECT_EQ(target.FindNextCaption(), "Find &next");
+    EXPECT_EQ(target.Font()->Name, "Arial");
+    EXPECT_NE(target.Font(), source.Font());
+    EXPECT_EQ(changes, 0);
+}
+
+TEST(Bands, PeriodsColoursAndNotifications)
+{
+    TBands bands;
+    EXPECT_FALSE(bands.Active());
+    EXPECT_EQ(bands.PrimaryColor(), clInfoBk);
+    EXPECT_EQ(bands.SecondaryColor(), clWindow);
+    EXPECT_EQ(bands.BandPeriod(), 2);
+    int changes = 0;
+    bands.OnChange = [&](TObject*) { ++changes; };
+    bands.SetSecondaryLength(2);
+    bands.SetPrimaryLength(3);
+    bands.SetPrimaryColor(clYellow);
+    EXPECT_EQ(changes, 0); // inactive
+    EXPECT_EQ(bands.BandPeriod(), 5);
+    const bool primary[] = {true, true, true, false, false, true, true, true};
+    for (int r = 0; r < 8; ++r)
+        EXPECT_EQ(bands.IsPrimaryRow(r), primary[r]) << r;
+    EXPECT_EQ(bands.RowColor(4), clWindow);
+    bands.SetActive(true);
+    bands.SetActive(true);
+    bands.SetSecondaryColor(clAqua);
+    bands.SetSecondaryColor(clAqua);
+    EXPECT_EQ(changes, 2);
+
+    TBands source;
+    source.SetPrimaryLength(2);
+    source.SetSecondaryLength(3);
+    source.Print = true;
+    TBands target;
+    target.Assign(&source);
+    EXPECT_EQ(target.BandPeriod(), 5);
+    EXPECT_TRUE(target.Print);
+    TFocusHelper unrelated;
+    target.Assign(&unrelated);
+    EXPECT_EQ(target.PrimaryLength(), 2);
+}
+
+} // namespace
