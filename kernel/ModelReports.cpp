@@ -162,6 +162,8 @@ RunOutcome Run::Interrupt(bool empty)
 
 RunOutcome Run::Execute()
 {
+    if (options_.failMode == "silent")
+        return roSucceeded; // touches no file at all, not even an old error file
     // An error listing of an earlier run of this input must not decide this run's outcome.
     DeleteFile(PathOf(".err"));
     Log(String(kProgram) + ": stand-in model kernel (a simple daily water and pesticide balance)");
@@ -173,8 +175,6 @@ RunOutcome Run::Execute()
         return Interrupt(false);
     if (options_.failMode == "interrupt-empty")
         return Interrupt(true);
-    if (options_.failMode == "silent")
-        return roSucceeded; // leaves no file at all
     if (!options_.failMode.empty())
         Log("Unknown value of QUELMMODEL_FAIL ignored: " + options_.failMode);
 

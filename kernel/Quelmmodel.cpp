@@ -6,7 +6,8 @@
 //   QUELMMODEL_FAIL=error    end with a model error listing;
 //   QUELMMODEL_FAIL=interrupt / interrupt-empty  end as if stopped from the keyboard
 //                            (an error file of 12 lines / an empty one);
-//   QUELMMODEL_FAIL=silent   end at once without writing any file.
+//   QUELMMODEL_FAIL=silent   end at once without touching any file (an error file of an
+//                            earlier run stays).
 #include "ModelReports.h"
 
 #include <csignal>

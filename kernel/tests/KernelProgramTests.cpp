@@ -428,6 +428,8 @@ TEST(KernelProgram, ErrorFileOfAnEarlierRunIsRemovedBySuccess)
 {
     WorkFolder work;
     WriteFileBytes(work.file("17.err"), "old listing\n");
+    EXPECT_EQ(work.Run({{"QUELMMODEL_FAIL", "silent"}}), 0);
+    EXPECT_EQ(ReadFileBytes(work.file("17.err")), "old listing\n"); // a kernel that touches nothing
     EXPECT_EQ(work.Run(), 0);
     EXPECT_FALSE(work.exists("17.err"));
 }
