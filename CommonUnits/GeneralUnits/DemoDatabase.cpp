@@ -1,0 +1,79 @@
+#include "DemoDatabase.h"
+
+#include "Utils_Registry_Unit.h"
+#include "platform/db/DBTables.h"
+#include "platform/rtl/FileUtils.h"
+
+#include <QFile>
+
+#include <cstdlib>
+
+String ProjectDatabaseSql(const String& name)
+{
+    QFile file(QStringLiteral(":/quelm/database/") + ToQString(name));
+    if (!file.open(QIODevice::ReadOnly))
+        throw EInOutError("The database script " + name + " is not part of this program.");
+    const QByteArray bytes = file.readAll();
+    return Utf8ToString(std::string(bytes.constData(), static_cast<size_t>(bytes.size())));
+}
+
+void CreateProjectDatabase(const String& path, bool withDemoData)
+{
+    if (FileExists(path))
+        throw EInOutError("The file " + path + " already exists.");
+    const String folder = ExtractFileDir(path);
+    if (!folder.empty() && !DirectoryExists(folder) && !ForceDirectories(folder))
+        throw EInOutError("Cannot create the folder " + folder + ".");
+    // Built under a temporary name and renamed at the end, so that a failure leaves no
+    // half-made database behind.
+    const String part = path + ".part";
+    DeleteFile(part);
+    WriteStringToFile(part, String());
+    try {
+        TDatabase db;
+        db.Params.Add("SERVER NAME=" + part);
+        db.Open();
+        String script = ProjectDatabaseSql("schema.sql") + "\n" + ProjectDatabaseSql("constraints.sql") + "\n";
+        if (withDemoData)
+            script += ProjectDatabaseSql("demo.sql");
+        else
+            script += "INSERT INTO DBINFO (DBVERSION, DBDATE, ACCESSED) VALUES (89, CURRENT_TIMESTAMP, 'Yes');\n";
+        ExecuteSqlScript(db, script);
+        db.Close();
+    } catch (...) {
+        DeleteFile(part);
+        throw;
+    }
+    if (!RenameFile(part, path)) {
+        DeleteFile(part);
+        throw EInOutError("Cannot create the file " + path + ".");
+    }
+}
+
+String DefaultDemoDatabasePath()
+{
+    String folder;
+    if (const char* dir = std::getenv("QUELM_DATA_DIR"); dir && *dir)
+        folder = dir;
+    else if (const char* xdg = std::getenv("XDG_DATA_HOME"); xdg && *xdg)
+        folder = PathJoin(xdg, "quelm");
+    else if (const char* home = std::getenv("HOME"); home && *home)
+        folder = PathJoin(PathJoin(PathJoin(home, ".local"), "share"), "quelm");
+    else
+        folder = PathJoin(GetTempDir(), "quelm");
+    return PathJoin(folder, "Projects.vantor");
+}
+
+String ProvideDemoDatabase()
+{
+    if (RegistryValueExists(HKEY_CURRENT_USER, REG_DATABASE)) {
+        const String current = ReadRegistryString(HKEY_CURRENT_USER, REG_DATABASE);
+        if (!Trim(current).empty() && FileExists(current))
+            return current;
+    }
+    const String path = DefaultDemoDatabasePath();
+    if (!FileExists(path))
+        CreateProjectDatabase(path, true);
+    WriteRegistryString(HKEY_CURRENT_USER, REG_DATABASE, path);
+    return path;
+}

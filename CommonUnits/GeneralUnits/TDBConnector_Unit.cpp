@@ -1,0 +1,168 @@
+#include "TDBConnector_Unit.h"
+
+#include "TQuelmIniFile_Unit.h"
+#include "TVersionInfo_Unit.h"
+#include "TfrmDBUpdate_Unit.h"
+#include "platform/framework/Dialogs.h"
+#include "platform/framework/Forms.h"
+#include "platform/rtl/FileUtils.h"
+
+#include <QFileDialog>
+#include <QThread>
+
+#include <memory>
+
+unsigned TDBConnector::ReconnectWaitMs = 2000;
+
+namespace {
+
+TOpenFileDialog& OpenDialog()
+{
+    static TOpenFileDialog dialog;
+    return dialog;
+}
+
+// The program's open-file dialog: the file must exist; the read-only box is not offered.
+bool ShowOpenDialog(TOpenFileRequest& request)
+{
+    QStringList filters;
+    const std::vector<String> parts = SplitString(request.Filter, '|');
+    for (size_t i = 0; i + 1 < parts.size(); i += 2) {
+        QString masks;
+        for (const String& mask : SplitString(parts[i + 1], ';')) {
+            masks += ToQString(LowerCase(Trim(mask))) + u' ' + ToQString(UpperCase(Trim(mask))) + u' ';
+        }
+        filters << ToQString(Trim(parts[i])).section(u'(', 0, 0).trimmed() + QStringLiteral(" (") + masks.trimmed() +
+                       u')';
+    }
+    const QString file = QFileDialog::getOpenFileName(nullptr, ToQString(request.Title), ToQString(request.InitialDir),
+                                                      filters.join(QStringLiteral(";;")), nullptr,
+                                                      QFileDialog::ReadOnly);
+    if (file.isEmpty())
+        return false;
+    request.FileName = FromQString(file);
+    return true;
+}
+
+void Pause(unsigned ms)
+{
+    if (ms)
+        QThread::msleep(ms);
+}
+
+} // namespace
+
+void SetDatabaseOpenDialog(TOpenFileDialog dialog)
+{
+    OpenDialog() = std::move(dialog);
+}
+
+TDBConnector::TDBConnector(const String& path) : path_(path) {}
+
+void TDBConnector::ConfigureConnection(TDatabase& database, const String& aliasName, const String& path)
+{
+    database.DriverName = "VANTOR";
+    database.LoginPrompt = false;
+    database.SetDatabaseName(aliasName);
+    database.Params.Clear();
+    const char* const lines[] = {
+        "OPEN MODE=READ/WRITE",   "SCHEMA CACHE SIZE=8", "LANGDRIVER=DBWINUS0",   "SQLQRYMODE=SERVER",
+        "SQLPASSTHRU MODE=SHARED AUTOCOMMIT", "SCHEMA CACHE TIME=-1", "MAX ROWS=-1", "BATCH COUNT=200",
+        "ENABLE SCHEMA CACHE=FALSE", "SCHEMA CACHE DIR=", "ENABLE BCD=FALSE", "BLOBS TO CACHE=64", "BLOB SIZE=32",
+        "WAIT ON LOCKS=FALSE",    "COMMIT RETAIN=FALSE", "ROLE NAME=",
+    };
+    database.Params.Add("SERVER NAME=" + path);
+    database.Params.Add("USER NAME=" + TQuelmIniFile::UserName());
+    for (const char* line : lines)
+        database.Params.Add(line);
+    database.Params.Add("PASSWORD=" + TQuelmIniFile::Password());
+}
+
+void TDBConnector::ConfigureDatabase(TDatabase& database, const String& aliasName) const
+{
+    ConfigureConnection(database, aliasName, path_);
+}
+
+bool TDBConnector::Connect(bool selectFile, bool force, TDatabase* database)
+{
+    if (Screen)
+        Screen->SetCursor(crHourGlass);
+    Assert(database != nullptr, "", "CommonUnits\\GeneralUnits\\TDBConnector_Unit", 51);
+    if (!force && database->Connected()) {
+        MessageDlg("TDBConnector.Connect: nothing to do !", mtWarning, {mbOK}, 0);
+        return false;
+    }
+    if (selectFile && !SelectDatabaseFile(force))
+        return false;
+    if (!TestAndUpgradeDatabase())
+        return false;
+    if (database->Connected()) {
+        database->Close();
+        Pause(ReconnectWaitMs);
+    }
+    ConfigureDatabase(*database, "theDatabase");
+    try {
+        database->Open();
+    } catch (const EDatabaseError& e) {
+        // The file passed its test a moment ago; report what went wrong instead of leaving
+        // the caller with an engine error at start-up.
+        MessageDlg(e.Message(), mtError, {mbOK}, 0);
+        return false;
+    }
+    return database->Connected();
+}
+
+bool TDBConnector::SelectDatabaseFile(bool force)
+{
+    bool mustChoose = force || path_.empty();
+    if (!mustChoose && !FileExists(path_)) {
+        MessageDlg(Format("The file \"%s\" does not exist, please select an alternative database file.", {path_}),
+                   mtError, {mbOK}, 0);
+        mustChoose = true;
+    }
+    if (!mustChoose)
+        return true;
+    TOpenFileRequest request;
+    request.Title = "Open " + GetProductName() + " database";
+    if (!path_.empty())
+        request.InitialDir = ExtractFileDir(path_);
+    request.Filter = "Vantor databases (*.vantor) |*.VANTOR|All files (*.*)|*.*";
+    const bool chosen = OpenDialog() ? OpenDialog()(request) : ShowOpenDialog(request);
+    if (!chosen)
+        return false;
+    if (request.FileName == path_) {
+        MessageDlg("Old and new database file are identical, cancelling opening.", mtWarning, {mbOK}, 0);
+        return false;
+    }
+    path_ = request.FileName;
+    return true;
+}
+
+bool TDBConnector::TestAndUpgradeDatabase()
+{
+    bool result = false;
+    try {
+        TDatabase test;
+        ConfigureDatabase(test, "TestConnection");
+        test.Open();
+        std::unique_ptr<TfrmDBUpdate> form(New<TfrmDBUpdate>(nullptr));
+        form->SetDatabase(&test);
+        if (!form->NeedsUpgrade(false)) {
+            result = true;
+        } else if (MessageDlg(Format("The database \"%s\" needs updating.\rPerforming this update could invalidate "
+                                     "all output !\r\rDo you want to continue updating this database ?",
+                                     {path_}),
+                              mtConfirmation, {mbOK, mbCancel}, 0) == mrOk) {
+            if (Application)
+                Application->ProcessMessages();
+            form->UpgradeDatabase();
+            result = test.Connected();
+        }
+        form.reset();
+        test.Close();
+    } catch (const std::exception& e) {
+        MessageDlg(e.what(), mtError, {mbOK}, 0);
+        result = false;
+    }
+    return result;
+}

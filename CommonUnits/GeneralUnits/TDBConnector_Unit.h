@@ -1,0 +1,43 @@
+#pragma once
+// Selects, tests, upgrades and opens the project database file for the data module.
+//
+// One connector lives for one call: the data module makes one at start-up and one when the
+// user opens another database, and reads the chosen path back after Connect.
+#include "platform/db/DBTables.h"
+
+#include <functional>
+
+// What the open-file dialog of the database selection is asked; FileName is the answer.
+struct TOpenFileRequest {
+    String Title;
+    String InitialDir;
+    String Filter; // "Description|mask|Description|mask"
+    String FileName;
+};
+// The dialog: true when the user chose a file. Tests install their own; an empty function
+// restores the program's dialog.
+using TOpenFileDialog = std::function<bool(TOpenFileRequest&)>;
+void SetDatabaseOpenDialog(TOpenFileDialog dialog);
+
+class TDBConnector : public TObject {
+public:
+    explicit TDBConnector(const String& path);
+
+    // True when the database connection is open at the end. selectFile: the local-database
+    // setting; force: the user picks another file (false at start-up).
+    bool Connect(bool selectFile, bool force, TDatabase* database);
+    bool SelectDatabaseFile(bool force);
+    bool TestAndUpgradeDatabase();
+    // The connection's configuration for this connector's file under the given alias.
+    void ConfigureDatabase(TDatabase& database, const String& aliasName) const;
+    // The same for any file (the server check configures its test connection this way).
+    static void ConfigureConnection(TDatabase& database, const String& aliasName, const String& path);
+
+    String DatabaseFile() const { return path_; }
+
+    // The pause after closing the open connection before the new one is made.
+    static unsigned ReconnectWaitMs;
+
+private:
+    String path_;
+};

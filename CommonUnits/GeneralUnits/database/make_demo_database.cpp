@@ -1,0 +1,35 @@
+// Makes the demo project database from the shipped SQL: make_demo_database [--replace] <file>.
+#include "DemoDatabase.h"
+
+#include "platform/rtl/FileUtils.h"
+
+#include <QCoreApplication>
+
+#include <cstdio>
+#include <cstring>
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    bool replace = false;
+    const char* path = nullptr;
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--replace") == 0)
+            replace = true;
+        else
+            path = argv[i];
+    }
+    if (!path) {
+        std::fprintf(stderr, "usage: make_demo_database [--replace] <file>\n");
+        return 2;
+    }
+    try {
+        if (replace && FileExists(path))
+            DeleteFile(path);
+        CreateProjectDatabase(path, true);
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "make_demo_database: %s\n", e.what());
+        return 1;
+    }
+    return 0;
+}

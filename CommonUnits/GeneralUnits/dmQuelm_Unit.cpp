@@ -1,0 +1,572 @@
+#include "dmQuelm_Unit.h"
+
+#include "TDBConnector_Unit.h"
+#include "TQuelmIniFile_Unit.h"
+#include "TVersionInfo_Unit.h"
+#include "QuelmFileUtils.h"
+#include "Utils_Registry_Unit.h"
+#include "Vantor6_5_Install_Unit.h"
+#include "platform/framework/Dialogs.h"
+
+#include <cstdlib>
+#include <ctime>
+
+TdmQuelm* dmQuelm = nullptr;
+
+namespace {
+
+struct TableSpec {
+    const char* component;
+    const char* table;
+    const char* indexFields;
+    const char* masterSource;
+    const char* masterFields;
+    bool filtered;
+};
+
+// The table components: table, index order and master link, as the module defines them.
+const TableSpec kTables[] = {
+    {"tblProjects", "Projects", "PROJECTID", "", "", false},
+    {"tblRuns", "Runs", "PROJECTID;RUNID", "dsProjects", "PROJECTID", false},
+    {"tblLocations", "Locations", "LOCATIONCODE", "", "", false},
+    {"tblLocLboGroundWaters", "LocationLboGroundWaters", "LOCATIONCODE", "dsLocations", "LocationCode", false},
+    {"tblLocLboGroundWaterTS", "LocationLboGroundWaterTS", "LOCATIONCODE;MDATE", "dsLocLboGroundWaters", "LocationCode", false},
+    {"tblLocLboFluxSines", "LocationLboFluxSines", "LOCATIONCODE", "dsLocations", "LocationCode", false},
+    {"tblLocLboQHs", "LocationLboQHs", "LOCATIONCODE", "dsLocations", "LocationCode", false},
+    {"tblLocLboDirichlets", "LocationLboDirichlets", "LOCATIONCODE", "dsLocations", "LocationCode", false},
+    {"tblLocLboDirichletTS", "LocationLboDirichletTS", "LOCATIONCODE;MDATE", "dsLocLboDirichlets", "LocationCode", false},
+    {"tblLocLboHeads", "LocationLboHeads", "LOCATIONCODE", "dsLocations", "LocationCode", false},
+    {"tblDrainages", "Drainages", "LOCATIONCODE;DRAINAGELEVEL", "dsLocations", "LocationCode", false},
+    {"tblLboNames", "LboNames", "LBONAMECODE", "", "", false},
+    {"tblMeteoStations", "MeteoStations", "METEOSTATIONCODE", "", "", false},
+    {"tblMeteoData", "MeteoData", "METEOSTATIONCODE;MDATE", "dsMeteoStations", "MeteoStationCode", false},
+    {"tblSoilProfiles", "SoilProfiles", "SOILPROFILECODE", "", "", false},
+    {"tblSoilProfilesxSoilBuildingBlocks", "SoilProfilesxSoilBuildingBlocks", "SOILPROFILECODE;HORIZONSEQNO", "dsSoilProfiles", "SoilProfileCode", false},
+    {"tblDepthDependentSubstProperties", "DepthDependentSubstProperties", "SOILPROFILECODE;HORIZONSEQNO", "dsSoilProfilesxSoilBuildingBlocks", "SoilProfileCode;HorizonSeqNo", false},
+    {"tblSoilBuildingBlocks", "SoilBuildingBlocks", "SOILBUILDINGBLOCKCODE", "", "", false},
+    {"tblSoilTortMillington", "SoilTortMillQuirk", "SOILPROFILECODE", "dsSoilProfiles", "SoilProfileCode", false},
+    {"tblSoilTortTroeh", "SoilTortTroeh", "SOILPROFILECODE", "dsSoilProfiles", "SoilProfileCode", false},
+    {"tblSoilTortCurrie", "SoilTortCurrie", "SOILPROFILECODE", "dsSoilProfiles", "SoilProfileCode", false},
+    {"tblSoilTortMillington2", "SoilTortMillQuirk", "SOILPROFILECODE", "dsSoilProfiles", "SoilProfileCode", false},
+    {"tblSoilTortTroeh2", "SoilTortTroeh", "SOILPROFILECODE", "dsSoilProfiles", "SoilProfileCode", false},
+    {"tblSoilTortCurrie2", "SoilTortCurrie", "SOILPROFILECODE", "dsSoilProfiles", "SoilProfileCode", false},
+    {"tblTortNames", "TortNames", "TORTNAMECODE", "", "", false},
+    {"tblCrops", "Crops", "CROPCODE", "", "", false},
+    {"tblCropRootDensities", "CropRootDensities", "CROPCODE;RELATIVEDEPTH", "dsCrops", "CropCode", false},
+    {"tblCultivationSeqs", "CultivationSequences", "CULTIVATIONSEQUENCECODE", "", "", false},
+    {"tblCultivationSeqxCropsA", "CultivationSequencexCropsA", "CULTIVATIONSEQUENCECODE;CULTIVATIONSEQNO", "dsCultivationSeqs", "CultivationSequenceCode", false},
+    {"tblCultivationSeqxCropsB", "CultivationSequencexCropsB", "CULTIVATIONSEQUENCEXCROPID;DEVELOPMENTSTAGE", "dsCultivationSeqxCropsA", "CultivationSequencexCropID", false},
+    {"tblCultivationSeqxCropsB2", "CultivationSequencexCropsB", "CULTIVATIONSEQUENCEXCROPID;DEVELOPMENTSTAGE", "dsCultivationSeqxCropsA", "CultivationSequencexCropID", false},
+    {"tblCropEvents", "CropEvents", "CROPEVENTCODE", "", "", false},
+    {"tblSubstances", "Substances", "SUBSTANCECODE", "", "", false},
+    {"tblSubstanceTransformations", "SubstanceTransformations", "SUBSTANCECODEIN;SUBSTANCECODEOUT", "dsSubstances", "SubstanceCode", false},
+    {"tblSubstanceTransformations2", "SubstanceTransformations", "SUBSTANCECODEIN;SUBSTANCECODEOUT", "dsSubstances", "SubstanceCode", false},
+    {"tblApplicationSchemes", "ApplicationSchemes", "APPLICATIONSCHEMECODE", "", "", false},
+    {"tblApplicationsAbsolute", "ApplicationsAbsolute", "APPLICATIONSCHEMECODE;MDATE;APPLICATIONTYPECODE", "dsApplicationSchemes", "ApplicationSchemeCode", false},
+    {"tblApplicationsRelative", "ApplicationsRelative", "APPLICATIONSCHEMECODE;CROPCALENDARSEQNO;CROPEVENTCODE;DATERELATIVE", "dsApplicationSchemes", "ApplicationSchemeCode", false},
+    {"tblApplicationTypes", "ApplicationTypes", "APPLICATIONTYPECODE", "", "", false},
+    {"tblIrrigationSchemes", "IrrigationSchemes", "IRRIGATIONSCHEMECODE", "", "", false},
+    {"tblIrrigations", "Irrigations", "IRRIGATIONSCHEMECODE;MDATE", "dsIrrigationSchemes", "IrrigationSchemeCode", false},
+    {"tblIrrigationTypes", "IrrigationTypes", "IRRIGATIONTYPECODE", "", "", false},
+    {"tblDepositionSchemes", "DepositionSchemes", "DEPOSITIONSCHEMECODE", "", "", false},
+    {"tblDepositions", "Depositions", "DEPOSITIONSCHEMECODE;MDATE", "dsDepositionSchemes", "DepositionSchemeCode", false},
+    {"tblTillageSchemes", "TillageSchemes", "TILLAGESCHEMECODE", "", "", false},
+    {"tblTillages", "Tillages", "TILLAGESCHEMECODE;MDATE", "dsTillageSchemes", "TillageSchemeCode", false},
+    {"tblCntSysEql", "CntSysEql", "RUNID;Z", "dsRuns", "RunID", false},
+    {"tblCntSysNeq", "CntSysNeq", "RUNID;Z", "dsRuns", "RunID", false},
+    {"tblPrintOutputDepths", "RunPrintOutputDepths", "RUNID;OUTPUTDEPTH", "dsRuns", "RunID", false},
+    {"tblPrintOutputDepths2", "RunPrintOutputDepths", "RUNID;OUTPUTDEPTH", "dsRuns", "RunID", false},
+    {"tblRunPrintVariables", "RunPrintVariables", "RUNID", "dsRuns", "RunID", false},
+    {"tblPrintVertProfDates2", "RunPrintVertProfDates", "RUNID;OUTPUTDATE", "dsRuns", "RunID", false},
+    {"tblRunPrintCategories", "RunPrintCategories", "SEQUENCENUMBER", "", "", false},
+    {"tblRunPrintVariablesDictionary", "RunPrintVariablesDictionary", "CATEGORYCODE;VARIABLENAME", "dsRunPrintCategories", "CategoryCode", false},
+    {"tblRunPrintVariablesDictionary3", "RunPrintVariablesDictionary", "CATEGORYCODE;VARIABLENAME", "", "", true},
+    {"tblXYGraphTemplates", "XYGraphTemplates", "GRAPHTEMPLATECODE", "", "", false},
+    {"tblDateTimeCounting", "DateTimeCounting", "DAYINYEAR", "", "", false},
+    {"tblEvapOptions", "EvaporationOptions", "EVAPORATIONOPTIONCODE", "", "", false},
+    {"tblOptDspCrps", "OptDspCrps", "OPTDSPCRP", "", "", false},
+    {"tblOptLenCrps", "OptLenCrps", "OPTLENCRP", "", "", false},
+    {"tblOptShapeGrwLevs", "OptShapeGrwLevs", "OPTSHAPEGRWLEVCODE", "", "", false},
+    {"tblOptCofFres", "OptCofFres", "OPTCOFFRECODE", "", "", false},
+    {"tblOptDrainageTypes", "OptDrainageTypes", "OPTDRAINAGETYPECODE", "", "", false},
+    {"tblOptDateFormats", "OptDateFormats", "OPTDATEFORMATCODE", "", "", false},
+    {"tblOptHyds", "OptHyds", "OPTHYD", "", "", false},
+    {"tblOptRhos", "OptRhos", "OPTRHO", "", "", false},
+    {"tblOptDelTimEvt", "OptDelTimEvts", "OPTDELTIMEVT", "", "", false},
+    {"tblOptDelTimPrns", "OptDelTimPrns", "OPTDELTIMPRNCODE", "", "", false},
+    {"tblOptHysteresisCodes", "OptHysteresisCodes", "OPTHYSTERESISCODE", "", "", false},
+    {"tblOptOutputDepthTypeCodes", "OptOutputDepthTypeCodes", "OPTOUTPUTDEPTHTYPECODE", "", "", false},
+    {"tblOptReports", "OptReports", "OPTREPORTCODE", "", "", false},
+    {"tblMorvaOptDelTimEvts", "MorvaOptDelTimEvts", "OPTDELTIMEVT", "", "", false},
+    {"tblMorvaOptDelTimEvt", "MorvaOptDelTimEvt", "OPTDELTIMEVT", "", "", false},
+    {"tblMorvaSubstance", "MorvaSubstance", "", "", "", false},
+    {"tblMorvaApplicationScheme", "MorvaApplicationScheme", "", "", "", false},
+    {"tblProjectLast", "ProjectLast", "PROJECTID", "", "", false},
+    {"tbldbInfo", "dbInfo", "", "", "", false},
+};
+
+struct SourceSpec {
+    const char* name;
+    const char* dataSet;
+};
+
+// The data sources and the table each shows (dsCultivationSeqxCropsB shows the calendar
+// crops, not the B table; dsCropStages shows the B table).
+const SourceSpec kSources[] = {
+    {"dsProjects", "tblProjects"},
+    {"dsRuns", "tblRuns"},
+    {"dsLocations", "tblLocations"},
+    {"dsLocLboGroundWaters", "tblLocLboGroundWaters"},
+    {"dsLocLboGroundWaterTS", "tblLocLboGroundWaterTS"},
+    {"dsLocLboFluxSines", "tblLocLboFluxSines"},
+    {"dsLocLboQHs", "tblLocLboQHs"},
+    {"dsLocLboDirichlets", "tblLocLboDirichlets"},
+    {"dsLocLboDirichletsTS", "tblLocLboDirichletTS"},
+    {"dsLocLboHeads", "tblLocLboHeads"},
+    {"dsDrainages", "tblDrainages"},
+    {"dsLboNames", "tblLboNames"},
+    {"dsMeteoStations", "tblMeteoStations"},
+    {"dsMeteoData", "tblMeteoData"},
+    {"dsSoilProfiles", "tblSoilProfiles"},
+    {"dsSoilProfilesxSoilBuildingBlocks", "tblSoilProfilesxSoilBuildingBlocks"},
+    {"dsDepthDependentSubstProperties", "tblDepthDependentSubstProperties"},
+    {"dsSoilBuildingBlocks", "tblSoilBuildingBlocks"},
+    {"dsMillington", "tblSoilTortMillington"},
+    {"dsTroeh", "tblSoilTortTroeh"},
+    {"dsCurrie", "tblSoilTortCurrie"},
+    {"dsTortNames", "tblTortNames"},
+    {"dsCrops", "tblCrops"},
+    {"dsCropRootDensities", "tblCropRootDensities"},
+    {"dsCultivationSeqs", "tblCultivationSeqs"},
+    {"dsCultivationSeqxCropsA", "tblCultivationSeqxCropsA"},
+    {"dsCultivationSeqxCropsB", "tblCultivationSeqxCropsA"},
+    {"dsCropStages", "tblCultivationSeqxCropsB"},
+    {"dsCropEvents", "tblCropEvents"},
+    {"dsSubstances", "tblSubstances"},
+    {"dsSubstanceTransformations", "tblSubstanceTransformations"},
+    {"dsApplicationSchemes", "tblApplicationSchemes"},
+    {"dsApplicationsAbsolute", "tblApplicationsAbsolute"},
+    {"dsApplicationsRelative", "tblApplicationsRelative"},
+    {"dsApplicationTypes", "tblApplicationTypes"},
+    {"dsIrrigationSchemes", "tblIrrigationSchemes"},
+    {"dsIrrigations", "tblIrrigations"},
+    {"dsIrrigationTypes", "tblIrrigationTypes"},
+    {"dsDepositionSchemes", "tblDepositionSchemes"},
+    {"dsDepositions", "tblDepositions"},
+    {"dsTillageSchemes", "tblTillageSchemes"},
+    {"dsTillages", "tblTillages"},
+    {"dsCntSysEql", "tblCntSysEql"},
+    {"dsCntSysNeq", "tblCntSysNeq"},
+    {"dsPrintOutputDepths2", "tblPrintOutputDepths2"},
+    {"dsRunPrintVariables", "tblRunPrintVariables"},
+    {"dsPrintVertProfDates2", "tblPrintVertProfDates2"},
+    {"dsRunPrintCategories", "tblRunPrintCategories"},
+    {"dsRunPrintVariablesDictionary", "tblRunPrintVariablesDictionary"},
+    {"dsXYGraphTemplates", "tblXYGraphTemplates"},
+    {"dsDateTimeCounting", "tblDateTimeCounting"},
+    {"dsEvapOptions", "tblEvapOptions"},
+    {"dsOptDspCrps", "tblOptDspCrps"},
+    {"dsOptLenCrps", "tblOptLenCrps"},
+    {"dsOptShapeGrwLevs", "tblOptShapeGrwLevs"},
+    {"dsOptCofFres", "tblOptCofFres"},
+    {"dsOptDrainageTypes", "tblOptDrainageTypes"},
+    {"dsOptDateFormats", "tblOptDateFormats"},
+    {"dsOptHyds", "tblOptHyds"},
+    {"dsOptRhos", "tblOptRhos"},
+    {"dsOptDelTimEvt", "tblOptDelTimEvt"},
+    {"dsOptDelTimPrns", "tblOptDelTimPrns"},
+    {"dsOptHysteresisCodes", "tblOptHysteresisCodes"},
+    {"dsOptOutputDepthTypeCodes", "tblOptOutputDepthTypeCodes"},
+    {"dsOptReports", "tblOptReports"},
+    {"dsMorvaOptDelTimEvts", "tblMorvaOptDelTimEvts"},
+    {"dsMorvaOptDelTimEvt", "tblMorvaOptDelTimEvt"},
+    {"dsMorvaSubstance", "tblMorvaSubstance"},
+    {"dsMorvaApplicationScheme", "tblMorvaApplicationScheme"},
+};
+
+// Tables with the shared lock guards and prompts; the after-cancel refresh leaves out the
+// depth-dependent substance properties. RunPrintVariables has only the delete guard.
+const char* const kRuleTables[] = {"tblProjects", "tblRuns", "tblLocations", "tblLocLboGroundWaters", "tblLocLboGroundWaterTS", "tblLocLboFluxSines", "tblLocLboQHs", "tblLocLboDirichlets", "tblLocLboDirichletTS", "tblLocLboHeads", "tblDrainages", "tblMeteoStations", "tblMeteoData", "tblSoilProfiles", "tblSoilProfilesxSoilBuildingBlocks", "tblDepthDependentSubstProperties", "tblSoilBuildingBlocks", "tblSoilTortMillington", "tblSoilTortTroeh", "tblSoilTortCurrie", "tblTortNames", "tblCrops", "tblCropRootDensities", "tblCultivationSeqs", "tblCultivationSeqxCropsA", "tblCultivationSeqxCropsB", "tblSubstances", "tblSubstanceTransformations", "tblApplicationSchemes", "tblApplicationsAbsolute", "tblApplicationsRelative", "tblApplicationTypes", "tblIrrigationSchemes", "tblIrrigations", "tblDepositionSchemes", "tblDepositions", "tblTillageSchemes", "tblTillages", "tblCntSysEql", "tblCntSysNeq", "tblPrintOutputDepths", "tblXYGraphTemplates"};
+const char* const kAfterInsertTables[] = {"tblProjects", "tblRuns", "tblLocations", "tblLocLboGroundWaters", "tblLocLboGroundWaterTS", "tblLocLboFluxSines", "tblLocLboQHs", "tblLocLboDirichlets", "tblLocLboDirichletTS", "tblLocLboHeads", "tblDrainages", "tblLboNames", "tblMeteoStations", "tblMeteoData", "tblSoilProfiles", "tblSoilProfilesxSoilBuildingBlocks", "tblSoilBuildingBlocks", "tblSoilTortMillington", "tblSoilTortTroeh", "tblSoilTortCurrie", "tblCrops", "tblCropRootDensities", "tblCultivationSeqs", "tblCultivationSeqxCropsA", "tblCultivationSeqxCropsB", "tblSubstances", "tblSubstanceTransformations", "tblApplicationSchemes", "tblApplicationsAbsolute", "tblApplicationsRelative", "tblApplicationTypes", "tblIrrigationSchemes", "tblIrrigations", "tblIrrigationTypes", "tblDepositionSchemes", "tblDepositions", "tblTillageSchemes", "tblTillages", "tblCntSysEql", "tblCntSysNeq", "tblPrintOutputDepths", "tblRunPrintVariables", "tblRunPrintVariablesDictionary", "tblXYGraphTemplates"};
+const char* const kAfterPostTables[] = {"tblLocations", "tblRuns", "tblCrops", "tblCultivationSeqxCropsA",
+                                        "tblSoilProfiles", "tblMeteoData"};
+
+String DatabaseVersionOfModule()
+{
+    if (!dmQuelm || !dmQuelm->dbDatabase->Connected())
+        return String();
+    TQuery q;
+    q.SetDatabase(dmQuelm->dbDatabase);
+    q.SQL.Add("SELECT DBVERSION FROM DBINFO");
+    q.Open();
+    return q.IsEmpty() ? String() : IntToStr(q.Fields(0)->AsInteger());
+}
+
+} // namespace
+
+TdmQuelm::TdmQuelm(TComponent* owner) : TComponent(owner)
+{
+    SetName("dmQuelm");
+    CreateComponents();
+    ConnectEvents();
+}
+
+TdmQuelm::~TdmQuelm()
+{
+    DataModuleDestroy(this);
+    // Tables before data sources before the connection: each detaches from what it uses.
+    tables_.clear();
+    dataSources_.clear();
+    meteoQuery_.reset();
+    database_.reset();
+    if (dmQuelm == this) {
+        dmQuelm = nullptr;
+        SetDatabaseFileNameSource(nullptr);
+        SetDatabaseVersionSource(nullptr);
+    }
+}
+
+void TdmQuelm::AfterConstruction()
+{
+    dmQuelm = this;
+    SetDatabaseFileNameSource([this] { return DatabaseFile; });
+    SetDatabaseVersionSource(&DatabaseVersionOfModule);
+    DataModuleCreate(this);
+}
+
+void TdmQuelm::CreateComponents()
+{
+    database_ = std::make_unique<TDatabase>();
+    dbDatabase = database_.get();
+    dbDatabase->Name = "dbDatabase";
+    dbDatabase->SetDatabaseName("theDatabase");
+    dbDatabase->DriverName = "VANTOR";
+    dbDatabase->LoginPrompt = false;
+    dbDatabase->SessionName = "Default";
+    dbDatabase->Params.Add("USER NAME=" + TQuelmIniFile::UserName());
+
+    meteoQuery_ = std::make_unique<TQuery>();
+    qryMeteoData = meteoQuery_.get();
+    qryMeteoData->Name = "qryMeteoData";
+    qryMeteoData->DatabaseName = "theDatabase";
+    qryMeteoData->AutoCalcFields = false;
+    qryMeteoData->SQL.Add("SELECT *");
+    qryMeteoData->SQL.Add("FROM METEODATA");
+    qryMeteoData->SQL.Add("WHERE METEOSTATIONCODE=:qName");
+    qryMeteoData->SQL.Add("ORDER BY MDATE");
+    qryMeteoData->ParamByName("qName")->DataType = ftString;
+
+    for (const TableSpec& spec : kTables) {
+        auto table = std::make_unique<TTable>();
+        table->Name = spec.component;
+        table->DatabaseName = "theDatabase";
+        table->TableName = spec.table;
+        table->IndexFieldNames = spec.indexFields;
+        table->MasterFields = spec.masterFields;
+        if (spec.filtered) {
+            table->FilterOptions = foCaseInsensitive;
+            table->SetFilter("SelectedForGraph = 'Yes'");
+            table->SetFiltered(true);
+        }
+        tableList_.push_back(table.get());
+        tables_.push_back(std::move(table));
+    }
+    for (const SourceSpec& spec : kSources) {
+        auto source = std::make_unique<TDataSource>();
+        source->Name = spec.name;
+        source->SetDataSet(TableByName(spec.dataSet));
+        dataSources_.push_back(std::move(source));
+    }
+    for (const TableSpec& spec : kTables)
+        if (*spec.masterSource)
+            TableByName(spec.component)->SetMasterSource(DataSourceByName(spec.masterSource));
+
+    // Named members, so that code reads as the module's components do.
+    tblProjects = TableByName("tblProjects");
+    tblRuns = TableByName("tblRuns");
+    tblLocations = TableByName("tblLocations");
+    tblLocLboGroundWaters = TableByName("tblLocLboGroundWaters");
+    tblLocLboGroundWaterTS = TableByName("tblLocLboGroundWaterTS");
+    tblLocLboFluxSines = TableByName("tblLocLboFluxSines");
+    tblLocLboQHs = TableByName("tblLocLboQHs");
+    tblLocLboDirichlets = TableByName("tblLocLboDirichlets");
+    tblLocLboDirichletTS = TableByName("tblLocLboDirichletTS");
+    tblLocLboHeads = TableByName("tblLocLboHeads");
+    tblDrainages = TableByName("tblDrainages");
+    tblLboNames = TableByName("tblLboNames");
+    tblMeteoStations = TableByName("tblMeteoStations");
+    tblMeteoData = TableByName("tblMeteoData");
+    tblSoilProfiles = TableByName("tblSoilProfiles");
+    tblSoilProfilesxSoilBuildingBlocks = TableByName("tblSoilProfilesxSoilBuildingBlocks");
+    tblDepthDependentSubstProperties = TableByName("tblDepthDependentSubstProperties");
+    tblSoilBuildingBlocks = TableByName("tblSoilBuildingBlocks");
+    tblSoilTortMillington = TableByName("tblSoilTortMillington");
+    tblSoilTortTroeh = TableByName("tblSoilTortTroeh");
+    tblSoilTortCurrie = TableByName("tblSoilTortCurrie");
+    tblSoilTortMillington2 = TableByName("tblSoilTortMillington2");
+    tblSoilTortTroeh2 = TableByName("tblSoilTortTroeh2");
+    tblSoilTortCurrie2 = TableByName("tblSoilTortCurrie2");
+    tblTortNames = TableByName("tblTortNames");
+    tblCrops = TableByName("tblCrops");
+    tblCropRootDensities = TableByName("tblCropRootDensities");
+    tblCultivationSeqs = TableByName("tblCultivationSeqs");
+    tblCultivationSeqxCropsA = TableByName("tblCultivationSeqxCropsA");
+    tblCultivationSeqxCropsB = TableByName("tblCultivationSeqxCropsB");
+    tblCultivationSeqxCropsB2 = TableByName("tblCultivationSeqxCropsB2");
+    tblCropEvents = TableByName("tblCropEvents");
+    tblSubstances = TableByName("tblSubstances");
+    tblSubstanceTransformations = TableByName("tblSubstanceTransformations");
+    tblSubstanceTransformations2 = TableByName("tblSubstanceTransformations2");
+    tblApplicationSchemes = TableByName("tblApplicationSchemes");
+    tblApplicationsAbsolute = TableByName("tblApplicationsAbsolute");
+    tblApplicationsRelative = TableByName("tblApplicationsRelative");
+    tblApplicationTypes = TableByName("tblApplicationTypes");
+    tblIrrigationSchemes = TableByName("tblIrrigationSchemes");
+    tblIrrigations = TableByName("tblIrrigations");
+    tblIrrigationTypes = TableByName("tblIrrigationTypes");
+    tblDepositionSchemes = TableByName("tblDepositionSchemes");
+    tblDepositions = TableByName("tblDepositions");
+    tblTillageSchemes = TableByName("tblTillageSchemes");
+    tblTillages = TableByName("tblTillages");
+    tblCntSysEql = TableByName("tblCntSysEql");
+    tblCntSysNeq = TableByName("tblCntSysNeq");
+    tblPrintOutputDepths = TableByName("tblPrintOutputDepths");
+    tblPrintOutputDepths2 = TableByName("tblPrintOutputDepths2");
+    tblRunPrintVariables = TableByName("tblRunPrintVariables");
+    tblPrintVertProfDates2 = TableByName("tblPrintVertProfDates2");
+    tblRunPrintCategories = TableByName("tblRunPrintCategories");
+    tblRunPrintVariablesDictionary = TableByName("tblRunPrintVariablesDictionary");
+    tblRunPrintVariablesDictionary3 = TableByName("tblRunPrintVariablesDictionary3");
+    tblXYGraphTemplates = TableByName("tblXYGraphTemplates");
+    tblDateTimeCounting = TableByName("tblDateTimeCounting");
+    tblEvapOptions = TableByName("tblEvapOptions");
+    tblOptDspCrps = TableByName("tblOptDspCrps");
+    tblOptLenCrps = TableByName("tblOptLenCrps");
+    tblOptShapeGrwLevs = TableByName("tblOptShapeGrwLevs");
+    tblOptCofFres = TableByName("tblOptCofFres");
+    tblOptDrainageTypes = TableByName("tblOptDrainageTypes");
+    tblOptDateFormats = TableByName("tblOptDateFormats");
+    tblOptHyds = TableByName("tblOptHyds");
+    tblOptRhos = TableByName("tblOptRhos");
+    tblOptDelTimEvt = TableByName("tblOptDelTimEvt");
+    tblOptDelTimPrns = TableByName("tblOptDelTimPrns");
+    tblOptHysteresisCodes = TableByName("tblOptHysteresisCodes");
+    tblOptOutputDepthTypeCodes = TableByName("tblOptOutputDepthTypeCodes");
+    tblOptReports = TableByName("tblOptReports");
+    tblMorvaOptDelTimEvts = TableByName("tblMorvaOptDelTimEvts");
+    tblMorvaOptDelTimEvt = TableByName("tblMorvaOptDelTimEvt");
+    tblMorvaSubstance = TableByName("tblMorvaSubstance");
+    tblMorvaApplicationScheme = TableByName("tblMorvaApplicationScheme");
+    tblProjectLast = TableByName("tblProjectLast");
+    tbldbInfo = TableByName("tbldbInfo");
+    dsProjects = DataSourceByName("dsProjects");
+    dsRuns = DataSourceByName("dsRuns");
+    dsLocations = DataSourceByName("dsLocations");
+    dsLocLboGroundWaters = DataSourceByName("dsLocLboGroundWaters");
+    dsLocLboGroundWaterTS = DataSourceByName("dsLocLboGroundWaterTS");
+    dsLocLboFluxSines = DataSourceByName("dsLocLboFluxSines");
+    dsLocLboQHs = DataSourceByName("dsLocLboQHs");
+    dsLocLboDirichlets = DataSourceByName("dsLocLboDirichlets");
+    dsLocLboDirichletsTS = DataSourceByName("dsLocLboDirichletsTS");
+    dsLocLboHeads = DataSourceByName("dsLocLboHeads");
+    dsDrainages = DataSourceByName("dsDrainages");
+    dsLboNames = DataSourceByName("dsLboNames");
+    dsMeteoStations = DataSourceByName("dsMeteoStations");
+    dsMeteoData = DataSourceByName("dsMeteoData");
+    dsSoilProfiles = DataSourceByName("dsSoilProfiles");
+    dsSoilProfilesxSoilBuildingBlocks = DataSourceByName("dsSoilProfilesxSoilBuildingBlocks");
+    dsDepthDependentSubstProperties = DataSourceByName("dsDepthDependentSubstProperties");
+    dsSoilBuildingBlocks = DataSourceByName("dsSoilBuildingBlocks");
+    dsMillington = DataSourceByName("dsMillington");
+    dsTroeh = DataSourceByName("dsTroeh");
+    dsCurrie = DataSourceByName("dsCurrie");
+    dsTortNames = DataSourceByName("dsTortNames");
+    dsCrops = DataSourceByName("dsCrops");
+    dsCropRootDensities = DataSourceByName("dsCropRootDensities");
+    dsCultivationSeqs = DataSourceByName("dsCultivationSeqs");
+    dsCultivationSeqxCropsA = DataSourceByName("dsCultivationSeqxCropsA");
+    dsCultivationSeqxCropsB = DataSourceByName("dsCultivationSeqxCropsB");
+    dsCropStages = DataSourceByName("dsCropStages");
+    dsCropEvents = DataSourceByName("dsCropEvents");
+    dsSubstances = DataSourceByName("dsSubstances");
+    dsSubstanceTransformations = DataSourceByName("dsSubstanceTransformations");
+    dsApplicationSchemes = DataSourceByName("dsApplicationSchemes");
+    dsApplicationsAbsolute = DataSourceByName("dsApplicationsAbsolute");
+    dsApplicationsRelative = DataSourceByName("dsApplicationsRelative");
+    dsApplicationTypes = DataSourceByName("dsApplicationTypes");
+    dsIrrigationSchemes = DataSourceByName("dsIrrigationSchemes");
+    dsIrrigations = DataSourceByName("dsIrrigations");
+    dsIrrigationTypes = DataSourceByName("dsIrrigationTypes");
+    dsDepositionSchemes = DataSourceByName("dsDepositionSchemes");
+    dsDepositions = DataSourceByName("dsDepositions");
+    dsTillageSchemes = DataSourceByName("dsTillageSchemes");
+    dsTillages = DataSourceByName("dsTillages");
+    dsCntSysEql = DataSourceByName("dsCntSysEql");
+    dsCntSysNeq = DataSourceByName("dsCntSysNeq");
+    dsPrintOutputDepths2 = DataSourceByName("dsPrintOutputDepths2");
+    dsRunPrintVariables = DataSourceByName("dsRunPrintVariables");
+    dsPrintVertProfDates2 = DataSourceByName("dsPrintVertProfDates2");
+    dsRunPrintCategories = DataSourceByName("dsRunPrintCategories");
+    dsRunPrintVariablesDictionary = DataSourceByName("dsRunPrintVariablesDictionary");
+    dsXYGraphTemplates = DataSourceByName("dsXYGraphTemplates");
+    dsDateTimeCounting = DataSourceByName("dsDateTimeCounting");
+    dsEvapOptions = DataSourceByName("dsEvapOptions");
+    dsOptDspCrps = DataSourceByName("dsOptDspCrps");
+    dsOptLenCrps = DataSourceByName("dsOptLenCrps");
+    dsOptShapeGrwLevs = DataSourceByName("dsOptShapeGrwLevs");
+    dsOptCofFres = DataSourceByName("dsOptCofFres");
+    dsOptDrainageTypes = DataSourceByName("dsOptDrainageTypes");
+    dsOptDateFormats = DataSourceByName("dsOptDateFormats");
+    dsOptHyds = DataSourceByName("dsOptHyds");
+    dsOptRhos = DataSourceByName("dsOptRhos");
+    dsOptDelTimEvt = DataSourceByName("dsOptDelTimEvt");
+    dsOptDelTimPrns = DataSourceByName("dsOptDelTimPrns");
+    dsOptHysteresisCodes = DataSourceByName("dsOptHysteresisCodes");
+    dsOptOutputDepthTypeCodes = DataSourceByName("dsOptOutputDepthTypeCodes");
+    dsOptReports = DataSourceByName("dsOptReports");
+    dsMorvaOptDelTimEvts = DataSourceByName("dsMorvaOptDelTimEvts");
+    dsMorvaOptDelTimEvt = DataSourceByName("dsMorvaOptDelTimEvt");
+    dsMorvaSubstance = DataSourceByName("dsMorvaSubstance");
+    dsMorvaApplicationScheme = DataSourceByName("dsMorvaApplicationScheme");
+}
+
+void TdmQuelm::ConnectEvents()
+{
+    auto bind = [this](void (TdmQuelm::*handler)(TDataSet*)) {
+        return [this, handler](TDataSet* ds) { (this->*handler)(ds); };
+    };
+    for (const char* name : kRuleTables) {
+        TTable* t = TableByName(name);
+        t->BeforeInsert = bind(&TdmQuelm::tblBeforeInsert);
+        t->BeforeEdit = bind(&TdmQuelm::tblBeforeEdit);
+        t->BeforePost = bind(&TdmQuelm::tblBeforePost);
+        if (t != tblDepthDependentSubstProperties)
+            t->AfterCancel = bind(&TdmQuelm::tblAfterCancel);
+        t->BeforeDelete = bind(&TdmQuelm::tblBeforeDelete);
+    }
+    tblRunPrintVariables->BeforeDelete = bind(&TdmQuelm::tblBeforeDelete);
+    for (const char* name : kAfterInsertTables)
+        TableByName(name)->AfterInsert = bind(&TdmQuelm::tblAfterInsert);
+    for (const char* name : kAfterPostTables)
+        TableByName(name)->AfterPost = bind(&TdmQuelm::tblAfterPost);
+    tblPrintVertProfDates2->OnPostError = [this](TDataSet* ds, EDatabaseError& e, TDataAction& action) {
+        tblPrintVertProfDates2PostError(ds, e, action);
+    };
+}
+
+TTable* TdmQuelm::TableByName(const String& name) const
+{
+    for (TTable* t : tableList_)
+        if (SameText(t->Name, name))
+            return t;
+    return nullptr;
+}
+
+TDataSource* TdmQuelm::DataSourceByName(const String& name) const
+{
+    for (const auto& s : dataSources_)
+        if (SameText(s->Name, name))
+            return s.get();
+    return nullptr;
+}
+
+// ---------------------------------------------------------------- start-up
+
+bool TdmQuelm::CheckServer()
+{
+    std::unique_ptr<TfrmVantorInstall6_5> form(New<TfrmVantorInstall6_5>(nullptr));
+    return form->CheckServerInstallation();
+}
+
+void TdmQuelm::DataModuleCreate(TObject*)
+{
+    PendingMessages = std::make_unique<TStringList>();
+    Assert(!dbDatabase->Connected(), "", "CommonUnits\\GeneralUnits\\dmQuelm_Unit", __LINE__);
+    DatabaseFile.clear();
+    if (!CheckServer()) {
+        MessageDlg("Vantor installation not finished, exiting " + GetProductName() + " !", mtError, {mbOK}, 0);
+        return;
+    }
+    if (RegistryValueExists(HKEY_CURRENT_USER, REG_DATABASE))
+        DatabaseFile = ReadRegistryString(HKEY_CURRENT_USER, REG_DATABASE);
+    {
+        TDBConnector connector(DatabaseFile);
+        if (!connector.Connect(TQuelmIniFile::IsLocalDatabase(), false, dbDatabase)) {
+            MessageDlg("You are not connected to a database, exiting " + GetProductName() + " !", mtError, {mbOK}, 0);
+            return;
+        }
+        DatabaseFile = connector.DatabaseFile();
+    }
+    WriteRegistryString(HKEY_CURRENT_USER, REG_DATABASE, DatabaseFile);
+    if (!CheckFirstAccess())
+        dbDatabase->Close();
+    if (dbDatabase->Connected()) {
+        ConfirmSwitch = true;
+        std::srand(static_cast<unsigned>(std::time(nullptr)));
+    }
+}
+
+void TdmQuelm::DataModuleDestroy(TObject*)
+{
+    PendingMessages.reset();
+}
+
+bool TdmQuelm::CheckFirstAccess()
+{
+    Assert(dbDatabase->Connected(), "", "CommonUnits\\GeneralUnits\\dmQuelm_Unit", __LINE__);
+    bool result = true;
+    tbldbInfo->Open();
+    try {
+        if (UpperCase(tbldbInfo->FieldByName("ACCESSED")->AsString()) == "NO") {
+            const String title = GetApplicationTitle();
+            const String product = GetProductName();
+            const String text = "The database \"" + DatabaseFile + "\"\r" +
+                                "has never been accessed before by " + title + "\r" +
+                                "The " + product + " team offers the possibility to upgrade a " + product +
+                                " 1 database to " + title + "\r" +
+                                "Accessing this " + title + " database now will invalidate this database as a valid\r" +
+                                "target when upgrading a " + product + " 1 database to a " + title + " database.\r" +
+                                "\r" +
+                                "Do you want to continue ?";
+            if (MessageDlg(text, mtWarning, {mbYes, mbNo}, 0) == mrYes) {
+                tbldbInfo->Edit();
+                tbldbInfo->FieldByName("ACCESSED")->SetAsString("Yes");
+                tbldbInfo->Post();
+            } else {
+                result = false;
+            }
+        }
+    } catch (...) {
+        tbldbInfo->Close();
+        throw;
+    }
+    tbldbInfo->Close();
+    return result;
+}
+
+bool TdmQuelm::OpenOtherDatabase()
+{
+    TDBConnector connector(DatabaseFile);
+    if (connector.Connect(TQuelmIniFile::IsLocalDatabase(), true, dbDatabase)) {
+        DatabaseFile = connector.DatabaseFile();
+        WriteRegistryString(HKEY_CURRENT_USER, REG_DATABASE, DatabaseFile);
+        if (!CheckFirstAccess())
+            dbDatabase->Close();
+        if (dbDatabase->Connected()) {
+            ConfirmSwitch = true;
+            std::srand(static_cast<unsigned>(std::time(nullptr)));
+        }
+    }
+    return dbDatabase->Connected();
+}
+
+// ---------------------------------------------------------------- dataset rules
+
+void TdmQuelm::tblBeforeInsert(TDataSet*) {}
+void TdmQuelm::tblBeforeEdit(TDataSet*) {}
+void TdmQuelm::tblBeforePost(TDataSet*) {}
+void TdmQuelm::tblAfterCancel(TDataSet*) {}
+void TdmQuelm::tblBeforeDelete(TDataSet*) {}
+void TdmQuelm::tblAfterInsert(TDataSet*) {}
+void TdmQuelm::tblAfterPost(TDataSet*) {}
+void TdmQuelm::tblPrintVertProfDates2PostError(TDataSet*, EDatabaseError&, TDataAction&) {}
