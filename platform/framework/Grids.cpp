@@ -1,0 +1,1308 @@
+#include "Grids.h"
+
+#include "ControlHost.h"
+#include "Forms.h"
+
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <algorithm>
+
+// ---------------------------------------------------------------- in-place editor
+
+class TInplaceEditHost : public QLineEdit, public TControlHostLink {
+public:
+    TInplaceEditHost()
+    {
+        setFrame(false);
+        QObject::connect(this, &QLineEdit::textEdited, [this] {
+            if (auto* e = Editor())
+                Application->Guard([e] { e->TextEdited(); }, e);
+        });
+    }
+    TInplaceEdit* Editor() const { return static_cast<TInplaceEdit*>(control_); }
+    String original;
+
+protected:
+    void keyPressEvent(QKeyEvent* e) override
+    {
+        TInplaceEdit* ed = Editor();
+        if (!ed) {
+            QLineEdit::keyPressEvent(e);
+            return;
+        }
+        Application->Guard([&] { HandleKey(ed, e); }, ed);
+    }
+
+    bool event(QEvent* e) override
+    {
+        if (e->type() == QEvent::KeyPress) {
+            auto* k = static_cast<QKeyEvent*>(e);
+            if (k->key() == Qt::Key_Tab || k->key() == Qt::Key_Backtab) {
+                keyPressEvent(k);
+                return true;
+            }
+        }
+        return QLineEdit::event(e);
+    }
+
+private:
+    void HandleKey(TInplaceEdit* ed, QKeyEvent* e)
+    {
+        TCustomGrid* grid = ed->Grid();
+        TShiftState shift;
+        if (e->modifiers() & Qt::ShiftModifier)
+            shift << ssShift;
+        if (e->modifiers() & Qt::ControlModifier)
+            shift << ssCtrl;
+        if (e->modifiers() & Qt::AltModifier)
+            shift << ssAlt;
+        WORD vk = VirtualKeyOfQtKey(e->key(), false);
+        if (vk == VK_ESCAPE) {
+            ed->SetEditText(original);
+            grid->SetEditText(grid->Col(), grid->Row(), original);
+            grid->HideEditor();
+            return;
+        }
+        if (vk && ed->KeyGoesToGrid(vk, shift)) {
+            grid->KeyDown(vk, shift);
+            if (vk == VK_RETURN || vk == VK_TAB) {
+                char c = vk == VK_RETURN ? '\r' : '\t';
+                grid->KeyPress(c);
+            }
+            return;
+        }
+        const String text = FromQString(e->text());
+        if (text.size() == 1 && static_cast<unsigned char>(text[0]) >= 32) {
+            char c = text[0];
+            grid->TWinControl::KeyPress(c); // the grid's OnKeyPress sees (and may change) it
+            if (c == 0)
+                return;
+            if (c != text[0]) {
+                insert(ToQString(String(1, c)));
+                ed->TextEdited();
+                return;
+            }
+        }
+        QLineEdit::keyPressEvent(e);
+    }
+};
+
+TInplaceEdit::TInplaceEdit(TCustomGrid* grid) : TWinControl(grid, new TInplaceEditHost), grid_(grid)
+{
+    TControl::SetVisible(false);
+}
+
+String TInplaceEdit::EditText() const
+{
+    return FromQString(static_cast<QLineEdit*>(Host())->text());
+}
+
+void TInplaceEdit::SetEditText(const String& text)
+{
+    updating_ = true;
+    static_cast<QLineEdit*>(Host())->setText(ToQString(text));
+    updating_ = false;
+}
+
+void TInplaceEdit::SelectAll()
+{
+    static_cast<QLineEdit*>(Host())->selectAll();
+}
+
+void TInplaceEdit::Deselect()
+{
+    static_cast<QLineEdit*>(Host())->deselect();
+}
+
+void TInplaceEdit::Move(const TRect& r)
+{
+    SetBounds(r.Left, r.Top, r.Width(), r.Height());
+    Show();
+    Host()->raise();
+}
+
+void TInplaceEdit::UpdateContents()
+{
+    const String text = grid_->GetEditText(grid_->Col(), grid_->Row());
+    static_cast<TInplaceEditHost*>(Host())->original = text;
+    SetEditText(text);
+    auto* line = static_cast<QLineEdit*>(Host());
+    line->setMaxLength(MaxLength > 0 ? MaxLength : 32767);
+}
+
+void TInplaceEdit::TextEdited()
+{
+    if (!updating_)
+        grid_->SetEditText(grid_->Col(), grid_->Row(), EditText());
+}
+
+bool TInplaceEdit::KeyGoesToGrid(WORD key, TShiftState shift) const
+{
+    const auto* line = static_cast<const QLineEdit*>(Host());
+    switch (key) {
+    case VK_UP: case VK_DOWN: case VK_PRIOR: case VK_NEXT: case VK_RETURN: return true;
+    case VK_TAB: return grid_->Options().Contains(goTabs);
+    case VK_LEFT: return !line->hasSelectedText() && line->cursorPosition() == 0;
+    case VK_RIGHT: return !line->hasSelectedText() && line->cursorPosition() == line->text().size();
+    case VK_HOME: case VK_END: return shift.Contains(ssCtrl);
+    default: return false;
+    }
+}
+
+// ---------------------------------------------------------------- TCustomGrid
+
+TCustomGrid::TCustomGrid(TComponent* owner) : TCustomControl(owner)
+{
+    colWidths_.assign(5, defaultColWidth_);
+    rowHeights_.assign(5, defaultRowHeight_);
+    options_ = TGridOptions{goFixedVertLine, goFixedHorzLine, goVertLine, goHorzLine, goRangeSelect};
+    TControl::SetColor(clWindow);
+    ControlStyle << csOpaque;
+    TabStop = true;
+    SetBounds(0, 0, 320, 120);
+    UpdateScrollBars();
+}
+
+TCustomGrid::~TCustomGrid() = default;
+
+int TCustomGrid::ColWidths(int col) const
+{
+    return col >= 0 && col < ColCount() ? colWidths_[size_t(col)] : defaultColWidth_;
+}
+
+int TCustomGrid::RowHeights(int row) const
+{
+    return row >= 0 && row < RowCount() ? rowHeights_[size_t(row)] : defaultRowHeight_;
+}
+
+void TCustomGrid::SetColWidths(int col, int width)
+{
+    if (col < 0 || col >= ColCount())
+        throw EInvalidGridOperation("Grid index out of range");
+    width = std::max(-1, width);
+    if (colWidths_[size_t(col)] == width)
+        return;
+    colWidths_[size_t(col)] = width;
+    ColWidthsChanged();
+}
+
+void TCustomGrid::SetRowHeights(int row, int height)
+{
+    if (row < 0 || row >= RowCount())
+        throw EInvalidGridOperation("Grid index out of range");
+    height = std::max(-1, height);
+    if (rowHeights_[size_t(row)] == height)
+        return;
+    rowHeights_[size_t(row)] = height;
+    RowHeightsChanged();
+}
+
+void TCustomGrid::SetDefaultColWidth(int width)
+{
+    defaultColWidth_ = width;
+    std::fill(colWidths_.begin(), colWidths_.end(), width);
+    ColWidthsChanged();
+}
+
+void TCustomGrid::SetDefaultRowHeight(int height)
+{
+    defaultRowHeight_ = height;
+    std::fill(rowHeights_.begin(), rowHeights_.end(), height);
+    RowHeightsChanged();
+}
+
+void TCustomGrid::SetGridLineWidth(int width)
+{
+    gridLineWidth_ = std::max(0, width);
+    ColWidthsChanged();
+}
+
+void TCustomGrid::SetOptions(const TGridOptions& options)
+{
+    options_ = options;
+    if (options_.Contains(goRowSelect))
+        options_ >> goAlwaysShowEditor;
+    if (options_.Contains(goAlwaysShowEditor))
+        editorMode_ = true;
+    else if (!options_.Contains(goEditing))
+        HideEditor();
+    InvalidateGrid();
+    UpdateEditor();
+}
+
+void TCustomGrid::SetFixedColor(TColor color)
+{
+    fixedColor_ = color;
+    InvalidateGrid();
+}
+
+void TCustomGrid::SetScrollBars(TScrollStyle bars)
+{
+    scrollBars_ = bars;
+    UpdateScrollBars();
+}
+
+void TCustomGrid::SetColCount(int count)
+{
+    count = std::max(1, count);
+    if (count == ColCount())
+        return;
+    if (count <= fixedCols_)
+        fixedCols_ = count - 1;
+    const int oldCols = ColCount();
+    colWidths_.resize(size_t(count), defaultColWidth_);
+    current_.X = std::clamp(current_.X, fixedCols_, count - 1);
+    anchor_.X = std::clamp(anchor_.X, fixedCols_, count - 1);
+    topLeft_.X = std::clamp(topLeft_.X, fixedCols_, std::max(fixedCols_, count - 1));
+    SizeChanged(oldCols, RowCount());
+    UpdateScrollBars();
+    InvalidateGrid();
+}
+
+void TCustomGrid::SetRowCount(int count)
+{
+    count = std::max(1, count);
+    if (count == RowCount())
+        return;
+    if (count <= fixedRows_)
+        fixedRows_ = count - 1;
+    const int oldRows = RowCount();
+    rowHeights_.resize(size_t(count), defaultRowHeight_);
+    current_.Y = std::clamp(current_.Y, fixedRows_, count - 1);
+    anchor_.Y = std::clamp(anchor_.Y, fixedRows_, count - 1);
+    topLeft_.Y = std::clamp(topLeft_.Y, fixedRows_, std::max(fixedRows_, count - 1));
+    SizeChanged(ColCount(), oldRows);
+    UpdateScrollBars();
+    InvalidateGrid();
+}
+
+void TCustomGrid::SetFixedCols(int count)
+{
+    if (count < 0 || count >= ColCount())
+        throw EInvalidGridOperation("Fixed column count must be less than column count");
+    fixedCols_ = count;
+    current_.X = std::max(current_.X, count);
+    anchor_.X = std::max(anchor_.X, count);
+    topLeft_.X = std::max(topLeft_.X, count);
+    UpdateScrollBars();
+    InvalidateGrid();
+}
+
+void TCustomGrid::SetFixedRows(int count)
+{
+    if (count < 0 || count >= RowCount())
+        throw EInvalidGridOperation("Fixed row count must be less than row count");
+    fixedRows_ = count;
+    current_.Y = std::max(current_.Y, count);
+    anchor_.Y = std::max(anchor_.Y, count);
+    topLeft_.Y = std::max(topLeft_.Y, count);
+    UpdateScrollBars();
+    InvalidateGrid();
+}
+
+// ---------------------------------------------------------------- geometry
+
+int TCustomGrid::ColLeft(int col) const
+{
+    int x = 0;
+    const int lw = gridLineWidth_;
+    if (col < fixedCols_) {
+        for (int i = 0; i < col; ++i)
+            x += ColWidths(i) + lw;
+        return x;
+    }
+    for (int i = 0; i < fixedCols_; ++i)
+        x += ColWidths(i) + lw;
+    if (col >= topLeft_.X) {
+        for (int i = topLeft_.X; i < col; ++i)
+            x += ColWidths(i) + lw;
+    } else {
+        for (int i = col; i < topLeft_.X; ++i)
+            x -= ColWidths(i) + lw;
+    }
+    return x;
+}
+
+int TCustomGrid::RowTop(int row) const
+{
+    int y = 0;
+    const int lw = gridLineWidth_;
+    if (row < fixedRows_) {
+        for (int i = 0; i < row; ++i)
+            y += RowHeights(i) + lw;
+        return y;
+    }
+    for (int i = 0; i < fixedRows_; ++i)
+        y += RowHeights(i) + lw;
+    if (row >= topLeft_.Y) {
+        for (int i = topLeft_.Y; i < row; ++i)
+            y += RowHeights(i) + lw;
+    } else {
+        for (int i = row; i < topLeft_.Y; ++i)
+            y -= RowHeights(i) + lw;
+    }
+    return y;
+}
+
+int TCustomGrid::LastVisibleCol(bool full) const
+{
+    const int limit = ClientWidth();
+    int x = ColLeft(topLeft_.X);
+    int c = topLeft_.X;
+    for (; c < ColCount(); ++c) {
+        const int right = x + ColWidths(c);
+        if (full ? right > limit : x >= limit)
+            break;
+        x += ColWidths(c) + gridLineWidth_;
+    }
+    return c - 1;
+}
+
+int TCustomGrid::LastVisibleRow(bool full) const
+{
+    const int limit = ClientHeight();
+    int y = RowTop(topLeft_.Y);
+    int r = topLeft_.Y;
+    for (; r < RowCount(); ++r) {
+        const int bottom = y + RowHeights(r);
+        if (full ? bottom > limit : y >= limit)
+            break;
+        y += RowHeights(r) + gridLineWidth_;
+    }
+    return r - 1;
+}
+
+int TCustomGrid::VisibleColCount() const
+{
+    return std::max(0, LastVisibleCol(true) - topLeft_.X + 1);
+}
+
+int TCustomGrid::VisibleRowCount() const
+{
+    return std::max(0, LastVisibleRow(true) - topLeft_.Y + 1);
+}
+
+int TCustomGrid::MaxTopRow() const
+{
+    // the first row of the last page: the smallest top row that still shows the last row whole
+    int fixedHeight = 0;
+    for (int i = 0; i < fixedRows_; ++i)
+        fixedHeight += RowHeights(i) + gridLineWidth_;
+    const int space = ClientHeight() - fixedHeight;
+    int r = RowCount() - 1;
+    int used = RowHeights(r);
+    while (r - 1 >= fixedRows_ && used + gridLineWidth_ + RowHeights(r - 1) <= space) {
+        used += gridLineWidth_ + RowHeights(r - 1);
+        --r;
+    }
+    return std::max(fixedRows_, r);
+}
+
+int TCustomGrid::MaxLeftCol() const
+{
+    int fixedWidth = 0;
+    for (int i = 0; i < fixedCols_; ++i)
+        fixedWidth += ColWidths(i) + gridLineWidth_;
+    const int space = ClientWidth() - fixedWidth;
+    int c = ColCount() - 1;
+    int used = ColWidths(c);
+    while (c - 1 >= fixedCols_ && used + gridLineWidth_ + ColWidths(c - 1) <= space) {
+        used += gridLineWidth_ + ColWidths(c - 1);
+        --c;
+    }
+    return std::max(fixedCols_, c);
+}
+
+TRect TCustomGrid::CellRect(int col, int row) const
+{
+    if (col < 0 || row < 0 || col >= ColCount() || row >= RowCount())
+        return TRect();
+    if (col >= fixedCols_ && (col < topLeft_.X || col > LastVisibleCol(false)))
+        return TRect();
+    if (row >= fixedRows_ && (row < topLeft_.Y || row > LastVisibleRow(false)))
+        return TRect();
+    const int x = ColLeft(col), y = RowTop(row);
+    return TRect(x, y, x + ColWidths(col), y + RowHeights(row));
+}
+
+void TCustomGrid::MouseToCell(int x, int y, int& col, int& row) const
+{
+    const TGridCoord c = MouseCoord(x, y);
+    col = c.X;
+    row = c.Y;
+}
+
+TGridCoord TCustomGrid::MouseCoord(int x, int y) const
+{
+    TGridCoord result{-1, -1};
+    if (x < 0 || y < 0 || x >= ClientWidth() || y >= ClientHeight())
+        return result;
+    auto find = [&](int pos, int fixed, int first, int last, int count, auto&& start, auto&& size) {
+        for (int i = 0; i < fixed && i < count; ++i)
+            if (pos >= start(i) && pos < start(i) + size(i) + gridLineWidth_)
+                return i;
+        for (int i = first; i <= last && i < count; ++i)
+            if (pos >= start(i) && pos < start(i) + size(i) + gridLineWidth_)
+                return i;
+        return -1;
+    };
+    result.X = find(x, fixedCols_, topLeft_.X, LastVisibleCol(false), ColCount(),
+                    [this](int i) { return ColLeft(i); }, [this](int i) { return ColWidths(i); });
+    result.Y = find(y, fixedRows_, topLeft_.Y, LastVisibleRow(false), RowCount(),
+                    [this](int i) { return RowTop(i); }, [this](int i) { return RowHeights(i); });
+    if (result.X < 0 || result.Y < 0)
+        return TGridCoord{-1, -1};
+    return result;
+}
+
+// ---------------------------------------------------------------- repaint
+
+void TCustomGrid::InvalidateCell(int col, int row)
+{
+    const TRect r = CellRect(col, row);
+    if (r.IsEmpty())
+        return;
+    RECT rr = TRect(r.Left, r.Top, r.Right + gridLineWidth_, r.Bottom + gridLineWidth_);
+    InvalidateRect(Handle(), &rr, FALSE);
+}
+
+void TCustomGrid::InvalidateCol(int col)
+{
+    for (int r = 0; r < RowCount(); ++r)
+        InvalidateCell(col, r);
+}
+
+void TCustomGrid::InvalidateRow(int row)
+{
+    for (int c = 0; c < ColCount(); ++c)
+        InvalidateCell(c, row);
+}
+
+void TCustomGrid::InvalidateGrid()
+{
+    Invalidate();
+}
+
+void TCustomGrid::InvalidateGridRect(const TGridRect& g)
+{
+    const int firstCol = std::max(g.Left, 0), lastCol = std::min(g.Right, ColCount() - 1);
+    const int firstRow = std::max(g.Top, 0), lastRow = std::min(g.Bottom, RowCount() - 1);
+    if ((lastCol - firstCol + 1) * (lastRow - firstRow + 1) > 400) {
+        InvalidateGrid();
+        return;
+    }
+    for (int c = firstCol; c <= lastCol; ++c)
+        for (int r = firstRow; r <= lastRow; ++r)
+            InvalidateCell(c, r);
+}
+
+// ---------------------------------------------------------------- paint
+
+bool TCustomGrid::HasFocusForDrawing() const
+{
+    return Focused() || (editor_ && editor_->Focused());
+}
+
+void TCustomGrid::Paint()
+{
+    TCanvas* canvas = Canvas();
+    const TRect clip = canvas->ClipRect();
+    std::vector<int> cols, rows;
+    for (int c = 0; c < fixedCols_; ++c)
+        cols.push_back(c);
+    for (int c = topLeft_.X; c <= LastVisibleCol(false); ++c)
+        cols.push_back(c);
+    for (int r = 0; r < fixedRows_; ++r)
+        rows.push_back(r);
+    for (int r = topLeft_.Y; r <= LastVisibleRow(false); ++r)
+        rows.push_back(r);
+    const TGridRect sel = Selection();
+    const bool focused = HasFocusForDrawing();
+    const int lw = gridLineWidth_;
+    for (int r : rows) {
+        for (int c : cols) {
+            const TRect cell(ColLeft(c), RowTop(r), ColLeft(c) + ColWidths(c), RowTop(r) + RowHeights(r));
+            TRect visible;
+            if (!IntersectRect(visible, TRect(cell.Left, cell.Top, cell.Right + lw, cell.Bottom + lw), clip))
+                continue;
+            TGridDrawState state;
+            const bool fixed = c < fixedCols_ || r < fixedRows_;
+            const bool isCurrent = c == current_.X && r == current_.Y;
+            if (fixed) {
+                state << gdFixed;
+            } else {
+                if (isCurrent && focused)
+                    state << gdFocused;
+                if (sel.Contains(c, r) &&
+                    (!isCurrent || !focused || options_.Contains(goDrawFocusSelected) || options_.Contains(goRowSelect)))
+                    state << gdSelected;
+            }
+            canvas->Font->Assign(Font());
+            canvas->Brush->Style = bsSolid;
+            if (DefaultDrawing) {
+                canvas->Brush->Color = fixed ? fixedColor_ : state.Contains(gdSelected) ? clHighlight : Color();
+                if (state.Contains(gdSelected))
+                    canvas->Font->Color = clHighlightText;
+                canvas->FillRect(cell);
+            } else {
+                canvas->Brush->Color = fixed ? fixedColor_ : Color();
+            }
+            DrawCell(c, r, cell, state);
+            if (DefaultDrawing && state.Contains(gdFocused) && !options_.Contains(goRowSelect) && !editorMode_)
+                canvas->DrawFocusRect(cell);
+        }
+    }
+    // grid lines
+    int right = 0, bottom = 0;
+    if (!cols.empty())
+        right = ColLeft(cols.back()) + ColWidths(cols.back()) + lw;
+    if (!rows.empty())
+        bottom = RowTop(rows.back()) + RowHeights(rows.back()) + lw;
+    if (lw > 0) {
+        canvas->Pen->Width = lw;
+        canvas->Brush->Style = bsSolid;
+        for (int c : cols) {
+            const bool fixedCol = c < fixedCols_;
+            const int x = ColLeft(c) + ColWidths(c);
+            for (int r : rows) {
+                const bool fixed = fixedCol || r < fixedRows_;
+                if (!(fixed ? options_.Contains(goFixedVertLine) : options_.Contains(goVertLine)))
+                    continue;
+                canvas->Brush->Color = fixed ? clBlack : clSilver;
+                canvas->FillRect(TRect(x, RowTop(r), x + lw, RowTop(r) + RowHeights(r) + lw));
+            }
+        }
+        for (int r : rows) {
+            const bool fixedRow = r < fixedRows_;
+            const int y = RowTop(r) + RowHeights(r);
+            for (int c : cols) {
+                const bool fixed = fixedRow || c < fixedCols_;
+                if (!(fixed ? options_.Contains(goFixedHorzLine) : options_.Contains(goHorzLine)))
+                    continue;
+                canvas->Brush->Color = fixed ? clBlack : clSilver;
+                canvas->FillRect(TRect(ColLeft(c), y, ColLeft(c) + ColWidths(c) + lw, y + lw));
+            }
+        }
+    }
+    // the rest of the client area
+    canvas->Brush->Color = Color();
+    canvas->Brush->Style = bsSolid;
+    if (right < ClientWidth())
+        canvas->FillRect(TRect(right, 0, ClientWidth(), ClientHeight()));
+    if (bottom < ClientHeight())
+        canvas->FillRect(TRect(0, bottom, std::min(right, ClientWidth()), ClientHeight()));
+}
+
+void TCustomGrid::DrawCell(int col, int row, const TRect& rect, TGridDrawState state)
+{
+    if (OnDrawCell)
+        OnDrawCell(this, col, row, rect, state);
+}
+
+// ---------------------------------------------------------------- position and selection
+
+bool TCustomGrid::SelectCell(int col, int row)
+{
+    bool can = true;
+    if (OnSelectCell)
+        OnSelectCell(this, col, row, can);
+    return can;
+}
+
+TGridRect TCustomGrid::Selection() const
+{
+    TGridRect r{std::min(anchor_.X, current_.X), std::min(anchor_.Y, current_.Y), std::max(anchor_.X, current_.X),
+                std::max(anchor_.Y, current_.Y)};
+    if (options_.Contains(goRowSelect)) {
+        r.Left = fixedCols_;
+        r.Right = ColCount() - 1;
+    }
+    return r;
+}
+
+void TCustomGrid::SetSelection(const TGridRect& r)
+{
+    const TGridRect old = Selection();
+    anchor_ = TGridCoord{std::clamp(r.Left, fixedCols_, ColCount() - 1), std::clamp(r.Top, fixedRows_, RowCount() - 1)};
+    current_ = TGridCoord{std::clamp(r.Right, fixedCols_, ColCount() - 1),
+                          std::clamp(r.Bottom, fixedRows_, RowCount() - 1)};
+    InvalidateGridRect(old);
+    InvalidateGridRect(Selection());
+}
+
+void TCustomGrid::MoveCurrent(int col, int row, bool moveAnchor, bool show)
+{
+    if (col < 0 || row < 0 || col >= ColCount() || row >= RowCount())
+        throw EInvalidGridOperation("Grid index out of range");
+    if (!SelectCell(col, row))
+        return;
+    const TGridRect old = Selection();
+    if (!options_.Contains(goAlwaysShowEditor))
+        HideEditor();
+    current_ = TGridCoord{col, row};
+    if (moveAnchor || !options_.Contains(goRangeSelect))
+        anchor_ = current_;
+    if (show)
+        ClampInView(col, row);
+    InvalidateGridRect(old);
+    InvalidateGridRect(Selection());
+    if (options_.Contains(goAlwaysShowEditor))
+        UpdateEditor();
+}
+
+void TCustomGrid::FocusCell(int col, int row, bool moveAnchor)
+{
+    MoveCurrent(col, row, moveAnchor, true);
+    Click();
+}
+
+void TCustomGrid::SetCol(int col)
+{
+    if (col != current_.X)
+        FocusCell(col, current_.Y, true);
+}
+
+void TCustomGrid::SetRow(int row)
+{
+    if (row != current_.Y)
+        FocusCell(current_.X, row, true);
+}
+
+void TCustomGrid::SetLeftCol(int col)
+{
+    MoveTopLeft(col, topLeft_.Y);
+}
+
+void TCustomGrid::SetTopRow(int row)
+{
+    MoveTopLeft(topLeft_.X, row);
+}
+
+void TCustomGrid::MoveTopLeft(int col, int row)
+{
+    col = std::clamp(col, fixedCols_, std::max(fixedCols_, ColCount() - 1));
+    row = std::clamp(row, fixedRows_, std::max(fixedRows_, RowCount() - 1));
+    if (col == topLeft_.X && row == topLeft_.Y)
+        return;
+    topLeft_ = TGridCoord{col, row};
+    InvalidateGrid();
+    UpdateScrollBars();
+    TopLeftChanged();
+    if (editorMode_)
+        UpdateEditor();
+}
+
+void TCustomGrid::ClampInView(int col, int row)
+{
+    int left = topLeft_.X, top = topLeft_.Y;
+    if (col >= fixedCols_) {
+        if (col < left) {
+            left = col;
+        } else {
+            // scroll right until the column is fully visible, or is the first scrolled one
+            int fixedWidth = 0;
+            for (int i = 0; i < fixedCols_; ++i)
+                fixedWidth += ColWidths(i) + gridLineWidth_;
+            const int space = ClientWidth() - fixedWidth;
+            auto fits = [&](int first) {
+                int w = 0;
+                for (int i = first; i <= col; ++i)
+                    w += ColWidths(i) + gridLineWidth_;
+                return w - gridLineWidth_ <= space;
+            };
+            while (left < col && !fits(left))
+                ++left;
+        }
+    }
+    if (row >= fixedRows_) {
+        if (row < top) {
+            top = row;
+        } else {
+            int fixedHeight = 0;
+            for (int i = 0; i < fixedRows_; ++i)
+                fixedHeight += RowHeights(i) + gridLineWidth_;
+            const int space = ClientHeight() - fixedHeight;
+            auto fits = [&](int first) {
+                int h = 0;
+                for (int i = first; i <= row; ++i)
+                    h += RowHeights(i) + gridLineWidth_;
+                return h - gridLineWidth_ <= space;
+            };
+            while (top < row && !fits(top))
+                ++top;
+        }
+    }
+    MoveTopLeft(left, top);
+}
+
+void TCustomGrid::TopLeftChanged()
+{
+    if (OnTopLeftChanged)
+        OnTopLeftChanged(this);
+}
+
+void TCustomGrid::ColWidthsChanged()
+{
+    UpdateScrollBars();
+    InvalidateGrid();
+    if (editorMode_)
+        UpdateEditor();
+}
+
+void TCustomGrid::RowHeightsChanged()
+{
+    UpdateScrollBars();
+    InvalidateGrid();
+    if (editorMode_)
+        UpdateEditor();
+}
+
+void TCustomGrid::ColumnMoved(int fromIndex, int toIndex)
+{
+    if (OnColumnMoved)
+        OnColumnMoved(this, fromIndex, toIndex);
+}
+
+void TCustomGrid::RowMoved(int fromIndex, int toIndex)
+{
+    if (OnRowMoved)
+        OnRowMoved(this, fromIndex, toIndex);
+}
+
+void TCustomGrid::MoveColumn(int fromIndex, int toIndex)
+{
+    if (fromIndex < 0 || toIndex < 0 || fromIndex >= ColCount() || toIndex >= ColCount())
+        throw EInvalidGridOperation("Grid index out of range");
+    if (fromIndex == toIndex)
+        return;
+    HideEditor();
+    const int w = colWidths_[size_t(fromIndex)];
+    colWidths_.erase(colWidths_.begin() + fromIndex);
+    colWidths_.insert(colWidths_.begin() + toIndex, w);
+    ColumnMoved(fromIndex, toIndex);
+    InvalidateGrid();
+}
+
+void TCustomGrid::MoveRow(int fromIndex, int toIndex)
+{
+    if (fromIndex < 0 || toIndex < 0 || fromIndex >= RowCount() || toIndex >= RowCount())
+        throw EInvalidGridOperation("Grid index out of range");
+    if (fromIndex == toIndex)
+        return;
+    HideEditor();
+    const int h = rowHeights_[size_t(fromIndex)];
+    rowHeights_.erase(rowHeights_.begin() + fromIndex);
+    rowHeights_.insert(rowHeights_.begin() + toIndex, h);
+    RowMoved(fromIndex, toIndex);
+    InvalidateGrid();
+}
+
+void TCustomGrid::DeleteColumn(int col)
+{
+    MoveColumn(col, ColCount() - 1);
+    SetColCount(ColCount() - 1);
+}
+
+void TCustomGrid::DeleteRow(int row)
+{
+    MoveRow(row, RowCount() - 1);
+    SetRowCount(RowCount() - 1);
+}
+
+void TCustomGrid::ChangeScale(int m, int d)
+{
+    if (m == d || d == 0)
+        return;
+    defaultColWidth_ = MulDiv(defaultColWidth_, m, d);
+    defaultRowHeight_ = MulDiv(defaultRowHeight_, m, d);
+    for (int& w : colWidths_)
+        w = MulDiv(w, m, d);
+    for (int& h : rowHeights_)
+        h = MulDiv(h, m, d);
+    ColWidthsChanged();
+}
+
+// ---------------------------------------------------------------- scroll bars
+
+void TCustomGrid::UpdateScrollBars()
+{
+    if (updatingBars_ || !Handle())
+        return;
+    updatingBars_ = true;
+    const bool wantV = (scrollBars_ == ssVertical || scrollBars_ == ssBoth) && MaxTopRow() > fixedRows_;
+    const bool wantH = (scrollBars_ == ssHorizontal || scrollBars_ == ssBoth) && MaxLeftCol() > fixedCols_;
+    ShowScrollBar(Handle(), SB_VERT, wantV);
+    ShowScrollBar(Handle(), SB_HORZ, wantH);
+    SCROLLINFO v;
+    v.fMask = SIF_RANGE | SIF_PAGE | SIF_POS;
+    v.nMin = fixedRows_;
+    v.nMax = std::max(fixedRows_, MaxTopRow());
+    v.nPage = 1;
+    v.nPos = topLeft_.Y;
+    SetScrollInfo(Handle(), SB_VERT, &v, TRUE);
+    SCROLLINFO h;
+    h.fMask = SIF_RANGE | SIF_PAGE | SIF_POS;
+    h.nMin = fixedCols_;
+    h.nMax = std::max(fixedCols_, MaxLeftCol());
+    h.nPage = 1;
+    h.nPos = topLeft_.X;
+    SetScrollInfo(Handle(), SB_HORZ, &h, TRUE);
+    updatingBars_ = false;
+}
+
+void TCustomGrid::ScrollMessage(int bar, TMessage& m)
+{
+    const bool vertical = bar == SB_VERT;
+    int pos = vertical ? topLeft_.Y : topLeft_.X;
+    const int page = std::max(1, vertical ? VisibleRowCount() : VisibleColCount());
+    const int first = vertical ? fixedRows_ : fixedCols_;
+    const int last = vertical ? MaxTopRow() : MaxLeftCol();
+    switch (m.ScrollCode()) {
+    case SB_LINEUP: --pos; break;
+    case SB_LINEDOWN: ++pos; break;
+    case SB_PAGEUP: pos -= page; break;
+    case SB_PAGEDOWN: pos += page; break;
+    case SB_TOP: pos = first; break;
+    case SB_BOTTOM: pos = last; break;
+    case SB_THUMBTRACK:
+        if (!options_.Contains(goThumbTracking))
+            return;
+        pos = m.ScrollPos();
+        break;
+    case SB_THUMBPOSITION: pos = m.ScrollPos(); break;
+    default: return;
+    }
+    pos = std::clamp(pos, first, std::max(first, last));
+    if (vertical)
+        MoveTopLeft(topLeft_.X, pos);
+    else
+        MoveTopLeft(pos, topLeft_.Y);
+    UpdateScrollBars();
+}
+
+void TCustomGrid::Dispatch(TMessage& m)
+{
+    switch (m.Msg) {
+    case WM_VSCROLL: ScrollMessage(SB_VERT, m); break;
+    case WM_HSCROLL: ScrollMessage(SB_HORZ, m); break;
+    case WM_GETDLGCODE:
+        m.Result = DLGC_WANTARROWS | (options_.Contains(goTabs) ? DLGC_WANTTAB : 0) |
+                   (options_.Contains(goEditing) ? DLGC_WANTCHARS : 0);
+        break;
+    case WM_CHAR: {
+        const unsigned char c = static_cast<unsigned char>(m.CharCode());
+        if (options_.Contains(goEditing) && !editorMode_ && (c == 8 || c >= 32) && !options_.Contains(goRowSelect) &&
+            current_.X >= fixedCols_ && current_.Y >= fixedRows_) {
+            ShowEditor();
+            if (editor_ && editor_->Visible()) {
+                auto* line = static_cast<QLineEdit*>(editor_->Host());
+                line->selectAll();
+                if (c == 8)
+                    line->del();
+                else
+                    line->insert(ToQString(String(1, char(c))));
+                editor_->TextEdited();
+            }
+            break;
+        }
+        TCustomControl::Dispatch(m);
+        break;
+    }
+    default: TCustomControl::Dispatch(m); break;
+    }
+}
+
+void TCustomGrid::Resize()
+{
+    UpdateScrollBars();
+    TCustomControl::Resize();
+}
+
+// ---------------------------------------------------------------- keys, wheel, mouse
+
+void TCustomGrid::KeyDown(WORD& key, TShiftState shift)
+{
+    TCustomControl::KeyDown(key, shift);
+    if (key == 0)
+        return;
+    TGridCoord next = current_;
+    TGridCoord topLeft = topLeft_;
+    const bool ctrl = shift.Contains(ssCtrl);
+    const int page = std::max(1, VisibleRowCount());
+    switch (key) {
+    case VK_UP: --next.Y; break;
+    case VK_DOWN: ++next.Y; break;
+    case VK_LEFT: --next.X; break;
+    case VK_RIGHT: ++next.X; break;
+    case VK_NEXT:
+        next.Y += page;
+        topLeft.Y += page;
+        break;
+    case VK_PRIOR:
+        next.Y -= page;
+        topLeft.Y -= page;
+        break;
+    case VK_HOME:
+        if (ctrl)
+            next.Y = fixedRows_;
+        else
+            next.X = fixedCols_;
+        break;
+    case VK_END:
+        if (ctrl)
+            next.Y = RowCount() - 1;
+        else
+            next.X = ColCount() - 1;
+        break;
+    case VK_TAB:
+        if (!options_.Contains(goTabs))
+            return;
+        if (shift.Contains(ssShift)) {
+            if (--next.X < fixedCols_) {
+                next.X = ColCount() - 1;
+                if (--next.Y < fixedRows_)
+                    next.Y = RowCount() - 1;
+            }
+        } else if (++next.X >= ColCount()) {
+            next.X = fixedCols_;
+            if (++next.Y >= RowCount())
+                next.Y = fixedRows_;
+        }
+        break;
+    case VK_F2:
+        SetEditorMode(true);
+        return;
+    default: return;
+    }
+    next.X = std::clamp(next.X, fixedCols_, ColCount() - 1);
+    next.Y = std::clamp(next.Y, fixedRows_, RowCount() - 1);
+    if (!(topLeft == topLeft_))
+        MoveTopLeft(topLeft.X, std::min(topLeft.Y, MaxTopRow()));
+    if (!(next == current_))
+        FocusCell(next.X, next.Y, !(shift.Contains(ssShift) && options_.Contains(goRangeSelect)));
+}
+
+void TCustomGrid::KeyPress(char& key)
+{
+    TCustomControl::KeyPress(key);
+    if (key == '\r' && !options_.Contains(goAlwaysShowEditor) && options_.Contains(goEditing)) {
+        if (editorMode_)
+            HideEditor();
+        else
+            ShowEditor();
+        key = 0;
+    }
+}
+
+bool TCustomGrid::DoMouseWheelDown(TShiftState shift, TPoint mousePos)
+{
+    if (TCustomControl::DoMouseWheelDown(shift, mousePos))
+        return true;
+    if (current_.Y < RowCount() - 1)
+        SetRow(current_.Y + 1);
+    return true;
+}
+
+bool TCustomGrid::DoMouseWheelUp(TShiftState shift, TPoint mousePos)
+{
+    if (TCustomControl::DoMouseWheelUp(shift, mousePos))
+        return true;
+    if (current_.Y > fixedRows_)
+        SetRow(current_.Y - 1);
+    return true;
+}
+
+int TCustomGrid::SizingIndex(int x, int y, bool& column) const
+{
+    const TGridCoord cell = MouseCoord(x, y);
+    if (cell.X < 0)
+        return -1;
+    if (options_.Contains(goColSizing) && cell.Y < fixedRows_) {
+        column = true;
+        for (int c : {cell.X - 1, cell.X}) {
+            if (c < 0)
+                continue;
+            const int edge = ColLeft(c) + ColWidths(c);
+            if (std::abs(x - edge) <= 2)
+                return c;
+        }
+    }
+    if (options_.Contains(goRowSizing) && cell.X < fixedCols_) {
+        column = false;
+        for (int r : {cell.Y - 1, cell.Y}) {
+            if (r < 0)
+                continue;
+            const int edge = RowTop(r) + RowHeights(r);
+            if (std::abs(y - edge) <= 2)
+                return r;
+        }
+    }
+    return -1;
+}
+
+void TCustomGrid::MouseDown(TMouseButton button, TShiftState shift, int x, int y)
+{
+    clickedCurrent_ = false;
+    if (!Focused() && CanFocus() && !(editor_ && editor_->Focused()))
+        SetFocus();
+    if (button == mbLeft) {
+        bool column = true;
+        const int sizing = SizingIndex(x, y, column);
+        if (sizing >= 0) {
+            gridState_ = column ? gsColSizing : gsRowSizing;
+            sizingIndex_ = sizing;
+            sizingStart_ = column ? ColLeft(sizing) : RowTop(sizing);
+        } else {
+            const TGridCoord cell = MouseCoord(x, y);
+            if (cell.X >= 0) {
+                if (cell.Y < fixedRows_ && cell.X >= fixedCols_ && options_.Contains(goColMoving)) {
+                    gridState_ = gsColMoving;
+                    moveFrom_ = cell.X;
+                } else if (cell.X < fixedCols_ && cell.Y >= fixedRows_ && options_.Contains(goRowMoving)) {
+                    gridState_ = gsRowMoving;
+                    moveFrom_ = cell.Y;
+                } else if (cell.X >= fixedCols_ && cell.Y >= fixedRows_) {
+                    if (options_.Contains(goEditing) && cell == current_ && !shift.Contains(ssDouble)) {
+                        clickedCurrent_ = true;
+                    } else if (shift.Contains(ssShift) && options_.Contains(goRangeSelect)) {
+                        MoveCurrent(cell.X, cell.Y, false, true);
+                    } else {
+                        FocusCell(cell.X, cell.Y, true);
+                    }
+                    gridState_ = gsSelecting;
+                }
+            }
+        }
+    }
+    TCustomControl::MouseDown(button, shift, x, y);
+}
+
+void TCustomGrid::MouseMove(TShiftState shift, int x, int y)
+{
+    switch (gridState_) {
+    case gsSelecting: {
+        const TGridCoord cell = MouseCoord(x, y);
+        if (cell.X >= fixedCols_ && cell.Y >= fixedRows_ && !(cell == current_))
+            MoveCurrent(cell.X, cell.Y, !options_.Contains(goRangeSelect), true);
+        break;
+    }
+    case gsColSizing: SetColWidths(sizingIndex_, std::max(0, x - sizingStart_)); break;
+    case gsRowSizing: SetRowHeights(sizingIndex_, std::max(0, y - sizingStart_)); break;
+    default: {
+        bool column = true;
+        const int sizing = gridState_ == gsNormal ? SizingIndex(x, y, column) : -1;
+        SetCursor(sizing >= 0 ? (column ? crHSplit : crVSplit) : crDefault);
+        break;
+    }
+    }
+    TCustomControl::MouseMove(shift, x, y);
+}
+
+void TCustomGrid::MouseUp(TMouseButton button, TShiftState shift, int x, int y)
+{
+    const TGridState state = gridState_;
+    gridState_ = gsNormal;
+    if (state == gsColMoving || state == gsRowMoving) {
+        const TGridCoord cell = MouseCoord(x, y);
+        const int to = state == gsColMoving ? cell.X : cell.Y;
+        const int first = state == gsColMoving ? fixedCols_ : fixedRows_;
+        if (to >= first && to != moveFrom_) {
+            if (state == gsColMoving)
+                MoveColumn(moveFrom_, to);
+            else
+                MoveRow(moveFrom_, to);
+        }
+    }
+    if (state == gsSelecting && clickedCurrent_)
+        ShowEditor();
+    clickedCurrent_ = false;
+    TCustomControl::MouseUp(button, shift, x, y);
+}
+
+void TCustomGrid::DoExit()
+{
+    TCustomControl::DoExit();
+    InvalidateCell(current_.X, current_.Y);
+}
+
+// ---------------------------------------------------------------- editor
+
+String TCustomGrid::GetEditText(int col, int row)
+{
+    String value;
+    if (OnGetEditText)
+        OnGetEditText(this, col, row, value);
+    return value;
+}
+
+void TCustomGrid::SetEditText(int col, int row, const String& value)
+{
+    if (OnSetEditText)
+        OnSetEditText(this, col, row, value);
+}
+
+bool TCustomGrid::CanEditShow()
+{
+    return options_.Contains(goEditing) && !options_.Contains(goRowSelect) && editorMode_ &&
+           current_.X >= fixedCols_ && current_.Y >= fixedRows_;
+}
+
+TInplaceEdit* TCustomGrid::CreateEditor()
+{
+    return new TInplaceEdit(this);
+}
+
+void TCustomGrid::SetEditorMode(bool on)
+{
+    if (on)
+        ShowEditor();
+    else
+        HideEditor();
+}
+
+void TCustomGrid::ShowEditor()
+{
+    editorMode_ = true;
+    UpdateEditor();
+}
+
+void TCustomGrid::HideEditor()
+{
+    editorMode_ = options_.Contains(goAlwaysShowEditor) && options_.Contains(goEditing);
+    if (editor_ && editor_->Visible()) {
+        const bool hadFocus = editor_->Focused();
+        editor_->Hide();
+        if (hadFocus)
+            SetFocus();
+        InvalidateCell(current_.X, current_.Y);
+    }
+}
+
+void TCustomGrid::UpdateEditor()
+{
+    if (!CanEditShow()) {
+        if (editor_ && editor_->Visible())
+            editor_->Hide();
+        return;
+    }
+    const TRect r = CellRect(current_.X, current_.Y);
+    if (r.IsEmpty()) {
+        if (editor_)
+            editor_->Hide();
+        return;
+    }
+    if (!editor_) {
+        editor_ = CreateEditor();
+        editor_->SetParent(this);
+    }
+    editor_->UpdateContents();
+    editor_->Move(r);
+    editor_->SelectAll();
+    if (Focused() || Host()->isActiveWindow())
+        editor_->SetFocus();
+}
+
+// ---------------------------------------------------------------- TStringGrid
+
+TStringGrid::TStringGrid(TComponent* owner) : TCustomGrid(owner) {}
+
+TStringGrid::Cell* TStringGrid::Find(int col, int row)
+{
+    if (col < 0 || row < 0 || col >= int(columns_.size()))
+        return nullptr;
+    auto& column = columns_[size_t(col)];
+    return row < int(column.size()) ? &column[size_t(row)] : nullptr;
+}
+
+const TStringGrid::Cell* TStringGrid::Find(int col, int row) const
+{
+    return const_cast<TStringGrid*>(this)->Find(col, row);
+}
+
+TStringGrid::Cell& TStringGrid::Ensure(int col, int row)
+{
+    if (col < 0 || row < 0)
+        throw EInvalidGridOperation("Grid index out of range");
+    if (col >= int(columns_.size()))
+        columns_.resize(size_t(col) + 1);
+    auto& column = columns_[size_t(col)];
+    if (row >= int(column.size()))
+        column.resize(size_t(row) + 1);
+    return column[size_t(row)];
+}
+
+String TStringGrid::Cells(int col, int row) const
+{
+    const Cell* c = Find(col, row);
+    return c ? c->text : String();
+}
+
+void TStringGrid::SetCells(int col, int row, const String& text)
+{
+    Ensure(col, row).text = text;
+    InvalidateCell(col, row);
+}
+
+TObject* TStringGrid::Objects(int col, int row) const
+{
+    const Cell* c = Find(col, row);
+    return c ? c->object : nullptr;
+}
+
+void TStringGrid::SetObjects(int col, int row, TObject* object)
+{
+    Ensure(col, row).object = object;
+}
+
+void TStringGrid::ForEachObject(const std::function<void(int, int, TObject*)>& visit) const
+{
+    for (size_t c = 0; c < columns_.size(); ++c)
+        for (size_t r = 0; r < columns_[c].size(); ++r)
+            if (columns_[c][r].object)
+                visit(int(c), int(r), columns_[c][r].object);
+}
+
+String TStringGrid::GetEditText(int col, int row)
+{
+    String value = Cells(col, row);
+    if (OnGetEditText)
+        OnGetEditText(this, col, row, value);
+    return value;
+}
+
+void TStringGrid::SetEditText(int col, int row, const String& value)
+{
+    SetCells(col, row, value);
+    TCustomGrid::SetEditText(col, row, value);
+}
+
+void TStringGrid::DrawCell(int col, int row, const TRect& rect, TGridDrawState state)
+{
+    if (DefaultDrawing)
+        Canvas()->TextRect(rect, rect.Left + 2, rect.Top + 2, Cells(col, row));
+    TCustomGrid::DrawCell(col, row, rect, state);
+}
+
+void TStringGrid::ColumnMoved(int fromIndex, int toIndex)
+{
+    const int needed = std::max(fromIndex, toIndex) + 1;
+    if (int(columns_.size()) < needed)
+        columns_.resize(size_t(needed));
+    auto moved = std::move(columns_[size_t(fromIndex)]);
+    columns_.erase(columns_.begin() + fromIndex);
+    columns_.insert(columns_.begin() + toIndex, std::move(moved));
+    TCustomGrid::ColumnMoved(fromIndex, toIndex);
+}
+
+void TStringGrid::RowMoved(int fromIndex, int toIndex)
+{
+    for (auto& column : columns_) {
+        const int needed = std::max(fromIndex, toIndex) + 1;
+        if (int(column.size()) < needed)
+            column.resize(size_t(needed));
+        Cell moved = column[size_t(fromIndex)];
+        column.erase(column.begin() + fromIndex);
+        column.insert(column.begin() + toIndex, moved);
+    }
+    TCustomGrid::RowMoved(fromIndex, toIndex);
+}

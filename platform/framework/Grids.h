@@ -1,0 +1,265 @@
+#pragma once
+// The framework's grids: TCustomGrid (geometry, scrolling, the paint loop, the current cell
+// and the selection, keys, wheel and mouse, column and row sizing and moving, the in-place
+// editor) and TStringGrid (a text and an object per cell).
+//
+// Geometry: column c spans ColWidths(c) pixels followed by GridLineWidth pixels of grid line;
+// fixed columns stay at the left, the others scroll so that LeftCol follows the fixed ones
+// (rows alike). CellRect of a cell out of view is empty; a partly visible cell keeps its full
+// width and height.
+//
+// Paint calls DrawCell for every visible cell that meets the area being painted (fixed rows
+// and columns first), draws the grid lines, and fills the rest of the client area with Color.
+#include "Controls.h"
+
+#include <vector>
+
+enum TGridOption { goFixedVertLine, goFixedHorzLine, goVertLine, goHorzLine, goRangeSelect, goDrawFocusSelected,
+                   goRowSizing, goColSizing, goRowMoving, goColMoving, goEditing, goTabs, goRowSelect,
+                   goAlwaysShowEditor, goThumbTracking, goFixedColClick, goFixedRowClick, goFixedHotTrack };
+using TGridOptions = TSet<TGridOption>;
+enum TGridDrawStateFlag { gdSelected, gdFocused, gdFixed, gdHotTrack, gdPressed };
+using TGridDrawState = TSet<TGridDrawStateFlag>;
+enum TGridState { gsNormal, gsSelecting, gsRowSizing, gsColSizing, gsRowMoving, gsColMoving };
+
+struct TGridCoord {
+    int X = 0;
+    int Y = 0;
+    bool operator==(const TGridCoord& o) const { return X == o.X && Y == o.Y; }
+};
+
+// Columns Left..Right and rows Top..Bottom, inclusive.
+struct TGridRect {
+    int Left = 0;
+    int Top = 0;
+    int Right = 0;
+    int Bottom = 0;
+    bool Contains(int col, int row) const { return col >= Left && col <= Right && row >= Top && row <= Bottom; }
+    bool operator==(const TGridRect& o) const
+    {
+        return Left == o.Left && Top == o.Top && Right == o.Right && Bottom == o.Bottom;
+    }
+};
+
+using TDrawCellEvent = std::function<void(TObject* Sender, int ACol, int ARow, TRect Rect, TGridDrawState State)>;
+using TSelectCellEvent = std::function<void(TObject* Sender, int ACol, int ARow, bool& CanSelect)>;
+using TGetEditEvent = std::function<void(TObject* Sender, int ACol, int ARow, String& Value)>;
+using TSetEditEvent = std::function<void(TObject* Sender, int ACol, int ARow, const String& Value)>;
+using TMovedEvent = std::function<void(TObject* Sender, int FromIndex, int ToIndex)>;
+
+class TCustomGrid;
+
+// The editor a grid places over its current cell: a single-line edit. Keys that move between
+// cells (up, down, page keys, Tab, Escape, Enter, and left/right at the ends of the text) go
+// to the grid; its text goes to the grid (SetEditText) as it changes.
+class TInplaceEdit : public TWinControl {
+public:
+    explicit TInplaceEdit(TCustomGrid* grid);
+    String ClassName() const override { return "TInplaceEdit"; }
+    TCustomGrid* Grid() const { return grid_; }
+    String EditText() const;
+    void SetEditText(const String& text);
+    void SelectAll();
+    void Deselect();
+    // Places the editor over `r` and shows it.
+    void Move(const TRect& r);
+    void UpdateContents(); // text from the grid's GetEditText
+    bool KeyGoesToGrid(WORD key, TShiftState shift) const;
+    int MaxLength = 0;
+
+private:
+    friend class TInplaceEditHost;
+    friend class TCustomGrid;
+    void TextEdited();
+    TCustomGrid* grid_;
+    bool updating_ = false;
+};
+
+class TCustomGrid : public TCustomControl {
+public:
+    explicit TCustomGrid(TComponent* owner);
+    ~TCustomGrid() override;
+    String ClassName() const override { return "TCustomGrid"; }
+
+    // Size
+    int ColCount() const { return int(colWidths_.size()); }
+    int RowCount() const { return int(rowHeights_.size()); }
+    void SetColCount(int count);
+    void SetRowCount(int count);
+    int FixedCols() const { return fixedCols_; }
+    int FixedRows() const { return fixedRows_; }
+    void SetFixedCols(int count);
+    void SetFixedRows(int count);
+    int DefaultColWidth() const { return defaultColWidth_; }
+    int DefaultRowHeight() const { return defaultRowHeight_; }
+    void SetDefaultColWidth(int width);  // all columns take it
+    void SetDefaultRowHeight(int height);
+    int ColWidths(int col) const;
+    int RowHeights(int row) const;
+    void SetColWidths(int col, int width);
+    void SetRowHeights(int row, int height);
+    int GridLineWidth() const { return gridLineWidth_; }
+    void SetGridLineWidth(int width);
+    TGridOptions Options() const { return options_; }
+    void SetOptions(const TGridOptions& options);
+    bool DefaultDrawing = true;
+    TColor FixedColor() const { return fixedColor_; }
+    void SetFixedColor(TColor color);
+    TScrollStyle ScrollBars() const { return scrollBars_; }
+    void SetScrollBars(TScrollStyle bars);
+
+    // Position
+    int Col() const { return current_.X; }
+    int Row() const { return current_.Y; }
+    void SetCol(int col);
+    void SetRow(int row);
+    int LeftCol() const { return topLeft_.X; }
+    int TopRow() const { return topLeft_.Y; }
+    void SetLeftCol(int col);
+    void SetTopRow(int row);
+    int VisibleColCount() const;
+    int VisibleRowCount() const;
+    TGridRect Selection() const;
+    void SetSelection(const TGridRect& r);
+
+    // Geometry
+    TRect CellRect(int col, int row) const;
+    void MouseToCell(int x, int y, int& col, int& row) const;
+    TGridCoord MouseCoord(int x, int y) const;
+
+    // Repaints
+    void InvalidateCell(int col, int row);
+    void InvalidateCol(int col);
+    void InvalidateRow(int row);
+    void InvalidateGrid();
+
+    // Editor
+    bool EditorMode() const { return editorMode_; }
+    void SetEditorMode(bool on);
+    TInplaceEdit* InplaceEditor() const { return editor_; }
+    virtual String GetEditText(int col, int row);
+    virtual void SetEditText(int col, int row, const String& value);
+    void ShowEditor();
+    void HideEditor();
+
+    TGridState GridState() const { return gridState_; }
+
+    TDrawCellEvent OnDrawCell;
+    TSelectCellEvent OnSelectCell;
+    TNotifyEvent OnTopLeftChanged;
+    TGetEditEvent OnGetEditText;
+    TSetEditEvent OnSetEditText;
+    TMovedEvent OnColumnMoved;
+    TMovedEvent OnRowMoved;
+
+    // Moves the current cell (and with moveAnchor the anchor of the selection) when
+    // SelectCell allows it, scrolling it into view.
+    void FocusCell(int col, int row, bool moveAnchor);
+    void MoveColumn(int fromIndex, int toIndex);
+    void MoveRow(int fromIndex, int toIndex);
+    void DeleteColumn(int col);
+    void DeleteRow(int row);
+
+protected:
+    void Paint() override;
+    virtual void DrawCell(int col, int row, const TRect& rect, TGridDrawState state);
+    virtual bool SelectCell(int col, int row);
+    virtual void TopLeftChanged();
+    virtual void ColWidthsChanged();
+    virtual void RowHeightsChanged();
+    virtual void ColumnMoved(int fromIndex, int toIndex);
+    virtual void RowMoved(int fromIndex, int toIndex);
+    virtual void SizeChanged(int oldColCount, int oldRowCount) {}
+    virtual bool CanEditShow();
+    virtual TInplaceEdit* CreateEditor();
+    virtual void ChangeScale(int m, int d);
+    void KeyDown(WORD& key, TShiftState shift) override;
+    void KeyPress(char& key) override;
+    void MouseDown(TMouseButton button, TShiftState shift, int x, int y) override;
+    void MouseMove(TShiftState shift, int x, int y) override;
+    void MouseUp(TMouseButton button, TShiftState shift, int x, int y) override;
+    bool DoMouseWheelDown(TShiftState shift, TPoint mousePos) override;
+    bool DoMouseWheelUp(TShiftState shift, TPoint mousePos) override;
+    void DoExit() override;
+    void Resize() override;
+    void Dispatch(TMessage& message) override;
+
+    // Moves the top-left scrolled cell; TopLeftChanged runs when it changed.
+    void MoveTopLeft(int col, int row);
+    // Scrolls so that the cell is fully visible (when it can be).
+    void ClampInView(int col, int row);
+    void UpdateScrollBars();
+    void UpdateEditor();
+    bool HasFocusForDrawing() const;
+
+private:
+    friend class TInplaceEdit;
+    friend class TInplaceEditHost;
+    void MoveCurrent(int col, int row, bool moveAnchor, bool show);
+    void InvalidateGridRect(const TGridRect& r);
+    void ScrollMessage(int bar, TMessage& m);
+    int ColLeft(int col) const;  // client x of the column's left edge (as if in view)
+    int RowTop(int row) const;
+    int LastVisibleCol(bool full) const;
+    int LastVisibleRow(bool full) const;
+    int MaxTopRow() const;
+    int MaxLeftCol() const;
+    int SizingIndex(int x, int y, bool& column) const;
+
+    std::vector<int> colWidths_;
+    std::vector<int> rowHeights_;
+    int fixedCols_ = 1;
+    int fixedRows_ = 1;
+    int defaultColWidth_ = 64;
+    int defaultRowHeight_ = 24;
+    int gridLineWidth_ = 1;
+    TGridOptions options_;
+    TColor fixedColor_ = clBtnFace;
+    TScrollStyle scrollBars_ = ssBoth;
+    TGridCoord current_{1, 1};
+    TGridCoord anchor_{1, 1};
+    TGridCoord topLeft_{1, 1};
+    TGridState gridState_ = gsNormal;
+    int sizingIndex_ = -1;
+    int sizingStart_ = 0;
+    int moveFrom_ = -1;
+    bool editorMode_ = false;
+    bool updatingBars_ = false;
+    TInplaceEdit* editor_ = nullptr;
+    bool clickedCurrent_ = false;
+};
+
+// Text and an object per cell. The store is sparse and reaches beyond ColCount and RowCount
+// (the string grid keeps hidden columns there); objects are not owned.
+class TStringGrid : public TCustomGrid {
+public:
+    explicit TStringGrid(TComponent* owner);
+    String ClassName() const override { return "TStringGrid"; }
+    String Cells(int col, int row) const;
+    void SetCells(int col, int row, const String& text);
+    TObject* Objects(int col, int row) const;
+    void SetObjects(int col, int row, TObject* object);
+    // Every cell of the store that holds an object (for owners that must free them).
+    void ForEachObject(const std::function<void(int col, int row, TObject* object)>& visit) const;
+    String GetEditText(int col, int row) override;
+    void SetEditText(int col, int row, const String& value) override;
+
+protected:
+    void DrawCell(int col, int row, const TRect& rect, TGridDrawState state) override;
+    void ColumnMoved(int fromIndex, int toIndex) override;
+    void RowMoved(int fromIndex, int toIndex) override;
+
+private:
+    struct Cell {
+        String text;
+        TObject* object = nullptr;
+    };
+    Cell* Find(int col, int row);
+    const Cell* Find(int col, int row) const;
+    Cell& Ensure(int col, int row);
+    std::vector<std::vector<Cell>> columns_;
+};
+
+using TObjStringGrid = TStringGrid;
+
+QUELM_DECLARE_EXCEPTION(EInvalidGridOperation, Exception)

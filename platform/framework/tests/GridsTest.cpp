@@ -1,0 +1,173 @@
+#include "ControlHost.h"
+#include "Forms.h"
+#include "Grids.h"
+
+#include <QLineEdit>
+#include <QTest>
+#include <gtest/gtest.h>
+
+namespace {
+
+class CountingGrid : public TStringGrid {
+public:
+    using TStringGrid::TStringGrid;
+    std::map<std::pair<int, int>, int> drawn;
+    int topLeftChanges = 0;
+    void DrawCell(int c, int r, const TRect& rect, TGridDrawState s) override
+    {
+        ++drawn[{c, r}];
+        TStringGrid::DrawCell(c, r, rect, s);
+    }
+    void TopLeftChanged() override
+    {
+        ++topLeftChanges;
+        TStringGrid::TopLeftChanged();
+    }
+};
+
+struct GridForm {
+    GridForm()
+    {
+        form.SetClientWidth(400);
+        form.SetClientHeight(300);
+        grid = new CountingGrid(&form);
+        grid->SetParent(&form);
+        grid->SetBounds(0, 0, 300, 200);
+        grid->SetColCount(10);
+        grid->SetRowCount(20);
+        form.Show();
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(form.Host()));
+        grid->SetFocus();
+        QApplication::processEvents();
+    }
+    void Paint()
+    {
+        grid->drawn.clear();
+        grid->Invalidate();
+        grid->Update();
+    }
+    TForm form{nullptr};
+    CountingGrid* grid = nullptr;
+};
+
+} // namespace
+
+TEST(Grids, GeometryWithFixedCellsAndScrolling)
+{
+    GridForm f;
+    auto* g = f.grid;
+    g->SetGridLineWidth(1);
+    EXPECT_EQ(g->CellRect(0, 0), TRect(0, 0, 64, 24));
+    EXPECT_EQ(g->CellRect(2, 3), TRect(130, 75, 194, 99));
+    int col = -1, row = -1;
+    g->MouseToCell(131, 76, col, row);
+    EXPECT_EQ(col, 2);
+    EXPECT_EQ(row, 3);
+    g->SetLeftCol(3);
+    EXPECT_TRUE(g->CellRect(2, 3).IsEmpty()); // scrolled out of view
+    EXPECT_EQ(g->CellRect(3, 3).Left, 65);    // right after the fixed column
+    g->MouseToCell(70, 10, col, row);
+    EXPECT_EQ(col, 3);
+    EXPECT_EQ(row, 0);
+    EXPECT_EQ(g->topLeftChanges, 1);
+    g->MouseToCell(-1, 5, col, row);
+    EXPECT_EQ(col, -1);
+}
+
+TEST(Grids, PaintDrawsEveryVisibleCellOnceAndFillsTheRest)
+{
+    GridForm f;
+    auto* g = f.grid;
+    g->SetColCount(3);
+    g->SetRowCount(3);
+    g->SetGridLineWidth(0);
+    g->SetColor(clYellow);
+    f.Paint();
+    EXPECT_EQ(g->drawn.size(), 9u);
+    for (const auto& [cell, count] : g->drawn)
+        EXPECT_EQ(count, 1) << cell.first << "," << cell.second;
+    const QImage* image = g->ControlHost()->SurfaceImage();
+    EXPECT_EQ(image->pixelColor(250, 150), QColor(255, 255, 0)); // beyond the cells
+    EXPECT_EQ(image->pixelColor(5, 5), ColorRefToQColor(GetSysColor(COLOR_BTNFACE))); // fixed cell
+}
+
+TEST(Grids, KeysMoveTheCurrentCellWithinTheGridAndScroll)
+{
+    GridForm f;
+    auto* g = f.grid;
+    struct Step {
+        WORD key;
+        TShiftState shift;
+        int col, row;
+    };
+    const Step steps[] = {
+        {VK_DOWN, {}, 1, 2}, {VK_RIGHT, {}, 2, 2}, {VK_LEFT, {}, 1, 2}, {VK_LEFT, {}, 1, 2},
+        {VK_UP, {}, 1, 1},   {VK_UP, {}, 1, 1},    {VK_END, {}, 9, 1},  {VK_HOME, {}, 1, 1},
+    };
+    for (const Step& s : steps) {
+        WORD key = s.key;
+        g->Perform(WM_KEYDOWN, key, 0);
+        EXPECT_EQ(g->Col(), s.col) << s.key;
+        EXPECT_EQ(g->Row(), s.row) << s.key;
+    }
+    // Ctrl+End through a real key event: the last row
+    QTest::keyClick(g->Host(), Qt::Key_End, Qt::ControlModifier);
+    EXPECT_EQ(g->Row(), 19);
+    EXPECT_GT(g->TopRow(), 1); // the last row was scrolled into view
+    EXPECT_LE(g->TopRow() + g->VisibleRowCount() - 1, 19);
+    EXPECT_GE(g->TopRow() + g->VisibleRowCount() - 1, 19);
+}
+
+TEST(Grids, SelectCellCanRefuseAndWheelMovesTheRow)
+{
+    GridForm f;
+    auto* g = f.grid;
+    g->OnSelectCell = [](TObject*, int c, int, bool& can) { can = c != 2; };
+    g->SetCol(2);
+    EXPECT_EQ(g->Col(), 1);
+    g->SetCol(3);
+    EXPECT_EQ(g->Col(), 3);
+    QWheelEvent wheel(QPointF(5, 5), QPointF(g->Host()->mapToGlobal(QPoint(5, 5))), QPoint(), QPoint(0, -120),
+                      Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(g->Host(), &wheel);
+    EXPECT_EQ(g->Row(), 2);
+}
+
+TEST(Grids, CellStoreReachesBeyondTheColumnCountAndMovesWithColumns)
+{
+    GridForm f;
+    auto* g = f.grid;
+    g->SetCells(25, 3, "hidden");
+    EXPECT_EQ(g->Cells(25, 3), "hidden");
+    EXPECT_EQ(g->Cells(40, 40), "");
+    TObject marker;
+    g->SetObjects(2, 2, &marker);
+    g->SetCells(2, 1, "two");
+    g->MoveColumn(2, 4);
+    EXPECT_EQ(g->Cells(4, 1), "two");
+    EXPECT_EQ(g->Objects(4, 2), &marker);
+    int objects = 0;
+    g->ForEachObject([&](int, int, TObject*) { ++objects; });
+    EXPECT_EQ(objects, 1);
+}
+
+TEST(Grids, TypingStartsTheInplaceEditorWhichWritesTheCell)
+{
+    GridForm f;
+    auto* g = f.grid;
+    g->SetOptions(g->Options() + TGridOptions{goEditing});
+    QTest::keyClick(g->Host(), Qt::Key_X);
+    ASSERT_TRUE(g->EditorMode());
+    ASSERT_NE(g->InplaceEditor(), nullptr);
+    EXPECT_EQ(g->Cells(1, 1), "x");
+    QTest::keyClicks(g->InplaceEditor()->Host(), "yz");
+    EXPECT_EQ(g->Cells(1, 1), "xyz");
+    QTest::keyClick(g->InplaceEditor()->Host(), Qt::Key_Down); // leaves the cell
+    EXPECT_EQ(g->Row(), 2);
+    EXPECT_FALSE(g->InplaceEditor()->Visible());
+    QTest::keyClick(g->Host(), Qt::Key_F2);
+    ASSERT_TRUE(g->InplaceEditor()->Visible());
+    QTest::keyClicks(g->InplaceEditor()->Host(), "abc");
+    QTest::keyClick(g->InplaceEditor()->Host(), Qt::Key_Escape); // takes the change back
+    EXPECT_EQ(g->Cells(1, 2), "");
+}
