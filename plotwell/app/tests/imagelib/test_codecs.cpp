@@ -588,3 +588,25 @@ TEST(ImageCodecs, WriteFailuresAreReported)
 }
 
 } // namespace
+
+namespace {
+
+TEST(ImageCodecs, CancelledReadGivesNoImageAndCode14)
+{
+    using namespace imgtest;
+    quelmtest::TempDir dir;
+    const bytes rgb = rgb_picture(4, 6);
+    const std::string path = dir.file("c.bmp");
+    write_file(path, [&](img_output o) { return img_write_bmp(o, rgb.data(), 4, 6, 24, 0, nullptr, 0, nullptr); });
+    img_set_progress([](std::int32_t row, std::int32_t, std::intptr_t) { return row < 3 ? 1 : 0; }, 0);
+    const decoded d = read_file(path, img_read_bmp, 24);
+    const written w = write_file(dir.file("c.tga"), [&](img_output o) {
+        return img_write_tga(o, rgb.data(), 4, 6, 24, nullptr); });
+    img_set_progress(nullptr, 0);
+    EXPECT_FALSE(d.ok);
+    EXPECT_EQ(d.error, IMG_ERR_CANCELLED);
+    EXPECT_EQ(w.error, IMG_ERR_CANCELLED);
+    EXPECT_EQ(w.size, 18 + 4 * 3 * 4) << "the rows written so far stay in the file";
+}
+
+} // namespace
