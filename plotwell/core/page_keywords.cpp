@@ -115,11 +115,18 @@ bool apply_axis_keyword(plot_settings& ps, axis_settings& a, const std::vector<s
         a.min_is_hint = 0;
     }
     if (a.range_given) {
+        // counts are 16-bit values: larger ones would only make endless ticks
         if (numeric(w, 3)) {
             a.intervals = to_int(w[3]);
+            if (a.intervals < 0 || a.intervals > 32767)
+                fatal_error("%s: %s intervals are out of range (0 to 32767)\n", w[0].c_str(), w[3].c_str());
             a.intervals_given = 1;
         }
-        if (numeric(w, 4)) a.minor_ticks = to_int(w[4]) - 1;
+        if (numeric(w, 4)) {
+            a.minor_ticks = to_int(w[4]) - 1;
+            if (a.minor_ticks < -1 || a.minor_ticks > 32766)
+                fatal_error("%s: %s minor ticks are out of range (0 to 32767)\n", w[0].c_str(), w[4].c_str());
+        }
     }
     if (w.size() > 5 && w[5] != "!" && !ps.app.zoom_shown) {
         if (!w[5].empty() && w[5][0] == '%') {

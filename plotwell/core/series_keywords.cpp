@@ -251,7 +251,7 @@ bool apply_series_keyword(plot_settings& ps, const std::vector<std::string>& w)
         it.colour = (n > 6 ? to_int(w[6]) : 0) + 1;
         if (mono) it.colour = 1;
         if (n > 7 && to_double(w[7]) != 0) it.height = finite_number(w[7], "DRAW_LABELS");
-        if (n > 8) {
+        if (n > 8 && !w[8].empty()) {
             const std::string& place = w[8];
             char c = place.empty() ? 'l' : place[0];
             if (c == 'm' || c == 'r' || c == 't' || c == 'l') {

@@ -143,7 +143,11 @@ static void add_expression(plot_settings& ps, const std::vector<std::string>& w)
     c.text = w[1];
     if (w.size() > 2 && is_number(w[2])) c.from = finite_number(w[2], "DRAW_EXPRESSION");
     if (w.size() > 3 && is_number(w[3])) c.to = finite_number(w[3], "DRAW_EXPRESSION");
-    if (w.size() > 4 && is_number(w[4])) c.points = std::max(1, to_int(w[4]));
+    if (w.size() > 4 && is_number(w[4])) {
+        c.points = to_int(w[4]);
+        if (c.points < 1 || c.points > 1000000)
+            fatal_error("DRAW_EXPRESSION: %s points are out of range (1 to 1000000)\n", w[4].c_str());
+    }
     ps.expressions.push_back(c);
     ++ps.expression_count;
     ++ps.series_count;

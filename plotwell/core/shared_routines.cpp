@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
+#include <climits>
 #include <cmath>
 #include <cstdarg>
 #include <cstdlib>
@@ -115,7 +116,11 @@ double finite_number(const std::string& word, const char* what)
     return v;
 }
 
-int to_int(const std::string& text) { return static_cast<int>(std::strtol(text.c_str(), nullptr, 10)); }
+int to_int(const std::string& text)
+{
+    long v = std::strtol(text.c_str(), nullptr, 10);
+    return static_cast<int>(std::clamp<long>(v, INT_MIN, INT_MAX));
+}
 
 std::string upper_case(std::string text)
 {
