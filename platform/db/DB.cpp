@@ -317,7 +317,7 @@ void TField::SetAsDateTime(TDateTime v)
 void TField::SetAsBoolean(bool v)
 {
     if (type_ == ftString || type_ == ftMemo)
-        SetValue(Variant(QStringLiteral("True").left(v ? 4 : 0) + QStringLiteral("False").left(v ? 0 : 5)));
+        SetValue(Variant(v ? QStringLiteral("True") : QStringLiteral("False")));
     else
         SetValue(Variant(v ? 1LL : 0LL));
 }
@@ -414,6 +414,11 @@ void TDataLink::DataEvent(TDataEvent event, TField* field)
 
 TDataSource::~TDataSource()
 {
+    // A source that goes away tells its links, not its own handlers (whose owner may be
+    // gone already).
+    OnStateChange = nullptr;
+    OnDataChange = nullptr;
+    OnUpdateData = nullptr;
     SetDataSet(nullptr);
     for (TDataLink* link : std::vector<TDataLink*>(links_))
         link->SetDataSource(nullptr);

@@ -348,4 +348,42 @@ TEST_F(Engine, ClosingTheConnectionClosesItsDatasets)
     EXPECT_THROW(t.First(), EDatabaseError);
 }
 
+TEST_F(Engine, ASecondCursorSeesWritesAfterRefreshAndSourcesReportChanges)
+{
+    TTable a, b;
+    for (TTable* t : {&a, &b}) {
+        t->DatabaseName = "EngineTest";
+        t->TableName = "SCHEMES";
+        t->IndexFieldNames = "SCHEMECODE";
+        t->Open();
+    }
+    TDataSource source(&a);
+    std::vector<TDataSetState> states;
+    int changes = 0;
+    source.OnStateChange = [&](TObject*) { states.push_back(source.State()); };
+    source.OnDataChange = [&](TObject*, TField*) { ++changes; };
+
+    a.Last();
+    a.Edit();
+    a.FieldByName("DESCRIPTION")->SetAsString("Very dry");
+    a.Post();
+    EXPECT_EQ(states, (std::vector<TDataSetState>{dsEdit, dsBrowse}));
+    EXPECT_GE(changes, 3); // scroll, field change, post
+
+    ASSERT_TRUE(b.Locate("SCHEMECODE", QString("dry"), 0));
+    EXPECT_EQ(b.FieldByName("DESCRIPTION")->AsString(), "Dry summers"); // its own snapshot
+    b.Refresh();
+    EXPECT_EQ(b.FieldByName("SCHEMECODE")->AsString(), "dry"); // stays on its row
+    EXPECT_EQ(b.FieldByName("DESCRIPTION")->AsString(), "Very dry");
+
+    // With controls disabled nothing is reported until they are enabled again.
+    changes = 0;
+    a.DisableControls();
+    a.First();
+    a.Next();
+    EXPECT_EQ(changes, 0);
+    a.EnableControls();
+    EXPECT_EQ(changes, 1);
+}
+
 } // namespace
