@@ -986,6 +986,10 @@ void BuildRun(const InputFile& input, const String& workDir, const String& runId
     ReadManagement(r, run, notes);
     ReadCrops(r, run);
     ReadOutputControl(r, run);
+    for (const auto& app : run.applications)
+        if (app.relative && (app.cropSeq < 1 || static_cast<size_t>(app.cropSeq) > run.crops.size()))
+            r.Error(input.FindTable("Applications") ? input.FindTable("Applications")->line : 0,
+                    "a relative application refers to crop " + IntToStr(app.cropSeq) + ", which the calendar does not hold");
     for (const KeywordEntry* k : input.FindPrefix("print_")) {
         if (k->value != "Yes" && k->value != "No")
             r.Error(k->line, "the value of " + Quoted(k->name) + " must be \"Yes\" or \"No\"");
