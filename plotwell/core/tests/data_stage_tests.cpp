@@ -141,3 +141,44 @@ TEST(DataStage, MarkersAreDrawnAtEveryPoint)
     EXPECT_TRUE(log_lines(d.log(), "gr_polyline").empty());
     EXPECT_EQ(log_lines(d.log(), "gr_marker").size(), 3u + 0u);
 }
+
+TEST(ExpressionCurves, PointsOnALogarithmicAxis)
+{
+    work_folder folder;
+    folder.write("s.set", "DRAW_EXPRESSION X*2 1 1000 3\nX_AXIS 1 1000 3 ! ! 1\n");
+    drawing d("xy -c s.set");
+    ASSERT_TRUE(d.run()) << d.error;
+    std::vector<std::string> lines = log_lines(d.log(), "gr_polyline");
+    ASSERT_EQ(lines.size(), 1u);
+    // x 1, 10, 100, 1000 on the decades; y 2 .. 2000 on the autoscaled axis 0 .. 2000
+    EXPECT_EQ(lines[0], "gr_polyline 4 0 0.001 0.333333 0.01 0.666667 0.1 1 1");
+}
+
+TEST(ExpressionCurves, StackingRefusals)
+{
+    struct refusal {
+        const char* settings;
+        const char* call;
+        const char* message;
+    } cases[] = {
+        {"DRAW_EXPRESSION X 0 10 1000\nDRAW_EXPRESSION X 0 10 500\nSTACK_DATA\n", "xy -c s.set",
+         "illegal use of ADD option: different number of x-values in EXPRESSIONS\n"},
+        {"XY_COLUMNS 1,2\nDRAW_EXPRESSION X 0 10\nDRAW_EXPRESSION X 0 10\nSTACK_DATA\n", "xy -c s.set d.dat",
+         "illegal use of ADD option: combination of data series and expressions\n"},
+    };
+    for (const refusal& r : cases) {
+        SCOPED_TRACE(r.settings);
+        work_folder folder;
+        folder.write("s.set", r.settings);
+        folder.write("d.dat", "1 1\n2 2\n");
+        drawing d(r.call);
+        EXPECT_FALSE(d.run());
+        EXPECT_EQ(d.error, r.message);
+    }
+    work_folder folder;
+    folder.write("s.set", "XY_COLUMNS 1,2\nDRAW_EXPRESSION X 0 10\nSTACK_DATA\n");
+    folder.write("d.dat", "1 1\n2 2\n");
+    drawing one("xy -c s.set d.dat");
+    EXPECT_TRUE(one.run()) << one.error;
+    EXPECT_EQ(log_lines(one.log(), "gr_polyline").size(), 2u);
+}

@@ -266,6 +266,9 @@ TEST(SettingsKeywords, RefusalsOfKeywordHandlers)
         {{"DRAW_GRID 1 1 1 5"}, "DRAW_GRID setting needs 2 coordinates ','-seperated\n"},
         {{"X_AXIS 0 1e999"}, "X_AXIS: the value 1e999 is not a finite number\n"},
         {{"TEXT hello 10"}, "TEXT setting needs 2 coordinates ','-seperated\n"},
+        {{"X_AXIS 0 10 99999"}, "X_AXIS: 99999 intervals are out of range (0 to 32767)\n"},
+        {{"Y_AXIS 0 10 5 1000000"}, "Y_AXIS: 1000000 minor ticks are out of range (0 to 32767)\n"},
+        {{"DRAW_EXPRESSION X 0 1 0"}, "DRAW_EXPRESSION: 0 points are out of range (1 to 1000000)\n"},
     };
     for (const refusal& r : cases) {
         SCOPED_TRACE(r.lines[0]);
