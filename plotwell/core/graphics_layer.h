@@ -6,9 +6,26 @@
 // (0, 0) is always the viewport's lower-left corner: the window only sets the scale.
 // Character heights are percent of the viewport height; text widths come back in percent of the
 // viewport width, which are world x units while the window is 0..100.
+#include <cstdint>
 #include <string>
+#include <vector>
 
 namespace plotwell {
+
+// A user marker shape (markers 20..29): polygons of point offsets, each in a colour of its own.
+struct marker_polygon {
+    int colour = 1; // colour index; a negative value means the current colour
+    int mode = 0;
+    std::vector<float> xs, ys;
+};
+using marker_shape_set = std::vector<marker_polygon>;
+
+// A picture marker (markers 30..39): 24-bit RGB pixels, rows top first.
+struct marker_picture {
+    int transparent = 0;
+    int width = 0, height = 0;
+    std::vector<std::uint8_t> pixels;
+};
 
 class graphics_layer {
 public:
@@ -43,6 +60,12 @@ public:
     virtual void gr_set_char_height(double height) = 0;
     virtual void gr_select_font() = 0;
     virtual void gr_update_font_number() = 0;
+
+    // Pictures and marker definitions the plot core prepares for the layer.
+    // Reads a picture file as 24-bit RGB; empty when it cannot be read.
+    virtual std::vector<std::uint8_t> load_bitmap_file(const std::string& name, int& width, int& height) = 0;
+    virtual void gr_define_marker_shape(int index, const marker_shape_set& shapes) = 0;
+    virtual void gr_define_marker_picture(int index, const marker_picture& picture) = 0;
 
     // Device geometry the plot core reads: one percent of the page in device units, and the current
     // viewport's width and height in device units divided by 100.

@@ -250,6 +250,8 @@ struct plot_settings {
     std::vector<label_item> label_items;
     std::vector<deviation_item> deviation_items;
     int label_clip = 0;
+    // markers 20..29 and 30..39 are read once per drawing
+    std::array<bool, 10> marker_shape_loaded{}, marker_picture_loaded{};
     int data_series_share_x = 1;
     double legend_bottom = 0;
 

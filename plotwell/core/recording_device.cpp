@@ -172,4 +172,40 @@ void recording_device::gr_set_char_height(double h)
 void recording_device::gr_select_font() { begin("gr_select_font"); end(); }
 void recording_device::gr_update_font_number() { begin("gr_update_font_number"); end(); }
 
+std::vector<std::uint8_t> recording_device::load_bitmap_file(const std::string& name, int& width, int& height)
+{
+    width = height = 0;
+    begin("load_bitmap_file");
+    log_ += " \"" + name + "\"";
+    end();
+    return {};
+}
+
+void recording_device::gr_define_marker_shape(int index, const marker_shape_set& shapes)
+{
+    begin("gr_define_marker_shape");
+    number(index);
+    number(static_cast<double>(shapes.size()));
+    for (const marker_polygon& p : shapes) {
+        number(p.colour);
+        number(p.mode);
+        number(static_cast<double>(p.xs.size()));
+        for (size_t k = 0; k < p.xs.size(); ++k) {
+            number(p.xs[k]);
+            number(p.ys[k]);
+        }
+    }
+    end();
+}
+
+void recording_device::gr_define_marker_picture(int index, const marker_picture& picture)
+{
+    begin("gr_define_marker_picture");
+    number(index);
+    number(picture.transparent);
+    number(picture.width);
+    number(picture.height);
+    end();
+}
+
 } // namespace plotwell

@@ -47,6 +47,10 @@ public:
     void gr_set_char_height(double height) override;
     void gr_select_font() override;
     void gr_update_font_number() override;
+    // A device without picture codecs: the request is logged and nothing is read.
+    std::vector<std::uint8_t> load_bitmap_file(const std::string& name, int& width, int& height) override;
+    void gr_define_marker_shape(int index, const marker_shape_set& shapes) override;
+    void gr_define_marker_picture(int index, const marker_picture& picture) override;
 
     double page_width_pct() const override { return page_width_ / 100.0; }
     double page_height_pct() const override { return page_height_ / 100.0; }

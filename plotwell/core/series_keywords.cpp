@@ -9,6 +9,58 @@ namespace plotwell {
 
 bool monochrome(const plot_settings& ps) { return ps.hardcopy_output() && !ps.colour_output; }
 
+static std::string marker_file_name(const plot_settings& ps, int marker)
+{
+    std::string name = "marker." + std::to_string(marker);
+    return ps.app.settings_folder.empty() ? name : ps.app.settings_folder + "/" + name;
+}
+
+void load_marker_shapes(plot_settings& ps, int marker)
+{
+    int k = marker - 20;
+    if (ps.marker_shape_loaded[k]) return;
+    ps.marker_shape_loaded[k] = true;
+    std::FILE* f = std::fopen(marker_file_name(ps, marker).c_str(), "rb");
+    if (!f) return;
+    marker_shape_set shapes;
+    std::string line;
+    auto numbers = [&](std::vector<double>& out, size_t count) {
+        out.clear();
+        while (out.size() < count && read_text_line(f, line))
+            for (const std::string& w : split_fields(line, ' ', 200))
+                if (out.size() < count) out.push_back(to_double(w));
+        return out.size() == count;
+    };
+    std::vector<double> v;
+    if (numbers(v, 1)) {
+        long count = static_cast<long>(v[0]);
+        for (long s = 0; s < count && numbers(v, 3); ++s) {
+            marker_polygon p;
+            p.colour = static_cast<int>(v[0]) + 1;
+            long points = std::clamp(static_cast<long>(v[1]), 0L, 100000L);
+            p.mode = static_cast<int>(v[2]);
+            for (long n = 0; n < points && numbers(v, 2); ++n) {
+                p.xs.push_back(static_cast<float>(v[0]));
+                p.ys.push_back(static_cast<float>(v[1]));
+            }
+            shapes.push_back(std::move(p));
+        }
+    }
+    std::fclose(f);
+    ps.gr->gr_define_marker_shape(k, shapes);
+}
+
+void load_marker_picture(plot_settings& ps, int marker, int transparent)
+{
+    int k = marker - 30;
+    if (ps.marker_picture_loaded[k]) return;
+    ps.marker_picture_loaded[k] = true;
+    marker_picture picture;
+    picture.transparent = transparent;
+    picture.pixels = ps.gr->load_bitmap_file(marker_file_name(ps, marker), picture.width, picture.height);
+    if (!picture.pixels.empty()) ps.gr->gr_define_marker_picture(k, picture);
+}
+
 namespace {
 
 // The per-series words of a line: word 2 is series 0; at most 32 arguments are used.
@@ -52,6 +104,9 @@ bool apply_series_keyword(plot_settings& ps, const std::vector<std::string>& w)
             std::vector<std::string> p = split_fields(v, ',', 4);
             ps.marker[i] = p.empty() ? 0 : to_int(p[0]);
             ps.marker_size[i] = (p.size() > 1 && is_number(p[1])) ? finite_number(p[1], "DRAW_MARKERS") : 0;
+            int m = ps.marker[i];
+            if (m >= 20 && m <= 29) load_marker_shapes(ps, m);
+            else if (m >= 30 && m <= 39) load_marker_picture(ps, m, p.size() > 2 ? to_int(p[2]) : 0);
         });
         return true;
     }

@@ -280,6 +280,8 @@ int render_graph(plot_settings& ps)
     ps.cmd_lines.clear();
     ps.data_line_count = ps.data_line_total = ps.cmd_line_count = 0;
     ps.saved_frame = {};
+    ps.marker_shape_loaded = {};
+    ps.marker_picture_loaded = {};
     reset_plot_settings(ps);
 
     std::string line = ps.app.view_kind == 2 ? "xy -j freqdist.job " + ps.app.extra_arguments

@@ -292,3 +292,19 @@ TEST(ChartFrame, DefaultPlotAreaAndTitleMargins)
     extend_title_margins(ps, "X9", 5);
     EXPECT_NEAR(ps.top_margin, 7.8, 1e-12);
 }
+
+TEST(MarkerFiles, UserShapesAndPicturesAreReadOncePerDrawing)
+{
+    work_folder folder;
+    folder.write("marker.21", "2\n3 3 0\n0 0\n1 0\n0 1\n5 2 1\n-1 -1\n1 1\n");
+    folder.write("s.set", "XY_COLUMNS 1,2 1,3\nDRAW_MARKERS 21 31,1,7\nDRAW_MARKERS 21 21\n");
+    folder.write("d.dat", "1 1 2\n2 2 3\n");
+    drawing d("xy -c s.set d.dat");
+    d.ps.app.settings_folder = folder.path();
+    ASSERT_TRUE(d.run()) << d.error;
+    std::vector<std::string> shapes = log_lines(d.log(), "gr_define_marker_shape");
+    ASSERT_EQ(shapes.size(), 1u);
+    EXPECT_EQ(shapes[0], "gr_define_marker_shape 1 2 4 0 3 0 0 1 0 0 1 6 1 2 -1 -1 1 1");
+    EXPECT_EQ(log_lines(d.log(), "load_bitmap_file").size(), 1u);
+    EXPECT_TRUE(log_lines(d.log(), "gr_define_marker_picture").empty()); // no picture codecs on this device
+}
