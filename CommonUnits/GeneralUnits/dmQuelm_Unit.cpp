@@ -265,7 +265,7 @@ void TdmQuelm::CreateComponents()
         table->MasterFields = spec.masterFields;
         if (spec.filtered) {
             table->FilterOptions = foCaseInsensitive;
-            table->SetFilter("SelectedForGraph = 'Yes'");
+            table->SetFilter("SelectedForPrint = 'Yes'");
             table->SetFiltered(true);
         }
         tableList_.push_back(table.get());

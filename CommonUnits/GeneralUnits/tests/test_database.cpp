@@ -162,6 +162,31 @@ TEST_F(DatabaseTest, EveryNamedRuleHasItsTextAndTheShippedDataIsConsistent)
     }
 }
 
+TEST_F(DatabaseTest, NewRecordsWithTheirDefaultValuesCanBeSavedAtOnce)
+{
+    const char* const inserts[] = {
+        "INSERT INTO LOCATIONS (LOCATIONCODE, NAME, COUNTRY, LONGITUDE, LATITUDE, ALTITUDE, ZPNDMAX, TEMLBOSTA, "
+        "THIAIRBOULAY, CREATIONDATE, MODIFICATIONDATE, OPTDRA, LBONAMECODE, MORVAZGRWLEVSTA, MORVASELECTED, LOCKED) "
+        "VALUES ('Location0', 'Location0Name', 'The Netherlands', 5.5, 52, 0, 0, 10, 0.01, '2026-01-01', "
+        "'2026-01-01', 'No', 'GrwLev', -9900, 0, 'No')",
+        "INSERT INTO CULTIVATIONSEQUENCEXCROPSA (CULTIVATIONSEQUENCEXCROPID, CULTIVATIONSEQUENCECODE, CULTIVATIONSEQNO, "
+        "EMERGENCEYEAROFFSET, HARVESTYEAROFFSET, LOCKED, PREHEAIRRSTA, IRGTHRESHOLD) VALUES (4, 'Maize', 1, 0, 0, 'No', "
+        "-100, 15)",
+        "INSERT INTO SOILPROFILESXSOILBUILDINGBLOCKS (SOILPROFILECODE, HORIZONSEQNO, THICKNESS, COMPARTMENTCNT, LENDISLIQ, "
+        "FACZTRA, FACZSOR) VALUES ('RiverLoam', 4, 0.1, 1, 0.05, 1, 1)",
+        "INSERT INTO IRRIGATIONSCHEMES (IRRIGATIONSCHEMECODE, DESCRIPTION, LOCKED) VALUES ('IrrigationScheme0', "
+        "'IrrigationScheme0Description', 'No')",
+        "INSERT INTO RUNPRINTVARIABLESDICTIONARY (CATEGORYCODE, VARIABLENAME, DEFAULTVALUE, BASICTODISPLAYUNITCONVERSION, "
+        "HASDEPTH, ISCOMPOUND, ISVENNICVARIABLE) VALUES ('QuelmCrop', 'NewVar', 'No', 1, 'No', 'No', 'No')",
+        "UPDATE RUNPRINTVARIABLESDICTIONARY SET SELECTEDFORGRAPH=' ', SELECTEDFORPRINT='Yes'",
+    };
+    TDatabase db;
+    db.Params.Add("SERVER NAME=" + databaseFile);
+    db.Open();
+    for (const char* sql : inserts)
+        EXPECT_NO_THROW(db.ExecSql(sql)) << sql;
+}
+
 // ---------------------------------------------------------------- the data module
 
 TEST_F(DatabaseTest, ModuleConnectsAndOpensEveryTableWithItsMasterRows)
