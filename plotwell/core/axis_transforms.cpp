@@ -216,26 +216,26 @@ std::string format_tick_value(const std::string& format, double value)
             continue;
         }
         size_t j = i + 1;
-        std::string spec = "%";
-        while (j < format.size() && std::strchr("-+ #0", format[j])) spec += format[j++];
-        while (j < format.size() && std::isdigit(static_cast<unsigned char>(format[j]))) spec += format[j++];
+        std::string conversion = "%";
+        while (j < format.size() && std::strchr("-+ #0", format[j])) conversion += format[j++];
+        while (j < format.size() && std::isdigit(static_cast<unsigned char>(format[j]))) conversion += format[j++];
         if (j < format.size() && format[j] == '.') {
-            spec += format[j++];
-            while (j < format.size() && std::isdigit(static_cast<unsigned char>(format[j]))) spec += format[j++];
+            conversion += format[j++];
+            while (j < format.size() && std::isdigit(static_cast<unsigned char>(format[j]))) conversion += format[j++];
         }
         while (j < format.size() && (format[j] == 'l' || format[j] == 'L')) ++j;
         if (j >= format.size()) { ok = false; break; }
         char conv = format[j];
         if (std::strchr("eEfFgG", conv)) {
-            spec += conv;
+            conversion += conv;
         } else if (conv == 'd' || conv == 'i') {
-            spec += ".0f";
-            if (spec.find('.') != spec.rfind('.')) { ok = false; break; }
+            conversion += ".0f";
+            if (conversion.find('.') != conversion.rfind('.')) { ok = false; break; }
         } else {
             ok = false;
             break;
         }
-        fmt += spec;
+        fmt += conversion;
         ++conversions;
         i = j;
     }

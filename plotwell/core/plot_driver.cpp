@@ -92,20 +92,29 @@ int draw_plot(plot_settings& ps, std::vector<std::string>& words, bool in_job)
         if (m > 0 && m <= 50) ps.marker[i] = ps.default_marker[m];
         if (ps.area_all) ps.line_colour[i] = 1;
     }
-    const int data_series = ps.series_count - ps.expression_count;
     count_legend_entries(ps);
     // 8.
     if (ps.stack_data && !ps.horizontal_bars && !(ps.data_line_total > 0 && ps.data_series_share_x)) {
-        for (int i = 1; i < data_series; ++i)
+        for (int i = 1; i < ps.series_count - ps.expression_count; ++i)
             if (ps.x_column[i] != ps.x_column[i - 1])
                 fatal_error("For STACKED_DATA all x-values must be subtracted from the same data column\n");
     }
     // 10.
     if (!ps.settings_given && !ps.reload_mark && word_count == 2 && ps.data_file && ps.data_line_count == 0) {
-        // (the columns of the call's own data file were settled when the defaults were read)
+        std::string line;
+        std::rewind(ps.data_file);
+        if (!read_data_line(ps, ps.data_file, line)) fatal_error("input file is empty\n");
+        std::vector<std::string> w = split_fields(line, ' ', 200);
+        ps.series_count = std::min<int>(static_cast<int>(w.size()) - 1, max_series);
+        for (int i = 0; i < ps.series_count; ++i) {
+            ps.x_column[i] = 1;
+            ps.y_column[i] = i + 2;
+        }
+        std::rewind(ps.data_file);
     }
     if (ps.series_count == 0 && ps.expressions.empty() && !ps.polygons_only)
         fatal_error("no information available on xy-columns\n");
+    const int data_series = ps.series_count - ps.expression_count;
     // 11.
     if (ps.stack_data && !ps.y1_only) fatal_error("with option -a you can't use the right y-axis\n");
     // 12.

@@ -126,7 +126,9 @@ struct plot_settings {
     int institute_default = 1;
     bool drawing = false; // re-entry guard of render_graph
     int calls_on_page = 0;
-    std::string temp_settings_name; // temporary settings copy of the main view
+    // The file that holds the settings of the last main-view drawing (the job file, else the settings
+    // file): the window rewrites titles and classes into it.
+    std::string graph_settings_file_name;
 
     // ---- 1. the call ----
     int call_number = 0;

@@ -291,6 +291,8 @@ int render_graph(plot_settings& ps)
     try {
         int remaining = parse_xy_call_arguments(ps, words);
         words.resize(remaining);
+        if (ps.app.view_kind == 1)
+            ps.graph_settings_file_name = ps.job_mode ? ps.job_file_name : ps.settings_file_name;
         if (!ps.job_mode) {
             draw_plot(ps, words, false);
         } else {

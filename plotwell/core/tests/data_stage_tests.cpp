@@ -182,3 +182,21 @@ TEST(ExpressionCurves, StackingRefusals)
     EXPECT_TRUE(one.run()) << one.error;
     EXPECT_EQ(log_lines(one.log(), "gr_polyline").size(), 2u);
 }
+
+TEST(DataStage, LaterDrawingsTakeTheColumnsFromTheFirstDataRow)
+{
+    work_folder folder;
+    folder.write("three.dat", "1 2 3\n2 3 4\n");
+    folder.write("four.dat", "# x a b c\n1 2 3 4\n");
+    folder.write("none.dat", "# nothing\n\n");
+    drawing d("xy three.dat");
+    ASSERT_TRUE(d.run()) << d.error;
+    EXPECT_EQ(d.ps.series_count, 2);
+    EXPECT_EQ(d.ps.reload_mark, 0);
+    d.ps.app.xy_call_line = "xy -s # four.dat";
+    ASSERT_TRUE(d.run()) << d.error;
+    EXPECT_EQ(d.ps.series_count, 3);
+    d.ps.app.xy_call_line = "xy -s # none.dat";
+    EXPECT_FALSE(d.run());
+    EXPECT_EQ(d.error, "input file is empty\n");
+}
