@@ -67,8 +67,10 @@ String DefaultDemoDatabasePath()
 String ProvideDemoDatabase()
 {
     if (RegistryValueExists(HKEY_CURRENT_USER, REG_DATABASE)) {
+        // A registered file that has gone missing is the connection's business: it says so
+        // and lets the user choose (the demo database is not slipped in silently).
         const String current = ReadRegistryString(HKEY_CURRENT_USER, REG_DATABASE);
-        if (!Trim(current).empty() && FileExists(current))
+        if (!Trim(current).empty())
             return current;
     }
     const String path = DefaultDemoDatabasePath();

@@ -19,7 +19,7 @@ void CreateProjectDatabase(const String& path, bool withDemoData);
 // ~/.local/share/quelm; the file is "Projects.vantor".
 String DefaultDemoDatabasePath();
 
-// Start-up: when the per-user value "theDatabase" names no existing file, makes the user's
-// demo database at DefaultDemoDatabasePath (unless that file exists already) and registers it
-// as "theDatabase". Returns the database path in use. Shows no message.
+// Start-up: when the user has no database yet (the per-user value "theDatabase" is missing or
+// empty), makes the user's demo database at DefaultDemoDatabasePath (unless that file exists
+// already) and registers it as "theDatabase". Returns the registered path. Shows no message.
 String ProvideDemoDatabase();

@@ -569,11 +569,15 @@ TEST_F(DatabaseTest, FirstStartMakesTheUsersDemoDatabase)
     EXPECT_EQ(ProvideDemoDatabase(), databaseFile); // the registered file exists: kept
 
     WriteRegistryString(HKEY_CURRENT_USER, REG_DATABASE, dir.file("removed.vantor"));
+    EXPECT_EQ(ProvideDemoDatabase(), dir.file("removed.vantor")); // the connection reports it
+    EXPECT_FALSE(FileExists(expected));
+    WriteRegistryString(HKEY_CURRENT_USER, REG_DATABASE, "");
     EXPECT_EQ(ProvideDemoDatabase(), expected);
     EXPECT_TRUE(FileExists(expected));
     EXPECT_FALSE(FileExists(expected + ".part"));
     EXPECT_EQ(ReadRegistryString(HKEY_CURRENT_USER, REG_DATABASE), expected);
     EXPECT_THROW(CreateProjectDatabase(expected, true), EInOutError); // never overwritten
+    EXPECT_EQ(ProvideDemoDatabase(), expected);
     unsetenv("QUELM_DATA_DIR");
 
     module.reset(New<TdmQuelm>(nullptr));
