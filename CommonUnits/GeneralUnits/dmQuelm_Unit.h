@@ -190,6 +190,62 @@ public:
     TTable* TableByName(const String& name) const;
     TDataSource* DataSourceByName(const String& name) const;
 
+    // ---- Per-run queries. A query comes from NewQuery and belongs to the caller; a factory
+    // loads its SQL lines into the caller's query through OpenQuery and returns its result.
+    // Codes are written as SQL string literals, run numbers as decimal digits.
+    TQuery* NewQuery();
+    TQuery* OpenSql(const String& sql); // prepared, opened, at its first row; errors reach the caller
+    // Replaces the query's SQL by the lines and opens it at its first row; a failure shows
+    // "Error in query." with the SQL and the message, and gives false.
+    bool OpenQuery(TQuery* query, const std::vector<String>& lines);
+    bool QuerySubstanceOfRun(int runId, TQuery* query);
+    bool QueryApplicationsAbsolute(int runId, TQuery* query);
+    bool QueryApplicationsRelative(int runId, TQuery* query);
+    bool QueryCntSysEql(int runId, TQuery* query);
+    bool QueryCntSysNeq(int runId, TQuery* query);
+    bool QueryCrop(const String& cropCode, TQuery* query);
+    bool QueryCropRootDensities(const String& cropCode, TQuery* query);
+    bool QueryCalendarCrops(const String& calendarCode, TQuery* query);
+    bool QueryCropStages(int calendarCropId, TQuery* query);
+    bool QueryDepositions(const String& schemeCode, TQuery* query);
+    bool QueryDrainages(const String& locationCode, TQuery* query);
+    bool QueryIrrigationTypeOfRun(int runId, TQuery* query);
+    bool QueryDirichletSeries(const String& locationCode, TQuery* query);
+    bool QueryGroundwaterSeries(const String& locationCode, TQuery* query);
+    bool QueryLocationOfRun(int runId, TQuery* query);
+    bool QueryMeteoStationOfRun(int runId, TQuery* query);
+    bool QueryOutputDepths(int runId, TQuery* query);
+    bool QueryPrintVariables(int runId, TQuery* query);
+    bool QueryVertProfDates(int runId, TQuery* query);
+    bool QuerySoilHorizonsOfRun(int runId, TQuery* query);
+    bool QuerySubstance(const String& substanceCode, TQuery* query);
+    bool QueryTransformations(const String& parentCode, TQuery* query);
+    bool QueryDaughters(const String& parentCode, TQuery* query);
+    bool QueryTillagesOfRun(int runId, TQuery* query);
+    bool QuerySoilProfileDetail(const String& detailTable, const String& soilProfileCode, TQuery* query);
+
+    // Value lookups on a run.
+    String EvaporationOptionOfRun(int runId);
+    String DateFormatOfRun(int runId);
+    String SubstanceCodeOfRun(int runId);
+    String PrintVariableName(const String& name); // the dictionary's own spelling, empty when none
+    String DayMonthOfDateInYear(const String& dateInYear); // "05-Feb"
+    int NewKeyValue(const String& tableName, const String& keyField); // maximum plus one; 1 on an empty table
+
+    // One field of one record of the table's table ("Select <field> from <table> where
+    // <keyField> = <key>"). ...ByCode with a text key (quoted here, except LookupValueByCode,
+    // whose caller quotes); the others with an integer key. No row: null, empty text, 0, false.
+    Variant LookupValueByCode(TTable* table, const String& key, const String& field, const String& keyField);
+    Variant LookupValue(TTable* table, int key, const String& field, const String& keyField);
+    String LookupString(TTable* table, int key, const String& field, const String& keyField);
+    String LookupStringByCode(TTable* table, const String& key, const String& field, const String& keyField);
+    int LookupInteger(TTable* table, int key, const String& field, const String& keyField);
+    double LookupFloat(TTable* table, int key, const String& field, const String& keyField);
+    double LookupFloatByCode(TTable* table, const String& key, const String& field, const String& keyField);
+    double LookupDate(TTable* table, int key, const String& field, const String& keyField); // date-time number
+    bool LookupYesNo(TTable* table, int key, const String& field, const String& keyField);
+    bool LookupYesNoByCode(TTable* table, const String& key, const String& field, const String& keyField);
+
     // Dataset event handlers, connected to the components that the dataset rules name: the
     // shared lock guards and prompts, the default values after insert, the default detail
     // rows after post and the post-error handler of the vertical-profile dates. Their rules
@@ -204,6 +260,11 @@ public:
     void tblPrintVertProfDates2PostError(TDataSet* dataSet, EDatabaseError& error, TDataAction& action);
 
 private:
+    // The first column of the first row of the lookup statement, as a field of a query that
+    // stays open for the conversion.
+    template <class T, class Convert>
+    T Lookup(TTable* table, const String& keyText, const String& field, const String& keyField, T none,
+             Convert convert);
     void CreateComponents();
     void ConnectEvents();
     std::vector<std::unique_ptr<TTable>> tables_;

@@ -233,6 +233,87 @@ TEST_F(DatabaseTest, ModuleConnectsAndOpensEveryTableWithItsMasterRows)
     EXPECT_EQ(module->qryMeteoData->FieldByName("MDATE")->AsDateTime(), EncodeDate(2000, 1, 1));
 }
 
+TEST_F(DatabaseTest, PerRunQueriesReadTheScenarioOfARun)
+{
+    StartModule();
+    ASSERT_TRUE(module->dbDatabase->Connected());
+    struct Case {
+        const char* what;
+        std::function<bool(TQuery*)> open;
+        int rows;
+        const char* column;
+        const char* first;
+    } cases[] = {
+        {"substance", [&](TQuery* q) { return module->QuerySubstanceOfRun(1, q); }, 1, "SUBSTANCECODE", "PARA"},
+        {"absolute", [&](TQuery* q) { return module->QueryApplicationsAbsolute(1, q); }, 6, "APPLICATIONTYPECODE", "AppSolSur"},
+        {"relative", [&](TQuery* q) { return module->QueryApplicationsRelative(2, q); }, 2, "CROPEVENTCODE", "Emg"},
+        {"eql", [&](TQuery* q) { return module->QueryCntSysEql(1, q); }, 2, "Z", "0"},
+        {"neq", [&](TQuery* q) { return module->QueryCntSysNeq(1, q); }, 2, "Z", "0"},
+        {"crop", [&](TQuery* q) { return module->QueryCrop("Maize", q); }, 1, "NAME", "Maize"},
+        {"roots", [&](TQuery* q) { return module->QueryCropRootDensities("Maize", q); }, 3, "ROOTDENSITY", "1"},
+        {"calendar", [&](TQuery* q) { return module->QueryCalendarCrops("Maize", q); }, 1, "EMERGENCEDATEINYEAR", "15 May"},
+        {"stages", [&](TQuery* q) { return module->QueryCropStages(1, q); }, 5, "DEVELOPMENTSTAGE", "0"},
+        {"depositions", [&](TQuery* q) { return module->QueryDepositions("Drift_Low", q); }, 6, "FLMDEP", "0.0005"},
+        {"drainages", [&](TQuery* q) { return module->QueryDrainages("Vellmark", q); }, 2, "DRAINAGELEVEL", "1"},
+        {"irrigation", [&](TQuery* q) { return module->QueryIrrigationTypeOfRun(2, q); }, 1, "IRRIGATIONTYPECODE", "Sprinkler"},
+        {"dirichlet", [&](TQuery* q) { return module->QueryDirichletSeries("Torrsund", q); }, 24, "MVALUE", "-150"},
+        {"groundwater", [&](TQuery* q) { return module->QueryGroundwaterSeries("Vellmark", q); }, 24, "GRWLEV", "-60"},
+        {"location", [&](TQuery* q) { return module->QueryLocationOfRun(2, q); }, 1, "LBONAMECODE", "Dirichlet"},
+        {"station", [&](TQuery* q) { return module->QueryMeteoStationOfRun(1, q); }, 1, "METEOSTATIONCODE", "Brimvek"},
+        {"depths", [&](TQuery* q) { return module->QueryOutputDepths(1, q); }, 9, "OUTPUTDEPTH", "0.05"},
+        {"print", [&](TQuery* q) { return module->QueryPrintVariables(1, q); }, 1, "RUNID", "1"},
+        {"profiles", [&](TQuery* q) { return module->QueryVertProfDates(1, q); }, 2, "RUNID", "1"},
+        {"horizons", [&](TQuery* q) { return module->QuerySoilHorizonsOfRun(1, q); }, 3, "SOILBUILDINGBLOCKCODE", "Ls_Top"},
+        {"substance code", [&](TQuery* q) { return module->QuerySubstance("MET1", q); }, 1, "OPTCOFFRECODE", "pH-dependent"},
+        {"transformations", [&](TQuery* q) { return module->QueryTransformations("PARA", q); }, 1, "SUBSTANCECODEOUT", "MET1"},
+        {"daughters", [&](TQuery* q) { return module->QueryDaughters("MET1", q); }, 1, "FRAPRTDAU", "0.8"},
+        {"tillages", [&](TQuery* q) { return module->QueryTillagesOfRun(1, q); }, 6, "DEPTH", "0.25"},
+        {"tortuosity", [&](TQuery* q) { return module->QuerySoilProfileDetail("SOILTORTCURRIE", "RiverLoam", q); }, 1,
+         "COFDIFGASCUR", "2.5"},
+        {"quote", [&](TQuery* q) { return module->QueryCrop("X'1", q); }, 0, nullptr, nullptr},
+    };
+    for (const Case& c : cases) {
+        std::unique_ptr<TQuery> q(module->NewQuery());
+        ASSERT_TRUE(c.open(q.get())) << c.what;
+        EXPECT_EQ(q->RecordCount(), c.rows) << c.what;
+        if (c.column)
+            EXPECT_EQ(q->FieldByName(c.column)->AsString(), c.first) << c.what;
+    }
+    EXPECT_EQ(boxes.Count(), 0);
+    std::unique_ptr<TQuery> bad(module->NewQuery());
+    EXPECT_FALSE(module->OpenQuery(bad.get(), {"SELECT *", "FROM NOSUCHTABLE"}));
+    EXPECT_EQ(boxes.Last().Text.rfind("Error in query.\rSQL= \"SELECT *\r\nFROM NOSUCHTABLE\", Message= \"", 0), 0u);
+
+    EXPECT_EQ(module->EvaporationOptionOfRun(2), "Penman");
+    EXPECT_EQ(module->DateFormatOfRun(1), "DaysFromSta");
+    EXPECT_EQ(module->SubstanceCodeOfRun(3), "No");
+    EXPECT_EQ(module->PrintVariableName("zpnd"), "ZPnd");
+    EXPECT_EQ(module->PrintVariableName("nothing"), "");
+    EXPECT_EQ(module->DayMonthOfDateInYear("1 Feb"), "01-Feb");
+    EXPECT_EQ(module->DayMonthOfDateInYear("10 Feb"), "10-Feb");
+    EXPECT_EQ(module->NewKeyValue("Runs", "RunID"), 4);
+    module->dbDatabase->ExecSql("INSERT INTO PROJECTS (PROJECTID, LOCKED) VALUES (41, 'No')");
+    EXPECT_EQ(module->NewKeyValue("Projects", "ProjectID"), 42);
+    EXPECT_EQ(module->NewKeyValue("RunPrintVertProfDates", "RunID"), 2);
+    module->dbDatabase->ExecSql("DELETE FROM RUNPRINTVERTPROFDATES");
+    EXPECT_EQ(module->NewKeyValue("RunPrintVertProfDates", "RunID"), 1); // an empty table starts at 1
+
+    TTable* runs = module->tblRuns;
+    EXPECT_EQ(module->LookupString(runs, 2, "LocationCode", "RunID"), "Torrsund");
+    EXPECT_EQ(module->LookupInteger(runs, 1, "MaxItSwa", "RunID"), 30);
+    EXPECT_DOUBLE_EQ(module->LookupFloat(runs, 1, "DelTimSwaMax", "RunID"), 0.2);
+    EXPECT_EQ(module->LookupDate(runs, 1, "TimStart", "RunID"), EncodeDate(2000, 1, 1));
+    EXPECT_TRUE(module->LookupYesNo(runs, 1, "PrintCumulatives", "RunID"));
+    EXPECT_FALSE(module->LookupYesNo(runs, 99, "PrintCumulatives", "RunID"));
+    EXPECT_EQ(module->LookupString(runs, 99, "Name", "RunID"), "");
+    EXPECT_TRUE(module->LookupYesNoByCode(module->tblLocations, "Vellmark", "OptDra", "LocationCode"));
+    EXPECT_EQ(module->LookupStringByCode(module->tblSoilProfiles, "HeathSand", "TortNameCode", "SoilProfileCode"),
+              "MillingtonQuirk");
+    EXPECT_DOUBLE_EQ(module->LookupFloatByCode(module->tblLocations, "Kelvaro", "TemLboSta", "LocationCode"), 9.5);
+    EXPECT_EQ(module->LookupValueByCode(module->tblLocations, "'Kelvaro'", "LBONAMECODE", "LocationCode").toString(),
+              "Flux");
+}
+
 TEST_F(DatabaseTest, AViolatedRuleIsReportedByTheNameThatFindsItsText)
 {
     StartModule();
