@@ -13,8 +13,7 @@ TColor ColorToRGB(TColor color)
 
 COLORREF ColorToColorRef(TColor color)
 {
-    if (color == clNone || color == clDefault)
-        return 0;
+    // clNone and clDefault reach a device as their low three bytes (white and black)
     return COLORREF(ColorToRGB(color)) & 0xFFFFFF;
 }
 

@@ -50,7 +50,7 @@ constexpr TColor clScrollBar = SystemColor(COLOR_SCROLLBAR), clBackground = Syst
 
 // A system colour turned into its RGB value from the fixed table; other values unchanged.
 TColor ColorToRGB(TColor color);
-// The COLORREF the device context gets for a colour (system colours resolved, clNone black).
+// The COLORREF the device context gets for a colour (system colours resolved, the high byte dropped).
 COLORREF ColorToColorRef(TColor color);
 
 // ---------------------------------------------------------------- font, pen, brush

@@ -811,10 +811,9 @@ void TCustomGrid::DeleteRow(int row)
 
 void TCustomGrid::ChangeScale(int m, int d)
 {
+    // the sizes of the columns and rows; the default sizes stay
     if (m == d || d == 0)
         return;
-    defaultColWidth_ = MulDiv(defaultColWidth_, m, d);
-    defaultRowHeight_ = MulDiv(defaultRowHeight_, m, d);
     for (int& w : colWidths_)
         w = MulDiv(w, m, d);
     for (int& h : rowHeights_)

@@ -128,7 +128,7 @@ public:
     TGridCoord MouseCoord(int x, int y) const;
 
     // Repaints
-    void InvalidateCell(int col, int row);
+    virtual void InvalidateCell(int col, int row);
     void InvalidateCol(int col);
     void InvalidateRow(int row);
     void InvalidateGrid();
@@ -238,7 +238,7 @@ public:
     String Cells(int col, int row) const;
     void SetCells(int col, int row, const String& text);
     TObject* Objects(int col, int row) const;
-    void SetObjects(int col, int row, TObject* object);
+    virtual void SetObjects(int col, int row, TObject* object);
     // Every cell of the store that holds an object (for owners that must free them).
     void ForEachObject(const std::function<void(int col, int row, TObject* object)>& visit) const;
     String GetEditText(int col, int row) override;
