@@ -4,10 +4,12 @@
 #include "TQuelmIniFile_Unit.h"
 #include "TVersionInfo_Unit.h"
 #include "QuelmFileUtils.h"
+#include "Utils_Format_Unit.h"
 #include "Utils_Sql_Unit.h"
 #include "Utils_Registry_Unit.h"
 #include "Vantor6_5_Install_Unit.h"
 #include "platform/framework/Dialogs.h"
+#include "platform/rtl/FileUtils.h"
 
 #include <cstdlib>
 #include <ctime>
@@ -912,6 +914,71 @@ bool TdmQuelm::LookupYesNoByCode(TTable* table, const String& key, const String&
 {
     return Lookup<bool>(table, QuotedStr(key), field, keyField, false,
                         [](TField& f) { return UpperCase(f.AsString()) == "YES"; });
+}
+
+// ---------------------------------------------------------------- side files
+
+void TdmQuelm::WriteIrrigationFile(const String& irrigationSchemeCode)
+{
+    std::unique_ptr<TQuery> query(NewQuery());
+    query->SQL.Add("SELECT Irrigations.MDate, Irrigations.Amount");
+    query->SQL.Add("FROM IrrigationSchemes INNER JOIN Irrigations ON IrrigationSchemes.IrrigationSchemeCode = "
+                   "Irrigations.IrrigationSchemeCode");
+    query->SQL.Add("WHERE Irrigations.IrrigationSchemeCode=" + QuotedStr(irrigationSchemeCode));
+    query->SQL.Add("ORDER BY Irrigations.MDate");
+    query->Prepare();
+    query->Open();
+    TTextWriter file(JoinPath(GetWorkDir(), irrigationSchemeCode + ".irr"), lbCRLF);
+    file.WriteLine("table IrrTab (mm)");
+    for (query->First(); !query->Eof(); query->Next())
+        file.WriteLine(PadRight(FormatDateDMY(query->FieldByName("MDATE")->AsDateTime()), 15) + " " +
+                       query->FieldByName("AMOUNT")->AsString());
+    file.WriteLine("end_table");
+    file.Close();
+}
+
+String TdmQuelm::WriteMeteoFile(const String& meteoStationCode)
+{
+    const String path = JoinPath(GetWorkDir(), meteoStationCode + ".met");
+    try {
+        TTextWriter file(path, lbCRLF);
+        const String quoted = "'" + meteoStationCode + "'";
+        file.WriteLine(StringOfChar('*', 74));
+        file.WriteLine("* Contents: Meteo data of " + PadRight(quoted, 13) + " weather station");
+        file.WriteLine("* " + DateTimeToStr(Now()));
+        file.WriteLine(StringOfChar('*', 75));
+        file.WriteLine("*   Station   DD MM YYYY     RAD   Tmin   Tmax    HUM   WIND   RAIN   ETref");
+        file.WriteLine("*             nr nr   nr   kJ/m2      C      C    kPa    m/s     mm      mm");
+        qryMeteoData->DisableControls();
+        try {
+            qryMeteoData->Close();
+            qryMeteoData->ParamByName("qName")->SetAsString(meteoStationCode);
+            qryMeteoData->Open();
+            struct Column {
+                const char* field;
+                int width;
+            };
+            static const Column columns[] = {{"RDD", 9}, {"TMMN", 7}, {"TMMX", 7}, {"VP", 7},
+                                             {"WN", 7},  {"RAIN", 7}, {"ETREF", 8}};
+            for (qryMeteoData->First(); !qryMeteoData->Eof(); qryMeteoData->Next()) {
+                int year = 0, month = 0, day = 0;
+                DecodeDate(qryMeteoData->FieldByName("MDATE")->AsDateTime(), year, month, day);
+                String line = PadRight(quoted, 13) + IntFieldRight(day, 3) + IntFieldRight(month, 3) + IntFieldRight(year, 5);
+                for (const Column& c : columns)
+                    line += FloatFieldRight(qryMeteoData->FieldByName(c.field)->AsFloat(), c.width);
+                file.WriteLine(line);
+            }
+            qryMeteoData->Close();
+        } catch (...) {
+            qryMeteoData->EnableControls();
+            throw;
+        }
+        qryMeteoData->EnableControls();
+        file.Close();
+    } catch (const std::exception&) {
+        return String();
+    }
+    return ExpandFileName(path);
 }
 
 // ---------------------------------------------------------------- dataset rules

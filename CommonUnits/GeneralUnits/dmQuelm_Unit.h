@@ -246,6 +246,13 @@ public:
     bool LookupYesNo(TTable* table, int key, const String& field, const String& keyField);
     bool LookupYesNoByCode(TTable* table, const String& key, const String& field, const String& keyField);
 
+    // ---- Side files of the kernel in the work folder, CR LF lines.
+    // "<code>.irr": the irrigations of the scheme. File errors reach the caller.
+    void WriteIrrigationFile(const String& irrigationSchemeCode);
+    // "<code>.met": the daily weather of the station; the file's full path, empty when
+    // anything failed (a partly written file stays).
+    String WriteMeteoFile(const String& meteoStationCode);
+
     // Dataset event handlers, connected to the components that the dataset rules name: the
     // shared lock guards and prompts, the default values after insert, the default detail
     // rows after post and the post-error handler of the vertical-profile dates. Their rules

@@ -314,6 +314,35 @@ TEST_F(DatabaseTest, PerRunQueriesReadTheScenarioOfARun)
               "Flux");
 }
 
+TEST_F(DatabaseTest, SideFilesOfTheKernel)
+{
+    StartModule();
+    ASSERT_TRUE(module->dbDatabase->Connected());
+    const String work = ChangeFileExt(databaseFile, "");
+    module->WriteIrrigationFile("Summer_Data");
+    TStringList irr;
+    irr.LoadFromFile(work + "/Summer_Data.irr");
+    ASSERT_EQ(irr.Count(), 26);
+    EXPECT_EQ(irr[0], "table IrrTab (mm)");
+    EXPECT_EQ(irr[1], "20-Jun-2000     15");
+    EXPECT_EQ(irr[25], "end_table");
+    EXPECT_NE(ReadFileToString(work + "/Summer_Data.irr").find("end_table\r\n"), String::npos);
+    module->WriteIrrigationFile("No");
+    irr.LoadFromFile(work + "/No.irr");
+    EXPECT_EQ(irr.Count(), 2);
+
+    const String met = module->WriteMeteoFile("Brimvek");
+    EXPECT_EQ(met, work + "/Brimvek.met");
+    TStringList lines;
+    lines.LoadFromFile(met);
+    ASSERT_EQ(lines.Count(), 6 + 2192);
+    EXPECT_EQ(lines[0], String(74, '*'));
+    EXPECT_EQ(lines[1], "* Contents: Meteo data of 'Brimvek'     weather station");
+    EXPECT_EQ(lines[3], String(75, '*'));
+    EXPECT_EQ(lines[6], "'Brimvek'      1  1 2000     2767   -3.9      1   0.56    4.6    0.5     0.5");
+    EXPECT_EQ(module->WriteMeteoFile("Nowhere/x"), ""); // cannot be written
+}
+
 TEST_F(DatabaseTest, AViolatedRuleIsReportedByTheNameThatFindsItsText)
 {
     StartModule();
