@@ -570,6 +570,7 @@ String FixedText(double x, int decimals, char decimalSep, bool thousands, char t
     String intPart, frac;
     if (d.digits.empty()) {
         intPart = "0";
+        frac.assign(static_cast<size_t>(decimals), '0');
     } else {
         const int n = static_cast<int>(d.digits.size());
         for (int i = 0; i < d.exponent; ++i)

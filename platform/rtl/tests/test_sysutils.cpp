@@ -29,6 +29,8 @@ TEST(FloatToStrF, ExponentFixedAndNumberForms)
     EXPECT_EQ(FloatToStrF(1234.5, ffExponent, 4, 2), "1.235E+03");
     EXPECT_EQ(FloatToStrF(-0.00012, ffExponent, 3, 0), "-1.20E-4");
     EXPECT_EQ(FloatToStrF(3.14159, ffFixed, 15, 2), "3.14");
+    EXPECT_EQ(FloatToStrF(0.0, ffFixed, 8, 1), "0.0");
+    EXPECT_EQ(FloatToStrF(0.004, ffFixed, 8, 2), "0.00");
     EXPECT_EQ(FloatToStrF(1234567.891, ffNumber, 15, 2), "1,234,567.89");
     EXPECT_EQ(FloatToStrF(1e20, ffGeneral, 15, 4), "1E20");
 }
