@@ -2,6 +2,7 @@
 
 #include "settings_language.h"
 #include "shared_routines.h"
+#include "xy_call.h"
 
 #include <cstring>
 
@@ -28,11 +29,11 @@ const switch_entry switches[] = {
     {"PRINT_PAPERSIZE", [](plot_settings& ps, const std::string&) { ps.print_papersize = 1; }},
     {"PORTRAIT", [](plot_settings& ps, const std::string&) {
          if (!ps.postscript_output && !ps.app.exporting && ps.page_scale_x == 1.0f && ps.page_scale_y == 1.0f)
-             ps.page_shape = 'p';
+             apply_page_shape(ps, 'p');
      }},
     {"LANDSCAPE", [](plot_settings& ps, const std::string&) {
          if (!ps.postscript_output && !ps.app.exporting && ps.page_scale_x == 1.0f && ps.page_scale_y == 1.0f)
-             ps.page_shape = 'l';
+             apply_page_shape(ps, 'l');
      }},
     {"HELVETICA", [](plot_settings& ps, const std::string&) { ps.font_times = ps.font_courier = 0; }},
     {"TIMES_ROMAN", [](plot_settings& ps, const std::string&) { ps.font_times = 1; }},

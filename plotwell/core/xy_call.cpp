@@ -56,6 +56,29 @@ static void parse_viewport(plot_settings& ps, const std::string& value)
     ps.viewport_given = 1;
 }
 
+void apply_page_shape(plot_settings& ps, char shape)
+{
+    if (ps.hardcopy_output() || (shape != 'p' && shape != 'l')) return;
+    double r = ps.gr->page_height_pct() / ps.gr->page_width_pct();
+    if (shape == 'p') ps.page_scale_x = static_cast<float>(r / (ps.paper_a3 ? 1.4112291 : 1.4496261));
+    else ps.page_scale_y = static_cast<float>((ps.paper_a3 ? 0.70860213 : 0.6898331) / r);
+    if (!ps.viewport_given) {
+        if (shape == 'p') {
+            ps.viewport_x1 = 10;
+            ps.viewport_y1 = 55;
+            ps.viewport_x2 = 90;
+            ps.viewport_y2 = 95;
+        } else {
+            ps.viewport_x1 = 5;
+            ps.viewport_y1 = 10;
+            ps.viewport_x2 = 95;
+            ps.viewport_y2 = 90;
+        }
+        ps.viewport_given = 1;
+    }
+    ps.page_shape = shape;
+}
+
 int parse_xy_call_arguments(plot_settings& ps, std::vector<std::string>& words)
 {
     const bool first = ps.call_number == 0;
@@ -207,19 +230,8 @@ int parse_xy_call_arguments(plot_settings& ps, std::vector<std::string>& words)
         fatal_error("Wrong argumentlist");
 
     // page shape
-    if (ps.hardcopy_output()) {
-        ps.page_scale_x = ps.page_scale_y = 1.0f;
-    } else if (shape == 'p' || shape == 'l') {
-        double r = ps.gr->page_height_pct() / ps.gr->page_width_pct();
-        if (shape == 'p') ps.page_scale_x = static_cast<float>(r / (ps.paper_a3 ? 1.4112291 : 1.4496261));
-        else ps.page_scale_y = static_cast<float>((ps.paper_a3 ? 0.70860213 : 0.6898331) / r);
-        if (!ps.viewport_given) {
-            if (shape == 'p') { ps.viewport_x1 = 10; ps.viewport_y1 = 55; ps.viewport_x2 = 90; ps.viewport_y2 = 95; }
-            else { ps.viewport_x1 = 5; ps.viewport_y1 = 10; ps.viewport_x2 = 95; ps.viewport_y2 = 90; }
-            ps.viewport_given = 1;
-        }
-    }
-    ps.page_shape = shape;
+    if (ps.hardcopy_output()) ps.page_scale_x = ps.page_scale_y = 1.0f;
+    else apply_page_shape(ps, shape);
     return remaining;
 }
 
@@ -274,6 +286,7 @@ int render_graph(plot_settings& ps)
     ps.dash_divisor = 1.0;
     ps.viewport_given = 0;
     ps.page_scale_x = ps.page_scale_y = 1.0f;
+    ps.page_shape = 0;
     ps.calls_on_page = 0;
     ps.drawn = 0;
     ps.data_lines.clear();

@@ -19,6 +19,10 @@ int render_graph(plot_settings& ps);
 // that remain (the command word and at most one data file).
 int parse_xy_call_arguments(plot_settings& ps, std::vector<std::string>& words);
 
+// Page shape p (portrait) or l (landscape) on the screen: the drawing shrinks to the shape of the
+// paper and, unless a viewport was given, the graph takes the hard-copy plot area of that shape.
+void apply_page_shape(plot_settings& ps, char shape);
+
 // Splits a call line at blanks into at most 127 words (quoted words keep their blanks).
 std::vector<std::string> split_call_line(const std::string& line);
 
