@@ -35,12 +35,6 @@ static bool take_option(std::vector<std::string>& words, const char* option, std
     return false;
 }
 
-static std::string limited(const std::string& value, size_t size)
-{
-    if (value.size() >= size) fatal_error("argument %s is too long\n", value.c_str());
-    return value;
-}
-
 static void parse_viewport(plot_settings& ps, const std::string& value)
 {
     std::vector<std::string> parts = split_fields(value, ',', 200);
@@ -85,7 +79,7 @@ int parse_xy_call_arguments(plot_settings& ps, std::vector<std::string>& words)
     std::string value;
 
     if (take_option(words, "-j", value) && first) {
-        ps.job_file_name = limited(expand_environment_path(value), 128);
+        ps.job_file_name = expand_environment_path(value);
         std::FILE* f = open_file_or_fail(ps, ps.job_file_name, "r");
         std::fclose(f);
         ps.job_mode = 1;
@@ -94,17 +88,17 @@ int parse_xy_call_arguments(plot_settings& ps, std::vector<std::string>& words)
         if (ps.job_mode && ps.call_number == 0)
             fatal_error("warning: both \"-j\" and \"-c\" on commandline is impossible\n");
         ps.settings_given = 1;
-        ps.settings_file_name = limited(expand_environment_path(value), 128);
+        ps.settings_file_name = expand_environment_path(value);
     }
     if (take_option(words, "-i", value)) {
         ps.section_given = 1;
-        ps.section_name = limited(value, 128);
+        ps.section_name = value;
     }
-    ps.skip_string = take_option(words, "-s", value) ? limited(value, 128) : "*";
+    ps.skip_string = take_option(words, "-s", value) ? value : "*";
     if (take_option(words, "-$", value)) {
         if (!ps.letter_file_active) {
             ps.letter_file_active = 1;
-            ps.letter_file_name = limited(value, 128);
+            ps.letter_file_name = value;
             std::FILE* f = open_file_or_fail(ps, ps.letter_file_name, "a");
             std::fputs("A\n", f);
             std::fclose(f);
@@ -114,7 +108,7 @@ int parse_xy_call_arguments(plot_settings& ps, std::vector<std::string>& words)
         ps.letter_file_active = 0;
     }
     while (take_option(words, "-data", value)) {
-        ps.data_lines.push_back(limited(value, 128));
+        ps.data_lines.push_back(value);
         ++ps.data_line_count;
         ++ps.series_count;
         ++ps.data_line_total;
@@ -125,7 +119,7 @@ int parse_xy_call_arguments(plot_settings& ps, std::vector<std::string>& words)
             ps.settings_given = 1;
             ps.settings_file_name.clear();
         }
-        ps.cmd_lines.push_back(limited(value, 128));
+        ps.cmd_lines.push_back(value);
         ++ps.cmd_line_count;
     }
     take_option(words, "-@", value);
@@ -135,7 +129,7 @@ int parse_xy_call_arguments(plot_settings& ps, std::vector<std::string>& words)
         ps.dash_divisor = (d == 0 || !std::isfinite(d)) ? 1.0 : d;
     }
     if (take_option(words, "-S", value) && first) {
-        ps.postscript_file_name = limited(value, 128);
+        ps.postscript_file_name = value;
         ps.postscript_file_given = 1;
     }
     if (take_option(words, "-k", value) && first) {
@@ -149,7 +143,7 @@ int parse_xy_call_arguments(plot_settings& ps, std::vector<std::string>& words)
     if (take_option(words, "-M", value)) ps.x_margin = finite_number(value, "-M");
     if (take_option(words, "-N", value)) ps.nr_bars = to_int(value);
     if (take_option(words, "-V", value)) {
-        parse_viewport(ps, limited(value, 30));
+        parse_viewport(ps, value);
     } else if (ps.app.printing && ps.app.page_setup_margins) {
         ps.viewport_x1 = ps.app.page_setup_x1;
         ps.viewport_y1 = ps.app.page_setup_y1;
@@ -160,7 +154,7 @@ int parse_xy_call_arguments(plot_settings& ps, std::vector<std::string>& words)
         ps.app.page_setup_margins = false;
     }
     char shape = 0;
-    if (take_option(words, "-W", value)) shape = limited(value, 50).empty() ? 0 : value[0];
+    if (take_option(words, "-W", value)) shape = value.empty() ? 0 : value[0];
     else if (ps.app.view_kind == 2) ps.page_scale_x = ps.page_scale_y = 1.0f;
 
     // flag words
