@@ -79,6 +79,15 @@ TEST_F(KernelRunTest, InterruptedRunsLeaveAnEmptyOrTwelveLineErrorFile)
     }
 }
 
+TEST_F(KernelRunTest, ErrorFileLeftByAnEarlierRunDecidesWhenTheKernelLeavesItAlone)
+{
+    quelmtest::WriteFileBytes(WorkFile("17.err"), "Error of an earlier run\n");
+    setenv("QUELMMODEL_FAIL", "silent", 1); // a kernel that touches no file
+    EXPECT_EQ(RunKernel("17.qmi", rwHidden), rsModelError);
+    unsetenv("QUELMMODEL_FAIL");
+    EXPECT_EQ(RunKernel("17.qmi", rwHidden), rsSucceeded); // the stand-in removes it
+}
+
 TEST_F(KernelRunTest, KernelThatCannotBeStartedIsNotStarted)
 {
     fs::remove(kernel);
