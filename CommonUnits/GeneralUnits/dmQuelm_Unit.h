@@ -253,10 +253,22 @@ public:
     // anything failed (a partly written file stays).
     String WriteMeteoFile(const String& meteoStationCode);
 
+    // ---- Dataset rules. While the confirmation switch is on, inserts and edits of locked
+    // records are refused, and posts and deletes are confirmed by the user; a refusal is a
+    // silent abort. A program that changes data switches the confirmation off right before
+    // that one operation; the shared before-post and before-delete handlers switch it on again.
+    bool IsRecordLocked(TTable* table);
+    void CheckRecordNotLocked(TTable* table);
+    void CheckMasterNotLocked(TTable* table);
+    void StampModificationDate(TTable* table);
+    // Every deposition scheme except "NO" (any case) has a deposition; the first that has
+    // none stays current after the error message.
+    bool CheckDepositionSchemes();
+
     // Dataset event handlers, connected to the components that the dataset rules name: the
-    // shared lock guards and prompts, the default values after insert, the default detail
-    // rows after post and the post-error handler of the vertical-profile dates. Their rules
-    // are filled in with the dataset rules; until then they let every operation pass.
+    // shared lock guards and prompts (with the partner posts and table checks), the default
+    // values after insert, the default detail rows after post and the post-error handler of
+    // the vertical-profile dates.
     void tblBeforeInsert(TDataSet* dataSet);
     void tblBeforeEdit(TDataSet* dataSet);
     void tblBeforePost(TDataSet* dataSet);
@@ -272,6 +284,11 @@ private:
     template <class T, class Convert>
     T Lookup(TTable* table, const String& keyText, const String& field, const String& keyField, T none,
              Convert convert);
+    void PostPartners(TTable* table);
+    void TableBeforePost(TTable* table);
+    void RunsBeforePost();
+    void InsertDefaultLocationRows();
+    void InsertDefaultRunRows();
     void CreateComponents();
     void ConnectEvents();
     std::vector<std::unique_ptr<TTable>> tables_;
@@ -283,3 +300,18 @@ private:
 
 // The module of the running program (set while one exists).
 extern TdmQuelm* dmQuelm;
+
+// Routines of the data-module unit shared by the windows.
+void OpenOrRefresh(TTable* table);   // refresh when open, open when closed
+void OpenUnfiltered(TTable* table);  // filter off, then OpenOrRefresh
+// Posts a table in edit or insert state (through the rules, with the save prompt when the
+// switch is on); otherwise switches the confirmation on.
+void PostPendingEdits(TTable* table);
+// A new table on the same table and order, without master, events or filter, open at its
+// first row; the caller frees it.
+TTable* CloneTable(TTable* table);
+// Field by field by position; a target field named "LOCKED" gets "No".
+void CopyFieldValues(TDataSet* source, TDataSet* target);
+// Walks from the first row to the row whose first field equals the value; the first row
+// when there is none.
+void LocateIntegerKey(TDataSet* table, int value);
