@@ -225,9 +225,10 @@ void Run::WriteOutHeader(TTextWriter& out)
     out.WriteLine("*   per output depth in the order of the header line");
     out.WriteLine(String("* Fluxes are ") +
                   (run_.printCumulatives ? "cumulative since the start" : "mean rates over the print interval") +
-                  "; water in m (m.d-1), amounts in kg.ha-1 (kg.ha-1.d-1), ConLiq in mg.L-1, ConSys in mg.kg-1");
-    out.WriteLine("* Profile rows: time, date, Profile_<compound>, depth (m), Theta (m3.m-3), PreHea (cm), Tem (C),");
-    out.WriteLine("*   ConSys, ConSysEql, ConSysNeq (mg.kg-1), ConLiq (mg.L-1), ConGas (g.m-3)");
+                  "; water in m (m.d-1), amounts in kg.m-2 (kg.m-2.d-1),");
+    out.WriteLine("*   concentrations in kg.m-3, contents ConSys in g.kg-1, pressure heads and levels in m");
+    out.WriteLine("* Profile rows: time, date, Profile_<compound>, depth (m), Theta (m3.m-3), PreHea (m), Tem (C),");
+    out.WriteLine("*   ConSys, ConSysEql, ConSysNeq (g.kg-1), ConLiq (kg.m-3), ConGas (kg.m-3)");
     out.WriteLine("* The header line names the time and the date/variable column, then the output depths (m)");
     String header = "Time Date/Variable";
     for (const auto& text : depthTexts_)
@@ -372,11 +373,12 @@ void Run::Simulate(Simulation& sim)
                 for (const auto& layer : sim.layers) {
                     const int kk = static_cast<int>(k);
                     out.WriteLine(prefix + "Profile_" + run_.compounds[k].code + " " + DepthText(layer.z) +
-                                  Value(layer.theta) + Value(sim.PressureHead(layer)) + Value(layer.temperature) +
-                                  Value(sim.SystemContent(layer, kk, true, true)) +
-                                  Value(sim.SystemContent(layer, kk, true, false)) +
-                                  Value(sim.SystemContent(layer, kk, false, true)) +
-                                  Value(sim.LiquidConcentration(layer, kk)) + Value(sim.GasConcentration(layer, kk)));
+                                  Value(layer.theta) + Value(sim.PressureHead(layer) / 100) + Value(layer.temperature) +
+                                  Value(sim.SystemContent(layer, kk, true, true) / 1000) +
+                                  Value(sim.SystemContent(layer, kk, true, false) / 1000) +
+                                  Value(sim.SystemContent(layer, kk, false, true) / 1000) +
+                                  Value(sim.LiquidConcentration(layer, kk) / 1000) +
+                                  Value(sim.GasConcentration(layer, kk) / 1000));
                     ++profileRows_;
                 }
             }
@@ -427,7 +429,7 @@ void Run::WriteSummary(const Simulation& sim)
             {"Transformed", sim.transformed[k] * 10},
             {"Taken up", sim.uptake[k] * 10},
             {"Leached at the bottom", sim.leached[k] * 10},
-            {"In the soil at the end", sim.Value("AMASYSPRO", kk, -1)},
+            {"In the soil at the end", sim.Value("AMASYSPRO", kk, -1) * 10000},
             {"On the crop at the end", sim.canopy[k] * 10},
         };
         for (const auto& [label, value] : mass)

@@ -77,7 +77,7 @@ const VariableRow kVariables[] = {
     {"CONLIQDRA_2", false, true, false}, {"CONLIQDRA_3", false, true, false}, {"CONLIQDRA_4", false, true, false},
     {"CONLIQDRA_5", false, true, false}, {"CONLIQLBO", false, true, false}, {"CONLIQSATAVG", false, true, false},
     {"CONSYS", true, true, false},      {"CONSYSEQL", true, true, false},   {"CONSYSNEQ", true, true, false},
-    {"DELTIMQMI", false, false, false}, {"EPS", false, false, false},       {"FACCRPEVP", false, false, false},
+    {"DELTIMQMI", false, false, false}, {"EPS", true, false, false},       {"FACCRPEVP", false, false, false},
     {"FLMDEPCRP", false, true, true},   {"FLMGAS", true, true, true},       {"FLMGASVOL", false, true, true},
     {"FLMLIQ", true, true, true},       {"FLMLIQINFSYS", false, true, true}, {"FLMLIQLBO", false, true, true},
     {"FLMSYS", true, true, true},       {"FLVLIQ", true, false, true},      {"FLVLIQDRA_1", false, false, true},
@@ -89,8 +89,8 @@ const VariableRow kVariables[] = {
     {"FLVLIQPRC", false, false, true},  {"FLVLIQTRP", false, false, true},  {"FLVLIQTRPPOT", false, false, true},
     {"FRACOVCRP", false, false, false}, {"GRWLEV", false, false, false},    {"LAI", false, false, false},
     {"PREHEA", true, false, false},     {"RSTAIRLAM", false, false, false}, {"STOCAP", false, false, false},
-    {"TEM", true, false, false},        {"THETA", true, false, false},      {"VVRLIQDRA", false, false, true},
-    {"VVRLIQUPT", false, false, true},  {"ZPND", false, false, false},      {"ZROOT", false, false, false},
+    {"TEM", true, false, false},        {"THETA", true, false, false},      {"VVRLIQDRA", true, false, false},
+    {"VVRLIQUPT", true, false, false},  {"ZPND", false, false, false},      {"ZROOT", false, false, false},
 };
 
 } // namespace
@@ -527,8 +527,11 @@ void Simulation::Step(int index)
         transpiration += ta;
     }
     bottomFlow += flow[nl - 1];
-    for (size_t i = 0; i < nl; ++i)
+    for (size_t i = 0; i < nl; ++i) {
         layers[i].flowOut += flow[i];
+        layers[i].drainRate = drain[i] / layers[i].dz;
+        layers[i].uptakeRate = extract[i] / layers[i].dz;
+    }
 
     // temperature: damped from the air downwards, held at the boundary temperature below
     {
@@ -626,38 +629,38 @@ double Simulation::Value(const String& name, int k, int li) const
         for (const auto& l : layers)
             if (l.top < below - 1e-9)
                 sum += (eql ? l.eql[k] : 0) + (neq ? l.neq[k] : 0);
-        return sum * 10; // g.m-2 -> kg.ha-1
+        return sum / 1000; // g.m-2 -> kg.m-2
     };
     auto level = [&](const String& n) { return n.back() - '1'; };
     const double profile = layers.empty() ? 0 : layers.back().bottom;
     const Layer* bottom = layers.empty() ? nullptr : &layers.back();
 
-    if (name == "AMAAPPCRP") return appliedCrop[k] * 10;
-    if (name == "AMAAPPSOL") return appliedSoil[k] * 10;
-    if (name == "AMACRP") return canopy[k] * 10;
+    if (name == "AMAAPPCRP") return appliedCrop[k] / 1000;
+    if (name == "AMAAPPSOL") return appliedSoil[k] / 1000;
+    if (name == "AMACRP") return canopy[k] / 1000;
     if (name.rfind("AMADRA_", 0) == 0) {
         const int d = level(name);
         for (size_t i = 0; i < run.drainage.size(); ++i)
             if (run.drainage[i].number == d + 1)
-                return drainedMass[i][k] * 10;
+                return drainedMass[i][k] / 1000;
         return 0;
     }
-    if (name == "AMADSPCRP") return dissipated[k] * 10;
+    if (name == "AMADSPCRP") return dissipated[k] / 1000;
     if (name == "AMAEQLPRO") return sumLayers(profile + 1, true, false);
     if (name == "AMAEQLTGT") return sumLayers(run.zTgt, true, false);
     if (name == "AMAEQLTIL") return sumLayers(run.zTil, true, false);
     if (name == "AMAERRMIC") return 0;
-    if (name == "AMAFORPRO") return formed[k] * 10;
-    if (name == "AMAHARCRP") return harvested[k] * 10;
+    if (name == "AMAFORPRO") return formed[k] / 1000;
+    if (name == "AMAHARCRP") return harvested[k] / 1000;
     if (name == "AMANEQPRO") return sumLayers(profile + 1, false, true);
     if (name == "AMANEQTGT") return sumLayers(run.zTgt, false, true);
     if (name == "AMANEQTIL") return sumLayers(run.zTil, false, true);
     if (name == "AMASYSPRO") return sumLayers(profile + 1, true, true);
     if (name == "AMASYSTGT") return sumLayers(run.zTgt, true, true);
     if (name == "AMASYSTIL") return sumLayers(run.zTil, true, true);
-    if (name == "AMATRAPRO") return transformed[k] * 10;
-    if (name == "AMAUPTPRO") return uptake[k] * 10;
-    if (name == "AMAWASCRP") return washed[k] * 10;
+    if (name == "AMATRAPRO") return transformed[k] / 1000;
+    if (name == "AMAUPTPRO") return uptake[k] / 1000;
+    if (name == "AMAWASCRP") return washed[k] / 1000;
     if (name == "AVOLIQSOL" || name == "AVOLIQERR") {
         double water = 0;
         for (const auto& l : layers)
@@ -669,8 +672,8 @@ double Simulation::Value(const String& name, int k, int li) const
             out += d;
         return water - initialWater - (infiltration - out);
     }
-    if (name == "CONGAS") return layer ? GasConcentration(*layer, k) : 0;
-    if (name == "CONLIQ") return layer ? LiquidConcentration(*layer, k) : 0;
+    if (name == "CONGAS") return layer ? GasConcentration(*layer, k) / 1000 : 0;
+    if (name == "CONLIQ") return layer ? LiquidConcentration(*layer, k) / 1000 : 0;
     if (name == "CONLIQDRA" || name.rfind("CONLIQDRA_", 0) == 0) {
         double mass = 0, water = 0;
         for (size_t i = 0; i < run.drainage.size(); ++i)
@@ -678,18 +681,18 @@ double Simulation::Value(const String& name, int k, int li) const
                 mass += drainedMass[i][k];
                 water += drained[i];
             }
-        return water > 0 ? mass / water : 0;
+        return water > 0 ? mass / water / 1000 : 0;
     }
-    if (name == "CONLIQLBO" || name == "CONLIQSATAVG") return bottom ? LiquidConcentration(*bottom, k) : 0;
-    if (name == "CONSYS") return layer ? SystemContent(*layer, k, true, true) : 0;
-    if (name == "CONSYSEQL") return layer ? SystemContent(*layer, k, true, false) : 0;
-    if (name == "CONSYSNEQ") return layer ? SystemContent(*layer, k, false, true) : 0;
+    if (name == "CONLIQLBO" || name == "CONLIQSATAVG") return bottom ? LiquidConcentration(*bottom, k) / 1000 : 0;
+    if (name == "CONSYS") return layer ? SystemContent(*layer, k, true, true) / 1000 : 0;
+    if (name == "CONSYSEQL") return layer ? SystemContent(*layer, k, true, false) / 1000 : 0;
+    if (name == "CONSYSNEQ") return layer ? SystemContent(*layer, k, false, true) / 1000 : 0;
     if (name == "DELTIMQMI") return 1;
-    if (name == "EPS") return 0;
+    if (name == "EPS") return layer ? std::max(0.0, run.horizons[layer->horizon].thetaSat - layer->theta) : 0;
     if (name == "FACCRPEVP") return facCrp;
     if (name == "FLMDEPCRP" || name == "FLMGAS" || name == "FLMGASVOL" || name == "FLMLIQINFSYS") return 0;
-    if (name == "FLMLIQ" || name == "FLMSYS") return layer ? layer->massOut[k] * 10 : 0;
-    if (name == "FLMLIQLBO") return leached[k] * 10;
+    if (name == "FLMLIQ" || name == "FLMSYS") return layer ? layer->massOut[k] / 1000 : 0;
+    if (name == "FLMLIQLBO") return leached[k] / 1000;
     if (name == "FLVLIQ") return layer ? layer->flowOut : 0;
     if (name.rfind("FLVLIQDRA_", 0) == 0) {
         for (size_t i = 0; i < run.drainage.size(); ++i)
@@ -704,18 +707,14 @@ double Simulation::Value(const String& name, int k, int li) const
     if (name == "FLVLIQINF") return infiltration;
     if (name == "FLVLIQIRR") return irrigation;
     if (name == "FLVLIQPRC") return precipitation;
-    if (name == "FLVLIQTRP" || name == "VVRLIQUPT") return transpiration;
+    if (name == "FLVLIQTRP") return transpiration;
+    if (name == "VVRLIQUPT") return layer ? layer->uptakeRate : 0;
     if (name == "FLVLIQTRPPOT") return transpirationPot;
-    if (name == "VVRLIQDRA") {
-        double sum = 0;
-        for (double d : drained)
-            sum += d;
-        return sum;
-    }
+    if (name == "VVRLIQDRA") return layer ? layer->drainRate : 0;
     if (name == "FRACOVCRP") return fracCov;
     if (name == "GRWLEV") return groundwater;
     if (name == "LAI") return lai;
-    if (name == "PREHEA") return layer ? PressureHead(*layer) : 0;
+    if (name == "PREHEA") return layer ? PressureHead(*layer) / 100 : 0;
     if (name == "RSTAIRLAM") return 0;
     if (name == "STOCAP") {
         double room = 0;

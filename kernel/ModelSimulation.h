@@ -14,6 +14,7 @@ struct Layer {
     double top = 0, bottom = 0, dz = 0, z = 0; // m below the surface; z the centre
     double theta = 0, thetaFc = 0, thetaWp = 0;
     double temperature = 10;
+    double drainRate = 0, uptakeRate = 0; // d-1, of the last day
     std::vector<double> eql, neq; // g.m-2 per compound
     // cumulative since the start
     double flowOut = 0;             // m of water through the bottom of the layer
@@ -37,7 +38,9 @@ public:
     // Computes day `index` (0 = the start date).
     void Step(int index);
 
-    // Value of a variable as kept in the state (fluxes cumulative since the start).
+    // Value of a variable in the basic units of the output (fluxes cumulative since the
+    // start): water in m (rates m.d-1), amounts in kg.m-2, concentrations in kg.m-3,
+    // contents ConSys in g.kg-1, pressure heads and levels in m.
     double Value(const String& upperName, int compound, int layer) const;
 
     double PressureHead(const Layer& layer) const; // cm

@@ -159,8 +159,17 @@ TEST(KernelProgram, GoodInputGivesOutputSummaryAndLogButNoErrorFile)
     EXPECT_EQ(profile[0][3], "0.025");
     EXPECT_EQ(profile[15][1], "31-Dec-2001");
     EXPECT_EQ(RowsOf(out, "Profile_MET").size(), 30u);
-    for (const auto& row : profile)
+    // basic units, which the output-variable dictionary converts for display
+    for (const auto& row : profile) {
         EXPECT_LE(std::stod(row[4]), 0.4) << "Theta above saturation";
+        EXPECT_LT(std::stod(row[5]), 0.0) << "pressure head in m";
+        EXPECT_GT(std::stod(row[5]), -100.0) << "pressure head in m";
+    }
+    double most = 0;
+    for (const auto& row : RowsOf(out, "AmaSysPro_ABC"))
+        most = std::max(most, std::stod(row[3]));
+    EXPECT_GT(most, 0.0);
+    EXPECT_LT(most, 4e-4); // less than the 4 kg.ha-1 applied, in kg.m-2
 
     // The report blocks of a restricted run, with the lines the project summary and the run
     // report look for.

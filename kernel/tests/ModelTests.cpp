@@ -193,7 +193,7 @@ TEST(ModelSimulation, WaterAndMassBalancesClose)
         double drained = 0;
         for (const auto& level : sim.drainedMass)
             drained += level[k];
-        const double inSoil = sim.Value("AMASYSPRO", k, -1) / 10;
+        const double inSoil = sim.Value("AMASYSPRO", k, -1) * 1000; // kg.m-2 -> g.m-2
         const double in = sim.appliedSoil[k] + sim.washed[k] + sim.deposited[k] + sim.formed[k];
         const double out = inSoil + sim.transformed[k] + sim.uptake[k] + sim.leached[k] + drained;
         EXPECT_GT(in, 0);
