@@ -74,3 +74,9 @@ inline int MulDiv(int number, int numerator, int denominator)
     const int64_t half = (denominator > 0 ? denominator : -denominator) / 2;
     return int((p + (p >= 0 ? half : -half)) / denominator);
 }
+
+// Show commands of windows and started processes (one definition for the whole subset).
+enum : int {
+    SW_HIDE = 0, SW_SHOWNORMAL = 1, SW_NORMAL = 1, SW_SHOWMINIMIZED = 2, SW_SHOWMAXIMIZED = 3,
+    SW_MAXIMIZE = 3, SW_SHOWNOACTIVATE = 4, SW_SHOW = 5, SW_MINIMIZE = 6, SW_SHOWNA = 8, SW_RESTORE = 9
+};

@@ -16,15 +16,6 @@
 
 using HANDLE = void*;
 
-// Show commands
-constexpr WORD SW_HIDE = 0;
-constexpr WORD SW_SHOWNORMAL = 1;
-constexpr WORD SW_NORMAL = 1;
-constexpr WORD SW_SHOWMINIMIZED = 2;
-constexpr WORD SW_SHOWMAXIMIZED = 3;
-constexpr WORD SW_SHOW = 5;
-constexpr WORD SW_MINIMIZE = 6;
-
 constexpr DWORD STARTF_USESHOWWINDOW = 0x1;
 
 // Priority classes (creation flags)

@@ -126,8 +126,6 @@ BOOL GetCursorPos(POINT* point);
 HWND GetParent(HWND window);
 BOOL IsWindowEnabled(HWND window);
 BOOL EnableWindow(HWND window, BOOL enable);
-enum : int { SW_HIDE = 0, SW_SHOWNORMAL = 1, SW_SHOW = 5, SW_SHOWNA = 8, SW_SHOWNOACTIVATE = 4,
-             SW_MINIMIZE = 6, SW_MAXIMIZE = 3, SW_RESTORE = 9 };
 BOOL ShowWindow(HWND window, int command);
 BOOL MoveWindow(HWND window, int x, int y, int width, int height, BOOL repaint);
 enum : int { GWL_STYLE = -16, GWL_EXSTYLE = -20 };
