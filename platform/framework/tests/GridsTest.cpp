@@ -171,3 +171,29 @@ TEST(Grids, TypingStartsTheInplaceEditorWhichWritesTheCell)
     QTest::keyClick(g->InplaceEditor()->Host(), Qt::Key_Escape); // takes the change back
     EXPECT_EQ(g->Cells(1, 2), "");
 }
+
+TEST(Grids, ScrollBarsColumnSizingAndMoving)
+{
+    GridForm f;
+    auto* g = f.grid;
+    g->SetOptions(g->Options() + TGridOptions{goColSizing, goColMoving});
+    const int top = g->TopRow();
+    g->Perform(WM_VSCROLL, SB_LINEDOWN, 0);
+    EXPECT_EQ(g->TopRow(), top + 1);
+    EXPECT_EQ(GetScrollPos(g->Handle(), SB_VERT), top + 1);
+    g->Perform(WM_VSCROLL, SB_BOTTOM, 0);
+    EXPECT_EQ(g->TopRow() + g->VisibleRowCount(), g->RowCount());
+    // drag the right edge of column 1 in the fixed row 20 pixels to the right
+    const TRect c1 = g->CellRect(1, 0);
+    QTest::mousePress(g->Host(), Qt::LeftButton, Qt::NoModifier, QPoint(c1.Right, 5));
+    QTest::mouseMove(g->Host(), QPoint(c1.Right + 20, 5));
+    QTest::mouseRelease(g->Host(), Qt::LeftButton, Qt::NoModifier, QPoint(c1.Right + 20, 5));
+    EXPECT_EQ(g->ColWidths(1), 64 + 20);
+    // drag the header of column 1 onto column 3: the column and its cells move
+    g->SetCells(1, 1, "moving");
+    QTest::mousePress(g->Host(), Qt::LeftButton, Qt::NoModifier, QPoint(c1.Left + 10, 5));
+    const TRect c3 = g->CellRect(3, 0);
+    QTest::mouseRelease(g->Host(), Qt::LeftButton, Qt::NoModifier, QPoint(c3.Left + 10, 5));
+    EXPECT_EQ(g->Cells(3, 1), "moving");
+    EXPECT_EQ(g->ColWidths(3), 84);
+}
