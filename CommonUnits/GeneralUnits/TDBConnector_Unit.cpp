@@ -52,9 +52,14 @@ void Pause(unsigned ms)
 
 } // namespace
 
-void SetDatabaseOpenDialog(TOpenFileDialog dialog)
+void SetOpenFileDialog(TOpenFileDialog dialog)
 {
     OpenDialog() = std::move(dialog);
+}
+
+bool ExecuteOpenFileDialog(TOpenFileRequest& request)
+{
+    return OpenDialog() ? OpenDialog()(request) : ShowOpenDialog(request);
 }
 
 TDBConnector::TDBConnector(const String& path) : path_(path) {}
@@ -127,7 +132,7 @@ bool TDBConnector::SelectDatabaseFile(bool force)
     if (!path_.empty())
         request.InitialDir = ExtractFileDir(path_);
     request.Filter = "Vantor databases (*.vantor) |*.VANTOR|All files (*.*)|*.*";
-    const bool chosen = OpenDialog() ? OpenDialog()(request) : ShowOpenDialog(request);
+    const bool chosen = ExecuteOpenFileDialog(request);
     if (!chosen)
         return false;
     if (request.FileName == path_) {

@@ -7,17 +7,19 @@
 
 #include <functional>
 
-// What the open-file dialog of the database selection is asked; FileName is the answer.
+// What an open-file dialog of the program is asked (the database selection, the imports);
+// FileName is the answer.
 struct TOpenFileRequest {
     String Title;
     String InitialDir;
     String Filter; // "Description|mask|Description|mask"
     String FileName;
 };
-// The dialog: true when the user chose a file. Tests install their own; an empty function
-// restores the program's dialog.
+// The dialog: true when the user chose an existing file. Tests install their own; an empty
+// function restores the program's dialog.
 using TOpenFileDialog = std::function<bool(TOpenFileRequest&)>;
-void SetDatabaseOpenDialog(TOpenFileDialog dialog);
+void SetOpenFileDialog(TOpenFileDialog dialog);
+bool ExecuteOpenFileDialog(TOpenFileRequest& request);
 
 class TDBConnector : public TObject {
 public:

@@ -4,12 +4,15 @@
 #include "TQuelmIniFile_Unit.h"
 #include "TVersionInfo_Unit.h"
 #include "QuelmFileUtils.h"
+#include "DxTxtFle.h"
 #include "Utils_Format_Unit.h"
 #include "Utils_Sql_Unit.h"
 #include "Utils_Registry_Unit.h"
 #include "Vantor6_5_Install_Unit.h"
 #include "platform/framework/Dialogs.h"
 #include "platform/rtl/FileUtils.h"
+
+#include <QDir>
 
 #include <cstdlib>
 #include <ctime>
@@ -979,6 +982,124 @@ String TdmQuelm::WriteMeteoFile(const String& meteoStationCode)
         return String();
     }
     return ExpandFileName(path);
+}
+
+// ---------------------------------------------------------------- imports
+
+struct TdmQuelm::TImportKind {
+    const char* intro;         // the first line after "Important:"
+    const char* lines[4];      // items 1), 3), 5) and 7)
+    const char* example;       // "A ... on the 5th of February 2002"
+    const char* dialogTitle;
+    TTable* TdmQuelm::*head;
+    TTable* TdmQuelm::*series;
+    const char* seriesTable;
+    const char* valueField;
+};
+
+namespace {
+
+// Day, month and year of an import line: decimal integers of at most 65535.
+int ImportNumber(const String& text)
+{
+    const int value = StrToInt(text);
+    if (value < 0 || value > 65535)
+        throw ERangeError(Format("%d is not within the valid range of 0..65535", {value}));
+    return value;
+}
+
+} // namespace
+
+void TdmQuelm::ImportSeries(const TImportKind& kind, const String& locationCode)
+{
+    String text = "Important:\r";
+    text += String(kind.intro) + "\r";
+    text += "selected location: " + locationCode + "\r \r";
+    text += "Also make sure each line of the input file contains: \r";
+    text += String(kind.lines[0]) + "\r2) one or more space characters,\r" + kind.lines[1] +
+            "\r4) one or more space characters,\r" + kind.lines[2] + "\r6) one or more space characters,\r" +
+            kind.lines[3] + "\r \r";
+    text += String(kind.example) + "\rwould be given like:\r5    2    2002    -100\rin the input file.\r \r";
+    text += "Don't use tabs or commas, and remove all empty lines from the file.\r \r";
+    text += "Do you want to proceed importing data ?\r";
+    if (MessageDlg(text, mtConfirmation, mbYesNo, 0) != mrYes)
+        return;
+    TOpenFileRequest request;
+    request.Title = kind.dialogTitle;
+    request.InitialDir = FromQString(QDir::homePath()); // the original started in the root of drive C
+    request.Filter = "Text files (*.txt) |*.TXT|All files (*.*)|*.*";
+    if (!ExecuteOpenFileDialog(request))
+        return;
+    if (Screen)
+        Screen->SetCursor(crHourGlass);
+
+    TDxTextFile file(request.FileName);
+    file.SetSeparator("");
+    bool haveLine = false;
+    while (file.ReadLine()) {
+        if (file.Line().FieldCount() > 0 && file.Line().Field(1).compare(0, 1, "*") == 0)
+            continue;
+        haveLine = true;
+        break;
+    }
+    if (!haveLine) {
+        // Nothing to import: say so before the old series is touched.
+        MessageDlg("The file " + request.FileName + " holds no data lines; nothing was imported.", mtError, {mbOK}, 0);
+        return;
+    }
+    TTable* head = this->*kind.head;
+    TTable* series = this->*kind.series;
+    series->Close();
+    ExecSql(dbDatabase->DatabaseName(),
+            String("DELETE FROM ") + kind.seriesTable + " where LocationCode=" + QuotedStr(locationCode));
+    series->Open();
+    head->Locate("LOCATIONCODE", ToQString(locationCode), loCaseInsensitive);
+    int count = 0;
+    do {
+        const TDxLine& line = file.Line();
+        const TDateTime day = EncodeDate(ImportNumber(line.Field(3)), ImportNumber(line.Field(2)),
+                                         ImportNumber(line.Field(1)));
+        ConfirmOff();
+        series->Insert();
+        series->FieldByName("LOCATIONCODE")->SetAsString(locationCode);
+        series->FieldByName("MDATE")->SetAsDateTime(day);
+        series->FieldByName(kind.valueField)->SetAsString(line.Field(4));
+        series->Post();
+        ++count;
+    } while (file.ReadLine());
+    MessageDlg("Imported: " + IntToStr(count) + " record(s)", mtInformation, {mbOK}, 0);
+}
+
+void TdmQuelm::ImportGroundwaterLevels(const String& locationCode)
+{
+    static const TImportKind kind = {
+        "Importing Groundwater data will erase any existing groundwater data for the",
+        {"1) the day number within the month of the groundwater level,",
+         "3) the month number within the year of the groundwater level,", "5) the year of the groundwater level,",
+         "7) the groundwater level in cm (below soil surface is negative)."},
+        "A groundwater level of 1 m below the soil surface on the 5th of February 2002",
+        "Import groundwater level data",
+        &TdmQuelm::tblLocLboGroundWaters,
+        &TdmQuelm::tblLocLboGroundWaterTS,
+        "LOCATIONLBOGROUNDWATERTS",
+        "GRWLEV"};
+    ImportSeries(kind, locationCode);
+}
+
+void TdmQuelm::ImportPressureHeads(const String& locationCode)
+{
+    static const TImportKind kind = {
+        "Importing Pressure head at the lower boundary data will erase any existing pressure head data for the",
+        {"1) the day number within the month of the pressure head value,",
+         "3) the month number within the year of the pressure head value,", "5) the year of the pressure head value,",
+         "7) the pressure head value at the lower boundary in cm."},
+        "A pressure head of -100 cm on the 5th of February 2002",
+        "Import pressure head data",
+        &TdmQuelm::tblLocLboDirichlets,
+        &TdmQuelm::tblLocLboDirichletTS,
+        "LOCATIONLBODIRICHLETTS",
+        "MVALUE"};
+    ImportSeries(kind, locationCode);
 }
 
 // ---------------------------------------------------------------- routines of the unit

@@ -265,6 +265,12 @@ public:
     // none stays current after the error message.
     bool CheckDepositionSchemes();
 
+    // ---- Imports of a location's lower-boundary series from a text file: comment lines
+    // starting with "*", then one line per value "day month year value" separated by blanks.
+    // After the user agreed and chose a file, the location's series is replaced.
+    void ImportGroundwaterLevels(const String& locationCode);
+    void ImportPressureHeads(const String& locationCode);
+
     // Dataset event handlers, connected to the components that the dataset rules name: the
     // shared lock guards and prompts (with the partner posts and table checks), the default
     // values after insert, the default detail rows after post and the post-error handler of
@@ -284,6 +290,8 @@ private:
     template <class T, class Convert>
     T Lookup(TTable* table, const String& keyText, const String& field, const String& keyField, T none,
              Convert convert);
+    struct TImportKind;
+    void ImportSeries(const TImportKind& kind, const String& locationCode);
     void PostPartners(TTable* table);
     void TableBeforePost(TTable* table);
     void RunsBeforePost();

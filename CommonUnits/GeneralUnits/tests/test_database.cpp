@@ -43,7 +43,7 @@ protected:
         CreateProjectDatabase(PathJoin(PathJoin(install, "Bin"), "ConnectionTest.vantor"), false);
         WriteRegistryString(HKEY_LOCAL_MACHINE, REG_INSTALL_DIR, install + "/");
         CopyFileTo(DemoTemplate(), databaseFile, false);
-        SetDatabaseOpenDialog([this](TOpenFileRequest& request) {
+        SetOpenFileDialog([this](TOpenFileRequest& request) {
             dialogs.push_back(request);
             if (dialogAnswers.empty())
                 return false;
@@ -55,7 +55,7 @@ protected:
     void TearDown() override
     {
         module.reset();
-        SetDatabaseOpenDialog(nullptr);
+        SetOpenFileDialog(nullptr);
         ResetEmbeddedServer();
         TDBConnector::ReconnectWaitMs = 2000;
         TVersionInfo::DestroySingleton();

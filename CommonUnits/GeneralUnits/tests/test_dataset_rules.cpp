@@ -307,4 +307,57 @@ TEST_F(RulesTest, ADuplicateProfileDateIsReportedAndDropped)
     EXPECT_EQ(dates->RecordCount(), 2);
 }
 
+TEST_F(RulesTest, ImportsReplaceALocationsSeries)
+{
+    module->tblLocations->Open();
+    module->tblLocLboGroundWaters->Open();
+    module->tblLocLboDirichlets->Open();
+    std::vector<String> files;
+    SetOpenFileDialog([&files](TOpenFileRequest& request) {
+        if (files.empty())
+            return false;
+        request.FileName = files.front();
+        files.erase(files.begin());
+        return true;
+    });
+    const String one = dir.file("one.txt");
+    WriteStringToFile(one, "* groundwater of the Vellmark polder\r\n*  day month year level\r\n5    2    2002    -100");
+    files = {one};
+    boxes.Answer("Yes");
+    module->ImportGroundwaterLevels("Vellmark");
+    EXPECT_EQ(boxes.Last().Text, "Imported: 1 record(s)");
+    EXPECT_EQ(boxes.Boxes()[0].Text.rfind("Important:\rImporting Groundwater data will erase any existing groundwater "
+                                          "data for the\rselected location: Vellmark\r \r",
+                                          0),
+              0u);
+    EXPECT_EQ(Count("SELECT COUNT(*) FROM LOCATIONLBOGROUNDWATERTS WHERE LOCATIONCODE='Vellmark'"), 1);
+    EXPECT_EQ(Count("SELECT COUNT(*) FROM LOCATIONLBOGROUNDWATERTS WHERE LOCATIONCODE='Vellmark' AND "
+                    "MDATE='2002-02-05' AND GRWLEV=-100"),
+              1);
+
+    // A file of comments only: an error, and the old series stays.
+    const String comments = dir.file("comments.txt");
+    WriteStringToFile(comments, "* nothing here\n");
+    files = {comments};
+    boxes.Clear();
+    boxes.Answer("Yes");
+    module->ImportPressureHeads("Torrsund");
+    EXPECT_EQ(boxes.Count(), 2);
+    EXPECT_EQ(Count("SELECT COUNT(*) FROM LOCATIONLBODIRICHLETTS WHERE LOCATIONCODE='Torrsund'"), 24);
+
+    // An impossible date stops the import after the rows before it.
+    const String bad = dir.file("bad.txt");
+    WriteStringToFile(bad, "1 1 2001 -120\n30 2 2001 -130\n");
+    files = {bad};
+    boxes.Answer("Yes");
+    EXPECT_THROW(module->ImportPressureHeads("Torrsund"), EConvertError);
+    EXPECT_EQ(Count("SELECT COUNT(*) FROM LOCATIONLBODIRICHLETTS WHERE LOCATIONCODE='Torrsund'"), 1);
+
+    // Refusing the question changes nothing.
+    boxes.Answer("No");
+    module->ImportGroundwaterLevels("Vellmark");
+    EXPECT_EQ(Count("SELECT COUNT(*) FROM LOCATIONLBOGROUNDWATERTS WHERE LOCATIONCODE='Vellmark'"), 1);
+    SetOpenFileDialog(nullptr);
+}
+
 } // namespace
