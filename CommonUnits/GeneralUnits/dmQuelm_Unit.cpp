@@ -4,7 +4,9 @@
 #include "TQuelmIniFile_Unit.h"
 #include "TVersionInfo_Unit.h"
 #include "QuelmFileUtils.h"
+#include "Comment.h"
 #include "DxTxtFle.h"
+#include "TfrmCopyProgress_Unit.h"
 #include "Utils_Format_Unit.h"
 #include "Utils_Sql_Unit.h"
 #include "Utils_Registry_Unit.h"
@@ -1155,6 +1157,68 @@ void LocateIntegerKey(TDataSet* table, int value)
         if (table->Fields(0)->AsInteger() == value)
             return;
     table->First();
+}
+
+void EditComment(TDataSource* source)
+{
+    std::unique_ptr<TfrmComment> form(New<TfrmComment>(nullptr));
+    form->SetDataSource(source);
+    form->ShowModal();
+}
+
+namespace {
+
+// The copy of the rows with one key under another key; `matches` and `setKey` know the key's
+// type.
+bool CopyRecords(TTable* table, const std::function<bool(TField*)>& matches, const std::function<void(TField*)>& setKey,
+                 const String& keyField)
+{
+    std::unique_ptr<TfrmCopyProgress> progress(New<TfrmCopyProgress>(nullptr));
+    progress->Show();
+    progress->ShowScanned(0);
+    progress->ShowCopied(0);
+    table->Close();
+    try {
+        std::unique_ptr<TTable> reader(CloneTable(table));
+        std::unique_ptr<TTable> writer(CloneTable(table));
+        int scanned = 0;
+        int copied = 0;
+        // The reader holds the rows as they were when it opened, so a copied row is never
+        // met (and copied) again.
+        while (!reader->Eof()) {
+            if (matches(reader->FieldByName(keyField))) {
+                writer->Insert();
+                CopyFieldValues(reader.get(), writer.get());
+                setKey(writer->FieldByName(keyField));
+                writer->Post();
+                progress->ShowCopied(++copied);
+            }
+            reader->Next();
+            progress->ShowScanned(++scanned);
+        }
+    } catch (...) {
+        table->Open();
+        throw;
+    }
+    progress.reset();
+    table->Open();
+    return true;
+}
+
+} // namespace
+
+bool CopyRecordsWithKey(TTable* table, const String& keyField, const String& oldKey, const String& newKey)
+{
+    return CopyRecords(
+        table, [&](TField* f) { return f->AsString() == oldKey; }, [&](TField* f) { f->SetAsString(newKey); },
+        keyField);
+}
+
+bool CopyRecordsWithIntegerKey(TTable* table, const String& keyField, int oldKey, int newKey)
+{
+    return CopyRecords(
+        table, [&](TField* f) { return !f->IsNull() && f->AsInteger() == oldKey; },
+        [&](TField* f) { f->SetAsInteger(newKey); }, keyField);
 }
 
 // ---------------------------------------------------------------- dataset rules

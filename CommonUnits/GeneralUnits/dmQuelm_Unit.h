@@ -323,3 +323,11 @@ void CopyFieldValues(TDataSet* source, TDataSet* target);
 // Walks from the first row to the row whose first field equals the value; the first row
 // when there is none.
 void LocateIntegerKey(TDataSet* table, int value);
+// Edits the field "Comments" of the data source's current record in the modal comment window.
+void EditComment(TDataSource* source);
+// Copies every row whose key field equals the old key (letter case included) as a new row
+// with the new key, through two clones of the table that see all rows and fire no rules, with
+// the copy-progress window. The table is closed meanwhile and open at its first row after;
+// copies are unlocked. Rows copied before a failure stay.
+bool CopyRecordsWithKey(TTable* table, const String& keyField, const String& oldKey, const String& newKey);
+bool CopyRecordsWithIntegerKey(TTable* table, const String& keyField, int oldKey, int newKey);

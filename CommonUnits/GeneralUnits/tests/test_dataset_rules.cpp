@@ -307,6 +307,42 @@ TEST_F(RulesTest, ADuplicateProfileDateIsReportedAndDropped)
     EXPECT_EQ(dates->RecordCount(), 2);
 }
 
+TEST_F(RulesTest, CopyingDetailRowsUnderANewKey)
+{
+    module->dbDatabase->ExecSql("INSERT INTO LOCATIONS (LOCATIONCODE, OPTDRA, LBONAMECODE, MORVASELECTED, LOCKED) "
+                                "VALUES ('copy_Vellmark', 'Yes', 'GrwLev', 0, 'No')");
+    module->tblLocations->Open();
+    ASSERT_TRUE(module->tblLocations->Locate("LOCATIONCODE", QString("copy_Vellmark"), 0));
+    TTable* drainages = module->tblDrainages;
+    drainages->Open();
+    const int total = Count("SELECT COUNT(*) FROM DRAINAGES");
+    EXPECT_TRUE(CopyRecordsWithKey(drainages, "LOCATIONCODE", "Vellmark", "copy_Vellmark"));
+    EXPECT_TRUE(drainages->Active());
+    EXPECT_EQ(drainages->RecordCount(), 2); // the detail of the new location
+    EXPECT_EQ(Count("SELECT COUNT(*) FROM DRAINAGES"), total + 2);
+    EXPECT_TRUE(CopyRecordsWithKey(module->tblLocLboGroundWaters, "LOCATIONCODE", "Vellmark", "copy_Vellmark"));
+    EXPECT_EQ(Count("SELECT COUNT(*) FROM LOCATIONLBOGROUNDWATERS WHERE LOCATIONCODE='copy_Vellmark' AND LOCKED='No'"),
+              1);
+    EXPECT_TRUE(CopyRecordsWithKey(module->tblLocLboQHs, "LOCATIONCODE", "vellmark", "copy_Vellmark")); // case counts
+    EXPECT_EQ(Count("SELECT COUNT(*) FROM LOCATIONLBOQHS WHERE LOCATIONCODE='copy_Vellmark'"), 0);
+
+    module->dbDatabase->ExecSql("CREATE TEMP TABLE ONE_RUN AS SELECT * FROM RUNS WHERE RUNID=1");
+    module->dbDatabase->ExecSql("UPDATE ONE_RUN SET RUNID=99");
+    module->dbDatabase->ExecSql("INSERT INTO RUNS SELECT * FROM ONE_RUN");
+    EXPECT_TRUE(CopyRecordsWithIntegerKey(module->tblCntSysEql, "RUNID", 1, 99));
+    EXPECT_EQ(Count("SELECT COUNT(*) FROM CNTSYSEQL WHERE RUNID=99"), 2);
+    // A second copy meets the rows already there: the key rule stops it, the table is open again.
+    EXPECT_THROW(CopyRecordsWithIntegerKey(module->tblCntSysEql, "RUNID", 1, 99), EDBEngineError);
+    EXPECT_TRUE(module->tblCntSysEql->Active());
+
+    TTable* clone = CloneTable(module->tblRuns);
+    LocateIntegerKey(clone, 99);
+    EXPECT_EQ(clone->FieldByName("RUNID")->AsInteger(), 99);
+    LocateIntegerKey(clone, 12345);
+    EXPECT_EQ(clone->RecNo(), 1);
+    delete clone;
+}
+
 TEST_F(RulesTest, ImportsReplaceALocationsSeries)
 {
     module->tblLocations->Open();
