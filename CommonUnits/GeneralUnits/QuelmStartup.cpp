@@ -37,6 +37,11 @@ int RunStartup(int& argc, char** argv)
 {
     TQApplication app(argc, argv);
     QApplication::setStyle(QStyleFactory::create("Fusion"));
+    return StartApplication();
+}
+
+int StartApplication()
+{
     PinNumberLocale();
     try {
         TVersionInfo::CreateSingleton();
@@ -59,8 +64,9 @@ int RunStartup(int& argc, char** argv)
             std::fprintf(stderr, "quelmgui: this build has no main window yet; the start-up window stays up\n");
             Application->SetMainForm(splash);
         }
-    } catch (Exception& e) {
-        Application->ShowException(&e);
+    } catch (...) {
+        // what none of the steps handles reaches the framework's default handling
+        Application->HandleException(nullptr);
         return 1;
     }
     Application->Run();

@@ -22,6 +22,8 @@ TStartupSteps& StartupSteps();
 // Runs the program; returns its exit code. Without a main window the start-up window stays
 // up as the program's only window until the program is ended.
 int RunStartup(int& argc, char** argv);
+// Everything after the application object: the steps and the message loop.
+int StartApplication();
 
 // When the per-user value "theDatabase" is missing, copies the machine-wide one (with the
 // messages of ReadRegistryString when that is missing too, then an empty value).

@@ -4,7 +4,12 @@
 #include "TForm_Splash_Unit.h"
 #include "Utils_RegionalSettings_Unit.h"
 
+#include "TVersionInfo_Unit.h"
+#include "platform/win/WinVersion.h"
+
+#include <QCoreApplication>
 #include <QLabel>
+#include <QTimer>
 #include <QPixmap>
 #include <memory>
 
@@ -83,4 +88,92 @@ TEST(TForm_Splash, BorderlessCentredPictureWindow)
     const QPixmap shown = splash->Image1Picture()->pixmap();
     EXPECT_EQ(shown.width(), 464);
     EXPECT_EQ(shown.height(), 220);
+}
+
+namespace {
+
+bool SplashShown()
+{
+    for (int i = 0; i < Screen->FormCount(); ++i)
+        if (dynamic_cast<TForm_Splash*>(Screen->Forms(i)) && Screen->Forms(i)->Host()->isVisible())
+            return true;
+    return false;
+}
+
+class StartupOrder : public SettingsTest {
+protected:
+    void TearDown() override
+    {
+        StartupSteps() = TStartupSteps{};
+        delete Application->MainForm();
+        Application->SetMainForm(nullptr);
+        TVersionInfo::DestroySingleton();
+        SettingsTest::TearDown();
+    }
+    TVersionResource version{2, 1, 2, 10};
+    std::vector<String> order;
+};
+
+} // namespace
+
+TEST_F(StartupOrder, SplashIsUpWhileTheDataModuleAndMainWindowAreMade)
+{
+    WriteRegistryString(HKEY_LOCAL_MACHINE, REG_DATABASE, "/opt/quelm/Projects.vantor");
+    FormatSettings().DecimalSeparator = ',';
+    StartupSteps().CreateDataModule = [&] {
+        order.push_back("data module");
+        EXPECT_TRUE(SplashShown());
+        EXPECT_TRUE(TVersionInfo::SingletonExists());
+        EXPECT_EQ(ReadRegistryString(HKEY_CURRENT_USER, REG_DATABASE), "/opt/quelm/Projects.vantor");
+        EXPECT_EQ(FormatSettings().DecimalSeparator, '.');
+    };
+    TForm* main = nullptr;
+    bool shownInTheLoop = false, splashInTheLoop = true;
+    StartupSteps().CreateMainForm = [&] {
+        order.push_back("main window");
+        Application->CreateForm(main);
+        QTimer::singleShot(0, [&] {
+            shownInTheLoop = main->Host()->isVisible();
+            splashInTheLoop = SplashShown();
+            QCoreApplication::exit(0); // quit() would close the windows first
+        });
+    };
+    EXPECT_EQ(StartApplication(), 0);
+    EXPECT_EQ(order, (std::vector<String>{"data module", "main window"}));
+    EXPECT_EQ(Application->MainForm(), main);
+    EXPECT_TRUE(shownInTheLoop);
+    EXPECT_FALSE(splashInTheLoop);
+    EXPECT_EQ(Application->Title(), "RavuzAVEDE 2.1.2");
+    EXPECT_EQ(boxes.Count(), 0);
+}
+
+TEST_F(StartupOrder, WithoutAMainWindowTheSplashStaysUp)
+{
+    WriteRegistryString(HKEY_LOCAL_MACHINE, REG_DATABASE, "/opt/quelm/Projects.vantor");
+    bool splashInTheLoop = false;
+    StartupSteps().CreateDataModule = [&] {
+        // the start-up window has had its one round of messages: the loop comes next
+        QTimer::singleShot(0, [&] {
+            splashInTheLoop = SplashShown();
+            QCoreApplication::exit(0); // quit() would close the windows first
+        });
+    };
+    EXPECT_EQ(StartApplication(), 0);
+    EXPECT_NE(dynamic_cast<TForm_Splash*>(Application->MainForm()), nullptr);
+    EXPECT_TRUE(splashInTheLoop);
+}
+
+TEST_F(StartupOrder, AnUnhandledStartUpErrorIsShownAndEndsTheProgram)
+{
+    WriteRegistryString(HKEY_LOCAL_MACHINE, REG_DATABASE, "/opt/quelm/Projects.vantor");
+    StartupSteps().CreateDataModule = [] { throw EInOutError("Disk gone"); };
+    StartupSteps().CreateMainForm = [&] { order.push_back("main window"); };
+    EXPECT_EQ(StartApplication(), 1);
+    EXPECT_TRUE(order.empty());
+    ASSERT_EQ(boxes.Count(), 1);
+    EXPECT_EQ(boxes.Last().Kind, TMessageBoxKind::Error);
+    EXPECT_EQ(boxes.Last().Text, "Disk gone.");
+    // the start-up window does not outlive the failed start
+    for (int i = 0; i < Screen->FormCount(); ++i)
+        delete dynamic_cast<TForm_Splash*>(Screen->Forms(i));
 }
