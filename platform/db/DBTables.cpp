@@ -945,6 +945,29 @@ void TQuery::ExecSQL()
     rowsAffected_ = db->ExecSql(sql, BindValues(order));
 }
 
+namespace {
+
+// SQLite names a column of a nested join "NAME:1" when it flattens the join, although the
+// statement names it once ("SELECT Locations.SoilProfileCode ... FROM A INNER JOIN ((B ...)))").
+// The column keeps its own name unless another result column has that name.
+void StripJoinNameSuffixes(std::vector<String>& names)
+{
+    for (String& name : names) {
+        const size_t colon = name.rfind(':');
+        if (colon == String::npos || colon == 0 || colon + 1 == name.size() ||
+            name.find_first_not_of("0123456789", colon + 1) != String::npos)
+            continue;
+        const String plain = name.substr(0, colon);
+        bool taken = false;
+        for (const String& other : names)
+            taken = taken || SameText(other, plain);
+        if (!taken)
+            name = plain;
+    }
+}
+
+} // namespace
+
 void TQuery::InternalOpen(std::vector<std::unique_ptr<TField>>& fields, std::vector<Row>& rows)
 {
     TDatabase* db = OpenDatabase();
@@ -971,6 +994,7 @@ void TQuery::InternalOpen(std::vector<std::unique_ptr<TField>>& fields, std::vec
             const QSqlRecord rec = q.record();
             for (int i = 0; i < rec.count(); ++i)
                 names.push_back(FromQString(rec.fieldName(i)));
+            StripJoinNameSuffixes(names);
             while (q.next()) {
                 std::vector<QVariant> values(names.size());
                 for (size_t i = 0; i < names.size(); ++i)

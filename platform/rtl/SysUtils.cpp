@@ -493,8 +493,33 @@ void RoundDigits(Decimal& d, int count)
 // exponent e of 0.d1d2... x 10^e. Independent of the C locale.
 Decimal ToDecimal(double x, int precision)
 {
+    precision = std::clamp(precision, 1, 18);
+    // Fast path: the shortest text that reads back as x. When it has no more digits than
+    // asked for and at most 15 are asked for, rounding the exact value gives the same digits:
+    // x lies within half a unit in the last place of that text, far less than half a unit of
+    // the 15th significant digit, so no rounding decision can differ.
+    if (precision <= 15 && std::isfinite(x) && x != 0) {
+        char buf[32];
+        const auto [end, ec] = std::to_chars(buf, buf + sizeof buf, std::fabs(x), std::chars_format::scientific);
+        if (ec == std::errc()) {
+            Decimal d;
+            d.negative = std::signbit(x);
+            const char* p = buf;
+            for (; p < end && *p != 'e'; ++p)
+                if (*p >= '0' && *p <= '9')
+                    d.digits.push_back(*p);
+            int e10 = 0;
+            if (static_cast<int>(d.digits.size()) <= precision && p < end &&
+                std::from_chars(p + (p[1] == '+' ? 2 : 1), end, e10).ec == std::errc()) {
+                d.exponent = e10 + 1;
+                while (!d.digits.empty() && d.digits.back() == '0')
+                    d.digits.pop_back();
+                return d;
+            }
+        }
+    }
     Decimal d = ExactDecimal(x);
-    RoundDigits(d, std::clamp(precision, 1, 18));
+    RoundDigits(d, precision);
     return d;
 }
 

@@ -387,3 +387,29 @@ TEST_F(Engine, ASecondCursorSeesWritesAfterRefreshAndSourcesReportChanges)
 }
 
 } // namespace
+
+namespace {
+
+// SQLite renames a column of a flattened nested join ("SCHEMECODE:1"); the query's field
+// keeps the name the statement gives it, unless another result column has that name.
+TEST_F(Engine, NestedJoinColumnsKeepTheirNames)
+{
+    TQuery q;
+    q.SetDatabase(&db_);
+    q.SQL.SetText("SELECT SCHEMES.SchemeCode, EVENTS.Amount FROM EVENTS INNER JOIN ((SCHEMES INNER JOIN EVENTS E2 "
+                  "ON SCHEMES.SCHEMECODE = E2.SCHEMECODE)) ON EVENTS.SCHEMECODE = SCHEMES.SCHEMECODE "
+                  "WHERE SCHEMES.SCHEMECODE='dry'");
+    q.Open();
+    ASSERT_NE(q.FindField("SCHEMECODE"), nullptr);
+    EXPECT_EQ(q.FieldByName("SCHEMECODE")->AsString(), "dry");
+    EXPECT_EQ(q.FieldByName("AMOUNT")->AsFloat(), 1.5);
+
+    TQuery both;
+    both.SetDatabase(&db_);
+    both.SQL.SetText("SELECT 1 AS A, 2 AS \"A:1\"");
+    both.Open();
+    EXPECT_EQ(both.Fields(0)->FieldName(), "A");
+    EXPECT_EQ(both.Fields(1)->FieldName(), "A:1");
+}
+
+} // namespace

@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 #include <clocale>
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
 
 namespace {
 
@@ -22,6 +25,38 @@ TEST(FloatToStr, GeneralFormatWith15SignificantDigits)
     };
     for (const auto& c : cases)
         EXPECT_EQ(FloatToStr(c.value), c.text) << c.value;
+}
+
+// The digits of the general format are those of the exact binary value rounded to the
+// precision, whether they come from the shortest round-trip text or the exact expansion.
+TEST(FloatToStr, DigitsAreTheExactValueRounded)
+{
+    uint64_t state = 0x9E3779B97F4A7C15ull;
+    auto next = [&] {
+        state ^= state << 13;
+        state ^= state >> 7;
+        state ^= state << 17;
+        return state;
+    };
+    for (int i = 0; i < 20000; ++i) {
+        const double mantissa = static_cast<double>(next() % 1000000007ull) / 1000000007.0 + 0.1;
+        const int scale = static_cast<int>(next() % 41) - 20;
+        const double x = (i % 3 == 0 ? std::round(mantissa * 1e4) / 1e4 : mantissa) * std::pow(10.0, scale);
+        char expected[64];
+        std::snprintf(expected, sizeof expected, "%.15g", x);
+        // An exact tie at the 16th digit rounds away from zero here, to even in printf.
+        char exact[80];
+        std::snprintf(exact, sizeof exact, "%.60e", x);
+        const std::string tail = std::string(exact).substr(16, 45);
+        if (tail.find_first_not_of('0', 1) == std::string::npos && tail[0] == '5')
+            continue;
+        EXPECT_EQ(std::strtod(FloatToStr(x).c_str(), nullptr), std::strtod(expected, nullptr)) << exact;
+    }
+    // Rounding half away from zero of values whose shortest text is longer than the precision.
+    EXPECT_EQ(FloatToStrF(0.125, ffGeneral, 2, 0), "0.13");
+    EXPECT_EQ(FloatToStrF(2.675, ffGeneral, 3, 0), "2.67"); // 2.67499999... in binary
+    EXPECT_EQ(FloatToStrF(1.5, ffGeneral, 1, 0), "2");
+    EXPECT_EQ(FloatToStrF(0.1 + 0.2, ffGeneral, 17, 0), "0.30000000000000004");
 }
 
 TEST(FloatToStrF, ExponentFixedAndNumberForms)
