@@ -3,6 +3,7 @@
 #include "platform/rtl/FileUtils.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <set>
 
@@ -784,9 +785,15 @@ void ReadManagement(Reader& r, RunDescription& run, std::vector<String>& notes)
 {
     run.applicationScheme = r.Text("ApplicationScheme");
     run.zTgt = r.Real("ZTgt", 1);
+    // The repeat interval in years: "1", "2Year", "3Years"...; "NoRepeat" applies once.
     const String repeat = r.Text("DelTimEvt");
+    size_t digits = 0;
+    while (digits < repeat.size() && std::isdigit(static_cast<unsigned char>(repeat[digits])))
+        ++digits;
+    const String unit = repeat.substr(digits);
     int years = 0;
-    if (TryStrToInt(repeat, years) && years >= 1)
+    if (digits > 0 && TryStrToInt(repeat.substr(0, digits), years) && years >= 1 &&
+        (unit.empty() || SameText(unit, "Year") || SameText(unit, "Years")))
         run.repeatYears = years;
     else if (!SameText(repeat, "NoRepeat") && !repeat.empty())
         notes.push_back("the repeat interval " + Quoted(repeat) + " is not a number of years; applications are not repeated");

@@ -300,6 +300,9 @@ TEST(KernelProgram, OtherKindsOfRunsAreCalculated)
         {"transformation back to the substance",
          [&](WorkFolder& w) { w.Replace("17.qmi", "1 MET -> end" + crlf, "1 MET -> end" + crlf + "0.1 MET -> ABC" + crlf); },
          nullptr},
+        {"repeat interval in years",
+         [](WorkFolder& w) { w.Replace("17.qmi", "1                 DelTimEvt (a)", "2Year             DelTimEvt (a)"); },
+         nullptr},
         {"cumulative output",
          [](WorkFolder& w) { w.Replace("17.qmi", "No                PrintCumulatives", "Yes               PrintCumulatives"); },
          [](const auto& out, const auto&) {
@@ -315,6 +318,7 @@ TEST(KernelProgram, OtherKindsOfRunsAreCalculated)
         if (work.exists("17.err"))
             ADD_FAILURE() << ReadFileBytes(work.file("17.err"));
         ASSERT_TRUE(work.exists("17.out"));
+        EXPECT_FALSE(Contains(ReadFileBytes(work.file("17.log")), "is not a number of years"));
         if (c.check)
             c.check(Lines(work.file("17.out")), Lines(work.file("17.sum")));
     }
