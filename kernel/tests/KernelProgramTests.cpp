@@ -458,6 +458,32 @@ TEST(KernelProgram, MissingInputFileIsAModelError)
     EXPECT_TRUE(Contains(ReadFileBytes(work.file("17.err")), "does not exist"));
 }
 
+// The input files that quelmgui's input-file writer produces for the demo runs (its golden
+// files) are calculated without a model error.
+TEST(KernelProgram, InputFilesOfTheWriterAreCalculated)
+{
+    const fs::path golden = fs::path(quelmtest::SourceDir()) / "CommonUnits/GeneralUnits/tests/golden/inputfile";
+    if (!fs::exists(golden))
+        GTEST_SKIP() << "no golden input files at " << golden;
+    TempDir dir;
+    std::vector<std::string> runs;
+    for (const auto& entry : fs::directory_iterator(golden)) {
+        fs::copy_file(entry.path(), dir.path() / entry.path().filename());
+        if (entry.path().extension() == ".qmi")
+            runs.push_back(entry.path().filename().string());
+    }
+    for (const auto& run : runs) {
+        SCOPED_TRACE(run);
+        QProcess process;
+        process.setWorkingDirectory(QString::fromStdString(dir.str()));
+        process.start(QStringLiteral(QUELMMODEL_EXE), {QString::fromStdString(run)});
+        ASSERT_TRUE(process.waitForFinished(60000));
+        const std::string err = dir.file(run.substr(0, run.size() - 4) + ".err");
+        EXPECT_FALSE(fs::exists(err)) << ReadFileBytes(err);
+        EXPECT_TRUE(fs::exists(dir.file(run.substr(0, run.size() - 4) + ".out")));
+    }
+}
+
 TEST(KernelProgram, SlowRunTakesItsTime)
 {
     WorkFolder work;
