@@ -103,6 +103,16 @@ private:
     void Simulate(Simulation& sim);
     void WriteOutHeader(TTextWriter& out);
     void WriteSummary(const Simulation& sim);
+    // The time column: days since the start (at the end of the day), or with the date
+    // format "Calendar" the year with the elapsed fraction of it.
+    String TimeText(int index, TDateTime date) const
+    {
+        if (!SameText(run_.dateFormat, "Calendar"))
+            return IntToStr(index + 1);
+        int y = 0, m = 0, d = 0;
+        DecodeDate(date, y, m, d);
+        return Fixed(y + DayOfTheYear(date) / (IsLeapYear(y) ? 366.0 : 365.0), 4);
+    }
     String Value(double v) const
     {
         return FormatValue(v, run_.realFormatKind, run_.realFormatWidth, run_.realFormatDigits);
@@ -220,7 +230,9 @@ void Run::WriteOutHeader(TTextWriter& out)
     out.WriteLine("* Detailed output of run " + runId_ + " (" + kProgram + ", stand-in model kernel)");
     out.WriteLine("* Input file: " + inputName_);
     out.WriteLine("* Period: " + FormatDateDMY(run_.start) + " to " + FormatDateDMY(run_.end));
-    out.WriteLine("* Time: days since the start (" + run_.dateFormat + "); date: dd-Mon-yyyy");
+    out.WriteLine(SameText(run_.dateFormat, "Calendar")
+                      ? String("* Time: the year with the elapsed fraction of it (Calendar); date: dd-Mon-yyyy")
+                      : "* Time: days since the start (" + run_.dateFormat + "); date: dd-Mon-yyyy");
     out.WriteLine("* Time-series rows: time, date, variable (with _<compound> for compounds), the value or one value");
     out.WriteLine("*   per output depth in the order of the header line");
     out.WriteLine(String("* Fluxes are ") +
@@ -291,7 +303,7 @@ void Run::Simulate(Simulation& sim)
     const String printOption = UpperCase(run_.optDelTimPrn);
     if (printOption != "DAY" && printOption != "MONTH" && printOption != "YEAR" && printOption != "OTHER")
         Log("Note: print option " + run_.optDelTimPrn + " read as every " + IntToStr(run_.delTimPrn) + " day(s)");
-    if (run_.dateFormat != "DaysFromSta")
+    if (!SameText(run_.dateFormat, "DaysFromSta") && !SameText(run_.dateFormat, "Calendar"))
         Log("Note: date format " + run_.dateFormat + " is written as days since the start");
 
     TTextWriter out(PathOf(".out"), lbLF);
@@ -338,7 +350,7 @@ void Run::Simulate(Simulation& sim)
         else
             print = (index + 1) % std::max(run_.delTimPrn, 1) == 0;
 
-        const String time = IntToStr(index + 1);
+        const String time = TimeText(index, date);
         const String prefix = Pad(time, 8) + FormatDateDMY(date) + " ";
         if (print) {
             const double interval = index - lastPrint;

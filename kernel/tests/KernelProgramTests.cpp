@@ -303,6 +303,12 @@ TEST(KernelProgram, OtherKindsOfRunsAreCalculated)
         {"repeat interval in years",
          [](WorkFolder& w) { w.Replace("17.qmi", "1                 DelTimEvt (a)", "2Year             DelTimEvt (a)"); },
          nullptr},
+        {"calendar time",
+         [](WorkFolder& w) { w.Replace("17.qmi", "DaysFromSta       DateFormat", "Calendar          DateFormat"); },
+         [](const auto& out, const auto&) {
+             EXPECT_EQ(RowsOf(out, "LAI")[0][0], "2000.0273"); // 10 January 2000
+             EXPECT_EQ(RowsOf(out, "LAI").back()[0], "2001.9973");
+         }},
         {"cumulative output",
          [](WorkFolder& w) { w.Replace("17.qmi", "No                PrintCumulatives", "Yes               PrintCumulatives"); },
          [](const auto& out, const auto&) {
