@@ -94,6 +94,22 @@ QString DateTimeToSqlText(TDateTime dt)
 
 bool SqlTextToDateTime(const QString& text, TDateTime& dt)
 {
+    // The form every stored date takes ("yyyy-mm-dd"), read without the pattern below: long
+    // series (20 years of daily weather) are read row by row.
+    if (text.size() == 10 && text[4] == u'-' && text[7] == u'-') {
+        int part[3] = {0, 0, 0};
+        const int start[3] = {0, 5, 8};
+        const int length[3] = {4, 2, 2};
+        bool digits = true;
+        for (int k = 0; k < 3 && digits; ++k)
+            for (int i = start[k]; i < start[k] + length[k] && digits; ++i) {
+                const char16_t c = text[i].unicode();
+                digits = c >= u'0' && c <= u'9';
+                part[k] = part[k] * 10 + (c - u'0');
+            }
+        if (digits)
+            return TryEncodeDate(part[0], part[1], part[2], dt);
+    }
     static const QRegularExpression re(
         QStringLiteral("^(\\d{4})-(\\d{2})-(\\d{2})(?:[ T](\\d{2}):(\\d{2})(?::(\\d{2})(?:\\.(\\d{1,3})\\d*)?)?)?$"));
     const auto m = re.match(text.trimmed());
@@ -133,7 +149,11 @@ Variant TField::Value() const
 
 String TField::AsString() const
 {
-    const Variant v = Value();
+    return TextOf(Value());
+}
+
+String TField::TextOf(const Variant& v) const
+{
     if (VarIsNull(v))
         return String();
     switch (type_) {
@@ -770,6 +790,20 @@ const TDataSet::Row* TDataSet::CurrentRow() const
     if (cursor_ < 0 || cursor_ >= static_cast<int>(rows_.size()))
         return nullptr;
     return &rows_[cursor_];
+}
+
+Variant TDataSet::RowValue(int row, int fieldIndex) const
+{
+    if (row == cursor_ && (state_ == dsEdit || state_ == dsInsert))
+        return editRow_.values.at(fieldIndex);
+    if (row < 0 || row >= static_cast<int>(rows_.size()))
+        return Variant();
+    return rows_[row].values.at(fieldIndex);
+}
+
+String TDataSet::RowText(int row, int fieldIndex) const
+{
+    return Fields(fieldIndex)->TextOf(RowValue(row, fieldIndex));
 }
 
 Variant TDataSet::CurrentValue(int fieldIndex) const

@@ -87,6 +87,8 @@ public:
     TDateTime AsDateTime() const;
     bool AsBoolean() const;
     String DisplayText() const { return AsString(); }
+    // The text AsString gives for a value of this field (for rows other than the current one).
+    String TextOf(const Variant& value) const;
 
     // Assignments check what the database declares: the text width of string fields and the
     // type of numeric and date fields. A text that does not fit or does not convert is refused
@@ -258,6 +260,14 @@ public:
     TDataSetNotifyEvent BeforeDelete, AfterDelete, BeforeScroll, AfterScroll;
     TDataSetNotifyEvent BeforeRefresh, AfterRefresh, OnNewRecord;
     TDataSetErrorEvent OnPostError, OnDeleteError, OnEditError;
+
+    // Rows by position, for views that show many rows (grids): the value of a field in row
+    // `row` (0-based, in the dataset's order) without moving the cursor; the current row
+    // gives its edit buffer while it is edited. RecIndex is the cursor's row (-1 when empty).
+    Variant RowValue(int row, int fieldIndex) const;
+    String RowText(int row, int fieldIndex) const;
+    int RecIndex() const { return cursor_; }
+    void MoveToRecord(int row) { MoveBy(row - cursor_); }
 
     // Raw values of the current record (edit buffer while editing); used by TField.
     Variant CurrentValue(int fieldIndex) const;

@@ -376,6 +376,14 @@ TEST_F(Engine, ASecondCursorSeesWritesAfterRefreshAndSourcesReportChanges)
     EXPECT_EQ(b.FieldByName("SCHEMECODE")->AsString(), "dry"); // stays on its row
     EXPECT_EQ(b.FieldByName("DESCRIPTION")->AsString(), "Very dry");
 
+    // Rows by position, for grids, without moving the cursor.
+    EXPECT_EQ(a.RecIndex(), 2);
+    EXPECT_EQ(a.RowText(0, a.FieldByName("SCHEMECODE")->Index()), "No");
+    EXPECT_EQ(a.RowText(2, a.FieldByName("DESCRIPTION")->Index()), "Very dry");
+    EXPECT_TRUE(VarIsNull(a.RowValue(3, 0)));
+    a.MoveToRecord(1);
+    EXPECT_EQ(a.FieldByName("SCHEMECODE")->AsString(), "Wet");
+
     // With controls disabled nothing is reported until they are enabled again.
     changes = 0;
     a.DisableControls();
@@ -410,6 +418,23 @@ TEST_F(Engine, NestedJoinColumnsKeepTheirNames)
     both.Open();
     EXPECT_EQ(both.Fields(0)->FieldName(), "A");
     EXPECT_EQ(both.Fields(1)->FieldName(), "A:1");
+}
+
+} // namespace
+
+namespace {
+
+TEST(SqlDateText, StoredDatesAndDateTimesReadBack)
+{
+    TDateTime dt = 0;
+    ASSERT_TRUE(SqlTextToDateTime(QStringLiteral("2001-03-05"), dt));
+    EXPECT_EQ(dt, EncodeDate(2001, 3, 5));
+    ASSERT_TRUE(SqlTextToDateTime(QStringLiteral("2001-03-05 12:00:00"), dt));
+    EXPECT_EQ(dt, EncodeDate(2001, 3, 5) + 0.5);
+    EXPECT_FALSE(SqlTextToDateTime(QStringLiteral("2001-02-30"), dt));
+    EXPECT_FALSE(SqlTextToDateTime(QStringLiteral("2001-0a-05"), dt));
+    EXPECT_FALSE(SqlTextToDateTime(QStringLiteral("05/03/2001"), dt));
+    EXPECT_EQ(DateTimeToSqlText(EncodeDate(1999, 12, 31)), QStringLiteral("1999-12-31"));
 }
 
 } // namespace
