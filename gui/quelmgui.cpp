@@ -1,5 +1,7 @@
 // quelmgui: the desktop front end of the leaching model.
 #include "QuelmStartup.h"
+#include "dmQuelm_Unit.h"
+#include "platform/framework/Forms.h"
 #include "platform/win/WinVersion.h"
 
 // The program's version resource: file version 2.1.2.10.
@@ -7,5 +9,6 @@ static TVersionResource quelmguiVersion(2, 1, 2, 10);
 
 int main(int argc, char** argv)
 {
+    StartupSteps().CreateDataModule = [] { New<TdmQuelm>(Application); };
     return RunStartup(argc, argv);
 }

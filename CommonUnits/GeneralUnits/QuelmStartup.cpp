@@ -1,5 +1,6 @@
 #include "QuelmStartup.h"
 
+#include "DemoDatabase.h"
 #include "TForm_Splash_Unit.h"
 #include "TVersionInfo_Unit.h"
 #include "Utils_RegionalSettings_Unit.h"
@@ -53,6 +54,8 @@ int StartApplication()
         splash->Show();
         Application->ProcessMessages();
 
+        // a user without a database of their own gets the demo database
+        ProvideDemoDatabase();
         if (StartupSteps().CreateDataModule)
             StartupSteps().CreateDataModule();
         if (StartupSteps().CreateMainForm) {
