@@ -965,12 +965,18 @@ String TdmQuelm::WriteMeteoFile(const String& meteoStationCode)
             };
             static const Column columns[] = {{"RDD", 9}, {"TMMN", 7}, {"TMMX", 7}, {"VP", 7},
                                              {"WN", 7},  {"RAIN", 7}, {"ETREF", 8}};
+            // The fields are looked up once: a station may hold decades of days.
+            const TField* date = qryMeteoData->FieldByName("MDATE");
+            std::vector<const TField*> values;
+            for (const Column& c : columns)
+                values.push_back(qryMeteoData->FieldByName(c.field));
+            const String station = PadRight(quoted, 13);
             for (qryMeteoData->First(); !qryMeteoData->Eof(); qryMeteoData->Next()) {
                 int year = 0, month = 0, day = 0;
-                DecodeDate(qryMeteoData->FieldByName("MDATE")->AsDateTime(), year, month, day);
-                String line = PadRight(quoted, 13) + IntFieldRight(day, 3) + IntFieldRight(month, 3) + IntFieldRight(year, 5);
-                for (const Column& c : columns)
-                    line += FloatFieldRight(qryMeteoData->FieldByName(c.field)->AsFloat(), c.width);
+                DecodeDate(date->AsDateTime(), year, month, day);
+                String line = station + IntFieldRight(day, 3) + IntFieldRight(month, 3) + IntFieldRight(year, 5);
+                for (size_t i = 0; i < values.size(); ++i)
+                    line += FloatFieldRight(values[i]->AsFloat(), columns[i].width);
                 file.WriteLine(line);
             }
             qryMeteoData->Close();
