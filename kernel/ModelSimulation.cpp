@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace quelmmodel {
 
@@ -459,22 +460,24 @@ void Simulation::Step(int index)
     std::vector<int> drainLevel(nl, -1);
     std::vector<double> extract(nl, 0);    // m taken up by the roots
 
-    // infiltration and percolation above field capacity
+    // infiltration and percolation above field capacity. What a layer can pass down in a day
+    // is bounded by its conductivity and by what the layers below can take (fill up to
+    // saturation and pass on), so that no layer below the top ends above saturation.
+    std::vector<double> passable(nl, 0);
+    for (size_t i = nl; i-- > 0;) {
+        const double below = i + 1 < nl ? std::max(0.0, (run.horizons[layers[i + 1].horizon].thetaSat -
+                                                          layers[i + 1].theta) * layers[i + 1].dz) +
+                                              passable[i + 1]
+                                        : std::numeric_limits<double>::infinity();
+        passable[i] = std::min(run.horizons[layers[i].horizon].kSat, below);
+    }
     layers[0].theta += input / layers[0].dz;
     infiltration += input;
     for (size_t i = 0; i < nl; ++i) {
         Layer& l = layers[i];
-        const Horizon& h = run.horizons[l.horizon];
-        const double excess = std::max(0.0, (l.theta - l.thetaFc) * l.dz);
-        double move = std::min(excess, h.kSat);
-        if (l.theta > h.thetaSat)
-            move = std::max(move, (l.theta - h.thetaSat) * l.dz);
-        if (i + 1 < nl) {
-            Layer& next = layers[i + 1];
-            const double room = (run.horizons[next.horizon].thetaSat - next.theta) * next.dz;
-            move = std::min(move, std::max(0.0, room) + std::max(0.0, (next.theta - next.thetaFc) * next.dz));
-            next.theta += move / next.dz;
-        }
+        const double move = std::min(std::max(0.0, (l.theta - l.thetaFc) * l.dz), passable[i]);
+        if (i + 1 < nl)
+            layers[i + 1].theta += move / layers[i + 1].dz;
         l.theta -= move / l.dz;
         flow[i] = move;
     }
