@@ -205,6 +205,25 @@ TEST(ModelSimulation, WaterAndMassBalancesClose)
     EXPECT_NEAR(sim.sinkMass[2], sim.transformed[1] * 1 * 0 / 200, 1e-12);
 }
 
+TEST(ModelSimulation, HeavyRainPassesThroughTheWetLayers)
+{
+    InputFile input;
+    ErrorList errors;
+    ASSERT_TRUE(input.Read(String(KERNEL_FIXTURES) + "/17.qmi", errors));
+    RunDescription run;
+    std::vector<String> notes;
+    BuildRun(input, KERNEL_FIXTURES, "17", run, errors, notes);
+    ASSERT_TRUE(errors.Empty());
+    run.meteo[0].rain = 80; // mm, far more than the top layer holds
+    Simulation sim(run);
+    sim.Step(0);
+    EXPECT_EQ(sim.runoff, 0);
+    EXPECT_NEAR(sim.infiltration, 0.08, 1e-12);
+    EXPECT_GT(sim.layers[5].flowOut, 0.02);
+    for (const auto& layer : sim.layers)
+        EXPECT_LE(layer.theta, run.horizons[layer.horizon].thetaSat + 1e-12);
+}
+
 TEST(ModelReports, ErrorListingIsNeverTwelveLines)
 {
     quelmtest::TempDir dir;
