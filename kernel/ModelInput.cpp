@@ -403,6 +403,7 @@ void InputFile::Parse(const String& bytes, const String& fileName, ErrorList& er
     openTable_ = -1;
     sectionIndex_ = -1;
     sawTitle_ = sawTrailer_ = inCharacterisation_ = false;
+    lastRunField_.clear();
 
     int lineNo = 0;
     size_t pos = 0;
@@ -469,6 +470,12 @@ void InputFile::ParseLine(const String& line, int lineNo, ErrorList& errors)
         return; // spacer lines: empty or one blank
     if (sawTrailer_) {
         errors.Add(fileName_, lineNo, "text after the end of the input file");
+        return;
+    }
+    if (sectionIndex_ < 0 && inCharacterisation_) {
+        // A field of the run (its comments) may hold line breaks; its further lines carry no "*".
+        if (!lastRunField_.empty())
+            runFields_[lastRunField_] += "\n" + line;
         return;
     }
     if (sectionIndex_ < 0) {
@@ -538,10 +545,13 @@ void InputFile::ParseComment(const String& line, int lineNo, ErrorList& errors)
     }
     if (inCharacterisation_) {
         const size_t eq = text.find(" = ");
-        if (eq != String::npos)
-            runFields_[UpperCase(text.substr(0, eq))] = text.substr(eq + 3);
-        else if (!text.empty() && text.back() == '=' && text.size() >= 2)
-            runFields_[UpperCase(TrimRight(text.substr(0, text.size() - 1)))] = String();
+        if (eq != String::npos) {
+            lastRunField_ = UpperCase(text.substr(0, eq));
+            runFields_[lastRunField_] = text.substr(eq + 3);
+        } else if (!text.empty() && text.back() == '=' && text.size() >= 2) {
+            lastRunField_ = UpperCase(TrimRight(text.substr(0, text.size() - 1)));
+            runFields_[lastRunField_] = String();
+        }
     }
 }
 

@@ -93,6 +93,7 @@ private:
     std::vector<TableEntry> tables_;
     std::map<String, size_t> keywordIndex_; // upper-case name -> index
     std::map<String, String> runFields_;
+    String lastRunField_;
     int openTable_ = -1;
     int sectionIndex_ = -1; // index into the section list, -1 before section 1
     bool sawTitle_ = false;

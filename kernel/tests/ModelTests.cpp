@@ -134,14 +134,14 @@ TEST(ModelInput, RunCharacterisationFieldsAreRead)
     String text = FileWith("1", "No                OptPaddy");
     const String rule = "*" + String(79, '-');
     text.insert(text.find("* INPUT FILE"), "* Run characterization:\r\n* NAME = maize - Sarnela\r\n* ISRESTRICTEDRUN = Yes\r\n"
-                                            "* COMMENTS = \r\n" + rule + "\r\n");
+                                            "* COMMENTS = first line\r\nsecond line\r\n" + rule + "\r\n");
     InputFile input;
     ErrorList errors;
     input.Parse(text, "t.qmi", errors);
     EXPECT_TRUE(errors.Empty());
     EXPECT_EQ(input.RunField("Name"), "maize - Sarnela");
     EXPECT_EQ(input.RunField("IsRestrictedRun"), "Yes");
-    EXPECT_EQ(input.RunField("COMMENTS"), "");
+    EXPECT_EQ(input.RunField("COMMENTS"), "first line\nsecond line");
 }
 
 TEST(ModelInput, DatesOfTheInputFile)
