@@ -1,4 +1,7 @@
 #pragma once
+// Section "5": the run's substance and every metabolite that can form from it (the
+// transformation tree), with their parameters and the depth factors per horizon. The value
+// column of this section is 17 characters wide.
 #include "Section.h"
 
 class TSectionCompound : public TSection {

@@ -1,4 +1,6 @@
 #pragma once
+// Section "4b": whether the run's location is drained and the parameters of each drainage
+// level by its own number; the kernel knows five levels and those not used are still named.
 #include "Section.h"
 
 class TSectionDrainage : public TSection {

@@ -1,4 +1,6 @@
 #pragma once
+// Section "6": applications (dated and relative to crop events), tillage dates, initial
+// concentration profiles, depositions and the tillage depth.
 #include "Section.h"
 
 class TSectionManagement : public TSection {

@@ -1,4 +1,7 @@
 #pragma once
+// Section "8": vertical-profile dates, formats, output depths, the print switch of every
+// output variable of the run and fixed report options. Called without a list it fails its
+// assertion.
 #include "Section.h"
 
 class TSectionOutput : public TSection {

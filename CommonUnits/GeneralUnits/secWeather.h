@@ -1,4 +1,7 @@
 #pragma once
+// Section "3": the meteo station and irrigation of the run. Writes the station's meteo file
+// and, for irrigation from a data series, the scheme's irrigation file into the work folder;
+// the input file names both by their bare codes.
 #include "Section.h"
 
 class TSectionWeather : public TSection {
