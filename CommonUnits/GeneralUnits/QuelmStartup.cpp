@@ -47,6 +47,7 @@ int StartApplication()
     try {
         TVersionInfo::CreateSingleton();
         SeedUserDatabaseValue();
+        LoadUserRegionalSettings();
         ForceRegionalSettings();
         Application->SetTitle(GetApplicationTitle());
 

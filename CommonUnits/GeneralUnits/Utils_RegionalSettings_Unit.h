@@ -11,6 +11,11 @@ struct TRecordedRegionalSettings {
     char ThousandSeparator = ',';
 };
 
+// Makes the separators of the user's own locale (decimal, thousands, date) the process's
+// settings, as a program's settings start out before anything forces its own values. Called
+// once at start-up, before the first ForceRegionalSettings, which records them.
+void LoadUserRegionalSettings();
+
 // On the first call records the four values then in force; on every call forces the
 // standard values. Never restores the user's values.
 void ForceRegionalSettings();

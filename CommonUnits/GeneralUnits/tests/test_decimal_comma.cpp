@@ -39,8 +39,21 @@ TEST(DecimalComma, NumbersAndDatesKeepTheirPointAndOrder)
     ASSERT_STREQ(std::localeconv()->decimal_point, ",") << "the German locale is not in force";
     QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
 
-    // what the system's own routines give, under the user's locale
+    // a German user's own separators are recorded at start-up, then forced away
+    const TFormatSettings saved = FormatSettings();
+    const TFormatSettings savedUser = UserFormatSettings();
+    ResetRecordedRegionalSettingsForTesting();
+    if (QLocale::system().decimalPoint() == ",") {
+        LoadUserRegionalSettings();
+        EXPECT_EQ(FormatSettings().DecimalSeparator, ',');
+    }
     ForceRegionalSettings();
+    if (QLocale::system().decimalPoint() == ",") {
+        EXPECT_EQ(RecordedRegionalSettings().DecimalSeparator, ',');
+        EXPECT_EQ(RecordedRegionalSettings().ThousandSeparator, '.');
+    }
+
+    // what the system's own routines give, under the user's locale
     EXPECT_EQ(FloatToStr(1234.5), "1234.5");
     EXPECT_EQ(FloatField(3, 6), "3.0   ");
     EXPECT_EQ(FloatFieldRight(1e-5, 8), " 1E-0005");
@@ -60,4 +73,7 @@ TEST(DecimalComma, NumbersAndDatesKeepTheirPointAndOrder)
 
     std::setlocale(LC_ALL, "C");
     unsetenv("LOCPATH");
+    ResetRecordedRegionalSettingsForTesting();
+    SetUserFormatSettings(savedUser, false);
+    FormatSettings() = saved;
 }
