@@ -1261,6 +1261,61 @@ void TStringGrid::ForEachObject(const std::function<void(int, int, TObject*)>& v
                 visit(int(c), int(r), columns_[c][r].object);
 }
 
+namespace {
+
+class TStringGridStrings : public TStrings {
+public:
+    TStringGridStrings(TStringGrid* grid, bool column, int index) : grid_(grid), column_(column), index_(index) {}
+    int Count() const override { return column_ ? grid_->RowCount() : grid_->ColCount(); }
+    String Get(int i) const override { return grid_->Cells(Col(i), Row(i)); }
+    void Put(int i, const String& s) override { grid_->SetCells(Col(i), Row(i), s); }
+    TObject* GetObject(int i) const override { return grid_->Objects(Col(i), Row(i)); }
+    void PutObject(int i, TObject* object) override { grid_->SetObjects(Col(i), Row(i), object); }
+    int Add(const String& s) override
+    {
+        for (int i = 0; i < Count(); ++i)
+            if (Get(i).empty()) {
+                Put(i, s);
+                return i;
+            }
+        return -1;
+    }
+    void Insert(int, const String&) override { throw EInvalidGridOperation("Cannot insert or delete rows from grid"); }
+    void Delete(int) override { throw EInvalidGridOperation("Cannot insert or delete rows from grid"); }
+    void Clear() override
+    {
+        for (int i = 0; i < Count(); ++i) {
+            Put(i, "");
+            PutObject(i, nullptr);
+        }
+    }
+
+private:
+    int Col(int i) const { return column_ ? index_ : i; }
+    int Row(int i) const { return column_ ? i : index_; }
+    TStringGrid* grid_;
+    bool column_;
+    int index_;
+};
+
+} // namespace
+
+TStrings* TStringGrid::Cols(int col)
+{
+    auto& line = lines_[{true, col}];
+    if (!line)
+        line = std::make_unique<TStringGridStrings>(this, true, col);
+    return line.get();
+}
+
+TStrings* TStringGrid::Rows(int row)
+{
+    auto& line = lines_[{false, row}];
+    if (!line)
+        line = std::make_unique<TStringGridStrings>(this, false, row);
+    return line.get();
+}
+
 String TStringGrid::GetEditText(int col, int row)
 {
     String value = Cells(col, row);

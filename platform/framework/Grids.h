@@ -11,7 +11,10 @@
 // Paint calls DrawCell for every visible cell that meets the area being painted (fixed rows
 // and columns first), draws the grid lines, and fills the rest of the client area with Color.
 #include "Controls.h"
+#include "platform/rtl/Classes.h"
 
+#include <map>
+#include <memory>
 #include <vector>
 
 enum TGridOption { goFixedVertLine, goFixedHorzLine, goVertLine, goHorzLine, goRangeSelect, goDrawFocusSelected,
@@ -241,6 +244,11 @@ public:
     virtual void SetObjects(int col, int row, TObject* object);
     // Every cell of the store that holds an object (for owners that must free them).
     void ForEachObject(const std::function<void(int col, int row, TObject* object)>& visit) const;
+    // A column's cells (RowCount lines) and a row's cells (ColCount lines) as string lists:
+    // Put and PutObject write the cells, Clear empties them, Add fills the first empty cell
+    // (-1 when none is), Insert and Delete raise EInvalidGridOperation.
+    TStrings* Cols(int col);
+    TStrings* Rows(int row);
     String GetEditText(int col, int row) override;
     void SetEditText(int col, int row, const String& value) override;
 
@@ -258,6 +266,7 @@ private:
     const Cell* Find(int col, int row) const;
     Cell& Ensure(int col, int row);
     std::vector<std::vector<Cell>> columns_;
+    std::map<std::pair<bool, int>, std::unique_ptr<TStrings>> lines_;
 };
 
 using TObjStringGrid = TStringGrid;

@@ -382,3 +382,27 @@ TEST(BaseGridGeometry, RectanglesInAndOutOfView)
     EXPECT_EQ(g->FixedColsWidth(), 64);
     EXPECT_EQ(g->FixedRowsHeight(), 24);
 }
+
+TEST(BaseGridPaint, ActiveAndHoverRowColours)
+{
+    Fixture f(6, 8);
+    auto* g = f.grid;
+    g->SetActiveRowShow(true);
+    g->FocusCell(2, 3, true);
+    g->HoverRow = true;
+    g->HoverRowIndex = 5;
+    g->HoverRowColor = clLime;
+    f.Paint();
+    const QImage* image = g->ControlHost()->SurfaceImage();
+    auto inside = [&](int col, int row) {
+        const TRect r = g->CellRect(col, row);
+        return image->pixelColor(r.Left + 4, r.Top + 3);
+    };
+    EXPECT_EQ(inside(4, 3), ColorRefToQColor(GetSysColor(COLOR_INFOBK))); // the current row
+    EXPECT_EQ(inside(4, 5), QColor(0, 255, 0));                           // the row under the mouse
+    EXPECT_EQ(inside(4, 4), QColor(255, 255, 255));
+    EXPECT_EQ(inside(0, 3), ColorRefToQColor(GetSysColor(COLOR_BTNFACE))); // fixed cells keep theirs
+    g->SetActiveRowColor(clAqua);
+    f.Paint();
+    EXPECT_EQ(inside(4, 3), QColor(0, 255, 255));
+}

@@ -197,3 +197,20 @@ TEST(Grids, ScrollBarsColumnSizingAndMoving)
     EXPECT_EQ(g->Cells(3, 1), "moving");
     EXPECT_EQ(g->ColWidths(3), 84);
 }
+
+TEST(Grids, ColumnsAndRowsAsStringLists)
+{
+    GridForm f;
+    auto* g = f.grid;
+    g->SetColCount(3);
+    g->SetRowCount(3);
+    g->Rows(1)->SetCommaText("a,b,c");
+    EXPECT_EQ(g->Cells(0, 1), "a");
+    EXPECT_EQ(g->Cells(2, 1), "c");
+    EXPECT_EQ(g->Cols(2)->Count(), 3);
+    EXPECT_EQ(g->Cols(2)->Get(1), "c");
+    g->Cols(0)->Clear();
+    EXPECT_EQ(g->Cells(0, 1), "");
+    EXPECT_EQ(g->Cols(0)->Add("x"), 0);
+    EXPECT_THROW(g->Rows(0)->Insert(0, "y"), EInvalidGridOperation);
+}
