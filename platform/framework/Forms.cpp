@@ -1,6 +1,7 @@
 #include "Forms.h"
 
 #include "ControlHost.h"
+#include "StdCtrls.h"
 
 #include <QCloseEvent>
 #include <QDialog>
@@ -237,10 +238,27 @@ protected:
     {
         // Escape closes a form only through a cancel button, not by itself.
         if (e->key() == Qt::Key_Escape && e->modifiers() == Qt::NoModifier) {
-            e->ignore();
+            if (TButton* cancel = control_ ? FindCancel(static_cast<TWinControl*>(control_)) : nullptr)
+                Application->Guard([cancel] { cancel->Click(); }, cancel);
+            else
+                e->ignore();
             return;
         }
         QDialog::keyPressEvent(e);
+    }
+
+private:
+    static TButton* FindCancel(TWinControl* parent)
+    {
+        for (int i = 0; i < parent->ControlCount(); ++i) {
+            TControl* c = parent->Controls(i);
+            if (auto* button = dynamic_cast<TButton*>(c); button && button->Cancel && button->Visible() && button->Enabled())
+                return button;
+            if (auto* child = dynamic_cast<TWinControl*>(c))
+                if (TButton* found = FindCancel(child))
+                    return found;
+        }
+        return nullptr;
     }
 };
 
