@@ -26,6 +26,20 @@ const char* const kContactLines[] = {
     "soil@quelm.example.org            crop@quelm.example.org            support@quelm.example.org",
 };
 
+// A text field (a run's comments, the error listing of its last calculation) may hold line
+// breaks; each becomes one blank, so that every line of the header stays a comment line.
+String OneLine(const String& text)
+{
+    String line;
+    line.reserve(text.size());
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')
+            continue;
+        line.push_back(text[i] == '\r' || text[i] == '\n' ? ' ' : text[i]);
+    }
+    return line;
+}
+
 } // namespace
 
 TInputFile::TInputFile(int runId, String filePath) : runId_(runId), filePath_(std::move(filePath))
@@ -111,7 +125,7 @@ void TInputFile::WriteFileHeader()
             const TField* field = runs->Fields(i);
             if (field->DataType() == ftMemo)
                 continue;
-            WriteComment(field->FieldName() + " = " + field->AsString());
+            WriteComment(field->FieldName() + " = " + OneLine(field->AsString()));
         }
     }
     WriteRule();

@@ -253,11 +253,14 @@ TEST_F(InputFileTest, HeaderCharacterisesTheRunAndLinesEndInCrLf)
     while ((lf = text.find('\n', lf + 1)) != String::npos)
         EXPECT_EQ(text[lf - 1], '\r');
 
-    // A null field ends in " = "; writing again gives the same file.
-    Exec("UPDATE RUNS SET MODELERRORTEXT=NULL WHERE RUNID=5");
+    // A null field ends in " = "; line breaks in a text stay inside its one comment line;
+    // writing again gives the same file.
+    Exec("UPDATE RUNS SET MODELERRORTEXT=NULL, COMMENTS='Two lines:' || CHAR(13) || CHAR(10) || '* the second' || "
+         "CHAR(10) || 'and a third' WHERE RUNID=5");
     module->tblRuns->Refresh();
     const String again = quelmtest::ReadFileBytes(WriteRun(5));
     EXPECT_NE(again.find("\r\n* MODELERRORTEXT = \r\n"), String::npos);
+    EXPECT_NE(again.find("\r\n* COMMENTS = Two lines: * the second and a third\r\n"), String::npos);
     const String first = again;
     EXPECT_EQ(quelmtest::ReadFileBytes(WriteRun(5)), first);
 }
