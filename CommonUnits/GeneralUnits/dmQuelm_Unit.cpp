@@ -222,6 +222,7 @@ TdmQuelm::TdmQuelm(TComponent* owner) : TComponent(owner)
 TdmQuelm::~TdmQuelm()
 {
     DataModuleDestroy(this);
+    DisconnectEvents();
     // Tables before data sources before the connection: each detaches from what it uses.
     tables_.clear();
     dataSources_.clear();
@@ -460,6 +461,7 @@ void TdmQuelm::ConnectEvents()
     tblPrintVertProfDates2->OnPostError = [this](TDataSet* ds, EDatabaseError& e, TDataAction& action) {
         tblPrintVertProfDates2PostError(ds, e, action);
     };
+    ConnectDeleteEvents();
 }
 
 TTable* TdmQuelm::TableByName(const String& name) const
@@ -688,7 +690,7 @@ bool TdmQuelm::QueryDrainages(const String& locationCode, TQuery* query)
 
 bool TdmQuelm::QueryIrrigationTypeOfRun(int runId, TQuery* query)
 {
-    return OpenQuery(query, {"SELECT IrrigationSchemes.IrrigationTypeCode,Runs.IrrigationSchemeCode",
+    return OpenQuery(query, {"SELECT IrrigationSchemes.IrrigationTypeCode AS IRRIGATIONTYPECODE,Runs.IrrigationSchemeCode AS IRRIGATIONSCHEMECODE",
                              "FROM IrrigationSchemes INNER JOIN Runs ON IrrigationSchemes.IrrigationSchemeCode = "
                              "Runs.IrrigationSchemeCode",
                              "WHERE Runs.RunID=" + RunKey(runId)});
@@ -696,7 +698,7 @@ bool TdmQuelm::QueryIrrigationTypeOfRun(int runId, TQuery* query)
 
 bool TdmQuelm::QueryDirichletSeries(const String& locationCode, TQuery* query)
 {
-    return OpenQuery(query, {"SELECT LocationLboDirichletTS.MDate, LocationLboDirichletTS.MValue",
+    return OpenQuery(query, {"SELECT LocationLboDirichletTS.MDate AS MDATE, LocationLboDirichletTS.MValue AS MVALUE",
                              "FROM Locations INNER JOIN LocationLboDirichletTS ON Locations.LocationCode = "
                              "LocationLboDirichletTS.LocationCode",
                              "WHERE (((Locations.LocationCode)=" + QuotedStr(locationCode) + "))",
@@ -705,7 +707,7 @@ bool TdmQuelm::QueryDirichletSeries(const String& locationCode, TQuery* query)
 
 bool TdmQuelm::QueryGroundwaterSeries(const String& locationCode, TQuery* query)
 {
-    return OpenQuery(query, {"SELECT LocationLboGroundWaterTS.MDate, LocationLboGroundWaterTS.GrwLev",
+    return OpenQuery(query, {"SELECT LocationLboGroundWaterTS.MDate AS MDATE, LocationLboGroundWaterTS.GrwLev AS GRWLEV",
                              "FROM Locations,LocationLboGroundWaters,LocationLboGroundWaterTS",
                              "WHERE Locations.LocationCode=" + QuotedStr(locationCode) + " AND",
                              "  Locations.LocationCode = LocationLboGroundWaters.LocationCode AND",
@@ -721,7 +723,8 @@ bool TdmQuelm::QueryLocationOfRun(int runId, TQuery* query)
 
 bool TdmQuelm::QueryMeteoStationOfRun(int runId, TQuery* query)
 {
-    return OpenQuery(query, {"SELECT MeteoStations.MeteoStationCode, MeteoStations.Latitude, MeteoStations.Altitude",
+    return OpenQuery(query, {"SELECT MeteoStations.MeteoStationCode AS METEOSTATIONCODE, MeteoStations.Latitude AS LATITUDE, "
+                             "MeteoStations.Altitude AS ALTITUDE",
                              "FROM MeteoStations INNER JOIN (Locations INNER JOIN Runs ON Locations.LocationCode = "
                              "Runs.LocationCode)",
                              " ON MeteoStations.MeteoStationCode = Locations.MeteoStationCode",
@@ -730,7 +733,7 @@ bool TdmQuelm::QueryMeteoStationOfRun(int runId, TQuery* query)
 
 bool TdmQuelm::QueryOutputDepths(int runId, TQuery* query)
 {
-    return OpenQuery(query, {"SELECT RunPrintOutputDepths.OutputDepth",
+    return OpenQuery(query, {"SELECT RunPrintOutputDepths.OutputDepth AS OUTPUTDEPTH",
                              "FROM Runs INNER JOIN RunPrintOutputDepths ON Runs.RunID = RunPrintOutputDepths.RunID",
                              "WHERE Runs.RunID=" + RunKey(runId) + " ORDER BY OutputDepth"});
 }
@@ -752,10 +755,13 @@ bool TdmQuelm::QueryVertProfDates(int runId, TQuery* query)
 bool TdmQuelm::QuerySoilHorizonsOfRun(int runId, TQuery* query)
 {
     return OpenQuery(query,
-                     {"SELECT Locations.SoilProfileCode,Locations.LocationCode, Locations.ZPndMax,",
-                      "SoilProfiles.FacEvpSol, SoilProfiles.CofRedEvp, SoilProfilesxSoilBuildingBlocks.HorizonSeqNo,",
-                      "SoilProfilesxSoilBuildingBlocks.Thickness, SoilProfilesxSoilBuildingBlocks.CompartmentCnt,",
-                      "SoilProfilesxSoilBuildingBlocks.LenDisLiq, SoilBuildingBlocks.*",
+                     {"SELECT Locations.SoilProfileCode AS SOILPROFILECODE,Locations.LocationCode AS LOCATIONCODE, "
+                      "Locations.ZPndMax AS ZPNDMAX,",
+                      "SoilProfiles.FacEvpSol AS FACEVPSOL, SoilProfiles.CofRedEvp AS COFREDEVP, "
+                      "SoilProfilesxSoilBuildingBlocks.HorizonSeqNo AS HORIZONSEQNO,",
+                      "SoilProfilesxSoilBuildingBlocks.Thickness AS THICKNESS, "
+                      "SoilProfilesxSoilBuildingBlocks.CompartmentCnt AS COMPARTMENTCNT,",
+                      "SoilProfilesxSoilBuildingBlocks.LenDisLiq AS LENDISLIQ, SoilBuildingBlocks.*",
                       "FROM SoilBuildingBlocks INNER JOIN ((SoilProfiles INNER JOIN (Locations INNER JOIN Runs",
                       "ON Locations.LocationCode = Runs.LocationCode) ON SoilProfiles.SoilProfileCode = "
                       "Locations.SoilProfileCode)",
@@ -799,7 +805,7 @@ bool TdmQuelm::QuerySoilProfileDetail(const String& detailTable, const String& s
 String TdmQuelm::EvaporationOptionOfRun(int runId)
 {
     std::unique_ptr<TQuery> query(NewQuery());
-    if (!OpenQuery(query.get(), {"SELECT MeteoStations.EvaporationOptionCode",
+    if (!OpenQuery(query.get(), {"SELECT MeteoStations.EvaporationOptionCode AS EVAPORATIONOPTIONCODE",
                                  "FROM MeteoStations INNER JOIN (Locations INNER JOIN Runs ON",
                                  "Locations.LocationCode = Runs.LocationCode) ON MeteoStations.MeteoStationCode = "
                                  "Locations.MeteoStationCode",
@@ -811,7 +817,7 @@ String TdmQuelm::EvaporationOptionOfRun(int runId)
 String TdmQuelm::DateFormatOfRun(int runId)
 {
     std::unique_ptr<TQuery> query(NewQuery());
-    query->SQL.Add("SELECT OptDateFormats.Description");
+    query->SQL.Add("SELECT OptDateFormats.Description AS DESCRIPTION");
     query->SQL.Add("FROM OptDateFormats INNER JOIN Runs ON OptDateFormats.OptDateFormatCode = Runs.OptDateFormatCode");
     query->SQL.Add("WHERE Runs.RunID=" + RunKey(runId));
     query->Open();
@@ -926,31 +932,47 @@ bool TdmQuelm::LookupYesNoByCode(TTable* table, const String& key, const String&
 void TdmQuelm::WriteIrrigationFile(const String& irrigationSchemeCode)
 {
     std::unique_ptr<TQuery> query(NewQuery());
-    query->SQL.Add("SELECT Irrigations.MDate, Irrigations.Amount");
+    query->SQL.Add("SELECT Irrigations.MDate AS MDATE, Irrigations.Amount AS AMOUNT");
     query->SQL.Add("FROM IrrigationSchemes INNER JOIN Irrigations ON IrrigationSchemes.IrrigationSchemeCode = "
                    "Irrigations.IrrigationSchemeCode");
     query->SQL.Add("WHERE Irrigations.IrrigationSchemeCode=" + QuotedStr(irrigationSchemeCode));
     query->SQL.Add("ORDER BY Irrigations.MDate");
     query->Prepare();
     query->Open();
-    TTextWriter file(JoinPath(GetWorkDir(), irrigationSchemeCode + ".irr"), lbCRLF);
-    file.WriteLine("table IrrTab (mm)");
-    for (query->First(); !query->Eof(); query->Next())
-        file.WriteLine(PadRight(FormatDateDMY(query->FieldByName("MDATE")->AsDateTime()), 15) + " " +
-                       query->FieldByName("AMOUNT")->AsString());
-    file.WriteLine("end_table");
-    file.Close();
+    // Written under a temporary name and renamed when complete: a run never finds a partial
+    // file under the name it refers to.
+    const String path = JoinPath(GetWorkDir(), irrigationSchemeCode + ".irr");
+    const String temporary = path + ".part";
+    try {
+        TTextWriter file(temporary, lbCRLF);
+        file.WriteLine("table IrrTab (mm)");
+        for (query->First(); !query->Eof(); query->Next())
+            file.WriteLine(PadRight(FormatDateDMY(query->FieldByName("MDATE")->AsDateTime()), 15) + " " +
+                           query->FieldByName("AMOUNT")->AsString());
+        file.WriteLine("end_table");
+        file.Close();
+        if (!RenameFile(temporary, path))
+            throw EInOutError("Cannot write the file " + path);
+    } catch (...) {
+        DeleteFile(temporary);
+        DeleteFile(path);
+        throw;
+    }
 }
 
 String TdmQuelm::WriteMeteoFile(const String& meteoStationCode)
 {
+    // Written under a temporary name and renamed when complete; a failure leaves no file
+    // under the name, so no run refers to a partial or stale weather file.
     const String path = JoinPath(GetWorkDir(), meteoStationCode + ".met");
+    const String temporary = path + ".part";
     try {
-        TTextWriter file(path, lbCRLF);
+        TTextWriter file(temporary, lbCRLF);
         const String quoted = "'" + meteoStationCode + "'";
         file.WriteLine(StringOfChar('*', 74));
         file.WriteLine("* Contents: Meteo data of " + PadRight(quoted, 13) + " weather station");
-        file.WriteLine("* " + DateTimeToStr(Now()));
+        const TDateTime now = Now();
+        file.WriteLine("* " + DateToStr(now) + " " + TimeToStr(now));
         file.WriteLine(StringOfChar('*', 75));
         file.WriteLine("*   Station   DD MM YYYY     RAD   Tmin   Tmax    HUM   WIND   RAIN   ETref");
         file.WriteLine("*             nr nr   nr   kJ/m2      C      C    kPa    m/s     mm      mm");
@@ -986,7 +1008,11 @@ String TdmQuelm::WriteMeteoFile(const String& meteoStationCode)
         }
         qryMeteoData->EnableControls();
         file.Close();
+        if (!RenameFile(temporary, path))
+            throw EInOutError("Cannot write the file " + path);
     } catch (const std::exception&) {
+        DeleteFile(temporary);
+        DeleteFile(path);
         return String();
     }
     return ExpandFileName(path);
@@ -1041,41 +1067,85 @@ void TdmQuelm::ImportSeries(const TImportKind& kind, const String& locationCode)
     if (Screen)
         Screen->SetCursor(crHourGlass);
 
-    TDxTextFile file(request.FileName);
-    file.SetSeparator("");
-    bool haveLine = false;
-    while (file.ReadLine()) {
-        if (file.Line().FieldCount() > 0 && file.Line().Field(1).compare(0, 1, "*") == 0)
-            continue;
-        haveLine = true;
-        break;
+    // The whole file is read and checked before the old series is touched, and the series is
+    // replaced in one transaction: a bad line leaves the old series as it was.
+    struct TRow {
+        int line;
+        TDateTime day;
+        String value;
+    };
+    std::vector<TRow> rows;
+    String problem;
+    {
+        TDxTextFile file(request.FileName);
+        file.SetSeparator("");
+        bool inData = false;
+        int lineNo = 0;
+        while (problem.empty() && file.ReadLine()) {
+            ++lineNo;
+            const TDxLine& line = file.Line();
+            if (line.FieldCount() == 0)
+                continue; // an empty line carries nothing
+            if (!inData && line.Field(1).compare(0, 1, "*") == 0)
+                continue;
+            inData = true;
+            const String where = Format("Line %d of the file \"%s\" cannot be imported: ", {lineNo, request.FileName});
+            if (line.FieldCount() < 4) {
+                problem = where + "it must hold a day, a month, a year and a value.";
+                break;
+            }
+            int part[3] = {0, 0, 0};
+            for (int i = 0; i < 3 && problem.empty(); ++i)
+                if (!TryStrToInt(line.Field(i + 1), part[i]) || part[i] < 0 || part[i] > 65535)
+                    problem = where + "'" + line.Field(i + 1) + "' is not a valid day, month or year.";
+            TRow row{lineNo, 0, line.Field(4)};
+            double value = 0;
+            if (problem.empty() && !TryEncodeDate(part[2], part[1], part[0], row.day))
+                problem = where + Format("%d %d %d is not a valid date.", {part[0], part[1], part[2]});
+            else if (problem.empty() && !TryStrToFloat(row.value, value))
+                problem = where + "'" + row.value + "' is not a valid number.";
+            if (problem.empty())
+                rows.push_back(row);
+        }
     }
-    if (!haveLine) {
-        // Nothing to import: say so before the old series is touched.
-        MessageDlg("The file " + request.FileName + " holds no data lines; nothing was imported.", mtError, {mbOK}, 0);
+    if (problem.empty() && rows.empty())
+        problem = "The file \"" + request.FileName + "\" holds no data lines; nothing was imported.";
+    if (!problem.empty()) {
+        MessageDlg(problem + " The existing data are unchanged.", mtError, {mbOK}, 0);
         return;
     }
     TTable* head = this->*kind.head;
     TTable* series = this->*kind.series;
-    series->Close();
-    ExecSql(dbDatabase->DatabaseName(),
-            String("DELETE FROM ") + kind.seriesTable + " where LocationCode=" + QuotedStr(locationCode));
-    series->Open();
-    head->Locate("LOCATIONCODE", ToQString(locationCode), loCaseInsensitive);
-    int count = 0;
-    do {
-        const TDxLine& line = file.Line();
-        const TDateTime day = EncodeDate(ImportNumber(line.Field(3)), ImportNumber(line.Field(2)),
-                                         ImportNumber(line.Field(1)));
-        ConfirmOff();
-        series->Insert();
-        series->FieldByName("LOCATIONCODE")->SetAsString(locationCode);
-        series->FieldByName("MDATE")->SetAsDateTime(day);
-        series->FieldByName(kind.valueField)->SetAsString(line.Field(4));
-        series->Post();
-        ++count;
-    } while (file.ReadLine());
-    MessageDlg("Imported: " + IntToStr(count) + " record(s)", mtInformation, {mbOK}, 0);
+    int current = 0;
+    try {
+        TTransactionScope transaction(dbDatabase);
+        series->Close();
+        ExecSql(dbDatabase->DatabaseName(),
+                String("DELETE FROM ") + kind.seriesTable + " where LocationCode=" + QuotedStr(locationCode));
+        series->Open();
+        head->Locate("LOCATIONCODE", ToQString(locationCode), loCaseInsensitive);
+        for (const TRow& row : rows) {
+            current = row.line;
+            ConfirmOff();
+            series->Insert();
+            series->FieldByName("LOCATIONCODE")->SetAsString(locationCode);
+            series->FieldByName("MDATE")->SetAsDateTime(row.day);
+            series->FieldByName(kind.valueField)->SetAsString(row.value);
+            series->Post();
+        }
+        transaction.Commit();
+    } catch (const std::exception& e) {
+        ConfirmOn();
+        if (series->State() == dsEdit || series->State() == dsInsert)
+            series->Cancel();
+        series->Close();
+        series->Open();
+        MessageDlg(Format("Line %d of the file \"%s\" cannot be imported: %s The existing data are unchanged.",
+                          {current, request.FileName, String(e.what())}),
+                   mtError, {mbOK}, 0);
+        return;
+    }
+    MessageDlg("Imported: " + IntToStr(static_cast<int64_t>(rows.size())) + " record(s)", mtInformation, {mbOK}, 0);
 }
 
 void TdmQuelm::ImportGroundwaterLevels(const String& locationCode)
@@ -1185,6 +1255,8 @@ bool CopyRecords(TTable* table, const std::function<bool(TField*)>& matches, con
     progress->ShowCopied(0);
     table->Close();
     try {
+        // All rows in one transaction (or within the caller's): a failure copies nothing.
+        TdmQuelm::TTransactionScope transaction(table->Database());
         std::unique_ptr<TTable> reader(CloneTable(table));
         std::unique_ptr<TTable> writer(CloneTable(table));
         int scanned = 0;
@@ -1202,6 +1274,7 @@ bool CopyRecords(TTable* table, const std::function<bool(TField*)>& matches, con
             reader->Next();
             progress->ShowScanned(++scanned);
         }
+        transaction.Commit();
     } catch (...) {
         table->Open();
         throw;
@@ -1572,14 +1645,23 @@ void TdmQuelm::tblBeforeDelete(TDataSet* dataSet)
     }
     ConfirmSwitch = true;
     if (table == tblProjects) {
-        tblRuns->Open();
-        while (!tblRuns->IsEmpty()) {
-            tblRuns->First();
-            ConfirmOff();
-            tblRuns->Delete();
+        // The runs go here, the project row by the delete that fired this handler; its
+        // after-delete commits, a failed delete rolls everything back.
+        projectDelete_ = std::make_unique<TTransactionScope>(dbDatabase);
+        deletedRuns_.clear();
+        try {
+            tblRuns->Open();
+            while (!tblRuns->IsEmpty()) {
+                tblRuns->First();
+                ConfirmOff();
+                tblRuns->Delete();
+            }
+        } catch (...) {
+            FinishProjectDelete(false);
+            throw;
         }
     } else if (table == tblRuns) {
-        DeleteAllRunFiles(tblRuns->FieldByName("RUNID")->AsInteger());
+        deletingRun_ = tblRuns->FieldByName("RUNID")->AsInteger();
     }
 }
 

@@ -9,6 +9,7 @@
 #include "platform/db/DBTables.h"
 #include "platform/framework/Component.h"
 
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -247,10 +248,11 @@ public:
     bool LookupYesNoByCode(TTable* table, const String& key, const String& field, const String& keyField);
 
     // ---- Side files of the kernel in the work folder, CR LF lines.
-    // "<code>.irr": the irrigations of the scheme. File errors reach the caller.
+    // "<code>.irr": the irrigations of the scheme. File errors reach the caller and leave no
+    // file under the name.
     void WriteIrrigationFile(const String& irrigationSchemeCode);
     // "<code>.met": the daily weather of the station; the file's full path, empty when
-    // anything failed (a partly written file stays).
+    // anything failed (then no file is left under the name).
     String WriteMeteoFile(const String& meteoStationCode);
 
     // ---- Dataset rules. While the confirmation switch is on, inserts and edits of locked
@@ -270,6 +272,22 @@ public:
     // After the user agreed and chose a file, the location's series is replaced.
     void ImportGroundwaterLevels(const String& locationCode);
     void ImportPressureHeads(const String& locationCode);
+
+    // Work that must happen whole: a transaction on the connection, unless one is already
+    // running (then the outer one decides). Rolled back when it ends without Commit.
+    class TTransactionScope {
+    public:
+        explicit TTransactionScope(TDatabase* database);
+        ~TTransactionScope();
+        TTransactionScope(const TTransactionScope&) = delete;
+        TTransactionScope& operator=(const TTransactionScope&) = delete;
+        void Commit();
+        bool Owns() const { return owns_; }
+
+    private:
+        TDatabase* database_;
+        bool owns_ = false;
+    };
 
     // Dataset event handlers, connected to the components that the dataset rules name: the
     // shared lock guards and prompts (with the partner posts and table checks), the default
@@ -299,6 +317,16 @@ private:
     void InsertDefaultRunRows();
     void CreateComponents();
     void ConnectEvents();
+    // A project and its runs are deleted in one transaction; a run's files go once its row
+    // is gone (within a project delete, once the delete is committed).
+    void ConnectDeleteEvents();
+    void FinishProjectDelete(bool committed);
+    // Takes every table's handlers away before the tables go, so that no rule runs on a
+    // module that is being destroyed.
+    void DisconnectEvents();
+    std::unique_ptr<TTransactionScope> projectDelete_;
+    std::vector<int> deletedRuns_;
+    int deletingRun_ = 0;
     std::vector<std::unique_ptr<TTable>> tables_;
     std::vector<TTable*> tableList_;
     std::vector<std::unique_ptr<TDataSource>> dataSources_;
@@ -328,6 +356,7 @@ void EditComment(TDataSource* source);
 // Copies every row whose key field equals the old key (letter case included) as a new row
 // with the new key, through two clones of the table that see all rows and fire no rules, with
 // the copy-progress window. The table is closed meanwhile and open at its first row after;
-// copies are unlocked. Rows copied before a failure stay.
+// copies are unlocked. The rows are copied in one transaction, or within the caller's: a
+// failure copies nothing.
 bool CopyRecordsWithKey(TTable* table, const String& keyField, const String& oldKey, const String& newKey);
 bool CopyRecordsWithIntegerKey(TTable* table, const String& keyField, int oldKey, int newKey);

@@ -381,13 +381,15 @@ TEST_F(RulesTest, ImportsReplaceALocationsSeries)
     EXPECT_EQ(boxes.Count(), 2);
     EXPECT_EQ(Count("SELECT COUNT(*) FROM LOCATIONLBODIRICHLETTS WHERE LOCATIONCODE='Torrsund'"), 24);
 
-    // An impossible date stops the import after the rows before it.
+    // An impossible date: a message naming the line, and the old series stays whole.
     const String bad = dir.file("bad.txt");
     WriteStringToFile(bad, "1 1 2001 -120\n30 2 2001 -130\n");
     files = {bad};
+    boxes.Clear();
     boxes.Answer("Yes");
-    EXPECT_THROW(module->ImportPressureHeads("Torrsund"), EConvertError);
-    EXPECT_EQ(Count("SELECT COUNT(*) FROM LOCATIONLBODIRICHLETTS WHERE LOCATIONCODE='Torrsund'"), 1);
+    module->ImportPressureHeads("Torrsund");
+    EXPECT_EQ(boxes.Last().Text.rfind("Line 2 of the file", 0), 0u) << boxes.Last().Text;
+    EXPECT_EQ(Count("SELECT COUNT(*) FROM LOCATIONLBODIRICHLETTS WHERE LOCATIONCODE='Torrsund'"), 24);
 
     // Refusing the question changes nothing.
     boxes.Answer("No");

@@ -1,0 +1,74 @@
+#pragma once
+// A data module connected to a fresh copy of the demo database, with every message box
+// recorded and answered by script, and a fixed clock.
+#include "settings_fixture.h"
+
+#include "DemoDatabase.h"
+#include "TDBConnector_Unit.h"
+#include "TVersionInfo_Unit.h"
+#include "Vantor6_5_Install_Unit.h"
+#include "dmQuelm_Unit.h"
+
+#include "platform/db/DBTables.h"
+#include "platform/win/WinVersion.h"
+#include "platform/rtl/DateUtils.h"
+#include "platform/rtl/FileUtils.h"
+
+#include <memory>
+
+class DataModuleTest : public SettingsTest {
+protected:
+    static String DemoTemplate()
+    {
+        static quelmtest::TempDir folder;
+        static const String path = [] {
+            const String p = folder.file("template.vantor");
+            CreateProjectDatabase(p, true);
+            return p;
+        }();
+        return path;
+    }
+
+    void SetUp() override
+    {
+        SettingsTest::SetUp();
+        if (!TVersionInfo::SingletonExists())
+            TVersionInfo::CreateSingleton();
+        ResetEmbeddedServer();
+        EmbeddedServer().GuardianWaitMs = 0;
+        TDBConnector::ReconnectWaitMs = 0;
+        const String install = dir.file("install");
+        ForceDirectories(PathJoin(install, "Bin"));
+        CreateProjectDatabase(PathJoin(PathJoin(install, "Bin"), "ConnectionTest.vantor"), false);
+        WriteRegistryString(HKEY_LOCAL_MACHINE, REG_INSTALL_DIR, install + "/");
+        CopyFileTo(DemoTemplate(), databaseFile, false);
+        SetClockForTesting([] { return EncodeDate(2026, 3, 4) + EncodeTime(10, 20, 30, 0); });
+        WriteRegistryString(HKEY_CURRENT_USER, REG_DATABASE, databaseFile);
+        module.reset(New<TdmQuelm>(nullptr));
+        ASSERT_TRUE(module->dbDatabase->Connected());
+        boxes.Clear();
+    }
+    void TearDown() override
+    {
+        module.reset();
+        SetClockForTesting(nullptr);
+        TVersionInfo::DestroySingleton();
+        ResetEmbeddedServer();
+        TDBConnector::ReconnectWaitMs = 2000;
+        SettingsTest::TearDown();
+    }
+
+    // A value read on a connection of the module, by SQL.
+    String Value(const String& sql)
+    {
+        TQuery q;
+        q.SetDatabase(module->dbDatabase);
+        q.SQL.SetText(sql);
+        q.Open();
+        return q.IsEmpty() ? String("<none>") : q.Fields(0)->AsString();
+    }
+    int Count(const String& sql) { return StrToInt(Value(sql)); }
+
+    TVersionResource version{2, 1, 2, 10};
+    std::unique_ptr<TdmQuelm> module;
+};
