@@ -215,6 +215,8 @@ void TControlHost::paintEvent(QPaintEvent* e)
 void TControlHost::resizeEvent(QResizeEvent* e)
 {
     QWidget::resizeEvent(e);
+    if (auto* w = dynamic_cast<TWinControl*>(control_))
+        w->Realign();
     LayoutBars();
     SurfaceImage();
     invalid_ = QRegion(QRect(QPoint(0, 0), surface_.size()));
@@ -527,6 +529,8 @@ void TControl::SetParent(TWinControl* parent)
     if (parent_)
         parent_->AddControl(this);
     ApplyVisible();
+    if (parent_ && Align != alNone)
+        parent_->Realign();
 }
 
 int TControl::Left() const { return host_ ? host_->x() : 0; }
@@ -540,6 +544,9 @@ void TControl::SetBounds(int left, int top, int width, int height)
         return;
     host_->move(left, top);
     host_->resize(std::max(0, width), std::max(0, height));
+    // a hidden window hears of its new size only when shown: place the children now
+    if (auto* w = dynamic_cast<TWinControl*>(this))
+        w->Realign();
 }
 
 TRect TControl::BoundsRect() const { return Bounds(Left(), Top(), Width(), Height()); }
@@ -817,6 +824,44 @@ void TWinControl::AddControl(TControl* control) { controls_.push_back(control); 
 void TWinControl::RemoveControl(TControl* control)
 {
     controls_.erase(std::remove(controls_.begin(), controls_.end(), control), controls_.end());
+}
+
+void TWinControl::Realign()
+{
+    TRect r = ClientRect();
+    auto placed = [&](TAlign kind) {
+        std::vector<TControl*> list;
+        for (TControl* c : controls_)
+            if (c->Align == kind && c->Visible())
+                list.push_back(c);
+        std::stable_sort(list.begin(), list.end(), [kind](TControl* a, TControl* b) {
+            switch (kind) {
+            case alBottom: return a->Top() > b->Top();
+            case alLeft: return a->Left() < b->Left();
+            case alRight: return a->Left() > b->Left();
+            default: return a->Top() < b->Top();
+            }
+        });
+        return list;
+    };
+    for (TControl* c : placed(alTop)) {
+        c->SetBounds(r.Left, r.Top, r.Width(), c->Height());
+        r.Top += c->Height();
+    }
+    for (TControl* c : placed(alBottom)) {
+        c->SetBounds(r.Left, r.Bottom - c->Height(), r.Width(), c->Height());
+        r.Bottom -= c->Height();
+    }
+    for (TControl* c : placed(alLeft)) {
+        c->SetBounds(r.Left, r.Top, c->Width(), std::max(0, r.Height()));
+        r.Left += c->Width();
+    }
+    for (TControl* c : placed(alRight)) {
+        c->SetBounds(r.Right - c->Width(), r.Top, c->Width(), std::max(0, r.Height()));
+        r.Right -= c->Width();
+    }
+    for (TControl* c : placed(alClient))
+        c->SetBounds(r.Left, r.Top, std::max(0, r.Width()), std::max(0, r.Height()));
 }
 
 bool TWinControl::CanFocus() const

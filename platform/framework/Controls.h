@@ -223,6 +223,8 @@ public:
     TFont* Font() const { return font_.get(); }
     bool ParentColor = false;
     bool ParentFont = false;
+    // Aligned controls fill their parent's client area in the order top, bottom, left, right,
+    // client whenever the parent is resized (or Realign is called).
     TAlign Align = alNone;
     TBiDiMode BiDiMode = bdLeftToRight;
     bool UseRightToLeftAlignment() const { return BiDiMode == bdRightToLeft; }
@@ -302,6 +304,8 @@ public:
     virtual bool CanFocus() const;
     virtual void SetFocus();
     bool Focused() const;
+    // Places the child controls that have an Align.
+    void Realign();
     int TabOrder = -1;
     bool TabStop = false;
     void Dispatch(TMessage& message) override;

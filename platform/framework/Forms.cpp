@@ -222,6 +222,8 @@ protected:
     void resizeEvent(QResizeEvent* e) override
     {
         QDialog::resizeEvent(e);
+        if (Form())
+            Form()->Realign();
         if (Form() && Form()->OnResize)
             Form()->OnResize(Form());
     }
@@ -496,6 +498,7 @@ void TForm::SetClientWidth(int v)
         host->setFixedWidth(v);
     else
         host->resize(v, host->height());
+    Realign();
 }
 
 void TForm::SetClientHeight(int v)
@@ -505,6 +508,7 @@ void TForm::SetClientHeight(int v)
         host->setFixedHeight(v);
     else
         host->resize(host->width(), v);
+    Realign();
 }
 
 void TForm::SetActiveControl(TWinControl* control)

@@ -186,3 +186,26 @@ TEST(Controls, TimerFiresAndItsExceptionsAreHandled)
     EXPECT_GE(fired, 3);
     EXPECT_EQ(seen, (std::vector<String>{"tick"}));
 }
+
+TEST(Controls, AlignedControlsFillTheirParent)
+{
+    TForm form(nullptr);
+    form.SetClientWidth(300);
+    form.SetClientHeight(200);
+    auto make = [&](TAlign align, int w, int h) {
+        auto* c = new Probe(&form);
+        c->SetBounds(0, 0, w, h);
+        c->Align = align;
+        c->SetParent(&form);
+        return c;
+    };
+    Probe* top = make(alTop, 10, 30);
+    Probe* bottom = make(alBottom, 10, 20);
+    Probe* left = make(alLeft, 50, 10);
+    Probe* client = make(alClient, 10, 10);
+    form.SetClientHeight(240); // a resize places them again
+    EXPECT_EQ(top->BoundsRect(), TRect(0, 0, 300, 30));
+    EXPECT_EQ(bottom->BoundsRect(), TRect(0, 220, 300, 240));
+    EXPECT_EQ(left->BoundsRect(), TRect(0, 30, 50, 220));
+    EXPECT_EQ(client->BoundsRect(), TRect(50, 30, 300, 220));
+}
