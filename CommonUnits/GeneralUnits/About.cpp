@@ -6,7 +6,6 @@
 #include <QFrame>
 #include <QLabel>
 #include <QPlainTextEdit>
-#include <QPushButton>
 
 namespace {
 
@@ -31,10 +30,10 @@ TfrmAbout::TfrmAbout(TComponent* owner) : TForm(owner)
     Panel1->SetBounds(8, 8, 595, 414);
 
     lblProductName = AddLabel("lblProductName", "", 16, 12, 563, 44);
-    QFont big = LabelOf(lblProductName)->font();
+    QFont big = lblProductName->Widget()->font();
     big.setPointSize(24);
     big.setBold(true);
-    LabelOf(lblProductName)->setFont(big);
+    lblProductName->Widget()->setFont(big);
 
     auto* line = new QFrame;
     line->setFrameStyle(QFrame::HLine | QFrame::Sunken);
@@ -57,23 +56,23 @@ TfrmAbout::TfrmAbout(TComponent* owner) : TForm(owner)
 
     Memo2 = AddMemo("Memo2", "", 16, 254, 563, 148);
 
-    auto* button = new QPushButton("&Close");
-    button->setDefault(true);
-    btnClose = new TWinControl(this, button);
+    btnClose = new TButton(this);
     btnClose->SetName("btnClose");
     btnClose->SetParent(this);
+    btnClose->SetCaption("&Close");
+    btnClose->SetDefault(true);
     btnClose->SetBounds(528, 432, 75, 25);
-    QObject::connect(button, &QPushButton::clicked, [this] { Application->Guard([this] { btnCloseClick(btnClose); }, this); });
+    btnClose->OnClick = [this](TObject* sender) { btnCloseClick(sender); };
 
     OnCreate = [this](TObject* sender) { FormCreate(sender); };
     OnActivate = [this](TObject* sender) { FormActivate(sender); };
 }
 
-TControl* TfrmAbout::AddLabel(const String& name, const String& caption, int left, int top, int width, int height)
+TLabel* TfrmAbout::AddLabel(const String& name, const String& caption, int left, int top, int width, int height)
 {
-    auto* label = new QLabel(ToQString(caption));
-    auto* control = new TControl(this, label);
+    auto* control = new TLabel(this);
     control->SetName(name);
+    control->SetCaption(caption);
     control->SetParent(Panel1);
     control->SetBounds(left, top, width, height);
     return control;
@@ -93,32 +92,22 @@ TWinControl* TfrmAbout::AddMemo(const String& name, const String& text, int left
     return control;
 }
 
-QLabel* TfrmAbout::LabelOf(TControl* label) const
-{
-    return static_cast<QLabel*>(label->Host());
-}
-
 QPlainTextEdit* TfrmAbout::MemoOf(TWinControl* memo) const
 {
     return static_cast<QPlainTextEdit*>(memo->Host());
 }
 
-QPushButton* TfrmAbout::CloseButton() const
-{
-    return static_cast<QPushButton*>(btnClose->Host());
-}
-
 void TfrmAbout::FormCreate(TObject*)
 {
     SetCaption(Format("%s - About", {GetApplicationTitle()}));
-    LabelOf(lblProductName)->setText(ToQString(GetProductName()));
+    lblProductName->SetCaption(GetProductName());
 }
 
 void TfrmAbout::FormActivate(TObject*)
 {
-    LabelOf(Label1)->setText(ToQString(GetApplicationTitle()));
-    LabelOf(Label2)->setText(ToQString(GetDatabaseVersionText()));
-    LabelOf(Label3)->setText(ToQString(GetReleaseDate()));
+    Label1->SetCaption(GetApplicationTitle());
+    Label2->SetCaption(GetDatabaseVersionText());
+    Label3->SetCaption(GetReleaseDate());
     MemoOf(Memo2)->setPlainText(ToQString(StringReplace(GetAboutText(), "\r\n", "\n", rfReplaceAll)));
 }
 

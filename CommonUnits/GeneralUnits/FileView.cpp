@@ -25,19 +25,18 @@ TfrmFileView::TfrmFileView(TComponent* owner) : TForm(owner)
     Memo_File->SetName("Memo_File");
     Memo_File->SetParent(this);
 
-    auto* button = new QPushButton("&Close");
-    button->setDefault(true);
-    button->setAutoDefault(true);
-    btnClose = new TWinControl(this, button);
+    btnClose = new TButton(this);
     btnClose->SetName("btnClose");
     btnClose->SetParent(this);
-    QObject::connect(button, &QPushButton::clicked, [this] { Application->Guard([this] { btnCloseClick(btnClose); }, this); });
+    btnClose->SetCaption("&Close");
+    btnClose->SetDefault(true);
+    btnClose->OnClick = [this](TObject* sender) { btnCloseClick(sender); };
 
     auto* layout = new QVBoxLayout(Host());
     layout->addWidget(memo, 1);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch(1);
-    buttons->addWidget(button);
+    buttons->addWidget(btnClose->Widget());
     layout->addLayout(buttons);
 
     OnCreate = [this](TObject* sender) { FormCreate(sender); };
@@ -46,11 +45,6 @@ TfrmFileView::TfrmFileView(TComponent* owner) : TForm(owner)
 QPlainTextEdit* TfrmFileView::Memo() const
 {
     return static_cast<QPlainTextEdit*>(Memo_File->Host());
-}
-
-QPushButton* TfrmFileView::CloseButton() const
-{
-    return static_cast<QPushButton*>(btnClose->Host());
 }
 
 void TfrmFileView::FormCreate(TObject*)

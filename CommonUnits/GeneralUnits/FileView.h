@@ -2,9 +2,9 @@
 // The file viewer: a centred, resizable window that shows a text file read-only in
 // Memo_File above a "&Close" button.
 #include "platform/framework/Forms.h"
+#include "platform/framework/StdCtrls.h"
 
 class QPlainTextEdit;
-class QPushButton;
 
 class TfrmFileView : public TForm {
 public:
@@ -15,9 +15,8 @@ public:
     void LoadFile(const String& filePath);
 
     TWinControl* Memo_File = nullptr;
-    TWinControl* btnClose = nullptr;
+    TButton* btnClose = nullptr;
     QPlainTextEdit* Memo() const;
-    QPushButton* CloseButton() const;
 
     void FormCreate(TObject* Sender);
     void btnCloseClick(TObject* Sender);

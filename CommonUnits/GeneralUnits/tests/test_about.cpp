@@ -3,7 +3,6 @@
 
 #include "platform/win/WinVersion.h"
 
-#include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTimer>
@@ -19,18 +18,20 @@ TEST(TfrmAbout, ShowsIdentityAndVersionsWhenActivated)
 
     std::unique_ptr<TfrmAbout> about(New<TfrmAbout>(nullptr));
     EXPECT_EQ(about->Caption(), "RavuzAVEDE 2.1.2 - About");
-    EXPECT_EQ(about->LabelOf(about->lblProductName)->text(), "RavuzAVEDE");
+    EXPECT_EQ(about->lblProductName->Caption(), "RavuzAVEDE");
     EXPECT_EQ(about->ClientWidth(), 611);
     EXPECT_EQ(about->ClientHeight(), 467);
-    EXPECT_TRUE(about->LabelOf(about->Label1)->text().isEmpty()); // filled on activation
+    EXPECT_TRUE(about->Label1->Caption().empty()); // filled on activation
+    EXPECT_EQ(about->btnClose->Caption(), "&Close");
+    EXPECT_TRUE(about->btnClose->Default());
 
     QTimer::singleShot(50, [&] {
-        EXPECT_EQ(about->LabelOf(about->Label1)->text(), "RavuzAVEDE 2.1.2");
-        EXPECT_EQ(about->LabelOf(about->Label2)->text(), "89");
-        EXPECT_EQ(about->LabelOf(about->Label3)->text(), "April 2016");
+        EXPECT_EQ(about->Label1->Caption(), "RavuzAVEDE 2.1.2");
+        EXPECT_EQ(about->Label2->Caption(), "89");
+        EXPECT_EQ(about->Label3->Caption(), "April 2016");
         EXPECT_FALSE(about->MemoOf(about->Memo2)->toPlainText().isEmpty());
         EXPECT_TRUE(about->MemoOf(about->Memo2)->isReadOnly());
-        about->CloseButton()->click();
+        about->btnClose->Widget()->click();
     });
     about->ShowModal();
     EXPECT_FALSE(about->Host()->isVisible());

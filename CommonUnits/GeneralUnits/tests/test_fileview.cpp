@@ -40,8 +40,8 @@ TEST_F(FileViewTest, ShowsAnExistingFileUnderItsPath)
     EXPECT_EQ(viewer->Caption(), "File view of: " + path);
     EXPECT_EQ(viewer->Memo()->toPlainText(), QString::fromUtf8("first\nsecond café"));
     EXPECT_TRUE(viewer->Memo()->isReadOnly());
-    EXPECT_EQ(viewer->CloseButton()->text(), "&Close");
-    EXPECT_TRUE(viewer->CloseButton()->isDefault());
+    EXPECT_EQ(viewer->btnClose->Caption(), "&Close");
+    EXPECT_TRUE(viewer->btnClose->Default());
     EXPECT_EQ(boxes.Count(), 0);
 }
 
@@ -68,7 +68,7 @@ TEST_F(FileViewTest, ShowFileInViewerIsModalUntilClosed)
             form = dynamic_cast<TfrmFileView*>(Screen->Forms(i));
         ASSERT_NE(form, nullptr);
         sawViewer = form->Modal() && form->Memo()->toPlainText() == "* input";
-        form->CloseButton()->click();
+        form->btnClose->Widget()->click();
     });
     ShowFileInViewer(path);
     EXPECT_TRUE(sawViewer);
