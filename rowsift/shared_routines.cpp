@@ -127,31 +127,46 @@ std::string expand_environment_path(const std::string& name)
     return path;
 }
 
-std::FILE* open_file_or_fail(const std::string& name, const char* mode)
+namespace {
+
+// The name as the variant opens it: rowsift expands "$NAME" parts, plotwell only converts separators.
+std::string file_path(const std::string& name)
 {
-    if (!is_plotwell()) {
-        std::string path = expand_environment_path(name);
-        std::FILE* f = std::fopen(path.c_str(), mode);
-        if (!f)
-            fatal_error("Cannot open %s!", path.c_str());
-        return f;
-    }
+    if (!is_plotwell())
+        return expand_environment_path(name);
     std::string path = name;
     for (char& c : path)
         if (c == '\\')
             c = '/';
+    return path;
+}
+
+} // namespace
+
+std::FILE* open_file_if_present(const std::string& name, const char* mode)
+{
+    if (name.empty())
+        return nullptr;
+    std::string path = file_path(name);
     std::FILE* f = std::fopen(path.c_str(), mode);
     const std::string& folder = shared_routine_settings().settings_folder;
-    if (!f && mode[0] == 'r' && !folder.empty()) {
+    if (!f && is_plotwell() && mode[0] == 'r' && !folder.empty()) {
         std::string retry = folder;
         if (retry.back() != '/')
             retry += '/';
         retry += path;
         f = std::fopen(retry.c_str(), mode);
     }
-    if (!f)
-        fatal_error("Cannot open %s\n", path.c_str());
     return f;
+}
+
+std::FILE* open_file_or_fail(const std::string& name, const char* mode)
+{
+    if (std::FILE* f = open_file_if_present(name, mode))
+        return f;
+    if (is_plotwell())
+        fatal_error("Cannot open %s\n", file_path(name).c_str());
+    fatal_error("Cannot open %s!", file_path(name).c_str());
 }
 
 void* checked_calloc(long count, long size)

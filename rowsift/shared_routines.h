@@ -48,9 +48,12 @@ void show_message(const char* format, ...) __attribute__((format(printf, 1, 2)))
 void report_fatal_error(const std::string& text, const std::function<void(const std::string&)>& exit_box);
 
 // rowsift: expands the name (expand_environment_path) and opens it; plotwell: does not
-// expand, retries a read in the settings folder. Failure is fatal "Cannot open %s!"
-// (plotwell "Cannot open %s\n") with the name after separator conversion.
+// expand, only turns '\' into '/', and retries a read in the settings folder. Failure is
+// fatal "Cannot open %s!" (plotwell "Cannot open %s\n") with the name after that conversion.
 std::FILE* open_file_or_fail(const std::string& name, const char* mode);
+// The same search without failing: null when the file cannot be opened (an empty name is
+// never opened, so a read cannot end up on the settings folder itself).
+std::FILE* open_file_if_present(const std::string& name, const char* mode);
 
 // Turns '\' into the path separator '/' and replaces every "$NAME" part (NAME runs to the
 // next separator or the end) by the environment value. Unset: fatal
@@ -89,6 +92,7 @@ void to_upper_string(std::string& text);
 // A field "is a number" when it starts like one: a digit; or '+', '-' or '.' followed by a
 // digit; or '+'/'-' followed by '.' and a digit. plotwell's variant skips leading blanks.
 bool is_number(const char* text);
+inline bool is_number(const std::string& text) { return is_number(text.c_str()); }
 // Every character is a digit (and there is at least one).
 bool is_integer(const char* text);
 

@@ -147,6 +147,18 @@ TEST(SharedRoutines, OpeningFilesInBothVariants)
     } catch (const fatal_error_exception& e) {
         EXPECT_STREQ(e.what(), "Cannot open missing.set\n");
     }
+    // plotwell's search without failing: no "$NAME" expansion, and an empty name is not the folder
+    EXPECT_EQ(open_file_if_present("missing.set", "r"), nullptr);
+    EXPECT_EQ(open_file_if_present("", "r"), nullptr);
+    try {
+        open_file_or_fail("$HOME\\x.set", "r");
+        FAIL();
+    } catch (const fatal_error_exception& e) {
+        EXPECT_STREQ(e.what(), "Cannot open $HOME/x.set\n");
+    }
+    // rowsift does not look in the settings folder
+    shared_routine_settings().variant = shared_variant::rowsift;
+    EXPECT_EQ(open_file_if_present("here.set", "r"), nullptr);
 }
 
 TEST(SharedRoutines, NumbersAreWrittenInTheCLocale)
