@@ -225,6 +225,13 @@ std::string format_tick_value(const std::string& format, double value)
         }
         while (j < format.size() && (format[j] == 'l' || format[j] == 'L')) ++j;
         if (j >= format.size()) { ok = false; break; }
+        // The label is cut to 99 characters: a width or precision of four digits or more is refused
+        // rather than formatted into a text of that size.
+        if (conversion.find_first_of("0123456789") != std::string::npos) {
+            size_t run = 0, longest = 0;
+            for (char d : conversion) longest = std::max(longest, run = std::isdigit(static_cast<unsigned char>(d)) ? run + 1 : 0);
+            if (longest > 3) { ok = false; break; }
+        }
         char conv = format[j];
         if (std::strchr("eEfFgG", conv)) {
             conversion += conv;
@@ -239,18 +246,14 @@ std::string format_tick_value(const std::string& format, double value)
         ++conversions;
         i = j;
     }
-    char buf[512];
     if (!ok || conversions > 1) {
         std::string safe;
         for (char c : format) safe += (c == '%') ? std::string("%%") : std::string(1, c);
         fmt = safe + "%G";
         conversions = 1;
     }
-    if (conversions == 0)
-        std::snprintf(buf, sizeof buf, fmt.c_str(), 0); // literal text only
-    else
-        std::snprintf(buf, sizeof buf, fmt.c_str(), value);
-    return std::string(buf).substr(0, 99);
+    // A format without a conversion is literal text; the value is then not used.
+    return format_double(fmt.c_str(), conversions == 0 ? 0.0 : value).substr(0, 99);
 }
 
 static std::string linear_label(const axis_settings& a, double value)

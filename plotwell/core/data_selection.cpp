@@ -3,12 +3,9 @@
 #include "settings_language.h"
 #include "shared_routines.h"
 
-#include <cstring>
-
-#ifdef PLOTWELL_HAVE_ROWSIFT
 #include "rowsift/row_selection.h"
-#include "rowsift/shared_routines.h"
-#endif
+
+#include <cstring>
 
 namespace plotwell {
 
@@ -25,6 +22,14 @@ std::vector<std::string> read_raw_lines(std::FILE* f)
     return lines;
 }
 
+// A line that begins with END, in any case, ends a section.
+bool ends_section(const std::string& line)
+{
+    std::string head = line.substr(0, 3);
+    to_upper_string(head);
+    return head == "END";
+}
+
 std::string first_field(const std::string& line)
 {
     std::vector<std::string> w = split_fields(line, ' ', 2);
@@ -32,8 +37,8 @@ std::string first_field(const std::string& line)
 }
 
 // The lines after the first line whose first field is `section`, up to the first line that begins
-// with END (upper-cased), as the settings reader gives them. `found` tells whether the section was there.
-std::vector<std::string> section_lines(const std::vector<std::string>& raw, const std::string& section, bool& found)
+// with END (upper-cased), as they stand. `found` tells whether the section was there.
+std::vector<std::string> section_raw_lines(const std::vector<std::string>& raw, const std::string& section, bool& found)
 {
     std::vector<std::string> out;
     found = false;
@@ -44,11 +49,7 @@ std::vector<std::string> section_lines(const std::vector<std::string>& raw, cons
             ++i;
             break;
         }
-    for (; found && i < raw.size(); ++i) {
-        std::string line = raw[i];
-        if (upper_case(line.substr(0, 3)) == "END") break;
-        if (next_settings_line(line)) out.push_back(line);
-    }
+    for (; found && i < raw.size() && !ends_section(raw[i]); ++i) out.push_back(raw[i]);
     return out;
 }
 
@@ -58,6 +59,12 @@ std::vector<std::string> normalised(const std::vector<std::string>& raw)
     for (std::string line : raw)
         if (next_settings_line(line)) out.push_back(line);
     return out;
+}
+
+// The same lines as the settings reader gives them.
+std::vector<std::string> section_lines(const std::vector<std::string>& raw, const std::string& section, bool& found)
+{
+    return normalised(section_raw_lines(raw, section, found));
 }
 
 } // namespace
@@ -74,7 +81,7 @@ void expand_include_line(const plot_settings& ps, std::vector<std::string>& outp
         file = file.substr(0, comma);
     }
     std::vector<std::string> raw;
-    if (std::FILE* f = try_open_for_reading(ps, file)) {
+    if (std::FILE* f = open_file_if_present(file, "r")) {
         raw = read_raw_lines(f);
         std::fclose(f);
     } else if (!section.empty()) {
@@ -87,18 +94,8 @@ void expand_include_line(const plot_settings& ps, std::vector<std::string>& outp
         for (const std::string& l : raw) output.push_back(l);
         return;
     }
-    bool found = false;
-    size_t i = 0;
-    for (; i < raw.size(); ++i)
-        if (first_field(raw[i]) == section) {
-            found = true;
-            ++i;
-            break;
-        }
-    for (; found && i < raw.size(); ++i) {
-        if (upper_case(raw[i].substr(0, 3)) == "END") break;
-        output.push_back(raw[i]);
-    }
+    bool found = false; // a section that is not there copies nothing
+    for (const std::string& l : section_raw_lines(raw, section, found)) output.push_back(l);
 }
 
 std::vector<std::string> expand_includes(const plot_settings& ps, const std::vector<std::string>& lines,
@@ -121,7 +118,7 @@ std::vector<std::string> expand_includes(const plot_settings& ps, const std::vec
 
 std::vector<std::string> merge_winmenu_settings(const plot_settings& ps, const std::vector<std::string>& lines)
 {
-    std::FILE* f = try_open_for_reading(ps, "winmenu.set");
+    std::FILE* f = open_file_if_present("winmenu.set", "r");
     if (!f) return lines;
     std::vector<std::string> winmenu = read_settings_lines(f);
     std::fclose(f);
@@ -145,20 +142,17 @@ std::vector<std::string> merge_winmenu_settings(const plot_settings& ps, const s
 
 bool run_plot_data_selection(plot_settings& ps)
 {
-#ifdef PLOTWELL_HAVE_ROWSIFT
     std::string settings_name = make_temp_file(ps);
     {
-        std::FILE* f = open_file_or_fail(ps, settings_name, "w");
+        std::FILE* f = open_file_or_fail(settings_name, "w");
         for (const std::string& l : ps.selection_lines) std::fprintf(f, "%s\n", l.c_str());
         std::fclose(f);
     }
-    shared_settings& shared = shared_routine_settings();
-    shared.variant = shared_variant::plotwell;
-    shared.settings_folder = ps.app.settings_folder;
+    use_plotwell_shared_routines(ps); // data files are also looked for in the current settings folder
 
     data_selection_setup setup;
     setup.variant = selection_variant::plotwell;
-    setup.settings = open_file_or_fail(ps, settings_name, "r");
+    setup.settings = open_file_or_fail(settings_name, "r");
     setup.output_path = ps.selected_data_name;
     setup.skip_string = ps.skip_string;
     setup.temp_folder = ps.app.temp_folder;
@@ -187,7 +181,7 @@ bool run_plot_data_selection(plot_settings& ps)
     try {
         data_selection engine(std::move(setup));
         engine.read_selection_settings();
-        for (const std::string& name : engine.data_file_names()) total += file_size(ps, name);
+        for (const std::string& name : engine.data_file_names()) total += file_size(name);
         if (total > 500000 && ps.app.progress) {
             shown = true;
             ps.app.progress("Data selection. Number of data selected:", "0", 0);
@@ -197,14 +191,10 @@ bool run_plot_data_selection(plot_settings& ps)
         engine.merge_output_columns();
         if (shown && ps.app.progress_done) ps.app.progress_done();
         return engine.any_selected();
-    } catch (const fatal_error_exception& e) {
+    } catch (...) {
         if (shown && ps.app.progress_done) ps.app.progress_done();
-        throw plot_error(e.what());
+        throw;
     }
-#else
-    (void)ps;
-    fatal_error("no xy-data found, check DATA or EXTRA_DATA settings, and/or data file\n");
-#endif
 }
 
 void run_selection_or_fail(plot_settings& ps)
@@ -217,7 +207,7 @@ void prepare_settings_and_data(plot_settings& ps, int kind)
 {
     std::vector<std::string> raw;
     if (!ps.settings_file_name.empty()) {
-        std::FILE* f = open_file_or_fail(ps, ps.settings_file_name, "r");
+        std::FILE* f = open_file_or_fail(ps.settings_file_name, "r");
         raw = read_raw_lines(f);
         std::fclose(f);
     }
@@ -248,12 +238,12 @@ void prepare_settings_and_data(plot_settings& ps, int kind)
     if (kind == 1) {
         if (data_lines) {
             if (!ps.reuse_selection && !ps.app.selection_made) run_selection_or_fail(ps);
-            ps.data_file_size = file_size(ps, ps.selected_data_name);
-            ps.data_file = try_open_for_reading(ps, ps.selected_data_name);
+            ps.data_file_size = file_size(ps.selected_data_name);
+            ps.data_file = open_file_if_present(ps.selected_data_name, "r");
             if (!ps.data_file) {
                 run_selection_or_fail(ps);
-                ps.data_file_size = file_size(ps, ps.selected_data_name);
-                ps.data_file = open_file_or_fail(ps, ps.selected_data_name, "r");
+                ps.data_file_size = file_size(ps.selected_data_name);
+                ps.data_file = open_file_or_fail(ps.selected_data_name, "r");
             }
         } else if (!ps.polygons_present && ps.expressions.empty() && ps.extra_data_lines.empty() &&
                    !ps.labels_seen && !ps.draw_map) {

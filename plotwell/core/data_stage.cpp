@@ -30,66 +30,35 @@ bool read_data_line(const plot_settings& ps, std::FILE* file, std::string& line)
     }
 }
 
-void split_row(const std::string& row, std::vector<std::string_view>& words, size_t maximum)
+void split_row(const std::string& row, std::string& work, std::vector<char*>& words, size_t maximum)
 {
-    words.clear();
-    const char* p = row.data();
-    const char* end = p + row.size();
-    auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f' || c == '\n'; };
-    while (p < end && words.size() < maximum) {
-        while (p < end && blank(*p)) ++p;
-        if (p >= end) break;
-        if (*p == '\'' || *p == '"' || *p == '`') {
-            char q = *p++;
-            const char* s = p;
-            while (p < end && *p != q) ++p;
-            words.emplace_back(s, static_cast<size_t>(p - s));
-            if (p < end) ++p;
-        } else {
-            const char* s = p;
-            while (p < end && !blank(*p)) ++p;
-            words.emplace_back(s, static_cast<size_t>(p - s));
-        }
-    }
+    work = row;
+    split_fields(work.data(), words, ' ', static_cast<int>(maximum));
 }
 
-// The number a word starts with, as the C library reads it ("12abc" is 12).
-static double word_value(std::string_view w)
+// The number a word starts with, as the C library reads it in the C locale ("12abc" is 12).
+static double word_value(const char* w)
 {
-    size_t i = 0;
-    while (i < w.size() && (w[i] == ' ' || w[i] == '\t')) ++i;
-    if (i < w.size() && w[i] == '+') ++i;
+    while (*w == ' ' || *w == '\t') ++w;
+    if (*w == '+') ++w;
     double v = 0;
-    auto res = std::from_chars(w.data() + i, w.data() + w.size(), v);
-    if (res.ec == std::errc::result_out_of_range) {
-        std::string copy(w.substr(i));
-        v = std::strtod(copy.c_str(), nullptr);
-    }
+    auto res = std::from_chars(w, w + std::strlen(w), v);
+    if (res.ec == std::errc::result_out_of_range) v = c_strtod(w);
     return v;
 }
 
-static bool word_is_number(std::string_view w)
-{
-    size_t i = 0;
-    while (i < w.size() && (w[i] == ' ' || w[i] == '\t')) ++i;
-    auto digit = [&](size_t k) { return k < w.size() && w[k] >= '0' && w[k] <= '9'; };
-    if (digit(i)) return true;
-    if (i < w.size() && (w[i] == '+' || w[i] == '-' || w[i] == '.') && digit(i + 1)) return true;
-    if (i < w.size() && (w[i] == '+' || w[i] == '-') && i + 1 < w.size() && w[i + 1] == '.' && digit(i + 2)) return true;
-    return false;
-}
-
-int read_point(const plot_settings& ps, const std::vector<std::string_view>& words, int series, double& x, double& y)
+int read_point(const plot_settings& ps, const std::vector<char*>& words, int series, double& x, double& y)
 {
     const int xc = ps.x_column[series], yc = ps.y_column[series];
     if (xc < 1 || yc < 1 || static_cast<int>(words.size()) < std::max(xc, yc)) return 0;
-    std::string_view xw = words[xc - 1], yw = words[yc - 1];
+    const char* xw = words[xc - 1];
+    const char* yw = words[yc - 1];
     char xp = 0, yp = 0;
     if (ps.detection_given) {
-        if (!xw.empty() && (xw[0] == '<' || xw[0] == '>')) { xp = xw[0]; xw.remove_prefix(1); }
-        if (!yw.empty() && (yw[0] == '<' || yw[0] == '>')) { yp = yw[0]; yw.remove_prefix(1); }
+        if (*xw == '<' || *xw == '>') xp = *xw++;
+        if (*yw == '<' || *yw == '>') yp = *yw++;
     }
-    if (!word_is_number(xw) || !word_is_number(yw)) return 0;
+    if (!is_number(xw) || !is_number(yw)) return 0;
     x = word_value(xw);
     y = word_value(yw);
     if (ps.error_value_given && y == ps.error_value) return 0;
@@ -142,7 +111,8 @@ void draw_chunk(plot_settings& ps, bool carry) { flush_data_set_points(ps, carry
 int draw_series_rows(plot_settings& ps, bool first)
 {
     static thread_local std::string line;
-    static thread_local std::vector<std::string_view> words;
+    static thread_local std::string work;
+    static thread_local std::vector<char*> words;
     static thread_local size_t needed = 0;
     const int data_series = ps.series_count - ps.expression_count;
     if (first) {
@@ -151,7 +121,7 @@ int draw_series_rows(plot_settings& ps, bool first)
         needed = static_cast<size_t>(largest) + 1;
     }
     if (ps.data_file && data_series > 0 && read_data_line(ps, ps.data_file, line)) {
-        split_row(line, words, needed);
+        split_row(line, work, words, needed);
         bool forced = false, full = false;
         for (int i = 0; i < data_series; ++i) {
             series_buffer& b = ps.buffers[i];
@@ -199,17 +169,17 @@ static void draw_label_items(plot_settings& ps)
     graphics_layer& gr = *ps.gr;
     if (ps.label_clip) gr.gr_clipping_off();
     gr.gr_set_window(0, 0, 100, 100);
-    std::string line;
-    std::vector<std::string_view> words;
+    std::string line, work;
+    std::vector<char*> words;
     for (const label_item& item : ps.label_items) {
-        std::FILE* f = open_file_or_fail(ps, item.file_name, "r");
+        std::FILE* f = open_file_or_fail(item.file_name, "r");
         size_t needed = static_cast<size_t>(std::max({item.x_column, item.y_column, item.label_column})) + 1;
         while (read_data_line(ps, f, line)) {
-            split_row(line, words, needed);
+            split_row(line, work, words, needed);
             int largest = std::max({item.x_column, item.y_column, item.label_column});
             if (item.x_column < 1 || item.y_column < 1 || item.label_column < 1 || static_cast<int>(words.size()) < largest)
                 continue;
-            if (!word_is_number(words[item.x_column - 1]) || !word_is_number(words[item.y_column - 1])) continue;
+            if (!is_number(words[item.x_column - 1]) || !is_number(words[item.y_column - 1])) continue;
             draw_data_label(ps, word_value(words[item.x_column - 1]), word_value(words[item.y_column - 1]),
                             std::string(words[item.label_column - 1]), item);
         }

@@ -82,7 +82,8 @@ void apply_font_line(plot_settings& ps, const std::vector<std::string>& w, int& 
 {
     ps.bold = ps.italic = ps.font_symbol = 0;
     for (size_t i = 1; i < w.size(); ++i) {
-        std::string v = upper_case(w[i]);
+        std::string v = w[i];
+        to_upper_string(v);
         if (v == "BOLD") ps.bold = 1;
         else if (v == "COURIER") { ps.font_courier = 1; ps.font_times = 0; }
         else if (v == "TIMES_ROMAN") { ps.font_times = 1; ps.font_courier = 0; }

@@ -5,12 +5,9 @@
 #include "series_keywords.h"
 #include "shared_routines.h"
 
-#include <cmath>
-
-#ifdef PLOTWELL_HAVE_ROWSIFT
 #include "rowsift/expression_evaluator.h"
-#include "rowsift/shared_routines.h"
-#endif
+
+#include <cmath>
 
 namespace plotwell {
 
@@ -166,15 +163,15 @@ void autoscale_axes(plot_settings& ps)
     const int data_series = ps.series_count - ps.expression_count;
     std::array<double, max_series> running{};
 
-    std::string line;
-    std::vector<std::string_view> words;
+    std::string line, work;
+    std::vector<char*> words;
     ps.point_count = 0;
     if (ps.data_file && data_series > 0) {
         std::rewind(ps.data_file);
         while (read_data_line(ps, ps.data_file, line)) {
             ++ps.point_count;
             bytes += static_cast<long long>(line.size()) + 1;
-            split_row(line, words, 200);
+            split_row(line, work, words, 200);
             double stacked = 0;
             for (int i = 0; i < data_series; ++i) {
                 double x, y;
@@ -230,21 +227,12 @@ void autoscale_axes(plot_settings& ps)
 
 static double evaluate_curve_point(expression_curve& c, double x)
 {
-#ifdef PLOTWELL_HAVE_ROWSIFT
     expression_variable_store()['X'] = x;
     std::string text = c.text;
     double value = 0;
-    try {
-        if (evaluate_expression(text, value) != 0) return 0;
-    } catch (const fatal_error_exception& e) {
-        throw plot_error(e.what());
-    }
+    if (evaluate_expression(text, value) != 0) return 0;
     if (!std::isfinite(value)) return 0;
     return value;
-#else
-    (void)x;
-    fatal_error("%s: expressions cannot be computed in this build\n", c.text.c_str());
-#endif
 }
 
 void evaluate_expression_curves(plot_settings& ps)

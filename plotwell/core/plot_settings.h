@@ -6,6 +6,7 @@
 //   - one drawing (`render_graph`): the call fields and the flag letters of the first call;
 //   - one xy call: everything else, reset by `reset_plot_settings` before the call is parsed.
 #include "graphics_layer.h"
+#include "rowsift/shared_routines.h"
 
 #include <array>
 #include <cstdio>
@@ -24,11 +25,9 @@ constexpr int max_axis_labels = 48;
 constexpr int max_items = 32;
 
 // A fatal error of the plot core: the drawing is abandoned and the text reaches the caller of
-// render_graph, which decides what the user sees.
-class plot_error : public std::runtime_error {
-public:
-    explicit plot_error(const std::string& text) : std::runtime_error(text) {}
-};
+// render_graph, which decides what the user sees. It is the one fatal error of the shared routines,
+// so a refusal from the evaluator or the selection engine reaches that caller the same way.
+using plot_error = ::fatal_error_exception;
 
 // One axis: x axis, left y axis or right y axis.
 struct axis_settings {
@@ -50,7 +49,6 @@ struct application_state {
     std::string extra_arguments; // the extra arguments of this drawing
     std::string temp_folder;     // temporary files ("XYT" prefix)
     std::string settings_folder; // files named without a folder are also looked for here
-    std::string working_folder;  // relative names are resolved here ("" = the process's folder)
     // Output kinds: screen unless one of these is set.
     bool printing = false, exporting = false, metafile = false;
     bool colour_printer = false, colour_export = false;

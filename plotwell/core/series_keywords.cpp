@@ -9,6 +9,13 @@ namespace plotwell {
 
 bool monochrome(const plot_settings& ps) { return ps.hardcopy_output() && !ps.colour_output; }
 
+// The word ALL in any case.
+static bool is_all(std::string word)
+{
+    to_upper_string(word);
+    return word == "ALL";
+}
+
 static std::string marker_file_name(const plot_settings& ps, int marker)
 {
     std::string name = "marker." + std::to_string(marker);
@@ -125,7 +132,7 @@ bool apply_series_keyword(plot_settings& ps, const std::vector<std::string>& w)
     }
     if (k == "DRAW_BARS") {
         if (ps.bars_all_from_letter) return false;
-        if (n > 1 && upper_case(w[1]) == "ALL") {
+        if (n > 1 && is_all(w[1])) {
             ps.bars_all = 1;
             for (int i = 0; i < max_series; ++i) {
                 ps.bars[i] = 1;
@@ -151,7 +158,7 @@ bool apply_series_keyword(plot_settings& ps, const std::vector<std::string>& w)
     }
     if (k == "DRAW_AREA") {
         if (ps.area_all_from_letter) return false;
-        if (n > 1 && upper_case(w[1]) == "ALL") {
+        if (n > 1 && is_all(w[1])) {
             ps.area_all = 1;
             return true;
         }
@@ -242,7 +249,8 @@ bool apply_series_keyword(plot_settings& ps, const std::vector<std::string>& w)
     }
     if (k == "COLORS") {
         for (size_t i = 1; i < n; ++i) {
-            std::string v = upper_case(w[i]);
+            std::string v = w[i];
+            to_upper_string(v);
             bool mono_ps = ps.postscript_output && !ps.colour_output;
             if (v == "RANGE" && !mono_ps) ps.range_colours = 1;
             else if (v == "NO_RANGE" && !mono_ps) ps.range_colours = 0;

@@ -17,8 +17,10 @@ bool next_settings_line(std::string& line)
     if (line.size() > 2047) line.resize(2047);
     size_t i = line.find_first_not_of(" \t");
     if (line.empty() || i == std::string::npos || line[i] == '*') return false;
-    for (size_t k = 0; k < line.size() && line[k] != ' ' && line[k] != '\t'; ++k)
-        line[k] = static_cast<char>(std::toupper(static_cast<unsigned char>(line[k])));
+    size_t end = line.find_first_of(" \t");
+    std::string keyword = line.substr(0, end);
+    to_upper_string(keyword);
+    line.replace(0, keyword.size(), keyword);
     return true;
 }
 
@@ -100,7 +102,7 @@ void count_legend_entries(plot_settings& ps)
 void read_defaults_file(plot_settings& ps, int word_count)
 {
     for (int n = 1; n <= 50; ++n) ps.default_marker[n] = n;
-    if (std::FILE* f = try_open_for_reading(ps, default_settings_file_name)) {
+    if (std::FILE* f = open_file_if_present(default_settings_file_name, "r")) {
         std::vector<std::string> lines = read_settings_lines(f);
         std::fclose(f);
         parse_settings_lines(ps, lines, word_count == 2 ? 2 : 1, 1);
@@ -161,6 +163,7 @@ void parse_settings_lines(plot_settings& ps, const std::vector<std::string>& lin
         std::string dir = line.size() > 12 ? line.substr(12) : std::string();
         while (!dir.empty() && (dir.back() == '\\' || dir.back() == '/')) dir.pop_back();
         ps.app.settings_folder = dir;
+        use_plotwell_shared_routines(ps); // files are now also looked for in the new folder
     }
     // 2. pre-scan and DATA lines
     bool data_seen = false;

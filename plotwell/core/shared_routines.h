@@ -1,51 +1,32 @@
 #pragma once
-// plotwell's forms of the small routines it shares with rowsift: errors and messages, file opening,
-// the word splitter and option taking. Fatal errors throw plot_error; nothing here ends the program.
+// plotwell's side of the routines it shares with rowsift. The shared routines themselves (fatal
+// errors and messages, file opening, the word splitter, option taking, is_number, upper-casing,
+// C-locale formatting) live once in rowsift/shared_routines.h; plotwell chooses its variant of them
+// with use_plotwell_shared_routines at the start of every drawing. What stays here is plotwell's
+// own: numbers read from words, file sizes, the line reader and the drawing's temporary files.
 #include "plot_settings.h"
+#include "rowsift/shared_routines.h"
 
 #include <cstdio>
 #include <string>
-#include <vector>
 
 namespace plotwell {
 
-// Formats like printf and throws the text as plot_error.
-[[noreturn]] void fatal_error(const char* format, ...) __attribute__((format(printf, 1, 2)));
-std::string format_text(const char* format, ...) __attribute__((format(printf, 1, 2)));
-void show_message(plot_settings& ps, const std::string& text);
+// Makes the shared routines behave as plotwell's variant for the drawing of `ps`: its message
+// texts, no "$NAME" expansion in open_file_or_fail, a read retried in the settings folder,
+// leading blanks allowed by is_number, and messages shown through the application part.
+// Called again whenever the settings folder changes (DEFAULT_DIR).
+void use_plotwell_shared_routines(const plot_settings& ps);
 
-// Splits at white space (separator ' ') or at the separator character; a word opened by a single,
-// double or back quote runs to the same quote and keeps its blanks. At most `maximum` words; the last
-// one ends at the next separator and the rest of the text is dropped.
-std::vector<std::string> split_fields(const std::string& text, char separator = ' ', int maximum = 200);
-
-// Removes the first word equal to `option` and the word after it; returns that word ("" when the
-// option is last or absent).
-std::string take_option_argument(std::vector<std::string>& words, const std::string& option);
-
-// After blanks: a digit, or a sign or point followed by a digit, or a sign, a point and a digit.
-bool is_number(const std::string& text);
-bool is_number(const char* text);
-// Reads a number as the C library does, with '.' whatever the locale; 0 when there is none.
+// Reads a number as the C library does, with '.' whatever the user's locale; 0 when there is none.
 double to_double(const std::string& text);
+// The same cut to the range of int.
 int to_int(const std::string& text);
 // A number that must be finite ("1e999" is refused with a message naming `what`).
 double finite_number(const std::string& word, const char* what);
 
-std::string upper_case(std::string text);
-
-// A name as the system gives it ("/" and "\" both separate folders), resolved against the working folder.
-std::string resolve_path(const plot_settings& ps, const std::string& name);
-// Opens a file; a file for reading that cannot be found is looked for in the settings folder.
-// Fatal "Cannot open %s\n" when it cannot be opened.
-std::FILE* open_file_or_fail(const plot_settings& ps, const std::string& name, const char* mode);
-// Same search, without failing: nullptr when absent.
-std::FILE* try_open_for_reading(const plot_settings& ps, const std::string& name);
-// Replaces $NAME parts (up to the next separator) by the environment value.
-std::string expand_environment_path(const std::string& name);
-
-// Size in bytes, looked up as given and then in the settings folder; 0 when absent.
-long file_size(const plot_settings& ps, const std::string& name);
+// Size in bytes of a file found as open_file_if_present finds it; 0 when absent.
+long file_size(const std::string& name);
 
 // Reads one line of a text file into `line` without its CR LF or LF; false at the end of the file.
 bool read_text_line(std::FILE* file, std::string& line);

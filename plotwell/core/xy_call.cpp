@@ -22,17 +22,12 @@ static int bit_of(char letter)
 
 std::vector<std::string> split_call_line(const std::string& line) { return split_fields(line, ' ', 127); }
 
-// Like take_option_argument, but tells whether the option was there at all.
+// take_option_argument that tells whether the option was there at all (an option given as the
+// last word has an empty value, but is there).
 static bool take_option(std::vector<std::string>& words, const char* option, std::string& value)
 {
-    for (size_t i = 0; i < words.size(); ++i) {
-        if (words[i] != option) continue;
-        value = i + 1 < words.size() ? words[i + 1] : std::string();
-        words.erase(words.begin() + static_cast<long>(i), words.begin() + static_cast<long>(std::min(i + 2, words.size())));
-        return true;
-    }
-    value.clear();
-    return false;
+    const size_t before = words.size();
+    return static_cast<size_t>(take_option_argument(value, words, option)) != before;
 }
 
 static void parse_viewport(plot_settings& ps, const std::string& value)
@@ -80,7 +75,7 @@ int parse_xy_call_arguments(plot_settings& ps, std::vector<std::string>& words)
 
     if (take_option(words, "-j", value) && first) {
         ps.job_file_name = expand_environment_path(value);
-        std::FILE* f = open_file_or_fail(ps, ps.job_file_name, "r");
+        std::FILE* f = open_file_or_fail(ps.job_file_name, "r");
         std::fclose(f);
         ps.job_mode = 1;
     }
@@ -99,7 +94,7 @@ int parse_xy_call_arguments(plot_settings& ps, std::vector<std::string>& words)
         if (!ps.letter_file_active) {
             ps.letter_file_active = 1;
             ps.letter_file_name = value;
-            std::FILE* f = open_file_or_fail(ps, ps.letter_file_name, "a");
+            std::FILE* f = open_file_or_fail(ps.letter_file_name, "a");
             std::fputs("A\n", f);
             std::fclose(f);
             ps.next_letter = 'B';
@@ -158,23 +153,12 @@ int parse_xy_call_arguments(plot_settings& ps, std::vector<std::string>& words)
     else if (ps.app.view_kind == 2) ps.page_scale_x = ps.page_scale_y = 1.0f;
 
     // flag words
-    long mask = 0;
-    for (size_t i = 0; i < words.size();) {
-        if (words[i].empty() || words[i][0] != '-') {
-            ++i;
-            continue;
-        }
-        for (size_t k = 1; k < words[i].size(); ++k) {
-            char c = words[i][k];
-            if (c == '\0' || !std::strchr(xy_flag_letters, c)) {
-                if (ps.call_number > 0)
-                    fatal_error("error (-%c) in argument list of xy call nr %d in jobfile\n", c, ps.call_number);
-                fatal_error("Wrong argumentlist");
-            }
-            mask |= 1L << bit_of(c);
-        }
-        words.erase(words.begin() + static_cast<long>(i));
-    }
+    unsigned mask = 0;
+    collect_flag_letters(mask, words, xy_flag_letters, [&](char c) {
+        if (ps.call_number > 0)
+            fatal_error("error (-%c) in argument list of xy call nr %d in jobfile\n", c, ps.call_number);
+        fatal_error("Wrong argumentlist");
+    });
     auto has = [&](char c) { return (mask >> bit_of(c)) & 1; };
     ps.markers_only = has('m');
     ps.lines_and_markers = has('b');
@@ -231,12 +215,15 @@ int parse_xy_call_arguments(plot_settings& ps, std::vector<std::string>& words)
 
 void run_job_file(plot_settings& ps)
 {
-    std::FILE* f = open_file_or_fail(ps, ps.job_file_name, "r");
+    std::FILE* f = open_file_or_fail(ps.job_file_name, "r");
     std::vector<std::vector<std::string>> calls;
     std::string line;
     while (read_text_line(f, line)) {
         std::vector<std::string> words = split_call_line(line);
-        if (!words.empty() && upper_case(words[0]) == "XY") calls.push_back(words);
+        if (words.empty()) continue;
+        std::string command = words[0];
+        to_upper_string(command);
+        if (command == "XY") calls.push_back(words);
     }
     std::fclose(f);
     for (auto& words : calls) {
@@ -264,6 +251,7 @@ int render_graph(plot_settings& ps)
 {
     if (ps.drawing) return 0;
     drawing_scope scope(ps);
+    use_plotwell_shared_routines(ps);
 
     // per-drawing state
     ps.call_number = 0;

@@ -198,10 +198,12 @@ TEST(AxisScaling, LabelFormatsCannotReadMissingArguments)
     struct format_case {
         const char* format;
         double value;
-        const char* text;
+        std::string text;
     } cases[] = {{"%G", 2.5, "2.5"},       {"%.1f", 2.0, "2.0"},      {"%d days", 3.4, "3 days"},
                  {"%s", 1.0, "%s1"},       {"%G%G", 1.0, "%G%G1"},    {"100%%", 1.0, "100%"},
-                 {"x=%8.3e", 1.0, "x=1.000e+00"}};
+                 {"x=%8.3e", 1.0, "x=1.000e+00"},
+                 {"%999G", 1.0, std::string(99, ' ')},     // cut to 99 characters
+                 {"%9999G", 1.0, "%9999G1"}};                 // not formatted into 9999 characters
     for (const format_case& c : cases) EXPECT_EQ(format_tick_value(c.format, c.value), c.text) << c.format;
 }
 
