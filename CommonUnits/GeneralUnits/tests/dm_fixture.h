@@ -16,31 +16,39 @@
 
 #include <memory>
 
+// One copy of the demo database per test program (making it takes a moment); tests copy it.
+inline String DemoTemplate()
+{
+    static quelmtest::TempDir folder;
+    static const String path = [] {
+        const String p = folder.file("template.vantor");
+        CreateProjectDatabase(p, true);
+        return p;
+    }();
+    return path;
+}
+
+// The embedded engine as an install leaves it: the server stand-in reset and answering at
+// once, and the connection-test database in the install folder that the machine settings name.
+inline void PrepareEmbeddedEngine(const quelmtest::TempDir& dir)
+{
+    ResetEmbeddedServer();
+    EmbeddedServer().GuardianWaitMs = 0;
+    TDBConnector::ReconnectWaitMs = 0;
+    const String install = dir.file("install");
+    ForceDirectories(PathJoin(install, "Bin"));
+    CreateProjectDatabase(PathJoin(PathJoin(install, "Bin"), "ConnectionTest.vantor"), false);
+    WriteRegistryString(HKEY_LOCAL_MACHINE, REG_INSTALL_DIR, install + "/");
+}
+
 class DataModuleTest : public SettingsTest {
 protected:
-    static String DemoTemplate()
-    {
-        static quelmtest::TempDir folder;
-        static const String path = [] {
-            const String p = folder.file("template.vantor");
-            CreateProjectDatabase(p, true);
-            return p;
-        }();
-        return path;
-    }
-
     void SetUp() override
     {
         SettingsTest::SetUp();
         if (!TVersionInfo::SingletonExists())
             TVersionInfo::CreateSingleton();
-        ResetEmbeddedServer();
-        EmbeddedServer().GuardianWaitMs = 0;
-        TDBConnector::ReconnectWaitMs = 0;
-        const String install = dir.file("install");
-        ForceDirectories(PathJoin(install, "Bin"));
-        CreateProjectDatabase(PathJoin(PathJoin(install, "Bin"), "ConnectionTest.vantor"), false);
-        WriteRegistryString(HKEY_LOCAL_MACHINE, REG_INSTALL_DIR, install + "/");
+        PrepareEmbeddedEngine(dir);
         CopyFileTo(DemoTemplate(), databaseFile, false);
         SetClockForTesting([] { return EncodeDate(2026, 3, 4) + EncodeTime(10, 20, 30, 0); });
         WriteRegistryString(HKEY_CURRENT_USER, REG_DATABASE, databaseFile);

@@ -1,4 +1,4 @@
-#include "settings_fixture.h"
+#include "dm_fixture.h"
 
 #include "DemoDatabase.h"
 #include "TDBConnector_Unit.h"
@@ -16,18 +16,6 @@
 
 namespace {
 
-// A copy of the demo database made once for all tests (making it takes a moment).
-String DemoTemplate()
-{
-    static quelmtest::TempDir dir;
-    static const String path = [] {
-        const String p = dir.file("template.vantor");
-        CreateProjectDatabase(p, true);
-        return p;
-    }();
-    return path;
-}
-
 class DatabaseTest : public SettingsTest {
 protected:
     void SetUp() override
@@ -35,13 +23,7 @@ protected:
         SettingsTest::SetUp();
         TVersionInfo::DestroySingleton();
         TVersionInfo::CreateSingleton();
-        ResetEmbeddedServer();
-        EmbeddedServer().GuardianWaitMs = 0;
-        TDBConnector::ReconnectWaitMs = 0;
-        const String install = dir.file("install");
-        ForceDirectories(PathJoin(install, "Bin"));
-        CreateProjectDatabase(PathJoin(PathJoin(install, "Bin"), "ConnectionTest.vantor"), false);
-        WriteRegistryString(HKEY_LOCAL_MACHINE, REG_INSTALL_DIR, install + "/");
+        PrepareEmbeddedEngine(dir);
         CopyFileTo(DemoTemplate(), databaseFile, false);
         SetOpenFileDialog([this](TOpenFileRequest& request) {
             dialogs.push_back(request);

@@ -1,4 +1,4 @@
-#include "settings_fixture.h"
+#include "dm_fixture.h"
 
 #include "DemoDatabase.h"
 #include "TDBConnector_Unit.h"
@@ -13,17 +13,6 @@
 
 namespace {
 
-String RulesTemplate()
-{
-    static quelmtest::TempDir dir;
-    static const String path = [] {
-        const String p = dir.file("rules.vantor");
-        CreateProjectDatabase(p, true);
-        return p;
-    }();
-    return path;
-}
-
 // The data module on a fresh copy of the demo database, every box recorded.
 class RulesTest : public SettingsTest {
 protected:
@@ -32,13 +21,8 @@ protected:
         SettingsTest::SetUp();
         TVersionInfo::DestroySingleton();
         TVersionInfo::CreateSingleton();
-        ResetEmbeddedServer();
-        TDBConnector::ReconnectWaitMs = 0;
-        const String install = dir.file("install");
-        ForceDirectories(PathJoin(install, "Bin"));
-        CreateProjectDatabase(PathJoin(PathJoin(install, "Bin"), "ConnectionTest.vantor"), false);
-        WriteRegistryString(HKEY_LOCAL_MACHINE, REG_INSTALL_DIR, install + "/");
-        CopyFileTo(RulesTemplate(), databaseFile, false);
+        PrepareEmbeddedEngine(dir);
+        CopyFileTo(DemoTemplate(), databaseFile, false);
         WriteRegistryString(HKEY_CURRENT_USER, REG_DATABASE, databaseFile);
         module.reset(New<TdmQuelm>(nullptr));
         ASSERT_TRUE(module->dbDatabase->Connected());

@@ -1,6 +1,6 @@
 // The model input file: the text forms of values, golden files of the demo runs (input file
 // and side files), the kernel reading them, and the refusals of broken scenario data.
-#include "settings_fixture.h"
+#include "dm_fixture.h"
 
 #include "DemoDatabase.h"
 #include "InputFile.h"
@@ -93,17 +93,6 @@ TEST(InputFileValueForms, SectionHeaderAndRule)
 
 // ---------------------------------------------------------------- the demo database
 
-String DemoTemplate()
-{
-    static quelmtest::TempDir dir;
-    static const String path = [] {
-        const String p = dir.file("template.vantor");
-        CreateProjectDatabase(p, true);
-        return p;
-    }();
-    return path;
-}
-
 String GoldenDir()
 {
     return quelmtest::SourceDir() + "/CommonUnits/GeneralUnits/tests/golden/inputfile";
@@ -132,13 +121,7 @@ protected:
         SettingsTest::SetUp();
         TVersionInfo::DestroySingleton();
         TVersionInfo::CreateSingleton();
-        ResetEmbeddedServer();
-        EmbeddedServer().GuardianWaitMs = 0;
-        TDBConnector::ReconnectWaitMs = 0;
-        const String install = dir.file("install");
-        ForceDirectories(PathJoin(install, "Bin"));
-        CreateProjectDatabase(PathJoin(PathJoin(install, "Bin"), "ConnectionTest.vantor"), false);
-        WriteRegistryString(HKEY_LOCAL_MACHINE, REG_INSTALL_DIR, install + "/");
+        PrepareEmbeddedEngine(dir);
         CopyFileTo(DemoTemplate(), databaseFile, false);
         WriteRegistryString(HKEY_CURRENT_USER, REG_DATABASE, databaseFile);
         SetClockForTesting([] { return EncodeDate(2026, 12, 10) + 0.5; });
