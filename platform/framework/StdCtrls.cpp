@@ -4,6 +4,7 @@
 #include "Forms.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -53,6 +54,74 @@ public:
         });
     }
     void CaptionChanged() override { setText(ToQString(control_->Caption())); }
+};
+
+class TComboBoxHost : public QComboBox, public TControlHostLink {
+public:
+    TComboBoxHost()
+    {
+        QObject::connect(this, &QComboBox::activated, [this] { Changed(); });
+    }
+    void ConnectEditor()
+    {
+        if (lineEdit())
+            QObject::connect(lineEdit(), &QLineEdit::textEdited, this, [this] { Changed(); });
+    }
+
+private:
+    void Changed()
+    {
+        auto* box = dynamic_cast<TComboBox*>(control_);
+        if (box && box->OnChange)
+            Application->Guard([box] { box->OnChange(box); }, box);
+    }
+};
+
+// The items of a combo box, kept in the widget itself; an item's object rides in its user data.
+class TComboBoxStrings : public TStrings {
+public:
+    explicit TComboBoxStrings(QComboBox* box) : box_(box) {}
+    int Count() const override { return box_->count(); }
+    String Get(int index) const override { return FromQString(box_->itemText(Checked(index))); }
+    void Put(int index, const String& s) override { box_->setItemText(Checked(index), ToQString(s)); }
+    TObject* GetObject(int index) const override
+    {
+        return reinterpret_cast<TObject*>(box_->itemData(Checked(index)).value<quintptr>());
+    }
+    void PutObject(int index, TObject* object) override
+    {
+        box_->setItemData(Checked(index), QVariant::fromValue(reinterpret_cast<quintptr>(object)));
+    }
+    void Insert(int index, const String& s) override
+    {
+        if (index < 0 || index > Count())
+            throw EStringListError(Format("List index out of bounds (%d)", {index}));
+        // Qt selects the first item put into an empty box; the framework does not.
+        const int selected = box_->currentIndex();
+        const QString text = box_->currentText();
+        box_->insertItem(index, ToQString(s));
+        if (selected < 0) {
+            box_->setCurrentIndex(-1);
+            if (box_->isEditable())
+                box_->setEditText(text);
+        }
+    }
+    void Delete(int index) override { box_->removeItem(Checked(index)); }
+    void Clear() override
+    {
+        box_->clear();
+        if (box_->isEditable())
+            box_->clearEditText();
+    }
+
+private:
+    int Checked(int index) const
+    {
+        if (index < 0 || index >= Count())
+            throw EStringListError(Format("List index out of bounds (%d)", {index}));
+        return index;
+    }
+    QComboBox* box_;
 };
 
 } // namespace
@@ -166,3 +235,46 @@ TCheckBox::TCheckBox(TComponent* owner) : TWinControl(owner, new TCheckBoxHost)
 QCheckBox* TCheckBox::Widget() const { return static_cast<QCheckBox*>(Host()); }
 bool TCheckBox::Checked() const { return Widget()->isChecked(); }
 void TCheckBox::SetChecked(bool on) { Widget()->setChecked(on); }
+
+// ---------------------------------------------------------------- TComboBox
+
+TComboBox::TComboBox(TComponent* owner) : TWinControl(owner, new TComboBoxHost)
+{
+    TabStop = true;
+    items_ = std::make_unique<TComboBoxStrings>(Widget());
+    SetStyle(csDropDown);
+    SetDropDownCount(8);
+}
+
+TComboBox::~TComboBox() = default;
+
+QComboBox* TComboBox::Widget() const { return static_cast<QComboBox*>(Host()); }
+int TComboBox::ItemIndex() const { return Widget()->currentIndex(); }
+void TComboBox::SetItemIndex(int index) { Widget()->setCurrentIndex(index < Widget()->count() ? index : -1); }
+void TComboBox::SetDropDownCount(int count)
+{
+    dropDownCount_ = count;
+    Widget()->setMaxVisibleItems(count > 0 ? count : 1);
+}
+String TComboBox::Text() const { return FromQString(Widget()->currentText()); }
+
+void TComboBox::SetText(const String& text)
+{
+    if (Widget()->isEditable())
+        Widget()->setEditText(ToQString(text));
+    else
+        Widget()->setCurrentIndex(Widget()->findText(ToQString(text), Qt::MatchFixedString));
+}
+
+void TComboBox::SetStyle(TComboBoxStyle style)
+{
+    style_ = style;
+    const bool editable = style != csDropDownList;
+    if (editable == Widget()->isEditable())
+        return;
+    Widget()->setEditable(editable);
+    if (editable) {
+        Widget()->setInsertPolicy(QComboBox::NoInsert);
+        static_cast<TComboBoxHost*>(Widget())->ConnectEditor();
+    }
+}

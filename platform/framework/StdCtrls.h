@@ -1,13 +1,17 @@
 #pragma once
 // Standard controls hosted on the matching Qt widgets: TLabel (QLabel), TButton (QPushButton),
-// TEdit (QLineEdit) and TCheckBox (QCheckBox). Their events come from the widgets' signals and
+// TEdit (QLineEdit), TCheckBox (QCheckBox) and TComboBox (QComboBox). Their events come from the widgets' signals and
 // run under Application->Guard.
 #include "Controls.h"
+#include "platform/rtl/Classes.h"
+
+#include <memory>
 
 class QLabel;
 class QPushButton;
 class QLineEdit;
 class QCheckBox;
+class QComboBox;
 
 class TLabel : public TControl {
 public:
@@ -75,6 +79,38 @@ public:
     void SetChecked(bool on); // a change fires OnClick, as a click does
     void Click() override { TWinControl::Click(); }
     QCheckBox* Widget() const;
+};
+
+// csDropDown: an edit with a list; csDropDownList: a choice from the list only.
+// csSimple and the owner-drawn styles are shown as csDropDown.
+enum TComboBoxStyle { csDropDown, csSimple, csDropDownList, csOwnerDrawFixed, csOwnerDrawVariable };
+
+class TComboBox : public TWinControl {
+public:
+    explicit TComboBox(TComponent* owner);
+    ~TComboBox() override;
+    String ClassName() const override { return "TComboBox"; }
+    // The list lives in the widget: every change of Items shows at once. Adding items leaves
+    // ItemIndex as it was (-1 stays -1); clearing them clears the selection and the text.
+    TStrings* Items() const { return items_.get(); }
+    int ItemIndex() const;
+    void SetItemIndex(int index); // -1: none; does not fire OnChange
+    // The number of items the open list shows before it scrolls (at least one is shown).
+    int DropDownCount() const { return dropDownCount_; }
+    void SetDropDownCount(int count);
+    String Text() const;
+    // csDropDown: the edit text; csDropDownList: selects the item of that text (case-blind), or none.
+    void SetText(const String& text);
+    TComboBoxStyle Style() const { return style_; }
+    void SetStyle(TComboBoxStyle style);
+    // Fires when the user picks an item or edits the text.
+    TNotifyEvent OnChange;
+    QComboBox* Widget() const;
+
+private:
+    std::unique_ptr<TStrings> items_;
+    TComboBoxStyle style_ = csDropDown;
+    int dropDownCount_ = 8;
 };
 
 // The form a control lies on (its nearest TForm parent), null when none.

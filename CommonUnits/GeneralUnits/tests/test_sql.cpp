@@ -1,6 +1,9 @@
 #include "Utils_Sql_Unit.h"
 
 #include "platform/db/DBTables.h"
+#include "platform/framework/DBCtrls.h"
+#include "platform/framework/Forms.h"
+#include "platform/win/WinMessageBox.h"
 #include "platform/rtl/FileUtils.h"
 #include "quelm_test_support.h"
 
@@ -44,4 +47,62 @@ TEST_F(SqlRoutines, EngineErrorsReachTheCaller)
     EXPECT_THROW(ExecSql("SqlTest", "INSERT INTO PROJECTS VALUES (-1, 'x')"), EDBEngineError);
     EXPECT_THROW(ExecSql("SqlTest", "UPDATE NO_SUCH_TABLE SET A=1"), EDBEngineError);
     EXPECT_ANY_THROW(QueryIntegerValue("NoSuchAlias", "SELECT 1 AS MVALUE"));
+}
+
+TEST_F(SqlRoutines, ComboBoxesFillFromQueries)
+{
+    ExecSql("SqlTest", "INSERT INTO PROJECTS VALUES (7, 'Seven')");
+    ExecSql("SqlTest", "INSERT INTO PROJECTS VALUES (3, 'Three')");
+    ExecSql("SqlTest", "INSERT INTO PROJECTS VALUES (5, 'Five')");
+    const String sql = "SELECT DESCRIPTION AS ITEM1, PROJECTID AS ITEM2 FROM PROJECTS ";
+    TForm form(nullptr);
+    auto* combo = new TComboBox(&form);
+    TStringList keys;
+    TMessageBoxInterceptor boxes;
+    combo->Items()->Add("stale");
+    keys.Add("0");
+
+    FillComboFromQuery("SqlTest", sql + "ORDER BY PROJECTID", combo, false, &keys);
+    EXPECT_EQ(combo->Items()->CommaText(), "Three,Five,Seven");
+    EXPECT_EQ(keys.CommaText(), "3,5,7");
+    EXPECT_EQ(combo->ItemIndex(), 0);
+    EXPECT_EQ(combo->Text(), "Three");
+    EXPECT_EQ(combo->DropDownCount(), 3);
+
+    FillComboFromQuery("SqlTest", sql + "WHERE PROJECTID > 4 ORDER BY PROJECTID DESC", combo, true, &keys);
+    EXPECT_EQ(combo->Items()->CommaText(), "Three,Five,Seven,Seven,Five");
+    EXPECT_EQ(keys.CommaText(), "3,5,7,7,5");
+    EXPECT_EQ(combo->DropDownCount(), 2) << "the rows of this query";
+    EXPECT_EQ(boxes.Count(), 0);
+
+    FillComboFromQuery("SqlTest", sql + "WHERE PROJECTID > 100", combo, true, &keys);
+    ASSERT_EQ(boxes.Count(), 1);
+    EXPECT_EQ(boxes.Last().Text, "No items found for combo box");
+    EXPECT_EQ(boxes.Last().Caption, "Error");
+    EXPECT_EQ(boxes.Last().Buttons, std::vector<String>{"OK"});
+    EXPECT_EQ(combo->Items()->Count(), 5) << "kept items stay";
+
+    FillComboFromQuery("SqlTest", sql + "WHERE PROJECTID > 100", combo, false, &keys);
+    EXPECT_EQ(boxes.Count(), 2);
+    EXPECT_EQ(combo->Items()->Count(), 0);
+    EXPECT_EQ(keys.Count(), 0);
+    EXPECT_EQ(combo->ItemIndex(), -1);
+    EXPECT_EQ(combo->DropDownCount(), 0);
+
+    EXPECT_THROW(FillComboFromQuery("SqlTest", "SELECT ITEM1 FROM NO_SUCH_TABLE", combo, false, &keys),
+                 EDBEngineError);
+    EXPECT_THROW(FillComboFromQuery("SqlTest", "SELECT DESCRIPTION AS ITEM1 FROM PROJECTS", combo, false, &keys),
+                 EDatabaseError) << "a query without ITEM2";
+}
+
+TEST(DBEditSwitch, EnabledEditsAreWindowColouredDisabledOnesButtonFace)
+{
+    TForm form(nullptr);
+    auto* edit = new TDBEdit(&form);
+    EnableDBEdit(edit, false);
+    EXPECT_FALSE(edit->Enabled());
+    EXPECT_EQ(edit->Color(), clBtnFace);
+    EnableDBEdit(edit, true);
+    EXPECT_TRUE(edit->Enabled());
+    EXPECT_EQ(edit->Color(), clWindow);
 }

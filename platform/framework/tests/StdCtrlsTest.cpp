@@ -2,6 +2,7 @@
 #include "StdCtrls.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -67,4 +68,70 @@ TEST(StdCtrls, LabelsEditsAndCheckBoxes)
     EXPECT_FALSE(box->Checked());
     EXPECT_EQ(clicks, 2);
     EXPECT_EQ(GetParentForm(box), &form);
+}
+
+TEST(StdCtrls, ComboBoxItemsReachTheWidget)
+{
+    TForm form(nullptr);
+    auto* combo = new TComboBox(&form);
+    combo->SetParent(&form);
+    combo->SetStyle(csDropDownList);
+    int changes = 0;
+    combo->OnChange = [&](TObject*) { ++changes; };
+    EXPECT_EQ(combo->DropDownCount(), 8);
+
+    TObject marker;
+    combo->Items()->Add("Alpha");
+    combo->Items()->AddObject("Beta", &marker);
+    combo->Items()->Insert(0, "First");
+    EXPECT_EQ(combo->Widget()->count(), 3);
+    EXPECT_EQ(combo->Widget()->itemText(0), "First");
+    EXPECT_EQ(combo->Items()->Objects(2), &marker);
+    EXPECT_EQ(combo->Items()->IndexOf("beta"), 2);
+    EXPECT_EQ(combo->ItemIndex(), -1) << "adding items selects nothing";
+    EXPECT_EQ(combo->Text(), "");
+
+    combo->SetItemIndex(1);
+    EXPECT_EQ(combo->Text(), "Alpha");
+    combo->Items()->Put(1, "Changed");
+    EXPECT_EQ(combo->Widget()->currentText(), "Changed");
+    combo->SetText("BETA");
+    EXPECT_EQ(combo->ItemIndex(), 2);
+    EXPECT_EQ(changes, 0) << "selecting in code is no user change";
+    EXPECT_THROW(combo->Items()->Get(3), EStringListError);
+
+    QTest::keyClick(combo->Widget(), Qt::Key_Up);
+    EXPECT_EQ(combo->ItemIndex(), 1);
+    EXPECT_EQ(changes, 1);
+
+    combo->SetDropDownCount(3);
+    EXPECT_EQ(combo->Widget()->maxVisibleItems(), 3);
+    combo->SetDropDownCount(0);
+    EXPECT_EQ(combo->DropDownCount(), 0);
+    EXPECT_EQ(combo->Widget()->maxVisibleItems(), 1);
+
+    combo->Items()->Delete(0);
+    EXPECT_EQ(combo->Items()->Count(), 2);
+    combo->Items()->Clear();
+    EXPECT_EQ(combo->ItemIndex(), -1);
+    EXPECT_EQ(combo->Text(), "");
+}
+
+TEST(StdCtrls, EditableComboBoxKeepsTypedText)
+{
+    TForm form(nullptr);
+    auto* combo = new TComboBox(&form);
+    combo->SetParent(&form);
+    EXPECT_EQ(combo->Style(), csDropDown);
+    int changes = 0;
+    combo->OnChange = [&](TObject*) { ++changes; };
+    QTest::keyClicks(combo->Widget()->lineEdit(), "ab");
+    EXPECT_EQ(changes, 2);
+    combo->Items()->Add("x");
+    EXPECT_EQ(combo->Text(), "ab");
+    EXPECT_EQ(combo->ItemIndex(), -1);
+    QTest::keyClick(combo->Widget()->lineEdit(), Qt::Key_Return);
+    EXPECT_EQ(combo->Items()->Count(), 1) << "Enter adds no item";
+    combo->Items()->Clear();
+    EXPECT_EQ(combo->Text(), "");
 }
