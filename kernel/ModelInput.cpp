@@ -216,39 +216,39 @@ const KeywordSpec kKeywords[] = {
     {"DrainageReport", "", "8", LineKind::Padded, false},
 };
 
-bool IsSuffixed(const KeywordSpec& spec)
+bool IsSuffixed(const KeywordSpec& entry)
 {
-    const String name = spec.name;
+    const String name = entry.name;
     return !name.empty() && name.back() == '_';
 }
 
-// The spec of a keyword name as written; exact names first, then suffixed ones.
+// The entry of a keyword name as written; exact names first, then suffixed ones.
 const KeywordSpec* FindSpec(const String& word)
 {
-    for (const auto& spec : kKeywords)
-        if (!IsSuffixed(spec) && word == spec.name)
-            return &spec;
+    for (const auto& entry : kKeywords)
+        if (!IsSuffixed(entry) && word == entry.name)
+            return &entry;
     const KeywordSpec* best = nullptr;
     size_t bestLength = 0;
-    for (const auto& spec : kKeywords) {
-        const String prefix = spec.name;
-        if (IsSuffixed(spec) && word.compare(0, prefix.size(), prefix) == 0 && prefix.size() > bestLength) {
-            best = &spec;
+    for (const auto& entry : kKeywords) {
+        const String prefix = entry.name;
+        if (IsSuffixed(entry) && word.compare(0, prefix.size(), prefix) == 0 && prefix.size() > bestLength) {
+            best = &entry;
             bestLength = prefix.size();
         }
     }
     return best;
 }
 
-String ExpectedKeywordText(const KeywordSpec& spec, const String& name)
+String ExpectedKeywordText(const KeywordSpec& entry, const String& name)
 {
-    if (spec.pad16) {
+    if (entry.pad16) {
         String padded = name;
         if (padded.size() < 16)
             padded.append(16 - padded.size(), ' ');
-        return padded + spec.tail;
+        return padded + entry.tail;
     }
-    return name + spec.tail;
+    return name + entry.tail;
 }
 
 // Table headings as the writer spells them; suffixed names take a crop identifier.
@@ -570,26 +570,26 @@ void InputFile::OpenTable(const String& line, int lineNo, ErrorList& errors)
     for (const char* prefix : {"CrpPar_", "RootDensity_"})
         if (StartsWith(name, prefix))
             name = TrimRight(line.substr(line.find(name)));
-    const TableSpec* spec = nullptr;
+    const TableSpec* entry = nullptr;
     for (const auto& t : kTables) {
         const String tname = t.name;
         const bool suffixed = tname.back() == '_';
         if (suffixed ? StartsWith(name, tname) && name.size() > tname.size() : name == tname) {
-            spec = &t;
+            entry = &t;
             break;
         }
     }
     const String section = sectionIndex_ >= 0 ? kSections[sectionIndex_].number : "";
-    if (!name.empty() && !spec) {
+    if (!name.empty() && !entry) {
         errors.Add(fileName_, lineNo, "unknown table " + Quoted(name));
-    } else if (spec) {
-        const String tname = spec->name;
-        const String expected = tname.back() == '_' ? String(spec->heading) + name.substr(tname.size()) : spec->heading;
+    } else if (entry) {
+        const String tname = entry->name;
+        const String expected = tname.back() == '_' ? String(entry->heading) + name.substr(tname.size()) : entry->heading;
         if (line != expected)
             errors.Add(fileName_, lineNo, "the table heading reads " + Quoted(line) + " instead of " + Quoted(expected));
-        if (section != spec->section)
+        if (section != entry->section)
             errors.Add(fileName_, lineNo,
-                       "table " + Quoted(name) + " belongs in section " + spec->section + ", not in section " + section);
+                       "table " + Quoted(name) + " belongs in section " + entry->section + ", not in section " + section);
     }
     for (const auto& t : tables_)
         if (SameText(t.name, name) && !name.empty()) {
@@ -674,25 +674,25 @@ void InputFile::ParseKeywordLine(const String& line, int lineNo, ErrorList& erro
 
     const std::vector<String> restWords = Words(rest);
     String name = restWords.empty() ? String() : restWords[0];
-    const KeywordSpec* spec = FindSpec(name);
+    const KeywordSpec* entry = FindSpec(name);
     // A crop identifier may hold blanks: the name then runs up to the keyword's fixed tail.
-    if (spec && IsSuffixed(*spec) && !spec->pad16) {
-        const String tail = spec->tail;
+    if (entry && IsSuffixed(*entry) && !entry->pad16) {
+        const String tail = entry->tail;
         if (rest.size() > tail.size() && rest.compare(rest.size() - tail.size(), tail.size(), tail) == 0)
             name = rest.substr(0, rest.size() - tail.size());
     }
-    if (!spec || spec->kind != LineKind::Padded) {
+    if (!entry || entry->kind != LineKind::Padded) {
         errors.Add(fileName_, lineNo, "unknown keyword " + Quoted(name));
         return;
     }
-    const String expected = ExpectedKeywordText(*spec, name);
+    const String expected = ExpectedKeywordText(*entry, name);
     if (rest != expected) {
         errors.Add(fileName_, lineNo, "the keyword text reads " + Quoted(rest) + " instead of " + Quoted(expected));
         return;
     }
-    if (section != spec->section) {
+    if (section != entry->section) {
         errors.Add(fileName_, lineNo,
-                   "keyword " + Quoted(name) + " belongs in section " + spec->section + ", not in section " + section);
+                   "keyword " + Quoted(name) + " belongs in section " + entry->section + ", not in section " + section);
         return;
     }
     AddKeyword(name, value, lineNo, errors);

@@ -26,7 +26,7 @@ public:
     bool FindLine(const std::vector<String>& words, int lastIndex);
     bool FindLine(std::initializer_list<String> words);
     bool Eof();
-    void SetSeparator(const String& spec) { line_->SeparatorSpec = spec; }
+    void SetSeparator(const String& separators) { line_->SeparatorSpec = separators; }
 
 private:
     String fileName_;

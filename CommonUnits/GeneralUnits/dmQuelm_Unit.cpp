@@ -265,14 +265,14 @@ void TdmQuelm::CreateComponents()
     qryMeteoData->SQL.Add("ORDER BY MDATE");
     qryMeteoData->ParamByName("qName")->DataType = ftString;
 
-    for (const TableSpec& spec : kTables) {
+    for (const TableSpec& entry : kTables) {
         auto table = std::make_unique<TTable>();
-        table->Name = spec.component;
+        table->Name = entry.component;
         table->DatabaseName = "theDatabase";
-        table->TableName = spec.table;
-        table->IndexFieldNames = spec.indexFields;
-        table->MasterFields = spec.masterFields;
-        if (spec.filtered) {
+        table->TableName = entry.table;
+        table->IndexFieldNames = entry.indexFields;
+        table->MasterFields = entry.masterFields;
+        if (entry.filtered) {
             table->FilterOptions = foCaseInsensitive;
             table->SetFilter("SelectedForPrint = 'Yes'");
             table->SetFiltered(true);
@@ -280,15 +280,15 @@ void TdmQuelm::CreateComponents()
         tableList_.push_back(table.get());
         tables_.push_back(std::move(table));
     }
-    for (const SourceSpec& spec : kSources) {
+    for (const SourceSpec& entry : kSources) {
         auto source = std::make_unique<TDataSource>();
-        source->Name = spec.name;
-        source->SetDataSet(TableByName(spec.dataSet));
+        source->Name = entry.name;
+        source->SetDataSet(TableByName(entry.dataSet));
         dataSources_.push_back(std::move(source));
     }
-    for (const TableSpec& spec : kTables)
-        if (*spec.masterSource)
-            TableByName(spec.component)->SetMasterSource(DataSourceByName(spec.masterSource));
+    for (const TableSpec& entry : kTables)
+        if (*entry.masterSource)
+            TableByName(entry.component)->SetMasterSource(DataSourceByName(entry.masterSource));
 
     // Named members, so that code reads as the module's components do.
     tblProjects = TableByName("tblProjects");

@@ -20,7 +20,7 @@ std::vector<String> FieldsOf(const TDxLine& line)
 TEST(TDxLine, SplitsByModeAndSpec)
 {
     const struct {
-        String spec;
+        String separators;
         String line;
         std::vector<String> fields;
     } cases[] = {
@@ -35,7 +35,7 @@ TEST(TDxLine, SplitsByModeAndSpec)
         {",", ",,", {"", "", ""}},
         {",", "", {}},
         {",", "a", {"a"}},
-        {" ", "a  b", {"a", "", "b"}}, // one blank as spec is not blank mode
+        {" ", "a  b", {"a", "", "b"}}, // one blank as separator is not blank mode
         {";x", "1;2", {"1", "2"}},     // only the first character counts
         // caret notation
         {"^I", "a\tb\t c", {"a", "b", " c"}},
@@ -49,9 +49,9 @@ TEST(TDxLine, SplitsByModeAndSpec)
     };
     for (const auto& c : cases) {
         TDxLine line;
-        line.SeparatorSpec = c.spec;
+        line.SeparatorSpec = c.separators;
         line.SetText(c.line);
-        EXPECT_EQ(FieldsOf(line), c.fields) << "spec '" << c.spec << "' line '" << c.line << "'";
+        EXPECT_EQ(FieldsOf(line), c.fields) << "separators '" << c.separators << "' line '" << c.line << "'";
         EXPECT_EQ(line.Field(0), c.line);
         EXPECT_EQ(line.Field(line.FieldCount() + 1), "");
     }
