@@ -216,39 +216,39 @@ const KeywordSpec kKeywords[] = {
     {"DrainageReport", "", "8", LineKind::Padded, false},
 };
 
-bool IsSuffixed(const KeywordSpec& entry)
+bool IsSuffixed(const KeywordSpec& known)
 {
-    const String name = entry.name;
+    const String name = known.name;
     return !name.empty() && name.back() == '_';
 }
 
-// The entry of a keyword name as written; exact names first, then suffixed ones.
+// What is known of a keyword name as written; exact names first, then suffixed ones.
 const KeywordSpec* FindSpec(const String& word)
 {
-    for (const auto& entry : kKeywords)
-        if (!IsSuffixed(entry) && word == entry.name)
-            return &entry;
+    for (const auto& known : kKeywords)
+        if (!IsSuffixed(known) && word == known.name)
+            return &known;
     const KeywordSpec* best = nullptr;
     size_t bestLength = 0;
-    for (const auto& entry : kKeywords) {
-        const String prefix = entry.name;
-        if (IsSuffixed(entry) && word.compare(0, prefix.size(), prefix) == 0 && prefix.size() > bestLength) {
-            best = &entry;
+    for (const auto& known : kKeywords) {
+        const String prefix = known.name;
+        if (IsSuffixed(known) && word.compare(0, prefix.size(), prefix) == 0 && prefix.size() > bestLength) {
+            best = &known;
             bestLength = prefix.size();
         }
     }
     return best;
 }
 
-String ExpectedKeywordText(const KeywordSpec& entry, const String& name)
+String ExpectedKeywordText(const KeywordSpec& known, const String& name)
 {
-    if (entry.pad16) {
+    if (known.pad16) {
         String padded = name;
         if (padded.size() < 16)
             padded.append(16 - padded.size(), ' ');
-        return padded + entry.tail;
+        return padded + known.tail;
     }
-    return name + entry.tail;
+    return name + known.tail;
 }
 
 // Table headings as the writer spells them; suffixed names take a crop identifier.
@@ -570,26 +570,26 @@ void InputFile::OpenTable(const String& line, int lineNo, ErrorList& errors)
     for (const char* prefix : {"CrpPar_", "RootDensity_"})
         if (StartsWith(name, prefix))
             name = TrimRight(line.substr(line.find(name)));
-    const TableSpec* entry = nullptr;
+    const TableSpec* known = nullptr;
     for (const auto& t : kTables) {
         const String tname = t.name;
         const bool suffixed = tname.back() == '_';
         if (suffixed ? StartsWith(name, tname) && name.size() > tname.size() : name == tname) {
-            entry = &t;
+            known = &t;
             break;
         }
     }
     const String section = sectionIndex_ >= 0 ? kSections[sectionIndex_].number : "";
-    if (!name.empty() && !entry) {
+    if (!name.empty() && !known) {
         errors.Add(fileName_, lineNo, "unknown table " + Quoted(name));
-    } else if (entry) {
-        const String tname = entry->name;
-        const String expected = tname.back() == '_' ? String(entry->heading) + name.substr(tname.size()) : entry->heading;
+    } else if (known) {
+        const String tname = known->name;
+        const String expected = tname.back() == '_' ? String(known->heading) + name.substr(tname.size()) : known->heading;
         if (line != expected)
             errors.Add(fileName_, lineNo, "the table heading reads " + Quoted(line) + " instead of " + Quoted(expected));
-        if (section != entry->section)
+        if (section != known->section)
             errors.Add(fileName_, lineNo,
-                       "table " + Quoted(name) + " belongs in section " + entry->section + ", not in section " + section);
+                       "table " + Quoted(name) + " belongs in section " + known->section + ", not in section " + section);
     }
     for (const auto& t : tables_)
         if (SameText(t.name, name) && !name.empty()) {
@@ -674,25 +674,25 @@ void InputFile::ParseKeywordLine(const String& line, int lineNo, ErrorList& erro
 
     const std::vector<String> restWords = Words(rest);
     String name = restWords.empty() ? String() : restWords[0];
-    const KeywordSpec* entry = FindSpec(name);
+    const KeywordSpec* known = FindSpec(name);
     // A crop identifier may hold blanks: the name then runs up to the keyword's fixed tail.
-    if (entry && IsSuffixed(*entry) && !entry->pad16) {
-        const String tail = entry->tail;
+    if (known && IsSuffixed(*known) && !known->pad16) {
+        const String tail = known->tail;
         if (rest.size() > tail.size() && rest.compare(rest.size() - tail.size(), tail.size(), tail) == 0)
             name = rest.substr(0, rest.size() - tail.size());
     }
-    if (!entry || entry->kind != LineKind::Padded) {
+    if (!known || known->kind != LineKind::Padded) {
         errors.Add(fileName_, lineNo, "unknown keyword " + Quoted(name));
         return;
     }
-    const String expected = ExpectedKeywordText(*entry, name);
+    const String expected = ExpectedKeywordText(*known, name);
     if (rest != expected) {
         errors.Add(fileName_, lineNo, "the keyword text reads " + Quoted(rest) + " instead of " + Quoted(expected));
         return;
     }
-    if (section != entry->section) {
+    if (section != known->section) {
         errors.Add(fileName_, lineNo,
-                   "keyword " + Quoted(name) + " belongs in section " + entry->section + ", not in section " + section);
+                   "keyword " + Quoted(name) + " belongs in section " + known->section + ", not in section " + section);
         return;
     }
     AddKeyword(name, value, lineNo, errors);
