@@ -23,6 +23,25 @@ QString Q(const String& s)
     return ToQString(s);
 }
 
+// Prepares, binds and runs one statement on a forward-only query. On failure the error holds
+// the engine's own text of it (the text that the constraint translation reads).
+bool RunStatement(QSqlQuery& q, const QString& sql, const std::vector<Variant>& binds, QString& error)
+{
+    q.setForwardOnly(true);
+    bool ok = q.prepare(sql);
+    if (ok) {
+        for (const Variant& b : binds)
+            q.addBindValue(b);
+        ok = q.exec();
+    }
+    if (!ok) {
+        error = q.lastError().databaseText();
+        if (error.isEmpty())
+            error = q.lastError().text();
+    }
+    return ok;
+}
+
 QString QuoteIdent(const String& name)
 {
     return u'"' + Q(name).replace(u'"', QStringLiteral("\"\"")) + u'"';
@@ -309,18 +328,7 @@ int TDatabase::ExecSql(const String& sql, const std::vector<Variant>& binds, int
     int affected = 0;
     {
         QSqlQuery q(Connection());
-        q.setForwardOnly(true);
-        bool ok = q.prepare(Q(sql));
-        if (ok) {
-            for (const Variant& v : binds)
-                q.addBindValue(v);
-            ok = q.exec();
-        }
-        if (!ok) {
-            error = q.lastError().databaseText();
-            if (error.isEmpty())
-                error = q.lastError().text();
-        } else {
+        if (RunStatement(q, Q(sql), binds, error)) {
             affected = q.numRowsAffected();
             if (lastInsertId)
                 *lastInsertId = q.lastInsertId().toLongLong();
@@ -720,16 +728,7 @@ void TTable::InternalOpen(std::vector<std::unique_ptr<TField>>& fields, std::vec
     QString error;
     {
         QSqlQuery q(db->Connection());
-        q.setForwardOnly(true);
-        bool ok = q.prepare(sql);
-        if (ok) {
-            for (const QVariant& b : binds)
-                q.addBindValue(b);
-            ok = q.exec();
-        }
-        if (!ok) {
-            error = q.lastError().databaseText();
-        } else {
+        if (RunStatement(q, sql, binds, error)) {
             const int n = static_cast<int>(fields.size());
             while (q.next()) {
                 Row row;
@@ -979,18 +978,7 @@ void TQuery::InternalOpen(std::vector<std::unique_ptr<TField>>& fields, std::vec
     std::vector<std::vector<QVariant>> raw;
     {
         QSqlQuery q(db->Connection());
-        q.setForwardOnly(true);
-        bool ok = q.prepare(Q(sql));
-        if (ok) {
-            for (const Variant& b : binds)
-                q.addBindValue(b);
-            ok = q.exec();
-        }
-        if (!ok) {
-            error = q.lastError().databaseText();
-            if (error.isEmpty())
-                error = q.lastError().text();
-        } else {
+        if (RunStatement(q, Q(sql), binds, error)) {
             const QSqlRecord rec = q.record();
             for (int i = 0; i < rec.count(); ++i)
                 names.push_back(FromQString(rec.fieldName(i)));
