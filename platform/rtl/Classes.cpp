@@ -435,7 +435,7 @@ void TStringList::CustomSort(const std::function<int(const TStringList&, int, in
     Changed();
 }
 
-const std::vector<String> TStringList::Lines() const
+std::vector<String> TStringList::Lines() const
 {
     std::vector<String> lines;
     lines.reserve(items_.size());

@@ -94,7 +94,7 @@ public:
     bool OwnsObjects = false;
     std::function<void(TStringList&)> OnChange;
 
-    const std::vector<String> Lines() const;
+    std::vector<String> Lines() const;
 
 private:
     struct Item {
