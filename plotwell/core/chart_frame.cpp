@@ -1,5 +1,8 @@
 #include "chart_frame.h"
 
+#include "colour_table.h"
+#include "page_texts.h"
+
 #include "axis_ticks.h"
 #include "axis_transforms.h"
 #include "plot_utilities.h"
@@ -72,27 +75,10 @@ void compute_region_scale(plot_settings& ps)
     ps.region_scale_y = (ps.viewport_y2 - ps.viewport_y1 - b) / 100;
 }
 
-// The least colour table the graphs need until the colour file is read: background white, text
-// black, then a fixed set of distinct colours for the series.
-static void set_up_colour_table(plot_settings& ps)
-{
-    static const double table[][3] = {
-        {1, 1, 1}, {0, 0, 0}, {1, 0, 0}, {0, 0.6, 0}, {0, 0, 1}, {1, 0.5, 0}, {0.6, 0, 0.8}, {0, 0.7, 0.7},
-        {0.6, 0.3, 0}, {1, 0, 1}, {0.5, 0.5, 0.5}, {0.5, 0.5, 0}, {0, 0, 0.5}, {0.5, 0, 0}, {0, 0.5, 0.5},
-        {0.3, 0.8, 0.3}, {0.9, 0.7, 0.2}};
-    const int n = sizeof table / sizeof table[0];
-    // colours 0..33: background, text and the 32 series colours; the rest of the table stays black
-    for (int i = 0; i < 34; ++i) {
-        const double* c = i < n ? table[i] : table[2 + (i - 2) % (n - 2)];
-        if (i >= 2 && ps.range_colours && !ps.colour_output) c = table[1];
-        ps.gr->gr_define_colour(i, c[0], c[1], c[2]);
-    }
-}
-
 void open_page(plot_settings& ps)
 {
     ps.gr->gr_open_workstation();
-    if (ps.postscript_output) ps.gr->gr_select_font();
+    apply_font(ps);
     set_up_colour_table(ps);
     ps.gr->gr_set_fill_style(2);
 }
@@ -102,6 +88,8 @@ void setup_graph_frame(plot_settings& ps)
     graphics_layer& gr = *ps.gr;
     const bool first_on_page = ps.calls_on_page == 0;
     if (first_on_page) open_page(ps);
+    else apply_font(ps);
+    gr.gr_set_escape_char(ps.escape_char);
     ++ps.calls_on_page;
     if (ps.postscript_output) {
         ps.font_factor = ps.font_courier ? 1.66 : ps.font_times ? 1.5 : 1.34;

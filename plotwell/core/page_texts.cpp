@@ -78,6 +78,18 @@ int draw_placed_text(plot_settings& ps, const std::vector<std::string>& w, const
     return 1;
 }
 
+void apply_font(plot_settings& ps)
+{
+    text_font font;
+    font.family = ps.font_symbol ? font_family::symbol
+                  : ps.font_courier ? font_family::courier
+                  : ps.font_times ? font_family::times
+                                  : font_family::helvetica;
+    font.bold = ps.bold != 0;
+    font.italic = ps.italic != 0;
+    ps.gr->gr_set_font(font);
+}
+
 void apply_font_line(plot_settings& ps, const std::vector<std::string>& w, int& colour)
 {
     ps.bold = ps.italic = ps.font_symbol = 0;
@@ -92,9 +104,8 @@ void apply_font_line(plot_settings& ps, const std::vector<std::string>& w, int& 
         else if (v == "SYMBOL") ps.font_symbol = 1;
         else if (v.rfind("COLOR_", 0) == 0 && is_number(v.substr(6))) colour = to_int(v.substr(6)) + 1;
     }
-    ps.gr->gr_update_font_number();
+    apply_font(ps);
     if (monochrome(ps)) colour = 1;
-    if (ps.postscript_output) ps.gr->gr_select_font();
 }
 
 void draw_date_time(plot_settings& ps, double x, double y, double height, int alignment, bool is_date, bool lift,

@@ -12,6 +12,8 @@ namespace plotwell {
 // vertical flag. 0 when the first word is not `keyword`, else draws and returns 1.
 int draw_placed_text(plot_settings& ps, const std::vector<std::string>& words, const char* keyword,
                      const char* error_name, int colour, bool relative_to_frame);
+// Hands the font flags of the settings to the graphics layer.
+void apply_font(plot_settings& ps);
 void apply_font_line(plot_settings& ps, const std::vector<std::string>& words, int& colour);
 void correct_postscript_height(plot_settings& ps, double& height);
 // alignment 0 left, 1 centred, 2 right.

@@ -62,6 +62,7 @@ struct application_state {
     double dots_per_inch = 96.0;
     double pixel_aspect = 1.0;
     double shrink_x = 1.0, shrink_y = 1.0;
+    bool palette_device = false; // the screen draws through a 256-entry palette
     bool zoom_shown = false;
     double zoom_x1 = 0, zoom_y1 = 0, zoom_x2 = 0, zoom_y2 = 0;
     bool transparent_background = false;
@@ -72,6 +73,20 @@ struct application_state {
     // Progress window of long operations (data selection, autoscaling): open, update, close.
     std::function<void(const std::string& first, const std::string& second, int percent)> progress;
     std::function<void()> progress_done;
+};
+
+// One class of a map or matrix (MATRIX_CLASS).
+struct map_class {
+    int colour = 0; // colour index
+    double lower = 0, upper = 0;
+    std::string lower_name, upper_name;
+    bool lower_inclusive = false, upper_inclusive = false, single_value = false, ascending = true;
+    std::string legend;
+};
+
+struct extra_class {
+    int colour = 0;
+    std::string text;
 };
 
 struct expression_curve {
@@ -266,13 +281,18 @@ struct plot_settings {
     bool first_point = true;
     int polygons_only = 0, map_outside = 0;
 
-    // ---- 8. maps and matrices (only the switches the graphs read) ----
+    // ---- 8. maps and matrices ----
+    std::vector<map_class> classes;
+    bool first_class_open_below = false, last_class_open_above = false;
+    std::vector<extra_class> extra_classes;
+    int matrix_def_class = -1;
     int draw_map = 0, matrix_plot = 0, vector_plot = 0;
     double map_x1 = 0, map_y1 = 0, map_x2 = 0, map_y2 = 0;
     int map_rect_given = 0, map_right = 0, map_bottom = 0, allmaps_given = 0;
     double class_legend_width = 0;
 
     // ---- 9. drawing state ----
+    colour_table colours;
     int text_colour = 1;
     double frame_left = 0, frame_width = 0, frame_bottom = 0, frame_height = 0, frame_top = 0;
     double title_base = 0, left_label_width = 0, right_label_width = 0;

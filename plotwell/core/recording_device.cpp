@@ -1,5 +1,7 @@
 #include "recording_device.h"
 
+#include "colour_table.h"
+
 #include <charconv>
 #include <cmath>
 
@@ -91,9 +93,8 @@ void recording_device::gr_marker(double x, double y, int number_, double size)
     begin("gr_marker"); number(x); number(y); number(number_); number(size); end();
 }
 
-void recording_device::gr_text(const std::string& text)
+void recording_device::quoted(const std::string& text)
 {
-    begin("gr_text");
     log_ += " \"";
     for (char c : text) {
         if (static_cast<unsigned char>(c) < 32) {
@@ -105,6 +106,12 @@ void recording_device::gr_text(const std::string& text)
         }
     }
     log_ += '"';
+}
+
+void recording_device::gr_text(const std::string& text)
+{
+    begin("gr_text");
+    quoted(text);
     end();
 }
 
@@ -139,9 +146,53 @@ double recording_device::gr_text_width(const std::string& text)
     return w;
 }
 
-void recording_device::gr_draw_bitmap(int t, int f, int tol)
+void recording_device::gr_draw_picture(const picture_placement& p)
 {
-    begin("gr_draw_bitmap"); number(t); number(f); number(tol); end();
+    begin("gr_draw_picture");
+    quoted(p.file);
+    if (p.whole_device) {
+        log_ += " whole";
+    } else {
+        number(p.x1); number(p.y1); number(p.x2); number(p.y2);
+        log_ += " cut";
+        number(p.cut_left); number(p.cut_bottom); number(p.cut_right); number(p.cut_top);
+    }
+    log_ += " transparent";
+    number(p.transparent_colour);
+    number(p.tolerance);
+    log_ += " option";
+    number(p.option);
+    end();
+}
+
+void recording_device::gr_set_colour_table(const colour_table& table)
+{
+    static const colour_table builtin = builtin_colour_table();
+    begin("gr_set_colour_table");
+    if (table.use_palette) log_ += " palette";
+    for (int i = 0; i < 256; ++i) {
+        const rgb_colour& c = table.entries[i];
+        if (c == builtin.entries[i]) continue;
+        char buf[32];
+        std::snprintf(buf, sizeof buf, " %d:%d,%d,%d", i, c.red, c.green, c.blue);
+        log_ += buf;
+    }
+    for (int i = 0; i < 256; ++i) {
+        if (!table.patterns[i]) continue;
+        char buf[32];
+        std::snprintf(buf, sizeof buf, " pattern %d:%d", i, table.patterns[i]);
+        log_ += buf;
+    }
+    end();
+}
+
+void recording_device::gr_set_fill_pattern(int pattern) { begin("gr_set_fill_pattern"); number(pattern); end(); }
+
+void recording_device::gr_define_fill_picture(int index, const rgb_picture& picture)
+{
+    begin("gr_define_fill_picture");
+    number(index); number(picture.width); number(picture.height); number(picture.transparent);
+    end();
 }
 
 void recording_device::gr_set_colour(int index) { begin("gr_set_colour"); number(index & 255); end(); }
@@ -169,8 +220,22 @@ void recording_device::gr_set_char_height(double h)
     begin("gr_set_char_height"); number(h); end();
 }
 
-void recording_device::gr_select_font() { begin("gr_select_font"); end(); }
-void recording_device::gr_update_font_number() { begin("gr_update_font_number"); end(); }
+void recording_device::gr_set_font(const text_font& font)
+{
+    static const char* const families[] = {"helvetica", "times", "courier", "symbol"};
+    begin("gr_set_font");
+    log_ += ' ';
+    log_ += families[static_cast<int>(font.family) & 3];
+    if (font.bold) log_ += " bold";
+    if (font.italic) log_ += " italic";
+    end();
+}
+
+void recording_device::gr_set_escape_char(char c)
+{
+    escape_char_ = c;
+    begin("gr_set_escape_char"); number(static_cast<unsigned char>(c)); end();
+}
 
 std::vector<std::uint8_t> recording_device::load_bitmap_file(const std::string& name, int& width, int& height)
 {

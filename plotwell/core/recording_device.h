@@ -35,9 +35,14 @@ public:
     void gr_marker(double x, double y, int number, double size) override;
     void gr_text(const std::string& text) override;
     double gr_text_width(const std::string& text) override;
-    void gr_draw_bitmap(int transparent_colour, int filter, int tolerance) override;
+    void gr_draw_picture(const picture_placement& picture) override;
     void gr_set_colour(int index) override;
     void gr_define_colour(int index, double red, double green, double blue) override;
+    // Logged as the entries and patterns that differ from the built-in table, so that a log shows
+    // what a colour file or a colour ramp changed.
+    void gr_set_colour_table(const colour_table& table) override;
+    void gr_set_fill_pattern(int pattern) override;
+    void gr_define_fill_picture(int index, const rgb_picture& picture) override;
     void gr_set_line_type(int type) override;
     void gr_set_line_width(double width) override;
     void gr_set_fill_style(int style) override;
@@ -45,8 +50,8 @@ public:
     void gr_set_marker_scale(double factor) override;
     void gr_set_text_angle(double angle) override;
     void gr_set_char_height(double height) override;
-    void gr_select_font() override;
-    void gr_update_font_number() override;
+    void gr_set_font(const text_font& font) override;
+    void gr_set_escape_char(char c) override;
     // A device without picture codecs: the request is logged and nothing is read.
     std::vector<std::uint8_t> load_bitmap_file(const std::string& name, int& width, int& height) override;
     void gr_define_marker_shape(int index, const marker_shape_set& shapes) override;
@@ -60,12 +65,12 @@ public:
     // Width of a text in percent of the viewport width: every character is 0.6 of the character
     // height wide; a part between two escape-P marks counts at 0.6 of that (a raised exponent).
     static double text_width_in_heights(const std::string& text, char escape_char);
-    void set_escape_char(char c) { escape_char_ = c; }
 
 private:
     void begin(const char* name);
     void number(double v);
     void end();
+    void quoted(const std::string& text);
 
     double page_width_, page_height_;
     double vp_x1_ = 0, vp_y1_ = 0, vp_x2_ = 0, vp_y2_ = 0;

@@ -27,8 +27,20 @@ void expect_same_as_golden(const std::string& actual, const std::string& name)
         return;
     }
     std::string expected = quelmtest::ReadFileBytes(golden(name));
-    EXPECT_TRUE(actual == expected) << name << " differs from the checked-in file (" << actual.size() << " against "
-                                    << expected.size() << " bytes)";
+    if (actual == expected) return;
+    // the first line that differs, so that a failure says what changed
+    std::istringstream a(actual), e(expected);
+    std::string la, le;
+    for (int line = 1;; ++line) {
+        bool ga = static_cast<bool>(std::getline(a, la)), ge = static_cast<bool>(std::getline(e, le));
+        if (!ga && !ge) break;
+        if (!ga || !ge || la != le) {
+            ADD_FAILURE() << name << " differs from the checked-in file at line " << line << ":\n  expected: "
+                          << (ge ? le : "(end of file)") << "\n  actual:   " << (ga ? la : "(end of file)");
+            return;
+        }
+    }
+    ADD_FAILURE() << name << " differs from the checked-in file in its line ends";
 }
 
 std::vector<std::string> files_in(const std::string& folder)
