@@ -49,14 +49,17 @@ function(quelm_add_gtest name)
 endfunction()
 
 # quelm_add_fuzzer(<name> SOURCES <files>... [DEPS <libs>...] [SECONDS n])
-# Built only with QUELM_FUZZ (clang); registered as a test that fuzzes for a bounded time.
+# Built only with QUELM_FUZZ (clang). The test replays the checked-in seeds (fuzz/<name>_seeds) and
+# what earlier runs found, then fuzzes for a short budget: SECONDS, capped by QUELM_FUZZ_SECONDS
+# (CI keeps the whole fuzzing share near a minute). scripts/fuzz.sh fuzzes for longer.
+set(QUELM_FUZZ_SECONDS 3 CACHE STRING "Fuzzing time of each fuzz target in the test run")
 function(quelm_add_fuzzer name)
   cmake_parse_arguments(ARG "" "SECONDS" "DEPS;SOURCES" ${ARGN})
   if(NOT QUELM_FUZZ)
     return()
   endif()
-  if(NOT ARG_SECONDS)
-    set(ARG_SECONDS 20)
+  if(NOT ARG_SECONDS OR ARG_SECONDS GREATER QUELM_FUZZ_SECONDS)
+    set(ARG_SECONDS ${QUELM_FUZZ_SECONDS})
   endif()
   add_executable(${name} ${ARG_SOURCES})
   target_compile_options(${name} PRIVATE -fsanitize=fuzzer)

@@ -1,10 +1,15 @@
 #!/usr/bin/env bash
 # Builds everything and runs every test.
 #   scripts/test.sh             normal build (build/), all tests
-#   scripts/test.sh --sanitize  clang build with ASan/UBSan and the fuzz targets (build-asan/)
+#   scripts/test.sh --sanitize  clang build with ASan/UBSan at -O1 and the fuzz targets (build-asan/);
+#                               each fuzz target replays its seeds and fuzzes a few seconds
+#                               (scripts/fuzz.sh fuzzes for longer)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
+
+# ccache hits when the same commit is built in another folder (a fresh clone in CI)
+export CCACHE_BASEDIR="$PWD" CCACHE_NOHASHDIR=1
 
 mode=normal
 if [ "${1:-}" = "--sanitize" ]; then mode=sanitize; fi
@@ -13,6 +18,7 @@ jobs=$(nproc)
 if [ "$mode" = sanitize ]; then
   dir=build-asan
   cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=Debug \
+    -DCMAKE_C_FLAGS_DEBUG="-g -O1" -DCMAKE_CXX_FLAGS_DEBUG="-g -O1" \
     -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
     -DQUELM_SANITIZE=ON -DQUELM_FUZZ=ON >/dev/null
   export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:strict_string_checks=1
