@@ -7,7 +7,7 @@
 # gnuplot is installed with apt-get when it is missing.
 set -eu
 root=$(cd "$(dirname "$0")/.." && pwd)
-build=${BUILD_DIR:-$root/../build-bench}
+build=${BUILD_DIR:-$root/build-bench}
 points=${POINTS:-1000000}
 runs=${RUNS:-3}
 

@@ -1,15 +1,16 @@
 #!/usr/bin/env bash
 # Benchmark of rowsift against the equivalent awk program (mawk and gawk).
 #   scripts/bench-rowsift.sh [rows]      (default 1000000 rows of an id and ten numbers)
-# Builds rowsift (build folder $ROWSIFT_BENCH_BUILD, default build/; or give the program in
-# $ROWSIFT_EXE), installs mawk, gawk
+# Builds rowsift as a release build (build folder $ROWSIFT_BENCH_BUILD, default build-bench/
+# of the checkout, shared with the plotwell benchmark; or give the program in $ROWSIFT_EXE),
+# installs mawk, gawk
 # and GNU time when missing, generates the data file in a temporary folder, checks that
 # rowsift and awk write the same table, and prints the times, their ratios and rowsift's
 # peak memory for the full file and for a tenth of it (streaming: it should not grow).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 rows=${1:-1000000}
-build=${ROWSIFT_BENCH_BUILD:-build}
+build=${ROWSIFT_BENCH_BUILD:-$PWD/build-bench}
 
 need=()
 for p in mawk gawk time; do
@@ -24,10 +25,13 @@ fi
 if [ -n "${ROWSIFT_EXE:-}" ]; then
   rowsift=$ROWSIFT_EXE   # an already built program
 else
-  scripts/install-deps.sh
-  cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
-  cmake --build "$build" --target rowsift -j "$(nproc)" >/dev/null
-  rowsift=$PWD/$build/rowsift/rowsift
+  command -v cmake >/dev/null 2>&1 && command -v ninja >/dev/null 2>&1 || scripts/install-deps.sh
+  if [ ! -f "$build/build.ninja" ]; then
+    cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
+  fi
+  cmake --build "$build" --target rowsift -j 3 >/dev/null
+  # the programs of the system are built into one program folder
+  rowsift=$build/bin/rowsift
 fi
 
 work=$(mktemp -d)

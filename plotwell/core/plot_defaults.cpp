@@ -217,6 +217,10 @@ void autoscale_axes(plot_settings& ps)
     ps.data_y2_min = ey2.min;
     ps.data_y2_max = ey2.max;
 
+    // Without data series the expression curves give the ranges (their own x range and their y
+    // values): rounding the empty data extremes here would refuse a logarithmic axis for data
+    // that do not exist.
+    if (data_series <= 0 && !ps.expressions.empty()) return;
     if (!ps.x_axis.range_given)
         scale_axis(ps, ps.x_axis.min_only, ps.data_x_min, ps.x_axis.log_scale, ps.data_x_max, 0, ps.x_axis.min_is_hint);
     if (!ps.y1_axis.range_given)

@@ -77,12 +77,9 @@ int draw_plot(plot_settings& ps, std::vector<std::string>& words, bool in_job)
             if (ps.data_file) std::fclose(ps.data_file);
             ps.data_file = open_file_or_fail(ps.selected_data_name, "r");
             ps.data_file_size = file_size(ps.selected_data_name);
-            // one x and one y column per -data line, side by side
-            ps.series_count = ps.data_line_count;
-            for (int i = 0; i < ps.series_count && i < max_series; ++i) {
-                ps.x_column[i] = 2 * i + 1;
-                ps.y_column[i] = 2 * i + 2;
-            }
+            // the data lines of the call select their columns as those of a settings file do
+            ps.series_count = std::min(ps.data_line_count, max_series);
+            assign_data_line_columns(ps, ps.selection_lines, ps.series_count);
         }
         if (ps.app.zoom_shown) set_zoom_axes(ps);
     }

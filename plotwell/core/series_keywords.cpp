@@ -88,7 +88,8 @@ bool apply_series_keyword(plot_settings& ps, const std::vector<std::string>& w)
     const bool mono = monochrome(ps);
 
     if (k == "DRAW_LINES") {
-        if (ps.markers_only || ps.bars_all) return false;
+        // only the flag letters m and B forbid lines; DRAW_BARS ALL leaves them to the settings
+        if (ps.markers_only || ps.bars_all_from_letter) return false;
         per_series(w, [&](int i, const std::string& v) { ps.line_type[i] = to_int(v); });
         if (mono) {
             bool any_above_1 = false;

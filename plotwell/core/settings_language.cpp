@@ -50,6 +50,30 @@ static std::string first_word(const std::string& line)
     return line.substr(0, e);
 }
 
+void assign_data_line_columns(plot_settings& ps, const std::vector<std::string>& data_lines, int series)
+{
+    // The selection writes one x and one y column per data line, side by side; a line whose x rule
+    // is "!" shares the x column written before it and adds only its y column.
+    std::string first_x;
+    ps.data_series_share_x = 1;
+    for (int i = 0; i < series && i < static_cast<int>(data_lines.size()) && i < max_series; ++i) {
+        std::vector<std::string> w = split_fields(data_lines[i], ' ', 3);
+        std::string xw = w.size() > 1 ? w[1] : std::string();
+        if (i == 0) {
+            ps.x_column[0] = 1;
+            ps.y_column[0] = 2;
+            first_x = xw;
+        } else if (xw == "!") {
+            ps.x_column[i] = ps.x_column[i - 1];
+            ps.y_column[i] = ps.y_column[i - 1] + 1;
+        } else {
+            ps.x_column[i] = ps.y_column[i - 1] + 1;
+            ps.y_column[i] = ps.x_column[i] + 1;
+        }
+        if (xw != first_x || !is_number(xw)) ps.data_series_share_x = 0;
+    }
+}
+
 void check_unknown_keyword(const std::string& keyword, const std::string& line)
 {
     static const char* const passed[] = {
@@ -222,25 +246,7 @@ void parse_settings_lines(plot_settings& ps, const std::vector<std::string>& lin
             columns_from_data_file(ps);
         }
     } else if ((ps.data_line_count > 0 || !ps.data_lines.empty()) && !ps.xy_columns_given && data_series > 0) {
-        // The selection writes one x and one y column per data line, side by side.
-        std::string first_x;
-        ps.data_series_share_x = 1;
-        for (int i = 0; i < data_series && i < static_cast<int>(ps.data_lines.size()); ++i) {
-            std::vector<std::string> w = split_fields(ps.data_lines[i], ' ', 3);
-            std::string xw = w.size() > 1 ? w[1] : std::string();
-            if (i == 0) {
-                ps.x_column[0] = 1;
-                ps.y_column[0] = 2;
-                first_x = xw;
-            } else if (xw == "!") {
-                ps.x_column[i] = ps.x_column[i - 1];
-                ps.y_column[i] = ps.y_column[i - 1] + 1;
-            } else {
-                ps.x_column[i] = ps.y_column[i - 1] + 1;
-                ps.y_column[i] = ps.x_column[i] + 1;
-            }
-            if (xw != first_x || !is_number(xw)) ps.data_series_share_x = 0;
-        }
+        assign_data_line_columns(ps, ps.data_lines, data_series);
     }
     // 8. main pass
     for (const std::string& line : lines) {

@@ -31,6 +31,9 @@ void parse_settings_lines(plot_settings& ps, const std::vector<std::string>& lin
 // columns follow from them unless LEGEND_COLUMNS was given.
 void count_legend_entries(plot_settings& ps);
 
+// The x and y columns of the series that DATA lines select into the one selected data file.
+void assign_data_line_columns(plot_settings& ps, const std::vector<std::string>& data_lines, int series);
+
 void check_unknown_keyword(const std::string& keyword, const std::string& line);
 
 // The text of a text keyword: from the 1-based column on, at most `longest` characters.

@@ -132,6 +132,25 @@ TEST(DataStage, DataLinesOfTheCallAreSelected)
     EXPECT_EQ(log_lines(d.log(), "gr_polyline").size(), 2u);
 }
 
+TEST(DataStage, DataLinesOfTheCallSelectAsThoseOfASettingsFile)
+{
+    // a second line with the "!" x rule shares the x column of the first
+    work_folder folder;
+    folder.write("f", "1 10\n2 20\n3 30\n");
+    folder.write("s.set", "DATA f 1 2\nDATA f ! 2 1 +1\n");
+    drawing call("xy -data \"f 1 2\" -data \"f ! 2 1 +1\"");
+    ASSERT_TRUE(call.run()) << call.error;
+    const std::string selected = folder.read("data.xy");
+    drawing file("xy -c s.set");
+    ASSERT_TRUE(file.run()) << file.error;
+    EXPECT_EQ(folder.read("data.xy"), selected);
+    std::vector<std::string> lines = log_lines(call.log(), "gr_polyline");
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(lines, log_lines(file.log(), "gr_polyline"));
+    EXPECT_EQ(call.ps.x_column[1], 1);
+    EXPECT_EQ(call.ps.y_column[1], 3);
+}
+
 TEST(DataStage, MarkersAreDrawnAtEveryPoint)
 {
     work_folder folder;
@@ -152,6 +171,27 @@ TEST(ExpressionCurves, PointsOnALogarithmicAxis)
     ASSERT_EQ(lines.size(), 1u);
     // x 1, 10, 100, 1000 on the decades; y 2 .. 2000 on the autoscaled axis 0 .. 2000
     EXPECT_EQ(lines[0], "gr_polyline 4 0 0.001 0.333333 0.01 0.666667 0.1 1 1");
+}
+
+TEST(ExpressionCurves, OnlyCurvesOnAnAutoscaledLogarithmicAxis)
+{
+    // the x range comes from the curve (1 .. 1000), not from data that do not exist
+    work_folder folder;
+    folder.write("s.set", "DRAW_EXPRESSION X*2 1 1000 3\nX_AXIS ! ! ! ! ! 1\n");
+    drawing d("xy -c s.set");
+    ASSERT_TRUE(d.run()) << d.error;
+    EXPECT_EQ(d.ps.x_axis.min, 1);
+    EXPECT_EQ(d.ps.x_axis.max, 1000);
+    std::vector<std::string> lines = log_lines(d.log(), "gr_polyline");
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_EQ(lines[0].substr(0, 26), "gr_polyline 4 0 0.001 0.33");
+
+    // a curve that reaches 0 on that axis is still refused
+    work_folder zero;
+    zero.write("s.set", "DRAW_EXPRESSION X*2 0 1000 3\nX_AXIS ! ! ! ! ! 1\n");
+    drawing z("xy -c s.set");
+    EXPECT_FALSE(z.run());
+    EXPECT_EQ(z.error, "logscale x-axis <=0 not allowed\n");
 }
 
 TEST(ExpressionCurves, StackingRefusals)

@@ -18,13 +18,15 @@ struct settings_under_test {
         reset_plot_settings(ps);
         reset_series_defaults(ps);
     }
-    // Parses the lines after two series columns, as a settings file of a call without data file.
+    // Parses the lines after two series columns, as a settings file of a call without data file;
+    // a line break inside one entry separates lines.
     bool parse(std::vector<std::string> lines, int letters_call = 0)
     {
         (void)letters_call;
         std::vector<std::string> all = {"XY_COLUMNS 1,2 1,3"};
-        for (std::string& l : lines)
-            if (next_settings_line(l)) all.push_back(l);
+        for (const std::string& entry : lines)
+            for (std::string l : split_fields(entry, '\n', 1000))
+                if (next_settings_line(l)) all.push_back(l);
         try {
             parse_settings_lines(ps, all, 1, 0);
             return true;
@@ -149,6 +151,8 @@ const keyword_case series_cases[] = {
     {"MARKER_SIZE 2 3", [](const plot_settings& p) { return p.marker_scale[0] == 2 && p.marker_scale[1] == 3 && p.marker_scale[2] == 1; }},
     {"DEFAULT_MARKERS 5 6", [](const plot_settings& p) { return p.default_marker[1] == 5 && p.default_marker[2] == 6 && p.default_marker[3] == 3; }},
     {"DRAW_BARS ALL", [](const plot_settings& p) { return p.bars_all && p.bars[5] && p.bar_colour[5] == 7; }},
+    // lines stay allowed after DRAW_BARS ALL: only the flag letters m and B forbid them
+    {"DRAW_BARS ALL\nDRAW_LINES 1 0", [](const plot_settings& p) { return p.bars_all && p.line_type[0] == 1 && p.line_type[1] == 0; }},
     {"DRAW_BARS 0 4", [](const plot_settings& p) { return !p.bars[0] && p.bars[1] && p.bar_colour[1] == 5 && p.bar_series == 1; }},
     {"NR_BARS 12", [](const plot_settings& p) { return p.nr_bars == 12; }},
     {"DRAW_AREA 1 2", [](const plot_settings& p) {
