@@ -64,18 +64,57 @@ String DefaultDemoDatabasePath()
     return PathJoin(folder, "Projects.vantor");
 }
 
+namespace {
+
+bool SameFile(const String& a, const String& b)
+{
+    return !Trim(a).empty() && !Trim(b).empty() && ExpandFileName(a) == ExpandFileName(b);
+}
+
+// The machine-wide "theDatabase": the demo database that comes with the programs. It is a
+// template that installs and builds replace; nobody works in it.
+String DemoTemplatePath()
+{
+    if (!RegistryValueExists(HKEY_LOCAL_MACHINE, REG_DATABASE))
+        return String();
+    return ReadRegistryString(HKEY_LOCAL_MACHINE, REG_DATABASE);
+}
+
+// The user's own copy of the template (or, without a template, a new demo database), made
+// under a temporary name so that it appears whole or not at all.
+void MakeUsersDemoDatabase(const String& path, const String& templatePath)
+{
+    if (templatePath.empty() || !FileExists(templatePath)) {
+        CreateProjectDatabase(path, true);
+        return;
+    }
+    const String folder = ExtractFileDir(path);
+    if (!folder.empty() && !DirectoryExists(folder) && !ForceDirectories(folder))
+        throw EInOutError("Cannot create the folder " + folder + ".");
+    const String part = path + ".part";
+    DeleteFile(part);
+    if (!CopyFileTo(templatePath, part, false) || !RenameFile(part, path)) {
+        DeleteFile(part);
+        throw EInOutError("Cannot create the file " + path + ".");
+    }
+}
+
+} // namespace
+
 String ProvideDemoDatabase()
 {
+    const String templatePath = DemoTemplatePath();
     if (RegistryValueExists(HKEY_CURRENT_USER, REG_DATABASE)) {
         // A registered file that has gone missing is the connection's business: it says so
-        // and lets the user choose (the demo database is not slipped in silently).
+        // and lets the user choose (the demo database is not slipped in silently). Only the
+        // template itself is never used as the user's database.
         const String current = ReadRegistryString(HKEY_CURRENT_USER, REG_DATABASE);
-        if (!Trim(current).empty())
+        if (!Trim(current).empty() && !SameFile(current, templatePath))
             return current;
     }
     const String path = DefaultDemoDatabasePath();
     if (!FileExists(path))
-        CreateProjectDatabase(path, true);
+        MakeUsersDemoDatabase(path, templatePath);
     WriteRegistryString(HKEY_CURRENT_USER, REG_DATABASE, path);
     return path;
 }

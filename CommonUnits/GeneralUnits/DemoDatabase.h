@@ -19,7 +19,10 @@ void CreateProjectDatabase(const String& path, bool withDemoData);
 // ~/.local/share/quelm; the file is "Projects.vantor".
 String DefaultDemoDatabasePath();
 
-// Start-up: when the user has no database yet (the per-user value "theDatabase" is missing or
-// empty), makes the user's demo database at DefaultDemoDatabasePath (unless that file exists
-// already) and registers it as "theDatabase". Returns the registered path. Shows no message.
+// Start-up: the user works in a database of their own, never in the demo database that comes
+// with the programs (the machine-wide "theDatabase", which installs and builds replace). When
+// the per-user value "theDatabase" is missing, empty or names that template, the user's own
+// copy at DefaultDemoDatabasePath is registered; it is copied from the template (made from the
+// shipped SQL when there is none) only when it does not exist yet, so a later build or
+// install never touches it. Returns the registered path. Shows no message.
 String ProvideDemoDatabase();

@@ -55,7 +55,7 @@ int StartApplication()
         splash->Show();
         Application->ProcessMessages();
 
-        // a user without a database of their own gets the demo database
+        // a user without a database of their own gets a copy of the demo database
         ProvideDemoDatabase();
         if (StartupSteps().CreateDataModule)
             StartupSteps().CreateDataModule();

@@ -5,7 +5,8 @@
 // Order: application object; the process's number locale pinned to C (format settings
 // never follow the user's locale); version information; the per-user database value seeded
 // from the machine-wide one; the forced regional settings; the start-up window, painted
-// once; the demo database for a user who has none; the data module (which finds, checks, upgrades and opens the database); the main
+// once; the user's own copy of the demo database
+// for a user who has none; the data module (which finds, checks, upgrades and opens the database); the main
 // window, shown; the start-up window freed; the message loop.
 #include "platform/rtl/SysUtils.h"
 

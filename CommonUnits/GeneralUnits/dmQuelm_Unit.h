@@ -6,6 +6,7 @@
 // The module is created once at start-up (DataModuleCreate: server check, database
 // selection, test, upgrade, connection, first-access check) and lives until the program ends.
 // Every table starts closed; its users open it.
+#include "KernelRun_Unit.h"
 #include "platform/db/DBTables.h"
 #include "platform/framework/Component.h"
 
@@ -272,6 +273,51 @@ public:
     // After the user agreed and chose a file, the location's series is replaced.
     void ImportGroundwaterLevels(const String& locationCode);
     void ImportPressureHeads(const String& locationCode);
+
+    // ---- The runs of the current project (the main window's run commands). They work on
+    // tblRuns, which the caller has open on the project. Every program post comes with the
+    // confirmation switched off, and every change of a selection or result field with
+    // DISABLERESULTS "No", so that the posting rule keeps the result fields.
+    static bool IsSelectedForExecution(TDataSet* runs); // SELECTEDFOREXECUTION upper-cased "YES"
+    int CountSelectedRuns();                             // the cursor stays where it was
+    void ToggleRunSelection();                           // "Yes" <-> " " for the current run
+    void SetAllRunsSelected(bool selected);              // ends at the first run
+    // Results that claim files which are gone are set back: "Available" without the .sum or
+    // .out file becomes "NotAvailable", a report without the project summary block "No".
+    void ReconcileRunResult();
+    void ReconcileRunResults(); // every run; ends at the first run
+    // Deletes every "<RunID>.*" of the current run in the work folder, then reconciles it.
+    void DeleteRunFiles();
+    // Copies the current run with its per-run detail rows under a new key, named "copy_" +
+    // its name, unrestricted and without results, all in one transaction: a failure leaves
+    // no part of the copy. The copy is the current run after; returns its key.
+    int CopyCurrentRun();
+
+    // ---- Calculation of the selected runs. The window's share of the work comes in through
+    // the view; a part left empty is skipped.
+    struct TRunOptions {
+        TRunWindowMode WindowMode = rwNormal;
+        bool StopOnError = true;
+    };
+    struct TCalculationView {
+        std::function<bool(TRunOptions&)> AskRunOptions; // several runs selected; false: cancelled
+        std::function<void(bool busy)> SetBusy;          // commands off and closing refused while busy
+        std::function<void(bool visible)> ShowRunsGrid;
+        std::function<void()> ShowRunStatus;
+        std::function<void()> Repaint;
+        std::function<void()> OpenLookupTables;
+        std::function<void()> UpdateControlState;
+    };
+    // Calculates every selected run of the project: resets its results, deletes its old
+    // output, summary, log and error files, writes its input file, runs the kernel and
+    // stores the outcome. The busy state is taken back on every path; an exception ends the
+    // calculation, is raised to the caller after the window is put back on the run it showed.
+    void CalculateSelectedRuns(const TCalculationView& view);
+    // One selected run (the current one): returns the kernel's outcome.
+    TRunResultState CalculateRun(const TRunOptions& options, const TCalculationView& view);
+    // The value stored in MODELERRORTEXT after a model error: the error file's text, cut so
+    // that with the note on where the whole listing is it fits the field.
+    String ModelErrorText(int runId);
 
     // Work that must happen whole: a transaction on the connection, unless one is already
     // running (then the outer one decides). Rolled back when it ends without Commit.

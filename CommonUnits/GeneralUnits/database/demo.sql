@@ -15,15 +15,16 @@ INSERT INTO OPTDSPCRPS (OPTDSPCRP, DESCRIPTION) VALUES ('Specified', 'Separate r
 INSERT INTO OPTLENCRPS (OPTLENCRP, DESCRIPTION) VALUES ('Fixed', 'Fixed crop length');
 INSERT INTO OPTLENCRPS (OPTLENCRP, DESCRIPTION) VALUES ('Variable', 'Crop length from temperature sums');
 
-INSERT INTO OPTSHAPEGRWLEVS (OPTSHAPEGRWLEVCODE, DESCRIPTION) VALUES ('ELLIPTIC', 'Elliptic groundwater level between drains');
-INSERT INTO OPTSHAPEGRWLEVS (OPTSHAPEGRWLEVCODE, DESCRIPTION) VALUES ('SINUSOIDAL', 'Sinusoidal groundwater level between drains');
+INSERT INTO OPTSHAPEGRWLEVS (OPTSHAPEGRWLEVCODE, NAME, DESCRIPTION) VALUES ('ELLIPTIC', 'Elliptic', 'Elliptic groundwater level between drains');
+INSERT INTO OPTSHAPEGRWLEVS (OPTSHAPEGRWLEVCODE, NAME, DESCRIPTION) VALUES ('SINUSOIDAL', 'Sinusoidal', 'Sinusoidal groundwater level between drains');
 
-INSERT INTO OPTCOFFRES (OPTCOFFRECODE, DESCRIPTION) VALUES ('pH-independent', 'Sorption coefficient independent of soil pH');
-INSERT INTO OPTCOFFRES (OPTCOFFRECODE, DESCRIPTION) VALUES ('pH-dependent', 'Sorption coefficient of acid and base form');
-INSERT INTO OPTCOFFRES (OPTCOFFRECODE, DESCRIPTION) VALUES ('UserDefined', 'Sorption coefficient given per substance');
+INSERT INTO OPTCOFFRES (OPTCOFFRECODE, NAME, DESCRIPTION) VALUES ('pH-independent', 'pH-independent sorption', 'Sorption coefficient independent of soil pH');
+INSERT INTO OPTCOFFRES (OPTCOFFRECODE, NAME, DESCRIPTION) VALUES ('pH-dependent', 'pH-dependent sorption', 'Sorption coefficient of acid and base form');
+INSERT INTO OPTCOFFRES (OPTCOFFRECODE, NAME, DESCRIPTION) VALUES ('UserDefined', 'User defined sorption', 'Sorption coefficient given per substance');
 
-INSERT INTO OPTDRAINAGETYPES (OPTDRAINAGETYPECODE, DESCRIPTION) VALUES ('Channel', 'Open channel');
-INSERT INTO OPTDRAINAGETYPES (OPTDRAINAGETYPECODE, DESCRIPTION) VALUES ('Tube', 'Drain tube');
+-- The drainage editor lists the codes and stores the chosen row's NAME as the code: the two agree.
+INSERT INTO OPTDRAINAGETYPES (OPTDRAINAGETYPECODE, NAME, DESCRIPTION) VALUES ('Channel', 'Channel', 'Open channel');
+INSERT INTO OPTDRAINAGETYPES (OPTDRAINAGETYPECODE, NAME, DESCRIPTION) VALUES ('Tube', 'Tube', 'Drain tube');
 
 INSERT INTO OPTDATEFORMATS (OPTDATEFORMATCODE, DESCRIPTION) VALUES ('DaysFromSta', 'DaysFromSta');
 INSERT INTO OPTDATEFORMATS (OPTDATEFORMATCODE, DESCRIPTION) VALUES ('Calendar', 'Calendar');
@@ -55,8 +56,8 @@ INSERT INTO OPTREPORTS (OPTREPORTCODE, DESCRIPTION) VALUES ('Leaching', 'Leachin
 INSERT INTO OPTREPORTS (OPTREPORTCODE, DESCRIPTION) VALUES ('Soil', 'Soil report');
 INSERT INTO OPTREPORTS (OPTREPORTCODE, DESCRIPTION) VALUES ('Drainage', 'Drainage report');
 
-INSERT INTO CROPEVENTS (CROPEVENTCODE, DESCRIPTION) VALUES ('Emg', 'Emergence');
-INSERT INTO CROPEVENTS (CROPEVENTCODE, DESCRIPTION) VALUES ('Har', 'Harvest');
+INSERT INTO CROPEVENTS (CROPEVENTCODE, NAME, DESCRIPTION) VALUES ('Emg', 'Emergence', 'Emergence');
+INSERT INTO CROPEVENTS (CROPEVENTCODE, NAME, DESCRIPTION) VALUES ('Har', 'Harvest', 'Harvest');
 
 INSERT INTO TORTNAMES (TORTNAMECODE, DESCRIPTION) VALUES ('Currie', 'Currie relation for the relative diffusion');
 INSERT INTO TORTNAMES (TORTNAMECODE, DESCRIPTION) VALUES ('MillingtonQuirk', 'Millington and Quirk relation for the relative diffusion');
@@ -68,11 +69,11 @@ INSERT INTO LBONAMES (LBONAMECODE, DESCRIPTION, LOCKED) VALUES ('Flux', 'Sine-sh
 INSERT INTO LBONAMES (LBONAMECODE, DESCRIPTION, LOCKED) VALUES ('Cauchy', 'Flux from the aquifer head', 'Yes');
 INSERT INTO LBONAMES (LBONAMECODE, DESCRIPTION, LOCKED) VALUES ('FncGrwLev', 'Flux as a function of the groundwater level', 'Yes');
 
-INSERT INTO APPLICATIONTYPES (APPLICATIONTYPECODE, COMMENTS, LOCKED) VALUES ('AppSolSur', 'Application to the soil surface', 'Yes');
-INSERT INTO APPLICATIONTYPES (APPLICATIONTYPECODE, COMMENTS, LOCKED) VALUES ('AppCrpLAI', 'Application to the crop, intercepted by leaf area', 'Yes');
-INSERT INTO APPLICATIONTYPES (APPLICATIONTYPECODE, COMMENTS, LOCKED) VALUES ('AppCrpUsr', 'Application to the crop, intercepted fraction given', 'Yes');
-INSERT INTO APPLICATIONTYPES (APPLICATIONTYPECODE, COMMENTS, LOCKED) VALUES ('AppSolTil', 'Application incorporated by tillage to a given depth', 'Yes');
-INSERT INTO APPLICATIONTYPES (APPLICATIONTYPECODE, COMMENTS, LOCKED) VALUES ('AppSolInj', 'Injection at a given depth', 'Yes');
+INSERT INTO APPLICATIONTYPES (APPLICATIONTYPECODE, NAME, COMMENTS, LOCKED) VALUES ('AppSolSur', 'Soil surface', 'Application to the soil surface', 'Yes');
+INSERT INTO APPLICATIONTYPES (APPLICATIONTYPECODE, NAME, COMMENTS, LOCKED) VALUES ('AppCrpLAI', 'Crop canopy, interception by leaf area', 'Application to the crop, intercepted by leaf area', 'Yes');
+INSERT INTO APPLICATIONTYPES (APPLICATIONTYPECODE, NAME, COMMENTS, LOCKED) VALUES ('AppCrpUsr', 'Crop canopy, interception given', 'Application to the crop, intercepted fraction given', 'Yes');
+INSERT INTO APPLICATIONTYPES (APPLICATIONTYPECODE, NAME, COMMENTS, LOCKED) VALUES ('AppSolTil', 'Incorporation by tillage', 'Application incorporated by tillage to a given depth', 'Yes');
+INSERT INTO APPLICATIONTYPES (APPLICATIONTYPECODE, NAME, COMMENTS, LOCKED) VALUES ('AppSolInj', 'Injection', 'Injection at a given depth', 'Yes');
 
 INSERT INTO IRRIGATIONTYPES (IRRIGATIONTYPECODE, NAME, LOCKED, COMMENTS) VALUES ('No', 'No irrigation', 'Yes', NULL);
 INSERT INTO IRRIGATIONTYPES (IRRIGATIONTYPECODE, NAME, LOCKED, COMMENTS) VALUES ('Sprinkler', 'Sprinkler irrigation from a data series', 'Yes', NULL);

@@ -15,6 +15,7 @@ protected:
     {
         setenv("QUELM_REGISTRY_DIR", dir.file("registry").c_str(), 1);
         setenv("QUELM_WINDIR", dir.file("windows").c_str(), 1);
+        setenv("QUELM_DATA_DIR", dir.file("data").c_str(), 1); // the user's own demo database
         SetDatabaseFileNameSource([this] { return databaseFile; });
     }
     void TearDown() override
@@ -22,6 +23,7 @@ protected:
         SetDatabaseFileNameSource(nullptr);
         unsetenv("QUELM_REGISTRY_DIR");
         unsetenv("QUELM_WINDIR");
+        unsetenv("QUELM_DATA_DIR");
     }
     std::vector<String> BoxTexts() const
     {

@@ -1,6 +1,7 @@
 #include "dm_fixture.h"
 
 #include "DemoDatabase.h"
+#include "QuelmStartup.h"
 #include "TDBConnector_Unit.h"
 #include "TVersionInfo_Unit.h"
 #include "TfrmDBUpdate_Unit.h"
@@ -682,6 +683,91 @@ TEST_F(DatabaseTest, FirstStartMakesTheUsersDemoDatabase)
     EXPECT_TRUE(module->dbDatabase->Connected());
     EXPECT_EQ(module->DatabaseFileName(), expected);
     EXPECT_EQ(boxes.Count(), 0);
+}
+
+// The build's demo database is a template: the user works in a copy of their own that no
+// later build or install touches.
+TEST_F(DatabaseTest, TheUsersCopyOfTheDemoDatabaseOutlivesANewTemplate)
+{
+    const String templateFile = dir.file("build/demo/Projects.vantor");
+    ForceDirectories(ExtractFileDir(templateFile));
+    CopyFileTo(DemoTemplate(), templateFile, false);
+    WriteRegistryString(HKEY_LOCAL_MACHINE, REG_DATABASE, templateFile);
+    const String own = DefaultDemoDatabasePath();
+    auto runName = [](const String& file) {
+        TDatabase db;
+        db.Params.Add("SERVER NAME=" + file);
+        db.Open();
+        TQuery q;
+        q.SetDatabase(&db);
+        q.SQL.SetText("SELECT NAME FROM RUNS WHERE RUNID=1");
+        q.Open();
+        return q.Fields(0)->AsString();
+    };
+    auto start = [&] {
+        module.reset();
+        SeedUserDatabaseValue();
+        ProvideDemoDatabase();
+        module.reset(New<TdmQuelm>(nullptr));
+        ASSERT_TRUE(module->dbDatabase->Connected());
+    };
+
+    // first start: the template's path is seeded, and the user's copy is what opens
+    start();
+    EXPECT_EQ(module->DatabaseFileName(), own);
+    EXPECT_EQ(ReadRegistryString(HKEY_CURRENT_USER, REG_DATABASE), own);
+    module->tblProjects->Open();
+    module->tblRuns->Open();
+    LocateIntegerKey(module->tblRuns, 1);
+    module->tblRuns->Edit();
+    module->tblRuns->FieldByName("NAME")->SetAsString("my own run");
+    module->ConfirmOff();
+    module->tblRuns->Post();
+
+    // a rebuild with changed demo SQL replaces the template
+    module.reset();
+    DeleteFile(templateFile);
+    CopyFileTo(DemoTemplate(), templateFile, false);
+    {
+        TDatabase db;
+        db.Params.Add("SERVER NAME=" + templateFile);
+        db.Open();
+        db.ExecSql("UPDATE RUNS SET NAME='new demo' WHERE RUNID=1");
+    }
+
+    start();
+    EXPECT_EQ(module->DatabaseFileName(), own);
+    module.reset();
+    EXPECT_EQ(runName(own), "my own run");
+    EXPECT_EQ(runName(templateFile), "new demo");
+
+    // a user whose value still names the template (as earlier builds registered it) moves to
+    // the copy, which is not replaced when it exists
+    WriteRegistryString(HKEY_CURRENT_USER, REG_DATABASE, templateFile);
+    EXPECT_EQ(ProvideDemoDatabase(), own);
+    EXPECT_EQ(runName(own), "my own run");
+    EXPECT_FALSE(FileExists(own + ".part"));
+    EXPECT_EQ(boxes.Count(), 0);
+}
+
+TEST_F(DatabaseTest, OptionListsThatEditorsShowByNameHaveANameForEveryRow)
+{
+    TDatabase db;
+    db.Params.Add("SERVER NAME=" + databaseFile);
+    db.Open();
+    for (const char* table : {"OPTSHAPEGRWLEVS", "OPTCOFFRES", "CROPEVENTS", "APPLICATIONTYPES", "OPTDRAINAGETYPES"}) {
+        SCOPED_TRACE(table);
+        TQuery q;
+        q.SetDatabase(&db);
+        q.SQL.SetText(String("SELECT COUNT(*), SUM(CASE WHEN TRIM(COALESCE(NAME,''))='' THEN 1 ELSE 0 END) FROM ") + table);
+        q.Open();
+        EXPECT_GT(q.Fields(0)->AsInteger(), 0);
+        EXPECT_EQ(q.Fields(1)->AsInteger(), 0);
+        EXPECT_EQ(db.TableInfo(table)->Column("NAME")->size, 100);
+    }
+    // a drainage type's name is what the drainage editor stores as its code
+    EXPECT_NO_THROW(db.ExecSql("UPDATE DRAINAGES SET OPTDRAINAGETYPECODE=(SELECT NAME FROM OPTDRAINAGETYPES "
+                               "WHERE OPTDRAINAGETYPECODE='Tube')"));
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 #include "settings_fixture.h"
 
+#include "DemoDatabase.h"
 #include "QuelmStartup.h"
 #include "TForm_Splash_Unit.h"
 #include "Utils_RegionalSettings_Unit.h"
@@ -124,7 +125,9 @@ TEST_F(StartupOrder, SplashIsUpWhileTheDataModuleAndMainWindowAreMade)
         order.push_back("data module");
         EXPECT_TRUE(SplashShown());
         EXPECT_TRUE(TVersionInfo::SingletonExists());
-        EXPECT_EQ(ReadRegistryString(HKEY_CURRENT_USER, REG_DATABASE), "/opt/quelm/Projects.vantor");
+        // the machine-wide database is the template; the user works in a copy of their own
+        EXPECT_EQ(ReadRegistryString(HKEY_CURRENT_USER, REG_DATABASE), DefaultDemoDatabasePath());
+        EXPECT_TRUE(FileExists(DefaultDemoDatabasePath()));
         EXPECT_EQ(FormatSettings().DecimalSeparator, '.');
     };
     TForm* main = nullptr;
