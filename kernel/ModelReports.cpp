@@ -177,7 +177,12 @@ RunOutcome Run::Execute()
     // An error listing of an earlier run of this input must not decide this run's outcome.
     DeleteFile(PathOf(".err"));
     Log(String(kProgram) + ": stand-in model kernel (a simple daily water and pesticide balance)");
-    Log("Run " + runId_ + ", input file " + inputName_ + ", started " + FormatDateTime("dd/mm/yyyy hh:nn:ss", Now()));
+    const String started = "Run " + runId_ + ", input file " + inputName_ + ", started " + FormatDateTime("dd/mm/yyyy hh:nn:ss", Now());
+    Log(started);
+    // The console shows the start at once: a user (or a test) knows the run is under way and
+    // that an interrupt from the keyboard is now answered with the interruption listing.
+    std::printf("%s\n", started.c_str());
+    std::fflush(stdout);
 
     if (options_.failMode == "error")
         return Fail({"Failure requested by QUELMMODEL_FAIL=error."});

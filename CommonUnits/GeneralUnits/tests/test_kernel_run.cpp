@@ -20,8 +20,7 @@ protected:
         SettingsTest::SetUp();
         SetRunAndWaitPollPeriod(10);
         const fs::path built = fs::path(GetExeDir()) / ".." / ".." / "bin" / "Quelmmodel";
-        if (!fs::exists(built))
-            GTEST_SKIP() << "no kernel built at " << built;
+        ASSERT_TRUE(fs::exists(built)) << "no kernel built at " << built;
         kernel = GetKernelExeName();
         if (!fs::exists(fs::symlink_status(kernel)))
             fs::create_symlink(fs::canonical(built), kernel);
