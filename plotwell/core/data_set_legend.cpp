@@ -39,8 +39,10 @@ void flush_data_set_points(plot_settings& ps, bool carry)
             b.x[0] = b.x[b.fill - 1];
             b.y[0] = b.y[b.fill - 1];
             b.fill = 1;
+            b.carried = true;
         } else {
             b.fill = 0;
+            b.carried = false;
         }
     }
 }

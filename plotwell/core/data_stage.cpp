@@ -1,6 +1,8 @@
 #include "data_stage.h"
 
 #include "axis_transforms.h"
+#include "bars_and_areas.h"
+#include "linear_regression.h"
 #include "data_set_legend.h"
 #include "shared_routines.h"
 
@@ -104,8 +106,13 @@ void add_point(plot_settings& ps, double x, double y, int series, bool first)
 }
 
 namespace {
-// Draws one chunk: (areas and bars come with the bar drawing) lines and markers.
-void draw_chunk(plot_settings& ps, bool carry) { flush_data_set_points(ps, carry); }
+// Draws one chunk: areas under everything, then bars, then lines and markers.
+void draw_chunk(plot_settings& ps, bool carry)
+{
+    if (ps.area_count > 0) fill_between_series(ps);
+    draw_bars(ps);
+    flush_data_set_points(ps, carry);
+}
 } // namespace
 
 int draw_series_rows(plot_settings& ps, bool first)
@@ -130,6 +137,7 @@ int draw_series_rows(plot_settings& ps, bool first)
                 if (b.restart && ps.interrupt_lines[i]) {
                     b.fill = 0;
                     b.restart = false;
+                    b.carried = false;
                 }
                 add_point(ps, x, y, i, ps.first_point);
                 ps.first_point = false;
@@ -199,7 +207,15 @@ void run_data_stage(plot_settings& ps)
     long chunk = std::min(ps.point_count + 1, max_chunk);
     for (const expression_curve& c : ps.expressions) chunk = std::max(chunk, static_cast<long>(c.xs.size()) + 1);
     ps.chunk_size = std::max(chunk, 2L);
-    if (ps.area_all) ps.area_count = ps.series_count;
+    if (ps.area_all) {
+        // every series fills down to the one before it, the first down to zero
+        ps.area_count = ps.series_count;
+        for (int i = 0; i < ps.series_count; ++i) {
+            ps.area_lower[i] = i - 1;
+            ps.area_upper[i] = i;
+            ps.area_colour_of[i] = i + 2;
+        }
+    }
 
     for (int i = 0; i < ps.series_count; ++i) {
         series_buffer& b = ps.buffers[i];
@@ -208,7 +224,9 @@ void run_data_stage(plot_settings& ps)
         b.fill = 0;
         b.cumulative_sum = b.stacked = 0;
         b.restart = false;
+        b.carried = false;
     }
+    if (!ps.deviation_items.empty()) draw_deviation_items(ps);
     ps.first_point = true;
     if (!ps.polygons_only) {
         bool first = true;
@@ -219,6 +237,7 @@ void run_data_stage(plot_settings& ps)
         std::vector<float>().swap(b.y);
         b.fill = 0;
     }
+    if (ps.regressions[0].series_count > 0 || ps.regressions[1].series_count > 0) draw_regression_lines(ps);
     if (!ps.label_items.empty()) draw_label_items(ps);
 }
 

@@ -6,6 +6,7 @@
 #include "data_selection.h"
 #include "data_set_legend.h"
 #include "data_stage.h"
+#include "linear_regression.h"
 #include "plot_defaults.h"
 #include "page_texts.h"
 #include "plot_utilities.h"
@@ -133,6 +134,8 @@ int draw_plot(plot_settings& ps, std::vector<std::string>& words, bool in_job)
     if (!ps.y1_only) check_log_axis(ps.y2_axis.log_scale, "right y-axis", ps.y2_axis.min, ps.y2_axis.max);
     ps.remembered_x_min = ps.x_axis.min;
     ps.remembered_x_max = ps.x_axis.max;
+    ps.regressions = {};
+    if (ps.regression) run_linear_regressions(ps);
     // 17.
     if (!ps.polygons_only && data_series > 0 && ps.data_file) std::rewind(ps.data_file);
     // 18.

@@ -75,6 +75,16 @@ struct application_state {
     std::function<void()> progress_done;
 };
 
+// The least-squares fit of one regression.
+struct regression_fit {
+    int observations = 0;
+    float intercept = 0, slope = 0;
+    float se_intercept = 0, se_slope = 0;
+    float sse = 0, r_square = 0;
+    // false when the line is undefined: no points or all x equal
+    bool defined = false;
+};
+
 // One class of a map or matrix (MATRIX_CLASS).
 struct map_class {
     int colour = 0; // colour index
@@ -122,6 +132,7 @@ struct series_buffer {
     double cumulative_sum = 0;
     double stacked = 0;
     bool restart = false;
+    bool carried = false; // point 0 is the last point of the chunk before
 };
 
 struct plot_settings {
@@ -136,6 +147,7 @@ struct plot_settings {
     int no_letter_file_used = 1;
     int reload_mark = 1;
     int job_position_grid = 0;
+    int regression_figure = 0; // regression runs of the program: numbers the figures of "lin_regr.xy"
     int institute_default = 1;
     bool drawing = false; // re-entry guard of render_graph
     int calls_on_page = 0;
@@ -240,6 +252,13 @@ struct plot_settings {
     int area_count = 0;
     std::array<int, max_series> area_lower{}, area_upper{}, area_colour_of{};
     int bar_series = 0, regression = 0, legend_entries = 0;
+    // The fitted regressions of the call (LIN_REGR1, LIN_REGR2).
+    struct regression_state {
+        bool on = false;
+        int series_count = 0, axis = 1, colour = 1;
+        regression_fit fit;
+    };
+    std::array<regression_state, 2> regressions{};
     int legend_columns = 1, legend_columns_given = 0;
     int legend_text_room = 0;
     int no_legend = 0, legendbox = 1, legend_pos_given = 0;

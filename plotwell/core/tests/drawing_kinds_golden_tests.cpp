@@ -1,0 +1,119 @@
+// Golden drawings of the drawing kinds: each case writes a few small files, draws one call on the
+// recording device and compares the call log (and the files the drawing writes) with checked-in
+// results, line by line. PLOTWELL_UPDATE_GOLDEN=1 rewrites them.
+#include "plot_test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <sstream>
+
+using namespace plotwell;
+using plotwell_test::drawing;
+using plotwell_test::work_folder;
+
+namespace {
+
+std::string golden_path(const std::string& name)
+{
+    return quelmtest::SourceDir() + "/plotwell/core/tests/golden/kinds/" + name;
+}
+
+// Compares a text with its golden file; a difference names the first line that differs.
+void expect_golden(const std::string& actual, const std::string& name)
+{
+    if (const char* u = std::getenv("PLOTWELL_UPDATE_GOLDEN"); u && std::string(u) == "1") {
+        quelmtest::WriteFileBytes(golden_path(name), actual);
+        return;
+    }
+    const std::string expected = quelmtest::ReadFileBytes(golden_path(name));
+    if (actual == expected) return;
+    std::istringstream a(actual), e(expected);
+    std::string la, le;
+    for (int line = 1;; ++line) {
+        const bool ga = static_cast<bool>(std::getline(a, la)), ge = static_cast<bool>(std::getline(e, le));
+        if (!ga && !ge) break;
+        if (!ga || !ge || la != le) {
+            ADD_FAILURE() << name << " differs at line " << line << ":\n  expected: " << (ge ? le : "(end of file)")
+                          << "\n  actual:   " << (ga ? la : "(end of file)");
+            return;
+        }
+    }
+    ADD_FAILURE() << name << " differs in its line ends";
+}
+
+struct input_file {
+    const char* name;
+    const char* text;
+};
+
+struct golden_case {
+    const char* name; // the log is <name>.log
+    const char* call;
+    std::vector<input_file> files;
+    std::vector<const char*> outputs = {}; // files the drawing writes, compared as <name>.<file>
+};
+
+void run_case(const golden_case& c)
+{
+    SCOPED_TRACE(c.name);
+    work_folder folder;
+    for (const input_file& f : c.files) folder.write(f.name, f.text);
+    drawing d(c.call);
+    ASSERT_TRUE(d.run()) << d.error;
+    expect_golden(d.log(), std::string(c.name) + ".log");
+    for (const char* out : c.outputs) expect_golden(folder.read(out), std::string(c.name) + "." + out);
+}
+
+const char* const three_points = "1 2 1\n2 4 3\n3 3 2\n";
+
+} // namespace
+
+TEST(GoldenKinds, Bars)
+{
+    const golden_case cases[] = {
+        {"bars_vertical", "xy -B d.dat", {{"d.dat", three_points}}},
+        {"bars_horizontal", "xy -c s.set d.dat",
+         {{"d.dat", "2 1\n4 2\n3 3\n"}, {"s.set", "HORIZONTAL_BARS\nDRAW_BARS ALL\nDRAW_LINES 0\nX_AXIS 0 5\nY_AXIS 0 4\n"}}},
+        {"bars_stacked", "xy -a -c s.set d.dat",
+         {{"d.dat", three_points}, {"s.set", "DRAW_BARS ALL\nDRAW_LINES 0 0\nNR_BARS 4\n"}}},
+        {"bars_with_base", "xy -c s.set d.dat",
+         {{"d.dat", "1 -2\n2 4\n3 3\n"}, {"s.set", "DRAW_BARS 5\nDRAW_LINES 0\nY_AXIS -5 10\nBARLINES\n"}}},
+    };
+    for (const golden_case& c : cases) run_case(c);
+}
+
+TEST(GoldenKinds, AreasAndDeviationBars)
+{
+    const golden_case cases[] = {
+        {"areas", "xy -c s.set d.dat",
+         {{"d.dat", three_points}, {"s.set", "DRAW_AREA 1 2 6\nDRAW_AREA 0 1\nY_AXIS 0 5\n"}}},
+        {"deviation_bars", "xy -c s.set d.dat",
+         {{"d.dat", "1 2 1 3\n2 4 3 5\n3 3 2 4\n"},
+          {"s.set", "XY_COLUMNS 1,2\nDRAW_DEV ! 1 3 4 1 3 0\nDRAW_DEV ! 1 3 4 1 4 2\nDRAW_DEV ! 1 3 4 1 5 3\n"
+                    "NR_BARS 5\nX_AXIS 0 4\nY_AXIS 0 6\n"}}},
+    };
+    for (const golden_case& c : cases) run_case(c);
+}
+
+TEST(GoldenKinds, RegressionsWithTheirReport)
+{
+    const golden_case cases[] = {
+        {"regression", "xy -c s.set d.dat",
+         {{"d.dat", "1 2 1\n2 4 3\n3 6 2\n4 8.5 5\n"},
+          {"s.set", "XY_COLUMNS 1,2 1,3\nDRAW_LINES 0 0\nDRAW_MARKERS 1 2\nLIN_REGR1 1 0\nLIN_REGR2 1 1\n"}},
+         {"lin_regr.xy"}},
+    };
+    for (const golden_case& c : cases) run_case(c);
+}
+
+TEST(GoldenKinds, ColourFileWithRangeAndReverse)
+{
+    const golden_case cases[] = {
+        {"colours_range_reverse", "xy -B -c s.set d.dat",
+         {{"d.dat", three_points},
+          {"s.set", "COLORS RANGE REVERSE\nCOLORFILE ramp.set\n"},
+          {"ramp.set", "firstclass 1 0 0\nlastclass 0 0 1\ntextcolor 0.2 0.2 0.2\n9 0 1 0\n"}}},
+    };
+    for (const golden_case& c : cases) run_case(c);
+}
