@@ -6,9 +6,9 @@
 #include "Utils_RegionalSettings_Unit.h"
 #include "Utils_Registry_Unit.h"
 #include "platform/framework/Forms.h"
+#include "platform/win/WinLook.h"
 
 #include <QLocale>
-#include <QStyleFactory>
 #include <clocale>
 #include <cstdio>
 #include <memory>
@@ -37,7 +37,7 @@ void PinNumberLocale()
 int RunStartup(int& argc, char** argv)
 {
     TQApplication app(argc, argv);
-    QApplication::setStyle(QStyleFactory::create("Fusion"));
+    ApplyStandardLook();
     return StartApplication();
 }
 

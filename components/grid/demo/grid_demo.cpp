@@ -2,11 +2,11 @@
 //   grid_demo [--screenshot file.png]
 // With --screenshot the window is drawn into the file and the program ends.
 #include "BaseGrid.h"
+#include "platform/win/WinLook.h"
 
 #include "platform/framework/Forms.h"
 
 #include <QFont>
-#include <QStyleFactory>
 #include <QTimer>
 #include <cstring>
 
@@ -66,10 +66,7 @@ void Fill(TBaseGrid* grid)
 int main(int argc, char** argv)
 {
     TQApplication app(argc, argv);
-    QApplication::setStyle(QStyleFactory::create("Fusion"));
-    for (const char* name : {"Tahoma", "Arial", "MS Sans Serif"})
-        QFont::insertSubstitution(name, "DejaVu Sans");
-    QApplication::setFont(QFont("DejaVu Sans", 8));
+    ApplyStandardLook();
     const char* screenshot = nullptr;
     for (int i = 1; i + 1 < argc; ++i)
         if (std::strcmp(argv[i], "--screenshot") == 0)

@@ -1,0 +1,17 @@
+#include "WinLook.h"
+
+#include <QApplication>
+#include <QFont>
+#include <QStyleFactory>
+
+void ApplyStandardLook()
+{
+    QApplication::setStyle(QStyleFactory::create("Fusion"));
+    for (const char* name : {"Tahoma", "Arial", "MS Sans Serif", "Microsoft Sans Serif", "Helvetica", "Verdana",
+                             "Segoe UI"})
+        QFont::insertSubstitution(name, "DejaVu Sans");
+    for (const char* name : {"Courier New", "Courier"})
+        QFont::insertSubstitution(name, "DejaVu Sans Mono");
+    QFont::insertSubstitution("Times New Roman", "DejaVu Serif");
+    QApplication::setFont(QFont("DejaVu Sans", 8));
+}
