@@ -729,14 +729,14 @@ const SelectionPalette kUnfocused = {0xF8F8F8, 0xE5E5E5, clNone, clNone, 0xFBFAF
 void TBaseGrid::DrawCell(int col, int row, const TRect& rect, TGridDrawState state)
 {
     TCanvas* canvas = Canvas();
-    // 1. the hidden last row
+    // a hidden last row shows only the grid's colour
     if (row == RowCount() - 1 && LastRowHidden) {
         canvas->Brush->Color = Color();
         canvas->Pen->Color = Color();
         canvas->Rectangle(rect);
         return;
     }
-    // 2. a covered cell draws its range once per paint, as the base cell
+    // a covered cell draws its range once per paint, as the base cell
     int baseCol = col, baseRow = row;
     if (!LocateBaseCell(col, row, baseCol, baseRow)) {
         TCellProperties* record = EnsureCellProperties(baseCol, baseRow);
@@ -746,15 +746,15 @@ void TBaseGrid::DrawCell(int col, int row, const TRect& rect, TGridDrawState sta
         DrawCell(baseCol, baseRow, rect, state);
         return;
     }
-    // 3.
+    // fixed cells are never drawn selected
     if (IsFixedCell(col, row)) {
         state << gdFixed;
         state >> gdSelected;
     }
     const bool fixed = state.Contains(gdFixed);
-    // 4.
+    // the cell's rectangle spans its merged range
     const TRect r = MergedCellRect(col, row);
-    // 5. keep a range that reaches under the fixed cells out of them
+    // a range that reaches under the fixed cells stays out of them
     const int fixedW = col >= FixedCols() ? FixedColsWidth() : 0;
     const int fixedH = row >= FixedRows() ? FixedRowsHeight() : 0;
     HRGN clip = nullptr;
@@ -764,10 +764,9 @@ void TBaseGrid::DrawCell(int col, int row, const TRect& rect, TGridDrawState sta
         canvas->RequiredState();
         SelectClipRgn(canvas->Handle(), clip);
     }
-    // 6.
+    // start from the grid's font and a thin pen; the cell's colours, font and alignment follow
     canvas->Pen->Width = 1;
     canvas->Font->Assign(Font());
-    // 7.
     TColor colorTo = clNone, mirrorColor = clNone, mirrorColorTo = clNone;
     TCellGradientDirection direction = GradientVertical;
     TAlignment alignment = taLeftJustify;
@@ -776,7 +775,7 @@ void TBaseGrid::DrawCell(int col, int row, const TRect& rect, TGridDrawState sta
     GetCellColors(col, row, state, false, true, true, canvas->Brush, colorTo, mirrorColor, mirrorColorTo, canvas->Font,
                   alignment, vAlignment, wordWrap, direction);
     canvas->Pen->Color = canvas->Brush->Color;
-    // 8. hover row
+    // the hover row's colours, unless the cell is selected
     if (row == HoverRowIndex && HoverRow && !state.Contains(gdSelected)) {
         canvas->Brush->Color = HoverRowColor;
         colorTo = HoverRowColorTo;
@@ -784,7 +783,7 @@ void TBaseGrid::DrawCell(int col, int row, const TRect& rect, TGridDrawState sta
         mirrorColorTo = clNone;
         direction = GradientVertical;
     }
-    // 9. active row
+    // the active row's colours, except on the current cell when the selection shows
     if (activeRowShow_ && row == Row() && (col != Col() || !ShowSelection) && col >= FixedCols()) {
         canvas->Brush->Color = activeRowColor_;
         colorTo = ActiveRowGradientTo;
@@ -792,7 +791,7 @@ void TBaseGrid::DrawCell(int col, int row, const TRect& rect, TGridDrawState sta
         mirrorColorTo = ActiveRowMirrorTo;
         canvas->Pen->Color = canvas->Brush->Color;
     }
-    // 10. background
+    // the background: the selection look, a gradient or a mirrored gradient
     const TColor brushColor = canvas->Brush->Color;
     if (state.Contains(gdSelected) && selectionLook_ != 0 && ShowSelection) {
         int left = Selection().Left, right = Selection().Right;
@@ -834,7 +833,7 @@ void TBaseGrid::DrawCell(int col, int row, const TRect& rect, TGridDrawState sta
     } else {
         DrawGradientBackground(canvas, r, brushColor, colorTo, mirrorColor, mirrorColorTo, true, clNone, false, true);
     }
-    // 11. line pen
+    // the line pen: fixed lines are one pixel wide, and a line width of 0 draws no lines
     int half = 0;
     bool lines = true;
     if (fixed) {
@@ -848,13 +847,13 @@ void TBaseGrid::DrawCell(int col, int row, const TRect& rect, TGridDrawState sta
     } else {
         lines = false; // no line width, no lines
     }
-    // 12. bottom line
+    // the bottom line
     if (lines && !(col == 0 && HasNodes()) &&
         ((Options().Contains(goHorzLine) && !fixed) || (Options().Contains(goFixedHorzLine) && fixed))) {
         canvas->MoveTo(r.Left - half + 1, r.Bottom - half);
         canvas->LineTo(r.Right - half + 1, r.Bottom - half);
     }
-    // 13. right line
+    // the right line, on the left edge for right-to-left grids
     if (lines && ((Options().Contains(goVertLine) && !fixed) || (Options().Contains(goFixedVertLine) && fixed))) {
         if (UseRightToLeftAlignment()) {
             canvas->MoveTo(r.Right - half + 1, r.Bottom - half);
@@ -864,7 +863,7 @@ void TBaseGrid::DrawCell(int col, int row, const TRect& rect, TGridDrawState sta
             canvas->LineTo(r.Right - half, r.Top - half);
         }
     }
-    // 14.
+    // the text goes inside the lines
     TRect inner = r;
     if (fixed) {
         inner.Right -= 1;
@@ -874,9 +873,7 @@ void TBaseGrid::DrawCell(int col, int row, const TRect& rect, TGridDrawState sta
                       r.Bottom - gridLineWidth_);
     }
     canvas->Pen->Width = 1;
-    // 15.
     DrawCellText(canvas, col, row, inner, state);
-    // 16.
     if (clip) {
         SelectClipRgn(canvas->Handle(), nullptr);
         DeleteObject(clip);
