@@ -1,0 +1,383 @@
+#include "HtmlRender.h"
+#include "PictureContainer.h"
+
+#include <QBuffer>
+#include <QImage>
+#include <gtest/gtest.h>
+
+namespace {
+
+// A canvas on a white 96-dpi recording device with the grid's default font.
+struct Surface {
+    explicit Surface(int w = 300, int h = 200) : dc(w, h)
+    {
+        dc.Recorder = &log;
+        canvas.SetHandle(&dc);
+        canvas.Brush->Color = clWhite;
+        canvas.Font->Name = "DejaVu Sans";
+        canvas.Font->Color = clBlack;
+    }
+    ~Surface() { canvas.SetHandle(nullptr); }
+    COLORREF At(int x, int y) { return GetPixel(&dc, x, y); }
+    int Width(const String& s, bool bold = false)
+    {
+        if (bold)
+            canvas.Font->Style << fsBold;
+        const int w = canvas.TextWidth(s);
+        canvas.Font->Style >> fsBold;
+        return w;
+    }
+    int Gh() { return canvas.TextHeight("gh"); }
+    // Draws (or with the args' flags measures / hit-tests) in (0, 0, width, height).
+    bool Run(const String& html, THtmlDrawArgs args = {}, TRect r = TRect(0, 0, 300, 200))
+    {
+        result = THtmlDrawResult();
+        return DrawHtml(&canvas, html, r, args, result);
+    }
+    std::vector<TGdiRecord> Texts()
+    {
+        std::vector<TGdiRecord> out;
+        for (const TGdiRecord& rec : log.Of("DrawText"))
+            out.push_back(rec);
+        return out;
+    }
+    DeviceContext dc;
+    TGdiRecorder log;
+    TCanvas canvas;
+    THtmlDrawResult result;
+};
+
+THtmlDrawArgs Measure()
+{
+    THtmlDrawArgs a;
+    a.MeasureOnly = true;
+    return a;
+}
+
+THtmlDrawArgs HitAt(int x, int y)
+{
+    THtmlDrawArgs a;
+    a.HitTestOnly = true;
+    a.HitX = x;
+    a.HitY = y;
+    return a;
+}
+
+std::vector<uint8_t> PngBytes(int w, int h, QRgb color)
+{
+    QImage image(w, h, QImage::Format_ARGB32);
+    image.fill(color);
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "PNG");
+    return std::vector<uint8_t>(bytes.begin(), bytes.end());
+}
+
+} // namespace
+
+TEST(HtmlRender, MeasuresTextAndPlainText)
+{
+    Surface s;
+    const int gh = s.Gh();
+    struct Case {
+        String html;
+        String plain;
+        int width;
+        int lines;
+    };
+    const Case cases[] = {
+        {"", "", 0, 1},
+        {"Hello", "Hello", s.Width("Hello"), 1},
+        {"<b>Hello</b>", "Hello", s.Width("Hello", true), 1},
+        {"<BOLD>Hello</b>", "Hello", s.Width("Hello"), 1}, // B must be followed by ">"
+        {"a<br>b", "a\rb", s.Width("a"), 2},
+        {"a\r\nb", "a\rb", s.Width("a"), 2},           // CR LF is one break
+        {"a\nb", "ab", s.Width("ab"), 1},               // a lone LF is none
+        {"&lt;b&gt;", "<b>", s.Width("<b>"), 1},        // escaped brackets start no tag
+        {"&AMP;&LT;", "&&LT;", s.Width("&&LT;"), 1},    // only the fixed entities in any case
+        {"abc<", "abc", s.Width("abc"), 1},
+        {"abc<b", "abc", s.Width("abc"), 1},
+        {"abc<i never closed", "abc", s.Width("abc"), 1},
+        {"<z>secret</z>x", "secretx", s.Width("x"), 1}, // hidden text counts in the plain text only
+        {"x<#Name>", "x#Name", s.Width("x#Name"), 1},   // field marks show their name
+        {"<qq attr=\"v\">t", "t", s.Width("t"), 1},
+        {"a<ul>b", "ab", s.Width("a"), 2}, // U not followed by ">" opens a list level
+    };
+    for (const Case& c : cases) {
+        EXPECT_FALSE(s.Run(c.html, Measure())) << c.html;
+        EXPECT_EQ(s.result.PlainText, c.plain) << c.html;
+        EXPECT_EQ(s.result.ExtentX, c.width) << c.html;
+        EXPECT_EQ(s.result.ExtentY, c.lines * gh) << c.html;
+    }
+}
+
+TEST(HtmlRender, WrapsWords)
+{
+    Surface s;
+    const int gh = s.Gh();
+    const int w = s.Width("aaaa bbbb ") + 4;
+    // three words, two fit on a line (with the blank after the second)
+    s.Run("aaaa bbbb cccc", Measure(), TRect(0, 0, w, 200));
+    EXPECT_EQ(s.result.ExtentY, 2 * gh);
+    EXPECT_EQ(s.result.ExtentX, s.Width("aaaa bbbb")); // the trailing blank does not count
+
+    // a word split by a bold tag is never broken between its halves
+    const int narrow = s.Width("aaaa") + 4;
+    s.Run("aaaa<b>bbbb</b>", Measure(), TRect(0, 0, narrow, 200));
+    EXPECT_EQ(s.result.ExtentY, gh);
+
+    // a word wider than the whole line is placed where it stands
+    s.Run("a wordthatisverylong b", Measure(), TRect(0, 0, narrow, 200));
+    EXPECT_EQ(s.result.ExtentY, 2 * gh);
+
+    // without wrapping the first run that crosses the edge ends in an ellipsis, the rest goes
+    THtmlDrawArgs noWrap;
+    noWrap.WrapWords = false;
+    s.log.Clear();
+    s.Run("first <b>second</b> third", noWrap, TRect(0, 0, s.Width("first ") + 10, 200));
+    const auto texts = s.Texts();
+    ASSERT_EQ(texts.size(), 2u);
+    EXPECT_EQ(texts[0].Text, "first ");
+    EXPECT_NE(texts[1].Lines.at(0).find("..."), String::npos);
+    EXPECT_EQ(s.result.PlainText, "first second");
+
+    // text below the rectangle is dropped unless only measured
+    s.Run("a<br>b<br>c", {}, TRect(0, 0, 100, gh + 2));
+    EXPECT_EQ(s.result.ExtentY, gh);
+    s.Run("a<br>b<br>c", Measure(), TRect(0, 0, 100, gh + 2));
+    EXPECT_EQ(s.result.ExtentY, 3 * gh);
+}
+
+TEST(HtmlRender, AlignsParagraphsAndIndents)
+{
+    Surface s;
+    s.log.Clear();
+    s.Run("<p align=\"right\">word </p>", {}, TRect(0, 0, 200, 100));
+    auto texts = s.Texts();
+    ASSERT_EQ(texts.size(), 1u);
+    EXPECT_EQ(texts[0].Rect.left, 200 - s.Width("word")); // flush with the right edge
+    s.log.Clear();
+    s.Run("<p align=\"center\">word</p>", {}, TRect(0, 0, 201, 100));
+    texts = s.Texts();
+    ASSERT_EQ(texts.size(), 1u);
+    EXPECT_EQ(texts[0].Rect.left, 1 + (200 - s.Width("word")) / 2);
+    s.log.Clear();
+    s.Run("ab<ind x=\"50\">cd", {}, TRect(0, 0, 200, 100));
+    texts = s.Texts();
+    ASSERT_EQ(texts.size(), 2u);
+    EXPECT_EQ(texts[1].Rect.left, 50);
+    // an IN tag behind text that already passed x moves nothing back
+    s.Run("abcdefghijkl<ind x=\"5\">cd", Measure());
+    EXPECT_EQ(s.result.ExtentX, s.Width("abcdefghijkl") + s.Width("cd"));
+}
+
+TEST(HtmlRender, HitTestsLinks)
+{
+    Surface s;
+    const String html = "<a href=\"one\">first</a> <a href=\"two\" title=\"Two!\">second</a> <a href=\"three\">third</a>";
+    s.Run(html, Measure());
+    EXPECT_EQ(s.result.LinkCount, 3);
+    const int x3 = 1 + s.Width("first second ") + 3;
+    const int y = s.Gh() / 2;
+    EXPECT_TRUE(s.Run(html, HitAt(x3, y)));
+    EXPECT_EQ(s.result.MouseLink, 3);
+    EXPECT_EQ(s.result.AnchorUnderPoint, "three");
+    EXPECT_EQ(s.result.HoverRect.Left, 1 + s.Width("first second "));
+    EXPECT_EQ(s.result.HoverRect.Right, 1 + s.Width("first second third"));
+    EXPECT_EQ(s.result.HoverRect.Top, 0);
+
+    EXPECT_TRUE(s.Run(html, HitAt(1 + s.Width("first ") + 2, y)));
+    EXPECT_EQ(s.result.MouseLink, 2);
+    EXPECT_EQ(s.result.AnchorTitle, "Two!");
+
+    // over the blank between links, or below the text: no link
+    EXPECT_FALSE(s.Run(html, HitAt(200, y)));
+    EXPECT_EQ(s.result.MouseLink, -1);
+    EXPECT_FALSE(s.Run(html, HitAt(x3, 3 * s.Gh())));
+    EXPECT_EQ(s.result.MouseLink, -1);
+    EXPECT_EQ(s.result.AnchorUnderPoint, "");
+}
+
+TEST(HtmlRender, LinkWrappedToTheNextLine)
+{
+    Surface s;
+    const int gh = s.Gh();
+    const int w = s.Width("intro linkword ") + 4;
+    const String html = "intro <a href=\"x\">linkword more</a>";
+    EXPECT_TRUE(s.Run(html, HitAt(5, gh + gh / 2), TRect(0, 0, w, 200)));
+    EXPECT_EQ(s.result.MouseLink, 1);
+    EXPECT_EQ(s.result.HoverRect.Left, 1); // the second line's left edge
+    EXPECT_EQ(s.result.HoverRect.Top, gh);
+}
+
+TEST(HtmlRender, ColoursAndFonts)
+{
+    Surface s;
+    s.log.Clear();
+    s.Run("<font color=\"#00ff00\" face=\"DejaVu Serif\" size=\"5\">g</font>n<a href=\"u\">l</a>");
+    const auto texts = s.Texts();
+    ASSERT_EQ(texts.size(), 3u);
+    EXPECT_EQ(texts[0].TextColor, COLORREF(0x00FF00)); // hex digits read upper-cased
+    EXPECT_EQ(texts[0].FontName, "DEJAVU SERIF");
+    EXPECT_EQ(texts[0].FontHeight, -21); // size 5 = 16 points
+    EXPECT_EQ(texts[1].TextColor, COLORREF(0));
+    EXPECT_EQ(texts[1].FontName, "DejaVu Sans");
+    EXPECT_EQ(texts[2].TextColor, COLORREF(0xFF0000)); // link colour
+
+    THtmlDrawArgs keep;
+    keep.KeepColors = true;
+    s.log.Clear();
+    s.Run("<font color=\"clred\">r</font><a href=\"u\">l</a>", keep);
+    for (const TGdiRecord& t : s.Texts())
+        EXPECT_EQ(t.TextColor, COLORREF(0)) << t.Text;
+
+    // the canvas gets its font, pen and brush back
+    s.canvas.Pen->Color = clTeal;
+    s.Run("<b><i><font color=\"clred\" bgcolor=\"clyellow\">x");
+    EXPECT_EQ(s.canvas.Font->Color, clBlack);
+    EXPECT_FALSE(s.canvas.Font->Style.Contains(fsBold));
+    EXPECT_EQ(s.canvas.Pen->Color, clTeal);
+    EXPECT_EQ(s.canvas.Brush->Color, clWhite);
+}
+
+TEST(HtmlRender, SubAndSuperscript)
+{
+    Surface s;
+    const int gh = s.Gh();
+    s.Run("x<sup>2</sup>", Measure());
+    EXPECT_EQ(s.result.ExtentY, gh + gh / 4);
+    s.Run("x<sub>2</sub>y", Measure());
+    EXPECT_EQ(s.result.ExtentY, gh + gh / 4);
+    s.log.Clear();
+    s.Run("x<sup>2</sup>");
+    const auto texts = s.Texts();
+    ASSERT_EQ(texts.size(), 2u);
+    EXPECT_EQ(texts[1].Rect.bottom, texts[0].Rect.bottom - gh / 4); // raised by a quarter
+}
+
+TEST(HtmlRender, Lists)
+{
+    Surface s;
+    const int gh = s.Gh();
+    s.log.Clear();
+    s.Run("<ul><li>one<li>two</ul>");
+    const auto texts = s.Texts();
+    ASSERT_EQ(texts.size(), 4u);
+    EXPECT_EQ(texts[0].FontName, "Symbol");
+    EXPECT_EQ(texts[0].Text, String(1, '\xB7'));
+    EXPECT_EQ(texts[1].Text, "one");
+    EXPECT_EQ(texts[1].Rect.left, 1 + 12);
+    EXPECT_EQ(texts[2].Rect.top, texts[0].Rect.top + gh); // the second item starts a new line
+    s.log.Clear();
+    s.Run("<ul><ul><li>deep</ul></ul>");
+    ASSERT_FALSE(s.Texts().empty());
+    EXPECT_EQ(s.Texts()[0].Text, "o");
+    EXPECT_EQ(s.Texts()[0].Rect.left, 1 + 12);
+}
+
+TEST(HtmlRender, ControlsAndPictures)
+{
+    Surface s;
+    const String html = "ab<control type=\"check\" id=\"c1\" value=\"true\" width=\"16\">"
+                        "<control type=\"edit\" id=\"e1\" value=\"v\" width=\"60\">";
+    // the control named by ControlID is reported wherever the point is
+    THtmlDrawArgs args = HitAt(-1, -1);
+    s.result.ControlID = "e1";
+    THtmlDrawResult r;
+    r.ControlID = "e1";
+    EXPECT_TRUE(DrawHtml(&s.canvas, html, TRect(0, 0, 300, 100), args, r));
+    EXPECT_EQ(r.ControlType, "EDIT");
+    EXPECT_EQ(r.ControlValue, "v");
+    EXPECT_EQ(r.AnchorUnderPoint, "ctrl");
+    const int ab = s.Width("ab");
+    EXPECT_EQ(r.ControlRect.Left, 1 + ab + 16);
+    EXPECT_EQ(r.ControlRect.Right, 1 + ab + 16 + 60);
+    // by the point
+    EXPECT_TRUE(s.Run(html, HitAt(1 + ab + 8, 8)));
+    EXPECT_EQ(s.result.ControlID, "c1");
+    EXPECT_EQ(s.result.ControlType, "CHECK");
+    // without WIDTH a control takes no room
+    s.Run("a<control type=\"edit\" id=\"x\">b", Measure());
+    EXPECT_EQ(s.result.ExtentX, s.Width("ab"));
+
+    // a container picture of 80 x 20 with WIDTH 40 takes 40 x 10
+    TPictureContainer pictures(nullptr);
+    TPictureItem* item = pictures.Items()->Add();
+    item->Name = "Logo";
+    item->Picture()->LoadFromBytes(PngBytes(80, 20, qRgb(255, 0, 0)));
+    THtmlDrawArgs m = Measure();
+    m.Pictures = &pictures;
+    s.Run("<img src=\"logo\" width=\"40\">", m);
+    EXPECT_EQ(s.result.ExtentX, 40);
+    s.Run("<img src=\"LOGO\">", m);
+    EXPECT_EQ(s.result.ExtentX, 80);
+    EXPECT_EQ(s.result.ExtentY, std::max(20, s.Gh()));
+    // drawn: red pixels inside the box, none beside it
+    THtmlDrawArgs d;
+    d.Pictures = &pictures;
+    s.Run("<img src=\"logo\" width=\"40\" height=\"10\">", d, TRect(10, 10, 200, 100));
+    EXPECT_EQ(s.At(11 + 20, 10 + 5), COLORREF(0x0000FF));
+    EXPECT_EQ(s.At(11 + 45, 10 + 5), COLORREF(0xFFFFFF));
+    // a linked picture is hit; a missing one takes no room
+    THtmlDrawArgs h = HitAt(20, 5);
+    h.Pictures = &pictures;
+    EXPECT_TRUE(s.Run("<a href=\"go\"><img src=\"logo\"></a>", h));
+    EXPECT_EQ(s.result.AnchorUnderPoint, "go");
+    s.Run("a<img src=\"nothere\">b", m);
+    EXPECT_EQ(s.result.ExtentX, s.Width("ab"));
+}
+
+TEST(HtmlRender, PixelsOfDrawnCells)
+{
+    Surface s(120, 60);
+    // paragraph background fills the line across the rectangle
+    s.Run("<p bgcolor=\"#0000FF\">x</p>", {}, TRect(0, 0, 100, 40));
+    EXPECT_EQ(s.At(90, 2), COLORREF(0xFF0000));
+    EXPECT_EQ(s.At(110, 2), COLORREF(0xFFFFFF));
+    // a rule one pixel under its line, across the whole rectangle
+    Surface r(120, 60);
+    r.Run("a<hr>b", {}, TRect(0, 0, 100, 60));
+    const int y = r.Gh() + 1;
+    EXPECT_EQ(r.At(50, y), COLORREF(0));
+    EXPECT_EQ(r.At(50, y + 3), COLORREF(0xFFFFFF));
+    // body colour fills the whole text rectangle
+    Surface b(120, 60);
+    b.Run("<body bgcolor=\"clyellow\">t</body>", {}, TRect(0, 0, 100, 50));
+    EXPECT_EQ(b.At(99, 49), COLORREF(0x00FFFF));
+    EXPECT_EQ(b.At(101, 49), COLORREF(0xFFFFFF));
+    // highlighted text gets the highlight background behind it
+    Surface hi(120, 60);
+    SetHtmlHighlightColors(clLime, clBlack);
+    hi.Run("<hi>MMMM</hi>", {}, TRect(0, 0, 100, 50));
+    SetHtmlHighlightColors(clHighlight, clHighlightText);
+    int green = 0;
+    for (int x = 1; x < hi.Width("MMMM"); ++x)
+        green += hi.At(x, 2) == COLORREF(0x00FF00);
+    EXPECT_GT(green, 0);
+    // the error mark: a red zig-zag along the line's bottom
+    Surface e(120, 60);
+    e.Run("<e>wrong</e>", {}, TRect(0, 0, 100, 50));
+    int red = 0;
+    for (int x = 2; x < e.Width("wrong"); ++x)
+        for (int yy = e.Gh() - 2; yy <= e.Gh() + 2; ++yy)
+            red += e.At(x, yy) == COLORREF(0x0000FF);
+    EXPECT_GT(red, 5);
+}
+
+TEST(HtmlRender, SurvivesHostileInput)
+{
+    Surface s;
+    const String cases[] = {
+        "<", "<<", "<a", "</", "</a", "<a href=\"", "<font size=\"99999999999\">x", "<img src=\"IDX:\">",
+        "<img src=\"IDX:99\">", "<control type=\"button\" width=\"-5\">", "<p indent=\"-40\">x",
+        "<ind x=\"2147483647\">x", "<r a=\"45\">rot</r>", String(5000, '<'), "<" + String(100000, 'a') + ">",
+        "<font face=\"" + String(1000, 'F') + "\">x", "&amp;&amp;lt;&", "<li><li><li><li>", "</ul></ul>x",
+    };
+    for (const String& c : cases) {
+        s.Run(c, Measure());
+        s.Run(c);
+        s.Run(c, HitAt(5, 5));
+    }
+    SUCCEED();
+}
