@@ -2,12 +2,6 @@
 
 #include <algorithm>
 
-void TPersistent::Assign(TPersistent* source)
-{
-    const String from = source ? source->ClassName() : String("nil");
-    throw EConvertError("Cannot assign a " + from + " to a " + ClassName());
-}
-
 TComponent::TComponent(TComponent* owner)
 {
     if (owner)

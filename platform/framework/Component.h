@@ -2,14 +2,13 @@
 // TComponent: the framework's owned, named component. An owner frees the components it owns
 // when it is freed; a component freed earlier leaves its owner's list first. Components that
 // asked for it (FreeNotification) hear of each other's removal through Notification.
+#include "platform/rtl/Classes.h"
 #include "platform/rtl/SysUtils.h"
 
 #include <functional>
 #include <vector>
 
 class TComponent;
-
-using TNotifyEvent = std::function<void(TObject* Sender)>;
 
 enum TOperation { opInsert, opRemove };
 
@@ -21,18 +20,6 @@ enum TComponentStateFlag : unsigned {
     csDestroying = 1u << 3,
     csDesigning = 1u << 4,
     csUpdating = 1u << 5,
-};
-
-// Base of the framework's persistent objects: a class name (for code that tells objects apart
-// by it) and Assign.
-class TPersistent : public TObject {
-public:
-    // The most derived class's name as the framework reports it; classes that code asks for
-    // by name override it.
-    virtual String ClassName() const { return "TPersistent"; }
-    // Copies from `source`; the base raises EConvertError "Cannot assign a <source class> to a
-    // <class>".
-    virtual void Assign(TPersistent* source);
 };
 
 class TComponent : public TPersistent {
