@@ -1,6 +1,7 @@
 #include "chart_frame.h"
 
 #include "colour_table.h"
+#include "map_classes.h"
 #include "page_texts.h"
 
 #include "axis_ticks.h"
@@ -228,6 +229,13 @@ void layout_frame(plot_settings& ps)
     } else {
         double r = !ps.y2_text.empty() && ps.right_axis_in_use() ? 2.2 * ch / f * ratio + 1 : 0;
         ps.frame_width = W - ps.right_label_width - ps.frame_left - r - 4;
+    }
+    // a map or matrix keeps room for its class legend right of the frame
+    ps.class_legend_width = 0;
+    if ((ps.draw_map || ps.matrix_plot) && !ps.no_legend && !ps.central_legend &&
+        !(ps.classes.empty() && ps.extra_classes.empty())) {
+        ps.class_legend_width = measure_class_legend(ps).total_width + 4;
+        if (!ps.fixed_size) ps.frame_width -= ps.class_legend_width;
     }
     // aspect of GRAPH_RATIO
     if (ps.graph_ratio_given) {

@@ -1,5 +1,7 @@
 #include "data_set_legend.h"
 
+#include "map_classes.h"
+
 #include "axis_transforms.h"
 #include "chart_frame.h"
 #include "plot_utilities.h"
@@ -279,7 +281,13 @@ void draw_legend(plot_settings& ps)
     graphics_layer& gr = *ps.gr;
     const double axis_width = 0.8 * ps.line_width_base * ps.legend_line_width;
     gr.gr_set_line_width(axis_width);
-    if (ps.draw_map || ps.matrix_plot) return; // the class legend comes with the maps
+    if (ps.draw_map || ps.matrix_plot) {
+        // maps and matrices show their classes, right of the frame
+        if (ps.classes.empty() && ps.extra_classes.empty()) return;
+        const double top = ps.frame_bottom + ps.frame_height;
+        draw_class_legend(ps, ps.frame_left + ps.frame_width + 2, top, 5 * ps.char_width);
+        return;
+    }
     if (ps.legend_entries == 1 && ps.legend_text[0] == "1") return;
     legend_geometry g = measure_legend_columns(ps);
     if (g.entries.empty()) return;

@@ -3,6 +3,7 @@
 #include "axis_transforms.h"
 #include "bars_and_areas.h"
 #include "linear_regression.h"
+#include "map_cells.h"
 #include "data_set_legend.h"
 #include "shared_routines.h"
 
@@ -228,7 +229,9 @@ void run_data_stage(plot_settings& ps)
     }
     if (!ps.deviation_items.empty()) draw_deviation_items(ps);
     ps.first_point = true;
-    if (!ps.polygons_only) {
+    if (ps.draw_map) {
+        draw_map(ps);
+    } else if (!ps.polygons_only) {
         bool first = true;
         while (draw_series_rows(ps, first)) first = false;
     }

@@ -48,6 +48,12 @@ void reset_plot_settings(plot_settings& ps)
     ps.barlines = ps.no_barlines = ps.horizontal_bars = ps.xaxis_bars = ps.skip_first_stack = 0;
     ps.draw_map = ps.matrix_plot = ps.vector_plot = ps.polygons_present = ps.polygons_only = 0;
     ps.map_axissize = ps.matrix_axissize = 0;
+    ps.map = map_settings{};
+    ps.classes.clear();
+    ps.extra_classes.clear();
+    ps.first_class_open_below = ps.last_class_open_above = false;
+    ps.matrix_def_class = -1;
+    ps.map_right = ps.map_bottom = ps.map_rect_given = 0;
     ps.dates_present = ps.texts_present = ps.bitmaps_present = 0;
     ps.graph_background = ps.legend_background = 0;
     ps.font_times = ps.font_courier = ps.font_symbol = ps.bold = ps.italic = 0;

@@ -110,7 +110,8 @@ int draw_plot(plot_settings& ps, std::vector<std::string>& words, bool in_job)
         }
         std::rewind(ps.data_file);
     }
-    if (ps.series_count == 0 && ps.expressions.empty() && !ps.polygons_only)
+    if (ps.series_count == 0 && ps.expressions.empty() && !ps.polygons_only && !ps.draw_map && !ps.matrix_plot &&
+        ps.deviation_items.empty() && ps.label_items.empty())
         fatal_error("no information available on xy-columns\n");
     const int data_series = ps.series_count - ps.expression_count;
     // 11.

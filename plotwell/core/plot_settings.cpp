@@ -14,6 +14,10 @@ void free_plot_settings(plot_settings& ps)
         std::fclose(ps.data_file);
         ps.data_file = nullptr;
     }
+    if (ps.map_file) {
+        std::fclose(ps.map_file);
+        ps.map_file = nullptr;
+    }
     for (auto& b : ps.buffers) {
         std::vector<float>().swap(b.x);
         std::vector<float>().swap(b.y);

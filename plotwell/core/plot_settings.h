@@ -94,6 +94,59 @@ struct map_class {
     std::string legend;
 };
 
+// What a grid map file says about itself (its header), and where its rows begin.
+enum class cell_type { float32, int16, uint16, int8, uint8 };
+
+struct grid_header {
+    float type_code = 0;
+    bool binary = false, compressed = false;
+    cell_type cells = cell_type::float32;
+    int ncols = 0, nrows = 0;
+    double x_left = 0, y_bottom = 0;
+    double cell_width = 1, cell_height = 1;
+    float nodata = -9999;
+    bool nodata_given = false;
+    double x_right = 0, y_top = 0;
+    int header_lines = 0;
+    long data_offset = 0; // where the first row begins
+    std::vector<long> row_positions;
+};
+
+// The map, matrix and vector settings of one xy call (DRAW_MAP, MATRIX_*, SCALE_BAR, NORTH,
+// DRAW_VECTOR, VECTOR_BORDER, POLYGON_VALUE).
+struct map_settings {
+    std::string file_name;
+    int file_given = 0;
+    grid_header header;
+    int header_found = 0;
+    double cell_width = 1.0, cell_height = 0; // cell_height 0: the cell width
+    int record_length = 10000;
+    double resolution = 1.0;
+    int xcolumn = 0;
+    std::vector<std::pair<double, double>> yranges;
+    int yranges_count = 0; // MATRIX_YRANGES n: |n| equal bands, from the top down when n < 0
+    int polygon_value_given = 0;
+    double polygon_value_height = 1.0;
+    int nr_cumclasses = 0;
+    // the scale bar
+    int scale_bar = 0;
+    double scale_length = 0, scale_height = 0;
+    int scale_divisions = 5;
+    std::string scale_x = "m", scale_y = "B2", scale_text;
+    // the north arrow
+    int north = 0;
+    double north_angle = 0, north_size = 5;
+    std::string north_x = "R-2r", north_y = "m";
+    // vectors
+    double vector_largest = 0, vector_length = 0.05, vector_log_lower = 0;
+    int vector_colour = 1, vector_log = 0, vector_border_given = 0, vector_frame = 1;
+    double vector_border_x = 0, vector_border_y = 0;
+    // drawing state of the map
+    int x_step = 1, y_step = 1, row = -1, columns_used = 0;
+    double data_x1 = 0, data_y1 = 0, data_x2 = 0, data_y2 = 0;
+    bool data_box_set = false;
+};
+
 struct extra_class {
     int colour = 0;
     std::string text;
@@ -293,6 +346,7 @@ struct plot_settings {
     std::string selected_data_name = "data.xy";
     long data_file_size = 0;
     std::FILE* data_file = nullptr;
+    std::FILE* map_file = nullptr; // the grid map being drawn
     long point_count = 0;
     long chunk_size = 0;
     double bar_width = 0;
@@ -305,6 +359,7 @@ struct plot_settings {
     bool first_class_open_below = false, last_class_open_above = false;
     std::vector<extra_class> extra_classes;
     int matrix_def_class = -1;
+    map_settings map;
     int draw_map = 0, matrix_plot = 0, vector_plot = 0;
     double map_x1 = 0, map_y1 = 0, map_x2 = 0, map_y2 = 0;
     int map_rect_given = 0, map_right = 0, map_bottom = 0, allmaps_given = 0;

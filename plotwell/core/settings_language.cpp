@@ -2,6 +2,8 @@
 
 #include "axis_transforms.h"
 #include "chart_frame.h"
+#include "map_cells.h"
+#include "map_keywords.h"
 #include "shared_routines.h"
 
 #include <cstring>
@@ -159,6 +161,8 @@ static void pre_scan_line(plot_settings& ps, const std::string& line, const std:
         if (split_fields(line, ' ', 3).size() > 1) ps.bitmaps_present = 1;
     } else if (key == "DRAW_POLYGON") {
         if (split_fields(line, ' ', 3).size() > 1) ps.polygons_present = 1;
+    } else if (key == "DRAW_MAP") {
+        apply_draw_map(ps, split_fields(line, ' ', 8));
     }
 }
 
@@ -267,7 +271,7 @@ void parse_settings_lines(plot_settings& ps, const std::vector<std::string>& lin
         std::vector<std::string> words = split_fields(line, ' ', 200);
         if (words.empty()) continue;
         words[0] = key; // the keyword as the reader upper-cased it
-        if (apply_page_keyword(ps, words) || apply_series_keyword(ps, words)) continue;
+        if (apply_page_keyword(ps, words) || apply_series_keyword(ps, words) || apply_map_keyword(ps, words)) continue;
         check_unknown_keyword(key, line);
     }
     // 9. after the passes

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <cstring>
 #include <sstream>
 
 using namespace plotwell;
@@ -44,7 +45,7 @@ void expect_golden(const std::string& actual, const std::string& name)
 
 struct input_file {
     const char* name;
-    const char* text;
+    std::string text;
 };
 
 struct golden_case {
@@ -114,6 +115,42 @@ TEST(GoldenKinds, ColourFileWithRangeAndReverse)
          {{"d.dat", three_points},
           {"s.set", "COLORS RANGE REVERSE\nCOLORFILE ramp.set\n"},
           {"ramp.set", "firstclass 1 0 0\nlastclass 0 0 1\ntextcolor 0.2 0.2 0.2\n9 0 1 0\n"}}},
+    };
+    for (const golden_case& c : cases) run_case(c);
+}
+
+namespace {
+
+std::string le_float(float f)
+{
+    char b[4];
+    std::memcpy(b, &f, 4);
+    return std::string(b, 4);
+}
+
+// A binary map of 4 x 3 unsigned byte cells with the corner at (100, 200) and cells of 10, compressed.
+std::string binary_map()
+{
+    std::string h = le_float(-99995) + std::string("\x04\x00\x03\x00", 4) + le_float(100) + le_float(200) + le_float(10) +
+                    le_float(255);
+    // rows: 1 1 2 2 / 3 255 255 3 / 4 4 4 4
+    return h + std::string("\x02\x01\x02\x02", 4) + std::string("\x01\x03\x02\xff\x01\x03", 6) + std::string("\x04\x04", 2);
+}
+
+const char* const classes = "MATRIX_CLASS 2 0 < 2\nMATRIX_CLASS 3 2 < 3 'two and a half'\nMATRIX_CLASS 4 3 <= +\n"
+                            "EXTRA_CLASS 9 roads\nMATRIX_TITLE Depth\n";
+
+} // namespace
+
+TEST(GoldenKinds, GridMapsWithClassesAndTheirLegend)
+{
+    const golden_case cases[] = {
+        {"map_text", "xy -c s.set",
+         {{"m.asc", "ncols 4\r\nnrows 3\r\nxllcorner 0\r\nyllcorner 0\r\ncellsize 10\r\nnodata_value -1\r\n"
+                    "2*1 2*2\r\n3 -1 3 3\r\n2*4 x 1\r\n"},
+          {"s.set", std::string("DRAW_MAP ! m.asc\n") + classes}}},
+        {"map_binary", "xy -c s.set",
+         {{"m.bin", binary_map()}, {"s.set", std::string("DRAW_MAP 100,200,140,230 m.bin\n") + classes}}},
     };
     for (const golden_case& c : cases) run_case(c);
 }

@@ -1,0 +1,33 @@
+#pragma once
+// Grid maps on the page: the DRAW_MAP setting that makes a plot a map, and the cells of the map
+// drawn row by row as rectangles in their class colours, thinned to the device's resolution.
+#include "plot_settings.h"
+
+#include <string>
+#include <vector>
+
+namespace plotwell {
+
+// DRAW_MAP [x1,y1,x2,y2 [file [cell width [cell height]]]] (read in the pre-scan).
+void apply_draw_map(plot_settings& ps, const std::vector<std::string>& words);
+
+// Draws the whole map of the call (the data stage calls it in place of the series).
+void draw_map(plot_settings& ps);
+
+// Sets the colour and draws a rectangle with the current fill style.
+void fill_colour_rectangle(plot_settings& ps, int colour, double x1, double y1, double x2, double y2);
+
+// The index of the largest count (the first on ties), -1 when all are 0.
+int index_of_largest_count(const std::vector<int>& counts);
+
+// Draws one row of cell colours (-1: nothing) between y1 and y2. `lefts` are the cells' mapped left
+// edges and `width` their drawn width; on vector output the colour that begins most runs is
+// drawn once under the whole stretch and only the other cells over it.
+void draw_cell_row(plot_settings& ps, const std::vector<int>& colours, const std::vector<double>& lefts, double width,
+                   double y1, double y2, bool vector_output);
+
+// The value of one map cell for the map window's read-out (columns and rows from 1); false when
+// the cell cannot be read.
+bool read_map_row_values(plot_settings& ps, int column, int row, double& value);
+
+} // namespace plotwell

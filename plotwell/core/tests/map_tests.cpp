@@ -1,0 +1,219 @@
+// Maps: the class table, the grid map readers and their refusals, and the cell rows.
+#include "data_file_readers.h"
+#include "map_cells.h"
+#include "map_classes.h"
+#include "plot_test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+using namespace plotwell;
+using plotwell_test::drawing;
+using plotwell_test::log_lines;
+using plotwell_test::work_folder;
+
+namespace {
+
+struct class_fixture {
+    recording_device device;
+    plot_settings ps{device};
+    void add(const std::string& line) { add_class_line(ps, split_fields(line, ' ', 10)); }
+};
+
+std::string le_float(float f)
+{
+    char b[4];
+    std::memcpy(b, &f, 4);
+    return std::string(b, 4);
+}
+
+std::string le_u16(int v) { return std::string{static_cast<char>(v & 255), static_cast<char>(v >> 8)}; }
+
+std::string binary_header(float code, int ncols, int nrows)
+{
+    return le_float(code) + le_u16(ncols) + le_u16(nrows) + le_float(0) + le_float(0) + le_float(1) + le_float(-9999);
+}
+
+// All rows of a grid map file, read as drawing reads them.
+std::vector<std::vector<float>> read_all_rows(const std::string& name, bool rect_given = false)
+{
+    std::FILE* f = nullptr;
+    std::vector<std::vector<float>> rows;
+    try {
+        grid_header h = read_grid_header_for_drawing(name, f, rect_given);
+        grid_row_reader reader(f, h, "*");
+        std::vector<float> cells;
+        while (reader.next_row(cells, true)) rows.push_back(cells);
+    } catch (...) {
+        if (f) std::fclose(f);
+        throw;
+    }
+    std::fclose(f);
+    return rows;
+}
+
+} // namespace
+
+TEST(MapClasses, ValuesFindTheirClass)
+{
+    struct value_case {
+        std::vector<const char*> lines;
+        bool check_bounds;
+        double value;
+        int expected; // class index, -1 none
+    } cases[] = {
+        {{"MATRIX_CLASS 3 0 < 10", "MATRIX_CLASS 4 10 < 20"}, false, 10, -1}, // the shared bound belongs to neither
+        {{"MATRIX_CLASS 3 0 < 10", "MATRIX_CLASS 4 10 < 20"}, true, 10, 1},   // until the bounds are checked
+        {{"MATRIX_CLASS 3 0 <= 10", "MATRIX_CLASS 4 10 < 20"}, true, 10, 0},
+        {{"MATRIX_CLASS 3 0 < 10", "MATRIX_CLASS 4 10 < 20"}, true, 0, -1},
+        {{"MATRIX_CLASS 3 - < 0", "MATRIX_CLASS 4 0 < 5"}, false, -1e30, 0},  // open first class
+        {{"MATRIX_CLASS 3 0 < 5", "MATRIX_CLASS 4 5 < +"}, false, 1e30, 1},   // open last class
+        {{"MATRIX_CLASS 5 =7 = !"}, false, 7, 0},                            // a single value
+        {{"MATRIX_CLASS 6 7 < !"}, false, 7.5, -1},
+        {{"MATRIX_CLASS 3 10 > 0"}, false, 5, 0},                            // descending
+        {{"MATRIX_CLASS 3 10 > 0"}, false, 10, -1},
+    };
+    for (const value_case& c : cases) {
+        SCOPED_TRACE(c.lines[0]);
+        class_fixture f;
+        for (const char* l : c.lines) f.add(l);
+        if (c.check_bounds) check_class_bounds(f.ps);
+        EXPECT_EQ(find_class(f.ps, c.value), c.expected) << c.value;
+    }
+}
+
+TEST(MapClasses, ColoursLabelsAndLimits)
+{
+    class_fixture f;
+    f.add("MATRIX_CLASS 6 7 < !");
+    f.add("MATRIX_CLASS 300 1 < 2 'a label'");
+    EXPECT_TRUE(f.ps.classes[0].single_value);
+    EXPECT_EQ(f.ps.classes[0].legend, "7");
+    EXPECT_EQ(f.ps.classes[0].colour, 7);
+    EXPECT_EQ(f.ps.classes[1].colour, 301 & 255); // kept inside the colour table
+    EXPECT_EQ(f.ps.classes[1].legend, "a label");
+
+    // on monochrome vector output the classes take the ramp colours 2, 3, ...
+    class_fixture mono;
+    mono.ps.postscript_output = 1;
+    mono.add("MATRIX_CLASS 9 0 < 1");
+    mono.add("MATRIX_CLASS 9 1 < 2");
+    EXPECT_EQ(mono.ps.classes[0].colour, 2);
+    EXPECT_EQ(mono.ps.classes[1].colour, 3);
+
+    // with BACKGROUND the first class is the background: its values are not drawn
+    class_fixture bg;
+    bg.ps.colour_background = 1;
+    bg.add("MATRIX_CLASS 3 0 < 1");
+    bg.add("MATRIX_CLASS 4 1 < 2");
+    EXPECT_EQ(find_class(bg.ps, 0.5), -1);
+    EXPECT_EQ(find_class(bg.ps, 1.5), 1);
+
+    class_fixture full;
+    for (int i = 0; i < max_classes; ++i) full.add("MATRIX_CLASS 1 " + std::to_string(i) + " < " + std::to_string(i + 1));
+    try {
+        full.add("MATRIX_CLASS 1 40 < 41");
+        ADD_FAILURE() << "a 33rd class was taken";
+    } catch (const plot_error& e) {
+        EXPECT_STREQ(e.what(), "A maximum of 32 matrix classes can be defined\n");
+    }
+}
+
+TEST(GridReaders, CellsOfEachFormat)
+{
+    work_folder folder;
+    // binary, signed bytes, compressed: runs (3, -1) and (2, 7) fill a row of five cells
+    folder.write("b.map", binary_header(-99996, 5, 1) + std::string("\x03\xff\x02\x07", 4));
+    EXPECT_EQ(read_all_rows("b.map"), (std::vector<std::vector<float>>{{-1, -1, -1, 7, 7}}));
+    // binary 16-bit plain
+    folder.write("s.map", binary_header(-9998, 2, 2) + le_u16(65535) + le_u16(3) + le_u16(4) + le_u16(5));
+    EXPECT_EQ(read_all_rows("s.map"), (std::vector<std::vector<float>>{{-1, 3}, {4, 5}}));
+    // text, compressed: "4*1.5 x" gives four cells of 1.5 and one missing cell (-9999 without NODATA_VALUE)
+    folder.write("t.asc", "ncols 5\r\nnrows 1\r\nxllcorner 0\r\nyllcorner 0\r\ncellsize 1\r\n4*1.5 x\r\n");
+    EXPECT_EQ(read_all_rows("t.asc"), (std::vector<std::vector<float>>{{1.5, 1.5, 1.5, 1.5, -9999}}));
+    // a run longer than the row fills the row only
+    folder.write("r.asc", "ncols 2\r\nnrows 1\r\nxllcorner 0\r\nyllcorner 0\r\ncellsize 1\r\n9*2\r\n");
+    EXPECT_EQ(read_all_rows("r.asc"), (std::vector<std::vector<float>>{{2, 2}}));
+    // a cell centre moves the corner by half a cell
+    folder.write("c.asc", "ncols 1\r\nnrows 1\r\nxllcenter 10\r\nyllcenter 0\r\ncellsize 2\r\n1\r\n");
+    std::FILE* f = nullptr;
+    grid_header h = read_grid_header_for_drawing("c.asc", f, false);
+    std::fclose(f);
+    EXPECT_EQ(h.x_left, 9);
+    EXPECT_EQ(h.header_lines, 5);
+}
+
+TEST(GridReaders, DamagedFilesAreRefused)
+{
+    struct refusal {
+        const char* name;
+        std::string bytes;
+        const char* message;
+    } cases[] = {
+        {"short header", binary_header(-9999, 4, 4).substr(0, 10), "the header of the binary map m is cut short\n"},
+        {"no columns", binary_header(-9999, 0, 4), "the binary map m has 0 columns and 4 rows\n"},
+        {"unix lines", "ncols 4\nnrows 4\n", "The map is in UNIX-format: transform the file with mapfix -cao mapfilename\n"},
+        {"columns no number", "ncols x\r\nnrows 4\r\nxllcorner 0\r\nyllcorner 0\r\ncellsize 1\r\n",
+         "NCOLS in m is x: it must be a whole number from 1 to 1000000\n"},
+        {"columns too many", "ncols 4000000000\r\nnrows 4\r\nxllcorner 0\r\nyllcorner 0\r\ncellsize 1\r\n",
+         "NCOLS in m is 4000000000: it must be a whole number from 1 to 1000000\n"},
+        {"cell size 0", "ncols 1\r\nnrows 1\r\nxllcorner 0\r\nyllcorner 0\r\ncellsize 0\r\n",
+         "CELLSIZE in m must be above 0 (0)\n"},
+        {"no header", "1 2 3\r\n", "map without header needs coordinate arguments with DRAW_MAP command\n"},
+        {"short plain row", "ncols 3\r\nnrows 1\r\nxllcorner 0\r\nyllcorner 0\r\ncellsize 1\r\n1 2\r\n",
+         "not enough columns on line 0 of data file\n"},
+        {"short compressed row", "ncols 5\r\nnrows 1\r\nxllcorner 0\r\nyllcorner 0\r\ncellsize 1\r\n2*1 7\r\n",
+         "3 values in a line of mapfile instead of 5;ac=2;2*1;7;;\n"},
+    };
+    for (const refusal& r : cases) {
+        SCOPED_TRACE(r.name);
+        work_folder folder;
+        folder.write("m", r.bytes);
+        try {
+            read_all_rows("m");
+            ADD_FAILURE() << "not refused";
+        } catch (const plot_error& e) {
+            EXPECT_EQ(std::string(e.what()), r.message);
+        }
+    }
+}
+
+TEST(MapCells, RowsMergeEqualNeighboursAndVectorOutputDrawsTheMajorityOnce)
+{
+    // colours 3 3 5 3 3 5 5: four rectangles on the screen; one of colour 3 under the stretch and
+    // two of colour 5 over it on vector output
+    const std::vector<int> colours = {3, 3, 5, 3, 3, 5, 5};
+    std::vector<double> lefts;
+    for (int i = 0; i < 7; ++i) lefts.push_back(i * 0.1);
+    for (bool vector_output : {false, true}) {
+        recording_device device;
+        plot_settings ps(device);
+        draw_cell_row(ps, colours, lefts, 0.1, 0, 1, vector_output);
+        std::vector<std::string> r = log_lines(device.log(), "gr_rectangle");
+        if (!vector_output) {
+            EXPECT_EQ(r, (std::vector<std::string>{"gr_rectangle 0 0 0.2 1", "gr_rectangle 0.2 0 0.3 1",
+                                                   "gr_rectangle 0.3 0 0.5 1", "gr_rectangle 0.5 0 0.7 1"}));
+        } else {
+            EXPECT_EQ(r, (std::vector<std::string>{"gr_rectangle 0 0 0.7 1", "gr_rectangle 0.2 0 0.3 1",
+                                                   "gr_rectangle 0.5 0 0.7 1"}));
+        }
+    }
+    EXPECT_EQ(index_of_largest_count({0, 2, 2, 1}), 1);
+    EXPECT_EQ(index_of_largest_count({0, 0}), -1);
+}
+
+TEST(MapCells, LargeMapsAreThinnedToTheFrame)
+{
+    // 2000 columns over a frame of a few hundred device units: every k-th column and the last one
+    work_folder folder;
+    std::string row;
+    for (int c = 0; c < 2000; ++c) row += (c % 2 ? " 1" : (c ? " 2" : "2"));
+    std::string map = "ncols 2000\r\nnrows 2\r\nxllcorner 0\r\nyllcorner 0\r\ncellsize 1\r\n" + row + "\r\n" + row + "\r\n";
+    folder.write("m.asc", map);
+    folder.write("s.set", "DRAW_MAP ! m.asc\nMATRIX_CLASS 3 0 < 1.5\nMATRIX_CLASS 4 1.5 < 3\n");
+    drawing d("xy -c s.set");
+    ASSERT_TRUE(d.run()) << d.error;
+    EXPECT_GT(d.ps.map.x_step, 1);
+    EXPECT_LT(log_lines(d.log(), "gr_rectangle").size(), 2000u);
+}
