@@ -1,5 +1,13 @@
 #include "PlusObj.h"
 
+#include "DrawRoutines.h"
+#include "PlusXPVS.h"
+#include "platform/win/WinFrameControl.h"
+#include "platform/win/WinWindow.h"
+
+#include <algorithm>
+#include <cmath>
+
 #include "Classes.h"
 
 // ---------------------------------------------------------------- TIntList
@@ -551,4 +559,893 @@ void TFocusHelper::Assign(TPersistent* Source)
 {
     if (const auto* s = dynamic_cast<const TFocusHelper*>(Source))
         Enabled = s->Enabled;
+}
+
+// ---------------------------------------------------------------- grid button
+
+namespace {
+
+int RoundEven(double v)
+{
+    return int(std::nearbyint(v));
+}
+
+bool ThemesActive()
+{
+    const TThemeAPI& api = PlusXPVS().API();
+    return PlusXPVS().Bound() && api.IsThemeActive && api.IsThemeActive() != 0;
+}
+
+void ThemedPart(HWND window, HDC dc, const char16_t* cls, int part, int state, const TRect& r)
+{
+    const TThemeAPI& api = PlusXPVS().API();
+    HTHEME theme = api.OpenThemeData(window, cls);
+    const RECT rr = r;
+    api.DrawThemeBackground(theme, dc, part, state, &rr, nullptr);
+    api.CloseThemeData(theme);
+}
+
+void RectOutline(TCanvas* c, const TRect& r, TColor pen)
+{
+    c->Pen->Color = pen;
+    c->Brush->Style = bsClear;
+    c->Rectangle(r);
+    c->Brush->Style = bsSolid;
+}
+
+String StripAccelerator(const String& caption)
+{
+    String out;
+    for (size_t i = 0; i < caption.size(); ++i) {
+        if (caption[i] == '&' && i + 1 < caption.size())
+            ++i;
+        out += caption[i];
+    }
+    return out;
+}
+
+} // namespace
+
+void DrawButtonGradient(TCanvas* Canvas, TColor From, TColor To, bool Horizontal, TRect R, int Steps, TColor Border)
+{
+    if (!Canvas)
+        return;
+    if (Steps <= 0)
+        Steps = 1;
+    const COLORREF from = ColorToColorRef(From), to = ColorToColorRef(To);
+    const double dr = (int(GetRValue(to)) - int(GetRValue(from))) / double(Steps);
+    const double dg = (int(GetGValue(to)) - int(GetGValue(from))) / double(Steps);
+    const double db = (int(GetBValue(to)) - int(GetBValue(from))) / double(Steps);
+    const double s = (Horizontal ? R.Right - R.Left : R.Bottom - R.Top) / double(Steps);
+    Canvas->Brush->Style = bsSolid;
+    for (int i = 0; i < Steps; ++i) {
+        const TColor c = TColor(RGB(std::clamp(GetRValue(from) + RoundEven(i * dr), 0, 255),
+                                    std::clamp(GetGValue(from) + RoundEven(i * dg), 0, 255),
+                                    std::clamp(GetBValue(from) + RoundEven(i * db), 0, 255)));
+        Canvas->Pen->Color = c;
+        Canvas->Brush->Color = c;
+        const int o = uint16_t(RoundEven(i * s));
+        if (Horizontal)
+            Canvas->Rectangle(R.Left + o, R.Top, R.Left + o + RoundEven(s) + 1, R.Bottom);
+        else
+            Canvas->Rectangle(R.Left, R.Top + o, R.Right, R.Top + o + RoundEven(s) + 1);
+    }
+    if (Border != clNone)
+        RectOutline(Canvas, R, Border);
+}
+
+int GetGridButtonXPScheme()
+{
+    if (!ThemesActive() || !PlusXPVS().API().GetCurrentThemeName)
+        return 0;
+    char16_t file[256] = {}, color[256] = {}, size[256] = {};
+    if (PlusXPVS().API().GetCurrentThemeName(file, 255, color, 255, size, 255) != S_OK)
+        return 0;
+    const std::u16string scheme(color);
+    if (scheme == u"NormalColor")
+        return 1;
+    if (scheme == u"HomeStead")
+        return 2;
+    if (scheme == u"Metallic")
+        return 3;
+    return 0;
+}
+
+TPlusGridButton::TPlusGridButton(TComponent* AOwner)
+    : TGraphicControl(AOwner), glyph_(std::make_unique<TBitmap>()), glyphHot_(std::make_unique<TBitmap>()),
+      glyphDown_(std::make_unique<TBitmap>()), glyphDisabled_(std::make_unique<TBitmap>()),
+      shade_(std::make_unique<TBitmap>())
+{
+    SetBounds(Left(), Top(), 23, 22);
+    ParentFont = true;
+    ControlStyle >> csClickEvents; // the button fires Click itself
+    TControl::SetColor(clBtnFace);
+}
+
+TPlusGridButton::~TPlusGridButton() = default;
+
+void TPlusGridButton::SetGlyph(TBitmap* Value)
+{
+    glyph_->Assign(Value);
+    if (glyphDisabled_->Empty() && Value && !Value->Empty()) {
+        glyphDisabled_->Assign(Value);
+        TCanvas* g = glyphDisabled_->Canvas();
+        for (int y = 0; y < glyphDisabled_->Height(); ++y)
+            for (int x = 0; x < glyphDisabled_->Width(); ++x) {
+                const TColor p = g->Pixels(x, y);
+                const int v = ((GetRValue(p) + GetGValue(p) + GetBValue(p)) / 3) / 2 + 96;
+                g->SetPixel(x, y, TColor(RGB(v, v, v)));
+            }
+    }
+    Invalidate();
+}
+
+void TPlusGridButton::SetGlyphHot(TBitmap* Value) { glyphHot_->Assign(Value); }
+void TPlusGridButton::SetGlyphDown(TBitmap* Value) { glyphDown_->Assign(Value); }
+void TPlusGridButton::SetGlyphDisabled(TBitmap* Value) { glyphDisabled_->Assign(Value); }
+
+void TPlusGridButton::SetFlat(bool Value)
+{
+    if (flat_ != Value) {
+        flat_ = Value;
+        Invalidate();
+    }
+}
+
+void TPlusGridButton::SetStyle(TPlusGridButtonStyle Value)
+{
+    style_ = Value;
+    Invalidate();
+}
+
+void TPlusGridButton::SetGroupIndex(int Value)
+{
+    if (groupIndex_ != Value) {
+        groupIndex_ = Value;
+        UpdateExclusive();
+    }
+}
+
+void TPlusGridButton::SetAllowAllUp(bool Value)
+{
+    if (allowAllUp_ != Value) {
+        allowAllUp_ = Value;
+        UpdateExclusive();
+    }
+}
+
+void TPlusGridButton::SetMargin(int Value)
+{
+    if (Value >= -1 && Value != margin_) {
+        margin_ = Value;
+        Invalidate();
+    }
+}
+
+void TPlusGridButton::SetShaded(bool Value)
+{
+    shaded_ = Value;
+    if (Value && !(ComponentState() & csLoading))
+        GenerateShade();
+}
+
+void TPlusGridButton::SetAutoThemeAdapt(bool Value)
+{
+    autoThemeAdapt_ = Value;
+    if (Value)
+        ThemeAdapt();
+}
+
+void TPlusGridButton::ApplyColorSet(int Set)
+{
+    const TColor border = Set == 1 ? TColor(RGB(49, 106, 197)) : clBlack;
+    switch (Set) {
+    case 1:
+        TControl::SetColor(clBtnFace);
+        ColorTo = clNone;
+        ColorHot = TColor(RGB(193, 210, 238));
+        ColorHotTo = clNone;
+        ColorDown = TColor(RGB(152, 181, 226));
+        ColorDownTo = clNone;
+        ColorChecked = TColor(RGB(225, 230, 232));
+        ColorCheckedTo = clNone;
+        break;
+    default: {
+        const TColor from[] = {TColor(RGB(218, 234, 253)), TColor(RGB(234, 240, 207)), TColor(RGB(225, 226, 236))};
+        const TColor to[] = {TColor(RGB(136, 174, 228)), TColor(RGB(177, 192, 140)), TColor(RGB(152, 150, 179))};
+        const int i = std::clamp(Set, 2, 4) - 2;
+        TControl::SetColor(from[i]);
+        ColorTo = to[i];
+        ColorHot = TColor(RGB(255, 244, 204));
+        ColorHotTo = TColor(RGB(255, 208, 145));
+        ColorDown = TColor(RGB(254, 145, 78));
+        ColorDownTo = TColor(RGB(255, 211, 142));
+        ColorChecked = TColor(RGB(255, 211, 142));
+        ColorCheckedTo = TColor(RGB(255, 173, 85));
+        break;
+    }
+    }
+    BorderHotColor = BorderDownColor = border;
+    BorderColor = clNone;
+    Rounded = false;
+    flat_ = true;
+    Invalidate();
+}
+
+void TPlusGridButton::ThemeAdapt()
+{
+    switch (GetGridButtonXPScheme()) {
+    case 1: ApplyColorSet(2); break;
+    case 2: ApplyColorSet(3); break;
+    case 3: ApplyColorSet(4); break;
+    default: ApplyColorSet(1); break;
+    }
+}
+
+void TPlusGridButton::GenerateShade()
+{
+    if (glyph_->Empty())
+        return;
+    const int w = glyph_->Width(), h = glyph_->Height();
+    TCanvas* g = glyph_->Canvas();
+    const TColor c = g->Pixels(0, h - 1);
+    shade_->SetSize(w, h);
+    TCanvas* out = shade_->Canvas();
+    // content becomes grey and the transparent colour stays, except black, which turns grey too
+    const TColor grey = TColor(RGB(128, 128, 128));
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            const TColor v = g->Pixels(x, y) == c ? c : grey;
+            out->SetPixel(x, y, ColorToRGB(v) == clBlack ? grey : v);
+        }
+}
+
+void TPlusGridButton::Loaded()
+{
+    TGraphicControl::Loaded();
+    if (shaded_)
+        GenerateShade();
+    if (autoThemeAdapt_)
+        ThemeAdapt();
+}
+
+void TPlusGridButton::Paint()
+{
+    TCanvas* c = Canvas();
+    if (!Enabled()) {
+        state_ = gbsDisabled;
+        dragging_ = false;
+    } else if (state_ == gbsDisabled) {
+        state_ = (down_ && groupIndex_ != 0) ? gbsExclusive : gbsUp;
+    }
+    if (style_ == tasCheck && down_)
+        state_ = gbsDown;
+    c->Font->Assign(Font());
+    TRect R(0, 0, Width(), Height());
+    const bool pressed = state_ == gbsDown || state_ == gbsExclusive;
+    if (!flat_) {
+        if (AutoXPStyle && ThemesActive()) {
+            c->RequiredState();
+            ThemedPart(Parent() ? Parent()->Handle() : nullptr, c->Handle(), u"button", 1,
+                       pressed ? 3 : mouseInside_ ? 2 : 1, R);
+        } else {
+            c->RequiredState();
+            RECT r = R;
+            DrawFrameControl(c->Handle(), &r, DFC_BUTTON, DFCS_BUTTONPUSH | DFCS_ADJUSTRECT | (pressed ? DFCS_PUSHED : 0));
+            R = TRect(r);
+        }
+    } else {
+        if (BorderDownColor == clNone || Rounded)
+            R = TRect(R.Left + 1, R.Top + 1, R.Right - 1, R.Bottom - 1);
+        c->Pen->Width = 1;
+        c->Brush->Style = bsSolid;
+        if (mouseInside_ && Enabled()) {
+            TColor brush = ColorHot, end = ColorHotTo, pen = BorderHotColor;
+            if (state_ == gbsDown) {
+                brush = ColorDown;
+                end = ColorDownTo;
+                pen = BorderDownColor;
+            }
+            if (style_ == tasCheck && down_ && state_ != gbsDown) {
+                brush = ColorChecked;
+                end = ColorCheckedTo;
+                pen = BorderDownColor;
+            }
+            if (Rounded)
+                pen = clNone;
+            if (end != clNone) {
+                DrawButtonGradient(c, brush, end, false, R, 16, pen);
+            } else {
+                c->Brush->Color = brush;
+                c->Pen->Color = pen == clNone ? brush : pen;
+                c->Rectangle(R);
+            }
+            const TColor edge = state_ == gbsDown ? BorderDownColor : BorderHotColor;
+            if (Rounded) {
+                R = TRect(R.Left - 1, R.Top - 1, R.Right + 1, R.Bottom + 1);
+                if (edge != clNone) {
+                    c->Pen->Color = edge;
+                    c->Brush->Style = bsClear;
+                    c->RoundRect(R.Left, R.Top, R.Right, R.Bottom, 8, 8);
+                    c->Brush->Style = bsSolid;
+                }
+            }
+            if (DropDownButton && edge != clNone) {
+                c->Pen->Color = edge;
+                c->MoveTo(R.Right - 12, R.Top);
+                c->LineTo(R.Right - 12, R.Bottom);
+            }
+        } else {
+            if (style_ == tasCheck && down_) {
+                if (ColorCheckedTo != clNone) {
+                    DrawButtonGradient(c, ColorChecked, ColorCheckedTo, false, R, 16, BorderDownColor);
+                } else {
+                    c->Brush->Color = ColorChecked;
+                    c->Pen->Color = BorderDownColor == clNone ? ColorChecked : BorderDownColor;
+                    c->Rectangle(R);
+                }
+            } else {
+                const TColor face = ColorToRGB(Color());
+                if (ColorTo != clNone) {
+                    DrawButtonGradient(c, face, ColorTo, false, R, 16,
+                                       Rounded ? clNone : (down_ ? BorderDownColor : BorderColor));
+                } else {
+                    FillRectColor(c, R, face);
+                }
+            }
+            if (BorderColor != clNone) {
+                if (Rounded) {
+                    R = TRect(R.Left - 1, R.Top - 1, R.Right + 1, R.Bottom + 1);
+                    c->Pen->Color = BorderColor;
+                    c->Brush->Style = bsClear;
+                    c->RoundRect(R.Left, R.Top, R.Right, R.Bottom, 8, 8);
+                    c->Brush->Style = bsSolid;
+                } else {
+                    RectOutline(c, R, BorderColor);
+                }
+            }
+        }
+        R = TRect(R.Left + 1, R.Top + 1, R.Right - 1, R.Bottom - 1);
+    }
+    if (state_ == gbsExclusive && (!flat_ || !mouseInside_)) {
+        R = TRect(R.Left - 1, R.Top - 1, R.Right + 1, R.Bottom + 1);
+        const TColor pen = down_ ? BorderDownColor : BorderColor;
+        if (ColorCheckedTo == clNone)
+            FillRectColor(c, R, ColorChecked);
+        else
+            DrawButtonGradient(c, ColorChecked, ColorCheckedTo, false, R, 16, pen);
+    }
+    TPoint offset(0, 0);
+    const bool designing = (ComponentState() & csDesigning) != 0;
+    if (pressed && !flat_ && !designing)
+        offset = TPoint(1, 1);
+    else if ((state_ == gbsUp || state_ == gbsDisabled) && flat_ && mouseInside_ && Enabled() && shaded_ && !designing)
+        offset = TPoint(-1, -1);
+    if (DropDownButton) {
+        const int y = R.Top + (R.Bottom - R.Top) / 2;
+        c->Brush->Style = bsSolid;
+        c->Brush->Color = c->Font->Color;
+        c->Pen->Color = c->Font->Color;
+        c->Polygon({TPoint(R.Right - 8, y - 1), TPoint(R.Right - 4, y - 1), TPoint(R.Right - 6, y + 1)});
+        R.Right -= 12;
+    }
+    DrawButtonContent(R, (down_ && groupIndex_ != 0) ? gbsDown : state_, offset);
+}
+
+void TPlusGridButton::CalcButtonLayout(const TRect& R, TPoint Offset, TPoint& G, TRect& T)
+{
+    TButtonLayout layout = Layout;
+    const TPoint C(R.Right - R.Left, R.Bottom - R.Top);
+    const TPoint g = glyph_->Empty() ? TPoint(0, 0) : TPoint(glyph_->Width(), glyph_->Height());
+    TPoint t(0, 0);
+    if (!Caption().empty()) {
+        Canvas()->RequiredState();
+        RECT r{0, 0, C.X, 0};
+        ::DrawText(Canvas()->Handle(), Caption(), &r, DT_CALCRECT | DT_CENTER | DT_VCENTER);
+        t = TPoint(r.right - r.left, r.bottom - r.top);
+    }
+    TPoint text(0, 0);
+    G = TPoint(0, 0);
+    const bool sideways = layout == blGlyphLeft || layout == blGlyphRight;
+    if (sideways) {
+        G.Y = (C.Y - g.Y + 1) / 2;
+        text.Y = (C.Y - t.Y + 1) / 2;
+    } else {
+        G.X = (C.X - g.X + 1) / 2;
+        text.X = (C.X - t.X + 1) / 2;
+    }
+    int spacing = Spacing, margin = margin_;
+    if (t.X == 0 || g.X == 0)
+        spacing = 0;
+    const int axisC = sideways ? C.X : C.Y, axisG = sideways ? g.X : g.Y, axisT = sideways ? t.X : t.Y;
+    if (margin == -1 && spacing == -1) {
+        margin = (axisC - (axisG + axisT)) / 3;
+        spacing = margin;
+    } else if (margin == -1) {
+        margin = (axisC - (axisG + spacing + axisT) + 1) / 2;
+    } else if (spacing == -1) {
+        spacing = ((axisC - (margin + axisG)) - axisT) / 2;
+    }
+    switch (layout) {
+    case blGlyphLeft:
+        G.X = margin;
+        text.X = G.X + g.X + spacing;
+        break;
+    case blGlyphRight:
+        G.X = C.X - margin - g.X;
+        text.X = G.X - spacing - t.X;
+        break;
+    case blGlyphTop:
+        G.Y = margin;
+        text.Y = G.Y + g.Y + spacing;
+        break;
+    case blGlyphBottom:
+        G.Y = C.Y - margin - g.Y;
+        text.Y = G.Y - spacing - t.Y;
+        break;
+    }
+    G = TPoint(G.X + R.Left + Offset.X, G.Y + R.Top + Offset.Y);
+    T = TRect(text.X + R.Left + Offset.X, text.Y + R.Top + Offset.Y, text.X + R.Left + Offset.X + t.X,
+              text.Y + R.Top + Offset.Y + t.Y);
+}
+
+void TPlusGridButton::DrawButtonContent(TRect R, TPlusGridButtonState ContentState, TPoint Offset)
+{
+    TPoint G;
+    TRect T;
+    CalcButtonLayout(R, Offset, G, T);
+    if (Caption().empty())
+        G = TPoint(0, 0);
+    DrawGlyph(G);
+    const bool designing = (ComponentState() & csDesigning) != 0;
+    if ((ContentState == gbsUp || ContentState == gbsDisabled) && mouseInside_ && shaded_ && Enabled() && flat_ &&
+        !designing)
+        T = TRect(T.Left + 1, T.Top + 1, T.Right + 1, T.Bottom + 1);
+    if (ShowCaption)
+        DrawCaption(T, ContentState);
+}
+
+void TPlusGridButton::DrawGlyph(TPoint G)
+{
+    const bool pressed = state_ == gbsDown || state_ == gbsExclusive;
+    const bool designing = (ComponentState() & csDesigning) != 0;
+    TBitmap* picture = glyph_.get();
+    if (pressed) {
+        if (!glyphDown_->Empty())
+            picture = glyphDown_.get();
+    } else if (mouseInside_ && !glyphHot_->Empty() && !designing) {
+        picture = glyphHot_.get();
+    }
+    if (!Enabled() && !glyphDisabled_->Empty())
+        picture = glyphDisabled_.get();
+    if (picture->Empty())
+        return;
+    if (mouseInside_ && shaded_ && Enabled() && state_ != gbsDown && !shade_->Empty()) {
+        const TPoint at = Caption().empty() ? G : TPoint(G.X + 2, G.Y + 2);
+        shade_->Transparent = true;
+        Canvas()->Draw(at.X, at.Y, shade_.get());
+    }
+    picture->Transparent = true;
+    Canvas()->Draw(G.X, G.Y, picture);
+}
+
+void TPlusGridButton::DrawCaption(TRect T, TPlusGridButtonState ContentState)
+{
+    TCanvas* c = Canvas();
+    c->Brush->Style = bsClear;
+    auto draw = [&](const TRect& r, TColor color) {
+        c->Font->Color = color;
+        c->RequiredState();
+        RECT rr = r;
+        ::DrawText(c->Handle(), Caption(), &rr, DT_CENTER | DT_VCENTER);
+    };
+    if (ContentState == gbsDisabled) {
+        draw(TRect(T.Left + 1, T.Top + 1, T.Right + 1, T.Bottom + 1), clBtnHighlight);
+        draw(T, clBtnShadow);
+    } else {
+        draw(T, Font()->Color);
+    }
+    c->Brush->Style = bsSolid;
+}
+
+void TPlusGridButton::Click()
+{
+    TGraphicControl::Click();
+}
+
+void TPlusGridButton::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y)
+{
+    TGraphicControl::MouseDown(Button, Shift, X, Y);
+    if (Button != mbLeft || !Enabled())
+        return;
+    if (DropDownButton && X > ClientWidth() - 12) {
+        state_ = gbsUp;
+        if (OnDropDown)
+            OnDropDown(this);
+        return;
+    }
+    if (!down_) {
+        state_ = gbsDown;
+        Invalidate();
+    }
+    if (style_ == tasCheck) {
+        state_ = gbsDown;
+        Repaint();
+    }
+    dragging_ = true;
+}
+
+void TPlusGridButton::MouseMove(TShiftState Shift, int X, int Y)
+{
+    TGraphicControl::MouseMove(Shift, X, Y);
+    if (!dragging_)
+        return;
+    TPlusGridButtonState s = down_ ? gbsExclusive : gbsUp;
+    if (Inside(X, Y))
+        s = down_ ? gbsExclusive : gbsDown;
+    if (style_ == tasCheck && down_)
+        s = gbsDown;
+    if (s != state_) {
+        state_ = s;
+        Invalidate();
+    }
+}
+
+void TPlusGridButton::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y)
+{
+    TGraphicControl::MouseUp(Button, Shift, X, Y);
+    if (!dragging_)
+        return;
+    dragging_ = false;
+    const bool inside = Inside(X, Y);
+    if (groupIndex_ == 0) {
+        state_ = gbsUp;
+        if (style_ == tasCheck) {
+            SetDown(!down_);
+            state_ = gbsUp;
+        }
+        if (inside)
+            Invalidate();
+    } else if (inside) {
+        SetDown(!down_);
+        if (down_)
+            Repaint();
+    } else {
+        if (down_)
+            state_ = gbsExclusive;
+        Invalidate();
+    }
+    if (inside)
+        Click();
+}
+
+void TPlusGridButton::SetDown(bool Value)
+{
+    if (groupIndex_ == 0 && style_ == tasButton)
+        Value = false;
+    if (style_ == tasCheck) {
+        down_ = Value;
+        Invalidate();
+        return;
+    }
+    if (Value == down_ || (down_ && !allowAllUp_))
+        return;
+    down_ = Value;
+    if (Value) {
+        if (state_ == gbsUp)
+            Invalidate();
+        state_ = gbsExclusive;
+        UpdateExclusive();
+    } else {
+        state_ = gbsUp;
+        Repaint();
+    }
+}
+
+void TPlusGridButton::UpdateExclusive()
+{
+    if (groupIndex_ == 0 || !Parent())
+        return;
+    for (int i = 0; i < Parent()->ControlCount(); ++i) {
+        auto* other = dynamic_cast<TPlusGridButton*>(Parent()->Controls(i));
+        if (!other || other == this || other->groupIndex_ != groupIndex_)
+            continue;
+        if (down_ && other->down_) {
+            other->down_ = false;
+            other->state_ = gbsUp;
+            other->Invalidate();
+        }
+        other->allowAllUp_ = allowAllUp_;
+    }
+}
+
+void TPlusGridButton::WndProc(TMessage& Message)
+{
+    switch (Message.Msg) {
+    case CM_MOUSEENTER:
+        TGraphicControl::WndProc(Message);
+        if (!mouseInside_ && Enabled()) {
+            mouseInside_ = true;
+            Repaint();
+        }
+        return;
+    case CM_MOUSELEAVE:
+        TGraphicControl::WndProc(Message);
+        if (mouseInside_ && Enabled() && !dragging_) {
+            mouseInside_ = false;
+            Invalidate();
+        }
+        return;
+    case CM_ENABLEDCHANGED:
+    case CM_FONTCHANGED:
+    case CM_TEXTCHANGED:
+    case CM_SYSCOLORCHANGE:
+        TGraphicControl::WndProc(Message);
+        Invalidate();
+        return;
+    case 794: // the visual style changed
+        if (autoThemeAdapt_)
+            ThemeAdapt();
+        break;
+    default:
+        break;
+    }
+    TGraphicControl::WndProc(Message);
+}
+
+// ---------------------------------------------------------------- check box
+
+TPlusCheckBox::TPlusCheckBox(TComponent* AOwner) : TCustomControl(AOwner)
+{
+    SetBounds(Left(), Top(), 98, 20);
+    ControlStyle >> csClickEvents; // the box fires Click itself
+    TCustomControl::SetCaption("TPlusCheckBox");
+    TControl::SetColor(clWindow);
+    ParentColor = true;
+    TabStop = false;
+}
+
+bool TPlusCheckBox::Themed() const
+{
+    return ThemesActive();
+}
+
+TRect TPlusCheckBox::BoxRect() const
+{
+    const TRect client = ClientRect();
+    const bool right = alignment_ == taRightJustify;
+    const int side = Themed() ? 14 : 13;
+    const int x = right ? (Themed() ? client.Right - 15 : client.Right - 13) : 0;
+    int y = 4;
+    if (vertAlign_ == tlCenter)
+        y = (client.Bottom - client.Top) / 2 - 6;
+    else if (vertAlign_ == tlBottom)
+        y = client.Bottom - (Themed() ? 14 : 17);
+    return TRect(x, y, x + side, y + side);
+}
+
+TRect TPlusCheckBox::CaptionRect() const
+{
+    TRect r = ClientRect();
+    if (alignment_ == taRightJustify) {
+        r.Left = 0;
+        r.Right -= 9;
+    } else {
+        r.Left += 9;
+    }
+    r.Top += 4;
+    r.Left += 6;
+    return r;
+}
+
+void TPlusCheckBox::Paint()
+{
+    TCanvas* c = Canvas();
+    c->Font->Assign(Font());
+    if (!transparent_)
+        FillRectColor(c, ClientRect(), Color());
+    c->RequiredState();
+    HDC dc = c->Handle();
+    const TRect box = BoxRect();
+    if (Themed()) {
+        const int base = state_ == cbChecked ? 5 : state_ == cbGrayed ? 9 : 1;
+        const int offset = !Enabled() ? 3 : down_ ? 2 : hot_ ? 1 : 0;
+        ThemedPart(Handle(), dc, u"button", 3, base + offset, box);
+    } else {
+        RECT r = box;
+        UINT flags = DFCS_BUTTONCHECK;
+        if (!Enabled() || state_ == cbGrayed)
+            flags |= DFCS_INACTIVE;
+        if (state_ == cbChecked)
+            flags |= DFCS_CHECKED;
+        DrawFrameControl(dc, &r, DFC_BUTTON, flags);
+    }
+    const TRect cr = CaptionRect();
+    c->Brush->Style = bsClear;
+    const UINT flags = ellipsis_ ? UINT(DT_END_ELLIPSIS) : 0u;
+    auto draw = [&](const TRect& r, TColor color) {
+        c->Font->Color = color;
+        c->RequiredState();
+        RECT rr = r;
+        ::DrawText(c->Handle(), Caption(), &rr, flags);
+    };
+    if (!Enabled()) {
+        draw(TRect(cr.Left + 1, cr.Top + 1, cr.Right + 1, cr.Bottom + 1), clWhite);
+        draw(cr, clGray);
+    } else {
+        draw(cr, Font()->Color);
+    }
+    if (focused_) {
+        c->Brush->Style = bsSolid;
+        const String shown = StripAccelerator(Caption());
+        c->DrawFocusRect(TRect(cr.Left - 2, cr.Top, cr.Left + c->TextWidth(shown) + 1,
+                               cr.Top + c->TextHeight(shown) + 1));
+    }
+}
+
+void TPlusCheckBox::RepaintBox()
+{
+    Invalidate();
+}
+
+void TPlusCheckBox::SetState(TCheckBoxState Value)
+{
+    if (state_ != Value) {
+        state_ = Value;
+        RepaintBox();
+    }
+}
+
+void TPlusCheckBox::SetChecked(bool Value)
+{
+    SetState(Value ? cbChecked : cbUnchecked);
+    Invalidate();
+}
+
+void TPlusCheckBox::SetCaption(const String& Value)
+{
+    TCustomControl::SetCaption(Value);
+    Invalidate();
+}
+
+void TPlusCheckBox::SetTransparent(bool Value)
+{
+    transparent_ = Value;
+    Invalidate();
+}
+
+void TPlusCheckBox::SetAlignment(TAlignment Value)
+{
+    if (alignment_ != Value) {
+        alignment_ = Value;
+        Invalidate();
+    }
+}
+
+void TPlusCheckBox::SetButtonVertAlign(TTextLayout Value)
+{
+    if (vertAlign_ != Value) {
+        vertAlign_ = Value;
+        Invalidate();
+    }
+}
+
+void TPlusCheckBox::SetEllipsis(bool Value)
+{
+    if (ellipsis_ != Value) {
+        ellipsis_ = Value;
+        Invalidate();
+    }
+}
+
+void TPlusCheckBox::Toggle()
+{
+    if (!ReadOnly)
+        SetChecked(!Checked());
+}
+
+void TPlusCheckBox::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y)
+{
+    mouseDown_ = true;
+    if (!focused_) {
+        if (CanFocus())
+            SetFocus();
+        focused_ = true;
+    }
+    TCustomControl::MouseDown(Button, Shift, X, Y);
+    SetMouseCapture(true);
+    down_ = true;
+    RepaintBox();
+}
+
+void TPlusCheckBox::MouseMove(TShiftState Shift, int X, int Y)
+{
+    if (MouseCapture()) {
+        const bool inside = X >= 0 && X <= Width() && Y >= 0 && Y <= Height();
+        if (inside != down_) {
+            down_ = inside;
+            RepaintBox();
+        }
+    }
+    TCustomControl::MouseMove(Shift, X, Y);
+}
+
+void TPlusCheckBox::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y)
+{
+    SetMouseCapture(false);
+    down_ = false;
+    if (X >= 0 && X <= Width() && Y >= 0 && Y <= Height() && focused_ && mouseDown_) {
+        Toggle();
+        if (OnClick)
+            OnClick(this);
+    }
+    mouseDown_ = false;
+    TCustomControl::MouseUp(Button, Shift, X, Y);
+    RepaintBox();
+}
+
+void TPlusCheckBox::KeyDown(WORD& Key, TShiftState Shift)
+{
+    if (Key == VK_RETURN && ReturnIsTab) {
+        Key = VK_TAB;
+        PostMessage(Handle(), WM_KEYDOWN, VK_TAB, 0);
+    }
+    if (Key == VK_SPACE) {
+        down_ = true;
+        RepaintBox();
+    }
+    TCustomControl::KeyDown(Key, Shift);
+}
+
+void TPlusCheckBox::KeyUp(WORD& Key, TShiftState Shift)
+{
+    if (Key == VK_SPACE) {
+        down_ = false;
+        Toggle();
+        if (OnClick)
+            OnClick(this);
+    }
+    TCustomControl::KeyUp(Key, Shift);
+}
+
+void TPlusCheckBox::DoEnter()
+{
+    focused_ = true;
+    Invalidate();
+    TCustomControl::DoEnter();
+}
+
+void TPlusCheckBox::DoExit()
+{
+    focused_ = false;
+    Invalidate();
+    TCustomControl::DoExit();
+}
+
+void TPlusCheckBox::WndProc(TMessage& Message)
+{
+    switch (Message.Msg) {
+    case CM_MOUSEENTER:
+        hot_ = true;
+        RepaintBox();
+        break;
+    case CM_MOUSELEAVE:
+        hot_ = false;
+        RepaintBox();
+        break;
+    case CM_ENABLEDCHANGED:
+        Invalidate();
+        break;
+    default:
+        break;
+    }
+    TCustomControl::WndProc(Message);
+}
+
+// ---------------------------------------------------------------- file string list
+
+void TFileStringList::ReadLine(String& Line)
+{
+    Line = Get(position_);
+    ++position_;
 }

@@ -6,7 +6,9 @@
 // Option objects hold settings only; each takes effect where the grid reads it. Their Assign
 // accepts only a source of their own class and ignores any other.
 #include "platform/framework/Component.h"
+#include "platform/framework/Controls.h"
 #include "platform/framework/Graphics.h"
+#include "platform/rtl/Classes.h"
 
 #include <cstdint>
 #include <functional>
@@ -435,4 +437,178 @@ public:
     void Assign(TPersistent* Source) override;
 
     bool Enabled = false; // published
+};
+
+// ---------------------------------------------------------------- grid button
+
+enum TButtonLayout { blGlyphLeft, blGlyphRight, blGlyphTop, blGlyphBottom };
+enum TPlusGridButtonStyle { tasButton, tasCheck };
+enum TPlusGridButtonState : uint8_t { gbsUp = 0, gbsDisabled = 1, gbsDown = 2, gbsExclusive = 3 };
+
+// Vertical (or horizontal) colour bands from `from` to `to`, each one pixel longer than its
+// band so that neighbours overlap; an outline in border unless it is clNone.
+void DrawButtonGradient(TCanvas* Canvas, TColor From, TColor To, bool Horizontal, TRect R, int Steps, TColor Border);
+// 0 none, 1 "NormalColor", 2 "HomeStead", 3 "Metallic" (the visual style's colour scheme).
+int GetGridButtonXPScheme();
+
+// The speed button of the grid components: a flat Office face with hot tracking and colour
+// gradients, or the standard push-button face; a check style that toggles; grouped buttons of
+// which one stays down; an optional drop-down part.
+class TPlusGridButton : public TGraphicControl {
+public:
+    explicit TPlusGridButton(TComponent* AOwner);
+    ~TPlusGridButton() override;
+    String ClassName() const override { return "TPlusGridButton"; }
+
+    TBitmap* Glyph() const { return glyph_.get(); }
+    // Copies the bitmap; an empty GlyphDisabled gets a lightened grey copy.
+    void SetGlyph(TBitmap* Value);
+    TBitmap* GlyphHot() const { return glyphHot_.get(); }
+    void SetGlyphHot(TBitmap* Value);
+    TBitmap* GlyphDown() const { return glyphDown_.get(); }
+    void SetGlyphDown(TBitmap* Value);
+    TBitmap* GlyphDisabled() const { return glyphDisabled_.get(); }
+    void SetGlyphDisabled(TBitmap* Value);
+    TBitmap* ShadeBitmap() const { return shade_.get(); }
+
+    bool Down() const { return down_; }
+    void SetDown(bool Value);
+    bool Flat() const { return flat_; }
+    void SetFlat(bool Value);
+    TPlusGridButtonStyle Style() const { return style_; }
+    void SetStyle(TPlusGridButtonStyle Value);
+    int GroupIndex() const { return groupIndex_; }
+    void SetGroupIndex(int Value);
+    bool AllowAllUp() const { return allowAllUp_; }
+    void SetAllowAllUp(bool Value);
+    int Margin() const { return margin_; }
+    void SetMargin(int Value);
+    bool Shaded() const { return shaded_; }
+    void SetShaded(bool Value);
+    bool AutoThemeAdapt() const { return autoThemeAdapt_; }
+    void SetAutoThemeAdapt(bool Value);
+
+    TButtonLayout Layout = blGlyphLeft;
+    int Spacing = 4;
+    bool ShowCaption = true;
+    bool AutoXPStyle = false;
+    bool Rounded = false;
+    bool DropDownButton = false;
+    TComponent* DropDownMenu = nullptr; // shown by OnDropDown's handler
+    TColor ColorTo = clNone;
+    TColor ColorHot = 0xCAC7C7, ColorHotTo = clNone;
+    TColor ColorDown = 0xD8D3D2, ColorDownTo = clNone;
+    TColor ColorChecked = clGray, ColorCheckedTo = clNone;
+    TColor BorderColor = clNone, BorderHotColor = clNone, BorderDownColor = clNone;
+    TNotifyEvent OnDropDown;
+
+    // set 1 (no colour scheme) to 4 ("Metallic")
+    void ApplyColorSet(int Set);
+    void ThemeAdapt();
+    void GenerateShade();
+    void Loaded() override;
+    TPlusGridButtonState State() const { return state_; }
+    bool MouseInside() const { return mouseInside_; }
+    void Click() override;
+
+protected:
+    void Paint() override;
+    void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+    void MouseMove(TShiftState Shift, int X, int Y) override;
+    void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+    void WndProc(TMessage& Message) override;
+
+private:
+    void UpdateExclusive();
+    void DrawButtonContent(TRect R, TPlusGridButtonState ContentState, TPoint Offset);
+    void DrawGlyph(TPoint G);
+    void DrawCaption(TRect T, TPlusGridButtonState ContentState);
+    void CalcButtonLayout(const TRect& R, TPoint Offset, TPoint& G, TRect& T);
+    bool Inside(int X, int Y) const { return X >= 0 && X < ClientWidth() && Y >= 0 && Y < ClientHeight(); }
+
+    std::unique_ptr<TBitmap> glyph_, glyphHot_, glyphDown_, glyphDisabled_, shade_;
+    TPlusGridButtonState state_ = gbsUp;
+    bool dragging_ = false;
+    bool mouseInside_ = false;
+    bool down_ = false;
+    bool flat_ = true;
+    TPlusGridButtonStyle style_ = tasButton;
+    int groupIndex_ = 0;
+    bool allowAllUp_ = false;
+    int margin_ = -1;
+    bool shaded_ = true;
+    bool autoThemeAdapt_ = false;
+};
+
+// ---------------------------------------------------------------- check box
+
+enum TCheckBoxState { cbUnchecked, cbChecked, cbGrayed };
+enum TLeftRight { lrLeftJustify, lrRightJustify };
+enum TTextLayout { tlTop, tlCenter, tlBottom };
+
+// A check box drawn by the control itself: themed, right-aligned, transparent, with an
+// ellipsis; it fires Click itself (also when read-only).
+class TPlusCheckBox : public TCustomControl {
+public:
+    explicit TPlusCheckBox(TComponent* AOwner);
+    String ClassName() const override { return "TPlusCheckBox"; }
+
+    TCheckBoxState State() const { return state_; }
+    void SetState(TCheckBoxState Value);
+    bool Checked() const { return state_ == cbChecked; }
+    void SetChecked(bool Value);
+    void SetCaption(const String& Value) override;
+    bool Transparent() const { return transparent_; }
+    void SetTransparent(bool Value);
+    TAlignment Alignment() const { return alignment_; }
+    void SetAlignment(TAlignment Value); // taLeftJustify or taRightJustify
+    TTextLayout ButtonVertAlign() const { return vertAlign_; }
+    void SetButtonVertAlign(TTextLayout Value);
+    bool Ellipsis() const { return ellipsis_; }
+    void SetEllipsis(bool Value);
+    bool ReadOnly = false;
+    bool ReturnIsTab = false;
+    virtual void Toggle();
+
+    // The box's rectangle (themed 14 x 14, classic 13 x 13) and the caption's.
+    TRect BoxRect() const;
+    TRect CaptionRect() const;
+    bool IsDown() const { return down_; }
+    bool IsHot() const { return hot_; }
+
+protected:
+    void Paint() override;
+    void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+    void MouseMove(TShiftState Shift, int X, int Y) override;
+    void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+    void KeyDown(WORD& Key, TShiftState Shift) override;
+    void KeyUp(WORD& Key, TShiftState Shift) override;
+    void DoEnter() override;
+    void DoExit() override;
+    void WndProc(TMessage& Message) override;
+
+private:
+    void RepaintBox();
+    bool Themed() const;
+    TCheckBoxState state_ = cbUnchecked;
+    TAlignment alignment_ = taLeftJustify;
+    TTextLayout vertAlign_ = tlTop;
+    bool ellipsis_ = false;
+    bool transparent_ = false;
+    bool down_ = false, hot_ = false, focused_ = false, mouseDown_ = false;
+};
+
+// ---------------------------------------------------------------- file string list
+
+// A string list read line by line.
+class TFileStringList : public TStringList {
+public:
+    void Reset() { position_ = 0; }
+    bool AtEnd() const { return position_ >= Count(); }
+    // The line at the read position, then the position moves on; at the end the list's index
+    // error is raised and the position stays.
+    void ReadLine(String& Line);
+
+private:
+    int position_ = 0;
 };

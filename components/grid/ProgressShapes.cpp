@@ -124,8 +124,7 @@ void FloodFillToBorder(TCanvas* Canvas, int X, int Y, TColor BorderColor, TColor
     HDC dc = Canvas ? Canvas->Handle() : nullptr;
     if (!dc)
         return;
-    const QSize size = dc->Size();
-    const int w = size.width(), h = size.height();
+    const int w = GetDeviceCaps(dc, HORZRES), h = GetDeviceCaps(dc, VERTRES);
     if (X < 0 || Y < 0 || X >= w || Y >= h)
         return;
     const COLORREF border = ColorToColorRef(BorderColor);

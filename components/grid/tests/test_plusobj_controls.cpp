@@ -1,0 +1,254 @@
+#include "PlusObj.h"
+#include "PlusXPVS.h"
+#include "DrawRoutines.h"
+
+#include <QImage>
+#include <QPainter>
+#include <gtest/gtest.h>
+
+namespace {
+
+// Paints a control into a fresh white device of its size.
+struct Shot {
+    explicit Shot(TControl* c) : dc(c->Width(), c->Height())
+    {
+        PatBlt(&dc, 0, 0, c->Width(), c->Height(), WHITENESS);
+        c->Perform(WM_PAINT, WPARAM(&dc), 0);
+    }
+    COLORREF At(int x, int y) { return GetPixel(&dc, x, y); }
+    DeviceContext dc;
+};
+
+LPARAM At(int x, int y)
+{
+    return MAKELPARAM(x, y);
+}
+
+TBitmap* Glyph(COLORREF background, COLORREF content)
+{
+    auto* b = new TBitmap;
+    b->SetSize(8, 8);
+    FillRectColor(b->Canvas(), TRect(0, 0, 8, 8), TColor(background));
+    FillRectColor(b->Canvas(), TRect(2, 2, 6, 6), TColor(content));
+    return b;
+}
+
+
+} // namespace
+
+TEST(PlusGridButton, FlatFacesFollowTheMouse)
+{
+    TPlusGridButton b(nullptr);
+    b.SetBounds(0, 0, 40, 22);
+    const COLORREF face = GetSysColor(COLOR_BTNFACE);
+    EXPECT_EQ(Shot(&b).At(20, 3), face);
+    b.Perform(CM_MOUSEENTER, 0, 0);
+    EXPECT_TRUE(b.MouseInside());
+    EXPECT_EQ(Shot(&b).At(20, 3), RGB(199, 199, 202));
+    b.Perform(WM_LBUTTONDOWN, MK_LBUTTON, At(10, 10));
+    EXPECT_EQ(b.State(), gbsDown);
+    EXPECT_EQ(Shot(&b).At(20, 3), RGB(210, 211, 216));
+    int clicks = 0;
+    b.OnClick = [&](TObject*) { ++clicks; };
+    b.Perform(WM_LBUTTONUP, 0, At(10, 22)); // the client height counts as outside
+    EXPECT_EQ(clicks, 0);
+    b.Perform(WM_LBUTTONDOWN, MK_LBUTTON, At(10, 10));
+    b.Perform(WM_LBUTTONUP, 0, At(10, 10));
+    EXPECT_EQ(clicks, 1);
+    EXPECT_EQ(b.State(), gbsUp);
+    EXPECT_FALSE(b.Down()); // a plain button without group never stays down
+    b.SetDown(true);
+    EXPECT_FALSE(b.Down());
+}
+
+TEST(PlusGridButton, GradientCheckGroupsAndDropDown)
+{
+    TPlusGridButton g(nullptr);
+    g.SetBounds(0, 0, 40, 34);
+    g.SetColor(clWhite);
+    g.ColorTo = clBlack;
+    Shot s(&g);
+    EXPECT_EQ(s.At(20, 1), COLORREF(0xFFFFFF)); // the first band is Color
+    EXPECT_LT(GetRValue(s.At(20, 31)), 40);     // the last ones near ColorTo
+
+    TPlusGridButton c(nullptr);
+    c.SetStyle(tasCheck);
+    c.SetBounds(0, 0, 30, 22);
+    for (bool expected : {true, false, true}) {
+        c.Perform(WM_LBUTTONDOWN, MK_LBUTTON, At(5, 5));
+        c.Perform(WM_LBUTTONUP, 0, At(5, 5));
+        EXPECT_EQ(c.Down(), expected);
+    }
+    EXPECT_EQ(Shot(&c).At(15, 3), ColorToColorRef(clGray)); // checked face
+
+    TPlusGridButton d(nullptr);
+    d.SetBounds(0, 0, 40, 22);
+    d.DropDownButton = true;
+    int drops = 0, clicks = 0;
+    d.OnDropDown = [&](TObject*) { ++drops; };
+    d.OnClick = [&](TObject*) { ++clicks; };
+    d.Perform(WM_LBUTTONDOWN, MK_LBUTTON, At(35, 5));
+    d.Perform(WM_LBUTTONUP, 0, At(35, 5));
+    EXPECT_EQ(drops, 1);
+    EXPECT_EQ(clicks, 0);
+    EXPECT_EQ(d.State(), gbsUp);
+}
+
+TEST(PlusGridButton, GroupedButtonsKeepOneDown)
+{
+    TCustomControl parent(nullptr);
+    auto* a = new TPlusGridButton(&parent);
+    auto* b = new TPlusGridButton(&parent);
+    a->SetParent(&parent);
+    b->SetParent(&parent);
+    a->SetGroupIndex(1);
+    b->SetGroupIndex(1);
+    auto press = [](TPlusGridButton* x) {
+        x->Perform(WM_LBUTTONDOWN, MK_LBUTTON, At(3, 3));
+        x->Perform(WM_LBUTTONUP, 0, At(3, 3));
+    };
+    press(a);
+    EXPECT_TRUE(a->Down());
+    press(b);
+    EXPECT_TRUE(b->Down());
+    EXPECT_FALSE(a->Down());
+    press(b); // pressing the down one keeps it down without AllowAllUp
+    EXPECT_TRUE(b->Down());
+    b->SetAllowAllUp(true);
+    press(b);
+    EXPECT_FALSE(b->Down());
+}
+
+TEST(PlusGridButton, GlyphsShadeAndColourSets)
+{
+    TPlusGridButton b(nullptr);
+    std::unique_ptr<TBitmap> glyph(Glyph(RGB(255, 0, 255), RGB(0, 0, 255)));
+    b.SetGlyph(glyph.get());
+    ASSERT_FALSE(b.GlyphDisabled()->Empty());
+    const TColor grey = b.GlyphDisabled()->Canvas()->Pixels(3, 3); // blue: v = (255 / 3) / 2 + 96
+    EXPECT_EQ(ColorToRGB(grey), TColor(RGB(138, 138, 138)));
+    std::unique_ptr<TBitmap> other(Glyph(RGB(255, 0, 255), RGB(255, 0, 0)));
+    b.SetGlyph(other.get());
+    EXPECT_EQ(ColorToRGB(b.GlyphDisabled()->Canvas()->Pixels(3, 3)), TColor(RGB(138, 138, 138))); // kept
+
+    b.GenerateShade();
+    EXPECT_EQ(ColorToRGB(b.ShadeBitmap()->Canvas()->Pixels(3, 3)), TColor(RGB(128, 128, 128)));
+    EXPECT_EQ(ColorToRGB(b.ShadeBitmap()->Canvas()->Pixels(0, 7)), TColor(RGB(255, 0, 255)));
+    std::unique_ptr<TBitmap> black(Glyph(RGB(0, 0, 0), RGB(255, 255, 255)));
+    TPlusGridButton d(nullptr);
+    d.SetGlyph(black.get());
+    d.GenerateShade();
+    EXPECT_EQ(ColorToRGB(d.ShadeBitmap()->Canvas()->Pixels(0, 7)), TColor(RGB(128, 128, 128))); // grey all over
+
+    // without caption the glyph stands at the top-left corner
+    b.SetBounds(0, 0, 30, 22);
+    EXPECT_EQ(Shot(&b).At(3, 3), COLORREF(0x0000FF));
+
+    b.ApplyColorSet(4);
+    EXPECT_EQ(b.Color(), TColor(RGB(225, 226, 236)));
+    EXPECT_EQ(b.ColorTo, TColor(RGB(152, 150, 179)));
+    EXPECT_EQ(b.BorderHotColor, clBlack);
+    EXPECT_EQ(GetGridButtonXPScheme(), 1); // the stand-in's style reports "NormalColor"
+    SetThemeActiveForTest(false);
+    EXPECT_EQ(GetGridButtonXPScheme(), 0);
+    SetThemeActiveForTest(true);
+}
+
+TEST(PlusCheckBox, StatesClicksAndKeys)
+{
+    TPlusCheckBox c(nullptr);
+    EXPECT_EQ(c.Caption(), "TPlusCheckBox");
+    EXPECT_EQ(c.Width(), 98);
+    int clicks = 0;
+    c.OnClick = [&](TObject*) { ++clicks; };
+    c.Perform(WM_LBUTTONDOWN, MK_LBUTTON, At(5, 8));
+    c.Perform(WM_LBUTTONUP, 0, At(5, 8));
+    EXPECT_TRUE(c.Checked());
+    EXPECT_EQ(clicks, 1);
+    c.Perform(WM_LBUTTONDOWN, MK_LBUTTON, At(5, 8));
+    c.Perform(WM_LBUTTONUP, 0, At(500, 8)); // released outside
+    EXPECT_TRUE(c.Checked());
+    EXPECT_EQ(clicks, 1);
+    c.ReadOnly = true;
+    c.Perform(WM_LBUTTONDOWN, MK_LBUTTON, At(5, 8));
+    c.Perform(WM_LBUTTONUP, 0, At(5, 8));
+    EXPECT_TRUE(c.Checked()); // read-only: clicked but unchanged
+    EXPECT_EQ(clicks, 2);
+    c.ReadOnly = false;
+    c.SetState(cbGrayed);
+    c.Perform(WM_KEYDOWN, VK_SPACE, 0);
+    c.Perform(WM_KEYUP, VK_SPACE, 0);
+    EXPECT_EQ(c.State(), cbChecked); // grayed becomes checked
+    EXPECT_EQ(clicks, 3);
+
+    c.SetBounds(0, 0, 100, 20);
+    c.SetAlignment(taRightJustify);
+    SetThemeActiveForTest(true);
+    EXPECT_EQ(c.BoxRect().Left, 85);
+    EXPECT_EQ(c.BoxRect().Right, 99);
+    EXPECT_EQ(c.CaptionRect().Left, 6);
+
+    TFileStringList list;
+    list.Reset();
+    EXPECT_TRUE(list.AtEnd());
+    list.Add("one");
+    list.Add("two");
+    String line;
+    list.ReadLine(line);
+    EXPECT_EQ(line, "one");
+    list.ReadLine(line);
+    EXPECT_TRUE(list.AtEnd());
+    EXPECT_THROW(list.ReadLine(line), Exception);
+}
+
+// The faces side by side, written to a PNG when GRID_FACES_PNG names one (to look at).
+TEST(PlusGridButton, FacesPicture)
+{
+    const QByteArray path = qgetenv("GRID_FACES_PNG");
+    if (path.isEmpty())
+        GTEST_SKIP() << "set GRID_FACES_PNG to write the picture";
+    QImage sheet(420, 140, QImage::Format_RGB32);
+    sheet.fill(Qt::white);
+    QPainter p(&sheet);
+    std::unique_ptr<TBitmap> glyph(Glyph(RGB(255, 0, 255), RGB(0, 128, 0)));
+    auto place = [&](TControl* c, int x, int y) {
+        Shot s(c);
+        p.drawImage(x, y, *s.dc.Image());
+    };
+    for (int look = 0; look < 2; ++look) {
+        for (int i = 0; i < 5; ++i) {
+            TPlusGridButton b(nullptr);
+            b.SetBounds(0, 0, 76, 24);
+            b.SetCaption("Find");
+            b.SetGlyph(glyph.get());
+            b.BorderColor = clGray;
+            if (look == 1)
+                b.ApplyColorSet(2);
+            if (i == 1)
+                b.Perform(CM_MOUSEENTER, 0, 0);
+            if (i == 2) {
+                b.Perform(CM_MOUSEENTER, 0, 0);
+                b.Perform(WM_LBUTTONDOWN, MK_LBUTTON, At(5, 5));
+            }
+            if (i == 3) {
+                b.SetStyle(tasCheck);
+                b.SetDown(true);
+            }
+            if (i == 4)
+                b.SetEnabled(false);
+            place(&b, 4 + i * 82, 4 + look * 30);
+        }
+    }
+    for (int i = 0; i < 3; ++i) {
+        TPlusCheckBox c(nullptr);
+        c.SetBounds(0, 0, 120, 20);
+        c.SetCaption(i == 0 ? "Match case" : i == 1 ? "Checked" : "Grayed");
+        c.SetState(TCheckBoxState(i));
+        place(&c, 4 + i * 130, 70);
+        SetThemeActiveForTest(false);
+        place(&c, 4 + i * 130, 100);
+        SetThemeActiveForTest(true);
+    }
+    p.end();
+    sheet.save(QString::fromLocal8Bit(path));
+}
