@@ -71,6 +71,13 @@ void apply_draw_map(plot_settings& ps, const std::vector<std::string>& w)
         h.y_top = h.y_bottom + h.nrows * m.cell_height;
     }
     if (!(m.cell_width > 0) || !(m.cell_height > 0)) fatal_error("DRAW_MAP: the cell sizes must be above 0\n");
+    if (ps.allmaps_given) {
+        // one map rectangle for every map of the job
+        ps.map_x1 = ps.allmaps_x1;
+        ps.map_y1 = ps.allmaps_y1;
+        ps.map_x2 = ps.allmaps_x2;
+        ps.map_y2 = ps.allmaps_y2;
+    }
     if (ps.app.zoom_shown) {
         ps.map_x1 = ps.app.zoom_x1;
         ps.map_y1 = ps.app.zoom_y1;

@@ -363,6 +363,7 @@ struct plot_settings {
     int draw_map = 0, matrix_plot = 0, vector_plot = 0;
     double map_x1 = 0, map_y1 = 0, map_x2 = 0, map_y2 = 0;
     int map_rect_given = 0, map_right = 0, map_bottom = 0, allmaps_given = 0;
+    double allmaps_x1 = 0, allmaps_y1 = 0, allmaps_x2 = 0, allmaps_y2 = 0;
     double class_legend_width = 0;
 
     // ---- 9. drawing state ----

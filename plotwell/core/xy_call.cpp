@@ -1,5 +1,7 @@
 #include "xy_call.h"
 
+#include "job_files.h"
+
 #include "axis_transforms.h"
 #include "chart_frame.h"
 #include "plot_defaults.h"
@@ -213,26 +215,6 @@ int parse_xy_call_arguments(plot_settings& ps, std::vector<std::string>& words)
     return remaining;
 }
 
-void run_job_file(plot_settings& ps)
-{
-    std::FILE* f = open_file_or_fail(ps.job_file_name, "r");
-    std::vector<std::vector<std::string>> calls;
-    std::string line;
-    while (read_text_line(f, line)) {
-        std::vector<std::string> words = split_call_line(line);
-        if (words.empty()) continue;
-        std::string command = words[0];
-        to_upper_string(command);
-        if (command == "XY") calls.push_back(words);
-    }
-    std::fclose(f);
-    for (auto& words : calls) {
-        reset_plot_settings(ps);
-        draw_plot(ps, words, true);
-        ps.drawn = 1;
-    }
-}
-
 namespace {
 // Resets the per-drawing state however the drawing ends.
 struct drawing_scope {
@@ -271,6 +253,8 @@ int render_graph(plot_settings& ps)
     ps.page_shape = 0;
     ps.calls_on_page = 0;
     ps.drawn = 0;
+    ps.central_legend = ps.allmaps_given = 0;
+    ps.text_colour = 1;
     ps.data_lines.clear();
     ps.cmd_lines.clear();
     ps.data_line_count = ps.data_line_total = ps.cmd_line_count = 0;
@@ -292,6 +276,7 @@ int render_graph(plot_settings& ps)
             draw_plot(ps, words, false);
         } else {
             run_job_file(ps);
+            draw_job_page(ps);
         }
         page_open = ps.calls_on_page > 0;
         if (ps.on_screen()) {

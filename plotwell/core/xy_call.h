@@ -26,8 +26,4 @@ void apply_page_shape(plot_settings& ps, char shape);
 // Splits a call line at blanks into at most 127 words (quoted words keep their blanks).
 std::vector<std::string> split_call_line(const std::string& line);
 
-// The least of job files that the drawing entry needs: every line whose first word is XY is drawn
-// as one more call.
-void run_job_file(plot_settings& ps);
-
 } // namespace plotwell

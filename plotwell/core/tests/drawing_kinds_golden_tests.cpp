@@ -154,3 +154,31 @@ TEST(GoldenKinds, GridMapsWithClassesAndTheirLegend)
     };
     for (const golden_case& c : cases) run_case(c);
 }
+
+TEST(GoldenKinds, JobPageWithThreeGraphsTitlesAndAVignette)
+{
+    const golden_case cases[] = {
+        {"job_page", "xy -j page.job",
+         {{"d.dat", "1 2 1\n2 4 3\n3 3 2\n"},
+          {"a.set", "XY_COLUMNS 1,2 1,3\nLEGEND first second\n"},
+          {"b.set", "XY_COLUMNS 1,2\nDRAW_BARS 3\nDRAW_LINES 0\n"},
+          {"logo.dat", "2 4 3\n0 0\n1 0\n0.5 1\n0 0\n"},
+          {"page.job", "* three graphs on one page\n"
+                       "CENTRAL_LEGEND 60,20\n"
+                       "xy -V 5,55,50,95 -c a.set d.dat\n"
+                       "xy -V 55,55,95,95 -c b.set d.dat\n"
+                       "xy -V 5,5,50,45 -m -c a.set d.dat\n"
+                       "ESCAPE=^\n"
+                       "FONT TIMES_ROMAN BOLD COLOR_3\n"
+                       "TITLE 'Three graphs' 50m,97\n"
+                       "TITLE 'right edge' rr,2 1.5\n"
+                       "LINE 0,50,100,50 2 1 5\n"
+                       "BOX 60,5,95,15 6 3\n"
+                       "MARKER 70,30 3 2 4\n"
+                       "MARKER 80,30\n"
+                       "VIGNET 85,30,95,40 logo.dat\n"
+                       "DATE 1,1 1\n"
+                       "TIME rr,1 1\n"}}},
+    };
+    for (const golden_case& c : cases) run_case(c);
+}
