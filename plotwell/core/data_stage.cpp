@@ -4,6 +4,7 @@
 #include "bars_and_areas.h"
 #include "linear_regression.h"
 #include "map_cells.h"
+#include "map_decorations.h"
 #include "data_set_legend.h"
 #include "shared_routines.h"
 
@@ -201,6 +202,7 @@ static void draw_label_items(plot_settings& ps)
 void run_data_stage(plot_settings& ps)
 {
     ps.map_outside = 0;
+    if (ps.polygons_present) draw_polygons(ps, true);
     int bar_series = ps.bars_all ? ps.series_count : std::min(ps.bar_series, ps.series_count);
     long nr_bars = ps.nr_bars ? ps.nr_bars : ps.point_count;
     ps.bar_width = nr_bars ? 1.0 / static_cast<double>(nr_bars) / 1.4 : 0;
@@ -231,6 +233,8 @@ void run_data_stage(plot_settings& ps)
     ps.first_point = true;
     if (ps.draw_map) {
         draw_map(ps);
+    } else if (ps.vector_plot) {
+        draw_vectors(ps);
     } else if (!ps.polygons_only) {
         bool first = true;
         while (draw_series_rows(ps, first)) first = false;
@@ -241,6 +245,7 @@ void run_data_stage(plot_settings& ps)
         b.fill = 0;
     }
     if (ps.regressions[0].series_count > 0 || ps.regressions[1].series_count > 0) draw_regression_lines(ps);
+    if (ps.polygons_present) draw_polygons(ps, false);
     if (!ps.label_items.empty()) draw_label_items(ps);
 }
 

@@ -7,6 +7,7 @@
 #include "data_set_legend.h"
 #include "data_stage.h"
 #include "linear_regression.h"
+#include "map_decorations.h"
 #include "plot_defaults.h"
 #include "page_texts.h"
 #include "plot_utilities.h"
@@ -111,7 +112,7 @@ int draw_plot(plot_settings& ps, std::vector<std::string>& words, bool in_job)
         std::rewind(ps.data_file);
     }
     if (ps.series_count == 0 && ps.expressions.empty() && !ps.polygons_only && !ps.draw_map && !ps.matrix_plot &&
-        ps.deviation_items.empty() && ps.label_items.empty())
+        !ps.vector_plot && ps.deviation_items.empty() && ps.label_items.empty())
         fatal_error("no information available on xy-columns\n");
     const int data_series = ps.series_count - ps.expression_count;
     // 11.
@@ -126,6 +127,7 @@ int draw_plot(plot_settings& ps, std::vector<std::string>& words, bool in_job)
     }
     // 13.
     if (!ps.expressions.empty()) evaluate_expression_curves(ps);
+    if (ps.vector_plot) set_vector_window(ps);
     // 15.
     check_axis_range(ps.x_axis, "x-axis");
     check_axis_range(ps.y1_axis, "left y-axis");
@@ -185,6 +187,8 @@ int draw_plot(plot_settings& ps, std::vector<std::string>& words, bool in_job)
     if (ps.right_axis_in_use()) draw_right_axis(ps, 0);
     // 29.
     if (!ps.central_legend && !ps.no_legend) draw_legend(ps);
+    if (ps.map.scale_bar) draw_scale_bar(ps);
+    if (ps.map.north) draw_north_arrow(ps);
     // 30.
     if (ps.title_given[0] || ps.title_given[1]) draw_titles(ps);
     // 31.

@@ -182,3 +182,20 @@ TEST(GoldenKinds, JobPageWithThreeGraphsTitlesAndAVignette)
     };
     for (const golden_case& c : cases) run_case(c);
 }
+
+TEST(GoldenKinds, PolygonsVectorsAndMapDecorations)
+{
+    const golden_case cases[] = {
+        {"polygons_scale_north", "xy -c s.set",
+         {{"m.asc", "ncols 2\r\nnrows 2\r\nxllcorner 0\r\nyllcorner 0\r\ncellsize 50\r\n1 2\r\n2 1\r\n"},
+          {"fields.pol", "7 4 3\n10 10\n40 10\n40 40\n10 10\n8 3\n60 60\n90 60\n60 90\n9 3 2\n50 50\n50 50\n50 50\n"},
+          {"fields.val", "7 2.5\n8 C9\n"},
+          {"s.set", "DRAW_MAP ! m.asc\nMATRIX_CLASS 2 0 < 2\nMATRIX_CLASS 3 2 <= 5\nPOLYGON_VALUE 2\n"
+                    "POLYGON_AFTER\nPOLYGON_LINE 1 2\nDRAW_POLYGON fields.pol 0 fields.val\n"
+                    "SCALE_BAR\nNORTH 0,0,1,1 R-2r,T-2 10\n"}}},
+        {"vectors", "xy -c s.set d.dat",
+         {{"d.dat", "1 1 0 2\n2 2 1 1\n3 1 -2 0\n2 3 5 5\n"},
+          {"s.set", "DRAW_VECTOR 2 10 3\nX_AXIS 0 4\nY_AXIS 0 4\n"}}},
+    };
+    for (const golden_case& c : cases) run_case(c);
+}
