@@ -4,16 +4,21 @@
 #include "StdCtrls.h"
 
 #include <QCloseEvent>
+#include <QCursor>
 #include <QDialog>
+#include <QEnterEvent>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QPointer>
 #include <QScreen>
 #include <QTimer>
+#include <QWindow>
 #include <algorithm>
 #include <cstdio>
 
 namespace {
+// The message number of WM_NCACTIVATE (the window's active look).
+constexpr UINT kNcActivate = 0x0086;
 TApplication applicationInstance;
 TScreen screenInstance;
 } // namespace
@@ -23,7 +28,21 @@ TScreen* Screen = &screenInstance;
 
 // ---------------------------------------------------------------- TApplication
 
-TApplication::TApplication() : TComponent(nullptr) {}
+// Where the hint machinery stands: the control the mouse rests on, the timers and the window.
+struct TApplication::THintState {
+    TControl* control = nullptr;
+    QPointer<QWidget> controlHost; // the control is gone once its host is
+    TPoint cursorPos;
+    QPointer<QTimer> pauseTimer;
+    QPointer<QTimer> hideTimer;
+    THintWindow* window = nullptr;
+    QPointer<QWidget> windowHost;
+
+    bool ControlAlive() const { return control && controlHost; }
+    THintWindow* Window() const { return windowHost ? window : nullptr; }
+};
+
+TApplication::TApplication() : TComponent(nullptr), hint_(std::make_unique<THintState>()) {}
 
 TApplication::~TApplication()
 {
@@ -194,10 +213,52 @@ public:
 
     TForm* Form() const { return static_cast<TForm*>(control_); }
 
+    // Windows' activation messages (see Forms.h); `other` is the window on the other side.
+    void Deactivate(QWidget* other)
+    {
+        if (!active_)
+            return;
+        active_ = false;
+        if (activeHost_ == this)
+            activeHost_ = nullptr;
+        QPointer<TFormHost> self(this);
+        SendToForm(kNcActivate, FALSE, 0);
+        if (self)
+            SendToForm(WM_ACTIVATE, WA_INACTIVE, reinterpret_cast<LPARAM>(other));
+    }
+
+    void Activated()
+    {
+        if (active_)
+            return;
+        QPointer<TFormHost> self(this);
+        QPointer<TFormHost> previous = activeHost_;
+        // The window losing activation hears of it first, as on Windows.
+        if (previous && previous != this)
+            previous->Deactivate(this);
+        if (!self)
+            return;
+        active_ = true;
+        activeHost_ = this;
+        SendToForm(kNcActivate, TRUE, 0);
+        if (self && active_)
+            SendToForm(WM_ACTIVATE, WA_ACTIVE, reinterpret_cast<LPARAM>(previous.data()));
+    }
+
+    static QPointer<TFormHost> activeHost_;
+
 protected:
     bool event(QEvent* e) override
     {
         try {
+            if (e->type() == QEvent::WindowActivate) {
+                Activated();
+                return true;
+            }
+            if (e->type() == QEvent::WindowDeactivate) {
+                Deactivate(QApplication::activeWindow());
+                return true;
+            }
             return QDialog::event(e);
         } catch (...) {
             Application->HandleException(control_);
@@ -238,6 +299,28 @@ protected:
 
     void keyPressEvent(QKeyEvent* e) override
     {
+        // A key no control took goes to the form as WM_KEYDOWN and WM_CHAR; a handler that
+        // zeroes the key ends it there.
+        if (Form()) {
+            QPointer<TFormHost> self(this);
+            const bool alt = e->modifiers() & Qt::AltModifier;
+            TMessage down{};
+            down.Msg = alt ? WM_SYSKEYDOWN : WM_KEYDOWN;
+            down.WParam = VirtualKeyOfQtKey(e->key(), e->modifiers() & Qt::KeypadModifier);
+            down.LParam = alt ? (1 << 29) : 0;
+            if (down.WParam != 0)
+                Form()->WindowProc(down);
+            if (!self || !Form())
+                return;
+            if (down.WParam != 0 && down.CharCode() == 0)
+                return;
+            const String text = FromQString(e->text());
+            if (!text.empty() && !alt) {
+                Form()->Perform(WM_CHAR, static_cast<unsigned char>(text[0]), 0);
+                if (!self || !Form())
+                    return;
+            }
+        }
         // Escape closes a form only through a cancel button, not by itself.
         if (e->key() == Qt::Key_Escape && e->modifiers() == Qt::NoModifier) {
             if (TButton* cancel = control_ ? FindCancel(static_cast<TWinControl*>(control_)) : nullptr)
@@ -249,7 +332,26 @@ protected:
         QDialog::keyPressEvent(e);
     }
 
+    void keyReleaseEvent(QKeyEvent* e) override
+    {
+        if (Form()) {
+            const WORD vk = VirtualKeyOfQtKey(e->key(), e->modifiers() & Qt::KeypadModifier);
+            if (vk != 0)
+                Form()->Perform((e->modifiers() & Qt::AltModifier) ? WM_SYSKEYUP : WM_KEYUP, vk, 0);
+            return;
+        }
+        QDialog::keyReleaseEvent(e);
+    }
+
 private:
+    void SendToForm(UINT msg, WPARAM w, LPARAM l)
+    {
+        if (TForm* form = Form())
+            form->Perform(msg, w, l);
+    }
+
+    bool active_ = false;
+
     static TButton* FindCancel(TWinControl* parent)
     {
         for (int i = 0; i < parent->ControlCount(); ++i) {
@@ -264,7 +366,67 @@ private:
     }
 };
 
+QPointer<TFormHost> TFormHost::activeHost_;
+
 namespace {
+
+TControl* ControlOfWidget(QWidget* widget)
+{
+    for (QWidget* w = widget; w; w = w->parentWidget())
+        if (auto* link = dynamic_cast<TControlHostLink*>(w); link && link->LinkedControl())
+            return link->LinkedControl();
+    return nullptr;
+}
+
+// Watches the whole application: a press on a window that is not the active one activates it
+// (as a click does on Windows), and the mouse entering and leaving controls drives the hints.
+class TApplicationEvents : public QObject {
+public:
+    bool eventFilter(QObject* object, QEvent* e) override
+    {
+        switch (e->type()) {
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonDblClick:
+            if (auto* w = qobject_cast<QWidget*>(object); w && w->isWindow()) {
+                if (dynamic_cast<TFormHost*>(w) && w->isVisible() && QApplication::activeWindow() != w)
+                    w->activateWindow();
+                Application->CancelHint();
+            }
+            break;
+        case QEvent::KeyPress:
+            if (auto* w = qobject_cast<QWidget*>(object); w && w->isWindow())
+                Application->CancelHint();
+            break;
+        case QEvent::Enter:
+            if (auto* w = qobject_cast<QWidget*>(object)) {
+                if (TControl* control = ControlOfWidget(w); control && control->Host() == w) {
+                    const auto* enter = static_cast<QEnterEvent*>(e);
+                    Application->HintMouseEntered(control, TPoint(int(enter->position().x()), int(enter->position().y())));
+                }
+            }
+            break;
+        case QEvent::Leave:
+            if (auto* w = qobject_cast<QWidget*>(object)) {
+                if (TControl* control = Application->HintControl(); control && control->Host() == w)
+                    Application->HintMouseLeft(control);
+            }
+            break;
+        default: break;
+        }
+        return false;
+    }
+};
+
+void WatchApplicationEvents()
+{
+    static QPointer<TApplicationEvents> filter;
+    if (filter || !qApp)
+        return;
+    filter = new TApplicationEvents;
+    filter->setParent(qApp);
+    qApp->installEventFilter(filter);
+}
+
 // Forms still alive at the end are freed while Qt is still there to take their windows.
 void FreeApplicationComponents()
 {
@@ -279,6 +441,7 @@ TForm::TForm(TComponent* owner) : TWinControl(owner, new TFormHost)
     TControl::SetVisible(false);
     Host()->resize(320, 240);
     Screen->forms_.push_back(this);
+    WatchApplicationEvents();
 }
 
 TForm::~TForm()
@@ -454,6 +617,48 @@ void TForm::ApplyCloseAction(TCloseAction action)
 void TForm::SetBorderStyle(TFormBorderStyle style)
 {
     borderStyle_ = style;
+    ApplyWindowFlags();
+}
+
+void TForm::SetFormStyle(TFormStyle style)
+{
+    formStyle_ = style;
+    ApplyWindowFlags();
+}
+
+void TForm::SetPopupParent(TForm* parent)
+{
+    popupParent_ = parent == this ? nullptr : parent;
+    QWidget* host = Host();
+    host->winId();
+    if (QWindow* window = host->windowHandle()) {
+        QWindow* owner = nullptr;
+        if (popupParent_) {
+            popupParent_->Host()->winId();
+            owner = popupParent_->Host()->windowHandle();
+        }
+        window->setTransientParent(owner);
+    }
+}
+
+void TForm::Dispatch(TMessage& m)
+{
+    switch (m.Msg) {
+    case kNcActivate:
+        activeLook_ = m.WParam != 0;
+        m.Result = TRUE;
+        break;
+    case WM_ACTIVATE:
+        if (LOWORD(m.WParam) == WA_INACTIVE && OnDeactivate)
+            OnDeactivate(this);
+        break;
+    default: TWinControl::Dispatch(m); break;
+    }
+}
+
+void TForm::ApplyWindowFlags()
+{
+    const TFormBorderStyle style = borderStyle_;
     QWidget* host = Host();
     Qt::WindowFlags flags = Qt::Window;
     switch (style) {
@@ -466,6 +671,8 @@ void TForm::SetBorderStyle(TFormBorderStyle style)
     case bsToolWindow: flags = Qt::Tool | Qt::MSWindowsFixedSizeDialogHint; break;
     case bsSizeToolWin: flags = Qt::Tool; break;
     }
+    if (formStyle_ == fsStayOnTop)
+        flags |= Qt::WindowStaysOnTopHint;
     const bool wasVisible = host->isVisible();
     host->setWindowFlags(flags);
     if (style == bsSingle || style == bsDialog || style == bsToolWindow)
@@ -516,4 +723,237 @@ void TForm::SetActiveControl(TWinControl* control)
     activeControl_ = control;
     if (control && Host()->isVisible())
         control->SetFocus();
+}
+
+// ---------------------------------------------------------------- pop-up forms
+
+TPopupForm::TPopupForm(TComponent* owner) : TForm(owner)
+{
+    SetBorderStyle(bsNone);
+    SetFormStyle(fsStayOnTop);
+    if (auto* ownerForm = dynamic_cast<TForm*>(owner))
+        SetPopupParent(ownerForm);
+}
+
+void TPopupForm::Dispatch(TMessage& m)
+{
+    if (m.Msg != WM_ACTIVATE) {
+        TForm::Dispatch(m);
+        return;
+    }
+    TForm::Dispatch(m);
+    if (LOWORD(m.WParam) != WA_INACTIVE) {
+        // The owner keeps its active caption while its pop-up is active.
+        if (TForm* parent = PopupParent())
+            parent->Perform(kNcActivate, TRUE, 0);
+        return;
+    }
+    if (!Host()->isVisible())
+        return;
+    deactivationTick_ = GetTickCount();
+    // A window of the pop-up's own (a child pop-up) taking activation keeps it open.
+    for (HWND w = GetParent(reinterpret_cast<HWND>(m.LParam)); w; w = GetParent(w))
+        if (w == Handle())
+            return;
+    if (DeactivateCloses)
+        Close();
+}
+
+void TPopupForm::KeyDown(WORD& key, TShiftState shift)
+{
+    TForm::KeyDown(key, shift);
+    if (key == VK_ESCAPE && EscapeCloses) {
+        key = 0;
+        Close();
+    }
+}
+
+// ---------------------------------------------------------------- hints
+
+String GetShortHint(const String& hint)
+{
+    const size_t bar = hint.find('|');
+    return bar == String::npos ? hint : hint.substr(0, bar);
+}
+
+String GetLongHint(const String& hint)
+{
+    const size_t bar = hint.find('|');
+    return bar == String::npos ? hint : hint.substr(bar + 1);
+}
+
+THintWindow::THintWindow(TComponent* owner) : TCustomControl(owner)
+{
+    QWidget* host = Host();
+    host->setParent(nullptr, Qt::ToolTip | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
+    host->setAttribute(Qt::WA_ShowWithoutActivating);
+    SetColor(clInfoBk);
+    Font()->Color = clInfoText;
+    TControl::SetVisible(false);
+}
+
+TRect THintWindow::CalcHintRect(int maxWidth, const String& hint, void*)
+{
+    HDC dc = CreateCompatibleDC(nullptr);
+    HGDIOBJ old = SelectObject(dc, Font()->Handle());
+    RECT r{0, 0, maxWidth > 0 ? maxWidth : Screen->Width(), 0};
+    DrawText(dc, hint.c_str(), -1, &r, DT_CALCRECT | DT_LEFT | DT_WORDBREAK | DT_NOPREFIX);
+    SelectObject(dc, old);
+    DeleteDC(dc);
+    // Room for the frame and the margin around the text.
+    return TRect(0, 0, r.right + 6, r.bottom + 2);
+}
+
+void THintWindow::ActivateHint(const TRect& rect, const String& hint)
+{
+    ActivateHintData(rect, hint, nullptr);
+}
+
+void THintWindow::ActivateHintData(const TRect& rect, const String& hint, void*)
+{
+    SetCaption(hint);
+    QWidget* host = Host();
+    host->setGeometry(rect.Left, rect.Top, rect.Right - rect.Left, rect.Bottom - rect.Top);
+    TControl::SetVisible(true);
+    host->show();
+    host->raise();
+    Invalidate();
+}
+
+void THintWindow::ReleaseHandle()
+{
+    TControl::SetVisible(false);
+    Host()->hide();
+}
+
+bool THintWindow::Showing() const
+{
+    return Host()->isVisible();
+}
+
+void THintWindow::Paint()
+{
+    TCanvas* canvas = Canvas();
+    const TRect client(0, 0, Width(), Height());
+    canvas->Brush->Color = Color();
+    canvas->Pen->Color = clWindowFrame;
+    canvas->Rectangle(client.Left, client.Top, client.Right, client.Bottom);
+    canvas->Font->Assign(Font());
+    canvas->Brush->Style = bsClear;
+    RECT r{3, 1, client.Right - 3, client.Bottom - 1};
+    DrawText(canvas->Handle(), Caption().c_str(), -1, &r, DT_LEFT | DT_WORDBREAK | DT_NOPREFIX);
+}
+
+THintWindow* TApplication::HintWindow() const
+{
+    return hint_->Window();
+}
+
+TControl* TApplication::HintControl() const
+{
+    return hint_->ControlAlive() ? hint_->control : nullptr;
+}
+
+void TApplication::HintMouseEntered(TControl* control, const TPoint& pos)
+{
+    THintState& h = *hint_;
+    if (h.ControlAlive() && h.control == control)
+        return;
+    const bool hintWasShowing = h.Window() && h.Window()->Showing();
+    CancelHint();
+    if (!control || !ShowHint || !control->ShowHint || control->Hint().empty())
+        return;
+    h.control = control;
+    h.controlHost = control->Host();
+    h.cursorPos = pos;
+    if (!h.pauseTimer) {
+        h.pauseTimer = new QTimer(qApp);
+        h.pauseTimer->setSingleShot(true);
+        QObject::connect(h.pauseTimer, &QTimer::timeout, [] { Application->HintPauseElapsed(); });
+    }
+    h.pauseTimer->start(hintWasShowing ? HintShortPause : HintPause);
+}
+
+void TApplication::HintMouseLeft(TControl* control)
+{
+    if (hint_->control == control)
+        CancelHint();
+}
+
+void TApplication::HintPauseElapsed()
+{
+    THintState& h = *hint_;
+    if (!h.ControlAlive())
+        return;
+    QPoint screenPos = h.controlHost->mapToGlobal(QPoint(h.cursorPos.X, h.cursorPos.Y));
+    Guard([&] { ActivateHint(TPoint(screenPos.x(), screenPos.y())); });
+}
+
+void TApplication::ActivateHint(const TPoint& cursorPos)
+{
+    THintState& h = *hint_;
+    if (!h.ControlAlive())
+        return;
+    TControl* control = h.control;
+    THintInfo info;
+    info.HintControl = control;
+    info.HintPos = TPoint(cursorPos.X, cursorPos.Y + 20); // below the mouse pointer
+    info.HintMaxWidth = Screen->Width();
+    info.HintColor = HintColor;
+    info.CursorRect = TRect(0, 0, control->Width(), control->Height());
+    const QPoint local = h.controlHost->mapFromGlobal(QPoint(cursorPos.X, cursorPos.Y));
+    info.CursorPos = TPoint(local.x(), local.y());
+    info.HideTimeout = HintHidePause;
+    info.HintStr = GetShortHint(control->Hint());
+    QPointer<QWidget> alive = h.controlHost;
+    // The control may change what is shown, or refuse (a Result other than 0).
+    if (control->Perform(CM_HINTSHOW, 0, reinterpret_cast<LPARAM>(&info)) != 0 || !alive)
+        return;
+    bool canShow = true;
+    if (OnShowHint)
+        OnShowHint(info.HintStr, canShow, info);
+    if (!canShow || info.HintStr.empty() || !alive)
+        return;
+    THintWindow* window = h.Window();
+    if (!window || info.HintWindowClass) {
+        if (window)
+            delete window;
+        window = info.HintWindowClass ? info.HintWindowClass(this) : new THintWindow(this);
+        h.window = window;
+        h.windowHost = window->Host();
+    }
+    window->SetColor(info.HintColor);
+    TRect r = window->CalcHintRect(info.HintMaxWidth, info.HintStr, info.HintData);
+    r = TRect(info.HintPos.X, info.HintPos.Y, info.HintPos.X + r.Right - r.Left, info.HintPos.Y + r.Bottom - r.Top);
+    window->ActivateHintData(r, info.HintStr, info.HintData);
+    HintText = GetLongHint(control->Hint());
+    if (OnHint)
+        OnHint(this);
+    if (!h.hideTimer) {
+        h.hideTimer = new QTimer(qApp);
+        h.hideTimer->setSingleShot(true);
+        QObject::connect(h.hideTimer, &QTimer::timeout, [] { Application->HideHint(); });
+    }
+    if (info.HideTimeout > 0)
+        h.hideTimer->start(info.HideTimeout);
+    else
+        h.hideTimer->stop();
+}
+
+void TApplication::HideHint()
+{
+    if (hint_->hideTimer)
+        hint_->hideTimer->stop();
+    if (THintWindow* window = hint_->Window())
+        window->ReleaseHandle();
+}
+
+void TApplication::CancelHint()
+{
+    THintState& h = *hint_;
+    if (h.pauseTimer)
+        h.pauseTimer->stop();
+    HideHint();
+    h.control = nullptr;
+    h.controlHost = nullptr;
 }

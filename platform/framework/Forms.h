@@ -11,6 +11,7 @@
 
 #include <QApplication>
 #include <functional>
+#include <memory>
 
 class TForm;
 class QDialog;
@@ -63,7 +64,34 @@ public:
     String HintText;
     bool ShowHint = true;
 
+    // Hints: the mouse resting HintPause ms on a control with ShowHint and a Hint shows the
+    // hint window (after HintShortPause when a hint was shown a moment ago); it hides after
+    // HintHidePause ms, when the mouse leaves the control, on a press or a key, or by
+    // CancelHint. Before showing, the control gets CM_HINTSHOW with a THintInfo (LParam) that
+    // it may change (a Result other than 0 cancels), then OnShowHint may change or cancel it.
+    int HintPause = 500;
+    int HintShortPause = 50;
+    int HintHidePause = 2500;
+    TColor HintColor = clInfoBk;
+    std::function<void(String& HintStr, bool& CanShow, struct THintInfo& HintInfo)> OnShowHint;
+    TNotifyEvent OnHint;
+    // Shows the hint of the control under the mouse now (as when the pause ends).
+    void ActivateHint(const TPoint& cursorPos);
+    void CancelHint();
+    void HideHint();
+    // The hint window, null until a hint was shown.
+    class THintWindow* HintWindow() const;
+    // The control whose hint is pending or showing.
+    TControl* HintControl() const;
+    // Tests point hints at a control as if the mouse had entered it at `pos` (client).
+    void HintMouseEntered(TControl* control, const TPoint& pos);
+    void HintMouseLeft(TControl* control);
+
 private:
+    friend class THintTimerHost;
+    void HintPauseElapsed();
+    struct THintState;
+    std::unique_ptr<THintState> hint_;
     String title_;
     TForm* mainForm_ = nullptr;
     bool terminated_ = false;
@@ -120,6 +148,7 @@ enum TPosition { poDesigned, poDefault, poDefaultPosOnly, poDefaultSizeOnly, poS
                  poDesktopCenter, poMainFormCenter, poOwnerFormCenter };
 enum TCloseAction { caNone, caHide, caFree, caMinimize };
 enum TWindowState { wsNormal, wsMinimized, wsMaximized };
+enum TFormStyle { fsNormal, fsMDIChild, fsMDIForm, fsStayOnTop };
 
 using TCloseEvent = std::function<void(TObject* Sender, TCloseAction& Action)>;
 using TCloseQueryEvent = std::function<void(TObject* Sender, bool& CanClose)>;
@@ -160,6 +189,20 @@ public:
     void SetClientHeight(int v) override;
 
     QDialog* Dialog() const;
+    // fsStayOnTop keeps the window above the others (top-most).
+    TFormStyle FormStyle() const { return formStyle_; }
+    void SetFormStyle(TFormStyle style);
+    // The window that owns this one (it stays in front of it); null for none.
+    TForm* PopupParent() const { return popupParent_; }
+    void SetPopupParent(TForm* parent);
+    // Activation as the window shows it: WM_NCACTIVATE sets it (wParam), so a form that
+    // lost activation to its own pop-up keeps its active look when the pop-up sends it
+    // WM_NCACTIVATE(TRUE).
+    bool ActiveLook() const { return activeLook_; }
+    // Keys that no control of the form took reach the form as WM_KEYDOWN, WM_CHAR and WM_KEYUP
+    // (KeyDown/KeyPress/KeyUp, OnKeyDown...); Escape then presses a cancel button when the key
+    // is still there.
+    bool KeyPreview = false;
     TWinControl* ActiveControl() const { return activeControl_; }
     void SetActiveControl(TWinControl* control);
 
@@ -177,9 +220,13 @@ protected:
     virtual void DoCreate();
     virtual void DoShow();
     virtual void Activate();
+    // WM_NCACTIVATE: records the active look, answers TRUE. WM_ACTIVATE: OnDeactivate when the
+    // form loses activation.
+    void Dispatch(TMessage& message) override;
 
 private:
     friend class TFormHost;
+    void ApplyWindowFlags();
     void HostShown();
     void HostHidden();
     void PlaceOnShow();
@@ -192,6 +239,77 @@ private:
     bool created_ = false;
     bool closing_ = false;
     TFormBorderStyle borderStyle_ = bsSizeable;
+    TFormStyle formStyle_ = fsNormal;
+    TForm* popupParent_ = nullptr;
+    bool activeLook_ = false;
     TWindowState windowState_ = wsNormal;
     TWinControl* activeControl_ = nullptr;
+};
+
+// Windows' activation messages from Qt's activation: a form that becomes active gets
+// WM_NCACTIVATE(TRUE) then WM_ACTIVATE(WA_ACTIVE, the window that was active); one that
+// loses it WM_NCACTIVATE(FALSE) then WM_ACTIVATE(WA_INACTIVE, the window being activated).
+// A press on a window of the application that is not the active one activates it first, as
+// a click does on Windows, so a click outside a pop-up deactivates the pop-up.
+
+// A borderless, top-most pop-up form. It hides (Close, so OnClose may refuse or free it) when
+// it loses activation to a window that is not one of its own, when DeactivateCloses, and on
+// Escape when EscapeCloses. While it is active it keeps the active look of its PopupParent.
+class TPopupForm : public TForm {
+public:
+    explicit TPopupForm(TComponent* owner);
+    String ClassName() const override { return "TPopupForm"; }
+    bool DeactivateCloses = true;
+    bool EscapeCloses = true;
+    // GetTickCount when the visible pop-up last lost activation (0 before): an owner's button
+    // ignores the press that closed the pop-up this way.
+    DWORD DeactivationTick() const { return deactivationTick_; }
+
+protected:
+    void Dispatch(TMessage& message) override;
+    void KeyDown(WORD& key, TShiftState shift) override;
+
+private:
+    DWORD deactivationTick_ = 0;
+};
+
+// ---------------------------------------------------------------- hints
+
+class THintWindow;
+
+// What a hint shows and where; handed to CM_HINTSHOW (LParam) and OnShowHint.
+struct THintInfo {
+    TControl* HintControl = nullptr;
+    std::function<THintWindow*(TComponent* owner)> HintWindowClass;
+    TPoint HintPos;          // screen position of the window's top-left corner
+    int HintMaxWidth = 0;    // the text wraps at this width
+    TColor HintColor = clInfoBk;
+    TRect CursorRect;        // the hint stays while the mouse is in here (control client)
+    TPoint CursorPos;        // the mouse in the control's client coordinates
+    int ReshowTimeout = 0;
+    int HideTimeout = 0;     // ms; 0 for the application's HintHidePause
+    String HintStr;
+    void* HintData = nullptr;
+};
+
+// The text before '|' of a hint, and the text after it (the whole hint when there is none).
+String GetShortHint(const String& hint);
+String GetLongHint(const String& hint);
+
+// The top-level window that shows a hint: no frame, no activation, above everything; the text
+// in clInfoText on the hint colour with a one-pixel frame, wrapped at the maximum width.
+class THintWindow : public TCustomControl {
+public:
+    explicit THintWindow(TComponent* owner);
+    String ClassName() const override { return "THintWindow"; }
+    // Shows the hint in `rect` (screen coordinates) with `hint` as caption.
+    virtual void ActivateHint(const TRect& rect, const String& hint);
+    virtual void ActivateHintData(const TRect& rect, const String& hint, void* data);
+    // The rectangle (from 0,0) that the text needs at most maxWidth wide.
+    virtual TRect CalcHintRect(int maxWidth, const String& hint, void* data);
+    void ReleaseHandle(); // hides the window
+    bool Showing() const;
+
+protected:
+    void Paint() override;
 };
