@@ -233,6 +233,8 @@ void run_data_stage(plot_settings& ps)
     ps.first_point = true;
     if (ps.draw_map) {
         draw_map(ps);
+    } else if (ps.matrix_plot) {
+        draw_matrix(ps);
     } else if (ps.vector_plot) {
         draw_vectors(ps);
     } else if (!ps.polygons_only) {

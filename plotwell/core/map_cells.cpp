@@ -3,6 +3,8 @@
 #include "axis_transforms.h"
 #include "data_file_readers.h"
 #include "map_classes.h"
+#include "data_stage.h"
+#include "page_keywords.h"
 #include "shared_routines.h"
 
 #include <algorithm>
@@ -248,6 +250,119 @@ bool read_map_row_values(plot_settings& ps, int column, int row, double& value)
     }
     std::fclose(f);
     return ok;
+}
+
+} // namespace plotwell
+
+namespace plotwell {
+
+void apply_matrix_yaxis(plot_settings& ps, const std::vector<std::string>& words)
+{
+    apply_axis_keyword(ps, ps.y1_axis, words, false);
+    ps.matrix_plot = 1;
+    ps.range_colours = 1;
+    ps.legendbox = 0;
+    ps.map.cell_width = 0; // the width of a line's cell follows from the lines unless MATRIX_XWIDTH gives it
+}
+
+std::vector<std::pair<double, double>> matrix_bands(const plot_settings& ps, int value_fields)
+{
+    const map_settings& m = ps.map;
+    if (!m.yranges.empty()) return m.yranges;
+    const int count = m.yranges_count != 0 ? m.yranges_count : value_fields;
+    const int n = std::abs(count);
+    std::vector<std::pair<double, double>> bands;
+    const double lo = ps.y1_axis.min, hi = ps.y1_axis.max;
+    for (int i = 0; i < n; ++i) {
+        const int k = count < 0 ? n - 1 - i : i;
+        bands.emplace_back(lo + (hi - lo) * k / n, lo + (hi - lo) * (k + 1) / n);
+    }
+    return bands;
+}
+
+void draw_matrix(plot_settings& ps)
+{
+    graphics_layer& gr = *ps.gr;
+    map_settings& m = ps.map;
+    if (!ps.data_file) return;
+    gr.gr_set_fill_style(2);
+    check_class_bounds(ps);
+    const axis_settings& xa = ps.x_axis;
+    const axis_settings& ya = ps.y1_axis;
+
+    // one pass over the lines for their number, the x extent and the number of value fields
+    std::string line, work;
+    std::vector<char*> words;
+    long lines = 0;
+    double x_lo = 0, x_hi = 0;
+    int value_fields = 0;
+    std::rewind(ps.data_file);
+    while (read_data_line(ps, ps.data_file, line)) {
+        split_row(line, work, words, 10000);
+        if (static_cast<int>(words.size()) <= m.xcolumn || !is_number(words[static_cast<size_t>(m.xcolumn)])) continue;
+        const double x = to_double(words[static_cast<size_t>(m.xcolumn)]);
+        if (lines == 0) {
+            x_lo = x_hi = x;
+            value_fields = static_cast<int>(words.size()) - 1;
+        }
+        x_lo = std::min(x_lo, x);
+        x_hi = std::max(x_hi, x);
+        ++lines;
+    }
+    const std::vector<std::pair<double, double>> bands = matrix_bands(ps, value_fields);
+    const int n = static_cast<int>(bands.size());
+    if (m.cell_width == 0) m.cell_width = lines > 1 ? (x_hi - x_lo) / (lines - 1) : 1.0;
+    if (!(m.cell_width > 0)) m.cell_width = 1.0;
+    const double resolution = ps.vector_output() && m.resolution > 0 ? m.resolution : 1.0;
+    const double frame_w = ps.frame_width / 100.0 * ps.region_scale_x * gr.page_width_pct() * 100.0;
+    const double s = frame_w > 0 ? std::fabs(xa.max - xa.min) / m.cell_width / frame_w / resolution : 1;
+    m.x_step = s >= 1 && s < 1e9 ? static_cast<int>(s) : 1;
+    const double width = m.cell_width * m.x_step;
+    int default_colour = -1;
+    if (ps.matrix_def_class >= 0 && ps.matrix_def_class < static_cast<int>(ps.classes.size())) {
+        default_colour = ps.classes[static_cast<size_t>(ps.matrix_def_class)].colour;
+        fill_colour_rectangle(ps, default_colour, axis_fraction(ps, xa.log_scale, x_lo, xa.min, xa.max), 0,
+                              axis_fraction(ps, xa.log_scale, x_hi, xa.min, xa.max), 1);
+    }
+    std::rewind(ps.data_file);
+    long read = 0;
+    std::vector<int> colours(static_cast<size_t>(n));
+    while (read_data_line(ps, ps.data_file, line)) {
+        ++read;
+        split_row(line, work, words, static_cast<size_t>(std::max(n, m.xcolumn) + 1));
+        if (static_cast<int>(words.size()) <= n) fatal_error("not enough columns on line %ld of data file\n", read);
+        if ((read - 1) % m.x_step != 0) continue;
+        if (static_cast<int>(words.size()) <= m.xcolumn || !is_number(words[static_cast<size_t>(m.xcolumn)])) continue;
+        const double x = to_double(words[static_cast<size_t>(m.xcolumn)]);
+        if (x < std::min(xa.min, xa.max) || x > std::max(xa.min, xa.max)) continue;
+        const double x1 = axis_fraction(ps, xa.log_scale, x - width / 2, xa.min, xa.max);
+        const double x2 = axis_fraction(ps, xa.log_scale, x + width / 2, xa.min, xa.max);
+        for (int i = 0; i < n; ++i) {
+            const char* f = words[static_cast<size_t>(i + 1)];
+            const bool missing = !is_number(f) || (ps.error_value_given && to_double(f) == ps.error_value);
+            colours[static_cast<size_t>(i)] = missing ? -1 : class_colour(ps, to_double(f));
+        }
+        for (int i = 0; i < n;) {
+            int j = i + 1;
+            while (j < n && colours[static_cast<size_t>(j)] == colours[static_cast<size_t>(i)]) ++j;
+            const int c = colours[static_cast<size_t>(i)];
+            if (c >= 0 && c != default_colour)
+                fill_colour_rectangle(ps, c, x1, axis_fraction(ps, ya.log_scale, bands[static_cast<size_t>(i)].first, ya.min, ya.max),
+                                      x2, axis_fraction(ps, ya.log_scale, bands[static_cast<size_t>(j - 1)].second, ya.min, ya.max));
+            i = j;
+        }
+    }
+    std::rewind(ps.data_file);
+    gr.gr_set_line_width(ps.line_width_base);
+    gr.gr_set_colour(1);
+    gr.gr_set_line_type(1);
+    gr.gr_move_to(0, 1);
+    gr.gr_line_to(0, 0);
+    gr.gr_line_to(1, 0);
+    if (ps.frame_closed) {
+        gr.gr_line_to(1, 1);
+        gr.gr_line_to(0, 1);
+    }
 }
 
 } // namespace plotwell

@@ -31,3 +31,18 @@ void draw_cell_row(plot_settings& ps, const std::vector<int>& colours, const std
 bool read_map_row_values(plot_settings& ps, int column, int row, double& value);
 
 } // namespace plotwell
+
+namespace plotwell {
+
+// MATRIX_YAXIS (read in the pre-scan): the y axis of a matrix data file; the plot becomes a matrix
+// plot with range colours and no legend box.
+void apply_matrix_yaxis(plot_settings& ps, const std::vector<std::string>& words);
+
+// The y bands of a matrix plot (MATRIX_YRANGES) over the y axis; without it one band per value
+// field of the first line, from the bottom up.
+std::vector<std::pair<double, double>> matrix_bands(const plot_settings& ps, int value_fields);
+
+// Draws the whole matrix data file of the call: one column of band rectangles per line.
+void draw_matrix(plot_settings& ps);
+
+} // namespace plotwell

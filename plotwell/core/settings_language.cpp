@@ -163,6 +163,8 @@ static void pre_scan_line(plot_settings& ps, const std::string& line, const std:
         if (split_fields(line, ' ', 3).size() > 1) ps.polygons_present = 1;
     } else if (key == "DRAW_MAP") {
         apply_draw_map(ps, split_fields(line, ' ', 8));
+    } else if (key == "MATRIX_YAXIS") {
+        apply_matrix_yaxis(ps, split_fields(line, ' ', 200));
     }
 }
 
@@ -246,7 +248,7 @@ void parse_settings_lines(plot_settings& ps, const std::vector<std::string>& lin
         } else if (kind == 1 && !ps.polygons_present && ps.expressions.empty() && !ps.labels_seen &&
                    !ps.deviations_seen && !ps.draw_map && !is_defaults) {
             fatal_error("no information available on xy-columns\n");
-        } else if (kind == 2 && !ps.draw_map && !(ps.settings_given && is_defaults)) {
+        } else if (kind == 2 && !ps.draw_map && !ps.matrix_plot && !(ps.settings_given && is_defaults)) {
             columns_from_data_file(ps);
         }
     } else if ((ps.data_line_count > 0 || !ps.data_lines.empty()) && !ps.xy_columns_given && data_series > 0) {

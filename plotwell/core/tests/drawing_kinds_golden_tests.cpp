@@ -199,3 +199,14 @@ TEST(GoldenKinds, PolygonsVectorsAndMapDecorations)
     };
     for (const golden_case& c : cases) run_case(c);
 }
+
+TEST(GoldenKinds, MatrixFile)
+{
+    const golden_case cases[] = {
+        {"matrix", "xy -c s.set d.dat",
+         {{"d.dat", "1 1 1 5 9\n2 1 5 5 x\n3 9 9 1 1\n4 5 1 1 5\n"},
+          {"s.set", "MATRIX_YAXIS 0 40\nX_AXIS 0.5 4.5\nMATRIX_YRANGES 0,10 10,20 20,30 30,40\n"
+                    "MATRIX_CLASS 2 0 < 3\nMATRIX_CLASS 3 3 < 6\nMATRIX_CLASS 4 6 < 10\nMATRIX_DEF_CLASS 1\n"}}},
+    };
+    for (const golden_case& c : cases) run_case(c);
+}

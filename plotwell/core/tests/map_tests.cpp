@@ -217,3 +217,19 @@ TEST(MapCells, LargeMapsAreThinnedToTheFrame)
     EXPECT_GT(d.ps.map.x_step, 1);
     EXPECT_LT(log_lines(d.log(), "gr_rectangle").size(), 2000u);
 }
+
+TEST(MatrixBands, EqualBandsFromEitherEnd)
+{
+    recording_device device;
+    plot_settings ps(device);
+    ps.y1_axis.min = 0;
+    ps.y1_axis.max = 40;
+    ps.map.yranges_count = -4; // MATRIX_YRANGES -4: from the top down
+    std::vector<std::pair<double, double>> bands = matrix_bands(ps, 9);
+    ASSERT_EQ(bands.size(), 4u);
+    EXPECT_EQ(bands[0], (std::pair<double, double>{30, 40}));
+    EXPECT_EQ(bands[3], (std::pair<double, double>{0, 10}));
+    ps.map.yranges_count = 0; // none given: one band per value field, from the bottom up
+    bands = matrix_bands(ps, 2);
+    EXPECT_EQ(bands, (std::vector<std::pair<double, double>>{{0, 20}, {20, 40}}));
+}
