@@ -5,6 +5,7 @@
 #include "linear_regression.h"
 #include "map_cells.h"
 #include "map_decorations.h"
+#include "page_pictures.h"
 #include "data_set_legend.h"
 #include "shared_routines.h"
 
@@ -231,6 +232,7 @@ void run_data_stage(plot_settings& ps)
     }
     if (!ps.deviation_items.empty()) draw_deviation_items(ps);
     ps.first_point = true;
+    if (ps.draw_map && !ps.grid_in_front) draw_map_grid_lines(ps);
     if (ps.draw_map) {
         draw_map(ps);
     } else if (ps.matrix_plot) {
@@ -248,6 +250,7 @@ void run_data_stage(plot_settings& ps)
     }
     if (ps.regressions[0].series_count > 0 || ps.regressions[1].series_count > 0) draw_regression_lines(ps);
     if (ps.polygons_present) draw_polygons(ps, false);
+    if (ps.draw_map && (ps.grid_in_front || ps.grid_spacing_x > 0 || ps.grid_spacing_y > 0)) draw_map_grid_lines(ps);
     if (!ps.label_items.empty()) draw_label_items(ps);
 }
 

@@ -5,6 +5,7 @@
 #include "data_file_readers.h"
 #include "data_set_legend.h"
 #include "map_classes.h"
+#include "page_pictures.h"
 #include "page_texts.h"
 #include "plot_defaults.h"
 #include "plot_driver.h"
@@ -128,6 +129,7 @@ void draw_job_page(plot_settings& ps)
         gr.gr_set_colour(0);
         gr.gr_set_fill_style(2);
         gr.gr_rectangle(0, 0, 100, 100);
+        draw_bitmaps(ps, true, true, true);
     }
     const std::array<double, 4> last_viewport = {ps.viewport_x1, ps.viewport_y1, ps.viewport_x2, ps.viewport_y2};
     set_graph_viewport(ps, 0, 0, 100, 100, 100);

@@ -8,6 +8,7 @@
 #include "data_stage.h"
 #include "linear_regression.h"
 #include "map_decorations.h"
+#include "page_pictures.h"
 #include "plot_defaults.h"
 #include "page_texts.h"
 #include "plot_utilities.h"
@@ -152,7 +153,14 @@ int draw_plot(plot_settings& ps, std::vector<std::string>& words, bool in_job)
     }
     ps.saved_viewport = {ps.viewport_x1, ps.viewport_y1, ps.viewport_x2, ps.viewport_y2};
     // 20.
+    const bool first_on_page = ps.calls_on_page == 0;
     setup_graph_frame(ps);
+    // pictures under the graph: the job page's, then this call's before-phase pictures
+    if (ps.job_mode && first_on_page) draw_bitmaps(ps, true, true, true);
+    if (ps.bitmaps_present) {
+        draw_bitmaps(ps, true, false, true);
+        draw_bitmaps(ps, false, false, true);
+    }
     set_frame_viewport(ps);
     // 21.
     run_data_stage(ps);
@@ -186,6 +194,7 @@ int draw_plot(plot_settings& ps, std::vector<std::string>& words, bool in_job)
     if (!ps.y1_right) draw_left_axis(ps, 0);
     if (ps.right_axis_in_use()) draw_right_axis(ps, 0);
     // 29.
+    if (ps.bitmaps_present && !ps.postscript_output) draw_bitmaps(ps, false, false, false);
     if (!ps.central_legend && !ps.no_legend) draw_legend(ps);
     if (ps.map.scale_bar) draw_scale_bar(ps);
     if (ps.map.north) draw_north_arrow(ps);
@@ -195,6 +204,7 @@ int draw_plot(plot_settings& ps, std::vector<std::string>& words, bool in_job)
     if (ps.texts_present || ps.dates_present) draw_settings_texts(ps);
     // 32. the temporary files of the call go with the drawing (removed whatever way it ends)
     // 34.
+    if (ps.bitmaps_present && !ps.postscript_output) draw_bitmaps(ps, true, false, false);
     if (ps.position_grid && ps.on_screen()) {
         set_graph_viewport(ps, 0, 0, 100, 100, 100);
         draw_position_grid(ps);
