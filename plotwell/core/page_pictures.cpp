@@ -148,6 +148,7 @@ void draw_map_grid_lines(plot_settings& ps)
 {
     graphics_layer& gr = *ps.gr;
     const double x1 = ps.map_x1, x2 = ps.map_x2, y1 = ps.map_y1, y2 = ps.map_y2;
+    if (!(ps.grid_spacing_x > 0) && !(ps.grid_spacing_y > 0)) return;
     gr.gr_set_line_width(ps.line_width_base / 3);
     gr.gr_set_line_type(ps.grid_line_type);
     gr.gr_set_colour(1);
