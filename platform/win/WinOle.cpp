@@ -314,3 +314,481 @@ HRESULT OleLoadPicture(IStream* stream, LONG size, BOOL runMode, REFIID riid, vo
     *picture = new IPicture(std::move(image), type);
     return S_OK;
 }
+
+// ---------------------------------------------------------------- drag and drop
+
+#include "WinWindow.h"
+
+#include <QApplication>
+#include <QCursor>
+#include <QDrag>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QGuiApplication>
+#include <QMimeData>
+#include <QPointer>
+#include <QStringDecoder>
+#include <QUrl>
+#include <QWidget>
+#include <map>
+
+void ReleaseStgMedium(STGMEDIUM* medium)
+{
+    if (!medium)
+        return;
+    medium->hGlobal.clear();
+    medium->tymed = TYMED_NULL;
+    if (medium->pUnkForRelease)
+        medium->pUnkForRelease->Release();
+    medium->pUnkForRelease = nullptr;
+}
+
+namespace {
+
+constexpr UINT kFirstDragFormat = 0xC000;
+const char* const kPrivateMime = "application/x-quelm-clipboard;format=\"";
+
+std::vector<String>& FormatNames()
+{
+    static std::vector<String> names;
+    return names;
+}
+
+String Lower(const String& s)
+{
+    String out = s;
+    for (char& c : out)
+        if (c >= 'A' && c <= 'Z')
+            c = char(c - 'A' + 'a');
+    return out;
+}
+
+QString MimeOf(UINT format)
+{
+    if (format == OLE_CF_TEXT || format == OLE_CF_UNICODETEXT)
+        return "text/plain";
+    if (format == OLE_CF_HDROP)
+        return "text/uri-list";
+    const String name = DragFormatName(format);
+    if (name.empty())
+        return QString();
+    if (Lower(name) == "rich text format")
+        return "text/rtf";
+    return QString(kPrivateMime) + QString::fromLatin1(name.c_str()) + "\"";
+}
+
+QString FromCodePage(const QByteArray& bytes)
+{
+    QStringDecoder decoder("windows-1252");
+    return decoder.isValid() ? QString(decoder(bytes)) : QString::fromLatin1(bytes);
+}
+
+QByteArray ToCodePage(const QString& text)
+{
+    QStringEncoder encoder("windows-1252");
+    return encoder.isValid() ? QByteArray(encoder(text)) : text.toLatin1();
+}
+
+// The formats of MIME data, as blocks.
+class MimeDataObject : public IDataObject {
+public:
+    explicit MimeDataObject(const QMimeData* mime)
+    {
+        if (!mime)
+            return;
+        if (mime->hasFormat("text/plain")) { // not the text form Qt gives a list of URLs
+            QByteArray text = ToCodePage(mime->text());
+            text.append('\0');
+            Add(OLE_CF_TEXT, text);
+            const QString t = mime->text();
+            QByteArray wide(reinterpret_cast<const char*>(t.utf16()), qsizetype(t.size()) * 2);
+            wide.append(2, '\0');
+            Add(OLE_CF_UNICODETEXT, wide);
+        }
+        if (mime->hasUrls()) {
+            // DROPFILES: offset of the list, a point, non-client flag, wide flag; then the names
+            QByteArray names;
+            for (const QUrl& url : mime->urls())
+                if (url.isLocalFile()) {
+                    names.append(ToCodePage(url.toLocalFile()));
+                    names.append('\0');
+                }
+            if (!names.isEmpty()) {
+                names.append('\0');
+                QByteArray block(20, '\0');
+                block[0] = 20;
+                block.append(names);
+                Add(OLE_CF_HDROP, block);
+            }
+        }
+        for (const QString& type : mime->formats()) {
+            if (type == "text/rtf") {
+                QByteArray rtf = mime->data(type);
+                rtf.append('\0');
+                Add(RegisterDragFormat("Rich Text Format"), rtf);
+            } else if (type.startsWith(kPrivateMime) && type.endsWith('"')) {
+                const QString name = type.mid(qsizetype(std::strlen(kPrivateMime)),
+                                              type.size() - qsizetype(std::strlen(kPrivateMime)) - 1);
+                Add(RegisterDragFormat(name.toLatin1().toStdString()), mime->data(type));
+            }
+        }
+    }
+    HRESULT GetData(const FORMATETC* format, STGMEDIUM* medium) override
+    {
+        if (!format || !medium)
+            return E_INVALIDARG;
+        *medium = STGMEDIUM{};
+        if (QueryGetData(format) != S_OK)
+            return DV_E_FORMATETC;
+        const QByteArray& bytes = blocks_[format->cfFormat];
+        medium->tymed = TYMED_HGLOBAL;
+        medium->hGlobal.assign(bytes.begin(), bytes.end());
+        return S_OK;
+    }
+    HRESULT QueryGetData(const FORMATETC* format) override
+    {
+        if (!format || format->dwAspect != DVASPECT_CONTENT || !(format->tymed & TYMED_HGLOBAL))
+            return DV_E_FORMATETC;
+        return blocks_.count(format->cfFormat) ? S_OK : DV_E_FORMATETC;
+    }
+    HRESULT EnumFormatEtc(DWORD direction, IEnumFORMATETC** result) override;
+
+private:
+    void Add(UINT format, const QByteArray& bytes)
+    {
+        if (!format || blocks_.count(format))
+            return;
+        blocks_[format] = bytes;
+        order_.push_back(format);
+    }
+    std::map<UINT, QByteArray> blocks_;
+    std::vector<UINT> order_;
+};
+
+class ListEnum : public IEnumFORMATETC {
+public:
+    ListEnum(std::vector<UINT> formats, size_t position) : formats_(std::move(formats)), pos_(position) {}
+    HRESULT Next(ULONG count, FORMATETC* out, ULONG* fetched) override
+    {
+        ULONG n = 0;
+        while (n < count && pos_ < formats_.size() && out) {
+            out[n] = FORMATETC{formats_[pos_], nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
+            ++n;
+            ++pos_;
+        }
+        if (fetched)
+            *fetched = n;
+        return n == count ? S_OK : S_FALSE;
+    }
+    HRESULT Skip(ULONG count) override
+    {
+        pos_ += count;
+        if (pos_ > formats_.size()) {
+            pos_ = formats_.size();
+            return S_FALSE;
+        }
+        return S_OK;
+    }
+    HRESULT Reset() override
+    {
+        pos_ = 0;
+        return S_OK;
+    }
+    HRESULT Clone(IEnumFORMATETC** result) override
+    {
+        if (!result)
+            return E_POINTER;
+        *result = new ListEnum(formats_, pos_);
+        return S_OK;
+    }
+
+private:
+    std::vector<UINT> formats_;
+    size_t pos_;
+};
+
+HRESULT MimeDataObject::EnumFormatEtc(DWORD direction, IEnumFORMATETC** result)
+{
+    if (!result)
+        return E_POINTER;
+    *result = nullptr;
+    if (direction != DATADIR_GET)
+        return E_NOTIMPL;
+    *result = new ListEnum(order_, 0);
+    return S_OK;
+}
+
+DWORD EffectOf(Qt::DropAction action)
+{
+    switch (action) {
+    case Qt::CopyAction: return DROPEFFECT_COPY;
+    case Qt::MoveAction: return DROPEFFECT_MOVE;
+    case Qt::LinkAction: return DROPEFFECT_LINK;
+    default: return DROPEFFECT_NONE;
+    }
+}
+
+Qt::DropActions ActionsOf(DWORD effects)
+{
+    Qt::DropActions a;
+    if (effects & DROPEFFECT_COPY)
+        a |= Qt::CopyAction;
+    if (effects & DROPEFFECT_MOVE)
+        a |= Qt::MoveAction;
+    if (effects & DROPEFFECT_LINK)
+        a |= Qt::LinkAction;
+    return a;
+}
+
+Qt::DropAction ActionOf(DWORD effect)
+{
+    if (effect & DROPEFFECT_MOVE)
+        return Qt::MoveAction;
+    if (effect & DROPEFFECT_COPY)
+        return Qt::CopyAction;
+    if (effect & DROPEFFECT_LINK)
+        return Qt::LinkAction;
+    return Qt::IgnoreAction;
+}
+
+DWORD KeysOf(Qt::KeyboardModifiers modifiers, Qt::MouseButtons buttons)
+{
+    DWORD keys = 0;
+    if (modifiers & Qt::ControlModifier)
+        keys |= MK_CONTROL;
+    if (modifiers & Qt::ShiftModifier)
+        keys |= MK_SHIFT;
+    if (buttons & Qt::LeftButton)
+        keys |= MK_LBUTTON;
+    if (buttons & Qt::RightButton)
+        keys |= MK_RBUTTON;
+    return keys;
+}
+
+class DropFilter;
+std::map<QWidget*, DropFilter*>& Filters()
+{
+    static std::map<QWidget*, DropFilter*> filters;
+    return filters;
+}
+
+// Turns Qt's drag events on a registered window into calls of its drop target.
+class DropFilter : public QObject {
+public:
+    DropFilter(QWidget* window, IDropTarget* target) : QObject(window), window_(window), target_(target)
+    {
+        target_->AddRef();
+        Filters()[window] = this;
+    }
+    ~DropFilter() override
+    {
+        for (auto it = Filters().begin(); it != Filters().end(); ++it)
+            if (it->second == this) {
+                Filters().erase(it);
+                break;
+            }
+        target_->Release();
+    }
+    IDropTarget* Target() const { return target_; }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (watched != window_)
+            return false;
+        switch (event->type()) {
+        case QEvent::DragEnter: {
+            auto* e = static_cast<QDragEnterEvent*>(event);
+            IDataObject* data = DataObjectOfMimeData(e->mimeData());
+            DWORD effect = EffectOf(e->proposedAction()) | EffectOf(Qt::DropAction(int(e->possibleActions())));
+            const QPoint g = window_->mapToGlobal(e->position().toPoint());
+            target_->DragEnter(data, KeysOf(e->modifiers(), e->buttons()), POINT{g.x(), g.y()}, &effect);
+            data->Release();
+            Answer(e, effect);
+            return true;
+        }
+        case QEvent::DragMove: {
+            auto* e = static_cast<QDragMoveEvent*>(event);
+            DWORD effect = EffectOf(Qt::DropAction(int(e->possibleActions())));
+            const QPoint g = window_->mapToGlobal(e->position().toPoint());
+            target_->DragOver(KeysOf(e->modifiers(), e->buttons()), POINT{g.x(), g.y()}, &effect);
+            Answer(e, effect);
+            return true;
+        }
+        case QEvent::DragLeave:
+            target_->DragLeave();
+            return true;
+        case QEvent::Drop: {
+            auto* e = static_cast<QDropEvent*>(event);
+            IDataObject* data = DataObjectOfMimeData(e->mimeData());
+            DWORD effect = EffectOf(Qt::DropAction(int(e->possibleActions())));
+            const QPoint g = window_->mapToGlobal(e->position().toPoint());
+            target_->Drop(data, KeysOf(e->modifiers(), e->buttons()), POINT{g.x(), g.y()}, &effect);
+            data->Release();
+            Answer(e, effect);
+            return true;
+        }
+        default:
+            return false;
+        }
+    }
+
+private:
+    static void Answer(QDropEvent* e, DWORD effect)
+    {
+        if (effect == DROPEFFECT_NONE) {
+            e->ignore();
+        } else {
+            e->setDropAction(ActionOf(effect));
+            e->accept();
+        }
+    }
+    QPointer<QWidget> window_;
+    IDropTarget* target_;
+};
+
+DropFilter* FilterOf(HWND window)
+{
+    const auto it = Filters().find(window);
+    return it == Filters().end() ? nullptr : it->second;
+}
+
+} // namespace
+
+UINT RegisterDragFormat(const String& name)
+{
+    if (name.empty())
+        return 0;
+    auto& names = FormatNames();
+    for (size_t i = 0; i < names.size(); ++i)
+        if (Lower(names[i]) == Lower(name))
+            return kFirstDragFormat + UINT(i);
+    names.push_back(name);
+    return kFirstDragFormat + UINT(names.size() - 1);
+}
+
+String DragFormatName(UINT format)
+{
+    const auto& names = FormatNames();
+    if (format < kFirstDragFormat || format - kFirstDragFormat >= names.size())
+        return String();
+    return names[format - kFirstDragFormat];
+}
+
+QMimeData* MimeDataOfDataObject(IDataObject* data)
+{
+    auto* mime = new QMimeData;
+    if (!data)
+        return mime;
+    IEnumFORMATETC* formats = nullptr;
+    if (data->EnumFormatEtc(DATADIR_GET, &formats) != S_OK || !formats)
+        return mime;
+    FORMATETC f;
+    ULONG fetched = 0;
+    while (formats->Next(1, &f, &fetched) == S_OK && fetched == 1) {
+        STGMEDIUM medium;
+        if (data->GetData(&f, &medium) != S_OK)
+            continue;
+        const QByteArray bytes(reinterpret_cast<const char*>(medium.hGlobal.data()), qsizetype(medium.hGlobal.size()));
+        ReleaseStgMedium(&medium);
+        if (f.cfFormat == OLE_CF_TEXT) {
+            mime->setText(FromCodePage(bytes.left(bytes.indexOf('\0') < 0 ? bytes.size() : bytes.indexOf('\0'))));
+        } else if (f.cfFormat == OLE_CF_UNICODETEXT) {
+            if (!mime->hasText()) {
+                QString t = QString::fromUtf16(reinterpret_cast<const char16_t*>(bytes.constData()), bytes.size() / 2);
+                mime->setText(t.left(t.indexOf(QChar(0)) < 0 ? t.size() : t.indexOf(QChar(0))));
+            }
+        } else {
+            const QString type = MimeOf(f.cfFormat);
+            if (type == "text/rtf")
+                mime->setData(type, bytes.left(bytes.indexOf('\0') < 0 ? bytes.size() : bytes.indexOf('\0')));
+            else if (!type.isEmpty() && type != "text/uri-list")
+                mime->setData(type, bytes);
+        }
+    }
+    formats->Release();
+    return mime;
+}
+
+IDataObject* DataObjectOfMimeData(const QMimeData* mime)
+{
+    return new MimeDataObject(mime);
+}
+
+HRESULT RegisterDragDrop(HWND window, IDropTarget* target)
+{
+    if (!window || !target)
+        return E_INVALIDARG;
+    if (FilterOf(window))
+        return DRAGDROP_E_ALREADYREGISTERED;
+    auto* filter = new DropFilter(window, target);
+    window->installEventFilter(filter);
+    window->setAcceptDrops(true);
+    return S_OK;
+}
+
+HRESULT RevokeDragDrop(HWND window)
+{
+    DropFilter* filter = FilterOf(window);
+    if (!filter)
+        return DRAGDROP_E_NOTREGISTERED;
+    window->removeEventFilter(filter);
+    window->setAcceptDrops(false);
+    delete filter;
+    return S_OK;
+}
+
+IDropTarget* RegisteredDropTarget(HWND window)
+{
+    DropFilter* filter = FilterOf(window);
+    return filter ? filter->Target() : nullptr;
+}
+
+HRESULT DoDragDrop(IDataObject* data, IDropSource* source, DWORD okEffects, DWORD* effect)
+{
+    if (!data || !source || !effect)
+        return E_INVALIDARG;
+    *effect = DROPEFFECT_NONE;
+    QWidget* from = qobject_cast<QApplication*>(QCoreApplication::instance()) ? QApplication::widgetAt(QCursor::pos())
+                                                                               : nullptr;
+    if (!from && qobject_cast<QApplication*>(QCoreApplication::instance()))
+        from = QApplication::activeWindow();
+    if (!from || QGuiApplication::platformName() == "offscreen") {
+        source->QueryContinueDrag(TRUE, 0);
+        return DRAGDROP_S_CANCEL;
+    }
+    auto* drag = new QDrag(from);
+    drag->setMimeData(MimeDataOfDataObject(data));
+    QObject::connect(drag, &QDrag::actionChanged, [source](Qt::DropAction a) { source->GiveFeedback(EffectOf(a)); });
+    const Qt::DropAction done = drag->exec(ActionsOf(okEffects), ActionOf(okEffects & DROPEFFECT_MOVE ? DROPEFFECT_MOVE : okEffects));
+    drag->deleteLater();
+    if (done == Qt::IgnoreAction) {
+        source->QueryContinueDrag(TRUE, 0);
+        return DRAGDROP_S_CANCEL;
+    }
+    source->QueryContinueDrag(FALSE, 0);
+    *effect = EffectOf(done);
+    return DRAGDROP_S_DROP;
+}
+
+DWORD DeliverDrop(HWND window, const QMimeData* mime, POINT point, DWORD keyState, DWORD okEffects)
+{
+    IDropTarget* target = RegisteredDropTarget(window);
+    if (!target)
+        return DROPEFFECT_NONE;
+    IDataObject* data = DataObjectOfMimeData(mime);
+    DWORD effect = okEffects;
+    target->DragEnter(data, keyState | MK_LBUTTON, point, &effect);
+    if (effect != DROPEFFECT_NONE) {
+        effect = okEffects;
+        target->DragOver(keyState | MK_LBUTTON, point, &effect);
+    }
+    if (effect == DROPEFFECT_NONE) {
+        target->DragLeave();
+    } else {
+        effect = okEffects;
+        target->Drop(data, keyState, point, &effect);
+    }
+    data->Release();
+    return effect;
+}

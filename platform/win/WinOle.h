@@ -7,6 +7,7 @@
 // pixel is 2540 / 96 units.
 #include "WinGdi.h"
 #include "WinUxTheme.h" // HRESULT
+#include "platform/rtl/System.h"
 
 #include <QImage>
 #include <atomic>
@@ -102,3 +103,94 @@ HRESULT OleLoadPicture(IStream* stream, LONG size, BOOL runMode, REFIID riid, vo
 // bytes are no picture it can read. Pictures larger than 16384 pixels on a side or 128
 // million pixels are refused.
 QImage DecodePictureBytes(const uint8_t* data, size_t size, int16_t* type = nullptr);
+
+// ---------------------------------------------------------------- drag and drop
+//
+// OLE drag and drop over Qt's drag and drop. Formats travel as bytes (the stand-in of a global
+// memory block); each format has a MIME type: CF_TEXT and CF_UNICODETEXT are "text/plain",
+// CF_HDROP is "text/uri-list", "Rich Text Format" is "text/rtf", and every other registered
+// format is "application/x-quelm-clipboard;format=\"<name>\"" carrying its bytes unchanged, so
+// two windows of the system (and two programs of it) exchange private formats byte for byte.
+// A window registered with RegisterDragDrop receives Qt's drags as calls of its IDropTarget.
+
+class QMimeData;
+
+enum : UINT { OLE_CF_TEXT = 1, OLE_CF_UNICODETEXT = 13, OLE_CF_HDROP = 15 };
+enum : DWORD { DVASPECT_CONTENT = 1, TYMED_NULL = 0, TYMED_HGLOBAL = 1, DATADIR_GET = 1, DATADIR_SET = 2 };
+enum : DWORD { DROPEFFECT_NONE = 0, DROPEFFECT_COPY = 1, DROPEFFECT_MOVE = 2, DROPEFFECT_LINK = 4 };
+constexpr HRESULT S_FALSE = 1;
+constexpr HRESULT DRAGDROP_S_DROP = 0x00040100;
+constexpr HRESULT DRAGDROP_S_CANCEL = 0x00040101;
+constexpr HRESULT DRAGDROP_S_USEDEFAULTCURSORS = 0x00040102;
+constexpr HRESULT DV_E_FORMATETC = int32_t(0x80040064u);
+constexpr HRESULT OLE_E_ADVISENOTSUPPORTED = int32_t(0x80040003u);
+constexpr HRESULT DRAGDROP_E_ALREADYREGISTERED = int32_t(0x80040101u);
+constexpr HRESULT DRAGDROP_E_NOTREGISTERED = int32_t(0x80040100u);
+
+struct FORMATETC {
+    UINT cfFormat = 0;
+    void* ptd = nullptr;
+    DWORD dwAspect = DVASPECT_CONTENT;
+    LONG lindex = -1;
+    DWORD tymed = TYMED_HGLOBAL;
+};
+
+// A storage medium: the bytes of one format's block.
+struct STGMEDIUM {
+    DWORD tymed = TYMED_NULL;
+    std::vector<uint8_t> hGlobal;
+    IUnknown* pUnkForRelease = nullptr;
+};
+void ReleaseStgMedium(STGMEDIUM* medium);
+
+class IEnumFORMATETC : public IUnknown {
+public:
+    virtual HRESULT Next(ULONG count, FORMATETC* formats, ULONG* fetched) = 0;
+    virtual HRESULT Skip(ULONG count) = 0;
+    virtual HRESULT Reset() = 0;
+    virtual HRESULT Clone(IEnumFORMATETC** result) = 0;
+};
+
+class IDataObject : public IUnknown {
+public:
+    virtual HRESULT GetData(const FORMATETC* format, STGMEDIUM* medium) = 0;
+    virtual HRESULT QueryGetData(const FORMATETC* format) = 0;
+    virtual HRESULT EnumFormatEtc(DWORD direction, IEnumFORMATETC** result) = 0;
+};
+
+class IDropTarget : public IUnknown {
+public:
+    virtual HRESULT DragEnter(IDataObject* data, DWORD keyState, POINT point, DWORD* effect) = 0;
+    virtual HRESULT DragOver(DWORD keyState, POINT point, DWORD* effect) = 0;
+    virtual HRESULT DragLeave() = 0;
+    virtual HRESULT Drop(IDataObject* data, DWORD keyState, POINT point, DWORD* effect) = 0;
+};
+
+class IDropSource : public IUnknown {
+public:
+    virtual HRESULT QueryContinueDrag(BOOL escapePressed, DWORD keyState) = 0;
+    virtual HRESULT GiveFeedback(DWORD effect) = 0;
+};
+
+// Format identifiers of registered names (from 0xC000, one per name, compared case-blind).
+UINT RegisterDragFormat(const String& name);
+String DragFormatName(UINT format);
+
+// The MIME data that carries every format a data object offers (its DATADIR_GET list).
+QMimeData* MimeDataOfDataObject(IDataObject* data);
+// A data object over MIME data (of a drag from anywhere): text as CF_TEXT (code page) and
+// CF_UNICODETEXT, URLs of local files as CF_HDROP, "text/rtf" and private formats by name.
+IDataObject* DataObjectOfMimeData(const QMimeData* mime);
+
+HRESULT RegisterDragDrop(HWND window, IDropTarget* target);
+HRESULT RevokeDragDrop(HWND window);
+IDropTarget* RegisteredDropTarget(HWND window);
+// Runs a drag with Qt's drag and drop from the window under the mouse; the data object's
+// formats travel as MIME data. On a platform without a drag loop (offscreen) the drag ends at
+// once: cancelled.
+HRESULT DoDragDrop(IDataObject* data, IDropSource* source, DWORD okEffects, DWORD* effect);
+// Delivers MIME data to the drop target of a window as a drag that enters, moves and drops at
+// the point (screen coordinates), with the key state (MK_CONTROL...). What Qt's drop events on
+// the window do; tests and programs that drop without the mouse call it directly. The effect
+// of the drop is returned (DROPEFFECT_NONE when the window has no target or refused).
+DWORD DeliverDrop(HWND window, const QMimeData* mime, POINT point, DWORD keyState, DWORD okEffects);
