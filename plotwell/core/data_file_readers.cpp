@@ -111,6 +111,8 @@ grid_header read_grid_header_for_drawing(const std::string& name, std::FILE*& fi
             fatal_error("the binary map %s has no usable corner or cell size\n", name.c_str());
         h.data_offset = 24;
         h.header_lines = 6;
+        h.x_right = h.x_left + h.ncols * h.cell_width;
+        h.y_top = h.y_bottom + h.nrows * h.cell_height;
         return h;
     }
     // a text map must end its lines with a carriage return and a line feed
@@ -168,6 +170,8 @@ grid_header read_grid_header_for_drawing(const std::string& name, std::FILE*& fi
         fatal_error("the header of %s names no NCOLS and NROWS\n", name.c_str());
     if (centre_x) h.x_left -= h.cell_width / 2;
     if (centre_y) h.y_bottom -= h.cell_height / 2;
+    h.x_right = h.x_left + h.ncols * h.cell_width;
+    h.y_top = h.y_bottom + h.nrows * h.cell_height;
     h.data_offset = offset;
     std::fseek(file, offset, SEEK_SET);
     return h;

@@ -1,0 +1,135 @@
+// Frequency distributions: automatic and settings classes, counting, percentiles, and the files of
+// a run over a drawn map, which the statistics view then draws.
+#include "freq_distribution.h"
+#include "plot_test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <sstream>
+
+using namespace plotwell;
+using plotwell_test::drawing;
+using plotwell_test::log_lines;
+using plotwell_test::work_folder;
+
+namespace {
+
+distribution_counts count(const freq_classes& c, const std::vector<float>& values)
+{
+    distribution_counts d;
+    d.counts.assign(c.classes.size() + 1, 0);
+    for (float v : values) {
+        const int i = freq_class_of(c, v);
+        if (i < 0) continue;
+        ++d.counts[static_cast<size_t>(i)];
+        ++d.cells;
+        d.total += v;
+        d.largest = std::max(d.largest, v);
+    }
+    return d;
+}
+
+std::string golden_path(const std::string& name)
+{
+    return quelmtest::SourceDir() + "/plotwell/core/tests/golden/kinds/" + name;
+}
+
+void expect_golden(const std::string& actual, const std::string& name)
+{
+    if (const char* u = std::getenv("PLOTWELL_UPDATE_GOLDEN"); u && std::string(u) == "1") {
+        quelmtest::WriteFileBytes(golden_path(name), actual);
+        return;
+    }
+    const std::string expected = quelmtest::ReadFileBytes(golden_path(name));
+    std::istringstream a(actual), e(expected);
+    std::string la, le;
+    for (int line = 1;; ++line) {
+        const bool ga = static_cast<bool>(std::getline(a, la)), ge = static_cast<bool>(std::getline(e, le));
+        if (!ga && !ge) return;
+        if (!ga || !ge || la != le) {
+            ADD_FAILURE() << name << " differs at line " << line << ":\n  expected: " << (ge ? le : "(end of file)")
+                          << "\n  actual:   " << (ga ? la : "(end of file)");
+            return;
+        }
+    }
+}
+
+} // namespace
+
+TEST(FreqDistribution, AutomaticClasses)
+{
+    // values 0..99: rounded to 0..100 in 10 intervals, halved to 5 classes of 20 with upper bounds included
+    freq_classes c = make_automatic_classes(0, 99, distribution_kind::frequency, 0);
+    ASSERT_EQ(c.classes.size(), 5u);
+    EXPECT_EQ(c.classes[0].lower, 0);
+    EXPECT_EQ(c.classes[0].upper, 20);
+    EXPECT_TRUE(c.classes[0].lower_included);
+    EXPECT_TRUE(c.classes[1].upper_included);
+    EXPECT_EQ(c.classes[4].upper, 100);
+    EXPECT_EQ(freq_class_of(c, 20), 0);
+    EXPECT_EQ(freq_class_of(c, 20.5f), 1);
+    // cumulative: the class count of NR_CUMCLASSES and one closing row at the top
+    freq_classes cum = make_automatic_classes(0, 99, distribution_kind::cumulative, 50);
+    EXPECT_EQ(cum.classes.size(), 51u);
+    EXPECT_EQ(cum.classes.back().lower, 100);
+}
+
+TEST(FreqDistribution, SettingsClassesCloseTheirGaps)
+{
+    freq_classes c = read_freqdist_classes({"MATRIX_CLASS 3 0 < 10", "MATRIX_CLASS 4 10 < 20 'upper half'", "OTHER 1"});
+    ASSERT_EQ(c.classes.size(), 2u);
+    EXPECT_TRUE(c.from_settings);
+    EXPECT_EQ(freq_class_of(c, 10), 1);
+    EXPECT_EQ(freq_class_of(c, 0), -1);
+    EXPECT_EQ(c.classes[1].label, "upper half");
+    freq_classes open = read_freqdist_classes({"MATRIX_CLASS 3 - < 0", "MATRIX_CLASS 4 0 < -"});
+    EXPECT_EQ(freq_class_of(open, -1e30f), 0);
+    EXPECT_EQ(freq_class_of(open, 1e30f), 1);
+}
+
+TEST(FreqDistribution, Percentiles)
+{
+    freq_classes c = make_automatic_classes(1, 4, distribution_kind::percentiles, 10000);
+    distribution_counts d = count(c, {1, 2, 3, 4});
+    // the percentages are taken in the order given
+    std::vector<double> v = percentile_values(c, d, {10, 50, 100});
+    EXPECT_NEAR(v[0], 1, 0.01);
+    EXPECT_NEAR(v[1], 3, 0.01); // in the class where the cumulative percentage first exceeds 50: that of 3
+    EXPECT_EQ(v[2], 4);         // 100 percent: the largest counted value
+    // nothing counted above 1e-30: the largest value stays 1e-30
+    distribution_counts none = count(c, {});
+    EXPECT_EQ(percentile_values(c, none, {100})[0], 0);
+}
+
+TEST(FreqDistribution, FilesOfARunAndTheStatisticsDrawing)
+{
+    work_folder folder;
+    folder.write("m.asc", "ncols 4\r\nnrows 2\r\nxllcorner 0\r\nyllcorner 0\r\ncellsize 1\r\nnodata_value -1\r\n"
+                          "1 2 3 4\r\n5 6 -1 8\r\n");
+    const std::string settings = "DRAW_MAP ! m.asc\nMATRIX_CLASS 3 0 < 4 low\nMATRIX_CLASS 5 4 <= 9 high\nMATRIX_TITLE value\n";
+    folder.write("s.set", settings);
+    drawing d("xy -c s.set");
+    ASSERT_TRUE(d.run()) << d.error;
+    std::vector<std::string> lines = {"DRAW_MAP ! m.asc", "MATRIX_CLASS 3 0 < 4 low", "MATRIX_CLASS 5 4 <= 9 high",
+                                      "MATRIX_TITLE value", "PATTERNS 2,3"};
+    ASSERT_EQ(run_frequency_distribution(d.ps, lines, false, false), 1);
+    expect_golden(folder.read("frqdst1.out"), "freqdist.frqdst1.out");
+    expect_golden(folder.read("freqdist.job"), "freqdist.freqdist.job");
+
+    // the statistics view draws the job: one bar per class
+    drawing stats("xy -j freqdist.job");
+    ASSERT_TRUE(stats.run()) << stats.error;
+    expect_golden(stats.log(), "freqdist.log");
+
+    // a single class gives nothing to count
+    ASSERT_EQ(run_frequency_distribution(d.ps, {"MATRIX_CLASS 3 0 < 4"}, false, false), 1);
+    EXPECT_EQ(folder.read("frqdst1.out"), "0 0\n1 0\n");
+    EXPECT_NE(folder.read("freqdist.job").find("text 'only 1 class is defined' m,52 2.5 \n"), std::string::npos);
+
+    // percentiles go to their own file and no job remains to be drawn
+    d.ps.percentiles = {50, 100};
+    ASSERT_EQ(run_frequency_distribution(d.ps, lines, true, true), 1);
+    EXPECT_EQ(folder.read("Percentiles.out").substr(0, 8), "* m.asc\n");
+    EXPECT_NE(folder.read("Percentiles.out").find("percentile 100 = 8\n"), std::string::npos);
+}
