@@ -95,9 +95,25 @@ private:
             c_->Font->Style >> s;
     }
     // Cached text metrics of the canvas font.
+    const String& CurrentFontKey()
+    {
+        const TFont& f = *c_->Font;
+        if (!(keyValid_ && f.Name == keyFont_.Name && f.Height == keyFont_.Height && f.Style == keyFont_.Style &&
+              f.Orientation == keyFont_.Orientation && f.Charset == keyFont_.Charset && f.Pitch == keyFont_.Pitch)) {
+            keyFont_.Name = f.Name;
+            keyFont_.Height = f.Height;
+            keyFont_.Style = f.Style;
+            keyFont_.Orientation = f.Orientation;
+            keyFont_.Charset = f.Charset;
+            keyFont_.Pitch = f.Pitch;
+            fontKey_ = FontKey(f);
+            keyValid_ = true;
+        }
+        return fontKey_;
+    }
     const RunMetrics& Metrics(const String& kind, const String& text, int box, UINT flags)
     {
-        String key = FontKey(*c_->Font);
+        String key = CurrentFontKey();
         key += kind;
         if (flags & DT_END_ELLIPSIS)
             key += std::to_string(box);
@@ -136,6 +152,13 @@ private:
         D.Right = D.Left + m.Width;
         D.Bottom = D.Top + m.Height;
         return m.Width;
+    }
+    void FlushPending()
+    {
+        if (!pending_)
+            return;
+        pending_ = false;
+        DrawRun(pendingText_, pendingRect_);
     }
     void DrawRun(const String& run, const TRect& D)
     {
@@ -188,6 +211,12 @@ private:
     bool overflow_ = false;
     bool listItemMet_ = false;
     int runningWidth_ = 0;
+    bool pending_ = false;
+    bool keyValid_ = false;
+    TFont keyFont_;
+    String fontKey_;
+    String pendingText_;
+    TRect pendingRect_;
 };
 
 bool Renderer::Render(const String& html)
@@ -363,6 +392,7 @@ String Renderer::Line(String& text, TRect R, bool measuring, bool firstPass)
                     D.Bottom += subExtra_;
                 D.Bottom -= raise_;
                 if (shadow_) {
+                    FlushPending();
                     const TColor fontColor = c_->Font->Color;
                     c_->Font->Color = a_.ShadowColor;
                     TRect s = D;
@@ -373,7 +403,19 @@ String Renderer::Line(String& text, TRect R, bool measuring, bool firstPass)
                     DrawRun(run, s);
                     c_->Font->Color = fontColor;
                 }
-                DrawRun(run, D);
+                // runs in one state are drawn together (one text call instead of one per word)
+                const bool plain = !shadow_ && !errorMark_ && !rtl && !(flags_ & DT_END_ELLIPSIS);
+                if (plain) {
+                    if (!pending_) {
+                        pending_ = true;
+                        pendingRect_ = D;
+                        pendingText_.clear();
+                    }
+                    pendingText_ += run;
+                } else {
+                    FlushPending();
+                    DrawRun(run, D);
+                }
                 const int right = D.Right;
                 w = MeasureRun(run, D);
                 if (inLink_ && linkCounter_ == a_.FocusLink + 1)
@@ -422,6 +464,7 @@ String Renderer::Line(String& text, TRect R, bool measuring, bool firstPass)
             text.clear();
         if (lineEnded_ || text.empty() || text[0] != '<' || text.size() < 3)
             continue;
+        FlushPending();
         const THtmlTagInfo info = IdentifyHtmlTag(text);
         if (text[1] == '/' && text.size() > 3)
             ClosingTag(info, R, D, measuring);
@@ -437,6 +480,7 @@ String Renderer::Line(String& text, TRect R, bool measuring, bool firstPass)
             }
         }
     }
+    FlushPending();
     runningWidth_ -= trailingBlank;
     out_.ExtentX = std::max(out_.ExtentX, runningWidth_);
     lineWidth_ = runningWidth_;

@@ -1843,9 +1843,9 @@ void PaintText(HDC dc, const QFont& font, const QString& text, QPoint topLeft, i
         p->setTransform(t);
         topLeft = QPoint(0, 0);
     }
-    const int width = fm.horizontalAdvance(text);
     if (dc->bkMode == OPAQUE)
-        p->fillRect(QRect(topLeft, QSize(width, fm.ascent() + fm.descent())), EffectiveColor(dc, dc->bkColor));
+        p->fillRect(QRect(topLeft, QSize(fm.horizontalAdvance(text), fm.ascent() + fm.descent())),
+                    EffectiveColor(dc, dc->bkColor));
     p->setPen(EffectiveColor(dc, dc->textColor));
     p->drawText(QPoint(topLeft.x(), topLeft.y() + fm.ascent()), text);
     if (underlineIndex >= 0 && underlineIndex < text.size()) {
@@ -2177,9 +2177,10 @@ int DrawTextQ(HDC dc, const QString& text, const String& recordText, RECT* rect,
         rec.Lines.push_back(FromQString(line.text));
     dc->Record(rec);
     const int totalHeight = lineHeight * int(lines.size());
-    int maxWidth = 0;
-    for (const TextLine& line : lines)
-        maxWidth = std::max(maxWidth, fm.horizontalAdvance(line.text));
+    int maxWidth = 0; // needed only to measure
+    if (format & DT_CALCRECT)
+        for (const TextLine& line : lines)
+            maxWidth = std::max(maxWidth, fm.horizontalAdvance(line.text));
 
     if (format & DT_CALCRECT) {
         if ((format & DT_WORDBREAK) && !(format & DT_SINGLELINE))
@@ -2211,7 +2212,7 @@ int DrawTextQ(HDC dc, const QString& text, const String& recordText, RECT* rect,
         const bool hadUnderlineOnly = (format & DT_PREFIXONLY) != 0;
         int y = top;
         for (const TextLine& line : lines) {
-            const int w = fm.horizontalAdvance(line.text);
+            const int w = (format & (DT_CENTER | DT_RIGHT)) ? fm.horizontalAdvance(line.text) : 0;
             int x = left;
             if (format & DT_CENTER)
                 x = left + (boxWidth - w) / 2;
