@@ -9,6 +9,12 @@ namespace plotwell {
 
 bool monochrome(const plot_settings& ps) { return ps.hardcopy_output() && !ps.colour_output; }
 
+int colour_number(const std::string& word)
+{
+    // a colour number n is colour index n + 1, kept inside the colour table
+    return std::clamp(to_int(word), -1, 254) + 1;
+}
+
 // The word ALL in any case.
 static bool is_all(std::string word)
 {
@@ -43,7 +49,7 @@ void load_marker_shapes(plot_settings& ps, int marker)
         long count = static_cast<long>(v[0]);
         for (long s = 0; s < count && numbers(v, 3); ++s) {
             marker_polygon p;
-            p.colour = static_cast<int>(v[0]) + 1;
+            p.colour = static_cast<int>(std::isfinite(v[0]) ? std::clamp(v[0], -2.0, 254.0) : -2.0) + 1;
             long points = std::clamp(static_cast<long>(v[1]), 0L, 100000L);
             p.mode = static_cast<int>(v[2]);
             for (long n = 0; n < points && numbers(v, 2); ++n) {
@@ -146,7 +152,7 @@ bool apply_series_keyword(plot_settings& ps, const std::vector<std::string>& w)
             int c = to_int(v);
             ps.bars[i] = c != 0;
             if (c != 0) {
-                ps.bar_colour[i] = c + 1;
+                ps.bar_colour[i] = colour_number(v);
                 ++ps.bar_series;
             }
         });
@@ -167,11 +173,11 @@ bool apply_series_keyword(plot_settings& ps, const std::vector<std::string>& w)
         int a = ps.area_count++;
         ps.area_lower[a] = to_int(w[1]) - 1;
         ps.area_upper[a] = to_int(w[2]) - 1;
-        ps.area_colour_of[a] = n > 3 ? to_int(w[3]) + 1 : to_int(w[2]) + 1;
+        ps.area_colour_of[a] = n > 3 ? colour_number(w[3]) : colour_number(w[2]);
         return true;
     }
     if (k == "LINE_COLORS") {
-        per_series(w, [&](int i, const std::string& v) { ps.line_colour[i] = to_int(v) + 1; });
+        per_series(w, [&](int i, const std::string& v) { ps.line_colour[i] = colour_number(v); });
         if (mono) ps.line_colour.fill(1);
         return true;
     }
@@ -235,12 +241,12 @@ bool apply_series_keyword(plot_settings& ps, const std::vector<std::string>& w)
     }
     if (k == "GRAPH_BACKGROUND") {
         if (n < 2) return false;
-        if (!(ps.job_mode && ps.allmaps_given && ps.drawn)) ps.graph_background = to_int(w[1]) + 1;
+        if (!(ps.job_mode && ps.allmaps_given && ps.drawn)) ps.graph_background = colour_number(w[1]);
         return true;
     }
     if (k == "LEGEND_BACKGROUND") {
         if (n < 2) return false;
-        ps.legend_background = to_int(w[1]) + 1;
+        ps.legend_background = colour_number(w[1]);
         return true;
     }
     if (k == "COLORFILE") {
@@ -281,7 +287,7 @@ bool apply_series_keyword(plot_settings& ps, const std::vector<std::string>& w)
         f.file = w[2];
         if (n > 3) {
             std::vector<std::string> p = split_fields(w[3], ';', 3);
-            if (!p.empty() && is_number(p[0])) f.transparent = to_int(p[0]) + 1;
+            if (!p.empty() && is_number(p[0])) f.transparent = colour_number(p[0]);
             if (p.size() > 1 && is_number(p[1])) {
                 double tol = to_double(p[1]) / 100.0 * 195075.0;
                 f.tolerance = tol < 1 ? 0 : static_cast<int>(std::min(tol, 195076.0));
@@ -312,7 +318,7 @@ bool apply_series_keyword(plot_settings& ps, const std::vector<std::string>& w)
         it.y_column = to_int(w[3]);
         it.label_column = to_int(w[4]);
         it.left_axis = (n > 5 && to_int(w[5]) == 2) ? 0 : 1;
-        it.colour = (n > 6 ? to_int(w[6]) : 0) + 1;
+        it.colour = n > 6 ? colour_number(w[6]) : 1;
         if (mono) it.colour = 1;
         if (n > 7 && to_double(w[7]) != 0) it.height = finite_number(w[7], "DRAW_LABELS");
         if (n > 8 && !w[8].empty()) {
@@ -339,7 +345,7 @@ bool apply_series_keyword(plot_settings& ps, const std::vector<std::string>& w)
         d.high_column = to_int(w[4]);
         d.left_axis = (n > 5 && to_int(w[5]) == 2) ? 0 : 1;
         d.style = n > 7 ? to_int(w[7]) : 0;
-        d.colour = n > 6 ? to_int(w[6]) + 1 : static_cast<int>(ps.deviation_items.size()) + 2;
+        d.colour = n > 6 ? colour_number(w[6]) : static_cast<int>(ps.deviation_items.size()) + 2;
         if (mono && (d.style == 0 || d.style == 2)) d.colour = 1;
         d.legend = d.style == 0 ? 0 : (n > 8 ? (to_int(w[8]) >= 1) : 1);
         if (n > 9 && to_int(w[9]) != 0) {

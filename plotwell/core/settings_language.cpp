@@ -187,7 +187,7 @@ static void add_expression(plot_settings& ps, const std::vector<std::string>& w)
 
 void parse_settings_lines(plot_settings& ps, const std::vector<std::string>& lines, int kind, int is_defaults)
 {
-    // 1. DEFAULT_DIR: the last one wins
+    // DEFAULT_DIR: the last one wins
     for (const std::string& line : lines) {
         if (!starts_with(line, "DEFAULT_DIR")) continue;
         std::string dir = line.size() > 12 ? line.substr(12) : std::string();
@@ -195,7 +195,7 @@ void parse_settings_lines(plot_settings& ps, const std::vector<std::string>& lin
         ps.app.settings_folder = dir;
         use_plotwell_shared_routines(ps); // files are now also looked for in the new folder
     }
-    // 2. pre-scan and DATA lines
+    // the pre-scan (texts, pictures, polygons, maps) and the DATA lines
     bool data_seen = false;
     for (const std::string& line : lines) {
         std::string key = first_word(line);
@@ -216,7 +216,7 @@ void parse_settings_lines(plot_settings& ps, const std::vector<std::string>& lin
         }
         pre_scan_line(ps, line, key);
     }
-    // 3..6
+    // EXTRA_DATA, XY_COLUMNS, DRAW_EXPRESSION; DRAW_DEV and DRAW_LABELS are only noted
     for (const std::string& line : lines) {
         if (starts_with(line, "EXTRA_DATA")) {
             ps.extra_data_lines.push_back(line.size() > 11 ? line.substr(11) : std::string());
@@ -240,7 +240,7 @@ void parse_settings_lines(plot_settings& ps, const std::vector<std::string>& lin
             ps.labels_seen = 1;
         }
     }
-    // 7. the series
+    // the series: from the lines above, or from the data file
     int data_series = ps.series_count - ps.expression_count;
     if (ps.series_count == 0) {
         if (kind == 1 && ps.polygons_present && !ps.draw_map && !is_defaults) {
@@ -254,7 +254,7 @@ void parse_settings_lines(plot_settings& ps, const std::vector<std::string>& lin
     } else if ((ps.data_line_count > 0 || !ps.data_lines.empty()) && !ps.xy_columns_given && data_series > 0) {
         assign_data_line_columns(ps, ps.data_lines, data_series);
     }
-    // 8. main pass
+    // the main pass: titles, switches and word keywords; anything else must be known to another reader
     for (const std::string& line : lines) {
         std::string key = first_word(line);
         if (starts_with(line, "TITLE_")) {
@@ -276,7 +276,7 @@ void parse_settings_lines(plot_settings& ps, const std::vector<std::string>& lin
         if (apply_page_keyword(ps, words) || apply_series_keyword(ps, words) || apply_map_keyword(ps, words)) continue;
         check_unknown_keyword(key, line);
     }
-    // 9. after the passes
+    // what follows from all lines together
     if (ps.area_count > 0) {
         for (int a = 0; a < ps.area_count; ++a) {
             int lower = ps.area_lower[a];

@@ -356,3 +356,20 @@ TEST(SettingsLanguage, NothingToDrawIsRefused)
     settings_under_test t;
     EXPECT_THROW(parse_settings_lines(t.ps, {"XY_COLUMNS 1,2 3"}, 1, 0), plot_error);
 }
+
+TEST(SettingsKeywords, ColourNumbersStayInsideTheColourTable)
+{
+    const keyword_case cases[] = {
+        {"LINE_COLORS 300 -7", [](const plot_settings& p) { return p.line_colour[0] == 255 && p.line_colour[1] == 0; }},
+        {"DRAW_BARS 999", [](const plot_settings& p) { return p.bar_colour[0] == 255; }},
+        {"DRAW_AREA 1 2 1000", [](const plot_settings& p) { return p.area_colour_of[0] == 255; }},
+        {"GRAPH_BACKGROUND 70000", [](const plot_settings& p) { return p.graph_background == 255; }},
+        {"PATTERNS 5,500 300,4 2,7", [](const plot_settings& p) { return p.fill_pattern[6] == 0 && p.fill_pattern[3] == 7; }},
+    };
+    for (const keyword_case& c : cases) {
+        SCOPED_TRACE(c.line);
+        settings_under_test s;
+        ASSERT_TRUE(s.parse({c.line})) << s.error;
+        EXPECT_TRUE(c.holds(s.ps));
+    }
+}
