@@ -81,6 +81,7 @@ void open_page(plot_settings& ps)
     ps.gr->gr_open_workstation();
     apply_font(ps);
     set_up_colour_table(ps);
+    prepare_bitmap_fills(ps, static_cast<int>(ps.gr->page_width_pct() * 100));
     ps.gr->gr_set_fill_style(2);
 }
 

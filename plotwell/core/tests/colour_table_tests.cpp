@@ -85,3 +85,42 @@ TEST(ColourTable, PictureFillHelpers)
     EXPECT_EQ(px[4], 0);
     EXPECT_TRUE(resample_picture(px, 3, 1, 4, 2).empty()); // too few pixels for the size given
 }
+
+TEST(ColourTable, PictureFillsReachTheLayerWhenThePageOpens)
+{
+    // the recording device reads no pictures: the request is logged and no fill is defined
+    work_folder folder;
+    folder.write("d.dat", "1 1\n2 2\n");
+    folder.write("s.set", "XY_COLUMNS 1,2\nBITMAP_COLOR 4 brick.bmp 0;10 10\n");
+    plotwell_test::drawing d("xy -c s.set d.dat");
+    ASSERT_TRUE(d.run()) << d.error;
+    EXPECT_EQ(plotwell_test::log_lines(d.log(), "load_bitmap_file"), (std::vector<std::string>{"load_bitmap_file \"brick.bmp\""}));
+    EXPECT_TRUE(plotwell_test::log_lines(d.log(), "gr_define_fill_picture").empty());
+}
+
+namespace {
+// A device that reads every picture as 100 x 50 white pixels.
+class picture_device : public recording_device {
+public:
+    std::vector<std::uint8_t> load_bitmap_file(const std::string&, int& width, int& height) override
+    {
+        width = 100;
+        height = 50;
+        return std::vector<std::uint8_t>(100 * 50 * 3, 255);
+    }
+};
+} // namespace
+
+TEST(ColourTable, PictureFillsAreScaledToTheirRepeatCount)
+{
+    // 100 pixels wide with repeat 10 on a drawing area 400 pixels wide: 40 pixels wide, 20 high
+    work_folder folder;
+    picture_device device;
+    plot_settings ps(device);
+    ps.picture_fills[5].file = "brick.bmp";
+    ps.picture_fills[5].third = 10;
+    ps.picture_fills[5].transparent = 0;
+    prepare_bitmap_fills(ps, 400);
+    EXPECT_EQ(plotwell_test::log_lines(device.log(), "gr_define_fill_picture"),
+              (std::vector<std::string>{"gr_define_fill_picture 5 40 20 0"}));
+}
