@@ -45,9 +45,13 @@ struct distribution_counts {
 std::vector<double> percentile_values(const freq_classes& c, const distribution_counts& d,
                                       const std::vector<double>& percentages);
 
-// The whole run over the drawn map (the map of the last drawing of `ps`); `settings_lines` give
-// the classes. Writes the files in the current folder; returns the number of maps evaluated.
+// The whole run: over the drawn map (the map of the last drawing of `ps`, classes from
+// `settings_lines`), or with a job file over the map of every XY line of the job (classes from each
+// call's settings). Writes the files in the current folder; returns the number of maps evaluated.
 int run_frequency_distribution(plot_settings& ps, const std::vector<std::string>& settings_lines, bool cumulative,
-                               bool percentiles);
+                               bool percentiles, const std::string& job_file_name = std::string());
+
+// Snaps the viewports ("x1,y1,x2,y2") of a job's graphs to a regular grid of columns and rows.
+void snap_viewports(std::vector<std::string>& viewports);
 
 } // namespace plotwell

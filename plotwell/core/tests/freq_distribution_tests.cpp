@@ -133,3 +133,46 @@ TEST(FreqDistribution, FilesOfARunAndTheStatisticsDrawing)
     EXPECT_EQ(folder.read("Percentiles.out").substr(0, 8), "* m.asc\n");
     EXPECT_NE(folder.read("Percentiles.out").find("percentile 100 = 8\n"), std::string::npos);
 }
+
+TEST(FreqDistribution, JobsOfMaps)
+{
+    work_folder folder;
+    // values 0..99 in one map: five automatic classes, coloured 1, 3, 5, 7 and 8
+    std::string row;
+    for (int i = 0; i < 100; ++i) row += (i ? " " : "") + std::to_string(i);
+    folder.write("a.asc", "ncols 100\r\nnrows 1\r\nxllcorner 0\r\nyllcorner 0\r\ncellsize 1\r\n" + row + "\r\n");
+    folder.write("m.set", "DRAW_MAP ! a.asc\n");
+    folder.write("four.job", "xy -c m.set -V 2,52,48,98\nxy -c m.set -V 51,52,99,98\nxy -c m.set -V 2,2,48,48\n"
+                             "xy -c m.set -V 51,2,99,48\nxy -c none.set\n");
+    recording_device device;
+    plot_settings ps(device);
+    ps.map_x1 = 0;
+    ps.map_x2 = 100;
+    ps.map_y1 = 0;
+    ps.map_y2 = 1;
+    EXPECT_EQ(run_frequency_distribution(ps, {}, false, false, "four.job"), 4); // the call without a map is passed over
+    const std::string job = folder.read("freqdist.job");
+    EXPECT_NE(job.find("draw_bars 1 3 5 7 8\n"), std::string::npos) << job;
+    EXPECT_NE(job.find("xy -c freqdist.job -i 1 frqdst1.out  -V 0,50,50,100\n"), std::string::npos) << job;
+    EXPECT_NE(job.find("xy -c freqdist.job -i 4 frqdst4.out  -V 50,0,100,50\n"), std::string::npos) << job;
+
+    // cumulative: n + 1 rows, the last one the upper value and 0
+    folder.write("m.set", "DRAW_MAP ! a.asc\nNR_CUMCLASSES 4\n");
+    EXPECT_EQ(run_frequency_distribution(ps, {}, true, false, "four.job"), 4);
+    // upper bounds are included: 0..25 holds 26 of the values, 75..100 only 76..99
+    EXPECT_EQ(folder.read("frqdst1.out"), "0\t26\n25\t25\n50\t25\n75\t24\n100\t0\n");
+
+    // percentiles of a job: one file for every map, no job left to draw
+    ps.percentiles = {50};
+    EXPECT_EQ(run_frequency_distribution(ps, {}, true, true, "four.job"), 4);
+    const std::string p = folder.read("Percentiles.out");
+    EXPECT_EQ(std::count(p.begin(), p.end(), '*'), 12) << p; // three comment lines per map
+    EXPECT_FALSE(std::filesystem::exists("freqdist.job"));
+}
+
+TEST(FreqDistribution, ViewportsSnapToTheGrid)
+{
+    std::vector<std::string> v = {"2,52,48,98", "51,52,99,98", "2,2,48,48", "51,2,99,48"};
+    snap_viewports(v);
+    EXPECT_EQ(v, (std::vector<std::string>{"0,50,50,100", "50,50,100,100", "0,0,50,50", "50,0,100,50"}));
+}
