@@ -1,0 +1,166 @@
+// Printing: plotwellPrint.ini, the printer settings dialog and one printed page.
+#include "printing.h"
+
+#include "plot_app.h"
+#include "plot_frame.h"
+#include "plotwell_dialogs.h"
+
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <vector>
+
+namespace plotwell {
+
+bool write_print_settings(const std::string& path, const print_settings& s)
+{
+    std::FILE* f = std::fopen(path.c_str(), "wb");
+    if (!f) return false;
+    bool ok = std::fwrite(&s.mode, sizeof s.mode, 1, f) == 1;
+    for (const std::string* name : {&s.device, &s.driver, &s.port}) ok = ok && std::fwrite(name->c_str(), 1, name->size() + 1, f) == name->size() + 1;
+    return std::fclose(f) == 0 && ok;
+}
+
+bool read_print_settings(const std::string& path, print_settings& s)
+{
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return false;
+    const std::vector<char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    if (bytes.size() < sizeof(DEVMODE) + 3) return false;
+    print_settings r;
+    std::memcpy(&r.mode, bytes.data(), sizeof r.mode);
+    std::size_t at = sizeof(DEVMODE);
+    auto take = [&](std::string& out, bool last) {
+        const std::size_t start = at;
+        while (at < bytes.size() && bytes[at] != 0) ++at;
+        if (at >= bytes.size() && !last) return false;
+        out.assign(bytes.data() + start, at - start);
+        ++at;
+        return true;
+    };
+    if (!take(r.device, false) || !take(r.driver, false) || !take(r.port, true)) return false;
+    if (r.device.empty()) return false;
+    s = r;
+    return true;
+}
+
+namespace {
+// The first print: the system dialog for the default printer, saved on OK. Batch runs take the
+// default printer without asking.
+bool ensure_print_settings_file(const std::string& path, CWnd* window)
+{
+    print_settings s;
+    if (read_print_settings(path, s)) return true;
+    print_settings chosen;
+    if (plot_app().batch_mode) {
+        chosen.device = GetDefaultPrinterName();
+        if (chosen.device.empty()) return false;
+    } else {
+        const PRINTDLG_RESULT r = PrintDlg(window ? window->GetSafeHwnd() : nullptr, nullptr);
+        if (!r.ok) return false;
+        chosen.mode = r.mode;
+        chosen.device = r.device;
+    }
+    chosen.driver = "winspool";
+    chosen.port = "plotwell:";
+    std::strncpy(chosen.mode.dmDeviceName, chosen.device.c_str(), sizeof chosen.mode.dmDeviceName - 1);
+    write_print_settings(path, chosen);
+    return true;
+}
+} // namespace
+
+int setup_printer_dc(CWnd* window, HDC& dc, print_job_state& state)
+{
+    CPlotApp& app = plot_app();
+    for (;;) {
+        state.page_setup_used = false;
+        if (!ensure_print_settings_file(app.printer_settings_path, window)) return 2;
+        print_settings s;
+        if (!read_print_settings(app.printer_settings_path, s) || s.port.empty()) return 2;
+        state.colour = s.mode.dmColor != DMCOLOR_MONOCHROME;
+        const plot_settings& ps = *app.settings;
+        if (ps.page_scale_x != 1.0f) s.mode.dmOrientation = DMORIENT_PORTRAIT;
+        else if (ps.page_scale_y != 1.0f) s.mode.dmOrientation = DMORIENT_LANDSCAPE;
+        if (!app.batch_mode && !ps.minimised) {
+            CPrintSetDlg dialog(window);
+            const INT_PTR r = dialog.AskSettings(s.mode, s.device, state);
+            if (r == 9876) continue;
+            if (r != IDOK) return 2;
+        }
+        dc = CreatePrinterDC(s.device, &s.mode);
+        return dc ? 1 : 2;
+    }
+}
+
+int CPlotFrame::PrintChart()
+{
+    CPlotApp& app = plot_app();
+    print_job_state state;
+    HDC dc = nullptr;
+    if (setup_printer_dc(this, dc, state) != 1) return 2;
+    const RECT print_rect{0, 0, GetPrinterDeviceCaps(dc, HORZRES), GetPrinterDeviceCaps(dc, VERTRES)};
+    const int saved_resolution = app.drawing_resolution;
+    app.drawing_resolution = GetPrinterDeviceCaps(dc, LOGPIXELSX);
+    application_state& st = app.settings->app;
+    st.pixel_aspect = static_cast<double>(GetPrinterDeviceCaps(dc, LOGPIXELSX)) / GetPrinterDeviceCaps(dc, LOGPIXELSY);
+    std::unique_ptr<CPrintDlgBox> box;
+    if (!app.batch_mode) {
+        box = std::make_unique<CPrintDlgBox>(this, state);
+        box->Create();
+        box->ShowWindow(SW_SHOW);
+    }
+    bool ok = SetAbortProc(dc, nullptr) > 0;
+    if (ok) {
+        DOCINFO info;
+        info.lpszDocName = "Printing chart...";
+        ok = StartDoc(dc, &info) > 0;
+        if (ok) {
+            StartPage(dc);
+            SetTextAlign(dc, TA_BASELINE | TA_LEFT);
+            SetBkMode(dc, TRANSPARENT);
+            plot_graphics& gr = app.layer;
+            gr.draw_dc = dc;
+            gr.printing = true;
+            gr.exporting = false;
+            gr.target_window = 1;
+            gr.printer_page = print_rect;
+            st.view_kind = 1;
+            st.printing = true;
+            st.colour_printer = state.colour;
+            st.dots_per_inch = app.drawing_resolution;
+            st.extra_arguments.clear();
+            const bool drawn = app.render();
+            gr.printing = false;
+            gr.draw_dc = nullptr;
+            st.printing = false;
+            st.pixel_aspect = 1.0;
+            ok = drawn && EndPage(dc) > 0;
+            if (ok) ok = EndDoc(dc) > 0;
+            else AbortDoc(dc);
+            ok = ok && !state.abort;
+        }
+    }
+    app.drawing_resolution = saved_resolution;
+    DeletePrinterDC(dc);
+    if (box) box->DestroyWindow();
+    return ok ? 1 : 0;
+}
+
+void CPlotFrame::OnPrint()
+{
+    const int r = PrintChart();
+    if (r == 0) {
+        if (plot_app().batch_mode) {
+            std::fprintf(stderr, "Not able to print chart.\n");
+            plot_app().exit_status = 1;
+        } else {
+            MessageBox("Not able to print chart.", "Chart", MB_OK | MB_ICONWARNING);
+        }
+    } else if (r == 2 && plot_app().batch_mode) {
+        std::fprintf(stderr, "Not able to print chart: no printer is set up.\n");
+        plot_app().exit_status = 1;
+    }
+}
+
+} // namespace plotwell

@@ -1,0 +1,276 @@
+// The plotwell program run as a child process: batch export to every picture format, batch print
+// to a PDF printer, PostScript output, and the failures of batch runs.
+#include "imagelib.h"
+#include "printing.h"
+#include "quelm_test_support.h"
+
+#include <QProcess>
+#include <QStringList>
+#include <gif_lib.h>
+#include <gtest/gtest.h>
+#include <jpeglib.h>
+#include <png.h>
+#include <tiffio.h>
+
+#include <cstdio>
+#include <filesystem>
+
+namespace fs = std::filesystem;
+
+namespace {
+struct run_result {
+    int status = -1;
+    std::string err;
+};
+
+// A folder with the line graph of the core's tests and its own Windows folder.
+struct graph_folder {
+    quelmtest::TempDir dir;
+    graph_folder()
+    {
+        const std::string golden = quelmtest::SourceDir() + "/plotwell/core/tests/golden/";
+        for (const char* f : {"UserDefinedGraph.set", "1.out"})
+            quelmtest::WriteFileBytes(dir.file(f), quelmtest::ReadFileBytes(golden + f));
+        fs::create_directory(dir.path() / "win");
+    }
+    run_result run(const QStringList& args)
+    {
+        QProcess p;
+        p.setWorkingDirectory(QString::fromStdString(dir.str()));
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("QUELM_WINDIR", QString::fromStdString(dir.file("win")));
+        env.insert("QT_QPA_PLATFORM", "offscreen");
+        p.setProcessEnvironment(env);
+        p.start(PLOTWELL_EXE, args);
+        p.waitForFinished(60000);
+        run_result r;
+        r.status = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+        r.err = p.readAllStandardError().toStdString();
+        return r;
+    }
+    std::vector<std::string> files() const
+    {
+        std::vector<std::string> out;
+        for (const auto& e : fs::directory_iterator(dir.path()))
+            if (e.is_regular_file()) out.push_back(e.path().filename().string());
+        std::sort(out.begin(), out.end());
+        return out;
+    }
+};
+
+void png_size(const std::string& path, int& w, int& h, int& type)
+{
+    std::FILE* f = std::fopen(path.c_str(), "rb");
+    ASSERT_NE(f, nullptr);
+    png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+    png_infop info = png_create_info_struct(png);
+    if (setjmp(png_jmpbuf(png))) {
+        ADD_FAILURE() << "libpng refused " << path;
+        png_destroy_read_struct(&png, &info, nullptr);
+        std::fclose(f);
+        return;
+    }
+    png_init_io(png, f);
+    png_read_png(png, info, PNG_TRANSFORM_IDENTITY, nullptr);
+    w = int(png_get_image_width(png, info));
+    h = int(png_get_image_height(png, info));
+    type = png_get_color_type(png, info);
+    png_destroy_read_struct(&png, &info, nullptr);
+    std::fclose(f);
+}
+
+void jpeg_size(const std::string& path, int& w, int& h, int& components)
+{
+    std::FILE* f = std::fopen(path.c_str(), "rb");
+    ASSERT_NE(f, nullptr);
+    jpeg_decompress_struct info;
+    jpeg_error_mgr err;
+    info.err = jpeg_std_error(&err);
+    jpeg_create_decompress(&info);
+    jpeg_stdio_src(&info, f);
+    jpeg_read_header(&info, TRUE);
+    jpeg_start_decompress(&info);
+    std::vector<JSAMPLE> row(info.output_width * info.output_components);
+    while (info.output_scanline < info.output_height) {
+        JSAMPROW r = row.data();
+        jpeg_read_scanlines(&info, &r, 1);
+    }
+    w = int(info.output_width);
+    h = int(info.output_height);
+    components = info.output_components;
+    jpeg_finish_decompress(&info);
+    jpeg_destroy_decompress(&info);
+    std::fclose(f);
+}
+
+void tiff_size(const std::string& path, int& w, int& h, int& bits)
+{
+    TIFF* t = TIFFOpen(path.c_str(), "r");
+    ASSERT_NE(t, nullptr);
+    uint32_t tw = 0, th = 0;
+    uint16_t bps = 0, spp = 1;
+    TIFFGetField(t, TIFFTAG_IMAGEWIDTH, &tw);
+    TIFFGetField(t, TIFFTAG_IMAGELENGTH, &th);
+    TIFFGetField(t, TIFFTAG_BITSPERSAMPLE, &bps);
+    TIFFGetFieldDefaulted(t, TIFFTAG_SAMPLESPERPIXEL, &spp);
+    std::vector<uint32_t> raster(std::size_t(tw) * th);
+    EXPECT_EQ(TIFFReadRGBAImage(t, tw, th, raster.data(), 0), 1);
+    TIFFClose(t);
+    w = int(tw);
+    h = int(th);
+    bits = bps * spp;
+}
+
+void gif_size(const std::string& path, int& w, int& h)
+{
+    int error = 0;
+    GifFileType* gif = DGifOpenFileName(path.c_str(), &error);
+    ASSERT_NE(gif, nullptr);
+    EXPECT_EQ(DGifSlurp(gif), GIF_OK);
+    w = gif->SWidth;
+    h = gif->SHeight;
+    DGifCloseFile(gif, &error);
+}
+
+// Our own readers: the size and a few pixels that are neither all white nor all black.
+void read_back(const std::string& path, int& w, int& h)
+{
+    img_input in = img_open_file_input(path.c_str());
+    ASSERT_NE(in, nullptr) << path;
+    const std::int32_t type = img_guess_file_type(in);
+    img_seek_input(in, 0, SEEK_SET);
+    std::uint8_t palette[1024];
+    std::int32_t iw = 0, ih = 0;
+    std::uint8_t* image = nullptr;
+    switch (type) {
+    case IMG_TYPE_BMP: image = img_read_bmp(in, &iw, &ih, 24, palette); break;
+    case IMG_TYPE_PNG: image = img_read_png(in, &iw, &ih, 24, palette); break;
+    case IMG_TYPE_JPEG: image = img_read_jpeg(in, &iw, &ih, 24, palette); break;
+    case IMG_TYPE_PCX: image = img_read_pcx(in, &iw, &ih, 24, palette); break;
+    case IMG_TYPE_PSD: image = img_read_psd(in, &iw, &ih, 24, palette); break;
+    case IMG_TYPE_TGA: image = img_read_tga(in, &iw, &ih, 24, palette); break;
+    default: break;
+    }
+    img_close_input(in);
+    ASSERT_NE(image, nullptr) << path << " type " << type;
+    int dark = 0, light = 0, coloured = 0;
+    for (std::int64_t i = 0; i < std::int64_t(iw) * ih; ++i) {
+        const std::uint8_t* p = image + i * 3;
+        if (p[0] < 64 && p[1] < 64 && p[2] < 64) ++dark;
+        else if (p[0] > 200 && p[1] > 200 && p[2] > 200) ++light;
+        else ++coloured;
+    }
+    img_free(image);
+    EXPECT_GT(light, iw * ih / 2) << path << ": white page";
+    EXPECT_GT(dark, 100) << path << ": black texts and axes";
+    EXPECT_GT(coloured, 50) << path << ": coloured lines";
+    w = iw;
+    h = ih;
+}
+} // namespace
+
+TEST(BatchExport, EveryBitmapFormatIsReadBackAtTheRequestedSize)
+{
+    graph_folder g;
+    struct row { const char* value; const char* file; int width, height; };
+    // free sizes are cropped to the drawn area, which fills the whole picture here
+    const row rows[] = {
+        {"out.png,f,600,400", "out.png", 600, 400},  {"out.bmp,f24,600,400", "out.bmp", 600, 400},
+        {"out.jpg,f,600,400", "out.jpg", 600, 400},  {"out.gif,f,600,400", "out.gif", 600, 400},
+        {"out.pcx,f,600,400", "out.pcx", 600, 400},  {"out.tif,f24,600,400", "out.tif", 600, 400},
+        {"out.psd,f,600,400", "out.psd", 600, 400},  {"out.tga,f24,600,400", "out.tga", 600, 400},
+        {"l.png,l,60", "l.png", 579, 375},           {"g.bmp,fg16,300,200", "g.bmp", 300, 200},
+    };
+    for (const row& r : rows) {
+        const run_result rr = g.run({"-c", "UserDefinedGraph.set", "-@", r.value});
+        ASSERT_EQ(rr.status, 0) << r.value << ": " << rr.err;
+        const std::string path = g.dir.file(r.file);
+        ASSERT_TRUE(fs::exists(path)) << r.value;
+        int w = 0, h = 0, extra = 0;
+        const std::string ext = fs::path(r.file).extension().string();
+        if (ext == ".png") png_size(path, w, h, extra);
+        else if (ext == ".jpg") jpeg_size(path, w, h, extra);
+        else if (ext == ".tif") tiff_size(path, w, h, extra);
+        else if (ext == ".gif") gif_size(path, w, h);
+        if (ext == ".png" || ext == ".jpg" || ext == ".tif" || ext == ".gif") {
+            EXPECT_LE(std::abs(w - r.width), 2) << r.value;
+            EXPECT_LE(std::abs(h - r.height), 2) << r.value;
+        }
+        if (ext != ".tif" && ext != ".gif") {
+            read_back(path, w, h);
+            EXPECT_LE(std::abs(w - r.width), 2) << r.value;
+        }
+        if (ext == ".jpg") EXPECT_EQ(extra, 3) << "JPEG is always 24 bits";
+        if (ext == ".tif") EXPECT_EQ(extra, 24);
+    }
+    const std::string bmp = quelmtest::ReadFileBytes(g.dir.file("g.bmp"));
+    EXPECT_EQ(bmp[28], 16) << "a 16-bit BMP";
+}
+
+TEST(BatchExport, FailuresExitNonZeroAndLeaveNoFile)
+{
+    graph_folder g;
+    struct row { QStringList args; const char* message; };
+    const row rows[] = {
+        {{"-c", "UserDefinedGraph.set", "-@", "out.xyz,l"}, "wrong output filetype!"},
+        {{"-c", "Missing.set", "-@", "out.png,l,50"}, "Cannot open Missing.set"},
+        {{"-c", "UserDefinedGraph.set", "-@", "out.png"}, "picture size"},
+        {{"-c", "UserDefinedGraph.set", "-@"}, "output file name"},
+        {{"-c", "UserDefinedGraph.set", "-@", "nofolder/out.png,l,50"}, "nofolder/out.png"},
+    };
+    const auto before = g.files();
+    for (const row& r : rows) {
+        const run_result rr = g.run(r.args);
+        EXPECT_NE(rr.status, 0) << r.args.join(' ').toStdString();
+        EXPECT_NE(rr.err.find(r.message), std::string::npos) << rr.err;
+    }
+    auto after = g.files();
+    after.erase(std::remove(after.begin(), after.end(), "data.xy"), after.end());
+    EXPECT_EQ(after, before) << "no picture and no temporary file stays behind";
+}
+
+TEST(BatchPrint, APdfPrinterGetsOnePage)
+{
+    graph_folder g;
+    plotwell::print_settings s;
+    s.device = "PDF:" + g.dir.file("chart.pdf");
+    s.driver = "winspool";
+    s.port = "plotwell:";
+    s.mode.dmOrientation = DMORIENT_LANDSCAPE;
+    ASSERT_TRUE(plotwell::write_print_settings(g.dir.file("win/plotwellPrint.ini"), s));
+    // with -@ as well, only the print runs
+    const run_result rr = g.run({"-c", "UserDefinedGraph.set", "-#", "-@", "out.png,l,50"});
+    ASSERT_EQ(rr.status, 0) << rr.err;
+    const std::string pdf = quelmtest::ReadFileBytes(g.dir.file("chart.pdf"));
+    ASSERT_GT(pdf.size(), 1000u);
+    EXPECT_EQ(pdf.substr(0, 5), "%PDF-");
+    EXPECT_NE(pdf.find("/Type /Page"), std::string::npos);
+    EXPECT_FALSE(fs::exists(g.dir.file("out.png")));
+}
+
+TEST(BatchPrint, NoPrinterSetUpIsAFailure)
+{
+    graph_folder g;
+    quelmtest::WriteFileBytes(g.dir.file("win/plotwellPrint.ini"), "damaged");
+    QProcessEnvironment env;
+    const run_result rr = g.run({"-c", "UserDefinedGraph.set", "-#"});
+    // without a default printer on the machine the damaged file cannot be replaced
+    if (rr.status == 0) GTEST_SKIP() << "this machine has a default printer";
+    EXPECT_NE(rr.err.find("Not able to print chart"), std::string::npos) << rr.err;
+}
+
+TEST(PostScriptOutput, TheFlagLetterWritesAPageWithTheProlog)
+{
+    graph_folder g;
+    // the window's first drawing writes the file and says so; the window then closes
+    const run_result rr = g.run({"-c", "UserDefinedGraph.set", "-S", "graph.ps", "-l"});
+    EXPECT_NE(rr.err.find("Postscript file graph.ps created!"), std::string::npos) << rr.err;
+    const std::string ps = quelmtest::ReadFileBytes(g.dir.file("graph.ps"));
+    ASSERT_FALSE(ps.empty()) << rr.err;
+    EXPECT_EQ(ps.substr(0, 4), "%!PS");
+    EXPECT_NE(ps.find("%%BeginProcSet: plotwell 2.1.7"), std::string::npos);
+    EXPECT_NE(ps.find("%%BoundingBox:  22 22 812 567"), std::string::npos);
+    EXPECT_NE(ps.find(" 300 1 22 22 3295 2273\nIntlsePge\n"), std::string::npos);
+    EXPECT_NE(ps.find("Txt\n"), std::string::npos);
+    EXPECT_EQ(ps.substr(ps.size() - 21), "RstClpRctngle\nShwPge\n");
+}
