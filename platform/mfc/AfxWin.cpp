@@ -19,6 +19,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QShortcut>
 
 #include <map>
@@ -190,7 +191,11 @@ BOOL CWnd::ShowWindow(int command)
     switch (command) {
     case SW_HIDE: w->hide(); break;
     case SW_SHOWMINIMIZED: case SW_MINIMIZE: w->window()->showMinimized(); break;
-    case SW_SHOWMAXIMIZED: w->window()->showMaximized(); break;
+    case SW_SHOWMAXIMIZED:
+        // without a window manager a maximised window keeps its size: give it the screen
+        if (QScreen* screen = w->window()->screen()) w->window()->setGeometry(screen->availableGeometry());
+        w->window()->showMaximized();
+        break;
     default: w->show(); break;
     }
     return was;
