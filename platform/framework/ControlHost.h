@@ -17,6 +17,11 @@
 
 class TControl;
 class QScrollBar;
+class QKeyEvent;
+class QInputMethodEvent;
+class QMouseEvent;
+class QWheelEvent;
+class QFocusEvent;
 
 class TControlHostLink {
 public:
@@ -24,9 +29,37 @@ public:
     virtual void AttachControl(TControl* control) { control_ = control; }
     virtual void CaptionChanged() {}
     TControl* LinkedControl() const { return control_; }
+    // Sends a message to the linked control (0 once it is gone); exceptions go to Application.
+    // A control freed by one of its own handlers detaches at once and its widget is deleted
+    // once the dispatch has unwound.
+    LRESULT SendToControl(UINT msg, WPARAM wParam, LPARAM lParam);
+    bool Dispatching() const { return dispatchDepth_ > 0; }
 
 protected:
     TControl* control_ = nullptr;
+    int dispatchDepth_ = 0;
+};
+
+// Qt's input into the messages the message loop and the framework send, in their order (any
+// host of a windowed control uses it):
+//   key press:   [CN_KEYDOWN: CM_CHILDKEY, CM_WANTSPECIALKEY, WM_GETDLGCODE, CM_DIALOGKEY]
+//                WM_KEYDOWN (WM_SYSKEYDOWN with Alt), then per character [CN_CHAR:
+//                CM_DIALOGCHAR] WM_CHAR (WM_SYSCHAR with Alt; WM_DEADCHAR for a dead key)
+//   key release: WM_KEYUP (WM_SYSKEYUP)
+//   composed text (input method): WM_CHAR per character
+//   focus:       WM_KILLFOCUS to the old window, WM_SETFOCUS to the new, then the framework's
+//                CM_CANCELMODE and CM_EXIT to the controls left, CM_ENTER to those entered,
+//                CM_FOCUSCHANGED to the form
+struct TControlInput {
+    // True when the key was used (false: Qt may use it).
+    static bool KeyPress(TControlHostLink* link, QKeyEvent* e);
+    static void KeyRelease(TControlHostLink* link, QKeyEvent* e);
+    static void InputMethod(TControlHostLink* link, QInputMethodEvent* e);
+    static void FocusIn(TControlHostLink* link, QFocusEvent* e);
+    static void FocusOut(TControlHostLink* link, QFocusEvent* e);
+    // The key data (lParam) of a key message: repeat count, scan code, extended-key flag,
+    // Alt, previous state, transition.
+    static LPARAM KeyData(WORD vk, bool repeat, bool alt, bool up);
 };
 
 class TControlHost : public QWidget,
@@ -75,6 +108,12 @@ protected:
     void focusOutEvent(QFocusEvent* e) override;
     void enterEvent(QEnterEvent* e) override;
     void leaveEvent(QEvent* e) override;
+    void inputMethodEvent(QInputMethodEvent* e) override;
+
+public:
+    // WM_SETREDRAW: while off, nothing is painted (areas invalidated meanwhile wait).
+    void SetRedraw(bool on);
+    bool Redraw() const { return redraw_; }
 
 private:
     LRESULT Send(UINT msg, WPARAM wParam, LPARAM lParam);
@@ -89,4 +128,9 @@ private:
     SCROLLINFO info_[2];
     bool barShown_[2] = {false, false};
     bool applyingInfo_ = false;
+    bool redraw_ = true;
+    Qt::MouseButton lastPressButton_ = Qt::NoButton;
+    QPoint lastPressAt_;
+    quint64 lastPressTime_ = 0;
+    bool doubleSent_ = false;
 };

@@ -9,7 +9,11 @@
 #include <QPainter>
 #include <QScrollBar>
 #include <QTimer>
+#include <QApplication>
+#include <QFocusEvent>
+#include <QInputMethodEvent>
 #include <algorithm>
+#include <unordered_map>
 
 Qt::CursorShape CursorShapeOf(TCursor cursor)
 {
@@ -154,7 +158,8 @@ void TControlHost::InvalidateArea(const QRect* area, bool)
     if (r.isEmpty())
         return;
     invalid_ += r;
-    update(r);
+    if (redraw_)
+        update(r);
 }
 
 LRESULT TControlHost::DeliverMessage(UINT msg, WPARAM wParam, LPARAM lParam)
@@ -162,23 +167,39 @@ LRESULT TControlHost::DeliverMessage(UINT msg, WPARAM wParam, LPARAM lParam)
     return Send(msg, wParam, lParam);
 }
 
-LRESULT TControlHost::Send(UINT msg, WPARAM wParam, LPARAM lParam)
+LRESULT TControlHostLink::SendToControl(UINT msg, WPARAM wParam, LPARAM lParam)
 {
     if (!control_)
         return 0;
     TControl* control = control_;
     TMessage m{msg, wParam, lParam, 0};
+    ++dispatchDepth_;
     try {
         control->WindowProc(m);
     } catch (...) {
-        Application->HandleException(control);
+        Application->HandleException(control_);
     }
+    --dispatchDepth_;
     return m.Result;
+}
+
+LRESULT TControlHost::Send(UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    return SendToControl(msg, wParam, lParam);
+}
+
+void TControlHost::SetRedraw(bool on)
+{
+    if (on == redraw_)
+        return;
+    redraw_ = on;
+    if (on && !invalid_.isEmpty())
+        update();
 }
 
 void TControlHost::PaintPending()
 {
-    if (!control_)
+    if (!control_ || !redraw_)
         return;
     SurfaceImage();
     const QRegion region = invalid_.intersected(QRect(QPoint(0, 0), surface_.size()));
@@ -229,12 +250,11 @@ bool TControlHost::event(QEvent* e)
     try {
         if (e->type() == QEvent::KeyPress) {
             auto* k = static_cast<QKeyEvent*>(e);
+            // Tab goes the framework's way too: to the control when it asks for it, else to
+            // the form, which moves the focus
             if (k->key() == Qt::Key_Tab || k->key() == Qt::Key_Backtab) {
-                const LRESULT code = Send(WM_GETDLGCODE, 0, 0);
-                if (code & (DLGC_WANTTAB | DLGC_WANTALLKEYS)) {
-                    keyPressEvent(k);
+                if (TControlInput::KeyPress(this, k))
                     return true;
-                }
             }
         }
         return QWidget::event(e);
@@ -285,7 +305,21 @@ void TControlHost::mousePressEvent(QMouseEvent* e)
 {
     if (focusPolicy() != Qt::NoFocus && !hasFocus())
         setFocus(Qt::MouseFocusReason);
-    MouseButton(e, WM_LBUTTONDOWN, WM_RBUTTONDOWN, WM_MBUTTONDOWN);
+    // a second press of the button soon enough and near enough is the double click itself (the
+    // system tells it from the presses; Qt's own double-click event that follows is then dropped)
+    const QPoint at = e->position().toPoint();
+    const bool second = e->button() == lastPressButton_ && lastPressTime_ != 0 &&
+                        e->timestamp() - lastPressTime_ <= GetDoubleClickTime() &&
+                        std::abs(at.x() - lastPressAt_.x()) <= 2 && std::abs(at.y() - lastPressAt_.y()) <= 2;
+    lastPressButton_ = e->button();
+    lastPressAt_ = at;
+    lastPressTime_ = second ? 0 : std::max<quint64>(1, e->timestamp());
+    doubleSent_ = second;
+    const bool doubles = control_ && control_->ControlStyle.Contains(csDoubleClicks);
+    if (second && doubles)
+        MouseButton(e, WM_LBUTTONDBLCLK, WM_RBUTTONDBLCLK, WM_MBUTTONDBLCLK);
+    else
+        MouseButton(e, WM_LBUTTONDOWN, WM_RBUTTONDOWN, WM_MBUTTONDOWN);
 }
 
 void TControlHost::mouseReleaseEvent(QMouseEvent* e)
@@ -295,7 +329,16 @@ void TControlHost::mouseReleaseEvent(QMouseEvent* e)
 
 void TControlHost::mouseDoubleClickEvent(QMouseEvent* e)
 {
-    MouseButton(e, WM_LBUTTONDBLCLK, WM_RBUTTONDBLCLK, WM_MBUTTONDBLCLK);
+    if (doubleSent_) {
+        doubleSent_ = false;
+        return;
+    }
+    lastPressTime_ = 0;
+    const bool doubles = control_ && control_->ControlStyle.Contains(csDoubleClicks);
+    if (doubles)
+        MouseButton(e, WM_LBUTTONDBLCLK, WM_RBUTTONDBLCLK, WM_MBUTTONDBLCLK);
+    else
+        MouseButton(e, WM_LBUTTONDOWN, WM_RBUTTONDOWN, WM_MBUTTONDOWN);
 }
 
 void TControlHost::mouseMoveEvent(QMouseEvent* e)
@@ -322,50 +365,30 @@ void TControlHost::wheelEvent(QWheelEvent* e)
 
 void TControlHost::keyPressEvent(QKeyEvent* e)
 {
-    EventModifiers mods(e->modifiers());
-    const bool alt = (e->modifiers() & Qt::AltModifier) != 0;
-    const WORD vk = VirtualKeyOfQtKey(e->key(), (e->modifiers() & Qt::KeypadModifier) != 0);
-    const LPARAM keyData = 1 | (e->isAutoRepeat() ? (LPARAM(1) << 30) : 0) | (alt ? (LPARAM(1) << 29) : 0);
-    if (vk)
-        Send(alt ? WM_SYSKEYDOWN : WM_KEYDOWN, vk, keyData);
-    // the character record follows the key-down record, whatever the key-down handler did
-    String chars = FromQString(e->text());
-    const bool ctrlOnly = (e->modifiers() & Qt::ControlModifier) && !alt;
-    if (ctrlOnly && vk >= 'A' && vk <= 'Z')
-        chars = String(1, char(vk - 'A' + 1)); // control characters, as the message loop makes them
-    if (chars.empty()) {
-        switch (vk) {
-        case VK_RETURN: chars = "\r"; break;
-        case VK_ESCAPE: chars = "\x1b"; break;
-        case VK_BACK: chars = "\b"; break;
-        case VK_TAB: chars = "\t"; break;
-        default: break;
-        }
-    }
-    for (char c : chars)
-        Send(alt ? WM_SYSCHAR : WM_CHAR, WPARAM(static_cast<unsigned char>(c)), keyData);
-    e->accept();
+    if (!TControlInput::KeyPress(this, e))
+        e->ignore();
 }
 
 void TControlHost::keyReleaseEvent(QKeyEvent* e)
 {
-    EventModifiers mods(e->modifiers());
-    const WORD vk = VirtualKeyOfQtKey(e->key(), (e->modifiers() & Qt::KeypadModifier) != 0);
-    if (vk)
-        Send((e->modifiers() & Qt::AltModifier) ? WM_SYSKEYUP : WM_KEYUP, vk, LPARAM(1) | (LPARAM(3) << 30));
-    e->accept();
+    TControlInput::KeyRelease(this, e);
+}
+
+void TControlHost::inputMethodEvent(QInputMethodEvent* e)
+{
+    TControlInput::InputMethod(this, e);
 }
 
 void TControlHost::focusInEvent(QFocusEvent* e)
 {
     QWidget::focusInEvent(e);
-    Send(WM_SETFOCUS, 0, 0);
+    TControlInput::FocusIn(this, e);
 }
 
 void TControlHost::focusOutEvent(QFocusEvent* e)
 {
     QWidget::focusOutEvent(e);
-    Send(WM_KILLFOCUS, 0, 0);
+    TControlInput::FocusOut(this, e);
 }
 
 void TControlHost::enterEvent(QEnterEvent* e)
@@ -492,6 +515,431 @@ void TControlHost::ScrollAction(int bar, int action)
         b->setSliderPosition(info_[bar].nPos);
 }
 
+// ---------------------------------------------------------------- controls by window
+
+namespace {
+QFont QFontOf(TFont* font)
+{
+    HFONT h = font->Handle();
+    return h ? h->QtFont() : QFont();
+}
+} // namespace
+
+namespace {
+std::unordered_map<QWidget*, TControl*>& ControlMap()
+{
+    static std::unordered_map<QWidget*, TControl*> map;
+    return map;
+}
+
+IMessageTarget* FindTarget(HWND window)
+{
+    auto& map = ControlMap();
+    auto it = map.find(window);
+    return it == map.end() ? nullptr : it->second;
+}
+
+TControl* ControlOf(QWidget* w)
+{
+    auto& map = ControlMap();
+    auto it = map.find(w);
+    return it == map.end() ? nullptr : it->second;
+}
+
+// The framework window a widget belongs to (itself or the nearest parent that is one).
+TWinControl* WinControlAt(QWidget* w)
+{
+    for (; w; w = w->parentWidget())
+        if (auto* c = dynamic_cast<TWinControl*>(ControlOf(w)))
+            return c;
+    return nullptr;
+}
+
+// The controls from `c` up to, without, its top-level one.
+std::vector<QPointer<QWidget>> EnterChain(TWinControl* c)
+{
+    std::vector<QPointer<QWidget>> chain;
+    for (; c && c->Parent(); c = c->Parent())
+        chain.emplace_back(c->Host());
+    return chain;
+}
+
+LRESULT PerformOn(QWidget* host, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    if (!host)
+        return 0;
+    if (TControl* c = ControlOf(host))
+        return c->DeliverMessage(msg, wParam, lParam);
+    return 0;
+}
+
+// The control that got CM_ENTER last and has not had CM_EXIT since.
+QPointer<QWidget> enteredHost;
+QPointer<QWidget> lastFocusHost;
+
+void LeaveAndEnter(TWinControl* to)
+{
+    QPointer<QWidget> from = enteredHost;
+    QPointer<QWidget> toHost = to ? to->Host() : nullptr;
+    const auto oldChain = EnterChain(WinControlAt(from));
+    const auto newChain = EnterChain(to);
+    auto inChain = [](const std::vector<QPointer<QWidget>>& chain, QWidget* w) {
+        return std::any_of(chain.begin(), chain.end(), [w](const QPointer<QWidget>& p) { return p.data() == w; });
+    };
+    if (from && from != toHost)
+        PerformOn(from, CM_CANCELMODE, 0, LPARAM(to));
+    enteredHost = toHost;
+    for (const auto& w : oldChain)
+        if (w && !inChain(newChain, w))
+            PerformOn(w, CM_EXIT, 0, 0);
+    for (auto it = newChain.rbegin(); it != newChain.rend(); ++it)
+        if (*it && !inChain(oldChain, *it))
+            PerformOn(*it, CM_ENTER, 0, 0);
+}
+
+class TLifecycleFilter : public QObject {
+public:
+    bool eventFilter(QObject* watched, QEvent* e) override
+    {
+        auto* w = qobject_cast<QWidget*>(watched);
+        TControl* c = w ? ControlOf(w) : nullptr;
+        if (!c)
+            return false;
+        auto* link = dynamic_cast<TControlHostLink*>(w);
+        switch (e->type()) {
+        case QEvent::Show:
+            if (auto* wc = dynamic_cast<TWinControl*>(c))
+                wc->HandleNeeded();
+            if (link)
+                link->SendToControl(CM_SHOWINGCHANGED, 0, 0);
+            break;
+        case QEvent::Hide:
+            if (link)
+                link->SendToControl(CM_SHOWINGCHANGED, 0, 0);
+            break;
+        case QEvent::FocusIn:
+            if (link && !dynamic_cast<TControlHost*>(w))
+                TControlInput::FocusIn(link, static_cast<QFocusEvent*>(e));
+            break;
+        case QEvent::FocusOut:
+            if (link && !dynamic_cast<TControlHost*>(w))
+                TControlInput::FocusOut(link, static_cast<QFocusEvent*>(e));
+            break;
+        default: break;
+        }
+        return false;
+    }
+};
+
+TLifecycleFilter* LifecycleFilter()
+{
+    static TLifecycleFilter* filter = [] {
+        SetMessageTargetFinder(&FindTarget);
+        return new TLifecycleFilter;
+    }();
+    return filter;
+}
+
+// Set-1 scan codes of the keys (bit 8: an extended key).
+int ScanCodeOf(WORD vk)
+{
+    static const char* letters = "\x1e\x30\x2e\x20\x12\x21\x22\x23\x17\x24\x25\x26\x32\x31\x18\x19\x10\x13\x1f\x14\x16\x2f\x11\x2d\x15\x2c";
+    if (vk >= 'A' && vk <= 'Z')
+        return static_cast<unsigned char>(letters[vk - 'A']);
+    if (vk >= '1' && vk <= '9')
+        return 0x02 + (vk - '1');
+    if (vk >= VK_F1 && vk <= VK_F10)
+        return 0x3B + (vk - VK_F1);
+    static const int numpad[] = {0x52, 0x4F, 0x50, 0x51, 0x4B, 0x4C, 0x4D, 0x47, 0x48, 0x49};
+    if (vk >= VK_NUMPAD0 && vk <= VK_NUMPAD9)
+        return numpad[vk - VK_NUMPAD0];
+    switch (vk) {
+    case '0': return 0x0B;
+    case VK_ESCAPE: return 0x01;
+    case VK_BACK: return 0x0E;
+    case VK_TAB: return 0x0F;
+    case VK_RETURN: return 0x1C;
+    case VK_CONTROL: return 0x1D;
+    case VK_SHIFT: return 0x2A;
+    case VK_MENU: return 0x38;
+    case VK_SPACE: return 0x39;
+    case VK_CAPITAL: return 0x3A;
+    case VK_F11: return 0x57;
+    case VK_F12: return 0x58;
+    case VK_NUMLOCK: return 0x45;
+    case VK_SCROLL: return 0x46;
+    case VK_MULTIPLY: return 0x37;
+    case VK_SUBTRACT: return 0x4A;
+    case VK_ADD: return 0x4E;
+    case VK_DECIMAL: return 0x53;
+    case VK_DIVIDE: return 0x135;
+    case VK_HOME: return 0x147;
+    case VK_UP: return 0x148;
+    case VK_PRIOR: return 0x149;
+    case VK_LEFT: return 0x14B;
+    case VK_RIGHT: return 0x14D;
+    case VK_END: return 0x14F;
+    case VK_DOWN: return 0x150;
+    case VK_NEXT: return 0x151;
+    case VK_INSERT: return 0x152;
+    case VK_DELETE: return 0x153;
+    case VK_APPS: return 0x15D;
+    case 0xBA: return 0x27;
+    case 0xBB: return 0x0D;
+    case 0xBC: return 0x33;
+    case 0xBD: return 0x0C;
+    case 0xBE: return 0x34;
+    case 0xBF: return 0x35;
+    default: return 0;
+    }
+}
+
+// The spacing character of a dead key.
+char16_t DeadCharOf(int qtKey)
+{
+    switch (qtKey) {
+    case Qt::Key_Dead_Grave: return u'`';
+    case Qt::Key_Dead_Acute: return 0x00B4;
+    case Qt::Key_Dead_Circumflex: return u'^';
+    case Qt::Key_Dead_Tilde: return u'~';
+    case Qt::Key_Dead_Diaeresis: return 0x00A8;
+    case Qt::Key_Dead_Cedilla: return 0x00B8;
+    case Qt::Key_Dead_Abovering: return 0x00B0;
+    default: return 0;
+    }
+}
+
+bool IsDeadKey(int qtKey)
+{
+    return qtKey >= Qt::Key_Dead_Grave && qtKey <= 0x0100127F;
+}
+} // namespace
+
+// ---------------------------------------------------------------- drag
+
+namespace {
+struct DragState {
+    QPointer<QWidget> sourceHost;
+    bool active = false;
+    int threshold = 5;
+    QPoint start;          // screen position where the drag was asked for
+    QPointer<QWidget> targetHost;
+    bool accepted = false;
+    QPoint last;           // screen position of the last move
+};
+DragState drag;
+
+TControl* DragSource()
+{
+    return drag.sourceHost ? ControlOf(drag.sourceHost) : nullptr;
+}
+
+// CM_DRAG's record (WParam: the kind).
+enum TDragMessage { dmDragEnter, dmDragLeave, dmDragMove, dmDragDrop, dmDragCancel };
+struct TDragRec {
+    TObject* Source;
+    int X;
+    int Y;
+    bool Accept;
+};
+
+TControl* DragTargetAt(const QPoint& global)
+{
+    for (QWidget* w = QApplication::widgetAt(global); w; w = w->parentWidget())
+        if (TControl* c = ControlOf(w))
+            return c;
+    return nullptr;
+}
+
+bool SendDrag(TControl* target, TDragMessage kind, const QPoint& global, TControl* source)
+{
+    const TPoint p = target->ScreenToClient(TPoint(global.x(), global.y()));
+    TDragRec rec{source, p.X, p.Y, false};
+    target->Perform(CM_DRAG, WPARAM(kind), LPARAM(&rec));
+    return rec.Accept;
+}
+
+void DragMove(TControl* source, const QPoint& global)
+{
+    drag.last = global;
+    TControl* target = DragTargetAt(global);
+    TControl* old = drag.targetHost ? ControlOf(drag.targetHost) : nullptr;
+    if (old && old != target)
+        SendDrag(old, dmDragLeave, global, source);
+    if (!DragSource())
+        return;
+    drag.targetHost = target ? target->Host() : nullptr;
+    drag.accepted = target ? SendDrag(target, old == target ? dmDragMove : dmDragEnter, global, source) : false;
+    if (QWidget* h = source->Host())
+        h->setCursor(QCursor(CursorShapeOf(drag.accepted ? source->DragCursor : crNoDrop)));
+}
+} // namespace
+
+LPARAM TControlInput::KeyData(WORD vk, bool repeat, bool alt, bool up)
+{
+    const int scan = ScanCodeOf(vk);
+    LPARAM data = 1 | (LPARAM(scan & 0xFF) << 16);
+    if (scan & 0x100)
+        data |= LPARAM(1) << 24;
+    if (alt)
+        data |= LPARAM(1) << 29;
+    if (repeat || up)
+        data |= LPARAM(1) << 30;
+    if (up)
+        data |= LPARAM(1u) << 31;
+    return data;
+}
+
+bool TControlInput::KeyPress(TControlHostLink* link, QKeyEvent* e)
+{
+    auto* control = dynamic_cast<TWinControl*>(link->LinkedControl());
+    if (!control)
+        return false;
+    if (e->key() == Qt::Key_Escape && DragSource()) {
+        TControl::CancelDrag();
+        return true;
+    }
+    control->HandleNeeded();
+    EventModifiers mods(e->modifiers());
+    const Qt::KeyboardModifiers m = e->modifiers();
+    const bool alt = (m & Qt::AltModifier) != 0;
+    const bool ctrl = (m & Qt::ControlModifier) != 0;
+    const bool dead = IsDeadKey(e->key());
+    const QString text = e->text();
+    WORD vk = VirtualKeyOfQtKey(e->key(), (m & Qt::KeypadModifier) != 0);
+    if (!vk && dead)
+        vk = 0xDE; // an OEM key
+    if (!vk && !text.isEmpty())
+        vk = 0xE7; // a character without a key of its own
+    if (!vk)
+        return false;
+    const LPARAM keyData = KeyData(vk, e->isAutoRepeat(), alt, false);
+    const bool sys = alt && !ctrl;
+    if (control->PreviewKey(vk, keyData))
+        return true;
+    if (!link->LinkedControl())
+        return true;
+    link->SendToControl(sys ? WM_SYSKEYDOWN : WM_KEYDOWN, vk, keyData);
+    if (dead) {
+        if (const char16_t c = DeadCharOf(e->key()))
+            link->SendToControl(sys ? WM_SYSDEADCHAR : WM_DEADCHAR, c, keyData);
+        return true;
+    }
+    // the characters the message loop makes of the key
+    std::u16string chars;
+    if (ctrl && !alt) {
+        if (vk >= 'A' && vk <= 'Z')
+            chars = char16_t(vk - 'A' + 1);
+        else if (vk == VK_RETURN)
+            chars = u"\n";
+        else if (vk == VK_BACK)
+            chars = u"\x7f";
+    } else if (vk == VK_RETURN) {
+        chars = u"\r";
+    } else if (vk == VK_ESCAPE) {
+        chars = u"\x1b";
+    } else if (vk == VK_BACK) {
+        chars = u"\b";
+    } else if (vk == VK_TAB) {
+        chars = u"\t";
+    } else if (vk != VK_DELETE) {
+        for (QChar c : text)
+            if (c.unicode() >= 32 && c.unicode() != 127)
+                chars.push_back(char16_t(c.unicode()));
+    }
+    for (char16_t c : chars) {
+        auto* now = dynamic_cast<TWinControl*>(link->LinkedControl());
+        if (!now)
+            break;
+        if (now->PreviewChar(c, keyData))
+            continue;
+        link->SendToControl(sys ? WM_SYSCHAR : WM_CHAR, c, keyData);
+    }
+    return true;
+}
+
+void TControlInput::KeyRelease(TControlHostLink* link, QKeyEvent* e)
+{
+    if (!link->LinkedControl())
+        return;
+    EventModifiers mods(e->modifiers());
+    const Qt::KeyboardModifiers m = e->modifiers();
+    WORD vk = VirtualKeyOfQtKey(e->key(), (m & Qt::KeypadModifier) != 0);
+    if (!vk && IsDeadKey(e->key()))
+        vk = 0xDE;
+    if (!vk && !e->text().isEmpty())
+        vk = 0xE7;
+    if (!vk)
+        return;
+    const bool alt = (m & Qt::AltModifier) != 0;
+    const bool sys = alt && !(m & Qt::ControlModifier);
+    link->SendToControl(sys ? WM_SYSKEYUP : WM_KEYUP, vk, KeyData(vk, false, alt, true));
+}
+
+void TControlInput::InputMethod(TControlHostLink* link, QInputMethodEvent* e)
+{
+    const QString text = e->commitString();
+    for (QChar c : text) {
+        auto* control = dynamic_cast<TWinControl*>(link->LinkedControl());
+        if (!control)
+            return;
+        if (!control->PreviewChar(c.unicode(), 1))
+            link->SendToControl(WM_CHAR, c.unicode(), 1);
+    }
+    e->accept();
+}
+
+void TControlInput::FocusIn(TControlHostLink* link, QFocusEvent* e)
+{
+    auto* control = dynamic_cast<TWinControl*>(link->LinkedControl());
+    if (!control)
+        return;
+    QPointer<QWidget> host = control->Host();
+    link->SendToControl(WM_SETFOCUS, WPARAM(lastFocusHost.data()), 0);
+    control = dynamic_cast<TWinControl*>(link->LinkedControl());
+    if (!control || !host)
+        return;
+    if (enteredHost == host && e->reason() != Qt::OtherFocusReason && e->reason() != Qt::MouseFocusReason &&
+        e->reason() != Qt::TabFocusReason && e->reason() != Qt::BacktabFocusReason)
+        return; // the window is active again: the control never left
+    if (enteredHost == host)
+        return;
+    LeaveAndEnter(control);
+    control = dynamic_cast<TWinControl*>(link->LinkedControl());
+    if (!control)
+        return;
+    TWinControl* top = control;
+    while (top->Parent())
+        top = top->Parent();
+    if (top != control)
+        top->Perform(CM_FOCUSCHANGED, 0, LPARAM(control));
+}
+
+void TControlInput::FocusOut(TControlHostLink* link, QFocusEvent* e)
+{
+    TControl* control = link->LinkedControl();
+    if (!control)
+        return;
+    QPointer<QWidget> host = control->Host();
+    lastFocusHost = host;
+    QWidget* next = QApplication::focusWidget();
+    if (next == host)
+        next = nullptr;
+    link->SendToControl(WM_KILLFOCUS, WPARAM(next), 0);
+    if (e->reason() == Qt::ActiveWindowFocusReason || e->reason() == Qt::PopupFocusReason)
+        return; // another window became active: the control stays the entered one
+    // a framework control in the same window takes over the entering; anything else leaves now
+    TWinControl* nextControl = WinControlAt(next);
+    if (nextControl && host && nextControl->Host()->window() == host->window())
+        return;
+    if (enteredHost == host || !nextControl) {
+        const bool wasEntered = enteredHost == host;
+        LeaveAndEnter(nullptr);
+        if (!wasEntered && host)
+            PerformOn(host, CM_EXIT, 0, 0); // a control that lost a focus it was never seen to get
+    }
+}
+
 // ---------------------------------------------------------------- TControl
 
 TControl::TControl(TComponent* owner, QWidget* host)
@@ -501,17 +949,39 @@ TControl::TControl(TComponent* owner, QWidget* host)
     ControlStyle << csCaptureMouse << csClickEvents << csSetCaption << csDoubleClicks;
     if (auto* link = dynamic_cast<TControlHostLink*>(host))
         link->AttachControl(this);
+    if (host) {
+        ControlMap()[host] = this;
+        host->installEventFilter(LifecycleFilter());
+    }
+    font_->OnChange = [this](TObject*) { FontChanged(); };
 }
 
 TControl::~TControl()
 {
+    *life_ = false;
     BeginDestroy();
+    if (Dragging())
+        CancelDrag();
     if (parent_)
         parent_->RemoveControl(this);
     parent_ = nullptr;
-    if (auto* link = dynamic_cast<TControlHostLink*>(host_.data()))
+    font_->OnChange = nullptr;
+    QWidget* host = host_.data();
+    if (!host)
+        return;
+    ControlMap().erase(host);
+    auto* link = dynamic_cast<TControlHostLink*>(host);
+    if (link)
         link->AttachControl(nullptr);
-    delete host_.data();
+    if (link && link->Dispatching()) {
+        // a handler of this control's own message freed it: the widget goes once the
+        // dispatch has unwound (its messages, timers and posted messages find no control)
+        host->hide();
+        host->setParent(nullptr);
+        host->deleteLater();
+        return;
+    }
+    delete host;
 }
 
 void TControl::SetParent(TWinControl* parent)
@@ -575,7 +1045,12 @@ void TControl::SetVisible(bool v)
         return;
     VisibleChanging();
     visible_ = v;
-    ApplyVisible();
+    Perform(CM_VISIBLECHANGED, v ? 1 : 0, 0);
+}
+
+bool TControl::Showing() const
+{
+    return host_ && host_->isVisible();
 }
 
 void TControl::ApplyVisible()
@@ -591,21 +1066,20 @@ void TControl::ApplyVisible()
     host_->setVisible(visible_);
 }
 
-bool TControl::Enabled() const { return host_ ? host_->isEnabled() : true; }
-
 void TControl::SetEnabled(bool v)
 {
-    if (host_)
-        host_->setEnabled(v);
+    if (v == enabled_)
+        return;
+    enabled_ = v;
+    Perform(CM_ENABLEDCHANGED, 0, 0);
 }
 
 void TControl::SetCaption(const String& text)
 {
-    caption_ = text;
-    if (host_ && host_->isWindow())
-        host_->setWindowTitle(ToQString(text));
-    if (auto* link = dynamic_cast<TControlHostLink*>(host_.data()))
-        link->CaptionChanged();
+    if (text == caption_)
+        return;
+    Perform(WM_SETTEXT, 0, LPARAM(text.c_str()));
+    Perform(CM_TEXTCHANGED, 0, 0);
 }
 
 void TControl::SetHint(const String& hint)
@@ -620,7 +1094,60 @@ void TControl::SetColor(TColor color)
     if (color == color_)
         return;
     color_ = color;
-    Invalidate();
+    ParentColor = false;
+    Perform(CM_COLORCHANGED, 0, 0);
+}
+
+void TControl::FontChanged()
+{
+    ParentFont = false;
+    Perform(CM_FONTCHANGED, 0, 0);
+}
+
+LRESULT TControl::DeliverMessage(UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    if (auto* link = dynamic_cast<TControlHostLink*>(host_.data()); link && link->LinkedControl() == this)
+        return link->SendToControl(msg, wParam, lParam);
+    TMessage m{msg, wParam, lParam, 0};
+    try {
+        WindowProc(m);
+    } catch (...) {
+        Application->HandleException(this);
+    }
+    return m.Result;
+}
+
+LONG TControl::StyleWord(int index) const
+{
+    switch (index) {
+    case GWL_STYLE: {
+        DWORD style = style_ & ~(WS_VISIBLE | WS_DISABLED);
+        if (Showing())
+            style |= WS_VISIBLE;
+        if (!enabled_)
+            style |= WS_DISABLED;
+        return LONG(style);
+    }
+    case GWL_EXSTYLE: return LONG(exStyle_);
+    case GCL_STYLE: return LONG(classStyle_);
+    default: return 0;
+    }
+}
+
+void TControl::SetStyleWord(int index, LONG value)
+{
+    DWORD* word = index == GWL_STYLE ? &style_ : index == GWL_EXSTYLE ? &exStyle_ : index == GCL_STYLE ? &classStyle_
+                                                                                                      : nullptr;
+    if (!word || *word == DWORD(value))
+        return;
+    if (index == GCL_STYLE) {
+        *word = DWORD(value);
+        return;
+    }
+    STYLESTRUCT change{*word, DWORD(value)};
+    Perform(WM_STYLECHANGING, WPARAM(index), LPARAM(&change));
+    *word = change.styleNew;
+    Perform(WM_STYLECHANGED, WPARAM(index), LPARAM(&change));
 }
 
 void TControl::SetCursor(TCursor cursor)
@@ -711,9 +1238,14 @@ void TControl::Dispatch(TMessage& m)
     case WM_LBUTTONDOWN: case WM_LBUTTONUP: case WM_LBUTTONDBLCLK:
     case WM_RBUTTONDOWN: case WM_RBUTTONUP: case WM_RBUTTONDBLCLK:
     case WM_MBUTTONDOWN: case WM_MBUTTONUP: case WM_MBUTTONDBLCLK:
-    case WM_MOUSEMOVE:
-        MouseMessage(m);
+    case WM_MOUSEMOVE: {
+        // the window's own handling first, then the framework's events
+        const auto alive = Life();
+        DefaultHandler(m);
+        if (*alive)
+            MouseMessage(m);
         break;
+    }
     case WM_PAINT:
         PaintWindow(m.DC());
         break;
@@ -728,33 +1260,253 @@ void TControl::Dispatch(TMessage& m)
         if (OnMouseLeave)
             OnMouseLeave(this);
         break;
+    case CM_VISIBLECHANGED:
+    case CM_ENABLEDCHANGED:
+    case CM_COLORCHANGED:
+    case CM_FONTCHANGED:
+    case CM_PARENTCOLORCHANGED:
+    case CM_PARENTFONTCHANGED:
+    case CM_TEXTCHANGED:
+    case CM_DRAG:
+        DefaultControlMessage(m);
+        break;
     default:
         DefaultHandler(m);
         break;
     }
 }
 
-void TControl::DefaultHandler(TMessage&) {}
+void TControl::DefaultControlMessage(TMessage& m)
+{
+    switch (m.Msg) {
+    case CM_VISIBLECHANGED:
+        ApplyVisible();
+        if (parent_ && Align != alNone)
+            parent_->Realign();
+        break;
+    case CM_ENABLEDCHANGED:
+        if (host_)
+            host_->setEnabled(enabled_);
+        Invalidate();
+        break;
+    case CM_COLORCHANGED:
+        Invalidate();
+        if (auto* w = dynamic_cast<TWinControl*>(this))
+            for (int i = 0; i < w->ControlCount(); ++i)
+                w->Controls(i)->Perform(CM_PARENTCOLORCHANGED, 0, 0);
+        break;
+    case CM_FONTCHANGED:
+        if (host_)
+            host_->setFont(QFontOf(font_.get()));
+        Invalidate();
+        if (auto* w = dynamic_cast<TWinControl*>(this))
+            for (int i = 0; i < w->ControlCount(); ++i)
+                w->Controls(i)->Perform(CM_PARENTFONTCHANGED, 0, 0);
+        break;
+    case CM_PARENTCOLORCHANGED:
+        if (ParentColor && parent_) {
+            SetColor(m.WParam ? TColor(m.LParam) : parent_->Color());
+            ParentColor = true;
+        }
+        break;
+    case CM_DRAG: {
+        auto* rec = reinterpret_cast<TDragRec*>(m.LParam);
+        switch (TDragMessage(m.WParam)) {
+        case dmDragEnter: DragOver(rec->Source, rec->X, rec->Y, dsDragEnter, rec->Accept); break;
+        case dmDragLeave: DragOver(rec->Source, rec->X, rec->Y, dsDragLeave, rec->Accept); break;
+        case dmDragMove: DragOver(rec->Source, rec->X, rec->Y, dsDragMove, rec->Accept); break;
+        case dmDragDrop: DragDrop(rec->Source, rec->X, rec->Y); break;
+        default: break;
+        }
+        break;
+    }
+    case CM_PARENTFONTCHANGED:
+        if (ParentFont && parent_) {
+            font_->Assign(m.WParam ? reinterpret_cast<TFont*>(m.LParam) : parent_->Font());
+            ParentFont = true;
+        }
+        break;
+    default: break;
+    }
+}
+
+void TControl::DefaultHandler(TMessage& m)
+{
+    switch (m.Msg) {
+    case WM_SETTEXT:
+        caption_ = m.LParam ? String(reinterpret_cast<const char*>(m.LParam)) : String();
+        if (host_ && host_->isWindow())
+            host_->setWindowTitle(ToQString(caption_));
+        if (auto* link = dynamic_cast<TControlHostLink*>(host_.data()))
+            link->CaptionChanged();
+        m.Result = 1;
+        break;
+    case WM_GETTEXTLENGTH: m.Result = LRESULT(caption_.size()); break;
+    case WM_GETTEXT: {
+        auto* buffer = reinterpret_cast<char*>(m.LParam);
+        const size_t room = size_t(m.WParam);
+        if (!buffer || room == 0)
+            break;
+        const size_t n = std::min(room - 1, caption_.size());
+        std::copy_n(caption_.data(), n, buffer);
+        buffer[n] = 0;
+        m.Result = LRESULT(n);
+        break;
+    }
+    case WM_SETREDRAW:
+        if (auto* h = dynamic_cast<TControlHost*>(host_.data()))
+            h->SetRedraw(m.WParam != 0);
+        else if (host_)
+            host_->setUpdatesEnabled(m.WParam != 0);
+        break;
+    default: break;
+    }
+}
+
+
+void TControl::BeginDrag(bool immediate, int threshold)
+{
+    if (Dragging() || !host_)
+        return;
+    if (DragSource())
+        CancelDrag();
+    drag = DragState{};
+    drag.sourceHost = host_;
+    drag.threshold = threshold < 0 ? 5 : threshold;
+    drag.start = drag.last = QCursor::pos();
+    if (host_->isVisible())
+        ::SetCapture(host_);
+    if (immediate) {
+        TObject* object = nullptr;
+        DoStartDrag(object);
+        drag.active = true;
+        DragMove(this, QCursor::pos());
+    }
+}
+
+bool TControl::Dragging() const
+{
+    return host_ && drag.sourceHost == host_;
+}
+
+void TControl::EndDrag(bool dropIt)
+{
+    if (!Dragging())
+        return;
+    const bool active = drag.active;
+    TControl* target = drag.targetHost ? ControlOf(drag.targetHost) : nullptr;
+    const bool accepted = drag.accepted;
+    const QPoint global = drag.last;
+    drag = DragState{};
+    if (host_) {
+        if (GetCapture() == host_.data())
+            ::ReleaseCapture();
+        SetCursor(cursor_);
+    }
+    if (!active)
+        return;
+    QPointer<QWidget> self = host_;
+    TPoint at(0, 0);
+    if (target && accepted && dropIt) {
+        at = target->ScreenToClient(TPoint(global.x(), global.y()));
+        SendDrag(target, dmDragDrop, global, this);
+    } else if (target) {
+        SendDrag(target, dmDragLeave, global, this);
+        target = nullptr;
+    }
+    if (self && ControlOf(self) == this)
+        DoEndDrag(target, at.X, at.Y);
+}
+
+void TControl::CancelDrag()
+{
+    if (TControl* source = DragSource())
+        source->EndDrag(false);
+    drag = DragState{};
+}
+
+void TControl::DoStartDrag(TObject*& dragObject)
+{
+    if (OnStartDrag)
+        OnStartDrag(this, dragObject);
+}
+
+void TControl::DoEndDrag(TObject* target, int x, int y)
+{
+    if (OnEndDrag)
+        OnEndDrag(this, target, x, y);
+}
+
+void TControl::DragOver(TObject* source, int x, int y, TDragState state, bool& accept)
+{
+    accept = false;
+    if (OnDragOver) {
+        accept = true;
+        OnDragOver(this, source, x, y, state, accept);
+    }
+}
+
+void TControl::DragDrop(TObject* source, int x, int y)
+{
+    if (OnDragDrop)
+        OnDragDrop(this, source, x, y);
+}
 
 void TControl::MouseMessage(TMessage& m)
 {
     const TShiftState shift = KeysToShiftState(m.Keys());
     const int x = m.XPos(), y = m.YPos();
+    if (Dragging()) {
+        const QPoint global = host_ ? host_->mapToGlobal(QPoint(x, y)) : QPoint(x, y);
+        if (m.Msg == WM_MOUSEMOVE) {
+            if (!drag.active && (global - drag.start).manhattanLength() >= drag.threshold) {
+                TObject* object = nullptr;
+                DoStartDrag(object);
+                drag.active = true;
+            }
+            if (drag.active) {
+                DragMove(this, global);
+                return;
+            }
+        } else if (m.Msg == WM_LBUTTONUP) {
+            drag.last = global;
+            const bool wasActive = drag.active;
+            EndDrag(true);
+            if (wasActive)
+                return;
+        }
+    } else if (m.Msg == WM_LBUTTONDOWN && DragMode == dmAutomatic) {
+        BeginDrag(false);
+    }
     switch (m.Msg) {
     case WM_LBUTTONDOWN:
+        // the control that has the focus drops what it was doing with the mouse
+        if (enteredHost && enteredHost.data() != host_.data())
+            PerformOn(enteredHost, CM_CANCELMODE, 0, LPARAM(this));
+        if (ControlStyle.Contains(csCaptureMouse) && host_ && host_->isVisible())
+            SetMouseCapture(true);
         clickPending_ = true;
         MouseDown(mbLeft, shift, x, y);
         break;
     case WM_LBUTTONDBLCLK:
-        if (ControlStyle.Contains(csClickEvents))
+        if (ControlStyle.Contains(csCaptureMouse) && host_ && host_->isVisible())
+            SetMouseCapture(true);
+        if (ControlStyle.Contains(csClickEvents)) {
+            const auto alive = Life();
             DblClick();
+            if (!*alive)
+                break;
+        }
         MouseDown(mbLeft, shift + TShiftState{ssDouble}, x, y);
         break;
     case WM_LBUTTONUP: {
         const bool click = clickPending_;
         clickPending_ = false;
+        if (ControlStyle.Contains(csCaptureMouse) && MouseCapture())
+            SetMouseCapture(false);
+        const auto alive = Life();
         MouseUp(mbLeft, shift, x, y);
-        if (click && ControlStyle.Contains(csClickEvents) && ClientRect().Contains(TPoint(x, y)))
+        if (*alive && click && ControlStyle.Contains(csClickEvents) && ClientRect().Contains(TPoint(x, y)))
             Click();
         break;
     }
@@ -891,35 +1643,310 @@ void TWinControl::Dispatch(TMessage& m)
     switch (m.Msg) {
     case WM_KEYDOWN:
     case WM_SYSKEYDOWN: {
+        const auto alive = Life();
         WORD key = m.CharCode();
-        KeyDown(key, KeyDataToShiftState(m.LParam));
+        if (!ControlStyle.Contains(csNoStdEvents))
+            KeyDown(key, KeyDataToShiftState(m.LParam));
+        if (!*alive)
+            break;
         m.SetCharCode(key);
+        if (key != 0) // a key the control consumed does not reach the window's own handling
+            DefaultHandler(m);
         break;
     }
     case WM_KEYUP:
     case WM_SYSKEYUP: {
+        const auto alive = Life();
         WORD key = m.CharCode();
-        KeyUp(key, KeyDataToShiftState(m.LParam));
+        if (!ControlStyle.Contains(csNoStdEvents))
+            KeyUp(key, KeyDataToShiftState(m.LParam));
+        if (!*alive)
+            break;
         m.SetCharCode(key);
+        if (key != 0)
+            DefaultHandler(m);
         break;
     }
     case WM_CHAR:
     case WM_SYSCHAR: {
-        char c = char(m.CharCode());
-        KeyPress(c);
-        m.SetCharCode(static_cast<unsigned char>(c));
+        // KeyPress sees the character as the framework's 8-bit character; a character beyond
+        // that range shows as '?' and passes unchanged unless KeyPress changes it
+        const WORD code = m.CharCode();
+        const char original = code <= 0xFF ? char(code) : '?';
+        char c = original;
+        const auto alive = Life();
+        if (!ControlStyle.Contains(csNoStdEvents))
+            KeyPress(c);
+        if (c == 0 || !*alive)
+            break;
+        if (c != original)
+            m.SetCharCode(static_cast<unsigned char>(c));
+        DefaultHandler(m);
         break;
     }
-    case WM_SETFOCUS: DoEnter(); break;
-    case WM_KILLFOCUS: DoExit(); break;
-    case WM_MOUSEWHEEL: {
+    case CM_ENTER: DoEnter(); break;
+    case CM_EXIT: DoExit(); break;
+    case WM_MOUSEWHEEL:
+        m.Result = Perform(CM_MOUSEWHEEL, m.WParam, m.LParam);
+        break;
+    case CM_MOUSEWHEEL: {
         const TPoint pos(GET_X_LPARAM(m.LParam), GET_Y_LPARAM(m.LParam));
         m.Result = DoMouseWheel(KeysToShiftState(m.Keys()), m.WheelDelta(), pos) ? 1 : 0;
+        // not used here: the parent may scroll
+        if (!m.Result && Parent())
+            m.Result = Parent()->Perform(CM_MOUSEWHEEL, m.WParam, m.LParam);
         break;
     }
     case WM_ERASEBKGND: m.Result = 1; break;
+    case WM_COMMAND:
+    case WM_NOTIFY:
+    case WM_HSCROLL:
+    case WM_VSCROLL:
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLORLISTBOX:
+    case WM_DRAWITEM:
+    case WM_MEASUREITEM: {
+        // a notification from a child window goes back to that child as CN_ (reflection)
+        HWND child = nullptr;
+        if (m.Msg == WM_COMMAND || m.Msg == WM_HSCROLL || m.Msg == WM_VSCROLL || m.Msg == WM_CTLCOLOREDIT ||
+            m.Msg == WM_CTLCOLORSTATIC || m.Msg == WM_CTLCOLORLISTBOX)
+            child = reinterpret_cast<HWND>(m.LParam);
+        else if (m.Msg == WM_NOTIFY && m.LParam)
+            child = *reinterpret_cast<HWND*>(m.LParam); // NMHDR starts with the sender's window
+        TControl* target = child && child != Host() ? ControlOf(child) : nullptr;
+        if (target && target->Parent() == this) {
+            m.Result = target->Perform(CN_BASE + m.Msg, m.WParam, m.LParam);
+            break;
+        }
+        TControl::Dispatch(m);
+        break;
+    }
     default: TControl::Dispatch(m); break;
     }
+}
+
+namespace {
+// The next (or previous) control of the window in the tab order that can take the focus.
+bool SelectNext(QWidget* window, bool forward)
+{
+    QWidget* current = QApplication::focusWidget();
+    if (!current || current->window() != window->window())
+        current = window;
+    QWidget* w = current;
+    for (int guard = 0; guard < 10000; ++guard) {
+        w = forward ? w->nextInFocusChain() : w->previousInFocusChain();
+        if (!w || w == current)
+            return false;
+        if (w->window() == window->window() && (w->focusPolicy() & Qt::TabFocus) && w->isVisible() &&
+            w->isEnabled() && !w->focusProxy()) {
+            w->setFocus(forward ? Qt::TabFocusReason : Qt::BacktabFocusReason);
+            return true;
+        }
+    }
+    return false;
+}
+} // namespace
+
+void TWinControl::DefaultHandler(TMessage& m)
+{
+    switch (m.Msg) {
+    case CM_CHILDKEY:
+        if (Parent())
+            m.Result = Parent()->Perform(CM_CHILDKEY, m.WParam, m.LParam);
+        break;
+    case CM_DIALOGKEY:
+        // the window at the top moves the focus with Tab; every window then asks its children
+        // (a default or cancel button clicks)
+        if (!Parent() && m.CharCode() == VK_TAB) {
+            const Qt::KeyboardModifiers mods = CurrentModifiers();
+            if (!(mods & (Qt::ControlModifier | Qt::AltModifier))) {
+                SelectNext(Host(), !(mods & Qt::ShiftModifier));
+                m.Result = 1;
+                break;
+            }
+        }
+        [[fallthrough]];
+    case CM_DIALOGCHAR:
+        for (size_t i = 0; i < controls_.size() && m.Result == 0; ++i)
+            if (auto* child = dynamic_cast<TWinControl*>(controls_[i]))
+                m.Result = child->Perform(m.Msg, m.WParam, m.LParam);
+        break;
+    default: TControl::DefaultHandler(m); break;
+    }
+}
+
+bool TWinControl::PreviewKey(WORD vk, LPARAM keyData)
+{
+    if (Perform(CM_CHILDKEY, vk, LPARAM(this)) != 0)
+        return true;
+    UINT mask = 0;
+    switch (vk) {
+    case VK_TAB: mask = DLGC_WANTTAB; break;
+    case VK_LEFT: case VK_RIGHT: case VK_UP: case VK_DOWN: mask = DLGC_WANTARROWS; break;
+    case VK_RETURN: case VK_ESCAPE: case VK_CANCEL: mask = DLGC_WANTALLKEYS; break;
+    default: break;
+    }
+    if (mask == 0 || Perform(CM_WANTSPECIALKEY, vk, keyData) != 0)
+        return false;
+    if (Perform(WM_GETDLGCODE, 0, 0) & (mask | (mask == DLGC_WANTTAB ? DLGC_WANTALLKEYS : 0)))
+        return false;
+    TWinControl* top = this;
+    while (top->Parent())
+        top = top->Parent();
+    return top->Perform(CM_DIALOGKEY, vk, keyData) != 0;
+}
+
+bool TWinControl::PreviewChar(WORD ch, LPARAM keyData)
+{
+    if (Perform(WM_GETDLGCODE, 0, 0) & DLGC_WANTCHARS)
+        return false;
+    TWinControl* top = this;
+    while (top->Parent())
+        top = top->Parent();
+    return top->Perform(CM_DIALOGCHAR, ch, keyData) != 0;
+}
+
+// ---------------------------------------------------------------- window lifecycle
+
+void TWinControl::HandleNeeded()
+{
+    if (handleCreated_ || creatingHandle_ || HasState(csDestroying))
+        return;
+    if (Parent())
+        Parent()->HandleNeeded();
+    if (!handleCreated_)
+        CreateHandle();
+}
+
+void TWinControl::CreateHandle()
+{
+    creatingHandle_ = true;
+    try {
+        CreateWnd();
+    } catch (...) {
+        creatingHandle_ = false;
+        throw;
+    }
+    creatingHandle_ = false;
+}
+
+void TWinControl::CreateParams(TCreateParams& params)
+{
+    params = TCreateParams{};
+    params.Caption = Caption();
+    params.Style = WS_CHILD | WS_CLIPSIBLINGS;
+    if (!Parent())
+        params.Style = (Host() && (Host()->windowFlags() & Qt::Popup) == Qt::Popup) ? WS_POPUP : WS_OVERLAPPED;
+    if (Visible())
+        params.Style |= WS_VISIBLE;
+    if (!Enabled())
+        params.Style |= WS_DISABLED;
+    if (TabStop)
+        params.Style |= WS_TABSTOP;
+    params.X = Left();
+    params.Y = Top();
+    params.Width = Width();
+    params.Height = Height();
+    params.WndParent = Parent() ? Parent()->Host() : nullptr;
+    params.WindowClass.style = CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS;
+    params.WinClassName = ClassName();
+}
+
+void TWinControl::CreateWnd()
+{
+    TCreateParams params;
+    CreateParams(params);
+    CreateWindowHandle(params);
+}
+
+void TWinControl::CreateWindowHandle(const TCreateParams& params)
+{
+    style_ = params.Style;
+    exStyle_ = params.ExStyle;
+    classStyle_ = params.WindowClass.style;
+    QWidget* host = Host();
+    if (host && !Parent() && !host->parentWidget()) {
+        // a top-level window of the control's own kind: pop-up, top-most, tool window
+        const bool popup = (params.Style & WS_POPUP) != 0;
+        const bool topMost = (params.ExStyle & WS_EX_TOPMOST) != 0;
+        const bool tool = (params.ExStyle & WS_EX_TOOLWINDOW) != 0;
+        if (popup || topMost || tool) {
+            Qt::WindowFlags flags = host->windowFlags();
+            if (popup)
+                flags |= Qt::Tool | Qt::FramelessWindowHint;
+            if (tool)
+                flags |= Qt::Tool;
+            flags.setFlag(Qt::WindowStaysOnTopHint, topMost);
+            flags.setFlag(Qt::NoDropShadowWindowHint, !(params.WindowClass.style & CS_DROPSHADOW));
+            if (flags != host->windowFlags()) {
+                const bool shown = host->isVisible();
+                host->setWindowFlags(flags);
+                if (shown)
+                    host->show();
+            }
+            host->setAttribute(Qt::WA_ShowWithoutActivating, (params.ExStyle & WS_EX_NOACTIVATE) != 0);
+        }
+    }
+    handleCreated_ = true;
+    CREATESTRUCT create;
+    create.lpszName = params.Caption.c_str();
+    create.style = LONG(params.Style);
+    create.dwExStyle = params.ExStyle;
+    create.x = params.X;
+    create.y = params.Y;
+    create.cx = params.Width;
+    create.cy = params.Height;
+    create.hwndParent = params.WndParent;
+    create.lpCreateParams = params.Param;
+    Perform(WM_NCCREATE, 0, LPARAM(&create));
+    Perform(WM_CREATE, 0, LPARAM(&create));
+}
+
+void TWinControl::DestroyWnd()
+{
+    Perform(WM_DESTROY, 0, 0);
+    Perform(WM_NCDESTROY, 0, 0);
+}
+
+void TWinControl::DestroyHandle()
+{
+    if (!handleCreated_)
+        return;
+    // child windows go before their parent, as the system destroys them
+    for (TControl* c : std::vector<TControl*>(controls_))
+        if (auto* w = dynamic_cast<TWinControl*>(c))
+            w->DestroyHandle();
+    if (auto* h = Host(); h && GetCapture() == h)
+        ReleaseCapture();
+    DestroyWnd();
+    handleCreated_ = false;
+}
+
+void TWinControl::RecreateWnd()
+{
+    if (!handleCreated_)
+        return;
+    const bool focused = Focused();
+    std::vector<TWinControl*> children;
+    for (TControl* c : controls_)
+        if (auto* w = dynamic_cast<TWinControl*>(c); w && w->HandleAllocated())
+            children.push_back(w);
+    DestroyHandle();
+    HandleNeeded();
+    std::function<void(TWinControl*)> createShowing = [&](TWinControl* parent) {
+        for (int i = 0; i < parent->ControlCount(); ++i)
+            if (auto* w = dynamic_cast<TWinControl*>(parent->Controls(i)); w && w->Showing()) {
+                w->HandleNeeded();
+                createShowing(w);
+            }
+    };
+    for (TWinControl* w : children) {
+        w->HandleNeeded();
+        createShowing(w);
+    }
+    if (focused)
+        SetFocus();
 }
 
 void TWinControl::KeyDown(WORD& key, TShiftState shift)

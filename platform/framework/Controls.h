@@ -84,11 +84,33 @@ enum : UINT {
     CM_FOCUSCHANGED = CM_BASE + 7, CM_PARENTFONTCHANGED = CM_BASE + 8, CM_PARENTCOLORCHANGED = CM_BASE + 9,
     CM_HITTEST = CM_BASE + 10, CM_VISIBLECHANGED = CM_BASE + 11, CM_ENABLEDCHANGED = CM_BASE + 12,
     CM_COLORCHANGED = CM_BASE + 13, CM_FONTCHANGED = CM_BASE + 14, CM_CURSORCHANGED = CM_BASE + 15,
+    CM_CTL3DCHANGED = CM_BASE + 16, CM_PARENTCTL3DCHANGED = CM_BASE + 17,
     CM_TEXTCHANGED = CM_BASE + 18, CM_MOUSEENTER = CM_BASE + 19, CM_MOUSELEAVE = CM_BASE + 20,
-    CM_SHOWINGCHANGED = CM_BASE + 25, CM_ENTER = CM_BASE + 26, CM_EXIT = CM_BASE + 27,
-    CM_WANTSPECIALKEY = CM_BASE + 30, CM_RELEASE = CM_BASE + 33, CM_SHOWHINTCHANGED = CM_BASE + 34,
-    CM_SYSCOLORCHANGE = CM_BASE + 36, CM_CHILDKEY = CM_BASE + 46, CM_HINTSHOW = CM_BASE + 48,
-    CM_MOUSEWHEEL = CM_BASE + 67,
+    CM_MENUCHANGED = CM_BASE + 21, CM_APPKEYDOWN = CM_BASE + 22, CM_APPSYSCOMMAND = CM_BASE + 23,
+    CM_BUTTONPRESSED = CM_BASE + 24, CM_SHOWINGCHANGED = CM_BASE + 25, CM_ENTER = CM_BASE + 26,
+    CM_EXIT = CM_BASE + 27, CM_DESIGNHITTEST = CM_BASE + 28, CM_ICONCHANGED = CM_BASE + 29,
+    CM_WANTSPECIALKEY = CM_BASE + 30, CM_INVOKEHELP = CM_BASE + 31, CM_WINDOWHOOK = CM_BASE + 32,
+    CM_RELEASE = CM_BASE + 33, CM_SHOWHINTCHANGED = CM_BASE + 34, CM_PARENTSHOWHINTCHANGED = CM_BASE + 35,
+    CM_SYSCOLORCHANGE = CM_BASE + 36, CM_WININICHANGE = CM_BASE + 37, CM_FONTCHANGE = CM_BASE + 38,
+    CM_TIMECHANGE = CM_BASE + 39, CM_TABSTOPCHANGED = CM_BASE + 40, CM_UIACTIVATE = CM_BASE + 41,
+    CM_UIDEACTIVATE = CM_BASE + 42, CM_DOCWINDOWACTIVATE = CM_BASE + 43, CM_CONTROLLISTCHANGE = CM_BASE + 44,
+    CM_GETDATALINK = CM_BASE + 45, CM_CHILDKEY = CM_BASE + 46, CM_DRAG = CM_BASE + 47, CM_HINTSHOW = CM_BASE + 48,
+    CM_DIALOGHANDLE = CM_BASE + 49, CM_ISTOOLCONTROL = CM_BASE + 50, CM_RECREATEWND = CM_BASE + 51,
+    CM_INVALIDATE = CM_BASE + 52, CM_SYSFONTCHANGED = CM_BASE + 53, CM_CONTROLCHANGE = CM_BASE + 54,
+    CM_CHANGED = CM_BASE + 55, CM_BORDERCHANGED = CM_BASE + 59, CM_BIDIMODECHANGED = CM_BASE + 60,
+    CM_PARENTBIDIMODECHANGED = CM_BASE + 61, CM_ACTIONUPDATE = CM_BASE + 63, CM_ACTIONEXECUTE = CM_BASE + 64,
+    CM_HINTSHOWPAUSE = CM_BASE + 65, CM_MOUSEWHEEL = CM_BASE + 67, CM_ISSHORTCUT = CM_BASE + 68,
+};
+// Notifications that a parent reflects back to the child window they are about (WM_COMMAND
+// from an edit arrives at the edit as CN_COMMAND).
+enum : UINT {
+    CN_BASE = 0xBC00,
+    CN_CHARTOITEM = CN_BASE + 0x002F, CN_COMMAND = CN_BASE + 0x0111, CN_CTLCOLOREDIT = CN_BASE + 0x0133,
+    CN_CTLCOLORLISTBOX = CN_BASE + 0x0134, CN_CTLCOLORSTATIC = CN_BASE + 0x0138, CN_DRAWITEM = CN_BASE + 0x002B,
+    CN_HSCROLL = CN_BASE + 0x0114, CN_VSCROLL = CN_BASE + 0x0115, CN_KEYDOWN = CN_BASE + 0x0100,
+    CN_KEYUP = CN_BASE + 0x0101, CN_CHAR = CN_BASE + 0x0102, CN_SYSKEYDOWN = CN_BASE + 0x0104,
+    CN_SYSCHAR = CN_BASE + 0x0106, CN_MEASUREITEM = CN_BASE + 0x002C, CN_NOTIFY = CN_BASE + 0x004E,
+    CN_PARENTNOTIFY = CN_BASE + 0x0210,
 };
 
 // One message: its number, parameters and result, with readers for the packed fields.
@@ -119,6 +141,46 @@ using TWMPaint = TMessage;
 using TWMNoParams = TMessage;
 using TWMGetDlgCode = TMessage;
 using TCMMouseWheel = TMessage;
+using TWMChar = TMessage;
+using TWMKeyDown = TMessage;
+using TWMKeyUp = TMessage;
+using TWMSetFocus = TMessage;   // WParam: the window that lost the focus
+using TWMKillFocus = TMessage;  // WParam: the window that gets the focus (null: none of ours)
+using TWMCommand = TMessage;    // WParam: id and notification code (HIWORD), LParam: the control's window
+using TWMTimer = TMessage;      // WParam: the timer id
+using TWMDestroy = TMessage;
+using TCMWantSpecialKey = TMessage;
+using TCMDialogKey = TMessage;
+using TCMDialogChar = TMessage;
+using TCMEnter = TMessage;
+using TCMExit = TMessage;
+using TCMCancelMode = TMessage; // LParam: the control that takes the focus
+using TCMFocusChanged = TMessage; // LParam: the control that got the focus
+using TCMHintShow = TMessage;
+using TWMCut = TMessage;
+using TWMCopy = TMessage;
+using TWMPaste = TMessage;
+using TWMClear = TMessage;
+using TWMLButtonDblClk = TMessage;
+
+// The parameters a windowed control is created with (CreateParams fills them, CreateWnd makes
+// the window from them).
+struct TWindowClass {
+    DWORD style = 0; // CS_ flags
+};
+struct TCreateParams {
+    String Caption;
+    DWORD Style = 0;   // WS_ flags and the class's own (ES_, CBS_)
+    DWORD ExStyle = 0; // WS_EX_ flags
+    int X = 0;
+    int Y = 0;
+    int Width = 0;
+    int Height = 0;
+    HWND WndParent = nullptr;
+    void* Param = nullptr;
+    TWindowClass WindowClass;
+    String WinClassName;
+};
 
 using TWndMethod = std::function<void(TMessage&)>;
 
@@ -175,7 +237,15 @@ using TControlStyle = TSet<TControlStyleFlag>;
 
 // ---------------------------------------------------------------- controls
 
-class TControl : public TComponent {
+enum TDragMode { dmManual, dmAutomatic };
+enum TDragState { dsDragEnter, dsDragLeave, dsDragMove };
+class TControl;
+using TDragOverEvent = std::function<void(TObject* Sender, TObject* Source, int X, int Y, TDragState State, bool& Accept)>;
+using TDragDropEvent = std::function<void(TObject* Sender, TObject* Source, int X, int Y)>;
+using TEndDragEvent = std::function<void(TObject* Sender, TObject* Target, int X, int Y)>;
+using TStartDragEvent = std::function<void(TObject* Sender, TObject*& DragObject)>;
+
+class TControl : public TComponent, public IMessageTarget, public IWindowStyles {
 public:
     // `host` becomes the control's window; the control owns it.
     TControl(TComponent* owner, QWidget* host);
@@ -207,13 +277,16 @@ public:
     virtual void SetVisible(bool v);
     void Show() { SetVisible(true); }
     void Hide() { SetVisible(false); }
-    bool Enabled() const;
+    // The control's own flag (a control inside a disabled parent keeps its own Enabled).
+    bool Enabled() const { return enabled_; }
     virtual void SetEnabled(bool v);
+    // Whether the window is on screen now (it and all its parents visible).
+    bool Showing() const;
 
     String Caption() const { return caption_; }
     virtual void SetCaption(const String& text);
-    String Text() const { return caption_; }
-    void SetText(const String& text) { SetCaption(text); }
+    virtual String Text() const { return caption_; }
+    virtual void SetText(const String& text) { SetCaption(text); }
     String Hint() const { return hint_; }
     void SetHint(const String& hint);
     bool ShowHint = false;
@@ -221,6 +294,7 @@ public:
     TColor Color() const { return color_; }
     virtual void SetColor(TColor color);
     TFont* Font() const { return font_.get(); }
+    void SetFont(TFont* font) { font_->Assign(font); }
     bool ParentColor = false;
     bool ParentFont = false;
     // Aligned controls fill their parent's client area in the order top, bottom, left, right,
@@ -250,6 +324,28 @@ public:
     virtual void WndProc(TMessage& message);
     virtual void Dispatch(TMessage& message);
     virtual void DefaultHandler(TMessage& message);
+    // IMessageTarget: SendMessage to the control's window (exceptions go to Application).
+    LRESULT DeliverMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
+    // IWindowStyles: GetWindowLong/SetWindowLong of GWL_STYLE, GWL_EXSTYLE, GCL_STYLE.
+    LONG StyleWord(int index) const override;
+    void SetStyleWord(int index, LONG value) override;
+
+    // The framework's drag: BeginDrag starts it at once or once the mouse has moved `threshold`
+    // pixels with the left button down; the controls under the mouse get DragOver (OnDragOver
+    // decides Accept), the release drops on the last accepting one (DragDrop, OnDragDrop) and
+    // ends it (OnEndDrag). Escape or CancelDrag ends it without a drop.
+    void BeginDrag(bool immediate, int threshold = -1);
+    void EndDrag(bool drop);
+    bool Dragging() const;
+    static void CancelDrag();
+    TDragMode DragMode = dmManual;
+    TCursor DragCursor = crDrag;
+    virtual void DragOver(TObject* source, int x, int y, TDragState state, bool& accept);
+    virtual void DragDrop(TObject* source, int x, int y);
+    TDragOverEvent OnDragOver;
+    TDragDropEvent OnDragDrop;
+    TEndDragEvent OnEndDrag;
+    TStartDragEvent OnStartDrag;
 
     TNotifyEvent OnClick;
     TNotifyEvent OnDblClick;
@@ -268,16 +364,30 @@ protected:
     virtual void MouseMove(TShiftState shift, int x, int y);
     virtual void Resize();
     virtual void VisibleChanging() {}
+    virtual void DoStartDrag(TObject*& dragObject);
+    virtual void DoEndDrag(TObject* target, int x, int y);
+    // The font changed (CM_FONTCHANGED follows).
+    virtual void FontChanged();
     // Draws the control on `dc` (WM_PAINT); TCustomControl and TGraphicControl call Paint.
     virtual void PaintWindow(HDC dc);
     // Lets go of device contexts taken for drawing outside a paint (before each paint).
     virtual void FreeDeviceContexts() {}
     friend class TControlHost;
+    friend struct TControlInput;
     // Top-level hosts (forms) are shown on Show; child hosts follow their parent.
     void ApplyVisible();
+    DWORD style_ = 0;
+    DWORD exStyle_ = 0;
+    DWORD classStyle_ = 0;
+    // False once the control is being freed: code that called out to a handler checks it before
+    // it touches the control again (a handler may free its own control).
+    std::shared_ptr<bool> Life() const { return life_; }
 
 private:
     void MouseMessage(TMessage& m);
+    void DefaultControlMessage(TMessage& m);
+    bool enabled_ = true;
+    std::shared_ptr<bool> life_ = std::make_shared<bool>(true);
     QPointer<QWidget> host_;
     TWinControl* parent_ = nullptr;
     bool visible_ = true;
@@ -295,8 +405,16 @@ public:
     ~TWinControl() override;
     String ClassName() const override { return "TWinControl"; }
 
+    // The window. Its widget exists from the constructor on; the window is "created"
+    // (CreateParams, CreateWnd, WM_CREATE) when first shown, first given input, or on
+    // HandleNeeded, parents before children. Messages reach the control either way.
     HWND Handle() const { return Host(); }
-    bool HandleAllocated() const { return Host() != nullptr; }
+    bool HandleAllocated() const { return handleCreated_; }
+    void HandleNeeded();
+    // Destroys the window (DestroyWnd: WM_DESTROY, WM_NCDESTROY) and creates it again from
+    // fresh parameters; the text and the child controls stay.
+    void RecreateWnd();
+    void DestroyHandle();
 
     int ControlCount() const { return int(controls_.size()); }
     TControl* Controls(int index) const { return controls_.at(size_t(index)); }
@@ -309,6 +427,13 @@ public:
     int TabOrder = -1;
     bool TabStop = false;
     void Dispatch(TMessage& message) override;
+    void DefaultHandler(TMessage& message) override;
+    // The framework's key path before the window gets a key (CN_KEYDOWN): CM_CHILDKEY up the
+    // parents, CM_WANTSPECIALKEY and WM_GETDLGCODE of this control, then CM_DIALOGKEY to the
+    // form. True when one of them used the key (no WM_KEYDOWN and no WM_CHAR follow).
+    bool PreviewKey(WORD vk, LPARAM keyData);
+    // The same for a character (CN_CHAR: CM_DIALOGCHAR when the control wants no characters).
+    bool PreviewChar(WORD ch, LPARAM keyData);
 
     TNotifyEvent OnEnter;
     TNotifyEvent OnExit;
@@ -328,8 +453,15 @@ protected:
     virtual bool DoMouseWheel(TShiftState shift, int wheelDelta, TPoint mousePos);
     virtual bool DoMouseWheelDown(TShiftState shift, TPoint mousePos);
     virtual bool DoMouseWheelUp(TShiftState shift, TPoint mousePos);
+    virtual void CreateParams(TCreateParams& params);
+    virtual void CreateWnd();
+    virtual void CreateWindowHandle(const TCreateParams& params);
+    virtual void DestroyWnd();
+    void CreateHandle();
 private:
     friend class TControl;
+    bool handleCreated_ = false;
+    bool creatingHandle_ = false;
     void AddControl(TControl* control);
     void RemoveControl(TControl* control);
     std::vector<TControl*> controls_;

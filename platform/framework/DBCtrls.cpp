@@ -3,10 +3,6 @@
 #include "Forms.h"
 #include "platform/win/WinGdi.h"
 
-#include <QEvent>
-#include <QKeyEvent>
-#include <QLineEdit>
-#include <QPalette>
 
 class TDBEdit::TFieldDataLink : public TDataLink {
 public:
@@ -25,46 +21,16 @@ private:
     TDBEdit* edit_;
 };
 
-// Watches the line edit for the keys and the focus change a data-aware edit reacts to.
-class TDBEdit::TEditWatcher : public QObject {
-public:
-    explicit TEditWatcher(TDBEdit* edit) : edit_(edit) {}
-    bool eventFilter(QObject* watched, QEvent* e) override
-    {
-        if (e->type() == QEvent::FocusOut) {
-            Application->Guard([this] { edit_->ExitEdit(); }, edit_);
-        } else if (e->type() == QEvent::KeyPress) {
-            const int key = static_cast<QKeyEvent*>(e)->key();
-            if (key == Qt::Key_Return || key == Qt::Key_Enter) {
-                Application->Guard([this] { edit_->KeyEnter(); }, edit_);
-            } else if (key == Qt::Key_Escape && edit_->modified_) {
-                Application->Guard([this] { edit_->KeyEscape(); }, edit_);
-                return true;
-            }
-        }
-        return QObject::eventFilter(watched, e);
-    }
-
-private:
-    TDBEdit* edit_;
-};
-
-TDBEdit::TDBEdit(TComponent* owner)
-    : TEdit(owner), link_(std::make_unique<TFieldDataLink>(this)), watcher_(std::make_unique<TEditWatcher>(this))
+TDBEdit::TDBEdit(TComponent* owner) : TEdit(owner), link_(std::make_unique<TFieldDataLink>(this))
 {
     SetColor(clWindow);
-    Widget()->installEventFilter(watcher_.get());
-    QObject::connect(Widget(), &QLineEdit::textEdited, watcher_.get(), [this] {
-        Application->Guard([this] { UserEdited(); }, this);
-    });
     DataChange();
 }
 
 TDBEdit::~TDBEdit()
 {
-    // Leave the source before the edit goes, and stop watching the widget.
+    // Leave the source before the edit goes.
     link_->SetDataSource(nullptr);
-    watcher_.reset();
 }
 
 TDataSource* TDBEdit::DataSource() const { return link_->DataSource(); }
@@ -83,12 +49,37 @@ TField* TDBEdit::Field() const
     return link_->DataSet()->FindField(dataField_);
 }
 
-void TDBEdit::SetColor(TColor color)
+void TDBEdit::Change()
 {
-    TEdit::SetColor(color);
-    QPalette palette = Widget()->palette();
-    palette.setColor(QPalette::Base, ColorRefToQColor(ColorToColorRef(color)));
-    Widget()->setPalette(palette);
+    UserEdited();
+    TEdit::Change();
+}
+
+void TDBEdit::KeyDown(WORD& key, TShiftState shift)
+{
+    TEdit::KeyDown(key, shift);
+    if (key == VK_RETURN) {
+        KeyEnter();
+    } else if (key == VK_ESCAPE && modified_) {
+        KeyEscape();
+        key = 0;
+    }
+}
+
+void TDBEdit::DoExit()
+{
+    ExitEdit();
+    TEdit::DoExit();
+}
+
+void TDBEdit::Dispatch(TMessage& m)
+{
+    // Escape belongs to the edit while it holds an edit (the form's cancel button waits)
+    if (m.Msg == CM_WANTSPECIALKEY && m.CharCode() == VK_ESCAPE && modified_) {
+        m.Result = 1;
+        return;
+    }
+    TEdit::Dispatch(m);
 }
 
 void TDBEdit::DataChange()
@@ -108,7 +99,7 @@ void TDBEdit::EditingChange()
     TField* field = Field();
     const bool canEdit = field && !field->ReadOnly && link_->DataSet()->CanModify() &&
                          (link_->Editing() || DataSource()->AutoEdit);
-    Widget()->setReadOnly(!canEdit);
+    SetReadOnly(!canEdit);
 }
 
 void TDBEdit::UserEdited()

@@ -22,18 +22,20 @@ public:
     // True while the text holds an edit that has not reached the field yet.
     bool Modified() const { return modified_; }
 
-    // The colour fills the edit's text area.
-    void SetColor(TColor color) override;
 
     // Writes a pending edit into the field (the dataset is in edit state already). A text the
     // field refuses raises its error and the edit keeps the text.
     void UpdateRecord();
 
+protected:
+    void Change() override;
+    void KeyDown(WORD& key, TShiftState shift) override;
+    void DoExit() override;
+    void Dispatch(TMessage& message) override;
+
 private:
     class TFieldDataLink;
-    class TEditWatcher;
     friend class TFieldDataLink;
-    friend class TEditWatcher;
     void DataChange();      // shows the field's current value, dropping a pending edit
     void EditingChange();
     void UpdateData();      // the link asks for the pending edit before a post
@@ -43,7 +45,6 @@ private:
     void KeyEscape();
 
     std::unique_ptr<TFieldDataLink> link_;
-    std::unique_ptr<TEditWatcher> watcher_;
     String dataField_;
     bool modified_ = false;
     bool showing_ = false;

@@ -4,148 +4,158 @@
 #include "Forms.h"
 
 #include <QKeyEvent>
-#include <QLineEdit>
 #include <algorithm>
 
 // ---------------------------------------------------------------- in-place editor
 
-class TInplaceEditHost : public QLineEdit, public TControlHostLink {
-public:
-    TInplaceEditHost()
-    {
-        setFrame(false);
-        QObject::connect(this, &QLineEdit::textEdited, [this] {
-            if (auto* e = Editor())
-                Application->Guard([e] { e->TextEdited(); }, e);
-        });
-    }
-    TInplaceEdit* Editor() const { return static_cast<TInplaceEdit*>(control_); }
-    String original;
-
-protected:
-    void keyPressEvent(QKeyEvent* e) override
-    {
-        TInplaceEdit* ed = Editor();
-        if (!ed) {
-            QLineEdit::keyPressEvent(e);
-            return;
-        }
-        Application->Guard([&] { HandleKey(ed, e); }, ed);
-    }
-
-    bool event(QEvent* e) override
-    {
-        if (e->type() == QEvent::KeyPress) {
-            auto* k = static_cast<QKeyEvent*>(e);
-            if (k->key() == Qt::Key_Tab || k->key() == Qt::Key_Backtab) {
-                keyPressEvent(k);
-                return true;
-            }
-        }
-        return QLineEdit::event(e);
-    }
-
-private:
-    void HandleKey(TInplaceEdit* ed, QKeyEvent* e)
-    {
-        TCustomGrid* grid = ed->Grid();
-        TShiftState shift;
-        if (e->modifiers() & Qt::ShiftModifier)
-            shift << ssShift;
-        if (e->modifiers() & Qt::ControlModifier)
-            shift << ssCtrl;
-        if (e->modifiers() & Qt::AltModifier)
-            shift << ssAlt;
-        WORD vk = VirtualKeyOfQtKey(e->key(), false);
-        if (vk == VK_ESCAPE) {
-            ed->SetEditText(original);
-            grid->SetEditText(grid->Col(), grid->Row(), original);
-            grid->HideEditor();
-            return;
-        }
-        if (vk && ed->KeyGoesToGrid(vk, shift)) {
-            grid->KeyDown(vk, shift);
-            if (vk == VK_RETURN || vk == VK_TAB) {
-                char c = vk == VK_RETURN ? '\r' : '\t';
-                grid->KeyPress(c);
-            }
-            return;
-        }
-        const String text = FromQString(e->text());
-        if (text.size() == 1 && static_cast<unsigned char>(text[0]) >= 32) {
-            char c = text[0];
-            grid->TWinControl::KeyPress(c); // the grid's OnKeyPress sees (and may change) it
-            if (c == 0)
-                return;
-            if (c != text[0]) {
-                insert(ToQString(String(1, c)));
-                ed->TextEdited();
-                return;
-            }
-        }
-        QLineEdit::keyPressEvent(e);
-    }
-};
-
-TInplaceEdit::TInplaceEdit(TCustomGrid* grid) : TWinControl(grid, new TInplaceEditHost), grid_(grid)
+TInplaceEdit::TInplaceEdit(TCustomGrid* grid) : TCustomMaskEdit(grid), grid_(grid)
 {
     TControl::SetVisible(false);
+    SetBorderStyle(bsNone);
+    AutoSelect = false;
+    TCreateParams params;
+    TInplaceEdit::CreateParams(params);
+    ApplyStyle(params.Style);
 }
 
-String TInplaceEdit::EditText() const
+void TInplaceEdit::CreateParams(TCreateParams& params)
 {
-    return FromQString(static_cast<QLineEdit*>(Host())->text());
+    TCustomMaskEdit::CreateParams(params);
+    params.Style |= ES_MULTILINE;
 }
 
 void TInplaceEdit::SetEditText(const String& text)
 {
     updating_ = true;
-    static_cast<QLineEdit*>(Host())->setText(ToQString(text));
+    try {
+        TCustomMaskEdit::SetEditText(text);
+    } catch (...) {
+        updating_ = false;
+        throw;
+    }
     updating_ = false;
-}
-
-void TInplaceEdit::SelectAll()
-{
-    static_cast<QLineEdit*>(Host())->selectAll();
 }
 
 void TInplaceEdit::Deselect()
 {
-    static_cast<QLineEdit*>(Host())->deselect();
+    Perform(EM_SETSEL, WPARAM(0x7FFFFFFF), LPARAM(-1));
 }
 
 void TInplaceEdit::Move(const TRect& r)
 {
+    HandleNeeded();
+    SetWindowPos(Handle(), HWND_TOP, r.Left, r.Top, r.Width(), r.Height(), SWP_NOREDRAW);
     SetBounds(r.Left, r.Top, r.Width(), r.Height());
+    BoundsChanged();
     Show();
     Host()->raise();
 }
 
-void TInplaceEdit::UpdateContents()
+void TInplaceEdit::BoundsChanged()
 {
-    const String text = grid_->GetEditText(grid_->Col(), grid_->Row());
-    static_cast<TInplaceEditHost*>(Host())->original = text;
-    SetEditText(text);
-    auto* line = static_cast<QLineEdit*>(Host());
-    line->setMaxLength(MaxLength > 0 ? MaxLength : 32767);
+    RECT r{2, 2, Width() - 2, Height()};
+    Perform(EM_SETRECTNP, 0, LPARAM(&r));
+    Perform(EM_SCROLLCARET, 0, 0);
 }
 
-void TInplaceEdit::TextEdited()
+void TInplaceEdit::UpdateContents()
+{
+    const int col = grid_->Col(), row = grid_->Row();
+    SetEditText(String());
+    SetEditMask(grid_->GetEditMask(col, row));
+    const String text = grid_->GetEditText(col, row);
+    original_ = text;
+    SetEditText(text);
+    SetMaxLength(grid_->GetEditLimit());
+}
+
+void TInplaceEdit::Change()
 {
     if (!updating_)
-        grid_->SetEditText(grid_->Col(), grid_->Row(), EditText());
+        grid_->SetEditText(grid_->Col(), grid_->Row(), Text());
+    TCustomMaskEdit::Change();
 }
 
 bool TInplaceEdit::KeyGoesToGrid(WORD key, TShiftState shift) const
 {
-    const auto* line = static_cast<const QLineEdit*>(Host());
+    const int start = SelStart(), length = SelLength();
     switch (key) {
     case VK_UP: case VK_DOWN: case VK_PRIOR: case VK_NEXT: case VK_RETURN: return true;
-    case VK_TAB: return grid_->Options().Contains(goTabs);
-    case VK_LEFT: return !line->hasSelectedText() && line->cursorPosition() == 0;
-    case VK_RIGHT: return !line->hasSelectedText() && line->cursorPosition() == line->text().size();
+    case VK_TAB: return grid_->Options().Contains(goTabs) && !shift.Contains(ssAlt);
+    case VK_LEFT: return length == 0 && start == 0;
+    case VK_RIGHT: return length == 0 && start == GetTextLen();
     case VK_HOME: case VK_END: return shift.Contains(ssCtrl);
     default: return false;
+    }
+}
+
+void TInplaceEdit::KeyDown(WORD& key, TShiftState shift)
+{
+    if (key == VK_ESCAPE) {
+        const String original = original_;
+        SetEditText(original);
+        grid_->SetEditText(grid_->Col(), grid_->Row(), original);
+        grid_->HideEditor();
+        key = 0;
+        return;
+    }
+    if (KeyGoesToGrid(key, shift)) {
+        grid_->KeyDown(key, shift);
+        key = 0;
+        return;
+    }
+    if ((key == VK_DELETE || (key == VK_INSERT && shift.Contains(ssShift))) && !grid_->CanEditModify()) {
+        key = 0;
+        return;
+    }
+    TCustomMaskEdit::KeyDown(key, shift);
+}
+
+void TInplaceEdit::KeyPress(char& key)
+{
+    grid_->KeyPress(key);
+    const unsigned char k = static_cast<unsigned char>(key);
+    if (k >= 32 && !grid_->CanEditAcceptKey(key)) {
+        key = 0;
+        MessageBeep(0);
+    }
+    switch (static_cast<unsigned char>(key)) {
+    case 9: case 27: key = 0; break;
+    case 13:
+        if (SelStart() == 0 && SelLength() == GetTextLen())
+            Deselect();
+        else
+            SelectAll();
+        key = 0;
+        break;
+    case 8: case 22: case 24:
+        if (!grid_->CanEditModify())
+            key = 0;
+        break;
+    default:
+        if (static_cast<unsigned char>(key) >= 32 && !grid_->CanEditModify())
+            key = 0;
+        break;
+    }
+    if (key != 0)
+        TCustomMaskEdit::KeyPress(key);
+}
+
+void TInplaceEdit::Dispatch(TMessage& m)
+{
+    switch (m.Msg) {
+    case WM_GETDLGCODE:
+        TCustomMaskEdit::Dispatch(m);
+        if (grid_->Options().Contains(goTabs))
+            m.Result |= DLGC_WANTTAB;
+        break;
+    case WM_PASTE:
+    case WM_CUT:
+    case WM_CLEAR:
+        if (grid_->CanEditModify())
+            TCustomMaskEdit::Dispatch(m);
+        break;
+    default: TCustomMaskEdit::Dispatch(m); break;
     }
 }
 
@@ -893,14 +903,10 @@ void TCustomGrid::Dispatch(TMessage& m)
         if (options_.Contains(goEditing) && !editorMode_ && (c == 8 || c >= 32) && !options_.Contains(goRowSelect) &&
             current_.X >= fixedCols_ && current_.Y >= fixedRows_) {
             ShowEditor();
+            // the character goes on to the editor, which now holds the whole text selected
             if (editor_ && editor_->Visible()) {
-                auto* line = static_cast<QLineEdit*>(editor_->Host());
-                line->selectAll();
-                if (c == 8)
-                    line->del();
-                else
-                    line->insert(ToQString(String(1, char(c))));
-                editor_->TextEdited();
+                editor_->SelectAll();
+                editor_->Perform(WM_CHAR, m.WParam, m.LParam);
             }
             break;
         }
@@ -1131,6 +1137,14 @@ String TCustomGrid::GetEditText(int col, int row)
     String value;
     if (OnGetEditText)
         OnGetEditText(this, col, row, value);
+    return value;
+}
+
+String TCustomGrid::GetEditMask(int col, int row)
+{
+    String value;
+    if (OnGetEditMask)
+        OnGetEditMask(this, col, row, value);
     return value;
 }
 

@@ -11,6 +11,7 @@
 // Paint calls DrawCell for every visible cell that meets the area being painted (fixed rows
 // and columns first), draws the grid lines, and fills the rest of the client area with Color.
 #include "Controls.h"
+#include "Mask.h"
 #include "platform/rtl/Classes.h"
 
 #include <map>
@@ -52,29 +53,39 @@ using TMovedEvent = std::function<void(TObject* Sender, int FromIndex, int ToInd
 
 class TCustomGrid;
 
-// The editor a grid places over its current cell: a single-line edit. Keys that move between
-// cells (up, down, page keys, Tab, Escape, Enter, and left/right at the ends of the text) go
-// to the grid; its text goes to the grid (SetEditText) as it changes.
-class TInplaceEdit : public TWinControl {
+// The editor a grid places over its current cell: the framework's masked, multi-line edit
+// without a border. Keys that move between cells (up, down, page keys, Tab with goTabs, and
+// left/right at the ends of the text, Ctrl+Home/End) go to the grid's KeyDown; Escape restores
+// the cell's text and hides the editor; each character passes the grid's KeyPress (OnKeyPress,
+// Enter opens and closes the editor) and CanEditAcceptKey, and changes only where
+// CanEditModify; every change of the text goes to the grid (SetEditText) as it is typed.
+class TInplaceEdit : public TCustomMaskEdit {
 public:
     explicit TInplaceEdit(TCustomGrid* grid);
     String ClassName() const override { return "TInplaceEdit"; }
     TCustomGrid* Grid() const { return grid_; }
-    String EditText() const;
+    // The shown text; setting it does not go back to the grid.
     void SetEditText(const String& text);
-    void SelectAll();
     void Deselect();
-    // Places the editor over `r` and shows it.
+    // Places the editor over `r` (SetWindowPos), then BoundsChanged, and shows it.
     void Move(const TRect& r);
-    void UpdateContents(); // text from the grid's GetEditText
+    // Loads the current cell: its mask (GetEditMask), text (GetEditText) and limit (GetEditLimit).
+    virtual void UpdateContents();
     bool KeyGoesToGrid(WORD key, TShiftState shift) const;
-    int MaxLength = 0;
+
+protected:
+    void CreateParams(TCreateParams& params) override;
+    // The formatting rectangle after a move: (2, 2, Width - 2, Height), caret in view.
+    virtual void BoundsChanged();
+    void Change() override;
+    void KeyDown(WORD& key, TShiftState shift) override;
+    void KeyPress(char& key) override;
+    void Dispatch(TMessage& message) override;
 
 private:
-    friend class TInplaceEditHost;
     friend class TCustomGrid;
-    void TextEdited();
     TCustomGrid* grid_;
+    String original_;
     bool updating_ = false;
 };
 
@@ -142,6 +153,11 @@ public:
     TInplaceEdit* InplaceEditor() const { return editor_; }
     virtual String GetEditText(int col, int row);
     virtual void SetEditText(int col, int row, const String& value);
+    virtual String GetEditMask(int col, int row);  // OnGetEditMask; empty: no mask
+    virtual int GetEditLimit() { return 0; }       // 0: no limit
+    // Whether the editor takes a typed character / may change the text at all.
+    virtual bool CanEditAcceptKey(char key) { return true; }
+    virtual bool CanEditModify() { return true; }
     void ShowEditor();
     void HideEditor();
 
@@ -151,6 +167,7 @@ public:
     TSelectCellEvent OnSelectCell;
     TNotifyEvent OnTopLeftChanged;
     TGetEditEvent OnGetEditText;
+    TGetEditEvent OnGetEditMask;
     TSetEditEvent OnSetEditText;
     TMovedEvent OnColumnMoved;
     TMovedEvent OnRowMoved;

@@ -8,6 +8,13 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QClipboard>
+#include <QFontMetrics>
+#include <QGuiApplication>
+#include <QRegularExpression>
+#include <QToolTip>
+#include "platform/win/WinFrameControl.h"
+#include <algorithm>
 
 class TLabelHost : public QLabel, public TControlHostLink {
 public:
@@ -30,18 +37,6 @@ public:
         });
     }
     void CaptionChanged() override { setText(ToQString(control_->Caption())); }
-};
-
-class TEditHost : public QLineEdit, public TControlHostLink {
-public:
-    TEditHost()
-    {
-        QObject::connect(this, &QLineEdit::textChanged, [this] {
-            auto* edit = dynamic_cast<TEdit*>(control_);
-            if (edit && edit->OnChange)
-                Application->Guard([edit] { edit->OnChange(edit); }, edit);
-        });
-    }
 };
 
 class TCheckBoxHost : public QCheckBox, public TControlHostLink {
@@ -203,26 +198,1136 @@ void TButton::Click()
     TWinControl::Click();
 }
 
-// ---------------------------------------------------------------- TEdit
+// ---------------------------------------------------------------- TCustomEdit
 
-TEdit::TEdit(TComponent* owner) : TWinControl(owner, new TEditHost)
+namespace {
+class TEditHost : public TControlHost {
+public:
+    TEditHost()
+    {
+        setFocusPolicy(Qt::StrongFocus);
+        setAttribute(Qt::WA_InputMethodEnabled);
+        setCursor(Qt::IBeamCursor);
+    }
+};
+
+QString QOf(const String& s) { return QString::fromUtf8(s.data(), qsizetype(s.size())); }
+String SOf(const QString& s) { return FromQString(s); }
+
+bool IsWordChar(QChar c) { return c.isLetterOrNumber() || c == u'_'; }
+} // namespace
+
+TCustomEdit::TCustomEdit(TComponent* owner)
+    : TWinControl(owner, new TEditHost), canvas_(std::make_unique<TCanvas>())
 {
     TabStop = true;
+    TControl::SetColor(clWindow);
+    SetBounds(0, 0, 121, 21);
+    ControlStyle << csOpaque;
+    ControlStyle >> csSetCaption;
+    Host()->setFont(EditFont());
 }
 
-QLineEdit* TEdit::Widget() const { return static_cast<QLineEdit*>(Host()); }
-String TEdit::Text() const { return FromQString(Widget()->text()); }
-void TEdit::SetText(const String& text) { Widget()->setText(ToQString(text)); }
-int TEdit::MaxLength() const { return Widget()->maxLength() == 32767 ? 0 : Widget()->maxLength(); }
-void TEdit::SetMaxLength(int length) { Widget()->setMaxLength(length > 0 ? length : 32767); }
-bool TEdit::ReadOnly() const { return Widget()->isReadOnly(); }
-void TEdit::SetReadOnly(bool on) { Widget()->setReadOnly(on); }
-void TEdit::SelectAll() { Widget()->selectAll(); }
+TCustomEdit::~TCustomEdit() = default;
 
-void TEdit::SetPasswordChar(char c)
+QFont TCustomEdit::EditFont() const
 {
+    HFONT h = Font()->Handle();
+    return h ? h->QtFont() : QFont();
+}
+
+bool TCustomEdit::Multi() const { return (es_ & ES_MULTILINE) != 0; }
+
+void TCustomEdit::CreateParams(TCreateParams& params)
+{
+    TWinControl::CreateParams(params);
+    params.WinClassName = "EDIT";
+    params.Style |= ES_AUTOHSCROLL | ES_AUTOVSCROLL;
+    params.Style |= alignment_ == taRightJustify ? ES_RIGHT : alignment_ == taCenter ? ES_CENTER : ES_LEFT;
+    if (borderStyle_ == bsSingle)
+        params.ExStyle |= WS_EX_CLIENTEDGE;
+    if (passwordChar_)
+        params.Style |= ES_PASSWORD;
+    if (readOnly_)
+        params.Style |= ES_READONLY;
+    if (charCase_ == ecUpperCase)
+        params.Style |= ES_UPPERCASE;
+    if (charCase_ == ecLowerCase)
+        params.Style |= ES_LOWERCASE;
+    if (!hideSelection_)
+        params.Style |= ES_NOHIDESEL;
+}
+
+void TCustomEdit::CreateWindowHandle(const TCreateParams& params)
+{
+    // the window starts from its creation parameters: styles, a fresh formatting rectangle,
+    // the caret at the start
+    ApplyStyle(params.Style);
+    formatRectSet_ = false;
+    scrollX_ = 0;
+    firstLine_ = 0;
+    anchor_ = caret_ = 0;
+    TWinControl::CreateWindowHandle(params);
+}
+
+void TCustomEdit::CreateWnd()
+{
+    creating_ = true;
+    try {
+        TWinControl::CreateWnd();
+    } catch (...) {
+        creating_ = false;
+        throw;
+    }
+    creating_ = false;
+    Perform(EM_LIMITTEXT, WPARAM(maxLength_), 0);
+    Perform(EM_SETMODIFY, modified_ ? 1 : 0, 0);
+    if (passwordChar_)
+        Perform(EM_SETPASSWORDCHAR, static_cast<unsigned char>(passwordChar_), 0);
+    Invalidate();
+}
+
+void TCustomEdit::ApplyStyle(DWORD style)
+{
+    es_ = style & 0xFFFF;
+    if ((es_ & ES_PASSWORD) && !Multi()) {
+        if (password_.isNull())
+            password_ = QChar(u'*');
+    } else if (!(es_ & ES_PASSWORD)) {
+        password_ = QChar();
+    }
+    if (Multi())
+        password_ = QChar();
+    Invalidate();
+}
+
+String TCustomEdit::Text() const { return SOf(text_); }
+
+void TCustomEdit::SetText(const String& text)
+{
+    if (QOf(text) == text_)
+        return;
+    Perform(WM_SETTEXT, 0, LPARAM(text.c_str()));
+    Perform(CM_TEXTCHANGED, 0, 0);
+}
+
+int TCustomEdit::GetTextLen() const { return int(text_.size()); }
+
+void TCustomEdit::SetMaxLength(int length)
+{
+    maxLength_ = std::max(0, length);
+    Perform(EM_LIMITTEXT, WPARAM(maxLength_), 0);
+}
+
+void TCustomEdit::SetReadOnly(bool on)
+{
+    readOnly_ = on;
+    Perform(EM_SETREADONLY, on ? 1 : 0, 0);
+}
+
+void TCustomEdit::SetPasswordChar(char c)
+{
+    if (c == passwordChar_)
+        return;
     passwordChar_ = c;
-    Widget()->setEchoMode(c ? QLineEdit::Password : QLineEdit::Normal);
+    Perform(EM_SETPASSWORDCHAR, static_cast<unsigned char>(c), 0);
+}
+
+void TCustomEdit::SetAlignment(TAlignment alignment)
+{
+    if (alignment == alignment_)
+        return;
+    alignment_ = alignment;
+    es_ = (es_ & ~DWORD(ES_RIGHT | ES_CENTER)) |
+          (alignment == taRightJustify ? ES_RIGHT : alignment == taCenter ? ES_CENTER : ES_LEFT);
+    RecreateWnd();
+    Invalidate();
+}
+
+void TCustomEdit::SetCharCase(TEditCharCase charCase)
+{
+    if (charCase == charCase_)
+        return;
+    charCase_ = charCase;
+    es_ = (es_ & ~DWORD(ES_UPPERCASE | ES_LOWERCASE)) |
+          (charCase == ecUpperCase ? ES_UPPERCASE : charCase == ecLowerCase ? ES_LOWERCASE : 0);
+    RecreateWnd();
+    if (charCase != ecNormal)
+        SetText(SOf(charCase == ecUpperCase ? text_.toUpper() : text_.toLower()));
+}
+
+void TCustomEdit::SetBorderStyle(TBorderStyle style)
+{
+    if (style == borderStyle_)
+        return;
+    borderStyle_ = style;
+    RecreateWnd();
+    Invalidate();
+}
+
+void TCustomEdit::SetHideSelection(bool on)
+{
+    hideSelection_ = on;
+    es_ = on ? (es_ & ~DWORD(ES_NOHIDESEL)) : (es_ | ES_NOHIDESEL);
+    RecreateWnd();
+    Invalidate();
+}
+
+bool TCustomEdit::Modified() const { return const_cast<TCustomEdit*>(this)->Perform(EM_GETMODIFY, 0, 0) != 0; }
+void TCustomEdit::SetModified(bool on) { Perform(EM_SETMODIFY, on ? 1 : 0, 0); }
+
+int TCustomEdit::SelStart() const
+{
+    DWORD start = 0;
+    const_cast<TCustomEdit*>(this)->Perform(EM_GETSEL, WPARAM(&start), 0);
+    return int(start);
+}
+
+void TCustomEdit::SetSelStart(int start) { Perform(EM_SETSEL, WPARAM(start), LPARAM(start)); }
+
+int TCustomEdit::SelLength() const
+{
+    DWORD start = 0, end = 0;
+    const_cast<TCustomEdit*>(this)->Perform(EM_GETSEL, WPARAM(&start), LPARAM(&end));
+    return int(end - start);
+}
+
+void TCustomEdit::SetSelLength(int length)
+{
+    const int start = SelStart();
+    Perform(EM_SETSEL, WPARAM(start), LPARAM(start + length));
+}
+
+String TCustomEdit::SelText() const
+{
+    const int a = std::min(anchor_, caret_), b = std::max(anchor_, caret_);
+    return SOf(text_.mid(a, b - a));
+}
+
+void TCustomEdit::SetSelText(const String& text) { Perform(EM_REPLACESEL, 0, LPARAM(text.c_str())); }
+void TCustomEdit::SelectAll() { Perform(EM_SETSEL, 0, LPARAM(-1)); }
+void TCustomEdit::ClearSelection() { Perform(WM_CLEAR, 0, 0); }
+void TCustomEdit::CopyToClipboard() { Perform(WM_COPY, 0, 0); }
+void TCustomEdit::CutToClipboard() { Perform(WM_CUT, 0, 0); }
+void TCustomEdit::PasteFromClipboard() { Perform(WM_PASTE, 0, 0); }
+void TCustomEdit::Undo() { Perform(WM_UNDO, 0, 0); }
+bool TCustomEdit::CanUndo() const { return canUndo_; }
+void TCustomEdit::ClearUndo() { Perform(EM_EMPTYUNDOBUFFER, 0, 0); }
+void TCustomEdit::Clear() { SetText(String()); }
+
+TRect TCustomEdit::FormatRect() const
+{
+    const QRect r = Format();
+    return TRect(r.left(), r.top(), r.right() + 1, r.bottom() + 1);
+}
+
+void TCustomEdit::Change()
+{
+    if (OnChange)
+        OnChange(this);
+}
+
+// ---- layout
+
+int TCustomEdit::LineHeight() const
+{
+    return std::max(1, QFontMetrics(EditFont()).height());
+}
+
+QRect TCustomEdit::DefaultFormatRect() const
+{
+    const int border = borderStyle_ == bsSingle ? 2 : 0;
+    QRect r(border + leftMargin_, border + (Multi() ? 0 : 1), ClientWidth() - 2 * border - leftMargin_ - rightMargin_,
+            ClientHeight() - 2 * border - (Multi() ? 0 : 1));
+    if (!Multi()) {
+        // a single line stands at the top of the window (centred when the window is lower than a line)
+        const int h = LineHeight();
+        if (r.height() < h)
+            r.setTop(std::max(0, (ClientHeight() - h) / 2));
+    }
+    return r.normalized();
+}
+
+QRect TCustomEdit::Format() const
+{
+    return formatRectSet_ ? formatRect_ : DefaultFormatRect();
+}
+
+QString TCustomEdit::Shown() const
+{
+    if (password_.isNull())
+        return text_;
+    return QString(text_.size(), password_);
+}
+
+std::vector<TCustomEdit::Line> TCustomEdit::Lines() const
+{
+    std::vector<Line> lines;
+    if (!Multi()) {
+        lines.push_back(Line{0, int(text_.size())});
+        return lines;
+    }
+    const bool wrap = !(es_ & ES_AUTOHSCROLL);
+    const QFontMetrics fm(EditFont());
+    const int width = std::max(1, Format().width());
+    int start = 0;
+    const int n = int(text_.size());
+    while (true) {
+        int end = start;
+        while (end < n && text_[end] != u'\r' && text_[end] != u'\n')
+            ++end;
+        // one paragraph [start, end): wrapped at spaces when the edit wraps
+        int from = start;
+        while (wrap && from < end && fm.horizontalAdvance(text_.mid(from, end - from)) > width) {
+            int fit = from + 1;
+            while (fit < end && fm.horizontalAdvance(text_.mid(from, fit + 1 - from)) <= width)
+                ++fit;
+            int brk = fit;
+            for (int i = fit; i > from; --i)
+                if (text_[i - 1] == u' ') {
+                    brk = i;
+                    break;
+                }
+            lines.push_back(Line{from, brk - from});
+            from = brk;
+        }
+        lines.push_back(Line{from, end - from});
+        if (end >= n)
+            break;
+        start = end + ((text_[end] == u'\r' && end + 1 < n && text_[end + 1] == u'\n') ? 2 : 1);
+        if (start > n)
+            break;
+    }
+    return lines;
+}
+
+int TCustomEdit::LineOf(int index, const std::vector<Line>& lines) const
+{
+    for (size_t i = 0; i < lines.size(); ++i) {
+        const Line& l = lines[i];
+        const bool last = i + 1 == lines.size();
+        if (index < l.start + l.length || (index == l.start + l.length && (last || lines[i + 1].start > index)))
+            return int(i);
+        if (!last && index < lines[i + 1].start)
+            return int(i);
+    }
+    return std::max(0, int(lines.size()) - 1);
+}
+
+int TCustomEdit::LineLeft(int lineIndex, const std::vector<Line>& lines) const
+{
+    const QRect f = Format();
+    const Line& l = lines[size_t(lineIndex)];
+    const int w = QFontMetrics(EditFont()).horizontalAdvance(Shown().mid(l.start, l.length));
+    int x = f.left();
+    if (es_ & ES_RIGHT)
+        x += std::max(0, f.width() - w);
+    else if (es_ & ES_CENTER)
+        x += std::max(0, (f.width() - w) / 2);
+    return x - scrollX_;
+}
+
+int TCustomEdit::Advance(int lineIndex, int index, const std::vector<Line>& lines) const
+{
+    const Line& l = lines[size_t(lineIndex)];
+    const int n = std::clamp(index - l.start, 0, l.length);
+    return LineLeft(lineIndex, lines) + QFontMetrics(EditFont()).horizontalAdvance(Shown().mid(l.start, n));
+}
+
+QPoint TCustomEdit::PosOf(int index) const
+{
+    const auto lines = Lines();
+    const int li = LineOf(index, lines);
+    return QPoint(Advance(li, index, lines), Format().top() + (li - firstLine_) * LineHeight());
+}
+
+int TCustomEdit::CharAt(int x, int y, int* lineOut) const
+{
+    const auto lines = Lines();
+    const QRect f = Format();
+    int li = firstLine_ + (y < f.top() ? -1 : (y - f.top()) / LineHeight());
+    if (!Multi())
+        li = 0;
+    li = std::clamp(li, 0, int(lines.size()) - 1);
+    if (lineOut)
+        *lineOut = li;
+    const Line& l = lines[size_t(li)];
+    const QFontMetrics fm(EditFont());
+    const QString shown = Shown();
+    const int left = LineLeft(li, lines);
+    int best = l.start;
+    for (int i = 0; i <= l.length; ++i) {
+        const int xi = left + fm.horizontalAdvance(shown.mid(l.start, i));
+        const int xn = i < l.length ? left + fm.horizontalAdvance(shown.mid(l.start, i + 1)) : xi;
+        best = l.start + i;
+        if (x < (xi + xn) / 2 || i == l.length)
+            break;
+    }
+    return best;
+}
+
+void TCustomEdit::ScrollCaret()
+{
+    const QRect f = Format();
+    const auto lines = Lines();
+    const int li = LineOf(caret_, lines);
+    if (Multi()) {
+        const int visible = std::max(1, f.height() / LineHeight());
+        if (li < firstLine_)
+            firstLine_ = li;
+        else if (li >= firstLine_ + visible)
+            firstLine_ = li - visible + 1;
+        firstLine_ = std::clamp(firstLine_, 0, std::max(0, int(lines.size()) - 1));
+    }
+    if (Multi() && !(es_ & ES_AUTOHSCROLL)) {
+        scrollX_ = 0;
+        return;
+    }
+    // horizontally by a quarter of the width at a time
+    const int x = Advance(li, caret_, lines) + scrollX_ - f.left();
+    const int w = std::max(1, f.width());
+    if (x - scrollX_ > w)
+        scrollX_ = x - w + std::max(1, w / 4);
+    else if (x < scrollX_)
+        scrollX_ = std::max(0, x - w / 4);
+    if (text_.isEmpty())
+        scrollX_ = 0;
+}
+
+// ---- changes
+
+void TCustomEdit::Notify(UINT code)
+{
+    if (TWinControl* p = Parent())
+        p->Perform(WM_COMMAND, MAKEWPARAM(0, int(code)), LPARAM(Host()));
+    else
+        Perform(CN_COMMAND, MAKEWPARAM(0, int(code)), LPARAM(Host()));
+}
+
+void TCustomEdit::SetSel(int anchor, int caret)
+{
+    const int n = int(text_.size());
+    anchor_ = std::clamp(anchor, 0, n);
+    caret_ = std::clamp(caret, 0, n);
+    ScrollCaret();
+    Invalidate();
+}
+
+void TCustomEdit::MoveCaret(int to, bool extend)
+{
+    SetSel(extend ? anchor_ : to, to);
+}
+
+void TCustomEdit::ReplaceSelection(const QString& inserted, bool user, bool canUndo)
+{
+    QString add = inserted;
+    if (!Multi()) {
+        // a single line takes the text up to its first line break
+        const qsizetype brk = add.indexOf(QRegularExpression("[\r\n]"));
+        if (brk >= 0)
+            add.truncate(brk);
+    }
+    if (es_ & ES_UPPERCASE)
+        add = add.toUpper();
+    else if (es_ & ES_LOWERCASE)
+        add = add.toLower();
+    const int a = std::min(anchor_, caret_), b = std::max(anchor_, caret_);
+    const int room = limit_ - (int(text_.size()) - (b - a));
+    if (int(add.size()) > room) {
+        add.truncate(std::max(0, room));
+        Notify(EN_MAXTEXT);
+        if (add.isEmpty() && user) {
+            MessageBeep(0);
+            return;
+        }
+    }
+    if (add.isEmpty() && a == b)
+        return;
+    if (canUndo) {
+        undoText_ = text_;
+        undoCaret_ = caret_;
+        canUndo_ = true;
+    }
+    text_.replace(a, b - a, add);
+    anchor_ = caret_ = a + int(add.size());
+    modified_ = true;
+    ScrollCaret();
+    Invalidate();
+    const auto alive = Life();
+    Notify(EN_UPDATE);
+    if (*alive)
+        Notify(EN_CHANGE);
+}
+
+int TCustomEdit::WordLeft(int from) const
+{
+    int i = from;
+    while (i > 0 && !IsWordChar(text_[i - 1]))
+        --i;
+    while (i > 0 && IsWordChar(text_[i - 1]))
+        --i;
+    return i;
+}
+
+int TCustomEdit::WordRight(int from) const
+{
+    const int n = int(text_.size());
+    int i = from;
+    while (i < n && IsWordChar(text_[i]))
+        ++i;
+    while (i < n && !IsWordChar(text_[i]))
+        ++i;
+    return i;
+}
+
+void TCustomEdit::ShowBalloon(const String& title, const String& text, int icon)
+{
+    balloon_ = TBalloon{title, text, icon, true};
+    if (Host() && Host()->isVisible()) {
+        const QPoint at = Host()->mapToGlobal(PosOf(caret_) + QPoint(0, LineHeight()));
+        QToolTip::showText(at, QOf(title.empty() ? text : title + "\n" + text), Host());
+    }
+}
+
+// ---- messages
+
+void TCustomEdit::Dispatch(TMessage& m)
+{
+    switch (m.Msg) {
+    case CN_COMMAND:
+        if (HIWORD(m.WParam) == EN_CHANGE && !creating_)
+            Change();
+        break;
+    case CM_ENTER:
+        if (AutoSelect && !Multi() && !(GetKeyState(VK_LBUTTON) & 0x8000))
+            SelectAll();
+        TWinControl::Dispatch(m);
+        break;
+    case CM_FONTCHANGED:
+        TWinControl::Dispatch(m);
+        ScrollCaret();
+        break;
+    default: TWinControl::Dispatch(m); break;
+    }
+}
+
+void TCustomEdit::KeyDownDefault(TMessage& m)
+{
+    const TShiftState shift = KeyDataToShiftState(m.LParam);
+    const bool ext = shift.Contains(ssShift), ctrl = shift.Contains(ssCtrl);
+    const auto lines = Lines();
+    const int li = LineOf(caret_, lines);
+    const int n = int(text_.size());
+    const bool hasSel = anchor_ != caret_;
+    switch (m.CharCode()) {
+    case VK_LEFT:
+    case VK_UP:
+        if (m.CharCode() == VK_UP && Multi()) {
+            if (li > 0)
+                MoveCaret(CharAt(Advance(li, caret_, lines), Format().top() + (li - 1 - firstLine_) * LineHeight(),
+                                 nullptr),
+                          ext);
+            else if (!ext)
+                MoveCaret(caret_, false);
+        } else if (ctrl) {
+            MoveCaret(WordLeft(caret_), ext);
+        } else if (hasSel && !ext) {
+            MoveCaret(std::min(anchor_, caret_), false);
+        } else {
+            int to = caret_ - 1;
+            if (to > 0 && text_[to] == u'\n' && text_[to - 1] == u'\r')
+                --to;
+            MoveCaret(std::max(0, to), ext);
+        }
+        break;
+    case VK_RIGHT:
+    case VK_DOWN:
+        if (m.CharCode() == VK_DOWN && Multi()) {
+            if (li + 1 < int(lines.size()))
+                MoveCaret(CharAt(Advance(li, caret_, lines), Format().top() + (li + 1 - firstLine_) * LineHeight(),
+                                 nullptr),
+                          ext);
+            else if (!ext)
+                MoveCaret(caret_, false);
+        } else if (ctrl) {
+            MoveCaret(WordRight(caret_), ext);
+        } else if (hasSel && !ext) {
+            MoveCaret(std::max(anchor_, caret_), false);
+        } else {
+            int to = caret_ + 1;
+            if (to < n && text_[to - 1] == u'\r' && text_[to] == u'\n')
+                ++to;
+            MoveCaret(std::min(n, to), ext);
+        }
+        break;
+    case VK_HOME:
+        MoveCaret(ctrl || !Multi() ? 0 : lines[size_t(li)].start, ext);
+        break;
+    case VK_END:
+        MoveCaret(ctrl || !Multi() ? n : lines[size_t(li)].start + lines[size_t(li)].length, ext);
+        break;
+    case VK_PRIOR:
+    case VK_NEXT:
+        if (Multi()) {
+            const int page = std::max(1, Format().height() / LineHeight());
+            const int target = std::clamp(li + (m.CharCode() == VK_NEXT ? page : -page), 0, int(lines.size()) - 1);
+            firstLine_ = std::clamp(firstLine_ + (m.CharCode() == VK_NEXT ? page : -page), 0,
+                                    std::max(0, int(lines.size()) - 1));
+            MoveCaret(CharAt(Advance(li, caret_, lines), Format().top() + (target - firstLine_) * LineHeight(), nullptr),
+                      ext);
+        }
+        break;
+    case VK_DELETE:
+        if (ext && !ctrl) {
+            Perform(WM_CUT, 0, 0);
+        } else if (!(es_ & ES_READONLY)) {
+            if (!hasSel) {
+                int to = ctrl ? WordRight(caret_) : caret_ + 1;
+                if (!ctrl && to < n && text_[to - 1] == u'\r' && text_[to] == u'\n')
+                    ++to;
+                if (caret_ >= n)
+                    break;
+                anchor_ = std::min(n, to);
+            }
+            ReplaceSelection(QString(), true, true);
+        }
+        break;
+    case VK_INSERT:
+        if (ext && !ctrl)
+            Perform(WM_PASTE, 0, 0);
+        else if (ctrl && !ext)
+            Perform(WM_COPY, 0, 0);
+        break;
+    default: break;
+    }
+}
+
+void TCustomEdit::CharDefault(TMessage& m)
+{
+    const char16_t c = char16_t(m.CharCode());
+    const bool readOnly = (es_ & ES_READONLY) != 0;
+    switch (c) {
+    case 1: SelectAll(); return;             // Ctrl+A
+    case 3: Perform(WM_COPY, 0, 0); return;  // Ctrl+C
+    case 22: Perform(WM_PASTE, 0, 0); return; // Ctrl+V
+    case 24: Perform(WM_CUT, 0, 0); return;  // Ctrl+X
+    case 26: Perform(WM_UNDO, 0, 0); return; // Ctrl+Z
+    case 8:
+        if (readOnly)
+            return;
+        if (anchor_ == caret_) {
+            if (caret_ == 0)
+                return;
+            int from = caret_ - 1;
+            if (from > 0 && text_[from] == u'\n' && text_[from - 1] == u'\r')
+                --from;
+            anchor_ = from;
+        }
+        ReplaceSelection(QString(), true, true);
+        return;
+    case 0x7F: // Ctrl+Backspace: the word before the caret
+        if (readOnly)
+            return;
+        if (anchor_ == caret_)
+            anchor_ = WordLeft(caret_);
+        ReplaceSelection(QString(), true, true);
+        return;
+    case '\r':
+    case '\n':
+        if (!Multi()) {
+            MessageBeep(0);
+            return;
+        }
+        if (!readOnly)
+            ReplaceSelection(QStringLiteral("\r\n"), true, true);
+        return;
+    case '\t':
+        if (Multi() && !readOnly)
+            ReplaceSelection(QStringLiteral("\t"), true, true);
+        return;
+    default: break;
+    }
+    if (c < 32)
+        return;
+    if (readOnly) {
+        MessageBeep(0);
+        return;
+    }
+    if ((es_ & ES_NUMBER) && !(c >= '0' && c <= '9')) {
+        ShowBalloon("Unacceptable Character", "You can only type a number here.", TTI_ERROR);
+        MessageBeep(0);
+        return;
+    }
+    ReplaceSelection(QString(QChar(c)), true, true);
+}
+
+void TCustomEdit::DefaultHandler(TMessage& m)
+{
+    // the edit window's procedure needs the window: a message to it creates it first
+    HandleNeeded();
+    const int n = int(text_.size());
+    switch (m.Msg) {
+    case WM_GETDLGCODE:
+        m.Result = DLGC_WANTCHARS | DLGC_HASSETSEL | DLGC_WANTARROWS | (Multi() ? DLGC_WANTALLKEYS : 0);
+        break;
+    case WM_KEYDOWN:
+        KeyDownDefault(m);
+        break;
+    case WM_CHAR:
+        CharDefault(m);
+        break;
+    case WM_SETTEXT: {
+        const char* p = reinterpret_cast<const char*>(m.LParam);
+        text_ = p ? QString::fromUtf8(p) : QString();
+        if (limit_ < int(text_.size()) && false)
+            text_.truncate(limit_);
+        anchor_ = caret_ = 0;
+        scrollX_ = 0;
+        firstLine_ = 0;
+        modified_ = false;
+        canUndo_ = false;
+        Invalidate();
+        Notify(EN_UPDATE);
+        Notify(EN_CHANGE);
+        m.Result = 1;
+        break;
+    }
+    case WM_GETTEXTLENGTH: m.Result = LRESULT(SOf(text_).size()); break;
+    case WM_GETTEXT: {
+        auto* buffer = reinterpret_cast<char*>(m.LParam);
+        const size_t room = size_t(m.WParam);
+        if (!buffer || room == 0)
+            break;
+        const String t = SOf(text_);
+        const size_t k = std::min(room - 1, t.size());
+        std::copy_n(t.data(), k, buffer);
+        buffer[k] = 0;
+        m.Result = LRESULT(k);
+        break;
+    }
+    case WM_LBUTTONDOWN: {
+        if (!Focused() && CanFocus())
+            SetFocus();
+        const bool ext = (m.Keys() & MK_SHIFT) != 0;
+        MoveCaret(CharAt(m.XPos(), m.YPos(), nullptr), ext);
+        selecting_ = true;
+        break;
+    }
+    case WM_MOUSEMOVE:
+        if (selecting_ && (m.Keys() & MK_LBUTTON))
+            MoveCaret(CharAt(m.XPos(), m.YPos(), nullptr), true);
+        break;
+    case WM_LBUTTONUP:
+        selecting_ = false;
+        break;
+    case WM_LBUTTONDBLCLK: {
+        const int at = CharAt(m.XPos(), m.YPos(), nullptr);
+        int a = at, b = at;
+        while (a > 0 && IsWordChar(text_[a - 1]))
+            --a;
+        while (b < n && IsWordChar(text_[b]))
+            ++b;
+        SetSel(a, b);
+        break;
+    }
+    case WM_SETFOCUS:
+    case WM_KILLFOCUS:
+        selecting_ = false;
+        Invalidate();
+        Notify(m.Msg == WM_SETFOCUS ? EN_SETFOCUS : EN_KILLFOCUS);
+        break;
+    case WM_COPY:
+        if (anchor_ != caret_ && password_.isNull())
+            QGuiApplication::clipboard()->setText(
+                text_.mid(std::min(anchor_, caret_), std::abs(anchor_ - caret_)));
+        break;
+    case WM_CUT:
+        if (anchor_ != caret_ && password_.isNull() && !(es_ & ES_READONLY)) {
+            Perform(WM_COPY, 0, 0);
+            Perform(WM_CLEAR, 0, 0);
+        }
+        break;
+    case WM_CLEAR:
+        if (anchor_ != caret_ && !(es_ & ES_READONLY))
+            ReplaceSelection(QString(), true, true);
+        break;
+    case WM_PASTE:
+        if (!(es_ & ES_READONLY)) {
+            const QString text = QGuiApplication::clipboard()->text();
+            if (!text.isEmpty())
+                ReplaceSelection(text, true, true);
+        }
+        break;
+    case WM_UNDO:
+    case EM_UNDO:
+        if (canUndo_) {
+            std::swap(text_, undoText_);
+            std::swap(caret_, undoCaret_);
+            caret_ = std::min(caret_, int(text_.size()));
+            anchor_ = caret_;
+            modified_ = true;
+            ScrollCaret();
+            Invalidate();
+            Notify(EN_UPDATE);
+            Notify(EN_CHANGE);
+            m.Result = 1;
+        }
+        break;
+    case EM_CANUNDO: m.Result = canUndo_ ? 1 : 0; break;
+    case EM_EMPTYUNDOBUFFER: canUndo_ = false; undoText_.clear(); break;
+    case EM_GETSEL: {
+        const DWORD a = DWORD(std::min(anchor_, caret_)), b = DWORD(std::max(anchor_, caret_));
+        if (m.WParam)
+            *reinterpret_cast<DWORD*>(m.WParam) = a;
+        if (m.LParam)
+            *reinterpret_cast<DWORD*>(m.LParam) = b;
+        m.Result = MAKELONG(int(std::min<DWORD>(a, 0xFFFF)), int(std::min<DWORD>(b, 0xFFFF)));
+        break;
+    }
+    case EM_SETSEL: {
+        const int start = int(intptr_t(m.WParam)), end = int(m.LParam);
+        if (start == -1) { // no selection; the caret stays
+            SetSel(caret_, caret_);
+            break;
+        }
+        SetSel(start, end < 0 ? n : end);
+        break;
+    }
+    case EM_REPLACESEL: {
+        const char* p = reinterpret_cast<const char*>(m.LParam);
+        ReplaceSelection(p ? QString::fromUtf8(p) : QString(), false, m.WParam != 0);
+        break;
+    }
+    case EM_GETMODIFY: m.Result = modified_ ? 1 : 0; break;
+    case EM_SETMODIFY: modified_ = m.WParam != 0; break;
+    case EM_LIMITTEXT: limit_ = m.WParam == 0 ? 0x7FFFFFFE : int(std::min<WPARAM>(m.WParam, 0x7FFFFFFE)); break;
+    case EM_GETLIMITTEXT: m.Result = limit_; break;
+    case EM_SETPASSWORDCHAR:
+        if (!Multi()) {
+            password_ = m.WParam ? QChar(char16_t(m.WParam)) : QChar();
+            es_ = m.WParam ? (es_ | ES_PASSWORD) : (es_ & ~DWORD(ES_PASSWORD));
+            style_ = m.WParam ? (style_ | ES_PASSWORD) : (style_ & ~DWORD(ES_PASSWORD));
+            ScrollCaret();
+            Invalidate();
+        }
+        break;
+    case EM_GETPASSWORDCHAR: m.Result = password_.isNull() ? 0 : password_.unicode(); break;
+    case EM_SETREADONLY:
+        es_ = m.WParam ? (es_ | ES_READONLY) : (es_ & ~DWORD(ES_READONLY));
+        style_ = m.WParam ? (style_ | ES_READONLY) : (style_ & ~DWORD(ES_READONLY));
+        Invalidate();
+        m.Result = 1;
+        break;
+    case EM_GETRECT:
+        if (auto* r = reinterpret_cast<RECT*>(m.LParam)) {
+            const QRect f = Format();
+            *r = RECT{f.left(), f.top(), f.right() + 1, f.bottom() + 1};
+        }
+        break;
+    case EM_SETRECT:
+    case EM_SETRECTNP:
+        if (auto* r = reinterpret_cast<const RECT*>(m.LParam)) {
+            formatRect_ = QRect(QPoint(r->left, r->top), QPoint(r->right - 1, r->bottom - 1));
+            formatRectSet_ = true;
+        } else {
+            formatRectSet_ = false;
+        }
+        ScrollCaret();
+        if (m.Msg == EM_SETRECT)
+            Invalidate();
+        break;
+    case EM_SETMARGINS:
+        if (m.WParam & EC_LEFTMARGIN)
+            leftMargin_ = LOWORD(uintptr_t(m.LParam)) == EC_USEFONTINFO ? 1 : LOWORD(uintptr_t(m.LParam));
+        if (m.WParam & EC_RIGHTMARGIN)
+            rightMargin_ = HIWORD(uintptr_t(m.LParam)) == EC_USEFONTINFO ? 1 : HIWORD(uintptr_t(m.LParam));
+        formatRectSet_ = false;
+        ScrollCaret();
+        Invalidate();
+        break;
+    case EM_GETMARGINS: m.Result = MAKELONG(leftMargin_, rightMargin_); break;
+    case EM_SCROLLCARET: ScrollCaret(); Invalidate(); m.Result = 1; break;
+    case EM_GETLINECOUNT: m.Result = LRESULT(Lines().size()); break;
+    case EM_GETFIRSTVISIBLELINE: m.Result = Multi() ? firstLine_ : 0; break;
+    case EM_LINEFROMCHAR: {
+        const int index = int(intptr_t(m.WParam)) < 0 ? std::min(anchor_, caret_) : int(intptr_t(m.WParam));
+        m.Result = LineOf(std::min(index, n), Lines());
+        break;
+    }
+    case EM_LINEINDEX: {
+        const auto lines = Lines();
+        const int li = int(intptr_t(m.WParam)) < 0 ? LineOf(caret_, lines) : int(intptr_t(m.WParam));
+        m.Result = li < int(lines.size()) ? lines[size_t(li)].start : -1;
+        break;
+    }
+    case EM_LINELENGTH: {
+        const auto lines = Lines();
+        const int index = int(intptr_t(m.WParam));
+        m.Result = lines[size_t(LineOf(index < 0 ? caret_ : std::min(index, n), lines))].length;
+        break;
+    }
+    case EM_GETLINE: {
+        const auto lines = Lines();
+        const int li = int(m.WParam);
+        auto* buffer = reinterpret_cast<char*>(m.LParam);
+        if (li < 0 || li >= int(lines.size()) || !buffer)
+            break;
+        // the first WORD of the buffer gives its size; the line is not terminated
+        const size_t room = *reinterpret_cast<WORD*>(buffer);
+        const String line = SOf(text_.mid(lines[size_t(li)].start, lines[size_t(li)].length));
+        const size_t k = std::min(room, line.size());
+        std::copy_n(line.data(), k, buffer);
+        m.Result = LRESULT(k);
+        break;
+    }
+    case EM_LINESCROLL:
+        if (Multi()) {
+            firstLine_ = std::clamp(firstLine_ + int(m.LParam), 0, std::max(0, int(Lines().size()) - 1));
+            Invalidate();
+        }
+        m.Result = 1;
+        break;
+    case EM_POSFROMCHAR: {
+        const int index = int(m.WParam);
+        if (index < 0 || index >= n) {
+            m.Result = -1;
+            break;
+        }
+        const QPoint p = PosOf(index);
+        m.Result = MAKELONG(p.x(), p.y());
+        break;
+    }
+    case EM_CHARFROMPOS: {
+        const int x = GET_X_LPARAM(m.LParam), y = GET_Y_LPARAM(m.LParam);
+        if (x < 0 || y < 0 || x >= ClientWidth() || y >= ClientHeight()) {
+            m.Result = -1;
+            break;
+        }
+        int line = 0;
+        const int index = CharAt(x, y, &line);
+        m.Result = MAKELONG(index, line);
+        break;
+    }
+    case EM_SHOWBALLOONTIP:
+        if (auto* tip = reinterpret_cast<const EDITBALLOONTIP*>(m.LParam)) {
+            ShowBalloon(tip->pszTitle ? tip->pszTitle : "", tip->pszText ? tip->pszText : "", tip->ttiIcon);
+            m.Result = 1;
+        }
+        break;
+    case EM_HIDEBALLOONTIP:
+        balloon_.Shown = false;
+        QToolTip::hideText();
+        m.Result = 1;
+        break;
+    case WM_STYLECHANGED:
+        if (m.WParam == WPARAM(GWL_STYLE))
+            ApplyStyle((es_ & ES_MULTILINE) | (style_ & ~DWORD(ES_MULTILINE)));
+        break;
+    case WM_SIZE:
+        ScrollCaret();
+        break;
+    default: TWinControl::DefaultHandler(m); break;
+    }
+}
+
+void TCustomEdit::PaintWindow(HDC dc)
+{
+    TCanvas* c = canvas_.get();
+    c->SetHandle(dc);
+    try {
+        const TRect client = ClientRect();
+        c->Brush->Style = bsSolid;
+        c->Brush->Color = Color();
+        c->FillRect(client);
+        if (borderStyle_ == bsSingle) {
+            RECT r = client;
+            DrawEdge(dc, &r, EDGE_SUNKEN, BF_RECT);
+        }
+        c->Font->Assign(Font());
+        if (!Enabled())
+            c->Font->Color = clGrayText;
+        const QRect f = Format();
+        const auto lines = Lines();
+        const QString shown = Shown();
+        const int h = LineHeight();
+        const bool showSel = anchor_ != caret_ && (Focused() || (es_ & ES_NOHIDESEL));
+        const int s0 = std::min(anchor_, caret_), s1 = std::max(anchor_, caret_);
+        const QFontMetrics fm(EditFont());
+        const HRGN clip = CreateRectRgn(f.left(), f.top(), f.right() + 1, f.bottom() + 1);
+        SelectClipRgn(dc, clip);
+        DeleteObject(clip);
+        for (int li = firstLine_; li < int(lines.size()); ++li) {
+            const int y = f.top() + (li - firstLine_) * h;
+            if (y > f.bottom())
+                break;
+            const Line& l = lines[size_t(li)];
+            const int left = LineLeft(li, lines);
+            c->Brush->Style = bsClear;
+            c->TextOut(left, y, SOf(shown.mid(l.start, l.length)));
+            if (showSel && s0 < l.start + l.length && s1 > l.start) {
+                const int a = std::max(s0, l.start), b = std::min(s1, l.start + l.length);
+                const int xa = left + fm.horizontalAdvance(shown.mid(l.start, a - l.start));
+                const int xb = left + fm.horizontalAdvance(shown.mid(l.start, b - l.start));
+                c->Brush->Style = bsSolid;
+                c->Brush->Color = clHighlight;
+                c->FillRect(TRect(xa, y, xb, y + h));
+                const TColor text = c->Font->Color;
+                c->Font->Color = clHighlightText;
+                c->Brush->Style = bsClear;
+                c->TextOut(xa, y, SOf(shown.mid(a, b - a)));
+                c->Font->Color = text;
+            }
+        }
+        if (Focused() && Enabled()) {
+            const QPoint p = PosOf(caret_);
+            c->Pen->Color = clWindowText;
+            c->Pen->Width = 1;
+            c->MoveTo(p.x(), p.y());
+            c->LineTo(p.x(), p.y() + h);
+        }
+        SelectClipRgn(dc, nullptr);
+    } catch (...) {
+        c->SetHandle(nullptr);
+        throw;
+    }
+    c->SetHandle(nullptr);
+}
+
+// ---------------------------------------------------------------- TCustomMemo
+
+namespace {
+// The lines of a memo as a string list over its text.
+class TMemoStrings : public TStrings {
+public:
+    explicit TMemoStrings(TCustomMemo* memo) : memo_(memo) {}
+    int Count() const override { return int(Split().size()); }
+    String Get(int index) const override { return Split().at(Checked(index)); }
+    void Put(int index, const String& s) override
+    {
+        auto lines = Split();
+        lines.at(Checked(index)) = s;
+        Join(lines);
+    }
+    TObject* GetObject(int) const override { return nullptr; }
+    void PutObject(int, TObject*) override {}
+    void Insert(int index, const String& s) override
+    {
+        auto lines = Split();
+        if (index < 0 || index > int(lines.size()))
+            throw EStringListError(Format("List index out of bounds (%d)", {index}));
+        lines.insert(lines.begin() + index, s);
+        Join(lines);
+    }
+    void Delete(int index) override
+    {
+        auto lines = Split();
+        lines.erase(lines.begin() + Checked(index));
+        Join(lines);
+    }
+    void Clear() override { memo_->SetText(String()); }
+
+private:
+    size_t Checked(int index) const
+    {
+        if (index < 0 || index >= Count())
+            throw EStringListError(Format("List index out of bounds (%d)", {index}));
+        return size_t(index);
+    }
+    std::vector<String> Split() const
+    {
+        std::vector<String> lines;
+        const String text = memo_->Text();
+        if (text.empty())
+            return lines;
+        size_t start = 0;
+        while (start <= text.size()) {
+            const size_t brk = text.find('\n', start);
+            if (brk == String::npos) {
+                if (start < text.size())
+                    lines.push_back(text.substr(start));
+                break;
+            }
+            size_t end = brk;
+            if (end > start && text[end - 1] == '\r')
+                --end;
+            lines.push_back(text.substr(start, end - start));
+            start = brk + 1;
+        }
+        return lines;
+    }
+    void Join(const std::vector<String>& lines)
+    {
+        String text;
+        for (const String& l : lines)
+            text += l + "\r\n";
+        memo_->SetText(text);
+    }
+    TCustomMemo* memo_;
+};
+} // namespace
+
+TCustomMemo::TCustomMemo(TComponent* owner) : TCustomEdit(owner), lines_(std::make_unique<TMemoStrings>(this))
+{
+    SetBounds(0, 0, 185, 89);
+    AutoSelect = false;
+    // the window is multi-line from the start (its creation makes it so again)
+    TCreateParams params;
+    CreateParams(params);
+    ApplyStyle(params.Style);
+}
+
+TCustomMemo::~TCustomMemo() = default;
+
+void TCustomMemo::CreateParams(TCreateParams& params)
+{
+    TCustomEdit::CreateParams(params);
+    params.Style |= ES_MULTILINE | ES_WANTRETURN;
+    if (wordWrap_)
+        params.Style &= ~DWORD(ES_AUTOHSCROLL);
+    if (scrollBars_ == ssVertical || scrollBars_ == ssBoth)
+        params.Style |= WS_VSCROLL;
+    if (scrollBars_ == ssHorizontal || scrollBars_ == ssBoth)
+        params.Style |= WS_HSCROLL;
+}
+
+void TCustomMemo::Dispatch(TMessage& m)
+{
+    if (m.Msg == WM_GETDLGCODE) {
+        TCustomEdit::Dispatch(m);
+        if (WantTabs)
+            m.Result |= DLGC_WANTTAB;
+        else
+            m.Result &= ~LRESULT(DLGC_WANTTAB);
+        if (!WantReturns)
+            m.Result &= ~LRESULT(DLGC_WANTALLKEYS);
+        return;
+    }
+    TCustomEdit::Dispatch(m);
+}
+
+void TCustomMemo::SetWordWrap(bool on)
+{
+    if (on == wordWrap_)
+        return;
+    wordWrap_ = on;
+    RecreateWnd();
+    Invalidate();
+}
+
+void TCustomMemo::SetScrollBars(TScrollStyle bars)
+{
+    scrollBars_ = bars;
+    RecreateWnd();
+}
+
+TPoint TCustomMemo::CaretPos() const
+{
+    auto* self = const_cast<TCustomMemo*>(this);
+    DWORD start = 0, end = 0;
+    self->Perform(EM_GETSEL, WPARAM(&start), LPARAM(&end));
+    const int line = int(self->Perform(EM_LINEFROMCHAR, WPARAM(-1), 0));
+    const int lineStart = int(self->Perform(EM_LINEINDEX, WPARAM(line), 0));
+    return TPoint(int(start) - lineStart, line);
 }
 
 // ---------------------------------------------------------------- TCheckBox

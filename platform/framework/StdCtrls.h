@@ -1,11 +1,15 @@
 #pragma once
 // Standard controls hosted on the matching Qt widgets: TLabel (QLabel), TButton (QPushButton),
-// TEdit (QLineEdit), TCheckBox (QCheckBox) and TComboBox (QComboBox). Their events come from the widgets' signals and
+// TCheckBox (QCheckBox) and TComboBox (QComboBox), whose events come from the widgets' signals and
 // run under Application->Guard.
 #include "Controls.h"
 #include "platform/rtl/Classes.h"
 
+#include <QFont>
+#include <QRect>
+#include <QString>
 #include <memory>
+#include <vector>
 
 class QLabel;
 class QPushButton;
@@ -51,24 +55,179 @@ private:
     bool default_ = false;
 };
 
-class TEdit : public TWinControl {
+enum TEditCharCase { ecNormal, ecUpperCase, ecLowerCase };
+
+// The edit: the system's edit window emulated on the framework's own host, so that every
+// key, character, clipboard request and mouse action reaches the control as a message first
+// (WM_KEYDOWN, WM_CHAR, WM_PASTE...; see TControlInput) and the edit's own handling runs last,
+// in DefaultHandler, where the system's window procedure would. A descendant's WndProc,
+// Dispatch, KeyDown, KeyPress, OnKeyPress can change or swallow each of them before the text
+// changes. The window takes its edit styles from CreateParams at creation (ES_MULTILINE,
+// ES_RIGHT, ES_CENTER, ES_PASSWORD, ES_READONLY, ES_UPPERCASE, ES_LOWERCASE, ES_NUMBER,
+// ES_AUTOHSCROLL: without it a multi-line edit wraps words, ES_NOHIDESEL) and answers the EM_
+// messages. A text change sends EN_CHANGE to the parent (WM_COMMAND), which reflects it as
+// CN_COMMAND to the edit: Change, then OnChange.
+class TCustomEdit : public TWinControl {
 public:
-    explicit TEdit(TComponent* owner);
-    String ClassName() const override { return "TEdit"; }
-    String Text() const;
-    void SetText(const String& text); // fires OnChange, as a typed change does
-    int MaxLength() const;
+    explicit TCustomEdit(TComponent* owner);
+    ~TCustomEdit() override;
+    String ClassName() const override { return "TCustomEdit"; }
+
+    String Text() const override;
+    void SetText(const String& text) override; // WM_SETTEXT, CM_TEXTCHANGED; OnChange fires
+    void SetCaption(const String& text) override { SetText(text); }
+    int GetTextLen() const;
+    int MaxLength() const { return maxLength_; }
     void SetMaxLength(int length); // 0: no limit
-    bool ReadOnly() const;
+    bool ReadOnly() const { return readOnly_; }
     void SetReadOnly(bool on);
     char PasswordChar() const { return passwordChar_; }
     void SetPasswordChar(char c);
+    TAlignment Alignment() const { return alignment_; }
+    void SetAlignment(TAlignment alignment);
+    TEditCharCase CharCase() const { return charCase_; }
+    void SetCharCase(TEditCharCase charCase);
+    TBorderStyle BorderStyle() const { return borderStyle_; }
+    void SetBorderStyle(TBorderStyle style);
+    bool HideSelection() const { return hideSelection_; }
+    void SetHideSelection(bool on);
+    bool AutoSelect = true; // entering the (single-line) edit selects all
+    bool Modified() const;
+    void SetModified(bool on);
+
+    // Selection in characters (UTF-16 units of the text)
+    int SelStart() const;
+    void SetSelStart(int start);
+    int SelLength() const;
+    void SetSelLength(int length);
+    String SelText() const;
+    void SetSelText(const String& text);
     void SelectAll();
+    void ClearSelection();
+    void CopyToClipboard();
+    void CutToClipboard();
+    void PasteFromClipboard();
+    void Undo();
+    bool CanUndo() const;
+    void ClearUndo();
+    void Clear();
+
+    // The formatting rectangle (EM_GETRECT) and the last balloon tip (EM_SHOWBALLOONTIP).
+    TRect FormatRect() const;
+    struct TBalloon {
+        String Title;
+        String Text;
+        int Icon = 0;
+        bool Shown = false;
+    };
+    const TBalloon& Balloon() const { return balloon_; }
+
     TNotifyEvent OnChange;
-    QLineEdit* Widget() const;
+
+protected:
+    void CreateParams(TCreateParams& params) override;
+    void CreateWnd() override;
+    void CreateWindowHandle(const TCreateParams& params) override;
+    // EN_CHANGE arrived: OnChange.
+    virtual void Change();
+    void Dispatch(TMessage& message) override;
+    // The edit window's own handling of every message.
+    void DefaultHandler(TMessage& message) override;
+    void PaintWindow(HDC dc) override;
+    // Takes the edit styles of `style` (ES_...) now, as a window created with them would.
+    void ApplyStyle(DWORD style);
+    bool creating_ = false;
 
 private:
+    struct Line {
+        int start;
+        int length;
+    };
+    // the edit window's state
+    bool Multi() const;
+    std::vector<Line> Lines() const;
+    int LineOf(int index, const std::vector<Line>& lines) const;
+    QString Shown() const; // the text as drawn (password characters)
+    int Advance(int lineIndex, int index, const std::vector<Line>& lines) const; // x of index in line
+    int LineLeft(int lineIndex, const std::vector<Line>& lines) const;
+    int LineHeight() const;
+    QRect DefaultFormatRect() const;
+    QRect Format() const;
+    int CharAt(int x, int y, int* line) const;
+    QPoint PosOf(int index) const;
+    void ReplaceSelection(const QString& text, bool user, bool canUndo);
+    void SetSel(int anchor, int caret);
+    void ScrollCaret();
+    void MoveCaret(int to, bool extend);
+    int WordLeft(int from) const;
+    int WordRight(int from) const;
+    void Notify(UINT code);
+    void KeyDownDefault(TMessage& m);
+    void CharDefault(TMessage& m);
+    void ShowBalloon(const String& title, const String& text, int icon);
+    QFont EditFont() const;
+
+    QString text_;
+    int anchor_ = 0;
+    int caret_ = 0;
+    DWORD es_ = ES_LEFT | ES_AUTOHSCROLL;
+    QChar password_;
+    int limit_ = 32767;
+    bool modified_ = false;
+    bool canUndo_ = false;
+    QString undoText_;
+    int undoCaret_ = 0;
+    QRect formatRect_;
+    bool formatRectSet_ = false;
+    int leftMargin_ = 1;
+    int rightMargin_ = 1;
+    int scrollX_ = 0;
+    int firstLine_ = 0;
+    bool selecting_ = false;
+    TBalloon balloon_;
+    std::unique_ptr<TCanvas> canvas_;
+    // the framework's properties
+    int maxLength_ = 0;
+    bool readOnly_ = false;
     char passwordChar_ = 0;
+    TAlignment alignment_ = taLeftJustify;
+    TEditCharCase charCase_ = ecNormal;
+    TBorderStyle borderStyle_ = bsSingle;
+    bool hideSelection_ = true;
+};
+
+class TEdit : public TCustomEdit {
+public:
+    explicit TEdit(TComponent* owner) : TCustomEdit(owner) {}
+    String ClassName() const override { return "TEdit"; }
+};
+
+// A multi-line edit. Lines are separated by CR LF in Text; Enter and Tab type a line break and
+// a tab when WantReturns and WantTabs (otherwise they go to the form).
+class TCustomMemo : public TCustomEdit {
+public:
+    explicit TCustomMemo(TComponent* owner);
+    ~TCustomMemo() override;
+    String ClassName() const override { return "TCustomMemo"; }
+    // The text as lines (a live view: changing it changes the text).
+    TStrings* Lines() const { return lines_.get(); }
+    bool WantReturns = true;
+    bool WantTabs = false;
+    bool WordWrap() const { return wordWrap_; }
+    void SetWordWrap(bool on);
+    TScrollStyle ScrollBars() const { return scrollBars_; }
+    void SetScrollBars(TScrollStyle bars);
+    // The caret's line and column.
+    TPoint CaretPos() const;
+
+protected:
+    void CreateParams(TCreateParams& params) override;
+    void Dispatch(TMessage& message) override;
+
+private:
+    std::unique_ptr<TStrings> lines_;
+    bool wordWrap_ = true;
+    TScrollStyle scrollBars_ = ssNone;
 };
 
 class TCheckBox : public TWinControl {

@@ -8,6 +8,13 @@
 #include <QStyleHints>
 #include <QTimer>
 #include <QWidget>
+#include <QImage>
+#include <QPainter>
+#include <QRegion>
+#include <algorithm>
+#include <map>
+#include <vector>
+#include "WinGdi.h"
 
 namespace {
 
@@ -100,9 +107,28 @@ short GetAsyncKeyState(int vk)
     return GetKeyState(vk);
 }
 
+namespace {
+TMessageTargetFinder targetFinder = nullptr;
+} // namespace
+
+void SetMessageTargetFinder(TMessageTargetFinder finder)
+{
+    targetFinder = finder;
+}
+
+IMessageTarget* MessageTargetOf(HWND window)
+{
+    if (!window)
+        return nullptr;
+    if (targetFinder)
+        if (IMessageTarget* found = targetFinder(window))
+            return found;
+    return dynamic_cast<IMessageTarget*>(window);
+}
+
 LRESULT SendMessage(HWND window, UINT msg, WPARAM wParam, LPARAM lParam)
 {
-    if (auto* target = dynamic_cast<IMessageTarget*>(window))
+    if (IMessageTarget* target = MessageTargetOf(window))
         return target->DeliverMessage(msg, wParam, lParam);
     return 0;
 }
@@ -229,7 +255,9 @@ HWND SetCapture(HWND window)
     if (old && old != window)
         SendMessage(old, WM_CAPTURECHANGED, 0, LPARAM(window));
     captureWindow = window;
-    if (window)
+    // Qt holds the mouse for a widget while a button is down; a grab beyond that needs a
+    // window system
+    if (window && QGuiApplication::platformName() != QLatin1String("offscreen"))
         window->grabMouse();
     return old;
 }
@@ -238,7 +266,8 @@ BOOL ReleaseCapture()
 {
     if (captureWindow) {
         QWidget* w = captureWindow.data();
-        w->releaseMouse();
+        if (QGuiApplication::platformName() != QLatin1String("offscreen"))
+            w->releaseMouse();
         captureWindow = nullptr;
         SendMessage(w, WM_CAPTURECHANGED, 0, 0);
     }
@@ -301,13 +330,197 @@ BOOL MoveWindow(HWND window, int x, int y, int width, int height, BOOL)
     return TRUE;
 }
 
+namespace {
+IWindowStyles* StylesOf(HWND window)
+{
+    return dynamic_cast<IWindowStyles*>(MessageTargetOf(window));
+}
+} // namespace
+
 LONG GetWindowLong(HWND window, int index)
 {
     if (!window)
         return 0;
+    if (IWindowStyles* styles = StylesOf(window))
+        return styles->StyleWord(index);
     if (index == GWL_EXSTYLE)
         return window->layoutDirection() == Qt::RightToLeft ? LONG(WS_EX_LAYOUTRTL) : 0;
+    if (index == GWL_STYLE) {
+        DWORD style = window->isWindow() ? 0 : WS_CHILD;
+        if (window->isVisible())
+            style |= WS_VISIBLE;
+        if (!window->isEnabled())
+            style |= WS_DISABLED;
+        if (window->windowFlags() & Qt::Popup)
+            style |= WS_POPUP;
+        return LONG(style);
+    }
     return 0;
+}
+
+LONG SetWindowLong(HWND window, int index, LONG value)
+{
+    IWindowStyles* styles = StylesOf(window);
+    if (!styles)
+        return 0;
+    const LONG old = styles->StyleWord(index);
+    styles->SetStyleWord(index, value);
+    return old;
+}
+
+const HWND HWND_TOP = nullptr;
+const HWND HWND_BOTTOM = reinterpret_cast<HWND>(intptr_t(1));
+const HWND HWND_TOPMOST = reinterpret_cast<HWND>(intptr_t(-1));
+const HWND HWND_NOTOPMOST = reinterpret_cast<HWND>(intptr_t(-2));
+
+BOOL SetWindowPos(HWND window, HWND insertAfter, int x, int y, int cx, int cy, UINT flags)
+{
+    if (!window)
+        return FALSE;
+    QRect g = window->geometry();
+    if (!(flags & SWP_NOMOVE))
+        g.moveTo(x, y);
+    if (!(flags & SWP_NOSIZE))
+        g.setSize(QSize(std::max(0, cx), std::max(0, cy)));
+    if (g != window->geometry())
+        window->setGeometry(g);
+    if (!(flags & SWP_NOZORDER)) {
+        if (insertAfter == HWND_TOPMOST || insertAfter == HWND_NOTOPMOST) {
+            if (window->isWindow()) {
+                const bool top = insertAfter == HWND_TOPMOST;
+                if (bool(window->windowFlags() & Qt::WindowStaysOnTopHint) != top) {
+                    const bool shown = window->isVisible();
+                    window->setWindowFlag(Qt::WindowStaysOnTopHint, top);
+                    if (shown)
+                        window->show();
+                }
+            }
+            window->raise();
+        } else if (insertAfter == HWND_TOP) {
+            window->raise();
+        } else if (insertAfter == HWND_BOTTOM) {
+            window->lower();
+        } else if (insertAfter->parentWidget() == window->parentWidget()) {
+            window->stackUnder(insertAfter);
+        }
+    }
+    if (flags & SWP_SHOWWINDOW)
+        window->show();
+    if (flags & SWP_HIDEWINDOW)
+        window->hide();
+    if (flags & SWP_FRAMECHANGED)
+        SendMessage(window, WM_NCCALCSIZE, 0, 0);
+    return TRUE;
+}
+
+BOOL ScrollWindow(HWND window, int dx, int dy, const RECT* scroll, const RECT* clip)
+{
+    if (!window)
+        return FALSE;
+    if (auto* surface = dynamic_cast<IWindowSurface*>(window)) {
+        QImage* image = surface->SurfaceImage();
+        QRect area = image->rect();
+        if (scroll)
+            area &= QRect(QPoint(scroll->left, scroll->top), QPoint(scroll->right - 1, scroll->bottom - 1));
+        if (clip)
+            area &= QRect(QPoint(clip->left, clip->top), QPoint(clip->right - 1, clip->bottom - 1));
+        if (!area.isEmpty()) {
+            const QImage copy = image->copy(area);
+            QPainter p(image);
+            p.setClipRect(area);
+            p.drawImage(area.topLeft() + QPoint(dx, dy), copy);
+            p.end();
+            // what the move uncovered is painted again
+            QRegion uncovered(area);
+            uncovered -= area.translated(dx, dy);
+            for (const QRect& r : uncovered)
+                surface->InvalidateArea(&r, true);
+            surface->SurfaceChanged(area);
+        }
+    } else {
+        window->update();
+    }
+    if (!scroll)
+        for (QObject* child : window->children())
+            if (auto* w = qobject_cast<QWidget*>(child); w && !w->isWindow())
+                w->move(w->pos() + QPoint(dx, dy));
+    return TRUE;
+}
+
+// ---------------------------------------------------------------- timers
+
+namespace {
+struct WindowTimer {
+    QPointer<QWidget> window;
+    UINT_PTR id = 0;
+    QPointer<QTimer> timer;
+};
+std::vector<WindowTimer>& Timers()
+{
+    static std::vector<WindowTimer> timers;
+    return timers;
+}
+UINT_PTR nextThreadTimerId = 0x7F00;
+
+void DropDeadTimers()
+{
+    auto& timers = Timers();
+    timers.erase(std::remove_if(timers.begin(), timers.end(),
+                                [](const WindowTimer& t) { return t.timer.isNull(); }),
+                 timers.end());
+}
+} // namespace
+
+UINT_PTR SetTimer(HWND window, UINT_PTR id, UINT elapse, TIMERPROC proc)
+{
+    DropDeadTimers();
+    if (!window)
+        id = ++nextThreadTimerId;
+    KillTimer(window, id);
+    // the timer belongs to the window's widget: it goes, unfired, when the window goes
+    auto* timer = new QTimer(window ? static_cast<QObject*>(window) : QCoreApplication::instance());
+    timer->setInterval(int(std::max<UINT>(elapse, 10)));
+    QPointer<QWidget> guard = window;
+    const bool hasWindow = window != nullptr;
+    QObject::connect(timer, &QTimer::timeout, timer, [guard, hasWindow, id, proc] {
+        if (hasWindow && !guard)
+            return;
+        if (proc)
+            proc(guard.data(), WM_TIMER, id, GetTickCount());
+        else if (guard)
+            SendMessage(guard.data(), WM_TIMER, WPARAM(id), LPARAM(0));
+    });
+    Timers().push_back(WindowTimer{guard, id, timer});
+    timer->start();
+    return hasWindow ? (id ? id : 1) : id;
+}
+
+BOOL KillTimer(HWND window, UINT_PTR id)
+{
+    DropDeadTimers();
+    auto& timers = Timers();
+    for (auto it = timers.begin(); it != timers.end(); ++it) {
+        if (it->window.data() == window && it->id == id) {
+            delete it->timer.data();
+            timers.erase(it);
+            return TRUE;
+        }
+    }
+    return FALSE;
+}
+
+UINT RegisterWindowMessage(const char* name)
+{
+    static std::map<QString, UINT> registered;
+    if (!name || !*name)
+        return 0;
+    const QString key = QString::fromUtf8(name).toCaseFolded();
+    auto it = registered.find(key);
+    if (it != registered.end())
+        return it->second;
+    const UINT msg = 0xC000 + UINT(registered.size());
+    registered.emplace(key, msg);
+    return msg;
 }
 
 UINT GetDoubleClickTime()

@@ -25,8 +25,56 @@ enum : UINT {
     WM_MOUSEHOVER = 0x02A1, WM_MOUSELEAVE = 0x02A3,
     WM_CUT = 0x0300, WM_COPY = 0x0301, WM_PASTE = 0x0302, WM_CLEAR = 0x0303, WM_UNDO = 0x0304,
     WM_USER = 0x0400, WM_APP = 0x8000,
-    EM_GETSEL = 0x00B0, EM_SETSEL = 0x00B1, EM_LIMITTEXT = 0x00C5, EM_POSFROMCHAR = 0x00D6,
-    EM_CHARFROMPOS = 0x00D7,
+    WM_QUERYENDSESSION = 0x0011, WM_QUIT = 0x0012, WM_ENDSESSION = 0x0016, WM_ACTIVATEAPP = 0x001C,
+    WM_CHILDACTIVATE = 0x0022, WM_NEXTDLGCTL = 0x0028, WM_DRAWITEM = 0x002B, WM_MEASUREITEM = 0x002C,
+    WM_HELP = 0x0053, WM_STYLECHANGING = 0x007C, WM_STYLECHANGED = 0x007D, WM_GETICON = 0x007F,
+    WM_NCACTIVATE = 0x0086, WM_NCMOUSEMOVE = 0x00A0, WM_NCLBUTTONDOWN = 0x00A1, WM_NCLBUTTONUP = 0x00A2,
+    WM_NCLBUTTONDBLCLK = 0x00A3, WM_UNICHAR = 0x0109, WM_SYSDEADCHAR = 0x0107,
+    WM_IME_STARTCOMPOSITION = 0x010D, WM_IME_ENDCOMPOSITION = 0x010E, WM_IME_COMPOSITION = 0x010F,
+    WM_INITDIALOG = 0x0110, WM_INITMENU = 0x0116, WM_INITMENUPOPUP = 0x0117, WM_MENUSELECT = 0x011F,
+    WM_MENUCHAR = 0x0120, WM_ENTERIDLE = 0x0121, WM_UNINITMENUPOPUP = 0x0125, WM_CHANGEUISTATE = 0x0127,
+    WM_UPDATEUISTATE = 0x0128, WM_QUERYUISTATE = 0x0129, WM_CTLCOLOREDIT = 0x0133, WM_CTLCOLORLISTBOX = 0x0134,
+    WM_CTLCOLORBTN = 0x0135, WM_CTLCOLORSTATIC = 0x0138, WM_XBUTTONDOWN = 0x020B, WM_XBUTTONUP = 0x020C,
+    WM_XBUTTONDBLCLK = 0x020D, WM_MOUSEHWHEEL = 0x020E, WM_PARENTNOTIFY = 0x0210, WM_ENTERMENULOOP = 0x0211,
+    WM_EXITMENULOOP = 0x0212, WM_SIZING = 0x0214, WM_MOVING = 0x0216, WM_ENTERSIZEMOVE = 0x0231,
+    WM_EXITSIZEMOVE = 0x0232, WM_IME_SETCONTEXT = 0x0281, WM_IME_NOTIFY = 0x0282, WM_IME_CHAR = 0x0286,
+    WM_NCMOUSEHOVER = 0x02A0, WM_NCMOUSELEAVE = 0x02A2, WM_PRINT = 0x0317, WM_PRINTCLIENT = 0x0318,
+    WM_THEMECHANGED = 0x031A,
+    // edit controls
+    EM_GETSEL = 0x00B0, EM_SETSEL = 0x00B1, EM_GETRECT = 0x00B2, EM_SETRECT = 0x00B3, EM_SETRECTNP = 0x00B4,
+    EM_SCROLL = 0x00B5, EM_LINESCROLL = 0x00B6, EM_SCROLLCARET = 0x00B7, EM_GETMODIFY = 0x00B8,
+    EM_SETMODIFY = 0x00B9, EM_GETLINECOUNT = 0x00BA, EM_LINEINDEX = 0x00BB, EM_LINELENGTH = 0x00C1,
+    EM_REPLACESEL = 0x00C2, EM_GETLINE = 0x00C4, EM_LIMITTEXT = 0x00C5, EM_SETLIMITTEXT = 0x00C5,
+    EM_CANUNDO = 0x00C6, EM_UNDO = 0x00C7, EM_LINEFROMCHAR = 0x00C9, EM_SETPASSWORDCHAR = 0x00CC,
+    EM_EMPTYUNDOBUFFER = 0x00CD, EM_GETFIRSTVISIBLELINE = 0x00CE, EM_SETREADONLY = 0x00CF,
+    EM_GETPASSWORDCHAR = 0x00D2, EM_SETMARGINS = 0x00D3, EM_GETMARGINS = 0x00D4, EM_GETLIMITTEXT = 0x00D5,
+    EM_POSFROMCHAR = 0x00D6, EM_CHARFROMPOS = 0x00D7,
+    EM_SHOWBALLOONTIP = 0x1503, EM_HIDEBALLOONTIP = 0x1504,
+    // combo boxes
+    CB_GETEDITSEL = 0x0140, CB_LIMITTEXT = 0x0141, CB_SETEDITSEL = 0x0142, CB_ADDSTRING = 0x0143,
+    CB_DELETESTRING = 0x0144, CB_GETCOUNT = 0x0146, CB_GETCURSEL = 0x0147, CB_GETLBTEXT = 0x0148,
+    CB_GETLBTEXTLEN = 0x0149, CB_INSERTSTRING = 0x014A, CB_RESETCONTENT = 0x014B, CB_FINDSTRING = 0x014C,
+    CB_SELECTSTRING = 0x014D, CB_SETCURSEL = 0x014E, CB_SHOWDROPDOWN = 0x014F, CB_GETITEMDATA = 0x0150,
+    CB_SETITEMDATA = 0x0151, CB_GETDROPPEDCONTROLRECT = 0x0152, CB_SETITEMHEIGHT = 0x0153,
+    CB_GETITEMHEIGHT = 0x0154, CB_GETDROPPEDSTATE = 0x0157, CB_FINDSTRINGEXACT = 0x0158,
+    CB_GETDROPPEDWIDTH = 0x015F, CB_SETDROPPEDWIDTH = 0x0160,
+};
+// Notification codes (high word of WM_COMMAND's wParam): edits and combo boxes
+enum : UINT { EN_SETFOCUS = 0x0100, EN_KILLFOCUS = 0x0200, EN_CHANGE = 0x0300, EN_UPDATE = 0x0400,
+              EN_MAXTEXT = 0x0501 };
+enum : UINT { CBN_SELCHANGE = 1, CBN_DBLCLK = 2, CBN_SETFOCUS = 3, CBN_KILLFOCUS = 4, CBN_EDITCHANGE = 5,
+              CBN_EDITUPDATE = 6, CBN_DROPDOWN = 7, CBN_CLOSEUP = 8, CBN_SELENDOK = 9, CBN_SELENDCANCEL = 10 };
+constexpr LRESULT CB_ERR = -1;
+constexpr LRESULT CB_OKAY = 0;
+// EM_SETMARGINS: which margins
+enum : UINT { EC_LEFTMARGIN = 0x1, EC_RIGHTMARGIN = 0x2, EC_USEFONTINFO = 0xFFFF };
+// EM_SHOWBALLOONTIP: the tip (texts in UTF-8)
+enum : int { TTI_NONE = 0, TTI_INFO = 1, TTI_WARNING = 2, TTI_ERROR = 3 };
+struct EDITBALLOONTIP {
+    DWORD cbStruct = sizeof(EDITBALLOONTIP);
+    const char* pszTitle = nullptr;
+    const char* pszText = nullptr;
+    int ttiIcon = TTI_NONE;
 };
 // WM_SIZE kinds, WM_ACTIVATE states, WM_MOUSEWHEEL delta unit
 enum : UINT { SIZE_RESTORED = 0, SIZE_MINIMIZED = 1, SIZE_MAXIMIZED = 2 };
@@ -76,6 +124,12 @@ public:
     virtual ~IMessageTarget() = default;
     virtual LRESULT DeliverMessage(UINT msg, WPARAM wParam, LPARAM lParam) = 0;
 };
+
+// The framework tells how a window that is no message target itself (a control on a plain Qt
+// widget) finds the target that stands for it.
+using TMessageTargetFinder = IMessageTarget* (*)(HWND window);
+void SetMessageTargetFinder(TMessageTargetFinder finder);
+IMessageTarget* MessageTargetOf(HWND window);
 
 // Runs the window's procedure now; 0 for windows without one.
 LRESULT SendMessage(HWND window, UINT msg, WPARAM wParam, LPARAM lParam);
@@ -128,10 +182,87 @@ BOOL IsWindowEnabled(HWND window);
 BOOL EnableWindow(HWND window, BOOL enable);
 BOOL ShowWindow(HWND window, int command);
 BOOL MoveWindow(HWND window, int x, int y, int width, int height, BOOL repaint);
-enum : int { GWL_STYLE = -16, GWL_EXSTYLE = -20 };
-enum : DWORD { WS_EX_LAYOUTRTL = 0x00400000, WS_EX_RTLREADING = 0x2000, WS_EX_LAYERED = 0x80000,
-               WS_HSCROLL = 0x00100000, WS_VSCROLL = 0x00200000 };
+enum : int { GWL_STYLE = -16, GWL_EXSTYLE = -20, GCL_STYLE = -26 };
+// WM_NCCREATE and WM_CREATE: the parameters the window is made with.
+struct CREATESTRUCT {
+    void* lpCreateParams = nullptr;
+    HWND hwndParent = nullptr;
+    int cy = 0;
+    int cx = 0;
+    int y = 0;
+    int x = 0;
+    LONG style = 0;
+    const char* lpszName = nullptr;
+    DWORD dwExStyle = 0;
+};
+// WM_STYLECHANGING and WM_STYLECHANGED (lParam): the style word before and after.
+struct STYLESTRUCT {
+    DWORD styleOld = 0;
+    DWORD styleNew = 0;
+};
+// Window styles
+enum : DWORD {
+    WS_OVERLAPPED = 0, WS_POPUP = 0x80000000, WS_CHILD = 0x40000000, WS_MINIMIZE = 0x20000000,
+    WS_VISIBLE = 0x10000000, WS_DISABLED = 0x08000000, WS_CLIPSIBLINGS = 0x04000000, WS_CLIPCHILDREN = 0x02000000,
+    WS_MAXIMIZE = 0x01000000, WS_CAPTION = 0x00C00000, WS_BORDER = 0x00800000, WS_DLGFRAME = 0x00400000,
+    WS_VSCROLL = 0x00200000, WS_HSCROLL = 0x00100000, WS_SYSMENU = 0x00080000, WS_THICKFRAME = 0x00040000,
+    WS_GROUP = 0x00020000, WS_TABSTOP = 0x00010000,
+};
+// Extended window styles
+enum : DWORD {
+    WS_EX_DLGMODALFRAME = 0x1, WS_EX_TOPMOST = 0x8, WS_EX_TRANSPARENT = 0x20, WS_EX_TOOLWINDOW = 0x80,
+    WS_EX_WINDOWEDGE = 0x100, WS_EX_CLIENTEDGE = 0x200, WS_EX_RTLREADING = 0x2000, WS_EX_LEFTSCROLLBAR = 0x4000,
+    WS_EX_CONTROLPARENT = 0x10000, WS_EX_STATICEDGE = 0x20000, WS_EX_APPWINDOW = 0x40000, WS_EX_LAYERED = 0x80000,
+    WS_EX_LAYOUTRTL = 0x00400000, WS_EX_NOACTIVATE = 0x08000000,
+};
+// Class styles
+enum : DWORD { CS_VREDRAW = 0x1, CS_HREDRAW = 0x2, CS_DBLCLKS = 0x8, CS_SAVEBITS = 0x800, CS_DROPSHADOW = 0x20000 };
+// Edit styles
+enum : DWORD {
+    ES_LEFT = 0x0, ES_CENTER = 0x1, ES_RIGHT = 0x2, ES_MULTILINE = 0x4, ES_UPPERCASE = 0x8, ES_LOWERCASE = 0x10,
+    ES_PASSWORD = 0x20, ES_AUTOVSCROLL = 0x40, ES_AUTOHSCROLL = 0x80, ES_NOHIDESEL = 0x100, ES_OEMCONVERT = 0x400,
+    ES_READONLY = 0x800, ES_WANTRETURN = 0x1000, ES_NUMBER = 0x2000,
+};
+// Combo-box styles
+enum : DWORD { CBS_SIMPLE = 0x1, CBS_DROPDOWN = 0x2, CBS_DROPDOWNLIST = 0x3, CBS_OWNERDRAWFIXED = 0x10,
+               CBS_OWNERDRAWVARIABLE = 0x20, CBS_AUTOHSCROLL = 0x40, CBS_SORT = 0x100, CBS_HASSTRINGS = 0x200 };
+// Style words of a window: framework windows answer with the styles their creation parameters
+// gave (and that SetWindowLong changed); other windows with what their widget shows.
 LONG GetWindowLong(HWND window, int index);
+LONG SetWindowLong(HWND window, int index, LONG value);
+// The window that stands for a framework window's style words and timers.
+class IWindowStyles {
+public:
+    virtual ~IWindowStyles() = default;
+    virtual LONG StyleWord(int index) const = 0;
+    virtual void SetStyleWord(int index, LONG value) = 0;
+};
+
+// SetWindowPos: insert-after handles and flags.
+extern const HWND HWND_TOP;
+extern const HWND HWND_BOTTOM;
+extern const HWND HWND_TOPMOST;
+extern const HWND HWND_NOTOPMOST;
+enum : UINT { SWP_NOSIZE = 0x1, SWP_NOMOVE = 0x2, SWP_NOZORDER = 0x4, SWP_NOREDRAW = 0x8, SWP_NOACTIVATE = 0x10,
+              SWP_FRAMECHANGED = 0x20, SWP_SHOWWINDOW = 0x40, SWP_HIDEWINDOW = 0x80, SWP_NOCOPYBITS = 0x100,
+              SWP_NOOWNERZORDER = 0x200, SWP_NOSENDCHANGING = 0x400 };
+// Moves, sizes, shows or hides a window and changes its place among its siblings (HWND_TOPMOST
+// keeps a top-level window above the others).
+BOOL SetWindowPos(HWND window, HWND insertAfter, int x, int y, int cx, int cy, UINT flags);
+// Moves the client area's pixels by (dx, dy) and invalidates what is uncovered; with a null
+// `scroll` rectangle the child windows move along.
+BOOL ScrollWindow(HWND window, int dx, int dy, const RECT* scroll, const RECT* clip);
+
+// ---------------------------------------------------------------- timers and registered messages
+
+using TIMERPROC = void (*)(HWND, UINT, UINT_PTR, DWORD);
+// Starts (or restarts) the window's timer `id`: WM_TIMER with wParam = id arrives every `elapse`
+// milliseconds (or `proc` runs) until KillTimer, or until the window is gone. Without a window
+// the timer gets a fresh id, which is returned.
+UINT_PTR SetTimer(HWND window, UINT_PTR id, UINT elapse, TIMERPROC proc);
+BOOL KillTimer(HWND window, UINT_PTR id);
+// One message number (0xC000..0xFFFF) per name, the same for the same name (case-blind).
+UINT RegisterWindowMessage(const char* name);
 UINT GetDoubleClickTime();
 DWORD GetTickCount();
 BOOL MessageBeep(UINT type);

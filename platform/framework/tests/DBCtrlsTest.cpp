@@ -46,10 +46,17 @@ protected:
         return q.Fields(0)->AsString();
     }
 
+    // Types at the end of the text (setting a text puts the caret at its start).
+    void Type(const char* text)
+    {
+        QTest::keyClick(edit->Host(), Qt::Key_End);
+        QTest::keyClicks(edit->Host(), text);
+    }
+
     void LeaveEdit()
     {
         QFocusEvent out(QEvent::FocusOut, Qt::TabFocusReason);
-        QApplication::sendEvent(edit->Widget(), &out);
+        QApplication::sendEvent(edit->Host(), &out);
     }
 
     quelmtest::TempDir dir;
@@ -83,7 +90,7 @@ TEST_F(DBEditTest, ShowsTheFieldOfTheCurrentRecord)
 TEST_F(DBEditTest, WritesTheEditBackOnExitEnterAndPost)
 {
     edit->SetDataField("DESCRIPTION");
-    QTest::keyClicks(edit->Widget(), "!");
+    Type("!");
     EXPECT_EQ(table.State(), dsEdit) << "typing puts the dataset in edit";
     EXPECT_EQ(edit->Text(), "Apples!");
     EXPECT_EQ(table.FieldByName("DESCRIPTION")->AsString(), "Apples") << "not before the edit is left";
@@ -93,18 +100,18 @@ TEST_F(DBEditTest, WritesTheEditBackOnExitEnterAndPost)
     EXPECT_EQ(Stored("A"), "Apples!");
 
     table.Next();
-    QTest::keyClicks(edit->Widget(), "?");
-    QTest::keyClick(edit->Widget(), Qt::Key_Return);
+    Type("?");
+    QTest::keyClick(edit->Host(), Qt::Key_Return);
     EXPECT_EQ(table.FieldByName("DESCRIPTION")->AsString(), "Beans?");
     table.Cancel();
     EXPECT_EQ(edit->Text(), "Beans");
 
-    QTest::keyClicks(edit->Widget(), "#");
+    Type("#");
     table.Post(); // a post takes the pending text along
     EXPECT_EQ(Stored("B"), "Beans#");
 
-    QTest::keyClicks(edit->Widget(), "x");
-    QTest::keyClick(edit->Widget(), Qt::Key_Escape);
+    Type("x");
+    QTest::keyClick(edit->Host(), Qt::Key_Escape);
     EXPECT_EQ(edit->Text(), "Beans#");
     EXPECT_FALSE(edit->Modified());
     table.Cancel();
@@ -115,7 +122,7 @@ TEST_F(DBEditTest, RefusedTextStaysInTheEdit)
     TMessageBoxInterceptor boxes;
     edit->SetDataField("ROOTS");
     EXPECT_EQ(edit->Text(), "1");
-    QTest::keyClicks(edit->Widget(), "x");
+    Type("x");
     LeaveEdit();
     EXPECT_EQ(boxes.Count(), 1) << "the field's error is shown";
     EXPECT_EQ(edit->Text(), "1x");

@@ -53,7 +53,8 @@ TEST(StdCtrls, LabelsEditsAndCheckBoxes)
     edit->SetText("abc");
     EXPECT_EQ(changes, 1);
     edit->SetMaxLength(4);
-    QTest::keyClicks(edit->Widget(), "xyz");
+    QTest::keyClick(edit->Host(), Qt::Key_End);
+    QTest::keyClicks(edit->Host(), "xyz");
     EXPECT_EQ(edit->Text(), "abcx");
     EXPECT_EQ(edit->MaxLength(), 4);
 
