@@ -806,8 +806,16 @@ String TDataSet::RowText(int row, int fieldIndex) const
     return Fields(fieldIndex)->TextOf(RowValue(row, fieldIndex));
 }
 
+void TDataSet::CheckCursorInvariant() const
+{
+    // while browsing, the cursor is at a row of the snapshot, or at none exactly when it is empty
+    QUELM_DEBUG_ASSERT(state_ != dsBrowse ||
+                       (rows_.empty() ? cursor_ == -1 : cursor_ >= 0 && cursor_ < static_cast<int>(rows_.size())));
+}
+
 Variant TDataSet::CurrentValue(int fieldIndex) const
 {
+    CheckCursorInvariant();
     if (state_ == dsEdit || state_ == dsInsert)
         return editRow_.values.at(fieldIndex);
     const Row* row = CurrentRow();
@@ -903,8 +911,10 @@ void TDataSet::EnableControls()
 void TDataSet::DoScroll(const std::function<void()>& move)
 {
     CheckBrowseMode();
+    CheckCursorInvariant();
     Fire(BeforeScroll);
     move();
+    CheckCursorInvariant();
     DataEvent(deDataSetScroll);
     Fire(AfterScroll);
 }

@@ -293,6 +293,7 @@ protected:
     void DataEvent(TDataEvent event, TField* field = nullptr);
     void CheckActive() const;
     void CheckInactive() const;
+    void CheckCursorInvariant() const;
     bool RowPassesFilter(const Row& row) const;
     TField* AddField(const String& name, TFieldType type, int size, bool required);
     void ClearFields() { fields_.clear(); }
