@@ -3,6 +3,7 @@
 #include "DrawRoutines.h"
 #include "PlusXPVS.h"
 #include "platform/win/WinFrameControl.h"
+#include "platform/win/WinVersion.h"
 #include "platform/win/WinWindow.h"
 
 #include <algorithm>
@@ -1448,4 +1449,284 @@ void TFileStringList::ReadLine(String& Line)
 {
     Line = Get(position_);
     ++position_;
+}
+
+// ---------------------------------------------------------------- overlay windows and glow
+
+#include "HtmlRender.h"
+
+std::vector<TPoint> ArrowWindowPoints(uint8_t Direction)
+{
+    static const int table[4][14] = {
+        {5, 0, 10, 5, 7, 5, 7, 9, 3, 9, 3, 5, 0, 5},
+        {3, 0, 7, 0, 7, 4, 9, 4, 5, 8, 1, 4, 3, 4},
+        {0, 3, 0, 7, 4, 7, 4, 10, 8, 5, 4, 0, 4, 3},
+        {0, 5, 4, 10, 4, 7, 8, 7, 8, 3, 4, 3, 4, 0},
+    };
+    std::vector<TPoint> points(7, TPoint(0, 0));
+    if (Direction < 4)
+        for (int i = 0; i < 7; ++i)
+            points[size_t(i)] = TPoint(table[Direction][2 * i], table[Direction][2 * i + 1]);
+    return points;
+}
+
+TArrowWindow::TArrowWindow(TComponent* AOwner, uint8_t Direction)
+    : TCustomControl(AOwner), direction_(Direction), points_(ArrowWindowPoints(Direction))
+{
+    TControl::SetColor(0x00FF00);
+    if (auto* parent = dynamic_cast<TWinControl*>(AOwner))
+        SetParent(parent);
+    SetVisible(false);
+}
+
+void TArrowWindow::Paint()
+{
+    Canvas()->Brush->Style = bsSolid;
+    Canvas()->Brush->Color = Color();
+    Canvas()->Pen->Color = Color();
+    Canvas()->Polygon(points_);
+}
+
+TPopupButton::TPopupButton(TComponent* AOwner) : TCustomControl(AOwner)
+{
+    TControl::SetColor(clBtnFace);
+}
+
+void TPopupButton::Paint()
+{
+    TCanvas* c = Canvas();
+    TRect r = ClientRect();
+    if (!Flat) {
+        c->Pen->Color = clWhite;
+        c->MoveTo(r.Left, r.Bottom - 1);
+        c->LineTo(r.Left, r.Top);
+        c->LineTo(r.Right - 1, r.Top);
+        c->Pen->Color = clGray;
+        c->LineTo(r.Right - 1, r.Bottom - 1);
+        c->LineTo(r.Left - 1, r.Bottom - 1);
+        r = TRect(r.Left + 1, r.Top + 1, r.Right - 1, r.Bottom - 1);
+    }
+    DrawGradientBackground(c, r, GradFrom, GradTo, GradMirrorFrom, GradMirrorTo, true, clNone, false, true);
+    c->Brush->Style = bsClear;
+    c->RequiredState();
+    ::SetBkMode(c->Handle(), TRANSPARENT);
+    const String caption = Caption();
+    if (caption.find("</") == String::npos) {
+        RECT rr = r;
+        ::DrawTextEx(c->Handle(), caption.data(), int(caption.size()), &rr, DT_CENTER | DT_END_ELLIPSIS, nullptr);
+    } else {
+        THtmlDrawArgs args;
+        args.Images = CaptionImages;
+        args.HitX = args.HitY = 2;
+        args.ShadowOffset = 2;
+        args.WrapWords = false;
+        args.BlinkVisible = false;
+        args.LinkColor = 0xFF0000;
+        args.ShadowColor = 0x808080;
+        args.ThemeWindow = Handle();
+        THtmlDrawResult ignored;
+        DrawHtml(c, caption, r, args, ignored);
+    }
+}
+
+TGridFocusWindow::TGridFocusWindow(TComponent* AOwner) : TCustomControl(AOwner)
+{
+    SetBounds(Left(), Top(), 0, 0);
+    TControl::SetColor(0x0000FF);
+}
+
+TGridAlphaMask::TGridAlphaMask()
+{
+    PixelFormat = pf32bit;
+}
+
+void TGridAlphaMask::Assign(TPersistent* Source)
+{
+    if (auto* other = dynamic_cast<TGridAlphaMask*>(Source)) {
+        MaskOpacity = other->MaskOpacity;
+        pixels_ = other->pixels_;
+        width_ = other->width_;
+        height_ = other->height_;
+        SetSize(width_, height_);
+    } else {
+        TBitmap::Assign(Source);
+    }
+    PixelFormat = pf32bit;
+}
+
+uint32_t TGridAlphaMask::PixelBGRA(int X, int Y) const
+{
+    if (X < 0 || Y < 0 || X >= width_ || Y >= height_)
+        return 0;
+    return pixels_[size_t(Y) * size_t(width_) + size_t(X)];
+}
+
+void TGridAlphaMask::BuildFromMask(TBitmap* Mask, TBitmap* Picture, TColor)
+{
+    if (!Mask || !Picture || Picture->PixelFormat != pf24bit)
+        return;
+    width_ = Picture->Width();
+    height_ = Picture->Height();
+    SetSize(width_, height_);
+    pixels_.assign(size_t(width_) * size_t(height_), 0);
+    TCanvas* m = Mask->Canvas();
+    TCanvas* p = Picture->Canvas();
+    const int mw = Mask->Width(), mh = Mask->Height();
+    for (int y = 0; y < height_; ++y)
+        for (int x = 0; x < width_; ++x) {
+            const int a = (x < mw && y < mh) ? GetRValue(ColorToRGB(m->Pixels(x, y))) : 0;
+            const TColor c = ColorToRGB(p->Pixels(x, y));
+            const double f = a / 255.0;
+            const uint32_t b = uint32_t(RoundEven(GetBValue(c) * f)), g = uint32_t(RoundEven(GetGValue(c) * f)),
+                           r = uint32_t(RoundEven(GetRValue(c) * f));
+            pixels_[size_t(y) * size_t(width_) + size_t(x)] = b | (g << 8) | (r << 16) | (uint32_t(a) << 24);
+        }
+}
+
+namespace {
+
+struct Kernel {
+    int Size = 1;
+    double W[21] = {};
+    double& operator[](int j) { return W[j + 10]; }
+};
+
+Kernel BuildBlurKernel(double radius)
+{
+    Kernel k;
+    double sum = 0;
+    for (int j = -10; j <= 10; ++j) {
+        k[j] = std::exp(-(j / radius) * (j / radius) / 2);
+        sum += k[j];
+    }
+    for (int j = -10; j <= 10; ++j)
+        k[j] /= sum;
+    int size = 10;
+    double t = 0;
+    while (t < 1.0 / (2 * 255) && size > 1) {
+        t += 2 * k[size];
+        --size;
+    }
+    k.Size = size;
+    sum = 0;
+    for (int j = -size; j <= size; ++j)
+        sum += k[j];
+    for (int j = -size; j <= size; ++j)
+        k[j] /= sum;
+    return k;
+}
+
+struct Rgb {
+    uint8_t B = 0, G = 0, R = 0;
+};
+
+void BlurLine(std::vector<Rgb>& line, Kernel& k)
+{
+    const int n = int(line.size()) - 1;
+    std::vector<Rgb> out(line.size());
+    for (int i = 0; i <= n; ++i) {
+        double b = 0, g = 0, r = 0;
+        for (int j = -k.Size; j <= k.Size; ++j) {
+            const Rgb& p = line[size_t(std::clamp(i - j, 0, n))];
+            b += k[j] * p.B;
+            g += k[j] * p.G;
+            r += k[j] * p.R;
+        }
+        // a sum of weights a hair below 1 must not turn 255 into 254
+        auto channel = [](double v) { return uint8_t(v < 0 ? 0 : v + 1e-9 >= 255 ? 255 : int(v + 1e-9)); };
+        out[size_t(i)] = Rgb{channel(b), channel(g), channel(r)};
+    }
+    line = std::move(out);
+}
+
+} // namespace
+
+void BlurBitmap(TBitmap* Bitmap, double Radius)
+{
+    if (!Bitmap || Bitmap->PixelFormat != pf24bit)
+        throw Exception("Blur only works for 24-bit bitmaps");
+    const int w = Bitmap->Width(), h = Bitmap->Height();
+    if (w <= 0 || h <= 0 || Radius <= 0)
+        return;
+    Kernel k = BuildBlurKernel(Radius);
+    TCanvas* c = Bitmap->Canvas();
+    std::vector<Rgb> px(size_t(w) * size_t(h));
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            const TColor v = ColorToRGB(c->Pixels(x, y));
+            px[size_t(y) * size_t(w) + size_t(x)] = Rgb{GetBValue(v), GetGValue(v), GetRValue(v)};
+        }
+    std::vector<Rgb> line;
+    for (int y = 0; y < h; ++y) {
+        Rgb* row = &px[size_t(y) * size_t(w)];
+        if (y > 20 && y < h - 20) {
+            std::copy(&px[size_t(15) * size_t(w)], &px[size_t(15) * size_t(w)] + w, row);
+        } else {
+            line.assign(row, row + w);
+            BlurLine(line, k);
+            std::copy(line.begin(), line.end(), row);
+        }
+    }
+    for (int x = 0; x < w; ++x) {
+        if (x > 20 && x < w - 20) {
+            for (int y = 0; y < h; ++y)
+                px[size_t(y) * size_t(w) + size_t(x)] = px[size_t(y) * size_t(w) + 15];
+        } else {
+            line.resize(size_t(h));
+            for (int y = 0; y < h; ++y)
+                line[size_t(y)] = px[size_t(y) * size_t(w) + size_t(x)];
+            BlurLine(line, k);
+            for (int y = 0; y < h; ++y)
+                px[size_t(y) * size_t(w) + size_t(x)] = line[size_t(y)];
+        }
+    }
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            const Rgb& p = px[size_t(y) * size_t(w) + size_t(x)];
+            c->SetPixel(x, y, TColor(RGB(p.R, p.G, p.B)));
+        }
+}
+
+void DrawRoundRectMask(TBitmap* Bitmap, int Width, int Height, int PenWidth, int CornerSize, double BlurRadius)
+{
+    Bitmap->PixelFormat = pf24bit;
+    Bitmap->SetSize(Width, Height);
+    TCanvas* c = Bitmap->Canvas();
+    FillRectColor(c, TRect(0, 0, Width, Height), clBlack);
+    c->Pen->Style = psSolid;
+    if (PenWidth > 0) {
+        c->Pen->Color = clWhite;
+        c->Pen->Width = PenWidth;
+        c->Brush->Style = bsClear;
+    } else {
+        c->Pen->Color = clWhite;
+        c->Pen->Width = 1;
+        c->Brush->Style = bsSolid;
+        c->Brush->Color = clWhite;
+    }
+    const int d = std::max(0, PenWidth) / 2;
+    c->RoundRect(d + 2, d + 2, Width - d - 2, Height - d - 2, CornerSize, CornerSize);
+    c->Pen->Width = 1;
+    c->Brush->Style = bsSolid;
+    if (BlurRadius > 0)
+        BlurBitmap(Bitmap, BlurRadius);
+}
+
+bool VisualStylesInUse()
+{
+    const TThemeAPI& api = PlusXPVS().API();
+    if (!PlusXPVS().Bound() || !api.IsThemeActive || !api.IsThemeActive())
+        return false;
+    DWORD handle = 0;
+    const DWORD size = GetFileVersionInfoSize("COMCTL32.DLL", &handle);
+    int major = 255;
+    if (size) {
+        std::vector<char> block(size);
+        void* fixed = nullptr;
+        UINT length = 0;
+        if (GetFileVersionInfo("COMCTL32.DLL", handle, size, block.data()) &&
+            VerQueryValue(block.data(), "\\", &fixed, &length) && fixed)
+            major = int((static_cast<VS_FIXEDFILEINFO*>(fixed)->dwFileVersionMS >> 16) & 0xFF);
+    }
+    return major > 5;
 }

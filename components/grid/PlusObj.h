@@ -612,3 +612,74 @@ public:
 private:
     int position_ = 0;
 };
+
+// ---------------------------------------------------------------- overlay windows and glow
+
+// The seven points of the arrow window's outline for a direction (0 up, 1 down, 2 right,
+// 3 left); all at the origin for any other direction.
+std::vector<TPoint> ArrowWindowPoints(uint8_t Direction);
+
+// A tiny arrow shown at the insertion place while columns are moved or data dragged over the
+// grid; it fills itself with its colour (green).
+class TArrowWindow : public TCustomControl {
+public:
+    TArrowWindow(TComponent* AOwner, uint8_t Direction);
+    String ClassName() const override { return "TArrowWindow"; }
+    uint8_t Direction() const { return direction_; }
+    const std::vector<TPoint>& Points() const { return points_; }
+
+protected:
+    void Paint() override;
+
+private:
+    uint8_t direction_;
+    std::vector<TPoint> points_;
+};
+
+// A popup with a gradient and a plain or mini-HTML caption.
+class TPopupButton : public TCustomControl {
+public:
+    explicit TPopupButton(TComponent* AOwner);
+    String ClassName() const override { return "TPopupButton"; }
+    bool Flat = false;
+    TColor GradFrom = clNone, GradTo = clNone, GradMirrorFrom = clBlack, GradMirrorTo = clBlack;
+    class THtmlImages* CaptionImages = nullptr;
+
+protected:
+    void Paint() override;
+};
+
+// The window that shows the glow around the focused cell.
+class TGridFocusWindow : public TCustomControl {
+public:
+    explicit TGridFocusWindow(TComponent* AOwner);
+    String ClassName() const override { return "TGridFocusWindow"; }
+};
+
+// A 32-bit premultiplied picture (blue, green, red, alpha) built from a mask.
+class TGridAlphaMask : public TBitmap {
+public:
+    TGridAlphaMask();
+    String ClassName() const override { return "TGridAlphaMask"; }
+    void Assign(TPersistent* Source) override;
+    // Every pixel: a = the mask's red byte; the picture's channels times a / 255 (rounded,
+    // halves to even) and a. Nothing unless the picture is 24-bit; the mask must be at least
+    // as large as the picture.
+    void BuildFromMask(TBitmap* Mask, TBitmap* Picture, TColor Color);
+    // The pixel at (x, y) as blue, green, red, alpha.
+    uint32_t PixelBGRA(int X, int Y) const;
+    uint8_t MaskOpacity = 255;
+
+private:
+    std::vector<uint32_t> pixels_;
+    int width_ = 0, height_ = 0;
+};
+
+// A black 24-bit bitmap with a white rounded rectangle (an outline of pen width, or filled
+// when it is 0), blurred with the radius when that is above 0.
+void DrawRoundRectMask(TBitmap* Bitmap, int Width, int Height, int PenWidth, int CornerSize, double BlurRadius);
+// Separable gaussian blur in place; raises Exception "Blur only works for 24-bit bitmaps"
+// for any other bitmap. Interior rows and columns (more than 20 pixels in) copy row and
+// column 15.
+void BlurBitmap(TBitmap* Bitmap, double Radius);
+bool VisualStylesInUse();
