@@ -36,7 +36,7 @@ struct AFX_MSGMAP {
     const AFX_MSGMAP_ENTRY* lpEntries;
 };
 
-enum : UINT { BN_CLICKED = 0, LBN_SELCHANGE = 1, EN_CHANGE = 0x300 };
+enum : UINT { BN_CLICKED = 0, LBN_SELCHANGE = 1 }; // EN_CHANGE and the other edit notifications: WinWindow.h
 
 class CCmdTarget {
 public:
