@@ -317,6 +317,7 @@ HRESULT OleLoadPicture(IStream* stream, LONG size, BOOL runMode, REFIID riid, vo
 
 // ---------------------------------------------------------------- drag and drop
 
+#include "WinClipboard.h"
 #include "WinWindow.h"
 
 #include <QApplication>
@@ -345,14 +346,7 @@ void ReleaseStgMedium(STGMEDIUM* medium)
 
 namespace {
 
-constexpr UINT kFirstDragFormat = 0xC000;
 const char* const kPrivateMime = "application/x-quelm-clipboard;format=\"";
-
-std::vector<String>& FormatNames()
-{
-    static std::vector<String> names;
-    return names;
-}
 
 String Lower(const String& s)
 {
@@ -657,22 +651,14 @@ DropFilter* FilterOf(HWND window)
 
 UINT RegisterDragFormat(const String& name)
 {
-    if (name.empty())
-        return 0;
-    auto& names = FormatNames();
-    for (size_t i = 0; i < names.size(); ++i)
-        if (Lower(names[i]) == Lower(name))
-            return kFirstDragFormat + UINT(i);
-    names.push_back(name);
-    return kFirstDragFormat + UINT(names.size() - 1);
+    return name.empty() ? 0 : RegisterClipboardFormat(name.c_str());
 }
 
 String DragFormatName(UINT format)
 {
-    const auto& names = FormatNames();
-    if (format < kFirstDragFormat || format - kFirstDragFormat >= names.size())
-        return String();
-    return names[format - kFirstDragFormat];
+    char name[256] = {};
+    const int n = GetClipboardFormatName(format, name, int(sizeof(name)));
+    return n > 0 ? String(name, size_t(n)) : String();
 }
 
 QMimeData* MimeDataOfDataObject(IDataObject* data)

@@ -172,7 +172,7 @@ public:
     virtual HRESULT GiveFeedback(DWORD effect) = 0;
 };
 
-// Format identifiers of registered names (from 0xC000, one per name, compared case-blind).
+// Format identifiers of registered names: the clipboard's (RegisterClipboardFormat).
 UINT RegisterDragFormat(const String& name);
 String DragFormatName(UINT format);
 
