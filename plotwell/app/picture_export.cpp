@@ -5,6 +5,13 @@
 #include "plot_app.h"
 #include "plot_frame.h"
 
+#if __has_include("platform/win/WinMetafile.h")
+#include "platform/win/WinMetafile.h"
+#define PLOTWELL_HAS_METAFILES 1
+#else
+#define PLOTWELL_HAS_METAFILES 0
+#endif
+
 #include <cctype>
 #include <cstdio>
 #include <dlfcn.h>
@@ -151,8 +158,34 @@ void export_chart(CWnd* window, int main_window)
     };
 
     if (type == TYPE_EMF) {
+#if PLOTWELL_HAS_METAFILES
+        // the file is written under a temporary name and renamed when the picture is complete
+        temporary_target out(file_name);
+        HDC emf = out.temporary.empty() ? nullptr
+                                        : CreateEnhMetaFileA(window_dc, out.temporary.c_str(), nullptr, "plotwell\0\0");
+        if (!emf) {
+            finish();
+            report("Cannot create " + file_name);
+            return;
+        }
+        SetTextAlign(emf, TA_BASELINE | TA_LEFT);
+        SetBkMode(emf, TRANSPARENT);
+        gr.metafile_dc = emf;
+        gr.drawing_rect = RECT{0, 0, static_cast<LONG>(width), static_cast<LONG>(height)};
+        st.metafile = true;
+        app.drawing_ready = false;
+        const bool drawn = app.render();
+        gr.delete_drawing_objects();
+        SelectObject(emf, gr.neutral_brush);
+        SelectObject(emf, gr.neutral_pen);
+        HENHMETAFILE done = CloseEnhMetaFile(emf);
+        if (done) DeleteEnhMetaFile(done);
         finish();
-        report("Enhanced metafiles cannot be written yet.");
+        if (drawn && (!done || !out.commit())) report("Cannot write " + file_name);
+#else
+        finish();
+        report("Enhanced metafiles cannot be written: this build has no metafile writer.");
+#endif
         return;
     }
 
