@@ -274,3 +274,40 @@ TEST(PostScriptOutput, TheFlagLetterWritesAPageWithTheProlog)
     EXPECT_NE(ps.find("Txt\n"), std::string::npos);
     EXPECT_EQ(ps.substr(ps.size() - 21), "RstClpRctngle\nShwPge\n");
 }
+
+TEST(BatchExport, EnhancedMetafilesFollowTheRecordLayout)
+{
+    graph_folder g;
+    const run_result rr = g.run({"-c", "UserDefinedGraph.set", "-@", "chart.emf,l,100"});
+#if __has_include("platform/win/WinMetafile.h")
+    ASSERT_EQ(rr.status, 0) << rr.err;
+    const std::string emf = quelmtest::ReadFileBytes(g.dir.file("chart.emf"));
+    ASSERT_GT(emf.size(), 200u);
+    auto u32 = [&](std::size_t at) {
+        return std::uint32_t(std::uint8_t(emf[at])) | std::uint32_t(std::uint8_t(emf[at + 1])) << 8 |
+               std::uint32_t(std::uint8_t(emf[at + 2])) << 16 | std::uint32_t(std::uint8_t(emf[at + 3])) << 24;
+    };
+    EXPECT_EQ(u32(0), 1u) << "header record first";
+    EXPECT_EQ(emf.substr(40, 4), " EMF");
+    EXPECT_EQ(u32(48), emf.size()) << "the header's byte count is the file size";
+    // the records chain to the end of the file and the last is the end-of-file record
+    std::size_t at = 0, records = 0, last = 0, polylines = 0, texts = 0;
+    while (at + 8 <= emf.size()) {
+        const std::uint32_t type = u32(at), size = u32(at + 4);
+        ASSERT_TRUE(size >= 8 && size % 4 == 0 && at + size <= emf.size()) << "record at " << at;
+        polylines += type == 87 || type == 4;
+        texts += type == 84 || type == 83;
+        last = type;
+        at += size;
+        ++records;
+    }
+    EXPECT_EQ(at, emf.size());
+    EXPECT_EQ(records, u32(52));
+    EXPECT_EQ(last, 14u);
+    EXPECT_GT(polylines, 5u);
+    EXPECT_GT(texts, 5u);
+#else
+    EXPECT_NE(rr.status, 0);
+    EXPECT_FALSE(fs::exists(g.dir.file("chart.emf")));
+#endif
+}
