@@ -54,6 +54,10 @@ int draw_placed_text(plot_settings& ps, const std::vector<std::string>& w, const
                      int colour, bool relative_to_frame)
 {
     if (w.empty() || w[0] != keyword) return 0;
+    // the zoomed map view shows its own read-out of the coordinates and the scale
+    if (ps.app.zoom_shown && ps.draw_map && w.size() > 1 && w[1].find("X:") != std::string::npos &&
+        w[1].find("Y:") != std::string::npos && w[1].find("schaal") != std::string::npos)
+        return 1;
     graphics_layer& gr = *ps.gr;
     gr.gr_set_colour(colour);
     if (w.size() < 3) return 1;

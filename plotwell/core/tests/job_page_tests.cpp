@@ -78,3 +78,20 @@ TEST(JobPage, CoordinateWordsAreChecked)
     EXPECT_FALSE(d.run());
     EXPECT_EQ(d.error, "TITLE IN JOBFILE setting needs 2 coordinates ','-seperated\n");
 }
+
+TEST(PageTexts, TheZoomedMapViewLeavesOutItsOwnReadOut)
+{
+    work_folder folder;
+    folder.write("m.asc", "ncols 2\r\nnrows 2\r\nxllcorner 0\r\nyllcorner 0\r\ncellsize 1\r\n1 2\r\n2 1\r\n");
+    folder.write("s.set", "DRAW_MAP ! m.asc\nTEXT 'X: 1 Y: 2 schaal 1:10' 1,1\nTEXT 'kept' 1,5\n");
+    for (bool zoomed : {false, true}) {
+        drawing d("xy -c s.set");
+        d.ps.app.zoom_shown = zoomed;
+        d.ps.app.zoom_x1 = d.ps.app.zoom_y1 = 0;
+        d.ps.app.zoom_x2 = d.ps.app.zoom_y2 = 1;
+        ASSERT_TRUE(d.run()) << d.error;
+        std::vector<std::string> texts = log_lines(d.log(), "gr_text");
+        EXPECT_EQ(std::count(texts.begin(), texts.end(), "gr_text \"X: 1 Y: 2 schaal 1:10\""), zoomed ? 0 : 1);
+        EXPECT_EQ(std::count(texts.begin(), texts.end(), "gr_text \"kept\""), 1);
+    }
+}
