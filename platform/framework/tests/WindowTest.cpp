@@ -1,0 +1,267 @@
+// Window lifecycle, the framework's notifications in their order, timers by id, registered
+// messages, redraw switching and the framework's drag.
+#include "Forms.h"
+#include "ControlHost.h"
+#include "StdCtrls.h"
+
+#include <QApplication>
+#include <QPointer>
+#include <QTest>
+#include <gtest/gtest.h>
+
+namespace {
+
+// Records the framework messages it gets, by name.
+class TLogControl : public TCustomControl {
+public:
+    explicit TLogControl(TComponent* owner, std::vector<String>* log, String name)
+        : TCustomControl(owner), log_(log), name_(std::move(name))
+    {
+    }
+    std::vector<UINT_PTR> timers;
+    DWORD extraStyle = 0;
+
+protected:
+    void CreateParams(TCreateParams& params) override
+    {
+        TCustomControl::CreateParams(params);
+        params.Style |= extraStyle;
+        Log("CreateParams");
+    }
+    void CreateWnd() override
+    {
+        TCustomControl::CreateWnd();
+        Log("CreateWnd");
+    }
+    void WndProc(TMessage& m) override
+    {
+        static const std::map<UINT, const char*> names = {
+            {WM_CREATE, "WM_CREATE"}, {WM_DESTROY, "WM_DESTROY"}, {WM_NCDESTROY, "WM_NCDESTROY"},
+            {CM_ENTER, "CM_ENTER"}, {CM_EXIT, "CM_EXIT"}, {WM_SETFOCUS, "WM_SETFOCUS"},
+            {WM_KILLFOCUS, "WM_KILLFOCUS"}, {CM_CANCELMODE, "CM_CANCELMODE"}, {CM_FOCUSCHANGED, "CM_FOCUSCHANGED"},
+            {CM_VISIBLECHANGED, "CM_VISIBLECHANGED"}, {CM_ENABLEDCHANGED, "CM_ENABLEDCHANGED"},
+            {CM_COLORCHANGED, "CM_COLORCHANGED"}, {CM_FONTCHANGED, "CM_FONTCHANGED"},
+            {CM_PARENTFONTCHANGED, "CM_PARENTFONTCHANGED"}, {CM_PARENTCOLORCHANGED, "CM_PARENTCOLORCHANGED"},
+            {CM_TEXTCHANGED, "CM_TEXTCHANGED"}, {WM_SETTEXT, "WM_SETTEXT"}, {CM_SHOWINGCHANGED, "CM_SHOWINGCHANGED"},
+            {WM_STYLECHANGING, "WM_STYLECHANGING"}, {WM_STYLECHANGED, "WM_STYLECHANGED"},
+        };
+        if (m.Msg == WM_TIMER)
+            timers.push_back(m.WParam);
+        else if (auto it = names.find(m.Msg); it != names.end())
+            Log(it->second);
+        TCustomControl::WndProc(m);
+    }
+
+private:
+    void Log(const String& what) { log_->push_back(name_ + ":" + what); }
+    std::vector<String>* log_;
+    String name_;
+};
+
+struct WindowFixture : ::testing::Test {
+    WindowFixture() { form.SetBounds(0, 0, 300, 200); }
+    std::vector<String> log;
+    TForm form{nullptr};
+};
+
+} // namespace
+
+TEST_F(WindowFixture, CreationRecreationAndDestruction)
+{
+    auto* panel = new TLogControl(&form, &log, "panel");
+    panel->SetParent(&form);
+    auto* child = new TLogControl(&form, &log, "child");
+    child->SetParent(panel);
+    child->extraStyle = WS_CLIPCHILDREN;
+    EXPECT_FALSE(child->HandleAllocated());
+    child->HandleNeeded();
+    const std::vector<String> created = {"panel:CreateParams", "panel:WM_CREATE", "panel:CreateWnd",
+                                         "child:CreateParams", "child:WM_CREATE", "child:CreateWnd"};
+    EXPECT_EQ(log, created) << "parents are created before their children";
+    EXPECT_TRUE(GetWindowLong(child->Handle(), GWL_STYLE) & WS_CLIPCHILDREN);
+    EXPECT_TRUE(GetWindowLong(child->Handle(), GWL_STYLE) & WS_CHILD);
+    EXPECT_TRUE(GetWindowLong(child->Handle(), GCL_STYLE) & CS_DBLCLKS);
+
+    log.clear();
+    child->SetText("kept");
+    panel->RecreateWnd();
+    const std::vector<String> recreated = {"child:WM_SETTEXT", "child:CM_TEXTCHANGED",
+                                           "child:WM_DESTROY", "child:WM_NCDESTROY",
+                                           "panel:WM_DESTROY", "panel:WM_NCDESTROY",
+                                           "panel:CreateParams", "panel:WM_CREATE", "panel:CreateWnd"};
+    ASSERT_GE(log.size(), recreated.size());
+    EXPECT_EQ(std::vector<String>(log.begin(), log.begin() + long(recreated.size())), recreated);
+    EXPECT_EQ(child->Text(), "kept");
+
+    log.clear();
+    SetWindowLong(child->Handle(), GWL_STYLE, GetWindowLong(child->Handle(), GWL_STYLE) | WS_BORDER);
+    EXPECT_EQ(log, (std::vector<String>{"child:WM_STYLECHANGING", "child:WM_STYLECHANGED"}));
+    EXPECT_TRUE(GetWindowLong(child->Handle(), GWL_STYLE) & WS_BORDER);
+}
+
+TEST_F(WindowFixture, PopUpTopMostWindowsFromTheirParameters)
+{
+    auto* popup = new TLogControl(&form, &log, "popup");
+    struct TPopup : TLogControl {
+        using TLogControl::TLogControl;
+        void CreateParams(TCreateParams& p) override
+        {
+            TLogControl::CreateParams(p);
+            p.Style = WS_POPUP | WS_CLIPCHILDREN;
+            p.ExStyle |= WS_EX_TOPMOST | WS_EX_TOOLWINDOW;
+            p.WindowClass.style |= CS_DROPSHADOW;
+        }
+    };
+    delete popup;
+    auto* p = new TPopup(&form, &log, "popup");
+    p->HandleNeeded();
+    EXPECT_TRUE(p->Host()->windowFlags() & Qt::WindowStaysOnTopHint);
+    EXPECT_TRUE(p->Host()->windowFlags() & Qt::FramelessWindowHint);
+    EXPECT_TRUE(GetWindowLong(p->Handle(), GWL_STYLE) & WS_POPUP);
+    EXPECT_TRUE(GetWindowLong(p->Handle(), GWL_EXSTYLE) & WS_EX_TOPMOST);
+    EXPECT_TRUE(GetWindowLong(p->Handle(), GCL_STYLE) & CS_DROPSHADOW);
+}
+
+TEST_F(WindowFixture, PropertySettersSendTheirNotifications)
+{
+    auto* panel = new TLogControl(&form, &log, "panel");
+    panel->SetParent(&form);
+    auto* child = new TLogControl(&form, &log, "child");
+    child->SetParent(panel);
+    child->ParentFont = true;
+    child->ParentColor = true;
+    log.clear();
+    panel->SetColor(clRed);
+    panel->Font()->SetSize(14);
+    panel->Font()->Changed(); // the font's fields are plain: a change is announced
+    panel->SetEnabled(false);
+    panel->SetVisible(false);
+    panel->SetCaption("title");
+    panel->SetCaption("title"); // no change, no message
+    const std::vector<String> want = {
+        "panel:CM_COLORCHANGED", "child:CM_PARENTCOLORCHANGED", "child:CM_COLORCHANGED",
+        "panel:CM_FONTCHANGED",  "child:CM_PARENTFONTCHANGED",  "child:CM_FONTCHANGED",
+        "panel:CM_ENABLEDCHANGED", "panel:CM_VISIBLECHANGED",   "panel:WM_SETTEXT",
+        "panel:CM_TEXTCHANGED"};
+    EXPECT_EQ(log, want);
+    EXPECT_EQ(child->Color(), clRed);
+    EXPECT_TRUE(child->ParentColor);
+    EXPECT_EQ(child->Font()->Size(), 14);
+    EXPECT_FALSE(panel->Enabled());
+    EXPECT_TRUE(child->Enabled()) << "a control keeps its own flag inside a disabled parent";
+    EXPECT_FALSE(child->Host()->isEnabled());
+}
+
+TEST_F(WindowFixture, FocusMovesSendExitAndEnterInTheFrameworksOrder)
+{
+    auto* a = new TLogControl(&form, &log, "a");
+    a->SetParent(&form);
+    a->SetBounds(0, 0, 50, 50);
+    auto* panel = new TLogControl(&form, &log, "panel");
+    panel->SetParent(&form);
+    panel->SetBounds(60, 0, 100, 100);
+    auto* b = new TLogControl(&form, &log, "b");
+    b->SetParent(panel);
+    b->SetBounds(5, 5, 40, 40);
+    form.Show();
+    QApplication::setActiveWindow(form.Host());
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form.Host()));
+    a->SetFocus();
+    log.clear();
+    b->SetFocus();
+    const std::vector<String> want = {"a:WM_KILLFOCUS", "b:WM_SETFOCUS", "a:CM_CANCELMODE",
+                                      "a:CM_EXIT",      "panel:CM_ENTER", "b:CM_ENTER"};
+    EXPECT_EQ(log, want);
+    log.clear();
+    panel->SetFocus(); // from a child to its parent: the parent stays entered
+    EXPECT_EQ(log, (std::vector<String>{"b:WM_KILLFOCUS", "panel:WM_SETFOCUS", "b:CM_CANCELMODE", "b:CM_EXIT"}));
+}
+
+TEST_F(WindowFixture, TimersFireByIdUntilKilledOrTheirWindowGoes)
+{
+    auto* c = new TLogControl(&form, &log, "c");
+    c->SetParent(&form);
+    EXPECT_EQ(SetTimer(c->Handle(), 7, 10, nullptr), UINT_PTR(7));
+    EXPECT_EQ(SetTimer(c->Handle(), 9, 15, nullptr), UINT_PTR(9));
+    QTest::qWaitFor([&] { return c->timers.size() >= 4; }, 2000);
+    EXPECT_NE(std::count(c->timers.begin(), c->timers.end(), UINT_PTR(7)), 0);
+    EXPECT_NE(std::count(c->timers.begin(), c->timers.end(), UINT_PTR(9)), 0);
+    EXPECT_TRUE(KillTimer(c->Handle(), 7));
+    EXPECT_FALSE(KillTimer(c->Handle(), 7)) << "a killed timer is gone";
+    QTest::qWait(20);
+    c->timers.clear();
+    QTest::qWait(60);
+    EXPECT_EQ(std::count(c->timers.begin(), c->timers.end(), UINT_PTR(7)), 0);
+    EXPECT_NE(std::count(c->timers.begin(), c->timers.end(), UINT_PTR(9)), 0);
+
+    // a freed control's timers and posted messages are dropped
+    QPointer<QWidget> host = c->Handle();
+    PostMessage(c->Handle(), WM_TIMER, 9, 0);
+    delete c;
+    EXPECT_TRUE(host.isNull());
+    QTest::qWait(40);
+    EXPECT_FALSE(KillTimer(nullptr, 9));
+
+    // a timer without a window calls its procedure with a fresh id
+    static int calls = 0;
+    calls = 0;
+    const UINT_PTR id = SetTimer(nullptr, 0, 10, [](HWND, UINT, UINT_PTR, DWORD) { ++calls; });
+    EXPECT_NE(id, UINT_PTR(0));
+    QTest::qWaitFor([] { return calls > 0; }, 2000);
+    EXPECT_TRUE(KillTimer(nullptr, id));
+}
+
+TEST_F(WindowFixture, RegisteredMessagesAndRedrawSwitching)
+{
+    const UINT a = RegisterWindowMessage("GridEditDone");
+    EXPECT_GE(a, 0xC000u);
+    EXPECT_EQ(RegisterWindowMessage("grideditdone"), a);
+    EXPECT_NE(RegisterWindowMessage("Other"), a);
+
+    auto* c = new TLogControl(&form, &log, "c");
+    c->SetParent(&form);
+    c->SetBounds(0, 0, 50, 50);
+    form.Show();
+    c->Update();
+    TControlHost* host = c->ControlHost();
+    const int before = host->PaintCount;
+    c->Perform(WM_SETREDRAW, 0, 0);
+    c->Invalidate();
+    c->Update();
+    EXPECT_EQ(host->PaintCount, before) << "no painting while redraw is off";
+    c->Perform(WM_SETREDRAW, 1, 0);
+    c->Update();
+    EXPECT_EQ(host->PaintCount, before + 1) << "the area invalidated meanwhile is painted";
+}
+
+TEST_F(WindowFixture, DragFromOneControlToAnother)
+{
+    auto* source = new TLogControl(&form, &log, "source");
+    source->SetParent(&form);
+    source->SetBounds(0, 0, 50, 50);
+    auto* target = new TLogControl(&form, &log, "target");
+    target->SetParent(&form);
+    target->SetBounds(100, 0, 50, 50);
+    form.Show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(form.Host()));
+    std::vector<TDragState> states;
+    TObject* dropped = nullptr;
+    TObject* endTarget = nullptr;
+    target->OnDragOver = [&](TObject*, TObject* src, int, int, TDragState state, bool& accept) {
+        states.push_back(state);
+        accept = src == source;
+    };
+    target->OnDragDrop = [&](TObject*, TObject* src, int, int) { dropped = src; };
+    source->OnEndDrag = [&](TObject*, TObject* t, int, int) { endTarget = t; };
+    source->DragMode = dmAutomatic;
+    QTest::mousePress(source->Host(), Qt::LeftButton, Qt::NoModifier, QPoint(10, 10));
+    EXPECT_TRUE(source->Dragging());
+    // the source has the mouse: moves arrive there in its client coordinates
+    QTest::mouseMove(source->Host(), QPoint(110, 10));
+    QTest::mouseMove(source->Host(), QPoint(115, 12));
+    QTest::mouseRelease(source->Host(), Qt::LeftButton, Qt::NoModifier, QPoint(115, 12));
+    EXPECT_FALSE(source->Dragging());
+    EXPECT_EQ(states, (std::vector<TDragState>{dsDragEnter, dsDragMove}));
+    EXPECT_EQ(dropped, source);
+    EXPECT_EQ(endTarget, target);
+}
