@@ -564,6 +564,13 @@ void ReadWeather(Reader& r, const String& workDir, RunDescription& run, ErrorLis
         ReadDatedTable(PathJoin(workDir, dataScheme + ".irr"), "table IrrTab (mm)", run.irrigation, errors);
 }
 
+// Day of the year (1..365) of a day and month, in a year without 29 February.
+int DayOfYear(int day, int month)
+{
+    static const int before[] = {0, 31, 59, 90, 120, 151, 181, 212, 243, 273, 304, 334};
+    return before[std::clamp(month, 1, 12) - 1] + day;
+}
+
 void ReadLowerBoundary(Reader& r, const String& workDir, RunDescription& run, ErrorList& errors)
 {
     run.zGrwLevSta = r.Real("ZGrwLevSta");
@@ -578,21 +585,25 @@ void ReadLowerBoundary(Reader& r, const String& workDir, RunDescription& run, Er
                 errors.Add(IntToStr(file) + ".bot", 0, "the groundwater levels hold no value");
         }
     } else if (run.optLbo == "Flux") {
-        r.Real("FlvLiqLboAvg");
-        r.Real("FlvLiqLboAmp");
+        run.flvLiqLboAvg = r.Real("FlvLiqLboAvg");
+        run.flvLiqLboAmp = r.Real("FlvLiqLboAmp");
         r.DayMonth("DayFlvLiqLboMax", day, month);
+        run.dayFlvLiqLboMax = DayOfYear(day, month);
         if (r.Text("OptBotFlux") != "Sine" && r.Has("OptBotFlux"))
             r.Error(r.LineOf("OptBotFlux"), "the bottom flux option must be \"Sine\"");
     } else if (run.optLbo == "Cauchy") {
         r.Text("OptShapeGrwLev");
         r.Real("HeaDraBase");
-        r.Real("RstAqt");
-        r.Real("HeaAqfAvg");
-        r.Real("HeaAqfAmp");
+        run.rstAqt = r.Real("RstAqt");
+        run.heaAqfAvg = r.Real("HeaAqfAvg");
+        run.heaAqfAmp = r.Real("HeaAqfAmp");
         r.DayMonth("DayHeaAqfMax", day, month);
+        run.dayHeaAqfMax = DayOfYear(day, month);
+        if (r.Has("RstAqt") && run.rstAqt <= 0)
+            r.Error(r.LineOf("RstAqt"), "the aquitard resistance must be positive");
     } else if (run.optLbo == "FncGrwLev") {
-        r.Real("CofFncGrwLev");
-        r.Real("ExpFncGrwLev");
+        run.cofFncGrwLev = r.Real("CofFncGrwLev");
+        run.expFncGrwLev = r.Real("ExpFncGrwLev");
     } else if (r.Has("OptLbo")) {
         r.Error(r.LineOf("OptLbo"), "unknown lower boundary condition " + Quoted(run.optLbo));
     }

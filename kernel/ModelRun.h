@@ -100,8 +100,16 @@ struct RunDescription {
     std::vector<DatedValue> irrigation; // mm
 
     double zGrwLevSta = 0; // cm
-    String optLbo;
-    std::vector<DatedValue> boundary; // cm
+    String optLbo;                    // GrwLev, Dirichlet, Flux, Cauchy, FncGrwLev; empty: free drainage
+    std::vector<DatedValue> boundary; // cm: groundwater levels (GrwLev) or bottom pressure heads (Dirichlet)
+    // Flux: a sine through the year, upward positive, m.a-1, highest on day dayFlvLiqLboMax
+    double flvLiqLboAvg = 0, flvLiqLboAmp = 0;
+    int dayFlvLiqLboMax = 1; // day of the year
+    // Cauchy: exchange with an aquifer of sine-shaped head (m) through a resistance (d)
+    double rstAqt = 0, heaAqfAvg = 0, heaAqfAmp = 0;
+    int dayHeaAqfMax = 1;
+    // FncGrwLev: upward flux Cof * exp(Exp * |groundwater level|), m.d-1
+    double cofFncGrwLev = 0, expFncGrwLev = 0;
 
     bool drained = false;
     std::vector<DrainageLevel> drainage;

@@ -11,6 +11,7 @@ namespace {
 constexpr double kGasConstant = 8.314;   // J.mol-1.K-1
 constexpr double kKelvin = 273.15;
 constexpr double kLn2 = 0.6931471805599453;
+constexpr double kPi = 3.14159265358979323846;
 
 double VanGenuchtenTheta(const Horizon& h, double headCm)
 {
@@ -140,7 +141,8 @@ Simulation::Simulation(const RunDescription& r) : run(r)
             layer.z = top + dz / 2;
             layer.thetaFc = VanGenuchtenTheta(hor, -100);
             layer.thetaWp = VanGenuchtenTheta(hor, -16000);
-            layer.theta = layer.thetaFc;
+            // saturated below the initial groundwater level, at field capacity above it
+            layer.theta = HeldMoisture(layer, hor.thetaSat, -r.zGrwLevSta / 100);
             layer.temperature = run.temLboSta;
             layer.eql.assign(nc, 0);
             layer.neq.assign(nc, 0);
@@ -161,6 +163,80 @@ Simulation::Simulation(const RunDescription& r) : run(r)
                     &harvested, &deposited, &leached, &sinkMass})
         v->assign(nc, 0);
     groundwater = run.zGrwLevSta / 100;
+}
+
+double HeldMoisture(const Layer& layer, double thetaSat, double levelDepth)
+{
+    if (layer.top >= levelDepth)
+        return thetaSat;
+    if (layer.bottom <= levelDepth)
+        return layer.thetaFc;
+    return layer.thetaFc + (thetaSat - layer.thetaFc) * (layer.bottom - levelDepth) / layer.dz;
+}
+
+double Simulation::ThetaSat(size_t i) const
+{
+    return run.horizons[layers[i].horizon].thetaSat;
+}
+
+size_t Simulation::SaturatedZoneTop() const
+{
+    size_t g = layers.size();
+    while (g > 0 && layers[g - 1].theta >= ThetaSat(g - 1) * (1 - 1e-9))
+        --g;
+    return g;
+}
+
+double Simulation::GroundwaterDepth() const
+{
+    const size_t g = SaturatedZoneTop();
+    if (g == layers.size())
+        return layers.empty() ? 0 : layers.back().bottom;
+    double depth = layers[g].top;
+    if (g > 0) {
+        const Layer& l = layers[g - 1];
+        const double span = ThetaSat(g - 1) - l.thetaFc;
+        if (span > 0)
+            depth -= std::clamp((l.theta - l.thetaFc) / span, 0.0, 1.0) * l.dz;
+    }
+    return depth;
+}
+
+double Simulation::TakeFromGroundwater(double amount, double aboveDepth, const std::function<void(size_t, double)>& taken)
+{
+    const size_t nl = layers.size();
+    const size_t g = SaturatedZoneTop();
+    if (g == nl || amount <= 0)
+        return 0;
+    // the water table falls: water goes first from the fringe above the saturated zone, then
+    // from its top layer downwards, each layer down to field capacity
+    double remaining = amount;
+    for (size_t j = g > 0 ? g - 1 : 0; j < nl && remaining > 0 && layers[j].top < aboveDepth; ++j) {
+        Layer& l = layers[j];
+        const double a = std::min(remaining, std::max(0.0, (l.theta - l.thetaFc) * l.dz));
+        if (a <= 0)
+            continue;
+        l.theta -= a / l.dz;
+        remaining -= a;
+        taken(j, a);
+    }
+    return amount - remaining;
+}
+
+double Simulation::BottomFluxDown(TDateTime date) const
+{
+    const double year = 2 * kPi / 365;
+    const int doy = static_cast<int>(date - DayInYear(YearOf(date), 1, 1)) + 1;
+    if (run.optLbo == "Flux")
+        return -(run.flvLiqLboAvg + run.flvLiqLboAmp * std::cos(year * (doy - run.dayFlvLiqLboMax))) / 365;
+    const double depth = GroundwaterDepth();
+    if (run.optLbo == "Cauchy") {
+        const double aquifer = run.heaAqfAvg + run.heaAqfAmp * std::cos(year * (doy - run.dayHeaAqfMax));
+        return (-depth - aquifer) / run.rstAqt;
+    }
+    if (run.optLbo == "FncGrwLev")
+        return -run.cofFncGrwLev * std::exp(run.expFncGrwLev * depth);
+    return 0;
 }
 
 int Simulation::LayerAtDepth(double z) const
@@ -355,12 +431,16 @@ void Simulation::Step(int index)
         }
     }
 
-    // groundwater level
-    if (run.optLbo == "GrwLev" && !run.boundary.empty()) {
+    // a prescribed groundwater level: from the levels, or from the pressure head at the bottom
+    const bool prescribedLevel = (run.optLbo == "GrwLev" || run.optLbo == "Dirichlet") && !run.boundary.empty() &&
+                                 !layers.empty();
+    if (prescribedLevel) {
         std::vector<std::pair<double, double>> t;
         for (const auto& b : run.boundary)
             t.push_back({b.date, b.value / 100});
         groundwater = Interpolate(t, date);
+        if (run.optLbo == "Dirichlet")
+            groundwater -= layers.back().bottom;
     }
 
     // applications, depositions, tillage
@@ -460,31 +540,45 @@ void Simulation::Step(int index)
     std::vector<int> drainLevel(nl, -1);
     std::vector<double> extract(nl, 0);    // m taken up by the roots
 
-    // infiltration and percolation above field capacity. What a layer can pass down in a day
-    // is bounded by its conductivity and by what the layers below can take (fill up to
-    // saturation and pass on), so that no layer below the top ends above saturation.
+    // Each layer holds water up to field capacity; below a prescribed groundwater level it holds
+    // saturation (the partly saturated layer in proportion), so percolating water passes through
+    // the groundwater instead of churning it.
+    const bool fluxBoundary = run.optLbo == "Flux" || run.optLbo == "Cauchy" || run.optLbo == "FncGrwLev";
+    std::vector<double> hold(nl);
+    for (size_t i = 0; i < nl; ++i)
+        hold[i] = prescribedLevel ? HeldMoisture(layers[i], ThetaSat(i), -groundwater) : layers[i].thetaFc;
+    // water passing down through the bottom of layers j..nl-1 (negative: coming up from below)
+    auto throughBottom = [&](size_t j, double amount) {
+        for (size_t i = j; i < nl; ++i)
+            flow[i] += amount;
+    };
+
+    // infiltration and percolation of what a layer does not hold. What a layer can pass down in
+    // a day is bounded by its conductivity and by what the layers below can take (fill up to
+    // saturation and pass on), so that no layer below the top ends above saturation. Under a
+    // flux boundary the bottom passes nothing by percolation: the water table builds up and
+    // the boundary flux alone takes water out.
     std::vector<double> passable(nl, 0);
     for (size_t i = nl; i-- > 0;) {
-        const double below = i + 1 < nl ? std::max(0.0, (run.horizons[layers[i + 1].horizon].thetaSat -
-                                                          layers[i + 1].theta) * layers[i + 1].dz) +
+        const double below = i + 1 < nl ? std::max(0.0, (ThetaSat(i + 1) - layers[i + 1].theta) * layers[i + 1].dz) +
                                               passable[i + 1]
-                                        : std::numeric_limits<double>::infinity();
+                                        : fluxBoundary ? 0.0 : std::numeric_limits<double>::infinity();
         passable[i] = std::min(run.horizons[layers[i].horizon].kSat, below);
     }
     layers[0].theta += input / layers[0].dz;
     infiltration += input;
     for (size_t i = 0; i < nl; ++i) {
         Layer& l = layers[i];
-        const double move = std::min(std::max(0.0, (l.theta - l.thetaFc) * l.dz), passable[i]);
+        const double move = std::min(std::max(0.0, (l.theta - hold[i]) * l.dz), passable[i]);
         if (i + 1 < nl)
             layers[i + 1].theta += move / layers[i + 1].dz;
         l.theta -= move / l.dz;
-        flow[i] = move;
+        flow[i] += move;
     }
     // water above saturation goes back up layer by layer; what the top layer cannot hold runs off
     for (size_t i = nl; i-- > 0;) {
         Layer& l = layers[i];
-        const double surplus = (l.theta - run.horizons[l.horizon].thetaSat) * l.dz;
+        const double surplus = (l.theta - ThetaSat(i)) * l.dz;
         if (surplus <= 0)
             continue;
         l.theta -= surplus / l.dz;
@@ -496,20 +590,50 @@ void Simulation::Step(int index)
             runoff += surplus;
         }
     }
-    // drainage of the layers above the drains
-    for (size_t d = 0; d < run.drainage.size(); ++d) {
-        const DrainageLevel& level = run.drainage[d];
+    // the lower boundary
+    if (prescribedLevel) {
+        // the groundwater comes up from below to the prescribed level
         for (size_t i = 0; i < nl; ++i) {
-            Layer& l = layers[i];
-            if (l.bottom > std::fabs(level.zDra) + 1e-9)
-                break;
-            const double out = std::max(0.0, (l.theta - l.thetaFc) * l.dz) * std::min(1.0, 1 / level.rstDra);
-            l.theta -= out / l.dz;
-            drain[i] += out;
-            drainLevel[i] = static_cast<int>(d);
-            drained[d] += out;
+            const double a = (hold[i] - layers[i].theta) * layers[i].dz;
+            if (hold[i] > layers[i].thetaFc && a > 0) {
+                layers[i].theta = hold[i];
+                throughBottom(i, -a);
+            }
+        }
+    } else if (fluxBoundary) {
+        const double down = BottomFluxDown(date);
+        if (down > 0) {
+            TakeFromGroundwater(down, std::numeric_limits<double>::infinity(),
+                                [&](size_t j, double a) { throughBottom(j, a); });
+        } else {
+            // seepage from below fills the profile from its bottom; a full profile takes no more
+            double remaining = -down;
+            for (size_t i = nl; i-- > 0 && remaining > 0;) {
+                Layer& l = layers[i];
+                const double a = std::min(remaining, std::max(0.0, (ThetaSat(i) - l.theta) * l.dz));
+                l.theta += a / l.dz;
+                remaining -= a;
+                throughBottom(i, -a);
+            }
         }
     }
+    // drains below the water table take (drain depth - water table depth) / drainage resistance a
+    // day from the groundwater above them
+    for (size_t d = 0; d < run.drainage.size(); ++d) {
+        const DrainageLevel& level = run.drainage[d];
+        const double zDra = std::fabs(level.zDra);
+        if (SaturatedZoneTop() == nl)
+            break;
+        const double head = zDra - GroundwaterDepth();
+        if (head <= 0)
+            continue;
+        drained[d] += TakeFromGroundwater(head / level.rstDra, zDra, [&](size_t j, double a) {
+            drain[j] += a;
+            drainLevel[j] = static_cast<int>(d);
+        });
+    }
+    if (!prescribedLevel)
+        groundwater = -GroundwaterDepth();
     // soil evaporation from the top layer, transpiration from the root zone
     {
         Layer& l = layers[0];
@@ -559,7 +683,7 @@ void Simulation::Step(int index)
             if (l.eql[k] <= 0)
                 continue;
             const double c = LiquidConcentration(l, static_cast<int>(k));
-            double out = flow[ii] * c;
+            double out = std::max(0.0, flow[ii]) * c;
             double toDrain = drain[ii] * c;
             double up = extract[ii] * c * run.compounds[k].facUpt;
             const double total = out + toDrain + up;

@@ -7,6 +7,8 @@
 // model; it is not the model.
 #include "ModelRun.h"
 
+#include <functional>
+
 namespace quelmmodel {
 
 struct Layer {
@@ -30,6 +32,10 @@ struct VariableKind {
 };
 
 VariableKind KindOfVariable(const String& name);
+
+// The moisture a layer holds with a water table at `levelDepth` (m): saturation below it,
+// field capacity above it, in proportion for the layer it crosses.
+double HeldMoisture(const Layer& layer, double thetaSat, double levelDepth);
 
 class Simulation {
 public:
@@ -67,6 +73,19 @@ public:
     std::vector<std::vector<double>> drainedMass; // [level][compound]
 
 private:
+    double ThetaSat(size_t layer) const;
+    // Index of the top layer of the saturated zone that reaches up from the bottom (the layer
+    // count when the bottom layer is not saturated), and the depth of the water table (m):
+    // the top of that zone less the wet part of the layer above it; the profile's bottom
+    // without a saturated zone.
+    size_t SaturatedZoneTop() const;
+    double GroundwaterDepth() const;
+    // Takes up to `amount` m of water from the groundwater, from the water table downwards and
+    // only from layers that start above `aboveDepth`; says where each part came from.
+    double TakeFromGroundwater(double amount, double aboveDepth, const std::function<void(size_t, double)>& taken);
+    // The flux through the bottom of the profile under a flux, Cauchy or groundwater-function
+    // boundary, m.d-1, downward positive.
+    double BottomFluxDown(TDateTime date) const;
     double Kd(const Layer& layer, int compound) const; // L.kg-1 at the reference concentration
     double Solve(const Layer& layer, int compound, double total) const;
     void Apply(const Application& app, double dosage);

@@ -240,7 +240,7 @@ TEST_F(DatabaseTest, PerRunQueriesReadTheScenarioOfARun)
         {"drainages", [&](TQuery* q) { return module->QueryDrainages("Vellmark", q); }, 2, "DRAINAGELEVEL", "1"},
         {"irrigation", [&](TQuery* q) { return module->QueryIrrigationTypeOfRun(2, q); }, 1, "IRRIGATIONTYPECODE", "Sprinkler"},
         {"dirichlet", [&](TQuery* q) { return module->QueryDirichletSeries("Torrsund", q); }, 24, "MVALUE", "-150"},
-        {"groundwater", [&](TQuery* q) { return module->QueryGroundwaterSeries("Vellmark", q); }, 24, "GRWLEV", "-60"},
+        {"groundwater", [&](TQuery* q) { return module->QueryGroundwaterSeries("Vellmark", q); }, 24, "GRWLEV", "-70"},
         {"location", [&](TQuery* q) { return module->QueryLocationOfRun(2, q); }, 1, "LBONAMECODE", "Dirichlet"},
         {"station", [&](TQuery* q) { return module->QueryMeteoStationOfRun(1, q); }, 1, "METEOSTATIONCODE", "Brimvek"},
         {"depths", [&](TQuery* q) { return module->QueryOutputDepths(1, q); }, 9, "OUTPUTDEPTH", "0.05"},

@@ -392,9 +392,9 @@ TEST_F(InputFileTest, DrainageLevelsByTheirNumbers)
     EXPECT_EQ(body, (std::vector<String>{
                         "Basic             OptDra", "No                OptSurDra", "1                 NumDraLev", "",
                         "2                 SysDra_2", "Channel           TypDra_2",
-                        "100.0             RstDra_2         (d)", "100.0             RstInf_2         (d)",
-                        "200.0             DistDra_2        (m)", "1.5               ZDra_2           (m)",
-                        "1.5               ZSurWat_2        (m)", "3                 SysDra_3",
+                        "600.0             RstDra_2         (d)", "600.0             RstInf_2         (d)",
+                        "200.0             DistDra_2        (m)", "1.3               ZDra_2           (m)",
+                        "1.3               ZSurWat_2        (m)", "3                 SysDra_3",
                         "4                 SysDra_4", "5                 SysDra_5"}));
     Exec("DELETE FROM DRAINAGES WHERE LOCATIONCODE='Vellmark'");
     const std::vector<String> none = Body<TSectionDrainage>(1);
