@@ -1130,7 +1130,7 @@ TSize DrawSystemIcon(TCanvas* Canvas, int X, int Y, double Scale, bool Stretch, 
     const int side = GetSystemMetrics(Large ? SM_CXICON : SM_CXSMICON);
     (void)Scale;
     (void)Stretch;
-    return TSize(side, side);
+    return TSize{side, side};
 }
 
 void StretchDrawBitmapDIB(TCanvas* Canvas, const TRect& Rect, TBitmap* Bitmap)
