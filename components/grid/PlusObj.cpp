@@ -1654,7 +1654,7 @@ void BlurBitmap(TBitmap* Bitmap, double Radius)
     for (int y = 0; y < h; ++y)
         for (int x = 0; x < w; ++x) {
             const TColor v = ColorToRGB(c->Pixels(x, y));
-            px[size_t(y) * size_t(w) + size_t(x)] = Rgb{GetBValue(v), GetGValue(v), GetRValue(v)};
+            px[size_t(y) * size_t(w) + size_t(x)] = Rgb{uint8_t(GetBValue(v)), uint8_t(GetGValue(v)), uint8_t(GetRValue(v))};
         }
     std::vector<Rgb> line;
     for (int y = 0; y < h; ++y) {
