@@ -47,9 +47,13 @@ TColor TagColor(const String& value)
     return TColor(HtmlColorValueToColor(value));
 }
 
+// Numbers of tags are kept within +-100000 pixels, so that no position sum can overflow.
 bool ValidNumber(const String& value, int& number)
 {
-    return TryStrToInt(value, number);
+    if (!TryStrToInt(value, number))
+        return false;
+    number = std::clamp(number, -100000, 100000);
+    return true;
 }
 
 // Text runs up to and including a blank, or up to the next tag.
@@ -786,6 +790,7 @@ void Renderer::ControlTag(const String& tag, TRect& R, TRect& D, bool measuring)
         return;
     int W = 0;
     if (ValidNumber(ctl.Width, W)) {
+        W = std::max(W, 0);
         boxWidth_ = W;
         boxHeight_ = GhHeight() + 10;
     }

@@ -87,8 +87,11 @@ void TEnumFormats::Attach(IDataObject* DataObject)
     if (!data_)
         return;
     data_->AddRef();
-    if (data_->EnumFormatEtc(DATADIR_GET, &formats_) != S_OK || !formats_)
+    if (data_->EnumFormatEtc(DATADIR_GET, &formats_) != S_OK || !formats_) {
+        data_->Release(); // the reader does not live on to release it
+        data_ = nullptr;
         throw EAssertionFailed("Cannot get the format enumerator");
+    }
     Rewind();
 }
 

@@ -220,8 +220,6 @@ TEST(GridDragDrop, MalformedDropsFromOutsideAreIgnored)
         HRESULT QueryGetData(const FORMATETC* f) override { return f->cfFormat == OLE_CF_HDROP ? S_OK : DV_E_FORMATETC; }
         HRESULT EnumFormatEtc(DWORD, IEnumFORMATETC** r) override
         {
-            auto* data = new TSourceDataObject("", "", -1, nullptr); // borrow a list, then patch it
-            data->Release();
             *r = nullptr;
             return E_NOTIMPL;
         }
