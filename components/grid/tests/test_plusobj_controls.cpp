@@ -1,6 +1,8 @@
 #include "PlusObj.h"
 #include "PlusXPVS.h"
 #include "DrawRoutines.h"
+#include "HtmlRender.h"
+#include "ProgressShapes.h"
 
 #include <QImage>
 #include <QPainter>
@@ -207,7 +209,7 @@ TEST(PlusGridButton, FacesPicture)
     const QByteArray path = qgetenv("GRID_FACES_PNG");
     if (path.isEmpty())
         GTEST_SKIP() << "set GRID_FACES_PNG to write the picture";
-    QImage sheet(420, 140, QImage::Format_RGB32);
+    QImage sheet(420, 260, QImage::Format_RGB32);
     sheet.fill(Qt::white);
     QPainter p(&sheet);
     std::unique_ptr<TBitmap> glyph(Glyph(RGB(255, 0, 255), RGB(0, 128, 0)));
@@ -249,6 +251,35 @@ TEST(PlusGridButton, FacesPicture)
         place(&c, 4 + i * 130, 100);
         SetThemeActiveForTest(true);
     }
+    // mini-HTML cells, progress bars and shapes below
+    DeviceContext cells(412, 120);
+    PatBlt(&cells, 0, 0, 412, 120, WHITENESS);
+    TCanvas canvas;
+    canvas.SetHandle(&cells);
+    canvas.Font->Name = "DejaVu Sans";
+    const char* html[] = {"Rate <b>12.5</b> kg/ha, see <a href=\"doc\">details</a> <font color=\"clred\">late</font>",
+                          "<p align=\"center\">H<sub>2</sub>O and m<sup>3</sup> <i>italic</i> <u>under</u></p>",
+                          "<ul><li>first item<li>second item</ul>",
+                          "<hi>found</hi> text <e>mispelled</e> <control type=\"check\" value=\"true\" width=\"16\"> on"};
+    for (int i = 0; i < 4; ++i) {
+        const TRect r(2 + (i % 2) * 206, 2 + (i / 2) * 40, 2 + (i % 2) * 206 + 200, 2 + (i / 2) * 40 + 36);
+        canvas.Brush->Color = clWhite;
+        canvas.Pen->Color = clSilver;
+        canvas.Brush->Style = bsClear;
+        canvas.Rectangle(r);
+        THtmlDrawArgs args;
+        THtmlDrawResult result;
+        DrawHtml(&canvas, html[i], r, args, result);
+    }
+    TProgressLook look;
+    DrawProgressBar(&canvas, TRect(2, 86, 100, 104), 75, look);
+    DrawSimpleProgressBar(&canvas, TRect(110, 86, 200, 104), clBlue, clWhite, clSilver, clBlack, 42.6, 0, 0, 0, 0, "",
+                          clNone, false);
+    DrawValueBar(&canvas, TRect(210, 84, 290, 106), -40, 100, true, clRed, clLime);
+    for (int shape = 0; shape < 6; ++shape)
+        DrawCellShape(&canvas, 300 + shape * 18, 88, 16, 16, uint8_t(13 + shape % 6), clYellow, clBlack);
+    canvas.SetHandle(nullptr);
+    p.drawImage(4, 130, *cells.Image());
     p.end();
     sheet.save(QString::fromLocal8Bit(path));
 }
