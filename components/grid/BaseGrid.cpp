@@ -106,6 +106,7 @@ TBaseGrid::~TBaseGrid()
     ClearAllCellProperties();
     FreeOrphanRecords();
     // records that someone took and never gave back are still ours to free
+    taken_.clear();
     std::vector<TCellProperties*> left;
     for (const auto& [record, count] : slots_)
         left.push_back(record);
@@ -119,20 +120,68 @@ void TBaseGrid::RecordCreated(TCellProperties* record)
 {
     slots_.emplace(record, 0);
     CellPropsCreated = true;
-    if (!destroying_ && !sweepPosted_ && Host()) {
-        // a record that ends the event in no slot is freed then
-        sweepPosted_ = true;
-        QPointer<QWidget> host = Host();
-        QTimer::singleShot(0, Host(), [this, host] {
-            if (host)
-                FreeOrphanRecords();
-        });
-    }
+    // a record that ends the event in no slot (and not taken) is freed then
+    PostSweep();
+}
+
+void TBaseGrid::PostSweep()
+{
+    if (destroying_ || sweepPosted_ || !Host())
+        return;
+    sweepPosted_ = true;
+    QPointer<QWidget> host = Host();
+    QTimer::singleShot(0, Host(), [this, host] {
+        if (host)
+            FreeOrphanRecords();
+    });
 }
 
 void TBaseGrid::RecordDestroyed(TCellProperties* record)
 {
     slots_.erase(record);
+    taken_.erase(record);
+}
+
+TCellProperties* TBaseGrid::TakeCellProperties(int col, int row)
+{
+    if (col < 0 || row < 0)
+        return nullptr;
+    TCellProperties* record = CellProperties(col, row);
+    if (!record)
+        return nullptr;
+    // marked before the slot empties, so no sweep can count it as loose
+    taken_.insert(record);
+    SetObjects(col, row, nullptr);
+    return record;
+}
+
+bool TBaseGrid::PutCellProperties(int col, int row, TCellProperties* record)
+{
+    if (col < 0 || row < 0 || (record && !slots_.count(record)))
+        return false;
+    TCellProperties* old = CellProperties(col, row);
+    if (old == record)
+        return true;
+    SetObjects(col, row, record);
+    if (record)
+        taken_.erase(record);
+    if (old && !taken_.count(old) && slots_.count(old) && slots_[old] <= 0)
+        FreeRecord(old);
+    return true;
+}
+
+void TBaseGrid::ReleaseCellProperties(TCellProperties* record)
+{
+    if (!record || !taken_.count(record))
+        return;
+    taken_.erase(record);
+    if (slots_.count(record) && slots_[record] <= 0)
+        FreeRecord(record);
+}
+
+bool TBaseGrid::IsTakenRecord(const TCellProperties* record) const
+{
+    return record && taken_.count(record) != 0;
 }
 
 void TBaseGrid::FreeRecord(TCellProperties* record)
@@ -150,7 +199,7 @@ void TBaseGrid::FreeOrphanRecords()
     sweepPosted_ = false;
     std::vector<TCellProperties*> orphans;
     for (const auto& [record, count] : slots_)
-        if (count <= 0)
+        if (count <= 0 && !taken_.count(record))
             orphans.push_back(record);
     for (TCellProperties* record : orphans)
         FreeRecord(record);
@@ -165,20 +214,17 @@ void TBaseGrid::SetObjects(int col, int row, TObject* object)
     }
     if (auto* record = dynamic_cast<TCellProperties*>(object)) {
         const auto it = slots_.find(record);
-        if (it != slots_.end())
+        if (it != slots_.end()) {
             ++it->second;
+            // stored in a slot again: the grid owns it once more
+            taken_.erase(record);
+        }
     }
     TStringGrid::SetObjects(col, row, object);
     if (old) {
         const auto it = slots_.find(old);
-        if (it != slots_.end() && --it->second <= 0 && !sweepPosted_ && !destroying_ && Host()) {
-            sweepPosted_ = true;
-            QPointer<QWidget> host = Host();
-            QTimer::singleShot(0, Host(), [this, host] {
-                if (host)
-                    FreeOrphanRecords();
-            });
-        }
+        if (it != slots_.end() && --it->second <= 0 && !taken_.count(old))
+            PostSweep();
     }
 }
 

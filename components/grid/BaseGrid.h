@@ -5,10 +5,15 @@
 // grid derives from it and overrides the virtual hooks.
 //
 // Storage rule: the object slot of every cell holds the cell's TCellProperties or nothing; a
-// user's object lives in the record's CellObject. Records belong to the grid. Operations that
-// clear a slot "without freeing" (resets; the string grid moving rows and columns) leave the
-// record to whoever takes it and stores it in another slot; a record that no slot holds once
-// the current event is over is freed then (and at the latest with the grid).
+// user's object lives in the record's CellObject. Records in slots belong to the grid.
+// Ownership of a record out of its slot is explicit:
+//  - TakeCellProperties empties the slot and hands the record to the caller, who holds it as
+//    long as it likes (hidden rows, filtered rows, contracted nodes park records this way) and
+//    gives it back with PutCellProperties or frees it with ReleaseCellProperties. A taken record
+//    is never freed behind the taker's back; the grid frees what is still taken when it goes.
+//  - A record that a plain slot write (SetObjects, resets) leaves in no slot is loose: it may be
+//    stored in another slot during the same event (moving cells), and is freed once the event
+//    is over if nobody stored or took it.
 //
 // Merged ranges: the base (top-left) cell's record holds the extent (CellSpanX = columns - 1,
 // CellSpanY = rows - 1, IsBaseCell); every covered cell's record holds its offset from the base
@@ -17,6 +22,7 @@
 #include "platform/framework/Grids.h"
 
 #include <unordered_map>
+#include <unordered_set>
 
 class TBaseGrid;
 class TPlusGridUndoRedo;
@@ -146,6 +152,17 @@ public:
     void ResetColumn(int col);
     // The record in the slot (null when none).
     TCellProperties* CellProperties(int col, int row) const;
+    // Empties the slot and gives its record to the caller (null when the slot holds none or the
+    // cell lies outside the store's bounds).
+    TCellProperties* TakeCellProperties(int col, int row);
+    // Puts a record of this grid back into a slot; the record the slot held is freed. False
+    // (and nothing changed) for a cell with a negative index or a record of another grid.
+    bool PutCellProperties(int col, int row, TCellProperties* record);
+    // Frees a record the caller took.
+    void ReleaseCellProperties(TCellProperties* record);
+    bool IsTakenRecord(const TCellProperties* record) const;
+    // Records alive: in slots, taken or loose until the current event ends.
+    size_t LiveRecordCount() const { return slots_.size(); }
 
     // ---- merged cells
     // False (and nothing changed) when the range leaves the grid or meets another merged range.
@@ -222,6 +239,9 @@ private:
     BYTE selectionLook_ = 0;
     bool destroying_ = false;
     bool sweepPosted_ = false;
+    void PostSweep();
     // records of this grid and how many slots hold each
     std::unordered_map<TCellProperties*, int> slots_;
+    // records handed out by TakeCellProperties and not yet given back
+    std::unordered_set<const TCellProperties*> taken_;
 };

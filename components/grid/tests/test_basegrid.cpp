@@ -219,6 +219,61 @@ TEST(BaseGridCells, RecordsAreFreedWithTheGridAndHiddenColumnsToo)
     delete form;
 }
 
+TEST(BaseGridCells, TakenRecordsOutliveEventsAndComeBackIntact)
+{
+    Fixture f;
+    auto* g = f.grid;
+    g->SetCells(1, 4, "parked");
+    TCellProperties* record = g->EnsureCellProperties(1, 4);
+    record->SetBrushColor(0x123456);
+    TCellProperties* loose = g->EnsureCellProperties(2, 4);
+    const size_t before = g->LiveRecordCount();
+
+    EXPECT_EQ(g->TakeCellProperties(1, 4), record);
+    EXPECT_FALSE(g->HasCellProperties(1, 4));
+    EXPECT_TRUE(g->IsTakenRecord(record));
+    g->SetObjects(2, 4, nullptr); // a plain slot write leaves a loose record
+    QApplication::processEvents(); // the end-of-event sweep frees only the loose one
+    EXPECT_EQ(g->LiveRecordCount(), before - 1);
+    (void)loose;
+
+    // put back in another row, as a row unhidden elsewhere would
+    ASSERT_TRUE(g->PutCellProperties(1, 6, record));
+    EXPECT_FALSE(g->IsTakenRecord(record));
+    EXPECT_EQ(g->CellProperties(1, 6)->BrushColor(), TColor(0x123456));
+    QApplication::processEvents();
+    EXPECT_EQ(g->CellProperties(1, 6), record);
+
+    // a record put over another frees the one it replaces; the taker can free what it holds
+    TCellProperties* other = g->TakeCellProperties(1, 6);
+    g->EnsureCellProperties(1, 6);
+    ASSERT_TRUE(g->PutCellProperties(1, 6, other));
+    EXPECT_EQ(g->CellProperties(1, 6), other);
+    TCellProperties* dropped = g->TakeCellProperties(1, 6);
+    g->ReleaseCellProperties(dropped);
+    EXPECT_EQ(g->LiveRecordCount(), before - 2);
+
+    // indices and records the grid does not own are refused
+    EXPECT_EQ(g->TakeCellProperties(-1, 0), nullptr);
+    EXPECT_EQ(g->TakeCellProperties(0, 100000), nullptr);
+    TCellProperties foreign(nullptr, 0, 0);
+    EXPECT_FALSE(g->PutCellProperties(0, 0, &foreign));
+    EXPECT_FALSE(g->PutCellProperties(-1, 0, nullptr));
+    g->ReleaseCellProperties(&foreign); // not taken from this grid: left alone
+}
+
+TEST(BaseGridCells, RecordsStillTakenAreFreedWithTheGrid)
+{
+    // the leak check of the sanitizer build watches this one
+    auto* form = new TForm(nullptr);
+    auto* g = new ProbeGrid(form);
+    g->SetColCount(3);
+    g->SetRowCount(3);
+    g->EnsureCellProperties(1, 1);
+    ASSERT_NE(g->TakeCellProperties(1, 1), nullptr);
+    delete form;
+}
+
 TEST(BaseGridCells, UndoLinkIsClearedWhenTheRecorderGoes)
 {
     Fixture f;
