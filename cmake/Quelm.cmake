@@ -6,6 +6,19 @@ set(QUELM_TEST_ENV
   "QUELM_TEST_SOURCE_DIR=${CMAKE_SOURCE_DIR}"
 )
 
+# Sets AUTOMOC on <target> only when one of <files> declares a Qt meta-object (Q_OBJECT or
+# Q_GADGET): moc and its scanning cost nothing where no file needs them.
+function(quelm_moc_where_needed target)
+  foreach(file IN LISTS ARGN)
+    file(STRINGS ${file} hits REGEX "Q_OBJECT|Q_GADGET")
+    if(hits)
+      set_target_properties(${target} PROPERTIES AUTOMOC ON)
+      return()
+    endif()
+  endforeach()
+  set_target_properties(${target} PROPERTIES AUTOMOC OFF)
+endfunction()
+
 # quelm_add_library(<target> [DEPS <libs>...] [SOURCES <files>...])
 # Without SOURCES, every .cpp of the calling folder (not its tests/) is compiled.
 function(quelm_add_library target)
@@ -23,7 +36,7 @@ function(quelm_add_library target)
   add_library(${target} STATIC ${ARG_SOURCES} ${headers})
   target_include_directories(${target} PUBLIC ${CMAKE_CURRENT_SOURCE_DIR} ${CMAKE_SOURCE_DIR})
   target_link_libraries(${target} PUBLIC ${ARG_DEPS})
-  set_target_properties(${target} PROPERTIES AUTOMOC ON)
+  quelm_moc_where_needed(${target} ${ARG_SOURCES} ${headers})
 endfunction()
 
 # quelm_add_gtest(<name> [DEPS <libs>...] [SOURCES <files>...])
@@ -41,9 +54,10 @@ function(quelm_add_gtest name)
     set(ARG_TIMEOUT 600)
   endif()
   add_executable(${name} ${ARG_SOURCES})
-  target_link_libraries(${name} PRIVATE ${ARG_DEPS} quelm_test_main GTest::gtest GTest::gmock Qt6::Test)
+  target_link_libraries(${name} PRIVATE ${ARG_DEPS} quelm_test_main GTest::gtest Qt6::Test)
   target_include_directories(${name} PRIVATE ${CMAKE_CURRENT_SOURCE_DIR} ${CMAKE_CURRENT_SOURCE_DIR}/tests)
-  set_target_properties(${name} PROPERTIES AUTOMOC ON)
+  file(GLOB test_headers ${CMAKE_CURRENT_SOURCE_DIR}/tests/*.h)
+  quelm_moc_where_needed(${name} ${ARG_SOURCES} ${test_headers})
   add_test(NAME ${name} COMMAND ${name} WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR})
   set_tests_properties(${name} PROPERTIES ENVIRONMENT "${QUELM_TEST_ENV}" TIMEOUT ${ARG_TIMEOUT})
 endfunction()
