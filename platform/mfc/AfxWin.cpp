@@ -422,6 +422,11 @@ void CDialog::Build()
     auto px = [](int v) { return v * 3 / 2; };
     auto py = [](int v) { return v * 13 / 8; };
     dialog->setFixedSize(px(m_template.cx), py(m_template.cy));
+    // The client area behind the controls: the dialog's own painting and mouse clicks.
+    auto* client = new CWndHost(this, dialog);
+    client->setAttribute(Qt::WA_OpaquePaintEvent, false);
+    client->setGeometry(0, 0, px(m_template.cx), py(m_template.cy));
+    client->lower();
     for (const DLGITEM& item : m_template.items) {
         QWidget* w = nullptr;
         const QString text = QString::fromLatin1(item.text ? item.text : "");

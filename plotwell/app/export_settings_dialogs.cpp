@@ -191,11 +191,39 @@ BOOL CColorBoxDlg::OnInitDialog()
     return TRUE;
 }
 
+RECT CColorBoxDlg::cell_rect(int index)
+{
+    const int column = index % 16, row = index / 16;
+    return RECT{18 * column + 10, 18 * row + 40, 18 * column + 25, 18 * row + 55};
+}
+
+void CColorBoxDlg::OnPaint()
+{
+    CPaintDC dc(this);
+    if (!dc.GetSafeHdc()) return;
+    const auto& table = plot_app().layer.colours();
+    for (int i = 0; i < 256; ++i) {
+        const auto& c = table[static_cast<std::size_t>(i)];
+        RECT r = cell_rect(i);
+        if (m_mode == 0 && i == m_new) {
+            RECT frame = r;
+            InflateRect(&frame, 2, 2);
+            HBRUSH black = CreateSolidBrush(RGB(0, 0, 0));
+            FillRect(dc, &frame, black);
+            DeleteObject(black);
+        }
+        HBRUSH brush = CreateSolidBrush(RGB(c[0] & 255, c[1] & 255, c[2] & 255));
+        FillRect(dc, &r, brush);
+        DeleteObject(brush);
+    }
+}
+
 void CColorBoxDlg::OnLButtonUp(UINT, CPoint point)
 {
     if (m_mode == 1) return;
     m_new = index_at(point.x, point.y);
     m_old = m_new;
+    Invalidate();
 }
 
 void CColorBoxDlg::OnOK()

@@ -46,6 +46,9 @@ public:
     BOOL OnInitDialog() override;
     void OnOK() override;
     void OnLButtonUp(UINT flags, CPoint point) override;
+    void OnPaint() override;
+    // The cell rectangle of a colour index (client pixels).
+    static RECT cell_rect(int index);
     // The cell under a client point.
     static int index_at(int x, int y);
     int selected() const { return m_new; }

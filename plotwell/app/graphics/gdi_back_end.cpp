@@ -116,6 +116,7 @@ void plot_graphics::delete_drawing_objects()
     for (HDC dc : targets()) {
         SelectObject(dc, neutral_brush);
         SelectObject(dc, neutral_pen);
+        SelectObject(dc, GetStockObject(SYSTEM_FONT));
     }
     for (int i = 0; i < 256; ++i) {
         if (pens_[i]) DeleteObject(pens_[i]);

@@ -27,6 +27,11 @@ plot_graphics::~plot_graphics()
 {
     if (ps_file_) std::fclose(ps_file_);
     delete_drawing_objects();
+    // the neutral objects can only go once no context holds them
+    for (HDC dc : targets()) {
+        SelectObject(dc, GetStockObject(BLACK_PEN));
+        SelectObject(dc, GetStockObject(WHITE_BRUSH));
+    }
     DeleteObject(neutral_pen);
     DeleteObject(neutral_brush);
 }

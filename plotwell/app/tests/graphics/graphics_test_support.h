@@ -10,11 +10,12 @@
 namespace plotwell::test {
 
 struct gdi_page {
-    plot_graphics gr;
-    plot_settings ps;
+    // the context outlives the layer, which releases its objects from it
     DeviceContext dc;
     TGdiRecorder recorder;
-    gdi_page(int width, int height) : ps(gr), dc(width, height)
+    plot_graphics gr;
+    plot_settings ps;
+    gdi_page(int width, int height) : dc(width, height), ps(gr)
     {
         gr.settings = &ps;
         gr.draw_dc = &dc;
