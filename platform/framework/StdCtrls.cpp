@@ -3,7 +3,10 @@
 #include "ControlHost.h"
 #include "Forms.h"
 
+#include <QAbstractItemView>
 #include <QCheckBox>
+#include <QInputMethodEvent>
+#include <QKeyEvent>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -49,27 +52,6 @@ public:
         });
     }
     void CaptionChanged() override { setText(ToQString(control_->Caption())); }
-};
-
-class TComboBoxHost : public QComboBox, public TControlHostLink {
-public:
-    TComboBoxHost()
-    {
-        QObject::connect(this, &QComboBox::activated, [this] { Changed(); });
-    }
-    void ConnectEditor()
-    {
-        if (lineEdit())
-            QObject::connect(lineEdit(), &QLineEdit::textEdited, this, [this] { Changed(); });
-    }
-
-private:
-    void Changed()
-    {
-        auto* box = dynamic_cast<TComboBox*>(control_);
-        if (box && box->OnChange)
-            Application->Guard([box] { box->OnChange(box); }, box);
-    }
 };
 
 // The items of a combo box, kept in the widget itself; an item's object rides in its user data.
@@ -120,6 +102,91 @@ private:
 };
 
 } // namespace
+
+class TComboBoxHost : public QComboBox, public TControlHostLink {
+public:
+    TComboBoxHost()
+    {
+        setAttribute(Qt::WA_InputMethodEnabled);
+        QObject::connect(this, &QComboBox::activated, this, [this] { Notify(CBN_SELCHANGE); });
+    }
+    void ConnectEditor()
+    {
+        if (!lineEdit())
+            return;
+        lineEdit()->installEventFilter(this);
+        // edits the control's own handling did not make (a context menu) are changes too
+        QObject::connect(lineEdit(), &QLineEdit::textEdited, this, [this] {
+            if (!applying)
+                Notify(CBN_EDITCHANGE);
+        });
+    }
+    // Hands a key to the widget itself (the combo's own handling).
+    void ApplyKey(QKeyEvent* e)
+    {
+        applying = true;
+        QComboBox::keyPressEvent(e);
+        applying = false;
+    }
+    void Notify(UINT code)
+    {
+        if (auto* box = dynamic_cast<TCustomComboBox*>(control_))
+            box->Notify(code);
+    }
+    bool applying = false;
+
+    void showPopup() override
+    {
+        Notify(CBN_DROPDOWN);
+        if (control_)
+            QComboBox::showPopup();
+    }
+    void hidePopup() override
+    {
+        QComboBox::hidePopup();
+        Notify(CBN_CLOSEUP);
+    }
+
+protected:
+    bool event(QEvent* e) override
+    {
+        try {
+            return QComboBox::event(e);
+        } catch (...) {
+            Application->HandleException(control_);
+            return true;
+        }
+    }
+    void keyPressEvent(QKeyEvent* e) override
+    {
+        if (applying || !TControlInput::KeyPress(this, e))
+            QComboBox::keyPressEvent(e);
+    }
+    void keyReleaseEvent(QKeyEvent* e) override
+    {
+        if (applying)
+            QComboBox::keyReleaseEvent(e);
+        else
+            TControlInput::KeyRelease(this, e);
+    }
+    void inputMethodEvent(QInputMethodEvent* e) override { TControlInput::InputMethod(this, e); }
+    bool eventFilter(QObject* watched, QEvent* e) override
+    {
+        if (watched != lineEdit() || applying || !control_)
+            return false;
+        switch (e->type()) {
+        case QEvent::KeyPress: {
+            auto* k = static_cast<QKeyEvent*>(e);
+            if (k->key() == Qt::Key_Tab || k->key() == Qt::Key_Backtab)
+                return false;
+            return TControlInput::KeyPress(this, k);
+        }
+        case QEvent::KeyRelease: TControlInput::KeyRelease(this, static_cast<QKeyEvent*>(e)); return true;
+        case QEvent::InputMethod: TControlInput::InputMethod(this, static_cast<QInputMethodEvent*>(e)); return true;
+        default: return false;
+        }
+    }
+};
 
 TForm* GetParentForm(TControl* control)
 {
@@ -1343,7 +1410,9 @@ void TCheckBox::SetChecked(bool on) { Widget()->setChecked(on); }
 
 // ---------------------------------------------------------------- TComboBox
 
-TComboBox::TComboBox(TComponent* owner) : TWinControl(owner, new TComboBoxHost)
+// ---------------------------------------------------------------- TCustomComboBox
+
+TCustomComboBox::TCustomComboBox(TComponent* owner) : TWinControl(owner, new TComboBoxHost)
 {
     TabStop = true;
     items_ = std::make_unique<TComboBoxStrings>(Widget());
@@ -1351,19 +1420,22 @@ TComboBox::TComboBox(TComponent* owner) : TWinControl(owner, new TComboBoxHost)
     SetDropDownCount(8);
 }
 
-TComboBox::~TComboBox() = default;
+TCustomComboBox::~TCustomComboBox() = default;
 
-QComboBox* TComboBox::Widget() const { return static_cast<QComboBox*>(Host()); }
-int TComboBox::ItemIndex() const { return Widget()->currentIndex(); }
-void TComboBox::SetItemIndex(int index) { Widget()->setCurrentIndex(index < Widget()->count() ? index : -1); }
-void TComboBox::SetDropDownCount(int count)
+QComboBox* TCustomComboBox::Widget() const { return static_cast<QComboBox*>(Host()); }
+int TCustomComboBox::ItemIndex() const { return Widget()->currentIndex(); }
+void TCustomComboBox::SetItemIndex(int index)
+{
+    Widget()->setCurrentIndex(index < Widget()->count() ? index : -1);
+}
+void TCustomComboBox::SetDropDownCount(int count)
 {
     dropDownCount_ = count;
     Widget()->setMaxVisibleItems(count > 0 ? count : 1);
 }
-String TComboBox::Text() const { return FromQString(Widget()->currentText()); }
+String TCustomComboBox::Text() const { return FromQString(Widget()->currentText()); }
 
-void TComboBox::SetText(const String& text)
+void TCustomComboBox::SetText(const String& text)
 {
     if (Widget()->isEditable())
         Widget()->setEditText(ToQString(text));
@@ -1371,7 +1443,7 @@ void TComboBox::SetText(const String& text)
         Widget()->setCurrentIndex(Widget()->findText(ToQString(text), Qt::MatchFixedString));
 }
 
-void TComboBox::SetStyle(TComboBoxStyle style)
+void TCustomComboBox::SetStyle(TComboBoxStyle style)
 {
     style_ = style;
     const bool editable = style != csDropDownList;
@@ -1381,5 +1453,352 @@ void TComboBox::SetStyle(TComboBoxStyle style)
     if (editable) {
         Widget()->setInsertPolicy(QComboBox::NoInsert);
         static_cast<TComboBoxHost*>(Widget())->ConnectEditor();
+        SetMaxLength(maxLength_);
+    }
+}
+
+bool TCustomComboBox::DroppedDown() const { return const_cast<TCustomComboBox*>(this)->Perform(CB_GETDROPPEDSTATE, 0, 0) != 0; }
+void TCustomComboBox::SetDroppedDown(bool on) { Perform(CB_SHOWDROPDOWN, on ? 1 : 0, 0); }
+
+void TCustomComboBox::SetMaxLength(int length)
+{
+    maxLength_ = std::max(0, length);
+    Perform(CB_LIMITTEXT, WPARAM(maxLength_), 0);
+}
+
+int TCustomComboBox::SelStart() const
+{
+    DWORD start = 0;
+    const_cast<TCustomComboBox*>(this)->Perform(CB_GETEDITSEL, WPARAM(&start), 0);
+    return int(start);
+}
+
+int TCustomComboBox::SelLength() const
+{
+    DWORD start = 0, end = 0;
+    const_cast<TCustomComboBox*>(this)->Perform(CB_GETEDITSEL, WPARAM(&start), LPARAM(&end));
+    return int(end - start);
+}
+
+void TCustomComboBox::SetSelStart(int start) { Perform(CB_SETEDITSEL, 0, MAKELPARAM(start, start)); }
+void TCustomComboBox::SetSelLength(int length)
+{
+    const int start = SelStart();
+    Perform(CB_SETEDITSEL, 0, MAKELPARAM(start, start + length));
+}
+String TCustomComboBox::SelText() const
+{
+    QLineEdit* line = Widget()->lineEdit();
+    return line ? FromQString(line->selectedText()) : String();
+}
+void TCustomComboBox::SelectAll() { Perform(CB_SETEDITSEL, 0, MAKELPARAM(0, -1)); }
+
+void TCustomComboBox::CreateParams(TCreateParams& params)
+{
+    TWinControl::CreateParams(params);
+    params.WinClassName = "COMBOBOX";
+    params.Style |= WS_VSCROLL | CBS_AUTOHSCROLL |
+                    (style_ == csDropDownList ? CBS_DROPDOWNLIST : style_ == csSimple ? CBS_SIMPLE : CBS_DROPDOWN);
+}
+
+void TCustomComboBox::Notify(UINT code)
+{
+    if (TWinControl* p = Parent())
+        p->Perform(WM_COMMAND, MAKEWPARAM(0, int(code)), LPARAM(Host()));
+    else
+        Perform(CN_COMMAND, MAKEWPARAM(0, int(code)), LPARAM(Host()));
+}
+
+void TCustomComboBox::Change()
+{
+    if (OnChange)
+        OnChange(this);
+}
+
+void TCustomComboBox::Select()
+{
+    if (OnSelect)
+        OnSelect(this);
+    else
+        Change();
+}
+
+void TCustomComboBox::DropDown()
+{
+    if (OnDropDown)
+        OnDropDown(this);
+}
+
+void TCustomComboBox::CloseUp()
+{
+    if (OnCloseUp)
+        OnCloseUp(this);
+}
+
+void TCustomComboBox::Dispatch(TMessage& m)
+{
+    if (m.Msg == CN_COMMAND) {
+        switch (HIWORD(m.WParam)) {
+        case CBN_SELCHANGE: {
+            const auto alive = Life();
+            Click();
+            if (*alive)
+                Select();
+            break;
+        }
+        case CBN_EDITCHANGE: Change(); break;
+        case CBN_DROPDOWN: DropDown(); break;
+        case CBN_CLOSEUP: CloseUp(); break;
+        default: break;
+        }
+        return;
+    }
+    TWinControl::Dispatch(m);
+}
+
+void TCustomComboBox::DefaultHandler(TMessage& m)
+{
+    auto* host = static_cast<TComboBoxHost*>(Widget());
+    QComboBox* box = Widget();
+    QLineEdit* line = box->lineEdit();
+    auto itemText = [&](WPARAM i) { return FromQString(box->itemText(int(i))); };
+    auto find = [&](WPARAM start, const char* text, bool exact) -> LRESULT {
+        const QString wanted = QString::fromUtf8(text ? text : "");
+        const int n = box->count();
+        const int first = int(intptr_t(start)) < 0 ? 0 : int(start) + 1;
+        for (int k = 0; k < n; ++k) {
+            const int i = (first + k) % n;
+            const QString item = box->itemText(i);
+            if (exact ? item.compare(wanted, Qt::CaseInsensitive) == 0 : item.startsWith(wanted, Qt::CaseInsensitive))
+                return i;
+        }
+        return CB_ERR;
+    };
+    switch (m.Msg) {
+    case WM_GETDLGCODE: m.Result = DLGC_WANTCHARS | DLGC_WANTARROWS; break;
+    case WM_KEYDOWN:
+    case WM_SYSKEYDOWN: {
+        const TShiftState shift = KeyDataToShiftState(m.LParam);
+        const WORD vk = m.CharCode();
+        if (vk == VK_INSERT && shift.Contains(ssShift)) {
+            Perform(WM_PASTE, 0, 0);
+            break;
+        }
+        if (vk == VK_INSERT && shift.Contains(ssCtrl)) {
+            Perform(WM_COPY, 0, 0);
+            break;
+        }
+        if (vk == VK_DELETE && shift.Contains(ssShift)) {
+            Perform(WM_CUT, 0, 0);
+            break;
+        }
+        // keys that make characters are the characters' business (WM_CHAR)
+        if (vk == VK_BACK || vk == VK_RETURN || vk == VK_ESCAPE || vk == VK_TAB ||
+            (shift.Contains(ssCtrl) && vk >= 'A' && vk <= 'Z'))
+            break;
+        const int qtKey = QtKeyOfVirtualKey(vk);
+        if (!qtKey || (vk >= 'A' && vk <= 'Z') || (vk >= '0' && vk <= '9') || vk == VK_SPACE)
+            break;
+        Qt::KeyboardModifiers mods;
+        if (shift.Contains(ssShift))
+            mods |= Qt::ShiftModifier;
+        if (shift.Contains(ssCtrl))
+            mods |= Qt::ControlModifier;
+        if (shift.Contains(ssAlt))
+            mods |= Qt::AltModifier;
+        QKeyEvent e(QEvent::KeyPress, qtKey, mods);
+        host->ApplyKey(&e);
+        break;
+    }
+    case WM_CHAR: {
+        const char16_t c = char16_t(m.CharCode());
+        switch (c) {
+        case 1: if (line) line->selectAll(); return;
+        case 3: Perform(WM_COPY, 0, 0); return;
+        case 22: Perform(WM_PASTE, 0, 0); return;
+        case 24: Perform(WM_CUT, 0, 0); return;
+        case 26: Perform(WM_UNDO, 0, 0); return;
+        default: break;
+        }
+        if (!line) {
+            if (c >= 32) { // the list's own search by the typed text
+                QKeyEvent e(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(QChar(c)));
+                host->ApplyKey(&e);
+            }
+            return;
+        }
+        if (c != 8 && c < 32)
+            return;
+        host->applying = true;
+        if (c == 8)
+            line->backspace();
+        else
+            line->insert(QString(QChar(c)));
+        host->applying = false;
+        Notify(CBN_EDITUPDATE);
+        Notify(CBN_EDITCHANGE);
+        break;
+    }
+    case WM_COPY: if (line) line->copy(); break;
+    case WM_CUT:
+    case WM_CLEAR:
+    case WM_PASTE:
+    case WM_UNDO:
+        if (line && !line->isReadOnly()) {
+            const QString before = line->text();
+            host->applying = true;
+            if (m.Msg == WM_CUT)
+                line->cut();
+            else if (m.Msg == WM_CLEAR)
+                line->del();
+            else if (m.Msg == WM_PASTE)
+                line->paste();
+            else
+                line->undo();
+            host->applying = false;
+            if (line->text() != before)
+                Notify(CBN_EDITCHANGE);
+        }
+        break;
+    case WM_SETTEXT:
+        SetText(m.LParam ? String(reinterpret_cast<const char*>(m.LParam)) : String());
+        m.Result = 1;
+        break;
+    case WM_GETTEXTLENGTH: m.Result = LRESULT(Text().size()); break;
+    case WM_GETTEXT: {
+        auto* buffer = reinterpret_cast<char*>(m.LParam);
+        if (!buffer || m.WParam == 0)
+            break;
+        const String t = Text();
+        const size_t k = std::min(size_t(m.WParam) - 1, t.size());
+        std::copy_n(t.data(), k, buffer);
+        buffer[k] = 0;
+        m.Result = LRESULT(k);
+        break;
+    }
+    case CB_GETCOUNT: m.Result = box->count(); break;
+    case CB_GETCURSEL: m.Result = box->currentIndex() < 0 ? CB_ERR : box->currentIndex(); break;
+    case CB_SETCURSEL:
+        if (int(intptr_t(m.WParam)) < 0 || int(m.WParam) >= box->count()) {
+            box->setCurrentIndex(-1);
+            m.Result = CB_ERR;
+        } else {
+            box->setCurrentIndex(int(m.WParam));
+            m.Result = LRESULT(m.WParam);
+        }
+        break;
+    case CB_ADDSTRING:
+        items_->Add(m.LParam ? String(reinterpret_cast<const char*>(m.LParam)) : String());
+        m.Result = box->count() - 1;
+        break;
+    case CB_INSERTSTRING: {
+        const int at = int(intptr_t(m.WParam)) < 0 ? box->count() : int(m.WParam);
+        if (at > box->count()) {
+            m.Result = CB_ERR;
+            break;
+        }
+        items_->Insert(at, m.LParam ? String(reinterpret_cast<const char*>(m.LParam)) : String());
+        m.Result = at;
+        break;
+    }
+    case CB_DELETESTRING:
+        if (int(m.WParam) < 0 || int(m.WParam) >= box->count()) {
+            m.Result = CB_ERR;
+            break;
+        }
+        items_->Delete(int(m.WParam));
+        m.Result = box->count();
+        break;
+    case CB_RESETCONTENT: items_->Clear(); break;
+    case CB_GETLBTEXTLEN:
+        m.Result = int(m.WParam) < box->count() ? LRESULT(itemText(m.WParam).size()) : CB_ERR;
+        break;
+    case CB_GETLBTEXT: {
+        if (int(m.WParam) >= box->count() || !m.LParam) {
+            m.Result = CB_ERR;
+            break;
+        }
+        const String t = itemText(m.WParam);
+        auto* buffer = reinterpret_cast<char*>(m.LParam);
+        std::copy_n(t.data(), t.size(), buffer);
+        buffer[t.size()] = 0;
+        m.Result = LRESULT(t.size());
+        break;
+    }
+    case CB_FINDSTRING: m.Result = find(m.WParam, reinterpret_cast<const char*>(m.LParam), false); break;
+    case CB_FINDSTRINGEXACT: m.Result = find(m.WParam, reinterpret_cast<const char*>(m.LParam), true); break;
+    case CB_SELECTSTRING:
+        m.Result = find(m.WParam, reinterpret_cast<const char*>(m.LParam), false);
+        if (m.Result != CB_ERR)
+            box->setCurrentIndex(int(m.Result));
+        break;
+    case CB_GETITEMDATA:
+        m.Result = int(m.WParam) < box->count() ? LRESULT(box->itemData(int(m.WParam)).value<quintptr>()) : CB_ERR;
+        break;
+    case CB_SETITEMDATA:
+        if (int(m.WParam) >= box->count()) {
+            m.Result = CB_ERR;
+            break;
+        }
+        box->setItemData(int(m.WParam), QVariant::fromValue(quintptr(m.LParam)));
+        break;
+    case CB_SHOWDROPDOWN:
+        if (m.WParam && !box->view()->isVisible())
+            box->showPopup();
+        else if (!m.WParam && box->view()->isVisible())
+            box->hidePopup();
+        m.Result = 1;
+        break;
+    case CB_GETDROPPEDSTATE: m.Result = box->view() && box->view()->isVisible() ? 1 : 0; break;
+    case CB_LIMITTEXT:
+        if (line)
+            line->setMaxLength(m.WParam == 0 ? 32767 : int(std::min<WPARAM>(m.WParam, 32767)));
+        m.Result = 1;
+        break;
+    case CB_GETEDITSEL: {
+        DWORD a = 0, b = 0;
+        if (line) {
+            a = DWORD(line->hasSelectedText() ? line->selectionStart() : line->cursorPosition());
+            b = DWORD(line->hasSelectedText() ? line->selectionEnd() : line->cursorPosition());
+        }
+        if (m.WParam)
+            *reinterpret_cast<DWORD*>(m.WParam) = a;
+        if (m.LParam)
+            *reinterpret_cast<DWORD*>(m.LParam) = b;
+        m.Result = MAKELONG(int(a), int(b));
+        break;
+    }
+    case CB_SETEDITSEL:
+        if (!line) {
+            m.Result = CB_ERR;
+            break;
+        }
+        {
+            const int n = int(line->text().size());
+            const int a = int(int16_t(LOWORD(uintptr_t(m.LParam)))), b = int(int16_t(HIWORD(uintptr_t(m.LParam))));
+            if (a < 0) {
+                line->deselect();
+            } else {
+                const int from = std::min(a, n), to = b < 0 ? n : std::min(b, n);
+                line->setSelection(from, to - from);
+            }
+        }
+        m.Result = 1;
+        break;
+    case CB_SETITEMHEIGHT: itemHeight_ = int(m.LParam); break;
+    case CB_GETITEMHEIGHT: m.Result = itemHeight_; break;
+    case CB_SETDROPPEDWIDTH:
+        box->view()->setMinimumWidth(int(m.WParam));
+        m.Result = LRESULT(m.WParam);
+        break;
+    case CB_GETDROPPEDWIDTH: m.Result = std::max(box->view()->minimumWidth(), box->width()); break;
+    case CB_GETDROPPEDCONTROLRECT:
+        if (auto* r = reinterpret_cast<RECT*>(m.LParam)) {
+            const QPoint g = box->mapToGlobal(QPoint(0, 0));
+            *r = RECT{g.x(), g.y(), g.x() + box->width(), g.y() + box->height() + box->view()->height()};
+        }
+        m.Result = 1;
+        break;
+    default: TWinControl::DefaultHandler(m); break;
     }
 }

@@ -244,11 +244,17 @@ public:
 // csSimple and the owner-drawn styles are shown as csDropDown.
 enum TComboBoxStyle { csDropDown, csSimple, csDropDownList, csOwnerDrawFixed, csOwnerDrawVariable };
 
-class TComboBox : public TWinControl {
+// The combo box: a QComboBox whose keys, characters and clipboard requests reach the control
+// as messages first (as the edits' do; the combo's own handling, in DefaultHandler, then hands
+// them to the widget), with the CB_ messages and the notifications CBN_SELCHANGE (a pick by
+// the user: Click, then Select: OnSelect, or OnChange without it), CBN_EDITCHANGE (typing:
+// OnChange), CBN_DROPDOWN (before the list opens: OnDropDown), CBN_CLOSEUP (OnCloseUp),
+// reflected to the combo as CN_COMMAND.
+class TCustomComboBox : public TWinControl {
 public:
-    explicit TComboBox(TComponent* owner);
-    ~TComboBox() override;
-    String ClassName() const override { return "TComboBox"; }
+    explicit TCustomComboBox(TComponent* owner);
+    ~TCustomComboBox() override;
+    String ClassName() const override { return "TCustomComboBox"; }
     // The list lives in the widget: every change of Items shows at once. Adding items leaves
     // ItemIndex as it was (-1 stays -1); clearing them clears the selection and the text.
     TStrings* Items() const { return items_.get(); }
@@ -257,19 +263,51 @@ public:
     // The number of items the open list shows before it scrolls (at least one is shown).
     int DropDownCount() const { return dropDownCount_; }
     void SetDropDownCount(int count);
-    String Text() const;
+    String Text() const override;
     // csDropDown: the edit text; csDropDownList: selects the item of that text (case-blind), or none.
-    void SetText(const String& text);
+    void SetText(const String& text) override;
     TComboBoxStyle Style() const { return style_; }
     void SetStyle(TComboBoxStyle style);
-    // Fires when the user picks an item or edits the text.
+    bool DroppedDown() const;
+    void SetDroppedDown(bool on);
+    int MaxLength() const { return maxLength_; }
+    void SetMaxLength(int length); // 0: no limit
+    // The selection of the edit part.
+    int SelStart() const;
+    void SetSelStart(int start);
+    int SelLength() const;
+    void SetSelLength(int length);
+    String SelText() const;
+    void SelectAll();
     TNotifyEvent OnChange;
+    TNotifyEvent OnSelect;
+    TNotifyEvent OnDropDown;
+    TNotifyEvent OnCloseUp;
     QComboBox* Widget() const;
 
+protected:
+    void CreateParams(TCreateParams& params) override;
+    virtual void Change();
+    virtual void Select();
+    virtual void DropDown();
+    virtual void CloseUp();
+    void Dispatch(TMessage& message) override;
+    void DefaultHandler(TMessage& message) override;
+
 private:
+    friend class TComboBoxHost;
+    void Notify(UINT code);
     std::unique_ptr<TStrings> items_;
     TComboBoxStyle style_ = csDropDown;
     int dropDownCount_ = 8;
+    int maxLength_ = 0;
+    int itemHeight_ = 16;
+};
+
+class TComboBox : public TCustomComboBox {
+public:
+    explicit TComboBox(TComponent* owner) : TCustomComboBox(owner) {}
+    String ClassName() const override { return "TComboBox"; }
 };
 
 // The form a control lies on (its nearest TForm parent), null when none.

@@ -6,6 +6,8 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QComboBox>
+#include <QLineEdit>
 #include <QKeyEvent>
 #include <QPointer>
 #include <QTest>
@@ -365,4 +367,86 @@ TEST_F(EditFixture, AHandlerThatFreesItsOwnEditLeavesNothingDangling)
     EXPECT_EQ(afterFree, 0) << "the key release found no control";
     QTest::qWait(30); // the posted message and the timer find no control
     EXPECT_TRUE(host.isNull()) << "the widget goes once the dispatch is over";
+}
+
+namespace {
+class TNoDigitsCombo : public TComboBox {
+public:
+    explicit TNoDigitsCombo(TComponent* owner) : TComboBox(owner) {}
+    int pastesSeen = 0;
+
+protected:
+    void WndProc(TMessage& m) override
+    {
+        if (m.Msg == WM_PASTE) {
+            ++pastesSeen;
+            return;
+        }
+        TComboBox::WndProc(m);
+    }
+    void KeyPress(char& key) override
+    {
+        if (key >= '0' && key <= '9')
+            key = 0;
+        TComboBox::KeyPress(key);
+    }
+};
+} // namespace
+
+TEST_F(EditFixture, ComboBoxInputAndMessages)
+{
+    auto* combo = new TNoDigitsCombo(&form);
+    combo->SetParent(&form);
+    std::vector<String> events;
+    combo->OnChange = [&](TObject*) { events.push_back("change"); };
+    combo->OnDropDown = [&](TObject*) { events.push_back("dropdown"); };
+    combo->OnCloseUp = [&](TObject*) { events.push_back("closeup"); };
+    for (const char* c : {"a", "1", "b"}) {
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_A + (c[0] == '1' ? Qt::Key_1 - Qt::Key_A : c[0] - 'a'), Qt::NoModifier, c);
+        QApplication::sendEvent(combo->Widget()->lineEdit(), &press);
+    }
+    EXPECT_EQ(combo->Text(), "ab");
+    EXPECT_EQ(events, (std::vector<String>{"change", "change"}));
+    QGuiApplication::clipboard()->setText("zz");
+    QKeyEvent press(QEvent::KeyPress, Qt::Key_V, Qt::ControlModifier, "\x16");
+    QApplication::sendEvent(combo->Widget()->lineEdit(), &press);
+    QKeyEvent release(QEvent::KeyRelease, Qt::Key_V, Qt::ControlModifier, "\x16");
+    QApplication::sendEvent(combo->Widget()->lineEdit(), &release);
+    EXPECT_EQ(combo->pastesSeen, 1);
+    EXPECT_EQ(combo->Text(), "ab");
+
+    QKeyEvent ctrlUp(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier); // Ctrl is up again
+    QApplication::sendEvent(form.Host(), &ctrlUp);
+    EXPECT_EQ(QGuiApplication::queryKeyboardModifiers(), Qt::NoModifier);
+    EXPECT_EQ(combo->Perform(CB_ADDSTRING, 0, LPARAM("Apple")), 0);
+    EXPECT_EQ(combo->Perform(CB_ADDSTRING, 0, LPARAM("Apricot")), 1);
+    EXPECT_EQ(combo->Perform(CB_INSERTSTRING, 0, LPARAM("Banana")), 0);
+    EXPECT_EQ(combo->Perform(CB_GETCOUNT, 0, 0), 3);
+    EXPECT_EQ(combo->Perform(CB_FINDSTRING, WPARAM(-1), LPARAM("ap")), 1);
+    EXPECT_EQ(combo->Perform(CB_FINDSTRING, 1, LPARAM("ap")), 2) << "the search starts after the given item";
+    EXPECT_EQ(combo->Perform(CB_FINDSTRINGEXACT, WPARAM(-1), LPARAM("apple")), 1);
+    EXPECT_EQ(combo->Perform(CB_FINDSTRINGEXACT, WPARAM(-1), LPARAM("app")), CB_ERR);
+    char buffer[32] = {};
+    EXPECT_EQ(combo->Perform(CB_GETLBTEXT, 2, LPARAM(buffer)), 7);
+    EXPECT_STREQ(buffer, "Apricot");
+    EXPECT_EQ(combo->Perform(CB_SETCURSEL, 5, 0), CB_ERR);
+    EXPECT_EQ(combo->Perform(CB_GETCURSEL, 0, 0), CB_ERR);
+    EXPECT_EQ(combo->Perform(CB_SELECTSTRING, WPARAM(-1), LPARAM("ban")), 0);
+    EXPECT_EQ(combo->ItemIndex(), 0);
+    int marker = 0;
+    combo->Perform(CB_SETITEMDATA, 1, LPARAM(&marker));
+    EXPECT_EQ(combo->Items()->Objects(1), reinterpret_cast<TObject*>(&marker));
+    EXPECT_EQ(combo->Perform(CB_DELETESTRING, 0, 0), 2);
+
+    events.clear();
+    combo->SetDroppedDown(true);
+    EXPECT_TRUE(combo->DroppedDown());
+    combo->SetDroppedDown(false);
+    EXPECT_EQ(events, (std::vector<String>{"dropdown", "closeup"}));
+
+    // a pick by the user: OnSelect when there is one, else OnChange
+    events.clear();
+    combo->OnSelect = [&](TObject*) { events.push_back("select"); };
+    combo->Widget()->activated(1);
+    EXPECT_EQ(events, (std::vector<String>{"select"}));
 }

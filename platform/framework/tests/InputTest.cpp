@@ -98,6 +98,10 @@ void Key(QWidget* w, int key, Qt::KeyboardModifiers mods, const QString& text)
     QApplication::sendEvent(w, &press);
     QKeyEvent release(QEvent::KeyRelease, key, mods, text);
     QApplication::sendEvent(w, &release);
+    if (mods != Qt::NoModifier) { // the modifiers are let go too (Qt keeps the last key's)
+        QKeyEvent up(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier);
+        QApplication::sendEvent(w->window(), &up);
+    }
 }
 
 void Mouse(QWidget* w, QEvent::Type type, quint64 time)
