@@ -1,0 +1,204 @@
+#include "PlusGrid.h"
+
+#include "TextRoutines.h"
+
+#include <cctype>
+#include <cstdint>
+#include <cstdio>
+
+namespace {
+
+// Strict 32-bit integer: blanks, an optional sign, then decimal digits or hexadecimal digits after
+// "$", "x", "X", "0x" or "0X"; the whole text must be consumed.
+bool ParseStrictInt(const String& text, int& value)
+{
+    size_t i = 0;
+    while (i < text.size() && (text[i] == ' ' || text[i] == '\t'))
+        ++i;
+    bool negative = false;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-'))
+        negative = text[i++] == '-';
+    int base = 10;
+    if (i < text.size() && text[i] == '$') {
+        base = 16;
+        ++i;
+    } else if (i + 1 < text.size() && text[i] == '0' && (text[i + 1] == 'x' || text[i + 1] == 'X')) {
+        base = 16;
+        i += 2;
+    } else if (i < text.size() && (text[i] == 'x' || text[i] == 'X')) {
+        base = 16;
+        ++i;
+    }
+    if (i >= text.size())
+        return false;
+    int64_t magnitude = 0;
+    for (; i < text.size(); ++i) {
+        const unsigned char c = static_cast<unsigned char>(text[i]);
+        int digit;
+        if (std::isdigit(c))
+            digit = c - '0';
+        else if (base == 16 && std::isxdigit(c))
+            digit = std::tolower(c) - 'a' + 10;
+        else
+            return false;
+        magnitude = magnitude * base + digit;
+        if (magnitude > int64_t(INT32_MAX) + 1)
+            return false;
+    }
+    const int64_t signedValue = negative ? -magnitude : magnitude;
+    if (signedValue > INT32_MAX || signedValue < INT32_MIN)
+        return false;
+    value = int(signedValue);
+    return true;
+}
+
+// The one conversion of a float format, or false when the pattern holds anything a single
+// floating-point argument cannot safely fill.
+bool SafeFloatFormat(const String& format)
+{
+    int conversions = 0;
+    for (size_t i = 0; i < format.size(); ++i) {
+        if (format[i] != '%')
+            continue;
+        if (i + 1 < format.size() && format[i + 1] == '%') {
+            ++i;
+            continue;
+        }
+        ++i;
+        while (i < format.size() && String("-+ 0#").find(format[i]) != String::npos)
+            ++i;
+        int digits = 0;
+        while (i < format.size() && std::isdigit(static_cast<unsigned char>(format[i])) && ++digits <= 3)
+            ++i;
+        if (i < format.size() && format[i] == '.') {
+            ++i;
+            digits = 0;
+            while (i < format.size() && std::isdigit(static_cast<unsigned char>(format[i])) && ++digits <= 2)
+                ++i;
+        }
+        if (i >= format.size() || String("fFeEgG").find(format[i]) == String::npos)
+            return false;
+        ++conversions;
+    }
+    return conversions == 1;
+}
+
+} // namespace
+
+TPlusStringGrid::TPlusStringGrid(TComponent* owner) : TBaseGrid(owner), FixedGradientTo(ColorToRGB(clBtnFace))
+{
+    ControlStyle << csAcceptsControls;
+    SetRowCount(10);
+    SetDefaultRowHeight(22);
+    FixedRowHeight = DefaultRowHeight();
+    WordWrap = true;
+    SetScrollBars(ssBoth);
+    SetWidth(400);
+    SetHeight(250);
+}
+
+TPlusStringGrid::~TPlusStringGrid() = default;
+
+bool TPlusStringGrid::IsValidCell(int col, int row) const
+{
+    return col >= 0 && row >= 0 && col < GetAllColCount() && row < GetAllRowCount();
+}
+
+void TPlusStringGrid::RepaintCellAt(int col, int row)
+{
+    if (UpdateCount == 0)
+        InvalidateCell(col, row);
+}
+
+void TPlusStringGrid::SetCellInteger(int col, int row, int value)
+{
+    if (IsValidCell(col, row))
+        SetCellText(col, row, std::to_string(value));
+}
+
+int TPlusStringGrid::GetCellInteger(int col, int row)
+{
+    String text = IsValidCell(col, row) ? Trim(GetCellText(col, row)) : String();
+    if (text.empty() || text == "-")
+        text = "0";
+    int value = 0;
+    if (!ParseStrictInt(text, value))
+        throw EPlusGridError("Cell does not contain integer value");
+    return value;
+}
+
+String TPlusStringGrid::FormatFloatValue(double value) const
+{
+    const String& format = SafeFloatFormat(FloatFormat) ? FloatFormat : String("%.2f");
+    char buffer[512];
+    const int n = std::snprintf(buffer, sizeof buffer, format.c_str(), value);
+    String text = n < 0 ? String() : String(buffer, size_t(std::min(n, int(sizeof buffer) - 1)));
+    const char separator = FormatSettings().DecimalSeparator;
+    if (separator != '.')
+        for (char& c : text)
+            if (c == '.')
+                c = separator;
+    return text;
+}
+
+void TPlusStringGrid::SetCellFloat(int col, int row, double value)
+{
+    if (IsValidCell(col, row))
+        SetCellText(col, row, FormatFloatValue(value));
+}
+
+double TPlusStringGrid::GetCellFloat(int col, int row)
+{
+    String text = IsValidCell(col, row) ? ExtractNumberText(GetCellText(col, row)) : String();
+    if (text.empty() || text == "-")
+        text = "0";
+    TFormatSettings dot = FormatSettings();
+    dot.DecimalSeparator = '.';
+    double value = 0;
+    if (!TryStrToFloat(text, value, dot))
+        throw EPlusGridError("Cell does not contain a float value");
+    return value;
+}
+
+void TPlusStringGrid::SetCellDate(int col, int row, TDateTime value)
+{
+    if (IsValidCell(col, row))
+        SetCellText(col, row, value > 0 || WriteZeroDates ? DateToStr(value) : String());
+}
+
+void TPlusStringGrid::SetColors(int col, int row, TColor value)
+{
+    if (!IsValidCell(col, row))
+        return;
+    EnsureCellProperties(col, row)->SetBrushColor(value);
+    RepaintCellAt(col, row);
+}
+
+TColor TPlusStringGrid::GetColors(int col, int row) const
+{
+    const TCellProperties* record = IsValidCell(col, row) ? CellProperties(col, row) : nullptr;
+    return record ? record->BrushColor() : clNone;
+}
+
+void TPlusStringGrid::SetColorsTo(int col, int row, TColor value)
+{
+    if (!IsValidCell(col, row))
+        return;
+    EnsureCellProperties(col, row)->SetBrushColorTo(value);
+    RepaintCellAt(col, row);
+}
+
+void TPlusStringGrid::SetFontColors(int col, int row, TColor value)
+{
+    if (!IsValidCell(col, row))
+        return;
+    EnsureCellProperties(col, row)->FontColor = value;
+    RepaintCellAt(col, row);
+}
+
+String TPlusStringGrid::GetVersion() const
+{
+    const uint32_t version = 0x03040200;
+    return std::to_string(version >> 24) + "." + std::to_string((version >> 16) & 0xFF) + "." +
+           std::to_string((version >> 8) & 0xFF) + "." + std::to_string(version & 0xFF);
+}

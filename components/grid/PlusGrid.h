@@ -1,0 +1,147 @@
+#pragma once
+// TPlusStringGrid: the feature-rich string grid, a TBaseGrid that adds typed cell access, per-cell
+// colours and the settings the rest of the grid reads. Cells live in the framework grid's store
+// (text and one object slot per written cell, nothing for cells never written), so a grid of a
+// million rows costs nothing until its cells are filled.
+//
+// Index rule: every cell, row and column index a caller passes is checked. Writers ignore a cell
+// outside the grid (a no-op); readers answer the empty value ("" / 0 / clNone / ctEmpty).
+#include "BaseGrid.h"
+
+#include "platform/rtl/DateUtils.h"
+
+QUELM_DECLARE_EXCEPTION(EPlusGridError, Exception)
+
+enum TGridLook { glStandard, glXP, glSoft, glClassic, glTMS, glVista, glWin7, glOffice2007, glWindows8 };
+enum THoverFixedCells { hfNone, hfFixedRows, hfFixedColumns, hfAll };
+enum TInvalidEntryIcon { ieNone, ieInfo, ieWarning, ieError };
+
+class TPlusStringGrid : public TBaseGrid {
+public:
+    explicit TPlusStringGrid(TComponent* owner);
+    ~TPlusStringGrid() override;
+    String ClassName() const override { return "TPlusStringGrid"; }
+
+    // ---- published settings (values as constructed)
+    bool EnhRowColMove = true;
+    TColor HintColor = clInfoBk;
+    TColor HighlightColor = clHighlight;
+    TColor HighlightTextColor = clHighlightText;
+    TColor BorderColor = 0xB99D7F;
+    TColor SelectionColor = 0xEACAB6;
+    TColor SelectionColorTo = clNone;
+    TColor SelectionMirrorColor = clNone;
+    TColor SelectionMirrorColorTo = clNone;
+    TColor SelectionTextColor = 0;
+    TVAlignment VAlignment = vtaTop;
+    TColor URLColor = 0xFF0000;
+    bool IntelliZoom = true;
+    TColor ScrollColor = clNone;
+    int ScrollWidth = 17;
+    bool FixedAsButtons = false;
+    bool HideFocusRect = false;
+    // One floating-point conversion (%f, %e, %g with optional flags, width and precision) and
+    // literal text; any other pattern writes the value as "%.2f" would.
+    String FloatFormat = "%.2f";
+    bool EnableHTML = true;
+    bool EnableWheel = true;
+    THoverFixedCells HoverFixedCells = hfNone;
+    TGridLook Look = glXP;
+    String FilterDropDownClear = "(All)";
+    bool AutoFilterUpdate = true;
+    TColor ActiveCellColor = clGray;
+    TColor ActiveCellColorTo = clNone;
+    TEditorType DefaultEditor = edNormal;
+    TAlignment DefaultAlignment = taLeftJustify;
+    TColor DisabledFontColor = clSilver;
+    TInvalidEntryIcon InvalidEntryIcon = ieWarning;
+    bool ShowDesignHelper = true;
+    bool UseInternalHintClass = true;
+    int FixedRowHeight = 22;
+
+    // ---- internal state read by the rest of the grid
+    BYTE ColorStyle = 6;
+    int HideLevel = 0;
+    int GroupColumn = -1;
+    bool LoadedOnce = false;
+    TPoint HintCell{-1, -1};
+    BYTE AppliedOfficeTheme = 10;
+    int UpdateCount = 0;
+    bool EditValid = true;
+    int NodeCount = 0;
+    int HiddenColCount = 0;
+    TPoint FixedCellDown{-1, -1};
+    int RequestedFixedRows = 0;
+    int RequestedFixedCols = 0;
+    char Delimiter = '\0';
+    bool OwnerDrawCells = false;
+    char PasswordChar = '*';
+    bool CsvTildeLineBreaks = false;
+    String CheckTrueText = "Y";
+    String CheckFalseText = "N";
+    String EditMaskText;
+    bool SaveFixedCells = true;
+    bool CsvFirstLineIsData = true;
+    bool MapHiddenColumns = false;
+    bool ExportDisplayText = true;
+    bool ExportHTMLTags = true;
+    bool AlwaysEditing = false;
+    bool SkipNextInvalidate = false;
+    TPoint MouseDownCell{-1, -1};
+    char EditStartKey = '\0';
+    int LastUpdatedRow = -1;
+    int EditorItemIndex = -1;
+    int FontSizeDelta = 0;
+    bool StretchBusy = false;
+    bool StretchPending = true;
+    int SizingCol = -1;
+    int SizingRow = -1;
+    BYTE DragSelectMode = 0;
+    int DragSelectRow = -1;
+    TEditorType ActiveEditorType = edNormal;
+    int FilterDropDownCol = -1;
+    TPoint XYOffset{2, 2};
+    int InitialGridWidth = -1;
+    bool RowsMoving = false;
+    TColor SelectionPenColor = 0;
+    bool KeepCellProps = false;
+    bool AutoSizeGrowOnly = false;
+    int MaxColumnWidth = 0;
+    int MinRowHeight = 0;
+    int MinColumnWidth = 0;
+    int MaxRowHeight = 0;
+    TColor FixedGradientFrom = 0xFFFFFF; // kept as RGB
+    TColor FixedGradientTo;
+    TColor FixedGradientMirrorFrom = clNone;
+    TColor FixedGradientMirrorTo = clNone;
+    bool WriteZeroDates = true;
+
+    // ---- extent
+    // Columns and rows the store addresses: shown and hidden ones.
+    int GetAllColCount() const { return ColCount() + HiddenColCount; }
+    int GetAllRowCount() const { return RowCount(); }
+    // True when (col, row) lies in the grid (hidden columns included).
+    bool IsValidCell(int col, int row) const;
+
+    // ---- typed access
+    void SetCellInteger(int col, int row, int value);
+    // Raises EPlusGridError "Cell does not contain integer value".
+    int GetCellInteger(int col, int row);
+    void SetCellFloat(int col, int row, double value);
+    // Raises EPlusGridError "Cell does not contain a float value".
+    double GetCellFloat(int col, int row);
+    void SetCellDate(int col, int row, TDateTime value);
+    String FormatFloatValue(double value) const;
+
+    // ---- per-cell colours
+    void SetColors(int col, int row, TColor value);
+    TColor GetColors(int col, int row) const;
+    void SetColorsTo(int col, int row, TColor value);
+    void SetFontColors(int col, int row, TColor value);
+
+    String GetVersion() const;
+    void SetVersion(const String&) {}
+
+private:
+    void RepaintCellAt(int col, int row);
+};
