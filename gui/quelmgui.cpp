@@ -1,4 +1,5 @@
 // quelmgui: the desktop front end of the leaching model.
+#include "Main.h"
 #include "QuelmStartup.h"
 #include "dmQuelm_Unit.h"
 #include "platform/framework/Forms.h"
@@ -10,5 +11,9 @@ static TVersionResource quelmguiVersion(2, 1, 2, 10);
 int main(int argc, char** argv)
 {
     StartupSteps().CreateDataModule = [] { New<TdmQuelm>(Application); };
+    StartupSteps().CreateMainForm = [] {
+        TfrmMain* form = nullptr;
+        Application->CreateForm(form);
+    };
     return RunStartup(argc, argv);
 }

@@ -1,0 +1,197 @@
+#include "EditorForm.h"
+
+#include "TVersionInfo_Unit.h"
+#include "Utils_Format_Unit.h"
+#include "dmQuelm_Unit.h"
+
+#include "platform/framework/Dialogs.h"
+
+#include <memory>
+
+TEditorForm::TEditorForm(TComponent* owner, const String& captionTitle, int helpContext)
+    : TForm(owner), captionTitle_(captionTitle), helpContext_(helpContext)
+{
+    SetCaption("This text should not show");
+    OnCreate = [this](TObject* sender) { FormCreate(sender); };
+    OnActivate = [this](TObject* sender) { FormActivate(sender); };
+    OnClose = [this](TObject* sender, TCloseAction& action) { FormClose(sender, action); };
+}
+
+void TEditorForm::FormCreate(TObject*)
+{
+    SetCaption(Format(captionTitle_, {GetApplicationTitle()}));
+}
+
+void TEditorForm::FormActivate(TObject*)
+{
+    Screen->SetCursor(crHourGlass);
+    OpenTables();
+    AfterOpenTables();
+}
+
+void TEditorForm::FormClose(TObject*, TCloseAction& action)
+{
+    try {
+        for (TTable* table : TablesPostedOnClose)
+            PostPendingEdits(table);
+    } catch (EAbort&) {
+        // No or Cancel at the save prompt, or a rule's refusal: the window stays open
+        action = caNone;
+        return;
+    } catch (...) {
+        action = caNone;
+        throw;
+    }
+    DetachHandlers();
+    BeforeCloseDone();
+}
+
+void TEditorForm::WireNavigator(TDBNavigator* navigator, TWinControl* focusOnInsert, TWinControl* focusOnCancel,
+                                std::function<void()> afterClick)
+{
+    navigator->ConfirmDelete = false; // the data module's delete rule asks
+    navigator->BeforeAction = [](TObject*, TNavigateBtn button) {
+        Screen->SetCursor(crHourGlass);
+        // an explicit post is not met by the save prompt
+        if (button == nbPost)
+            dmQuelm->ConfirmOff();
+    };
+    navigator->OnClick = [focusOnInsert, focusOnCancel, afterClick](TObject*, TNavigateBtn button) {
+        dmQuelm->ConfirmOn();
+        if (button == nbInsert && focusOnInsert && focusOnInsert->Visible())
+            focusOnInsert->SetFocus();
+        if (button == nbCancel && focusOnCancel && focusOnCancel->Visible())
+            focusOnCancel->SetFocus();
+        if (afterClick)
+            afterClick();
+    };
+}
+
+void TEditorForm::WireCommentsButton(TButton* button, TDataSource* source)
+{
+    button->OnClick = [source](TObject*) { EditComment(source); };
+}
+
+void TEditorForm::RemoveExtendedChars(TEdit* edit)
+{
+    const String text = edit->Text();
+    if (!HasExtendedAscii(text))
+        return;
+    const int caret = edit->SelStart();
+    edit->SetText(StripExtendedAscii(text));
+    edit->SetSelStart(std::max(0, caret - 1));
+}
+
+void TEditorForm::WireCharacterFilter(TEdit* edit)
+{
+    auto previous = edit->OnChange;
+    edit->OnChange = [edit, previous](TObject* sender) {
+        if (previous)
+            previous(sender);
+        RemoveExtendedChars(edit);
+    };
+}
+
+void TEditorForm::CopyRecord(const TCopySpec& spec)
+{
+    TTable* master = spec.master;
+    Screen->SetCursor(crHourGlass);
+    PostPendingEdits(master);
+    for (TTable* table : spec.postFirst)
+        PostPendingEdits(table);
+
+    const String oldKey = master->FieldByName(spec.keyField)->AsString();
+    const String oldName = spec.nameField.empty() ? String() : master->FieldByName(spec.nameField)->AsString();
+    const String newKey = spec.fixedKey.empty() ? "copy_" + oldKey : spec.fixedKey;
+
+    std::unique_ptr<TTable> clone(CloneTable(master));
+    clone->Locate(spec.keyField, Variant(ToQString(oldKey)), loCaseInsensitive);
+    master->Insert();
+    CopyFieldValues(clone.get(), master);
+    master->FieldByName(spec.keyField)->SetAsString(newKey);
+    if (!spec.nameField.empty())
+        master->FieldByName(spec.nameField)->SetAsString("copy_" + oldName);
+    if (spec.resetMorvaSelected)
+        master->FieldByName("MORVASELECTED")->SetAsInteger(0);
+    dmQuelm->ConfirmOff();
+    // a failed post (the key exists already) leaves the new record in insert state
+    master->Post();
+    clone.reset();
+    OpenOrRefresh(master);
+
+    for (const TChildCopy& child : spec.children) {
+        OpenOrRefresh(child.table);
+        if (child.purge) {
+            while (child.table->Locate(child.keyField, Variant(ToQString(newKey)), loCaseInsensitive)) {
+                dmQuelm->ConfirmOff();
+                child.table->Delete();
+            }
+        }
+        CopyRecordsWithKey(child.table, child.keyField, oldKey, newKey);
+    }
+    master->Locate(spec.keyField, Variant(ToQString(newKey)), loCaseInsensitive);
+}
+
+void TEditorForm::AttachMasterStatePanel(TDataSource* master, TControl* childPanel, TLabel* message,
+                                         std::vector<TTable*> children)
+{
+    stateSource_ = master;
+    childPanel_ = childPanel;
+    stateMessage_ = message;
+    stateChildren_ = std::move(children);
+    message->SetVisible(false);
+    master->OnStateChange = [this](TObject*) {
+        switch (stateSource_->State()) {
+        case dsEdit:
+        case dsInsert:
+            childPanel_->SetVisible(false);
+            stateMessage_->SetVisible(true);
+            break;
+        case dsBrowse:
+            childPanel_->SetVisible(true);
+            for (TTable* child : stateChildren_)
+                OpenOrRefresh(child);
+            stateMessage_->SetVisible(false);
+            break;
+        default:
+            MessageDlg("Internal error", mtError, {mbOK}, 0);
+            break;
+        }
+    };
+}
+
+void TEditorForm::AttachScrollRule(TTable* master, const String& codeField, std::vector<TControl*> editing)
+{
+    scrollMaster_ = master;
+    scrollCodeField_ = codeField;
+    scrollEditing_ = std::move(editing);
+    master->AfterScroll = [this](TDataSet*) { ScrollRule(); };
+    ScrollRule();
+}
+
+void TEditorForm::ScrollRule()
+{
+    if (!scrollMaster_ || !scrollMaster_->Active())
+        return;
+    if (scrollMaster_->Eof() && !scrollMaster_->IsEmpty())
+        scrollMaster_->Refresh();
+    const bool none = UpperCase(scrollMaster_->FieldByName(scrollCodeField_)->AsString()) == "NO";
+    for (TControl* control : scrollEditing_)
+        control->SetVisible(!none);
+}
+
+void TEditorForm::DetachHandlers()
+{
+    if (stateSource_)
+        stateSource_->OnStateChange = nullptr;
+    if (scrollMaster_)
+        scrollMaster_->AfterScroll = nullptr;
+    stateSource_ = nullptr;
+    scrollMaster_ = nullptr;
+}
+
+void ShowWindowNotThereYet(const String& windowTitle)
+{
+    MessageDlg("The window \"" + windowTitle + "\" is not there yet in this version of " + GetProductName() + ".",
+               mtInformation, {mbOK}, 0);
+}
