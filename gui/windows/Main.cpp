@@ -52,8 +52,8 @@ TfrmMain::TfrmMain(TComponent* owner) : TForm(owner)
 {
     SetName("frmMain");
     SetCaption("Main");
-    SetClientWidth(1012);
-    SetClientHeight(640);
+    SetClientWidth(1160);
+    SetClientHeight(660);
     Position = poScreenCenter;
 
     CreateMenus();
@@ -206,7 +206,7 @@ void TfrmMain::CreateRunList()
 {
     gbxBrowseRuns = Make<TGroupBox>(this, this, "gbxBrowseRuns");
     gbxBrowseRuns->SetCaption(" Browse Runs ");
-    gbxBrowseRuns->SetBounds(4, 40, 448, 596);
+    gbxBrowseRuns->SetBounds(4, 40, 448, 616);
 
     lblWaitForGrid = Make<TLabel>(this, gbxBrowseRuns, "lblWaitForGrid");
     lblWaitForGrid->SetCaption("Wait for grid to be displayed ...");
@@ -224,11 +224,11 @@ void TfrmMain::CreateRunList()
         const char* field;
         const char* title;
         int width;
-    } const columns[] = {{"RUNID", "RunID", 44},
-                         {"SELECTEDFOREXECUTION", "Selected", 56},
-                         {"NAME", "Name", 150},
-                         {"RESULTSSUMMARY", "ResultsSummary", 90},
-                         {"RESULTSDETAILED", "ResultsDetailed", 90}};
+    } const columns[] = {{"RUNID", "RunID", 42},
+                         {"SELECTEDFOREXECUTION", "Selected", 52},
+                         {"NAME", "Name", 130},
+                         {"RESULTSSUMMARY", "ResultsSummary", 88},
+                         {"RESULTSDETAILED", "ResultsDetailed", 88}};
     for (const Column& c : columns) {
         TColumn* column = grdRuns->Columns()->Add();
         column->SetFieldName(c.field);
@@ -282,7 +282,7 @@ void TfrmMain::CreateRunEditor()
 {
     gbxEditRuns = Make<TGroupBox>(this, this, "gbxEditRuns");
     gbxEditRuns->SetCaption(" Edit Run ");
-    gbxEditRuns->SetBounds(456, 40, 552, 596);
+    gbxEditRuns->SetBounds(456, 40, 700, 616);
 
     PageControl1 = Make<TPageControl>(this, gbxEditRuns, "PageControl1");
     PageControl1->Align = alClient;
@@ -557,7 +557,7 @@ void TfrmMain::FormActivate(TObject*)
         Application->Terminate();
         return;
     }
-    Repaint();
+    Invalidate();
     if (FirstActivation)
         pnlOpeningLastSavedProject->SetVisible(true);
     OpenLookupTables();
@@ -681,7 +681,7 @@ void TfrmMain::UpdateControlState()
     for (TMenuItem* item : commands)
         item->SetEnabled(false);
     LockRunControls(true);
-    Repaint();
+    Invalidate();
 
     if (!dmQuelm || !dmQuelm->tblProjects->Active() || !dmQuelm->tblRuns->Active() || WizardBusy)
         return;
@@ -718,7 +718,7 @@ void TfrmMain::UpdateControlState()
 void TfrmMain::ReconcileRunResults()
 {
     ShowRunsGrid(false);
-    Repaint();
+    Invalidate();
     try {
         dmQuelm->ReconcileRunResults();
     } catch (...) {
@@ -764,7 +764,7 @@ void TfrmMain::Opendatabase1Click(TObject*)
         return;
     }
     pnlOpeningLastSavedProject->SetVisible(true);
-    Repaint();
+    Invalidate();
     OpenLookupTables();
     UpdateCaption();
     ReconcileRunResults();
@@ -801,7 +801,7 @@ void TfrmMain::CalculateSelectedRuns1Click(TObject*)
     view.SetBusy = [this](bool busy) { SetKernelBusy(busy); };
     view.ShowRunsGrid = [this](bool visible) { ShowRunsGrid(visible); };
     view.ShowRunStatus = [this] { PageControl1->SetActivePage(tsRunStatus); };
-    view.Repaint = [this] { Repaint(); };
+    view.Repaint = [this] { Invalidate(); };
     view.OpenLookupTables = [this] { OpenLookupTables(); };
     view.UpdateControlState = [this] { UpdateControlState(); };
     dmQuelm->CalculateSelectedRuns(view);
@@ -816,7 +816,7 @@ void TfrmMain::grdRunsDblClick(TObject*)
 void TfrmMain::SelectAllRuns1Click(TObject*)
 {
     ShowRunsGrid(false);
-    Repaint();
+    Invalidate();
     dmQuelm->SetAllRunsSelected(true);
     ShowRunsGrid(true);
     UpdateControlState();
@@ -825,7 +825,7 @@ void TfrmMain::SelectAllRuns1Click(TObject*)
 void TfrmMain::DeselectAllRuns1Click(TObject*)
 {
     ShowRunsGrid(false);
-    Repaint();
+    Invalidate();
     dmQuelm->SetAllRunsSelected(false);
     ShowRunsGrid(true);
     UpdateControlState();
@@ -943,8 +943,9 @@ void TfrmMain::cbSubstancesClick(TObject*)
 
 void TfrmMain::edtRunNameChange(TObject*)
 {
-    // renaming a run keeps its results
-    if (dmQuelm && dmQuelm->tblRuns->State() == dsEdit)
+    // renaming a run keeps its results (only the user's typing counts, not the value shown
+    // again when the record changes state)
+    if (dmQuelm && dmQuelm->tblRuns->State() == dsEdit && edtRunName->Modified())
         dmQuelm->tblRuns->FieldByName("DISABLERESULTS")->SetAsString("No");
     TEditorForm::RemoveExtendedChars(edtRunName);
 }

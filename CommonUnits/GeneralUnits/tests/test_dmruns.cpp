@@ -200,8 +200,7 @@ protected:
         RunCommandsTest::SetUp();
         SetRunAndWaitPollPeriod(10);
         const fs::path built = fs::path(GetExeDir()) / ".." / ".." / "bin" / "Quelmmodel";
-        if (!fs::exists(built))
-            GTEST_SKIP() << "no kernel built at " << built;
+        ASSERT_TRUE(fs::exists(built)) << "no kernel built at " << built;
         if (!fs::exists(fs::symlink_status(GetKernelExeName())))
             fs::create_symlink(fs::canonical(built), GetKernelExeName());
         view.AskRunOptions = [this](TdmQuelm::TRunOptions& options) {

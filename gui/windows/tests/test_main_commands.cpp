@@ -1,8 +1,9 @@
 // The main window's run list commands and control state on a copy of the demo database, the
 // editor window pattern on the main window's own controls and on a small editor of
-// locations, and the start of the program without a usable database.
+// locations.
 #include "CommonUnits/GeneralUnits/tests/dm_fixture.h"
 
+#include "About.h"
 #include "EditorForm.h"
 #include "Main.h"
 #include "QuelmStartup.h"
@@ -12,6 +13,7 @@
 
 #include "platform/framework/Forms.h"
 
+#include <QTest>
 #include <QTimer>
 
 #include <memory>
@@ -20,8 +22,14 @@ namespace {
 
 class MainCommandsTest : public DataModuleTest {
 protected:
+    void SetUp() override
+    {
+        DataModuleTest::SetUp();
+        WriteRegistryString(HKEY_LOCAL_MACHINE, REG_PLOTWELL_DIR, dir.file("plotwell") + "/");
+    }
     void TearDown() override
     {
+        Application->ProcessMessages(); // drawing contexts of the last event go back first
         delete window;
         window = nullptr;
         Application->OnException = nullptr;
@@ -136,7 +144,17 @@ TEST_F(MainCommandsTest, RunListCommandsChangeTheDatabase)
     // insert with the navigator: a new key, the default detail rows; the post asks nothing
     boxes.Clear();
     Guarded([&] { window->navRunsFull->BtnClick(nbInsert); });
-    EXPECT_EQ(module->tblRuns->State(), dsInsert);
+    ASSERT_EQ(module->tblRuns->State(), dsInsert);
+    // the user fills in what the new run needs, here as run 1 has it
+    {
+        std::unique_ptr<TTable> first(CloneTable(module->tblRuns));
+        first->Locate("RUNID", Variant(1), 0);
+        for (int i = 0; i < module->tblRuns->FieldCount(); ++i) {
+            TField* field = module->tblRuns->Fields(i);
+            if (field->IsNull() && field->Required())
+                field->SetValue(first->Fields(i)->Value());
+        }
+    }
     Guarded([&] { window->navRunsFull->BtnClick(nbPost); });
     EXPECT_EQ(boxes.Count(), 0);
     EXPECT_EQ(Run(7, "NAME"), "Run 7");
@@ -164,10 +182,13 @@ TEST_F(MainCommandsTest, RunListCommandsChangeTheDatabase)
 TEST_F(MainCommandsTest, RenamingKeepsResultsWhileChangingTheScenarioResetsThem)
 {
     module->dbDatabase->ExecSql("UPDATE RUNS SET RESULTSSUMMARY='Available', RESULTSDETAILED='Available' WHERE RUNID<=2");
+    for (const char* name : {"1.sum", "1.out", "2.sum", "2.out"}) // results whose files exist
+        quelmtest::WriteFileBytes(JoinPath(GetWorkDir(), name), "x");
     Open();
     module->tblRuns->Locate("RUNID", Variant(1), 0);
     module->tblRuns->Edit();
-    window->edtRunName->SetText("renamed");
+    window->edtRunName->SelectAll();
+    QTest::keyClicks(window->edtRunName->Host(), "renamed");
     Guarded([&] { window->navRunsFull->BtnClick(nbPost); });
     EXPECT_EQ(Run(1, "NAME"), "renamed");
     EXPECT_EQ(Run(1, "RESULTSSUMMARY"), "Available");
@@ -221,8 +242,8 @@ TEST_F(MainCommandsTest, CommandsOfLaterWindowsSaySoAndTheAboutBoxOpens)
     EXPECT_NE(boxes.Last().Text.find("\"Locations\" is not there yet"), String::npos) << boxes.Last().Text;
     QTimer::singleShot(0, [] {
         for (int i = 0; i < Screen->FormCount(); ++i)
-            if (Screen->Forms(i)->ClassName() == "TfrmAbout")
-                Screen->Forms(i)->Close();
+            if (auto* about = dynamic_cast<TfrmAbout*>(Screen->Forms(i)))
+                about->Close();
     });
     window->mnuAbout->Click();
     TShellExecuteRecorder shell;
@@ -237,11 +258,15 @@ TEST_F(MainCommandsTest, ClosingAsksAndPostsThePendingRun)
     module->tblRuns->Edit();
     module->tblRuns->FieldByName("NAME")->SetAsString("closing");
     boxes.Answer("No");
-    EXPECT_FALSE(window->CloseQuery());
+    TCloseAction action = caHide;
+    window->FormClose(window, action);
+    EXPECT_EQ(action, caNone);
     EXPECT_EQ(boxes.Last().Text, "Close RavuzAVEDE application ?");
     boxes.Answer("Yes"); // close
     boxes.Answer("Yes"); // save the changed run
-    EXPECT_TRUE(window->CloseQuery());
+    action = caHide;
+    window->FormClose(window, action);
+    EXPECT_EQ(action, caHide);
     EXPECT_EQ(Run(1, "NAME"), "closing");
 }
 
@@ -313,45 +338,6 @@ TEST_F(MainCommandsTest, CopyOfAPredefinedLocationIsUnlockedWithItsChildRowsAndA
     EXPECT_EQ(Count("SELECT COUNT(*) FROM LOCATIONS"), locations);
     EXPECT_EQ(module->tblLocations->State(), dsInsert); // for the user to change the key or cancel
     module->tblLocations->Cancel();
-}
-
-// ---------------------------------------------------------------- start without a database
-
-TEST(MainWindowStart, WithoutADatabaseTheProgramEndsAfterItsOneMessage)
-{
-    quelmtest::TempDir dir;
-    setenv("QUELM_REGISTRY_DIR", dir.file("registry").c_str(), 1);
-    setenv("QUELM_DATA_DIR", dir.file("data").c_str(), 1);
-    TVersionResource version{2, 1, 2, 10};
-    PrepareEmbeddedEngine(dir);
-    TDBConnector::ReconnectWaitMs = 0;
-    // the registered database has gone and the user chooses no other file
-    WriteRegistryString(HKEY_CURRENT_USER, REG_DATABASE, dir.file("gone.vantor"));
-    SetOpenFileDialog([](TOpenFileRequest&) { return false; });
-    TMessageBoxInterceptor boxes;
-    StartupSteps().CreateDataModule = [] { New<TdmQuelm>(Application); };
-    StartupSteps().CreateMainForm = [] {
-        TfrmMain* form = nullptr;
-        Application->CreateForm(form);
-    };
-    const int code = StartApplication();
-    EXPECT_EQ(code, 0);
-    EXPECT_TRUE(Application->Terminated());
-    // the connector's word on the missing file, the data module's one exit message, and
-    // nothing of the main window
-    ASSERT_EQ(boxes.Count(), 2) << (boxes.Count() ? boxes.Last().Text : String());
-    EXPECT_EQ(boxes.Last().Text, "You are not connected to a database, exiting " + GetProductName() + " !");
-
-    StartupSteps() = TStartupSteps{};
-    delete Application->MainForm();
-    Application->SetMainForm(nullptr);
-    delete dmQuelm;
-    SetOpenFileDialog(nullptr);
-    TVersionInfo::DestroySingleton();
-    ResetEmbeddedServer();
-    TDBConnector::ReconnectWaitMs = 2000;
-    unsetenv("QUELM_REGISTRY_DIR");
-    unsetenv("QUELM_DATA_DIR");
 }
 
 } // namespace
