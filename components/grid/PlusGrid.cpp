@@ -90,7 +90,7 @@ TPlusStringGrid::TPlusStringGrid(TComponent* owner) : TBaseGrid(owner), FixedGra
     ControlStyle << csAcceptsControls;
     SetRowCount(10);
     SetDefaultRowHeight(22);
-    FixedRowHeight = DefaultRowHeight();
+    fixedRowHeight_ = DefaultRowHeight();
     WordWrap = true;
     SetScrollBars(ssBoth);
     SetWidth(400);
@@ -98,6 +98,117 @@ TPlusStringGrid::TPlusStringGrid(TComponent* owner) : TBaseGrid(owner), FixedGra
 }
 
 TPlusStringGrid::~TPlusStringGrid() = default;
+
+// ---------------------------------------------------------------- dimensions
+
+void TPlusStringGrid::SetRowCount(int value)
+{
+    TBaseGrid::SetRowCount(value);
+    if (FixedRowAlways && RequestedFixedRows < RowCount())
+        SetFixedRows(RequestedFixedRows);
+    HighestRowCount = std::max(HighestRowCount, value);
+}
+
+void TPlusStringGrid::SetColCount(int value)
+{
+    TBaseGrid::SetColCount(value);
+    if (FixedColAlways && RequestedFixedCols < ColCount())
+        SetFixedCols(RequestedFixedCols);
+    HighestColCount = std::max(HighestColCount, value);
+}
+
+int TPlusStringGrid::FixedRows() const
+{
+    const int rows = TBaseGrid::FixedRows();
+    return rows == 0 && FixedRowAlways ? 1 : rows;
+}
+
+int TPlusStringGrid::FixedCols() const
+{
+    const int cols = TBaseGrid::FixedCols();
+    return cols == 0 && FixedColAlways ? 1 : cols;
+}
+
+void TPlusStringGrid::SetFixedRows(int value)
+{
+    int rows = value;
+    if (FixedRowAlways && value >= RowCount())
+        rows = RowCount() - 1;
+    TBaseGrid::SetFixedRows(rows);
+    if (!Loading())
+        RequestedFixedRows = value;
+}
+
+void TPlusStringGrid::SetFixedCols(int value)
+{
+    int cols = value;
+    if (FixedColAlways && value >= ColCount())
+        cols = ColCount() - 1;
+    TBaseGrid::SetFixedCols(cols);
+    if (!Loading())
+        RequestedFixedCols = value;
+}
+
+void TPlusStringGrid::SetDefaultRowHeight(int value)
+{
+    TBaseGrid::SetDefaultRowHeight(value);
+    if (HasState(csDesigning))
+        fixedRowHeight_ = value;
+}
+
+void TPlusStringGrid::SetFixedRowHeight(int value)
+{
+    fixedRowHeight_ = value;
+    if (Loading())
+        return;
+    if (value == DefaultRowHeight()) {
+        SetDefaultRowHeight(value);
+        return;
+    }
+    for (int r = 0; r < TBaseGrid::FixedRows(); ++r)
+        SetRowHeights(r, value);
+}
+
+void TPlusStringGrid::SetFixedColWidth(int value)
+{
+    if (Loading() || value == DefaultColWidth())
+        return;
+    for (int c = 0; c < TBaseGrid::FixedCols(); ++c)
+        SetColWidths(c, value);
+}
+
+void TPlusStringGrid::SetFixedFooters(int value)
+{
+    fixedFooters_ = value;
+    Invalidate();
+}
+
+void TPlusStringGrid::SetFixedRightCols(int value)
+{
+    fixedRightCols_ = value;
+    Invalidate();
+}
+
+void TPlusStringGrid::InvalidateUnlessUpdating()
+{
+    if (UpdateCount == 0)
+        Invalidate();
+}
+
+void TPlusStringGrid::SetVAlignment(TVAlignment value)
+{
+    vAlignment_ = value;
+    VAlignFlags = value == vtaCenter ? 4 : value == vtaBottom ? 8 : 0;
+    InvalidateUnlessUpdating();
+}
+
+void TPlusStringGrid::SetWordWrap(bool value)
+{
+    WordWrap = value;
+    InvalidateUnlessUpdating();
+}
+
+// ---------------------------------------------------------------- cells
 
 bool TPlusStringGrid::IsValidCell(int col, int row) const
 {

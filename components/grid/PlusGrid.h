@@ -33,7 +33,6 @@ public:
     TColor SelectionMirrorColor = clNone;
     TColor SelectionMirrorColorTo = clNone;
     TColor SelectionTextColor = 0;
-    TVAlignment VAlignment = vtaTop;
     TColor URLColor = 0xFF0000;
     bool IntelliZoom = true;
     TColor ScrollColor = clNone;
@@ -57,7 +56,6 @@ public:
     TInvalidEntryIcon InvalidEntryIcon = ieWarning;
     bool ShowDesignHelper = true;
     bool UseInternalHintClass = true;
-    int FixedRowHeight = 22;
 
     // ---- internal state read by the rest of the grid
     BYTE ColorStyle = 6;
@@ -116,6 +114,38 @@ public:
     TColor FixedGradientMirrorTo = clNone;
     bool WriteZeroDates = true;
 
+    // ---- dimensions (these hide the framework setters: they keep the grid's own state in step)
+    void SetRowCount(int value);
+    void SetColCount(int value);
+    // Reads 1 when the framework has none and the matching "always" flag is set.
+    int FixedRows() const;
+    int FixedCols() const;
+    // With the "always" flag, a count that reaches the grid's extent is held one below it and the
+    // asked count comes back once the grid grows; without it such a count raises
+    // EInvalidGridOperation and nothing changes.
+    void SetFixedRows(int value);
+    void SetFixedCols(int value);
+    bool FixedRowAlways = false;
+    bool FixedColAlways = false;
+    int HighestRowCount = 0;
+    int HighestColCount = 0;
+    void SetDefaultRowHeight(int value);
+    int FixedRowHeight() const { return fixedRowHeight_; }
+    void SetFixedRowHeight(int value);
+    int FixedColWidth() const { return ColWidths(0); }
+    void SetFixedColWidth(int value);
+    int FixedFooters() const { return fixedFooters_; }
+    void SetFixedFooters(int value);
+    int FixedRightCols() const { return fixedRightCols_; }
+    void SetFixedRightCols(int value);
+
+    // ---- appearance with their own setters
+    TVAlignment VAlignment() const { return vAlignment_; }
+    void SetVAlignment(TVAlignment value);
+    // Text-drawing vertical flag matching VAlignment: 0, DT_VCENTER (4) or DT_BOTTOM (8).
+    int VAlignFlags = 0;
+    void SetWordWrap(bool value); // the base grid's WordWrap
+
     // ---- extent
     // Columns and rows the store addresses: shown and hidden ones.
     int GetAllColCount() const { return ColCount() + HiddenColCount; }
@@ -144,4 +174,11 @@ public:
 
 private:
     void RepaintCellAt(int col, int row);
+    bool Loading() const { return HasState(csLoading); }
+    void InvalidateUnlessUpdating();
+
+    int fixedRowHeight_ = 22;
+    int fixedFooters_ = 0;
+    int fixedRightCols_ = 0;
+    TVAlignment vAlignment_ = vtaTop;
 };

@@ -29,7 +29,9 @@ TEST(PlusGridLife, ConstructorDefaults)
     EXPECT_EQ(g.ClassName(), "TPlusStringGrid");
     EXPECT_EQ(g.RowCount(), 10);
     EXPECT_EQ(g.DefaultRowHeight(), 22);
-    EXPECT_EQ(g.FixedRowHeight, 22);
+    EXPECT_EQ(g.FixedRowHeight(), 22);
+    EXPECT_EQ(g.VAlignment(), vtaTop);
+    EXPECT_EQ(g.HighestRowCount, 10);
     EXPECT_EQ(g.ScrollBars(), ssBoth);
     EXPECT_EQ(g.Width(), 400);
     EXPECT_EQ(g.Height(), 250);
@@ -211,4 +213,86 @@ TEST(PlusGridCells, AMillionRowsAddressedAtTheirEdges)
     EXPECT_EQ(g->GetCellInteger(5, 5), 0);
     g->SetCellInteger(0, 1000000, 1); // one beyond: ignored
     EXPECT_EQ(g->GetCellInteger(0, 1000000), 0);
+}
+
+TEST(PlusGridDimensions, FixedRowsAndColumnsKeptByTheAlwaysFlags)
+{
+    GridFixture f;
+    auto* g = f.grid;
+    g->FixedRowAlways = true;
+    g->SetRowCount(1);
+    g->SetFixedRows(1);
+    EXPECT_EQ(g->TBaseGrid::FixedRows(), 0); // held one below the extent
+    EXPECT_EQ(g->RequestedFixedRows, 1);
+    EXPECT_EQ(g->FixedRows(), 1);
+    g->SetRowCount(5);
+    EXPECT_EQ(g->TBaseGrid::FixedRows(), 1); // the asked count comes back
+    EXPECT_EQ(g->HighestRowCount, 10);
+
+    g->FixedColAlways = true;
+    g->SetColCount(2);
+    g->SetFixedCols(3);
+    EXPECT_EQ(g->TBaseGrid::FixedCols(), 1);
+    EXPECT_EQ(g->RequestedFixedCols, 3);
+    g->SetColCount(7);
+    EXPECT_EQ(g->TBaseGrid::FixedCols(), 3);
+    EXPECT_EQ(g->HighestColCount, 7);
+
+    // without the flag a count at the extent is a clear error and changes nothing
+    g->FixedRowAlways = false;
+    g->FixedColAlways = false;
+    g->SetFixedCols(0);
+    EXPECT_EQ(g->FixedCols(), 0);
+    EXPECT_THROW(g->SetFixedRows(5), EInvalidGridOperation);
+    EXPECT_THROW(g->SetFixedRows(-1), EInvalidGridOperation);
+    EXPECT_EQ(g->FixedRows(), 1);
+    EXPECT_EQ(g->RequestedFixedRows, 1);
+
+    // while loading the asked counts are not recorded
+    g->BeginLoading();
+    g->SetFixedRows(2);
+    g->SetFixedRowHeight(40);
+    g->SetFixedColWidth(90);
+    g->EndLoading();
+    EXPECT_EQ(g->RequestedFixedRows, 1);
+    EXPECT_EQ(g->FixedRowHeight(), 40);
+    EXPECT_EQ(g->RowHeights(0), g->DefaultRowHeight());
+    EXPECT_NE(g->ColWidths(0), 90);
+}
+
+TEST(PlusGridDimensions, FixedRowHeightAndColumnWidth)
+{
+    GridFixture f;
+    auto* g = f.grid;
+    g->SetFixedRows(2);
+    g->SetFixedCols(1);
+    g->SetRowHeights(5, 50);
+    g->SetFixedRowHeight(30); // only the fixed rows
+    EXPECT_EQ(g->RowHeights(0), 30);
+    EXPECT_EQ(g->RowHeights(1), 30);
+    EXPECT_EQ(g->RowHeights(2), 22);
+    EXPECT_EQ(g->RowHeights(5), 50);
+    g->SetFixedRowHeight(22); // the default: every row takes it
+    EXPECT_EQ(g->RowHeights(0), 22);
+    EXPECT_EQ(g->RowHeights(5), 22);
+
+    g->SetFixedColWidth(80);
+    EXPECT_EQ(g->FixedColWidth(), 80);
+    EXPECT_EQ(g->ColWidths(1), g->DefaultColWidth());
+    g->SetFixedColWidth(g->DefaultColWidth()); // does nothing, even after a resize
+    EXPECT_EQ(g->FixedColWidth(), 80);
+
+    g->SetFixedFooters(2);
+    g->SetFixedRightCols(1);
+    EXPECT_EQ(g->FixedFooters(), 2);
+    EXPECT_EQ(g->FixedRightCols(), 1);
+
+    const std::pair<TVAlignment, int> flags[] = {{vtaCenter, 4}, {vtaBottom, 8}, {vtaTop, 0}};
+    for (const auto& [alignment, flag] : flags) {
+        g->SetVAlignment(alignment);
+        EXPECT_EQ(g->VAlignment(), alignment);
+        EXPECT_EQ(g->VAlignFlags, flag);
+    }
+    g->SetWordWrap(false);
+    EXPECT_FALSE(g->WordWrap);
 }
