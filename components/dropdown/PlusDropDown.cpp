@@ -697,6 +697,24 @@ void TDropDownValueText::AfterKeyDown(int key)
         SelStart = prefix;
 }
 
+void TDropDownValueText::KeepSelectionInValue()
+{
+    const int prefix = static_cast<int>(TextPrefix.size());
+    const int valueEnd = prefix + static_cast<int>(GetText().size());
+    if (!TextPrefix.empty() && SelStart < prefix) {
+        SelectValue();
+        return;
+    }
+    if (TextSuffix.empty())
+        return;
+    if (SelStart > valueEnd) {
+        SelStart = valueEnd;
+        SelLength = 0;
+    } else if (SelStart + SelLength > valueEnd) {
+        SelLength = valueEnd - SelStart;
+    }
+}
+
 // ---------------------------------------------------------------- clipboard and focus
 
 bool TDropDownValueText::Paste(const String& clip)

@@ -92,6 +92,9 @@ public:
     void AfterKeyDown(int key);
     // Delete as the edit does it, after KeyDown let it through.
     void DeleteForward();
+    // After a mouse release: a caret in the prefix selects the whole value; a caret or a
+    // selection reaching into the suffix ends at the end of the value.
+    void KeepSelectionInValue();
     // Paste of clipboard text; follows the same rules as typing. True when the value changed.
     bool Paste(const String& clip);
     void FocusLost();

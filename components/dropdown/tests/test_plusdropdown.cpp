@@ -231,6 +231,27 @@ TEST(ValueText, PrefixAndSuffixFrameTheValue)
     EXPECT_EQ(d.GetText(), "12");
 }
 
+TEST(ValueText, MouseSelectionStaysInValue)
+{
+    struct Case {
+        int selStart, selLength; // edit positions in "$ 12 kg"
+        int expectedStart, expectedLength;
+    } cases[] = {
+        {0, 0, 2, 2}, // a click into the prefix selects the value
+        {6, 0, 4, 0}, // a click into the suffix puts the caret at the end of "12"
+        {3, 4, 3, 1}, // a selection into the suffix ends with the value
+        {3, 1, 3, 1}, // a selection inside the value stays
+    };
+    for (const Case& c : cases) {
+        TDropDownValueText d = Make(EditSetup{erText, "$ ", " kg"}, "12", 0);
+        d.SelStart = c.selStart;
+        d.SelLength = c.selLength;
+        d.KeepSelectionInValue();
+        EXPECT_EQ(d.SelStart, c.expectedStart) << c.selStart;
+        EXPECT_EQ(d.SelLength, c.expectedLength) << c.selStart;
+    }
+}
+
 TEST(ValueText, DeleteMayNotJoinTooManyIntegerDigits)
 {
     TDropDownValueText d = Make(kFloatLimit3, "123.4", 3);
