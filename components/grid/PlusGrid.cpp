@@ -208,6 +208,21 @@ void TPlusStringGrid::SetWordWrap(bool value)
     InvalidateUnlessUpdating();
 }
 
+void TPlusStringGrid::SetShowSelection(bool value)
+{
+    if (value == ShowSelection)
+        return;
+    ShowSelection = value;
+    Invalidate();
+}
+
+void TPlusStringGrid::SetFlat(bool value)
+{
+    flat_ = value;
+    if (!Loading())
+        Invalidate();
+}
+
 // ---------------------------------------------------------------- cells
 
 bool TPlusStringGrid::IsValidCell(int col, int row) const

@@ -27,12 +27,6 @@ public:
     TColor HintColor = clInfoBk;
     TColor HighlightColor = clHighlight;
     TColor HighlightTextColor = clHighlightText;
-    TColor BorderColor = 0xB99D7F;
-    TColor SelectionColor = 0xEACAB6;
-    TColor SelectionColorTo = clNone;
-    TColor SelectionMirrorColor = clNone;
-    TColor SelectionMirrorColorTo = clNone;
-    TColor SelectionTextColor = 0;
     TColor URLColor = 0xFF0000;
     bool IntelliZoom = true;
     TColor ScrollColor = clNone;
@@ -51,7 +45,6 @@ public:
     TColor ActiveCellColor = clGray;
     TColor ActiveCellColorTo = clNone;
     TEditorType DefaultEditor = edNormal;
-    TAlignment DefaultAlignment = taLeftJustify;
     TColor DisabledFontColor = clSilver;
     TInvalidEntryIcon InvalidEntryIcon = ieWarning;
     bool ShowDesignHelper = true;
@@ -145,6 +138,32 @@ public:
     // Text-drawing vertical flag matching VAlignment: 0, DT_VCENTER (4) or DT_BOTTOM (8).
     int VAlignFlags = 0;
     void SetWordWrap(bool value); // the base grid's WordWrap
+    // These store a changed value and repaint the grid; the same value again repaints nothing.
+    TColor SelectionColor() const { return selectionColor_; }
+    void SetSelectionColor(TColor value) { SetAndRepaint(selectionColor_, value); }
+    TColor SelectionColorTo() const { return selectionColorTo_; }
+    void SetSelectionColorTo(TColor value) { SetAndRepaint(selectionColorTo_, value); }
+    bool SelectionColorMixer() const { return selectionColorMixer_; }
+    void SetSelectionColorMixer(bool value) { SetAndRepaint(selectionColorMixer_, value); }
+    TColor SelectionMirrorColor() const { return selectionMirrorColor_; }
+    void SetSelectionMirrorColor(TColor value) { SetAndRepaint(selectionMirrorColor_, value); }
+    TColor SelectionMirrorColorTo() const { return selectionMirrorColorTo_; }
+    void SetSelectionMirrorColorTo(TColor value) { SetAndRepaint(selectionMirrorColorTo_, value); }
+    TColor SelectionTextColor() const { return selectionTextColor_; }
+    void SetSelectionTextColor(TColor value) { SetAndRepaint(selectionTextColor_, value); }
+    bool SelectionRectangle() const { return selectionRectangle_; }
+    void SetSelectionRectangle(bool value) { SetAndRepaint(selectionRectangle_, value); }
+    bool SelectionResizer() const { return selectionResizer_; }
+    void SetSelectionResizer(bool value) { SetAndRepaint(selectionResizer_, value); }
+    TAlignment DefaultAlignment() const { return defaultAlignment_; }
+    void SetDefaultAlignment(TAlignment value) { SetAndRepaint(defaultAlignment_, value); }
+    TColor BorderColor() const { return borderColor_; }
+    void SetBorderColor(TColor value) { SetAndRepaint(borderColor_, value); }
+    // Copied into the base grid's ShowSelection.
+    void SetShowSelection(bool value);
+    bool Flat() const { return flat_; }
+    void SetFlat(bool value);
+    int MaxEditLength = 0;
 
     // ---- extent
     // Columns and rows the store addresses: shown and hidden ones.
@@ -176,9 +195,28 @@ private:
     void RepaintCellAt(int col, int row);
     bool Loading() const { return HasState(csLoading); }
     void InvalidateUnlessUpdating();
+    template <typename T>
+    void SetAndRepaint(T& field, T value)
+    {
+        if (field == value)
+            return;
+        field = value;
+        Invalidate();
+    }
 
     int fixedRowHeight_ = 22;
     int fixedFooters_ = 0;
     int fixedRightCols_ = 0;
     TVAlignment vAlignment_ = vtaTop;
+    TColor selectionColor_ = 0xEACAB6;
+    TColor selectionColorTo_ = clNone;
+    bool selectionColorMixer_ = false;
+    TColor selectionMirrorColor_ = clNone;
+    TColor selectionMirrorColorTo_ = clNone;
+    TColor selectionTextColor_ = 0;
+    bool selectionRectangle_ = false;
+    bool selectionResizer_ = false;
+    TAlignment defaultAlignment_ = taLeftJustify;
+    TColor borderColor_ = 0xB99D7F;
+    bool flat_ = false;
 };

@@ -1,9 +1,11 @@
 #include "PlusGrid.h"
 
+#include "platform/framework/ControlHost.h"
 #include "platform/framework/Forms.h"
 #include "platform/rtl/SysUtils.h"
 
 #include <QApplication>
+#include <functional>
 #include <gtest/gtest.h>
 
 namespace {
@@ -38,9 +40,9 @@ TEST(PlusGridLife, ConstructorDefaults)
     EXPECT_TRUE(g.ControlStyle.Contains(csAcceptsControls));
     EXPECT_TRUE(g.WordWrap);
     EXPECT_EQ(g.FloatFormat, "%.2f");
-    EXPECT_EQ(g.SelectionColor, TColor(0xEACAB6));
-    EXPECT_EQ(g.SelectionColorTo, clNone);
-    EXPECT_EQ(g.BorderColor, TColor(0xB99D7F));
+    EXPECT_EQ(g.SelectionColor(), TColor(0xEACAB6));
+    EXPECT_EQ(g.SelectionColorTo(), clNone);
+    EXPECT_EQ(g.BorderColor(), TColor(0xB99D7F));
     EXPECT_EQ(g.URLColor, TColor(0xFF0000));
     EXPECT_EQ(g.ActiveCellColor, clGray);
     EXPECT_EQ(g.DisabledFontColor, clSilver);
@@ -295,4 +297,36 @@ TEST(PlusGridDimensions, FixedRowHeightAndColumnWidth)
     }
     g->SetWordWrap(false);
     EXPECT_FALSE(g->WordWrap);
+}
+
+TEST(PlusGridLooks, ChangedValuesRepaintAndTheSameValueDoesNot)
+{
+    GridFixture f;
+    f.form.SetClientWidth(500);
+    f.form.SetClientHeight(300);
+    f.form.Show();
+    QApplication::processEvents();
+    auto* g = f.grid;
+    int paints = 0;
+    g->ControlHost()->PaintRecorder = nullptr;
+    auto repainted = [&](const std::function<void()>& change) {
+        QApplication::processEvents();
+        TGdiRecorder log;
+        g->ControlHost()->PaintRecorder = &log;
+        change();
+        QApplication::processEvents();
+        g->ControlHost()->PaintRecorder = nullptr;
+        paints = int(log.Records.size());
+        return paints > 0;
+    };
+    EXPECT_FALSE(repainted([&] { g->SetSelectionColor(g->SelectionColor()); }));
+    EXPECT_TRUE(repainted([&] { g->SetSelectionColor(clRed); }));
+    EXPECT_EQ(g->SelectionColor(), clRed);
+    EXPECT_TRUE(repainted([&] { g->SetVAlignment(g->VAlignment()); })); // always repaints
+    g->UpdateCount = 1;
+    EXPECT_FALSE(repainted([&] { g->SetVAlignment(vtaCenter); }));
+    g->UpdateCount = 0;
+    EXPECT_FALSE(repainted([&] { g->SetShowSelection(true); }));
+    EXPECT_TRUE(repainted([&] { g->SetShowSelection(false); }));
+    EXPECT_FALSE(g->ShowSelection);
 }
