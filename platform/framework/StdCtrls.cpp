@@ -1497,7 +1497,7 @@ void TCustomComboBox::CreateParams(TCreateParams& params)
 {
     TWinControl::CreateParams(params);
     params.WinClassName = "COMBOBOX";
-    params.Style |= WS_VSCROLL | CBS_AUTOHSCROLL |
+    params.Style |= DWORD(WS_VSCROLL) | DWORD(CBS_AUTOHSCROLL) |
                     (style_ == csDropDownList ? CBS_DROPDOWNLIST : style_ == csSimple ? CBS_SIMPLE : CBS_DROPDOWN);
 }
 

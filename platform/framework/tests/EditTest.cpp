@@ -34,7 +34,7 @@ protected:
     void CreateParams(TCreateParams& params) override
     {
         TEdit::CreateParams(params);
-        params.Style |= ES_RIGHT | WS_CLIPCHILDREN;
+        params.Style |= DWORD(ES_RIGHT) | DWORD(WS_CLIPCHILDREN);
         calls.push_back("CreateParams");
     }
     void CreateWnd() override
