@@ -1,9 +1,11 @@
 #include "WinGdi.h"
+#include "WinMetaSink.h"
 
 #include "platform/rtl/SysUtils.h"
 
 #include <QApplication>
 #include <QFontMetrics>
+#include <QPainterPath>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QWidget>
@@ -183,6 +185,31 @@ HFONT CreateFont(int height, int width, int escapement, int orientation, int wei
         std::strncpy(lf.lfFaceName, faceName, LF_FACESIZE - 1);
     return CreateFontIndirect(&lf);
 }
+
+
+// A metafile context hands each drawing call to its sink first; while the call itself runs the
+// sink is set aside, so the drawing it does through other calls is not recorded twice.
+struct MetaSinkPause {
+    HDC dc;
+    IGdiMetaSink* sink;
+    explicit MetaSinkPause(HDC d) : dc(d), sink(d ? d->MetaSink : nullptr)
+    {
+        if (sink)
+            dc->MetaSink = nullptr;
+    }
+    ~MetaSinkPause()
+    {
+        if (sink)
+            dc->MetaSink = sink;
+    }
+    MetaSinkPause(const MetaSinkPause&) = delete;
+    MetaSinkPause& operator=(const MetaSinkPause&) = delete;
+};
+#define QUELM_META_CALL(dc, call)                                                                        \
+    if ((dc) && (dc)->MetaSink)                                                                        \
+        (dc)->MetaSink->call;                                                                          \
+    const MetaSinkPause metaPause_(dc)
+
 
 namespace {
 
@@ -1228,6 +1255,7 @@ BOOL MoveToEx(HDC dc, int x, int y, POINT* old)
 
 BOOL LineTo(HDC dc, int x, int y)
 {
+    QUELM_META_CALL(dc, LineTo(dc, x, y));
     if (!dc)
         return FALSE;
     TGdiRecord rec = dc->MakeRecord("LineTo");
@@ -1241,6 +1269,7 @@ BOOL LineTo(HDC dc, int x, int y)
 
 BOOL Polyline(HDC dc, const POINT* points, int count)
 {
+    QUELM_META_CALL(dc, Poly(dc, false, points, count));
     if (!dc || !points || count < 2)
         return FALSE;
     TGdiRecord rec = dc->MakeRecord("Polyline");
@@ -1254,6 +1283,7 @@ BOOL Polyline(HDC dc, const POINT* points, int count)
 
 BOOL PolyPolyline(HDC dc, const POINT* points, const DWORD* counts, DWORD polylines)
 {
+    QUELM_META_CALL(dc, PolyPoly(dc, false, points, std::vector<int>(counts, counts + (counts ? polylines : 0)).data(), int(polylines)));
     for (DWORD i = 0; i < polylines; ++i) {
         Polyline(dc, points, int(counts[i]));
         points += counts[i];
@@ -1263,6 +1293,7 @@ BOOL PolyPolyline(HDC dc, const POINT* points, const DWORD* counts, DWORD polyli
 
 BOOL Rectangle(HDC dc, int left, int top, int right, int bottom)
 {
+    QUELM_META_CALL(dc, Shape(dc, TMetaShape::Rectangle, RECT{left, top, right, bottom}, POINT{}, POINT{}));
     if (!dc)
         return FALSE;
     TGdiRecord rec = dc->MakeRecord("Rectangle");
@@ -1332,6 +1363,7 @@ void DrawShape(HDC dc, const std::function<void(QPainter*, const QRectF&)>& draw
 
 BOOL Ellipse(HDC dc, int left, int top, int right, int bottom)
 {
+    QUELM_META_CALL(dc, Shape(dc, TMetaShape::Ellipse, RECT{left, top, right, bottom}, POINT{}, POINT{}));
     if (!dc)
         return FALSE;
     TGdiRecord rec = dc->MakeRecord("Ellipse");
@@ -1345,6 +1377,7 @@ BOOL Ellipse(HDC dc, int left, int top, int right, int bottom)
 
 BOOL RoundRect(HDC dc, int left, int top, int right, int bottom, int width, int height)
 {
+    QUELM_META_CALL(dc, Shape(dc, TMetaShape::RoundRect, RECT{left, top, right, bottom}, POINT{width, height}, POINT{}));
     if (!dc)
         return FALSE;
     TGdiRecord rec = dc->MakeRecord("RoundRect");
@@ -1360,6 +1393,7 @@ BOOL RoundRect(HDC dc, int left, int top, int right, int bottom, int width, int 
 
 BOOL Polygon(HDC dc, const POINT* points, int count)
 {
+    QUELM_META_CALL(dc, Poly(dc, true, points, count));
     if (!dc || !points || count < 2)
         return FALSE;
     TGdiRecord rec = dc->MakeRecord("Polygon");
@@ -1398,9 +1432,54 @@ BOOL Polygon(HDC dc, const POINT* points, int count)
 
 BOOL PolyPolygon(HDC dc, const POINT* points, const int* counts, int polygons)
 {
+    QUELM_META_CALL(dc, PolyPoly(dc, true, points, counts, polygons));
+    if (!dc || !points || !counts || polygons <= 0)
+        return FALSE;
+    // One fill for all polygons (holes stay open by the fill mode), then every outline.
+    if (!Begin(dc)) {
+        for (int i = 0; i < polygons; ++i) {
+            Polygon(dc, points, counts[i]);
+            points += counts[i];
+        }
+        return TRUE;
+    }
+    QPainterPath path;
+    path.setFillRule(dc->polyFillMode == WINDING ? Qt::WindingFill : Qt::OddEvenFill);
+    std::vector<QPolygon> outlines;
+    const POINT* p = points;
     for (int i = 0; i < polygons; ++i) {
-        Polygon(dc, points, counts[i]);
-        points += counts[i];
+        QPolygon poly;
+        for (int k = 0; k < counts[i]; ++k)
+            poly << dc->ToDevice(p[k].x, p[k].y);
+        p += std::max(0, counts[i]);
+        if (poly.size() < 2)
+            continue;
+        path.addPolygon(poly);
+        path.closeSubpath();
+        outlines.push_back(poly);
+    }
+    QPainter* painter = dc->Painter();
+    if (!BrushIsNull(dc->brush)) {
+        if (dc->brush->brush.lbStyle == BS_HATCHED && dc->bkMode == OPAQUE) {
+            painter->setPen(Qt::NoPen);
+            painter->setBrush(EffectiveColor(dc, dc->bkColor));
+            painter->drawPath(path);
+        }
+        painter->setPen(Qt::NoPen);
+        painter->setBrush(FillBrush(dc));
+        painter->drawPath(path);
+    }
+    if (!PenIsNull(dc)) {
+        for (const QPolygon& poly : outlines) {
+            if (PenWidthOf(dc) <= 1) {
+                for (int i = 0; i < poly.size(); ++i)
+                    PlotThinLine(dc, poly[i], poly[(i + 1) % poly.size()]);
+            } else {
+                painter->setBrush(Qt::NoBrush);
+                painter->setPen(OutlinePen(dc));
+                painter->drawPolygon(poly);
+            }
+        }
     }
     return TRUE;
 }
@@ -1444,16 +1523,19 @@ BOOL ArcShape(HDC dc, const char* op, bool pie, int left, int top, int right, in
 
 BOOL Pie(HDC dc, int l, int t, int r, int b, int x1, int y1, int x2, int y2)
 {
+    QUELM_META_CALL(dc, Shape(dc, TMetaShape::Pie, RECT{l, t, r, b}, POINT{x1, y1}, POINT{x2, y2}));
     return ArcShape(dc, "Pie", true, l, t, r, b, x1, y1, x2, y2);
 }
 
 BOOL Arc(HDC dc, int l, int t, int r, int b, int x1, int y1, int x2, int y2)
 {
+    QUELM_META_CALL(dc, Shape(dc, TMetaShape::Arc, RECT{l, t, r, b}, POINT{x1, y1}, POINT{x2, y2}));
     return ArcShape(dc, "Arc", false, l, t, r, b, x1, y1, x2, y2);
 }
 
 int FillRect(HDC dc, const RECT* rect, HBRUSH brush)
 {
+    QUELM_META_CALL(dc, FillRect(dc, rect ? *rect : RECT{}, brush));
     if (!dc || !rect || !brush)
         return 0;
     TGdiRecord rec = dc->MakeRecord("FillRect");
@@ -1504,6 +1586,7 @@ BOOL InvertRect(HDC dc, const RECT* rect)
 
 BOOL FillRgn(HDC dc, HRGN region, HBRUSH brush)
 {
+    QUELM_META_CALL(dc, Region(dc, TMetaRegionOp::Fill, region, brush, 0, 0));
     if (!dc || !region || !brush)
         return FALSE;
     TGdiRecord rec = dc->MakeRecord("FillRgn");
@@ -1520,11 +1603,13 @@ BOOL FillRgn(HDC dc, HRGN region, HBRUSH brush)
 
 BOOL PaintRgn(HDC dc, HRGN region)
 {
+    QUELM_META_CALL(dc, Region(dc, TMetaRegionOp::Paint, region, nullptr, 0, 0));
     return dc ? FillRgn(dc, region, dc->brush) : FALSE;
 }
 
 BOOL FrameRgn(HDC dc, HRGN region, HBRUSH brush, int width, int height)
 {
+    QUELM_META_CALL(dc, Region(dc, TMetaRegionOp::Frame, region, brush, width, height));
     if (!dc || !region || !brush)
         return FALSE;
     TGdiRecord rec = dc->MakeRecord("FrameRgn");
@@ -1575,6 +1660,7 @@ BOOL DrawFocusRect(HDC dc, const RECT* rect)
 
 COLORREF SetPixel(HDC dc, int x, int y, COLORREF color)
 {
+    QUELM_META_CALL(dc, SetPixel(dc, x, y, color));
     if (!dc)
         return CLR_INVALID;
     TGdiRecord rec = dc->MakeRecord("SetPixel");
@@ -1694,16 +1780,19 @@ BOOL Blit(const char* op, HDC dest, int x, int y, int width, int height, HDC src
 
 BOOL BitBlt(HDC dest, int x, int y, int width, int height, HDC src, int sx, int sy, DWORD rop)
 {
+    QUELM_META_CALL(dest, Blit(dest, x, y, width, height, src, sx, sy, width, height, rop));
     return Blit("BitBlt", dest, x, y, width, height, src, sx, sy, width, height, rop);
 }
 
 BOOL StretchBlt(HDC dest, int x, int y, int width, int height, HDC src, int sx, int sy, int sw, int sh, DWORD rop)
 {
+    QUELM_META_CALL(dest, Blit(dest, x, y, width, height, src, sx, sy, sw, sh, rop));
     return Blit("StretchBlt", dest, x, y, width, height, src, sx, sy, sw, sh, rop);
 }
 
 BOOL PatBlt(HDC dc, int x, int y, int width, int height, DWORD rop)
 {
+    QUELM_META_CALL(dc, Blit(dc, x, y, width, height, nullptr, 0, 0, 0, 0, rop));
     if (!dc)
         return FALSE;
     TGdiRecord rec = dc->MakeRecord("PatBlt");
@@ -1769,6 +1858,7 @@ BOOL TransparentBlt(HDC dest, int x, int y, int width, int height, HDC src, int 
 int StretchDIBits(HDC dc, int x, int y, int width, int height, int sx, int sy, int sw, int sh, const void* bits,
                   const BITMAPINFO* info, UINT usage, DWORD rop)
 {
+    QUELM_META_CALL(dc, DibBlit(dc, x, y, width, height, sx, sy, sw, sh, bits, info, usage, rop));
     if (!dc || !info)
         return 0;
     const DWORD* masks = info->bmiHeader.biCompression == BI_BITFIELDS
@@ -1788,6 +1878,7 @@ int StretchDIBits(HDC dc, int x, int y, int width, int height, int sx, int sy, i
 int SetDIBitsToDevice(HDC dc, int x, int y, DWORD width, DWORD height, int sx, int sy, UINT, UINT lines,
                       const void* bits, const BITMAPINFO* info, UINT usage)
 {
+    QUELM_META_CALL(dc, DibBlit(dc, x, y, int(width), int(height), sx, sy, int(width), int(height), bits, info, usage, SRCCOPY));
     (void)lines;
     return StretchDIBits(dc, x, y, int(width), int(height), sx, sy, int(width), int(height), bits, info, usage,
                          SRCCOPY);
@@ -1859,6 +1950,7 @@ void PaintText(HDC dc, const QFont& font, const QString& text, QPoint topLeft, i
 
 BOOL TextOutQ(HDC dc, int x, int y, const QString& text, const String& recordText)
 {
+    QUELM_META_CALL(dc, Text(dc, x, y, 0, nullptr, std::u16string(reinterpret_cast<const char16_t*>(text.utf16()), size_t(text.size())), nullptr));
     if (!dc)
         return FALSE;
     TGdiRecord rec = dc->MakeRecord("TextOut");
@@ -1907,6 +1999,7 @@ BOOL TextOutW(HDC dc, int x, int y, const char16_t* text, int count)
 
 BOOL ExtTextOut(HDC dc, int x, int y, UINT options, const RECT* rect, const char* text, UINT count, const int* dx)
 {
+    QUELM_META_CALL(dc, Text(dc, x, y, options, rect, [&] { const QString q = TextOf(text, text ? int(count) : 0); return std::u16string(reinterpret_cast<const char16_t*>(q.utf16()), size_t(q.size())); }(), dx));
     if (!dc)
         return FALSE;
     (void)dx;
@@ -1926,6 +2019,60 @@ BOOL ExtTextOut(HDC dc, int x, int y, UINT options, const RECT* rect, const char
     if (clipped)
         IntersectClipRect(dc, rect->left, rect->top, rect->right, rect->bottom);
     const BOOL ok = TextOut(dc, x, y, text, int(count));
+    dc->hasClip = hadClip;
+    dc->clip = oldClip;
+    return ok;
+}
+
+BOOL ExtTextOutW(HDC dc, int x, int y, UINT options, const RECT* rect, const char16_t* text, UINT count,
+                 const int* dx)
+{
+    QUELM_META_CALL(dc, Text(dc, x, y, options, rect, std::u16string(text ? text : u"", text ? count : 0), dx));
+    if (!dc)
+        return FALSE;
+    if (rect && (options & ETO_OPAQUE) && Begin(dc))
+        dc->Painter()->fillRect(dc->ToDevice(*rect), EffectiveColor(dc, dc->bkColor));
+    if (!text || count == 0)
+        return TRUE;
+    const QString q = QString::fromUtf16(text, qsizetype(count));
+    const bool clipped = rect && (options & ETO_CLIPPED);
+    const bool hadClip = dc->hasClip;
+    const QRegion oldClip = dc->clip;
+    if (clipped)
+        IntersectClipRect(dc, rect->left, rect->top, rect->right, rect->bottom);
+    BOOL ok = TRUE;
+    if (!dx) {
+        ok = TextOutQ(dc, x, y, q, FromQString(q));
+    } else {
+        // Each character starts at the sum of the advances before it, along the text's
+        // direction; the alignment applies to the whole run.
+        long long total = 0;
+        for (UINT i = 0; i < count; ++i)
+            total += dx[i];
+        const UINT align = dc->textAlign;
+        if (align & TA_UPDATECP) {
+            x = dc->current.x;
+            y = dc->current.y;
+        }
+        const double angle = EscapementOf(dc) / 10.0 * M_PI / 180.0;
+        const double ux = std::cos(angle), uy = -std::sin(angle);
+        double shift = 0;
+        if ((align & TA_CENTER) == TA_CENTER)
+            shift = -double(total) / 2;
+        else if ((align & TA_CENTER) == TA_RIGHT)
+            shift = -double(total);
+        dc->textAlign = align & TA_BASELINE;
+        double along = shift;
+        for (UINT i = 0; i < count && ok; ++i) {
+            const int cx = x + int(std::lround(along * ux));
+            const int cy = y + int(std::lround(along * uy));
+            ok = TextOutQ(dc, cx, cy, q.mid(qsizetype(i), 1), FromQString(q.mid(qsizetype(i), 1)));
+            along += dx[i];
+        }
+        dc->textAlign = align;
+        if (align & TA_UPDATECP)
+            dc->current.x = x + int(total);
+    }
     dc->hasClip = hadClip;
     dc->clip = oldClip;
     return ok;

@@ -201,6 +201,8 @@ public:
 
 // ---------------------------------------------------------------- device contexts
 
+class IGdiMetaSink; // WinMetaSink.h: the recorder of a metafile context
+
 enum : int { TRANSPARENT = 1, OPAQUE = 2 };
 enum : int { R2_BLACK = 1, R2_NOTMERGEPEN = 2, R2_MASKNOTPEN = 3, R2_NOTCOPYPEN = 4, R2_MASKPENNOT = 5,
              R2_NOT = 6, R2_XORPEN = 7, R2_NOTMASKPEN = 8, R2_MASKPEN = 9, R2_NOTXORPEN = 10, R2_NOP = 11,
@@ -232,6 +234,7 @@ public:
     DeviceContext& operator=(const DeviceContext&) = delete;
 
     TGdiRecorder* Recorder = nullptr;
+    IGdiMetaSink* MetaSink = nullptr; // set on metafile contexts: drawing calls are recorded there
     QImage* Image(); // the surface image when the context draws on one (own image or bitmap)
     QPainter* Painter();
     QSize Size() const { return size_; }
@@ -410,6 +413,8 @@ enum : UINT { ETO_OPAQUE = 2, ETO_CLIPPED = 4 };
 BOOL TextOut(HDC dc, int x, int y, const char* text, int count);
 BOOL ExtTextOut(HDC dc, int x, int y, UINT options, const RECT* rect, const char* text, UINT count,
                 const int* dx);
+BOOL ExtTextOutW(HDC dc, int x, int y, UINT options, const RECT* rect, const char16_t* text, UINT count,
+                 const int* dx);
 BOOL GetTextExtentPoint32(HDC dc, const char* text, int count, SIZE* size);
 BOOL GetTextMetrics(HDC dc, TEXTMETRIC* metrics);
 int GetTextFace(HDC dc, int count, char* name);

@@ -1,0 +1,1310 @@
+// Plays enhanced-metafile records through the GDI calls of a device context. The player keeps
+// the picture's own state (mapping mode, window and viewport, world transform, objects, clip,
+// path) and draws everything in the target's device pixels: each logical point goes through
+// the world transform, the page mapping, the reference device's pixels-to-millimetres ratio and
+// finally the frame-to-rectangle mapping of the play.
+#include "WinEmfRecords.h"
+#include "WinMetafile.h"
+
+#include <QPainterPath>
+#include <QPolygonF>
+#include <QTransform>
+#include <algorithm>
+#include <cmath>
+#include <memory>
+
+namespace {
+
+struct PlayObject {
+    enum Kind { Pen, Brush, Font, Palette, Other } kind = Other;
+    LOGPEN pen{};
+    bool geometricPen = false;
+    LOGBRUSH brush{};
+    QImage pattern;
+    LOGFONT font{};
+    // The device object made for the current scale (pen widths, font heights).
+    HGDIOBJ realized = nullptr;
+    double realizedScale = -1;
+    double realizedAngle = 0;
+};
+using PlayObjectPtr = std::shared_ptr<PlayObject>;
+
+struct PlayState {
+    int mapMode = MM_TEXT;
+    QPointF windowOrg{0, 0}, viewportOrg{0, 0};
+    QSizeF windowExt{1, 1}, viewportExt{1, 1};
+    QTransform world;
+    COLORREF textColor = 0, bkColor = 0xFFFFFF;
+    int bkMode = OPAQUE, rop2 = R2_COPYPEN, fillMode = ALTERNATE, stretchMode = BLACKONWHITE;
+    UINT textAlign = 0;
+    PlayObjectPtr pen, brush, font;
+    QPointF current{0, 0};
+    bool hasClip = false;
+    QRegion clip; // output device pixels
+    bool clockwise = false;
+};
+
+constexpr int kMaxDibPixels = 64 * 1024 * 1024;
+
+class Player {
+public:
+    Player(HDC dc, EnhMetaFileObject* emf, QRect outRect) : dc_(dc), emf_(emf)
+    {
+        const ENHMETAHEADER& h = emf->header;
+        devicePixels_ = QSizeF(h.szlDevice.cx > 0 ? h.szlDevice.cx : 1024, h.szlDevice.cy > 0 ? h.szlDevice.cy : 768);
+        deviceMm_ = QSizeF(h.szlMillimeters.cx > 0 ? h.szlMillimeters.cx : devicePixels_.width() * 25.4 / 96,
+                           h.szlMillimeters.cy > 0 ? h.szlMillimeters.cy : devicePixels_.height() * 25.4 / 96);
+        // reference pixels → hundredths of a millimetre → output rectangle
+        const double kx = deviceMm_.width() * 100 / devicePixels_.width();
+        const double ky = deviceMm_.height() * 100 / devicePixels_.height();
+        double fl = h.rclFrame.left, ft = h.rclFrame.top, fw = double(h.rclFrame.right) - fl,
+               fh = double(h.rclFrame.bottom) - ft;
+        if (fw <= 0 || fh <= 0) {
+            fl = h.rclBounds.left * kx;
+            ft = h.rclBounds.top * ky;
+            fw = (double(h.rclBounds.right) - h.rclBounds.left) * kx;
+            fh = (double(h.rclBounds.bottom) - h.rclBounds.top) * ky;
+        }
+        if (fw <= 0)
+            fw = 1;
+        if (fh <= 0)
+            fh = 1;
+        const double sx = outRect.width() / fw, sy = outRect.height() / fh;
+        toOut_ = QTransform(kx * sx, 0, 0, ky * sy, outRect.left() - fl * sx, outRect.top() - ft * sy);
+        table_.resize(std::max<size_t>(1, h.nHandles));
+        baseHasClip_ = dc->hasClip;
+        baseClip_ = dc->clip;
+        UpdateTransform();
+        state_.pen = Stock(BLACK_PEN);
+        state_.brush = Stock(WHITE_BRUSH);
+        state_.font = Stock(SYSTEM_FONT);
+    }
+
+    ~Player()
+    {
+        SelectObject(dc_, GetStockObject(BLACK_PEN));
+        SelectObject(dc_, GetStockObject(WHITE_BRUSH));
+        SelectObject(dc_, GetStockObject(SYSTEM_FONT));
+        for (HGDIOBJ o : retired_)
+            DeleteObject(o);
+        for (auto& o : all_)
+            if (o->realized)
+                DeleteObject(o->realized);
+    }
+
+    bool Play()
+    {
+        const std::vector<TEmfRecordRef>& recs = emf_->records;
+        for (size_t i = 1; i < recs.size(); ++i) {
+            const TEmfRecordRef& ref = recs[i];
+            if (ref.type == emf::EOF_)
+                break;
+            TByteView r(emf_->bytes.data() + ref.offset, ref.size);
+            if (!PlayRecord(ref.type, r) || !r.ok)
+                return false;
+        }
+        return true;
+    }
+
+private:
+    HDC dc_;
+    EnhMetaFileObject* emf_;
+    QSizeF devicePixels_, deviceMm_;
+    QTransform toOut_, total_;
+    PlayState state_;
+    std::vector<PlayState> saved_;
+    std::vector<PlayObjectPtr> table_;
+    std::vector<PlayObjectPtr> all_;
+    std::vector<HGDIOBJ> retired_;
+    bool baseHasClip_ = false;
+    QRegion baseClip_;
+    bool inPath_ = false;
+    QPainterPath path_;
+
+    // ---------------------------------------------------------------- objects
+
+    PlayObjectPtr Describe(HGDIOBJ o)
+    {
+        auto p = std::make_shared<PlayObject>();
+        if (!o)
+            return p;
+        if (o->objectType() == OBJ_PEN) {
+            p->kind = PlayObject::Pen;
+            p->pen = static_cast<HPEN>(o)->pen;
+        } else if (o->objectType() == OBJ_BRUSH) {
+            p->kind = PlayObject::Brush;
+            p->brush = static_cast<HBRUSH>(o)->brush;
+        } else if (o->objectType() == OBJ_FONT) {
+            p->kind = PlayObject::Font;
+            p->font = static_cast<HFONT>(o)->font;
+        }
+        all_.push_back(p);
+        return p;
+    }
+    PlayObjectPtr Stock(int which) { return Describe(GetStockObject(which)); }
+
+    bool NewObject(std::uint32_t index, PlayObjectPtr object)
+    {
+        if (index == 0 || index >= table_.size())
+            return false;
+        all_.push_back(object);
+        table_[index] = std::move(object);
+        return true;
+    }
+
+    double LengthScale() const { return std::sqrt(std::abs(total_.determinant())); }
+    double YScale() const
+    {
+        const QPointF a = total_.map(QPointF(0, 0)), b = total_.map(QPointF(0, 1));
+        return std::hypot(b.x() - a.x(), b.y() - a.y());
+    }
+    double XScale() const
+    {
+        const QPointF a = total_.map(QPointF(0, 0)), b = total_.map(QPointF(1, 0));
+        return std::hypot(b.x() - a.x(), b.y() - a.y());
+    }
+    double AngleTenths() const
+    {
+        const QPointF a = total_.map(QPointF(0, 0)), b = total_.map(QPointF(1, 0));
+        return std::atan2(-(b.y() - a.y()), b.x() - a.x()) * 1800.0 / M_PI;
+    }
+
+    void Retire(PlayObject& o)
+    {
+        if (o.realized)
+            retired_.push_back(o.realized);
+        o.realized = nullptr;
+    }
+
+    HGDIOBJ RealizedPen()
+    {
+        PlayObject& o = *state_.pen;
+        const double scale = o.geometricPen || o.pen.lopnWidth.x > 1 ? LengthScale() : 1.0;
+        if (!o.realized || std::abs(o.realizedScale - scale) > 1e-9) {
+            Retire(o);
+            const UINT style = o.pen.lopnStyle & PS_STYLE_MASK;
+            if (style == PS_NULL) {
+                o.realized = nullptr;
+                o.realizedScale = scale;
+                return GetStockObject(NULL_PEN);
+            }
+            int width = o.pen.lopnWidth.x <= 1 && !o.geometricPen ? 1 : int(std::lround(o.pen.lopnWidth.x * scale));
+            width = std::clamp(width, 1, 10000);
+            o.realized = CreatePen(int(style == PS_INSIDEFRAME ? PS_SOLID : style), width, o.pen.lopnColor);
+            o.realizedScale = scale;
+        }
+        return o.realized ? o.realized : GetStockObject(NULL_PEN);
+    }
+    HGDIOBJ RealizedBrush()
+    {
+        PlayObject& o = *state_.brush;
+        if (!o.realized) {
+            if (o.brush.lbStyle == BS_NULL)
+                return GetStockObject(NULL_BRUSH);
+            if (o.brush.lbStyle == BS_PATTERN && !o.pattern.isNull()) {
+                HBITMAP bitmap = CreateBitmap(o.pattern.width(), o.pattern.height(), 1, 32, nullptr);
+                bitmap->image = o.pattern.convertToFormat(QImage::Format_RGB32);
+                o.realized = CreatePatternBrush(bitmap);
+                DeleteObject(bitmap);
+            } else if (o.brush.lbStyle == BS_HATCHED) {
+                o.realized = CreateHatchBrush(int(o.brush.lbHatch) & 7, o.brush.lbColor);
+            } else {
+                o.realized = CreateSolidBrush(o.brush.lbColor);
+            }
+        }
+        return o.realized;
+    }
+    HGDIOBJ RealizedFont()
+    {
+        PlayObject& o = *state_.font;
+        const double scale = YScale();
+        const double angle = AngleTenths();
+        if (!o.realized || std::abs(o.realizedScale - scale) > 1e-9 || std::abs(o.realizedAngle - angle) > 1e-6) {
+            Retire(o);
+            LOGFONT f = o.font;
+            f.lfHeight = LONG(std::clamp(std::lround(f.lfHeight * scale), -100000L, 100000L));
+            if (o.font.lfHeight != 0 && f.lfHeight == 0)
+                f.lfHeight = o.font.lfHeight < 0 ? -1 : 1;
+            f.lfWidth = LONG(std::clamp(std::lround(f.lfWidth * XScale()), 0L, 100000L));
+            f.lfEscapement = LONG(std::lround(f.lfEscapement + angle)) % 3600;
+            o.realized = CreateFontIndirect(&f);
+            o.realizedScale = scale;
+            o.realizedAngle = angle;
+        }
+        return o.realized;
+    }
+    void Prepare(bool withPen = true, bool withBrush = true)
+    {
+        SelectObject(dc_, withPen ? RealizedPen() : GetStockObject(NULL_PEN));
+        SelectObject(dc_, withBrush ? RealizedBrush() : GetStockObject(NULL_BRUSH));
+        dc_->textColor = state_.textColor;
+        dc_->bkColor = state_.bkColor;
+        dc_->bkMode = state_.bkMode;
+        dc_->rop2 = state_.rop2;
+        dc_->polyFillMode = state_.fillMode;
+        dc_->stretchMode = state_.stretchMode;
+    }
+
+    // ---------------------------------------------------------------- coordinates
+
+    void UpdateTransform()
+    {
+        double sx = 1, sy = 1;
+        const double pxPerMmX = devicePixels_.width() / deviceMm_.width();
+        const double pxPerMmY = devicePixels_.height() / deviceMm_.height();
+        switch (state_.mapMode) {
+        case MM_LOMETRIC: sx = pxPerMmX / 10, sy = -pxPerMmY / 10; break;
+        case MM_HIMETRIC: sx = pxPerMmX / 100, sy = -pxPerMmY / 100; break;
+        case MM_LOENGLISH: sx = pxPerMmX * 0.254, sy = -pxPerMmY * 0.254; break;
+        case MM_HIENGLISH: sx = pxPerMmX * 0.0254, sy = -pxPerMmY * 0.0254; break;
+        case MM_TWIPS: sx = pxPerMmX * 25.4 / 1440, sy = -pxPerMmY * 25.4 / 1440; break;
+        case MM_ISOTROPIC:
+        case MM_ANISOTROPIC:
+            if (state_.windowExt.width() != 0 && state_.windowExt.height() != 0) {
+                sx = state_.viewportExt.width() / state_.windowExt.width();
+                sy = state_.viewportExt.height() / state_.windowExt.height();
+                if (state_.mapMode == MM_ISOTROPIC) {
+                    const double m = std::min(std::abs(sx), std::abs(sy));
+                    sx = sx < 0 ? -m : m;
+                    sy = sy < 0 ? -m : m;
+                }
+            }
+            break;
+        default: break;
+        }
+        const QTransform page(sx, 0, 0, sy, state_.viewportOrg.x() - state_.windowOrg.x() * sx,
+                              state_.viewportOrg.y() - state_.windowOrg.y() * sy);
+        total_ = state_.world * page * toOut_;
+    }
+    bool AxisAligned() const { return total_.m12() == 0 && total_.m21() == 0; }
+    QPointF Map(double x, double y) const { return total_.map(QPointF(x, y)); }
+    POINT Dev(double x, double y) const
+    {
+        const QPointF p = Map(x, y);
+        return POINT{int(std::clamp(std::lround(p.x()), -0x3FFFFFFFL, 0x3FFFFFFFL)),
+                     int(std::clamp(std::lround(p.y()), -0x3FFFFFFFL, 0x3FFFFFFFL))};
+    }
+    RECT DevRect(double l, double t, double r, double b) const
+    {
+        const POINT a = Dev(l, t), c = Dev(r, b);
+        return RECT{std::min(a.x, c.x), std::min(a.y, c.y), std::max(a.x, c.x), std::max(a.y, c.y)};
+    }
+    void ApplyClip()
+    {
+        if (!state_.hasClip) {
+            dc_->hasClip = baseHasClip_;
+            dc_->clip = baseClip_;
+        } else {
+            dc_->hasClip = true;
+            dc_->clip = baseHasClip_ ? baseClip_.intersected(state_.clip) : state_.clip;
+        }
+    }
+    QRegion ClipOrAll() const
+    {
+        return state_.hasClip ? state_.clip : QRegion(-0x3FFFFFF, -0x3FFFFFF, 0x7FFFFFE, 0x7FFFFFE);
+    }
+    void CombineClip(const QRegion& region, int mode)
+    {
+        switch (mode) {
+        case RGN_AND: state_.clip = ClipOrAll().intersected(region); break;
+        case RGN_OR: state_.clip = state_.hasClip ? state_.clip.united(region) : ClipOrAll(); break;
+        case RGN_XOR: state_.clip = ClipOrAll().xored(region); break;
+        case RGN_DIFF: state_.clip = ClipOrAll().subtracted(region); break;
+        default: state_.clip = region; break;
+        }
+        state_.hasClip = true;
+        ApplyClip();
+    }
+    QRegion LogicalRectRegion(double l, double t, double r, double b) const
+    {
+        if (AxisAligned()) {
+            const RECT d = DevRect(l, t, r, b);
+            return QRegion(RectToQRect(d));
+        }
+        QPolygonF poly;
+        poly << Map(l, t) << Map(r, t) << Map(r, b) << Map(l, b);
+        return QRegion(poly.toPolygon());
+    }
+
+    // ---------------------------------------------------------------- reading helpers
+
+    static bool Points(const TByteView& r, size_t offset, std::uint32_t count, bool small, std::vector<QPointF>& out)
+    {
+        if (!r.Range(offset, count, small ? 4 : 8))
+            return false;
+        out.resize(count);
+        for (std::uint32_t i = 0; i < count; ++i) {
+            if (small)
+                out[i] = QPointF(r.I16(offset + i * 4), r.I16(offset + i * 4 + 2));
+            else
+                out[i] = QPointF(r.I32(offset + i * 8), r.I32(offset + i * 8 + 4));
+        }
+        return true;
+    }
+    std::vector<POINT> DevPoints(const std::vector<QPointF>& pts) const
+    {
+        std::vector<POINT> d(pts.size());
+        for (size_t i = 0; i < pts.size(); ++i)
+            d[i] = Dev(pts[i].x(), pts[i].y());
+        return d;
+    }
+    static std::vector<POINT> ToPoints(const QPolygonF& poly)
+    {
+        std::vector<POINT> d(size_t(poly.size()));
+        for (qsizetype i = 0; i < poly.size(); ++i)
+            d[size_t(i)] = POINT{int(std::lround(poly[i].x())), int(std::lround(poly[i].y()))};
+        return d;
+    }
+
+    // A DIB inside the record: header (40 bytes or more), colour table or masks, rows. False
+    // when any part lies outside the record or the header is not one the engine reads.
+    struct Dib {
+        std::vector<std::uint8_t> info; // header and colours, 4-byte aligned copy
+        const std::uint8_t* bits = nullptr;
+        int width = 0, height = 0;
+        bool drawable = false;
+    };
+    static bool ReadDib(const TByteView& r, std::uint32_t offBmi, std::uint32_t cbBmi, std::uint32_t offBits,
+                        std::uint32_t cbBits, Dib& out)
+    {
+        if (cbBmi < 40 || !r.Range(offBmi, cbBmi, 1) || !r.Range(offBits, cbBits, 1))
+            return false;
+        const std::uint32_t hsize = r.U32(offBmi);
+        if (hsize < 40 || hsize > cbBmi)
+            return false;
+        const std::int32_t width = r.I32(offBmi + 4), height = r.I32(offBmi + 8);
+        const std::uint16_t bpp = r.U16(offBmi + 14);
+        const std::uint32_t compression = r.U32(offBmi + 16);
+        std::uint32_t used = r.U32(offBmi + 32);
+        if (width <= 0 || height == 0 || height == INT32_MIN)
+            return false;
+        const long long absH = std::llabs(height);
+        if (double(width) * double(absH) > kMaxDibPixels)
+            return false;
+        if (bpp != 1 && bpp != 4 && bpp != 8 && bpp != 16 && bpp != 24 && bpp != 32)
+            return false;
+        if (bpp <= 8 && (used == 0 || used > (1u << bpp)))
+            used = 1u << bpp;
+        if (bpp > 8 && used > 256)
+            return false;
+        const std::uint32_t tableBytes = compression == BI_BITFIELDS ? 12 : (bpp <= 8 ? used * 4 : 0);
+        out.width = width;
+        out.height = int(height);
+        out.drawable = compression == BI_RGB || (compression == BI_BITFIELDS && (bpp == 16 || bpp == 32));
+        if (!out.drawable)
+            return true; // compressed rows: skipped, not an error
+        if (std::uint64_t(hsize) + tableBytes > cbBmi)
+            return false;
+        const std::uint64_t rows = std::uint64_t(DibRowBytes(width, bpp)) * std::uint64_t(absH);
+        if (rows > cbBits)
+            return false;
+        // the engine reads a 40-byte header followed directly by the table
+        out.info.assign(40 + tableBytes + 4, 0);
+        std::memcpy(out.info.data(), r.Data() + offBmi, 40);
+        out.info[0] = 40;
+        out.info[1] = out.info[2] = out.info[3] = 0;
+        std::uint32_t clrUsed = bpp <= 8 ? used : 0;
+        std::memcpy(out.info.data() + 32, &clrUsed, 4);
+        if (tableBytes)
+            std::memcpy(out.info.data() + 40, r.Data() + offBmi + hsize, tableBytes);
+        out.bits = r.Data() + offBits;
+        return true;
+    }
+    void DrawDib(const Dib& dib, double x, double y, double w, double h, int sx, int syTop, int sw, int sh, DWORD rop)
+    {
+        if (!dib.drawable)
+            return;
+        const RECT d = DevRect(x, y, x + w, y + h);
+        Prepare(false, true);
+        const POINT a = Dev(x, y), b = Dev(x + w, y + h);
+        const int dw = b.x - a.x, dh = b.y - a.y;
+        (void)d;
+        StretchDIBits(dc_, a.x, a.y, dw, dh, sx, syTop, sw, sh, dib.bits,
+                      reinterpret_cast<const BITMAPINFO*>(dib.info.data()), DIB_RGB_COLORS, rop);
+    }
+
+    // ---------------------------------------------------------------- shapes
+
+    QPainterPath ArcPath(double l, double t, double r, double b, QPointF start, QPointF end, int kind)
+    {
+        // kind 0 arc, 1 pie, 2 chord
+        const double cx = (l + r) / 2, cy = (t + b) / 2, rx = std::abs(r - l) / 2, ry = std::abs(b - t) / 2;
+        QPainterPath p;
+        if (rx <= 0 || ry <= 0)
+            return p;
+        auto angleOf = [&](QPointF q) { return std::atan2(-(q.y() - cy) / ry, (q.x() - cx) / rx) * 180 / M_PI; };
+        const double a0 = angleOf(start), a1 = angleOf(end);
+        double sweep = a1 - a0;
+        if (state_.clockwise) {
+            while (sweep >= 0)
+                sweep -= 360;
+        } else {
+            while (sweep <= 0)
+                sweep += 360;
+        }
+        const QRectF box(std::min(l, r), std::min(t, b), 2 * rx, 2 * ry);
+        if (kind == 1) {
+            p.moveTo(cx, cy);
+            p.arcTo(box, a0, sweep);
+            p.closeSubpath();
+        } else {
+            p.arcMoveTo(box, a0);
+            p.arcTo(box, a0, sweep);
+            if (kind == 2)
+                p.closeSubpath();
+        }
+        return p;
+    }
+    void AddToPath(const QPainterPath& logical) { path_.addPath(total_.map(logical)); }
+    void FillAndStroke(const QPainterPath& device, bool fill, bool stroke)
+    {
+        const QList<QPolygonF> polys = device.toSubpathPolygons();
+        if (polys.isEmpty())
+            return;
+        if (fill) {
+            std::vector<POINT> pts;
+            std::vector<int> counts;
+            for (const QPolygonF& poly : polys) {
+                const auto d = ToPoints(poly);
+                pts.insert(pts.end(), d.begin(), d.end());
+                counts.push_back(int(d.size()));
+            }
+            Prepare(false, true);
+            PolyPolygon(dc_, pts.data(), counts.data(), int(counts.size()));
+        }
+        if (stroke) {
+            Prepare(true, false);
+            for (const QPolygonF& poly : polys) {
+                const auto d = ToPoints(poly);
+                Polyline(dc_, d.data(), int(d.size()));
+            }
+        }
+    }
+    void DrawClosed(const QPainterPath& logical)
+    {
+        FillAndStroke(total_.map(logical), true, true);
+    }
+
+    void Text(const TByteView& r, size_t emrText, bool wide, bool& ok)
+    {
+        const double x = r.I32(emrText), y = r.I32(emrText + 4);
+        const std::uint32_t n = r.U32(emrText + 8), offString = r.U32(emrText + 12), options = r.U32(emrText + 16);
+        const std::int32_t rl = r.I32(emrText + 20), rt = r.I32(emrText + 24), rr = r.I32(emrText + 28),
+                           rb = r.I32(emrText + 32);
+        const std::uint32_t offDx = r.U32(emrText + 36);
+        if (!r.ok)
+            return void(ok = false);
+        std::u16string text;
+        if (n > 0) {
+            const std::uint8_t* s = r.Range(offString, n, wide ? 2 : 1);
+            if (!s)
+                return void(ok = false);
+            text.resize(n);
+            for (std::uint32_t i = 0; i < n; ++i)
+                text[i] = wide ? char16_t(s[2 * i] | s[2 * i + 1] << 8) : char16_t(s[i]);
+        }
+        std::vector<int> dx;
+        if (n > 0 && offDx != 0) {
+            const bool pdy = options & 0x2000;
+            if (!r.Range(offDx, n, pdy ? 8 : 4))
+                return void(ok = false);
+            dx.resize(n);
+            const double scale = XScale();
+            for (std::uint32_t i = 0; i < n; ++i)
+                dx[i] = int(std::lround(r.I32(offDx + i * (pdy ? 8 : 4)) * scale));
+        }
+        Prepare(false, false);
+        SelectObject(dc_, RealizedFont());
+        QPointF ref(x, y);
+        if (state_.textAlign & TA_UPDATECP)
+            ref = state_.current;
+        const POINT d = Dev(ref.x(), ref.y());
+        RECT rect{};
+        const bool hasRect = (options & (ETO_OPAQUE | ETO_CLIPPED)) && rl < rr && rt < rb;
+        if (hasRect)
+            rect = DevRect(rl, rt, rr, rb);
+        dc_->textAlign = state_.textAlign & ~UINT(TA_UPDATECP);
+        ExtTextOutW(dc_, d.x, d.y, hasRect ? (options & (ETO_OPAQUE | ETO_CLIPPED)) : 0, hasRect ? &rect : nullptr,
+                    text.data(), n, dx.empty() ? nullptr : dx.data());
+        ApplyClip();
+        if (state_.textAlign & TA_UPDATECP) {
+            long long total = 0;
+            for (std::uint32_t i = 0; i < n && offDx; ++i)
+                total += r.I32(offDx + i * 4);
+            state_.current.rx() += double(total);
+        }
+    }
+
+    // ---------------------------------------------------------------- records
+
+    bool PlayRecord(std::uint32_t type, const TByteView& r)
+    {
+        using namespace emf;
+        switch (type) {
+        case POLYBEZIER: case POLYGON: case POLYLINE: case POLYBEZIERTO: case POLYLINETO:
+        case POLYBEZIER16: case POLYGON16: case POLYLINE16: case POLYBEZIERTO16: case POLYLINETO16: {
+            const bool small = type >= POLYBEZIER16;
+            const std::uint32_t kind = small ? type - POLYBEZIER16 + POLYBEZIER : type;
+            std::vector<QPointF> pts;
+            if (!Points(r, 28, r.U32(24), small, pts))
+                return false;
+            return PolyRecord(kind, pts);
+        }
+        case POLYPOLYLINE: case POLYPOLYGON: case POLYPOLYLINE16: case POLYPOLYGON16: {
+            const bool small = type >= POLYPOLYLINE16;
+            const bool polygon = type == POLYPOLYGON || type == POLYPOLYGON16;
+            const std::uint32_t polys = r.U32(24), total = r.U32(28);
+            if (!r.Range(32, polys, 4))
+                return false;
+            std::vector<int> counts(polys);
+            std::uint64_t sum = 0;
+            for (std::uint32_t i = 0; i < polys; ++i) {
+                counts[i] = int(r.U32(32 + i * 4));
+                sum += r.U32(32 + i * 4);
+            }
+            if (sum != total)
+                return false;
+            std::vector<QPointF> pts;
+            if (!Points(r, 32 + size_t(polys) * 4, total, small, pts))
+                return false;
+            if (inPath_) {
+                size_t k = 0;
+                for (int c : counts) {
+                    if (c > 0) {
+                        QPolygonF poly;
+                        for (int i = 0; i < c; ++i)
+                            poly << Map(pts[k + size_t(i)].x(), pts[k + size_t(i)].y());
+                        path_.addPolygon(poly);
+                        if (polygon)
+                            path_.closeSubpath();
+                    }
+                    k += size_t(c);
+                }
+                return true;
+            }
+            std::vector<POINT> d = DevPoints(pts);
+            if (polygon) {
+                Prepare();
+                PolyPolygon(dc_, d.data(), counts.data(), int(polys));
+            } else {
+                Prepare(true, false);
+                std::vector<DWORD> c(counts.begin(), counts.end());
+                PolyPolyline(dc_, d.data(), c.data(), polys);
+            }
+            return true;
+        }
+        case SETWINDOWEXTEX: state_.windowExt = QSizeF(r.I32(8), r.I32(12)); UpdateTransform(); return true;
+        case SETWINDOWORGEX: state_.windowOrg = QPointF(r.I32(8), r.I32(12)); UpdateTransform(); return true;
+        case SETVIEWPORTEXTEX: state_.viewportExt = QSizeF(r.I32(8), r.I32(12)); UpdateTransform(); return true;
+        case SETVIEWPORTORGEX: state_.viewportOrg = QPointF(r.I32(8), r.I32(12)); UpdateTransform(); return true;
+        case SCALEVIEWPORTEXTEX: case SCALEWINDOWEXTEX: {
+            const std::int32_t xn = r.I32(8), xd = r.I32(12), yn = r.I32(16), yd = r.I32(20);
+            if (xd == 0 || yd == 0)
+                return true;
+            QSizeF& e = type == SCALEVIEWPORTEXTEX ? state_.viewportExt : state_.windowExt;
+            e = QSizeF(e.width() * xn / xd, e.height() * yn / yd);
+            UpdateTransform();
+            return true;
+        }
+        case SETMAPMODE: {
+            const std::uint32_t m = r.U32(8);
+            if (m >= 1 && m <= 8) {
+                state_.mapMode = int(m);
+                UpdateTransform();
+            }
+            return true;
+        }
+        case SETBKMODE: state_.bkMode = int(r.U32(8)); return true;
+        case SETPOLYFILLMODE: state_.fillMode = int(r.U32(8)); return true;
+        case SETROP2: state_.rop2 = int(r.U32(8)); return true;
+        case SETSTRETCHBLTMODE: state_.stretchMode = int(r.U32(8)); return true;
+        case SETTEXTALIGN: state_.textAlign = r.U32(8); return true;
+        case SETTEXTCOLOR: state_.textColor = r.U32(8) & 0xFFFFFF; return true;
+        case SETBKCOLOR: state_.bkColor = r.U32(8) & 0xFFFFFF; return true;
+        case SETARCDIRECTION: state_.clockwise = r.U32(8) == 2; return true;
+        case MOVETOEX:
+            state_.current = QPointF(r.I32(8), r.I32(12));
+            if (inPath_)
+                path_.moveTo(Map(state_.current.x(), state_.current.y()));
+            return true;
+        case LINETO: {
+            const QPointF to(r.I32(8), r.I32(12));
+            if (inPath_) {
+                if (path_.elementCount() == 0)
+                    path_.moveTo(Map(state_.current.x(), state_.current.y()));
+                path_.lineTo(Map(to.x(), to.y()));
+            } else {
+                Prepare(true, false);
+                const POINT a = Dev(state_.current.x(), state_.current.y()), b = Dev(to.x(), to.y());
+                MoveToEx(dc_, a.x, a.y, nullptr);
+                ::LineTo(dc_, b.x, b.y);
+            }
+            state_.current = to;
+            return true;
+        }
+        case SETPIXELV: {
+            const POINT p = Dev(r.I32(8), r.I32(12));
+            Prepare(false, false);
+            SetPixelV(dc_, p.x, p.y, r.U32(16) & 0xFFFFFF);
+            return true;
+        }
+        case EXCLUDECLIPRECT: case INTERSECTCLIPRECT: {
+            const QRegion region = LogicalRectRegion(r.I32(8), r.I32(12), r.I32(16), r.I32(20));
+            CombineClip(region, type == INTERSECTCLIPRECT ? RGN_AND : RGN_DIFF);
+            return true;
+        }
+        case OFFSETCLIPRGN: {
+            if (state_.hasClip) {
+                const QPointF a = Map(0, 0), b = Map(r.I32(8), r.I32(12));
+                state_.clip.translate(int(std::lround(b.x() - a.x())), int(std::lround(b.y() - a.y())));
+                ApplyClip();
+            }
+            return true;
+        }
+        case EXTSELECTCLIPRGN: {
+            const std::uint32_t cb = r.U32(8), mode = r.U32(12);
+            if (cb == 0) {
+                if (mode == RGN_COPY) {
+                    state_.hasClip = false;
+                    ApplyClip();
+                }
+                return true;
+            }
+            QRegion region;
+            if (!ReadRegion(r, 16, cb, toOut_, region))
+                return false;
+            CombineClip(region, int(mode));
+            return true;
+        }
+        case SAVEDC: saved_.push_back(state_); return true;
+        case RESTOREDC: {
+            const std::int32_t n = r.I32(8);
+            size_t target;
+            if (n < 0) {
+                if (size_t(-std::int64_t(n)) > saved_.size())
+                    return true;
+                target = saved_.size() - size_t(-std::int64_t(n));
+            } else {
+                if (n == 0 || size_t(n) > saved_.size())
+                    return true;
+                target = size_t(n) - 1;
+            }
+            state_ = saved_[target];
+            saved_.resize(target);
+            UpdateTransform();
+            ApplyClip();
+            return true;
+        }
+        case SETWORLDTRANSFORM: {
+            state_.world = ReadXform(r, 8);
+            UpdateTransform();
+            return true;
+        }
+        case MODIFYWORLDTRANSFORM: {
+            const QTransform x = ReadXform(r, 8);
+            switch (r.U32(32)) {
+            case 1: state_.world = QTransform(); break;
+            case 2: state_.world = x * state_.world; break;
+            case 3: state_.world = state_.world * x; break;
+            case 4: state_.world = x; break;
+            default: break;
+            }
+            UpdateTransform();
+            return true;
+        }
+        case SELECTOBJECT: {
+            const std::uint32_t ih = r.U32(8);
+            PlayObjectPtr o;
+            if (ih & 0x80000000u) {
+                const std::uint32_t stock = ih & 0x7FFFFFFF;
+                if (stock > DC_PEN)
+                    return true;
+                o = Stock(int(stock));
+            } else {
+                if (ih == 0 || ih >= table_.size() || !table_[ih])
+                    return false;
+                o = table_[ih];
+            }
+            if (o->kind == PlayObject::Pen)
+                state_.pen = o;
+            else if (o->kind == PlayObject::Brush)
+                state_.brush = o;
+            else if (o->kind == PlayObject::Font)
+                state_.font = o;
+            return true;
+        }
+        case DELETEOBJECT: {
+            const std::uint32_t ih = r.U32(8);
+            if (ih == 0 || ih >= table_.size())
+                return false;
+            table_[ih].reset();
+            return true;
+        }
+        case CREATEPEN: {
+            auto o = std::make_shared<PlayObject>();
+            o->kind = PlayObject::Pen;
+            o->pen.lopnStyle = r.U32(12);
+            o->pen.lopnWidth.x = std::max(0, r.I32(16));
+            o->pen.lopnColor = r.U32(24) & 0xFFFFFF;
+            return NewObject(r.U32(8), o);
+        }
+        case EXTCREATEPEN: {
+            auto o = std::make_shared<PlayObject>();
+            o->kind = PlayObject::Pen;
+            const std::uint32_t style = r.U32(28);
+            o->geometricPen = (style & 0x10000) != 0;
+            o->pen.lopnStyle = r.U32(36) == BS_NULL ? PS_NULL : (style & PS_STYLE_MASK);
+            o->pen.lopnWidth.x = std::max(0, r.I32(32));
+            o->pen.lopnColor = r.U32(40) & 0xFFFFFF;
+            const std::uint32_t entries = r.U32(48);
+            if (!r.Range(52, entries, 4))
+                return false;
+            if (o->pen.lopnStyle == 7) // user style: drawn solid
+                o->pen.lopnStyle = PS_SOLID;
+            return NewObject(r.U32(8), o);
+        }
+        case CREATEBRUSHINDIRECT: {
+            auto o = std::make_shared<PlayObject>();
+            o->kind = PlayObject::Brush;
+            o->brush.lbStyle = r.U32(12);
+            o->brush.lbColor = r.U32(16) & 0xFFFFFF;
+            o->brush.lbHatch = intptr_t(r.U32(20));
+            if (o->brush.lbStyle != BS_SOLID && o->brush.lbStyle != BS_NULL && o->brush.lbStyle != BS_HATCHED)
+                o->brush.lbStyle = BS_SOLID;
+            return NewObject(r.U32(8), o);
+        }
+        case CREATEDIBPATTERNBRUSHPT: case CREATEMONOBRUSH: {
+            Dib dib;
+            if (!ReadDib(r, r.U32(16), r.U32(20), r.U32(24), r.U32(28), dib))
+                return false;
+            auto o = std::make_shared<PlayObject>();
+            o->kind = PlayObject::Brush;
+            o->brush.lbStyle = BS_PATTERN;
+            if (dib.drawable) {
+                const auto* info = reinterpret_cast<const BITMAPINFO*>(dib.info.data());
+                const DWORD* masks = info->bmiHeader.biCompression == BI_BITFIELDS
+                                         ? reinterpret_cast<const DWORD*>(info->bmiColors)
+                                         : nullptr;
+                o->pattern = DibToImage(&info->bmiHeader, dib.bits, info->bmiColors, masks);
+                if (type == CREATEMONOBRUSH && info->bmiHeader.biBitCount == 1) {
+                    // a monochrome pattern takes the text colour (0) and background colour (1)
+                    QImage img(o->pattern.size(), QImage::Format_RGB32);
+                    const QColor fg = ColorRefToQColor(state_.textColor), bg = ColorRefToQColor(state_.bkColor);
+                    for (int yy = 0; yy < img.height(); ++yy)
+                        for (int xx = 0; xx < img.width(); ++xx)
+                            img.setPixelColor(xx, yy, qGray(o->pattern.pixel(xx, yy)) < 128 ? fg : bg);
+                    o->pattern = img;
+                }
+            }
+            if (o->pattern.isNull())
+                o->brush.lbStyle = BS_SOLID;
+            return NewObject(r.U32(8), o);
+        }
+        case EXTCREATEFONTINDIRECTW: {
+            auto o = std::make_shared<PlayObject>();
+            o->kind = PlayObject::Font;
+            LOGFONT& f = o->font;
+            f.lfHeight = r.I32(12);
+            f.lfWidth = r.I32(16);
+            f.lfEscapement = r.I32(20);
+            f.lfOrientation = r.I32(24);
+            f.lfWeight = r.I32(28);
+            f.lfItalic = r.U8(32);
+            f.lfUnderline = r.U8(33);
+            f.lfStrikeOut = r.U8(34);
+            f.lfCharSet = r.U8(35);
+            f.lfOutPrecision = r.U8(36);
+            f.lfClipPrecision = r.U8(37);
+            f.lfQuality = r.U8(38);
+            f.lfPitchAndFamily = r.U8(39);
+            QString face;
+            for (int i = 0; i < 32; ++i) {
+                const char16_t c = r.U16(40 + size_t(i) * 2);
+                if (!c)
+                    break;
+                face.append(QChar(c));
+            }
+            const QByteArray utf8 = face.toUtf8().left(LF_FACESIZE - 1);
+            std::memcpy(f.lfFaceName, utf8.constData(), size_t(utf8.size()));
+            return NewObject(r.U32(8), o);
+        }
+        case CREATEPALETTE: {
+            const std::uint32_t count = r.U16(14);
+            if (!r.Range(16, count, 4))
+                return false;
+            auto o = std::make_shared<PlayObject>();
+            o->kind = PlayObject::Palette;
+            return NewObject(r.U32(8), o);
+        }
+        case SELECTPALETTE: {
+            const std::uint32_t ih = r.U32(8);
+            if (ih & 0x80000000u)
+                return true;
+            return ih > 0 && ih < table_.size();
+        }
+        case SETPALETTEENTRIES: {
+            const std::uint32_t ih = r.U32(8), count = r.U32(16);
+            if (!r.Range(20, count, 4))
+                return false;
+            return ih > 0 && ih < table_.size();
+        }
+        case RESIZEPALETTE: {
+            const std::uint32_t ih = r.U32(8);
+            return ih > 0 && ih < table_.size();
+        }
+        case RECTANGLE: case ELLIPSE: case ROUNDRECT: {
+            const double l = r.I32(8), t = r.I32(12), rr = r.I32(16), b = r.I32(20);
+            QPainterPath p;
+            const QRectF box = QRectF(QPointF(l, t), QPointF(rr, b)).normalized();
+            if (type == RECTANGLE)
+                p.addRect(box);
+            else if (type == ELLIPSE)
+                p.addEllipse(box);
+            else
+                p.addRoundedRect(box, std::abs(r.I32(24)) / 2.0, std::abs(r.I32(28)) / 2.0);
+            if (inPath_) {
+                AddToPath(p);
+                return true;
+            }
+            if (AxisAligned()) {
+                Prepare();
+                const RECT d = DevRect(l, t, rr, b);
+                if (type == RECTANGLE)
+                    ::Rectangle(dc_, d.left, d.top, d.right, d.bottom);
+                else if (type == ELLIPSE)
+                    ::Ellipse(dc_, d.left, d.top, d.right, d.bottom);
+                else
+                    ::RoundRect(dc_, d.left, d.top, d.right, d.bottom, int(std::lround(std::abs(r.I32(24)) * XScale())),
+                                int(std::lround(std::abs(r.I32(28)) * YScale())));
+                return true;
+            }
+            DrawClosed(p);
+            return true;
+        }
+        case ARC: case CHORD: case PIE: case ARCTO: {
+            const double l = r.I32(8), t = r.I32(12), rr = r.I32(16), b = r.I32(20);
+            const QPointF s(r.I32(24), r.I32(28)), e(r.I32(32), r.I32(36));
+            const int kind = type == PIE ? 1 : type == CHORD ? 2 : 0;
+            const QPainterPath p = ArcPath(l, t, rr, b, s, e, kind);
+            if (type == ARCTO) {
+                const QPainterPath dev = total_.map(p);
+                if (dev.elementCount() > 0) {
+                    if (inPath_) {
+                        if (path_.elementCount() == 0)
+                            path_.moveTo(Map(state_.current.x(), state_.current.y()));
+                        path_.lineTo(dev.elementAt(0).x, dev.elementAt(0).y);
+                        path_.connectPath(dev);
+                    } else {
+                        QPainterPath full;
+                        full.moveTo(Map(state_.current.x(), state_.current.y()));
+                        full.connectPath(dev);
+                        FillAndStroke(full, false, true);
+                    }
+                    const QPointF last = p.currentPosition();
+                    state_.current = last;
+                }
+                return true;
+            }
+            if (inPath_) {
+                AddToPath(p);
+                return true;
+            }
+            if (kind == 0)
+                FillAndStroke(total_.map(p), false, true);
+            else
+                DrawClosed(p);
+            return true;
+        }
+        case ANGLEARC: {
+            const double cx = r.I32(8), cy = r.I32(12), radius = r.U32(16);
+            const double start = r.F32(20), sweep = r.F32(24);
+            if (!std::isfinite(start) || !std::isfinite(sweep) || radius > 1e7)
+                return false;
+            QPainterPath p;
+            p.moveTo(state_.current);
+            const QRectF box(cx - radius, cy - radius, 2 * radius, 2 * radius);
+            p.arcTo(box, start, std::clamp(double(sweep), -3600.0, 3600.0));
+            state_.current = p.currentPosition();
+            if (inPath_)
+                path_.connectPath(total_.map(p));
+            else
+                FillAndStroke(total_.map(p), false, true);
+            return true;
+        }
+        case BEGINPATH: inPath_ = true; path_ = QPainterPath(); return true;
+        case ENDPATH: inPath_ = false; return true;
+        case ABORTPATH: inPath_ = false; path_ = QPainterPath(); return true;
+        case CLOSEFIGURE: if (inPath_) path_.closeSubpath(); return true;
+        case FLATTENPATH: case WIDENPATH: return true;
+        case FILLPATH: case STROKEPATH: case STROKEANDFILLPATH: {
+            inPath_ = false;
+            path_.setFillRule(state_.fillMode == WINDING ? Qt::WindingFill : Qt::OddEvenFill);
+            FillAndStroke(path_, type != STROKEPATH, type != FILLPATH);
+            path_ = QPainterPath();
+            return true;
+        }
+        case SELECTCLIPPATH: {
+            inPath_ = false;
+            const QRegion region(path_.toFillPolygon().toPolygon(),
+                                 state_.fillMode == WINDING ? Qt::WindingFill : Qt::OddEvenFill);
+            CombineClip(region, int(r.U32(8)));
+            path_ = QPainterPath();
+            return true;
+        }
+        case POLYDRAW: case POLYDRAW16: {
+            const bool small = type == POLYDRAW16;
+            const std::uint32_t n = r.U32(24);
+            std::vector<QPointF> pts;
+            if (!Points(r, 28, n, small, pts))
+                return false;
+            const size_t typesAt = 28 + size_t(n) * (small ? 4 : 8);
+            if (!r.Range(typesAt, n, 1))
+                return false;
+            QPainterPath p;
+            p.moveTo(state_.current);
+            for (std::uint32_t i = 0; i < n; ++i) {
+                const std::uint8_t t = r.U8(typesAt + i);
+                if ((t & 6) == 6)
+                    p.moveTo(pts[i]);
+                else if ((t & 6) == 4 && i + 2 < n) {
+                    p.cubicTo(pts[i], pts[i + 1], pts[i + 2]);
+                    i += 2;
+                } else
+                    p.lineTo(pts[i]);
+                if (t & 1)
+                    p.closeSubpath();
+            }
+            if (n)
+                state_.current = pts[n - 1];
+            if (inPath_)
+                path_.addPath(total_.map(p));
+            else
+                FillAndStroke(total_.map(p), false, true);
+            return true;
+        }
+        case FILLRGN: case PAINTRGN: case INVERTRGN: case FRAMERGN: {
+            const std::uint32_t cb = r.U32(24);
+            size_t at = 28;
+            PlayObjectPtr brush = state_.brush;
+            if (type == FILLRGN || type == FRAMERGN) {
+                const std::uint32_t ih = r.U32(28);
+                if (ih & 0x80000000u) {
+                    brush = Stock(int(std::min<std::uint32_t>(ih & 0x7FFFFFFF, DC_PEN)));
+                } else {
+                    if (ih == 0 || ih >= table_.size() || !table_[ih])
+                        return false;
+                    brush = table_[ih];
+                }
+                at = type == FRAMERGN ? 40 : 32;
+            }
+            QRegion region;
+            if (!ReadRegion(r, at, cb, total_, region))
+                return false;
+            HRGN rgn = CreateRectRgn(0, 0, 0, 0);
+            rgn->region = region;
+            const PlayObjectPtr keep = state_.brush;
+            state_.brush = brush;
+            Prepare(false, true);
+            if (type == INVERTRGN) {
+                for (const QRect& q : region) {
+                    const RECT rc = QRectToRect(q);
+                    InvertRect(dc_, &rc);
+                }
+            } else if (type == FRAMERGN) {
+                FrameRgn(dc_, rgn, static_cast<HBRUSH>(RealizedBrush()), std::max(1, int(std::lround(r.I32(32) * XScale()))),
+                         std::max(1, int(std::lround(r.I32(36) * YScale()))));
+            } else {
+                FillRgn(dc_, rgn, static_cast<HBRUSH>(RealizedBrush()));
+            }
+            state_.brush = keep;
+            DeleteObject(rgn);
+            return true;
+        }
+        case BITBLT: case STRETCHBLT: case ALPHABLEND: case TRANSPARENTBLT: case MASKBLT: {
+            const double x = r.I32(24), y = r.I32(28), w = r.I32(32), h = r.I32(36);
+            const std::uint32_t rop = r.U32(40);
+            const int sx = r.I32(44), sy = r.I32(48);
+            size_t bmi = 84; // offBmiSrc in BITBLT/STRETCHBLT/ALPHABLEND/TRANSPARENTBLT/MASKBLT
+            const std::uint32_t offBmi = r.U32(bmi), cbBmi = r.U32(bmi + 4), offBits = r.U32(bmi + 8),
+                                cbBits = r.U32(bmi + 12);
+            int sw = int(w), sh = int(h);
+            if (type != BITBLT) {
+                sw = r.I32(100);
+                sh = r.I32(104);
+            }
+            if (!r.ok)
+                return false;
+            if (cbBmi == 0) {
+                if (type != BITBLT && type != STRETCHBLT)
+                    return true;
+                Prepare(false, true);
+                const RECT d = DevRect(x, y, x + w, y + h);
+                PatBlt(dc_, d.left, d.top, d.right - d.left, d.bottom - d.top, rop);
+                return true;
+            }
+            Dib dib;
+            if (!ReadDib(r, offBmi, cbBmi, offBits, cbBits, dib))
+                return false;
+            const DWORD effectiveRop = (type == ALPHABLEND || type == TRANSPARENTBLT || type == MASKBLT) ? SRCCOPY : rop;
+            DrawDib(dib, x, y, w, h, sx, sy, sw, sh, effectiveRop);
+            return true;
+        }
+        case STRETCHDIBITS: case SETDIBITSTODEVICE: {
+            const double x = r.I32(24), y = r.I32(28);
+            const int sx = r.I32(32), sy = r.I32(36), sw = r.I32(40), sh = r.I32(44);
+            const std::uint32_t offBmi = r.U32(48), cbBmi = r.U32(52), offBits = r.U32(56), cbBits = r.U32(60);
+            double w = sw, h = sh;
+            DWORD rop = SRCCOPY;
+            if (type == STRETCHDIBITS) {
+                rop = r.U32(68);
+                w = r.I32(72);
+                h = r.I32(76);
+            }
+            if (!r.ok)
+                return false;
+            Dib dib;
+            if (!ReadDib(r, offBmi, cbBmi, offBits, cbBits, dib))
+                return false;
+            // DIB source rows count from the bottom for bottom-up bitmaps
+            const int syTop = dib.height > 0 ? dib.height - sy - sh : sy;
+            DrawDib(dib, x, y, w, h, sx, syTop, sw, sh, rop);
+            return true;
+        }
+        case EXTTEXTOUTA: case EXTTEXTOUTW: {
+            bool ok = true;
+            Text(r, 36, type == EXTTEXTOUTW, ok);
+            return ok && r.ok;
+        }
+        case POLYTEXTOUTA: case POLYTEXTOUTW: {
+            const std::uint32_t n = r.U32(36);
+            if (!r.Range(40, n, 40))
+                return false;
+            for (std::uint32_t i = 0; i < n; ++i) {
+                bool ok = true;
+                Text(r, 40 + size_t(i) * 40, type == POLYTEXTOUTW, ok);
+                if (!ok)
+                    return false;
+            }
+            return true;
+        }
+        case SMALLTEXTOUT: {
+            const std::int32_t x = r.I32(8), y = r.I32(12);
+            const std::uint32_t n = r.U32(16), options = r.U32(20);
+            size_t at = 36;
+            RECT rect{};
+            const bool hasRect = !(options & 0x100);
+            if (hasRect) {
+                rect = RECT{r.I32(36), r.I32(40), r.I32(44), r.I32(48)};
+                at = 52;
+            }
+            const bool small = options & 0x200;
+            const std::uint8_t* s = r.Range(at, n, small ? 1 : 2);
+            if (!s)
+                return false;
+            std::u16string text(n, u' ');
+            for (std::uint32_t i = 0; i < n; ++i)
+                text[i] = small ? char16_t(s[i]) : char16_t(s[2 * i] | s[2 * i + 1] << 8);
+            Prepare(false, false);
+            SelectObject(dc_, RealizedFont());
+            const POINT d = Dev(x, y);
+            RECT dr{};
+            if (hasRect && (options & (ETO_OPAQUE | ETO_CLIPPED)))
+                dr = DevRect(rect.left, rect.top, rect.right, rect.bottom);
+            dc_->textAlign = state_.textAlign & ~UINT(TA_UPDATECP);
+            ExtTextOutW(dc_, d.x, d.y, hasRect ? (options & (ETO_OPAQUE | ETO_CLIPPED)) : 0,
+                        hasRect ? &dr : nullptr, text.data(), n, nullptr);
+            ApplyClip();
+            return true;
+        }
+        case GRADIENTFILL: {
+            const std::uint32_t nVer = r.U32(24), nTri = r.U32(28), mode = r.U32(32);
+            if (!r.Range(36, nVer, 16))
+                return false;
+            const size_t at = 36 + size_t(nVer) * 16;
+            const bool triangles = mode == 2;
+            if (!r.Range(at, nTri, triangles ? 12 : 8))
+                return false;
+            auto vertexColor = [&](std::uint32_t i) {
+                const size_t v = 36 + size_t(i) * 16;
+                return RGB(BYTE(r.U16(v + 8) >> 8), BYTE(r.U16(v + 10) >> 8), BYTE(r.U16(v + 12) >> 8));
+            };
+            auto vertexPoint = [&](std::uint32_t i) {
+                const size_t v = 36 + size_t(i) * 16;
+                return QPointF(r.I32(v), r.I32(v + 4));
+            };
+            for (std::uint32_t k = 0; k < nTri; ++k) {
+                if (triangles) {
+                    std::uint32_t idx[3];
+                    for (int j = 0; j < 3; ++j) {
+                        idx[j] = r.U32(at + k * 12 + size_t(j) * 4);
+                        if (idx[j] >= nVer)
+                            return false;
+                    }
+                    int rr = 0, gg = 0, bb = 0;
+                    std::vector<QPointF> tri;
+                    for (std::uint32_t i : idx) {
+                        const COLORREF c = vertexColor(i);
+                        rr += GetRValue(c), gg += GetGValue(c), bb += GetBValue(c);
+                        tri.push_back(vertexPoint(i));
+                    }
+                    const std::vector<POINT> d = DevPoints(tri);
+                    HBRUSH brush = CreateSolidBrush(RGB(BYTE(rr / 3), BYTE(gg / 3), BYTE(bb / 3)));
+                    Prepare(false, false);
+                    SelectObject(dc_, brush);
+                    ::Polygon(dc_, d.data(), 3);
+                    SelectObject(dc_, GetStockObject(NULL_BRUSH));
+                    DeleteObject(brush);
+                    continue;
+                }
+                const std::uint32_t a = r.U32(at + k * 8), b = r.U32(at + k * 8 + 4);
+                if (a >= nVer || b >= nVer)
+                    return false;
+                const RECT d = DevRect(vertexPoint(a).x(), vertexPoint(a).y(), vertexPoint(b).x(), vertexPoint(b).y());
+                const COLORREF c0 = vertexColor(a), c1 = vertexColor(b);
+                const bool vertical = mode == 1;
+                const int span = std::clamp(vertical ? d.bottom - d.top : d.right - d.left, 1, 512);
+                for (int i = 0; i < span; ++i) {
+                    const double f = span > 1 ? double(i) / (span - 1) : 0;
+                    const COLORREF c = RGB(BYTE(GetRValue(c0) + (GetRValue(c1) - GetRValue(c0)) * f),
+                                           BYTE(GetGValue(c0) + (GetGValue(c1) - GetGValue(c0)) * f),
+                                           BYTE(GetBValue(c0) + (GetBValue(c1) - GetBValue(c0)) * f));
+                    RECT band = d;
+                    if (vertical) {
+                        band.top = d.top + (d.bottom - d.top) * i / span;
+                        band.bottom = d.top + (d.bottom - d.top) * (i + 1) / span;
+                    } else {
+                        band.left = d.left + (d.right - d.left) * i / span;
+                        band.right = d.left + (d.right - d.left) * (i + 1) / span;
+                    }
+                    HBRUSH brush = CreateSolidBrush(c);
+                    ::FillRect(dc_, &band, brush);
+                    DeleteObject(brush);
+                }
+            }
+            return true;
+        }
+        default:
+            return true; // records without a drawing effect here (comments, colour management...)
+        }
+    }
+
+    bool PolyRecord(std::uint32_t kind, const std::vector<QPointF>& pts)
+    {
+        using namespace emf;
+        if (pts.empty())
+            return true;
+        const bool bezier = kind == POLYBEZIER || kind == POLYBEZIERTO;
+        const bool to = kind == POLYBEZIERTO || kind == POLYLINETO;
+        QPainterPath p;
+        if (to || kind == POLYBEZIER || kind == POLYLINE || kind == POLYGON) {
+            size_t i = 0;
+            if (to)
+                p.moveTo(state_.current);
+            else
+                p.moveTo(pts[i++]);
+            if (bezier) {
+                for (; i + 2 < pts.size(); i += 3)
+                    p.cubicTo(pts[i], pts[i + 1], pts[i + 2]);
+            } else {
+                for (; i < pts.size(); ++i)
+                    p.lineTo(pts[i]);
+            }
+        }
+        if (kind == POLYGON)
+            p.closeSubpath();
+        if (to || kind == POLYBEZIER || kind == POLYLINE)
+            state_.current = p.currentPosition();
+        if (inPath_) {
+            QPainterPath dev = total_.map(p);
+            if (to && path_.elementCount() > 0) {
+                // continue the current figure
+                for (int i = 1; i < dev.elementCount(); ++i) {
+                    const auto e = dev.elementAt(i);
+                    if (e.type == QPainterPath::CurveToElement && i + 2 < dev.elementCount()) {
+                        path_.cubicTo(e.x, e.y, dev.elementAt(i + 1).x, dev.elementAt(i + 1).y, dev.elementAt(i + 2).x,
+                                      dev.elementAt(i + 2).y);
+                        i += 2;
+                    } else {
+                        path_.lineTo(e.x, e.y);
+                    }
+                }
+            } else {
+                path_.addPath(dev);
+            }
+            return true;
+        }
+        if (kind == POLYGON) {
+            const std::vector<POINT> d = DevPoints(pts);
+            Prepare();
+            ::Polygon(dc_, d.data(), int(d.size()));
+            return true;
+        }
+        if (!bezier) {
+            const QPolygonF line = total_.map(p).toSubpathPolygons().value(0);
+            const std::vector<POINT> d = ToPoints(line);
+            Prepare(true, false);
+            ::Polyline(dc_, d.data(), int(d.size()));
+            return true;
+        }
+        FillAndStroke(total_.map(p), false, true);
+        return true;
+    }
+
+    static QTransform ReadXform(const TByteView& r, size_t at)
+    {
+        const double m11 = r.F32(at), m12 = r.F32(at + 4), m21 = r.F32(at + 8), m22 = r.F32(at + 12),
+                     dx = r.F32(at + 16), dy = r.F32(at + 20);
+        for (double v : {m11, m12, m21, m22, dx, dy})
+            if (!std::isfinite(v) || std::abs(v) > 1e9)
+                return QTransform();
+        return QTransform(m11, m12, m21, m22, dx, dy);
+    }
+
+    // Region data (32-byte header, rectangles) mapped through `map` into output pixels.
+    static bool ReadRegion(const TByteView& r, size_t at, std::uint32_t cb, const QTransform& map, QRegion& out)
+    {
+        if (cb < 32 || !r.Range(at, cb, 1))
+            return false;
+        const std::uint32_t count = r.U32(at + 8);
+        if (count > (cb - 32) / 16)
+            return false;
+        const bool aligned = map.m12() == 0 && map.m21() == 0;
+        QVector<QRect> rects;
+        rects.reserve(qsizetype(std::min<std::uint32_t>(count, 100000)));
+        for (std::uint32_t i = 0; i < count; ++i) {
+            const size_t q = at + 32 + size_t(i) * 16;
+            const QRectF lr(QPointF(r.I32(q), r.I32(q + 4)), QPointF(r.I32(q + 8), r.I32(q + 12)));
+            if (aligned) {
+                const QRectF d = map.mapRect(lr.normalized());
+                rects.push_back(QRect(QPoint(int(std::lround(d.left())), int(std::lround(d.top()))),
+                                      QPoint(int(std::lround(d.right())) - 1, int(std::lround(d.bottom())) - 1)));
+            } else {
+                out = out.united(QRegion(map.map(QPolygonF(lr.normalized())).toPolygon()));
+            }
+        }
+        if (aligned)
+            out.setRects(rects.constData(), int(rects.size()));
+        return true;
+    }
+};
+
+} // namespace
+
+BOOL PlayEnhMetaFile(HDC dc, HENHMETAFILE emf, const RECT* rect)
+{
+    if (!dc || !emf || !rect || emf->records.empty())
+        return FALSE;
+    const QPoint a = dc->ToDevice(rect->left, rect->top), b = dc->ToDevice(rect->right, rect->bottom);
+    const QRect out(a, QSize(b.x() - a.x(), b.y() - a.y()));
+    SaveDC(dc);
+    dc->mapMode = MM_TEXT;
+    dc->windowOrg = dc->viewportOrg = POINT{0, 0};
+    dc->windowExt = dc->viewportExt = SIZE{1, 1};
+    bool ok;
+    {
+        Player player(dc, emf, out);
+        ok = player.Play();
+    }
+    RestoreDC(dc, -1);
+    return ok ? TRUE : FALSE;
+}

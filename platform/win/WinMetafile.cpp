@@ -1,0 +1,273 @@
+// Enhanced-metafile handles: reading and checking the bytes, the header, description and
+// palette queries, copies and files.
+#include "WinMetafile.h"
+
+#include "WinEmfRecords.h"
+
+#include <QFile>
+#include <QSaveFile>
+#include <QString>
+#include <algorithm>
+#include <cstring>
+
+std::uint32_t emf::MinimumSize(std::uint32_t type)
+{
+    switch (type) {
+    case HEADER: return 88;
+    case POLYBEZIER: case POLYGON: case POLYLINE: case POLYBEZIERTO: case POLYLINETO:
+    case POLYBEZIER16: case POLYGON16: case POLYLINE16: case POLYBEZIERTO16: case POLYLINETO16:
+    case POLYDRAW: case POLYDRAW16: return 28;
+    case POLYPOLYLINE: case POLYPOLYGON: case POLYPOLYLINE16: case POLYPOLYGON16: return 32;
+    case SETWINDOWEXTEX: case SETWINDOWORGEX: case SETVIEWPORTEXTEX: case SETVIEWPORTORGEX:
+    case SETBRUSHORGEX: case MOVETOEX: case LINETO: case OFFSETCLIPRGN: return 16;
+    case EOF_: return 20;
+    case SETPIXELV: return 20;
+    case SETMAPPERFLAGS: case SETMAPMODE: case SETBKMODE: case SETPOLYFILLMODE: case SETROP2:
+    case SETSTRETCHBLTMODE: case SETTEXTALIGN: case SETTEXTCOLOR: case SETBKCOLOR: case RESTOREDC:
+    case SELECTOBJECT: case DELETEOBJECT: case SELECTPALETTE: case SETARCDIRECTION: case SETMITERLIMIT:
+    case SELECTCLIPPATH: case SETICMMODE: case SETLAYOUT: return 12;
+    case REALIZEPALETTE: return 8;
+    case SETCOLORADJUSTMENT: return 32;
+    case EXCLUDECLIPRECT: case INTERSECTCLIPRECT: return 24;
+    case SCALEVIEWPORTEXTEX: case SCALEWINDOWEXTEX: return 24;
+    case SAVEDC: case BEGINPATH: case ENDPATH: case CLOSEFIGURE: case FLATTENPATH: case WIDENPATH:
+    case ABORTPATH: return 8;
+    case SETWORLDTRANSFORM: return 32;
+    case MODIFYWORLDTRANSFORM: return 36;
+    case CREATEPEN: return 28;
+    case CREATEBRUSHINDIRECT: return 24;
+    case ANGLEARC: return 28;
+    case ELLIPSE: case RECTANGLE: return 24;
+    case ROUNDRECT: return 32;
+    case ARC: case CHORD: case PIE: case ARCTO: return 40;
+    case CREATEPALETTE: return 16;
+    case SETPALETTEENTRIES: return 20;
+    case RESIZEPALETTE: return 16;
+    case EXTFLOODFILL: return 24;
+    case FILLPATH: case STROKEANDFILLPATH: case STROKEPATH: return 24;
+    case GDICOMMENT: return 12;
+    case FILLRGN: return 32;
+    case FRAMERGN: return 40;
+    case INVERTRGN: case PAINTRGN: return 28;
+    case EXTSELECTCLIPRGN: return 16;
+    case BITBLT: return 100;
+    case STRETCHBLT: return 108;
+    case MASKBLT: return 128;
+    case PLGBLT: return 140;
+    case SETDIBITSTODEVICE: return 76;
+    case STRETCHDIBITS: return 80;
+    case EXTCREATEFONTINDIRECTW: return 104;
+    case EXTTEXTOUTA: case EXTTEXTOUTW: return 76;
+    case CREATEMONOBRUSH: case CREATEDIBPATTERNBRUSHPT: return 32;
+    case EXTCREATEPEN: return 52;
+    case POLYTEXTOUTA: case POLYTEXTOUTW: return 40;
+    case SMALLTEXTOUT: return 36;
+    case ALPHABLEND: case TRANSPARENTBLT: return 108;
+    case GRADIENTFILL: return 36;
+    default: return 0;
+    }
+}
+
+HENHMETAFILE EnhMetaFileFromBytes(const std::uint8_t* data, size_t size, std::string* error)
+{
+    auto fail = [&](const char* why) -> HENHMETAFILE {
+        if (error)
+            *error = why;
+        return nullptr;
+    };
+    if (!data || size < emf::HEADER_MIN)
+        return fail("too short for an enhanced-metafile header");
+    const TByteView v(data, size);
+    const std::uint32_t headerSize = v.U32(4);
+    if (v.U32(0) != emf::HEADER || v.U32(40) != emf::SIGNATURE)
+        return fail("no enhanced-metafile header");
+    if (headerSize < emf::HEADER_MIN || headerSize % 4 != 0 || headerSize > size)
+        return fail("header size out of range");
+    size_t limit = size;
+    const std::uint32_t nBytes = v.U32(48);
+    if (nBytes >= headerSize && nBytes < limit)
+        limit = nBytes;
+    auto emf = std::make_unique<EnhMetaFileObject>();
+    emf->records.push_back(TEmfRecordRef{emf::HEADER, 0, headerSize});
+    size_t offset = headerSize;
+    bool ended = false;
+    while (offset + 8 <= limit) {
+        const std::uint32_t type = v.U32(offset), recordSize = v.U32(offset + 4);
+        if (recordSize < 8 || recordSize % 4 != 0 || recordSize > limit - offset) {
+            if (error)
+                *error = "record framing broken at offset " + std::to_string(offset);
+            break;
+        }
+        if (type == emf::HEADER || recordSize < emf::MinimumSize(type)) {
+            if (error)
+                *error = "record " + std::to_string(type) + " too short at offset " + std::to_string(offset);
+            break;
+        }
+        emf->records.push_back(TEmfRecordRef{type, std::uint32_t(offset), recordSize});
+        offset += recordSize;
+        if (type == emf::EOF_) {
+            ended = true;
+            break;
+        }
+    }
+    emf->bytes.assign(data, data + offset);
+    if (!ended) {
+        // the records that were sound, closed by an end-of-file record of our own
+        TByteWriter w;
+        w.U32(emf::EOF_);
+        w.U32(20);
+        w.U32(0);
+        w.U32(16);
+        w.U32(20);
+        emf->records.push_back(TEmfRecordRef{emf::EOF_, std::uint32_t(emf->bytes.size()), 20});
+        emf->bytes.insert(emf->bytes.end(), w.bytes.begin(), w.bytes.end());
+    }
+    // the header as it now stands
+    TByteWriter patch;
+    const std::uint32_t total = std::uint32_t(emf->bytes.size()), count = std::uint32_t(emf->records.size());
+    std::memcpy(emf->bytes.data() + 48, &total, 4);
+    std::memcpy(emf->bytes.data() + 52, &count, 4);
+    std::memset(&emf->header, 0, sizeof(ENHMETAHEADER));
+    std::memcpy(&emf->header, emf->bytes.data(), std::min<size_t>(headerSize, sizeof(ENHMETAHEADER)));
+    if (headerSize < 100) {
+        emf->header.cbPixelFormat = emf->header.offPixelFormat = emf->header.bOpenGL = 0;
+    }
+    if (headerSize < 108)
+        emf->header.szlMicrometers = SIZEL{0, 0};
+    // a description that does not lie inside the header record is left out
+    const std::uint64_t descEnd = std::uint64_t(emf->header.offDescription) + std::uint64_t(emf->header.nDescription) * 2;
+    if (emf->header.nDescription && (emf->header.offDescription < emf::HEADER_MIN || descEnd > headerSize))
+        emf->header.nDescription = emf->header.offDescription = 0;
+    return emf.release();
+}
+
+namespace {
+
+bool ReadFile(const char* fileName, std::vector<std::uint8_t>& out)
+{
+    if (!fileName)
+        return false;
+    QFile file(QString::fromLocal8Bit(fileName));
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    const qint64 size = file.size();
+    if (size < 0 || size > (qint64(1) << 31))
+        return false;
+    out.resize(size_t(size));
+    return size == 0 || file.read(reinterpret_cast<char*>(out.data()), size) == size;
+}
+
+} // namespace
+
+bool WriteFileAtomically(const char* fileName, const std::uint8_t* data, size_t size)
+{
+    QSaveFile file(QString::fromLocal8Bit(fileName));
+    return file.open(QIODevice::WriteOnly) && file.write(reinterpret_cast<const char*>(data), qint64(size)) == qint64(size) &&
+           file.commit();
+}
+
+HENHMETAFILE GetEnhMetaFileA(const char* fileName)
+{
+    std::vector<std::uint8_t> bytes;
+    if (!ReadFile(fileName, bytes))
+        return nullptr;
+    return EnhMetaFileFromBytes(bytes.data(), bytes.size());
+}
+
+HENHMETAFILE SetEnhMetaFileBits(UINT size, const BYTE* data)
+{
+    return EnhMetaFileFromBytes(data, size);
+}
+
+UINT GetEnhMetaFileBits(HENHMETAFILE emf, UINT size, BYTE* data)
+{
+    if (!emf)
+        return 0;
+    if (!data)
+        return UINT(emf->bytes.size());
+    if (size < emf->bytes.size())
+        return 0;
+    std::memcpy(data, emf->bytes.data(), emf->bytes.size());
+    return UINT(emf->bytes.size());
+}
+
+UINT GetEnhMetaFileHeader(HENHMETAFILE emf, UINT size, ENHMETAHEADER* header)
+{
+    if (!emf)
+        return 0;
+    const UINT available = std::min<UINT>(UINT(sizeof(ENHMETAHEADER)), std::max<UINT>(88, emf->records[0].size));
+    if (!header)
+        return available;
+    const UINT n = std::min(size, available);
+    std::memcpy(header, &emf->header, n);
+    return n;
+}
+
+UINT GetEnhMetaFileDescriptionA(HENHMETAFILE emf, UINT size, char* text)
+{
+    if (!emf)
+        return GDI_ERROR;
+    const UINT n = emf->header.nDescription;
+    if (n == 0)
+        return 0;
+    if (!text)
+        return n;
+    const UINT count = std::min(size, n);
+    const std::uint8_t* p = emf->bytes.data() + emf->header.offDescription;
+    for (UINT i = 0; i < count; ++i) {
+        const char16_t c = char16_t(p[2 * i] | p[2 * i + 1] << 8);
+        text[i] = c < 256 ? char(c) : '?';
+    }
+    return count;
+}
+
+UINT GetEnhMetaFilePaletteEntries(HENHMETAFILE emf, UINT count, PALETTEENTRY* entries)
+{
+    if (!emf)
+        return GDI_ERROR;
+    const TEmfRecordRef& eof = emf->records.back();
+    const TByteView r(emf->bytes.data() + eof.offset, eof.size);
+    const std::uint32_t n = r.U32(8), off = r.U32(12);
+    if (n == 0 || !r.Range(off, n, 4))
+        return 0;
+    if (!entries)
+        return n;
+    const UINT copy = std::min<UINT>(count, n);
+    for (UINT i = 0; i < copy; ++i) {
+        entries[i].peRed = r.U8(off + i * 4);
+        entries[i].peGreen = r.U8(off + i * 4 + 1);
+        entries[i].peBlue = r.U8(off + i * 4 + 2);
+        entries[i].peFlags = r.U8(off + i * 4 + 3);
+    }
+    return copy;
+}
+
+HENHMETAFILE CopyEnhMetaFileA(HENHMETAFILE emf, const char* fileName)
+{
+    if (!emf)
+        return nullptr;
+    if (fileName && !WriteFileAtomically(fileName, emf->bytes.data(), emf->bytes.size()))
+        return nullptr;
+    return EnhMetaFileFromBytes(emf->bytes.data(), emf->bytes.size());
+}
+
+BOOL DeleteEnhMetaFile(HENHMETAFILE emf)
+{
+    delete emf;
+    return emf ? TRUE : FALSE;
+}
+
+bool ReadPlaceableHeader(const std::uint8_t* data, size_t size, TPlaceableHeader* out)
+{
+    const TByteView v(data, size);
+    if (size < 22 || v.U32(0) != PLACEABLE_KEY)
+        return false;
+    if (out) {
+        out->left = v.I16(6);
+        out->top = v.I16(8);
+        out->right = v.I16(10);
+        out->bottom = v.I16(12);
+        out->unitsPerInch = v.U16(14);
+    }
+    return true;
+}
