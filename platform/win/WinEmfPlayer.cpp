@@ -356,59 +356,11 @@ private:
         return d;
     }
 
-    // A DIB inside the record: header (40 bytes or more), colour table or masks, rows. False
-    // when any part lies outside the record or the header is not one the engine reads.
-    struct Dib {
-        std::vector<std::uint8_t> info; // header and colours, 4-byte aligned copy
-        const std::uint8_t* bits = nullptr;
-        int width = 0, height = 0;
-        bool drawable = false;
-    };
+    using Dib = TCheckedDib;
     static bool ReadDib(const TByteView& r, std::uint32_t offBmi, std::uint32_t cbBmi, std::uint32_t offBits,
                         std::uint32_t cbBits, Dib& out)
     {
-        if (cbBmi < 40 || !r.Range(offBmi, cbBmi, 1) || !r.Range(offBits, cbBits, 1))
-            return false;
-        const std::uint32_t hsize = r.U32(offBmi);
-        if (hsize < 40 || hsize > cbBmi)
-            return false;
-        const std::int32_t width = r.I32(offBmi + 4), height = r.I32(offBmi + 8);
-        const std::uint16_t bpp = r.U16(offBmi + 14);
-        const std::uint32_t compression = r.U32(offBmi + 16);
-        std::uint32_t used = r.U32(offBmi + 32);
-        if (width <= 0 || height == 0 || height == INT32_MIN)
-            return false;
-        const long long absH = std::llabs(height);
-        if (double(width) * double(absH) > kMaxDibPixels)
-            return false;
-        if (bpp != 1 && bpp != 4 && bpp != 8 && bpp != 16 && bpp != 24 && bpp != 32)
-            return false;
-        if (bpp <= 8 && (used == 0 || used > (1u << bpp)))
-            used = 1u << bpp;
-        if (bpp > 8 && used > 256)
-            return false;
-        const std::uint32_t tableBytes = compression == BI_BITFIELDS ? 12 : (bpp <= 8 ? used * 4 : 0);
-        out.width = width;
-        out.height = int(height);
-        out.drawable = compression == BI_RGB || (compression == BI_BITFIELDS && (bpp == 16 || bpp == 32));
-        if (!out.drawable)
-            return true; // compressed rows: skipped, not an error
-        if (std::uint64_t(hsize) + tableBytes > cbBmi)
-            return false;
-        const std::uint64_t rows = std::uint64_t(DibRowBytes(width, bpp)) * std::uint64_t(absH);
-        if (rows > cbBits)
-            return false;
-        // the engine reads a 40-byte header followed directly by the table
-        out.info.assign(40 + tableBytes + 4, 0);
-        std::memcpy(out.info.data(), r.Data() + offBmi, 40);
-        out.info[0] = 40;
-        out.info[1] = out.info[2] = out.info[3] = 0;
-        std::uint32_t clrUsed = bpp <= 8 ? used : 0;
-        std::memcpy(out.info.data() + 32, &clrUsed, 4);
-        if (tableBytes)
-            std::memcpy(out.info.data() + 40, r.Data() + offBmi + hsize, tableBytes);
-        out.bits = r.Data() + offBits;
-        return true;
+        return ReadCheckedDib(r, offBmi, cbBmi, offBits, cbBits, out);
     }
     void DrawDib(const Dib& dib, double x, double y, double w, double h, int sx, int syTop, int sw, int sh, DWORD rop)
     {
@@ -420,7 +372,7 @@ private:
         const int dw = b.x - a.x, dh = b.y - a.y;
         (void)d;
         StretchDIBits(dc_, a.x, a.y, dw, dh, sx, syTop, sw, sh, dib.bits,
-                      reinterpret_cast<const BITMAPINFO*>(dib.info.data()), DIB_RGB_COLORS, rop);
+                      dib.Info(), DIB_RGB_COLORS, rop);
     }
 
     // ---------------------------------------------------------------- shapes
@@ -781,7 +733,7 @@ private:
             o->kind = PlayObject::Brush;
             o->brush.lbStyle = BS_PATTERN;
             if (dib.drawable) {
-                const auto* info = reinterpret_cast<const BITMAPINFO*>(dib.info.data());
+                const auto* info = dib.Info();
                 const DWORD* masks = info->bmiHeader.biCompression == BI_BITFIELDS
                                          ? reinterpret_cast<const DWORD*>(info->bmiColors)
                                          : nullptr;

@@ -1,6 +1,8 @@
 #pragma once
 // Record numbers and fixed sizes of the enhanced and 16-bit metafile formats, and the
 // bounds-checked byte access that every reader of the engine goes through.
+#include "WinBitmap.h"
+
 #include <cstdint>
 #include <cstring>
 #include <string>
@@ -163,3 +165,15 @@ public:
     }
     size_t Size() const { return bytes.size(); }
 };
+
+// A DIB inside a record, checked: header (40 bytes or more), colour table or masks and rows all
+// lie inside; `info` is an aligned copy of a 40-byte header and its table. Compressed rows are
+// accepted but not drawable.
+struct TCheckedDib {
+    std::vector<std::uint8_t> info;
+    const std::uint8_t* bits = nullptr;
+    int width = 0, height = 0;
+    bool drawable = false;
+    const BITMAPINFO* Info() const { return reinterpret_cast<const BITMAPINFO*>(info.data()); }
+};
+bool ReadCheckedDib(const TByteView& r, size_t offBmi, size_t cbBmi, size_t offBits, size_t cbBits, TCheckedDib& out);

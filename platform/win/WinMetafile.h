@@ -145,3 +145,15 @@ bool ReadPlaceableHeader(const std::uint8_t* data, size_t size, TPlaceableHeader
 // Writes a file under a temporary name and renames it over `fileName`: a failed write leaves
 // the old file (or none), never a truncated one.
 bool WriteFileAtomically(const char* fileName, const std::uint8_t* data, size_t size);
+
+// ---------------------------------------------------------------- clipboard and images
+
+// The clipboard's enhanced-metafile format (CF_ENHMETAFILE, 14): the clipboard keeps a copy of
+// the picture (under a MIME type of our own and the common one for enhanced metafiles) and an
+// image of it for programs that take images only.
+BOOL SetClipboardEnhMetaFile(HENHMETAFILE emf);
+// A new picture from the clipboard (the caller owns it), or null when there is none.
+HENHMETAFILE GetClipboardEnhMetaFile();
+BOOL IsClipboardEnhMetaFileAvailable();
+// The picture drawn at 96 pixels per inch of its frame, its longer side at most `maxSide`.
+QImage RenderEnhMetaFile(HENHMETAFILE emf, int maxSide = 4096);

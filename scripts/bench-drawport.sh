@@ -1,0 +1,19 @@
+#!/usr/bin/env bash
+# Opening and drawing an enhanced metafile of 100,000 records at 1000 x 700 pixels: drawport's
+# engine beside another renderer from the distribution (EMF → SVG → PNG), on the same file.
+# Usage: scripts/bench-drawport.sh [build dir]   (needs emf2svg and librsvg2-bin)
+set -euo pipefail
+here=$(cd "$(dirname "$0")/.." && pwd)
+build=${1:-$here/build}
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+export QT_QPA_PLATFORM=offscreen
+"$build/bin/drawport_bench" make "$work/many.emf" 100000
+ms() { date +%s%N | awk '{ printf "%d", $1 / 1000000 }'; }
+for run in 1 2 3; do
+  t0=$(ms); "$build/bin/drawport_bench" draw "$work/many.emf" "$work/ours.png" 1000 700 >/dev/null; t1=$(ms)
+  emf2svg-conv -i "$work/many.emf" -o "$work/many.svg" >/dev/null 2>&1
+  rsvg-convert -w 1000 -h 700 -o "$work/theirs.png" "$work/many.svg"; t2=$(ms)
+  echo "run $run: drawport engine $((t1 - t0)) ms (process total), emf2svg-conv + rsvg-convert $((t2 - t1)) ms"
+done
+echo "drawport engine, open and play only: $("$build/bin/drawport_bench" draw "$work/many.emf" "$work/ours.png" 1000 700) ms"
