@@ -257,6 +257,17 @@ void TButton::SetDefault(bool on)
     Widget()->setDefault(on);
 }
 
+void TButton::Dispatch(TMessage& m)
+{
+    if (m.Msg == CM_DIALOGKEY && KeyDataToShiftState(m.LParam).Empty() &&
+        ((m.CharCode() == VK_RETURN && default_) || (m.CharCode() == VK_ESCAPE && Cancel)) && CanFocus()) {
+        Click();
+        m.Result = 1;
+        return;
+    }
+    TWinControl::Dispatch(m);
+}
+
 void TButton::Click()
 {
     if (ModalResult != mrNone)

@@ -49,6 +49,8 @@ public:
     void SetDefault(bool on); // Enter in the form clicks it
     bool Cancel = false;      // Escape in the form clicks it
     void Click() override;
+    // CM_DIALOGKEY: Enter clicks the default button, Escape the cancel button.
+    void Dispatch(TMessage& message) override;
     QPushButton* Widget() const;
 
 private:

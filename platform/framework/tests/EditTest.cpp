@@ -450,3 +450,22 @@ TEST_F(EditFixture, ComboBoxInputAndMessages)
     combo->Widget()->activated(1);
     EXPECT_EQ(events, (std::vector<String>{"select"}));
 }
+
+TEST_F(EditFixture, EnterAndEscapeInAnEditClickTheDefaultAndCancelButtons)
+{
+    auto* edit = new TEdit(&form);
+    edit->SetParent(&form);
+    auto* ok = new TButton(&form);
+    ok->SetParent(&form);
+    ok->SetDefault(true);
+    auto* cancel = new TButton(&form);
+    cancel->SetParent(&form);
+    cancel->Cancel = true;
+    std::vector<String> clicks;
+    ok->OnClick = [&](TObject*) { clicks.push_back("ok"); };
+    cancel->OnClick = [&](TObject*) { clicks.push_back("cancel"); };
+    form.Show();
+    QTest::keyClick(edit->Host(), Qt::Key_Return);
+    QTest::keyClick(edit->Host(), Qt::Key_Escape);
+    EXPECT_EQ(clicks, (std::vector<String>{"ok", "cancel"}));
+}
