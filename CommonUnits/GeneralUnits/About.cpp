@@ -2,10 +2,6 @@
 
 #include "TVersionInfo_Unit.h"
 
-#include <QFont>
-#include <QFrame>
-#include <QLabel>
-#include <QPlainTextEdit>
 
 namespace {
 
@@ -22,24 +18,21 @@ TfrmAbout::TfrmAbout(TComponent* owner) : TForm(owner)
     SetBorderStyle(bsSingle);
     Position = poScreenCenter;
 
-    auto* frame = new QFrame;
-    frame->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    Panel1 = new TWinControl(this, frame);
+    Panel1 = new TPanel(this);
+    Panel1->SetBevelOuter(bvLowered);
     Panel1->SetName("Panel1");
     Panel1->SetParent(this);
     Panel1->SetBounds(8, 8, 595, 414);
 
     lblProductName = AddLabel("lblProductName", "", 16, 12, 563, 44);
-    QFont big = lblProductName->Widget()->font();
-    big.setPointSize(24);
-    big.setBold(true);
-    lblProductName->Widget()->setFont(big);
+    lblProductName->Font()->SetSize(24);
+    lblProductName->Font()->Style << fsBold;
+    lblProductName->Font()->Changed();
 
-    auto* line = new QFrame;
-    line->setFrameStyle(QFrame::HLine | QFrame::Sunken);
-    Bevel1 = new TControl(this, line);
+    Bevel1 = new TBevel(this);
     Bevel1->SetName("Bevel1");
     Bevel1->SetParent(Panel1);
+    Bevel1->SetShape(bsTopLine);
     Bevel1->SetBounds(16, 60, 563, 4);
 
     AddLabel("lblGuiVersion", "GUI Version:", 16, 76, 130, 18);
@@ -78,23 +71,17 @@ TLabel* TfrmAbout::AddLabel(const String& name, const String& caption, int left,
     return control;
 }
 
-TWinControl* TfrmAbout::AddMemo(const String& name, const String& text, int left, int top, int width, int height)
+TMemo* TfrmAbout::AddMemo(const String& name, const String& text, int left, int top, int width, int height)
 {
-    auto* memo = new QPlainTextEdit(ToQString(text));
-    memo->setReadOnly(true);
-    memo->setFrameStyle(QFrame::NoFrame);
-    memo->setBackgroundRole(QPalette::Window);
-    memo->viewport()->setAutoFillBackground(false);
-    auto* control = new TWinControl(this, memo);
-    control->SetName(name);
-    control->SetParent(Panel1);
-    control->SetBounds(left, top, width, height);
-    return control;
-}
-
-QPlainTextEdit* TfrmAbout::MemoOf(TWinControl* memo) const
-{
-    return static_cast<QPlainTextEdit*>(memo->Host());
+    auto* memo = new TMemo(this);
+    memo->SetName(name);
+    memo->SetParent(Panel1);
+    memo->SetBounds(left, top, width, height);
+    memo->SetReadOnly(true);
+    memo->SetBorderStyle(bsNone);
+    memo->SetColor(clBtnFace);
+    memo->SetText(text);
+    return memo;
 }
 
 void TfrmAbout::FormCreate(TObject*)
@@ -108,7 +95,7 @@ void TfrmAbout::FormActivate(TObject*)
     Label1->SetCaption(GetApplicationTitle());
     Label2->SetCaption(GetDatabaseVersionText());
     Label3->SetCaption(GetReleaseDate());
-    MemoOf(Memo2)->setPlainText(ToQString(StringReplace(GetAboutText(), "\r\n", "\n", rfReplaceAll)));
+    Memo2->SetText(GetAboutText());
 }
 
 void TfrmAbout::btnCloseClick(TObject*)

@@ -1,27 +1,24 @@
 #pragma once
 // The about box: product name, program and database version, release date, credits and
 // the acknowledgement text.
+#include "platform/framework/ExtCtrls.h"
 #include "platform/framework/Forms.h"
 #include "platform/framework/StdCtrls.h"
-
-class QPlainTextEdit;
 
 class TfrmAbout : public TForm {
 public:
     explicit TfrmAbout(TComponent* owner);
 
-    TWinControl* Panel1 = nullptr;       // sunken panel holding everything but the button
+    TPanel* Panel1 = nullptr;            // sunken panel holding everything but the button
     TLabel* lblProductName = nullptr;
-    TControl* Bevel1 = nullptr;          // separator line under the product name
+    TBevel* Bevel1 = nullptr;            // separator line under the product name
     TLabel* Label1 = nullptr;            // GUI version
     TLabel* Label2 = nullptr;            // database version
     TLabel* Label3 = nullptr;            // release date
-    TWinControl* memGuiCredits = nullptr;
-    TWinControl* memKernelCredits = nullptr;
-    TWinControl* Memo2 = nullptr;        // the about text
+    TMemo* memGuiCredits = nullptr;
+    TMemo* memKernelCredits = nullptr;
+    TMemo* Memo2 = nullptr;              // the about text
     TButton* btnClose = nullptr;
-
-    QPlainTextEdit* MemoOf(TWinControl* memo) const;
 
     void FormCreate(TObject* Sender);
     void FormActivate(TObject* Sender);
@@ -29,5 +26,5 @@ public:
 
 private:
     TLabel* AddLabel(const String& name, const String& caption, int left, int top, int width, int height);
-    TWinControl* AddMemo(const String& name, const String& text, int left, int top, int width, int height);
+    TMemo* AddMemo(const String& name, const String& text, int left, int top, int width, int height);
 };

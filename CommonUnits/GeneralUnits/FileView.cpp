@@ -4,11 +4,6 @@
 #include "platform/framework/Dialogs.h"
 #include "platform/rtl/FileUtils.h"
 
-#include <QDialog>
-#include <QHBoxLayout>
-#include <QPlainTextEdit>
-#include <QPushButton>
-#include <QVBoxLayout>
 
 TfrmFileView::TfrmFileView(TComponent* owner) : TForm(owner)
 {
@@ -16,35 +11,40 @@ TfrmFileView::TfrmFileView(TComponent* owner) : TForm(owner)
     SetBounds(0, 0, 750, 526);
     Position = poScreenCenter;
 
-    auto* memo = new QPlainTextEdit;
-    memo->setReadOnly(true);
-    memo->setLineWrapMode(QPlainTextEdit::NoWrap);
-    memo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    memo->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    Memo_File = new TWinControl(this, memo);
-    Memo_File->SetName("Memo_File");
-    Memo_File->SetParent(this);
+    // the button strip along the bottom, the memo filling the rest
+    pnlButtons = new TPanel(this);
+    pnlButtons->SetName("pnlButtons");
+    pnlButtons->SetParent(this);
+    pnlButtons->SetBevelOuter(bvNone);
+    pnlButtons->SetHeight(41);
+    pnlButtons->Align = alBottom;
 
     btnClose = new TButton(this);
     btnClose->SetName("btnClose");
-    btnClose->SetParent(this);
+    btnClose->SetParent(pnlButtons);
     btnClose->SetCaption("&Close");
     btnClose->SetDefault(true);
+    btnClose->SetBounds(0, 8, 75, 25);
     btnClose->OnClick = [this](TObject* sender) { btnCloseClick(sender); };
 
-    auto* layout = new QVBoxLayout(Host());
-    layout->addWidget(memo, 1);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(btnClose->Widget());
-    layout->addLayout(buttons);
+    Memo_File = new TMemo(this);
+    Memo_File->SetName("Memo_File");
+    Memo_File->SetParent(this);
+    Memo_File->SetReadOnly(true);
+    Memo_File->SetWordWrap(false);
+    Memo_File->SetScrollBars(ssBoth);
+    Memo_File->Align = alClient;
 
     OnCreate = [this](TObject* sender) { FormCreate(sender); };
+    OnResize = [this](TObject* sender) { FormResize(sender); };
+    Realign();
+    FormResize(this);
 }
 
-QPlainTextEdit* TfrmFileView::Memo() const
+void TfrmFileView::FormResize(TObject*)
 {
-    return static_cast<QPlainTextEdit*>(Memo_File->Host());
+    // the button keeps to the right end of its strip
+    btnClose->SetLeft(pnlButtons->ClientWidth() - btnClose->Width() - 8);
 }
 
 void TfrmFileView::FormCreate(TObject*)
@@ -65,10 +65,9 @@ void TfrmFileView::LoadFile(const String& filePath)
     }
     SetCaption("File view of: " + filePath);
     TStringList lines;
-    lines.LineBreak = lbLF;
     lines.LoadFromFile(filePath);
     String text = lines.Text();
-    if (!text.empty() && text.back() == '\n')
-        text.pop_back();
-    Memo()->setPlainText(ToQString(text));
+    if (text.size() >= 2 && text.compare(text.size() - 2, 2, "\r\n") == 0)
+        text.resize(text.size() - 2);
+    Memo_File->SetText(text);
 }

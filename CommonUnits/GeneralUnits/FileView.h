@@ -1,10 +1,9 @@
 #pragma once
 // The file viewer: a centred, resizable window that shows a text file read-only in
 // Memo_File above a "&Close" button.
+#include "platform/framework/ExtCtrls.h"
 #include "platform/framework/Forms.h"
 #include "platform/framework/StdCtrls.h"
-
-class QPlainTextEdit;
 
 class TfrmFileView : public TForm {
 public:
@@ -14,10 +13,11 @@ public:
     // Otherwise the warning 'File: "<path>" not found' and an empty viewer.
     void LoadFile(const String& filePath);
 
-    TWinControl* Memo_File = nullptr;
+    TMemo* Memo_File = nullptr;
+    TPanel* pnlButtons = nullptr; // the strip under the memo that holds the button
     TButton* btnClose = nullptr;
-    QPlainTextEdit* Memo() const;
 
     void FormCreate(TObject* Sender);
+    void FormResize(TObject* Sender);
     void btnCloseClick(TObject* Sender);
 };

@@ -1,8 +1,6 @@
 #include "TForm_Splash_Unit.h"
 
-#include <QImage>
-#include <QLabel>
-#include <QPixmap>
+#include "platform/rtl/Classes.h"
 
 extern const unsigned char SplashPictureBitmap[];
 extern const std::size_t SplashPictureBitmapSize;
@@ -25,16 +23,12 @@ TForm_Splash::TForm_Splash(TComponent* owner) : TForm(owner)
     SetBorderStyle(bsNone);
     Position = poScreenCenter;
 
-    auto* picture = new QLabel;
-    picture->setPixmap(QPixmap::fromImage(QImage::fromData(SplashPictureData(), int(SplashPictureSize()), "BMP")));
-    picture->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    Image1 = new TControl(this, picture);
+    Image1 = new TImage(this);
     Image1->SetName("Image1");
     Image1->SetParent(this);
-    Image1->SetBounds(0, -1, 464, 221);
-}
-
-QLabel* TForm_Splash::Image1Picture() const
-{
-    return static_cast<QLabel*>(Image1->Host());
+    Image1->SetBounds(0, 0, 464, 220);
+    TMemoryStream picture;
+    picture.WriteBuffer(SplashPictureData(), long(SplashPictureSize()));
+    picture.SetPosition(0);
+    Image1->Picture()->Bitmap()->LoadFromStream(&picture);
 }

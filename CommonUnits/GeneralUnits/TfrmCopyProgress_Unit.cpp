@@ -2,10 +2,6 @@
 
 #include "TVersionInfo_Unit.h"
 
-#include <QDialog>
-#include <QGridLayout>
-#include <QLabel>
-#include <QLineEdit>
 
 TfrmCopyProgress::TfrmCopyProgress(TComponent* owner) : TForm(owner)
 {
@@ -13,33 +9,29 @@ TfrmCopyProgress::TfrmCopyProgress(TComponent* owner) : TForm(owner)
     SetBounds(0, 0, 315, 127);
     Position = poScreenCenter;
     SetBorderStyle(bsDialog);
-    Dialog()->setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
+    SetBorderIcons(TBorderIcons()); // no close box: the copy ends the window
 
-    auto makeLabel = [this](const char* name, const char* text) {
-        auto* control = new TWinControl(this, new QLabel(text));
-        control->SetName(name);
-        control->SetParent(this);
-        return control;
+    auto makeLabel = [this](const char* name, const char* text, int top) {
+        auto* label = new TLabel(this);
+        label->SetName(name);
+        label->SetParent(this);
+        label->SetCaption(text);
+        label->SetBounds(16, top + 3, 110, 16);
+        return label;
     };
-    auto makeEdit = [this](const char* name) {
-        auto* edit = new QLineEdit("0");
-        edit->setEnabled(false);
-        auto* control = new TWinControl(this, edit);
-        control->SetName(name);
-        control->SetParent(this);
-        control->SetEnabled(false);
-        return control;
+    auto makeEdit = [this](const char* name, int top) {
+        auto* edit = new TEdit(this);
+        edit->SetName(name);
+        edit->SetParent(this);
+        edit->SetText("0");
+        edit->SetEnabled(false);
+        edit->SetBounds(132, top, 160, 22);
+        return edit;
     };
-    lblRecordsProcessed = makeLabel("lblRecordsProcessed", "Records scanned:");
-    edtRecordsProcessed = makeEdit("edtRecordsProcessed");
-    lblRecordsCopied = makeLabel("lblRecordsCopied", "Records copied:");
-    edtRecordsCopied = makeEdit("edtRecordsCopied");
-
-    auto* layout = new QGridLayout(Host());
-    layout->addWidget(lblRecordsProcessed->Host(), 0, 0);
-    layout->addWidget(edtRecordsProcessed->Host(), 0, 1);
-    layout->addWidget(lblRecordsCopied->Host(), 1, 0);
-    layout->addWidget(edtRecordsCopied->Host(), 1, 1);
+    lblRecordsProcessed = makeLabel("lblRecordsProcessed", "Records scanned:", 28);
+    edtRecordsProcessed = makeEdit("edtRecordsProcessed", 28);
+    lblRecordsCopied = makeLabel("lblRecordsCopied", "Records copied:", 72);
+    edtRecordsCopied = makeEdit("edtRecordsCopied", 72);
 
     OnCreate = [this](TObject* sender) { FormCreate(sender); };
 }
@@ -49,24 +41,14 @@ void TfrmCopyProgress::FormCreate(TObject*)
     SetCaption(Format("%s - Copy progress", {GetApplicationTitle()}));
 }
 
-QLineEdit* TfrmCopyProgress::ScannedEdit() const
-{
-    return static_cast<QLineEdit*>(edtRecordsProcessed->Host());
-}
-
-QLineEdit* TfrmCopyProgress::CopiedEdit() const
-{
-    return static_cast<QLineEdit*>(edtRecordsCopied->Host());
-}
-
 void TfrmCopyProgress::ShowScanned(int count)
 {
-    ScannedEdit()->setText(QString::number(count));
+    edtRecordsProcessed->SetText(IntToStr(count));
     edtRecordsProcessed->Repaint();
 }
 
 void TfrmCopyProgress::ShowCopied(int count)
 {
-    CopiedEdit()->setText(QString::number(count));
+    edtRecordsCopied->SetText(IntToStr(count));
     edtRecordsCopied->Repaint();
 }

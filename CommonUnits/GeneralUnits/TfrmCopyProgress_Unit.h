@@ -3,23 +3,20 @@
 // The copying routine creates it, shows it without making it modal, sets the counts and
 // frees it when the scan ends.
 #include "platform/framework/Forms.h"
-
-class QLineEdit;
+#include "platform/framework/StdCtrls.h"
 
 class TfrmCopyProgress : public TForm {
 public:
     explicit TfrmCopyProgress(TComponent* owner);
 
-    TWinControl* lblRecordsProcessed = nullptr; // "Records scanned:"
-    TWinControl* lblRecordsCopied = nullptr;    // "Records copied:"
-    TWinControl* edtRecordsProcessed = nullptr;
-    TWinControl* edtRecordsCopied = nullptr;
+    TLabel* lblRecordsProcessed = nullptr; // "Records scanned:"
+    TLabel* lblRecordsCopied = nullptr;    // "Records copied:"
+    TEdit* edtRecordsProcessed = nullptr;
+    TEdit* edtRecordsCopied = nullptr;
 
     // Writes a count into its edit as decimal digits and repaints that edit at once.
     void ShowScanned(int count);
     void ShowCopied(int count);
-    QLineEdit* ScannedEdit() const;
-    QLineEdit* CopiedEdit() const;
 
     void FormCreate(TObject* Sender);
 };

@@ -1,7 +1,7 @@
 #include "Utils_Sql_Unit.h"
 
 #include "platform/db/DBTables.h"
-#include "platform/framework/DBCtrls.h"
+#include "platform/dbctrls/DBCtrls.h"
 #include "platform/framework/Dialogs.h"
 #include "platform/framework/StdCtrls.h"
 

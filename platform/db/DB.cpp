@@ -801,6 +801,13 @@ Variant TDataSet::RowValue(int row, int fieldIndex) const
     return rows_[row].values.at(fieldIndex);
 }
 
+Variant TDataSet::StoredRowValue(int row, int fieldIndex) const
+{
+    if (row < 0 || row >= static_cast<int>(rows_.size()))
+        return Variant();
+    return rows_[row].values.at(fieldIndex);
+}
+
 String TDataSet::RowText(int row, int fieldIndex) const
 {
     return Fields(fieldIndex)->TextOf(RowValue(row, fieldIndex));

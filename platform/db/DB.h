@@ -266,6 +266,8 @@ public:
     // gives its edit buffer while it is edited. RecIndex is the cursor's row (-1 when empty).
     Variant RowValue(int row, int fieldIndex) const;
     String RowText(int row, int fieldIndex) const;
+    // The stored value of row `row`, leaving out any edit buffer.
+    Variant StoredRowValue(int row, int fieldIndex) const;
     int RecIndex() const { return cursor_; }
     void MoveToRecord(int row) { MoveBy(row - cursor_); }
 

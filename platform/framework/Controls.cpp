@@ -1003,8 +1003,8 @@ void TControl::SetParent(TWinControl* parent)
         parent_->Realign();
 }
 
-int TControl::Left() const { return host_ ? host_->x() : 0; }
-int TControl::Top() const { return host_ ? host_->y() : 0; }
+int TControl::Left() const { return host_ ? host_->x() - (parent_ ? parent_->ClientOffset().X : 0) : 0; }
+int TControl::Top() const { return host_ ? host_->y() - (parent_ ? parent_->ClientOffset().Y : 0) : 0; }
 int TControl::Width() const { return host_ ? host_->width() : 0; }
 int TControl::Height() const { return host_ ? host_->height() : 0; }
 
@@ -1012,7 +1012,8 @@ void TControl::SetBounds(int left, int top, int width, int height)
 {
     if (!host_)
         return;
-    host_->move(left, top);
+    const TPoint offset = parent_ ? parent_->ClientOffset() : TPoint(0, 0);
+    host_->move(left + offset.X, top + offset.Y);
     host_->resize(std::max(0, width), std::max(0, height));
     // a hidden window hears of its new size only when shown: place the children now
     if (auto* w = dynamic_cast<TWinControl*>(this))
@@ -1576,6 +1577,16 @@ void TWinControl::AddControl(TControl* control) { controls_.push_back(control); 
 void TWinControl::RemoveControl(TControl* control)
 {
     controls_.erase(std::remove(controls_.begin(), controls_.end(), control), controls_.end());
+}
+
+void TWinControl::SetClientOffset(const TPoint& offset)
+{
+    const TPoint move(offset.X - clientOffset_.X, offset.Y - clientOffset_.Y);
+    clientOffset_ = offset;
+    for (TControl* c : controls_)
+        if (QWidget* h = c->Host())
+            h->move(h->x() + move.X, h->y() + move.Y);
+    Realign();
 }
 
 void TWinControl::Realign()

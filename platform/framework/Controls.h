@@ -424,6 +424,10 @@ public:
     bool Focused() const;
     // Places the child controls that have an Align.
     void Realign();
+    // Where the client area begins inside the window: child controls' positions count from
+    // there (a form's menu bar lies above it).
+    TPoint ClientOffset() const { return clientOffset_; }
+    void SetClientOffset(const TPoint& offset);
     int TabOrder = -1;
     bool TabStop = false;
     void Dispatch(TMessage& message) override;
@@ -465,6 +469,7 @@ private:
     void AddControl(TControl* control);
     void RemoveControl(TControl* control);
     std::vector<TControl*> controls_;
+    TPoint clientOffset_;
 };
 
 class TControlHost;

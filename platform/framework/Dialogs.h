@@ -51,3 +51,88 @@ int MessageDlgPos(const String& text, TMsgDlgType type, TMsgDlgButtons buttons, 
 void ShowMessage(const String& text);
 // Format + ShowMessage.
 void ShowMessageFmt(const String& format, std::initializer_list<TVarRec> args);
+
+// ---------------------------------------------------------------- file and folder dialogs
+
+#include "Component.h"
+#include "platform/rtl/Classes.h"
+
+#include <deque>
+#include <memory>
+#include <vector>
+
+enum TOpenOption { ofReadOnly, ofOverwritePrompt, ofHideReadOnly, ofNoChangeDir, ofShowHelp, ofNoValidate,
+                   ofAllowMultiSelect, ofExtensionDifferent, ofPathMustExist, ofFileMustExist, ofCreatePrompt,
+                   ofShareAware, ofNoReadOnlyReturn, ofNoTestFileCreate, ofNoNetworkButton, ofNoLongNames,
+                   ofOldStyleDialog, ofNoDereferenceLinks, ofEnableIncludeNotify, ofEnableSizing };
+using TOpenOptions = TSet<TOpenOption>;
+
+// An open dialog: Execute shows it and, when the user picks a file, sets FileName (and Files)
+// and returns true. Filter holds "description|patterns" pairs joined by '|' (patterns joined
+// by ';'); FilterIndex counts from 1. A chosen name without an extension gets DefaultExt.
+class TOpenDialog : public TComponent {
+public:
+    explicit TOpenDialog(TComponent* owner);
+    ~TOpenDialog() override;
+    String ClassName() const override { return "TOpenDialog"; }
+    String Title;
+    String FileName;
+    String Filter;
+    int FilterIndex = 1;
+    String InitialDir;
+    String DefaultExt;
+    TOpenOptions Options;
+    TStrings* Files() const { return files_.get(); }
+    virtual bool Execute();
+
+protected:
+    virtual bool Saving() const { return false; }
+
+private:
+    std::unique_ptr<TStringList> files_;
+};
+
+// A save dialog: as the open dialog; with ofOverwritePrompt an existing file is confirmed first.
+class TSaveDialog : public TOpenDialog {
+public:
+    explicit TSaveDialog(TComponent* owner) : TOpenDialog(owner) {}
+    String ClassName() const override { return "TSaveDialog"; }
+
+protected:
+    bool Saving() const override { return true; }
+};
+
+// Asks for a folder below `root` (any folder when empty), starting at `directory`; true with
+// the chosen folder in `directory`, false when the user cancels.
+bool SelectDirectory(const String& caption, const String& root, String& directory);
+
+// What a file or folder dialog asked.
+struct TFileDialogRequest {
+    String Kind; // "Open", "Save" or "Folder"
+    String Title;
+    String InitialDir;
+    String FileName;
+    String Filter;
+};
+
+// Tests: while one lives, every file and folder dialog is recorded and answered from its
+// script instead of being shown (newest interceptor wins): Answer(path) picks that path,
+// Cancel() cancels; with the script empty the dialog is cancelled. Without an interceptor on
+// the offscreen platform a dialog is cancelled at once, so no test can hang on one.
+class TFileDialogInterceptor {
+public:
+    TFileDialogInterceptor();
+    ~TFileDialogInterceptor();
+    TFileDialogInterceptor(const TFileDialogInterceptor&) = delete;
+    TFileDialogInterceptor& operator=(const TFileDialogInterceptor&) = delete;
+    void Answer(const String& path);
+    void Cancel();
+    const std::vector<TFileDialogRequest>& Requests() const { return requests_; }
+    // Used by the dialogs: records the request; true with the answer, false to cancel.
+    bool Take(const TFileDialogRequest& request, String& answer);
+
+private:
+    std::vector<TFileDialogRequest> requests_;
+    std::deque<std::pair<bool, String>> script_;
+    TFileDialogInterceptor* previous_;
+};

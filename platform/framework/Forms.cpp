@@ -7,6 +7,7 @@
 #include <QCursor>
 #include <QDialog>
 #include <QEnterEvent>
+#include <QAbstractEventDispatcher>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QPointer>
@@ -55,14 +56,61 @@ void TApplication::SetTitle(const String& title)
     QCoreApplication::setApplicationName(ToQString(title));
 }
 
+namespace {
+void EnsureIdleHook();
+}
+
 void TApplication::Run()
 {
+    EnsureIdleHook();
     if (terminated_)
         return;
     if (mainForm_)
         mainForm_->Show();
     if (!terminated_ && QCoreApplication::instance())
         QCoreApplication::exec();
+}
+
+namespace {
+// The event loop tells the application when it is about to wait for events.
+void EnsureIdleHook()
+{
+    static bool hooked = false;
+    if (hooked || !QCoreApplication::instance())
+        return;
+    if (auto* dispatcher = QAbstractEventDispatcher::instance()) {
+        QObject::connect(dispatcher, &QAbstractEventDispatcher::aboutToBlock, [] { Application->Idle(); });
+        hooked = true;
+    }
+}
+} // namespace
+
+void TApplication::Idle()
+{
+    if (idling_)
+        return;
+    idling_ = true;
+    bool done = true;
+    Guard([&] {
+        if (OnIdle)
+            OnIdle(this, done);
+    }, this);
+    const auto handlers = idleHandlers_;
+    for (const auto& entry : handlers)
+        Guard(entry.second, this);
+    idling_ = false;
+}
+
+void TApplication::AddIdleHandler(const void* key, std::function<void()> handler)
+{
+    EnsureIdleHook();
+    RemoveIdleHandler(key);
+    idleHandlers_.emplace_back(key, std::move(handler));
+}
+
+void TApplication::RemoveIdleHandler(const void* key)
+{
+    std::erase_if(idleHandlers_, [key](const auto& entry) { return entry.first == key; });
 }
 
 void TApplication::Terminate()
@@ -438,6 +486,7 @@ TForm::TForm(TComponent* owner) : TWinControl(owner, new TFormHost)
 {
     static const bool cleanupRegistered = (qAddPostRoutine(FreeApplicationComponents), true);
     (void)cleanupRegistered;
+    EnsureIdleHook();
     TControl::SetVisible(false);
     Host()->resize(320, 240);
     Screen->forms_.push_back(this);
@@ -673,6 +722,9 @@ void TForm::ApplyWindowFlags()
     }
     if (formStyle_ == fsStayOnTop)
         flags |= Qt::WindowStaysOnTopHint;
+    if (!borderIcons_.Contains(biSystemMenu))
+        flags = (flags & ~(Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint |
+                           Qt::WindowCloseButtonHint)) | Qt::CustomizeWindowHint | Qt::WindowTitleHint;
     const bool wasVisible = host->isVisible();
     host->setWindowFlags(flags);
     if (style == bsSingle || style == bsDialog || style == bsToolWindow)
@@ -681,6 +733,12 @@ void TForm::ApplyWindowFlags()
         host->setMinimumSize(0, 0), host->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
     if (wasVisible)
         host->show();
+}
+
+void TForm::SetBorderIcons(const TBorderIcons& icons)
+{
+    borderIcons_ = icons;
+    SetBorderStyle(borderStyle_);
 }
 
 void TForm::SetWindowState(TWindowState state)
@@ -696,7 +754,7 @@ void TForm::SetWindowState(TWindowState state)
 }
 
 int TForm::ClientWidth() const { return Host()->width(); }
-int TForm::ClientHeight() const { return Host()->height(); }
+int TForm::ClientHeight() const { return Host()->height() - ClientOffset().Y; }
 
 void TForm::SetClientWidth(int v)
 {
@@ -711,6 +769,7 @@ void TForm::SetClientWidth(int v)
 void TForm::SetClientHeight(int v)
 {
     QWidget* host = Host();
+    v += ClientOffset().Y; // the menu bar lies above the client area
     if (host->minimumHeight() == host->maximumHeight())
         host->setFixedHeight(v);
     else

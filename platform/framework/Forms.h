@@ -45,6 +45,12 @@ public:
     void ProcessMessages();
 
     TExceptionEvent OnException;
+    // Runs whenever the event loop runs out of events to handle (once each time it would
+    // wait): OnIdle first, then the idle work of the registered handlers (action updates).
+    std::function<void(TObject* Sender, bool& Done)> OnIdle;
+    void Idle();
+    void AddIdleHandler(const void* key, std::function<void()> handler);
+    void RemoveIdleHandler(const void* key);
     TNotifyEvent OnActivate;
     TNotifyEvent OnDeactivate;
 
@@ -93,6 +99,8 @@ private:
     struct THintState;
     std::unique_ptr<THintState> hint_;
     String title_;
+    std::vector<std::pair<const void*, std::function<void()>>> idleHandlers_;
+    bool idling_ = false;
     TForm* mainForm_ = nullptr;
     bool terminated_ = false;
 };
@@ -149,6 +157,8 @@ enum TPosition { poDesigned, poDefault, poDefaultPosOnly, poDefaultSizeOnly, poS
 enum TCloseAction { caNone, caHide, caFree, caMinimize };
 enum TWindowState { wsNormal, wsMinimized, wsMaximized };
 enum TFormStyle { fsNormal, fsMDIChild, fsMDIForm, fsStayOnTop };
+enum TBorderIcon { biSystemMenu, biMinimize, biMaximize, biHelp };
+using TBorderIcons = TSet<TBorderIcon>;
 
 using TCloseEvent = std::function<void(TObject* Sender, TCloseAction& Action)>;
 using TCloseQueryEvent = std::function<void(TObject* Sender, bool& CanClose)>;
@@ -180,6 +190,9 @@ public:
     TPosition Position = poDesigned;
     TFormBorderStyle BorderStyle() const { return borderStyle_; }
     void SetBorderStyle(TFormBorderStyle style);
+    // Without biSystemMenu the title bar has no close box (nor the other buttons).
+    TBorderIcons BorderIcons() const { return borderIcons_; }
+    void SetBorderIcons(const TBorderIcons& icons);
     TWindowState WindowState() const { return windowState_; }
     void SetWindowState(TWindowState state);
 
@@ -243,6 +256,7 @@ private:
     TForm* popupParent_ = nullptr;
     bool activeLook_ = false;
     TWindowState windowState_ = wsNormal;
+    TBorderIcons borderIcons_ = TBorderIcons() << biSystemMenu << biMinimize << biMaximize;
     TWinControl* activeControl_ = nullptr;
 };
 

@@ -589,6 +589,18 @@ void TBitmap::LoadFromFile(const String& fileName)
     SetImage(image);
 }
 
+void TBitmap::LoadFromStream(TStream* stream)
+{
+    QByteArray bytes;
+    const int64_t left = stream->Size() - stream->Position();
+    bytes.resize(qsizetype(std::max<int64_t>(0, left)));
+    stream->ReadBuffer(bytes.data(), long(bytes.size()));
+    const QImage image = QImage::fromData(bytes);
+    if (image.isNull())
+        throw EInvalidGraphic("Bitmap image is not valid");
+    SetImage(image);
+}
+
 void TBitmap::SaveToFile(const String& fileName)
 {
     if (!Image().save(ToQString(fileName), "BMP"))

@@ -10,6 +10,7 @@
 // brush: transparent), as the framework does.
 #include "Component.h"
 #include "Types.h"
+#include "platform/rtl/Classes.h"
 #include "platform/win/WinGdi.h"
 
 #include <memory>
@@ -239,6 +240,8 @@ public:
     // when the file cannot be read.
     void LoadFromFile(const String& fileName) override;
     void SaveToFile(const String& fileName) override; // BMP
+    // Reads a picture file (BMP, PNG...) from the stream's position to its end.
+    void LoadFromStream(TStream* stream);
 
 private:
     void Deselect();

@@ -2,14 +2,17 @@
 
 #include "ControlHost.h"
 #include "Forms.h"
+#include "platform/win/WinGdi.h"
 
 #include <QAbstractItemView>
 #include <QCheckBox>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QComboBox>
+#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPushButton>
 #include <QClipboard>
 #include <QFontMetrics>
@@ -17,6 +20,7 @@
 #include <QRegularExpression>
 #include <QToolTip>
 #include "platform/win/WinFrameControl.h"
+#include <QScrollBar>
 #include <algorithm>
 
 class TLabelHost : public QLabel, public TControlHostLink {
@@ -1812,4 +1816,175 @@ void TCustomComboBox::DefaultHandler(TMessage& m)
         break;
     default: TWinControl::DefaultHandler(m); break;
     }
+}
+
+// ---------------------------------------------------------------- TGroupBox
+
+namespace {
+
+class TGroupBoxHost : public QGroupBox, public TControlHostLink {
+public:
+    void CaptionChanged() override { setTitle(ToQString(control_->Caption())); }
+};
+
+} // namespace
+
+TGroupBox::TGroupBox(TComponent* owner) : TWinControl(owner, new TGroupBoxHost)
+{
+    ControlStyle << csAcceptsControls;
+    SetBounds(0, 0, 185, 105);
+}
+
+QGroupBox* TGroupBox::Widget() const { return static_cast<QGroupBox*>(Host()); }
+
+TRect TGroupBox::ClientRect() const
+{
+    TRect r(0, 0, Width(), Height());
+    r.Top += Widget()->fontMetrics().height();
+    r.Left += 2;
+    r.Top += 2;
+    r.Right = std::max(r.Left, r.Right - 2);
+    r.Bottom = std::max(r.Top, r.Bottom - 2);
+    return r;
+}
+
+// ---------------------------------------------------------------- TListBox
+
+namespace {
+
+class TListBoxHost : public QListWidget, public TControlHostLink {
+public:
+    TListBoxHost()
+    {
+        QObject::connect(this, &QListWidget::itemClicked, [this] {
+            if (control_ && control_->OnClick)
+                Application->Guard([this] { control_->OnClick(control_); }, control_);
+        });
+        QObject::connect(this, &QListWidget::itemDoubleClicked, [this] {
+            if (control_ && control_->OnDblClick)
+                Application->Guard([this] { control_->OnDblClick(control_); }, control_);
+        });
+    }
+};
+
+// The items of a list box, kept in the widget; an item's object rides in its user data.
+class TListBoxStrings : public TStrings {
+public:
+    TListBoxStrings(QListWidget* list, const bool& sorted) : list_(list), sorted_(sorted) {}
+    int Count() const override { return list_->count(); }
+    String Get(int index) const override { return FromQString(list_->item(Checked(index))->text()); }
+    void Put(int index, const String& s) override { list_->item(Checked(index))->setText(ToQString(s)); }
+    TObject* GetObject(int index) const override
+    {
+        return reinterpret_cast<TObject*>(list_->item(Checked(index))->data(Qt::UserRole).value<quintptr>());
+    }
+    void PutObject(int index, TObject* object) override
+    {
+        list_->item(Checked(index))->setData(Qt::UserRole, QVariant::fromValue(reinterpret_cast<quintptr>(object)));
+    }
+    int Add(const String& s) override
+    {
+        int index = Count();
+        if (sorted_) {
+            // after the last item that does not sort behind it (case-blind)
+            index = 0;
+            while (index < Count() && CompareText(Get(index), s) <= 0)
+                ++index;
+        }
+        Insert(index, s);
+        return index;
+    }
+    void Insert(int index, const String& s) override
+    {
+        if (index < 0 || index > Count())
+            throw EStringListError(Format("List index out of bounds (%d)", {index}));
+        auto* item = new QListWidgetItem(ToQString(s));
+        if (list_->property("checkable").toBool()) {
+            item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
+            item->setCheckState(Qt::Unchecked);
+        }
+        list_->insertItem(index, item);
+    }
+    void Delete(int index) override { delete list_->takeItem(Checked(index)); }
+    void Clear() override { list_->clear(); }
+
+private:
+    int Checked(int index) const
+    {
+        if (index < 0 || index >= Count())
+            throw EStringListError(Format("List index out of bounds (%d)", {index}));
+        return index;
+    }
+    QListWidget* list_;
+    const bool& sorted_;
+};
+
+} // namespace
+
+TListBox::TListBox(TComponent* owner) : TListBox(owner, new TListBoxHost) {}
+
+TListBox::TListBox(TComponent* owner, QListWidget* host) : TWinControl(owner, host)
+{
+    TabStop = true;
+    items_ = std::make_unique<TListBoxStrings>(Widget(), sorted_);
+    SetBounds(0, 0, 121, 97);
+    SetColor(clWindow);
+    Widget()->setSelectionMode(QAbstractItemView::SingleSelection);
+}
+
+TListBox::~TListBox() = default;
+
+QListWidget* TListBox::Widget() const { return static_cast<QListWidget*>(Host()); }
+int TListBox::ItemIndex() const { return Widget()->currentRow(); }
+
+void TListBox::SetItemIndex(int index)
+{
+    if (index < 0 || index >= Widget()->count()) {
+        Widget()->setCurrentRow(-1);
+        Widget()->clearSelection();
+        return;
+    }
+    Widget()->setCurrentRow(index);
+}
+
+void TListBox::SetMultiSelect(bool on)
+{
+    multiSelect_ = on;
+    Widget()->setSelectionMode(on ? QAbstractItemView::ExtendedSelection : QAbstractItemView::SingleSelection);
+}
+
+bool TListBox::Selected(int index) const
+{
+    const QListWidgetItem* item = Widget()->item(index);
+    if (!item)
+        throw EStringListError(Format("List index out of bounds (%d)", {index}));
+    return item->isSelected();
+}
+
+void TListBox::SetSelected(int index, bool on)
+{
+    QListWidgetItem* item = Widget()->item(index);
+    if (!item)
+        throw EStringListError(Format("List index out of bounds (%d)", {index}));
+    item->setSelected(on);
+}
+
+int TListBox::SelCount() const { return multiSelect_ ? int(Widget()->selectedItems().size()) : -1; }
+
+void TListBox::SetSorted(bool on)
+{
+    sorted_ = on;
+    if (on)
+        Widget()->sortItems();
+}
+
+int TListBox::TopIndex() const { return Widget()->verticalScrollBar()->value(); }
+void TListBox::Clear() { items_->Clear(); }
+
+void TListBox::SetColor(TColor color)
+{
+    TWinControl::SetColor(color);
+    QPalette palette = Widget()->palette();
+    palette.setColor(QPalette::Base, ColorRefToQColor(ColorToColorRef(color)));
+    Widget()->setPalette(palette);
 }

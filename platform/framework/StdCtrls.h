@@ -312,6 +312,59 @@ public:
     String ClassName() const override { return "TComboBox"; }
 };
 
+// ---------------------------------------------------------------- group box, memo, list box
+
+class QGroupBox;
+class QListWidget;
+
+// A framed group with its caption in the frame; children lie in its coordinates.
+class TGroupBox : public TWinControl {
+public:
+    explicit TGroupBox(TComponent* owner);
+    String ClassName() const override { return "TGroupBox"; }
+    // The area inside the frame below the caption (aligned children fill it).
+    TRect ClientRect() const override;
+    QGroupBox* Widget() const;
+};
+
+// The framework's memo: the multi-line edit with its properties published.
+class TMemo : public TCustomMemo {
+public:
+    explicit TMemo(TComponent* owner) : TCustomMemo(owner) {}
+    String ClassName() const override { return "TMemo"; }
+};
+
+// A list of lines with one (or, with MultiSelect, several) selected. OnClick fires when the
+// user selects an item; OnDblClick on a double click.
+class TListBox : public TWinControl {
+public:
+    explicit TListBox(TComponent* owner);
+    ~TListBox() override;
+    String ClassName() const override { return "TListBox"; }
+    TStrings* Items() const { return items_.get(); }
+    int ItemIndex() const;
+    void SetItemIndex(int index); // -1: none
+    bool MultiSelect() const { return multiSelect_; }
+    void SetMultiSelect(bool on);
+    bool Selected(int index) const;
+    void SetSelected(int index, bool on);
+    int SelCount() const;
+    bool Sorted() const { return sorted_; }
+    void SetSorted(bool on);
+    int TopIndex() const;
+    void Clear();
+    void SetColor(TColor color) override;
+    QListWidget* Widget() const;
+
+protected:
+    TListBox(TComponent* owner, QListWidget* host);
+
+private:
+    std::unique_ptr<TStrings> items_;
+    bool multiSelect_ = false;
+    bool sorted_ = false;
+};
+
 // The form a control lies on (its nearest TForm parent), null when none.
 class TForm;
 TForm* GetParentForm(TControl* control);

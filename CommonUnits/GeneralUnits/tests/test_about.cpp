@@ -29,8 +29,8 @@ TEST(TfrmAbout, ShowsIdentityAndVersionsWhenActivated)
         EXPECT_EQ(about->Label1->Caption(), "RavuzAVEDE 2.1.2");
         EXPECT_EQ(about->Label2->Caption(), "89");
         EXPECT_EQ(about->Label3->Caption(), "April 2016");
-        EXPECT_FALSE(about->MemoOf(about->Memo2)->toPlainText().isEmpty());
-        EXPECT_TRUE(about->MemoOf(about->Memo2)->isReadOnly());
+        EXPECT_FALSE(about->Memo2->Text().empty());
+        EXPECT_TRUE(about->Memo2->ReadOnly());
         about->btnClose->Widget()->click();
     });
     about->ShowModal();

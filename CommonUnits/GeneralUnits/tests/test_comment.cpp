@@ -9,10 +9,6 @@
 #include "platform/db/DBTables.h"
 #include "platform/win/WinVersion.h"
 
-#include <QLineEdit>
-#include <QPlainTextEdit>
-#include <QPushButton>
-#include <QTextCursor>
 
 #include <memory>
 
@@ -43,14 +39,11 @@ protected:
     }
 
     // Types or pastes text at the caret, as the user does.
-    void InsertAtCaret(const QString& text) { form->Memo()->textCursor().insertText(text); }
-    int Caret() const { return form->Memo()->textCursor().position(); }
-    void PutCaret(int position)
-    {
-        QTextCursor cursor = form->Memo()->textCursor();
-        cursor.setPosition(position);
-        form->Memo()->setTextCursor(cursor);
-    }
+    // Types or pastes text at the caret, as the user does (the text replaces the selection).
+    void InsertAtCaret(const String& text) { form->mmComment->SetSelText(text); }
+    int Caret() const { return form->mmComment->SelStart(); }
+    void PutCaret(int position) { form->mmComment->SetSelStart(position); }
+    String Shown() const { return form->mmComment->Text(); }
 
     TVersionResource version{2, 1, 2, 10};
     TDatabase db;
@@ -64,33 +57,33 @@ TEST_F(CommentWindow, ShowsTheRecordsCommentAndItsCaption)
     EXPECT_EQ(form->Caption(), GetApplicationTitle() + " - Comment");
     EXPECT_EQ(form->Width(), 600);
     EXPECT_EQ(form->Height(), 250);
-    EXPECT_EQ(form->CloseButton()->text(), QString("&Close"));
-    EXPECT_EQ(form->Memo()->toPlainText(), QString("Three runs on the invented scenarios"));
+    EXPECT_EQ(form->btnClose->Caption(), "&Close");
+    EXPECT_EQ(Shown(), "Three runs on the invented scenarios");
 }
 
 TEST_F(CommentWindow, PastedExtendedCharactersAreDroppedAndTheCaretGoesOneBack)
 {
-    form->Memo()->setPlainText("abc");
+    form->mmComment->SetText("abc"); // as a paste over the whole text
     EXPECT_EQ(projects.State(), dsEdit);
     PutCaret(1);
-    InsertAtCaret(QString::fromUtf8("x\xC3\xA9y")); // "xéy": caret after it at 4
-    EXPECT_EQ(form->Memo()->toPlainText(), QString("axybc"));
+    InsertAtCaret("x\xC3\xA9y"); // "xéy": caret after it at 4
+    EXPECT_EQ(Shown(), "axybc");
     EXPECT_EQ(Caret(), 3);
     EXPECT_EQ(projects.FieldByName("COMMENTS")->AsString(), "axybc");
 }
 
 TEST_F(CommentWindow, SevenBitTypingIsLeftAlone)
 {
-    form->Memo()->setPlainText("");
+    form->mmComment->SetText("");
     for (const char* piece : {"Plain ", "text, ", "typed."})
         InsertAtCaret(piece);
-    EXPECT_EQ(form->Memo()->toPlainText(), QString("Plain text, typed."));
+    EXPECT_EQ(Shown(), "Plain text, typed.");
     EXPECT_EQ(Caret(), 18);
 }
 
 TEST_F(CommentWindow, SavesThroughTheCallersPost)
 {
-    form->Memo()->setPlainText("A new comment");
+    form->mmComment->SetText("A new comment");
     EXPECT_EQ(projects.State(), dsEdit);
     projects.Post();
     TQuery q;
@@ -99,15 +92,16 @@ TEST_F(CommentWindow, SavesThroughTheCallersPost)
     q.Open();
     EXPECT_EQ(q.Fields(0)->AsString(), "A new comment");
     // The text is cut to the width of the field.
-    form->Memo()->setPlainText(QString(300, QChar('x')));
+    form->mmComment->SetText(String(300, 'x'));
     EXPECT_EQ(projects.FieldByName("COMMENTS")->AsString(), String(250, 'x'));
 }
 
 TEST_F(CommentWindow, ARecordThatRefusesEditKeepsItsComment)
 {
     projects.BeforeEdit = [](TDataSet*) { Abort(); };
-    InsertAtCaret("more"); // the refusal is silent
-    EXPECT_EQ(form->Memo()->toPlainText(), QString("Three runs on the invented scenarios"));
+    // typing goes through the application's guard, which drops the silent refusal
+    Application->Guard([&] { InsertAtCaret("more"); });
+    EXPECT_EQ(Shown(), "Three runs on the invented scenarios");
     EXPECT_EQ(projects.State(), dsBrowse);
 }
 
@@ -130,12 +124,12 @@ TEST(CopyProgressWindow, CaptionLabelsAndCounts)
     EXPECT_EQ(form->Caption(), GetApplicationTitle() + " - Copy progress");
     EXPECT_EQ(form->Width(), 315);
     EXPECT_EQ(form->Height(), 127);
-    EXPECT_EQ(form->ScannedEdit()->text(), QString("0"));
-    EXPECT_FALSE(form->ScannedEdit()->isEnabled());
+    EXPECT_EQ(form->edtRecordsProcessed->Text(), "0");
+    EXPECT_FALSE(form->edtRecordsProcessed->Enabled());
     form->ShowScanned(1234);
     form->ShowCopied(7);
-    EXPECT_EQ(form->ScannedEdit()->text(), QString("1234"));
-    EXPECT_EQ(form->CopiedEdit()->text(), QString("7"));
+    EXPECT_EQ(form->edtRecordsProcessed->Text(), "1234");
+    EXPECT_EQ(form->edtRecordsCopied->Text(), "7");
     TVersionInfo::DestroySingleton();
 }
 

@@ -1,6 +1,8 @@
 // Copies of detail rows under a new key, and the comment window called by the editors.
 #include "dm_fixture.h"
 
+#include "Comment.h"
+
 #include <QApplication>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -111,13 +113,14 @@ TEST_F(RecordCopies, EditCommentWritesIntoTheCurrentRecord)
 {
     module->tblProjects->Open();
     QTimer::singleShot(0, [] {
-        QWidget* dialog = QApplication::activeModalWidget();
-        ASSERT_NE(dialog, nullptr);
-        auto* memo = dialog->findChild<QPlainTextEdit*>();
-        ASSERT_NE(memo, nullptr);
-        memo->selectAll();
-        memo->textCursor().insertText("Edited in the comment window");
-        dialog->findChild<QPushButton*>()->click();
+        TfrmComment* window = nullptr;
+        for (int i = 0; i < Screen->FormCount(); ++i)
+            if (auto* w = dynamic_cast<TfrmComment*>(Screen->Forms(i)); w && w->Modal())
+                window = w;
+        ASSERT_NE(window, nullptr);
+        window->mmComment->SelectAll();
+        window->mmComment->SetSelText("Edited in the comment window");
+        window->btnClose->Widget()->click();
     });
     EditComment(module->dsProjects);
     EXPECT_EQ(module->tblProjects->State(), dsEdit);

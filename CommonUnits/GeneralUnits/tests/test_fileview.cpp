@@ -38,8 +38,9 @@ TEST_F(FileViewTest, ShowsAnExistingFileUnderItsPath)
     EXPECT_EQ(viewer->Caption(), "RavuzAVEDE 2.1.2 - File Viewer");
     viewer->LoadFile(path);
     EXPECT_EQ(viewer->Caption(), "File view of: " + path);
-    EXPECT_EQ(viewer->Memo()->toPlainText(), QString::fromUtf8("first\nsecond café"));
-    EXPECT_TRUE(viewer->Memo()->isReadOnly());
+    EXPECT_EQ(viewer->Memo_File->Lines()->Count(), 2);
+    EXPECT_EQ(viewer->Memo_File->Lines()->Get(0), "first");
+    EXPECT_TRUE(viewer->Memo_File->ReadOnly());
     EXPECT_EQ(viewer->btnClose->Caption(), "&Close");
     EXPECT_TRUE(viewer->btnClose->Default());
     EXPECT_EQ(boxes.Count(), 0);
@@ -54,7 +55,7 @@ TEST_F(FileViewTest, MissingFileWarnsAndLeavesAnEmptyViewer)
     EXPECT_EQ(boxes.Last().Kind, TMessageBoxKind::Warning);
     EXPECT_EQ(boxes.Last().Text, "File: \"" + path + "\" not found");
     EXPECT_EQ(viewer->Caption(), "RavuzAVEDE 2.1.2 - File Viewer");
-    EXPECT_TRUE(viewer->Memo()->toPlainText().isEmpty());
+    EXPECT_TRUE(viewer->Memo_File->Text().empty());
 }
 
 TEST_F(FileViewTest, ShowFileInViewerIsModalUntilClosed)
@@ -67,7 +68,7 @@ TEST_F(FileViewTest, ShowFileInViewerIsModalUntilClosed)
         for (int i = 0; !form && i < Screen->FormCount(); ++i)
             form = dynamic_cast<TfrmFileView*>(Screen->Forms(i));
         ASSERT_NE(form, nullptr);
-        sawViewer = form->Modal() && form->Memo()->toPlainText() == "* input";
+        sawViewer = form->Modal() && form->Memo_File->Text() == "* input";
         form->btnClose->Widget()->click();
     });
     ShowFileInViewer(path);

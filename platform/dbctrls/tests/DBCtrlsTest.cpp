@@ -1,5 +1,5 @@
 #include "DBCtrls.h"
-#include "Forms.h"
+#include "platform/framework/Forms.h"
 
 #include "platform/db/DBTables.h"
 #include "platform/rtl/FileUtils.h"
