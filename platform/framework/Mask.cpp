@@ -5,7 +5,7 @@
 #include <QString>
 
 namespace {
-QString QOf(const String& s) { return QString::fromUtf8(s.data(), qsizetype(s.size())); }
+QString QOf(const String& s) { return ToQString(s); }
 } // namespace
 
 bool TMaskChar::Accepts(char16_t c) const

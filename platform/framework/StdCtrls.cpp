@@ -293,7 +293,7 @@ public:
     }
 };
 
-QString QOf(const String& s) { return QString::fromUtf8(s.data(), qsizetype(s.size())); }
+QString QOf(const String& s) { return ToQString(s); }
 String SOf(const QString& s) { return FromQString(s); }
 
 bool IsWordChar(QChar c) { return c.isLetterOrNumber() || c == u'_'; }
@@ -960,7 +960,7 @@ void TCustomEdit::DefaultHandler(TMessage& m)
         break;
     case WM_SETTEXT: {
         const char* p = reinterpret_cast<const char*>(m.LParam);
-        text_ = p ? QString::fromUtf8(p) : QString();
+        text_ = p ? ToQString(String(p)) : QString();
         if (limit_ < int(text_.size()) && false)
             text_.truncate(limit_);
         anchor_ = caret_ = 0;
@@ -1077,7 +1077,7 @@ void TCustomEdit::DefaultHandler(TMessage& m)
     }
     case EM_REPLACESEL: {
         const char* p = reinterpret_cast<const char*>(m.LParam);
-        ReplaceSelection(p ? QString::fromUtf8(p) : QString(), false, m.WParam != 0);
+        ReplaceSelection(p ? ToQString(String(p)) : QString(), false, m.WParam != 0);
         break;
     }
     case EM_GETMODIFY: m.Result = modified_ ? 1 : 0; break;
@@ -1578,7 +1578,7 @@ void TCustomComboBox::DefaultHandler(TMessage& m)
     QLineEdit* line = box->lineEdit();
     auto itemText = [&](WPARAM i) { return FromQString(box->itemText(int(i))); };
     auto find = [&](WPARAM start, const char* text, bool exact) -> LRESULT {
-        const QString wanted = QString::fromUtf8(text ? text : "");
+        const QString wanted = ToQString(String(text ? text : ""));
         const int n = box->count();
         const int first = int(intptr_t(start)) < 0 ? 0 : int(start) + 1;
         for (int k = 0; k < n; ++k) {

@@ -66,7 +66,7 @@ TEST_F(CommentWindow, PastedExtendedCharactersAreDroppedAndTheCaretGoesOneBack)
     form->mmComment->SetText("abc"); // as a paste over the whole text
     EXPECT_EQ(projects.State(), dsEdit);
     PutCaret(1);
-    InsertAtCaret("x\xC3\xA9y"); // "xéy": caret after it at 4
+    InsertAtCaret("x\xE9y"); // "xéy" in the single-byte code page: caret after it at 4
     EXPECT_EQ(Shown(), "axybc");
     EXPECT_EQ(Caret(), 3);
     EXPECT_EQ(projects.FieldByName("COMMENTS")->AsString(), "axybc");
