@@ -290,6 +290,28 @@ HRGN CreateEllipticRgn(int left, int top, int right, int bottom)
     return r;
 }
 
+HRGN CreateRoundRectRgn(int left, int top, int right, int bottom, int width, int height)
+{
+    const QRect box = RectToQRect(RECT{left, top, right, bottom});
+    auto* r = new RegionObject;
+    const int w = std::min(std::abs(width), box.width());
+    const int h = std::min(std::abs(height), box.height());
+    if (w < 2 || h < 2) {
+        r->region = QRegion(box);
+        return r;
+    }
+    // The straight parts, then the four corner ellipses.
+    QRegion region(box.adjusted(w / 2, 0, -(w / 2), 0));
+    region += QRegion(box.adjusted(0, h / 2, 0, -(h / 2)));
+    const QRect corner(0, 0, w, h);
+    region += QRegion(corner.translated(box.left(), box.top()), QRegion::Ellipse);
+    region += QRegion(corner.translated(box.right() + 1 - w, box.top()), QRegion::Ellipse);
+    region += QRegion(corner.translated(box.left(), box.bottom() + 1 - h), QRegion::Ellipse);
+    region += QRegion(corner.translated(box.right() + 1 - w, box.bottom() + 1 - h), QRegion::Ellipse);
+    r->region = region;
+    return r;
+}
+
 HRGN CreatePolygonRgn(const POINT* points, int count, int fillMode)
 {
     QPolygon polygon;
@@ -1490,7 +1512,8 @@ double AngleOf(const QRectF& box, int x, int y)
     const QPointF c = box.center();
     return std::atan2(-(y - c.y()), x - c.x()) * 180.0 / M_PI;
 }
-BOOL ArcShape(HDC dc, const char* op, bool pie, int left, int top, int right, int bottom, int x1, int y1, int x2, int y2)
+enum ArcKind { kArc, kPie, kChord };
+BOOL ArcShape(HDC dc, const char* op, ArcKind kind, int left, int top, int right, int bottom, int x1, int y1, int x2, int y2)
 {
     if (!dc)
         return FALSE;
@@ -1510,9 +1533,12 @@ BOOL ArcShape(HDC dc, const char* op, bool pie, int left, int top, int right, in
     QPainter* p = dc->Painter();
     p->setPen(OutlinePen(dc));
     const QRectF inner = box.adjusted(0, 0, -1, -1);
-    if (pie) {
+    if (kind == kPie) {
         p->setBrush(FillBrush(dc));
         p->drawPie(inner, int(start * 16), int(span * 16));
+    } else if (kind == kChord) {
+        p->setBrush(FillBrush(dc));
+        p->drawChord(inner, int(start * 16), int(span * 16));
     } else {
         p->setBrush(Qt::NoBrush);
         p->drawArc(inner, int(start * 16), int(span * 16));
@@ -1524,13 +1550,19 @@ BOOL ArcShape(HDC dc, const char* op, bool pie, int left, int top, int right, in
 BOOL Pie(HDC dc, int l, int t, int r, int b, int x1, int y1, int x2, int y2)
 {
     QUELM_META_CALL(dc, Shape(dc, TMetaShape::Pie, RECT{l, t, r, b}, POINT{x1, y1}, POINT{x2, y2}));
-    return ArcShape(dc, "Pie", true, l, t, r, b, x1, y1, x2, y2);
+    return ArcShape(dc, "Pie", kPie, l, t, r, b, x1, y1, x2, y2);
 }
 
 BOOL Arc(HDC dc, int l, int t, int r, int b, int x1, int y1, int x2, int y2)
 {
     QUELM_META_CALL(dc, Shape(dc, TMetaShape::Arc, RECT{l, t, r, b}, POINT{x1, y1}, POINT{x2, y2}));
-    return ArcShape(dc, "Arc", false, l, t, r, b, x1, y1, x2, y2);
+    return ArcShape(dc, "Arc", kArc, l, t, r, b, x1, y1, x2, y2);
+}
+
+BOOL Chord(HDC dc, int l, int t, int r, int b, int x1, int y1, int x2, int y2)
+{
+    QUELM_META_CALL(dc, Shape(dc, TMetaShape::Chord, RECT{l, t, r, b}, POINT{x1, y1}, POINT{x2, y2}));
+    return ArcShape(dc, "Chord", kChord, l, t, r, b, x1, y1, x2, y2);
 }
 
 int FillRect(HDC dc, const RECT* rect, HBRUSH brush)
@@ -2622,5 +2654,385 @@ BOOL CopyRect(RECT* dest, const RECT* src)
     if (!dest || !src)
         return FALSE;
     *dest = *src;
+    return TRUE;
+}
+
+// ---------------------------------------------------------------- system settings
+
+BOOL SystemParametersInfo(UINT action, UINT, void* value, UINT)
+{
+    if (!value)
+        return FALSE;
+    switch (action) {
+    case SPI_GETWHEELSCROLLLINES: *static_cast<UINT*>(value) = 3; return TRUE;
+    case SPI_GETKEYBOARDDELAY: *static_cast<int*>(value) = 1; return TRUE;
+    case SPI_GETKEYBOARDSPEED: *static_cast<DWORD*>(value) = 31; return TRUE;
+    case SPI_GETDRAGFULLWINDOWS:
+    case SPI_GETDROPSHADOW: *static_cast<BOOL*>(value) = TRUE; return TRUE;
+    case SPI_GETWORKAREA: {
+        const QScreen* screen = QGuiApplication::primaryScreen();
+        const QRect area = screen ? screen->availableGeometry() : QRect(0, 0, 1024, 768);
+        *static_cast<RECT*>(value) = QRectToRect(area);
+        return TRUE;
+    }
+    default: return FALSE;
+    }
+}
+
+// ---------------------------------------------------------------- alpha blending, gradients
+
+namespace {
+
+// The source pixels premultiplied with their alpha: a 32-bit DIB section gives its own alpha
+// bytes, other sources their image's alpha (opaque for images without one).
+bool HasAlphaBytes(HBITMAP bitmap)
+{
+    return bitmap && bitmap->isDibSection() && bitmap->dibHeader().biBitCount == 32;
+}
+
+// A 32-bit DIB section's pixels with its alpha bytes, premultiplied.
+QImage PremultipliedBits(HBITMAP bitmap, const QRect& area)
+{
+    {
+        const BITMAPINFOHEADER& h = bitmap->dibHeader();
+        const int width = int(h.biWidth);
+        const int height = int(h.biHeight < 0 ? -h.biHeight : h.biHeight);
+        QImage out(area.size(), QImage::Format_ARGB32_Premultiplied);
+        const BYTE* bits = bitmap->dibBits();
+        for (int y = 0; y < area.height(); ++y) {
+            const int row = area.top() + y;
+            const int dibRow = h.biHeight < 0 ? row : height - 1 - row;
+            auto* line = reinterpret_cast<QRgb*>(out.scanLine(y));
+            for (int x = 0; x < area.width(); ++x) {
+                const BYTE* px = bits + (size_t(dibRow) * size_t(width) + size_t(area.left() + x)) * 4;
+                const int a = px[3];
+                // A colour above its alpha is not premultiplied: clamp rather than overflow.
+                line[x] = qRgba(std::min<int>(px[2], a), std::min<int>(px[1], a), std::min<int>(px[0], a), a);
+            }
+        }
+        return out;
+    }
+}
+
+QImage PremultipliedSource(HDC src, const QRect& area)
+{
+    if (HasAlphaBytes(src->bitmap))
+        return PremultipliedBits(src->bitmap, area);
+    QImage* image = src->Image();
+    return image ? image->copy(area).convertToFormat(QImage::Format_ARGB32_Premultiplied) : QImage();
+}
+
+QRgb Scaled(QRgb premultiplied, int constantAlpha)
+{
+    auto scale = [constantAlpha](int c) { return (c * constantAlpha + 127) / 255; };
+    return qRgba(scale(qRed(premultiplied)), scale(qGreen(premultiplied)), scale(qBlue(premultiplied)),
+                 scale(qAlpha(premultiplied)));
+}
+
+bool ValidSourceArea(HDC src, const QRect& area)
+{
+    HBITMAP bitmap = src->bitmap;
+    QSize size;
+    if (bitmap)
+        size = bitmap->image.size();
+    else if (src->Image())
+        size = src->Image()->size();
+    return !area.isEmpty() && QRect(QPoint(0, 0), size).contains(area);
+}
+
+} // namespace
+
+BOOL AlphaBlend(HDC dest, int x, int y, int width, int height, HDC src, int sx, int sy, int sw, int sh,
+                BLENDFUNCTION blend)
+{
+    if (!dest || !src || width < 0 || height < 0 || sw < 0 || sh < 0)
+        return FALSE;
+    TGdiRecord rec = dest->MakeRecord("AlphaBlend");
+    rec.Rect = RECT{x, y, x + width, y + height};
+    rec.Points = {POINT{sx, sy}, POINT{sw, sh}};
+    rec.Flags = UINT(blend.SourceConstantAlpha) | (UINT(blend.AlphaFormat) << 8);
+    dest->Record(rec);
+    const QRect sourceArea(src->ToDevice(sx, sy), QSize(src->ScaleX(sw), src->ScaleY(sh)));
+    if (!ValidSourceArea(src, sourceArea))
+        return FALSE;
+    QImage part = PremultipliedSource(src, sourceArea);
+    if (part.isNull())
+        return FALSE;
+    const bool perPixel = blend.AlphaFormat & AC_SRC_ALPHA;
+    for (int row = 0; row < part.height(); ++row) {
+        auto* line = reinterpret_cast<QRgb*>(part.scanLine(row));
+        for (int col = 0; col < part.width(); ++col) {
+            QRgb px = perPixel ? line[col] : (line[col] | 0xFF000000u);
+            if (!perPixel)
+                px = qRgba(qRed(px), qGreen(px), qBlue(px), 255);
+            line[col] = Scaled(px, blend.SourceConstantAlpha);
+        }
+    }
+    const int saveRop = dest->rop2;
+    dest->rop2 = R2_COPYPEN;
+    const bool ok = Begin(dest);
+    dest->rop2 = saveRop;
+    if (!ok)
+        return TRUE;
+    const QRect target(dest->ToDevice(x, y), QSize(dest->ScaleX(width), dest->ScaleY(height)));
+    if (part.size() != target.size())
+        part = part.scaled(target.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    QPainter* p = dest->Painter();
+    p->setCompositionMode(QPainter::CompositionMode_SourceOver);
+    p->drawImage(target.topLeft(), part);
+    return TRUE;
+}
+
+namespace {
+
+int Channel(COLOR16 a, COLOR16 b, double t)
+{
+    return std::clamp(int(std::lround(((a >> 8) * (1 - t)) + ((b >> 8) * t))), 0, 255);
+}
+
+} // namespace
+
+BOOL GradientFill(HDC dc, const TRIVERTEX* vertices, ULONG vertexCount, const void* mesh, ULONG meshCount,
+                  ULONG mode)
+{
+    if (!dc || !vertices || !mesh || mode > GRADIENT_FILL_TRIANGLE)
+        return FALSE;
+    TGdiRecord rec = dc->MakeRecord("GradientFill");
+    rec.Flags = mode;
+    for (ULONG i = 0; i < vertexCount; ++i)
+        rec.Points.push_back(POINT{vertices[i].x, vertices[i].y});
+    dc->Record(rec);
+    auto vertex = [&](ULONG i) -> const TRIVERTEX* { return i < vertexCount ? &vertices[i] : nullptr; };
+    const int saveRop = dc->rop2;
+    dc->rop2 = R2_COPYPEN;
+    const bool ok = Begin(dc);
+    dc->rop2 = saveRop;
+    QPainter* p = ok ? dc->Painter() : nullptr;
+    for (ULONG m = 0; m < meshCount; ++m) {
+        if (mode != GRADIENT_FILL_TRIANGLE) {
+            const auto& r = static_cast<const GRADIENT_RECT*>(mesh)[m];
+            const TRIVERTEX* a = vertex(r.UpperLeft);
+            const TRIVERTEX* b = vertex(r.LowerRight);
+            if (!a || !b)
+                return FALSE;
+            if (!p)
+                continue;
+            const QRect box = dc->ToDevice(RECT{std::min(a->x, b->x), std::min(a->y, b->y), std::max(a->x, b->x),
+                                                std::max(a->y, b->y)});
+            const bool across = mode == GRADIENT_FILL_RECT_H;
+            const int steps = across ? box.width() : box.height();
+            // The first line has the first colour, the last one the second.
+            const bool reversed = across ? a->x > b->x : a->y > b->y;
+            for (int i = 0; i < steps; ++i) {
+                double t = steps > 1 ? double(i) / (steps - 1) : 0;
+                if (reversed)
+                    t = 1 - t;
+                const QColor c(Channel(a->Red, b->Red, t), Channel(a->Green, b->Green, t), Channel(a->Blue, b->Blue, t));
+                if (across)
+                    p->fillRect(QRect(box.left() + i, box.top(), 1, box.height()), c);
+                else
+                    p->fillRect(QRect(box.left(), box.top() + i, box.width(), 1), c);
+            }
+            continue;
+        }
+        const auto& tri = static_cast<const GRADIENT_TRIANGLE*>(mesh)[m];
+        const TRIVERTEX* v[3] = {vertex(tri.Vertex1), vertex(tri.Vertex2), vertex(tri.Vertex3)};
+        if (!v[0] || !v[1] || !v[2])
+            return FALSE;
+        if (!p)
+            continue;
+        QPoint d[3];
+        for (int i = 0; i < 3; ++i)
+            d[i] = dc->ToDevice(v[i]->x, v[i]->y);
+        const QRect bounds = QRect(d[0], d[0]).united(QRect(d[1], d[1])).united(QRect(d[2], d[2]));
+        const double area = double(d[1].x() - d[0].x()) * (d[2].y() - d[0].y()) -
+                            double(d[2].x() - d[0].x()) * (d[1].y() - d[0].y());
+        if (area == 0)
+            continue;
+        QImage patch(bounds.size(), QImage::Format_ARGB32_Premultiplied);
+        patch.fill(Qt::transparent);
+        for (int yy = 0; yy < patch.height(); ++yy) {
+            for (int xx = 0; xx < patch.width(); ++xx) {
+                const double px = bounds.left() + xx + 0.5, py = bounds.top() + yy + 0.5;
+                const double w0 = ((d[1].x() - px) * (d[2].y() - py) - (d[2].x() - px) * (d[1].y() - py)) / area;
+                const double w1 = ((d[2].x() - px) * (d[0].y() - py) - (d[0].x() - px) * (d[2].y() - py)) / area;
+                const double w2 = 1 - w0 - w1;
+                if (w0 < 0 || w1 < 0 || w2 < 0)
+                    continue;
+                auto mix = [&](COLOR16 c0, COLOR16 c1, COLOR16 c2) {
+                    return std::clamp(int(std::lround((c0 >> 8) * w0 + (c1 >> 8) * w1 + (c2 >> 8) * w2)), 0, 255);
+                };
+                patch.setPixel(xx, yy, qRgb(mix(v[0]->Red, v[1]->Red, v[2]->Red), mix(v[0]->Green, v[1]->Green, v[2]->Green),
+                                            mix(v[0]->Blue, v[1]->Blue, v[2]->Blue)));
+            }
+        }
+        p->setCompositionMode(QPainter::CompositionMode_SourceOver);
+        p->drawImage(bounds.topLeft(), patch);
+    }
+    return TRUE;
+}
+
+// ---------------------------------------------------------------- icons
+
+HICON CreateIconFromImage(const QImage& image)
+{
+    if (image.isNull())
+        return nullptr;
+    auto* icon = new IconObject;
+    icon->image = image.convertToFormat(QImage::Format_ARGB32);
+    return icon;
+}
+
+HICON CreateIconIndirect(ICONINFO* info)
+{
+    if (!info || !info->hbmMask)
+        return nullptr;
+    const QImage mask = info->hbmMask->image.convertToFormat(QImage::Format_RGB32);
+    auto* icon = new IconObject;
+    icon->isIcon = info->fIcon != FALSE;
+    icon->xHotspot = info->xHotspot;
+    icon->yHotspot = info->yHotspot;
+    if (!info->hbmColor) {
+        // Monochrome: the AND mask above the XOR mask.
+        const int h = mask.height() / 2;
+        icon->image = QImage(mask.width(), h, QImage::Format_ARGB32);
+        for (int y = 0; y < h; ++y)
+            for (int x = 0; x < mask.width(); ++x) {
+                const bool andBit = qGray(mask.pixel(x, y)) >= 128;
+                const bool xorBit = qGray(mask.pixel(x, y + h)) >= 128;
+                icon->image.setPixel(x, y, andBit && !xorBit ? 0u : (xorBit ? 0xFFFFFFFFu : 0xFF000000u));
+            }
+        return icon;
+    }
+    HBITMAP color = info->hbmColor;
+    QImage pixels = color->image.convertToFormat(QImage::Format_ARGB32);
+    bool hasAlpha = false;
+    if (HasAlphaBytes(color)) {
+        const QImage alpha =
+            PremultipliedBits(color, QRect(QPoint(0, 0), color->image.size())).convertToFormat(QImage::Format_ARGB32);
+        for (int y = 0; y < alpha.height() && !hasAlpha; ++y)
+            for (int x = 0; x < alpha.width() && !hasAlpha; ++x)
+                hasAlpha = qAlpha(alpha.pixel(x, y)) != 0;
+        if (hasAlpha)
+            pixels = alpha;
+    }
+    if (!hasAlpha)
+        for (int y = 0; y < pixels.height() && y < mask.height(); ++y)
+            for (int x = 0; x < pixels.width() && x < mask.width(); ++x)
+                if (qGray(mask.pixel(x, y)) >= 128)
+                    pixels.setPixel(x, y, 0);
+    icon->image = pixels;
+    return icon;
+}
+
+HICON CopyIcon(HICON icon)
+{
+    return icon ? new IconObject(*icon) : nullptr;
+}
+
+BOOL DestroyIcon(HICON icon)
+{
+    if (!icon)
+        return FALSE;
+    delete icon;
+    return TRUE;
+}
+
+BOOL GetIconInfo(HICON icon, ICONINFO* info)
+{
+    if (!icon || !info)
+        return FALSE;
+    const QImage& image = icon->image;
+    info->fIcon = icon->isIcon ? TRUE : FALSE;
+    info->xHotspot = icon->isIcon ? DWORD(image.width() / 2) : icon->xHotspot;
+    info->yHotspot = icon->isIcon ? DWORD(image.height() / 2) : icon->yHotspot;
+    info->hbmMask = CreateBitmap(image.width(), image.height(), 1, 1, nullptr);
+    info->hbmColor = CreateBitmap(image.width(), image.height(), 1, 32, nullptr);
+    if (!info->hbmMask || !info->hbmColor)
+        return FALSE;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x) {
+            const QRgb px = image.pixel(x, y);
+            info->hbmMask->image.setPixel(x, y, qAlpha(px) == 0 ? 1 : 0);
+            info->hbmColor->image.setPixel(x, y, qAlpha(px) == 0 ? 0xFF000000u : (px | 0xFF000000u));
+        }
+    return TRUE;
+}
+
+BOOL DrawIconEx(HDC dc, int x, int y, HICON icon, int width, int height, UINT, HBRUSH flickerFreeBrush,
+                UINT flags)
+{
+    if (!dc || !icon)
+        return FALSE;
+    if (width == 0)
+        width = (flags & DI_DEFAULTSIZE) ? GetSystemMetrics(SM_CXICON) : icon->image.width();
+    if (height == 0)
+        height = (flags & DI_DEFAULTSIZE) ? GetSystemMetrics(SM_CYICON) : icon->image.height();
+    TGdiRecord rec = dc->MakeRecord("DrawIconEx");
+    rec.Rect = RECT{x, y, x + width, y + height};
+    rec.Flags = flags;
+    dc->Record(rec);
+    if (flickerFreeBrush) {
+        RECT box{x, y, x + width, y + height};
+        FillRect(dc, &box, flickerFreeBrush);
+    }
+    const int saveRop = dc->rop2;
+    dc->rop2 = R2_COPYPEN;
+    const bool ok = Begin(dc);
+    dc->rop2 = saveRop;
+    if (!ok)
+        return TRUE;
+    QImage image = icon->image;
+    if ((flags & DI_NORMAL) == DI_MASK) {
+        // The mask alone, ANDed: black where the icon is opaque, the picture stays elsewhere.
+        QImage mask(image.size(), QImage::Format_RGB32);
+        for (int yy = 0; yy < image.height(); ++yy)
+            for (int xx = 0; xx < image.width(); ++xx)
+                mask.setPixel(xx, yy, qAlpha(image.pixel(xx, yy)) == 0 ? 0xFFFFFFFFu : 0xFF000000u);
+        image = mask;
+        dc->Painter()->setCompositionMode(QPainter::RasterOp_SourceAndDestination);
+    } else if ((flags & DI_NORMAL) == DI_IMAGE) {
+        image = image.convertToFormat(QImage::Format_RGB32);
+        dc->Painter()->setCompositionMode(QPainter::CompositionMode_Source);
+    } else {
+        dc->Painter()->setCompositionMode(QPainter::CompositionMode_SourceOver);
+    }
+    const QRect target(dc->ToDevice(x, y), QSize(dc->ScaleX(width), dc->ScaleY(height)));
+    if (image.size() != target.size())
+        image = image.scaled(target.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    dc->Painter()->drawImage(target.topLeft(), image);
+    return TRUE;
+}
+
+BOOL DrawIcon(HDC dc, int x, int y, HICON icon)
+{
+    return DrawIconEx(dc, x, y, icon, 0, 0, 0, nullptr, DI_NORMAL | DI_COMPAT | DI_DEFAULTSIZE);
+}
+
+// ---------------------------------------------------------------- painting
+
+HDC BeginPaint(HWND window, PAINTSTRUCT* paint)
+{
+    if (!window || !paint)
+        return nullptr;
+    HDC dc = GetDC(window);
+    QRegion region;
+    bool erase = true;
+    auto* source = dynamic_cast<IUpdateRegionSource*>(window);
+    if (!source || !source->TakeUpdateRegion(&region, &erase))
+        region = QRegion(0, 0, window->width(), window->height());
+    dc->hasSystemClip = true;
+    dc->systemClip = region;
+    paint->hdc = dc;
+    paint->fErase = erase ? TRUE : FALSE;
+    paint->rcPaint = QRectToRect(region.boundingRect());
+    return dc;
+}
+
+BOOL EndPaint(HWND window, const PAINTSTRUCT* paint)
+{
+    if (!paint || !paint->hdc)
+        return FALSE;
+    ReleaseDC(window, paint->hdc);
     return TRUE;
 }

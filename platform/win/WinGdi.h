@@ -131,6 +131,8 @@ enum : int { ERROR_REGION = 0, NULLREGION = 1, SIMPLEREGION = 2, COMPLEXREGION =
 HRGN CreateRectRgn(int left, int top, int right, int bottom);
 HRGN CreateRectRgnIndirect(const RECT* rect);
 HRGN CreateEllipticRgn(int left, int top, int right, int bottom);
+// The rectangle (half-open) with corners rounded by ellipses `width` x `height`.
+HRGN CreateRoundRectRgn(int left, int top, int right, int bottom, int width, int height);
 HRGN CreatePolygonRgn(const POINT* points, int count, int fillMode);
 int CombineRgn(HRGN dest, HRGN a, HRGN b, int mode);
 BOOL PtInRegion(HRGN region, int x, int y);
@@ -164,6 +166,12 @@ enum : int { SM_CXSCREEN = 0, SM_CYSCREEN = 1, SM_CXVSCROLL = 2, SM_CYHSCROLL = 
              SM_CXHSCROLL = 21, SM_CXEDGE = 45, SM_CYEDGE = 46, SM_CXSMICON = 49, SM_CYSMICON = 50,
              SM_CXDRAG = 68, SM_CYDRAG = 69, SM_CXDOUBLECLK = 36, SM_CYDOUBLECLK = 37 };
 int GetSystemMetrics(int index);
+
+// System settings: SPI_GETWHEELSCROLLLINES (UINT: 3), SPI_GETWORKAREA (RECT: the primary
+// screen's available area), SPI_GETNONCLIENTMETRICS is not kept; others give FALSE.
+enum : UINT { SPI_GETWORKAREA = 0x0030, SPI_GETWHEELSCROLLLINES = 0x0068, SPI_GETKEYBOARDDELAY = 0x0016,
+              SPI_GETKEYBOARDSPEED = 0x000A, SPI_GETDRAGFULLWINDOWS = 0x0026, SPI_GETDROPSHADOW = 0x1024 };
+BOOL SystemParametersInfo(UINT action, UINT param, void* value, UINT winIni);
 
 // ---------------------------------------------------------------- recorder
 
@@ -342,6 +350,8 @@ BOOL Polygon(HDC dc, const POINT* points, int count);
 BOOL PolyPolygon(HDC dc, const POINT* points, const int* counts, int polygons);
 BOOL Pie(HDC dc, int left, int top, int right, int bottom, int xr1, int yr1, int xr2, int yr2);
 BOOL Arc(HDC dc, int left, int top, int right, int bottom, int xr1, int yr1, int xr2, int yr2);
+// The ellipse's segment cut off by the line between the two radial points, outlined and filled.
+BOOL Chord(HDC dc, int left, int top, int right, int bottom, int xr1, int yr1, int xr2, int yr2);
 int FillRect(HDC dc, const RECT* rect, HBRUSH brush);
 int FrameRect(HDC dc, const RECT* rect, HBRUSH brush);
 BOOL InvertRect(HDC dc, const RECT* rect);
@@ -381,6 +391,85 @@ int StretchDIBits(HDC dc, int x, int y, int width, int height, int sx, int sy, i
                   const void* bits, const BITMAPINFO* info, UINT usage, DWORD rop);
 int SetDIBitsToDevice(HDC dc, int x, int y, DWORD width, DWORD height, int sx, int sy, UINT startScan,
                       UINT lines, const void* bits, const BITMAPINFO* info, UINT usage);
+
+// Blends the source onto the destination (stretched when the sizes differ): without
+// AC_SRC_ALPHA every pixel with the constant alpha, with it by the source's own alpha
+// (premultiplied colours, as a 32-bit DIB section holds them, times the constant alpha).
+// FALSE for a missing context or a source area outside the source.
+struct BLENDFUNCTION {
+    BYTE BlendOp = 0;   // AC_SRC_OVER
+    BYTE BlendFlags = 0;
+    BYTE SourceConstantAlpha = 255;
+    BYTE AlphaFormat = 0; // AC_SRC_ALPHA = 1
+};
+enum : BYTE { AC_SRC_OVER = 0, AC_SRC_ALPHA = 1 };
+BOOL AlphaBlend(HDC dest, int x, int y, int width, int height, HDC src, int sx, int sy, int sw, int sh,
+                BLENDFUNCTION blend);
+
+// Gradient fills: colours are 16-bit per channel (0xFF00 is full). Rectangles shade from the
+// upper-left vertex's colour to the lower-right's, across (GRADIENT_FILL_RECT_H) or down
+// (GRADIENT_FILL_RECT_V); triangles interpolate the three corner colours.
+using COLOR16 = unsigned short;
+using ULONG = uint32_t;
+struct TRIVERTEX {
+    LONG x = 0;
+    LONG y = 0;
+    COLOR16 Red = 0;
+    COLOR16 Green = 0;
+    COLOR16 Blue = 0;
+    COLOR16 Alpha = 0;
+};
+struct GRADIENT_RECT {
+    ULONG UpperLeft = 0;
+    ULONG LowerRight = 0;
+};
+struct GRADIENT_TRIANGLE {
+    ULONG Vertex1 = 0;
+    ULONG Vertex2 = 0;
+    ULONG Vertex3 = 0;
+};
+enum : ULONG { GRADIENT_FILL_RECT_H = 0, GRADIENT_FILL_RECT_V = 1, GRADIENT_FILL_TRIANGLE = 2 };
+BOOL GradientFill(HDC dc, const TRIVERTEX* vertices, ULONG vertexCount, const void* mesh, ULONG meshCount,
+                  ULONG mode);
+
+// ---------------------------------------------------------------- icons
+
+// An icon or cursor: its pixels with alpha and, for cursors, the hot spot.
+struct IconObject {
+    QImage image; // ARGB32
+    bool isIcon = true;
+    DWORD xHotspot = 0;
+    DWORD yHotspot = 0;
+};
+using HICON = IconObject*;
+using HCURSOR = HICON;
+
+struct ICONINFO {
+    BOOL fIcon = TRUE;
+    DWORD xHotspot = 0;
+    DWORD yHotspot = 0;
+    HBITMAP hbmMask = nullptr;  // AND mask (1 = transparent); twice as high without a colour bitmap
+    HBITMAP hbmColor = nullptr; // colours; a 32-bit DIB section with alpha uses that alpha
+};
+
+// Null without a mask bitmap (the colour bitmap alone does not make an icon).
+HICON CreateIconIndirect(ICONINFO* info);
+// An icon of a picture's pixels (alpha kept): the platform's way to make icons from files.
+HICON CreateIconFromImage(const QImage& image);
+HICON CopyIcon(HICON icon);
+BOOL DestroyIcon(HICON icon);
+// New mask and colour bitmaps of the icon (the caller deletes them).
+BOOL GetIconInfo(HICON icon, ICONINFO* info);
+
+enum : UINT { DI_MASK = 0x1, DI_IMAGE = 0x2, DI_NORMAL = 0x3, DI_COMPAT = 0x4, DI_DEFAULTSIZE = 0x8,
+              DI_NOMIRROR = 0x10 };
+// Draws the icon at x, y, width x height (0: the icon's size, or the system icon size with
+// DI_DEFAULTSIZE). With a brush the box is filled with it first. DI_NORMAL blends the icon by
+// its alpha; DI_IMAGE alone copies the colours opaque; DI_MASK alone ANDs the mask (black
+// where the icon is opaque).
+BOOL DrawIconEx(HDC dc, int x, int y, HICON icon, int width, int height, UINT step, HBRUSH flickerFreeBrush,
+                UINT flags);
+BOOL DrawIcon(HDC dc, int x, int y, HICON icon);
 
 // ---------------------------------------------------------------- text
 
@@ -461,6 +550,28 @@ public:
     virtual void SurfaceChanged(const QRect& area) = 0;
     virtual void InvalidateArea(const QRect* area, bool erase) = 0;
 };
+
+// A window surface may say which part of it needs painting; BeginPaint takes that region
+// (and validates it). Surfaces that keep no region answer false: the whole client is painted.
+class IUpdateRegionSource {
+public:
+    virtual ~IUpdateRegionSource() = default;
+    virtual bool TakeUpdateRegion(QRegion* region, bool* erase) = 0;
+};
+
+struct PAINTSTRUCT {
+    HDC hdc = nullptr;
+    BOOL fErase = FALSE;
+    RECT rcPaint{};
+    BOOL fRestore = FALSE;
+    BOOL fIncUpdate = FALSE;
+    BYTE rgbReserved[32] = {};
+};
+// A context on the window clipped to its update region, which stops being invalid; rcPaint is
+// the region's bounding box (the client area when the window keeps no region). Every
+// BeginPaint needs its EndPaint, which gives the context back and shows the drawing.
+HDC BeginPaint(HWND window, PAINTSTRUCT* paint);
+BOOL EndPaint(HWND window, const PAINTSTRUCT* paint);
 
 HDC GetDC(HWND window);
 HDC GetWindowDC(HWND window);

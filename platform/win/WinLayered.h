@@ -4,13 +4,6 @@
 // goes to the top-level window, the image is kept for the window to show (IWindowSurface).
 #include "WinGdi.h"
 
-struct BLENDFUNCTION {
-    BYTE BlendOp = 0;   // AC_SRC_OVER
-    BYTE BlendFlags = 0;
-    BYTE SourceConstantAlpha = 255;
-    BYTE AlphaFormat = 0; // AC_SRC_ALPHA = 1
-};
-enum : BYTE { AC_SRC_OVER = 0, AC_SRC_ALPHA = 1 };
 enum : DWORD { LWA_COLORKEY = 1, LWA_ALPHA = 2 };
 enum : DWORD { ULW_COLORKEY = 1, ULW_ALPHA = 2, ULW_OPAQUE = 4 };
 
