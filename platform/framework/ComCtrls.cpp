@@ -383,3 +383,376 @@ void TStatusBar::Paint()
     }
     c->Brush->Style = bsSolid;
 }
+
+// ---------------------------------------------------------------- track bar, date and time picker, month calendar
+
+
+#include "ControlHost.h"
+#include "Forms.h"
+
+#include <QCalendarWidget>
+#include <QDateTimeEdit>
+#include <QSlider>
+#include <cmath>
+
+// ---------------------------------------------------------------- date conversions
+
+namespace {
+const QDate kDayZero(1899, 12, 30);
+} // namespace
+
+QDateTime DateTimeToQDateTime(TDateTime value)
+{
+    const double days = std::floor(value);
+    // Before day zero the fraction still counts forward from midnight, as the run-time does.
+    const double fraction = std::fabs(value - std::trunc(value));
+    const qint64 ms = std::llround(fraction * 86400000.0);
+    return QDateTime(kDayZero.addDays(qint64(value < 0 ? std::ceil(value) : days)), QTime(0, 0).addMSecs(int(std::min<qint64>(ms, 86399999))));
+}
+
+TDateTime QDateTimeToDateTime(const QDateTime& value)
+{
+    const double days = double(kDayZero.daysTo(value.date()));
+    const double fraction = value.time().msecsSinceStartOfDay() / 86400000.0;
+    return days < 0 ? days - fraction : days + fraction;
+}
+
+String PickerFormatToQtFormat(const String& format)
+{
+    String out;
+    for (size_t i = 0; i < format.size();) {
+        const char c = format[i];
+        if (c == '\'') {
+            const size_t end = format.find('\'', i + 1);
+            out += format.substr(i, end == String::npos ? String::npos : end - i + 1);
+            i = end == String::npos ? format.size() : end + 1;
+            continue;
+        }
+        size_t run = 1;
+        while (i + run < format.size() && format[i + run] == c)
+            ++run;
+        if (c == 't')
+            out += "AP"; // one letter or two: Qt shows the whole marker
+        else if (c == 'y' && run < 4)
+            out += run == 1 ? "yy" : String(run == 3 ? "yyyy" : "yy");
+        else
+            out += format.substr(i, run);
+        i += run;
+    }
+    return out;
+}
+
+// ---------------------------------------------------------------- TTrackBar
+
+class TTrackBarHost : public QSlider, public TControlHostLink {
+public:
+    TTrackBarHost() : QSlider(Qt::Horizontal)
+    {
+        QObject::connect(this, &QSlider::valueChanged, [this] {
+            if (auto* bar = dynamic_cast<TTrackBar*>(control_))
+                Application->Guard([bar] { bar->Changed(); }, bar);
+        });
+    }
+};
+
+TTrackBar::TTrackBar(TComponent* owner) : TWinControl(owner, new TTrackBarHost)
+{
+    TabStop = true;
+    Widget()->setRange(0, 10);
+    Widget()->setPageStep(2);
+    Widget()->setSingleStep(1);
+    SetBounds(0, 0, 150, 45);
+    ApplyTicks();
+}
+
+QSlider* TTrackBar::Widget() const { return static_cast<QSlider*>(Host()); }
+int TTrackBar::Min() const { return Widget()->minimum(); }
+int TTrackBar::Max() const { return Widget()->maximum(); }
+int TTrackBar::Position() const { return Widget()->value(); }
+int TTrackBar::PageSize() const { return Widget()->pageStep(); }
+int TTrackBar::LineSize() const { return Widget()->singleStep(); }
+
+void TTrackBar::SetMin(int value)
+{
+    // A minimum above the maximum moves the maximum along.
+    Widget()->setRange(value, std::max(value, Max()));
+}
+
+void TTrackBar::SetMax(int value)
+{
+    Widget()->setRange(std::min(value, Min()), value);
+}
+
+void TTrackBar::SetPosition(int value)
+{
+    Widget()->setValue(value);
+}
+
+void TTrackBar::SetFrequency(int value)
+{
+    frequency_ = std::max(1, value);
+    ApplyTicks();
+}
+
+void TTrackBar::SetPageSize(int value) { Widget()->setPageStep(std::max(0, value)); }
+void TTrackBar::SetLineSize(int value) { Widget()->setSingleStep(std::max(0, value)); }
+
+TTrackBarOrientation TTrackBar::Orientation() const
+{
+    return Widget()->orientation() == Qt::Vertical ? trVertical : trHorizontal;
+}
+
+void TTrackBar::SetOrientation(TTrackBarOrientation value)
+{
+    if (value == Orientation())
+        return;
+    Widget()->setOrientation(value == trVertical ? Qt::Vertical : Qt::Horizontal);
+    SetBounds(Left(), Top(), Height(), Width()); // turning the bar swaps its sides
+}
+
+void TTrackBar::SetTickStyle(TTickStyle value)
+{
+    tickStyle_ = value;
+    ApplyTicks();
+}
+
+void TTrackBar::SetTickMarks(TTickMark value)
+{
+    tickMarks_ = value;
+    ApplyTicks();
+}
+
+void TTrackBar::ApplyTicks()
+{
+    QSlider::TickPosition position = QSlider::TicksBelow;
+    if (tickStyle_ == tsNone)
+        position = QSlider::NoTicks;
+    else if (tickMarks_ == tmTopLeft)
+        position = QSlider::TicksAbove;
+    else if (tickMarks_ == tmBoth)
+        position = QSlider::TicksBothSides;
+    Widget()->setTickPosition(position);
+    Widget()->setTickInterval(frequency_);
+}
+
+void TTrackBar::Changed()
+{
+    if (OnChange)
+        OnChange(this);
+}
+
+// ---------------------------------------------------------------- TDateTimePicker
+
+class TDateTimePickerHost : public QDateTimeEdit, public TControlHostLink {
+public:
+    TDateTimePickerHost()
+    {
+        QObject::connect(this, &QDateTimeEdit::dateTimeChanged, [this] {
+            if (settingValue)
+                return;
+            if (auto* picker = dynamic_cast<TDateTimePicker*>(control_))
+                Application->Guard([picker] { picker->UserChanged(); }, picker);
+        });
+    }
+    bool settingValue = false;
+};
+
+TDateTimePicker::TDateTimePicker(TComponent* owner) : TWinControl(owner, new TDateTimePickerHost)
+{
+    TabStop = true;
+    Widget()->setMinimumDateTime(QDateTime(QDate(1752, 9, 14), QTime(0, 0)));
+    Widget()->setMaximumDateTime(QDateTime(QDate(9999, 12, 31), QTime(23, 59, 59, 999)));
+    value_ = Now();
+    SetBounds(0, 0, 186, 21);
+    ApplyFormat();
+}
+
+QDateTimeEdit* TDateTimePicker::Widget() const { return static_cast<QDateTimeEdit*>(Host()); }
+
+TDateTime TDateTimePicker::DateTime() const
+{
+    return value_;
+}
+
+void TDateTimePicker::SetDateTime(TDateTime value)
+{
+    value_ = value;
+    ShowValue();
+}
+
+void TDateTimePicker::ShowValue()
+{
+    auto* host = static_cast<TDateTimePickerHost*>(Host());
+    host->settingValue = true;
+    Widget()->setDateTime(DateTimeToQDateTime(value_));
+    host->settingValue = false;
+}
+
+void TDateTimePicker::UserChanged()
+{
+    // The user changed the parts the field shows; the others stay.
+    const TDateTime shown = QDateTimeToDateTime(Widget()->dateTime());
+    if (kind_ == dtkDate)
+        value_ = DateOf(shown) + TimeOf(value_);
+    else if (kind_ == dtkTime)
+        value_ = DateOf(value_) + TimeOf(shown);
+    else
+        value_ = shown;
+    Change();
+}
+
+void TDateTimePicker::SetDate(TDateTime value)
+{
+    SetDateTime(DateOf(value) + Time());
+}
+
+void TDateTimePicker::SetTime(TDateTime value)
+{
+    SetDateTime(Date() + TimeOf(value));
+}
+
+void TDateTimePicker::SetKind(TDateTimeKind kind)
+{
+    kind_ = kind;
+    ApplyFormat();
+}
+
+void TDateTimePicker::SetDateMode(TDTDateMode mode)
+{
+    dateMode_ = mode;
+    ApplyFormat();
+}
+
+void TDateTimePicker::SetDateFormat(TDTDateFormat format)
+{
+    dateFormat_ = format;
+    ApplyFormat();
+}
+
+void TDateTimePicker::SetFormat(const String& format)
+{
+    format_ = format;
+    ApplyFormat();
+}
+
+void TDateTimePicker::SetMinDate(TDateTime value)
+{
+    minDate_ = value;
+    if (value != 0)
+        Widget()->setMinimumDateTime(DateTimeToQDateTime(value));
+}
+
+void TDateTimePicker::SetMaxDate(TDateTime value)
+{
+    maxDate_ = value;
+    if (value != 0)
+        Widget()->setMaximumDateTime(DateTimeToQDateTime(value));
+}
+
+String TDateTimePicker::Text() const
+{
+    return FromQString(Widget()->text());
+}
+
+void TDateTimePicker::ApplyFormat()
+{
+    String format = format_;
+    if (format.empty()) {
+        // The process's formats, turned into the picker's letters.
+        const TFormatSettings& fs = FormatSettings();
+        String date = dateFormat_ == dfLong ? fs.LongDateFormat : fs.ShortDateFormat;
+        for (char& c : date)
+            if (c == 'm')
+                c = 'M';
+        date = StringReplace(date, "/", String(1, fs.DateSeparator), rfReplaceAll);
+        const String time = StringReplace(StringReplace(fs.LongTimeFormat, "n", "m", rfReplaceAll), "hh", "HH",
+                                          rfReplaceAll);
+        format = kind_ == dtkTime ? time : kind_ == dtkDateTime ? date + " " + time : date;
+    }
+    auto* host = static_cast<TDateTimePickerHost*>(Host());
+    host->settingValue = true;
+    Widget()->setDisplayFormat(ToQString(PickerFormatToQtFormat(format)));
+    Widget()->setCalendarPopup(kind_ != dtkTime && dateMode_ == dmComboBox);
+    host->settingValue = false;
+    ShowValue();
+}
+
+void TDateTimePicker::Change()
+{
+    if (OnChange)
+        OnChange(this);
+}
+
+// ---------------------------------------------------------------- TMonthCalendar
+
+class TMonthCalendarHost : public QCalendarWidget, public TControlHostLink {
+public:
+    TMonthCalendarHost()
+    {
+        QObject::connect(this, &QCalendarWidget::clicked, [this] {
+            if (auto* calendar = dynamic_cast<TMonthCalendar*>(control_); calendar && calendar->OnClick)
+                Application->Guard([calendar] { calendar->OnClick(calendar); }, calendar);
+        });
+        QObject::connect(this, &QCalendarWidget::selectionChanged, [this] {
+            if (settingValue)
+                return;
+            if (auto* calendar = dynamic_cast<TMonthCalendar*>(control_); calendar && calendar->OnChange)
+                Application->Guard([calendar] { calendar->OnChange(calendar); }, calendar);
+        });
+    }
+    bool settingValue = false;
+};
+
+TMonthCalendar::TMonthCalendar(TComponent* owner) : TWinControl(owner, new TMonthCalendarHost)
+{
+    TabStop = true;
+    Widget()->setFirstDayOfWeek(Qt::Monday);
+    Widget()->setVerticalHeaderFormat(QCalendarWidget::NoVerticalHeader);
+    SetBounds(0, 0, 225, 160);
+    SetDate(::Date());
+}
+
+QCalendarWidget* TMonthCalendar::Widget() const { return static_cast<QCalendarWidget*>(Host()); }
+
+TDateTime TMonthCalendar::Date() const
+{
+    return double(kDayZero.daysTo(Widget()->selectedDate()));
+}
+
+void TMonthCalendar::SetDate(TDateTime value)
+{
+    auto* host = static_cast<TMonthCalendarHost*>(Host());
+    host->settingValue = true;
+    Widget()->setSelectedDate(DateTimeToQDateTime(DateOf(value)).date());
+    host->settingValue = false;
+}
+
+void TMonthCalendar::SetMinDate(TDateTime value)
+{
+    minDate_ = value;
+    auto* host = static_cast<TMonthCalendarHost*>(Host());
+    host->settingValue = true; // a date moved into the range is no user change
+    if (value != 0)
+        Widget()->setMinimumDate(DateTimeToQDateTime(value).date());
+    host->settingValue = false;
+}
+
+void TMonthCalendar::SetMaxDate(TDateTime value)
+{
+    maxDate_ = value;
+    auto* host = static_cast<TMonthCalendarHost*>(Host());
+    host->settingValue = true;
+    if (value != 0)
+        Widget()->setMaximumDate(DateTimeToQDateTime(value).date());
+    host->settingValue = false;
+}
+
+bool TMonthCalendar::WeekNumbers() const
+{
+    return Widget()->verticalHeaderFormat() == QCalendarWidget::ISOWeekNumbers;
+}
+
+void TMonthCalendar::SetWeekNumbers(bool on)
+{
+    Widget()->setVerticalHeaderFormat(on ? QCalendarWidget::ISOWeekNumbers : QCalendarWidget::NoVerticalHeader);
+}

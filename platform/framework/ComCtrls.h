@@ -135,3 +135,145 @@ private:
     bool simplePanel_ = false;
     String simpleText_;
 };
+
+// ---------------------------------------------------------------- track bar, date and time picker, month calendar
+// Common controls of the framework: TTrackBar (a slider over a range), TDateTimePicker (a
+// date or time field with a calendar drop-down or spin arrows) and TMonthCalendar (a month
+// view). Each hosts the matching Qt widget; changes the user makes fire OnChange (TTrackBar
+// also on setting Position, as the framework does; the date controls only on user changes).
+#include "Controls.h"
+#include "platform/rtl/DateUtils.h"
+
+class QSlider;
+class QDateTimeEdit;
+class QCalendarWidget;
+
+enum TTrackBarOrientation { trHorizontal, trVertical };
+enum TTickStyle { tsNone, tsAuto, tsManual };
+enum TTickMark { tmBottomRight, tmTopLeft, tmBoth };
+
+class TTrackBar : public TWinControl {
+public:
+    explicit TTrackBar(TComponent* owner);
+    String ClassName() const override { return "TTrackBar"; }
+
+    int Min() const;
+    void SetMin(int value); // Position is kept within Min..Max
+    int Max() const;
+    void SetMax(int value);
+    int Position() const;
+    void SetPosition(int value); // clipped to the range; a change fires OnChange
+    int Frequency() const { return frequency_; } // a tick every Frequency positions
+    void SetFrequency(int value);
+    int PageSize() const;  // Page Up/Down and clicks beside the thumb
+    void SetPageSize(int value);
+    int LineSize() const;  // arrow keys
+    void SetLineSize(int value);
+    TTrackBarOrientation Orientation() const;
+    void SetOrientation(TTrackBarOrientation value);
+    TTickStyle TickStyle() const { return tickStyle_; }
+    void SetTickStyle(TTickStyle value);
+    TTickMark TickMarks() const { return tickMarks_; }
+    void SetTickMarks(TTickMark value);
+    QSlider* Widget() const;
+
+    TNotifyEvent OnChange;
+
+protected:
+    virtual void Changed();
+
+private:
+    friend class TTrackBarHost;
+    void ApplyTicks();
+    int frequency_ = 1;
+    TTickStyle tickStyle_ = tsAuto;
+    TTickMark tickMarks_ = tmBottomRight;
+};
+
+enum TDateTimeKind { dtkDate, dtkTime, dtkDateTime };
+enum TDTDateMode { dmComboBox, dmUpDown };
+enum TDTDateFormat { dfShort, dfLong };
+
+// The value is a TDateTime: dtkDate keeps the date part (the time part stays as set), dtkTime
+// shows the time part. Format is the picker's format ("dd/MM/yyyy", "HH:mm:ss", "h:mm tt"...:
+// d dd ddd dddd M MM MMM MMMM y yy yyyy h hh H HH m mm s ss t tt, quoted literals); empty uses
+// the process's short date or long time format.
+class TDateTimePicker : public TWinControl {
+public:
+    explicit TDateTimePicker(TComponent* owner);
+    String ClassName() const override { return "TDateTimePicker"; }
+
+    TDateTime DateTime() const;
+    void SetDateTime(TDateTime value);
+    TDateTime Date() const { return DateOf(DateTime()); }
+    void SetDate(TDateTime value);
+    TDateTime Time() const { return TimeOf(DateTime()); }
+    void SetTime(TDateTime value);
+    TDateTimeKind Kind() const { return kind_; }
+    void SetKind(TDateTimeKind kind);
+    TDTDateMode DateMode() const { return dateMode_; }
+    void SetDateMode(TDTDateMode mode);
+    TDTDateFormat DateFormat() const { return dateFormat_; }
+    void SetDateFormat(TDTDateFormat format);
+    String Format() const { return format_; }
+    void SetFormat(const String& format);
+    TDateTime MinDate() const { return minDate_; }
+    void SetMinDate(TDateTime value); // 0: no limit
+    TDateTime MaxDate() const { return maxDate_; }
+    void SetMaxDate(TDateTime value);
+    // The check box of ShowCheckbox: Checked false means "no value".
+    bool ShowCheckbox = false;
+    bool Checked = true;
+    // The text the field shows.
+    String Text() const;
+    QDateTimeEdit* Widget() const;
+
+    TNotifyEvent OnChange;
+
+protected:
+    virtual void Change();
+
+private:
+    friend class TDateTimePickerHost;
+    void ApplyFormat();
+    TDateTimeKind kind_ = dtkDate;
+    TDTDateMode dateMode_ = dmComboBox;
+    TDTDateFormat dateFormat_ = dfShort;
+    String format_;
+    TDateTime minDate_ = 0;
+    TDateTime maxDate_ = 0;
+    // The whole value: the widget shows only the parts its format has.
+    TDateTime value_ = 0;
+    void ShowValue();
+    void UserChanged();
+};
+
+class TMonthCalendar : public TWinControl {
+public:
+    explicit TMonthCalendar(TComponent* owner);
+    String ClassName() const override { return "TMonthCalendar"; }
+    TDateTime Date() const;
+    void SetDate(TDateTime value);
+    TDateTime MinDate() const { return minDate_; }
+    void SetMinDate(TDateTime value);
+    TDateTime MaxDate() const { return maxDate_; }
+    void SetMaxDate(TDateTime value);
+    bool WeekNumbers() const;
+    void SetWeekNumbers(bool on);
+    QCalendarWidget* Widget() const;
+
+    TNotifyEvent OnClick;  // a day chosen by the user
+    TNotifyEvent OnChange; // the date changed by the user
+
+private:
+    friend class TMonthCalendarHost;
+    TDateTime minDate_ = 0;
+    TDateTime maxDate_ = 0;
+};
+
+// Conversions between TDateTime and Qt's date and time (platform use).
+class QDateTime;
+QDateTime DateTimeToQDateTime(TDateTime value);
+TDateTime QDateTimeToDateTime(const QDateTime& value);
+// The Qt display format of a picker format (see TDateTimePicker).
+String PickerFormatToQtFormat(const String& format);

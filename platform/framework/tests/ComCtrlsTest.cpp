@@ -133,3 +133,109 @@ TEST(StatusBar, PanelsSideBySide)
     EXPECT_EQ(texts(), (std::vector<String>{"Calculating"}));
     bar->ControlHost()->PaintRecorder = nullptr;
 }
+
+#include "Forms.h"
+
+#include <QCalendarWidget>
+#include <QDateTimeEdit>
+#include <QSlider>
+#include <QTest>
+#include <gtest/gtest.h>
+
+namespace {
+
+TEST(TrackBar, RangePositionAndChanges)
+{
+    TTrackBar bar(nullptr);
+    int changes = 0;
+    bar.OnChange = [&](TObject*) { ++changes; };
+    bar.SetMax(100);
+    bar.SetPosition(40);
+    EXPECT_EQ(changes, 1);
+    bar.SetPosition(40); // no change, no event
+    EXPECT_EQ(changes, 1);
+    struct Case { int set; int expected; };
+    for (const Case c : {Case{150, 100}, Case{-5, 0}, Case{55, 55}}) {
+        bar.SetPosition(c.set);
+        EXPECT_EQ(bar.Position(), c.expected) << c.set;
+    }
+    bar.SetMin(60); // the position follows the range
+    EXPECT_EQ(bar.Position(), 60);
+    bar.SetMin(200); // above the maximum: the maximum moves along
+    EXPECT_EQ(bar.Max(), 200);
+
+    bar.SetMin(0);
+    bar.SetMax(100);
+    bar.SetPosition(50);
+    bar.SetPageSize(10);
+    bar.SetLineSize(3);
+    bar.Widget()->setFocus();
+    QTest::keyClick(bar.Widget(), Qt::Key_PageUp);
+    EXPECT_EQ(bar.Position(), 60);
+    QTest::keyClick(bar.Widget(), Qt::Key_Left);
+    EXPECT_EQ(bar.Position(), 57);
+    bar.SetFrequency(25);
+    EXPECT_EQ(bar.Widget()->tickInterval(), 25);
+    bar.SetTickStyle(tsNone);
+    EXPECT_EQ(bar.Widget()->tickPosition(), QSlider::NoTicks);
+    const int width = bar.Width();
+    bar.SetOrientation(trVertical);
+    EXPECT_EQ(bar.Height(), width);
+}
+
+TEST(DateTimePicker, ValueFormatAndUserChanges)
+{
+    TDateTimePicker picker(nullptr);
+    int changes = 0;
+    picker.OnChange = [&](TObject*) { ++changes; };
+    const TDateTime value = EncodeDate(2024, 2, 29) + EncodeTime(13, 45, 10, 0);
+    picker.SetDateTime(value);
+    EXPECT_EQ(changes, 0); // only the user's changes fire OnChange
+    EXPECT_NEAR(picker.DateTime(), value, 1e-8);
+    EXPECT_DOUBLE_EQ(picker.Date(), EncodeDate(2024, 2, 29));
+    EXPECT_EQ(picker.Text(), "29/02/2024");
+
+    picker.SetFormat("d MMM yyyy");
+    EXPECT_EQ(picker.Text(), "29 Feb 2024");
+    picker.SetKind(dtkTime);
+    picker.SetFormat("HH:mm");
+    EXPECT_EQ(picker.Text(), "13:45");
+    picker.SetTime(EncodeTime(8, 5, 0, 0)); // the date stays
+    EXPECT_DOUBLE_EQ(picker.Date(), EncodeDate(2024, 2, 29));
+    EXPECT_EQ(picker.Text(), "08:05");
+    EXPECT_FALSE(picker.Widget()->calendarPopup());
+
+    picker.Widget()->setFocus();
+    picker.Widget()->setCurrentSection(QDateTimeEdit::HourSection);
+    QTest::keyClick(picker.Widget(), Qt::Key_Up);
+    EXPECT_EQ(changes, 1);
+    EXPECT_EQ(picker.Text(), "09:05");
+
+    struct Case { const char* picker; const char* qt; };
+    for (const Case c : {Case{"dd/MM/yy", "dd/MM/yy"}, Case{"h:mm tt", "h:mm AP"}, Case{"'Day' d", "'Day' d"},
+                         Case{"y", "yy"}})
+        EXPECT_EQ(PickerFormatToQtFormat(c.picker), c.qt) << c.picker;
+
+    // Days before 30 December 1899 keep their time of day.
+    const TDateTime early = -1.25; // 29 December 1899, 06:00
+    EXPECT_EQ(DateTimeToQDateTime(early), QDateTime(QDate(1899, 12, 29), QTime(6, 0)));
+    EXPECT_DOUBLE_EQ(QDateTimeToDateTime(QDateTime(QDate(1899, 12, 29), QTime(6, 0))), early);
+}
+
+TEST(MonthCalendar, DateAndLimits)
+{
+    TMonthCalendar calendar(nullptr);
+    int changes = 0;
+    calendar.OnChange = [&](TObject*) { ++changes; };
+    calendar.SetDate(EncodeDate(2023, 7, 14) + 0.5);
+    EXPECT_DOUBLE_EQ(calendar.Date(), EncodeDate(2023, 7, 14));
+    EXPECT_EQ(changes, 0);
+    calendar.SetMinDate(EncodeDate(2023, 7, 20));
+    EXPECT_DOUBLE_EQ(calendar.Date(), EncodeDate(2023, 7, 20));
+    calendar.Widget()->setSelectedDate(QDate(2023, 8, 1)); // as a user's choice
+    EXPECT_EQ(changes, 1);
+    calendar.SetWeekNumbers(true);
+    EXPECT_TRUE(calendar.WeekNumbers());
+}
+
+} // namespace
