@@ -1,6 +1,8 @@
 #include "Graphics.h"
 
+#include <QBuffer>
 #include <QImageReader>
+#include <QTemporaryDir>
 #include <algorithm>
 #include <cstring>
 
@@ -589,18 +591,6 @@ void TBitmap::LoadFromFile(const String& fileName)
     SetImage(image);
 }
 
-void TBitmap::LoadFromStream(TStream* stream)
-{
-    QByteArray bytes;
-    const int64_t left = stream->Size() - stream->Position();
-    bytes.resize(qsizetype(std::max<int64_t>(0, left)));
-    stream->ReadBuffer(bytes.data(), long(bytes.size()));
-    const QImage image = QImage::fromData(bytes);
-    if (image.isNull())
-        throw EInvalidGraphic("Bitmap image is not valid");
-    SetImage(image);
-}
-
 void TBitmap::SaveToFile(const String& fileName)
 {
     if (!Image().save(ToQString(fileName), "BMP"))
@@ -665,4 +655,150 @@ void TPicture::SaveToFile(const String& fileName)
 {
     if (graphic_)
         graphic_->SaveToFile(fileName);
+}
+
+// ---------------------------------------------------------------- streaming
+
+namespace {
+
+QByteArray RestOf(TStream* stream)
+{
+    QByteArray bytes;
+    if (!stream)
+        return bytes;
+    const int64_t rest = stream->Size() - stream->Position();
+    if (rest > 0) {
+        bytes.resize(qsizetype(rest));
+        stream->ReadBuffer(bytes.data(), long(rest));
+    }
+    return bytes;
+}
+
+void Write(TStream* stream, const QByteArray& bytes)
+{
+    if (stream && !bytes.isEmpty())
+        stream->WriteBuffer(bytes.constData(), long(bytes.size()));
+}
+
+QByteArray Encoded(const QImage& image, const char* format)
+{
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, format);
+    return bytes;
+}
+
+} // namespace
+
+void TGraphic::LoadFromStream(TStream* stream)
+{
+    QTemporaryDir dir;
+    const String path = FromQString(dir.filePath("graphic"));
+    const QByteArray bytes = RestOf(stream);
+    {
+        TFileStream file(path, fmCreate);
+        Write(&file, bytes);
+    }
+    LoadFromFile(path);
+}
+
+void TGraphic::SaveToStream(TStream* stream)
+{
+    QTemporaryDir dir;
+    const String path = FromQString(dir.filePath("graphic"));
+    SaveToFile(path);
+    TMemoryStream file;
+    file.LoadFromFile(path);
+    file.SaveToStream(stream);
+}
+
+void TBitmap::LoadFromStream(TStream* stream)
+{
+    const QImage image = QImage::fromData(RestOf(stream));
+    if (image.isNull())
+        throw EInvalidGraphic("Bitmap image is not valid");
+    SetImage(image);
+}
+
+void TBitmap::SaveToStream(TStream* stream)
+{
+    Write(stream, Encoded(Image(), "BMP"));
+}
+
+// ---------------------------------------------------------------- TIcon
+
+TIcon::~TIcon()
+{
+    DestroyIcon(handle_);
+}
+
+void TIcon::Assign(TPersistent* source)
+{
+    if (auto* icon = dynamic_cast<TIcon*>(source)) {
+        SetHandle(CopyIcon(icon->Handle()));
+        return;
+    }
+    if (auto* bitmap = dynamic_cast<TBitmap*>(source)) {
+        SetHandle(CreateIconFromImage(bitmap->Image()));
+        return;
+    }
+    TGraphic::Assign(source);
+}
+
+int TIcon::Width() const { return handle_ ? handle_->image.width() : 0; }
+int TIcon::Height() const { return handle_ ? handle_->image.height() : 0; }
+
+void TIcon::Draw(TCanvas* canvas, const TRect& r)
+{
+    if (!canvas || !canvas->Handle() || !handle_)
+        return;
+    canvas->RequiredState();
+    DrawIconEx(canvas->Handle(), r.Left, r.Top, handle_, r.Width(), r.Height(), 0, nullptr, DI_NORMAL);
+}
+
+void TIcon::LoadFromFile(const String& fileName)
+{
+    QImageReader reader(ToQString(fileName));
+    const QImage image = reader.read();
+    if (image.isNull())
+        throw EInvalidGraphic("Icon image is not valid");
+    SetHandle(CreateIconFromImage(image));
+}
+
+void TIcon::SaveToFile(const String& fileName)
+{
+    TFileStream file(fileName, fmCreate);
+    SaveToStream(&file);
+}
+
+void TIcon::LoadFromStream(TStream* stream)
+{
+    const QImage image = QImage::fromData(RestOf(stream));
+    if (image.isNull())
+        throw EInvalidGraphic("Icon image is not valid");
+    SetHandle(CreateIconFromImage(image));
+}
+
+void TIcon::SaveToStream(TStream* stream)
+{
+    if (handle_)
+        Write(stream, Encoded(handle_->image, "ICO"));
+}
+
+void TIcon::SetHandle(HICON icon)
+{
+    if (icon == handle_)
+        return;
+    DestroyIcon(handle_);
+    handle_ = icon;
+    if (OnChange)
+        OnChange(this);
+}
+
+HICON TIcon::ReleaseHandle()
+{
+    HICON icon = handle_;
+    handle_ = nullptr;
+    return icon;
 }

@@ -206,6 +206,11 @@ public:
     virtual void Draw(TCanvas* canvas, const TRect& r) = 0;
     virtual void LoadFromFile(const String& fileName) = 0;
     virtual void SaveToFile(const String& fileName) = 0;
+    // Streams: SaveToStream writes the graphic's file format at the stream's position;
+    // LoadFromStream reads one from the position to the end. The base goes by way of a
+    // temporary file; TBitmap (BMP) and TIcon (ICO) work in memory.
+    virtual void LoadFromStream(TStream* stream);
+    virtual void SaveToStream(TStream* stream);
     bool Transparent = false;
 };
 
@@ -240,8 +245,8 @@ public:
     // when the file cannot be read.
     void LoadFromFile(const String& fileName) override;
     void SaveToFile(const String& fileName) override; // BMP
-    // Reads a picture file (BMP, PNG...) from the stream's position to its end.
-    void LoadFromStream(TStream* stream);
+    void LoadFromStream(TStream* stream) override;    // BMP, PNG... from the position on
+    void SaveToStream(TStream* stream) override;      // BMP
 
 private:
     void Deselect();
@@ -250,6 +255,30 @@ private:
     HDC dc_ = nullptr;
     std::unique_ptr<TCanvas> canvas_;
     TColor transparentColor_ = clDefault;
+};
+
+// An icon: pixels with alpha drawn by DrawIconEx. The icon owns its handle.
+class TIcon : public TGraphic {
+public:
+    TIcon() = default;
+    ~TIcon() override;
+    String ClassName() const override { return "TIcon"; }
+    void Assign(TPersistent* source) override; // a TIcon or a TBitmap (opaque)
+    int Width() const override;
+    int Height() const override;
+    void Draw(TCanvas* canvas, const TRect& r) override;
+    // ICO, PNG and the other formats Qt reads; EInvalidGraphic "Icon image is not valid".
+    void LoadFromFile(const String& fileName) override;
+    void SaveToFile(const String& fileName) override; // ICO
+    void LoadFromStream(TStream* stream) override;
+    void SaveToStream(TStream* stream) override;
+    HICON Handle() const { return handle_; }
+    void SetHandle(HICON icon); // takes it over; the old one is destroyed
+    HICON ReleaseHandle();      // gives it away; the icon is empty after
+    TNotifyEvent OnChange;
+
+private:
+    HICON handle_ = nullptr;
 };
 
 class TPicture : public TPersistent {
