@@ -9,7 +9,7 @@
 
 #include <functional>
 
-// What the stand-in server reports. The registry key of the original server is consulted
+// What the stand-in server reports. The registry key of an installed database server is consulted
 // first; when it is absent the embedded engine answers with these values.
 struct TEmbeddedServer {
     bool Installed = true;

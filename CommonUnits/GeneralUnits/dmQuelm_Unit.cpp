@@ -1060,7 +1060,7 @@ void TdmQuelm::ImportSeries(const TImportKind& kind, const String& locationCode)
         return;
     TOpenFileRequest request;
     request.Title = kind.dialogTitle;
-    request.InitialDir = FromQString(QDir::homePath()); // the original started in the root of drive C
+    request.InitialDir = FromQString(QDir::homePath()); // the user's home folder stands for the root of the system drive
     request.Filter = "Text files (*.txt) |*.TXT|All files (*.*)|*.*";
     if (!ExecuteOpenFileDialog(request))
         return;

@@ -59,7 +59,7 @@ bool IsEditableType(const String& type)
     return type != "BUTTON" && type != "CHECK" && type != "RADIO";
 }
 
-// Delphi-style insert: a position below 1 inserts at the front, past the end appends.
+// Inserts at a 1-based position: a position below 1 inserts at the front, past the end appends.
 void InsertAt(String& text, const String& what, int position)
 {
     const size_t at = position < 1 ? 0 : std::min(static_cast<size_t>(position - 1), text.size());

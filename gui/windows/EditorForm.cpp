@@ -92,26 +92,26 @@ void TEditorForm::WireCharacterFilter(TEdit* edit)
     };
 }
 
-void TEditorForm::CopyRecord(const TCopySpec& spec)
+void TEditorForm::CopyRecord(const TCopySpec& plan)
 {
-    TTable* master = spec.master;
+    TTable* master = plan.master;
     Screen->SetCursor(crHourGlass);
     PostPendingEdits(master);
-    for (TTable* table : spec.postFirst)
+    for (TTable* table : plan.postFirst)
         PostPendingEdits(table);
 
-    const String oldKey = master->FieldByName(spec.keyField)->AsString();
-    const String oldName = spec.nameField.empty() ? String() : master->FieldByName(spec.nameField)->AsString();
-    const String newKey = spec.fixedKey.empty() ? "copy_" + oldKey : spec.fixedKey;
+    const String oldKey = master->FieldByName(plan.keyField)->AsString();
+    const String oldName = plan.nameField.empty() ? String() : master->FieldByName(plan.nameField)->AsString();
+    const String newKey = plan.fixedKey.empty() ? "copy_" + oldKey : plan.fixedKey;
 
     std::unique_ptr<TTable> clone(CloneTable(master));
-    clone->Locate(spec.keyField, Variant(ToQString(oldKey)), loCaseInsensitive);
+    clone->Locate(plan.keyField, Variant(ToQString(oldKey)), loCaseInsensitive);
     master->Insert();
     CopyFieldValues(clone.get(), master);
-    master->FieldByName(spec.keyField)->SetAsString(newKey);
-    if (!spec.nameField.empty())
-        master->FieldByName(spec.nameField)->SetAsString("copy_" + oldName);
-    if (spec.resetMorvaSelected)
+    master->FieldByName(plan.keyField)->SetAsString(newKey);
+    if (!plan.nameField.empty())
+        master->FieldByName(plan.nameField)->SetAsString("copy_" + oldName);
+    if (plan.resetMorvaSelected)
         master->FieldByName("MORVASELECTED")->SetAsInteger(0);
     dmQuelm->ConfirmOff();
     // a failed post (the key exists already) leaves the new record in insert state
@@ -119,7 +119,7 @@ void TEditorForm::CopyRecord(const TCopySpec& spec)
     clone.reset();
     OpenOrRefresh(master);
 
-    for (const TChildCopy& child : spec.children) {
+    for (const TChildCopy& child : plan.children) {
         OpenOrRefresh(child.table);
         if (child.purge) {
             while (child.table->Locate(child.keyField, Variant(ToQString(newKey)), loCaseInsensitive)) {
@@ -129,7 +129,7 @@ void TEditorForm::CopyRecord(const TCopySpec& spec)
         }
         CopyRecordsWithKey(child.table, child.keyField, oldKey, newKey);
     }
-    master->Locate(spec.keyField, Variant(ToQString(newKey)), loCaseInsensitive);
+    master->Locate(plan.keyField, Variant(ToQString(newKey)), loCaseInsensitive);
 }
 
 void TEditorForm::AttachMasterStatePanel(TDataSource* master, TControl* childPanel, TLabel* message,

@@ -69,7 +69,7 @@ public:
     // Copies the current record under "copy_" + its key (unlocked) with the rows of its child
     // tables; the copy is the current record after. A failed post of the master stops the
     // copy with the new record in insert state, for the user to change its key or cancel.
-    static void CopyRecord(const TCopySpec& spec);
+    static void CopyRecord(const TCopySpec& plan);
 
     // While the master source is in edit or insert state the child panel is hidden and the
     // message label shown; back in browse state the panel shows and the children refresh.

@@ -187,13 +187,13 @@ using TWndMethod = std::function<void(TMessage&)>;
 // A class's message handlers, as a switch over the message number that falls back to the base
 // class:
 //   BEGIN_MESSAGE_MAP
-//     VCL_MESSAGE_HANDLER(WM_SIZE, TWMSize, WMSize)
+//     QUELM_MESSAGE_HANDLER(WM_SIZE, TWMSize, WMSize)
 //   END_MESSAGE_MAP(TCustomGrid)
 #define BEGIN_MESSAGE_MAP                      \
     void Dispatch(TMessage& Message) override  \
     {                                          \
         switch (Message.Msg) {
-#define VCL_MESSAGE_HANDLER(msg, type, method) \
+#define QUELM_MESSAGE_HANDLER(msg, type, method) \
     case msg:                                  \
         method(static_cast<type&>(Message));   \
         break;
@@ -496,7 +496,7 @@ private:
     HDC atOnceDc_ = nullptr;
 };
 
-// A control without its own window in the original; here it has a light host of its own.
+// A control that draws on its parent's window; here it has a light host of its own.
 class TGraphicControl : public TControl {
 public:
     explicit TGraphicControl(TComponent* owner);

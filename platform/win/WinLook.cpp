@@ -7,7 +7,7 @@
 void ApplyStandardLook()
 {
     QApplication::setStyle(QStyleFactory::create("Fusion"));
-    for (const char* name : {"Tahoma", "Arial", "MS Sans Serif", "Microsoft Sans Serif", "Helvetica", "Verdana",
+    for (const char* name : {"Tahoma", "Arial", "MS Sans Serif", "Helvetica", "Verdana",
                              "Segoe UI"})
         QFont::insertSubstitution(name, "DejaVu Sans");
     for (const char* name : {"Courier New", "Courier"})

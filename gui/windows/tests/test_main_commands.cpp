@@ -317,13 +317,13 @@ TEST_F(MainCommandsTest, CopyOfAPredefinedLocationIsUnlockedWithItsChildRowsAndA
 {
     OpenOrRefresh(module->tblLocations);
     module->tblLocations->Locate("LOCATIONCODE", Variant(QString("Vellmark")), 0);
-    TEditorForm::TCopySpec spec;
-    spec.master = module->tblLocations;
-    spec.keyField = "LOCATIONCODE";
-    spec.nameField = "NAME";
-    spec.resetMorvaSelected = true;
-    spec.children = {{module->tblDrainages, "LOCATIONCODE", true}};
-    TEditorForm::CopyRecord(spec);
+    TEditorForm::TCopySpec plan;
+    plan.master = module->tblLocations;
+    plan.keyField = "LOCATIONCODE";
+    plan.nameField = "NAME";
+    plan.resetMorvaSelected = true;
+    plan.children = {{module->tblDrainages, "LOCATIONCODE", true}};
+    TEditorForm::CopyRecord(plan);
     EXPECT_EQ(module->tblLocations->FieldByName("LOCATIONCODE")->AsString(), "copy_Vellmark");
     EXPECT_EQ(Value("SELECT LOCKED FROM LOCATIONS WHERE LOCATIONCODE='copy_Vellmark'"), "No");
     EXPECT_EQ(Value("SELECT MORVASELECTED FROM LOCATIONS WHERE LOCATIONCODE='copy_Vellmark'"), "0");
@@ -334,7 +334,7 @@ TEST_F(MainCommandsTest, CopyOfAPredefinedLocationIsUnlockedWithItsChildRowsAndA
 
     module->tblLocations->Locate("LOCATIONCODE", Variant(QString("Vellmark")), 0);
     const int locations = Count("SELECT COUNT(*) FROM LOCATIONS");
-    EXPECT_THROW(TEditorForm::CopyRecord(spec), EDBEngineError);
+    EXPECT_THROW(TEditorForm::CopyRecord(plan), EDBEngineError);
     EXPECT_EQ(Count("SELECT COUNT(*) FROM LOCATIONS"), locations);
     EXPECT_EQ(module->tblLocations->State(), dsInsert); // for the user to change the key or cancel
     module->tblLocations->Cancel();
