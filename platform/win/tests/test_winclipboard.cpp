@@ -118,7 +118,7 @@ TEST_F(ClipboardTest, PrivateFormatsKeepTheirBytes)
     EXPECT_STREQ(name, "TTest");
     EXPECT_EQ(GetClipboardFormatName(CF_TEXT, name, sizeof name), 0);
 
-    const std::string stream("\x02\0\0\0\x03\0\0\0\xFF\x00cell", 14);
+    const std::string stream("\x02\0\0\0\x03\0\0\0\xFF\x00" "cell", 14);
     ASSERT_TRUE(OpenClipboard(nullptr));
     EmptyClipboard();
     SetClipboardData(CF_TEXT, BlockOf("x\ty", 4));
