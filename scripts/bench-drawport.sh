@@ -1,10 +1,24 @@
 #!/usr/bin/env bash
 # Opening and drawing an enhanced metafile of 100,000 records at 1000 x 700 pixels: drawport's
 # engine beside another renderer from the distribution (EMF → SVG → PNG), on the same file.
-# Usage: scripts/bench-drawport.sh [build dir]   (needs emf2svg and librsvg2-bin)
+# Usage: scripts/bench-drawport.sh [build dir]
+# Installs the comparison renderer (emf2svg, librsvg2-bin) when missing and builds the benchmark.
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 build=${1:-$here/build}
+
+need=()
+for p in emf2svg librsvg2-bin; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || need+=("$p")
+done
+if [ ${#need[@]} -gt 0 ]; then
+  SUDO=""; [ "$(id -u)" -ne 0 ] && SUDO="sudo"
+  $SUDO apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${need[@]}"
+fi
+"$here/scripts/install-deps.sh"
+cmake -S "$here" -B "$build" -G Ninja >/dev/null
+cmake --build "$build" --target drawport_bench -j "$(nproc)" >/dev/null
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 export QT_QPA_PLATFORM=offscreen
