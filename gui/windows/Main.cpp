@@ -85,6 +85,7 @@ TfrmMain::TfrmMain(TComponent* owner) : TForm(owner)
 
 TfrmMain::~TfrmMain()
 {
+    DoDestroy(); // FormDestroy belongs to this window: it runs while the window is whole
     if (Application->OnIdle && Application->MainForm() == this)
         Application->OnIdle = nullptr;
 }

@@ -493,10 +493,18 @@ TForm::TForm(TComponent* owner) : TWinControl(owner, new TFormHost)
     WatchApplicationEvents();
 }
 
+void TForm::DoDestroy()
+{
+    if (!created_ || !OnDestroy)
+        return;
+    const TNotifyEvent handler = std::move(OnDestroy);
+    OnDestroy = nullptr;
+    Application->Guard([&] { handler(this); }, this);
+}
+
 TForm::~TForm()
 {
-    if (created_ && OnDestroy)
-        Application->Guard([this] { OnDestroy(this); }, this);
+    DoDestroy();
     auto& forms = Screen->forms_;
     forms.erase(std::remove(forms.begin(), forms.end(), this), forms.end());
     if (Application->MainForm() == this)

@@ -221,6 +221,10 @@ public:
 
     TNotifyEvent OnCreate;
     TNotifyEvent OnDestroy;
+    // Runs OnDestroy once (a created form only). A derived form whose handler reaches its own
+    // members calls it first thing in its destructor: by the time the form's own destructor
+    // runs the handler, only the form part of the object is left.
+    void DoDestroy();
     TNotifyEvent OnShow;
     TNotifyEvent OnHide;
     TNotifyEvent OnActivate;
