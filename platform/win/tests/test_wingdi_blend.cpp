@@ -153,8 +153,12 @@ TEST(Icons, DrawnByAlphaMaskOrColours)
     ASSERT_NE(rebuilt, nullptr);
     EXPECT_EQ(qAlpha(rebuilt->image.pixel(0, 0)), 0);
     EXPECT_EQ(rebuilt->image.pixel(2, 2), qRgba(0, 0, 255, 255));
+    // the caller owns the two bitmaps GetIconInfo made
+    HBITMAP mask = info.hbmMask;
     info.hbmMask = nullptr;
     EXPECT_EQ(CreateIconIndirect(&info), nullptr);
+    DeleteObject(mask);
+    DeleteObject(info.hbmColor);
     DestroyIcon(rebuilt);
     DestroyIcon(icon);
 }
