@@ -23,7 +23,12 @@ void use_plotwell_shared_routines(const plot_settings& ps)
 
 double to_double(const std::string& text) { return c_strtod(text.c_str()); }
 
-int to_int(const std::string& text) { return static_cast<int>(std::clamp<long>(c_atol(text.c_str()), INT_MIN, INT_MAX)); }
+// Settings numbers are kept within half the int range, so that the colour, column and class
+// arithmetic done on them (a number plus or minus one, a small offset) can never overflow.
+int to_int(const std::string& text)
+{
+    return static_cast<int>(std::clamp<long>(c_atol(text.c_str()), INT_MIN / 2, INT_MAX / 2));
+}
 
 double finite_number(const std::string& word, const char* what)
 {
