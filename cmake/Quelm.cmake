@@ -64,9 +64,11 @@ endfunction()
 
 # quelm_add_fuzzer(<name> SOURCES <files>... [DEPS <libs>...] [SECONDS n])
 # Built only with QUELM_FUZZ (clang). The test replays the checked-in seeds (fuzz/<name>_seeds) and
-# what earlier runs found, then fuzzes for a short budget: SECONDS, capped by QUELM_FUZZ_SECONDS
-# (CI keeps the whole fuzzing share near a minute). scripts/fuzz.sh fuzzes for longer.
-set(QUELM_FUZZ_SECONDS 3 CACHE STRING "Fuzzing time of each fuzz target in the test run")
+# what earlier runs found, then tries QUELM_FUZZ_RUNS mutations from a fixed random seed, so that a
+# test run is repeatable: the same tree gives the same result. SECONDS (capped by QUELM_FUZZ_SECONDS)
+# only bounds a slow target's time. scripts/fuzz.sh fuzzes for longer, with fresh randomness.
+set(QUELM_FUZZ_SECONDS 20 CACHE STRING "Longest fuzzing time of each fuzz target in the test run")
+set(QUELM_FUZZ_RUNS 3000 CACHE STRING "Mutations each fuzz target tries in the test run")
 function(quelm_add_fuzzer name)
   cmake_parse_arguments(ARG "" "SECONDS" "DEPS;SOURCES" ${ARGN})
   if(NOT QUELM_FUZZ)
@@ -85,6 +87,7 @@ function(quelm_add_fuzzer name)
   if(EXISTS ${CMAKE_CURRENT_SOURCE_DIR}/fuzz/${name}_seeds)
     set(seeds ${CMAKE_CURRENT_SOURCE_DIR}/fuzz/${name}_seeds)
   endif()
-  add_test(NAME ${name} COMMAND ${name} -max_total_time=${ARG_SECONDS} -rss_limit_mb=4096 ${corpus} ${seeds})
+  add_test(NAME ${name} COMMAND ${name} -seed=1 -runs=${QUELM_FUZZ_RUNS} -max_total_time=${ARG_SECONDS}
+           -rss_limit_mb=4096 ${corpus} ${seeds})
   set_tests_properties(${name} PROPERTIES ENVIRONMENT "${QUELM_TEST_ENV}" LABELS fuzz TIMEOUT 600)
 endfunction()
