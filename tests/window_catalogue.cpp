@@ -10,16 +10,49 @@
 #include "CommonUnits/GeneralUnits/TVersionInfo_Unit.h"
 #include "CommonUnits/GeneralUnits/TfrmDBUpdate_Unit.h"
 #include "CommonUnits/GeneralUnits/Vantor6_5_Install_Unit.h"
+#include "CommonUnits/GeneralUnits/tests/dm_fixture.h"
 
-// What the windows of the catalogue need around them: the program's version information.
+#if __has_include("gui/windows/Substances.h")
+#define QUELM_HAS_EDITOR_WINDOWS 1
+#include "gui/windows/AppSchemes.h"
+#include "gui/windows/MetaboliteEditor2.h"
+#include "gui/windows/Substances.h"
+#endif
+
+#include <cstdlib>
+
+// What the windows of the catalogue need around them: the program's version information, a
+// settings store of their own and the data module on a fresh copy of the demo database.
 struct TWindowCatalogue::Fixtures {
     Fixtures()
     {
         TVersionInfo::DestroySingleton();
         TVersionInfo::CreateSingleton();
+        setenv("QUELM_REGISTRY_DIR", dir.file("registry").c_str(), 1);
+        setenv("QUELM_WINDIR", dir.file("windows").c_str(), 1);
+        setenv("QUELM_DATA_DIR", dir.file("data").c_str(), 1);
+        SetDatabaseFileNameSource([this] { return databaseFile; });
+        PrepareEmbeddedEngine(dir);
+        CopyFileTo(DemoTemplate(), databaseFile, false);
+        WriteRegistryString(HKEY_CURRENT_USER, REG_DATABASE, databaseFile);
+        module.reset(New<TdmQuelm>(nullptr));
+        module->ConfirmOn();
     }
-    ~Fixtures() { TVersionInfo::DestroySingleton(); }
+    ~Fixtures()
+    {
+        module.reset();
+        ResetEmbeddedServer();
+        SetDatabaseFileNameSource(nullptr);
+        unsetenv("QUELM_REGISTRY_DIR");
+        unsetenv("QUELM_WINDIR");
+        unsetenv("QUELM_DATA_DIR");
+        TVersionInfo::DestroySingleton();
+    }
     TVersionResource version{2, 1, 2, 10};
+    TMessageBoxInterceptor boxes;
+    quelmtest::TempDir dir;
+    String databaseFile = dir.file("Projects.vantor");
+    std::unique_ptr<TdmQuelm> module;
 };
 
 TWindowCatalogue::TWindowCatalogue() : fixtures_(std::make_unique<Fixtures>())
@@ -33,6 +66,26 @@ TWindowCatalogue::TWindowCatalogue() : fixtures_(std::make_unique<Fixtures>())
         {"DBUpdate", [] { return New<TfrmDBUpdate>(nullptr); }, {}},
         {"ServerInstall", [] { return New<TfrmVantorInstall6_5>(nullptr); }, {}},
     };
+#ifdef QUELM_HAS_EDITOR_WINDOWS
+    // Editor windows, each on a record that shows all of its editing controls.
+    auto on = [](TTable* table, const char* field, const char* code) {
+        table->Open();
+        table->Locate(field, Variant(ToQString(String(code))), loCaseInsensitive);
+    };
+    TdmQuelm* dm = fixtures_->module.get();
+    entries_.push_back({"Substances", [dm, on] {
+                            on(dm->tblSubstances, "SUBSTANCECODE", "PARA");
+                            return New<TfrmSubstances>(nullptr);
+                        }, {}});
+    entries_.push_back({"MetaboliteEditor2", [dm, on] {
+                            on(dm->tblSubstances, "SUBSTANCECODE", "PARA");
+                            return New<TfrmMetaboliteEditor2>(nullptr);
+                        }, {}});
+    entries_.push_back({"AppSchemes", [dm, on] {
+                            on(dm->tblApplicationSchemes, "APPLICATIONSCHEMECODE", "PARA_Spring");
+                            return New<TfrmApplicationSchemes>(nullptr);
+                        }, {}});
+#endif
 }
 
 TWindowCatalogue::~TWindowCatalogue() = default;

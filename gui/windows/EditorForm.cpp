@@ -106,28 +106,47 @@ void TEditorForm::CopyRecord(const TCopySpec& plan)
 
     std::unique_ptr<TTable> clone(CloneTable(master));
     clone->Locate(plan.keyField, Variant(ToQString(oldKey)), loCaseInsensitive);
-    master->Insert();
-    CopyFieldValues(clone.get(), master);
-    master->FieldByName(plan.keyField)->SetAsString(newKey);
-    if (!plan.nameField.empty())
-        master->FieldByName(plan.nameField)->SetAsString("copy_" + oldName);
-    if (plan.resetMorvaSelected)
-        master->FieldByName("MORVASELECTED")->SetAsInteger(0);
-    dmQuelm->ConfirmOff();
-    // a failed post (the key exists already) leaves the new record in insert state
-    master->Post();
-    clone.reset();
-    OpenOrRefresh(master);
+    // The master with its child rows goes in whole or not at all.
+    auto transaction = std::make_unique<TdmQuelm::TTransactionScope>(dmQuelm->dbDatabase);
+    bool posted = false;
+    try {
+        master->Insert();
+        CopyFieldValues(clone.get(), master);
+        master->FieldByName(plan.keyField)->SetAsString(newKey);
+        if (!plan.nameField.empty())
+            master->FieldByName(plan.nameField)->SetAsString("copy_" + oldName);
+        if (plan.resetMorvaSelected)
+            master->FieldByName("MORVASELECTED")->SetAsInteger(0);
+        dmQuelm->ConfirmOff();
+        // a failed post (the key exists already) leaves the new record in insert state
+        master->Post();
+        posted = true;
+        clone.reset();
+        OpenOrRefresh(master);
 
-    for (const TChildCopy& child : plan.children) {
-        OpenOrRefresh(child.table);
-        if (child.purge) {
-            while (child.table->Locate(child.keyField, Variant(ToQString(newKey)), loCaseInsensitive)) {
-                dmQuelm->ConfirmOff();
-                child.table->Delete();
+        for (const TChildCopy& child : plan.children) {
+            OpenOrRefresh(child.table);
+            if (child.purge) {
+                // the default rows that posting the copy made under the new key go first
+                while (child.table->Locate(child.keyField, Variant(ToQString(newKey)), loCaseInsensitive)) {
+                    dmQuelm->ConfirmOff();
+                    child.table->Delete();
+                }
             }
+            CopyRecordsWithKey(child.table, child.keyField, oldKey, newKey);
         }
-        CopyRecordsWithKey(child.table, child.keyField, oldKey, newKey);
+        transaction->Commit();
+    } catch (...) {
+        transaction.reset(); // rolled back
+        if (posted) {
+            // the tables show the database again: no part of the copy is left
+            OpenOrRefresh(master);
+            for (const TChildCopy& child : plan.children)
+                if (child.table->Active())
+                    OpenOrRefresh(child.table);
+            master->Locate(plan.keyField, Variant(ToQString(oldKey)), loCaseInsensitive);
+        }
+        throw;
     }
     master->Locate(plan.keyField, Variant(ToQString(newKey)), loCaseInsensitive);
 }

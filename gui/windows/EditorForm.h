@@ -69,6 +69,7 @@ public:
     // Copies the current record under "copy_" + its key (unlocked) with the rows of its child
     // tables; the copy is the current record after. A failed post of the master stops the
     // copy with the new record in insert state, for the user to change its key or cancel.
+    // The copy is one transaction: a failure after the master's post leaves no part of it.
     static void CopyRecord(const TCopySpec& plan);
 
     // While the master source is in edit or insert state the child panel is hidden and the
