@@ -170,6 +170,16 @@ std::string CWnd::GetWindowText() const
     return FromQString(m_hWnd->window()->windowTitle());
 }
 
+void CWnd::ClientToScreen(RECT* rect) const
+{
+    if (!rect || !m_hWnd) return;
+    const QPoint origin = m_hWnd->mapToGlobal(QPoint(0, 0));
+    rect->left += origin.x();
+    rect->right += origin.x();
+    rect->top += origin.y();
+    rect->bottom += origin.y();
+}
+
 void CWnd::GetClientRect(RECT* rect) const
 {
     if (!rect) return;
@@ -187,7 +197,9 @@ BOOL CWnd::ShowWindow(int command)
 {
     if (!m_hWnd) return FALSE;
     const bool was = m_hWnd->isVisible();
-    QWidget* w = m_hWnd->isWindow() ? m_hWnd : m_hWnd;
+    // A frame window's handle is its view: showing or hiding the frame means its top-level window.
+    auto* frame = qobject_cast<QMainWindow*>(m_hWnd->parentWidget());
+    QWidget* w = frame && frame->centralWidget() == m_hWnd ? static_cast<QWidget*>(frame) : m_hWnd;
     switch (command) {
     case SW_HIDE: w->hide(); break;
     case SW_SHOWMINIMIZED: case SW_MINIMIZE: w->window()->showMinimized(); break;

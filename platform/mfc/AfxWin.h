@@ -89,6 +89,8 @@ public:
     void SetWindowText(const std::string& text);
     std::string GetWindowText() const;
     void GetClientRect(RECT* rect) const;
+    // Client coordinates to screen coordinates.
+    void ClientToScreen(RECT* rect) const;
     void Invalidate(BOOL erase = TRUE);
     void UpdateWindow();
     BOOL ShowWindow(int command);

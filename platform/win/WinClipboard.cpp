@@ -1,5 +1,6 @@
 #include "WinClipboard.h"
 
+#include "WinBitmap.h"
 #include "platform/rtl/SysUtils.h"
 
 #include <QClipboard>
@@ -134,6 +135,7 @@ struct ClipboardState {
     QPointer<QWidget> owner;
     std::vector<String> names; // registered formats, id = kFirstRegistered + index
     std::vector<HGLOBAL> handedOut; // blocks the clipboard owns (set or given out)
+    std::vector<HBITMAP> bitmaps;   // bitmaps the clipboard owns (set or given out)
 };
 
 ClipboardState& State()
@@ -153,6 +155,9 @@ void DropOwnedBlocks()
     for (HGLOBAL handle : State().handedOut)
         ReleaseBlock(handle);
     State().handedOut.clear();
+    for (HBITMAP bitmap : State().bitmaps)
+        DeleteObject(bitmap);
+    State().bitmaps.clear();
 }
 
 QString MimeOfRegistered(const String& name)
@@ -247,6 +252,17 @@ HGLOBAL SetClipboardData(UINT format, HGLOBAL memory)
 {
     if (!OpenByCaller() || !memory)
         return nullptr;
+    if (format == CF_BITMAP) {
+        // The handle is a bitmap: the clipboard owns it from now on and offers its pixels as an image.
+        auto* bitmap = static_cast<HBITMAP>(memory);
+        State().bitmaps.push_back(bitmap);
+        if (QClipboard* clipboard = QtClipboard()) {
+            QMimeData* data = CopyOfCurrent();
+            data->setImageData(bitmap->image.convertToFormat(QImage::Format_RGB32));
+            clipboard->setMimeData(data);
+        }
+        return memory;
+    }
     const QString mime = MimeOfFormat(format);
     if (mime.isEmpty())
         return nullptr;
@@ -288,6 +304,14 @@ HGLOBAL GetClipboardData(UINT format)
     const QMimeData* current = clipboard ? clipboard->mimeData() : nullptr;
     if (!current)
         return nullptr;
+    if (format == CF_BITMAP) {
+        auto bitmap = std::make_unique<BitmapObject>();
+        bitmap->image = qvariant_cast<QImage>(current->imageData()).convertToFormat(QImage::Format_RGB32);
+        if (bitmap->image.isNull())
+            return nullptr;
+        State().bitmaps.push_back(bitmap.get());
+        return static_cast<void*>(bitmap.release());
+    }
     QByteArray bytes;
     if (format == CF_UNICODETEXT) {
         const QString text = current->text();
@@ -313,6 +337,8 @@ BOOL IsClipboardFormatAvailable(UINT format)
         return FALSE;
     if (IsText(format))
         return current->hasText() ? TRUE : FALSE;
+    if (format == CF_BITMAP)
+        return current->hasImage() ? TRUE : FALSE;
     const QString mime = MimeOfFormat(format);
     return !mime.isEmpty() && current->hasFormat(mime) ? TRUE : FALSE;
 }
@@ -347,7 +373,7 @@ namespace {
 std::vector<UINT> AvailableFormats()
 {
     std::vector<UINT> formats;
-    for (UINT f : {CF_TEXT, CF_UNICODETEXT})
+    for (UINT f : {CF_TEXT, CF_BITMAP, CF_UNICODETEXT})
         if (IsClipboardFormatAvailable(f))
             formats.push_back(f);
     for (size_t i = 0; i < State().names.size(); ++i)

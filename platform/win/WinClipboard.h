@@ -14,6 +14,9 @@
 //   either was set, ending in one zero character; the bytes up to the first zero are the text,
 //   line ends unchanged;
 // - "Rich Text Format" is "text/rtf", "HTML Format" is "text/html";
+// - CF_BITMAP takes a bitmap handle (HBITMAP) in place of a block; the clipboard owns the bitmap
+//   (it is deleted when the content changes) and offers its pixels as Qt's image; reading gives a
+//   bitmap of the image that the clipboard owns likewise;
 // - every other registered format (RegisterClipboardFormat: ids from 0xC000, one per name,
 //   names compared case-blind) is a MIME type of its own carrying the block's bytes unchanged,
 //   so two programs of the system exchange private formats byte for byte.

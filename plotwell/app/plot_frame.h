@@ -3,9 +3,13 @@
 // that the plot core draws only when the picture must change (first paint, resize, zoom); ordinary
 // repaints copy the bitmap. It hosts zoom by dragging, the coordinate read-out in the title, and
 // the menu commands for printing, PostScript, picture export and the dialogs.
+#include "plotwell_dialogs.h"
 #include "platform/mfc/AfxWin.h"
+#include "plotwell/core/plot_settings.h"
 
+#include <memory>
 #include <string>
+#include <vector>
 
 namespace plotwell {
 
@@ -18,6 +22,75 @@ enum : UINT {
     ID_PERCENTILES = 430, ID_MAP_INFO = 40003, ID_EDIT_SETTINGS = 40004, ID_POSTSCRIPT_FILE = 40007,
     ID_SHOW_PALETTE = 40014,
 };
+// Command ids of the Statistics window.
+enum : UINT {
+    ID_STAT_EXIT = 500, ID_STAT_PRINT = 600, ID_STAT_ZOOM = 660, ID_STAT_POSTSCRIPT_FILE = 40008,
+    ID_STAT_OUTPUT_FILE = 40015,
+};
+
+class CPlotFrame;
+
+// The map of the main window's last drawing, as the read-out, digitising, Map Info and the
+// statistics commands need it. A drawing of the Statistics window overwrites these values in the
+// plot core's record; the main window puts its copy back.
+struct shown_map {
+    bool drawn = false;          // a map (grid or polygons) was drawn
+    bool grid = false;           // its cells come from a grid map file
+    bool statistics = false;     // a classified grid: the statistics commands apply
+    map_settings map;            // file, header, cell sizes, extent of the cells with values
+    double x1 = 0, y1 = 0, x2 = 0, y2 = 0; // the map window of the drawing (plot core's order)
+    std::string skip_string = "*";
+    std::vector<std::string> settings_lines; // the classes and titles of the map's call
+    std::vector<double> percentiles;
+    std::string percentile_file;
+    void save(const plot_settings& ps);
+    void restore(plot_settings& ps) const;
+};
+
+// The secondary window: the frequency-distribution chart of the classified map, drawn by the plot
+// core straight on the window (no off-screen bitmap) with its own zoom.
+class CStatisticsFrame : public CFrameWnd {
+public:
+    explicit CStatisticsFrame(CPlotFrame* main);
+    ~CStatisticsFrame() override;
+
+    void OnPaint() override;
+    void OnLButtonDown(UINT flags, CPoint point) override;
+    void OnLButtonUp(UINT flags, CPoint point) override;
+    void OnMouseMove(UINT flags, CPoint point) override;
+    void OnRButtonUp(UINT flags, CPoint point) override;
+    void OnClose() override;
+
+    void OnPrint();
+    void OnPostScriptFile();
+    void OnOutputFile();
+    void OnZoomOut();
+
+    bool zoomed = false;
+    int paint_count = 0;
+    double world_x1 = 0, world_x2 = 1, world_y1 = 0, world_y2 = 1;
+    double zoom_x1 = 0, zoom_y1 = 0, zoom_x2 = 0, zoom_y2 = 0;
+
+    DECLARE_MESSAGE_MAP()
+
+private:
+    CPlotFrame* m_main;
+    bool m_tracking = false;
+    POINT m_dragStart{0, 0}, m_dragEnd{0, 0};
+    std::string m_title;
+    std::string analysed_name() const;
+    // Runs a drawing of the distribution with this window's zoom in place of the main window's.
+    bool RenderDistribution();
+    void ToWorld(POINT p, double& x, double& y) const;
+    void DrawDragRect();
+    void RunDistribution(bool cumulative, bool percentiles);
+    void MakeChartObject();
+    void WriteChartSettings();
+    void RepaintNow();
+};
+
+// The print of either window: 1 printed, 0 failed, 2 cancelled.
+int print_chart(CWnd* window, int target_window);
 
 class CPlotFrame : public CFrameWnd {
 public:
@@ -44,10 +117,19 @@ public:
     void OnShowPalette();
     void OnAbout();
     void OnHelp();
-    void OnStatistics();
+    void OnClassDistribution();
+    void OnCumulativeDistribution();
+    void OnPercentiles();
+    void OnMapInfo();
 
     // Prints the chart: 1 printed, 0 failed, 2 cancelled.
     int PrintChart();
+    // Closes the Statistics window when it is open.
+    void CloseStatistics();
+    // Puts the current off-screen bitmap on the clipboard (a copy: the window keeps drawing on its own).
+    void CopyToClipboard();
+    // The value of the grid cell under a world point: false outside the grid or on a missing value.
+    bool GridValueAt(double x, double y, double& value, double& cell_x, double& cell_y);
 
     // State read by tests.
     bool first_paint = true;
@@ -61,6 +143,15 @@ public:
     HBITMAP bitmap() const { return m_bitmap; }
     int calls_drawn = 0;
     bool closed = false;
+    bool job_drawing = false;
+    bool write_chart_settings = false;
+    shown_map map;
+    std::unique_ptr<CChartObject> chart;
+    std::unique_ptr<CStatisticsFrame> statistics;
+    std::string analysed_file; // the file the statistics commands analyse, fixed at the first one
+    RECT client_on_screen{0, 0, 0, 0};
+    bool cumulative_next = false; // the class distribution being opened is the cumulative one
+    const std::string& title() const { return m_title; }
 
     DECLARE_MESSAGE_MAP()
 
@@ -73,6 +164,7 @@ private:
     bool m_tracking = false;
     POINT m_dragStart{0, 0}, m_dragEnd{0, 0};
     std::string m_title;
+    std::unique_ptr<CStatisticsFrame> m_retiredStatistics;
     // Draws the chart anew; false when the drawing was abandoned with a fatal error.
     bool Redraw(HDC paint_dc);
     void PruneMenu();
@@ -80,6 +172,13 @@ private:
     POINT ClampToMap(CPoint p) const;
     void ToWorld(POINT p, double& x, double& y) const;
     void DrawDragRect();
+    void RunDistribution(bool cumulative, bool percentiles);
+    void MakeChartObject();
+    void WriteChartSettings();
+    void RepaintNow();
 };
+
+// The print of either window: 1 printed, 0 failed, 2 cancelled.
+int print_chart(CWnd* window, int target_window);
 
 } // namespace plotwell

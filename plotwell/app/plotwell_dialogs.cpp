@@ -315,8 +315,9 @@ void CPostScriptFileDlg::OnOK()
         st.extra_arguments = extra_arguments(files.GetPathName(), IsDlgButtonChecked(IDC_PS_PORTRAIT) != 0,
                                              IsDlgButtonChecked(IDC_PS_COLOR) != 0);
         st.from_postscript_dialog = true;
-        st.view_kind = 1;
+        st.view_kind = app.layer.target_window;
         app.render();
+        st.view_kind = 1;
         st.from_postscript_dialog = false;
         st.extra_arguments.clear();
     }
@@ -395,6 +396,13 @@ BOOL CFreqDistDlg::OnInitDialog()
     SetDlgItemText(IDC_PROGRESS_LEFT, m_left);
     SetDlgItemText(IDC_PROGRESS_RIGHT, m_right);
     return TRUE;
+}
+
+void CFreqDistDlg::Progress(const std::string& left, const std::string& right, int percent)
+{
+    SetDlgItemText(IDC_PROGRESS_LEFT, left);
+    SetDlgItemText(IDC_PROGRESS_RIGHT, right);
+    ProgressSetPos(IDC_PROGRESS, percent);
 }
 
 void CFreqDistDlg::OnCancel() {}

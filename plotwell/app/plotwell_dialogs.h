@@ -100,6 +100,8 @@ class CFreqDistDlg : public CDialog {
 public:
     CFreqDistDlg(CWnd* parent, const std::string& left, const std::string& right);
     BOOL OnInitDialog() override;
+    // Shows the step under way and moves the bar.
+    void Progress(const std::string& left, const std::string& right, int percent);
     void OnCancel() override;
 
 private:

@@ -93,12 +93,14 @@ int setup_printer_dc(CWnd* window, HDC& dc, print_job_state& state)
     }
 }
 
-int CPlotFrame::PrintChart()
+int CPlotFrame::PrintChart() { return print_chart(this, 1); }
+
+int print_chart(CWnd* window, int target_window)
 {
     CPlotApp& app = plot_app();
     print_job_state state;
     HDC dc = nullptr;
-    if (setup_printer_dc(this, dc, state) != 1) return 2;
+    if (setup_printer_dc(window, dc, state) != 1) return 2;
     const RECT print_rect{0, 0, GetPrinterDeviceCaps(dc, HORZRES), GetPrinterDeviceCaps(dc, VERTRES)};
     const int saved_resolution = app.drawing_resolution;
     app.drawing_resolution = GetPrinterDeviceCaps(dc, LOGPIXELSX);
@@ -106,7 +108,7 @@ int CPlotFrame::PrintChart()
     st.pixel_aspect = static_cast<double>(GetPrinterDeviceCaps(dc, LOGPIXELSX)) / GetPrinterDeviceCaps(dc, LOGPIXELSY);
     std::unique_ptr<CPrintDlgBox> box;
     if (!app.batch_mode) {
-        box = std::make_unique<CPrintDlgBox>(this, state);
+        box = std::make_unique<CPrintDlgBox>(window, state);
         box->Create();
         box->ShowWindow(SW_SHOW);
     }
@@ -123,9 +125,9 @@ int CPlotFrame::PrintChart()
             gr.draw_dc = dc;
             gr.printing = true;
             gr.exporting = false;
-            gr.target_window = 1;
+            gr.target_window = target_window;
             gr.printer_page = print_rect;
-            st.view_kind = 1;
+            st.view_kind = target_window;
             st.printing = true;
             st.colour_printer = state.colour;
             st.dots_per_inch = app.drawing_resolution;
@@ -135,6 +137,8 @@ int CPlotFrame::PrintChart()
             gr.draw_dc = nullptr;
             st.printing = false;
             st.pixel_aspect = 1.0;
+            st.view_kind = 1;
+            gr.target_window = 1;
             ok = drawn && EndPage(dc) > 0;
             if (ok) ok = EndDoc(dc) > 0;
             else AbortDoc(dc);

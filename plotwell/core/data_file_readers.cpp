@@ -183,6 +183,23 @@ grid_row_reader::grid_row_reader(std::FILE* file, const grid_header& header, con
     missing_ = header.nodata_given ? header.nodata : -9999.0f;
 }
 
+grid_row_reader::position grid_row_reader::next_position() const
+{
+    // Before the first text row the reader has still to pass the leading skipped lines and decide
+    // on compression: no position to resume from yet.
+    if (!header_.binary && first_) return position{};
+    return position{std::ftell(file_), row_, text_compressed_};
+}
+
+bool grid_row_reader::resume(const position& at)
+{
+    if (at.offset < 0 || std::fseek(file_, at.offset, SEEK_SET) != 0) return false;
+    row_ = at.row;
+    text_compressed_ = at.text_compressed;
+    first_ = false;
+    return true;
+}
+
 bool grid_row_reader::next_row(std::vector<float>& cells, bool store)
 {
     if (store) cells.assign(static_cast<size_t>(header_.ncols), missing_);

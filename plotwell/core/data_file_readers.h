@@ -31,6 +31,15 @@ public:
     // The 0-based number of the row last read.
     int row() const { return row_; }
     float missing() const { return missing_; }
+    // Where the next row begins: the file position and the reader's state there. A reader made
+    // later over the same file and header goes on from that row with `resume`.
+    struct position {
+        long offset = -1;
+        int row = -1;
+        bool text_compressed = false;
+    };
+    position next_position() const;
+    bool resume(const position& at);
 
 private:
     bool next_text_row(std::vector<float>& cells, bool store);

@@ -154,6 +154,7 @@ void draw_map(plot_settings& ps)
     map_settings& m = ps.map;
     const grid_header& h = m.header;
     if (!ps.map_file) return;
+    ps.map_settings_lines = ps.settings_lines;
     graphics_layer& gr = *ps.gr;
     gr.gr_set_fill_style(2);
     check_class_bounds(ps);
@@ -229,22 +230,38 @@ void draw_map(plot_settings& ps)
 
 bool read_map_row_values(plot_settings& ps, int column, int row, double& value)
 {
-    const grid_header& h = ps.map.header;
+    grid_header& h = ps.map.header;
     if (row < 1 || row > h.nrows || column < 1 || column > h.ncols || ps.map.file_name.empty()) return false;
     std::FILE* f = open_file_if_present(ps.map.file_name, h.binary ? "rb" : "r");
     if (!f) return false;
     bool ok = false;
     try {
         grid_header copy = h;
-        std::fseek(f, h.data_offset, SEEK_SET);
+        copy.row_positions.clear();
         grid_row_reader reader(f, copy, ps.skip_string);
+        // start at the nearest remembered row at or before the wanted one
+        auto& known = h.row_positions; // known[r]: where row r (from 1) begins
+        if (known.size() != static_cast<size_t>(h.nrows) + 1) known.assign(static_cast<size_t>(h.nrows) + 1, {});
+        int next = row;
+        while (next > 1 && known[static_cast<size_t>(next)].offset < 0) --next;
+        const grid_header::row_start& from = known[static_cast<size_t>(next)];
+        if (from.offset < 0 || !reader.resume({from.offset, from.row, from.text_compressed})) {
+            next = 1;
+            std::fseek(f, h.data_offset, SEEK_SET);
+        }
         std::vector<float> cells;
-        for (int r = 1; r <= row; ++r)
+        for (int r = next; r <= row; ++r) {
+            grid_header::row_start& here = known[static_cast<size_t>(r)];
+            if (here.offset < 0) {
+                const grid_row_reader::position at = reader.next_position();
+                here = {at.offset, at.row, at.text_compressed};
+            }
             if (!reader.next_row(cells, r == row)) break;
-            else if (r == row) {
+            if (r == row) {
                 value = cells[static_cast<size_t>(column - 1)];
                 ok = true;
             }
+        }
     } catch (const plot_error&) {
         ok = false;
     }

@@ -109,7 +109,14 @@ struct grid_header {
     double x_right = 0, y_top = 0;
     int header_lines = 0;
     long data_offset = 0; // where the first row begins
-    std::vector<long> row_positions;
+    // Remembered starts of rows (file position, the reader's state there), filled as the
+    // read-out reads rows, so that a later read-out seeks to its row.
+    struct row_start {
+        long offset = -1;
+        int row = -1;
+        bool text_compressed = false;
+    };
+    std::vector<row_start> row_positions;
 };
 
 // The map, matrix and vector settings of one xy call (DRAW_MAP, MATRIX_*, SCALE_BAR, NORTH,
@@ -358,6 +365,9 @@ struct plot_settings {
     std::vector<map_class> classes;
     bool first_class_open_below = false, last_class_open_above = false;
     std::vector<extra_class> extra_classes;
+    // The settings lines of the call that drew the last grid map (its classes and titles), kept
+    // after the drawing for the frequency distribution of that map.
+    std::vector<std::string> map_settings_lines;
     int matrix_def_class = -1;
     map_settings map;
     int draw_map = 0, matrix_plot = 0, vector_plot = 0;

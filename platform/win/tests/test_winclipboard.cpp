@@ -1,4 +1,5 @@
 #include "WinClipboard.h"
+#include "WinGdi.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -158,6 +159,30 @@ TEST_F(ClipboardTest, ReplacedContentFreesItsBlocks)
     EXPECT_EQ(GlobalBlockCount(), before + 2);
     EmptyClipboard();
     EXPECT_EQ(GlobalBlockCount(), before);
+    CloseClipboard();
+}
+
+TEST_F(ClipboardTest, BitmapsTravelAsImages)
+{
+    HBITMAP bitmap = CreateBitmap(3, 2, 1, 32, nullptr);
+    ASSERT_NE(bitmap, nullptr);
+    bitmap->image.fill(QColor(10, 200, 30));
+    bitmap->image.setPixel(2, 1, qRgb(250, 5, 7));
+    ASSERT_TRUE(OpenClipboard(nullptr));
+    EmptyClipboard();
+    EXPECT_EQ(SetClipboardData(CF_BITMAP, bitmap), bitmap); // the clipboard owns it now
+    EXPECT_TRUE(IsClipboardFormatAvailable(CF_BITMAP));
+    EXPECT_FALSE(IsClipboardFormatAvailable(CF_TEXT));
+    EXPECT_EQ(EnumClipboardFormats(0), UINT(CF_BITMAP));
+    const QImage shown = QGuiApplication::clipboard()->image();
+    ASSERT_EQ(shown.size(), QSize(3, 2));
+    EXPECT_EQ(shown.pixel(2, 1), qRgb(250, 5, 7));
+    auto* back = static_cast<HBITMAP>(GetClipboardData(CF_BITMAP));
+    ASSERT_NE(back, nullptr);
+    EXPECT_EQ(back->image.pixel(0, 0), qRgb(10, 200, 30));
+    EXPECT_EQ(back->image.pixel(2, 1), qRgb(250, 5, 7));
+    EmptyClipboard(); // both bitmaps go (the sanitizer build sees a leak or a double free otherwise)
+    EXPECT_FALSE(IsClipboardFormatAvailable(CF_BITMAP));
     CloseClipboard();
 }
 

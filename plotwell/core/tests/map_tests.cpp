@@ -179,6 +179,61 @@ TEST(GridReaders, DamagedFilesAreRefused)
     }
 }
 
+TEST(GridReaders, ReadOutRowsInAnyOrderMatchTheRowsAsDrawn)
+{
+    work_folder folder;
+    // 4 columns, 6 rows; row r holds r*10 + column, with a skipped line between rows 3 and 4 in the
+    // text map, runs in the compressed ones
+    std::string text = "ncols 4\r\nnrows 6\r\nxllcorner 0\r\nyllcorner 0\r\ncellsize 1\r\nNODATA_value -1\r\n";
+    std::string plain = binary_header(-9999, 4, 6), packed = binary_header(-99999, 4, 6);
+    for (int r = 1; r <= 6; ++r) {
+        for (int c = 1; c <= 4; ++c) {
+            text += std::to_string(r * 10 + c) + (c < 4 ? " " : "\r\n");
+            plain += le_float(static_cast<float>(r * 10 + c));
+        }
+        packed += std::string(1, '\x02') + le_float(static_cast<float>(r)) + std::string(1, '\x02') + le_float(-1);
+    }
+    folder.write("t.asc", text);
+    folder.write("p.map", plain);
+    folder.write("c.map", packed);
+    for (const char* name : {"t.asc", "p.map", "c.map"}) {
+        SCOPED_TRACE(name);
+        const std::vector<std::vector<float>> rows = read_all_rows(name);
+        ASSERT_EQ(rows.size(), 6u);
+        recording_device device;
+        plot_settings ps(device);
+        ps.map.file_name = name;
+        std::FILE* f = nullptr;
+        ps.map.header = read_grid_header_for_drawing(name, f, false);
+        std::fclose(f);
+        // backwards, forwards, repeated and jumping: each read starts from a remembered row or the top
+        for (int row : {6, 2, 2, 5, 1, 3, 6, 4}) {
+            for (int column : {1, 4}) {
+                double v = 0;
+                ASSERT_TRUE(read_map_row_values(ps, column, row, v)) << row;
+                EXPECT_EQ(v, rows[static_cast<size_t>(row - 1)][static_cast<size_t>(column - 1)]) << row << "," << column;
+            }
+        }
+        double v = 0;
+        EXPECT_FALSE(read_map_row_values(ps, 5, 1, v));
+        EXPECT_FALSE(read_map_row_values(ps, 1, 7, v));
+        EXPECT_FALSE(read_map_row_values(ps, 0, 1, v));
+    }
+    // a file cut short after its remembered rows: the missing row is no value, not a fault
+    recording_device device;
+    plot_settings ps(device);
+    ps.map.file_name = "p.map";
+    std::FILE* f = nullptr;
+    ps.map.header = read_grid_header_for_drawing("p.map", f, false);
+    std::fclose(f);
+    double v = 0;
+    ASSERT_TRUE(read_map_row_values(ps, 1, 6, v));
+    folder.write("p.map", plain.substr(0, plain.size() - 20));
+    EXPECT_TRUE(read_map_row_values(ps, 2, 5, v));
+    EXPECT_EQ(v, 52);
+    EXPECT_FALSE(read_map_row_values(ps, 2, 6, v));
+}
+
 TEST(MapCells, RowsMergeEqualNeighboursAndVectorOutputDrawsTheMajorityOnce)
 {
     // colours 3 3 5 3 3 5 5: four rectangles on the screen; one of colour 3 under the stretch and

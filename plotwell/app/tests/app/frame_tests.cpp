@@ -1,0 +1,219 @@
+// The main window in this process, offscreen: a classified grid map with its read-out, digitising,
+// Map Info, the clipboard copy, and the Statistics window with its distribution files.
+#include "plot_app.h"
+#include "plot_frame.h"
+
+#include "platform/win/WinMessageBox.h"
+#include "quelm_test_support.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QImage>
+#include <QWidget>
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+
+using namespace plotwell;
+namespace fs = std::filesystem;
+
+namespace {
+
+// A 4 x 3 map of 10 m cells: rows from the top "1 1 2 2", "3 -1 3 3", "4 4 x 1" (-1 and x missing).
+const char* const map_text = "ncols 4\r\nnrows 3\r\nxllcorner 0\r\nyllcorner 0\r\ncellsize 10\r\nnodata_value -1\r\n"
+                             "2*1 2*2\r\n3 -1 3 3\r\n2*4 x 1\r\n";
+const char* const map_settings = "DRAW_MAP ! m.asc\nMATRIX_CLASS 2 0 < 2 low\nMATRIX_CLASS 3 2 < 3 middle\n"
+                                 "MATRIX_CLASS 4 3 <= 9 high\nMATRIX_TITLE Depth\nPERCENTILES ! 50\n";
+
+void pump()
+{
+    for (int i = 0; i < 5; ++i) QApplication::processEvents();
+}
+
+void save_picture(QWidget* w, const std::string& name)
+{
+    if (w) w->window()->grab().save(QString::fromStdString("/tmp/" + name));
+}
+
+// plotwell started in a fresh folder on an xy call's tail, its main window painted once.
+struct running_plotwell {
+    quelmtest::TempDir dir;
+    fs::path previous = fs::current_path();
+    TMessageBoxInterceptor boxes;
+    std::unique_ptr<CPlotApp> app;
+
+    explicit running_plotwell(const std::string& command_line)
+    {
+        quelmtest::WriteFileBytes(dir.file("m.asc"), map_text);
+        quelmtest::WriteFileBytes(dir.file("s.set"), map_settings);
+        fs::create_directory(dir.path() / "win");
+        setenv("QUELM_WINDIR", dir.file("win").c_str(), 1);
+        fs::current_path(dir.path());
+        app = std::make_unique<CPlotApp>();
+        app->command_line = command_line;
+        app->program_folder = dir.str();
+        app->InitInstance();
+        frame().MoveWindow(0, 0, 800, 600);
+        pump();
+    }
+    ~running_plotwell()
+    {
+        if (app->frame) {
+            app->frame->OnClose();
+            pump();
+            delete app->frame;
+        }
+        app.reset();
+        fs::current_path(previous);
+    }
+    CPlotFrame& frame() { return *app->frame; }
+    // The pixel of a world point inside the map rectangle.
+    CPoint pixel_of(double x, double y)
+    {
+        const CPlotFrame& f = frame();
+        const RECT& r = f.map_rect;
+        return CPoint(static_cast<int>(r.left + (x - f.world_x1) / (f.world_x2 - f.world_x1) * (r.right - r.left)),
+                      static_cast<int>(r.top + (f.world_y2 - y) / (f.world_y2 - f.world_y1) * (r.bottom - r.top)));
+    }
+};
+
+} // namespace
+
+TEST(MainWindow, AGridMapReadsOutItsCellsAndDigitisesIntoTheCoordinatesFile)
+{
+    running_plotwell p("-c s.set -$ points.txt");
+    CPlotFrame& f = p.frame();
+    ASSERT_TRUE(p.app->drawing_ready) << (p.boxes.Count() ? p.boxes.Last().Text : "");
+    EXPECT_TRUE(f.map.grid);
+    EXPECT_TRUE(f.map.statistics);
+    EXPECT_EQ(f.title(), "plotwell m.asc");
+    EXPECT_EQ(f.world_x1, 0);
+    EXPECT_EQ(f.world_x2, 40);
+    EXPECT_EQ(f.world_y2, 30);
+    save_picture(f.GetSafeHwnd(), "plotwell_grid_map.png");
+    // the Statistics menu stays, with every item: one call, percentiles asked for
+    EXPECT_EQ(f.GetMenu()->Texts(), (std::vector<std::string>{"&File", "&Edit", "&Statistics", "&Help"}));
+    EXPECT_NE(f.GetMenu()->GetMenuString(ID_PERCENTILES), "");
+    EXPECT_NE(f.GetMenu()->GetMenuString(ID_MAP_INFO), "");
+    // the chart object holds the classes as the Chart Data dialog shows them
+    ASSERT_TRUE(f.chart);
+    ASSERT_EQ(f.chart->classes.size(), 3u);
+    EXPECT_EQ(f.chart->classes[1].left, "=2");
+    EXPECT_EQ(f.chart->classes[1].title, "middle");
+    EXPECT_EQ(f.chart->legend_title, "Depth");
+
+    struct read_out {
+        double x, y;
+        const char* shown;
+    };
+    const read_out cells[] = {
+        {15, 25, "plotwell m.asc x: 10 y: 20     gridvalue: 1"},
+        {35, 28, "plotwell m.asc x: 30 y: 20     gridvalue: 2"},
+        {12, 15, "plotwell m.asc x: 10 y: 10     gridvalue: no data"}, // -1, the missing value
+        {22, 5, "plotwell m.asc x: 20 y: 0     gridvalue: no data"},   // "x"
+        {5, 5, "plotwell m.asc x: 0 y: 0     gridvalue: 4"},
+        {38, 2, "plotwell m.asc x: 30 y: 0     gridvalue: 1"},
+    };
+    for (const read_out& c : cells) {
+        f.OnMouseMove(0, p.pixel_of(c.x, c.y));
+        EXPECT_EQ(f.GetWindowText(), c.shown) << c.x << "," << c.y;
+    }
+    f.OnMouseMove(0, CPoint(f.map_rect.left - 5, f.map_rect.top - 5));
+    EXPECT_EQ(f.GetWindowText(), "plotwell m.asc");
+
+    // right clicks write the point snapped to its cell; with Shift first the next letter
+    f.OnRButtonUp(0, p.pixel_of(15, 25));
+    f.OnRButtonUp(MK_SHIFT, p.pixel_of(38, 2));
+    f.OnRButtonUp(MK_SHIFT, p.pixel_of(5, 5));
+    f.OnRButtonUp(0, CPoint(f.map_rect.right + 5, f.map_rect.top)); // outside: nothing
+    EXPECT_EQ(quelmtest::ReadFileBytes(p.dir.file("points.txt")), "A\n10 20\nB\n30 0\nC\n0 0\n");
+    EXPECT_FALSE(f.zoomed); // with a coordinates file the right button does not zoom out
+}
+
+TEST(MainWindow, MapInfoZoomsToTheCellsWithValuesOnlyWhenAsked)
+{
+    running_plotwell p("-c s.set");
+    CPlotFrame& f = p.frame();
+    ASSERT_TRUE(p.app->drawing_ready);
+    p.boxes.Answer("No");
+    f.OnMapInfo();
+    ASSERT_EQ(p.boxes.Count(), 1);
+    EXPECT_EQ(p.boxes.Last().Caption, "Map Info");
+    EXPECT_EQ(p.boxes.Last().Text, "Min. and Max. coordinates with values:\n0,0 - 40,30\nZoom map to this coordinates?");
+    EXPECT_FALSE(f.zoomed);
+    // a drag zooms to whole cells; the right button zooms out again
+    f.OnLButtonDown(MK_LBUTTON, p.pixel_of(12, 12));
+    f.OnMouseMove(MK_LBUTTON, p.pixel_of(27, 27));
+    f.OnLButtonUp(0, p.pixel_of(27, 27));
+    pump();
+    EXPECT_TRUE(f.zoomed);
+    EXPECT_EQ(f.world_x1, 10);
+    EXPECT_EQ(f.world_x2, 30);
+    EXPECT_EQ(f.world_y1, 10);
+    EXPECT_EQ(f.world_y2, 30);
+    f.OnMouseMove(0, p.pixel_of(25, 25));
+    EXPECT_EQ(f.GetWindowText(), "plotwell m.asc x: 20 y: 20     gridvalue: 2");
+    f.OnRButtonUp(0, p.pixel_of(25, 25));
+    pump();
+    EXPECT_FALSE(f.zoomed);
+    EXPECT_EQ(f.world_x2, 40);
+}
+
+TEST(MainWindow, StatisticsWindowShowsTheClassDistributionAndPercentilesGoToTheirFile)
+{
+    running_plotwell p("-c s.set");
+    CPlotFrame& f = p.frame();
+    ASSERT_TRUE(p.app->drawing_ready);
+    f.OnCommand(ID_CLASS_DISTRIBUTION, 0);
+    pump();
+    ASSERT_TRUE(f.statistics);
+    EXPECT_GT(f.statistics->paint_count, 0);
+    EXPECT_EQ(p.boxes.Count(), 0) << p.boxes.Last().Text;
+    // 10 cells with values: 3 in "low" (0..2), 2 in "middle", 5 in "high", each with its percentage
+    EXPECT_EQ(quelmtest::ReadFileBytes(p.dir.file("frqdst1.out")), "1\t30 - - 3\n2\t- 20 - 2\n3\t- - 50 5\n");
+    save_picture(f.statistics->GetSafeHwnd(), "plotwell_statistics.png");
+    // the read-out of the main window still reads its own map after the distribution was drawn
+    f.OnMouseMove(0, p.pixel_of(15, 25));
+    EXPECT_EQ(f.GetWindowText(), "plotwell m.asc x: 10 y: 20     gridvalue: 1");
+    // the cumulative distribution replaces the window
+    f.OnCommand(ID_CUMULATIVE_DISTRIBUTION, 0);
+    pump();
+    ASSERT_TRUE(f.statistics);
+    EXPECT_GT(f.statistics->paint_count, 0);
+    save_picture(f.statistics->GetSafeHwnd(), "plotwell_statistics_cumulative.png");
+    // Esc in the Statistics window closes it
+    f.statistics->OnCommand(ID_STAT_EXIT, 0);
+    pump();
+    EXPECT_FALSE(f.statistics);
+
+    f.OnCommand(ID_PERCENTILES, 0);
+    ASSERT_EQ(p.boxes.Count(), 1);
+    EXPECT_EQ(p.boxes.Last().Text, "Percentiles are written to Percentiles.out");
+    EXPECT_NE(quelmtest::ReadFileBytes(p.dir.file("Percentiles.out")).find("percentile 50 = "), std::string::npos);
+    EXPECT_FALSE(f.statistics);
+}
+
+TEST(MainWindow, TheClipboardFlagPutsEveryPaintedPictureOnTheClipboard)
+{
+    QApplication::clipboard()->clear();
+    running_plotwell p("-c s.set -!");
+    CPlotFrame& f = p.frame();
+    ASSERT_TRUE(p.app->drawing_ready);
+    const QImage picture = QApplication::clipboard()->image();
+    RECT r;
+    f.GetClientRect(&r);
+    ASSERT_EQ(picture.size(), QSize(r.right, r.bottom));
+    // the same pixels as the window's bitmap: a map cell's colour at its centre
+    const CPoint cell = p.pixel_of(15, 25);
+    HDC memory = f.memory_dc();
+    EXPECT_EQ(picture.pixel(cell.x, cell.y) & 0xFFFFFF, [&] {
+        const COLORREF c = GetPixel(memory, cell.x, cell.y);
+        return static_cast<QRgb>(GetRValue(c) << 16 | GetGValue(c) << 8 | GetBValue(c));
+    }());
+    // a repaint from the bitmap puts it there again
+    QApplication::clipboard()->clear();
+    f.Invalidate();
+    pump();
+    EXPECT_FALSE(QApplication::clipboard()->image().isNull());
+}
