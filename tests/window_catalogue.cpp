@@ -11,6 +11,10 @@
 #include "CommonUnits/GeneralUnits/TfrmDBUpdate_Unit.h"
 #include "CommonUnits/GeneralUnits/Vantor6_5_Install_Unit.h"
 #include "CommonUnits/GeneralUnits/tests/dm_fixture.h"
+#include "gui/windows/Projects.h"
+#include "gui/windows/TfrmArchiveDirectory_Unit.h"
+#include "gui/windows/TfrmMoveRunToOtherProject_Unit.h"
+#include "gui/windows/TfrmReportOptions_Unit.h"
 
 #if __has_include("gui/windows/Substances.h")
 #define QUELM_HAS_EDITOR_WINDOWS 1
@@ -65,6 +69,18 @@ TWindowCatalogue::TWindowCatalogue() : fixtures_(std::make_unique<Fixtures>())
         {"CopyProgress", [] { return New<TfrmCopyProgress>(nullptr); }, {}},
         {"DBUpdate", [] { return New<TfrmDBUpdate>(nullptr); }, {}},
         {"ServerInstall", [] { return New<TfrmVantorInstall6_5>(nullptr); }, {}},
+        {"ArchiveDirectory", [] { return New<TfrmArchiveDirectory>(nullptr); }, {}},
+        {"ReportOptions", [] { return New<TfrmReportOptions>(nullptr); }, {}},
+        {"Projects", [] { return New<TfrmProjects>(nullptr); }, {}},
+        {"MoveRunToOtherProject",
+         [] {
+             auto* move = New<TfrmMoveRunToOtherProject>(nullptr);
+             move->edtRunID->SetText("1");
+             move->edtRunName->SetText("Maize on Vellmark loam");
+             move->CurrentProjectID = "1";
+             return static_cast<TForm*>(move);
+         },
+         {}},
     };
 #ifdef QUELM_HAS_EDITOR_WINDOWS
     // Editor windows, each on a record that shows all of its editing controls.

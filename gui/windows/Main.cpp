@@ -5,7 +5,12 @@
 #include "InputFile.h"
 #include "QuelmFileUtils.h"
 #include "TVersionInfo_Unit.h"
+#include "Projects.h"
+#include "Report_Unit.h"
+#include "TfrmArchiveDirectory_Unit.h"
+#include "TfrmMoveRunToOtherProject_Unit.h"
 #include "TfrmMultipleRunOptions_Unit.h"
+#include "TfrmReportOptions_Unit.h"
 #include "Utils_Misc_Unit.h"
 #include "Utils_RegionalSettings_Unit.h"
 #include "dmQuelm_Unit.h"
@@ -154,10 +159,10 @@ void TfrmMain::CreateMenus()
     DeselectAllRuns1 = item(mnuRuns, "DeselectAllRuns1", "D&eselect All Runs for execution",
                             handler(&TfrmMain::DeselectAllRuns1Click));
     mnuRunsArchiveSelectedRun = item(mnuRuns, "mnuRunsArchiveSelectedRun", "Archive Selected Run...",
-                                     [this](TObject*) { OpenLaterWindow("Archive Directory", true); });
+                                     handler(&TfrmMain::mnuRunsArchiveSelectedRunClick));
     mnuRunsMoveSelectedRunToOtherProject1 =
         item(mnuRuns, "mnuRunsMoveSelectedRunToOtherProject1", "Move Selected Run to other Project...",
-             [this](TObject*) { OpenLaterWindow("Move Run to other Project", true); });
+             handler(&TfrmMain::mnuRunsMoveSelectedRunToOtherProject1Click));
 
     mnuHelp = item(nullptr, "mnuHelp", "&Help");
     mnuQuelmUserSupport = item(mnuHelp, "mnuQuelmUserSupport", "QUELM User Support");
@@ -780,7 +785,33 @@ void TfrmMain::Exit1Click(TObject*)
 
 void TfrmMain::btnProjectsClick(TObject*)
 {
-    OpenLaterWindow("Projects", true);
+    PostPendingEdits(dmQuelm->tblRuns);
+    SelectProject();
+}
+
+void TfrmMain::SelectProject()
+{
+    Application->SetTitle(GetApplicationTitle());
+    {
+        std::unique_ptr<TfrmProjects> projects(New<TfrmProjects>(nullptr));
+        projects->ShowModal();
+    }
+    UpdateCaption();
+    Invalidate();
+    Screen->SetCursor(crHourGlass);
+    ReconcileRunResults();
+    UpdateControlState();
+    TTable* last = dmQuelm->tblProjectLast;
+    OpenOrRefresh(last);
+    if (!last->IsEmpty()) {
+        last->First();
+        last->Edit();
+        last->FieldByName("PROJECTID")->SetAsInteger(dmQuelm->tblProjects->FieldByName("PROJECTID")->AsInteger());
+        dmQuelm->ConfirmOff();
+        last->Post();
+    }
+    if (dmQuelm->tblRuns->IsEmpty())
+        MessageDlg("No runs yet in project. Create runs with + button first", mtInformation, {mbOK}, 0);
 }
 
 void TfrmMain::btnCreateRunsWizardClick(TObject*)
@@ -846,7 +877,55 @@ void TfrmMain::btnCopyClick(TObject*)
 
 void TfrmMain::btnReportsClick(TObject*)
 {
-    OpenLaterWindow("Report Options", true);
+    PostPendingEdits(dmQuelm->tblRuns);
+    int choice = -1;
+    {
+        std::unique_ptr<TfrmReportOptions> options(New<TfrmReportOptions>(nullptr));
+        if (options->ShowModal() == mrOk)
+            choice = options->ReportOptions->ItemIndex();
+    }
+    if (choice >= 0) {
+        if (RecordedRegionalSettings().DecimalSeparator != '.')
+            MessageDlg("Please take note that the Decimal Separator character\rof this report is a dot !! (So two and "
+                       "a half is presented as 2.5)",
+                       mtInformation, {mbOK}, 0);
+        if (choice == TfrmReportOptions::RunReport)
+            ShowRunReport();
+        else if (choice == TfrmReportOptions::ProjectSummary)
+            ShowProjectSummary();
+    }
+    OpenLookupTables();
+}
+
+void TfrmMain::ShowProjectSummary()
+{
+    OpenLaterWindow("Project Summary", false);
+}
+
+void TfrmMain::mnuRunsArchiveSelectedRunClick(TObject*)
+{
+    PostPendingEdits(dmQuelm->tblRuns);
+    std::unique_ptr<TfrmArchiveDirectory> archive(New<TfrmArchiveDirectory>(nullptr));
+    archive->SetRunID(dmQuelm->tblRuns->FieldByName("RUNID")->AsInteger());
+    archive->ShowModal();
+}
+
+void TfrmMain::mnuRunsMoveSelectedRunToOtherProject1Click(TObject*)
+{
+    TTable* runs = dmQuelm->tblRuns;
+    PostPendingEdits(runs);
+    const int runId = runs->FieldByName("RUNID")->AsInteger();
+    {
+        std::unique_ptr<TfrmMoveRunToOtherProject> move(New<TfrmMoveRunToOtherProject>(nullptr));
+        move->edtRunID->SetText(IntToStr(runId));
+        move->edtRunName->SetText(runs->FieldByName("NAME")->AsString());
+        move->CurrentProjectID = runs->FieldByName("PROJECTID")->AsString();
+        move->ShowModal();
+    }
+    runs->Refresh();
+    FormActivate(this);
+    if (!runs->Locate("RUNID", Variant(runId), 0))
+        MessageDlg("Internal error", mtError, {mbOK}, 0);
 }
 
 void TfrmMain::ShowRunFile(const String& path)

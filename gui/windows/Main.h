@@ -111,6 +111,8 @@ public:
     void Deleteoutputofselectedrun1Click(TObject* sender);
     void btnCopyClick(TObject* sender);
     void btnReportsClick(TObject* sender);
+    void mnuRunsArchiveSelectedRunClick(TObject* sender);
+    void mnuRunsMoveSelectedRunToOtherProject1Click(TObject* sender);
     void ViewInputFileClick(TObject* sender);
     void ViewSummaryOutputFileClick(TObject* sender);
     void ViewDetailedOutputFileClick(TObject* sender);
@@ -127,6 +129,9 @@ public:
     void dbedtChangeDetectionChange(TObject* sender);
 
     void OpenLookupTables();
+    // The project window, then the chosen project's runs; the choice is kept in ProjectLast.
+    void SelectProject();
+    void ShowProjectSummary();
     void UpdateCaption();
     void UpdateControlState();
     void ReconcileRunResults();
