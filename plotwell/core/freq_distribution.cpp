@@ -2,6 +2,7 @@
 
 #include "axis_transforms.h"
 #include "data_file_readers.h"
+#include "data_selection.h"
 #include "shared_routines.h"
 
 #include <algorithm>
@@ -10,6 +11,18 @@
 #include <cstdio>
 
 namespace plotwell {
+
+namespace {
+// Whether the line starts with the keyword, in any case.
+bool line_starts_with(const std::string& line, const char* keyword)
+{
+    const size_t n = std::char_traits<char>::length(keyword);
+    if (line.size() < n) return false;
+    std::string head = line.substr(0, n);
+    to_upper_string(head);
+    return head == keyword;
+}
+} // namespace
 
 freq_classes read_freqdist_classes(const std::vector<std::string>& lines)
 {
@@ -311,7 +324,16 @@ void evaluate_map_distribution(plot_settings& ps, run_state& run, int m, const s
             run.cumulative_started = true;
             std::fputs("1\ny_axis 0 100 5\ndraw_grid 1\nno_fixed_size\nTitle_1 Cumulative frequency distribution\n", job);
             run.legend = "legend ";
-            if (!g.colour_file.empty()) std::fprintf(job, "colorfile %s\n", g.colour_file.c_str());
+            for (const std::string& l : settings_lines) {
+                if (line_starts_with(l, "CUMDIST")) {
+                    std::vector<std::string> included;
+                    expand_include_line(ps, included, l, settings_lines);
+                    for (const std::string& i : included) std::fprintf(job, "%s\n", i.c_str());
+                } else if (line_starts_with(l, "COLORFILE")) {
+                    std::vector<std::string> w = split_fields(l, ' ', 2);
+                    if (w.size() > 1) std::fprintf(job, "colorfile %s\n", w[1].c_str());
+                }
+            }
         }
         run.legend += map_name + " ";
         std::fprintf(job, "data %s 1 2\n", data_name.c_str());
@@ -372,10 +394,14 @@ void evaluate_map_distribution(plot_settings& ps, run_state& run, int m, const s
     std::fputs("draw_grid 1\nchar_width 1.3\n", job);
     if (classes.from_settings) {
         for (const std::string& l : settings_lines) {
-            std::string head = l.substr(0, 12);
-            to_upper_string(head);
-            if (head.compare(0, 12, "BITMAP_COLOR") == 0 || head.compare(0, 8, "PATTERNS") == 0)
+            if (line_starts_with(l, "BITMAP_COLOR") || line_starts_with(l, "PATTERNS")) {
                 std::fprintf(job, "%s\n", l.c_str());
+            } else if (line_starts_with(l, "FREQDIST")) {
+                // settings of the distribution chart: a file, or a section of a file or of these settings
+                std::vector<std::string> included;
+                expand_include_line(ps, included, l, settings_lines);
+                for (const std::string& i : included) std::fprintf(job, "%s\n", i.c_str());
+            }
         }
     }
     std::fputs("end\n", job);
@@ -383,14 +409,17 @@ void evaluate_map_distribution(plot_settings& ps, run_state& run, int m, const s
 
 // The settings lines of a job call: its file from its section (the line equal to the section name
 // up to a line beginning with END), comments and empty lines dropped.
-std::vector<std::string> call_settings(const std::string& file, const std::string& section)
+std::vector<std::string> call_settings(const plot_settings& ps, const std::string& file, const std::string& section)
 {
     std::vector<std::string> lines;
     std::FILE* f = open_file_if_present(file, "r");
     if (!f) return lines;
-    std::string line;
+    std::vector<std::string> raw;
+    std::string text;
+    while (read_text_line(f, text)) raw.push_back(text);
+    std::fclose(f);
     bool inside = section.empty();
-    while (read_text_line(f, line)) {
+    for (std::string line : raw) {
         while (!line.empty() && (line.back() == ' ' || line.back() == '\t')) line.pop_back();
         const size_t i = line.find_first_not_of(" \t");
         if (i == std::string::npos || line[i] == '*') continue;
@@ -398,14 +427,10 @@ std::vector<std::string> call_settings(const std::string& file, const std::strin
             inside = line == section;
             continue;
         }
-        if (!section.empty()) {
-            std::string head = line.substr(0, 3);
-            to_upper_string(head);
-            if (head == "END") break;
-        }
-        lines.push_back(line);
+        if (!section.empty() && line_starts_with(line, "END")) break;
+        if (line_starts_with(line, "INCLUDE")) expand_include_line(ps, lines, line, raw);
+        else lines.push_back(line);
     }
-    std::fclose(f);
     return lines;
 }
 
@@ -484,10 +509,17 @@ int run_frequency_distribution(plot_settings& ps, const std::vector<std::string>
                 take_option_argument(section, w, "-i");
                 take_option_argument(settings, w, "-c");
                 take_option_argument(viewport, w, "-V");
-                take_option_argument(cmd, w, "-cmd");
+                // the call's command lines come after its settings file, as when the call is drawn
+                std::vector<std::string> cmd_lines;
+                while (std::find(w.begin(), w.end(), "-cmd") != w.end()) {
+                    take_option_argument(cmd, w, "-cmd");
+                    if (!cmd.empty()) cmd_lines.push_back(cmd);
+                }
                 w.erase(std::remove_if(w.begin() + 1, w.end(), [](const std::string& s) { return !s.empty() && s[0] == '-'; }),
                         w.end());
-                std::vector<std::string> lines = settings.empty() ? std::vector<std::string>() : call_settings(settings, section);
+                std::vector<std::string> lines =
+                    settings.empty() ? std::vector<std::string>() : call_settings(ps, settings, section);
+                lines.insert(lines.end(), cmd_lines.begin(), cmd_lines.end());
                 std::string map;
                 if (w.size() > 1) {
                     map = expand_environment_path(w[1]);

@@ -176,3 +176,43 @@ TEST(FreqDistribution, ViewportsSnapToTheGrid)
     snap_viewports(v);
     EXPECT_EQ(v, (std::vector<std::string>{"0,50,50,100", "50,50,100,100", "0,0,50,50", "50,0,100,50"}));
 }
+
+TEST(FreqDistribution, FreqdistCumdistIncludeAndCommandLinesReachTheDistribution)
+{
+    work_folder folder;
+    folder.write("m.asc", "ncols 4\r\nnrows 1\r\nxllcorner 0\r\nyllcorner 0\r\ncellsize 1\r\n1 2 3 4\r\n");
+    folder.write("chart.set", "* the distribution charts of all maps\nBARS\nTITLE_3 from chart.set\nEND\n"
+                              "CUMUL\nLEGEND_POS 10,90\nend of it\nTITLE_4 not copied\n");
+    recording_device device;
+    plot_settings ps(device);
+    ps.map.file_name = "m.asc";
+    ps.map_x1 = 0;
+    ps.map_x2 = 4;
+    ps.map_y1 = 0;
+    ps.map_y2 = 1;
+    // FREQDIST: a section of another file, and a section of the call's own settings
+    const std::vector<std::string> lines = {"MATRIX_CLASS 3 0 < 2.5 low", "MATRIX_CLASS 5 2.5 <= 9 high",
+                                            "FREQDIST chart.set,BARS", "FREQDIST OWN", "OWN", "X_TEXT own axis",
+                                            "END", "CUMDIST chart.set,CUMUL", "COLORFILE my.col"};
+    ASSERT_EQ(run_frequency_distribution(ps, lines, false, false), 1);
+    std::string job = folder.read("freqdist.job");
+    EXPECT_NE(job.find("char_width 1.3\nTITLE_3 from chart.set\nX_TEXT own axis\nend\n"), std::string::npos) << job;
+    EXPECT_EQ(job.find("LEGEND_POS"), std::string::npos) << job;
+    // CUMDIST lines and the colour file reach the cumulative chart, in the order of the settings
+    ASSERT_EQ(run_frequency_distribution(ps, lines, true, false), 1);
+    job = folder.read("freqdist.job");
+    EXPECT_NE(job.find("Title_1 Cumulative frequency distribution\nLEGEND_POS 10,90\ncolorfile my.col\ndata frqdst1.out 1 2\n"),
+              std::string::npos)
+        << job;
+    EXPECT_EQ(job.find("TITLE_4"), std::string::npos) << job;
+
+    // a job call finds its map through an INCLUDE line and its classes on its -cmd lines
+    folder.write("common.set", "MAPS\nDRAW_MAP ! m.asc\nEND\n");
+    folder.write("j.set", "INCLUDE common.set,MAPS\n");
+    folder.write("one.job", "xy -c j.set -cmd 'MATRIX_CLASS 2 0 < 3.5 small' -cmd 'MATRIX_CLASS 4 3.5 <= 9 large' -V 0,0,100,100\n");
+    ASSERT_EQ(run_frequency_distribution(ps, {}, false, false, "one.job"), 1);
+    EXPECT_EQ(folder.read("frqdst1.out"), "1\t75 - 3\n2\t- 25 1\n");
+    job = folder.read("freqdist.job");
+    EXPECT_NE(job.find("\"small\" \"large\" '\n"), std::string::npos) << job;
+    EXPECT_NE(job.find("draw_bars 2 4 \n"), std::string::npos) << job;
+}
