@@ -1,5 +1,7 @@
 #include "plot_driver.h"
 
+#include "colour_table.h"
+
 #include "axis_ticks.h"
 #include "axis_transforms.h"
 #include "chart_frame.h"
@@ -99,6 +101,9 @@ int draw_plot(plot_settings& ps, std::vector<std::string>& words, bool in_job)
             if (ps.x_column[i] != ps.x_column[i - 1])
                 fatal_error("For STACKED_DATA all x-values must be subtracted from the same data column\n");
     }
+    // a later call of a job reads the colour file again: its own COLORFILE, RANGE and classes
+    // count (the page, and with it the colour table, was opened by the first call)
+    if (in_job && !ps.reload_mark && ps.calls_on_page > 0) set_up_colour_table(ps);
     // without settings the first data line gives one series per column after the first
     if (!ps.settings_given && !ps.reload_mark && word_count == 2 && ps.data_file && ps.data_line_count == 0) {
         std::string line;

@@ -124,3 +124,23 @@ TEST(ColourTable, PictureFillsAreScaledToTheirRepeatCount)
     EXPECT_EQ(plotwell_test::log_lines(device.log(), "gr_define_fill_picture"),
               (std::vector<std::string>{"gr_define_fill_picture 5 40 20 0"}));
 }
+
+TEST(ColourTable, EachCallOfAJobReadsItsOwnColourFile)
+{
+    work_folder folder;
+    folder.write("d.dat", "1 1\n2 2\n");
+    folder.write("red.set", "5 1 0 0\n");
+    folder.write("blue.set", "5 0 0 1\n");
+    folder.write("a.set", "XY_COLUMNS 1,2\nCOLORFILE red.set\n");
+    folder.write("b.set", "XY_COLUMNS 1,2\nCOLORFILE blue.set\n");
+    folder.write("two.job", "xy -V 0,0,50,100 -c a.set d.dat\nxy -V 50,0,100,100 -c b.set d.dat\n");
+    plotwell_test::drawing d("xy -j two.job");
+    ASSERT_TRUE(d.run()) << d.error;
+    const std::vector<std::string> tables = plotwell_test::log_lines(d.log(), "gr_set_colour_table");
+    ASSERT_EQ(tables.size(), 2u) << d.log();
+    EXPECT_NE(tables[0].find(" 6:255,0,0"), std::string::npos) << tables[0];
+    EXPECT_NE(tables[1].find(" 6:0,0,255"), std::string::npos) << tables[1];
+    // the second table comes after the first graph's drawing, before the second graph's frame
+    const size_t second = d.log().find(tables[1]);
+    EXPECT_NE(d.log().rfind("gr_polyline", second), std::string::npos);
+}
