@@ -23,7 +23,22 @@
 #include "gui/windows/Substances.h"
 #endif
 
+#if __has_include("gui/windows/Locations.h")
+#define QUELM_HAS_LOCATION_WINDOWS 1
+#include "gui/windows/Boundaries.h"
+#include "gui/windows/DepthDependentSubstProperties.h"
+#include "gui/windows/Drainage.h"
+#include "gui/windows/Initial.h"
+#include "gui/windows/InitialGroundWater.h"
+#include "gui/windows/Locations.h"
+#include "gui/windows/SoilBuildingBlocks.h"
+#include "gui/windows/SoilProfiles.h"
+#include "gui/windows/Tortuosity.h"
+#endif
+
 #include <cstdlib>
+#include <functional>
+#include <tuple>
 
 // What the windows of the catalogue need around them: the program's version information, a
 // settings store of their own and the data module on a fresh copy of the demo database.
@@ -101,6 +116,40 @@ TWindowCatalogue::TWindowCatalogue() : fixtures_(std::make_unique<Fixtures>())
                             on(dm->tblApplicationSchemes, "APPLICATIONSCHEMECODE", "PARA_Spring");
                             return New<TfrmApplicationSchemes>(nullptr);
                         }, {}});
+#endif
+#ifdef QUELM_HAS_LOCATION_WINDOWS
+    // Windows of a location, its soil and a run's initial conditions, on predefined records
+    // that have every kind of row; the message label of the soil profile window waits behind
+    // the horizons panel it stands for.
+    TdmQuelm* data = fixtures_->module.get();
+    auto at = [data](const char* location, const char* profile, std::function<TForm*()> create) {
+        return [data, location, profile, create] {
+            for (auto [table, field, code] : {std::tuple{data->tblLocations, "LOCATIONCODE", location},
+                                              std::tuple{data->tblSoilProfiles, "SOILPROFILECODE", profile}}) {
+                OpenOrRefresh(table);
+                table->Locate(field, Variant(ToQString(String(code))), loCaseInsensitive);
+            }
+            OpenOrRefresh(data->tblProjects);
+            OpenOrRefresh(data->tblRuns);
+            OpenOrRefresh(data->tblSoilProfilesxSoilBuildingBlocks);
+            OpenOrRefresh(data->tblDepthDependentSubstProperties);
+            return create();
+        };
+    };
+    const std::vector<TWindowEntry> locationWindows = {
+        {"Locations", at("Vellmark", "RiverLoam", [] { return New<TfrmLocations>(nullptr); }), {}},
+        {"Drainage", at("Vellmark", "RiverLoam", [] { return New<TfrmDrainage>(nullptr); }), {}},
+        {"Boundaries", at("Vellmark", "RiverLoam", [] { return New<TfrmBoundaries>(nullptr); }), {}},
+        {"SoilProfiles", at("Vellmark", "HeathSand", [] { return New<TfrmSoilProfiles>(nullptr); }),
+         {{"lblMessage", "pnlHorizonsInSoilProfiles"}}},
+        {"SoilBuildingBlocks", at("Vellmark", "HeathSand", [] { return New<TfrmSoilBuildingBlocks>(nullptr); }), {}},
+        {"Tortuosity", at("Vellmark", "HeathSand", [] { return New<TfrmTortuosity>(nullptr); }), {}},
+        {"DepthDependentSubstProperties",
+         at("Vellmark", "HeathSand", [] { return New<TfrmDepthDependentSubstProperties>(nullptr); }), {}},
+        {"Initial", at("Vellmark", "HeathSand", [] { return New<TfrmInitial>(nullptr); }), {}},
+        {"InitialGroundWater", at("Vellmark", "HeathSand", [] { return New<TfrmInitialGroundWater>(nullptr); }), {}},
+    };
+    entries_.insert(entries_.end(), locationWindows.begin(), locationWindows.end());
 #endif
 }
 

@@ -6,6 +6,7 @@
 
 #include "platform/framework/Dialogs.h"
 
+#include <algorithm>
 #include <memory>
 
 TEditorForm::TEditorForm(TComponent* owner, const String& captionTitle, int helpContext)
@@ -78,8 +79,10 @@ void TEditorForm::RemoveExtendedChars(TEdit* edit)
     if (!HasExtendedAscii(text))
         return;
     const int caret = edit->SelStart();
-    edit->SetText(StripExtendedAscii(text));
-    edit->SetSelStart(std::max(0, caret - 1));
+    const String stripped = StripExtendedAscii(text);
+    edit->SetText(stripped);
+    // one place before the caret, and always within the text that is left
+    edit->SetSelStart(std::clamp(caret - 1, 0, static_cast<int>(stripped.size())));
 }
 
 void TEditorForm::WireCharacterFilter(TEdit* edit)
@@ -103,32 +106,45 @@ void TEditorForm::CopyRecord(const TCopySpec& plan)
     const String oldKey = master->FieldByName(plan.keyField)->AsString();
     const String oldName = plan.nameField.empty() ? String() : master->FieldByName(plan.nameField)->AsString();
     const String newKey = plan.fixedKey.empty() ? "copy_" + oldKey : plan.fixedKey;
+    const Variant newKeyValue(ToQString(newKey));
 
     std::unique_ptr<TTable> clone(CloneTable(master));
     clone->Locate(plan.keyField, Variant(ToQString(oldKey)), loCaseInsensitive);
-    // The master with its child rows goes in whole or not at all.
-    auto transaction = std::make_unique<TdmQuelm::TTransactionScope>(dmQuelm->dbDatabase);
-    bool posted = false;
-    try {
-        master->Insert();
-        CopyFieldValues(clone.get(), master);
-        master->FieldByName(plan.keyField)->SetAsString(newKey);
-        if (!plan.nameField.empty())
-            master->FieldByName(plan.nameField)->SetAsString("copy_" + oldName);
-        if (plan.resetMorvaSelected)
-            master->FieldByName("MORVASELECTED")->SetAsInteger(0);
-        dmQuelm->ConfirmOff();
-        // a failed post (the key exists already) leaves the new record in insert state
-        master->Post();
-        posted = true;
-        clone.reset();
-        OpenOrRefresh(master);
 
+    // The record and its child rows are one change: a failure anywhere leaves no part of it.
+    auto transaction = std::make_unique<TdmQuelm::TTransactionScope>(dmQuelm->dbDatabase);
+    master->Insert();
+    CopyFieldValues(clone.get(), master);
+    master->FieldByName(plan.keyField)->SetAsString(newKey);
+    if (!plan.nameField.empty())
+        master->FieldByName(plan.nameField)->SetAsString("copy_" + oldName);
+    if (plan.resetMorvaSelected)
+        master->FieldByName("MORVASELECTED")->SetAsInteger(0);
+    dmQuelm->ConfirmOff();
+    try {
+        master->Post();
+    } catch (...) {
+        // a refused post (the key exists already) leaves the new record in insert state, for
+        // the user to change its key or cancel; what the post's rules did is rolled back
+        transaction.reset();
+        dmQuelm->ConfirmOn();
+        if (master->State() != dsInsert) {
+            master->Refresh();
+            master->Locate(plan.keyField, Variant(ToQString(oldKey)), loCaseInsensitive);
+        }
+        throw;
+    }
+    clone.reset();
+
+    try {
+        OpenOrRefresh(master);
+        // the child tables show the rows of the new record while they are purged
+        master->Locate(plan.keyField, newKeyValue, loCaseInsensitive);
         for (const TChildCopy& child : plan.children) {
             OpenOrRefresh(child.table);
             if (child.purge) {
-                // the default rows that posting the copy made under the new key go first
-                while (child.table->Locate(child.keyField, Variant(ToQString(newKey)), loCaseInsensitive)) {
+                // the default rows that posting the copy made give way to the copied ones
+                while (child.table->Locate(child.keyField, newKeyValue, loCaseInsensitive)) {
                     dmQuelm->ConfirmOff();
                     child.table->Delete();
                 }
@@ -137,18 +153,16 @@ void TEditorForm::CopyRecord(const TCopySpec& plan)
         }
         transaction->Commit();
     } catch (...) {
-        transaction.reset(); // rolled back
-        if (posted) {
-            // the tables show the database again: no part of the copy is left
-            OpenOrRefresh(master);
-            for (const TChildCopy& child : plan.children)
-                if (child.table->Active())
-                    OpenOrRefresh(child.table);
-            master->Locate(plan.keyField, Variant(ToQString(oldKey)), loCaseInsensitive);
-        }
+        transaction.reset(); // rolled back: the datasets forget the copy too
+        dmQuelm->ConfirmOn();
+        master->Refresh();
+        master->Locate(plan.keyField, Variant(ToQString(oldKey)), loCaseInsensitive);
+        for (const TChildCopy& child : plan.children)
+            if (child.table->Active())
+                child.table->Refresh();
         throw;
     }
-    master->Locate(plan.keyField, Variant(ToQString(newKey)), loCaseInsensitive);
+    master->Locate(plan.keyField, newKeyValue, loCaseInsensitive);
 }
 
 void TEditorForm::AttachMasterStatePanel(TDataSource* master, TControl* childPanel, TLabel* message,

@@ -67,9 +67,10 @@ public:
         std::vector<TChildCopy> children;
     };
     // Copies the current record under "copy_" + its key (unlocked) with the rows of its child
-    // tables; the copy is the current record after. A failed post of the master stops the
-    // copy with the new record in insert state, for the user to change its key or cancel.
-    // The copy is one transaction: a failure after the master's post leaves no part of it.
+    // tables, all in one transaction; the copy is the current record after. The default rows
+    // that posting the copy makes are purged before the copied rows go in. A failed post of
+    // the master stops the copy with the new record in insert state, for the user to change
+    // its key or cancel; a failure after it leaves no part of the copy.
     static void CopyRecord(const TCopySpec& plan);
 
     // While the master source is in edit or insert state the child panel is hidden and the

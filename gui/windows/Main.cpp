@@ -2,7 +2,10 @@
 
 #include "About.h"
 #include "EditorForm.h"
+#include "Initial.h"
+#include "InitialGroundWater.h"
 #include "InputFile.h"
+#include "Locations.h"
 #include "QuelmFileUtils.h"
 #include "TVersionInfo_Unit.h"
 #include "Projects.h"
@@ -47,6 +50,28 @@ TLabel* AddLabel(TForm* form, TWinControl* parent, const String& caption, int le
 String UpperField(TDataSet* ds, const char* field)
 {
     return UpperCase(ds->FieldByName(field)->AsString());
+}
+
+// Shows an editor window modally and frees it when it closes.
+template <class TEditor>
+void ShowEditor()
+{
+    std::unique_ptr<TEditor> editor(New<TEditor>(nullptr));
+    editor->ShowModal();
+}
+
+// A catalogue editor opens on the run's own record of the catalogue, after the run is posted;
+// the main window activates again after it, to show what changed.
+template <class TEditor>
+void OpenCatalogueEditor(TfrmMain* main, TTable* catalogue, const char* codeField)
+{
+    TTable* runs = dmQuelm->tblRuns;
+    PostPendingEdits(runs);
+    OpenOrRefresh(catalogue);
+    if (runs->Active() && !runs->IsEmpty())
+        catalogue->Locate(codeField, Variant(ToQString(runs->FieldByName(codeField)->AsString())), loCaseInsensitive);
+    ShowEditor<TEditor>();
+    main->FormActivate(main);
 }
 
 } // namespace
@@ -118,8 +143,9 @@ void TfrmMain::CreateMenus()
 
     mnuEdit = item(nullptr, "mnuEdit", "&Edit");
     mnuEditProjects = item(mnuEdit, "mnuEditProjects", "&Projects...", handler(&TfrmMain::btnProjectsClick));
-    mnuEditLocations = item(mnuEdit, "mnuEditLocations", "Locations...",
-                            [this](TObject*) { OpenLaterWindow("Locations", true); });
+    mnuEditLocations = item(mnuEdit, "mnuEditLocations", "Locations...", [this](TObject*) {
+        OpenCatalogueEditor<TfrmLocations>(this, dmQuelm->tblLocations, "LOCATIONCODE");
+    });
     mnuEditCropCalendars = item(mnuEdit, "mnuEditCropCalendars", "Crop Calendars...",
                                 [this](TObject*) { OpenLaterWindow("Crop Calendar", true); });
     mnuEditIrrigationSchemes = item(mnuEdit, "mnuEditIrrigationSchemes", "Irrigation Schemes...",
@@ -416,10 +442,19 @@ void TfrmMain::CreateRunEditor()
     }
     cbSubstances->OnClick = [this](TObject* sender) { cbSubstancesClick(sender); };
     btnInitialConditionsPest = button(gbxPesticide, "btnInitialConditionsPest", "Initial conditions for pesticides...",
-                                      10, y + 2, 240, later("Initial Conditions for Parent Pesticide", true));
+                                      10, y + 2, 240, [this](TObject*) {
+                                          PostPendingEdits(dmQuelm->tblRuns);
+                                          ShowEditor<TfrmInitial>();
+                                          OpenLookupTables();
+                                      });
+    // the level typed there stays in the run's record until the next post of the run
     btnInitialConditionsGroundWater =
         button(gbxPesticide, "btnInitialConditionsGroundWater", "Initial conditions for groundwater...", 258, y + 2,
-               244, later("Initial Groundwater Level", false));
+               244, [this](TObject*) {
+                   ShowEditor<TfrmInitialGroundWater>();
+                   OpenLookupTables();
+               });
+    btnLocations->OnClick = mnuEditLocations->OnClick;
 
     // Simulation Control
     y = 8;

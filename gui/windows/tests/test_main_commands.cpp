@@ -237,9 +237,9 @@ TEST_F(MainCommandsTest, CommandsOfLaterWindowsSaySoAndTheAboutBoxOpens)
 {
     Open();
     boxes.Clear();
-    window->mnuEditLocations->Click();
+    window->GraphTemplates1->Click();
     ASSERT_EQ(boxes.Count(), 1);
-    EXPECT_NE(boxes.Last().Text.find("\"Locations\" is not there yet"), String::npos) << boxes.Last().Text;
+    EXPECT_NE(boxes.Last().Text.find("\"Graph Templates\" is not there yet"), String::npos) << boxes.Last().Text;
     QTimer::singleShot(0, [] {
         for (int i = 0; i < Screen->FormCount(); ++i)
             if (auto* about = dynamic_cast<TfrmAbout*>(Screen->Forms(i)))
