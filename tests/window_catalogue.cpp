@@ -14,6 +14,7 @@
 #include "gui/windows/Projects.h"
 #include "gui/windows/TfrmArchiveDirectory_Unit.h"
 #include "gui/windows/TfrmMoveRunToOtherProject_Unit.h"
+#include "gui/windows/TfrmProjectSummary_Unit.h"
 #include "gui/windows/TfrmReportOptions_Unit.h"
 
 #if __has_include("gui/windows/Substances.h")
@@ -96,6 +97,13 @@ TWindowCatalogue::TWindowCatalogue() : fixtures_(std::make_unique<Fixtures>())
              return static_cast<TForm*>(move);
          },
          {}},
+        {"ProjectSummary",
+         [] {
+             auto* summary = New<TfrmProjectSummary>(nullptr);
+             summary->SetProjectInfo(1, "Demonstration project");
+             return static_cast<TForm*>(summary);
+         },
+         {{"lblWait", "pnlGrid"}}},
     };
 #ifdef QUELM_HAS_EDITOR_WINDOWS
     // Editor windows, each on a record that shows all of its editing controls.

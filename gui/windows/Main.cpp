@@ -13,6 +13,7 @@
 #include "TfrmArchiveDirectory_Unit.h"
 #include "TfrmMoveRunToOtherProject_Unit.h"
 #include "TfrmMultipleRunOptions_Unit.h"
+#include "TfrmProjectSummary_Unit.h"
 #include "TfrmReportOptions_Unit.h"
 #include "Utils_Misc_Unit.h"
 #include "Utils_RegionalSettings_Unit.h"
@@ -934,7 +935,11 @@ void TfrmMain::btnReportsClick(TObject*)
 
 void TfrmMain::ShowProjectSummary()
 {
-    OpenLaterWindow("Project Summary", false);
+    std::unique_ptr<TfrmProjectSummary> summary(New<TfrmProjectSummary>(nullptr));
+    const int projectId = dmQuelm->tblRuns->FieldByName("PROJECTID")->AsInteger();
+    summary->SetProjectInfo(projectId,
+                            dmQuelm->LookupString(dmQuelm->tblProjects, projectId, "DESCRIPTION", "PROJECTID"));
+    summary->ShowModal();
 }
 
 void TfrmMain::mnuRunsArchiveSelectedRunClick(TObject*)
