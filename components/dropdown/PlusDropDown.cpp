@@ -95,10 +95,12 @@ int HexDigitValue(char ch)
 
 int64_t HexToInt(const String& s)
 {
-    uint64_t result = 0; // wraps like the machine word instead of overflowing
+    // wraps like the machine word instead of overflowing; a '-' in front negates the value
+    uint64_t result = 0;
+    const bool negative = !s.empty() && s[0] == '-';
     for (char ch : s)
         result = result * 16 + static_cast<uint64_t>(HexDigitValue(ch));
-    return static_cast<int64_t>(result);
+    return static_cast<int64_t>(negative ? 0 - result : result);
 }
 
 bool IsRangeSeparator(char ch) { return ch == ',' || ch == '-' || ch == ';'; }
@@ -570,8 +572,17 @@ bool TDropDownValueText::TypeChar(char ch, bool ctrlHeld)
         const bool hexDigit = IsDigit(ch) || (ch >= 'A' && ch <= 'F') || (ch >= 'a' && ch <= 'f');
         const bool letter = (ch >= 'A' && ch <= 'Z') || (ch >= 'a' && ch <= 'z');
         bool ok = false;
-        if (EditRule == erHex)
-            ok = ch == '\t' || ch == '\r' || ch == '-' || hexDigit;
+        if (EditRule == erHex) {
+            ok = ch == '\t' || ch == '\r' || hexDigit;
+            if (ch == '-') {
+                // a sign only in front of the value, and only one
+                const int c = SelStart - prefix;
+                String rest = value;
+                rest.erase(std::clamp(c, 0, static_cast<int>(rest.size())),
+                           std::max(0, SelLength));
+                ok = c == 0 && !Contains(rest, '-');
+            }
+        }
         else if (EditRule == erAlphaNumeric)
             ok = ch == '\t' || ch == '\r' || IsDigit(ch) || letter;
         else

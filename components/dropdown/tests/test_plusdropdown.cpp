@@ -134,6 +134,20 @@ INSTANTIATE_TEST_SUITE_P(
         TypingCase{"DigitsAndSeparatorsBeforeSuffix", kRangeAffixes, "2", 1, 0, "-4;6", "2-4;6", 5}),
     [](const auto& info) { return String(info.param.name); });
 
+const EditSetup kHex{erHex, "0x", "", 0, false, 0};
+
+INSTANTIATE_TEST_SUITE_P(
+    Hex, Typing,
+    ::testing::Values(
+        TypingCase{"HexDigitsBothCases", kHex, "", 0, 0, "aF9", "aF9", 3},
+        TypingCase{"LetterBeyondFDropped", kHex, "A", 1, 0, "g", "A", 1},
+        TypingCase{"SignInFrontTaken", kHex, "FF", 0, 0, "-", "-FF", 1},
+        TypingCase{"SignInMiddleDropped", kHex, "FF", 1, 0, "-", "FF", 1},
+        TypingCase{"SignAtEndDropped", kHex, "FF", 2, 0, "-", "FF", 2},
+        TypingCase{"SecondSignDropped", kHex, "-FF", 0, 0, "-", "-FF", 0},
+        TypingCase{"SignOverSelectedSignTaken", kHex, "-FF", 0, 1, "-", "-FF", 1}),
+    [](const auto& info) { return String(info.param.name); });
+
 struct PasteCase {
     const char* name;
     EditSetup setup;
@@ -359,6 +373,7 @@ TEST(NumberText, Classification)
     for (const Case& c : cases)
         EXPECT_EQ(ClassifyNumberText(c.text), c.kind) << c.text;
     EXPECT_EQ(HexToInt("fF"), 255);
+    EXPECT_EQ(HexToInt("-fF"), -255) << "a sign in front reads as negative";
     EXPECT_EQ(TextToFloat("1,234.5"), 1234.5);
     EXPECT_EQ(TextToFloat("nonsense"), 0);
 }
