@@ -113,3 +113,541 @@ private:
 
     String lastSet_;
 };
+
+// ============================================================================================
+// The drop-down edit, its pop-up window, looks and bars.
+// ============================================================================================
+#include "DrawRoutines.h"
+#include "platform/framework/ExtCtrls.h"
+#include "platform/framework/Forms.h"
+#include "platform/framework/ImgList.h"
+#include "platform/framework/Mask.h"
+#include "platform/framework/StdCtrls.h"
+#include "platform/rtl/Classes.h"
+
+#include <memory>
+#include <vector>
+
+enum TDropPosition { dpAuto, dpDown, dpUp };
+enum TGradientDirection { gdHorizontal, gdVertical };
+enum TButtonAlignment { baLeft, baRight };
+enum TItemLayout { ilCaptionLeft, ilCaptionRight, ilCaptionTop, ilCaptionBottom };
+enum TLabelPosition { lpLeftTop, lpLeftCenter, lpLeftBottom, lpTopLeft, lpBottomLeft, lpLeftTopLeft,
+                      lpLeftCenterLeft, lpLeftBottomLeft, lpTopCenter, lpBottomCenter, lpRightTop,
+                      lpRightCenter, lpRighBottom, lpTopRight, lpBottomRight };
+enum TButtonStyle { bsButton, bsDropDown };
+
+class TPlusCustomDropDown;
+class TDropDownForm;
+
+// The two one-operation interfaces by which an owner restyles a control.
+class IColorStyled {
+public:
+    virtual ~IColorStyled() = default;
+    virtual void ApplyColorStyle(uint8_t Style) = 0;
+};
+class IColorSetTarget {
+public:
+    virtual ~IColorSetTarget() = default;
+    virtual void ApplyColorSet(const TControlColorSet& Colors) = 0;
+};
+
+using TDropDownEvent = std::function<void(TObject* Sender, bool& AcceptDrop)>;
+using TDropUpEvent = std::function<void(TObject* Sender, bool Cancelled)>;
+using TDropDownButtonItemClick = std::function<void(TObject* Sender, int ButtonIndex)>;
+using TDrawBackGroundEvent = std::function<void(TObject* Sender, TCanvas* ACanvas, TRect ARect)>;
+using TGetTextEvent = std::function<void(TObject* Sender, String& Text)>;
+using TTextClipboardEvent = std::function<void(TObject* Sender, const String& Value, bool& Allow)>;
+
+// ---------------------------------------------------------------- drawing routines
+
+// Steps 0 counts as 1. The rectangle loses its last column (horizontal) or row (vertical).
+void DrawGradient(TCanvas* Canvas, TColor FromColor, TColor ToColor, int Steps, TRect R, bool Horizontal);
+TColor BlendColor(TColor Color1, TColor Color2, int Percent);
+TColor ShiftColor(TColor Color, int DR, int DG, int DB);
+void DrawGradientBox(TCanvas* Canvas, TRect R, TColor Color, bool Vertical, int BorderWidth, TColor BorderColor,
+                     TColor ColorTo);
+void DrawImageAndText(TCanvas* Canvas, TRect R, const String& Text, int ImageIndex, TCustomImageList* Images);
+TSize GetTextSize(TCanvas* Canvas, const String& Text);
+void FitTextToWidth(TCanvas* Canvas, const String& Text, int MaxWidth, String& Result, bool Ellipsis);
+void DrawHtmlCaption(TCanvas* Canvas, const String& Text, TRect R, TSize& Size, bool Draw, TCustomImageList* Images);
+String UpperCaseUnless(const String& Text, bool Keep);
+// Where a pop-up of the given height opens for an edit whose top-left screen corner is p:
+// below (one pixel over the edit's bottom edge) or above; then shifted left to end at the work
+// area's right edge when it would pass it (only for a work area starting at 0 or more).
+TPoint DropDownPlacement(TPoint p, int editHeight, int popupWidth, int popupHeight, TDropPosition position,
+                         int screenHeight, const TRect& workArea);
+
+// ---------------------------------------------------------------- looks
+
+class TPlusButtonAppearance : public TPersistent {
+public:
+    TPlusButtonAppearance();
+    String ClassName() const override { return "TPlusButtonAppearance"; }
+    void Assign(TPersistent* Source) override;
+    TColor BorderColor = clNone, BorderColorHot = 0x808080, BorderColorDown = 0x800000,
+           BorderColorDisabled = 0x808080, BorderColorChecked = 0xFF0000;
+    TColor Color = clNone, ColorTo = clNone, ColorDisabled = 0xF2F2F2, ColorDisabledTo = clNone;
+    TColor ColorDown = 0xF5D8CA, ColorDownTo = 0xF9BDA0, ColorHot = 0xF5F0E1, ColorHotTo = 0xF9D2B2;
+    TColor ColorChecked = clNone, ColorCheckedTo = clNone;
+    TGradientDirection Gradient = gdVertical;
+    TFont* Font() const { return font_.get(); }
+    TNotifyEvent OnChange;
+    void Changed();
+
+private:
+    std::unique_ptr<TFont> font_ = std::make_unique<TFont>();
+};
+
+class THeaderButton : public TCollectionItem {
+public:
+    explicit THeaderButton(TCollection* c) : TCollectionItem(c) {}
+    String ClassName() const override { return "THeaderButton"; }
+    void Assign(TPersistent* Source) override;
+    String Caption() const { return caption_; }
+    void SetCaption(const String& v);
+    int ImageIndex = -1;
+    bool Enabled() const { return enabled_; }
+    void SetEnabled(bool v);
+    int Width() const { return width_; }
+    void SetWidth(int v);
+    int Height = 0;
+
+private:
+    String caption_;
+    bool enabled_ = true;
+    int width_ = 0;
+};
+
+class TFooterButton : public THeaderButton {
+public:
+    explicit TFooterButton(TCollection* c) : THeaderButton(c) {}
+    String ClassName() const override { return "TFooterButton"; }
+    void Assign(TPersistent* Source) override;
+    TModalResult ModalResult = 0;
+};
+
+class THeaderButtons : public TCollection {
+public:
+    explicit THeaderButtons(TPersistent* owner) : TCollection(ItemClassOf<THeaderButton>()), owner_(owner) {}
+    THeaderButton* Add() { return static_cast<THeaderButton*>(TCollection::Add()); }
+    THeaderButton* Items(int i) const { return static_cast<THeaderButton*>(TCollection::Items(i)); }
+    TPersistent* Owner() const override { return owner_; }
+
+protected:
+    explicit THeaderButtons(TPersistent* owner, TItemFactory f) : TCollection(std::move(f)), owner_(owner) {}
+    void Update(TCollectionItem* item) override;
+
+private:
+    TPersistent* owner_;
+};
+
+class TFooterButtons : public THeaderButtons {
+public:
+    explicit TFooterButtons(TPersistent* owner) : THeaderButtons(owner, ItemClassOf<TFooterButton>()) {}
+    TFooterButton* Add() { return static_cast<TFooterButton*>(TCollection::Add()); }
+    TFooterButton* Items(int i) const { return static_cast<TFooterButton*>(TCollection::Items(i)); }
+};
+
+// The look of the pop-up's header bar (and, as TFooterAppearance, of its footer bar).
+class THeaderAppearance : public TPersistent {
+public:
+    explicit THeaderAppearance(TPersistent* Owner);
+    String ClassName() const override { return "THeaderAppearance"; }
+    void Assign(TPersistent* Source) override;
+    TColor Color = 0xC0C0C0, ColorTo = 0xFFFFFF;
+    String Caption;
+    TGradientDirection GradientDirection = gdVertical;
+    bool Visible() const { return visible_; }
+    void SetVisible(bool v);
+    int Height = 22;
+    TColor BorderColor = 0;
+    int BorderWidth = 1;
+    int ImageIndex = -1;
+    TButtonAlignment ButtonAlignment = baRight;
+    TFont* Font() const { return font_.get(); }
+    THeaderButtons* Buttons() const { return buttons_.get(); }
+    TPersistent* Owner() const { return owner_; }
+    TNotifyEvent OnChange;
+    TNotifyEvent OnButtonsChange;
+    void Changed();
+
+protected:
+    THeaderAppearance(TPersistent* Owner, std::unique_ptr<THeaderButtons> buttons);
+    std::unique_ptr<TFont> font_ = std::make_unique<TFont>();
+    std::unique_ptr<THeaderButtons> buttons_;
+
+private:
+    TPersistent* owner_;
+    bool visible_ = true;
+};
+
+class TFooterAppearance : public THeaderAppearance {
+public:
+    explicit TFooterAppearance(TPersistent* Owner);
+    String ClassName() const override { return "TFooterAppearance"; }
+    void Assign(TPersistent* Source) override;
+    bool SizeGrip = true;
+    TFooterButtons* Buttons() const { return static_cast<TFooterButtons*>(buttons_.get()); }
+};
+
+// The flat button of the bars.
+class TPlusButton : public TCustomControl {
+public:
+    explicit TPlusButton(TComponent* AOwner);
+    String ClassName() const override { return "TPlusButton"; }
+    TPlusButtonAppearance* Appearance = nullptr;
+    TCustomImageList* Images() const { return images_; }
+    void SetImages(TCustomImageList* v) { images_ = v; }
+    int ImageIndex = -1;
+    TModalResult ModalResult = 0;
+    TPlusCustomDropDown* PlusDropDown() const { return dropDown_; }
+    void SetPlusDropDown(TPlusCustomDropDown* d) { dropDown_ = d; }
+    void SizeToContent();
+    void Click() override;
+    bool MouseInside() const { return inside_; }
+
+protected:
+    virtual void DrawButton(TCanvas* ACanvas);
+    void Paint() override;
+    void Dispatch(TMessage& m) override;
+    void MouseDown(TMouseButton b, TShiftState s, int x, int y) override;
+    void MouseUp(TMouseButton b, TShiftState s, int x, int y) override;
+
+private:
+    TCustomImageList* images_ = nullptr;
+    TPlusCustomDropDown* dropDown_ = nullptr;
+    bool inside_ = false, pressed_ = false, internalClick_ = false;
+};
+
+// The bars above and below the hosted control of the pop-up.
+class TPlusHeader : public TCustomControl {
+public:
+    explicit TPlusHeader(TComponent* AOwner);
+    String ClassName() const override { return "TPlusHeader"; }
+    THeaderAppearance* Appearance() const { return appearance_.get(); }
+    TCustomImageList* Images = nullptr;
+    TPlusCustomDropDown* PlusDropDown() const { return dropDown_; }
+    void SetPlusDropDown(TPlusCustomDropDown* d);
+    void UpdateButtons();
+    int ButtonCount() const { return int(buttons_.size()); }
+    TPlusButton* Button(int i) const; // raises "Index out of bounds in list read access"
+    TRect GetButtonsRect() const;
+    TRect GetCaptionRect() const;
+    TDrawBackGroundEvent OnDrawBackGround;
+    TGetTextEvent OnGetText;
+
+protected:
+    TPlusHeader(TComponent* AOwner, std::unique_ptr<THeaderAppearance> a, bool footer);
+    virtual void CreateButtons();
+    virtual void ClearButtons();
+    virtual void ArrangeButtons();
+    virtual void RefreshButtons();
+    void Paint() override;
+    void Dispatch(TMessage& m) override;
+    THeaderButtons* ItemsOfDropDown() const;
+    void ButtonClick(TObject* Sender);
+    void AppearanceChanged();
+    bool footer_;
+    std::unique_ptr<THeaderAppearance> appearance_;
+    TPlusCustomDropDown* dropDown_ = nullptr;
+    std::vector<TPlusButton*> buttons_;
+};
+
+class TPlusFooter : public TPlusHeader {
+public:
+    explicit TPlusFooter(TComponent* AOwner);
+    String ClassName() const override { return "TPlusFooter"; }
+    TFooterAppearance* Appearance() const { return static_cast<TFooterAppearance*>(appearance_.get()); }
+    bool ShowSizeGrip() const;
+
+protected:
+    void MouseDown(TMouseButton b, TShiftState s, int x, int y) override;
+    void MouseMove(TShiftState s, int x, int y) override;
+    void MouseUp(TMouseButton b, TShiftState s, int x, int y) override;
+
+private:
+    bool sizing_ = false;
+    TPoint grabAt_;
+    TSize grabSize_;
+};
+
+// ---------------------------------------------------------------- the drop-down button
+
+class TPlusDropDownSpeedButton : public TCustomControl {
+public:
+    explicit TPlusDropDownSpeedButton(TComponent* AOwner);
+    String ClassName() const override { return "TPlusDropDownSpeedButton"; }
+    TButtonStyle ButtonStyle = bsDropDown;
+    bool Hot() const { return hot_; }
+    bool Focused = false;
+    bool Down = false;
+    TBitmap* Glyph() const { return glyph_.get(); }
+    String ButtonCaption;
+
+protected:
+    void Paint() override;
+    void Dispatch(TMessage& m) override;
+    void MouseDown(TMouseButton b, TShiftState s, int x, int y) override;
+    void MouseUp(TMouseButton b, TShiftState s, int x, int y) override;
+
+private:
+    bool hot_ = false;
+    std::unique_ptr<TBitmap> glyph_ = std::make_unique<TBitmap>();
+};
+
+class TDropDownEditButton : public TCustomControl {
+public:
+    explicit TDropDownEditButton(TComponent* AOwner);
+    String ClassName() const override { return "TDropDownEditButton"; }
+    TPlusDropDownSpeedButton* SpeedButton() const { return button_; }
+    int ButtonWidth = 16;
+    TColor FaceColor = clNone, FaceColorHot = clNone, FaceColorDown = clNone, FaceBorderColor = clNone,
+           ArrowColor = clNone, ArrowColorHot = clNone, ArrowColorDown = clNone;
+    TWinControl* FocusControl = nullptr;
+    TPlusCustomDropDown* DropDown = nullptr;
+    TNotifyEvent OnButtonPress; // a left press on the button
+    void SetBounds(int l, int t, int w, int h) override;
+    void SetEnabled(bool v) override;
+
+private:
+    TPlusDropDownSpeedButton* button_;
+};
+
+// ---------------------------------------------------------------- the pop-up window
+
+class TDropDownForm : public TPopupForm {
+public:
+    explicit TDropDownForm(TComponent* AOwner);
+    ~TDropDownForm() override;
+    String ClassName() const override { return "TDropDownForm"; }
+    TPlusCustomDropDown* PlusDropDown = nullptr;
+    bool ShadowEnabled = true;
+    bool GripSizing = false;
+    bool DeactivateCancels = true;
+    bool IgnoreActivation = false;
+    TNotifyEvent OnSizing;
+    TKeyEvent OnFormKeyDown, OnFormKeyUp;
+    TKeyPressEvent OnFormKeyPress;
+    DWORD DeactivationTick() const { return TPopupForm::DeactivationTick(); }
+    void UpdateBars();
+    void PaintBackground(TCanvas* Canvas);
+    TPlusHeader* Header() const { return header_; }
+    TPlusFooter* Footer() const { return footer_; }
+    bool Showing() const;
+    // Aligned children keep clear of the border.
+    TRect ClientRect() const override;
+
+protected:
+    void Dispatch(TMessage& m) override;
+    void KeyDown(WORD& key, TShiftState shift) override;
+    void KeyUp(WORD& key, TShiftState shift) override;
+    void KeyPress(char& key) override;
+    bool DoMouseWheelDown(TShiftState shift, TPoint pos) override;
+    bool DoMouseWheelUp(TShiftState shift, TPoint pos) override;
+
+private:
+    TPlusHeader* header_ = nullptr;
+    TPlusFooter* footer_ = nullptr;
+    TCustomControl* background_ = nullptr;
+};
+
+// ---------------------------------------------------------------- the drop-down edit base
+
+class TPlusCustomDropDown : public TCustomMaskEdit, public IColorStyled, public IColorSetTarget {
+public:
+    explicit TPlusCustomDropDown(TComponent* AOwner);
+    ~TPlusCustomDropDown() override;
+    String ClassName() const override { return "TPlusCustomDropDown"; }
+
+    // value text (prefix and suffix cut off) and its setter
+    String GetText() const;
+    String Text() const override { return GetText(); }
+    void SetText(const String& Value) override;
+    void SetTextDirect(const String& Value);
+    double GetFloatValue() const;
+    void SetFloatValue(double x);
+    void SetIntValue(int64_t n);
+    void SetValueModified(bool v);
+    bool ValueModified() const { return value_.Modified; }
+    void SelectValue();
+    const String& LastSetText() const { return value_.LastSetText(); }
+    TDropDownValueText& ValueText() { return value_; } // the rules' settings
+
+    TDropDownEditRule EditRule() const { return value_.EditRule; }
+    void SetEditRule(TDropDownEditRule r);
+    String TextPrefix() const { return value_.TextPrefix; }
+    void SetTextPrefix(const String& v);
+    String TextSuffix() const { return value_.TextSuffix; }
+    void SetTextSuffix(const String& v);
+    int Precision() const { return value_.Precision; }
+    void SetPrecision(int v);
+    bool Signed() const { return value_.Signed; }
+    void SetSigned(bool v) { value_.Signed = v; }
+
+    // the pop-up
+    virtual void ShowDropDown();
+    virtual void HideDropDown(bool Cancel);
+    void OpenDropDown() { ShowDropDown(); }
+    void CloseDropDown(bool Cancel) { HideDropDown(Cancel); }
+    bool IsDroppedDown() const { return droppedDown_; }
+    bool DroppedDown() const { return droppedDown_; }
+    TDropDownForm* DropDownForm() const { return form_; }
+    TDropDownEditButton* Button() const { return button_; }
+    TControl* DropDownControl() const { return control_; }
+    void SetDropDownControl(TControl* c);
+    TWinControl* DropDownFocusControl = nullptr;
+    int DropDownWidth() const { return dropDownWidth_; }
+    void SetDropDownWidth(int v);
+    int DropDownHeight() const { return dropDownHeight_; }
+    void SetDropDownHeight(int v);
+    TSize RememberedSize() const { return {userWidth_, userHeight_}; }
+    TDropPosition DropPosition = dpAuto;
+    int DropDownBorderWidth = 1;
+    TColor DropDownBorderColor = 0;
+    TColor DropDownColor = 0xFFFFFF;
+    TColor DropDownColorEnd = clNone;
+    TGradientDirection DropDownGradientDirection = gdHorizontal;
+    bool DropDownShadow = true;
+    bool ReshowForShadow = false;
+    bool DropDownSizeable = true;
+    bool DropDownEnabled = false;
+    int DropDownButtonWidth() const { return buttonWidth_; }
+    void SetDropDownButtonWidth(int v);
+    String DropDownButtonHint() const { return buttonHint_; }
+    void SetDropDownButtonHint(const String& v);
+    THeaderAppearance* DropDownHeader() const { return header_.get(); }
+    TFooterAppearance* DropDownFooter() const { return footer_.get(); }
+    TPlusButtonAppearance* ButtonAppearance() const { return buttonAppearance_.get(); }
+    TCustomImageList* Images() const { return images_; }
+    void SetImages(TCustomImageList* v) { images_ = v; }
+    bool EditorEnabled() const { return editorEnabled_; }
+    void SetEditorEnabled(bool v);
+    bool ReturnAsTab = false;
+    bool ForwardOnKeyDown = true;
+    bool EscapeSelectsValue = true;
+    bool FlatStyle = false;
+    TColor BorderColor() const { return borderColor_; }
+    void SetBorderColor(TColor c);
+    TColor FocusBorderColor = clNone;
+    bool DisabledBorder = true;
+    bool ShowFocusLook = true;
+    bool FocusDraw = true;
+    TColor SelectionColor = 0xD7FFFD, SelectionColorTo = 0x58D4FC;
+    uint8_t SelectionColorStyle() const { return selectionStyle_; }
+    uint8_t VirelStyle() const { return virelStyle_; }
+    String LabelCaption() const;
+    void SetLabelCaption(const String& v);
+    TLabelPosition LabelPosition() const { return labelPosition_; }
+    void SetLabelPosition(TLabelPosition p);
+    int LabelMargin() const { return labelMargin_; }
+    void SetLabelMargin(int m);
+    TLabel* EditLabel() const { return label_; }
+    static uint32_t GetVersionNr() { return (1u << 24) | (1u << 16) | (3u << 8); }
+    String Version() const { return "1.1.3.0"; }
+    TRect GetEditRect() const { return editRect_; }
+    // The minimum height for the font.
+    int MinEditHeight();
+
+    void ApplyColorStyle(uint8_t Style) override;
+    void ApplyColorSet(const TControlColorSet& Colors) override;
+    virtual void SetSelectionColorStyle(uint8_t Style);
+    virtual void DrawSelection(TCanvas* Canvas, TRect R, int Kind, int Extra);
+    void DrawButtonFace(TCanvas* Canvas, TColor Color, bool Vertical, TRect R, int Steps, TColor ColorTo);
+
+    // Events
+    TNotifyEvent OnBeforeDropDown;
+    TDropDownEvent OnDropDown;
+    TNotifyEvent OnBeforeCloseUp;
+    TDropUpEvent OnDropUp;
+    TDropDownButtonItemClick OnDropDownHeaderButtonClick;
+    TDropDownButtonItemClick OnDropDownFooterButtonClick;
+    TDrawBackGroundEvent OnDrawHeader, OnDrawFooter;
+    TGetTextEvent OnGetHeaderText, OnGetFooterText;
+    TNotifyEvent OnLabelClicked, OnLabelDoubleClicked;
+    TTextClipboardEvent OnPasteText;
+
+    void SetBounds(int l, int t, int w, int h) override;
+    void KeyDown(WORD& Key, TShiftState Shift) override;
+    void KeyPress(char& Key) override;
+
+    // the pop-up's handlers (public so that the pop-up reaches them)
+    virtual void DropDownFormHidden();
+    virtual void DropDownFormDestroyed() {}
+    virtual void DropDownFormWheelDown() { SelectNext(); }
+    virtual void DropDownFormWheelUp() { SelectPrevious(); }
+    virtual void DropDownFormKeyPress(char& Key);
+    virtual void DropDownFormKeyDown(WORD& Key, TShiftState Shift);
+    virtual void DropDownFormKeyUp(WORD& Key, TShiftState Shift);
+    virtual void DropDownControlKeyDown(WORD& Key, TShiftState Shift);
+    virtual void DropDownControlKeyUp(WORD& Key, TShiftState Shift);
+    virtual void DropDownControlKeyPress(char& Key);
+    virtual void DropDownFormShown() {}
+    // The button-press rule: opens unless the pop-up closed within the last 250 ms.
+    void ButtonPressed();
+
+protected:
+    virtual void DoLabelClick();
+    virtual void DoLabelDblClick();
+    virtual void CreateDropDownForm();
+    virtual void CreateDropDownButton();
+    virtual void UpdateDropDownButton();
+    virtual void BeforeDropDown();
+    virtual void FocusDropDownControl();
+    virtual void PlaceDropDownControl();
+    virtual void AdaptDropDownSize();
+    virtual void SelectNext() {}
+    virtual void SelectPrevious() {}
+    virtual void DrawFocus();
+    virtual void UpdateEditRect();
+    virtual void AdjustHeightAndButton();
+    void UpdateLabel();
+    void PaintBorder();
+
+    void CreateParams(TCreateParams& params) override;
+    void CreateWnd() override;
+    void DoEnter() override;
+    void DoExit() override;
+    bool DoMouseWheelDown(TShiftState shift, TPoint pos) override;
+    bool DoMouseWheelUp(TShiftState shift, TPoint pos) override;
+    void Dispatch(TMessage& m) override;
+    void WndProc(TMessage& m) override;
+    void MouseDown(TMouseButton b, TShiftState s, int x, int y) override;
+    void PaintWindow(HDC dc) override;
+    void AppearanceChanged();
+    // the edit's state into the rules' model and back
+    void PullValue();
+    void PushValue(bool wasModified);
+
+    TDropDownForm* form_ = nullptr;
+    bool constructing_ = true;
+
+private:
+    void EditKeyDown(TMessage& m);
+    void EditChar(TMessage& m);
+    void WantSpecialKey(TMessage& m);
+    TDropDownValueText value_;
+    TDropDownEditButton* button_ = nullptr;
+    std::unique_ptr<THeaderAppearance> header_;
+    std::unique_ptr<TFooterAppearance> footer_;
+    std::unique_ptr<TPlusButtonAppearance> buttonAppearance_;
+    TControl* control_ = nullptr;
+    TCustomImageList* images_ = nullptr;
+    TLabel* label_ = nullptr;
+    TLabelPosition labelPosition_ = lpLeftTop;
+    int labelMargin_ = 4;
+    int dropDownWidth_ = 0, dropDownHeight_ = 0;
+    int userWidth_ = -1, userHeight_ = -1;
+    int buttonWidth_ = 17;
+    String buttonHint_;
+    bool editorEnabled_ = true;
+    bool droppedDown_ = false;
+    TColor borderColor_ = clNone;
+    uint8_t selectionStyle_ = 1;
+    uint8_t virelStyle_ = 4;
+    TRect editRect_;
+    bool mouseOver_ = false;
+    bool inKeyDown_ = false;
+    bool placing_ = false;
+    friend class TDropDownForm;
+};

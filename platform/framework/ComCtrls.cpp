@@ -649,6 +649,18 @@ void TDateTimePicker::SetMaxDate(TDateTime value)
         Widget()->setMaximumDateTime(DateTimeToQDateTime(value));
 }
 
+int TDateTimePicker::CurrentField() const
+{
+    return Widget()->currentSectionIndex();
+}
+
+void TDateTimePicker::SelectNextField()
+{
+    const int next = Widget()->currentSectionIndex() + 1;
+    if (next < Widget()->sectionCount())
+        Widget()->setCurrentSectionIndex(next);
+}
+
 String TDateTimePicker::Text() const
 {
     return FromQString(Widget()->text());

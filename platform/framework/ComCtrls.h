@@ -227,6 +227,10 @@ public:
     // The text the field shows.
     String Text() const;
     QDateTimeEdit* Widget() const;
+    // The field (section) of the format that the caret is in, from 0; moving to the next one
+    // as the right-arrow key does (nothing after the last).
+    int CurrentField() const;
+    void SelectNextField();
 
     TNotifyEvent OnChange;
 

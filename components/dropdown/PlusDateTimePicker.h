@@ -1,0 +1,96 @@
+#pragma once
+// Date and time pickers on the framework's picker: TCustomDateTimePicker adds a plain frame
+// look and an automatic move to the next field after a typed digit (AutoTab);
+// TPlusDateTimePicker adds the choice of date, time or date and time (then with a second,
+// embedded time picker next to the date) and an attached caption label.
+#include "PlusDropDown.h"
+
+#include "platform/framework/ComCtrls.h"
+#include "platform/rtl/DateUtils.h"
+
+enum TPlusDateTimeKind { dkDate, dkTime, dkDateTime };
+
+// What a typed digit leads to, given the date before and after it: nothing, the next field,
+// or the focus on the embedded time picker.
+enum TAutoTabStep { atNone, atNextField, atCompanion };
+TAutoTabStep AutoTabStep(const String& Format, int OldYear, int OldMonth, int OldDay, int Year, int Month, int Day);
+
+class TCustomDateTimePicker : public TDateTimePicker {
+public:
+    explicit TCustomDateTimePicker(TComponent* AOwner);
+    String ClassName() const override { return "TCustomDateTimePicker"; }
+    bool AutoTab() const { return autoTab_; }
+    virtual void SetAutoTab(bool v) { autoTab_ = v; }
+    virtual bool IsPlainPicker() const { return true; }
+    TBorderStyle BorderStyle() const { return borderStyle_; }
+    virtual void SetBorderStyle(TBorderStyle v);
+    int ButtonWidth() const { return buttonWidth_; }
+    // runs when the window gets "DTPShiftFocus"
+    virtual void ShiftFocus();
+    static UINT ShiftFocusMessage();
+
+protected:
+    void Change() override;
+    void Dispatch(TMessage& m) override;
+    TDateTime before_ = 0; // the value before the last change
+
+private:
+    bool autoTab_ = false;
+    TBorderStyle borderStyle_ = bsNone;
+    int buttonWidth_;
+};
+
+class TPlusDateTimePicker : public TCustomDateTimePicker {
+public:
+    explicit TPlusDateTimePicker(TComponent* AOwner);
+    ~TPlusDateTimePicker() override;
+    String ClassName() const override { return "TPlusDateTimePicker"; }
+    bool IsPlainPicker() const override { return false; }
+
+    TPlusDateTimeKind Kind() const { return kind_; }
+    void SetKind(TPlusDateTimeKind k);
+    TDateTime GetDateTime() const;
+    TDateTime DateTime() const { return GetDateTime(); }
+    virtual void SetDateTime(TDateTime Value);
+    void SetDate(TDateTime Value);
+    TDateTime Time() const;
+    void SetTime(TDateTime Value);
+    String TimeFormat() const { return timeFormat_; }
+    void SetTimeFormat(const String& v);
+    void SetAutoTab(bool v) override;
+    void SetBorderStyle(TBorderStyle v) override;
+    TCustomDateTimePicker* TimePicker() const { return companion_; }
+    void ShiftFocus() override;
+    static String Version() { return "1.1.2.0"; }
+    static uint32_t GetVersionNr() { return (1u << 24) | (1u << 16) | (2u << 8); }
+
+    String LabelCaption() const;
+    void SetLabelCaption(const String& v);
+    TLabelPosition LabelPosition() const { return labelPosition_; }
+    void SetLabelPosition(TLabelPosition p);
+    int LabelMargin() const { return labelMargin_; }
+    void SetLabelMargin(int m);
+    TLabel* EditLabel() const { return label_; }
+    void SetBounds(int l, int t, int w, int h) override;
+    void SetEnabled(bool v) override;
+
+    TNotifyEvent OnTimeChange;
+    TNotifyEvent OnLabelClick, OnLabelDblClick;
+
+protected:
+    virtual void DoChange();
+    virtual void DoClick();
+    virtual void TimePickerKeyPress(char& Key) { (void)Key; }
+    void CreateTimePicker();
+    void UpdateTimePicker();
+    void UpdateLabel();
+
+private:
+    TPlusDateTimeKind kind_ = dkDateTime;
+    TCustomDateTimePicker* companion_ = nullptr;
+    String timeFormat_;
+    TLabel* label_ = nullptr;
+    TLabelPosition labelPosition_ = lpLeftTop;
+    int labelMargin_ = 4;
+    bool applyingKind_ = false;
+};

@@ -1,0 +1,159 @@
+// Shows every drop-down of the family on one form.
+//   dropdown_demo [--shots folder]
+// With --shots each pop-up is opened in turn and the form with the open pop-up is drawn into
+// folder/<name>.png; then the program ends.
+#include "PlusCalculatorDropdown.h"
+#include "PlusDateTimePicker.h"
+#include "PlusDropDown.h"
+#include "PlusMemoDropDown.h"
+#include "PlusTimePickerDropDown.h"
+#include "PlusTrackBarDropDown.h"
+#include "platform/win/WinLook.h"
+
+#include "platform/framework/Forms.h"
+
+#include <QApplication>
+#include <QPainter>
+#include <QTimer>
+#include <cstring>
+#include <functional>
+#include <vector>
+
+namespace {
+
+struct Shot {
+    String name;
+    TPlusCustomDropDown* dropDown;
+};
+
+// The form with the open pop-up drawn over it where the screen shows it.
+QImage FormWithPopup(TForm* form, TPlusCustomDropDown* d)
+{
+    QWidget* f = form->Host();
+    QWidget* p = d->DropDownForm()->Host();
+    const QRect fr = f->frameGeometry();
+    const QRect pr = p->geometry();
+    const QRect all = fr.united(pr);
+    QImage image(all.size(), QImage::Format_ARGB32);
+    image.fill(Qt::darkGray);
+    QPainter painter(&image);
+    painter.drawPixmap(f->geometry().topLeft() - all.topLeft(), f->grab());
+    painter.drawPixmap(pr.topLeft() - all.topLeft(), p->grab());
+    return image;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    TQApplication app(argc, argv);
+    ApplyStandardLook();
+    const char* shots = nullptr;
+    for (int i = 1; i + 1 < argc; ++i)
+        if (std::strcmp(argv[i], "--shots") == 0)
+            shots = argv[i + 1];
+
+    Application->SetTitle("Drop-down demo");
+    TForm* form = nullptr;
+    Application->CreateForm(form);
+    form->SetCaption("Drop-down editors");
+    form->SetClientWidth(520);
+    form->SetClientHeight(330);
+    form->SetBounds(100, 60, form->Width(), form->Height());
+
+    const int labelsLeft = 150, top = 16, step = 34;
+    int row = 0;
+    auto place = [&](TPlusCustomDropDown* d, const String& label) {
+        d->SetParent(form);
+        d->SetBounds(labelsLeft, top + row * step, 200, 21);
+        d->SetLabelCaption(label);
+        d->SetLabelPosition(lpLeftCenter);
+        ++row;
+    };
+
+    auto* plain = new TPlusCustomDropDown(form);
+    place(plain, "Money with affixes");
+    plain->SetEditRule(erMoney);
+    plain->SetPrecision(2);
+    plain->SetTextPrefix("EUR ");
+    plain->SetText("1234.5");
+    plain->DropDownHeader()->Caption = "<b>Header</b> with buttons";
+    plain->DropDownHeader()->Buttons()->Add()->SetCaption("Help");
+    plain->DropDownFooter()->Caption = "Footer";
+    TFooterButton* ok = plain->DropDownFooter()->Buttons()->Add();
+    ok->SetCaption("OK");
+    ok->ModalResult = mrOk;
+    TFooterButton* cancel = plain->DropDownFooter()->Buttons()->Add();
+    cancel->SetCaption("Cancel");
+    cancel->ModalResult = mrCancel;
+    plain->SetDropDownHeight(120);
+
+    auto* track = new TPlusTrackBarDropDown(form);
+    place(track, "Track bar");
+    track->SetMax(20);
+    track->SetPosition(7);
+
+    auto* memo = new TPlusMemoDropDown(form);
+    place(memo, "Memo");
+    TStringList lines{"First line of the note", "second line", "third line"};
+    memo->SetMemoText(lines);
+
+    auto* calc = new TPlusCalculatorDropdown(form);
+    place(calc, "Calculator");
+    calc->SetFloatValue(42.5);
+
+    auto* time = new TPlusTimePickerDropDown(form);
+    place(time, "Time");
+    time->SetTime(EncodeTime(10, 20, 30, 0));
+    time->ShowTimePicker = true;
+
+    auto* hex = new TPlusCustomDropDown(form);
+    place(hex, "Range list");
+    hex->SetEditRule(erRangeList);
+    hex->SetTextPrefix("Pages ");
+    hex->SetText("1-4,7");
+
+    auto* picker = new TPlusDateTimePicker(form);
+    picker->SetParent(form);
+    picker->SetBounds(labelsLeft, top + row * step, 240, 23);
+    picker->SetLabelCaption("Date and time");
+    picker->SetLabelPosition(lpLeftCenter);
+    picker->SetDateTime(EncodeDate(2026, 12, 10) + EncodeTime(14, 30, 15, 0));
+    ++row;
+
+    auto* calcGreen = new TPlusCalculatorDropdown(form);
+    place(calcGreen, "Calculator, style 13");
+    calcGreen->ApplyColorStyle(13);
+    calcGreen->SetShowThousandSeparator(true);
+    calcGreen->SetFloatValue(1234567.25);
+
+    if (!shots) {
+        Application->Run();
+        return 0;
+    }
+    form->Show();
+    std::vector<Shot> list{{"header_footer", plain}, {"trackbar", track}, {"memo", memo},
+                           {"calculator", calc},     {"timepicker", time}, {"calculator_style13", calcGreen}};
+    const String folder = shots;
+    size_t next = 0;
+    std::function<void()> step_ = [&] {
+        if (next > 0)
+            list[next - 1].dropDown->HideDropDown(false);
+        if (next == list.size()) {
+            form->Host()->grab().save(QString::fromStdString(folder + "/form.png"));
+            Application->Terminate();
+            QApplication::quit();
+            return;
+        }
+        Shot& s = list[next++];
+        s.dropDown->SetFocus();
+        s.dropDown->ShowDropDown();
+        QTimer::singleShot(250, [&, s] {
+            FormWithPopup(form, s.dropDown).save(QString::fromStdString(folder + "/" + s.name + ".png"));
+            QTimer::singleShot(50, step_);
+        });
+    };
+    QTimer::singleShot(300, step_);
+    QApplication::exec();
+    return 0;
+}
