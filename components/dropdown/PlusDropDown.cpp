@@ -2886,3 +2886,646 @@ void TPlusCustomDropDown::ApplyColorStyle(uint8_t Style)
     if (form_)
         form_->Invalidate();
 }
+
+// ============================================================================================
+// the item selector
+// ============================================================================================
+
+#include "HtmlUtils.h"
+
+void TSelectorItem::Assign(TPersistent* Source)
+{
+    auto* s = dynamic_cast<TSelectorItem*>(Source);
+    if (!s) {
+        TCollectionItem::Assign(Source);
+        return;
+    }
+    SetCaption(s->caption_);
+    SetColor(s->color_);
+    SetImageIndex(s->imageIndex_);
+    image_->Assign(s->image_.get());
+    Enabled = s->Enabled;
+    Hint = s->Hint;
+}
+
+void TSelectorItem::SetCaption(const String& v)
+{
+    if (v != caption_) {
+        caption_ = v;
+        Changed(false);
+    }
+}
+
+void TSelectorItem::SetColor(TColor v)
+{
+    if (v != color_) {
+        color_ = v;
+        Changed(false);
+    }
+}
+
+void TSelectorItem::SetImageIndex(int v)
+{
+    if (v != imageIndex_) {
+        imageIndex_ = v;
+        Changed(false);
+    }
+}
+
+void TSelectorItems::Update(TCollectionItem* item)
+{
+    // adding, deleting and clearing fire nothing: whoever fills the items lays them out
+    if (item && OnChange)
+        OnChange(this);
+}
+
+TItemAppearance::TItemAppearance(TPersistent*)
+{
+    font_->Name = "Tahoma";
+    SetColorStyle(1);
+    ColorSelectedText = ColorHotText = 0;
+    BorderColorHot = BorderColorSelected = clNone;
+}
+
+void TItemAppearance::SetColorStyle(uint8_t Style)
+{
+    if (Style == style_)
+        return;
+    style_ = Style;
+    struct Preset {
+        TColor hot, hotTo, mirrorHot, mirrorHotTo, top, bottom, border, edge, sel, selTo, mirrorSel, mirrorSelTo;
+    };
+    static const Preset presets[3] = {
+        {0xD7FFFD, 0x58D4FC, 0x58D4FC, 0xB3F1FC, 0xF4FEFF, 0xCAF8FF, 0x8DD7D3, 0xC3D9DF, 0xA6FFFB, 0x04B9F4,
+         0x15C1FB, 0x68E3F9},
+        {0xFDF8F1, 0xFCEFD5, clNone, clNone, 0xFDFBF6, 0xFDF5E7, 0xFDDE99, 0xFCEDCB, 0xFAEEDE, 0xFAE3B4, clNone,
+         clNone},
+        {0xFCEBDC, 0xFCDBC1, clNone, clNone, 0xFDF4EB, 0xFDEADB, 0xCEA27D, 0xE0C5AE, 0xF9D8B9, 0xFBCAA2, clNone,
+         clNone},
+    };
+    if (Style < 1 || Style > 3)
+        return;
+    const Preset& p = presets[Style - 1];
+    ColorHot = p.hot, ColorHotTo = p.hotTo, ColorMirrorHot = p.mirrorHot, ColorMirrorHotTo = p.mirrorHotTo;
+    BorderColorTop = p.top, BorderColorBottom = p.bottom, BorderColor = p.border, EdgeColor = p.edge;
+    ColorSelected = p.sel, ColorSelectedTo = p.selTo, ColorMirrorSelected = p.mirrorSel,
+    ColorMirrorSelectedTo = p.mirrorSelTo;
+}
+
+void TItemAppearance::Assign(TPersistent* Source)
+{
+    auto* s = dynamic_cast<TItemAppearance*>(Source);
+    if (!s) {
+        TPersistent::Assign(Source);
+        return;
+    }
+    ColorHot = s->ColorHot, ColorHotTo = s->ColorHotTo, ColorMirrorHot = s->ColorMirrorHot,
+    ColorMirrorHotTo = s->ColorMirrorHotTo;
+    BorderColorTop = s->BorderColorTop, BorderColorBottom = s->BorderColorBottom, BorderColor = s->BorderColor,
+    EdgeColor = s->EdgeColor;
+    ColorSelected = s->ColorSelected, ColorSelectedTo = s->ColorSelectedTo,
+    ColorMirrorSelected = s->ColorMirrorSelected, ColorMirrorSelectedTo = s->ColorMirrorSelectedTo;
+    font_->Assign(s->font_.get());
+    SetColorStyle(s->style_);
+    ColorSelectedText = s->ColorSelectedText;
+    ColorHotText = s->ColorHotText;
+    BorderColorHot = s->BorderColorHot;
+    BorderColorSelected = s->BorderColorSelected;
+}
+
+void ApplyItemAppearanceStyle(TItemAppearance* a, uint8_t Style)
+{
+    if (!a || Style == 8 || Style > 15)
+        return;
+    a->BorderColorHot = a->BorderColorSelected = clNone;
+    a->ColorSelectedText = a->ColorHotText = 0;
+    switch (Style) {
+    case 0: case 1: case 2: case 4: case 5: case 7: case 9:
+        a->ColorHot = 0xEBFDFF, a->ColorHotTo = 0xACECFF, a->ColorMirrorHot = 0x59DAFF, a->ColorMirrorHotTo = 0xA4E9FF;
+        a->ColorSelected = 0xAAD9FF, a->ColorSelectedTo = 0x6EBBFF, a->ColorMirrorSelected = 0x42AEFE,
+        a->ColorMirrorSelectedTo = 0x7AE1FE;
+        a->BorderColor = 0x42AEFE;
+        if (Style == 4 || Style == 5 || Style == 9)
+            a->BorderColorTop = 0xF4FEFF, a->BorderColorBottom = 0xCAF8FF, a->EdgeColor = 0xC3D9DF;
+        else
+            a->BorderColorTop = a->BorderColorBottom = a->EdgeColor = clNone;
+        break;
+    case 6: case 12:
+        a->ColorHot = a->ColorHotTo = clBtnFace, a->ColorMirrorHot = a->ColorMirrorHotTo = clNone;
+        a->ColorSelected = a->ColorSelectedTo = clHighlight, a->ColorMirrorSelected = a->ColorMirrorSelectedTo = clNone;
+        a->BorderColor = clHighlight, a->BorderColorTop = a->BorderColorBottom = a->EdgeColor = clNone;
+        a->ColorSelectedText = clHighlightText;
+        break;
+    default: // 3, 10, 11, 13 to 15: a plain blue selection
+        a->ColorHot = 0xFCF0E4, a->ColorHotTo = 0xF8DEC4, a->ColorMirrorHot = a->ColorMirrorHotTo = clNone;
+        a->ColorSelected = 0xF5DBC4, a->ColorSelectedTo = 0xEFC8A5,
+        a->ColorMirrorSelected = a->ColorMirrorSelectedTo = clNone;
+        a->BorderColor = 0xC7915A, a->BorderColorTop = a->BorderColorBottom = a->EdgeColor = clNone;
+        break;
+    }
+}
+
+TCustomItemSelector::TCustomItemSelector(TComponent* AOwner)
+    : TCustomControl(AOwner), host_(dynamic_cast<TPlusCustomItemSelector*>(AOwner))
+{
+    if (!host_)
+        throw Exception("Invalid parent");
+    ParentColor = true;
+}
+
+int TCustomItemSelector::Count() const { return host_->Items()->Count(); }
+
+bool TCustomItemSelector::Usable(int Index) const
+{
+    return !(Index >= 0 && Index < Count() && !host_->Items()->Items(Index)->Enabled);
+}
+
+void TCustomItemSelector::SelectItem(int Index)
+{
+    if (!Usable(Index))
+        return;
+    if (itemIndex_ >= 0 && Index != itemIndex_) {
+        const int old = itemIndex_;
+        itemIndex_ = -1;
+        InvalidateItem(old);
+    }
+    itemIndex_ = Index;
+    if (Index >= 0) {
+        InvalidateItem(Index);
+        if (OnSelect)
+            OnSelect(this);
+    }
+}
+
+void TCustomItemSelector::SetHotItem(int Index)
+{
+    if (Index == itemHot_ || !Usable(Index))
+        return;
+    const int old = itemHot_;
+    itemHot_ = -1;
+    InvalidateItem(old);
+    itemHot_ = Index;
+    if (Index >= 0)
+        InvalidateItem(Index);
+}
+
+void TCustomItemSelector::SelectFirst()
+{
+    if (Count() > 0)
+        SelectItem(0);
+}
+
+void TCustomItemSelector::SelectLast()
+{
+    if (Count() > 0)
+        SelectItem(Count() - 1);
+}
+
+void TCustomItemSelector::SelectNext()
+{
+    if (Count() == 0)
+        return;
+    if (itemIndex_ < 0)
+        SelectItem(0);
+    else if (itemIndex_ < Count() - 1)
+        SelectItem(itemIndex_ + 1);
+}
+
+void TCustomItemSelector::SelectPrevious()
+{
+    if (Count() == 0)
+        return;
+    if (itemIndex_ < 0)
+        SelectItem(0);
+    else if (itemIndex_ > 0)
+        SelectItem(itemIndex_ - 1);
+}
+
+void TCustomItemSelector::HotNext()
+{
+    if (Count() == 0)
+        return;
+    if (itemHot_ < 0)
+        SetHotItem(0);
+    else if (itemHot_ < Count() - 1)
+        SetHotItem(itemHot_ + 1);
+}
+
+void TCustomItemSelector::HotPrevious()
+{
+    if (Count() == 0)
+        return;
+    if (itemHot_ < 0)
+        SetHotItem(0);
+    else if (itemHot_ > 0)
+        SetHotItem(itemHot_ - 1);
+}
+
+bool TCustomItemSelector::SelectByText(const String& Prefix)
+{
+    for (int i = 0; i < Count(); ++i) {
+        const String text = UpperCase(Trim(HtmlToPlainText(host_->Items()->Items(i)->Caption())));
+        if (text.compare(0, Prefix.size(), Prefix) == 0) {
+            SelectItem(i);
+            return true;
+        }
+    }
+    return false;
+}
+
+int TCustomItemSelector::ItemAtPos(int X, int Y) const
+{
+    for (int i = 0; i < Count(); ++i) {
+        const TRect& r = host_->Items()->Items(i)->ItemRect;
+        if (X >= r.Left && X < r.Right && Y >= r.Top && Y < r.Bottom)
+            return i;
+    }
+    return -1;
+}
+
+TRect TCustomItemSelector::GetItemRect(int Index) const
+{
+    if (Index < 0 || Index >= Count())
+        return TRect(-1, -1, -1, -1);
+    return host_->Items()->Items(Index)->ItemRect;
+}
+
+void TCustomItemSelector::GetItemsRect(TRect& R) const
+{
+    const TRect c = ClientRect();
+    R = TRect(c.Left + OffsetX, c.Top + OffsetY, c.Right - OffsetX, c.Bottom - OffsetY);
+}
+
+void TCustomItemSelector::InvalidateItem(int Index)
+{
+    if (Index < 0 || Index >= Count())
+        return;
+    const TRect r = host_->Items()->Items(Index)->ItemRect;
+    RECT rr = r;
+    InvalidateRect(Handle(), &rr, TRUE);
+}
+
+void TCustomItemSelector::CalcItemSize(TSize& Size)
+{
+    if (host_->OnItemSize) {
+        host_->OnItemSize(this, Size);
+        return;
+    }
+    const bool color = host_->SelectorType() == stColor;
+    int iw = color ? host_->ColorBoxWidth() : 0, ih = color ? host_->ColorBoxHeight() : 0, tw = 0, th = 0;
+    TCanvas c;
+    HDC dc = CreateCompatibleDC(nullptr);
+    c.SetHandle(dc);
+    c.Font->Assign(host_->ItemAppearance()->Font());
+    for (int i = 0; i < Count(); ++i) {
+        TSelectorItem* item = host_->Items()->Items(i);
+        if (!color) {
+            if (item->Image()->Graphic() && !item->Image()->Graphic()->Empty())
+                iw = std::max(iw, item->Image()->Width()), ih = std::max(ih, item->Image()->Height());
+            else if (host_->Images() && item->ImageIndex() >= 0)
+                iw = std::max(iw, host_->Images()->Width()), ih = std::max(ih, host_->Images()->Height());
+        }
+        TSize s;
+        DrawHtmlCaption(&c, item->Caption(), TRect(0, 0, 1000, 500), s, false, host_->Images());
+        tw = std::max<int>(tw, s.cx), th = std::max<int>(th, s.cy);
+    }
+    c.SetHandle(nullptr);
+    DeleteDC(dc);
+    if (tw > 0)
+        tw += 4;
+    const TItemLayout layout = host_->ItemLayout;
+    if (layout == ilCaptionLeft || layout == ilCaptionRight) {
+        Size.cx = 2 * ItemOffsetX + iw + (tw > 0 ? (iw > 0 ? CaptionGap : 0) + tw : 0);
+        Size.cy = std::max(th, ih) + 2 * ItemOffsetY;
+    } else {
+        Size.cx = std::max(tw, iw) + 2 * ItemOffsetX;
+        Size.cy = 2 * ItemOffsetY + ih + (th > 0 ? (ih > 0 ? CaptionGap : 0) + th : 0);
+    }
+}
+
+void TCustomItemSelector::UpdateLayout()
+{
+    if (Count() == 0) {
+        SetBounds(Left(), Top(), 100, 50);
+        return;
+    }
+    itemHot_ = -1;
+    TSize size{0, 0};
+    CalcItemSize(size);
+    const int W = size.cx, H = size.cy;
+    const TRect a(OffsetX, OffsetY, 0, 0);
+    int x = a.Left, y = a.Top, column = 0, widest = 0;
+    const int columns = host_->Columns();
+    for (int i = 0; i < Count(); ++i) {
+        host_->Items()->Items(i)->ItemRect = TRect(x, y, x + W, y + H);
+        ++column;
+        if (i == Count() - 1)
+            break;
+        if (column < columns)
+            x += W;
+        else {
+            widest = std::max(widest, x);
+            x = a.Left, y += H, column = 0;
+        }
+    }
+    widest = std::max(widest, x);
+    SetBounds(Left(), Top(), widest + W + a.Left, y + H + a.Top);
+    Invalidate();
+}
+
+void TCustomItemSelector::DrawItem(int Index, TCanvas* c)
+{
+    if (Index < 0 || Index >= Count() || !c)
+        return;
+    TSelectorItem* item = host_->Items()->Items(Index);
+    TRect r = item->ItemRect;
+    if (r.Left < 0 && r.Right < 0)
+        return;
+    TItemAppearance* a = host_->ItemAppearance();
+    TColor border = a->BorderColor, top = a->BorderColorTop, bottom = a->BorderColorBottom, edge = a->EdgeColor;
+    TColor from = clNone, to = clNone, mirror = clNone, mirrorTo = clNone;
+    bool active = false;
+    if (Index == itemHot_) {
+        from = a->ColorHot, to = a->ColorHotTo, mirror = a->ColorMirrorHot, mirrorTo = a->ColorMirrorHotTo;
+        if (a->BorderColorHot != clNone)
+            border = a->BorderColorHot, top = bottom = edge = clNone;
+        active = true;
+    }
+    if (Index == itemIndex_) {
+        border = a->BorderColor, top = a->BorderColorTop, bottom = a->BorderColorBottom, edge = a->EdgeColor;
+        from = a->ColorSelected, to = a->ColorSelectedTo, mirror = a->ColorMirrorSelected,
+        mirrorTo = a->ColorMirrorSelectedTo;
+        if (a->BorderColorSelected != clNone)
+            border = a->BorderColorSelected, top = bottom = edge = clNone;
+        active = true;
+    }
+    if (!active) {
+        c->Brush->Style = bsSolid;
+        c->Brush->Color = host_->Color();
+        c->Pen->Color = host_->Color();
+        c->FillRect(r);
+    } else if (top == clNone) {
+        DrawGradientBox(c, r, from, true, 1, border, to);
+    } else {
+        DrawOfficeButtonFrame(c, from, to, mirror, mirrorTo, top, bottom, border, edge, host_->Color(), r, 0);
+    }
+    if (host_->OnDrawItem) {
+        host_->OnDrawItem(this, c, r, Index);
+        return;
+    }
+    int iw = 0, ih = 0;
+    const bool color = host_->SelectorType() == stColor;
+    const bool picture = !color && item->Image()->Graphic() && !item->Image()->Graphic()->Empty();
+    const bool listImage = !color && !picture && host_->Images() && item->ImageIndex() >= 0;
+    if (color)
+        iw = host_->ColorBoxWidth(), ih = host_->ColorBoxHeight();
+    else if (picture)
+        iw = item->Image()->Width(), ih = item->Image()->Height();
+    else if (listImage)
+        iw = host_->Images()->Width(), ih = host_->Images()->Height();
+    TRect t(r.Left + ItemOffsetX, r.Top + ItemOffsetY, r.Right - ItemOffsetX, r.Bottom - ItemOffsetY);
+    TRect img = t;
+    c->Font->Assign(a->Font());
+    if (Index == itemHot_)
+        c->Font->Color = a->ColorHotText;
+    if (Index == itemIndex_)
+        c->Font->Color = a->ColorSelectedText;
+    auto drawImage = [&](int x, int y) {
+        if (color) {
+            c->Pen->Color = clBlack;
+            c->Brush->Style = bsSolid;
+            c->Brush->Color = item->Color() == clNone ? TColor(clWhite) : item->Color();
+            c->Rectangle(x, y, x + iw, y + ih);
+        } else if (picture) {
+            c->Draw(x, y, item->Image()->Graphic());
+        } else if (listImage) {
+            host_->Images()->Draw(c, x, y, item->ImageIndex(), item->Enabled);
+        }
+    };
+    c->Brush->Style = bsClear;
+    TSize s;
+    const String caption = item->Caption();
+    switch (host_->ItemLayout) {
+    case ilCaptionLeft:
+        if (!caption.empty()) {
+            t.Right -= iw;
+            DrawHtmlCaption(c, caption, t, s, false, host_->Images());
+            if (s.cy < t.Height())
+                t.Top += (t.Height() - s.cy) / 2;
+            c->Brush->Style = bsClear;
+            DrawHtmlCaption(c, caption, t, s, true, host_->Images());
+            img.Left = t.Left + s.cx + CaptionGap;
+        }
+        drawImage(img.Left, color ? img.Top : img.Top + (img.Height() - ih) / 2);
+        break;
+    case ilCaptionRight:
+        if (iw > 0) {
+            drawImage(img.Left, color ? img.Top : img.Top + (img.Height() - ih) / 2);
+            t.Left = img.Left + iw + CaptionGap;
+        }
+        if (!caption.empty()) {
+            DrawHtmlCaption(c, caption, t, s, false, host_->Images());
+            if (s.cy < t.Height())
+                t.Top += (t.Height() - s.cy) / 2;
+            c->Brush->Style = bsClear;
+            DrawHtmlCaption(c, caption, t, s, true, host_->Images());
+        }
+        break;
+    case ilCaptionTop:
+        if (!caption.empty()) {
+            t.Bottom -= ih;
+            DrawHtmlCaption(c, caption, t, s, true, host_->Images());
+            img.Top = t.Top + s.cy + CaptionGap;
+        } else
+            img.Top += (img.Height() - ih) / 2;
+        img.Left += (img.Width() - iw) / 2;
+        drawImage(img.Left, img.Top);
+        break;
+    case ilCaptionBottom:
+        if (caption.empty())
+            img.Top += (img.Height() - ih) / 2;
+        img.Left += (img.Width() - iw) / 2;
+        drawImage(img.Left, img.Top);
+        if (iw > 0)
+            t.Top = img.Top + ih + CaptionGap;
+        if (!caption.empty()) {
+            c->Brush->Style = bsClear;
+            DrawHtmlCaption(c, caption, t, s, true, host_->Images());
+        }
+        break;
+    }
+}
+
+void TCustomItemSelector::Paint()
+{
+    Canvas()->Brush->Style = bsSolid;
+    Canvas()->Brush->Color = host_->Color();
+    Canvas()->FillRect(ClientRect());
+    for (int i = 0; i < Count(); ++i)
+        DrawItem(i, Canvas());
+}
+
+void TCustomItemSelector::MouseDown(TMouseButton b, TShiftState s, int x, int y)
+{
+    TCustomControl::MouseDown(b, s, x, y);
+    const int i = ItemAtPos(x, y);
+    if (i >= 0 && host_->Items()->Items(i)->Enabled)
+        SelectItem(i);
+}
+
+void TCustomItemSelector::MouseMove(TShiftState s, int x, int y)
+{
+    TCustomControl::MouseMove(s, x, y);
+    const int i = ItemAtPos(x, y);
+    if (i >= 0 && i != itemHot_) {
+        TSelectorItem* item = host_->Items()->Items(i);
+        SetHotItem(item->Enabled ? i : -1);
+        SetHint(item->Hint);
+        Application->CancelHint();
+    } else if (i < 0 && itemHot_ >= 0)
+        SetHotItem(-1);
+}
+
+void TCustomItemSelector::Dispatch(TMessage& m)
+{
+    TCustomControl::Dispatch(m);
+    if (m.Msg == CM_MOUSELEAVE && itemHot_ >= 0)
+        SetHotItem(-1);
+}
+
+TPlusCustomItemSelector::TPlusCustomItemSelector(TComponent* AOwner)
+    : TCustomControl(AOwner), items_(std::make_unique<TSelectorItems>(this)),
+      appearance_(std::make_unique<TItemAppearance>(this))
+{
+    SetColor(clWindow);
+    items_->OnChange = [this](TObject*) { UpdateLayout(); };
+    panel_ = new TCustomItemSelector(this);
+    panel_->SetParent(this);
+    panel_->OnSelect = [this](TObject*) {
+        if (OnItemSelect)
+            OnItemSelect(this);
+    };
+    UpdateLayout();
+}
+
+void TPlusCustomItemSelector::SetColumns(int v)
+{
+    if (v > 0 && v != columns_) {
+        columns_ = v;
+        UpdateLayout();
+    }
+}
+
+void TPlusCustomItemSelector::SetItemIndex(int v)
+{
+    if (!panel_)
+        return;
+    panel_->SelectItem(v);
+    ScrollIntoView(v);
+}
+
+void TPlusCustomItemSelector::SetSelectorType(TSelectorType v)
+{
+    if (v != selectorType_) {
+        selectorType_ = v;
+        UpdateLayout();
+    }
+}
+
+void TPlusCustomItemSelector::SetImages(TCustomImageList* v)
+{
+    if (v != images_) {
+        images_ = v;
+        UpdateLayout();
+    }
+}
+
+void TPlusCustomItemSelector::SetColorBoxWidth(int v)
+{
+    if (v != boxWidth_) {
+        boxWidth_ = v;
+        UpdateLayout();
+    }
+}
+
+void TPlusCustomItemSelector::SetColorBoxHeight(int v)
+{
+    if (v != boxHeight_) {
+        boxHeight_ = v;
+        UpdateLayout();
+    }
+}
+
+void TPlusCustomItemSelector::UpdateLayout()
+{
+    if (!panel_)
+        return;
+    panel_->UpdateLayout();
+    PlacePanel();
+}
+
+void TPlusCustomItemSelector::PlacePanel()
+{
+    const int maxScroll = std::max(0, panel_->Height() - ClientHeight());
+    scroll_ = std::clamp(scroll_, 0, maxScroll);
+    panel_->SetBounds(0, -scroll_, panel_->Width(), panel_->Height());
+}
+
+void TPlusCustomItemSelector::SelectFirst() { if (panel_) { panel_->SelectFirst(); ScrollIntoView(ItemIndex()); } }
+void TPlusCustomItemSelector::SelectLast() { if (panel_) { panel_->SelectLast(); ScrollIntoView(ItemIndex()); } }
+void TPlusCustomItemSelector::SelectNext() { if (panel_) { panel_->SelectNext(); ScrollIntoView(ItemIndex()); } }
+void TPlusCustomItemSelector::SelectPrevious() { if (panel_) { panel_->SelectPrevious(); ScrollIntoView(ItemIndex()); } }
+void TPlusCustomItemSelector::HotNext() { if (panel_) { panel_->HotNext(); ScrollIntoView(GetItemHot()); } }
+void TPlusCustomItemSelector::HotPrevious() { if (panel_) { panel_->HotPrevious(); ScrollIntoView(GetItemHot()); } }
+
+bool TPlusCustomItemSelector::SelectByText(const String& Prefix)
+{
+    return panel_ ? panel_->SelectByText(Prefix) : false;
+}
+
+int TPlusCustomItemSelector::VisibleItemCount() const
+{
+    if (!panel_ || items_->Count() == 0)
+        return 0;
+    const int h = items_->Items(0)->ItemRect.Height();
+    return h <= 0 ? 0 : Height() / h * columns_;
+}
+
+TSize TPlusCustomItemSelector::GetPanelSize() const
+{
+    return panel_ ? TSize{panel_->Width(), panel_->Height()} : TSize{100, 50};
+}
+
+void TPlusCustomItemSelector::ScrollIntoView(int Index)
+{
+    if (!panel_ || Index < 0 || Index >= items_->Count() || panel_->Height() <= ClientHeight())
+        return;
+    TRect r = items_->Items(Index)->ItemRect;
+    r.Top -= scroll_;
+    r.Bottom -= scroll_;
+    const int ch = ClientHeight();
+    if (r.Top < 0)
+        scroll_ += r.Top;
+    else if (r.Bottom > ch) {
+        if (r.Height() > ch)
+            r.Bottom = ch + r.Top;
+        scroll_ += r.Bottom - ch;
+    }
+    PlacePanel();
+}
+
+void TPlusCustomItemSelector::Dispatch(TMessage& m)
+{
+    if (m.Msg == WM_GETDLGCODE) {
+        m.Result = 5;
+        return;
+    }
+    if (m.Msg == WM_MOUSEWHEEL) {
+        scroll_ -= m.WheelDelta() / 4;
+        PlacePanel();
+        return;
+    }
+    TCustomControl::Dispatch(m);
+    if (m.Msg == WM_SIZE && panel_)
+        PlacePanel();
+}

@@ -651,3 +651,169 @@ private:
     bool placing_ = false;
     friend class TDropDownForm;
 };
+
+// ---------------------------------------------------------------- the item selector
+
+enum TSelectorType { stImage, stColor };
+
+class TSelectorItem : public TCollectionItem {
+public:
+    explicit TSelectorItem(TCollection* c) : TCollectionItem(c) {}
+    String ClassName() const override { return "TSelectorItem"; }
+    void Assign(TPersistent* Source) override;
+    String Caption() const { return caption_; }
+    void SetCaption(const String& v);
+    TColor Color() const { return color_; }
+    void SetColor(TColor v);
+    int ImageIndex() const { return imageIndex_; }
+    void SetImageIndex(int v);
+    TPicture* Image() const { return image_.get(); }
+    String Hint;
+    bool Enabled = true;
+    TRect ItemRect;
+
+private:
+    String caption_;
+    TColor color_ = clNone;
+    int imageIndex_ = -1;
+    std::unique_ptr<TPicture> image_ = std::make_unique<TPicture>();
+};
+
+class TSelectorItems : public TCollection {
+public:
+    explicit TSelectorItems(TPersistent* owner) : TCollection(ItemClassOf<TSelectorItem>()), owner_(owner) {}
+    TSelectorItem* Add() { return static_cast<TSelectorItem*>(TCollection::Add()); }
+    TSelectorItem* Items(int i) const { return static_cast<TSelectorItem*>(TCollection::Items(i)); }
+    TPersistent* Owner() const override { return owner_; }
+
+protected:
+    void Update(TCollectionItem* item) override;
+
+private:
+    TPersistent* owner_;
+};
+
+// Colours and font of the hot and selected items; three presets (SetColorStyle 1 to 3).
+class TItemAppearance : public TPersistent {
+public:
+    explicit TItemAppearance(TPersistent* Owner);
+    String ClassName() const override { return "TItemAppearance"; }
+    void Assign(TPersistent* Source) override;
+    TColor BorderColor = clNone, BorderColorTop = clNone, BorderColorBottom = clNone, BorderColorHot = clNone,
+           BorderColorSelected = clNone;
+    TColor ColorHot = clNone, ColorHotTo = clNone, ColorHotText = 0, ColorMirrorHot = clNone,
+           ColorMirrorHotTo = clNone;
+    TColor ColorSelected = clNone, ColorSelectedTo = clNone, ColorMirrorSelected = clNone,
+           ColorMirrorSelectedTo = clNone, ColorSelectedText = 0;
+    TColor EdgeColor = clNone;
+    TFont* Font() const { return font_.get(); }
+    uint8_t ColorStyle() const { return style_; }
+    void SetColorStyle(uint8_t Style);
+    TNotifyEvent OnChange;
+
+private:
+    std::unique_ptr<TFont> font_ = std::make_unique<TFont>();
+    uint8_t style_ = 0;
+};
+
+// The hot and selected colours of a colour style (as the drop-downs' own styles).
+void ApplyItemAppearanceStyle(TItemAppearance* Appearance, uint8_t Style);
+
+class TPlusCustomItemSelector;
+using TDrawItemEvent = std::function<void(TObject* Sender, TCanvas* Canvas, TRect R, int Index)>;
+using TItemSizeEvent = std::function<void(TObject* Sender, TSize& ASize)>;
+
+// The panel that lays out and paints the items of its host.
+class TCustomItemSelector : public TCustomControl {
+public:
+    explicit TCustomItemSelector(TComponent* AOwner); // raises "Invalid parent" without a host
+    String ClassName() const override { return "TCustomItemSelector"; }
+    int ItemIndex() const { return itemIndex_; }
+    int ItemHot() const { return itemHot_; }
+    int OffsetX = 2, OffsetY = 2, ItemOffsetX = 4, ItemOffsetY = 4, CaptionGap = 4;
+    TNotifyEvent OnSelect;
+
+    void SelectItem(int Index);
+    void SetHotItem(int Index);
+    void SelectFirst();
+    void SelectLast();
+    void SelectNext();
+    void SelectPrevious();
+    void HotNext();
+    void HotPrevious();
+    bool SelectByText(const String& Prefix);
+    int ItemAtPos(int X, int Y) const;
+    TRect GetItemRect(int Index) const;
+
+    virtual void DrawItem(int Index, TCanvas* ACanvas);
+    virtual void GetItemsRect(TRect& R) const;
+    virtual void CalcItemSize(TSize& Size);
+    virtual void InvalidateItem(int Index);
+    virtual void UpdateLayout();
+
+protected:
+    void Paint() override;
+    void MouseDown(TMouseButton b, TShiftState s, int x, int y) override;
+    void MouseMove(TShiftState s, int x, int y) override;
+    void Dispatch(TMessage& m) override;
+
+private:
+    int Count() const;
+    bool Usable(int Index) const;
+    TPlusCustomItemSelector* host_;
+    int itemIndex_ = -1, itemHot_ = -1;
+};
+
+// The scrolling host of the item panel; owns the items and their look.
+class TPlusCustomItemSelector : public TCustomControl {
+public:
+    explicit TPlusCustomItemSelector(TComponent* AOwner);
+    String ClassName() const override { return "TPlusCustomItemSelector"; }
+    TSelectorItems* Items() const { return items_.get(); }
+    TItemAppearance* ItemAppearance() const { return appearance_.get(); }
+    TCustomItemSelector* Panel() const { return panel_; }
+    int Columns() const { return columns_; }
+    void SetColumns(int v);
+    int ItemIndex() const { return panel_ ? panel_->ItemIndex() : -1; }
+    void SetItemIndex(int v);
+    int GetItemHot() const { return panel_ ? panel_->ItemHot() : -1; }
+    TSelectorType SelectorType() const { return selectorType_; }
+    void SetSelectorType(TSelectorType v);
+    TItemLayout ItemLayout = ilCaptionRight;
+    TCustomImageList* Images() const { return images_; }
+    void SetImages(TCustomImageList* v);
+    int ColorBoxWidth() const { return boxWidth_; }
+    void SetColorBoxWidth(int v);
+    int ColorBoxHeight() const { return boxHeight_; }
+    void SetColorBoxHeight(int v);
+    int ScrollPosition() const { return scroll_; }
+    TNotifyEvent OnItemSelect;
+    TDrawItemEvent OnDrawItem;
+    TItemSizeEvent OnItemSize;
+
+    void UpdateLayout();
+    void SelectFirst();
+    void SelectLast();
+    void SelectNext();
+    void SelectPrevious();
+    void HotNext();
+    void HotPrevious();
+    bool SelectByText(const String& Prefix);
+    int VisibleItemCount() const;
+    TSize GetPanelSize() const;
+    void ScrollIntoView(int Index);
+
+protected:
+    void Dispatch(TMessage& m) override;
+
+private:
+    void PlacePanel();
+    std::unique_ptr<TSelectorItems> items_;
+    std::unique_ptr<TItemAppearance> appearance_;
+    TCustomItemSelector* panel_ = nullptr;
+    int columns_ = 1;
+    TSelectorType selectorType_ = stImage;
+    TCustomImageList* images_ = nullptr;
+    int boxWidth_ = 14, boxHeight_ = 14;
+    int scroll_ = 0;
+};

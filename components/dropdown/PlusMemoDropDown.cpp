@@ -53,7 +53,13 @@ void TPlusMemoDropDown::HideDropDown(bool Cancel)
     AutoDrop = false; // the focus coming back must not reopen the pop-up
     if (Cancel && memo_)
         memo_->Lines()->Assign(*memoText_);
+    // A cancelled close puts the edit's last set text back; that text is no typing, so the
+    // lines stay, and the edit shows their summary again.
+    internalUpdate_ = true;
     TPlusCustomDropDown::HideDropDown(Cancel);
+    internalUpdate_ = false;
+    if (Cancel)
+        UpdateEditText();
     AutoDrop = autoDrop;
 }
 
@@ -85,9 +91,10 @@ void TPlusMemoDropDown::UpdateEditText()
         c.SetHandle(nullptr);
         DeleteDC(dc);
     }
+    const bool was = internalUpdate_;
     internalUpdate_ = true;
     SetTextDirect(summary);
-    internalUpdate_ = false;
+    internalUpdate_ = was;
 }
 
 void TPlusMemoDropDown::Change()

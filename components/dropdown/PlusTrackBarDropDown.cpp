@@ -27,6 +27,8 @@ void TPlusTrackBarDropDown::CreateDropDownForm()
 
 void TPlusTrackBarDropDown::SetMin(int v)
 {
+    if (v > max_)
+        return; // the slider refuses a minimum above its maximum
     min_ = v;
     if (trackBar_) {
         trackBar_->SetMin(v);
@@ -36,6 +38,8 @@ void TPlusTrackBarDropDown::SetMin(int v)
 
 void TPlusTrackBarDropDown::SetMax(int v)
 {
+    if (v < min_)
+        return; // the slider refuses a maximum below its minimum
     max_ = v;
     if (trackBar_) {
         trackBar_->SetMax(v);

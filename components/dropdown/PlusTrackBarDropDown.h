@@ -23,12 +23,12 @@ public:
     void SetPageSize(int v);
     TTrackBar* TrackBar() const { return trackBar_; }
     TNotifyEvent OnTrackChange;
+    void KeyDown(WORD& Key, TShiftState Shift) override;
 
 protected:
     void CreateDropDownForm() override;
     void BeforeDropDown() override;
     void Change() override;
-    void KeyDown(WORD& Key, TShiftState Shift) override;
     void MouseDown(TMouseButton b, TShiftState s, int x, int y) override;
     void MouseMove(TShiftState s, int x, int y) override;
     void MouseUp(TMouseButton b, TShiftState s, int x, int y) override;
