@@ -284,7 +284,11 @@ void draw_legend(plot_settings& ps)
     if (ps.draw_map || ps.matrix_plot) {
         // maps and matrices show their classes, right of the frame
         if (ps.classes.empty() && ps.extra_classes.empty()) return;
-        const double top = ps.frame_bottom + ps.frame_height;
+        double top = ps.frame_bottom + ps.frame_height;
+        // a legend title above a frame that reaches the top of the graph region would be cut off:
+        // the legend moves down just enough to show it
+        if (!ps.matrix_title.empty() && !ps.central_legend)
+            top = std::min(top, ps.layout_height - 1.8 * ps.text_height * 0.85 / ps.font_factor);
         draw_class_legend(ps, ps.frame_left + ps.frame_width + 2, top, 5 * ps.char_width);
         return;
     }
