@@ -204,6 +204,7 @@ void TPlusDateTimePicker::CreateTimePicker()
     if (kind_ != dkDateTime || companion_)
         return;
     companion_ = new TCustomDateTimePicker(this);
+    companion_->FreeNotification(this);
     companion_->SetParent(this);
     companion_->SetBounds(0, 0, 90, 17);
     companion_->SetVisible(false);
@@ -256,6 +257,7 @@ void TPlusDateTimePicker::SetLabelCaption(const String& v)
 {
     if (!label_) {
         label_ = new TLabel(nullptr);
+        label_->FreeNotification(this); // the label's parent may free it first
         label_->SetParent(Parent());
         label_->OnClick = [this](TObject*) {
             if (OnLabelClick)
@@ -268,6 +270,15 @@ void TPlusDateTimePicker::SetLabelCaption(const String& v)
     }
     label_->SetCaption(v);
     UpdateLabel();
+}
+
+void TPlusDateTimePicker::Notification(TComponent* component, TOperation operation)
+{
+    TCustomDateTimePicker::Notification(component, operation);
+    if (operation == opRemove && component == label_)
+        label_ = nullptr;
+    if (operation == opRemove && component == companion_)
+        companion_ = nullptr;
 }
 
 void TPlusDateTimePicker::SetLabelPosition(TLabelPosition p)

@@ -78,6 +78,7 @@ public:
     TNotifyEvent OnLabelClick, OnLabelDblClick;
 
 protected:
+    void Notification(TComponent* component, TOperation operation) override;
     virtual void DoChange();
     virtual void DoClick();
     virtual void TimePickerKeyPress(char& Key) { (void)Key; }

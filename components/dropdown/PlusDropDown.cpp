@@ -2071,6 +2071,8 @@ void TPlusCustomDropDown::SetDropDownControl(TControl* c)
     if (c == control_)
         return;
     control_ = c;
+    if (c)
+        c->FreeNotification(this);
     PlaceDropDownControl();
 }
 
@@ -2080,12 +2082,30 @@ void TPlusCustomDropDown::SetLabelCaption(const String& v)
 {
     if (!label_) {
         label_ = new TLabel(this);
+        label_->FreeNotification(this);
         label_->SetParent(Parent());
         label_->OnClick = [this](TObject*) { DoLabelClick(); };
         label_->OnDblClick = [this](TObject*) { DoLabelDblClick(); };
     }
     label_->SetCaption(v);
     UpdateLabel();
+}
+
+void TPlusCustomDropDown::Notification(TComponent* component, TOperation operation)
+{
+    TCustomMaskEdit::Notification(component, operation);
+    if (operation != opRemove)
+        return;
+    if (component == label_)
+        label_ = nullptr;
+    if (component == control_)
+        control_ = nullptr;
+    if (component == DropDownFocusControl)
+        DropDownFocusControl = nullptr;
+    if (component == images_)
+        images_ = nullptr;
+    if (component == form_)
+        form_ = nullptr;
 }
 
 void TPlusCustomDropDown::SetLabelPosition(TLabelPosition p)

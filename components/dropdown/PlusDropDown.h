@@ -604,6 +604,7 @@ protected:
     void UpdateLabel();
     void PaintBorder();
 
+    void Notification(TComponent* component, TOperation operation) override;
     void CreateParams(TCreateParams& params) override;
     void CreateWnd() override;
     void DoEnter() override;

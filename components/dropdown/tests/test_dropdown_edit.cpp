@@ -1,0 +1,114 @@
+// The value rules on the real drop-down edit: characters and pastes reach the edit window as
+// messages and the rules decide what the text becomes.
+#include "PlusDropDown.h"
+
+#include "platform/framework/Clipbrd.h"
+#include "platform/framework/Forms.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+struct EditCase {
+    const char* name;
+    TDropDownEditRule rule;
+    const char* prefix;
+    const char* suffix;
+    int precision;
+    bool isSigned;
+    const char* start;  // set through Text
+    int caret;          // in the value, after the prefix
+    const char* typed;  // characters; '\b' is Backspace
+    const char* pasted; // then pasted at the caret (nullptr: nothing)
+    const char* value;  // Text afterwards
+    const char* shown;  // the whole edit text afterwards
+    bool selectAll = false; // the value selected before typing
+};
+
+class RealEdit : public ::testing::TestWithParam<EditCase> {};
+
+TEST_P(RealEdit, TypingAndPastingFollowTheRule)
+{
+    const EditCase& c = GetParam();
+    TForm* form = New<TForm>(nullptr);
+    auto* d = new TPlusCustomDropDown(form);
+    d->SetParent(form);
+    d->SetEditRule(c.rule);
+    d->SetPrecision(c.precision);
+    d->SetSigned(c.isSigned);
+    d->SetTextPrefix(c.prefix);
+    d->SetTextSuffix(c.suffix);
+    d->SetText(c.start);
+    d->SetSelStart(int(String(c.prefix).size()) + c.caret);
+    d->SetSelLength(0);
+    if (c.selectAll)
+        d->SelectValue();
+    for (const char* p = c.typed; *p; ++p)
+        d->Perform(WM_CHAR, WPARAM(uint8_t(*p)), 0);
+    if (c.pasted) {
+        Clipboard()->SetAsText(c.pasted);
+        d->Perform(WM_PASTE, 0, 0);
+    }
+    EXPECT_EQ(d->GetText(), c.value);
+    EXPECT_EQ(d->EditText(), c.shown);
+    delete form;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, RealEdit,
+    ::testing::Values(
+        EditCase{"FloatDigitsBeforeSuffix", erFloat, "", " kg", 2, false, "12.50", 2, "3", nullptr, "123.50", "123.50 kg"},
+        EditCase{"FloatSecondSeparatorDropped", erFloat, "", "", 2, false, "1.50", 1, ".", nullptr, "1.50", "1.50"},
+        EditCase{"FloatSignOnlyWhenSigned", erFloat, "", "", 2, false, "4.00", 0, "-", nullptr, "4.00", "4.00"},
+        EditCase{"FloatSignedTogglesBehindPrefix", erFloat, "$ ", "", 2, true, "4.00", 2, "-", nullptr, "-4.00",
+                 "$ -4.00"},
+        EditCase{"MoneyGroupsWhileTyping", erMoney, "EUR ", "", 0, false, "1", 1, "2345", nullptr, "12,345",
+                 "EUR 12,345"},
+        EditCase{"IntegerLettersDropped", erInteger, "", " pcs", 0, false, "12", 2, "a3b", nullptr, "123", "123 pcs"},
+        EditCase{"IntegerBackspaceStopsAtThePrefix", erInteger, "# ", "", 0, false, "5", 0, "\b", nullptr, "5", "# 5"},
+        EditCase{"RangeListBetweenAffixes", erRangeList, "Pages ", ".", 0, false, "1", 1, "-4,,7", nullptr, "1-4,7",
+                 "Pages 1-4,7."},
+        EditCase{"HexSignOnlyInFront", erHex, "0x", "", 0, false, "FF", 1, "-a", nullptr, "FaF", "0xFaF"},
+        EditCase{"PasteOverTheValueFormats", erFloat, "", "", 2, false, "", 0, "", "3.14159", "3.14", "3.14", true},
+        EditCase{"PasteOfASecondSeparatorRefused", erFloat, "", "", 2, false, "1.50", 4, "", ".2", "1.50", "1.50"},
+        EditCase{"PasteOfASignInTheMiddleRefused", erInteger, "", "", 0, true, "12", 1, "", "-", "12", "12"},
+        EditCase{"PasteKeepsTheAffixes", erMoney, "EUR ", " net", 2, false, "1", 1, "", "000", "1,000.00",
+                 "EUR 1,000.00 net"},
+        EditCase{"PasteOfLettersIntoIntegerRefused", erInteger, "", "", 0, false, "7", 1, "", "12a", "7", "7"}),
+    [](const auto& info) { return String(info.param.name); });
+
+TEST(RealEdit, LostFocusNormalisesAFloat)
+{
+    TForm* form = New<TForm>(nullptr);
+    auto* d = new TPlusCustomDropDown(form);
+    d->SetParent(form);
+    d->SetEditRule(erFloat);
+    d->SetPrecision(2);
+    d->SetText("1");
+    d->SetSelStart(4);
+    d->Perform(WM_CHAR, WPARAM('\b'), 0);
+    d->Perform(WM_CHAR, WPARAM('\b'), 0);
+    d->Perform(WM_KILLFOCUS, 0, 0);
+    EXPECT_EQ(d->GetText(), "1.00");
+    d->SetTextDirect("");
+    d->Perform(WM_KILLFOCUS, 0, 0);
+    EXPECT_EQ(d->GetText(), "0.00") << "an empty number becomes zero";
+    delete form;
+}
+
+TEST(RealEdit, ReturnNeverReachesTheEditAsACharacter)
+{
+    TForm* form = New<TForm>(nullptr);
+    auto* d = new TPlusCustomDropDown(form);
+    d->SetParent(form);
+    d->SetText("ab");
+    d->SetSelStart(2);
+    std::vector<char> seen;
+    d->OnKeyPress = [&](TObject*, char& k) { seen.push_back(k); };
+    d->Perform(WM_CHAR, WPARAM('\r'), 0);
+    EXPECT_EQ(d->GetText(), "ab");
+    EXPECT_EQ(seen, std::vector<char>{'\r'}) << "OnKeyPress still hears of it";
+    delete form;
+}
+
+} // namespace
