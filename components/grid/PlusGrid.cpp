@@ -2,6 +2,8 @@
 
 #include "TextRoutines.h"
 
+#include "platform/framework/Graphics.h"
+
 #include <cctype>
 #include <cstdint>
 #include <cstdio>
@@ -85,8 +87,25 @@ bool SafeFloatFormat(const String& format)
 
 } // namespace
 
-TPlusStringGrid::TPlusStringGrid(TComponent* owner) : TBaseGrid(owner), FixedGradientTo(ColorToRGB(clBtnFace))
+TPlusStringGrid::TPlusStringGrid(TComponent* owner)
+    : TBaseGrid(owner), FixedGradientTo(ColorToRGB(clBtnFace)), bands_(std::make_unique<TBands>()),
+      grouping_(std::make_unique<TGrouping>()), sortSettings_(std::make_unique<TSortSettings>()),
+      backGround_(std::make_unique<TBackGround>()), mouseActions_(std::make_unique<TMouseActions>()),
+      navigation_(std::make_unique<TNavigation>()), sortIndexList_(std::make_unique<TSortIndexList>()),
+      fixedFont_(std::make_unique<TFont>()), activeCellFont_(std::make_unique<TFont>()),
+      columnHeaders_(std::make_unique<TStringList>()), rowHeaders_(std::make_unique<TStringList>()),
+      rowModified_(std::make_unique<TIntList>(-1, -1)), rowDisabled_(std::make_unique<TIntList>(-1, -1)),
+      selectedRowOrder_(std::make_unique<TIntList>(-1, -1))
 {
+    columnVisible_.fill(true);
+    fixedFont_->Name = "Tahoma";
+    fixedFont_->Style = TFontStyles() << fsBold;
+    fixedFont_->OnChange = [this](TObject*) { Invalidate(); };
+    activeCellFont_->Style = TFontStyles() << fsBold;
+    activeCellFont_->OnChange = [this](TObject*) { Invalidate(); };
+    bands_->OnChange = [this](TObject*) { Invalidate(); };
+    columnHeaders_->OnChange = [this](TStringList&) { HeadersChanged(); };
+    rowHeaders_->OnChange = [this](TStringList&) { HeadersChanged(); };
     ControlStyle << csAcceptsControls;
     SetRowCount(10);
     SetDefaultRowHeight(22);
@@ -97,12 +116,144 @@ TPlusStringGrid::TPlusStringGrid(TComponent* owner) : TBaseGrid(owner), FixedGra
     SetHeight(250);
 }
 
-TPlusStringGrid::~TPlusStringGrid() = default;
+TPlusStringGrid::~TPlusStringGrid()
+{
+    destroying_ = true;
+    // hidden rows give their records back to the grid's bookkeeping, which frees them
+    for (TGridItem* item : hiddenRows_)
+        FreeGridItem(item);
+    hiddenRows_.clear();
+}
+
+void TPlusStringGrid::FreeGridItem(TGridItem* item)
+{
+    if (!item)
+        return;
+    for (int i = 0; i < item->Items->Count(); ++i)
+        if (auto* record = dynamic_cast<TCellProperties*>(item->Items->Objects(i)))
+            ReleaseCellProperties(record);
+    delete item;
+}
+
+TCellGraphic::~TCellGraphic()
+{
+    switch (CellType) {
+    case ctBitmap:
+    case ctRadio:
+    case ctPicture:
+    case ctFilePicture:
+    case ctBitButton:
+        if (CellCreated)
+            delete CellData;
+        break;
+    case ctImages:
+    case ctBalloon:
+        delete CellData;
+        break;
+    case ctIcon:
+        if (CellCreated)
+            delete CellData2;
+        break;
+    case ctCheckBox:
+    case ctDataCheckBox:
+    case ctRadioButton:
+        if (CellAngle == 1)
+            delete CellData;
+        break;
+    default:
+        break;
+    }
+}
+
+void TCellGraphic::Assign(TPersistent* source)
+{
+    auto* other = dynamic_cast<TCellGraphic*>(source);
+    if (!other || other == this)
+        return;
+    CellType = other->CellType;
+    CellVAlign = other->CellVAlign;
+    CellHAlign = other->CellHAlign;
+    CellIndex = other->CellIndex;
+    CellTransparent = other->CellTransparent;
+    CellValue = other->CellValue;
+    CellAngle = other->CellAngle;
+    CellBoolean = other->CellBoolean;
+    CellErrFrom = other->CellErrFrom;
+    CellErrLen = other->CellErrLen;
+    CellText = other->CellText;
+    CellCreated = other->CellCreated;
+    CellColor = other->CellColor;
+    CellColor2 = other->CellColor2;
+}
+
+TSize TCellGraphic::FitPictureSize(int width, int height) const
+{
+    int pw = 0, ph = 0;
+    if (auto* picture = dynamic_cast<TPicture*>(CellData)) {
+        pw = picture->Width();
+        ph = picture->Height();
+    } else if (auto* file = dynamic_cast<TFilePicture*>(CellData)) {
+        pw = file->Width();
+        ph = file->Height();
+    }
+    const int w = width - CellIndex, h = height - CellIndex;
+    const double fx = pw > 0 ? double(w) / pw : 1.0;
+    const double fy = ph > 0 ? double(h) / ph : 1.0;
+    auto keepAspect = [&](double ax, double ay) {
+        if (ax >= ay)
+            return TSize{int(std::lround(pw * ay)), h};
+        return TSize{w, int(std::lround(ph * ax))};
+    };
+    switch (CellAngle) {
+    case 1:
+        return TSize{w, h};
+    case 2:
+        return keepAspect(fx, fy);
+    case 3:
+        return w >= pw && h >= ph ? TSize{pw, ph} : TSize{w, h};
+    case 4:
+        if (w >= pw && h >= ph)
+            return TSize{pw, ph};
+        return keepAspect(std::min(fx, 1.0), std::min(fy, 1.0));
+    default:
+        return TSize{pw, ph};
+    }
+}
+
+void TGrouping::Assign(TPersistent* source)
+{
+    auto* other = dynamic_cast<TGrouping*>(source);
+    if (!other || other == this)
+        return;
+    GroupCountFormat = other->GroupCountFormat;
+    HeaderColor = other->HeaderColor;
+    HeaderColorTo = other->HeaderColorTo;
+    HeaderTextColor = other->HeaderTextColor;
+    HeaderUnderline = other->HeaderUnderline;
+    MergeHeader = other->MergeHeader;
+    MergeSummary = other->MergeSummary;
+    ShowGroupCount = other->ShowGroupCount;
+    SummaryColor = other->SummaryColor;
+    SummaryColorTo = other->SummaryColorTo;
+    SummaryTextColor = other->SummaryTextColor;
+    SummaryLine = other->SummaryLine;
+}
 
 // ---------------------------------------------------------------- dimensions
 
 void TPlusStringGrid::SetRowCount(int value)
 {
+    value = std::max(1, value);
+    if (value < RowCount()) {
+        // the rows that leave take their cells with them
+        const bool moving = RowsMoving;
+        RowsMoving = false;
+        ClearRect(0, value, std::max(TotalColCount(), StoreColCount()) - 1, RowCount() - 1);
+        RowsMoving = moving;
+        TruncateStoreRows(value);
+        if (int(selectedRows_.size()) > value && !mouseActions_->RowSelectPersistent)
+            selectedRows_.resize(size_t(value));
+    }
     TBaseGrid::SetRowCount(value);
     if (FixedRowAlways && RequestedFixedRows < RowCount())
         SetFixedRows(RequestedFixedRows);

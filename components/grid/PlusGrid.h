@@ -7,12 +7,135 @@
 // Index rule: every cell, row and column index a caller passes is checked. Writers ignore a cell
 // outside the grid (a no-op); readers answer the empty value ("" / 0 / clNone / ctEmpty).
 #include "BaseGrid.h"
+#include "PlusObj.h"
+
+#include <array>
+#include <memory>
+#include <vector>
 
 #include "platform/rtl/DateUtils.h"
 
 QUELM_DECLARE_EXCEPTION(EPlusGridError, Exception)
 
+class TCustomImageList;
+
 enum TGridLook { glStandard, glXP, glSoft, glClassic, glTMS, glVista, glWin7, glOffice2007, glWindows8 };
+// What a cell's graphic is; ctEmpty is never stored (the answer for a cell without a graphic).
+enum TCellType : uint8_t {
+    ctBitmap, ctIcon, ctNone, ctImageList, ctCheckBox, ctDataCheckBox, ctRotated, ctDataImage, ctNode, ctRadio,
+    ctEmpty, ctImages, ctPicture, ctFilePicture, ctValue, ctProgress, ctComment, ctButton, ctBitButton,
+    ctVirtCheckBox, ctRowCheckBox, ctProgressPie, ctSummary, ctRangeIndicator, ctXPProgress, ctInterface,
+    ctScrollbar, ctRadioButton, ctBalloon, ctShape, ctRating
+};
+enum TCellVAlign { vaTop, vaBottom, vaCenter, vaUnderText, vaAboveText, vaFull };
+enum TCellHAlign { haLeft, haRight, haCenter, haBeforeText, haAfterText, haFull };
+enum TCellBorder { cbTop, cbLeft, cbRight, cbBottom };
+using TCellBorders = TSet<TCellBorder>;
+
+// The graphic of one cell, kept in the cell's properties; the grid frees it with them.
+class TCellGraphic : public TPersistent {
+public:
+    TCellGraphic() = default;
+    ~TCellGraphic() override;
+    String ClassName() const override { return "TCellGraphic"; }
+    // Copies everything but the held objects (CellData, CellData2) and CellVariant.
+    void Assign(TPersistent* source) override;
+    // The drawn size of a picture graphic in a box of width x height (by CellAngle's fit mode).
+    TSize FitPictureSize(int width, int height) const;
+
+    TCellType CellType = ctNone;
+    TObject* CellData = nullptr;   // or a colour, by type (CellColor)
+    TObject* CellData2 = nullptr;  // or a colour, by type (CellColor2)
+    TColor CellColor = clNone;     // the colour held in the first data slot
+    TColor CellColor2 = clNone;    // the colour held in the second data slot
+    TCellVAlign CellVAlign = vaTop;
+    TCellHAlign CellHAlign = haLeft;
+    int CellIndex = 0;
+    bool CellTransparent = false;
+    bool CellCreated = false;
+    bool CellBoolean = false;
+    int CellAngle = 0;
+    double CellValue = 0;
+    int CellErrFrom = 0;
+    int CellErrLen = 0;
+    String CellText;
+    int CellVariant = 0;
+};
+
+// One hidden row: its cells (all real columns, each string with its cell record) and height.
+class TGridItem : public TObject {
+public:
+    TGridItem() : Items(new TStringList) {}
+    ~TGridItem() override { delete Items; }
+    int Idx = 0;
+    int Height = 0;
+    int Level = 0;
+    TStringList* Items;
+};
+
+// Grouping options and colours.
+class TGrouping : public TPersistent {
+public:
+    String ClassName() const override { return "TGrouping"; }
+    void Assign(TPersistent* source) override;
+    bool MergeHeader = false;
+    bool MergeSummary = false;
+    TColor HeaderColor = clNone;
+    TColor HeaderColorTo = clNone;
+    TColor HeaderTextColor = clNone;
+    bool HeaderUnderline = false;
+    TColor HeaderLineColor = clBlue;
+    int HeaderLineWidth = 2;
+    bool Summary = false;
+    TColor SummaryColor = clNone;
+    TColor SummaryColorTo = clNone;
+    TColor SummaryTextColor = clNone;
+    bool SummaryLine = false;
+    TColor SummaryLineColor = clBlue;
+    int SummaryLineWidth = 2;
+    bool ShowGroupCount = false;
+    String GroupCountFormat;
+    bool AutoSelectGroup = false;
+};
+
+enum TSortDirection { sdAscending, sdDescending };
+// The sort state the header paints (the sorting itself comes with the sort operations).
+class TSortSettings : public TPersistent {
+public:
+    String ClassName() const override { return "TSortSettings"; }
+    int Column = -1;
+    int Row = 0;
+    bool Show = false;
+    bool IndexShow = false;
+    TSortDirection Direction = sdAscending;
+    bool AutoSortForGrouping = true;
+    TColor IndexColor = clYellow;
+};
+
+// The picture or gradient behind the cells.
+class TBackGround : public TPersistent {
+public:
+    String ClassName() const override { return "TBackGround"; }
+    TColor Color = clNone;
+    TColor ColorTo = clNone;
+    bool Horizontal = false;
+    TBitmap* Bitmap = nullptr; // not owned
+};
+
+using TCellsChangedEvent = std::function<void(TObject* Sender, const TRect& R)>;
+using TGridColorEvent =
+    std::function<void(TObject* Sender, int ARow, int ACol, TGridDrawState AState, TBrush* ABrush, TFont* AFont)>;
+using TGridAlignEvent =
+    std::function<void(TObject* Sender, int ARow, int ACol, TAlignment& HAlign, TVAlignment& VAlign)>;
+using TGridBorderEvent =
+    std::function<void(TObject* Sender, int ARow, int ACol, TPen* APen, TCellBorders& Borders)>;
+using TCustomCellDrawEvent = std::function<void(TObject* Sender, TCanvas* Canvas, int ACol, int ARow,
+                                                TGridDrawState AState, TRect ARect, bool Printing)>;
+using TIsFixedCellEvent = std::function<void(TObject* Sender, int ARow, int ACol, bool& IsFixed)>;
+using TCanEditCellEvent = std::function<void(TObject* Sender, int ARow, int ACol, bool& CanEdit)>;
+using TRowEvent = std::function<void(TObject* Sender, int ARow)>;
+using TClickCellEvent = std::function<void(TObject* Sender, int ARow, int ACol)>;
+using TCheckBoxClickEvent = std::function<void(TObject* Sender, int ACol, int ARow, bool State)>;
 enum THoverFixedCells { hfNone, hfFixedRows, hfFixedColumns, hfAll };
 enum TInvalidEntryIcon { ieNone, ieInfo, ieWarning, ieError };
 
@@ -168,7 +291,7 @@ public:
     // ---- extent
     // Columns and rows the store addresses: shown and hidden ones.
     int GetAllColCount() const { return ColCount() + HiddenColCount; }
-    int GetAllRowCount() const { return RowCount(); }
+    int GetAllRowCount() const { return RowCount() + HiddenRowCount(); }
     // True when (col, row) lies in the grid (hidden columns included).
     bool IsValidCell(int col, int row) const;
 
@@ -191,6 +314,187 @@ public:
     String GetVersion() const;
     void SetVersion(const String&) {}
 
+    // ---- owned settings objects
+    TBands* Bands() const { return bands_.get(); }
+    TGrouping* Grouping() const { return grouping_.get(); }
+    TSortSettings* SortSettings() const { return sortSettings_.get(); }
+    TBackGround* BackGround() const { return backGround_.get(); }
+    TMouseActions* MouseActions() const { return mouseActions_.get(); }
+    TNavigation* Navigation() const { return navigation_.get(); }
+    TSortIndexList* SortIndexList() const { return sortIndexList_.get(); }
+    TFont* FixedFont() const { return fixedFont_.get(); }
+    TFont* ActiveCellFont() const { return activeCellFont_.get(); }
+    TStringList* ColumnHeaders() const { return columnHeaders_.get(); }
+    TStringList* RowHeaders() const { return rowHeaders_.get(); }
+    TIntList* RowModifiedFlags() const { return rowModified_.get(); }
+    TIntList* RowDisabledFlags() const { return rowDisabled_.get(); }
+    TIntList* SelectedRowOrder() const { return selectedRowOrder_.get(); }
+    TCustomImageList* GridImages = nullptr; // not owned
+    bool ActiveCellShow = false;
+    bool AutoNumAlign = false;
+    bool URLShowInText = false;
+    bool GrayDisabledRows = true;
+    bool RowDisablingUsed = false;
+    bool ShowModifiedEnabled = false;
+    TColor ShowModifiedColor = clRed;
+    TColor CheckBoxColor = clBlack; // the tick of drawn check boxes
+
+    // ---- cell graphics
+    virtual TCellType GetCellType(int col, int row);
+    TCellGraphic* GetCellGraphicOf(int col, int row) const;
+    TCellGraphic* CreateCellGraphic(int col, int row);
+    bool RemoveCellGraphic(int col, int row);
+    bool RemoveCellGraphicOfType(int col, int row, TCellType type);
+    // Convenience setters; each builds the cell's graphic (replacing the one it had).
+    void AddCheckBox(int col, int row, bool checked, bool grayed = false);
+    bool GetCheckBoxState(int col, int row);
+    void SetCheckBoxState(int col, int row, bool checked);
+    void AddDataCheckBox(int col, int row);
+    void AddProgress(int col, int row, TColor fromColor, TColor toColor);
+    void AddProgressPie(int col, int row, TColor color, int value);
+    void AddComment(int col, int row, const String& comment);
+    void AddButton(int col, int row, int width, int height, const String& caption, TCellHAlign hAlign,
+                   TCellVAlign vAlign);
+    void AddRating(int col, int row, int stars, TColor filled, TColor empty);
+    void AddShape(int col, int row, int shape, TColor color, TColor color2);
+    void AddRangeIndicator(int col, int row, int maximum, TColor negative, TColor positive, bool showValue);
+    void AddBitmap(int col, int row, TBitmap* bitmap, bool transparent, TCellHAlign hAlign, TCellVAlign vAlign);
+    void AddRotated(int col, int row, int angle, const String& text);
+    String GetAllCells(int col, int realRow);
+    TObject* GetAllObjects(int col, int realRow);
+    void SetRowColor(int row, TColor value);
+    void SetRowColorTo(int row, TColor value);
+    void SetRowFontColor(int row, TColor value);
+    bool GetReadOnly(int col, int row);
+    void SetReadOnly(int col, int row, bool value);
+    void GetCellAlignment(int col, int row, TAlignment& hAlign, TVAlignment& vAlign);
+    void GetDisplText(int col, int row, String& value) override;
+
+    // ---- real and display indexes, hidden rows and columns
+    int RealToDisplayColumn(int real) const;
+    int DisplayToRealColumn(int display) const;
+    int RealColIndex(int display) const { return DisplayToRealColumn(display); }
+    int MapDisplayColumn(int col) override { return RealToDisplayColumn(col); }
+    int TotalColCount() const override { return ColCount() + HiddenColCount; }
+    int CurrentRealCol() const { return DisplayToRealColumn(Col()); }
+    bool IsColumnHidden(int real) const;
+    int HiddenColumnCount() const { return HiddenColCount; }
+    int RealToDisplayRow(int real) const;
+    int DisplayToRealRow(int display) const;
+    int RealRowIndex(int display) const { return DisplayToRealRow(display); }
+    int DisplayRowIndex(int real) const { return RealToDisplayRow(real); }
+    bool IsRowHidden(int real) const;
+    int HiddenRowCount() const { return int(hiddenRows_.size()); }
+    const TGridItem* HiddenRowItem(int index) const;
+    void HideColumn(int col) { HideColumns(col, col); }
+    void HideColumns(int from, int to);
+    void UnhideColumn(int col) { UnhideColumns(col, col); }
+    void UnhideColumns(int from, int to);
+    void UnhideAllColumns() { UnhideColumns(0, ColCount() + HiddenColCount); }
+    void HideRow(int row) { HideRows(row, row); }
+    void HideRows(int from, int to);
+    void UnhideRow(int row) { UnhideRows(row, row); }
+    void UnhideRows(int from, int to);
+    void UnhideAllRows() { UnhideRows(0, GetAllRowCount() - 1); }
+    void HideRowList(TIntList* rows);
+    void UnhideLastLevel();
+    bool IsFixedCell(int col, int row) override;
+    int SavedColumnWidth(int real) const { return real >= 0 && real < 513 ? savedColWidths_[size_t(real)] : 0; }
+
+    // ---- structure
+    void InsertRows(int row, int count, bool moveControls = true);
+    void RemoveRows(int row, int count);
+    void DeleteRowRange(int row, int count, bool shiftHidden);
+    void RemoveRowsWithCells(int row, int count);
+    void InsertCols(int col, int count);
+    void RemoveCols(int col, int count);
+    void AddRow() { SetRowCount(RowCount() + 1); }
+    void ClearRect(int col1, int row1, int col2, int row2);
+    void TrimRect(int col1, int row1, int col2, int row2);
+    void ClearRows(int row, int count);
+    void ClearCols(int col, int count);
+    void ClearAll();
+    void MergeColumnCells(int col, bool mergeAlone);
+    void SplitColumnCells(int col);
+    TRect GetUsedCellsRect();
+
+    // ---- nodes and summary rows (the least grouping needs)
+    void AddNode(int row, int span);
+    void RemoveNode(int row);
+    bool IsNodeRow(int row);
+    bool IsSummaryRow(int row);
+    void MarkSummaryRow(int row);
+    int GetNodeSpan(int row);
+    bool GetNodeState(int row); // true: contracted
+    void ExpandNode(int row);
+    void ContractNode(int row);
+    void ExpandAllNodes();
+    void ContractAllNodes();
+
+    // ---- grouping
+    virtual void GroupRowsByColumn(int col);
+    virtual void Ungroup();
+    double ColumnSum(int col, int fromRow, int toRow);
+    double ColumnAverage(int col, int fromRow, int toRow);
+    double ColumnMin(int col, int fromRow, int toRow);
+    double ColumnMax(int col, int fromRow, int toRow);
+    int GroupColumnWidth = 0;
+    String GroupColumnHeader;
+    String GroupColumnFooter;
+    // Stable ascending sort of the data rows by a column's text (numbers as numbers).
+    void SortByColumn(int col);
+
+    // ---- updates, repaints, selection lists
+    void BeginUpdate();
+    void EndUpdate();
+    void RepaintCell(int col, int row);
+    void RepaintRow(int row);
+    void RepaintCol(int col);
+    void Invalidate() override;
+    bool GetRowSelected(int row) const;
+    void SetRowSelected(int row, bool selected);
+    int SelectedRowCount() const;
+    void ClearRowSelection();
+    bool GetColSelected(int col) const;
+    void SetColSelected(int col, bool selected);
+    void ClearColSelection();
+    bool GetRowModified(int row) const;
+    void SetRowModified(int row, bool value);
+    bool GetRowEnabled(int row) const;
+    void SetRowEnabled(int row, bool value);
+    void HeadersChanged();
+    virtual void CellsChanged(const TRect& r);
+    void SetTopRowChecked(int row);
+    void ScrollInView(int col, int row);
+    void SetRowChecked(int row);
+
+    // ---- painting
+    void GetCellColors(int col, int row, TGridDrawState& state, bool printing, bool applySelection, bool mapColumn,
+                       TBrush* brush, TColor& colorTo, TColor& mirrorColor, TColor& mirrorColorTo, TFont* font,
+                       TAlignment& alignment, TVAlignment& vAlignment, bool& wordWrap,
+                       TCellGradientDirection& gradientDirection) override;
+    void DrawCellText(TCanvas* canvas, int col, int row, TRect rect, TGridDrawState state) override;
+    bool HasNodes() override { return NodeCount > 0; }
+    // Cells drawn by the last paint (for tests and the benchmark).
+    int PaintedCellCount = 0;
+
+    // ---- hooks and events
+    TCellsChangedEvent OnCellsChanged;
+    TGridColorEvent OnGetCellColor;
+    TGridAlignEvent OnGetAlignment;
+    TGridBorderEvent OnGetCellBorder;
+    TCustomCellDrawEvent OnCustomCellDraw;
+    TCustomCellDrawEvent OnCustomCellBkgDraw;
+    TIsFixedCellEvent OnIsFixedCell;
+    TCanEditCellEvent OnCanEditCell;
+    TCheckBoxClickEvent OnCheckBoxChange;
+    TRowEvent OnRowHide;
+    TRowEvent OnRowUnhide;
+    virtual void GetCellColor(int col, int row, TGridDrawState state, TBrush* brush, TFont* font);
+    virtual void DoGetCellBorder(int col, int row, TPen* pen, TCellBorders& borders);
+    virtual bool CanEditCell(int col, int row);
+    bool DoIsFixedCell(int col, int row);
+
 private:
     void RepaintCellAt(int col, int row);
     bool Loading() const { return HasState(csLoading); }
@@ -204,6 +508,38 @@ private:
         Invalidate();
     }
 
+    friend class TPlusStringGridAccess;
+    void DrawFixedLook(TCanvas* canvas, int col, int row, const TRect& rect);
+    void DrawSortIndicator(TCanvas* canvas, int col, TRect& rect);
+    void DrawCellGraphic(TCanvas* canvas, TCellGraphic* graphic, int col, int row, TRect& rect,
+                         const String& text);
+    void DrawCellBorders(TCanvas* canvas, int col, int row, TRect rect);
+    void DrawBackGround(TCanvas* canvas);
+    void Paint() override;
+    void ShiftHiddenAfter(int realRow, int delta);
+    void FreeGridItem(TGridItem* item);
+
+    std::unique_ptr<TBands> bands_;
+    std::unique_ptr<TGrouping> grouping_;
+    std::unique_ptr<TSortSettings> sortSettings_;
+    std::unique_ptr<TBackGround> backGround_;
+    std::unique_ptr<TMouseActions> mouseActions_;
+    std::unique_ptr<TNavigation> navigation_;
+    std::unique_ptr<TSortIndexList> sortIndexList_;
+    std::unique_ptr<TFont> fixedFont_;
+    std::unique_ptr<TFont> activeCellFont_;
+    std::unique_ptr<TStringList> columnHeaders_;
+    std::unique_ptr<TStringList> rowHeaders_;
+    std::unique_ptr<TIntList> rowModified_;
+    std::unique_ptr<TIntList> rowDisabled_;
+    std::unique_ptr<TIntList> selectedRowOrder_;
+    std::vector<bool> selectedRows_;
+    std::vector<bool> selectedCols_;
+    std::array<bool, 513> columnVisible_;
+    std::array<int16_t, 513> savedColWidths_{};
+    // hidden rows, sorted by Idx except the records of hiding levels (appended per level)
+    std::vector<TGridItem*> hiddenRows_;
+    bool destroying_ = false;
     int fixedRowHeight_ = 22;
     int fixedFooters_ = 0;
     int fixedRightCols_ = 0;

@@ -1219,60 +1219,102 @@ void TCustomGrid::UpdateEditor()
 
 TStringGrid::TStringGrid(TComponent* owner) : TCustomGrid(owner) {}
 
-TStringGrid::Cell* TStringGrid::Find(int col, int row)
+std::string_view TStringGrid::CellText::View() const
 {
-    if (col < 0 || row < 0 || col >= int(columns_.size()))
-        return nullptr;
-    auto& column = columns_[size_t(col)];
-    return row < int(column.size()) ? &column[size_t(row)] : nullptr;
+    const auto tag = static_cast<unsigned char>(raw_[15]);
+    if (tag != kHeap)
+        return std::string_view(raw_, tag);
+    char* heap;
+    uint32_t length;
+    std::memcpy(&heap, raw_, sizeof heap);
+    std::memcpy(&length, raw_ + 8, sizeof length);
+    return std::string_view(heap, length);
 }
 
-const TStringGrid::Cell* TStringGrid::Find(int col, int row) const
+void TStringGrid::CellText::Release()
 {
-    return const_cast<TStringGrid*>(this)->Find(col, row);
+    if (static_cast<unsigned char>(raw_[15]) == kHeap) {
+        char* heap;
+        std::memcpy(&heap, raw_, sizeof heap);
+        delete[] heap;
+    }
+    std::memset(raw_, 0, sizeof raw_);
 }
 
-TStringGrid::Cell& TStringGrid::Ensure(int col, int row)
+void TStringGrid::CellText::Assign(std::string_view text)
 {
-    if (col < 0 || row < 0)
-        throw EInvalidGridOperation("Grid index out of range");
-    if (col >= int(columns_.size()))
-        columns_.resize(size_t(col) + 1);
-    auto& column = columns_[size_t(col)];
-    if (row >= int(column.size()))
-        column.resize(size_t(row) + 1);
-    return column[size_t(row)];
+    Release();
+    if (text.size() <= 15) {
+        std::memcpy(raw_, text.data(), text.size());
+        raw_[15] = char(text.size());
+        return;
+    }
+    if (text.size() > UINT32_MAX)
+        throw EInvalidGridOperation("Cell text too long");
+    char* heap = new char[text.size()];
+    std::memcpy(heap, text.data(), text.size());
+    const auto length = uint32_t(text.size());
+    std::memcpy(raw_, &heap, sizeof heap);
+    std::memcpy(raw_ + 8, &length, sizeof length);
+    raw_[15] = char(kHeap);
 }
 
 String TStringGrid::Cells(int col, int row) const
 {
-    const Cell* c = Find(col, row);
-    return c ? c->text : String();
+    if (col < 0 || row < 0 || col >= int(columns_.size()))
+        return String();
+    const auto& texts = columns_[size_t(col)].texts;
+    return row < int(texts.size()) ? String(texts[size_t(row)].View()) : String();
 }
 
 void TStringGrid::SetCells(int col, int row, const String& text)
 {
-    Ensure(col, row).text = text;
+    if (col < 0 || row < 0)
+        throw EInvalidGridOperation("Grid index out of range");
+    if (col < int(columns_.size()) || !text.empty()) {
+        if (col >= int(columns_.size()))
+            columns_.resize(size_t(col) + 1);
+        auto& texts = columns_[size_t(col)].texts;
+        if (row < int(texts.size()))
+            texts[size_t(row)].Assign(text);
+        else if (!text.empty()) {
+            texts.resize(size_t(row) + 1);
+            texts[size_t(row)].Assign(text);
+        }
+    }
     InvalidateCell(col, row);
 }
 
 TObject* TStringGrid::Objects(int col, int row) const
 {
-    const Cell* c = Find(col, row);
-    return c ? c->object : nullptr;
+    if (col < 0 || row < 0 || col >= int(columns_.size()))
+        return nullptr;
+    const auto& objects = columns_[size_t(col)].objects;
+    return row < int(objects.size()) ? objects[size_t(row)] : nullptr;
 }
 
 void TStringGrid::SetObjects(int col, int row, TObject* object)
 {
-    Ensure(col, row).object = object;
+    if (col < 0 || row < 0)
+        throw EInvalidGridOperation("Grid index out of range");
+    if (!object && (col >= int(columns_.size()) || row >= int(columns_[size_t(col)].objects.size())))
+        return;
+    if (col >= int(columns_.size()))
+        columns_.resize(size_t(col) + 1);
+    auto& objects = columns_[size_t(col)].objects;
+    if (row >= int(objects.size()))
+        objects.resize(std::max(size_t(row) + 1, objects.size() + objects.size() / 2));
+    objects[size_t(row)] = object;
 }
 
 void TStringGrid::ForEachObject(const std::function<void(int, int, TObject*)>& visit) const
 {
-    for (size_t c = 0; c < columns_.size(); ++c)
-        for (size_t r = 0; r < columns_[c].size(); ++r)
-            if (columns_[c][r].object)
-                visit(int(c), int(r), columns_[c][r].object);
+    for (size_t c = 0; c < columns_.size(); ++c) {
+        const auto& objects = columns_[c].objects;
+        for (size_t r = 0; r < objects.size(); ++r)
+            if (objects[r])
+                visit(int(c), int(r), objects[r]);
+    }
 }
 
 namespace {
@@ -1351,26 +1393,102 @@ void TStringGrid::DrawCell(int col, int row, const TRect& rect, TGridDrawState s
     TCustomGrid::DrawCell(col, row, rect, state);
 }
 
-void TStringGrid::ColumnMoved(int fromIndex, int toIndex)
+void TStringGrid::RotateStoreRows(int first, int middle, int last)
 {
+    if (first < 0 || middle < first || last < middle || first == middle || middle == last)
+        return;
+    auto rotate = [&](auto& items) {
+        if (items.size() <= size_t(first))
+            return; // nothing stored in the range
+        if (items.size() < size_t(last))
+            items.resize(size_t(last));
+        std::rotate(items.begin() + first, items.begin() + middle, items.begin() + last);
+    };
+    for (auto& column : columns_) {
+        rotate(column.texts);
+        rotate(column.objects);
+    }
+}
+
+void TStringGrid::PermuteStoreRows(int first, const std::vector<int>& order)
+{
+    if (first < 0 || order.empty())
+        return;
+    const size_t n = order.size();
+    auto permute = [&](auto& items) {
+        if (items.size() <= size_t(first))
+            return;
+        if (items.size() < size_t(first) + n)
+            items.resize(size_t(first) + n);
+        using Item = typename std::decay_t<decltype(items)>::value_type;
+        std::vector<Item> moved;
+        moved.reserve(n);
+        for (size_t i = 0; i < n; ++i)
+            moved.push_back(std::move(items[size_t(first) + size_t(order[i])]));
+        for (size_t i = 0; i < n; ++i)
+            items[size_t(first) + i] = std::move(moved[i]);
+    };
+    for (auto& column : columns_) {
+        permute(column.texts);
+        permute(column.objects);
+    }
+}
+
+void TStringGrid::TruncateStoreRows(int rowCount)
+{
+    rowCount = std::max(0, rowCount);
+    for (auto& column : columns_) {
+        if (column.texts.size() > size_t(rowCount))
+            column.texts.resize(size_t(rowCount));
+        if (column.objects.size() > size_t(rowCount))
+            column.objects.resize(size_t(rowCount));
+    }
+}
+
+void TStringGrid::MoveWithin(Column& column, int fromIndex, int toIndex)
+{
+    auto move = [&](auto& items) {
+        const size_t needed = size_t(std::max(fromIndex, toIndex)) + 1;
+        if (items.size() <= size_t(std::min(fromIndex, toIndex)))
+            return; // both places are empty
+        if (items.size() < needed)
+            items.resize(needed);
+        auto first = items.begin();
+        if (fromIndex < toIndex)
+            std::rotate(first + fromIndex, first + fromIndex + 1, first + toIndex + 1);
+        else
+            std::rotate(first + toIndex, first + fromIndex, first + fromIndex + 1);
+    };
+    move(column.texts);
+    move(column.objects);
+}
+
+void TStringGrid::MoveStoreColumn(int fromIndex, int toIndex)
+{
+    if (fromIndex < 0 || toIndex < 0 || fromIndex == toIndex)
+        return;
+    if (int(columns_.size()) <= std::min(fromIndex, toIndex))
+        return; // both places are empty
     const int needed = std::max(fromIndex, toIndex) + 1;
     if (int(columns_.size()) < needed)
         columns_.resize(size_t(needed));
-    auto moved = std::move(columns_[size_t(fromIndex)]);
-    columns_.erase(columns_.begin() + fromIndex);
-    columns_.insert(columns_.begin() + toIndex, std::move(moved));
+    auto first = columns_.begin();
+    if (fromIndex < toIndex)
+        std::rotate(first + fromIndex, first + fromIndex + 1, first + toIndex + 1);
+    else
+        std::rotate(first + toIndex, first + fromIndex, first + fromIndex + 1);
+}
+
+void TStringGrid::ColumnMoved(int fromIndex, int toIndex)
+{
+    MoveStoreColumn(fromIndex, toIndex);
     TCustomGrid::ColumnMoved(fromIndex, toIndex);
 }
 
 void TStringGrid::RowMoved(int fromIndex, int toIndex)
 {
-    for (auto& column : columns_) {
-        const int needed = std::max(fromIndex, toIndex) + 1;
-        if (int(column.size()) < needed)
-            column.resize(size_t(needed));
-        Cell moved = column[size_t(fromIndex)];
-        column.erase(column.begin() + fromIndex);
-        column.insert(column.begin() + toIndex, moved);
-    }
+    if (fromIndex != toIndex)
+        for (auto& column : columns_)
+            MoveWithin(column, fromIndex, toIndex);
     TCustomGrid::RowMoved(fromIndex, toIndex);
 }

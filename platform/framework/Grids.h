@@ -14,7 +14,9 @@
 #include "Mask.h"
 #include "platform/rtl/Classes.h"
 
+#include <cstring>
 #include <map>
+#include <string_view>
 #include <memory>
 #include <vector>
 
@@ -269,20 +271,72 @@ public:
     String GetEditText(int col, int row) override;
     void SetEditText(int col, int row, const String& value) override;
 
+    // The store's highest column and row that hold anything, plus one.
+    int StoreColCount() const { return int(columns_.size()); }
+
 protected:
+    // Moves a stored column (texts and objects) to another index of the store, shifting those
+    // between; widths and events are left alone.
+    void MoveStoreColumn(int fromIndex, int toIndex);
+    // Rotates the stored rows first..last-1 of every column so that row `middle` comes first
+    // (texts and objects; heights and events are left alone).
+    void RotateStoreRows(int first, int middle, int last);
+    // Reorders the stored rows first..first+order.size()-1: new row first+i is old row
+    // first+order[i] (`order` is a permutation of 0..n-1).
+    void PermuteStoreRows(int first, const std::vector<int>& order);
+    // Drops the stored texts of rows from `rowCount` on; the objects there must already be gone.
+    void TruncateStoreRows(int rowCount);
     void DrawCell(int col, int row, const TRect& rect, TGridDrawState state) override;
     void ColumnMoved(int fromIndex, int toIndex) override;
     void RowMoved(int fromIndex, int toIndex) override;
 
 private:
-    struct Cell {
-        String text;
-        TObject* object = nullptr;
+    // A cell's text in 16 bytes: up to 15 bytes inline, a longer text on the heap. An empty
+    // cell is 16 zero bytes and owns nothing.
+    class CellText {
+    public:
+        CellText() { std::memset(raw_, 0, sizeof raw_); }
+        CellText(const CellText& other) : CellText() { Assign(other.View()); }
+        CellText(CellText&& other) noexcept
+        {
+            std::memcpy(raw_, other.raw_, sizeof raw_);
+            std::memset(other.raw_, 0, sizeof other.raw_);
+        }
+        CellText& operator=(const CellText& other)
+        {
+            if (this != &other) {
+                const String copy(other.View());
+                Assign(copy);
+            }
+            return *this;
+        }
+        CellText& operator=(CellText&& other) noexcept
+        {
+            if (this != &other) {
+                Release();
+                std::memcpy(raw_, other.raw_, sizeof raw_);
+                std::memset(other.raw_, 0, sizeof other.raw_);
+            }
+            return *this;
+        }
+        ~CellText() { Release(); }
+        std::string_view View() const;
+        void Assign(std::string_view text);
+        bool Empty() const { return raw_[15] == 0; }
+
+    private:
+        static constexpr unsigned char kHeap = 0xFF;
+        void Release();
+        char raw_[16];
     };
-    Cell* Find(int col, int row);
-    const Cell* Find(int col, int row) const;
-    Cell& Ensure(int col, int row);
-    std::vector<std::vector<Cell>> columns_;
+    // One column: the texts up to its last written row, and the objects only once the column
+    // holds one.
+    struct Column {
+        std::vector<CellText> texts;
+        std::vector<TObject*> objects;
+    };
+    static void MoveWithin(Column& column, int fromIndex, int toIndex);
+    std::vector<Column> columns_;
     std::map<std::pair<bool, int>, std::unique_ptr<TStrings>> lines_;
 };
 

@@ -1,0 +1,670 @@
+// The string grid's painting: the colours and font of each cell, the order in which one cell
+// is drawn (fixed-cell look, text, borders, look lines, graphic, draw events, focus rectangle)
+// and the background beyond the cells. The framework's paint loop visits only the visible
+// cells, so the cost of a paint does not depend on the number of rows.
+#include "PlusGrid.h"
+
+#include "CellText.h"
+#include "DrawRoutines.h"
+#include "HtmlRender.h"
+#include "TextRoutines.h"
+#include "platform/win/WinFrameControl.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+// Looks whose fixed cells take the fixed-cell gradient and the raised look lines.
+bool GradientLook(TGridLook look)
+{
+    switch (look) {
+    case glXP:
+    case glTMS:
+    case glVista:
+    case glWin7:
+    case glOffice2007:
+    case glWindows8:
+        return true;
+    default:
+        return false;
+    }
+}
+
+TColor MixSelectionColor(TColor selection, TColor cell, bool mixer)
+{
+    if (!mixer)
+        return selection;
+    if (selection == clNone)
+        return cell;
+    if (cell == clNone)
+        return selection;
+    const TColor a = ColorToRGB(selection), b = ColorToRGB(cell);
+    auto mix = [](int x, int y) { return int(std::nearbyint(x / 255.0 * y / 255.0 * 255.0)); };
+    const int r = mix(a & 0xFF, b & 0xFF);
+    const int g = mix((a >> 8) & 0xFF, (b >> 8) & 0xFF);
+    const int bl = mix((a >> 16) & 0xFF, (b >> 16) & 0xFF);
+    return TColor(r + g * 256 + bl * 65536);
+}
+
+void Line(TCanvas* canvas, int x1, int y1, int x2, int y2)
+{
+    canvas->MoveTo(x1, y1);
+    canvas->LineTo(x2, y2);
+}
+
+} // namespace
+
+// ---------------------------------------------------------------- colours
+
+void TPlusStringGrid::GetCellColors(int col, int row, TGridDrawState& state, bool printing, bool applySelection,
+                                    bool mapColumn, TBrush* brush, TColor& colorTo, TColor& mirrorColor,
+                                    TColor& mirrorColorTo, TFont* font, TAlignment& alignment,
+                                    TVAlignment& vAlignment, bool& wordWrap,
+                                    TCellGradientDirection& gradientDirection)
+{
+    const int fixedCols = TBaseGrid::FixedCols();
+    const int fixedRows = TBaseGrid::FixedRows();
+    const bool fixedArea = col < fixedCols || row < fixedRows;
+    font->Assign(fixedArea ? fixedFont_.get() : Font());
+    const int rc = mapColumn ? DisplayToRealColumn(col) : col;
+    const int sr = (mouseActions_->DisjunctRowSelect() && mouseActions_->RowSelectPersistent) || RowDisablingUsed
+                       ? DisplayToRealRow(row)
+                       : row;
+    TColor brushColor = clNone;
+    colorTo = mirrorColor = mirrorColorTo = clNone;
+    bool ownColor = false;
+    if (const TCellProperties* record = CellProperties(rc, row)) {
+        const TCellType type = GetCellType(col, row);
+        if (type == ctNone || type == ctRotated || type == ctEmpty) {
+            if (record->BrushColor() != clNone) {
+                brushColor = record->BrushColor();
+                ownColor = true;
+            }
+        } else {
+            brushColor = record->BrushColor();
+        }
+        if (record->FontColor != clNone)
+            font->Color = record->FontColor;
+        if (!record->FontStyle.Empty())
+            font->Style = record->FontStyle;
+        if (!record->FontName.empty())
+            font->Name = record->FontName;
+        wordWrap = record->WordWrap();
+        colorTo = record->BrushColorTo();
+        gradientDirection = record->GradientDirection;
+    }
+    if (state.Contains(gdSelected))
+        gradientDirection = GradientVertical;
+    if (brushColor == clNone) {
+        brushColor = Color();
+        if (bands_->Active() && (!printing || bands_->Print) && col >= fixedCols &&
+            col <= ColCount() - fixedRightCols_ + HiddenColCount - 1 && row >= fixedRows &&
+            row <= RowCount() - fixedFooters_ - 1 && bands_->PrimaryLength() + bands_->SecondaryLength() >= 1)
+            brushColor = (row - fixedRows) % (bands_->PrimaryLength() + bands_->SecondaryLength()) <
+                                 bands_->PrimaryLength()
+                             ? bands_->PrimaryColor()
+                             : bands_->SecondaryColor();
+        if (fixedArea || MapDisplayColumn(col) >= ColCount() - fixedRightCols_ ||
+            row >= RowCount() - fixedFooters_)
+            brushColor = FixedColor();
+    }
+    const bool fixed = fixedArea || IsFixedCell(col, row);
+    if (fixed && !printing && !ownColor) {
+        brushColor = FixedColor();
+        font->Assign(fixedFont_.get());
+        state << gdFixed;
+    }
+    if (fixed && !ownColor && GradientLook(Look)) {
+        brushColor = FixedGradientFrom;
+        colorTo = FixedGradientTo;
+        mirrorColor = FixedGradientMirrorFrom;
+        mirrorColorTo = FixedGradientMirrorTo;
+    }
+    brush->Color = brushColor;
+    GetCellColor(rc, row, state, brush, font);
+    const bool selectable = applySelection && !printing && ShowSelection && !fixed && col >= fixedCols &&
+                            row >= fixedRows;
+    auto select = [&]() {
+        brush->Color = MixSelectionColor(selectionColor_, brush->Color, selectionColorMixer_);
+        colorTo = selectionColorTo_;
+        mirrorColor = selectionMirrorColor_;
+        mirrorColorTo = selectionMirrorColorTo_;
+        if (selectionTextColor_ != clNone)
+            font->Color = selectionTextColor_;
+    };
+    if (selectable && mouseActions_->DisjunctRowSelect()) {
+        if (GetRowSelected(sr)) {
+            state = TGridDrawState() << gdSelected;
+            select();
+        } else {
+            state >> gdSelected;
+        }
+    } else if (selectable && mouseActions_->DisjunctColSelect()) {
+        if (GetColSelected(col)) {
+            state = TGridDrawState() << gdSelected;
+            select();
+        } else {
+            state >> gdSelected;
+        }
+    } else if (selectable && Selection().Contains(col, row)) {
+        select();
+        state << gdSelected;
+    }
+    if (GrayDisabledRows && ((RowDisablingUsed && !GetRowEnabled(sr)) || !Enabled()))
+        font->Color = DisabledFontColor;
+    GetCellAlignment(rc, row, alignment, vAlignment);
+}
+
+// ---------------------------------------------------------------- paint
+
+void TPlusStringGrid::Paint()
+{
+    PaintedCellCount = 0;
+    Canvas()->Pen->Style = psSolid;
+    Canvas()->Brush->Style = bsSolid;
+    TBaseGrid::Paint();
+    Canvas()->Pen->Color = clBlack;
+    if (backGround_->Bitmap || backGround_->ColorTo != clNone || backGround_->Color != clNone)
+        DrawBackGround(Canvas());
+}
+
+void TPlusStringGrid::DrawBackGround(TCanvas* canvas)
+{
+    // the area right of the last column and below the last row
+    int right = 0, bottom = 0;
+    const int lw = TCustomGrid::GridLineWidth();
+    for (int c = 0; c < TBaseGrid::FixedCols(); ++c)
+        right += ColWidths(c) + lw;
+    for (int c = LeftCol(); c < ColCount() && right < ClientWidth(); ++c)
+        right += ColWidths(c) + lw;
+    for (int r = 0; r < TBaseGrid::FixedRows(); ++r)
+        bottom += RowHeights(r) + lw;
+    for (int r = TopRow(); r < RowCount() && bottom < ClientHeight(); ++r)
+        bottom += RowHeights(r) + lw;
+    const TColor from = backGround_->Color != clNone ? backGround_->Color : Color();
+    auto fill = [&](const TRect& area) {
+        if (area.Right <= area.Left || area.Bottom <= area.Top)
+            return;
+        if (backGround_->Bitmap && !backGround_->Bitmap->Empty()) {
+            const int bw = std::max(1, backGround_->Bitmap->Width());
+            const int bh = std::max(1, backGround_->Bitmap->Height());
+            HRGN clip = CreateRectRgn(area.Left, area.Top, area.Right, area.Bottom);
+            canvas->RequiredState();
+            SelectClipRgn(canvas->Handle(), clip);
+            for (int y = 0; y < area.Bottom; y += bh)
+                for (int x = 0; x < area.Right; x += bw)
+                    if (x + bw > area.Left && y + bh > area.Top)
+                        canvas->Draw(x, y, backGround_->Bitmap);
+            SelectClipRgn(canvas->Handle(), nullptr);
+            DeleteObject(clip);
+        } else {
+            // the gradient spans the whole client area, so both parts join
+            const TRect client(0, 0, ClientWidth(), ClientHeight());
+            HRGN clip = CreateRectRgn(area.Left, area.Top, area.Right, area.Bottom);
+            canvas->RequiredState();
+            SelectClipRgn(canvas->Handle(), clip);
+            FillGradient(canvas, from, backGround_->ColorTo, 64, client, backGround_->Horizontal);
+            SelectClipRgn(canvas->Handle(), nullptr);
+            DeleteObject(clip);
+        }
+    };
+    fill(TRect(right, 0, ClientWidth(), ClientHeight()));
+    fill(TRect(0, bottom, std::min(right, ClientWidth()), ClientHeight()));
+}
+
+// ---------------------------------------------------------------- one cell
+
+void TPlusStringGrid::DrawCellText(TCanvas* canvas, int col, int row, TRect rect, TGridDrawState state)
+{
+    ++PaintedCellCount;
+    const int rc = DisplayToRealColumn(col);
+    const int fixedCols = TBaseGrid::FixedCols();
+    const int fixedRows = TBaseGrid::FixedRows();
+    TRect r = rect;
+    bool wordWrap = WordWrap;
+    TColor colorTo, mirrorColor, mirrorColorTo;
+    TAlignment hAlign = taLeftJustify;
+    TVAlignment vAlign = vtaTop;
+    TCellGradientDirection direction = GradientVertical;
+    TGridDrawState cellState = state;
+    GetCellColors(col, row, cellState, false, false, true, canvas->Brush, colorTo, mirrorColor, mirrorColorTo,
+                  canvas->Font, hAlign, vAlign, wordWrap, direction);
+    const bool fixed = IsFixedCell(col, row) || col < fixedCols || row < fixedRows;
+    // selected text takes the selection's text colour
+    if (state.Contains(gdSelected) && ShowSelection && !fixed && selectionTextColor_ != clNone)
+        canvas->Font->Color = selectionTextColor_;
+    if (state.Contains(gdSelected) && !HasFocusForDrawing() && selectionColor_ == clNone)
+        canvas->Brush->Color = clHighlight;
+    if (FontSizeDelta != 0)
+        canvas->Font->SetSize(std::max(1, canvas->Font->Size() + FontSizeDelta));
+    const TColor savedBrush = canvas->Brush->Color;
+    const TColor savedFont = canvas->Font->Color;
+    if (fixed && GradientLook(Look))
+        DrawFixedLook(canvas, col, row, r);
+    // the modified mark of the row header
+    if (col == 0 && ShowModifiedEnabled && GetRowModified(row)) {
+        canvas->Brush->Color = ShowModifiedColor;
+        canvas->Pen->Color = ShowModifiedColor;
+        canvas->Rectangle(r.Right - 4, r.Top, r.Right, r.Bottom);
+        canvas->Brush->Color = savedBrush;
+    }
+    if (OnCustomCellBkgDraw)
+        OnCustomCellBkgDraw(this, canvas, rc, row, state, r, false);
+
+    TCellGraphic* graphic = GetCellGraphicOf(rc, row);
+    String text = GetCellText(rc, row);
+    // the graphic takes its place first; text beside it gets the rest of the cell
+    TRect textRect = r;
+    if (graphic)
+        DrawCellGraphic(canvas, graphic, col, row, textRect, text);
+    const bool drawText = !(OwnerDrawCells && (OnDrawCell || OnCustomCellDraw)) && !text.empty() &&
+                          !(graphic && (graphic->CellType == ctProgress || graphic->CellType == ctRangeIndicator ||
+                                        graphic->CellType == ctXPProgress || graphic->CellType == ctRating ||
+                                        graphic->CellType == ctRotated));
+    // the sort indicator of the sorted column's header
+    if (row == fixedRows - 1 && fixed && sortSettings_->Show &&
+        (sortSettings_->IndexShow ? sortIndexList_->IndexOfColumn(rc) >= 0 : rc == sortSettings_->Column))
+        DrawSortIndicator(canvas, rc, textRect);
+    if (drawText) {
+        canvas->Brush->Style = bsClear;
+        TRect tr(textRect.Left + XYOffset.X, textRect.Top + XYOffset.Y, textRect.Right - XYOffset.X,
+                 textRect.Bottom - 1);
+        if (EnableHTML && GetCellTextKind(text, true) == 1) {
+            THtmlDrawArgs args;
+            args.LinkColor = URLColor;
+            args.WrapWords = wordWrap;
+            THtmlDrawResult result;
+            DrawHtml(canvas, text, tr, args, result);
+        } else {
+            UINT flags = DT_NOPREFIX | DT_END_ELLIPSIS;
+            flags |= hAlign == taRightJustify ? DT_RIGHT : hAlign == taCenter ? DT_CENTER : DT_LEFT;
+            const bool multiLine = wordWrap || text.find('\n') != String::npos;
+            if (multiLine) {
+                flags |= DT_WORDBREAK;
+                if (vAlign != vtaTop) {
+                    RECT calc = tr;
+                    canvas->RequiredState();
+                    ::DrawText(canvas->Handle(), text, &calc, flags | DT_CALCRECT);
+                    const int h = calc.bottom - calc.top;
+                    const int space = tr.Bottom - tr.Top - h;
+                    if (space > 0)
+                        tr.Top += vAlign == vtaCenter ? space / 2 : space;
+                }
+            } else {
+                flags |= DT_SINGLELINE;
+                flags |= vAlign == vtaCenter ? DT_VCENTER : vAlign == vtaBottom ? DT_BOTTOM : DT_TOP;
+            }
+            canvas->RequiredState();
+            RECT wr = tr;
+            ::DrawText(canvas->Handle(), text, &wr, flags);
+        }
+        canvas->Brush->Style = bsSolid;
+    }
+    canvas->Brush->Color = savedBrush;
+    canvas->Font->Color = savedFont;
+    TRect outer(r.Left - 1, r.Top - 1, r.Right + 1, r.Bottom + 1);
+    DrawCellBorders(canvas, rc, row, outer);
+    // the raised look lines of fixed cells
+    if (fixed && !Flat() && GradientLook(Look)) {
+        TRect lr = outer;
+        lr.Bottom += 1;
+        if (Options().Contains(goFixedHorzLine)) {
+            canvas->Pen->Width = 1;
+            canvas->Pen->Color = HalfColor(ColorToRGB(FixedColor()));
+            Line(canvas, lr.Left, lr.Bottom - 1, lr.Right - 1, lr.Bottom - 1);
+        }
+        canvas->Pen->Color = clWhite;
+        canvas->Pen->Width = 1;
+        Line(canvas, lr.Right - 2, lr.Top + 1, lr.Left + 1, lr.Top + 1);
+        canvas->LineTo(lr.Left + 1, lr.Bottom - 1);
+    } else if (fixed && Look == glClassic) {
+        canvas->Pen->Color = clWhite;
+        Line(canvas, outer.Left + 1, outer.Bottom - 2, outer.Left + 1, outer.Top + 1);
+        canvas->LineTo(outer.Right - 1, outer.Top + 1);
+        canvas->Pen->Color = clGray;
+        Line(canvas, outer.Right - 2, outer.Top + 1, outer.Right - 2, outer.Bottom - 2);
+        canvas->LineTo(outer.Left, outer.Bottom - 2);
+    }
+    if (OnDrawCell)
+        OnDrawCell(this, rc, row, TRect(r.Left + 1, r.Top + 1, r.Right - GridLineWidth(), r.Bottom - GridLineWidth()),
+                   state);
+    if (OnCustomCellDraw)
+        OnCustomCellDraw(this, canvas, rc, row, state, r, false);
+    // the focus rectangle of the current cell
+    if (!HideFocusRect && HasFocusForDrawing() && !Options().Contains(goRowSelect) && Row() >= fixedRows &&
+        Col() >= fixedCols) {
+        const TPoint base = BaseCellOf(rc, row);
+        if (RealToDisplayColumn(base.X) == Col() && base.Y == Row()) {
+            TRect fr = outer;
+            const int grow = GridLineWidth() - 1;
+            fr = TRect(fr.Left - grow, fr.Top - grow, fr.Right + grow - 1, fr.Bottom + grow - 1);
+            canvas->Brush->Color = clWhite;
+            canvas->Font->Color = clBlack;
+            canvas->DrawFocusRect(fr);
+        }
+    }
+}
+
+void TPlusStringGrid::DrawFixedLook(TCanvas* canvas, int col, int row, const TRect& rect)
+{
+    if (Flat())
+        return;
+    const int fixedCols = TBaseGrid::FixedCols();
+    const int fixedRows = TBaseGrid::FixedRows();
+    if (ActiveCellShow && ((col + 1 == fixedCols && row == Row()) || (col == Col() && row + 1 == fixedRows))) {
+        DrawGradientBackground(canvas, rect, ActiveCellColor, ActiveCellColorTo, clNone, clNone, true, clNone, false,
+                               true);
+        return;
+    }
+    DrawGradientBackground(canvas, rect, canvas->Brush->Color, FixedGradientTo, FixedGradientMirrorFrom,
+                           FixedGradientMirrorTo, true, Look == glVista ? clWhite : clNone, true, true);
+}
+
+void TPlusStringGrid::DrawSortIndicator(TCanvas* canvas, int col, TRect& rect)
+{
+    const int x = rect.Right - 10;
+    const int y = rect.Top + (rect.Bottom - rect.Top) / 2;
+    const TColor savedBrush = canvas->Brush->Color;
+    const TColor savedPen = canvas->Pen->Color;
+    if (sortSettings_->IndexShow) {
+        const int position = sortIndexList_->IndexOfColumn(col);
+        if (position < 0)
+            return;
+        const bool ascending = sortIndexList_->AscendingAt(position);
+        canvas->Brush->Color = sortSettings_->IndexColor;
+        canvas->Pen->Color = clBlack;
+        if (ascending)
+            canvas->Polygon({TPoint(x - 6, y + 8), TPoint(x + 6, y + 8), TPoint(x, y - 4)});
+        else
+            canvas->Polygon({TPoint(x - 7, y - 5), TPoint(x + 7, y - 5), TPoint(x, y + 8)});
+        const int oldSize = canvas->Font->Size();
+        const TColor oldColor = canvas->Font->Color;
+        canvas->Font->SetSize(6);
+        canvas->Font->Color = clBlack;
+        canvas->Brush->Style = bsClear;
+        canvas->TextOut(x - 2, ascending ? y - 2 : y - 4, std::to_string(position + 1));
+        canvas->Brush->Style = bsSolid;
+        canvas->Font->SetSize(oldSize);
+        canvas->Font->Color = oldColor;
+    } else if (sortSettings_->Direction == sdDescending) {
+        canvas->Pen->Width = 1;
+        canvas->Pen->Color = clWhite;
+        Line(canvas, x + 4, y - 4, x, y + 4);
+        canvas->Pen->Color = clGray;
+        canvas->LineTo(x - 4, y - 4);
+        canvas->LineTo(x + 4, y - 4);
+    } else {
+        canvas->Pen->Width = 1;
+        canvas->Pen->Color = clWhite;
+        Line(canvas, x - 4, y + 4, x + 4, y + 4);
+        canvas->LineTo(x, y - 4);
+        canvas->Pen->Color = clGray;
+        canvas->LineTo(x - 4, y + 4);
+    }
+    canvas->Pen->Color = savedPen;
+    canvas->Brush->Color = savedBrush;
+    rect.Right -= 20; // the header text stays clear of the indicator
+}
+
+void TPlusStringGrid::DrawCellBorders(TCanvas* canvas, int col, int row, TRect rect)
+{
+    TCellBorders borders;
+    TPen saved;
+    saved.Assign(canvas->Pen);
+    DoGetCellBorder(col, row, canvas->Pen, borders);
+    if (borders.Empty()) {
+        canvas->Pen->Assign(&saved);
+        return;
+    }
+    const int w = canvas->Pen->Width;
+    const int hx = Options().Contains(goVertLine) ? (w + 1) / 2 : 0;
+    const int hy = Options().Contains(goHorzLine) ? (w + 1) / 2 : 0;
+    TRect r(rect.Left + hx, rect.Top + hy, rect.Right - hx, rect.Bottom - hy);
+    if (borders.Contains(cbLeft))
+        Line(canvas, std::max(0, r.Left - hx), r.Top - hy, std::max(0, r.Left - hx), r.Bottom);
+    if (borders.Contains(cbRight))
+        Line(canvas, r.Right - 1, r.Top - hy, r.Right - 1, r.Bottom);
+    if (borders.Contains(cbTop)) {
+        const int y = GridLineWidth() == 0 ? r.Top + 1 : std::max(0, r.Top - GridLineWidth() + w / 2);
+        Line(canvas, r.Left, y, r.Right, y);
+    }
+    if (borders.Contains(cbBottom))
+        Line(canvas, r.Left - GridLineWidth() - 1, r.Bottom - 1 - w / 2, r.Right, r.Bottom - 1 - w / 2);
+    canvas->Pen->Assign(&saved);
+}
+
+// ---------------------------------------------------------------- graphics
+
+void TPlusStringGrid::DrawCellGraphic(TCanvas* canvas, TCellGraphic* g, int col, int row, TRect& rect,
+                                      const String& text)
+{
+    (void)col;
+    const TRect cell = rect;
+    const int cellW = cell.Right - cell.Left, cellH = cell.Bottom - cell.Top;
+    const TColor savedBrush = canvas->Brush->Color;
+    const TColor savedPen = canvas->Pen->Color;
+    const int savedPenWidth = canvas->Pen->Width;
+    // places a w x h box by the graphic's alignment and takes its room from the text
+    auto place = [&](int w, int h) {
+        int x = cell.Left + 2, y = cell.Top + 2;
+        switch (g->CellHAlign) {
+        case haRight:
+        case haAfterText:
+            x = cell.Right - w - 2;
+            break;
+        case haCenter:
+            x = cell.Left + (cellW - w) / 2;
+            break;
+        default:
+            break;
+        }
+        switch (g->CellVAlign) {
+        case vaBottom:
+            y = cell.Bottom - h - 2;
+            break;
+        case vaCenter:
+            y = cell.Top + (cellH - h) / 2;
+            break;
+        default:
+            break;
+        }
+        if (g->CellHAlign == haBeforeText)
+            rect.Left = x + w + 1;
+        else if (g->CellHAlign == haAfterText)
+            rect.Right = x - 1;
+        return TRect(x, y, x + w, y + h);
+    };
+    switch (g->CellType) {
+    case ctCheckBox:
+    case ctDataCheckBox:
+    case ctVirtCheckBox:
+    case ctRowCheckBox: {
+        const bool checked = g->CellType == ctCheckBox ? g->CellBoolean
+                             : g->CellType == ctRowCheckBox ? GetRowSelected(DisplayToRealRow(row))
+                                                            : text == CheckTrueText;
+        const TRect box = place(15, 15);
+        UINT flags = DFCS_BUTTONCHECK | (checked ? DFCS_CHECKED : 0) | (g->CellAngle >= 1 ? DFCS_BUTTON3STATE : 0) |
+                     (g->CellTransparent ? DFCS_FLAT : 0);
+        canvas->RequiredState();
+        RECT wr = box;
+        DrawFrameControl(canvas->Handle(), &wr, DFC_BUTTON, flags);
+        break;
+    }
+    case ctNode: {
+        const TRect box = place(9, 9);
+        canvas->Brush->Color = clWhite;
+        canvas->Pen->Color = clGray;
+        canvas->Rectangle(box);
+        canvas->Pen->Color = clBlack;
+        const int mx = box.Left + 4, my = box.Top + 4;
+        Line(canvas, box.Left + 2, my, box.Right - 2, my);
+        if (g->CellBoolean)
+            Line(canvas, mx, box.Top + 2, mx, box.Bottom - 2);
+        break;
+    }
+    case ctProgress: {
+        double value = 0;
+        String number = ExtractNumberText(text);
+        TFormatSettings dot = FormatSettings();
+        dot.DecimalSeparator = '.';
+        if (!TryStrToFloat(number, value, dot))
+            value = 0;
+        value = std::clamp(value, 0.0, 100.0);
+        TRect bar(cell.Left + 2, cell.Top + 2, cell.Right - 2, cell.Bottom - 2);
+        canvas->Pen->Color = clGray;
+        canvas->Brush->Color = g->CellColor2 != clNone ? g->CellColor2 : clWhite;
+        canvas->Rectangle(bar);
+        const int fillW = int((bar.Right - bar.Left - 2) * value / 100.0);
+        if (fillW > 0)
+            FillRectColor(canvas, TRect(bar.Left + 1, bar.Top + 1, bar.Left + 1 + fillW, bar.Bottom - 1),
+                          g->CellColor != clNone ? g->CellColor : clHighlight);
+        const String label = std::to_string(int(std::lround(value))) + "%";
+        canvas->Brush->Style = bsClear;
+        RECT wr = bar;
+        canvas->RequiredState();
+        ::DrawText(canvas->Handle(), label, &wr, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+        canvas->Brush->Style = bsSolid;
+        break;
+    }
+    case ctProgressPie: {
+        const TRect box = place(20, 20);
+        canvas->Pen->Color = clGray;
+        canvas->Brush->Color = clWhite;
+        canvas->Ellipse(box);
+        const double value = std::clamp(g->CellAngle, 0, 100);
+        if (value > 0) {
+            std::vector<TPoint> points;
+            const double cx = box.Left + 10, cy = box.Top + 10;
+            points.push_back(TPoint(int(cx), int(cy)));
+            const int steps = std::max(2, int(value / 2));
+            for (int i = 0; i <= steps; ++i) {
+                const double a = -M_PI / 2 + 2 * M_PI * value / 100.0 * i / steps;
+                points.push_back(TPoint(int(std::lround(cx + 9 * std::cos(a))), int(std::lround(cy + 9 * std::sin(a)))));
+            }
+            canvas->Brush->Color = g->CellColor != clNone ? g->CellColor : clRed;
+            canvas->Polygon(points);
+        }
+        break;
+    }
+    case ctComment: {
+        canvas->Brush->Color = g->CellIndex != 0 ? TColor(g->CellIndex) : clRed;
+        canvas->Pen->Color = canvas->Brush->Color;
+        canvas->Polygon({TPoint(cell.Right - 7, cell.Top), TPoint(cell.Right, cell.Top), TPoint(cell.Right, cell.Top + 7)});
+        break;
+    }
+    case ctButton:
+    case ctBitButton: {
+        int w = g->CellIndex & 0xFFFF, h = (g->CellIndex >> 16) & 0x7FFF;
+        if (g->CellHAlign == haFull)
+            w = cellW - 4;
+        if (g->CellVAlign == vaFull)
+            h = cellH - 4;
+        const TRect box = place(std::max(4, w), std::max(4, h));
+        g->CellValue = double((box.Left - cell.Left) | ((box.Top - cell.Top) << 16));
+        canvas->RequiredState();
+        RECT wr = box;
+        DrawFrameControl(canvas->Handle(), &wr, DFC_BUTTON, DFCS_BUTTONPUSH | (g->CellBoolean ? DFCS_PUSHED : 0));
+        canvas->Brush->Style = bsClear;
+        const TColor oldFont = canvas->Font->Color;
+        canvas->Font->Color = clBtnText;
+        canvas->RequiredState();
+        ::DrawText(canvas->Handle(), g->CellText, &wr, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+        canvas->Font->Color = oldFont;
+        canvas->Brush->Style = bsSolid;
+        break;
+    }
+    case ctRating: {
+        double value = 0;
+        TFormatSettings dot = FormatSettings();
+        dot.DecimalSeparator = '.';
+        TryStrToFloat(ExtractNumberText(text), value, dot);
+        for (int i = 0; i < g->CellAngle; ++i) {
+            const int x = cell.Left + 2 + i * 18, y = cell.Top + (cellH - 16) / 2;
+            std::vector<TPoint> star;
+            for (int k = 0; k < 10; ++k) {
+                const double a = -M_PI / 2 + k * M_PI / 5;
+                const double rr = k % 2 == 0 ? 7.5 : 3.2;
+                star.push_back(TPoint(int(std::lround(x + 8 + rr * std::cos(a))), int(std::lround(y + 8 + rr * std::sin(a)))));
+            }
+            const bool filled = i < int(std::lround(value));
+            canvas->Brush->Color = filled ? (g->CellColor != clNone ? g->CellColor : clYellow)
+                                          : (g->CellColor2 != clNone ? g->CellColor2 : clWhite);
+            canvas->Pen->Color = clGray;
+            canvas->Polygon(star);
+        }
+        break;
+    }
+    case ctShape: {
+        const TRect box = place(14, 14);
+        canvas->Brush->Color = g->CellColor != clNone ? g->CellColor : clBlack;
+        canvas->Pen->Color = g->CellColor2 != clNone ? g->CellColor2 : canvas->Brush->Color;
+        switch (g->CellAngle % 4) {
+        case 0:
+            canvas->Ellipse(box);
+            break;
+        case 1:
+            canvas->Rectangle(box);
+            break;
+        case 2:
+            canvas->Polygon({TPoint(box.Left, box.Bottom), TPoint(box.Right, box.Bottom),
+                             TPoint((box.Left + box.Right) / 2, box.Top)});
+            break;
+        default:
+            canvas->Polygon({TPoint((box.Left + box.Right) / 2, box.Top), TPoint(box.Right, (box.Top + box.Bottom) / 2),
+                             TPoint((box.Left + box.Right) / 2, box.Bottom), TPoint(box.Left, (box.Top + box.Bottom) / 2)});
+            break;
+        }
+        break;
+    }
+    case ctRangeIndicator: {
+        int value = 0;
+        try {
+            value = StrToInt(Trim(text));
+        } catch (...) {
+            value = 0;
+        }
+        const int mid = cell.Left + cellW / 2;
+        const int half = cellW / 2 - 2;
+        const int len = int(std::lround(half * std::min(1.0, std::abs(value) / double(std::max(1, g->CellIndex)))));
+        if (value < 0)
+            FillRectColor(canvas, TRect(mid - len, cell.Top + 3, mid, cell.Bottom - 3),
+                          g->CellColor != clNone ? g->CellColor : clRed);
+        else if (value > 0)
+            FillRectColor(canvas, TRect(mid, cell.Top + 3, mid + len, cell.Bottom - 3),
+                          g->CellColor2 != clNone ? g->CellColor2 : clGreen);
+        if (g->CellBoolean) {
+            canvas->Brush->Style = bsClear;
+            RECT wr = cell;
+            canvas->RequiredState();
+            ::DrawText(canvas->Handle(), text, &wr, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+            canvas->Brush->Style = bsSolid;
+        }
+        break;
+    }
+    case ctBitmap: {
+        if (auto* bitmap = dynamic_cast<TBitmap*>(g->CellData); bitmap && !bitmap->Empty()) {
+            const TRect box = place(bitmap->Width(), bitmap->Height());
+            if (g->CellTransparent)
+                DrawTransparentBitmap(canvas, bitmap, canvas->Brush->Color, box);
+            else
+                canvas->Draw(box.Left, box.Top, bitmap);
+        }
+        break;
+    }
+    case ctRotated: {
+        const int oldOrientation = canvas->Font->Orientation;
+        canvas->Font->Orientation = g->CellAngle * 10;
+        canvas->Brush->Style = bsClear;
+        canvas->TextOut(cell.Left + 2, cell.Bottom - 4, text);
+        canvas->Brush->Style = bsSolid;
+        canvas->Font->Orientation = oldOrientation;
+        break;
+    }
+    default:
+        break;
+    }
+    canvas->Brush->Color = savedBrush;
+    canvas->Pen->Color = savedPen;
+    canvas->Pen->Width = savedPenWidth;
+}

@@ -1,0 +1,747 @@
+// The string grid's structure: real and display indexes, hidden rows and columns, inserting,
+// removing, clearing and merging, the row and column selection lists and the update bracket.
+//
+// Hidden columns stay in the store at their real column; hidden rows leave it and wait in
+// TGridItem records (sorted by real index) that hold their texts, their cell records and their
+// height. The store keeps every real column, so moving a row moves the cells of hidden columns
+// with it.
+#include "PlusGrid.h"
+
+#include <algorithm>
+
+namespace {
+
+constexpr int kFlagColumns = 512;
+
+} // namespace
+
+// ---------------------------------------------------------------- column mapping
+
+bool TPlusStringGrid::IsColumnHidden(int real) const
+{
+    return real >= 0 && real < kFlagColumns && !columnVisible_[size_t(real)];
+}
+
+int TPlusStringGrid::RealToDisplayColumn(int real) const
+{
+    if (real < 0 || real >= kFlagColumns || HiddenColCount == 0)
+        return real;
+    int hidden = 0;
+    for (int i = 0; i < real; ++i)
+        if (!columnVisible_[size_t(i)])
+            ++hidden;
+    return real - hidden;
+}
+
+int TPlusStringGrid::DisplayToRealColumn(int display) const
+{
+    if (display < 0 || display >= kFlagColumns || HiddenColCount == 0)
+        return display;
+    // the grid's own columns only: a display index beyond the shown ones answers 0
+    const int limit = std::min(kFlagColumns, TotalColCount());
+    int shown = 0;
+    for (int i = 0; i < limit; ++i) {
+        if (!columnVisible_[size_t(i)])
+            continue;
+        if (shown == display)
+            return i;
+        ++shown;
+    }
+    return 0;
+}
+
+void TPlusStringGrid::HideColumns(int from, int to)
+{
+    from = std::max(from, 0);
+    to = std::min(to, kFlagColumns - 1);
+    bool changed = false;
+    for (int i = from; i <= to; ++i) {
+        if (!columnVisible_[size_t(i)])
+            continue;
+        if (i >= ColCount() + HiddenColCount || ColCount() < 2)
+            continue; // beyond the grid, or the last shown column
+        const int d = RealToDisplayColumn(i);
+        savedColWidths_[size_t(i)] = int16_t(ColWidths(d));
+        for (int k = d; k <= ColCount() - 2; ++k)
+            SetColWidths(k, ColWidths(k + 1));
+        ++HiddenColCount;
+        columnVisible_[size_t(i)] = false;
+        if (Col() == ColCount() - 1 && Col() > FixedCols())
+            SetCol(Col() - 1);
+        TBaseGrid::SetColCount(ColCount() - 1);
+        changed = true;
+    }
+    if (changed)
+        Invalidate();
+}
+
+void TPlusStringGrid::UnhideColumns(int from, int to)
+{
+    from = std::max(from, 0);
+    to = std::min(to, kFlagColumns - 1);
+    bool changed = false;
+    for (int i = from; i <= to; ++i) {
+        if (columnVisible_[size_t(i)])
+            continue;
+        --HiddenColCount;
+        columnVisible_[size_t(i)] = true;
+        TBaseGrid::SetColCount(ColCount() + 1);
+        const int d = RealToDisplayColumn(i);
+        for (int k = ColCount() - 1; k > d; --k)
+            SetColWidths(k, ColWidths(k - 1));
+        SetColWidths(d, savedColWidths_[size_t(i)]);
+        changed = true;
+    }
+    if (changed)
+        Invalidate();
+}
+
+// ---------------------------------------------------------------- row mapping
+
+int TPlusStringGrid::RealToDisplayRow(int real) const
+{
+    if (hiddenRows_.empty())
+        return real;
+    const auto it = std::lower_bound(hiddenRows_.begin(), hiddenRows_.end(), real,
+                                     [](const TGridItem* item, int idx) { return item->Idx < idx; });
+    return real - int(it - hiddenRows_.begin());
+}
+
+int TPlusStringGrid::DisplayToRealRow(int display) const
+{
+    int real = display;
+    for (const TGridItem* item : hiddenRows_) {
+        if (item->Idx <= real)
+            ++real;
+        else
+            break;
+    }
+    return real;
+}
+
+bool TPlusStringGrid::IsRowHidden(int real) const
+{
+    const auto it = std::lower_bound(hiddenRows_.begin(), hiddenRows_.end(), real,
+                                     [](const TGridItem* item, int idx) { return item->Idx < idx; });
+    return it != hiddenRows_.end() && (*it)->Idx == real;
+}
+
+const TGridItem* TPlusStringGrid::HiddenRowItem(int index) const
+{
+    return index >= 0 && index < int(hiddenRows_.size()) ? hiddenRows_[size_t(index)] : nullptr;
+}
+
+void TPlusStringGrid::ShiftHiddenAfter(int realRow, int delta)
+{
+    for (TGridItem* item : hiddenRows_)
+        if (item->Idx > realRow)
+            item->Idx += delta;
+}
+
+// ---------------------------------------------------------------- hiding rows
+
+void TPlusStringGrid::HideRows(int from, int to)
+{
+    from = std::max(from, 0);
+    to = std::min(to, GetAllRowCount() - 1);
+    if (from > to)
+        return;
+    std::vector<int> shown;
+    for (int v = from; v <= to; ++v)
+        if (!IsRowHidden(v))
+            shown.push_back(v);
+    // the fixed rows and at least one more row stay shown
+    if (shown.empty() || RowCount() - int(shown.size()) <= TBaseGrid::FixedRows())
+        return;
+    const int j = RealToDisplayRow(shown.front());
+    const int total = TotalColCount();
+    std::vector<TGridItem*> items;
+    for (size_t k = 0; k < shown.size(); ++k) {
+        const int d = j + int(k); // the shown rows of the range stand together from j on
+        auto* item = new TGridItem;
+        item->Idx = shown[k];
+        item->Height = RowHeights(d);
+        item->Level = 0;
+        for (int c = 0; c < total; ++c)
+            item->Items->AddObject(GetRawCell(c, d), TakeCellProperties(c, d));
+        items.push_back(item);
+        if (OnRowHide)
+            OnRowHide(this, shown[k]);
+    }
+    for (TGridItem* item : items) {
+        const auto at = std::upper_bound(hiddenRows_.begin(), hiddenRows_.end(), item->Idx,
+                                         [](int idx, const TGridItem* other) { return idx < other->Idx; });
+        hiddenRows_.insert(at, item);
+    }
+    DeleteRowRange(j, int(shown.size()), false);
+}
+
+void TPlusStringGrid::UnhideRows(int from, int to)
+{
+    if (from > to || !IsRowHidden(from))
+        return;
+    // the records of the range, in real order
+    std::vector<TGridItem*> back;
+    for (TGridItem* item : hiddenRows_)
+        if (item->Idx >= from && item->Idx <= to)
+            back.push_back(item);
+    if (back.empty())
+        return;
+    hiddenRows_.erase(std::remove_if(hiddenRows_.begin(), hiddenRows_.end(),
+                                     [&](TGridItem* item) { return item->Idx >= from && item->Idx <= to; }),
+                      hiddenRows_.end());
+    BeginUpdate();
+    // each row comes back at the display index its real index has once the rows before it are
+    // back; walking in real order, that is its real index minus the records still hidden below it
+    for (TGridItem* item : back) {
+        const int d = RealToDisplayRow(item->Idx);
+        InsertRows(d, 1, false);
+        SetRowHeights(d, item->Height);
+        const int n = item->Items->Count();
+        for (int c = 0; c < n; ++c) {
+            SetRawCell(c, d, item->Items->Strings(c));
+            if (auto* record = dynamic_cast<TCellProperties*>(item->Items->Objects(c)))
+                PutCellProperties(c, d, record);
+            item->Items->PutObject(c, nullptr);
+        }
+        if (OnRowUnhide)
+            OnRowUnhide(this, item->Idx);
+        delete item;
+    }
+    EndUpdate();
+}
+
+void TPlusStringGrid::HideRowList(TIntList* rows)
+{
+    if (!rows || rows->Count() == 0)
+        return;
+    std::vector<int> reals;
+    for (int i = 0; i < rows->Count(); ++i) {
+        const int d = rows->GetItem(i);
+        if (d >= TBaseGrid::FixedRows() && d < RowCount())
+            reals.push_back(DisplayToRealRow(d));
+    }
+    std::sort(reals.begin(), reals.end());
+    reals.erase(std::unique(reals.begin(), reals.end()), reals.end());
+    if (reals.empty() || RowCount() - int(reals.size()) <= TBaseGrid::FixedRows())
+        return;
+    const int level = HideLevel;
+    // from the bottom up, so that the display rows above stay where they are
+    BeginUpdate();
+    for (auto it = reals.rbegin(); it != reals.rend(); ++it) {
+        HideRows(*it, *it);
+        for (TGridItem* item : hiddenRows_)
+            if (item->Idx == *it)
+                item->Level = level;
+    }
+    ++HideLevel;
+    EndUpdate();
+}
+
+void TPlusStringGrid::UnhideLastLevel()
+{
+    if (HideLevel <= 0)
+        return;
+    const int level = HideLevel - 1;
+    std::vector<int> reals;
+    for (TGridItem* item : hiddenRows_)
+        if (item->Level == level)
+            reals.push_back(item->Idx);
+    BeginUpdate();
+    for (int real : reals)
+        UnhideRows(real, real);
+    EndUpdate();
+}
+
+// ---------------------------------------------------------------- fixed cells
+
+bool TPlusStringGrid::DoIsFixedCell(int col, int row)
+{
+    bool fixed = false;
+    if (OnIsFixedCell)
+        OnIsFixedCell(this, row, col, fixed);
+    return fixed;
+}
+
+bool TPlusStringGrid::IsFixedCell(int col, int row)
+{
+    const TPoint base = BaseCellOf(DisplayToRealColumn(col), row);
+    const int bc = RealToDisplayColumn(base.X);
+    if (base.Y >= RowCount() - fixedFooters_)
+        return true;
+    if (bc >= ColCount() - fixedRightCols_ && bc < ColCount())
+        return true;
+    return DoIsFixedCell(bc, base.Y);
+}
+
+// ---------------------------------------------------------------- inserting and removing rows
+
+void TPlusStringGrid::InsertRows(int row, int count, bool)
+{
+    if (count <= 0 || row < 0 || row > RowCount())
+        return;
+    const int oldCount = RowCount();
+    const int total = TotalColCount();
+    // the store rows the grid grows into start empty
+    for (int c = 0; c < std::max(total, StoreColCount()); ++c)
+        for (int r = oldCount; r < oldCount + count; ++r) {
+            if (HasCellProperties(c, r))
+                ClearCellProperties(c, r);
+        }
+    TruncateStoreRows(oldCount);
+    BeginUpdate();
+    TBaseGrid::SetRowCount(oldCount + count);
+    HighestRowCount = std::max(HighestRowCount, RowCount());
+    RotateStoreRows(row, oldCount, oldCount + count);
+    // the heights move with their rows; the new rows get the default height
+    for (int r = RowCount() - 1; r >= row + count; --r)
+        if (RowHeights(r) != RowHeights(r - count))
+            SetRowHeights(r, RowHeights(r - count));
+    for (int r = row; r < row + count; ++r)
+        SetRowHeights(r, DefaultRowHeight());
+    auto insertFlags = [&](TIntList* list) {
+        for (int k = 0; k < count; ++k)
+            if (row < list->Count())
+                list->Insert(row, 0);
+    };
+    insertFlags(rowModified_.get());
+    if (RowDisablingUsed)
+        insertFlags(rowDisabled_.get());
+    EndUpdate();
+    if (!destroying_)
+        CellsChanged(TRect(0, row, ColCount() - 1, row + count));
+}
+
+void TPlusStringGrid::RemoveRows(int row, int count)
+{
+    if (row < 0 || row >= RowCount() || count <= 0)
+        return;
+    count = std::min(count, RowCount() - row);
+    ClearCellPropertiesRange(0, row, TotalColCount() - 1, row + count - 1);
+    DeleteRowRange(row, count, true);
+}
+
+void TPlusStringGrid::DeleteRowRange(int row, int count, bool shiftHidden)
+{
+    if (row < 0 || row >= RowCount() || count <= 0)
+        return;
+    count = std::min(count, RowCount() - row);
+    if (RowCount() - count < 1)
+        count = RowCount() - 1; // a grid keeps one row
+    if (count <= 0)
+        return;
+    const int oldCount = RowCount();
+    const int newCount = oldCount - count;
+    const int keepRow = Row();
+    const int keepTop = TopRow();
+    BeginUpdate();
+    if (shiftHidden && !hiddenRows_.empty()) {
+        const int r = DisplayToRealRow(row);
+        for (TGridItem* item : hiddenRows_)
+            if (item->Idx > r)
+                item->Idx -= count;
+    }
+    // the removed rows go to the end of the store, where they are dropped
+    std::vector<int> heights;
+    heights.reserve(size_t(oldCount - row));
+    for (int r = row; r < oldCount; ++r)
+        heights.push_back(RowHeights(r));
+    RotateStoreRows(row, row + count, oldCount);
+    std::rotate(heights.begin(), heights.begin() + count, heights.end());
+    for (int r = row; r < newCount; ++r)
+        if (RowHeights(r) != heights[size_t(r - row)])
+            SetRowHeights(r, heights[size_t(r - row)]);
+    const int total = std::max(TotalColCount(), StoreColCount());
+    for (int c = 0; c < total; ++c)
+        for (int r = newCount; r < oldCount; ++r)
+            if (HasCellProperties(c, r))
+                ClearCellProperties(c, r);
+    TruncateStoreRows(newCount);
+    // per-row lists lose the removed rows
+    for (int k = 0; k < count; ++k) {
+        if (row < int(selectedRows_.size()) && !mouseActions_->RowSelectPersistent)
+            selectedRows_.erase(selectedRows_.begin() + row);
+        if (row < rowModified_->Count())
+            rowModified_->Delete(row);
+        if (RowDisablingUsed && row < rowDisabled_->Count())
+            rowDisabled_->Delete(row);
+    }
+    TBaseGrid::SetRowCount(newCount);
+    const int lastData = RowCount() - fixedFooters_ - 1;
+    if (keepRow <= lastData && keepRow >= TBaseGrid::FixedRows())
+        SetRow(keepRow);
+    else if (lastData >= TBaseGrid::FixedRows())
+        SetRow(lastData);
+    SetTopRowChecked(keepTop);
+    EndUpdate();
+    CellsChanged(TRect(0, row, ColCount() - 1, row + count));
+}
+
+void TPlusStringGrid::RemoveRowsWithCells(int row, int count)
+{
+    RemoveRows(row, count);
+}
+
+// ---------------------------------------------------------------- inserting and removing columns
+
+void TPlusStringGrid::InsertCols(int col, int count)
+{
+    if (count <= 0 || col < 0 || col > TotalColCount())
+        return;
+    const int oldTotal = TotalColCount();
+    // the store columns the grid grows into start empty
+    ClearRect(oldTotal, 0, oldTotal + count - 1, RowCount() - 1);
+    const int display = RealToDisplayColumn(std::min(col, oldTotal));
+    const int dispCol = col >= oldTotal ? ColCount() : display;
+    TBaseGrid::SetColCount(ColCount() + count);
+    HighestColCount = std::max(HighestColCount, ColCount());
+    for (int k = 0; k < count; ++k)
+        MoveStoreColumn(oldTotal + k, col + k);
+    for (int i = std::min(oldTotal + count - 1, kFlagColumns - 1); i >= col + count; --i) {
+        columnVisible_[size_t(i)] = columnVisible_[size_t(i - count)];
+        savedColWidths_[size_t(i)] = savedColWidths_[size_t(i - count)];
+    }
+    for (int i = col; i < col + count && i < kFlagColumns; ++i) {
+        columnVisible_[size_t(i)] = true;
+        savedColWidths_[size_t(i)] = 0;
+    }
+    for (int d = ColCount() - 1; d >= dispCol + count; --d)
+        SetColWidths(d, ColWidths(d - count));
+    for (int d = dispCol; d < dispCol + count && d < ColCount(); ++d)
+        SetColWidths(d, DefaultColWidth());
+}
+
+void TPlusStringGrid::RemoveCols(int col, int count)
+{
+    const int total = TotalColCount();
+    if (col < 0 || col >= total || count <= 0)
+        return;
+    count = std::min(count, total - col);
+    int shownInRange = 0, hiddenInRange = 0;
+    for (int i = col; i < col + count; ++i)
+        (IsColumnHidden(i) ? hiddenInRange : shownInRange)++;
+    if (shownInRange >= ColCount())
+        return; // a grid keeps one shown column
+    ClearRect(col, 0, col + count - 1, RowCount() - 1);
+    // the widths of the shown columns of the range leave
+    for (int i = col + count - 1; i >= col; --i) {
+        if (IsColumnHidden(i))
+            continue;
+        const int d = RealToDisplayColumn(i);
+        for (int k = d; k <= ColCount() - 2; ++k)
+            SetColWidths(k, ColWidths(k + 1));
+    }
+    for (int k = 0; k < count; ++k)
+        MoveStoreColumn(col, total - 1);
+    for (int i = col; i < kFlagColumns; ++i) {
+        const int from = i + count;
+        columnVisible_[size_t(i)] = from < kFlagColumns ? columnVisible_[size_t(from)] : true;
+        savedColWidths_[size_t(i)] = from < kFlagColumns ? savedColWidths_[size_t(from)] : 0;
+    }
+    HiddenColCount -= hiddenInRange;
+    for (TGridItem* item : hiddenRows_)
+        for (int k = 0; k < count && col < item->Items->Count(); ++k) {
+            if (auto* record = dynamic_cast<TCellProperties*>(item->Items->Objects(col)))
+                ReleaseCellProperties(record);
+            item->Items->Delete(col);
+        }
+    TBaseGrid::SetColCount(ColCount() - shownInRange);
+    CellsChanged(TRect(col, 0, col + count, RowCount() - 1));
+}
+
+// ---------------------------------------------------------------- clearing
+
+void TPlusStringGrid::ClearRect(int col1, int row1, int col2, int row2)
+{
+    if (col2 < col1)
+        std::swap(col1, col2);
+    if (row2 < row1)
+        std::swap(row1, row2);
+    col1 = std::max(col1, 0);
+    row1 = std::max(row1, 0);
+    col2 = std::min(col2, std::max(TotalColCount(), StoreColCount()) - 1);
+    row2 = std::min(row2, RowCount() - 1);
+    for (int r = row1; r <= row2; ++r)
+        for (int c = col1; c <= col2; ++c) {
+            if (HasCellProperties(c, r)) {
+                if (RowsMoving)
+                    SetObjects(c, r, nullptr);
+                else {
+                    RemoveCellGraphic(c, r);
+                    ClearCellProperties(c, r);
+                }
+            }
+            if (!destroying_ && !GetRawCell(c, r).empty())
+                SetRawCell(c, r, String());
+        }
+    if (col1 == 0 && row1 == 0 && col2 >= ColCount() - 1 && row2 >= RowCount() - 1)
+        CellPropsCreated = false;
+    if (!destroying_)
+        CellsChanged(TRect(col1, row1, col2, row2));
+}
+
+void TPlusStringGrid::TrimRect(int col1, int row1, int col2, int row2)
+{
+    col1 = std::max(col1, 0);
+    row1 = std::max(row1, 0);
+    col2 = std::min(col2, TotalColCount() - 1);
+    row2 = std::min(row2, RowCount() - 1);
+    for (int r = row1; r <= row2; ++r)
+        for (int c = col1; c <= col2; ++c) {
+            const String text = GetCellText(c, r);
+            const String trimmed = Trim(text);
+            if (trimmed != text)
+                SetCellText(c, r, trimmed);
+        }
+    CellsChanged(TRect(col1, row1, col2, row2));
+}
+
+void TPlusStringGrid::ClearRows(int row, int count)
+{
+    if (RowCount() <= 0 || ColCount() <= 0 || count <= 0)
+        return;
+    ClearRect(0, row, TotalColCount() - 1, row + count - 1);
+}
+
+void TPlusStringGrid::ClearCols(int col, int count)
+{
+    if (RowCount() <= 0 || ColCount() <= 0 || count <= 0)
+        return;
+    ClearRect(col, 0, col + count - 1, RowCount() - 1);
+}
+
+void TPlusStringGrid::ClearAll()
+{
+    if (!destroying_ && NodeCount > 0)
+        for (int r = RowCount() - 1; r >= 0; --r)
+            if (IsNodeRow(r))
+                RemoveNode(r);
+    if (RowCount() > 0 && ColCount() > 0)
+        ClearRect(0, 0, TotalColCount() - 1, RowCount() - 1);
+    if (HiddenColCount > 0)
+        Invalidate();
+}
+
+void TPlusStringGrid::MergeColumnCells(int col, bool mergeAlone)
+{
+    if (col < 0 || col >= TotalColCount())
+        return;
+    const int first = TBaseGrid::FixedRows();
+    const int last = RowCount() - fixedFooters_ - 1;
+    int start = first, run = 1;
+    for (int j = first + 1; j <= last + 1; ++j) {
+        const bool ends = j > last || GetCellText(col, j) != GetCellText(col, j - 1) ||
+                          (!mergeAlone && !RowsInSameMerge(j - 1, j));
+        if (!ends) {
+            ++run;
+            continue;
+        }
+        if (run > 1)
+            MergeCellRange(col, start, 1, run);
+        start = j;
+        run = 1;
+    }
+}
+
+void TPlusStringGrid::SplitColumnCells(int col)
+{
+    if (col < 0 || col >= TotalColCount())
+        return;
+    int row = 0;
+    while (row < RowCount() - fixedFooters_) {
+        if (IsMergedDown(col, row)) {
+            const TPoint base = BaseCellOf(col, row);
+            const int span = MergeSpanOf(col, row).Y;
+            UnmergeCellRange(col, row);
+            row = base.Y + span + 1;
+        } else {
+            ++row;
+        }
+    }
+}
+
+TRect TPlusStringGrid::GetUsedCellsRect()
+{
+    int left = ColCount() - 1, top = RowCount() - 1, right = 0, bottom = 0;
+    for (int c = 0; c < ColCount(); ++c)
+        for (int r = 0; r < RowCount(); ++r)
+            if (!GetCellText(c, r).empty()) {
+                left = std::min(left, c);
+                top = std::min(top, r);
+                right = std::max(right, c);
+                bottom = std::max(bottom, r);
+            }
+    if (right < left || bottom < top)
+        return TRect(0, 0, 0, 0);
+    return TRect(left, top, right, bottom);
+}
+
+// ---------------------------------------------------------------- updates and repaints
+
+void TPlusStringGrid::BeginUpdate()
+{
+    ++UpdateCount;
+}
+
+void TPlusStringGrid::EndUpdate()
+{
+    if (UpdateCount > 0 && --UpdateCount == 0)
+        Invalidate();
+}
+
+void TPlusStringGrid::Invalidate()
+{
+    if (SkipNextInvalidate) {
+        SkipNextInvalidate = false;
+        return;
+    }
+    if (UpdateCount > 0)
+        return;
+    TBaseGrid::Invalidate();
+}
+
+void TPlusStringGrid::RepaintCell(int col, int row)
+{
+    if (UpdateCount == 0 && col >= 0 && row >= 0 && col < ColCount() && row < RowCount())
+        InvalidateCell(col, row);
+}
+
+void TPlusStringGrid::RepaintRow(int row)
+{
+    if (UpdateCount == 0 && row >= 0 && row < RowCount())
+        InvalidateRow(row);
+}
+
+void TPlusStringGrid::RepaintCol(int col)
+{
+    if (UpdateCount == 0 && col >= 0 && col < ColCount())
+        InvalidateCol(col);
+}
+
+void TPlusStringGrid::CellsChanged(const TRect& r)
+{
+    if (OnCellsChanged)
+        OnCellsChanged(this, r);
+}
+
+void TPlusStringGrid::SetTopRowChecked(int row)
+{
+    const int first = TBaseGrid::FixedRows();
+    row = std::clamp(row, first, std::max(first, RowCount() - 1));
+    if (row != TopRow())
+        SetTopRow(row);
+}
+
+void TPlusStringGrid::ScrollInView(int col, int row)
+{
+    if (col < 0 || row < 0 || col >= ColCount() || row >= RowCount())
+        return;
+    if (row >= TBaseGrid::FixedRows() && (row < TopRow() || row >= TopRow() + VisibleRowCount()))
+        SetTopRowChecked(row - VisibleRowCount() / 2);
+    if (col >= TBaseGrid::FixedCols() && (col < LeftCol() || col >= LeftCol() + VisibleColCount()))
+        SetLeftCol(std::clamp(col, TBaseGrid::FixedCols(), ColCount() - 1));
+}
+
+void TPlusStringGrid::SetRowChecked(int row)
+{
+    if (row >= TBaseGrid::FixedRows() && row < RowCount())
+        SetRow(row);
+}
+
+// ---------------------------------------------------------------- selection lists and flags
+
+bool TPlusStringGrid::GetRowSelected(int row) const
+{
+    return row >= 0 && row < int(selectedRows_.size()) && selectedRows_[size_t(row)];
+}
+
+void TPlusStringGrid::SetRowSelected(int row, bool selected)
+{
+    if (row < 0 || row >= GetAllRowCount())
+        return;
+    if (row >= int(selectedRows_.size()))
+        selectedRows_.resize(size_t(row) + 1, false);
+    if (selectedRows_[size_t(row)] == selected)
+        return;
+    selectedRows_[size_t(row)] = selected;
+    if (selected)
+        selectedRowOrder_->Add(row);
+    else
+        selectedRowOrder_->RemoveValue(row);
+    RepaintRow(mouseActions_->RowSelectPersistent ? RealToDisplayRow(row) : row);
+}
+
+int TPlusStringGrid::SelectedRowCount() const
+{
+    return int(std::count(selectedRows_.begin(), selectedRows_.end(), true));
+}
+
+void TPlusStringGrid::ClearRowSelection()
+{
+    selectedRows_.clear();
+    selectedRowOrder_->Clear();
+    Invalidate();
+}
+
+bool TPlusStringGrid::GetColSelected(int col) const
+{
+    return col >= 0 && col < int(selectedCols_.size()) && selectedCols_[size_t(col)];
+}
+
+void TPlusStringGrid::SetColSelected(int col, bool selected)
+{
+    if (col < 0 || col >= ColCount())
+        return;
+    if (col >= int(selectedCols_.size()))
+        selectedCols_.resize(size_t(col) + 1, false);
+    selectedCols_[size_t(col)] = selected;
+    RepaintCol(col);
+}
+
+void TPlusStringGrid::ClearColSelection()
+{
+    selectedCols_.clear();
+    Invalidate();
+}
+
+bool TPlusStringGrid::GetRowModified(int row) const
+{
+    return row >= 0 && row < rowModified_->Count() && rowModified_->GetItem(row) != 0;
+}
+
+void TPlusStringGrid::SetRowModified(int row, bool value)
+{
+    if (row < 0 || row >= RowCount())
+        return;
+    while (rowModified_->Count() <= row)
+        rowModified_->Add(0);
+    rowModified_->SetItem(row, value ? 1 : 0);
+    if (TBaseGrid::FixedCols() > 0)
+        RepaintCell(0, row);
+}
+
+bool TPlusStringGrid::GetRowEnabled(int row) const
+{
+    return !(row >= 0 && row < rowDisabled_->Count() && rowDisabled_->GetItem(row) != 0);
+}
+
+void TPlusStringGrid::SetRowEnabled(int row, bool value)
+{
+    if (row < 0 || row >= RowCount())
+        return;
+    RowDisablingUsed = true;
+    while (rowDisabled_->Count() <= row)
+        rowDisabled_->Add(0);
+    rowDisabled_->SetItem(row, value ? 0 : 1);
+    RepaintRow(row);
+}
+
+void TPlusStringGrid::HeadersChanged()
+{
+    if (TBaseGrid::FixedRows() > 0)
+        for (int i = 0; i < columnHeaders_->Count() && i < TotalColCount(); ++i)
+            SetCellText(i, 0, columnHeaders_->Strings(i));
+    if (TBaseGrid::FixedCols() > 0)
+        for (int i = 0; i < rowHeaders_->Count() && i < RowCount(); ++i)
+            SetCellText(0, i, rowHeaders_->Strings(i));
+}

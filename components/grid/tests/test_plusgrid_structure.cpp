@@ -1,0 +1,322 @@
+// The string grid's structure: index mapping, hidden rows and columns, inserting and removing
+// rows and columns, clearing, grouping, and the ownership of cell records through all of them.
+#include "PlusGrid.h"
+
+#include "platform/framework/Forms.h"
+
+#include <QApplication>
+#include <gtest/gtest.h>
+
+namespace {
+
+struct Grid {
+    explicit Grid(int cols = 5, int rows = 10)
+    {
+        grid = new TPlusStringGrid(&form);
+        grid->SetParent(&form);
+        grid->SetColCount(cols);
+        grid->SetRowCount(rows);
+        for (int r = 0; r < rows; ++r)
+            for (int c = 0; c < cols; ++c)
+                grid->SetCells(c, r, Name(c, r));
+    }
+    static String Name(int c, int r) { return "c" + std::to_string(c) + "r" + std::to_string(r); }
+    // Texts of one column, display rows from..to.
+    std::vector<String> Column(int col, int from = 0, int to = -1)
+    {
+        if (to < 0)
+            to = grid->RowCount() - 1;
+        std::vector<String> out;
+        for (int r = from; r <= to; ++r)
+            out.push_back(grid->GetCellText(col, r));
+        return out;
+    }
+    TForm form{nullptr};
+    TPlusStringGrid* grid = nullptr;
+};
+
+} // namespace
+
+TEST(PlusGridColumns, HiddenColumnMappingAndWidthsComeBack)
+{
+    Grid f(5, 4);
+    auto* g = f.grid;
+    g->SetColWidths(2, 77);
+    g->HideColumn(2);
+    EXPECT_EQ(g->ColCount(), 4);
+    EXPECT_EQ(g->HiddenColCount, 1);
+    EXPECT_TRUE(g->IsColumnHidden(2));
+    EXPECT_EQ(g->TotalColCount(), 5);
+    struct Case {
+        int real, display;
+    };
+    for (const Case& c : {Case{0, 0}, Case{1, 1}, Case{2, 2}, Case{3, 2}, Case{4, 3}})
+        EXPECT_EQ(g->RealToDisplayColumn(c.real), c.display) << c.real;
+    for (const Case& c : {Case{0, 0}, Case{1, 1}, Case{3, 2}, Case{4, 3}})
+        EXPECT_EQ(g->DisplayToRealColumn(c.display), c.real) << c.display;
+    EXPECT_EQ(g->DisplayToRealColumn(9), 0); // beyond the shown columns
+    // the cells of the hidden column wait at their real column
+    EXPECT_EQ(g->GetCellText(2, 1), "c2r1");
+    EXPECT_EQ(g->GetAllColCount(), 5);
+
+    g->UnhideColumns(2, 2);
+    EXPECT_EQ(g->ColCount(), 5);
+    EXPECT_EQ(g->ColWidths(2), 77);
+    EXPECT_FALSE(g->IsColumnHidden(2));
+
+    // requests that cannot apply change nothing
+    g->HideColumn(600);
+    EXPECT_FALSE(g->IsColumnHidden(600));
+    EXPECT_EQ(g->RealToDisplayColumn(600), 600);
+    g->HideColumns(0, 3);
+    g->HideColumn(4); // the last shown column stays
+    EXPECT_EQ(g->ColCount(), 1);
+    EXPECT_EQ(g->HiddenColCount, 4);
+    g->UnhideAllColumns();
+    EXPECT_EQ(g->ColCount(), 5);
+    EXPECT_EQ(g->HiddenColCount, 0);
+}
+
+TEST(PlusGridColumns, HidingTheCurrentLastColumnMovesColLeft)
+{
+    Grid f(5, 4);
+    auto* g = f.grid;
+    g->SetCol(4);
+    g->HideColumn(4);
+    EXPECT_EQ(g->Col(), 3);
+}
+
+TEST(PlusGridRows, HideAndUnhideRowsKeepTextsColoursAndHeights)
+{
+    Grid f(4, 10);
+    auto* g = f.grid;
+    g->SetColors(1, 4, clRed);
+    g->SetRowHeights(5, 40);
+    const size_t records = g->LiveRecordCount();
+    g->HideRows(3, 5);
+    EXPECT_EQ(g->RowCount(), 7);
+    EXPECT_EQ(g->HiddenRowCount(), 3);
+    EXPECT_EQ(g->GetCellText(1, 3), "c1r6");
+    EXPECT_EQ(g->RealToDisplayRow(4), 3);
+    EXPECT_EQ(g->DisplayToRealRow(3), 6);
+    EXPECT_TRUE(g->IsRowHidden(4));
+    EXPECT_EQ(g->GetAllCells(1, 4), "c1r4");
+    EXPECT_EQ(g->GetAllRowCount(), 10);
+    // the record waits with its row and is not freed meanwhile
+    QApplication::processEvents();
+    EXPECT_EQ(g->LiveRecordCount(), records);
+
+    g->UnhideRows(2, 4); // its first row is shown: nothing happens
+    EXPECT_EQ(g->RowCount(), 7);
+    g->UnhideRows(3, 4);
+    EXPECT_EQ(g->RowCount(), 9);
+    EXPECT_TRUE(g->IsRowHidden(5));
+    EXPECT_EQ(f.Column(1, 2, 5), (std::vector<String>{"c1r2", "c1r3", "c1r4", "c1r6"}));
+    EXPECT_EQ(g->GetColors(1, 4), clRed);
+    g->UnhideRows(5, 5);
+    EXPECT_EQ(g->RowCount(), 10);
+    EXPECT_EQ(g->RowHeights(5), 40);
+    EXPECT_EQ(f.Column(0), (std::vector<String>{"c0r0", "c0r1", "c0r2", "c0r3", "c0r4", "c0r5", "c0r6", "c0r7",
+                                                "c0r8", "c0r9"}));
+    EXPECT_EQ(g->HiddenRowCount(), 0);
+}
+
+TEST(PlusGridRows, HiddenColumnCellsTravelWithHiddenRows)
+{
+    Grid f(4, 8);
+    auto* g = f.grid;
+    g->HideColumn(2);
+    g->HideRow(3);
+    EXPECT_EQ(g->GetCellText(2, 3), "c2r4");
+    g->UnhideRow(3);
+    g->UnhideColumn(2);
+    EXPECT_EQ(g->GetCellText(2, 3), "c2r3");
+    EXPECT_EQ(g->GetCellText(2, 4), "c2r4");
+}
+
+TEST(PlusGridRows, HideRowListAndUnhideLastLevelRestoreTheOrder)
+{
+    Grid f(3, 8);
+    auto* g = f.grid;
+    TIntList list(-1, -1);
+    list.Add(2);
+    list.Add(5);
+    g->HideRowList(&list);
+    EXPECT_EQ(g->HideLevel, 1);
+    EXPECT_EQ(g->RowCount(), 6);
+    EXPECT_EQ(f.Column(0, 1, 4), (std::vector<String>{"c0r1", "c0r3", "c0r4", "c0r6"}));
+    g->UnhideLastLevel();
+    --g->HideLevel; // the caller lowers the level
+    EXPECT_EQ(g->RowCount(), 8);
+    EXPECT_EQ(f.Column(0, 0, 7), (std::vector<String>{"c0r0", "c0r1", "c0r2", "c0r3", "c0r4", "c0r5", "c0r6",
+                                                      "c0r7"}));
+}
+
+TEST(PlusGridRows, RemovingRowsShiftsHiddenRowsAndMovesHiddenColumnCells)
+{
+    Grid f(4, 10);
+    auto* g = f.grid;
+    g->HideColumn(3);
+    g->HideRow(7);
+    g->RemoveRows(2, 2);
+    EXPECT_EQ(g->RowCount(), 7);
+    // the hidden row's real index went down by the two removed rows
+    EXPECT_TRUE(g->IsRowHidden(5));
+    EXPECT_EQ(g->GetAllCells(0, 5), "c0r7");
+    // the hidden column's cells moved up with their rows
+    EXPECT_EQ(g->GetCellText(3, 2), "c3r4");
+    g->UnhideRow(5);
+    g->UnhideColumn(3);
+    EXPECT_EQ(f.Column(3), (std::vector<String>{"c3r0", "c3r1", "c3r4", "c3r5", "c3r6", "c3r7", "c3r8", "c3r9"}));
+    // rows that left the grid do not come back when it grows again
+    g->SetRowCount(12);
+    EXPECT_EQ(g->GetCellText(0, 10), "");
+    EXPECT_EQ(g->GetCellText(0, 11), "");
+}
+
+TEST(PlusGridRows, InsertAndRemoveAroundMergedCellsKeepRecordsWithTheirRows)
+{
+    Grid f(5, 8);
+    auto* g = f.grid;
+    ASSERT_TRUE(g->MergeCellRange(1, 4, 2, 2));
+    g->SetColors(3, 6, clLime);
+    g->InsertRows(2, 3);
+    EXPECT_EQ(g->RowCount(), 11);
+    EXPECT_EQ(g->GetCellText(1, 2), "");
+    EXPECT_EQ(g->GetCellText(1, 5), "c1r2");
+    EXPECT_EQ(g->RowHeights(2), g->DefaultRowHeight());
+    // the merge moved down with its rows
+    EXPECT_TRUE(g->IsMergedAcross(1, 7));
+    EXPECT_EQ(g->BaseCellOf(2, 8), TPoint(1, 7));
+    EXPECT_EQ(g->GetColors(3, 9), clLime);
+    const size_t records = g->LiveRecordCount();
+    g->RemoveRows(9, 1);
+    EXPECT_EQ(g->LiveRecordCount(), records - 1);
+    EXPECT_EQ(g->GetColors(3, 9), clNone);
+    g->ClearAll();
+    EXPECT_EQ(g->LiveRecordCount(), 0u);
+}
+
+TEST(PlusGridColumns, InsertAndRemoveColumns)
+{
+    Grid f(5, 3);
+    auto* g = f.grid;
+    g->SetColWidths(1, 90);
+    g->InsertCols(1, 2);
+    EXPECT_EQ(g->ColCount(), 7);
+    EXPECT_EQ(g->GetCellText(1, 1), "");
+    EXPECT_EQ(g->GetCellText(3, 1), "c1r1");
+    EXPECT_EQ(g->ColWidths(1), g->DefaultColWidth());
+    EXPECT_EQ(g->ColWidths(3), 90);
+    g->RemoveCols(1, 2);
+    EXPECT_EQ(g->ColCount(), 5);
+    EXPECT_EQ(g->GetCellText(1, 1), "c1r1");
+    g->RemoveCols(3, 10); // shortened to the two last columns
+    EXPECT_EQ(g->ColCount(), 3);
+    EXPECT_EQ(g->GetCellText(2, 2), "c2r2");
+    g->SetColCount(5);
+    EXPECT_EQ(g->GetCellText(3, 2), "");
+}
+
+TEST(PlusGridRows, OutOfRangeIndexesAreNoOps)
+{
+    Grid f(4, 6);
+    auto* g = f.grid;
+    const std::vector<std::function<void()>> calls = {
+        [&] { g->HideRows(-5, -1); },     [&] { g->HideRows(50, 60); },     [&] { g->UnhideRows(7, 2); },
+        [&] { g->InsertRows(-1, 2); },    [&] { g->InsertRows(99, 1); },    [&] { g->RemoveRows(-3, 2); },
+        [&] { g->RemoveRows(6, 1); },     [&] { g->RemoveRows(2, 0); },     [&] { g->InsertCols(-1, 1); },
+        [&] { g->RemoveCols(9, 1); },     [&] { g->RemoveCols(0, 99); },    [&] { g->ClearRect(-9, -9, -1, -1); },
+        [&] { g->SetColors(-1, 2, clRed); }, [&] { g->SetColors(2, 99, clRed); }, [&] { g->MergeColumnCells(42, true); },
+        [&] { g->CreateCellGraphic(-1, 0); }, [&] { g->AddCheckBox(9, 9, true); }, [&] { g->GroupRowsByColumn(77); },
+        [&] { g->SetRowColor(-4, clRed); }, [&] { g->HideRows(0, 5); }, // would leave only the fixed row
+    };
+    for (size_t i = 0; i < calls.size(); ++i) {
+        calls[i]();
+        EXPECT_EQ(g->RowCount(), 6) << i;
+        EXPECT_EQ(g->ColCount(), 4) << i;
+        EXPECT_EQ(g->GetCellText(3, 5), "c3r5") << i;
+    }
+    EXPECT_EQ(g->GetAllCells(-1, 0), "");
+    EXPECT_EQ(g->GetAllCells(1, 99), "");
+    EXPECT_EQ(g->GetCellType(-1, 0), ctEmpty);
+    EXPECT_EQ(g->LiveRecordCount(), 0u);
+}
+
+TEST(PlusGridGroups, GroupingWithSummaryGivesTheLayoutAndUngroupRestoresIt)
+{
+    Grid f(4, 7);
+    auto* g = f.grid;
+    const char* values[] = {"A", "B", "A", "C", "B", "B"};
+    for (int r = 1; r <= 6; ++r)
+        g->SetCells(2, r, values[r - 1]);
+    g->SetColWidths(2, 55);
+    g->SetCells(2, 0, "Key");
+    g->Grouping()->Summary = true;
+    g->Grouping()->HeaderColor = clYellow;
+    g->GroupRowsByColumn(2);
+    EXPECT_EQ(g->GroupColumn, 2);
+    EXPECT_EQ(g->ColCount(), 3);
+    EXPECT_EQ(g->RowCount(), 13);
+    struct Expect {
+        int row;
+        const char* kind; // H header, S summary, D data
+        const char* header;
+        int span;
+    };
+    const Expect layout[] = {{1, "H", "A", 3},  {2, "D", "", 0}, {3, "D", "", 0},  {4, "S", "", 0}, {5, "H", "B", 4},
+                             {6, "D", "", 0},  {7, "D", "", 0}, {8, "D", "", 0},  {9, "S", "", 0}, {10, "H", "C", 2},
+                             {11, "D", "", 0}, {12, "S", "", 0}};
+    for (const Expect& e : layout) {
+        const String kind = e.kind;
+        EXPECT_EQ(g->IsNodeRow(e.row), kind == "H") << e.row;
+        EXPECT_EQ(g->IsSummaryRow(e.row), kind == "S") << e.row;
+        if (kind == "H") {
+            EXPECT_EQ(g->GetCellText(1, e.row), e.header) << e.row;
+            EXPECT_EQ(g->GetNodeSpan(e.row), e.span) << e.row;
+            EXPECT_EQ(g->GetColors(1, e.row), TColor(clYellow)) << e.row;
+        }
+    }
+    // the data rows kept their other columns, in the sorted order
+    EXPECT_EQ(g->GetCellText(1, 2), "c1r1");
+    EXPECT_EQ(g->GetCellText(1, 3), "c1r3");
+    EXPECT_EQ(g->GetCellText(2, 6), "c3r2");
+
+    g->Ungroup();
+    EXPECT_EQ(g->GroupColumn, -1);
+    EXPECT_EQ(g->ColCount(), 4);
+    EXPECT_EQ(g->RowCount(), 7);
+    EXPECT_EQ(g->ColWidths(2), 55);
+    EXPECT_EQ(f.Column(2), (std::vector<String>{"Key", "A", "A", "B", "B", "B", "C"}));
+    EXPECT_EQ(f.Column(1), (std::vector<String>{"c1r0", "c1r1", "c1r3", "c1r2", "c1r5", "c1r6", "c1r4"}));
+    EXPECT_EQ(g->NodeCount, 0);
+    for (int r = 0; r < g->RowCount(); ++r)
+        EXPECT_FALSE(g->IsNodeRow(r) || g->IsSummaryRow(r)) << r;
+    EXPECT_EQ(g->GetColors(1, 1), clNone);
+}
+
+TEST(PlusGridGroups, ContractedGroupsHideTheirRowsAndCalculationsSkipHeaders)
+{
+    Grid f(4, 6);
+    auto* g = f.grid;
+    const char* keys[] = {"x", "x", "y", "y", "y"};
+    const char* numbers[] = {"2", "4", "6", "8", "10"};
+    for (int r = 1; r <= 5; ++r) {
+        g->SetCells(1, r, keys[r - 1]);
+        g->SetCells(3, r, numbers[r - 1]);
+    }
+    g->GroupRowsByColumn(1);
+    // header rows carry their text in column 1 once the grouped column is gone
+    ASSERT_TRUE(g->IsNodeRow(1));
+    EXPECT_EQ(g->GetCellText(1, 1), "x");
+    EXPECT_DOUBLE_EQ(g->ColumnSum(2, 1, g->RowCount() - 1), 30);
+    g->ContractNode(1);
+    EXPECT_TRUE(g->GetNodeState(1));
+    EXPECT_EQ(g->RowCount(), 6);
+    // the hidden rows are still counted through their real indexes
+    EXPECT_DOUBLE_EQ(g->ColumnSum(2, 1, g->GetAllRowCount() - 1), 30);
+    g->ExpandNode(1);
+    EXPECT_EQ(g->RowCount(), 8);
+    g->Ungroup();
+    EXPECT_EQ(f.Column(3, 1), (std::vector<String>{"2", "4", "6", "8", "10"}));
+}
