@@ -453,6 +453,9 @@ String TBaseGrid::GetCellText(int col, int row)
 
 void TBaseGrid::SetCellText(int col, int row, const String& text)
 {
+    // a cell outside the grid is not written
+    if (col < 0 || row < 0 || col >= TotalColCount() || row >= RowCount())
+        return;
     if (const TCellProperties* record = HasCellProperties(col, row) ? CellProperties(col, row) : nullptr) {
         const TPoint base = record->ResolveBaseCell(col, row);
         SetCells(base.X, base.Y, text);
@@ -502,6 +505,9 @@ bool TBaseGrid::MergeCellRange(int col, int row, int numCols, int numRows)
 
 void TBaseGrid::UnmergeCellRange(int col, int row)
 {
+    // a cell outside the grid has no range to split
+    if (col < 0 || row < 0 || col >= TotalColCount() || row >= RowCount())
+        return;
     TCellProperties* record = EnsureCellProperties(col, row);
     const TPoint base = record->ResolveBaseCell(col, row);
     const TCellProperties* baseRecord = CellProperties(base.X, base.Y);
@@ -606,25 +612,27 @@ bool TBaseGrid::RowsInSameMerge(int row1, int row2) const
 
 TRect TBaseGrid::ComputeCellRect(int col, int row) const
 {
-    int x = 0, y = 0;
-    for (int i = 0; i < col; ++i)
-        x += ColWidths(i);
-    for (int i = 0; i < row; ++i)
-        y += RowHeights(i);
-    TRect r(x, y, x + ColWidths(col), y + RowHeights(row));
-    int dx = 0, dy = 0;
+    // measured from the top-left scrolled cell, so that the cost follows the distance to the
+    // view and not the cell's index
+    auto span = [](int from, int to, auto&& size) {
+        int sum = 0;
+        for (int i = from; i < to; ++i)
+            sum += size(i);
+        return sum;
+    };
+    auto width = [this](int i) { return ColWidths(i); };
+    auto height = [this](int i) { return RowHeights(i); };
     const TRect anchor = CellRect(LeftCol(), TopRow());
-    if (col >= FixedCols()) {
-        for (int i = 0; i < LeftCol(); ++i)
-            dx -= ColWidths(i);
-        dx += anchor.Left;
-    }
-    if (row >= FixedRows()) {
-        for (int i = 0; i < TopRow(); ++i)
-            dy -= RowHeights(i);
-        dy += anchor.Top;
-    }
-    return TRect(r.Left + dx, r.Top + dy, r.Right + dx, r.Bottom + dy);
+    int x, y;
+    if (col < FixedCols())
+        x = span(0, col, width);
+    else
+        x = anchor.Left + (col >= LeftCol() ? span(LeftCol(), col, width) : -span(col, LeftCol(), width));
+    if (row < FixedRows())
+        y = span(0, row, height);
+    else
+        y = anchor.Top + (row >= TopRow() ? span(TopRow(), row, height) : -span(row, TopRow(), height));
+    return TRect(x, y, x + ColWidths(col), y + RowHeights(row));
 }
 
 TRect TBaseGrid::MergedCellRect(int col, int row) const

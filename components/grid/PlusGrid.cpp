@@ -248,13 +248,18 @@ void TPlusStringGrid::SetRowCount(int value)
         // the rows that leave take their cells with them
         const bool moving = RowsMoving;
         RowsMoving = false;
+        SplitMergesCutBy(0, value, TotalColCount() - 1, RowCount() - 1);
         ClearRect(0, value, std::max(TotalColCount(), StoreColCount()) - 1, RowCount() - 1);
         RowsMoving = moving;
         TruncateStoreRows(value);
+        // hidden rows keep their place among the rows that stay: each moves up by the shown
+        // rows that left before it
+        ShiftHiddenForRemoval(DisplayToRealRow(value), RowCount() - value);
         if (int(selectedRows_.size()) > value && !mouseActions_->RowSelectPersistent)
             selectedRows_.resize(size_t(value));
     }
     TBaseGrid::SetRowCount(value);
+    DisplayRowLimit = value;
     if (FixedRowAlways && RequestedFixedRows < RowCount())
         SetFixedRows(RequestedFixedRows);
     HighestRowCount = std::max(HighestRowCount, value);
@@ -262,6 +267,28 @@ void TPlusStringGrid::SetRowCount(int value)
 
 void TPlusStringGrid::SetColCount(int value)
 {
+    value = std::max(1, value);
+    if (value < ColCount()) {
+        // the columns from the first one that leaves take their cells with them, hidden ones
+        // among them included
+        const int total = TotalColCount();
+        const int first = DisplayToRealColumn(value);
+        const bool moving = RowsMoving;
+        RowsMoving = false;
+        ClearRect(first, 0, std::max(total, StoreColCount()) - 1, RowCount() - 1);
+        RowsMoving = moving;
+        for (int c = first; c < std::min(total, 512); ++c)
+            if (!columnVisible_[size_t(c)]) {
+                columnVisible_[size_t(c)] = true;
+                --HiddenColCount;
+            }
+        for (TGridItem* item : hiddenRows_)
+            while (item->Items->Count() > first) {
+                if (auto* record = dynamic_cast<TCellProperties*>(item->Items->Objects(item->Items->Count() - 1)))
+                    ReleaseCellProperties(record);
+                item->Items->Delete(item->Items->Count() - 1);
+            }
+    }
     TBaseGrid::SetColCount(value);
     if (FixedColAlways && RequestedFixedCols < ColCount())
         SetFixedCols(RequestedFixedCols);
@@ -378,7 +405,7 @@ void TPlusStringGrid::SetFlat(bool value)
 
 bool TPlusStringGrid::IsValidCell(int col, int row) const
 {
-    return col >= 0 && row >= 0 && col < GetAllColCount() && row < GetAllRowCount();
+    return col >= 0 && row >= 0 && col < GetAllColCount() && row < RowCount();
 }
 
 void TPlusStringGrid::RepaintCellAt(int col, int row)

@@ -11,6 +11,7 @@
 
 #include <array>
 #include <memory>
+#include <set>
 #include <vector>
 
 #include "platform/rtl/DateUtils.h"
@@ -292,7 +293,7 @@ public:
     // Columns and rows the store addresses: shown and hidden ones.
     int GetAllColCount() const { return ColCount() + HiddenColCount; }
     int GetAllRowCount() const { return RowCount() + HiddenRowCount(); }
-    // True when (col, row) lies in the grid (hidden columns included).
+    // True when (col, row) is a cell of the store: a real column (hidden ones included) and a shown row.
     bool IsValidCell(int col, int row) const;
 
     // ---- typed access
@@ -395,7 +396,7 @@ public:
     void HideRows(int from, int to);
     void UnhideRow(int row) { UnhideRows(row, row); }
     void UnhideRows(int from, int to);
-    void UnhideAllRows() { UnhideRows(0, GetAllRowCount() - 1); }
+    void UnhideAllRows();
     void HideRowList(TIntList* rows);
     void UnhideLastLevel();
     bool IsFixedCell(int col, int row) override;
@@ -516,7 +517,18 @@ private:
     void DrawCellBorders(TCanvas* canvas, int col, int row, TRect rect);
     void DrawBackGround(TCanvas* canvas);
     void Paint() override;
-    void ShiftHiddenAfter(int realRow, int delta);
+    void DrawCell(int col, int row, const TRect& rect, TGridDrawState state) override;
+    std::set<std::pair<int, int>> mergedDrawn_; // merged ranges drawn by the current paint
+    bool drawingMerged_ = false;
+    void ShiftHiddenForRemoval(int firstGone, int count);
+    void InsertRowRange(int row, int count, bool shiftHidden);
+    // Splits the merged ranges that a structure change would cut: ranges that meet the rows
+    // (columns) from..to without lying inside them, or with from > to, the ranges that hold
+    // both `to` and `from` (a cut between two neighbours).
+    void SplitMergesAcrossRows(int from, int to);
+    void SplitMergesAcrossCols(int from, int to);
+    // Splits the merged ranges that meet the rectangle without lying inside it.
+    void SplitMergesCutBy(int col1, int row1, int col2, int row2);
     void FreeGridItem(TGridItem* item);
 
     std::unique_ptr<TBands> bands_;

@@ -169,6 +169,14 @@ void TPlusStringGrid::SortByColumn(int col)
         return CompareStr(ka.text, kb.text) < 0;
     });
     BeginUpdate();
+    // ranges over several rows cannot follow rows that part: they are split first
+    for (int r = first; r <= last; ++r)
+        for (int c = 0; c < TotalColCount(); ++c)
+            if (IsMergedDown(c, r)) {
+                const TPoint base = BaseCellOf(c, r);
+                UnmergeCellRange(base.X, base.Y);
+            }
+    SplitMergesCutBy(0, first, TotalColCount() - 1, last);
     std::vector<int> heights(static_cast<size_t>(n));
     for (int i = 0; i < n; ++i)
         heights[size_t(i)] = RowHeights(first + order[size_t(i)]);
@@ -311,6 +319,7 @@ void TPlusStringGrid::Ungroup()
     if (GroupColumn <= 0)
         return;
     TGrouping& g = *grouping_;
+    GroupColumn = std::min(GroupColumn, TotalColCount());
     BeginUpdate();
     try {
         ExpandAllNodes();
@@ -338,7 +347,7 @@ void TPlusStringGrid::Ungroup()
                     if (g.MergeSummary)
                         UnmergeCellRange(1, summary);
                     ClearRect(0, summary, TotalColCount() - 1, summary);
-                    DeleteRowRange(summary, 1, false);
+                    DeleteRowRange(summary, 1, true);
                 }
             }
             value = GetRawCell(hc, r);
@@ -351,7 +360,7 @@ void TPlusStringGrid::Ungroup()
                 // the grid keeps one row below the fixed rows
                 break;
             }
-            DeleteRowRange(r, 1, false);
+            DeleteRowRange(r, 1, true);
         }
         GroupColumn = -1;
     } catch (...) {

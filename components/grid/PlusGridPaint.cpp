@@ -161,12 +161,33 @@ void TPlusStringGrid::GetCellColors(int col, int row, TGridDrawState& state, boo
 void TPlusStringGrid::Paint()
 {
     PaintedCellCount = 0;
+    mergedDrawn_.clear();
     Canvas()->Pen->Style = psSolid;
     Canvas()->Brush->Style = bsSolid;
     TBaseGrid::Paint();
     Canvas()->Pen->Color = clBlack;
     if (backGround_->Bitmap || backGround_->ColorTo != clNone || backGround_->Color != clNone)
         DrawBackGround(Canvas());
+}
+
+void TPlusStringGrid::DrawCell(int col, int row, const TRect& rect, TGridDrawState state)
+{
+    // a merged range is drawn once per paint, by whichever of its cells the loop meets first
+    if (!drawingMerged_ && InMergedRange(col, row)) {
+        const TPoint base = BaseCellOf(col, row);
+        if (!mergedDrawn_.insert({base.X, base.Y}).second)
+            return;
+        drawingMerged_ = true;
+        try {
+            TBaseGrid::DrawCell(col, row, rect, state);
+        } catch (...) {
+            drawingMerged_ = false;
+            throw;
+        }
+        drawingMerged_ = false;
+        return;
+    }
+    TBaseGrid::DrawCell(col, row, rect, state);
 }
 
 void TPlusStringGrid::DrawBackGround(TCanvas* canvas)

@@ -131,11 +131,102 @@ const TGridItem* TPlusStringGrid::HiddenRowItem(int index) const
     return index >= 0 && index < int(hiddenRows_.size()) ? hiddenRows_[size_t(index)] : nullptr;
 }
 
-void TPlusStringGrid::ShiftHiddenAfter(int realRow, int delta)
+void TPlusStringGrid::ShiftHiddenForRemoval(int firstGone, int count)
 {
-    for (TGridItem* item : hiddenRows_)
-        if (item->Idx > realRow)
-            item->Idx += delta;
+    // the shown rows removed are the `count` shown rows from real index firstGone on; each
+    // hidden row moves up by those of them that stood before it
+    int hiddenSince = 0;
+    for (TGridItem* item : hiddenRows_) {
+        if (item->Idx > firstGone)
+            item->Idx -= std::min(item->Idx - firstGone - hiddenSince, count);
+        if (item->Idx >= firstGone)
+            ++hiddenSince;
+    }
+}
+
+// ---------------------------------------------------------------- merges cut by structure changes
+
+namespace {
+
+struct Range {
+    int col, row, lastCol, lastRow;
+};
+
+} // namespace
+
+void TPlusStringGrid::SplitMergesAcrossRows(int from, int to)
+{
+    const bool cut = from > to; // a cut between rows `to` and `from`
+    const int first = std::max(0, cut ? to : from), last = std::min(RowCount() - 1, cut ? from : to);
+    std::vector<Range> ranges;
+    for (int r = first; r <= last; ++r)
+        for (int c = 0; c < TotalColCount(); ++c) {
+            const TCellProperties* record = CellProperties(c, r);
+            if (!record || (record->CellSpanX < 0 && record->CellSpanY < 0))
+                continue;
+            const TPoint base = record->ResolveBaseCell(c, r);
+            const TCellProperties* b = CellProperties(base.X, base.Y);
+            if (!b || b->CellSpanY < 0)
+                continue;
+            const Range range{base.X, base.Y, base.X + b->CellSpanX, base.Y + b->CellSpanY};
+            const bool split = cut ? (range.row <= to && range.lastRow >= from)
+                                   : !(range.row >= from && range.lastRow <= to);
+            if (split)
+                ranges.push_back(range);
+        }
+    for (const Range& range : ranges)
+        if (IsMergedAcross(range.col, range.row) || IsMergedDown(range.col, range.row))
+            UnmergeCellRange(range.col, range.row);
+}
+
+void TPlusStringGrid::SplitMergesAcrossCols(int from, int to)
+{
+    const bool cut = from > to;
+    const int first = std::max(0, cut ? to : from), last = std::min(TotalColCount() - 1, cut ? from : to);
+    std::vector<Range> ranges;
+    for (int c = first; c <= last; ++c)
+        for (int r = 0; r < RowCount(); ++r) {
+            const TCellProperties* record = CellProperties(c, r);
+            if (!record || (record->CellSpanX < 0 && record->CellSpanY < 0))
+                continue;
+            const TPoint base = record->ResolveBaseCell(c, r);
+            const TCellProperties* b = CellProperties(base.X, base.Y);
+            if (!b || b->CellSpanX < 0)
+                continue;
+            const Range range{base.X, base.Y, base.X + b->CellSpanX, base.Y + b->CellSpanY};
+            const bool split = cut ? (range.col <= to && range.lastCol >= from)
+                                   : !(range.col >= from && range.lastCol <= to);
+            if (split)
+                ranges.push_back(range);
+        }
+    for (const Range& range : ranges)
+        if (IsMergedAcross(range.col, range.row) || IsMergedDown(range.col, range.row))
+            UnmergeCellRange(range.col, range.row);
+}
+
+void TPlusStringGrid::SplitMergesCutBy(int col1, int row1, int col2, int row2)
+{
+    col1 = std::max(col1, 0);
+    row1 = std::max(row1, 0);
+    col2 = std::min(col2, TotalColCount() - 1);
+    row2 = std::min(row2, RowCount() - 1);
+    std::vector<Range> ranges;
+    for (int r = row1; r <= row2; ++r)
+        for (int c = col1; c <= col2; ++c) {
+            const TCellProperties* record = CellProperties(c, r);
+            if (!record || (record->CellSpanX < 0 && record->CellSpanY < 0))
+                continue;
+            const TPoint base = record->ResolveBaseCell(c, r);
+            const TCellProperties* b = CellProperties(base.X, base.Y);
+            if (!b || b->CellSpanX < 0)
+                continue;
+            const Range range{base.X, base.Y, base.X + b->CellSpanX, base.Y + b->CellSpanY};
+            if (!(range.col >= col1 && range.lastCol <= col2 && range.row >= row1 && range.lastRow <= row2))
+                ranges.push_back(range);
+        }
+    for (const Range& range : ranges)
+        if (IsMergedAcross(range.col, range.row) || IsMergedDown(range.col, range.row))
+            UnmergeCellRange(range.col, range.row);
 }
 
 // ---------------------------------------------------------------- hiding rows
@@ -154,6 +245,8 @@ void TPlusStringGrid::HideRows(int from, int to)
     if (shown.empty() || RowCount() - int(shown.size()) <= TBaseGrid::FixedRows())
         return;
     const int j = RealToDisplayRow(shown.front());
+    // a merged range goes with the hidden rows only when it lies wholly among them
+    SplitMergesAcrossRows(j, j + int(shown.size()) - 1);
     const int total = TotalColCount();
     std::vector<TGridItem*> items;
     for (size_t k = 0; k < shown.size(); ++k) {
@@ -193,9 +286,16 @@ void TPlusStringGrid::UnhideRows(int from, int to)
     BeginUpdate();
     // each row comes back at the display index its real index has once the rows before it are
     // back; walking in real order, that is its real index minus the records still hidden below it
+    // first the empty rows at their places (a range of the shown rows that a row coming back
+    // would cut is split), then their cells: the ranges among them come back whole
+    std::vector<int> places;
     for (TGridItem* item : back) {
-        const int d = RealToDisplayRow(item->Idx);
-        InsertRows(d, 1, false);
+        places.push_back(RealToDisplayRow(item->Idx));
+        InsertRowRange(places.back(), 1, false);
+    }
+    for (size_t k = 0; k < back.size(); ++k) {
+        TGridItem* item = back[k];
+        const int d = places[k];
         SetRowHeights(d, item->Height);
         const int n = item->Items->Count();
         for (int c = 0; c < n; ++c) {
@@ -209,6 +309,12 @@ void TPlusStringGrid::UnhideRows(int from, int to)
         delete item;
     }
     EndUpdate();
+}
+
+void TPlusStringGrid::UnhideAllRows()
+{
+    if (!hiddenRows_.empty())
+        UnhideRows(hiddenRows_.front()->Idx, GetAllRowCount() - 1);
 }
 
 void TPlusStringGrid::HideRowList(TIntList* rows)
@@ -278,19 +384,35 @@ bool TPlusStringGrid::IsFixedCell(int col, int row)
 
 void TPlusStringGrid::InsertRows(int row, int count, bool)
 {
+    InsertRowRange(row, count, true);
+}
+
+void TPlusStringGrid::InsertRowRange(int row, int count, bool shiftHidden)
+{
     if (count <= 0 || row < 0 || row > RowCount())
         return;
+    // hidden rows at or after the new rows' real place move down with the rows below
+    if (shiftHidden && !hiddenRows_.empty()) {
+        const int real = DisplayToRealRow(row);
+        for (TGridItem* item : hiddenRows_)
+            if (item->Idx >= real)
+                item->Idx += count;
+    }
+    // a range the new rows would cut is split
+    if (row > 0 && row < RowCount())
+        SplitMergesAcrossRows(row, row - 1);
     const int oldCount = RowCount();
     const int total = TotalColCount();
     // the store rows the grid grows into start empty
     for (int c = 0; c < std::max(total, StoreColCount()); ++c)
         for (int r = oldCount; r < oldCount + count; ++r) {
-            if (HasCellProperties(c, r))
+            if (CellProperties(c, r))
                 ClearCellProperties(c, r);
         }
     TruncateStoreRows(oldCount);
     BeginUpdate();
     TBaseGrid::SetRowCount(oldCount + count);
+    DisplayRowLimit = RowCount();
     HighestRowCount = std::max(HighestRowCount, RowCount());
     RotateStoreRows(row, oldCount, oldCount + count);
     // the heights move with their rows; the new rows get the default height
@@ -317,6 +439,7 @@ void TPlusStringGrid::RemoveRows(int row, int count)
     if (row < 0 || row >= RowCount() || count <= 0)
         return;
     count = std::min(count, RowCount() - row);
+    SplitMergesAcrossRows(row, row + count - 1);
     ClearCellPropertiesRange(0, row, TotalColCount() - 1, row + count - 1);
     DeleteRowRange(row, count, true);
 }
@@ -330,17 +453,14 @@ void TPlusStringGrid::DeleteRowRange(int row, int count, bool shiftHidden)
         count = RowCount() - 1; // a grid keeps one row
     if (count <= 0)
         return;
+    SplitMergesAcrossRows(row, row + count - 1);
     const int oldCount = RowCount();
     const int newCount = oldCount - count;
     const int keepRow = Row();
     const int keepTop = TopRow();
     BeginUpdate();
-    if (shiftHidden && !hiddenRows_.empty()) {
-        const int r = DisplayToRealRow(row);
-        for (TGridItem* item : hiddenRows_)
-            if (item->Idx > r)
-                item->Idx -= count;
-    }
+    if (shiftHidden)
+        ShiftHiddenForRemoval(DisplayToRealRow(row), count);
     // the removed rows go to the end of the store, where they are dropped
     std::vector<int> heights;
     heights.reserve(size_t(oldCount - row));
@@ -354,7 +474,7 @@ void TPlusStringGrid::DeleteRowRange(int row, int count, bool shiftHidden)
     const int total = std::max(TotalColCount(), StoreColCount());
     for (int c = 0; c < total; ++c)
         for (int r = newCount; r < oldCount; ++r)
-            if (HasCellProperties(c, r))
+            if (CellProperties(c, r))
                 ClearCellProperties(c, r);
     TruncateStoreRows(newCount);
     // per-row lists lose the removed rows
@@ -367,6 +487,7 @@ void TPlusStringGrid::DeleteRowRange(int row, int count, bool shiftHidden)
             rowDisabled_->Delete(row);
     }
     TBaseGrid::SetRowCount(newCount);
+    DisplayRowLimit = RowCount();
     const int lastData = RowCount() - fixedFooters_ - 1;
     if (keepRow <= lastData && keepRow >= TBaseGrid::FixedRows())
         SetRow(keepRow);
@@ -389,6 +510,8 @@ void TPlusStringGrid::InsertCols(int col, int count)
     if (count <= 0 || col < 0 || col > TotalColCount())
         return;
     const int oldTotal = TotalColCount();
+    if (col > 0 && col < oldTotal)
+        SplitMergesAcrossCols(col, col - 1);
     // the store columns the grid grows into start empty
     ClearRect(oldTotal, 0, oldTotal + count - 1, RowCount() - 1);
     const int display = RealToDisplayColumn(std::min(col, oldTotal));
@@ -405,6 +528,10 @@ void TPlusStringGrid::InsertCols(int col, int count)
         columnVisible_[size_t(i)] = true;
         savedColWidths_[size_t(i)] = 0;
     }
+    for (TGridItem* item : hiddenRows_)
+        for (int k = 0; k < count; ++k)
+            if (col <= item->Items->Count())
+                item->Items->Insert(col, String());
     for (int d = ColCount() - 1; d >= dispCol + count; --d)
         SetColWidths(d, ColWidths(d - count));
     for (int d = dispCol; d < dispCol + count && d < ColCount(); ++d)
@@ -422,6 +549,7 @@ void TPlusStringGrid::RemoveCols(int col, int count)
         (IsColumnHidden(i) ? hiddenInRange : shownInRange)++;
     if (shownInRange >= ColCount())
         return; // a grid keeps one shown column
+    SplitMergesAcrossCols(col, col + count - 1);
     ClearRect(col, 0, col + count - 1, RowCount() - 1);
     // the widths of the shown columns of the range leave
     for (int i = col + count - 1; i >= col; --i) {
@@ -461,9 +589,11 @@ void TPlusStringGrid::ClearRect(int col1, int row1, int col2, int row2)
     row1 = std::max(row1, 0);
     col2 = std::min(col2, std::max(TotalColCount(), StoreColCount()) - 1);
     row2 = std::min(row2, RowCount() - 1);
+    if (!RowsMoving)
+        SplitMergesCutBy(col1, row1, col2, row2);
     for (int r = row1; r <= row2; ++r)
         for (int c = col1; c <= col2; ++c) {
-            if (HasCellProperties(c, r)) {
+            if (CellProperties(c, r)) {
                 if (RowsMoving)
                     SetObjects(c, r, nullptr);
                 else {

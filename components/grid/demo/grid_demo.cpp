@@ -1,64 +1,127 @@
-// Shows a base grid with merged cells, coloured cells, scrolling and a range selection.
-//   grid_demo [--screenshot file.png]
+// Shows the string grid: its header look, bands, merged cells, cell graphics (check boxes,
+// progress bars, ratings, shapes), hidden rows, grouping by a column, and a CSV file.
+//   grid_demo [file.csv] [--screenshot file.png] [--grouped]
+// A CSV file given on the command line is shown instead of the sample data (first line as
+// the header row; fields separated by commas or semicolons, double quotes around a field).
 // With --screenshot the window is drawn into the file and the program ends.
-#include "BaseGrid.h"
+#include "PlusGrid.h"
 #include "platform/win/WinLook.h"
 
 #include "platform/framework/Forms.h"
+#include "platform/framework/StdCtrls.h"
 
-#include <QFont>
 #include <QTimer>
 #include <cstring>
+#include <fstream>
 
 namespace {
 
-// Paints each cell's own background from its record, as the string grid will.
-class DemoGrid : public TBaseGrid {
-public:
-    using TBaseGrid::TBaseGrid;
-    void GetCellColors(int col, int row, TGridDrawState& state, bool, bool, bool, TBrush* brush, TColor& colorTo,
-                       TColor&, TColor&, TFont*, TAlignment&, TVAlignment&, bool&, TCellGradientDirection&) override
-    {
-        const TCellProperties* p = CellProperties(col, row);
-        if (!p || state.Contains(gdFixed) || state.Contains(gdSelected))
-            return;
-        if (p->BrushColor() != clNone)
-            brush->Color = p->BrushColor();
-        colorTo = p->BrushColorTo();
-    }
-};
-
-void Fill(TBaseGrid* grid)
+// One CSV line split into fields; quotes group a field and "" inside them is one quote.
+std::vector<String> SplitCsvLine(const String& line, char delimiter)
 {
-    static const char* const months[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
-                                         "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
-    grid->SetColCount(13);
-    grid->SetRowCount(40);
-    grid->SetFixedRows(2);
-    grid->SetDefaultRowHeight(22);
-    grid->SetColWidths(0, 90);
-    grid->SetCells(0, 0, "Layer");
-    grid->MergeCellRange(0, 0, 1, 2);
-    grid->SetCells(1, 0, "First half");
-    grid->MergeCellRange(1, 0, 6, 1);
-    grid->SetCells(7, 0, "Second half");
-    grid->MergeCellRange(7, 0, 6, 1);
-    for (int c = 1; c <= 12; ++c)
-        grid->SetCells(c, 1, months[c - 1]);
-    for (int r = 2; r < grid->RowCount(); ++r) {
-        grid->SetCells(0, r, "Layer " + IntToStr(r - 1));
-        for (int c = 1; c <= 12; ++c)
-            grid->SetCells(c, r, FloatToStrF((r * 7 + c * 13) % 97 / 10.0, ffFixed, 8, 1));
+    std::vector<String> fields;
+    String field;
+    bool quoted = false;
+    for (size_t i = 0; i < line.size(); ++i) {
+        const char c = line[i];
+        if (quoted) {
+            if (c == '"' && i + 1 < line.size() && line[i + 1] == '"') {
+                field += '"';
+                ++i;
+            } else if (c == '"') {
+                quoted = false;
+            } else {
+                field += c;
+            }
+        } else if (c == '"') {
+            quoted = true;
+        } else if (c == delimiter) {
+            fields.push_back(field);
+            field.clear();
+        } else if (c != '\r') {
+            field += c;
+        }
     }
-    grid->SetCells(2, 3, "dry spell");
-    grid->MergeCellRange(2, 3, 3, 2);
-    grid->EnsureCellProperties(2, 3)->SetBrushColor(TColor(0xCCF2FF));
-    grid->SetCells(6, 6, "merged 2 x 3");
-    grid->MergeCellRange(6, 6, 2, 3);
-    TCellProperties* p = grid->EnsureCellProperties(6, 6);
-    p->SetBrushColor(TColor(0xE6F0D0));
-    p->SetBrushColorTo(TColor(0xB0D890));
-    grid->EnsureCellProperties(10, 4)->SetBrushColor(TColor(0xC0C0FF));
+    fields.push_back(field);
+    return fields;
+}
+
+bool LoadCsv(TPlusStringGrid* grid, const String& fileName, String& error)
+{
+    std::ifstream in(fileName);
+    if (!in) {
+        error = "Cannot open " + fileName;
+        return false;
+    }
+    std::vector<std::vector<String>> rows;
+    String line;
+    char delimiter = 0;
+    size_t widest = 1;
+    while (std::getline(in, line)) {
+        if (!delimiter)
+            delimiter = line.find(';') != String::npos && line.find(',') == String::npos ? ';' : ',';
+        rows.push_back(SplitCsvLine(line, delimiter));
+        widest = std::max(widest, rows.back().size());
+    }
+    if (rows.empty()) {
+        error = fileName + " holds no lines";
+        return false;
+    }
+    grid->BeginUpdate();
+    grid->SetColCount(int(widest) + 1);
+    grid->SetRowCount(std::max<int>(2, int(rows.size())));
+    grid->SetFixedRows(1);
+    for (size_t r = 0; r < rows.size(); ++r) {
+        if (r > 0)
+            grid->SetCells(0, int(r), std::to_string(r));
+        for (size_t c = 0; c < rows[r].size(); ++c)
+            grid->SetCells(int(c) + 1, int(r), rows[r][c]);
+    }
+    grid->SetColWidths(0, 48);
+    grid->EndUpdate();
+    return true;
+}
+
+void FillSample(TPlusStringGrid* grid)
+{
+    static const char* const regions[] = {"North", "South", "East", "West"};
+    static const char* const crops[] = {"Wheat", "Barley", "Maize", "Rye", "Oats", "Beans"};
+    grid->SetColCount(8);
+    grid->SetRowCount(25);
+    const char* headers[] = {"", "Region", "Crop", "Yield t/ha", "Done", "Progress", "Rating", "Notes"};
+    for (int c = 0; c < 8; ++c)
+        grid->SetCells(c, 0, headers[c]);
+    grid->SetColWidths(0, 36);
+    grid->SetColWidths(1, 70);
+    grid->SetColWidths(2, 90);
+    grid->SetColWidths(3, 92);
+    grid->SetColWidths(4, 50);
+    grid->SetColWidths(5, 110);
+    grid->SetColWidths(6, 100);
+    grid->SetColWidths(7, 178);
+    for (int r = 1; r < grid->RowCount(); ++r) {
+        grid->SetCells(0, r, std::to_string(r));
+        grid->SetCells(1, r, regions[(r * 7) % 4]);
+        grid->SetCells(2, r, crops[r % 6]);
+        grid->SetCellFloat(3, r, 2.5 + (r * 37 % 60) / 10.0);
+        grid->AddCheckBox(4, r, r % 3 != 0);
+        grid->SetCells(5, r, std::to_string(r * 17 % 101));
+        grid->AddProgress(5, r, TColor(0x50B050), clWhite);
+        grid->SetCells(6, r, std::to_string(r % 5 + 1));
+        grid->AddRating(6, r, 5, TColor(0x00C0FF), clWhite);
+    }
+    grid->SetCells(7, 2, "<b>late</b> sowing, <font color=\"clred\">frost</font>");
+    grid->SetCells(7, 4, "see <a href=\"notes:4\">field notes</a>");
+    grid->SetCells(7, 6, "merged: two rows of notes about this field");
+    grid->MergeCellRange(7, 6, 1, 2);
+    grid->SetColors(7, 6, TColor(0xE6F0D0));
+    grid->SetCells(7, 9, "shape");
+    grid->AddShape(7, 9, 0, clRed, clMaroon);
+    grid->SetCells(7, 10, "flagged");
+    grid->AddComment(7, 10, "checked twice");
+    grid->SetColors(3, 8, TColor(0xC0C0FF));
+    grid->SetRowHeights(6, 22);
+    grid->HideRows(12, 14); // three rows hidden; they come back with "Show all rows"
 }
 
 } // namespace
@@ -68,27 +131,67 @@ int main(int argc, char** argv)
     TQApplication app(argc, argv);
     ApplyStandardLook();
     const char* screenshot = nullptr;
-    for (int i = 1; i + 1 < argc; ++i)
-        if (std::strcmp(argv[i], "--screenshot") == 0)
-            screenshot = argv[i + 1];
+    const char* csv = nullptr;
+    bool grouped = false;
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--screenshot") == 0 && i + 1 < argc)
+            screenshot = argv[++i];
+        else if (std::strcmp(argv[i], "--grouped") == 0)
+            grouped = true;
+        else
+            csv = argv[i];
+    }
 
-    Application->SetTitle("Grid demo");
+    Application->SetTitle("String grid demo");
     TForm* form = nullptr;
     Application->CreateForm(form);
-    form->SetCaption("Base grid: merged cells, scrolling, selection");
-    form->SetClientWidth(760);
-    form->SetClientHeight(420);
+    form->SetCaption("String grid: looks, merged cells, hidden rows, groups, cell graphics");
+    form->SetClientWidth(800);
+    form->SetClientHeight(470);
     form->Position = poScreenCenter;
 
-    auto* grid = new DemoGrid(form);
+    auto* grid = new TPlusStringGrid(form);
     grid->SetParent(form);
-    grid->SetBounds(8, 8, 744, 404);
-    Fill(grid);
-    grid->SetOptions(grid->Options() + TGridOptions{goRangeSelect, goColSizing, goDrawFocusSelected});
-    grid->SetSelectionLook(1);
-    grid->SetActiveRowShow(true);
-    grid->SetTopRow(3);
-    grid->SetSelection(TGridRect{8, 12, 10, 14});
+    grid->SetBounds(8, 44, 784, 418);
+    grid->SetOptions(grid->Options() + TGridOptions{goRangeSelect, goColSizing, goRowSelect});
+    grid->Bands()->SetActive(true);
+    grid->Bands()->SetPrimaryColor(TColor(0xF7EFE6));
+    grid->Bands()->SetSecondaryColor(clWhite);
+    if (csv) {
+        String error;
+        if (!LoadCsv(grid, csv, error)) {
+            std::fprintf(stderr, "%s\n", error.c_str());
+            return 1;
+        }
+        form->SetCaption(String("String grid: ") + csv);
+    } else {
+        FillSample(grid);
+        grid->SortSettings()->Show = true;
+        grid->SortSettings()->Column = 3;
+        grid->Grouping()->Summary = true;
+        grid->Grouping()->HeaderColor = TColor(0xF0D8C0);
+        grid->Grouping()->SummaryColor = TColor(0xE8E8E8);
+        grid->Grouping()->HeaderUnderline = true;
+    }
+
+    auto button = [&](int left, int width, const char* caption, std::function<void()> action) {
+        auto* b = new TButton(form);
+        b->SetParent(form);
+        b->SetBounds(left, 8, width, 28);
+        b->SetCaption(caption);
+        b->OnClick = [action](TObject*) { action(); };
+    };
+    button(8, 140, "Group by region", [grid] { grid->GroupRowsByColumn(1); });
+    button(156, 90, "Ungroup", [grid] { grid->Ungroup(); });
+    button(254, 130, "Hide rows 3-5", [grid] { grid->HideRows(3, 5); });
+    button(392, 120, "Show all rows", [grid] { grid->UnhideAllRows(); });
+    button(520, 140, "Contract groups", [grid] { grid->ContractAllNodes(); });
+    button(668, 124, "Expand groups", [grid] { grid->ExpandAllNodes(); });
+    if (grouped && !csv) {
+        grid->GroupRowsByColumn(1);
+        grid->ContractNode(grid->FixedRows() + 5);
+    }
+    grid->SetSelection(TGridRect{1, 3, 7, 3});
 
     if (screenshot) {
         form->Show();
