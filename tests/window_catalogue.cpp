@@ -11,9 +11,11 @@
 #include "CommonUnits/GeneralUnits/TfrmDBUpdate_Unit.h"
 #include "CommonUnits/GeneralUnits/Vantor6_5_Install_Unit.h"
 #include "CommonUnits/GeneralUnits/tests/dm_fixture.h"
+#include "gui/windows/Main.h"
 #include "gui/windows/Projects.h"
 #include "gui/windows/TfrmArchiveDirectory_Unit.h"
 #include "gui/windows/TfrmMoveRunToOtherProject_Unit.h"
+#include "gui/windows/TfrmMultipleRunOptions_Unit.h"
 #include "gui/windows/TfrmProjectSummary_Unit.h"
 #include "gui/windows/TfrmReportOptions_Unit.h"
 
@@ -104,6 +106,8 @@ TWindowCatalogue::TWindowCatalogue() : fixtures_(std::make_unique<Fixtures>())
              return static_cast<TForm*>(summary);
          },
          {{"lblWait", "pnlGrid"}}},
+        {"Main", [] { return New<TfrmMain>(nullptr); }, {}},
+        {"MultipleRunOptions", [] { return New<TfrmMultipleRunOptions>(nullptr); }, {}},
     };
 #ifdef QUELM_HAS_EDITOR_WINDOWS
     // Editor windows, each on a record that shows all of its editing controls.
@@ -159,6 +163,14 @@ TWindowCatalogue::TWindowCatalogue() : fixtures_(std::make_unique<Fixtures>())
     };
     entries_.insert(entries_.end(), locationWindows.begin(), locationWindows.end());
 #endif
+    // The main window frees the program's version information when it is destroyed, as at
+    // the program's end; every window of the check finds it in place.
+    for (TWindowEntry& entry : entries_)
+        entry.Create = [create = entry.Create] {
+            if (!TVersionInfo::SingletonExists())
+                TVersionInfo::CreateSingleton();
+            return create();
+        };
 }
 
 TWindowCatalogue::~TWindowCatalogue() = default;

@@ -469,60 +469,6 @@ TEST(KernelProgram, MissingInputFileIsAModelError)
     EXPECT_TRUE(Contains(ReadFileBytes(work.file("17.err")), "does not exist"));
 }
 
-// The input files that quelmgui's input-file writer produces for the demo runs (its golden
-// files) are calculated without a model error.
-TEST(KernelProgram, InputFilesOfTheWriterAreCalculated)
-{
-    const fs::path golden = fs::path(quelmtest::SourceDir()) / "CommonUnits/GeneralUnits/tests/golden/inputfile";
-    ASSERT_TRUE(fs::exists(golden)) << "no golden input files at " << golden;
-    TempDir dir;
-    std::vector<std::string> runs;
-    for (const auto& entry : fs::directory_iterator(golden)) {
-        fs::copy_file(entry.path(), dir.path() / entry.path().filename());
-        if (entry.path().extension() == ".qmi")
-            runs.push_back(entry.path().filename().string());
-    }
-    for (const auto& run : runs) {
-        SCOPED_TRACE(run);
-        QProcess process;
-        process.setWorkingDirectory(QString::fromStdString(dir.str()));
-        process.start(QStringLiteral(QUELMMODEL_EXE), {QString::fromStdString(run)});
-        ASSERT_TRUE(process.waitForFinished(60000));
-        const std::string err = dir.file(run.substr(0, run.size() - 4) + ".err");
-        EXPECT_FALSE(fs::exists(err)) << ReadFileBytes(err);
-        EXPECT_TRUE(fs::exists(dir.file(run.substr(0, run.size() - 4) + ".out")));
-    }
-
-    // The water balance of each run closes, whatever its lower boundary; only the drained
-    // location, whose drains lie below its groundwater level for part of the year, drains, and
-    // its drains are fed by seepage from below; the others lose water through the bottom.
-    const struct { const char* run; bool drains; bool seepage; } kinds[] = {
-        {"1", true, true},    // groundwater levels, two drainage levels
-        {"2", false, false},  // pressure head at the bottom (below the profile: free drainage)
-        {"3", false, false},  // sine-shaped bottom flux
-        {"4", false, false},  // Cauchy: exchange with the aquifer
-        {"5", false, false},  // flux as a function of the groundwater level
-    };
-    for (const auto& k : kinds) {
-        SCOPED_TRACE(k.run);
-        std::map<std::string, double> mm;
-        // "*   <label><two or more blanks><value>"
-        for (const auto& line : Lines(dir.file(std::string(k.run) + ".sum"))) {
-            const auto gap = line.find("  ", 4);
-            if (line.rfind("*   ", 0) == 0 && gap != std::string::npos)
-                mm[line.substr(4, gap - 4)] = std::atof(line.c_str() + gap);
-        }
-        ASSERT_TRUE(mm.count("Precipitation") && mm.count("Drainage") && mm.count("Change of soil water"));
-        const double in = mm["Precipitation"] + mm["Irrigation"];
-        const double out = mm["Runoff"] + mm["Soil evaporation"] + mm["Transpiration"] + mm["Drainage"] +
-                           mm["Percolation at the bottom"];
-        EXPECT_NEAR(in - out, mm["Change of soil water"], 0.5);
-        EXPECT_EQ(mm["Drainage"] > 1, k.drains) << mm["Drainage"];
-        EXPECT_EQ(mm["Percolation at the bottom"] < 0, k.seepage) << mm["Percolation at the bottom"];
-        EXPECT_LT(mm["Runoff"], 1.0);
-    }
-}
-
 TEST(KernelProgram, SlowRunTakesItsTime)
 {
     WorkFolder work;
