@@ -22,8 +22,15 @@
 #if __has_include("gui/windows/Substances.h")
 #define QUELM_HAS_EDITOR_WINDOWS 1
 #include "gui/windows/AppSchemes.h"
+#include "gui/windows/CropCalendar.h"
+#include "gui/windows/Crops.h"
+#include "gui/windows/Depositions.h"
+#include "gui/windows/Irrischemes.h"
 #include "gui/windows/MetaboliteEditor2.h"
+#include "gui/windows/RootDensity.h"
+#include "gui/windows/Stages.h"
 #include "gui/windows/Substances.h"
+#include "gui/windows/TillageSchemes.h"
 #endif
 
 #if __has_include("gui/windows/Locations.h")
@@ -127,6 +134,35 @@ TWindowCatalogue::TWindowCatalogue() : fixtures_(std::make_unique<Fixtures>())
     entries_.push_back({"AppSchemes", [dm, on] {
                             on(dm->tblApplicationSchemes, "APPLICATIONSCHEMECODE", "PARA_Spring");
                             return New<TfrmApplicationSchemes>(nullptr);
+                        }, {}});
+    entries_.push_back({"CropCalendar", [dm, on] {
+                            on(dm->tblCultivationSeqs, "CULTIVATIONSEQUENCECODE", "PotCover");
+                            return New<TfrmCropCalendar>(nullptr);
+                        }, {}});
+    entries_.push_back({"Stages", [dm, on] {
+                            on(dm->tblCultivationSeqs, "CULTIVATIONSEQUENCECODE", "PotCover");
+                            dm->tblCultivationSeqxCropsA->Open();
+                            return New<TfrmStages>(nullptr);
+                        }, {}});
+    entries_.push_back({"Crops", [dm, on] {
+                            on(dm->tblCrops, "CROPCODE", "Maize");
+                            return New<TfrmCrops>(nullptr);
+                        }, {}});
+    entries_.push_back({"RootDensity", [dm, on] {
+                            on(dm->tblCrops, "CROPCODE", "Maize");
+                            return New<TfrmRootDensity>(nullptr);
+                        }, {}});
+    entries_.push_back({"IrrigationSchemes", [dm, on] {
+                            on(dm->tblIrrigationSchemes, "IRRIGATIONSCHEMECODE", "Summer_Data");
+                            return New<TfrmIrrigationSchemes>(nullptr);
+                        }, {{"cbxAction", "pnlHideActionCheckbox"}}});
+    entries_.push_back({"TillageSchemes", [dm, on] {
+                            on(dm->tblTillageSchemes, "TILLAGESCHEMECODE", "Plough");
+                            return New<TfrmTillageSchemes>(nullptr);
+                        }, {}});
+    entries_.push_back({"Depositions", [dm, on] {
+                            on(dm->tblDepositionSchemes, "DEPOSITIONSCHEMECODE", "Drift_Low");
+                            return New<TfrmDepositions>(nullptr);
                         }, {}});
 #endif
 #ifdef QUELM_HAS_LOCATION_WINDOWS

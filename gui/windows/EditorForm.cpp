@@ -209,8 +209,10 @@ void TEditorForm::ScrollRule()
     if (scrollMaster_->Eof() && !scrollMaster_->IsEmpty())
         scrollMaster_->Refresh();
     const bool none = UpperCase(scrollMaster_->FieldByName(scrollCodeField_)->AsString()) == "NO";
+    // the child panel stays hidden while the master is edited (an insert scrolls, too)
+    const bool editing = stateSource_ && stateSource_->State() != dsBrowse;
     for (TControl* control : scrollEditing_)
-        control->SetVisible(!none);
+        control->SetVisible(!none && !(editing && control == childPanel_));
 }
 
 void TEditorForm::DetachHandlers()

@@ -1,9 +1,15 @@
 #include "Main.h"
 
 #include "About.h"
+#include "AppSchemes.h"
+#include "CropCalendar.h"
+#include "Depositions.h"
 #include "EditorForm.h"
 #include "Initial.h"
 #include "InitialGroundWater.h"
+#include "Irrischemes.h"
+#include "Substances.h"
+#include "TillageSchemes.h"
 #include "InputFile.h"
 #include "Locations.h"
 #include "QuelmFileUtils.h"
@@ -73,6 +79,28 @@ void OpenCatalogueEditor(TfrmMain* main, TTable* catalogue, const char* codeFiel
         catalogue->Locate(codeField, Variant(ToQString(runs->FieldByName(codeField)->AsString())), loCaseInsensitive);
     ShowEditor<TEditor>();
     main->FormActivate(main);
+}
+
+// The catalogue editors of the scheme, substance and crop calendar catalogues, by window
+// title; false for a title that is none of them.
+bool OpenCatalogueEditorOf(TfrmMain* main, const String& title)
+{
+    TdmQuelm* dm = dmQuelm;
+    if (title == "Crop Calendar")
+        OpenCatalogueEditor<TfrmCropCalendar>(main, dm->tblCultivationSeqs, "CULTIVATIONSEQUENCECODE");
+    else if (title == "Irrigation Schemes")
+        OpenCatalogueEditor<TfrmIrrigationSchemes>(main, dm->tblIrrigationSchemes, "IRRIGATIONSCHEMECODE");
+    else if (title == "Tillage Schemes")
+        OpenCatalogueEditor<TfrmTillageSchemes>(main, dm->tblTillageSchemes, "TILLAGESCHEMECODE");
+    else if (title == "Substances")
+        OpenCatalogueEditor<TfrmSubstances>(main, dm->tblSubstances, "SUBSTANCECODE");
+    else if (title == "Application Schemes")
+        OpenCatalogueEditor<TfrmApplicationSchemes>(main, dm->tblApplicationSchemes, "APPLICATIONSCHEMECODE");
+    else if (title == "Deposition Schemes")
+        OpenCatalogueEditor<TfrmDepositions>(main, dm->tblDepositionSchemes, "DEPOSITIONSCHEMECODE");
+    else
+        return false;
+    return true;
 }
 
 } // namespace
@@ -787,6 +815,8 @@ void TfrmMain::SetKernelBusy(bool busy)
 
 void TfrmMain::OpenLaterWindow(const String& title, bool post)
 {
+    if (OpenCatalogueEditorOf(this, title))
+        return;
     if (post && dmQuelm->tblRuns->Active())
         PostPendingEdits(dmQuelm->tblRuns);
     ShowWindowNotThereYet(title);

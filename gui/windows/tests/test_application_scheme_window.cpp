@@ -163,7 +163,7 @@ TEST_F(ApplicationSchemeWindowTest, PromptsOfEditsClosingAndLockedSchemes)
         {"and its delete", [&] { User([&] { w->DBNavApplicationSchemes->BtnClick(nbDelete); }); }, {}, {locked}},
         {"a new scheme is posted without a question", [&] {
              w->DBNavApplicationSchemes->BtnClick(nbInsert);
-             Type(w->dbedtCode, "Mine");
+             Retype(w->dbedtCode, "Mine");
              w->DBNavApplicationSchemes->BtnClick(nbPost);
          }, {}, {}},
         {"an application of it: closing with it pending asks, No keeps the window open", [&] {
