@@ -161,7 +161,7 @@ void TfrmApplicationSchemes::CreateApplicationPanel()
     WireNavigator(DBNavApplicationsRelative, cmbTypeRelative);
     for (auto [navigator, page] : {std::pair{DBNavApplicationsAbsolute, tsAbsolute}, std::pair{DBNavApplicationsRelative, tsRelative}}) {
         auto before = navigator->BeforeAction;
-        navigator->BeforeAction = [this, page, before](TObject* sender, TNavigateBtn button) {
+        navigator->BeforeAction = [this, page = page, before](TObject* sender, TNavigateBtn button) {
             ShowPage(page);
             before(sender, button);
         };
