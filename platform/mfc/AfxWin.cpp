@@ -15,6 +15,8 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMouseEvent>
+#include <QFontDatabase>
+#include <QPlainTextEdit>
 #include <QPainter>
 #include <QProgressBar>
 #include <QPushButton>
@@ -158,6 +160,7 @@ void CWnd::SetWindowText(const std::string& text)
     else if (auto* l = qobject_cast<QLabel*>(m_hWnd)) l->setText(q);
     else if (auto* e = qobject_cast<QLineEdit*>(m_hWnd)) e->setText(q);
     else if (auto* g = qobject_cast<QGroupBox*>(m_hWnd)) g->setTitle(q);
+    else if (auto* t = qobject_cast<QPlainTextEdit*>(m_hWnd)) t->setPlainText(q);
     else m_hWnd->window()->setWindowTitle(q);
 }
 
@@ -167,6 +170,7 @@ std::string CWnd::GetWindowText() const
     if (auto* b = qobject_cast<QAbstractButton*>(m_hWnd)) return FromQString(b->text());
     if (auto* l = qobject_cast<QLabel*>(m_hWnd)) return FromQString(l->text());
     if (auto* e = qobject_cast<QLineEdit*>(m_hWnd)) return FromQString(e->text());
+    if (auto* t = qobject_cast<QPlainTextEdit*>(m_hWnd)) return FromQString(t->toPlainText());
     return FromQString(m_hWnd->window()->windowTitle());
 }
 
@@ -473,6 +477,15 @@ void CDialog::Build()
             break;
         }
         case DlgKind::Static: w = new QLabel(text, dialog); break;
+        case DlgKind::Text: {
+            auto* t = new QPlainTextEdit(text, dialog);
+            t->setReadOnly(true);
+            // texts laid out in columns keep them: a fixed-pitch font, lines not wrapped
+            t->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+            t->setLineWrapMode(QPlainTextEdit::NoWrap);
+            w = t;
+            break;
+        }
         case DlgKind::Group: {
             auto* g = new QGroupBox(text, dialog);
             g->lower();

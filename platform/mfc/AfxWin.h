@@ -182,7 +182,8 @@ private:
 };
 
 // One control of a dialog template; positions in dialog units.
-enum class DlgKind { Button, DefButton, CheckBox, Radio, Edit, Static, ListBox, Group, Progress };
+// Text: a read-only multi-line text with scroll bars (its text set with SetDlgItemText).
+enum class DlgKind { Button, DefButton, CheckBox, Radio, Edit, Static, ListBox, Group, Progress, Text };
 struct DLGITEM {
     int id;
     DlgKind kind;

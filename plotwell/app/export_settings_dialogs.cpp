@@ -2,6 +2,7 @@
 #include "export_settings_dialogs.h"
 
 #include "plot_app.h"
+#include "platform/win/WinPrint.h"
 #include "rowsift/shared_routines.h"
 
 #include <cstdlib>
@@ -233,8 +234,59 @@ void CColorBoxDlg::OnOK()
         EndDialog(IDOK);
         return;
     }
-    plot_app().show_message("Printing the colour palette is not available on this system.");
+    print_palette();
     EndDialog(IDOK);
+}
+
+void CColorBoxDlg::print_palette()
+{
+    const PRINTDLG_RESULT chosen = PrintDlg(GetSafeHwnd(), nullptr);
+    if (!chosen.ok) return;
+    if (chosen.mode.dmColor == DMCOLOR_MONOCHROME) {
+        MessageBox("Not usefull to print palette to a monochrome printer", "Message", MB_OK | MB_ICONWARNING);
+        return;
+    }
+    HDC dc = CreatePrinterDC(chosen.device, &chosen.mode);
+    if (!dc) return;
+    const int width = GetPrinterDeviceCaps(dc, HORZRES), height = GetPrinterDeviceCaps(dc, VERTRES);
+    // margins of a tenth of the printable area, sixteen cells of 4/80 of it in each direction
+    const int left = width / 10, top = height / 10;
+    const int cell_w = width * 4 / 80, cell_h = height * 4 / 80;
+    DOCINFO info;
+    info.lpszDocName = "Printing color palette...";
+    if (StartDoc(dc, &info) > 0) {
+        StartPage(dc);
+        const auto& table = plot_app().layer.colours();
+        LOGFONT lf;
+        lf.lfHeight = -std::max(cell_h / 3, 8);
+        std::snprintf(lf.lfFaceName, sizeof lf.lfFaceName, "%s", "Arial");
+        HFONT font = CreateFontIndirect(&lf);
+        HGDIOBJ old_font = SelectObject(dc, font);
+        SetTextColor(dc, RGB(table[1][0] & 255, table[1][1] & 255, table[1][2] & 255));
+        SetBkMode(dc, TRANSPARENT);
+        SetTextAlign(dc, TA_CENTER | TA_BASELINE);
+        for (int column = 0; column < 16; ++column) {
+            const std::string number = std::to_string(column + 1);
+            TextOut(dc, left + column * cell_w + cell_w / 2, top * 9 / 10, number.c_str(), static_cast<int>(number.size()));
+        }
+        SetTextAlign(dc, TA_RIGHT | TA_BASELINE);
+        for (int row = 0; row < 16; ++row) {
+            const std::string number = std::to_string(row * 16);
+            TextOut(dc, left * 9 / 10, top + row * cell_h + cell_h * 2 / 3, number.c_str(), static_cast<int>(number.size()));
+        }
+        for (int i = 0; i < 256; ++i) {
+            const auto& c = table[static_cast<std::size_t>(i)];
+            const RECT r{left + i % 16 * cell_w, top + i / 16 * cell_h, left + (i % 16 + 1) * cell_w, top + (i / 16 + 1) * cell_h};
+            HBRUSH brush = CreateSolidBrush(RGB(c[0] & 255, c[1] & 255, c[2] & 255));
+            FillRect(dc, &r, brush);
+            DeleteObject(brush);
+        }
+        SelectObject(dc, old_font);
+        DeleteObject(font);
+        EndPage(dc);
+        EndDoc(dc);
+    }
+    DeletePrinterDC(dc);
 }
 
 } // namespace plotwell

@@ -56,6 +56,8 @@ public:
 private:
     int m_mode;
     int m_old = 0, m_new = 0;
+    // Prints the colour table on a printer the user chooses.
+    void print_palette();
 };
 
 // The process-wide current colour number that the colour box reads and writes.

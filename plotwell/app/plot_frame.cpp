@@ -693,8 +693,18 @@ void CPlotFrame::OnAbout()
 
 void CPlotFrame::OnHelp()
 {
-    MessageBox(format_text("The help file %s/plotwell.hlp is not available on this system.", plot_app().settings_folder.c_str()),
-               "plotwell", MB_OK | MB_ICONINFORMATION);
+    const std::string name = plot_app().settings_folder + "/plotwell.hlp";
+    std::FILE* f = std::fopen(name.c_str(), "rb");
+    if (!f) {
+        plot_app().show_message(format_text("Cannot open %s\n", name.c_str()));
+        return;
+    }
+    std::string text;
+    char buffer[4096];
+    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, f)) > 0;) text.append(buffer, n);
+    std::fclose(f);
+    CHelpViewerDlg viewer(this, text);
+    viewer.DoModal();
 }
 
 void CPlotFrame::OnClose()

@@ -23,6 +23,11 @@ const DLGTEMPLATE about_box = {"ABOUTBOX", "About plotwell", 200, 70,
                                 {0, DlgKind::Static, "Built " __DATE__, 40, 34, 150, 10},
                                 {IDOK, DlgKind::DefButton, "OK", 140, 50, 50, 14}}};
 
+enum : int { IDC_HELP_TEXT = 1090 };
+const DLGTEMPLATE help_viewer = {"HELPVIEWER", "plotwell Help", 440, 300,
+                                 {{IDC_HELP_TEXT, DlgKind::Text, "", 7, 7, 426, 264},
+                                  {IDOK, DlgKind::DefButton, "Close", 383, 278, 50, 14}}};
+
 const DLGTEMPLATE chart_data = {
     "XYSETDLG", "Chart Data", 380, 250,
     {
@@ -125,6 +130,16 @@ void split_class_entry(const std::string& entry, std::string& left, std::string&
 }
 
 CAboutDlg::CAboutDlg(CWnd* parent) : CDialog(about_box, parent) {}
+
+// ---------------------------------------------------------------- help viewer
+
+CHelpViewerDlg::CHelpViewerDlg(CWnd* parent, std::string text) : CDialog(help_viewer, parent), m_text(std::move(text)) {}
+
+BOOL CHelpViewerDlg::OnInitDialog()
+{
+    SetDlgItemText(IDC_HELP_TEXT, m_text);
+    return TRUE;
+}
 
 // ---------------------------------------------------------------- Chart Data
 

@@ -34,6 +34,16 @@ public:
     explicit CAboutDlg(CWnd* parent);
 };
 
+// The help viewer: the text of the help file, read-only.
+class CHelpViewerDlg : public CDialog {
+public:
+    CHelpViewerDlg(CWnd* parent, std::string text);
+    BOOL OnInitDialog() override;
+
+private:
+    std::string m_text;
+};
+
 class CChartDataDlg : public CDialog {
 public:
     explicit CChartDataDlg(CWnd* parent);

@@ -4,6 +4,14 @@
 #include "plotwell_dialogs.h"
 
 #include "platform/win/WinMessageBox.h"
+#include "platform/win/WinPrint.h"
+#include "plotwell/core/colour_table.h"
+#include "quelm_test_support.h"
+
+#include <QColor>
+#include <QImage>
+#include <cstdlib>
+#include <filesystem>
 
 #include <gtest/gtest.h>
 
@@ -158,4 +166,52 @@ TEST(PostScriptDialog, OpensPortraitInColour)
     });
     CPostScriptFileDlg dialog(nullptr);
     dialog.DoModal();
+}
+
+TEST(ColourBox, PrintModePrintsTheTableAndRefusesMonochromePrinters)
+{
+    quelmtest::TempDir dir;
+    CPlotApp app;
+    app.layer.gr_set_colour_table(builtin_colour_table()); // as the first drawing leaves it
+    const std::string pdf = dir.file("palette.pdf");
+    for (const bool colour : {false, true}) {
+        SetPrintDlgHook([&](const DEVMODE*) {
+            PRINTDLG_RESULT r;
+            r.ok = true;
+            r.device = "PDF:" + pdf;
+            r.mode.dmColor = colour ? DMCOLOR_COLOR : DMCOLOR_MONOCHROME;
+            return r;
+        });
+        TMessageBoxInterceptor boxes;
+        scripted_dialog script([&](CDialog& d) {
+            EXPECT_EQ(d.GetDlgItemText(IDOK), "Print");
+            d.OnOK();
+        });
+        CColorBoxDlg dialog(nullptr, 1);
+        dialog.DoModal();
+        if (!colour) {
+            ASSERT_EQ(boxes.Count(), 1);
+            EXPECT_EQ(boxes.Last().Text, "Not usefull to print palette to a monochrome printer");
+            EXPECT_FALSE(std::filesystem::exists(pdf));
+        } else {
+            EXPECT_EQ(boxes.Count(), 0);
+        }
+    }
+    SetPrintDlgHook(nullptr);
+    ASSERT_TRUE(std::filesystem::exists(pdf));
+    EXPECT_GT(std::filesystem::file_size(pdf), 500u);
+    // rendered, the page shows the table: colour 0 white, 1 black, 16 dark grey, 31 white (the greys end at 255)
+    if (std::system(("pdftoppm -r 40 -png -singlefile '" + pdf + "' '" + dir.file("palette") + "' 2>/dev/null").c_str()) != 0)
+        GTEST_SKIP() << "pdftoppm is not installed";
+    QImage page(QString::fromStdString(dir.file("palette.png")));
+    ASSERT_FALSE(page.isNull());
+    page.save("/tmp/plotwell_palette_print.png");
+    auto cell = [&](int i) {
+        const int x = page.width() / 10 + (i % 16) * page.width() * 4 / 80 + page.width() * 2 / 80;
+        const int y = page.height() / 10 + (i / 16) * page.height() * 4 / 80 + page.height() * 2 / 80;
+        return QColor(page.pixel(x, y));
+    };
+    EXPECT_LT(cell(1).value(), 40);
+    EXPECT_GT(cell(31).value(), 220);
+    EXPECT_NEAR(cell(16).value(), 15, 25);
 }

@@ -217,3 +217,25 @@ TEST(MainWindow, TheClipboardFlagPutsEveryPaintedPictureOnTheClipboard)
     pump();
     EXPECT_FALSE(QApplication::clipboard()->image().isNull());
 }
+
+TEST(MainWindow, HelpShowsTheHelpFileOfTheSettingsFolder)
+{
+    running_plotwell p("-c s.set");
+    CPlotFrame& f = p.frame();
+    ASSERT_TRUE(p.app->drawing_ready);
+    // without the file: a message naming it
+    f.OnCommand(ID_HELP, 0);
+    ASSERT_EQ(p.boxes.Count(), 1);
+    EXPECT_EQ(p.boxes.Last().Text, "Cannot open " + p.app->settings_folder + "/plotwell.hlp\n");
+    quelmtest::WriteFileBytes(p.app->settings_folder + "/plotwell.hlp",
+                              quelmtest::ReadFileBytes(quelmtest::SourceDir() + "/plotwell/app/plotwell.hlp"));
+    std::string shown;
+    CDialog::TestHook = [&](CDialog& d) {
+        shown = d.GetDlgItemText(1090);
+        save_picture(d.GetSafeHwnd(), "plotwell_help.png");
+        d.EndDialog(IDOK);
+    };
+    f.OnCommand(ID_HELP, 0);
+    CDialog::TestHook = nullptr;
+    EXPECT_NE(shown.find("Map class distribution       F3"), std::string::npos) << shown;
+}
