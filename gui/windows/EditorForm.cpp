@@ -18,6 +18,11 @@ TEditorForm::TEditorForm(TComponent* owner, const String& captionTitle, int help
     OnClose = [this](TObject* sender, TCloseAction& action) { FormClose(sender, action); };
 }
 
+TEditorForm::~TEditorForm()
+{
+    DetachHandlers();
+}
+
 void TEditorForm::FormCreate(TObject*)
 {
     SetCaption(Format(captionTitle_, {GetApplicationTitle()}));

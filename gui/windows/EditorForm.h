@@ -28,6 +28,8 @@
 class TEditorForm : public TForm {
 public:
     TEditorForm(TComponent* owner, const String& captionTitle, int helpContext);
+    // A window freed without being closed leaves no handler of its own on the data module.
+    ~TEditorForm() override;
     String ClassName() const override { return "TEditorForm"; }
 
     const String& CaptionTitle() const { return captionTitle_; }

@@ -138,6 +138,11 @@ TfrmSoilProfiles::TfrmSoilProfiles(TComponent* owner) : TEditorForm(owner, "%s -
     TablesPostedOnClose = {dm->tblSoilProfiles, dm->tblSoilProfilesxSoilBuildingBlocks};
 }
 
+TfrmSoilProfiles::~TfrmSoilProfiles()
+{
+    BeforeCloseDone(); // a window freed without being closed leaves no handler behind
+}
+
 void TfrmSoilProfiles::OpenTables()
 {
     TdmQuelm* dm = dmQuelm;
@@ -151,13 +156,16 @@ void TfrmSoilProfiles::OpenTables()
 void TfrmSoilProfiles::AfterOpenTables()
 {
     dmQuelm->dsSoilProfiles->OnStateChange = [this](TObject* s) { dsSoilProfilesStateChange(s); };
+    stateHandlerAttached_ = true;
     lblMessage->SetVisible(false);
     btnHorizonComments->SetEnabled(dmQuelm->tblSoilProfilesxSoilBuildingBlocks->FindField("Comments") != nullptr);
 }
 
 void TfrmSoilProfiles::BeforeCloseDone()
 {
-    dmQuelm->dsSoilProfiles->OnStateChange = nullptr;
+    if (stateHandlerAttached_ && dmQuelm)
+        dmQuelm->dsSoilProfiles->OnStateChange = nullptr;
+    stateHandlerAttached_ = false;
 }
 
 void TfrmSoilProfiles::dsSoilProfilesStateChange(TObject*)

@@ -13,6 +13,7 @@
 class TfrmSoilProfiles : public TEditorForm {
 public:
     explicit TfrmSoilProfiles(TComponent* owner);
+    ~TfrmSoilProfiles() override;
     String ClassName() const override { return "TfrmSoilProfiles"; }
 
     TPanel *pnlSoilProfiles = nullptr, *pnlHorizonsInSoilProfiles = nullptr, *pnlDepthEffects = nullptr;
@@ -38,4 +39,7 @@ protected:
     void OpenTables() override;
     void AfterOpenTables() override;
     void BeforeCloseDone() override;
+
+private:
+    bool stateHandlerAttached_ = false;
 };

@@ -282,6 +282,24 @@ TEST_F(EditorWindowsTest, ASecondCopyUnderTheSameKeyFailsWholeAndWaitsForAnother
     EXPECT_EQ(Count("SELECT COUNT(*) FROM LOCATIONS WHERE LOCATIONCODE='copy_2'"), 1);
 }
 
+TEST_F(EditorWindowsTest, ACopyThatFailsInAChildTableLeavesNoPartOfItself)
+{
+    // the database refuses the copied drainage levels, after the location and its default
+    // lower-boundary rows went in
+    module->dbDatabase->ExecSql("CREATE TRIGGER REFUSE_COPY BEFORE INSERT ON DRAINAGES WHEN "
+                                "NEW.LOCATIONCODE='copy_Vellmark' BEGIN SELECT RAISE(ABORT, 'refused'); END");
+    Locate(module->tblLocations, "LOCATIONCODE", "Vellmark");
+    auto* window = Open<TfrmLocations>();
+    EXPECT_ANY_THROW(window->btnCopy->Click());
+    for (const char* table : {"LOCATIONS", "DRAINAGES", "LOCATIONLBOGROUNDWATERS", "LOCATIONLBOGROUNDWATERTS",
+                              "LOCATIONLBOFLUXSINES", "LOCATIONLBOQHS", "LOCATIONLBODIRICHLETS",
+                              "LOCATIONLBODIRICHLETTS", "LOCATIONLBOHEADS"})
+        EXPECT_EQ(Count(String("SELECT COUNT(*) FROM ") + table + " WHERE LOCATIONCODE='copy_Vellmark'"), 0) << table;
+    EXPECT_EQ(module->tblLocations->State(), dsBrowse);
+    EXPECT_EQ(module->tblLocations->FieldByName("LOCATIONCODE")->AsString(), "Vellmark");
+    EXPECT_FALSE(module->tblLocations->Locate("LOCATIONCODE", Variant(QString("copy_Vellmark")), 0));
+}
+
 TEST_F(EditorWindowsTest, TheLocationWindowOpensItsChildrenOnTheLocationsOwnRecords)
 {
     Locate(module->tblLocations, "LOCATIONCODE", "Torrsund");
