@@ -1,6 +1,9 @@
 // plotwell's dialogs.
 #include "plotwell_dialogs.h"
 
+#include <cmath>
+#include <cstdlib>
+
 #include "plot_app.h"
 #include "plotwell/core/xy_call.h"
 
@@ -74,6 +77,22 @@ const DLGTEMPLATE print_set = {"PRINTSET", "Printer settings", 220, 110,
                                 {IDOK, DlgKind::DefButton, "OK", 100, 90, 50, 14},
                                 {IDCANCEL, DlgKind::Button, "Cancel", 160, 90, 50, 14}}};
 
+enum : int { IDC_MARGIN_LEFT = 1101, IDC_MARGIN_TOP = 1102, IDC_MARGIN_RIGHT = 1103, IDC_MARGIN_BOTTOM = 1104,
+             IDC_PAPER = 1105 };
+const DLGTEMPLATE page_setup = {"PAGESETUP", "Page Setup", 230, 120,
+                                {{IDC_PAPER, DlgKind::Static, "", 10, 8, 210, 10},
+                                 {0, DlgKind::Group, "Margins (millimeters)", 7, 22, 216, 66},
+                                 {0, DlgKind::Static, "Left:", 15, 38, 40, 10},
+                                 {IDC_MARGIN_LEFT, DlgKind::Edit, "", 55, 36, 45, 13},
+                                 {0, DlgKind::Static, "Right:", 120, 38, 40, 10},
+                                 {IDC_MARGIN_RIGHT, DlgKind::Edit, "", 160, 36, 45, 13},
+                                 {0, DlgKind::Static, "Top:", 15, 62, 40, 10},
+                                 {IDC_MARGIN_TOP, DlgKind::Edit, "", 55, 60, 45, 13},
+                                 {0, DlgKind::Static, "Bottom:", 120, 62, 40, 10},
+                                 {IDC_MARGIN_BOTTOM, DlgKind::Edit, "", 160, 60, 45, 13},
+                                 {IDOK, DlgKind::DefButton, "OK", 110, 98, 50, 14},
+                                 {IDCANCEL, DlgKind::Button, "Cancel", 170, 98, 50, 14}}};
+
 const DLGTEMPLATE print_box = {"PRINTDLGBOX", "Chart", 140, 60,
                                {{0, DlgKind::Static, "Printing chart...", 10, 10, 120, 10},
                                 {IDCANCEL, DlgKind::Button, "Cancel", 45, 35, 50, 14}}};
@@ -130,6 +149,55 @@ void split_class_entry(const std::string& entry, std::string& left, std::string&
 }
 
 CAboutDlg::CAboutDlg(CWnd* parent) : CDialog(about_box, parent) {}
+
+// ---------------------------------------------------------------- page set-up
+
+void page_setup_viewport(const page_margins& m, double& x1, double& x2, double& y1, double& y2)
+{
+    const double across = m.width - m.min_left - m.min_right, down = m.height - m.min_top - m.min_bottom;
+    x1 = (m.left - m.min_left) / across * 100;
+    x2 = (m.width - m.right - m.left) / across * 100 + x1;
+    y1 = (m.bottom - m.min_bottom) / down * 100;
+    y2 = (m.height - m.top - m.bottom) / down * 100 + y1;
+}
+
+CPageSetupDlg::CPageSetupDlg(CWnd* parent, page_margins& margins) : CDialog(page_setup, parent), m_margins(margins) {}
+
+BOOL CPageSetupDlg::OnInitDialog()
+{
+    const page_margins& m = m_margins;
+    SetDlgItemText(IDC_PAPER, format_text("Paper: %.1f x %.1f mm", m.width / 100.0, m.height / 100.0));
+    SetDlgItemText(IDC_MARGIN_LEFT, format_text("%g", m.left / 100.0));
+    SetDlgItemText(IDC_MARGIN_TOP, format_text("%g", m.top / 100.0));
+    SetDlgItemText(IDC_MARGIN_RIGHT, format_text("%g", m.right / 100.0));
+    SetDlgItemText(IDC_MARGIN_BOTTOM, format_text("%g", m.bottom / 100.0));
+    return TRUE;
+}
+
+void CPageSetupDlg::OnOK()
+{
+    // margins below the printer's own are raised to them; margins that leave no page are refused
+    page_margins m = m_margins;
+    const int ids[] = {IDC_MARGIN_LEFT, IDC_MARGIN_TOP, IDC_MARGIN_RIGHT, IDC_MARGIN_BOTTOM};
+    long* fields[] = {&m.left, &m.top, &m.right, &m.bottom};
+    const long minimum[] = {m.min_left, m.min_top, m.min_right, m.min_bottom};
+    for (int i = 0; i < 4; ++i) {
+        const std::string text = GetDlgItemText(ids[i]);
+        char* end = nullptr;
+        const double mm = std::strtod(text.c_str(), &end);
+        if (text.empty() || end == text.c_str() || !std::isfinite(mm) || mm < 0 || mm > 10000) {
+            MessageBox("The margins must be numbers of millimeters.", "Page Setup", MB_OK | MB_ICONWARNING);
+            return;
+        }
+        *fields[i] = std::max(minimum[i], static_cast<long>(std::lround(mm * 100)));
+    }
+    if (m.left + m.right >= m.width || m.top + m.bottom >= m.height) {
+        MessageBox("The margins leave no room on the paper.", "Page Setup", MB_OK | MB_ICONWARNING);
+        return;
+    }
+    m_margins = m;
+    EndDialog(IDOK);
+}
 
 // ---------------------------------------------------------------- help viewer
 

@@ -34,6 +34,26 @@ public:
     explicit CAboutDlg(CWnd* parent);
 };
 
+// The page set-up of one print: paper and margins in hundredths of a millimetre; the printer's own
+// (smallest) margins bound the chosen ones.
+struct page_margins {
+    long width = 21000, height = 29700;
+    long min_left = 0, min_top = 0, min_right = 0, min_bottom = 0;
+    long left = 1500, top = 1500, right = 1500, bottom = 1500;
+};
+// The drawing viewport in percent of the printable area (x from, x to, y from, y to; y from the bottom).
+void page_setup_viewport(const page_margins& m, double& x1, double& x2, double& y1, double& y2);
+
+class CPageSetupDlg : public CDialog {
+public:
+    CPageSetupDlg(CWnd* parent, page_margins& margins);
+    BOOL OnInitDialog() override;
+    void OnOK() override;
+
+private:
+    page_margins& m_margins;
+};
+
 // The help viewer: the text of the help file, read-only.
 class CHelpViewerDlg : public CDialog {
 public:

@@ -5,6 +5,7 @@
 #include "plot_frame.h"
 #include "plotwell_dialogs.h"
 
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
@@ -70,6 +71,8 @@ bool ensure_print_settings_file(const std::string& path, CWnd* window)
 }
 } // namespace
 
+bool run_page_setup(CWnd* window, HDC dc, const DEVMODE& mode, print_job_state& state);
+
 int setup_printer_dc(CWnd* window, HDC& dc, print_job_state& state)
 {
     CPlotApp& app = plot_app();
@@ -89,8 +92,43 @@ int setup_printer_dc(CWnd* window, HDC& dc, print_job_state& state)
             if (r != IDOK) return 2;
         }
         dc = CreatePrinterDC(s.device, &s.mode);
-        return dc ? 1 : 2;
+        if (!dc) return 2;
+        if (state.open_page_setup && !run_page_setup(window, dc, s.mode, state)) {
+            DeletePrinterDC(dc);
+            dc = nullptr;
+            return 2;
+        }
+        return 1;
     }
+}
+
+bool run_page_setup(CWnd* window, HDC dc, const DEVMODE& mode, print_job_state& state)
+{
+    CPlotApp& app = plot_app();
+    const plot_settings& ps = *app.settings;
+    const double dpi = std::max(1, GetPrinterDeviceCaps(dc, LOGPIXELSX));
+    auto hundredths = [&](int index) { return std::lround(GetPrinterDeviceCaps(dc, index) * 2540.0 / dpi); };
+    page_margins m;
+    m.width = hundredths(PHYSICALWIDTH);
+    m.height = hundredths(PHYSICALHEIGHT);
+    m.min_left = hundredths(PHYSICALOFFSETX);
+    m.min_top = hundredths(PHYSICALOFFSETY);
+    m.min_right = std::max(0L, m.width - m.min_left - hundredths(HORZRES));
+    m.min_bottom = std::max(0L, m.height - m.min_top - hundredths(VERTRES));
+    // a portrait page of an xy graph leaves the lower part of the page free
+    const bool map = ps.draw_map != 0 || ps.polygons_present != 0;
+    m.left = 2250;
+    m.top = 1500;
+    m.right = 2250;
+    m.bottom = mode.dmOrientation == DMORIENT_PORTRAIT && !map ? 16000 : 1500;
+    if (m.width <= 0 || m.height <= 0) return false;
+    CPageSetupDlg dialog(window, m);
+    if (dialog.DoModal() != IDOK) return false;
+    application_state& st = app.settings->app;
+    page_setup_viewport(m, st.page_setup_x1, st.page_setup_x2, st.page_setup_y1, st.page_setup_y2);
+    st.page_setup_margins = true;
+    state.page_setup_used = true;
+    return true;
 }
 
 int CPlotFrame::PrintChart() { return print_chart(this, 1); }

@@ -2,6 +2,7 @@
 // Map Info, the clipboard copy, and the Statistics window with its distribution files.
 #include "plot_app.h"
 #include "plot_frame.h"
+#include "printing.h"
 
 #include "platform/win/WinMessageBox.h"
 #include "quelm_test_support.h"
@@ -43,8 +44,10 @@ struct running_plotwell {
     TMessageBoxInterceptor boxes;
     std::unique_ptr<CPlotApp> app;
 
-    explicit running_plotwell(const std::string& command_line)
+    explicit running_plotwell(const std::string& command_line,
+                              const std::vector<std::pair<std::string, std::string>>& files = {})
     {
+        for (const auto& [name, bytes] : files) quelmtest::WriteFileBytes(dir.file(name), bytes);
         quelmtest::WriteFileBytes(dir.file("m.asc"), map_text);
         quelmtest::WriteFileBytes(dir.file("s.set"), map_settings);
         fs::create_directory(dir.path() / "win");
@@ -238,4 +241,66 @@ TEST(MainWindow, HelpShowsTheHelpFileOfTheSettingsFolder)
     f.OnCommand(ID_HELP, 0);
     CDialog::TestHook = nullptr;
     EXPECT_NE(shown.find("Map class distribution       F3"), std::string::npos) << shown;
+}
+
+TEST(PageSetup, ViewportFromThePaperAndTheMargins)
+{
+    page_margins m; // A4, printer margins 5 mm left and top, 4 mm right and bottom
+    m.min_left = m.min_top = 500;
+    m.min_right = m.min_bottom = 400;
+    m.left = 2250, m.top = 1500, m.right = 2250, m.bottom = 16000;
+    double x1, x2, y1, y2;
+    page_setup_viewport(m, x1, x2, y1, y2);
+    EXPECT_NEAR(x1, (2250 - 500) / (21000.0 - 900) * 100, 1e-9);
+    EXPECT_NEAR(x2 - x1, (21000 - 4500) / (21000.0 - 900) * 100, 1e-9);
+    EXPECT_NEAR(y1, (16000 - 400) / (29700.0 - 900) * 100, 1e-9);
+    EXPECT_NEAR(y2 - y1, (29700 - 17500) / (29700.0 - 900) * 100, 1e-9);
+}
+
+TEST(PageSetup, APortraitGraphPrintedWithPageSetupKeepsTheLowerPageFree)
+{
+    running_plotwell p("-c g.set d.dat", {{"d.dat", "0 0\n1 3\n2 1\n3 4\n"}, {"g.set", "XY_COLUMNS 1,2\nLINE_WIDTH 5\n"}});
+    ASSERT_TRUE(p.app->drawing_ready) << (p.boxes.Count() ? p.boxes.Last().Text : "");
+    print_settings printer;
+    printer.device = "PDF:" + p.dir.file("page.pdf");
+    printer.driver = "winspool";
+    printer.port = "plotwell:";
+    ASSERT_TRUE(write_print_settings(p.app->printer_settings_path, printer));
+    std::vector<std::string> shown;
+    CDialog::TestHook = [&](CDialog& d) {
+        shown.push_back(d.GetWindowText());
+        if (shown.back() == "Printer settings") {
+            d.CheckDlgButton(1026, 1);
+            d.OnOK();
+        } else if (shown.back() == "Page Setup") {
+            EXPECT_EQ(d.GetDlgItemText(1101), "22.5");
+            EXPECT_EQ(d.GetDlgItemText(1104), "160"); // portrait xy graph: the lower page stays free
+            save_picture(d.GetSafeHwnd(), "plotwell_page_setup.png");
+            d.SetDlgItemText(1101, "30");
+            d.OnOK();
+        } else {
+            d.EndDialog(IDCANCEL);
+        }
+    };
+    EXPECT_EQ(p.frame().PrintChart(), 1);
+    CDialog::TestHook = nullptr;
+    EXPECT_EQ(shown, (std::vector<std::string>{"Printer settings", "Page Setup"}));
+    const application_state& st = p.app->settings->app;
+    EXPECT_GT(st.page_setup_x1, 5);
+    EXPECT_GT(st.page_setup_y1, 50);
+    ASSERT_TRUE(fs::exists(p.dir.file("page.pdf")));
+    if (std::system(("pdftoppm -r 30 -png -singlefile '" + p.dir.file("page.pdf") + "' '" + p.dir.file("page") + "' 2>/dev/null").c_str()) != 0)
+        GTEST_SKIP() << "pdftoppm is not installed";
+    QImage page(QString::fromStdString(p.dir.file("page.png")));
+    ASSERT_FALSE(page.isNull());
+    page.save("/tmp/plotwell_page_setup_print.png");
+    // ink in the upper half only
+    auto ink = [&](int y0, int y1) {
+        int n = 0;
+        for (int y = y0; y < y1; ++y)
+            for (int x = 0; x < page.width(); ++x) n += qGray(page.pixel(x, y)) < 128;
+        return n;
+    };
+    EXPECT_GT(ink(0, page.height() / 2), 100);
+    EXPECT_EQ(ink(page.height() * 6 / 10, page.height()), 0);
 }
