@@ -329,9 +329,11 @@ struct polygon_value {
     int colour = -1;
     double value = 0;
     bool has_value = false;
+    double width = 1.0; // the line width when POLYGON_LINE gives widths by class
 };
 
-std::vector<polygon_value> read_polygon_values(plot_settings& ps, const std::string& name)
+std::vector<polygon_value> read_polygon_values(plot_settings& ps, const std::string& name,
+                                               const std::vector<double>& class_widths)
 {
     std::vector<polygon_value> values;
     std::FILE* f = open_file_or_fail(name, "r");
@@ -344,10 +346,14 @@ std::vector<polygon_value> read_polygon_values(plot_settings& ps, const std::str
         const std::string& c = w[1];
         if ((c[0] == 'C' || c[0] == 'c') && is_number(c.substr(1))) {
             v.colour = (to_int(c.substr(1)) + 1) & 255;
+            // a colour given directly has no class: its width is its place in the file
+            v.width = static_cast<double>(values.size() + 1);
         } else if (is_number(c)) {
             v.value = to_double(c);
             v.has_value = true;
             v.colour = ps.classes.empty() ? ((to_int(c) + 1) & 255) : class_colour(ps, v.value);
+            const int k = ps.classes.empty() ? -1 : find_class(ps, v.value);
+            if (k >= 0 && static_cast<size_t>(k) < class_widths.size()) v.width = class_widths[static_cast<size_t>(k)];
         }
         values.push_back(v);
     }
@@ -364,11 +370,11 @@ int find_polygon_key(const std::vector<polygon_value>& values, const std::string
 }
 
 void draw_polygon_file(plot_settings& ps, const std::string& file, int type, const std::string& value_file,
-                       bool log_x, bool log_y, bool numeric_keys)
+                       bool log_x, bool log_y, bool numeric_keys, const std::vector<double>& class_widths)
 {
     graphics_layer& gr = *ps.gr;
     std::vector<polygon_value> values;
-    if (!value_file.empty()) values = read_polygon_values(ps, value_file);
+    if (!value_file.empty()) values = read_polygon_values(ps, value_file, class_widths);
     const std::vector<polygon_shape> shapes = read_polygon_file(file);
     gr.gr_set_fill_style(2);
     const bool mono_vector = ps.vector_output() && !ps.colour_output;
@@ -381,6 +387,7 @@ void draw_polygon_file(plot_settings& ps, const std::string& file, int type, con
             if (k < 0 || values[static_cast<size_t>(k)].colour < 0) continue;
             entry = &values[static_cast<size_t>(k)];
             colour = entry->colour;
+            if (!class_widths.empty()) gr.gr_set_line_width(entry->width);
         } else {
             colour = (to_int(p.key) + 1) & 255;
         }
@@ -419,8 +426,22 @@ void draw_polygon_file(plot_settings& ps, const std::string& file, int type, con
 
 } // namespace
 
+std::vector<double> polygon_class_widths(const std::string& list, int class_count)
+{
+    std::vector<double> widths;
+    for (const std::string& f : split_fields(list, ',', max_series)) widths.push_back(to_double(f));
+    const int n = std::min(class_count, max_series);
+    const int missing = n - static_cast<int>(widths.size());
+    if (widths.empty() || missing <= 0) return widths;
+    // each missing width steps up from the one before, by at most 1
+    const double step = std::min(5.0 / missing, 1.0);
+    while (static_cast<int>(widths.size()) < n) widths.push_back(widths.back() + step);
+    return widths;
+}
+
 void draw_polygons(plot_settings& ps, bool before)
 {
+    std::vector<double> class_widths; // POLYGON_LINE's widths by class, when it gives a list
     bool in_before = false; // the start of the file counts as an after section
     for (const std::string& line : ps.settings_lines) {
         std::vector<std::string> w = split_fields(line, ' ', 10);
@@ -429,8 +450,11 @@ void draw_polygons(plot_settings& ps, bool before)
         if (w[0] == "POLYGON_AFTER") { in_before = false; continue; }
         if (w[0] == "POLYGON_LINE") {
             ps.gr->gr_set_line_type(w.size() > 1 && to_int(w[1]) != 0 ? to_int(w[1]) : 1);
+            class_widths.clear();
             if (w.size() > 2 && w[2].find(',') == std::string::npos)
                 ps.gr->gr_set_line_width(to_double(w[2]) != 0 ? to_double(w[2]) : 1.0);
+            else if (w.size() > 2)
+                class_widths = polygon_class_widths(w[2], static_cast<int>(ps.classes.size()));
             continue;
         }
         if (w[0] != "DRAW_POLYGON" || w.size() < 2 || in_before != before) continue;
@@ -440,7 +464,7 @@ void draw_polygons(plot_settings& ps, bool before)
         const bool log_x = w.size() > 4 && w[4] != "!" && to_int(w[4]) != 0;
         const bool log_y = w.size() > 5 && w[5] != "!" && to_int(w[5]) != 0;
         const bool numeric_keys = w.size() > 6 && w[6] != "!";
-        draw_polygon_file(ps, file, type, values, log_x, log_y, numeric_keys);
+        draw_polygon_file(ps, file, type, values, log_x, log_y, numeric_keys, class_widths);
     }
     ps.gr->gr_set_colour(1);
     ps.gr->gr_set_line_type(1);

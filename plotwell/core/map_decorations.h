@@ -15,6 +15,9 @@ namespace plotwell {
 void place_map_item(const plot_settings& ps, const std::string& x_text, const std::string& y_text, double width,
                     double height, double& x, double& y);
 void draw_scale_bar(plot_settings& ps);
+// The line widths by class of POLYGON_LINE's list "w1,w2,...": up to 32, and when there are fewer
+// than classes, each missing one the one before plus 5 / (the number missing), at most plus 1.
+std::vector<double> polygon_class_widths(const std::string& list, int class_count);
 void draw_north_arrow(plot_settings& ps);
 
 // Widens the axes for the arrows of a vector plot and fixes the vector scale.

@@ -1,5 +1,7 @@
 #include "page_texts.h"
 
+#include "map_decorations.h"
+
 #include "chart_frame.h"
 #include "plot_utilities.h"
 #include "series_keywords.h"
@@ -142,11 +144,15 @@ void draw_settings_texts(plot_settings& ps)
             if (pos.size() != 2) fatal_error("%s setting needs %d coordinates ','-seperated\n", w[0].c_str(), 2);
             double height = w.size() > 2 ? finite_number(w[2], w[0].c_str()) : 3.0;
             if (ps.postscript_output) correct_postscript_height(ps, height);
-            char xa, ya;
-            double x = text_x_position(ps, pos[0], true, xa);
-            double y = text_y_position(ps, pos[1], ya);
-            bool english = !(w.size() > 3 && is_number(w[3]) && to_double(w[3]) != 0);
-            draw_date_time(ps, x, y, height, xa == 'm' ? 1 : xa == 'r' ? 2 : 0, w[0] == "DRAW_DATE", ya == 'm', english);
+            // placed like the map decorations: the codes L, R, m, B, T against the axes, the text's
+            // own width and height for centring and right alignment
+            const bool is_date = w[0] == "DRAW_DATE";
+            const bool english = !(w.size() > 3 && is_number(w[3]) && to_double(w[3]) != 0);
+            const std::string text = (is_date ? format_date_stamp(ps, english) : format_time_stamp(ps)).substr(0, 19);
+            ps.gr->gr_set_char_height(height);
+            double x = 0, y = 0;
+            place_map_item(ps, pos[0], pos[1], ps.gr->gr_text_width(text), height, x, y);
+            draw_date_time(ps, x, y, height, 0, is_date, false, english);
         } else {
             draw_placed_text(ps, w, "TEXT", "TEXT IN SETFILE", colour, true);
         }

@@ -308,3 +308,37 @@ TEST(MarkerFiles, UserShapesAndPicturesAreReadOncePerDrawing)
     EXPECT_EQ(log_lines(d.log(), "load_bitmap_file").size(), 1u);
     EXPECT_TRUE(log_lines(d.log(), "gr_define_marker_picture").empty()); // no picture codecs on this device
 }
+
+TEST(PageTexts, DateAndTimeArePlacedLikeMapItems)
+{
+    plotwell_test::work_folder folder;
+    folder.write("d.dat", "0 0\n10 10\n");
+    folder.write("s.set", "XY_COLUMNS 1,2\nDRAW_DATE Rr,T 2\nDRAW_TIME Lm,B5m\n");
+    plotwell_test::drawing d("xy -c s.set d.dat");
+    ASSERT_TRUE(d.run()) << d.error;
+    const plot_settings& ps = d.ps;
+    const double left = ps.frame_left, right = ps.frame_left + ps.frame_width;
+    const double bottom = ps.frame_bottom, top = ps.frame_bottom + ps.frame_height;
+    // the point where each stamp is written, and its measured width
+    auto placed = [&](const std::string& text, double& x, double& y, double& width) {
+        std::istringstream log(d.log());
+        std::string line, move;
+        width = -1;
+        while (std::getline(log, line)) {
+            if (line.rfind("gr_text_width \"" + text + "\"", 0) == 0) width = std::stod(line.substr(line.find("->") + 2));
+            if (line.rfind("gr_move_to", 0) == 0) move = line;
+            if (line == "gr_text \"" + text + "\"") break;
+        }
+        std::istringstream m(move.substr(10));
+        m >> x >> y;
+    };
+    double x, y, w;
+    placed("Mo Jan 6 2003", x, y, w);
+    ASSERT_GT(w, 0);
+    EXPECT_NEAR(x + w, right, 1e-3); // "r": right-aligned on the right edge
+    EXPECT_NEAR(y, top - 2, 1e-3);   // "T": the height taken off the top
+    placed(format_time_stamp(ps), x, y, w);
+    ASSERT_GT(w, 0);
+    EXPECT_NEAR(x, left - w / 2, 1e-3);  // "Lm": centred on the left edge
+    EXPECT_NEAR(y, bottom + 5 - 3.0 / 2, 1e-3); // "B5m": 5 above the bottom, centred on its height
+}

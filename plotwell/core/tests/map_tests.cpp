@@ -2,10 +2,12 @@
 #include "data_file_readers.h"
 #include "map_cells.h"
 #include "map_classes.h"
+#include "map_decorations.h"
 #include "plot_test_support.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 
 using namespace plotwell;
@@ -287,4 +289,35 @@ TEST(MatrixBands, EqualBandsFromEitherEnd)
     ps.map.yranges_count = 0; // none given: one band per value field, from the bottom up
     bands = matrix_bands(ps, 2);
     EXPECT_EQ(bands, (std::vector<std::pair<double, double>>{{0, 20}, {20, 40}}));
+}
+
+TEST(Polygons, LineWidthsByClass)
+{
+    struct width_case {
+        const char* list;
+        int classes;
+        std::vector<double> widths;
+    };
+    const width_case cases[] = {
+        {"1,2", 5, {1, 2, 3, 4, 5}},              // 5 / 3 missing is more than 1: steps of 1
+        {"1", 11, {1, 1.5, 2, 2.5, 3, 3.5, 4, 4.5, 5, 5.5, 6}}, // 10 missing: steps of 0.5
+        {"2,1,3", 2, {2, 1, 3}},                  // more widths than classes are kept
+        {"4", 0, {4}},
+    };
+    for (const width_case& c : cases) EXPECT_EQ(polygon_class_widths(c.list, c.classes), c.widths) << c.list;
+
+    // a polygon takes the width of its value's class; an entry with a colour of its own the
+    // width of its place in the value file
+    work_folder folder;
+    folder.write("m.asc", "ncols 2\r\nnrows 2\r\nxllcorner 0\r\nyllcorner 0\r\ncellsize 50\r\n1 2\r\n2 1\r\n");
+    folder.write("fields.pol", "7 4 3\n10 10\n40 10\n40 40\n10 10\n8 3\n60 60\n90 60\n60 90\n");
+    folder.write("fields.val", "7 2.5\n8 C9\n");
+    folder.write("s.set", "DRAW_MAP ! m.asc\nMATRIX_CLASS 2 0 < 2\nMATRIX_CLASS 3 2 <= 5\n"
+                          "POLYGON_LINE 1 1.5,4\nDRAW_POLYGON fields.pol 3 fields.val\n");
+    drawing d("xy -c s.set");
+    ASSERT_TRUE(d.run()) << d.error;
+    // polygon 7 (2.5: second class, width 4) then polygon 8 (its own colour, second entry: width 2)
+    const std::vector<std::string> all = log_lines(d.log(), "gr_set_line_width");
+    EXPECT_NE(std::find(all.begin(), all.end(), "gr_set_line_width 4"), all.end()) << d.log();
+    EXPECT_NE(std::find(all.begin(), all.end(), "gr_set_line_width 2"), all.end()) << d.log();
 }
