@@ -159,7 +159,9 @@ void TfrmApplicationSchemes::CreateApplicationPanel()
     follow(tsRelative, {grdApplicationsRelative, DBNavApplicationsRelative, btnCopyApplicationRelative});
     WireNavigator(DBNavApplicationsAbsolute, cmbTypeAbsolute);
     WireNavigator(DBNavApplicationsRelative, cmbTypeRelative);
-    for (auto [navigator, page] : {std::pair{DBNavApplicationsAbsolute, tsAbsolute}, std::pair{DBNavApplicationsRelative, tsRelative}}) {
+    for (const auto& pair : {std::pair{DBNavApplicationsAbsolute, tsAbsolute}, std::pair{DBNavApplicationsRelative, tsRelative}}) {
+        TDBNavigator* navigator = pair.first;
+        TTabSheet* page = pair.second;
         auto before = navigator->BeforeAction;
         navigator->BeforeAction = [this, page = page, before](TObject* sender, TNavigateBtn button) {
             ShowPage(page);
