@@ -166,6 +166,7 @@ void autoscale_axes(plot_settings& ps)
     const bool x_given = xa.range_given;
     const double xlo = std::min(xa.min, xa.max), xhi = std::max(xa.min, xa.max);
     const bool log_zero_x = xa.log_scale && ps.logzero;
+    const bool log_vectors = ps.vector_plot && ps.map.vector_log;
     const int data_series = ps.series_count - ps.expression_count;
     std::array<double, max_series> running{};
 
@@ -189,6 +190,14 @@ void autoscale_axes(plot_settings& ps)
                 if (ps.cumulative[i]) {
                     running[i] += v;
                     v = running[i];
+                }
+                // logarithmic vector lengths: components count by their log10, zeros not at all
+                if (log_vectors) {
+                    if (i > 0 && y == 0) continue;
+                    if (!ps.y_axis[i]) {
+                        if (v == 0) continue;
+                        v = std::log10(std::fabs(v));
+                    }
                 }
                 if (!log_zero_x || x > 0) ex.update(x);
                 if (log_zero_x && !(v > 0) && (ps.y_axis[i] ? !ey1.set : !ey2.set)) continue;
@@ -231,7 +240,7 @@ void autoscale_axes(plot_settings& ps)
         scale_axis(ps, ps.x_axis.min_only, ps.data_x_min, ps.x_axis.log_scale, ps.data_x_max, 0, ps.x_axis.min_is_hint);
     if (!ps.y1_axis.range_given)
         scale_axis(ps, ps.y1_axis.min_only, ps.data_y1_min, ps.y1_axis.log_scale, ps.data_y1_max, 1, ps.y1_axis.min_is_hint);
-    if (!ps.y2_axis.range_given && !ps.y1_only)
+    if (!ps.y2_axis.range_given && (!ps.y1_only || (ps.vector_plot && ps.map.vector_largest == 0)))
         scale_axis(ps, ps.y2_axis.min_only, ps.data_y2_min, ps.y2_axis.log_scale, ps.data_y2_max, 2, ps.y2_axis.min_is_hint);
 }
 

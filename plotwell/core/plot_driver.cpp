@@ -125,7 +125,9 @@ int draw_plot(plot_settings& ps, std::vector<std::string>& words, bool in_job)
     if (ps.stack_data && !ps.y1_only) fatal_error("with option -a you can't use the right y-axis\n");
     // every axis has a range: given, or autoscaled from the data
     ps.point_count = 0;
-    const bool right_needed = !ps.y1_only;
+    // a vector plot without a largest component takes it from the right-axis range of its components
+    const bool vector_components = ps.vector_plot && ps.map.vector_largest == 0;
+    const bool right_needed = !ps.y1_only || vector_components;
     if ((ps.x_axis.range_given && ps.y1_axis.range_given && (!right_needed || ps.y2_axis.range_given)) || ps.draw_map) {
         if (data_series > 0 && ps.data_file) ps.point_count = count_lines(ps.data_file);
     } else {

@@ -299,6 +299,23 @@ void parse_settings_lines(plot_settings& ps, const std::vector<std::string>& lin
     }
     if (ps.draw_map) ps.fixed_size = 0;
     if (!is_defaults && ps.legend_box_mode < 0) ps.legend_box_mode = ps.legendbox;
+    // a vector plot reads x, y from columns 1 and 2; without a largest component its components
+    // (columns 3 and 4) are series of the right axis, so that autoscaling finds the largest
+    if (ps.vector_plot && !is_defaults) {
+        ps.no_legend = 1;
+        ps.x_column[0] = 1;
+        ps.y_column[0] = 2;
+        ps.y_axis[0] = 1;
+        ps.series_count = ps.expression_count + 1;
+        if (ps.map.vector_largest == 0) {
+            ps.series_count = ps.expression_count + 3;
+            for (int i = 1; i <= 2; ++i) {
+                ps.x_column[i] = 1;
+                ps.y_column[i] = i + 2;
+                ps.y_axis[i] = 0;
+            }
+        }
+    }
     if (!ps.data_lines.empty() || !ps.extra_data_lines.empty()) {
         ps.selection_lines = ps.data_lines;
         ps.selection_lines.insert(ps.selection_lines.end(), ps.extra_data_lines.begin(), ps.extra_data_lines.end());

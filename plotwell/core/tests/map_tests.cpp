@@ -321,3 +321,30 @@ TEST(Polygons, LineWidthsByClass)
     EXPECT_NE(std::find(all.begin(), all.end(), "gr_set_line_width 4"), all.end()) << d.log();
     EXPECT_NE(std::find(all.begin(), all.end(), "gr_set_line_width 2"), all.end()) << d.log();
 }
+
+TEST(Vectors, TheLargestComponentComesFromTheComponentsAndLogLengthsCountTheirLog)
+{
+    work_folder folder;
+    folder.write("v.dat", "1 1 0.1 0\n2 2 100 10\n3 1 0 1\n");
+    // plain lengths: the components 0.1 .. 100 on the right axis give the largest component
+    folder.write("s.set", "DRAW_VECTOR 0 10 3\nX_AXIS 0 4\nY_AXIS 0 4\n");
+    drawing plain("xy -c s.set v.dat");
+    ASSERT_TRUE(plain.run()) << plain.error;
+    EXPECT_EQ(plain.ps.series_count, 3);
+    EXPECT_EQ(plain.ps.data_y2_max, 100);
+    EXPECT_GE(plain.ps.map.vector_largest, 100);
+    // logarithmic lengths from 0.01: the components count as log10 (-1 .. 2), the zeros not at all
+    folder.write("s.set", "DRAW_VECTOR 0.01 10 3 1\nX_AXIS 0 4\nY_AXIS 0 4\n");
+    drawing log("xy -c s.set v.dat");
+    ASSERT_TRUE(log.run()) << log.error;
+    EXPECT_EQ(log.ps.data_y2_min, -1);
+    EXPECT_EQ(log.ps.data_y2_max, 2);
+    EXPECT_NEAR(log.ps.map.vector_largest, log.ps.y2_axis.max + 2, 1e-9); // from the lower limit log10(0.01)
+    EXPECT_TRUE(log_lines(log.log(), "gr_text").empty()) << "a vector plot has no legend";
+    // a largest component given: one series, nothing scaled on the right
+    folder.write("s.set", "DRAW_VECTOR 50 10 3\nX_AXIS 0 4\nY_AXIS 0 4\n");
+    drawing given("xy -c s.set v.dat");
+    ASSERT_TRUE(given.run()) << given.error;
+    EXPECT_EQ(given.ps.series_count, 1);
+    EXPECT_EQ(given.ps.map.vector_largest, 50);
+}
