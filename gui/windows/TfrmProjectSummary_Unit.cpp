@@ -56,12 +56,26 @@ TfrmProjectSummary::TfrmProjectSummary(TComponent* owner) : TForm(owner)
     grdSummary = Make<TPlusStringGrid>(this, pnlGrid, "grdSummary");
     grdSummary->Align = alClient;
     grdSummary->SetFixedCols(0);
-    grdSummary->SetDefaultRowHeight(17);
+    // rows of 17 pixels, higher where the font needs it to show descenders and underscores
+    {
+        TBitmap measure;
+        measure.SetSize(1, 1);
+        measure.Canvas()->Font->Assign(grdSummary->FixedFont());
+        grdSummary->SetDefaultRowHeight(std::max(17, measure.Canvas()->TextHeight("Wg_") + 2 * grdSummary->XYOffset.Y + 1));
+    }
     grdSummary->SetOptions(TGridOptions{goFixedVertLine, goFixedHorzLine, goVertLine, goHorzLine, goColSizing,
                                         goColMoving, goRowSelect});
     grdSummary->SetHint("Click on column header to sort on that column and <Shift> click for two or more columns");
     grdSummary->ShowHint = true;
     grdSummary->SetVisible(false);
+    grdSummary->SortSettings()->Show = true;
+    grdSummary->SortSettings()->IndexShow = true;
+    grdSummary->OnMouseUp = [this](TObject*, TMouseButton button, TShiftState shift, int x, int y) {
+        int col = -1, row = -1;
+        grdSummary->MouseToCell(x, y, col, row);
+        if (button == mbLeft && row == 0 && col >= 0 && col < grdSummary->ColCount())
+            HeaderClick(col, shift.Contains(ssShift));
+    };
 
     btnShowInBrowser = Make<TButton>(this, this, "btnShowInBrowser");
     btnShowInBrowser->SetCaption("Show in Internet Browser");
@@ -159,16 +173,23 @@ int TfrmProjectSummary::ColumnOf(const String& name) const
 
 void TfrmProjectSummary::FitColumns()
 {
-    // every column as wide as its widest text, measured off the grid's own picture
+    // every column as wide as its widest text, measured off the grid's own picture; the
+    // header in the header's font, with room for the sort indicator
+    constexpr int kPadding = 8;
+    constexpr int kSortIndicator = 20;
     TBitmap measure;
     measure.SetSize(1, 1);
     TCanvas* canvas = measure.Canvas();
+    std::vector<int> widths(size_t(grdSummary->ColCount()), 20);
+    canvas->Font->Assign(grdSummary->FixedFont());
+    for (int c = 0; c < grdSummary->ColCount(); ++c)
+        widths[size_t(c)] =
+            std::max(widths[size_t(c)], canvas->TextWidth(grdSummary->Cells(c, 0)) + kPadding + kSortIndicator);
     canvas->Font->Assign(grdSummary->Font());
     for (int c = 0; c < grdSummary->ColCount(); ++c) {
-        int width = 20;
-        for (int r = 0; r < grdSummary->RowCount(); ++r)
-            width = std::max(width, canvas->TextWidth(grdSummary->Cells(c, r)) + 8);
-        grdSummary->SetColWidths(c, width);
+        for (int r = 1; r < grdSummary->RowCount(); ++r)
+            widths[size_t(c)] = std::max(widths[size_t(c)], canvas->TextWidth(grdSummary->Cells(c, r)) + kPadding);
+        grdSummary->SetColWidths(c, widths[size_t(c)]);
     }
 }
 
@@ -245,6 +266,35 @@ void TfrmProjectSummary::FillSummaryGrid()
     StatusBar1->Panels()->Items(0)->SetText("Runs found: " + IntToStr(shown));
     if (shown == 0)
         MessageDlg("No valid output found for project summary report", mtWarning, {mbOK}, 0);
+}
+
+void TfrmProjectSummary::HeaderClick(int col, bool shift)
+{
+    TSortIndexList* order = grdSummary->SortIndexList();
+    const bool sortedByItAlone = order->Count() == 1 && order->ColumnAt(0) == col;
+    if (shift || sortedByItAlone) {
+        if (order->IndexOfColumn(col) >= 0)
+            order->ToggleDirection(col);
+        else
+            order->AddIndex(col, true);
+    } else {
+        order->Clear();
+        order->AddIndex(col, true);
+    }
+    SortRows();
+}
+
+void TfrmProjectSummary::SortRows()
+{
+    // stable sorts from the last key to the first give the order of all keys together
+    TSortIndexList* order = grdSummary->SortIndexList();
+    TSortSettings* settings = grdSummary->SortSettings();
+    for (int position = order->Count() - 1; position >= 0; --position) {
+        settings->Direction = order->AscendingAt(position) ? sdAscending : sdDescending;
+        grdSummary->SortByColumn(order->ColumnAt(position));
+    }
+    settings->Column = order->Count() > 0 ? order->ColumnAt(0) : -1;
+    grdSummary->Invalidate();
 }
 
 String TfrmProjectSummary::GridText() const

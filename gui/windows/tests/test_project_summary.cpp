@@ -11,6 +11,7 @@
 #include "platform/framework/Forms.h"
 #include "platform/win/WinShell.h"
 
+#include <QTest>
 #include <QTimer>
 
 #include <memory>
@@ -155,6 +156,79 @@ TEST_F(ProjectSummaryTest, ReportChoiceOfTheMainWindowOpensTheSummaryOfTheRunsPr
     EXPECT_EQ(found, "Runs found: 2");
     Application->ProcessMessages();
     main.reset();
+}
+
+} // namespace
+
+namespace {
+
+class ProjectSummarySortTest : public ProjectSummaryTest {
+protected:
+    // Runs 1 to 4 in project 1, each with a location and a result A.
+    void SortableRuns()
+    {
+        module->dbDatabase->ExecSql("UPDATE RUNS SET PROJECTID=1 WHERE RUNID=4");
+        module->dbDatabase->ExecSql("UPDATE RUNS SET RESULTSSUMMARY='Available' WHERE PROJECTID=1");
+        const struct {
+            int run;
+            const char* location;
+            const char* a;
+        } runs[] = {{1, "L2", "10"}, {2, "L1", "9"}, {3, "L2", "2"}, {4, "L1", "30"}};
+        for (const auto& r : runs)
+            quelmtest::WriteFileBytes(JoinPath(work, IntToStr(r.run) + ".sum"),
+                                      "* QUELM REPORT: Project_Summary\r\n*  Run_ID  " + IntToStr(r.run) +
+                                          "\r\n*  Location  " + r.location + "\r\n*  Result_A  " + r.a +
+                                          "\r\n* End of QUELM REPORT: Project_Summary\r\n");
+    }
+    // A click of the mouse on the header of the column named so.
+    void ClickHeader(const String& name, bool shift)
+    {
+        TPlusStringGrid* grid = summary->grdSummary;
+        int col = -1;
+        for (int c = 0; c < grid->ColCount(); ++c)
+            if (grid->Cells(c, 0) == name)
+                col = c;
+        ASSERT_GE(col, 0) << name;
+        grid->SetLeftCol(0);
+        const TRect cell = grid->CellRect(col, 0);
+        const QPoint at((cell.Left + cell.Right) / 2, (cell.Top + cell.Bottom) / 2);
+        QTest::mouseClick(grid->Host(), Qt::LeftButton, shift ? Qt::ShiftModifier : Qt::NoModifier, at);
+        Application->ProcessMessages();
+    }
+    String RunOrder()
+    {
+        String order;
+        for (int r = 1; r < summary->grdSummary->RowCount(); ++r)
+            order += summary->grdSummary->Cells(0, r);
+        return order;
+    }
+};
+
+TEST_F(ProjectSummarySortTest, HeaderClicksSortTheRowsShiftAddsFurtherColumns)
+{
+    SortableRuns();
+    Open(1, "Demonstration project");
+    ASSERT_EQ(RunOrder(), "1234");
+    const struct {
+        const char* column;
+        bool shift;
+        const char* order;
+        const char* why;
+    } clicks[] = {
+        {"LOCATION", false, "2413", "by location; the earlier order kept within one location"},
+        {"A", true, "2431", "then by A, as numbers (9 before 30, 2 before 10)"},
+        {"A", true, "4213", "Shift-click again: A the other way round"},
+        {"A", false, "3214", "a plain click sorts by A alone"},
+        {"A", false, "4123", "a second plain click turns it round"},
+    };
+    for (const auto& click : clicks) {
+        SCOPED_TRACE(click.why);
+        ClickHeader(click.column, click.shift);
+        EXPECT_EQ(RunOrder(), click.order);
+    }
+    // the page and the clipboard follow the rows as sorted
+    summary->btnCopyToClipboard->Click();
+    EXPECT_EQ(Clipboard()->AsText().substr(Clipboard()->AsText().find("\r\n") + 2, 2), "4\t");
 }
 
 } // namespace
