@@ -517,6 +517,7 @@ private:
     void DrawCellBorders(TCanvas* canvas, int col, int row, TRect rect);
     void DrawBackGround(TCanvas* canvas);
     void Paint() override;
+    bool CanScrollByCopy() const override;
     void DrawCell(int col, int row, const TRect& rect, TGridDrawState state) override;
     std::set<std::pair<int, int>> mergedDrawn_; // merged ranges drawn by the current paint
     bool drawingMerged_ = false;

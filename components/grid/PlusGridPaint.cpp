@@ -190,6 +190,12 @@ void TPlusStringGrid::DrawCell(int col, int row, const TRect& rect, TGridDrawSta
     TBaseGrid::DrawCell(col, row, rect, state);
 }
 
+bool TPlusStringGrid::CanScrollByCopy() const
+{
+    // a background picture or gradient stays put while the cells move
+    return !backGround_->Bitmap && backGround_->ColorTo == clNone && UpdateCount == 0;
+}
+
 void TPlusStringGrid::DrawBackGround(TCanvas* canvas)
 {
     // the area right of the last column and below the last row

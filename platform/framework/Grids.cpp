@@ -694,8 +694,29 @@ void TCustomGrid::MoveTopLeft(int col, int row)
     row = std::clamp(row, fixedRows_, std::max(fixedRows_, RowCount() - 1));
     if (col == topLeft_.X && row == topLeft_.Y)
         return;
+    // a vertical move by less than a page copies what stays in view and paints only the rows
+    // that come into view
+    bool copied = false;
+    if (col == topLeft_.X && Handle() && CanScrollByCopy()) {
+        int fixedHeight = 0;
+        for (int i = 0; i < fixedRows_; ++i)
+            fixedHeight += RowHeights(i) + gridLineWidth_;
+        const int space = ClientHeight() - fixedHeight;
+        int dy = 0;
+        const int from = std::min(row, topLeft_.Y), to = std::max(row, topLeft_.Y);
+        for (int i = from; i < to && dy < space; ++i)
+            dy += std::max(0, RowHeights(i)) + gridLineWidth_;
+        if (dy < space) {
+            UpdateWindow(Handle()); // what is pending is painted at its old place first
+            const RECT area{0, fixedHeight, ClientWidth(), ClientHeight()};
+            topLeft_ = TGridCoord{col, row};
+            ScrollWindow(Handle(), 0, row > from ? -dy : dy, &area, &area);
+            copied = true;
+        }
+    }
     topLeft_ = TGridCoord{col, row};
-    InvalidateGrid();
+    if (!copied)
+        InvalidateGrid();
     UpdateScrollBars();
     TopLeftChanged();
     if (editorMode_)

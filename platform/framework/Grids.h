@@ -208,6 +208,9 @@ protected:
 
     // Moves the top-left scrolled cell; TopLeftChanged runs when it changed.
     void MoveTopLeft(int col, int row);
+    // Whether a vertical scroll may copy the rows that stay in view instead of painting them
+    // again (not when the picture depends on the position in the window).
+    virtual bool CanScrollByCopy() const { return true; }
     // Scrolls so that the cell is fully visible (when it can be).
     void ClampInView(int col, int row);
     void UpdateScrollBars();

@@ -156,3 +156,26 @@ TEST(PlusGridPaint, MergedCellsHiddenColumnsAndGroupHeaders)
     EXPECT_TRUE(f.DrewText("last column"));
     EXPECT_EQ(g->ColCount(), 4);
 }
+
+TEST(PlusGridPaint, ScrollingByRowsLeavesTheSamePictureAsAFullPaint)
+{
+    PaintFixture f(6, 200);
+    auto* g = f.grid;
+    g->Bands()->SetActive(true);
+    for (int r = 0; r < 200; ++r)
+        for (int c = 0; c < 6; ++c)
+            g->SetCells(c, r, std::to_string(c) + ":" + std::to_string(r));
+    g->SetCells(2, 30, "merged");
+    ASSERT_TRUE(g->MergeCellRange(2, 30, 2, 3));
+    f.Paint();
+    struct Step {
+        int top;
+    };
+    for (const Step& s : {Step{5}, Step{6}, Step{29}, Step{31}, Step{27}, Step{150}, Step{149}, Step{1}}) {
+        g->SetTopRow(s.top);
+        g->Update();
+        const QImage scrolled = g->ControlHost()->SurfaceImage()->copy();
+        f.Paint();
+        EXPECT_EQ(scrolled, *g->ControlHost()->SurfaceImage()) << s.top;
+    }
+}
