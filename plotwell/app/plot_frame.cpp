@@ -255,7 +255,7 @@ void CPlotFrame::MakeChartObject()
         d.right = i + 1 == n && ps.last_class_open_above ? std::string("-")
                                                            : format_text("%s%g", k.upper_inclusive ? "=" : "", k.upper);
         d.title = k.legend;
-        d.colour = k.colour + 1;
+        d.colour = k.colour; // the class table holds the MATRIX_CLASS colour + 1 already
         c->classes.push_back(d);
     }
     c->main_title = ps.title_given[0] ? ps.title[0] : std::string();

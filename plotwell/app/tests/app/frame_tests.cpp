@@ -304,3 +304,27 @@ TEST(PageSetup, APortraitGraphPrintedWithPageSetupKeepsTheLowerPageFree)
     EXPECT_GT(ink(0, page.height() / 2), 100);
     EXPECT_EQ(ink(page.height() * 6 / 10, page.height()), 0);
 }
+
+TEST(MainWindow, EditGraphSettingsRedrawsWithTheChangedTitlesAndClasses)
+{
+    running_plotwell p("-c s.set");
+    CPlotFrame& f = p.frame();
+    ASSERT_TRUE(p.app->drawing_ready);
+    CDialog::TestHook = [&](CDialog& d) {
+        EXPECT_EQ(d.GetDlgItemText(1005), "Depth"); // the legend title of the drawn map
+        EXPECT_EQ(d.ListGetCount(106), 3);
+        d.SetDlgItemText(105, "Water depth");
+        d.OnOK();
+    };
+    f.OnCommand(ID_EDIT_SETTINGS, 0);
+    CDialog::TestHook = nullptr;
+    pump();
+    EXPECT_EQ(p.boxes.Count(), 0) << p.boxes.Last().Text;
+    const std::string winmenu = quelmtest::ReadFileBytes(p.dir.file("winmenu.set"));
+    EXPECT_NE(winmenu.find("TITLE_1 Water depth\n"), std::string::npos) << winmenu;
+    EXPECT_NE(winmenu.find("MATRIX_CLASS 2 0 <  2 `low`\nMATRIX_CLASS 3 =2 <  3 `middle`\n"), std::string::npos) << winmenu;
+    EXPECT_EQ(p.app->settings->title[0], "Water depth");
+    ASSERT_TRUE(f.chart);
+    EXPECT_EQ(f.chart->main_title, "Water depth");
+    save_picture(f.GetSafeHwnd(), "plotwell_map_titled.png");
+}
