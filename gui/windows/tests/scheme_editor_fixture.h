@@ -24,6 +24,8 @@ protected:
         Application->ProcessMessages();
         delete form;
         form = nullptr;
+        Application->OnException = nullptr; // a main window's handlers go with it
+        Application->OnIdle = nullptr;
         Screen->SetCursor(crDefault);
         DataModuleTest::TearDown();
     }
