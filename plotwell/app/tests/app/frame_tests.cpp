@@ -328,3 +328,26 @@ TEST(MainWindow, EditGraphSettingsRedrawsWithTheChangedTitlesAndClasses)
     EXPECT_EQ(f.chart->main_title, "Water depth");
     save_picture(f.GetSafeHwnd(), "plotwell_map_titled.png");
 }
+
+TEST(MainWindow, AJobOfMapsShowsTheDistributionOfEveryMap)
+{
+    running_plotwell p("-j maps.job", {{"maps.job", "xy -c s.set -V 0,0,50,100\nxy -c s.set -V 50,0,100,100\n"}});
+    CPlotFrame& f = p.frame();
+    ASSERT_TRUE(p.app->drawing_ready) << (p.boxes.Count() ? p.boxes.Last().Text : "");
+    EXPECT_TRUE(f.job_drawing);
+    // the job line and its two calls: the job file names the drawing, the Edit menu goes (no zoom,
+    // no chart data for several maps) and Map Info, which needs one map
+    EXPECT_EQ(f.calls_drawn, 3);
+    EXPECT_EQ(f.title(), "plotwell maps.job");
+    EXPECT_EQ(f.GetMenu()->Texts(), (std::vector<std::string>{"&File", "&Statistics", "&Help"}));
+    EXPECT_EQ(f.GetMenu()->GetMenuString(ID_MAP_INFO), "");
+    f.OnCommand(ID_CLASS_DISTRIBUTION, 0);
+    pump();
+    ASSERT_TRUE(f.statistics);
+    EXPECT_EQ(p.boxes.Count(), 0) << p.boxes.Last().Text;
+    EXPECT_EQ(f.analysed_file, "maps.job");
+    EXPECT_TRUE(fs::exists(p.dir.file("frqdst1.out")));
+    EXPECT_TRUE(fs::exists(p.dir.file("frqdst2.out")));
+    EXPECT_GT(f.statistics->paint_count, 0);
+    save_picture(f.statistics->GetSafeHwnd(), "plotwell_statistics_job.png");
+}
