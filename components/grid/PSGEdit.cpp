@@ -1,9 +1,9 @@
 #include "PSGEdit.h"
 
+#include "asgspin.h"
+
 #include "platform/framework/Forms.h"
 
-#include <QApplication>
-#include <QFontMetrics>
 
 // ---------------------------------------------------------------- TPlusSpeedButton
 
@@ -106,7 +106,7 @@ void TPlusSpeedButton::Paint()
 
 // ---------------------------------------------------------------- TPsgEditButton
 
-TPsgEditButton::TPsgEditButton(TComponent* owner) : TWinControl(owner, new QWidget)
+TPsgEditButton::TPsgEditButton(TComponent* owner) : TCustomControl(owner)
 {
     button_ = new TPlusSpeedButton(this);
     button_->SetParent(this);
@@ -128,14 +128,14 @@ void TPsgEditButton::SetButtonCaption(const String& caption)
 
 void TPsgEditButton::SetBounds(int left, int top, int width, int height)
 {
-    TWinControl::SetBounds(left, top, width, height);
+    TCustomControl::SetBounds(left, top, width, height);
     if (button_ && !(ComponentState() & csLoading))
         button_->SetBounds(0, 0, Width(), Height());
 }
 
 void TPsgEditButton::Notification(TComponent* component, TOperation operation)
 {
-    TWinControl::Notification(component, operation);
+    TCustomControl::Notification(component, operation);
     if (operation == opRemove && component == FocusControl)
         FocusControl = nullptr;
 }
@@ -144,7 +144,7 @@ void TPsgEditButton::Dispatch(TMessage& message)
 {
     if (message.Msg == WM_SIZE && button_ && !(ComponentState() & csLoading))
         button_->SetBounds(0, 0, Width(), Height());
-    TWinControl::Dispatch(message);
+    TCustomControl::Dispatch(message);
 }
 
 void TPsgEditButton::ButtonMouseUp(TObject*, TMouseButton button, TShiftState, int, int)
@@ -211,8 +211,8 @@ void TPsgEditBtn::CreateWnd()
 
 int TPsgEditBtn::MinimumHeight()
 {
-    const int f = QFontMetrics(Host()->font()).height();
-    const int sys = QFontMetrics(QApplication::font()).height();
+    int f = 0, sys = 0;
+    FontHeights(Font(), f, sys);
     return f + std::min(sys, f) / 4;
 }
 

@@ -34,7 +34,7 @@ private:
 };
 
 // The window holding the button, which always fills it.
-class TPsgEditButton : public TWinControl {
+class TPsgEditButton : public TCustomControl {
 public:
     explicit TPsgEditButton(TComponent* owner);
     String ClassName() const override { return "TPsgEditButton"; }

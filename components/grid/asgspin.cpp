@@ -2,8 +2,6 @@
 
 #include "platform/framework/Forms.h"
 
-#include <QApplication>
-#include <QFontMetrics>
 
 #include <algorithm>
 #include <cmath>
@@ -42,6 +40,17 @@ int PosAfter(const String& sub, const String& s, int offset)
         return 0;
     const size_t p = s.find(sub, size_t(offset));
     return p == String::npos ? 0 : int(p) + 1;
+}
+
+void FontHeights(TFont* font, int& fontHeight, int& systemHeight)
+{
+    TBitmap probe;
+    probe.SetSize(1, 1);
+    TFont standard;
+    probe.Canvas()->Font->Assign(&standard);
+    systemHeight = probe.Canvas()->TextHeight("Wg");
+    probe.Canvas()->Font->Assign(font);
+    fontHeight = probe.Canvas()->TextHeight("Wg");
 }
 
 TDateTime AddYears(int years, TDateTime date)
@@ -168,7 +177,7 @@ void TPlusTimerSpeedButton::Paint()
 
 // ---------------------------------------------------------------- TPsgSpinButton
 
-TPsgSpinButton::TPsgSpinButton(TComponent* owner) : TWinControl(owner, new QWidget)
+TPsgSpinButton::TPsgSpinButton(TComponent* owner) : TCustomControl(owner)
 {
     up_ = new TPlusTimerSpeedButton(this);
     up_->SetParent(this);
@@ -210,7 +219,7 @@ void TPsgSpinButton::SetBounds(int left, int top, int width, int height)
         LayoutButtons(w, h);
         laying_ = false;
     }
-    TWinControl::SetBounds(left, top, w, h);
+    TCustomControl::SetBounds(left, top, w, h);
 }
 
 void TPsgSpinButton::SetDirection(TSpinDirection direction)
@@ -240,7 +249,7 @@ void TPsgSpinButton::SetIsWinXP(bool on)
 
 void TPsgSpinButton::Notification(TComponent* component, TOperation operation)
 {
-    TWinControl::Notification(component, operation);
+    TCustomControl::Notification(component, operation);
     if (operation == opRemove && component == FocusControl)
         FocusControl = nullptr;
 }
@@ -284,7 +293,7 @@ void TPsgSpinButton::KeyDown(WORD& key, TShiftState shift)
         break;
     default: break;
     }
-    TWinControl::KeyDown(key, shift);
+    TCustomControl::KeyDown(key, shift);
 }
 
 void TPsgSpinButton::Dispatch(TMessage& message)
@@ -297,7 +306,7 @@ void TPsgSpinButton::Dispatch(TMessage& message)
         int w = Width(), h = Height();
         LayoutButtons(w, h);
     }
-    TWinControl::Dispatch(message);
+    TCustomControl::Dispatch(message);
 }
 
 // ---------------------------------------------------------------- TPsgSpinEdit
@@ -650,8 +659,8 @@ void TPsgSpinEdit::Dispatch(TMessage& message)
 
 int TPsgSpinEdit::MinimumHeight()
 {
-    const int f = QFontMetrics(Host()->font()).height();
-    const int sys = QFontMetrics(QApplication::font()).height();
+    int f = 0, sys = 0;
+    FontHeights(Font(), f, sys);
     const int m = std::min(sys, f);
     int h = f + m / 4 + 2;
     if (BorderStyle() == bsSingle)

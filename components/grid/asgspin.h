@@ -47,7 +47,7 @@ private:
 
 // Two auto-repeating buttons, up and down (vertical: up above down; horizontal: down left, up
 // right). Pressing one moves the focus to FocusControl.
-class TPsgSpinButton : public TWinControl {
+class TPsgSpinButton : public TCustomControl {
 public:
     explicit TPsgSpinButton(TComponent* owner);
     ~TPsgSpinButton() override;
@@ -179,3 +179,6 @@ private:
 int PosAfter(const String& sub, const String& s, int offset);
 // The same month and day `years` later (EConvertError for 29 February into a year without it).
 TDateTime AddYears(int years, TDateTime date);
+
+// The text heights of `font` and of the screen's default font (the edits' minimum heights).
+void FontHeights(TFont* font, int& fontHeight, int& systemHeight);
