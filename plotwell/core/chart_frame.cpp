@@ -178,6 +178,7 @@ void layout_frame(plot_settings& ps)
     }
 
     // top
+    double legend_room = 0; // how far a legend above the frame moved the frame down
     if (ps.fixed_size) {
         ps.frame_top = H - 27.56;
     } else {
@@ -186,7 +187,8 @@ void layout_frame(plot_settings& ps)
         if (legend_above_frame(ps)) {
             int e = ps.legend_entries, c = std::max(1, ps.legend_columns);
             double r = (e % c) ? e / c : e / c - 1;
-            ps.frame_top -= (r + 1.85) * 3.6 * ps.char_width - 1.5 + 2 * (legend_box_on(ps) ? 1 : 0);
+            legend_room = (r + 1.85) * 3.6 * ps.char_width - 1.5 + 2 * (legend_box_on(ps) ? 1 : 0);
+            ps.frame_top -= legend_room;
         }
         if (H - ps.frame_top < ps.top_margin + 1) ps.frame_top = H - ps.top_margin - 1;
     }
@@ -261,7 +263,8 @@ void layout_frame(plot_settings& ps)
         gr.gr_rectangle(ps.frame_left, ps.frame_bottom, ps.frame_left + ps.frame_width, ps.frame_top);
         gr.gr_set_colour(1);
     }
-    ps.title_base = ps.frame_top + 5 * ps.x_top;
+    // the titles stand above the legend that stands above the frame, not over it
+    ps.title_base = ps.frame_top + 5 * ps.x_top + (ps.title_given[0] || ps.title_given[1] ? legend_room : 0);
 }
 
 void set_frame_viewport(plot_settings& ps)
