@@ -19,13 +19,6 @@ namespace {
 // Files that still include Qt headers, by path from the top of the tree. Take a file off this
 // list once it reaches Qt only through platform/.
 const std::set<std::string> kStillIncludingQt = {
-    "CommonUnits/GeneralUnits/DemoDatabase.cpp",
-    "CommonUnits/GeneralUnits/QuelmStartup.cpp",
-    "CommonUnits/GeneralUnits/TDBConnector_Unit.cpp",
-    "CommonUnits/GeneralUnits/Utils_Misc_Unit.cpp",
-    "CommonUnits/GeneralUnits/Utils_RegionalSettings_Unit.cpp",
-    "CommonUnits/GeneralUnits/Vantor6_5_Install_Unit.cpp",
-    "CommonUnits/GeneralUnits/dmQuelm_Unit.cpp",
     "components/grid/BaseGrid.cpp",
     "components/grid/DrawRoutines.cpp",
     "rowsift/app/RowsiftApp.cpp",

@@ -4,17 +4,14 @@
 #include "platform/db/DBTables.h"
 #include "platform/rtl/FileUtils.h"
 
-#include <QFile>
-
 #include <cstdlib>
 
 String ProjectDatabaseSql(const String& name)
 {
-    QFile file(QStringLiteral(":/quelm/database/") + ToQString(name));
-    if (!file.open(QIODevice::ReadOnly))
+    const std::optional<std::string> bytes = ReadEmbeddedFile("quelm/database/" + name);
+    if (!bytes)
         throw EInOutError("The database script " + name + " is not part of this program.");
-    const QByteArray bytes = file.readAll();
-    return Utf8ToString(std::string(bytes.constData(), static_cast<size_t>(bytes.size())));
+    return Utf8ToString(*bytes);
 }
 
 void CreateProjectDatabase(const String& path, bool withDemoData)

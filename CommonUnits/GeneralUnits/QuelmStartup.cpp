@@ -8,7 +8,6 @@
 #include "platform/framework/Forms.h"
 #include "platform/win/WinLook.h"
 
-#include <QLocale>
 #include <clocale>
 #include <cstdio>
 #include <memory>
@@ -31,7 +30,7 @@ void PinNumberLocale()
     // Qt adopts the user's locale when it starts; numbers are formatted and parsed by the
     // run-time library's own routines, and nothing may see a decimal comma
     std::setlocale(LC_NUMERIC, "C");
-    QLocale::setDefault(QLocale::c());
+    UseCNumberFormatsInControls();
 }
 
 int RunStartup(int& argc, char** argv)

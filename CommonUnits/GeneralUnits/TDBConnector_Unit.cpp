@@ -6,9 +6,8 @@
 #include "platform/framework/Dialogs.h"
 #include "platform/framework/Forms.h"
 #include "platform/rtl/FileUtils.h"
-
-#include <QFileDialog>
-#include <QThread>
+#include "platform/win/WinCommDlg.h"
+#include "platform/win/WinEnvironment.h"
 
 #include <memory>
 
@@ -25,29 +24,41 @@ TOpenFileDialog& OpenDialog()
 // The program's open-file dialog: the file must exist; the read-only box is not offered.
 bool ShowOpenDialog(TOpenFileRequest& request)
 {
-    QStringList filters;
+    // "description|mask;mask|..." becomes the dialog's "description\0mask;mask\0...\0\0", each
+    // mask in lower and upper case (file names here are case-sensitive)
+    std::string filter;
     const std::vector<String> parts = SplitString(request.Filter, '|');
     for (size_t i = 0; i + 1 < parts.size(); i += 2) {
-        QString masks;
-        for (const String& mask : SplitString(parts[i + 1], ';')) {
-            masks += ToQString(LowerCase(Trim(mask))) + u' ' + ToQString(UpperCase(Trim(mask))) + u' ';
-        }
-        filters << ToQString(Trim(parts[i])).section(u'(', 0, 0).trimmed() + QStringLiteral(" (") + masks.trimmed() +
-                       u')';
+        String description = Trim(parts[i]);
+        const size_t open = description.find('(');
+        if (open != String::npos)
+            description = Trim(description.substr(0, open));
+        String masks;
+        for (const String& mask : SplitString(parts[i + 1], ';'))
+            masks += (masks.empty() ? "" : ";") + LowerCase(Trim(mask)) + ";" + UpperCase(Trim(mask));
+        filter += description + " (" + masks + ")";
+        filter += '\0';
+        filter += masks;
+        filter += '\0';
     }
-    const QString file = QFileDialog::getOpenFileName(nullptr, ToQString(request.Title), ToQString(request.InitialDir),
-                                                      filters.join(QStringLiteral(";;")), nullptr,
-                                                      QFileDialog::ReadOnly);
-    if (file.isEmpty())
+    filter += '\0';
+    char file[4096] = {};
+    OPENFILENAMEA ofn;
+    ofn.lpstrFilter = filter.c_str();
+    ofn.lpstrFile = file;
+    ofn.nMaxFile = sizeof file;
+    ofn.lpstrInitialDir = request.InitialDir.c_str();
+    ofn.lpstrTitle = request.Title.c_str();
+    ofn.Flags = OFN_FILEMUSTEXIST | OFN_HIDEREADONLY;
+    if (!GetOpenFileNameA(&ofn))
         return false;
-    request.FileName = FromQString(file);
+    request.FileName = file;
     return true;
 }
 
 void Pause(unsigned ms)
 {
-    if (ms)
-        QThread::msleep(ms);
+    Sleep(ms);
 }
 
 } // namespace

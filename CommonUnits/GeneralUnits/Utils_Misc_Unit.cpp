@@ -8,7 +8,6 @@
 #include "platform/win/WinEnvironment.h"
 #include "platform/win/WinProcess.h"
 
-#include <QtGlobal>
 #include <fstream>
 #include <memory>
 #include <sys/stat.h>
@@ -64,7 +63,7 @@ bool StartProcess(const String& program, const String& arguments, const String& 
     WriteRunScript(folder, program, arguments, pause);
     const String commandLine = "\"" + program + "\" " + arguments;
     if (!CreateProcess(String(), commandLine, FALSE, IDLE_PRIORITY_CLASS, folder, si, pi)) {
-        qInfo("Could not start %s (error %u)", StringToUtf8(program).c_str(), unsigned(GetLastError()));
+        OutputDebugString("Could not start " + program + " (error " + IntToStr(int(GetLastError())) + ")");
         return false;
     }
     return true;
@@ -87,7 +86,7 @@ bool RunAndWait(const String& program, const String& arguments, const String& fo
     DWORD code = 0;
     if (GetExitCodeProcess(pi.hProcess, &code))
         lastExitCode = static_cast<int>(code);
-    qInfo("%s ended with exit code %d", StringToUtf8(program).c_str(), lastExitCode);
+    OutputDebugString(program + " ended with exit code " + IntToStr(lastExitCode));
     CloseHandle(pi.hThread);
     CloseHandle(pi.hProcess);
     return true;

@@ -1,6 +1,7 @@
 #include "Utils_RegionalSettings_Unit.h"
 
-#include <QLocale>
+#include "platform/win/WinEnvironment.h"
+
 #include <optional>
 
 namespace {
@@ -22,9 +23,9 @@ TRecordedRegionalSettings Current()
 namespace {
 
 // The single-byte form of a separator of the locale; the fallback when it has none.
-char SingleByte(const QString& text, char fallback)
+char SingleByte(DWORD type, char fallback)
 {
-    const String bytes = FromQString(text);
+    const String bytes = GetUserLocaleInfo(type);
     return bytes.size() == 1 && bytes[0] != '?' ? bytes[0] : fallback;
 }
 
@@ -32,17 +33,10 @@ char SingleByte(const QString& text, char fallback)
 
 void LoadUserRegionalSettings()
 {
-    const QLocale user = QLocale::system();
     TFormatSettings settings = UserFormatSettings();
-    settings.DecimalSeparator = SingleByte(user.decimalPoint(), settings.DecimalSeparator);
-    settings.ThousandSeparator = SingleByte(user.groupSeparator(), settings.ThousandSeparator);
-    const QString dateFormat = user.dateFormat(QLocale::ShortFormat);
-    for (QChar c : dateFormat) {
-        if (c.isPunct()) { // the first mark between the day, month and year fields
-            settings.DateSeparator = SingleByte(QString(c), settings.DateSeparator);
-            break;
-        }
-    }
+    settings.DecimalSeparator = SingleByte(LOCALE_SDECIMAL, settings.DecimalSeparator);
+    settings.ThousandSeparator = SingleByte(LOCALE_STHOUSAND, settings.ThousandSeparator);
+    settings.DateSeparator = SingleByte(LOCALE_SDATE, settings.DateSeparator);
     SetUserFormatSettings(settings, true);
 }
 

@@ -7,9 +7,9 @@
 #include "platform/db/DBTables.h"
 #include "platform/framework/Dialogs.h"
 #include "platform/rtl/FileUtils.h"
+#include "platform/win/WinEnvironment.h"
 #include "platform/win/WinRegistry.h"
 
-#include <QThread>
 
 namespace {
 
@@ -18,8 +18,7 @@ const String kRequiredVersion = "WI-V6.5.0.1";
 
 void Wait(unsigned ms)
 {
-    if (ms)
-        QThread::msleep(ms);
+    Sleep(ms);
 }
 
 } // namespace

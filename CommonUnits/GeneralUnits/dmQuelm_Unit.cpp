@@ -13,8 +13,8 @@
 #include "Vantor6_5_Install_Unit.h"
 #include "platform/framework/Dialogs.h"
 #include "platform/rtl/FileUtils.h"
+#include "platform/win/WinEnvironment.h"
 
-#include <QDir>
 
 #include <cstdlib>
 #include <ctime>
@@ -1060,7 +1060,7 @@ void TdmQuelm::ImportSeries(const TImportKind& kind, const String& locationCode)
         return;
     TOpenFileRequest request;
     request.Title = kind.dialogTitle;
-    request.InitialDir = FromQString(QDir::homePath()); // the user's home folder stands for the root of the system drive
+    request.InitialDir = GetEnvironmentVariable("HOME").value_or("/"); // the user's home folder stands for the root of the system drive
     request.Filter = "Text files (*.txt) |*.TXT|All files (*.*)|*.*";
     if (!ExecuteOpenFileDialog(request))
         return;

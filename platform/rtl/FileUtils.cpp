@@ -1,4 +1,6 @@
 #include "FileUtils.h"
+
+#include <QFile>
 #include "DateUtils.h"
 
 #include <algorithm>
@@ -285,4 +287,13 @@ void TTextWriter::Close()
     file_ = nullptr;
     if (failed != 0)
         throw EInOutError("Cannot write file \"" + path_ + "\": " + std::strerror(errno));
+}
+
+std::optional<std::string> ReadEmbeddedFile(const String& path)
+{
+    QFile file(QStringLiteral(":/") + ToQString(path));
+    if (!file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    const QByteArray bytes = file.readAll();
+    return std::string(bytes.constData(), static_cast<size_t>(bytes.size()));
 }

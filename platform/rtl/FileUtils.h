@@ -1,4 +1,6 @@
 #pragma once
+#include <optional>
+#include <string>
 // File and path routines of the run-time library, and a text-file writer.
 // Paths use '/' as separator; every path is built with these helpers.
 #include "Classes.h"
@@ -65,3 +67,7 @@ private:
     std::FILE* file_ = nullptr;
     TLineBreakStyle lineBreak_;
 };
+
+// The bytes of a file compiled into the program (its resources), by its path there such as
+// "quelm/database/schema.sql"; nothing when the program has no such file.
+std::optional<std::string> ReadEmbeddedFile(const String& path);

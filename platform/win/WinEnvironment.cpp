@@ -2,6 +2,12 @@
 
 #include "platform/rtl/FileUtils.h"
 
+#include <QLocale>
+#include <QtGlobal>
+
+#include <chrono>
+#include <thread>
+
 #include <climits>
 #include <cstdlib>
 #include <unistd.h>
@@ -83,4 +89,36 @@ String ExecutableFileName(const String& windowsName)
     if (SameText(name, "rowsift32"))
         name = "rowsift";
     return folder + name;
+}
+
+void Sleep(DWORD ms)
+{
+    if (ms)
+        std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+}
+
+void OutputDebugString(const String& text)
+{
+    qInfo("%s", StringToUtf8(text).c_str());
+}
+
+String GetUserLocaleInfo(DWORD type)
+{
+    const QLocale user = QLocale::system();
+    switch (type) {
+    case LOCALE_SDECIMAL:
+        return FromQString(user.decimalPoint());
+    case LOCALE_STHOUSAND:
+        return FromQString(user.groupSeparator());
+    case LOCALE_SSHORTDATE:
+        return FromQString(user.dateFormat(QLocale::ShortFormat));
+    case LOCALE_SDATE:
+        // the first mark between the day, month and year fields of the short date format
+        for (const QChar c : user.dateFormat(QLocale::ShortFormat))
+            if (c.isPunct())
+                return FromQString(QString(c));
+        return "/";
+    default:
+        return {};
+    }
 }

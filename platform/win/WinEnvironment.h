@@ -30,3 +30,15 @@ String GetUserConfigDirectory();
 // installed here: "Quelmmodel.exe" -> "Quelmmodel", "rowsift32.exe" -> "rowsift". Names
 // without ".exe" stay as they are. The one mapping of program names.
 String ExecutableFileName(const String& windowsName);
+
+// Suspends the calling thread for ms milliseconds (nothing for 0).
+void Sleep(DWORD ms);
+
+// Writes a line to the program's debug log (the message handler of the application).
+void OutputDebugString(const String& text);
+
+// The user's locale settings that the programs read: the decimal mark, the thousands
+// separator, the date separator and the short date format (in the system's own pattern
+// letters, such as "dd/MM/yyyy"), as single-byte text.
+enum : DWORD { LOCALE_SDECIMAL = 0x0E, LOCALE_STHOUSAND = 0x0F, LOCALE_SDATE = 0x1D, LOCALE_SSHORTDATE = 0x1F };
+String GetUserLocaleInfo(DWORD type);

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QFont>
+#include <QLocale>
 #include <QStyleFactory>
 
 void ApplyStandardLook()
@@ -14,4 +15,9 @@ void ApplyStandardLook()
         QFont::insertSubstitution(name, "DejaVu Sans Mono");
     QFont::insertSubstitution("Times New Roman", "DejaVu Serif");
     QApplication::setFont(QFont("DejaVu Sans", 8));
+}
+
+void UseCNumberFormatsInControls()
+{
+    QLocale::setDefault(QLocale::c());
 }

@@ -6,3 +6,7 @@
 
 // Call once, after the QApplication exists and before the first window is made.
 void ApplyStandardLook();
+
+// The controls show and read numbers with a decimal point whatever the user's locale; the
+// programs format numbers themselves.
+void UseCNumberFormatsInControls();
