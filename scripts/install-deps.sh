@@ -11,6 +11,7 @@ packages=(
   libpng-dev libjpeg-dev libtiff-dev zlib1g-dev libgif-dev
   sqlite3 libsqlite3-dev
   fonts-dejavu-core xvfb xauth
+  poppler-utils
   locales
 )
 
