@@ -7,6 +7,8 @@
 #include <QFileInfo>
 #include <QFileSystemModel>
 #include <QHeaderView>
+#include <QKeyEvent>
+#include <QMouseEvent>
 #include <QTreeView>
 
 class TDirectoryTreeHost : public QTreeView, public TControlHostLink {
@@ -15,13 +17,28 @@ public:
     {
         QObject::connect(this, &QTreeView::clicked, [this](const QModelIndex& index) { Selected(index, true); });
     }
+    // Only the user's mouse and keys select: the model moves the current index on its own
+    // when it reads folders again, which is no choice of the user's.
     void currentChanged(const QModelIndex& current, const QModelIndex& previous) override
     {
         QTreeView::currentChanged(current, previous);
-        if (!settingInCode)
+        if (userInput > 0)
             Selected(current, false);
     }
+    void mousePressEvent(QMouseEvent* e) override
+    {
+        ++userInput;
+        QTreeView::mousePressEvent(e);
+        --userInput;
+    }
+    void keyPressEvent(QKeyEvent* e) override
+    {
+        ++userInput;
+        QTreeView::keyPressEvent(e);
+        --userInput;
+    }
     bool settingInCode = false;
+    int userInput = 0;
 
 private:
     void Selected(const QModelIndex& index, bool click)
@@ -49,6 +66,12 @@ TDirectoryTreeView::TDirectoryTreeView(TComponent* owner) : TWinControl(owner, n
     model_->setFilter(QDir::AllDirs | QDir::NoDotAndDotDot | QDir::Drives);
     model_->setRootPath(QDir::rootPath());
     Widget()->setModel(model_);
+    // the model reads folders in the background: once the ones on the way to the selected
+    // folder are read, the selected folder is brought into view again
+    QObject::connect(model_, &QFileSystemModel::directoryLoaded, Widget(), [this](const QString& loaded) {
+        if (ToQString(directory_).startsWith(loaded))
+            SetDirectory(directory_);
+    });
     for (int column = 1; column < model_->columnCount(); ++column)
         Widget()->hideColumn(column);
     Widget()->setHeaderHidden(true);

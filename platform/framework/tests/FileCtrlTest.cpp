@@ -56,7 +56,16 @@ TEST(DirectoryTreeView, UsersSelectionChangesTheDirectoryAndFiresOnChange)
     auto* model = qobject_cast<QFileSystemModel*>(f.tree->Widget()->model());
     const QModelIndex other = model->index(ToQString(f.folder.file("c")));
     ASSERT_TRUE(other.isValid());
-    f.tree->Widget()->setCurrentIndex(other); // as the keyboard or a click moves it
+    // the model moving the current index is no choice of the user's
+    f.tree->Widget()->setCurrentIndex(other);
+    EXPECT_EQ(f.tree->Directory(), f.folder.file("a"));
+    EXPECT_EQ(f.changes, 0);
+    // a click is
+    f.tree->Widget()->setCurrentIndex(model->index(ToQString(f.folder.file("a"))));
+    f.tree->Widget()->scrollTo(other);
+    const QRect place = f.tree->Widget()->visualRect(other);
+    ASSERT_FALSE(place.isEmpty());
+    QTest::mouseClick(f.tree->Widget()->viewport(), Qt::LeftButton, Qt::NoModifier, place.center());
     EXPECT_EQ(f.tree->Directory(), f.folder.file("c"));
     EXPECT_EQ(f.changes, 1);
 }
