@@ -523,6 +523,8 @@ private:
     bool drawingMerged_ = false;
     void ShiftHiddenForRemoval(int firstGone, int count);
     void InsertRowRange(int row, int count, bool shiftHidden);
+    // Brings back hidden rows (their records already out of the list), in real order.
+    void RestoreHiddenItems(const std::vector<TGridItem*>& back);
     // Splits the merged ranges that a structure change would cut: ranges that meet the rows
     // (columns) from..to without lying inside them, or with from > to, the ranges that hold
     // both `to` and `from` (a cut between two neighbours).

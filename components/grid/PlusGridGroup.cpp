@@ -352,7 +352,6 @@ void TPlusStringGrid::Ungroup()
             }
             value = GetRawCell(hc, r);
             RemoveNode(r);
-            ClearCellProperties(0, r);
             if (g.MergeHeader)
                 UnmergeCellRange(1, r);
             ClearRect(0, r, TotalColCount() - 1, r);

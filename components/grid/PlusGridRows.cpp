@@ -283,11 +283,16 @@ void TPlusStringGrid::UnhideRows(int from, int to)
     hiddenRows_.erase(std::remove_if(hiddenRows_.begin(), hiddenRows_.end(),
                                      [&](TGridItem* item) { return item->Idx >= from && item->Idx <= to; }),
                       hiddenRows_.end());
+    RestoreHiddenItems(back);
+}
+
+void TPlusStringGrid::RestoreHiddenItems(const std::vector<TGridItem*>& back)
+{
     BeginUpdate();
     // each row comes back at the display index its real index has once the rows before it are
-    // back; walking in real order, that is its real index minus the records still hidden below it
-    // first the empty rows at their places (a range of the shown rows that a row coming back
-    // would cut is split), then their cells: the ranges among them come back whole
+    // back; walking in real order, that is its real index minus the records still hidden below
+    // it. First the empty rows at their places (a range of the shown rows that a row coming
+    // back would cut is split), then their cells, so that the ranges among them come back whole.
     std::vector<int> places;
     for (TGridItem* item : back) {
         places.push_back(RealToDisplayRow(item->Idx));
@@ -349,14 +354,16 @@ void TPlusStringGrid::UnhideLastLevel()
     if (HideLevel <= 0)
         return;
     const int level = HideLevel - 1;
-    std::vector<int> reals;
+    std::vector<TGridItem*> back;
     for (TGridItem* item : hiddenRows_)
         if (item->Level == level)
-            reals.push_back(item->Idx);
-    BeginUpdate();
-    for (int real : reals)
-        UnhideRows(real, real);
-    EndUpdate();
+            back.push_back(item);
+    if (back.empty())
+        return;
+    hiddenRows_.erase(std::remove_if(hiddenRows_.begin(), hiddenRows_.end(),
+                                     [&](TGridItem* item) { return item->Level == level; }),
+                      hiddenRows_.end());
+    RestoreHiddenItems(back);
 }
 
 // ---------------------------------------------------------------- fixed cells
