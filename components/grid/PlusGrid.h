@@ -140,6 +140,10 @@ using TCheckBoxClickEvent = std::function<void(TObject* Sender, int ACol, int AR
 enum THoverFixedCells { hfNone, hfFixedRows, hfFixedColumns, hfAll };
 enum TInvalidEntryIcon { ieNone, ieInfo, ieWarning, ieError };
 
+// ---- file import and cell exchange events (PlusGridIO.cpp)
+using TGridProgressEvent = std::function<void(TObject* Sender, short progress)>;
+using TCellSaveLoadEvent = std::function<void(TObject* Sender, int ACol, int ARow, String& Value)>;
+
 class TPlusStringGrid : public TBaseGrid {
 public:
     explicit TPlusStringGrid(TComponent* owner);
@@ -495,6 +499,18 @@ public:
     virtual void DoGetCellBorder(int col, int row, TPen* pen, TCellBorders& borders);
     virtual bool CanEditCell(int col, int row);
     bool DoIsFixedCell(int col, int row);
+
+    // ---- file import and cell exchange (PlusGridIO.cpp)
+    bool OemConvert = false;
+    TGridProgressEvent OnFileProgress;
+    TCellSaveLoadEvent OnLoadCell;
+    // Fires OnLoadCell (which may change the text), then stores the text in the cell.
+    virtual void LoadCellText(int col, int row, const String& text);
+    void LoadCsvFile(const String& fileName, int maxRows = 0) { ImportCsvFile(fileName, false, maxRows); }
+    // Reads a delimited text file into the grid (below the existing rows with append). A file
+    // that cannot be read raises EFOpenError, an empty one Exception "File is empty"; in both
+    // cases the grid is unchanged.
+    void ImportCsvFile(const String& fileName, bool append, int maxRows = 0);
 
 private:
     void RepaintCellAt(int col, int row);

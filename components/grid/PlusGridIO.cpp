@@ -1,0 +1,351 @@
+// TPlusStringGrid: loading cells from delimited text files.
+#include "PlusGrid.h"
+
+#include "CellText.h"
+#include "TextRoutines.h"
+
+#include <cmath>
+#include <filesystem>
+
+namespace {
+
+// The field delimiters tried when none is set, in the order they are preferred.
+constexpr char kDelimiterCandidates[] = {',', ';', '#', '\t', '|', '@', '*', '-', '+', '&'};
+
+// Counts the occurrences of ch that are not doubled: a run of ch of odd length counts once, a
+// doubled one not at all, and a run that ends the text counts once. Linear in the text's length
+// (the same answer as CountUnpairedChars, which copies the text for every hit).
+int CountUndoubled(char ch, const String& text)
+{
+    int count = 0;
+    const size_t n = text.size();
+    size_t i = 0;
+    while (i < n) {
+        if (text[i] != ch) {
+            ++i;
+            continue;
+        }
+        size_t run = 0;
+        while (i < n && text[i] == ch) {
+            ++run;
+            ++i;
+        }
+        if (i == n || run % 2 == 1)
+            ++count;
+    }
+    return count;
+}
+
+int CountPlain(char ch, const String& text)
+{
+    int count = 0;
+    for (char c : text)
+        count += c == ch;
+    return count;
+}
+
+// The delimiter found in the first two lines: equal counts of undoubled occurrences, then equal
+// plain counts, then the larger plain count in either line; the first candidate wins ties.
+// '\0' when no candidate occurs at all.
+char DetectDelimiter(const String& first, const String& second)
+{
+    char found = '\0';
+    int best = 0;
+    for (char ch : kDelimiterCandidates) {
+        const int a = CountUndoubled(ch, first), b = CountUndoubled(ch, second);
+        if (a == b && a > best) {
+            found = ch;
+            best = a;
+        }
+    }
+    if (best == 0)
+        for (char ch : kDelimiterCandidates) {
+            const int a = CountPlain(ch, first), b = CountPlain(ch, second);
+            if (a == b && a > best) {
+                found = ch;
+                best = a;
+            }
+        }
+    if (best == 0)
+        for (char ch : kDelimiterCandidates) {
+            const int a = CountPlain(ch, first), b = CountPlain(ch, second);
+            if (a > best || b > best) {
+                found = ch;
+                best = std::max(a, b);
+            }
+        }
+    return found;
+}
+
+// The whole file; EFOpenError when it cannot be opened or read.
+String ReadWholeFile(const String& fileName)
+{
+    std::error_code ec;
+    if (std::filesystem::is_directory(fileName, ec))
+        throw EFOpenError("Cannot open file \"" + fileName + "\"");
+    TFileStream stream(fileName, fmOpenRead | fmShareDenyNone);
+    String data;
+    char buffer[65536];
+    for (;;) {
+        const long got = stream.Read(buffer, sizeof buffer);
+        if (got <= 0)
+            break;
+        data.append(buffer, size_t(got));
+    }
+    return data;
+}
+
+// Lines end at CR, LF or CR LF; a final line break opens no further line.
+std::vector<String> SplitLines(const String& data)
+{
+    std::vector<String> lines;
+    size_t start = 0;
+    const size_t n = data.size();
+    for (size_t i = 0; i < n; ++i) {
+        if (data[i] != '\r' && data[i] != '\n')
+            continue;
+        lines.emplace_back(data, start, i - start);
+        if (data[i] == '\r' && i + 1 < n && data[i + 1] == '\n')
+            ++i;
+        start = i + 1;
+    }
+    if (start < n)
+        lines.emplace_back(data, start, n - start);
+    return lines;
+}
+
+// Runs the field scanner over one line, starting inside or outside a quoted field; answers
+// whether the line ends inside a quoted field. A quoted field opens with a quote at a field's
+// start and closes at a quote that is not doubled.
+bool EndsInsideQuotes(const String& line, char delimiter, bool inside)
+{
+    bool fieldStart = !inside;
+    const size_t n = line.size();
+    for (size_t i = 0; i < n; ++i) {
+        const char ch = line[i];
+        if (inside) {
+            if (ch == '"') {
+                if (i + 1 < n && line[i + 1] == '"')
+                    ++i;
+                else
+                    inside = false;
+            }
+            continue;
+        }
+        if (fieldStart && ch == '"') {
+            inside = true;
+            fieldStart = false;
+            continue;
+        }
+        fieldStart = delimiter != '\0' && ch == delimiter;
+    }
+    return inside;
+}
+
+// The logical records of the file: a line whose quoted field stays open takes the following
+// lines (joined with CR LF) up to the one that closes it. When no later line closes it, the line
+// stands alone, so a stray quote never swallows the lines after it.
+std::vector<String> JoinQuotedLines(std::vector<String>& lines, char delimiter, bool oem)
+{
+    std::vector<String> records;
+    records.reserve(lines.size());
+    const size_t n = lines.size();
+    // Past this line no open quote can close (a scan from an earlier line ran to the end).
+    size_t neverClosesFrom = n + 1;
+    for (size_t i = 0; i < n; ++i) {
+        String line = std::move(lines[i]);
+        if (oem)
+            OemToAnsiText(line);
+        if (i + 1 < n && i + 1 < neverClosesFrom && EndsInsideQuotes(line, delimiter, false)) {
+            size_t j = i + 1;
+            bool closed = false;
+            for (; j < n; ++j) {
+                String next = lines[j];
+                if (oem)
+                    OemToAnsiText(next);
+                if (!EndsInsideQuotes(next, delimiter, true)) {
+                    closed = true;
+                    break;
+                }
+            }
+            if (closed) {
+                for (size_t k = i + 1; k <= j; ++k) {
+                    String next = std::move(lines[k]);
+                    if (oem)
+                        OemToAnsiText(next);
+                    line += "\r\n";
+                    line += next;
+                }
+                i = j;
+            } else {
+                neverClosesFrom = i + 1;
+            }
+        }
+        records.push_back(std::move(line));
+    }
+    return records;
+}
+
+// The text of a quoted field from just after its opening quote: doubled quotes become one, the
+// field ends at the first quote that is not doubled. pos moves past the closing quote; closed
+// tells whether one was found (without it the field runs to the end of the text).
+String ReadQuoted(const String& text, size_t& pos, bool& closed)
+{
+    String field;
+    const size_t n = text.size();
+    closed = false;
+    while (pos < n) {
+        const size_t q = text.find('"', pos);
+        if (q == String::npos) {
+            field.append(text, pos, n - pos);
+            pos = n;
+            return field;
+        }
+        field.append(text, pos, q - pos);
+        if (q + 1 < n && text[q + 1] == '"') {
+            field += '"';
+            pos = q + 2;
+            continue;
+        }
+        pos = q + 1;
+        closed = true;
+        return field;
+    }
+    return field;
+}
+
+} // namespace
+
+void TPlusStringGrid::LoadCellText(int col, int row, const String& text)
+{
+    String value = text;
+    if (OnLoadCell)
+        OnLoadCell(this, col, row, value);
+    SetRawCell(col, row, value);
+}
+
+void TPlusStringGrid::ImportCsvFile(const String& fileName, bool append, int maxRows)
+{
+    // Everything that can fail on the file happens before the grid is touched.
+    std::vector<String> lines = SplitLines(ReadWholeFile(fileName));
+    if (lines.empty())
+        throw Exception("File is empty");
+
+    const int col0 = SaveFixedCells ? 0 : FixedCols();
+    const int row0 = SaveFixedCells ? 0 : FixedRows();
+    int r = append ? RowCount() : row0;
+
+    const char kept = Delimiter;
+    char delimiter = kept;
+    if (delimiter == '\0') {
+        String first = lines[0];
+        String second = lines.size() > 1 ? lines[1] : String();
+        if (OemConvert) {
+            OemToAnsiText(first);
+            OemToAnsiText(second);
+        }
+        delimiter = DetectDelimiter(first, second);
+    }
+    const size_t physicalLines = lines.size();
+    std::vector<String> records = JoinQuotedLines(lines, delimiter, OemConvert);
+    lines.clear();
+
+    struct Restore {
+        TPlusStringGrid* grid;
+        char delimiter;
+        ~Restore()
+        {
+            grid->Delimiter = delimiter;
+            grid->EndUpdate();
+        }
+    } restore{this, kept};
+    BeginUpdate();
+    Delimiter = delimiter;
+
+    size_t index = 0;
+    if (!CsvFirstLineIsData)
+        index = 1;
+    const int total = int(records.size() - std::min(index, records.size()));
+    if (OnFileProgress)
+        SetRowCount(int(physicalLines) + (append ? RowCount() : row0 + FixedFooters()));
+    const int hidden = MapHiddenColumns ? HiddenColumnCount() : 0;
+    int lastProgress = -1;
+    int read = 0;
+
+    auto convertBreaks = [this](String& field) {
+        if (CsvTildeLineBreaks)
+            TildeToLineBreaks(field);
+        else
+            VTabToLineBreaks(field);
+    };
+    auto store = [&](int c, String& field) {
+        convertBreaks(field);
+        if (c >= ColCount() + hidden)
+            SetColCount(c + 1 - hidden);
+        LoadCellText(c, r, field);
+    };
+
+    for (; index < records.size() && (maxRows <= 0 || read < maxRows); ++index) {
+        ++read;
+        const String& line = records[index];
+        int c = col0;
+        if (r >= RowCount() - FixedFooters())
+            SetRowCount(r + 1000);
+        const size_t n = line.size();
+        size_t pos = 0;
+        while (pos < n) {
+            String field;
+            bool last = false;
+            if (line[pos] == '"') {
+                const size_t open = pos;
+                ++pos;
+                bool closed = false;
+                field = ReadQuoted(line, pos, closed);
+                size_t p;
+                if (closed) {
+                    // Text after the closing quote, up to the delimiter, stays part of the field.
+                    p = delimiter ? line.find(delimiter, pos) : String::npos;
+                    const size_t end = p == String::npos ? n : p;
+                    field.append(line, pos, end - pos);
+                } else {
+                    // A quote that never closes: the field is the text after it up to the next
+                    // delimiter, with doubled quotes made single.
+                    p = delimiter ? line.find(delimiter, open + 1) : String::npos;
+                    const size_t end = p == String::npos ? n : p;
+                    field = CollapseDoubledChar('"', line.substr(open + 1, end - open - 1));
+                }
+                store(c, field);
+                ++c;
+                if (p == String::npos)
+                    break;
+                pos = p + 1;
+                continue;
+            }
+            const size_t p = delimiter ? line.find(delimiter, pos) : String::npos;
+            if (p == String::npos) {
+                field.assign(line, pos, n - pos);
+                pos = n;
+                store(c, field);
+                ++c;
+                break;
+            }
+            field.assign(line, pos, p - pos);
+            pos = p + 1;
+            store(c, field);
+            ++c;
+        }
+        ++r;
+        if (OnFileProgress && total >= 1) {
+            const int p = int(std::nearbyint(double(read) / total * 100.0));
+            if (p != lastProgress) {
+                lastProgress = p;
+                OnFileProgress(this, short(p));
+            }
+        }
+    }
+
+    SetRowCount(r + FixedFooters());
+    HighestRowCount = RowCount();
+    Delimiter = kept;
+    CellsChanged(TRect(0, 0, ColCount(), RowCount()));
+}
