@@ -282,6 +282,8 @@ void TPlusStringGrid::SetColCount(int value)
                 columnVisible_[size_t(c)] = true;
                 --HiddenColCount;
             }
+        if (!hiddenRows_.empty())
+            SplitHiddenMerges();
         for (TGridItem* item : hiddenRows_)
             while (item->Items->Count() > first) {
                 if (auto* record = dynamic_cast<TCellProperties*>(item->Items->Objects(item->Items->Count() - 1)))

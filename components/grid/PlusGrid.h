@@ -548,6 +548,7 @@ private:
     void SplitMergesAcrossCols(int from, int to);
     // Splits the merged ranges that meet the rectangle without lying inside it.
     void SplitMergesCutBy(int col1, int row1, int col2, int row2);
+    void SplitHiddenMerges();
     void FreeGridItem(TGridItem* item);
 
     std::unique_ptr<TBands> bands_;

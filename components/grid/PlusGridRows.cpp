@@ -229,6 +229,19 @@ void TPlusStringGrid::SplitMergesCutBy(int col1, int row1, int col2, int row2)
             UnmergeCellRange(range.col, range.row);
 }
 
+void TPlusStringGrid::SplitHiddenMerges()
+{
+    // a column change cannot follow the ranges of rows that are out of the grid: they come
+    // back as single cells
+    for (TGridItem* item : hiddenRows_)
+        for (int c = 0; c < item->Items->Count(); ++c)
+            if (auto* record = dynamic_cast<TCellProperties*>(item->Items->Objects(c))) {
+                record->IsBaseCell = true;
+                record->CellSpanX = -1;
+                record->CellSpanY = -1;
+            }
+}
+
 // ---------------------------------------------------------------- hiding rows
 
 void TPlusStringGrid::HideRows(int from, int to)
@@ -535,6 +548,8 @@ void TPlusStringGrid::InsertCols(int col, int count)
         columnVisible_[size_t(i)] = true;
         savedColWidths_[size_t(i)] = 0;
     }
+    if (col < oldTotal)
+        SplitHiddenMerges();
     for (TGridItem* item : hiddenRows_)
         for (int k = 0; k < count; ++k)
             if (col <= item->Items->Count())
@@ -574,6 +589,7 @@ void TPlusStringGrid::RemoveCols(int col, int count)
         savedColWidths_[size_t(i)] = from < kFlagColumns ? savedColWidths_[size_t(from)] : 0;
     }
     HiddenColCount -= hiddenInRange;
+    SplitHiddenMerges();
     for (TGridItem* item : hiddenRows_)
         for (int k = 0; k < count && col < item->Items->Count(); ++k) {
             if (auto* record = dynamic_cast<TCellProperties*>(item->Items->Objects(col)))

@@ -149,37 +149,38 @@ inline void Run(const uint8_t* data, size_t size)
                          g.HiddenRowCount());
         const int cols = g.TotalColCount(), rows = g.RowCount(), all = g.GetAllRowCount();
         try {
+        // every argument is read before the call, so that all compilers run the same sequence
+        const int a = in.Index(cols), b = in.Index(rows), x = in.Byte(), y = in.Byte();
         switch (op) {
-        case 0: g.SetCellText(in.Index(cols), in.Index(rows), std::string(1 + in.Byte() % 3, char('A' + in.Byte() % 3))); break;
-        case 1: g.SetColors(in.Index(cols), in.Index(rows), TColor(in.Byte() * 0x10101)); break;
-        case 2: g.InsertRows(in.Index(rows), 1 + in.Byte() % 3); break;
-        case 3: g.RemoveRows(in.Index(rows), 1 + in.Byte() % 3); break;
-        case 4: { const int a = in.Index(all); g.HideRows(a, a + in.Byte() % 3); break; }
-        case 5: { const int a = in.Index(all); g.UnhideRows(a, a + in.Byte() % 4); break; }
-        case 6: g.HideColumn(in.Index(cols)); break;
-        case 7: g.UnhideColumn(in.Index(cols)); break;
-        case 8: g.MergeCellRange(in.Index(cols), in.Index(rows), 1 + in.Byte() % 3, 1 + in.Byte() % 3); break;
-        case 9: g.UnmergeCellRange(in.Index(cols), in.Index(rows)); break;
-        case 10: g.GroupRowsByColumn(in.Index(cols)); break;
+        case 0: g.SetCellText(a, b, std::string(1 + x % 3, char('A' + y % 3))); break;
+        case 1: g.SetColors(a, b, TColor(x * 0x10101)); break;
+        case 2: g.InsertRows(b, 1 + x % 3); break;
+        case 3: g.RemoveRows(b, 1 + x % 3); break;
+        case 4: { const int r = x % (all + 1); g.HideRows(r, r + y % 3); break; }
+        case 5: { const int r = x % (all + 1); g.UnhideRows(r, r + y % 4); break; }
+        case 6: g.HideColumn(a); break;
+        case 7: g.UnhideColumn(a); break;
+        case 8: g.MergeCellRange(a, b, 1 + x % 3, 1 + y % 3); break;
+        case 9: g.UnmergeCellRange(a, b); break;
+        case 10: g.GroupRowsByColumn(a); break;
         case 11: g.Ungroup(); break;
-        case 12: g.InsertCols(in.Index(cols), 1 + in.Byte() % 2); break;
-        case 13: g.RemoveCols(in.Index(cols), 1 + in.Byte() % 2); break;
-        case 14: { const int a = in.Index(cols), b = in.Index(rows); g.ClearRect(a, b, a + in.Byte() % 3, b + in.Byte() % 3); break; }
-        case 15: g.AddCheckBox(in.Index(cols), in.Index(rows), in.Byte() & 1); break;
-        case 16: g.SetRowCount(1 + in.Byte() % 16); break;
+        case 12: g.InsertCols(a, 1 + x % 2); break;
+        case 13: g.RemoveCols(a, 1 + x % 2); break;
+        case 14: g.ClearRect(a, b, a + x % 3, b + y % 3); break;
+        case 15: g.AddCheckBox(a, b, x & 1); break;
+        case 16: g.SetRowCount(1 + x % 16); break;
         case 17: {
             TIntList list(-1, -1);
-            for (int k = in.Byte() % 4; k > 0; --k)
-                list.Add(in.Index(rows));
+            list.Add(b);
+            if (x & 1)
+                list.Add(y % (rows + 1));
             g.HideRowList(&list);
             break;
         }
         case 18: g.UnhideLastLevel(); if (g.HideLevel > 0) --g.HideLevel; break;
-        default: {
-            const int r = in.Index(rows);
-            if (in.Byte() & 1) g.ContractNode(r); else g.ExpandNode(r);
+        default:
+            if (x & 1) g.ContractNode(b); else g.ExpandNode(b);
             break;
-        }
         }
         } catch (const std::exception& e) {
             std::fprintf(stderr, "operation %d: %s\n", op, e.what());
