@@ -42,6 +42,8 @@ class GpPath {
 public:
     QPainterPath path;
     int pointCount = 0;
+    // an open figure: the next line or arc joins its end with a straight line
+    bool figureOpen = false;
 };
 
 class GpFontFamily {
@@ -626,9 +628,12 @@ GpStatus GdipAddPathLine(GpPath* path, REAL x1, REAL y1, REAL x2, REAL y2)
 {
     if (!path)
         return InvalidParameter;
-    if (path->path.elementCount() == 0 || path->path.currentPosition() != QPointF(x1, y1))
+    if (!path->figureOpen)
         path->path.moveTo(x1, y1);
+    else if (path->path.currentPosition() != QPointF(x1, y1))
+        path->path.lineTo(x1, y1);
     path->path.lineTo(x2, y2);
+    path->figureOpen = true;
     path->pointCount += 2;
     return Ok;
 }
@@ -641,11 +646,12 @@ GpStatus GdipAddPathArc(GpPath* path, REAL x, REAL y, REAL width, REAL height, R
     QPainterPath arc;
     arc.arcMoveTo(QRectF(x, y, width, height), -startAngle);
     arc.arcTo(QRectF(x, y, width, height), -startAngle, -sweepAngle);
-    if (path->path.elementCount() == 0)
+    if (!path->figureOpen)
         path->path.moveTo(arc.elementAt(0));
     else
         path->path.lineTo(arc.elementAt(0));
     path->path.arcTo(QRectF(x, y, width, height), -startAngle, -sweepAngle);
+    path->figureOpen = true;
     path->pointCount += 4;
     return Ok;
 }
@@ -655,6 +661,7 @@ GpStatus GdipAddPathEllipse(GpPath* path, REAL x, REAL y, REAL width, REAL heigh
     if (!path)
         return InvalidParameter;
     path->path.addEllipse(QRectF(x, y, width, height));
+    path->figureOpen = false;
     path->pointCount += 13;
     return Ok;
 }
@@ -668,6 +675,7 @@ GpStatus GdipAddPathPolygon(GpPath* path, const GpPointF* points, int count)
         polygon << QPointF(points[i].X, points[i].Y);
     path->path.addPolygon(polygon);
     path->path.closeSubpath();
+    path->figureOpen = false;
     path->pointCount += count;
     return Ok;
 }
@@ -677,6 +685,7 @@ GpStatus GdipClosePathFigure(GpPath* path)
     if (!path)
         return InvalidParameter;
     path->path.closeSubpath();
+    path->figureOpen = false;
     return Ok;
 }
 
