@@ -1,5 +1,7 @@
 #include "quelm_test_support.h"
 
+#include <vector>
+
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
@@ -44,6 +46,30 @@ std::string SourceDir()
 {
     const char* dir = std::getenv("QUELM_TEST_SOURCE_DIR");
     return dir ? dir : QUELM_SOURCE_DIR;
+}
+
+} // namespace quelmtest
+
+namespace quelmtest {
+
+namespace {
+std::vector<std::function<void()>>& Steps()
+{
+    static std::vector<std::function<void()>> steps;
+    return steps;
+}
+} // namespace
+
+bool AfterEachTest(std::function<void()> restore)
+{
+    Steps().push_back(std::move(restore));
+    return true;
+}
+
+void RunAfterEachTestSteps()
+{
+    for (auto step = Steps().rbegin(); step != Steps().rend(); ++step)
+        (*step)();
 }
 
 } // namespace quelmtest

@@ -1,6 +1,7 @@
 #pragma once
 // Small helpers shared by the test programs.
 #include <filesystem>
+#include <functional>
 #include <string>
 
 namespace quelmtest {
@@ -25,5 +26,12 @@ void WriteFileBytes(const std::string& path, const std::string& bytes);
 
 // Source folder of the repository (for fixtures checked in beside the tests).
 std::string SourceDir();
+
+// Registers a step that puts process-wide state back after every test, whatever the test did
+// and however it ended; the steps run in the reverse order of their registration. The test
+// main itself restores the format settings, the clock and the C number locale.
+// Returns true, so that a header can register with an inline variable.
+bool AfterEachTest(std::function<void()> restore);
+void RunAfterEachTestSteps();
 
 } // namespace quelmtest

@@ -10,6 +10,7 @@
 #include "dmQuelm_Unit.h"
 
 #include "platform/db/DBTables.h"
+#include "platform/framework/Forms.h"
 #include "platform/win/WinVersion.h"
 #include "platform/rtl/DateUtils.h"
 #include "platform/rtl/FileUtils.h"
@@ -40,6 +41,16 @@ inline void PrepareEmbeddedEngine(const quelmtest::TempDir& dir)
     CreateProjectDatabase(PathJoin(PathJoin(install, "Bin"), "ConnectionTest.vantor"), false);
     WriteRegistryString(HKEY_LOCAL_MACHINE, REG_INSTALL_DIR, install + "/");
 }
+
+// Whatever a test of the project database leaves behind goes with it: the embedded engine's
+// state, the database path source and the application's handlers of a main window.
+inline const bool kDatabaseStateRestoredAfterEachTest = quelmtest::AfterEachTest([] {
+    ResetEmbeddedServer();
+    TDBConnector::ReconnectWaitMs = 2000;
+    SetDatabaseFileNameSource(nullptr);
+    Application->OnIdle = nullptr;
+    Application->OnException = nullptr;
+});
 
 class DataModuleTest : public SettingsTest {
 protected:
