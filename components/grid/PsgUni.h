@@ -1,0 +1,115 @@
+#pragma once
+// Wide strings for the Unicode editors: the wide string list with its single-byte view, small
+// wide-string routines, wide text comparison, the folding of wide characters for framework
+// code that sees characters as 8-bit, and the grid's wide-cell accessors.
+//
+// The framework over Qt is Unicode throughout: every window is a Unicode window, so
+// subclassing a control to a Unicode window procedure, registering a Unicode window class and
+// delivering input-method results have nothing left to do here; typed characters reach the
+// edits as UTF-16 already.
+#include "BaseGrid.h"
+#include "platform/framework/Controls.h"
+#include "platform/rtl/Classes.h"
+
+#include <memory>
+
+class TWideStrings;
+
+// The single-byte view of a wide list: reading converts to the system code page, writing
+// converts back.
+class TAnsiStringsForWideStrings : public TStrings {
+public:
+    explicit TAnsiStringsForWideStrings(TWideStrings* owner) : owner_(owner) {}
+    int Count() const override;
+    String Get(int index) const override;
+    void Put(int index, const String& s) override;
+    TObject* GetObject(int index) const override;
+    void PutObject(int index, TObject* object) override;
+    void Insert(int index, const String& s) override;
+    void Delete(int index) override;
+    void Clear() override;
+
+private:
+    TWideStrings* owner_;
+};
+
+// The locale of a comparison; only the default exists here.
+using LCID = unsigned;
+constexpr LCID LOCALE_USER_DEFAULT = 0x400;
+
+class TWideStrings : public TPersistent {
+public:
+    TWideStrings();
+    ~TWideStrings() override;
+    String ClassName() const override { return "TWideStrings"; }
+
+    // Copies into a single-byte list (converted) or another wide list.
+    virtual void AssignTo(TPersistent* dest) const;
+    void AssignTo(TStrings& dest) const;
+    void Assign(TPersistent* source) override;
+    void Assign(const TStrings& source);
+    virtual WideString Get(int index) const = 0;
+    virtual int GetCapacity() const { return GetCount(); }
+    virtual int GetCount() const = 0;
+    virtual TObject* GetObject(int) const { return nullptr; }
+    virtual WideString GetTextStr() const;
+    virtual void Put(int index, const WideString& s);
+    virtual void PutObject(int, TObject*) {}
+    virtual void SetCapacity(int) {}
+    virtual void SetTextStr(const WideString& text);
+    virtual void SetUpdateState(bool) {}
+    virtual void SetLanguage(LCID language) { language_ = language; }
+    virtual int Add(const WideString& s);
+    virtual int AddObject(const WideString& s, TObject* object);
+    virtual void AddStrings(const TStrings& strings);
+    virtual void AddWideStrings(const TWideStrings& strings);
+    virtual void Clear() = 0;
+    virtual void Delete(int index) = 0;
+    virtual void Exchange(int i, int j);
+    // A new zero-terminated copy of the text; free it with WideStrDispose.
+    virtual char16_t* GetText() const;
+    virtual int IndexOf(const WideString& s) const;
+    virtual void Insert(int index, const WideString& s) = 0;
+    virtual void Move(int from, int to);
+    virtual void SetText(const char16_t* text);
+
+    int Count() const { return GetCount(); }
+    WideString operator[](int index) const { return Get(index); }
+    LCID Language() const { return language_; }
+    void BeginUpdate();
+    void EndUpdate();
+    void InsertObject(int index, const WideString& s, TObject* object);
+    bool Equals(const TWideStrings& other) const;
+    TStrings* AnsiStrings() const { return ansi_.get(); }
+    void SetAnsiStrings(const TStrings& strings) { ansi_->Assign(strings); }
+
+private:
+    std::unique_ptr<TAnsiStringsForWideStrings> ansi_;
+    LCID language_ = LOCALE_USER_DEFAULT;
+    int updateCount_ = 0;
+};
+
+bool IsResourceOrdinal(const void* p);
+bool IsWindowTextMessage(UINT message);
+int WideStrLength(const char16_t* p);
+char16_t* WideStrMove(char16_t* dest, const char16_t* source, int count);
+// A zero-filled buffer of n characters whose allocation size is kept in front of it.
+char16_t* WideStrAlloc(int n);
+char16_t* WideStrNew(const char16_t* p);
+void WideStrDispose(char16_t* p);
+// The single-byte code page of this system (Windows-1252) for every locale.
+int LocaleAnsiCodePage(LCID locale);
+// Case-blind comparisons: negative, 0 or positive.
+int WideCompareTextNative(const WideString& a, const WideString& b, LCID locale);
+int WideCompareTextViaAnsi(const WideString& a, const WideString& b, LCID locale);
+extern int (*WideCompareTextFunc)(const WideString&, const WideString&, LCID);
+// WM_CHAR of a character beyond 8 bits for framework code: the low word becomes 255 and the
+// character moves to the high word; UnfoldWideChar undoes it. Other messages (and a folded
+// character given to FoldWideCharForAnsi) are programming errors: EAssertionFailed.
+void FoldWideCharForAnsi(TMessage& message);
+void UnfoldWideChar(TMessage& message);
+
+// The grid's wide cells: "|\" followed by the UTF-16 code units.
+bool CellHoldsWideText(TBaseGrid& grid, int col, int row);
+WideString GetWideCellText(TBaseGrid& grid, int col, int row);
+void SetWideCellText(TBaseGrid& grid, int col, int row, const WideString& text);
