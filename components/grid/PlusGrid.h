@@ -134,7 +134,6 @@ using TCustomCellDrawEvent = std::function<void(TObject* Sender, TCanvas* Canvas
                                                 TGridDrawState AState, TRect ARect, bool Printing)>;
 using TIsFixedCellEvent = std::function<void(TObject* Sender, int ARow, int ACol, bool& IsFixed)>;
 using TCanEditCellEvent = std::function<void(TObject* Sender, int ARow, int ACol, bool& CanEdit)>;
-using TRowEvent = std::function<void(TObject* Sender, int ARow)>;
 using TClickCellEvent = std::function<void(TObject* Sender, int ARow, int ACol)>;
 using TCheckBoxClickEvent = std::function<void(TObject* Sender, int ACol, int ARow, bool State)>;
 enum THoverFixedCells { hfNone, hfFixedRows, hfFixedColumns, hfAll };
@@ -493,8 +492,6 @@ public:
     TIsFixedCellEvent OnIsFixedCell;
     TCanEditCellEvent OnCanEditCell;
     TCheckBoxClickEvent OnCheckBoxChange;
-    TRowEvent OnRowHide;
-    TRowEvent OnRowUnhide;
     virtual void GetCellColor(int col, int row, TGridDrawState state, TBrush* brush, TFont* font);
     virtual void DoGetCellBorder(int col, int row, TPen* pen, TCellBorders& borders);
     virtual bool CanEditCell(int col, int row);

@@ -271,8 +271,6 @@ void TPlusStringGrid::HideRows(int from, int to)
         for (int c = 0; c < total; ++c)
             item->Items->AddObject(GetRawCell(c, d), TakeCellProperties(c, d));
         items.push_back(item);
-        if (OnRowHide)
-            OnRowHide(this, shown[k]);
     }
     for (TGridItem* item : items) {
         const auto at = std::upper_bound(hiddenRows_.begin(), hiddenRows_.end(), item->Idx,
@@ -322,8 +320,6 @@ void TPlusStringGrid::RestoreHiddenItems(const std::vector<TGridItem*>& back)
                 PutCellProperties(c, d, record);
             item->Items->PutObject(c, nullptr);
         }
-        if (OnRowUnhide)
-            OnRowUnhide(this, item->Idx);
         delete item;
     }
     EndUpdate();
