@@ -4,7 +4,6 @@
 
 namespace {
 char TimeSep() { return FormatSettings().TimeSeparator; }
-constexpr double kPi = 3.14159265358979323846;
 
 bool IsStepKey(WORD k) { return k == VK_PRIOR || k == VK_NEXT || k == VK_UP || k == VK_DOWN; }
 
@@ -31,98 +30,6 @@ String FormatTwoDigits(int n)
     if (s.empty())
         return "00";
     return s.size() == 1 ? "0" + s : s;
-}
-
-// ---------------------------------------------------------------- the clock face
-
-TTimePickerClock::TTimePickerClock(TComponent* AOwner) : TCustomControl(AOwner)
-{
-    SetColor(clWhite);
-}
-
-void TTimePickerClock::SetTime(TDateTime t)
-{
-    time_ = t;
-    Invalidate();
-}
-
-void TTimePickerClock::UserSets(TDateTime t)
-{
-    SetTime(t - std::floor(t));
-    if (OnChange)
-        OnChange(this);
-}
-
-void TTimePickerClock::HandleKey(WORD Key)
-{
-    const double minute = 1.0 / (24 * 60);
-    switch (Key) {
-    case VK_UP: UserSets(time_ + 1 + minute); break;
-    case VK_DOWN: UserSets(time_ + 1 - minute); break;
-    case VK_PRIOR: UserSets(time_ + 1 + 60 * minute); break;
-    case VK_NEXT: UserSets(time_ + 1 - 60 * minute); break;
-    default: break;
-    }
-}
-
-void TTimePickerClock::MouseDown(TMouseButton b, TShiftState s, int x, int y)
-{
-    TCustomControl::MouseDown(b, s, x, y);
-    if (b != mbLeft)
-        return;
-    const double cx = Width() / 2.0, cy = Height() / 2.0;
-    double angle = std::atan2(x - cx, cy - y); // 0 at twelve, clockwise
-    if (angle < 0)
-        angle += 2 * kPi;
-    int h = 0, m = 0, sec = 0, ms = 0;
-    DecodeTime(time_, h, m, sec, ms);
-    const int minute = int(std::lround(angle / (2 * kPi) * 60)) % 60;
-    UserSets(EncodeTime(h, minute, sec, 0));
-}
-
-void TTimePickerClock::Paint()
-{
-    TCanvas* c = Canvas();
-    const TRect r = ClientRect();
-    c->Brush->Style = bsSolid;
-    c->Brush->Color = Color();
-    c->FillRect(r);
-    const int size = std::min(r.Width(), r.Height()) - 12;
-    const int cx = r.Width() / 2, cy = r.Height() / 2, rad = size / 2;
-    c->Pen->Color = 0x6B4A2F;
-    c->Pen->Width = 2;
-    c->Brush->Color = 0xFFFAF5;
-    c->Ellipse(cx - rad, cy - rad, cx + rad, cy + rad);
-    c->Pen->Width = 1;
-    c->Font->Assign(Font());
-    c->Font->Color = 0x6B4A2F;
-    c->Brush->Style = bsClear;
-    for (int i = 0; i < 12; ++i) {
-        const double a = i * kPi / 6;
-        const int x1 = cx + int(std::lround(std::sin(a) * (rad - 3))), y1 = cy - int(std::lround(std::cos(a) * (rad - 3)));
-        const int x2 = cx + int(std::lround(std::sin(a) * (rad - 8))), y2 = cy - int(std::lround(std::cos(a) * (rad - 8)));
-        c->MoveTo(x1, y1);
-        c->LineTo(x2, y2);
-        const String n = IntToStr(i == 0 ? 12 : i);
-        const int tx = cx + int(std::lround(std::sin(a) * (rad - 18))), ty = cy - int(std::lround(std::cos(a) * (rad - 18)));
-        c->TextOut(tx - c->TextWidth(n) / 2, ty - c->TextHeight(n) / 2, n);
-    }
-    int h = 0, m = 0, s = 0, ms = 0;
-    DecodeTime(time_ - std::floor(time_), h, m, s, ms);
-    auto hand = [&](double turns, int length, int width, TColor color) {
-        const double a = turns * 2 * kPi;
-        c->Pen->Color = color;
-        c->Pen->Width = width;
-        c->MoveTo(cx, cy);
-        c->LineTo(cx + int(std::lround(std::sin(a) * length)), cy - int(std::lround(std::cos(a) * length)));
-    };
-    hand(((h % 12) + m / 60.0) / 12, rad * 5 / 10, 4, 0x3A2A1A);
-    hand((m + s / 60.0) / 60, rad * 7 / 10, 3, 0x3A2A1A);
-    hand(s / 60.0, rad * 8 / 10, 1, 0x0000C0);
-    c->Pen->Width = 1;
-    c->Brush->Style = bsSolid;
-    c->Brush->Color = 0x3A2A1A;
-    c->Ellipse(cx - 3, cy - 3, cx + 3, cy + 3);
 }
 
 // ---------------------------------------------------------------- the time picker drop-down
@@ -168,7 +75,7 @@ void TPlusTimePickerDropDown::CreateDropDownForm()
     }
     panel_->SetBounds(0, 0, 170, 180);
     if (!clock_) {
-        clock_ = new TTimePickerClock(this);
+        clock_ = new TPlusWatch(this);
         clock_->SetParent(panel_);
     }
     clock_->Align = alClient;
@@ -318,6 +225,8 @@ void TPlusTimePickerDropDown::BeforeDropDown()
     form_->DeactivateCancels = false;
     panel_->SetColor(DropDownColor);
     clock_->SetColor(DropDownColor == clNone ? TColor(clWhite) : DropDownColor);
+    clock_->SetAppearance(watchAppearance_.get());
+    clock_->SetSettings(watchSettings_.get());
     clock_->OnChange = nullptr;
     clock_->SetTime(time_);
     clock_->OnChange = [this](TObject*) { WatchChange(); };
@@ -403,4 +312,10 @@ void TPlusTimePickerDropDown::DropDownControlKeyUp(WORD& Key, TShiftState Shift)
 {
     if (!IsStepKey(Key) || Shift.Contains(ssAlt))
         TPlusCustomDropDown::DropDownControlKeyUp(Key, Shift);
+}
+
+void TPlusTimePickerDropDown::ApplyColorStyle(uint8_t Style)
+{
+    TPlusCustomDropDown::ApplyColorStyle(Style);
+    ApplyWatchColorStyle(watchAppearance_.get(), Style);
 }

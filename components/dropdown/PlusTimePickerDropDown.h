@@ -3,29 +3,10 @@
 // pop-up shows a clock and, on request, a standard time picker below it. Up and Down step the
 // hour, minute or second under the caret; the edit text follows the clock.
 #include "PlusDropDown.h"
+#include "PlusWatch.h"
 
 #include "platform/framework/ComCtrls.h"
 #include "platform/rtl/DateUtils.h"
-
-// The clock face of the pop-up: hands for the hour, minute and second; a click sets the
-// minute hand, the keys step the time (Up/Down a minute, Page Up/Down an hour).
-class TTimePickerClock : public TCustomControl {
-public:
-    explicit TTimePickerClock(TComponent* AOwner);
-    String ClassName() const override { return "TTimePickerClock"; }
-    TDateTime Time() const { return time_; }
-    void SetTime(TDateTime t);
-    void HandleKey(WORD Key);
-    TNotifyEvent OnChange;
-
-protected:
-    void Paint() override;
-    void MouseDown(TMouseButton b, TShiftState s, int x, int y) override;
-
-private:
-    void UserSets(TDateTime t);
-    TDateTime time_ = 0;
-};
 
 // two digits: "00" for nothing, a leading "0" for one digit
 String FormatTwoDigits(int n);
@@ -44,7 +25,13 @@ public:
     void SetMinute(int m);
     void SetSecond(int s);
     String FormatTimeText(int h, int m, int s) const;
-    TTimePickerClock* Clock() const { return clock_; }
+    TPlusWatch* Clock() const { return clock_; }
+    // the clock's look and settings, copied into the clock each time the pop-up opens
+    TWatchAppearance* WatchAppearance() const { return watchAppearance_.get(); }
+    void SetWatchAppearance(TWatchAppearance* Value) { watchAppearance_->Assign(Value); }
+    TWatchSettings* WatchSettings() const { return watchSettings_.get(); }
+    void SetWatchSettings(TWatchSettings* Value) { watchSettings_->Assign(Value); }
+    void ApplyColorStyle(uint8_t Style) override;
     TDateTimePicker* TimePicker() const { return picker_; }
     TPanel* Panel() const { return panel_; }
     TNotifyEvent OnTimeChange;
@@ -70,6 +57,8 @@ private:
     bool showSeconds_ = true;
     bool internalWrite_ = false;
     TPanel* panel_ = nullptr;
-    TTimePickerClock* clock_ = nullptr;
+    TPlusWatch* clock_ = nullptr;
+    std::unique_ptr<TWatchAppearance> watchAppearance_ = std::make_unique<TWatchAppearance>();
+    std::unique_ptr<TWatchSettings> watchSettings_ = std::make_unique<TWatchSettings>();
     TDateTimePicker* picker_ = nullptr;
 };

@@ -423,7 +423,8 @@ void TPlusWatch::SetHour(int h)
     }
     SetTimeValue(EncodeTime(h, m, s, ms));
     RepaintHands();
-    if (h == targetHour_ && OnChange)
+    // the end of a walk, or a change that no walk is pursuing, tells the owner
+    if ((h == targetHour_ || !animTimer_->Enabled()) && OnChange)
         OnChange(this);
 }
 
@@ -450,7 +451,7 @@ void TPlusWatch::SetMinute(int mNew)
     }
     SetTimeValue(EncodeTime(h, mNew, s, ms));
     RepaintHands();
-    if (mNew == targetMinute_ && OnChange)
+    if ((mNew == targetMinute_ || !animTimer_->Enabled()) && OnChange)
         OnChange(this);
 }
 

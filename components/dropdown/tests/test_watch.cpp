@@ -363,3 +363,18 @@ TEST(WatchDrawing, RoundRectFillCoversTheInsideOnly)
         EXPECT_EQ(bmp.Canvas()->Pixels(p.x, p.y) == TColor(0), p.black) << p.x << "," << p.y;
 }
 } // namespace
+
+namespace {
+TEST(WatchAnimation, DirectChangesNotifyToo)
+{
+    WatchFixture f;
+    f.w->SetAnimation(false);
+    f.w->SetTime(EncodeTime(3, 10, 0, 0));
+    int changes = 0;
+    f.w->OnChange = [&](TObject*) { ++changes; };
+    f.w->SetHour(5);
+    f.w->HandleKey(VK_RIGHT);
+    f.w->HandleKey(VK_HOME);
+    EXPECT_EQ(changes, 3);
+}
+} // namespace
