@@ -11,6 +11,9 @@
 #include "CommonUnits/GeneralUnits/TfrmDBUpdate_Unit.h"
 #include "CommonUnits/GeneralUnits/Vantor6_5_Install_Unit.h"
 #include "CommonUnits/GeneralUnits/tests/dm_fixture.h"
+#include "gui/windows/DetailedOutputGraphs2.h"
+#include "gui/windows/GraphTemplates.h"
+#include "gui/windows/GraphUsingTemplate.h"
 #include "gui/windows/Main.h"
 #include "gui/windows/Projects.h"
 #include "gui/windows/TfrmArchiveDirectory_Unit.h"
@@ -115,6 +118,20 @@ TWindowCatalogue::TWindowCatalogue() : fixtures_(std::make_unique<Fixtures>())
          {{"lblWait", "pnlGrid"}}},
         {"Main", [] { return New<TfrmMain>(nullptr); }, {}},
         {"MultipleRunOptions", [] { return New<TfrmMultipleRunOptions>(nullptr); }, {}},
+        // the profile dates take the place of the depths; the two never show together
+        {"DetailedOutputGraphs2",
+         [] {
+             // the first run with the header of its detailed output, as the graph window reads it
+             OpenOrRefresh(dmQuelm->tblProjects);
+             OpenOrRefresh(dmQuelm->tblRuns);
+             dmQuelm->tblRuns->First();
+             quelmtest::WriteFileBytes(OutputFilePath(dmQuelm->tblRuns->FieldByName("RUNID")->AsInteger()),
+                                       "* output\nTime Date/Variable 0.05 0.15 0.5\n");
+             return static_cast<TForm*>(New<TfrmDetailedOutputGraphs2>(nullptr));
+         },
+         {{"pnlIntendedDepths", "pnlVerticalProfileDates"}}},
+        {"GraphTemplates", [] { return New<TfrmGraphTemplates>(nullptr); }, {}},
+        {"GraphUsingTemplate", [] { return New<TfrmGraphUsingTemplate>(nullptr); }, {}},
     };
 #ifdef QUELM_HAS_EDITOR_WINDOWS
     // Editor windows, each on a record that shows all of its editing controls.

@@ -5,6 +5,7 @@
 #include "Utils_Format_Unit.h"
 #include "Utils_Misc_Unit.h"
 
+#include "platform/framework/CheckLst.h"
 #include "platform/framework/Dialogs.h"
 #include "platform/rtl/Classes.h"
 
@@ -49,7 +50,7 @@ String ReadTextFile(const String& filePath)
     return StripExtendedAscii(lines.Text());
 }
 
-void LoadOutputHeaderItems(bool checked, const String& filePath, const TCheckListAdd& addItem)
+void LoadOutputHeaderItems(bool checked, const String& filePath, TCheckListBox* list)
 {
     if (!FileExists(filePath)) {
         MessageDlg("Internal error: output file not found", mtError, TMsgDlgButtons{mbOK}, 0);
@@ -66,6 +67,8 @@ void LoadOutputHeaderItems(bool checked, const String& filePath, const TCheckLis
             break;
     }
     const TDxLine& header = file.Line();
-    for (int n = 3; n <= header.FieldCount(); ++n)
-        addItem(header.Field(n), checked);
+    for (int n = 3; n <= header.FieldCount(); ++n) {
+        const int index = list->Items()->Add(header.Field(n));
+        list->SetChecked(index, checked);
+    }
 }

@@ -7,7 +7,6 @@
 // other file a model error. The kernel's exit code is not used.
 #include "platform/rtl/SysUtils.h"
 
-#include <functional>
 
 enum TRunResultState { rsSucceeded = 0, rsModelError = 1, rsNotStarted = 2, rsInterrupted = 3 };
 
@@ -30,8 +29,9 @@ int CountLines(const String& filePath);
 String ReadTextFile(const String& filePath);
 
 // Appends the output variables named in the header line of a kernel output file (its first
-// line that does not begin with "*": the words from the third on) through addItem, each
-// with its check mark set to `checked`. A missing file shows "Internal error: output file
-// not found"; an empty line or the end of the file before the header adds nothing.
-using TCheckListAdd = std::function<void(const String& item, bool checked)>;
-void LoadOutputHeaderItems(bool checked, const String& filePath, const TCheckListAdd& addItem);
+// line that does not begin with "*": the words from the third on) to the check list's items,
+// each with its check mark set to `checked`; the items it had stay. A missing file shows
+// "Internal error: output file not found"; an empty line or the end of the file before the
+// header adds nothing.
+class TCheckListBox;
+void LoadOutputHeaderItems(bool checked, const String& filePath, TCheckListBox* list);

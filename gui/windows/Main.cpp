@@ -4,6 +4,8 @@
 #include "AppSchemes.h"
 #include "CropCalendar.h"
 #include "Depositions.h"
+#include "DetailedOutputGraphs2.h"
+#include "GraphTemplates.h"
 #include "EditorForm.h"
 #include "Initial.h"
 #include "InitialGroundWater.h"
@@ -202,9 +204,9 @@ void TfrmMain::CreateMenus()
 
     mnuGraphs = item(nullptr, "mnuGraphs", "&Graphs");
     mnuUserdefinedgraphs = item(mnuGraphs, "mnuUserdefinedgraphs", "&User Defined Graphs...",
-                                [this](TObject*) { OpenLaterWindow("User Defined Graphs", true); });
-    GraphTemplates1 = item(mnuGraphs, "GraphTemplates1", "Graph &Templates...",
-                           [this](TObject*) { OpenLaterWindow("Graph Templates", true); });
+                                handler(&TfrmMain::mnuUserdefinedgraphsClick));
+    GraphTemplates1 =
+        item(mnuGraphs, "GraphTemplates1", "Graph &Templates...", handler(&TfrmMain::GraphTemplates1Click));
 
     mnuRuns = item(nullptr, "mnuRuns", "&Runs");
     Deleteoutputofselectedrun1 = item(mnuRuns, "Deleteoutputofselectedrun1", "&Delete Output of Selected Run",
@@ -314,7 +316,7 @@ void TfrmMain::CreateRunList()
     btnUserDefinedGraphs->SetCaption("Graphs, user defined");
     btnUserDefinedGraphs->SetHint("Show user defined graphs of the selected run");
     btnUserDefinedGraphs->ShowHint = true;
-    btnUserDefinedGraphs->OnClick = [this](TObject*) { OpenLaterWindow("User Defined Graphs", true); };
+    btnUserDefinedGraphs->OnClick = [this](TObject* sender) { mnuUserdefinedgraphsClick(sender); };
 
     btnReports = Make<TButton>(this, gbxBrowseRuns, "btnReports");
     btnReports->SetCaption("Reports");
@@ -883,6 +885,26 @@ void TfrmMain::SelectProject()
 void TfrmMain::btnCreateRunsWizardClick(TObject*)
 {
     OpenLaterWindow("Runs Wizard", true);
+}
+
+void TfrmMain::mnuUserdefinedgraphsClick(TObject*)
+{
+    PostPendingEdits(dmQuelm->tblRuns);
+    {
+        std::unique_ptr<TfrmDetailedOutputGraphs2> graphs(New<TfrmDetailedOutputGraphs2>(nullptr));
+        graphs->ShowModal();
+    }
+    OpenLookupTables();
+}
+
+void TfrmMain::GraphTemplates1Click(TObject*)
+{
+    PostPendingEdits(dmQuelm->tblRuns);
+    {
+        std::unique_ptr<TfrmGraphTemplates> templates(New<TfrmGraphTemplates>(nullptr));
+        templates->ShowModal();
+    }
+    OpenLookupTables();
 }
 
 void TfrmMain::CalculateSelectedRuns1Click(TObject*)

@@ -105,6 +105,8 @@ public:
     void btnProjectsClick(TObject* sender);
     void btnCreateRunsWizardClick(TObject* sender);
     void CalculateSelectedRuns1Click(TObject* sender);
+    void mnuUserdefinedgraphsClick(TObject* sender);
+    void GraphTemplates1Click(TObject* sender);
     void grdRunsDblClick(TObject* sender);
     void SelectAllRuns1Click(TObject* sender);
     void DeselectAllRuns1Click(TObject* sender);

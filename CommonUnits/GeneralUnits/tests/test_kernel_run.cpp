@@ -2,6 +2,7 @@
 #include "KernelRun_Unit.h"
 #include "settings_fixture.h"
 
+#include "platform/framework/CheckLst.h"
 #include "platform/framework/Forms.h"
 #include "Utils_Misc_Unit.h"
 
@@ -10,6 +11,15 @@
 namespace {
 
 namespace fs = std::filesystem;
+
+// The items of a check list with their marks: "text [x]" or "text [ ]".
+std::vector<String> CheckListItems(const TCheckListBox& list)
+{
+    std::vector<String> items;
+    for (int i = 0; i < list.Items()->Count(); ++i)
+        items.push_back(list.Items()->Strings(i) + (list.Checked(i) ? " [x]" : " [ ]"));
+    return items;
+}
 
 // The kernel is looked for beside the running program; the build puts it in its program
 // folder, so the test program gets a link to it.
@@ -52,12 +62,9 @@ TEST_F(KernelRunTest, SuccessLeavesNoErrorFileAndTheFilesTheGuiReads)
     EXPECT_TRUE(SummaryFileExists(17));
     EXPECT_TRUE(LogFileExists(17));
 
-    std::vector<String> depths;
-    LoadOutputHeaderItems(true, OutputFilePath(17), [&](const String& item, bool checked) {
-        EXPECT_TRUE(checked);
-        depths.push_back(item);
-    });
-    EXPECT_EQ(depths, (std::vector<String>{"0.025", "0.075", "0.95"}));
+    TCheckListBox depths(nullptr);
+    LoadOutputHeaderItems(true, OutputFilePath(17), &depths);
+    EXPECT_EQ(CheckListItems(depths), (std::vector<String>{"0.025 [x]", "0.075 [x]", "0.95 [x]"}));
 }
 
 TEST_F(KernelRunTest, FaultyInputIsAModelErrorWithItsListing)
@@ -148,20 +155,19 @@ TEST_F(SettingsTest, OutputHeaderItemsAreTheWordsFromTheThird)
     };
     for (const Case& c : cases) {
         quelmtest::WriteFileBytes(dir.file("h.out"), c.text);
-        std::vector<String> items{"kept"};
-        LoadOutputHeaderItems(false, dir.file("h.out"), [&](const String& item, bool checked) {
-            EXPECT_FALSE(checked);
-            items.push_back(item);
-        });
-        std::vector<String> expected{"kept"};
-        expected.insert(expected.end(), c.items.begin(), c.items.end());
-        EXPECT_EQ(items, expected) << c.text;
+        TCheckListBox list(nullptr);
+        list.SetChecked(list.Items()->Add("kept"), true);
+        LoadOutputHeaderItems(false, dir.file("h.out"), &list);
+        std::vector<String> expected{"kept [x]"};
+        for (const String& item : c.items)
+            expected.push_back(item + " [ ]");
+        EXPECT_EQ(CheckListItems(list), expected) << c.text;
     }
     EXPECT_EQ(boxes.Count(), 0);
 
-    bool called = false;
-    LoadOutputHeaderItems(true, dir.file("none.out"), [&](const String&, bool) { called = true; });
-    EXPECT_FALSE(called);
+    TCheckListBox none(nullptr);
+    LoadOutputHeaderItems(true, dir.file("none.out"), &none);
+    EXPECT_EQ(none.Items()->Count(), 0);
     ASSERT_EQ(boxes.Count(), 1);
     EXPECT_EQ(boxes.Last().Text, "Internal error: output file not found");
     EXPECT_EQ(boxes.Last().Kind, TMessageBoxKind::Error);
