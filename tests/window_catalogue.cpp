@@ -11,7 +11,9 @@
 #include "CommonUnits/GeneralUnits/TfrmDBUpdate_Unit.h"
 #include "CommonUnits/GeneralUnits/Vantor6_5_Install_Unit.h"
 #include "CommonUnits/GeneralUnits/tests/dm_fixture.h"
+#include "gui/windows/CreateRunsWizard.h"
 #include "gui/windows/DetailedOutputGraphs2.h"
+#include "gui/windows/DetailedOutputOptions2.h"
 #include "gui/windows/GraphTemplates.h"
 #include "gui/windows/GraphUsingTemplate.h"
 #include "gui/windows/Main.h"
@@ -132,6 +134,17 @@ TWindowCatalogue::TWindowCatalogue() : fixtures_(std::make_unique<Fixtures>())
          {{"pnlIntendedDepths", "pnlVerticalProfileDates"}}},
         {"GraphTemplates", [] { return New<TfrmGraphTemplates>(nullptr); }, {}},
         {"GraphUsingTemplate", [] { return New<TfrmGraphUsingTemplate>(nullptr); }, {}},
+        {"DetailedOutputOptions2",
+         [] {
+             OpenOrRefresh(dmQuelm->tblProjects);
+             OpenOrRefresh(dmQuelm->tblRuns);
+             dmQuelm->tblRuns->First();
+             OpenOrRefresh(dmQuelm->tblOptOutputDepthTypeCodes);
+             return static_cast<TForm*>(New<TfrmDetailedOutputOptions2>(nullptr));
+         },
+         {{"pnlIntendedDepths", "pnlVerticalProfileDates"}}},
+        // the wizard's pages lie on one another; one shows at a time
+        {"CreateRunsWizard", [] { return New<TfrmCreateRunsWizard>(nullptr); }, {}},
     };
 #ifdef QUELM_HAS_EDITOR_WINDOWS
     // Editor windows, each on a record that shows all of its editing controls.

@@ -4,7 +4,9 @@
 #include "AppSchemes.h"
 #include "CropCalendar.h"
 #include "Depositions.h"
+#include "CreateRunsWizard.h"
 #include "DetailedOutputGraphs2.h"
+#include "DetailedOutputOptions2.h"
 #include "GraphTemplates.h"
 #include "EditorForm.h"
 #include "Initial.h"
@@ -504,7 +506,7 @@ void TfrmMain::CreateRunEditor()
 
     // Output Control
     btnDetailedOutputOptions = button(tsOutputControl, "btnDetailedOutputOptions", "Detailed output options ...", 8, 8,
-                                      200, later("Detailed Output Options", true));
+                                      200, [this](TObject* sender) { btnDetailedOutputOptionsClick(sender); });
     gbxGeneral = Make<TGroupBox>(this, tsOutputControl, "gbxGeneral");
     gbxGeneral->SetCaption(" General");
     gbxGeneral->SetBounds(8, 42, 512, 248);
@@ -884,7 +886,33 @@ void TfrmMain::SelectProject()
 
 void TfrmMain::btnCreateRunsWizardClick(TObject*)
 {
-    OpenLaterWindow("Runs Wizard", true);
+    PostPendingEdits(dmQuelm->tblRuns);
+    WizardBusy = true;
+    try {
+        std::unique_ptr<TfrmCreateRunsWizard> wizard(New<TfrmCreateRunsWizard>(nullptr));
+        wizard->ShowModal();
+    } catch (...) {
+        WizardBusy = false;
+        throw;
+    }
+    UpdateCaption();
+    OpenLookupTables();
+    gbxEditRuns->SetVisible(false);
+    gbxEditRuns->SetVisible(true);
+    if (dmQuelm->tblRuns->Active())
+        dmQuelm->tblRuns->First();
+    WizardBusy = false;
+    UpdateControlState();
+    // the project shown (the wizard's own when it made runs) is the one opened next time
+    TTable* last = dmQuelm->tblProjectLast;
+    OpenOrRefresh(last);
+    if (!last->IsEmpty() && dmQuelm->tblProjects->Active() && !dmQuelm->tblProjects->IsEmpty()) {
+        last->First();
+        last->Edit();
+        last->FieldByName("PROJECTID")->SetAsInteger(dmQuelm->tblProjects->FieldByName("PROJECTID")->AsInteger());
+        dmQuelm->ConfirmOff();
+        last->Post();
+    }
 }
 
 void TfrmMain::mnuUserdefinedgraphsClick(TObject*)
@@ -893,6 +921,16 @@ void TfrmMain::mnuUserdefinedgraphsClick(TObject*)
     {
         std::unique_ptr<TfrmDetailedOutputGraphs2> graphs(New<TfrmDetailedOutputGraphs2>(nullptr));
         graphs->ShowModal();
+    }
+    OpenLookupTables();
+}
+
+void TfrmMain::btnDetailedOutputOptionsClick(TObject*)
+{
+    PostPendingEdits(dmQuelm->tblRuns);
+    {
+        std::unique_ptr<TfrmDetailedOutputOptions2> options(New<TfrmDetailedOutputOptions2>(nullptr));
+        options->ShowModal();
     }
     OpenLookupTables();
 }

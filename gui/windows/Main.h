@@ -107,6 +107,7 @@ public:
     void CalculateSelectedRuns1Click(TObject* sender);
     void mnuUserdefinedgraphsClick(TObject* sender);
     void GraphTemplates1Click(TObject* sender);
+    void btnDetailedOutputOptionsClick(TObject* sender);
     void grdRunsDblClick(TObject* sender);
     void SelectAllRuns1Click(TObject* sender);
     void DeselectAllRuns1Click(TObject* sender);

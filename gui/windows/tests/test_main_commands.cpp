@@ -5,6 +5,7 @@
 
 #include "About.h"
 #include "EditorForm.h"
+#include "GraphTemplates.h"
 #include "Main.h"
 #include "QuelmStartup.h"
 #include "TDBConnector_Unit.h"
@@ -237,9 +238,20 @@ TEST_F(MainCommandsTest, CommandsOfLaterWindowsSaySoAndTheAboutBoxOpens)
 {
     Open();
     boxes.Clear();
-    window->GraphTemplates1->Click();
+    ShowWindowNotThereYet("Graph Templates");
     ASSERT_EQ(boxes.Count(), 1);
     EXPECT_NE(boxes.Last().Text.find("\"Graph Templates\" is not there yet"), String::npos) << boxes.Last().Text;
+    // the graph templates are there: their command opens the editor
+    bool templatesShown = false;
+    QTimer::singleShot(0, [&templatesShown] {
+        for (int i = 0; i < Screen->FormCount(); ++i)
+            if (auto* templates = dynamic_cast<TfrmGraphTemplates*>(Screen->Forms(i))) {
+                templatesShown = true;
+                templates->Close();
+            }
+    });
+    window->GraphTemplates1->Click();
+    EXPECT_TRUE(templatesShown);
     QTimer::singleShot(0, [] {
         for (int i = 0; i < Screen->FormCount(); ++i)
             if (auto* about = dynamic_cast<TfrmAbout*>(Screen->Forms(i)))
