@@ -96,7 +96,11 @@ void paint_window(HDC dc)
     header.nSize = 88;
     if (GetEnhMetaFileHeader(current_picture, 88, &header))
         fit_window(dc, header);
-    // palettes: the devices here show true colour, so nothing is realized
+    HPALETTE previous = nullptr;
+    if (current_palette) {
+        previous = SelectPalette(dc, current_palette, FALSE);
+        RealizePalette(dc);
+    }
     if (original_size_request) {
         original_size_rect(dc, current_picture);
         original_size_request = false;
@@ -107,6 +111,26 @@ void paint_window(HDC dc)
         SetStretchBltMode(dc, COLORONCOLOR);
         paint_metafile(dc, current_picture, r);
     }
+    if (current_palette)
+        SelectPalette(dc, previous, FALSE);
+}
+
+// The palette comes first on the window's device: realized as the foreground palette (the
+// window is repainted when that changed any entry), then set back as a background palette.
+void realize_own_palette(HWND window)
+{
+    if (!current_palette)
+        return;
+    HDC dc = GetDC(window);
+    if (!dc)
+        return;
+    HPALETTE previous = SelectPalette(dc, current_palette, FALSE);
+    const UINT changed = RealizePalette(dc);
+    if (changed != 0 && changed != 0xFFFFFFFFu)
+        invalidate();
+    SelectPalette(dc, previous, TRUE);
+    RealizePalette(dc);
+    ReleaseDC(window, dc);
 }
 
 void store_click(LPARAM second)
@@ -238,8 +262,13 @@ LRESULT main_window_proc(HWND window, UINT message, WPARAM first, LPARAM second)
     case WM_PAINT:
         paint_window(reinterpret_cast<HDC>(first));
         return 0;
-    case WM_QUERYNEWPALETTE: return 0;
-    case WM_PALETTECHANGED: return 0;
+    case WM_QUERYNEWPALETTE:
+        realize_own_palette(window);
+        return 0;
+    case WM_PALETTECHANGED:
+        if (reinterpret_cast<HWND>(first) != window)
+            realize_own_palette(window);
+        return 0;
     case WM_CLOSE:
         if (main_host)
             main_host->Close();

@@ -282,3 +282,108 @@ TEST_F(Drawport, MouseZoomAndPanFollowTheClicks)
     EXPECT_EQ(zoom_factor, 1);
     EXPECT_EQ(pan_x, 0);
 }
+
+namespace {
+
+QString FixturePath(const char* name)
+{
+    return QString::fromLocal8Bit(qgetenv("QUELM_TEST_SOURCE_DIR")) + "/drawport/tests/fixtures/" + name;
+}
+
+// Share of the picture's pixels whose colour lies within 60 of `colour` in every channel.
+double Share(const QImage& image, QColor colour)
+{
+    int n = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x) {
+            const QColor c = image.pixelColor(x, y);
+            if (std::abs(c.red() - colour.red()) < 60 && std::abs(c.green() - colour.green()) < 60 &&
+                std::abs(c.blue() - colour.blue()) < 60)
+                ++n;
+        }
+    return double(n) / (image.width() * image.height());
+}
+
+} // namespace
+
+// Enhanced metafiles written by other programs (a drawing converter, a PostScript converter and
+// a plotting program; fixtures/make-fixtures.sh makes them): each opens as kind 1 with a frame,
+// plays every record, and shows its colours where they belong.
+TEST_F(Drawport, MetafilesWrittenByOtherProgramsOpenAndDraw)
+{
+    struct Case {
+        const char* file;
+        QColor colour;    // a colour the picture fills a good part of
+        double minShare;  // at least this share of the picture
+        QPointF probe;    // a point in that colour, as a share of width and height
+    };
+    const Case cases[] = {
+        {"fig2dev-drawing.emf", QColor(255, 0, 0), 0.10, {0.15, 0.15}},
+        {"pstoedit-page.emf", QColor(0, 0, 255), 0.15, {0.20, 0.85}},
+        {"gnuplot-plot.emf", QColor(255, 255, 255), 0.50, {0.50, 0.05}},
+    };
+    for (const Case& c : cases) {
+        TMessageBoxInterceptor boxes;
+        const QString path = FixturePath(c.file);
+        HENHMETAFILE picture = open_metafile(path.toLocal8Bit().constData(), nullptr);
+        ASSERT_NE(picture, nullptr) << c.file;
+        EXPECT_TRUE(boxes.Boxes().empty()) << c.file;
+        EXPECT_EQ(picture_kind, 1) << c.file;
+        ENHMETAHEADER h{};
+        GetEnhMetaFileHeader(picture, sizeof h, &h);
+        EXPECT_GT(h.rclFrame.right - h.rclFrame.left, 1000) << c.file;
+        EXPECT_GT(h.rclFrame.bottom - h.rclFrame.top, 1000) << c.file;
+        const int w = 400, hgt = int(400.0 * (h.rclFrame.bottom - h.rclFrame.top) / (h.rclFrame.right - h.rclFrame.left));
+        DeviceContext dc(w, hgt);
+        const RECT r{0, 0, w, hgt};
+        EXPECT_TRUE(PlayEnhMetaFile(&dc, picture, &r)) << c.file;
+        const QImage image = dc.Image()->copy();
+        image.save(QString("/tmp/drawport-") + c.file + ".png");
+        EXPECT_GE(Share(image, c.colour), c.minShare) << c.file;
+        const QColor at = image.pixelColor(int(c.probe.x() * w), int(c.probe.y() * hgt));
+        EXPECT_LT(std::abs(at.red() - c.colour.red()) + std::abs(at.green() - c.colour.green()) +
+                      std::abs(at.blue() - c.colour.blue()),
+                  90)
+            << c.file << " " << at.name().toStdString();
+        DeleteEnhMetaFile(picture);
+    }
+}
+
+// A picture with palette entries gets a palette; painting selects and realizes it and selects
+// the one before back; asked to realize its palette first, the window has nothing to repaint on
+// a true-colour screen.
+TEST_F(Drawport, PictureWithPaletteEntriesIsPaintedWithItsPaletteRealized)
+{
+    HENHMETAFILE square = BlueSquare();
+    std::vector<std::uint8_t> bytes(GetEnhMetaFileBits(square, 0, nullptr));
+    GetEnhMetaFileBits(square, UINT(bytes.size()), bytes.data());
+    DeleteEnhMetaFile(square);
+    // the end record with two palette entries
+    ASSERT_GE(bytes.size(), 20u);
+    bytes.resize(bytes.size() - 20);
+    const std::uint32_t end[7] = {14, 28, 2, 16, 0x0000FF, 0x00FF00, 28};
+    const size_t at = bytes.size();
+    bytes.resize(at + sizeof end);
+    std::memcpy(bytes.data() + at, end, sizeof end);
+    const std::uint32_t total = std::uint32_t(bytes.size()), entries = 2;
+    std::memcpy(bytes.data() + 48, &total, 4);
+    std::memcpy(bytes.data() + 68, &entries, 4);
+    current_picture = SetEnhMetaFileBits(UINT(bytes.size()), bytes.data());
+    ASSERT_NE(current_picture, nullptr);
+    current_palette = metafile_palette(current_picture);
+    ASSERT_NE(current_palette, nullptr);
+    PALETTEENTRY got[2]{};
+    ASSERT_EQ(GetPaletteEntries(current_palette, 0, 2, got), 2u);
+    EXPECT_EQ(got[1].peGreen, 255);
+
+    DeviceContext dc(400, 300);
+    main_window_proc(nullptr, WM_PAINT, WPARAM(&dc), 0);
+    EXPECT_EQ(dc.palette, nullptr); // the one before is back
+    EXPECT_GT(Share(dc.Image()->copy(), QColor(0, 0, 255)), 0.05);
+    const int before = host.invalidations;
+    main_window_proc(nullptr, WM_QUERYNEWPALETTE, 0, 0);
+    main_window_proc(nullptr, WM_PALETTECHANGED, WPARAM(0x1234), 0);
+    EXPECT_EQ(host.invalidations, before);
+    EXPECT_TRUE(DeleteObject(current_palette)); // no context keeps it selected
+    current_palette = nullptr;
+}

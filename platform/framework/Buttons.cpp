@@ -3,6 +3,7 @@
 #include "ControlHost.h"
 #include "Forms.h"
 
+#include <QKeySequence>
 #include <QPixmap>
 #include <QToolButton>
 
@@ -18,7 +19,12 @@ public:
                 Application->Guard([button] { button->Click(); }, button);
         });
     }
-    void CaptionChanged() override { setText(ToQString(control_->Caption())); }
+    // the caption's accelerator works through CM_DIALOGCHAR only, not as a shortcut of Qt's
+    void CaptionChanged() override
+    {
+        setText(ToQString(control_->Caption()));
+        setShortcut(QKeySequence());
+    }
 };
 
 } // namespace
@@ -91,6 +97,17 @@ void TSpeedButton::SetGlyph(TBitmap* bitmap)
     glyph_ = std::make_unique<TBitmap>();
     glyph_->Assign(bitmap);
     Widget()->setIcon(QIcon(QPixmap::fromImage(glyph_->Image())));
+}
+
+void TSpeedButton::Dispatch(TMessage& m)
+{
+    if (m.Msg == CM_DIALOGCHAR && IsAccel(m.CharCode(), Caption()) && Enabled() && Visible() && Parent() &&
+        Parent()->Showing()) {
+        Click();
+        m.Result = 1;
+        return;
+    }
+    TControl::Dispatch(m);
 }
 
 void TSpeedButton::Click()

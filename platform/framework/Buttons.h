@@ -31,6 +31,10 @@ public:
     void Click() override;
     QToolButton* Widget() const;
 
+protected:
+    // CM_DIALOGCHAR: the caption's accelerator clicks an enabled, showing button.
+    void Dispatch(TMessage& message) override;
+
 private:
     void ApplyHint();
     std::unique_ptr<TBitmap> glyph_;

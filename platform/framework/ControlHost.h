@@ -9,6 +9,7 @@
 // events into message records (see Controls.h), keeps the image of the client area that
 // paints and "at once" drawing go to, and carries the standard scroll bars.
 #include "platform/win/WinGdi.h"
+#include "platform/win/WinLayered.h"
 #include "platform/win/WinWindow.h"
 
 #include <QImage>
@@ -66,7 +67,9 @@ class TControlHost : public QWidget,
                      public TControlHostLink,
                      public IWindowSurface,
                      public IMessageTarget,
-                     public IScrollBarHost {
+                     public IScrollBarHost,
+                     public IUpdateRegionSource,
+                     public ILayeredSurface {
 public:
     explicit TControlHost(QWidget* parent = nullptr);
     ~TControlHost() override;
@@ -86,6 +89,17 @@ public:
     void SetBarInfo(int bar, const SCROLLINFO& info) override;
     SCROLLINFO BarInfo(int bar) const override;
     void EnableBar(int bar, bool enable) override;
+
+    // IUpdateRegionSource: during a paint the region being painted, otherwise what is invalid
+    // (which then counts as painted).
+    bool TakeUpdateRegion(QRegion* region, bool* erase) override;
+    // ILayeredSurface: the window shows composed (a top-level window gets a translucent
+    // background); fully transparent pixels let the mouse through.
+    void SetLayeredLook(const TLayeredLook& look) override;
+    void SetLayeredImage(const QImage& premultiplied) override;
+    bool Layered() const { return layered_; }
+    // What a layered window shows, premultiplied, before its constant alpha.
+    QImage LayeredPixels();
 
     // Paints what is invalid into the image now (as UpdateWindow does).
     void PaintPending();
@@ -122,8 +136,15 @@ private:
     void ScrollAction(int bar, int action);
     QScrollBar* Bar(int bar) const;
 
+    void UpdateLayeredMask();
+
     QImage surface_;
     QRegion invalid_;
+    QRegion painting_; // the region of the paint under way
+    bool inPaint_ = false;
+    bool layered_ = false;
+    TLayeredLook look_;
+    QImage layeredImage_; // set by UpdateLayeredWindow; null: the painted surface is shown
     QScrollBar* bars_[2] = {nullptr, nullptr};
     SCROLLINFO info_[2];
     bool barShown_[2] = {false, false};

@@ -218,12 +218,109 @@ void TControlHost::PaintPending()
         painter.fillRect(surface_.rect(), ColorRefToQColor(ColorToColorRef(control_->Color())));
     }
     ++PaintCount;
+    painting_ = region;
+    inPaint_ = true;
+    struct PaintEnd {
+        TControlHost* host;
+        ~PaintEnd() { host->inPaint_ = false; }
+    } end{this};
     Send(WM_PAINT, WPARAM(&dc), 0);
+    // a colour-keyed window's shape follows what it painted (set outside the paint)
+    if (layered_ && look_.useKey && layeredImage_.isNull())
+        QTimer::singleShot(0, this, [this] { UpdateLayeredMask(); });
+}
+
+bool TControlHost::TakeUpdateRegion(QRegion* region, bool* erase)
+{
+    if (inPaint_) {
+        *region = painting_;
+        *erase = false; // the host has filled the background already
+        return true;
+    }
+    *region = invalid_.intersected(QRect(QPoint(0, 0), ClientArea().size()));
+    invalid_ = QRegion();
+    *erase = true;
+    return true;
+}
+
+void TControlHost::SetLayeredLook(const TLayeredLook& look)
+{
+    look_ = look;
+    if (!layered_) {
+        layered_ = true;
+        setAttribute(Qt::WA_TranslucentBackground);
+        setAttribute(Qt::WA_NoSystemBackground);
+        setAutoFillBackground(false);
+    }
+    if (!look_.perPixelAlpha)
+        layeredImage_ = QImage();
+    UpdateLayeredMask();
+    update();
+}
+
+void TControlHost::SetLayeredImage(const QImage& premultiplied)
+{
+    layeredImage_ = premultiplied.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    UpdateLayeredMask();
+    update();
+}
+
+QImage TControlHost::LayeredPixels()
+{
+    QImage pixels = !layeredImage_.isNull() ? layeredImage_
+                                            : SurfaceImage()->convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    if (look_.useKey) {
+        const QRgb key = ColorRefToQColor(look_.key).rgb() & 0xFFFFFF;
+        for (int y = 0; y < pixels.height(); ++y) {
+            auto* line = reinterpret_cast<QRgb*>(pixels.scanLine(y));
+            for (int x = 0; x < pixels.width(); ++x)
+                if (qAlpha(line[x]) == 255 && (line[x] & 0xFFFFFF) == key)
+                    line[x] = 0;
+        }
+    }
+    return pixels;
+}
+
+void TControlHost::UpdateLayeredMask()
+{
+    if (!layered_ || !isWindow())
+        return;
+    if (!look_.useKey && !look_.perPixelAlpha && look_.alpha > 0) {
+        clearMask();
+        return;
+    }
+    const QImage pixels = LayeredPixels();
+    QRegion shown;
+    if (look_.alpha > 0)
+        for (int y = 0; y < pixels.height(); ++y) {
+            const auto* line = reinterpret_cast<const QRgb*>(pixels.constScanLine(y));
+            int x = 0;
+            while (x < pixels.width()) {
+                while (x < pixels.width() && qAlpha(line[x]) == 0)
+                    ++x;
+                const int start = x;
+                while (x < pixels.width() && qAlpha(line[x]) != 0)
+                    ++x;
+                if (x > start)
+                    shown += QRect(start, y, x - start, 1);
+            }
+        }
+    // an empty mask would show the whole window: keep one pixel outside it instead
+    setMask(shown.isEmpty() ? QRegion(-1, -1, 1, 1) : shown);
 }
 
 void TControlHost::paintEvent(QPaintEvent* e)
 {
     PaintPending();
+    if (layered_) {
+        QPainter p(this);
+        p.setCompositionMode(QPainter::CompositionMode_Source);
+        p.fillRect(e->rect(), Qt::transparent);
+        p.setCompositionMode(QPainter::CompositionMode_SourceOver);
+        p.setOpacity(look_.alpha / 255.0);
+        p.drawImage(QPoint(0, 0), LayeredPixels());
+        return;
+    }
     QPainter p(this);
     const QRect client = ClientArea();
     p.drawImage(e->rect().intersected(client).topLeft(), surface_, e->rect().intersected(client));
@@ -1779,12 +1876,27 @@ void TWinControl::DefaultHandler(TMessage& m)
         }
         [[fallthrough]];
     case CM_DIALOGCHAR:
+        // every child is asked, windowed or not (an accelerator of a label or speed button)
         for (size_t i = 0; i < controls_.size() && m.Result == 0; ++i)
-            if (auto* child = dynamic_cast<TWinControl*>(controls_[i]))
-                m.Result = child->Perform(m.Msg, m.WParam, m.LParam);
+            m.Result = controls_[i]->Perform(m.Msg, m.WParam, m.LParam);
         break;
     default: TControl::DefaultHandler(m); break;
     }
+}
+
+bool IsAccel(WORD vk, const String& caption)
+{
+    const auto upper = [](unsigned char c) { return c >= 'a' && c <= 'z' ? c - 'a' + 'A' : int(c); };
+    for (size_t i = 0; i + 1 < caption.size(); ++i) {
+        if (caption[i] != '&')
+            continue;
+        if (caption[i + 1] == '&') {
+            ++i;
+            continue;
+        }
+        return vk <= 0xFF && upper(static_cast<unsigned char>(caption[i + 1])) == upper(static_cast<unsigned char>(vk));
+    }
+    return false;
 }
 
 bool TWinControl::PreviewKey(WORD vk, LPARAM keyData)
@@ -1810,7 +1922,9 @@ bool TWinControl::PreviewKey(WORD vk, LPARAM keyData)
 
 bool TWinControl::PreviewChar(WORD ch, LPARAM keyData)
 {
-    if (Perform(WM_GETDLGCODE, 0, 0) & DLGC_WANTCHARS)
+    // an Alt character is an accelerator first, even for a control that takes characters
+    const bool alt = (keyData & (LPARAM(1) << 29)) != 0;
+    if (!alt && (Perform(WM_GETDLGCODE, 0, 0) & DLGC_WANTCHARS))
         return false;
     TWinControl* top = this;
     while (top->Parent())
@@ -1897,6 +2011,16 @@ void TWinControl::CreateWindowHandle(const TCreateParams& params)
                     host->show();
             }
             host->setAttribute(Qt::WA_ShowWithoutActivating, (params.ExStyle & WS_EX_NOACTIVATE) != 0);
+        }
+        // a layered window composes over what lies below from the start; it shows nothing
+        // until SetLayeredWindowAttributes or UpdateLayeredWindow says how
+        if ((params.ExStyle & WS_EX_LAYERED) && !(exStyleLayeredSet_)) {
+            if (auto* layered = dynamic_cast<ILayeredSurface*>(host)) {
+                TLayeredLook none;
+                none.alpha = 0;
+                layered->SetLayeredLook(none);
+                exStyleLayeredSet_ = true;
+            }
         }
     }
     handleCreated_ = true;

@@ -378,6 +378,7 @@ protected:
     void ApplyVisible();
     DWORD style_ = 0;
     DWORD exStyle_ = 0;
+    bool exStyleLayeredSet_ = false; // the host was made layered by WS_EX_LAYERED
     DWORD classStyle_ = 0;
     // False once the control is being freed: code that called out to a handler checks it before
     // it touches the control again (a handler may free its own control).
@@ -473,6 +474,10 @@ private:
 };
 
 class TControlHost;
+
+// Whether `vk` (a character or virtual key) is the accelerator of `caption`: the character
+// after a single '&' ("&&" shows one '&' and marks nothing), compared without letter case.
+bool IsAccel(WORD vk, const String& caption);
 
 // A windowed control that paints itself: Paint draws on Canvas.
 class TCustomControl : public TWinControl {

@@ -601,6 +601,13 @@ void TCustomGrid::Paint()
         canvas->FillRect(TRect(right, 0, ClientWidth(), ClientHeight()));
     if (bottom < ClientHeight())
         canvas->FillRect(TRect(0, bottom, std::min(right, ClientWidth()), ClientHeight()));
+    // a sizing line shown before this paint stays shown
+    if (sizingLineShown_ && (gridState_ == gsColSizing || gridState_ == gsRowSizing)) {
+        HDC dc = canvas->Handle();
+        TGridDrawInfo info;
+        CalcDrawInfo(info);
+        InvertSizingLine(dc, info);
+    }
 }
 
 void TCustomGrid::DrawCell(int col, int row, const TRect& rect, TGridDrawState state)
@@ -640,7 +647,7 @@ void TCustomGrid::SetSelection(const TGridRect& r)
     InvalidateGridRect(Selection());
 }
 
-void TCustomGrid::MoveCurrent(int col, int row, bool moveAnchor, bool show)
+void TCustomGrid::MoveColRow(int col, int row, bool moveAnchor, bool show)
 {
     if (col < 0 || row < 0 || col >= ColCount() || row >= RowCount())
         throw EInvalidGridOperation("Grid index out of range");
@@ -662,7 +669,7 @@ void TCustomGrid::MoveCurrent(int col, int row, bool moveAnchor, bool show)
 
 void TCustomGrid::FocusCell(int col, int row, bool moveAnchor)
 {
-    MoveCurrent(col, row, moveAnchor, true);
+    MoveColRow(col, row, moveAnchor, true);
     Click();
 }
 
@@ -915,6 +922,26 @@ void TCustomGrid::Dispatch(TMessage& m)
     switch (m.Msg) {
     case WM_VSCROLL: ScrollMessage(SB_VERT, m); break;
     case WM_HSCROLL: ScrollMessage(SB_HORZ, m); break;
+    case WM_TIMER:
+        if (m.WParam == DragScrollTimerId && dragScrolling_) {
+            DragScrollTick();
+            break;
+        }
+        TCustomControl::Dispatch(m);
+        break;
+    case WM_CANCELMODE:
+        // a lost capture ends sizing (the line goes), selecting and moving
+        if (gridState_ == gsColSizing || gridState_ == gsRowSizing) {
+            if (sizingLineShown_) {
+                TGridDrawInfo info;
+                CalcDrawInfo(info);
+                DrawSizingLine(info);
+            }
+        }
+        StopDragScroll();
+        gridState_ = gsNormal;
+        TCustomControl::Dispatch(m);
+        break;
     case WM_GETDLGCODE:
         m.Result = DLGC_WANTARROWS | (options_.Contains(goTabs) ? DLGC_WANTTAB : 0) |
                    (options_.Contains(goEditing) ? DLGC_WANTCHARS : 0);
@@ -1038,64 +1065,212 @@ bool TCustomGrid::DoMouseWheelUp(TShiftState shift, TPoint mousePos)
     return true;
 }
 
-int TCustomGrid::SizingIndex(int x, int y, bool& column) const
+void TCustomGrid::CalcAxis(TGridAxisDrawInfo& axis, bool horizontal, bool fixedOnly) const
 {
-    const TGridCoord cell = MouseCoord(x, y);
-    if (cell.X < 0)
-        return -1;
-    if (options_.Contains(goColSizing) && cell.Y < fixedRows_) {
-        column = true;
-        for (int c : {cell.X - 1, cell.X}) {
-            if (c < 0)
-                continue;
-            const int edge = ColLeft(c) + ColWidths(c);
-            if (std::abs(x - edge) <= 2)
-                return c;
-        }
+    const int lw = gridLineWidth_;
+    axis.EffectiveLineWidth = lw;
+    axis.FixedCellCount = horizontal ? fixedCols_ : fixedRows_;
+    axis.GridCellCount = horizontal ? ColCount() : RowCount();
+    axis.GridExtent = horizontal ? ClientWidth() : ClientHeight();
+    const auto extent = [&](int i) { return horizontal ? ColWidths(i) : RowHeights(i); };
+    int line = 0;
+    for (int i = 0; i < axis.FixedCellCount; ++i)
+        line += extent(i) + lw;
+    axis.FixedBoundary = line;
+    if (fixedOnly) {
+        axis.FirstGridCell = axis.FixedCellCount;
+        axis.GridBoundary = axis.FullVisBoundary = std::min(line, axis.GridExtent);
+        axis.LastFullVisibleCell = axis.FixedCellCount - 1;
+        return;
     }
-    if (options_.Contains(goRowSizing) && cell.X < fixedCols_) {
-        column = false;
-        for (int r : {cell.Y - 1, cell.Y}) {
-            if (r < 0)
-                continue;
-            const int edge = RowTop(r) + RowHeights(r);
-            if (std::abs(y - edge) <= 2)
-                return r;
+    axis.FirstGridCell = horizontal ? topLeft_.X : topLeft_.Y;
+    axis.LastFullVisibleCell = axis.FirstGridCell - 1;
+    axis.FullVisBoundary = line;
+    for (int i = axis.FirstGridCell; i < axis.GridCellCount && line < axis.GridExtent; ++i) {
+        line += extent(i);
+        if (line <= axis.GridExtent) {
+            axis.LastFullVisibleCell = i;
+            axis.FullVisBoundary = line + lw;
         }
+        line += lw;
     }
-    return -1;
+    axis.GridBoundary = std::min(line, axis.GridExtent);
+    axis.FullVisBoundary = std::min(axis.FullVisBoundary, axis.GridExtent);
+}
+
+void TCustomGrid::CalcDrawInfo(TGridDrawInfo& info) const
+{
+    CalcAxis(info.Horz, true, false);
+    CalcAxis(info.Vert, false, false);
+}
+
+void TCustomGrid::CalcFixedInfo(TGridDrawInfo& info) const
+{
+    CalcAxis(info.Horz, true, true);
+    CalcAxis(info.Vert, false, true);
+}
+
+void TCustomGrid::CalcSizingState(int X, int Y, TGridState& State, int& Index, int& SizingPos, int& SizingOfs,
+                                  TGridDrawInfo& FixedInfo)
+{
+    State = gsNormal;
+    Index = -1;
+    CalcDrawInfo(FixedInfo);
+    const auto edge = [&](const TGridAxisDrawInfo& axis, bool horizontal, int pos) {
+        const int lw = axis.EffectiveLineWidth;
+        int line = axis.FixedBoundary;
+        for (int i = axis.FirstGridCell; i < axis.GridCellCount; ++i) {
+            line += horizontal ? ColWidths(i) : RowHeights(i);
+            if (line > axis.GridBoundary)
+                break;
+            const int from = lw <= 6 ? line - (7 - lw) / 2 : line;
+            const int to = lw <= 6 ? from + 7 : line + lw;
+            if (pos >= from && pos <= to) {
+                Index = i;
+                SizingPos = line;
+                SizingOfs = line - pos;
+                return true;
+            }
+            line += lw;
+        }
+        return false;
+    };
+    if (options_.Contains(goColSizing) && Y >= 0 && Y < FixedInfo.Vert.FixedBoundary && edge(FixedInfo.Horz, true, X))
+        State = gsColSizing;
+    else if (options_.Contains(goRowSizing) && X >= 0 && X < FixedInfo.Horz.FixedBoundary &&
+             edge(FixedInfo.Vert, false, Y))
+        State = gsRowSizing;
+}
+
+void TCustomGrid::InvertSizingLine(HDC dc, const TGridDrawInfo& info) const
+{
+    const int rop = SetROP2(dc, R2_NOT);
+    HGDIOBJ pen = SelectObject(dc, GetStockObject(BLACK_PEN));
+    if (gridState_ == gsColSizing) {
+        MoveToEx(dc, sizingPos_, 0, nullptr);
+        LineTo(dc, sizingPos_, info.Vert.GridBoundary);
+    } else {
+        MoveToEx(dc, 0, sizingPos_, nullptr);
+        LineTo(dc, info.Horz.GridBoundary, sizingPos_);
+    }
+    SelectObject(dc, pen);
+    SetROP2(dc, rop);
+}
+
+void TCustomGrid::DrawSizingLine(const TGridDrawInfo& DrawInfo)
+{
+    sizingLineShown_ = !sizingLineShown_;
+    if (!HandleAllocated())
+        return;
+    HDC dc = GetDC(Handle());
+    InvertSizingLine(dc, DrawInfo);
+    ReleaseDC(Handle(), dc);
+}
+
+void TCustomGrid::StartDragScroll()
+{
+    if (!HandleAllocated())
+        return;
+    SetTimer(Handle(), DragScrollTimerId, DragScrollPeriod, nullptr);
+    dragScrolling_ = true;
+}
+
+void TCustomGrid::StopDragScroll()
+{
+    if (dragScrolling_ && HandleAllocated())
+        KillTimer(Handle(), DragScrollTimerId);
+    dragScrolling_ = false;
+}
+
+void TCustomGrid::DragScrollTick()
+{
+    TGridDrawInfo info;
+    CalcDrawInfo(info);
+    int dx = 0, dy = 0;
+    if (gridState_ != gsRowMoving) {
+        if (lastMouse_.X < info.Horz.FixedBoundary)
+            dx = -1;
+        else if (lastMouse_.X >= info.Horz.FullVisBoundary && lastMouse_.X >= info.Horz.GridExtent - 1)
+            dx = 1;
+    }
+    if (gridState_ != gsColMoving) {
+        if (lastMouse_.Y < info.Vert.FixedBoundary)
+            dy = -1;
+        else if (lastMouse_.Y >= info.Vert.FullVisBoundary && lastMouse_.Y >= info.Vert.GridExtent - 1)
+            dy = 1;
+    }
+    if (dx != 0 || dy != 0)
+        TimedScroll(dx, dy);
+}
+
+void TCustomGrid::TimedScroll(int directionX, int directionY)
+{
+    const TGridCoord before = topLeft_;
+    int col = topLeft_.X, row = topLeft_.Y;
+    if (directionX < 0 && col > fixedCols_)
+        --col;
+    else if (directionX > 0 && col < MaxLeftCol())
+        ++col;
+    if (directionY < 0 && row > fixedRows_)
+        --row;
+    else if (directionY > 0 && row < MaxTopRow())
+        ++row;
+    MoveTopLeft(col, row);
+    if (gridState_ != gsSelecting || (topLeft_ == before))
+        return;
+    TGridCoord target = current_;
+    if (directionX < 0)
+        target.X = topLeft_.X;
+    else if (directionX > 0)
+        target.X = std::max(topLeft_.X, LastVisibleCol(true));
+    if (directionY < 0)
+        target.Y = topLeft_.Y;
+    else if (directionY > 0)
+        target.Y = std::max(topLeft_.Y, LastVisibleRow(true));
+    if (!(target == current_))
+        MoveColRow(target.X, target.Y, !options_.Contains(goRangeSelect), false);
 }
 
 void TCustomGrid::MouseDown(TMouseButton button, TShiftState shift, int x, int y)
 {
     clickedCurrent_ = false;
+    lastMouse_ = TPoint(x, y);
     if (!Focused() && CanFocus() && !(editor_ && editor_->Focused()))
         SetFocus();
-    if (button == mbLeft) {
-        bool column = true;
-        const int sizing = SizingIndex(x, y, column);
-        if (sizing >= 0) {
-            gridState_ = column ? gsColSizing : gsRowSizing;
-            sizingIndex_ = sizing;
-            sizingStart_ = column ? ColLeft(sizing) : RowTop(sizing);
+    if (button == mbLeft && gridState_ == gsNormal) {
+        TGridDrawInfo info;
+        TGridState state = gsNormal;
+        int index = -1, pos = 0, ofs = 0;
+        CalcSizingState(x, y, state, index, pos, ofs, info);
+        if ((state == gsColSizing || state == gsRowSizing) && index >= 0) {
+            gridState_ = state;
+            sizingIndex_ = index;
+            sizingPos_ = pos;
+            sizingOfs_ = ofs;
+            sizingLineShown_ = false;
+            CalcDrawInfo(info);
+            DrawSizingLine(info);
         } else {
             const TGridCoord cell = MouseCoord(x, y);
             if (cell.X >= 0) {
                 if (cell.Y < fixedRows_ && cell.X >= fixedCols_ && options_.Contains(goColMoving)) {
                     gridState_ = gsColMoving;
                     moveFrom_ = cell.X;
+                    StartDragScroll();
                 } else if (cell.X < fixedCols_ && cell.Y >= fixedRows_ && options_.Contains(goRowMoving)) {
                     gridState_ = gsRowMoving;
                     moveFrom_ = cell.Y;
+                    StartDragScroll();
                 } else if (cell.X >= fixedCols_ && cell.Y >= fixedRows_) {
                     if (options_.Contains(goEditing) && cell == current_ && !shift.Contains(ssDouble)) {
                         clickedCurrent_ = true;
                     } else if (shift.Contains(ssShift) && options_.Contains(goRangeSelect)) {
-                        MoveCurrent(cell.X, cell.Y, false, true);
+                        MoveColRow(cell.X, cell.Y, false, true);
                     } else {
                         FocusCell(cell.X, cell.Y, true);
                     }
                     gridState_ = gsSelecting;
+                    StartDragScroll();
                 }
             }
         }
@@ -1105,19 +1280,39 @@ void TCustomGrid::MouseDown(TMouseButton button, TShiftState shift, int x, int y
 
 void TCustomGrid::MouseMove(TShiftState shift, int x, int y)
 {
+    lastMouse_ = TPoint(x, y);
     switch (gridState_) {
     case gsSelecting: {
         const TGridCoord cell = MouseCoord(x, y);
         if (cell.X >= fixedCols_ && cell.Y >= fixedRows_ && !(cell == current_))
-            MoveCurrent(cell.X, cell.Y, !options_.Contains(goRangeSelect), true);
+            MoveColRow(cell.X, cell.Y, !options_.Contains(goRangeSelect), true);
         break;
     }
-    case gsColSizing: SetColWidths(sizingIndex_, std::max(0, x - sizingStart_)); break;
-    case gsRowSizing: SetRowHeights(sizingIndex_, std::max(0, y - sizingStart_)); break;
+    case gsColSizing:
+    case gsRowSizing: {
+        const bool column = gridState_ == gsColSizing;
+        TGridDrawInfo info;
+        CalcDrawInfo(info);
+        if (sizingLineShown_)
+            DrawSizingLine(info);
+        const int start = column ? ColLeft(sizingIndex_) : RowTop(sizingIndex_);
+        sizingPos_ = std::max(start, (column ? x : y) + sizingOfs_);
+        DrawSizingLine(info);
+        break;
+    }
     default: {
-        bool column = true;
-        const int sizing = gridState_ == gsNormal ? SizingIndex(x, y, column) : -1;
-        SetCursor(sizing >= 0 ? (column ? crHSplit : crVSplit) : crDefault);
+        TCursor cursor = crDefault;
+        if (gridState_ == gsNormal) {
+            TGridDrawInfo info;
+            TGridState state = gsNormal;
+            int index = -1, pos = 0, ofs = 0;
+            CalcSizingState(x, y, state, index, pos, ofs, info);
+            if (state == gsColSizing)
+                cursor = crHSplit;
+            else if (state == gsRowSizing)
+                cursor = crVSplit;
+        }
+        SetCursor(cursor);
         break;
     }
     }
@@ -1126,7 +1321,28 @@ void TCustomGrid::MouseMove(TShiftState shift, int x, int y)
 
 void TCustomGrid::MouseUp(TMouseButton button, TShiftState shift, int x, int y)
 {
+    lastMouse_ = TPoint(x, y);
     const TGridState state = gridState_;
+    StopDragScroll();
+    if (state == gsColSizing || state == gsRowSizing) {
+        const bool column = state == gsColSizing;
+        TGridDrawInfo info;
+        CalcDrawInfo(info);
+        if (sizingLineShown_)
+            DrawSizingLine(info);
+        const int start = column ? ColLeft(sizingIndex_) : RowTop(sizingIndex_);
+        sizingPos_ = std::max(start, (column ? x : y) + sizingOfs_);
+        gridState_ = gsNormal;
+        const int size = sizingPos_ - start;
+        if (size > 1 && sizingIndex_ >= 0 && sizingIndex_ < (column ? ColCount() : RowCount())) {
+            if (column)
+                SetColWidths(sizingIndex_, size);
+            else
+                SetRowHeights(sizingIndex_, size);
+        }
+        TCustomControl::MouseUp(button, shift, x, y);
+        return;
+    }
     gridState_ = gsNormal;
     if (state == gsColMoving || state == gsRowMoving) {
         const TGridCoord cell = MouseCoord(x, y);
@@ -1210,6 +1426,12 @@ void TCustomGrid::HideEditor()
             SetFocus();
         InvalidateCell(current_.X, current_.Y);
     }
+}
+
+void TCustomGrid::InvalidateEditor()
+{
+    if (editorMode_)
+        UpdateEditor();
 }
 
 void TCustomGrid::UpdateEditor()

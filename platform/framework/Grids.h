@@ -53,6 +53,24 @@ using TGetEditEvent = std::function<void(TObject* Sender, int ACol, int ARow, St
 using TSetEditEvent = std::function<void(TObject* Sender, int ACol, int ARow, const String& Value)>;
 using TMovedEvent = std::function<void(TObject* Sender, int FromIndex, int ToIndex)>;
 
+// The drawing information of one axis, in client pixels: the fixed cells' extent with their
+// lines, the first scrolled cell and how far the visible cells reach.
+struct TGridAxisDrawInfo {
+    int EffectiveLineWidth = 0;
+    int FixedBoundary = 0;       // end of the fixed cells and their lines
+    int GridBoundary = 0;        // end of the last visible cell's line, at most GridExtent
+    int GridExtent = 0;          // the client width or height
+    int LastFullVisibleCell = 0; // the last cell shown whole
+    int FullVisBoundary = 0;     // end of that cell's line
+    int FixedCellCount = 0;
+    int FirstGridCell = 0;       // LeftCol or TopRow
+    int GridCellCount = 0;       // ColCount or RowCount
+};
+struct TGridDrawInfo {
+    TGridAxisDrawInfo Horz;
+    TGridAxisDrawInfo Vert;
+};
+
 class TCustomGrid;
 
 // The editor a grid places over its current cell: the framework's masked, multi-line edit
@@ -164,6 +182,13 @@ public:
     void HideEditor();
 
     TGridState GridState() const { return gridState_; }
+    // Reloads the shown editor from the current cell (text, mask, limit) and places it again.
+    void InvalidateEditor();
+    // The drawing information of both axes as the grid stands (fixed cells only: FixedInfo).
+    void CalcDrawInfo(TGridDrawInfo& info) const;
+    void CalcFixedInfo(TGridDrawInfo& info) const;
+    // The position of the sizing line while a column or row is being sized (-1: none).
+    int SizingPos() const { return gridState_ == gsColSizing || gridState_ == gsRowSizing ? sizingPos_ : -1; }
 
     TDrawCellEvent OnDrawCell;
     TSelectCellEvent OnSelectCell;
@@ -206,6 +231,25 @@ protected:
     void Resize() override;
     void Dispatch(TMessage& message) override;
 
+    // Whether a press at (X, Y) starts sizing: with goColSizing a point inside the fixed rows
+    // at the far edge of a scrolled column (from (7 - line width) / 2 pixels before its grid
+    // line to 7 pixels after that start; lines wider than 6 pixels: on the line), with
+    // goRowSizing a point inside the fixed columns at the far edge of a scrolled row. Fills the
+    // state (gsNormal: no sizing), the column or row, the line's position and line - point.
+    virtual void CalcSizingState(int X, int Y, TGridState& State, int& Index, int& SizingPos, int& SizingOfs,
+                                 TGridDrawInfo& FixedInfo);
+    // Shows or hides (every call inverts) the sizing line at SizingPos across the grid.
+    virtual void DrawSizingLine(const TGridDrawInfo& DrawInfo);
+    // Moves the current cell (the selection's anchor too when MoveAnchor or without
+    // goRangeSelect) when SelectCell allows it; with Show it is scrolled into view.
+    void MoveColRow(int ACol, int ARow, bool MoveAnchor, bool Show);
+    // The drag-scroll timer: identifier 1, every 60 ms while a range is selected or a row or
+    // column is moved with the mouse; each tick with the mouse beyond the scrolled cells
+    // scrolls one cell that way (the selection follows to the cell now at that edge).
+    static constexpr UINT_PTR DragScrollTimerId = 1;
+    static constexpr UINT DragScrollPeriod = 60;
+    virtual void TimedScroll(int directionX, int directionY);
+
     // Moves the top-left scrolled cell; TopLeftChanged runs when it changed.
     void MoveTopLeft(int col, int row);
     // Whether a vertical scroll may copy the rows that stay in view instead of painting them
@@ -220,7 +264,11 @@ protected:
 private:
     friend class TInplaceEdit;
     friend class TInplaceEditHost;
-    void MoveCurrent(int col, int row, bool moveAnchor, bool show);
+    void CalcAxis(TGridAxisDrawInfo& axis, bool horizontal, bool fixedOnly) const;
+    void InvertSizingLine(HDC dc, const TGridDrawInfo& info) const;
+    void StartDragScroll();
+    void StopDragScroll();
+    void DragScrollTick();
     void InvalidateGridRect(const TGridRect& r);
     void ScrollMessage(int bar, TMessage& m);
     int ColLeft(int col) const;  // client x of the column's left edge (as if in view)
@@ -229,7 +277,6 @@ private:
     int LastVisibleRow(bool full) const;
     int MaxTopRow() const;
     int MaxLeftCol() const;
-    int SizingIndex(int x, int y, bool& column) const;
 
     std::vector<int> colWidths_;
     std::vector<int> rowHeights_;
@@ -246,7 +293,11 @@ private:
     TGridCoord topLeft_{1, 1};
     TGridState gridState_ = gsNormal;
     int sizingIndex_ = -1;
-    int sizingStart_ = 0;
+    int sizingPos_ = 0;
+    int sizingOfs_ = 0;
+    bool sizingLineShown_ = false;
+    bool dragScrolling_ = false;
+    TPoint lastMouse_;
     int moveFrom_ = -1;
     bool editorMode_ = false;
     bool updatingBars_ = false;

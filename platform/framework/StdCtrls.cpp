@@ -4,6 +4,7 @@
 #include "Forms.h"
 #include "platform/win/WinGdi.h"
 
+#include <QKeySequence>
 #include <QAbstractItemView>
 #include <QCheckBox>
 #include <QInputMethodEvent>
@@ -43,7 +44,12 @@ public:
                 Application->Guard([button] { button->Click(); }, button);
         });
     }
-    void CaptionChanged() override { setText(ToQString(control_->Caption())); }
+    // the caption's accelerator works through CM_DIALOGCHAR only, not as a shortcut of Qt's
+    void CaptionChanged() override
+    {
+        setText(ToQString(control_->Caption()));
+        setShortcut(QKeySequence());
+    }
 };
 
 class TCheckBoxHost : public QCheckBox, public TControlHostLink {
@@ -55,7 +61,12 @@ public:
                 Application->Guard([box] { box->Click(); }, box);
         });
     }
-    void CaptionChanged() override { setText(ToQString(control_->Caption())); }
+    // the caption's accelerator works through CM_DIALOGCHAR only, not as a shortcut of Qt's
+    void CaptionChanged() override
+    {
+        setText(ToQString(control_->Caption()));
+        setShortcut(QKeySequence());
+    }
 };
 
 // The items of a combo box, kept in the widget itself; an item's object rides in its user data.
@@ -263,6 +274,11 @@ void TButton::SetDefault(bool on)
 
 void TButton::Dispatch(TMessage& m)
 {
+    if (m.Msg == CM_DIALOGCHAR && IsAccel(m.CharCode(), Caption()) && CanFocus()) {
+        Click();
+        m.Result = 1;
+        return;
+    }
     if (m.Msg == CM_DIALOGKEY && KeyDataToShiftState(m.LParam).Empty() &&
         ((m.CharCode() == VK_RETURN && default_) || (m.CharCode() == VK_ESCAPE && Cancel)) && CanFocus()) {
         Click();
@@ -1417,6 +1433,17 @@ TPoint TCustomMemo::CaretPos() const
 TCheckBox::TCheckBox(TComponent* owner) : TWinControl(owner, new TCheckBoxHost)
 {
     TabStop = true;
+}
+
+void TCheckBox::Dispatch(TMessage& m)
+{
+    if (m.Msg == CM_DIALOGCHAR && IsAccel(m.CharCode(), Caption()) && CanFocus()) {
+        SetFocus();
+        SetChecked(!Checked());
+        m.Result = 1;
+        return;
+    }
+    TWinControl::Dispatch(m);
 }
 
 QCheckBox* TCheckBox::Widget() const { return static_cast<QCheckBox*>(Host()); }

@@ -49,7 +49,8 @@ public:
     void SetDefault(bool on); // Enter in the form clicks it
     bool Cancel = false;      // Escape in the form clicks it
     void Click() override;
-    // CM_DIALOGKEY: Enter clicks the default button, Escape the cancel button.
+    // CM_DIALOGKEY: Enter clicks the default button, Escape the cancel button;
+    // CM_DIALOGCHAR: the caption's accelerator clicks it.
     void Dispatch(TMessage& message) override;
     QPushButton* Widget() const;
 
@@ -240,6 +241,10 @@ public:
     void SetChecked(bool on); // a change fires OnClick, as a click does
     void Click() override { TWinControl::Click(); }
     QCheckBox* Widget() const;
+
+protected:
+    // CM_DIALOGCHAR: the caption's accelerator focuses and toggles the box.
+    void Dispatch(TMessage& message) override;
 };
 
 // csDropDown: an edit with a list; csDropDownList: a choice from the list only.

@@ -1,4 +1,5 @@
 #include "WinBitmap.h"
+#include "WinGdi.h"
 
 #include <algorithm>
 #include <cstring>
@@ -457,6 +458,26 @@ BOOL DeleteObject(HGDIOBJ object)
         return FALSE;
     delete object;
     return TRUE;
+}
+
+HPALETTE SelectPalette(HDC dc, HPALETTE palette, BOOL)
+{
+    if (!dc)
+        return nullptr;
+    HPALETTE before = dc->palette;
+    if (palette == before)
+        return before;
+    if (palette)
+        ++palette->selectCount;
+    if (before)
+        --before->selectCount;
+    dc->palette = palette;
+    return before;
+}
+
+UINT RealizePalette(HDC dc)
+{
+    return dc ? 0u : 0xFFFFFFFFu;
 }
 
 HPALETTE CreatePalette(const LOGPALETTE* palette)

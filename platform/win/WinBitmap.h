@@ -191,6 +191,16 @@ BOOL DeleteObject(HGDIOBJ object);
 HPALETTE CreatePalette(const LOGPALETTE* palette);
 UINT GetPaletteEntries(HPALETTE palette, UINT start, UINT count, PALETTEENTRY* out);
 UINT SetPaletteEntries(HPALETTE palette, UINT start, UINT count, const PALETTEENTRY* in);
+// Selects a logical palette into a context; returns the one selected before (null: the
+// default palette), or null when `dc` is null. A null `palette` selects the default palette.
+// `forceBackground` has no effect: the devices have no system palette to compete for.
+HPALETTE SelectPalette(HDC dc, HPALETTE palette, BOOL forceBackground);
+// Maps the selected palette onto the device. The devices show true colour, so no system entry
+// changes: 0, or GDI_ERROR (all bits set) for a null context. Colours given as palette
+// indexes (PALETTEINDEX) are resolved through the selected palette when they are drawn.
+UINT RealizePalette(HDC dc);
+constexpr COLORREF PALETTEINDEX(WORD index) { return 0x01000000u | index; }
+constexpr COLORREF PALETTERGB(BYTE r, BYTE g, BYTE b) { return 0x02000000u | RGB(r, g, b); }
 
 // The pixels of a DIB (header, colour table or masks, rows) as a QImage in Format_RGB32.
 // Returns a null image for a depth or compression it cannot read.

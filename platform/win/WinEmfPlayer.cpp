@@ -22,6 +22,7 @@ struct PlayObject {
     LOGBRUSH brush{};
     QImage pattern;
     LOGFONT font{};
+    std::vector<PALETTEENTRY> entries; // a palette's colours
     // The device object made for the current scale (pen widths, font heights).
     HGDIOBJ realized = nullptr;
     double realizedScale = -1;
@@ -38,6 +39,7 @@ struct PlayState {
     int bkMode = OPAQUE, rop2 = R2_COPYPEN, fillMode = ALTERNATE, stretchMode = BLACKONWHITE;
     UINT textAlign = 0;
     PlayObjectPtr pen, brush, font;
+    PlayObjectPtr palette; // null: the default palette
     QPointF current{0, 0};
     bool hasClip = false;
     QRegion clip; // output device pixels
@@ -142,6 +144,28 @@ private:
         return p;
     }
     PlayObjectPtr Stock(int which) { return Describe(GetStockObject(which)); }
+
+    // A colour of a record: an index into the selected palette (the high byte 1) is that
+    // entry's colour (black when the index lies outside the palette); any other colour is its
+    // red, green and blue.
+    COLORREF Colour(std::uint32_t c) const
+    {
+        if ((c >> 24) != 1)
+            return c & 0xFFFFFF;
+        const std::uint32_t index = c & 0xFFFF;
+        if (!state_.palette || index >= state_.palette->entries.size())
+            return 0;
+        const PALETTEENTRY& e = state_.palette->entries[index];
+        return RGB(e.peRed, e.peGreen, e.peBlue);
+    }
+    // Palette records carry entries as red, green, blue, flags.
+    static void ReadEntries(const TByteView& r, size_t at, std::uint32_t count, std::vector<PALETTEENTRY>& out)
+    {
+        for (std::uint32_t i = 0; i < count; ++i) {
+            const std::uint32_t v = r.U32(at + 4 * size_t(i));
+            out[i] = PALETTEENTRY{BYTE(v & 0xFF), BYTE((v >> 8) & 0xFF), BYTE((v >> 16) & 0xFF), BYTE(v >> 24)};
+        }
+    }
 
     bool NewObject(std::uint32_t index, PlayObjectPtr object)
     {
@@ -571,8 +595,8 @@ private:
         case SETROP2: state_.rop2 = int(r.U32(8)); return true;
         case SETSTRETCHBLTMODE: state_.stretchMode = int(r.U32(8)); return true;
         case SETTEXTALIGN: state_.textAlign = r.U32(8); return true;
-        case SETTEXTCOLOR: state_.textColor = r.U32(8) & 0xFFFFFF; return true;
-        case SETBKCOLOR: state_.bkColor = r.U32(8) & 0xFFFFFF; return true;
+        case SETTEXTCOLOR: state_.textColor = Colour(r.U32(8)); return true;
+        case SETBKCOLOR: state_.bkColor = Colour(r.U32(8)); return true;
         case SETARCDIRECTION: state_.clockwise = r.U32(8) == 2; return true;
         case MOVETOEX:
             state_.current = QPointF(r.I32(8), r.I32(12));
@@ -597,7 +621,7 @@ private:
         case SETPIXELV: {
             const POINT p = Dev(r.I32(8), r.I32(12));
             Prepare(false, false);
-            SetPixelV(dc_, p.x, p.y, r.U32(16) & 0xFFFFFF);
+            SetPixelV(dc_, p.x, p.y, Colour(r.U32(16)));
             return true;
         }
         case EXCLUDECLIPRECT: case INTERSECTCLIPRECT: {
@@ -697,7 +721,7 @@ private:
             o->kind = PlayObject::Pen;
             o->pen.lopnStyle = r.U32(12);
             o->pen.lopnWidth.x = std::max(0, r.I32(16));
-            o->pen.lopnColor = r.U32(24) & 0xFFFFFF;
+            o->pen.lopnColor = Colour(r.U32(24));
             return NewObject(r.U32(8), o);
         }
         case EXTCREATEPEN: {
@@ -707,7 +731,7 @@ private:
             o->geometricPen = (style & 0x10000) != 0;
             o->pen.lopnStyle = r.U32(36) == BS_NULL ? PS_NULL : (style & PS_STYLE_MASK);
             o->pen.lopnWidth.x = std::max(0, r.I32(32));
-            o->pen.lopnColor = r.U32(40) & 0xFFFFFF;
+            o->pen.lopnColor = Colour(r.U32(40));
             const std::uint32_t entries = r.U32(48);
             if (!r.Range(52, entries, 4))
                 return false;
@@ -719,7 +743,7 @@ private:
             auto o = std::make_shared<PlayObject>();
             o->kind = PlayObject::Brush;
             o->brush.lbStyle = r.U32(12);
-            o->brush.lbColor = r.U32(16) & 0xFFFFFF;
+            o->brush.lbColor = Colour(r.U32(16));
             o->brush.lbHatch = intptr_t(r.U32(20));
             if (o->brush.lbStyle != BS_SOLID && o->brush.lbStyle != BS_NULL && o->brush.lbStyle != BS_HATCHED)
                 o->brush.lbStyle = BS_SOLID;
@@ -786,23 +810,44 @@ private:
                 return false;
             auto o = std::make_shared<PlayObject>();
             o->kind = PlayObject::Palette;
+            o->entries.resize(count);
+            ReadEntries(r, 16, count, o->entries);
             return NewObject(r.U32(8), o);
         }
         case SELECTPALETTE: {
             const std::uint32_t ih = r.U32(8);
-            if (ih & 0x80000000u)
+            if (ih & 0x80000000u) {
+                state_.palette.reset(); // the stock default palette
                 return true;
-            return ih > 0 && ih < table_.size();
+            }
+            if (ih == 0 || ih >= table_.size())
+                return false;
+            if (table_[ih] && table_[ih]->kind == PlayObject::Palette)
+                state_.palette = table_[ih];
+            return true;
         }
         case SETPALETTEENTRIES: {
-            const std::uint32_t ih = r.U32(8), count = r.U32(16);
+            const std::uint32_t ih = r.U32(8), start = r.U32(12), count = r.U32(16);
             if (!r.Range(20, count, 4))
                 return false;
-            return ih > 0 && ih < table_.size();
+            if (ih == 0 || ih >= table_.size())
+                return false;
+            PlayObject* o = table_[ih].get();
+            if (o && o->kind == PlayObject::Palette && start < o->entries.size()) {
+                std::vector<PALETTEENTRY> in(count);
+                ReadEntries(r, 20, count, in);
+                const size_t n = std::min<size_t>(count, o->entries.size() - start);
+                std::copy(in.begin(), in.begin() + std::ptrdiff_t(n), o->entries.begin() + std::ptrdiff_t(start));
+            }
+            return true;
         }
         case RESIZEPALETTE: {
-            const std::uint32_t ih = r.U32(8);
-            return ih > 0 && ih < table_.size();
+            const std::uint32_t ih = r.U32(8), count = r.U32(12);
+            if (ih == 0 || ih >= table_.size() || count > 1024)
+                return false;
+            if (table_[ih] && table_[ih]->kind == PlayObject::Palette)
+                table_[ih]->entries.resize(count, PALETTEENTRY{0, 0, 0, 0});
+            return true;
         }
         case RECTANGLE: case ELLIPSE: case ROUNDRECT: {
             const double l = r.I32(8), t = r.I32(12), rr = r.I32(16), b = r.I32(20);

@@ -560,6 +560,7 @@ DeviceContext::~DeviceContext()
     Release(pen);
     Release(brush);
     Release(font);
+    Release(palette);
     for (const Saved& s : saved) {
         Release(s.pen);
         Release(s.brush);
@@ -723,6 +724,14 @@ QColor EffectiveColor(const DeviceContext* dc, COLORREF c)
         return Qt::black;
     if (dc->rop2 == R2_WHITE)
         return Qt::white;
+    if ((c >> 24) == 1) { // an index into the selected palette
+        const PaletteObject* palette = dc->palette;
+        const UINT index = c & 0xFFFF;
+        if (!palette || index >= palette->entries.size())
+            return Qt::black;
+        const PALETTEENTRY& e = palette->entries[index];
+        return QColor(e.peRed, e.peGreen, e.peBlue);
+    }
     return ColorRefToQColor(c & 0xFFFFFF);
 }
 
@@ -2379,6 +2388,30 @@ int DrawTextQ(HDC dc, const QString& text, const String& recordText, RECT* rect,
         else if (format & DT_BOTTOM)
             top = rect->bottom - lineHeight;
     }
+    const auto lineLeft = [&](const TextLine& line) {
+        const int w = (format & (DT_CENTER | DT_RIGHT)) ? fm.horizontalAdvance(line.text) : 0;
+        if (format & DT_CENTER)
+            return left + (boxWidth - w) / 2;
+        if (format & DT_RIGHT)
+            return right - w;
+        return left;
+    };
+    // On a metafile context each drawn line becomes one text record at its top-left corner,
+    // clipped to the rectangle unless DT_NOCLIP; the context's own text alignment does not apply.
+    if (dc->MetaSink && !(format & DT_PREFIXONLY)) {
+        IGdiMetaSink* sink = dc->MetaSink;
+        const UINT align = dc->textAlign;
+        dc->textAlign = TA_LEFT | TA_TOP;
+        const UINT options = (format & DT_NOCLIP) ? 0 : ETO_CLIPPED;
+        int y = top;
+        for (const TextLine& line : lines) {
+            if (!line.text.isEmpty())
+                sink->Text(dc, lineLeft(line), y, options, rect, line.text.toStdU16String(), nullptr);
+            y += lineHeight;
+        }
+        dc->textAlign = align;
+    }
+    const MetaSinkPause metaPause(dc);
     if (Begin(dc)) {
         QPainter* p = dc->Painter();
         if (!(format & DT_NOCLIP)) {
@@ -2391,14 +2424,8 @@ int DrawTextQ(HDC dc, const QString& text, const String& recordText, RECT* rect,
         const bool hadUnderlineOnly = (format & DT_PREFIXONLY) != 0;
         int y = top;
         for (const TextLine& line : lines) {
-            const int w = (format & (DT_CENTER | DT_RIGHT)) ? fm.horizontalAdvance(line.text) : 0;
-            int x = left;
-            if (format & DT_CENTER)
-                x = left + (boxWidth - w) / 2;
-            else if (format & DT_RIGHT)
-                x = right - w;
             if (!hadUnderlineOnly)
-                PaintText(dc, font, line.text, dc->ToDevice(x, y), 0, line.underline);
+                PaintText(dc, font, line.text, dc->ToDevice(lineLeft(line), y), 0, line.underline);
             y += lineHeight;
         }
     }

@@ -210,6 +210,7 @@ public:
 // ---------------------------------------------------------------- device contexts
 
 class IGdiMetaSink; // WinMetaSink.h: the recorder of a metafile context
+class PaletteObject; // WinBitmap.h: a logical palette
 
 enum : int { TRANSPARENT = 1, OPAQUE = 2 };
 enum : int { R2_BLACK = 1, R2_NOTMERGEPEN = 2, R2_MASKNOTPEN = 3, R2_NOTCOPYPEN = 4, R2_MASKPENNOT = 5,
@@ -273,6 +274,7 @@ public:
     HWND window = nullptr; // the window of GetDC
     COLORREF dcBrushColor = 0xFFFFFF;
     COLORREF dcPenColor = 0;
+    PaletteObject* palette = nullptr; // selected logical palette; null: the default palette
 
     // Internals used by the drawing functions.
     QPoint ToDevice(int x, int y) const;

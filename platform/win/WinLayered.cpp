@@ -4,16 +4,24 @@
 
 #include <QWidget>
 
-BOOL SetLayeredWindowAttributes(HWND window, COLORREF, BYTE alpha, DWORD flags)
+BOOL SetLayeredWindowAttributes(HWND window, COLORREF key, BYTE alpha, DWORD flags)
 {
     if (!window)
         return FALSE;
+    if (auto* layered = dynamic_cast<ILayeredSurface*>(window)) {
+        TLayeredLook look;
+        look.alpha = (flags & LWA_ALPHA) ? alpha : 255;
+        look.useKey = (flags & LWA_COLORKEY) != 0;
+        look.key = key & 0xFFFFFF;
+        layered->SetLayeredLook(look);
+        return TRUE;
+    }
     if (flags & LWA_ALPHA)
         window->window()->setWindowOpacity(alpha / 255.0);
     return TRUE;
 }
 
-BOOL UpdateLayeredWindow(HWND window, HDC, POINT* destPos, SIZE* size, HDC srcDc, POINT* srcPos, COLORREF,
+BOOL UpdateLayeredWindow(HWND window, HDC, POINT* destPos, SIZE* size, HDC srcDc, POINT* srcPos, COLORREF key,
                          BLENDFUNCTION* blend, DWORD flags)
 {
     if (!window)
@@ -22,19 +30,46 @@ BOOL UpdateLayeredWindow(HWND window, HDC, POINT* destPos, SIZE* size, HDC srcDc
         window->move(destPos->x, destPos->y);
     if (size)
         window->resize(size->cx, size->cy);
-    if (blend && (flags & ULW_ALPHA))
-        window->window()->setWindowOpacity(blend->SourceConstantAlpha / 255.0);
-    if (srcDc && srcDc->Image()) {
-        if (auto* surface = dynamic_cast<IWindowSurface*>(window)) {
-            QImage* target = surface->SurfaceImage();
-            if (target && !target->isNull()) {
-                const QPoint from = srcPos ? QPoint(srcPos->x, srcPos->y) : QPoint(0, 0);
-                QPainter p(target);
-                p.setCompositionMode(QPainter::CompositionMode_Source);
-                p.drawImage(QPoint(0, 0), *srcDc->Image(), QRect(from, target->size()));
-                p.end();
-                surface->SurfaceChanged(QRect());
-            }
+    auto* layered = dynamic_cast<ILayeredSurface*>(window);
+    if (!layered) {
+        if (blend && (flags & ULW_ALPHA))
+            window->window()->setWindowOpacity(blend->SourceConstantAlpha / 255.0);
+    }
+    TLayeredLook look;
+    if (!(flags & ULW_OPAQUE)) {
+        look.alpha = (blend && (flags & ULW_ALPHA)) ? blend->SourceConstantAlpha : 255;
+        look.perPixelAlpha = blend && (flags & ULW_ALPHA) && (blend->AlphaFormat & AC_SRC_ALPHA);
+        look.useKey = (flags & ULW_COLORKEY) != 0;
+        look.key = key & 0xFFFFFF;
+    }
+    if (layered)
+        layered->SetLayeredLook(look);
+    QImage* source = srcDc ? srcDc->Image() : nullptr;
+    if (!source || source->isNull())
+        return TRUE;
+    srcDc->Flush();
+    const QPoint from = srcPos ? QPoint(srcPos->x, srcPos->y) : QPoint(0, 0);
+    const QRect area = QRect(from, window->size()).intersected(source->rect());
+    if (layered) {
+        // a 32-bit source carries its alpha in the fourth byte of each pixel, premultiplied
+        QImage pixels = source->copy(area);
+        if (pixels.depth() == 32 && look.perPixelAlpha)
+            pixels = QImage(pixels.constBits(), pixels.width(), pixels.height(), pixels.bytesPerLine(),
+                            QImage::Format_ARGB32_Premultiplied)
+                         .copy();
+        else
+            pixels = pixels.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+        layered->SetLayeredImage(pixels);
+        return TRUE;
+    }
+    if (auto* surface = dynamic_cast<IWindowSurface*>(window)) {
+        QImage* target = surface->SurfaceImage();
+        if (target && !target->isNull()) {
+            QPainter p(target);
+            p.setCompositionMode(QPainter::CompositionMode_Source);
+            p.drawImage(QPoint(0, 0), *source, QRect(from, target->size()));
+            p.end();
+            surface->SurfaceChanged(QRect());
         }
     }
     return TRUE;

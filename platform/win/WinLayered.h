@@ -7,9 +7,31 @@
 enum : DWORD { LWA_COLORKEY = 1, LWA_ALPHA = 2 };
 enum : DWORD { ULW_COLORKEY = 1, ULW_ALPHA = 2, ULW_OPAQUE = 4 };
 
-// FALSE for a missing window; otherwise the window takes the alpha (LWA_ALPHA) as its opacity.
+// A window that shows itself layered: its surface composed over what lies below with a
+// constant opacity, optionally its own per-pixel alpha (premultiplied, as 32-bit DIBs hold it),
+// and optionally a colour key whose pixels are not shown. Pixels that end fully transparent
+// let the mouse through to what lies below.
+struct TLayeredLook {
+    BYTE alpha = 255;
+    bool perPixelAlpha = false;
+    bool useKey = false;
+    COLORREF key = 0;
+};
+class ILayeredSurface {
+public:
+    virtual ~ILayeredSurface() = default;
+    virtual void SetLayeredLook(const TLayeredLook& look) = 0;
+    // The surface's pixels with their alpha, replaced whole (per-pixel alpha windows).
+    virtual void SetLayeredImage(const QImage& premultiplied) = 0;
+};
+
+// FALSE for a missing window. The window shows with the constant alpha (LWA_ALPHA) and without
+// the pixels of the key colour (LWA_COLORKEY); a window that is not a layered surface only
+// takes the alpha as its opacity.
 BOOL SetLayeredWindowAttributes(HWND window, COLORREF key, BYTE alpha, DWORD flags);
-// FALSE for a missing window; moves and sizes the window when given, takes the blend's constant
-// alpha (ULW_ALPHA) as its opacity and copies the source image into the window's surface.
+// FALSE for a missing window; moves and sizes the window when given and shows the source
+// image: with ULW_ALPHA by the blend's constant alpha and, with AC_SRC_ALPHA, the source's
+// own premultiplied alpha per pixel; with ULW_COLORKEY without the key colour's pixels;
+// ULW_OPAQUE shows it opaque.
 BOOL UpdateLayeredWindow(HWND window, HDC destDc, POINT* destPos, SIZE* size, HDC srcDc, POINT* srcPos,
                          COLORREF key, BLENDFUNCTION* blend, DWORD flags);

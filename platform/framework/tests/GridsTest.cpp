@@ -214,3 +214,175 @@ TEST(Grids, ColumnsAndRowsAsStringLists)
     EXPECT_EQ(g->Cols(0)->Add("x"), 0);
     EXPECT_THROW(g->Rows(0)->Insert(0, "y"), EInvalidGridOperation);
 }
+
+namespace {
+
+// A grid that refuses to size column 2 and counts the sizing line's showings and hidings.
+class SizingGrid : public TStringGrid {
+public:
+    using TStringGrid::TStringGrid;
+    int lineDrawn = 0;
+    std::vector<int> linePositions;
+    using TStringGrid::CalcSizingState;
+    using TStringGrid::MoveColRow;
+    void CalcSizingState(int X, int Y, TGridState& State, int& Index, int& SizingPos, int& SizingOfs,
+                         TGridDrawInfo& FixedInfo) override
+    {
+        TStringGrid::CalcSizingState(X, Y, State, Index, SizingPos, SizingOfs, FixedInfo);
+        if (State == gsColSizing && Index == 2)
+            State = gsNormal;
+    }
+    void DrawSizingLine(const TGridDrawInfo& DrawInfo) override
+    {
+        ++lineDrawn;
+        linePositions.push_back(SizingPos());
+        TStringGrid::DrawSizingLine(DrawInfo);
+    }
+};
+
+struct SizingForm {
+    SizingForm()
+    {
+        form.SetClientWidth(400);
+        form.SetClientHeight(300);
+        grid = new SizingGrid(&form);
+        grid->SetParent(&form);
+        grid->SetBounds(0, 0, 300, 200);
+        grid->SetColCount(10);
+        grid->SetRowCount(20);
+        grid->SetOptions(grid->Options() + TGridOptions{goColSizing, goRowSizing, goRangeSelect});
+        form.Show();
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(form.Host()));
+        QApplication::processEvents();
+    }
+    TForm form{nullptr};
+    SizingGrid* grid = nullptr;
+};
+
+} // namespace
+
+// The sizing rule: a column edge counts in the fixed rows from (7 - line width) / 2 pixels
+// before its line to 7 after that start (wide lines: on the line); row edges likewise in the
+// fixed columns; edges of fixed cells never size.
+TEST(Grids, CalcSizingStateFindsEdgesOfScrolledColumnsAndRows)
+{
+    SizingForm f;
+    auto* g = f.grid;
+    struct Case {
+        int lineWidth, x, y;
+        TGridState state;
+        int index, pos, ofs;
+    };
+    // line width 1: column 1's line at 65 + 64 = 129, row 1's at 25 + 24 = 49
+    // line width 8: column 1's line at 72 + 64 = 136, row 1's at 32 + 24 = 56
+    const Case cases[] = {
+        {1, 126, 5, gsColSizing, 1, 129, 3},   {1, 125, 5, gsNormal, -1, 0, 0},
+        {1, 133, 5, gsColSizing, 1, 129, -4},  {1, 134, 5, gsNormal, -1, 0, 0},
+        {1, 129, 30, gsNormal, -1, 0, 0},      // below the fixed row
+        {1, 64, 5, gsNormal, -1, 0, 0},        // the fixed column's edge
+        {1, 5, 46, gsRowSizing, 1, 49, 3},     {1, 5, 53, gsRowSizing, 1, 49, -4},
+        {1, 5, 45, gsNormal, -1, 0, 0},        {1, 100, 49, gsNormal, -1, 0, 0},
+        {1, 5, 24, gsNormal, -1, 0, 0},        // the fixed row's edge
+        {8, 135, 5, gsNormal, -1, 0, 0},       {8, 136, 5, gsColSizing, 1, 136, 0},
+        {8, 144, 5, gsColSizing, 1, 136, -8},  {8, 145, 5, gsNormal, -1, 0, 0},
+        {8, 5, 60, gsRowSizing, 1, 56, -4},
+    };
+    for (const Case& c : cases) {
+        g->SetGridLineWidth(c.lineWidth);
+        TGridDrawInfo info;
+        TGridState state = gsSelecting;
+        int index = 99, pos = 0, ofs = 0;
+        g->CalcSizingState(c.x, c.y, state, index, pos, ofs, info);
+        const std::string where = std::to_string(c.lineWidth) + ": " + std::to_string(c.x) + "," + std::to_string(c.y);
+        EXPECT_EQ(state, c.state) << where;
+        EXPECT_EQ(info.Horz.FixedBoundary, 64 + c.lineWidth) << where;
+        if (c.state == gsNormal)
+            continue;
+        EXPECT_EQ(index, c.index) << where;
+        EXPECT_EQ(pos, c.pos) << where;
+        EXPECT_EQ(ofs, c.ofs) << where;
+    }
+}
+
+// A press on an edge shows the sizing line, each move moves it, the release hides it and sets
+// the size from the line; an override that refuses a column keeps it from being sized.
+TEST(Grids, SizingDrawsTheLineAndAnOverrideCanRefuseAColumn)
+{
+    SizingForm f;
+    auto* g = f.grid;
+    QTest::mousePress(g->Host(), Qt::LeftButton, Qt::NoModifier, QPoint(127, 5)); // 2 before the line
+    EXPECT_EQ(g->GridState(), gsColSizing);
+    EXPECT_EQ(g->lineDrawn, 1);
+    QApplication::processEvents();
+    const QImage shown = g->Host()->grab().toImage();
+    QTest::mouseMove(g->Host(), QPoint(157, 5));
+    EXPECT_EQ(g->lineDrawn, 3); // hidden, then shown at the new place
+    EXPECT_EQ(g->linePositions.back(), 159);
+    QTest::mouseRelease(g->Host(), Qt::LeftButton, Qt::NoModifier, QPoint(157, 5));
+    EXPECT_EQ(g->lineDrawn, 4);
+    EXPECT_EQ(g->GridState(), gsNormal);
+    EXPECT_EQ(g->ColWidths(1), 64 + 30);
+    // the line was drawn inverted over the cells while shown
+    const QColor onLine = shown.pixelColor(129, 100), beside = shown.pixelColor(120, 100);
+    EXPECT_NE(onLine, beside);
+
+    const int col2Line = g->CellRect(2, 0).Right;
+    QTest::mousePress(g->Host(), Qt::LeftButton, Qt::NoModifier, QPoint(col2Line, 5));
+    EXPECT_NE(g->GridState(), gsColSizing);
+    QTest::mouseRelease(g->Host(), Qt::LeftButton, Qt::NoModifier, QPoint(col2Line + 30, 5));
+    EXPECT_EQ(g->ColWidths(2), 64);
+    // rows size from the fixed column
+    QTest::mousePress(g->Host(), Qt::LeftButton, Qt::NoModifier, QPoint(5, 49));
+    EXPECT_EQ(g->GridState(), gsRowSizing);
+    QTest::mouseRelease(g->Host(), Qt::LeftButton, Qt::NoModifier, QPoint(5, 59));
+    EXPECT_EQ(g->RowHeights(1), 34);
+}
+
+// The drag-scroll timer scrolls while the mouse is held beyond the last visible row and the
+// current cell follows; it stops with the release. Cancel mode ends a sizing.
+TEST(Grids, DragScrollTimerScrollsWhileTheMouseIsBeyondTheGrid)
+{
+    SizingForm f;
+    auto* g = f.grid;
+    const TRect cell = g->CellRect(2, 2);
+    QTest::mousePress(g->Host(), Qt::LeftButton, Qt::NoModifier, QPoint(cell.Left + 5, cell.Top + 5));
+    EXPECT_EQ(g->GridState(), gsSelecting);
+    QTest::mouseMove(g->Host(), QPoint(cell.Left + 5, g->ClientHeight() + 20));
+    QTest::qWait(400);
+    EXPECT_GT(g->TopRow(), 1);
+    EXPECT_GT(g->Row(), g->TopRow());
+    EXPECT_EQ(g->Selection().Top, 2); // the anchor stays, the range grows
+    QTest::mouseRelease(g->Host(), Qt::LeftButton, Qt::NoModifier, QPoint(cell.Left + 5, g->ClientHeight() + 20));
+    const int top = g->TopRow();
+    QTest::qWait(200);
+    EXPECT_EQ(g->TopRow(), top);
+
+    QTest::mousePress(g->Host(), Qt::LeftButton, Qt::NoModifier, QPoint(129, 5));
+    ASSERT_EQ(g->GridState(), gsColSizing);
+    g->Perform(WM_CANCELMODE, 0, 0);
+    EXPECT_EQ(g->GridState(), gsNormal);
+    EXPECT_EQ(g->lineDrawn % 2, 0); // the line is hidden again
+}
+
+// MoveColRow moves the current cell without the anchor; InvalidateEditor reloads the shown
+// editor from the cell.
+TEST(Grids, MoveColRowAndInvalidateEditor)
+{
+    SizingForm f;
+    auto* g = f.grid;
+    g->SetOptions(g->Options() + TGridOptions{goEditing});
+    g->MoveColRow(2, 2, false, true);
+    EXPECT_EQ(g->Col(), 2);
+    EXPECT_EQ(g->Selection().Left, 1); // the anchor stayed at (1, 1)
+    EXPECT_EQ(g->Selection().Bottom, 2);
+    g->MoveColRow(3, 3, true, true);
+    EXPECT_EQ(g->Selection().Left, 3);
+    g->SetCells(3, 3, "first");
+    g->ShowEditor();
+    ASSERT_NE(g->InplaceEditor(), nullptr);
+    EXPECT_EQ(g->InplaceEditor()->Text(), "first");
+    g->SetCells(3, 3, "second");
+    EXPECT_EQ(g->InplaceEditor()->Text(), "first");
+    g->InvalidateEditor();
+    EXPECT_EQ(g->InplaceEditor()->Text(), "second");
+}

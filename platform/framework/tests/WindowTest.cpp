@@ -265,3 +265,132 @@ TEST_F(WindowFixture, DragFromOneControlToAnother)
     EXPECT_EQ(dropped, source);
     EXPECT_EQ(endTarget, target);
 }
+
+namespace {
+
+// A top-level layered pop-up that paints magenta with a white square in the middle.
+class TLayeredPopup : public TCustomControl {
+public:
+    using TCustomControl::TCustomControl;
+
+protected:
+    void CreateParams(TCreateParams& p) override
+    {
+        TCustomControl::CreateParams(p);
+        p.Style = WS_POPUP;
+        p.ExStyle |= WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_LAYERED;
+    }
+    void Paint() override
+    {
+        Canvas()->Brush->Color = TColor(RGB(255, 0, 255));
+        Canvas()->FillRect(ClientRect());
+        Canvas()->Brush->Color = clWhite;
+        Canvas()->FillRect(TRect(10, 5, 30, 15));
+    }
+};
+
+QImage Shown(TWinControl* w)
+{
+    QApplication::processEvents();
+    // drawn as the window system would compose it: onto nothing, without a background
+    QImage image(w->Host()->size(), QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    w->Host()->render(&image, QPoint(), QRegion(), QWidget::DrawChildren);
+    return image.convertToFormat(QImage::Format_ARGB32);
+}
+
+} // namespace
+
+// A layered window shows its per-pixel alpha (premultiplied source bytes) times the constant
+// alpha; fully transparent pixels are outside the window's shape, so the mouse goes through.
+TEST_F(WindowFixture, LayeredWindowShowsPerPixelAlpha)
+{
+    auto* w = new TLayeredPopup(&form);
+    w->SetBounds(0, 0, 40, 20);
+    w->HandleNeeded();
+    w->Show();
+    DeviceContext source(40, 20);
+    auto* bits = reinterpret_cast<quint32*>(source.Image()->bits());
+    const int stride = source.Image()->bytesPerLine() / 4;
+    for (int y = 0; y < 20; ++y)
+        for (int x = 0; x < 40; ++x)
+            bits[y * stride + x] = x < 20 ? 0xFFFF0000u                     // opaque red
+                                          : (y < 10 ? 0x80000080u : 0u);  // half blue, nothing
+    POINT at{0, 0}, from{0, 0};
+    SIZE size{40, 20};
+    BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
+    ASSERT_TRUE(UpdateLayeredWindow(w->Handle(), nullptr, &at, &size, &source, &from, 0, &blend, ULW_ALPHA));
+    QImage shown = Shown(w);
+    EXPECT_EQ(shown.pixelColor(5, 5), QColor(255, 0, 0, 255));
+    const QColor half = shown.pixelColor(30, 5);
+    EXPECT_NEAR(half.alpha(), 128, 2);
+    EXPECT_EQ(half.red(), 0);
+    EXPECT_GT(half.blue(), 240);
+    EXPECT_EQ(shown.pixelColor(30, 15).alpha(), 0);
+    EXPECT_TRUE(w->Host()->mask().contains(QPoint(30, 5)));
+    EXPECT_FALSE(w->Host()->mask().contains(QPoint(30, 15)));
+    // the constant alpha applies on top
+    blend.SourceConstantAlpha = 128;
+    UpdateLayeredWindow(w->Handle(), nullptr, nullptr, nullptr, &source, &from, 0, &blend, ULW_ALPHA);
+    shown = Shown(w);
+    EXPECT_NEAR(shown.pixelColor(5, 5).alpha(), 128, 2);
+    EXPECT_NEAR(shown.pixelColor(30, 5).alpha(), 64, 2);
+    shown.save("/tmp/layered-per-pixel.png");
+}
+
+// A window made with WS_EX_LAYERED shows nothing until it is told how.
+TEST_F(WindowFixture, LayeredWindowShowsNothingBeforeItIsToldHow)
+{
+    auto* w = new TLayeredPopup(&form);
+    w->SetBounds(0, 0, 40, 20);
+    w->HandleNeeded();
+    w->Show();
+    EXPECT_EQ(Shown(w).pixelColor(20, 10).alpha(), 0);
+}
+
+// BeginPaint in a paint handler gets the region being painted; outside a paint it takes the
+// invalid region, which then counts as painted.
+TEST_F(WindowFixture, BeginPaintClipsToTheUpdateRegion)
+{
+    struct TPainting : TCustomControl {
+        using TCustomControl::TCustomControl;
+        std::vector<RECT> painted;
+        void WndProc(TMessage& m) override
+        {
+            if (m.Msg == WM_PAINT) {
+                PAINTSTRUCT ps;
+                BeginPaint(Handle(), &ps);
+                painted.push_back(ps.rcPaint);
+                EndPaint(Handle(), &ps);
+            }
+            TCustomControl::WndProc(m);
+        }
+    };
+    auto* c = new TPainting(&form);
+    c->SetParent(&form);
+    c->SetBounds(0, 0, 100, 80);
+    form.Show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(form.Host()));
+    QApplication::processEvents();
+    c->painted.clear();
+    const RECT part{10, 20, 30, 50};
+    InvalidateRect(c->Handle(), &part, FALSE);
+    c->Update();
+    ASSERT_FALSE(c->painted.empty());
+    EXPECT_EQ(c->painted.back().left, 10);
+    EXPECT_EQ(c->painted.back().top, 20);
+    EXPECT_EQ(c->painted.back().right, 30);
+    EXPECT_EQ(c->painted.back().bottom, 50);
+
+    const RECT other{40, 10, 60, 30};
+    InvalidateRect(c->Handle(), &other, TRUE);
+    PAINTSTRUCT ps;
+    BeginPaint(c->Handle(), &ps);
+    EXPECT_EQ(ps.rcPaint.left, 40);
+    EXPECT_EQ(ps.rcPaint.bottom, 30);
+    EXPECT_TRUE(ps.fErase);
+    EndPaint(c->Handle(), &ps);
+    BeginPaint(c->Handle(), &ps); // nothing is invalid any more
+    EXPECT_EQ(ps.rcPaint.right - ps.rcPaint.left, 0);
+    EndPaint(c->Handle(), &ps);
+}

@@ -238,3 +238,210 @@ TEST(EnhMetaFile, RecordsWithBadCountsOffsetsOrObjectIndexesStopThePlay)
     EXPECT_TRUE(PlayEnhMetaFile(&target, emf, &rect));
     DeleteEnhMetaFile(emf);
 }
+
+// DrawText on a recording context: each line becomes a text record at its place in the
+// rectangle, clipped to it unless DT_NOCLIP; the played picture has the text where direct
+// drawing puts it, whatever text alignment the context had.
+TEST(EnhMetaFile, DrawTextBecomesTextRecordsThatDrawLikeTheDirectCall)
+{
+    struct Case {
+        const char* name;
+        UINT format;
+        RECT rect;
+        int lines; // text records expected; 0: more than two (the lines wrap)
+        bool clipped;
+    };
+    const Case cases[] = {
+        {"left, two lines", DT_LEFT, {10, 10, 230, 150}, 2, true},
+        {"centred single line", DT_CENTER | DT_VCENTER | DT_SINGLELINE, {10, 10, 230, 150}, 1, true},
+        {"right, word break", DT_RIGHT | DT_WORDBREAK, {60, 20, 150, 150}, 0, true},
+        {"no clip", DT_LEFT | DT_NOCLIP, {10, 10, 40, 30}, 2, false},
+    };
+    for (const Case& c : cases) {
+        const auto draw = [&](HDC dc) {
+            SetTextAlign(dc, TA_BASELINE | TA_RIGHT); // DrawText ignores it
+            SetBkMode(dc, TRANSPARENT);
+            HFONT font = CreateFont(-16, 0, 0, 0, FW_BOLD, 0, 0, 0, 0, 0, 0, 0, 0, "DejaVu Sans");
+            HGDIOBJ old = SelectObject(dc, font);
+            RECT r = c.rect;
+            DrawText(dc, "Wide metafile\r\nsecond line", -1, &r, c.format);
+            SelectObject(dc, old);
+            DeleteObject(font);
+        };
+        HENHMETAFILE emf = Record(draw);
+        ASSERT_NE(emf, nullptr) << c.name;
+        const std::vector<std::uint8_t> bytes = Bytes(emf);
+        int texts = 0;
+        for (const TEmfRecordRef& ref : emf->records) {
+            if (ref.type != emf::EXTTEXTOUTW)
+                continue;
+            ++texts;
+            std::uint32_t options = 0;
+            std::memcpy(&options, bytes.data() + ref.offset + 52, 4);
+            EXPECT_EQ((options & ETO_CLIPPED) != 0, c.clipped) << c.name;
+        }
+        if (c.lines)
+            EXPECT_EQ(texts, c.lines) << c.name;
+        else
+            EXPECT_GT(texts, 2) << c.name;
+        DeviceContext direct(W, H);
+        draw(&direct);
+        const QImage expected = direct.Image()->copy();
+        const QImage played = Play(emf);
+        int ink = 0;
+        for (int y = 0; y < H; ++y)
+            for (int x = 0; x < W; ++x)
+                ink += qGray(expected.pixel(x, y)) < 128;
+        EXPECT_GT(ink, 50) << c.name;
+        EXPECT_LT(Difference(expected, played), 0.01) << c.name;
+        DeleteEnhMetaFile(emf);
+    }
+}
+
+namespace {
+
+// An enhanced metafile put together record by record: 100 × 100 reference pixels of 1 mm each,
+// the frame the same square, palette entries (red, green, blue, flags) in the end record.
+class TEmfBuilder {
+public:
+    void Record(std::uint32_t type, const std::vector<std::uint32_t>& words)
+    {
+        U32(type);
+        U32(std::uint32_t(8 + 4 * words.size()));
+        for (std::uint32_t w : words)
+            U32(w);
+        ++records_;
+    }
+    std::vector<std::uint8_t> Finish(const std::vector<std::uint32_t>& palette, int handles)
+    {
+        Record(emf::EOF_, [&] {
+            std::vector<std::uint32_t> w{std::uint32_t(palette.size()), 16};
+            w.insert(w.end(), palette.begin(), palette.end());
+            w.push_back(std::uint32_t(20 + 4 * palette.size()));
+            return w;
+        }());
+        std::vector<std::uint8_t> out;
+        const auto put = [&](std::uint32_t v) {
+            for (int i = 0; i < 4; ++i)
+                out.push_back(std::uint8_t(v >> (8 * i)));
+        };
+        const std::uint32_t total = 108 + std::uint32_t(body_.size());
+        for (std::uint32_t v : {1u, 108u, 0u, 0u, 99u, 99u, 0u, 0u, 9999u, 9999u, 0x464D4520u, 0x10000u, total,
+                                std::uint32_t(records_ + 1), std::uint32_t(handles), 0u, 0u,
+                                std::uint32_t(palette.size()), 100u, 100u, 100u, 100u, 0u, 0u, 0u, 100000u,
+                                100000u})
+            put(v);
+        out.insert(out.end(), body_.begin(), body_.end());
+        return out;
+    }
+
+private:
+    void U32(std::uint32_t v)
+    {
+        for (int i = 0; i < 4; ++i)
+            body_.push_back(std::uint8_t(v >> (8 * i)));
+    }
+    std::vector<std::uint8_t> body_;
+    int records_ = 0;
+};
+
+} // namespace
+
+// Colours given as palette indexes take the colour of the picture's selected palette, also
+// after its entries change; an index outside the palette draws black.
+TEST(EnhMetaFile, PaletteIndexColoursResolveThroughThePicturesPalette)
+{
+    TEmfBuilder b;
+    b.Record(emf::CREATEPALETTE, {1, 0x300 | (3u << 16), 0x0000FF, 0x00FF00, 0xFF0000}); // red, green, blue
+    b.Record(emf::SELECTPALETTE, {1});
+    b.Record(emf::CREATEBRUSHINDIRECT, {2, BS_SOLID, PALETTEINDEX(1), 0});
+    b.Record(emf::SELECTOBJECT, {2});
+    b.Record(emf::SELECTOBJECT, {0x80000000u | NULL_PEN});
+    b.Record(emf::RECTANGLE, {0, 0, 50, 50});
+    b.Record(emf::SETPALETTEENTRIES, {1, 2, 1, 0x00FFFF}); // entry 2 becomes yellow
+    b.Record(emf::CREATEBRUSHINDIRECT, {3, BS_SOLID, PALETTEINDEX(2), 0});
+    b.Record(emf::SELECTOBJECT, {3});
+    b.Record(emf::RECTANGLE, {50, 0, 100, 50});
+    b.Record(emf::CREATEBRUSHINDIRECT, {4, BS_SOLID, PALETTEINDEX(7), 0});
+    b.Record(emf::SELECTOBJECT, {4});
+    b.Record(emf::RECTANGLE, {0, 50, 50, 100});
+    const std::vector<std::uint8_t> bytes = b.Finish({0x0000FF, 0x00FF00, 0xFF0000}, 5);
+    std::string error;
+    HENHMETAFILE emf = EnhMetaFileFromBytes(bytes.data(), bytes.size(), &error);
+    ASSERT_NE(emf, nullptr) << error;
+    ASSERT_EQ(emf->records.size(), 15u) << error;
+    EXPECT_EQ(GetEnhMetaFilePaletteEntries(emf, 0, nullptr), 3u);
+    const QImage played = Play(emf, 100, 100);
+    EXPECT_EQ(played.pixelColor(25, 25), QColor(0, 255, 0));
+    EXPECT_EQ(played.pixelColor(75, 25), QColor(255, 255, 0));
+    EXPECT_EQ(played.pixelColor(25, 75), QColor(0, 0, 0));
+    EXPECT_EQ(played.pixelColor(75, 75), QColor(255, 255, 255));
+    DeleteEnhMetaFile(emf);
+}
+
+// A palette selected into a context resolves PALETTEINDEX colours when drawing; realizing it on
+// the true-colour devices changes no entry; a selected palette cannot be deleted.
+TEST(Palette, SelectedPaletteResolvesIndexColoursAndRealizesWithoutChanges)
+{
+    LOGPALETTE* lp = static_cast<LOGPALETTE*>(std::malloc(sizeof(LOGPALETTE) + 2 * sizeof(PALETTEENTRY)));
+    lp->palVersion = 0x300;
+    lp->palNumEntries = 3;
+    lp->palPalEntry[0] = {10, 20, 30, 0};
+    lp->palPalEntry[1] = {200, 100, 0, 0};
+    lp->palPalEntry[2] = {0, 0, 250, 0};
+    HPALETTE palette = CreatePalette(lp);
+    std::free(lp);
+    ASSERT_NE(palette, nullptr);
+    DeviceContext dc(40, 20);
+    EXPECT_EQ(SelectPalette(&dc, palette, FALSE), nullptr);
+    EXPECT_EQ(RealizePalette(&dc), 0u);
+    EXPECT_EQ(RealizePalette(nullptr), 0xFFFFFFFFu);
+    EXPECT_FALSE(DeleteObject(palette));
+    HBRUSH index1 = CreateSolidBrush(PALETTEINDEX(1));
+    HBRUSH outside = CreateSolidBrush(PALETTEINDEX(9));
+    const RECT left{0, 0, 20, 20}, right{20, 0, 40, 20};
+    FillRect(&dc, &left, index1);
+    FillRect(&dc, &right, outside);
+    EXPECT_EQ(dc.Image()->pixelColor(10, 10), QColor(200, 100, 0));
+    EXPECT_EQ(dc.Image()->pixelColor(30, 10), QColor(0, 0, 0));
+    EXPECT_EQ(SelectPalette(&dc, nullptr, FALSE), palette);
+    EXPECT_TRUE(DeleteObject(palette));
+    DeleteObject(index1);
+    DeleteObject(outside);
+}
+
+// The fuzz targets' seed files are whole pictures: each reads without a cut and plays every
+// record, so the fuzzers start from files that reach deep into the player.
+TEST(MetafileSeeds, EverySeedReadsWholeAndPlays)
+{
+    const QString root = QString::fromLocal8Bit(qgetenv("QUELM_TEST_SOURCE_DIR")) + "/platform/win/fuzz";
+    int seen = 0;
+    for (const QString& folder : QDir(root).entryList({"*_seeds"}, QDir::Dirs)) {
+        for (const QFileInfo& file : QDir(root + "/" + folder).entryInfoList(QDir::Files)) {
+            QFile f(file.filePath());
+            ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+            const QByteArray b = f.readAll();
+            const auto* data = reinterpret_cast<const std::uint8_t*>(b.constData());
+            std::string error;
+            ++seen;
+            if (file.suffix() == "emf") {
+                HENHMETAFILE emf = EnhMetaFileFromBytes(data, size_t(b.size()), &error);
+                ASSERT_NE(emf, nullptr) << file.filePath().toStdString() << ": " << error;
+                EXPECT_TRUE(error.empty()) << file.filePath().toStdString() << ": " << error;
+                DeviceContext dc(64, 48);
+                const RECT r{0, 0, 64, 48};
+                EXPECT_TRUE(PlayEnhMetaFile(&dc, emf, &r)) << file.filePath().toStdString();
+                DeleteEnhMetaFile(emf);
+            } else {
+                HMETAFILE mf = MetaFileFromBytes(data, size_t(b.size()), &error);
+                ASSERT_NE(mf, nullptr) << file.filePath().toStdString() << ": " << error;
+                EXPECT_TRUE(error.empty()) << file.filePath().toStdString() << ": " << error;
+                DeviceContext dc(300, 200);
+                EXPECT_TRUE(PlayMetaFile(&dc, mf)) << file.filePath().toStdString();
+                dc.Image()->save("/tmp/seed-" + file.fileName() + ".png");
+                DeleteMetaFile(mf);
+            }
+        }
+    }
+    EXPECT_GE(seen, 10);
+}
