@@ -375,6 +375,7 @@ void TPlusCalculatorDropdown::CreateDropDownForm()
         return;
     panel_ = new TCustomButtonPanel(this);
     panel_->SetParent(form_);
+    panel_->SetTakesFocus(false); // keys go to the pop-up, which hands them to the calculator
     panel_->Calculator = this;
     panel_->SetHeight(150);
     panel_->CreateDefaultButtons();

@@ -1585,7 +1585,10 @@ void TPlusHeader::Paint()
 // the drop-down button
 // ============================================================================================
 
-TPlusDropDownSpeedButton::TPlusDropDownSpeedButton(TComponent* AOwner) : TCustomControl(AOwner) {}
+TPlusDropDownSpeedButton::TPlusDropDownSpeedButton(TComponent* AOwner) : TCustomControl(AOwner)
+{
+    SetTakesFocus(false); // a press leaves the focus in the edit
+}
 
 void TPlusDropDownSpeedButton::Dispatch(TMessage& m)
 {
@@ -1669,6 +1672,7 @@ void TPlusDropDownSpeedButton::Paint()
 
 TDropDownEditButton::TDropDownEditButton(TComponent* AOwner) : TCustomControl(AOwner)
 {
+    SetTakesFocus(false);
     button_ = new TPlusDropDownSpeedButton(this);
     button_->SetParent(this);
     button_->ButtonStyle = bsDropDown;
@@ -1701,7 +1705,7 @@ namespace {
 // The pop-up's background and border, behind the bars and the hosted control.
 class TDropDownBackground : public TCustomControl {
 public:
-    explicit TDropDownBackground(TDropDownForm* form) : TCustomControl(form), form_(form) {}
+    explicit TDropDownBackground(TDropDownForm* form) : TCustomControl(form), form_(form) { SetTakesFocus(false); }
 
 protected:
     void Paint() override { form_->PaintBackground(Canvas()); }

@@ -69,6 +69,7 @@ void TPlusTimePickerDropDown::CreateDropDownForm()
     if (!panel_) {
         panel_ = new TPanel(this);
         panel_->SetParent(form_);
+        panel_->SetTakesFocus(false);
         panel_->SetBorderWidth(0);
         panel_->SetBevelInner(bvNone);
         panel_->SetBevelOuter(bvNone);
@@ -77,6 +78,7 @@ void TPlusTimePickerDropDown::CreateDropDownForm()
     if (!clock_) {
         clock_ = new TPlusWatch(this);
         clock_->SetParent(panel_);
+        clock_->SetTakesFocus(false); // keys reach the clock through the pop-up
     }
     clock_->Align = alClient;
     SetDropDownControl(panel_);

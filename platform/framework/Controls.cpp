@@ -1956,6 +1956,12 @@ void TWinControl::CreateHandle()
     creatingHandle_ = false;
 }
 
+void TWinControl::SetTakesFocus(bool on)
+{
+    if (Host())
+        Host()->setFocusPolicy(on ? Qt::StrongFocus : Qt::NoFocus);
+}
+
 void TWinControl::CreateParams(TCreateParams& params)
 {
     params = TCreateParams{};

@@ -422,6 +422,9 @@ public:
 
     virtual bool CanFocus() const;
     virtual void SetFocus();
+    // Whether clicks and Tab give the window the focus (the painted parts of another control,
+    // such as a drop-down's button, take none).
+    void SetTakesFocus(bool on);
     bool Focused() const;
     // Places the child controls that have an Align.
     void Realign();

@@ -5,6 +5,7 @@
 #include "platform/framework/Clipbrd.h"
 #include "platform/framework/Forms.h"
 
+#include <QTest>
 #include <gtest/gtest.h>
 
 namespace {
@@ -109,6 +110,86 @@ TEST(RealEdit, ReturnNeverReachesTheEditAsACharacter)
     EXPECT_EQ(d->GetText(), "ab");
     EXPECT_EQ(seen, std::vector<char>{'\r'}) << "OnKeyPress still hears of it";
     delete form;
+}
+
+} // namespace
+
+namespace {
+
+struct KeyFixture {
+    TForm* form = New<TForm>(nullptr);
+    TPlusCustomDropDown* d = new TPlusCustomDropDown(form);
+    TPlusCustomDropDown* next = new TPlusCustomDropDown(form);
+    std::vector<String> formKeys;
+    KeyFixture()
+    {
+        form->SetBounds(100, 100, 300, 120);
+        d->SetParent(form);
+        d->SetBounds(10, 10, 200, 21);
+        next->SetParent(form);
+        next->SetBounds(10, 50, 200, 21);
+        form->OnKeyDown = [this](TObject*, WORD& k, TShiftState) { formKeys.push_back("down " + IntToStr(k)); };
+        form->OnKeyUp = [this](TObject*, WORD& k, TShiftState) { formKeys.push_back("up " + IntToStr(k)); };
+        form->Show();
+        for (int i = 0; i < 200 && !d->Focused(); ++i) {
+            d->SetFocus();
+            QTest::qWait(5);
+        }
+    }
+    ~KeyFixture() { delete form; }
+};
+
+TEST(EditKeys, ReturnAsTabMovesTheFocusOn)
+{
+    KeyFixture f;
+    f.d->ReturnAsTab = true;
+    ASSERT_TRUE(f.d->Focused());
+    QTest::keyClick(f.d->Host(), Qt::Key_Return);
+    for (int i = 0; i < 100 && !f.next->Focused(); ++i)
+        QTest::qWait(5);
+    EXPECT_TRUE(f.next->Focused());
+}
+
+TEST(EditKeys, WithoutForwardOnKeyDownReturnReachesTheParentAsAPair)
+{
+    KeyFixture f;
+    f.d->ForwardOnKeyDown = false;
+    f.d->SetText("ab");
+    f.d->Perform(WM_CHAR, WPARAM('\r'), 0);
+    for (int i = 0; i < 100 && f.formKeys.size() < 2; ++i)
+        QTest::qWait(5);
+    EXPECT_EQ(f.formKeys, (std::vector<String>{"down 13", "up 13"}));
+    EXPECT_EQ(f.d->GetText(), "ab");
+}
+
+TEST(EditKeys, EscapeSelectsTheValueAndClearsTheModifiedFlag)
+{
+    KeyFixture f;
+    f.d->SetTextPrefix("<");
+    f.d->SetTextSuffix(">");
+    f.d->SetText("value");
+    f.d->SetSelStart(3);
+    f.d->Perform(WM_CHAR, WPARAM('x'), 0);
+    ASSERT_TRUE(f.d->ValueModified());
+    f.d->Perform(CM_WANTSPECIALKEY, VK_ESCAPE, 0);
+    EXPECT_EQ(f.d->SelStart(), 1);
+    EXPECT_EQ(f.d->SelLength(), 6);
+    EXPECT_FALSE(f.d->ValueModified());
+    // while the pop-up is open the edit claims Esc
+    f.d->ShowDropDown();
+    ASSERT_TRUE(f.d->IsDroppedDown());
+    EXPECT_EQ(f.d->Perform(CM_WANTSPECIALKEY, VK_ESCAPE, 0), 1);
+}
+
+TEST(EditKeys, AnEditInNoFormGetsNoSpecialKeyHandling)
+{
+    auto* d = new TPlusCustomDropDown(nullptr);
+    d->SetText("value");
+    d->SetSelStart(2);
+    d->Perform(CM_WANTSPECIALKEY, VK_ESCAPE, 0);
+    EXPECT_EQ(d->SelStart(), 2);
+    EXPECT_EQ(d->SelLength(), 0);
+    delete d;
 }
 
 } // namespace
