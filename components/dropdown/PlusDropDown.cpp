@@ -1905,6 +1905,52 @@ TPlusCustomDropDown::~TPlusCustomDropDown()
     }
 }
 
+void TPlusCustomDropDown::Assign(TPersistent* Source)
+{
+    auto* s = dynamic_cast<TPlusCustomDropDown*>(Source);
+    if (!s)
+        return;
+    ShowFocusLook = s->ShowFocusLook;
+    ReshowForShadow = s->ReshowForShadow;
+    DropDownEnabled = s->DropDownEnabled;
+    DropDownColor = s->DropDownColor;
+    DropDownColorEnd = s->DropDownColorEnd;
+    DropDownGradientDirection = s->DropDownGradientDirection;
+    DropDownBorderColor = s->DropDownBorderColor;
+    DropDownBorderWidth = s->DropDownBorderWidth;
+    DropDownShadow = s->DropDownShadow;
+    SetDropDownWidth(s->dropDownWidth_);
+    SetDropDownHeight(s->dropDownHeight_);
+    DropDownSizeable = s->DropDownSizeable;
+    value_.EditRule = s->value_.EditRule;
+    ReturnAsTab = s->ReturnAsTab;
+    value_.IntegerDigitLimit = s->value_.IntegerDigitLimit;
+    value_.Precision = s->value_.Precision;
+    value_.TextPrefix = s->value_.TextPrefix;
+    value_.TextSuffix = s->value_.TextSuffix;
+    ForwardOnKeyDown = s->ForwardOnKeyDown;
+    EscapeSelectsValue = s->EscapeSelectsValue;
+    value_.AllowedChars = s->value_.AllowedChars;
+    value_.Signed = s->value_.Signed;
+    value_.AutoThousands = s->value_.AutoThousands;
+    buttonAppearance_->Assign(s->buttonAppearance_.get());
+    header_->Assign(s->header_.get());
+    footer_->Assign(s->footer_.get());
+    DropPosition = s->DropPosition;
+    FlatStyle = s->FlatStyle;
+    SetDropDownButtonWidth(s->buttonWidth_);
+    SetDropDownButtonHint(s->buttonHint_);
+    editorEnabled_ = s->editorEnabled_;
+    if (button_ && s->button_) {
+        button_->SpeedButton()->Glyph()->Assign(s->button_->SpeedButton()->Glyph());
+        button_->SpeedButton()->ButtonCaption = s->button_->SpeedButton()->ButtonCaption;
+    }
+    images_ = s->images_;
+    selectionStyle_ = s->selectionStyle_;
+    SelectionColor = s->SelectionColor;
+    SelectionColorTo = s->SelectionColorTo;
+}
+
 // ---------------------------------------------------------------- value text
 
 void TPlusCustomDropDown::PullValue()

@@ -459,6 +459,8 @@ public:
     explicit TPlusCustomDropDown(TComponent* AOwner);
     ~TPlusCustomDropDown() override;
     String ClassName() const override { return "TPlusCustomDropDown"; }
+    // Copies the settings of another drop-down (anything else is ignored).
+    void Assign(TPersistent* Source) override;
 
     // value text (prefix and suffix cut off) and its setter
     String GetText() const;

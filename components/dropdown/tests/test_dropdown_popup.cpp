@@ -429,3 +429,34 @@ TEST(DropDownLooks, FitTextToWidth)
 }
 
 } // namespace
+
+namespace {
+
+TEST(DropDownLooks, AssignCopiesTheSettings)
+{
+    TForm* form = New<TForm>(nullptr);
+    auto* a = new TPlusCustomDropDown(form);
+    auto* b = new TPlusCustomDropDown(form);
+    a->ApplyColorStyle(13);
+    a->SetDropDownWidth(321);
+    a->SetEditorEnabled(false);
+    a->ReturnAsTab = true;
+    a->DropDownHeader()->Caption = "Head";
+    a->SetDropDownButtonHint("Open");
+    a->SetSelectionColorStyle(3);
+    b->Assign(a);
+    EXPECT_EQ(b->DropDownColorEnd, a->DropDownColorEnd);
+    EXPECT_EQ(b->DropDownWidth(), 321);
+    EXPECT_FALSE(b->EditorEnabled());
+    EXPECT_TRUE(b->ReturnAsTab);
+    EXPECT_EQ(b->DropDownHeader()->Caption, "Head");
+    EXPECT_EQ(b->ButtonAppearance()->ColorHot, a->ButtonAppearance()->ColorHot);
+    EXPECT_EQ(b->DropDownButtonHint(), "Open");
+    EXPECT_EQ(b->SelectionColorStyle(), 3);
+    EXPECT_EQ(b->SelectionColor, a->SelectionColor);
+    b->Assign(form); // anything else is ignored
+    EXPECT_EQ(b->DropDownWidth(), 321);
+    delete form;
+}
+
+} // namespace
