@@ -508,6 +508,14 @@ public:
     // that cannot be read raises EFOpenError, an empty one Exception "File is empty"; in both
     // cases the grid is unchanged.
     void ImportCsvFile(const String& fileName, bool append, int maxRows = 0);
+    // The binary cell stream of the rectangle (Left..Right, Top..Bottom), appended to the stream.
+    // Texts are carried; cell properties and graphics are not written yet (HasProp is false).
+    void WriteBinaryCellStream(const TRect& rect, TMemoryStream* stream);
+    // Places the cells of a binary cell stream read from the stream's position: the first cell
+    // lands on `at`, the others keep their offsets (a full-grid stream keeps its coordinates,
+    // shifted by `at`). Every count and length is checked against the bytes left before anything
+    // is allocated; a malformed stream raises EReadError (cells placed before it stay).
+    void ReadBinaryCellStream(TStream* stream, TPoint at);
 
 private:
     void RepaintCellAt(int col, int row);
