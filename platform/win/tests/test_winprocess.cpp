@@ -123,7 +123,8 @@ TEST(ShellExecute, StartsAProgramFileInItsFolderAndReportsMissingFiles)
     quelmtest::WriteFileBytes(script, "#!/bin/sh\necho \"$1\" > \"$(pwd)/ran.txt\"\n");
     ::chmod(script.c_str(), 0755);
     EXPECT_GT(ShellExecute(nullptr, "", script, "-c", dir.str(), SW_SHOW), 32);
-    for (int i = 0; i < 200 && !FileExists(dir.file("ran.txt")); ++i)
+    // the shell makes the file before it writes into it: wait for the whole line
+    for (int i = 0; i < 500 && (!FileExists(dir.file("ran.txt")) || quelmtest::ReadFileBytes(dir.file("ran.txt")).empty()); ++i)
         usleep(10000);
     EXPECT_EQ(quelmtest::ReadFileBytes(dir.file("ran.txt")), "-c\n");
     EXPECT_EQ(ShellExecute(nullptr, "", dir.file("missing.html"), "", dir.str(), SW_SHOW), SE_ERR_FNF);
