@@ -204,10 +204,10 @@ void TfrmSubstances::CreateCropPage()
 
     auto* specified = Group(this, canopy, "grpbxSpecified", " Specified ", 10, 148, 492, 132);
     Label(this, specified, "Half-life due to:", 10, 22);
-    TFieldColumn spec(this, specified, 10, 42, kPageLabel - 10, kValue);
-    edtDt50PenCrp = spec.Edit("edtDt50PenCrp", "- Penetration (d):", ds, "DT50PENCRP");
-    edtDt50VolCrp = spec.Edit("edtDt50VolCrp", "- Volatilization (d):", ds, "DT50VOLCRP");
-    edtDt50TraCrp = spec.Edit("edtDt50TraCrp", "- Transformation (d):", ds, "DT50TRACRP");
+    TFieldColumn specifiedColumn(this, specified, 10, 42, kPageLabel - 10, kValue);
+    edtDt50PenCrp = specifiedColumn.Edit("edtDt50PenCrp", "- Penetration (d):", ds, "DT50PENCRP");
+    edtDt50VolCrp = specifiedColumn.Edit("edtDt50VolCrp", "- Volatilization (d):", ds, "DT50VOLCRP");
+    edtDt50TraCrp = specifiedColumn.Edit("edtDt50TraCrp", "- Transformation (d):", ds, "DT50TRACRP");
 
     auto* root = Group(this, tsHalflife, "grpbxRoot", " Root processes ", 8, 306, 512, 56);
     TFieldColumn uptake(this, root, 10, 22, kPageLabel, kValue);
