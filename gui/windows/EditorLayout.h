@@ -2,10 +2,7 @@
 // Building blocks of the editor windows' layouts: a labelled row of a data-aware control, the
 // read-only browse grid, the navigator of the pattern's buttons, group boxes and buttons. Each
 // control gets its component name, its parent and its place; the window keeps the pointer.
-#include "platform/dbctrls/DBCtrls.h"
-#include "platform/dbctrls/DBGrids.h"
-#include "platform/framework/ExtCtrls.h"
-#include "platform/framework/StdCtrls.h"
+#include "EditorControls.h"
 
 #include <functional>
 #include <initializer_list>
@@ -17,16 +14,11 @@ constexpr int kTwoLineRow = 36;   // a row whose label has two lines
 constexpr int kControlHeight = 21;
 constexpr int kButtonHeight = 25;
 
-template <class T>
-T* Make(TComponent* owner, TWinControl* parent, const String& name, int left, int top, int width, int height)
-{
-    auto* control = new T(owner);
-    if (!name.empty())
-        control->SetName(name);
-    control->SetParent(parent);
-    control->SetBounds(left, top, width, height);
-    return control;
-}
+// The controls that both layouts build alike.
+using editor::Edit;
+using editor::Group;
+using editor::Lookup;
+using editor::Make;
 
 // One line of label text; a second line, when given, is a label of its own right below it.
 inline TLabel* Label(TComponent* owner, TWinControl* parent, const String& text, int left, int top, int width,
@@ -41,14 +33,6 @@ inline TLabel* Label(TComponent* owner, TWinControl* parent, const String& text,
     return label;
 }
 
-inline TGroupBox* Group(TComponent* owner, TWinControl* parent, const String& name, const String& caption, int left,
-                        int top, int width, int height)
-{
-    auto* group = Make<TGroupBox>(owner, parent, name, left, top, width, height);
-    group->SetCaption(caption);
-    return group;
-}
-
 inline TButton* Button(TComponent* owner, TWinControl* parent, const String& name, const String& caption, int left,
                        int top, int width, std::function<void(TObject*)> click = nullptr)
 {
@@ -56,28 +40,6 @@ inline TButton* Button(TComponent* owner, TWinControl* parent, const String& nam
     button->SetCaption(caption);
     button->OnClick = std::move(click);
     return button;
-}
-
-inline TDBEdit* Edit(TComponent* owner, TWinControl* parent, const String& name, TDataSource* source,
-                     const String& field, int left, int top, int width)
-{
-    auto* edit = Make<TDBEdit>(owner, parent, name, left, top, width, kControlHeight);
-    edit->SetDataSource(source);
-    edit->SetDataField(field);
-    return edit;
-}
-
-inline TDBLookupComboBox* Lookup(TComponent* owner, TWinControl* parent, const String& name, TDataSource* source,
-                                 const String& field, TDataSource* list, const String& key, const String& shown,
-                                 int left, int top, int width)
-{
-    auto* combo = Make<TDBLookupComboBox>(owner, parent, name, left, top, width, kControlHeight);
-    combo->SetDataSource(source);
-    combo->SetDataField(field);
-    combo->SetListSource(list);
-    combo->SetKeyField(key);
-    combo->SetListField(shown);
-    return combo;
 }
 
 struct TGridColumn {
