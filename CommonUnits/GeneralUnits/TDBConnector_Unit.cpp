@@ -36,7 +36,7 @@ bool ShowOpenDialog(TOpenFileRequest& request)
         String masks;
         for (const String& mask : SplitString(parts[i + 1], ';'))
             masks += (masks.empty() ? "" : ";") + LowerCase(Trim(mask)) + ";" + UpperCase(Trim(mask));
-        filter += description + " (" + masks + ")";
+        filter += description; // the dialog shows the masks after it
         filter += '\0';
         filter += masks;
         filter += '\0';
