@@ -253,6 +253,35 @@ void TLabel::SetAlignment(TAlignment alignment)
     Widget()->setAlignment(h | Qt::AlignTop);
 }
 
+void TLabel::SetFocusControl(TWinControl* control)
+{
+    if (control == focusControl_)
+        return;
+    if (focusControl_)
+        focusControl_->RemoveFreeNotification(this);
+    focusControl_ = control;
+    if (control)
+        control->FreeNotification(this);
+}
+
+void TLabel::Notification(TComponent* component, TOperation operation)
+{
+    TControl::Notification(component, operation);
+    if (operation == opRemove && component == focusControl_)
+        focusControl_ = nullptr;
+}
+
+void TLabel::Dispatch(TMessage& message)
+{
+    if (message.Msg == CM_DIALOGCHAR && focusControl_ && showAccelChar_ && Enabled() &&
+        IsAccel(message.CharCode(), Caption()) && focusControl_->CanFocus()) {
+        focusControl_->SetFocus();
+        message.Result = 1;
+        return;
+    }
+    TControl::Dispatch(message);
+}
+
 bool TLabel::WordWrap() const { return Widget()->wordWrap(); }
 void TLabel::SetWordWrap(bool wrap) { Widget()->setWordWrap(wrap); }
 

@@ -31,9 +31,18 @@ public:
     // The text as shown.
     String DisplayText() const;
     QLabel* Widget() const;
+    // The control that the caption's accelerator focuses (CM_DIALOGCHAR: the key counts as
+    // handled when the control can take the focus); cleared when that control is freed.
+    TWinControl* FocusControl() const { return focusControl_; }
+    void SetFocusControl(TWinControl* control);
+    void Dispatch(TMessage& message) override;
+
+protected:
+    void Notification(TComponent* component, TOperation operation) override;
 
 private:
     friend class TLabelHost;
+    TWinControl* focusControl_ = nullptr;
     void ApplyText();
     bool showAccelChar_ = true;
     TAlignment alignment_ = taLeftJustify;

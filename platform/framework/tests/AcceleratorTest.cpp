@@ -80,3 +80,42 @@ TEST(Accelerators, DialogCharClicksTheControlWhoseAcceleratorItIs)
     QTest::keyClick(edit->Host(), Qt::Key_S, Qt::AltModifier);
     EXPECT_EQ(saved, 2);
 }
+
+// A label's accelerator focuses its FocusControl; a label without one, or whose control
+// cannot take the focus, leaves the key to the next control.
+TEST(Accelerators, LabelAcceleratorFocusesItsControl)
+{
+    TForm form(nullptr);
+    form.SetBounds(0, 0, 320, 200);
+    auto* first = new TEdit(&form);
+    first->SetParent(&form);
+    first->SetBounds(80, 10, 120, 24);
+    auto* label = new TLabel(&form);
+    label->SetParent(&form);
+    label->SetBounds(10, 40, 60, 20);
+    label->SetCaption("&Name");
+    auto* name = new TEdit(&form);
+    name->SetParent(&form);
+    name->SetBounds(80, 40, 120, 24);
+    form.Show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(form.Host()));
+    first->SetFocus();
+    QApplication::processEvents();
+
+    EXPECT_EQ(form.Perform(CM_DIALOGCHAR, 'N', 0), 0); // no control to focus yet
+    label->SetFocusControl(name);
+    name->SetEnabled(false);
+    EXPECT_EQ(form.Perform(CM_DIALOGCHAR, 'N', 0), 0);
+    name->SetEnabled(true);
+    QTest::keyClick(first->Host(), Qt::Key_N, Qt::AltModifier);
+    EXPECT_TRUE(name->Focused());
+    EXPECT_EQ(first->Text(), "");
+    EXPECT_EQ(name->Text(), "");
+    label->SetShowAccelChar(false); // the '&' is shown, so it marks nothing
+    first->SetFocus();
+    EXPECT_EQ(form.Perform(CM_DIALOGCHAR, 'N', 0), 0);
+    label->SetShowAccelChar(true);
+    delete name;
+    EXPECT_EQ(label->FocusControl(), nullptr);
+    EXPECT_EQ(form.Perform(CM_DIALOGCHAR, 'N', 0), 0);
+}

@@ -295,7 +295,10 @@ QImage Shown(TWinControl* w)
     // drawn as the window system would compose it: onto nothing, without a background
     QImage image(w->Host()->size(), QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::transparent);
-    w->Host()->render(&image, QPoint(), QRegion(), QWidget::DrawChildren);
+    // rendering starts at the top-left of what is painted, which the window's shape bounds
+    const QRegion shape = w->Host()->mask();
+    const QPoint at = shape.isEmpty() ? QPoint() : shape.boundingRect().intersected(w->Host()->rect()).topLeft();
+    w->Host()->render(&image, at, QRegion(), QWidget::DrawChildren);
     return image.convertToFormat(QImage::Format_ARGB32);
 }
 
@@ -336,6 +339,35 @@ TEST_F(WindowFixture, LayeredWindowShowsPerPixelAlpha)
     EXPECT_NEAR(shown.pixelColor(5, 5).alpha(), 128, 2);
     EXPECT_NEAR(shown.pixelColor(30, 5).alpha(), 64, 2);
     shown.save("/tmp/layered-per-pixel.png");
+}
+
+// A colour key takes the key's pixels out of what the window paints, and out of its shape;
+// the constant alpha applies to the rest. The shape follows later paints.
+TEST_F(WindowFixture, LayeredWindowColourKeyHidesTheKeyPixels)
+{
+    auto* w = new TLayeredPopup(&form);
+    w->SetBounds(0, 0, 40, 20);
+    w->HandleNeeded();
+    w->Show();
+    ASSERT_TRUE(SetLayeredWindowAttributes(w->Handle(), RGB(255, 0, 255), 0, LWA_COLORKEY));
+    QImage shown = Shown(w);
+    EXPECT_EQ(shown.pixelColor(2, 2).alpha(), 0);             // magenta: keyed out
+    EXPECT_EQ(shown.pixelColor(20, 10), QColor(255, 255, 255)); // white: shown
+    QApplication::processEvents();
+    EXPECT_FALSE(w->Host()->mask().contains(QPoint(2, 2)));
+    EXPECT_TRUE(w->Host()->mask().contains(QPoint(20, 10)));
+    ASSERT_TRUE(SetLayeredWindowAttributes(w->Handle(), RGB(255, 0, 255), 128, LWA_COLORKEY | LWA_ALPHA));
+    shown = Shown(w);
+    EXPECT_EQ(shown.pixelColor(2, 2).alpha(), 0);
+    EXPECT_NEAR(shown.pixelColor(20, 10).alpha(), 128, 2);
+    // another key: magenta shows, white goes
+    ASSERT_TRUE(SetLayeredWindowAttributes(w->Handle(), RGB(255, 255, 255), 0, LWA_COLORKEY));
+    shown = Shown(w);
+    EXPECT_EQ(shown.pixelColor(2, 2), QColor(255, 0, 255));
+    EXPECT_EQ(shown.pixelColor(20, 10).alpha(), 0);
+    QApplication::processEvents();
+    EXPECT_TRUE(w->Host()->mask().contains(QPoint(2, 2)));
+    EXPECT_FALSE(w->Host()->mask().contains(QPoint(20, 10)));
 }
 
 // A window made with WS_EX_LAYERED shows nothing until it is told how.
