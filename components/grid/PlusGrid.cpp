@@ -89,7 +89,7 @@ bool SafeFloatFormat(const String& format)
 
 TPlusStringGrid::TPlusStringGrid(TComponent* owner)
     : TBaseGrid(owner), FixedGradientTo(ColorToRGB(clBtnFace)), bands_(std::make_unique<TBands>()),
-      grouping_(std::make_unique<TGrouping>()), sortSettings_(std::make_unique<TSortSettings>()),
+      grouping_(std::make_unique<TGrouping>()), sortSettings_(std::make_unique<TSortSettings>(this)),
       backGround_(std::make_unique<TBackGround>()), mouseActions_(std::make_unique<TMouseActions>()),
       navigation_(std::make_unique<TNavigation>()), sortIndexList_(std::make_unique<TSortIndexList>()),
       fixedFont_(std::make_unique<TFont>()), activeCellFont_(std::make_unique<TFont>()),

@@ -100,18 +100,86 @@ public:
 };
 
 enum TSortDirection { sdAscending, sdDescending };
-// The sort state the header paints (the sorting itself comes with the sort operations).
+// ---- sorting types (PlusGridSort.cpp)
+// How two cells of a column compare; chosen per column by OnGetFormat or detected from the text.
+enum TSortStyle {
+    ssAutomatic, ssAlphabetic, ssNumeric, ssDate, ssAlphaNoCase, ssAlphaCase, ssShortDateEU, ssShortDateUS,
+    ssCustom, ssFinancial, ssAnsiAlphaCase, ssAnsiAlphaNoCase, ssRaw, ssHTML, ssImages, ssCheckBox, ssUnicode,
+    ssDateTime, ssTime, ssAlphaNumeric, ssAlphaNumericNoCase
+};
+enum TSortBlankPosition { blFirst, blLast };
+enum TIndexSortKey { ikShift, ikCtrl };
+class TPlusStringGrid;
+
+// The sort state and options of a grid: read by the header painting and the sorts.
 class TSortSettings : public TPersistent {
 public:
+    explicit TSortSettings(TPlusStringGrid* grid = nullptr);
+    ~TSortSettings() override;
     String ClassName() const override { return "TSortSettings"; }
+    // Copies every setting but IgnoreCase and SortOnVirtualCells (glyphs by content).
+    void Assign(TPersistent* source) override;
+    // Raises Exception "Sort row should be smaller than number of fixed rows" (Row unchanged)
+    // for a row at or beyond the grid's FixedRows.
+    void SetRow(int value);
+    void SetShow(bool value); // invalidates the grid
+    TBitmap* UpGlyph() const { return upGlyph_.get(); }
+    TBitmap* DownGlyph() const { return downGlyph_.get(); }
+    TBitmap* IndexUpGlyph() const { return indexUpGlyph_.get(); }
+    TBitmap* IndexDownGlyph() const { return indexDownGlyph_.get(); }
+    // The setters copy the given picture; the settings keep their own.
+    void SetUpGlyph(TBitmap* value);
+    void SetDownGlyph(TBitmap* value);
+    void SetIndexUpGlyph(TBitmap* value);
+    void SetIndexDownGlyph(TBitmap* value);
+    // The header colours of the sorted column; a change repaints the last fixed row.
+    TColor HeaderColor() const { return headerColor_; }
+    TColor HeaderColorTo() const { return headerColorTo_; }
+    TColor HeaderMirrorColor() const { return headerMirrorColor_; }
+    TColor HeaderMirrorColorTo() const { return headerMirrorColorTo_; }
+    void SetHeaderColor(TColor value) { SetHeader(headerColor_, value); }
+    void SetHeaderColorTo(TColor value) { SetHeader(headerColorTo_, value); }
+    void SetHeaderMirrorColor(TColor value) { SetHeader(headerMirrorColor_, value); }
+    void SetHeaderMirrorColorTo(TColor value) { SetHeader(headerMirrorColorTo_, value); }
+
+    TPlusStringGrid* Grid = nullptr; // not owned
     int Column = -1;
     int Row = 0;
     bool Show = false;
     bool IndexShow = false;
+    bool Full = true;
+    bool SingleColumn = false;
+    bool IgnoreBlanks = false;
+    TSortBlankPosition BlankPos = blFirst;
+    bool AutoFormat = true;
     TSortDirection Direction = sdAscending;
-    bool AutoSortForGrouping = true;
+    bool NormalCellsOnly = false;
+    bool FixedCols = false;
+    bool AutoColumnMerge = false;
     TColor IndexColor = clYellow;
+    TSortDirection InitSortDirection = sdAscending;
+    bool UndoSort = false;
+    bool SortOnVirtualCells = true;
+    bool AutoSortForGrouping = true;
+    bool IgnoreCase = false;
+    TIndexSortKey IndexSortKey = ikShift;
+
+private:
+    void SetHeader(TColor& field, TColor value);
+    std::unique_ptr<TBitmap> upGlyph_, downGlyph_, indexUpGlyph_, indexDownGlyph_;
+    TColor headerColor_ = clNone;
+    TColor headerColorTo_ = clNone;
+    TColor headerMirrorColor_ = clNone;
+    TColor headerMirrorColorTo_ = clNone;
 };
+
+using TGetFormatEvent =
+    std::function<void(TObject* Sender, int ACol, TSortStyle& AStyle, String& aPrefix, String& aSuffix)>;
+using TCustomCompareEvent = std::function<void(TObject* Sender, const String& str1, const String& str2, int& Res)>;
+using TRawCompareEvent = std::function<void(TObject* Sender, int ACol, int Row1, int Row2, int& Res)>;
+using TRowUpdateEvent = std::function<void(TObject* Sender, int OldRow, int NewRow)>;
+using TCanSortEvent = std::function<void(TObject* Sender, int ACol, bool& DoSort)>;
+using TClickSortEvent = std::function<void(TObject* Sender, int ACol)>;
 
 // The picture or gradient behind the cells.
 class TBackGround : public TPersistent {
@@ -517,6 +585,51 @@ public:
     // is allocated; a malformed stream raises EReadError (cells placed before it stay).
     void ReadBinaryCellStream(TStream* stream, TPoint at);
 
+    // ---- sorting (PlusGridSort.cpp)
+    // Every sort orders the normal rows (FixedRows .. RowCount-FixedFooters-1) and nothing else,
+    // by a total order for every style: equal keys stay in their order, empty cells, numbers and
+    // other texts each form a class of their own (see CompareCellsForSort). A row's cells, its
+    // objects, height, order entry and (as the settings say) its selected and modified flags move
+    // together.
+    TIntList* RowOrderList() const { return rowOrderList_.get(); }
+    TIntList* ExcludedColumns() const { return excludedColumns_.get(); }
+    TGetFormatEvent OnGetFormat;
+    TCustomCompareEvent OnCustomCompare;
+    TRawCompareEvent OnRawCompare;
+    TRowUpdateEvent OnRowUpdate;
+    TCanSortEvent OnCanSort;
+    TClickSortEvent OnClickSort;
+    bool SortBusy = false;
+    bool SortCellByCell = false;
+    virtual void ExchangeRows(int Row1, int Row2);
+    // By SortSettings.Column in SortSettings.Direction; nothing when Column < 0. Clears the
+    // sort index list.
+    virtual void SortByColumn();
+    // By SortIndexList; EPlusGridError "No indexes specified for indexed sort" when it is empty.
+    virtual void SortByIndex();
+    // The child rows of the expanded nodes of the deepest node level, by Column or by the list.
+    virtual void SortNodeGroups();
+    virtual void SortNodeGroupsByIndex();
+    // Back to the order recorded in RowOrderList (fixed rows included).
+    virtual void RestoreRowOrder();
+    // -1, 0 or 1 for the cells (ACol, Row1) and (ACol, Row2); Direction 0 ascending, 1
+    // descending (it only places blanks).
+    int CompareCellsForSort(int ACol, int Row1, BYTE Direction, int Row2);
+    int CompareRowsByColumn(int ACol, int Row1, int Row2);
+    int CompareRowsByIndex(int Position, int Row1, int Row2);
+    void SortRowRange(int ACol, int First, int Last);
+    void SortRowRangeByIndex(int First, int Last);
+    void SortRangeByIndex(int First, int Last);
+    void SortRowsByOrderList(int First, int Last);
+    void ResetRowOrderList();
+    // Asks OnGetFormat for the column's style, prefix and suffix.
+    virtual void DoGetFormat(int ACol, TSortStyle& AStyle, String& aPrefix, String& aSuffix);
+    // What a click on the header cell of column ACol does to the sort (the mouse handler calls it
+    // once it knows the click is a sort click; the in-place editor is already hidden):
+    // OnCanSort, then with IndexShow the column list (indexKeyDown: the IndexSortKey key was
+    // held) and SortByIndex, else the single column (flip, undo) and SortByColumn; OnClickSort.
+    void SortByHeaderClick(int ACol, bool indexKeyDown);
+
 private:
     void RepaintCellAt(int col, int row);
     bool Loading() const { return HasState(csLoading); }
@@ -592,4 +705,14 @@ private:
     TAlignment defaultAlignment_ = taLeftJustify;
     TColor borderColor_ = 0xB99D7F;
     bool flat_ = false;
+
+    // ---- sorting state (PlusGridSort.cpp)
+    friend class TGridRowSorter;
+    // Reorders rows first..first+order.size()-1 (new row first+i is old row first+order[i]) with
+    // everything that belongs to a row.
+    void ApplyRowOrder(int first, const std::vector<int>& order);
+    void RunSort(bool indexed, int first, int last);
+    std::unique_ptr<TIntList> rowOrderList_ = std::make_unique<TIntList>(-1, -1);
+    std::unique_ptr<TIntList> excludedColumns_ = std::make_unique<TIntList>(-1, -1);
+    int trackedRow_ = -1;
 };
