@@ -11,8 +11,10 @@
 #include <QWidget>
 #include <algorithm>
 #include <array>
+#include <climits>
 #include <cmath>
 #include <cstdio>
+#include <cstdint>
 #include <cstring>
 
 // ---------------------------------------------------------------- colours and rectangles
@@ -903,6 +905,177 @@ void PlotThinLine(DeviceContext* dc, QPoint a, QPoint b, bool includeEnd = false
     }
 }
 
+// Wide pens draw each segment with round ends, so a line of segments has round joins: a pixel
+// belongs to a segment when its centre lies nearer to the segment (through the pixels' centres)
+// than half the pen's width; a centre right on the rim counts on the bottom and right side only, so
+// that a horizontal or vertical line is exactly `width` pixels thick. Where the context draws straight
+// onto a 32-bit image with a plain copy of an opaque colour, the pixels are written directly (a
+// million segments cost a fraction of a second); elsewhere the painter strokes each segment.
+class WideLineRaster {
+public:
+    WideLineRaster(DeviceContext* dc, int width)
+        : dc_(dc), width_(width), radius_(width / 2.0),
+          colour_(EffectiveColor(dc, PenColorOf(dc)))
+    {
+        QImage* image = dc->Image();
+        QPainter* p = dc->Painter();
+        const bool copies = dc->rop2 == R2_COPYPEN || dc->rop2 == R2_BLACK || dc->rop2 == R2_WHITE;
+        if (!image || !p || p->device() != image || !image->isDetached() || !copies ||
+            !(image->format() == QImage::Format_RGB32 || image->format() == QImage::Format_ARGB32 ||
+              image->format() == QImage::Format_ARGB32_Premultiplied))
+            return;
+        QRegion clip(image->rect());
+        if (dc->hasSystemClip)
+            clip = clip.intersected(dc->systemClip);
+        if (dc->hasClip)
+            clip = clip.intersected(dc->clip);
+        for (const QRect& r : clip)
+            clipRects_.push_back(r);
+        bits_ = image->bits();
+        stride_ = image->bytesPerLine();
+        pixel_ = 0xFF000000u | (colour_.rgb() & 0xFFFFFFu);
+        direct_ = true;
+    }
+
+    // Draws a polyline point by point. Written directly, consecutive segments along one pixel
+    // column or row are drawn as one segment over their whole extent: the same pixels as each on
+    // its own, however many points a dense data set puts into one column.
+    void Start(QPoint a)
+    {
+        last_ = a;
+        axis_ = Axis::None;
+        extended_ = false;
+    }
+
+    void LineTo(QPoint q)
+    {
+        if (!direct_) {
+            Segment(last_, q);
+            last_ = q;
+            return;
+        }
+        if (axis_ != Axis::Horizontal && q.x() == last_.x()) {
+            Extend(Axis::Vertical, q.y(), last_.y());
+            last_ = q;
+            return;
+        }
+        if (axis_ != Axis::Vertical && q.y() == last_.y()) {
+            Extend(Axis::Horizontal, q.x(), last_.x());
+            last_ = q;
+            return;
+        }
+        Finish();
+        Segment(last_, q);
+        Start(q);
+    }
+
+    void Finish()
+    {
+        if (extended_ && axis_ == Axis::Vertical)
+            Segment(QPoint(last_.x(), low_), QPoint(last_.x(), high_));
+        else if (extended_)
+            Segment(QPoint(low_, last_.y()), QPoint(high_, last_.y()));
+        extended_ = false;
+        axis_ = Axis::None;
+    }
+
+    void Segment(QPoint a, QPoint b)
+    {
+        if (!direct_) {
+            QPainter* p = dc_->Painter();
+            p->setPen(QPen(colour_, width_, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+            p->setBrush(Qt::NoBrush);
+            p->drawLine(QPointF(a) + QPointF(0.5, 0.5), QPointF(b) + QPointF(0.5, 0.5));
+            return;
+        }
+        if (clipRects_.empty())
+            return;
+        // Offsets of pixel centres from the segment's start are whole numbers, so the test runs
+        // in integers: no rounding decides a pixel on the rim.
+        const std::int64_t dx = b.x() - a.x(), dy = b.y() - a.y();
+        const std::int64_t length2 = dx * dx + dy * dy;
+        const std::int64_t w2 = std::int64_t(width_) * width_;
+        const double r = radius_ + 1; // bounds of the pixels worth testing
+        const int rowFirst = int(std::floor(std::min(a.y(), b.y()) - r));
+        const int rowLast = int(std::ceil(std::max(a.y(), b.y()) + r));
+        for (int j = rowFirst; j <= rowLast; ++j) {
+            const std::int64_t py = j - a.y();
+            // the segment's x extent over the rows a pen's radius away bounds the covered pixels
+            double t0 = 0, t1 = 1;
+            if (dy != 0) {
+                t0 = std::clamp((double(py) - r) / double(dy), 0.0, 1.0);
+                t1 = std::clamp((double(py) + r) / double(dy), 0.0, 1.0);
+            }
+            const double xa = a.x() + t0 * double(dx), xb = a.x() + t1 * double(dx);
+            const int from = int(std::floor(std::min(xa, xb) - r));
+            const int to = int(std::ceil(std::max(xa, xb) + r));
+            int first = INT_MAX, last = INT_MIN;
+            for (int i = from; i <= to; ++i) {
+                const std::int64_t px = i - a.x();
+                const std::int64_t dot = px * dx + py * dy;
+                bool inside;
+                if (dot <= 0 || dot >= length2) { // nearest to an end: the round cap
+                    const std::int64_t ex = dot <= 0 ? px : px - dx, ey = dot <= 0 ? py : py - dy;
+                    const std::int64_t d4 = 4 * (ex * ex + ey * ey);
+                    // a centre right on the rim belongs to the pen on its bottom and right side only
+                    inside = d4 < w2 || (d4 == w2 && (ey > 0 || (ey == 0 && ex > 0)));
+                } else { // beside the segment: distance cross / length
+                    const std::int64_t cross = px * dy - py * dx;
+                    const std::int64_t c4 = 4 * cross * cross, limit = w2 * length2;
+                    inside = c4 < limit || (c4 == limit && (-cross * dx > 0 || (dx == 0 && cross * dy > 0)));
+                }
+                if (inside) {
+                    first = std::min(first, i);
+                    last = i;
+                }
+            }
+            if (first <= last)
+                Run(j, first, last);
+        }
+    }
+
+private:
+    enum class Axis { None, Vertical, Horizontal };
+
+    void Extend(Axis axis, int to, int from)
+    {
+        if (!extended_) {
+            low_ = high_ = from;
+            extended_ = true;
+        }
+        axis_ = axis;
+        low_ = std::min(low_, to);
+        high_ = std::max(high_, to);
+    }
+
+    void Run(int row, int first, int last)
+    {
+        for (const QRect& c : clipRects_) {
+            if (row < c.top() || row > c.bottom())
+                continue;
+            const int from = std::max(first, c.left()), to = std::min(last, c.right());
+            if (from > to)
+                continue;
+            auto* line = reinterpret_cast<std::uint32_t*>(bits_ + qsizetype(row) * stride_);
+            std::fill(line + from, line + to + 1, pixel_);
+        }
+    }
+
+    DeviceContext* dc_;
+    int width_;
+    double radius_;
+    QColor colour_;
+    bool direct_ = false;
+    std::vector<QRect> clipRects_;
+    uchar* bits_ = nullptr;
+    qsizetype stride_ = 0;
+    std::uint32_t pixel_ = 0;
+    QPoint last_;
+    Axis axis_ = Axis::None;
+    bool extended_ = false;
+    int low_ = 0, high_ = 0;
+};
+
 void DrawLineDevice(DeviceContext* dc, QPoint a, QPoint b)
 {
     if (PenIsNull(dc))
@@ -912,11 +1085,7 @@ void DrawLineDevice(DeviceContext* dc, QPoint a, QPoint b)
         PlotThinLine(dc, a, b);
         return;
     }
-    QPen pen(EffectiveColor(dc, PenColorOf(dc)), width, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
-    QPainter* p = dc->Painter();
-    p->setPen(pen);
-    p->setBrush(Qt::NoBrush);
-    p->drawLine(QPointF(a) + QPointF(0.5, 0.5), QPointF(b) + QPointF(0.5, 0.5));
+    WideLineRaster(dc, width).Segment(a, b);
 }
 
 QPen OutlinePen(DeviceContext* dc)
@@ -1303,12 +1472,24 @@ BOOL Polyline(HDC dc, const POINT* points, int count)
     QUELM_META_CALL(dc, Poly(dc, false, points, count));
     if (!dc || !points || count < 2)
         return FALSE;
-    TGdiRecord rec = dc->MakeRecord("Polyline");
-    rec.Points.assign(points, points + count);
-    dc->Record(rec);
-    if (Begin(dc))
+    if (dc->Recorder) {
+        TGdiRecord rec = dc->MakeRecord("Polyline");
+        rec.Points.assign(points, points + count);
+        dc->Record(rec);
+    }
+    if (!Begin(dc) || PenIsNull(dc))
+        return TRUE;
+    const int width = PenWidthOf(dc);
+    if (width <= 1) {
         for (int i = 1; i < count; ++i)
-            DrawLineDevice(dc, dc->ToDevice(points[i - 1].x, points[i - 1].y), dc->ToDevice(points[i].x, points[i].y));
+            PlotThinLine(dc, dc->ToDevice(points[i - 1].x, points[i - 1].y), dc->ToDevice(points[i].x, points[i].y));
+        return TRUE;
+    }
+    WideLineRaster raster(dc, width);
+    raster.Start(dc->ToDevice(points[0].x, points[0].y));
+    for (int i = 1; i < count; ++i)
+        raster.LineTo(dc->ToDevice(points[i].x, points[i].y));
+    raster.Finish();
     return TRUE;
 }
 
