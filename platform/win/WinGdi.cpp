@@ -2143,6 +2143,18 @@ QString WideTextOf(const char16_t* text, int count)
 }
 
 // Draws one run of text with its top-left at (x, y) in device coordinates.
+// The accelerator's underline below the character at `index` of a line of text whose top-left
+// corner is `topLeft`; empty without one.
+QRect UnderlineBox(const QFontMetrics& fm, const QString& text, int index, QPoint topLeft)
+{
+    if (index < 0 || index >= text.size())
+        return QRect();
+    const int ux = topLeft.x() + fm.horizontalAdvance(text.left(index));
+    const int uw = fm.horizontalAdvance(text.at(index));
+    const int uy = topLeft.y() + fm.ascent() + std::max(1, fm.underlinePos());
+    return QRect(ux, uy, uw, std::max(1, fm.lineWidth()));
+}
+
 void PaintText(HDC dc, const QFont& font, const QString& text, QPoint topLeft, int escapement, int underlineIndex = -1)
 {
     QPainter* p = dc->Painter();
@@ -2161,12 +2173,9 @@ void PaintText(HDC dc, const QFont& font, const QString& text, QPoint topLeft, i
                     EffectiveColor(dc, dc->bkColor));
     p->setPen(EffectiveColor(dc, dc->textColor));
     p->drawText(QPoint(topLeft.x(), topLeft.y() + fm.ascent()), text);
-    if (underlineIndex >= 0 && underlineIndex < text.size()) {
-        const int ux = topLeft.x() + fm.horizontalAdvance(text.left(underlineIndex));
-        const int uw = fm.horizontalAdvance(text.at(underlineIndex));
-        const int uy = topLeft.y() + fm.ascent() + std::max(1, fm.underlinePos());
-        p->fillRect(QRect(ux, uy, uw, std::max(1, fm.lineWidth())), EffectiveColor(dc, dc->textColor));
-    }
+    const QRect underline = UnderlineBox(fm, text, underlineIndex, topLeft);
+    if (!underline.isEmpty())
+        p->fillRect(underline, EffectiveColor(dc, dc->textColor));
     p->setTransform(QTransform());
 }
 
@@ -2579,15 +2588,24 @@ int DrawTextQ(HDC dc, const QString& text, const String& recordText, RECT* rect,
     };
     // On a metafile context each drawn line becomes one text record at its top-left corner,
     // clipped to the rectangle unless DT_NOCLIP; the context's own text alignment does not apply.
-    if (dc->MetaSink && !(format & DT_PREFIXONLY)) {
+    // An accelerator's underline is a rectangle filled in the text colour (DT_PREFIXONLY: only it).
+    if (dc->MetaSink) {
         IGdiMetaSink* sink = dc->MetaSink;
         const UINT align = dc->textAlign;
         dc->textAlign = TA_LEFT | TA_TOP;
         const UINT options = (format & DT_NOCLIP) ? 0 : ETO_CLIPPED;
         int y = top;
         for (const TextLine& line : lines) {
-            if (!line.text.isEmpty())
+            if (!line.text.isEmpty() && !(format & DT_PREFIXONLY))
                 sink->Text(dc, lineLeft(line), y, options, rect, line.text.toStdU16String(), nullptr);
+            QRect underline = UnderlineBox(fm, line.text, line.underline, QPoint(lineLeft(line), y));
+            if (!(format & DT_NOCLIP))
+                underline &= QRect(QPoint(rect->left, rect->top), QPoint(rect->right - 1, rect->bottom - 1));
+            if (!underline.isEmpty()) {
+                HBRUSH ink = CreateSolidBrush(dc->textColor);
+                sink->FillRect(dc, QRectToRect(underline), ink);
+                DeleteObject(ink);
+            }
             y += lineHeight;
         }
         dc->textAlign = align;
@@ -2602,11 +2620,15 @@ int DrawTextQ(HDC dc, const QString& text, const String& recordText, RECT* rect,
             else
                 p->setClipRect(box);
         }
-        const bool hadUnderlineOnly = (format & DT_PREFIXONLY) != 0;
         int y = top;
         for (const TextLine& line : lines) {
-            if (!hadUnderlineOnly)
+            if (format & DT_PREFIXONLY) {
+                const QRect underline = UnderlineBox(fm, line.text, line.underline, dc->ToDevice(lineLeft(line), y));
+                if (!underline.isEmpty())
+                    p->fillRect(underline, EffectiveColor(dc, dc->textColor));
+            } else {
                 PaintText(dc, font, line.text, dc->ToDevice(lineLeft(line), y), 0, line.underline);
+            }
             y += lineHeight;
         }
     }

@@ -374,6 +374,53 @@ TEST(GdiText, DrawTextLayout)
     EXPECT_GE(wh, 2 * tm.tmHeight);
 }
 
+// '&' underlines the next character below the baseline, "&&" is a plain '&'; DT_NOPREFIX shows
+// the '&', DT_HIDEPREFIX draws no underline and DT_PREFIXONLY nothing but the underline.
+TEST(GdiText, DrawTextUnderlinesTheAccelerator)
+{
+    struct Case {
+        const char* text;
+        UINT format;
+        bool underline; // ink below the baseline under the first letter "S"
+        bool glyphs;    // ink above the baseline
+        bool ampersand; // the '&' drawn: the line is wider than "Save"
+    };
+    const Case cases[] = {
+        {"&Save", 0, true, true, false},
+        {"&&Save", 0, false, true, true},
+        {"&Save", DT_NOPREFIX, false, true, true},
+        {"&Save", DT_HIDEPREFIX, false, true, false},
+        {"&Save", DT_PREFIXONLY, true, false, false},
+        {"Save", 0, false, true, false},
+    };
+    for (const Case& c : cases) {
+        Device d(120, 40);
+        Selected font(&d, CreateFont(-16, 0, 0, 0, FW_NORMAL, 0, 0, 0, 0, 0, 0, 0, 0, "Tahoma"));
+        SetBkMode(&d, TRANSPARENT);
+        TEXTMETRIC tm{};
+        GetTextMetrics(&d, &tm);
+        SIZE s{}, save{};
+        GetTextExtentPoint32(&d, "S", 1, &s);
+        GetTextExtentPoint32(&d, "Save", 4, &save);
+        RECT r{10, 5, 110, 35};
+        DrawText(&d, c.text, -1, &r, DT_SINGLELINE | c.format);
+        int below = 0, above = 0;
+        const QImage* image = d.dc.Image();
+        for (int y = 5; y < 35; ++y)
+            for (int x = 10; x < 110; ++x) {
+                const bool ink = QColorToColorRef(image->pixelColor(x, y)) != kWhite;
+                if (y > 5 + tm.tmAscent && x < 10 + s.cx)
+                    below += ink;
+                else if (y <= 5 + tm.tmAscent)
+                    above += ink;
+            }
+        EXPECT_EQ(below > 0, c.underline) << c.text << " " << c.format;
+        EXPECT_EQ(above > 0, c.glyphs) << c.text << " " << c.format;
+        if (c.glyphs)
+            EXPECT_EQ(InkBox(d.dc).right() > 10 + save.cx + 2, c.ampersand) << c.text << " " << c.format;
+    }
+}
+
 TEST(GdiText, DrawTextPlacesAndClipsItsInk)
 {
     Device d(120, 40);

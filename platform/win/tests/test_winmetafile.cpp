@@ -240,22 +240,31 @@ TEST(EnhMetaFile, RecordsWithBadCountsOffsetsOrObjectIndexesStopThePlay)
 }
 
 // DrawText on a recording context: each line becomes a text record at its place in the
-// rectangle, clipped to it unless DT_NOCLIP; the played picture has the text where direct
-// drawing puts it, whatever text alignment the context had.
+// rectangle, clipped to it unless DT_NOCLIP, and an accelerator's underline a filled rectangle
+// (DT_PREFIXONLY: only the underlines); the played picture has the text where direct drawing
+// puts it, whatever text alignment the context had.
 TEST(EnhMetaFile, DrawTextBecomesTextRecordsThatDrawLikeTheDirectCall)
 {
     struct Case {
         const char* name;
+        const char* text;
         UINT format;
         RECT rect;
-        int lines; // text records expected; 0: more than two (the lines wrap)
+        int lines; // text records expected; -1: more than two (the lines wrap)
         bool clipped;
+        int fills;  // underline records
+        int minInk; // dark pixels at least
     };
+    const char* plain = "Wide metafile\r\nsecond line";
+    const char* accelerators = "&Wide metafile\r\nsec&ond line";
     const Case cases[] = {
-        {"left, two lines", DT_LEFT, {10, 10, 230, 150}, 2, true},
-        {"centred single line", DT_CENTER | DT_VCENTER | DT_SINGLELINE, {10, 10, 230, 150}, 1, true},
-        {"right, word break", DT_RIGHT | DT_WORDBREAK, {60, 20, 150, 150}, 0, true},
-        {"no clip", DT_LEFT | DT_NOCLIP, {10, 10, 40, 30}, 2, false},
+        {"left, two lines", plain, DT_LEFT, {10, 10, 230, 150}, 2, true, 0, 50},
+        {"centred single line", plain, DT_CENTER | DT_VCENTER | DT_SINGLELINE, {10, 10, 230, 150}, 1, true, 0, 50},
+        {"right, word break", plain, DT_RIGHT | DT_WORDBREAK, {60, 20, 150, 150}, -1, true, 0, 50},
+        {"no clip", plain, DT_LEFT | DT_NOCLIP, {10, 10, 40, 30}, 2, false, 0, 50},
+        {"accelerators underlined", accelerators, DT_LEFT, {10, 10, 230, 150}, 2, true, 2, 50},
+        {"accelerators hidden", accelerators, DT_LEFT | DT_HIDEPREFIX, {10, 10, 230, 150}, 2, true, 0, 50},
+        {"underlines only", accelerators, DT_LEFT | DT_PREFIXONLY, {10, 10, 230, 150}, 0, true, 2, 10},
     };
     for (const Case& c : cases) {
         const auto draw = [&](HDC dc) {
@@ -264,15 +273,16 @@ TEST(EnhMetaFile, DrawTextBecomesTextRecordsThatDrawLikeTheDirectCall)
             HFONT font = CreateFont(-16, 0, 0, 0, FW_BOLD, 0, 0, 0, 0, 0, 0, 0, 0, "DejaVu Sans");
             HGDIOBJ old = SelectObject(dc, font);
             RECT r = c.rect;
-            DrawText(dc, "Wide metafile\r\nsecond line", -1, &r, c.format);
+            DrawText(dc, c.text, -1, &r, c.format);
             SelectObject(dc, old);
             DeleteObject(font);
         };
         HENHMETAFILE emf = Record(draw);
         ASSERT_NE(emf, nullptr) << c.name;
         const std::vector<std::uint8_t> bytes = Bytes(emf);
-        int texts = 0;
+        int texts = 0, fills = 0;
         for (const TEmfRecordRef& ref : emf->records) {
+            fills += ref.type == emf::FILLRGN;
             if (ref.type != emf::EXTTEXTOUTW)
                 continue;
             ++texts;
@@ -280,10 +290,11 @@ TEST(EnhMetaFile, DrawTextBecomesTextRecordsThatDrawLikeTheDirectCall)
             std::memcpy(&options, bytes.data() + ref.offset + 52, 4);
             EXPECT_EQ((options & ETO_CLIPPED) != 0, c.clipped) << c.name;
         }
-        if (c.lines)
+        if (c.lines >= 0)
             EXPECT_EQ(texts, c.lines) << c.name;
         else
             EXPECT_GT(texts, 2) << c.name;
+        EXPECT_EQ(fills, c.fills) << c.name;
         DeviceContext direct(W, H);
         draw(&direct);
         const QImage expected = direct.Image()->copy();
@@ -292,7 +303,7 @@ TEST(EnhMetaFile, DrawTextBecomesTextRecordsThatDrawLikeTheDirectCall)
         for (int y = 0; y < H; ++y)
             for (int x = 0; x < W; ++x)
                 ink += qGray(expected.pixel(x, y)) < 128;
-        EXPECT_GT(ink, 50) << c.name;
+        EXPECT_GT(ink, c.minInk) << c.name;
         EXPECT_LT(Difference(expected, played), 0.01) << c.name;
         DeleteEnhMetaFile(emf);
     }
