@@ -306,21 +306,26 @@ double Share(const QImage& image, QColor colour)
 
 } // namespace
 
-// Enhanced metafiles written by other programs (a drawing converter, a PostScript converter and
-// a plotting program; fixtures/make-fixtures.sh makes them): each opens as kind 1 with a frame,
-// plays every record, and shows its colours where they belong.
+// Metafiles written by other programs (enhanced metafiles from a drawing converter, a PostScript
+// converter and a plotting program, a placeable Windows metafile from a vector drawing program;
+// fixtures/make-fixtures.sh makes them): each opens with its kind and a frame, plays every
+// record, and shows its colours where they belong.
 TEST_F(Drawport, MetafilesWrittenByOtherProgramsOpenAndDraw)
 {
     struct Case {
         const char* file;
+        int kind;
         QColor colour;    // a colour the picture fills a good part of
         double minShare;  // at least this share of the picture
         QPointF probe;    // a point in that colour, as a share of width and height
     };
     const Case cases[] = {
-        {"fig2dev-drawing.emf", QColor(255, 0, 0), 0.10, {0.15, 0.15}},
-        {"pstoedit-page.emf", QColor(0, 0, 255), 0.15, {0.20, 0.85}},
-        {"gnuplot-plot.emf", QColor(255, 255, 255), 0.50, {0.50, 0.05}},
+        {"fig2dev-drawing.emf", 1, QColor(255, 0, 0), 0.10, {0.15, 0.15}},
+        {"pstoedit-page.emf", 1, QColor(0, 0, 255), 0.15, {0.20, 0.85}},
+        {"gnuplot-plot.emf", 1, QColor(255, 255, 255), 0.50, {0.50, 0.05}},
+        {"inkscape-drawing.wmf", 3, QColor(255, 0, 0), 0.12, {0.25, 0.25}},
+        {"inkscape-drawing.wmf", 3, QColor(0, 0, 255), 0.08, {0.72, 0.33}},
+        {"inkscape-drawing.wmf", 3, QColor(0, 128, 0), 0.01, {0.06, 0.83}},
     };
     for (const Case& c : cases) {
         TMessageBoxInterceptor boxes;
@@ -328,7 +333,7 @@ TEST_F(Drawport, MetafilesWrittenByOtherProgramsOpenAndDraw)
         HENHMETAFILE picture = open_metafile(path.toLocal8Bit().constData(), nullptr);
         ASSERT_NE(picture, nullptr) << c.file;
         EXPECT_TRUE(boxes.Boxes().empty()) << c.file;
-        EXPECT_EQ(picture_kind, 1) << c.file;
+        EXPECT_EQ(picture_kind, c.kind) << c.file;
         ENHMETAHEADER h{};
         GetEnhMetaFileHeader(picture, sizeof h, &h);
         EXPECT_GT(h.rclFrame.right - h.rclFrame.left, 1000) << c.file;
@@ -347,6 +352,63 @@ TEST_F(Drawport, MetafilesWrittenByOtherProgramsOpenAndDraw)
             << c.file << " " << at.name().toStdString();
         DeleteEnhMetaFile(picture);
     }
+}
+
+// The plotting program writes each key label before its series, so the second series' first bars
+// paint over its label "cos" (its own PNG output and an independent EMF renderer show no label
+// either). The label is played all the same: with the bars' polygons turned into comments it
+// shows, right-aligned above its baseline at its place.
+TEST_F(Drawport, KeyLabelUnderTheBarsDrawnAfterItIsCoveredAndShowsWithoutThem)
+{
+    QFile f(FixturePath("gnuplot-plot.emf"));
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    const QByteArray file = f.readAll();
+    const auto* data = reinterpret_cast<const std::uint8_t*>(file.constData());
+    std::vector<std::uint8_t> plain(data, data + file.size()), withoutBars = plain;
+    bool afterLabel = false;
+    int neutralised = 0;
+    for (size_t at = 0; at + 8 <= withoutBars.size();) {
+        std::uint32_t type = 0, size = 0;
+        std::memcpy(&type, &withoutBars[at], 4);
+        std::memcpy(&size, &withoutBars[at + 4], 4);
+        ASSERT_GE(size, 8u);
+        if (type == 83 && std::memcmp(&withoutBars[at + 76], "cos", 3) == 0) // EMR_EXTTEXTOUTA
+            afterLabel = true;
+        if (type == 3 && afterLabel) { // EMR_POLYGON → EMR_GDICOMMENT with no data (its bounds' left is 0)
+            const std::uint32_t comment = 70;
+            std::memcpy(&withoutBars[at], &comment, 4);
+            ++neutralised;
+        }
+        at += size;
+    }
+    ASSERT_TRUE(afterLabel);
+    ASSERT_GE(neutralised, 10);
+
+    // dark pixels and bar-coloured pixels where the label stands: left of the key samples,
+    // between the "sin" line and the second bar's top
+    auto labelArea = [](const std::vector<std::uint8_t>& bytes, int* dark, int* bar) {
+        HENHMETAFILE picture = SetEnhMetaFileBits(UINT(bytes.size()), bytes.data());
+        ASSERT_NE(picture, nullptr);
+        DeviceContext dc(640, 480);
+        const RECT r{0, 0, 640, 480};
+        EXPECT_TRUE(PlayEnhMetaFile(&dc, picture, &r));
+        DeleteEnhMetaFile(picture);
+        const QImage image = dc.Image()->copy();
+        *dark = *bar = 0;
+        for (int y = int(0.17 * 480); y < int(0.23 * 480); ++y)
+            for (int x = int(0.20 * 640); x < int(0.265 * 640); ++x) {
+                const QColor c = image.pixelColor(x, y);
+                *dark += c.lightness() < 100;
+                *bar += std::abs(c.red() - 0xB2) + std::abs(c.green() - 0xE0) + std::abs(c.blue() - 0xD4) < 30;
+            }
+    };
+    int dark = 0, bar = 0;
+    labelArea(plain, &dark, &bar);
+    EXPECT_EQ(dark, 0);
+    EXPECT_GT(bar, 200);
+    labelArea(withoutBars, &dark, &bar);
+    EXPECT_GT(dark, 30);
+    EXPECT_EQ(bar, 0);
 }
 
 // A picture with palette entries gets a palette; painting selects and realizes it and selects
