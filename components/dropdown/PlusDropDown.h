@@ -140,17 +140,7 @@ enum TButtonStyle { bsButton, bsDropDown };
 class TPlusCustomDropDown;
 class TDropDownForm;
 
-// The two one-operation interfaces by which an owner restyles a control.
-class IColorStyled {
-public:
-    virtual ~IColorStyled() = default;
-    virtual void ApplyColorStyle(uint8_t Style) = 0;
-};
-class IColorSetTarget {
-public:
-    virtual ~IColorSetTarget() = default;
-    virtual void ApplyColorSet(const TControlColorSet& Colors) = 0;
-};
+// IColorStyled and IColorSetTarget come with the grid's drawing routines.
 
 using TDropDownEvent = std::function<void(TObject* Sender, bool& AcceptDrop)>;
 using TDropUpEvent = std::function<void(TObject* Sender, bool Cancelled)>;

@@ -30,6 +30,19 @@ struct TControlColorSet {
     }
 };
 
+// The two one-operation interfaces by which an owner restyles a control (the string grid and
+// the drop-down editors implement both).
+class IColorStyled {
+public:
+    virtual ~IColorStyled() = default;
+    virtual void ApplyColorStyle(uint8_t Style) = 0;
+};
+class IColorSetTarget {
+public:
+    virtual ~IColorSetTarget() = default;
+    virtual void ApplyColorSet(const TControlColorSet& Colors) = 0;
+};
+
 void FillGradient(TCanvas* canvas, TColor fromColor, TColor toColor, int steps, TRect rect, bool horizontal);
 void DrawGradientBackground(TCanvas* canvas, TRect rect, TColor color, TColor colorTo, TColor colorMirror,
                             TColor colorMirrorTo, bool vertical, TColor borderColor, bool sideLinesOnly, bool fill);

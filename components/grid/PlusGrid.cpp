@@ -88,7 +88,10 @@ bool SafeFloatFormat(const String& format)
 } // namespace
 
 TPlusStringGrid::TPlusStringGrid(TComponent* owner)
-    : TBaseGrid(owner), FixedGradientTo(ColorToRGB(clBtnFace)), bands_(std::make_unique<TBands>()),
+    : TBaseGrid(owner), cellNode_(std::make_unique<TCellNode>(this)),
+      cellControlList_(std::make_unique<TControlList>()), controlLook_(std::make_unique<TControlLook>(this)),
+      progressAppearance_(std::make_unique<TGridProgressAppearance>()),
+      showModified_(std::make_unique<TShowModified>()), bands_(std::make_unique<TBands>()),
       grouping_(std::make_unique<TGrouping>()), sortSettings_(std::make_unique<TSortSettings>(this)),
       backGround_(std::make_unique<TBackGround>()), mouseActions_(std::make_unique<TMouseActions>()),
       navigation_(std::make_unique<TNavigation>()), sortIndexList_(std::make_unique<TSortIndexList>()),
@@ -98,6 +101,11 @@ TPlusStringGrid::TPlusStringGrid(TComponent* owner)
       selectedRowOrder_(std::make_unique<TIntList>(-1, -1))
 {
     columnVisible_.fill(true);
+    FixedLookColors.From = TColor(0xFFFFFF);
+    FixedLookColors.To = ColorToRGB(clBtnFace);
+    GridColorSet.Colors[0] = GridColorSet.Colors[1] = clNone;
+    progressAppearance_->OnChange = [this](TObject*) { Invalidate(); };
+    showModified_->OnChange = [this](TObject*) { RepaintCol(0); };
     fixedFont_->Name = "Tahoma";
     fixedFont_->Style = TFontStyles() << fsBold;
     fixedFont_->OnChange = [this](TObject*) { Invalidate(); };

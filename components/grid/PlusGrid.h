@@ -7,6 +7,7 @@
 // Index rule: every cell, row and column index a caller passes is checked. Writers ignore a cell
 // outside the grid (a no-op); readers answer the empty value ("" / 0 / clNone / ctEmpty).
 #include "BaseGrid.h"
+#include "DrawRoutines.h"
 #include "PlusObj.h"
 
 #include <array>
@@ -20,7 +21,6 @@ QUELM_DECLARE_EXCEPTION(EPlusGridError, Exception)
 
 class TCustomImageList;
 
-enum TGridLook { glStandard, glXP, glSoft, glClassic, glTMS, glVista, glWin7, glOffice2007, glWindows8 };
 // What a cell's graphic is; ctEmpty is never stored (the answer for a cell without a graphic).
 enum TCellType : uint8_t {
     ctBitmap, ctIcon, ctNone, ctImageList, ctCheckBox, ctDataCheckBox, ctRotated, ctDataImage, ctNode, ctRadio,
@@ -207,11 +207,243 @@ using TCheckBoxClickEvent = std::function<void(TObject* Sender, int ACol, int AR
 enum THoverFixedCells { hfNone, hfFixedRows, hfFixedColumns, hfAll };
 enum TInvalidEntryIcon { ieNone, ieInfo, ieWarning, ieError };
 
+// ---- row nodes: the look of node glyphs and tree lines (PlusGridNodes.cpp)
+enum TNodeType { cnFlat, cn3D, cnGlyph, cnLeaf, cnXP };
+class TPlusStringGrid;
+class TCellNode : public TPersistent {
+public:
+    explicit TCellNode(TPlusStringGrid* grid);
+    ~TCellNode() override;
+    String ClassName() const override { return "TCellNode"; }
+    // Copies all nine properties (the glyphs by content).
+    void Assign(TPersistent* source) override;
+    TColor Color = clSilver;
+    TColor NodeColor = clBlack;
+    bool ExpandOne = false;
+    TNodeType NodeType() const { return nodeType_; }
+    void SetNodeType(TNodeType value);
+    TBitmap* ExpandGlyph() const { return expandGlyph_; }
+    void SetExpandGlyph(TBitmap* value);
+    TBitmap* ContractGlyph() const { return contractGlyph_; }
+    void SetContractGlyph(TBitmap* value);
+    bool ShowTree() const { return showTree_; }
+    void SetShowTree(bool value);
+    bool ShowTreeFull() const { return showTreeFull_; }
+    void SetShowTreeFull(bool value);
+    int NodeIndent() const { return nodeIndent_; }
+    void SetNodeIndent(int value);
+    TColor TreeColor() const { return treeColor_; }
+    void SetTreeColor(TColor value);
+
+private:
+    void Changed();
+    TPlusStringGrid* grid_;
+    TNodeType nodeType_ = cnXP;
+    TBitmap* expandGlyph_;
+    TBitmap* contractGlyph_;
+    bool showTree_ = true;
+    bool showTreeFull_ = true;
+    int nodeIndent_ = 12;
+    TColor treeColor_ = clGray;
+};
+using TNodeEvent = std::function<void(TObject* Sender, int ARow, int ARowReal, bool& Allow)>;
+using TNodeDoneEvent = std::function<void(TObject* Sender, int ARow, int ARowReal)>;
+
+// ---- controls in cells (PlusGridControls.cpp)
+using TRadioClickEvent = std::function<void(TObject* Sender, int ACol, int ARow, int AIdx)>;
+using TButtonClickEvent = std::function<void(TObject* Sender, int ACol, int ARow)>;
+using TRatingChangeEvent = std::function<void(TObject* Sender, int ACol, int ARow, double& NewRate, bool& Allow)>;
+using TCanAddRowEvent = std::function<void(TObject* Sender, bool& CanAdd)>;
+using TCanInsertRowEvent = std::function<void(TObject* Sender, int ARow, bool& CanInsert)>;
+using TGetCheckTextEvent = std::function<void(TObject* Sender, int ACol, int ARow, String& Value)>;
+using TColorSelectEvent = std::function<void(TObject* Sender, int ACol, int ARow, TColor Color, const String& Value)>;
+using TImageSelectEvent = std::function<void(TObject* Sender, int ACol, int ARow, int Index)>;
+
+// ---- looks and colour styles (PlusGridLooks.cpp)
+enum TGridLook { glStandard, glSoft, glClassic, glVirel, glXP, glListView, glVista, glWin7, glOffice2007, glCustom };
+// The look of check boxes and radio buttons in cells (the framework has a TControlStyle of its own).
+enum TCellControlStyle { csClassic, csFlat, csWinXP, csKestrix, csVirel, csGlyph, csTheme };
+// The colours of fixed cells under the looks above glClassic.
+struct TFixedLookColors {
+    TColor From = clNone, To = clNone, MirrorFrom = clNone, MirrorTo = clNone;
+    TColor HoverFrom = clNone, HoverTo = clNone, HoverMirrorFrom = clNone, HoverMirrorTo = clNone, HoverBorder = clNone;
+    TColor DownFrom = clNone, DownTo = clNone, DownMirrorFrom = clNone, DownMirrorTo = clNone, DownBorder = clNone;
+};
+
+// The look of the controls and progress bars in cells, and the fixed-cell gradients.
+class TControlLook : public TPersistent {
+public:
+    explicit TControlLook(TPlusStringGrid* grid);
+    ~TControlLook() override;
+    String ClassName() const override { return "TControlLook"; }
+    void Assign(TPersistent* source) override;
+    // Back to the constructed colours.
+    void ResetColors();
+
+    TColor Color() const { return color_; }
+    void SetColor(TColor value) { Store(color_, value); }
+    TColor CommentColor() const { return commentColor_; }
+    void SetCommentColor(TColor value) { Store(commentColor_, value); }
+    TBitmap* CheckedGlyph() const { return checkedGlyph_.get(); }
+    void SetCheckedGlyph(TBitmap* value) { CopyGlyph(checkedGlyph_.get(), value); }
+    TBitmap* UnCheckedGlyph() const { return unCheckedGlyph_.get(); }
+    void SetUnCheckedGlyph(TBitmap* value) { CopyGlyph(unCheckedGlyph_.get(), value); }
+    TBitmap* RadioOnGlyph() const { return radioOnGlyph_.get(); }
+    void SetRadioOnGlyph(TBitmap* value) { CopyGlyph(radioOnGlyph_.get(), value); }
+    TBitmap* RadioOffGlyph() const { return radioOffGlyph_.get(); }
+    void SetRadioOffGlyph(TBitmap* value) { CopyGlyph(radioOffGlyph_.get(), value); }
+    // These also write the grid's fixed-look colours (see the implementation for which skip
+    // clNone and which repaint).
+    TColor FixedGradientFrom() const { return gradient_[0]; }
+    void SetFixedGradientFrom(TColor value);
+    TColor FixedGradientTo() const { return gradient_[1]; }
+    void SetFixedGradientTo(TColor value);
+    TColor FixedGradientMirrorFrom() const { return gradient_[2]; }
+    void SetFixedGradientMirrorFrom(TColor value);
+    TColor FixedGradientMirrorTo() const { return gradient_[3]; }
+    void SetFixedGradientMirrorTo(TColor value);
+    TColor FixedGradientHoverFrom() const { return gradient_[4]; }
+    void SetFixedGradientHoverFrom(TColor value);
+    TColor FixedGradientHoverTo() const { return gradient_[5]; }
+    void SetFixedGradientHoverTo(TColor value);
+    TColor FixedGradientHoverMirrorFrom() const { return gradient_[6]; }
+    void SetFixedGradientHoverMirrorFrom(TColor value);
+    TColor FixedGradientHoverMirrorTo() const { return gradient_[7]; }
+    void SetFixedGradientHoverMirrorTo(TColor value);
+    TColor FixedGradientHoverBorder() const { return gradient_[8]; }
+    void SetFixedGradientHoverBorder(TColor value);
+    TColor FixedGradientDownFrom() const { return gradient_[9]; }
+    void SetFixedGradientDownFrom(TColor value);
+    TColor FixedGradientDownTo() const { return gradient_[10]; }
+    void SetFixedGradientDownTo(TColor value);
+    TColor FixedGradientDownMirrorFrom() const { return gradient_[11]; }
+    void SetFixedGradientDownMirrorFrom(TColor value);
+    TColor FixedGradientDownMirrorTo() const { return gradient_[12]; }
+    void SetFixedGradientDownMirrorTo(TColor value);
+    TColor FixedGradientDownBorder() const { return gradient_[13]; }
+    void SetFixedGradientDownBorder(TColor value);
+    int CheckSize() const { return checkSize_; }
+    void SetCheckSize(int value) { Store(checkSize_, value); }
+    int RadioSize() const { return radioSize_; }
+    void SetRadioSize(int value) { Store(radioSize_, value); }
+    TCellControlStyle ControlStyle() const { return controlStyle_; }
+    void SetControlStyle(TCellControlStyle value) { Store(controlStyle_, value); }
+    bool DropDownAlwaysVisible() const { return dropDownAlwaysVisible_; }
+    void SetDropDownAlwaysVisible(bool value) { Store(dropDownAlwaysVisible_, value); }
+    bool SpinButtonsAlwaysVisible() const { return spinButtonsAlwaysVisible_; }
+    void SetSpinButtonsAlwaysVisible(bool value) { Store(spinButtonsAlwaysVisible_, value); }
+    bool FlatButton() const { return flatButton_; }
+    void SetFlatButton(bool value) { Store(flatButton_, value); }
+    bool NoDisabledCheckRadioLook() const { return noDisabledCheckRadioLook_; }
+    void SetNoDisabledCheckRadioLook(bool value) { Store(noDisabledCheckRadioLook_, value); }
+    bool NoDisabledButtonLook() const { return noDisabledButtonLook_; }
+    void SetNoDisabledButtonLook(bool value) { Store(noDisabledButtonLook_, value); }
+    int ProgressMarginX() const { return progressMarginX_; }
+    void SetProgressMarginX(int value) { Store(progressMarginX_, value); }
+    int ProgressMarginY() const { return progressMarginY_; }
+    void SetProgressMarginY(int value) { Store(progressMarginY_, value); }
+    bool ProgressXP() const { return progressXP_; }
+    void SetProgressXP(bool value) { Store(progressXP_, value); }
+    // plain fields
+    bool FixedDropDownButton = false;
+    bool CheckAlwaysActive = false;
+    bool RadioAlwaysActive = false;
+    TColor ProgressBorderColor = clGray;
+
+private:
+    template <typename T>
+    void Store(T& field, T value)
+    {
+        field = value;
+        Repaint();
+    }
+    void Repaint();
+    void CopyGlyph(TBitmap* own, TBitmap* value);
+    void SetGradient(int index, TColor value, bool skipNone, bool repaint);
+    TPlusStringGrid* grid_;
+    TColor color_ = clBlack;
+    TColor commentColor_ = clRed;
+    std::unique_ptr<TBitmap> checkedGlyph_, unCheckedGlyph_, radioOnGlyph_, radioOffGlyph_;
+    std::array<TColor, 14> gradient_{};
+    int checkSize_ = 15;
+    int radioSize_ = 10;
+    TCellControlStyle controlStyle_ = csTheme;
+    bool dropDownAlwaysVisible_ = false;
+    bool spinButtonsAlwaysVisible_ = false;
+    bool flatButton_ = false;
+    bool noDisabledCheckRadioLook_ = false;
+    bool noDisabledButtonLook_ = false;
+    int progressMarginX_ = 2;
+    int progressMarginY_ = 2;
+    bool progressXP_ = false;
+};
+
+// The look of progress cells; every change fires OnChange (the grid repaints).
+class TGridProgressAppearance : public TPersistent {
+public:
+    String ClassName() const override { return "TGridProgressAppearance"; }
+    void Assign(TPersistent* source) override;
+    void Changed();
+#define QUELM_PROGRESS_PROPERTY(type, name, initial)                                                          \
+public:                                                                                                        \
+    type name() const { return name##_; }                                                                      \
+    void Set##name(type value)                                                                                 \
+    {                                                                                                          \
+        if (name##_ == value)                                                                                  \
+            return;                                                                                            \
+        name##_ = value;                                                                                       \
+        Changed();                                                                                             \
+    }                                                                                                          \
+                                                                                                               \
+private:                                                                                                       \
+    type name##_ = initial;
+    QUELM_PROGRESS_PROPERTY(TColor, CompleteColor, clRed)
+    QUELM_PROGRESS_PROPERTY(TColor, CompleteFontColor, clBlue)
+    QUELM_PROGRESS_PROPERTY(TColor, UnCompleteColor, clNone)
+    QUELM_PROGRESS_PROPERTY(TColor, UnCompleteFontColor, clWindowText)
+    QUELM_PROGRESS_PROPERTY(TColor, Level0Color, TColor(0x00FF00))
+    QUELM_PROGRESS_PROPERTY(TColor, Level0ColorTo, TColor(0xE1FFE1))
+    QUELM_PROGRESS_PROPERTY(TColor, Level1Color, TColor(0x00FFFF))
+    QUELM_PROGRESS_PROPERTY(TColor, Level1ColorTo, TColor(0xCAFFFF))
+    QUELM_PROGRESS_PROPERTY(TColor, Level2Color, TColor(0x53AAFF))
+    QUELM_PROGRESS_PROPERTY(TColor, Level2ColorTo, TColor(0xA8D3FF))
+    QUELM_PROGRESS_PROPERTY(TColor, Level3Color, TColor(0x0000FF))
+    QUELM_PROGRESS_PROPERTY(TColor, Level3ColorTo, TColor(0xCACAFF))
+    QUELM_PROGRESS_PROPERTY(int, Level1Perc, 70)
+    QUELM_PROGRESS_PROPERTY(int, Level2Perc, 90)
+    QUELM_PROGRESS_PROPERTY(TColor, BorderColor, clBlack)
+    QUELM_PROGRESS_PROPERTY(bool, ShowBorder, false)
+    QUELM_PROGRESS_PROPERTY(bool, Stacked, false)
+    QUELM_PROGRESS_PROPERTY(bool, ShowPercentage, true)
+    QUELM_PROGRESS_PROPERTY(bool, CompletionSmooth, true)
+    QUELM_PROGRESS_PROPERTY(bool, ShowGradient, true)
+    QUELM_PROGRESS_PROPERTY(int, Steps, 11)
+#undef QUELM_PROGRESS_PROPERTY
+public:
+    BYTE Style = 0;
+    TNotifyEvent OnChange;
+};
+
+// The mark of modified rows.
+class TShowModified : public TPersistent {
+public:
+    String ClassName() const override { return "TShowModified"; }
+    void Assign(TPersistent* source) override;
+    bool Enabled = false;
+    TColor Color() const { return color_; }
+    // Stores and fires OnChange, also for an unchanged colour.
+    void SetColor(TColor value);
+    TNotifyEvent OnChange;
+
+private:
+    TColor color_ = clYellow;
+};
+
 // ---- file import and cell exchange events (PlusGridIO.cpp)
 using TGridProgressEvent = std::function<void(TObject* Sender, short progress)>;
 using TCellSaveLoadEvent = std::function<void(TObject* Sender, int ACol, int ARow, String& Value)>;
 
-class TPlusStringGrid : public TBaseGrid {
+class TPlusStringGrid : public TBaseGrid, public IColorStyled, public IColorSetTarget {
 public:
     explicit TPlusStringGrid(TComponent* owner);
     ~TPlusStringGrid() override;
@@ -234,7 +466,6 @@ public:
     bool EnableHTML = true;
     bool EnableWheel = true;
     THoverFixedCells HoverFixedCells = hfNone;
-    TGridLook Look = glXP;
     String FilterDropDownClear = "(All)";
     bool AutoFilterUpdate = true;
     TColor ActiveCellColor = clGray;
@@ -246,12 +477,10 @@ public:
     bool UseInternalHintClass = true;
 
     // ---- internal state read by the rest of the grid
-    BYTE ColorStyle = 6;
     int HideLevel = 0;
     int GroupColumn = -1;
     bool LoadedOnce = false;
     TPoint HintCell{-1, -1};
-    BYTE AppliedOfficeTheme = 10;
     int UpdateCount = 0;
     bool EditValid = true;
     int NodeCount = 0;
@@ -296,10 +525,6 @@ public:
     int MinRowHeight = 0;
     int MinColumnWidth = 0;
     int MaxRowHeight = 0;
-    TColor FixedGradientFrom = 0xFFFFFF; // kept as RGB
-    TColor FixedGradientTo;
-    TColor FixedGradientMirrorFrom = clNone;
-    TColor FixedGradientMirrorTo = clNone;
     bool WriteZeroDates = true;
 
     // ---- dimensions (these hide the framework setters: they keep the grid's own state in step)
@@ -407,9 +632,6 @@ public:
     bool URLShowInText = false;
     bool GrayDisabledRows = true;
     bool RowDisablingUsed = false;
-    bool ShowModifiedEnabled = false;
-    TColor ShowModifiedColor = clRed;
-    TColor CheckBoxColor = clBlack; // the tick of drawn check boxes
 
     // ---- cell graphics
     virtual TCellType GetCellType(int col, int row);
@@ -419,8 +641,6 @@ public:
     bool RemoveCellGraphicOfType(int col, int row, TCellType type);
     // Convenience setters; each builds the cell's graphic (replacing the one it had).
     void AddCheckBox(int col, int row, bool checked, bool grayed = false);
-    bool GetCheckBoxState(int col, int row);
-    void SetCheckBoxState(int col, int row, bool checked);
     void AddDataCheckBox(int col, int row);
     void AddProgress(int col, int row, TColor fromColor, TColor toColor);
     void AddProgressPie(int col, int row, TColor color, int value);
@@ -490,18 +710,174 @@ public:
     void SplitColumnCells(int col);
     TRect GetUsedCellsRect();
 
-    // ---- nodes and summary rows (the least grouping needs)
-    void AddNode(int row, int span);
-    void RemoveNode(int row);
+    // ---- row nodes (PlusGridNodes.cpp)
+    // Rows are real indexes (hidden rows counted) where the name says so, else displayed ones.
+    // A node row holds a ctNode graphic in column 0: CellBoolean contracted, CellIndex the span
+    // (rows governed, the node row included; 0 = up to the next node row), CellErrFrom the
+    // uncounted rows. Every row has a node level (the NodeLevel of its column-0 cell).
+    void AddNode(int realRow, int span);
+    void MarkSummaryRow(int realRow);
+    void RemoveNode(int realRow);
+    void RemoveAllNodes();
     bool IsNodeRow(int row);
     bool IsSummaryRow(int row);
-    void MarkSummaryRow(int row);
-    int GetNodeSpan(int row);
-    bool GetNodeState(int row); // true: contracted
-    void ExpandNode(int row);
-    void ContractNode(int row);
+    bool IsNodeContracted(int row);
+    bool GetNodeState(int row) { return IsNodeContracted(row); }
+    int GetNodeLevel(int row);          // -1 for a row that is no node row
+    int GetNodeSpan(int row);           // CellIndex of a node row, -1 for other rows
+    int GetNodeUncountedRows(int row);  // 0 for other rows
+    void AddNodeSpan(int row, int delta);
+    void AddNodeUncountedRows(int row, int delta);
+    // The nearest node above the row, of lower level, whose displayed extent covers it; a node
+    // row without such a parent answers itself; -1 without one.
+    int GetParentNode(int row);
+    void ExpandNode(int realRow);
+    void ContractNode(int realRow);
     void ExpandAllNodes();
     void ContractAllNodes();
+    // True when x (client pixels) lies on the node glyph of the displayed row.
+    bool HitNodeGlyph(int row, int x);
+    // 0 node row, 1 the branch ends at this row, 2 it goes on below.
+    int GetTreeLineKind(int row);
+    void InsertRowOutsideNodes(int realRow);
+    void InsertRowInNode(int realRow, int offset);
+    void RemoveRowOutsideNodes(int row);
+    void RemoveRowInNode(int realRow);
+    int GetNodeIndent(int row) override;
+    // The click entry of the mouse handling: on a node row whose glyph lies under x, asks
+    // OnBeforeExpandNode / OnBeforeContractNode, toggles the node and fires OnExpandNode /
+    // OnContractNode. True when the click was taken by a node glyph.
+    bool NodeClick(int row, int x);
+    // Toggles the node of a displayed row with the same events (keyboard: + and -).
+    bool ToggleNode(int row);
+    TCellNode* CellNode() const { return cellNode_.get(); }
+    bool InternalRowChange = false;
+    TNodeEvent OnBeforeExpandNode;
+    TNodeEvent OnBeforeContractNode;
+    TNodeDoneEvent OnExpandNode;
+    TNodeDoneEvent OnContractNode;
+
+    // ---- controls in cells (PlusGridControls.cpp)
+    // Rows are displayed indexes. ToggleCheckBox, SelectRadioButton, SetRadioButtonState and
+    // HitCellCheckBox take a real column; SetCellControlDown and GetCellControlRect a displayed
+    // one; the others use the column as given. Cells outside the grid answer False / -1.
+    bool IsCheckBoxCell(int col, int row);
+    bool IsClickableControlCell(int col, int row);
+    bool IsRadioCell(int col, int row);
+    bool IsRadioButtonCell(int col, int row);
+    bool IsButtonCell(int col, int row);
+    bool IsRatingCell(int col, int row);
+    bool IsScrollBarCell(int col, int row);
+    bool IsScrollBarCellTracking(int col, int row);
+    int GetScrollBarCellPosition(int col, int row);
+    void GetScrollBarCellRange(int col, int row, int& page, int& max);
+    TStrings* GetRadioItems(int col, int row);
+    bool GetRadioIndex(int col, int row, int& index);
+    bool GetCellComment(int col, int row, String& comment);
+    TColor GetShapeColor(int col, int row);
+    bool GetCellImageIndex(int col, int row, int& index);
+    bool GetCellRotation(int col, int row, int& angle);
+    void GetCellErrorRange(int col, int row, int& from, int& len);
+    bool GetCellBalloonInfo(int col, int row, int& icon, String& text, String& title);
+    bool GetCheckBoxState(int col, int row, bool& state);
+    // The state alone: False also for a cell without a check box.
+    bool GetCheckBoxState(int col, int row)
+    {
+        bool state = false;
+        return GetCheckBoxState(col, row, state) && state;
+    }
+    bool GetCellControlRect(int col, int row, TRect& rect);
+    bool HitCellCheckBox(int col, int row, int x, int y);
+    virtual bool ToggleCheckBox(int col, int row, bool fromUser);
+    virtual bool SelectRadioButton(int col, int row, bool fromUser);
+    bool ChangeCheckBoxState(int col, int row, bool state);
+    bool SetCheckBoxState(int col, int row, bool state);
+    bool SetRadioIndex(int col, int row, int index);
+    void SelectRadioGroupItem(int col, int row, bool fromUser);
+    bool SetRadioButtonState(int col, int row, bool checked);
+    void CheckRadioButtonInColumn(int col, int row);
+    void SetCellControlDown(int col, int row, bool down);
+    void SetShapeColor(int col, int row, TColor color);
+    void SetCellImageIndex(int col, int row, int index);
+    void SetScrollBarCellPosition(int col, int row, int position);
+    void SetScrollBarCellRange(int col, int row, int page, int max);
+    void UpdateCellControls(bool recollect);
+    void MoveColumnControls(int fromCol, int toCol);
+    void MoveRowControls(int fromRow, int toRow);
+    void ScrollCellIntoView(int col, int row);
+    void ParkSelection();
+    void RestoreSelection();
+    TControl* GetCellControl(int col, int row);
+    TControlList* CellControlList() const { return cellControlList_.get(); }
+    TGridRect ParkedSelection{};
+    bool SelectionParked = false;
+    String GetCheckTrue(int col, int row);
+    String GetCheckFalse(int col, int row);
+    virtual void DoCanAddRow(bool& canAdd);
+    virtual void DoCanInsertRow(int row, bool& canInsert);
+    virtual void DoCheckBoxChange(int col, int row, bool state);
+    virtual bool DoRatingChange(int col, int row, double& newRate);
+    // The radio item of a radio-group cell under the point (client pixels), -1 when none.
+    int HitRadioItem(int displayCol, int row, int x, int y);
+    // The item boxes (glyph and caption) of a radio group in r, shared by painting and clicks.
+    std::vector<TRect> RadioItemRects(TCanvas* canvas, const TRect& r, TStrings* items, int count, bool horizontal);
+    // The click entries of the mouse handling, at a displayed cell and client point:
+    // CellControlMouseDown toggles a check box (OnCheckBoxClick), selects a radio button or
+    // the radio item under the point (OnRadioClick), sets a rating from the star under the
+    // point, or presses a button down; CellControlMouseUp releases a pressed button and fires
+    // OnButtonClick when the release lies on it. Both answer whether a control took the click.
+    bool CellControlMouseDown(int displayCol, int row, int x, int y);
+    bool CellControlMouseUp(int displayCol, int row, int x, int y);
+    // The key entry: Space on a check box, radio button or radio group cell.
+    bool CellControlKey(int displayCol, int row);
+    TCheckBoxClickEvent OnCheckBoxClick;
+    TRadioClickEvent OnRadioClick;
+    TButtonClickEvent OnButtonClick;
+    TRatingChangeEvent OnRatingChange;
+    TCanAddRowEvent OnCanAddRow;
+    TCanInsertRowEvent OnCanInsertRow;
+    TGetCheckTextEvent OnGetCheckTrue;
+    TGetCheckTextEvent OnGetCheckFalse;
+    TColorSelectEvent OnColorSelect;
+    TImageSelectEvent OnImageSelect;
+    TPoint PressedButtonCell{-1, -1};
+    // A check box in r by ControlLook's style (glyph, drawn or classic frame control).
+    void DrawCheckBox(TCanvas* canvas, const TRect& r, bool checked, bool enabled, bool grayed);
+    // Count radio items in r, side by side or one under the other; with checkedIndex -1 the
+    // item whose caption equals the cell's text is checked.
+    void DrawRadioGroup(TCanvas* canvas, const TRect& r, int count, int checkedIndex, bool horizontal, bool disabled,
+                        TStrings* items, int col, int row);
+
+    // ---- looks and colour styles (PlusGridLooks.cpp)
+    TGridLook Look() const { return look_; }
+    void SetLook(TGridLook value);
+    // The display name of a look; glCustom and unknown values leave the name unchanged.
+    static void GetLookName(TGridLook look, String& name);
+    // IColorStyled: remembers the style, applies its colours and passes it to the editors.
+    void ApplyColorStyle(uint8_t style) override;
+    virtual void ApplyStyleColors(uint8_t style);
+    void ApplyStyleToEditors(uint8_t style);
+    // IColorSetTarget: a flat look in the colours of the set, with glyph check boxes.
+    void ApplyColorSet(const TControlColorSet& colors) override;
+    void AdaptToOfficeTheme();
+    bool AutoThemeAdapt() const { return autoThemeAdapt_; }
+    void SetAutoThemeAdapt(bool value);
+    // The drop-down editors the grid created; each gets the grid's style and colour set.
+    void AddStyledEditor(IColorStyled* editor, IColorSetTarget* colorSetTarget);
+    void RemoveStyledEditor(IColorStyled* editor);
+    TControlLook* ControlLook() const { return controlLook_.get(); }
+    void SetControlLook(TControlLook* value) { controlLook_->Assign(value); }
+    TGridProgressAppearance* ProgressAppearance() const { return progressAppearance_.get(); }
+    TShowModified* ShowModified() const { return showModified_.get(); }
+    TFixedLookColors FixedLookColors;
+    BYTE CurrentColorStyle = 6;
+    BYTE AdaptedTheme = 10;
+    TControlColorSet GridColorSet;
+    // The search footer's colours that looks set (the footer itself reads them).
+    TColor SearchFooterColor = clBtnFace;
+    TColor SearchFooterColorTo = clBtnFace;
+    // Tests: the theme that AdaptToOfficeTheme reads, instead of the system's (-1: the system's).
+    int ThemeForTest = -1;
 
     // ---- grouping
     virtual void GroupRowsByColumn(int col);
@@ -668,6 +1044,26 @@ private:
     void SplitMergesCutBy(int col1, int row1, int col2, int row2);
     void SplitHiddenMerges();
     void FreeGridItem(TGridItem* item);
+
+    // nodes, cell controls and looks (PlusGridNodes.cpp, PlusGridControls.cpp, PlusGridLooks.cpp)
+    void DrawNodeGlyph(TCanvas* canvas, TCellGraphic* graphic, int row, const TRect& rect);
+    void DrawTreeLines(TCanvas* canvas, int row, const TRect& rect);
+    // Check boxes and radio buttons of a cell, placed by the graphic's and the text's alignment;
+    // the text rectangle gives way to them.
+    void DrawControlGraphic(TCanvas* canvas, TCellGraphic* graphic, int col, int row, const TRect& cell,
+                            TRect& textRect, const String& text);
+    bool DoExpandNode(int realRow);
+    // The displayed row after a node's extent: node row + span, or with span 0 the next node
+    // row (RowCount when none); never beyond RowCount.
+    int NodeEnd(int row);
+    std::unique_ptr<TCellNode> cellNode_;
+    std::unique_ptr<TControlList> cellControlList_;
+    std::unique_ptr<TControlLook> controlLook_;
+    std::unique_ptr<TGridProgressAppearance> progressAppearance_;
+    std::unique_ptr<TShowModified> showModified_;
+    std::vector<std::pair<IColorStyled*, IColorSetTarget*>> styledEditors_;
+    TGridLook look_ = glXP;
+    bool autoThemeAdapt_ = false;
 
     std::unique_ptr<TBands> bands_;
     std::unique_ptr<TGrouping> grouping_;

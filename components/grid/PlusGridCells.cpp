@@ -68,32 +68,6 @@ void TPlusStringGrid::AddCheckBox(int col, int row, bool checked, bool grayed)
     }
 }
 
-bool TPlusStringGrid::GetCheckBoxState(int col, int row)
-{
-    const TCellGraphic* g = GetCellGraphicOf(col, row);
-    if (!g)
-        return false;
-    if (g->CellType == ctDataCheckBox || g->CellType == ctVirtCheckBox)
-        return GetCellText(col, row) == CheckTrueText;
-    return g->CellType == ctCheckBox && g->CellBoolean;
-}
-
-void TPlusStringGrid::SetCheckBoxState(int col, int row, bool checked)
-{
-    TCellGraphic* g = GetCellGraphicOf(col, row);
-    if (!g)
-        return;
-    if (g->CellType == ctDataCheckBox || g->CellType == ctVirtCheckBox)
-        SetCellText(col, row, checked ? CheckTrueText : CheckFalseText);
-    else if (g->CellType == ctCheckBox)
-        g->CellBoolean = checked;
-    else
-        return;
-    if (OnCheckBoxChange)
-        OnCheckBoxChange(this, col, row, checked);
-    RepaintCell(RealToDisplayColumn(col), row);
-}
-
 void TPlusStringGrid::AddDataCheckBox(int col, int row)
 {
     if (TCellGraphic* g = CreateCellGraphic(col, row)) {

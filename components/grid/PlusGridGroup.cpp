@@ -1,6 +1,6 @@
 // Grouping: header rows (node rows) above each run of equal values of a column, optional
-// summary rows, the grouped column taken out and put back; the node rows grouping needs, the
-// column calculations and the plain sort grouping runs first.
+// summary rows, the grouped column taken out and put back; the column calculations and the
+// plain sort grouping runs first.
 #include "PlusGrid.h"
 
 #include "TextRoutines.h"
@@ -14,125 +14,6 @@ namespace {
 const String kNoPrevious("\xFF\xFE");
 
 } // namespace
-
-// ---------------------------------------------------------------- node rows
-
-bool TPlusStringGrid::IsNodeRow(int row)
-{
-    const TCellGraphic* g = GetCellGraphicOf(0, row);
-    return g && g->CellType == ctNode;
-}
-
-bool TPlusStringGrid::IsSummaryRow(int row)
-{
-    const TCellGraphic* g = GetCellGraphicOf(0, row);
-    return g && g->CellType == ctSummary;
-}
-
-void TPlusStringGrid::MarkSummaryRow(int row)
-{
-    if (row < 0 || row >= RowCount())
-        return;
-    if (TCellGraphic* g = CreateCellGraphic(0, row))
-        g->CellType = ctSummary;
-}
-
-void TPlusStringGrid::AddNode(int row, int span)
-{
-    if (row < 0 || row >= RowCount() || TotalColCount() < 1)
-        return;
-    const bool wasNode = IsNodeRow(row);
-    if (TCellGraphic* g = CreateCellGraphic(0, row)) {
-        g->CellType = ctNode;
-        g->CellBoolean = false;
-        g->CellIndex = std::max(0, span);
-        g->CellAngle = row;
-        g->CellVariant = -1;
-        g->CellHAlign = haBeforeText;
-        g->CellVAlign = vaCenter;
-        if (!wasNode)
-            ++NodeCount;
-    }
-}
-
-void TPlusStringGrid::RemoveNode(int row)
-{
-    if (row < 0 || row >= RowCount() || !IsNodeRow(row))
-        return;
-    ExpandNode(row);
-    RemoveCellGraphic(0, row);
-    NodeCount = std::max(0, NodeCount - 1);
-}
-
-int TPlusStringGrid::GetNodeSpan(int row)
-{
-    const TCellGraphic* g = IsNodeRow(row) ? GetCellGraphicOf(0, row) : nullptr;
-    if (!g)
-        return 0;
-    if (g->CellIndex > 0)
-        return g->CellIndex;
-    // up to the next node row
-    int r = row + 1;
-    while (r < RowCount() && !IsNodeRow(r))
-        ++r;
-    return r - row;
-}
-
-bool TPlusStringGrid::GetNodeState(int row)
-{
-    const TCellGraphic* g = IsNodeRow(row) ? GetCellGraphicOf(0, row) : nullptr;
-    return g && g->CellBoolean;
-}
-
-void TPlusStringGrid::ContractNode(int row)
-{
-    TCellGraphic* g = IsNodeRow(row) ? GetCellGraphicOf(0, row) : nullptr;
-    if (!g || g->CellBoolean)
-        return;
-    const int span = GetNodeSpan(row);
-    if (span > 1) {
-        const int real = DisplayToRealRow(row);
-        HideRows(real + 1, real + span - 1);
-    }
-    g->CellBoolean = true;
-    RepaintCell(0, row);
-}
-
-void TPlusStringGrid::ExpandNode(int row)
-{
-    TCellGraphic* g = IsNodeRow(row) ? GetCellGraphicOf(0, row) : nullptr;
-    if (!g || !g->CellBoolean)
-        return;
-    const int span = GetNodeSpan(row);
-    if (span > 1) {
-        const int real = DisplayToRealRow(row);
-        UnhideRows(real + 1, real + span - 1);
-    }
-    g->CellBoolean = false;
-    RepaintCell(0, row);
-}
-
-void TPlusStringGrid::ExpandAllNodes()
-{
-    if (NodeCount == 0)
-        return;
-    BeginUpdate();
-    for (int r = RowCount() - 1; r >= 0; --r)
-        if (IsNodeRow(r))
-            ExpandNode(r);
-    EndUpdate();
-}
-
-void TPlusStringGrid::ContractAllNodes()
-{
-    if (NodeCount == 0)
-        return;
-    BeginUpdate();
-    for (int r = RowCount() - 1; r >= 0; --r)
-        if (IsNodeRow(r))
-            ContractNode(r);
-    EndUpdate();
-}
 
 // ---------------------------------------------------------------- sorting for grouping
 

@@ -16,20 +16,7 @@
 namespace {
 
 // Looks whose fixed cells take the fixed-cell gradient and the raised look lines.
-bool GradientLook(TGridLook look)
-{
-    switch (look) {
-    case glXP:
-    case glTMS:
-    case glVista:
-    case glWin7:
-    case glOffice2007:
-    case glWindows8:
-        return true;
-    default:
-        return false;
-    }
-}
+bool GradientLook(TGridLook look) { return look > glClassic; }
 
 TColor MixSelectionColor(TColor selection, TColor cell, bool mixer)
 {
@@ -115,15 +102,15 @@ void TPlusStringGrid::GetCellColors(int col, int row, TGridDrawState& state, boo
         font->Assign(fixedFont_.get());
         state << gdFixed;
     }
-    if (fixed && !ownColor && GradientLook(Look)) {
-        brushColor = FixedGradientFrom;
-        colorTo = FixedGradientTo;
-        mirrorColor = FixedGradientMirrorFrom;
-        mirrorColorTo = FixedGradientMirrorTo;
+    if (fixed && !ownColor && GradientLook(look_)) {
+        brushColor = FixedLookColors.From != clNone ? FixedLookColors.From : brushColor;
+        colorTo = FixedLookColors.To;
+        mirrorColor = FixedLookColors.MirrorFrom;
+        mirrorColorTo = FixedLookColors.MirrorTo;
     }
     brush->Color = brushColor;
     GetCellColor(rc, row, state, brush, font);
-    const bool selectable = applySelection && !printing && ShowSelection && !fixed && col >= fixedCols &&
+    const bool selectable = applySelection && !printing && ShowSelection && !SelectionParked && !fixed && col >= fixedCols &&
                             row >= fixedRows;
     auto select = [&]() {
         brush->Color = MixSelectionColor(selectionColor_, brush->Color, selectionColorMixer_);
@@ -267,12 +254,12 @@ void TPlusStringGrid::DrawCellText(TCanvas* canvas, int col, int row, TRect rect
         canvas->Font->SetSize(std::max(1, canvas->Font->Size() + FontSizeDelta));
     const TColor savedBrush = canvas->Brush->Color;
     const TColor savedFont = canvas->Font->Color;
-    if (fixed && GradientLook(Look))
+    if (fixed && GradientLook(look_))
         DrawFixedLook(canvas, col, row, r);
     // the modified mark of the row header
-    if (col == 0 && ShowModifiedEnabled && GetRowModified(row)) {
-        canvas->Brush->Color = ShowModifiedColor;
-        canvas->Pen->Color = ShowModifiedColor;
+    if (col == 0 && showModified_->Enabled && GetRowModified(row)) {
+        canvas->Brush->Color = showModified_->Color();
+        canvas->Pen->Color = showModified_->Color();
         canvas->Rectangle(r.Right - 4, r.Top, r.Right, r.Bottom);
         canvas->Brush->Color = savedBrush;
     }
@@ -288,7 +275,7 @@ void TPlusStringGrid::DrawCellText(TCanvas* canvas, int col, int row, TRect rect
     const bool drawText = !(OwnerDrawCells && (OnDrawCell || OnCustomCellDraw)) && !text.empty() &&
                           !(graphic && (graphic->CellType == ctProgress || graphic->CellType == ctRangeIndicator ||
                                         graphic->CellType == ctXPProgress || graphic->CellType == ctRating ||
-                                        graphic->CellType == ctRotated));
+                                        graphic->CellType == ctRotated || graphic->CellType == ctRadio));
     // the sort indicator of the sorted column's header
     if (row == fixedRows - 1 && fixed && sortSettings_->Show &&
         (sortSettings_->IndexShow ? sortIndexList_->IndexOfColumn(rc) >= 0 : rc == sortSettings_->Column))
@@ -333,7 +320,7 @@ void TPlusStringGrid::DrawCellText(TCanvas* canvas, int col, int row, TRect rect
     TRect outer(r.Left - 1, r.Top - 1, r.Right + 1, r.Bottom + 1);
     DrawCellBorders(canvas, rc, row, outer);
     // the raised look lines of fixed cells
-    if (fixed && !Flat() && GradientLook(Look)) {
+    if (fixed && !Flat() && GradientLook(look_)) {
         TRect lr = outer;
         lr.Bottom += 1;
         if (Options().Contains(goFixedHorzLine)) {
@@ -345,7 +332,7 @@ void TPlusStringGrid::DrawCellText(TCanvas* canvas, int col, int row, TRect rect
         canvas->Pen->Width = 1;
         Line(canvas, lr.Right - 2, lr.Top + 1, lr.Left + 1, lr.Top + 1);
         canvas->LineTo(lr.Left + 1, lr.Bottom - 1);
-    } else if (fixed && Look == glClassic) {
+    } else if (fixed && look_ == glClassic) {
         canvas->Pen->Color = clWhite;
         Line(canvas, outer.Left + 1, outer.Bottom - 2, outer.Left + 1, outer.Top + 1);
         canvas->LineTo(outer.Right - 1, outer.Top + 1);
@@ -353,6 +340,8 @@ void TPlusStringGrid::DrawCellText(TCanvas* canvas, int col, int row, TRect rect
         Line(canvas, outer.Right - 2, outer.Top + 1, outer.Right - 2, outer.Bottom - 2);
         canvas->LineTo(outer.Left, outer.Bottom - 2);
     }
+    if (rc == 0 && NodeCount > 0)
+        DrawTreeLines(canvas, row, r);
     if (OnDrawCell)
         OnDrawCell(this, rc, row, TRect(r.Left + 1, r.Top + 1, r.Right - GridLineWidth(), r.Bottom - GridLineWidth()),
                    state);
@@ -384,8 +373,8 @@ void TPlusStringGrid::DrawFixedLook(TCanvas* canvas, int col, int row, const TRe
                                true);
         return;
     }
-    DrawGradientBackground(canvas, rect, canvas->Brush->Color, FixedGradientTo, FixedGradientMirrorFrom,
-                           FixedGradientMirrorTo, true, Look == glVista ? clWhite : clNone, true, true);
+    DrawGradientBackground(canvas, rect, canvas->Brush->Color, FixedLookColors.To, FixedLookColors.MirrorFrom,
+                           FixedLookColors.MirrorTo, true, look_ == glVista ? clWhite : clNone, true, true);
 }
 
 void TPlusStringGrid::DrawSortIndicator(TCanvas* canvas, int col, TRect& rect)
@@ -506,30 +495,14 @@ void TPlusStringGrid::DrawCellGraphic(TCanvas* canvas, TCellGraphic* g, int col,
     case ctCheckBox:
     case ctDataCheckBox:
     case ctVirtCheckBox:
-    case ctRowCheckBox: {
-        const bool checked = g->CellType == ctCheckBox ? g->CellBoolean
-                             : g->CellType == ctRowCheckBox ? GetRowSelected(DisplayToRealRow(row))
-                                                            : text == CheckTrueText;
-        const TRect box = place(15, 15);
-        UINT flags = DFCS_BUTTONCHECK | (checked ? DFCS_CHECKED : 0) | (g->CellAngle >= 1 ? DFCS_BUTTON3STATE : 0) |
-                     (g->CellTransparent ? DFCS_FLAT : 0);
-        canvas->RequiredState();
-        RECT wr = box;
-        DrawFrameControl(canvas->Handle(), &wr, DFC_BUTTON, flags);
+    case ctRowCheckBox:
+    case ctRadioButton:
+    case ctRadio:
+        DrawControlGraphic(canvas, g, col, row, cell, rect, text);
         break;
-    }
-    case ctNode: {
-        const TRect box = place(9, 9);
-        canvas->Brush->Color = clWhite;
-        canvas->Pen->Color = clGray;
-        canvas->Rectangle(box);
-        canvas->Pen->Color = clBlack;
-        const int mx = box.Left + 4, my = box.Top + 4;
-        Line(canvas, box.Left + 2, my, box.Right - 2, my);
-        if (g->CellBoolean)
-            Line(canvas, mx, box.Top + 2, mx, box.Bottom - 2);
+    case ctNode:
+        DrawNodeGlyph(canvas, g, row, cell);
         break;
-    }
     case ctProgress: {
         double value = 0;
         String number = ExtractNumberText(text);

@@ -646,7 +646,7 @@ void TPlusStringGrid::ApplyRowOrder(int first, const std::vector<int>& order)
         permute([&](int r) { return GetRowSelected(index(r)); },
                 [&](int r, bool v) { SetRowSelected(index(r), v); });
     }
-    if (ShowModifiedEnabled)
+    if (showModified_->Enabled)
         permute([&](int r) { return GetRowModified(r); }, [&](int r, bool v) { SetRowModified(r, v); });
 }
 

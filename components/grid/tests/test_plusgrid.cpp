@@ -46,12 +46,12 @@ TEST(PlusGridLife, ConstructorDefaults)
     EXPECT_EQ(g.URLColor, TColor(0xFF0000));
     EXPECT_EQ(g.ActiveCellColor, clGray);
     EXPECT_EQ(g.DisabledFontColor, clSilver);
-    EXPECT_EQ(g.Look, glXP);
+    EXPECT_EQ(g.Look(), glXP);
     EXPECT_EQ(g.InvalidEntryIcon, ieWarning);
     EXPECT_EQ(g.FilterDropDownClear, "(All)");
     EXPECT_EQ(g.GroupColumn, -1);
-    EXPECT_EQ(g.ColorStyle, 6);
-    EXPECT_EQ(g.AppliedOfficeTheme, 10);
+    EXPECT_EQ(g.CurrentColorStyle, 6);
+    EXPECT_EQ(g.AdaptedTheme, 10);
     EXPECT_EQ(g.XYOffset.X, 2);
     EXPECT_EQ(g.XYOffset.Y, 2);
     EXPECT_EQ(g.HintCell.X, -1);
@@ -60,8 +60,8 @@ TEST(PlusGridLife, ConstructorDefaults)
     EXPECT_EQ(g.PasswordChar, '*');
     EXPECT_TRUE(g.WriteZeroDates);
     EXPECT_TRUE(g.StretchPending);
-    EXPECT_EQ(g.FixedGradientFrom, TColor(0xFFFFFF));
-    EXPECT_EQ(g.FixedGradientTo, ColorToRGB(clBtnFace));
+    EXPECT_EQ(g.FixedLookColors.From, TColor(0xFFFFFF));
+    EXPECT_EQ(g.FixedLookColors.To, ColorToRGB(clBtnFace));
     EXPECT_EQ(g.GetVersion(), "3.4.2.0");
     g.SetVersion("9.9");
     EXPECT_EQ(g.GetVersion(), "3.4.2.0");

@@ -259,7 +259,7 @@ TEST(Sort, RowsKeepTheirObjectsHeightsAndFlags)
     SortFixture f({"b", "a"});
     f.grid->SetColors(2, 1, clRed); // a cell record in row "b"
     f.grid->SetRowHeights(1, 40);
-    f.grid->ShowModifiedEnabled = true;
+    f.grid->ShowModified()->Enabled = true;
     f.grid->SetRowModified(1, true);
     f.grid->SortSettings()->Column = 1;
     f.grid->SortByColumn();
