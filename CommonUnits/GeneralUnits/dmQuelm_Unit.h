@@ -406,3 +406,15 @@ void EditComment(TDataSource* source);
 // failure copies nothing.
 bool CopyRecordsWithKey(TTable* table, const String& keyField, const String& oldKey, const String& newKey);
 bool CopyRecordsWithIntegerKey(TTable* table, const String& keyField, int oldKey, int newKey);
+
+// One data line of a time-series import file.
+struct TSeriesImportRow {
+    int line;       // its line number in the file, from 1
+    TDateTime day;
+    String value;   // the value as the file writes it (a valid number)
+};
+// Reads a time-series import file: after optional header lines that begin with '*', each
+// non-empty line holds a day, a month, a year and a value, separated by spaces. Returns an
+// empty text with every data line in `rows`, or the text that names the first line that
+// cannot be imported and why (then `rows` holds only the lines before it).
+String ReadSeriesImportFile(const String& fileName, std::vector<TSeriesImportRow>& rows);

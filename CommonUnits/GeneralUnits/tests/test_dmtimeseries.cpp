@@ -69,6 +69,47 @@ TEST_F(SideFiles, AFailedMeteoFileLeavesNoFileBehind)
 
 // ---------------------------------------------------------------- imports
 
+// The reader of import files on its own, without the module's dialogs or tables.
+TEST(SeriesImportFile, ReadsDataLinesAndNamesTheFirstBadOne)
+{
+    quelmtest::TempDir dir;
+    struct Case {
+        const char* text;
+        size_t rows;         // data lines read
+        const char* problem; // the start of the problem text; empty when every line was read
+    } cases[] = {
+        {"* header\r\n\r\n5 2 2002 -100\r\n  6  2  2002  -95.5  \r\n", 2, ""},
+        {"29 2 2004 1e2\n", 1, ""},
+        {"5 2 2002 -100\n29 2 2003 1\n", 1, "Line 2 of the file"},     // no 29 February in 2003
+        {"5 2 2002 -100\n6 2 2002 deep\n", 1, "Line 2 of the file"},
+        {"5 2 2002\n", 0, "Line 1 of the file"},
+        {"5 2 70000 1\n", 0, "Line 1 of the file"},                     // a year beyond 65535
+        {"5 -2 2002 1\n", 0, "Line 1 of the file"},
+        {"5 2 2002 1\n* a late comment\n", 1, "Line 2 of the file"},
+        {"", 0, "The file"},
+        {"* only\n* comments\n", 0, "The file"},
+    };
+    for (const Case& c : cases) {
+        const String path = dir.file("series.txt");
+        WriteStringToFile(path, c.text);
+        std::vector<TSeriesImportRow> rows;
+        const String problem = ReadSeriesImportFile(path, rows);
+        EXPECT_EQ(rows.size(), c.rows) << c.text;
+        if (*c.problem)
+            EXPECT_EQ(problem.rfind(c.problem, 0), 0u) << problem;
+        else
+            EXPECT_EQ(problem, "") << c.text;
+    }
+    std::vector<TSeriesImportRow> rows;
+    const String path = dir.file("good.txt");
+    WriteStringToFile(path, "*   day month year level\n7 2 2002 -90\n");
+    ASSERT_EQ(ReadSeriesImportFile(path, rows), "");
+    ASSERT_EQ(rows.size(), 1u);
+    EXPECT_EQ(rows[0].line, 2);
+    EXPECT_EQ(rows[0].day, EncodeDate(2002, 2, 7));
+    EXPECT_EQ(rows[0].value, "-90");
+}
+
 class SeriesImport : public DataModuleTest {
 protected:
     void SetUp() override
