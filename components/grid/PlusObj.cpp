@@ -3,10 +3,12 @@
 #include "DrawRoutines.h"
 #include "PlusXPVS.h"
 #include "platform/win/WinFrameControl.h"
+#include "platform/win/WinLayered.h"
 #include "platform/win/WinVersion.h"
 #include "platform/win/WinWindow.h"
 
 #include <algorithm>
+#include <cstring>
 #include <cmath>
 
 #include "Classes.h"
@@ -1479,17 +1481,46 @@ TArrowWindow::TArrowWindow(TComponent* AOwner, uint8_t Direction)
     SetVisible(false);
 }
 
+void TArrowWindow::CreateParams(TCreateParams& Params)
+{
+    TCustomControl::CreateParams(Params);
+    Params.Style = WS_POPUP;
+}
+
+void TArrowWindow::CreateWnd()
+{
+    TCustomControl::CreateWnd();
+    POINT outline[7];
+    for (size_t i = 0; i < 7; ++i)
+        outline[i] = POINT{points_[i].X, points_[i].Y};
+    SetWindowRgn(Handle(), CreatePolygonRgn(outline, 7, WINDING), TRUE);
+}
+
 void TArrowWindow::Paint()
 {
     Canvas()->Brush->Style = bsSolid;
     Canvas()->Brush->Color = Color();
     Canvas()->Pen->Color = Color();
-    Canvas()->Polygon(points_);
+    Canvas()->FillRect(ClientRect());
 }
 
 TPopupButton::TPopupButton(TComponent* AOwner) : TCustomControl(AOwner)
 {
     TControl::SetColor(clBtnFace);
+}
+
+void TPopupButton::CreateParams(TCreateParams& Params)
+{
+    TCustomControl::CreateParams(Params);
+    Params.Style = WS_POPUP | WS_DISABLED | WS_BORDER;
+    Params.WindowClass.style |= CS_SAVEBITS;
+    TControl::SetColor(clBtnFace);
+}
+
+void TPopupButton::CreateWnd()
+{
+    TCustomControl::CreateWnd();
+    SetWindowPos(Handle(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_NOOWNERZORDER);
 }
 
 void TPopupButton::Paint()
@@ -1533,6 +1564,13 @@ TGridFocusWindow::TGridFocusWindow(TComponent* AOwner) : TCustomControl(AOwner)
 {
     SetBounds(Left(), Top(), 0, 0);
     TControl::SetColor(0x0000FF);
+}
+
+void TGridFocusWindow::CreateParams(TCreateParams& Params)
+{
+    TCustomControl::CreateParams(Params);
+    Params.Style = WS_POPUP | WS_DISABLED;
+    Params.ExStyle = WS_EX_TOPMOST | WS_EX_TOOLWINDOW;
 }
 
 TGridAlphaMask::TGridAlphaMask()
@@ -1581,6 +1619,10 @@ void TGridAlphaMask::BuildFromMask(TBitmap* Mask, TBitmap* Picture, TColor)
                            r = uint32_t(RoundEven(GetRValue(c) * f));
             pixels_[size_t(y) * size_t(width_) + size_t(x)] = b | (g << 8) | (r << 16) | (uint32_t(a) << 24);
         }
+    // the 32-bit image keeps the fourth byte as it is: the premultiplied alpha
+    for (int y = 0; y < height_; ++y)
+        if (uint8_t* row = ScanLine(y))
+            std::memcpy(row, pixels_.data() + size_t(y) * size_t(width_), size_t(width_) * 4);
 }
 
 namespace {

@@ -629,6 +629,10 @@ public:
     const std::vector<TPoint>& Points() const { return points_; }
 
 protected:
+    // Exactly WS_POPUP: a window of its own above the grid, placed in screen coordinates.
+    void CreateParams(TCreateParams& Params) override;
+    // The window's shape is the arrow's outline.
+    void CreateWnd() override;
     void Paint() override;
 
 private:
@@ -646,6 +650,9 @@ public:
     class THtmlImages* CaptionImages = nullptr;
 
 protected:
+    // A disabled, bordered pop-up that keeps what lies below it; top-most once created.
+    void CreateParams(TCreateParams& Params) override;
+    void CreateWnd() override;
     void Paint() override;
 };
 
@@ -654,6 +661,10 @@ class TGridFocusWindow : public TCustomControl {
 public:
     explicit TGridFocusWindow(TComponent* AOwner);
     String ClassName() const override { return "TGridFocusWindow"; }
+
+protected:
+    // A disabled top-most tool pop-up; it shows what UpdateLayeredWindow gives it.
+    void CreateParams(TCreateParams& Params) override;
 };
 
 // A 32-bit premultiplied picture (blue, green, red, alpha) built from a mask.
@@ -666,6 +677,8 @@ public:
     // halves to even) and a. Nothing unless the picture is 24-bit; the mask must be at least
     // as large as the picture.
     void BuildFromMask(TBitmap* Mask, TBitmap* Picture, TColor Color);
+    // The bitmap's image holds the same bytes, so that its canvas is the source of a layered
+    // window with per-pixel alpha (UpdateLayeredWindow with AC_SRC_ALPHA).
     // The pixel at (x, y) as blue, green, red, alpha.
     uint32_t PixelBGRA(int X, int Y) const;
     uint8_t MaskOpacity = 255;

@@ -69,7 +69,8 @@ class TControlHost : public QWidget,
                      public IMessageTarget,
                      public IScrollBarHost,
                      public IUpdateRegionSource,
-                     public ILayeredSurface {
+                     public ILayeredSurface,
+                     public IWindowShape {
 public:
     explicit TControlHost(QWidget* parent = nullptr);
     ~TControlHost() override;
@@ -98,6 +99,10 @@ public:
     void SetLayeredLook(const TLayeredLook& look) override;
     void SetLayeredImage(const QImage& premultiplied) override;
     bool Layered() const { return layered_; }
+    // IWindowShape: the window's region (SetWindowRgn); a layered window's own shape is
+    // narrowed to it.
+    void SetWindowShape(const QRegion* shape) override;
+    bool WindowShape(QRegion* shape) const override;
     // What a layered window shows, premultiplied, before its constant alpha.
     QImage LayeredPixels();
 
@@ -145,6 +150,8 @@ private:
     bool layered_ = false;
     TLayeredLook look_;
     QImage layeredImage_; // set by UpdateLayeredWindow; null: the painted surface is shown
+    bool shaped_ = false;
+    QRegion shape_; // the window's region while shaped_
     QScrollBar* bars_[2] = {nullptr, nullptr};
     SCROLLINFO info_[2];
     bool barShown_[2] = {false, false};

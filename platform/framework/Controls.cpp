@@ -281,30 +281,49 @@ QImage TControlHost::LayeredPixels()
     return pixels;
 }
 
+void TControlHost::SetWindowShape(const QRegion* shape)
+{
+    shaped_ = shape != nullptr;
+    shape_ = shape ? *shape : QRegion();
+    UpdateLayeredMask();
+}
+
+bool TControlHost::WindowShape(QRegion* shape) const
+{
+    if (shaped_)
+        *shape = shape_;
+    return shaped_;
+}
+
 void TControlHost::UpdateLayeredMask()
 {
-    if (!layered_ || !isWindow())
-        return;
-    if (!look_.useKey && !look_.perPixelAlpha && look_.alpha > 0) {
+    // what the window shows and where it takes the mouse: its region, narrowed by a layered
+    // window's transparent pixels
+    const bool keyed = layered_ && isWindow() && (look_.useKey || look_.perPixelAlpha || look_.alpha == 0);
+    if (!keyed && !shaped_) {
         clearMask();
         return;
     }
-    const QImage pixels = LayeredPixels();
-    QRegion shown;
-    if (look_.alpha > 0)
-        for (int y = 0; y < pixels.height(); ++y) {
-            const auto* line = reinterpret_cast<const QRgb*>(pixels.constScanLine(y));
-            int x = 0;
-            while (x < pixels.width()) {
-                while (x < pixels.width() && qAlpha(line[x]) == 0)
-                    ++x;
-                const int start = x;
-                while (x < pixels.width() && qAlpha(line[x]) != 0)
-                    ++x;
-                if (x > start)
-                    shown += QRect(start, y, x - start, 1);
+    QRegion shown = shaped_ ? shape_ : QRegion(rect());
+    if (keyed) {
+        const QImage pixels = LayeredPixels();
+        QRegion opaque;
+        if (look_.alpha > 0)
+            for (int y = 0; y < pixels.height(); ++y) {
+                const auto* line = reinterpret_cast<const QRgb*>(pixels.constScanLine(y));
+                int x = 0;
+                while (x < pixels.width()) {
+                    while (x < pixels.width() && qAlpha(line[x]) == 0)
+                        ++x;
+                    const int start = x;
+                    while (x < pixels.width() && qAlpha(line[x]) != 0)
+                        ++x;
+                    if (x > start)
+                        opaque += QRect(start, y, x - start, 1);
+                }
             }
-        }
+        shown &= opaque;
+    }
     // an empty mask would show the whole window: keep one pixel outside it instead
     setMask(shown.isEmpty() ? QRegion(-1, -1, 1, 1) : shown);
 }
@@ -1222,7 +1241,7 @@ LONG TControl::StyleWord(int index) const
         DWORD style = style_ & ~(WS_VISIBLE | WS_DISABLED);
         if (Showing())
             style |= WS_VISIBLE;
-        if (!enabled_)
+        if (!enabled_ || (host_ && host_->testAttribute(Qt::WA_ForceDisabled)))
             style |= WS_DISABLED;
         return LONG(style);
     }
@@ -1997,7 +2016,10 @@ void TWinControl::CreateWindowHandle(const TCreateParams& params)
     exStyle_ = params.ExStyle;
     classStyle_ = params.WindowClass.style;
     QWidget* host = Host();
-    if (host && !Parent() && !host->parentWidget()) {
+    // a pop-up window with a parent is a top-level window that the parent's window owns: it
+    // stands above that window, outside its client area, placed in screen coordinates
+    const bool ownedPopup = host && Parent() && (params.Style & WS_POPUP) && !(params.Style & WS_CHILD);
+    if (host && (ownedPopup || (!Parent() && !host->parentWidget()))) {
         // a top-level window of the control's own kind: pop-up, top-most, tool window
         const bool popup = (params.Style & WS_POPUP) != 0;
         const bool topMost = (params.ExStyle & WS_EX_TOPMOST) != 0;
@@ -2016,7 +2038,8 @@ void TWinControl::CreateWindowHandle(const TCreateParams& params)
                 if (shown)
                     host->show();
             }
-            host->setAttribute(Qt::WA_ShowWithoutActivating, (params.ExStyle & WS_EX_NOACTIVATE) != 0);
+            host->setAttribute(Qt::WA_ShowWithoutActivating,
+                              (params.ExStyle & WS_EX_NOACTIVATE) || (params.Style & WS_DISABLED));
         }
         // a layered window composes over what lies below from the start; it shows nothing
         // until SetLayeredWindowAttributes or UpdateLayeredWindow says how
@@ -2029,6 +2052,9 @@ void TWinControl::CreateWindowHandle(const TCreateParams& params)
             }
         }
     }
+    // a window made disabled takes no input, whatever the control's Enabled says
+    if (host && (params.Style & WS_DISABLED))
+        host->setEnabled(false);
     handleCreated_ = true;
     CREATESTRUCT create;
     create.lpszName = params.Caption.c_str();

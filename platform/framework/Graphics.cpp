@@ -506,6 +506,15 @@ const QImage& TBitmap::Image()
     return bitmap_ ? bitmap_->image : empty;
 }
 
+uint8_t* TBitmap::ScanLine(int row)
+{
+    if (dc_)
+        dc_->Flush();
+    if (!bitmap_ || row < 0 || row >= bitmap_->image.height() || bitmap_->image.depth() != 32)
+        return nullptr;
+    return bitmap_->image.scanLine(row);
+}
+
 void TBitmap::SetImage(const QImage& image)
 {
     Deselect(); // the context's painter must let go of the old pixels

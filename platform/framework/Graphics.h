@@ -234,6 +234,9 @@ public:
     // The pixels (after the canvas's drawing).
     const QImage& Image();
     void SetImage(const QImage& image);
+    // The bytes of a row, 4 a pixel (blue, green, red and a fourth byte that drawing leaves
+    // alone: a 32-bit picture's alpha), whatever PixelFormat says; null outside the picture.
+    uint8_t* ScanLine(int row);
     TPixelFormat PixelFormat = pfDevice;
     // clDefault: the colour of the bottom-left pixel.
     TColor TransparentColor() ;

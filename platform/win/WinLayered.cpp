@@ -4,6 +4,8 @@
 
 #include <QWidget>
 
+#include <memory>
+
 BOOL SetLayeredWindowAttributes(HWND window, COLORREF key, BYTE alpha, DWORD flags)
 {
     if (!window)
@@ -75,10 +77,44 @@ BOOL UpdateLayeredWindow(HWND window, HDC, POINT* destPos, SIZE* size, HDC srcDc
     return TRUE;
 }
 
+int SetWindowRgn(HWND window, HRGN region, BOOL redraw)
+{
+    if (!window)
+        return 0;
+    std::unique_ptr<RegionObject> owned(region);
+    if (auto* shaped = dynamic_cast<IWindowShape*>(window))
+        shaped->SetWindowShape(owned ? &owned->region : nullptr);
+    else if (owned)
+        window->setMask(owned->region.isEmpty() ? QRegion(-1, -1, 1, 1) : owned->region);
+    else
+        window->clearMask();
+    if (redraw)
+        window->update();
+    return 1;
+}
+
+int GetWindowRgn(HWND window, HRGN region)
+{
+    if (!window || !region)
+        return ERROR_REGION;
+    QRegion shape;
+    if (auto* shaped = dynamic_cast<IWindowShape*>(window)) {
+        if (!shaped->WindowShape(&shape))
+            return ERROR_REGION;
+    } else if (window->mask().isEmpty()) {
+        return ERROR_REGION;
+    } else {
+        shape = window->mask();
+    }
+    region->region = shape;
+    return shape.isEmpty() ? NULLREGION : shape.rectCount() == 1 ? SIMPLEREGION : COMPLEXREGION;
+}
+
 void RegisterUser32Module()
 {
     RegisterModule("USER32.DLL", {
                                      {"SetLayeredWindowAttributes", AsProc(&SetLayeredWindowAttributes)},
                                      {"UpdateLayeredWindow", AsProc(&UpdateLayeredWindow)},
+                                     {"SetWindowRgn", AsProc(&SetWindowRgn)},
                                  });
 }

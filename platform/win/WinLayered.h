@@ -25,6 +25,21 @@ public:
     virtual void SetLayeredImage(const QImage& premultiplied) = 0;
 };
 
+// A window whose shape can be narrowed to a region (window coordinates); null: its rectangle.
+class IWindowShape {
+public:
+    virtual ~IWindowShape() = default;
+    virtual void SetWindowShape(const QRegion* shape) = 0;
+    virtual bool WindowShape(QRegion* shape) const = 0; // false: no shape set
+};
+
+// The window shows, and takes the mouse, only inside the region (window coordinates); the
+// region becomes the window's (it is freed with the window's next region), null gives the
+// window its whole rectangle back. 0 for a missing window.
+int SetWindowRgn(HWND window, HRGN region, BOOL redraw);
+// Copies the window's region into `region`: SIMPLEREGION or COMPLEXREGION, ERROR_REGION without one.
+int GetWindowRgn(HWND window, HRGN region);
+
 // FALSE for a missing window. The window shows with the constant alpha (LWA_ALPHA) and without
 // the pixels of the key colour (LWA_COLORKEY); a window that is not a layered surface only
 // takes the alpha as its opacity.

@@ -317,6 +317,14 @@ BOOL ShowWindow(HWND window, int command)
     case SW_MINIMIZE: window->showMinimized(); break;
     case SW_MAXIMIZE: window->showMaximized(); break;
     case SW_RESTORE: window->showNormal(); break;
+    case SW_SHOWNOACTIVATE:
+    case SW_SHOWNA: {
+        const bool was = window->testAttribute(Qt::WA_ShowWithoutActivating);
+        window->setAttribute(Qt::WA_ShowWithoutActivating, true);
+        window->show();
+        window->setAttribute(Qt::WA_ShowWithoutActivating, was);
+        break;
+    }
     default: window->show(); break;
     }
     return wasVisible;
