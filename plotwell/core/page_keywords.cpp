@@ -150,88 +150,114 @@ bool apply_axis_keyword(plot_settings& ps, axis_settings& a, const std::vector<s
     return true;
 }
 
+namespace {
+
+using words = keyword_words;
+
+void axisline_width(plot_settings& ps, const words& w)
+{
+    double f = w.size() > 1 ? number_at(w, 1) : 1.0;
+    int which = w.size() > 2 ? to_int(w[2]) : 3;
+    if (which == 1 || which == 3) ps.axisline_width_x = ps.axisline_width_y = f;
+    if (which == 2 || which == 3) ps.legend_line_width = f;
+}
+
+void draw_grid(plot_settings& ps, const words& w)
+{
+    const size_t n = w.size();
+    ps.frame_closed = 1;
+    auto spacing = [&](const std::string& word) {
+        std::vector<std::string> p = split_fields(word, ',', 200);
+        if (p.size() != 2) fatal_error("%s setting needs %d coordinates ','-seperated\n", "DRAW_GRID", 2);
+        ps.grid_spacing_x = finite_number(p[0], "DRAW_GRID");
+        ps.grid_spacing_y = finite_number(p[1], "DRAW_GRID");
+        ps.grid_in_front = 1;
+    };
+    if (ps.draw_map) {
+        if (n > 1) spacing(w[1]);
+    } else if (n == 1) {
+        ps.grid_horizontal = ps.grid_vertical = 1;
+    } else {
+        int mode = to_int(w[1]);
+        ps.grid_horizontal = (mode == 1 || mode == 3);
+        ps.grid_vertical = (mode == 2 || mode == 3);
+        if (n > 4) spacing(w[4]);
+    }
+    if (numeric(w, 2)) ps.grid_line_type = to_int(w[2]);
+    if (numeric(w, 3)) ps.grid_in_front = to_int(w[3]);
+}
+
+void zoom(plot_settings& ps, const words& w)
+{
+    std::vector<std::string> p = split_fields(w[1], ',', 200);
+    if (p.size() != 4) fatal_error("%s setting needs %d coordinates ','-seperated\n", "ZOOM", 4);
+    if (ps.app.zoom_shown || ps.allmaps_given) return; // the shown zoom and ALLMAPS win
+    ps.map_x1 = finite_number(p[0], "ZOOM");
+    ps.map_y1 = finite_number(p[1], "ZOOM");
+    ps.map_x2 = finite_number(p[2], "ZOOM");
+    ps.map_y2 = finite_number(p[3], "ZOOM");
+    ps.map_rect_given = 1;
+}
+
+// The axis keywords need at least a minimum (or "!"); the other keywords of one word or a
+// missing number take their defaults.
+const keyword_entry page_keywords[] = {
+    {"X_AXIS", 2, nullptr, [](plot_settings& ps, const words& w) { apply_axis_keyword(ps, ps.x_axis, w, true); }},
+    {"Y_AXIS", 2, nullptr, [](plot_settings& ps, const words& w) { apply_axis_keyword(ps, ps.y1_axis, w, false); }},
+    {"Y1_AXIS", 2, nullptr, [](plot_settings& ps, const words& w) { apply_axis_keyword(ps, ps.y1_axis, w, false); }},
+    {"Y2_AXIS", 2, nullptr, [](plot_settings& ps, const words& w) { apply_axis_keyword(ps, ps.y2_axis, w, false); }},
+    {"NO_AXIS", 1, nullptr, [](plot_settings& ps, const words&) { ps.draw_axis_numbers = 0; }},
+    {"DRAW_AXIS", 1, nullptr, [](plot_settings& ps, const words&) { ps.draw_axis_forced = 1; }},
+    {"GRAPH_RATIO", 1, nullptr,
+     [](plot_settings& ps, const words& w) {
+         ps.graph_ratio_given = 1;
+         ps.graph_ratio = numeric(w, 1) ? number_at(w, 1) : 1.0;
+     }},
+    {"FIXED_YTEXT", 1, nullptr,
+     [](plot_settings& ps, const words& w) {
+         if (numeric(w, 1)) ps.fixed_ytext = number_at(w, 1);
+     }},
+    {"LEGEND_WIDTH", 1, nullptr, [](plot_settings& ps, const words& w) { ps.legend_width = w.size() > 1 ? number_at(w, 1) : 1.0; }},
+    {"LINE_WIDTH", 1, nullptr, [](plot_settings& ps, const words& w) { ps.line_width = w.size() > 1 ? number_at(w, 1) : 1.0; }},
+    {"CHAR_WIDTH", 1, nullptr, [](plot_settings& ps, const words& w) { ps.char_width = w.size() > 1 ? number_at(w, 1) : 1.0; }},
+    {"AXISLINE_WIDTH", 1, nullptr, axisline_width},
+    {"TICS_INSIDE", 1, nullptr, [](plot_settings& ps, const words& w) { ps.tics_inside = numeric(w, 1) ? to_int(w[1]) : 3; }},
+    {"X_MARGIN", 1, nullptr, [](plot_settings& ps, const words& w) { ps.x_margin = w.size() > 1 ? number_at(w, 1) : 0; }},
+    {"DRAW_GRID", 1, nullptr, draw_grid},
+    {"ZERO_LINE", 1, nullptr, [](plot_settings& ps, const words& w) { ps.zero_line = numeric(w, 1) ? to_int(w[1]) : 1; }},
+    {"NO_ZOOM", 1, nullptr, [](plot_settings& ps, const words&) { ps.zoom_allowed = 0; }},
+    {"ZOOM", 2, nullptr, zoom},
+    {"SKIP", 1, nullptr, [](plot_settings& ps, const words& w) { ps.skip_string = w.size() > 1 ? w[1] : std::string("*"); }},
+    {"ERROR_VALUE", 2, nullptr,
+     [](plot_settings& ps, const words& w) {
+         ps.error_value = number_at(w, 1);
+         ps.error_value_given = 1;
+     }},
+    {"DETECTION_VALUE", 1, nullptr,
+     [](plot_settings& ps, const words& w) {
+         ps.detection_given = 1;
+         ps.detection_below = numeric(w, 1) ? number_at(w, 1) : 0;
+         ps.detection_above = numeric(w, 2) ? number_at(w, 2) : 1.0;
+     }},
+};
+
+} // namespace
+
+keyword_table page_keyword_table() { return page_keywords; }
+
+std::span<const char* const> switch_names()
+{
+    static const std::vector<const char*> names = [] {
+        std::vector<const char*> n;
+        for (const switch_entry& s : switches) n.push_back(s.keyword);
+        return n;
+    }();
+    return names;
+}
+
 bool apply_page_keyword(plot_settings& ps, const std::vector<std::string>& w)
 {
-    const std::string& k = w[0];
-    const size_t n = w.size();
-    if (k == "X_AXIS") return apply_axis_keyword(ps, ps.x_axis, w, true);
-    if (k == "Y_AXIS" || k == "Y1_AXIS") return apply_axis_keyword(ps, ps.y1_axis, w, false);
-    if (k == "Y2_AXIS") return apply_axis_keyword(ps, ps.y2_axis, w, false);
-    if (k == "NO_AXIS") { ps.draw_axis_numbers = 0; return true; }
-    if (k == "DRAW_AXIS") { ps.draw_axis_forced = 1; return true; }
-    if (k == "GRAPH_RATIO") {
-        ps.graph_ratio_given = 1;
-        ps.graph_ratio = numeric(w, 1) ? number_at(w, 1) : 1.0;
-        return true;
-    }
-    if (k == "FIXED_YTEXT") {
-        if (numeric(w, 1)) ps.fixed_ytext = number_at(w, 1);
-        return true;
-    }
-    if (k == "LEGEND_WIDTH") { ps.legend_width = n > 1 ? number_at(w, 1) : 1.0; return true; }
-    if (k == "LINE_WIDTH") { ps.line_width = n > 1 ? number_at(w, 1) : 1.0; return true; }
-    if (k == "CHAR_WIDTH") { ps.char_width = n > 1 ? number_at(w, 1) : 1.0; return true; }
-    if (k == "AXISLINE_WIDTH") {
-        double f = n > 1 ? number_at(w, 1) : 1.0;
-        int which = n > 2 ? to_int(w[2]) : 3;
-        if (which == 1 || which == 3) ps.axisline_width_x = ps.axisline_width_y = f;
-        if (which == 2 || which == 3) ps.legend_line_width = f;
-        return true;
-    }
-    if (k == "TICS_INSIDE") { ps.tics_inside = numeric(w, 1) ? to_int(w[1]) : 3; return true; }
-    if (k == "X_MARGIN") { ps.x_margin = n > 1 ? number_at(w, 1) : 0; return true; }
-    if (k == "DRAW_GRID") {
-        ps.frame_closed = 1;
-        auto spacing = [&](const std::string& word) {
-            std::vector<std::string> p = split_fields(word, ',', 200);
-            if (p.size() != 2) fatal_error("%s setting needs %d coordinates ','-seperated\n", "DRAW_GRID", 2);
-            ps.grid_spacing_x = finite_number(p[0], "DRAW_GRID");
-            ps.grid_spacing_y = finite_number(p[1], "DRAW_GRID");
-            ps.grid_in_front = 1;
-        };
-        if (ps.draw_map) {
-            if (n > 1) spacing(w[1]);
-        } else if (n == 1) {
-            ps.grid_horizontal = ps.grid_vertical = 1;
-        } else {
-            int mode = to_int(w[1]);
-            ps.grid_horizontal = (mode == 1 || mode == 3);
-            ps.grid_vertical = (mode == 2 || mode == 3);
-            if (n > 4) spacing(w[4]);
-        }
-        if (numeric(w, 2)) ps.grid_line_type = to_int(w[2]);
-        if (numeric(w, 3)) ps.grid_in_front = to_int(w[3]);
-        return true;
-    }
-    if (k == "ZERO_LINE") { ps.zero_line = numeric(w, 1) ? to_int(w[1]) : 1; return true; }
-    if (k == "NO_ZOOM") { ps.zoom_allowed = 0; return true; }
-    if (k == "ZOOM") {
-        if (n < 2) return false;
-        std::vector<std::string> p = split_fields(w[1], ',', 200);
-        if (p.size() != 4) fatal_error("%s setting needs %d coordinates ','-seperated\n", "ZOOM", 4);
-        if (!ps.app.zoom_shown && !ps.allmaps_given) {
-            ps.map_x1 = finite_number(p[0], "ZOOM");
-            ps.map_y1 = finite_number(p[1], "ZOOM");
-            ps.map_x2 = finite_number(p[2], "ZOOM");
-            ps.map_y2 = finite_number(p[3], "ZOOM");
-            ps.map_rect_given = 1;
-        }
-        return true;
-    }
-    if (k == "SKIP") { ps.skip_string = n > 1 ? w[1] : std::string("*"); return true; }
-    if (k == "ERROR_VALUE") {
-        if (n < 2) return false;
-        ps.error_value = number_at(w, 1);
-        ps.error_value_given = 1;
-        return true;
-    }
-    if (k == "DETECTION_VALUE") {
-        ps.detection_given = 1;
-        ps.detection_below = numeric(w, 1) ? number_at(w, 1) : 0;
-        ps.detection_above = numeric(w, 2) ? number_at(w, 2) : 1.0;
-        return true;
-    }
-    return false;
+    return apply_keyword(page_keywords, ps, w);
 }
 
 } // namespace plotwell

@@ -32,4 +32,17 @@ void free_plot_settings(plot_settings& ps)
     ps.settings_open = false;
 }
 
+bool apply_keyword(keyword_table table, plot_settings& ps, const keyword_words& words)
+{
+    if (words.empty()) return false;
+    for (const keyword_entry& k : table) {
+        if (words[0] != k.name) continue;
+        if (static_cast<int>(words.size()) < k.least_words) return false;
+        if (k.refused && k.refused(ps, words)) return false;
+        k.apply(ps, words);
+        return true;
+    }
+    return false;
+}
+
 } // namespace plotwell

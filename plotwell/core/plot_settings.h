@@ -13,6 +13,7 @@
 #include <ctime>
 #include <functional>
 #include <memory>
+#include <span>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -401,5 +402,21 @@ struct plot_settings {
 
 // Releases the per-drawing buffers (the data file, the point buffers, the item tables).
 void free_plot_settings(plot_settings& ps);
+
+// One word keyword of the settings language: a line whose first word is `name` is taken when it
+// has at least `least_words` words (the keyword counted) and `refused` (when given) does not hold;
+// `apply` then does its work. A line no table takes is refused as not recognised (unless another
+// reader knows it).
+using keyword_words = std::vector<std::string>;
+struct keyword_entry {
+    const char* name;
+    int least_words;
+    bool (*refused)(const plot_settings&, const keyword_words&);
+    void (*apply)(plot_settings&, const keyword_words&);
+};
+using keyword_table = std::span<const keyword_entry>;
+
+// True when an entry of `table` took the line.
+bool apply_keyword(keyword_table table, plot_settings& ps, const keyword_words& words);
 
 } // namespace plotwell

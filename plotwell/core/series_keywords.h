@@ -9,6 +9,8 @@
 namespace plotwell {
 
 bool apply_series_keyword(plot_settings& ps, const std::vector<std::string>& words);
+// The keywords that apply_series_keyword knows.
+keyword_table series_keyword_table();
 // PostScript, printer or picture export without colour.
 bool monochrome(const plot_settings& ps);
 // Markers 20..29: the shapes of the settings folder's "marker.<n>" file; markers 30..39: its picture.

@@ -1,7 +1,11 @@
 // The settings language: line grammar, every keyword reaching plot_settings, refusals.
 #include "plot_test_support.h"
+#include "map_keywords.h"
 #include "plot_defaults.h"
 #include "settings_language.h"
+
+#include <set>
+#include <span>
 
 #include <gtest/gtest.h>
 
@@ -211,7 +215,125 @@ const keyword_case series_cases[] = {
      }},
 };
 
+// The map, matrix and vector group, read in a matrix plot.
+const keyword_case map_cases[] = {
+    {"MATRIX_CLASS 3 0 < 10", [](const plot_settings& p) { return p.classes.size() == 1 && p.classes[0].upper == 10; }},
+    {"EXTRA_CLASS 4 water", [](const plot_settings& p) {
+         return p.extra_classes.size() == 1 && p.extra_classes[0].colour == 5 && p.extra_classes[0].text == "water";
+     }},
+    {"MATRIX_DEF_CLASS 2", [](const plot_settings& p) { return p.matrix_def_class == 1; }},
+    {"POLYGON_VALUE 2", [](const plot_settings& p) { return p.map.polygon_value_given && p.map.polygon_value_height == 2; }},
+    {"RECORD_LENGTH 0", [](const plot_settings& p) { return p.map.record_length == 1; }},
+    {"MATRIX_XCOLUMN 3", [](const plot_settings& p) { return p.map.xcolumn == 2; }},
+    {"MATRIX_YRANGES 0,1 1,3", [](const plot_settings& p) {
+         return p.map.yranges.size() == 2 && p.map.yranges[1] == std::make_pair(1.0, 3.0);
+     }},
+    {"MATRIX_YRANGES -4", [](const plot_settings& p) { return p.map.yranges_count == -4 && p.map.yranges.empty(); }},
+    {"MATRIX_XWIDTH 2.5", [](const plot_settings& p) { return p.map.cell_width == 2.5; }},
+    // a resolution counts only on paper, in a metafile or in a picture file
+    {"MATRIX_XRES 4", [](const plot_settings& p) { return p.map.resolution == 1.0; }},
+    {"MATRIX_RES 4", [](const plot_settings& p) { return p.map.resolution == 1.0; }},
+    {"MAP_RES 4", [](const plot_settings& p) { return p.map.resolution == 1.0; }},
+    {"SCALE_BAR 1000 2 4 L2,B3 km", [](const plot_settings& p) {
+         return p.map.scale_bar && p.map.scale_length == 1000 && p.map.scale_height == 2 && p.map.scale_divisions == 4 &&
+                p.map.scale_x == "L2" && p.map.scale_y == "B3" && p.map.scale_text == "km";
+     }},
+    {"NORTH 0,0,1,1 ! 8", [](const plot_settings& p) {
+         return p.map.north && std::abs(p.map.north_angle - 45) < 1e-9 && p.map.north_size == 4 && p.map.north_x == "R-2r";
+     }},
+    {"NORTH", [](const plot_settings& p) { return !p.map.north; }},
+    {"NR_CUMCLASSES 5000", [](const plot_settings& p) { return p.map.nr_cumclasses == 1000; }},
+    {"MAP_RIGHT", [](const plot_settings& p) { return p.map_right == 1; }},
+    {"MAP_BOTTOM", [](const plot_settings& p) { return p.map_bottom == 1; }},
+    {"DRAW_VECTOR 10 4 2 1", [](const plot_settings& p) {
+         return p.vector_plot && p.map.vector_log && p.map.vector_log_lower == 1 && p.map.vector_largest == 0 &&
+                p.map.vector_length == 0.04 && p.map.vector_colour == 3 && !p.draw_axis_numbers;
+     }},
+    {"VECTOR_BORDER 2,! 0", [](const plot_settings& p) {
+         return p.map.vector_border_given && p.map.vector_border_x == 2 && p.map.vector_frame == 0;
+     }},
+};
+
+// The keyword tables as the settings reader consults them.
+const std::pair<const char*, keyword_table> keyword_tables[] = {
+    {"page", page_keyword_table()}, {"series", series_keyword_table()}, {"map", map_keyword_table()}};
+
+std::string first_word_of(const char* line)
+{
+    std::string w = line;
+    w = w.substr(0, w.find_first_of(" \n"));
+    for (char& c : w) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return w;
+}
+
 } // namespace
+
+TEST(SettingsKeywords, MapMatrixAndVectorKeywordsReachPlotSettings)
+{
+    for (const keyword_case& c : map_cases) {
+        SCOPED_TRACE(c.line);
+        settings_under_test s;
+        s.ps.matrix_plot = 1;
+        ASSERT_TRUE(s.parse({c.line})) << s.error;
+        EXPECT_TRUE(c.holds(s.ps));
+    }
+}
+
+// Each keyword of the tables has one name in all of them, no switch (tried first, by the start of
+// the line) hides it, and the case tables above show it reaching the settings.
+TEST(SettingsKeywords, EveryTableKeywordIsReachableAndShown)
+{
+    std::set<std::string> shown;
+    for (std::span<const keyword_case> cases : {std::span<const keyword_case>(page_cases),
+                                                 std::span<const keyword_case>(series_cases),
+                                                 std::span<const keyword_case>(map_cases)})
+        for (const keyword_case& c : cases) shown.insert(first_word_of(c.line));
+    std::set<std::string> names;
+    for (const auto& [group, table] : keyword_tables)
+        for (const keyword_entry& k : table) {
+            SCOPED_TRACE(std::string(group) + " " + k.name);
+            EXPECT_TRUE(names.insert(k.name).second);
+            EXPECT_TRUE(shown.count(k.name));
+            for (const char* sw : switch_names())
+                EXPECT_NE(std::string(k.name).rfind(sw, 0), 0u) << sw;
+        }
+    EXPECT_GT(names.size(), 60u);
+}
+
+// A keyword line with fewer words than its table entry needs is no keyword line: refused as not
+// recognised, quoting the line.
+TEST(SettingsKeywords, LinesWithTooFewWordsAreNotRecognised)
+{
+    int checked = 0;
+    for (const auto& [group, table] : keyword_tables)
+        for (const keyword_entry& k : table) {
+            if (k.least_words < 2) continue;
+            std::string line = k.name;
+            for (int i = 2; i < k.least_words; ++i) line += " 1";
+            SCOPED_TRACE(line);
+            settings_under_test s;
+            s.ps.matrix_plot = 1;
+            EXPECT_FALSE(s.parse({line}));
+            EXPECT_EQ(s.error, "command " + line + " is not recognized or has no effect\n");
+            ++checked;
+        }
+    EXPECT_GT(checked, 10);
+}
+
+// The class and matrix keywords belong to a matrix plot: elsewhere they are refused, except the
+// resolutions, which other readers take.
+TEST(SettingsKeywords, MatrixKeywordsOutsideAMatrixPlot)
+{
+    for (const keyword_entry& k : map_keyword_table()) {
+        settings_under_test plain;
+        if (!k.refused || !k.refused(plain.ps, {k.name})) continue;
+        const std::string line = std::string(k.name) + " 1";
+        SCOPED_TRACE(line);
+        settings_under_test s;
+        const bool passes = line.find("RES ") != std::string::npos;
+        EXPECT_EQ(s.parse({line}), passes) << s.error;
+    }
+}
 
 TEST(SettingsKeywords, PageTextAndAxisKeywordsReachPlotSettings)
 {
