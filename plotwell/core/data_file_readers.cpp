@@ -200,6 +200,13 @@ bool grid_row_reader::resume(const position& at)
     return true;
 }
 
+void grid_row_reader::keep_short_rows(const std::string& file_name, std::function<void(const std::string&)> warn)
+{
+    keep_short_rows_ = true;
+    file_name_ = file_name;
+    warn_ = std::move(warn);
+}
+
 bool grid_row_reader::next_row(std::vector<float>& cells, bool store)
 {
     if (store) cells.assign(static_cast<size_t>(header_.ncols), missing_);
@@ -248,15 +255,22 @@ bool grid_row_reader::next_text_row(std::vector<float>& cells, bool store)
     std::vector<std::string> fields = split_fields(line_, ' ', ncols);
     if (text_compressed_) {
         const int filled = expand_compressed_row(fields, ncols, missing_, cells);
-        if (filled < ncols) {
+        if (filled < ncols && keep_short_rows_) {
+            if (warn_) warn_(format_text("nr of values in a line of %s is %d instead of %d\n", file_name_.c_str(), filled, ncols));
+        } else if (filled < ncols) {
             auto field = [&](size_t i) { return i < fields.size() ? fields[i] : std::string(); };
             fatal_error("%d values in a line of mapfile instead of %d;ac=%d;%s;%s;%s;\n", filled, ncols,
                         static_cast<int>(fields.size()), field(0).c_str(), field(1).c_str(), field(2).c_str());
         }
         return true;
     }
-    if (static_cast<int>(fields.size()) < ncols) fatal_error("not enough columns on line %d of data file\n", row_);
-    for (int i = 0; i < ncols; ++i)
+    if (static_cast<int>(fields.size()) < ncols) {
+        if (!keep_short_rows_) fatal_error("not enough columns on line %d of data file\n", row_);
+        if (warn_)
+            warn_(format_text("nr of strings in a line of %s is %d instead of %d\n", file_name_.c_str(),
+                              static_cast<int>(fields.size()), ncols));
+    }
+    for (int i = 0; i < ncols && i < static_cast<int>(fields.size()); ++i)
         cells[static_cast<size_t>(i)] = is_number(fields[i]) ? static_cast<float>(to_double(fields[i])) : missing_;
     return true;
 }
@@ -287,6 +301,7 @@ bool grid_row_reader::next_binary_row(std::vector<float>& cells, bool store)
         while (filled < ncols) {
             unsigned char count;
             if (!read_bytes(file_, &count, 1) || !read_cell(v)) return false;
+            if (filled + count > ncols && keep_short_rows_ && warn_) warn_("error in compressed binary file\n");
             for (int k = 0; k < count && filled < ncols; ++k) {
                 if (store) cells[static_cast<size_t>(filled)] = v;
                 ++filled;

@@ -5,6 +5,7 @@
 #include "plot_settings.h"
 
 #include <cstdio>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -28,6 +29,12 @@ public:
     // Reads the next row into `cells` (ncols values; the missing value for cells that hold none)
     // when `store` is set, else passes over it. False at the end of the file.
     bool next_row(std::vector<float>& cells, bool store);
+    // Makes the reader forgiving, as the frequency distribution reads maps: a text row short of
+    // ncols cells is kept (the cells it lacks are missing) and `warn` gets "nr of strings in a
+    // line of <file> is n instead of ncols" (plain rows) or "nr of values ..." (compressed rows);
+    // a binary run passing the row's end warns "error in compressed binary file". Without it a
+    // short text row ends the drawing.
+    void keep_short_rows(const std::string& file_name, std::function<void(const std::string&)> warn);
     // The 0-based number of the row last read.
     int row() const { return row_; }
     float missing() const { return missing_; }
@@ -54,6 +61,9 @@ private:
     bool first_ = true;
     int row_ = -1;
     float missing_ = -9999;
+    bool keep_short_rows_ = false;
+    std::string file_name_;
+    std::function<void(const std::string&)> warn_;
 };
 
 // The values of a text row of a compressed map ("3*1.5 7 2*x"): runs cut at ncols, fields whose

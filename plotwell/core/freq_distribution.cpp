@@ -179,6 +179,7 @@ void for_each_cell(plot_settings& ps, const std::string& map_name, double wx1, d
     const grid_header& h = r.header;
     if (h.ncols < 1 || h.nrows < 1) return;
     grid_row_reader reader(r.file, h, ps.skip_string);
+    reader.keep_short_rows(map_name, ps.app.show_message);
     const float missing = reader.missing();
     std::vector<float> cells;
     for (int row = 0; reader.next_row(cells, true); ++row) {

@@ -37,14 +37,17 @@ std::string binary_header(float code, int ncols, int nrows)
     return le_float(code) + le_u16(ncols) + le_u16(nrows) + le_float(0) + le_float(0) + le_float(1) + le_float(-9999);
 }
 
-// All rows of a grid map file, read as drawing reads them.
-std::vector<std::vector<float>> read_all_rows(const std::string& name, bool rect_given = false)
+// All rows of a grid map file, read as drawing reads them (with `warnings`: as the frequency
+// distribution reads them, keeping short rows and collecting the warnings).
+std::vector<std::vector<float>> read_all_rows(const std::string& name, bool rect_given = false,
+                                              std::vector<std::string>* warnings = nullptr)
 {
     std::FILE* f = nullptr;
     std::vector<std::vector<float>> rows;
     try {
         grid_header h = read_grid_header_for_drawing(name, f, rect_given);
         grid_row_reader reader(f, h, "*");
+        if (warnings) reader.keep_short_rows(name, [warnings](const std::string& w) { warnings->push_back(w); });
         std::vector<float> cells;
         while (reader.next_row(cells, true)) rows.push_back(cells);
     } catch (...) {
@@ -144,6 +147,46 @@ TEST(GridReaders, CellsOfEachFormat)
     std::fclose(f);
     EXPECT_EQ(h.x_left, 9);
     EXPECT_EQ(h.header_lines, 5);
+}
+
+// Drawing refuses a text row short of ncols cells; the frequency distribution keeps it, with its
+// missing cells, and warns; a binary run passing the row's end is cut and warned of.
+TEST(GridReaders, ShortRowsEndTheDrawingButTheDistributionKeepsThem)
+{
+    work_folder folder;
+    const std::string header = "ncols 3\r\nnrows 2\r\nxllcorner 0\r\nyllcorner 0\r\ncellsize 1\r\nnodata_value -1\r\n";
+    struct short_case {
+        const char* name;
+        std::string bytes;
+        std::vector<std::vector<float>> rows;
+        const char* warning;
+        const char* drawing_error; // null: drawing reads the same rows
+    };
+    const short_case cases[] = {
+        {"plain.asc", header + "1 2 3\r\n4 5\r\n", {{1, 2, 3}, {4, 5, -1}},
+         "nr of strings in a line of plain.asc is 2 instead of 3\n", "not enough columns on line 1 of data file\n"},
+        {"packed.asc", header + "3*1\r\n2*4\r\n", {{1, 1, 1}, {4, 4, -1}},
+         "nr of values in a line of packed.asc is 2 instead of 3\n", "2 values in a line of mapfile instead of 3;ac=1;2*4;;;\n"},
+        {"runs.map", binary_header(-99996, 3, 1) + std::string("\x02\x05\x02\x06", 4), {{5, 5, 6}},
+         "error in compressed binary file\n", nullptr},
+    };
+    for (const short_case& c : cases) {
+        SCOPED_TRACE(c.name);
+        folder.write(c.name, c.bytes);
+        std::vector<std::string> warnings;
+        EXPECT_EQ(read_all_rows(c.name, false, &warnings), c.rows);
+        EXPECT_EQ(warnings, std::vector<std::string>{c.warning});
+        if (!c.drawing_error) {
+            EXPECT_EQ(read_all_rows(c.name), c.rows);
+            continue;
+        }
+        try {
+            read_all_rows(c.name);
+            ADD_FAILURE() << "drawing read the short row";
+        } catch (const plot_error& e) {
+            EXPECT_STREQ(e.what(), c.drawing_error);
+        }
+    }
 }
 
 TEST(GridReaders, DamagedFilesAreRefused)
