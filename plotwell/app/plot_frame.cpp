@@ -210,10 +210,10 @@ bool CPlotFrame::Redraw(HDC paint_dc)
     if (!drawn) return false;
     calls_drawn = app.settings->call_number;
     const plot_settings& ps = *app.settings;
-    map_rect = RECT{static_cast<LONG>(ps.frame_left * m_client.right / 100.0),
-                    static_cast<LONG>(m_client.bottom - (ps.frame_bottom + ps.frame_height) * m_client.bottom / 100.0),
-                    static_cast<LONG>((ps.frame_left + ps.frame_width) * m_client.right / 100.0),
-                    static_cast<LONG>(m_client.bottom - ps.frame_bottom * m_client.bottom / 100.0)};
+    map_rect = RECT{static_cast<LONG>(ps.state.frame_left * m_client.right / 100.0),
+                    static_cast<LONG>(m_client.bottom - (ps.state.frame_bottom + ps.state.frame_height) * m_client.bottom / 100.0),
+                    static_cast<LONG>((ps.state.frame_left + ps.state.frame_width) * m_client.right / 100.0),
+                    static_cast<LONG>(m_client.bottom - ps.state.frame_bottom * m_client.bottom / 100.0)};
     map.drawn = ps.draw_map != 0 || ps.polygons_present != 0;
     std::string shown;
     if (map.drawn) {

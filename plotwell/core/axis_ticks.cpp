@@ -31,7 +31,7 @@ std::string log_tick_label(const plot_settings& ps, const axis_settings& a, int 
 
 static void axis_pen(plot_settings& ps, double width_factor)
 {
-    ps.gr->gr_set_line_width(ps.line_width_base * 0.8 * width_factor);
+    ps.gr->gr_set_line_width(ps.state.line_width_base * 0.8 * width_factor);
     ps.gr->gr_set_line_type(1);
 }
 
@@ -44,10 +44,10 @@ void draw_vertical_grid_line(plot_settings& ps, int index, int count, double x, 
 {
     if (!ps.grid_vertical || ps.grid_spacing_x != 0) return;
     if (bar_count == 0 && (index == 0 || index == count)) return;
-    ps.gr->gr_set_line_width(ps.line_width_base / 3);
+    ps.gr->gr_set_line_width(ps.state.line_width_base / 3);
     ps.gr->gr_set_line_type(ps.grid_line_type);
-    draw_segment(ps, x, ps.frame_bottom, 0, ps.frame_height);
-    ps.gr->gr_set_line_width(ps.line_width_base * 0.8);
+    draw_segment(ps, x, ps.state.frame_bottom, 0, ps.state.frame_height);
+    ps.gr->gr_set_line_width(ps.state.line_width_base * 0.8);
     ps.gr->gr_set_line_type(1);
 }
 
@@ -56,10 +56,10 @@ void draw_horizontal_grid_line(plot_settings& ps, int side, int index, int count
     if (!ps.grid_horizontal || ps.grid_spacing_y != 0) return;
     if (!(side == 1 || (side == 2 && ps.y1_right))) return;
     if (index == 0 || index == count) return;
-    ps.gr->gr_set_line_width(ps.line_width_base / 3);
+    ps.gr->gr_set_line_width(ps.state.line_width_base / 3);
     ps.gr->gr_set_line_type(ps.grid_line_type);
-    draw_segment(ps, ps.frame_left, y, ps.frame_width, 0);
-    ps.gr->gr_set_line_width(ps.line_width_base * 0.8);
+    draw_segment(ps, ps.state.frame_left, y, ps.state.frame_width, 0);
+    ps.gr->gr_set_line_width(ps.state.line_width_base * 0.8);
     ps.gr->gr_set_line_type(1);
 }
 
@@ -101,16 +101,16 @@ void draw_x_axis(plot_settings& ps, int first_pass)
         }
     } else if (special || !axes_on) {
         if (ps.frame_closed) {
-            double w = ps.frame_width;
-            if (ps.frame_width == 100) {
+            double w = ps.state.frame_width;
+            if (ps.state.frame_width == 100) {
                 double r = (ps.viewport_x2 - ps.viewport_x1) * gr.page_width_pct();
                 w = 100 * (r - 1) / r;
             }
-            gr.gr_move_to(ps.frame_left, ps.frame_bottom);
-            gr.gr_line_to(ps.frame_left, ps.frame_top);
-            gr.gr_line_to(ps.frame_left + w, ps.frame_top);
-            gr.gr_line_to(ps.frame_left + w, ps.frame_bottom);
-            gr.gr_line_to(ps.frame_left, ps.frame_bottom);
+            gr.gr_move_to(ps.state.frame_left, ps.state.frame_bottom);
+            gr.gr_line_to(ps.state.frame_left, ps.state.frame_top);
+            gr.gr_line_to(ps.state.frame_left + w, ps.state.frame_top);
+            gr.gr_line_to(ps.state.frame_left + w, ps.state.frame_bottom);
+            gr.gr_line_to(ps.state.frame_left, ps.state.frame_bottom);
         }
         if (!axes_on) {
             gr.gr_set_text_angle(0);
@@ -123,21 +123,21 @@ void draw_x_axis(plot_settings& ps, int first_pass)
         d = -1;
         m = 0.7;
     }
-    double y = ps.frame_bottom;
+    double y = ps.state.frame_bottom;
     if (ps.x_top) {
-        y = ps.frame_top;
+        y = ps.state.frame_top;
         d = (ps.tics_inside == 1 || ps.tics_inside == 3) ? 1 : -1;
     }
-    if (ps.ordination_axis) y = ps.frame_bottom + linear_fraction(0, ps.y1_axis.min, ps.y1_axis.max) * ps.frame_height;
+    if (ps.ordination_axis) y = ps.state.frame_bottom + linear_fraction(0, ps.y1_axis.min, ps.y1_axis.max) * ps.state.frame_height;
     if (!first_pass && ps.frame_closed && !ps.ordination_axis && !special) {
-        double opposite = ps.x_top ? ps.frame_bottom : ps.frame_top;
-        draw_segment(ps, ps.frame_left, opposite, ps.frame_width, 0);
+        double opposite = ps.x_top ? ps.state.frame_bottom : ps.state.frame_top;
+        draw_segment(ps, ps.state.frame_left, opposite, ps.state.frame_width, 0);
         if (!ps.right_axis_in_use()) {
-            double edge = ps.y1_right ? ps.frame_left : ps.frame_left + ps.frame_width;
-            draw_segment(ps, edge, ps.frame_bottom, 0, ps.frame_height);
+            double edge = ps.y1_right ? ps.state.frame_left : ps.state.frame_left + ps.state.frame_width;
+            draw_segment(ps, edge, ps.state.frame_bottom, 0, ps.state.frame_height);
         }
     }
-    if (axes_on) draw_segment(ps, ps.frame_left, y, ps.frame_width, 0);
+    if (axes_on) draw_segment(ps, ps.state.frame_left, y, ps.state.frame_width, 0);
 
     const int n = a.intervals;
     const int s = vertical_labels ? 1 : label_stride(a, 10);
@@ -161,23 +161,23 @@ void draw_x_axis(plot_settings& ps, int first_pass)
             }
         }
         sum /= s;
-        if (sum > 0.9 * ps.frame_height) c = 0.9 * ps.frame_height / sum;
+        if (sum > 0.9 * ps.state.frame_height) c = 0.9 * ps.state.frame_height / sum;
     }
 
     const double r = ps.logzero ? 0.95 : 1.0;
     for (int i = 0; i <= n && n > 0; ++i) {
         axis_pen(ps, ps.axisline_width_x);
         double x;
-        double spacing = ps.frame_width / n;
+        double spacing = ps.state.frame_width / n;
         if (a.log_scale) {
-            x = ps.frame_left + (1 - r) * ps.frame_width + i * r * ps.frame_width / n;
+            x = ps.state.frame_left + (1 - r) * ps.state.frame_width + i * r * ps.state.frame_width / n;
         } else {
             if (i % s != 0) continue;
             if (bars != 0) {
-                x = ps.frame_left + ps.frame_width / (bars + 2) + i * (1 - 2 / (bars + 2)) * ps.frame_width / n;
+                x = ps.state.frame_left + ps.state.frame_width / (bars + 2) + i * (1 - 2 / (bars + 2)) * ps.state.frame_width / n;
                 spacing *= (1 - 2 / (bars + 2));
             } else {
-                x = ps.frame_left + i * spacing;
+                x = ps.state.frame_left + i * spacing;
             }
         }
         if (grid_lines_now(ps, first_pass)) draw_vertical_grid_line(ps, i, n, x, bars);
@@ -186,7 +186,7 @@ void draw_x_axis(plot_settings& ps, int first_pass)
             if (a.log_scale) {
                 for (int j = 2; j <= 9; ++j) {
                     double len = (j == 5 ? 0.8 : 0.4) * d;
-                    draw_segment(ps, x + r * std::log10(j) * ps.frame_width / n, y - len, 0, len);
+                    draw_segment(ps, x + r * std::log10(j) * ps.state.frame_width / n, y - len, 0, len);
                 }
             } else {
                 for (int j = 1; j <= a.minor_ticks; ++j)
@@ -197,7 +197,7 @@ void draw_x_axis(plot_settings& ps, int first_pass)
         if (ps.ordination_axis && i != 0 && i != n) continue;
         // label
         set_text_height(ps, c * ch);
-        double ly = ps.x_top ? ps.frame_top + 2 - m : ps.frame_bottom - 2 - c * ch / f + m;
+        double ly = ps.x_top ? ps.state.frame_top + 2 - m : ps.state.frame_bottom - 2 - c * ch / f + m;
         std::string label;
         double lx = x;
         if (text_labels) {
@@ -211,11 +211,11 @@ void draw_x_axis(plot_settings& ps, int first_pass)
                     set_text_height(ps, ch);
                     continue;
                 }
-                double half = ps.frame_width / n / 2;
+                double half = ps.state.frame_width / n / 2;
                 if (ps.bars_all && bars != 0) half *= 1 - 2 / bars;
                 lx = x + half;
             } else if (n == 1) {
-                lx = ps.frame_left + ps.frame_width / 2;
+                lx = ps.state.frame_left + ps.state.frame_width / 2;
             }
             if (vertical_labels) {
                 double top = ly + c * ch / f;
@@ -227,7 +227,7 @@ void draw_x_axis(plot_settings& ps, int first_pass)
             }
         } else if (a.log_scale) {
             label = log_tick_label(ps, a, i);
-            if (!ps.x_top) ly = ps.frame_bottom - 2 - 1.5 * ch / f;
+            if (!ps.x_top) ly = ps.state.frame_bottom - 2 - 1.5 * ch / f;
         } else if (n == 1) {
             label = format_tick_value(a.label_format, i == 0 ? a.min : a.max);
         } else {
@@ -240,7 +240,7 @@ void draw_x_axis(plot_settings& ps, int first_pass)
     }
     if (first_pass) return;
     if (a.log_scale && ps.logzero) {
-        const double L = ps.frame_left, W = ps.frame_width, B = ps.frame_bottom, H = ps.frame_height;
+        const double L = ps.state.frame_left, W = ps.state.frame_width, B = ps.state.frame_bottom, H = ps.state.frame_height;
         gr.gr_set_colour(0);
         gr.gr_move_to(L + 0.015 * W, B);
         gr.gr_line_to(L + 0.035 * W, B);
@@ -250,7 +250,7 @@ void draw_x_axis(plot_settings& ps, int first_pass)
         gr.gr_line_to(L + 0.03 * W, B - 0.02 * H);
         gr.gr_line_to(L + 0.035 * W, B);
         double w = gr.gr_text_width("0");
-        gr.gr_move_to(L - w / 2, ps.frame_bottom - 2 - ch / f + m);
+        gr.gr_move_to(L - w / 2, ps.state.frame_bottom - 2 - ch / f + m);
         gr.gr_text("0");
     }
     gr.gr_set_text_angle(0);
@@ -258,9 +258,9 @@ void draw_x_axis(plot_settings& ps, int first_pass)
     if (!ps.x_text.empty()) {
         double k = a.log_scale ? 2.5 : 2.0;
         const bool ticks_out = ps.tics_inside == 0 || ps.tics_inside == 2;
-        double ty = ps.x_top ? ps.frame_top + 10 - ch / f : ps.frame_bottom - k * ch / f - 3.2 - (ticks_out ? 1 : 0);
+        double ty = ps.x_top ? ps.state.frame_top + 10 - ch / f : ps.state.frame_bottom - k * ch / f - 3.2 - (ticks_out ? 1 : 0);
         double w = gr.gr_text_width(ps.x_text);
-        gr.gr_move_to(ps.frame_left + ps.frame_width / 2 - w / 2, ty);
+        gr.gr_move_to(ps.state.frame_left + ps.state.frame_width / 2 - w / 2, ty);
         gr.gr_text(ps.x_text);
     }
 }
@@ -277,15 +277,15 @@ void draw_y_axis(plot_settings& ps, int side, axis_settings& a, const std::strin
     axis_pen(ps, ps.axisline_width_y);
     const int n = a.intervals;
     const int s = label_stride(a, 12);
-    double A = side == 1 ? ps.frame_left : ps.frame_left + ps.frame_width;
+    double A = side == 1 ? ps.state.frame_left : ps.state.frame_left + ps.state.frame_width;
     double d = side == 1 ? -1 : 1;
     double shift = 0;
     if (ps.tics_inside == 2 || ps.tics_inside == 3) {
         d = -d;
         shift = 0.7;
     }
-    if (ps.ordination_axis) A = ps.frame_left + linear_fraction(0, ps.x_axis.min, ps.x_axis.max) * ps.frame_width;
-    if (axes_on) draw_segment(ps, A, ps.frame_bottom, 0, ps.frame_height);
+    if (ps.ordination_axis) A = ps.state.frame_left + linear_fraction(0, ps.x_axis.min, ps.x_axis.max) * ps.state.frame_width;
+    if (axes_on) draw_segment(ps, A, ps.state.frame_bottom, 0, ps.state.frame_height);
 
     double bars = 0, g = 0;
     if (first_pass && side == 1 && !a.log_scale && ps.horizontal_bars && (ps.bars_all || ps.x_margin != 0)) {
@@ -305,16 +305,16 @@ void draw_y_axis(plot_settings& ps, int side, axis_settings& a, const std::strin
     for (int i = 0; i <= n && n > 0; ++i) {
         axis_pen(ps, ps.axisline_width_y);
         double y;
-        double spacing = ps.frame_height / n;
+        double spacing = ps.state.frame_height / n;
         if (a.log_scale) {
-            y = ps.frame_top - r * ps.frame_height + i * r * ps.frame_height / n;
+            y = ps.state.frame_top - r * ps.state.frame_height + i * r * ps.state.frame_height / n;
         } else {
             if (i % s != 0) continue;
             if (bars != 0) {
-                y = ps.frame_bottom + ps.frame_height / (bars + 2) + i * (1 - 2 / (bars + 2)) * ps.frame_height / n;
+                y = ps.state.frame_bottom + ps.state.frame_height / (bars + 2) + i * (1 - 2 / (bars + 2)) * ps.state.frame_height / n;
                 spacing *= 1 - 2 / (bars + 2);
             } else {
-                y = ps.frame_bottom + i * spacing;
+                y = ps.state.frame_bottom + i * spacing;
             }
         }
         if (grid_lines_now(ps, first_pass)) draw_horizontal_grid_line(ps, side, i, n, y);
@@ -323,10 +323,10 @@ void draw_y_axis(plot_settings& ps, int side, axis_settings& a, const std::strin
         if (i < n) {
             if (a.log_scale) {
                 for (int j = 2; j <= 9; ++j)
-                    draw_segment(ps, A, y + r * std::log10(j) * ps.frame_height / n, (j == 5 ? 0.8 : 0.4) * d, 0);
+                    draw_segment(ps, A, y + r * std::log10(j) * ps.state.frame_height / n, (j == 5 ? 0.8 : 0.4) * d, 0);
             } else {
                 for (int j = 1; j <= a.minor_ticks; ++j)
-                    draw_segment(ps, A, y + j * ps.frame_height / n / (a.minor_ticks + 1), 0.5 * d, 0);
+                    draw_segment(ps, A, y + j * ps.state.frame_height / n / (a.minor_ticks + 1), 0.5 * d, 0);
             }
         }
         if (first_pass) continue;
@@ -347,7 +347,7 @@ void draw_y_axis(plot_settings& ps, int side, axis_settings& a, const std::strin
     }
     if (first_pass || !axes_on) return;
     if (a.log_scale && ps.logzero) {
-        const double B = ps.frame_bottom, H = ps.frame_height, W = ps.frame_width;
+        const double B = ps.state.frame_bottom, H = ps.state.frame_height, W = ps.state.frame_width;
         gr.gr_set_colour(0);
         gr.gr_move_to(A, B + 0.015 * H);
         gr.gr_line_to(A, B + 0.035 * H);
@@ -363,16 +363,16 @@ void draw_y_axis(plot_settings& ps, int side, axis_settings& a, const std::strin
     if (!axis_text.empty()) {
         const double ratio = unit_ratio(ps);
         double x;
-        if (side == 2) x = ps.layout_width - 1.2 * ch / f * ratio;
+        if (side == 2) x = ps.state.layout_width - 1.2 * ch / f * ratio;
         else if ((ps.fixed_size || ps.fixed_width) && ps.fixed_ytext != 0) x = ps.fixed_ytext + ratio * ch / f;
         else {
-            x = ps.frame_left - 2.2 * ch / f * ratio;
+            x = ps.state.frame_left - 2.2 * ch / f * ratio;
             if (ps.class_legend_width != 0) x -= ps.legend_pos_given ? 0 : ps.class_legend_width;
-            else x -= ps.left_label_width;
+            else x -= ps.state.left_label_width;
         }
         gr.gr_set_text_angle(90);
         double len = gr.gr_text_width(axis_text) * (ps.postscript_output ? 1.6 : 1.0);
-        gr.gr_move_to(x, ps.frame_bottom + ps.frame_height / 2 - len / 2);
+        gr.gr_move_to(x, ps.state.frame_bottom + ps.state.frame_height / 2 - len / 2);
         gr.gr_text(axis_text);
         gr.gr_set_text_angle(0);
     }

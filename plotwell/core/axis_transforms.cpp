@@ -288,7 +288,7 @@ double measure_axis_labels(plot_settings& ps, const axis_settings& axis, int sid
 
 void fit_text_right(plot_settings& ps, int draw, double x, double y, const std::string& text)
 {
-    double room = ps.layout_width - 25 - (x + 2);
+    double room = ps.state.layout_width - 25 - (x + 2);
     double w = ps.gr->gr_text_width(text);
     if (w > room && room > 0 && w > 0) {
         ps.text_height *= room / w;

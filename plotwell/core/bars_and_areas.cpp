@@ -116,7 +116,7 @@ void draw_bars(plot_settings& ps)
                 gr.gr_rectangle(x1, y1, x2, y2);
                 if (outline) {
                     gr.gr_set_colour(1);
-                    gr.gr_set_line_width(ps.line_width_base / 1.5);
+                    gr.gr_set_line_width(ps.state.line_width_base / 1.5);
                     gr.gr_set_fill_style(1);
                     gr.gr_rectangle(x1, y1, x2, y2);
                 }
@@ -155,8 +155,8 @@ void draw_deviation_bar(plot_settings& ps, double position, double low, double h
     // vertical one
     double aspect = 1;
     if (item.horizontal) {
-        const double h = ps.frame_height * ps.gr->page_height_pct();
-        if (h > 0) aspect = ps.frame_width * ps.gr->page_width_pct() / h;
+        const double h = ps.state.frame_height * ps.gr->page_height_pct();
+        if (h > 0) aspect = ps.state.frame_width * ps.gr->page_width_pct() / h;
     }
     gr.gr_set_colour(item.colour);
     auto segment = [&](double a1, double b1, double a2, double b2) {
@@ -166,7 +166,7 @@ void draw_deviation_bar(plot_settings& ps, double position, double low, double h
     };
     if (item.style <= 0) {
         const double c = 1.0 / (3.0 * bars) * aspect;
-        gr.gr_set_line_width(ps.line_width_base * ps.line_width);
+        gr.gr_set_line_width(ps.state.line_width_base * ps.line_width);
         gr.gr_set_line_type(1);
         segment(lo, p, hi, p);
         segment(lo, p - c, lo, p + c);
@@ -213,7 +213,7 @@ void draw_deviation_items(plot_settings& ps)
         else std::fclose(f);
     }
     ps.gr->gr_set_colour(1);
-    ps.gr->gr_set_line_width(ps.line_width_base);
+    ps.gr->gr_set_line_width(ps.state.line_width_base);
 }
 
 } // namespace plotwell

@@ -15,7 +15,7 @@ namespace plotwell {
 
 void set_default_viewport(plot_settings& ps)
 {
-    ps.layout_width = ps.layout_height = 100;
+    ps.state.layout_width = ps.state.layout_height = 100;
     ps.hardcopy_default = 0;
     if (ps.viewport_given) return;
     auto set = [&](double x1, double y1, double x2, double y2) {
@@ -51,8 +51,8 @@ bool legend_box_on(const plot_settings& ps) { return ps.legend_box_mode >= 0 ? p
 
 double unit_ratio(const plot_settings& ps)
 {
-    double w = ps.gr->viewport_width_pct() / ps.layout_width;
-    double h = ps.gr->viewport_height_pct() / ps.layout_height;
+    double w = ps.gr->viewport_width_pct() / ps.state.layout_width;
+    double h = ps.gr->viewport_height_pct() / ps.state.layout_height;
     return w != 0 ? h / w : 1.0;
 }
 
@@ -72,8 +72,8 @@ bool legend_above_frame(const plot_settings& ps)
 void compute_region_scale(plot_settings& ps)
 {
     double b = ps.draw_box ? ps.title_block_height : 0;
-    ps.region_scale_x = (ps.viewport_x2 - ps.viewport_x1) / 100;
-    ps.region_scale_y = (ps.viewport_y2 - ps.viewport_y1 - b) / 100;
+    ps.state.region_scale_x = (ps.viewport_x2 - ps.viewport_x1) / 100;
+    ps.state.region_scale_y = (ps.viewport_y2 - ps.viewport_y1 - b) / 100;
 }
 
 void open_page(plot_settings& ps)
@@ -99,7 +99,7 @@ void setup_graph_frame(plot_settings& ps)
     }
     ps.base_text_height = 2.95 * ps.font_factor * ps.char_width;
     ps.text_height = ps.base_text_height;
-    gr.gr_set_line_width(ps.line_width_base);
+    gr.gr_set_line_width(ps.state.line_width_base);
 
     const double pw = gr.page_width_pct() * 100, ph = gr.page_height_pct() * 100;
     if (first_on_page && !ps.postscript_output) {
@@ -155,129 +155,129 @@ void setup_graph_frame(plot_settings& ps)
 void layout_frame(plot_settings& ps)
 {
     graphics_layer& gr = *ps.gr;
-    const double H = ps.layout_height, W = ps.layout_width;
-    ps.right_label_width = 0;
+    const double H = ps.state.layout_height, W = ps.state.layout_width;
+    ps.state.right_label_width = 0;
     set_text_height(ps, ps.base_text_height);
     const double ch = ps.text_height, f = ps.font_factor;
 
     if (ps.map_axissize || ps.matrix_axissize) {
-        if (ps.saved_frame[0] != 0) {
-            ps.frame_top = ps.saved_frame[0];
-            ps.frame_bottom = ps.saved_frame[1];
-            ps.frame_left = ps.saved_frame[2];
-            ps.frame_width = ps.saved_frame[3];
+        if (ps.state.saved_frame[0] != 0) {
+            ps.state.frame_top = ps.state.saved_frame[0];
+            ps.state.frame_bottom = ps.state.saved_frame[1];
+            ps.state.frame_left = ps.state.saved_frame[2];
+            ps.state.frame_width = ps.state.saved_frame[3];
         } else {
-            ps.frame_top = 100;
-            ps.frame_bottom = 0;
-            ps.frame_left = 0;
-            ps.frame_width = 100;
+            ps.state.frame_top = 100;
+            ps.state.frame_bottom = 0;
+            ps.state.frame_left = 0;
+            ps.state.frame_width = 100;
         }
-        ps.frame_height = ps.frame_top - ps.frame_bottom;
-        ps.title_base = ps.frame_top;
+        ps.state.frame_height = ps.state.frame_top - ps.state.frame_bottom;
+        ps.state.title_base = ps.state.frame_top;
         return;
     }
 
     // top
     double legend_room = 0; // how far a legend above the frame moved the frame down
     if (ps.fixed_size) {
-        ps.frame_top = H - 27.56;
+        ps.state.frame_top = H - 27.56;
     } else {
         int t1 = ps.title_given[0], t2 = ps.title_given[1];
-        ps.frame_top = H - (5.5 * t1 + 4.7 * t2 + 2 + ((t1 || t2) ? 1 : 0));
+        ps.state.frame_top = H - (5.5 * t1 + 4.7 * t2 + 2 + ((t1 || t2) ? 1 : 0));
         if (legend_above_frame(ps)) {
             int e = ps.legend_entries, c = std::max(1, ps.legend_columns);
             double r = (e % c) ? e / c : e / c - 1;
             legend_room = (r + 1.85) * 3.6 * ps.char_width - 1.5 + 2 * (legend_box_on(ps) ? 1 : 0);
-            ps.frame_top -= legend_room;
+            ps.state.frame_top -= legend_room;
         }
-        if (H - ps.frame_top < ps.top_margin + 1) ps.frame_top = H - ps.top_margin - 1;
+        if (H - ps.state.frame_top < ps.top_margin + 1) ps.state.frame_top = H - ps.top_margin - 1;
     }
     // bottom
     const bool ticks_out = ps.tics_inside == 0 || ps.tics_inside == 2;
     if (ps.x_top) {
-        ps.frame_top -= ps.x_axis.label_room != 0 ? ps.x_axis.label_room
+        ps.state.frame_top -= ps.x_axis.label_room != 0 ? ps.x_axis.label_room
                         : (ps.fixed_size || !ps.x_text.empty()) ? 10 : 5;
-        ps.frame_bottom = 2.5;
+        ps.state.frame_bottom = 2.5;
     } else if (ps.x_axis.label_room != 0) {
-        ps.frame_bottom = ps.x_axis.label_room;
+        ps.state.frame_bottom = ps.x_axis.label_room;
     } else if (ps.fixed_size) {
-        ps.frame_bottom = 12.5;
+        ps.state.frame_bottom = 12.5;
     } else {
         double k = ps.x_axis.log_scale ? 1.5 : 1.0;
-        ps.frame_bottom = k * ch / f + 2 + (ticks_out ? 1 : 0) + (!ps.x_text.empty() ? 1.2 * ch / f + 2 : 0);
+        ps.state.frame_bottom = k * ch / f + 2 + (ticks_out ? 1 : 0) + (!ps.x_text.empty() ? 1.2 * ch / f + 2 : 0);
     }
-    if (!ps.fixed_size && ps.frame_bottom < ps.bottom_margin + 1) ps.frame_bottom = ps.bottom_margin + 1;
+    if (!ps.fixed_size && ps.state.frame_bottom < ps.bottom_margin + 1) ps.state.frame_bottom = ps.bottom_margin + 1;
 
-    ps.frame_height = ps.frame_top - ps.frame_bottom;
-    ps.left_label_width = ps.draw_axis_numbers ? measure_axis_labels(ps, ps.y1_axis, 1) : 0;
+    ps.state.frame_height = ps.state.frame_top - ps.state.frame_bottom;
+    ps.state.left_label_width = ps.draw_axis_numbers ? measure_axis_labels(ps, ps.y1_axis, 1) : 0;
 
     const double ratio = unit_ratio(ps);
     // left
     if (ps.fixed_size || ps.fixed_width) {
-        ps.frame_left = 17;
+        ps.state.frame_left = 17;
     } else {
-        if (ps.right_axis_in_use() && ps.draw_axis_numbers) ps.right_label_width = measure_axis_labels(ps, ps.y2_axis, 2);
+        if (ps.right_axis_in_use() && ps.draw_axis_numbers) ps.state.right_label_width = measure_axis_labels(ps, ps.y2_axis, 2);
         double t = !ps.y1_text.empty() ? 2.2 * ch / f * ratio + 1 : 0;
         if (ps.ordination_axis) {
             std::string first = ps.x_axis.labels_given ? (ps.justify_xlabels && !ps.x_axis.labels.empty() ? ps.x_axis.labels[0] : std::string())
                                                        : format_tick_value(ps.x_axis.label_format, ps.x_axis.min);
-            ps.frame_left = gr.gr_text_width(first) / 2 + 1;
+            ps.state.frame_left = gr.gr_text_width(first) / 2 + 1;
         } else {
-            ps.frame_left = ps.left_label_width + 4 + t - (ps.y1_right ? ps.left_label_width : 0);
+            ps.state.frame_left = ps.state.left_label_width + 4 + t - (ps.y1_right ? ps.state.left_label_width : 0);
         }
     }
     // width
     if (ps.fixed_size || ps.fixed_width) {
-        ps.frame_width = W - 34;
+        ps.state.frame_width = W - 34;
     } else {
         double r = !ps.y2_text.empty() && ps.right_axis_in_use() ? 2.2 * ch / f * ratio + 1 : 0;
-        ps.frame_width = W - ps.right_label_width - ps.frame_left - r - 4;
+        ps.state.frame_width = W - ps.state.right_label_width - ps.state.frame_left - r - 4;
     }
     // a map or matrix keeps room for its class legend right of the frame
     ps.class_legend_width = 0;
     if ((ps.draw_map || ps.matrix_plot) && !ps.no_legend && !ps.central_legend &&
         !(ps.classes.empty() && ps.extra_classes.empty())) {
         ps.class_legend_width = measure_class_legend(ps).total_width + 4;
-        if (!ps.fixed_size) ps.frame_width -= ps.class_legend_width;
+        if (!ps.fixed_size) ps.state.frame_width -= ps.class_legend_width;
     }
     // aspect of GRAPH_RATIO
     if (ps.graph_ratio_given) {
         double x1 = ps.x_axis.min, x2 = ps.x_axis.max, y1 = ps.y1_axis.min, y2 = ps.y1_axis.max;
         if (x1 == x2 || y1 == y2) fatal_error("Wrong mapcoordinates: %g,%g,%g,%g\n", x1, y1, x2, y2);
-        double q = (ps.frame_width * ps.region_scale_x * gr.page_width_pct() * ps.app.shrink_x / ps.app.pixel_aspect /
+        double q = (ps.state.frame_width * ps.state.region_scale_x * gr.page_width_pct() * ps.app.shrink_x / ps.app.pixel_aspect /
                     ps.graph_ratio) /
-                   (ps.frame_height * ps.region_scale_y * gr.page_height_pct() * ps.app.shrink_y) /
+                   (ps.state.frame_height * ps.state.region_scale_y * gr.page_height_pct() * ps.app.shrink_y) /
                    (std::fabs(x2 - x1) / std::fabs(y2 - y1));
-        if (q > 1) ps.frame_width /= q;
-        else ps.frame_height *= q;
-        if (ps.map_bottom) ps.frame_top = ps.frame_bottom + ps.frame_height;
-        else ps.frame_bottom = ps.frame_top - ps.frame_height;
-        if (ps.map_right) ps.frame_left = W - ps.frame_width;
+        if (q > 1) ps.state.frame_width /= q;
+        else ps.state.frame_height *= q;
+        if (ps.map_bottom) ps.state.frame_top = ps.state.frame_bottom + ps.state.frame_height;
+        else ps.state.frame_bottom = ps.state.frame_top - ps.state.frame_height;
+        if (ps.map_right) ps.state.frame_left = W - ps.state.frame_width;
     }
-    if (ps.frame_width <= 0 || ps.frame_height <= 0)
-        fatal_error("no room left for the graph (frame %g by %g)\n", ps.frame_width, ps.frame_height);
-    ps.saved_frame = {ps.frame_top, ps.frame_bottom, ps.frame_left, ps.frame_width};
+    if (ps.state.frame_width <= 0 || ps.state.frame_height <= 0)
+        fatal_error("no room left for the graph (frame %g by %g)\n", ps.state.frame_width, ps.state.frame_height);
+    ps.state.saved_frame = {ps.state.frame_top, ps.state.frame_bottom, ps.state.frame_left, ps.state.frame_width};
     if (ps.graph_background) {
         gr.gr_set_colour(ps.graph_background);
         gr.gr_set_fill_style(2);
-        gr.gr_rectangle(ps.frame_left, ps.frame_bottom, ps.frame_left + ps.frame_width, ps.frame_top);
+        gr.gr_rectangle(ps.state.frame_left, ps.state.frame_bottom, ps.state.frame_left + ps.state.frame_width, ps.state.frame_top);
         gr.gr_set_colour(1);
     }
     // the titles stand above the legend that stands above the frame, not over it
-    ps.title_base = ps.frame_top + 5 * ps.x_top + (ps.title_given[0] || ps.title_given[1] ? legend_room : 0);
+    ps.state.title_base = ps.state.frame_top + 5 * ps.x_top + (ps.title_given[0] || ps.title_given[1] ? legend_room : 0);
 }
 
 void set_frame_viewport(plot_settings& ps)
 {
     graphics_layer& gr = *ps.gr;
     double b = ps.draw_box ? ps.title_block_height : 0;
-    double x1 = ps.viewport_x1 + ps.frame_left * ps.region_scale_x;
-    double x2 = x1 + ps.frame_width * ps.region_scale_x;
-    double y1 = ps.viewport_y1 + b + ps.frame_bottom * ps.region_scale_y;
-    double y2 = ps.viewport_y1 + b + ps.frame_top * ps.region_scale_y;
+    double x1 = ps.viewport_x1 + ps.state.frame_left * ps.state.region_scale_x;
+    double x2 = x1 + ps.state.frame_width * ps.state.region_scale_x;
+    double y1 = ps.viewport_y1 + b + ps.state.frame_bottom * ps.state.region_scale_y;
+    double y2 = ps.viewport_y1 + b + ps.state.frame_top * ps.state.region_scale_y;
     set_graph_viewport(ps, x1, y1, x2, y2, 1);
     gr.gr_set_colour(1);
-    gr.gr_set_line_width(ps.line_width_base);
+    gr.gr_set_line_width(ps.state.line_width_base);
     gr.gr_set_line_type(1);
     if (ps.draw_map || ps.vector_plot || ps.map_axissize || ps.ordination_axis) return;
     if (ps.zero_line == 2 || ps.zero_line == 3) {
@@ -296,7 +296,7 @@ void draw_titles(plot_settings& ps)
     const double base = ps.base_text_height;
     set_text_height(ps, base);
     gr.gr_set_colour(1);
-    double limit = 0.98 * ps.frame_width;
+    double limit = 0.98 * ps.state.frame_width;
     auto fitted = [&](const std::string& text, double height) {
         set_text_height(ps, height);
         double w = gr.gr_text_width(text);
@@ -305,14 +305,14 @@ void draw_titles(plot_settings& ps)
     };
     double h = ps.title_given[0] ? fitted(ps.title[0], base) : base;
     if (ps.title_given[0]) {
-        double y = ps.title_given[1] ? ps.title_base + 2.5 + (h / base) * 4.9 : ps.title_base + 1.5 + 0.95 * h / base;
-        gr.gr_move_to(ps.frame_left, y);
+        double y = ps.title_given[1] ? ps.state.title_base + 2.5 + (h / base) * 4.9 : ps.state.title_base + 1.5 + 0.95 * h / base;
+        gr.gr_move_to(ps.state.frame_left, y);
         gr.gr_text(ps.title[0]);
     }
     if (ps.title_given[1]) {
         double h2 = fitted(ps.title[1], 0.85 * h);
         (void)h2;
-        gr.gr_move_to(ps.frame_left, ps.title_base + 1.5 + 0.95 * h / base);
+        gr.gr_move_to(ps.state.frame_left, ps.state.title_base + 1.5 + 0.95 * h / base);
         gr.gr_text(ps.title[1]);
     }
     set_text_height(ps, base);

@@ -159,7 +159,7 @@ void set_up_colour_table(plot_settings& ps)
     }
     if (colour_vector && !ps.page_background) t.entries[0] = {255, 255, 255};
     for (int i = 1; i < 256; ++i) t.patterns[i] = static_cast<std::uint8_t>(std::clamp(ps.fill_pattern[i], 0, 99));
-    ps.colours = t;
+    ps.state.colours = t;
     ps.gr->gr_set_colour_table(t);
     ps.gr->gr_set_colour(0);
 }
@@ -209,7 +209,7 @@ void prepare_bitmap_fills(plot_settings& ps, int drawing_area_width)
             picture.height = h;
         }
         if (f.transparent >= 0 && f.transparent < 256) {
-            const rgb_colour key = ps.colours.entries[f.transparent];
+            const rgb_colour key = ps.state.colours.entries[f.transparent];
             replace_picture_colour(picture.pixels, key, key, f.tolerance);
             picture.transparent = f.transparent;
         }

@@ -13,7 +13,7 @@ namespace plotwell {
 colour_table builtin_colour_table();
 
 // Fills the table from the built-in colours, the colour file and the RANGE ramp and hands it to
-// the graphics layer (kept in ps.colours for the picture fills).
+// the graphics layer (kept in ps.state.colours for the picture fills).
 void set_up_colour_table(plot_settings& ps);
 
 // The length of the RANGE ramp: the number of classes (at least 2), else the number of data sets

@@ -26,12 +26,12 @@ void flush_data_set_points(plot_settings& ps, bool carry)
         }
         gr.gr_set_colour(ps.line_colour[i]);
         if (ps.line_type[i]) {
-            gr.gr_set_line_width(ps.line_width_base * ps.line_width * (device_lines ? 1.0 : 1.5));
+            gr.gr_set_line_width(ps.state.line_width_base * ps.line_width * (device_lines ? 1.0 : 1.5));
             gr.gr_set_line_type(ps.line_type[i]);
             gr.gr_polyline(n, b.x.data(), b.y.data());
         }
         if (ps.marker[i]) {
-            gr.gr_set_line_width(device_lines ? ps.line_width_base * 0.7 : ps.line_width_base / 1.5);
+            gr.gr_set_line_width(device_lines ? ps.state.line_width_base * 0.7 : ps.state.line_width_base / 1.5);
             for (int k = 0; k < b.fill; ++k) {
                 if (ps.marker_size[i] != 0) gr.gr_set_marker_world_size(ps.marker_size[i]);
                 gr.gr_marker(b.x[k], b.y[k], ps.marker[i], ps.marker_scale[i]);
@@ -172,8 +172,8 @@ void place_legend(plot_settings& ps, const legend_geometry& g, double& x, double
 {
     const bool box = legend_box_on(ps);
     if (!ps.legend_pos_given && !ps.central_legend) {
-        x = ps.frame_left + (box ? 1 : 0);
-        top = g.height + ps.frame_top + 1.5 + (ps.x_top ? 5 : 0) + (box ? 0 : 2);
+        x = ps.state.frame_left + (box ? 1 : 0);
+        top = g.height + ps.state.frame_top + 1.5 + (ps.x_top ? 5 : 0) + (box ? 0 : 2);
         return;
     }
     // y code
@@ -186,9 +186,9 @@ void place_legend(plot_settings& ps, const legend_geometry& g, double& x, double
     }
     double add = 0;
     auto rest = [&](size_t from) { return c.size() > from ? to_double(c.substr(from)) : 0.0; };
-    if (!c.empty() && c[0] == 'T') top = (ps.central_legend ? 100 : ps.frame_top) + rest(1);
-    else if (!c.empty() && c[0] == 'B') top = (ps.central_legend ? g.height : ps.frame_bottom + g.height) + rest(1);
-    else if (c == "m" || (!c.empty() && c[0] == 'm')) top = (ps.central_legend ? 50 : ps.frame_bottom + ps.frame_height / 2) + rest(1);
+    if (!c.empty() && c[0] == 'T') top = (ps.central_legend ? 100 : ps.state.frame_top) + rest(1);
+    else if (!c.empty() && c[0] == 'B') top = (ps.central_legend ? g.height : ps.state.frame_bottom + g.height) + rest(1);
+    else if (c == "m" || (!c.empty() && c[0] == 'm')) top = (ps.central_legend ? 50 : ps.state.frame_bottom + ps.state.frame_height / 2) + rest(1);
     else top = to_double(c) + add;
     if (align == 'm' || yc == "m") top += g.height / 2;
     // x code
@@ -196,15 +196,15 @@ void place_legend(plot_settings& ps, const legend_geometry& g, double& x, double
     double xv = 0;
     std::string xc = ps.legend_x;
     if (xc == "m") {
-        xv = ps.frame_left + ps.frame_width / 2;
+        xv = ps.state.frame_left + ps.state.frame_width / 2;
         xalign = 'm';
     } else if (xc == "r") {
-        xv = ps.frame_left + ps.frame_width;
+        xv = ps.state.frame_left + ps.state.frame_width;
         xalign = 'r';
     } else if (!xc.empty() && xc[0] == 'L') {
-        xv = position_code(xc, 0, 'L', ps.frame_left, xalign);
+        xv = position_code(xc, 0, 'L', ps.state.frame_left, xalign);
     } else if (!xc.empty() && xc[0] == 'R') {
-        xv = position_code(xc, 0, 'R', ps.frame_left + ps.frame_width, xalign);
+        xv = position_code(xc, 0, 'R', ps.state.frame_left + ps.state.frame_width, xalign);
     } else {
         xv = position_code(xc, 0, '#', 0, xalign);
     }
@@ -279,17 +279,17 @@ void draw_legend_sample(plot_settings& ps, const legend_geometry& g, double x, d
 void draw_legend(plot_settings& ps)
 {
     graphics_layer& gr = *ps.gr;
-    const double axis_width = 0.8 * ps.line_width_base * ps.legend_line_width;
+    const double axis_width = 0.8 * ps.state.line_width_base * ps.legend_line_width;
     gr.gr_set_line_width(axis_width);
     if (ps.draw_map || ps.matrix_plot) {
         // maps and matrices show their classes, right of the frame
         if (ps.classes.empty() && ps.extra_classes.empty()) return;
-        double top = ps.frame_bottom + ps.frame_height;
+        double top = ps.state.frame_bottom + ps.state.frame_height;
         // a legend title above a frame that reaches the top of the graph region would be cut off:
         // the legend moves down just enough to show it
         if (!ps.matrix_title.empty() && !ps.central_legend)
-            top = std::min(top, ps.layout_height - 1.8 * ps.text_height * 0.85 / ps.font_factor);
-        draw_class_legend(ps, ps.frame_left + ps.frame_width + 2, top, 5 * ps.char_width);
+            top = std::min(top, ps.state.layout_height - 1.8 * ps.text_height * 0.85 / ps.font_factor);
+        draw_class_legend(ps, ps.state.frame_left + ps.state.frame_width + 2, top, 5 * ps.char_width);
         return;
     }
     if (ps.legend_entries == 1 && ps.legend_text[0] == "1") return;
@@ -329,7 +329,7 @@ void draw_legend(plot_settings& ps)
         bool sample = entry < 0 || ps.line_type[entry] || is_area_upper(ps, entry);
         if (sample) {
             if (entry >= 0 && ps.line_type[entry])
-                gr.gr_set_line_width(ps.line_width_base * ps.line_width * (device_lines ? 1.0 : 1.5));
+                gr.gr_set_line_width(ps.state.line_width_base * ps.line_width * (device_lines ? 1.0 : 1.5));
             else
                 gr.gr_set_line_width(axis_width);
             draw_legend_sample(ps, g, sx, y, entry);
@@ -342,7 +342,7 @@ void draw_legend(plot_settings& ps)
             gr.gr_rectangle(bx, y - bh / 2, bx + bw, y + bh / 2);
             if ((ps.vector_output() || ps.barlines) && !ps.no_barlines) {
                 gr.gr_set_colour(1);
-                gr.gr_set_line_width(ps.line_width_base / 1.5);
+                gr.gr_set_line_width(ps.state.line_width_base / 1.5);
                 gr.gr_set_fill_style(1);
                 gr.gr_rectangle(bx, y - bh / 2, bx + bw, y + bh / 2);
                 gr.gr_set_fill_style(2);

@@ -167,7 +167,7 @@ int draw_series_rows(plot_settings& ps, bool first)
     draw_chunk(ps, false);
     ps.gr->gr_set_colour(1);
     ps.gr->gr_set_line_type(1);
-    ps.gr->gr_set_line_width(ps.line_width_base);
+    ps.gr->gr_set_line_width(ps.state.line_width_base);
     for (expression_curve& c : ps.expressions) {
         std::vector<double>().swap(c.xs);
         std::vector<double>().swap(c.ys);

@@ -93,9 +93,9 @@ int run_job_file(plot_settings& ps)
         reset_plot_settings(ps);
         ps.central_legend = central;
         draw_plot(ps, words, true);
-        ps.drawn = 1;
+        ps.state.drawn = 1;
     }
-    return ps.drawn;
+    return ps.state.drawn;
 }
 
 void draw_vignette_file(plot_settings& ps, double x1, double y1, double x2, double y2, const std::string& file)
@@ -118,7 +118,7 @@ void draw_vignette_file(plot_settings& ps, double x1, double y1, double x2, doub
 void draw_job_page(plot_settings& ps)
 {
     graphics_layer& gr = *ps.gr;
-    if (!ps.drawn) {
+    if (!ps.state.drawn) {
         // a page without graphs still gets its colours and background
         read_defaults_file(ps, 1);
         ps.colour_file_name = "xycolor.set";
@@ -133,7 +133,7 @@ void draw_job_page(plot_settings& ps)
     }
     const std::array<double, 4> last_viewport = {ps.viewport_x1, ps.viewport_y1, ps.viewport_x2, ps.viewport_y2};
     set_graph_viewport(ps, 0, 0, 100, 100, 100);
-    int colour = ps.text_colour;
+    int colour = ps.state.text_colour;
     const bool mono_hardcopy = ps.hardcopy_output() && !ps.colour_output;
     for (const std::string& line : job_lines(ps)) {
         const std::string key = first_word(line);
@@ -226,7 +226,7 @@ void draw_job_page(plot_settings& ps)
             draw_date_time(ps, x, to_double(p[1]), height, alignment, key == "DATE", false, english);
         }
     }
-    ps.text_colour = colour;
+    ps.state.text_colour = colour;
     if (ps.job_position_grid && ps.on_screen()) draw_position_grid(ps);
 }
 

@@ -136,7 +136,7 @@ void draw_regression_lines(plot_settings& ps)
     graphics_layer& gr = *ps.gr;
     const bool both = ps.regressions[0].series_count > 0 && ps.regressions[1].series_count > 0;
     gr.gr_set_colour(1);
-    gr.gr_set_line_width(ps.line_width_base * ps.line_width);
+    gr.gr_set_line_width(ps.state.line_width_base * ps.line_width);
     gr.gr_set_line_type(1);
     const double x_min = ps.remembered_x_min, x_max = ps.remembered_x_max;
     const bool log_x = ps.x_axis.log_scale != 0;
@@ -160,7 +160,7 @@ void draw_regression_lines(plot_settings& ps)
         gr.gr_line_to(x_end, f2);
         gr.gr_set_colour(1);
     }
-    gr.gr_set_line_width(ps.line_width_base);
+    gr.gr_set_line_width(ps.state.line_width_base);
     gr.gr_set_line_type(1);
 }
 

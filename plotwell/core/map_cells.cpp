@@ -168,8 +168,8 @@ void draw_map(plot_settings& ps)
     }
     // thinning to about one cell per physical unit of the frame
     const double resolution = ps.vector_output() && m.resolution > 0 ? m.resolution : 1.0;
-    const double frame_w = ps.frame_width / 100.0 * ps.region_scale_x * gr.page_width_pct() * 100.0;
-    const double frame_h = ps.frame_height / 100.0 * ps.region_scale_y * gr.page_height_pct() * 100.0;
+    const double frame_w = ps.state.frame_width / 100.0 * ps.state.region_scale_x * gr.page_width_pct() * 100.0;
+    const double frame_h = ps.state.frame_height / 100.0 * ps.state.region_scale_y * gr.page_height_pct() * 100.0;
     auto step_of = [&](double extent, double cell, double physical) {
         const double s = physical > 0 ? extent / cell / physical / resolution : 1;
         return s >= 1 && s < 1e9 ? static_cast<int>(s) : 1;
@@ -331,7 +331,7 @@ void draw_matrix(plot_settings& ps)
     if (m.cell_width == 0) m.cell_width = lines > 1 ? (x_hi - x_lo) / (lines - 1) : 1.0;
     if (!(m.cell_width > 0)) m.cell_width = 1.0;
     const double resolution = ps.vector_output() && m.resolution > 0 ? m.resolution : 1.0;
-    const double frame_w = ps.frame_width / 100.0 * ps.region_scale_x * gr.page_width_pct() * 100.0;
+    const double frame_w = ps.state.frame_width / 100.0 * ps.state.region_scale_x * gr.page_width_pct() * 100.0;
     const double s = frame_w > 0 ? std::fabs(xa.max - xa.min) / m.cell_width / frame_w / resolution : 1;
     m.x_step = s >= 1 && s < 1e9 ? static_cast<int>(s) : 1;
     const double width = m.cell_width * m.x_step;
@@ -370,7 +370,7 @@ void draw_matrix(plot_settings& ps)
         }
     }
     std::rewind(ps.data_file);
-    gr.gr_set_line_width(ps.line_width_base);
+    gr.gr_set_line_width(ps.state.line_width_base);
     gr.gr_set_colour(1);
     gr.gr_set_line_type(1);
     gr.gr_move_to(0, 1);

@@ -34,10 +34,10 @@ void place_map_item(const plot_settings& ps, const std::string& x_text, const st
     if (xc.size() > 1 && (xc.back() == 'm' || xc.back() == 'r')) { xa = xc.back(); xc.pop_back(); }
     if (xc == "m") xa = 'm';
     if (yc.size() > 1 && yc.back() == 'm') { ya = 'm'; yc.pop_back(); }
-    const double left = ps.frame_left, right = ps.frame_left + ps.frame_width;
+    const double left = ps.state.frame_left, right = ps.state.frame_left + ps.state.frame_width;
     const double xs[] = {left, right, (left + right) / 2};
     x = code_value(xc, "LRm", xs);
-    const double bottom = ps.frame_bottom, top = ps.frame_bottom + ps.frame_height;
+    const double bottom = ps.state.frame_bottom, top = ps.state.frame_bottom + ps.state.frame_height;
     const double ys[] = {bottom, top, (bottom + top) / 2};
     y = code_value(yc, "BTm", ys);
     if (!yc.empty() && yc[0] == 'B' && yc.size() > 1 && to_double(yc.substr(1)) < 0) y -= height;
@@ -55,7 +55,7 @@ void draw_scale_bar(plot_settings& ps)
     if (xr == 0 || yr == 0) return;
     if (m.scale_length == 0) m.scale_length = xr / 5;
     const double length = m.scale_length, height = m.scale_height != 0 ? m.scale_height : length / 20;
-    const double lp = std::fabs(length / xr * ps.frame_width), hp = std::fabs(height / yr * ps.frame_height);
+    const double lp = std::fabs(length / xr * ps.state.frame_width), hp = std::fabs(height / yr * ps.state.frame_height);
     double x, y;
     place_map_item(ps, m.scale_x, m.scale_y, lp, hp, x, y);
     gr.gr_set_fill_style(2);
@@ -80,7 +80,7 @@ void draw_north_arrow(plot_settings& ps)
 {
     map_settings& m = ps.map;
     graphics_layer& gr = *ps.gr;
-    const double r = m.north_size / 100 * ps.frame_height;
+    const double r = m.north_size / 100 * ps.state.frame_height;
     const double vw = gr.viewport_width_pct(), vh = gr.viewport_height_pct();
     const double rx = vw > 0 ? r * vh / vw : r;
     double x, y;
@@ -156,8 +156,8 @@ double length_of(const plot_settings& ps, double c, double largest)
 
 double device_ratio(const plot_settings& ps)
 {
-    const double h = ps.frame_height * ps.gr->page_height_pct();
-    return h > 0 ? ps.frame_width * ps.gr->page_width_pct() / h : 1;
+    const double h = ps.state.frame_height * ps.gr->page_height_pct();
+    return h > 0 ? ps.state.frame_width * ps.gr->page_width_pct() / h : 1;
 }
 
 } // namespace
@@ -228,7 +228,7 @@ void draw_vectors(plot_settings& ps)
     }
     std::rewind(ps.data_file);
     gr.gr_set_colour(1);
-    gr.gr_set_line_width(ps.line_width_base);
+    gr.gr_set_line_width(ps.state.line_width_base);
 }
 
 void polygon_centre_and_height(const std::vector<float>& xs, const std::vector<float>& ys, double& cx, double& cy,
@@ -468,7 +468,7 @@ void draw_polygons(plot_settings& ps, bool before)
     }
     ps.gr->gr_set_colour(1);
     ps.gr->gr_set_line_type(1);
-    ps.gr->gr_set_line_width(ps.line_width_base);
+    ps.gr->gr_set_line_width(ps.state.line_width_base);
 }
 
 } // namespace plotwell

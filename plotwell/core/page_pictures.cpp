@@ -88,10 +88,10 @@ bool place_picture(plot_settings& ps, const std::vector<std::string>& w, bool pa
     }
     // the frame in page percent
     const double b = ps.draw_box ? ps.title_block_height : 0;
-    const double fx1 = ps.viewport_x1 + ps.frame_left * ps.region_scale_x;
-    const double fw = ps.frame_width * ps.region_scale_x;
-    const double fy1 = ps.viewport_y1 + b + ps.frame_bottom * ps.region_scale_y;
-    const double fh = ps.frame_height * ps.region_scale_y;
+    const double fx1 = ps.viewport_x1 + ps.state.frame_left * ps.state.region_scale_x;
+    const double fw = ps.state.frame_width * ps.state.region_scale_x;
+    const double fy1 = ps.viewport_y1 + b + ps.state.frame_bottom * ps.state.region_scale_y;
+    const double fh = ps.state.frame_height * ps.state.region_scale_y;
     std::array<double, 4> r{};
     if (mode == 1) {
         r = picture_rectangle(ps, w[rect_word], pl.file, fw * ps.gr->page_width_pct(), fh * ps.gr->page_height_pct());
@@ -149,7 +149,7 @@ void draw_map_grid_lines(plot_settings& ps)
     graphics_layer& gr = *ps.gr;
     const double x1 = ps.map_x1, x2 = ps.map_x2, y1 = ps.map_y1, y2 = ps.map_y2;
     if (!(ps.grid_spacing_x > 0) && !(ps.grid_spacing_y > 0)) return;
-    gr.gr_set_line_width(ps.line_width_base / 3);
+    gr.gr_set_line_width(ps.state.line_width_base / 3);
     gr.gr_set_line_type(ps.grid_line_type);
     gr.gr_set_colour(1);
     if (ps.grid_spacing_x > 0 && x2 > x1) {
@@ -171,7 +171,7 @@ void draw_map_grid_lines(plot_settings& ps)
         }
     }
     gr.gr_set_line_type(1);
-    gr.gr_set_line_width(ps.line_width_base);
+    gr.gr_set_line_width(ps.state.line_width_base);
 }
 
 } // namespace plotwell

@@ -27,14 +27,14 @@ double text_x_position(const plot_settings& ps, const std::string& token, bool r
     if (is_number(token)) return to_double(token);
     char c = token.empty() ? 'L' : token[0];
     switch (c) {
-    case 'L': return ps.frame_left + token_number(token, 1);
-    case 'R': return ps.frame_left + ps.frame_width + token_number(token, 1);
+    case 'L': return ps.state.frame_left + token_number(token, 1);
+    case 'R': return ps.state.frame_left + ps.state.frame_width + token_number(token, 1);
     case 'r':
         if (token.size() == 1) align = 0;
-        return relative ? ps.frame_left + ps.frame_width : 100;
+        return relative ? ps.state.frame_left + ps.state.frame_width : 100;
     case 'm':
         if (token.size() == 1) align = 0;
-        return relative ? ps.frame_left + ps.frame_width / 2 : 50;
+        return relative ? ps.state.frame_left + ps.state.frame_width / 2 : 50;
     default: return to_double(token);
     }
 }
@@ -45,9 +45,9 @@ double text_y_position(const plot_settings& ps, const std::string& token, char& 
     if (is_number(token)) return to_double(token);
     char c = token.empty() ? 'B' : token[0];
     switch (c) {
-    case 'T': return ps.frame_top + token_number(token, 1);
-    case 'B': return ps.frame_bottom + token_number(token, 1);
-    case 'm': return ps.frame_bottom + ps.frame_height / 2;
+    case 'T': return ps.state.frame_top + token_number(token, 1);
+    case 'B': return ps.state.frame_bottom + token_number(token, 1);
+    case 'm': return ps.state.frame_bottom + ps.state.frame_height / 2;
     default: return to_double(token);
     }
 }

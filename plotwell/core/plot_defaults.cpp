@@ -106,12 +106,12 @@ void reset_plot_settings(plot_settings& ps)
 void reset_series_defaults(plot_settings& ps)
 {
     if (ps.postscript_output) {
-        ps.line_width_base = 2;
+        ps.state.line_width_base = 2;
     } else {
-        ps.line_width_base = ps.app.dots_per_inch / 72 * 2;
-        if (ps.app.printing || ps.app.exporting) ps.line_width_base /= 1.5;
+        ps.state.line_width_base = ps.app.dots_per_inch / 72 * 2;
+        if (ps.app.printing || ps.app.exporting) ps.state.line_width_base /= 1.5;
     }
-    if (ps.postscript_landscape) ps.line_width_base *= 1.5;
+    if (ps.postscript_landscape) ps.state.line_width_base *= 1.5;
     ps.x_text.clear();
     ps.y1_text.clear();
     ps.y2_text.clear();

@@ -172,7 +172,7 @@ int draw_plot(plot_settings& ps, std::vector<std::string>& words, bool in_job)
     // the data: series, maps, matrices, vectors, polygons, items
     run_data_stage(ps);
     // the axes start from the base line style
-    gr.gr_set_line_width(ps.line_width_base);
+    gr.gr_set_line_width(ps.state.line_width_base);
     gr.gr_set_line_type(1);
     gr.gr_set_colour(1);
     // bar graphs get their zero lines over the bars
@@ -192,7 +192,7 @@ int draw_plot(plot_settings& ps, std::vector<std::string>& words, bool in_job)
     // axes, legend and texts are drawn in the whole graph region without clipping
     const double u0 = gr.viewport_height_pct();
     set_graph_viewport(ps, ps.viewport_x1, ps.viewport_y1 + (ps.draw_box ? ps.title_block_height : 0), ps.viewport_x2,
-                       ps.viewport_y2, ps.layout_width);
+                       ps.viewport_y2, ps.state.layout_width);
     gr.gr_clipping_off();
     // markers keep their size in the larger region; the axes' second pass draws their labels
     const double u1 = gr.viewport_height_pct();

@@ -196,6 +196,20 @@ struct series_buffer {
     bool carried = false; // point 0 is the last point of the chunk before
 };
 
+// What the drawing of one xy call works out as it goes: the colour table in force, the frame and
+// the room of its labels on the page, the scale of the region, the base line width.
+struct drawing_state {
+    colour_table colours;
+    int text_colour = 1;
+    double frame_left = 0, frame_width = 0, frame_bottom = 0, frame_height = 0, frame_top = 0;
+    double title_base = 0, left_label_width = 0, right_label_width = 0;
+    std::array<double, 4> saved_frame{};
+    double region_scale_x = 1, region_scale_y = 1;
+    double layout_width = 100, layout_height = 100;
+    double line_width_base = 1.0;
+    int drawn = 0; // the call has drawn its graph (a job's later calls see it)
+};
+
 struct plot_settings {
     plot_settings();
     explicit plot_settings(graphics_layer& layer) : plot_settings() { gr = &layer; }
@@ -378,15 +392,7 @@ struct plot_settings {
     double class_legend_width = 0;
 
     // ---- 9. drawing state ----
-    colour_table colours;
-    int text_colour = 1;
-    double frame_left = 0, frame_width = 0, frame_bottom = 0, frame_height = 0, frame_top = 0;
-    double title_base = 0, left_label_width = 0, right_label_width = 0;
-    std::array<double, 4> saved_frame{};
-    double region_scale_x = 1, region_scale_y = 1;
-    double layout_width = 100, layout_height = 100;
-    double line_width_base = 1.0;
-    int drawn = 0;
+    drawing_state state;
 
     // The settings stream: the prepared lines of the call's settings, read pass by pass.
     std::vector<std::string> settings_lines;

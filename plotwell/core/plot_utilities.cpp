@@ -26,19 +26,19 @@ void draw_title_block(plot_settings& ps)
     graphics_layer& gr = *ps.gr;
     const double ch = ps.base_text_height, f = ps.font_factor;
     if (ps.title_block_height == 0) ps.title_block_height = (ps.viewport_y2 - ps.viewport_y1) * 0.1;
-    gr.gr_set_line_width(ps.line_width_base);
+    gr.gr_set_line_width(ps.state.line_width_base);
     gr.gr_set_fill_style(1);
     gr.gr_set_colour(1);
     gr.gr_rectangle(0, 0, 100, 100);
     gr.gr_set_fill_style(2);
     // The block is the strip 0..10 of the region, in the region's window 0..100.
-    gr.gr_set_line_width(0.7 * ps.line_width_base);
+    gr.gr_set_line_width(0.7 * ps.state.line_width_base);
     draw_segment(ps, 0, 10, 100, 0);
     draw_segment(ps, 10, 6.67, 90, 0);
     draw_segment(ps, 10, 0, 0, 10);
     draw_segment(ps, 80, 3.33, 20, 0);
     draw_segment(ps, 80, 0, 0, 6.67);
-    gr.gr_set_line_width(ps.line_width_base);
+    gr.gr_set_line_width(ps.state.line_width_base);
     if (!ps.institute_default) {
         set_text_height(ps, 1.2 * ch);
         draw_centred_text(ps, 5, 5.8, ps.institute_text);

@@ -364,7 +364,7 @@ const keyword_entry series_keywords[] = {
     {"GRAPH_BACKGROUND", 2, nullptr,
      [](plot_settings& ps, const words& w) {
          // in a job of maps under ALLMAPS the first drawing's background stays
-         if (!(ps.job_mode && ps.allmaps_given && ps.drawn)) ps.graph_background = colour_number(w[1]);
+         if (!(ps.job_mode && ps.allmaps_given && ps.state.drawn)) ps.graph_background = colour_number(w[1]);
      }},
     {"LEGEND_BACKGROUND", 2, nullptr, [](plot_settings& ps, const words& w) { ps.legend_background = colour_number(w[1]); }},
     {"COLORFILE", 2, nullptr, [](plot_settings& ps, const words& w) { ps.colour_file_name = expand_environment_path(w[1]); }},

@@ -252,13 +252,13 @@ int render_graph(plot_settings& ps)
     ps.page_scale_x = ps.page_scale_y = 1.0f;
     ps.page_shape = 0;
     ps.calls_on_page = 0;
-    ps.drawn = 0;
+    ps.state.drawn = 0;
     ps.central_legend = ps.allmaps_given = 0;
-    ps.text_colour = 1;
+    ps.state.text_colour = 1;
     ps.data_lines.clear();
     ps.cmd_lines.clear();
     ps.data_line_count = ps.data_line_total = ps.cmd_line_count = 0;
-    ps.saved_frame = {};
+    ps.state.saved_frame = {};
     ps.marker_shape_loaded = {};
     ps.marker_picture_loaded = {};
     reset_plot_settings(ps);

@@ -14,7 +14,7 @@ struct table_fixture {
     work_folder folder;
     recording_device device;
     plot_settings ps{device};
-    rgb_colour at(int i) const { return ps.colours.entries[i]; }
+    rgb_colour at(int i) const { return ps.state.colours.entries[i]; }
 };
 
 rgb_colour grey(int v) { return {static_cast<std::uint8_t>(v), static_cast<std::uint8_t>(v), static_cast<std::uint8_t>(v)}; }

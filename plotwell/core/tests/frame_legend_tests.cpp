@@ -54,10 +54,10 @@ TEST(ChartFrame, FrameEdgesForTitlesAndFixedSize)
         SCOPED_TRACE(c.settings);
         drawn g(c.settings);
         ASSERT_TRUE(g.ok) << g.d.error;
-        EXPECT_NEAR(g.d.ps.frame_top, c.top, 1e-9);
-        if (c.bottom >= 0) EXPECT_NEAR(g.d.ps.frame_bottom, c.bottom, 1e-9);
-        if (c.left >= 0) EXPECT_NEAR(g.d.ps.frame_left, c.left, 1e-9);
-        if (c.width >= 0) EXPECT_NEAR(g.d.ps.frame_width, c.width, 1e-9);
+        EXPECT_NEAR(g.d.ps.state.frame_top, c.top, 1e-9);
+        if (c.bottom >= 0) EXPECT_NEAR(g.d.ps.state.frame_bottom, c.bottom, 1e-9);
+        if (c.left >= 0) EXPECT_NEAR(g.d.ps.state.frame_left, c.left, 1e-9);
+        if (c.width >= 0) EXPECT_NEAR(g.d.ps.state.frame_width, c.width, 1e-9);
     }
 }
 
@@ -66,8 +66,8 @@ TEST(ChartFrame, InwardTicksLetTheBottomMarginShrink)
     drawn outward("XY_COLUMNS 1,2\nTICS_INSIDE 0\n"), inward("XY_COLUMNS 1,2\nTICS_INSIDE 1\n"),
         y_only("XY_COLUMNS 1,2\nTICS_INSIDE 2\n");
     ASSERT_TRUE(outward.ok && inward.ok && y_only.ok);
-    EXPECT_NEAR(outward.d.ps.frame_bottom - inward.d.ps.frame_bottom, 1.0, 1e-9);
-    EXPECT_NEAR(outward.d.ps.frame_bottom, y_only.d.ps.frame_bottom, 1e-9);
+    EXPECT_NEAR(outward.d.ps.state.frame_bottom - inward.d.ps.state.frame_bottom, 1.0, 1e-9);
+    EXPECT_NEAR(outward.d.ps.state.frame_bottom, y_only.d.ps.state.frame_bottom, 1e-9);
 }
 
 TEST(ChartFrame, LongTitleIsShrunkToTheFrame)
@@ -82,7 +82,7 @@ TEST(ChartFrame, LongTitleIsShrunkToTheFrame)
     size_t h = log.find("gr_set_char_height", at);
     double shrunk = number_after(log.substr(h, log.find('\n', h) - h), 0);
     // the text is measured at the base height, then written at the height that makes it 0.98 of the frame
-    EXPECT_NEAR(w * shrunk / g.d.ps.base_text_height, 0.98 * g.d.ps.frame_width, 1e-3);
+    EXPECT_NEAR(w * shrunk / g.d.ps.base_text_height, 0.98 * g.d.ps.state.frame_width, 1e-3);
 }
 
 TEST(ChartFrame, ZeroLinesAndGraphRatio)
@@ -98,7 +98,7 @@ TEST(ChartFrame, ZeroLinesAndGraphRatio)
     drawn ratio("XY_COLUMNS 1,2\nGRAPH_RATIO 1\nX_AXIS 0 20\nY_AXIS 0 10\n");
     ASSERT_TRUE(ratio.ok) << ratio.d.error;
     const plot_settings& p = ratio.d.ps;
-    EXPECT_NEAR(p.frame_width * 1000 / (p.frame_height * 700), 2.0, 1e-9);
+    EXPECT_NEAR(p.state.frame_width * 1000 / (p.state.frame_height * 700), 2.0, 1e-9);
 }
 
 TEST(DataSetLegend, OnlyEntryWithItsDefaultTextIsNotDrawn)
@@ -218,16 +218,16 @@ TEST(PageTexts, TextLinesArePlacedRelativeToTheFrame)
     ASSERT_NE(at, std::string::npos);
     size_t move = log.rfind("gr_move_to", at);
     double width = 5 * 0.6 * 3.0 * 0.7; // five characters of height 3 on the 1000 x 700 device
-    EXPECT_NEAR(number_after(log.substr(move, at - move), 0), p.frame_left - width / 2, 1e-3);
-    EXPECT_NEAR(number_after(log.substr(move, at - move), 1), p.frame_top + 2, 1e-3);
+    EXPECT_NEAR(number_after(log.substr(move, at - move), 0), p.state.frame_left - width / 2, 1e-3);
+    EXPECT_NEAR(number_after(log.substr(move, at - move), 1), p.state.frame_top + 2, 1e-3);
     EXPECT_NE(log.rfind("gr_set_colour 4", move), std::string::npos);
     EXPECT_EQ(p.font_times, 1);
     EXPECT_EQ(p.bold, 1);
     EXPECT_EQ(log.find("gr_text \"lonely\""), std::string::npos);
     size_t r = log.find("gr_text \"right\"");
     size_t rmove = log.rfind("gr_move_to", r);
-    EXPECT_NEAR(number_after(log.substr(rmove, r - rmove), 0), p.frame_left + p.frame_width - 5 * 0.6 * 3.0 * 0.7, 1e-3);
-    EXPECT_NEAR(number_after(log.substr(rmove, r - rmove), 1), p.frame_bottom - 3.0 / p.font_factor / 2, 1e-3);
+    EXPECT_NEAR(number_after(log.substr(rmove, r - rmove), 0), p.state.frame_left + p.state.frame_width - 5 * 0.6 * 3.0 * 0.7, 1e-3);
+    EXPECT_NEAR(number_after(log.substr(rmove, r - rmove), 1), p.state.frame_bottom - 3.0 / p.font_factor / 2, 1e-3);
 }
 
 TEST(ChartFrame, LeftAxisOnTheRightSide)
@@ -236,9 +236,9 @@ TEST(ChartFrame, LeftAxisOnTheRightSide)
     ASSERT_TRUE(g.ok) << g.d.error;
     const plot_settings& p = g.d.ps;
     EXPECT_EQ(p.y1_right, 1);
-    EXPECT_NEAR(p.frame_left, 4, 1e-9); // no left labels and no left text
+    EXPECT_NEAR(p.state.frame_left, 4, 1e-9); // no left labels and no left text
     EXPECT_EQ(p.y2_text, "depth");
-    EXPECT_GT(p.right_label_width, 0);
+    EXPECT_GT(p.state.right_label_width, 0);
     drawn own("XY_COLUMNS 1,2 1,3\nY1_RIGHT\nYAXIS_NUMBER 1 2\n");
     ASSERT_TRUE(own.ok) << own.d.error;
     EXPECT_EQ(own.d.ps.y1_right, 0);
@@ -277,7 +277,7 @@ TEST(ChartFrame, DefaultPlotAreaAndTitleMargins)
         EXPECT_EQ(ps.viewport_y1, c.y1);
         EXPECT_EQ(ps.viewport_x2, c.x2);
         EXPECT_EQ(ps.viewport_y2, c.y2);
-        EXPECT_EQ(ps.layout_width, 100);
+        EXPECT_EQ(ps.state.layout_width, 100);
     }
 
     recording_device device;
@@ -317,8 +317,8 @@ TEST(PageTexts, DateAndTimeArePlacedLikeMapItems)
     plotwell_test::drawing d("xy -c s.set d.dat");
     ASSERT_TRUE(d.run()) << d.error;
     const plot_settings& ps = d.ps;
-    const double left = ps.frame_left, right = ps.frame_left + ps.frame_width;
-    const double bottom = ps.frame_bottom, top = ps.frame_bottom + ps.frame_height;
+    const double left = ps.state.frame_left, right = ps.state.frame_left + ps.state.frame_width;
+    const double bottom = ps.state.frame_bottom, top = ps.state.frame_bottom + ps.state.frame_height;
     // the point where each stamp is written, and its measured width
     auto placed = [&](const std::string& text, double& x, double& y, double& width) {
         std::istringstream log(d.log());

@@ -18,8 +18,8 @@ struct picture_fixture {
     {
         ps.viewport_x1 = ps.viewport_y1 = 0;
         ps.viewport_x2 = ps.viewport_y2 = 100;
-        ps.frame_left = ps.frame_bottom = 10;
-        ps.frame_width = ps.frame_height = 80;
+        ps.state.frame_left = ps.state.frame_bottom = 10;
+        ps.state.frame_width = ps.state.frame_height = 80;
         ps.x_axis.min = 0;
         ps.x_axis.max = 10;
         ps.y1_axis.min = 0;
