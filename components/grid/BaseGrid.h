@@ -29,8 +29,16 @@ class TPlusGridUndoRedo;
 
 enum TVAlignment { vtaTop, vtaCenter, vtaBottom };
 enum TCellGradientDirection { GradientVertical, GradientHorizontal };
-// The string grid's cell editors; edNormal first (the string grid's issue adds the others).
-enum TEditorType : int { edNormal = 0 };
+// The kinds of cell editor the string grid opens over a cell.
+enum TEditorType : int {
+    edNormal, edSpinEdit, edComboEdit, edComboList, edEditBtn, edCheckBox, edDateEdit, edDateEditUpDown,
+    edTimeEdit, edButton, edDataCheckBox, edNumeric, edPositiveNumeric, edFloat, edCapital, edMixedCase,
+    edPassword, edUnitEditBtn, edLowerCase, edUpperCase, edFloatSpinEdit, edTimeSpinEdit, edDateSpinEdit,
+    edNumericEditBtn, edFloatEditBtn, edCustom, edRichEdit, edNone, edUniEdit, edUniComboEdit, edUniComboList,
+    edUniEditBtn, edUniMemo, edDateTimeEdit, edValidChars, edTrackbarDropDown, edMemoDropDown,
+    edCalculatorDropDown, edTimePickerDropDown, edDetailDropDown, edGridDropDown, edColorPickerDropDown,
+    edImagePickerDropDown, edPlusGridDropDown, edPositiveFloat
+};
 
 class TCellProperties : public TPersistent {
 public:

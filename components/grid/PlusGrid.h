@@ -11,6 +11,7 @@
 #include "PlusObj.h"
 
 #include <array>
+#include <map>
 #include <memory>
 #include <set>
 #include <vector>
@@ -442,6 +443,49 @@ private:
 // ---- file import and cell exchange events (PlusGridIO.cpp)
 using TGridProgressEvent = std::function<void(TObject* Sender, short progress)>;
 using TCellSaveLoadEvent = std::function<void(TObject* Sender, int ACol, int ARow, String& Value)>;
+
+// ---- cell editing events and the editor classes the grid owns (PlusGridEditors.cpp)
+class TPlusInplaceEdit;
+class TGridCombo;
+class TGridUniCombo;
+class TGridEditBtn;
+class TGridUnitEditBtn;
+class TGridSpin;
+class TGridUniEdit;
+class TGridUniEditBtn;
+class TGridUniMemo;
+class TGridCheckBox;
+class TGridButton;
+class TGridDatePicker;
+class TEditLink;
+using TGetEditorTypeEvent = std::function<void(TObject* Sender, int ACol, int ARow, TEditorType& AEditor)>;
+using TGetEditorPropEvent = std::function<void(TObject* Sender, int ACol, int ARow, TEditLink* AEditLink)>;
+using TEditChangeEvent = std::function<void(TObject* Sender, int ACol, int ARow, String Value)>;
+using TCellValidateEvent = std::function<void(TObject* Sender, int ACol, int ARow, String& Value, bool& Valid)>;
+using TCellValidateWideEvent =
+    std::function<void(TObject* Sender, int ACol, int ARow, WideString& Value, bool& Valid)>;
+using TEditCellDoneEvent = std::function<void(TObject* Sender, int ACol, int ARow)>;
+using TGetEditWideTextEvent = std::function<void(TObject* Sender, int ACol, int ARow, WideString& Value)>;
+using TSetEditWideTextEvent = std::function<void(TObject* Sender, int ACol, int ARow, const WideString& Value)>;
+using TCustomStrToDateEvent = std::function<void(TObject* Sender, String Value, TDateTime& ADate)>;
+using TComboChangeEvent =
+    std::function<void(TObject* Sender, int ACol, int ARow, int AItemIndex, String ASelection)>;
+using TComboObjectChangeEvent =
+    std::function<void(TObject* Sender, int ACol, int ARow, int AItemIndex, String ASelection, TObject* AObject)>;
+using TSpinClickEvent = std::function<void(TObject* Sender, int ACol, int ARow, int AValue, bool UpDown)>;
+using TFloatSpinClickEvent = std::function<void(TObject* Sender, int ACol, int ARow, double AValue, bool UpDown)>;
+using TDateTimeSpinClickEvent =
+    std::function<void(TObject* Sender, int ACol, int ARow, TDateTime AValue, bool UpDown)>;
+using TEllipsClickEvent = std::function<void(TObject* Sender, int ACol, int ARow, String& S)>;
+using TClipboardEvent = std::function<void(TObject* Sender, bool& Allow)>;
+using TClipboardPasteCellEvent =
+    std::function<void(TObject* Sender, int ACol, int ARow, String& Value, bool& Allow)>;
+using TClipboardAfterPasteCellEvent = std::function<void(TObject* Sender, int ACol, int ARow, String Value)>;
+using TDblClickCellEvent = std::function<void(TObject* Sender, int ARow, int ACol)>;
+using TRowChangingEvent = std::function<void(TObject* Sender, int OldRow, int NewRow, bool& Allow)>;
+using TColChangingEvent = std::function<void(TObject* Sender, int OldCol, int NewCol, bool& Allow)>;
+using TCellChangingEvent =
+    std::function<void(TObject* Sender, int OldRow, int OldCol, int NewRow, int NewCol, bool& Allow)>;
 
 class TPlusStringGrid : public TBaseGrid, public IColorStyled, public IColorSetTarget {
 public:
@@ -1005,6 +1049,170 @@ public:
     // OnCanSort, then with IndexShow the column list (indexKeyDown: the IndexSortKey key was
     // held) and SortByIndex, else the single column (flip, undo) and SortByColumn; OnClickSort.
     void SortByHeaderClick(int ACol, bool indexKeyDown);
+
+    // ---- cell editing: the editor a cell gets, showing it, writing its value back, validation
+    // (PlusGridEditors.cpp)
+    bool Editing = false;            // a cell editor of any kind is open
+    String SavedCellText;            // the cell's stored text when editing began; Esc puts it back
+    bool ValidationPending = false;  // the next validation runs only while this is set
+    bool SpecialEditorOpen = false;  // an editor other than the default in-place editor is open
+    bool EditingDonePending = false; // the commit of a special editor runs the editing-done step
+    bool Committing = false;
+    bool EditStarted = false;
+    bool InplaceEditorInUse = false;
+    bool EditShowInhibit = false;    // while set, no editor opens
+    bool LoadingEditorText = false;  // an editor is being loaded from its cell: no OnEditChange
+    TWinControl* ActiveEditor = nullptr;
+    TDateTime DateTimeShown = 0;
+    WideString WideEditText;         // the text a Unicode editor handed over when it lost the focus
+    TEditLink* EditLink = nullptr;   // the application's editor of edCustom cells (not owned)
+    bool SpinUpPending = false;
+    bool SpinDownPending = false;
+    bool EditorClickThrough = false; // a click placed the caret request of the opening editor
+    String EditStartText;            // the text the last validation compared against
+    String ValidatedText;            // the text the last validation left (possibly corrected)
+    bool LastValidationPassed = true;
+    bool AlwaysEditingSwitched = false;
+    bool EditingSwitchedByGrid = false;
+    bool InternalMove = false;
+    // edit settings
+    bool Lookup = false;
+    bool LookupCaseSensitive = false;
+    bool LookupHistory = false;
+    TStringList* LookupItems() const { return lookupItems_.get(); }
+    String ValidChars;
+    std::array<bool, 256> ValidCharSet{};
+    int MaxComboLength = 0;
+    bool ExcelStyleDecimalSeparator = false;
+    bool EditWithTags = false;
+    bool Multilinecells = false;
+    String InvalidEntryTitle;
+    String InvalidEntryText;
+
+    TGetEditorTypeEvent OnGetEditorType;
+    TGetEditorPropEvent OnGetEditorProp;
+    TEditChangeEvent OnEditChange;
+    TCellValidateEvent OnCellValidate;
+    TCellValidateWideEvent OnCellValidateWide;
+    TEditCellDoneEvent OnEditCellDone;
+    TNotifyEvent OnEditingDone;
+    TGetEditWideTextEvent OnGetEditWideText;
+    TSetEditWideTextEvent OnSetEditWideText;
+    TCustomStrToDateEvent OnCustomStrToDate;
+    TComboChangeEvent OnComboChange;
+    TComboObjectChangeEvent OnComboObjectChange;
+    TSpinClickEvent OnSpinClick;
+    TFloatSpinClickEvent OnFloatSpinClick;
+    TDateTimeSpinClickEvent OnDateSpinClick;
+    TDateTimeSpinClickEvent OnTimeSpinClick;
+    TEllipsClickEvent OnEllipsClick;
+    TClipboardEvent OnClipboardCopy;
+    TClipboardEvent OnClipboardCut;
+    TClipboardEvent OnClipboardPaste;
+    TClipboardPasteCellEvent OnClipboardBeforePasteCell;
+    TClipboardAfterPasteCellEvent OnClipboardAfterPasteCell;
+    TDblClickCellEvent OnDblClickCell;
+    TRowChangingEvent OnRowChanging;
+    TColChangingEvent OnColChanging;
+    TCellChangingEvent OnCellChanging;
+
+    // The editor of a cell: DefaultEditor, then OnGetEditorType (real column).
+    virtual void GetEditorType(int col, int row, TEditorType& editor);
+    virtual void QueryEditorType(int col, int row, TEditorType& editor) { GetEditorType(col, row, editor); }
+    // True only when OnGetEditorType answers edNone for the cell.
+    virtual bool CellHasNoEditor(int col, int row);
+    // Opens the special editor of ActiveEditorType over the cell (display column).
+    virtual void ShowCellEditor(int col, int row);
+    // Writes the open special editor's value into the cell (display column) and hides the editor.
+    virtual void CommitCellEditor(int col, int row);
+    virtual void DoGetEditorProp(int col, int row, TEditLink* editLink);
+    virtual void RestoreSavedCellText();
+    bool EditorWantsTab();
+    // The value into the cell (real column) through SetEditText and SetCellText.
+    virtual void SetCellFromEditor(int col, int row, const String& value);
+    // Opens the editor on the current cell (nothing on a clickable control cell).
+    virtual void ShowInplaceEditor();
+    // Closes and commits the open editor; nothing while no editor is open.
+    virtual void HideInplaceEditor();
+    // Validates the edited value of the cell being edited: true when accepted (then it is in the
+    // cell). A refused value never reaches the cell: the cell keeps its text from before the
+    // edit (or the handler's replacement) and the editor stays open on it. ValidatedText holds
+    // the text the editor should show.
+    virtual bool ValidateCell(const String& value);
+    virtual bool ValidateWideCell(const WideString& value);
+    // OnEditingDone, Editing cleared, "GridEditDone" posted (wParam column, lParam row).
+    virtual void DoEditingDone(int col, int row);
+    // Ends editing and performs the navigation of the key (Tab and arrows to the grid's keys,
+    // Enter advances).
+    virtual void EndEditAndMove(WORD key, TShiftState shift);
+    virtual void TabToNextCell(bool backwards);
+    virtual void AdvanceToNextCell(int col, int row, bool doEdit, bool forward);
+    String GetCurrentCellText();
+    void SetCurrentCellText(const String& text);
+    void SetCurrentCellEditText(const String& text);
+    virtual String DoEllipsClick(const String& s);
+    virtual void DoCellChanging(int col, int row, bool& allow);
+    void RepaintActiveCellHeaders(int oldCol, int oldRow, int newCol, int newRow);
+    String GetEditText(int col, int row) override;
+    void SetEditText(int col, int row, const String& value) override;
+    int GetEditLimit() override { return MaxEditLength; }
+    // The registered window message "GridEditDone".
+    static UINT GridEditDoneMessage();
+    // Hooks for descendants, called by the default in-place editor.
+    virtual void EditorWMKeyDownHook(TMessage&) {}
+    virtual void EditorKeyDownHook(WORD&, TShiftState) {}
+    virtual void EditProgress(const String&, TPoint, int) {}
+    virtual void FormulaEditChanged(bool) {}
+    // The editors, created on first use with the grid as owner and parent, hidden and disabled.
+    TPlusInplaceEdit* GetInplaceEditor();
+    TGridCombo* ComboEditor();
+    TGridUniCombo* UniComboEditor();
+    TGridEditBtn* EditBtnEditor();
+    TGridUnitEditBtn* UnitEditBtnEditor();
+    TGridSpin* GetSpinEditor();
+    TGridUniEdit* UniEditor();
+    TGridUniEditBtn* UniEditBtnEditor();
+    TGridUniMemo* UniMemoEditor();
+    TGridCheckBox* CheckBoxEditor();
+    TGridButton* ButtonEditor();
+    TGridDatePicker* GetDatePicker();
+    // Editors that live outside this library (the drop-down family) register here: the creator
+    // makes the control for an editor type, Load fills it from the cell text and places it,
+    // Value reads the text to write back.
+    struct TExternalEditorClass {
+        std::function<TWinControl*(TPlusStringGrid* grid)> Create;
+        std::function<void(TWinControl* editor, TPlusStringGrid* grid, int realCol, int row, const TRect& r,
+                           TColor color)>
+            Load;
+        std::function<String(TWinControl* editor)> Value;
+    };
+    static void RegisterExternalEditor(TEditorType type, TExternalEditorClass editorClass);
+    TWinControl* ExternalEditor(TEditorType type);
+
+protected:
+    bool CanEditShow() override;
+    TInplaceEdit* CreateEditor() override;
+    bool SelectCell(int col, int row) override;
+    void Dispatch(TMessage& message) override;
+
+private:
+    void ResolveEditorColors(int col, int row, TColor& color, TFont* font);
+    bool ValidateNarrow(const String& value);
+    std::unique_ptr<TStringList> lookupItems_ = std::make_unique<TStringList>();
+    TGridCombo* comboEditor_ = nullptr;
+    TGridUniCombo* uniComboEditor_ = nullptr;
+    TGridEditBtn* editBtnEditor_ = nullptr;
+    TGridUnitEditBtn* unitEditBtnEditor_ = nullptr;
+    TGridSpin* spinEditor_ = nullptr;
+    TGridUniEdit* uniEditor_ = nullptr;
+    TGridUniEditBtn* uniEditBtnEditor_ = nullptr;
+    TGridUniMemo* uniMemoEditor_ = nullptr;
+    TGridCheckBox* checkBoxEditor_ = nullptr;
+    TGridButton* buttonEditor_ = nullptr;
+    TGridDatePicker* datePicker_ = nullptr;
+    std::map<int, TWinControl*> externalEditors_;
+    TPoint snapshotCell_{-1, -1};
+    bool validating_ = false;
 
 private:
     void RepaintCellAt(int col, int row);

@@ -1,6 +1,7 @@
 #include "PsgUni.h"
 
 #include "CellText.h"
+#include "asgspin.h"
 #include "platform/rtl/WideText.h"
 
 #include <cstring>
@@ -306,4 +307,332 @@ WideString GetWideCellText(TBaseGrid& grid, int col, int row) { return DecodeWid
 void SetWideCellText(TBaseGrid& grid, int col, int row, const WideString& text)
 {
     grid.SetRawCell(col, row, EncodeWideCellText(text));
+}
+
+// ---------------------------------------------------------------- Unicode controls
+
+WideString GetControlWideText(TControl* control)
+{
+    if (auto* edit = dynamic_cast<TCustomEdit*>(control))
+        return edit->WideText();
+    if (auto* combo = dynamic_cast<TCustomComboBox*>(control))
+        return combo->WideText();
+    return control ? StringToWide(control->Text()) : WideString();
+}
+
+void SetControlWideText(TControl* control, const WideString& text)
+{
+    if (auto* edit = dynamic_cast<TCustomEdit*>(control))
+        edit->SetWideText(text);
+    else if (auto* combo = dynamic_cast<TCustomComboBox*>(control))
+        combo->SetWideText(text);
+    else if (control)
+        control->SetText(WideToString(text));
+}
+
+void TPsgUniCustomMemo::SetScrollBars(TScrollStyle bars)
+{
+    if (bars == scrollBars_)
+        return;
+    scrollBars_ = bars;
+    if (HandleAllocated())
+        RecreateWnd();
+}
+
+void TPsgUniCustomMemo::SetWordWrap(bool on)
+{
+    if (on == wordWrap_)
+        return;
+    wordWrap_ = on;
+    if (HandleAllocated())
+        RecreateWnd();
+    else {
+        TCreateParams params;
+        CreateParams(params);
+        ApplyStyle(params.Style);
+    }
+}
+
+void TPsgUniCustomMemo::CreateParams(TCreateParams& params)
+{
+    TCustomUNIEdit::CreateParams(params);
+    if (wordWrap_)
+        params.Style &= ~DWORD(ES_AUTOHSCROLL);
+    params.Style |= DWORD(ES_MULTILINE);
+    if (scrollBars_ == ssHorizontal || scrollBars_ == ssBoth)
+        params.Style |= DWORD(WS_HSCROLL);
+    if (scrollBars_ == ssVertical || scrollBars_ == ssBoth)
+        params.Style |= DWORD(WS_VSCROLL);
+}
+
+void TPsgUniCustomMemo::Dispatch(TMessage& message)
+{
+    TCustomUNIEdit::Dispatch(message);
+    if (message.Msg == WM_GETDLGCODE) {
+        if (WantTabs)
+            message.Result |= DLGC_WANTTAB;
+        else
+            message.Result &= ~LRESULT(DLGC_WANTTAB);
+        if (!WantReturns)
+            message.Result &= ~LRESULT(DLGC_WANTALLKEYS);
+    }
+}
+
+TPsgUniMemo::TPsgUniMemo(TComponent* owner) : TPsgUniCustomMemo(owner)
+{
+    SetBounds(Left(), Top(), 200, 100);
+    TCreateParams params;
+    CreateParams(params);
+    ApplyStyle(params.Style);
+}
+
+TPsgUniEditBtn::TPsgUniEditBtn(TComponent* owner) : TCustomUNIEdit(owner)
+{
+    holder_ = new TPsgEditButton(this);
+    holder_->SetBounds(0, 0, 18, 18);
+    holder_->SetParent(this);
+    holder_->FocusControl = this;
+    holder_->OnClick = [this](TObject* s) { ClickButton(s); };
+    TCreateParams params;
+    CreateParams(params);
+    ApplyStyle(params.Style);
+}
+
+TPsgUniEditBtn::~TPsgUniEditBtn() { holder_ = nullptr; }
+
+void TPsgUniEditBtn::ClickButton(TObject* sender)
+{
+    if (OnClickBtn)
+        OnClickBtn(sender);
+}
+
+void TPsgUniEditBtn::SetButtonWidth(int width)
+{
+    buttonWidth_ = width;
+    holder_->SetBounds(holder_->Left(), holder_->Top(), width, holder_->Height());
+}
+
+void TPsgUniEditBtn::SetRightAlign(bool on)
+{
+    if (on == rightAlign_)
+        return;
+    rightAlign_ = on;
+    if (HandleAllocated())
+        RecreateWnd();
+}
+
+void TPsgUniEditBtn::CreateParams(TCreateParams& params)
+{
+    TCustomUNIEdit::CreateParams(params);
+    params.Style |= DWORD(ES_MULTILINE) | DWORD(WS_CLIPCHILDREN);
+    if (rightAlign_)
+        params.Style |= DWORD(ES_RIGHT);
+}
+
+void TPsgUniEditBtn::CreateWnd()
+{
+    TCustomUNIEdit::CreateWnd();
+    LayoutEditRect();
+}
+
+void TPsgUniEditBtn::LayoutEditRect()
+{
+    if (!HandleAllocated() || !holder_)
+        return;
+    const int m = BorderStyle() == bsNone ? 2 : 1;
+    RECT r{m, m, ClientWidth() - holder_->Width() - 3, ClientHeight() + 1};
+    Perform(EM_SETRECTNP, 0, LPARAM(&r));
+}
+
+int TPsgUniEditBtn::MinimumHeight()
+{
+    int f = 0, sys = 0;
+    FontHeights(Font(), f, sys);
+    return f + std::min(sys, f) / 4;
+}
+
+void TPsgUniEditBtn::KeyDown(WORD& key, TShiftState shift)
+{
+    TCustomUNIEdit::KeyDown(key, shift);
+    if (key == VK_F4)
+        ClickButton(this);
+}
+
+void TPsgUniEditBtn::Dispatch(TMessage& message)
+{
+    switch (message.Msg) {
+    case WM_CHAR:
+        if (!EditorEnabled)
+            return;
+        break;
+    case WM_PASTE:
+    case WM_CUT:
+        if (!EditorEnabled || ReadOnly())
+            return;
+        break;
+    case CM_ENTER:
+        if (AutoSelect && !(GetKeyState(VK_LBUTTON) < 0))
+            SelectAll();
+        break;
+    case WM_SIZE: {
+        TCustomUNIEdit::Dispatch(message);
+        const int minH = MinimumHeight();
+        if (Height() < minH) {
+            SetBounds(Left(), Top(), Width(), minH);
+            return;
+        }
+        const int a = BorderStyle() == bsNone ? 1 : 5;
+        if (holder_) {
+            holder_->SetBounds(Width() - holder_->Width() - a, 0, holder_->Width(), Height() - a);
+            LayoutEditRect();
+        }
+        return;
+    }
+    default: break;
+    }
+    TCustomUNIEdit::Dispatch(message);
+}
+
+int TComboBoxStrings::IndexOf(const WideString& s) const
+{
+    for (int i = 0; i < GetCount(); ++i)
+        if (Get(i) == s)
+            return i;
+    return -1;
+}
+
+TCustomUNIComboBox::TCustomUNIComboBox(TComponent* owner)
+    : TCustomComboBox(owner), items_(std::make_unique<TComboBoxStrings>(this))
+{
+}
+
+TCustomUNIComboBox::~TCustomUNIComboBox() = default;
+
+void TCustomUNIComboBox::SetWideItems(TWideStrings* items)
+{
+    if (items)
+        items_->Assign(items);
+}
+
+void TCustomUNIComboBox::KeyPress(char& key)
+{
+    // Backspace only reaches OnKeyPress: no completion of the typed text
+    if (key == 8) {
+        if (OnKeyPress)
+            OnKeyPress(this, key);
+        return;
+    }
+    TCustomComboBox::KeyPress(key);
+}
+
+void TCustomUNIComboBox::Dispatch(TMessage& message)
+{
+    switch (message.Msg) {
+    case WM_CHAR:
+        BeforeEditChar(message);
+        if ((message.WParam == 13 || message.WParam == 27) && DroppedDown()) {
+            SetDroppedDown(false);
+            return;
+        }
+        break;
+    case CN_COMMAND:
+        if (HIWORD(message.WParam) == CBN_SELCHANGE) {
+            const int index = ItemIndex();
+            if (index >= 0)
+                SetWideText(items_->Get(index));
+            Click();
+            Change();
+            return;
+        }
+        break;
+    default: break;
+    }
+    TCustomComboBox::Dispatch(message);
+}
+
+TPSGUniCustomCombo::TPSGUniCustomCombo(TComponent* owner) : TCustomUNIComboBox(owner)
+{
+    keptColor_ = Color();
+    keptParentColor_ = ParentColor;
+}
+
+void TPSGUniCustomCombo::SetButtonWidth(int width)
+{
+    if (width < 14 || width > 32)
+        return;
+    buttonWidth_ = width;
+    Invalidate();
+}
+
+void TPSGUniCustomCombo::SetFlat(bool on)
+{
+    if (on == flat_)
+        return;
+    flat_ = on;
+    Invalidate();
+}
+
+void TPSGUniCustomCombo::SetEtched(bool on)
+{
+    if (on == etched_)
+        return;
+    etched_ = on;
+    Invalidate();
+}
+
+void TPSGUniCustomCombo::SetDropWidth(int width)
+{
+    dropWidth_ = width;
+    if (width > 0)
+        Perform(CB_SETDROPPEDWIDTH, WPARAM(width), 0);
+}
+
+bool TPSGUniCustomCombo::IsHot() const
+{
+    if (HasState(csDesigning))
+        return Enabled();
+    return mouseIn_ || Focused();
+}
+
+bool TPSGUniCustomCombo::FocusBorderActive() const
+{
+    return !HasState(csDesigning) && (mouseIn_ || Focused()) && FocusBorder;
+}
+
+void TPSGUniCustomCombo::Dispatch(TMessage& message)
+{
+    switch (message.Msg) {
+    case CM_MOUSEENTER:
+        TCustomUNIComboBox::Dispatch(message);
+        if (!mouseIn_ && Enabled()) {
+            mouseIn_ = true;
+            Invalidate();
+        }
+        if (AutoFocus && CanFocus())
+            SetFocus();
+        return;
+    case CM_MOUSELEAVE:
+        TCustomUNIComboBox::Dispatch(message);
+        if (mouseIn_ && Enabled()) {
+            mouseIn_ = false;
+            Invalidate();
+        }
+        return;
+    case CM_ENABLEDCHANGED:
+        if (flat_) {
+            if (Enabled()) {
+                ParentColor = keptParentColor_;
+                SetColor(keptColor_);
+            } else {
+                keptParentColor_ = ParentColor;
+                keptColor_ = Color();
+                ParentColor = true;
+                if (Parent())
+                    SetColor(Parent()->Color());
+            }
+        }
+        break;
+    default: break;
+    }
+    TCustomUNIComboBox::Dispatch(message);
 }

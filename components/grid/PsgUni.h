@@ -8,6 +8,8 @@
 // delivering input-method results have nothing left to do here; typed characters reach the
 // edits as UTF-16 already.
 #include "BaseGrid.h"
+#include "PSGEdit.h"
+#include "PsgCombo.h"
 #include "platform/framework/Controls.h"
 #include "platform/rtl/Classes.h"
 
@@ -113,3 +115,159 @@ void UnfoldWideChar(TMessage& message);
 bool CellHoldsWideText(TBaseGrid& grid, int col, int row);
 WideString GetWideCellText(TBaseGrid& grid, int col, int row);
 void SetWideCellText(TBaseGrid& grid, int col, int row, const WideString& text);
+
+// ---------------------------------------------------------------- Unicode controls
+// Their text is WideText/SetWideText (the framework's Text stays the single-byte view): every
+// character typed, pasted or set stays as it is.
+
+// The wide text of an edit or combo box; of any other control, its caption widened.
+WideString GetControlWideText(TControl* control);
+void SetControlWideText(TControl* control, const WideString& text);
+
+class TCustomUNIEdit : public TCustomEdit {
+public:
+    explicit TCustomUNIEdit(TComponent* owner) : TCustomEdit(owner) {}
+    String ClassName() const override { return "TCustomUNIEdit"; }
+};
+
+class TPsgUniEdit : public TCustomUNIEdit {
+public:
+    explicit TPsgUniEdit(TComponent* owner) : TCustomUNIEdit(owner) {}
+    String ClassName() const override { return "TPsgUniEdit"; }
+};
+
+class TPsgUniCustomMemo : public TCustomUNIEdit {
+public:
+    explicit TPsgUniCustomMemo(TComponent* owner) : TCustomUNIEdit(owner) {}
+    String ClassName() const override { return "TPsgUniCustomMemo"; }
+    TScrollStyle ScrollBars() const { return scrollBars_; }
+    void SetScrollBars(TScrollStyle bars);
+    bool WordWrap() const { return wordWrap_; }
+    void SetWordWrap(bool on);
+    bool WantTabs = false;
+    bool WantReturns = false;
+
+protected:
+    void CreateParams(TCreateParams& params) override;
+    void Dispatch(TMessage& message) override;
+
+private:
+    TScrollStyle scrollBars_ = ssNone;
+    bool wordWrap_ = false;
+};
+
+class TPsgUniMemo : public TPsgUniCustomMemo {
+public:
+    explicit TPsgUniMemo(TComponent* owner);
+    String ClassName() const override { return "TPsgUniMemo"; }
+};
+
+// The Unicode edit with a push button at its right edge; F4 presses it.
+class TPsgUniEditBtn : public TCustomUNIEdit {
+public:
+    explicit TPsgUniEditBtn(TComponent* owner);
+    ~TPsgUniEditBtn() override;
+    String ClassName() const override { return "TPsgUniEditBtn"; }
+    TPsgEditButton* ButtonHolder() const { return holder_; }
+    int ButtonWidth() const { return buttonWidth_; }
+    void SetButtonWidth(int width);
+    String ButtonCaption() const { return holder_->ButtonCaption(); }
+    void SetButtonCaption(const String& caption) { holder_->SetButtonCaption(caption); }
+    TBitmap* Glyph() const { return holder_->Glyph(); }
+    void SetGlyph(TBitmap* glyph) { holder_->SetGlyph(glyph); }
+    bool EditorEnabled = true;
+    bool RightAlign() const { return rightAlign_; }
+    void SetRightAlign(bool on);
+    bool IsWinXP() const { return holder_->Button()->IsWinXP; }
+    void SetIsWinXP(bool on) { holder_->Button()->IsWinXP = on; }
+    TNotifyEvent OnClickBtn;
+    virtual void ClickButton(TObject* sender);
+    void LayoutEditRect();
+    int MinimumHeight();
+
+protected:
+    void CreateParams(TCreateParams& params) override;
+    void CreateWnd() override;
+    void KeyDown(WORD& key, TShiftState shift) override;
+    void Dispatch(TMessage& message) override;
+
+private:
+    TPsgEditButton* holder_ = nullptr;
+    int buttonWidth_ = 0;
+    bool rightAlign_ = false;
+};
+
+// The items of one Unicode combo box, kept in the combo box itself.
+class TComboBoxStrings : public TWideStrings {
+public:
+    explicit TComboBoxStrings(TCustomComboBox* combo) : combo_(combo) {}
+    WideString Get(int index) const override { return combo_->WideItem(index); }
+    int GetCount() const override { return combo_->Items()->Count(); }
+    TObject* GetObject(int index) const override { return combo_->Items()->Objects(index); }
+    void PutObject(int index, TObject* object) override { combo_->Items()->PutObject(index, object); }
+    void Put(int index, const WideString& s) override { combo_->PutWideItem(index, s); }
+    void Clear() override { combo_->Items()->Clear(); }
+    void Delete(int index) override { combo_->Items()->Delete(index); }
+    void Insert(int index, const WideString& s) override { combo_->InsertWideItem(index, s); }
+    int IndexOf(const WideString& s) const override;
+
+private:
+    TCustomComboBox* combo_;
+};
+
+class TCustomUNIComboBox : public TCustomComboBox {
+public:
+    explicit TCustomUNIComboBox(TComponent* owner);
+    ~TCustomUNIComboBox() override;
+    String ClassName() const override { return "TCustomUNIComboBox"; }
+    TWideStrings* WideItems() const { return items_.get(); }
+    void SetWideItems(TWideStrings* items);
+    // Called with each character that reaches the edit part, before the key-press handling.
+    virtual void BeforeEditChar(TMessage&) {}
+
+protected:
+    void KeyPress(char& key) override;
+    void Dispatch(TMessage& message) override;
+
+private:
+    std::unique_ptr<TComboBoxStrings> items_;
+};
+
+class TPSGUniCustomCombo : public TCustomUNIComboBox {
+public:
+    explicit TPSGUniCustomCombo(TComponent* owner);
+    String ClassName() const override { return "TPSGUniCustomCombo"; }
+    int ButtonWidth() const { return buttonWidth_; }
+    // Only 14 to 32 are taken; other widths are ignored.
+    void SetButtonWidth(int width);
+    bool Flat() const { return flat_; }
+    void SetFlat(bool on);
+    bool Etched() const { return etched_; }
+    void SetEtched(bool on);
+    bool FocusBorder = false;
+    bool AutoFocus = false;
+    int DropWidth() const { return dropWidth_; }
+    void SetDropWidth(int width);
+    bool IsWinXP = false;
+    bool MouseInControl() const { return mouseIn_; }
+    bool IsHot() const;
+    bool FocusBorderActive() const;
+
+protected:
+    void Dispatch(TMessage& message) override;
+
+private:
+    int buttonWidth_ = 19;
+    bool flat_ = false;
+    bool etched_ = false;
+    int dropWidth_ = 0;
+    bool mouseIn_ = false;
+    TColor keptColor_;
+    bool keptParentColor_;
+};
+
+class TPSGUniComboBox : public TPSGUniCustomCombo {
+public:
+    explicit TPSGUniComboBox(TComponent* owner) : TPSGUniCustomCombo(owner) {}
+    String ClassName() const override { return "TPSGUniComboBox"; }
+};

@@ -430,6 +430,25 @@ void TCustomEdit::ApplyStyle(DWORD style)
 
 String TCustomEdit::Text() const { return SOf(text_); }
 
+WideString TCustomEdit::WideText() const { return QStringToWide(text_); }
+
+void TCustomEdit::SetWideText(const WideString& text)
+{
+    const QString q = WideToQString(text);
+    if (q == text_)
+        return;
+    text_ = q;
+    anchor_ = caret_ = 0;
+    scrollX_ = 0;
+    firstLine_ = 0;
+    modified_ = false;
+    canUndo_ = false;
+    Invalidate();
+    Notify(EN_UPDATE);
+    Notify(EN_CHANGE);
+    Perform(CM_TEXTCHANGED, 0, 0);
+}
+
 void TCustomEdit::SetText(const String& text)
 {
     if (QOf(text) == text_)
@@ -1505,6 +1524,36 @@ void TCustomComboBox::SetDropDownCount(int count)
     Widget()->setMaxVisibleItems(count > 0 ? count : 1);
 }
 String TCustomComboBox::Text() const { return FromQString(Widget()->currentText()); }
+
+WideString TCustomComboBox::WideText() const { return QStringToWide(Widget()->currentText()); }
+
+void TCustomComboBox::SetWideText(const WideString& text)
+{
+    if (Widget()->isEditable())
+        Widget()->setEditText(WideToQString(text));
+    else
+        Widget()->setCurrentIndex(Widget()->findText(WideToQString(text), Qt::MatchFixedString));
+}
+
+WideString TCustomComboBox::WideItem(int index) const
+{
+    if (index < 0 || index >= Widget()->count())
+        throw EStringListError(Format("List index out of bounds (%d)", {index}));
+    return QStringToWide(Widget()->itemText(index));
+}
+
+void TCustomComboBox::PutWideItem(int index, const WideString& text)
+{
+    if (index < 0 || index >= Widget()->count())
+        throw EStringListError(Format("List index out of bounds (%d)", {index}));
+    Widget()->setItemText(index, WideToQString(text));
+}
+
+void TCustomComboBox::InsertWideItem(int index, const WideString& text)
+{
+    items_->Insert(index, String());
+    Widget()->setItemText(index, WideToQString(text));
+}
 
 void TCustomComboBox::SetText(const String& text)
 {

@@ -124,6 +124,11 @@ public:
     void ClearUndo();
     void Clear();
 
+    // The text as a Unicode window keeps it (every character, none lost to the code page);
+    // setting it is WM_SETTEXT of a Unicode window: caret to the start, EN_CHANGE.
+    WideString WideText() const;
+    void SetWideText(const WideString& text);
+
     // The formatting rectangle (EM_GETRECT) and the last balloon tip (EM_SHOWBALLOONTIP).
     TRect FormatRect() const;
     struct TBalloon {
@@ -295,6 +300,12 @@ public:
     void SetSelLength(int length);
     String SelText() const;
     void SelectAll();
+    // The edit text and the items as a Unicode combo box keeps them.
+    WideString WideText() const;
+    void SetWideText(const WideString& text);
+    WideString WideItem(int index) const;
+    void PutWideItem(int index, const WideString& text);
+    void InsertWideItem(int index, const WideString& text);
     TNotifyEvent OnChange;
     TNotifyEvent OnSelect;
     TNotifyEvent OnDropDown;

@@ -546,8 +546,15 @@ DWORD GetTickCount()
     return DWORD(timer.elapsed());
 }
 
+namespace {
+int beeps = 0;
+}
+
+int MessageBeepCount() { return beeps; }
+
 BOOL MessageBeep(UINT)
 {
+    ++beeps;
     QApplication::beep();
     return TRUE;
 }

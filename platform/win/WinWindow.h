@@ -266,3 +266,5 @@ UINT RegisterWindowMessage(const char* name);
 UINT GetDoubleClickTime();
 DWORD GetTickCount();
 BOOL MessageBeep(UINT type);
+// How many beeps MessageBeep has sounded since the program started (tests read it).
+int MessageBeepCount();

@@ -1,0 +1,1138 @@
+// The string grid's cell editing: which editor a cell gets, opening a special editor over the
+// cell, writing each editor's value back, validation of edited values, selecting cells while
+// editing, and the editor objects the grid owns.
+#include "GridEditors.h"
+#include "CellText.h"
+#include "HtmlUtils.h"
+#include "PlusGrid.h"
+#include "PlusInplaceEdit.h"
+#include "PsgUni.h"
+#include "TextRoutines.h"
+
+#include "platform/framework/Forms.h"
+#include "platform/rtl/DateUtils.h"
+#include "platform/rtl/SysUtils.h"
+
+#include <map>
+
+namespace {
+
+std::map<int, TPlusStringGrid::TExternalEditorClass>& ExternalEditorClasses()
+{
+    static std::map<int, TPlusStringGrid::TExternalEditorClass> classes;
+    return classes;
+}
+
+bool IsDefaultEditorType(TEditorType t)
+{
+    switch (t) {
+    case edNormal: case edNumeric: case edPositiveNumeric: case edFloat: case edCapital: case edMixedCase:
+    case edPassword: case edLowerCase: case edUpperCase: case edValidChars: case edPositiveFloat: return true;
+    default: return false;
+    }
+}
+
+bool IsSpinType(TEditorType t)
+{
+    return t == edSpinEdit || t == edFloatSpinEdit || t == edTimeSpinEdit || t == edDateSpinEdit;
+}
+
+bool IsUnicodeEditorType(TEditorType t)
+{
+    return t == edUniEdit || t == edUniComboEdit || t == edUniComboList || t == edUniEditBtn || t == edUniMemo;
+}
+
+bool IsExternalType(TEditorType t)
+{
+    return (t >= edTrackbarDropDown && t <= edPlusGridDropDown) || t == edDateTimeEdit;
+}
+
+// The integer at the start of the text: decimal, or hexadecimal after "$"; 0 when there is none.
+int LeadingInteger(const String& text)
+{
+    size_t i = 0;
+    while (i < text.size() && text[i] == ' ')
+        ++i;
+    bool hex = false, negative = false;
+    if (i < text.size() && text[i] == '$') {
+        hex = true;
+        ++i;
+    } else if (i < text.size() && (text[i] == '-' || text[i] == '+')) {
+        negative = text[i] == '-';
+        ++i;
+    }
+    long long value = 0;
+    for (; i < text.size(); ++i) {
+        const char c = text[i];
+        int d;
+        if (c >= '0' && c <= '9')
+            d = c - '0';
+        else if (hex && c >= 'a' && c <= 'f')
+            d = c - 'a' + 10;
+        else if (hex && c >= 'A' && c <= 'F')
+            d = c - 'A' + 10;
+        else
+            break;
+        value = value * (hex ? 16 : 10) + d;
+        if (value > 0x7FFFFFFFLL)
+            return negative ? INT32_MIN : INT32_MAX;
+    }
+    return int(negative ? -value : value);
+}
+
+} // namespace
+
+// ---------------------------------------------------------------- editor choice
+
+UINT TPlusStringGrid::GridEditDoneMessage()
+{
+    static const UINT message = RegisterWindowMessage("GridEditDone");
+    return message;
+}
+
+void TPlusStringGrid::GetEditorType(int col, int row, TEditorType& editor)
+{
+    if (OnGetEditorType)
+        OnGetEditorType(this, col, row, editor);
+}
+
+bool TPlusStringGrid::CellHasNoEditor(int col, int row)
+{
+    if (!OnGetEditorType)
+        return false;
+    TEditorType editor = edNormal;
+    OnGetEditorType(this, col, row, editor);
+    return editor == edNone;
+}
+
+bool TPlusStringGrid::EditorWantsTab()
+{
+    return Options().Contains(goTabs) || OnCellValidate || OnCellValidateWide;
+}
+
+void TPlusStringGrid::RegisterExternalEditor(TEditorType type, TExternalEditorClass editorClass)
+{
+    ExternalEditorClasses()[int(type)] = std::move(editorClass);
+}
+
+TWinControl* TPlusStringGrid::ExternalEditor(TEditorType type)
+{
+    auto found = externalEditors_.find(int(type));
+    if (found != externalEditors_.end())
+        return found->second;
+    auto cls = ExternalEditorClasses().find(int(type));
+    if (cls == ExternalEditorClasses().end() || !cls->second.Create)
+        return nullptr;
+    TWinControl* editor = cls->second.Create(this);
+    if (editor) {
+        editor->SetVisible(false);
+        editor->SetEnabled(false);
+    }
+    externalEditors_[int(type)] = editor;
+    return editor;
+}
+
+bool TPlusStringGrid::CanEditShow()
+{
+    if (EditShowInhibit)
+        return false;
+    bool result = TBaseGrid::CanEditShow();
+    if (HasState(csDesigning))
+        return result;
+    const TPoint base = BaseCellOf(DisplayToRealColumn(Col()), Row());
+    if (result && !Editing && IsClickableControlCell(base.X, base.Y))
+        return false;
+    if (result && !Editing) {
+        LoadingEditorText = true;
+        SavedCellText = GetCurrentCellText();
+        EditStartText = GetCurrentCellText();
+        snapshotCell_ = TPoint(DisplayToRealColumn(Col()), Row());
+        ActiveEditorType = DefaultEditor;
+        GetEditorType(base.X, base.Y, ActiveEditorType);
+        if (ActiveEditorType == edNone) {
+            LoadingEditorText = false;
+            return false;
+        }
+        Editing = true;
+        if (IsDefaultEditorType(ActiveEditorType)) {
+            InplaceEditorInUse = true;
+        } else {
+            const TPoint b = BaseCellOf(Col(), Row());
+            ShowCellEditor(b.X, b.Y);
+            EditStarted = true;
+            result = false;
+        }
+        LoadingEditorText = false;
+    }
+    if (result) {
+        EditStarted = true;
+        ValidationPending = true;
+    }
+    return result;
+}
+
+TInplaceEdit* TPlusStringGrid::CreateEditor() { return new TPlusInplaceEdit(this); }
+
+TPlusInplaceEdit* TPlusStringGrid::GetInplaceEditor() { return dynamic_cast<TPlusInplaceEdit*>(InplaceEditor()); }
+
+// ---------------------------------------------------------------- editor objects
+
+namespace {
+
+template <typename T>
+T* MakeEditor(TPlusStringGrid* grid, T*& slot)
+{
+    if (!slot) {
+        slot = new T(grid);
+        slot->SetVisible(false);
+        slot->SetEnabled(false);
+        slot->SetParent(grid);
+    }
+    return slot;
+}
+
+} // namespace
+
+TGridCombo* TPlusStringGrid::ComboEditor() { return MakeEditor(this, comboEditor_); }
+TGridUniCombo* TPlusStringGrid::UniComboEditor() { return MakeEditor(this, uniComboEditor_); }
+TGridEditBtn* TPlusStringGrid::EditBtnEditor() { return MakeEditor(this, editBtnEditor_); }
+TGridUnitEditBtn* TPlusStringGrid::UnitEditBtnEditor() { return MakeEditor(this, unitEditBtnEditor_); }
+TGridUniEdit* TPlusStringGrid::UniEditor() { return MakeEditor(this, uniEditor_); }
+TGridUniEditBtn* TPlusStringGrid::UniEditBtnEditor() { return MakeEditor(this, uniEditBtnEditor_); }
+TGridUniMemo* TPlusStringGrid::UniMemoEditor() { return MakeEditor(this, uniMemoEditor_); }
+TGridCheckBox* TPlusStringGrid::CheckBoxEditor() { return MakeEditor(this, checkBoxEditor_); }
+TGridButton* TPlusStringGrid::ButtonEditor() { return MakeEditor(this, buttonEditor_); }
+
+TGridSpin* TPlusStringGrid::GetSpinEditor()
+{
+    const bool created = !spinEditor_;
+    MakeEditor(this, spinEditor_);
+    if (created)
+        spinEditor_->SetBorderStyle(bsNone);
+    return spinEditor_;
+}
+
+TGridDatePicker* TPlusStringGrid::GetDatePicker()
+{
+    if (!datePicker_) {
+        datePicker_ = new TGridDatePicker(this);
+        datePicker_->SetVisible(false);
+        datePicker_->SetEnabled(false);
+        datePicker_->OnChange = [this](TObject*) {
+            if (!OnEditChange)
+                return;
+            const String value =
+                datePicker_->Kind() == dtkTime ? TimeToStr(datePicker_->Time()) : DateToStr(datePicker_->Date());
+            OnEditChange(this, Col(), Row(), value);
+        };
+    }
+    return datePicker_;
+}
+
+// ---------------------------------------------------------------- showing a special editor
+
+void TPlusStringGrid::ResolveEditorColors(int col, int row, TColor& color, TFont* font)
+{
+    TGridDrawState state;
+    TColor colorTo = clNone, mirror = clNone, mirrorTo = clNone;
+    TAlignment alignment = taLeftJustify;
+    TVAlignment vAlignment = vtaTop;
+    bool wordWrap = false;
+    TCellGradientDirection direction = GradientVertical;
+    TBrush brush;
+    brush.Color = Color();
+    font->Assign(Font());
+    GetCellColors(col, row, state, false, false, true, &brush, colorTo, mirror, mirrorTo, font, alignment,
+                  vAlignment, wordWrap, direction);
+    color = brush.Color == clNone ? clWindow : brush.Color;
+}
+
+void TPlusStringGrid::DoGetEditorProp(int col, int row, TEditLink* editLink)
+{
+    if (OnGetEditorProp)
+        OnGetEditorProp(this, col, row, editLink);
+}
+
+void TPlusStringGrid::ShowCellEditor(int col, int row)
+{
+    ValidationPending = true;
+    SpecialEditorOpen = true;
+    EditingDonePending = true;
+    TRect r = InMergedRange(DisplayToRealColumn(col), row) ? MergedCellRect(DisplayToRealColumn(col), row)
+                                                           : CellRect(col, row);
+    if (BiDiMode != bdLeftToRight)
+        r.Left += 1;
+    const int realCol = DisplayToRealColumn(col);
+    const int w = r.Right - r.Left - 1, h = r.Bottom - r.Top - 1;
+    TColor colour = clWindow;
+    TFont font;
+    ResolveEditorColors(col, Row(), colour, &font);
+    ActiveEditor = nullptr;
+    if (ActiveEditorType != edCustom)
+        EditValid = true;
+    const String editText = GetEditText(col, row);
+
+    auto place = [&](TWinControl* editor) {
+        editor->SetBounds(r.Left, r.Top, w, h);
+        editor->SetVisible(true);
+        editor->SetEnabled(true);
+        editor->SetColor(colour);
+    };
+    auto replay = [&](TWinControl* editor) {
+        if (EditStartKey != '\0')
+            PostMessage(editor->Handle(), WM_CHAR, WPARAM(static_cast<unsigned char>(EditStartKey)), 0);
+    };
+    auto wideCellText = [&]() {
+        WideString value = GetWideCellText(*this, realCol, row);
+        if (OnGetEditWideText)
+            OnGetEditWideText(this, realCol, row, value);
+        return value;
+    };
+    auto focus = [&](TWinControl* editor) {
+        if (editor->CanFocus())
+            editor->SetFocus();
+        ActiveEditor = editor;
+        Editing = true;
+    };
+
+    switch (ActiveEditorType) {
+    case edSpinEdit:
+    case edFloatSpinEdit:
+    case edTimeSpinEdit:
+    case edDateSpinEdit: {
+        TGridSpin* spin = GetSpinEditor();
+        spin->Recreate();
+        place(spin);
+        spin->ExcelStyleDecimalSeparator = ExcelStyleDecimalSeparator;
+        DoGetEditorProp(realCol, row, EditLink);
+        LoadingEditorText = true;
+        if (ActiveEditorType == edSpinEdit) {
+            spin->SetSpinType(sptNormal);
+            spin->SetValue(LeadingInteger(editText));
+        } else if (ActiveEditorType == edFloatSpinEdit) {
+            spin->SetSpinType(sptFloat);
+            double v = 0;
+            if (!TryStrToFloat(ExtractNumberText(editText), v))
+                v = 0;
+            spin->SetFloatValue(v);
+        } else if (ActiveEditorType == edTimeSpinEdit) {
+            spin->SetSpinType(sptTime);
+            spin->SetText(editText);
+        } else {
+            spin->SetSpinType(sptDate);
+            TDateTime d = 0;
+            if (editText.empty() || !TryStrToDate(editText, d))
+                d = Now();
+            spin->SetDateValue(d);
+        }
+        LoadingEditorText = false;
+        focus(spin);
+        replay(spin);
+        if (SpinUpPending)
+            spin->StepUp(false);
+        if (SpinDownPending)
+            spin->StepDown(false);
+        SpinUpPending = SpinDownPending = false;
+        break;
+    }
+    case edComboEdit:
+    case edComboList: {
+        TGridCombo* combo = ComboEditor();
+        Editing = true;
+        DoGetEditorProp(realCol, row, EditLink);
+        combo->SetBounds(r.Left, r.Top, 0, 0);
+        combo->SetEnabled(true);
+        combo->SetDroppedDown(false);
+        combo->SetStyle(ActiveEditorType == edComboEdit ? csDropDown : csDropDownList);
+        bool preselected = false;
+        LoadingEditorText = true;
+        if (ActiveEditorType == edComboEdit) {
+            combo->Perform(CB_SETITEMHEIGHT, WPARAM(-1), LPARAM(h - 6));
+            combo->SetBounds(r.Left, r.Top, w, h);
+            combo->SetText(editText);
+            if (EditorItemIndex != -1 && combo->ItemIndex() == -1)
+                combo->SetItemIndex(EditorItemIndex);
+            combo->SetColor(colour);
+            combo->SetMaxLength(MaxComboLength);
+        } else {
+            combo->SetItemIndex(combo->Items()->IndexOf(GetCellText(realCol, row)));
+            if (combo->ItemIndex() == -1) {
+                if (EditorItemIndex == -1) {
+                    if (combo->Items()->Count() > 0) {
+                        combo->SetItemIndex(0);
+                        preselected = true;
+                    }
+                } else {
+                    combo->SetItemIndex(EditorItemIndex);
+                }
+            }
+            combo->SetBounds(r.Left, r.Top, w, h);
+            combo->SetColor(colour);
+        }
+        LoadingEditorText = false;
+        combo->SetVisible(true);
+        const bool lookFlat = !(Look() == glStandard || Look() == glClassic);
+        combo->SetFlat(lookFlat);
+        combo->SetEtched(lookFlat);
+        if (Navigation()->AutoComboDropSize)
+            combo->AutoDropWidth();
+        else if (combo->DropWidth() > 0)
+            combo->Perform(CB_SETDROPPEDWIDTH, WPARAM(combo->DropWidth()), 0);
+        if (combo->CanFocus())
+            combo->SetFocus();
+        combo->SetDroppedDown(MouseActions()->DirectComboDrop);
+        if (preselected) {
+            if (OnComboChange)
+                OnComboChange(this, realCol, row, 0, combo->Items()->Strings(0));
+            if (OnComboObjectChange)
+                OnComboObjectChange(this, realCol, row, 0, combo->Items()->Strings(0), combo->Items()->Objects(0));
+        }
+        replay(combo);
+        ActiveEditor = combo;
+        break;
+    }
+    case edEditBtn:
+    case edNumericEditBtn:
+    case edFloatEditBtn: {
+        TGridEditBtn* edit = EditBtnEditor();
+        edit->Recreate();
+        LoadingEditorText = true;
+        edit->SetText(editText);
+        LoadingEditorText = false;
+        edit->SetMaxLength(GetEditLimit());
+        place(edit);
+        focus(edit);
+        replay(edit);
+        break;
+    }
+    case edCheckBox: {
+        TGridCheckBox* box = CheckBoxEditor();
+        box->Recreate();
+        box->SetBounds(r.Left, r.Top, w, h);
+        box->SetCaption(editText);
+        box->SetEnabled(true);
+        box->SetChecked(false);
+        box->SetVisible(true);
+        if (box->CanFocus())
+            box->SetFocus();
+        Editing = true;
+        break;
+    }
+    case edDateEdit:
+    case edDateEditUpDown:
+    case edTimeEdit: {
+        TGridDatePicker* picker = GetDatePicker();
+        picker->SetParent(this);
+        picker->Recreate();
+        TDateTime d = Now();
+        if (ActiveEditorType == edTimeEdit) {
+            TDateTime t = 0;
+            if (!editText.empty() && TryStrToTime(editText, t))
+                d = t;
+            picker->SetKind(dtkTime);
+            picker->SetTime(d);
+            place(picker);
+            DoGetEditorProp(realCol, row, EditLink);
+            focus(picker);
+            break;
+        }
+        if (!editText.empty()) {
+            if (OnCustomStrToDate) {
+                OnCustomStrToDate(this, editText, d);
+            } else if (TryStrToDateTime(editText, d) || TryStrToDate(editText, d)) {
+                if (picker->MaxDate() != 0 && d > picker->MaxDate())
+                    d = picker->MaxDate() - 1;
+                if (picker->MinDate() != 0 && d <= picker->MinDate())
+                    d = picker->MinDate() + 1;
+            } else {
+                d = Now();
+            }
+        }
+        picker->SetKind(dtkDate);
+        picker->SetDateMode(ActiveEditorType == edDateEditUpDown ? dmUpDown : dmComboBox);
+        picker->SetDateTime(d);
+        DoGetEditorProp(realCol, row, EditLink);
+        picker->SetBounds(r.Left, r.Top, w, h);
+        picker->SetEnabled(true);
+        picker->SetVisible(true);
+        picker->SetColor(colour);
+        focus(picker);
+        replay(picker);
+        break;
+    }
+    case edButton: {
+        TGridButton* button = ButtonEditor();
+        button->Recreate();
+        button->SetBounds(r.Left - 1, r.Top - 1, w + 2, h + 2);
+        button->SetCaption(editText);
+        button->SetVisible(true);
+        button->SetEnabled(true);
+        focus(button);
+        break;
+    }
+    case edUnitEditBtn: {
+        TGridUnitEditBtn* edit = UnitEditBtnEditor();
+        edit->Recreate();
+        edit->SetBounds(r.Left, r.Top, w, edit->Height());
+        edit->SetMaxLength(GetEditLimit());
+        LoadingEditorText = true;
+        edit->SetUnitID(String());
+        edit->SetText(String());
+        edit->SetValueWithUnit(editText);
+        LoadingEditorText = false;
+        DoGetEditorProp(realCol, row, EditLink);
+        edit->SetVisible(true);
+        edit->SetEnabled(true);
+        edit->SetColor(colour);
+        focus(edit);
+        edit->SetBounds(r.Left, r.Top, w, h);
+        replay(edit);
+        break;
+    }
+    case edUniEdit:
+    case edUniMemo: {
+        TCustomUNIEdit* edit = ActiveEditorType == edUniEdit ? static_cast<TCustomUNIEdit*>(UniEditor())
+                                                             : static_cast<TCustomUNIEdit*>(UniMemoEditor());
+        if (ActiveEditorType == edUniEdit)
+            UniEditor()->Recreate();
+        else
+            UniMemoEditor()->Recreate();
+        edit->SetBounds(r.Left + XYOffset.X + 1, r.Top + XYOffset.Y + 1, std::max(1, w - 2 * XYOffset.X - 2),
+                        std::max(1, h - 2 * XYOffset.Y - 2));
+        edit->SetVisible(true);
+        edit->SetEnabled(true);
+        edit->SetColor(colour);
+        edit->Font()->Assign(&font);
+        edit->SetWideText(wideCellText());
+        focus(edit);
+        if (ActiveEditorType == edUniMemo && !edit->WideText().empty())
+            edit->SelectAll();
+        replay(edit);
+        break;
+    }
+    case edUniComboEdit:
+    case edUniComboList: {
+        TGridUniCombo* combo = UniComboEditor();
+        Editing = true;
+        combo->SetBounds(r.Left, r.Top, 0, 0);
+        combo->SetDroppedDown(false);
+        combo->SetEnabled(true);
+        combo->SetStyle(ActiveEditorType == edUniComboEdit ? csDropDown : csDropDownList);
+        const WideString t = wideCellText();
+        if (ActiveEditorType == edUniComboList)
+            combo->SetItemIndex(combo->WideItems()->IndexOf(t));
+        if (combo->ItemIndex() == -1 && combo->WideItems()->Count() > 0)
+            combo->SetItemIndex(EditorItemIndex == -1 ? 0 : EditorItemIndex);
+        combo->SetBounds(r.Left, r.Top, w, h);
+        combo->SetWideText(t);
+        combo->SetColor(colour);
+        combo->SetVisible(true);
+        combo->Font()->Assign(&font);
+        const bool lookFlat = !(Look() == glStandard || Look() == glClassic);
+        combo->SetFlat(lookFlat);
+        combo->SetEtched(lookFlat);
+        if (Navigation()->AutoComboDropSize)
+            combo->AutoDropWidth();
+        if (combo->CanFocus())
+            combo->SetFocus();
+        combo->SetDroppedDown(MouseActions()->DirectComboDrop);
+        if (combo->DropWidth() > 0)
+            combo->Perform(CB_SETDROPPEDWIDTH, WPARAM(combo->DropWidth()), 0);
+        ActiveEditor = combo;
+        break;
+    }
+    case edUniEditBtn: {
+        TGridUniEditBtn* edit = UniEditBtnEditor();
+        edit->Recreate();
+        place(edit);
+        edit->Font()->Assign(&font);
+        edit->SetWideText(wideCellText());
+        focus(edit);
+        replay(edit);
+        break;
+    }
+    default:
+        if (IsExternalType(ActiveEditorType)) {
+            TWinControl* editor = ExternalEditor(ActiveEditorType);
+            if (!editor)
+                break;
+            Editing = true;
+            DoGetEditorProp(realCol, row, EditLink);
+            const auto& cls = ExternalEditorClasses()[int(ActiveEditorType)];
+            LoadingEditorText = true;
+            if (cls.Load)
+                cls.Load(editor, this, realCol, row, TRect(r.Left, r.Top, r.Left + w, r.Top + h), colour);
+            LoadingEditorText = false;
+            if (ActiveEditorType == edDateTimeEdit)
+                DateTimeShown = Now();
+            focus(editor);
+            replay(editor);
+        }
+        break;
+    }
+    EditStartKey = '\0';
+}
+
+// ---------------------------------------------------------------- writing the value back
+
+void TPlusStringGrid::SetCellFromEditor(int col, int row, const String& value)
+{
+    TStringGrid::SetEditText(col, row, value);
+    SetCellText(col, row, value);
+}
+
+void TPlusStringGrid::CommitCellEditor(int col, int row)
+{
+    SpecialEditorOpen = false;
+    Committing = true;
+    const int realCol = DisplayToRealColumn(col);
+    EditStartKey = '\0';
+    auto hide = [](TWinControl* editor) {
+        editor->SetVisible(false);
+        editor->SetEnabled(false);
+    };
+    auto wideWrite = [&](const WideString& value) {
+        if (OnSetEditWideText)
+            OnSetEditWideText(this, realCol, row, value);
+        SetWideCellText(*this, realCol, row, value);
+    };
+    switch (ActiveEditorType) {
+    case edSpinEdit:
+    case edFloatSpinEdit:
+    case edTimeSpinEdit:
+    case edDateSpinEdit: {
+        Editing = false;
+        TGridSpin* spin = GetSpinEditor();
+        if (spin->AllowEmptyValue && Trim(spin->Text()).empty())
+            SetCellText(realCol, row, String());
+        else if (ActiveEditorType == edSpinEdit)
+            SetCellInteger(realCol, row, spin->Value());
+        else if (ActiveEditorType == edFloatSpinEdit)
+            SetCellFloat(realCol, row, spin->FloatValue());
+        else if (ActiveEditorType == edTimeSpinEdit)
+            SetCellFromEditor(realCol, row, spin->Text());
+        else
+            SetCellDate(realCol, row, spin->DateValue());
+        hide(spin);
+        break;
+    }
+    case edComboEdit:
+    case edComboList:
+        if (Editing) {
+            Editing = false;
+            SetCellFromEditor(realCol, row, ComboEditor()->Text());
+            hide(ComboEditor());
+        }
+        break;
+    case edEditBtn:
+    case edNumericEditBtn:
+    case edFloatEditBtn:
+        if (Editing) {
+            Editing = false;
+            SetCellFromEditor(realCol, row, EditBtnEditor()->Text());
+            hide(EditBtnEditor());
+        }
+        break;
+    case edCheckBox:
+        hide(CheckBoxEditor());
+        Editing = false;
+        break;
+    case edDateEdit:
+    case edDateEditUpDown: {
+        TGridDatePicker* picker = GetDatePicker();
+        SetCellFromEditor(realCol, row, picker->Checked ? picker->Text() : String());
+        Editing = false;
+        hide(picker);
+        break;
+    }
+    case edTimeEdit: {
+        TGridDatePicker* picker = GetDatePicker();
+        TFormatSettings& settings = FormatSettings();
+        const String saved = settings.LongTimeFormat;
+        if (!picker->Format().empty())
+            settings.LongTimeFormat = picker->Format();
+        try {
+            SetCellFromEditor(realCol, row, picker->Text());
+        } catch (...) {
+            settings.LongTimeFormat = saved;
+            throw;
+        }
+        settings.LongTimeFormat = saved;
+        hide(picker);
+        Editing = false;
+        break;
+    }
+    case edButton:
+        if (Editing) {
+            Editing = false;
+            hide(ButtonEditor());
+        }
+        break;
+    case edUnitEditBtn:
+        if (Editing) {
+            Editing = false;
+            SetCellFromEditor(realCol, row, UnitEditBtnEditor()->GetValueWithUnit());
+            hide(UnitEditBtnEditor());
+        }
+        break;
+    case edUniEdit:
+        if (Editing) {
+            Editing = false;
+            wideWrite(UniEditor()->WideText());
+            hide(UniEditor());
+        }
+        break;
+    case edUniMemo:
+        if (Editing) {
+            Editing = false;
+            wideWrite(UniMemoEditor()->WideText());
+            hide(UniMemoEditor());
+        }
+        break;
+    case edUniEditBtn:
+        if (Editing) {
+            Editing = false;
+            wideWrite(UniEditBtnEditor()->WideText());
+            hide(UniEditBtnEditor());
+        }
+        break;
+    case edUniComboEdit:
+    case edUniComboList:
+        if (Editing) {
+            Editing = false;
+            wideWrite(UniComboEditor()->WideText());
+            hide(UniComboEditor());
+        }
+        break;
+    default:
+        if (IsExternalType(ActiveEditorType) && Editing) {
+            Editing = false;
+            TWinControl* editor = ExternalEditor(ActiveEditorType);
+            if (editor) {
+                const auto& cls = ExternalEditorClasses()[int(ActiveEditorType)];
+                if (cls.Value)
+                    SetCellFromEditor(realCol, row, cls.Value(editor));
+                hide(editor);
+            }
+        }
+        break;
+    }
+    if (ActiveEditorType != edNormal && EditingDonePending)
+        DoEditingDone(realCol, row);
+    Committing = false;
+    EditingDonePending = false;
+}
+
+void TPlusStringGrid::RestoreSavedCellText()
+{
+    SetCellText(DisplayToRealColumn(Col()), Row(), SavedCellText);
+    SetCellText(Col(), Row(), GetCellText(Col(), Row()));
+}
+
+// ---------------------------------------------------------------- showing, hiding, done
+
+void TPlusStringGrid::ShowInplaceEditor()
+{
+    const int realCol = DisplayToRealColumn(Col());
+    if (IsClickableControlCell(realCol, Row()))
+        return;
+    if (Row() < TopRow())
+        SetTopRow(Row());
+    if (Col() < LeftCol())
+        SetLeftCol(Col());
+    SavedCellText = GetCurrentCellText();
+    ShowEditor();
+}
+
+void TPlusStringGrid::HideInplaceEditor()
+{
+    if (!Editing)
+        return;
+    HideEditor();
+    if (SpecialEditorOpen || !IsDefaultEditorType(ActiveEditorType))
+        CommitCellEditor(Col(), Row());
+    Editing = false;
+    SelectCell(Col(), Row());
+}
+
+void TPlusStringGrid::DoEditingDone(int col, int row)
+{
+    if (OnEditingDone)
+        OnEditingDone(this);
+    Editing = false;
+    if (HandleAllocated())
+        PostMessage(Handle(), GridEditDoneMessage(), WPARAM(col), LPARAM(row));
+}
+
+void TPlusStringGrid::Dispatch(TMessage& message)
+{
+    if (message.Msg == GridEditDoneMessage() && message.Msg != 0) {
+        if (OnEditCellDone)
+            OnEditCellDone(this, int(message.WParam), int(message.LParam));
+        if (MouseActions()->EditOnDblClickOnly()) {
+            HideInplaceEditor();
+            Editing = false;
+            TGridOptions options = Options();
+            options >> goEditing;
+            SetOptions(options);
+        }
+        return;
+    }
+    if (message.Msg == WM_CHAR && !Editing && Options().Contains(goEditing)) {
+        const unsigned char c = static_cast<unsigned char>(message.CharCode());
+        if (c >= 32)
+            EditStartKey = char(c);
+    }
+    TBaseGrid::Dispatch(message);
+    if (message.Msg == WM_CHAR && !SpecialEditorOpen)
+        EditStartKey = '\0';
+}
+
+// ---------------------------------------------------------------- navigation after an edit
+
+void TPlusStringGrid::EndEditAndMove(WORD key, TShiftState shift)
+{
+    ValidationPending = false;
+    HideInplaceEditor();
+    if (key == VK_TAB || (key >= VK_LEFT && key <= VK_DOWN)) {
+        WORD k = key;
+        TBaseGrid::KeyDown(k, shift);
+    }
+    const bool alwaysEdit = Navigation()->AlwaysEdit;
+    Navigation()->AlwaysEdit = false;
+    if (CanFocus())
+        SetFocus();
+    if (key == VK_RETURN)
+        AdvanceToNextCell(Col(), Row(), false, true);
+    Navigation()->AlwaysEdit = alwaysEdit;
+}
+
+void TPlusStringGrid::TabToNextCell(bool backwards)
+{
+    int c = Col(), r = Row();
+    if (backwards) {
+        if (--c < FixedCols()) {
+            c = ColCount() - 1;
+            if (--r < FixedRows())
+                r = RowCount() - 1;
+        }
+    } else if (++c >= ColCount()) {
+        c = FixedCols();
+        if (++r >= RowCount())
+            r = FixedRows();
+    }
+    FocusCell(c, r, true);
+}
+
+void TPlusStringGrid::AdvanceToNextCell(int col, int row, bool doEdit, bool forward)
+{
+    int c = col, r = row;
+    const int step = forward ? 1 : -1;
+    if (Navigation()->AdvanceDirection() == adLeftRight) {
+        c += step;
+        if (c >= ColCount()) {
+            c = FixedCols();
+            r = r + 1 < RowCount() ? r + 1 : (Navigation()->AdvanceOnEnterLoop ? FixedRows() : r);
+        } else if (c < FixedCols()) {
+            c = ColCount() - 1;
+            r = r - 1 >= FixedRows() ? r - 1 : r;
+        }
+    } else {
+        r += step;
+        if (r >= RowCount()) {
+            r = FixedRows();
+            c = c + 1 < ColCount() ? c + 1 : (Navigation()->AdvanceOnEnterLoop ? FixedCols() : c);
+        } else if (r < FixedRows()) {
+            r = RowCount() - 1;
+        }
+    }
+    FocusCell(c, r, true);
+    if (doEdit && Navigation()->AdvanceAutoEdit && (Col() != col || Row() != row))
+        ShowInplaceEditor();
+}
+
+// ---------------------------------------------------------------- current cell text
+
+String TPlusStringGrid::GetCurrentCellText()
+{
+    const TPoint base = BaseCellOf(DisplayToRealColumn(Col()), Row());
+    return GetRawCell(base.X, base.Y);
+}
+
+void TPlusStringGrid::SetCurrentCellText(const String& text)
+{
+    const TPoint base = BaseCellOf(DisplayToRealColumn(Col()), Row());
+    SetCellText(base.X, base.Y, text);
+}
+
+void TPlusStringGrid::SetCurrentCellEditText(const String& text)
+{
+    const TPoint base = BaseCellOf(Col(), Row());
+    SetEditText(base.X, base.Y, text);
+}
+
+String TPlusStringGrid::DoEllipsClick(const String& s)
+{
+    String result = s;
+    if (OnEllipsClick)
+        OnEllipsClick(this, DisplayToRealColumn(Col()), Row(), result);
+    return result;
+}
+
+String TPlusStringGrid::GetEditText(int col, int row)
+{
+    LoadingEditorText = true;
+    const int realCol = DisplayToRealColumn(col);
+    if (TPlusInplaceEdit* editor = GetInplaceEditor()) {
+        TAlignment h = taLeftJustify;
+        TVAlignment v = vtaTop;
+        GetCellAlignment(realCol, row, h, v);
+        editor->SetVAlign(h == taRightJustify);
+    }
+    const TPoint base = BaseCellOf(realCol, row);
+    String text = TStringGrid::GetEditText(base.X, base.Y);
+    if (!EditWithTags)
+        text = HtmlToPlainText(text);
+    return text;
+}
+
+void TPlusStringGrid::SetEditText(int col, int row, const String& value)
+{
+    const TPoint base = BaseCellOf(DisplayToRealColumn(col), row);
+    TStringGrid::SetEditText(base.X, base.Y, value);
+}
+
+// ---------------------------------------------------------------- validation
+
+bool TPlusStringGrid::ValidateCell(const String& value) { return ValidateNarrow(value); }
+
+bool TPlusStringGrid::ValidateNarrow(const String& value)
+{
+    if (!ValidationPending || validating_) {
+        ValidatedText = value;
+        return true;
+    }
+    ValidationPending = false;
+    validating_ = true;
+    const TPoint cell = snapshotCell_.X >= 0 ? snapshotCell_ : TPoint(DisplayToRealColumn(Col()), Row());
+    bool valid = true;
+    String s = value;
+    try {
+        if (value != EditStartText) {
+            const bool advance = Navigation()->AdvanceOnEnter;
+            Navigation()->AdvanceOnEnter = false;
+            if (OnCellValidate)
+                OnCellValidate(this, cell.X, cell.Y, s, valid);
+            Navigation()->AdvanceOnEnter = advance;
+            if (valid) {
+                SetCellText(cell.X, cell.Y, s);
+                CellsChanged(TRect(cell.X, cell.Y, cell.X, cell.Y));
+            } else {
+                // a refused value never stays in the cell: it gets its text from before the edit
+                LastValidationPassed = false;
+                SetCellText(cell.X, cell.Y, EditStartText);
+                if (s == value)
+                    s = EditStartText;
+                ValidationPending = true;
+                const int displayCol = RealToDisplayColumn(cell.X);
+                if (displayCol >= 0 && (Col() != displayCol || Row() != cell.Y))
+                    MoveColRow(displayCol, cell.Y, true, true);
+                if (!InvalidEntryTitle.empty() || !InvalidEntryText.empty()) {
+                    TWinControl* target = SpecialEditorOpen && ActiveEditor ? ActiveEditor : InplaceEditor();
+                    if (target) {
+                        EDITBALLOONTIP tip;
+                        tip.pszTitle = InvalidEntryTitle.c_str();
+                        tip.pszText = InvalidEntryText.c_str();
+                        tip.ttiIcon = int(InvalidEntryIcon);
+                        target->Perform(EM_SHOWBALLOONTIP, 0, LPARAM(&tip));
+                    }
+                }
+            }
+        }
+    } catch (...) {
+        validating_ = false;
+        throw;
+    }
+    if (valid) {
+        LastValidationPassed = true;
+        EditStartText = GetRawCell(cell.X, cell.Y);
+    }
+    ValidatedText = s;
+    validating_ = false;
+    return valid;
+}
+
+bool TPlusStringGrid::ValidateWideCell(const WideString& value)
+{
+    if (!ValidationPending || validating_)
+        return true;
+    ValidationPending = false;
+    validating_ = true;
+    const TPoint cell = snapshotCell_.X >= 0 ? snapshotCell_ : TPoint(DisplayToRealColumn(Col()), Row());
+    bool valid = true;
+    WideString s = value;
+    const WideString before = DecodeWideCellText(EditStartText);
+    try {
+        if (value != before) {
+            if (OnCellValidateWide)
+                OnCellValidateWide(this, cell.X, cell.Y, s, valid);
+            if (valid) {
+                SetWideCellText(*this, cell.X, cell.Y, s);
+                EditStartText = GetRawCell(cell.X, cell.Y);
+            } else {
+                SetCellText(cell.X, cell.Y, EditStartText);
+                ValidationPending = true;
+            }
+        }
+    } catch (...) {
+        validating_ = false;
+        throw;
+    }
+    WideEditText = valid ? s : (s == value ? before : s);
+    validating_ = false;
+    return valid;
+}
+
+// ---------------------------------------------------------------- selecting cells while editing
+
+void TPlusStringGrid::DoCellChanging(int col, int row, bool& allow)
+{
+    if (row != Row() && OnRowChanging)
+        OnRowChanging(this, Row(), row, allow);
+    if (col != Col() && OnColChanging)
+        OnColChanging(this, Col(), col, allow);
+    if (!(col == Col() && row == Row()) && OnCellChanging)
+        OnCellChanging(this, Row(), Col(), row, col, allow);
+}
+
+void TPlusStringGrid::RepaintActiveCellHeaders(int oldCol, int oldRow, int newCol, int newRow)
+{
+    if (FixedRows() > 0) {
+        RepaintCell(oldCol, FixedRows() - 1);
+        RepaintCell(newCol, FixedRows() - 1);
+    }
+    if (FixedCols() > 0) {
+        RepaintCell(FixedCols() - 1, oldRow);
+        RepaintCell(FixedCols() - 1, newRow);
+    }
+}
+
+bool TPlusStringGrid::SelectCell(int col, int row)
+{
+    if (InternalMove)
+        return true;
+    if (!Parent())
+        return true;
+    bool allow = true;
+    bool result = false;
+    if (col < 0 || row < 0)
+        return false;
+    const int realTarget = DisplayToRealColumn(col);
+    if (IsCoveredCell(realTarget, row) && !Options().Contains(goRangeSelect)) {
+        const TPoint base = BaseCellOf(realTarget, row);
+        const int baseCol = RealToDisplayColumn(base.X);
+        if (baseCol >= 0 && !(baseCol == Col() && base.Y == Row())) {
+            MoveColRow(baseCol, base.Y, true, true);
+            RepaintCell(baseCol, base.Y);
+            if (MouseActions()->DirectEdit)
+                ShowEditor();
+        }
+        return false;
+    }
+    if (col == 0 && NodeCount > 0 && !Options().Contains(goRowSelect))
+        return false;
+    if (Navigation()->SkipDisabledRows && RowDisablingUsed && !GetRowEnabled(row))
+        return false;
+    const TPoint old(Col(), Row());
+    const TRect selRect(Selection().Left, Selection().Top, Selection().Right, Selection().Bottom);
+    String t = GetCellText(realTarget, row);
+    TInplaceEdit* editor = InplaceEditor();
+    const bool editorFocused = editor && editor->Visible() && editor->Focused();
+
+    // editing follows the target cell: on for cells that may be edited, off for the others
+    if (IsClickableControlCell(realTarget, row)) {
+        bool canEdit = CanEditCell(realTarget, row);
+        if (!AlwaysEditing)
+            AlwaysEditing = !canEdit && (Options().Contains(goEditing) || MouseActions()->RangeSelectAndEdit);
+        if (!Options().Contains(goEditing) && !Options().Contains(goRowSelect) && canEdit) {
+            EditingSwitchedByGrid = true;
+            TGridOptions o = Options();
+            o << goEditing;
+            SetOptions(o);
+        }
+    } else {
+        bool canEdit = Options().Contains(goEditing) || AlwaysEditing;
+        if (canEdit)
+            canEdit = CanEditCell(realTarget, row);
+        if (canEdit && MouseActions()->DirectEdit) {
+            ActiveEditorType = DefaultEditor;
+            if (CellHasNoEditor(realTarget, row))
+                canEdit = false;
+        }
+        if (MouseActions()->EditOnDblClickOnly())
+            canEdit = false;
+        if (canEdit) {
+            AlwaysEditing = false;
+            if (!Options().Contains(goEditing)) {
+                EditingSwitchedByGrid = true;
+                TGridOptions o = Options();
+                if (o.Contains(goRowSelect) && MouseActions()->RangeSelectAndEdit)
+                    o >> goRowSelect;
+                o << goEditing;
+                SetOptions(o);
+            }
+        } else if (Options().Contains(goEditing) && !(ValidationPending && Editing)) {
+            AlwaysEditing = true;
+            EditingSwitchedByGrid = true;
+            TGridOptions o = Options();
+            o >> goEditing;
+            SetOptions(o);
+        }
+    }
+
+    if (!ValidationPending || editorFocused) {
+        DoCellChanging(col, row, allow);
+        if (IsFixedCell(realTarget, row) || !allow)
+            return false;
+        result = TBaseGrid::SelectCell(col, row);
+        // the default editor that moves along chooses its editor again for the new cell
+        if (result && editorFocused && Editing && !SpecialEditorOpen && !(col == old.X && row == old.Y))
+            Editing = false;
+    } else {
+        const String keep = SavedCellText;
+        const int editCol = snapshotCell_.X >= 0 ? snapshotCell_.X : DisplayToRealColumn(Col());
+        if (CellHoldsWideText(*this, editCol, Row()) || IsUnicodeEditorType(ActiveEditorType))
+            result = ValidateWideCell(WideEditText);
+        else
+            result = ValidateCell(GetCurrentCellText());
+        DoCellChanging(col, row, allow);
+        if (!allow)
+            result = false;
+        if (result) {
+            result = TBaseGrid::SelectCell(col, row);
+        } else {
+            t = keep;
+            // the refused value's editor opens again on the cell that keeps the focus
+            if (!Editing)
+                PostMessage(Handle(), WM_KEYDOWN, VK_F2, 0);
+        }
+    }
+
+    if (ActiveCellShow) {
+        RepaintActiveCellHeaders(old.X, old.Y, col, row);
+        if (selRect.Left != old.X && selRect.Top != old.Y)
+            RepaintActiveCellHeaders(selRect.Left, selRect.Top, col, row);
+    }
+    if (ActiveRowShow()) {
+        RepaintRow(row);
+        RepaintRow(selRect.Top);
+    }
+    if (SelectionRectangle())
+        Invalidate();
+    if (!HasState(csLoading) && row != LastUpdatedRow && OnRowUpdate) {
+        OnRowUpdate(this, LastUpdatedRow, row);
+        LastUpdatedRow = row;
+    }
+    SavedCellText = t;
+    return result;
+}
