@@ -412,6 +412,7 @@ void TPlusStringGrid::ShowCellEditor(int col, int row)
         box->SetCaption(editText);
         box->SetEnabled(true);
         box->SetChecked(false);
+        box->SetColor(colour); // the box covers the cell's own drawing of the text
         box->SetVisible(true);
         if (box->CanFocus())
             box->SetFocus();

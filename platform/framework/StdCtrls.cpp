@@ -1276,6 +1276,16 @@ void TCustomEdit::DefaultHandler(TMessage& m)
     }
 }
 
+namespace {
+// Draws the edit's text with every character it holds (the canvas's single-byte text would turn
+// characters beyond the code page into '?').
+void EditTextOut(TCanvas* c, int x, int y, const QString& text)
+{
+    c->TextOut(x, y, String()); // brings the canvas's font, colours and mode into the context
+    TextOutW(c->Handle(), x, y, reinterpret_cast<const char16_t*>(text.utf16()), int(text.size()));
+}
+} // namespace
+
 void TCustomEdit::PaintWindow(HDC dc)
 {
     TCanvas* c = canvas_.get();
@@ -1309,7 +1319,7 @@ void TCustomEdit::PaintWindow(HDC dc)
             const Line& l = lines[size_t(li)];
             const int left = LineLeft(li, lines);
             c->Brush->Style = bsClear;
-            c->TextOut(left, y, SOf(shown.mid(l.start, l.length)));
+            EditTextOut(c, left, y, shown.mid(l.start, l.length));
             if (showSel && s0 < l.start + l.length && s1 > l.start) {
                 const int a = std::max(s0, l.start), b = std::min(s1, l.start + l.length);
                 const int xa = left + fm.horizontalAdvance(shown.mid(l.start, a - l.start));
@@ -1320,7 +1330,7 @@ void TCustomEdit::PaintWindow(HDC dc)
                 const TColor text = c->Font->Color;
                 c->Font->Color = clHighlightText;
                 c->Brush->Style = bsClear;
-                c->TextOut(xa, y, SOf(shown.mid(a, b - a)));
+                EditTextOut(c, xa, y, shown.mid(a, b - a));
                 c->Font->Color = text;
             }
         }

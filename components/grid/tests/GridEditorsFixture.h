@@ -4,6 +4,7 @@
 #include "PlusGrid.h"
 #include "PlusInplaceEdit.h"
 
+#include "platform/framework/Clipbrd.h"
 #include "platform/framework/Forms.h"
 #include "platform/rtl/SysUtils.h"
 
