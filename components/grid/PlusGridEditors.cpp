@@ -564,8 +564,6 @@ void TPlusStringGrid::ShowCellEditor(int col, int row)
             if (cls.Load)
                 cls.Load(editor, this, realCol, row, TRect(r.Left, r.Top, r.Left + w, r.Top + h), colour);
             LoadingEditorText = false;
-            if (ActiveEditorType == edDateTimeEdit)
-                DateTimeShown = Now();
             focus(editor);
             replay(editor);
         }

@@ -1,6 +1,8 @@
 // The special editors over a cell: which control each editor type opens, the keys that commit
 // and cancel, and what each writes back, in order with the grid's events.
 #include "GridEditorsFixture.h"
+#include "GridEditors.h"
+#include "PlusInplaceEdit.h"
 
 #include "PsgUni.h"
 
