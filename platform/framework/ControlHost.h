@@ -13,6 +13,7 @@
 #include "platform/win/WinWindow.h"
 
 #include <QImage>
+#include <QMargins>
 #include <QRegion>
 #include <QWidget>
 
@@ -70,13 +71,27 @@ class TControlHost : public QWidget,
                      public IScrollBarHost,
                      public IUpdateRegionSource,
                      public ILayeredSurface,
-                     public IWindowShape {
+                     public IWindowShape,
+                     public INonClientWindow {
 public:
     explicit TControlHost(QWidget* parent = nullptr);
     ~TControlHost() override;
 
-    // The client area: the widget less the visible scroll bars.
+    // The client area in the widget: inside the non-client band, less the visible scroll bars.
     QRect ClientArea() const;
+
+    // INonClientWindow: the band is what WM_NCCALCSIZE leaves around the client area (asked
+    // when the window is created, resized or its frame changes); WM_NCPAINT paints it on the
+    // window image, which shows around the client area. Mouse input first asks WM_NCHITTEST:
+    // HTCLIENT gives the client messages, anything else WM_NCMOUSEMOVE, WM_NCLBUTTONDOWN...
+    // with the hit code and the screen position.
+    QRect ClientBox() const override { return ClientArea(); }
+    QImage* WindowImage() override;
+    void WindowImageChanged() override { update(); }
+    void FrameChanged() override;
+    QMargins Band() const { return band_; }
+    // The answer of a window that does not handle WM_NCHITTEST (screen position).
+    int DefaultHitTest(const QPoint& screen) const;
 
     // IWindowSurface
     QImage* SurfaceImage() override;
@@ -142,6 +157,11 @@ private:
     QScrollBar* Bar(int bar) const;
 
     void UpdateLayeredMask();
+    void CalcBand();
+    // The hit code of the mouse event; HTCLIENT while the mouse is held by a client press.
+    int HitTest(QMouseEvent* e);
+    bool NonClientMouse(QMouseEvent* e, UINT ncMsg);
+    LPARAM MousePos(QMouseEvent* e) const; // client coordinates
 
     QImage surface_;
     QRegion invalid_;
@@ -152,6 +172,10 @@ private:
     QImage layeredImage_; // set by UpdateLayeredWindow; null: the painted surface is shown
     bool shaped_ = false;
     QRegion shape_; // the window's region while shaped_
+    QMargins band_;
+    QImage frame_;             // the window image the band is painted on
+    int pressHit_ = HTCLIENT;  // where the held button went down
+    bool ncDirty_ = false;     // the band waits for WM_NCPAINT
     QScrollBar* bars_[2] = {nullptr, nullptr};
     SCROLLINFO info_[2];
     bool barShown_[2] = {false, false};

@@ -2,6 +2,7 @@
 
 #include "ControlHost.h"
 #include "Forms.h"
+#include "platform/win/WinFrameControl.h"
 
 #include <QCursor>
 #include <QGuiApplication>
@@ -9,6 +10,7 @@
 #include <QPainter>
 #include <QScrollBar>
 #include <QTimer>
+#include <QWindow>
 #include <QApplication>
 #include <QFocusEvent>
 #include <QInputMethodEvent>
@@ -119,12 +121,89 @@ QScrollBar* TControlHost::Bar(int bar) const
 
 QRect TControlHost::ClientArea() const
 {
-    int w = width(), h = height();
+    int w = width() - band_.left() - band_.right(), h = height() - band_.top() - band_.bottom();
     if (barShown_[SB_VERT])
         w -= GetSystemMetrics(SM_CXVSCROLL);
     if (barShown_[SB_HORZ])
         h -= GetSystemMetrics(SM_CYHSCROLL);
-    return QRect(0, 0, std::max(0, w), std::max(0, h));
+    return QRect(band_.left(), band_.top(), std::max(0, w), std::max(0, h));
+}
+
+QImage* TControlHost::WindowImage()
+{
+    if (band_.isNull())
+        return nullptr;
+    if (frame_.size() != size()) {
+        frame_ = QImage(size().expandedTo(QSize(1, 1)), QImage::Format_RGB32);
+        frame_.fill(ColorRefToQColor(GetSysColor(COLOR_BTNFACE)));
+    }
+    return &frame_;
+}
+
+void TControlHost::CalcBand()
+{
+    if (!control_)
+        return;
+    const QRect g = geometry();
+    RECT r{g.left(), g.top(), g.left() + g.width(), g.top() + g.height()};
+    Send(WM_NCCALCSIZE, FALSE, LPARAM(&r));
+    QMargins band(std::max(0, int(r.left - g.left())), std::max(0, int(r.top - g.top())),
+                  std::max(0, int(g.left() + g.width() - r.right)), std::max(0, int(g.top() + g.height() - r.bottom)));
+    if (!control_ || band == band_)
+        return;
+    band_ = band;
+    ncDirty_ = true;
+    LayoutBars();
+    SurfaceImage();
+    if (auto* w = dynamic_cast<TWinControl*>(control_))
+        w->SetClientOffset(TPoint(band.left(), band.top()));
+    update();
+}
+
+void TControlHost::FrameChanged()
+{
+    CalcBand();
+    ncDirty_ = true;
+    update();
+}
+
+int TControlHost::DefaultHitTest(const QPoint& screen) const
+{
+    const QPoint p = mapFromGlobal(screen);
+    if (!rect().contains(p))
+        return HTNOWHERE;
+    const QRect client = ClientArea();
+    if (client.contains(p))
+        return HTCLIENT;
+    for (int bar : {SB_VERT, SB_HORZ})
+        if (barShown_[bar] && bars_[bar] && bars_[bar]->geometry().contains(p))
+            return bar == SB_VERT ? HTVSCROLL : HTHSCROLL;
+    const DWORD style = control_ ? DWORD(control_->StyleWord(GWL_STYLE)) : 0;
+    if (style & WS_THICKFRAME) {
+        // the sizing frame: edges and, 8 pixels along, corners
+        const int corner = 8;
+        const bool left = p.x() < band_.left(), right = p.x() >= width() - band_.right();
+        const bool top = p.y() < band_.top(), bottom = p.y() >= height() - band_.bottom();
+        const bool nearLeft = p.x() < corner, nearRight = p.x() >= width() - corner;
+        const bool nearTop = p.y() < corner, nearBottom = p.y() >= height() - corner;
+        if ((top && nearLeft) || (left && nearTop))
+            return HTTOPLEFT;
+        if ((top && nearRight) || (right && nearTop))
+            return HTTOPRIGHT;
+        if ((bottom && nearLeft) || (left && nearBottom))
+            return HTBOTTOMLEFT;
+        if ((bottom && nearRight) || (right && nearBottom))
+            return HTBOTTOMRIGHT;
+        if (left)
+            return HTLEFT;
+        if (right)
+            return HTRIGHT;
+        if (top)
+            return HTTOP;
+        if (bottom)
+            return HTBOTTOM;
+    }
+    return HTBORDER;
 }
 
 QImage* TControlHost::SurfaceImage()
@@ -148,7 +227,7 @@ void TControlHost::SurfaceChanged(const QRect& area)
     if (area.isNull())
         update();
     else
-        update(area);
+        update(area.translated(band_.left(), band_.top()));
 }
 
 void TControlHost::InvalidateArea(const QRect* area, bool)
@@ -159,7 +238,7 @@ void TControlHost::InvalidateArea(const QRect* area, bool)
         return;
     invalid_ += r;
     if (redraw_)
-        update(r);
+        update(r.translated(band_.left(), band_.top()));
 }
 
 LRESULT TControlHost::DeliverMessage(UINT msg, WPARAM wParam, LPARAM lParam)
@@ -201,6 +280,13 @@ void TControlHost::PaintPending()
 {
     if (!control_ || !redraw_)
         return;
+    if (ncDirty_ && !band_.isNull()) {
+        ncDirty_ = false;
+        WindowImage();
+        Send(WM_NCPAINT, 1, 0); // 1: the whole frame
+        if (!control_)
+            return;
+    }
     SurfaceImage();
     const QRegion region = invalid_.intersected(QRect(QPoint(0, 0), surface_.size()));
     invalid_ = QRegion();
@@ -342,7 +428,15 @@ void TControlHost::paintEvent(QPaintEvent* e)
     }
     QPainter p(this);
     const QRect client = ClientArea();
-    p.drawImage(e->rect().intersected(client).topLeft(), surface_, e->rect().intersected(client));
+    if (QImage* frame = WindowImage()) {
+        // the band around the client area, as WM_NCPAINT left it
+        p.save();
+        p.setClipRegion(QRegion(rect()) - QRegion(client));
+        p.drawImage(0, 0, *frame);
+        p.restore();
+    }
+    const QRect part = e->rect().intersected(client);
+    p.drawImage(part.topLeft(), surface_, part.translated(-client.topLeft()));
     if (barShown_[SB_HORZ] && barShown_[SB_VERT]) {
         const QRect corner(client.right() + 1, client.bottom() + 1, width() - client.width(), height() - client.height());
         p.fillRect(corner, ColorRefToQColor(GetSysColor(COLOR_BTNFACE)));
@@ -352,6 +446,9 @@ void TControlHost::paintEvent(QPaintEvent* e)
 void TControlHost::resizeEvent(QResizeEvent* e)
 {
     QWidget::resizeEvent(e);
+    CalcBand();
+    if (!band_.isNull())
+        ncDirty_ = true;
     if (auto* w = dynamic_cast<TWinControl*>(control_))
         w->Realign();
     LayoutBars();
@@ -397,12 +494,39 @@ UINT MouseKeys(QMouseEvent* e)
     return keys;
 }
 
-LPARAM MousePos(QMouseEvent* e)
+LPARAM ScreenPos(QMouseEvent* e)
 {
-    const QPoint p = e->position().toPoint();
-    return MAKELPARAM(p.x(), p.y());
+    const QPoint g = e->globalPosition().toPoint();
+    return MAKELPARAM(WORD(g.x()), WORD(g.y()));
 }
 } // namespace
+
+int TControlHost::HitTest(QMouseEvent* e)
+{
+    // a captured mouse and a held button stay with where the press went
+    const bool press = e->type() == QEvent::MouseButtonPress || e->type() == QEvent::MouseButtonDblClick;
+    if (!press && (e->buttons() != Qt::NoButton || e->type() == QEvent::MouseButtonRelease))
+        return pressHit_;
+    if (GetCapture() == this)
+        return HTCLIENT;
+    return int(Send(WM_NCHITTEST, 0, ScreenPos(e)));
+}
+
+bool TControlHost::NonClientMouse(QMouseEvent* e, UINT ncMsg)
+{
+    const int hit = HitTest(e);
+    if (hit == HTCLIENT || !control_)
+        return false;
+    EventModifiers mods(e->modifiers());
+    Send(ncMsg, WPARAM(hit), ScreenPos(e));
+    return true;
+}
+
+LPARAM TControlHost::MousePos(QMouseEvent* e) const
+{
+    const QPoint p = e->position().toPoint() - QPoint(band_.left(), band_.top());
+    return MAKELPARAM(p.x(), p.y());
+}
 
 void TControlHost::MouseButton(QMouseEvent* e, UINT leftMsg, UINT rightMsg, UINT middleMsg)
 {
@@ -417,8 +541,35 @@ void TControlHost::MouseButton(QMouseEvent* e, UINT leftMsg, UINT rightMsg, UINT
     Send(msg, MouseKeys(e), MousePos(e));
 }
 
+namespace {
+// The non-client message of a button's client message.
+UINT NonClientOf(UINT msg)
+{
+    switch (msg) {
+    case WM_LBUTTONDOWN: return WM_NCLBUTTONDOWN;
+    case WM_LBUTTONUP: return WM_NCLBUTTONUP;
+    case WM_LBUTTONDBLCLK: return WM_NCLBUTTONDBLCLK;
+    case WM_RBUTTONDOWN: return WM_NCRBUTTONDOWN;
+    case WM_RBUTTONUP: return WM_NCRBUTTONUP;
+    case WM_RBUTTONDBLCLK: return WM_NCRBUTTONDBLCLK;
+    case WM_MBUTTONDOWN: return WM_NCMBUTTONDOWN;
+    case WM_MBUTTONUP: return WM_NCMBUTTONUP;
+    case WM_MBUTTONDBLCLK: return WM_NCMBUTTONDBLCLK;
+    default: return WM_NCMOUSEMOVE;
+    }
+}
+} // namespace
+
 void TControlHost::mousePressEvent(QMouseEvent* e)
 {
+    pressHit_ = HTCLIENT;
+    if (const int hit = HitTest(e); hit != HTCLIENT) {
+        pressHit_ = hit;
+        const UINT msg = e->button() == Qt::RightButton ? WM_RBUTTONDOWN
+                       : e->button() == Qt::MiddleButton ? WM_MBUTTONDOWN : WM_LBUTTONDOWN;
+        NonClientMouse(e, NonClientOf(msg));
+        return;
+    }
     if (focusPolicy() != Qt::NoFocus && !hasFocus())
         setFocus(Qt::MouseFocusReason);
     // a second press of the button soon enough and near enough is the double click itself (the
@@ -440,11 +591,25 @@ void TControlHost::mousePressEvent(QMouseEvent* e)
 
 void TControlHost::mouseReleaseEvent(QMouseEvent* e)
 {
+    if (pressHit_ != HTCLIENT) {
+        const UINT msg = e->button() == Qt::RightButton ? WM_RBUTTONUP
+                       : e->button() == Qt::MiddleButton ? WM_MBUTTONUP : WM_LBUTTONUP;
+        NonClientMouse(e, NonClientOf(msg));
+        if (e->buttons() == Qt::NoButton)
+            pressHit_ = HTCLIENT;
+        return;
+    }
     MouseButton(e, WM_LBUTTONUP, WM_RBUTTONUP, WM_MBUTTONUP);
 }
 
 void TControlHost::mouseDoubleClickEvent(QMouseEvent* e)
 {
+    if (pressHit_ != HTCLIENT) {
+        const UINT msg = e->button() == Qt::RightButton ? WM_RBUTTONDBLCLK
+                       : e->button() == Qt::MiddleButton ? WM_MBUTTONDBLCLK : WM_LBUTTONDBLCLK;
+        NonClientMouse(e, NonClientOf(msg));
+        return;
+    }
     if (doubleSent_) {
         doubleSent_ = false;
         return;
@@ -459,6 +624,8 @@ void TControlHost::mouseDoubleClickEvent(QMouseEvent* e)
 
 void TControlHost::mouseMoveEvent(QMouseEvent* e)
 {
+    if (NonClientMouse(e, WM_NCMOUSEMOVE))
+        return;
     EventModifiers mods(e->modifiers());
     Send(WM_MOUSEMOVE, MouseKeys(e), MousePos(e));
 }
@@ -603,9 +770,11 @@ void TControlHost::LayoutBars()
     const int cx = GetSystemMetrics(SM_CXVSCROLL), cy = GetSystemMetrics(SM_CYHSCROLL);
     const bool v = barShown_[SB_VERT], h = barShown_[SB_HORZ];
     if (v && bars_[SB_VERT])
-        bars_[SB_VERT]->setGeometry(width() - cx, 0, cx, std::max(0, height() - (h ? cy : 0)));
+        bars_[SB_VERT]->setGeometry(width() - band_.right() - cx, band_.top(), cx,
+                                    std::max(0, height() - band_.top() - band_.bottom() - (h ? cy : 0)));
     if (h && bars_[SB_HORZ])
-        bars_[SB_HORZ]->setGeometry(0, height() - cy, std::max(0, width() - (v ? cx : 0)), cy);
+        bars_[SB_HORZ]->setGeometry(band_.left(), height() - band_.bottom() - cy,
+                                    std::max(0, width() - band_.left() - band_.right() - (v ? cx : 0)), cy);
 }
 
 void TControlHost::ScrollAction(int bar, int action)
@@ -1476,6 +1645,70 @@ void TControl::DefaultHandler(TMessage& m)
         else if (host_)
             host_->setUpdatesEnabled(m.WParam != 0);
         break;
+    case WM_NCCALCSIZE:
+        // the window's frame from its styles: a sizing frame 4 pixels, a dialog frame 3, a
+        // border 1, plus a client edge 2 and a static edge 1
+        if (auto* r = reinterpret_cast<RECT*>(m.LParam)) {
+            const DWORD style = DWORD(StyleWord(GWL_STYLE)), ex = DWORD(StyleWord(GWL_EXSTYLE));
+            int b = (style & WS_THICKFRAME) ? 4 : (style & WS_DLGFRAME) ? 3 : (style & WS_BORDER) ? 1 : 0;
+            if (ex & WS_EX_CLIENTEDGE)
+                b += 2;
+            if (ex & WS_EX_STATICEDGE)
+                b += 1;
+            r->left += b;
+            r->top += b;
+            r->right = std::max(r->left, r->right - b);
+            r->bottom = std::max(r->top, r->bottom - b);
+        }
+        break;
+    case WM_NCPAINT:
+        if (auto* h = dynamic_cast<TControlHost*>(host_.data()); h && !h->Band().isNull()) {
+            HDC dc = GetWindowDC(h);
+            const DWORD style = DWORD(StyleWord(GWL_STYLE)), ex = DWORD(StyleWord(GWL_EXSTYLE));
+            RECT r{0, 0, h->width(), h->height()};
+            HBRUSH face = CreateSolidBrush(GetSysColor(COLOR_BTNFACE));
+            FillRect(dc, &r, face);
+            DeleteObject(face);
+            if (style & (WS_THICKFRAME | WS_DLGFRAME)) {
+                DrawEdge(dc, &r, EDGE_RAISED, BF_RECT | BF_ADJUST);
+            } else if (style & WS_BORDER) {
+                HBRUSH frame = CreateSolidBrush(GetSysColor(COLOR_WINDOWFRAME));
+                FrameRect(dc, &r, frame);
+                DeleteObject(frame);
+                InflateRect(&r, -1, -1);
+            }
+            if (ex & WS_EX_CLIENTEDGE)
+                DrawEdge(dc, &r, EDGE_SUNKEN, BF_RECT | BF_ADJUST);
+            ReleaseDC(h, dc);
+        }
+        break;
+    case WM_NCHITTEST:
+        if (auto* h = dynamic_cast<TControlHost*>(host_.data()))
+            m.Result = h->DefaultHitTest(QPoint(GET_X_LPARAM(m.LParam), GET_Y_LPARAM(m.LParam)));
+        else
+            m.Result = HTCLIENT;
+        break;
+    case WM_NCLBUTTONDOWN:
+        // a press on a sizing edge sizes the window, on a caption moves it (top-level windows)
+        if (host_ && host_->isWindow())
+            if (QWindow* window = host_->windowHandle()) {
+                Qt::Edges edges;
+                switch (int(m.WParam)) {
+                case HTLEFT: edges = Qt::LeftEdge; break;
+                case HTRIGHT: edges = Qt::RightEdge; break;
+                case HTTOP: edges = Qt::TopEdge; break;
+                case HTBOTTOM: edges = Qt::BottomEdge; break;
+                case HTTOPLEFT: edges = Qt::TopEdge | Qt::LeftEdge; break;
+                case HTTOPRIGHT: edges = Qt::TopEdge | Qt::RightEdge; break;
+                case HTBOTTOMLEFT: edges = Qt::BottomEdge | Qt::LeftEdge; break;
+                case HTBOTTOMRIGHT: case HTGROWBOX: edges = Qt::BottomEdge | Qt::RightEdge; break;
+                case HTCAPTION: window->startSystemMove(); break;
+                default: break;
+                }
+                if (edges)
+                    window->startSystemResize(edges);
+            }
+        break;
     default: break;
     }
 }
@@ -2067,6 +2300,8 @@ void TWinControl::CreateWindowHandle(const TCreateParams& params)
     create.hwndParent = params.WndParent;
     create.lpCreateParams = params.Param;
     Perform(WM_NCCREATE, 0, LPARAM(&create));
+    if (auto* framed = dynamic_cast<TControlHost*>(host))
+        framed->FrameChanged(); // WM_NCCALCSIZE
     Perform(WM_CREATE, 0, LPARAM(&create));
 }
 

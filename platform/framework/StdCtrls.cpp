@@ -1260,6 +1260,8 @@ void TCustomEdit::DefaultHandler(TMessage& m)
             m.Result = 1;
         }
         break;
+    case WM_NCCALCSIZE:
+        break; // no band: the edit draws its border inside its client area
     case EM_HIDEBALLOONTIP:
         balloon_.Shown = false;
         QToolTip::hideText();

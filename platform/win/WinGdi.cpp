@@ -2687,6 +2687,12 @@ HDC GetDC(HWND window)
 
 HDC GetWindowDC(HWND window)
 {
+    if (auto* framed = dynamic_cast<INonClientWindow*>(window))
+        if (QImage* image = framed->WindowImage()) {
+            HDC dc = new DeviceContext(image);
+            dc->window = window;
+            return dc;
+        }
     return GetDC(window);
 }
 
@@ -2694,6 +2700,12 @@ int ReleaseDC(HWND window, HDC dc)
 {
     if (!dc)
         return 0;
+    if (auto* framed = dynamic_cast<INonClientWindow*>(window ? window : dc->window))
+        if (QImage* image = framed->WindowImage(); image && dc->Image() == image) {
+            delete dc;
+            framed->WindowImageChanged();
+            return 1;
+        }
     IWindowSurface* surface = SurfaceOf(window ? window : dc->window);
     delete dc;
     if (surface)
@@ -2745,8 +2757,20 @@ BOOL GetClientRect(HWND window, RECT* rect)
     if (!window || !rect)
         return FALSE;
     *rect = RECT{0, 0, window->width(), window->height()};
+    if (auto* framed = dynamic_cast<INonClientWindow*>(window); framed && framed->WindowImage())
+        *rect = RECT{0, 0, framed->ClientBox().width(), framed->ClientBox().height()};
     return TRUE;
 }
+
+namespace {
+// Where client coordinates start inside the window: past its non-client band.
+QPoint ClientOrigin(HWND window)
+{
+    if (auto* framed = dynamic_cast<INonClientWindow*>(window); framed && framed->WindowImage())
+        return framed->ClientBox().topLeft();
+    return QPoint();
+}
+} // namespace
 
 BOOL GetWindowRect(HWND window, RECT* rect)
 {
@@ -2761,7 +2785,7 @@ BOOL ClientToScreen(HWND window, POINT* point)
 {
     if (!window || !point)
         return FALSE;
-    const QPoint g = window->mapToGlobal(QPoint(point->x, point->y));
+    const QPoint g = window->mapToGlobal(QPoint(point->x, point->y) + ClientOrigin(window));
     *point = POINT{g.x(), g.y()};
     return TRUE;
 }
@@ -2770,7 +2794,7 @@ BOOL ScreenToClient(HWND window, POINT* point)
 {
     if (!window || !point)
         return FALSE;
-    const QPoint l = window->mapFromGlobal(QPoint(point->x, point->y));
+    const QPoint l = window->mapFromGlobal(QPoint(point->x, point->y)) - ClientOrigin(window);
     *point = POINT{l.x(), l.y()};
     return TRUE;
 }

@@ -561,6 +561,21 @@ public:
     virtual bool TakeUpdateRegion(QRegion* region, bool* erase) = 0;
 };
 
+// A window with a non-client band around its client area (WM_NCCALCSIZE). Its band is painted
+// on the window image (GetWindowDC); client coordinates start at the client area's corner.
+class INonClientWindow {
+public:
+    virtual ~INonClientWindow() = default;
+    // The client area in window coordinates.
+    virtual QRect ClientBox() const = 0;
+    // The image of the whole window that GetWindowDC draws on; null while the window has no
+    // band (GetWindowDC is then the client's context).
+    virtual QImage* WindowImage() = 0;
+    virtual void WindowImageChanged() = 0;
+    // The frame changed (SWP_FRAMECHANGED): WM_NCCALCSIZE again, then WM_NCPAINT.
+    virtual void FrameChanged() = 0;
+};
+
 struct PAINTSTRUCT {
     HDC hdc = nullptr;
     BOOL fErase = FALSE;

@@ -417,7 +417,8 @@ BOOL SetWindowPos(HWND window, HWND insertAfter, int x, int y, int cx, int cy, U
     if (flags & SWP_HIDEWINDOW)
         window->hide();
     if (flags & SWP_FRAMECHANGED)
-        SendMessage(window, WM_NCCALCSIZE, 0, 0);
+        if (auto* framed = dynamic_cast<INonClientWindow*>(window))
+            framed->FrameChanged();
     return TRUE;
 }
 

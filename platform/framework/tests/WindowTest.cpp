@@ -380,6 +380,119 @@ TEST_F(WindowFixture, LayeredWindowShowsNothingBeforeItIsToldHow)
     EXPECT_EQ(Shown(w).pixelColor(20, 10).alpha(), 0);
 }
 
+namespace {
+// A window with a 4-pixel band of its own, painted red, whose bottom-right client corner sizes it.
+class TBanded : public TCustomControl {
+public:
+    using TCustomControl::TCustomControl;
+    std::vector<std::pair<UINT, WPARAM>> mouse;
+    std::vector<POINT> at;
+
+protected:
+    void WndProc(TMessage& m) override
+    {
+        switch (m.Msg) {
+        case WM_NCCALCSIZE: {
+            auto* r = reinterpret_cast<RECT*>(m.LParam);
+            InflateRect(r, -4, -4);
+            return;
+        }
+        case WM_NCPAINT: {
+            TCustomControl::WndProc(m);
+            HDC dc = GetWindowDC(Handle());
+            RECT all{0, 0, Width(), Height()};
+            HBRUSH red = CreateSolidBrush(RGB(255, 0, 0));
+            FillRect(dc, &all, red);
+            DeleteObject(red);
+            ReleaseDC(Handle(), dc);
+            return;
+        }
+        case WM_NCHITTEST: {
+            POINT p{GET_X_LPARAM(m.LParam), GET_Y_LPARAM(m.LParam)};
+            ::ScreenToClient(Handle(), &p);
+            if (p.x > ClientWidth() - 10 && p.y > ClientHeight() - 10) {
+                m.Result = HTBOTTOMRIGHT;
+                return;
+            }
+            break;
+        }
+        case WM_NCLBUTTONDOWN: case WM_NCLBUTTONUP: case WM_LBUTTONDOWN: case WM_LBUTTONUP:
+            mouse.emplace_back(m.Msg, m.WParam);
+            at.push_back(POINT{GET_X_LPARAM(m.LParam), GET_Y_LPARAM(m.LParam)});
+            if (m.Msg == WM_NCLBUTTONDOWN)
+                return; // no system sizing under test
+            break;
+        default: break;
+        }
+        TCustomControl::WndProc(m);
+    }
+    void Paint() override
+    {
+        Canvas()->Brush->Color = clBlue;
+        Canvas()->FillRect(ClientRect());
+    }
+};
+} // namespace
+
+// WM_NCCALCSIZE leaves a band around the client area: client coordinates, children and
+// painting start inside it, WM_NCPAINT paints it on the window's context, and the mouse over
+// it gives WM_NCHITTEST's code with the non-client messages.
+TEST_F(WindowFixture, NonClientBandIsPaintedAndHitTested)
+{
+    auto* c = new TBanded(&form);
+    c->SetParent(&form);
+    c->SetBounds(10, 10, 100, 60);
+    auto* child = new TLogControl(c, &log, "child");
+    child->SetParent(c);
+    child->SetBounds(0, 0, 10, 10);
+    auto* plain = new TLogControl(&form, &log, "plain");
+    plain->extraStyle = WS_BORDER;
+    plain->SetParent(&form);
+    plain->SetBounds(120, 10, 50, 30);
+    auto* edit = new TEdit(&form);
+    edit->SetParent(&form);
+    edit->SetBounds(120, 50, 80, 24);
+    form.Show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(form.Host()));
+    QApplication::processEvents();
+
+    EXPECT_EQ(c->ClientWidth(), 92);
+    EXPECT_EQ(c->ClientHeight(), 52);
+    EXPECT_EQ(child->Host()->pos(), QPoint(4, 4));
+    EXPECT_EQ(child->Left(), 0);
+    POINT origin{0, 0};
+    ClientToScreen(c->Handle(), &origin);
+    EXPECT_EQ(QPoint(origin.x, origin.y), c->Host()->mapToGlobal(QPoint(4, 4)));
+    RECT client;
+    GetClientRect(c->Handle(), &client);
+    EXPECT_EQ(client.right, 92);
+    const QImage shot = c->Host()->grab().toImage();
+    EXPECT_EQ(QColor(shot.pixel(1, 1)), QColor(255, 0, 0));
+    EXPECT_EQ(QColor(shot.pixel(99, 59)), QColor(255, 0, 0));
+    EXPECT_EQ(QColor(shot.pixel(50, 40)), QColor(0, 0, 255));
+    // the default frame of a bordered window: one black pixel; an edit keeps its border inside
+    EXPECT_EQ(plain->ClientWidth(), 48);
+    EXPECT_EQ(QColor(plain->Host()->grab().toImage().pixel(0, 5)), QColor(0, 0, 0));
+    EXPECT_EQ(edit->ClientWidth(), 80);
+
+    QTest::mouseClick(c->Host(), Qt::LeftButton, {}, QPoint(2, 30)); // on the band
+    QTest::mouseClick(c->Host(), Qt::LeftButton, {}, QPoint(30, 20)); // in the client area
+    QTest::mouseClick(c->Host(), Qt::LeftButton, {}, QPoint(92, 52)); // the sizing corner
+    ASSERT_EQ(c->mouse.size(), 6u);
+    EXPECT_EQ(c->mouse[0], std::make_pair(UINT(WM_NCLBUTTONDOWN), WPARAM(HTBORDER)));
+    EXPECT_EQ(c->mouse[1], std::make_pair(UINT(WM_NCLBUTTONUP), WPARAM(HTBORDER)));
+    const QPoint screen = c->Host()->mapToGlobal(QPoint(2, 30));
+    EXPECT_EQ(c->at[0].x, screen.x()); // non-client positions are screen positions
+    EXPECT_EQ(c->mouse[2].first, UINT(WM_LBUTTONDOWN));
+    EXPECT_EQ(c->at[2].x, 26); // client positions start inside the band
+    EXPECT_EQ(c->at[2].y, 16);
+    EXPECT_EQ(c->mouse[4], std::make_pair(UINT(WM_NCLBUTTONDOWN), WPARAM(HTBOTTOMRIGHT)));
+    // a changed frame is measured again
+    SetWindowPos(c->Handle(), nullptr, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_FRAMECHANGED);
+    EXPECT_EQ(c->ClientWidth(), 92);
+    c->Host()->grab().toImage().save("window-nonclient-band.png");
+}
+
 // BeginPaint in a paint handler gets the region being painted; outside a paint it takes the
 // invalid region, which then counts as painted.
 TEST_F(WindowFixture, BeginPaintClipsToTheUpdateRegion)
