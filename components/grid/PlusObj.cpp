@@ -1,5 +1,7 @@
 #include "PlusObj.h"
 
+#include "platform/framework/Menus.h"
+
 #include "DrawRoutines.h"
 #include "PlusXPVS.h"
 #include "platform/win/WinFrameControl.h"
@@ -1053,7 +1055,97 @@ void TPlusGridButton::DrawCaption(TRect T, TPlusGridButtonState ContentState)
 
 void TPlusGridButton::Click()
 {
+    if (!OnClick && actionLink_ && actionLink_->Action()) {
+        actionLink_->Execute();
+        return;
+    }
     TGraphicControl::Click();
+}
+
+void TPlusGridButton::SetDropDownMenu(TPopupMenu* Value)
+{
+    if (dropDownMenu_)
+        dropDownMenu_->RemoveFreeNotification(this);
+    dropDownMenu_ = Value;
+    if (Value)
+        Value->FreeNotification(this);
+}
+
+void TPlusGridButton::Notification(TComponent* AComponent, TOperation Operation)
+{
+    TGraphicControl::Notification(AComponent, Operation);
+    if (Operation == opRemove && AComponent == dropDownMenu_)
+        dropDownMenu_ = nullptr;
+    if (Operation == opRemove && actionLink_ && AComponent == actionLink_->Action())
+        actionLink_.reset();
+}
+
+TAction* TPlusGridButton::Action() const
+{
+    return actionLink_ ? actionLink_->Action() : nullptr;
+}
+
+void TPlusGridButton::SetAction(TAction* Value)
+{
+    if (actionLink_ && actionLink_->Action())
+        actionLink_->Action()->RemoveFreeNotification(this);
+    actionLink_.reset();
+    if (!Value)
+        return;
+    actionLink_ = std::make_unique<TPlusGridButtonActionLink>();
+    actionLink_->AssignClient(this);
+    actionLink_->SetAction(Value);
+    Value->FreeNotification(this);
+    // the button takes the action's state at once
+    SetCaption(Value->Caption());
+    SetEnabled(Value->Enabled());
+    SetVisible(Value->Visible());
+    SetHint(Value->Hint());
+    if (groupIndex_ == 0)
+        SetGroupIndex(Value->GroupIndex());
+    SetDown(Value->Checked());
+}
+
+void TPlusGridButtonActionLink::AssignClient(TObject* AClient)
+{
+    button_ = dynamic_cast<TPlusGridButton*>(AClient);
+    if (!button_)
+        throw EConvertError("Invalid class typecast");
+    TControlActionLink::AssignClient(AClient);
+}
+
+bool TPlusGridButtonActionLink::IsCaptionLinked()
+{
+    return TControlActionLink::IsCaptionLinked() && button_->Caption() == action_->Caption();
+}
+
+bool TPlusGridButtonActionLink::IsCheckedLinked()
+{
+    return TControlActionLink::IsCheckedLinked() && button_->GroupIndex() != 0 && button_->AllowAllUp() &&
+           action_->Checked() == button_->Down();
+}
+
+bool TPlusGridButtonActionLink::IsGroupIndexLinked()
+{
+    return button_ && action_ && action_->GroupIndex() == button_->GroupIndex();
+}
+
+void TPlusGridButtonActionLink::SetCaption(const String& Value)
+{
+    if (IsCaptionLinked())
+        button_->SetCaption(Value);
+}
+
+void TPlusGridButtonActionLink::SetChecked(bool Value)
+{
+    if (IsCheckedLinked())
+        button_->SetDown(Value);
+}
+
+void TPlusGridButtonActionLink::SetGroupIndex(int Value)
+{
+    if (IsGroupIndexLinked())
+        button_->SetGroupIndex(Value);
 }
 
 void TPlusGridButton::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y)
@@ -1063,8 +1155,15 @@ void TPlusGridButton::MouseDown(TMouseButton Button, TShiftState Shift, int X, i
         return;
     if (DropDownButton && X > ClientWidth() - 12) {
         state_ = gbsUp;
+        const auto alive = Life();
         if (OnDropDown)
             OnDropDown(this);
+        if (*alive && dropDownMenu_ && Parent()) {
+            // under the button: its bottom-left corner on the screen
+            POINT at{Left(), Top() + Height()};
+            ::ClientToScreen(Parent()->Handle(), &at);
+            dropDownMenu_->Popup(at.x, at.y);
+        }
         return;
     }
     if (!down_) {
@@ -1186,6 +1285,13 @@ void TPlusGridButton::WndProc(TMessage& Message)
         TGraphicControl::WndProc(Message);
         Invalidate();
         return;
+    case CM_DIALOGCHAR:
+        if (IsAccel(Message.CharCode(), Caption()) && Enabled() && Visible() && Parent() && Parent()->Showing()) {
+            Click();
+            Message.Result = 1;
+            return;
+        }
+        break;
     case 794: // the visual style changed
         if (autoThemeAdapt_)
             ThemeAdapt();

@@ -5,6 +5,7 @@
 // actions, synchronised grid, row bands, focus helper).
 // Option objects hold settings only; each takes effect where the grid reads it. Their Assign
 // accepts only a source of their own class and ignores any other.
+#include "platform/framework/ActnList.h"
 #include "platform/framework/Component.h"
 #include "platform/framework/Controls.h"
 #include "platform/framework/Graphics.h"
@@ -494,7 +495,14 @@ public:
     bool AutoXPStyle = false;
     bool Rounded = false;
     bool DropDownButton = false;
-    TComponent* DropDownMenu = nullptr; // shown by OnDropDown's handler
+    // Shown below the button when its drop-down part is pressed; cleared when the menu goes.
+    TPopupMenu* DropDownMenu() const { return dropDownMenu_; }
+    void SetDropDownMenu(TPopupMenu* Value);
+    // The action whose caption, enabled, visible, hint, group index and checked state the
+    // button takes (through TPlusGridButtonActionLink) and whose Execute a click runs when
+    // OnClick is not set.
+    TAction* Action() const;
+    void SetAction(TAction* Value);
     TColor ColorTo = clNone;
     TColor ColorHot = 0xCAC7C7, ColorHotTo = clNone;
     TColor ColorDown = 0xD8D3D2, ColorDownTo = clNone;
@@ -517,8 +525,10 @@ protected:
     void MouseMove(TShiftState Shift, int X, int Y) override;
     void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
     void WndProc(TMessage& Message) override;
+    void Notification(TComponent* AComponent, TOperation Operation) override;
 
 private:
+    friend class TPlusGridButtonActionLink;
     void UpdateExclusive();
     void DrawButtonContent(TRect R, TPlusGridButtonState ContentState, TPoint Offset);
     void DrawGlyph(TPoint G);
@@ -538,6 +548,26 @@ private:
     int margin_ = -1;
     bool shaded_ = true;
     bool autoThemeAdapt_ = false;
+    TPopupMenu* dropDownMenu_ = nullptr;
+    std::unique_ptr<class TPlusGridButtonActionLink> actionLink_;
+};
+
+// The grid button's link to its action: the caption passes while the button shows the
+// action's caption; Checked passes as Down only for a grouped button that may be all up and
+// shows the action's state; the group index passes while it is the action's.
+class TPlusGridButtonActionLink : public TControlActionLink {
+public:
+    // The client must be a TPlusGridButton (EConvertError "Invalid class typecast" otherwise).
+    void AssignClient(TObject* AClient) override;
+    bool IsCaptionLinked() override;
+    bool IsCheckedLinked() override;
+    bool IsGroupIndexLinked() override;
+    void SetCaption(const String& Value) override;
+    void SetChecked(bool Value) override;
+    void SetGroupIndex(int Value) override;
+
+private:
+    TPlusGridButton* button_ = nullptr;
 };
 
 // ---------------------------------------------------------------- check box

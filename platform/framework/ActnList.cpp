@@ -24,14 +24,50 @@ void TAction::SetActionList(TActionList* list)
         list_->actions_.push_back(this);
 }
 
-void TAction::SetCaption(const String& caption) { caption_ = caption; Changed(); }
-void TAction::SetHint(const String& hint) { hint_ = hint; Changed(); }
+void TAction::SetCaption(const String& caption)
+{
+    for (TControlActionLink* link : std::vector<TControlActionLink*>(links_))
+        link->SetCaption(caption);
+    caption_ = caption;
+    Changed();
+}
+
+void TAction::SetHint(const String& hint)
+{
+    for (TControlActionLink* link : std::vector<TControlActionLink*>(links_))
+        link->SetHint(hint);
+    hint_ = hint;
+    Changed();
+}
+
+void TAction::SetGroupIndex(int value)
+{
+    if (value == groupIndex_)
+        return;
+    for (TControlActionLink* link : std::vector<TControlActionLink*>(links_))
+        link->SetGroupIndex(value);
+    groupIndex_ = value;
+    Changed();
+}
+
+void TAction::AddLink(TControlActionLink* link)
+{
+    if (link && std::find(links_.begin(), links_.end(), link) == links_.end())
+        links_.push_back(link);
+}
+
+void TAction::RemoveLink(TControlActionLink* link)
+{
+    std::erase(links_, link);
+}
 void TAction::SetShortCut(TShortCut shortCut) { shortCut_ = shortCut; Changed(); }
 
 void TAction::SetEnabled(bool on)
 {
     if (on == enabled_)
         return;
+    for (TControlActionLink* link : std::vector<TControlActionLink*>(links_))
+        link->SetEnabled(on);
     enabled_ = on;
     Changed();
 }
@@ -40,6 +76,8 @@ void TAction::SetChecked(bool on)
 {
     if (on == checked_)
         return;
+    for (TControlActionLink* link : std::vector<TControlActionLink*>(links_))
+        link->SetChecked(on);
     checked_ = on;
     Changed();
 }
@@ -48,6 +86,8 @@ void TAction::SetVisible(bool on)
 {
     if (on == visible_)
         return;
+    for (TControlActionLink* link : std::vector<TControlActionLink*>(links_))
+        link->SetVisible(on);
     visible_ = on;
     Changed();
 }
@@ -138,4 +178,68 @@ void TActionList::UpdateActions()
         if (!handled)
             action->Update();
     }
+}
+
+// ---------------------------------------------------------------- TControlActionLink
+
+TControlActionLink::~TControlActionLink()
+{
+    SetAction(nullptr);
+}
+
+void TControlActionLink::SetAction(TAction* action)
+{
+    if (action_)
+        action_->RemoveLink(this);
+    action_ = action;
+    if (action_)
+        action_->AddLink(this);
+}
+
+void TControlActionLink::AssignClient(TObject* client)
+{
+    auto* control = dynamic_cast<TControl*>(client);
+    if (!control)
+        throw EConvertError("Invalid class typecast");
+    client_ = control;
+}
+
+bool TControlActionLink::IsCaptionLinked() { return action_ && client_ && client_->Caption() == action_->Caption(); }
+bool TControlActionLink::IsCheckedLinked() { return action_ != nullptr; }
+bool TControlActionLink::IsEnabledLinked() { return action_ && client_ && client_->Enabled() == action_->Enabled(); }
+bool TControlActionLink::IsVisibleLinked() { return action_ && client_ && client_->Visible() == action_->Visible(); }
+bool TControlActionLink::IsHintLinked() { return action_ && client_ && client_->Hint() == action_->Hint(); }
+bool TControlActionLink::IsGroupIndexLinked() { return action_ != nullptr; }
+
+void TControlActionLink::SetCaption(const String& value)
+{
+    if (IsCaptionLinked())
+        client_->SetCaption(value);
+}
+
+void TControlActionLink::SetChecked(bool) {}
+
+void TControlActionLink::SetEnabled(bool value)
+{
+    if (IsEnabledLinked())
+        client_->SetEnabled(value);
+}
+
+void TControlActionLink::SetVisible(bool value)
+{
+    if (IsVisibleLinked())
+        client_->SetVisible(value);
+}
+
+void TControlActionLink::SetHint(const String& value)
+{
+    if (IsHintLinked())
+        client_->SetHint(value);
+}
+
+void TControlActionLink::SetGroupIndex(int) {}
+
+bool TControlActionLink::Execute()
+{
+    return action_ && action_->Execute();
 }

@@ -11,6 +11,40 @@
 class TActionList;
 class TSpeedButton;
 class TButton;
+class TAction;
+
+// The link between an action and a control that takes its state through its own rules: each
+// change of the action is offered to the link (SetCaption...) before the action stores it, and
+// the link passes it on only while the matching Is...Linked test holds (the control still shows
+// the action's value, say). Controls with their own rules derive from it.
+class TControlActionLink {
+public:
+    virtual ~TControlActionLink();
+    TAction* Action() const { return action_; }
+    // Links to the action (null: unlinks); the link is then told of its changes.
+    void SetAction(TAction* action);
+    TControl* Client() const { return client_; }
+    // The client must be a control: any other raises EConvertError "Invalid class typecast".
+    virtual void AssignClient(TObject* client);
+    virtual bool IsCaptionLinked();   // the client's caption is the action's
+    virtual bool IsCheckedLinked();
+    virtual bool IsEnabledLinked();
+    virtual bool IsVisibleLinked();
+    virtual bool IsHintLinked();
+    virtual bool IsGroupIndexLinked();
+    virtual void SetCaption(const String& value);
+    virtual void SetChecked(bool value);
+    virtual void SetEnabled(bool value);
+    virtual void SetVisible(bool value);
+    virtual void SetHint(const String& value);
+    virtual void SetGroupIndex(int value);
+    // Runs the action; false without one.
+    bool Execute();
+
+protected:
+    TControl* client_ = nullptr;
+    TAction* action_ = nullptr;
+};
 
 class TAction : public TComponent {
 public:
@@ -33,6 +67,9 @@ public:
     void SetHint(const String& hint);
     TShortCut ShortCut() const { return shortCut_; }
     void SetShortCut(TShortCut shortCut);
+    // Actions of one non-zero group index are checked one at a time by their clients.
+    int GroupIndex() const { return groupIndex_; }
+    void SetGroupIndex(int value);
 
     // Runs OnExecute (when enabled); false when there is none.
     virtual bool Execute();
@@ -46,6 +83,8 @@ public:
     void Link(TMenuItem* item);
     void Link(TControl* control);
     void Unlink(const TObject* client);
+    void AddLink(TControlActionLink* link);
+    void RemoveLink(TControlActionLink* link);
 
 private:
     friend class TActionList;
@@ -57,6 +96,8 @@ private:
     bool checked_ = false;
     bool visible_ = true;
     TShortCut shortCut_ = 0;
+    int groupIndex_ = 0;
+    std::vector<TControlActionLink*> links_;
     std::vector<TMenuItem*> items_;
     std::vector<TControl*> controls_;
 };

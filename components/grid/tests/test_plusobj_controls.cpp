@@ -4,7 +4,13 @@
 #include "HtmlRender.h"
 #include "ProgressShapes.h"
 
+#include "platform/framework/Forms.h"
+#include "platform/framework/Menus.h"
+#include "platform/framework/StdCtrls.h"
+
+#include <QCursor>
 #include <QImage>
+#include <QTest>
 #include <QPainter>
 #include <gtest/gtest.h>
 
@@ -282,4 +288,83 @@ TEST(PlusGridButton, FacesPicture)
     p.drawImage(4, 130, *cells.Image());
     p.end();
     sheet.save(QString::fromLocal8Bit(path));
+}
+
+// The caption's accelerator clicks the button; the drop-down part shows its menu under the
+// button; an action gives its state and runs on a click, a grouped button may pass Checked.
+TEST(PlusGridButton, AcceleratorMenuAndAction)
+{
+    TForm form(nullptr);
+    form.SetBounds(50, 50, 200, 100);
+    auto* b = new TPlusGridButton(&form);
+    b->SetParent(&form);
+    b->SetBounds(10, 20, 60, 22);
+    b->SetCaption("&Find");
+    int clicks = 0;
+    b->OnClick = [&](TObject*) { ++clicks; };
+    form.Show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(form.Host()));
+    EXPECT_EQ(form.Perform(CM_DIALOGCHAR, 'F', 0), 1);
+    EXPECT_EQ(clicks, 1);
+    EXPECT_EQ(form.Perform(CM_DIALOGCHAR, 'X', 0), 0);
+    b->SetEnabled(false);
+    EXPECT_EQ(form.Perform(CM_DIALOGCHAR, 'F', 0), 0);
+    b->SetEnabled(true);
+
+    auto* menu = new TPopupMenu(&form);
+    b->DropDownButton = true;
+    b->SetDropDownMenu(menu);
+    TPoint shownAt(-1, -1);
+    int dropped = 0;
+    b->OnDropDown = [&](TObject*) { ++dropped; };
+    TPopupMenu::ChooseHook = [&](TPopupMenu*) -> TMenuItem* {
+        shownAt = TPoint(QCursor::pos().x(), QCursor::pos().y());
+        return nullptr;
+    };
+    menu->OnPopup = [&](TObject*) {};
+    struct Hook {
+        ~Hook() { TPopupMenu::ChooseHook = nullptr; }
+    } hook;
+    b->Perform(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(55, 10)); // the right 12 pixels
+    b->Perform(WM_LBUTTONUP, 0, MAKELPARAM(55, 10));
+    EXPECT_EQ(dropped, 1);
+    EXPECT_NE(shownAt, TPoint(-1, -1)); // the menu was popped up
+    EXPECT_EQ(clicks, 1);               // and no click followed
+    EXPECT_FALSE(b->Down());
+    delete menu;
+    EXPECT_EQ(b->DropDownMenu(), nullptr);
+
+    TAction action(&form);
+    action.SetCaption("&Next");
+    int runs = 0;
+    action.OnExecute = [&](TObject*) { ++runs; };
+    b->OnClick = nullptr;
+    b->SetAction(&action);
+    EXPECT_EQ(b->Caption(), "&Next");
+    b->DropDownButton = false;
+    b->Perform(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(10, 10));
+    b->Perform(WM_LBUTTONUP, 0, MAKELPARAM(10, 10));
+    EXPECT_EQ(runs, 1);
+    action.SetCaption("N&ext");
+    EXPECT_EQ(b->Caption(), "N&ext"); // the button showed the action's caption
+    b->SetCaption("Own");
+    action.SetCaption("Other");
+    EXPECT_EQ(b->Caption(), "Own"); // no longer linked
+    action.SetEnabled(false);
+    EXPECT_FALSE(b->Enabled());
+    action.SetEnabled(true);
+    // Checked passes only to a grouped button that may be all up and shows the action's state
+    action.SetChecked(true);
+    EXPECT_FALSE(b->Down());
+    b->SetGroupIndex(3);
+    b->SetAllowAllUp(true);
+    action.SetChecked(false);
+    action.SetChecked(true);
+    EXPECT_TRUE(b->Down());
+    action.SetGroupIndex(3);
+    action.SetGroupIndex(5);
+    EXPECT_EQ(b->GroupIndex(), 5);
+    TPlusGridButtonActionLink link;
+    TLabel label(nullptr);
+    EXPECT_THROW(link.AssignClient(&label), EConvertError);
 }
