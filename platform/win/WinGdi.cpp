@@ -851,6 +851,17 @@ void PlotThinLine(DeviceContext* dc, QPoint a, QPoint b, bool includeEnd = false
     QPainter* p = dc->Painter();
     const QColor penColor = EffectiveColor(dc, PenColorOf(dc));
     const auto& pattern = DashPattern(dc->pen ? dc->pen->pen.lopnStyle : PS_SOLID);
+    // A line far longer than any surface (a damaged metafile's coordinates) is left to the
+    // painter, which clips it before it walks it.
+    const std::int64_t steps = std::max(std::abs(std::int64_t(b.x()) - a.x()), std::abs(std::int64_t(b.y()) - a.y()));
+    if (steps > (1 << 16)) {
+        QPen pen(penColor, 0);
+        if (!pattern.empty())
+            pen.setStyle(Qt::DashLine);
+        p->setPen(pen);
+        p->drawLine(a, b);
+        return;
+    }
     if (pattern.empty()) {
         if (a.y() == b.y()) {
             int x1 = a.x(), x2 = b.x();
@@ -931,6 +942,7 @@ public:
             clip = clip.intersected(dc->clip);
         for (const QRect& r : clip)
             clipRects_.push_back(r);
+        clipBox_ = clip.boundingRect();
         bits_ = image->bits();
         stride_ = image->bytesPerLine();
         pixel_ = 0xFF000000u | (colour_.rgb() & 0xFFFFFFu);
@@ -981,7 +993,11 @@ public:
 
     void Segment(QPoint a, QPoint b)
     {
-        if (!direct_) {
+        // coordinates and widths beyond what the integer test holds go to the painter
+        constexpr int far = 1 << 24;
+        const bool inRange = std::abs(a.x()) < far && std::abs(a.y()) < far && std::abs(b.x()) < far &&
+                             std::abs(b.y()) < far && width_ < (1 << 20);
+        if (!direct_ || !inRange) {
             QPainter* p = dc_->Painter();
             p->setPen(QPen(colour_, width_, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
             p->setBrush(Qt::NoBrush);
@@ -991,13 +1007,14 @@ public:
         if (clipRects_.empty())
             return;
         // Offsets of pixel centres from the segment's start are whole numbers, so the test runs
-        // in integers: no rounding decides a pixel on the rim.
-        const std::int64_t dx = b.x() - a.x(), dy = b.y() - a.y();
+        // in integers: no rounding decides a pixel on the rim. Only rows and columns inside the
+        // clip are visited, however wide the pen.
+        const std::int64_t dx = std::int64_t(b.x()) - a.x(), dy = std::int64_t(b.y()) - a.y();
         const std::int64_t length2 = dx * dx + dy * dy;
-        const std::int64_t w2 = std::int64_t(width_) * width_;
+        const __int128 w2 = __int128(width_) * width_;
         const double r = radius_ + 1; // bounds of the pixels worth testing
-        const int rowFirst = int(std::floor(std::min(a.y(), b.y()) - r));
-        const int rowLast = int(std::ceil(std::max(a.y(), b.y()) + r));
+        const int rowFirst = std::max(clipBox_.top(), int(std::floor(std::min(a.y(), b.y()) - r)));
+        const int rowLast = std::min(clipBox_.bottom(), int(std::ceil(std::max(a.y(), b.y()) + r)));
         for (int j = rowFirst; j <= rowLast; ++j) {
             const std::int64_t py = j - a.y();
             // the segment's x extent over the rows a pen's radius away bounds the covered pixels
@@ -1007,8 +1024,8 @@ public:
                 t1 = std::clamp((double(py) + r) / double(dy), 0.0, 1.0);
             }
             const double xa = a.x() + t0 * double(dx), xb = a.x() + t1 * double(dx);
-            const int from = int(std::floor(std::min(xa, xb) - r));
-            const int to = int(std::ceil(std::max(xa, xb) + r));
+            const int from = std::max(clipBox_.left(), int(std::floor(std::min(xa, xb) - r)));
+            const int to = std::min(clipBox_.right(), int(std::ceil(std::max(xa, xb) + r)));
             int first = INT_MAX, last = INT_MIN;
             for (int i = from; i <= to; ++i) {
                 const std::int64_t px = i - a.x();
@@ -1021,7 +1038,7 @@ public:
                     inside = d4 < w2 || (d4 == w2 && (ey > 0 || (ey == 0 && ex > 0)));
                 } else { // beside the segment: distance cross / length
                     const std::int64_t cross = px * dy - py * dx;
-                    const std::int64_t c4 = 4 * cross * cross, limit = w2 * length2;
+                    const __int128 c4 = 4 * __int128(cross) * cross, limit = w2 * length2;
                     inside = c4 < limit || (c4 == limit && (-cross * dx > 0 || (dx == 0 && cross * dy > 0)));
                 }
                 if (inside) {
@@ -1067,6 +1084,7 @@ private:
     QColor colour_;
     bool direct_ = false;
     std::vector<QRect> clipRects_;
+    QRect clipBox_;
     uchar* bits_ = nullptr;
     qsizetype stride_ = 0;
     std::uint32_t pixel_ = 0;

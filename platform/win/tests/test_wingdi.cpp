@@ -152,6 +152,22 @@ TEST(GdiShapes, WidePolylinesWrittenDirectlyMatchThePaintersStroke)
     EXPECT_EQ(clipped.At(30, 20), kWhite);
 }
 
+// Lines from a damaged metafile may run billions of pixels: they draw their visible part at once.
+TEST(GdiShapes, LinesFarBeyondTheSurfaceDrawTheirVisiblePart)
+{
+    for (int width : {1, 4}) {
+        Device d;
+        Selected pen(&d, CreatePen(PS_SOLID, width, kBlue));
+        MoveToEx(&d, -1000000000, 20, nullptr);
+        LineTo(&d, 1000000000, 20);
+        const POINT far[] = {{20, -2000000000}, {20, 2000000000}};
+        Polyline(&d, far, 2);
+        EXPECT_EQ(d.At(5, 20), kBlue) << width;
+        EXPECT_EQ(d.At(20, 5), kBlue) << width;
+        EXPECT_EQ(d.At(5, 5), kWhite) << width;
+    }
+}
+
 TEST(GdiShapes, LineToLeavesOutItsEndPoint)
 {
     Device d;
