@@ -1351,7 +1351,9 @@ void TPlusCheckBox::Paint()
 {
     TCanvas* c = Canvas();
     c->Font->Assign(Font());
-    if (!transparent_)
+    if (transparent_)
+        PaintParentBackground(c->Handle());
+    else
         FillRectColor(c, ClientRect(), Color());
     c->RequiredState();
     HDC dc = c->Handle();
@@ -1420,7 +1422,36 @@ void TPlusCheckBox::SetCaption(const String& Value)
 void TPlusCheckBox::SetTransparent(bool Value)
 {
     transparent_ = Value;
+    // a transparent box paints its parent's background itself: no erasing with its own colour
+    if (Value)
+        ControlStyle << csOpaque;
+    else
+        ControlStyle >> csOpaque;
     Invalidate();
+}
+
+void TPlusCheckBox::SetBounds(int ALeft, int ATop, int AWidth, int AHeight)
+{
+    TCustomControl::SetBounds(ALeft, ATop, AWidth, AHeight);
+    if (transparent_)
+        Invalidate();
+}
+
+void TPlusCheckBox::PaintParentBackground(HDC DC)
+{
+    TWinControl* parent = Parent();
+    if (!parent)
+        return;
+    // the parent erases and paints into this context, moved so that its pixels fall where
+    // they lie under the box, and clipped to the parent's client area
+    const int saved = SaveDC(DC);
+    POINT old;
+    SetViewportOrgEx(DC, -Left(), -Top(), &old);
+    IntersectClipRect(DC, 0, 0, parent->ClientWidth(), parent->ClientHeight());
+    FillRectColor(Canvas(), TRect(0, 0, parent->ClientWidth(), parent->ClientHeight()), parent->Color());
+    parent->Perform(WM_ERASEBKGND, WPARAM(DC), 0);
+    parent->Perform(WM_PAINT, WPARAM(DC), 0);
+    RestoreDC(DC, saved);
 }
 
 void TPlusCheckBox::SetAlignment(TAlignment Value)

@@ -589,7 +589,9 @@ public:
     void SetChecked(bool Value);
     void SetCaption(const String& Value) override;
     bool Transparent() const { return transparent_; }
+    // The parent's background shows through: the parent paints itself under the box first.
     void SetTransparent(bool Value);
+    void SetBounds(int ALeft, int ATop, int AWidth, int AHeight) override;
     TAlignment Alignment() const { return alignment_; }
     void SetAlignment(TAlignment Value); // taLeftJustify or taRightJustify
     TTextLayout ButtonVertAlign() const { return vertAlign_; }
@@ -618,6 +620,7 @@ protected:
     void WndProc(TMessage& Message) override;
 
 private:
+    void PaintParentBackground(HDC DC);
     void RepaintBox();
     bool Themed() const;
     TCheckBoxState state_ = cbUnchecked;

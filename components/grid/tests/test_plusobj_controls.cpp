@@ -368,3 +368,31 @@ TEST(PlusGridButton, AcceleratorMenuAndAction)
     TLabel label(nullptr);
     EXPECT_THROW(link.AssignClient(&label), EConvertError);
 }
+
+// A transparent check box shows its parent's painting under it; an opaque one its colour.
+TEST(PlusCheckBox, TransparentShowsTheParentsBackground)
+{
+    struct TBackdrop : TCustomControl {
+        using TCustomControl::TCustomControl;
+        void Paint() override
+        {
+            FillRectColor(Canvas(), TRect(0, 0, 50, Height()), clYellow);
+            FillRectColor(Canvas(), TRect(50, 0, Width(), Height()), clLime);
+        }
+    };
+    TBackdrop parent(nullptr);
+    parent.SetBounds(0, 0, 200, 60);
+    auto* box = new TPlusCheckBox(&parent);
+    box->SetParent(&parent);
+    box->SetBounds(40, 10, 98, 20);
+    box->SetCaption("");
+    EXPECT_EQ(Shot(box).At(30, 2), ColorToRGB(clWindow));
+    box->SetTransparent(true);
+    Shot s(box);
+    EXPECT_EQ(s.At(5, 1), ColorToRGB(clYellow)); // parent x = 45
+    EXPECT_EQ(s.At(90, 2), ColorToRGB(clLime));  // parent x = 130
+    EXPECT_NE(s.At(7, 10), ColorToRGB(clYellow)); // the box is drawn over it
+    box->SetCaption("Match case");
+    QImage look(*Shot(box).dc.Image());
+    look.scaled(look.size() * 4).save("plus-checkbox-transparent.png");
+}
