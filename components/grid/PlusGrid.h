@@ -1261,6 +1261,9 @@ private:
     void DrawControlGraphic(TCanvas* canvas, TCellGraphic* graphic, int col, int row, const TRect& cell,
                             TRect& textRect, const String& text);
     bool DoExpandNode(int realRow);
+    // The column-0 record that carries a row's node level; one made for it keeps no colours or
+    // font of its own, so that the cell still paints as its column does.
+    TCellProperties* NodeLevelRecord(int row);
     // The displayed row after a node's extent: node row + span, or with span 0 the next node
     // row (RowCount when none); never beyond RowCount.
     int NodeEnd(int row);

@@ -824,10 +824,11 @@ std::vector<TRect> TPlusStringGrid::RadioItemRects(TCanvas* canvas, const TRect&
         if (horizontal) {
             box.Left = r.Left + pad + 2 + i * s;
             box.Top = r.Top + (r.Bottom - r.Top - s) / 2;
-            const int tx = style == csWinXP || style == csVirel || style == csGlyph ? box.Left + 16 : box.Left + s;
+            const int tx = style == csWinXP || style == csVirel || style == csGlyph ? box.Left + 16 : box.Left + s + 2;
+            // side by side, each caption keeps a small gap to the next glyph
             const int tw = text.empty() ? 0 : canvas->TextWidth(text);
             textRight = tx + tw;
-            pad += tw;
+            pad += text.empty() ? 0 : tw + 4;
         } else if (!text.empty()) {
             box.Left = r.Left + 2;
             box.Top = r.Top + 2 + i * lh;
@@ -958,7 +959,7 @@ void TPlusStringGrid::DrawRadioGroup(TCanvas* canvas, const TRect& r, int count,
         if (!text.empty()) {
             int tx, ty;
             if (horizontal) {
-                tx = style == csGlyph || style == csWinXP || style == csVirel ? l + 16 : l + s;
+                tx = style == csGlyph || style == csWinXP || style == csVirel ? l + 16 : l + s + 2;
                 ty = style == csGlyph ? t + 1 : t - 2;
             } else {
                 tx = style == csClassic || style == csFlat ? l + s + 4 : style == csKestrix ? l + 18 : l + 16;

@@ -317,6 +317,8 @@ void TPlusStringGrid::ApplyColorStyle(uint8_t style)
 {
     CurrentColorStyle = style;
     ApplyStyleColors(style);
+    // the look a style sets applies its own style first: the asked one is the one kept
+    CurrentColorStyle = style;
     if (!HasState(csDesigning))
         ApplyStyleToEditors(style);
 }

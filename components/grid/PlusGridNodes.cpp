@@ -166,6 +166,19 @@ int TPlusStringGrid::GetNodeIndent(int row)
     return p ? p->NodeLevel * cellNode_->NodeIndent() : 0;
 }
 
+TCellProperties* TPlusStringGrid::NodeLevelRecord(int row)
+{
+    if (TCellProperties* p = CellProperties(0, row))
+        return p;
+    TCellProperties* p = EnsureCellProperties(0, row);
+    p->SetBrushColor(clNone);
+    p->SetBrushColorTo(clNone);
+    p->FontColor = clNone;
+    p->FontName.clear();
+    p->FontStyle = TFontStyles();
+    return p;
+}
+
 int TPlusStringGrid::NodeEnd(int row)
 {
     const int span = GetNodeSpan(row);
@@ -267,7 +280,7 @@ void TPlusStringGrid::AddNode(int realRow, int span)
     g->CellErrFrom = 0;
     g->CellVariant = -1;
     for (int r = d; r < d + span && r < RowCount(); ++r)
-        ++EnsureCellProperties(0, r)->NodeLevel;
+        ++NodeLevelRecord(r)->NodeLevel;
     // a node row counts once, however often it is made a node
     if (!wasNode) {
         if (NodeCount == 0)
@@ -296,7 +309,7 @@ void TPlusStringGrid::RemoveNode(int realRow)
     const int d = RealToDisplayRow(realRow);
     const int span = GetNodeSpan(d);
     for (int r = d; r < d + span && r < RowCount(); ++r) {
-        TCellProperties* p = EnsureCellProperties(0, r);
+        TCellProperties* p = NodeLevelRecord(r);
         p->NodeLevel = std::max(0, p->NodeLevel - 1);
     }
     RemoveCellGraphicOfType(0, d, ctNode);
@@ -316,7 +329,7 @@ void TPlusStringGrid::RemoveAllNodes()
             DoExpandNode(DisplayToRealRow(i));
             const int span = GetNodeSpan(i);
             for (int r = i; r < i + span && r < RowCount(); ++r) {
-                TCellProperties* p = EnsureCellProperties(0, r);
+                TCellProperties* p = NodeLevelRecord(r);
                 p->NodeLevel = std::max(0, p->NodeLevel - 1);
             }
             RemoveCellGraphicOfType(0, i, ctNode);
@@ -606,7 +619,7 @@ void TPlusStringGrid::InsertRowInNode(int realRow, int offset)
         }
     }
     if (p != -1)
-        EnsureCellProperties(0, b + offset)->NodeLevel = level;
+        NodeLevelRecord(b + offset)->NodeLevel = level;
 }
 
 void TPlusStringGrid::RemoveRowOutsideNodes(int row)
@@ -771,7 +784,8 @@ void TPlusStringGrid::DrawTreeLines(TCanvas* canvas, int row, const TRect& r)
     if (NodeCount == 0 || row < TBaseGrid::FixedRows() || !cellNode_->ShowTree() || IsNodeRow(row))
         return;
     const int indent = cellNode_->NodeIndent();
-    const int level = EnsureCellProperties(0, row)->NodeLevel;
+    const TCellProperties* own = CellProperties(0, row);
+    const int level = own ? own->NodeLevel : 0;
     const int left = GetNodeIndent(row);
     const int x = left - indent + indent / 2 + 2;
     const int m = r.Top + (r.Bottom - r.Top) / 2;
