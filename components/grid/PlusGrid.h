@@ -9,6 +9,7 @@
 #include "BaseGrid.h"
 #include "DrawRoutines.h"
 #include "PlusObj.h"
+#include "platform/framework/Forms.h"
 
 #include <array>
 #include <map>
@@ -439,6 +440,53 @@ public:
 private:
     TColor color_ = clYellow;
 };
+
+// ---- hints and balloons (PlusGridHints.cpp)
+// The font name of wide-text hints: the grid sets it to its own font's before every hint.
+extern String HintFontName;
+// A hint window that measures and draws mini-HTML, and encoded wide text on one line.
+class THTMLHintWindow : public THintWindow {
+public:
+    explicit THTMLHintWindow(TComponent* owner);
+    String ClassName() const override { return "THTMLHintWindow"; }
+    // The measured size of the text, without margins.
+    TRect CalcHintRect(int maxWidth, const String& hint, void* data) override;
+    // Shown at rect's top-left, the text's size plus 16 (wide text 8) by 4, kept on the screen.
+    void ActivateHint(const TRect& rect, const String& hint) override;
+    void ActivateHintData(const TRect& rect, const String& hint, void* data) override;
+    int TextWidth = 0;
+    int TextHeight = 0;
+    TRect ShownRect;
+
+protected:
+    void Paint() override;
+
+private:
+    TSize Measure(const String& hint, int maxWidth);
+    String wideText_; // the decoded wide text of the current hint
+    TBitmap measure_;
+};
+
+class TBalloonSettings : public TPersistent {
+public:
+    String ClassName() const override { return "TBalloonSettings"; }
+    // Copies all but Transparency; Enable without its event.
+    void Assign(TPersistent* source) override;
+    bool Enable() const { return enable_; }
+    void SetEnable(bool value); // stores and fires OnEnableChange
+    int AutoHideDelay = -1;      // ms; -1 the system's
+    TColor BackgroundColor = clNone;
+    int InitialDelay = -1;
+    int ReshowDelay = -1;
+    TColor TextColor = clNone;
+    BYTE Transparency = 0; // the balloon's alpha is 255 - Transparency
+    TNotifyEvent OnEnableChange;
+    bool Created = false;
+
+private:
+    bool enable_ = false;
+};
+using TGridHintEvent = std::function<void(TObject* Sender, int ARow, int ACol, String& HintStr)>;
 
 // ---- file import and cell exchange events (PlusGridIO.cpp)
 using TGridProgressEvent = std::function<void(TObject* Sender, short progress)>;
@@ -923,6 +971,27 @@ public:
     // Tests: the theme that AdaptToOfficeTheme reads, instead of the system's (-1: the system's).
     int ThemeForTest = -1;
 
+    // ---- hints and balloons (PlusGridHints.cpp)
+    // The grid's part of CM_HINTSHOW: the hint of the cell under the mouse (OnGridHint, with
+    // the real column), the cell as the area the hint stays for, the hint colour, and the HTML
+    // hint window for HTML or wide text. False when there is no hint to show.
+    bool HintShow(THintInfo& info);
+    TGridHintEvent OnGridHint;
+    TBalloonSettings* Balloon();
+    void InitBalloonHints();
+    void DoneBalloonHints();
+    // The balloon tool tip's state (the platform has no tool-tip window class: the grid keeps
+    // what it would have registered).
+    struct TBalloonToolTipState {
+        bool Exists = false;
+        int Creations = 0;
+        int Destructions = 0;
+        String Title;
+        int Icon = 0;
+        int InitialDelay = -1, ReshowDelay = -1, AutoHideDelay = -1;
+        int Alpha = 255;
+    } BalloonToolTip;
+
     // ---- grouping
     virtual void GroupRowsByColumn(int col);
     virtual void Ungroup();
@@ -1275,6 +1344,7 @@ private:
     std::vector<std::pair<IColorStyled*, IColorSetTarget*>> styledEditors_;
     TGridLook look_ = glXP;
     bool autoThemeAdapt_ = false;
+    std::unique_ptr<TBalloonSettings> balloon_;
 
     std::unique_ptr<TBands> bands_;
     std::unique_ptr<TGrouping> grouping_;

@@ -765,6 +765,10 @@ void TPlusStringGrid::DoEditingDone(int col, int row)
 
 void TPlusStringGrid::Dispatch(TMessage& message)
 {
+    if (message.Msg == CM_HINTSHOW && message.LParam) {
+        message.Result = HintShow(*reinterpret_cast<THintInfo*>(message.LParam)) ? 0 : 1;
+        return;
+    }
     if (message.Msg == GridEditDoneMessage() && message.Msg != 0) {
         if (OnEditCellDone)
             OnEditCellDone(this, int(message.WParam), int(message.LParam));
