@@ -288,11 +288,6 @@ bool StartsWith(const String& s, const String& prefix)
     return s.compare(0, prefix.size(), prefix) == 0;
 }
 
-String Quoted(const String& s)
-{
-    return "\"" + s + "\"";
-}
-
 } // namespace
 
 // ---------------------------------------------------------------- helpers
@@ -760,6 +755,18 @@ String InputFile::RunField(const String& fieldName) const
 {
     auto it = runFields_.find(UpperCase(fieldName));
     return it == runFields_.end() ? String() : it->second;
+}
+
+int YearOf(TDateTime date)
+{
+    int y = 0, m = 0, d = 0;
+    DecodeDate(date, y, m, d);
+    return y;
+}
+
+String Quoted(const String& s)
+{
+    return "\"" + s + "\"";
 }
 
 } // namespace quelmmodel

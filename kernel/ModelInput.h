@@ -58,6 +58,9 @@ std::vector<String> Words(const String& line);
 bool ParseDateDMY(const String& text, TDateTime& date);
 bool ParseDayMonth(const String& text, int& day, int& month);
 String FormatDateDMY(TDateTime date);
+int YearOf(TDateTime date);
+// The text between double quotes.
+String Quoted(const String& s);
 
 class InputFile {
 public:

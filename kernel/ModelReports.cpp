@@ -52,13 +52,6 @@ bool LastDayOfYear(TDateTime date)
     return m == 12 && d == 31;
 }
 
-int YearOf(TDateTime date)
-{
-    int y = 0, m = 0, d = 0;
-    DecodeDate(date, y, m, d);
-    return y;
-}
-
 // The value at the given percentile of the values (linear between ranks).
 double Percentile(std::vector<double> values, double percent)
 {

@@ -11,11 +11,6 @@ namespace quelmmodel {
 
 namespace {
 
-String Quoted(const String& s)
-{
-    return "\"" + s + "\"";
-}
-
 bool IsUpper(const String& value, const char* word)
 {
     return UpperCase(value) == word;

@@ -45,13 +45,6 @@ TDateTime DayInYear(int year, int month, int day)
     return d;
 }
 
-int YearOf(TDateTime date)
-{
-    int y = 0, m = 0, d = 0;
-    DecodeDate(date, y, m, d);
-    return y;
-}
-
 TDateTime AddYears(TDateTime date, int years)
 {
     int y = 0, m = 0, d = 0;

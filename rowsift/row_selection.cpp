@@ -13,11 +13,6 @@ namespace {
 
 constexpr size_t kStreamBuffer = 1 << 16;
 
-bool is_white(char c)
-{
-    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f';
-}
-
 // Reads one line of any length into buffer without its line end (LF, and a CR before it).
 // Returns the length of the line as read (without the LF), or -1 at the end of the file.
 long read_line(std::FILE* f, char*& buffer, size_t& capacity, size_t& length)

@@ -26,11 +26,6 @@ private:
     locale_t previous_;
 };
 
-bool is_white(char c)
-{
-    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f';
-}
-
 bool is_plotwell()
 {
     return shared_routine_settings().variant == shared_variant::plotwell;

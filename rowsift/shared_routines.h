@@ -26,6 +26,12 @@ struct shared_settings {
 
 shared_settings& shared_routine_settings();
 
+// A blank, tab, line end, vertical tab or form feed: what separates words.
+inline bool is_white(char c)
+{
+    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f';
+}
+
 // What fatal_error throws. In both programs a fatal error unwinds to the program's top
 // level, so temporary files are removed and no half-written output appears: rowsift then
 // reports it with report_fatal_error and ends with a non-zero status, plotwell abandons

@@ -168,7 +168,7 @@ String MeteoExcerpt(const String& text)
 }
 
 
-String GoldenDir()
+String InputFileGoldenDir()
 {
     return quelmtest::SourceDir() + "/CommonUnits/GeneralUnits/tests/golden/inputfile";
 }
@@ -290,7 +290,7 @@ TEST_F(InputFileTest, DemoRunsEqualTheirGoldenFiles)
                 written = MeteoExcerpt(written);
                 goldenName += ".excerpt";
             }
-            const String golden = GoldenDir() + "/" + goldenName;
+            const String golden = InputFileGoldenDir() + "/" + goldenName;
             if (update) {
                 UpdateGolden(golden, written);
                 continue;

@@ -12,7 +12,7 @@
 
 namespace {
 
-String GoldenDir()
+String ReportGoldenDir()
 {
     return quelmtest::SourceDir() + "/CommonUnits/GeneralUnits/tests/golden/report";
 }
@@ -54,12 +54,12 @@ const String kSummaryClose = "* End of QUELM REPORT: Project_Summary";
 
 TEST_F(RunReportTest, ReportOfAKernelSummaryFileEqualsTheGoldenPageAndIsOpened)
 {
-    CopyFileTo(JoinPath(GoldenDir(), "run7.sum"), SummaryFilePath(7), false);
+    CopyFileTo(JoinPath(ReportGoldenDir(), "run7.sum"), SummaryFilePath(7), false);
     ASSERT_TRUE(IsMorvaRun(7));
     TShellExecuteRecorder shell;
     Screen->SetCursor(crDrag);
     ShowRunReport(7);
-    EXPECT_EQ(quelmtest::ReadFileBytes(ReportPath()), quelmtest::ReadFileBytes(JoinPath(GoldenDir(), "run7.htm")));
+    EXPECT_EQ(quelmtest::ReadFileBytes(ReportPath()), quelmtest::ReadFileBytes(JoinPath(ReportGoldenDir(), "run7.htm")));
     ASSERT_EQ(shell.Calls().size(), 1u);
     EXPECT_EQ(shell.Calls()[0].File, "RAVUZAVEDEReport.htm");
     EXPECT_EQ(Screen->Cursor(), crDrag);
