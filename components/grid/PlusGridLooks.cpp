@@ -7,10 +7,6 @@
 
 #include "PlusStyleIF.h"
 
-#include <QFile>
-#include <QImage>
-#include <QPainter>
-
 // ---------------------------------------------------------------- control look
 
 TControlLook::TControlLook(TPlusStringGrid* grid)
@@ -573,42 +569,37 @@ void TPlusStringGrid::ApplyStyleColors(uint8_t style)
 
 namespace {
 
-// The flat look's glyphs: a program resource of the name when there is one,
-// else drawn here (a 15-pixel box or a 12-pixel circle in the flat look's grey
-// and blue).
-void LoadFlatGlyph(TBitmap* bitmap, const String& name, bool radio, bool on)
+// The flat look's glyphs, drawn here: a 15-pixel box or a 12-pixel circle in the flat look's
+// grey and blue, on the transparent colour of the top-left pixel.
+void LoadFlatGlyph(TBitmap* bitmap, const String& /*name*/, bool radio, bool on)
 {
-    const QString path = ":/bitmaps/" + ToQString(name) + ".bmp";
-    if (QFile::exists(path)) {
-        bitmap->LoadFromFile(FromQString(path));
-        return;
-    }
     const int size = radio ? 12 : 15;
-    QImage image(size, size, QImage::Format_RGB32);
-    // the top-left pixel is the transparent colour
-    image.fill(QColor(255, 0, 255));
-    QPainter p(&image);
-    p.setRenderHint(QPainter::Antialiasing, radio);
-    const QColor frame(on ? QColor(0x2B, 0x57, 0x9A) : QColor(0x8A, 0x8A, 0x8A));
-    p.setPen(frame);
-    p.setBrush(on ? QColor(0x2B, 0x57, 0x9A) : Qt::white);
+    const TColor blue = RGB(0x2B, 0x57, 0x9A);
+    const TColor frame = on ? blue : RGB(0x8A, 0x8A, 0x8A);
+    bitmap->SetSize(size, size);
+    TCanvas* canvas = bitmap->Canvas();
+    canvas->Brush->Color = RGB(255, 0, 255);
+    canvas->FillRect(TRect(0, 0, size, size));
+    canvas->Pen->Color = frame;
+    canvas->Pen->Width = 1;
     if (radio) {
-        p.setBrush(Qt::white);
-        p.drawEllipse(QRectF(1.5, 1.5, size - 3, size - 3));
+        canvas->Brush->Color = clWhite;
+        canvas->Ellipse(1, 1, size - 1, size - 1);
         if (on) {
-            p.setBrush(frame);
-            p.drawEllipse(QRectF(3.5, 3.5, size - 7, size - 7));
+            canvas->Brush->Color = frame;
+            canvas->Ellipse(3, 3, size - 3, size - 3);
         }
     } else {
-        p.drawRect(1, 1, size - 3, size - 3);
+        canvas->Brush->Color = on ? blue : clWhite;
+        canvas->Rectangle(1, 1, size - 1, size - 1);
         if (on) {
-            p.setPen(QPen(Qt::white, 2));
-            p.drawLine(4, 7, 6, 10);
-            p.drawLine(6, 10, 11, 4);
+            canvas->Pen->Color = clWhite;
+            canvas->Pen->Width = 2;
+            canvas->MoveTo(4, 7);
+            canvas->LineTo(6, 10);
+            canvas->LineTo(11, 4);
         }
     }
-    p.end();
-    bitmap->SetImage(image);
 }
 
 } // namespace
