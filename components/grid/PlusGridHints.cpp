@@ -6,8 +6,6 @@
 #include "CellText.h"
 #include "HtmlRender.h"
 
-#include <QString>
-
 String HintFontName;
 
 // ---------------------------------------------------------------- hint window
@@ -25,7 +23,7 @@ bool IsWideHint(const String& hint)
 
 String WideToUtf8(const WideString& text)
 {
-    return FromQString(QString::fromUtf16(reinterpret_cast<const char16_t*>(text.data()), qsizetype(text.size())));
+    return FromQString(WideToQString(text));
 }
 
 } // namespace
@@ -44,7 +42,7 @@ TSize THTMLHintWindow::Measure(const String& hint, int maxWidth)
         canvas->RequiredState();
         RECT r = TRect(0, 0, maxWidth, 0);
         const int h = ::DrawText(canvas->Handle(), wideText_, &r, DT_NOPREFIX | DT_CALCRECT | DT_SINGLELINE);
-        return TSize(r.right, h);
+        return TSize{r.right, h};
     }
     wideText_.clear();
     THtmlDrawArgs args;
@@ -52,7 +50,7 @@ TSize THTMLHintWindow::Measure(const String& hint, int maxWidth)
     args.LinkColor = clBlue;
     THtmlDrawResult result;
     DrawHtml(canvas, hint, TRect(0, 0, maxWidth, 4096), args, result);
-    return TSize(result.ExtentX, result.ExtentY);
+    return TSize{result.ExtentX, result.ExtentY};
 }
 
 TRect THTMLHintWindow::CalcHintRect(int maxWidth, const String& hint, void*)
