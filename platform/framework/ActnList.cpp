@@ -12,6 +12,10 @@ TAction::TAction(TComponent* owner) : TComponent(owner)
 
 TAction::~TAction()
 {
+    // Links forget the action while it is still whole: the removal notices that follow reach
+    // controls whose links must not call back into a half-destroyed action.
+    for (TControlActionLink* link : std::vector<TControlActionLink*>(links_))
+        link->SetAction(nullptr);
     SetActionList(nullptr);
 }
 
