@@ -282,6 +282,15 @@ void TLabel::Dispatch(TMessage& message)
     TControl::Dispatch(message);
 }
 
+void TLabel::SetTransparent(bool on)
+{
+    transparent_ = on;
+    QPalette palette = Widget()->palette();
+    palette.setColor(QPalette::Window, ColorRefToQColor(ColorToColorRef(Color())));
+    Widget()->setPalette(palette);
+    Widget()->setAutoFillBackground(!on);
+}
+
 bool TLabel::WordWrap() const { return Widget()->wordWrap(); }
 void TLabel::SetWordWrap(bool wrap) { Widget()->setWordWrap(wrap); }
 
