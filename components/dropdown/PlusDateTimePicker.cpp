@@ -417,6 +417,7 @@ void TPlusDateTimePicker::UpdateLabel()
     c.SetHandle(dc);
     c.Font->Assign(label_->Font());
     const int w = c.TextWidth(label_->DisplayText());
+    label_->SetHeight(c.TextHeight("Ag")); // the label is as high as its text
     c.SetHandle(nullptr);
     DeleteDC(dc);
     const int L = Left(), T = Top(), W = Width(), H = Height(), m = labelMargin_, lh = label_->Height(), lw = w;

@@ -2398,6 +2398,7 @@ void TPlusCustomDropDown::UpdateLabel()
     c.SetHandle(dc);
     c.Font->Assign(label_->Font());
     const int w = c.TextWidth(label_->DisplayText());
+    label_->SetHeight(c.TextHeight("Ag")); // the label is as high as its text
     c.SetHandle(nullptr);
     DeleteDC(dc);
     const int lh = label_->Height(), lw = w;

@@ -286,7 +286,12 @@ void TLabel::SetTransparent(bool on)
 {
     transparent_ = on;
     QPalette palette = Widget()->palette();
-    palette.setColor(QPalette::Window, ColorRefToQColor(ColorToColorRef(Color())));
+    // a label in its parent's colour shows the parent's background as the parent shows it
+    const bool likeParent = Parent() && Parent()->Host() && (ParentColor || Color() == Parent()->Color());
+    const QColor fill = likeParent
+                            ? Parent()->Host()->palette().color(Parent()->Host()->backgroundRole())
+                            : ColorRefToQColor(ColorToColorRef(Color()));
+    palette.setColor(QPalette::Window, fill);
     Widget()->setPalette(palette);
     Widget()->setAutoFillBackground(!on);
 }

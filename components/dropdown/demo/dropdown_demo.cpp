@@ -3,6 +3,7 @@
 // With --shots each pop-up is opened in turn and the form with the open pop-up is drawn into
 // folder/<name>.png; then the program ends.
 #include "PlusCalculatorDropdown.h"
+#include "PlusColorPickerDropDown.h"
 #include "PlusDateTimePicker.h"
 #include "PlusDropDown.h"
 #include "PlusMemoDropDown.h"
@@ -57,7 +58,7 @@ int main(int argc, char** argv)
     TForm* form = nullptr;
     Application->CreateForm(form);
     form->SetCaption("Drop-down editors");
-    form->SetClientWidth(520);
+    form->SetClientWidth(900);
     form->SetClientHeight(330);
     form->SetBounds(100, 60, form->Width(), form->Height());
 
@@ -127,13 +128,38 @@ int main(int argc, char** argv)
     calcGreen->SetShowThousandSeparator(true);
     calcGreen->SetFloatValue(1234567.25);
 
+    // the second column
+    int column2 = 0;
+    auto place2 = [&](TPlusCustomDropDown* d, const String& label) {
+        d->SetParent(form);
+        d->SetBounds(610, top + column2 * step, 200, 21);
+        d->SetLabelCaption(label);
+        d->SetLabelPosition(lpLeftCenter);
+        ++column2;
+    };
+    auto colour = [&](TColorSelectionStyle style, const String& label, TColor c) {
+        auto* p = new TPlusColorPickerDropDown(form);
+        place2(p, label);
+        p->AddStandardColors();
+        p->SetColorSelectionStyle(style);
+        p->ColorValueText = cvtHTML;
+        p->SetSelectedColor(c);
+        return p;
+    };
+    auto* colourList = colour(csList, "Colour list", 0x008000);
+    auto* colourBoxes = colour(csDiscrete, "Theme colours", 0x4DB5F7);
+    auto* colourCube = colour(csColorCube, "Colour cube", 0xCC6633);
+    auto* colourSpectrum = colour(csSpectrum, "Spectrum", 0x3366FF);
+
     if (!shots) {
         Application->Run();
         return 0;
     }
     form->Show();
     std::vector<Shot> list{{"header_footer", plain}, {"trackbar", track}, {"memo", memo},
-                           {"calculator", calc},     {"timepicker", time}, {"calculator_style13", calcGreen}};
+                           {"calculator", calc},     {"timepicker", time}, {"calculator_style13", calcGreen},
+                           {"colour_list", colourList}, {"colour_boxes", colourBoxes}, {"colour_cube", colourCube},
+                           {"colour_spectrum", colourSpectrum}};
     const String folder = shots;
     size_t next = 0;
     std::function<void()> step_ = [&] {
