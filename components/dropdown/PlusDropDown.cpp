@@ -2123,10 +2123,41 @@ void TPlusCustomDropDown::PullValue()
     value_.MaxLength = MaxLength();
 }
 
+void TPlusCustomDropDown::Change()
+{
+    ++changeCount_;
+    TCustomMaskEdit::Change();
+}
+
 void TPlusCustomDropDown::PushValue(bool wasModified)
 {
-    if (value_.EditText != TCustomEdit::Text())
-        TCustomEdit::SetText(value_.EditText);
+    const String old = TCustomEdit::Text();
+    const String now = value_.EditText; // a change handler may set the value anew
+    if (now != old) {
+        const auto ascii = [](const String& t) {
+            return std::all_of(t.begin(), t.end(), [](char c) { return (unsigned char)c < 0x80; });
+        };
+        bool replaced = false;
+        if (ascii(old) && ascii(now)) {
+            // Only the changed middle is replaced, as the edit does for a typed character, so
+            // that a change handler sees the caret after it.
+            size_t p = 0;
+            while (p < old.size() && p < now.size() && old[p] == now[p])
+                ++p;
+            size_t q = 0;
+            while (q < old.size() - p && q < now.size() - p && old[old.size() - 1 - q] == now[now.size() - 1 - q])
+                ++q;
+            const unsigned changes = changeCount_;
+            Perform(EM_SETSEL, WPARAM(p), LPARAM(old.size() - q));
+            const String middle = now.substr(p, now.size() - q - p);
+            Perform(EM_REPLACESEL, 1, LPARAM(middle.c_str()));
+            if (TCustomEdit::Text() != now && changes != changeCount_)
+                return; // a change handler rewrote the text and placed the caret itself
+            replaced = TCustomEdit::Text() == now;
+        }
+        if (!replaced)
+            TCustomEdit::SetText(now);
+    }
     TCustomEdit::SetSelStart(value_.SelStart);
     TCustomEdit::SetSelLength(value_.SelLength);
     if (value_.Modified && !wasModified)

@@ -645,6 +645,8 @@ protected:
     // the edit's state into the rules' model and back
     void PullValue();
     void PushValue(bool wasModified);
+    void Change() override;
+    unsigned changeCount_ = 0;
 
     TDropDownForm* form_ = nullptr;
     bool constructing_ = true;
