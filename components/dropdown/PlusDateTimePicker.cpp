@@ -365,6 +365,7 @@ void TPlusDateTimePicker::SetLabelCaption(const String& v)
     if (!label_) {
         label_ = new TLabel(nullptr);
         label_->FreeNotification(this); // the label's parent may free it first
+        label_->SetFocusControl(this);
         label_->SetParent(Parent());
         label_->OnClick = [this](TObject*) {
             if (OnLabelClick)

@@ -2331,6 +2331,7 @@ void TPlusCustomDropDown::SetLabelCaption(const String& v)
         label_->OnDblClick = [this](TObject*) { DoLabelDblClick(); };
         label_->Font()->Assign(labelFont_.get());
         label_->ParentFont = ParentFont;
+        label_->SetFocusControl(this);
     }
     label_->SetCaption(v);
     UpdateLabel();

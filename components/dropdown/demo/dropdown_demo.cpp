@@ -5,6 +5,8 @@
 #include "PlusCalculatorDropdown.h"
 #include "PlusColorPickerDropDown.h"
 #include "PlusDateTimePicker.h"
+#include "PlusDetailDropDown.h"
+#include "PlusImagePickerDropDown.h"
 #include "PlusDropDown.h"
 #include "PlusMemoDropDown.h"
 #include "PlusTimePickerDropDown.h"
@@ -12,6 +14,7 @@
 #include "platform/win/WinLook.h"
 
 #include "platform/framework/Forms.h"
+#include "platform/framework/ImgList.h"
 
 #include <QApplication>
 #include <QPainter>
@@ -151,6 +154,43 @@ int main(int argc, char** argv)
     auto* colourCube = colour(csColorCube, "Colour cube", 0xCC6633);
     auto* colourSpectrum = colour(csSpectrum, "Spectrum", 0x3366FF);
 
+    auto* images = new TImageList(16, 16, form);
+    for (TColor c : {TColor(0x3050E0), TColor(0x30A040), TColor(0xD08020), TColor(0x20B0E0)}) {
+        TBitmap b;
+        b.SetSize(16, 16);
+        b.Canvas()->Brush->Color = clWhite;
+        b.Canvas()->FillRect(TRect(0, 0, 16, 16));
+        b.Canvas()->Brush->Color = c;
+        b.Canvas()->Pen->Color = clBlack;
+        b.Canvas()->Ellipse(1, 1, 15, 15);
+        images->AddMasked(&b, clWhite);
+    }
+    auto* detail = new TPlusDetailDropDown(form);
+    place2(detail, "Detail items");
+    detail->SetImages(images);
+    const char* fruits[][2] = {{"Apple", "Crisp, <b>red</b> or green"},
+                               {"Banana", "Long and <i>yellow</i>"},
+                               {"Cherry", "Small, on a stalk"},
+                               {"Damson", "A dark plum"}};
+    for (int i = 0; i < 4; ++i) {
+        TDetailItem* it = detail->Items()->Add();
+        it->SetCaption(fruits[i][0]);
+        it->Notes = fruits[i][1];
+        it->SetImageIndex(i);
+    }
+    detail->ItemHeight = 36;
+    detail->SetItemIndex(1);
+
+    auto* imagePicker = new TPlusImagePickerDropDown(form);
+    place2(imagePicker, "Image picker");
+    imagePicker->SetImages(images);
+    imagePicker->AddImageListItems();
+    const char* names[] = {"Red", "Green", "Blue", "Orange"};
+    for (int i = 0; i < 4; ++i)
+        imagePicker->Items()->GetItem(i)->SetCaption(names[i]);
+    imagePicker->Columns = 2;
+    imagePicker->SetItemIndex(2);
+
     if (!shots) {
         Application->Run();
         return 0;
@@ -159,7 +199,8 @@ int main(int argc, char** argv)
     std::vector<Shot> list{{"header_footer", plain}, {"trackbar", track}, {"memo", memo},
                            {"calculator", calc},     {"timepicker", time}, {"calculator_style13", calcGreen},
                            {"colour_list", colourList}, {"colour_boxes", colourBoxes}, {"colour_cube", colourCube},
-                           {"colour_spectrum", colourSpectrum}};
+                           {"colour_spectrum", colourSpectrum},
+                           {"detail", detail}, {"image_picker", imagePicker}};
     const String folder = shots;
     size_t next = 0;
     std::function<void()> step_ = [&] {
