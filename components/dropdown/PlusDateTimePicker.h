@@ -11,6 +11,9 @@
 
 enum TPlusDateTimeKind { dkDate, dkTime, dkDateTime };
 
+// The picker's value with or without a date (GDT_NONE: the check box cleared).
+enum : UINT { DTM_SETSYSTEMTIME = 0x1002, GDT_VALID = 0, GDT_NONE = 1 };
+
 // What a typed digit leads to, given the date before and after it: nothing, the next field,
 // or the focus on the embedded time picker.
 enum TAutoTabStep { atNone, atNextField, atCompanion };

@@ -83,10 +83,6 @@ enum : UINT { WA_INACTIVE = 0, WA_ACTIVE = 1, WA_CLICKACTIVE = 2 };
 constexpr int WHEEL_DELTA = 120;
 // Mouse-message key flags
 enum : UINT { MK_LBUTTON = 0x1, MK_RBUTTON = 0x2, MK_SHIFT = 0x4, MK_CONTROL = 0x8, MK_MBUTTON = 0x10 };
-// The date-time picker's value with or without a date (GDT_NONE: the check box cleared)
-enum : UINT { DTM_SETSYSTEMTIME = 0x1002, GDT_VALID = 0, GDT_NONE = 1 };
-// WM_NCHITTEST answers
-enum : int { HTNOWHERE = 0, HTCLIENT = 1, HTBOTTOMRIGHT = 17 };
 // WM_GETDLGCODE answers
 enum : UINT { DLGC_WANTARROWS = 0x1, DLGC_WANTTAB = 0x2, DLGC_WANTALLKEYS = 0x4, DLGC_WANTMESSAGE = 0x4,
               DLGC_HASSETSEL = 0x8, DLGC_WANTCHARS = 0x80 };

@@ -11,6 +11,7 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QTest>
+#include <QWidget>
 #include <gtest/gtest.h>
 
 namespace {
@@ -361,7 +362,8 @@ TEST(ColourPicker, EditShowsTheBoxAndTheText)
     f.p->SetSelectedColor(0x0000FF);
     f.Show();
     f.p->Repaint();
-    const QImage* image = dynamic_cast<TControlHost*>(f.p->Host())->SurfaceImage();
+    const QImage shown = f.p->Host()->grab().toImage();
+    const QImage* image = &shown;
     // the colour box: 14 x 14 from (5, centred)
     EXPECT_EQ(image->pixelColor(10, 10), QColor(255, 0, 0));
     EXPECT_EQ(image->pixelColor(5, 10), QColor(0, 0, 0)) << "its black outline";

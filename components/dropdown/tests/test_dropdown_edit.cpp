@@ -8,6 +8,7 @@
 #include "platform/win/WinGdi.h"
 
 #include <QTest>
+#include <QWidget>
 #include <gtest/gtest.h>
 
 namespace {
@@ -213,7 +214,7 @@ struct EditOnForm {
     QColor Pixel(int x, int y)
     {
         d->Repaint();
-        return dynamic_cast<TControlHost*>(d->Host())->SurfaceImage()->pixelColor(x, y);
+        return d->Host()->grab().toImage().pixelColor(x, y);
     }
 };
 

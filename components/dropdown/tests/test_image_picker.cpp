@@ -10,6 +10,7 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QTest>
+#include <QWidget>
 #include <gtest/gtest.h>
 
 namespace {
@@ -138,7 +139,7 @@ TEST(ImagePicker, AClickTakesTheItemAndTheEditShowsItsPicture)
     const QPoint middle((e.Left + e.Right) / 2, (e.Top + e.Bottom) / 2);
     auto pixel = [&] {
         f.p->Repaint();
-        return dynamic_cast<TControlHost*>(f.p->Host())->SurfaceImage()->pixelColor(middle);
+        return f.p->Host()->grab().toImage().pixelColor(middle);
     };
     EXPECT_EQ(pixel(), QColor(0, 255, 0));
     f.p->SetItemIndex(0);
