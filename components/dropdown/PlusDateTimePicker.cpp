@@ -1,6 +1,8 @@
 #include "PlusDateTimePicker.h"
 
+#include "PlusStyleIF.h"
 #include "platform/win/WinGdi.h"
+#include "platform/win/WinUxTheme.h"
 
 #include <cmath>
 
@@ -83,8 +85,105 @@ TPlusDateTimePicker::TPlusDateTimePicker(TComponent* AOwner) : TCustomDateTimePi
     kind_ = dkDateTime;
     TCustomDateTimePicker::SetBorderStyle(bsSingle);
     TDateTimePicker::SetKind(dtkDate);
+    focusTimer_ = new TTimer(this);
+    focusTimer_->SetEnabled(false);
+    focusTimer_->SetInterval(20);
+    focusTimer_->SetOnTimer([this](TObject*) { focusTimer_->SetEnabled(false); });
+    labelFont_->OnChange = [this](TObject*) {
+        if (label_)
+            UpdateLabel();
+        if (HasState(csDesigning))
+            ParentFont = false;
+    };
     CreateTimePicker();
     UpdateTimePicker();
+}
+
+void TPlusDateTimePicker::SetLabelTransparent(bool v)
+{
+    labelTransparent_ = v;
+    UpdateLabel();
+}
+
+void TPlusDateTimePicker::SetLabelAlwaysEnabled(bool v)
+{
+    labelAlwaysEnabled_ = v;
+    if (label_ && v)
+        label_->SetEnabled(true);
+    Invalidate();
+}
+
+void TPlusDateTimePicker::SetLabelFont(TFont* f)
+{
+    if (!ParentFont)
+        labelFont_->Assign(f);
+    UpdateLabel();
+}
+
+void TPlusDateTimePicker::Loaded()
+{
+    TCustomDateTimePicker::Loaded();
+    CreateTimePicker();
+    UpdateTimePicker();
+    if (!Checked && companion_)
+        companion_->SetEnabled(false);
+    if (label_ && !labelAlwaysEnabled_)
+        label_->SetEnabled(Enabled());
+    UpdateLabel();
+    if (label_ && ParentFont)
+        label_->Font()->Assign(Font());
+    parentFontAtLoad_ = ParentFont;
+    UpdateLabel();
+}
+
+void TPlusDateTimePicker::Dispatch(TMessage& m)
+{
+    switch (m.Msg) {
+    case DTM_SETSYSTEMTIME:
+        // with the check box, "no date" clears it and disables the time beside the date
+        TCustomDateTimePicker::Dispatch(m);
+        if (ShowCheckbox)
+            Checked = m.WParam != GDT_NONE;
+        if (companion_ && !HasState(csDesigning))
+            companion_->SetEnabled(Enabled() && (Checked || !ShowCheckbox));
+        return;
+    case WM_SETFOCUS:
+    case WM_KILLFOCUS:
+        TCustomDateTimePicker::Dispatch(m);
+        if (FocusLabel && label_ && !HasState(csLoading)) {
+            TFontStyles st = label_->Font()->Style;
+            if (m.Msg == WM_SETFOCUS)
+                st << fsBold;
+            else
+                st >> fsBold;
+            label_->Font()->Style = st;
+            label_->Font()->Changed();
+        }
+        return;
+    case CM_VISIBLECHANGED:
+    case CM_SHOWINGCHANGED:
+        TCustomDateTimePicker::Dispatch(m);
+        if (label_)
+            label_->SetVisible(Visible());
+        return;
+    default:
+        TCustomDateTimePicker::Dispatch(m);
+    }
+}
+
+void TPlusDateTimePicker::Change()
+{
+    int y0, m0, d0, y, m, d;
+    DecodeDate(before_, y0, m0, d0);
+    TCustomDateTimePicker::Change();
+    if (!ShowCheckbox)
+        return;
+    DecodeDate(TDateTimePicker::DateTime(), y, m, d);
+    if (y != y0 || m != m0 || d != d0)
+        focusTimer_->SetEnabled(true);
+    if (companion_ && !ignoreCompanionCheck_)
+        companion_->SetEnabled(Enabled() && Checked);
+    ignoreCompanionCheck_ = false;
 }
 
 TPlusDateTimePicker::~TPlusDateTimePicker()
@@ -183,7 +282,7 @@ void TPlusDateTimePicker::SetEnabled(bool v)
     TCustomDateTimePicker::SetEnabled(v);
     if (companion_)
         companion_->SetEnabled(v && (Checked || !ShowCheckbox));
-    if (label_)
+    if (label_ && !labelAlwaysEnabled_)
         label_->SetEnabled(v);
 }
 
@@ -247,8 +346,16 @@ void TPlusDateTimePicker::UpdateTimePicker()
     const int cw = c.TextWidth(companion_->Text()) + 31;
     c.SetHandle(nullptr);
     DeleteDC(dc);
-    const int W = Width(), H = Height();
-    companion_->SetBounds(W - cw - 23, 1, cw, H - 2);
+    // placed left of the drop button by the platform's look; no bevel here (b = 0)
+    const int W = Width(), H = Height(), b = 0;
+    if (!HasGetLocaleInfoEx())
+        companion_->SetBounds(W - cw - 21, -2, cw, H);
+    else if (!IsComCtl32V6())
+        companion_->SetBounds(W - cw - 23 - b, -2, cw, H - b);
+    else if (!IsThemeActive())
+        companion_->SetBounds(W - cw - 21 - b, 2, cw, H - b - 4);
+    else
+        companion_->SetBounds(W - cw - 34 - b, 1, cw, H - b - 2);
 }
 
 String TPlusDateTimePicker::LabelCaption() const { return label_ ? label_->Caption() : String(); }
@@ -258,6 +365,7 @@ void TPlusDateTimePicker::SetLabelCaption(const String& v)
     if (!label_) {
         label_ = new TLabel(nullptr);
         label_->FreeNotification(this); // the label's parent may free it first
+        label_->SetFocusControl(this);
         label_->SetParent(Parent());
         label_->OnClick = [this](TObject*) {
             if (OnLabelClick)
@@ -271,6 +379,7 @@ void TPlusDateTimePicker::SetLabelCaption(const String& v)
     label_->SetCaption(v);
     UpdateLabel();
 }
+
 
 void TPlusDateTimePicker::Notification(TComponent* component, TOperation operation)
 {
@@ -301,11 +410,15 @@ void TPlusDateTimePicker::UpdateLabel()
         label_->SetParent(Parent());
     if (!label_->Parent())
         return;
+    label_->SetTransparent(labelTransparent_);
+    label_->Font()->Assign(parentFontAtLoad_ ? Font() : labelFont_.get());
+    label_->Font()->Changed();
     TCanvas c;
     HDC dc = CreateCompatibleDC(nullptr);
     c.SetHandle(dc);
     c.Font->Assign(label_->Font());
     const int w = c.TextWidth(label_->DisplayText());
+    label_->SetHeight(c.TextHeight("Ag")); // the label is as high as its text
     c.SetHandle(nullptr);
     DeleteDC(dc);
     const int L = Left(), T = Top(), W = Width(), H = Height(), m = labelMargin_, lh = label_->Height(), lw = w;

@@ -6,9 +6,13 @@
 #include "PlusDropDown.h"
 
 #include "platform/framework/ComCtrls.h"
+#include "platform/framework/ExtCtrls.h"
 #include "platform/rtl/DateUtils.h"
 
 enum TPlusDateTimeKind { dkDate, dkTime, dkDateTime };
+
+// The picker's value with or without a date (GDT_NONE: the check box cleared).
+enum : UINT { DTM_SETSYSTEMTIME = 0x1002, GDT_VALID = 0, GDT_NONE = 1 };
 
 // What a typed digit leads to, given the date before and after it: nothing, the next field,
 // or the focus on the embedded time picker.
@@ -71,14 +75,27 @@ public:
     int LabelMargin() const { return labelMargin_; }
     void SetLabelMargin(int m);
     TLabel* EditLabel() const { return label_; }
+    bool LabelTransparent() const { return labelTransparent_; }
+    void SetLabelTransparent(bool v);
+    bool LabelAlwaysEnabled() const { return labelAlwaysEnabled_; }
+    void SetLabelAlwaysEnabled(bool v);
+    TFont* LabelFont() const { return labelFont_.get(); }
+    void SetLabelFont(TFont* f);
+    // The label's caption turns bold while the picker has the focus.
+    bool FocusLabel = false;
+    // Runs 20 ms after a typed date change with the check box shown; its tick only stops it.
+    TTimer* FocusTimer() const { return focusTimer_; }
     void SetBounds(int l, int t, int w, int h) override;
     void SetEnabled(bool v) override;
+    void Loaded() override;
 
     TNotifyEvent OnTimeChange;
     TNotifyEvent OnLabelClick, OnLabelDblClick;
 
 protected:
     void Notification(TComponent* component, TOperation operation) override;
+    void Dispatch(TMessage& m) override;
+    void Change() override;
     virtual void DoChange();
     virtual void DoClick();
     virtual void TimePickerKeyPress(char& Key) { (void)Key; }
@@ -93,5 +110,9 @@ private:
     TLabel* label_ = nullptr;
     TLabelPosition labelPosition_ = lpLeftTop;
     int labelMargin_ = 4;
+    bool labelTransparent_ = false, labelAlwaysEnabled_ = false, parentFontAtLoad_ = false;
+    std::unique_ptr<TFont> labelFont_ = std::make_unique<TFont>();
+    TTimer* focusTimer_ = nullptr;
+    bool ignoreCompanionCheck_ = false;
     bool applyingKind_ = false;
 };

@@ -1221,6 +1221,8 @@ void TPlusButton::DrawButton(TCanvas* c)
         from = Appearance->ColorDisabled, to = Appearance->ColorDisabledTo, border = Appearance->BorderColorDisabled;
     } else if (pressed_ && inside_) {
         from = to = Appearance->ColorDown, border = Appearance->BorderColorDown;
+    } else if (down_) {
+        from = to = Appearance->ColorChecked, border = Appearance->BorderColorChecked;
     } else if (inside_ || Focused()) {
         from = to = Appearance->ColorHot, border = Appearance->BorderColorHot;
     } else {
@@ -1232,44 +1234,168 @@ void TPlusButton::DrawButton(TCanvas* c)
     DrawImageAndText(c, ClientRect(), Caption(), ImageIndex, images_);
 }
 
+void TPlusButton::StartHotTimer()
+{
+    if (!hotTimer_ && SetTimer(Handle(), HotTimerId, 1, nullptr))
+        hotTimer_ = true;
+}
+
+void TPlusButton::StopHotTimer()
+{
+    if (hotTimer_)
+        KillTimer(Handle(), HotTimerId);
+    hotTimer_ = false;
+}
+
+void TPlusButton::UpdateTracking()
+{
+    if (!Enabled())
+        return;
+    POINT p;
+    GetCursorPos(&p);
+    const TPoint q = ScreenToClient(TPoint{p.x, p.y});
+    const bool over = q.X >= 0 && q.Y >= 0 && q.X < Width() && q.Y < Height();
+    Perform(over ? CM_MOUSEENTER : CM_MOUSELEAVE, 0, 0);
+}
+
+void TPlusButton::SetDown(bool v)
+{
+    if (GroupIndex == 0 && Style == 0)
+        v = false;
+    if (Style == 1) {
+        down_ = v;
+        Invalidate();
+        return;
+    }
+    if (v == down_ || (down_ && !AllowAllUp))
+        return;
+    down_ = v;
+    Invalidate();
+    if (v && Parent()) {
+        TWinControl* parent = Parent();
+        for (int i = 0; i < parent->ControlCount(); ++i)
+            parent->Controls(i)->Perform(CM_BUTTONPRESSED, WPARAM(GroupIndex), LPARAM(this));
+    }
+}
+
 void TPlusButton::Dispatch(TMessage& m)
 {
     switch (m.Msg) {
     case CM_MOUSEENTER:
+        if (HasState(csDesigning))
+            break;
         inside_ = true;
-        Invalidate();
+        if (Enabled())
+            Invalidate();
+        StartHotTimer();
         break;
     case CM_MOUSELEAVE:
+        if (HasState(csDesigning))
+            break;
+        StopHotTimer();
         inside_ = false;
-        Invalidate();
+        if (Enabled())
+            Invalidate();
+        break;
+    case WM_TIMER:
+        if (m.WParam == HotTimerId) {
+            POINT p;
+            GetCursorPos(&p);
+            const TPoint q = ScreenToClient(TPoint{p.x, p.y});
+            if (q.X < 0 || q.Y < 0 || q.X >= ClientWidth() || q.Y >= ClientHeight()) {
+                StopHotTimer();
+                inside_ = false;
+                if (Enabled())
+                    Invalidate();
+            }
+            return;
+        }
         break;
     case WM_KEYDOWN:
         if (m.WParam == VK_RETURN || m.WParam == VK_SPACE) {
+            Invalidate();
             internalClick_ = true;
+            const auto life = Life();
             Click();
+            if (!*life)
+                return;
             internalClick_ = false;
         }
+        break;
+    case CM_DIALOGCHAR:
+        if (Enabled() && IsAccel(WORD(m.WParam), Caption())) {
+            Click();
+            m.Result = 1;
+            return;
+        }
+        break;
+    case CM_BUTTONPRESSED: {
+        auto* sender = reinterpret_cast<TPlusButton*>(m.LParam);
+        if (sender != this && int(m.WParam) == GroupIndex && GroupIndex != 0) {
+            if (sender && sender->down_ && down_) {
+                down_ = false;
+                Invalidate();
+            }
+            if (sender)
+                AllowAllUp = sender->AllowAllUp;
+        }
+        return;
+    }
+    case WM_ERASEBKGND:
+        m.Result = 1;
         break;
     default:
         break;
     }
     TCustomControl::Dispatch(m);
+    if (m.Msg == CM_ENABLEDCHANGED || m.Msg == CM_FOCUSCHANGED)
+        Invalidate();
 }
 
 void TPlusButton::MouseDown(TMouseButton b, TShiftState s, int x, int y)
 {
-    if (b == mbLeft && Enabled()) {
+    if (b == mbLeft && Enabled() && !HasState(csDesigning)) {
         pressed_ = true;
         inside_ = true;
+        dragging_ = true;
         Invalidate();
     }
     TCustomControl::MouseDown(b, s, x, y);
+}
+
+void TPlusButton::MouseMove(TShiftState s, int x, int y)
+{
+    TCustomControl::MouseMove(s, x, y);
+    if (HasState(csDesigning))
+        return;
+    if (dragging_) {
+        const bool over = x >= 0 && x < ClientWidth() && y >= 0 && y <= ClientHeight();
+        if (over != inside_) {
+            inside_ = over;
+            Invalidate();
+        }
+    } else if (!inside_) {
+        UpdateTracking();
+    }
 }
 
 void TPlusButton::MouseUp(TMouseButton b, TShiftState s, int x, int y)
 {
     pressed_ = false;
     Invalidate();
+    if (dragging_ && !HasState(csDesigning)) {
+        dragging_ = false;
+        const bool over = x >= 0 && x < ClientWidth() && y >= 0 && y <= ClientHeight();
+        if (GroupIndex != 0) {
+            if (over)
+                SetDown(!down_);
+        } else {
+            inside_ = false;
+            if (Style == 1)
+                SetDown(!down_);
+        }
+        UpdateTracking();
+    }
     TCustomControl::MouseUp(b, s, x, y);
 }
 
@@ -1742,10 +1868,38 @@ TDropDownForm::~TDropDownForm()
 
 bool TDropDownForm::Showing() const { return TForm::Showing(); }
 
+void TDropDownForm::CreateParams(TCreateParams& params)
+{
+    TPopupForm::CreateParams(params);
+    params.ExStyle |= WS_EX_TOPMOST;
+    if (ShadowEnabled)
+        params.WindowClass.style |= CS_DROPSHADOW;
+    else
+        params.WindowClass.style &= ~DWORD(0x20000); // CS_DROPSHADOW
+}
+
+void TDropDownForm::ApplyShadow()
+{
+    if (!HandleAllocated())
+        return; // the window is created with the wanted class style
+    const LONG style = GetWindowLong(Handle(), GCL_STYLE);
+    SetWindowLong(Handle(), GCL_STYLE, ShadowEnabled ? style | LONG(CS_DROPSHADOW) : style & ~LONG(CS_DROPSHADOW));
+}
+
 void TDropDownForm::Dispatch(TMessage& m)
 {
     if (m.Msg == WM_ACTIVATE && IgnoreActivation) {
         TForm::Dispatch(m);
+        return;
+    }
+    if (m.Msg == WM_NCHITTEST) {
+        // only the bottom-right corner sizes, and only with GripSizing
+        const TPoint p = ScreenToClient(TPoint{GET_X_LPARAM(m.LParam), GET_Y_LPARAM(m.LParam)});
+        m.Result = GripSizing && p.X > Width() - 10 && p.Y > Height() - 10 ? HTBOTTOMRIGHT : HTNOWHERE;
+        return;
+    }
+    if (m.Msg == WM_GETDLGCODE) {
+        m.Result = DLGC_WANTARROWS | DLGC_WANTALLKEYS;
         return;
     }
     const bool wasVisible = Visible();
@@ -1892,6 +2046,13 @@ TPlusCustomDropDown::TPlusCustomDropDown(TComponent* AOwner) : TCustomMaskEdit(A
     };
     SetSelectionColorStyle(1);
     ApplyColorStyle(4);
+    labelFont_ = std::make_unique<TFont>();
+    labelFont_->OnChange = [this](TObject*) {
+        if (label_)
+            UpdateLabel();
+        if (HasState(csDesigning) && !HasState(csLoading))
+            ParentFont = false;
+    };
     constructing_ = false;
 }
 
@@ -1924,6 +2085,7 @@ void TPlusCustomDropDown::Assign(TPersistent* Source)
     DropDownSizeable = s->DropDownSizeable;
     value_.EditRule = s->value_.EditRule;
     ReturnAsTab = s->ReturnAsTab;
+    KeypadDecimalSeparator = s->KeypadDecimalSeparator;
     value_.IntegerDigitLimit = s->value_.IntegerDigitLimit;
     value_.Precision = s->value_.Precision;
     value_.TextPrefix = s->value_.TextPrefix;
@@ -1961,10 +2123,41 @@ void TPlusCustomDropDown::PullValue()
     value_.MaxLength = MaxLength();
 }
 
+void TPlusCustomDropDown::Change()
+{
+    ++changeCount_;
+    TCustomMaskEdit::Change();
+}
+
 void TPlusCustomDropDown::PushValue(bool wasModified)
 {
-    if (value_.EditText != TCustomEdit::Text())
-        TCustomEdit::SetText(value_.EditText);
+    const String old = TCustomEdit::Text();
+    const String now = value_.EditText; // a change handler may set the value anew
+    if (now != old) {
+        const auto ascii = [](const String& t) {
+            return std::all_of(t.begin(), t.end(), [](char c) { return (unsigned char)c < 0x80; });
+        };
+        bool replaced = false;
+        if (ascii(old) && ascii(now)) {
+            // Only the changed middle is replaced, as the edit does for a typed character, so
+            // that a change handler sees the caret after it.
+            size_t p = 0;
+            while (p < old.size() && p < now.size() && old[p] == now[p])
+                ++p;
+            size_t q = 0;
+            while (q < old.size() - p && q < now.size() - p && old[old.size() - 1 - q] == now[now.size() - 1 - q])
+                ++q;
+            const unsigned changes = changeCount_;
+            Perform(EM_SETSEL, WPARAM(p), LPARAM(old.size() - q));
+            const String middle = now.substr(p, now.size() - q - p);
+            Perform(EM_REPLACESEL, 1, LPARAM(middle.c_str()));
+            if (TCustomEdit::Text() != now && changes != changeCount_)
+                return; // a change handler rewrote the text and placed the caret itself
+            replaced = TCustomEdit::Text() == now;
+        }
+        if (!replaced)
+            TCustomEdit::SetText(now);
+    }
     TCustomEdit::SetSelStart(value_.SelStart);
     TCustomEdit::SetSelLength(value_.SelLength);
     if (value_.Modified && !wasModified)
@@ -2136,9 +2329,47 @@ void TPlusCustomDropDown::SetLabelCaption(const String& v)
         label_->SetParent(Parent());
         label_->OnClick = [this](TObject*) { DoLabelClick(); };
         label_->OnDblClick = [this](TObject*) { DoLabelDblClick(); };
+        label_->Font()->Assign(labelFont_.get());
+        label_->ParentFont = ParentFont;
+        label_->SetFocusControl(this);
     }
     label_->SetCaption(v);
     UpdateLabel();
+}
+
+void TPlusCustomDropDown::SetLabelTransparent(bool v)
+{
+    labelTransparent_ = v;
+    UpdateLabel();
+}
+
+void TPlusCustomDropDown::SetLabelAlwaysEnabled(bool v)
+{
+    labelAlwaysEnabled_ = v;
+    if (label_ && v)
+        label_->SetEnabled(true);
+}
+
+void TPlusCustomDropDown::SetLabelFont(TFont* f)
+{
+    if (!ParentFont)
+        labelFont_->Assign(f);
+    UpdateLabel();
+}
+
+void TPlusCustomDropDown::Loaded()
+{
+    TCustomMaskEdit::Loaded();
+    parentFontAtLoad_ = ParentFont;
+    UpdateEditRect();
+    AdjustHeightAndButton();
+    if (button_)
+        button_->SetEnabled(Enabled());
+    if (label_ && !labelAlwaysEnabled_)
+        label_->SetEnabled(Enabled());
+    UpdateLabel();
+    if (label_ && ParentFont)
+        label_->Font()->Assign(Font());
 }
 
 void TPlusCustomDropDown::Notification(TComponent* component, TOperation operation)
@@ -2190,12 +2421,16 @@ void TPlusCustomDropDown::UpdateLabel()
         label_->SetParent(Parent());
     if (!label_->Parent())
         return;
+    label_->SetTransparent(labelTransparent_);
+    label_->Font()->Assign(parentFontAtLoad_ ? Font() : labelFont_.get());
+    label_->Font()->Changed();
     const int L = Left(), T = Top(), W = Width(), H = Height(), m = labelMargin_;
     TCanvas c;
     HDC dc = CreateCompatibleDC(nullptr);
     c.SetHandle(dc);
     c.Font->Assign(label_->Font());
     const int w = c.TextWidth(label_->DisplayText());
+    label_->SetHeight(c.TextHeight("Ag")); // the label is as high as its text
     c.SetHandle(nullptr);
     DeleteDC(dc);
     const int lh = label_->Height(), lw = w;
@@ -2399,6 +2634,7 @@ void TPlusCustomDropDown::ShowDropDown()
     BeforeDropDown();
     form_->ShadowEnabled = DropDownShadow;
     form_->UpdateBars();
+    form_->ApplyShadow();
     form_->SetBounds(Left(), Top(), form_->Width(), form_->Height());
     AdaptDropDownSize();
     placing_ = true;
@@ -2423,8 +2659,13 @@ void TPlusCustomDropDown::ShowDropDown()
     const int h = userHeight_ != -1 ? userHeight_ : form_->Height();
     form_->SetPopupParent(GetParentForm(this));
     form_->SetBounds(at.X, at.Y, w, h);
-    droppedDown_ = true;
     form_->Show();
+    if (DropDownShadow && ReshowForShadow) {
+        // shown a second time so that the shadow is drawn
+        form_->SetVisible(false);
+        form_->Show();
+    }
+    droppedDown_ = true;
     form_->Realign();
     FocusDropDownControl();
 }
@@ -2617,6 +2858,9 @@ void TPlusCustomDropDown::EditChar(TMessage& m)
     }
     if (ch == 27)
         return;
+    // the numeric keypad's decimal key (bit 6 of its scan code) types the decimal separator
+    if (KeypadDecimalSeparator && (ch == '.' || ch == ',') && (m.LParam & (LPARAM(1) << 22)))
+        m.WParam = WPARAM(uint8_t(ch = DecSep()));
     if (IsMasked() || ReadOnly()) {
         TCustomMaskEdit::Dispatch(m);
         return;
@@ -2802,19 +3046,44 @@ void TPlusCustomDropDown::PaintWindow(HDC dc)
         c.RequiredState();
         DrawText(dc, GetText().c_str(), -1, &rr, DT_SINGLELINE | DT_VCENTER);
     }
-    TColor frame = clNone;
-    if (!Enabled() && DisabledBorder)
-        frame = 0xC0C0C0;
-    else if (borderColor_ != clNone && (!Focused() || FocusBorderColor == clNone))
-        frame = borderColor_;
-    else if (FocusBorderColor != clNone && Focused())
-        frame = FocusBorderColor;
-    if (frame != clNone) {
-        c.Brush->Style = bsClear;
-        c.Pen->Color = frame;
-        c.Rectangle(0, 0, Width(), Height());
-    }
     c.SetHandle(nullptr);
+    if (!Enabled() || FlatStyle || borderColor_ != clNone || FocusBorderColor != clNone)
+        DrawBorder(dc);
+}
+
+void TPlusCustomDropDown::DrawBorder(HDC dc)
+{
+    if (HasState(csDesigning))
+        return;
+    RECT r{0, 0, Width(), Height()};
+    auto frame = [dc](const RECT& rr, TColor color) {
+        HBRUSH b = CreateSolidBrush(ColorToColorRef(color));
+        FrameRect(dc, &rr, b);
+        DeleteObject(b);
+    };
+    if (!Enabled() && DisabledBorder) {
+        frame(r, 0xC0C0C0);
+    } else if (borderColor_ != clNone && (!Focused() || FocusBorderColor == clNone)) {
+        frame(r, borderColor_);
+    } else if (FocusBorderColor == clNone) {
+        // the flat look: a sunken edge while the mouse is over the edit or it is the active
+        // control, the parent's colour otherwise
+        TForm* form = GetParentForm(this);
+        const bool active = mouseOver_ || (form && form->ActiveControl() == this) || Focused();
+        const TColor c = active ? TColor(clBtnFace) : (Parent() ? Parent()->Color() : TColor(clBtnFace));
+        if (active) {
+            DrawEdge(dc, &r, BDR_SUNKENOUTER, BF_RECT | BF_ADJUST);
+            frame(r, c);
+        } else {
+            frame(r, c);
+            InflateRect(&r, -1, -1);
+            frame(r, c);
+        }
+    } else if (Focused()) {
+        frame(r, FocusBorderColor);
+    }
+    if (button_)
+        button_->SpeedButton()->Focused = mouseOver_ || Focused();
 }
 
 void TPlusCustomDropDown::DrawFocus() { Invalidate(); }

@@ -296,18 +296,33 @@ public:
     void SizeToContent();
     void Click() override;
     bool MouseInside() const { return inside_; }
+    // Toggle state: a push button (Style 0, GroupIndex 0) is never down; a toggle button
+    // (Style 1) takes every value; a grouped button going down raises the others of its group.
+    bool Down() const { return down_; }
+    void SetDown(bool v);
+    int GroupIndex = 0;
+    bool AllowAllUp = false;
+    int Style = 0;
+    // The hot look ends once a tick of this timer finds the cursor outside (1 ms).
+    static constexpr UINT_PTR HotTimerId = 1;
+    bool HotTimerRunning() const { return hotTimer_; }
 
 protected:
     virtual void DrawButton(TCanvas* ACanvas);
     void Paint() override;
     void Dispatch(TMessage& m) override;
     void MouseDown(TMouseButton b, TShiftState s, int x, int y) override;
+    void MouseMove(TShiftState s, int x, int y) override;
     void MouseUp(TMouseButton b, TShiftState s, int x, int y) override;
 
 private:
+    void StartHotTimer();
+    void StopHotTimer();
+    void UpdateTracking();
     TCustomImageList* images_ = nullptr;
     TPlusCustomDropDown* dropDown_ = nullptr;
-    bool inside_ = false, pressed_ = false, internalClick_ = false;
+    bool inside_ = false, pressed_ = false, internalClick_ = false, dragging_ = false, down_ = false;
+    bool hotTimer_ = false;
 };
 
 // The bars above and below the hosted control of the pop-up.
@@ -416,6 +431,8 @@ public:
     bool GripSizing = false;
     bool DeactivateCancels = true;
     bool IgnoreActivation = false;
+    // Gives the window the drop shadow (CS_DROPSHADOW) or takes it away.
+    void ApplyShadow();
     TNotifyEvent OnSizing;
     TKeyEvent OnFormKeyDown, OnFormKeyUp;
     TKeyPressEvent OnFormKeyPress;
@@ -429,6 +446,7 @@ public:
     TRect ClientRect() const override;
 
 protected:
+    void CreateParams(TCreateParams& params) override;
     void Dispatch(TMessage& m) override;
     void KeyDown(WORD& key, TShiftState shift) override;
     void KeyUp(WORD& key, TShiftState shift) override;
@@ -535,6 +553,18 @@ public:
     int LabelMargin() const { return labelMargin_; }
     void SetLabelMargin(int m);
     TLabel* EditLabel() const { return label_; }
+    bool LabelTransparent() const { return labelTransparent_; }
+    void SetLabelTransparent(bool v);
+    bool LabelAlwaysEnabled() const { return labelAlwaysEnabled_; }
+    void SetLabelAlwaysEnabled(bool v);
+    // The label's font unless the edit's ParentFont was on at load; a change of the font
+    // itself updates the label.
+    TFont* LabelFont() const { return labelFont_.get(); }
+    void SetLabelFont(TFont* f);
+    // The numeric keypad's decimal key types DecimalSeparator, whether it gives '.' or ','.
+    bool KeypadDecimalSeparator = false;
+    // Applies the settings read at load: label enabled state, fonts, layout.
+    void Loaded() override;
     static uint32_t GetVersionNr() { return (1u << 24) | (1u << 16) | (3u << 8); }
     String Version() const { return "1.1.3.0"; }
     TRect GetEditRect() const { return editRect_; }
@@ -595,6 +625,10 @@ protected:
     virtual void AdjustHeightAndButton();
     void UpdateLabel();
     void PaintBorder();
+    // The edit's border look: silver when disabled, BorderColor, the flat look, or
+    // FocusBorderColor while focused.
+    void DrawBorder(HDC dc);
+    void EditKeyDown(TMessage& m);
 
     void Notification(TComponent* component, TOperation operation) override;
     void CreateParams(TCreateParams& params) override;
@@ -611,12 +645,13 @@ protected:
     // the edit's state into the rules' model and back
     void PullValue();
     void PushValue(bool wasModified);
+    void Change() override;
+    unsigned changeCount_ = 0;
 
     TDropDownForm* form_ = nullptr;
     bool constructing_ = true;
 
 private:
-    void EditKeyDown(TMessage& m);
     void EditChar(TMessage& m);
     void WantSpecialKey(TMessage& m);
     TDropDownValueText value_;
@@ -629,6 +664,8 @@ private:
     TLabel* label_ = nullptr;
     TLabelPosition labelPosition_ = lpLeftTop;
     int labelMargin_ = 4;
+    bool labelTransparent_ = false, labelAlwaysEnabled_ = false, parentFontAtLoad_ = false;
+    std::unique_ptr<TFont> labelFont_;
     int dropDownWidth_ = 0, dropDownHeight_ = 0;
     int userWidth_ = -1, userHeight_ = -1;
     int buttonWidth_ = 17;

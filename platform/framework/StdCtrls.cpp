@@ -282,6 +282,20 @@ void TLabel::Dispatch(TMessage& message)
     TControl::Dispatch(message);
 }
 
+void TLabel::SetTransparent(bool on)
+{
+    transparent_ = on;
+    QPalette palette = Widget()->palette();
+    // a label in its parent's colour shows the parent's background as the parent shows it
+    const bool likeParent = Parent() && Parent()->Host() && (ParentColor || Color() == Parent()->Color());
+    const QColor fill = likeParent
+                            ? Parent()->Host()->palette().color(Parent()->Host()->backgroundRole())
+                            : ColorRefToQColor(ColorToColorRef(Color()));
+    palette.setColor(QPalette::Window, fill);
+    Widget()->setPalette(palette);
+    Widget()->setAutoFillBackground(!on);
+}
+
 bool TLabel::WordWrap() const { return Widget()->wordWrap(); }
 void TLabel::SetWordWrap(bool wrap) { Widget()->setWordWrap(wrap); }
 

@@ -28,6 +28,9 @@ public:
     void SetAlignment(TAlignment alignment);
     bool WordWrap() const;
     void SetWordWrap(bool wrap);
+    // True (the initial value): the parent shows through; false fills the label with Color.
+    bool Transparent() const { return transparent_; }
+    void SetTransparent(bool on);
     // The text as shown.
     String DisplayText() const;
     QLabel* Widget() const;
@@ -45,6 +48,7 @@ private:
     TWinControl* focusControl_ = nullptr;
     void ApplyText();
     bool showAccelChar_ = true;
+    bool transparent_ = true;
     TAlignment alignment_ = taLeftJustify;
 };
 

@@ -3,7 +3,10 @@
 // With --shots each pop-up is opened in turn and the form with the open pop-up is drawn into
 // folder/<name>.png; then the program ends.
 #include "PlusCalculatorDropdown.h"
+#include "PlusColorPickerDropDown.h"
 #include "PlusDateTimePicker.h"
+#include "PlusDetailDropDown.h"
+#include "PlusImagePickerDropDown.h"
 #include "PlusDropDown.h"
 #include "PlusMemoDropDown.h"
 #include "PlusTimePickerDropDown.h"
@@ -11,6 +14,7 @@
 #include "platform/win/WinLook.h"
 
 #include "platform/framework/Forms.h"
+#include "platform/framework/ImgList.h"
 
 #include <QApplication>
 #include <QPainter>
@@ -57,7 +61,7 @@ int main(int argc, char** argv)
     TForm* form = nullptr;
     Application->CreateForm(form);
     form->SetCaption("Drop-down editors");
-    form->SetClientWidth(520);
+    form->SetClientWidth(900);
     form->SetClientHeight(330);
     form->SetBounds(100, 60, form->Width(), form->Height());
 
@@ -127,13 +131,76 @@ int main(int argc, char** argv)
     calcGreen->SetShowThousandSeparator(true);
     calcGreen->SetFloatValue(1234567.25);
 
+    // the second column
+    int column2 = 0;
+    auto place2 = [&](TPlusCustomDropDown* d, const String& label) {
+        d->SetParent(form);
+        d->SetBounds(610, top + column2 * step, 200, 21);
+        d->SetLabelCaption(label);
+        d->SetLabelPosition(lpLeftCenter);
+        ++column2;
+    };
+    auto colour = [&](TColorSelectionStyle style, const String& label, TColor c) {
+        auto* p = new TPlusColorPickerDropDown(form);
+        place2(p, label);
+        p->AddStandardColors();
+        p->SetColorSelectionStyle(style);
+        p->ColorValueText = cvtHTML;
+        p->SetSelectedColor(c);
+        return p;
+    };
+    auto* colourList = colour(csList, "Colour list", 0x008000);
+    auto* colourBoxes = colour(csDiscrete, "Theme colours", 0x4DB5F7);
+    auto* colourCube = colour(csColorCube, "Colour cube", 0xCC6633);
+    auto* colourSpectrum = colour(csSpectrum, "Spectrum", 0x3366FF);
+
+    auto* images = new TImageList(16, 16, form);
+    for (TColor c : {TColor(0x3050E0), TColor(0x30A040), TColor(0xD08020), TColor(0x20B0E0)}) {
+        TBitmap b;
+        b.SetSize(16, 16);
+        b.Canvas()->Brush->Color = clWhite;
+        b.Canvas()->FillRect(TRect(0, 0, 16, 16));
+        b.Canvas()->Brush->Color = c;
+        b.Canvas()->Pen->Color = clBlack;
+        b.Canvas()->Ellipse(1, 1, 15, 15);
+        images->AddMasked(&b, clWhite);
+    }
+    auto* detail = new TPlusDetailDropDown(form);
+    place2(detail, "Detail items");
+    detail->SetImages(images);
+    const char* fruits[][2] = {{"Apple", "Crisp, <b>red</b> or green"},
+                               {"Banana", "Long and <i>yellow</i>"},
+                               {"Cherry", "Small, on a stalk"},
+                               {"Damson", "A dark plum"}};
+    for (int i = 0; i < 4; ++i) {
+        TDetailItem* it = detail->Items()->Add();
+        it->SetCaption(fruits[i][0]);
+        it->Notes = fruits[i][1];
+        it->SetImageIndex(i);
+    }
+    detail->ItemHeight = 36;
+    detail->SetItemIndex(1);
+
+    auto* imagePicker = new TPlusImagePickerDropDown(form);
+    place2(imagePicker, "Image picker");
+    imagePicker->SetImages(images);
+    imagePicker->AddImageListItems();
+    const char* names[] = {"Red", "Green", "Blue", "Orange"};
+    for (int i = 0; i < 4; ++i)
+        imagePicker->Items()->GetItem(i)->SetCaption(names[i]);
+    imagePicker->Columns = 2;
+    imagePicker->SetItemIndex(2);
+
     if (!shots) {
         Application->Run();
         return 0;
     }
     form->Show();
     std::vector<Shot> list{{"header_footer", plain}, {"trackbar", track}, {"memo", memo},
-                           {"calculator", calc},     {"timepicker", time}, {"calculator_style13", calcGreen}};
+                           {"calculator", calc},     {"timepicker", time}, {"calculator_style13", calcGreen},
+                           {"colour_list", colourList}, {"colour_boxes", colourBoxes}, {"colour_cube", colourCube},
+                           {"colour_spectrum", colourSpectrum},
+                           {"detail", detail}, {"image_picker", imagePicker}};
     const String folder = shots;
     size_t next = 0;
     std::function<void()> step_ = [&] {

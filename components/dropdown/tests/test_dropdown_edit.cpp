@@ -4,8 +4,11 @@
 
 #include "platform/framework/Clipbrd.h"
 #include "platform/framework/Forms.h"
+#include "platform/framework/ControlHost.h"
+#include "platform/win/WinGdi.h"
 
 #include <QTest>
+#include <QWidget>
 #include <gtest/gtest.h>
 
 namespace {
@@ -190,6 +193,99 @@ TEST(EditKeys, AnEditInNoFormGetsNoSpecialKeyHandling)
     EXPECT_EQ(d->SelStart(), 2);
     EXPECT_EQ(d->SelLength(), 0);
     delete d;
+}
+
+} // namespace
+
+namespace {
+
+// ---------------------------------------------------------------- keypad, border looks, label
+
+struct EditOnForm {
+    TForm* form = New<TForm>(nullptr);
+    TPlusCustomDropDown* d = new TPlusCustomDropDown(form);
+    EditOnForm()
+    {
+        form->SetBounds(200, 200, 400, 120);
+        d->SetParent(form);
+        d->SetBounds(100, 40, 200, 21);
+    }
+    ~EditOnForm() { delete form; }
+    QColor Pixel(int x, int y)
+    {
+        d->Repaint();
+        return d->Host()->grab().toImage().pixelColor(x, y);
+    }
+};
+
+TEST(DropDownEdit, KeypadDecimalKeyTypesTheDecimalSeparator)
+{
+    const char saved = FormatSettings().DecimalSeparator, savedThousands = FormatSettings().ThousandSeparator;
+    FormatSettings().DecimalSeparator = ',';
+    FormatSettings().ThousandSeparator = ' ';
+    EditOnForm f;
+    f.d->SetEditRule(erFloat);
+    f.d->SetPrecision(2);
+    f.d->SetTextDirect("");
+    const LPARAM keypad = LPARAM(0x53) << 16; // the keypad's decimal key: bit 6 of the scan code
+    f.d->Perform(WM_CHAR, '1', 0);
+    f.d->Perform(WM_CHAR, '.', keypad);
+    EXPECT_EQ(f.d->GetText(), "1") << "off: a '.' is no separator here";
+    f.d->KeypadDecimalSeparator = true;
+    f.d->Perform(WM_CHAR, '.', 0);
+    EXPECT_EQ(f.d->GetText(), "1") << "the main keyboard's '.' stays a '.'";
+    f.d->Perform(WM_CHAR, '.', keypad);
+    f.d->Perform(WM_CHAR, '5', 0);
+    EXPECT_EQ(f.d->GetText(), "1,5");
+    FormatSettings().DecimalSeparator = saved;
+    FormatSettings().ThousandSeparator = savedThousands;
+}
+
+TEST(DropDownEdit, BorderLooks)
+{
+    EditOnForm f;
+    f.form->SetColor(clYellow);
+    const QColor yellow(255, 255, 0), silver(0xC0, 0xC0, 0xC0), red(255, 0, 0);
+    f.form->Show();
+    f.d->SetBorderColor(clRed);
+    EXPECT_EQ(f.Pixel(0, 10), red);
+    f.d->SetBorderColor(clNone);
+    f.d->FlatStyle = true;
+    // flat and inactive: two frames in the parent's colour
+    EXPECT_EQ(f.Pixel(0, 10), yellow);
+    EXPECT_EQ(f.Pixel(1, 10), yellow);
+    // flat and active: a sunken edge, then a frame in the button face colour
+    f.d->Perform(CM_MOUSEENTER, 0, 0);
+    EXPECT_EQ(f.Pixel(0, 10), ColorRefToQColor(GetSysColor(COLOR_BTNSHADOW)));
+    EXPECT_EQ(f.Pixel(1, 10), ColorRefToQColor(GetSysColor(COLOR_BTNFACE)));
+    f.d->Perform(CM_MOUSELEAVE, 0, 0);
+    f.d->SetEnabled(false);
+    EXPECT_EQ(f.Pixel(0, 10), silver);
+}
+
+TEST(DropDownEdit, LabelFontTransparencyAndEnabledState)
+{
+    EditOnForm f;
+    f.d->LabelFont()->Color = clRed;
+    f.d->SetLabelCaption("Name");
+    TLabel* label = f.d->EditLabel();
+    ASSERT_NE(label, nullptr);
+    EXPECT_EQ(label->Font()->Color, clRed);
+    EXPECT_FALSE(label->Transparent());
+    f.d->SetLabelTransparent(true);
+    EXPECT_TRUE(label->Transparent());
+    f.d->LabelFont()->Color = clBlue;
+    f.d->LabelFont()->Changed();
+    EXPECT_EQ(label->Font()->Color, clBlue) << "a change of the font object itself reaches the label";
+
+    // at load the label follows the edit's Enabled unless LabelAlwaysEnabled
+    f.d->SetEnabled(false);
+    f.d->Loaded();
+    EXPECT_FALSE(label->Enabled());
+    f.d->SetLabelAlwaysEnabled(true);
+    EXPECT_TRUE(label->Enabled());
+    f.d->Loaded();
+    EXPECT_TRUE(label->Enabled());
 }
 
 } // namespace

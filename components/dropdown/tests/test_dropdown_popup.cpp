@@ -6,6 +6,7 @@
 #include "platform/win/WinGdi.h"
 
 #include <QApplication>
+#include <QCursor>
 #include <QElapsedTimer>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -457,6 +458,112 @@ TEST(DropDownLooks, AssignCopiesTheSettings)
     b->Assign(form); // anything else is ignored
     EXPECT_EQ(b->DropDownWidth(), 321);
     delete form;
+}
+
+} // namespace
+
+// ---------------------------------------------------------------- shadow, grip, bar buttons
+
+namespace {
+
+TEST(DropDownPopup, ShadowFollowsTheSettingAtEachOpeningAndOnlyTheGripCornerSizes)
+{
+    Fixture f;
+    f.dd->DropDownShadow = false;
+    f.Open();
+    EXPECT_FALSE(GetWindowLong(f.popup()->Handle(), GCL_STYLE) & LONG(CS_DROPSHADOW));
+    f.dd->HideDropDown(false);
+    QTest::qWait(300);
+    f.dd->DropDownShadow = true;
+    f.dd->ReshowForShadow = true;
+    f.Open();
+    EXPECT_TRUE(GetWindowLong(f.popup()->Handle(), GCL_STYLE) & LONG(CS_DROPSHADOW));
+    EXPECT_TRUE(f.open());
+
+    TDropDownForm* p = f.popup();
+    const TPoint corner = p->ClientToScreen(TPoint{p->Width() - 5, p->Height() - 5});
+    const TPoint inside = p->ClientToScreen(TPoint{p->Width() - 20, p->Height() - 5});
+    auto hit = [&](TPoint at) { return int(p->Perform(WM_NCHITTEST, 0, MAKELPARAM(at.X, at.Y))); };
+    EXPECT_EQ(hit(corner), HTNOWHERE);
+    p->GripSizing = true;
+    EXPECT_EQ(hit(corner), HTBOTTOMRIGHT);
+    EXPECT_EQ(hit(inside), HTNOWHERE);
+    EXPECT_EQ(p->Perform(WM_GETDLGCODE, 0, 0), LRESULT(DLGC_WANTARROWS | DLGC_WANTALLKEYS));
+}
+
+struct ButtonRow {
+    TForm* form = New<TForm>(nullptr);
+    TPlusButtonAppearance look;
+    std::vector<TPlusButton*> b;
+    ButtonRow()
+    {
+        form->SetBounds(300, 300, 200, 60);
+        for (int i = 0; i < 3; ++i) {
+            auto* x = new TPlusButton(form);
+            x->SetParent(form);
+            x->SetBounds(10 + 30 * i, 10, 23, 22);
+            x->Appearance = &look;
+            b.push_back(x);
+        }
+        form->Show();
+    }
+    ~ButtonRow() { delete form; }
+};
+
+TEST(DropDownBars, PushToggleAndGroupedButtons)
+{
+    ButtonRow r;
+    r.b[0]->SetDown(true);
+    EXPECT_FALSE(r.b[0]->Down()) << "a push button is never down";
+    r.b[0]->Style = 1;
+    r.b[0]->SetDown(true);
+    EXPECT_TRUE(r.b[0]->Down());
+    r.b[0]->SetDown(false);
+    EXPECT_FALSE(r.b[0]->Down());
+
+    // a group: one down at a time; without AllowAllUp the down one cannot be raised
+    for (TPlusButton* x : r.b)
+        x->GroupIndex = 1, x->Style = 0;
+    r.b[1]->SetDown(true);
+    r.b[2]->SetDown(true);
+    EXPECT_FALSE(r.b[1]->Down());
+    EXPECT_TRUE(r.b[2]->Down());
+    r.b[2]->SetDown(false);
+    EXPECT_TRUE(r.b[2]->Down());
+    r.b[0]->AllowAllUp = true;
+    r.b[0]->SetDown(true);
+    EXPECT_FALSE(r.b[2]->Down());
+    EXPECT_TRUE(r.b[2]->AllowAllUp) << "the group takes the sender's AllowAllUp";
+    r.b[0]->SetDown(false);
+    EXPECT_FALSE(r.b[0]->Down());
+
+    // a click on a grouped button puts it down
+    QTest::mouseClick(r.b[1]->Host(), Qt::LeftButton, {}, QPoint(5, 5));
+    EXPECT_TRUE(r.b[1]->Down());
+}
+
+TEST(DropDownBars, AcceleratorClicksAndTheHotLookEndsOnATimerTick)
+{
+    ButtonRow r;
+    int clicks = 0;
+    r.b[0]->SetCaption("&Apply");
+    r.b[0]->OnClick = [&](TObject*) { ++clicks; };
+    EXPECT_EQ(r.b[0]->Perform(CM_DIALOGCHAR, 'A', 0), 1);
+    EXPECT_EQ(r.b[0]->Perform(CM_DIALOGCHAR, 'p', 0), 0);
+    r.b[0]->SetEnabled(false);
+    EXPECT_EQ(r.b[0]->Perform(CM_DIALOGCHAR, 'A', 0), 0);
+    EXPECT_EQ(clicks, 1);
+
+    QCursor::setPos(0, 0); // far from the buttons
+    r.b[1]->Perform(CM_MOUSEENTER, 0, 0);
+    EXPECT_TRUE(r.b[1]->MouseInside());
+    EXPECT_TRUE(r.b[1]->HotTimerRunning());
+    r.b[1]->Perform(WM_TIMER, TPlusButton::HotTimerId, 0);
+    EXPECT_FALSE(r.b[1]->MouseInside());
+    EXPECT_FALSE(r.b[1]->HotTimerRunning());
+    r.b[2]->Perform(CM_MOUSEENTER, 0, 0);
+    r.b[2]->Perform(CM_MOUSELEAVE, 0, 0);
+    EXPECT_FALSE(r.b[2]->HotTimerRunning());
 }
 
 } // namespace

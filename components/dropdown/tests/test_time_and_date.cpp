@@ -4,6 +4,9 @@
 #include "PlusTimePickerDropDown.h"
 
 #include "platform/framework/Forms.h"
+#include "platform/win/WinWindow.h"
+
+#include <QTest>
 
 #include <cmath>
 #include <gtest/gtest.h>
@@ -238,6 +241,64 @@ TEST(DateTimePicker, LabelAndVersion)
     EXPECT_EQ(f.p->EditLabel()->Left() + f.p->EditLabel()->Width() + 4, f.p->Left());
     EXPECT_EQ(TPlusDateTimePicker::Version(), "1.1.2.0");
     EXPECT_EQ(TPlusDateTimePicker::GetVersionNr(), 0x01010200u);
+}
+
+TEST(DateTimePicker, CheckBoxDisablesTheCompanionAndADateChangeStartsTheFocusTimer)
+{
+    PickerFixture f;
+    f.p->ShowCheckbox = true;
+    ASSERT_NE(f.p->TimePicker(), nullptr);
+    f.p->Perform(DTM_SETSYSTEMTIME, GDT_NONE, 0);
+    EXPECT_FALSE(f.p->Checked);
+    EXPECT_FALSE(f.p->TimePicker()->Enabled());
+    f.p->Perform(DTM_SETSYSTEMTIME, GDT_VALID, 0);
+    EXPECT_TRUE(f.p->Checked);
+    EXPECT_TRUE(f.p->TimePicker()->Enabled());
+
+    f.form->Show();
+    f.p->SetFormat("dd/MM/yyyy");
+    f.p->SetDateTime(EncodeDate(2026, 3, 4));
+    f.p->SetFocus();
+    EXPECT_FALSE(f.p->FocusTimer()->Enabled());
+    QTest::keyClick(f.p->Host(), Qt::Key_Up); // steps the day
+    EXPECT_TRUE(f.p->FocusTimer()->Enabled());
+    QTest::qWait(100);
+    EXPECT_FALSE(f.p->FocusTimer()->Enabled()) << "its tick stops it";
+}
+
+TEST(DateTimePicker, CompanionSitsLeftOfTheButton)
+{
+    // this platform has no GetLocaleInfoEx in kernel32: the placement of the older systems
+    PickerFixture f;
+    TCustomDateTimePicker* c = f.p->TimePicker();
+    ASSERT_NE(c, nullptr);
+    f.p->SetBounds(10, 10, 250, 23);
+    EXPECT_EQ(c->Left(), 250 - c->Width() - 21);
+    EXPECT_EQ(c->Top(), -2);
+    EXPECT_EQ(c->Height(), 23);
+    EXPECT_GT(c->Width(), 31) << "its text's width plus 31";
+}
+
+TEST(DateTimePicker, LabelLooksAndFocusBold)
+{
+    PickerFixture f;
+    f.p->LabelFont()->Color = clRed;
+    f.p->SetLabelCaption("When");
+    TLabel* label = f.p->EditLabel();
+    EXPECT_EQ(label->Font()->Color, clRed);
+    f.p->SetLabelTransparent(true);
+    EXPECT_TRUE(label->Transparent());
+    f.p->SetEnabled(false);
+    EXPECT_FALSE(label->Enabled());
+    f.p->SetLabelAlwaysEnabled(true);
+    f.p->SetEnabled(true);
+    f.p->SetEnabled(false);
+    EXPECT_TRUE(label->Enabled());
+    f.p->FocusLabel = true;
+    f.p->Perform(WM_SETFOCUS, 0, 0);
+    EXPECT_TRUE(label->Font()->Style.Contains(fsBold));
+    f.p->Perform(WM_KILLFOCUS, 0, 0);
+    EXPECT_FALSE(label->Font()->Style.Contains(fsBold));
 }
 
 } // namespace
