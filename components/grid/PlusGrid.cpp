@@ -1,6 +1,9 @@
 #include "PlusGrid.h"
 
+#include "HtmlRender.h"
 #include "TextRoutines.h"
+
+#include "platform/framework/Forms.h"
 
 #include "platform/framework/Graphics.h"
 
@@ -93,12 +96,20 @@ TPlusStringGrid::TPlusStringGrid(TComponent* owner)
       progressAppearance_(std::make_unique<TGridProgressAppearance>()),
       showModified_(std::make_unique<TShowModified>()), bands_(std::make_unique<TBands>()),
       grouping_(std::make_unique<TGrouping>()), sortSettings_(std::make_unique<TSortSettings>(this)),
-      backGround_(std::make_unique<TBackGround>()), mouseActions_(std::make_unique<TMouseActions>()),
+      backGround_(std::make_unique<TBackGround>(this)), mouseActions_(std::make_unique<TMouseActions>()),
       navigation_(std::make_unique<TNavigation>()), sortIndexList_(std::make_unique<TSortIndexList>()),
       fixedFont_(std::make_unique<TFont>()), activeCellFont_(std::make_unique<TFont>()),
       columnHeaders_(std::make_unique<TStringList>()), rowHeaders_(std::make_unique<TStringList>()),
       rowModified_(std::make_unique<TIntList>(-1, -1)), rowDisabled_(std::make_unique<TIntList>(-1, -1)),
-      selectedRowOrder_(std::make_unique<TIntList>(-1, -1))
+      selectedRowOrder_(std::make_unique<TIntList>(-1, -1)),
+      sizeWhileTyping_(std::make_unique<TSizeWhileTyping>()), columnSize_(std::make_unique<TColumnSize>(this)),
+      htmlSettings_(std::make_unique<THTMLSettings>()), printSettings_(std::make_unique<TPrintSettings>(this)),
+      dragScrollOptions_(std::make_unique<TDragScrollOptions>()),
+      searchFooter_(std::make_unique<TSearchFooter>(this, HasState(csDesigning) && !HasState(csLoading))),
+      syncGrid_(std::make_unique<TSyncGrid>(this)), focusHelper_(std::make_unique<TFocusHelper>(this)),
+      officeHint_(std::make_unique<TPlusHintInfo>()), rowIndicator_(std::make_unique<TBitmap>()),
+      autoMergeColumns_(std::make_unique<TIntList>(-1, -1)), columnOrder_(std::make_unique<TIntList>(-1, -1)),
+      initialColWidths_(std::make_unique<TIntList>(-1, -1)), filterValues_(std::make_unique<TStringList>())
 {
     columnVisible_.fill(true);
     FixedLookColors.From = TColor(0xFFFFFF);
@@ -112,8 +123,19 @@ TPlusStringGrid::TPlusStringGrid(TComponent* owner)
     activeCellFont_->Style = TFontStyles() << fsBold;
     activeCellFont_->OnChange = [this](TObject*) { Invalidate(); };
     bands_->OnChange = [this](TObject*) { Invalidate(); };
-    columnHeaders_->OnChange = [this](TStringList&) { HeadersChanged(); };
-    rowHeaders_->OnChange = [this](TStringList&) { HeadersChanged(); };
+    columnHeaders_->OnChange = [this](TStringList&) {
+        ColumnHeadersChanging();
+        ApplyColumnHeaders();
+    };
+    rowHeaders_->OnChange = [this](TStringList&) { ApplyRowHeaders(); };
+    autoMergeColumns_->OnListChange = [this](TObject*, int, int) {
+        SplitAllMergedCells();
+        MergeListedColumns();
+    };
+    filterValues_->Duplicates = dupIgnore;
+    filterValues_->SetSorted(true);
+    mouseActions_->OnSettingsChange = [this](TObject*) { Invalidate(); };
+    mouseActions_->OnQueryDesigning = [this](TObject*, bool& designing) { designing = HasState(csDesigning); };
     ControlStyle << csAcceptsControls;
     SetRowCount(10);
     SetDefaultRowHeight(22);
@@ -122,10 +144,32 @@ TPlusStringGrid::TPlusStringGrid(TComponent* owner)
     SetScrollBars(ssBoth);
     SetWidth(400);
     SetHeight(250);
+    scrollWidth_ = GetSystemMetrics(SM_CXVSCROLL);
+    InitialLeftCol = LeftCol();
+    InitialTopRow = TopRow();
+    // a grid on a form at run time follows the form's size changes (SizeWithForm, stretching)
+    if (auto* form = dynamic_cast<TForm*>(owner); form && !HasState(csDesigning)) {
+        savedFormResize_ = form->OnResize;
+        formResizeKept_ = true;
+        form->OnResize = [this](TObject* sender) { OwnerFormResize(sender); };
+        OwnerFormWidth = form->Width();
+        OwnerFormHeight = form->Height();
+    }
 }
 
 TPlusStringGrid::~TPlusStringGrid()
 {
+    if (formResizeKept_ && !HasState(csDesigning))
+        if (auto* form = dynamic_cast<TForm*>(Owner()); form && !form->HasState(csDestroying))
+            form->OnResize = savedFormResize_;
+    StopDragScrollTimer();
+    if (columnSize_->Save) {
+        try {
+            StoreColumnWidths();
+        } catch (...) {
+            // a layout store that cannot be written loses this layout, not the grid
+        }
+    }
     destroying_ = true;
     // hidden rows give their records back to the grid's bookkeeping, which frees them
     for (TGridItem* item : hiddenRows_)
@@ -515,4 +559,253 @@ String TPlusStringGrid::GetVersion() const
     const uint32_t version = 0x03040200;
     return std::to_string(version >> 24) + "." + std::to_string((version >> 16) & 0xFF) + "." +
            std::to_string((version >> 8) & 0xFF) + "." + std::to_string(version & 0xFF);
+}
+
+// ---------------------------------------------------------------- lifecycle
+
+void TPlusStringGrid::Assign(TPersistent* source)
+{
+    auto* other = dynamic_cast<TPlusStringGrid*>(source);
+    if (!other || other == this)
+        return;
+    Font()->Assign(other->Font());
+    SetActiveCellColor(other->activeCellColor_);
+    SetActiveCellColorTo(other->activeCellColorTo_);
+    SetActiveCellFont(other->ActiveCellFont());
+    SetActiveCellShow(other->activeCellShow_);
+    SetActiveRowShow(other->ActiveRowShow());
+    Align = other->Align;
+    AutoNumAlign = other->AutoNumAlign;
+    AutoFilterUpdate = other->AutoFilterUpdate;
+    mouseActions_->Assign(other->mouseActions_.get());
+    navigation_->Assign(other->navigation_.get());
+    grouping_->Assign(other->grouping_.get());
+    searchFooter_->Assign(other->searchFooter_.get());
+    printSettings_->Assign(other->printSettings_.get());
+    htmlSettings_->Assign(other->htmlSettings_.get());
+    bands_->Assign(other->bands_.get());
+    CellNode()->Assign(other->CellNode());
+    sortSettings_->Assign(other->sortSettings_.get());
+    dragScrollOptions_->Assign(other->dragScrollOptions_.get());
+    columnSize_->Assign(other->columnSize_.get());
+    syncGrid_->Assign(other->syncGrid_.get());
+    focusHelper_->Assign(other->focusHelper_.get());
+    officeHint_->Assign(other->officeHint_.get());
+    FixedRowAlways = other->FixedRowAlways;
+    SetColCount(other->ColCount());
+    SetRowCount(other->RowCount());
+    SetFixedRows(other->TBaseGrid::FixedRows());
+    SetFixedCols(other->TBaseGrid::FixedCols());
+    SetDefaultColWidth(other->DefaultColWidth());
+    SetDefaultRowHeight(other->DefaultRowHeight());
+    SetFixedRowHeight(other->FixedRowHeight());
+    SetFixedColWidth(other->FixedColWidth());
+    InvalidEntryIcon = other->InvalidEntryIcon;
+    SetOptions(other->Options());
+    for (int c = 0; c < ColCount(); ++c)
+        SetColWidths(c, other->ColWidths(c));
+    columnHeaders_->Assign(*other->columnHeaders_);
+    for (int r = 0; r < RowCount(); ++r)
+        SetRowHeights(r, other->RowHeights(r));
+    ScrollSynch = other->ScrollSynch;
+    ScrollHints = other->ScrollHints;
+    SetScrollBarAlways(other->scrollBarAlways_);
+    SetScrollProportional(other->scrollProportional_);
+    SetScrollBars(other->scrollBarsValue_);
+    SetScrollColor(other->scrollColor_);
+    SetScrollType(other->scrollType_);
+    SetScrollWidth(other->scrollWidth_);
+    CopyCellsFrom(other);
+}
+
+void TPlusStringGrid::CopyCellsFrom(TPersistent* source)
+{
+    auto* other = dynamic_cast<TPlusStringGrid*>(source);
+    if (!other || other == this)
+        return;
+    // what a text cell stream of the whole grid carries: its size, the column widths and
+    // every non-empty cell text, read in through the load-cell hook
+    SetColCount(other->ColCount());
+    SetRowCount(other->RowCount());
+    for (int c = 0; c < ColCount(); ++c)
+        SetColWidths(c, other->ColWidths(c));
+    for (int r = 0; r < RowCount(); ++r)
+        for (int c = 0; c < ColCount(); ++c) {
+            const String text = other->GetRawCell(other->DisplayToRealColumn(c), r);
+            if (!text.empty())
+                LoadCellText(DisplayToRealColumn(c), r, text);
+        }
+    CellsChanged(TRect(0, 0, ColCount(), RowCount()));
+}
+
+void TPlusStringGrid::Loaded()
+{
+    TBaseGrid::Loaded();
+    ApplyColumnHeaders();
+    ApplyRowHeaders();
+    if (columnSize_->Save)
+        RestoreColumnWidths();
+    RequestedFixedRows = TBaseGrid::FixedRows();
+    RequestedFixedCols = TBaseGrid::FixedCols();
+    MinRowHeight = DefaultRowHeight();
+    MinColumnWidth = 10;
+    HighestRowCount = RowCount();
+    LoadedOnce = true;
+    if (Options().Contains(goAlwaysShowEditor)) {
+        SetOptions(Options() >> goAlwaysShowEditor);
+        navigation_->AlwaysEdit = true;
+    }
+    searchFooter_->SetAutoThemeAdapt(false);
+    UpdateScrollBarsAlways(false);
+    StoreInitialColWidths();
+    ResetColumnOrder();
+}
+
+void TPlusStringGrid::CreateWnd()
+{
+    if (destroying_)
+        return;
+    TBaseGrid::CreateWnd();
+    if (!Parent())
+        return;
+    if (columnSize_->Save)
+        RestoreColumnWidths();
+    if (scrollType_ != ssNormal && !Loading()) {
+        InitFlatScrollBars();
+        ApplyFlatScrollWidth();
+        ApplyFlatScrollColor();
+    }
+}
+
+void TPlusStringGrid::SetBounds(int left, int top, int width, int height)
+{
+    if (IntegralHeight && UpdateCount == 0 && DefaultRowHeight() > 0) {
+        const int s = VisibleColCount() + FixedCols() < ColCount() ? GetSystemMetrics(SM_CYHSCROLL) : 0;
+        const int b = 2; // the grid's single border
+        const int h = height - s - b;
+        height = h - (h % DefaultRowHeight()) + s + 2 * b;
+    }
+    TBaseGrid::SetBounds(left, top, width, height);
+}
+
+void TPlusStringGrid::Resize()
+{
+    TBaseGrid::Resize();
+    if (OnResizeGrid)
+        OnResizeGrid(this);
+    if (backGround_->IsGradient() && backGround_->ColorTo() != clNone)
+        Invalidate();
+    UpdateScrollBarsAlways(false);
+    ScrollBarsUpdated();
+    if (HasState(csDesigning))
+        Invalidate();
+}
+
+void TPlusStringGrid::OwnerFormResize(TObject* sender)
+{
+    if (HasState(csDesigning) || destroying_)
+        return;
+    if (auto* form = dynamic_cast<TForm*>(sender); form && SizeWithForm) {
+        const int w = Width() + form->Width() - OwnerFormWidth;
+        const int h = Height() + form->Height() - OwnerFormHeight;
+        if (w > 0 && h > 0) {
+            SetBounds(Left(), Top(), w, h);
+            OwnerFormWidth = form->Width();
+            OwnerFormHeight = form->Height();
+        }
+    }
+    if (savedFormResize_) {
+        try {
+            savedFormResize_(sender);
+        } catch (...) {
+            // the form's own handler may fail; the grid still follows the form
+        }
+    }
+    if (columnSize_->Stretch())
+        StretchColumn(columnSize_->StretchColumn);
+}
+
+String TPlusStringGrid::GetEditMask(int col, int row)
+{
+    String value = EditMaskText;
+    if (OnGetEditMask)
+        OnGetEditMask(this, col, row, value);
+    return value;
+}
+
+TForm* TPlusStringGrid::FindParentForm(TControl* control)
+{
+    for (TControl* c = control; c; c = c->Parent())
+        if (auto* form = dynamic_cast<TForm*>(c))
+            return form;
+    return nullptr;
+}
+
+// ---------------------------------------------------------------- settings with their own setters
+
+void TPlusStringGrid::SetHighlightColor(TColor value)
+{
+    if (value == highlightColor_)
+        return;
+    highlightColor_ = value;
+    SetHtmlHighlightColors(highlightColor_, highlightTextColor_);
+    Invalidate();
+}
+
+void TPlusStringGrid::SetHighlightTextColor(TColor value)
+{
+    if (value == highlightTextColor_)
+        return;
+    highlightTextColor_ = value;
+    SetHtmlHighlightColors(highlightColor_, highlightTextColor_);
+    Invalidate();
+}
+
+void TPlusStringGrid::SetActiveCellShow(bool value)
+{
+    activeCellShow_ = value;
+    Invalidate();
+}
+
+void TPlusStringGrid::SetActiveCellColor(TColor value)
+{
+    activeCellColor_ = value;
+    Invalidate();
+}
+
+void TPlusStringGrid::SetActiveCellColorTo(TColor value)
+{
+    activeCellColorTo_ = value;
+    Invalidate();
+}
+
+void TPlusStringGrid::SetActiveCellFont(TFont* value)
+{
+    if (value)
+        activeCellFont_->Assign(value);
+    Invalidate();
+}
+
+void TPlusStringGrid::SetShowDesignHelper(bool value)
+{
+    if (value == showDesignHelper_)
+        return;
+    showDesignHelper_ = value;
+    Invalidate();
+}
+
+void TPlusStringGrid::SetBackGround(TBackGround* value)
+{
+    if (value)
+        backGround_->Assign(value);
+    Invalidate();
+}
+
+void TPlusStringGrid::SetRowIndicator(TBitmap* value)
+{
+    if (value)
+        rowIndicator_->Assign(value);
+    else
+        rowIndicator_ = std::make_unique<TBitmap>();
+    RepaintCell(0, Row());
 }

@@ -8,6 +8,7 @@
 // outside the grid (a no-op); readers answer the empty value ("" / 0 / clNone / ctEmpty).
 #include "BaseGrid.h"
 #include "DrawRoutines.h"
+#include "PlusHintInfo.h"
 #include "PlusObj.h"
 #include "platform/framework/Forms.h"
 
@@ -22,6 +23,8 @@
 QUELM_DECLARE_EXCEPTION(EPlusGridError, Exception)
 
 class TCustomImageList;
+class TTimer;
+class THintWindow;
 
 // What a cell's graphic is; ctEmpty is never stored (the answer for a cell without a graphic).
 enum TCellType : uint8_t {
@@ -183,15 +186,193 @@ using TRowUpdateEvent = std::function<void(TObject* Sender, int OldRow, int NewR
 using TCanSortEvent = std::function<void(TObject* Sender, int ACol, bool& DoSort)>;
 using TClickSortEvent = std::function<void(TObject* Sender, int ACol)>;
 
-// The picture or gradient behind the cells.
+enum TBackGroundDisplay { bdTile, bdFixed, bdGradientHorz, bdGradientVert };
+enum TBackGroundCells { bcNormal, bcFixed, bcAll };
+// The picture or gradient behind the cells. Every setter stores the value and repaints the
+// grid, changed or not; the picture is copied.
 class TBackGround : public TPersistent {
 public:
+    explicit TBackGround(TPlusStringGrid* grid = nullptr);
+    ~TBackGround() override;
     String ClassName() const override { return "TBackGround"; }
-    TColor Color = clNone;
-    TColor ColorTo = clNone;
-    bool Horizontal = false;
-    TBitmap* Bitmap = nullptr; // not owned
+    void Assign(TPersistent* source) override;
+    int Top() const { return top_; }
+    void SetTop(int value);
+    int Left() const { return left_; }
+    void SetLeft(int value);
+    TBackGroundDisplay Display() const { return display_; }
+    void SetDisplay(TBackGroundDisplay value);
+    TBitmap* Bitmap() const { return bitmap_.get(); }
+    void SetBitmap(TBitmap* value);
+    TBackGroundCells Cells() const { return cells_; }
+    void SetCells(TBackGroundCells value);
+    TColor Color() const { return color_; }
+    void SetColor(TColor value);
+    TColor ColorTo() const { return colorTo_; }
+    void SetColorTo(TColor value);
+    bool HasPicture() const { return bitmap_ && !bitmap_->Empty(); }
+    bool IsGradient() const { return display_ == bdGradientHorz || display_ == bdGradientVert; }
+
+private:
+    void Changed();
+    TPlusStringGrid* grid_;
+    int top_ = 0;
+    int left_ = 0;
+    TBackGroundDisplay display_ = bdTile;
+    std::unique_ptr<TBitmap> bitmap_;
+    TBackGroundCells cells_ = bcNormal;
+    TColor color_ = clWindow;
+    TColor colorTo_ = clBtnFace;
 };
+
+// Cells grow in height / width while the user types.
+class TSizeWhileTyping : public TPersistent {
+public:
+    String ClassName() const override { return "TSizeWhileTyping"; }
+    bool Height = false;
+    bool Width = false;
+};
+
+enum TColumnSizeLocation { clRegistry, clIniFile };
+enum TAutoSizeRows { arAll, arNormal, arFixed };
+// Column stretching and where the column layout is stored.
+class TColumnSize : public TPersistent {
+public:
+    explicit TColumnSize(TPlusStringGrid* grid = nullptr) : grid_(grid) {}
+    String ClassName() const override { return "TColumnSize"; }
+    void Assign(TPersistent* source) override;
+    bool Save = false;
+    String Key;     // registry key (clRegistry) or ini file name (clIniFile)
+    String Section; // registry subkey or ini section of the values
+    bool Stretch() const { return stretch_; }
+    // Stores the value; a grid with a parent stretches at once.
+    void SetStretch(bool value);
+    int StretchColumn = -1; // -1: the last column
+    bool SynchWithGrid = false;
+    bool SynchNormalCellsOnly = false;
+    TColumnSizeLocation Location = clRegistry;
+    TAutoSizeRows Rows = arAll;
+
+private:
+    TPlusStringGrid* grid_;
+    bool stretch_ = false;
+};
+
+// HTML export settings; kept, copied and streamed with the grid.
+class THTMLSettings : public TPersistent {
+public:
+    THTMLSettings() : ColWidths(std::make_unique<TIntList>(-1, -1)) {}
+    String ClassName() const override { return "THTMLSettings"; }
+    // Copies every setting but ExportImages.
+    void Assign(TPersistent* source) override;
+    bool AutoPreview = false;
+    bool ConvertSpecialChars = false;
+    bool NonBreakingText = false;
+    bool SaveColor = true;
+    bool SaveFonts = true;
+    String FooterFile;
+    String HeaderFile;
+    int BorderSize = 1;
+    int CellSpacing = 0;
+    int CellPadding = 0;
+    String TableStyle;
+    String PrefixTag;
+    String SuffixTag;
+    String Summary;
+    int Width = 100;
+    bool XHTML = false;
+    bool ExportImages = true;
+    std::unique_ptr<TIntList> ColWidths;
+};
+
+enum TPrintPosition { ppNone, ppTopLeft, ppTopRight, ppTopCenter, ppBottomLeft, ppBottomRight, ppBottomCenter };
+enum TPrintBorders { pbNoborder, pbSingle, pbDouble, pbVertical, pbHorizontal, pbAround, pbAroundVertical,
+                     pbAroundHorizontal, pbCustom };
+enum TPrinterOrientation { poPortrait, poLandscape };
+enum TFitToPage { fpNever, fpGrow, fpShrink, fpAlways, fpCustom };
+// Print settings; kept, copied and streamed with the grid.
+class TPrintSettings : public TPersistent {
+public:
+    explicit TPrintSettings(TPlusStringGrid* grid = nullptr);
+    String ClassName() const override { return "TPrintSettings"; }
+    // Copies every setting (fonts and title lines by content); any other source raises
+    // EConvertError "Invalid class typecast".
+    void Assign(TPersistent* source) override;
+    TPrintPosition Time = ppNone;
+    TPrintPosition Date = ppNone;
+    TPrintPosition PageNr = ppNone;
+    TPrintPosition Title = ppNone;
+    String DateFormat = "dd/mm/yyyy";
+    String PageNumSep = "/";
+    String TitleText;
+    TStringList* TitleLines() const { return titleLines_.get(); }
+    void SetTitleLines(TStringList* value);
+    TFont* Font() const { return font_.get(); }
+    void SetFont(TFont* value);
+    TFont* FixedFont() const { return fixedFont_.get(); }
+    void SetFixedFont(TFont* value);
+    TFont* HeaderFont() const { return headerFont_.get(); }
+    void SetHeaderFont(TFont* value);
+    TFont* FooterFont() const { return footerFont_.get(); }
+    void SetFooterFont(TFont* value);
+    TPrintBorders Borders = pbSingle;
+    TPenStyle BorderStyle = psSolid;
+    TColor BorderColor = clBlack;
+    bool Centered = true;
+    bool RepeatFixedRows = false;
+    bool RepeatFixedCols = false;
+    int FooterSize = 0;
+    int HeaderSize = 0;
+    int LeftSize = 0;
+    int RightSize = 0;
+    int ColumnSpacing = 0;
+    int RowSpacing = 0;
+    int TitleSpacing = 0;
+    TPrinterOrientation Orientation = poPortrait;
+    String PagePrefix;
+    String PageSuffix;
+    int PageNumberOffset = 0;
+    int MaxPagesOffset = 0;
+    int FixedWidth = 0;
+    int FixedHeight = 0;
+    bool UseFixedHeight = false;
+    bool UseFixedWidth = false;
+    TFitToPage FitToPage = fpNever;
+    String JobName;
+    bool NoAutoSize = false;
+    bool NoAutoSizeRow = false;
+    bool PrintGraphics = false;
+    bool UseDisplayFont = true;
+    bool UseDefaultOrientation = false;
+
+private:
+    std::unique_ptr<TStringList> titleLines_;
+    std::unique_ptr<TFont> font_;
+    std::unique_ptr<TFont> fixedFont_;
+    std::unique_ptr<TFont> headerFont_;
+    std::unique_ptr<TFont> footerFont_;
+};
+
+enum TDragScrollDirectionFlag { dsdUp, dsdDown, dsdLeft, dsdRight };
+using TDragScrollDirection = TSet<TDragScrollDirectionFlag>;
+// Scrolling while something is dragged near the grid's edges.
+class TDragScrollOptions : public TPersistent {
+public:
+    String ClassName() const override { return "TDragScrollOptions"; }
+    void Assign(TPersistent* source) override;
+    bool Active = false;
+    int InitialDelay = 1000; // ms before the first step
+    int RepeatDelay = 250;   // ms between the next ones
+    int TopMargin = 50;
+    int BottomMargin = 50;
+    int LeftMargin = 50;
+    int RightMargin = 50;
+};
+
+enum TSearchAction { saFindFirst, saFindPrevious, saFindNext };
+enum TScrollType { ssNormal, ssFlat, ssEncarta };
+enum TScrollHintType { shNone, shVertical, shHorizontal, shBoth };
+enum TScrollBarAlways { saNone, saVert, saHorz, saBoth };
 
 using TCellsChangedEvent = std::function<void(TObject* Sender, const TRect& R)>;
 using TGridColorEvent =
@@ -206,6 +387,32 @@ using TIsFixedCellEvent = std::function<void(TObject* Sender, int ARow, int ACol
 using TCanEditCellEvent = std::function<void(TObject* Sender, int ARow, int ACol, bool& CanEdit)>;
 using TClickCellEvent = std::function<void(TObject* Sender, int ARow, int ACol)>;
 using TCheckBoxClickEvent = std::function<void(TObject* Sender, int ACol, int ARow, bool State)>;
+using TSearchFooterActionEvent =
+    std::function<void(TObject* Sender, const String& Value, int ACol, int ARow, TSearchAction SearchAction)>;
+using TButtonClickEvent = std::function<void(TObject* Sender, int ACol, int ARow)>;
+using TGridHintEvent = std::function<void(TObject* Sender, int ARow, int ACol, String& hintstr)>;
+using TGridWideHintEvent = std::function<void(TObject* Sender, int ARow, int ACol, WideString& hintstr)>;
+using TOfficeHintEvent = std::function<void(TObject* Sender, int ACol, int ARow, TPlusHintInfo* OfficeHint)>;
+using TIsPasswordCellEvent = std::function<void(TObject* Sender, int ARow, int ACol, bool& IsPassword)>;
+using TWordWrapEvent = std::function<void(TObject* Sender, int ACol, int ARow, bool& WordWrap)>;
+using THasComboEvent = std::function<void(TObject* Sender, int ACol, int ARow, bool& HasComboBox)>;
+using THasSpinEditEvent = std::function<void(TObject* Sender, int ACol, int ARow, bool& HasSpinEdit)>;
+using TGetColumnFilterEvent = std::function<void(TObject* Sender, int Column, TStrings* Filter)>;
+using TDateTimeChangeEvent = std::function<void(TObject* Sender, int ACol, int ARow, TDateTime ADateTime)>;
+using TGetEditMaskEvent = std::function<void(TObject* Sender, int ACol, int ARow, String& Value)>;
+using TSelectionChanged = std::function<void(TObject* Sender, int ALeft, int ATop, int ARight, int ABottom)>;
+using TAutoDeleteRowEvent = std::function<void(TObject* Sender, int ARow)>;
+using TRowDisjunctSelectEvent = std::function<void(TObject* Sender, int ARow, bool AState, bool& Allow)>;
+using TRowDisjunctSelectedEvent = std::function<void(TObject* Sender, int ARow)>;
+using TScrollHintEvent = std::function<void(TObject* Sender, int ARow, String& hintstr)>;
+using TDragScrollEvent =
+    std::function<void(TObject* Sender, int ATopRow, int ALeftCol, TDragScrollDirection& Direction, bool& CanScroll)>;
+using TEndColumnSizeEvent = std::function<void(TObject* Sender, int ACol)>;
+using TEndRowSizeEvent = std::function<void(TObject* Sender, int ARow)>;
+using TColumnSizeEvent = std::function<void(TObject* Sender, int ACol, int& AWidth)>;
+using TGridGradientEvent = std::function<void(TObject* Sender, int ARow, int ACol, TColor& Color, TColor& ColorTo,
+                                              TColor& ColorMirror, TColor& ColorMirrorTo,
+                                              TCellGradientDirection& GD)>;
 enum THoverFixedCells { hfNone, hfFixedRows, hfFixedColumns, hfAll };
 enum TInvalidEntryIcon { ieNone, ieInfo, ieWarning, ieError };
 
@@ -544,12 +751,13 @@ public:
     // ---- published settings (values as constructed)
     bool EnhRowColMove = true;
     TColor HintColor = clInfoBk;
-    TColor HighlightColor = clHighlight;
-    TColor HighlightTextColor = clHighlightText;
+    TColor HighlightColor() const { return highlightColor_; }
+    TColor HighlightTextColor() const { return highlightTextColor_; }
+    // Either setter passes both colours on to the HTML highlight and repaints.
+    void SetHighlightColor(TColor value);
+    void SetHighlightTextColor(TColor value);
     TColor URLColor = 0xFF0000;
     bool IntelliZoom = true;
-    TColor ScrollColor = clNone;
-    int ScrollWidth = 17;
     bool FixedAsButtons = false;
     bool HideFocusRect = false;
     // One floating-point conversion (%f, %e, %g with optional flags, width and precision) and
@@ -560,12 +768,15 @@ public:
     THoverFixedCells HoverFixedCells = hfNone;
     String FilterDropDownClear = "(All)";
     bool AutoFilterUpdate = true;
-    TColor ActiveCellColor = clGray;
-    TColor ActiveCellColorTo = clNone;
+    TColor ActiveCellColor() const { return activeCellColor_; }
+    void SetActiveCellColor(TColor value);
+    TColor ActiveCellColorTo() const { return activeCellColorTo_; }
+    void SetActiveCellColorTo(TColor value);
     TEditorType DefaultEditor = edNormal;
     TColor DisabledFontColor = clSilver;
     TInvalidEntryIcon InvalidEntryIcon = ieWarning;
-    bool ShowDesignHelper = true;
+    bool ShowDesignHelper() const { return showDesignHelper_; }
+    void SetShowDesignHelper(bool value);
     bool UseInternalHintClass = true;
 
     // ---- internal state read by the rest of the grid
@@ -708,6 +919,26 @@ public:
     TGrouping* Grouping() const { return grouping_.get(); }
     TSortSettings* SortSettings() const { return sortSettings_.get(); }
     TBackGround* BackGround() const { return backGround_.get(); }
+    void SetBackGround(TBackGround* value);
+    TSizeWhileTyping* SizeWhileTyping() const { return sizeWhileTyping_.get(); }
+    TColumnSize* ColumnSize() const { return columnSize_.get(); }
+    void SetColumnSize(TColumnSize* value) { columnSize_->Assign(value); }
+    THTMLSettings* HTMLSettings() const { return htmlSettings_.get(); }
+    void SetHTMLSettings(THTMLSettings* value) { htmlSettings_->Assign(value); }
+    TPrintSettings* PrintSettings() const { return printSettings_.get(); }
+    void SetPrintSettings(TPrintSettings* value) { printSettings_->Assign(value); }
+    TDragScrollOptions* DragScrollOptions() const { return dragScrollOptions_.get(); }
+    TSearchFooter* SearchFooter() const { return searchFooter_.get(); }
+    TSyncGrid* SyncGrid() const { return syncGrid_.get(); }
+    TFocusHelper* FocusHelper() const { return focusHelper_.get(); }
+    TPlusHintInfo* OfficeHint() const { return officeHint_.get(); }
+    TBitmap* RowIndicator() const { return rowIndicator_.get(); }
+    // Copies the bitmap and repaints the current row's header cell.
+    void SetRowIndicator(TBitmap* value);
+    TIntList* AutoMergeColumns() const { return autoMergeColumns_.get(); }
+    TIntList* ColumnOrder() const { return columnOrder_.get(); }
+    TIntList* InitialColWidths() const { return initialColWidths_.get(); }
+    TStringList* FilterValues() const { return filterValues_.get(); }
     TMouseActions* MouseActions() const { return mouseActions_.get(); }
     TNavigation* Navigation() const { return navigation_.get(); }
     TSortIndexList* SortIndexList() const { return sortIndexList_.get(); }
@@ -719,7 +950,9 @@ public:
     TIntList* RowDisabledFlags() const { return rowDisabled_.get(); }
     TIntList* SelectedRowOrder() const { return selectedRowOrder_.get(); }
     TCustomImageList* GridImages = nullptr; // not owned
-    bool ActiveCellShow = false;
+    bool ActiveCellShow() const { return activeCellShow_; }
+    void SetActiveCellShow(bool value);
+    void SetActiveCellFont(TFont* value);
     bool AutoNumAlign = false;
     bool URLShowInText = false;
     bool GrayDisabledRows = true;
@@ -1012,20 +1245,36 @@ public:
     void RepaintRow(int row);
     void RepaintCol(int col);
     void Invalidate() override;
-    bool GetRowSelected(int row) const;
+    // Raise EPlusGridError "Invalid row accessed" for a row outside the grid (hidden rows
+    // included); with the disjunct row selection the answer is the list's.
+    bool GetRowSelected(int row);
     void SetRowSelected(int row, bool selected);
-    int SelectedRowCount() const;
+    int SelectedRowCount();
+    void SelectRowsInRange(bool all);
+    void SelectColsInRange(bool all);
+    void SelectSingleCell(int col, int row);
+    // Moves the current cell and the selection's anchor there and scrolls it into view.
+    void FocusCell(int col, int row);
+    using TCustomGrid::FocusCell;
     void ClearRowSelection();
-    bool GetColSelected(int col) const;
+    // Raise EPlusGridError "Invalid column accessed" for a column outside the shown ones.
+    bool GetColSelected(int col);
     void SetColSelected(int col, bool selected);
     void ClearColSelection();
     bool GetRowModified(int row) const;
     void SetRowModified(int row, bool value);
     bool GetRowEnabled(int row) const;
+    bool IsRowEnabled(int row) const { return GetRowEnabled(row); }
     void SetRowEnabled(int row, bool value);
-    void HeadersChanged();
+    void SetColumnHeaders(TStrings* value);
+    void SetRowHeaders(TStrings* value);
+    void ApplyColumnHeaders();
+    void ApplyRowHeaders();
+    virtual void ColumnHeadersChanging() {} // told before the column headers are applied again
     virtual void CellsChanged(const TRect& r);
+    // Scrolls only to a row from FixedRows to RowCount - 1.
     void SetTopRowChecked(int row);
+    int GetTopRow() const { return TopRow(); }
     void ScrollInView(int col, int row);
     void SetRowChecked(int row);
 
@@ -1283,6 +1532,198 @@ private:
     TPoint snapshotCell_{-1, -1};
     bool validating_ = false;
 
+public:
+    // ---- lifecycle (PlusGrid.cpp)
+    // Copies the settings, sizes and cell texts of another string grid (no cell colours or
+    // graphics); any other source changes nothing.
+    void Assign(TPersistent* source) override;
+    // Copies the texts of all cells of another string grid, through the text cell stream.
+    virtual void CopyCellsFrom(TPersistent* source);
+    void Loaded() override;
+    void SetBounds(int left, int top, int width, int height) override;
+    String GetEditMask(int col, int row) override;
+    // The form that holds the control (the control itself when it is one), or none.
+    static TForm* FindParentForm(TControl* control);
+    void UpdateScrollBarsAlways(bool hideUnneeded);
+    bool IntegralHeight = false;
+    bool SizeWithForm = false;
+    int OwnerFormWidth = 0;
+    int OwnerFormHeight = 0;
+    int InitialLeftCol = 0;
+    int InitialTopRow = 0;
+    TGetEditMaskEvent OnGetEditMask;
+    TNotifyEvent OnResizeGrid; // the grid's own resize event
+
+    // ---- stored column layout (PlusGridSettings.cpp)
+    void StoreColumnWidths();
+    void RestoreColumnWidths();
+    virtual void StoreColumnOrder();
+    // Puts the columns into the stored order (the hidden ones hidden again). Stored positions
+    // that do not name every column once are ignored: nothing moves.
+    virtual void RestoreColumnOrder();
+    // Shows every hidden column and moves column i to place ColumnOrder[i] wherever that lies
+    // before it, until nothing moves; an empty list is reset and nothing moves.
+    void ApplyColumnOrder();
+    void ResetColumnOrder(); // 0 .. ColCount - 1
+    void StoreInitialColWidths();
+
+    // ---- cell query hooks (PlusGridHooks.cpp)
+    void GetCellFormat(int col, int row, TFont* font, TBrush* brush, TColor& colorTo, TColor& mirrorColor,
+                       TColor& mirrorColorTo, TAlignment& alignment, TVAlignment& vAlignment, bool& wordWrap,
+                       TCellGradientDirection& gradientDirection) override;
+    virtual void DoCanEditCell(int col, int row, bool& canEdit);
+    virtual void DoSearchFooterAction(const String& value, int col, int row, TSearchAction action);
+    virtual void DoButtonClick(int col, int row);
+    virtual void DoGridHint(int row, int col, WideString& wideHint, String& hint);
+    virtual void DoGetCellPrintColor(int col, int row, TGridDrawState state, TBrush* brush, TFont* font);
+    virtual void DoGetCellPrintBorder(int col, int row, TPen* pen, TCellBorders& borders);
+    virtual void DoGetAlignment(int col, int row, TAlignment& hAlign, TVAlignment& vAlign);
+    virtual void DoIsPasswordCell(int col, int row, bool& isPassword);
+    virtual void DoGetWordWrap(int col, int row, bool& wordWrap);
+    // Whether the cell shows a permanent combo / spin button.
+    virtual bool HasComboBox(int col, int row);
+    virtual bool HasSpinEdit(int col, int row);
+    // Fills FilterValues with the values a column offers in its filter drop-down; true when
+    // there are any.
+    virtual bool BuildColumnFilterList(int col);
+    bool CanEditCellAt(int col, int row);
+    bool CanEditCellQuery(int col, int row);
+    bool IsPasswordCell(int col, int row);
+    // Date picker editors: change and close-up report here. The close-up answers whether the
+    // editor is to be closed now (MouseActions.DirectDateClose).
+    void DateTimePickerChange(TDateTime dateTime);
+    void DatePickerChange(bool showsTime, TDateTime value);
+    bool DatePickerCloseUp();
+    void DatePickerDropDown();
+    bool DropDownAlwaysVisible = false; // permanent drop-down buttons for combo cells
+    bool FilterDropDownAuto = false;
+    TSearchFooterActionEvent OnSearchFooterAction;
+    TGridHintEvent OnGridHint;
+    TGridWideHintEvent OnGridWideHint;
+    TOfficeHintEvent OnOfficeHint;
+    TGridColorEvent OnGetCellPrintColor;
+    TGridBorderEvent OnGetCellPrintBorder;
+    TIsPasswordCellEvent OnIsPasswordCell;
+    TWordWrapEvent OnGetWordWrap;
+    THasComboEvent OnHasComboBox;
+    THasSpinEditEvent OnHasSpinEdit;
+    TGetColumnFilterEvent OnGetColumnFilter;
+    TDateTimeChangeEvent OnDateTimeChange;
+    TClickCellEvent OnDatePickerCloseUp;
+    TClickCellEvent OnDatePickerDropDown;
+    TGridGradientEvent OnGetCellGradient;
+
+    // ---- notification hooks (PlusGridHooks.cpp)
+    virtual void SelectionChanged(int left, int top, int right, int bottom);
+    virtual void AutoInsertRow(int row);
+    virtual void AutoDeleteRow(int row);
+    virtual void FilterDone();
+    virtual void GetCalcCellText(int col, int row, String& text);
+    virtual void SaveCellText(int col, int row, String& text);
+    virtual void NotifyProgress(int code, int index) {}
+    virtual void NotifyPaste(int, int) {}
+    // The text a cell shows, as displayed and exported (display text, password mask).
+    virtual String GetFormattedCellText(int col, int row);
+    bool ExportRTFLineBreaksOnly = false;
+    TSelectionChanged OnSelectionChanged;
+    TAutoDeleteRowEvent OnAutoDeleteRow;
+    TNotifyEvent OnFilterDone;
+    TCellSaveLoadEvent OnSaveCell;
+    TRowDisjunctSelectEvent OnRowDisjunctSelect;
+    TRowDisjunctSelectedEvent OnRowDisjunctSelected;
+
+    // ---- highlights, repaints, merging of listed columns (PlusGridRows.cpp)
+    void HighlightInRange(const String& text, const String& tag, int lastRow, int lastCol, int firstRow, int firstCol,
+                          bool caseSensitive);
+    void UnHighlightInRange(const String& tag, int firstCol, int lastRow, int lastCol, int firstRow);
+    void HighlightInColumn(bool all, bool caseSensitive, const String& text, int col);
+    void HighlightInGrid(bool all, bool caseSensitive, const String& text);
+    void UnHighlightColumn(bool all, int col);
+    void RemoveAllHighlights(bool all);
+    // Repaints the screen area of a rectangle of cells (the whole grid when part of it is out of view).
+    void InvalidateCellRect(int left, int top, int right, int bottom);
+    void SplitAllMergedCells();
+    void MergeListedColumns();
+    bool LastRowAboveSearchFooter();
+    void KeepLastRowAboveSearchFooter();
+    int SearchPanelHeight() const;
+
+    // ---- sub-grouping (PlusGridGroup.cpp)
+    // Groups the rows of every group again by a column: a sub-header row above each run of
+    // equal values, the values moved into the sub-headers.
+    virtual void SubGroupRowsByColumn(int col);
+    // Removes the sub-headers of a column and writes their values back into its cells.
+    virtual void SubUngroup(int col);
+    // The node value of a node row: -1 for a group header, the column for a sub-group header.
+    int GetNodeValue(int row);
+
+    // ---- scrolling and scroll bars (PlusGridScroll.cpp)
+    TScrollStyle ScrollBars() const { return scrollBarsValue_; }
+    void SetScrollBars(TScrollStyle value);
+    TScrollBarAlways ScrollBarAlways() const { return scrollBarAlways_; }
+    void SetScrollBarAlways(TScrollBarAlways value);
+    TScrollType ScrollType() const { return scrollType_; }
+    void SetScrollType(TScrollType value);
+    TColor ScrollColor() const { return scrollColor_; }
+    void SetScrollColor(TColor value);
+    int ScrollWidth() const { return scrollWidth_; }
+    void SetScrollWidth(int value);
+    bool ScrollProportional() const { return scrollProportional_; }
+    void SetScrollProportional(bool value);
+    TScrollHintType ScrollHints = shNone;
+    bool ScrollSynch = false;
+    bool Hovering = false;
+    bool FlatScrollBarsReady = false;
+    bool ScrollHintShown = false;
+    int ColumnSizeStartWidth = 0;
+    int RowSizeStartHeight = 0;
+    bool AllColSizing = false;
+    bool AllRowSizing = false;
+    bool ColumnWidthChangedMark = false;
+    // Widens one column (-1: the last) so that the columns fill the client width; raises
+    // Exception "Stretch column index out of range" for a column at or beyond ColCount.
+    void StretchColumn(int col);
+    void UpdateHorzScrollProportional();
+    void UpdateVertScrollProportional();
+    // The flat scroll bars of the common controls library: there is none here, so the grid keeps
+    // ordinary scroll bars and these keep FlatScrollBarsReady false.
+    void InitFlatScrollBars();
+    void DoneFlatScrollBars();
+    void ApplyFlatScrollBars();
+    void ApplyFlatScrollStyle();
+    void ApplyFlatScrollColor();
+    void ApplyFlatScrollWidth();
+    void ShowFlatScrollBar(int bar, bool show);
+    void UpdateFlatHorzScrollBar();
+    void UpdateFlatVertScrollBar();
+    void ScreenToCell(TPoint screen, int& col, int& row);
+    bool IsOnSizingEdge(int x, int y);
+    void DragOver(TObject* source, int x, int y, TDragState state, bool& accept) override;
+    void DragScrollTick();
+    virtual void DoUpdateColumnSize(int col, int& width);
+    virtual void DoUpdateColumnSize2(int col, int& width);
+    // The text of the scroll position hint while it shows, else empty.
+    String ScrollHintText() const;
+    TScrollHintEvent OnScrollHint;
+    TDragScrollEvent OnDragScroll;
+    TEndColumnSizeEvent OnEndColumnSize;
+    TEndRowSizeEvent OnEndRowSize;
+    TColumnSizeEvent OnUpdateColumnSize;
+
+protected:
+    // The scroll messages and the dialog code; everything else goes on to the base grid.
+    void DispatchScrollMessages(TMessage& message);
+    void Notification(TComponent* component, TOperation operation) override;
+    void SizeChanged(int oldColCount, int oldRowCount) override;
+    void ColWidthsChanged() override;
+    void RowHeightsChanged() override;
+    void TopLeftChanged() override;
+    void CreateWnd() override;
+    void Resize() override;
+    void WMHScroll(TMessage& message);
+    void WMVScroll(TMessage& message);
+    void WMGetDlgCode(TMessage& message);
+
 private:
     void RepaintCellAt(int col, int row);
     bool Loading() const { return HasState(csLoading); }
@@ -1302,7 +1743,12 @@ private:
     void DrawCellGraphic(TCanvas* canvas, TCellGraphic* graphic, int col, int row, TRect& rect,
                          const String& text);
     void DrawCellBorders(TCanvas* canvas, int col, int row, TRect rect);
-    void DrawBackGround(TCanvas* canvas);
+    // The background picture or gradient: inside one cell (text rectangle tr), and in the
+    // client area beyond the last column and row.
+    void DrawCellBackground(TCanvas* canvas, int rc, int row, const TRect& tr, TGridDrawState state);
+    void PaintBackgroundOutsideCells();
+    void DrawFixedBackground(TCanvas* canvas, const TRect& d);
+    void TileBackground(TCanvas* canvas, const TRect& d, int phaseX, int phaseY);
     void Paint() override;
     bool CanScrollByCopy() const override;
     void DrawCell(int col, int row, const TRect& rect, TGridDrawState state) override;
@@ -1321,6 +1767,8 @@ private:
     void SplitMergesCutBy(int col1, int row1, int col2, int row2);
     void SplitHiddenMerges();
     void FreeGridItem(TGridItem* item);
+    void GiveHeaderColors(int col, int row, bool cellOnly);
+    void GiveSummaryColors(int col, int row, bool cellOnly);
 
     // nodes, cell controls and looks (PlusGridNodes.cpp, PlusGridControls.cpp, PlusGridLooks.cpp)
     void DrawNodeGlyph(TCanvas* canvas, TCellGraphic* graphic, int row, const TRect& rect);
@@ -1347,6 +1795,44 @@ private:
     std::unique_ptr<TBalloonSettings> balloon_;
 
     std::unique_ptr<TBands> bands_;
+    std::unique_ptr<TSizeWhileTyping> sizeWhileTyping_;
+    std::unique_ptr<TColumnSize> columnSize_;
+    std::unique_ptr<THTMLSettings> htmlSettings_;
+    std::unique_ptr<TPrintSettings> printSettings_;
+    std::unique_ptr<TDragScrollOptions> dragScrollOptions_;
+    std::unique_ptr<TSearchFooter> searchFooter_;
+    std::unique_ptr<TSyncGrid> syncGrid_;
+    std::unique_ptr<TFocusHelper> focusHelper_;
+    std::unique_ptr<TPlusHintInfo> officeHint_;
+    std::unique_ptr<TBitmap> rowIndicator_;
+    std::unique_ptr<TIntList> autoMergeColumns_;
+    std::unique_ptr<TIntList> columnOrder_;
+    std::unique_ptr<TIntList> initialColWidths_;
+    std::unique_ptr<TStringList> filterValues_;
+    TTimer* dragScrollTimer_ = nullptr; // owned by the grid's parent while a drag hovers a margin
+    TDragScrollDirection dragScrollDirection_;
+    TNotifyEvent savedFormResize_;
+    bool formResizeKept_ = false;
+    void OwnerFormResize(TObject* sender);
+    void StopDragScrollTimer();
+    void ShowScrollHint(const String& text);
+    void HideScrollHint();
+    // Applies what the grid adds to the framework's scroll bars (always shown, proportional).
+    void ScrollBarsUpdated();
+    std::unique_ptr<THintWindow> scrollHintWindow_;
+    bool updatingProportional_ = false;
+    TScrollStyle scrollBarsValue_ = ssBoth;
+    TScrollBarAlways scrollBarAlways_ = saNone;
+    TScrollType scrollType_ = ssNormal;
+    TColor scrollColor_ = clNone;
+    int scrollWidth_ = 17;
+    bool scrollProportional_ = false;
+    TColor highlightColor_ = clHighlight;
+    TColor highlightTextColor_ = clHighlightText;
+    TColor activeCellColor_ = clGray;
+    TColor activeCellColorTo_ = clNone;
+    bool activeCellShow_ = false;
+    bool showDesignHelper_ = true;
     std::unique_ptr<TGrouping> grouping_;
     std::unique_ptr<TSortSettings> sortSettings_;
     std::unique_ptr<TBackGround> backGround_;

@@ -307,24 +307,14 @@ void TPlusStringGrid::GetCellAlignment(int col, int row, TAlignment& hAlign, TVA
         OnGetAlignment(this, row, col, hAlign, vAlign);
 }
 
-bool TPlusStringGrid::CanEditCell(int col, int row)
-{
-    bool allow = true;
-    if (const TCellProperties* record = CellProperties(col, row))
-        allow = !record->ReadOnly;
-    if (OnCanEditCell)
-        OnCanEditCell(this, row, col, allow);
-    return allow;
-}
-
 void TPlusStringGrid::GetCellColor(int col, int row, TGridDrawState state, TBrush* brush, TFont* font)
 {
-    if (ActiveCellShow) {
+    if (activeCellShow_) {
         const int lastFixedCol = TBaseGrid::FixedCols() - 1;
         const int lastFixedRow = TBaseGrid::FixedRows() - 1;
         if ((col == lastFixedCol && row == Row()) || (row == lastFixedRow && col == CurrentRealCol())) {
             font->Assign(activeCellFont_.get());
-            brush->Color = ActiveCellColor;
+            brush->Color = activeCellColor_;
         }
     }
     if (const TCellProperties* record = CellProperties(col, row)) {

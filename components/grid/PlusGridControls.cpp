@@ -756,8 +756,8 @@ bool TPlusStringGrid::CellControlMouseUp(int displayCol, int row, int x, int y)
     SetCellControlDown(pressed.X, pressed.Y, false);
     TRect r;
     if (displayCol == pressed.X && row == pressed.Y && GetCellControlRect(pressed.X, pressed.Y, r) &&
-        r.Contains(TPoint(x, y)) && OnButtonClick)
-        OnButtonClick(this, DisplayToRealColumn(pressed.X), pressed.Y);
+        r.Contains(TPoint(x, y)))
+        DoButtonClick(DisplayToRealColumn(pressed.X), pressed.Y);
     return true;
 }
 

@@ -786,7 +786,7 @@ void TPlusStringGrid::Dispatch(TMessage& message)
         if (c >= 32)
             EditStartKey = char(c);
     }
-    TBaseGrid::Dispatch(message);
+    DispatchScrollMessages(message);
     if (message.Msg == WM_CHAR && !SpecialEditorOpen)
         EditStartKey = '\0';
 }
@@ -1121,7 +1121,7 @@ bool TPlusStringGrid::SelectCell(int col, int row)
         }
     }
 
-    if (ActiveCellShow) {
+    if (ActiveCellShow()) {
         RepaintActiveCellHeaders(old.X, old.Y, col, row);
         if (selRect.Left != old.X && selRect.Top != old.Y)
             RepaintActiveCellHeaders(selRect.Left, selRect.Top, col, row);

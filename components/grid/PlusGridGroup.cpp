@@ -186,7 +186,7 @@ void TPlusStringGrid::GroupRowsByColumn(int col)
             }
         }
         if (Col() >= ColCount() || Row() >= RowCount())
-            FocusCell(TBaseGrid::FixedCols(), fixedRows, true);
+            FocusCell(TBaseGrid::FixedCols(), fixedRows);
         SetRowChecked(fixedRows);
     } catch (...) {
         EndUpdate();
@@ -243,6 +243,167 @@ void TPlusStringGrid::Ungroup()
             DeleteRowRange(r, 1, true);
         }
         GroupColumn = -1;
+    } catch (...) {
+        EndUpdate();
+        throw;
+    }
+    EndUpdate();
+    Invalidate();
+}
+
+// ---------------------------------------------------------------- sub-grouping
+
+int TPlusStringGrid::GetNodeValue(int row)
+{
+    const TCellGraphic* g = IsNodeRow(row) ? GetCellGraphicOf(0, row) : nullptr;
+    return g ? g->CellVariant : -1;
+}
+
+void TPlusStringGrid::GiveHeaderColors(int col, int row, bool cellOnly)
+{
+    const TGrouping& g = *grouping_;
+    if (cellOnly) {
+        if (g.HeaderColor != clNone)
+            SetColors(col, row, ColorToRGB(g.HeaderColor));
+        if (g.HeaderColorTo != clNone)
+            SetColorsTo(col, row, ColorToRGB(g.HeaderColorTo));
+        if (g.HeaderTextColor != clNone)
+            SetFontColors(col, row, ColorToRGB(g.HeaderTextColor));
+        return;
+    }
+    if (g.HeaderColor != clNone)
+        SetRowColor(row, ColorToRGB(g.HeaderColor));
+    if (g.HeaderColorTo != clNone)
+        SetRowColorTo(row, ColorToRGB(g.HeaderColorTo));
+    if (g.HeaderTextColor != clNone)
+        SetRowFontColor(row, ColorToRGB(g.HeaderTextColor));
+}
+
+void TPlusStringGrid::GiveSummaryColors(int col, int row, bool cellOnly)
+{
+    const TGrouping& g = *grouping_;
+    if (cellOnly) {
+        if (g.SummaryColor != clNone)
+            SetColors(col, row, ColorToRGB(g.SummaryColor));
+        if (g.SummaryColorTo != clNone)
+            SetColorsTo(col, row, ColorToRGB(g.SummaryColorTo));
+        if (g.SummaryTextColor != clNone)
+            SetFontColors(col, row, ColorToRGB(g.SummaryTextColor));
+        return;
+    }
+    if (g.SummaryColor != clNone)
+        SetRowColor(row, ColorToRGB(g.SummaryColor));
+    if (g.SummaryColorTo != clNone)
+        SetRowColorTo(row, ColorToRGB(g.SummaryColorTo));
+    if (g.SummaryTextColor != clNone)
+        SetRowFontColor(row, ColorToRGB(g.SummaryTextColor));
+}
+
+void TPlusStringGrid::SubGroupRowsByColumn(int col)
+{
+    // the sub-header text goes one column to the right of the sub-grouped one
+    if (col < TBaseGrid::FixedCols() || col < 1 || col + 1 >= TotalColCount())
+        return;
+    const TGrouping& g = *grouping_;
+    BeginUpdate();
+    try {
+        auto plain = [&](int row) { return !IsNodeRow(row) && !IsSummaryRow(row); };
+        auto makeSubNode = [&](int row, int span) {
+            AddNode(DisplayToRealRow(row), span);
+            if (TCellGraphic* node = GetCellGraphicOf(0, row))
+                node->CellVariant = col;
+        };
+        auto header = [&](int row) {
+            if (g.MergeHeader) {
+                MergeCellRange(col + 1, row, ColCount() - (col + 1), 1);
+                GiveHeaderColors(col + 1, row, true);
+            } else {
+                GiveHeaderColors(col + 1, row, false);
+            }
+        };
+        int last = -1;
+        String prev = kNoPrevious;
+        int r = TBaseGrid::FixedRows() + 1;
+        while (r < RowCount() - fixedFooters_) {
+            const String t = GetCellText(col, r);
+            if (t != prev || !plain(r)) {
+                if (last != -1 && plain(last))
+                    makeSubNode(last, r - last);
+                if (plain(r)) {
+                    InsertRowInNode(DisplayToRealRow(r), 0);
+                    SetCellText(col + 1, r, t);
+                    header(r);
+                }
+                last = r;
+                ++r;
+            }
+            if (r < RowCount() && plain(r - 1)) {
+                prev = GetCellText(col, r);
+                SetCellText(col, r, String());
+                ++r;
+            } else {
+                prev = kNoPrevious; // after a header or summary row the next row opens a sub-group
+            }
+        }
+        if (last == -1 || !IsSummaryRow(last)) {
+            if (last == -1) {
+                InsertRowInNode(DisplayToRealRow(r), 0);
+                makeSubNode(r, 2);
+                SetCellText(col + 1, r, GetCellText(col, r + 1));
+                ++r;
+                SetCellText(col, r, String());
+            } else if (plain(last)) {
+                makeSubNode(last, r - last);
+                header(last);
+            }
+            // footer rows keep their cells
+            if (r < RowCount() - fixedFooters_ && plain(r - 1)) {
+                prev = GetCellText(col, r);
+                SetCellText(col, r, String());
+                ++r;
+            }
+            if (g.Summary) {
+                InsertRows(r, 1, true);
+                MarkSummaryRow(r);
+                if (g.MergeSummary) {
+                    MergeCellRange(col + 1, r, ColCount() - (col + 1), 1);
+                    GiveSummaryColors(col + 1, r, true);
+                } else {
+                    GiveSummaryColors(col + 1, r, false);
+                }
+            }
+        }
+        SetRowChecked(TBaseGrid::FixedRows());
+    } catch (...) {
+        EndUpdate();
+        throw;
+    }
+    EndUpdate();
+}
+
+void TPlusStringGrid::SubUngroup(int col)
+{
+    if (col < 0 || col + 1 >= TotalColCount())
+        return;
+    BeginUpdate();
+    try {
+        ExpandAllNodes();
+        String value;
+        int r = TBaseGrid::FixedRows();
+        while (r <= RowCount() - 1 - fixedFooters_) {
+            if (IsNodeRow(r) && GetNodeValue(r) == col) {
+                value = GetCellText(col + 1, r);
+                RemoveNode(DisplayToRealRow(r));
+                if (grouping_->MergeHeader)
+                    UnmergeCellRange(col + 1, r);
+                RemoveRowInNode(DisplayToRealRow(r));
+            } else if (IsNodeRow(r) || IsSummaryRow(r)) {
+                ++r; // header and summary rows keep their cells
+            } else {
+                SetCellText(col, r, value);
+                ++r;
+            }
+        }
     } catch (...) {
         EndUpdate();
         throw;

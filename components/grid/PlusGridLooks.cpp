@@ -262,8 +262,8 @@ void TPlusStringGrid::SetLook(TGridLook value)
         FixedLookColors.MirrorFrom = FixedLookColors.MirrorTo = clNone;
         SetGridLineColor(clSilver);
         if (value == glVirel || value == glXP) {
-            ActiveCellColor = TColor(0xEACAB6);
-            ActiveCellColorTo = clNone;
+            activeCellColor_ = TColor(0xEACAB6);
+            activeCellColorTo_ = clNone;
             SetSelectionColor(TColor(0xEACAB6));
             SetSelectionColorTo(clNone);
             SetSelectionTextColor(clBlack);
@@ -280,8 +280,8 @@ void TPlusStringGrid::SetLook(TGridLook value)
             controlLook_->SetFixedGradientDownMirrorFrom(TColor(0x737C7E));
             controlLook_->SetFixedGradientDownMirrorTo(TColor(0x627376));
         } else {
-            ActiveCellColor = clGray;
-            ActiveCellColorTo = clNone;
+            activeCellColor_ = clGray;
+            activeCellColorTo_ = clNone;
             SetSelectionColor(clHighlight);
             SetSelectionTextColor(clHighlightText);
             SearchFooterColor = SearchFooterColorTo = clBtnFace;
@@ -333,8 +333,8 @@ void TPlusStringGrid::ApplyStyleColors(uint8_t style)
     sortSettings_->SetHeaderMirrorColorTo(clNone);
     cl->ResetColors();
     auto active = [&](TColor a, TColor b) {
-        ActiveCellColor = a;
-        ActiveCellColorTo = b;
+        activeCellColor_ = a;
+        activeCellColorTo_ = b;
     };
     auto fixedColors = [&](TColor from, TColor to) {
         flc.From = from;

@@ -107,6 +107,10 @@ void TPlusStringGrid::GetCellColors(int col, int row, TGridDrawState& state, boo
         colorTo = FixedLookColors.To;
         mirrorColor = FixedLookColors.MirrorFrom;
         mirrorColorTo = FixedLookColors.MirrorTo;
+        // The fixed-cell look paints the gradient over the inside of the cell and its lines
+        // cover the rest, so the background under it needs no gradient of its own.
+        if (applySelection && !Flat() && Options().Contains(goFixedHorzLine) && Options().Contains(goFixedVertLine))
+            colorTo = mirrorColor = mirrorColorTo = clNone;
     }
     brush->Color = brushColor;
     GetCellColor(rc, row, state, brush, font);
@@ -153,8 +157,9 @@ void TPlusStringGrid::Paint()
     Canvas()->Brush->Style = bsSolid;
     TBaseGrid::Paint();
     Canvas()->Pen->Color = clBlack;
-    if (backGround_->Bitmap || backGround_->ColorTo != clNone || backGround_->Color != clNone)
-        DrawBackGround(Canvas());
+    if (backGround_->HasPicture() || backGround_->ColorTo() != clNone)
+        PaintBackgroundOutsideCells();
+    ScrollBarsUpdated();
 }
 
 void TPlusStringGrid::DrawCell(int col, int row, const TRect& rect, TGridDrawState state)
@@ -180,51 +185,164 @@ void TPlusStringGrid::DrawCell(int col, int row, const TRect& rect, TGridDrawSta
 bool TPlusStringGrid::CanScrollByCopy() const
 {
     // a background picture or gradient stays put while the cells move
-    return !backGround_->Bitmap && backGround_->ColorTo == clNone && UpdateCount == 0;
+    return !backGround_->HasPicture() && !backGround_->IsGradient() && UpdateCount == 0;
 }
 
-void TPlusStringGrid::DrawBackGround(TCanvas* canvas)
+// ---------------------------------------------------------------- background
+
+void TPlusStringGrid::DrawFixedBackground(TCanvas* canvas, const TRect& d)
 {
-    // the area right of the last column and below the last row
-    int right = 0, bottom = 0;
-    const int lw = TCustomGrid::GridLineWidth();
-    for (int c = 0; c < TBaseGrid::FixedCols(); ++c)
-        right += ColWidths(c) + lw;
-    for (int c = LeftCol(); c < ColCount() && right < ClientWidth(); ++c)
-        right += ColWidths(c) + lw;
-    for (int r = 0; r < TBaseGrid::FixedRows(); ++r)
-        bottom += RowHeights(r) + lw;
-    for (int r = TopRow(); r < RowCount() && bottom < ClientHeight(); ++r)
-        bottom += RowHeights(r) + lw;
-    const TColor from = backGround_->Color != clNone ? backGround_->Color : Color();
-    auto fill = [&](const TRect& area) {
-        if (area.Right <= area.Left || area.Bottom <= area.Top)
-            return;
-        if (backGround_->Bitmap && !backGround_->Bitmap->Empty()) {
-            const int bw = std::max(1, backGround_->Bitmap->Width());
-            const int bh = std::max(1, backGround_->Bitmap->Height());
-            HRGN clip = CreateRectRgn(area.Left, area.Top, area.Right, area.Bottom);
-            canvas->RequiredState();
-            SelectClipRgn(canvas->Handle(), clip);
-            for (int y = 0; y < area.Bottom; y += bh)
-                for (int x = 0; x < area.Right; x += bw)
-                    if (x + bw > area.Left && y + bh > area.Top)
-                        canvas->Draw(x, y, backGround_->Bitmap);
-            SelectClipRgn(canvas->Handle(), nullptr);
-            DeleteObject(clip);
-        } else {
-            // the gradient spans the whole client area, so both parts join
-            const TRect client(0, 0, ClientWidth(), ClientHeight());
-            HRGN clip = CreateRectRgn(area.Left, area.Top, area.Right, area.Bottom);
-            canvas->RequiredState();
-            SelectClipRgn(canvas->Handle(), clip);
-            FillGradient(canvas, from, backGround_->ColorTo, 64, client, backGround_->Horizontal);
-            SelectClipRgn(canvas->Handle(), nullptr);
-            DeleteObject(clip);
+    TBitmap* bitmap = backGround_->Bitmap();
+    const TRect p(backGround_->Left(), backGround_->Top(), backGround_->Left() + bitmap->Width(),
+                  backGround_->Top() + bitmap->Height());
+    if (d.Right <= p.Left || p.Right <= d.Left || d.Bottom <= p.Top || p.Bottom <= d.Top)
+        return;
+    SetBkMode(canvas->Handle(), TRANSPARENT);
+    TRect dest = d;
+    TRect src(d.Left - p.Left, d.Top - p.Top, d.Right - p.Left, d.Bottom - p.Top);
+    if (src.Left < 1) {
+        dest.Left = p.Left;
+        src.Left = 0;
+    }
+    if (src.Top < 1) {
+        dest.Top = p.Top;
+        src.Top = 0;
+    }
+    if (dest.Right - dest.Left > bitmap->Width() - src.Left) {
+        dest.Right = dest.Left + bitmap->Width() - src.Left;
+        src.Right = bitmap->Width();
+    }
+    if (dest.Bottom - dest.Top > bitmap->Height() - src.Top) {
+        dest.Bottom = dest.Top + bitmap->Height() - src.Top;
+        src.Bottom = bitmap->Height();
+    }
+    src.Right = src.Left + (dest.Right - dest.Left);
+    src.Bottom = src.Top + (dest.Bottom - dest.Top);
+    canvas->CopyRect(dest, bitmap->Canvas(), src);
+}
+
+void TPlusStringGrid::TileBackground(TCanvas* canvas, const TRect& d, int phaseX, int phaseY)
+{
+    TBitmap* bitmap = backGround_->Bitmap();
+    const int bw = bitmap->Width(), bh = bitmap->Height();
+    if (bw <= 0 || bh <= 0)
+        return;
+    SetBkMode(canvas->Handle(), TRANSPARENT);
+    int sy = phaseY;
+    for (int y = d.Top - 1; y < d.Bottom; sy = 0) {
+        const int h = std::min(bh - sy, d.Bottom - y);
+        int sx = phaseX;
+        for (int x = d.Left - 1; x < d.Right; sx = 0) {
+            const int w = std::min(bw - sx, d.Right - x);
+            canvas->CopyRect(TRect(x, y, x + w, y + h), bitmap->Canvas(), TRect(sx, sy, sx + w, sy + h));
+            x += w;
         }
-    };
-    fill(TRect(right, 0, ClientWidth(), ClientHeight()));
-    fill(TRect(0, bottom, std::min(right, ClientWidth()), ClientHeight()));
+        y += h;
+    }
+}
+
+void TPlusStringGrid::DrawCellBackground(TCanvas* canvas, int rc, int row, const TRect& tr, TGridDrawState state)
+{
+    const bool fixed = state.Contains(gdFixed);
+    const TBackGroundCells cells = backGround_->Cells();
+    const bool kindMatches = fixed ? cells == bcFixed || cells == bcAll : cells == bcNormal || cells == bcAll;
+    if (!kindMatches)
+        return;
+    const bool ownColor = GetColors(rc, row) != clNone;
+    const int lw = TCustomGrid::GridLineWidth();
+    if (backGround_->HasPicture() && !ownColor && (!ShowSelection || !state.Contains(gdSelected))) {
+        const TRect d(tr.Left + 1 - lw, tr.Top + 1 - lw, tr.Right, tr.Bottom);
+        if (backGround_->Display() == bdTile) {
+            // the phase keeps the picture continuous across cells
+            const int firstCol = cells == bcNormal ? TBaseGrid::FixedCols() : 0;
+            const int firstRow = cells == bcNormal ? TBaseGrid::FixedRows() : 0;
+            long long px = 0, py = 0;
+            for (int c = firstCol; c < RealToDisplayColumn(rc); ++c)
+                px += ColWidths(c);
+            for (int r = firstRow; r < row; ++r)
+                py += RowHeights(r);
+            TileBackground(canvas, d, int(px % backGround_->Bitmap()->Width()),
+                           int(py % backGround_->Bitmap()->Height()));
+        } else {
+            DrawFixedBackground(canvas, d);
+        }
+    }
+    if (!backGround_->IsGradient())
+        return;
+    const TCellType type = GetCellType(RealToDisplayColumn(rc), row);
+    const bool control =
+        type == ctCheckBox || type == ctDataCheckBox || type == ctRadio || type == ctButton || type == ctRadioButton;
+    const bool drawnSelected = state.Contains(gdSelected) &&
+                               !(state.Contains(gdFocused) && !Options().Contains(goDrawFocusSelected));
+    if ((ownColor && !control) || (ShowSelection && drawnSelected))
+        return;
+    const TRect d(tr.Left - 1, tr.Top - lw, tr.Right, tr.Bottom + lw - 1);
+    const bool horizontal = backGround_->Display() == bdGradientHorz;
+    const int extent = std::max(1, horizontal ? Width() : Height());
+    const TColor c1 = GradientColorAt(backGround_->Color(), backGround_->ColorTo(), 0, extent,
+                                      horizontal ? d.Left : d.Top);
+    const TColor c2 = GradientColorAt(backGround_->Color(), backGround_->ColorTo(), 0, extent,
+                                      horizontal ? d.Right : d.Bottom);
+    canvas->Brush->Color = c2;
+    canvas->Pen->Color = c2;
+    FillGradient(canvas, c1, c2, 128, d, horizontal);
+}
+
+void TPlusStringGrid::PaintBackgroundOutsideCells()
+{
+    const int lastCol = ColCount() - 1, lastRow = RowCount() - 1;
+    const bool lastColShown = LeftCol() + VisibleColCount() >= ColCount();
+    const bool lastRowShown = TopRow() + VisibleRowCount() >= RowCount();
+    if (!lastColShown && !lastRowShown)
+        return;
+    if (backGround_->IsGradient() && backGround_->ColorTo() == clNone)
+        return;
+    TRect client(0, 0, ClientWidth(), ClientHeight());
+    const int lw = TCustomGrid::GridLineWidth();
+    HRGN region = nullptr;
+    if (lastColShown) {
+        TRect e = CellRect(lastCol, TopRow());
+        if (e.Right + lw < client.Right && !e.IsEmpty())
+            region = CreateRectRgn(e.Right + lw, 0, client.Right, client.Bottom);
+    }
+    if (lastRowShown) {
+        TRect e = CellRect(LeftCol(), lastRow);
+        if (e.Bottom + lw < client.Bottom && !e.IsEmpty()) {
+            HRGN bottom = CreateRectRgn(0, e.Bottom + lw, client.Right, client.Bottom);
+            if (region) {
+                CombineRgn(region, region, bottom, RGN_OR);
+                DeleteObject(bottom);
+            } else {
+                region = bottom;
+            }
+        }
+    }
+    if (!region)
+        return;
+    if (searchFooter_->Visible())
+        client.Bottom -= 32;
+    TCanvas* canvas = Canvas();
+    canvas->RequiredState();
+    SelectClipRgn(canvas->Handle(), region);
+    if (!backGround_->HasPicture()) {
+        if (backGround_->IsGradient())
+            FillGradient(canvas, backGround_->Color(), backGround_->ColorTo(), 128, client,
+                         backGround_->Display() == bdGradientHorz);
+    } else if (backGround_->Display() != bdTile) {
+        DrawFixedBackground(canvas, client);
+    } else if (backGround_->Cells() != bcFixed) {
+        TRect t = client;
+        if (backGround_->Cells() == bcNormal) {
+            const TRect first = CellRect(LeftCol(), TopRow());
+            t.Left = first.Left;
+            t.Top = first.Top;
+        }
+        t.Top += XYOffset.Y;
+        t.Left += XYOffset.X;
+        TileBackground(canvas, t, 0, 0);
+    }
+    SelectClipRgn(canvas->Handle(), nullptr);
+    DeleteObject(region);
 }
 
 // ---------------------------------------------------------------- one cell
@@ -266,6 +384,8 @@ void TPlusStringGrid::DrawCellText(TCanvas* canvas, int col, int row, TRect rect
     if (OnCustomCellBkgDraw)
         OnCustomCellBkgDraw(this, canvas, rc, row, state, r, false);
 
+    if (backGround_->HasPicture() || backGround_->IsGradient())
+        DrawCellBackground(canvas, rc, row, r, state);
     TCellGraphic* graphic = GetCellGraphicOf(rc, row);
     String text = GetCellText(rc, row);
     // the graphic takes its place first; text beside it gets the rest of the cell
@@ -368,8 +488,8 @@ void TPlusStringGrid::DrawFixedLook(TCanvas* canvas, int col, int row, const TRe
         return;
     const int fixedCols = TBaseGrid::FixedCols();
     const int fixedRows = TBaseGrid::FixedRows();
-    if (ActiveCellShow && ((col + 1 == fixedCols && row == Row()) || (col == Col() && row + 1 == fixedRows))) {
-        DrawGradientBackground(canvas, rect, ActiveCellColor, ActiveCellColorTo, clNone, clNone, true, clNone, false,
+    if (activeCellShow_ && ((col + 1 == fixedCols && row == Row()) || (col == Col() && row + 1 == fixedRows))) {
+        DrawGradientBackground(canvas, rect, activeCellColor_, activeCellColorTo_, clNone, clNone, true, clNone, false,
                                true);
         return;
     }

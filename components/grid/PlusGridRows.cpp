@@ -7,6 +7,9 @@
 // with it.
 #include "PlusGrid.h"
 
+#include "CellText.h"
+#include "HtmlUtils.h"
+
 #include <algorithm>
 
 namespace {
@@ -379,8 +382,10 @@ void TPlusStringGrid::UnhideLastLevel()
 
 bool TPlusStringGrid::DoIsFixedCell(int col, int row)
 {
-    bool fixed = false;
-    if (OnIsFixedCell)
+    // with the "always" flags a grid that has shrunk to its asked fixed rows (columns) is all fixed
+    bool fixed = col < FixedCols() || row < FixedRows() || (FixedRowAlways && RowCount() == RequestedFixedRows) ||
+                 (FixedColAlways && ColCount() == RequestedFixedCols);
+    if (!fixed && OnIsFixedCell)
         OnIsFixedCell(this, row, col, fixed);
     return fixed;
 }
@@ -729,13 +734,25 @@ TRect TPlusStringGrid::GetUsedCellsRect()
 
 void TPlusStringGrid::BeginUpdate()
 {
+    if (!Visible())
+        return;
     ++UpdateCount;
+    if (Handle())
+        SendMessage(Handle(), WM_SETREDRAW, FALSE, 0);
 }
 
 void TPlusStringGrid::EndUpdate()
 {
-    if (UpdateCount > 0 && --UpdateCount == 0)
-        Invalidate();
+    if (!Visible())
+        return;
+    if (UpdateCount > 0)
+        --UpdateCount;
+    if (destroying_ || UpdateCount > 0)
+        return;
+    if (Handle()) {
+        SendMessage(Handle(), WM_SETREDRAW, TRUE, 0);
+        InvalidateRect(Handle(), nullptr, FALSE);
+    }
 }
 
 void TPlusStringGrid::Invalidate()
@@ -767,6 +784,23 @@ void TPlusStringGrid::RepaintCol(int col)
         InvalidateCol(col);
 }
 
+void TPlusStringGrid::InvalidateCellRect(int left, int top, int right, int bottom)
+{
+    if (left < 0 || top < 0 || right < 0 || bottom < 0)
+        return;
+    const TRect r1 = CellRect(left, top);
+    const TRect r2 = CellRect(std::min(VisibleColCount() + TBaseGrid::FixedCols(), right), bottom);
+    if (r1.IsEmpty() || r2.IsEmpty()) {
+        Repaint();
+        return;
+    }
+    if (!Handle())
+        return;
+    const RECT area{std::min(r1.Left, r2.Left), std::min(r1.Top, r2.Top), std::max(r1.Right, r2.Right),
+                    std::max(r1.Bottom, r2.Bottom)};
+    InvalidateRect(Handle(), &area, TRUE);
+}
+
 void TPlusStringGrid::CellsChanged(const TRect& r)
 {
     if (OnCellsChanged)
@@ -775,9 +809,7 @@ void TPlusStringGrid::CellsChanged(const TRect& r)
 
 void TPlusStringGrid::SetTopRowChecked(int row)
 {
-    const int first = TBaseGrid::FixedRows();
-    row = std::clamp(row, first, std::max(first, RowCount() - 1));
-    if (row != TopRow())
+    if (row >= FixedRows() && row <= RowCount() - 1 && row != TopRow())
         SetTopRow(row);
 }
 
@@ -786,7 +818,7 @@ void TPlusStringGrid::ScrollInView(int col, int row)
     if (col < 0 || row < 0 || col >= ColCount() || row >= RowCount())
         return;
     if (row >= TBaseGrid::FixedRows() && (row < TopRow() || row >= TopRow() + VisibleRowCount()))
-        SetTopRowChecked(row - VisibleRowCount() / 2);
+        SetTopRowChecked(std::max(TBaseGrid::FixedRows(), row - VisibleRowCount() / 2));
     if (col >= TBaseGrid::FixedCols() && (col < LeftCol() || col >= LeftCol() + VisibleColCount()))
         SetLeftCol(std::clamp(col, TBaseGrid::FixedCols(), ColCount() - 1));
 }
@@ -799,74 +831,152 @@ void TPlusStringGrid::SetRowChecked(int row)
 
 // ---------------------------------------------------------------- selection lists and flags
 
-bool TPlusStringGrid::GetRowSelected(int row) const
+namespace {
+
+bool Between(int value, int a, int b) { return value >= std::min(a, b) && value <= std::max(a, b); }
+
+} // namespace
+
+bool TPlusStringGrid::GetRowSelected(int row)
 {
-    return row >= 0 && row < int(selectedRows_.size()) && selectedRows_[size_t(row)];
+    if (row < 0 || row >= GetAllRowCount())
+        throw EPlusGridError("Invalid row accessed");
+    if (!mouseActions_->DisjunctRowSelect()) {
+        const TGridRect s = Selection();
+        return Between(row, s.Top, s.Bottom);
+    }
+    if (row >= int(selectedRows_.size()))
+        selectedRows_.resize(size_t(row) + 1, false);
+    return selectedRows_[size_t(row)];
 }
 
 void TPlusStringGrid::SetRowSelected(int row, bool selected)
 {
-    if (row < 0 || row >= GetAllRowCount())
+    if ((row >= GetAllRowCount() && TBaseGrid::FixedRows() < RowCount()) || row < 0)
+        throw EPlusGridError("Invalid row accessed");
+    const int known = int(selectedRows_.size());
+    bool allow = true;
+    if ((row > known || (row < known && selectedRows_[size_t(row)] != selected)) && OnRowDisjunctSelect)
+        OnRowDisjunctSelect(this, row, selected, allow);
+    if (!allow)
         return;
-    if (row >= int(selectedRows_.size()))
+    if (row >= known)
         selectedRows_.resize(size_t(row) + 1, false);
-    if (selectedRows_[size_t(row)] == selected)
-        return;
-    selectedRows_[size_t(row)] = selected;
-    if (selected)
-        selectedRowOrder_->Add(row);
-    else
+    const int shown = mouseActions_->RowSelectPersistent ? RealToDisplayRow(row) : row;
+    if (selected) {
+        if (!selectedRows_[size_t(row)])
+            RepaintRow(shown);
+        selectedRows_[size_t(row)] = true;
+        if (!selectedRowOrder_->HasValue(row))
+            selectedRowOrder_->Add(row);
+    } else {
+        if (selectedRows_[size_t(row)])
+            RepaintRow(shown);
+        selectedRows_[size_t(row)] = false;
         selectedRowOrder_->RemoveValue(row);
-    RepaintRow(mouseActions_->RowSelectPersistent ? RealToDisplayRow(row) : row);
+    }
+    if (OnRowDisjunctSelected)
+        OnRowDisjunctSelected(this, row);
 }
 
-int TPlusStringGrid::SelectedRowCount() const
+int TPlusStringGrid::SelectedRowCount()
 {
-    return int(std::count(selectedRows_.begin(), selectedRows_.end(), true));
+    if (!mouseActions_->DisjunctRowSelect()) {
+        const TGridRect s = Selection();
+        return std::abs(s.Bottom - s.Top) + 1;
+    }
+    const size_t n = std::min(selectedRows_.size(), size_t(GetAllRowCount()));
+    return int(std::count(selectedRows_.begin(), selectedRows_.begin() + std::ptrdiff_t(n), true));
 }
 
 void TPlusStringGrid::ClearRowSelection()
 {
-    selectedRows_.clear();
+    if (selectedRows_.empty())
+        return;
+    for (size_t r = 0; r < selectedRows_.size(); ++r)
+        if (selectedRows_[r]) {
+            RepaintRow(int(r));
+            selectedRows_[r] = false;
+        }
     selectedRowOrder_->Clear();
-    Invalidate();
 }
 
-bool TPlusStringGrid::GetColSelected(int col) const
+void TPlusStringGrid::SelectRowsInRange(bool all)
 {
-    return col >= 0 && col < int(selectedCols_.size()) && selectedCols_[size_t(col)];
+    const TGridRect s = Selection();
+    for (int b = TBaseGrid::FixedRows(); b < RowCount(); ++b) {
+        const bool inRange = Between(b, s.Top, s.Bottom);
+        if (all || inRange)
+            SetRowSelected(mouseActions_->RowSelectPersistent ? DisplayToRealRow(b) : b, inRange);
+    }
+    if (!hiddenRows_.empty())
+        Invalidate();
+}
+
+void TPlusStringGrid::SelectColsInRange(bool all)
+{
+    const TGridRect s = Selection();
+    for (int b = TBaseGrid::FixedCols(); b < ColCount(); ++b) {
+        const bool inRange = s.Left <= b && b <= s.Right;
+        if (all || inRange)
+            SetColSelected(b, inRange);
+    }
+}
+
+void TPlusStringGrid::SelectSingleCell(int col, int row)
+{
+    SetSelection(TGridRect{col, row, col, row});
+}
+
+void TPlusStringGrid::FocusCell(int col, int row)
+{
+    MoveColRow(col, row, true, true);
+}
+
+bool TPlusStringGrid::GetColSelected(int col)
+{
+    if (col < 0 || col >= ColCount())
+        throw EPlusGridError("Invalid column accessed");
+    if (col >= int(selectedCols_.size()))
+        selectedCols_.resize(size_t(col) + 1, false);
+    return selectedCols_[size_t(col)];
 }
 
 void TPlusStringGrid::SetColSelected(int col, bool selected)
 {
     if (col < 0 || col >= ColCount())
-        return;
+        throw EPlusGridError("Invalid column accessed");
     if (col >= int(selectedCols_.size()))
         selectedCols_.resize(size_t(col) + 1, false);
+    if (selectedCols_[size_t(col)] != selected)
+        RepaintCol(col);
     selectedCols_[size_t(col)] = selected;
-    RepaintCol(col);
 }
 
 void TPlusStringGrid::ClearColSelection()
 {
-    selectedCols_.clear();
-    Invalidate();
+    if (selectedCols_.empty())
+        return;
+    for (size_t c = 0; c < selectedCols_.size(); ++c)
+        if (selectedCols_[c]) {
+            RepaintCol(int(c));
+            selectedCols_[c] = false;
+        }
 }
 
 bool TPlusStringGrid::GetRowModified(int row) const
 {
-    return row >= 0 && row < rowModified_->Count() && rowModified_->GetItem(row) != 0;
+    return row >= 0 && row < rowModified_->Count() && rowModified_->GetItem(row) == 1;
 }
 
 void TPlusStringGrid::SetRowModified(int row, bool value)
 {
-    if (row < 0 || row >= RowCount())
+    if (row < 0 || row >= GetAllRowCount())
         return;
     while (rowModified_->Count() <= row)
         rowModified_->Add(0);
     rowModified_->SetItem(row, value ? 1 : 0);
-    if (TBaseGrid::FixedCols() > 0)
-        RepaintCell(0, row);
+    RepaintCell(0, row);
 }
 
 bool TPlusStringGrid::GetRowEnabled(int row) const
@@ -885,12 +995,158 @@ void TPlusStringGrid::SetRowEnabled(int row, bool value)
     RepaintRow(row);
 }
 
-void TPlusStringGrid::HeadersChanged()
+// ---------------------------------------------------------------- headers
+
+void TPlusStringGrid::SetColumnHeaders(TStrings* value)
 {
+    columnHeaders_->BeginUpdate();
+    if (value)
+        columnHeaders_->Assign(*value);
+    else
+        columnHeaders_->Clear();
+    columnHeaders_->EndUpdate();
     if (TBaseGrid::FixedRows() > 0)
-        for (int i = 0; i < columnHeaders_->Count() && i < TotalColCount(); ++i)
-            SetCellText(i, 0, columnHeaders_->Strings(i));
-    if (TBaseGrid::FixedCols() > 0)
-        for (int i = 0; i < rowHeaders_->Count() && i < RowCount(); ++i)
-            SetCellText(0, i, rowHeaders_->Strings(i));
+        for (int c = 0; c < TotalColCount(); ++c)
+            SetCellText(c, 0, String());
+    ApplyColumnHeaders();
+}
+
+void TPlusStringGrid::SetRowHeaders(TStrings* value)
+{
+    rowHeaders_->BeginUpdate();
+    if (value)
+        rowHeaders_->Assign(*value);
+    else
+        rowHeaders_->Clear();
+    rowHeaders_->EndUpdate();
+    if (HasState(csDesigning) && TBaseGrid::FixedCols() > 0)
+        for (int r = 0; r < RowCount(); ++r)
+            SetCellText(0, r, String());
+    ApplyRowHeaders();
+}
+
+void TPlusStringGrid::ApplyColumnHeaders()
+{
+    if (TBaseGrid::FixedRows() <= 0)
+        return;
+    for (int i = 0; i < columnHeaders_->Count() && i < TotalColCount(); ++i)
+        SetCellText(i, 0, BackslashNToCR(columnHeaders_->Strings(i)));
+}
+
+void TPlusStringGrid::ApplyRowHeaders()
+{
+    if (TBaseGrid::FixedCols() <= 0)
+        return;
+    for (int i = 0; i < rowHeaders_->Count() && i < RowCount(); ++i)
+        SetCellText(0, i, BackslashNToCR(rowHeaders_->Strings(i)));
+}
+
+// ---------------------------------------------------------------- highlights
+
+void TPlusStringGrid::HighlightInRange(const String& text, const String& tag, int lastRow, int lastCol, int firstRow,
+                                       int firstCol, bool caseSensitive)
+{
+    firstRow = std::max(firstRow, 0);
+    firstCol = std::max(firstCol, 0);
+    lastRow = std::min(lastRow, RowCount() - 1);
+    lastCol = std::min(lastCol, TotalColCount() - 1);
+    for (int r = firstRow; r <= lastRow; ++r)
+        for (int c = firstCol; c <= lastCol; ++c) {
+            if (!IsBaseOrPlainCell(c, r))
+                continue;
+            const String cell = OnGetDisplText ? GetCellText(c, r) : GetRawCell(c, r);
+            SetCellText(c, r, InsertHighlightTags(cell, text, tag, caseSensitive));
+        }
+}
+
+void TPlusStringGrid::UnHighlightInRange(const String& tag, int firstCol, int lastRow, int lastCol, int firstRow)
+{
+    firstRow = std::max(firstRow, 0);
+    firstCol = std::max(firstCol, 0);
+    lastRow = std::min(lastRow, RowCount() - 1);
+    lastCol = std::min(lastCol, TotalColCount() - 1);
+    for (int r = firstRow; r <= lastRow; ++r)
+        for (int c = firstCol; c <= lastCol; ++c) {
+            if (!IsBaseOrPlainCell(c, r))
+                continue;
+            const String cell = OnGetDisplText ? GetCellText(c, r) : GetRawCell(c, r);
+            SetCellText(c, r, RemoveHighlightTags(cell, tag));
+        }
+}
+
+void TPlusStringGrid::HighlightInColumn(bool all, bool caseSensitive, const String& text, int col)
+{
+    if (all)
+        HighlightInRange(text, "hi", RowCount() - 1, col, 0, col, caseSensitive);
+    else
+        HighlightInRange(text, "hi", RowCount() - fixedFooters_ - 1, col, FixedRows(), col, caseSensitive);
+}
+
+void TPlusStringGrid::HighlightInGrid(bool all, bool caseSensitive, const String& text)
+{
+    if (all)
+        HighlightInRange(text, "hi", RowCount() - 1, ColCount() - 1, 0, 0, caseSensitive);
+    else
+        HighlightInRange(text, "hi", RowCount() - fixedFooters_ - 1, ColCount() - fixedRightCols_ - 1 + HiddenColCount,
+                         FixedRows(), FixedCols(), caseSensitive);
+}
+
+void TPlusStringGrid::UnHighlightColumn(bool all, int col)
+{
+    if (all)
+        UnHighlightInRange("hi", col, RowCount() - 1, col, 0);
+    else
+        UnHighlightInRange("hi", col, RowCount() - fixedFooters_ - 1, col, FixedRows());
+}
+
+void TPlusStringGrid::RemoveAllHighlights(bool all)
+{
+    if (all)
+        UnHighlightInRange("hi", 0, RowCount() - 1, ColCount() + HiddenColCount - 1, 0);
+    else
+        UnHighlightInRange("hi", FixedCols(), RowCount() - fixedFooters_ - 1,
+                           ColCount() - fixedRightCols_ - 1 + HiddenColCount, FixedRows());
+}
+
+// ---------------------------------------------------------------- merging of listed columns
+
+void TPlusStringGrid::SplitAllMergedCells()
+{
+    for (int c = 0; c < ColCount(); ++c)
+        SplitColumnCells(c);
+}
+
+void TPlusStringGrid::MergeListedColumns()
+{
+    for (int i = 0; i < autoMergeColumns_->Count(); ++i)
+        MergeColumnCells(autoMergeColumns_->GetItem(i), i == 0);
+}
+
+// ---------------------------------------------------------------- the last row above the search footer
+
+int TPlusStringGrid::SearchPanelHeight() const
+{
+    return searchFooter_->Visible() ? 32 : 0;
+}
+
+bool TPlusStringGrid::LastRowAboveSearchFooter()
+{
+    if (!searchFooter_->Visible() || TopRow() + VisibleRowCount() < RowCount() - 1)
+        return false;
+    return CellRect(0, RowCount() - 1).Bottom < ClientHeight() - SearchPanelHeight() + 2;
+}
+
+void TPlusStringGrid::KeepLastRowAboveSearchFooter()
+{
+    if (!searchFooter_->Visible())
+        return;
+    for (int guard = 0; guard < RowCount(); ++guard) {
+        if (ClientHeight() - SearchPanelHeight() + 2 >= CellRect(0, RowCount() - 1).Bottom || Row() > RowCount() - 1 ||
+            TopRow() >= RowCount())
+            return;
+        const int top = TopRow();
+        SetTopRowChecked(top + 1);
+        if (TopRow() == top)
+            return; // the grid cannot scroll further
+    }
 }

@@ -8,6 +8,7 @@
 #include <QPainterPath>
 #include <QGuiApplication>
 #include <QScreen>
+#include <QStaticText>
 #include <QWidget>
 #include <algorithm>
 #include <array>
@@ -16,6 +17,7 @@
 #include <cstdio>
 #include <cstdint>
 #include <cstring>
+#include <unordered_map>
 
 // ---------------------------------------------------------------- colours and rectangles
 
@@ -70,7 +72,65 @@ int FontObject::describe(int size, void* out) const
     return n;
 }
 
+namespace {
+
+QFont BuildQtFont(const LOGFONT& font);
+
+bool SameFontDescription(const LOGFONT& a, const LOGFONT& b)
+{
+    return a.lfHeight == b.lfHeight && a.lfWidth == b.lfWidth && a.lfEscapement == b.lfEscapement &&
+           a.lfOrientation == b.lfOrientation && a.lfWeight == b.lfWeight && a.lfItalic == b.lfItalic &&
+           a.lfUnderline == b.lfUnderline && a.lfStrikeOut == b.lfStrikeOut && a.lfCharSet == b.lfCharSet &&
+           a.lfQuality == b.lfQuality && a.lfPitchAndFamily == b.lfPitchAndFamily &&
+           std::strncmp(a.lfFaceName, b.lfFaceName, LF_FACESIZE) == 0;
+}
+
+// The Qt fonts of the descriptions drawn with lately, most recent first, each with the widths
+// of the texts measured in it. Building a Qt font and resolving its glyphs costs more than
+// drawing a short text, and a window draws with the same few fonts again and again.
+struct CachedFont {
+    LOGFONT description;
+    QFont font;
+    std::unordered_map<QString, int> widths;
+    std::unordered_map<QString, QStaticText> laidOut; // texts shaped once, drawn again as they are
+};
+std::vector<std::unique_ptr<CachedFont>>& FontCache()
+{
+    static std::vector<std::unique_ptr<CachedFont>> cache;
+    return cache;
+}
+
+CachedFont& CachedFontOf(const LOGFONT& description)
+{
+    auto& cache = FontCache();
+    for (size_t i = 0; i < cache.size(); ++i)
+        if (SameFontDescription(cache[i]->description, description)) {
+            if (i > 0)
+                std::rotate(cache.begin(), cache.begin() + qsizetype(i), cache.begin() + qsizetype(i) + 1);
+            return *cache.front();
+        }
+    if (cache.size() >= 32)
+        cache.pop_back();
+    auto entry = std::make_unique<CachedFont>();
+    entry->description = description;
+    entry->font = BuildQtFont(description);
+    cache.insert(cache.begin(), std::move(entry));
+    return *cache.front();
+}
+
+// The widths measured while one DrawText runs go to its font's entry.
+std::unordered_map<QString, int>* activeWidths = nullptr;
+
+} // namespace
+
 QFont FontObject::QtFont() const
+{
+    return CachedFontOf(font).font;
+}
+
+namespace {
+
+QFont BuildQtFont(const LOGFONT& font)
 {
     QString face = QString::fromLatin1(font.lfFaceName, int(strnlen(font.lfFaceName, LF_FACESIZE)));
     if (face.isEmpty())
@@ -103,6 +163,8 @@ QFont FontObject::QtFont() const
     }
     return f;
 }
+
+} // namespace
 
 HPEN CreatePen(int style, int width, COLORREF color)
 {
@@ -2197,6 +2259,28 @@ void PaintText(HDC dc, const QFont& font, const QString& text, QPoint topLeft, i
     p->setTransform(QTransform());
 }
 
+// Draws a line of text without a background in the font's cached layout of it, as PaintText
+// would draw it: the text's top-left corner at topLeft, the baseline one ascent below.
+void PaintLaidOutText(HDC dc, CachedFont& cached, const QString& text, QPoint topLeft)
+{
+    auto it = cached.laidOut.find(text);
+    if (it == cached.laidOut.end()) {
+        if (cached.laidOut.size() >= 4096)
+            cached.laidOut.clear();
+        QStaticText laidOut(text);
+        laidOut.setTextFormat(Qt::PlainText);
+        laidOut.setPerformanceHint(QStaticText::AggressiveCaching);
+        laidOut.prepare(QTransform(), cached.font);
+        it = cached.laidOut.emplace(text, laidOut).first;
+    }
+    QPainter* p = dc->Painter();
+    p->setFont(cached.font);
+    p->setCompositionMode(dc->rop2 == R2_COPYPEN ? QPainter::CompositionMode_SourceOver : ModeOf(dc->rop2));
+    p->setTransform(QTransform());
+    p->setPen(EffectiveColor(dc, dc->textColor));
+    p->drawStaticText(topLeft, it->second);
+}
+
 BOOL TextOutQ(HDC dc, int x, int y, const QString& text, const String& recordText)
 {
     QUELM_META_CALL(dc, Text(dc, x, y, 0, nullptr, std::u16string(reinterpret_cast<const char16_t*>(text.utf16()), size_t(text.size())), nullptr));
@@ -2427,7 +2511,15 @@ QString ExpandTabs(const QString& s, const QFontMetrics& fm, int tabWidth)
 
 int LineWidth(const QFontMetrics& fm, const QString& s, int tabWidth)
 {
-    return fm.horizontalAdvance(ExpandTabs(s, fm, tabWidth));
+    if (!activeWidths || (tabWidth > 0 && s.contains('\t')))
+        return fm.horizontalAdvance(ExpandTabs(s, fm, tabWidth));
+    if (const auto it = activeWidths->find(s); it != activeWidths->end())
+        return it->second;
+    const int width = fm.horizontalAdvance(s);
+    if (activeWidths->size() >= 4096)
+        activeWidths->clear();
+    activeWidths->emplace(s, width);
+    return width;
 }
 
 QString EndEllipsis(const QFontMetrics& fm, const QString& s, int width, int tabWidth)
@@ -2511,8 +2603,15 @@ int DrawTextQ(HDC dc, const QString& text, const String& recordText, RECT* rect,
     rec.Flags = format;
     rec.PenColor = dc->textColor;
 
-    const QFont font = FontOf(dc);
+    HFONT fontObject = dc->font ? dc->font : static_cast<HFONT>(GetStockObject(SYSTEM_FONT));
+    CachedFont& cached = CachedFontOf(fontObject->font);
+    const QFont font = cached.font;
     const QFontMetrics fm(font);
+    struct ActiveWidths {
+        std::unordered_map<QString, int>* saved = activeWidths;
+        explicit ActiveWidths(std::unordered_map<QString, int>* widths) { activeWidths = widths; }
+        ~ActiveWidths() { activeWidths = saved; }
+    } measuring(&cached.widths);
     int tabChars = 8;
     if (format & DT_TABSTOP)
         tabChars = int((format >> 8) & 0xFF);
@@ -2576,7 +2675,7 @@ int DrawTextQ(HDC dc, const QString& text, const String& recordText, RECT* rect,
     int maxWidth = 0; // needed only to measure
     if (format & DT_CALCRECT)
         for (const TextLine& line : lines)
-            maxWidth = std::max(maxWidth, fm.horizontalAdvance(line.text));
+            maxWidth = std::max(maxWidth, LineWidth(fm, line.text, 0));
 
     if (format & DT_CALCRECT) {
         if ((format & DT_WORDBREAK) && !(format & DT_SINGLELINE))
@@ -2597,7 +2696,7 @@ int DrawTextQ(HDC dc, const QString& text, const String& recordText, RECT* rect,
             top = rect->bottom - lineHeight;
     }
     const auto lineLeft = [&](const TextLine& line) {
-        const int w = (format & (DT_CENTER | DT_RIGHT)) ? fm.horizontalAdvance(line.text) : 0;
+        const int w = (format & (DT_CENTER | DT_RIGHT)) ? LineWidth(fm, line.text, 0) : 0;
         if (format & DT_CENTER)
             return left + (boxWidth - w) / 2;
         if (format & DT_RIGHT)
@@ -2633,10 +2732,7 @@ int DrawTextQ(HDC dc, const QString& text, const String& recordText, RECT* rect,
         QPainter* p = dc->Painter();
         if (!(format & DT_NOCLIP)) {
             const QRect box = dc->ToDevice(*rect);
-            if (p->hasClipping())
-                p->setClipRegion(p->clipRegion().intersected(QRegion(box)));
-            else
-                p->setClipRect(box);
+            p->setClipRect(box, p->hasClipping() ? Qt::IntersectClip : Qt::ReplaceClip);
         }
         int y = top;
         for (const TextLine& line : lines) {
@@ -2644,6 +2740,8 @@ int DrawTextQ(HDC dc, const QString& text, const String& recordText, RECT* rect,
                 const QRect underline = UnderlineBox(fm, line.text, line.underline, dc->ToDevice(lineLeft(line), y));
                 if (!underline.isEmpty())
                     p->fillRect(underline, EffectiveColor(dc, dc->textColor));
+            } else if (line.underline < 0 && dc->bkMode != OPAQUE) {
+                PaintLaidOutText(dc, cached, line.text, dc->ToDevice(lineLeft(line), y));
             } else {
                 PaintText(dc, font, line.text, dc->ToDevice(lineLeft(line), y), 0, line.underline);
             }

@@ -44,7 +44,7 @@ TEST(PlusGridLife, ConstructorDefaults)
     EXPECT_EQ(g.SelectionColorTo(), clNone);
     EXPECT_EQ(g.BorderColor(), TColor(0xB99D7F));
     EXPECT_EQ(g.URLColor, TColor(0xFF0000));
-    EXPECT_EQ(g.ActiveCellColor, clGray);
+    EXPECT_EQ(g.ActiveCellColor(), clGray);
     EXPECT_EQ(g.DisabledFontColor, clSilver);
     EXPECT_EQ(g.Look(), glXP);
     EXPECT_EQ(g.InvalidEntryIcon, ieWarning);
@@ -250,13 +250,14 @@ TEST(PlusGridDimensions, FixedRowsAndColumnsKeptByTheAlwaysFlags)
     EXPECT_EQ(g->FixedRows(), 1);
     EXPECT_EQ(g->RequestedFixedRows, 1);
 
-    // while loading the asked counts are not recorded
+    // while loading the asked counts are not recorded; the end of loading records what was loaded
     g->BeginLoading();
     g->SetFixedRows(2);
+    EXPECT_EQ(g->RequestedFixedRows, 1);
     g->SetFixedRowHeight(40);
     g->SetFixedColWidth(90);
     g->EndLoading();
-    EXPECT_EQ(g->RequestedFixedRows, 1);
+    EXPECT_EQ(g->RequestedFixedRows, 2);
     EXPECT_EQ(g->FixedRowHeight(), 40);
     EXPECT_EQ(g->RowHeights(0), g->DefaultRowHeight());
     EXPECT_NE(g->ColWidths(0), 90);

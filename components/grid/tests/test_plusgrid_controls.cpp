@@ -203,6 +203,8 @@ TEST(PlusGridControls, CheckGlyphAndButtonGeometry)
 TEST(PlusGridControls, MouseAndKeyEntriesFireTheControlEvents)
 {
     Grid g;
+    // the cells carry properties, so the grid must be editable for their controls to take clicks
+    g.grid->SetOptions(g.grid->Options() << goEditing);
     g.grid->SetDefaultRowHeight(24);
     g.Make(1, 1, ctCheckBox);
     g.Radio(2, 1, {"a", "b", "c"}, 0);
