@@ -183,6 +183,19 @@ using TRowUpdateEvent = std::function<void(TObject* Sender, int OldRow, int NewR
 using TCanSortEvent = std::function<void(TObject* Sender, int ACol, bool& DoSort)>;
 using TClickSortEvent = std::function<void(TObject* Sender, int ACol)>;
 
+// ---- find types (PlusGridFind.cpp)
+enum TCellSearchOption {
+    soMatchCase, soMatchFull, soMatchExpression, soRowByRow, soMatchStart, soCurrentRowOnly, soCurrentColumnOnly,
+    soIncludeFixed, soAutoGoto, soIgnoreHTML, soBackward, soIncludeHiddenColumns, soPresetColumn, soPresetRow,
+    soSelectionOnly, soIncludeHiddenRows
+};
+using TCellSearchOptions = TSet<TCellSearchOption>;
+enum TSearchAction { saFindFirst, saFindPrevious, saFindNext };
+using TSearchEditChangeEvent = std::function<void(TObject* Sender, const String& Value, bool& DefaultSearch)>;
+using TSearchFooterActionEvent =
+    std::function<void(TObject* Sender, const String& Value, int ACol, int ARow, TSearchAction SearchAction)>;
+class TSearchPanel;
+
 // The picture or gradient behind the cells.
 class TBackGround : public TPersistent {
 public:
@@ -491,6 +504,13 @@ using TGridHintEvent = std::function<void(TObject* Sender, int ARow, int ACol, S
 // ---- file import and cell exchange events (PlusGridIO.cpp)
 using TGridProgressEvent = std::function<void(TObject* Sender, short progress)>;
 using TCellSaveLoadEvent = std::function<void(TObject* Sender, int ACol, int ARow, String& Value)>;
+// ---- clipboard events (PlusGridClipboard.cpp)
+using TClipboardEvent = std::function<void(TObject* Sender, bool& Allow)>;
+using TBeforeCellPasteEvent = std::function<void(TObject* Sender, int ACol, int ARow, String& Value, bool& Allow)>;
+using TAfterCellPasteEvent = std::function<void(TObject* Sender, int ACol, int ARow, const String& Value)>;
+using TBeforeCellPasteWideEvent =
+    std::function<void(TObject* Sender, int ACol, int ARow, WideString& Value, bool& Allow)>;
+using TAfterCellPasteWideEvent = std::function<void(TObject* Sender, int ACol, int ARow, const WideString& Value)>;
 
 // ---- cell editing events and the editor classes the grid owns (PlusGridEditors.cpp)
 class TPlusInplaceEdit;
@@ -1073,6 +1093,11 @@ public:
     // shifted by `at`). Every count and length is checked against the bytes left before anything
     // is allocated; a malformed stream raises EReadError (cells placed before it stay).
     void ReadBinaryCellStream(TStream* stream, TPoint at);
+    // The size and writer of a binary cell stream (its first record), read from the stream's
+    // position; false when the stream does not start with a readable header record.
+    bool ReadBinaryCellStreamHeader(TStream* stream, int& cols, int& rows, int32_t& id);
+    // The writer mark a stream carries: the low 32 bits of the window handle.
+    int32_t StreamID() { return int32_t(reinterpret_cast<intptr_t>(Handle())); }
 
     // ---- sorting (PlusGridSort.cpp)
     // Every sort orders the normal rows (FixedRows .. RowCount-FixedFooters-1) and nothing else,
@@ -1283,6 +1308,83 @@ private:
     TPoint snapshotCell_{-1, -1};
     bool validating_ = false;
 
+    // ---- clipboard (PlusGridClipboard.cpp)
+    // Copies write CF_TEXT (cells joined by TAB, rows by CR LF), with AllowRTFClipboard the
+    // "Rich Text Format" of the top-left cell and with AllowFmtClipboard the binary cell stream
+    // as "TPlusStringGrid Cells". Pastes take the cell stream, then rich text, then text.
+    TPoint ClipboardOrigin{-1, -1};
+    bool LastCopyWasCopy = false;
+    bool ClipboardQuoteMultiLine = false;
+    bool ExportRTFLineBreaksOnly = false;
+    TCellSaveLoadEvent OnSaveCell;
+    TClipboardEvent OnClipboardCopy;
+    TClipboardEvent OnClipboardCut;
+    TClipboardEvent OnClipboardPaste;
+    TBeforeCellPasteEvent OnClipboardBeforePasteCell;
+    TAfterCellPasteEvent OnClipboardAfterPasteCell;
+    TBeforeCellPasteWideEvent OnClipboardBeforePasteWideCell;
+    TAfterCellPasteWideEvent OnClipboardAfterPasteWideCell;
+    // The text a cell is exported as (clipboard, text cell stream): the display or stored text,
+    // the check texts of an empty check box cell, HTML without tags unless ExportHTMLTags; then
+    // OnSaveCell.
+    virtual String SaveCellText(int ACol, int ARow);
+    void CopySelectionToClipboard();
+    // Every cell with SaveFixedCells, else the data area.
+    void CopyWholeGridToClipboard();
+    void CutSelectionToClipboard();
+    void PasteFromClipboard();
+    void CopyCellRectToClipboard(const TGridRect& rect, bool disjunct);
+    // The clipboard text of a rectangle of display cells (what CopyCellRectToClipboard writes).
+    String CellRectAsText(const TGridRect& rect, bool disjunct);
+    // Cells pasted (0 when nothing was); rows and cols: the extent the paste reported.
+    int PasteClipboardAtCell(int col, int row, int& rows, int& cols);
+    int PasteTextAtCell(int col, int row, int& rows, int& cols, const String& text);
+    void MeasureClipboardText(const String& text, int& cols, int& rows);
+    void ExpandSelectionToMergedCells();
+    void CopyCellRTFToClipboard(int col, int row);
+    void CopyCellStreamToClipboard(const TGridRect& rect);
+    virtual void SetPastedCellText(int col, int row, const String& text);
+    virtual void BeginPaste() {}
+    virtual void EndPaste() {}
+    virtual void CellsPasted(TPoint source, const TGridRect& target, bool fromCopy);
+    virtual bool CanPasteCellStream();
+    virtual void CellPicked(int, int) {}
+    virtual void FormulaEditChanged(bool) {}
+    // Progress of long operations (copy and streams: NotifyProgress; paste: NotifyPaste):
+    // (0, row) at the start, per row, (2, -1) at the end. Empty here.
+    virtual void NotifyProgress(int, int) {}
+    virtual void NotifyPaste(int, int) {}
+    bool CanEditCellAt(int realCol, int row) { return CanEditCell(realCol, row); }
+    String GetCellPlainText(int col, int row);
+
+    // ---- find and search footer (PlusGridFind.cpp)
+    // Scans the range the options give, from one step after Start in scan order (from the first
+    // cell, or the last backwards, for Start (-1, -1), or for a Start beyond the range's last row
+    // and column); no wrap. Found is (-1, -1) when nothing matches.
+    void SearchCells(TPoint Start, const String& Text, TPoint& Found, TCellSearchOptions Options);
+    bool CellMatchesSearch(int ACol, int ARow);
+    void FindCellFrom(TPoint Start, const String& Text, TPoint& Found, TCellSearchOptions Options);
+    // The first row from FixedRows whose plain text in the sort column starts with Text (upper
+    // case); -1 when none.
+    int LookupInSortedColumn(const String& Text);
+    TSearchFooter* SearchFooter() const { return searchFooter_.get(); }
+    TSearchPanel* SearchPanel() const { return searchPanel_; }
+    void UpdateSearchPanel();
+    void SearchFooterEditChange(TObject* Sender);
+    void SearchFooterFindNext(TObject* Sender);
+    void SearchFooterFindPrevious(TObject* Sender);
+    void SearchFooterClose(TObject* Sender);
+    void SearchFooterHighlight(TObject* Sender);
+    virtual void DoSearchFooterAction(const String& Value, int ACol, int ARow, TSearchAction SearchAction);
+    TPoint LastFoundCell{-1, -1};
+    int PresetColumn = -1;
+    int PresetRow = -1;
+    String LookupText;
+    TSearchEditChangeEvent OnSearchEditChange;
+    TSearchFooterActionEvent OnSearchFooterAction;
+    TNotifyEvent OnSearchFooterClose;
+    TNotifyEvent OnCreatedSearchFooter;
+
 private:
     void RepaintCellAt(int col, int row);
     bool Loading() const { return HasState(csLoading); }
@@ -1392,4 +1494,12 @@ private:
     std::unique_ptr<TIntList> rowOrderList_ = std::make_unique<TIntList>(-1, -1);
     std::unique_ptr<TIntList> excludedColumns_ = std::make_unique<TIntList>(-1, -1);
     int trackedRow_ = -1;
+
+    // ---- find state (PlusGridFind.cpp)
+    void SearchFooterFind(bool backward);
+    TCellSearchOptions searchOptions_;
+    String searchText_;
+    String footerSearchText_;
+    std::unique_ptr<TSearchFooter> searchFooter_ = std::make_unique<TSearchFooter>(this, true);
+    TSearchPanel* searchPanel_ = nullptr; // owned as a child component
 };
