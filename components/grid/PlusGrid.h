@@ -196,6 +196,73 @@ using TSearchFooterActionEvent =
     std::function<void(TObject* Sender, const String& Value, int ACol, int ARow, TSearchAction SearchAction)>;
 class TSearchPanel;
 
+// ---- filter types (PlusGridFilter.cpp)
+enum TFilterCells { fcVirtual, fcNormal, fcStripHTML, fcCalculated, fcRow };
+enum TFilterOperation { foSHORT, foNONE, foAND, foXOR, foOR };
+
+// One filter condition on a column's text.
+class TFilterData : public TPersistent {
+public:
+    String ClassName() const override { return "TFilterData"; }
+    void Assign(TPersistent* source) override;
+    int16_t Column = 0;
+    String Condition;
+    bool CaseSensitive = true;
+    TFilterCells Data = fcVirtual;
+    String Prefix;
+    String Suffix;
+    TFilterOperation Operation = foSHORT;
+};
+
+// The grid's filter conditions, applied in their order.
+class TFilter : public TPersistent {
+public:
+    explicit TFilter(TPlusStringGrid* grid = nullptr) : grid_(grid) {}
+    String ClassName() const override { return "TFilter"; }
+    int Count() const { return int(items_.size()); }
+    TFilterData* Add();
+    TFilterData* Items(int index) const; // EListError out of range
+    void Clear() { items_.clear(); }
+    // The first item of the column, or a new one for it.
+    TFilterData* GetColumnFilter(int Col);
+    void RemoveColumnFilter(int Col); // every item of the column; repaints its header cell
+    bool HasColumnFilter(int Col) const;
+
+private:
+    TPlusStringGrid* grid_;
+    std::vector<std::unique_ptr<TFilterData>> items_;
+};
+
+// The look of the filter drop-down list.
+class TFilterDropDown : public TPersistent {
+public:
+    TFilterDropDown();
+    ~TFilterDropDown() override;
+    String ClassName() const override { return "TFilterDropDown"; }
+    // Copies all but AutoSize.
+    void Assign(TPersistent* source) override;
+    TFont* Font() const { return font_.get(); }
+    TBitmap* Glyph() const { return glyph_.get(); }
+    TBitmap* GlyphActive() const { return glyphActive_.get(); }
+    void SetGlyph(TBitmap* value);       // copies; fires OnChange
+    void SetGlyphActive(TBitmap* value); // copies; fires OnChange
+    bool AutoSize = false;
+    TColor Color = clWindow;
+    bool ColumnWidth = false;
+    int Height = 150;
+    int Width = 150;
+    TNotifyEvent OnChange;
+
+private:
+    std::unique_ptr<TFont> font_;
+    std::unique_ptr<TBitmap> glyph_, glyphActive_;
+};
+
+using TFilterSelectEvent = std::function<void(TObject* Sender, int Column, int ItemIndex, const String& FriendlyName,
+                                              String& FilterCondition)>;
+using TGetColumnFilterEvent = std::function<void(TObject* Sender, int Column, TStrings* Filter)>;
+using TCustomFilterEvent = std::function<void(TObject* Sender, int ARow, bool& AcceptRow)>;
+
 // The picture or gradient behind the cells.
 class TBackGround : public TPersistent {
 public:
@@ -1385,6 +1452,36 @@ private:
     TNotifyEvent OnSearchFooterClose;
     TNotifyEvent OnCreatedSearchFooter;
 
+    // ---- filtering (PlusGridFilter.cpp)
+    // Each applied filter is one hiding level over the normal rows: the rows that fail MatchFilter
+    // are parked (with their cells, records and heights) and come back at their places, exactly
+    // those, when the level is removed. Fixed rows and fixed footers are never hidden; a filter
+    // that matches no row leaves only the fixed rows.
+    TFilter* Filter() const { return filter_.get(); }
+    TFilterDropDown* FilterDropDown() const { return filterDropDown_.get(); }
+    bool FilterActive() const { return filterActive_; }
+    void SetFilterActive(bool value);
+    bool FilterDropDownAuto() const { return filterDropDownAuto_; }
+    void SetFilterDropDownAuto(bool value);
+    int FilterDropDownRow() const { return filterDropDownRow_; }
+    void SetFilterDropDownRow(int value); // only a value below FixedRows is taken
+    virtual bool MatchFilter(int ARow);
+    void ApplyFilterLevel();
+    void RemoveFilterLevel();
+    void ClearFilterLevels();
+    void NarrowDownRows(const String& Text, int Column);
+    // The value list of a column's filter drop-down: FilterDropDownClear, then OnGetColumnFilter's
+    // entries or (FilterDropDownAuto) the column's distinct texts, a text with a blank as
+    // text="text".
+    virtual void BuildColumnFilterList(int Col, TStringList* list);
+    // A pick in the open column's value list (FilterDropDownCol).
+    virtual void FilterListSelect(TObject* Sender, int ItemIndex);
+    TFilterSelectEvent OnFilterSelect;
+    TGetColumnFilterEvent OnGetColumnFilter;
+    TCustomFilterEvent OnCustomFilter;
+    TNotifyEvent OnFilterDone;
+    TGridProgressEvent OnFilterProgress;
+
 private:
     void RepaintCellAt(int col, int row);
     bool Loading() const { return HasState(csLoading); }
@@ -1502,4 +1599,15 @@ private:
     String footerSearchText_;
     std::unique_ptr<TSearchFooter> searchFooter_ = std::make_unique<TSearchFooter>(this, true);
     TSearchPanel* searchPanel_ = nullptr; // owned as a child component
+
+    // ---- filter state (PlusGridFilter.cpp)
+    void HideFilterRows(const std::vector<int>& displayRows);
+    void UnhideFilterRows();
+    std::unique_ptr<TFilter> filter_ = std::make_unique<TFilter>(this);
+    std::unique_ptr<TFilterDropDown> filterDropDown_ = std::make_unique<TFilterDropDown>();
+    bool filterActive_ = false;
+    bool filterDropDownAuto_ = false;
+    int filterDropDownRow_ = 0;
+    std::vector<int> savedFixedRows_;
+    String narrowDownText_;
 };

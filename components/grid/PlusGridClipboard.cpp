@@ -228,7 +228,7 @@ void TPlusStringGrid::CutSelectionToClipboard()
         for (int row = TBaseGrid::FixedRows(); row < RowCount(); ++row)
             if (GetRowSelected(ma.RowSelectPersistent ? DisplayToRealRow(row) : row)) {
                 ClearRows(row, 1);
-                if (ShowModifiedEnabled)
+                if (ShowModified()->Enabled)
                     SetRowModified(row, true);
             }
     } else if (ma.DisjunctColSelect()) {
@@ -249,7 +249,7 @@ void TPlusStringGrid::CutSelectionToClipboard()
                     SetCellText(real, row, "");
                 }
             }
-        if (ShowModifiedEnabled)
+        if (ShowModified()->Enabled)
             for (int row = s.Top; row <= s.Bottom; ++row)
                 SetRowModified(row, true);
         if (undo)
@@ -273,7 +273,7 @@ bool TPlusStringGrid::CanPasteCellStream()
 
 void TPlusStringGrid::CellsPasted(TPoint, const TGridRect& target, bool)
 {
-    if (ShowModifiedEnabled)
+    if (ShowModified()->Enabled)
         for (int r = target.Top; r <= target.Bottom; ++r)
             SetRowModified(r, true);
 }
