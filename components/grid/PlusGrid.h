@@ -196,6 +196,15 @@ using TSearchFooterActionEvent =
     std::function<void(TObject* Sender, const String& Value, int ACol, int ARow, TSearchAction SearchAction)>;
 class TSearchPanel;
 
+// ---- auto-size types (PlusGridAutoSize.cpp)
+enum TAutoSizeRows { arAll, arNormal, arFixed };
+using TUpdateColumnSizeEvent = std::function<void(TObject* Sender, int ACol, int& AWidth)>;
+// Places the bounding box (CxCos + CySin wide, CxSin + CyCos high) of a text rotated by Angle
+// degrees in R by the alignments; R.Left and R.Top become the point where the text output
+// starts.
+void PlaceRectForAngle(TRect& R, TAlignment HAlign, TVAlignment VAlign, int CyCos, int CxSin, int CySin, int CxCos,
+                       int Angle);
+
 // ---- filter types (PlusGridFilter.cpp)
 enum TFilterCells { fcVirtual, fcNormal, fcStripHTML, fcCalculated, fcRow };
 enum TFilterOperation { foSHORT, foNONE, foAND, foXOR, foOR };
@@ -572,9 +581,6 @@ using TGridHintEvent = std::function<void(TObject* Sender, int ARow, int ACol, S
 using TGridProgressEvent = std::function<void(TObject* Sender, short progress)>;
 using TCellSaveLoadEvent = std::function<void(TObject* Sender, int ACol, int ARow, String& Value)>;
 // ---- clipboard events (PlusGridClipboard.cpp)
-using TClipboardEvent = std::function<void(TObject* Sender, bool& Allow)>;
-using TBeforeCellPasteEvent = std::function<void(TObject* Sender, int ACol, int ARow, String& Value, bool& Allow)>;
-using TAfterCellPasteEvent = std::function<void(TObject* Sender, int ACol, int ARow, const String& Value)>;
 using TBeforeCellPasteWideEvent =
     std::function<void(TObject* Sender, int ACol, int ARow, WideString& Value, bool& Allow)>;
 using TAfterCellPasteWideEvent = std::function<void(TObject* Sender, int ACol, int ARow, const WideString& Value)>;
@@ -1152,6 +1158,12 @@ public:
     // that cannot be read raises EFOpenError, an empty one Exception "File is empty"; in both
     // cases the grid is unchanged.
     void ImportCsvFile(const String& fileName, bool append, int maxRows = 0);
+    void LoadXlsFile(const String& fileName) { ImportExcelWorkbook(fileName, ""); }
+    // Reads the used range of the named sheet (the active one for an empty name) of a workbook
+    // through the spreadsheet application's automation. Every value is read before the grid
+    // changes: a workbook that cannot be read raises (EOleException, or EPlusGridError "Excel
+    // worksheet <name> not found") and leaves the grid as it was.
+    void ImportExcelWorkbook(const String& fileName, const String& sheetName);
     // The binary cell stream of the rectangle (Left..Right, Top..Bottom), appended to the stream.
     // Texts are carried; cell properties and graphics are not written yet (HasProp is false).
     void WriteBinaryCellStream(const TRect& rect, TMemoryStream* stream);
@@ -1384,11 +1396,6 @@ private:
     bool ClipboardQuoteMultiLine = false;
     bool ExportRTFLineBreaksOnly = false;
     TCellSaveLoadEvent OnSaveCell;
-    TClipboardEvent OnClipboardCopy;
-    TClipboardEvent OnClipboardCut;
-    TClipboardEvent OnClipboardPaste;
-    TBeforeCellPasteEvent OnClipboardBeforePasteCell;
-    TAfterCellPasteEvent OnClipboardAfterPasteCell;
     TBeforeCellPasteWideEvent OnClipboardBeforePasteWideCell;
     TAfterCellPasteWideEvent OnClipboardAfterPasteWideCell;
     // The text a cell is exported as (clipboard, text cell stream): the display or stored text,
@@ -1416,7 +1423,6 @@ private:
     virtual void CellsPasted(TPoint source, const TGridRect& target, bool fromCopy);
     virtual bool CanPasteCellStream();
     virtual void CellPicked(int, int) {}
-    virtual void FormulaEditChanged(bool) {}
     // Progress of long operations (copy and streams: NotifyProgress; paste: NotifyPaste):
     // (0, row) at the start, per row, (2, -1) at the end. Empty here.
     virtual void NotifyProgress(int, int) {}
@@ -1481,6 +1487,26 @@ private:
     TCustomFilterEvent OnCustomFilter;
     TNotifyEvent OnFilterDone;
     TGridProgressEvent OnFilterProgress;
+
+    // ---- auto-size (PlusGridAutoSize.cpp)
+    // Widths and heights handed to the grid go through ClampToLimits with the Min/Max fields.
+    bool XYOffsetTopLeftOnly = false;
+    TAutoSizeRows ColumnSizeRows = arAll; // ColumnSize.Rows
+    TUpdateColumnSizeEvent OnUpdateColumnSize;
+    bool AutoSize() const { return autoSize_; }
+    // True sizes every normal column to its widest text plus 10 pixels (once).
+    void SetAutoSize(bool value);
+    void MeasureCellText(int RealCol, int DisplayCol, TPoint& Size, bool ReserveButton, bool WrapToWidth, int ARow);
+    TPoint CellTextExtent(int realCol, int row);
+    void AutoSizeColumn(int ACol, bool GrowOnly);
+    void AutoSizeColumnWithMargin(int ACol, int Margin);
+    void AutoSizeColumns(bool AllColumns, int Margin);
+    void AutoSizeRow(int ARow, bool GrowOnly);
+    void AutoSizeRowWithMargin(int ARow, int Margin);
+    void SetRowHeightByLines(int ARow, int Lines, int Extra);
+    void AutoSizeCells(bool IncludeFixed, int ExtraWidth, int ExtraHeight);
+    int HorizontalTextMargins() const;
+    int VerticalTextMargins() const;
 
 private:
     void RepaintCellAt(int col, int row);
@@ -1610,4 +1636,9 @@ private:
     int filterDropDownRow_ = 0;
     std::vector<int> savedFixedRows_;
     String narrowDownText_;
+
+    // ---- auto-size state (PlusGridAutoSize.cpp)
+    void PrepareMeasureFont(int realCol, int row);
+    bool autoSize_ = false;
+    std::unique_ptr<TBitmap> measure_; // the canvas text is measured on
 };
