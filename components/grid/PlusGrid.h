@@ -1387,6 +1387,7 @@ private:
     TPoint snapshotCell_{-1, -1};
     bool validating_ = false;
 
+public:
     // ---- clipboard (PlusGridClipboard.cpp)
     // Copies write CF_TEXT (cells joined by TAB, rows by CR LF), with AllowRTFClipboard the
     // "Rich Text Format" of the top-left cell and with AllowFmtClipboard the binary cell stream
@@ -1488,6 +1489,7 @@ private:
     TNotifyEvent OnFilterDone;
     TGridProgressEvent OnFilterProgress;
 
+public:
     // ---- auto-size (PlusGridAutoSize.cpp)
     // Widths and heights handed to the grid go through ClampToLimits with the Min/Max fields.
     bool XYOffsetTopLeftOnly = false;
