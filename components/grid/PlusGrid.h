@@ -186,6 +186,94 @@ using TRowUpdateEvent = std::function<void(TObject* Sender, int OldRow, int NewR
 using TCanSortEvent = std::function<void(TObject* Sender, int ACol, bool& DoSort)>;
 using TClickSortEvent = std::function<void(TObject* Sender, int ACol)>;
 
+// ---- find types (PlusGridFind.cpp)
+enum TCellSearchOption {
+    soMatchCase, soMatchFull, soMatchExpression, soRowByRow, soMatchStart, soCurrentRowOnly, soCurrentColumnOnly,
+    soIncludeFixed, soAutoGoto, soIgnoreHTML, soBackward, soIncludeHiddenColumns, soPresetColumn, soPresetRow,
+    soSelectionOnly, soIncludeHiddenRows
+};
+using TCellSearchOptions = TSet<TCellSearchOption>;
+enum TSearchAction { saFindFirst, saFindPrevious, saFindNext };
+using TSearchEditChangeEvent = std::function<void(TObject* Sender, const String& Value, bool& DefaultSearch)>;
+using TSearchFooterActionEvent =
+    std::function<void(TObject* Sender, const String& Value, int ACol, int ARow, TSearchAction SearchAction)>;
+class TSearchPanel;
+
+// ---- auto-size types (PlusGridAutoSize.cpp)
+enum TAutoSizeRows { arAll, arNormal, arFixed };
+// Places the bounding box (CxCos + CySin wide, CxSin + CyCos high) of a text rotated by Angle
+// degrees in R by the alignments; R.Left and R.Top become the point where the text output
+// starts.
+void PlaceRectForAngle(TRect& R, TAlignment HAlign, TVAlignment VAlign, int CyCos, int CxSin, int CySin, int CxCos,
+                       int Angle);
+
+// ---- filter types (PlusGridFilter.cpp)
+enum TFilterCells { fcVirtual, fcNormal, fcStripHTML, fcCalculated, fcRow };
+enum TFilterOperation { foSHORT, foNONE, foAND, foXOR, foOR };
+
+// One filter condition on a column's text.
+class TFilterData : public TPersistent {
+public:
+    String ClassName() const override { return "TFilterData"; }
+    void Assign(TPersistent* source) override;
+    int16_t Column = 0;
+    String Condition;
+    bool CaseSensitive = true;
+    TFilterCells Data = fcVirtual;
+    String Prefix;
+    String Suffix;
+    TFilterOperation Operation = foSHORT;
+};
+
+// The grid's filter conditions, applied in their order.
+class TFilter : public TPersistent {
+public:
+    explicit TFilter(TPlusStringGrid* grid = nullptr) : grid_(grid) {}
+    String ClassName() const override { return "TFilter"; }
+    int Count() const { return int(items_.size()); }
+    TFilterData* Add();
+    TFilterData* Items(int index) const; // EListError out of range
+    void Clear() { items_.clear(); }
+    // The first item of the column, or a new one for it.
+    TFilterData* GetColumnFilter(int Col);
+    void RemoveColumnFilter(int Col); // every item of the column; repaints its header cell
+    bool HasColumnFilter(int Col) const;
+
+private:
+    TPlusStringGrid* grid_;
+    std::vector<std::unique_ptr<TFilterData>> items_;
+};
+
+// The look of the filter drop-down list.
+class TFilterDropDown : public TPersistent {
+public:
+    TFilterDropDown();
+    ~TFilterDropDown() override;
+    String ClassName() const override { return "TFilterDropDown"; }
+    // Copies all but AutoSize.
+    void Assign(TPersistent* source) override;
+    TFont* Font() const { return font_.get(); }
+    TBitmap* Glyph() const { return glyph_.get(); }
+    TBitmap* GlyphActive() const { return glyphActive_.get(); }
+    void SetGlyph(TBitmap* value);       // copies; fires OnChange
+    void SetGlyphActive(TBitmap* value); // copies; fires OnChange
+    bool AutoSize = false;
+    TColor Color = clWindow;
+    bool ColumnWidth = false;
+    int Height = 150;
+    int Width = 150;
+    TNotifyEvent OnChange;
+
+private:
+    std::unique_ptr<TFont> font_;
+    std::unique_ptr<TBitmap> glyph_, glyphActive_;
+};
+
+using TFilterSelectEvent = std::function<void(TObject* Sender, int Column, int ItemIndex, const String& FriendlyName,
+                                              String& FilterCondition)>;
+using TGetColumnFilterEvent = std::function<void(TObject* Sender, int Column, TStrings* Filter)>;
+using TCustomFilterEvent = std::function<void(TObject* Sender, int ARow, bool& AcceptRow)>;
+
 enum TBackGroundDisplay { bdTile, bdFixed, bdGradientHorz, bdGradientVert };
 enum TBackGroundCells { bcNormal, bcFixed, bcAll };
 // The picture or gradient behind the cells. Every setter stores the value and repaints the
@@ -698,6 +786,10 @@ using TGridHintEvent = std::function<void(TObject* Sender, int ARow, int ACol, S
 // ---- file import and cell exchange events (PlusGridIO.cpp)
 using TGridProgressEvent = std::function<void(TObject* Sender, short progress)>;
 using TCellSaveLoadEvent = std::function<void(TObject* Sender, int ACol, int ARow, String& Value)>;
+// ---- clipboard events (PlusGridClipboard.cpp)
+using TBeforeCellPasteWideEvent =
+    std::function<void(TObject* Sender, int ACol, int ARow, WideString& Value, bool& Allow)>;
+using TAfterCellPasteWideEvent = std::function<void(TObject* Sender, int ACol, int ARow, const WideString& Value)>;
 
 // ---- cell editing events and the editor classes the grid owns (PlusGridEditors.cpp)
 class TPlusInplaceEdit;
@@ -1314,6 +1406,12 @@ public:
     // that cannot be read raises EFOpenError, an empty one Exception "File is empty"; in both
     // cases the grid is unchanged.
     void ImportCsvFile(const String& fileName, bool append, int maxRows = 0);
+    void LoadXlsFile(const String& fileName) { ImportExcelWorkbook(fileName, ""); }
+    // Reads the used range of the named sheet (the active one for an empty name) of a workbook
+    // through the spreadsheet application's automation. Every value is read before the grid
+    // changes: a workbook that cannot be read raises (EOleException, or EPlusGridError "Excel
+    // worksheet <name> not found") and leaves the grid as it was.
+    void ImportExcelWorkbook(const String& fileName, const String& sheetName);
     // The binary cell stream of the rectangle (Left..Right, Top..Bottom), appended to the stream.
     // Texts are carried; cell properties and graphics are not written yet (HasProp is false).
     void WriteBinaryCellStream(const TRect& rect, TMemoryStream* stream);
@@ -1322,6 +1420,11 @@ public:
     // shifted by `at`). Every count and length is checked against the bytes left before anything
     // is allocated; a malformed stream raises EReadError (cells placed before it stay).
     void ReadBinaryCellStream(TStream* stream, TPoint at);
+    // The size and writer of a binary cell stream (its first record), read from the stream's
+    // position; false when the stream does not start with a readable header record.
+    bool ReadBinaryCellStreamHeader(TStream* stream, int& cols, int& rows, int32_t& id);
+    // The writer mark a stream carries: the low 32 bits of the window handle.
+    int32_t StreamID() { return int32_t(reinterpret_cast<intptr_t>(Handle())); }
 
     // ---- sorting (PlusGridSort.cpp)
     // Every sort orders the normal rows (FixedRows .. RowCount-FixedFooters-1) and nothing else,
@@ -1596,7 +1699,8 @@ public:
     bool DatePickerCloseUp();
     void DatePickerDropDown();
     bool DropDownAlwaysVisible = false; // permanent drop-down buttons for combo cells
-    bool FilterDropDownAuto = false;
+    bool FilterDropDownAuto() const { return filterDropDownAuto_; }
+    void SetFilterDropDownAuto(bool value);
     TSearchFooterActionEvent OnSearchFooterAction;
     TGridHintEvent OnGridHint;
     TGridWideHintEvent OnGridWideHint;
@@ -1723,6 +1827,107 @@ protected:
     void WMHScroll(TMessage& message);
     void WMVScroll(TMessage& message);
     void WMGetDlgCode(TMessage& message);
+
+public:
+    // ---- clipboard (PlusGridClipboard.cpp)
+    // Copies write CF_TEXT (cells joined by TAB, rows by CR LF), with AllowRTFClipboard the
+    // "Rich Text Format" of the top-left cell and with AllowFmtClipboard the binary cell stream
+    // as "TPlusStringGrid Cells". Pastes take the cell stream, then rich text, then text.
+    TPoint ClipboardOrigin{-1, -1};
+    bool LastCopyWasCopy = false;
+    bool ClipboardQuoteMultiLine = false;
+    TBeforeCellPasteWideEvent OnClipboardBeforePasteWideCell;
+    TAfterCellPasteWideEvent OnClipboardAfterPasteWideCell;
+    void CopySelectionToClipboard();
+    // Every cell with SaveFixedCells, else the data area.
+    void CopyWholeGridToClipboard();
+    void CutSelectionToClipboard();
+    void PasteFromClipboard();
+    void CopyCellRectToClipboard(const TGridRect& rect, bool disjunct);
+    // The clipboard text of a rectangle of display cells (what CopyCellRectToClipboard writes).
+    String CellRectAsText(const TGridRect& rect, bool disjunct);
+    // Cells pasted (0 when nothing was); rows and cols: the extent the paste reported.
+    int PasteClipboardAtCell(int col, int row, int& rows, int& cols);
+    int PasteTextAtCell(int col, int row, int& rows, int& cols, const String& text);
+    void MeasureClipboardText(const String& text, int& cols, int& rows);
+    void ExpandSelectionToMergedCells();
+    void CopyCellRTFToClipboard(int col, int row);
+    void CopyCellStreamToClipboard(const TGridRect& rect);
+    virtual void SetPastedCellText(int col, int row, const String& text);
+    virtual void BeginPaste() {}
+    virtual void EndPaste() {}
+    virtual void CellsPasted(TPoint source, const TGridRect& target, bool fromCopy);
+    virtual bool CanPasteCellStream();
+    virtual void CellPicked(int, int) {}
+    String GetCellPlainText(int col, int row);
+
+    // ---- find and search footer (PlusGridFind.cpp)
+    // Scans the range the options give, from one step after Start in scan order (from the first
+    // cell, or the last backwards, for Start (-1, -1), or for a Start beyond the range's last row
+    // and column); no wrap. Found is (-1, -1) when nothing matches.
+    void SearchCells(TPoint Start, const String& Text, TPoint& Found, TCellSearchOptions Options);
+    bool CellMatchesSearch(int ACol, int ARow);
+    void FindCellFrom(TPoint Start, const String& Text, TPoint& Found, TCellSearchOptions Options);
+    // The first row from FixedRows whose plain text in the sort column starts with Text (upper
+    // case); -1 when none.
+    int LookupInSortedColumn(const String& Text);
+    TSearchFooter* SearchFooter() const { return searchFooter_.get(); }
+    TSearchPanel* SearchPanel() const { return searchPanel_; }
+    void UpdateSearchPanel();
+    void SearchFooterEditChange(TObject* Sender);
+    void SearchFooterFindNext(TObject* Sender);
+    void SearchFooterFindPrevious(TObject* Sender);
+    void SearchFooterClose(TObject* Sender);
+    void SearchFooterHighlight(TObject* Sender);
+    TPoint LastFoundCell{-1, -1};
+    int PresetColumn = -1;
+    int PresetRow = -1;
+    String LookupText;
+    TSearchEditChangeEvent OnSearchEditChange;
+    TNotifyEvent OnSearchFooterClose;
+    TNotifyEvent OnCreatedSearchFooter;
+
+    // ---- filtering (PlusGridFilter.cpp)
+    // Each applied filter is one hiding level over the normal rows: the rows that fail MatchFilter
+    // are parked (with their cells, records and heights) and come back at their places, exactly
+    // those, when the level is removed. Fixed rows and fixed footers are never hidden; a filter
+    // that matches no row leaves only the fixed rows.
+    TFilter* Filter() const { return filter_.get(); }
+    TFilterDropDown* FilterDropDown() const { return filterDropDown_.get(); }
+    bool FilterActive() const { return filterActive_; }
+    void SetFilterActive(bool value);
+    int FilterDropDownRow() const { return filterDropDownRow_; }
+    void SetFilterDropDownRow(int value); // only a value below FixedRows is taken
+    virtual bool MatchFilter(int ARow);
+    void ApplyFilterLevel();
+    void RemoveFilterLevel();
+    void ClearFilterLevels();
+    void NarrowDownRows(const String& Text, int Column);
+    // A pick in the open column's value list (FilterDropDownCol).
+    virtual void FilterListSelect(TObject* Sender, int ItemIndex);
+    TFilterSelectEvent OnFilterSelect;
+    TCustomFilterEvent OnCustomFilter;
+    TGridProgressEvent OnFilterProgress;
+
+public:
+    // ---- auto-size (PlusGridAutoSize.cpp)
+    // Widths and heights handed to the grid go through ClampToLimits with the Min/Max fields.
+    bool XYOffsetTopLeftOnly = false;
+    TAutoSizeRows ColumnSizeRows = arAll; // ColumnSize.Rows
+    bool AutoSize() const { return autoSize_; }
+    // True sizes every normal column to its widest text plus 10 pixels (once).
+    void SetAutoSize(bool value);
+    void MeasureCellText(int RealCol, int DisplayCol, TPoint& Size, bool ReserveButton, bool WrapToWidth, int ARow);
+    TPoint CellTextExtent(int realCol, int row);
+    void AutoSizeColumn(int ACol, bool GrowOnly);
+    void AutoSizeColumnWithMargin(int ACol, int Margin);
+    void AutoSizeColumns(bool AllColumns, int Margin);
+    void AutoSizeRow(int ARow, bool GrowOnly);
+    void AutoSizeRowWithMargin(int ARow, int Margin);
+    void SetRowHeightByLines(int ARow, int Lines, int Extra);
+    void AutoSizeCells(bool IncludeFixed, int ExtraWidth, int ExtraHeight);
+    int HorizontalTextMargins() const;
+    int VerticalTextMargins() const;
 
 private:
     void RepaintCellAt(int col, int row);
@@ -1878,4 +2083,28 @@ private:
     std::unique_ptr<TIntList> rowOrderList_ = std::make_unique<TIntList>(-1, -1);
     std::unique_ptr<TIntList> excludedColumns_ = std::make_unique<TIntList>(-1, -1);
     int trackedRow_ = -1;
+
+    // ---- find state (PlusGridFind.cpp)
+    void SearchFooterFind(bool backward);
+    TCellSearchOptions searchOptions_;
+    String searchText_;
+    String footerSearchText_;
+    std::unique_ptr<TSearchFooter> searchFooter_ = std::make_unique<TSearchFooter>(this, true);
+    TSearchPanel* searchPanel_ = nullptr; // owned as a child component
+
+    // ---- filter state (PlusGridFilter.cpp)
+    void HideFilterRows(const std::vector<int>& displayRows);
+    void UnhideFilterRows();
+    std::unique_ptr<TFilter> filter_ = std::make_unique<TFilter>(this);
+    std::unique_ptr<TFilterDropDown> filterDropDown_ = std::make_unique<TFilterDropDown>();
+    bool filterActive_ = false;
+    bool filterDropDownAuto_ = false;
+    int filterDropDownRow_ = 0;
+    std::vector<int> savedFixedRows_;
+    String narrowDownText_;
+
+    // ---- auto-size state (PlusGridAutoSize.cpp)
+    void PrepareMeasureFont(int realCol, int row);
+    bool autoSize_ = false;
+    std::unique_ptr<TBitmap> measure_; // the canvas text is measured on
 };

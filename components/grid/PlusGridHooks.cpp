@@ -174,7 +174,7 @@ void AddFilterValue(TStringList& list, const String& text)
 bool TPlusStringGrid::BuildColumnFilterList(int col)
 {
     filterValues_->Clear();
-    if (FilterDropDownAuto && col >= FixedCols()) {
+    if (filterDropDownAuto_ && col >= FixedCols()) {
         filterValues_->SetSorted(true);
         for (int r = FixedRows(); r <= RowCount() - fixedFooters_ - 1; ++r)
             AddFilterValue(*filterValues_, Trim(GetCellText(col, r)));

@@ -4,6 +4,9 @@
 #include "CellText.h"
 #include "TextRoutines.h"
 
+#include "platform/framework/Forms.h"
+#include "platform/win/SpreadsheetAutomation.h"
+
 #include <cmath>
 #include <filesystem>
 
@@ -348,4 +351,149 @@ void TPlusStringGrid::ImportCsvFile(const String& fileName, bool append, int max
     HighestRowCount = RowCount();
     Delimiter = kept;
     CellsChanged(TRect(0, 0, ColCount(), RowCount()));
+}
+
+// ---------------------------------------------------------------- workbook import
+
+namespace {
+
+// Letters of any length ("A" = 1, "AB" = 28); -1 when there are none.
+int ColumnNumber(const String& letters)
+{
+    if (letters.empty())
+        return -1;
+    int n = 0;
+    for (char ch : letters) {
+        n = n * 26 + (std::toupper(static_cast<unsigned char>(ch)) - 64);
+        if (n > 1 << 20)
+            return -1;
+    }
+    return n;
+}
+
+int RowNumber(const String& digits)
+{
+    int v = 0;
+    return !digits.empty() && digits.size() < 8 && TryStrToInt(digits, v) && v > 0 ? v : -1;
+}
+
+String ColumnName(int n)
+{
+    String s;
+    while (n > 0) {
+        s.insert(s.begin(), char('A' + (n - 1) % 26));
+        n = (n - 1) / 26;
+    }
+    return s;
+}
+
+// "$B$2" -> column 2, row 2 (each -1 when missing).
+void SplitAbsolute(String half, int& col, int& row)
+{
+    if (!half.empty() && half[0] == '$')
+        half.erase(0, 1);
+    const size_t dollar = half.find('$');
+    if (dollar == String::npos) {
+        col = -1;
+        row = RowNumber(half);
+        return;
+    }
+    col = ColumnNumber(half.substr(0, dollar));
+    row = RowNumber(half.substr(dollar + 1));
+}
+
+} // namespace
+
+void TPlusStringGrid::ImportExcelWorkbook(const String& fileName, const String& sheetName)
+{
+    const TCursor savedCursor = Screen->Cursor();
+    Screen->SetCursor(crHourGlass);
+    std::unique_ptr<TSpreadsheetApplication> app = CreateSpreadsheetApplication("excel.application");
+    if (!app) {
+        Screen->SetCursor(savedCursor);
+        throw EPlusGridError("Excel OLE server not found");
+    }
+    auto finalPart = [&] {
+        app->Quit();
+        Screen->SetCursor(savedCursor);
+        CellsChanged(TRect(0, 0, ColCount(), RowCount()));
+    };
+    try {
+        TSpreadsheetWorkbook* book = app->OpenWorkbook(fileName);
+        TSpreadsheetSheet* sheet = nullptr;
+        if (!sheetName.empty()) {
+            for (int i = 1; i <= book->SheetCount(); ++i)
+                if (book->Sheets(i)->Name() == sheetName)
+                    sheet = book->Sheets(i);
+            if (!sheet)
+                throw EPlusGridError("Excel worksheet " + sheetName + " not found");
+        } else {
+            sheet = book->ActiveSheet();
+        }
+        const String address = sheet->UsedRange().Address();
+        int fc = -1, fr = -1, lc = -1, lr = -1;
+        const size_t colon = address.find(':');
+        if (colon == String::npos) {
+            if (address.find('$') == String::npos)
+                fc = fr = lc = lr = 1;
+            else {
+                SplitAbsolute(address, fc, fr);
+                lc = fc;
+                lr = fr;
+            }
+        } else {
+            String left = address.substr(0, colon), right = address.substr(colon + 1);
+            if (!left.empty() && left[0] == '$')
+                left.erase(0, 1);
+            if (!right.empty() && right[0] == '$')
+                right.erase(0, 1);
+            if (left.find('$') == String::npos) { // whole rows, such as $1:$5
+                fr = RowNumber(left);
+                lr = RowNumber(right);
+                fc = 1;
+                lc = 256;
+            } else {
+                SplitAbsolute(left, fc, fr);
+                SplitAbsolute(right, lc, lr);
+            }
+        }
+        if (fc < 1 || fr < 1 || lc < fc || lr < fr)
+            throw EPlusGridError("Incorrect XLS file");
+        // every value is read before the grid changes, so a workbook that cannot be read
+        // leaves the grid as it was
+        std::vector<std::vector<String>> values;
+        if (colon == String::npos) {
+            values.assign(1, std::vector<String>(1, sheet->Rows().Cells(fr, fc).AsString()));
+        } else {
+            const String readAddress =
+                ColumnName(fc) + std::to_string(fr) + ":" + ColumnName(lc) + std::to_string(lr);
+            for (const auto& row : sheet->Range(readAddress).Value()) {
+                values.emplace_back();
+                for (const TSpreadsheetValue& v : row)
+                    values.back().push_back(v.Kind == TSpreadsheetValue::vkError ? String() : v.AsString());
+            }
+        }
+        SetColCount(lc - fc + 1);
+        SetRowCount(lr - fr + 1);
+        int col0 = 0, row0 = 0;
+        if (!SaveFixedCells) {
+            col0 = TBaseGrid::FixedCols();
+            row0 = TBaseGrid::FixedRows();
+            SetColCount(ColCount() + col0);
+            SetRowCount(RowCount() + row0);
+            if (col0 < ColCount())
+                SetFixedCols(col0);
+            if (row0 < RowCount())
+                SetFixedRows(row0);
+        }
+        for (size_t r = 0; r < values.size(); ++r)
+            for (size_t c = 0; c < values[r].size(); ++c)
+                if (!values[r][c].empty())
+                    LoadCellText(int(c) + col0, int(r) + row0, values[r][c]);
+        book->Close(false);
+    } catch (...) {
+        finalPart();
+        throw;
+    }
+    finalPart();
 }

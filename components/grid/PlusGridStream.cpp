@@ -312,7 +312,7 @@ void TPlusStringGrid::WriteBinaryCellStream(const TRect& rect, TMemoryStream* st
     header.Text("ColWidths", widths);
     header.Text("RowHeights", heights);
     header.Boolean("FullGrid", full);
-    header.Integer("ID", int32_t(reinterpret_cast<intptr_t>(Handle())));
+    header.Integer("ID", StreamID());
     header.Finish(stream);
 
     int lastProgress = -1;
@@ -386,5 +386,19 @@ void TPlusStringGrid::ReadBinaryCellStream(TStream* stream, TPoint at)
                     reader.Read();
             }
         }
+    }
+}
+
+bool TPlusStringGrid::ReadBinaryCellStreamHeader(TStream* stream, int& cols, int& rows, int32_t& id)
+{
+    try {
+        RecordReader reader(stream);
+        const Record header = reader.Read();
+        cols = int(IntOf(header, "ColCount"));
+        rows = int(IntOf(header, "RowCount"));
+        id = int32_t(IntOf(header, "ID"));
+        return cols >= 0 && rows >= 0;
+    } catch (const EReadError&) {
+        return false;
     }
 }

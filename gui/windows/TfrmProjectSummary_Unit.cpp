@@ -270,47 +270,14 @@ void TfrmProjectSummary::FillSummaryGrid()
 
 void TfrmProjectSummary::HeaderClick(int col, bool shift)
 {
-    TSortIndexList* order = grdSummary->SortIndexList();
-    const bool sortedByItAlone = order->Count() == 1 && order->ColumnAt(0) == col;
-    if (shift || sortedByItAlone) {
-        if (order->IndexOfColumn(col) >= 0)
-            order->ToggleDirection(col);
-        else
-            order->AddIndex(col, true);
-    } else {
-        order->Clear();
-        order->AddIndex(col, true);
-    }
-    SortRows();
-}
-
-void TfrmProjectSummary::SortRows()
-{
-    // stable sorts from the last key to the first give the order of all keys together
-    TSortIndexList* order = grdSummary->SortIndexList();
-    TSortSettings* settings = grdSummary->SortSettings();
-    for (int position = order->Count() - 1; position >= 0; --position) {
-        settings->Direction = order->AscendingAt(position) ? sdAscending : sdDescending;
-        grdSummary->SortByColumn(order->ColumnAt(position));
-    }
-    settings->Column = order->Count() > 0 ? order->ColumnAt(0) : -1;
-    grdSummary->Invalidate();
-}
-
-String TfrmProjectSummary::GridText() const
-{
-    String text;
-    for (int r = 0; r < grdSummary->RowCount(); ++r) {
-        for (int c = 0; c < grdSummary->ColCount(); ++c)
-            text += (c ? "\t" : "") + grdSummary->Cells(c, r);
-        text += "\r\n";
-    }
-    return text;
+    // a plain click sorts by the column alone (a second one turns it round), Shift adds the
+    // column to the sort list or turns a listed one round
+    grdSummary->SortByHeaderClick(col, shift);
 }
 
 void TfrmProjectSummary::btnCopyToClipboardClick(TObject*)
 {
-    Clipboard()->SetAsText(GridText());
+    grdSummary->CopyWholeGridToClipboard();
 }
 
 void TfrmProjectSummary::btnShowInBrowserClick(TObject*)

@@ -171,7 +171,7 @@ TEST(PlusGridHooks, FixedCellsEditingAndFilterValues)
     g->SetCells(1, 2, "a b");
     g->SetCells(1, 3, "x");
     g->SetCells(1, 4, " x ");
-    g->FilterDropDownAuto = true;
+    g->SetFilterDropDownAuto(true);
     ASSERT_TRUE(g->BuildColumnFilterList(1));
     EXPECT_EQ(g->FilterValues()->Count(), 3);
     EXPECT_EQ(g->FilterValues()->Strings(0), "(All)");
