@@ -70,12 +70,6 @@ TfrmProjectSummary::TfrmProjectSummary(TComponent* owner) : TForm(owner)
     grdSummary->SetVisible(false);
     grdSummary->SortSettings()->Show = true;
     grdSummary->SortSettings()->IndexShow = true;
-    grdSummary->OnMouseUp = [this](TObject*, TMouseButton button, TShiftState shift, int x, int y) {
-        int col = -1, row = -1;
-        grdSummary->MouseToCell(x, y, col, row);
-        if (button == mbLeft && row == 0 && col >= 0 && col < grdSummary->ColCount())
-            HeaderClick(col, shift.Contains(ssShift));
-    };
 
     btnShowInBrowser = Make<TButton>(this, this, "btnShowInBrowser");
     btnShowInBrowser->SetCaption("Show in Internet Browser");
@@ -270,31 +264,7 @@ void TfrmProjectSummary::FillSummaryGrid()
 
 void TfrmProjectSummary::HeaderClick(int col, bool shift)
 {
-    TSortIndexList* order = grdSummary->SortIndexList();
-    const bool sortedByItAlone = order->Count() == 1 && order->ColumnAt(0) == col;
-    if (shift || sortedByItAlone) {
-        if (order->IndexOfColumn(col) >= 0)
-            order->ToggleDirection(col);
-        else
-            order->AddIndex(col, true);
-    } else {
-        order->Clear();
-        order->AddIndex(col, true);
-    }
-    SortRows();
-}
-
-void TfrmProjectSummary::SortRows()
-{
-    // stable sorts from the last key to the first give the order of all keys together
-    TSortIndexList* order = grdSummary->SortIndexList();
-    TSortSettings* settings = grdSummary->SortSettings();
-    for (int position = order->Count() - 1; position >= 0; --position) {
-        settings->Direction = order->AscendingAt(position) ? sdAscending : sdDescending;
-        grdSummary->SortByColumn(order->ColumnAt(position));
-    }
-    settings->Column = order->Count() > 0 ? order->ColumnAt(0) : -1;
-    grdSummary->Invalidate();
+    grdSummary->SortByHeaderClick(col, shift);
 }
 
 String TfrmProjectSummary::GridText() const

@@ -62,15 +62,15 @@ public:
     void btnShowInBrowserClick(TObject* sender);
     // The grid's text as the clipboard gets it: cells separated by tabs, rows by CR LF.
     String GridText() const;
-    // A click on the header of the column: sorts the rows by it alone (again: the other way
-    // round); with Shift it adds the column as a further sort key (again: flips its direction).
-    // The header shows each sort column's place and direction.
+    // What a click on the header of the column does (the grid sorts on the user's clicks
+    // itself): sorts the rows by it alone (again: the other way round); with Shift it adds the
+    // column as a further sort key (again: flips its direction). The header shows each sort
+    // column's place and direction.
     void HeaderClick(int col, bool shift);
 
 private:
     void LayOut();
     void FitColumns();
-    void SortRows();
     int ColumnOf(const String& name) const;
     int projectId_ = 0;
     String projectDescription_;
