@@ -25,6 +25,7 @@ QUELM_DECLARE_EXCEPTION(EPlusGridError, Exception)
 class TCustomImageList;
 class TTimer;
 class THintWindow;
+struct THintInfo;
 
 // What a cell's graphic is; ctEmpty is never stored (the answer for a cell without a graphic).
 enum TCellType : uint8_t {
@@ -200,7 +201,6 @@ using TSearchFooterActionEvent =
 class TSearchPanel;
 
 // ---- auto-size types (PlusGridAutoSize.cpp)
-enum TAutoSizeRows { arAll, arNormal, arFixed };
 // Places the bounding box (CxCos + CySin wide, CxSin + CyCos high) of a text rotated by Angle
 // degrees in R by the alignments; R.Left and R.Top become the point where the text output
 // starts.
@@ -457,7 +457,6 @@ public:
     int RightMargin = 50;
 };
 
-enum TSearchAction { saFindFirst, saFindPrevious, saFindNext };
 enum TScrollType { ssNormal, ssFlat, ssEncarta };
 enum TScrollHintType { shNone, shVertical, shHorizontal, shBoth };
 enum TScrollBarAlways { saNone, saVert, saHorz, saBoth };
@@ -502,6 +501,7 @@ using TGridGradientEvent = std::function<void(TObject* Sender, int ARow, int ACo
                                               TColor& ColorMirror, TColor& ColorMirrorTo,
                                               TCellGradientDirection& GD)>;
 enum THoverFixedCells { hfNone, hfFixedRows, hfFixedColumns, hfAll };
+enum TIntelliPan { ipVertical, ipHorizontal, ipBoth, ipNone };
 enum TInvalidEntryIcon { ieNone, ieInfo, ieWarning, ieError };
 
 // ---- row nodes: the look of node glyphs and tree lines (PlusGridNodes.cpp)
@@ -1702,7 +1702,6 @@ public:
     bool FilterDropDownAuto() const { return filterDropDownAuto_; }
     void SetFilterDropDownAuto(bool value);
     TSearchFooterActionEvent OnSearchFooterAction;
-    TGridHintEvent OnGridHint;
     TGridWideHintEvent OnGridWideHint;
     TOfficeHintEvent OnOfficeHint;
     TGridColorEvent OnGetCellPrintColor;
@@ -1871,7 +1870,6 @@ public:
     // The first row from FixedRows whose plain text in the sort column starts with Text (upper
     // case); -1 when none.
     int LookupInSortedColumn(const String& Text);
-    TSearchFooter* SearchFooter() const { return searchFooter_.get(); }
     TSearchPanel* SearchPanel() const { return searchPanel_; }
     void UpdateSearchPanel();
     void SearchFooterEditChange(TObject* Sender);
@@ -1913,7 +1911,6 @@ public:
     // ---- auto-size (PlusGridAutoSize.cpp)
     // Widths and heights handed to the grid go through ClampToLimits with the Min/Max fields.
     bool XYOffsetTopLeftOnly = false;
-    TAutoSizeRows ColumnSizeRows = arAll; // ColumnSize.Rows
     bool AutoSize() const { return autoSize_; }
     // True sizes every normal column to its widest text plus 10 pixels (once).
     void SetAutoSize(bool value);
@@ -1928,6 +1925,172 @@ public:
     void AutoSizeCells(bool IncludeFixed, int ExtraWidth, int ExtraHeight);
     int HorizontalTextMargins() const;
     int VerticalTextMargins() const;
+
+public:
+    // ==== keyboard, mouse and message handling (PlusGridInput.cpp, PlusGridKeys.cpp, PlusGridMouse.cpp)
+    // Settings.
+    bool EnableBlink = false;  // "<BLINK>" text blinks at each grid tick
+    TIntelliPan IntelliPan = ipVertical;
+    bool HintShowSizing = false;
+    bool HintShowCells = false;
+    bool HintShowLargeText = false;
+    bool HTMLHint = false;
+    // Version: 5.8.7.0, packed from the highest byte.
+    static int GetVersionNr();
+    static String GetVersionString();
+
+    // Grid state the handlers share (read by tests and the painter).
+    static constexpr UINT_PTR GridTimerId = 111;
+    static constexpr UINT GridTimerPeriod = 500;
+    static constexpr UINT_PTR PanTimerId = 999;
+    int TickCount() const { return tickCount_; }
+    const String& IncrementalSearchText() const { return LookupText; }
+    bool BlinkPhase() const { return blinkPhase_; }
+    bool Panning() const { return panning_; }
+    TPoint PanAnchor() const { return panAnchor_; }
+    int ZoomLevel() const { return zoomLevel_; }
+    BYTE MouseZone() const { return mouseZone_; }
+    bool Modified = false;
+    // The messages' numbers: the wheel (0 when none) and the posted end of an edit.
+    UINT WheelMessage() const { return wheelMessage_; }
+    // The cell when it was last entered, clicked or validated, and its raw text then.
+    TPoint SnapshotCell() const { return cellSnapshot_; }
+    const String& SnapshotText() const { return cellSnapshotText_; }
+
+    // Operations.
+    bool IsHoverFixedCell(int col, int row) const;
+    virtual void StoreCellSnapshot(int col, int row);
+    virtual void GotoFirstRow() { SetRow(FixedRows()); }
+    virtual void WheelRowsMoved(int delta, bool& handled) {}
+    void ZoomCells(int delta);
+    void SuspendPaint() { ++UpdateCount; }
+    void ResetUpdateCount() { UpdateCount = 0; }
+    void AdvanceToNextCell(int col, int row, bool doEdit, bool recursing, bool forward, bool autoEdit, bool force);
+    void TabNavigate(bool backward);
+    void AppendRowAtEnd();
+    void SimulateCellClick(int col, int row);
+    int FirstNavigableCol();
+    int VisibleFixedRightColCount() const;
+    bool IsLastDataRow(int row) const { return row == RowCount() - fixedFooters_ - 1; }
+    bool IsNavigableCell(int col, int row);
+    int FirstNavigableColInRow(int row);
+    int LastNavigableColInRow(int row);
+    virtual void SelectAllHook(const TGridRect& r) {}
+    virtual void EditKeyHook() {}
+    bool IsOnColumnSizingEdge(int x, int y);
+    void InvalidateRangeArea(const TGridRect& r);
+    // The hint over a cell (the grid's answer to CM_HINTSHOW): its text, place and colour.
+    void BuildCellHint(String& hintStr, bool& canShow, THintInfo& info);
+    // The size the cell's graphic takes on screen; (0, 0) without a graphic.
+    void GetCellGraphicSize(int col, int row, TPoint& size);
+    // The most lines a cell of the row holds (1 without Multilinecells).
+    int MaxRowLineCount(int row);
+    TPoint HoverFixedCell() const { return hoverFixedCell_; }
+    // How long the last sort by a header click took, in milliseconds.
+    unsigned SortDuration() const { return sortDuration_; }
+
+    // Events.
+    std::function<void(TObject* Sender, int OldRow, int OldCol, int& NewRow, int& NewCol, bool& Allow)> OnAutoAdvance;
+    std::function<void(TObject* Sender, int ARow)> OnAutoAddRow;
+    std::function<void(TObject* Sender, int ACol)> OnAutoInsertCol;
+    std::function<void(TObject* Sender, int ARow)> OnAutoInsertRow;
+    std::function<void(TObject* Sender, int ARow, bool& CanDelete)> OnCanDeleteRow;
+    std::function<void(TObject* Sender, int ARow, int ACol, bool& Allow)> OnCanClickCell;
+    TClickCellEvent OnClickCell;
+    TClickCellEvent OnRightClickCell;
+    std::function<void(TObject* Sender, int ACol, bool& Allow)> OnColumnSize;
+    std::function<void(TObject* Sender, int ACol, int ColumnSize)> OnColumnSizing;
+    std::function<void(TObject* Sender, int ARow, bool& Allow)> OnRowSize;
+    std::function<void(TObject* Sender, int ARow, int RowSize)> OnRowSizing;
+    std::function<void(TObject* Sender, int ACol, bool& Allow)> OnColumnMove;
+    std::function<void(TObject* Sender, int ARow, bool& Allow)> OnRowMove;
+
+protected:
+    void WndProc(TMessage& message) override;
+    void KeyDown(WORD& key, TShiftState shift) override;
+    void KeyUp(WORD& key, TShiftState shift) override;
+    void KeyPress(char& key) override;
+    void MouseDown(TMouseButton button, TShiftState shift, int x, int y) override;
+    void MouseMove(TShiftState shift, int x, int y) override;
+    void MouseUp(TMouseButton button, TShiftState shift, int x, int y) override;
+    bool DoMouseWheelDown(TShiftState shift, TPoint mousePos) override;
+    bool DoMouseWheelUp(TShiftState shift, TPoint mousePos) override;
+    void DoEnter() override;
+    void DoExit() override;
+    void Click() override;
+    void ColumnMoved(int fromIndex, int toIndex) override;
+    void RowMoved(int fromIndex, int toIndex) override;
+    void CalcSizingState(int X, int Y, TGridState& State, int& Index, int& SizingPos, int& SizingOfs,
+                         TGridDrawInfo& FixedInfo) override;
+
+private:
+    // message handlers
+    void WMSetFocus(TMessage& m);
+    void WMKillFocus(TMessage& m);
+    void WMSetCursor(TMessage& m);
+    void WMTimer(TMessage& m);
+    void WMKeyDown(TMessage& m);
+    void WMChar(TMessage& m);
+    void WMLButtonDown(TMessage& m);
+    void WMLButtonUp(TMessage& m);
+    void WMLButtonDblClk(TMessage& m);
+    void WMRButtonDown(TMessage& m);
+    void CMMouseLeave(TMessage& m);
+    void Inherited(TMessage& m) { TBaseGrid::WndProc(m); }
+    void PanStart(TMessage& m);
+    void PanStep();
+    void PanEnd();
+    bool WheelMessageHandled(TMessage& m);
+    // The release of a click on a header cell: sorts unless the click was a sizing click.
+    void HeaderSortClick(int displayCol, int row, int x);
+    bool CellChangingAllowed(int oldCol, int oldRow, int newCol, int newRow);
+    void KeepCellInDataArea();
+    TShiftState KeyboardShift() const;
+    int tickCount_ = 0;
+    int inputDepth_ = 0; // nesting of the grid's message and key handling
+    int searchAge_ = 0;
+    bool blinkPhase_ = false;
+    UINT wheelMessage_ = WM_MOUSEWHEEL;
+    int wheelLines_ = 3;
+    bool panning_ = false;
+    TPoint panAnchor_;
+    int zoomLevel_ = 0;
+    bool zooming_ = false;
+    bool inMouseDown_ = false;
+    bool skipEnter_ = false;
+    bool committing_ = false;
+    bool ignoreSetFocus_ = false;
+    BYTE mouseZone_ = 0;
+    bool keepMouseZone_ = false;
+    TPoint cellSnapshot_{-1, -1};
+    String cellSnapshotText_;
+    TPoint lastTabCell_{-1, -1};
+    TPoint advanceOrigin_{-1, -1};
+    bool advancing_ = false;
+    bool programmaticMove_ = false;
+    int navigationDepth_ = 0;
+    TGridRect keySelection_;
+    TPoint keyDownCell_;
+    TGridRect wndSelection_;
+    // mouse state of a press and its release
+    bool pressMark_ = false;
+    bool buttonDown_ = false;
+    TPoint downPoint_;
+    TPoint sizingCandidate_{-1, -1};
+    TPoint sizingOffset_;
+    TPoint clickOffset_;
+    int headerIndex_ = -1;
+    TPoint pressedControl_{-1, -1};
+    int topAtPress_ = 0;
+    bool savedShowHint_ = false;
+    int leftAtPress_ = 0;
+    bool movedMark_ = false;
+    bool sizedMark_ = false;
+    bool sizingClick_ = false;
+    bool colSized_ = false;
+    bool rowSized_ = false;
+    TPoint hoverFixedCell_{-1, -1};
+    unsigned sortDuration_ = 0;
 
 private:
     void RepaintCellAt(int col, int row);
@@ -2089,7 +2252,6 @@ private:
     TCellSearchOptions searchOptions_;
     String searchText_;
     String footerSearchText_;
-    std::unique_ptr<TSearchFooter> searchFooter_ = std::make_unique<TSearchFooter>(this, true);
     TSearchPanel* searchPanel_ = nullptr; // owned as a child component
 
     // ---- filter state (PlusGridFilter.cpp)

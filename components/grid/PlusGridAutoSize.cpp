@@ -139,10 +139,10 @@ void TPlusStringGrid::AutoSizeColumn(int ACol, bool GrowOnly)
         return;
     const int real = DisplayToRealColumn(ACol);
     int first = 0, last = RowCount() - 1;
-    if (ColumnSizeRows == arNormal) {
+    if (columnSize_->Rows == arNormal) {
         first = TBaseGrid::FixedRows();
         last = RowCount() - fixedFooters_ - 1;
-    } else if (ColumnSizeRows == arFixed) {
+    } else if (columnSize_->Rows == arFixed) {
         last = TBaseGrid::FixedRows() - 1;
     }
     int widest = 0;

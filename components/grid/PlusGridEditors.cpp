@@ -765,10 +765,6 @@ void TPlusStringGrid::DoEditingDone(int col, int row)
 
 void TPlusStringGrid::Dispatch(TMessage& message)
 {
-    if (message.Msg == CM_HINTSHOW && message.LParam) {
-        message.Result = HintShow(*reinterpret_cast<THintInfo*>(message.LParam)) ? 0 : 1;
-        return;
-    }
     if (message.Msg == GridEditDoneMessage() && message.Msg != 0) {
         if (OnEditCellDone)
             OnEditCellDone(this, int(message.WParam), int(message.LParam));
@@ -829,29 +825,8 @@ void TPlusStringGrid::TabToNextCell(bool backwards)
 
 void TPlusStringGrid::AdvanceToNextCell(int col, int row, bool doEdit, bool forward)
 {
-    int c = col, r = row;
-    const int step = forward ? 1 : -1;
-    if (Navigation()->AdvanceDirection() == adLeftRight) {
-        c += step;
-        if (c >= ColCount()) {
-            c = FixedCols();
-            r = r + 1 < RowCount() ? r + 1 : (Navigation()->AdvanceOnEnterLoop ? FixedRows() : r);
-        } else if (c < FixedCols()) {
-            c = ColCount() - 1;
-            r = r - 1 >= FixedRows() ? r - 1 : r;
-        }
-    } else {
-        r += step;
-        if (r >= RowCount()) {
-            r = FixedRows();
-            c = c + 1 < ColCount() ? c + 1 : (Navigation()->AdvanceOnEnterLoop ? FixedCols() : c);
-        } else if (r < FixedRows()) {
-            r = RowCount() - 1;
-        }
-    }
-    FocusCell(c, r, true);
-    if (doEdit && Navigation()->AdvanceAutoEdit && (Col() != col || Row() != row))
-        ShowInplaceEditor();
+    // the grid's advance: merged ranges stepped over, cells that may not be edited passed by
+    AdvanceToNextCell(col, row, doEdit, false, forward, true, true);
 }
 
 // ---------------------------------------------------------------- current cell text

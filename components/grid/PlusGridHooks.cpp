@@ -225,6 +225,8 @@ void TPlusStringGrid::SelectionChanged(int left, int top, int right, int bottom)
         const TGridRect s = Selection();
         InvalidateCellRect(s.Left, s.Top, s.Right, s.Bottom);
     }
+    if (SelectionRectangle())
+        Invalidate();
     if (OnSelectionChanged)
         OnSelectionChanged(this, left, top, right, bottom);
 }

@@ -435,6 +435,8 @@ void TPlusStringGrid::ColWidthsChanged()
         StretchColumn(columnSize_->StretchColumn);
     TBaseGrid::ColWidthsChanged();
     ColumnWidthChangedMark = true;
+    if (!zooming_)
+        sizedMark_ = true;
     if (AllColSizing && mouseActions_->AllColumnSize && ColumnSizeStartWidth > 0 && SizingCol >= 0 &&
         SizingCol < ColCount()) {
         const double f = double(ColWidths(SizingCol)) / ColumnSizeStartWidth;
@@ -503,6 +505,10 @@ void TPlusStringGrid::TopLeftChanged()
 {
     TBaseGrid::TopLeftChanged();
     ScrollBarsUpdated();
+    if (SelectionRectangle() && Selection().Bottom > Selection().Top)
+        Invalidate();
+    if (Editing && ActiveEditorType != edNormal)
+        HideInplaceEditor();
 }
 
 // ---------------------------------------------------------------- positions

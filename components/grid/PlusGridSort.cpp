@@ -845,7 +845,7 @@ void TPlusStringGrid::SortByHeaderClick(int ACol, bool indexKeyDown)
             EndUpdate();
             throw;
         }
-        s.Column = list.Count() > 0 ? list.GetItem(0) : -1;
+        s.Column = list.Count() > 0 ? list.ColumnAt(0) : -1;
         EndUpdate();
     } else {
         bool restore = false;

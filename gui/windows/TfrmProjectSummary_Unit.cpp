@@ -70,12 +70,6 @@ TfrmProjectSummary::TfrmProjectSummary(TComponent* owner) : TForm(owner)
     grdSummary->SetVisible(false);
     grdSummary->SortSettings()->Show = true;
     grdSummary->SortSettings()->IndexShow = true;
-    grdSummary->OnMouseUp = [this](TObject*, TMouseButton button, TShiftState shift, int x, int y) {
-        int col = -1, row = -1;
-        grdSummary->MouseToCell(x, y, col, row);
-        if (button == mbLeft && row == 0 && col >= 0 && col < grdSummary->ColCount())
-            HeaderClick(col, shift.Contains(ssShift));
-    };
 
     btnShowInBrowser = Make<TButton>(this, this, "btnShowInBrowser");
     btnShowInBrowser->SetCaption("Show in Internet Browser");

@@ -60,9 +60,10 @@ public:
     void FormActivate(TObject* sender);
     void btnCopyToClipboardClick(TObject* sender);
     void btnShowInBrowserClick(TObject* sender);
-    // A click on the header of the column: sorts the rows by it alone (again: the other way
-    // round); with Shift it adds the column as a further sort key (again: flips its direction).
-    // The header shows each sort column's place and direction.
+    // What a click on the header of the column does (the grid sorts on the user's clicks
+    // itself): sorts the rows by it alone (again: the other way round); with Shift it adds the
+    // column as a further sort key (again: flips its direction). The header shows each sort
+    // column's place and direction.
     void HeaderClick(int col, bool shift);
 
 private:

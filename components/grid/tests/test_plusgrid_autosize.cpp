@@ -53,10 +53,10 @@ TEST(AutoSize, RowsMeasuredAndSortHeaderRoom)
     SizeFixture f;
     f.grid->SetCells(0, 0, "Header text here");
     f.grid->SetCells(0, 1, "x");
-    f.grid->ColumnSizeRows = arNormal;
+    f.grid->ColumnSize()->Rows = arNormal;
     f.grid->AutoSizeColumn(0, false);
     EXPECT_EQ(f.grid->ColWidths(0), f.Width("x") + 8);
-    f.grid->ColumnSizeRows = arFixed;
+    f.grid->ColumnSize()->Rows = arFixed;
     f.grid->SortSettings()->Show = true;
     f.grid->SortSettings()->Column = 0;
     f.grid->AutoSizeColumn(0, false);

@@ -83,11 +83,11 @@ TEST(GridLookStyles, AnUnchangedLookChangesNothing)
     // Office 2007 by look and by style give the same colours
     g.grid->SetLook(glOffice2007);
     const TFixedLookColors byLook = g.grid->FixedLookColors;
-    const TColor active = g.grid->ActiveCellColor;
+    const TColor active = g.grid->ActiveCellColor();
     g.grid->ApplyStyleColors(4);
     EXPECT_EQ(g.grid->FixedLookColors.From, byLook.From);
     EXPECT_EQ(g.grid->FixedLookColors.DownBorder, byLook.DownBorder);
-    EXPECT_EQ(g.grid->ActiveCellColor, active);
+    EXPECT_EQ(g.grid->ActiveCellColor(), active);
     EXPECT_EQ(g.grid->SelectionLook(), 3);
 }
 
