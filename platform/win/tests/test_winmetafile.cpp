@@ -427,7 +427,7 @@ TEST(MetafileSeeds, EverySeedReadsWholeAndPlays)
 {
     const QString root = QString::fromLocal8Bit(qgetenv("QUELM_TEST_SOURCE_DIR")) + "/platform/win/fuzz";
     int seen = 0;
-    for (const QString& folder : QDir(root).entryList({"*_seeds"}, QDir::Dirs)) {
+    for (const QString& folder : QDir(root).entryList({"*mf_*_seeds", "*metafile*_seeds"}, QDir::Dirs)) {
         for (const QFileInfo& file : QDir(root + "/" + folder).entryInfoList(QDir::Files)) {
             QFile f(file.filePath());
             ASSERT_TRUE(f.open(QIODevice::ReadOnly));
