@@ -501,6 +501,7 @@ TEST_F(GridInput, ColumnSizingStartsWithinItsThresholdAndReportsTheWidth)
             ASSERT_FALSE(sizing.empty());
             EXPECT_EQ(sizing.back(), 2 * 1000 + 80);
         }
+        grid->OnColumnSizing = nullptr;
     }
     // a release right of the grid leaves the width
     grid->SetColWidths(2, 60);
