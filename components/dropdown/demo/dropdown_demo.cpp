@@ -28,6 +28,7 @@ namespace {
 struct Shot {
     String name;
     TPlusCustomDropDown* dropDown;
+    std::function<void()> afterOpen; // what the user does in the open pop-up before the shot
 };
 
 // The form with the open pop-up drawn over it where the screen shows it.
@@ -48,6 +49,17 @@ QImage FormWithPopup(TForm* form, TPlusCustomDropDown* d)
 
 } // namespace
 
+// The multi-column and grid drop-downs (in a unit of their own: the grid's names do not meet
+// the calculator's there).
+struct ColumnDropDowns {
+    TPlusCustomDropDown* multi;
+    TPlusCustomDropDown* grid;
+    TPlusCustomDropDown* narrowing;
+    std::function<void()> typeIntoNarrowing;
+};
+ColumnDropDowns MakeColumnDropDowns(TForm* form, TCustomImageList* images,
+                                    const std::function<void(TPlusCustomDropDown*, const String&)>& place);
+
 int main(int argc, char** argv)
 {
     TQApplication app(argc, argv);
@@ -62,7 +74,7 @@ int main(int argc, char** argv)
     Application->CreateForm(form);
     form->SetCaption("Drop-down editors");
     form->SetClientWidth(900);
-    form->SetClientHeight(330);
+    form->SetClientHeight(340);
     form->SetBounds(100, 60, form->Width(), form->Height());
 
     const int labelsLeft = 150, top = 16, step = 34;
@@ -191,6 +203,8 @@ int main(int argc, char** argv)
     imagePicker->Columns = 2;
     imagePicker->SetItemIndex(2);
 
+    const ColumnDropDowns columns = MakeColumnDropDowns(form, images, place2);
+
     if (!shots) {
         Application->Run();
         return 0;
@@ -200,7 +214,9 @@ int main(int argc, char** argv)
                            {"calculator", calc},     {"timepicker", time}, {"calculator_style13", calcGreen},
                            {"colour_list", colourList}, {"colour_boxes", colourBoxes}, {"colour_cube", colourCube},
                            {"colour_spectrum", colourSpectrum},
-                           {"detail", detail}, {"image_picker", imagePicker}};
+                           {"detail", detail}, {"image_picker", imagePicker},
+                           {"multicolumn", columns.multi}, {"grid_dropdown", columns.grid},
+                           {"grid_dropdown_narrowed", columns.narrowing, columns.typeIntoNarrowing}};
     const String folder = shots;
     size_t next = 0;
     std::function<void()> step_ = [&] {
@@ -215,6 +231,8 @@ int main(int argc, char** argv)
         Shot& s = list[next++];
         s.dropDown->SetFocus();
         s.dropDown->ShowDropDown();
+        if (s.afterOpen)
+            QTimer::singleShot(120, s.afterOpen); // once the focus has settled in the list
         QTimer::singleShot(250, [&, s] {
             FormWithPopup(form, s.dropDown).save(QString::fromStdString(folder + "/" + s.name + ".png"));
             QTimer::singleShot(50, step_);
