@@ -1518,6 +1518,15 @@ void TCheckBox::Dispatch(TMessage& m)
         return;
     }
     TWinControl::Dispatch(m);
+    if (m.Msg == CM_COLORCHANGED) {
+        // once coloured, the box is opaque, as a native box is: it paints its whole area in its
+        // colour, over whatever its parent drew below it
+        QPalette palette = Widget()->palette();
+        palette.setColor(QPalette::Window, ColorRefToQColor(ColorToColorRef(Color())));
+        Widget()->setPalette(palette);
+        Widget()->setBackgroundRole(QPalette::Window);
+        Widget()->setAutoFillBackground(true);
+    }
 }
 
 QCheckBox* TCheckBox::Widget() const { return static_cast<QCheckBox*>(Host()); }

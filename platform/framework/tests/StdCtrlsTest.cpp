@@ -3,6 +3,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -69,6 +70,18 @@ TEST(StdCtrls, LabelsEditsAndCheckBoxes)
     EXPECT_FALSE(box->Checked());
     EXPECT_EQ(clicks, 2);
     EXPECT_EQ(GetParentForm(box), &form);
+
+    // a box in a colour of its own covers what lies below it with that colour, caption included
+    auto* below = new TLabel(&form);
+    below->SetParent(&form);
+    below->SetBounds(0, 40, 120, 20);
+    below->SetCaption("WWWWWWWWWWWWWWWWWWWW");
+    box->SetBounds(0, 40, 120, 20);
+    box->BringToFront();
+    box->SetColor(clYellow);
+    form.Show();
+    const QImage shot = form.Host()->grab().toImage();
+    EXPECT_EQ(shot.pixelColor(100, 50), QColor(Qt::yellow));
 }
 
 TEST(StdCtrls, ComboBoxItemsReachTheWidget)
