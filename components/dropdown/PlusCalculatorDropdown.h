@@ -53,7 +53,8 @@ private:
 };
 
 class TPlusCalculatorDropdown;
-using TButtonClickEvent = std::function<void(TObject* Sender, int Index)>;
+// A key of the panel was clicked (its index). Named apart from the grid's cell-button event.
+using TButtonPanelClickEvent = std::function<void(TObject* Sender, int Index)>;
 
 // Paints one key: a lower gradient half, a shining upper half, an inner line, the border and,
 // with a glow colour, a glow around the key.
@@ -72,7 +73,7 @@ public:
     TCustomImageList* Images() const { return images_; }
     void SetImages(TCustomImageList* v);
     TPlusCalculatorDropdown* Calculator = nullptr;
-    TButtonClickEvent OnButtonClick;
+    TButtonPanelClickEvent OnButtonClick;
     int ButtonAtPos(int x, int y) const;
 
     virtual void DrawButton(int Index, TCanvas* ACanvas);

@@ -118,6 +118,7 @@ private:
 // The drop-down edit, its pop-up window, looks and bars.
 // ============================================================================================
 #include "DrawRoutines.h"
+#include "PsgCombo.h" // TLabelPosition, shared with the grid's combo
 #include "platform/framework/ExtCtrls.h"
 #include "platform/framework/Forms.h"
 #include "platform/framework/ImgList.h"
@@ -132,9 +133,6 @@ enum TDropPosition { dpAuto, dpDown, dpUp };
 enum TGradientDirection { gdHorizontal, gdVertical };
 enum TButtonAlignment { baLeft, baRight };
 enum TItemLayout { ilCaptionLeft, ilCaptionRight, ilCaptionTop, ilCaptionBottom };
-enum TLabelPosition { lpLeftTop, lpLeftCenter, lpLeftBottom, lpTopLeft, lpBottomLeft, lpLeftTopLeft,
-                      lpLeftCenterLeft, lpLeftBottomLeft, lpTopCenter, lpBottomCenter, lpRightTop,
-                      lpRightCenter, lpRighBottom, lpTopRight, lpBottomRight };
 enum TButtonStyle { bsButton, bsDropDown };
 
 class TPlusCustomDropDown;

@@ -6,9 +6,13 @@
 
 #include <memory>
 
+// Where an attached caption label goes. One type for the combo and the drop-down edits, so that
+// both can be used in one unit: the combo places its label by the first thirteen values; the
+// two right-aligned placements above and below (lpTopRight, lpBottomRight) are the drop-downs'.
 enum TLabelPosition {
     lpLeftTop, lpLeftCenter, lpLeftBottom, lpTopLeft, lpBottomLeft, lpLeftTopLeft, lpLeftCenterLeft,
-    lpLeftBottomLeft, lpTopCenter, lpBottomCenter, lpRightTop, lpRightCenter, lpRighBottom
+    lpLeftBottomLeft, lpTopCenter, lpBottomCenter, lpRightTop, lpRightCenter, lpRighBottom,
+    lpTopRight, lpBottomRight
 };
 
 class TPsgCustomCombo : public TCustomComboBox {
