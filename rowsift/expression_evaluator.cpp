@@ -1,6 +1,6 @@
 #include "rowsift/expression_evaluator.h"
 
-#include "rowsift/shared_routines.h"
+#include "common/runtime/shared_routines.h"
 
 #include <charconv>
 #include <cmath>

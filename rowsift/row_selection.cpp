@@ -1,6 +1,6 @@
 #include "rowsift/row_selection.h"
 
-#include "rowsift/shared_routines.h"
+#include "common/runtime/shared_routines.h"
 
 #include "platform/rtl/FileUtils.h"
 #include "platform/rtl/SysUtils.h"
@@ -104,7 +104,8 @@ selection_condition make_condition(int column, const std::string& text)
     return c;
 }
 
-bool test_condition(const selection_condition& c, const char* field, const std::string& raw_line)
+bool test_condition(const selection_condition& c, const char* field, const std::string& raw_line,
+                    shared_variant variant)
 {
     switch (c.kind) {
     case condition_kind::whole_line:
@@ -121,7 +122,7 @@ bool test_condition(const selection_condition& c, const char* field, const std::
     default:
         break;
     }
-    if (!is_number(field))
+    if (!is_number(variant, field))
         return false;
     if (c.kind == condition_kind::divisible) {
         long value = c_atol(field);
@@ -215,7 +216,7 @@ int data_selection::read_settings_line(std::vector<char*>& fields)
 void data_selection::store_condition_column(selection_entry& entry, const char* column, const char* text,
                                             int position, int line_number)
 {
-    if (!is_number(column) || c_atol(column) < 0)
+    if (!is_number(setup_.context, column) || c_atol(column) < 0)
         fatal_error("column %d in line %d of rowsift settings file must contain a number\n", position, line_number);
     int number = static_cast<int>(c_atol(column));
     if (number == 0)
@@ -315,7 +316,7 @@ void data_selection::open_group_files(int group, std::FILE*& data)
             if (entry.data_file == "stdin") {
                 data = stdin;
             } else if (setup_.variant == selection_variant::plotwell) {
-                data = open_file_or_fail(entry.data_file, "r");
+                data = open_file_or_fail(setup_.context, entry.data_file, "r");
             } else {
                 data = std::fopen(entry.data_file.c_str(), "r");
                 if (!data)
@@ -356,13 +357,13 @@ bool data_selection::row_matches(const selection_entry& entry) const
 {
     for (const selection_condition& c : entry.conditions) {
         if (c.column == 0) {
-            if (!test_condition(c, "", raw_line_))
+            if (!test_condition(c, "", raw_line_, setup_.context.variant))
                 return false;
             continue;
         }
         if (static_cast<size_t>(c.column) > fields_.size())
             return false;
-        if (!test_condition(c, fields_[static_cast<size_t>(c.column) - 1], raw_line_))
+        if (!test_condition(c, fields_[static_cast<size_t>(c.column) - 1], raw_line_, setup_.context.variant))
             return false;
     }
     return true;
@@ -383,14 +384,14 @@ void data_selection::evaluate_column_expression(const column_expression& express
         const char* field = fields_[static_cast<size_t>(column) - 1];
         if (setup_.detection_given && (field[0] == '<' || field[0] == '>')) {
             // A value below or above the detection limit: the number times its factor.
-            if (!is_number(field + 1)) {
+            if (!is_number(setup_.context, field + 1)) {
                 out = "-";
                 return;
             }
             double factor = field[0] == '<' ? setup_.detection_below : setup_.detection_above;
             prefixed_fields_[i] = format_double("%.17g", c_strtod(field + 1) * factor);
             field = prefixed_fields_[i].c_str();
-        } else if (!is_number(field)) {
+        } else if (!is_number(setup_.context, field)) {
             out = "-";
             return;
         }

@@ -11,6 +11,7 @@
 //
 // rowsift calls run_data_selection once; plotwell drives the same engine through
 // data_selection with its own variant (selection_variant::plotwell) and hooks.
+#include "common/runtime/shared_routines.h"
 #include "rowsift/expression_evaluator.h"
 
 #include <cstdio>
@@ -37,6 +38,8 @@ struct selection_progress {
 
 struct data_selection_setup {
     selection_variant variant = selection_variant::rowsift;
+    // The caller's file lookup, messages and number test (plotwell: its drawing's).
+    shared_context context;
     std::FILE* settings = nullptr;  // open for reading; closed by the engine
     std::string output_path;        // the output table; created only by the merge
     std::string skip_string = "*";  // data lines beginning with it are skipped ("" skips none)
@@ -87,7 +90,8 @@ struct selection_entry {
 // Returns false at the end of the file.
 bool read_data_line(std::FILE* data, std::string& line, const std::string& skip_string);
 
-bool test_condition(const selection_condition& condition, const char* field, const std::string& raw_line);
+bool test_condition(const selection_condition& condition, const char* field, const std::string& raw_line,
+                    shared_variant variant = shared_variant::rowsift);
 selection_condition make_condition(int column, const std::string& text);
 
 class data_selection {

@@ -3,7 +3,7 @@
 
 #include "plot_app.h"
 #include "platform/win/WinPrint.h"
-#include "rowsift/shared_routines.h"
+#include "plotwell/core/shared_routines.h"
 
 #include <cstdlib>
 

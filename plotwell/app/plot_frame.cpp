@@ -272,7 +272,7 @@ void CPlotFrame::MakeChartObject()
 void CPlotFrame::WriteChartSettings()
 {
     if (!chart) return;
-    std::FILE* f = open_file_or_fail("winmenu.set", "w");
+    std::FILE* f = open_file_or_fail(plot_app().settings->shared, "winmenu.set", "w");
     const CChartObject& c = *chart;
     if (!c.main_title.empty()) std::fprintf(f, "TITLE_1 %s\n", c.main_title.c_str());
     if (!c.sub_title.empty()) std::fprintf(f, "TITLE_2 %s\n", c.sub_title.c_str());

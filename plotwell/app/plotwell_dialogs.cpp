@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "plot_app.h"
+#include "plotwell/core/shared_routines.h"
 #include "plotwell/core/xy_call.h"
 
 #include <cstdlib>

@@ -195,7 +195,7 @@ void draw_deviation_items(plot_settings& ps)
     std::vector<char*> words;
     for (const deviation_item& item : ps.deviation_items) {
         const bool own_data = item.file_name == ps.data_file_name && ps.data_file;
-        std::FILE* f = own_data ? ps.data_file : open_file_or_fail(item.file_name, "r");
+        std::FILE* f = own_data ? ps.data_file : open_file_or_fail(ps.shared, item.file_name, "r");
         if (own_data) std::rewind(f);
         const int largest = std::max({item.position_column, item.low_column, item.high_column});
         if (item.position_column >= 1 && item.low_column >= 1 && item.high_column >= 1) {

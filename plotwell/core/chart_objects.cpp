@@ -53,12 +53,12 @@ bool parse_class_values(chart_object& chart, const std::string& from_in, const s
 
 void write_title_class_settings(plot_settings& ps, chart_object& chart)
 {
-    std::FILE* in = open_file_or_fail(chart.settings_file_name, "r");
+    std::FILE* in = open_file_or_fail(ps.shared, chart.settings_file_name, "r");
     std::vector<std::string> lines;
     std::string line;
     while (read_text_line(in, line)) lines.push_back(line.substr(0, 2047));
     std::fclose(in);
-    std::FILE* out = open_file_or_fail("tmpsetfp.set", "w");
+    std::FILE* out = open_file_or_fail(ps.shared, "tmpsetfp.set", "w");
     size_t i = 0;
     try {
         if (ps.section_given) {

@@ -90,7 +90,7 @@ void set_up_colour_table(plot_settings& ps)
 
     // The colour file's lines; on monochrome vector output only its section after "POSTSCRIPT".
     std::vector<std::string> lines;
-    if (std::FILE* f = open_file_if_present(ps.colour_file_name, "r")) {
+    if (std::FILE* f = open_file_if_present(ps.shared, ps.colour_file_name, "r")) {
         lines = read_settings_lines(f);
         std::fclose(f);
     }

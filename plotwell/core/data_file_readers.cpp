@@ -88,10 +88,11 @@ bool binary_type_code(float code, cell_type& cells, bool& compressed)
     return false;
 }
 
-grid_header read_grid_header_for_drawing(const std::string& name, std::FILE*& file, bool rect_given)
+grid_header read_grid_header_for_drawing(const shared_context& context, const std::string& name, std::FILE*& file,
+                                         bool rect_given)
 {
     grid_header h;
-    file = open_file_or_fail(name, "rb");
+    file = open_file_or_fail(context, name, "rb");
     unsigned char head[24];
     const size_t got = std::fread(head, 1, sizeof head, file);
     if (got >= 4 && binary_type_code(le_float(head), h.cells, h.compressed)) {
@@ -123,7 +124,7 @@ grid_header read_grid_header_for_drawing(const std::string& name, std::FILE*& fi
     if (ch == '\n' && (first.empty() || first.back() != '\r'))
         fatal_error("The map is in UNIX-format: transform the file with mapfix -cao mapfilename\n");
     std::fclose(file);
-    file = open_file_or_fail(name, "r");
+    file = open_file_or_fail(context, name, "r");
     std::string line;
     int examined = 0;
     bool centre_x = false, centre_y = false;
@@ -323,10 +324,10 @@ bool grid_row_reader::next_binary_row(std::vector<float>& cells, bool store)
     return true;
 }
 
-std::vector<vignette_group> read_vignette_file(const std::string& name)
+std::vector<vignette_group> read_vignette_file(const shared_context& context, const std::string& name)
 {
     std::vector<vignette_group> groups;
-    std::FILE* f = open_file_or_fail(name, "r");
+    std::FILE* f = open_file_or_fail(context, name, "r");
     std::string line;
     while (read_text_line(f, line)) {
         std::vector<std::string> w = split_fields(line, ' ', 4);

@@ -20,7 +20,8 @@ bool binary_type_code(float code, cell_type& cells, bool& compressed);
 
 // Reads a grid map's header for drawing. `rect_given` says whether DRAW_MAP named the map's
 // rectangle, which a map without header needs. The file is left open in `file` at its first row.
-grid_header read_grid_header_for_drawing(const std::string& name, std::FILE*& file, bool rect_given);
+grid_header read_grid_header_for_drawing(const shared_context& context, const std::string& name, std::FILE*& file,
+                                         bool rect_given);
 
 // Reads the rows of a grid map one at a time.
 class grid_row_reader {
@@ -78,6 +79,6 @@ struct vignette_group {
 };
 // Reads a whole vignette file; a group whose count is no number or is negative, or whose points
 // run past the end of the file, ends the drawing with a message naming the file.
-std::vector<vignette_group> read_vignette_file(const std::string& name);
+std::vector<vignette_group> read_vignette_file(const shared_context& context, const std::string& name);
 
 } // namespace plotwell

@@ -81,7 +81,7 @@ void expand_include_line(const plot_settings& ps, std::vector<std::string>& outp
         file = file.substr(0, comma);
     }
     std::vector<std::string> raw;
-    if (std::FILE* f = open_file_if_present(file, "r")) {
+    if (std::FILE* f = open_file_if_present(ps.shared, file, "r")) {
         raw = read_raw_lines(f);
         std::fclose(f);
     } else if (!section.empty()) {
@@ -118,7 +118,7 @@ std::vector<std::string> expand_includes(const plot_settings& ps, const std::vec
 
 std::vector<std::string> merge_winmenu_settings(const plot_settings& ps, const std::vector<std::string>& lines)
 {
-    std::FILE* f = open_file_if_present("winmenu.set", "r");
+    std::FILE* f = open_file_if_present(ps.shared, "winmenu.set", "r");
     if (!f) return lines;
     std::vector<std::string> winmenu = read_settings_lines(f);
     std::fclose(f);
@@ -144,15 +144,16 @@ bool run_plot_data_selection(plot_settings& ps)
 {
     std::string settings_name = make_temp_file(ps);
     {
-        std::FILE* f = open_file_or_fail(settings_name, "w");
+        std::FILE* f = open_file_or_fail(ps.shared, settings_name, "w");
         for (const std::string& l : ps.selection_lines) std::fprintf(f, "%s\n", l.c_str());
         std::fclose(f);
     }
-    use_plotwell_shared_routines(ps); // data files are also looked for in the current settings folder
+    refresh_shared_context(ps); // data files are also looked for in the current settings folder
 
     data_selection_setup setup;
     setup.variant = selection_variant::plotwell;
-    setup.settings = open_file_or_fail(settings_name, "r");
+    setup.context = ps.shared;
+    setup.settings = open_file_or_fail(ps.shared, settings_name, "r");
     setup.output_path = ps.selected_data_name;
     setup.skip_string = ps.skip_string;
     setup.temp_folder = ps.app.temp_folder;
@@ -181,7 +182,7 @@ bool run_plot_data_selection(plot_settings& ps)
     try {
         data_selection engine(std::move(setup));
         engine.read_selection_settings();
-        for (const std::string& name : engine.data_file_names()) total += file_size(name);
+        for (const std::string& name : engine.data_file_names()) total += file_size(ps, name);
         if (total > 500000 && ps.app.progress) {
             shown = true;
             ps.app.progress("Data selection. Number of data selected:", "0", 0);
@@ -207,7 +208,7 @@ void prepare_settings_and_data(plot_settings& ps, int kind)
 {
     std::vector<std::string> raw;
     if (!ps.settings_file_name.empty()) {
-        std::FILE* f = open_file_or_fail(ps.settings_file_name, "r");
+        std::FILE* f = open_file_or_fail(ps.shared, ps.settings_file_name, "r");
         raw = read_raw_lines(f);
         std::fclose(f);
     }
@@ -238,12 +239,12 @@ void prepare_settings_and_data(plot_settings& ps, int kind)
     if (kind == 1) {
         if (data_lines) {
             if (!ps.reuse_selection && !ps.app.selection_made) run_selection_or_fail(ps);
-            ps.data_file_size = file_size(ps.selected_data_name);
-            ps.data_file = open_file_if_present(ps.selected_data_name, "r");
+            ps.data_file_size = file_size(ps, ps.selected_data_name);
+            ps.data_file = open_file_if_present(ps.shared, ps.selected_data_name, "r");
             if (!ps.data_file) {
                 run_selection_or_fail(ps);
-                ps.data_file_size = file_size(ps.selected_data_name);
-                ps.data_file = open_file_or_fail(ps.selected_data_name, "r");
+                ps.data_file_size = file_size(ps, ps.selected_data_name);
+                ps.data_file = open_file_or_fail(ps.shared, ps.selected_data_name, "r");
             }
         } else if (!ps.polygons_present && ps.expressions.empty() && ps.extra_data_lines.empty() &&
                    !ps.labels_seen && !ps.draw_map) {

@@ -183,7 +183,7 @@ static void draw_label_items(plot_settings& ps)
     std::string line, work;
     std::vector<char*> words;
     for (const label_item& item : ps.label_items) {
-        std::FILE* f = open_file_or_fail(item.file_name, "r");
+        std::FILE* f = open_file_or_fail(ps.shared, item.file_name, "r");
         size_t needed = static_cast<size_t>(std::max({item.x_column, item.y_column, item.label_column})) + 1;
         while (read_data_line(ps, f, line)) {
             split_row(line, work, words, needed);

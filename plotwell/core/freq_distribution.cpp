@@ -175,7 +175,7 @@ template <class F>
 void for_each_cell(plot_settings& ps, const std::string& map_name, double wx1, double wy1, double wx2, double wy2, F use)
 {
     map_reading r;
-    r.header = read_grid_header_for_drawing(map_name, r.file, true);
+    r.header = read_grid_header_for_drawing(ps.shared, map_name, r.file, true);
     const grid_header& h = r.header;
     if (h.ncols < 1 || h.nrows < 1) return;
     grid_row_reader reader(r.file, h, ps.skip_string);
@@ -299,7 +299,7 @@ void evaluate_map_distribution(plot_settings& ps, run_state& run, int m, const s
     if (kind == distribution_kind::percentiles) {
         if (d.cells == 0 && ps.app.show_message) ps.app.show_message("no values found\n");
         const std::string name = ps.percentile_file.empty() ? std::string("Percentiles.out") : ps.percentile_file;
-        std::FILE* p = open_file_or_fail(name, m == 1 ? "w" : "a");
+        std::FILE* p = open_file_or_fail(ps.shared, name, m == 1 ? "w" : "a");
         std::fprintf(p, "* %s\n", map_name.c_str());
         std::fprintf(p, "* coordinates: %s %s %s %s\n", format_text("%g", wx1).c_str(), format_text("%g", wy1).c_str(),
                      format_text("%g", wx2).c_str(), format_text("%g", wy2).c_str());
@@ -314,7 +314,7 @@ void evaluate_map_distribution(plot_settings& ps, run_state& run, int m, const s
 
     std::FILE* job = run.job_file;
     const std::string data_name = format_text("frqdst%d.out", m);
-    std::FILE* data = open_file_or_fail(data_name, "w");
+    std::FILE* data = open_file_or_fail(ps.shared, data_name, "w");
     const double share = d.cells ? 100.0 / d.cells : 0;
     if (kind == distribution_kind::cumulative) {
         if (d.cells == 0 && ps.app.show_message) ps.app.show_message("no values found\n");
@@ -413,7 +413,7 @@ void evaluate_map_distribution(plot_settings& ps, run_state& run, int m, const s
 std::vector<std::string> call_settings(const plot_settings& ps, const std::string& file, const std::string& section)
 {
     std::vector<std::string> lines;
-    std::FILE* f = open_file_if_present(file, "r");
+    std::FILE* f = open_file_if_present(ps.shared, file, "r");
     if (!f) return lines;
     std::vector<std::string> raw;
     std::string text;
@@ -479,7 +479,7 @@ int run_frequency_distribution(plot_settings& ps, const std::vector<std::string>
         wy1 = std::min(ps.app.zoom_y1, ps.app.zoom_y2);
         wy2 = std::max(ps.app.zoom_y1, ps.app.zoom_y2);
     }
-    run.job_file = open_file_or_fail("freqdist.job", "w");
+    run.job_file = open_file_or_fail(ps.shared, "freqdist.job", "w");
     int maps = 0;
     std::vector<std::string> viewports;
     try {
@@ -493,7 +493,7 @@ int run_frequency_distribution(plot_settings& ps, const std::vector<std::string>
             evaluate_map_distribution(ps, run, 1, ps.map.file_name, settings_lines, wx1, wy1, wx2, wy2);
             maps = 1;
         } else {
-            std::FILE* f = open_file_or_fail(job_file_name, "r");
+            std::FILE* f = open_file_or_fail(ps.shared, job_file_name, "r");
             std::string line;
             std::vector<std::vector<std::string>> calls;
             while (read_text_line(f, line)) {

@@ -24,7 +24,7 @@ namespace {
 // first word upper-cased).
 std::vector<std::string> job_lines(const plot_settings& ps)
 {
-    std::FILE* f = open_file_or_fail(ps.job_file_name, "r");
+    std::FILE* f = open_file_or_fail(ps.shared, ps.job_file_name, "r");
     std::vector<std::string> lines = read_settings_lines(f);
     std::fclose(f);
     return lines;
@@ -101,7 +101,7 @@ int run_job_file(plot_settings& ps)
 void draw_vignette_file(plot_settings& ps, double x1, double y1, double x2, double y2, const std::string& file)
 {
     graphics_layer& gr = *ps.gr;
-    const std::vector<vignette_group> groups = read_vignette_file(file);
+    const std::vector<vignette_group> groups = read_vignette_file(ps.shared, file);
     set_graph_viewport(ps, x1, y1, x2, y2, 1);
     gr.gr_set_fill_style(2);
     const bool mono = ps.vector_output() && !ps.colour_output;

@@ -119,7 +119,7 @@ void run_linear_regressions(plot_settings& ps)
             ++st.series_count;
         }
     }
-    std::FILE* f = open_file_or_fail(report_file_name, ps.regression_figure == 1 ? "w" : "a");
+    std::FILE* f = open_file_or_fail(ps.shared, report_file_name, ps.regression_figure == 1 ? "w" : "a");
     if (ps.job_mode) std::fprintf(f, "Linear regression figure %d\n\n", ps.regression_figure);
     for (int r = 0; r < 2; ++r) {
         plot_settings::regression_state& st = ps.regressions[r];

@@ -38,7 +38,7 @@ void apply_draw_map(plot_settings& ps, const std::vector<std::string>& w)
         ps.map_file = nullptr;
     }
     grid_header& h = m.header;
-    h = read_grid_header_for_drawing(m.file_name, ps.map_file, ps.map_rect_given != 0);
+    h = read_grid_header_for_drawing(ps.shared, m.file_name, ps.map_file, ps.map_rect_given != 0);
     m.header_found = h.header_lines > 0;
     if (h.binary || m.header_found) {
         m.cell_width = h.cell_width;
@@ -232,7 +232,7 @@ bool read_map_row_values(plot_settings& ps, int column, int row, double& value)
 {
     grid_header& h = ps.map.header;
     if (row < 1 || row > h.nrows || column < 1 || column > h.ncols || ps.map.file_name.empty()) return false;
-    std::FILE* f = open_file_if_present(ps.map.file_name, h.binary ? "rb" : "r");
+    std::FILE* f = open_file_if_present(ps.shared, ps.map.file_name, h.binary ? "rb" : "r");
     if (!f) return false;
     bool ok = false;
     try {

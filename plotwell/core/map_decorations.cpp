@@ -248,10 +248,10 @@ void polygon_centre_and_height(const std::vector<float>& xs, const std::vector<f
     height = hi - lo;
 }
 
-std::vector<polygon_shape> read_polygon_file(const std::string& name)
+std::vector<polygon_shape> read_polygon_file(const shared_context& context, const std::string& name)
 {
     std::vector<polygon_shape> shapes;
-    std::FILE* f = open_file_or_fail(name, "rb");
+    std::FILE* f = open_file_or_fail(context, name, "rb");
     std::string first;
     const bool has_line = read_text_line(f, first);
     std::vector<std::string> w = split_fields(first, ' ', 10);
@@ -336,7 +336,7 @@ std::vector<polygon_value> read_polygon_values(plot_settings& ps, const std::str
                                                const std::vector<double>& class_widths)
 {
     std::vector<polygon_value> values;
-    std::FILE* f = open_file_or_fail(name, "r");
+    std::FILE* f = open_file_or_fail(ps.shared, name, "r");
     std::string line;
     while (read_text_line(f, line)) {
         std::vector<std::string> w = split_fields(line, ' ', 10);
@@ -375,7 +375,7 @@ void draw_polygon_file(plot_settings& ps, const std::string& file, int type, con
     graphics_layer& gr = *ps.gr;
     std::vector<polygon_value> values;
     if (!value_file.empty()) values = read_polygon_values(ps, value_file, class_widths);
-    const std::vector<polygon_shape> shapes = read_polygon_file(file);
+    const std::vector<polygon_shape> shapes = read_polygon_file(ps.shared, file);
     gr.gr_set_fill_style(2);
     const bool mono_vector = ps.vector_output() && !ps.colour_output;
     for (const polygon_shape& p : shapes) {

@@ -37,7 +37,7 @@ struct polygon_shape {
     std::vector<float> xs, ys;
 };
 // Reads a polygon file (text with counts, text without counts, or binary records).
-std::vector<polygon_shape> read_polygon_file(const std::string& name);
+std::vector<polygon_shape> read_polygon_file(const shared_context& context, const std::string& name);
 
 // The polygons of the settings: DRAW_POLYGON lines of the before or after sections.
 void draw_polygons(plot_settings& ps, bool before);

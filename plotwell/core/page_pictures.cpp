@@ -125,7 +125,7 @@ void draw_bitmaps(plot_settings& ps, bool page_mode, bool from_job, bool before)
 {
     std::vector<std::string> lines;
     if (from_job) {
-        std::FILE* f = open_file_or_fail(ps.job_file_name, "r");
+        std::FILE* f = open_file_or_fail(ps.shared, ps.job_file_name, "r");
         lines = read_settings_lines(f);
         std::fclose(f);
     } else {

@@ -63,8 +63,8 @@ int draw_plot(plot_settings& ps, std::vector<std::string>& words, bool in_job)
     const int word_count = static_cast<int>(words.size());
     if (word_count == 2) {
         ps.data_file_name = expand_environment_path(words[1]);
-        ps.data_file_size = file_size(ps.data_file_name);
-        ps.data_file = open_file_or_fail(ps.data_file_name, "r");
+        ps.data_file_size = file_size(ps, ps.data_file_name);
+        ps.data_file = open_file_or_fail(ps.shared, ps.data_file_name, "r");
     } else {
         ps.data_file_name.clear();
     }
@@ -80,8 +80,8 @@ int draw_plot(plot_settings& ps, std::vector<std::string>& words, bool in_job)
             ps.data_lines.clear();
             run_selection_or_fail(ps);
             if (ps.data_file) std::fclose(ps.data_file);
-            ps.data_file = open_file_or_fail(ps.selected_data_name, "r");
-            ps.data_file_size = file_size(ps.selected_data_name);
+            ps.data_file = open_file_or_fail(ps.shared, ps.selected_data_name, "r");
+            ps.data_file_size = file_size(ps, ps.selected_data_name);
             // the data lines of the call select their columns as those of a settings file do
             ps.series_count = std::min(ps.data_line_count, max_series);
             assign_data_line_columns(ps, ps.selection_lines, ps.series_count);

@@ -6,7 +6,7 @@
 //   - one drawing (`render_graph`): the call fields and the flag letters of the first call;
 //   - one xy call: everything else, reset by `reset_plot_settings` before the call is parsed.
 #include "graphics_layer.h"
-#include "rowsift/shared_routines.h"
+#include "common/runtime/shared_routines.h"
 
 #include <array>
 #include <cstdio>
@@ -216,6 +216,10 @@ struct plot_settings {
 
     graphics_layer* gr = nullptr;
     application_state app;
+    // plotwell's variant of the shared routines for this drawing: the settings folder files are
+    // also looked for in and the message handler, taken from `app` when a drawing starts
+    // (refresh_shared_context).
+    shared_context shared{shared_variant::plotwell};
 
     // ---- drawing state (program run) ----
     int zoom_allowed = 1;

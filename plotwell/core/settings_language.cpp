@@ -128,7 +128,7 @@ void count_legend_entries(plot_settings& ps)
 void read_defaults_file(plot_settings& ps, int word_count)
 {
     for (int n = 1; n <= 50; ++n) ps.default_marker[n] = n;
-    if (std::FILE* f = open_file_if_present(default_settings_file_name, "r")) {
+    if (std::FILE* f = open_file_if_present(ps.shared, default_settings_file_name, "r")) {
         std::vector<std::string> lines = read_settings_lines(f);
         std::fclose(f);
         parse_settings_lines(ps, lines, word_count == 2 ? 2 : 1, 1);
@@ -193,7 +193,7 @@ void parse_settings_lines(plot_settings& ps, const std::vector<std::string>& lin
         std::string dir = line.size() > 12 ? line.substr(12) : std::string();
         while (!dir.empty() && (dir.back() == '\\' || dir.back() == '/')) dir.pop_back();
         ps.app.settings_folder = dir;
-        use_plotwell_shared_routines(ps); // files are now also looked for in the new folder
+        refresh_shared_context(ps); // files are now also looked for in the new folder
     }
     // the pre-scan (texts, pictures, polygons, maps) and the DATA lines
     bool data_seen = false;

@@ -12,13 +12,11 @@
 
 namespace plotwell {
 
-void use_plotwell_shared_routines(const plot_settings& ps)
+void refresh_shared_context(plot_settings& ps)
 {
-    shared_settings& shared = shared_routine_settings();
-    shared.variant = shared_variant::plotwell;
-    shared.settings_folder = ps.app.settings_folder;
-    // A copy of the application's handler: the shared settings outlive any one plot_settings.
-    shared.message_handler = ps.app.show_message;
+    ps.shared.variant = shared_variant::plotwell;
+    ps.shared.settings_folder = ps.app.settings_folder;
+    ps.shared.message_handler = ps.app.show_message;
 }
 
 double to_double(const std::string& text) { return c_strtod(text.c_str()); }
@@ -37,9 +35,9 @@ double finite_number(const std::string& word, const char* what)
     return v;
 }
 
-long file_size(const std::string& name)
+long file_size(const plot_settings& ps, const std::string& name)
 {
-    std::FILE* f = open_file_if_present(name, "r");
+    std::FILE* f = open_file_if_present(ps.shared, name, "r");
     if (!f) return 0;
     struct stat st {};
     long size = fstat(fileno(f), &st) == 0 ? static_cast<long>(st.st_size) : 0;

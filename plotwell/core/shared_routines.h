@@ -1,22 +1,24 @@
 #pragma once
 // plotwell's side of the routines it shares with rowsift. The shared routines themselves (fatal
 // errors and messages, file opening, the word splitter, option taking, is_number, upper-casing,
-// C-locale formatting) live once in rowsift/shared_routines.h; plotwell chooses its variant of them
-// with use_plotwell_shared_routines at the start of every drawing. What stays here is plotwell's
-// own: numbers read from words, file sizes, the line reader and the drawing's temporary files.
+// C-locale formatting) live once in common/runtime/shared_routines.h; plotwell's drawing hands them
+// its shared context (plot_settings::shared). What stays here is plotwell's own: numbers read from
+// words, file sizes, the line reader and the drawing's temporary files.
 #include "plot_settings.h"
-#include "rowsift/shared_routines.h"
+#include "common/runtime/shared_routines.h"
 
 #include <cstdio>
 #include <string>
 
 namespace plotwell {
 
-// Makes the shared routines behave as plotwell's variant for the drawing of `ps`: its message
-// texts, no "$NAME" expansion in open_file_or_fail, a read retried in the settings folder,
-// leading blanks allowed by is_number, and messages shown through the application part.
-// Called again whenever the settings folder changes (DEFAULT_DIR).
-void use_plotwell_shared_routines(const plot_settings& ps);
+// Takes the application part's settings folder and message handler into the drawing's shared
+// context. Called when a drawing starts and whenever the settings folder changes (DEFAULT_DIR).
+void refresh_shared_context(plot_settings& ps);
+
+// plotwell's number test: leading blanks are allowed.
+inline bool is_number(const char* text) { return ::is_number(shared_variant::plotwell, text); }
+inline bool is_number(const std::string& text) { return ::is_number(shared_variant::plotwell, text); }
 
 // Reads a number as the C library does, with '.' whatever the user's locale; 0 when there is none.
 double to_double(const std::string& text);
@@ -26,7 +28,7 @@ int to_int(const std::string& text);
 double finite_number(const std::string& word, const char* what);
 
 // Size in bytes of a file found as open_file_if_present finds it; 0 when absent.
-long file_size(const std::string& name);
+long file_size(const plot_settings& ps, const std::string& name);
 
 // Reads one line of a text file into `line` without its CR LF or LF; false at the end of the file.
 bool read_text_line(std::FILE* file, std::string& line);

@@ -77,7 +77,7 @@ int parse_xy_call_arguments(plot_settings& ps, std::vector<std::string>& words)
 
     if (take_option(words, "-j", value) && first) {
         ps.job_file_name = expand_environment_path(value);
-        std::FILE* f = open_file_or_fail(ps.job_file_name, "r");
+        std::FILE* f = open_file_or_fail(ps.shared, ps.job_file_name, "r");
         std::fclose(f);
         ps.job_mode = 1;
     }
@@ -96,7 +96,7 @@ int parse_xy_call_arguments(plot_settings& ps, std::vector<std::string>& words)
         if (!ps.letter_file_active) {
             ps.letter_file_active = 1;
             ps.letter_file_name = value;
-            std::FILE* f = open_file_or_fail(ps.letter_file_name, "a");
+            std::FILE* f = open_file_or_fail(ps.shared, ps.letter_file_name, "a");
             std::fputs("A\n", f);
             std::fclose(f);
             ps.next_letter = 'B';
@@ -233,7 +233,7 @@ int render_graph(plot_settings& ps)
 {
     if (ps.drawing) return 0;
     drawing_scope scope(ps);
-    use_plotwell_shared_routines(ps);
+    refresh_shared_context(ps);
 
     // per-drawing state
     ps.call_number = 0;

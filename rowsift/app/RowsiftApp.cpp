@@ -3,7 +3,7 @@
 #include "SelectionFrame.h"
 
 #include "rowsift/row_selection.h"
-#include "rowsift/shared_routines.h"
+#include "common/runtime/shared_routines.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -87,9 +87,8 @@ void CRowsiftApp::ShowExitBox(const std::string& text)
 bool CRowsiftApp::InitInstance()
 {
     boxes_ = !MessageBoxesOff();
-    shared_settings& shared = shared_routine_settings();
-    shared.variant = shared_variant::rowsift;
-    shared.message_handler = [this](const std::string& text) {
+    shared_.variant = shared_variant::rowsift;
+    shared_.message_handler = [this](const std::string& text) {
         if (boxes_)
             QMessageBox::warning(frame_, QStringLiteral("Message"), QString::fromLatin1(text.c_str()));
         else
@@ -105,6 +104,7 @@ bool CRowsiftApp::InitInstance()
 void CRowsiftApp::rowsift_main()
 {
     data_selection_setup setup;
+    setup.context = shared_;
     std::string value;
     take_option_argument(value, words_, "-s");
     setup.skip_string = value.empty() ? std::string("*") : value;
@@ -117,7 +117,7 @@ void CRowsiftApp::rowsift_main()
     if (words_.empty())
         fatal_usage();
     setup.xy_mode = flags != 0;
-    setup.settings = open_file_or_fail(words_.front(), "r");
+    setup.settings = open_file_or_fail(shared_, words_.front(), "r");
 
     QElapsedTimer since_refresh;
     since_refresh.start();
@@ -157,7 +157,7 @@ int CRowsiftApp::Run(std::vector<std::string> words)
     }
     std::fprintf(stderr, "%s%s", failure.c_str(), failure.back() == '\n' ? "" : "\n");
     if (boxes_) {
-        report_fatal_error(failure, [this](const std::string& text) { ShowExitBox(text); });
+        report_fatal_error(shared_, failure, [this](const std::string& text) { ShowExitBox(text); });
     }
     delete frame_;
     return kFatalExitStatus;

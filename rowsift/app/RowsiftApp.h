@@ -6,6 +6,8 @@
 // A fatal error is written to standard error, shown in message boxes unless they are
 // switched off (ROWSIFT_NO_MESSAGE_BOX=1, or the offscreen/minimal platform), and ends the
 // program with exit status 1; no output file is left behind.
+#include "common/runtime/shared_routines.h"
+
 #include <string>
 #include <vector>
 
@@ -30,6 +32,8 @@ private:
     CSelectionFrame* frame_ = nullptr;
     std::vector<std::string> words_;
     bool boxes_ = true;
+    // rowsift's variant of the shared routines, with its message boxes.
+    shared_context shared_;
 };
 
 // The usage text of a command line without a settings file or with an unknown flag.

@@ -3,7 +3,7 @@
 // looking for crashes, it checks that a column expression's compiled evaluation gives
 // exactly what evaluating its built text gives.
 #include "rowsift/expression_evaluator.h"
-#include "rowsift/shared_routines.h"
+#include "common/runtime/shared_routines.h"
 
 #include <cmath>
 #include <cstdint>
@@ -62,7 +62,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     for (size_t i = 0; i < expression.references().size(); ++i)
         fields.push_back(words.empty() ? "1" : words[i % words.size()].c_str());
     for (const char* f : fields)
-        if (!is_number(f))
+        if (!is_number(shared_variant::rowsift, f))
             return 0;
     outcome compiled = run([&](double& v) { return expression.evaluate(fields.data(), v); });
     outcome textual = run([&](double& v) {

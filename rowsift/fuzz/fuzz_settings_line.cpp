@@ -2,7 +2,7 @@
 // "-xy" or plotwell's prepared form, chosen by the first byte). Every accepted line's
 // conditions and column expressions are then tried on a fixed data row.
 #include "rowsift/row_selection.h"
-#include "rowsift/shared_routines.h"
+#include "common/runtime/shared_routines.h"
 
 #include <cstdint>
 #include <cstdio>
@@ -17,8 +17,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     setup.variant = (data[0] & 3) == 2 ? selection_variant::plotwell : selection_variant::rowsift;
     setup.xy_mode = (data[0] & 3) == 1;
     setup.detection_given = (data[0] & 4) != 0;
-    shared_routine_settings().variant =
+    setup.context.variant =
         setup.variant == selection_variant::plotwell ? shared_variant::plotwell : shared_variant::rowsift;
+    const shared_variant variant = setup.context.variant;
     setup.settings = fmemopen(text.data(), text.size(), "r");
     if (!setup.settings)
         return 0;
@@ -32,7 +33,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     static const std::string raw = "1 -2.5 abc 0 1e3 <4 'x y' - .5 0x10";
     for (const selection_entry& entry : selection.entries()) {
         for (const selection_condition& c : entry.conditions)
-            test_condition(c, c.column >= 1 && c.column <= 10 ? row[c.column - 1] : "", raw);
+            test_condition(c, c.column >= 1 && c.column <= 10 ? row[c.column - 1] : "", raw, variant);
         for (const column_expression* e : {entry.x_expression.get(), entry.y_expression.get()}) {
             if (!e)
                 continue;

@@ -2,7 +2,7 @@
 // between evaluations, and the compiled column expressions that must give exactly what the
 // built text gives.
 #include "rowsift/expression_evaluator.h"
-#include "rowsift/shared_routines.h"
+#include "common/runtime/shared_routines.h"
 
 #include <gtest/gtest.h>
 

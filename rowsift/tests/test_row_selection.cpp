@@ -2,7 +2,7 @@
 // condition pairs, detection prefixes, progress), output only on success, no temporary
 // files left behind.
 #include "rowsift/row_selection.h"
-#include "rowsift/shared_routines.h"
+#include "common/runtime/shared_routines.h"
 
 #include "quelm_test_support.h"
 
@@ -17,7 +17,6 @@ namespace {
 class RowSelection : public ::testing::Test {
 protected:
     void SetUp() override { reset_expression_variables(); }
-    void TearDown() override { shared_routine_settings() = shared_settings{}; }
 
     data_selection_setup setup(const std::string& settings)
     {
@@ -114,11 +113,11 @@ TEST_F(RowSelection, ProgressReportsRowsAndBytes)
 
 TEST_F(RowSelection, PlotwellVariant)
 {
-    shared_routine_settings().variant = shared_variant::plotwell;
     write("d.txt", "1 <0.5 a b c d e\n2 >3 a b c d e\n3 2 a b c d x\n* skipped row\n");
     // A prepared line: "*"-lines are not skipped here; the fifth condition pair is ignored.
     auto s = setup(path("d.txt") + " 1 $2*2 3 a 4 b 5 c 6 d 7 e\n" + path("d.txt") + " 1 2\n");
     s.variant = selection_variant::plotwell;
+    s.context.variant = shared_variant::plotwell;
     s.detection_given = true;
     s.detection_below = 0.5;
     s.detection_above = 2;
@@ -128,9 +127,9 @@ TEST_F(RowSelection, PlotwellVariant)
 
 TEST_F(RowSelection, PlotwellEmptyLineIsAnError)
 {
-    shared_routine_settings().variant = shared_variant::plotwell;
     auto s = setup("x 1 2\n\n");
     s.variant = selection_variant::plotwell;
+    s.context.variant = shared_variant::plotwell;
     EXPECT_THROW(run_data_selection(std::move(s)), fatal_error_exception);
 }
 

@@ -20,10 +20,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     if (!out) return 0;
     std::fwrite(data, 1, size, out);
     std::fclose(out);
+    const shared_context plotwell{shared_variant::plotwell};
     for (bool rect_given : {false, true}) {
         std::FILE* f = nullptr;
         try {
-            plotwell::grid_header h = plotwell::read_grid_header_for_drawing("input", f, rect_given);
+            plotwell::grid_header h = plotwell::read_grid_header_for_drawing(plotwell, "input", f, rect_given);
             if (h.ncols < 1) h.ncols = 3; // a map without header takes its size from DRAW_MAP
             plotwell::grid_row_reader reader(f, h, "*");
             std::vector<float> cells;
@@ -34,7 +35,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         if (f) std::fclose(f);
     }
     try {
-        plotwell::read_vignette_file("input");
+        plotwell::read_vignette_file(plotwell, "input");
     } catch (const plotwell::plot_error&) {
     }
     return 0;

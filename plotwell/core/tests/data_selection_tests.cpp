@@ -138,7 +138,7 @@ TEST(SettingsPreparation, ProgressWindowOnlyAboveHalfAMillionBytes)
     }
 }
 
-// The drawing puts the shared routines into plotwell's variant whatever state they were left in, and
+// The drawing puts its shared context into plotwell's variant whatever state it was left in, and
 // a DEFAULT_DIR line moves the folder where the selection also looks for its data files.
 TEST(SettingsPreparation, DataFilesAreAlsoFoundInTheFolderOfDefaultDir)
 {
@@ -146,10 +146,10 @@ TEST(SettingsPreparation, DataFilesAreAlsoFoundInTheFolderOfDefaultDir)
     std::filesystem::create_directory(folder.file("lib"));
     folder.write("lib/d.dat", data);
     folder.write("s.set", "DEFAULT_DIR " + folder.file("lib") + "\nDATA d.dat 1 2\n");
-    shared_routine_settings() = shared_settings{}; // rowsift's variant, no settings folder
     drawing d("xy -c s.set");
+    d.ps.shared = shared_context{}; // rowsift's variant, no settings folder
     ASSERT_TRUE(d.run()) << d.error;
-    EXPECT_EQ(shared_routine_settings().variant, shared_variant::plotwell);
+    EXPECT_EQ(d.ps.shared.variant, shared_variant::plotwell);
     EXPECT_EQ(d.ps.series_count, 1);
 
     work_folder elsewhere; // not found anywhere: plotwell's message, the name not expanded

@@ -45,7 +45,7 @@ std::vector<std::vector<float>> read_all_rows(const std::string& name, bool rect
     std::FILE* f = nullptr;
     std::vector<std::vector<float>> rows;
     try {
-        grid_header h = read_grid_header_for_drawing(name, f, rect_given);
+        grid_header h = read_grid_header_for_drawing(shared_context{shared_variant::plotwell}, name, f, rect_given);
         grid_row_reader reader(f, h, "*");
         if (warnings) reader.keep_short_rows(name, [warnings](const std::string& w) { warnings->push_back(w); });
         std::vector<float> cells;
@@ -143,7 +143,7 @@ TEST(GridReaders, CellsOfEachFormat)
     // a cell centre moves the corner by half a cell
     folder.write("c.asc", "ncols 1\r\nnrows 1\r\nxllcenter 10\r\nyllcenter 0\r\ncellsize 2\r\n1\r\n");
     std::FILE* f = nullptr;
-    grid_header h = read_grid_header_for_drawing("c.asc", f, false);
+    grid_header h = read_grid_header_for_drawing(shared_context{shared_variant::plotwell}, "c.asc", f, false);
     std::fclose(f);
     EXPECT_EQ(h.x_left, 9);
     EXPECT_EQ(h.header_lines, 5);
@@ -249,7 +249,7 @@ TEST(GridReaders, ReadOutRowsInAnyOrderMatchTheRowsAsDrawn)
         plot_settings ps(device);
         ps.map.file_name = name;
         std::FILE* f = nullptr;
-        ps.map.header = read_grid_header_for_drawing(name, f, false);
+        ps.map.header = read_grid_header_for_drawing(ps.shared, name, f, false);
         std::fclose(f);
         // backwards, forwards, repeated and jumping: each read starts from a remembered row or the top
         for (int row : {6, 2, 2, 5, 1, 3, 6, 4}) {
@@ -269,7 +269,7 @@ TEST(GridReaders, ReadOutRowsInAnyOrderMatchTheRowsAsDrawn)
     plot_settings ps(device);
     ps.map.file_name = "p.map";
     std::FILE* f = nullptr;
-    ps.map.header = read_grid_header_for_drawing("p.map", f, false);
+    ps.map.header = read_grid_header_for_drawing(ps.shared, "p.map", f, false);
     std::fclose(f);
     double v = 0;
     ASSERT_TRUE(read_map_row_values(ps, 1, 6, v));

@@ -1,4 +1,4 @@
-#include "rowsift/shared_routines.h"
+#include "common/runtime/shared_routines.h"
 
 #include <cctype>
 #include <cerrno>
@@ -26,18 +26,12 @@ private:
     locale_t previous_;
 };
 
-bool is_plotwell()
+bool is_plotwell(const shared_context& context)
 {
-    return shared_routine_settings().variant == shared_variant::plotwell;
+    return context.variant == shared_variant::plotwell;
 }
 
 } // namespace
-
-shared_settings& shared_routine_settings()
-{
-    static shared_settings settings;
-    return settings;
-}
 
 std::string vformat_text(const char* format, va_list args)
 {
@@ -75,23 +69,24 @@ void fatal_error(const char* format, ...)
     throw fatal_error_exception(text);
 }
 
-void show_message(const char* format, ...)
+void show_message(const shared_context& context, const char* format, ...)
 {
     va_list args;
     va_start(args, format);
     std::string text = vformat_text(format, args);
     va_end(args);
-    const auto& handler = shared_routine_settings().message_handler;
+    const auto& handler = context.message_handler;
     if (handler)
         handler(text);
     else
         std::fprintf(stderr, "%s%s", text.c_str(), (!text.empty() && text.back() == '\n') ? "" : "\n");
 }
 
-void report_fatal_error(const std::string& text, const std::function<void(const std::string&)>& exit_box)
+void report_fatal_error(const shared_context& context, const std::string& text,
+                        const std::function<void(const std::string&)>& exit_box)
 {
     if (text.size() > 34) {
-        show_message("%s", text.c_str());
+        show_message(context, "%s", text.c_str());
         exit_box("Fatal error!");
     } else {
         exit_box(text);
@@ -125,9 +120,9 @@ std::string expand_environment_path(const std::string& name)
 namespace {
 
 // The name as the variant opens it: rowsift expands "$NAME" parts, plotwell only converts separators.
-std::string file_path(const std::string& name)
+std::string file_path(const shared_context& context, const std::string& name)
 {
-    if (!is_plotwell())
+    if (!is_plotwell(context))
         return expand_environment_path(name);
     std::string path = name;
     for (char& c : path)
@@ -138,14 +133,14 @@ std::string file_path(const std::string& name)
 
 } // namespace
 
-std::FILE* open_file_if_present(const std::string& name, const char* mode)
+std::FILE* open_file_if_present(const shared_context& context, const std::string& name, const char* mode)
 {
     if (name.empty())
         return nullptr;
-    std::string path = file_path(name);
+    std::string path = file_path(context, name);
     std::FILE* f = std::fopen(path.c_str(), mode);
-    const std::string& folder = shared_routine_settings().settings_folder;
-    if (!f && is_plotwell() && mode[0] == 'r' && !folder.empty()) {
+    const std::string& folder = context.settings_folder;
+    if (!f && is_plotwell(context) && mode[0] == 'r' && !folder.empty()) {
         std::string retry = folder;
         if (retry.back() != '/')
             retry += '/';
@@ -155,22 +150,22 @@ std::FILE* open_file_if_present(const std::string& name, const char* mode)
     return f;
 }
 
-std::FILE* open_file_or_fail(const std::string& name, const char* mode)
+std::FILE* open_file_or_fail(const shared_context& context, const std::string& name, const char* mode)
 {
-    if (std::FILE* f = open_file_if_present(name, mode))
+    if (std::FILE* f = open_file_if_present(context, name, mode))
         return f;
-    if (is_plotwell())
-        fatal_error("Cannot open %s\n", file_path(name).c_str());
-    fatal_error("Cannot open %s!", file_path(name).c_str());
+    if (is_plotwell(context))
+        fatal_error("Cannot open %s\n", file_path(context, name).c_str());
+    fatal_error("Cannot open %s!", file_path(context, name).c_str());
 }
 
-void* checked_calloc(long count, long size)
+void* checked_calloc(const shared_context& context, long count, long size)
 {
     void* block = nullptr;
     if (count >= 0 && size >= 0)
         block = std::calloc(static_cast<size_t>(count) + (count == 0 ? 1 : 0), static_cast<size_t>(size) + (size == 0 ? 1 : 0));
     if (!block) {
-        if (is_plotwell())
+        if (is_plotwell(context))
             fatal_error("Can't allocate %ld times %ld bytes memory\n", count, size);
         fatal_error("Can't allocate %ld times %ld bytes of memory", count, size);
     }
@@ -316,11 +311,11 @@ void to_upper_string(std::string& text)
             c = static_cast<char>(c - 'a' + 'A');
 }
 
-bool is_number(const char* text)
+bool is_number(shared_variant variant, const char* text)
 {
     if (!text)
         return false;
-    if (is_plotwell())
+    if (variant == shared_variant::plotwell)
         while (*text == ' ' || *text == '\t')
             ++text;
     auto digit = [](char c) { return c >= '0' && c <= '9'; };

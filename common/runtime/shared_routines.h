@@ -3,8 +3,9 @@
 // environment expansion, checked memory, the word splitter and the option parsing.
 //
 // Both programs link this one copy. Where plotwell's behaviour differs (message texts,
-// file lookup, how a fatal error ends), the difference is chosen by the process-wide
-// variant in shared_routine_settings(), which each program sets once at start.
+// file lookup, leading blanks before a number), the caller says which variant applies by
+// passing a shared_context: rowsift's program owns one, and so does each of plotwell's
+// drawings. Nothing here keeps state between calls.
 #include <cstdarg>
 #include <cstdio>
 #include <functional>
@@ -15,7 +16,8 @@
 
 enum class shared_variant { rowsift, plotwell };
 
-struct shared_settings {
+// What the routines that differ between the programs need to know of their caller.
+struct shared_context {
     shared_variant variant = shared_variant::rowsift;
     // plotwell: a file that cannot be opened for reading as named is tried in this folder.
     std::string settings_folder;
@@ -23,8 +25,6 @@ struct shared_settings {
     // handler the text goes to standard error.
     std::function<void(const std::string&)> message_handler;
 };
-
-shared_settings& shared_routine_settings();
 
 // A blank, tab, line end, vertical tab or form feed: what separates words.
 inline bool is_white(char c)
@@ -46,20 +46,21 @@ std::string format_text(const char* format, ...) __attribute__((format(printf, 1
 std::string vformat_text(const char* format, va_list args);
 
 [[noreturn]] void fatal_error(const char* format, ...) __attribute__((format(printf, 1, 2)));
-void show_message(const char* format, ...) __attribute__((format(printf, 1, 2)));
+void show_message(const shared_context& context, const char* format, ...) __attribute__((format(printf, 2, 3)));
 
 // rowsift's way of ending on a fatal message: a text longer than 34 characters is shown
 // first in the "Message" box and the exit box then says "Fatal error!"; a shorter text
 // appears only in the exit box. exit_box shows the exit box's text.
-void report_fatal_error(const std::string& text, const std::function<void(const std::string&)>& exit_box);
+void report_fatal_error(const shared_context& context, const std::string& text,
+                        const std::function<void(const std::string&)>& exit_box);
 
 // rowsift: expands the name (expand_environment_path) and opens it; plotwell: does not
 // expand, only turns '\' into '/', and retries a read in the settings folder. Failure is
 // fatal "Cannot open %s!" (plotwell "Cannot open %s\n") with the name after that conversion.
-std::FILE* open_file_or_fail(const std::string& name, const char* mode);
+std::FILE* open_file_or_fail(const shared_context& context, const std::string& name, const char* mode);
 // The same search without failing: null when the file cannot be opened (an empty name is
 // never opened, so a read cannot end up on the settings folder itself).
-std::FILE* open_file_if_present(const std::string& name, const char* mode);
+std::FILE* open_file_if_present(const shared_context& context, const std::string& name, const char* mode);
 
 // Turns '\' into the path separator '/' and replaces every "$NAME" part (NAME runs to the
 // next separator or the end) by the environment value. Unset: fatal
@@ -68,7 +69,7 @@ std::string expand_environment_path(const std::string& name);
 
 // Zero-filled block of count x size bytes; fatal "Can't allocate %d times %d bytes of
 // memory" (plotwell: "Can't allocate %d times %d bytes memory\n"). checked_free ignores null.
-void* checked_calloc(long count, long size);
+void* checked_calloc(const shared_context& context, long count, long size);
 void checked_free(void* block);
 
 // Splits text in place (separators become NUL bytes). A blank separator means any white
@@ -97,8 +98,13 @@ void to_upper_string(std::string& text);
 
 // A field "is a number" when it starts like one: a digit; or '+', '-' or '.' followed by a
 // digit; or '+'/'-' followed by '.' and a digit. plotwell's variant skips leading blanks.
-bool is_number(const char* text);
-inline bool is_number(const std::string& text) { return is_number(text.c_str()); }
+bool is_number(shared_variant variant, const char* text);
+inline bool is_number(shared_variant variant, const std::string& text) { return is_number(variant, text.c_str()); }
+inline bool is_number(const shared_context& context, const char* text) { return is_number(context.variant, text); }
+inline bool is_number(const shared_context& context, const std::string& text)
+{
+    return is_number(context.variant, text.c_str());
+}
 // Every character is a digit (and there is at least one).
 bool is_integer(const char* text);
 

@@ -1,6 +1,6 @@
 // The routines rowsift and plotwell share: word splitting, options and flags, file names
 // with environment parts, number tests and the two ways a fatal message is shown.
-#include "rowsift/shared_routines.h"
+#include "common/runtime/shared_routines.h"
 
 #include "quelm_test_support.h"
 
@@ -9,11 +9,6 @@
 #include <cstdlib>
 
 namespace {
-
-// Every test leaves the process in rowsift's variant.
-struct VariantGuard {
-    ~VariantGuard() { shared_routine_settings() = shared_settings{}; }
-};
 
 struct split_case {
     const char* text;
@@ -93,13 +88,13 @@ TEST(SharedRoutines, EnvironmentPartsOfFileNames)
 
 TEST(SharedRoutines, NumberTests)
 {
+    const shared_context rowsift;
     for (const char* yes : {"1", "0.5", ".5", "-3", "+3", "-.5", "+.5", "5abc", "1e5"})
-        EXPECT_TRUE(is_number(yes)) << yes;
+        EXPECT_TRUE(is_number(rowsift, yes)) << yes;
     for (const char* no : {"", "abc", ".", "-", "-.", " 1", "e5", "..5"})
-        EXPECT_FALSE(is_number(no)) << no;
-    VariantGuard guard;
-    shared_routine_settings().variant = shared_variant::plotwell;
-    EXPECT_TRUE(is_number("  1"));                // plotwell skips leading blanks
+        EXPECT_FALSE(is_number(rowsift, no)) << no;
+    const shared_context plotwell{shared_variant::plotwell};
+    EXPECT_TRUE(is_number(plotwell, "  1"));      // plotwell skips leading blanks
     EXPECT_TRUE(is_integer("0123"));
     EXPECT_FALSE(is_integer("12a"));
     EXPECT_FALSE(is_integer(""));
@@ -113,52 +108,51 @@ TEST(SharedRoutines, NumberTests)
 
 TEST(SharedRoutines, FatalTextsLongerThan34CharactersAreShownTwice)
 {
-    VariantGuard guard;
     std::vector<std::string> shown;
-    shared_routine_settings().message_handler = [&](const std::string& text) { shown.push_back("Message: " + text); };
+    shared_context context;
+    context.message_handler = [&](const std::string& text) { shown.push_back("Message: " + text); };
     auto exit_box = [&](const std::string& text) { shown.push_back("Exit: " + text); };
-    report_fatal_error("Cannot open x.txt!", exit_box);
+    report_fatal_error(context, "Cannot open x.txt!", exit_box);
     EXPECT_EQ(shown, (std::vector<std::string>{"Exit: Cannot open x.txt!"}));
     shown.clear();
     const std::string long_text(35, 'x');
-    report_fatal_error(long_text, exit_box);
+    report_fatal_error(context, long_text, exit_box);
     EXPECT_EQ(shown, (std::vector<std::string>{"Message: " + long_text, "Exit: Fatal error!"}));
 }
 
 TEST(SharedRoutines, OpeningFilesInBothVariants)
 {
-    VariantGuard guard;
     quelmtest::TempDir dir;
     quelmtest::WriteFileBytes(dir.file("here.set"), "x\n");
+    shared_context rowsift;
     try {
-        open_file_or_fail(dir.file("missing.set"), "r");
+        open_file_or_fail(rowsift, dir.file("missing.set"), "r");
         FAIL();
     } catch (const fatal_error_exception& e) {
         EXPECT_EQ(std::string(e.what()), "Cannot open " + dir.file("missing.set") + "!");
     }
-    shared_routine_settings().variant = shared_variant::plotwell;
-    shared_routine_settings().settings_folder = dir.str();
-    std::FILE* f = open_file_or_fail("here.set", "r");   // found in the settings folder
+    shared_context plotwell{shared_variant::plotwell, dir.str()};
+    std::FILE* f = open_file_or_fail(plotwell, "here.set", "r");   // found in the settings folder
     ASSERT_NE(f, nullptr);
     std::fclose(f);
     try {
-        open_file_or_fail("missing.set", "r");
+        open_file_or_fail(plotwell, "missing.set", "r");
         FAIL();
     } catch (const fatal_error_exception& e) {
         EXPECT_STREQ(e.what(), "Cannot open missing.set\n");
     }
     // plotwell's search without failing: no "$NAME" expansion, and an empty name is not the folder
-    EXPECT_EQ(open_file_if_present("missing.set", "r"), nullptr);
-    EXPECT_EQ(open_file_if_present("", "r"), nullptr);
+    EXPECT_EQ(open_file_if_present(plotwell, "missing.set", "r"), nullptr);
+    EXPECT_EQ(open_file_if_present(plotwell, "", "r"), nullptr);
     try {
-        open_file_or_fail("$HOME\\x.set", "r");
+        open_file_or_fail(plotwell, "$HOME\\x.set", "r");
         FAIL();
     } catch (const fatal_error_exception& e) {
         EXPECT_STREQ(e.what(), "Cannot open $HOME/x.set\n");
     }
     // rowsift does not look in the settings folder
-    shared_routine_settings().variant = shared_variant::rowsift;
-    EXPECT_EQ(open_file_if_present("here.set", "r"), nullptr);
+    rowsift.settings_folder = dir.str();
+    EXPECT_EQ(open_file_if_present(rowsift, "here.set", "r"), nullptr);
 }
 
 TEST(SharedRoutines, NumbersAreWrittenInTheCLocale)
