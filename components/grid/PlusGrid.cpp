@@ -386,6 +386,11 @@ void TPlusStringGrid::SetDefaultRowHeight(int value)
     TBaseGrid::SetDefaultRowHeight(value);
     if (HasState(csDesigning))
         fixedRowHeight_ = value;
+    if (floatingFooter_) {
+        floatingFooter_->FooterHeight = value;
+        if (footerPanel_ && floatingFooter_->Visible())
+            footerPanel_->SetHeight(value - 1);
+    }
 }
 
 void TPlusStringGrid::SetFixedRowHeight(int value)
@@ -686,6 +691,7 @@ void TPlusStringGrid::SetBounds(int left, int top, int width, int height)
         height = h - (h % DefaultRowHeight()) + s + 2 * b;
     }
     TBaseGrid::SetBounds(left, top, width, height);
+    PaintLookBorder();
 }
 
 void TPlusStringGrid::Resize()

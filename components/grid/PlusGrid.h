@@ -10,6 +10,7 @@
 #include "DrawRoutines.h"
 #include "PlusHintInfo.h"
 #include "PlusObj.h"
+#include "platform/framework/ExtCtrls.h"
 #include "platform/framework/Forms.h"
 
 #include <array>
@@ -206,6 +207,101 @@ class TSearchPanel;
 // starts.
 void PlaceRectForAngle(TRect& R, TAlignment HAlign, TVAlignment VAlign, int CyCos, int CxSin, int CySin, int CxCos,
                        int Angle);
+
+// ---- footer panel types (PlusGridFooter.cpp)
+class TPlusStringGrid;
+class TFooterPanel;
+enum TFooterStyle { fsFixedLastRow, fsColumnPreview, fsCustomPreview, fsCustomPaint };
+using TCalcFooterEvent = std::function<void(TObject* Sender, int ACol, int ARow, String& Value)>;
+using TFooterPaintEvent = std::function<void(TObject* Sender, int AColumn, TCanvas* Canvas, TRect ARect)>;
+
+// The floating footer's settings: a strip docked under the cells that shows the grid's last row
+// (which then is a fixed footer row the grid does not paint) or a preview of the current row.
+// Every setter stores the value and repaints the strip; FooterStyle and Visible also decide
+// whether the last row is the grid's fixed footer.
+class TFloatingFooter : public TPersistent {
+public:
+    explicit TFloatingFooter(TPlusStringGrid* grid) : grid_(grid) {}
+    String ClassName() const override { return "TFloatingFooter"; }
+    // Copies CalculateHiddenRows, Color, Column, CustomTemplate, FooterStyle, ShowHint, then
+    // Visible through its setter; BorderColor and OnCalcFooter stay.
+    void Assign(TPersistent* source) override;
+
+    TColor BorderColor() const { return borderColor_; }
+    void SetBorderColor(TColor value);
+    bool CalculateHiddenRows = true;
+    TColor Color() const { return color_; }
+    void SetColor(TColor value);
+    int Column() const { return column_; }
+    void SetColumn(int value);
+    const String& CustomTemplate() const { return customTemplate_; }
+    void SetCustomTemplate(const String& value);
+    TFooterStyle FooterStyle() const { return footerStyle_; }
+    void SetFooterStyle(TFooterStyle value);
+    bool ShowHint() const { return showHint_; }
+    void SetShowHint(bool value);
+    bool Visible() const { return visible_; }
+    void SetVisible(bool value);
+    TCalcFooterEvent OnCalcFooter;
+
+    // The strip's height while visible (the grid's DefaultRowHeight keeps it).
+    int FooterHeight = 22;
+    // Whether the calculations fill the footer row.
+    bool Calculate = true;
+    void Repaint();
+
+private:
+    TPlusStringGrid* grid_;
+    TColor borderColor_ = clNone;
+    TColor color_ = clBtnFace;
+    int column_ = 0;
+    String customTemplate_;
+    TFooterStyle footerStyle_ = fsFixedLastRow;
+    bool showHint_ = false;
+    bool visible_ = false;
+};
+
+// The strip itself, a child of the grid aligned to its bottom.
+class TFooterPanel : public TPanel {
+public:
+    explicit TFooterPanel(TPlusStringGrid* grid);
+    String ClassName() const override { return "TFooterPanel"; }
+    // The template with every "<#N>" tag replaced by the current row's text in column N (a tag
+    // whose content is no number is dropped).
+    String ExpandTemplate(const String& templ);
+    // The fixed columns' widths plus those from the grid's left column to its last one.
+    int ColumnsWidth();
+    // The rectangle mirrored in the client width in right-to-left mode.
+    TRect MirrorRect(bool rightToLeft, const TRect& r);
+    // The grid column under x (fixed columns first, then from the left column); -1 beyond the last.
+    int ColumnAt(int x);
+    int HintColumn() const { return hintColumn_; }
+
+protected:
+    void Paint() override;
+    void WndProc(TMessage& message) override;
+    void MouseMove(TShiftState shift, int x, int y) override;
+    void MouseUp(TMouseButton button, TShiftState shift, int x, int y) override;
+    void CreateWnd() override;
+
+private:
+    void PaintFixedLastRow(int width);
+    void PaintPreviewFrame(const TRect& area);
+    TPlusStringGrid* grid_;
+    int hintColumn_ = -1;
+};
+
+// ---- selection queries and look border types (PlusGridSelection.cpp)
+// A pop-up form that never takes activation (the column drag image is shown in one).
+class TNoActiveForm : public TForm {
+public:
+    explicit TNoActiveForm(TComponent* owner);
+    String ClassName() const override { return "TNoActiveForm"; }
+
+protected:
+    void CreateParams(TCreateParams& params) override;
+    void WndProc(TMessage& message) override;
+};
 
 // ---- filter types (PlusGridFilter.cpp)
 enum TFilterCells { fcVirtual, fcNormal, fcStripHTML, fcCalculated, fcRow };
@@ -973,7 +1069,11 @@ public:
     TAlignment DefaultAlignment() const { return defaultAlignment_; }
     void SetDefaultAlignment(TAlignment value) { SetAndRepaint(defaultAlignment_, value); }
     TColor BorderColor() const { return borderColor_; }
-    void SetBorderColor(TColor value) { SetAndRepaint(borderColor_, value); }
+    void SetBorderColor(TColor value)
+    {
+        SetAndRepaint(borderColor_, value);
+        PaintLookBorder();
+    }
     // Copied into the base grid's ShowSelection.
     void SetShowSelection(bool value);
     bool Flat() const { return flat_; }
@@ -1926,6 +2026,66 @@ public:
     int HorizontalTextMargins() const;
     int VerticalTextMargins() const;
 
+    // ---- footer panel (PlusGridFooter.cpp)
+    TFloatingFooter* FloatingFooter();
+    void SetFloatingFooter(TFloatingFooter* value) { FloatingFooter()->Assign(value); }
+    // The strip; null until the footer is first made visible.
+    TFooterPanel* FooterPanel() const { return footerPanel_; }
+    // True while the strip paints the last row in the grid's stead.
+    bool HideLastRow() const { return hideLastRow_; }
+    void SetHideLastRow(bool value) { hideLastRow_ = value; }
+    void InvalidateFooter();
+    // The last row the calculations read as a display row: the one above a visible footer row.
+    int LastShownDataRow() const
+    {
+        return RowCount() - 1 - (floatingFooter_ && floatingFooter_->Visible() ? 1 : 0);
+    }
+    // Writes the calculation of each footer cell (its FooterCalcKind: 1 sum, 2 average, 3 count,
+    // 4 minimum, 5 maximum, 7 the OnFooterCalc or OnCalcFooter event) into the last row; col -1
+    // does every real column. Only with the footer visible in fsFixedLastRow style.
+    virtual void CalcFloatingFooter(int col);
+    void RecalcFooter(int col) { CalcFloatingFooter(col); }
+    TCalcFooterEvent OnFooterCalc;
+    TFooterPaintEvent OnFooterPaint;
+    TNotifyEvent OnCreatedFloatingFooter;
+
+    // ---- selection queries and look border (PlusGridSelection.cpp)
+    // Whether a cell counts as selected in the current selection mode; never a fixed cell.
+    bool IsCellSelected(int col, int row);
+    // The selected cells as text: cells joined by TAB, rows by CR LF (none after the last); with
+    // goRowSelect and entireRows (the drag settings' OleEntireRows) the rows span every column.
+    String SelectionAsText(bool entireRows = false);
+    // The disjunct cell selection: each cell packed as column (low 16 bits) and row (high 16 bits).
+    TIntList* SelectedCells();
+    static int PackCell(int col, int row) { return int(uint32_t(uint16_t(col)) | uint32_t(uint16_t(row)) << 16); }
+    bool InsetLookBorder = true;
+    // Whether the common controls are version 6 or later (the outer frame is drawn then).
+    bool CommonControls6 = true;
+    // The one-pixel border of the soft, Virel, XP, list-view, Vista, Windows 7 and Office looks,
+    // drawn on the window's device context.
+    void PaintLookBorder();
+    // The border on a canvas of the window's size (what PaintLookBorder draws).
+    void DrawLookBorder(TCanvas* canvas, int width, int height);
+    TBorderStyle BorderStyle = bsSingle;
+    // Non-client painting (the look border after the default frame) and common-control notices.
+    void WMNCPaint(TMessage& message);
+    void WMNotify(TMessage& message);
+    // The text a balloon shows for a cell: TABs made blanks, leading CR, LF and TAB skipped, more
+    // than 1024 characters cut to 1021 and "...".
+    String BalloonCellText(int col, int row);
+    std::function<void(TObject* Sender, int ACol, int ARow, String& ATitle, String& AText, int& AIcon)> OnCellBalloon;
+    // The cell whose balloon was last asked for.
+    TPoint BalloonCell{-1, -1};
+    void SetDragScrollOptions(TDragScrollOptions* value) { DragScrollOptions()->Assign(value); }
+
+    // ---- text cell stream (PlusGridStream.cpp)
+    // The whole-grid area as ANSI lines: the size, "cw" lines of the column widths, then one
+    // "col,row,text" line per non-empty cell (line breaks encoded).
+    void WriteTextCellStream(TStream* stream);
+    // Reads a text cell stream from the stream's position; a line that is not a cell line ends
+    // reading quietly, leaving the stream at that line; a malformed number raises EConvertError.
+    void ReadTextCellStream(TStream* stream);
+
 public:
     // ==== keyboard, mouse and message handling (PlusGridInput.cpp, PlusGridKeys.cpp, PlusGridMouse.cpp)
     // Settings.
@@ -2269,4 +2429,15 @@ private:
     void PrepareMeasureFont(int realCol, int row);
     bool autoSize_ = false;
     std::unique_ptr<TBitmap> measure_; // the canvas text is measured on
+
+    // ---- footer panel state (PlusGridFooter.cpp)
+    friend class TFloatingFooter;
+    friend class TFooterPanel;
+    std::unique_ptr<TFloatingFooter> floatingFooter_;
+    TFooterPanel* footerPanel_ = nullptr; // owned as a child component
+    bool hideLastRow_ = false;
+
+    // ---- selection queries state (PlusGridSelection.cpp)
+    std::unique_ptr<TIntList> selectedCells_;
+    String balloonText_; // the text a balloon's notification points at
 };

@@ -440,7 +440,7 @@ double TPlusStringGrid::ColumnSum(int col, int fromRow, int toRow)
 {
     if (col < 0 || col >= TotalColCount() || fromRow < 0)
         return 0;
-    const bool real = toRow > RowCount() - 1;
+    const bool real = toRow > LastShownDataRow();
     toRow = std::min(toRow, real ? GetAllRowCount() - 1 : RowCount() - 1);
     double sum = 0;
     for (int i = fromRow; i <= toRow; ++i) {
@@ -466,7 +466,7 @@ double TPlusStringGrid::ColumnMin(int col, int fromRow, int toRow)
 {
     if (col < 0 || col >= TotalColCount() || fromRow < 0 || fromRow >= RowCount())
         return 0;
-    const bool real = toRow > RowCount() - 1;
+    const bool real = toRow > LastShownDataRow();
     toRow = std::min(toRow, real ? GetAllRowCount() - 1 : RowCount() - 1);
     double result = GetCellFloat(col, fromRow);
     for (int i = fromRow; i <= toRow; ++i) {
@@ -485,7 +485,7 @@ double TPlusStringGrid::ColumnMax(int col, int fromRow, int toRow)
 {
     if (col < 0 || col >= TotalColCount() || fromRow < 0 || fromRow >= RowCount())
         return 0;
-    const bool real = toRow > RowCount() - 1;
+    const bool real = toRow > LastShownDataRow();
     toRow = std::min(toRow, real ? GetAllRowCount() - 1 : RowCount() - 1);
     double result = GetCellFloat(col, fromRow);
     for (int i = fromRow; i <= toRow; ++i) {

@@ -170,6 +170,8 @@ void TPlusStringGrid::WndProc(TMessage& m)
     case WM_LBUTTONDBLCLK: WMLButtonDblClk(m); break;
     case WM_RBUTTONDOWN: WMRButtonDown(m); break;
     case CM_MOUSELEAVE: CMMouseLeave(m); break;
+    case WM_NCPAINT: WMNCPaint(m); break;
+    case WM_NOTIFY: WMNotify(m); break;
     case CM_HINTSHOW: {
         auto* info = reinterpret_cast<THintInfo*>(m.LParam);
         m.Result = info && HintShow(*info) ? 0 : 1;

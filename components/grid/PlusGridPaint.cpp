@@ -164,6 +164,13 @@ void TPlusStringGrid::Paint()
 
 void TPlusStringGrid::DrawCell(int col, int row, const TRect& rect, TGridDrawState state)
 {
+    // the floating footer paints the last row in the grid's stead
+    if (hideLastRow_ && row == RowCount() - 1) {
+        Canvas()->Brush->Style = bsSolid;
+        Canvas()->Brush->Color = Color();
+        Canvas()->FillRect(rect);
+        return;
+    }
     // a merged range is drawn once per paint, by whichever of its cells the loop meets first
     if (!drawingMerged_ && InMergedRange(col, row)) {
         const TPoint base = BaseCellOf(col, row);

@@ -753,6 +753,7 @@ void TPlusStringGrid::EndUpdate()
         SendMessage(Handle(), WM_SETREDRAW, TRUE, 0);
         InvalidateRect(Handle(), nullptr, FALSE);
     }
+    PaintLookBorder();
 }
 
 void TPlusStringGrid::Invalidate()
