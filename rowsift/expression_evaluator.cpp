@@ -150,7 +150,10 @@ double apply_function(int code, double x, int& error)
 // entered. Once an error is set no level descends further.
 class parser {
 public:
-    parser(const token* tokens, int& error) : tokens_(tokens), error_(error), vars_(expression_variable_store().value) {}
+    parser(const token* tokens, int& error, expression_variables& variables)
+        : tokens_(tokens), error_(error), vars_(variables.value)
+    {
+    }
 
     // Reads the first token; error 1 when the text has none.
     double run()
@@ -315,11 +318,11 @@ private:
 
 // Evaluates one sub-text (an IF condition side, a MIN/MAX argument): first token, error 1
 // when there is none, then the assignment level.
-double evaluate_part(std::string_view text, int& error)
+double evaluate_part(expression_variables& variables, std::string_view text, int& error)
 {
     std::vector<token> tokens;
     tokenize(text, tokens);
-    parser p(tokens.data(), error);
+    parser p(tokens.data(), error, variables);
     return p.run();
 }
 
@@ -354,6 +357,7 @@ size_t closing_index(const std::string& text, size_t at, char opening, char clos
 }
 
 struct rewriting {
+    expression_variables& variables;
     std::string work;
     int error = 0;
     int depth = 0;
@@ -382,7 +386,7 @@ int expand_min_max(size_t pos, rewriting& r, bool is_max)
     for (size_t i = 0; i < fields.size(); ++i) {
         // Errors 4 and 5 of an argument stay inside it; its value is what the parser left.
         int error = 0;
-        double v = evaluate_part(fields[i], error);
+        double v = evaluate_part(r.variables, fields[i], error);
         if (error >= expr_no_expression && error <= expr_unbalanced_parenthesis)
             return error;
         if (i == 0 || (is_max ? v > result : v < result))
@@ -417,7 +421,7 @@ int expand_call(size_t pos, rewriting& r, bool is_max)
     return result;
 }
 
-bool condition_value(const std::string& condition, int& error)
+bool condition_value(expression_variables& variables, const std::string& condition, int& error)
 {
     size_t at = std::string::npos;
     int op = 0;
@@ -435,10 +439,10 @@ bool condition_value(const std::string& condition, int& error)
     } else {
         return false;
     }
-    double left = evaluate_part(std::string_view(condition).substr(0, at), error);
+    double left = evaluate_part(variables, std::string_view(condition).substr(0, at), error);
     if (error)
         return false;
-    double right = evaluate_part(std::string_view(condition).substr(at + length), error);
+    double right = evaluate_part(variables, std::string_view(condition).substr(at + length), error);
     if (error)
         return false;
     switch (op) {
@@ -462,7 +466,7 @@ void reduce_if(rewriting& r)
         return;
     }
     std::string condition = work.substr(3, static_cast<size_t>(inner));
-    bool truth = condition_value(condition, r.error);
+    bool truth = condition_value(r.variables, condition, r.error);
     if (r.error)
         return;
     std::string rest = work.substr(3 + static_cast<size_t>(inner) + 1);
@@ -513,12 +517,13 @@ bool is_fatal(int error)
 }
 
 // Evaluates an already upper-cased caller text (message text) from its original spelling.
-int evaluate_rewritten(const std::string& original, const std::string& message_text, double& value)
+int evaluate_rewritten(expression_variables& variables, const std::string& original, const std::string& message_text,
+                       double& value)
 {
-    rewriting r;
+    rewriting r{variables};
     r.work = rewrite_text(original);
     if (r.work.find("PI") != std::string::npos)
-        expression_variable_store()['P'] = kPi;
+        variables['P'] = kPi;
     for (const char* name : {"MAX", "MIN"}) {
         bool is_max = name[1] == 'A';
         size_t pos;
@@ -531,7 +536,7 @@ int evaluate_rewritten(const std::string& original, const std::string& message_t
     while (!r.error && r.work.compare(0, 3, "IF(") == 0)
         reduce_if(r);
     if (!r.error) {
-        double v = evaluate_part(r.work, r.error);
+        double v = evaluate_part(variables, r.work, r.error);
         if (!r.error)
             value = v;
     }
@@ -583,17 +588,6 @@ bool plain_number(const char* field, char& sign, double& value)
 
 } // namespace
 
-expression_variables& expression_variable_store()
-{
-    static expression_variables store;
-    return store;
-}
-
-void reset_expression_variables()
-{
-    expression_variable_store() = expression_variables{};
-}
-
 double degrees_to_radians(double x)
 {
     return x * std::atan(1.0) / 45;
@@ -619,27 +613,27 @@ int find_closing_bracket(const char* text, char opening, char closing)
     return 0;
 }
 
-bool evaluate_condition(const std::string& condition)
+bool evaluate_condition(expression_variables& variables, const std::string& condition)
 {
     int error = 0;
-    bool truth = condition_value(condition, error);
+    bool truth = condition_value(variables, condition, error);
     if (is_fatal(error))
         report_expression_error(error, condition);
     return truth;
 }
 
-int evaluate_expression(std::string& text, double& value)
+int evaluate_expression(expression_variables& variables, std::string& text, double& value)
 {
     std::string original = text;
     to_upper_string(text);
-    return evaluate_rewritten(original, text, value);
+    return evaluate_rewritten(variables, original, text, value);
 }
 
-int evaluate_expression(char* text, double& value)
+int evaluate_expression(expression_variables& variables, char* text, double& value)
 {
     std::string original = text ? text : "";
     to_upper_string(text);
-    return evaluate_rewritten(original, text ? std::string(text) : std::string(), value);
+    return evaluate_rewritten(variables, original, text ? std::string(text) : std::string(), value);
 }
 
 int count_column_references(const std::string& text)
@@ -736,7 +730,7 @@ std::string column_expression::build_text(const char* const* fields) const
     return text;
 }
 
-int column_expression::evaluate(const char* const* fields, double& value) const
+int column_expression::evaluate(expression_variables& variables, const char* const* fields, double& value) const
 {
     if (fast_) {
         scratch_.clear();
@@ -765,9 +759,9 @@ int column_expression::evaluate(const char* const* fields, double& value) const
         }
         if (plain) {
             if (sets_pi_)
-                expression_variable_store()['P'] = kPi;
+                variables['P'] = kPi;
             int error = 0;
-            parser p(scratch_.data(), error);
+            parser p(scratch_.data(), error, variables);
             double v = p.run();
             if (is_fatal(error)) {
                 std::string text = build_text(fields);
@@ -780,5 +774,5 @@ int column_expression::evaluate(const char* const* fields, double& value) const
         }
     }
     std::string text = build_text(fields);
-    return evaluate_expression(text, value);
+    return evaluate_expression(variables, text, value);
 }

@@ -5,7 +5,9 @@
 // The text is first rewritten (upper case, blanks removed, "1*" after a minus before a
 // name, MIN(...)/MAX(...) replaced by their "%G"-formatted value, a leading IF construct
 // reduced to its branch) and then parsed by recursive descent. The 26 one-letter variables
-// keep their values for the whole process; the evaluator is not reentrant across threads.
+// belong to the caller (expression_variables): they keep their values from one evaluation to
+// the next for as long as the caller keeps them, and two callers with their own variables
+// never see each other's values.
 #include <cstddef>
 #include <string>
 #include <vector>
@@ -21,19 +23,18 @@ enum expression_error : int {
     expr_division_by_zero = 5,
 };
 
-// The variables A..Z (all 0 at program start, never reset by the evaluator).
+// The variables A..Z of one evaluating caller (a rowsift selection, a plotwell drawing): all 0
+// when made, never reset by the evaluator.
 struct expression_variables {
     double value[26] = {};
     double& operator[](char letter) { return value[letter - 'A']; }
 };
-expression_variables& expression_variable_store();
-// Sets every variable back to 0 (a new drawing in plotwell, a test).
-void reset_expression_variables();
 
-// Computes the value of text. Returns 0 with value set, or 4 or 5 (value not to be used).
-// The caller's text is upper-cased in place; fatal messages quote it in that form.
-int evaluate_expression(std::string& text, double& value);
-int evaluate_expression(char* text, double& value);
+// Computes the value of text with the caller's variables. Returns 0 with value set, or 4 or 5
+// (value not to be used). The caller's text is upper-cased in place; fatal messages quote it in
+// that form.
+int evaluate_expression(expression_variables& variables, std::string& text, double& value);
+int evaluate_expression(expression_variables& variables, char* text, double& value);
 
 double degrees_to_radians(double x);
 double radians_to_degrees(double x);
@@ -44,7 +45,7 @@ int find_closing_bracket(const char* text, char opening, char closing);
 
 // The comparison inside IF(...): ==, !=, <=, <, >=, > searched in that order over the whole
 // condition. A condition without an operator is false.
-bool evaluate_condition(const std::string& condition);
+bool evaluate_condition(expression_variables& variables, const std::string& condition);
 
 // A column expression whose $n references are filled from a data row. Compiled once; for
 // each row the references' field texts are put in place. When every field is a plain
@@ -67,7 +68,7 @@ public:
 
     // fields[i] is the text of the field for references()[i] (never null). Returns the code
     // of evaluate_expression (0, 4 or 5); fatal codes end in fatal_error as there.
-    int evaluate(const char* const* fields, double& value) const;
+    int evaluate(expression_variables& variables, const char* const* fields, double& value) const;
     // The text that the row's fields make (what evaluate_expression would be given).
     std::string build_text(const char* const* fields) const;
 

@@ -138,7 +138,8 @@ bool test_condition(const selection_condition& c, const char* field, const std::
     }
 }
 
-data_selection::data_selection(data_selection_setup setup) : setup_(std::move(setup))
+data_selection::data_selection(data_selection_setup setup)
+    : setup_(std::move(setup)), variables_(setup_.variables ? *setup_.variables : own_variables_)
 {
     if (setup_.temp_folder.empty())
         setup_.temp_folder = GetTempDir();
@@ -398,7 +399,7 @@ void data_selection::evaluate_column_expression(const column_expression& express
         reference_fields_[i] = field;
     }
     double value = 0;
-    if (expression.evaluate(reference_fields_.data(), value) != 0) {
+    if (expression.evaluate(variables_, reference_fields_.data(), value) != 0) {
         out = "-";
         return;
     }

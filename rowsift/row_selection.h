@@ -40,6 +40,9 @@ struct data_selection_setup {
     selection_variant variant = selection_variant::rowsift;
     // The caller's file lookup, messages and number test (plotwell: its drawing's).
     shared_context context;
+    // The variables of the column expressions: the caller's (plotwell: its drawing's, shared with
+    // the drawing's own expressions), or null for the selection's own, all 0 at the start.
+    expression_variables* variables = nullptr;
     std::FILE* settings = nullptr;  // open for reading; closed by the engine
     std::string output_path;        // the output table; created only by the merge
     std::string skip_string = "*";  // data lines beginning with it are skipped ("" skips none)
@@ -138,6 +141,8 @@ private:
     void remove_temp_files();
 
     data_selection_setup setup_;
+    expression_variables own_variables_;
+    expression_variables& variables_;
     std::vector<selection_entry> entries_;
     char* settings_buffer_ = nullptr;
     size_t settings_capacity_ = 0;

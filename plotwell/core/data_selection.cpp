@@ -153,6 +153,7 @@ bool run_plot_data_selection(plot_settings& ps)
     data_selection_setup setup;
     setup.variant = selection_variant::plotwell;
     setup.context = ps.shared;
+    setup.variables = &ps.evaluator_variables;
     setup.settings = open_file_or_fail(ps.shared, settings_name, "r");
     setup.output_path = ps.selected_data_name;
     setup.skip_string = ps.skip_string;

@@ -244,12 +244,12 @@ void autoscale_axes(plot_settings& ps)
         scale_axis(ps, ps.y2_axis.min_only, ps.data_y2_min, ps.y2_axis.log_scale, ps.data_y2_max, 2, ps.y2_axis.min_is_hint);
 }
 
-static double evaluate_curve_point(expression_curve& c, double x)
+static double evaluate_curve_point(expression_variables& variables, expression_curve& c, double x)
 {
-    expression_variable_store()['X'] = x;
+    variables['X'] = x;
     std::string text = c.text;
     double value = 0;
-    if (evaluate_expression(text, value) != 0) return 0;
+    if (evaluate_expression(variables, text, value) != 0) return 0;
     if (!std::isfinite(value)) return 0;
     return value;
 }
@@ -293,7 +293,7 @@ void evaluate_expression_curves(plot_settings& ps)
                 x = c.from + (c.to - c.from) * j / n;
             }
             c.xs[j] = x;
-            c.ys[j] = evaluate_curve_point(c, x);
+            c.ys[j] = evaluate_curve_point(ps.evaluator_variables, c, x);
         }
     }
     bool all_given = xa.range_given && ps.y1_axis.range_given && (ps.y1_only || ps.y2_axis.range_given);

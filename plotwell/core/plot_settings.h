@@ -7,6 +7,7 @@
 //   - one xy call: everything else, reset by `reset_plot_settings` before the call is parsed.
 #include "graphics_layer.h"
 #include "common/runtime/shared_routines.h"
+#include "rowsift/expression_evaluator.h"
 
 #include <array>
 #include <cstdio>
@@ -220,6 +221,9 @@ struct plot_settings {
     // also looked for in and the message handler, taken from `app` when a drawing starts
     // (refresh_shared_context).
     shared_context shared{shared_variant::plotwell};
+    // The evaluator's variables A..Z of this drawing: its data selection's column expressions and
+    // its DRAW_EXPRESSION curves share them; every drawing starts with all of them 0.
+    expression_variables evaluator_variables;
 
     // ---- drawing state (program run) ----
     int zoom_allowed = 1;

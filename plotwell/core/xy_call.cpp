@@ -236,6 +236,7 @@ int render_graph(plot_settings& ps)
     refresh_shared_context(ps);
 
     // per-drawing state
+    ps.evaluator_variables = {};
     ps.call_number = 0;
     ps.job_mode = 0;
     ps.job_file_name.clear();

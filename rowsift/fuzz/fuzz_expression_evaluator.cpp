@@ -24,13 +24,11 @@ template <class F>
 outcome run(F&& evaluate)
 {
     outcome o;
-    reset_expression_variables();
     try {
-        o.code = evaluate(o.value);
+        o.code = evaluate(o.variables, o.value);
     } catch (const fatal_error_exception& e) {
         o.message = e.what();
     }
-    o.variables = expression_variable_store();
     return o;
 }
 
@@ -52,7 +50,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         return 0;
 
     std::string copy = text;
-    run([&](double& v) { return evaluate_expression(copy, v); });
+    run([&](expression_variables& variables, double& v) { return evaluate_expression(variables, copy, v); });
 
     std::vector<std::string> words;
     if (end != std::string::npos)
@@ -64,10 +62,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     for (const char* f : fields)
         if (!is_number(shared_variant::rowsift, f))
             return 0;
-    outcome compiled = run([&](double& v) { return expression.evaluate(fields.data(), v); });
-    outcome textual = run([&](double& v) {
+    outcome compiled = run([&](expression_variables& variables, double& v) {
+        return expression.evaluate(variables, fields.data(), v);
+    });
+    outcome textual = run([&](expression_variables& variables, double& v) {
         std::string built = expression.build_text(fields.data());
-        return evaluate_expression(built, v);
+        return evaluate_expression(variables, built, v);
     });
     bool agree = compiled.code == textual.code && compiled.message == textual.message &&
                  (compiled.code != 0 || same(compiled.value, textual.value));

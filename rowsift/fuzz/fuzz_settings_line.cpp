@@ -29,6 +29,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     } catch (const fatal_error_exception&) {
         return 0;
     }
+    expression_variables variables;
     static const char* const row[] = {"1", "-2.5", "abc", "0", "1e3", "<4", "x y", "-", ".5", "0x10"};
     static const std::string raw = "1 -2.5 abc 0 1e3 <4 'x y' - .5 0x10";
     for (const selection_entry& entry : selection.entries()) {
@@ -42,7 +43,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
                 fields.push_back(column >= 1 && column <= 10 ? row[column - 1] : "7");
             double value = 0;
             try {
-                e->evaluate(fields.data(), value);
+                e->evaluate(variables, fields.data(), value);
             } catch (const fatal_error_exception&) {
             }
         }

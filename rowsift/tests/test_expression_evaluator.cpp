@@ -23,15 +23,15 @@ class EvaluatorValues : public ::testing::TestWithParam<value_case> {};
 
 TEST_P(EvaluatorValues, GivesTheValue)
 {
-    reset_expression_variables();
+    expression_variables variables;
     const value_case& c = GetParam();
     double v = 0;
     if (*c.setup) {
         std::string setup = c.setup;
-        ASSERT_EQ(evaluate_expression(setup, v), 0);
+        ASSERT_EQ(evaluate_expression(variables, setup, v), 0);
     }
     std::string text = c.text;
-    ASSERT_EQ(evaluate_expression(text, v), 0) << c.text;
+    ASSERT_EQ(evaluate_expression(variables, text, v), 0) << c.text;
     EXPECT_NEAR(v, c.expected, 1e-12 * std::max(1.0, std::fabs(c.expected))) << c.text;
 }
 
@@ -99,10 +99,10 @@ class EvaluatorCodes : public ::testing::TestWithParam<code_case> {};
 
 TEST_P(EvaluatorCodes, ReturnsTheCode)
 {
-    reset_expression_variables();
+    expression_variables variables;
     std::string text = GetParam().text;
     double v = 0;
-    EXPECT_EQ(evaluate_expression(text, v), GetParam().code) << GetParam().text;
+    EXPECT_EQ(evaluate_expression(variables, text, v), GetParam().code) << GetParam().text;
 }
 
 INSTANTIATE_TEST_SUITE_P(Table, EvaluatorCodes, ::testing::Values(
@@ -123,10 +123,11 @@ class EvaluatorFatal : public ::testing::TestWithParam<fatal_case> {};
 
 TEST_P(EvaluatorFatal, EndsWithTheMessage)
 {
+    expression_variables variables;
     std::string text = GetParam().text;
     double v = 0;
     try {
-        evaluate_expression(text, v);
+        evaluate_expression(variables, text, v);
         FAIL() << "no fatal error for " << GetParam().text;
     } catch (const fatal_error_exception& e) {
         EXPECT_EQ(std::string(e.what()), GetParam().message);
@@ -160,64 +161,92 @@ TEST(Evaluator, DeepNestingIsASyntaxErrorNotACrash)
                              std::string(2000, '-') + "1"}) {
         double v = 0;
         std::string copy = text;
-        EXPECT_THROW(evaluate_expression(copy, v), fatal_error_exception);
+        expression_variables variables;
+        EXPECT_THROW(evaluate_expression(variables, copy, v), fatal_error_exception);
     }
 }
 
 TEST(Evaluator, CallerTextIsUpperCasedInPlace)
 {
+    expression_variables variables;
     std::string text = "a = sqrt(x)";
     double v = 0;
-    evaluate_expression(text, v);
+    evaluate_expression(variables, text, v);
     EXPECT_EQ(text, "A = SQRT(X)");
 }
 
 TEST(Evaluator, VariablesPersistBetweenEvaluations)
 {
-    reset_expression_variables();
+    expression_variables variables;
     double v = 0;
     std::string a = "A=3";
-    ASSERT_EQ(evaluate_expression(a, v), 0);
+    ASSERT_EQ(evaluate_expression(variables, a, v), 0);
     EXPECT_EQ(v, 3);
     std::string b = "A*2";
-    ASSERT_EQ(evaluate_expression(b, v), 0);
+    ASSERT_EQ(evaluate_expression(variables, b, v), 0);
     EXPECT_EQ(v, 6);
     for (int i = 0; i < 3; ++i) {
         std::string s = "S=S+2";
-        evaluate_expression(s, v);
+        evaluate_expression(variables, s, v);
     }
-    EXPECT_EQ(expression_variable_store()['S'], 6);
+    EXPECT_EQ(variables['S'], 6);
+}
+
+// Two callers evaluating in turn (two selections, two drawings) each see only their own variables,
+// through the text and through a compiled column expression alike.
+TEST(Evaluator, CallersKeepTheirOwnVariables)
+{
+    expression_variables first, second;
+    double v = 0;
+    std::string a = "A=2", b = "A=5";
+    evaluate_expression(first, a, v);
+    evaluate_expression(second, b, v);
+    column_expression sum("S=S+A*$1");
+    ASSERT_TRUE(sum.compiled());
+    const char* one[] = {"1"};
+    for (int i = 0; i < 3; ++i) {
+        std::string text = "T=T+A";
+        ASSERT_EQ(evaluate_expression(first, text, v), 0);
+        text = "T=T+A";
+        ASSERT_EQ(evaluate_expression(second, text, v), 0);
+        ASSERT_EQ(sum.evaluate(first, one, v), 0);
+        ASSERT_EQ(sum.evaluate(second, one, v), 0);
+    }
+    EXPECT_EQ(first['T'], 6);
+    EXPECT_EQ(second['T'], 15);
+    EXPECT_EQ(first['S'], 6);
+    EXPECT_EQ(second['S'], 15);
 }
 
 TEST(Evaluator, PiSetsVariablePAlsoInsideAWord)
 {
-    reset_expression_variables();
+    expression_variables variables;
     double v = 0;
     std::string t = "SPIN*0+P";
-    ASSERT_EQ(evaluate_expression(t, v), 0);
+    ASSERT_EQ(evaluate_expression(variables, t, v), 0);
     EXPECT_DOUBLE_EQ(v, kPi);
 }
 
 TEST(Evaluator, FailedAssignmentKeepsTheVariable)
 {
-    reset_expression_variables();
+    expression_variables variables;
     double v = 0;
     std::string a = "S=5";
-    evaluate_expression(a, v);
+    evaluate_expression(variables, a, v);
     std::string b = "S=S+1/0";
-    EXPECT_EQ(evaluate_expression(b, v), expr_division_by_zero);
-    EXPECT_EQ(expression_variable_store()['S'], 5);
+    EXPECT_EQ(evaluate_expression(variables, b, v), expr_division_by_zero);
+    EXPECT_EQ(variables['S'], 5);
 }
 
 TEST(Evaluator, ConditionsAndBrackets)
 {
-    reset_expression_variables();
-    EXPECT_TRUE(evaluate_condition("1==1"));
-    EXPECT_TRUE(evaluate_condition("2>=2"));
-    EXPECT_FALSE(evaluate_condition("2<2"));
-    EXPECT_TRUE(evaluate_condition("2<3"));
-    EXPECT_TRUE(evaluate_condition("3!=2"));
-    EXPECT_FALSE(evaluate_condition("3"));
+    expression_variables variables;
+    EXPECT_TRUE(evaluate_condition(variables, "1==1"));
+    EXPECT_TRUE(evaluate_condition(variables, "2>=2"));
+    EXPECT_FALSE(evaluate_condition(variables, "2<2"));
+    EXPECT_TRUE(evaluate_condition(variables, "2<3"));
+    EXPECT_TRUE(evaluate_condition(variables, "3!=2"));
+    EXPECT_FALSE(evaluate_condition(variables, "3"));
     EXPECT_EQ(find_closing_bracket("(a(b)c)d", '(', ')'), 5);
     EXPECT_EQ(find_closing_bracket("()", '(', ')'), 0);
     EXPECT_EQ(find_closing_bracket("(ab", '(', ')'), 0);
@@ -243,20 +272,19 @@ TEST(ColumnExpression, CompiledFormMatchesTheText)
             const char* fields[8];
             for (size_t i = 0; i < expression.references().size(); ++i)
                 fields[i] = values[random() % (sizeof values / sizeof *values)];
-            reset_expression_variables();
+            expression_variables after_a;
             double a = 0, b = 0;
             int code_a = -100, code_b = -100;
             std::string message_a, message_b;
             try {
-                code_a = expression.evaluate(fields, a);
+                code_a = expression.evaluate(after_a, fields, a);
             } catch (const fatal_error_exception& x) {
                 message_a = x.what();
             }
-            expression_variables after_a = expression_variable_store();
-            reset_expression_variables();
+            expression_variables after_b;
             std::string text = expression.build_text(fields);
             try {
-                code_b = evaluate_expression(text, b);
+                code_b = evaluate_expression(after_b, text, b);
             } catch (const fatal_error_exception& x) {
                 message_b = x.what();
             }
@@ -265,7 +293,7 @@ TEST(ColumnExpression, CompiledFormMatchesTheText)
             if (code_a == 0)
                 ASSERT_TRUE(a == b || (std::isnan(a) && std::isnan(b))) << e << " -> " << text;
             for (int k = 0; k < 26; ++k)
-                ASSERT_TRUE(after_a.value[k] == expression_variable_store().value[k]) << e;
+                ASSERT_TRUE(after_a.value[k] == after_b.value[k]) << e;
         }
     }
 }
@@ -288,15 +316,16 @@ TEST(ColumnExpression, CompilesWhereFieldsCannotChangeTheText)
 
 TEST(ColumnExpression, FieldThatIsNoPlainNumberUsesTheText)
 {
+    expression_variables variables;
     // "0x10" starts like a number; as text it is the hexadecimal number 16
     column_expression e("$1+1");
     const char* fields[] = {"0x10"};
     double v = 0;
-    ASSERT_EQ(e.evaluate(fields, v), 0);
+    ASSERT_EQ(e.evaluate(variables, fields, v), 0);
     EXPECT_EQ(v, 17);
     const char* exponent[] = {"1e"};
     column_expression f("$1-2");                             // "1e-2": the exponent takes "-"
-    ASSERT_EQ(f.evaluate(exponent, v), 0);
+    ASSERT_EQ(f.evaluate(variables, exponent, v), 0);
     EXPECT_DOUBLE_EQ(v, 0.01);
 }
 

@@ -16,7 +16,6 @@ namespace {
 
 class RowSelection : public ::testing::Test {
 protected:
-    void SetUp() override { reset_expression_variables(); }
 
     data_selection_setup setup(const std::string& settings)
     {
@@ -94,6 +93,30 @@ TEST_F(RowSelection, GroupsReadEachFileOnceAndKeepSettingsOrder)
     EXPECT_EQ(output(), "1\t10\t70\t2\t20\n2\t20\t-\t3\t30\n3\t30\t-\t-\t-\n");
     EXPECT_EQ(selection.largest_rows(), 3);
     EXPECT_TRUE(fs::is_empty(temp.path()));
+}
+
+// Two selections alive at once each sum from 0 in their own variables.
+TEST_F(RowSelection, SelectionsKeepTheirOwnVariables)
+{
+    write("d.txt", "1\n2\n3\n");
+    auto make = [&](const std::string& name, const std::string& settings) {
+        write(name + ".set", settings);
+        data_selection_setup s;
+        s.settings = std::fopen(path(name + ".set").c_str(), "r");
+        s.output_path = path(name + ".out");
+        s.temp_folder = temp.str();
+        return s;
+    };
+    data_selection first(make("first", path("d.txt") + " 1 S=S+$1\n"));
+    data_selection second(make("second", path("d.txt") + " 1 S=S+$1*10\n"));
+    first.read_selection_settings();
+    second.read_selection_settings();
+    first.select_rows();
+    second.select_rows();
+    first.merge_output_columns();
+    second.merge_output_columns();
+    EXPECT_EQ(quelmtest::ReadFileBytes(path("first.out")), "1\t1\n2\t3\n3\t6\n");
+    EXPECT_EQ(quelmtest::ReadFileBytes(path("second.out")), "1\t10\n2\t30\n3\t60\n");
 }
 
 TEST_F(RowSelection, ProgressReportsRowsAndBytes)

@@ -173,6 +173,23 @@ TEST(ExpressionCurves, PointsOnALogarithmicAxis)
     EXPECT_EQ(lines[0], "gr_polyline 4 0 0.001 0.333333 0.01 0.666667 0.1 1 1");
 }
 
+// A curve that counts its points gives the same drawing every time: a drawing starts with its own
+// evaluator variables at 0, whatever an earlier drawing left in them.
+TEST(ExpressionCurves, EachDrawingStartsWithItsVariablesAtZero)
+{
+    work_folder folder;
+    folder.write("s.set", "DRAW_EXPRESSION N=N+1 1 3 3\n");
+    drawing d("xy -c s.set");
+    ASSERT_TRUE(d.run()) << d.error;
+    const double count = d.ps.evaluator_variables['N'];
+    EXPECT_GE(count, 3);
+    ASSERT_TRUE(d.run()) << d.error;
+    EXPECT_EQ(d.ps.evaluator_variables['N'], count);
+    std::vector<std::string> lines = log_lines(d.log(), "gr_polyline");
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(lines[0], lines[1]);
+}
+
 TEST(ExpressionCurves, OnlyCurvesOnAnAutoscaledLogarithmicAxis)
 {
     // the x range comes from the curve (1 .. 1000), not from data that do not exist
