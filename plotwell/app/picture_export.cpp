@@ -12,6 +12,9 @@
 #define PLOTWELL_HAS_METAFILES 0
 #endif
 
+#include "platform/rtl/FileUtils.h"
+#include "platform/rtl/SysUtils.h"
+
 #include <cctype>
 #include <cstdio>
 #include <dlfcn.h>
@@ -55,16 +58,16 @@ struct temporary_target {
     std::string target, temporary;
     explicit temporary_target(const std::string& name) : target(name)
     {
-        std::string pattern = name + ".XXXXXX";
-        const int fd = mkstemp(pattern.data());
-        if (fd >= 0) {
-            // the finished file gets the permissions of a file created under its own name
-            const mode_t mask = ::umask(0);
-            ::umask(mask);
-            ::fchmod(fd, 0666 & ~mask);
-            ::close(fd);
-            temporary = pattern;
+        const std::string folder = ExtractFilePath(name);
+        try {
+            temporary = CreateUniqueFile(ExtractFileName(name) + ".", String(), folder.empty() ? "./" : folder);
+        } catch (const Exception&) {
+            return; // commit reports the failure
         }
+        // the finished file gets the permissions of a file created under its own name
+        const mode_t mask = ::umask(0);
+        ::umask(mask);
+        ::chmod(temporary.c_str(), 0666 & ~mask);
     }
     ~temporary_target()
     {

@@ -4,6 +4,8 @@
 #include "plot_frame.h"
 #include "plotwell/core/xy_call.h"
 #include "platform/win/WinEnvironment.h"
+#include "platform/rtl/FileUtils.h"
+#include "platform/rtl/SysUtils.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -123,14 +125,9 @@ std::string find_settings_folder(const std::string& program_folder)
 
 std::string find_temp_folder()
 {
-    for (const char* name : {"TMP", "TEMP", "TMPDIR"})
-        if (const char* v = std::getenv(name); v && *v) {
-            std::string s = v;
-            if (s.size() >= 127) return "./";
-            if (s.back() != '/') s += '/';
-            return s;
-        }
-    return "/tmp/";
+    // The platform's temp folder, which plotwell keeps only when its name fits 127 characters.
+    const std::string folder = GetTempDir();
+    return folder.size() > 127 ? std::string("./") : folder;
 }
 
 CPlotApp::CPlotApp() { the_plot_app = this; }
@@ -184,13 +181,10 @@ BOOL CPlotApp::InitInstance()
         temp_folder = find_temp_folder();
         settings_folder = find_settings_folder(program_folder);
         layer.settings_folder = settings_folder;
-        {
-            std::string pattern = temp_folder + "XYTXXXXXX";
-            const int fd = mkstemp(pattern.data());
-            if (fd >= 0) {
-                ::close(fd);
-                scratch_file_name = pattern;
-            }
+        try {
+            scratch_file_name = CreateUniqueFile("XYT", String(), temp_folder);
+        } catch (const Exception&) {
+            scratch_file_name.clear(); // no scratch file: nothing to remove at the end
         }
         printer_settings_path = windows_folder() + "/plotwellPrint.ini";
         application_state& app = settings->app;

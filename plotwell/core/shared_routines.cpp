@@ -1,14 +1,12 @@
 #include "shared_routines.h"
 
+#include "platform/rtl/FileUtils.h"
+#include "platform/rtl/SysUtils.h"
+
 #include <algorithm>
 #include <climits>
 #include <cmath>
-#include <cstdlib>
-#include <filesystem>
-#include <stdlib.h>
 #include <sys/stat.h>
-#include <unistd.h>
-#include <vector>
 
 namespace plotwell {
 
@@ -62,20 +60,13 @@ bool read_text_line(std::FILE* file, std::string& line)
 
 std::string make_temp_file(plot_settings& ps)
 {
-    std::string folder = ps.app.temp_folder;
-    if (folder.empty()) {
-        const char* names[] = {"TMP", "TEMP", "TMPDIR"};
-        for (const char* n : names)
-            if (const char* v = std::getenv(n); v && *v) { folder = v; break; }
-        if (folder.empty()) folder = "/tmp";
+    const std::string folder = ps.app.temp_folder.empty() ? GetTempDir() : ps.app.temp_folder;
+    std::string name;
+    try {
+        name = CreateUniqueFile("XYT", String(), folder);
+    } catch (const Exception&) {
+        fatal_error("Cannot open %s\n", PathJoin(folder, "XYTXXXXXX").c_str());
     }
-    std::string templ = (std::filesystem::path(folder) / "XYTXXXXXX").string();
-    std::vector<char> buf(templ.begin(), templ.end());
-    buf.push_back('\0');
-    int fd = mkstemp(buf.data());
-    if (fd < 0) fatal_error("Cannot open %s\n", templ.c_str());
-    close(fd);
-    std::string name(buf.data());
     ps.temp_files.push_back(name);
     return name;
 }

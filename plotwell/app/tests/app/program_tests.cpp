@@ -14,6 +14,7 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <sys/stat.h>
 
 namespace fs = std::filesystem;
 
@@ -186,6 +187,10 @@ TEST(BatchExport, EveryBitmapFormatIsReadBackAtTheRequestedSize)
         ASSERT_EQ(rr.status, 0) << r.value << ": " << rr.err;
         const std::string path = g.dir.file(r.file);
         ASSERT_TRUE(fs::exists(path)) << r.value;
+        // written under a unique temporary name, the picture still gets a new file's permissions
+        const mode_t mask = ::umask(0);
+        ::umask(mask);
+        EXPECT_EQ(fs::status(path).permissions(), fs::perms(0666 & ~mask)) << r.value;
         int w = 0, h = 0, extra = 0;
         const std::string ext = fs::path(r.file).extension().string();
         if (ext == ".png") png_size(path, w, h, extra);
