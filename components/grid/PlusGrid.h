@@ -878,6 +878,9 @@ private:
     bool enable_ = false;
 };
 using TGridHintEvent = std::function<void(TObject* Sender, int ARow, int ACol, String& HintStr)>;
+// Makes a window layered and translucent (alpha 0 clear .. 255 opaque), updated from its own
+// picture of r; nothing where the system has no layered windows.
+void ShowLayeredWindowAlpha(HWND wnd, TColor colorKey, BYTE alpha, const TRect& r);
 
 // ---- file import and cell exchange events (PlusGridIO.cpp)
 using TGridProgressEvent = std::function<void(TObject* Sender, short progress)>;
@@ -901,6 +904,7 @@ class TGridCheckBox;
 class TGridButton;
 class TGridDatePicker;
 class TEditLink;
+class TGridTransEdit;
 using TGetEditorTypeEvent = std::function<void(TObject* Sender, int ACol, int ARow, TEditorType& AEditor)>;
 using TGetEditorPropEvent = std::function<void(TObject* Sender, int ACol, int ARow, TEditLink* AEditLink)>;
 using TEditChangeEvent = std::function<void(TObject* Sender, int ACol, int ARow, String Value)>;
@@ -1406,15 +1410,21 @@ public:
     void InitBalloonHints();
     void DoneBalloonHints();
     // The balloon tool tip's state (the platform has no tool-tip window class: the grid keeps
-    // what it would have registered).
+    // what it would have registered: the window's style, the tool and its title and icon).
     struct TBalloonToolTipState {
         bool Exists = false;
         int Creations = 0;
         int Destructions = 0;
-        String Title;
-        int Icon = 0;
+        unsigned Style = 0;       // always-tip, no-prefix, balloon
+        bool Topmost = false;
+        bool ToolAdded = false;
+        unsigned ToolFlags = 0;   // identified by the owner window, subclassing it
+        TRect ToolRect;           // the grid's client area
+        String Title;             // at most 255 characters
+        int Icon = 0;             // 0 none, 1 information, 2 warning, 3 error
         int InitialDelay = -1, ReshowDelay = -1, AutoHideDelay = -1;
         int Alpha = 255;
+        int Pops = 0;             // times the shown balloon was taken away
     } BalloonToolTip;
 
     // ---- grouping
@@ -2164,6 +2174,42 @@ public:
     std::function<void(TObject* Sender, int ARow, int RowSize)> OnRowSizing;
     std::function<void(TObject* Sender, int ACol, bool& Allow)> OnColumnMove;
     std::function<void(TObject* Sender, int ARow, bool& Allow)> OnRowMove;
+    std::function<void(TObject* Sender, int ACol, int ARow)> OnRadioButtonClick;
+    std::function<void(TObject* Sender, int ACol, int ARow, bool State)> OnCheckBoxMouseUp;
+    std::function<void(TObject* Sender, int ACol, int ARow, int AIdx)> OnRadioMouseUp;
+    std::function<void(TObject* Sender, int ARow, int ACol, String Anchor, bool& AutoHandle)> OnAnchorClick;
+    std::function<void(TObject* Sender, int ARow, int ACol, String CtrlID, String CtrlType, String CtrlVal)>
+        OnControlClick;
+    std::function<void(TObject* Sender, int ACol, int ARow, String NewUnit)> OnUnitChanged;
+
+    // Plain cell texts with "://" or "mailto:" are links a press opens.
+    bool URLShow = false;
+    // The press: spin half pressed, the last press's event shift state.
+    bool SpinUpPressed() const { return spinUpMark_; }
+    bool SpinDownPressed() const { return spinDownMark_; }
+    int HeaderIndex() const { return headerIndex_; }
+    TPoint DownPoint() const { return downPoint_; }
+    // Chooses the item of a radio-group cell under a point given relative to the cell's corner.
+    void ClickRadioGroup(int col, int row, int dx, int dy);
+    // Opens the transparent edit over a fixed cell (OnCanEditCell may refuse).
+    void EditFixedCell(int col, int row);
+    TGridTransEdit* TransEdit();
+    // Called when a press on the top-left fixed cells selects all cells.
+    virtual void SelectAllClick(const TGridRect& r) {}
+    // The message procedure the grid puts in front of an edit link's control.
+    void LinkControlWndProc(TMessage& m);
+    // The edit link of an edCustom cell: opened over the cell (display column) and committed.
+    void ShowEditLink(int col, int row, const TRect& cellRect);
+    void CommitEditLink(int col, int row);
+
+    // Balloon tool tip window and the settings notifications.
+    void CreateBalloonToolTipWindow();
+    void DestroyBalloonToolTipWindow();
+    void AddBalloonToolTip(int iconType, const String& text, const String& title);
+    void BalloonSettingsChanged(TObject* sender);
+    void ShowModifiedChanged(TObject* sender);
+    void BandsChanged(TObject* sender);
+    void UnitChanged(TObject* sender, const String& newUnit);
 
 protected:
     void WndProc(TMessage& message) override;
@@ -2202,7 +2248,7 @@ private:
     void PanEnd();
     bool WheelMessageHandled(TMessage& m);
     // The release of a click on a header cell: sorts unless the click was a sizing click.
-    void HeaderSortClick(int displayCol, int row, int x);
+    void HeaderSortClick(int displayCol, int row, int x, int y);
     bool CellChangingAllowed(int oldCol, int oldRow, int newCol, int newRow);
     void KeepCellInDataArea();
     TShiftState KeyboardShift() const;
@@ -2251,6 +2297,27 @@ private:
     bool rowSized_ = false;
     TPoint hoverFixedCell_{-1, -1};
     unsigned sortDuration_ = 0;
+    bool spinUpMark_ = false;
+    bool spinDownMark_ = false;
+    bool rangeEditMark_ = false;
+    bool wasSelected_ = false;
+    bool disjunctCleared_ = false;
+    bool selectGuard_ = false;
+    int headerDragAnchor_ = -1;
+    bool scrolledUp_ = false;
+    bool linkCursorShown_ = false;
+    TCursor normalCursor_ = crDefault;
+    TShiftState PressShift() const;
+    // The cell steps of a press on a cell inside the grid; true when the press ended there.
+    bool PressCellContent(int col, int row, int x, int y, const TRect& cellRect, bool fixedCell);
+    bool PressLink(int col, int row, int x, int y, const TRect& cellRect);
+    bool PressCheckOrRadio(int col, int row, int x, int y, bool editable);
+    void PressHeaderSelection(int col, int row);
+    void ReleaseDisjunct(int col, int row);
+    TGridTransEdit* transEdit_ = nullptr; // owned as a child component
+    TWndMethod linkControlProc_;           // the edit link's control's own procedure
+    TWinControl* linkControl_ = nullptr;
+    friend class TEditLink;
 
 private:
     void RepaintCellAt(int col, int row);
@@ -2440,4 +2507,79 @@ private:
     // ---- selection queries state (PlusGridSelection.cpp)
     std::unique_ptr<TIntList> selectedCells_;
     String balloonText_; // the text a balloon's notification points at
+};
+
+// ---- custom cell editor links and the transparent edit (PlusGridEditLink.cpp)
+#include "platform/framework/StdCtrls.h"
+
+enum TEditStyle { esInplace, esPopup };
+
+// The base of user-defined cell editors of kind edCustom. A descendant creates and owns its
+// control; the grid drives the link through the virtual operations (create, place, show, fill,
+// focus) and the link hands its navigation keys back to the grid through HandleEditKey.
+class TEditLink : public TComponent {
+public:
+    explicit TEditLink(TComponent* owner);
+    ~TEditLink() override;
+    String ClassName() const override { return "TEditLink"; }
+
+    // Ends the edit on Tab, Enter, Esc, Page Up/Down, End and the arrows unless the Want
+    // switches keep them for the control; Home never ends it.
+    virtual void HandleEditKey(TObject* sender, WORD& key, TShiftState shift);
+    virtual TWinControl* GetEditControl() { return nullptr; }
+    virtual void CreateEditor(TWinControl* parent) {}
+    virtual void DestroyEditor() {}
+    virtual void SetFocus(bool value);
+    virtual void SetRect(TRect r);
+    virtual void SetVisible(bool value);
+    virtual void SetProperties() {}
+    virtual void SetCellProps(TColor color, TFont* font) {}
+    virtual void GetEditorValue(String& s) { s = String(); }
+    virtual void SetEditorValue(const String& s) {}
+
+    void ReleaseEditControl();
+    void CommitAndRelease();
+    void WriteValueToCell(const String& s);
+    void EndEdit();
+    void EditExit(TObject* sender);
+
+    TPlusStringGrid* Grid = nullptr;
+    bool WantKeyLeftRight = false;
+    bool WantKeyUpDown = false;
+    bool WantKeyHomeEnd = false;
+    bool WantKeyPriorNext = false;
+    bool WantKeyReturn = false;
+    bool WantKeyEscape = false;
+    TEditStyle EditStyle = esInplace;
+    TForm* PopupForm = nullptr;
+    int PopupWidth = 0;
+    int PopupHeight = 0;
+    bool AutoPopupWidth = false;
+    int PopupLeft = -1;
+    int PopupTop = -1;
+    int Tag = 0;
+    bool ForcedExit = false;
+    TPoint EditCell;
+    bool Subclassed = false;
+    void Notification(TComponent* component, TOperation operation) override;
+};
+
+// The borderless edit the grid keeps for editing over a fixed cell.
+class TGridTransEdit : public TCustomEdit {
+public:
+    explicit TGridTransEdit(TComponent* owner);
+    String ClassName() const override { return "TGridTransEdit"; }
+    // Writes the text into the cell it edits and hides the edit; false when the grid's
+    // validation refuses the text (the edit stays open).
+    bool CommitEdit();
+    int Col = -1;
+    int Row = -1;
+    TPlusStringGrid* GridOf() const { return grid_; }
+
+protected:
+    void KeyDown(WORD& key, TShiftState shift) override;
+    void DoExit() override;
+
+private:
+    TPlusStringGrid* grid_ = nullptr;
 };

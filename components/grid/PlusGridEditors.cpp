@@ -196,7 +196,14 @@ T* MakeEditor(TPlusStringGrid* grid, T*& slot)
 TGridCombo* TPlusStringGrid::ComboEditor() { return MakeEditor(this, comboEditor_); }
 TGridUniCombo* TPlusStringGrid::UniComboEditor() { return MakeEditor(this, uniComboEditor_); }
 TGridEditBtn* TPlusStringGrid::EditBtnEditor() { return MakeEditor(this, editBtnEditor_); }
-TGridUnitEditBtn* TPlusStringGrid::UnitEditBtnEditor() { return MakeEditor(this, unitEditBtnEditor_); }
+TGridUnitEditBtn* TPlusStringGrid::UnitEditBtnEditor()
+{
+    const bool created = !unitEditBtnEditor_;
+    MakeEditor(this, unitEditBtnEditor_);
+    if (created)
+        unitEditBtnEditor_->OnUnitChanged = [this](TObject* sender, String unit) { UnitChanged(sender, unit); };
+    return unitEditBtnEditor_;
+}
 TGridUniEdit* TPlusStringGrid::UniEditor() { return MakeEditor(this, uniEditor_); }
 TGridUniEditBtn* TPlusStringGrid::UniEditBtnEditor() { return MakeEditor(this, uniEditBtnEditor_); }
 TGridUniMemo* TPlusStringGrid::UniMemoEditor() { return MakeEditor(this, uniMemoEditor_); }
@@ -461,6 +468,9 @@ void TPlusStringGrid::ShowCellEditor(int col, int row)
         replay(picker);
         break;
     }
+    case edCustom:
+        ShowEditLink(col, row, r);
+        break;
     case edButton: {
         TGridButton* button = ButtonEditor();
         button->Recreate();
@@ -661,6 +671,9 @@ void TPlusStringGrid::CommitCellEditor(int col, int row)
         Editing = false;
         break;
     }
+    case edCustom:
+        CommitEditLink(col, row);
+        break;
     case edButton:
         if (Editing) {
             Editing = false;

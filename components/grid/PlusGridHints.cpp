@@ -7,9 +7,12 @@
 #include "CellText.h"
 #include "HtmlRender.h"
 #include "HtmlUtils.h"
+#include "LayeredWindows.h"
 
 #include "platform/framework/Forms.h"
 #include "platform/framework/ImgList.h"
+#include "platform/win/WinGdi.h"
+#include "platform/win/WinWindow.h"
 
 #include <algorithm>
 
@@ -160,16 +163,60 @@ TBalloonSettings* TPlusStringGrid::Balloon()
 {
     if (!balloon_) {
         balloon_ = std::make_unique<TBalloonSettings>();
-        balloon_->OnEnableChange = [this](TObject*) {
-            if (Loading())
-                return;
-            if (balloon_->Enable())
-                InitBalloonHints();
-            else
-                DoneBalloonHints();
-        };
+        balloon_->OnEnableChange = [this](TObject* sender) { BalloonSettingsChanged(sender); };
     }
     return balloon_.get();
+}
+
+void TPlusStringGrid::BalloonSettingsChanged(TObject*)
+{
+    if (Loading())
+        return;
+    if (Balloon()->Enable())
+        InitBalloonHints();
+    else
+        DoneBalloonHints();
+}
+
+void TPlusStringGrid::ShowModifiedChanged(TObject*) { RepaintCol(0); }
+
+void TPlusStringGrid::BandsChanged(TObject*) { Invalidate(); }
+
+void TPlusStringGrid::UnitChanged(TObject* sender, const String& newUnit)
+{
+    if (OnUnitChanged)
+        OnUnitChanged(sender, Col(), Row(), newUnit);
+}
+
+void TPlusStringGrid::CreateBalloonToolTipWindow()
+{
+    // the always-tip, no-prefix balloon style, owned by the grid and kept above other windows
+    ++BalloonToolTip.Creations;
+    BalloonToolTip.Exists = true;
+    BalloonToolTip.Style = 0x43;
+    BalloonToolTip.Topmost = true;
+    BalloonToolTip.ToolAdded = false;
+}
+
+void TPlusStringGrid::DestroyBalloonToolTipWindow()
+{
+    if (!BalloonToolTip.Exists)
+        return;
+    BalloonToolTip.Exists = false;
+    BalloonToolTip.ToolAdded = false;
+    ++BalloonToolTip.Destructions;
+}
+
+void TPlusStringGrid::AddBalloonToolTip(int iconType, const String&, const String& title)
+{
+    // the text is asked from the grid when the balloon shows, so only the title and icon stay
+    if (!HandleAllocated() || !BalloonToolTip.Exists)
+        return;
+    BalloonToolTip.ToolAdded = true;
+    BalloonToolTip.ToolFlags = 17;
+    BalloonToolTip.ToolRect = ClientRect();
+    BalloonToolTip.Title = title.substr(0, 255);
+    BalloonToolTip.Icon = iconType >= 0 && iconType <= 3 ? iconType : 0;
 }
 
 void TPlusStringGrid::InitBalloonHints()
@@ -178,8 +225,9 @@ void TPlusStringGrid::InitBalloonHints()
     if (b->Created)
         return;
     b->Created = true;
-    ++BalloonToolTip.Creations;
-    BalloonToolTip.Exists = true;
+    CreateBalloonToolTipWindow();
+    HandleNeeded();
+    AddBalloonToolTip(3, "ToolTipText", "ToolTipText");
     BalloonToolTip.Title = "ToolTipText";
     BalloonToolTip.Icon = 3;
     BalloonToolTip.InitialDelay = b->InitialDelay;
@@ -190,12 +238,24 @@ void TPlusStringGrid::InitBalloonHints()
 
 void TPlusStringGrid::DoneBalloonHints()
 {
-    TBalloonSettings* b = Balloon();
-    if (BalloonToolTip.Exists) {
-        BalloonToolTip.Exists = false;
-        ++BalloonToolTip.Destructions;
-    }
-    b->Created = false;
+    DestroyBalloonToolTipWindow();
+    Balloon()->Created = false;
+}
+
+void ShowLayeredWindowAlpha(HWND wnd, TColor colorKey, BYTE alpha, const TRect& r)
+{
+    if (!wnd)
+        return;
+    SetWindowLong(wnd, GWL_EXSTYLE, GetWindowLong(wnd, GWL_EXSTYLE) | WS_EX_LAYERED);
+    CallSetLayeredWindowAttributes(wnd, COLORREF(colorKey), alpha, LWA_ALPHA);
+    HDC screen = GetDC(nullptr);
+    HDC own = GetDC(wnd);
+    POINT source{r.Left, r.Top};
+    SIZE size{r.Right - r.Left, r.Bottom - r.Top};
+    BLENDFUNCTION blend{};
+    CallUpdateLayeredWindow(wnd, screen, nullptr, &size, own, &source, COLORREF(colorKey), &blend, ULW_ALPHA);
+    ReleaseDC(wnd, own);
+    ReleaseDC(nullptr, screen);
 }
 
 bool TPlusStringGrid::HintShow(THintInfo& info)

@@ -148,16 +148,33 @@ void TPlusStringGrid::WMKeyDown(TMessage& m)
         endConsumed();
         return;
     }
-    // Space on a check box of the current cell
-    if (key == VK_SPACE && IsClickableControlCell(Col(), Row())) {
+    // Space (and Enter on a button) operates the control of the current cell
+    if ((key == VK_SPACE || key == VK_RETURN) && IsClickableControlCell(DisplayToRealColumn(Col()), Row())) {
         const int real = DisplayToRealColumn(Col());
-        const bool operable = (Options().Contains(goEditing) || actions->RangeSelectAndEdit) && CanEditCell(real, Row());
-        const TCellType type = GetCellType(real, Row());
-        if ((type == ctCheckBox || type == ctDataCheckBox) && operable) {
-            SetCheckBoxState(real, Row(), !GetCheckBoxState(real, Row()));
-            if (OnCheckBoxChange)
-                OnCheckBoxChange(this, real, Row(), GetCheckBoxState(real, Row()));
+        const int row = Row();
+        const bool operable = (Options().Contains(goEditing) || actions->RangeSelectAndEdit) && CanEditCell(real, row);
+        const TCellType type = GetCellType(real, row);
+        const bool check = type == ctCheckBox || type == ctDataCheckBox || type == ctVirtCheckBox || type == ctRowCheckBox;
+        const auto alive = Life();
+        if (key == VK_SPACE && check && (operable || ControlLook()->CheckAlwaysActive)) {
+            CellControlKey(Col(), row);
+            if (!*alive)
+                return;
+            if (ShowModified()->Enabled) {
+                SetRowModified(row, true);
+                RepaintCell(0, row);
+            }
+        } else if (key == VK_SPACE && type == ctRadio && (operable || ControlLook()->RadioAlwaysActive)) {
+            CellControlKey(Col(), row);
+        } else if (key == VK_SPACE && type == ctRadioButton && (operable || ControlLook()->RadioAlwaysActive)) {
+            if (SelectRadioButton(real, row, true) && OnRadioButtonClick)
+                OnRadioButtonClick(this, real, row);
+        } else if (type == ctButton || type == ctBitButton) {
+            if (operable)
+                DoButtonClick(real, row);
         }
+        if (!*alive)
+            return;
         RepaintCell(Col(), Row());
     }
     // Home and End without Ctrl

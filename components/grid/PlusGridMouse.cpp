@@ -5,16 +5,52 @@
 // on its base cell.
 #include "PlusGrid.h"
 
+#include "CellText.h"
+#include "HtmlRender.h"
+#include "HtmlUtils.h"
+#include "TextRoutines.h"
+
 #include "platform/framework/Forms.h"
+#include "platform/win/WinShell.h"
 
 #include <algorithm>
+#include <cmath>
 
 // ---------------------------------------------------------------- the press
+
+namespace {
+
+bool IsSpinType(TEditorType t)
+{
+    return t == edSpinEdit || t == edFloatSpinEdit || t == edTimeSpinEdit || t == edDateSpinEdit;
+}
+
+bool IsComboType(TEditorType t)
+{
+    return t == edComboEdit || t == edComboList || t == edUniComboEdit || t == edUniComboList;
+}
+
+} // namespace
+
+TShiftState TPlusStringGrid::PressShift() const
+{
+    // the events of a press get one key only: Alt before Shift before Ctrl
+    if (GetKeyState(VK_MENU) < 0)
+        return TShiftState{ssAlt};
+    if (GetKeyState(VK_SHIFT) < 0)
+        return TShiftState{ssShift};
+    if (GetKeyState(VK_CONTROL) < 0)
+        return TShiftState{ssCtrl};
+    return TShiftState{};
+}
 
 void TPlusStringGrid::WMLButtonDown(TMessage& m)
 {
     pressMark_ = true;
     buttonDown_ = true;
+    rangeEditMark_ = true;
+    spinUpMark_ = false;
+    spinDownMark_ = false;
     int x = m.XPos(), y = m.YPos();
     int col = -1, row = -1;
     MouseToCell(x, y, col, row);
@@ -53,12 +89,17 @@ void TPlusStringGrid::WMLButtonDown(TMessage& m)
     const bool fixedCell = row < TBaseGrid::FixedRows() || col < TBaseGrid::FixedCols();
     const TPoint base = BaseCellOf(col, row);
     const TRect cellRect = MergedCellRect(base.X, base.Y);
+    if (actions->CaretPositioning)
+        EditorClickThrough = true;
     if (fixedCell || IsFixedCell(col, row))
         HideInplaceEditor();
     const bool extraFixed = !fixedCell && IsFixedCell(col, row);
 
+    if (col < ColCount() && row < RowCount() && PressCellContent(col, row, x, y, cellRect, fixedCell || extraFixed))
+        return;
+
     // a press inside a merged range acts on its base cell
-    if (!fixedCell && InMergedRange(col, row) && !(base.X == col && base.Y == row)) {
+    if (!fixedCell && InMergedRange(col, row) && !(base.X == col && base.Y == row) && !OnMouseDown) {
         x = cellRect.Left + 2;
         y = cellRect.Top + 2;
         m.LParam = MAKELPARAM(x, y);
@@ -73,6 +114,8 @@ void TPlusStringGrid::WMLButtonDown(TMessage& m)
     } else {
         sizingOffset_ = TPoint(0, 0);
     }
+    wasSelected_ = false;
+    disjunctCleared_ = false;
     if (actions->DisjunctRowSelect() && row >= TBaseGrid::FixedRows() &&
         (col != 0 || !actions->HotmailRowSelect())) {
         const TShiftState keys = KeyboardShift();
@@ -83,15 +126,65 @@ void TPlusStringGrid::WMLButtonDown(TMessage& m)
                                    std::max(base.X, before.Left), std::max(base.Y, before.Top)});
             return;
         }
-        if (!keys.Contains(ssCtrl) && !actions->DisjunctRowSelectNoCtrl && !keys.Contains(ssAlt))
-            ClearRowSelection();
+        if (keys.Contains(ssCtrl) || actions->DisjunctRowSelectNoCtrl) {
+            wasSelected_ = GetRowSelected(actions->RowSelectPersistent ? DisplayToRealRow(row) : row);
+        } else {
+            disjunctCleared_ = true;
+            if (!keys.Contains(ssAlt))
+                ClearRowSelection();
+        }
+    }
+    if (actions->DisjunctColSelect() && col >= TBaseGrid::FixedCols()) {
+        if (GetKeyState(VK_CONTROL) < 0) {
+            wasSelected_ = GetColSelected(col);
+        } else {
+            disjunctCleared_ = true;
+            ClearColSelection();
+        }
+    }
+    const String text = Cells(DisplayToRealColumn(base.X), base.Y);
+    if ((URLShow && IsUrlText(text)) || GetCellTextKind(text, EnableHTML) == 1) {
+        if (PressLink(base.X, base.Y, x, y, cellRect))
+            return;
     }
     headerIndex_ = -1;
+    PressHeaderSelection(col, row);
     if (row < TBaseGrid::FixedRows() && col >= TBaseGrid::FixedCols())
         headerIndex_ = col;
     else if (col < TBaseGrid::FixedCols() && row >= TBaseGrid::FixedRows())
         headerIndex_ = row;
     clickOffset_ = TPoint(x - cellRect.Left, y - cellRect.Top);
+
+    const int realCol = DisplayToRealColumn(base.X);
+    bool editable = Options().Contains(goEditing) || actions->RangeSelectAndEdit;
+    if (editable)
+        editable = CanEditCellQuery(realCol, base.Y);
+    if (PressCheckOrRadio(col, row, x, y, editable))
+        return;
+    bool hasCombo = false;
+    if (col >= TBaseGrid::FixedCols() && row >= TBaseGrid::FixedRows() && ControlLook()->DropDownAlwaysVisible()) {
+        if (OnHasComboBox) {
+            OnHasComboBox(this, realCol, base.Y, hasCombo);
+        } else {
+            TEditorType type = DefaultEditor;
+            GetEditorType(realCol, base.Y, type);
+            hasCombo = IsComboType(type);
+        }
+    }
+    const bool directEdit = col >= TBaseGrid::FixedCols() && row >= TBaseGrid::FixedRows() &&
+                            (editable || (actions->EditOnDblClickOnly() && hasCombo)) &&
+                            (actions->DirectEdit || (ControlLook()->DropDownAlwaysVisible() && hasCombo));
+    if (directEdit) {
+        HideInplaceEditor();
+        if (CanFocus())
+            SetFocus();
+    }
+    const TGridRect sel = Selection();
+    const bool sameCell = cellRect.Contains(TPoint(x, y)) && sel.Left == base.X && sel.Right == base.X &&
+                          sel.Top == base.Y && sel.Bottom == base.Y;
+    // a press beside the current cell on a cell that may not be edited selects a range
+    if (actions->RangeSelectAndEdit && !sameCell && !fixedCell && !editable)
+        SetOptions(Options() - TGridOptions{goEditing});
 
     if (extraFixed) {
         if (OnClickCell)
@@ -103,21 +196,23 @@ void TPlusStringGrid::WMLButtonDown(TMessage& m)
     if (keepLeft)
         BeginUpdate();
     const auto alive = Life();
-    try {
-        Navigation()->AlwaysEdit = false;
-        Inherited(m);
-        if (!*alive)
-            return;
-        Navigation()->AlwaysEdit = alwaysEdit;
-    } catch (...) {
-        if (*alive) {
+    if (!SelectionParked) {
+        try {
+            Navigation()->AlwaysEdit = false;
+            Inherited(m);
+            if (!*alive)
+                return;
             Navigation()->AlwaysEdit = alwaysEdit;
-            if (keepLeft) {
-                SetLeftCol(leftAtPress_);
-                EndUpdate();
+        } catch (...) {
+            if (*alive) {
+                Navigation()->AlwaysEdit = alwaysEdit;
+                if (keepLeft) {
+                    SetLeftCol(leftAtPress_);
+                    EndUpdate();
+                }
             }
+            throw;
         }
-        throw;
     }
     if (keepLeft) {
         SetLeftCol(leftAtPress_);
@@ -132,6 +227,294 @@ void TPlusStringGrid::WMLButtonDown(TMessage& m)
         OnClickCell(this, row, col);
     if (OnCellValidate)
         StoreCellSnapshot(Col(), Row());
+    if (!fixedCell && InMergedRange(base.X, base.Y) && (sameCell || actions->DirectEdit) && editable && !Editing) {
+        ShowInplaceEditor();
+    } else if (!onEdge && directEdit && !IsClickableControlCell(realCol, base.Y) && !Editing) {
+        if (actions->EditOnDblClickOnly() && hasCombo && !Options().Contains(goEditing)) {
+            SetOptions(Options() + TGridOptions{goEditing});
+            if (CanFocus())
+                SetFocus();
+        }
+        if (base.X == Col() && base.Y == Row()) {
+            StoreCellSnapshot(Col(), Row());
+            ShowEditor();
+        }
+    }
+}
+
+bool TPlusStringGrid::PressCellContent(int col, int row, int x, int y, const TRect& cellRect, bool fixedCell)
+{
+    TMouseActions* actions = MouseActions();
+    const TPoint base = BaseCellOf(col, row);
+    const int realCol = DisplayToRealColumn(base.X);
+    const bool nodeRow = IsNodeRow(row);
+    // fixed cells drawn as buttons are held down until the release
+    if (fixedCell && FixedAsButtons && Options().Contains(goFixedVertLine) && Options().Contains(goFixedHorzLine) &&
+        !(nodeRow && HitNodeGlyph(row, x))) {
+        pressedControl_ = TPoint(col, row);
+        RepaintCell(col, row);
+    }
+    // a spin button that is always shown: the half under the press steps the opening editor
+    if (ControlLook()->SpinButtonsAlwaysVisible() && !fixedCell) {
+        bool hasSpin = false;
+        if (OnHasSpinEdit) {
+            OnHasSpinEdit(this, realCol, base.Y, hasSpin);
+        } else {
+            TEditorType type = DefaultEditor;
+            GetEditorType(realCol, base.Y, type);
+            hasSpin = IsSpinType(type);
+        }
+        if (hasSpin && x > cellRect.Right - 18) {
+            if (y <= cellRect.Top + (cellRect.Bottom - cellRect.Top) / 2)
+                spinUpMark_ = true;
+            else
+                spinDownMark_ = true;
+            SpinUpPending = spinUpMark_;
+            SpinDownPending = spinDownMark_;
+        }
+    }
+    if (row < TBaseGrid::FixedRows() && col == 0 && nodeRow && HitNodeGlyph(row, x) && actions->NodeAllExpandContract) {
+        if (IsNodeContracted(row))
+            ExpandAllNodes();
+        else
+            ContractAllNodes();
+    }
+    if (row >= TBaseGrid::FixedRows() && col == 0 && nodeRow && HitNodeGlyph(row, x)) {
+        if (OnMouseDown)
+            OnMouseDown(this, mbLeft, PressShift(), x, y);
+        if (OnClickCell)
+            OnClickCell(this, row, col);
+        NodeClick(row, x);
+        if (actions->MoveRowOnNodeClick && row < RowCount())
+            SetRow(row);
+        return true;
+    }
+    if (IsRadioCell(realCol, base.Y) && (CanEditCellAt(realCol, base.Y) || ControlLook()->RadioAlwaysActive)) {
+        HideInplaceEditor();
+        ClickRadioGroup(realCol, base.Y, x - cellRect.Left, y - cellRect.Top);
+        if (CanFocus())
+            SetFocus();
+        return true;
+    }
+    if (col == 0 && row >= TBaseGrid::FixedRows() && HasNodes() && !actions->RowSelect &&
+        !Options().Contains(goRowSizing)) {
+        if (OnMouseDown)
+            OnMouseDown(this, mbLeft, PressShift(), x, y);
+        if (OnClickCell)
+            OnClickCell(this, row, col);
+        return true;
+    }
+    if (IsRatingCell(realCol, base.Y) && CanEditCellAt(realCol, base.Y)) {
+        HideInplaceEditor();
+        // one half per 9 pixels from the cell's left edge, halves rounded to the even neighbour
+        double rate = std::nearbyint(double(x - cellRect.Left) / 9.0) / 2.0;
+        if (DoRatingChange(realCol, base.Y, rate))
+            SetCellFloat(realCol, base.Y, rate);
+        return true;
+    }
+    if (IsButtonCell(realCol, base.Y)) {
+        HideInplaceEditor();
+        if (!fixedCell) {
+            selectGuard_ = true;
+            SelectCell(base.X, base.Y);
+            selectGuard_ = false;
+        }
+        TRect button;
+        if (GetCellControlRect(base.X, base.Y, button) && button.Contains(TPoint(x, y))) {
+            if (CellControlMouseDown(base.X, base.Y, x, y) && PressedButtonCell.X >= 0) {
+                pressedControl_ = PressedButtonCell;
+                SetMouseCapture(true);
+            }
+            if (OnClickCell)
+                OnClickCell(this, row, col);
+            return true;
+        }
+    }
+    return false;
+}
+
+void TPlusStringGrid::ClickRadioGroup(int col, int row, int dx, int dy)
+{
+    const TPoint base = BaseCellOf(RealToDisplayColumn(col), row);
+    if (!(base.X < TBaseGrid::FixedCols() || base.Y < TBaseGrid::FixedRows())) {
+        SetCol(base.X);
+        SetRow(base.Y);
+    }
+    const TRect r = MergedCellRect(base.X, base.Y);
+    CellControlMouseDown(base.X, base.Y, r.Left + dx, r.Top + dy);
+}
+
+bool TPlusStringGrid::PressLink(int col, int row, int x, int y, const TRect& cellRect)
+{
+    const int realCol = DisplayToRealColumn(col);
+    String text = Cells(realCol, row);
+    const bool html = GetCellTextKind(text, EnableHTML) == 1;
+    String anchor;
+    THtmlDrawResult hit;
+    if (!html) {
+        anchor = text;
+    } else {
+        TRect tr(cellRect.Left + XYOffset.X + 1, cellRect.Top + XYOffset.Y + 1, cellRect.Right - XYOffset.X,
+                 cellRect.Bottom);
+        if (IsCheckBoxCell(realCol, row))
+            tr.Left += ControlLook()->CheckSize();
+        THtmlDrawArgs args;
+        args.HitX = x;
+        args.HitY = y;
+        args.HitTestOnly = true;
+        args.LinkColor = URLColor;
+        Canvas()->Font->Assign(Font());
+        if (DrawHtml(Canvas(), text, tr, args, hit))
+            anchor = hit.AnchorUnderPoint;
+    }
+    if (anchor.empty()) {
+        if (html && UpperCase(text).find("<CONTROL") != String::npos) {
+            if (OnClickCell)
+                OnClickCell(this, row, col);
+            HideInplaceEditor();
+            SetSelection(TGridRect{col, row, col, row});
+            return true;
+        }
+        return false;
+    }
+    bool open = true;
+    if (!hit.ControlID.empty()) {
+        bool editable = Options().Contains(goEditing) && CanEditCell(realCol, row);
+        if (OnCanEditCell)
+            OnCanEditCell(this, row, realCol, editable);
+        if (editable) {
+            if (hit.ControlType == "BUTTON") {
+                RepaintCell(col, row);
+            } else if (hit.ControlType == "CHECK") {
+                SetControlValue(text, hit.ControlID, hit.ControlValue == "TRUE" ? "FALSE" : "TRUE");
+                SetCellText(realCol, row, text);
+            } else if (hit.ControlType == "RADIO") {
+                text = ClearRadioControls(text);
+                SetControlValue(text, hit.ControlID, "TRUE");
+                SetCellText(realCol, row, text);
+            }
+            if (OnControlClick)
+                OnControlClick(this, row, col, hit.ControlID, hit.ControlType, hit.ControlValue);
+            open = false;
+        }
+        if (!open)
+            return true;
+    }
+    if (OnAnchorClick)
+        OnAnchorClick(this, row, col, anchor, open);
+    if (!open)
+        return true;
+    const String upper = UpperCase(anchor);
+    if (upper.find("CELL://") == String::npos) {
+        ShellExecute(Application ? Application->Handle() : nullptr, "open", anchor, "", "", SW_SHOWNORMAL);
+        return true;
+    }
+    int refCol = -1, refRow = -1;
+    if (anchor.size() > 7 && ParseRCCellRef(anchor.substr(7), refCol, refRow) && refCol >= 0 && refRow >= 0 &&
+        refCol < ColCount() && refRow < RowCount()) {
+        const TPoint target = BaseCellOf(refCol, refRow);
+        MoveColRow(target.X, target.Y, true, true);
+        ScrollCellIntoView(target.X, target.Y);
+    }
+    return true;
+}
+
+void TPlusStringGrid::PressHeaderSelection(int col, int row)
+{
+    TMouseActions* actions = MouseActions();
+    const int fixedCols = TBaseGrid::FixedCols(), fixedRows = TBaseGrid::FixedRows();
+    if (!Options().Contains(goRangeSelect))
+        return;
+    const TGridRect sel = Selection();
+    if (col < fixedCols && row < fixedRows && actions->AllSelect && mouseZone_ == 3) {
+        if (CanFocus())
+            SetFocus();
+        ParkSelection();
+        const TGridRect all{fixedCols, fixedRows, ColCount() - 1, RowCount() - 1};
+        SelectAllClick(all);
+        SetSelection(all);
+        SelectionParked = false;
+        return;
+    }
+    if (col < fixedCols && row >= fixedRows && actions->RowSelect && mouseZone_ == 2) {
+        if (Editing && CanFocus())
+            SetFocus();
+        const bool shift = GetKeyState(VK_SHIFT) < 0;
+        ParkSelection();
+        SetSelection(shift ? TGridRect{fixedCols, std::min(row, sel.Top), ColCount() - 1, std::max(row, sel.Top)}
+                           : TGridRect{fixedCols, row, ColCount() - 1, row});
+        SelectionParked = false;
+        headerDragAnchor_ = row;
+        return;
+    }
+    if (col >= fixedCols && row < fixedRows && actions->ColSelect && mouseZone_ == 1) {
+        if (Editing && CanFocus())
+            SetFocus();
+        const bool shift = GetKeyState(VK_SHIFT) < 0;
+        ParkSelection();
+        TGridRect r{col, fixedRows, col, RowCount() - 1};
+        if (shift) {
+            r.Left = std::min(col, sel.Left);
+            r.Right = std::max(col, sel.Right);
+        }
+        SetSelection(r);
+        SelectionParked = false;
+        headerDragAnchor_ = col;
+    }
+}
+
+bool TPlusStringGrid::PressCheckOrRadio(int col, int row, int x, int y, bool editable)
+{
+    TMouseActions* actions = MouseActions();
+    if (!(editable || ControlLook()->CheckAlwaysActive || (col == 0 && actions->HotmailRowSelect())))
+        return false;
+    const TPoint base = BaseCellOf(col, row);
+    const int realCol = DisplayToRealColumn(base.X);
+    const bool radio = IsRadioButtonCell(realCol, base.Y);
+    if (!(radio || IsCheckBoxCell(realCol, base.Y)) || !HitCellCheckBox(realCol, base.Y, x, y))
+        return false;
+    HideInplaceEditor();
+    if (CanFocus())
+        SetFocus();
+    const int realRow = RealRowIndex(base.Y);
+    // the current cell moves first, so that the control's events see it
+    if (!Navigation()->AlwaysEdit && base.X >= TBaseGrid::FixedCols() && base.Y >= TBaseGrid::FixedRows())
+        MoveColRow(base.X, base.Y, true, true);
+    const auto alive = Life();
+    if (radio) {
+        if (CellControlMouseDown(base.X, base.Y, x, y) && *alive && OnRadioButtonClick)
+            OnRadioButtonClick(this, realCol, base.Y);
+    } else {
+        CellControlMouseDown(base.X, base.Y, x, y);
+    }
+    if (!*alive)
+        return true;
+    if (ShowModified()->Enabled) {
+        SetRowModified(base.Y, true);
+        RepaintCell(0, base.Y);
+    }
+    if (col == 0 && actions->HotmailRowSelect()) {
+        SetSelection(TGridRect{TBaseGrid::FixedCols(), base.Y, ColCount() - 1, base.Y});
+        SetRowSelected(realRow, !GetRowSelected(realRow));
+        if (realRow != base.Y)
+            RepaintCell(0, base.Y);
+    }
+    if (HideFocusRect)
+        RepaintCell(base.X, base.Y);
+    if (!radio && row < TBaseGrid::FixedRows() && actions->CheckAllCheck) {
+        const bool state = GetCheckBoxState(realCol, base.Y);
+        for (int r = TBaseGrid::FixedRows(); r < RowCount(); ++r) {
+            if (actions->HotmailRowSelect())
+                SetRowSelected(RealRowIndex(r), state);
+            else
+                SetCheckBoxState(realCol, r, state);
+        }
+        Invalidate();
+    }
+    if (OnMouseDown)
+        OnMouseDown(this, mbLeft, KeyboardShift(), x, y);
+    Click();
+    return true;
 }
 
 void TPlusStringGrid::MouseDown(TMouseButton button, TShiftState shift, int x, int y)
@@ -166,6 +549,29 @@ void TPlusStringGrid::MouseDown(TMouseButton button, TShiftState shift, int x, i
     inMouseDown_ = false;
     if (shift.Contains(ssShift) && SelectionRectangle())
         InvalidateRangeArea(Selection());
+    // fixed cells edited by a click open the transparent edit over the cell
+    if (col < 0 || row < 0)
+        return;
+    const bool inFixedRow = row < TBaseGrid::FixedRows(), inFixedCol = col < TBaseGrid::FixedCols();
+    TRect inner = CellRect(col, row);
+    inner.Left += 4;
+    inner.Top += 4;
+    inner.Right -= 4;
+    inner.Bottom -= 4;
+    const bool inside = inner.Contains(TPoint(x, y));
+    if (button == mbLeft && inFixedRow && actions->FixedRowsEdit == fceLeftClick) {
+        if (!Options().Contains(goColSizing) || inside)
+            EditFixedCell(col, row);
+        return;
+    }
+    if (button == mbLeft && inFixedCol && actions->FixedColsEdit == fceLeftClick) {
+        if (!Options().Contains(goRowSizing) || inside)
+            EditFixedCell(col, row);
+        return;
+    }
+    if (button == mbRight && ((inFixedRow && actions->FixedRowsEdit == fceRightClick) ||
+                              (inFixedCol && actions->FixedColsEdit == fceRightClick)))
+        EditFixedCell(col, row);
 }
 
 // ---------------------------------------------------------------- moving the mouse
@@ -198,16 +604,73 @@ void TPlusStringGrid::MouseMove(TShiftState shift, int x, int y)
         if (inFixedBand(hoverFixedCell_))
             RepaintCell(col, row);
     }
+    const int fixedCols = TBaseGrid::FixedCols(), fixedRows = TBaseGrid::FixedRows();
+    // dragging over the row or column headers widens the header selection
+    if (headerDragAnchor_ >= 0 && actions->RowSelect && mouseZone_ == 2 && row >= fixedRows &&
+        row <= RowCount() - fixedFooters_) {
+        const int to = std::min(RowCount() - 1, std::max(fixedRows, row));
+        SetSelection(TGridRect{fixedCols, std::min(headerDragAnchor_, to), ColCount() - 1,
+                               std::max(headerDragAnchor_, to)});
+        if (y > Height() - 4)
+            SetTopRowChecked(TopRow() + 1);
+        else if (fixedRows > 0 && y < RowHeights(0) && TopRow() > fixedRows) {
+            SetTopRowChecked(TopRow() - 1);
+            scrolledUp_ = true;
+        }
+    }
+    if (headerDragAnchor_ >= 0 && actions->ColSelect && mouseZone_ == 1 && col >= 0) {
+        const int to = std::max(fixedCols, col);
+        SetSelection(TGridRect{std::min(headerDragAnchor_, to), fixedRows, std::max(headerDragAnchor_, to),
+                               RowCount() - 1});
+    }
+    bool cursorHandled = false;
     if (!HasState(csDesigning)) {
         if (GridState() == gsColSizing)
             colSized_ = true;
         if (GridState() == gsRowSizing)
             rowSized_ = true;
         mouseZone_ = 0;
+        if (col >= 0 && row >= 0) {
+            const int lastRow = RowCount() - 1;
+            if (row < fixedRows && col < fixedCols && actions->AllSelect)
+                mouseZone_ = 3;
+            else if (row < fixedRows && col >= fixedCols && actions->ColSelect && !IsOnColumnSizingEdge(x, y))
+                mouseZone_ = 1;
+            else if (col < fixedCols && row <= lastRow && (row >= fixedRows || scrolledUp_) && actions->RowSelect &&
+                     !IsOnColumnSizingEdge(x, y) && !(IsNodeRow(row) && HitNodeGlyph(row, x)))
+                mouseZone_ = 2;
+            if (mouseZone_ != 0) {
+                cursorHandled = true;
+                keepMouseZone_ = true;
+            }
+        }
+    }
+    // a link under the mouse shows the hand
+    if (col >= 0 && row >= 0 && col < ColCount() && row < RowCount() && URLShow &&
+        IsUrlText(Cells(DisplayToRealColumn(col), row)) && GetCellTextKind(Cells(DisplayToRealColumn(col), row), EnableHTML) != 1) {
+        cursorHandled = true;
+        keepMouseZone_ = true;
+        if (Cursor() != crHandPoint) {
+            if (!linkCursorShown_)
+                normalCursor_ = Cursor();
+            linkCursorShown_ = true;
+            SetCursor(crHandPoint);
+        }
+    }
+    if (!cursorHandled && linkCursorShown_) {
+        linkCursorShown_ = false;
+        keepMouseZone_ = true;
+        SetCursor(normalCursor_);
     }
     if (col != HintCell.X || row != HintCell.Y) {
         Application->CancelHint();
         HintCell = TPoint(-1, -1);
+    }
+    // a balloon shown for another cell goes
+    if (Balloon()->Enable() && !(BalloonCell == TPoint(col >= 0 ? DisplayToRealColumn(col) : col, row))) {
+        if (BalloonToolTip.Exists && BalloonCell.X >= 0)
+            ++BalloonToolTip.Pops;
+        BalloonCell = TPoint(-1, -1);
     }
     TBaseGrid::MouseMove(shift, x, y);
     if (Navigation()->KeepHorizScroll && buttonDown_ && GridState() != gsColMoving && LeftCol() != leftAtPress_) {
@@ -337,18 +800,47 @@ void TPlusStringGrid::WMLButtonUp(TMessage& m)
 {
     movedMark_ = false;
     sizedMark_ = false;
+    disjunctCleared_ = false;
     buttonDown_ = false;
     mouseZone_ = 0;
+    rangeEditMark_ = false;
+    headerDragAnchor_ = -1;
+    scrolledUp_ = false;
     const int x = m.XPos(), y = m.YPos();
     int col = -1, row = -1;
     MouseToCell(x, y, col, row);
     const int displayCol = col;
-    if (pressedControl_.X >= 0) {
+    const auto alive = Life();
+    // a held cell button is let go: a release on it clicks it
+    bool onButton = false;
+    if (col >= 0 && row >= 0 && col < ColCount() && row < RowCount() &&
+        IsButtonCell(DisplayToRealColumn(BaseCellOf(col, row).X), BaseCellOf(col, row).Y)) {
+        TRect button;
+        const TPoint base = BaseCellOf(col, row);
+        onButton = GetCellControlRect(base.X, base.Y, button) && button.Contains(TPoint(x, y));
+    }
+    if (PressedButtonCell.X >= 0) {
+        const TPoint base = col >= 0 && row >= 0 ? BaseCellOf(col, row) : TPoint(col, row);
+        CellControlMouseUp(base.X, base.Y, x, y);
+        if (!*alive)
+            return;
+        pressedControl_ = TPoint(-1, -1);
+        SetMouseCapture(false);
+    } else if (pressedControl_.X >= 0) {
+        // a fixed cell drawn as a button
         const TPoint pressed = pressedControl_;
         pressedControl_ = TPoint(-1, -1);
-        RepaintCell(pressed.X, pressed.Y);
+        if (pressed.X < ColCount() && pressed.Y < RowCount()) {
+            RepaintCell(pressed.X, pressed.Y);
+            if (pressed.X < TBaseGrid::FixedCols() || pressed.Y < TBaseGrid::FixedRows())
+                DoButtonClick(DisplayToRealColumn(pressed.X), pressed.Y);
+            if (!*alive)
+                return;
+        }
         SetMouseCapture(false);
     }
+    if (onButton)
+        return;
     const bool sizingRelease =
         row >= 0 && row < TBaseGrid::FixedRows() && col >= 0 && Options().Contains(goColSizing) &&
         (GridState() == gsColSizing || Cursor() == crHSplit);
@@ -356,7 +848,9 @@ void TPlusStringGrid::WMLButtonUp(TMessage& m)
         (row < TBaseGrid::FixedRows() || col < TBaseGrid::FixedCols()))
         OnClick(this);
     pressMark_ = false;
-    const auto alive = Life();
+    if (!*alive)
+        return;
+    ReleaseDisjunct(col, row);
     Inherited(m);
     if (!*alive)
         return;
@@ -369,11 +863,51 @@ void TPlusStringGrid::WMLButtonUp(TMessage& m)
     rowSized_ = false;
     if (movedMark_ || sizedMark_ || col < 0 || row < 0)
         return;
-    if (col >= TBaseGrid::FixedCols() || SortSettings()->FixedCols)
-        HeaderSortClick(displayCol, row, x);
+    if (col >= TBaseGrid::FixedCols() || SortSettings()->FixedCols) {
+        const int realCol = DisplayToRealColumn(col);
+        if (IsCheckBoxCell(realCol, row) && OnCheckBoxMouseUp)
+            OnCheckBoxMouseUp(this, realCol, row, GetCheckBoxState(realCol, row));
+        if (IsRadioCell(realCol, row) && OnRadioMouseUp) {
+            int index = -1;
+            GetRadioIndex(realCol, row, index);
+            OnRadioMouseUp(this, realCol, row, index);
+        }
+        if (!*alive)
+            return;
+        HeaderSortClick(displayCol, row, x, y);
+    }
 }
 
-void TPlusStringGrid::HeaderSortClick(int displayCol, int row, int x)
+void TPlusStringGrid::ReleaseDisjunct(int col, int row)
+{
+    TMouseActions* actions = MouseActions();
+    if (col < 0 || row < 0)
+        return;
+    if (actions->DisjunctRowSelect() && (!IsNodeRow(row) || col != 0)) {
+        if (!(col == 0 && actions->HotmailRowSelect()))
+            SelectRowsInRange(false);
+        if (row >= TBaseGrid::FixedRows() && row < RowCount() - fixedFooters_ && wasSelected_)
+            SetRowSelected(actions->RowSelectPersistent ? DisplayToRealRow(row) : row, false);
+        wasSelected_ = false;
+    }
+    if (IsNodeRow(row) && Grouping()->AutoSelectGroup && col > 0 && !IsNodeContracted(row)) {
+        const int span = GetNodeSpan(row);
+        if (actions->DisjunctRowSelect()) {
+            for (int r = row + 1; r < row + span && r < RowCount(); ++r)
+                SetRowSelected(DisplayToRealRow(r), true);
+        } else if (span > 0) {
+            SetSelection(TGridRect{TBaseGrid::FixedCols(), row, ColCount() - 1, std::min(RowCount() - 1, row + span - 1)});
+        }
+    }
+    if (actions->DisjunctColSelect()) {
+        SelectColsInRange(false);
+        if (col >= TBaseGrid::FixedCols() && col < ColCount() - fixedRightCols_ && wasSelected_)
+            SetColSelected(col, false);
+        wasSelected_ = false;
+    }
+}
+
+void TPlusStringGrid::HeaderSortClick(int displayCol, int row, int x, int y)
 {
     // a double click on a header edge sized a column: its release does not sort
     if (sizingClick_) {
@@ -387,9 +921,11 @@ void TPlusStringGrid::HeaderSortClick(int displayCol, int row, int x)
     MouseToCell(downPoint_.X, downPoint_.Y, pressCol, pressRow);
     TSortSettings* sort = SortSettings();
     if (row != sort->Row || pressRow != row || TBaseGrid::FixedRows() == 0 || !sort->Show || RowCount() <= 2 ||
-        IsClickableControlCell(displayCol, row))
+        HitCellCheckBox(DisplayToRealColumn(displayCol), row, x, y))
         return;
     HideInplaceEditor();
+    if (sort->AutoColumnMerge)
+        SplitAllMergedCells();
     const bool indexKey = GetKeyState(sort->IndexSortKey == ikCtrl ? VK_CONTROL : VK_SHIFT) < 0;
     const bool keepLeft = Navigation()->KeepHorizScroll && Options().Contains(goRowSelect);
     const int left = LeftCol();
@@ -410,6 +946,10 @@ void TPlusStringGrid::HeaderSortClick(int displayCol, int row, int x)
         EndUpdate();
     }
     sortDuration_ = GetTickCount() - start;
+    if (sort->AutoColumnMerge)
+        MergeListedColumns();
+    if (CellControlList()->Count() > 0)
+        UpdateCellControls(true);
     SnapToBaseCell();
 }
 
@@ -494,6 +1034,10 @@ void TPlusStringGrid::WMLButtonDblClk(TMessage& m)
         }
         actions->RangeSelectAndEdit = saved;
     }
+    if (hitCol >= 0 && hitRow >= 0 &&
+        ((hitRow < TBaseGrid::FixedRows() && MouseActions()->FixedRowsEdit == fceDblClick) ||
+         (hitCol < TBaseGrid::FixedCols() && MouseActions()->FixedColsEdit == fceDblClick)))
+        EditFixedCell(hitCol, hitRow);
 }
 
 void TPlusStringGrid::WMRButtonDown(TMessage& m)
