@@ -642,6 +642,11 @@ TRect TBaseGrid::MergedCellRect(int col, int row) const
         if (record->CellSpanX != -1 || record->CellSpanY != -1) {
             const TPoint base = record->ResolveBaseCell(col, row);
             const TCellProperties* b = CellProperties(base.X, base.Y);
+            // merges stay inside the grid and cover the cells that point at their base
+            QUELM_DEBUG_ASSERT(!b || b->CellSpanX < 0 || b->CellSpanY < 0 ||
+                               (base.X <= col && col <= base.X + b->CellSpanX && base.Y <= row &&
+                                row <= base.Y + b->CellSpanY && base.X + b->CellSpanX < TotalColCount() &&
+                                base.Y + b->CellSpanY < RowCount()));
             if (b && b->CellSpanX >= 0 && b->CellSpanY >= 0)
                 return UnionRect(ComputeCellRect(base.X, base.Y),
                                  ComputeCellRect(base.X + b->CellSpanX, base.Y + b->CellSpanY));

@@ -702,6 +702,7 @@ void DeviceContext::Flush()
 
 QPoint DeviceContext::ToDevice(int x, int y) const
 {
+    CheckMapping();
     if (mapMode == MM_TEXT || windowExt.cx == 0 || windowExt.cy == 0)
         return QPoint(x - windowOrg.x + viewportOrg.x, y - windowOrg.y + viewportOrg.y);
     return QPoint(int(std::lround(double(x - windowOrg.x) * viewportExt.cx / windowExt.cx)) + viewportOrg.x,
@@ -715,8 +716,15 @@ QRect DeviceContext::ToDevice(const RECT& r) const
     return RectToQRect(RECT{a.x(), a.y(), b.x(), b.y()});
 }
 
+void DeviceContext::CheckMapping() const
+{
+    QUELM_DEBUG_ASSERT(mapMode >= MM_TEXT && mapMode <= MM_ANISOTROPIC);
+    QUELM_DEBUG_ASSERT(windowExt.cx != 0 && windowExt.cy != 0 && viewportExt.cx != 0 && viewportExt.cy != 0);
+}
+
 int DeviceContext::ScaleX(int dx) const
 {
+    CheckMapping();
     if (mapMode == MM_TEXT || windowExt.cx == 0)
         return dx;
     return int(std::lround(double(dx) * std::abs(viewportExt.cx) / std::abs(windowExt.cx)));
@@ -724,6 +732,7 @@ int DeviceContext::ScaleX(int dx) const
 
 int DeviceContext::ScaleY(int dy) const
 {
+    CheckMapping();
     if (mapMode == MM_TEXT || windowExt.cy == 0)
         return dy;
     return int(std::lround(double(dy) * std::abs(viewportExt.cy) / std::abs(windowExt.cy)));
@@ -1372,7 +1381,14 @@ UINT GetTextAlign(HDC dc) { return dc ? dc->textAlign : 0; }
 int SetStretchBltMode(HDC dc, int m) { if (!dc) return 0; std::swap(dc->stretchMode, m); return m; }
 COLORREF SetDCBrushColor(HDC dc, COLORREF c) { if (!dc) return CLR_INVALID; std::swap(dc->dcBrushColor, c); return c; }
 COLORREF SetDCPenColor(HDC dc, COLORREF c) { if (!dc) return CLR_INVALID; std::swap(dc->dcPenColor, c); return c; }
-int SetMapMode(HDC dc, int m) { if (!dc) return 0; std::swap(dc->mapMode, m); return m; }
+int SetMapMode(HDC dc, int m)
+{
+    // an unknown mode is refused: the context keeps its mapping
+    if (!dc || m < MM_TEXT || m > MM_ANISOTROPIC)
+        return 0;
+    std::swap(dc->mapMode, m);
+    return m;
+}
 
 BOOL SetViewportOrgEx(HDC dc, int x, int y, POINT* old)
 {
@@ -1423,7 +1439,8 @@ BOOL OffsetViewportOrgEx(HDC dc, int dx, int dy, POINT* old)
 
 BOOL SetWindowExtEx(HDC dc, int x, int y, SIZE* old)
 {
-    if (!dc)
+    // a zero extent would divide every mapped coordinate by zero: refused
+    if (!dc || x == 0 || y == 0)
         return FALSE;
     if (old)
         *old = dc->windowExt;
@@ -1434,7 +1451,7 @@ BOOL SetWindowExtEx(HDC dc, int x, int y, SIZE* old)
 
 BOOL SetViewportExtEx(HDC dc, int x, int y, SIZE* old)
 {
-    if (!dc)
+    if (!dc || x == 0 || y == 0)
         return FALSE;
     if (old)
         *old = dc->viewportExt;

@@ -260,7 +260,7 @@ public:
     int polyFillMode = ALTERNATE;
     UINT textAlign = TA_LEFT | TA_TOP;
     int stretchMode = BLACKONWHITE;
-    int mapMode = MM_TEXT;
+    int mapMode = MM_TEXT; // one of MM_TEXT .. MM_ANISOTROPIC; the extents below are never zero
     POINT current{0, 0};
     POINT viewportOrg{0, 0};
     POINT windowOrg{0, 0};
@@ -281,6 +281,7 @@ public:
     QRect ToDevice(const RECT& r) const; // normalised, half-open → QRect
     int ScaleX(int dx) const;
     int ScaleY(int dy) const;
+    void CheckMapping() const; // the mapping invariants above, in the checking build
     void Record(TGdiRecord record) const;
     TGdiRecord MakeRecord(const String& op) const;
     void PreparePainter(); // raster op and clip of the current state

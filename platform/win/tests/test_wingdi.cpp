@@ -503,3 +503,27 @@ TEST(GdiBlit, BitBltCopiesAndMapsMonochromeBitmaps)
     EXPECT_EQ(d.log.Count("BitBlt"), 1);
     EXPECT_EQ(d.log.Of("BitBlt")[0].Flags, SRCCOPY);
 }
+
+// A mapping that would divide by zero, or a mode the context does not know, is refused and
+// leaves the mapping as it was.
+TEST(GdiMapping, ZeroExtentsAndUnknownModesAreRefused)
+{
+    DeviceContext dc(40, 30);
+    ASSERT_EQ(SetMapMode(&dc, MM_ANISOTROPIC), MM_TEXT);
+    EXPECT_TRUE(SetWindowExtEx(&dc, 100, 100, nullptr));
+    EXPECT_TRUE(SetViewportExtEx(&dc, 50, 50, nullptr));
+    struct Case {
+        int x, y;
+    } zero[] = {{0, 10}, {10, 0}, {0, 0}};
+    for (const Case& c : zero) {
+        EXPECT_FALSE(SetWindowExtEx(&dc, c.x, c.y, nullptr));
+        EXPECT_FALSE(SetViewportExtEx(&dc, c.x, c.y, nullptr));
+    }
+    EXPECT_EQ(SetMapMode(&dc, 0), 0);
+    EXPECT_EQ(SetMapMode(&dc, 9), 0);
+    SIZE ext{};
+    EXPECT_TRUE(SetWindowExtEx(&dc, 100, 100, &ext));
+    EXPECT_EQ(ext.cx, 100) << "the refused calls left the extent";
+    EXPECT_EQ(SetMapMode(&dc, MM_ANISOTROPIC), MM_ANISOTROPIC) << "the refused calls left the mode";
+    EXPECT_EQ(dc.ToDevice(80, 40), QPoint(40, 20));
+}
