@@ -102,13 +102,17 @@ void TPlusColGrid::FillFromItems()
         SetCellText(i, 0, columns_->Items(i)->Header);
         SetCellObject(i, 0, ItemObject(-1));
     }
+    // the rows are written straight into the store (no cell of the list is merged) and
+    // painted once
     TDropDownItems* items = dropDown_->Items();
-    for (int j = 0; j < items->Count(); ++j) {
+    const int rows = std::min(items->Count(), RowCount() - 1);
+    for (int j = 0; j < rows; ++j) {
         const TDropDownItem* item = items->Items(j);
         for (int i = 0; i < columns_->Count(); ++i)
-            SetCellText(i, j + 1, item->TextOf(i));
+            SetCells(i, j + 1, item->TextOf(i));
         SetCellObject(0, j + 1, ItemObject(j));
     }
+    Invalidate();
 }
 
 int TPlusColGrid::ItemOfRowObject(int row) const

@@ -932,7 +932,11 @@ void TCollection::InsertItem(TCollectionItem* item)
 void TCollection::RemoveItem(TCollectionItem* item)
 {
     Notify(item, cnDeleting);
-    items_.erase(std::remove(items_.begin(), items_.end(), item), items_.end());
+    // Clear deletes from the back: that removal is constant time, so clearing stays linear
+    if (!items_.empty() && items_.back() == item)
+        items_.pop_back();
+    else
+        items_.erase(std::remove(items_.begin(), items_.end(), item), items_.end());
     item->collection_ = nullptr;
     Changed();
 }
