@@ -471,7 +471,7 @@ void TCustomPlusGridDropDown::SetItemIndex(int Value)
             row = Value + list_->FixedRows();
     }
     // an open list follows a choice made in the edit
-    if (row >= list_->FixedRows() && row != list_->Row()) {
+    if (list_ && row >= list_->FixedRows() && row != list_->Row()) {
         fromList_ = true;
         list_->SetRow(row);
         fromList_ = false;
