@@ -4,6 +4,7 @@
 #include "PlusCustomGridDropDown.h"
 
 #include "platform/framework/Forms.h"
+#include "platform/framework/ImgList.h"
 #include "platform/win/WinWindow.h"
 
 #include <QApplication>
@@ -305,6 +306,19 @@ TEST(GridDropDown, VersionStylesAndLineWidth)
     list->SetGridLineWidth(2);
     EXPECT_EQ(list->GridLineWidth(), 2);
     EXPECT_EQ(list->TPlusStringGrid::GridLineWidth(), 0) << "the grid's own lines are gone";
+}
+
+TEST(GridDropDown, RemovedGridImagesAreClearedInTheDropDownAndTheList)
+{
+    GridFixture f;
+    auto* images = new TImageList(16, 16, f.form);
+    f.d->SetGridImages(images);
+    f.Open();
+    EXPECT_EQ(f.List()->GridImages, images);
+    f.d->HideDropDown(false);
+    delete images;
+    EXPECT_EQ(f.d->GridImages(), nullptr);
+    EXPECT_EQ(f.List()->GridImages, nullptr);
 }
 
 TEST(GridDropDown, ListKeepsExtraColumnsWhenLoaded)
