@@ -2188,6 +2188,11 @@ public:
     bool SpinUpPressed() const { return spinUpMark_; }
     bool SpinDownPressed() const { return spinDownMark_; }
     int HeaderIndex() const { return headerIndex_; }
+    bool FixedColSizing() const { return fixedColActive_; }
+    bool FixedColSizingHover() const { return fixedColHover_; }
+    // The text of the sizing hint last shown, and whether it shows.
+    String SizingHintText;
+    bool SizingHintShown() const { return sizingHintShown_; }
     TPoint DownPoint() const { return downPoint_; }
     // Chooses the item of a radio-group cell under a point given relative to the cell's corner.
     void ClickRadioGroup(int col, int row, int dx, int dy);
@@ -2306,6 +2311,17 @@ private:
     int headerDragAnchor_ = -1;
     bool scrolledUp_ = false;
     bool linkCursorShown_ = false;
+    bool fixedColHover_ = false;
+    bool fixedColActive_ = false;
+    bool fixedRowHover_ = false;
+    bool fixedRowActive_ = false;
+    int fixedSizingIndex_ = -1;
+    THTMLHintWindow* sizingHint_ = nullptr; // owned as a child component
+    bool sizingHintShown_ = false;
+    void ShowSizingHint(int x, int y);
+    int fixedLinePos_ = 0;
+    // The fixed column (row) whose far edge lies within 2 pixels of pos; -1 when none.
+    int FixedEdgeAt(bool columns, int pos);
     TCursor normalCursor_ = crDefault;
     TShiftState PressShift() const;
     // The cell steps of a press on a cell inside the grid; true when the press ended there.

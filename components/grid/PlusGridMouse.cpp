@@ -91,6 +91,16 @@ void TPlusStringGrid::WMLButtonDown(TMessage& m)
     const TRect cellRect = MergedCellRect(base.X, base.Y);
     if (actions->CaretPositioning)
         EditorClickThrough = true;
+    if (fixedColHover_ || fixedRowHover_) {
+        const bool columns = fixedColHover_;
+        const int index = FixedEdgeAt(columns, columns ? x : y);
+        if (index >= 0 && (columns ? TBaseGrid::FixedCols() : TBaseGrid::FixedRows()) > 0 && !HasState(csDesigning)) {
+            (columns ? fixedColActive_ : fixedRowActive_) = true;
+            fixedSizingIndex_ = index;
+            fixedLinePos_ = columns ? x : y;
+            return;
+        }
+    }
     if (fixedCell || IsFixedCell(col, row))
         HideInplaceEditor();
     const bool extraFixed = !fixedCell && IsFixedCell(col, row);
@@ -331,6 +341,53 @@ bool TPlusStringGrid::PressCellContent(int col, int row, int x, int y, const TRe
         }
     }
     return false;
+}
+
+void TPlusStringGrid::ShowSizingHint(int x, int y)
+{
+    if (!HasState(csDesigning) && !HintShowSizing)
+        return;
+    String text;
+    TPoint anchor(0, 0);
+    if (fixedColActive_) {
+        text = "cw=<b>" + IntToStr(fixedLinePos_) + "</b>";
+    } else if (fixedRowActive_) {
+        text = "rh=<b>" + IntToStr(fixedLinePos_) + "</b>";
+    } else if (GridState() == gsColSizing) {
+        anchor = sizingCandidate_.X >= 0 ? TPoint(sizingCandidate_.X, std::max(0, sizingCandidate_.Y))
+                                         : TPoint(ColCount() - 1, 0);
+        text = "cw=<b>" + IntToStr(x - CellRect(anchor.X, anchor.Y).Left - sizingOffset_.X) + "</b>";
+    } else if (GridState() == gsRowSizing) {
+        anchor = sizingCandidate_.Y >= 0 ? TPoint(std::max(0, sizingCandidate_.X), sizingCandidate_.Y)
+                                         : TPoint(0, RowCount() - 1);
+        text = "rh=<b>" + IntToStr(y - CellRect(anchor.X, anchor.Y).Top - sizingOffset_.Y) + "</b>";
+    } else {
+        return;
+    }
+    if (!sizingHint_)
+        sizingHint_ = new THTMLHintWindow(this);
+    TRect r = sizingHint_->CalcHintRect(200, text, nullptr);
+    const TRect cell = CellRect(anchor.X, anchor.Y);
+    const TPoint at = ClientToScreen(TPoint(cell.Left, cell.Top));
+    r = TRect(at.X, at.Y, at.X + r.Right - r.Left, at.Y + r.Bottom - r.Top);
+    sizingHint_->SetColor(HintColor);
+    sizingHint_->ActivateHint(r, text);
+    SizingHintText = text;
+    sizingHintShown_ = true;
+}
+
+int TPlusStringGrid::FixedEdgeAt(bool columns, int pos)
+{
+    // the far edge of fixed column (row) i lies after the sizes before it and one pixel per line
+    const int count = columns ? TBaseGrid::FixedCols() : TBaseGrid::FixedRows();
+    int start = 0;
+    for (int i = 0; i < count; ++i) {
+        const int size = columns ? ColWidths(i) : RowHeights(i);
+        if (std::abs(start + size - pos) < 3)
+            return i;
+        start += size + 1;
+    }
+    return -1;
 }
 
 void TPlusStringGrid::ClickRadioGroup(int col, int row, int dx, int dy)
@@ -645,18 +702,35 @@ void TPlusStringGrid::MouseMove(TShiftState shift, int x, int y)
             }
         }
     }
-    // a link under the mouse shows the hand
-    if (col >= 0 && row >= 0 && col < ColCount() && row < RowCount() && URLShow &&
-        IsUrlText(Cells(DisplayToRealColumn(col), row)) && GetCellTextKind(Cells(DisplayToRealColumn(col), row), EnableHTML) != 1) {
+    // the edges of fixed columns and rows size them with SizeFixedCol / SizeFixedRow
+    const bool onCell = col >= 0 && row >= 0 && !HasState(csDesigning);
+    fixedColHover_ = onCell && actions->SizeFixedCol && FixedEdgeAt(true, x) >= 0;
+    fixedRowHover_ = onCell && actions->SizeFixedRow && FixedEdgeAt(false, y) >= 0;
+    if (fixedColActive_)
+        fixedLinePos_ = x;
+    if (fixedRowActive_)
+        fixedLinePos_ = y;
+    TCursor wantedCursor = crDefault;
+    auto showCursor = [&](TCursor cursor) {
         cursorHandled = true;
         keepMouseZone_ = true;
-        if (Cursor() != crHandPoint) {
+        wantedCursor = cursor;
+        if (Cursor() != cursor) {
             if (!linkCursorShown_)
                 normalCursor_ = Cursor();
             linkCursorShown_ = true;
-            SetCursor(crHandPoint);
+            SetCursor(cursor);
         }
-    }
+    };
+    if (fixedColHover_ || fixedColActive_)
+        showCursor(crHSplit);
+    else if (fixedRowHover_ || fixedRowActive_)
+        showCursor(crVSplit);
+    // a link under the mouse shows the hand
+    else if (col >= 0 && row >= 0 && col < ColCount() && row < RowCount() && URLShow &&
+             IsUrlText(Cells(DisplayToRealColumn(col), row)) &&
+             GetCellTextKind(Cells(DisplayToRealColumn(col), row), EnableHTML) != 1)
+        showCursor(crHandPoint);
     if (!cursorHandled && linkCursorShown_) {
         linkCursorShown_ = false;
         keepMouseZone_ = true;
@@ -673,6 +747,9 @@ void TPlusStringGrid::MouseMove(TShiftState shift, int x, int y)
         BalloonCell = TPoint(-1, -1);
     }
     TBaseGrid::MouseMove(shift, x, y);
+    // the framework chose its sizing cursor; the grid's own cursor wins where it has one
+    if (cursorHandled && wantedCursor != crDefault && Cursor() != wantedCursor)
+        SetCursor(wantedCursor);
     if (Navigation()->KeepHorizScroll && buttonDown_ && GridState() != gsColMoving && LeftCol() != leftAtPress_) {
         SuspendPaint();
         SetLeftCol(leftAtPress_);
@@ -682,6 +759,10 @@ void TPlusStringGrid::MouseMove(TShiftState shift, int x, int y)
     // the current cell never rests inside a merged range while the mouse selects
     if (GridState() == gsSelecting && InMergedRange(Col(), Row()) && !IsBaseOrPlainCell(Col(), Row()))
         SnapToBaseCell();
+    if (fixedColActive_ && OnColumnSizing)
+        OnColumnSizing(this, 0, fixedLinePos_);
+    if (fixedRowActive_ && OnRowSizing)
+        OnRowSizing(this, 0, fixedLinePos_);
     if (GridState() == gsColSizing && OnColumnSizing && sizingCandidate_.X >= 0) {
         const TRect candidate = CellRect(sizingCandidate_.X, std::max(0, sizingCandidate_.Y));
         OnColumnSizing(this, sizingCandidate_.X, x - candidate.Left - sizingOffset_.X);
@@ -690,6 +771,7 @@ void TPlusStringGrid::MouseMove(TShiftState shift, int x, int y)
         const TRect candidate = CellRect(std::max(0, sizingCandidate_.X), sizingCandidate_.Y);
         OnRowSizing(this, sizingCandidate_.Y, y - candidate.Top - sizingOffset_.Y);
     }
+    ShowSizingHint(x, y);
     if (GridState() == gsColMoving && headerIndex_ >= 0 && OnColumnMove) {
         bool allow = true;
         OnColumnMove(this, headerIndex_, allow);
@@ -711,6 +793,8 @@ void TPlusStringGrid::CMMouseLeave(TMessage& m)
 {
     Inherited(m);
     mouseZone_ = 0;
+    fixedColHover_ = false;
+    fixedRowHover_ = false;
     if (HoverFixedCells != hfNone && hoverFixedCell_.X >= 0) {
         const TPoint old = hoverFixedCell_;
         hoverFixedCell_ = TPoint(-1, -1);
@@ -807,10 +891,37 @@ void TPlusStringGrid::WMLButtonUp(TMessage& m)
     headerDragAnchor_ = -1;
     scrolledUp_ = false;
     const int x = m.XPos(), y = m.YPos();
+    const auto alive = Life();
+    if (fixedColActive_ || fixedRowActive_) {
+        const bool columns = fixedColActive_;
+        fixedColActive_ = fixedRowActive_ = false;
+        fixedColHover_ = fixedRowHover_ = false;
+        const int index = fixedSizingIndex_;
+        int before = 0;
+        for (int i = 0; i < index; ++i)
+            before += columns ? ColWidths(i) : RowHeights(i);
+        const int size = std::max(0, (columns ? x : y) - before);
+        if (columns) {
+            SetColWidths(index, size);
+            if (OnEndColumnSize)
+                OnEndColumnSize(this, index);
+            int width = size;
+            if (*alive && OnUpdateColumnSize) {
+                OnUpdateColumnSize(this, index, width);
+                if (*alive && width != ColWidths(index))
+                    SetColWidths(index, width);
+            }
+        } else {
+            SetRowHeights(index, size);
+            if (OnEndRowSize)
+                OnEndRowSize(this, index);
+        }
+        if (!*alive)
+            return;
+    }
     int col = -1, row = -1;
     MouseToCell(x, y, col, row);
     const int displayCol = col;
-    const auto alive = Life();
     // a held cell button is let go: a release on it clicks it
     bool onButton = false;
     if (col >= 0 && row >= 0 && col < ColCount() && row < RowCount() &&
@@ -838,6 +949,11 @@ void TPlusStringGrid::WMLButtonUp(TMessage& m)
                 return;
         }
         SetMouseCapture(false);
+    }
+    if (sizingHintShown_) {
+        sizingHintShown_ = false;
+        if (sizingHint_)
+            sizingHint_->ReleaseHandle();
     }
     if (onButton)
         return;

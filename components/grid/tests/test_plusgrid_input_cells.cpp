@@ -380,3 +380,57 @@ TEST_F(CellInput, TheBalloonToolTipRegistersTheGridWithTitleAndIcon)
 }
 
 } // namespace
+
+namespace {
+
+// ---------------------------------------------------------------- sizing fixed columns
+
+TEST_F(CellInput, AFixedColumnIsSizedFromWithinTwoPixelsOfItsEdge)
+{
+    grid->MouseActions()->SizeFixedCol = true;
+    const int edge = grid->ColWidths(0); // the right edge of fixed column 0
+    std::vector<int> ended;
+    grid->OnEndColumnSize = [&](TObject*, int col) { ended.push_back(col); };
+    struct Case {
+        int offset;
+        bool sizes;
+    } cases[] = {{-2, true}, {2, true}, {-3, false}, {3, false}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.offset);
+        grid->SetColWidths(0, 70);
+        ended.clear();
+        const QPoint at(edge + c.offset, 10);
+        QTest::mouseMove(grid->Host(), at);
+        QApplication::processEvents();
+        EXPECT_EQ(grid->FixedColSizingHover(), c.sizes);
+        EXPECT_EQ(grid->Cursor() == crHSplit, c.sizes);
+        QTest::mousePress(grid->Host(), Qt::LeftButton, Qt::NoModifier, at);
+        EXPECT_EQ(grid->FixedColSizing(), c.sizes);
+        QTest::mouseMove(grid->Host(), QPoint(100, 10));
+        QTest::mouseRelease(grid->Host(), Qt::LeftButton, Qt::NoModifier, QPoint(100, 10));
+        EXPECT_EQ(grid->ColWidths(0), c.sizes ? 100 : 70);
+        EXPECT_EQ(ended, c.sizes ? std::vector<int>{0} : std::vector<int>{});
+        QTest::mouseMove(grid->Host(), Middle(3, 3));
+        EXPECT_NE(grid->Cursor(), crHSplit);
+    }
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(CellInput, TheSizingHintTellsTheWidthTheColumnWouldGet)
+{
+    grid->SetOptions(grid->Options() + TGridOptions{goColSizing});
+    grid->HintShowSizing = true;
+    const int edge = grid->CellRect(2, 0).Right;
+    QTest::mousePress(grid->Host(), Qt::LeftButton, Qt::NoModifier, QPoint(edge, 5));
+    QTest::mouseMove(grid->Host(), QPoint(edge + 15, 5));
+    EXPECT_TRUE(grid->SizingHintShown());
+    EXPECT_EQ(grid->SizingHintText, "cw=<b>85</b>");
+    QTest::mouseRelease(grid->Host(), Qt::LeftButton, Qt::NoModifier, QPoint(edge + 15, 5));
+    EXPECT_FALSE(grid->SizingHintShown());
+    EXPECT_EQ(grid->ColWidths(2), 85);
+}
+
+} // namespace
