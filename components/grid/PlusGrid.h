@@ -1522,13 +1522,15 @@ public:
     // changes: a workbook that cannot be read raises (EOleException, or EPlusGridError "Excel
     // worksheet <name> not found") and leaves the grid as it was.
     void ImportExcelWorkbook(const String& fileName, const String& sheetName);
-    // The binary cell stream of the rectangle (Left..Right, Top..Bottom), appended to the stream.
-    // Texts are carried; cell properties and graphics are not written yet (HasProp is false).
+    // The binary cell stream of the rectangle (Left..Right, Top..Bottom), appended to the stream:
+    // each cell's text, properties and graphic with the bitmap, icon, picture, file picture,
+    // radio captions or image indexes it owns.
     void WriteBinaryCellStream(const TRect& rect, TMemoryStream* stream);
     // Places the cells of a binary cell stream read from the stream's position: the first cell
     // lands on `at`, the others keep their offsets (a full-grid stream keeps its coordinates,
     // shifted by `at`). Every count and length is checked against the bytes left before anything
-    // is allocated; a malformed stream raises EReadError (cells placed before it stay).
+    // is allocated; a malformed stream raises EReadError (cells placed before it stay). A merged
+    // extent goes through MergeCellRange's checks; the user's object reference is not read back.
     void ReadBinaryCellStream(TStream* stream, TPoint at);
     // The size and writer of a binary cell stream (its first record), read from the stream's
     // position; false when the stream does not start with a readable header record.

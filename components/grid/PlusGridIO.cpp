@@ -237,6 +237,31 @@ void TPlusStringGrid::ImportCsvFile(const String& fileName, bool append, int max
     const int col0 = SaveFixedCells ? 0 : FixedCols();
     const int row0 = SaveFixedCells ? 0 : FixedRows();
     int r = append ? RowCount() : row0;
+    // A visible floating footer keeps its row last: with append its cells (texts and records,
+    // so its calculations stay) are taken out, the row goes, and they come back in the new
+    // last row; without append the new last row is an empty footer row.
+    const bool footer =
+        floatingFooter_ && floatingFooter_->Visible() && floatingFooter_->FooterStyle() == fsFixedLastRow;
+    struct SavedFooter {
+        TPlusStringGrid* grid;
+        std::vector<String> texts;
+        std::vector<TCellProperties*> records;
+        void Restore(int row)
+        {
+            for (size_t c = 0; c < texts.size(); ++c) {
+                grid->SetRawCell(int(c), row, texts[c]);
+                if (records[c] && !grid->PutCellProperties(int(c), row, records[c]))
+                    grid->ReleaseCellProperties(records[c]);
+                records[c] = nullptr;
+            }
+        }
+        ~SavedFooter()
+        {
+            for (TCellProperties* record : records)
+                if (record)
+                    grid->ReleaseCellProperties(record);
+        }
+    } saved{this, {}, {}};
 
     const char kept = Delimiter;
     char delimiter = kept;
@@ -264,6 +289,15 @@ void TPlusStringGrid::ImportCsvFile(const String& fileName, bool append, int max
     } restore{this, kept};
     BeginUpdate();
     Delimiter = delimiter;
+    if (footer && append && RowCount() > 0) {
+        const int last = RowCount() - 1;
+        for (int c = 0; c < TotalColCount(); ++c) {
+            saved.texts.push_back(GetRawCell(c, last));
+            saved.records.push_back(TakeCellProperties(c, last));
+        }
+        SetRowCount(last);
+        r = last;
+    }
 
     size_t index = 0;
     if (!CsvFirstLineIsData)
@@ -349,6 +383,12 @@ void TPlusStringGrid::ImportCsvFile(const String& fileName, bool append, int max
 
     SetRowCount(r + FixedFooters());
     HighestRowCount = RowCount();
+    if (footer) {
+        const int last = RowCount() - 1;
+        for (int c = 0; c < TotalColCount(); ++c)
+            SetRawCell(c, last, String());
+        saved.Restore(last);
+    }
     Delimiter = kept;
     CellsChanged(TRect(0, 0, ColCount(), RowCount()));
 }

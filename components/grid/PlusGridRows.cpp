@@ -804,6 +804,7 @@ void TPlusStringGrid::InvalidateCellRect(int left, int top, int right, int botto
 
 void TPlusStringGrid::CellsChanged(const TRect& r)
 {
+    RecalcFooter(-1);
     if (OnCellsChanged)
         OnCellsChanged(this, r);
 }

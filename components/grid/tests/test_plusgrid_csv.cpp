@@ -196,3 +196,17 @@ TEST(PlusGridCsv, UnreadableOrEmptyFileLeavesGridUnchanged)
     }
     EXPECT_EQ(f.Rows(), (Rows{"keep|", "|"}));
 }
+
+TEST(PlusGridCsv, FloatingFooterRowStaysLastAndKeepsItsCalculation)
+{
+    CsvFixture f;
+    f.grid->FloatingFooter()->SetVisible(true);
+    f.grid->LoadCsvFile(f.Write("a,1\nb,2\n"));
+    EXPECT_EQ(f.Rows(), (Rows{"a|1", "b|2", "|"}));
+    f.grid->SetRawCell(0, 2, "Total");
+    f.grid->EnsureCellProperties(1, 2)->FooterCalcKind = 1;
+    f.grid->ImportCsvFile(f.Write("c,3\n", "more.csv"), true);
+    // the sum runs over the data rows below the fixed row
+    EXPECT_EQ(f.Rows(), (Rows{"a|1", "b|2", "c|3", "Total|5.00"}));
+    EXPECT_EQ(f.grid->CellProperties(1, 3)->FooterCalcKind, 1);
+}
