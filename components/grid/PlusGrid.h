@@ -934,6 +934,30 @@ using TColChangingEvent = std::function<void(TObject* Sender, int OldCol, int Ne
 using TCellChangingEvent =
     std::function<void(TObject* Sender, int OldRow, int OldCol, int NewRow, int NewCol, bool& Allow)>;
 
+// ---- HTML form controls, OLE drag and drop, auxiliary edits: their classes follow the grid
+// (PlusGridForms.cpp, PlusGridDragDrop.cpp, PlusGridAuxEdits.cpp)
+class TControlEdit;
+class TControlCombo;
+class TDragDropSettings;
+class TGridDropTarget;
+class TArrowWindow;
+using TControlEditDoneEvent = std::function<void(TObject* Sender, int ARow, int ACol, const String& CtrlID,
+                                                 const String& CtrlType, const String& CtrlVal)>;
+using TControlComboListEvent =
+    std::function<void(TObject* Sender, int ARow, int ACol, const String& CtrlID, const String& CtrlType,
+                       const String& CtrlVal, TStringList* Values, bool& Edit, int& DropCount)>;
+using TControlComboSelectEvent = std::function<void(TObject* Sender, int ARow, int ACol, int ItemIndex,
+                                                    const String& CtrlID, const String& CtrlValue)>;
+using TOleDragDropEvent = std::function<void(TObject* Sender, int ARow, int ACol, const String& data, bool& Allow)>;
+using TOleDragStartEvent = std::function<void(TObject* Sender, int ARow, int ACol)>;
+using TOleDragStopEvent = std::function<void(TObject* Sender, int OLEEffect)>;
+using TOleDragOverEvent = std::function<void(TObject* Sender, int ARow, int ACol, bool& Allow)>;
+using TOleDroppedEvent = std::function<void(TObject* Sender, const TGridRect& ARect)>;
+using TOleDropColEvent = std::function<void(TObject* Sender, int ARow, int ACol, int DropCol)>;
+using TOleDropFileEvent =
+    std::function<void(TObject* Sender, int ARow, int ACol, const String& FileName, bool& Allow)>;
+using TOleDropURLEvent = std::function<void(TObject* Sender, int ARow, int ACol, const String& URL, bool& Allow)>;
+
 class TPlusStringGrid : public TBaseGrid, public IColorStyled, public IColorSetTarget {
 public:
     explicit TPlusStringGrid(TComponent* owner);
@@ -1872,6 +1896,94 @@ public:
     // The node value of a node row: -1 for a group header, the column for a sub-group header.
     int GetNodeValue(int row);
 
+    // ---- HTML form controls in cells (PlusGridForms.cpp)
+    // The edit and the combo that edit the EDIT, PASSWORD, MASK and COMBO tags of HTML cells:
+    // created hidden on first use, with the grid as owner and parent; at most one is open.
+    TControlEdit* FormControlEdit();
+    TControlCombo* FormControlCombo();
+    TPoint FormControlCell{-1, -1}; // (real column, row) of the cell whose control is open
+    String FormControlID;
+    String FormControlType;          // empty once the edit ended
+    bool FormControlActive = false;  // a control is shown and not yet written back
+    TPoint HTMLButtonCell{-1, -1};   // (real column, row) of the pressed BUTTON tag
+    bool HTMLButtonPressed = false;
+    bool FormControlPressed = false; // the current press was taken by a control
+    // Shows the edit or combo over the tag's rectangle (client pixels); other types do nothing.
+    void ShowCellFormControl(const String& HTML, const String& CtrlType, int ARow, int ACol, int DisplayCol,
+                             const TRect& Rect, const String& Value, const String& CtrlID);
+    // Writes the open control's text into its tag's VALUE (the OnExit of both controls).
+    void CommitCellFormControl(TObject* Sender);
+    void FormComboSelect(TObject* Sender);
+    // Opens the next EDIT, PASSWORD, MASK or COMBO tag after CtrlID in the cell; the grid takes
+    // the focus back when there is none.
+    void ActivateCellFormControl(int ACol, int ARow, const String& CtrlID);
+    // The rectangle the mini-HTML of a displayed cell is laid out in (client pixels).
+    TRect HTMLCellTextRect(int displayCol, int row);
+    // The control tag of a displayed cell's HTML under a client point, or the tag with the given
+    // ID (x, y = -1 and ctrlID set); false when none.
+    bool HitCellFormControl(int displayCol, int row, int x, int y, String& ctrlID, String& ctrlType,
+                            String& ctrlValue, TRect& ctrlRect);
+    // The left press on an HTML cell: BUTTON pressed, CHECK and RADIO rewritten, edit types
+    // opened. True when a control took the press.
+    bool CellFormControlMouseDown(int displayCol, int row, int x, int y);
+    // The release: a pressed BUTTON comes up. True when the press was taken by a control.
+    bool CellFormControlMouseUp();
+    TControlEditDoneEvent OnControlEditDone;
+    TControlComboListEvent OnControlComboList;
+    TControlComboSelectEvent OnControlComboSelect;
+
+    // ---- design-time quick configuration (PlusGridDesign.cpp)
+    // While designing with ShowDesignHelper, a box at the bottom right of the client area:
+    // "Allow edit" (zone 1), "Set look: " (zone 2) and the close glyph (zone 3).
+    int DesignHelperZone = -1;
+    TRect DesignHelperRect();
+    int DesignHelperHitTest(int X, int Y);
+    void CMDesignHitTest(TMessage& Message);
+    virtual void DesignHelperClick(int X, int Y);
+    virtual void PaintDesignHelper();
+
+    // ---- OLE drag and drop (PlusGridDragDrop.cpp)
+    TDragDropSettings* DragDropSettings();
+    void SetDragDropSettings(TDragDropSettings* value);
+    TGridDropTarget* DropTarget() const { return dropTarget_.get(); }
+    bool OleDropRegistered = false;
+    // The selection when a drag last started here (Left, Top, Right, Bottom).
+    TRect DragSourceRect{0, 0, 0, 0};
+    // The drop indicators: 0 upper and 1 lower column arrow, 2 row arrow (created on first use).
+    TArrowWindow* DropArrow(int which);
+    void HideDropArrows(bool columnArrows, bool lowerColumnArrow);
+    // The mouse moved with the left button held: starts an OLE drag once it left the press by
+    // more than 3 pixels (DragDropSettings.OleDropSource). True when a drag ran.
+    bool OleDragMouseMove(int x, int y);
+    TOleDragDropEvent OnOleDrag;
+    TOleDragStartEvent OnOleDragStart;
+    TOleDragStopEvent OnOleDragStop;
+    TOleDragOverEvent OnOleDragOver;
+    TOleDragDropEvent OnOleDrop;
+    TOleDroppedEvent OnOleDropped;
+    TOleDropColEvent OnOleDropCol;
+    TOleDropFileEvent OnOleDropFile;
+    TOleDropURLEvent OnOleDropURL;
+
+    // ---- auxiliary edit controls (PlusGridAuxEdits.cpp)
+    // Scales FixedFont and ActiveCellFont with the form (not while designing, not for m = d).
+    void ChangeScale(int m, int d) override;
+
+private:
+    friend class TGridDropTarget;
+    friend class TDragDropSettings;
+    struct TDropTargetRelease {
+        void operator()(TGridDropTarget* target) const;
+    };
+    TControlEdit* formControlEdit_ = nullptr;
+    TControlCombo* formControlCombo_ = nullptr;
+    std::unique_ptr<TDragDropSettings> dragDropSettings_;
+    std::unique_ptr<TGridDropTarget, TDropTargetRelease> dropTarget_;
+    std::array<TArrowWindow*, 3> dropArrows_{};
+    bool oleDragging_ = false;
+
+public:
+
     // ---- scrolling and scroll bars (PlusGridScroll.cpp)
     TScrollStyle ScrollBars() const { return scrollBarsValue_; }
     void SetScrollBars(TScrollStyle value);
@@ -2582,6 +2694,115 @@ public:
     void Notification(TComponent* component, TOperation operation) override;
 };
 
+// ---- HTML form controls in cells (PlusGridForms.cpp)
+#include "PsgCombo.h"
+#include "platform/framework/Mask.h"
+
+// The edit of EDIT, PASSWORD and MASK tags. Return commits and gives the focus to the grid;
+// Tab commits and moves on (to the next cell with Navigation.AdvanceAuto, else to the next
+// edit-type tag of the cell).
+class TControlEdit : public TMaskEdit {
+public:
+    explicit TControlEdit(TComponent* owner) : TMaskEdit(owner) {}
+    String ClassName() const override { return "TControlEdit"; }
+
+protected:
+    void KeyPress(char& key) override;
+    void Dispatch(TMessage& message) override;
+};
+
+// The drop-down of COMBO tags, with the same keys as TControlEdit.
+class TControlCombo : public TPsgComboBox {
+public:
+    explicit TControlCombo(TComponent* owner) : TPsgComboBox(owner) {}
+    String ClassName() const override { return "TControlCombo"; }
+
+protected:
+    void KeyPress(char& key) override;
+    void Dispatch(TMessage& message) override;
+};
+
+// ---- OLE drag and drop (PlusGridDragDrop.cpp)
+#include "asgdd.h"
+
+// The grid's drag-and-drop switches (published as DragDropSettings).
+class TDragDropSettings : public TPersistent {
+public:
+    explicit TDragDropSettings(TPlusStringGrid* grid) : grid_(grid) {}
+    String ClassName() const override { return "TDragDropSettings"; }
+    // Copies the twelve values of another TDragDropSettings, without the setters' effects.
+    void Assign(TPersistent* source) override;
+    bool OleDropTarget() const { return oleDropTarget_; }
+    // True registers the grid's window as a drop target (not while designing); false revokes it.
+    void SetOleDropTarget(bool value);
+    bool OleDropRTF() const { return oleDropRTF_; }
+    // Switches the process-wide rich-text mode of every grid.
+    void SetOleDropRTF(bool value);
+    bool ShowCells() const { return showCells_; }
+    void SetShowCells(bool value) { showCells_ = value; }
+    // The accept switches reach a registered target at once.
+    bool OleAcceptText() const { return acceptText_; }
+    void SetOleAcceptText(bool value);
+    bool OleAcceptFiles() const { return acceptFiles_; }
+    void SetOleAcceptFiles(bool value);
+    bool OleAcceptURLs() const { return acceptURLs_; }
+    void SetOleAcceptURLs(bool value);
+    bool OleDropSource = false;
+    bool OleEntireRows = false;
+    bool OleInsertRows = false;
+    bool OleRemoveRows = false;
+    bool OleCopyAlways = false;
+    bool OleColumnDragDrop = false;
+    // Passes the accept switches to the grid's drop target.
+    void ApplyAcceptSwitches();
+
+private:
+    TPlusStringGrid* grid_;
+    bool oleDropTarget_ = false;
+    bool oleDropRTF_ = false;
+    bool showCells_ = true;
+    bool acceptText_ = true;
+    bool acceptFiles_ = true;
+    bool acceptURLs_ = true;
+};
+
+// A drag that started in a grid: keeps the last effect the target showed (copy or move).
+class TGridDropSource : public TPSGDropSource {
+public:
+    explicit TGridDropSource(TPlusStringGrid* grid) : grid_(grid) {}
+    int LastEffect = DROPEFFECT_NONE;
+
+protected:
+    void EffectChanged(int effect) override;
+
+private:
+    TPlusStringGrid* grid_;
+};
+
+// The grid as a drop target: cells, text, rich text, URLs, a column index and one CSV or
+// spreadsheet file. Detached from its grid when the grid goes (later calls do nothing).
+class TGridDropTarget : public TPSGDropTarget {
+public:
+    explicit TGridDropTarget(TPlusStringGrid* grid) : grid_(grid) {}
+    TPlusStringGrid* Grid() const { return grid_; }
+    void Detach() { grid_ = nullptr; }
+    // Whether the current drag carries a column index.
+    bool ColumnDrag() const { return (OfferedFormats() & ofColumn) != 0; }
+
+protected:
+    void DropText(POINT point, const String& text) override;
+    void DropCells(POINT point, IStream* stream) override;
+    void DropColumn(POINT point, int index) override;
+    void DropRTF(POINT point, const String& text) override;
+    void DropFiles(POINT point, TStrings* names) override;
+    void DropURL(POINT point, const String& text) override;
+    void DragOverPoint(POINT point, bool& allow, uint8_t formats) override;
+    void DragLeft() override;
+
+private:
+    TPlusStringGrid* grid_;
+};
+
 // The borderless edit the grid keeps for editing over a fixed cell.
 class TGridTransEdit : public TCustomEdit {
 public:
@@ -2600,4 +2821,19 @@ protected:
 
 private:
     TPlusStringGrid* grid_ = nullptr;
+};
+
+// ---- auxiliary edit controls (PlusGridAuxEdits.cpp)
+// The single-line edit of the search panel: Return fires OnReturn, Ctrl+Return OnCtrlReturn,
+// and neither inserts a line.
+class TRetEdit : public TCustomEdit {
+public:
+    explicit TRetEdit(TComponent* owner) : TCustomEdit(owner) {}
+    String ClassName() const override { return "TRetEdit"; }
+    TNotifyEvent OnReturn;
+    TNotifyEvent OnCtrlReturn;
+
+protected:
+    void CreateParams(TCreateParams& params) override;
+    void Dispatch(TMessage& message) override;
 };

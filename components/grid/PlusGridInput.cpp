@@ -111,6 +111,10 @@ void TPlusStringGrid::WndProc(TMessage& m)
         Inherited(m);
         return;
     }
+    if (m.Msg == CM_DESIGNHITTEST) {
+        CMDesignHitTest(m);
+        return;
+    }
     wndSelection_ = Selection();
 
     const bool panKnown = wheelMessage_ != 0 && IntelliPan != ipNone;

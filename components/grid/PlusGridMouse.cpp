@@ -436,26 +436,9 @@ bool TPlusStringGrid::PressLink(int col, int row, int x, int y, const TRect& cel
     }
     bool open = true;
     if (!hit.ControlID.empty()) {
-        bool editable = Options().Contains(goEditing) && CanEditCell(realCol, row);
-        if (OnCanEditCell)
-            OnCanEditCell(this, row, realCol, editable);
-        if (editable) {
-            if (hit.ControlType == "BUTTON") {
-                RepaintCell(col, row);
-            } else if (hit.ControlType == "CHECK") {
-                SetControlValue(text, hit.ControlID, hit.ControlValue == "TRUE" ? "FALSE" : "TRUE");
-                SetCellText(realCol, row, text);
-            } else if (hit.ControlType == "RADIO") {
-                text = ClearRadioControls(text);
-                SetControlValue(text, hit.ControlID, "TRUE");
-                SetCellText(realCol, row, text);
-            }
-            if (OnControlClick)
-                OnControlClick(this, row, col, hit.ControlID, hit.ControlType, hit.ControlValue);
-            open = false;
-        }
-        if (!open)
-            return true;
+        // a form control takes the press whole: its click, value and edit (PlusGridForms.cpp)
+        CellFormControlMouseDown(col, row, x, y);
+        return true;
     }
     if (OnAnchorClick)
         OnAnchorClick(this, row, col, anchor, open);
@@ -746,6 +729,8 @@ void TPlusStringGrid::MouseMove(TShiftState shift, int x, int y)
             ++BalloonToolTip.Pops;
         BalloonCell = TPoint(-1, -1);
     }
+    if (buttonDown_ && shift.Contains(ssLeft) && OleDragMouseMove(x, y))
+        return;
     TBaseGrid::MouseMove(shift, x, y);
     // the framework chose its sizing cursor; the grid's own cursor wins where it has one
     if (cursorHandled && wantedCursor != crDefault && Cursor() != wantedCursor)
@@ -890,6 +875,7 @@ void TPlusStringGrid::WMLButtonUp(TMessage& m)
     rangeEditMark_ = false;
     headerDragAnchor_ = -1;
     scrolledUp_ = false;
+    CellFormControlMouseUp();
     const int x = m.XPos(), y = m.YPos();
     const auto alive = Life();
     if (fixedColActive_ || fixedRowActive_) {
@@ -1083,6 +1069,8 @@ void TPlusStringGrid::MouseUp(TMouseButton button, TShiftState shift, int x, int
     if (GridState() == gsColMoving && button == mbRight)
         return;
     TBaseGrid::MouseUp(button, shift, x, y);
+    if (HasState(csDesigning) && button == mbLeft)
+        DesignHelperClick(x, y);
     const TGridRect now = Selection();
     if (!(now == before))
         SelectionChanged(now.Left, now.Top, now.Right, now.Bottom);

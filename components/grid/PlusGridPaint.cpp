@@ -160,6 +160,7 @@ void TPlusStringGrid::Paint()
     if (backGround_->HasPicture() || backGround_->ColorTo() != clNone)
         PaintBackgroundOutsideCells();
     ScrollBarsUpdated();
+    PaintDesignHelper();
 }
 
 void TPlusStringGrid::DrawCell(int col, int row, const TRect& rect, TGridDrawState state)
@@ -415,6 +416,7 @@ void TPlusStringGrid::DrawCellText(TCanvas* canvas, int col, int row, TRect rect
             THtmlDrawArgs args;
             args.LinkColor = URLColor;
             args.WrapWords = wordWrap;
+            args.ControlDown = HTMLButtonPressed && HTMLButtonCell == TPoint(rc, row);
             THtmlDrawResult result;
             DrawHtml(canvas, text, tr, args, result);
         } else {

@@ -730,10 +730,27 @@ IDropTarget* RegisteredDropTarget(HWND window)
     return filter ? filter->Target() : nullptr;
 }
 
+namespace {
+TDoDragDropHandler& DragLoopHandler()
+{
+    static TDoDragDropHandler handler;
+    return handler;
+}
+} // namespace
+
+TDoDragDropHandler SetDoDragDropHandler(TDoDragDropHandler handler)
+{
+    TDoDragDropHandler before = std::move(DragLoopHandler());
+    DragLoopHandler() = std::move(handler);
+    return before;
+}
+
 HRESULT DoDragDrop(IDataObject* data, IDropSource* source, DWORD okEffects, DWORD* effect)
 {
     if (!data || !source || !effect)
         return E_INVALIDARG;
+    if (DragLoopHandler())
+        return DragLoopHandler()(data, source, okEffects, effect);
     *effect = DROPEFFECT_NONE;
     QWidget* from = qobject_cast<QApplication*>(QCoreApplication::instance()) ? QApplication::widgetAt(QCursor::pos())
                                                                                : nullptr;

@@ -11,6 +11,7 @@
 
 #include <QImage>
 #include <atomic>
+#include <functional>
 #include <cstdint>
 #include <vector>
 
@@ -194,3 +195,7 @@ HRESULT DoDragDrop(IDataObject* data, IDropSource* source, DWORD okEffects, DWOR
 // the window do; tests and programs that drop without the mouse call it directly. The effect
 // of the drop is returned (DROPEFFECT_NONE when the window has no target or refused).
 DWORD DeliverDrop(HWND window, const QMimeData* mime, POINT point, DWORD keyState, DWORD okEffects);
+// The drag loop behind DoDragDrop, replaceable (WinDragScript.h runs scripted drags offscreen);
+// an empty handler restores Qt's. Answers the handler that was set before.
+using TDoDragDropHandler = std::function<HRESULT(IDataObject*, IDropSource*, DWORD, DWORD*)>;
+TDoDragDropHandler SetDoDragDropHandler(TDoDragDropHandler handler);
