@@ -109,4 +109,6 @@ TEST(ScriptedDrag, EntersMovesLeavesAndDropsOnTheLastWindow)
     data->Release();
     RevokeDragDrop(&a);
     RevokeDragDrop(&b);
+    ta->Release();
+    tb->Release();
 }
