@@ -1742,7 +1742,18 @@ public:
                            TColor color)>
             Load;
         std::function<String(TWinControl* editor)> Value;
+        // When set, writes the editor's value into the cell (real column) instead of Value.
+        std::function<void(TWinControl* editor, TPlusStringGrid* grid, int realCol, int row)> Commit;
     };
+    // Events of the drop-down editors: the colour and image pickers' values as they are written
+    // (the handler may change them), and clicks on the pop-ups' header and footer buttons.
+    using TColorSelectedEvent = std::function<void(TObject* Sender, int ACol, int ARow, TColor& Color, String& Value)>;
+    using TImageSelectedEvent = std::function<void(TObject* Sender, int ACol, int ARow, int& Index)>;
+    using TDropDownButtonClickEvent = std::function<void(TObject* Sender, int ACol, int ARow, int ButtonIndex)>;
+    TColorSelectedEvent OnColorSelected;
+    TImageSelectedEvent OnImageSelected;
+    TDropDownButtonClickEvent OnDropDownHeaderButtonClick;
+    TDropDownButtonClickEvent OnDropDownFooterButtonClick;
     static void RegisterExternalEditor(TEditorType type, TExternalEditorClass editorClass);
     TWinControl* ExternalEditor(TEditorType type);
 

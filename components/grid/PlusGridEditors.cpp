@@ -722,7 +722,9 @@ void TPlusStringGrid::CommitCellEditor(int col, int row)
             TWinControl* editor = ExternalEditor(ActiveEditorType);
             if (editor) {
                 const auto& cls = ExternalEditorClasses()[int(ActiveEditorType)];
-                if (cls.Value)
+                if (cls.Commit)
+                    cls.Commit(editor, this, realCol, row);
+                else if (cls.Value)
                     SetCellFromEditor(realCol, row, cls.Value(editor));
                 hide(editor);
             }

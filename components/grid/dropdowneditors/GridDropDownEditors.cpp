@@ -21,16 +21,36 @@ TGridDropDownEditor<Base>::TGridDropDownEditor(TComponent* owner) : Base(owner),
 }
 
 template <class Base>
+bool TGridDropDownEditor<Base>::IsEditingKey(WORD key) const
+{
+    return key == VK_TAB || key == VK_RETURN || key == VK_ESCAPE || key == VK_PRIOR || key == VK_NEXT ||
+           key == VK_END || key == VK_UP || key == VK_DOWN;
+}
+
+template <class Base>
+bool TGridDropDownEditor<Base>::WriteAndValidate()
+{
+    const String text = this->Text();
+    Grid->SetCurrentCellText(text);
+    if (Grid->ValidateCell(text)) {
+        PutText(Grid->GetCurrentCellText());
+        return true;
+    }
+    PutText(Grid->ValidatedText);
+    this->Invalidate();
+    return false;
+}
+
+template <class Base>
 void TGridDropDownEditor<Base>::KeyDown(WORD& key, TShiftState shift)
 {
-    const bool editingKey = key == VK_TAB || key == VK_RETURN || key == VK_ESCAPE || key == VK_PRIOR ||
-                            key == VK_NEXT || key == VK_END || key == VK_UP || key == VK_DOWN;
-    if (!editingKey || (key == VK_DOWN && shift.Contains(ssAlt))) {
+    if (!IsEditingKey(key) || (key == VK_DOWN && shift.Contains(ssAlt))) {
         Base::KeyDown(key, shift);
         return;
     }
     if (key == VK_ESCAPE) {
         PutText(Grid->GetCurrentCellText());
+        CancelValue();
         Grid->ValidationPending = false;
         Grid->HideInplaceEditor();
         if (Grid->CanFocus())
@@ -38,29 +58,18 @@ void TGridDropDownEditor<Base>::KeyDown(WORD& key, TShiftState shift)
         key = 0;
         return;
     }
-    auto writeAndValidate = [&]() {
-        const String text = this->Text();
-        Grid->SetCurrentCellText(text);
-        if (Grid->ValidateCell(text)) {
-            PutText(Grid->GetCurrentCellText());
-            return true;
-        }
-        PutText(Grid->ValidatedText);
-        this->Invalidate();
-        key = 0;
-        return false;
-    };
     if (key == VK_RETURN)
         BeforeReturn();
-    if (key == VK_RETURN || key == VK_UP || key == VK_DOWN) {
-        if (!writeAndValidate()) {
-            this->SelectAll();
-            return;
-        }
+    if (ValidatesKey(key) && !WriteAndValidate()) {
+        this->SelectAll();
+        key = 0;
+        return;
     }
     if (key == VK_TAB && Grid->EditorWantsTab()) {
-        if (!writeAndValidate()) {
+        if (!WriteAndValidate()) {
             this->SetSelStart(this->GetTextLen());
+            this->SetSelLength(0);
+            key = 0;
             return;
         }
         if (Grid->Options().Contains(goTabs)) {
@@ -108,14 +117,42 @@ void TGridDropDownEditor<Base>::Change()
 template <class Base>
 void TGridDropDownEditor<Base>::DoExit()
 {
+    // the focus moving into the editor's own pop-up does not end editing: it comes back when
+    // the pop-up closes
+    if (this->DroppedDown() || (this->DropDownForm() && this->DropDownForm()->Visible())) {
+        Base::DoExit();
+        return;
+    }
+    // leaving the control ends editing; a text the validation refuses is not written, the
+    // validated one is
+    if (Grid->Editing && Grid->ActiveEditor == this && !Grid->ValidateCell(this->Text()))
+        PutText(Grid->ValidatedText);
     Grid->HideInplaceEditor();
     Base::DoExit();
+}
+
+template <class Base>
+void TGridDropDownEditor<Base>::PlaceCaretAtMouse()
+{
+    POINT screen{0, 0};
+    GetCursorPos(&screen);
+    const TPoint p = this->ScreenToClient(TPoint(int(screen.x), int(screen.y)));
+    if (p.X < 0 || p.X > this->Width() || p.Y < 0 || p.Y > this->Height())
+        return;
+    const LRESULT at = this->Perform(EM_CHARFROMPOS, 0, MAKELPARAM(p.X, p.Y));
+    if (at == -1)
+        return;
+    this->SetSelStart(LOWORD(uintptr_t(at)));
+    this->SetSelLength(0);
+    Grid->EditorClickThrough = false;
 }
 
 template <class Base>
 void TGridDropDownEditor<Base>::Dispatch(TMessage& message)
 {
     Base::Dispatch(message);
+    if (message.Msg == WM_SETFOCUS && PositionsCaret() && Grid->EditorClickThrough)
+        PlaceCaretAtMouse();
     if (message.Msg == CM_WANTSPECIALKEY) {
         if ((message.WParam == VK_TAB && Grid->EditorWantsTab()) ||
             (ClaimsReturnAndEsc() && (message.WParam == VK_RETURN || message.WParam == VK_ESCAPE)))
@@ -126,6 +163,31 @@ void TGridDropDownEditor<Base>::Dispatch(TMessage& message)
 template class TGridDropDownEditor<TPlusTrackBarDropDown>;
 template class TGridDropDownEditor<TPlusMemoDropDown>;
 template class TGridDropDownEditor<TPlusTimePickerDropDown>;
+template class TGridDropDownEditor<TPlusCalculatorDropdown>;
+template class TGridDropDownEditor<TPlusDetailDropDown>;
+template class TGridDropDownEditor<TPlusColorPickerDropDown>;
+template class TGridDropDownEditor<TPlusImagePickerDropDown>;
+
+// ---------------------------------------------------------------- colour and image pickers
+
+bool TGridColorDropDown::IsEditingKey(WORD key) const
+{
+    if (DroppedDown())
+        return key == VK_TAB || key == VK_RETURN || key == VK_ESCAPE;
+    return TGridDropDownEditor::IsEditingKey(key) || key == VK_HOME;
+}
+
+void TGridColorDropDown::CancelValue()
+{
+    SetSelectedColor(LoadedColor);
+    Cancelled = true;
+}
+
+void TGridImageDropDown::CancelValue()
+{
+    SetItemIndex(LoadedItemIndex);
+    Cancelled = true;
+}
 
 // ---------------------------------------------------------------- TGridDateTimePicker
 
@@ -173,26 +235,47 @@ void TGridDateTimePicker::KeyDown(WORD& key, TShiftState shift)
 
 namespace {
 
+// The drop-down made once per grid: hidden, with the grid as owner and parent, its pop-up's
+// header and footer button clicks reported by the grid for the current cell.
 template <class T>
-TPlusStringGrid::TExternalEditorClass DropDownClass(std::function<void(T*, const String&)> load,
-                                                   std::function<String(T*)> value)
+TWinControl* CreateDropDown(TPlusStringGrid* grid)
+{
+    auto* editor = new T(grid);
+    editor->SetParent(grid);
+    editor->OnDropDownHeaderButtonClick = [grid](TObject*, int index) {
+        if (grid->OnDropDownHeaderButtonClick)
+            grid->OnDropDownHeaderButtonClick(grid, grid->Col(), grid->Row(), index);
+    };
+    editor->OnDropDownFooterButtonClick = [grid](TObject*, int index) {
+        if (grid->OnDropDownFooterButtonClick)
+            grid->OnDropDownFooterButtonClick(grid, grid->Col(), grid->Row(), index);
+    };
+    return editor;
+}
+
+// Loading one drop-down over a cell: the grid's colour style, placed on the cell without
+// a border, then the editor's own value from the cell (edit text, real column, row).
+template <class T>
+using TLoadValue = std::function<void(T* editor, TPlusStringGrid* grid, const String& text, int realCol, int row)>;
+
+template <class T>
+TPlusStringGrid::TExternalEditorClass DropDownClass(TLoadValue<T> load, std::function<String(T*)> value)
 {
     TPlusStringGrid::TExternalEditorClass cls;
-    cls.Create = [](TPlusStringGrid* grid) -> TWinControl* {
-        auto* editor = new T(grid);
-        editor->SetParent(grid);
-        return editor;
-    };
-    cls.Load = [load](TWinControl* control, TPlusStringGrid* grid, int, int, const TRect& r, TColor color) {
+    cls.Create = [](TPlusStringGrid* grid) { return CreateDropDown<T>(grid); };
+    cls.Load = [load](TWinControl* control, TPlusStringGrid* grid, int realCol, int row, const TRect& r,
+                      TColor color) {
         auto* editor = static_cast<T*>(control);
+        editor->ApplyColorStyle(grid->CurrentColorStyle);
         editor->SetBounds(r.Left, r.Top, 0, 0);
         editor->SetEnabled(true);
         editor->SetBounds(r.Left, r.Top, r.Width(), r.Height());
-        load(editor, grid->GetEditText(grid->Col(), grid->Row()));
         editor->SetColor(color);
+        load(editor, grid, grid->GetEditText(grid->Col(), grid->Row()), realCol, row);
         editor->SetVisible(true);
     };
-    cls.Value = [value](TWinControl* control) { return value(static_cast<T*>(control)); };
+    if (value)
+        cls.Value = [value](TWinControl* control) { return value(static_cast<T*>(control)); };
     return cls;
 }
 
@@ -208,34 +291,142 @@ int LeadingNumber(const String& text)
     return negative ? -v : v;
 }
 
-} // namespace
+template <class T>
+String TextOf(T* editor)
+{
+    return editor->Text();
+}
 
-void RegisterGridDropDownEditors()
+void RegisterTextDropDowns()
 {
     TPlusStringGrid::RegisterExternalEditor(
-        edTrackbarDropDown,
-        DropDownClass<TGridTrackbarDropDown>(
-            [](TGridTrackbarDropDown* e, const String& t) {
-                e->SetEditorEnabled(true);
-                e->SetPosition(LeadingNumber(t));
-            },
-            [](TGridTrackbarDropDown* e) { return e->Text(); }));
+        edTrackbarDropDown, DropDownClass<TGridTrackbarDropDown>(
+                                [](TGridTrackbarDropDown* e, TPlusStringGrid*, const String& t, int, int) {
+                                    e->SetEditorEnabled(true);
+                                    e->SetPosition(LeadingNumber(t));
+                                },
+                                TextOf<TGridTrackbarDropDown>));
     TPlusStringGrid::RegisterExternalEditor(
-        edMemoDropDown, DropDownClass<TGridMemoDropDown>([](TGridMemoDropDown* e, const String& t) { e->SetText(t); },
-                                                         [](TGridMemoDropDown* e) {
-                                                             String joined;
-                                                             for (int i = 0; i < e->MemoText()->Count(); ++i)
-                                                                 joined += e->MemoText()->Strings(i);
-                                                             return e->MemoText()->Count() ? joined : e->Text();
-                                                         }));
+        edMemoDropDown,
+        DropDownClass<TGridMemoDropDown>(
+            [](TGridMemoDropDown* e, TPlusStringGrid*, const String& t, int, int) { e->SetText(t); },
+            [](TGridMemoDropDown* e) {
+                String joined;
+                for (int i = 0; i < e->MemoText()->Count(); ++i)
+                    joined += e->MemoText()->Strings(i);
+                return e->MemoText()->Count() ? joined : e->Text();
+            }));
     TPlusStringGrid::RegisterExternalEditor(
-        edTimePickerDropDown,
-        DropDownClass<TGridTimepickerDropDown>(
-            [](TGridTimepickerDropDown* e, const String& t) {
-                e->SetText(t);
-                e->SetEditorEnabled(true);
-            },
-            [](TGridTimepickerDropDown* e) { return e->Text(); }));
+        edCalculatorDropDown,
+        DropDownClass<TGridCalculatorDropDown>(
+            [](TGridCalculatorDropDown* e, TPlusStringGrid*, const String& t, int, int) { e->SetText(t); },
+            TextOf<TGridCalculatorDropDown>));
+    TPlusStringGrid::RegisterExternalEditor(
+        edTimePickerDropDown, DropDownClass<TGridTimepickerDropDown>(
+                                  [](TGridTimepickerDropDown* e, TPlusStringGrid*, const String& t, int, int) {
+                                      e->SetText(t);
+                                      e->SetEditorEnabled(true);
+                                  },
+                                  TextOf<TGridTimepickerDropDown>));
+    TPlusStringGrid::RegisterExternalEditor(
+        edDetailDropDown, DropDownClass<TGridDetailPickerDropDown>(
+                              [](TGridDetailPickerDropDown* e, TPlusStringGrid*, const String& t, int, int) {
+                                  e->SetText(t);
+                                  e->SetEditorEnabled(true);
+                                  const int item = e->Items()->IndexOfCaption(e->Text());
+                                  if (item >= 0)
+                                      e->SetItemIndex(item);
+                              },
+                              TextOf<TGridDetailPickerDropDown>));
+}
+
+void RegisterColorDropDown()
+{
+    auto cls = DropDownClass<TGridColorDropDown>(
+        [](TGridColorDropDown* e, TPlusStringGrid* grid, const String& text, int realCol, int row) {
+            // the text that Return writes and validates is the cell's own, never an earlier cell's
+            e->SetTextDirect(text);
+            e->Cancelled = false;
+            e->LoadedColor = grid->GetCellType(realCol, row) == ctShape ? grid->GetShapeColor(realCol, row)
+                                                                       : grid->GetColors(realCol, row);
+            e->SetSelectedColor(e->LoadedColor);
+        },
+        nullptr);
+    auto create = cls.Create;
+    cls.Create = [create](TPlusStringGrid* grid) {
+        auto* editor = static_cast<TGridColorDropDown*>(create(grid));
+        editor->OnSelect = [grid, editor](TObject*) {
+            if (grid->OnColorSelect && !grid->LoadingEditorText)
+                grid->OnColorSelect(grid, grid->Col(), grid->Row(), editor->SelectedColor(),
+                                    editor->GetColorValueText());
+        };
+        return static_cast<TWinControl*>(editor);
+    };
+    cls.Commit = [](TWinControl* control, TPlusStringGrid* grid, int realCol, int row) {
+        auto* editor = static_cast<TGridColorDropDown*>(control);
+        if (editor->Cancelled)
+            return;
+        TColor color = editor->SelectedColor();
+        String value = editor->GetColorValueText();
+        if (grid->OnColorSelected)
+            grid->OnColorSelected(grid, realCol, row, color, value);
+        grid->SetCellFromEditor(realCol, row, value);
+        if (grid->GetCellType(realCol, row) == ctShape)
+            grid->SetShapeColor(realCol, row, color);
+        else
+            grid->SetColors(realCol, row, color);
+    };
+    TPlusStringGrid::RegisterExternalEditor(edColorPickerDropDown, cls);
+}
+
+void RegisterImageDropDown()
+{
+    auto cls = DropDownClass<TGridImageDropDown>(
+        [](TGridImageDropDown* e, TPlusStringGrid* grid, const String&, int realCol, int row) {
+            e->Cancelled = false;
+            const TCellType type = grid->GetCellType(realCol, row);
+            if (type == ctImageList || type == ctDataImage) {
+                e->SetImages(grid->GridImages);
+                if (e->Items()->Count() == 0)
+                    e->AddImageListItems();
+                int index = -1;
+                if (type == ctImageList)
+                    grid->GetCellImageIndex(realCol, row, index);
+                else
+                    index = grid->GetCellInteger(realCol, row);
+                e->SelectImageIndex(index);
+            }
+            e->LoadedItemIndex = e->ItemIndex();
+            e->SetText(e->ItemIndex() < 0 ? String() : e->Items()->Items(e->ItemIndex())->Caption());
+        },
+        nullptr);
+    auto create = cls.Create;
+    cls.Create = [create](TPlusStringGrid* grid) {
+        auto* editor = static_cast<TGridImageDropDown*>(create(grid));
+        editor->OnSelect = [grid, editor](TObject*) {
+            if (grid->OnImageSelect && !grid->LoadingEditorText)
+                grid->OnImageSelect(grid, grid->Col(), grid->Row(), editor->GetSelectedImageIndex());
+        };
+        return static_cast<TWinControl*>(editor);
+    };
+    cls.Commit = [](TWinControl* control, TPlusStringGrid* grid, int realCol, int row) {
+        auto* editor = static_cast<TGridImageDropDown*>(control);
+        if (editor->Cancelled)
+            return;
+        int index = editor->GetSelectedImageIndex();
+        if (grid->OnImageSelected)
+            grid->OnImageSelected(grid, realCol, row, index);
+        const TCellType type = grid->GetCellType(realCol, row);
+        if (type == ctImageList)
+            grid->SetCellImageIndex(realCol, row, index);
+        else if (type == ctDataImage)
+            grid->SetCellFromEditor(realCol, row, IntToStr(index));
+    };
+    TPlusStringGrid::RegisterExternalEditor(edImagePickerDropDown, cls);
+}
+
+void RegisterDateTimePicker()
+{
     TPlusStringGrid::TExternalEditorClass dateTime;
     dateTime.Create = [](TPlusStringGrid* grid) -> TWinControl* {
         auto* picker = new TGridDateTimePicker(grid);
@@ -261,4 +452,14 @@ void RegisterGridDropDownEditors()
         return picker->Checked ? DateTimeToStr(picker->DateTime()) : String();
     };
     TPlusStringGrid::RegisterExternalEditor(edDateTimeEdit, dateTime);
+}
+
+} // namespace
+
+void RegisterGridDropDownEditors()
+{
+    RegisterTextDropDowns();
+    RegisterColorDropDown();
+    RegisterImageDropDown();
+    RegisterDateTimePicker();
 }
