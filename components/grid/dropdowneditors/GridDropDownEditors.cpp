@@ -167,6 +167,8 @@ template class TGridDropDownEditor<TPlusCalculatorDropdown>;
 template class TGridDropDownEditor<TPlusDetailDropDown>;
 template class TGridDropDownEditor<TPlusColorPickerDropDown>;
 template class TGridDropDownEditor<TPlusImagePickerDropDown>;
+template class TGridDropDownEditor<TPlusMultiColumnDropDown>;
+template class TGridDropDownEditor<TCustomPlusGridDropDown>;
 
 // ---------------------------------------------------------------- colour and image pickers
 
@@ -340,6 +342,31 @@ void RegisterTextDropDowns()
                               TextOf<TGridDetailPickerDropDown>));
 }
 
+void RegisterColumnDropDowns()
+{
+    // the application fills the lists while the editor opens (OnGetEditorProp, before this)
+    TPlusStringGrid::RegisterExternalEditor(
+        edGridDropDown, DropDownClass<TGridGridDropDown>(
+                            [](TGridGridDropDown* e, TPlusStringGrid*, const String& t, int, int) {
+                                e->SetEditorEnabled(true);
+                                e->BeforeLookupUpdate();
+                                e->UpdateLookupList();
+                                e->SetItemIndex(t.empty() ? 0 : e->IndexOfLookupText(t));
+                                e->SetTextDirect(t);
+                            },
+                            [](TGridGridDropDown* e) { return e->GetText(); }));
+    TPlusStringGrid::RegisterExternalEditor(
+        edPlusGridDropDown, DropDownClass<TGridPlusGridDropDown>(
+                                [](TGridPlusGridDropDown* e, TPlusStringGrid*, const String& t, int, int) {
+                                    e->SetEditorEnabled(true);
+                                    e->GetGrid()->FixedRowAlways = true;
+                                    e->BeforeLookupUpdate();
+                                    e->UpdateLookupList();
+                                    e->SetTextDirect(t);
+                                },
+                                TextOf<TGridPlusGridDropDown>));
+}
+
 void RegisterColorDropDown()
 {
     auto cls = DropDownClass<TGridColorDropDown>(
@@ -459,6 +486,7 @@ void RegisterDateTimePicker()
 void RegisterGridDropDownEditors()
 {
     RegisterTextDropDowns();
+    RegisterColumnDropDowns();
     RegisterColorDropDown();
     RegisterImageDropDown();
     RegisterDateTimePicker();

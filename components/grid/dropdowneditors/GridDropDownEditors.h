@@ -8,11 +8,13 @@
 // RegisterGridDropDownEditors makes the grid open them for their editor types.
 #include "PlusCalculatorDropdown.h"
 #include "PlusColorPickerDropDown.h"
+#include "PlusCustomGridDropDown.h"
 #include "PlusDateTimePicker.h"
 #include "PlusDetailDropDown.h"
 #include "PlusGrid.h"
 #include "PlusImagePickerDropDown.h"
 #include "PlusMemoDropDown.h"
+#include "PlusMultiColumnDropDown.h"
 #include "PlusTimePickerDropDown.h"
 #include "PlusTrackBarDropDown.h"
 
@@ -126,6 +128,23 @@ public:
 
 protected:
     void CancelValue() override;
+};
+
+// The multi-column drop-down as a cell editor: the row whose lookup column holds the cell's
+// text is chosen when it opens; the lookup column's text of the chosen row is written back.
+class TGridGridDropDown : public TGridDropDownEditor<TPlusMultiColumnDropDown> {
+public:
+    explicit TGridGridDropDown(TComponent* owner) : TGridDropDownEditor(owner) {}
+    String ClassName() const override { return "TGridGridDropDown"; }
+};
+
+// The grid drop-down as a cell editor; its list grid always shows its fixed row.
+class TGridPlusGridDropDown : public TGridDropDownEditor<TCustomPlusGridDropDown> {
+public:
+    explicit TGridPlusGridDropDown(TComponent* owner) : TGridDropDownEditor(owner) {}
+    String ClassName() const override { return "TGridPlusGridDropDown"; }
+    // The drop-down's list grid as a string grid.
+    TPlusStringGrid* GetGrid() const { return TCustomPlusGridDropDown::GetGrid(); }
 };
 
 class TGridDateTimePicker : public TPlusDateTimePicker {

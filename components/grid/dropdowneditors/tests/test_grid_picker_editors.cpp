@@ -22,6 +22,14 @@ bool WaitFor(const std::function<bool()>& condition, int ms = 2000)
     return condition();
 }
 
+template <class Item, class D>
+void FillFruits(D* d)
+{
+    d->Columns()->Add()->Header = "Fruit";
+    for (const char* f : {"Apple", "Banana", "Cherry", "Damson"})
+        static_cast<Item*>(d->Items()->Add())->Text()->Add(f);
+}
+
 struct PickerEditFixture : GridEditFixture {
     TImageList* images = new TImageList(16, 16, &form);
 
@@ -49,6 +57,8 @@ struct PickerEditFixture : GridEditFixture {
         auto* detail = Detail();
         for (const char* caption : {"Apple", "Banana", "Cherry"})
             detail->Items()->Add()->SetCaption(caption);
+        FillFruits<PlusMultiColumnDropDown::TDropDownItem>(Editor<TGridGridDropDown>(edGridDropDown));
+        FillFruits<PlusCustomGridDropDown::TDropDownItem>(Editor<TGridPlusGridDropDown>(edPlusGridDropDown));
         Colour()->ColorValueText = cvtHex;
         Colour()->AddStandardColors();
     }
@@ -113,6 +123,8 @@ TEST_F(PickerEditFixture, EachTypeGetsItsEditorAndWritesItsValue)
     } cases[] = {
         {edCalculatorDropDown, "TGridCalculatorDropDown", "12", "+3", "15.00"},
         {edDetailDropDown, "TGridDetailPickerDropDown", "Apple", "Ch", "Cherry"},
+        {edGridDropDown, "TGridGridDropDown", "Apple", "Ch", "Cherry"},
+        {edPlusGridDropDown, "TGridPlusGridDropDown", "Apple", "Da", "Damson"},
     };
     int row = 1;
     for (const Case& c : cases) {
@@ -283,5 +295,152 @@ TEST_F(PickerEditFixture, KeysThatEndCommitOrCancelAnEdit)
             EXPECT_EQ(grid->Cells(1, 2), "Apple") << "Esc writes nothing new";
             EXPECT_EQ(grid->GetColors(1, 2), TColor(clRed));
         }
+    }
+}
+
+TEST_F(PickerEditFixture, ARefusedValueKeepsTheEditorOnTheCellAndIsNeverWritten)
+{
+    grid->SetCells(1, 1, "5");
+    refuse = "7.00";
+    Edit(edCalculatorDropDown, 1, 1);
+    TGridCalculatorDropDown* calc = Calculator();
+    auto retype = [&] {
+        calc->SelectAll();
+        Type("7");
+    };
+    // Return: the editor stays on the cell with the validated text, all of it selected
+    retype();
+    Key(Qt::Key_Return);
+    EXPECT_TRUE(grid->Editing);
+    EXPECT_TRUE(calc->Focused());
+    EXPECT_EQ(grid->Col(), 1);
+    EXPECT_EQ(grid->Row(), 1);
+    EXPECT_EQ(grid->Cells(1, 1), "5");
+    EXPECT_EQ(calc->Text(), "5");
+    EXPECT_EQ(calc->SelLength(), 1);
+    // Tab: the same, with the caret after the text; the handler's replacement is shown
+    replacement = "6";
+    retype();
+    Key(Qt::Key_Tab);
+    EXPECT_TRUE(grid->Editing);
+    EXPECT_EQ(grid->Cells(1, 1), "5");
+    EXPECT_EQ(calc->Text(), "6");
+    EXPECT_EQ(calc->SelStart(), 1);
+    EXPECT_EQ(calc->SelLength(), 0);
+    // leaving the editor by a click on another cell: the refused text is not written either
+    retype();
+    events.clear();
+    const TRect other = grid->CellRect(3, 3);
+    QTest::mouseClick(grid->Host(), Qt::LeftButton, {}, QPoint(other.Left + 5, other.Top + 5));
+    Pump();
+    EXPECT_FALSE(grid->Editing);
+    EXPECT_FALSE(calc->Visible());
+    EXPECT_TRUE(Logged("validate 7.00"));
+    EXPECT_EQ(grid->Cells(1, 1), "6");
+}
+
+TEST_F(PickerEditFixture, ATypedCharacterStartsTheEditorAndReachesItOnce)
+{
+    editor = edCalculatorDropDown;
+    Go(1, 1);
+    Type("7");
+    ASSERT_TRUE(grid->Editing);
+    EXPECT_TRUE(Calculator()->Focused());
+    EXPECT_EQ(grid->EditStartKey, '\0');
+    Key(Qt::Key_Return);
+    EXPECT_EQ(grid->Cells(1, 1), "7.00");
+}
+
+// One grid edited through each new editor in turn, with keys and clicks as a user gives them.
+TEST_F(PickerEditFixture, EditsThroughEachEditorFireTheirEventsInOrder)
+{
+    grid->OnEditingDone = [this](TObject*) { Log("editing done"); };
+    grid->OnColorSelect = [this](TObject*, int, int, TColor, const String& v) { Log("colour pick " + v); };
+    grid->SetCells(1, 1, "2");
+    grid->CreateCellGraphic(4, 1)->CellType = ctImageList;
+    grid->SetCellImageIndex(4, 1, 0);
+
+    Edit(edCalculatorDropDown, 1, 1);
+    Calculator()->SelectAll();
+    Type("2*4");
+    Key(Qt::Key_Return);
+    EXPECT_EQ(grid->Cells(1, 1), "8.00");
+    EXPECT_EQ(grid->Col(), 2) << "Return moves on";
+
+    Edit(edDetailDropDown, 2, 1);
+    Type("Ba");
+    Key(Qt::Key_Return);
+    EXPECT_EQ(grid->Cells(2, 1), "Banana");
+
+    auto pick = [&](TPlusCustomDropDown* d, TPlusCustomItemSelector* list, int item) {
+        Key(Qt::Key_Down, Qt::AltModifier);
+        ASSERT_TRUE(WaitFor([&] { return d->DroppedDown(); }));
+        list = list ? list : (d == Colour() ? Colour()->ItemSelector() : Image()->ItemSelector());
+        ASSERT_NE(list, nullptr);
+        list->ScrollIntoView(item);
+        const TRect r = list->Items()->Items(item)->ItemRect;
+        QTest::mouseClick(list->Panel()->Host(), Qt::LeftButton, {}, QPoint(r.Left + 3, r.Top + 3));
+        Pump();
+    };
+    Edit(edColorPickerDropDown, 3, 1);
+    pick(Colour(), nullptr, 12);
+    Key(Qt::Key_Return);
+    EXPECT_EQ(grid->GetColors(3, 1), TColor(0xFF0000));
+
+    Edit(edImagePickerDropDown, 4, 1);
+    pick(Image(), nullptr, 1);
+    Key(Qt::Key_Return);
+    int index = -1;
+    EXPECT_TRUE(grid->GetCellImageIndex(4, 1, index));
+    EXPECT_EQ(index, 1);
+
+    EXPECT_EQ(events, (std::vector<std::string>{
+                          // the calculator: each value shown, completed on Return, validated, done
+                          "change 2", "change 2.00", "change 4.00", "change 8.00", "validate 8.00",
+                          "editing done", "done 1,1",
+                          // the detail list: the typed prefix completed to the caption
+                          "change Banana", "change Banana", "change Banana", "change Banana", "validate Banana",
+                          "editing done", "done 2,1",
+                          // the colour: picked in the pop-up, then written (its text was not changed)
+                          "colour pick FF0000", "colour selected 3,1 FF0000", "editing done", "done 3,1",
+                          // the image
+                          "image selected 1", "editing done", "done 4,1"}));
+}
+
+// Each new editor open over its cell with its pop-up shown, drawn; with QUELM_SHOTS set the
+// pictures are kept there.
+TEST_F(PickerEditFixture, EachEditorOpenOverItsCellIsDrawn)
+{
+    grid->SetDefaultColWidth(90);
+    grid->SetCells(1, 1, "12.5");
+    grid->SetCells(1, 2, "Banana");
+    grid->SetColors(1, 3, clLime);
+    grid->CreateCellGraphic(1, 4)->CellType = ctImageList;
+    grid->SetCellImageIndex(1, 4, 2);
+    struct Case {
+        const char* name;
+        TEditorType type;
+        int row;
+    } cases[] = {
+        {"calculator", edCalculatorDropDown, 1},
+        {"detail", edDetailDropDown, 2},
+        {"colour", edColorPickerDropDown, 3},
+        {"image", edImagePickerDropDown, 4},
+        {"multicolumn", edGridDropDown, 2},
+        {"plusgrid", edPlusGridDropDown, 2},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Edit(c.type, 1, c.row);
+        auto* d = static_cast<TPlusCustomDropDown*>(grid->ExternalEditor(c.type));
+        EXPECT_TRUE(d->Visible());
+        const TRect cell = grid->CellRect(1, c.row);
+        EXPECT_EQ(d->Left(), cell.Left);
+        EXPECT_EQ(d->Top(), cell.Top);
+        Key(Qt::Key_Down, Qt::AltModifier);
+        ASSERT_TRUE(WaitFor([&] { return d->DroppedDown(); }));
+        Shot(c.name);
+        Key(Qt::Key_Escape);
+        EXPECT_FALSE(grid->Editing);
     }
 }
