@@ -3,6 +3,7 @@
 #include "ControlHost.h"
 #include "Forms.h"
 #include "platform/win/WinGdi.h"
+#include "platform/win/WinToolTip.h"
 
 #include <QKeySequence>
 #include <QAbstractItemView>
@@ -19,7 +20,7 @@
 #include <QFontMetrics>
 #include <QGuiApplication>
 #include <QRegularExpression>
-#include <QToolTip>
+#include <QTimer>
 #include "platform/win/WinFrameControl.h"
 #include <QScrollBar>
 #include <algorithm>
@@ -840,13 +841,50 @@ int TCustomEdit::WordRight(int from) const
     return i;
 }
 
+// The edit's balloon is a tracking balloon tool tip whose stem points at the caret's foot; it
+// goes with the next key, a click, the loss of the focus, EM_HIDEBALLOONTIP, or after the tool
+// tip's automatic auto-pop time.
 void TCustomEdit::ShowBalloon(const String& title, const String& text, int icon)
 {
     balloon_ = TBalloon{title, text, icon, true};
-    if (Host() && Host()->isVisible()) {
-        const QPoint at = Host()->mapToGlobal(PosOf(caret_) + QPoint(0, LineHeight()));
-        QToolTip::showText(at, QOf(title.empty() ? text : title + "\n" + text), Host());
+    if (!Host() || !Host()->isVisible())
+        return;
+    TOOLINFO ti;
+    ti.uFlags = TTF_TRACK | TTF_ABSOLUTE;
+    ti.hwnd = Host();
+    ti.uId = 1;
+    if (!balloonTip_) {
+        balloonTip_ = CreateWindowEx(0, TOOLTIPS_CLASS, nullptr, TTS_ALWAYSTIP | TTS_NOPREFIX | TTS_BALLOON,
+                                     CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, Host(), nullptr,
+                                     nullptr, nullptr);
+        ti.lpszText = const_cast<char*>("");
+        SendMessage(balloonTip_, TTM_ADDTOOL, 0, LPARAM(&ti));
+        SendMessage(balloonTip_, TTM_SETMAXTIPWIDTH, 0, 300);
     }
+    SendMessage(balloonTip_, TTM_TRACKACTIVATE, FALSE, LPARAM(&ti));
+    ti.lpszText = const_cast<char*>(text.c_str());
+    SendMessage(balloonTip_, TTM_UPDATETIPTEXT, 0, LPARAM(&ti));
+    SendMessage(balloonTip_, TTM_SETTITLE, WPARAM(icon), LPARAM(title.c_str()));
+    const QPoint at = Host()->mapToGlobal(PosOf(caret_) + QPoint(0, LineHeight()));
+    SendMessage(balloonTip_, TTM_TRACKPOSITION, 0, MAKELPARAM(at.x(), at.y()));
+    SendMessage(balloonTip_, TTM_TRACKACTIVATE, TRUE, LPARAM(&ti));
+    const int showing = ++balloonShowing_;
+    const std::shared_ptr<bool> life = Life();
+    QTimer::singleShot(int(10 * GetDoubleClickTime()), balloonTip_, [this, life, showing] {
+        if (*life && showing == balloonShowing_)
+            HideBalloon();
+    });
+}
+
+void TCustomEdit::HideBalloon()
+{
+    balloon_.Shown = false;
+    if (!balloonTip_)
+        return;
+    TOOLINFO ti;
+    ti.hwnd = Host();
+    ti.uId = 1;
+    SendMessage(balloonTip_, TTM_TRACKACTIVATE, FALSE, LPARAM(&ti));
 }
 
 // ---- messages
@@ -1031,9 +1069,13 @@ void TCustomEdit::DefaultHandler(TMessage& m)
         m.Result = DLGC_WANTCHARS | DLGC_HASSETSEL | DLGC_WANTARROWS | (Multi() ? DLGC_WANTALLKEYS : 0);
         break;
     case WM_KEYDOWN:
+        if (balloon_.Shown && m.WParam != VK_SHIFT && m.WParam != VK_CONTROL && m.WParam != VK_MENU)
+            HideBalloon();
         KeyDownDefault(m);
         break;
     case WM_CHAR:
+        if (balloon_.Shown)
+            HideBalloon();
         CharDefault(m);
         break;
     case WM_SETTEXT: {
@@ -1066,6 +1108,8 @@ void TCustomEdit::DefaultHandler(TMessage& m)
         break;
     }
     case WM_LBUTTONDOWN: {
+        if (balloon_.Shown)
+            HideBalloon();
         if (!Focused() && CanFocus())
             SetFocus();
         const bool ext = (m.Keys() & MK_SHIFT) != 0;
@@ -1092,6 +1136,8 @@ void TCustomEdit::DefaultHandler(TMessage& m)
     }
     case WM_SETFOCUS:
     case WM_KILLFOCUS:
+        if (m.Msg == WM_KILLFOCUS && balloon_.Shown)
+            HideBalloon();
         selecting_ = false;
         Invalidate();
         Notify(m.Msg == WM_SETFOCUS ? EN_SETFOCUS : EN_KILLFOCUS);
@@ -1277,8 +1323,7 @@ void TCustomEdit::DefaultHandler(TMessage& m)
     case WM_NCCALCSIZE:
         break; // no band: the edit draws its border inside its client area
     case EM_HIDEBALLOONTIP:
-        balloon_.Shown = false;
-        QToolTip::hideText();
+        HideBalloon();
         m.Result = 1;
         break;
     case WM_STYLECHANGED:

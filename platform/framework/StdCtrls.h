@@ -142,6 +142,8 @@ public:
         bool Shown = false;
     };
     const TBalloon& Balloon() const { return balloon_; }
+    // The balloon tool tip that shows it (made by the first balloon); null before.
+    HWND BalloonWindow() const { return balloonTip_; }
 
     TNotifyEvent OnChange;
 
@@ -186,6 +188,7 @@ private:
     void KeyDownDefault(TMessage& m);
     void CharDefault(TMessage& m);
     void ShowBalloon(const String& title, const String& text, int icon);
+    void HideBalloon();
     QFont EditFont() const;
 
     QString text_;
@@ -206,6 +209,8 @@ private:
     int firstLine_ = 0;
     bool selecting_ = false;
     TBalloon balloon_;
+    HWND balloonTip_ = nullptr; // a child of the host: it goes with the edit
+    int balloonShowing_ = 0;    // counts the balloons shown; a timer hides only its own
     std::unique_ptr<TCanvas> canvas_;
     // the framework's properties
     int maxLength_ = 0;

@@ -6,10 +6,16 @@
 
 #include <memory>
 
+namespace {
+const char* const kAttributesSet = "quelmLayeredAttributesSet";
+} // namespace
+
 BOOL SetLayeredWindowAttributes(HWND window, COLORREF key, BYTE alpha, DWORD flags)
 {
     if (!window)
         return FALSE;
+    // from now on the window's look is these attributes: UpdateLayeredWindow refuses it
+    window->setProperty(kAttributesSet, true);
     if (auto* layered = dynamic_cast<ILayeredSurface*>(window)) {
         TLayeredLook look;
         look.alpha = (flags & LWA_ALPHA) ? alpha : 255;
@@ -26,7 +32,7 @@ BOOL SetLayeredWindowAttributes(HWND window, COLORREF key, BYTE alpha, DWORD fla
 BOOL UpdateLayeredWindow(HWND window, HDC, POINT* destPos, SIZE* size, HDC srcDc, POINT* srcPos, COLORREF key,
                          BLENDFUNCTION* blend, DWORD flags)
 {
-    if (!window)
+    if (!window || window->property(kAttributesSet).toBool())
         return FALSE;
     if (destPos)
         window->move(destPos->x, destPos->y);

@@ -44,7 +44,8 @@ int GetWindowRgn(HWND window, HRGN region);
 // the pixels of the key colour (LWA_COLORKEY); a window that is not a layered surface only
 // takes the alpha as its opacity.
 BOOL SetLayeredWindowAttributes(HWND window, COLORREF key, BYTE alpha, DWORD flags);
-// FALSE for a missing window; moves and sizes the window when given and shows the source
+// FALSE for a missing window and for one whose look SetLayeredWindowAttributes set (such a
+// window keeps that look); else moves and sizes the window when given and shows the source
 // image: with ULW_ALPHA by the blend's constant alpha and, with AC_SRC_ALPHA, the source's
 // own premultiplied alpha per pixel; with ULW_COLORKEY without the key colour's pixels;
 // ULW_OPAQUE shows it opaque.

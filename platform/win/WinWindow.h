@@ -77,6 +77,12 @@ struct EDITBALLOONTIP {
     const char* pszText = nullptr;
     int ttiIcon = TTI_NONE;
 };
+// WM_NOTIFY (lParam): the sender and the notice; every control's notice record starts with it.
+struct NMHDR {
+    HWND hwndFrom = nullptr;
+    UINT_PTR idFrom = 0;
+    UINT code = 0;
+};
 // WM_SIZE kinds, WM_ACTIVATE states, WM_MOUSEWHEEL delta unit
 enum : UINT { SIZE_RESTORED = 0, SIZE_MINIMIZED = 1, SIZE_MAXIMIZED = 2 };
 enum : UINT { WA_INACTIVE = 0, WA_ACTIVE = 1, WA_CLICKACTIVE = 2 };

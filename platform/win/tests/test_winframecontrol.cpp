@@ -130,8 +130,11 @@ TEST(Modules, LayeredWindowFunctions)
     POINT pos{10, 20};
     SIZE size{50, 40};
     BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, 0};
-    EXPECT_TRUE(UpdateLayeredWindow(&window, nullptr, &pos, &size, nullptr, nullptr, 0, &blend, ULW_ALPHA));
-    EXPECT_EQ(window.size(), QSize(50, 40));
+    // a window whose attributes were set keeps them: UpdateLayeredWindow refuses it
+    EXPECT_FALSE(UpdateLayeredWindow(&window, nullptr, &pos, &size, nullptr, nullptr, 0, &blend, ULW_ALPHA));
+    QWidget updated;
+    EXPECT_TRUE(UpdateLayeredWindow(&updated, nullptr, &pos, &size, nullptr, nullptr, 0, &blend, ULW_ALPHA));
+    EXPECT_EQ(updated.size(), QSize(50, 40));
 }
 
 TEST(VisualStyle, DrawThemeBackgroundDrawsAndRecordsThePart)
