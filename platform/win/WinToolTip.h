@@ -73,6 +73,7 @@ enum : UINT {
     TTM_POP = WM_USER + 28,
     TTM_UPDATE = WM_USER + 29,
     TTM_SETTITLE = WM_USER + 32,        // wParam: icon; lParam: title
+    TTM_SETTITLEA = TTM_SETTITLE,
     TTM_POPUP = WM_USER + 34,           // shows the tip of the tool under the mouse at once
     TTM_GETTITLE = WM_USER + 35,        // lParam: TTGETTITLE*
 };
