@@ -3,6 +3,7 @@
 #include "HtmlFormat.h"
 #include "HtmlUtils.h"
 #include "platform/win/WinFrameControl.h"
+#include "platform/win/WinShellIcons.h"
 #include "platform/win/WinUxTheme.h"
 
 #include <cmath>
@@ -886,7 +887,11 @@ THTMLPicture* Renderer::FindPicture(const String& source)
     if (!picture) {
         THTMLPicture* added = a_.PictureCache->AddPicture();
         added->Asynch = false;
-        added->LoadFromURL(source);
+        try {
+            added->LoadFromURL(source);
+        } catch (const std::exception&) {
+            // bytes that are no picture: the picture stays without an image and draws nothing
+        }
         picture = a_.PictureCache->FindPicture(source);
     }
     return picture;
@@ -1126,16 +1131,35 @@ UINT ApplyBiDiTextFlags(UINT Flags, int BiDiMode)
 TSize DrawSystemIcon(TCanvas* Canvas, int X, int Y, double Scale, bool Stretch, bool Draw, bool Large,
                      const String& Name)
 {
-    (void)Canvas;
-    (void)X;
-    (void)Y;
-    (void)Draw;
-    (void)Name;
-    // there is no system image list: the icon keeps its place and is not drawn
-    const int side = GetSystemMetrics(Large ? SM_CXICON : SM_CXSMICON);
-    (void)Scale;
-    (void)Stretch;
-    return TSize{side, side};
+    // a file's icon (by its kind; a missing file by its name) or an index into the list
+    int index = 0;
+    if (!Name.empty() && !ValidNumber(Name, index)) {
+        struct stat st {};
+        const bool exists = stat(Name.c_str(), &st) == 0;
+        SHFILEINFO info;
+        SHGetFileInfo(Name.c_str(), 0, &info, sizeof info,
+                      SHGFI_SYSICONINDEX | (exists ? 0 : SHGFI_USEFILEATTRIBUTES));
+        index = info.iIcon;
+    }
+    SHFILEINFO listInfo;
+    auto* list = reinterpret_cast<HIMAGELIST>(
+        SHGetFileInfo("", 0, &listInfo, sizeof listInfo, SHGFI_SYSICONINDEX | (Large ? 0 : SHGFI_SMALLICON)));
+    int w = 0, h = 0;
+    ImageList_GetIconSize(list, &w, &h);
+    if (Draw && Canvas) {
+        Canvas->RequiredState();
+        if (!Stretch) {
+            ImageList_Draw(list, index, Canvas->Handle(), X, Y, ILD_TRANSPARENT);
+        } else {
+            TBitmap bitmap;
+            bitmap.SetSize(w, h);
+            ImageList_Draw(list, index, bitmap.Canvas()->Handle(), 0, 0, ILD_NORMAL);
+            StretchDrawBitmapDIB(Canvas,
+                                 TRect(X, Y, X + int(std::lround(w * Scale)), Y + int(std::lround(h * Scale))),
+                                 &bitmap);
+        }
+    }
+    return TSize{w, h};
 }
 
 void StretchDrawBitmapDIB(TCanvas* Canvas, const TRect& Rect, TBitmap* Bitmap)

@@ -96,8 +96,9 @@ UINT ApplyBiDiTextFlags(UINT Flags, int BiDiMode);
 // Tests: act as if the system locale were (or were not) a Middle-East one.
 void SetHtmlMiddleEastLocaleForTest(bool On);
 
-// The system icon of a file (its kind) or of an index into the system image list: the size
-// of the icon (scaled when Stretch) and, when Draw, the icon drawn at (X, Y).
+// The system icon of a file (its kind) or of an index into the system image list (small or
+// Large): the list's icon size and, when Draw, the icon drawn at (X, Y), stretched by Scale
+// when Stretch. An index outside the list draws nothing.
 TSize DrawSystemIcon(TCanvas* Canvas, int X, int Y, double Scale, bool Stretch, bool Draw, bool Large,
                      const String& Name);
 void StretchDrawBitmapDIB(TCanvas* Canvas, const TRect& Rect, TBitmap* Bitmap);

@@ -1,6 +1,7 @@
 #include "PictureContainer.h"
 
 #include "platform/win/WinOle.h"
+#include "platform/win/WinResource.h"
 
 #include <fstream>
 #include <iterator>
@@ -240,7 +241,9 @@ void THTMLPicture::LoadFromURL(const String& Url)
     const String upper = UpperCase(Url);
     if (upper.rfind("RES://", 0) == 0) {
         sourceKey_ = Url;
-        // no resources of kind RCDATA are linked into the program: the picture stays as it was
+        const String name = Url.substr(6);
+        if (!name.empty())
+            LoadFromResourceName(nullptr, name);
     } else if (upper.rfind("FILE://", 0) == 0) {
         sourceKey_ = Url;
         const String name = Url.substr(7);
@@ -254,6 +257,15 @@ void THTMLPicture::LoadFromURL(const String& Url)
         downloadUrl_ = Url;
         downloadRunning_ = true;
     }
+}
+
+void THTMLPicture::LoadFromResourceName(HINSTANCE Instance, const String& Name)
+{
+    HRSRC resource = FindResource(Instance, Name.c_str(), RT_RCDATA);
+    if (!resource)
+        return;
+    const auto* bytes = static_cast<const uint8_t*>(LockResource(LoadResource(Instance, resource)));
+    LoadFromBytes(std::vector<uint8_t>(bytes, bytes + SizeofResource(Instance, resource)));
 }
 
 THTMLPicture* THTMLPictureCache::AddPicture()

@@ -8,6 +8,7 @@
 // nothing.
 #include "platform/framework/Component.h"
 #include "platform/framework/Graphics.h"
+#include "platform/win/WinModule.h"
 
 #include <cstdint>
 #include <functional>
@@ -53,8 +54,11 @@ public:
     void LoadFromStream(IStream* Stream);
     void LoadFromBytes(const std::vector<uint8_t>& Bytes);
     void SaveToStream(IStream* Stream) const;
-    // "RES://name" (a program resource; none exist, so the picture stays as it was),
-    // "FILE://path", anything else: kept as the download URL and left empty.
+    // The program's RT_RCDATA resource of that name (its bytes as by LoadFromStream); without
+    // one the picture stays as it was.
+    void LoadFromResourceName(HINSTANCE Instance, const String& Name);
+    // "RES://name" (the program's resource of that name), "FILE://path", anything else: kept
+    // as the download URL and left empty.
     void LoadFromURL(const String& Url);
     const std::vector<uint8_t>& Data() const { return data_; }
 

@@ -1,8 +1,10 @@
 #include "HtmlRender.h"
 #include "PictureContainer.h"
+#include "quelm_test_support.h"
 
 #include <QBuffer>
 #include <QImage>
+#include <algorithm>
 #include <gtest/gtest.h>
 
 namespace {
@@ -380,4 +382,75 @@ TEST(HtmlRender, SurvivesHostileInput)
         s.Run(c, HitAt(5, 5));
     }
     SUCCEED();
+}
+
+// "SSYS:"/"LSYS:" show the system image list's icon of a file's kind (or of an index) in a box
+// of the list's icon size; "RES://" pictures come from the program's resources.
+TEST(HtmlRender, SystemIconsAndResourcePictures)
+{
+    // the icon's pixels of the drawn box, as colours
+    auto iconPixels = [](const String& html, THtmlDrawArgs args, int side) {
+        Surface s(80, 60);
+        s.Run(html, args, TRect(0, 0, 80, 60));
+        std::vector<COLORREF> px;
+        for (int y = 0; y < side; ++y)
+            for (int x = 0; x < side + 2; ++x)
+                px.push_back(s.At(x, y));
+        return px;
+    };
+    auto count = [](const std::vector<COLORREF>& px, COLORREF c) { return std::count(px.begin(), px.end(), c); };
+    struct IconCase {
+        String html;
+        int side;
+        COLORREF mark; // a colour the kind's icon holds, 0xFFFFFF for none drawn
+    };
+    const String folder = quelmtest::SourceDir() + "/components/grid/tests";
+    for (const IconCase& c : std::vector<IconCase>{{"<img src=\"SSYS:notes.txt\">", 16, 0x707070},
+                                                   {"<img src=\"LSYS:NOTES.TXT\">", 32, 0x707070},
+                                                   {"<img src=\"SSYS:3\">", 16, 0x707070},
+                                                   {"<img src=\"SSYS:photo.png\">", 16, 0x3C9A3C},
+                                                   {"<img src=\"SSYS:" + folder + "\">", 16, 0x7EDDFB},
+                                                   {"<img src=\"SSYS:99\">", 16, 0xFFFFFF}}) {
+        Surface s;
+        s.Run(c.html, Measure());
+        EXPECT_EQ(s.result.ExtentX, c.side) << c.html;
+        EXPECT_EQ(s.result.ExtentY, std::max(c.side, s.Gh())) << c.html;
+        const std::vector<COLORREF> px = iconPixels(c.html, {}, c.side);
+        if (c.mark == 0xFFFFFF)
+            EXPECT_EQ(count(px, 0xFFFFFF), long(px.size())) << c.html;
+        else
+            EXPECT_GT(count(px, c.mark), 0) << c.html;
+    }
+    // the index of a kind draws as a file of that kind does
+    EXPECT_EQ(iconPixels("<img src=\"SSYS:3\">", {}, 16), iconPixels("<img src=\"SSYS:a.log\">", {}, 16));
+    // stretched by ImageScale with ScaleImages; the box keeps the icon's size
+    THtmlDrawArgs scaled;
+    scaled.ScaleImages = true;
+    scaled.ImageScale = 2.0;
+    Surface big(80, 60);
+    big.Run("<img src=\"SSYS:a.txt\">", scaled, TRect(0, 0, 80, 60));
+    EXPECT_NE(big.At(1 + 16, 15), COLORREF(0xFFFFFF)); // a text line at twice its place
+    EXPECT_NE(big.At(1 + 26, 26), COLORREF(0xFFFFFF)); // the page edge beyond 16 pixels
+    scaled.MeasureOnly = true;
+    big.Run("<img src=\"SSYS:a.txt\">", scaled, TRect(0, 0, 80, 60));
+    EXPECT_EQ(big.result.ExtentX, 16);
+
+    // RES://: the program's resource, found by its name in any case, kept in the cache by the URL
+    THTMLPictureCache cache;
+    THtmlDrawArgs m = Measure();
+    m.PictureCache = &cache;
+    Surface s;
+    s.Run("<img src=\"RES://logo\">", m);
+    EXPECT_EQ(s.result.ExtentX, 6);
+    ASSERT_NE(cache.FindPicture("RES://logo"), nullptr);
+    THtmlDrawArgs d;
+    d.PictureCache = &cache;
+    s.Run("<img src=\"RES://logo\">", d, TRect(10, 10, 200, 100));
+    EXPECT_EQ(s.At(11 + 2, 10 + 1), COLORREF(0xFF0000));
+    EXPECT_EQ(s.At(11 + 7, 10 + 1), COLORREF(0xFFFFFF));
+    // no such resource, or one that is no picture: no picture, no room, no fault
+    for (const String& src : {String("RES://missing"), String("RES://notes"), String("RES://")}) {
+        s.Run("a<img src=\"" + src + "\">b", m);
+        EXPECT_EQ(s.result.ExtentX, s.Width("ab")) << src;
+    }
 }

@@ -109,6 +109,11 @@ TEST(PictureContainer, AssignCacheAndContainer)
     THTMLPicture* res = cache.AddPicture();
     res->LoadFromURL("RES://nothing");
     EXPECT_TRUE(res->Empty());
+    res->LoadFromURL("RES://Logo"); // the program's resource LOGO
+    EXPECT_EQ(res->Width(), 6);
+    res->LoadFromURL("RES://nothing"); // a missing resource leaves the picture as it was
+    EXPECT_EQ(res->Width(), 6);
+    EXPECT_EQ(res->SourceKey(), "RES://nothing");
 
     TPictureContainer container(nullptr);
     TPictureItem* item = container.Items()->Add();
