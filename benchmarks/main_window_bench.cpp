@@ -3,12 +3,12 @@
 // five pages, each painted as a user's switch paints it: main_window_bench [runs] [demo
 // database]. Each run opens a new window on an
 // open data module; the median of the runs is reported.
-#include "DemoDatabase.h"
-#include "Main.h"
-#include "TDBConnector_Unit.h"
-#include "TVersionInfo_Unit.h"
-#include "Utils_Registry_Unit.h"
-#include "dmQuelm_Unit.h"
+#include "CommonUnits/GeneralUnits/DemoDatabase.h"
+#include "gui/windows/Main.h"
+#include "CommonUnits/GeneralUnits/TDBConnector_Unit.h"
+#include "CommonUnits/GeneralUnits/TVersionInfo_Unit.h"
+#include "CommonUnits/GeneralUnits/Utils_Registry_Unit.h"
+#include "CommonUnits/GeneralUnits/dmQuelm_Unit.h"
 
 #include "platform/framework/Forms.h"
 #include "platform/rtl/FileUtils.h"

@@ -1,4 +1,4 @@
-#include "drawport_metafile.h"
+#include "drawport/drawport_metafile.h"
 
 #include "platform/win/WinCommDlg.h"
 #include "platform/win/WinMessageBox.h"

@@ -1,6 +1,6 @@
-#include "drawport_output.h"
+#include "drawport/drawport_output.h"
 
-#include "drawport_window.h"
+#include "drawport/drawport_window.h"
 #include "platform/framework/Forms.h"
 #include "platform/framework/StdCtrls.h"
 #include "platform/win/WinPrint.h"

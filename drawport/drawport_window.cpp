@@ -1,7 +1,7 @@
-#include "drawport_window.h"
+#include "drawport/drawport_window.h"
 
-#include "drawport_metafile.h"
-#include "drawport_output.h"
+#include "drawport/drawport_metafile.h"
+#include "drawport/drawport_output.h"
 #include "platform/win/WinPrint.h"
 #include "platform/win/WinWindow.h"
 

@@ -1,5 +1,5 @@
 // drawport: the program's entry and the window that hosts the main window procedure.
-#include "drawport_window.h"
+#include "drawport/drawport_window.h"
 
 #include "platform/framework/Forms.h"
 #include "platform/win/WinWindow.h"

@@ -1,9 +1,9 @@
 // quelmgui: the desktop front end of the leaching model.
-#include "QuelmStartup.h"
-#include "dmQuelm_Unit.h"
+#include "CommonUnits/GeneralUnits/QuelmStartup.h"
+#include "CommonUnits/GeneralUnits/dmQuelm_Unit.h"
 #include "platform/framework/Forms.h"
 #include "platform/win/WinVersion.h"
-#include "Main.h"
+#include "gui/windows/Main.h"
 
 // The program's version resource: file version 2.1.2.10.
 static TVersionResource quelmguiVersion(2, 1, 2, 10);

@@ -1,4 +1,4 @@
-#include "ModelInput.h"
+#include "kernel/ModelInput.h"
 
 #include "platform/rtl/FileUtils.h"
 

@@ -1,4 +1,4 @@
-#include "ModelReports.h"
+#include "kernel/ModelReports.h"
 
 #include "platform/rtl/FileUtils.h"
 

@@ -8,7 +8,7 @@
 //   <RunID>.sum  a summary, with the report blocks "Project_Summary", "Header" and
 //                "Leaching" for restricted runs;
 //   <RunID>.log  the course of the run.
-#include "ModelSimulation.h"
+#include "kernel/ModelSimulation.h"
 
 #include <csignal>
 

@@ -1,4 +1,4 @@
-#include "ModelRun.h"
+#include "kernel/ModelRun.h"
 
 #include "platform/rtl/FileUtils.h"
 

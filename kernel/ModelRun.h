@@ -2,7 +2,7 @@
 // The description of one run, taken apart from a checked input file and its side files
 // ("<station>.met", "<scheme>.irr", "<RunID>.bot"). Building it checks every value the
 // calculation needs and reports what is missing, malformed or left over.
-#include "ModelInput.h"
+#include "kernel/ModelInput.h"
 
 namespace quelmmodel {
 

@@ -1,4 +1,4 @@
-#include "ModelSimulation.h"
+#include "kernel/ModelSimulation.h"
 
 #include <algorithm>
 #include <cmath>

@@ -5,7 +5,7 @@
 // Freundlich sorption, a non-equilibrium domain, formation of daughters by the
 // transformation fractions and leaching with the percolating water. It stands in for the
 // model; it is not the model.
-#include "ModelRun.h"
+#include "kernel/ModelRun.h"
 
 #include <functional>
 

@@ -8,7 +8,7 @@
 //                            (an error file of 12 lines / an empty one);
 //   QUELMMODEL_FAIL=silent   end at once without touching any file (an error file of an
 //                            earlier run stays).
-#include "ModelReports.h"
+#include "kernel/ModelReports.h"
 
 #include <csignal>
 #include <cstdio>

@@ -1,7 +1,7 @@
 // Product code outside platform/ includes no Qt header: it calls the platform layer. Program
 // mains, tests, benchmarks, fuzz targets, demos and build tools are exempt, and so are the files
 // listed below, which still wait for the platform calls they need.
-#include "quelm_test_support.h"
+#include "platform/testing/quelm_test_support.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "window_catalogue.h"
+#include "tests/window_catalogue.h"
 
 #include "platform/win/WinVersion.h"
 

@@ -2,7 +2,7 @@
 // control lies inside its parent, sibling controls do not overlap, captions fit their controls,
 // and a resizable window keeps all that when it grows. A picture of each window goes to
 // window_pictures/<name>.png in the build folder.
-#include "window_catalogue.h"
+#include "tests/window_catalogue.h"
 
 #include "platform/framework/StdCtrls.h"
 

@@ -1,6 +1,6 @@
-#include "About.h"
+#include "CommonUnits/GeneralUnits/About.h"
 
-#include "TVersionInfo_Unit.h"
+#include "CommonUnits/GeneralUnits/TVersionInfo_Unit.h"
 
 
 namespace {

@@ -1,7 +1,7 @@
-#include "Comment.h"
+#include "CommonUnits/GeneralUnits/Comment.h"
 
-#include "TVersionInfo_Unit.h"
-#include "Utils_Format_Unit.h"
+#include "CommonUnits/GeneralUnits/TVersionInfo_Unit.h"
+#include "CommonUnits/GeneralUnits/Utils_Format_Unit.h"
 
 #include <algorithm>
 

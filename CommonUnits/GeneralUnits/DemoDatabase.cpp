@@ -1,6 +1,6 @@
-#include "DemoDatabase.h"
+#include "CommonUnits/GeneralUnits/DemoDatabase.h"
 
-#include "Utils_Registry_Unit.h"
+#include "CommonUnits/GeneralUnits/Utils_Registry_Unit.h"
 #include "platform/db/DBTables.h"
 #include "platform/rtl/FileUtils.h"
 

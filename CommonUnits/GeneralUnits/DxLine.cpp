@@ -1,4 +1,4 @@
-#include "DxLine.h"
+#include "CommonUnits/GeneralUnits/DxLine.h"
 
 char TDxLine::DecodeSeparator(bool& blankMode) const
 {

@@ -1,7 +1,7 @@
 #pragma once
 // TDxLine: one text line split into fields by a separator. Splitting keeps positions
 // only; a field's text is copied out of the line when it is asked for.
-#include "DxUtil.h"
+#include "CommonUnits/GeneralUnits/DxUtil.h"
 
 #include <array>
 #include <initializer_list>

@@ -1,4 +1,4 @@
-#include "DxTxtFle.h"
+#include "CommonUnits/GeneralUnits/DxTxtFle.h"
 
 #include "platform/rtl/FileUtils.h"
 

@@ -1,7 +1,7 @@
 #pragma once
 // TDxTextFile: reads a text file line by line into its own TDxLine. Lines may end with
 // CR LF or LF; the last line may have no end.
-#include "DxLine.h"
+#include "CommonUnits/GeneralUnits/DxLine.h"
 
 #include <fstream>
 #include <memory>

@@ -1,4 +1,4 @@
-#include "DxUtil.h"
+#include "CommonUnits/GeneralUnits/DxUtil.h"
 
 #include "platform/rtl/FileUtils.h"
 #include "platform/win/WinShell.h"

@@ -1,6 +1,6 @@
-#include "FileView.h"
+#include "CommonUnits/GeneralUnits/FileView.h"
 
-#include "TVersionInfo_Unit.h"
+#include "CommonUnits/GeneralUnits/TVersionInfo_Unit.h"
 #include "platform/framework/Dialogs.h"
 #include "platform/rtl/FileUtils.h"
 

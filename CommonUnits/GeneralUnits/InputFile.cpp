@@ -1,16 +1,16 @@
-#include "InputFile.h"
+#include "CommonUnits/GeneralUnits/InputFile.h"
 
-#include "TVersionInfo_Unit.h"
-#include "dmQuelm_Unit.h"
-#include "secCompound.h"
-#include "secControl.h"
-#include "secCrop.h"
-#include "secDrainage.h"
-#include "secLBO.h"
-#include "secManagement.h"
-#include "secOutput.h"
-#include "secSoil.h"
-#include "secWeather.h"
+#include "CommonUnits/GeneralUnits/TVersionInfo_Unit.h"
+#include "CommonUnits/GeneralUnits/dmQuelm_Unit.h"
+#include "CommonUnits/GeneralUnits/secCompound.h"
+#include "CommonUnits/GeneralUnits/secControl.h"
+#include "CommonUnits/GeneralUnits/secCrop.h"
+#include "CommonUnits/GeneralUnits/secDrainage.h"
+#include "CommonUnits/GeneralUnits/secLBO.h"
+#include "CommonUnits/GeneralUnits/secManagement.h"
+#include "CommonUnits/GeneralUnits/secOutput.h"
+#include "CommonUnits/GeneralUnits/secSoil.h"
+#include "CommonUnits/GeneralUnits/secWeather.h"
 
 #include <utility>
 

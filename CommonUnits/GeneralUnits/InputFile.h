@@ -6,7 +6,7 @@
 // Runs table (the caller positions it on the run); the section bodies look every run value
 // up by RunID. Sections that need side files (.met, .irr, .bot) write them while the input
 // file is written.
-#include "Section.h"
+#include "CommonUnits/GeneralUnits/Section.h"
 
 #include "platform/rtl/FileUtils.h"
 

@@ -1,9 +1,9 @@
-#include "KernelRun_Unit.h"
+#include "CommonUnits/GeneralUnits/KernelRun_Unit.h"
 
-#include "DxTxtFle.h"
-#include "QuelmFileUtils.h"
-#include "Utils_Format_Unit.h"
-#include "Utils_Misc_Unit.h"
+#include "CommonUnits/GeneralUnits/DxTxtFle.h"
+#include "CommonUnits/GeneralUnits/QuelmFileUtils.h"
+#include "CommonUnits/GeneralUnits/Utils_Format_Unit.h"
+#include "CommonUnits/GeneralUnits/Utils_Misc_Unit.h"
 
 #include "platform/framework/CheckLst.h"
 #include "platform/framework/Dialogs.h"

@@ -1,6 +1,6 @@
-#include "Metaboliet.h"
+#include "CommonUnits/GeneralUnits/Metaboliet.h"
 
-#include "dmQuelm_Unit.h"
+#include "CommonUnits/GeneralUnits/dmQuelm_Unit.h"
 
 #include <utility>
 

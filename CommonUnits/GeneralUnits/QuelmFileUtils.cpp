@@ -1,6 +1,6 @@
-#include "QuelmFileUtils.h"
+#include "CommonUnits/GeneralUnits/QuelmFileUtils.h"
 
-#include "Utils_Registry_Unit.h"
+#include "CommonUnits/GeneralUnits/Utils_Registry_Unit.h"
 #include "platform/win/WinEnvironment.h"
 
 #include <filesystem>

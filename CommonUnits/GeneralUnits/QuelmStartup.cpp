@@ -1,10 +1,10 @@
-#include "QuelmStartup.h"
+#include "CommonUnits/GeneralUnits/QuelmStartup.h"
 
-#include "DemoDatabase.h"
-#include "TForm_Splash_Unit.h"
-#include "TVersionInfo_Unit.h"
-#include "Utils_RegionalSettings_Unit.h"
-#include "Utils_Registry_Unit.h"
+#include "CommonUnits/GeneralUnits/DemoDatabase.h"
+#include "CommonUnits/GeneralUnits/TForm_Splash_Unit.h"
+#include "CommonUnits/GeneralUnits/TVersionInfo_Unit.h"
+#include "CommonUnits/GeneralUnits/Utils_RegionalSettings_Unit.h"
+#include "CommonUnits/GeneralUnits/Utils_Registry_Unit.h"
 #include "platform/framework/Forms.h"
 #include "platform/win/WinLook.h"
 

@@ -1,10 +1,10 @@
-#include "Report_Unit.h"
+#include "CommonUnits/GeneralUnits/Report_Unit.h"
 
-#include "DxTxtFle.h"
-#include "QuelmFileUtils.h"
-#include "THtmlReport_Unit.h"
-#include "TVersionInfo_Unit.h"
-#include "dmQuelm_Unit.h"
+#include "CommonUnits/GeneralUnits/DxTxtFle.h"
+#include "CommonUnits/GeneralUnits/QuelmFileUtils.h"
+#include "CommonUnits/GeneralUnits/THtmlReport_Unit.h"
+#include "CommonUnits/GeneralUnits/TVersionInfo_Unit.h"
+#include "CommonUnits/GeneralUnits/dmQuelm_Unit.h"
 
 #include "platform/framework/Dialogs.h"
 #include "platform/framework/Forms.h"

@@ -1,4 +1,4 @@
-#include "Section.h"
+#include "CommonUnits/GeneralUnits/Section.h"
 
 #include <utility>
 

@@ -3,7 +3,7 @@
 // ("1" to "8", "4a", "4b") and titled; writing it appends its four header lines and then its
 // body to a string list. Section writers keep no state between writes: each body reads what
 // it needs for the RunID it is given.
-#include "Utils_Format_Unit.h"
+#include "CommonUnits/GeneralUnits/Utils_Format_Unit.h"
 
 #include "platform/db/DB.h"
 #include "platform/rtl/Classes.h"

@@ -1,8 +1,8 @@
-#include "TDBConnector_Unit.h"
+#include "CommonUnits/GeneralUnits/TDBConnector_Unit.h"
 
-#include "TQuelmIniFile_Unit.h"
-#include "TVersionInfo_Unit.h"
-#include "TfrmDBUpdate_Unit.h"
+#include "CommonUnits/GeneralUnits/TQuelmIniFile_Unit.h"
+#include "CommonUnits/GeneralUnits/TVersionInfo_Unit.h"
+#include "CommonUnits/GeneralUnits/TfrmDBUpdate_Unit.h"
 #include "platform/framework/Dialogs.h"
 #include "platform/framework/Forms.h"
 #include "platform/rtl/FileUtils.h"

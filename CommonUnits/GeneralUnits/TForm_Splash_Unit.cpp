@@ -1,4 +1,4 @@
-#include "TForm_Splash_Unit.h"
+#include "CommonUnits/GeneralUnits/TForm_Splash_Unit.h"
 
 #include "platform/rtl/Classes.h"
 

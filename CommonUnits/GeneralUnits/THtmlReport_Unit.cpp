@@ -1,6 +1,6 @@
-#include "THtmlReport_Unit.h"
+#include "CommonUnits/GeneralUnits/THtmlReport_Unit.h"
 
-#include "DxUtil.h"
+#include "CommonUnits/GeneralUnits/DxUtil.h"
 
 #include "platform/framework/Dialogs.h"
 #include "platform/framework/Grids.h"

@@ -1,4 +1,4 @@
-#include "TQuelmIniFile_Unit.h"
+#include "CommonUnits/GeneralUnits/TQuelmIniFile_Unit.h"
 
 TQuelmIniFile& TQuelmIniFile::Instance()
 {

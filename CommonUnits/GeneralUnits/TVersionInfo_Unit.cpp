@@ -1,4 +1,4 @@
-#include "TVersionInfo_Unit.h"
+#include "CommonUnits/GeneralUnits/TVersionInfo_Unit.h"
 
 #include "platform/win/WinEnvironment.h"
 #include "platform/win/WinVersion.h"

@@ -1,6 +1,6 @@
-#include "TfrmCopyProgress_Unit.h"
+#include "CommonUnits/GeneralUnits/TfrmCopyProgress_Unit.h"
 
-#include "TVersionInfo_Unit.h"
+#include "CommonUnits/GeneralUnits/TVersionInfo_Unit.h"
 
 
 TfrmCopyProgress::TfrmCopyProgress(TComponent* owner) : TForm(owner)

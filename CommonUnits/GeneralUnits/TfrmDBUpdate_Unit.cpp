@@ -1,7 +1,7 @@
-#include "TfrmDBUpdate_Unit.h"
+#include "CommonUnits/GeneralUnits/TfrmDBUpdate_Unit.h"
 
-#include "QuelmFileUtils.h"
-#include "TVersionInfo_Unit.h"
+#include "CommonUnits/GeneralUnits/QuelmFileUtils.h"
+#include "CommonUnits/GeneralUnits/TVersionInfo_Unit.h"
 #include "platform/framework/Dialogs.h"
 #include "platform/rtl/FileUtils.h"
 

@@ -1,6 +1,6 @@
-#include "Utils_Format_Unit.h"
+#include "CommonUnits/GeneralUnits/Utils_Format_Unit.h"
 
-#include "Utils_RegionalSettings_Unit.h"
+#include "CommonUnits/GeneralUnits/Utils_RegionalSettings_Unit.h"
 
 #include <climits>
 

@@ -1,8 +1,8 @@
-#include "Utils_Misc_Unit.h"
+#include "CommonUnits/GeneralUnits/Utils_Misc_Unit.h"
 
-#include "FileView.h"
-#include "QuelmFileUtils.h"
-#include "TVersionInfo_Unit.h"
+#include "CommonUnits/GeneralUnits/FileView.h"
+#include "CommonUnits/GeneralUnits/QuelmFileUtils.h"
+#include "CommonUnits/GeneralUnits/TVersionInfo_Unit.h"
 #include "platform/framework/Dialogs.h"
 #include "platform/framework/Forms.h"
 #include "platform/win/WinEnvironment.h"

@@ -1,4 +1,4 @@
-#include "Utils_RegionalSettings_Unit.h"
+#include "CommonUnits/GeneralUnits/Utils_RegionalSettings_Unit.h"
 
 #include "platform/win/WinEnvironment.h"
 

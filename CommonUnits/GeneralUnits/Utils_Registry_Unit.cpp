@@ -1,4 +1,4 @@
-#include "Utils_Registry_Unit.h"
+#include "CommonUnits/GeneralUnits/Utils_Registry_Unit.h"
 
 #include "platform/framework/Dialogs.h"
 

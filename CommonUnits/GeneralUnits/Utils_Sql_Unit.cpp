@@ -1,4 +1,4 @@
-#include "Utils_Sql_Unit.h"
+#include "CommonUnits/GeneralUnits/Utils_Sql_Unit.h"
 
 #include "platform/db/DBTables.h"
 #include "platform/dbctrls/DBCtrls.h"

@@ -1,9 +1,9 @@
 // Changes that must happen whole: the transaction scope of the data module, the delete of a
 // project with its runs as one change and the run files that go with a deleted run; and the
 // module's handlers taken away before its tables go.
-#include "dmQuelm_Unit.h"
+#include "CommonUnits/GeneralUnits/dmQuelm_Unit.h"
 
-#include "QuelmFileUtils.h"
+#include "CommonUnits/GeneralUnits/QuelmFileUtils.h"
 
 void TdmQuelm::ConnectDeleteEvents()
 {

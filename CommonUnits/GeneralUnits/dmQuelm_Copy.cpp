@@ -1,8 +1,8 @@
 // Routines of the unit that open, post, clone and copy rows of the module's tables.
-#include "dmQuelm_Unit.h"
+#include "CommonUnits/GeneralUnits/dmQuelm_Unit.h"
 
-#include "Comment.h"
-#include "TfrmCopyProgress_Unit.h"
+#include "CommonUnits/GeneralUnits/Comment.h"
+#include "CommonUnits/GeneralUnits/TfrmCopyProgress_Unit.h"
 
 #include <functional>
 #include <memory>

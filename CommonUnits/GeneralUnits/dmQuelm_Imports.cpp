@@ -1,10 +1,10 @@
 // Imports of a lower-boundary time series from a text file: the whole file is checked before
 // the old series is replaced, in one transaction.
-#include "dmQuelm_Unit.h"
+#include "CommonUnits/GeneralUnits/dmQuelm_Unit.h"
 
-#include "DxTxtFle.h"
-#include "TDBConnector_Unit.h"
-#include "Utils_Sql_Unit.h"
+#include "CommonUnits/GeneralUnits/DxTxtFle.h"
+#include "CommonUnits/GeneralUnits/TDBConnector_Unit.h"
+#include "CommonUnits/GeneralUnits/Utils_Sql_Unit.h"
 #include "platform/framework/Dialogs.h"
 #include "platform/framework/Forms.h"
 #include "platform/rtl/SysUtils.h"

@@ -1,7 +1,7 @@
 // The per-run queries that the input-file writer reads, and the lookups of single values by key.
-#include "dmQuelm_Unit.h"
+#include "CommonUnits/GeneralUnits/dmQuelm_Unit.h"
 
-#include "Utils_Sql_Unit.h"
+#include "CommonUnits/GeneralUnits/Utils_Sql_Unit.h"
 #include "platform/framework/Dialogs.h"
 
 namespace {

@@ -1,10 +1,10 @@
 // The dataset rules: locked records, partners posted together, default values of new records,
 // modification dates and the checks before a post or a delete.
-#include "dmQuelm_Unit.h"
+#include "CommonUnits/GeneralUnits/dmQuelm_Unit.h"
 
-#include "QuelmFileUtils.h"
-#include "TVersionInfo_Unit.h"
-#include "Utils_Sql_Unit.h"
+#include "CommonUnits/GeneralUnits/QuelmFileUtils.h"
+#include "CommonUnits/GeneralUnits/TVersionInfo_Unit.h"
+#include "CommonUnits/GeneralUnits/Utils_Sql_Unit.h"
 #include "platform/framework/Dialogs.h"
 #include "platform/framework/Forms.h"
 #include "platform/rtl/FileUtils.h"

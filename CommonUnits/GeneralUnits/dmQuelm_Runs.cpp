@@ -1,12 +1,12 @@
 // The runs of the current project: selection for execution, result states kept honest
 // against the files in the work folder, a run's files, the copy of a run, and the
 // calculation of the selected runs.
-#include "dmQuelm_Unit.h"
+#include "CommonUnits/GeneralUnits/dmQuelm_Unit.h"
 
-#include "InputFile.h"
-#include "QuelmFileUtils.h"
-#include "Report_Unit.h"
-#include "TVersionInfo_Unit.h"
+#include "CommonUnits/GeneralUnits/InputFile.h"
+#include "CommonUnits/GeneralUnits/QuelmFileUtils.h"
+#include "CommonUnits/GeneralUnits/Report_Unit.h"
+#include "CommonUnits/GeneralUnits/TVersionInfo_Unit.h"
 
 #include "platform/framework/Dialogs.h"
 #include "platform/framework/Forms.h"

@@ -1,8 +1,8 @@
 // The side files of a run that come from the database: the irrigation and the meteo file.
-#include "dmQuelm_Unit.h"
+#include "CommonUnits/GeneralUnits/dmQuelm_Unit.h"
 
-#include "QuelmFileUtils.h"
-#include "Utils_Format_Unit.h"
+#include "CommonUnits/GeneralUnits/QuelmFileUtils.h"
+#include "CommonUnits/GeneralUnits/Utils_Format_Unit.h"
 #include "platform/rtl/FileUtils.h"
 
 void TdmQuelm::WriteIrrigationFile(const String& irrigationSchemeCode)

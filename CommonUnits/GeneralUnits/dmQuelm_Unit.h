@@ -6,7 +6,7 @@
 // The module is created once at start-up (DataModuleCreate: server check, database
 // selection, test, upgrade, connection, first-access check) and lives until the program ends.
 // Every table starts closed; its users open it.
-#include "KernelRun_Unit.h"
+#include "CommonUnits/GeneralUnits/KernelRun_Unit.h"
 #include "platform/db/DBTables.h"
 #include "platform/framework/Component.h"
 

@@ -1,7 +1,7 @@
-#include "secCompound.h"
+#include "CommonUnits/GeneralUnits/secCompound.h"
 
-#include "Metaboliet.h"
-#include "dmQuelm_Unit.h"
+#include "CommonUnits/GeneralUnits/Metaboliet.h"
+#include "CommonUnits/GeneralUnits/dmQuelm_Unit.h"
 
 #include "platform/framework/Dialogs.h"
 

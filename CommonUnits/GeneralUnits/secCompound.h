@@ -2,7 +2,7 @@
 // Section "5": the run's substance and every metabolite that can form from it (the
 // transformation tree), with their parameters and the depth factors per horizon. The value
 // column of this section is 17 characters wide.
-#include "Section.h"
+#include "CommonUnits/GeneralUnits/Section.h"
 
 class TSectionCompound : public TSection {
 public:

@@ -1,6 +1,6 @@
-#include "secControl.h"
+#include "CommonUnits/GeneralUnits/secControl.h"
 
-#include "dmQuelm_Unit.h"
+#include "CommonUnits/GeneralUnits/dmQuelm_Unit.h"
 
 void TSectionControl::WriteBody(TStrings* list, int runId)
 {

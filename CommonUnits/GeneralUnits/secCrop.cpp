@@ -1,6 +1,6 @@
-#include "secCrop.h"
+#include "CommonUnits/GeneralUnits/secCrop.h"
 
-#include "dmQuelm_Unit.h"
+#include "CommonUnits/GeneralUnits/dmQuelm_Unit.h"
 
 #include <memory>
 #include <vector>

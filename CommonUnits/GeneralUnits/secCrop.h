@@ -2,7 +2,7 @@
 // Section "7": the crop calendar with each crop's emergence, harvest and irrigation period,
 // and per calendar crop its stage and root-density tables and parameters. A crop is named by
 // its crop code followed by its sequence number in the calendar ("Maize1").
-#include "Section.h"
+#include "CommonUnits/GeneralUnits/Section.h"
 
 class TSectionCrop : public TSection {
 public:

@@ -1,6 +1,6 @@
-#include "secDrainage.h"
+#include "CommonUnits/GeneralUnits/secDrainage.h"
 
-#include "dmQuelm_Unit.h"
+#include "CommonUnits/GeneralUnits/dmQuelm_Unit.h"
 
 #include <memory>
 

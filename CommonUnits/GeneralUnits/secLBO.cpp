@@ -1,7 +1,7 @@
-#include "secLBO.h"
+#include "CommonUnits/GeneralUnits/secLBO.h"
 
-#include "QuelmFileUtils.h"
-#include "dmQuelm_Unit.h"
+#include "CommonUnits/GeneralUnits/QuelmFileUtils.h"
+#include "CommonUnits/GeneralUnits/dmQuelm_Unit.h"
 
 #include "platform/framework/Dialogs.h"
 

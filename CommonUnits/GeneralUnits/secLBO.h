@@ -2,7 +2,7 @@
 // Section "4a": the initial groundwater level and the lower boundary condition of the run's
 // location. A measured groundwater level or a pressure-head series is written to the
 // boundary file "<RunID>.bot" in the work folder, which the section names.
-#include "Section.h"
+#include "CommonUnits/GeneralUnits/Section.h"
 
 class TSectionLBO : public TSection {
 public:

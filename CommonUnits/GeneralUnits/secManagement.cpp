@@ -1,6 +1,6 @@
-#include "secManagement.h"
+#include "CommonUnits/GeneralUnits/secManagement.h"
 
-#include "dmQuelm_Unit.h"
+#include "CommonUnits/GeneralUnits/dmQuelm_Unit.h"
 
 #include <cstdlib>
 #include <memory>

@@ -1,7 +1,7 @@
 #pragma once
 // Section "6": applications (dated and relative to crop events), tillage dates, initial
 // concentration profiles, depositions and the tillage depth.
-#include "Section.h"
+#include "CommonUnits/GeneralUnits/Section.h"
 
 class TSectionManagement : public TSection {
 public:

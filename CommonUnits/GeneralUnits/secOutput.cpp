@@ -1,6 +1,6 @@
-#include "secOutput.h"
+#include "CommonUnits/GeneralUnits/secOutput.h"
 
-#include "dmQuelm_Unit.h"
+#include "CommonUnits/GeneralUnits/dmQuelm_Unit.h"
 
 #include <memory>
 

@@ -1,6 +1,6 @@
-#include "secSoil.h"
+#include "CommonUnits/GeneralUnits/secSoil.h"
 
-#include "dmQuelm_Unit.h"
+#include "CommonUnits/GeneralUnits/dmQuelm_Unit.h"
 
 #include <memory>
 

@@ -2,7 +2,7 @@
 // Section "2": the soil profile of the run's location as horizon tables, the ponding and
 // soil-evaporation parameters and the profile's relative-diffusion model. Values in the
 // horizon tables are the database's own texts (no ".0" added), except the bulk density.
-#include "Section.h"
+#include "CommonUnits/GeneralUnits/Section.h"
 
 class TSectionSoil : public TSection {
 public:

@@ -1,6 +1,6 @@
-#include "secWeather.h"
+#include "CommonUnits/GeneralUnits/secWeather.h"
 
-#include "dmQuelm_Unit.h"
+#include "CommonUnits/GeneralUnits/dmQuelm_Unit.h"
 
 #include <memory>
 

@@ -2,7 +2,7 @@
 // Section "3": the meteo station and irrigation of the run. Writes the station's meteo file
 // and, for irrigation from a data series, the scheme's irrigation file into the work folder;
 // the input file names both by their bare codes.
-#include "Section.h"
+#include "CommonUnits/GeneralUnits/Section.h"
 
 class TSectionWeather : public TSection {
 public:

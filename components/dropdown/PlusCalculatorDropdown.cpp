@@ -1,4 +1,4 @@
-#include "PlusCalculatorDropdown.h"
+#include "components/dropdown/PlusCalculatorDropdown.h"
 
 #include "platform/win/WinGdi.h"
 

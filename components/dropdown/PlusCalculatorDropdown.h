@@ -4,7 +4,7 @@
 // be driven by typing in the edit. No operator precedence: every operator first completes the
 // pending one. Division by zero, the root of a negative number, the reciprocal of 0 and an
 // overflow show "Error".
-#include "PlusDropDown.h"
+#include "components/dropdown/PlusDropDown.h"
 
 // A key of the panel; Tag is its function code.
 class TButtonItem : public TCollectionItem {

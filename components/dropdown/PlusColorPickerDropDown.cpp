@@ -1,4 +1,4 @@
-#include "PlusColorPickerDropDown.h"
+#include "components/dropdown/PlusColorPickerDropDown.h"
 
 #include "platform/framework/Forms.h"
 #include "platform/win/WinGdi.h"

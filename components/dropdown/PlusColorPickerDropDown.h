@@ -7,7 +7,7 @@
 // that colour and a text naming it (the chosen list entry's caption, or the colour written in
 // the notation of ColorValueText). A pick in the pop-up takes the colour and closes it; keys
 // and the wheel step through the list or the boxes and take each colour at once.
-#include "PlusDropDown.h"
+#include "components/dropdown/PlusDropDown.h"
 
 #include "platform/framework/ExtCtrls.h"
 

@@ -1,4 +1,4 @@
-#include "PlusCustomGridDropDown.h"
+#include "components/dropdown/PlusCustomGridDropDown.h"
 
 #include "platform/win/WinGdi.h"
 #include "platform/win/WinWindow.h"

@@ -9,8 +9,8 @@
 // text starts with them (lmLookup) or narrow the list down to the rows whose lookup text
 // contains them (lmNarrowDown). A row the list's filter hides is never chosen by a lookup or
 // an auto-completion.
-#include "PlusGrid.h"
-#include "PlusMultiColumnDropDown.h"
+#include "components/grid/PlusGrid.h"
+#include "components/dropdown/PlusMultiColumnDropDown.h"
 
 enum TLookupMethod { lmLookup, lmNarrowDown };
 enum TDropDownStyle { dsDropDown, dsDropDownList };

@@ -1,6 +1,6 @@
-#include "PlusDateTimePicker.h"
+#include "components/dropdown/PlusDateTimePicker.h"
 
-#include "PlusStyleIF.h"
+#include "components/grid/PlusStyleIF.h"
 #include "platform/win/WinGdi.h"
 #include "platform/win/WinUxTheme.h"
 

@@ -3,7 +3,7 @@
 // look and an automatic move to the next field after a typed digit (AutoTab);
 // TPlusDateTimePicker adds the choice of date, time or date and time (then with a second,
 // embedded time picker next to the date) and an attached caption label.
-#include "PlusDropDown.h"
+#include "components/dropdown/PlusDropDown.h"
 
 #include "platform/framework/ComCtrls.h"
 #include "platform/framework/ExtCtrls.h"

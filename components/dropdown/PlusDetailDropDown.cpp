@@ -1,4 +1,4 @@
-#include "PlusDetailDropDown.h"
+#include "components/dropdown/PlusDetailDropDown.h"
 
 #include "platform/framework/Forms.h"
 #include "platform/win/WinGdi.h"

@@ -4,7 +4,7 @@
 // shows the chosen item's caption; typing completes the text from the captions, and keys typed
 // in quick succession (500 ms from the first) select the first item whose caption starts with
 // them. While the list is open, the keys and the wheel take each stepped item at once.
-#include "PlusDropDown.h"
+#include "components/dropdown/PlusDropDown.h"
 
 #include "platform/framework/ExtCtrls.h"
 

@@ -1,6 +1,6 @@
-#include "PlusDropDown.h"
+#include "components/dropdown/PlusDropDown.h"
 
-#include "TextRoutines.h"
+#include "components/grid/TextRoutines.h"
 #include "platform/win/WinWindow.h"
 
 #include <algorithm>
@@ -832,7 +832,7 @@ void TDropDownValueText::FocusLost()
 // drawing routines
 // ============================================================================================
 
-#include "HtmlRender.h"
+#include "components/grid/HtmlRender.h"
 #include "platform/framework/Clipbrd.h"
 #include "platform/win/WinFrameControl.h"
 #include "platform/win/WinGdi.h"
@@ -3230,7 +3230,7 @@ void TPlusCustomDropDown::ApplyColorStyle(uint8_t Style)
 // the item selector
 // ============================================================================================
 
-#include "HtmlUtils.h"
+#include "components/grid/HtmlUtils.h"
 
 void TSelectorItem::Assign(TPersistent* Source)
 {

@@ -11,7 +11,7 @@
 // separator, a '-' only as the first character (and only when Signed), thousand separators
 // only at their spacing, and no more integer digits than IntegerDigitLimit. The in-between
 // forms "" and "-" and a trailing decimal separator stay allowed while typing.
-#include "SysUtils.h"
+#include "platform/rtl/SysUtils.h"
 
 #include <cstdint>
 #include <functional>
@@ -117,8 +117,8 @@ private:
 // ============================================================================================
 // The drop-down edit, its pop-up window, looks and bars.
 // ============================================================================================
-#include "DrawRoutines.h"
-#include "PsgCombo.h" // TLabelPosition, shared with the grid's combo
+#include "components/grid/DrawRoutines.h"
+#include "components/grid/PsgCombo.h" // TLabelPosition, shared with the grid's combo
 #include "platform/framework/ExtCtrls.h"
 #include "platform/framework/Forms.h"
 #include "platform/framework/ImgList.h"

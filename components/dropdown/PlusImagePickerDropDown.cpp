@@ -1,4 +1,4 @@
-#include "PlusImagePickerDropDown.h"
+#include "components/dropdown/PlusImagePickerDropDown.h"
 
 #include "platform/framework/Forms.h"
 #include "platform/win/WinGdi.h"

@@ -3,7 +3,7 @@
 // item's picture (or image-list image) centred; the pop-up shows all items with their captions
 // in Columns columns. Keys and the wheel step through the list, and keys typed in quick
 // succession (500 ms from the first) select the first item whose caption starts with them.
-#include "PlusDropDown.h"
+#include "components/dropdown/PlusDropDown.h"
 
 #include "platform/framework/ExtCtrls.h"
 

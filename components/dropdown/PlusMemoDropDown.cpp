@@ -1,4 +1,4 @@
-#include "PlusMemoDropDown.h"
+#include "components/dropdown/PlusMemoDropDown.h"
 
 #include "platform/win/WinGdi.h"
 

@@ -2,7 +2,7 @@
 // A drop-down edit for a multi-line text: the pop-up holds a memo with all lines, the edit
 // shows the first line, shortened with "..." when it does not fit or followed by "..." when
 // more lines follow. The memo edits a copy that a normal close commits and a cancel drops.
-#include "PlusDropDown.h"
+#include "components/dropdown/PlusDropDown.h"
 
 #include "platform/framework/Menus.h"
 

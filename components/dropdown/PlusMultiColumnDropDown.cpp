@@ -1,4 +1,4 @@
-#include "PlusMultiColumnDropDown.h"
+#include "components/dropdown/PlusMultiColumnDropDown.h"
 
 #include "platform/win/WinGdi.h"
 #include "platform/win/WinWindow.h"

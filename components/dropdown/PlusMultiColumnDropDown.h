@@ -9,7 +9,7 @@
 // cancelling restores the row chosen when the list opened.
 //
 // The colour-style table and the edit's auto-completion are shared with the grid drop-down.
-#include "PlusDropDown.h"
+#include "components/dropdown/PlusDropDown.h"
 
 #include "platform/framework/Grids.h"
 

@@ -1,4 +1,4 @@
-#include "PlusTimePickerDropDown.h"
+#include "components/dropdown/PlusTimePickerDropDown.h"
 
 #include <cmath>
 

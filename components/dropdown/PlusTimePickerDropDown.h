@@ -2,8 +2,8 @@
 // A masked edit for a time of day (hh:mm:ss or hh:mm with the locale's time separator) whose
 // pop-up shows a clock and, on request, a standard time picker below it. Up and Down step the
 // hour, minute or second under the caret; the edit text follows the clock.
-#include "PlusDropDown.h"
-#include "PlusWatch.h"
+#include "components/dropdown/PlusDropDown.h"
+#include "components/dropdown/PlusWatch.h"
 
 #include "platform/framework/ComCtrls.h"
 #include "platform/rtl/DateUtils.h"

@@ -1,4 +1,4 @@
-#include "PlusTrackBarDropDown.h"
+#include "components/dropdown/PlusTrackBarDropDown.h"
 
 TPlusTrackBarDropDown::TPlusTrackBarDropDown(TComponent* AOwner) : TPlusCustomDropDown(AOwner)
 {

@@ -2,7 +2,7 @@
 // A drop-down edit for an integer in a range: the pop-up holds a horizontal slider whose moves
 // write the number into the edit at once. With the editor disabled (the default) the number
 // also steps with Up and Down and follows the mouse dragged over the edit.
-#include "PlusDropDown.h"
+#include "components/dropdown/PlusDropDown.h"
 
 #include "platform/framework/ComCtrls.h"
 

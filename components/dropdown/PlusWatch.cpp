@@ -1,4 +1,4 @@
-#include "PlusWatch.h"
+#include "components/dropdown/PlusWatch.h"
 
 #include <cmath>
 

@@ -4,7 +4,7 @@
 // in manual mode the user sets the hour (click inside the face), the minute (click in the ring
 // around it) and the half of the day (click on the AM/PM box). Hour and minute changes can walk
 // toward their target in shrinking steps.
-#include "PlusDropDown.h"
+#include "components/dropdown/PlusDropDown.h"
 
 #include "components/grid/PlusGDIP.h"
 #include "platform/framework/ExtCtrls.h"

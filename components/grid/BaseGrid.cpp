@@ -1,8 +1,8 @@
-#include "BaseGrid.h"
+#include "components/grid/BaseGrid.h"
 
-#include "CellText.h"
-#include "DrawRoutines.h"
-#include "PlusGridUndoRedo.h"
+#include "components/grid/CellText.h"
+#include "components/grid/DrawRoutines.h"
+#include "components/grid/PlusGridUndoRedo.h"
 
 #include <QPointer>
 #include <QTimer>

@@ -1,7 +1,7 @@
-#include "CellText.h"
+#include "components/grid/CellText.h"
 
-#include "SysUtils.h"
-#include "TextRoutines.h"
+#include "platform/rtl/SysUtils.h"
+#include "components/grid/TextRoutines.h"
 
 const char kWideCellMarker[3] = {0x7C, 0x5C, 0};
 const char kRtfMarker[3] = {0x7B, 0x5C, 0};

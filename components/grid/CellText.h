@@ -2,7 +2,7 @@
 // Cell text kinds and the stored forms of cell texts: wide (UTF-16) text packed into a
 // single-byte cell, the one-line form of the text cell stream and the quoted exchange form
 // of clipboard and CSV text. Stateless functions on byte strings that may hold any byte.
-#include "System.h"
+#include "platform/rtl/System.h"
 
 #include <cstdint>
 

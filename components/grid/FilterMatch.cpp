@@ -1,6 +1,6 @@
-#include "FilterMatch.h"
+#include "components/grid/FilterMatch.h"
 
-#include "TextRoutines.h"
+#include "components/grid/TextRoutines.h"
 
 #include <cstring>
 #include <algorithm>

@@ -4,7 +4,7 @@
 // right, with groups in parentheses. A pure function of the condition, the cell text, the
 // case flag and the format settings (decimal, thousand, date and time separators, short
 // date format), read on every call.
-#include "DateUtils.h"
+#include "platform/rtl/DateUtils.h"
 
 #include <bitset>
 

@@ -1,6 +1,6 @@
-#include "GDIPicture.h"
+#include "components/grid/GDIPicture.h"
 
-#include "PlusGDIP.h"
+#include "components/grid/PlusGDIP.h"
 
 #include <cstdio>
 #include <fstream>

@@ -1,4 +1,4 @@
-#include "GridEditors.h"
+#include "components/grid/GridEditors.h"
 
 #include "platform/framework/Clipbrd.h"
 #include "platform/rtl/SysUtils.h"

@@ -4,11 +4,11 @@
 // reference to its grid: typed values go into the current cell, the keys that end editing are
 // validated and handed back to the grid, Esc restores the cell's text, and leaving the control
 // ends editing (the grid commits the value).
-#include "PSGEdit.h"
-#include "PlusGrid.h"
-#include "PsgCombo.h"
-#include "PsgUni.h"
-#include "asgspin.h"
+#include "components/grid/PSGEdit.h"
+#include "components/grid/PlusGrid.h"
+#include "components/grid/PsgCombo.h"
+#include "components/grid/PsgUni.h"
+#include "components/grid/asgspin.h"
 
 #include "platform/framework/ComCtrls.h"
 

@@ -1,6 +1,6 @@
-#include "HtmlFormat.h"
+#include "components/grid/HtmlFormat.h"
 
-#include "SysUtils.h"
+#include "platform/rtl/SysUtils.h"
 
 #include <cctype>
 #include <cstring>

@@ -3,7 +3,7 @@
 // into runs and tags, identifying a tag by its first letters, reading its attributes,
 // colours, entities and picture sources. The format is loose on purpose: nothing is
 // validated or reported, unknown tags are skipped by the renderer.
-#include "System.h"
+#include "platform/rtl/System.h"
 
 #include <cstdint>
 

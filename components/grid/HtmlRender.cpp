@@ -1,7 +1,7 @@
-#include "HtmlRender.h"
+#include "components/grid/HtmlRender.h"
 
-#include "HtmlFormat.h"
-#include "HtmlUtils.h"
+#include "components/grid/HtmlFormat.h"
+#include "components/grid/HtmlUtils.h"
 #include "platform/win/WinFrameControl.h"
 #include "platform/win/WinShellIcons.h"
 #include "platform/win/WinUxTheme.h"

@@ -8,7 +8,7 @@
 // measured once more at its aligned position for hit tests. The renderer reads only inside
 // its text and the tags' attribute text: unclosed tags, unknown tags and entities, and
 // attribute values of any size are skipped or drawn as text, never a fault.
-#include "PictureContainer.h"
+#include "components/grid/PictureContainer.h"
 
 #include "platform/framework/Graphics.h"
 

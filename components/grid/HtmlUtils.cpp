@@ -1,7 +1,7 @@
-#include "HtmlUtils.h"
+#include "components/grid/HtmlUtils.h"
 
-#include "HtmlFormat.h"
-#include "SysUtils.h"
+#include "components/grid/HtmlFormat.h"
+#include "platform/rtl/SysUtils.h"
 
 #include <algorithm>
 #include <climits>

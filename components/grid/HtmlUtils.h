@@ -3,7 +3,7 @@
 // controls), the entity encoder and decoder, tag stripping, search highlights, and small
 // string functions of the renderer. Stateless functions on single-byte strings with
 // 1-based positions, 0 meaning not found.
-#include "System.h"
+#include "platform/rtl/System.h"
 
 struct THtmlControlTag {
     String Type;   // upper-cased

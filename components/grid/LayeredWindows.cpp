@@ -1,4 +1,4 @@
-#include "LayeredWindows.h"
+#include "components/grid/LayeredWindows.h"
 
 #include "platform/win/WinModule.h"
 

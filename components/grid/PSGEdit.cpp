@@ -1,6 +1,6 @@
-#include "PSGEdit.h"
+#include "components/grid/PSGEdit.h"
 
-#include "asgspin.h"
+#include "components/grid/asgspin.h"
 
 #include "platform/framework/Forms.h"
 

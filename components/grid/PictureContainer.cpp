@@ -1,4 +1,4 @@
-#include "PictureContainer.h"
+#include "components/grid/PictureContainer.h"
 
 #include "platform/win/WinOle.h"
 #include "platform/win/WinResource.h"

@@ -1,4 +1,4 @@
-#include "PlusGDIP.h"
+#include "components/grid/PlusGDIP.h"
 
 #include <new>
 

@@ -1,7 +1,7 @@
-#include "PlusGrid.h"
+#include "components/grid/PlusGrid.h"
 
-#include "HtmlRender.h"
-#include "TextRoutines.h"
+#include "components/grid/HtmlRender.h"
+#include "components/grid/TextRoutines.h"
 
 #include "platform/framework/Forms.h"
 

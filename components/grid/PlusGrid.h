@@ -6,10 +6,10 @@
 //
 // Index rule: every cell, row and column index a caller passes is checked. Writers ignore a cell
 // outside the grid (a no-op); readers answer the empty value ("" / 0 / clNone / ctEmpty).
-#include "BaseGrid.h"
-#include "DrawRoutines.h"
-#include "PlusHintInfo.h"
-#include "PlusObj.h"
+#include "components/grid/BaseGrid.h"
+#include "components/grid/DrawRoutines.h"
+#include "components/grid/PlusHintInfo.h"
+#include "components/grid/PlusObj.h"
 #include "platform/framework/ExtCtrls.h"
 #include "platform/framework/Forms.h"
 
@@ -2706,7 +2706,7 @@ public:
 };
 
 // ---- HTML form controls in cells (PlusGridForms.cpp)
-#include "PsgCombo.h"
+#include "components/grid/PsgCombo.h"
 #include "platform/framework/Mask.h"
 
 // The edit of EDIT, PASSWORD and MASK tags. Return commits and gives the focus to the grid;
@@ -2734,7 +2734,7 @@ protected:
 };
 
 // ---- OLE drag and drop (PlusGridDragDrop.cpp)
-#include "asgdd.h"
+#include "components/grid/asgdd.h"
 
 // The grid's drag-and-drop switches (published as DragDropSettings).
 class TDragDropSettings : public TPersistent {

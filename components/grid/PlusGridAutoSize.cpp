@@ -1,10 +1,10 @@
 // Auto-sizing columns and rows of the string grid to their contents, and the placement of
 // rotated text in a cell.
-#include "PlusGrid.h"
+#include "components/grid/PlusGrid.h"
 
-#include "CellText.h"
-#include "HtmlRender.h"
-#include "TextRoutines.h"
+#include "components/grid/CellText.h"
+#include "components/grid/HtmlRender.h"
+#include "components/grid/TextRoutines.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,6 +1,6 @@
 // TPlusStringGrid: the search panel's Return-reporting edit and the scaling of the grid's extra
 // fonts with its form.
-#include "PlusGrid.h"
+#include "components/grid/PlusGrid.h"
 
 // ---------------------------------------------------------------- the search panel's edit
 

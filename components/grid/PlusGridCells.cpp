@@ -1,8 +1,8 @@
 // The string grid's cell content beyond text: cell graphics, the display text, per-row colours,
 // read-only flags, alignment and the reading of hidden rows.
-#include "PlusGrid.h"
+#include "components/grid/PlusGrid.h"
 
-#include "TextRoutines.h"
+#include "components/grid/TextRoutines.h"
 
 #include <algorithm>
 #include <cctype>

@@ -1,11 +1,11 @@
 // The string grid and the system clipboard: copy, cut and paste of cell rectangles as TAB text,
 // rich text and the binary cell stream, and the smart fill of a selection after a paste.
-#include "PlusGrid.h"
+#include "components/grid/PlusGrid.h"
 
-#include "CellText.h"
-#include "HtmlUtils.h"
-#include "PlusGridUndoRedo.h"
-#include "TextRoutines.h"
+#include "components/grid/CellText.h"
+#include "components/grid/HtmlUtils.h"
+#include "components/grid/PlusGridUndoRedo.h"
+#include "components/grid/TextRoutines.h"
 
 #include "platform/framework/Clipbrd.h"
 #include "platform/win/WinClipboard.h"

@@ -4,10 +4,10 @@
 // state of every control lives in its cell's graphic or text, so it travels
 // with the cell. The mouse and key handling reaches the controls through
 // CellControlMouseDown / CellControlMouseUp / CellControlKey.
-#include "PlusGrid.h"
+#include "components/grid/PlusGrid.h"
 
-#include "PlusGridUndoRedo.h"
-#include "TextRoutines.h"
+#include "components/grid/PlusGridUndoRedo.h"
+#include "components/grid/TextRoutines.h"
 #include "platform/win/WinFrameControl.h"
 
 #include <algorithm>

@@ -1,8 +1,8 @@
 // TPlusStringGrid: the quick configuration box shown on a grid in the form designer. It exists
 // only while the grid is designing and ShowDesignHelper is set: at run time nothing is painted
 // and no zone answers a hit test.
-#include "DrawRoutines.h"
-#include "PlusGrid.h"
+#include "components/grid/DrawRoutines.h"
+#include "components/grid/PlusGrid.h"
 
 #include "platform/framework/Menus.h"
 

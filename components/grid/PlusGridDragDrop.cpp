@@ -2,7 +2,7 @@
 // pressed cell as rich text, and the cell stream with AllowFmtClipboard) or a header column's
 // index; as a target it takes cells, text, rich text, URLs, a column index and one CSV or
 // spreadsheet file, on the foundation's drop-target and drop-source classes.
-#include "PlusGrid.h"
+#include "components/grid/PlusGrid.h"
 
 #include <algorithm>
 #include <cstdlib>

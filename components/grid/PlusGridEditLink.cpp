@@ -1,7 +1,7 @@
 // Custom cell editors: TEditLink, the link through which an application's own control edits
 // cells of kind edCustom, the grid's side of driving it (open, focus, commit, the message
 // procedure in front of the control), and TGridTransEdit, the borderless edit over a fixed cell.
-#include "PlusGrid.h"
+#include "components/grid/PlusGrid.h"
 
 #include "platform/framework/Forms.h"
 #include "platform/win/WinWindow.h"

@@ -1,13 +1,13 @@
 // The string grid's cell editing: which editor a cell gets, opening a special editor over the
 // cell, writing each editor's value back, validation of edited values, selecting cells while
 // editing, and the editor objects the grid owns.
-#include "GridEditors.h"
-#include "CellText.h"
-#include "HtmlUtils.h"
-#include "PlusGrid.h"
-#include "PlusInplaceEdit.h"
-#include "PsgUni.h"
-#include "TextRoutines.h"
+#include "components/grid/GridEditors.h"
+#include "components/grid/CellText.h"
+#include "components/grid/HtmlUtils.h"
+#include "components/grid/PlusGrid.h"
+#include "components/grid/PlusInplaceEdit.h"
+#include "components/grid/PsgUni.h"
+#include "components/grid/TextRoutines.h"
 
 #include "platform/framework/Forms.h"
 #include "platform/rtl/DateUtils.h"

@@ -1,10 +1,10 @@
 // Filtering the rows of the string grid: the filter conditions, the hiding levels they push and
 // pop, the narrow-down lookup and the filter drop-down's pick.
-#include "PlusGrid.h"
+#include "components/grid/PlusGrid.h"
 
-#include "CellText.h"
-#include "FilterMatch.h"
-#include "HtmlUtils.h"
+#include "components/grid/CellText.h"
+#include "components/grid/FilterMatch.h"
+#include "components/grid/HtmlUtils.h"
 
 #include <algorithm>
 #include <cmath>

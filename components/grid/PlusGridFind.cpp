@@ -1,11 +1,11 @@
 // Finding text in the cells of the string grid, the incremental lookup in the sort column and
 // the search footer panel.
-#include "PlusGrid.h"
-#include "PlusGridSearchPanel.h"
+#include "components/grid/PlusGrid.h"
+#include "components/grid/PlusGridSearchPanel.h"
 
-#include "DrawRoutines.h"
-#include "FilterMatch.h"
-#include "HtmlUtils.h"
+#include "components/grid/DrawRoutines.h"
+#include "components/grid/FilterMatch.h"
+#include "components/grid/HtmlUtils.h"
 
 #include <algorithm>
 

@@ -1,9 +1,9 @@
 // TPlusStringGrid: the floating footer, a strip under the cells that shows the last row (a fixed
 // footer row, typically column totals) or a preview of the current row, and the calculations
 // that fill the footer row.
-#include "PlusGrid.h"
+#include "components/grid/PlusGrid.h"
 
-#include "HtmlRender.h"
+#include "components/grid/HtmlRender.h"
 
 #include <cmath>
 

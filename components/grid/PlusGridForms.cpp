@@ -3,9 +3,9 @@
 // laid over the tag, whose text goes back into the tag's VALUE when the control is left.
 // Whatever way the control is left (focus elsewhere, Return, Tab, a click on another tag), the
 // value is written back exactly once: FormControlActive guards the commit.
-#include "HtmlRender.h"
-#include "HtmlUtils.h"
-#include "PlusGrid.h"
+#include "components/grid/HtmlRender.h"
+#include "components/grid/HtmlUtils.h"
+#include "components/grid/PlusGrid.h"
 
 #include <algorithm>
 

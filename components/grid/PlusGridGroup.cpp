@@ -1,9 +1,9 @@
 // Grouping: header rows (node rows) above each run of equal values of a column, optional
 // summary rows, the grouped column taken out and put back; the column calculations and the
 // plain sort grouping runs first.
-#include "PlusGrid.h"
+#include "components/grid/PlusGrid.h"
 
-#include "TextRoutines.h"
+#include "components/grid/TextRoutines.h"
 
 #include <algorithm>
 #include <numeric>

@@ -2,12 +2,12 @@
 // the grid's hint over a cell (text, place, colour, window class, the cell as the area the hint
 // stays for), the balloon settings with the set-up and removal of the balloon tool tip, and the
 // on-screen size of a cell's graphic and the line count of a row.
-#include "PlusGrid.h"
+#include "components/grid/PlusGrid.h"
 
-#include "CellText.h"
-#include "HtmlRender.h"
-#include "HtmlUtils.h"
-#include "LayeredWindows.h"
+#include "components/grid/CellText.h"
+#include "components/grid/HtmlRender.h"
+#include "components/grid/HtmlUtils.h"
+#include "components/grid/LayeredWindows.h"
 
 #include "platform/framework/Forms.h"
 #include "platform/framework/ImgList.h"

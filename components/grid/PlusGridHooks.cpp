@@ -2,11 +2,11 @@
 // permanent buttons, check texts, format, filter values) and its notification hooks. Each one
 // answers from the grid's settings and then lets the application's event change the answer; a
 // descendant may override them.
-#include "PlusGrid.h"
+#include "components/grid/PlusGrid.h"
 
-#include "CellText.h"
-#include "HtmlUtils.h"
-#include "TextRoutines.h"
+#include "components/grid/CellText.h"
+#include "components/grid/HtmlUtils.h"
+#include "components/grid/TextRoutines.h"
 
 #include <algorithm>
 

@@ -1,8 +1,8 @@
 // TPlusStringGrid: loading cells from delimited text files.
-#include "PlusGrid.h"
+#include "components/grid/PlusGrid.h"
 
-#include "CellText.h"
-#include "TextRoutines.h"
+#include "components/grid/CellText.h"
+#include "components/grid/TextRoutines.h"
 
 #include "platform/framework/Forms.h"
 #include "platform/win/SpreadsheetAutomation.h"

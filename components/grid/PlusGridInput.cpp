@@ -5,9 +5,9 @@
 // window procedure (the framework grid's handling, then the control's events). Invariant kept by
 // every path here: after a message the current cell lies inside the grid and, in a merged
 // range, on its base cell.
-#include "PlusGrid.h"
+#include "components/grid/PlusGrid.h"
 
-#include "HtmlUtils.h"
+#include "components/grid/HtmlUtils.h"
 
 #include "platform/framework/Forms.h"
 #include "platform/win/WinGdi.h"

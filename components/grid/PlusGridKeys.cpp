@@ -1,7 +1,7 @@
 // TPlusStringGrid: the keyboard (key down, characters, key up), moving on after Enter and Tab
 // navigation. The framework grid still does the plain cell movement; the grid adds its rules
 // before and after it. Every move ends on the base cell of a merged range.
-#include "PlusGrid.h"
+#include "components/grid/PlusGrid.h"
 
 #include "platform/framework/Forms.h"
 #include "platform/framework/StdCtrls.h"

@@ -3,9 +3,9 @@
 // footer, grid lines and sort header), the colour set that turns the grid flat
 // with glyph check boxes, the adaptation to the desktop's theme, and the
 // settings objects of control, progress and modified-row looks.
-#include "PlusGrid.h"
+#include "components/grid/PlusGrid.h"
 
-#include "PlusStyleIF.h"
+#include "components/grid/PlusStyleIF.h"
 
 // ---------------------------------------------------------------- control look
 

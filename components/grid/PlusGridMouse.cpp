@@ -3,12 +3,12 @@
 // sizing and moving columns; mouse moves report sizing and keep the hover looks; the release
 // ends sizing and moving and sorts on a click in the header row. Presses on a merged range act
 // on its base cell.
-#include "PlusGrid.h"
+#include "components/grid/PlusGrid.h"
 
-#include "CellText.h"
-#include "HtmlRender.h"
-#include "HtmlUtils.h"
-#include "TextRoutines.h"
+#include "components/grid/CellText.h"
+#include "components/grid/HtmlRender.h"
+#include "components/grid/HtmlUtils.h"
+#include "components/grid/TextRoutines.h"
 
 #include "platform/framework/Forms.h"
 #include "platform/win/WinShell.h"

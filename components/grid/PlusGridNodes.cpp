@@ -3,7 +3,7 @@
 // level that indents it and draws its tree lines. Contracting and expanding go
 // through the hidden-row machinery, so the rows of a contracted node keep their
 // cells, heights and properties until they come back.
-#include "PlusGrid.h"
+#include "components/grid/PlusGrid.h"
 
 #include "platform/win/WinFrameControl.h"
 

@@ -2,12 +2,12 @@
 // is drawn (fixed-cell look, text, borders, look lines, graphic, draw events, focus rectangle)
 // and the background beyond the cells. The framework's paint loop visits only the visible
 // cells, so the cost of a paint does not depend on the number of rows.
-#include "PlusGrid.h"
+#include "components/grid/PlusGrid.h"
 
-#include "CellText.h"
-#include "DrawRoutines.h"
-#include "HtmlRender.h"
-#include "TextRoutines.h"
+#include "components/grid/CellText.h"
+#include "components/grid/DrawRoutines.h"
+#include "components/grid/HtmlRender.h"
+#include "components/grid/TextRoutines.h"
 #include "platform/win/WinFrameControl.h"
 
 #include <algorithm>

@@ -5,10 +5,10 @@
 // TGridItem records (sorted by real index) that hold their texts, their cell records and their
 // height. The store keeps every real column, so moving a row moves the cells of hidden columns
 // with it.
-#include "PlusGrid.h"
+#include "components/grid/PlusGrid.h"
 
-#include "CellText.h"
-#include "HtmlUtils.h"
+#include "components/grid/CellText.h"
+#include "components/grid/HtmlUtils.h"
 
 #include <algorithm>
 

@@ -4,7 +4,7 @@
 //
 // The grid's scroll bars count rows and columns: a bar's position is the top row (left column)
 // itself, from FixedRows (FixedCols) to the last top row that still fills the window.
-#include "PlusGrid.h"
+#include "components/grid/PlusGrid.h"
 
 #include "platform/framework/ExtCtrls.h"
 #include "platform/framework/Forms.h"

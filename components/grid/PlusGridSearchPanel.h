@@ -2,7 +2,7 @@
 // TSearchPanel: the search footer docked at the bottom of a string grid: an edit box, Find next,
 // Find previous and Highlight buttons, a Match case box and a close button. It only lays out its
 // controls and reports their events; the grid searches.
-#include "PlusObj.h"
+#include "components/grid/PlusObj.h"
 
 #include "platform/framework/ExtCtrls.h"
 #include "platform/framework/StdCtrls.h"

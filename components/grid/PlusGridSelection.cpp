@@ -1,11 +1,11 @@
 // TPlusStringGrid: whether a cell counts as selected, the selection as text, the one-pixel look
 // border in the non-client area, common-control notifications (date-time picker changes and
 // balloon tool tips), and the never-activating pop-up form.
-#include "PlusGrid.h"
+#include "components/grid/PlusGrid.h"
 
-#include "CellText.h"
-#include "HtmlUtils.h"
-#include "PsgUni.h"
+#include "components/grid/CellText.h"
+#include "components/grid/HtmlUtils.h"
+#include "components/grid/PsgUni.h"
 
 #include "platform/win/WinCommCtrl.h"
 

@@ -1,7 +1,7 @@
 // The string grid's settings objects (node look, size while typing, column size, HTML and print
 // settings, background, drag scrolling) and the stored column layout: widths under "Col<i>" and
 // the column order under "Pos<i>" in a registry key or an ini file.
-#include "PlusGrid.h"
+#include "components/grid/PlusGrid.h"
 
 #include "platform/framework/IniFiles.h"
 

@@ -7,11 +7,11 @@
 // each cell gets a key (a class rank, a number, a text) and keys compare class first. The
 // merge sort never indexes outside its range even when an application's comparison event is
 // not consistent.
-#include "PlusGrid.h"
+#include "components/grid/PlusGrid.h"
 
-#include "CellText.h"
-#include "HtmlUtils.h"
-#include "TextRoutines.h"
+#include "components/grid/CellText.h"
+#include "components/grid/HtmlUtils.h"
+#include "components/grid/TextRoutines.h"
 
 #include "platform/rtl/WideText.h"
 

@@ -1,8 +1,8 @@
 // TPlusStringGrid: the binary cell stream, a sequence of component records ("TPF0" streams), and
 // the text cell stream, ANSI lines of the grid's size, column widths and cell texts.
-#include "PlusGrid.h"
+#include "components/grid/PlusGrid.h"
 
-#include "CellText.h"
+#include "components/grid/CellText.h"
 
 #include <cmath>
 #include <cstring>

@@ -1,4 +1,4 @@
-#include "PlusGridUndoRedo.h"
+#include "components/grid/PlusGridUndoRedo.h"
 
 TUndoRedoItem* TUndoRedoCollection::Items(int index) const
 {

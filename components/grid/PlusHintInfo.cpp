@@ -1,4 +1,4 @@
-#include "PlusHintInfo.h"
+#include "components/grid/PlusHintInfo.h"
 
 TPlusHintInfo::TPlusHintInfo() : picture_(std::make_unique<TGDIPPicture>()), notes_(std::make_unique<TStringList>())
 {

@@ -1,7 +1,7 @@
 #pragma once
 // The contents of an Office-style hint of a grid cell: a title, note lines, a picture and a
 // help flag. Data only; the string grid's hint window shows it.
-#include "GDIPicture.h"
+#include "components/grid/GDIPicture.h"
 
 #include "platform/framework/Component.h"
 #include "platform/rtl/Classes.h"

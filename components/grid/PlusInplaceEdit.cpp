@@ -1,7 +1,7 @@
-#include "PlusInplaceEdit.h"
+#include "components/grid/PlusInplaceEdit.h"
 
-#include "GridEditors.h"
-#include "TextRoutines.h"
+#include "components/grid/GridEditors.h"
+#include "components/grid/TextRoutines.h"
 
 #include "platform/framework/Clipbrd.h"
 #include "platform/rtl/SysUtils.h"

@@ -3,7 +3,7 @@
 // filter per editor type (numbers, floats, cases, valid characters, length), validation of the
 // keys that leave the cell, the caret walking out into the neighbouring cells, lookup
 // completion, and the grid's clipboard, change and double-click events.
-#include "PlusGrid.h"
+#include "components/grid/PlusGrid.h"
 
 class TPlusInplaceEdit : public TInplaceEdit {
 public:

@@ -1,9 +1,9 @@
-#include "PlusObj.h"
+#include "components/grid/PlusObj.h"
 
 #include "platform/framework/Menus.h"
 
-#include "DrawRoutines.h"
-#include "PlusXPVS.h"
+#include "components/grid/DrawRoutines.h"
+#include "components/grid/PlusXPVS.h"
 #include "platform/win/WinFrameControl.h"
 #include "platform/win/WinLayered.h"
 #include "platform/win/WinVersion.h"
@@ -13,7 +13,7 @@
 #include <cstring>
 #include <cmath>
 
-#include "Classes.h"
+#include "platform/rtl/Classes.h"
 
 // ---------------------------------------------------------------- TIntList
 
@@ -1592,7 +1592,7 @@ void TFileStringList::ReadLine(String& Line)
 
 // ---------------------------------------------------------------- overlay windows and glow
 
-#include "HtmlRender.h"
+#include "components/grid/HtmlRender.h"
 
 std::vector<TPoint> ArrowWindowPoints(uint8_t Direction)
 {

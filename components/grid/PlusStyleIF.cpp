@@ -1,4 +1,4 @@
-#include "PlusStyleIF.h"
+#include "components/grid/PlusStyleIF.h"
 
 #include "platform/framework/Forms.h"
 #include "platform/win/WinModule.h"

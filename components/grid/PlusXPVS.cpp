@@ -1,4 +1,4 @@
-#include "PlusXPVS.h"
+#include "components/grid/PlusXPVS.h"
 
 #include <utility>
 

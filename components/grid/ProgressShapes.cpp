@@ -1,6 +1,6 @@
-#include "ProgressShapes.h"
+#include "components/grid/ProgressShapes.h"
 
-#include "DrawRoutines.h"
+#include "components/grid/DrawRoutines.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,4 +1,4 @@
-#include "PsgCombo.h"
+#include "components/grid/PsgCombo.h"
 
 #include "platform/framework/Forms.h"
 #include "platform/win/WinGdi.h"

@@ -1,7 +1,7 @@
-#include "PsgUni.h"
+#include "components/grid/PsgUni.h"
 
-#include "CellText.h"
-#include "asgspin.h"
+#include "components/grid/CellText.h"
+#include "components/grid/asgspin.h"
 #include "platform/rtl/WideText.h"
 
 #include <cstring>

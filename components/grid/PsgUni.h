@@ -7,9 +7,9 @@
 // subclassing a control to a Unicode window procedure, registering a Unicode window class and
 // delivering input-method results have nothing left to do here; typed characters reach the
 // edits as UTF-16 already.
-#include "BaseGrid.h"
-#include "PSGEdit.h"
-#include "PsgCombo.h"
+#include "components/grid/BaseGrid.h"
+#include "components/grid/PSGEdit.h"
+#include "components/grid/PsgCombo.h"
 #include "platform/framework/Controls.h"
 #include "platform/rtl/Classes.h"
 

@@ -1,6 +1,6 @@
-#include "TextRoutines.h"
+#include "components/grid/TextRoutines.h"
 
-#include "WinOem.h"
+#include "platform/win/WinOem.h"
 
 #include <algorithm>
 

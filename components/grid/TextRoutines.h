@@ -3,8 +3,8 @@
 // drop-down editors. All are stateless functions on single-byte strings with 1-based
 // positions (0 = not found). The decimal, thousand and date separators are read from the
 // process-wide format settings on every call.
-#include "DateUtils.h"
-#include "SysUtils.h"
+#include "platform/rtl/DateUtils.h"
+#include "platform/rtl/SysUtils.h"
 
 #include <cstdint>
 

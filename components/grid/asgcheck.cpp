@@ -1,4 +1,4 @@
-#include "asgcheck.h"
+#include "components/grid/asgcheck.h"
 
 TPlusStringGridCheck::TPlusStringGridCheck(TComponent* AOwner)
     : TComponent(AOwner)

@@ -1,4 +1,4 @@
-#include "asgdd.h"
+#include "components/grid/asgdd.h"
 
 #include <cstring>
 

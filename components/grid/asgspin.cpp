@@ -1,4 +1,4 @@
-#include "asgspin.h"
+#include "components/grid/asgspin.h"
 
 #include "platform/framework/Forms.h"
 

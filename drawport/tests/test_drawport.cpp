@@ -1,8 +1,8 @@
 // drawport end to end on files: opening each kind (or its message), the zoom state, saving in
 // both formats and reopening, copy and paste, printing to a PDF and the header dialog's values.
-#include "drawport_metafile.h"
-#include "drawport_output.h"
-#include "drawport_window.h"
+#include "drawport/drawport_metafile.h"
+#include "drawport/drawport_output.h"
+#include "drawport/drawport_window.h"
 #include "platform/win/WinCommDlg.h"
 #include "platform/win/WinPrint.h"
 #include "platform/win/WinMessageBox.h"

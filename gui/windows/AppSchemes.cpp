@@ -1,7 +1,7 @@
-#include "AppSchemes.h"
+#include "gui/windows/AppSchemes.h"
 
-#include "EditorControls.h"
-#include "dmQuelm_Unit.h"
+#include "gui/windows/EditorControls.h"
+#include "CommonUnits/GeneralUnits/dmQuelm_Unit.h"
 
 #include <memory>
 

@@ -2,7 +2,7 @@
 // The application scheme editor: schemes of pesticide applications on absolute dates or
 // relative to a crop event. The parameter of an application (a depth, an intercepted
 // fraction or nothing) is shown and labelled after its application type.
-#include "EditorForm.h"
+#include "gui/windows/EditorForm.h"
 
 #include "platform/dbctrls/DBGrids.h"
 #include "platform/framework/ComCtrls.h"

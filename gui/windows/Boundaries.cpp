@@ -1,7 +1,7 @@
-#include "Boundaries.h"
+#include "gui/windows/Boundaries.h"
 
-#include "EditorLayout.h"
-#include "dmQuelm_Unit.h"
+#include "gui/windows/EditorLayout.h"
+#include "CommonUnits/GeneralUnits/dmQuelm_Unit.h"
 
 #include "platform/framework/Dialogs.h"
 

@@ -3,7 +3,7 @@
 // with the parameters of its own table; the groundwater-level and pressure-head kinds have a
 // time series that can be edited row by row or replaced by an import from a text file. The
 // window opens on the page of the location's kind; every page stays reachable by its tab.
-#include "EditorForm.h"
+#include "gui/windows/EditorForm.h"
 
 #include "platform/dbctrls/DBGrids.h"
 #include "platform/framework/ComCtrls.h"

@@ -1,10 +1,10 @@
-#include "CreateRunsWizard.h"
+#include "gui/windows/CreateRunsWizard.h"
 
-#include "EditorForm.h"
-#include "TVersionInfo_Unit.h"
-#include "Utils_Format_Unit.h"
-#include "Utils_Sql_Unit.h"
-#include "dmQuelm_Unit.h"
+#include "gui/windows/EditorForm.h"
+#include "CommonUnits/GeneralUnits/TVersionInfo_Unit.h"
+#include "CommonUnits/GeneralUnits/Utils_Format_Unit.h"
+#include "CommonUnits/GeneralUnits/Utils_Sql_Unit.h"
+#include "CommonUnits/GeneralUnits/dmQuelm_Unit.h"
 
 #include "platform/framework/Dialogs.h"
 #include "platform/rtl/DateUtils.h"

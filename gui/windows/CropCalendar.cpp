@@ -1,9 +1,9 @@
-#include "CropCalendar.h"
+#include "gui/windows/CropCalendar.h"
 
-#include "Crops.h"
-#include "EditorControls.h"
-#include "Stages.h"
-#include "dmQuelm_Unit.h"
+#include "gui/windows/Crops.h"
+#include "gui/windows/EditorControls.h"
+#include "gui/windows/Stages.h"
+#include "CommonUnits/GeneralUnits/dmQuelm_Unit.h"
 
 #include <memory>
 

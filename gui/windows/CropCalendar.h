@@ -2,7 +2,7 @@
 // The crop calendar editor: calendars (cultivation sequences) and the crops of each, with
 // their emergence, harvest and irrigation windows. Opens the crop catalogue and the
 // development stages of the current calendar crop.
-#include "EditorForm.h"
+#include "gui/windows/EditorForm.h"
 
 #include "platform/dbctrls/DBGrids.h"
 #include "platform/framework/ExtCtrls.h"

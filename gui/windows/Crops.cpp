@@ -1,8 +1,8 @@
-#include "Crops.h"
+#include "gui/windows/Crops.h"
 
-#include "EditorControls.h"
-#include "RootDensity.h"
-#include "dmQuelm_Unit.h"
+#include "gui/windows/EditorControls.h"
+#include "gui/windows/RootDensity.h"
+#include "CommonUnits/GeneralUnits/dmQuelm_Unit.h"
 
 #include <memory>
 

@@ -1,7 +1,7 @@
 #pragma once
 // The crop catalogue: water uptake limits, interception, canopy resistance and temperature
 // sums of each crop. Opens the relative root density profile of the current crop.
-#include "EditorForm.h"
+#include "gui/windows/EditorForm.h"
 
 #include "platform/dbctrls/DBGrids.h"
 

@@ -1,7 +1,7 @@
 #pragma once
 // The deposition scheme editor: schemes with the date and deposition flux of each
 // deposition. The window does not close while a scheme other than "NO" has no deposition.
-#include "EditorForm.h"
+#include "gui/windows/EditorForm.h"
 
 #include "platform/dbctrls/DBGrids.h"
 #include "platform/framework/ExtCtrls.h"

@@ -1,7 +1,7 @@
-#include "DepthDependentSubstProperties.h"
+#include "gui/windows/DepthDependentSubstProperties.h"
 
-#include "EditorLayout.h"
-#include "dmQuelm_Unit.h"
+#include "gui/windows/EditorLayout.h"
+#include "CommonUnits/GeneralUnits/dmQuelm_Unit.h"
 
 using namespace editorlayout;
 

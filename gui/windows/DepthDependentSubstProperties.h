@@ -2,7 +2,7 @@
 // The non-default factors for the effect of depth on transformation and sorption of the
 // current horizon, one row per substance. Every substance is offered, also when another
 // window left the substance table filtered.
-#include "EditorForm.h"
+#include "gui/windows/EditorForm.h"
 
 #include "platform/dbctrls/DBGrids.h"
 

@@ -1,9 +1,9 @@
-#include "DetailedOutputOptions2.h"
+#include "gui/windows/DetailedOutputOptions2.h"
 
-#include "TVersionInfo_Unit.h"
-#include "Utils_Format_Unit.h"
-#include "Utils_Sql_Unit.h"
-#include "dmQuelm_Unit.h"
+#include "CommonUnits/GeneralUnits/TVersionInfo_Unit.h"
+#include "CommonUnits/GeneralUnits/Utils_Format_Unit.h"
+#include "CommonUnits/GeneralUnits/Utils_Sql_Unit.h"
+#include "CommonUnits/GeneralUnits/dmQuelm_Unit.h"
 
 #include "platform/framework/Dialogs.h"
 

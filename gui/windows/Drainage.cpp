@@ -1,7 +1,7 @@
-#include "Drainage.h"
+#include "gui/windows/Drainage.h"
 
-#include "EditorLayout.h"
-#include "dmQuelm_Unit.h"
+#include "gui/windows/EditorLayout.h"
+#include "CommonUnits/GeneralUnits/dmQuelm_Unit.h"
 
 #include "platform/framework/Dialogs.h"
 

@@ -3,7 +3,7 @@
 // group, which shows while the location has levels or one is being inserted and hides
 // within a timer period after the last level went or an insert into an empty list was
 // cancelled.
-#include "EditorForm.h"
+#include "gui/windows/EditorForm.h"
 
 #include "platform/dbctrls/DBGrids.h"
 #include "platform/framework/ExtCtrls.h"

@@ -1,8 +1,8 @@
-#include "EditorForm.h"
+#include "gui/windows/EditorForm.h"
 
-#include "TVersionInfo_Unit.h"
-#include "Utils_Format_Unit.h"
-#include "dmQuelm_Unit.h"
+#include "CommonUnits/GeneralUnits/TVersionInfo_Unit.h"
+#include "CommonUnits/GeneralUnits/Utils_Format_Unit.h"
+#include "CommonUnits/GeneralUnits/dmQuelm_Unit.h"
 
 #include "platform/framework/Dialogs.h"
 

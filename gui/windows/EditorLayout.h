@@ -2,7 +2,7 @@
 // Building blocks of the editor windows' layouts: a labelled row of a data-aware control, the
 // read-only browse grid, the navigator of the pattern's buttons, group boxes and buttons. Each
 // control gets its component name, its parent and its place; the window keeps the pointer.
-#include "EditorControls.h"
+#include "gui/windows/EditorControls.h"
 
 #include <functional>
 #include <initializer_list>

@@ -1,6 +1,6 @@
-#include "GraphTemplates.h"
+#include "gui/windows/GraphTemplates.h"
 
-#include "dmQuelm_Unit.h"
+#include "CommonUnits/GeneralUnits/dmQuelm_Unit.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 // time axis and for the y axis, each used only when switched on, and free lines in plotwell's
 // settings language. Every control is bound to the table; posting from the navigator asks
 // no confirmation.
-#include "EditorForm.h"
+#include "gui/windows/EditorForm.h"
 
 #include "platform/dbctrls/DBCtrls.h"
 #include "platform/dbctrls/DBGrids.h"

@@ -1,8 +1,8 @@
-#include "GraphUsingTemplate.h"
+#include "gui/windows/GraphUsingTemplate.h"
 
-#include "DetailedOutputGraphs2.h"
-#include "TVersionInfo_Unit.h"
-#include "dmQuelm_Unit.h"
+#include "gui/windows/DetailedOutputGraphs2.h"
+#include "CommonUnits/GeneralUnits/TVersionInfo_Unit.h"
+#include "CommonUnits/GeneralUnits/dmQuelm_Unit.h"
 
 TfrmGraphUsingTemplate::TfrmGraphUsingTemplate(TComponent* owner) : TForm(owner)
 {

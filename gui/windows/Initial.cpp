@@ -1,7 +1,7 @@
-#include "Initial.h"
+#include "gui/windows/Initial.h"
 
-#include "EditorLayout.h"
-#include "dmQuelm_Unit.h"
+#include "gui/windows/EditorLayout.h"
+#include "CommonUnits/GeneralUnits/dmQuelm_Unit.h"
 
 using namespace editorlayout;
 

@@ -1,7 +1,7 @@
 #pragma once
 // The initial contents of the parent substance of the current run, per depth, in the
 // equilibrium and the non-equilibrium domain; both grids are edited in place.
-#include "EditorForm.h"
+#include "gui/windows/EditorForm.h"
 
 #include "platform/dbctrls/DBGrids.h"
 

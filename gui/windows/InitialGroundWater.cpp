@@ -1,7 +1,7 @@
-#include "InitialGroundWater.h"
+#include "gui/windows/InitialGroundWater.h"
 
-#include "EditorLayout.h"
-#include "dmQuelm_Unit.h"
+#include "gui/windows/EditorLayout.h"
+#include "CommonUnits/GeneralUnits/dmQuelm_Unit.h"
 
 using namespace editorlayout;
 

@@ -1,7 +1,7 @@
 #pragma once
 // The initial groundwater level of the current run. The window opens and posts nothing: a
 // level typed here leaves the run in edit state, to be saved with the main window's next post.
-#include "EditorForm.h"
+#include "gui/windows/EditorForm.h"
 
 class TfrmInitialGroundWater : public TEditorForm {
 public:

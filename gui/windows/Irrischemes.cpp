@@ -1,7 +1,7 @@
-#include "Irrischemes.h"
+#include "gui/windows/Irrischemes.h"
 
-#include "EditorControls.h"
-#include "dmQuelm_Unit.h"
+#include "gui/windows/EditorControls.h"
+#include "CommonUnits/GeneralUnits/dmQuelm_Unit.h"
 
 using namespace editor;
 

@@ -3,7 +3,7 @@
 // the irrigations by date and amount. Schemes are only browsed and changed here (no insert,
 // delete or post of a scheme); the controls follow the scheme's state and type whenever the
 // program is idle.
-#include "EditorForm.h"
+#include "gui/windows/EditorForm.h"
 
 #include "platform/dbctrls/DBGrids.h"
 #include "platform/framework/ActnList.h"

@@ -1,10 +1,10 @@
-#include "Locations.h"
+#include "gui/windows/Locations.h"
 
-#include "Boundaries.h"
-#include "Drainage.h"
-#include "EditorLayout.h"
-#include "SoilProfiles.h"
-#include "dmQuelm_Unit.h"
+#include "gui/windows/Boundaries.h"
+#include "gui/windows/Drainage.h"
+#include "gui/windows/EditorLayout.h"
+#include "gui/windows/SoilProfiles.h"
+#include "CommonUnits/GeneralUnits/dmQuelm_Unit.h"
 
 using namespace editorlayout;
 

@@ -4,7 +4,7 @@
 // boundary and drainage windows of the current location. The lower-boundary drop-down keeps
 // the current record of LboNames on the location's own kind, which the lower boundary window
 // reads.
-#include "EditorForm.h"
+#include "gui/windows/EditorForm.h"
 
 #include "platform/dbctrls/DBGrids.h"
 

@@ -1,7 +1,7 @@
-#include "MetaboliteEditor2.h"
+#include "gui/windows/MetaboliteEditor2.h"
 
-#include "EditorControls.h"
-#include "dmQuelm_Unit.h"
+#include "gui/windows/EditorControls.h"
+#include "CommonUnits/GeneralUnits/dmQuelm_Unit.h"
 
 #include "platform/framework/Dialogs.h"
 

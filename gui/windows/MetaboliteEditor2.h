@@ -4,7 +4,7 @@
 // that transforms a substance into itself or a fraction of zero or less keeps the window open
 // (unless the user ignores it); a fraction above one, or fractions that add up to more than
 // one, are warned about.
-#include "EditorForm.h"
+#include "gui/windows/EditorForm.h"
 
 #include "platform/dbctrls/DBGrids.h"
 

@@ -1,6 +1,6 @@
-#include "Projects.h"
+#include "gui/windows/Projects.h"
 
-#include "dmQuelm_Unit.h"
+#include "CommonUnits/GeneralUnits/dmQuelm_Unit.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 // delete them, and chooses the project to work on. The project that is current in the data
 // module's Projects table when the window closes (by "OK", a double click on a row or the
 // close box) is the one the main window opens.
-#include "EditorForm.h"
+#include "gui/windows/EditorForm.h"
 
 #include "platform/dbctrls/DBGrids.h"
 

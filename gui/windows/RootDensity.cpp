@@ -1,7 +1,7 @@
-#include "RootDensity.h"
+#include "gui/windows/RootDensity.h"
 
-#include "EditorControls.h"
-#include "dmQuelm_Unit.h"
+#include "gui/windows/EditorControls.h"
+#include "CommonUnits/GeneralUnits/dmQuelm_Unit.h"
 
 using namespace editor;
 

@@ -1,7 +1,7 @@
 #pragma once
 // The relative root density profile of the current crop of the crop window, edited in place
 // in its grid.
-#include "EditorForm.h"
+#include "gui/windows/EditorForm.h"
 
 #include "platform/dbctrls/DBGrids.h"
 

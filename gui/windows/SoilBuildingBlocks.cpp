@@ -1,7 +1,7 @@
-#include "SoilBuildingBlocks.h"
+#include "gui/windows/SoilBuildingBlocks.h"
 
-#include "EditorLayout.h"
-#include "dmQuelm_Unit.h"
+#include "gui/windows/EditorLayout.h"
+#include "CommonUnits/GeneralUnits/dmQuelm_Unit.h"
 
 #include <tuple>
 

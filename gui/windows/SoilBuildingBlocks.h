@@ -1,7 +1,7 @@
 #pragma once
 // The catalogue of soil building blocks, the materials of the horizons, with their basic and
 // Van Genuchten parameters; a block is copied under "copy_" + its code.
-#include "EditorForm.h"
+#include "gui/windows/EditorForm.h"
 
 #include "platform/dbctrls/DBGrids.h"
 

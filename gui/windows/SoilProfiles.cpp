@@ -1,10 +1,10 @@
-#include "SoilProfiles.h"
+#include "gui/windows/SoilProfiles.h"
 
-#include "DepthDependentSubstProperties.h"
-#include "EditorLayout.h"
-#include "SoilBuildingBlocks.h"
-#include "Tortuosity.h"
-#include "dmQuelm_Unit.h"
+#include "gui/windows/DepthDependentSubstProperties.h"
+#include "gui/windows/EditorLayout.h"
+#include "gui/windows/SoilBuildingBlocks.h"
+#include "gui/windows/Tortuosity.h"
+#include "CommonUnits/GeneralUnits/dmQuelm_Unit.h"
 
 #include "platform/framework/Dialogs.h"
 

@@ -5,7 +5,7 @@
 // depth factors are hidden behind a message; they show again, refreshed, once it is saved or
 // cancelled. It opens the soil building block, relative diffusion and depth-dependent
 // substance property windows.
-#include "EditorForm.h"
+#include "gui/windows/EditorForm.h"
 
 #include "platform/dbctrls/DBGrids.h"
 #include "platform/framework/ExtCtrls.h"

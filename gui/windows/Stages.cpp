@@ -1,7 +1,7 @@
-#include "Stages.h"
+#include "gui/windows/Stages.h"
 
-#include "EditorControls.h"
-#include "dmQuelm_Unit.h"
+#include "gui/windows/EditorControls.h"
+#include "CommonUnits/GeneralUnits/dmQuelm_Unit.h"
 
 using namespace editor;
 

@@ -1,7 +1,7 @@
 #pragma once
 // The development stages of the current calendar crop of the crop calendar window: leaf
 // area, crop factor, rooting depth and height per development stage.
-#include "EditorForm.h"
+#include "gui/windows/EditorForm.h"
 
 #include "platform/dbctrls/DBGrids.h"
 

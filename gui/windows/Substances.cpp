@@ -1,9 +1,9 @@
-#include "Substances.h"
+#include "gui/windows/Substances.h"
 
-#include "EditorControls.h"
-#include "MetaboliteEditor2.h"
-#include "Utils_Sql_Unit.h"
-#include "dmQuelm_Unit.h"
+#include "gui/windows/EditorControls.h"
+#include "gui/windows/MetaboliteEditor2.h"
+#include "CommonUnits/GeneralUnits/Utils_Sql_Unit.h"
+#include "CommonUnits/GeneralUnits/dmQuelm_Unit.h"
 
 #include "platform/framework/Dialogs.h"
 

@@ -3,7 +3,7 @@
 // sorption, transformation, diffusion and crop processes on five pages; the parts of a page
 // that depend on an option follow that option. Opens the transformation scheme editor for
 // the current substance.
-#include "EditorForm.h"
+#include "gui/windows/EditorForm.h"
 
 #include "platform/dbctrls/DBGrids.h"
 #include "platform/framework/ComCtrls.h"

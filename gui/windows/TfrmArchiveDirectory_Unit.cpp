@@ -1,8 +1,8 @@
-#include "TfrmArchiveDirectory_Unit.h"
+#include "gui/windows/TfrmArchiveDirectory_Unit.h"
 
-#include "QuelmFileUtils.h"
-#include "TVersionInfo_Unit.h"
-#include "dmQuelm_Unit.h"
+#include "CommonUnits/GeneralUnits/QuelmFileUtils.h"
+#include "CommonUnits/GeneralUnits/TVersionInfo_Unit.h"
+#include "CommonUnits/GeneralUnits/dmQuelm_Unit.h"
 
 #include "platform/framework/Dialogs.h"
 

@@ -1,8 +1,8 @@
-#include "TfrmMoveRunToOtherProject_Unit.h"
+#include "gui/windows/TfrmMoveRunToOtherProject_Unit.h"
 
-#include "TVersionInfo_Unit.h"
-#include "Utils_Sql_Unit.h"
-#include "dmQuelm_Unit.h"
+#include "CommonUnits/GeneralUnits/TVersionInfo_Unit.h"
+#include "CommonUnits/GeneralUnits/Utils_Sql_Unit.h"
+#include "CommonUnits/GeneralUnits/dmQuelm_Unit.h"
 
 #include "platform/framework/Dialogs.h"
 

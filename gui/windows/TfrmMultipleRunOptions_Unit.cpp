@@ -1,6 +1,6 @@
-#include "TfrmMultipleRunOptions_Unit.h"
+#include "gui/windows/TfrmMultipleRunOptions_Unit.h"
 
-#include "TVersionInfo_Unit.h"
+#include "CommonUnits/GeneralUnits/TVersionInfo_Unit.h"
 
 TfrmMultipleRunOptions::TfrmMultipleRunOptions(TComponent* owner) : TForm(owner)
 {

@@ -1,6 +1,6 @@
-#include "TfrmReportOptions_Unit.h"
+#include "gui/windows/TfrmReportOptions_Unit.h"
 
-#include "TVersionInfo_Unit.h"
+#include "CommonUnits/GeneralUnits/TVersionInfo_Unit.h"
 
 TfrmReportOptions::TfrmReportOptions(TComponent* owner) : TForm(owner)
 {

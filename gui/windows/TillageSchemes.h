@@ -1,6 +1,6 @@
 #pragma once
 // The tillage scheme editor: schemes with the date and depth of each tillage.
-#include "EditorForm.h"
+#include "gui/windows/EditorForm.h"
 
 #include "platform/dbctrls/DBGrids.h"
 #include "platform/framework/ExtCtrls.h"

@@ -2,7 +2,7 @@
 // The current soil profile's parameters of the three relative diffusion models, one page
 // each; the window opens on the page of the model the profile uses. Changing the page and
 // closing the window save what was changed on any page.
-#include "EditorForm.h"
+#include "gui/windows/EditorForm.h"
 
 #include "platform/framework/ComCtrls.h"
 

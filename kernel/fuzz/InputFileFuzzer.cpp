@@ -1,6 +1,6 @@
 // Any bytes as a model input file: reading and taking apart collect errors and never fail
 // otherwise. The work folder does not exist, so no side file is found.
-#include "ModelRun.h"
+#include "kernel/ModelRun.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,7 +1,7 @@
 // The stand-in kernel as quelmgui meets it: the real program started in a work folder on a
 // hand-made input file and its side files, judged by the files it leaves.
-#include "ModelInput.h"
-#include "quelm_test_support.h"
+#include "kernel/ModelInput.h"
+#include "platform/testing/quelm_test_support.h"
 
 #include <gtest/gtest.h>
 

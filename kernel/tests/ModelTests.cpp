@@ -1,6 +1,6 @@
 // The kernel's reader, balance and listings in-process.
-#include "ModelReports.h"
-#include "quelm_test_support.h"
+#include "kernel/ModelReports.h"
+#include "platform/testing/quelm_test_support.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
-#include "DB.h"
-#include "DBTables.h"
+#include "platform/db/DB.h"
+#include "platform/db/DBTables.h"
 
 #include <QDateTime>
 #include <QRegularExpression>

@@ -4,9 +4,9 @@
 // A dataset keeps its rows in memory: opening runs one SELECT, every later navigation works on
 // that snapshot, and a post or delete writes one row through the dataset's own SQL and then
 // updates the snapshot. The cursor is always at a valid row or, for an empty dataset, at none.
-#include "Classes.h"
-#include "DateUtils.h"
-#include "SysUtils.h"
+#include "platform/rtl/Classes.h"
+#include "platform/rtl/DateUtils.h"
+#include "platform/rtl/SysUtils.h"
 
 #include <QVariant>
 

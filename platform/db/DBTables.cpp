@@ -1,6 +1,6 @@
-#include "DBTables.h"
+#include "platform/db/DBTables.h"
 
-#include "FileUtils.h"
+#include "platform/rtl/FileUtils.h"
 
 #include <QRegularExpression>
 #include <QSqlDatabase>

@@ -2,7 +2,7 @@
 // The desktop database engine over an embedded SQLite file: connections named by an alias,
 // tables with index order, master-detail ranges and events, queries with named parameters,
 // and engine errors that name the violated constraint.
-#include "DB.h"
+#include "platform/db/DB.h"
 
 #include <map>
 #include <memory>

@@ -1,4 +1,4 @@
-#include "DBCtrls.h"
+#include "platform/dbctrls/DBCtrls.h"
 
 #include "platform/framework/ControlHost.h"
 #include "platform/framework/Dialogs.h"

@@ -1,4 +1,4 @@
-#include "DBGrids.h"
+#include "platform/dbctrls/DBGrids.h"
 
 #include "platform/framework/Dialogs.h"
 #include "platform/framework/Forms.h"

@@ -1,6 +1,6 @@
-#include "ActnList.h"
+#include "platform/framework/ActnList.h"
 
-#include "Forms.h"
+#include "platform/framework/Forms.h"
 
 #include <algorithm>
 

@@ -3,8 +3,8 @@
 // items and buttons that use them. Every time the application goes idle, each action of a
 // list runs its OnUpdate (after the list's own OnUpdate, which may handle all of them), so
 // that its state follows the window's data.
-#include "Component.h"
-#include "Menus.h"
+#include "platform/framework/Component.h"
+#include "platform/framework/Menus.h"
 
 #include <vector>
 

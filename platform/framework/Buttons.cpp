@@ -1,7 +1,7 @@
-#include "Buttons.h"
+#include "platform/framework/Buttons.h"
 
-#include "ControlHost.h"
-#include "Forms.h"
+#include "platform/framework/ControlHost.h"
+#include "platform/framework/Forms.h"
 
 #include <QKeySequence>
 #include <QPixmap>

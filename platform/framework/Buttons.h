@@ -2,8 +2,8 @@
 // TSpeedButton: a flat tool button with a caption and an optional picture, a hint shown when
 // ShowHint is on, and the grouped "down" state; TBitBtn: a push button of a kind (OK, Cancel,
 // Close...) that brings its caption and modal result.
-#include "Controls.h"
-#include "StdCtrls.h"
+#include "platform/framework/Controls.h"
+#include "platform/framework/StdCtrls.h"
 
 #include <memory>
 

@@ -1,7 +1,7 @@
-#include "CheckLst.h"
+#include "platform/framework/CheckLst.h"
 
-#include "ControlHost.h"
-#include "Forms.h"
+#include "platform/framework/ControlHost.h"
+#include "platform/framework/Forms.h"
 
 #include <QListWidget>
 

@@ -1,6 +1,6 @@
 #pragma once
 // TCheckListBox: a list box whose items carry a check box each.
-#include "StdCtrls.h"
+#include "platform/framework/StdCtrls.h"
 
 class TCheckListBox : public TListBox {
 public:

@@ -1,4 +1,4 @@
-#include "Clipbrd.h"
+#include "platform/framework/Clipbrd.h"
 
 #include <algorithm>
 #include <cstring>

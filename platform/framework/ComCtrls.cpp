@@ -1,7 +1,7 @@
-#include "ComCtrls.h"
+#include "platform/framework/ComCtrls.h"
 
-#include "ControlHost.h"
-#include "Forms.h"
+#include "platform/framework/ControlHost.h"
+#include "platform/framework/Forms.h"
 #include "platform/win/WinFrameControl.h"
 
 #include <QCoreApplication>
@@ -387,8 +387,8 @@ void TStatusBar::Paint()
 // ---------------------------------------------------------------- track bar, date and time picker, month calendar
 
 
-#include "ControlHost.h"
-#include "Forms.h"
+#include "platform/framework/ControlHost.h"
+#include "platform/framework/Forms.h"
 
 #include <QCalendarWidget>
 #include <QDateTimeEdit>

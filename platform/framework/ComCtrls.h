@@ -1,6 +1,6 @@
 #pragma once
 // Common controls: the page control with its tab sheets and the status bar with its panels.
-#include "Controls.h"
+#include "platform/framework/Controls.h"
 
 #include <memory>
 #include <vector>
@@ -141,7 +141,7 @@ private:
 // date or time field with a calendar drop-down or spin arrows) and TMonthCalendar (a month
 // view). Each hosts the matching Qt widget; changes the user makes fire OnChange (TTrackBar
 // also on setting Position, as the framework does; the date controls only on user changes).
-#include "Controls.h"
+#include "platform/framework/Controls.h"
 #include "platform/rtl/DateUtils.h"
 
 class QSlider;

@@ -21,9 +21,9 @@
 // (TCustomControl calls Paint with Canvas on it) and shows the image. Drawing on Canvas outside
 // a paint ("at once") goes into the image and is shown at once, until the next paint of that
 // area draws over it.
-#include "Component.h"
-#include "Graphics.h"
-#include "Types.h"
+#include "platform/framework/Component.h"
+#include "platform/framework/Graphics.h"
+#include "platform/framework/Types.h"
 #include "platform/win/WinDef.h"
 #include "platform/win/WinWindow.h"
 

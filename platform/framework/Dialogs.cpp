@@ -1,6 +1,6 @@
-#include "Dialogs.h"
+#include "platform/framework/Dialogs.h"
 
-#include "Forms.h"
+#include "platform/framework/Forms.h"
 
 #include <QApplication>
 

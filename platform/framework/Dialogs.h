@@ -1,7 +1,7 @@
 #pragma once
 // The framework's message dialogs. Every box goes through the one presenter of the API
 // subset (ShowMessageBoxRequest), so a TMessageBoxInterceptor records and answers these too.
-#include "Controls.h"
+#include "platform/framework/Controls.h"
 #include "platform/win/WinMessageBox.h"
 
 #include <initializer_list>
@@ -54,7 +54,7 @@ void ShowMessageFmt(const String& format, std::initializer_list<TVarRec> args);
 
 // ---------------------------------------------------------------- file and folder dialogs
 
-#include "Component.h"
+#include "platform/framework/Component.h"
 #include "platform/rtl/Classes.h"
 
 #include <deque>

@@ -1,7 +1,7 @@
-#include "ExtCtrls.h"
+#include "platform/framework/ExtCtrls.h"
 
-#include "ControlHost.h"
-#include "Forms.h"
+#include "platform/framework/ControlHost.h"
+#include "platform/framework/Forms.h"
 #include "platform/win/WinFrameControl.h"
 
 #include <QGridLayout>

@@ -1,7 +1,7 @@
 #pragma once
 // TTimer: fires OnTimer every Interval milliseconds while Enabled and assigned; what OnTimer
 // throws reaches the application's exception handler.
-#include "Component.h"
+#include "platform/framework/Component.h"
 
 #include <memory>
 
@@ -33,7 +33,7 @@ private:
 
 // ---------------------------------------------------------------- panels, bevels, pictures
 
-#include "Controls.h"
+#include "platform/framework/Controls.h"
 #include "platform/rtl/Classes.h"
 
 class QGroupBox;

@@ -1,7 +1,7 @@
-#include "Forms.h"
+#include "platform/framework/Forms.h"
 
-#include "ControlHost.h"
-#include "StdCtrls.h"
+#include "platform/framework/ControlHost.h"
+#include "platform/framework/StdCtrls.h"
 
 #include <QCloseEvent>
 #include <QCursor>

@@ -6,7 +6,7 @@
 // programs that create a TQApplication - any Qt event, reaches Application->HandleException:
 // EAbort is dropped silently, anything else goes to the OnException handler when one is set,
 // else to ShowException.
-#include "Controls.h"
+#include "platform/framework/Controls.h"
 #include "platform/win/WinMessageBox.h"
 
 #include <QApplication>

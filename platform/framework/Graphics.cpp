@@ -1,4 +1,4 @@
-#include "Graphics.h"
+#include "platform/framework/Graphics.h"
 
 #include <QBuffer>
 #include <QImageReader>

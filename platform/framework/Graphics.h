@@ -8,8 +8,8 @@
 // and brush into its device context before each call and sets the text colour from the font,
 // the background colour from the brush and the background mode from the brush style (clear
 // brush: transparent), as the framework does.
-#include "Component.h"
-#include "Types.h"
+#include "platform/framework/Component.h"
+#include "platform/framework/Types.h"
 #include "platform/rtl/Classes.h"
 #include "platform/win/WinGdi.h"
 

@@ -1,7 +1,7 @@
-#include "Grids.h"
+#include "platform/framework/Grids.h"
 
-#include "ControlHost.h"
-#include "Forms.h"
+#include "platform/framework/ControlHost.h"
+#include "platform/framework/Forms.h"
 
 #include <QKeyEvent>
 #include <algorithm>

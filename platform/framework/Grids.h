@@ -10,8 +10,8 @@
 //
 // Paint calls DrawCell for every visible cell that meets the area being painted (fixed rows
 // and columns first), draws the grid lines, and fills the rest of the client area with Color.
-#include "Controls.h"
-#include "Mask.h"
+#include "platform/framework/Controls.h"
+#include "platform/framework/Mask.h"
 #include "platform/rtl/Classes.h"
 
 #include <cstring>

@@ -1,4 +1,4 @@
-#include "ImgList.h"
+#include "platform/framework/ImgList.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "IniFiles.h"
+#include "platform/framework/IniFiles.h"
 
 #include "platform/rtl/FileUtils.h"
 

@@ -1,4 +1,4 @@
-#include "Mask.h"
+#include "platform/framework/Mask.h"
 
 #include <QClipboard>
 #include <QGuiApplication>

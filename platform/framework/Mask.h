@@ -12,7 +12,7 @@
 //   ! optional characters left blank are dropped from the front instead of the end of Text
 //   : the time separator     / the date separator     _ a space
 //   \ takes the next character literally; any other character is a literal.
-#include "StdCtrls.h"
+#include "platform/framework/StdCtrls.h"
 
 #include <vector>
 

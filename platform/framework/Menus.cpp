@@ -1,6 +1,6 @@
-#include "Menus.h"
+#include "platform/framework/Menus.h"
 
-#include "Forms.h"
+#include "platform/framework/Forms.h"
 
 #include <QAction>
 #include <QActionGroup>

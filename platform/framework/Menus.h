@@ -5,8 +5,8 @@
 //
 // An item whose parent menu is disabled is disabled with it: neither a click nor its shortcut
 // reaches it while any menu above it is disabled.
-#include "Component.h"
-#include "Controls.h"
+#include "platform/framework/Component.h"
+#include "platform/framework/Controls.h"
 
 #include <memory>
 #include <vector>

@@ -1,7 +1,7 @@
-#include "StdCtrls.h"
+#include "platform/framework/StdCtrls.h"
 
-#include "ControlHost.h"
-#include "Forms.h"
+#include "platform/framework/ControlHost.h"
+#include "platform/framework/Forms.h"
 #include "platform/win/WinGdi.h"
 #include "platform/win/WinToolTip.h"
 

@@ -2,7 +2,7 @@
 // Standard controls hosted on the matching Qt widgets: TLabel (QLabel), TButton (QPushButton),
 // TCheckBox (QCheckBox) and TComboBox (QComboBox), whose events come from the widgets' signals and
 // run under Application->Guard.
-#include "Controls.h"
+#include "platform/framework/Controls.h"
 #include "platform/rtl/Classes.h"
 
 #include <QFont>

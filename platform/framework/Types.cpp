@@ -1,4 +1,4 @@
-#include "Types.h"
+#include "platform/framework/Types.h"
 
 #include <algorithm>
 

@@ -1,7 +1,7 @@
 // Device-context classes over the GDI stand-in.
-#include "AfxDC.h"
+#include "platform/mfc/AfxDC.h"
 
-#include "AfxWin.h"
+#include "platform/mfc/AfxWin.h"
 
 CDC::~CDC()
 {

@@ -1,5 +1,5 @@
 // The MFC subset over Qt widgets.
-#include "AfxWin.h"
+#include "platform/mfc/AfxWin.h"
 
 #include <QAction>
 #include <QApplication>

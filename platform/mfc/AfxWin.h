@@ -8,7 +8,7 @@
 // derived class to its bases; an unmapped IDOK/IDCANCEL in a dialog runs OnOK/OnCancel. Window
 // messages (paint, size, mouse, close) reach the virtual handlers of CWnd (OnPaint, OnSize...).
 // Exceptions never leave a Qt event handler: they go to CWinApp::HandleException.
-#include "AfxDC.h"
+#include "platform/mfc/AfxDC.h"
 #include "platform/win/WinDef.h"
 #include "platform/win/WinMessageBox.h"
 #include "platform/win/WinWindow.h"

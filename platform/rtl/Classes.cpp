@@ -1,4 +1,4 @@
-#include "Classes.h"
+#include "platform/rtl/Classes.h"
 
 #include <algorithm>
 #include <cstring>

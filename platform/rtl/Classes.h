@@ -2,7 +2,7 @@
 // The framework's basic classes: TPersistent, TStrings and TStringList (an ordered list of
 // texts, each with an object slot), TList (untyped pointers), the streams (TStream,
 // TMemoryStream, TFileStream, TStringStream) and TCollection with its items.
-#include "SysUtils.h"
+#include "platform/rtl/SysUtils.h"
 
 #include <cstdint>
 #include <cstdio>

@@ -1,6 +1,6 @@
 #pragma once
 // TDateTime: days since 30 December 1899, the fraction being the time of day.
-#include "SysUtils.h"
+#include "platform/rtl/SysUtils.h"
 
 #include <functional>
 

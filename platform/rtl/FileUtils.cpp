@@ -1,7 +1,7 @@
-#include "FileUtils.h"
+#include "platform/rtl/FileUtils.h"
 
 #include <QFile>
-#include "DateUtils.h"
+#include "platform/rtl/DateUtils.h"
 
 #include <algorithm>
 #include <cerrno>

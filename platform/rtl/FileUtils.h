@@ -3,8 +3,8 @@
 #include <string>
 // File and path routines of the run-time library, and a text-file writer.
 // Paths use '/' as separator; every path is built with these helpers.
-#include "Classes.h"
-#include "DateUtils.h"
+#include "platform/rtl/Classes.h"
+#include "platform/rtl/DateUtils.h"
 
 #include <cstdio>
 #include <memory>

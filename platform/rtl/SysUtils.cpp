@@ -1,4 +1,4 @@
-#include "SysUtils.h"
+#include "platform/rtl/SysUtils.h"
 
 #include <algorithm>
 #include <charconv>

@@ -1,7 +1,7 @@
 #pragma once
 // The run-time library's exceptions, format settings, number and text conversions and Format.
 // Every conversion uses the process-wide format settings below, never the C or Qt locale.
-#include "System.h"
+#include "platform/rtl/System.h"
 
 #include <cstdint>
 #include <initializer_list>

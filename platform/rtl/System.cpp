@@ -1,4 +1,4 @@
-#include "System.h"
+#include "platform/rtl/System.h"
 
 #include <QList>
 #include <QString>

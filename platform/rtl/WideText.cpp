@@ -1,4 +1,4 @@
-#include "WideText.h"
+#include "platform/rtl/WideText.h"
 
 #include <QString>
 

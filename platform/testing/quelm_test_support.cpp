@@ -1,4 +1,4 @@
-#include "quelm_test_support.h"
+#include "platform/testing/quelm_test_support.h"
 
 #include <vector>
 

@@ -1,4 +1,4 @@
-#include "SpreadsheetAutomation.h"
+#include "platform/win/SpreadsheetAutomation.h"
 
 #include <QByteArray>
 #include <QXmlStreamReader>

@@ -1,5 +1,5 @@
-#include "WinBitmap.h"
-#include "WinGdi.h"
+#include "platform/win/WinBitmap.h"
+#include "platform/win/WinGdi.h"
 
 #include <algorithm>
 #include <cstring>

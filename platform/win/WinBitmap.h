@@ -10,7 +10,7 @@
 // caller-visible bits in DIB layout (bottom row first, rows padded to 4 bytes); BitsChanged()
 // brings `image` in step with them after the caller wrote the bits, ImageChanged() the other way
 // after a device drew into the image.
-#include "WinDef.h"
+#include "platform/win/WinDef.h"
 
 #include <QImage>
 

@@ -1,6 +1,6 @@
-#include "WinClipboard.h"
+#include "platform/win/WinClipboard.h"
 
-#include "WinBitmap.h"
+#include "platform/win/WinBitmap.h"
 #include "platform/rtl/SysUtils.h"
 
 #include <QClipboard>

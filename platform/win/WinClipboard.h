@@ -20,7 +20,7 @@
 // - every other registered format (RegisterClipboardFormat: ids from 0xC000, one per name,
 //   names compared case-blind) is a MIME type of its own carrying the block's bytes unchanged,
 //   so two programs of the system exchange private formats byte for byte.
-#include "WinDef.h"
+#include "platform/win/WinDef.h"
 
 #include <cstddef>
 

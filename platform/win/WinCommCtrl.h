@@ -2,9 +2,9 @@
 // Common-control notifications (WM_NOTIFY) the controls send to their parent: the header every
 // notice starts with (NMHDR, WinWindow.h), the date-time picker's change notice, and the tool
 // tip's notices and messages (WinToolTip.h).
-#include "WinDef.h"
-#include "WinToolTip.h"
-#include "WinWindow.h"
+#include "platform/win/WinDef.h"
+#include "platform/win/WinToolTip.h"
+#include "platform/win/WinWindow.h"
 
 struct SYSTEMTIME {
     WORD wYear = 0;

@@ -1,4 +1,4 @@
-#include "WinCommDlg.h"
+#include "platform/win/WinCommDlg.h"
 
 #include <QApplication>
 #include <QFileDialog>

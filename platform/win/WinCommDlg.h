@@ -2,8 +2,8 @@
 // Common dialogs of the API subset: the open and save file dialogs over Qt's file dialog.
 // Tests and batch runs answer them without showing them: TCommonDialogScript (RAII, newest wins)
 // gives the next file name, or a cancel.
-#include "WinDef.h"
-#include "WinGdi.h"
+#include "platform/win/WinDef.h"
+#include "platform/win/WinGdi.h"
 #include "platform/rtl/System.h"
 
 #include <deque>

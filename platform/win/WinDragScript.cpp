@@ -1,5 +1,5 @@
 // Scripted drags: DoDragDrop's loop driven by a list of pointer positions.
-#include "WinDragScript.h"
+#include "platform/win/WinDragScript.h"
 
 #include <QWidget>
 

@@ -6,8 +6,8 @@
 // before every step and told the target's effect (GiveFeedback) after it, and the drag ends
 // with the button released (a drop on the last target, when it accepted) or with Escape. The
 // offscreen platform has no drag loop of its own; this is how a drag runs there.
-#include "WinOle.h"
-#include "WinWindow.h"
+#include "platform/win/WinOle.h"
+#include "platform/win/WinWindow.h"
 
 #include <vector>
 

@@ -3,8 +3,8 @@
 // path) and draws everything in the target's device pixels: each logical point goes through
 // the world transform, the page mapping, the reference device's pixels-to-millimetres ratio and
 // finally the frame-to-rectangle mapping of the play.
-#include "WinEmfRecords.h"
-#include "WinMetafile.h"
+#include "platform/win/WinEmfRecords.h"
+#include "platform/win/WinMetafile.h"
 
 #include <QPainterPath>
 #include <QPolygonF>

@@ -1,7 +1,7 @@
 #pragma once
 // Record numbers and fixed sizes of the enhanced and 16-bit metafile formats, and the
 // bounds-checked byte access that every reader of the engine goes through.
-#include "WinBitmap.h"
+#include "platform/win/WinBitmap.h"
 
 #include <cstdint>
 #include <cstring>

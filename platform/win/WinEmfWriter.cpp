@@ -1,6 +1,6 @@
-#include "WinEmfWriter.h"
+#include "platform/win/WinEmfWriter.h"
 
-#include "WinEmfRecords.h"
+#include "platform/win/WinEmfRecords.h"
 
 #include <QFile>
 #include <QSaveFile>

@@ -3,8 +3,8 @@
 // a context without a surface whose drawing calls become records. State (mapping, colours,
 // modes, clip region, the selected pen, brush and font) is written when it differs from what
 // the records so far established, just before the drawing call that uses it.
-#include "WinMetaSink.h"
-#include "WinMetafile.h"
+#include "platform/win/WinMetaSink.h"
+#include "platform/win/WinMetafile.h"
 
 #include <QImage>
 #include <QRegion>

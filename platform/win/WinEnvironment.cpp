@@ -1,4 +1,4 @@
-#include "WinEnvironment.h"
+#include "platform/win/WinEnvironment.h"
 
 #include "platform/rtl/FileUtils.h"
 

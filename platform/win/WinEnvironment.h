@@ -3,7 +3,7 @@
 // Linux decisions made once: the program file is the running executable, the "Windows
 // folder" is $QUELM_WINDIR (else $XDG_CONFIG_HOME/quelm/), and program names lose the
 // ".exe" of the system's own spelling.
-#include "WinDef.h"
+#include "platform/win/WinDef.h"
 #include "platform/rtl/System.h"
 
 #include <optional>

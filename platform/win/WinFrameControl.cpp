@@ -1,4 +1,4 @@
-#include "WinFrameControl.h"
+#include "platform/win/WinFrameControl.h"
 
 #include <algorithm>
 

@@ -1,7 +1,7 @@
 #pragma once
 // Three-dimensional edges and frame controls in the classic look, drawn with the fixed system
 // colours (button face, highlight, light, shadow, dark shadow).
-#include "WinGdi.h"
+#include "platform/win/WinGdi.h"
 
 enum : UINT { BDR_RAISEDOUTER = 0x1, BDR_SUNKENOUTER = 0x2, BDR_RAISEDINNER = 0x4, BDR_SUNKENINNER = 0x8,
               BDR_OUTER = 0x3, BDR_INNER = 0xC, EDGE_RAISED = 0x5, EDGE_SUNKEN = 0xA, EDGE_ETCHED = 0x6,

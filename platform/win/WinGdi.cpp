@@ -1,5 +1,5 @@
-#include "WinGdi.h"
-#include "WinMetaSink.h"
+#include "platform/win/WinGdi.h"
+#include "platform/win/WinMetaSink.h"
 
 #include "platform/rtl/SysUtils.h"
 

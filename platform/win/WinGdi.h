@@ -13,8 +13,8 @@
 // - the binary raster operation (SetROP2) applies to pens, brushes and fills alike;
 // - the device has 96 pixels per inch; coordinates are logical = device (MM_TEXT) shifted by
 //   the viewport and window origins.
-#include "WinBitmap.h"
-#include "WinDef.h"
+#include "platform/win/WinBitmap.h"
+#include "platform/win/WinDef.h"
 #include "platform/rtl/System.h"
 
 #include <QFont>

@@ -1,4 +1,4 @@
-#include "WinGdiPlus.h"
+#include "platform/win/WinGdiPlus.h"
 
 #include <QFontMetricsF>
 #include <QLinearGradient>

@@ -4,8 +4,8 @@
 // path-gradient brushes, paths, fonts and string formats, images decoded from streams (the
 // decoders of OleLoadPicture) and colour-keyed drawing. Every function returns a status and
 // never raises; a null object gives InvalidParameter.
-#include "WinGdi.h"
-#include "WinOle.h"
+#include "platform/win/WinGdi.h"
+#include "platform/win/WinOle.h"
 
 #include <cstdint>
 

@@ -1,6 +1,6 @@
-#include "WinLayered.h"
+#include "platform/win/WinLayered.h"
 
-#include "WinModule.h"
+#include "platform/win/WinModule.h"
 
 #include <QWidget>
 

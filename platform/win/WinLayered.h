@@ -2,7 +2,7 @@
 // Layered windows of "USER32.DLL": a window's constant opacity and colour key, and a window
 // shown from a device context's image with per-pixel alpha. Windows are QWidgets; the opacity
 // goes to the top-level window, the image is kept for the window to show (IWindowSurface).
-#include "WinGdi.h"
+#include "platform/win/WinGdi.h"
 
 enum : DWORD { LWA_COLORKEY = 1, LWA_ALPHA = 2 };
 enum : DWORD { ULW_COLORKEY = 1, ULW_ALPHA = 2, ULW_OPAQUE = 4 };

@@ -1,4 +1,4 @@
-#include "WinLook.h"
+#include "platform/win/WinLook.h"
 
 #include <QApplication>
 #include <QFont>

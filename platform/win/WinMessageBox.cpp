@@ -1,4 +1,4 @@
-#include "WinMessageBox.h"
+#include "platform/win/WinMessageBox.h"
 
 #include "platform/rtl/SysUtils.h"
 

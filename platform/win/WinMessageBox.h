@@ -2,7 +2,7 @@
 // Message boxes: the API's MessageBox and the one presenter that every message box of the
 // system goes through (the framework's MessageDlg/ShowMessage/Application->MessageBox too),
 // with an interceptor that tests install to record boxes and answer them by script.
-#include "WinDef.h"
+#include "platform/win/WinDef.h"
 #include "platform/rtl/System.h"
 
 #include <deque>

@@ -4,8 +4,8 @@
 // its arguments to the sink first, in the caller's logical coordinates, with the context's state
 // as it stands before the call. Calls that the drawing unit makes internally while serving one
 // call are not handed on again.
-#include "WinBitmap.h"
-#include "WinDef.h"
+#include "platform/win/WinBitmap.h"
+#include "platform/win/WinDef.h"
 
 #include <string>
 

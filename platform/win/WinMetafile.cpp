@@ -1,8 +1,8 @@
 // Enhanced-metafile handles: reading and checking the bytes, the header, description and
 // palette queries, copies and files.
-#include "WinMetafile.h"
+#include "platform/win/WinMetafile.h"
 
-#include "WinEmfRecords.h"
+#include "platform/win/WinEmfRecords.h"
 
 #include <QFile>
 #include <QSaveFile>

@@ -6,9 +6,9 @@
 // Every record is checked before use: a file whose header or record framing is broken is
 // refused (or cut at the first broken record, the records before it kept); a record whose
 // fields fail their checks during a play stops the play, and what was drawn so far stays.
-#include "WinBitmap.h"
-#include "WinDef.h"
-#include "WinGdi.h"
+#include "platform/win/WinBitmap.h"
+#include "platform/win/WinDef.h"
+#include "platform/win/WinGdi.h"
 
 #include <cstdint>
 #include <memory>

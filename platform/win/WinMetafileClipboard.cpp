@@ -1,7 +1,7 @@
 // The clipboard's enhanced-metafile format over Qt's clipboard: the picture's bytes under a
 // MIME type of our own (and the common enhanced-metafile type other programs offer), with a
 // PNG of the picture beside them for programs that take images only.
-#include "WinMetafile.h"
+#include "platform/win/WinMetafile.h"
 
 #include <QApplication>
 #include <QBuffer>

@@ -1,4 +1,4 @@
-#include "WinModule.h"
+#include "platform/win/WinModule.h"
 
 #include <algorithm>
 #include <cctype>

@@ -5,7 +5,7 @@
 // GetModuleHandle / GetProcAddress look them up by name, case-blind, with or without ".dll".
 // A test can hide a module or one of its entries (TModuleOverride) to reach the paths where
 // the system finds them missing.
-#include "WinDef.h"
+#include "platform/win/WinDef.h"
 
 #include <map>
 #include <string>

@@ -1,6 +1,6 @@
-#include "WinOem.h"
+#include "platform/win/WinOem.h"
 
-#include "System.h"
+#include "platform/rtl/System.h"
 
 namespace {
 

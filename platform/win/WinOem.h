@@ -1,6 +1,6 @@
 #pragma once
 // The OEM code page (437) of console and DOS text, converted to the system code page.
-#include "WinDef.h"
+#include "platform/win/WinDef.h"
 
 // Converts the zero-terminated src into dst (which may be src itself); characters that the
 // system code page lacks become '?'. Returns true, as the Windows function does.

@@ -1,4 +1,4 @@
-#include "WinOle.h"
+#include "platform/win/WinOle.h"
 
 #include <QBuffer>
 #include <QImageReader>
@@ -317,8 +317,8 @@ HRESULT OleLoadPicture(IStream* stream, LONG size, BOOL runMode, REFIID riid, vo
 
 // ---------------------------------------------------------------- drag and drop
 
-#include "WinClipboard.h"
-#include "WinWindow.h"
+#include "platform/win/WinClipboard.h"
+#include "platform/win/WinWindow.h"
 
 #include <QApplication>
 #include <QCursor>

@@ -5,8 +5,8 @@
 // (.ico) and TIFF. A picture that cannot be decoded gives an error result and no picture,
 // never a fault. Sizes of an IPicture are in HIMETRIC (0.01 mm); at 96 pixels per inch one
 // pixel is 2540 / 96 units.
-#include "WinGdi.h"
-#include "WinUxTheme.h" // HRESULT
+#include "platform/win/WinGdi.h"
+#include "platform/win/WinUxTheme.h" // HRESULT
 #include "platform/rtl/System.h"
 
 #include <QImage>

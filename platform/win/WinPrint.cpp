@@ -1,5 +1,5 @@
 // Printer device contexts over QPrinter.
-#include "WinPrint.h"
+#include "platform/win/WinPrint.h"
 
 #include <QApplication>
 #include <QPageLayout>

@@ -4,7 +4,7 @@
 // dialog. A printer named "PDF:<path>" prints into that PDF file, so that tests and batch runs need
 // no printer. A printer context draws through the GDI stand-in like any other context; it has
 // 300 device units per inch.
-#include "WinGdi.h"
+#include "platform/win/WinGdi.h"
 
 #include <cstdint>
 #include <functional>

@@ -1,4 +1,4 @@
-#include "WinProcess.h"
+#include "platform/win/WinProcess.h"
 
 #include "platform/rtl/FileUtils.h"
 

@@ -9,7 +9,7 @@
 // idle priority class is nice 19. The show mode is accepted and kept but has no effect: the
 // programs started this way show no window of their own. Handles that are closed before
 // their process ends do not leave zombies behind: such processes are reaped later.
-#include "WinDef.h"
+#include "platform/win/WinDef.h"
 #include "platform/rtl/System.h"
 
 #include <vector>

@@ -1,6 +1,6 @@
-#include "WinRegistry.h"
+#include "platform/win/WinRegistry.h"
 
-#include "WinEnvironment.h"
+#include "platform/win/WinEnvironment.h"
 #include "platform/rtl/FileUtils.h"
 
 #include <cstdio>

@@ -14,7 +14,7 @@
 //     "theDatabase"="/home/user/Projects.vantor"
 //     "Count"=dword:0000000a
 // Inside quotes, \\ \" \n \r \t are escapes. Text is stored as the system's single bytes.
-#include "WinDef.h"
+#include "platform/win/WinDef.h"
 #include "platform/rtl/Classes.h"
 
 struct HKEY__;

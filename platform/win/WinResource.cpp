@@ -1,4 +1,4 @@
-#include "WinResource.h"
+#include "platform/win/WinResource.h"
 
 #include "platform/rtl/FileUtils.h"
 #include "platform/rtl/SysUtils.h"

@@ -7,7 +7,7 @@
 // A program adds resources with qt_add_resources(<target> <name> PREFIX
 // /quelm/resources/RCDATA ...), a file's alias being its resource name. Every module handle
 // (null included) stands for the program: there is one resource section.
-#include "WinModule.h"
+#include "platform/win/WinModule.h"
 
 // An integer resource name or type.
 inline const char* MAKEINTRESOURCE(int id)

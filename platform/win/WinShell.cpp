@@ -1,4 +1,4 @@
-#include "WinShell.h"
+#include "platform/win/WinShell.h"
 
 #include "platform/rtl/FileUtils.h"
 

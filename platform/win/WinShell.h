@@ -3,7 +3,7 @@
 // document goes to its associated program through Qt, a program file is started with the
 // parameters in the folder without waiting). Tests install a TShellExecuteRecorder, which
 // records every call and answers it instead of opening anything.
-#include "WinProcess.h"
+#include "platform/win/WinProcess.h"
 
 #include <vector>
 

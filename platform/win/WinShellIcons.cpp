@@ -1,4 +1,4 @@
-#include "WinShellIcons.h"
+#include "platform/win/WinShellIcons.h"
 
 #include <QFileInfo>
 #include <QImage>

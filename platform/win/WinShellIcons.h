@@ -5,8 +5,8 @@
 // "cmd", "sh", or an existing file that may be run), text ("txt", "log", "ini", "csv" and the
 // model's text files), picture ("bmp", "png", "jpg", "gif", "tif", "ico", "emf", "wmf"...) and
 // web page ("htm", "html"); a file's kind comes from its extension, without regard to case.
-#include "WinGdi.h"
-#include "WinUxTheme.h" // HIMAGELIST
+#include "platform/win/WinGdi.h"
+#include "platform/win/WinUxTheme.h" // HIMAGELIST
 
 enum : UINT { SHGFI_LARGEICON = 0x0, SHGFI_SMALLICON = 0x1, SHGFI_USEFILEATTRIBUTES = 0x10, SHGFI_ICON = 0x100,
               SHGFI_SYSICONINDEX = 0x4000 };

@@ -1,4 +1,4 @@
-#include "WinToolTip.h"
+#include "platform/win/WinToolTip.h"
 
 #include <QEvent>
 #include <QFontMetrics>

@@ -30,9 +30,9 @@
 // title with a stock icon (TTI_INFO, TTI_WARNING, TTI_ERROR). The text is one line until
 // TTM_SETMAXTIPWIDTH gives a width, then it wraps at that width and at its line breaks. Without
 // TTS_NOPREFIX a text ends at a tab and loses its '&' prefixes ("&&" gives "&"). Texts are UTF-8.
-#include "WinGdi.h"
-#include "WinModule.h"
-#include "WinWindow.h"
+#include "platform/win/WinGdi.h"
+#include "platform/win/WinModule.h"
+#include "platform/win/WinWindow.h"
 
 // The class name of the tool tip (class names are compared without regard to case).
 inline constexpr const char* TOOLTIPS_CLASS = "tooltips_class32";

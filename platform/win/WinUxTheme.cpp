@@ -1,6 +1,6 @@
-#include "WinUxTheme.h"
+#include "platform/win/WinUxTheme.h"
 
-#include "WinModule.h"
+#include "platform/win/WinModule.h"
 
 #include <QApplication>
 #include <QStyle>

@@ -5,7 +5,7 @@
 // "BUTTON" (push 1, radio 2, check box 3), "COMBOBOX" (drop-down button 1), "SPIN" (up 1,
 // down 2), "HEADER" (item 1), "PROGRESS" (bar 1, chunk 3), "EDIT", "TREEVIEW" (glyph 2),
 // "SCROLLBAR" (arrow button 1); anything else draws a plain panel.
-#include "WinGdi.h"
+#include "platform/win/WinGdi.h"
 
 #include <string>
 #include <vector>

@@ -1,6 +1,6 @@
-#include "WinVersion.h"
+#include "platform/win/WinVersion.h"
 
-#include "WinEnvironment.h"
+#include "platform/win/WinEnvironment.h"
 
 #include <cstring>
 

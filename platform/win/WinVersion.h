@@ -3,7 +3,7 @@
 // declares it once with a static TVersionResource (the program's own source), and
 // GetFileVersionInfoSize/GetFileVersionInfo/VerQueryValue give it for the program's own
 // file. Any other file has no version information (size 0).
-#include "WinDef.h"
+#include "platform/win/WinDef.h"
 #include "platform/rtl/System.h"
 
 #include <optional>

@@ -1,4 +1,4 @@
-#include "WinWindow.h"
+#include "platform/win/WinWindow.h"
 
 #include <QApplication>
 #include <QCursor>
@@ -14,7 +14,7 @@
 #include <algorithm>
 #include <map>
 #include <vector>
-#include "WinGdi.h"
+#include "platform/win/WinGdi.h"
 
 namespace {
 

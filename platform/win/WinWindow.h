@@ -3,7 +3,7 @@
 // and posting messages to windows, scroll bars, mouse capture and key state. A window is a
 // QWidget (HWND); windows of the component framework implement IMessageTarget (their
 // messages go through the control's WndProc) and IScrollBarHost (their scroll bars).
-#include "WinDef.h"
+#include "platform/win/WinDef.h"
 
 // ---------------------------------------------------------------- messages
 enum : UINT {

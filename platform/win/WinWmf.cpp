@@ -2,10 +2,10 @@
 // device context, the conversion into an enhanced picture (the records played onto the
 // recording context) and back (the enhanced picture played onto a context that writes 16-bit
 // records).
-#include "WinEmfRecords.h"
-#include "WinEmfWriter.h"
-#include "WinMetaSink.h"
-#include "WinMetafile.h"
+#include "platform/win/WinEmfRecords.h"
+#include "platform/win/WinEmfWriter.h"
+#include "platform/win/WinMetaSink.h"
+#include "platform/win/WinMetafile.h"
 
 #include <QFile>
 #include <QPainterPath>

@@ -1,9 +1,9 @@
 // The bitmap formats of picture export: crop, grey, scale, colour depth and the writers.
-#include "export_settings_dialogs.h"
-#include "gfl155.h"
-#include "imagelib.h"
-#include "picture_export.h"
-#include "plot_app.h"
+#include "plotwell/app/export_settings_dialogs.h"
+#include "plotwell/app/gfl/gfl155.h"
+#include "plotwell/app/imagelib/imagelib.h"
+#include "plotwell/app/picture_export.h"
+#include "plotwell/app/plot_app.h"
 
 #include <cstring>
 #include <vector>

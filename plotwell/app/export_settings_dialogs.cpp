@@ -1,7 +1,7 @@
 // Export settings and colour chooser dialogs.
-#include "export_settings_dialogs.h"
+#include "plotwell/app/export_settings_dialogs.h"
 
-#include "plot_app.h"
+#include "plotwell/app/plot_app.h"
 #include "platform/win/WinPrint.h"
 #include "plotwell/core/shared_routines.h"
 

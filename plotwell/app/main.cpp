@@ -1,5 +1,5 @@
 // plotwell: the plotting program. The command line is the tail of an xy call.
-#include "plot_app.h"
+#include "plotwell/app/plot_app.h"
 #include "platform/framework/Forms.h"
 
 #include <QCoreApplication>

@@ -1,9 +1,9 @@
 // The export command: file and type, the export settings, and the drawing into the picture.
-#include "picture_export.h"
+#include "plotwell/app/picture_export.h"
 
-#include "export_settings_dialogs.h"
-#include "plot_app.h"
-#include "plot_frame.h"
+#include "plotwell/app/export_settings_dialogs.h"
+#include "plotwell/app/plot_app.h"
+#include "plotwell/app/plot_frame.h"
 
 #if __has_include("platform/win/WinMetafile.h")
 #include "platform/win/WinMetafile.h"

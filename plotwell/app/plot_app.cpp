@@ -1,7 +1,7 @@
 // Start-up and command line.
-#include "plot_app.h"
+#include "plotwell/app/plot_app.h"
 
-#include "plot_frame.h"
+#include "plotwell/app/plot_frame.h"
 #include "plotwell/core/xy_call.h"
 #include "platform/win/WinEnvironment.h"
 #include "platform/rtl/FileUtils.h"

@@ -5,7 +5,7 @@
 //
 // Batch runs (-# or -@) never show a window or a box: messages go to standard error and the exit
 // status tells whether the print or export succeeded.
-#include "graphics_state.h"
+#include "plotwell/app/graphics/graphics_state.h"
 #include "platform/mfc/AfxWin.h"
 #include "plotwell/core/plot_settings.h"
 

@@ -1,9 +1,9 @@
 // The main window: chart painting, the off-screen bitmap, zoom and read-out.
-#include "plot_frame.h"
+#include "plotwell/app/plot_frame.h"
 
-#include "plot_app.h"
-#include "picture_export.h"
-#include "plotwell_dialogs.h"
+#include "plotwell/app/plot_app.h"
+#include "plotwell/app/picture_export.h"
+#include "plotwell/app/plotwell_dialogs.h"
 #include "plotwell/core/freq_distribution.h"
 #include "plotwell/core/map_cells.h"
 #include "plotwell/core/shared_routines.h"

@@ -3,7 +3,7 @@
 // that the plot core draws only when the picture must change (first paint, resize, zoom); ordinary
 // repaints copy the bitmap. It hosts zoom by dragging, the coordinate read-out in the title, and
 // the menu commands for printing, PostScript, picture export and the dialogs.
-#include "plotwell_dialogs.h"
+#include "plotwell/app/plotwell_dialogs.h"
 #include "platform/mfc/AfxWin.h"
 #include "plotwell/core/plot_settings.h"
 

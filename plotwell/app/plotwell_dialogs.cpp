@@ -1,10 +1,10 @@
 // plotwell's dialogs.
-#include "plotwell_dialogs.h"
+#include "plotwell/app/plotwell_dialogs.h"
 
 #include <cmath>
 #include <cstdlib>
 
-#include "plot_app.h"
+#include "plotwell/app/plot_app.h"
 #include "plotwell/core/shared_routines.h"
 #include "plotwell/core/xy_call.h"
 

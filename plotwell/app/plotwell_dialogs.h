@@ -1,8 +1,8 @@
 #pragma once
 // plotwell's dialogs: the about box, the Chart Data dialog (titles and classes of a classified map),
 // the progress dialog, the PostScript file dialog, and the printer dialogs.
-#include "export_settings_dialogs.h"
-#include "printing.h"
+#include "plotwell/app/export_settings_dialogs.h"
+#include "plotwell/app/printing.h"
 
 #include <string>
 #include <vector>

@@ -1,9 +1,9 @@
 // Printing: plotwellPrint.ini, the printer settings dialog and one printed page.
-#include "printing.h"
+#include "plotwell/app/printing.h"
 
-#include "plot_app.h"
-#include "plot_frame.h"
-#include "plotwell_dialogs.h"
+#include "plotwell/app/plot_app.h"
+#include "plotwell/app/plot_frame.h"
+#include "plotwell/app/plotwell_dialogs.h"
 
 #include <cmath>
 #include <cstdio>

@@ -1,8 +1,8 @@
-#include "axis_ticks.h"
+#include "plotwell/core/axis_ticks.h"
 
-#include "axis_transforms.h"
-#include "chart_frame.h"
-#include "plot_utilities.h"
+#include "plotwell/core/axis_transforms.h"
+#include "plotwell/core/chart_frame.h"
+#include "plotwell/core/plot_utilities.h"
 
 #include <cmath>
 

@@ -2,7 +2,7 @@
 // Axis lines, major and minor ticks, tick labels, axis texts and grid lines of the x axis and the
 // two y axes. Each axis is drawn twice: first before the data (bar margin, grid behind the data,
 // ticks), then after them (ticks again, labels, texts, grid in front, closing lines of the frame).
-#include "plot_settings.h"
+#include "plotwell/core/plot_settings.h"
 
 #include <string>
 

@@ -1,6 +1,6 @@
-#include "axis_transforms.h"
+#include "plotwell/core/axis_transforms.h"
 
-#include "shared_routines.h"
+#include "plotwell/core/shared_routines.h"
 
 #include <cmath>
 #include <cstring>

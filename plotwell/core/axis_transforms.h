@@ -1,6 +1,6 @@
 #pragma once
 // Turning data values into axis fractions, rounding axis ranges, and mapping graph viewports.
-#include "plot_settings.h"
+#include "plotwell/core/plot_settings.h"
 
 namespace plotwell {
 

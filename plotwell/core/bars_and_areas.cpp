@@ -1,8 +1,8 @@
-#include "bars_and_areas.h"
+#include "plotwell/core/bars_and_areas.h"
 
-#include "axis_transforms.h"
-#include "data_stage.h"
-#include "shared_routines.h"
+#include "plotwell/core/axis_transforms.h"
+#include "plotwell/core/data_stage.h"
+#include "plotwell/core/shared_routines.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,7 +1,7 @@
 #pragma once
 // Series drawn other than as lines and markers: filled areas between two series or down to zero,
 // bars (side by side, stacked, horizontal) and the deviation bars of DRAW_DEV items.
-#include "plot_settings.h"
+#include "plotwell/core/plot_settings.h"
 
 namespace plotwell {
 

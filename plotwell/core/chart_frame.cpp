@@ -1,13 +1,13 @@
-#include "chart_frame.h"
+#include "plotwell/core/chart_frame.h"
 
-#include "colour_table.h"
-#include "map_classes.h"
-#include "page_texts.h"
+#include "plotwell/core/colour_table.h"
+#include "plotwell/core/map_classes.h"
+#include "plotwell/core/page_texts.h"
 
-#include "axis_ticks.h"
-#include "axis_transforms.h"
-#include "plot_utilities.h"
-#include "shared_routines.h"
+#include "plotwell/core/axis_ticks.h"
+#include "plotwell/core/axis_transforms.h"
+#include "plotwell/core/plot_utilities.h"
+#include "plotwell/core/shared_routines.h"
 
 #include <cmath>
 

@@ -1,7 +1,7 @@
 #pragma once
 // The graph frame on the page: page and graph backgrounds, the frame layout in layout units
 // (100 x 100 over the graph region), the frame viewport with its zero lines, and the title lines.
-#include "plot_settings.h"
+#include "plotwell/core/plot_settings.h"
 
 #include <string>
 

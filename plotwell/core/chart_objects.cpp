@@ -1,6 +1,6 @@
-#include "chart_objects.h"
+#include "plotwell/core/chart_objects.h"
 
-#include "shared_routines.h"
+#include "plotwell/core/shared_routines.h"
 
 #include <cstdio>
 

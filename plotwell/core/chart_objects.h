@@ -2,7 +2,7 @@
 // The chart data that the titles-and-classes dialog edits (the two titles, the matrix title, the grid
 // spacing and the class table of a class map), the formatting of one class into a MATRIX_CLASS line,
 // and the rewrite of the settings file into "tmpsetfp.set" with the edited values.
-#include "plot_settings.h"
+#include "plotwell/core/plot_settings.h"
 
 #include <string>
 #include <vector>

@@ -1,7 +1,7 @@
-#include "colour_table.h"
+#include "plotwell/core/colour_table.h"
 
-#include "settings_language.h"
-#include "shared_routines.h"
+#include "plotwell/core/settings_language.h"
+#include "plotwell/core/shared_routines.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,7 +1,7 @@
 #pragma once
 // The colour table of a drawing: the built-in greys and hues, the colour file ("xycolor.set") with
 // its RANGE ramp of class colours, and the picture fills of BITMAP_COLOR.
-#include "plot_settings.h"
+#include "plotwell/core/plot_settings.h"
 
 #include <string>
 #include <vector>

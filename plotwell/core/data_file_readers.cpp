@@ -1,7 +1,7 @@
-#include "data_file_readers.h"
+#include "plotwell/core/data_file_readers.h"
 
-#include "data_stage.h"
-#include "shared_routines.h"
+#include "plotwell/core/data_stage.h"
+#include "plotwell/core/shared_routines.h"
 
 #include <cmath>
 #include <cstdint>

@@ -2,7 +2,7 @@
 // Readers of the data files whose layout plotwell fixes itself: grid maps (text or binary, plain or
 // run-length compressed), matrix data lines and vignette files. Every count, size and run length is
 // checked before it is used: a damaged file ends the drawing with a message, never with a fault.
-#include "plot_settings.h"
+#include "plotwell/core/plot_settings.h"
 
 #include <cstdio>
 #include <functional>

@@ -1,7 +1,7 @@
-#include "data_selection.h"
+#include "plotwell/core/data_selection.h"
 
-#include "settings_language.h"
-#include "shared_routines.h"
+#include "plotwell/core/settings_language.h"
+#include "plotwell/core/shared_routines.h"
 
 #include "rowsift/row_selection.h"
 

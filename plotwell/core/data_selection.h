@@ -2,7 +2,7 @@
 // Settings preparation and data selection of one xy call: the named section of the settings file,
 // the -cmd lines, INCLUDE lines and the winmenu.set merge become one settings stream; the DATA lines
 // are selected into the call's data file by the shared row-selection engine.
-#include "plot_settings.h"
+#include "plotwell/core/plot_settings.h"
 
 #include <string>
 #include <vector>

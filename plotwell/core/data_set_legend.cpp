@@ -1,11 +1,11 @@
-#include "data_set_legend.h"
+#include "plotwell/core/data_set_legend.h"
 
-#include "map_classes.h"
+#include "plotwell/core/map_classes.h"
 
-#include "axis_transforms.h"
-#include "chart_frame.h"
-#include "plot_utilities.h"
-#include "shared_routines.h"
+#include "plotwell/core/axis_transforms.h"
+#include "plotwell/core/chart_frame.h"
+#include "plotwell/core/plot_utilities.h"
+#include "plotwell/core/shared_routines.h"
 
 #include <cmath>
 

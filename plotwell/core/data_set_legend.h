@@ -1,7 +1,7 @@
 #pragma once
 // What belongs to the data sets once their points are known: the buffered points as polylines
 // and markers, the DRAW_LABELS texts, and the legend naming every data set with a sample of its style.
-#include "plot_settings.h"
+#include "plotwell/core/plot_settings.h"
 
 #include <string>
 

@@ -1,13 +1,13 @@
-#include "data_stage.h"
+#include "plotwell/core/data_stage.h"
 
-#include "axis_transforms.h"
-#include "bars_and_areas.h"
-#include "linear_regression.h"
-#include "map_cells.h"
-#include "map_decorations.h"
-#include "page_pictures.h"
-#include "data_set_legend.h"
-#include "shared_routines.h"
+#include "plotwell/core/axis_transforms.h"
+#include "plotwell/core/bars_and_areas.h"
+#include "plotwell/core/linear_regression.h"
+#include "plotwell/core/map_cells.h"
+#include "plotwell/core/map_decorations.h"
+#include "plotwell/core/page_pictures.h"
+#include "plotwell/core/data_set_legend.h"
+#include "plotwell/core/shared_routines.h"
 
 #include <charconv>
 #include <cmath>

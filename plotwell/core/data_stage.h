@@ -2,7 +2,7 @@
 // The data stage of one xy call and the point pipeline: a data row becomes points, points are
 // checked, scaled, accumulated, turned into axis fractions and buffered; full buffers are drawn
 // in chunks so that files of any length need bounded memory.
-#include "plot_settings.h"
+#include "plotwell/core/plot_settings.h"
 
 #include <string>
 #include <string_view>

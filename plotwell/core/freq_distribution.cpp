@@ -1,9 +1,9 @@
-#include "freq_distribution.h"
+#include "plotwell/core/freq_distribution.h"
 
-#include "axis_transforms.h"
-#include "data_file_readers.h"
-#include "data_selection.h"
-#include "shared_routines.h"
+#include "plotwell/core/axis_transforms.h"
+#include "plotwell/core/data_file_readers.h"
+#include "plotwell/core/data_selection.h"
+#include "plotwell/core/shared_routines.h"
 
 #include <algorithm>
 #include <array>

@@ -2,7 +2,7 @@
 // Frequency distributions of a drawn grid map: its cells counted in classes (from the settings or
 // equal-width classes between the rounded extremes), cumulative percentages and percentiles, and
 // the files written from them: "frqdst<m>.out", "freqdist.job" and the percentiles file.
-#include "plot_settings.h"
+#include "plotwell/core/plot_settings.h"
 
 #include <string>
 #include <vector>

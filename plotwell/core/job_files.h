@@ -1,7 +1,7 @@
 #pragma once
 // Job files: several graphs (XY lines) on one page, then the page's own decorations (titles, lines,
 // markers, boxes, a vignette, date and time, a legend for the whole page) in percent of the page.
-#include "plot_settings.h"
+#include "plotwell/core/plot_settings.h"
 
 #include <string>
 #include <vector>

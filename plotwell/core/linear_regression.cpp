@@ -1,8 +1,8 @@
-#include "linear_regression.h"
+#include "plotwell/core/linear_regression.h"
 
-#include "axis_transforms.h"
-#include "data_stage.h"
-#include "shared_routines.h"
+#include "plotwell/core/axis_transforms.h"
+#include "plotwell/core/data_stage.h"
+#include "plotwell/core/shared_routines.h"
 
 #include <cmath>
 #include <cstdio>

@@ -1,7 +1,7 @@
 #pragma once
 // The two least-squares regression lines of LIN_REGR1 and LIN_REGR2: the fit over the pooled points
 // of their series, the report "lin_regr.xy" and the lines across the x range.
-#include "plot_settings.h"
+#include "plotwell/core/plot_settings.h"
 
 namespace plotwell {
 

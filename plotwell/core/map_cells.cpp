@@ -1,11 +1,11 @@
-#include "map_cells.h"
+#include "plotwell/core/map_cells.h"
 
-#include "axis_transforms.h"
-#include "data_file_readers.h"
-#include "map_classes.h"
-#include "data_stage.h"
-#include "page_keywords.h"
-#include "shared_routines.h"
+#include "plotwell/core/axis_transforms.h"
+#include "plotwell/core/data_file_readers.h"
+#include "plotwell/core/map_classes.h"
+#include "plotwell/core/data_stage.h"
+#include "plotwell/core/page_keywords.h"
+#include "plotwell/core/shared_routines.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,7 +1,7 @@
 #pragma once
 // Grid maps on the page: the DRAW_MAP setting that makes a plot a map, and the cells of the map
 // drawn row by row as rectangles in their class colours, thinned to the device's resolution.
-#include "plot_settings.h"
+#include "plotwell/core/plot_settings.h"
 
 #include <string>
 #include <vector>

@@ -1,6 +1,6 @@
-#include "map_classes.h"
+#include "plotwell/core/map_classes.h"
 
-#include "shared_routines.h"
+#include "plotwell/core/shared_routines.h"
 
 #include <algorithm>
 

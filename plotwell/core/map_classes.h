@@ -1,7 +1,7 @@
 #pragma once
 // The class table of maps, matrices and polygon values (MATRIX_CLASS, EXTRA_CLASS): how a line fills
 // it, how a value finds its class, and the class legend beside a map or matrix.
-#include "plot_settings.h"
+#include "plotwell/core/plot_settings.h"
 
 #include <string>
 #include <vector>

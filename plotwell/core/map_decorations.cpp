@@ -1,9 +1,9 @@
-#include "map_decorations.h"
+#include "plotwell/core/map_decorations.h"
 
-#include "axis_transforms.h"
-#include "data_stage.h"
-#include "map_classes.h"
-#include "shared_routines.h"
+#include "plotwell/core/axis_transforms.h"
+#include "plotwell/core/data_stage.h"
+#include "plotwell/core/map_classes.h"
+#include "plotwell/core/shared_routines.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,7 +1,7 @@
 #pragma once
 // The other area data of a plot: polygon files with their value files and value labels, vector
 // files drawn as arrows, and the map decorations (scale bar, north arrow).
-#include "plot_settings.h"
+#include "plotwell/core/plot_settings.h"
 
 #include <string>
 #include <vector>

@@ -1,7 +1,7 @@
-#include "map_keywords.h"
+#include "plotwell/core/map_keywords.h"
 
-#include "map_classes.h"
-#include "shared_routines.h"
+#include "plotwell/core/map_classes.h"
+#include "plotwell/core/shared_routines.h"
 
 #include <algorithm>
 #include <cmath>

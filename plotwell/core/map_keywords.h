@@ -1,6 +1,6 @@
 #pragma once
 // The word keywords of maps, matrices, vectors and map decorations.
-#include "plot_settings.h"
+#include "plotwell/core/plot_settings.h"
 
 #include <string>
 #include <vector>

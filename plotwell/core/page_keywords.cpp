@@ -1,8 +1,8 @@
-#include "page_keywords.h"
+#include "plotwell/core/page_keywords.h"
 
-#include "settings_language.h"
-#include "shared_routines.h"
-#include "xy_call.h"
+#include "plotwell/core/settings_language.h"
+#include "plotwell/core/shared_routines.h"
+#include "plotwell/core/xy_call.h"
 
 #include <cstring>
 

@@ -1,6 +1,6 @@
 #pragma once
 // Settings keywords that shape the page, the frame, the texts and the axes, and the switches.
-#include "plot_settings.h"
+#include "plotwell/core/plot_settings.h"
 
 #include <span>
 #include <string>

@@ -1,8 +1,8 @@
-#include "page_pictures.h"
+#include "plotwell/core/page_pictures.h"
 
-#include "axis_transforms.h"
-#include "settings_language.h"
-#include "shared_routines.h"
+#include "plotwell/core/axis_transforms.h"
+#include "plotwell/core/settings_language.h"
+#include "plotwell/core/shared_routines.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,7 +1,7 @@
 #pragma once
 // Pictures placed on the page by DRAW_BITMAP lines (BITMAP lines of a job) in their drawing phases,
 // and the grid lines of a map.
-#include "plot_settings.h"
+#include "plotwell/core/plot_settings.h"
 
 #include <string>
 #include <vector>

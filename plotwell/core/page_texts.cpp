@@ -1,11 +1,11 @@
-#include "page_texts.h"
+#include "plotwell/core/page_texts.h"
 
-#include "map_decorations.h"
+#include "plotwell/core/map_decorations.h"
 
-#include "chart_frame.h"
-#include "plot_utilities.h"
-#include "series_keywords.h"
-#include "shared_routines.h"
+#include "plotwell/core/chart_frame.h"
+#include "plotwell/core/plot_utilities.h"
+#include "plotwell/core/series_keywords.h"
+#include "plotwell/core/shared_routines.h"
 
 namespace plotwell {
 

@@ -1,7 +1,7 @@
 #pragma once
 // Free texts on the page: TEXT lines placed by symbolic positions relative to the frame or the page,
 // FONT lines, and the date and time stamps of DRAW_DATE and DRAW_TIME.
-#include "plot_settings.h"
+#include "plotwell/core/plot_settings.h"
 
 #include <string>
 #include <vector>

@@ -1,9 +1,9 @@
-#include "plot_defaults.h"
+#include "plotwell/core/plot_defaults.h"
 
-#include "axis_transforms.h"
-#include "data_stage.h"
-#include "series_keywords.h"
-#include "shared_routines.h"
+#include "plotwell/core/axis_transforms.h"
+#include "plotwell/core/data_stage.h"
+#include "plotwell/core/series_keywords.h"
+#include "plotwell/core/shared_routines.h"
 
 #include "rowsift/expression_evaluator.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 // Starting values of every xy call, autoscaling of the open axis ranges, and expression curves.
-#include "plot_settings.h"
+#include "plotwell/core/plot_settings.h"
 
 namespace plotwell {
 

@@ -1,6 +1,6 @@
 #pragma once
 // The plot driver: one xy call from its data and settings to a finished graph.
-#include "plot_settings.h"
+#include "plotwell/core/plot_settings.h"
 
 #include <string>
 #include <vector>

@@ -1,4 +1,4 @@
-#include "plot_settings.h"
+#include "plotwell/core/plot_settings.h"
 
 namespace plotwell {
 

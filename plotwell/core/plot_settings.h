@@ -5,7 +5,7 @@
 //     `institute_default`, the application part (`app`);
 //   - one drawing (`render_graph`): the call fields and the flag letters of the first call;
 //   - one xy call: everything else, reset by `reset_plot_settings` before the call is parsed.
-#include "graphics_layer.h"
+#include "plotwell/core/graphics_layer.h"
 #include "common/runtime/shared_routines.h"
 #include "rowsift/expression_evaluator.h"
 

@@ -1,7 +1,7 @@
-#include "plot_utilities.h"
+#include "plotwell/core/plot_utilities.h"
 
-#include "axis_transforms.h"
-#include "chart_frame.h"
+#include "plotwell/core/axis_transforms.h"
+#include "plotwell/core/chart_frame.h"
 
 #include <algorithm>
 #include <sys/stat.h>

@@ -1,7 +1,7 @@
 #pragma once
 // The segment primitive, the title block of DRAW_BOX, date and time stamps, and small text and
 // file utilities.
-#include "plot_settings.h"
+#include "plotwell/core/plot_settings.h"
 
 #include <cstdio>
 #include <string>

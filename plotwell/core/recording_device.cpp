@@ -1,6 +1,6 @@
-#include "recording_device.h"
+#include "plotwell/core/recording_device.h"
 
-#include "colour_table.h"
+#include "plotwell/core/colour_table.h"
 
 #include <charconv>
 #include <cmath>

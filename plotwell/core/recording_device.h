@@ -2,7 +2,7 @@
 // A graphics device that draws nothing and records every call of the graphics layer as one text line
 // ("gr_line_to 0.5 0.25"), numbers written in the shortest form of six significant digits. Tests compare
 // the log with checked-in logs; the command-line driver writes it to a file.
-#include "graphics_layer.h"
+#include "plotwell/core/graphics_layer.h"
 
 #include <cstdio>
 #include <string>

@@ -1,6 +1,6 @@
-#include "series_keywords.h"
+#include "plotwell/core/series_keywords.h"
 
-#include "shared_routines.h"
+#include "plotwell/core/shared_routines.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,7 +1,7 @@
 #pragma once
 // Settings keywords that style the series, the legend, colours and fill patterns, label and
 // deviation items, and the statistics outputs.
-#include "plot_settings.h"
+#include "plotwell/core/plot_settings.h"
 
 #include <string>
 #include <vector>

@@ -1,10 +1,10 @@
-#include "settings_language.h"
+#include "plotwell/core/settings_language.h"
 
-#include "axis_transforms.h"
-#include "chart_frame.h"
-#include "map_cells.h"
-#include "map_keywords.h"
-#include "shared_routines.h"
+#include "plotwell/core/axis_transforms.h"
+#include "plotwell/core/chart_frame.h"
+#include "plotwell/core/map_cells.h"
+#include "plotwell/core/map_keywords.h"
+#include "plotwell/core/shared_routines.h"
 
 #include <cstring>
 

@@ -1,10 +1,10 @@
 #pragma once
 // The settings language: line grammar, the defaults file "xy_def.set", the passes over a settings
 // stream and how DATA lines, XY_COLUMNS and DRAW_EXPRESSION lines become the series of the plot.
-#include "plot_settings.h"
+#include "plotwell/core/plot_settings.h"
 
-#include "page_keywords.h"
-#include "series_keywords.h"
+#include "plotwell/core/page_keywords.h"
+#include "plotwell/core/series_keywords.h"
 
 #include <string>
 #include <vector>

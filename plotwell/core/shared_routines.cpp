@@ -1,4 +1,4 @@
-#include "shared_routines.h"
+#include "plotwell/core/shared_routines.h"
 
 #include "platform/rtl/FileUtils.h"
 #include "platform/rtl/SysUtils.h"

@@ -4,7 +4,7 @@
 // C-locale formatting) live once in common/runtime/shared_routines.h; plotwell's drawing hands them
 // its shared context (plot_settings::shared). What stays here is plotwell's own: numbers read from
 // words, file sizes, the line reader and the drawing's temporary files.
-#include "plot_settings.h"
+#include "plotwell/core/plot_settings.h"
 #include "common/runtime/shared_routines.h"
 
 #include <cstdio>

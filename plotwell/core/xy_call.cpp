@@ -1,13 +1,13 @@
-#include "xy_call.h"
+#include "plotwell/core/xy_call.h"
 
-#include "job_files.h"
+#include "plotwell/core/job_files.h"
 
-#include "axis_transforms.h"
-#include "chart_frame.h"
-#include "plot_defaults.h"
-#include "plot_driver.h"
-#include "plot_utilities.h"
-#include "shared_routines.h"
+#include "plotwell/core/axis_transforms.h"
+#include "plotwell/core/chart_frame.h"
+#include "plotwell/core/plot_defaults.h"
+#include "plotwell/core/plot_driver.h"
+#include "plotwell/core/plot_utilities.h"
+#include "plotwell/core/shared_routines.h"
 
 #include <cmath>
 #include <cstring>

@@ -1,6 +1,6 @@
 #pragma once
 // The drawing entry: an xy call ("xy -c graph.set -m data.out") becomes one drawing.
-#include "plot_settings.h"
+#include "plotwell/core/plot_settings.h"
 
 #include <string>
 #include <vector>

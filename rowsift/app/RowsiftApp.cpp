@@ -1,6 +1,6 @@
-#include "RowsiftApp.h"
+#include "rowsift/app/RowsiftApp.h"
 
-#include "SelectionFrame.h"
+#include "rowsift/app/SelectionFrame.h"
 
 #include "rowsift/row_selection.h"
 #include "common/runtime/shared_routines.h"

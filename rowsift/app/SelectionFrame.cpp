@@ -1,4 +1,4 @@
-#include "SelectionFrame.h"
+#include "rowsift/app/SelectionFrame.h"
 
 #include <QAction>
 #include <QCloseEvent>

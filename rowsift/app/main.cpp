@@ -1,5 +1,5 @@
 // rowsift: selects rows and columns of ASCII data files by expressions and conditions.
-#include "RowsiftApp.h"
+#include "rowsift/app/RowsiftApp.h"
 
 #include <QApplication>
 #include <QtGlobal>

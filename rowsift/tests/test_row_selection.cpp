@@ -4,7 +4,7 @@
 #include "rowsift/row_selection.h"
 #include "common/runtime/shared_routines.h"
 
-#include "quelm_test_support.h"
+#include "platform/testing/quelm_test_support.h"
 
 #include <gtest/gtest.h>
 

@@ -8,7 +8,7 @@
 //   status    the exit status (default 0); stderr: standard error, exactly
 // Every other file is copied into a fresh folder where the program runs. Afterwards the
 // temp folder must be empty: no temporary file stays behind.
-#include "quelm_test_support.h"
+#include "platform/testing/quelm_test_support.h"
 
 #include <QProcess>
 #include <QProcessEnvironment>

@@ -1,12 +1,12 @@
 // Time to open the application connection and every table component of the data module on
 // the demo database: db_open_bench [runs] [demo database]. Each run starts from a closed
 // connection; the median of the runs is reported.
-#include "DemoDatabase.h"
-#include "TVersionInfo_Unit.h"
-#include "TDBConnector_Unit.h"
-#include "Utils_Registry_Unit.h"
-#include "Vantor6_5_Install_Unit.h"
-#include "dmQuelm_Unit.h"
+#include "CommonUnits/GeneralUnits/DemoDatabase.h"
+#include "CommonUnits/GeneralUnits/TVersionInfo_Unit.h"
+#include "CommonUnits/GeneralUnits/TDBConnector_Unit.h"
+#include "CommonUnits/GeneralUnits/Utils_Registry_Unit.h"
+#include "CommonUnits/GeneralUnits/Vantor6_5_Install_Unit.h"
+#include "CommonUnits/GeneralUnits/dmQuelm_Unit.h"
 
 #include "platform/framework/Forms.h"
 #include "platform/rtl/FileUtils.h"

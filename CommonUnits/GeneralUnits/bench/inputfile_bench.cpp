@@ -1,14 +1,14 @@
 // Time to write one run's model input file with its side files (.qmi, .bot, .met, .irr) on
 // a copy of the demo database whose run 1 spans 20 years of daily weather:
 // inputfile_bench [runs] [run id]. Each run writes every file anew; the median is reported.
-#include "DemoDatabase.h"
-#include "InputFile.h"
-#include "QuelmFileUtils.h"
-#include "TDBConnector_Unit.h"
-#include "TVersionInfo_Unit.h"
-#include "Utils_Registry_Unit.h"
-#include "Vantor6_5_Install_Unit.h"
-#include "dmQuelm_Unit.h"
+#include "CommonUnits/GeneralUnits/DemoDatabase.h"
+#include "CommonUnits/GeneralUnits/InputFile.h"
+#include "CommonUnits/GeneralUnits/QuelmFileUtils.h"
+#include "CommonUnits/GeneralUnits/TDBConnector_Unit.h"
+#include "CommonUnits/GeneralUnits/TVersionInfo_Unit.h"
+#include "CommonUnits/GeneralUnits/Utils_Registry_Unit.h"
+#include "CommonUnits/GeneralUnits/Vantor6_5_Install_Unit.h"
+#include "CommonUnits/GeneralUnits/dmQuelm_Unit.h"
 
 #include "platform/db/DBTables.h"
 #include "platform/rtl/FileUtils.h"

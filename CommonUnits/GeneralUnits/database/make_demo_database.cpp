@@ -1,7 +1,7 @@
 // Makes a project database from the shipped SQL: make_demo_database [--replace] [--empty] <file>.
 // Without --empty it holds the demo data; with it only the schema, the rule texts and the
 // version row (the server check's connection test database).
-#include "DemoDatabase.h"
+#include "CommonUnits/GeneralUnits/DemoDatabase.h"
 
 #include "platform/rtl/FileUtils.h"
 

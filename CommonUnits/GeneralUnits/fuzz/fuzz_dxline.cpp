@@ -1,6 +1,6 @@
 // Splits arbitrary lines under arbitrary separator specs: the reader must give fields that
 // lie inside the line, or a clear EDxError, never a fault.
-#include "DxLine.h"
+#include "CommonUnits/GeneralUnits/DxLine.h"
 
 #include <cstdint>
 #include <cstdlib>

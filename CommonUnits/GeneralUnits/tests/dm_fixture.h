@@ -1,13 +1,13 @@
 #pragma once
 // A data module connected to a fresh copy of the demo database, with every message box
 // recorded and answered by script, and a fixed clock.
-#include "settings_fixture.h"
+#include "CommonUnits/GeneralUnits/tests/settings_fixture.h"
 
-#include "DemoDatabase.h"
-#include "TDBConnector_Unit.h"
-#include "TVersionInfo_Unit.h"
-#include "Vantor6_5_Install_Unit.h"
-#include "dmQuelm_Unit.h"
+#include "CommonUnits/GeneralUnits/DemoDatabase.h"
+#include "CommonUnits/GeneralUnits/TDBConnector_Unit.h"
+#include "CommonUnits/GeneralUnits/TVersionInfo_Unit.h"
+#include "CommonUnits/GeneralUnits/Vantor6_5_Install_Unit.h"
+#include "CommonUnits/GeneralUnits/dmQuelm_Unit.h"
 
 #include "platform/db/DBTables.h"
 #include "platform/framework/Forms.h"

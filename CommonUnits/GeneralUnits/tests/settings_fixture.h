@@ -1,11 +1,11 @@
 #pragma once
 // A registry store, a Windows folder and a database path of the test's own, with every
 // message box recorded.
-#include "QuelmFileUtils.h"
-#include "Utils_Registry_Unit.h"
+#include "CommonUnits/GeneralUnits/QuelmFileUtils.h"
+#include "CommonUnits/GeneralUnits/Utils_Registry_Unit.h"
 
 #include "platform/win/WinMessageBox.h"
-#include "quelm_test_support.h"
+#include "platform/testing/quelm_test_support.h"
 
 #include <gtest/gtest.h>
 

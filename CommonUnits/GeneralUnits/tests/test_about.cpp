@@ -1,5 +1,5 @@
-#include "About.h"
-#include "TVersionInfo_Unit.h"
+#include "CommonUnits/GeneralUnits/About.h"
+#include "CommonUnits/GeneralUnits/TVersionInfo_Unit.h"
 
 #include "platform/win/WinVersion.h"
 

@@ -1,10 +1,10 @@
 // The comment window on a real table of the demo database, and the copy-progress window.
-#include "settings_fixture.h"
+#include "CommonUnits/GeneralUnits/tests/settings_fixture.h"
 
-#include "Comment.h"
-#include "DemoDatabase.h"
-#include "TVersionInfo_Unit.h"
-#include "TfrmCopyProgress_Unit.h"
+#include "CommonUnits/GeneralUnits/Comment.h"
+#include "CommonUnits/GeneralUnits/DemoDatabase.h"
+#include "CommonUnits/GeneralUnits/TVersionInfo_Unit.h"
+#include "CommonUnits/GeneralUnits/TfrmCopyProgress_Unit.h"
 
 #include "platform/db/DBTables.h"
 #include "platform/win/WinVersion.h"

@@ -1,10 +1,10 @@
-#include "dm_fixture.h"
+#include "CommonUnits/GeneralUnits/tests/dm_fixture.h"
 
-#include "DemoDatabase.h"
-#include "TDBConnector_Unit.h"
-#include "TVersionInfo_Unit.h"
-#include "Vantor6_5_Install_Unit.h"
-#include "dmQuelm_Unit.h"
+#include "CommonUnits/GeneralUnits/DemoDatabase.h"
+#include "CommonUnits/GeneralUnits/TDBConnector_Unit.h"
+#include "CommonUnits/GeneralUnits/TVersionInfo_Unit.h"
+#include "CommonUnits/GeneralUnits/Vantor6_5_Install_Unit.h"
+#include "CommonUnits/GeneralUnits/dmQuelm_Unit.h"
 
 #include "platform/rtl/FileUtils.h"
 #include "platform/win/WinVersion.h"

@@ -1,12 +1,12 @@
 // Under a locale with a decimal comma the system still formats and parses numbers and
 // dates with its own forced settings. CTest runs this suite once more with
 // LC_ALL=de_DE.UTF-8; the suite makes that locale when the machine lacks it.
-#include "QuelmStartup.h"
-#include "Utils_Format_Unit.h"
-#include "Utils_RegionalSettings_Unit.h"
+#include "CommonUnits/GeneralUnits/QuelmStartup.h"
+#include "CommonUnits/GeneralUnits/Utils_Format_Unit.h"
+#include "CommonUnits/GeneralUnits/Utils_RegionalSettings_Unit.h"
 
 #include "platform/rtl/FileUtils.h"
-#include "quelm_test_support.h"
+#include "platform/testing/quelm_test_support.h"
 
 #include <QLocale>
 #include <QString>

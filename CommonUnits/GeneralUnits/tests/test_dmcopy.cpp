@@ -1,7 +1,7 @@
 // Copies of detail rows under a new key, and the comment window called by the editors.
-#include "dm_fixture.h"
+#include "CommonUnits/GeneralUnits/tests/dm_fixture.h"
 
-#include "Comment.h"
+#include "CommonUnits/GeneralUnits/Comment.h"
 
 #include <QApplication>
 #include <QPlainTextEdit>

@@ -1,5 +1,5 @@
 // The data module's per-run queries and lookups on the demo database.
-#include "dm_fixture.h"
+#include "CommonUnits/GeneralUnits/tests/dm_fixture.h"
 
 namespace {
 

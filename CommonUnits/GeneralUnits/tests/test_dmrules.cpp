@@ -1,10 +1,10 @@
 // Dataset rules of the data module on the demo database: the project delete with its runs as
 // one change, partner tables saved first, the depth-dependent check and stale weather files.
-#include "dm_fixture.h"
+#include "CommonUnits/GeneralUnits/tests/dm_fixture.h"
 
-#include "QuelmFileUtils.h"
-#include "TVersionInfo_Unit.h"
-#include "Utils_Format_Unit.h"
+#include "CommonUnits/GeneralUnits/QuelmFileUtils.h"
+#include "CommonUnits/GeneralUnits/TVersionInfo_Unit.h"
+#include "CommonUnits/GeneralUnits/Utils_Format_Unit.h"
 
 namespace {
 

@@ -1,11 +1,11 @@
 // The run commands of the data module on a copy of the demo database: selection, result
 // states against the work folder, a run's files, the copy of a run, the stored error text,
 // and the calculation of the selected runs with the stand-in kernel of the build.
-#include "dm_fixture.h"
+#include "CommonUnits/GeneralUnits/tests/dm_fixture.h"
 
-#include "KernelRun_Unit.h"
-#include "Report_Unit.h"
-#include "Utils_Misc_Unit.h"
+#include "CommonUnits/GeneralUnits/KernelRun_Unit.h"
+#include "CommonUnits/GeneralUnits/Report_Unit.h"
+#include "CommonUnits/GeneralUnits/Utils_Misc_Unit.h"
 
 #include "platform/framework/Forms.h"
 

@@ -1,9 +1,9 @@
 // The kernel's weather and irrigation side files against small golden files, and the imports
 // of a location's groundwater-level and pressure-head series.
-#include "dm_fixture.h"
+#include "CommonUnits/GeneralUnits/tests/dm_fixture.h"
 
-#include "QuelmFileUtils.h"
-#include "Utils_Format_Unit.h"
+#include "CommonUnits/GeneralUnits/QuelmFileUtils.h"
+#include "CommonUnits/GeneralUnits/Utils_Format_Unit.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
-#include "DxLine.h"
-#include "DxTxtFle.h"
+#include "CommonUnits/GeneralUnits/DxLine.h"
+#include "CommonUnits/GeneralUnits/DxTxtFle.h"
 
-#include "quelm_test_support.h"
+#include "platform/testing/quelm_test_support.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "DxUtil.h"
+#include "CommonUnits/GeneralUnits/DxUtil.h"
 
 #include "platform/win/WinShell.h"
 

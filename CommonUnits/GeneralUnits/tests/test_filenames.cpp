@@ -1,4 +1,4 @@
-#include "settings_fixture.h"
+#include "CommonUnits/GeneralUnits/tests/settings_fixture.h"
 
 TEST_F(SettingsTest, WorkFolderAndPerRunFileNames)
 {

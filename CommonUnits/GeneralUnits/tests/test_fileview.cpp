@@ -1,10 +1,10 @@
-#include "FileView.h"
-#include "TVersionInfo_Unit.h"
-#include "Utils_Misc_Unit.h"
+#include "CommonUnits/GeneralUnits/FileView.h"
+#include "CommonUnits/GeneralUnits/TVersionInfo_Unit.h"
+#include "CommonUnits/GeneralUnits/Utils_Misc_Unit.h"
 
 #include "platform/win/WinMessageBox.h"
 #include "platform/win/WinVersion.h"
-#include "quelm_test_support.h"
+#include "platform/testing/quelm_test_support.h"
 
 #include <QPlainTextEdit>
 #include <QPushButton>

@@ -1,5 +1,5 @@
-#include "Utils_Format_Unit.h"
-#include "Utils_RegionalSettings_Unit.h"
+#include "CommonUnits/GeneralUnits/Utils_Format_Unit.h"
+#include "CommonUnits/GeneralUnits/Utils_RegionalSettings_Unit.h"
 
 #include <gtest/gtest.h>
 

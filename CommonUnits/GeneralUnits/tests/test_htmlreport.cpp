@@ -1,8 +1,8 @@
 // The HTML report: the page's fixed head, titles and lines, tables from a string grid, the
 // escaping of callers' texts, the file written in the temporary folder, and its opening.
-#include "settings_fixture.h"
+#include "CommonUnits/GeneralUnits/tests/settings_fixture.h"
 
-#include "THtmlReport_Unit.h"
+#include "CommonUnits/GeneralUnits/THtmlReport_Unit.h"
 
 #include "platform/framework/Grids.h"
 #include "platform/rtl/FileUtils.h"

@@ -1,10 +1,10 @@
 // A kernel run with the stand-in kernel of the build, and the readers of its files.
-#include "KernelRun_Unit.h"
-#include "settings_fixture.h"
+#include "CommonUnits/GeneralUnits/KernelRun_Unit.h"
+#include "CommonUnits/GeneralUnits/tests/settings_fixture.h"
 
 #include "platform/framework/CheckLst.h"
 #include "platform/framework/Forms.h"
-#include "Utils_Misc_Unit.h"
+#include "CommonUnits/GeneralUnits/Utils_Misc_Unit.h"
 
 #include <filesystem>
 

@@ -1,6 +1,6 @@
-#include "settings_fixture.h"
+#include "CommonUnits/GeneralUnits/tests/settings_fixture.h"
 
-#include "Utils_Misc_Unit.h"
+#include "CommonUnits/GeneralUnits/Utils_Misc_Unit.h"
 #include "platform/win/WinEnvironment.h"
 
 TEST_F(SettingsTest, ReadRegistryStringShowsWhatIsMissing)

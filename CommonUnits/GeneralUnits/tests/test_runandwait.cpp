@@ -1,8 +1,8 @@
-#include "Utils_Misc_Unit.h"
+#include "CommonUnits/GeneralUnits/Utils_Misc_Unit.h"
 
 #include "platform/framework/Forms.h"
 #include "platform/rtl/FileUtils.h"
-#include "quelm_test_support.h"
+#include "platform/testing/quelm_test_support.h"
 
 #include <QTimer>
 #include <gtest/gtest.h>

@@ -1,9 +1,9 @@
 // The report of a run: its Header and Leaching blocks from the summary file as an HTML page
 // (against a golden page), and what happens when blocks or the file are missing.
-#include "settings_fixture.h"
+#include "CommonUnits/GeneralUnits/tests/settings_fixture.h"
 
-#include "Report_Unit.h"
-#include "TVersionInfo_Unit.h"
+#include "CommonUnits/GeneralUnits/Report_Unit.h"
+#include "CommonUnits/GeneralUnits/TVersionInfo_Unit.h"
 
 #include "platform/framework/Forms.h"
 #include "platform/rtl/FileUtils.h"

@@ -1,11 +1,11 @@
-#include "Utils_Sql_Unit.h"
+#include "CommonUnits/GeneralUnits/Utils_Sql_Unit.h"
 
 #include "platform/db/DBTables.h"
 #include "platform/dbctrls/DBCtrls.h"
 #include "platform/framework/Forms.h"
 #include "platform/win/WinMessageBox.h"
 #include "platform/rtl/FileUtils.h"
-#include "quelm_test_support.h"
+#include "platform/testing/quelm_test_support.h"
 
 #include <gtest/gtest.h>
 

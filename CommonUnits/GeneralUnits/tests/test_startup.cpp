@@ -1,11 +1,11 @@
-#include "settings_fixture.h"
+#include "CommonUnits/GeneralUnits/tests/settings_fixture.h"
 
-#include "DemoDatabase.h"
-#include "QuelmStartup.h"
-#include "TForm_Splash_Unit.h"
-#include "Utils_RegionalSettings_Unit.h"
+#include "CommonUnits/GeneralUnits/DemoDatabase.h"
+#include "CommonUnits/GeneralUnits/QuelmStartup.h"
+#include "CommonUnits/GeneralUnits/TForm_Splash_Unit.h"
+#include "CommonUnits/GeneralUnits/Utils_RegionalSettings_Unit.h"
 
-#include "TVersionInfo_Unit.h"
+#include "CommonUnits/GeneralUnits/TVersionInfo_Unit.h"
 #include "platform/win/WinVersion.h"
 
 #include <QCoreApplication>

@@ -2,7 +2,7 @@
 // with environment parts, number tests and the two ways a fatal message is shown.
 #include "common/runtime/shared_routines.h"
 
-#include "quelm_test_support.h"
+#include "platform/testing/quelm_test_support.h"
 
 #include <gtest/gtest.h>
 

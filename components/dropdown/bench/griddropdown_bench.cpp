@@ -4,7 +4,7 @@
 // NarrowDownRows and painting, which is the least work a keystroke can cost.
 //   dropdown_griddropdown_bench [rows] [peer|items-narrow|grid-narrow|items-lookup|grid-lookup]
 //   (default 100000 rows, every case)
-#include "PlusCustomGridDropDown.h"
+#include "components/dropdown/PlusCustomGridDropDown.h"
 
 #include "platform/framework/Forms.h"
 

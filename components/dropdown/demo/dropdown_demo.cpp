@@ -2,15 +2,15 @@
 //   dropdown_demo [--shots folder]
 // With --shots each pop-up is opened in turn and the form with the open pop-up is drawn into
 // folder/<name>.png; then the program ends.
-#include "PlusCalculatorDropdown.h"
-#include "PlusColorPickerDropDown.h"
-#include "PlusDateTimePicker.h"
-#include "PlusDetailDropDown.h"
-#include "PlusImagePickerDropDown.h"
-#include "PlusDropDown.h"
-#include "PlusMemoDropDown.h"
-#include "PlusTimePickerDropDown.h"
-#include "PlusTrackBarDropDown.h"
+#include "components/dropdown/PlusCalculatorDropdown.h"
+#include "components/dropdown/PlusColorPickerDropDown.h"
+#include "components/dropdown/PlusDateTimePicker.h"
+#include "components/dropdown/PlusDetailDropDown.h"
+#include "components/dropdown/PlusImagePickerDropDown.h"
+#include "components/dropdown/PlusDropDown.h"
+#include "components/dropdown/PlusMemoDropDown.h"
+#include "components/dropdown/PlusTimePickerDropDown.h"
+#include "components/dropdown/PlusTrackBarDropDown.h"
 #include "platform/win/WinLook.h"
 
 #include "platform/framework/Forms.h"

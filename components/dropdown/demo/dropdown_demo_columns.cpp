@@ -1,6 +1,6 @@
 // The demo's multi-column and grid drop-downs, filled with cities.
-#include "PlusCustomGridDropDown.h"
-#include "PlusMultiColumnDropDown.h"
+#include "components/dropdown/PlusCustomGridDropDown.h"
+#include "components/dropdown/PlusMultiColumnDropDown.h"
 
 #include "platform/framework/Forms.h"
 

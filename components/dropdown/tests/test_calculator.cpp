@@ -1,5 +1,5 @@
 // The calculator drop-down: key sequences on the panel, typing in the edit, errors.
-#include "PlusCalculatorDropdown.h"
+#include "components/dropdown/PlusCalculatorDropdown.h"
 
 #include "platform/framework/Forms.h"
 

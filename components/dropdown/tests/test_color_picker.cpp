@@ -1,7 +1,7 @@
 // The colour picker and its panels on real (offscreen) windows: colour texts, the cube's hit
 // test and hint, the spectrum's layout, the theme colour boxes and their keys, and the picker's
 // value rules, keys and picks.
-#include "PlusColorPickerDropDown.h"
+#include "components/dropdown/PlusColorPickerDropDown.h"
 
 #include "platform/framework/ControlHost.h"
 #include "platform/framework/Forms.h"

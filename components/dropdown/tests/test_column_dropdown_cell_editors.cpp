@@ -1,10 +1,10 @@
 // The multi-column and grid drop-downs as in-place editors of a string-grid cell: registered
 // with the grid through its editor hook and driven in the grid's calling order (rows filled,
 // lookup list updated, the cell text chosen), the value chosen goes into the cell.
-#include "PlusCustomGridDropDown.h"
-#include "PlusMultiColumnDropDown.h"
+#include "components/dropdown/PlusCustomGridDropDown.h"
+#include "components/dropdown/PlusMultiColumnDropDown.h"
 
-#include "../../grid/tests/GridEditorsFixture.h"
+#include "components/grid/tests/GridEditorsFixture.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 // The detail drop-down on a real (offscreen) edit: completion while typing, Return and Esc,
 // the item index rules, the list keys while open and closed, and the type-ahead.
-#include "PlusDetailDropDown.h"
+#include "components/dropdown/PlusDetailDropDown.h"
 
 #include "platform/framework/Forms.h"
 #include "platform/win/WinWindow.h"

@@ -1,6 +1,6 @@
 // The value rules on the real drop-down edit: characters and pastes reach the edit window as
 // messages and the rules decide what the text becomes.
-#include "PlusDropDown.h"
+#include "components/dropdown/PlusDropDown.h"
 
 #include "platform/framework/Clipbrd.h"
 #include "platform/framework/Forms.h"

@@ -1,6 +1,6 @@
 // The drop-down edit with its pop-up on real (offscreen) windows: opening, placing, sizing,
 // closing by keys, by a click outside and by the button, and the looks.
-#include "PlusDropDown.h"
+#include "components/dropdown/PlusDropDown.h"
 
 #include "platform/framework/Forms.h"
 #include "platform/win/WinGdi.h"

@@ -1,7 +1,7 @@
 // The grid drop-down on a real (offscreen) edit with its string-grid list: narrowing and lookup
 // while typing, the item-row link through sorting, rows hidden by a filter never chosen, grid
 // mode, the list's keys and mouse rules, and the styles.
-#include "PlusCustomGridDropDown.h"
+#include "components/dropdown/PlusCustomGridDropDown.h"
 
 #include "platform/framework/Forms.h"
 #include "platform/framework/ImgList.h"

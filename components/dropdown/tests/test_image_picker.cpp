@@ -1,6 +1,6 @@
 // The image picker on a real (offscreen) form: items from the image list, choosing by image
 // index, the events of a choice, the list keys open and closed, cancelling, and the edit's image.
-#include "PlusImagePickerDropDown.h"
+#include "components/dropdown/PlusImagePickerDropDown.h"
 
 #include "platform/framework/ControlHost.h"
 #include "platform/framework/Forms.h"

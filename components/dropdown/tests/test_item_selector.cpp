@@ -1,5 +1,5 @@
 // The item selector: layout in columns, selection and hot stepping, text search.
-#include "PlusDropDown.h"
+#include "components/dropdown/PlusDropDown.h"
 
 #include "platform/framework/Forms.h"
 

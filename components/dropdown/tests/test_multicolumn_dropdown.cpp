@@ -1,7 +1,7 @@
 // The multi-column drop-down on a real (offscreen) edit: auto-completion while typing, Return
 // and Esc, the item index rules, the keys of the closed edit and of the open list with its
 // type-ahead, cancelling, and the list grid's rows and sizes.
-#include "PlusMultiColumnDropDown.h"
+#include "components/dropdown/PlusMultiColumnDropDown.h"
 
 #include "platform/framework/Forms.h"
 #include "platform/framework/ImgList.h"

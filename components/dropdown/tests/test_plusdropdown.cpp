@@ -1,4 +1,4 @@
-#include "PlusDropDown.h"
+#include "components/dropdown/PlusDropDown.h"
 
 #include "platform/win/WinWindow.h"
 

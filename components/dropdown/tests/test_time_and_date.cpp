@@ -1,7 +1,7 @@
 // The time picker drop-down (typed text, stepping, seconds on and off, the pop-up's clock) and
 // the date-time picker (date with a companion time picker, moving on after typed digits).
-#include "PlusDateTimePicker.h"
-#include "PlusTimePickerDropDown.h"
+#include "components/dropdown/PlusDateTimePicker.h"
+#include "components/dropdown/PlusTimePickerDropDown.h"
 
 #include "platform/framework/Forms.h"
 #include "platform/win/WinWindow.h"

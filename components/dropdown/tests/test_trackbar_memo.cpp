@@ -1,6 +1,6 @@
 // The track-bar and memo drop-downs.
-#include "PlusMemoDropDown.h"
-#include "PlusTrackBarDropDown.h"
+#include "components/dropdown/PlusMemoDropDown.h"
+#include "components/dropdown/PlusTrackBarDropDown.h"
 
 #include "platform/framework/Forms.h"
 

@@ -1,6 +1,6 @@
 // The analog clock: where a click lands on the face, how hour and minute changes walk, the keys,
 // the clock timer's life, the named styles and the colour styles; pictures of every style.
-#include "PlusWatch.h"
+#include "components/dropdown/PlusWatch.h"
 
 #include "platform/framework/Forms.h"
 

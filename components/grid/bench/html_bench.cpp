@@ -1,7 +1,7 @@
 // Time per cell of mini-HTML drawn by the renderer beside the same plain text drawn with
 // QPainter::drawText, on an offscreen canvas.
 //   grid_html_bench [cells]   (default 10000)
-#include "HtmlRender.h"
+#include "components/grid/HtmlRender.h"
 
 #include <QElapsedTimer>
 #include <QGuiApplication>

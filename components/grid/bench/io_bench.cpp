@@ -2,7 +2,7 @@
 // against sort(1), on one generated CSV file of rows x 10 columns: importing the file, sorting
 // by a numeric and by a text column, a filter and a find.
 //   grid_io_bench [rows]   (default 1000000)
-#include "PlusGrid.h"
+#include "components/grid/PlusGrid.h"
 
 #include "platform/framework/Forms.h"
 

@@ -2,7 +2,7 @@
 // filling rows x 10 cells, painting one screen at the middle row (the mean of 100 paints), and scrolling 1,000 steps
 // with a repaint after each; the memory the filled table holds is read from the process.
 //   grid_stringgrid_bench [grid|qt] [rows]   (default: both, each in its own process; 1000000)
-#include "PlusGrid.h"
+#include "components/grid/PlusGrid.h"
 
 #include "platform/framework/Forms.h"
 

@@ -4,7 +4,7 @@
 // A CSV file given on the command line is shown instead of the sample data (first line as
 // the header row; fields separated by commas or semicolons, double quotes around a field).
 // With --screenshot the window is drawn into the file and the program ends.
-#include "PlusGrid.h"
+#include "components/grid/PlusGrid.h"
 #include "platform/win/WinLook.h"
 
 #include "platform/framework/Forms.h"

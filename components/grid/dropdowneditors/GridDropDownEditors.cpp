@@ -1,4 +1,4 @@
-#include "GridDropDownEditors.h"
+#include "components/grid/dropdowneditors/GridDropDownEditors.h"
 
 
 #include "platform/rtl/DateUtils.h"

@@ -6,17 +6,17 @@
 // editor open on the cell with the validated text, and leaving the control writes the
 // validated text instead.
 // RegisterGridDropDownEditors makes the grid open them for their editor types.
-#include "PlusCalculatorDropdown.h"
-#include "PlusColorPickerDropDown.h"
-#include "PlusCustomGridDropDown.h"
-#include "PlusDateTimePicker.h"
-#include "PlusDetailDropDown.h"
-#include "PlusGrid.h"
-#include "PlusImagePickerDropDown.h"
-#include "PlusMemoDropDown.h"
-#include "PlusMultiColumnDropDown.h"
-#include "PlusTimePickerDropDown.h"
-#include "PlusTrackBarDropDown.h"
+#include "components/dropdown/PlusCalculatorDropdown.h"
+#include "components/dropdown/PlusColorPickerDropDown.h"
+#include "components/dropdown/PlusCustomGridDropDown.h"
+#include "components/dropdown/PlusDateTimePicker.h"
+#include "components/dropdown/PlusDetailDropDown.h"
+#include "components/grid/PlusGrid.h"
+#include "components/dropdown/PlusImagePickerDropDown.h"
+#include "components/dropdown/PlusMemoDropDown.h"
+#include "components/dropdown/PlusMultiColumnDropDown.h"
+#include "components/dropdown/PlusTimePickerDropDown.h"
+#include "components/dropdown/PlusTrackBarDropDown.h"
 
 // Registers the editor classes below with every string grid (once per program; again is harmless).
 void RegisterGridDropDownEditors();

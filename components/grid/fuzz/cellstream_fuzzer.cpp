@@ -2,7 +2,7 @@
 // malformed stream may raise its reading error, but never reads out of bounds, allocates for a
 // count the bytes cannot hold or grows a grid past the stream's limits; the grids it leaves can
 // be written out again.
-#include "PlusGrid.h"
+#include "components/grid/PlusGrid.h"
 
 #include "platform/framework/Forms.h"
 

@@ -1,6 +1,6 @@
 // Drops arbitrary blocks on a grid drop target: the input is split into the blocks of the
 // formats a foreign data object offers (text, cells, column, file list, RTF, URL).
-#include "asgdd.h"
+#include "components/grid/asgdd.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,6 +1,6 @@
 // Feeds arbitrary conditions and cell texts to the filter matcher, under both separator
 // settings. Input: one flag byte, then the condition, a 0 byte, and the cell text.
-#include "FilterMatch.h"
+#include "components/grid/FilterMatch.h"
 
 #include <cstddef>
 #include <cstdint>

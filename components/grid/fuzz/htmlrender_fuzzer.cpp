@@ -1,7 +1,7 @@
 // Draws, measures and hit-tests arbitrary mini-HTML on a recording canvas. Input: two bytes
 // for the point and the switches, then the text.
-#include "HtmlRender.h"
-#include "PictureContainer.h"
+#include "components/grid/HtmlRender.h"
+#include "components/grid/PictureContainer.h"
 
 #include <QGuiApplication>
 #include <cstddef>

@@ -1,7 +1,7 @@
 // Runs the mini-HTML utilities on arbitrary text. Input: one byte that selects the search
 // text length, then the text. Checks that entity encoding round-trips exactly.
-#include "HtmlFormat.h"
-#include "HtmlUtils.h"
+#include "components/grid/HtmlFormat.h"
+#include "components/grid/HtmlUtils.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,6 +1,6 @@
 // Decodes arbitrary bytes as a picture (all formats of the OLE picture loader, GIF frame
 // selection) and draws the result.
-#include "PictureContainer.h"
+#include "components/grid/PictureContainer.h"
 
 #include <QGuiApplication>
 #include <cstddef>

@@ -1,6 +1,6 @@
 // Random sequences of set, insert, remove, hide, unhide, group, ungroup and merge on a string
 // grid, with the grid's invariants checked after each operation (see stringgrid_ops.h).
-#include "stringgrid_ops.h"
+#include "components/grid/fuzz/stringgrid_ops.h"
 
 #include "platform/framework/Forms.h"
 

@@ -2,7 +2,7 @@
 // Random sequences of the string grid's cell and structure operations, read from bytes, with
 // the grid's invariants checked after each operation. Used by the fuzz target and by a test
 // that replays fixed random sequences.
-#include "PlusGrid.h"
+#include "components/grid/PlusGrid.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,6 +1,6 @@
 #pragma once
 // A string grid on a shown form, edited with real key and mouse events through the stand-in.
-#include "PlusGrid.h"
+#include "components/grid/PlusGrid.h"
 
 #include "platform/framework/Clipbrd.h"
 #include "platform/framework/Forms.h"

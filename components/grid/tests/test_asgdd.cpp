@@ -1,5 +1,5 @@
-#include "BaseGrid.h"
-#include "asgdd.h"
+#include "components/grid/BaseGrid.h"
+#include "components/grid/asgdd.h"
 
 #include <QMimeData>
 #include <QUrl>

@@ -1,6 +1,6 @@
-#include "BaseGrid.h"
-#include "CellText.h"
-#include "PlusGridUndoRedo.h"
+#include "components/grid/BaseGrid.h"
+#include "components/grid/CellText.h"
+#include "components/grid/PlusGridUndoRedo.h"
 
 #include "platform/framework/ControlHost.h"
 #include "platform/framework/Forms.h"

@@ -1,4 +1,4 @@
-#include "CellText.h"
+#include "components/grid/CellText.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
-#include "DrawRoutines.h"
-#include "LayeredWindows.h"
-#include "PlusXPVS.h"
+#include "components/grid/DrawRoutines.h"
+#include "components/grid/LayeredWindows.h"
+#include "components/grid/PlusXPVS.h"
 #include "platform/win/WinFrameControl.h"
 
 #include <QWidget>

@@ -1,4 +1,4 @@
-#include "FilterMatch.h"
+#include "components/grid/FilterMatch.h"
 
 #include <gtest/gtest.h>
 

@@ -1,10 +1,10 @@
 // The special editors over a cell: which control each editor type opens, the keys that commit
 // and cancel, and what each writes back, in order with the grid's events.
-#include "GridEditorsFixture.h"
-#include "GridEditors.h"
-#include "PlusInplaceEdit.h"
+#include "components/grid/tests/GridEditorsFixture.h"
+#include "components/grid/GridEditors.h"
+#include "components/grid/PlusInplaceEdit.h"
 
-#include "PsgUni.h"
+#include "components/grid/PsgUni.h"
 
 #include <QDir>
 #include <QImage>

@@ -1,8 +1,8 @@
 // The default in-place editor: which cells it opens on, the characters each text editor type
 // takes, validation, Esc and the editing-done notice.
-#include "GridEditorsFixture.h"
-#include "GridEditors.h"
-#include "PlusInplaceEdit.h"
+#include "components/grid/tests/GridEditorsFixture.h"
+#include "components/grid/GridEditors.h"
+#include "components/grid/PlusInplaceEdit.h"
 
 TEST_F(GridEditFixture, TypedTextGoesIntoTheCellAndEnterEndsTheEdit)
 {

@@ -1,6 +1,6 @@
 // The spin edit and the edit-button editors, driven through real key and mouse events.
-#include "PSGEdit.h"
-#include "asgspin.h"
+#include "components/grid/PSGEdit.h"
+#include "components/grid/asgspin.h"
 
 #include "platform/framework/Forms.h"
 #include "platform/rtl/DateUtils.h"

@@ -1,7 +1,7 @@
 // Wide strings for the Unicode editors: the wide list, its single-byte view, the wide-string
 // routines, character folding and the grid's wide cells.
-#include "PlusGrid.h"
-#include "PsgUni.h"
+#include "components/grid/PlusGrid.h"
+#include "components/grid/PsgUni.h"
 
 #include "platform/framework/Forms.h"
 

@@ -1,4 +1,4 @@
-#include "HtmlFormat.h"
+#include "components/grid/HtmlFormat.h"
 
 #include <gtest/gtest.h>
 #include <vector>

@@ -1,6 +1,6 @@
-#include "HtmlRender.h"
-#include "PictureContainer.h"
-#include "quelm_test_support.h"
+#include "components/grid/HtmlRender.h"
+#include "components/grid/PictureContainer.h"
+#include "platform/testing/quelm_test_support.h"
 
 #include <QBuffer>
 #include <QImage>

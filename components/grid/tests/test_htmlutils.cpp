@@ -1,4 +1,4 @@
-#include "HtmlUtils.h"
+#include "components/grid/HtmlUtils.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
-#include "GDIPicture.h"
-#include "PlusGDIP.h"
+#include "components/grid/GDIPicture.h"
+#include "components/grid/PlusGDIP.h"
 #include "platform/win/WinOle.h"
 
 #include <QBuffer>

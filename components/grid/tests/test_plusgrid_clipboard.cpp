@@ -1,6 +1,6 @@
-#include "PlusGrid.h"
+#include "components/grid/PlusGrid.h"
 
-#include "CellText.h"
+#include "components/grid/CellText.h"
 #include "platform/framework/Clipbrd.h"
 #include "platform/framework/Forms.h"
 #include "platform/rtl/SysUtils.h"

@@ -1,8 +1,8 @@
 // Controls in cells: check boxes of every kind, radio groups and radio buttons,
 // buttons, ratings, their hit tests and events, and the selection parking and
 // scrolling helpers.
-#include "PlusGrid.h"
-#include "PlusGridUndoRedo.h"
+#include "components/grid/PlusGrid.h"
+#include "components/grid/PlusGridUndoRedo.h"
 
 #include "platform/framework/Forms.h"
 

@@ -1,5 +1,5 @@
 // The quick configuration box of a designing grid, and the grid's small edits and font scaling.
-#include "PlusGrid.h"
+#include "components/grid/PlusGrid.h"
 
 #include "platform/framework/Forms.h"
 #include "platform/framework/Menus.h"

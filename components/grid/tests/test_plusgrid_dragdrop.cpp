@@ -1,6 +1,6 @@
 // OLE drag and drop of the string grid: drags between two grids and within one, run by the
 // platform's drag layer offscreen (a scripted pointer), and drops of foreign data.
-#include "PlusGrid.h"
+#include "components/grid/PlusGrid.h"
 
 #include "platform/framework/Forms.h"
 #include "platform/win/WinDragScript.h"

@@ -1,5 +1,5 @@
-#include "PlusGrid.h"
-#include "PlusGridSearchPanel.h"
+#include "components/grid/PlusGrid.h"
+#include "components/grid/PlusGridSearchPanel.h"
 
 #include "platform/framework/Forms.h"
 #include "platform/rtl/SysUtils.h"

@@ -1,7 +1,7 @@
 // The floating footer: the fixed footer row it makes of the last row, the calculations that fill
 // that row (hidden rows included or not), the preview template, the strip's column hit test and
 // clicks, and a painted grid with its footer (picture written to $QUELM_PICTURES when set).
-#include "PlusGrid.h"
+#include "components/grid/PlusGrid.h"
 
 #include "platform/framework/ControlHost.h"
 #include "platform/framework/Forms.h"

@@ -1,6 +1,6 @@
 // Form controls in HTML cells, driven by real clicks and keys on a grid shown offscreen.
-#include "HtmlUtils.h"
-#include "PlusGrid.h"
+#include "components/grid/HtmlUtils.h"
+#include "components/grid/PlusGrid.h"
 
 #include "platform/framework/Forms.h"
 

@@ -1,8 +1,8 @@
 // Hints and balloons: a cell's own hint shown after the hint pause in the HTML hint window,
 // the window's measuring, margins and screen fitting, and the balloon tool tip's life.
-#include "PlusGrid.h"
+#include "components/grid/PlusGrid.h"
 
-#include "CellText.h"
+#include "components/grid/CellText.h"
 
 #include "platform/framework/Forms.h"
 

@@ -1,6 +1,6 @@
 // The string grid's keyboard, wheel, panning, zoom and mouse handling, driven by real Qt input
 // through the framework stand-in on a grid shown offscreen.
-#include "PlusGrid.h"
+#include "components/grid/PlusGrid.h"
 
 #include "platform/framework/Forms.h"
 

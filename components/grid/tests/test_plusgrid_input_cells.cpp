@@ -2,7 +2,7 @@
 // radio groups, ratings, buttons, links), header selections, the edit link of custom cell
 // editors, the transparent edit over fixed cells and the balloon tool tip, driven by real Qt
 // input through the framework stand-in on a grid shown offscreen.
-#include "PlusGrid.h"
+#include "components/grid/PlusGrid.h"
 
 #include "platform/framework/Forms.h"
 #include "platform/framework/StdCtrls.h"

@@ -1,7 +1,7 @@
 // Looks and colour styles: each look's colours, the styles that looks apply, the colour set,
 // the theme adaptation, the control look's settings and a painted grid with nodes, controls in
 // cells and every look (pictures written to $QUELM_PICTURES when it is set).
-#include "PlusGrid.h"
+#include "components/grid/PlusGrid.h"
 
 #include "platform/framework/ControlHost.h"
 #include "platform/framework/Forms.h"

@@ -1,7 +1,7 @@
 // Row nodes: levels, parents, contracting and expanding (nested, span 0, one
 // open at a time, with other hidden rows), the glyph hit test, tree-line kinds,
 // rows inserted and removed in nodes, and the click entry with its events.
-#include "PlusGrid.h"
+#include "components/grid/PlusGrid.h"
 
 #include "platform/framework/Forms.h"
 

@@ -1,6 +1,6 @@
 // The string grid painted offscreen: looks, bands, fixed cells with sort indicators, mini-HTML
 // cells and cell graphics, checked against the drawing log and against pixels of the surface.
-#include "PlusGrid.h"
+#include "components/grid/PlusGrid.h"
 
 #include "platform/framework/ControlHost.h"
 #include "platform/framework/Forms.h"

@@ -1,6 +1,6 @@
 // Selection queries, the selection as text, the look border, the balloon text and the
 // date-time notice of the string grid, and the never-activating pop-up form.
-#include "PlusGrid.h"
+#include "components/grid/PlusGrid.h"
 
 #include "platform/framework/Forms.h"
 #include "platform/win/WinCommCtrl.h"

@@ -1,6 +1,6 @@
 // Fixed random sequences of the string grid's structure operations, checked after each
 // operation by the same rules the fuzz target applies.
-#include "../fuzz/stringgrid_ops.h"
+#include "components/grid/fuzz/stringgrid_ops.h"
 
 #include <gtest/gtest.h>
 #include <random>

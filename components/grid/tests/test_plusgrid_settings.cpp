@@ -1,7 +1,7 @@
 // The string grid's settings objects and stored column layout, its cell query hooks, the row
 // and column selection lists, headers and highlights, sub-grouping, scrolling and stretching,
 // and the copy of one grid into another.
-#include "PlusGrid.h"
+#include "components/grid/PlusGrid.h"
 
 #include "platform/framework/Forms.h"
 #include "platform/framework/IniFiles.h"

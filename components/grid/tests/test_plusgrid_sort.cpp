@@ -1,4 +1,4 @@
-#include "PlusGrid.h"
+#include "components/grid/PlusGrid.h"
 
 #include "platform/framework/Forms.h"
 #include "platform/rtl/SysUtils.h"

@@ -1,6 +1,6 @@
 // The string grid's structure: index mapping, hidden rows and columns, inserting and removing
 // rows and columns, clearing, grouping, and the ownership of cell records through all of them.
-#include "PlusGrid.h"
+#include "components/grid/PlusGrid.h"
 
 #include "platform/framework/Forms.h"
 

@@ -1,4 +1,4 @@
-#include "PlusGridUndoRedo.h"
+#include "components/grid/PlusGridUndoRedo.h"
 
 #include <gtest/gtest.h>
 

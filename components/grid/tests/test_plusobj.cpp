@@ -1,4 +1,4 @@
-#include "PlusObj.h"
+#include "components/grid/PlusObj.h"
 
 #include <gtest/gtest.h>
 

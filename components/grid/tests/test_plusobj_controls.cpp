@@ -1,8 +1,8 @@
-#include "PlusObj.h"
-#include "PlusXPVS.h"
-#include "DrawRoutines.h"
-#include "HtmlRender.h"
-#include "ProgressShapes.h"
+#include "components/grid/PlusObj.h"
+#include "components/grid/PlusXPVS.h"
+#include "components/grid/DrawRoutines.h"
+#include "components/grid/HtmlRender.h"
+#include "components/grid/ProgressShapes.h"
 
 #include "platform/framework/Forms.h"
 #include "platform/framework/Menus.h"

@@ -1,5 +1,5 @@
-#include "DrawRoutines.h"
-#include "PlusObj.h"
+#include "components/grid/DrawRoutines.h"
+#include "components/grid/PlusObj.h"
 #include "platform/framework/Forms.h"
 #include "platform/win/WinLayered.h"
 

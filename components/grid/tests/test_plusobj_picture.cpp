@@ -1,6 +1,6 @@
-#include "PlusObj.h"
+#include "components/grid/PlusObj.h"
 
-#include "quelm_test_support.h"
+#include "platform/testing/quelm_test_support.h"
 
 #include <QImage>
 #include <gtest/gtest.h>

@@ -1,8 +1,8 @@
-#include "PlusHintInfo.h"
-#include "PlusStyleIF.h"
+#include "components/grid/PlusHintInfo.h"
+#include "components/grid/PlusStyleIF.h"
 
 #include "platform/win/WinUxTheme.h"
-#include "quelm_test_support.h"
+#include "platform/testing/quelm_test_support.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

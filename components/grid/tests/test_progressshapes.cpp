@@ -1,4 +1,4 @@
-#include "ProgressShapes.h"
+#include "components/grid/ProgressShapes.h"
 
 #include <gtest/gtest.h>
 

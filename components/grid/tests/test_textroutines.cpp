@@ -1,4 +1,4 @@
-#include "TextRoutines.h"
+#include "components/grid/TextRoutines.h"
 
 #include <gtest/gtest.h>
 

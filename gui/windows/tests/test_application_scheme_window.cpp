@@ -1,9 +1,9 @@
 // The application scheme window on a copy of the demo database: the parameter rule of the
 // application types, the panels that follow the scheme's state and code, the three copies,
 // and the prompts of edits, closing and locked schemes.
-#include "scheme_editor_fixture.h"
+#include "gui/windows/tests/scheme_editor_fixture.h"
 
-#include "AppSchemes.h"
+#include "gui/windows/AppSchemes.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 // The character filter of code, name and description edits, driven by real key events and a
 // paste through the edit: characters of code 128 and above go at once, and the caret stands one
 // place before where it was, never outside the text that is left.
-#include "EditorForm.h"
+#include "gui/windows/EditorForm.h"
 
 #include "platform/framework/Forms.h"
 #include "platform/framework/StdCtrls.h"

@@ -1,12 +1,12 @@
 // The crop calendar, crop stage, crop and root density windows on a copy of the demo
 // database: panels that follow the calendar, the child windows and what they show, the crop
 // copy with its root densities, in-place editing of root densities, prompts and locks.
-#include "scheme_editor_fixture.h"
+#include "gui/windows/tests/scheme_editor_fixture.h"
 
-#include "CropCalendar.h"
-#include "Crops.h"
-#include "RootDensity.h"
-#include "Stages.h"
+#include "gui/windows/CropCalendar.h"
+#include "gui/windows/Crops.h"
+#include "gui/windows/RootDensity.h"
+#include "gui/windows/Stages.h"
 
 namespace {
 

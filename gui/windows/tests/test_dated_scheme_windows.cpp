@@ -1,11 +1,11 @@
 // The irrigation, tillage and deposition scheme windows on a copy of the demo database: rows
 // that follow the scheme's type, code and state, the irrigation scheme copy, the prompts of
 // edits, closing and locked schemes, and the deposition window's check on closing.
-#include "scheme_editor_fixture.h"
+#include "gui/windows/tests/scheme_editor_fixture.h"
 
-#include "Depositions.h"
-#include "Irrischemes.h"
-#include "TillageSchemes.h"
+#include "gui/windows/Depositions.h"
+#include "gui/windows/Irrischemes.h"
+#include "gui/windows/TillageSchemes.h"
 
 namespace {
 

@@ -4,8 +4,8 @@
 // the depth type that greys the depth list.
 #include "CommonUnits/GeneralUnits/tests/dm_fixture.h"
 
-#include "DetailedOutputOptions2.h"
-#include "Utils_Sql_Unit.h"
+#include "gui/windows/DetailedOutputOptions2.h"
+#include "CommonUnits/GeneralUnits/Utils_Sql_Unit.h"
 
 #include "platform/framework/Forms.h"
 

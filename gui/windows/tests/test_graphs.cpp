@@ -6,12 +6,12 @@
 // plotwell of the build, in its batch mode.
 #include "CommonUnits/GeneralUnits/tests/dm_fixture.h"
 
-#include "DetailedOutputGraphs2.h"
-#include "GraphTemplates.h"
-#include "GraphUsingTemplate.h"
-#include "QuelmFileUtils.h"
-#include "Utils_Misc_Unit.h"
-#include "Utils_Sql_Unit.h"
+#include "gui/windows/DetailedOutputGraphs2.h"
+#include "gui/windows/GraphTemplates.h"
+#include "gui/windows/GraphUsingTemplate.h"
+#include "CommonUnits/GeneralUnits/QuelmFileUtils.h"
+#include "CommonUnits/GeneralUnits/Utils_Misc_Unit.h"
+#include "CommonUnits/GeneralUnits/Utils_Sql_Unit.h"
 
 #include "platform/framework/Dialogs.h"
 #include "platform/framework/Forms.h"

@@ -4,16 +4,16 @@
 // calendar and a new application scheme.
 #include "CommonUnits/GeneralUnits/tests/dm_fixture.h"
 
-#include "AppSchemes.h"
-#include "Boundaries.h"
-#include "CropCalendar.h"
-#include "KernelRun_Unit.h"
-#include "Locations.h"
-#include "Main.h"
-#include "MetaboliteEditor2.h"
-#include "SoilProfiles.h"
-#include "Substances.h"
-#include "Utils_Misc_Unit.h"
+#include "gui/windows/AppSchemes.h"
+#include "gui/windows/Boundaries.h"
+#include "gui/windows/CropCalendar.h"
+#include "CommonUnits/GeneralUnits/KernelRun_Unit.h"
+#include "gui/windows/Locations.h"
+#include "gui/windows/Main.h"
+#include "gui/windows/MetaboliteEditor2.h"
+#include "gui/windows/SoilProfiles.h"
+#include "gui/windows/Substances.h"
+#include "CommonUnits/GeneralUnits/Utils_Misc_Unit.h"
 
 #include "platform/framework/Forms.h"
 

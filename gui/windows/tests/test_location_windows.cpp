@@ -4,16 +4,16 @@
 // their copies, their pages and panels, and the refusals of predefined records.
 #include "CommonUnits/GeneralUnits/tests/dm_fixture.h"
 
-#include "Boundaries.h"
-#include "DepthDependentSubstProperties.h"
-#include "Drainage.h"
-#include "Initial.h"
-#include "InitialGroundWater.h"
-#include "Locations.h"
-#include "Main.h"
-#include "SoilBuildingBlocks.h"
-#include "SoilProfiles.h"
-#include "Tortuosity.h"
+#include "gui/windows/Boundaries.h"
+#include "gui/windows/DepthDependentSubstProperties.h"
+#include "gui/windows/Drainage.h"
+#include "gui/windows/Initial.h"
+#include "gui/windows/InitialGroundWater.h"
+#include "gui/windows/Locations.h"
+#include "gui/windows/Main.h"
+#include "gui/windows/SoilBuildingBlocks.h"
+#include "gui/windows/SoilProfiles.h"
+#include "gui/windows/Tortuosity.h"
 
 #include "platform/framework/Forms.h"
 

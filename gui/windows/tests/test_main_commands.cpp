@@ -3,12 +3,12 @@
 // locations.
 #include "CommonUnits/GeneralUnits/tests/dm_fixture.h"
 
-#include "About.h"
-#include "EditorForm.h"
-#include "GraphTemplates.h"
-#include "Main.h"
-#include "QuelmStartup.h"
-#include "TDBConnector_Unit.h"
+#include "CommonUnits/GeneralUnits/About.h"
+#include "gui/windows/EditorForm.h"
+#include "gui/windows/GraphTemplates.h"
+#include "gui/windows/Main.h"
+#include "CommonUnits/GeneralUnits/QuelmStartup.h"
+#include "CommonUnits/GeneralUnits/TDBConnector_Unit.h"
 
 #include "platform/win/WinShell.h"
 

@@ -1,14 +1,14 @@
 // The main window opens the catalogue editors from its menu and its "..." buttons, each on
 // the current run's code, and shows the change of a code afterwards.
-#include "scheme_editor_fixture.h"
+#include "gui/windows/tests/scheme_editor_fixture.h"
 
-#include "AppSchemes.h"
-#include "CropCalendar.h"
-#include "Depositions.h"
-#include "Irrischemes.h"
-#include "Main.h"
-#include "Substances.h"
-#include "TillageSchemes.h"
+#include "gui/windows/AppSchemes.h"
+#include "gui/windows/CropCalendar.h"
+#include "gui/windows/Depositions.h"
+#include "gui/windows/Irrischemes.h"
+#include "gui/windows/Main.h"
+#include "gui/windows/Substances.h"
+#include "gui/windows/TillageSchemes.h"
 
 namespace {
 

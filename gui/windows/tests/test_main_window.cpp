@@ -3,12 +3,12 @@
 // errors, the enabled state of the commands, and the start without a database.
 #include "CommonUnits/GeneralUnits/tests/dm_fixture.h"
 
-#include "EditorForm.h"
-#include "KernelRun_Unit.h"
-#include "Main.h"
-#include "QuelmStartup.h"
-#include "TfrmMultipleRunOptions_Unit.h"
-#include "Utils_Misc_Unit.h"
+#include "gui/windows/EditorForm.h"
+#include "CommonUnits/GeneralUnits/KernelRun_Unit.h"
+#include "gui/windows/Main.h"
+#include "CommonUnits/GeneralUnits/QuelmStartup.h"
+#include "gui/windows/TfrmMultipleRunOptions_Unit.h"
+#include "CommonUnits/GeneralUnits/Utils_Misc_Unit.h"
 
 #include "platform/framework/Forms.h"
 

@@ -3,9 +3,9 @@
 // files, the messages about faulty files (each once), and a project without calculated runs.
 #include "CommonUnits/GeneralUnits/tests/dm_fixture.h"
 
-#include "Main.h"
-#include "TfrmProjectSummary_Unit.h"
-#include "TfrmReportOptions_Unit.h"
+#include "gui/windows/Main.h"
+#include "gui/windows/TfrmProjectSummary_Unit.h"
+#include "gui/windows/TfrmReportOptions_Unit.h"
 
 #include "platform/framework/Clipbrd.h"
 #include "platform/framework/Forms.h"

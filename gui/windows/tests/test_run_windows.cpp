@@ -3,13 +3,13 @@
 // and choosing a project in the project window.
 #include "CommonUnits/GeneralUnits/tests/dm_fixture.h"
 
-#include "Main.h"
-#include "Projects.h"
-#include "QuelmStartup.h"
-#include "TfrmArchiveDirectory_Unit.h"
-#include "TfrmMoveRunToOtherProject_Unit.h"
-#include "TfrmReportOptions_Unit.h"
-#include "Utils_Misc_Unit.h"
+#include "gui/windows/Main.h"
+#include "gui/windows/Projects.h"
+#include "CommonUnits/GeneralUnits/QuelmStartup.h"
+#include "gui/windows/TfrmArchiveDirectory_Unit.h"
+#include "gui/windows/TfrmMoveRunToOtherProject_Unit.h"
+#include "gui/windows/TfrmReportOptions_Unit.h"
+#include "CommonUnits/GeneralUnits/Utils_Misc_Unit.h"
 
 #include "platform/framework/Forms.h"
 #include "platform/win/WinShell.h"

@@ -4,11 +4,11 @@
 // project page that cannot finish without a project; the list moves.
 #include "CommonUnits/GeneralUnits/tests/dm_fixture.h"
 
-#include "CreateRunsWizard.h"
-#include "InputFile.h"
-#include "KernelRun_Unit.h"
-#include "Utils_Misc_Unit.h"
-#include "Utils_Sql_Unit.h"
+#include "gui/windows/CreateRunsWizard.h"
+#include "CommonUnits/GeneralUnits/InputFile.h"
+#include "CommonUnits/GeneralUnits/KernelRun_Unit.h"
+#include "CommonUnits/GeneralUnits/Utils_Misc_Unit.h"
+#include "CommonUnits/GeneralUnits/Utils_Sql_Unit.h"
 
 #include "platform/framework/Forms.h"
 

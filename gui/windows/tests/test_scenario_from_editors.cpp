@@ -2,17 +2,17 @@
 // and given a copied soil profile, a substance with a metabolite, a new application scheme,
 // a new crop calendar) gives a run whose input file the stand-in kernel of the build
 // calculates.
-#include "scheme_editor_fixture.h"
+#include "gui/windows/tests/scheme_editor_fixture.h"
 
-#include "AppSchemes.h"
-#include "CropCalendar.h"
-#include "Locations.h"
-#include "Main.h"
-#include "MetaboliteEditor2.h"
-#include "QuelmStartup.h"
-#include "SoilProfiles.h"
-#include "Substances.h"
-#include "Utils_Misc_Unit.h"
+#include "gui/windows/AppSchemes.h"
+#include "gui/windows/CropCalendar.h"
+#include "gui/windows/Locations.h"
+#include "gui/windows/Main.h"
+#include "gui/windows/MetaboliteEditor2.h"
+#include "CommonUnits/GeneralUnits/QuelmStartup.h"
+#include "gui/windows/SoilProfiles.h"
+#include "gui/windows/Substances.h"
+#include "CommonUnits/GeneralUnits/Utils_Misc_Unit.h"
 
 #include <filesystem>
 

@@ -1,10 +1,10 @@
 // The substance window and the transformation scheme window on a copy of the demo database:
 // the option rules of the pages, the copy with its transformations, the prompts of insert,
 // post, delete and close, locked records, the metabolite list and the checks on closing.
-#include "scheme_editor_fixture.h"
+#include "gui/windows/tests/scheme_editor_fixture.h"
 
-#include "MetaboliteEditor2.h"
-#include "Substances.h"
+#include "gui/windows/MetaboliteEditor2.h"
+#include "gui/windows/Substances.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 // Filter expressions and query parameters come from program text and settings; neither
 // parser may crash or loop on any input.
-#include "DBTables.h"
+#include "platform/db/DBTables.h"
 
 #include <cstddef>
 #include <cstdint>

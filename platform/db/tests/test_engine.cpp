@@ -1,6 +1,6 @@
-#include "DBTables.h"
-#include "FileUtils.h"
-#include "quelm_test_support.h"
+#include "platform/db/DBTables.h"
+#include "platform/rtl/FileUtils.h"
+#include "platform/testing/quelm_test_support.h"
 
 #include <gtest/gtest.h>
 

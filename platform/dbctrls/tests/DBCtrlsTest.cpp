@@ -1,10 +1,10 @@
-#include "DBCtrls.h"
+#include "platform/dbctrls/DBCtrls.h"
 #include "platform/framework/Forms.h"
 
 #include "platform/db/DBTables.h"
 #include "platform/rtl/FileUtils.h"
 #include "platform/win/WinMessageBox.h"
-#include "quelm_test_support.h"
+#include "platform/testing/quelm_test_support.h"
 
 #include <QApplication>
 #include <QFocusEvent>

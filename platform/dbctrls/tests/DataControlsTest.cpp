@@ -1,13 +1,13 @@
 // The data-aware controls other than the edit: navigator, lookup list, memo, check box, text
 // and grid, on a small table in a real database file.
-#include "DBCtrls.h"
-#include "DBGrids.h"
+#include "platform/dbctrls/DBCtrls.h"
+#include "platform/dbctrls/DBGrids.h"
 
 #include "platform/db/DBTables.h"
 #include "platform/framework/Forms.h"
 #include "platform/rtl/FileUtils.h"
 #include "platform/win/WinMessageBox.h"
-#include "quelm_test_support.h"
+#include "platform/testing/quelm_test_support.h"
 
 #include <QApplication>
 #include <QCheckBox>

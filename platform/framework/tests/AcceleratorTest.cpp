@@ -1,9 +1,9 @@
 // Accelerators: an '&' in a caption marks the character that clicks a button, toggles a check
 // box or clicks a speed button, through CM_DIALOGCHAR from the form; with Alt even while an
 // edit that takes characters has the focus.
-#include "Buttons.h"
-#include "Forms.h"
-#include "StdCtrls.h"
+#include "platform/framework/Buttons.h"
+#include "platform/framework/Forms.h"
+#include "platform/framework/StdCtrls.h"
 
 #include <QApplication>
 #include <QTest>

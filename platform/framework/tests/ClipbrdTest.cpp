@@ -1,5 +1,5 @@
-#include "Clipbrd.h"
-#include "Controls.h"
+#include "platform/framework/Clipbrd.h"
+#include "platform/framework/Controls.h"
 
 #include <QClipboard>
 #include <QGuiApplication>

@@ -1,7 +1,7 @@
-#include "ComCtrls.h"
-#include "Forms.h"
-#include "ControlHost.h"
-#include "StdCtrls.h"
+#include "platform/framework/ComCtrls.h"
+#include "platform/framework/Forms.h"
+#include "platform/framework/ControlHost.h"
+#include "platform/framework/StdCtrls.h"
 
 #include <QTabBar>
 #include <QTabWidget>
@@ -134,7 +134,7 @@ TEST(StatusBar, PanelsSideBySide)
     bar->ControlHost()->PaintRecorder = nullptr;
 }
 
-#include "Forms.h"
+#include "platform/framework/Forms.h"
 
 #include <QCalendarWidget>
 #include <QDateTimeEdit>

@@ -1,4 +1,4 @@
-#include "Component.h"
+#include "platform/framework/Component.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
-#include "Controls.h"
-#include "ExtCtrls.h"
-#include "Forms.h"
-#include "ControlHost.h"
+#include "platform/framework/Controls.h"
+#include "platform/framework/ExtCtrls.h"
+#include "platform/framework/Forms.h"
+#include "platform/framework/ControlHost.h"
 
 #include <QElapsedTimer>
 #include <QScrollBar>

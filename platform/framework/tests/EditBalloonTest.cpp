@@ -1,7 +1,7 @@
 // The edit's balloon tip (EM_SHOWBALLOONTIP): a balloon tool tip pointing at the caret, gone
 // with the next key, a click, the loss of the focus or EM_HIDEBALLOONTIP.
-#include "Forms.h"
-#include "StdCtrls.h"
+#include "platform/framework/Forms.h"
+#include "platform/framework/StdCtrls.h"
 #include "platform/win/WinToolTip.h"
 
 #include <QApplication>

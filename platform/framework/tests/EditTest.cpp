@@ -1,8 +1,8 @@
 // The edits at the message level: overrides of a descendant see each key before the text
 // changes, and the edit messages and styles behave as the system's edit does.
-#include "Forms.h"
-#include "Mask.h"
-#include "StdCtrls.h"
+#include "platform/framework/Forms.h"
+#include "platform/framework/Mask.h"
+#include "platform/framework/StdCtrls.h"
 
 #include <QApplication>
 #include <QClipboard>

@@ -1,7 +1,7 @@
-#include "FileCtrl.h"
-#include "Forms.h"
+#include "platform/framework/FileCtrl.h"
+#include "platform/framework/Forms.h"
 
-#include "quelm_test_support.h"
+#include "platform/testing/quelm_test_support.h"
 
 #include <QFileSystemModel>
 #include <QTest>

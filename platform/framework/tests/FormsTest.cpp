@@ -1,5 +1,5 @@
-#include "Dialogs.h"
-#include "Forms.h"
+#include "platform/framework/Dialogs.h"
+#include "platform/framework/Forms.h"
 
 #include <QApplication>
 #include <QGuiApplication>

@@ -1,5 +1,5 @@
-#include "Graphics.h"
-#include "ImgList.h"
+#include "platform/framework/Graphics.h"
+#include "platform/framework/ImgList.h"
 
 #include <gtest/gtest.h>
 

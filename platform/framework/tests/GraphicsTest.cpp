@@ -1,6 +1,6 @@
-#include "Graphics.h"
+#include "platform/framework/Graphics.h"
 
-#include "quelm_test_support.h"
+#include "platform/testing/quelm_test_support.h"
 
 #include <gtest/gtest.h>
 

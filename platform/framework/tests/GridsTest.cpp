@@ -1,6 +1,6 @@
-#include "ControlHost.h"
-#include "Forms.h"
-#include "Grids.h"
+#include "platform/framework/ControlHost.h"
+#include "platform/framework/Forms.h"
+#include "platform/framework/Grids.h"
 
 #include <QLineEdit>
 #include <QTest>

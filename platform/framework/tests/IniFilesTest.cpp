@@ -1,5 +1,5 @@
-#include "IniFiles.h"
-#include "quelm_test_support.h"
+#include "platform/framework/IniFiles.h"
+#include "platform/testing/quelm_test_support.h"
 
 #include <cstdlib>
 #include <gtest/gtest.h>

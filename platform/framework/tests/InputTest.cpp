@@ -1,7 +1,7 @@
 // Qt's input as the messages a control receives, in the order the system and the framework
 // send them.
-#include "Forms.h"
-#include "StdCtrls.h"
+#include "platform/framework/Forms.h"
+#include "platform/framework/StdCtrls.h"
 
 #include <QApplication>
 #include <QClipboard>

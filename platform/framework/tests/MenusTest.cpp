@@ -1,7 +1,7 @@
-#include "ActnList.h"
-#include "Forms.h"
-#include "Menus.h"
-#include "StdCtrls.h"
+#include "platform/framework/ActnList.h"
+#include "platform/framework/Forms.h"
+#include "platform/framework/Menus.h"
+#include "platform/framework/StdCtrls.h"
 
 #include <QAction>
 #include <QEventLoop>

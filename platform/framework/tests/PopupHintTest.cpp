@@ -1,5 +1,5 @@
-#include "Forms.h"
-#include "ControlHost.h"
+#include "platform/framework/Forms.h"
+#include "platform/framework/ControlHost.h"
 
 #include <QApplication>
 #include <QEnterEvent>

@@ -1,11 +1,11 @@
 // Panels, bevels, pictures, radio groups, memos, list boxes, speed buttons and the file dialogs.
-#include "Buttons.h"
-#include "CheckLst.h"
-#include "ControlHost.h"
-#include "Dialogs.h"
-#include "ExtCtrls.h"
-#include "Forms.h"
-#include "StdCtrls.h"
+#include "platform/framework/Buttons.h"
+#include "platform/framework/CheckLst.h"
+#include "platform/framework/ControlHost.h"
+#include "platform/framework/Dialogs.h"
+#include "platform/framework/ExtCtrls.h"
+#include "platform/framework/Forms.h"
+#include "platform/framework/StdCtrls.h"
 
 #include <QListWidget>
 #include <QRadioButton>

@@ -1,5 +1,5 @@
-#include "Forms.h"
-#include "StdCtrls.h"
+#include "platform/framework/Forms.h"
+#include "platform/framework/StdCtrls.h"
 
 #include <QCheckBox>
 #include <QComboBox>

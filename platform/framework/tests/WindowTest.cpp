@@ -1,8 +1,8 @@
 // Window lifecycle, the framework's notifications in their order, timers by id, registered
 // messages, redraw switching and the framework's drag.
-#include "Forms.h"
-#include "ControlHost.h"
-#include "StdCtrls.h"
+#include "platform/framework/Forms.h"
+#include "platform/framework/ControlHost.h"
+#include "platform/framework/StdCtrls.h"
 
 #include <QApplication>
 #include <QPointer>

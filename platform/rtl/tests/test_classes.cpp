@@ -1,6 +1,6 @@
-#include "Classes.h"
-#include "FileUtils.h"
-#include "quelm_test_support.h"
+#include "platform/rtl/Classes.h"
+#include "platform/rtl/FileUtils.h"
+#include "platform/testing/quelm_test_support.h"
 
 #include <gtest/gtest.h>
 

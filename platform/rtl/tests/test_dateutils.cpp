@@ -1,4 +1,4 @@
-#include "DateUtils.h"
+#include "platform/rtl/DateUtils.h"
 
 #include <gtest/gtest.h>
 

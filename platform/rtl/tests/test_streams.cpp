@@ -1,5 +1,5 @@
-#include "Classes.h"
-#include "quelm_test_support.h"
+#include "platform/rtl/Classes.h"
+#include "platform/testing/quelm_test_support.h"
 
 #include <gtest/gtest.h>
 

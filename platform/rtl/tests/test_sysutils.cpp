@@ -1,4 +1,4 @@
-#include "SysUtils.h"
+#include "platform/rtl/SysUtils.h"
 
 #include <gtest/gtest.h>
 #include <clocale>

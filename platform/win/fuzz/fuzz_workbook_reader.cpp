@@ -1,6 +1,6 @@
 // Workbook reader: any bytes give a workbook or EOleException, never a crash, a leak or a read
 // outside the input; a workbook it gives answers every call within its used range.
-#include "SpreadsheetAutomation.h"
+#include "platform/win/SpreadsheetAutomation.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,4 +1,4 @@
-#include "WinBitmap.h"
+#include "platform/win/WinBitmap.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
-#include "WinClipboard.h"
-#include "WinGdi.h"
+#include "platform/win/WinClipboard.h"
+#include "platform/win/WinGdi.h"
 
 #include <QApplication>
 #include <QClipboard>

@@ -1,5 +1,5 @@
 // Scripted drags: DoDragDrop follows the script's pointer over registered windows offscreen.
-#include "WinDragScript.h"
+#include "platform/win/WinDragScript.h"
 
 #include <QMimeData>
 #include <QWidget>

@@ -1,7 +1,7 @@
-#include "WinEnvironment.h"
+#include "platform/win/WinEnvironment.h"
 
 #include "platform/rtl/FileUtils.h"
-#include "quelm_test_support.h"
+#include "platform/testing/quelm_test_support.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
-#include "WinFrameControl.h"
-#include "WinLayered.h"
-#include "WinModule.h"
-#include "WinUxTheme.h"
+#include "platform/win/WinFrameControl.h"
+#include "platform/win/WinLayered.h"
+#include "platform/win/WinModule.h"
+#include "platform/win/WinUxTheme.h"
 
 #include <QWidget>
 #include <gtest/gtest.h>

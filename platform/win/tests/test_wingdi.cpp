@@ -1,4 +1,4 @@
-#include "WinGdi.h"
+#include "platform/win/WinGdi.h"
 
 #include <QPainter>
 #include <QPixmap>

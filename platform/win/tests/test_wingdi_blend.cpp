@@ -1,5 +1,5 @@
 // Alpha blending, gradients, icons, chords, rounded regions and BeginPaint, checked by pixels.
-#include "WinGdi.h"
+#include "platform/win/WinGdi.h"
 
 #include <QWidget>
 #include <cstring>

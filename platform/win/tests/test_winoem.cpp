@@ -1,4 +1,4 @@
-#include "WinOem.h"
+#include "platform/win/WinOem.h"
 
 #include <gtest/gtest.h>
 #include <string>

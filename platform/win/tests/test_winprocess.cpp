@@ -1,10 +1,10 @@
-#include "WinProcess.h"
-#include "WinShell.h"
-#include "WinVersion.h"
-#include "WinEnvironment.h"
+#include "platform/win/WinProcess.h"
+#include "platform/win/WinShell.h"
+#include "platform/win/WinVersion.h"
+#include "platform/win/WinEnvironment.h"
 
 #include "platform/rtl/FileUtils.h"
-#include "quelm_test_support.h"
+#include "platform/testing/quelm_test_support.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>

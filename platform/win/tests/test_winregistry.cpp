@@ -1,7 +1,7 @@
-#include "WinRegistry.h"
+#include "platform/win/WinRegistry.h"
 
 #include "platform/rtl/FileUtils.h"
-#include "quelm_test_support.h"
+#include "platform/testing/quelm_test_support.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>

@@ -1,4 +1,4 @@
-#include "WinShellIcons.h"
+#include "platform/win/WinShellIcons.h"
 
 #include <QDir>
 #include <gtest/gtest.h>

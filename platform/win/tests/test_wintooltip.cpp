@@ -1,5 +1,5 @@
-#include "WinLayered.h"
-#include "WinToolTip.h"
+#include "platform/win/WinLayered.h"
+#include "platform/win/WinToolTip.h"
 
 #include <QApplication>
 #include <QGuiApplication>

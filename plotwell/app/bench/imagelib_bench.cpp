@@ -2,7 +2,7 @@
 // Floyd-Steinberg dithering, and PNG writing (8-bit palette and 24-bit RGB).
 // Usage: plotwell_imagelib_bench <output folder> [repeats]
 // Writes picture.ppm (the source, for other encoders), palette.png and rgb.png there.
-#include "imagelib.h"
+#include "plotwell/app/imagelib/imagelib.h"
 
 #include <chrono>
 #include <cstdio>

@@ -1,5 +1,5 @@
 // Feeds arbitrary bytes to file-type detection, then to the reader of the type found.
-#include "imagelib.h"
+#include "plotwell/app/imagelib/imagelib.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,5 +1,5 @@
 // Feeds arbitrary bytes to the TGA reader at every depth it accepts.
-#include "imagelib.h"
+#include "plotwell/app/imagelib/imagelib.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,4 +1,4 @@
-#include "gfl155.h"
+#include "plotwell/app/gfl/gfl155.h"
 
 #include <gif_lib.h>
 

@@ -1,5 +1,5 @@
 // GDI side of colours, line types, polylines, polygons and rectangles.
-#include "gdi_back_end.h"
+#include "plotwell/app/graphics/gdi_back_end.h"
 
 #include "plotwell/core/plot_settings.h"
 

@@ -1,6 +1,6 @@
 // The device state shared by both back ends: workstation, viewport and window, the world-to-device
 // mapping, the drawn extent and the colour table.
-#include "graphics_state.h"
+#include "plotwell/app/graphics/graphics_state.h"
 
 #include "plotwell/core/plot_settings.h"
 

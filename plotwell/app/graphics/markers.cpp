@@ -1,5 +1,5 @@
 // Marker symbols and circles.
-#include "markers.h"
+#include "plotwell/app/graphics/markers.h"
 
 #include "plotwell/core/plot_settings.h"
 

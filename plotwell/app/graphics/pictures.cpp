@@ -1,7 +1,7 @@
 // Pictures from files, picture fills and picture markers.
-#include "pictures.h"
+#include "plotwell/app/graphics/pictures.h"
 
-#include "imagelib.h"
+#include "plotwell/app/imagelib/imagelib.h"
 #include "plotwell/core/plot_settings.h"
 
 #include <cmath>

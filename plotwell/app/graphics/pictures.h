@@ -2,7 +2,7 @@
 // Pictures of the graphics layer: DRAW_BITMAP pictures (stretched, cropped, resampled, tiled or with
 // one colour left transparent), picture fills of areas and the picture markers 30..39. Pictures are
 // drawn on GDI output only. The operations are members of plot_graphics (graphics_state.h).
-#include "graphics_state.h"
+#include "plotwell/app/graphics/graphics_state.h"
 
 #include <cstdint>
 #include <vector>

@@ -1,5 +1,5 @@
 // PostScript side of the graphics layer.
-#include "postscript_back_end.h"
+#include "plotwell/app/graphics/postscript_back_end.h"
 
 #include "plotwell/core/plot_settings.h"
 

@@ -3,7 +3,7 @@
 // box, version check and dash arrays rewritten, the page set-up, and one operator call per
 // primitive. Device units are 1/300 inch with y upward. The operations are members of
 // plot_graphics (graphics_state.h).
-#include "graphics_state.h"
+#include "plotwell/app/graphics/graphics_state.h"
 
 namespace plotwell {
 

@@ -1,7 +1,7 @@
 // Texts, fonts and escape sequences.
-#include "text_fonts.h"
+#include "plotwell/app/graphics/text_fonts.h"
 
-#include "postscript_back_end.h"
+#include "plotwell/app/graphics/postscript_back_end.h"
 
 #include "plotwell/core/plot_settings.h"
 

@@ -3,7 +3,7 @@
 // accented letters), segment-by-segment layout, widths (metric tables for PostScript, the device's
 // own measure for GDI), character heights and the GDI fonts. The operations are members of
 // plot_graphics (graphics_state.h).
-#include "graphics_state.h"
+#include "plotwell/app/graphics/graphics_state.h"
 
 namespace plotwell {
 

@@ -1,5 +1,5 @@
-#include "img_bitmaps.h"
-#include "img_streams.h"
+#include "plotwell/app/imagelib/img_bitmaps.h"
+#include "plotwell/app/imagelib/img_streams.h"
 
 #include <algorithm>
 #include <cstring>

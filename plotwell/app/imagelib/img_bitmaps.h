@@ -2,8 +2,8 @@
 // The border between memory images and the bitmap and palette handles of the Windows subset:
 // reading a bitmap's pixels as a 24-bit image, making a bitmap from one, making a palette,
 // and the conversions between device-independent bitmap rows and memory images.
-#include "img_frame.h"
-#include "WinBitmap.h"
+#include "plotwell/app/imagelib/img_frame.h"
+#include "platform/win/WinBitmap.h"
 
 int img_hbitmap_to_rgb24(HBITMAP bitmap, HDC dc, HPALETTE palette, std::uint8_t* output);
 HBITMAP img_rgb24_to_hbitmap(const std::uint8_t* image, std::uint32_t width,

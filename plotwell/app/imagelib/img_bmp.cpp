@@ -1,5 +1,5 @@
-#include "img_bmp.h"
-#include "img_bitmaps.h"
+#include "plotwell/app/imagelib/img_bmp.h"
+#include "plotwell/app/imagelib/img_bitmaps.h"
 
 #include <algorithm>
 #include <cstring>

@@ -1,7 +1,7 @@
 #pragma once
 // Windows bitmap files: reading into 1-bit, 8-bit palette or 24-bit images (plain, RLE8,
 // RLE4 and bit-field files), writing 1-, 4-, 8-, 16- and 24-bit files, and RLE8 on request.
-#include "img_codecs.h"
+#include "plotwell/app/imagelib/img_codecs.h"
 
 std::uint8_t* img_read_bmp(img_input handle, std::int32_t* width, std::int32_t* height,
                            int depth, std::uint8_t* palette);

@@ -1,4 +1,4 @@
-#include "img_codecs.h"
+#include "plotwell/app/imagelib/img_codecs.h"
 
 #include <cctype>
 #include <cstring>

@@ -6,8 +6,8 @@
 // after it has decoded part of the picture, it returns null and leaves the code in the last
 // error. Writers return the size of the output; after a failure among the rows the output is
 // still closed off and its size returned, so callers test the last error.
-#include "img_frame.h"
-#include "img_streams.h"
+#include "plotwell/app/imagelib/img_frame.h"
+#include "plotwell/app/imagelib/img_streams.h"
 
 enum img_file_type : std::int32_t {
     IMG_TYPE_UNKNOWN = 0,

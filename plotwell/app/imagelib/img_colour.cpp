@@ -1,4 +1,4 @@
-#include "img_colour.h"
+#include "plotwell/app/imagelib/img_colour.h"
 
 #include <algorithm>
 #include <cstring>

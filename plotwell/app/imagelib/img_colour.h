@@ -3,7 +3,7 @@
 // 256 palette colours (an octree over 5 bits per channel, reduced with a min-heap, then mapped
 // with error diffusion), colour replacement within a tolerance, 16-bit conversion, and the
 // palette colour matcher.
-#include "img_frame.h"
+#include "plotwell/app/imagelib/img_frame.h"
 
 #include <utility>
 #include <vector>

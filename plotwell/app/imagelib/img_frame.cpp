@@ -1,5 +1,5 @@
-#include "img_frame.h"
-#include "img_streams.h"
+#include "plotwell/app/imagelib/img_frame.h"
+#include "plotwell/app/imagelib/img_streams.h"
 
 #include <atomic>
 #include <cstdlib>

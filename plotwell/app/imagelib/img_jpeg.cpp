@@ -1,4 +1,4 @@
-#include "img_jpeg.h"
+#include "plotwell/app/imagelib/img_jpeg.h"
 
 #include <csetjmp>
 #include <cstdio>

@@ -2,7 +2,7 @@
 // JPEG reading and writing over libjpeg with the library's own source and destination
 // managers (4096-byte buffers), an error exit that turns libjpeg errors into codes, grey, RGB,
 // CMYK and YCCK input, and comment and application markers kept in the thread state.
-#include "img_codecs.h"
+#include "plotwell/app/imagelib/img_codecs.h"
 
 struct img_jpeg_read_state;
 

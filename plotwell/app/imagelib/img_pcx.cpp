@@ -1,4 +1,4 @@
-#include "img_pcx.h"
+#include "plotwell/app/imagelib/img_pcx.h"
 
 #include <algorithm>
 #include <cstring>

@@ -2,7 +2,7 @@
 // ZSoft PCX files: reading 1-, 2-, 4- and 8-bit palette pictures in one or more planes and
 // 24-bit pictures in three planes; writing run-length encoded 8-bit (one plane, 256-colour
 // palette at the end) and 24-bit (three planes) files.
-#include "img_codecs.h"
+#include "plotwell/app/imagelib/img_codecs.h"
 
 #include <memory>
 #include <vector>

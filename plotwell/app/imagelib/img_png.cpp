@@ -1,4 +1,4 @@
-#include "img_png.h"
+#include "plotwell/app/imagelib/img_png.h"
 
 #include <png.h>
 

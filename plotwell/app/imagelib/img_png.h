@@ -2,7 +2,7 @@
 // PNG reading and writing over libpng: the transformations that turn any PNG into the 8-bit
 // palette, 24-bit or 32-bit image asked for, transparency and gamma, ancillary chunks, and the
 // text chunks kept in the thread state.
-#include "img_codecs.h"
+#include "plotwell/app/imagelib/img_codecs.h"
 
 std::uint8_t* img_read_png(img_input handle, std::int32_t* width, std::int32_t* height,
                            int depth, std::uint8_t* palette);

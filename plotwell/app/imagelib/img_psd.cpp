@@ -1,5 +1,5 @@
-#include "img_psd.h"
-#include "img_colour.h"
+#include "plotwell/app/imagelib/img_psd.h"
+#include "plotwell/app/imagelib/img_colour.h"
 
 #include <algorithm>
 #include <cstring>

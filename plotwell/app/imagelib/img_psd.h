@@ -2,7 +2,7 @@
 // Photoshop documents: reading the merged image (bitmap, grey, indexed, RGB, CMYK and duotone
 // modes, raw or PackBits) into 8-bit palette or 24-bit images; writing uncompressed 8-bit
 // indexed or 24-bit RGB files without layers.
-#include "img_codecs.h"
+#include "plotwell/app/imagelib/img_codecs.h"
 
 std::uint8_t* img_read_psd(img_input handle, std::int32_t* width, std::int32_t* height,
                            int depth, std::uint8_t* palette);

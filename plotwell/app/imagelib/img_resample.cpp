@@ -1,5 +1,5 @@
-#include "img_resample.h"
-#include "img_colour.h"
+#include "plotwell/app/imagelib/img_resample.h"
+#include "plotwell/app/imagelib/img_colour.h"
 
 #include <algorithm>
 #include <cmath>

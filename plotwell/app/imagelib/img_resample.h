@@ -2,7 +2,7 @@
 // Resizing of memory images: bilinear (any n-byte image; 24-bit with one key colour kept
 // unblended; 8-bit through its palette), nearest neighbour, separable filtering with one of
 // fourteen kernels, and rectangle cuts.
-#include "img_frame.h"
+#include "plotwell/app/imagelib/img_frame.h"
 
 int img_resample(const std::uint8_t* source, std::uint32_t source_width,
                  std::uint32_t source_height, std::uint8_t* destination,

@@ -1,4 +1,4 @@
-#include "img_streams.h"
+#include "plotwell/app/imagelib/img_streams.h"
 
 #include <cstdlib>
 #include <cstring>

@@ -5,7 +5,7 @@
 // A handle is a block with two marks; the library keeps the set of live blocks, so a foreign
 // or closed handle fails the check (code 38 in the codecs) instead of being read.
 // Kinds: 1 a named file, 2 a memory block given by base and size.
-#include "img_frame.h"
+#include "plotwell/app/imagelib/img_frame.h"
 
 #include <cstdio>
 

@@ -1,4 +1,4 @@
-#include "img_tga.h"
+#include "plotwell/app/imagelib/img_tga.h"
 
 #include <cstring>
 #include <vector>

@@ -1,4 +1,4 @@
-#include "img_tiff.h"
+#include "plotwell/app/imagelib/img_tiff.h"
 
 #include <tiffio.h>
 

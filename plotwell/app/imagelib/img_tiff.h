@@ -1,7 +1,7 @@
 #pragma once
 // TIFF writing over libtiff with client procedures over the library's output streams:
 // 8-bit palette, 24-bit RGB and 32-bit RGBA pictures, one file per call.
-#include "img_codecs.h"
+#include "plotwell/app/imagelib/img_codecs.h"
 
 // `compression` is a TIFF compression code (7 becomes 1 for palette pictures); `resolution`
 // is null or (x resolution, y resolution, unit).

@@ -8,8 +8,8 @@
 // The data files are written when missing (or with PLOTWELL_BENCH_REWRITE set); the same values
 // are written for the comparison program as DIR/bench-matrix.dat (the map's cells, one row a line).
 // Prints the fastest of R runs: "plotwell_bench kind=K points=N calls=C log_bytes=B seconds=S".
-#include "recording_device.h"
-#include "xy_call.h"
+#include "plotwell/core/recording_device.h"
+#include "plotwell/core/xy_call.h"
 
 #include <chrono>
 #include <cmath>

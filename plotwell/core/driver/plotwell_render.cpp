@@ -9,8 +9,8 @@
 //
 // Exit status 0 when the drawing was made, 1 with the message on standard error when it was
 // abandoned, 2 for a wrong command line.
-#include "recording_device.h"
-#include "xy_call.h"
+#include "plotwell/core/recording_device.h"
+#include "plotwell/core/xy_call.h"
 
 #include <cstdio>
 #include <cstdlib>

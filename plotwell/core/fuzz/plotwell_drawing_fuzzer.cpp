@@ -1,8 +1,8 @@
 // Draws arbitrary settings over arbitrary data onto the recording device. The input is the settings
 // text, a line "---", and the data text. Lines that name other files (DATA, EXTRA_DATA, INCLUDE,
 // DRAW_LABELS, DRAW_DEV) are left out. A refusal is a plot_error; anything else is a fault.
-#include "recording_device.h"
-#include "xy_call.h"
+#include "plotwell/core/recording_device.h"
+#include "plotwell/core/xy_call.h"
 
 #include <cstddef>
 #include <cstdint>

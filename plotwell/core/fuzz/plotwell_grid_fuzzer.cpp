@@ -1,6 +1,6 @@
 // Reads arbitrary bytes as a grid map (header and every row, as a drawing reads them) and as a
 // vignette file. A refusal is a plot_error; anything else is a fault.
-#include "data_file_readers.h"
+#include "plotwell/core/data_file_readers.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,9 +1,9 @@
 // Feeds arbitrary settings lines and xy calls to the plot core's parsers. A refusal is a plot_error;
 // anything else (a crash, a sanitizer report, another exception) is a fault.
-#include "plot_defaults.h"
-#include "recording_device.h"
-#include "settings_language.h"
-#include "xy_call.h"
+#include "plotwell/core/plot_defaults.h"
+#include "plotwell/core/recording_device.h"
+#include "plotwell/core/settings_language.h"
+#include "plotwell/core/xy_call.h"
 
 #include <cstddef>
 #include <cstdint>

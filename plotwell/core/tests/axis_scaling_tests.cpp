@@ -1,8 +1,8 @@
 // Axis fractions, range rounding, logarithmic ranges and tick labels.
-#include "axis_ticks.h"
-#include "axis_transforms.h"
-#include "plot_defaults.h"
-#include "plot_test_support.h"
+#include "plotwell/core/axis_ticks.h"
+#include "plotwell/core/axis_transforms.h"
+#include "plotwell/core/plot_defaults.h"
+#include "plotwell/core/tests/plot_test_support.h"
 
 #include <gtest/gtest.h>
 

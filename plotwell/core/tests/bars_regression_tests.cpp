@@ -1,7 +1,7 @@
 // Bar geometry, deviation styles and the regression fit with its report across the drawings of a
 // program run.
-#include "linear_regression.h"
-#include "plot_test_support.h"
+#include "plotwell/core/linear_regression.h"
+#include "plotwell/core/tests/plot_test_support.h"
 
 #include <gtest/gtest.h>
 

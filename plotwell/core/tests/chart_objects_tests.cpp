@@ -1,7 +1,7 @@
 // Chart data: one class formatted into the class syntax, and the settings rewritten with the
 // edited titles, grid and classes.
-#include "chart_objects.h"
-#include "plot_test_support.h"
+#include "plotwell/core/chart_objects.h"
+#include "plotwell/core/tests/plot_test_support.h"
 
 #include <gtest/gtest.h>
 

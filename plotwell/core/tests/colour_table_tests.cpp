@@ -1,7 +1,7 @@
 // The colour table: built-in entries, the colour file with its PostScript section, the RANGE ramp
 // and REVERSE, and the picture fill helpers.
-#include "colour_table.h"
-#include "plot_test_support.h"
+#include "plotwell/core/colour_table.h"
+#include "plotwell/core/tests/plot_test_support.h"
 
 #include <gtest/gtest.h>
 

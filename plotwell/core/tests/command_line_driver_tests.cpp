@@ -1,5 +1,5 @@
 // The command-line driver and the defaults file, run as a user would run them.
-#include "plot_test_support.h"
+#include "plotwell/core/tests/plot_test_support.h"
 
 #include <gtest/gtest.h>
 

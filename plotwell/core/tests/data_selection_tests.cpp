@@ -1,6 +1,6 @@
 // Settings preparation: sections, command lines, INCLUDE, the winmenu.set merge, and the selection.
-#include "data_selection.h"
-#include "plot_test_support.h"
+#include "plotwell/core/data_selection.h"
+#include "plotwell/core/tests/plot_test_support.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 // The point pipeline and the plot driver's refusals, seen in the polylines the drawing sends.
-#include "plot_test_support.h"
+#include "plotwell/core/tests/plot_test_support.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // Golden drawings of the drawing kinds: each case writes a few small files, draws one call on the
 // recording device and compares the call log (and the files the drawing writes) with checked-in
 // results, line by line. PLOTWELL_UPDATE_GOLDEN=1 rewrites them.
-#include "plot_test_support.h"
+#include "plotwell/core/tests/plot_test_support.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // Frame layout, titles, legend placement and the title block, seen in plot_settings and in the log.
-#include "plot_test_support.h"
-#include "chart_frame.h"
-#include "plot_utilities.h"
+#include "plotwell/core/tests/plot_test_support.h"
+#include "plotwell/core/chart_frame.h"
+#include "plotwell/core/plot_utilities.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // Frequency distributions: automatic and settings classes, counting, percentiles, and the files of
 // a run over a drawn map, which the statistics view then draws.
-#include "freq_distribution.h"
-#include "plot_test_support.h"
+#include "plotwell/core/freq_distribution.h"
+#include "plotwell/core/tests/plot_test_support.h"
 
 #include <gtest/gtest.h>
 

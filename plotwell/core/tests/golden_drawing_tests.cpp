@@ -1,6 +1,6 @@
 // Whole drawings compared with checked-in results: the graph job file as the GUI writes it, the data
 // file its selection gives, and the log of graphics calls. PLOTWELL_UPDATE_GOLDEN=1 rewrites the logs.
-#include "plot_test_support.h"
+#include "plotwell/core/tests/plot_test_support.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 // Job pages: a page without graphs, the box modes, markers without their number, page shapes.
-#include "plot_test_support.h"
+#include "plotwell/core/tests/plot_test_support.h"
 
 #include <gtest/gtest.h>
 

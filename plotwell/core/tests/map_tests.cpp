@@ -1,9 +1,9 @@
 // Maps: the class table, the grid map readers and their refusals, and the cell rows.
-#include "data_file_readers.h"
-#include "map_cells.h"
-#include "map_classes.h"
-#include "map_decorations.h"
-#include "plot_test_support.h"
+#include "plotwell/core/data_file_readers.h"
+#include "plotwell/core/map_cells.h"
+#include "plotwell/core/map_classes.h"
+#include "plotwell/core/map_decorations.h"
+#include "plotwell/core/tests/plot_test_support.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // Pictures on the page: rectangles in the graph viewport, aspect keeping, pictures cut at the axes.
-#include "page_pictures.h"
-#include "plot_test_support.h"
+#include "plotwell/core/page_pictures.h"
+#include "plotwell/core/tests/plot_test_support.h"
 
 #include <gtest/gtest.h>
 

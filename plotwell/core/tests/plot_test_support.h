@@ -1,9 +1,9 @@
 #pragma once
 // Helpers of the plot core tests: a drawing on the recording device inside a fresh working folder.
-#include "plot_settings.h"
-#include "quelm_test_support.h"
-#include "recording_device.h"
-#include "xy_call.h"
+#include "plotwell/core/plot_settings.h"
+#include "platform/testing/quelm_test_support.h"
+#include "plotwell/core/recording_device.h"
+#include "plotwell/core/xy_call.h"
 
 #include <filesystem>
 #include <string>

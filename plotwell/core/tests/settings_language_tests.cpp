@@ -1,8 +1,8 @@
 // The settings language: line grammar, every keyword reaching plot_settings, refusals.
-#include "plot_test_support.h"
-#include "map_keywords.h"
-#include "plot_defaults.h"
-#include "settings_language.h"
+#include "plotwell/core/tests/plot_test_support.h"
+#include "plotwell/core/map_keywords.h"
+#include "plotwell/core/plot_defaults.h"
+#include "plotwell/core/settings_language.h"
 
 #include <set>
 #include <span>

@@ -1,6 +1,6 @@
 // The xy call: options, flag letters and every refusal of the drawing entry.
-#include "plot_test_support.h"
-#include "shared_routines.h"
+#include "plotwell/core/tests/plot_test_support.h"
+#include "plotwell/core/shared_routines.h"
 
 #include <gtest/gtest.h>
 

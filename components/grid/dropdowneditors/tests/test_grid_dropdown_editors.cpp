@@ -1,7 +1,7 @@
 // The drop-down cell editors over a grid cell, driven through real keys.
-#include "GridDropDownEditors.h"
+#include "components/grid/dropdowneditors/GridDropDownEditors.h"
 
-#include "../../tests/GridEditorsFixture.h"
+#include "components/grid/tests/GridEditorsFixture.h"
 
 #include <QImage>
 #include <QPixmap>

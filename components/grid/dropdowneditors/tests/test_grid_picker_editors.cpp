@@ -1,9 +1,9 @@
 // The calculator, detail, colour and image drop-downs as cell editors of a shown grid, driven
 // by real keys and mouse clicks: which editor a cell gets, the keys that start, end and cancel
 // an edit, what reaches the cell, and the events of each edit in order.
-#include "GridDropDownEditors.h"
+#include "components/grid/dropdowneditors/GridDropDownEditors.h"
 
-#include "../../tests/GridEditorsFixture.h"
+#include "components/grid/tests/GridEditorsFixture.h"
 
 #include "platform/framework/ImgList.h"
 

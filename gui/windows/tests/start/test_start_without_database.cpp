@@ -3,9 +3,9 @@
 // application stays terminated afterwards.
 #include "CommonUnits/GeneralUnits/tests/dm_fixture.h"
 
-#include "Main.h"
-#include "QuelmStartup.h"
-#include "TDBConnector_Unit.h"
+#include "gui/windows/Main.h"
+#include "CommonUnits/GeneralUnits/QuelmStartup.h"
+#include "CommonUnits/GeneralUnits/TDBConnector_Unit.h"
 
 #include "platform/framework/Forms.h"
 

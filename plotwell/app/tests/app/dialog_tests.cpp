@@ -1,12 +1,12 @@
 // The dialogs' logic, driven through their controls without showing them.
-#include "export_settings_dialogs.h"
-#include "plot_app.h"
-#include "plotwell_dialogs.h"
+#include "plotwell/app/export_settings_dialogs.h"
+#include "plotwell/app/plot_app.h"
+#include "plotwell/app/plotwell_dialogs.h"
 
 #include "platform/win/WinMessageBox.h"
 #include "platform/win/WinPrint.h"
 #include "plotwell/core/colour_table.h"
-#include "quelm_test_support.h"
+#include "platform/testing/quelm_test_support.h"
 
 #include <QColor>
 #include <QImage>

@@ -1,11 +1,11 @@
 // The main window in this process, offscreen: a classified grid map with its read-out, digitising,
 // Map Info, the clipboard copy, and the Statistics window with its distribution files.
-#include "plot_app.h"
-#include "plot_frame.h"
-#include "printing.h"
+#include "plotwell/app/plot_app.h"
+#include "plotwell/app/plot_frame.h"
+#include "plotwell/app/printing.h"
 
 #include "platform/win/WinMessageBox.h"
-#include "quelm_test_support.h"
+#include "platform/testing/quelm_test_support.h"
 
 #include <QApplication>
 #include <QClipboard>

@@ -1,8 +1,8 @@
 // The plotwell program run as a child process: batch export to every picture format, batch print
 // to a PDF printer, PostScript output, and the failures of batch runs.
-#include "imagelib.h"
-#include "printing.h"
-#include "quelm_test_support.h"
+#include "plotwell/app/imagelib/imagelib.h"
+#include "plotwell/app/printing.h"
+#include "platform/testing/quelm_test_support.h"
 
 #include <QProcess>
 #include <QStringList>

@@ -1,11 +1,11 @@
 // Start-up: the xy call, the window geometry, the -@ value, the settings folder, and the files
 // plotwell reads at start (plotwell.arg, plotwell.ini, plotwellPrint.ini).
-#include "export_settings_dialogs.h"
-#include "picture_export.h"
-#include "plot_app.h"
-#include "plotwell_dialogs.h"
-#include "printing.h"
-#include "quelm_test_support.h"
+#include "plotwell/app/export_settings_dialogs.h"
+#include "plotwell/app/picture_export.h"
+#include "plotwell/app/plot_app.h"
+#include "plotwell/app/plotwell_dialogs.h"
+#include "plotwell/app/printing.h"
+#include "platform/testing/quelm_test_support.h"
 
 #include <gtest/gtest.h>
 

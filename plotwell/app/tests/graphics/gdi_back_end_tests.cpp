@@ -1,5 +1,5 @@
 // The GDI back end: mapping, colours and pens, dash types, polygons, rectangles and fill patterns.
-#include "graphics_test_support.h"
+#include "plotwell/app/tests/graphics/graphics_test_support.h"
 
 #include <gtest/gtest.h>
 

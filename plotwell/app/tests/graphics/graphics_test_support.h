@@ -1,6 +1,6 @@
 #pragma once
 // A graphics layer drawing on one recorded memory context of a given page size.
-#include "graphics_state.h"
+#include "plotwell/app/graphics/graphics_state.h"
 #include "plotwell/core/plot_settings.h"
 
 #include <QColor>

@@ -1,9 +1,9 @@
 // The PostScript back end: prolog copy, page set-up and the text of each primitive.
-#include "graphics_state.h"
-#include "postscript_back_end.h"
-#include "text_fonts.h"
+#include "plotwell/app/graphics/graphics_state.h"
+#include "plotwell/app/graphics/postscript_back_end.h"
+#include "plotwell/app/graphics/text_fonts.h"
 #include "plotwell/core/plot_settings.h"
-#include "quelm_test_support.h"
+#include "platform/testing/quelm_test_support.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // Texts with escape sequences, fonts, markers and circles on the GDI back end.
-#include "graphics_test_support.h"
-#include "text_fonts.h"
+#include "plotwell/app/tests/graphics/graphics_test_support.h"
+#include "plotwell/app/graphics/text_fonts.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
 #pragma once
 // Helpers of the image library tests: pictures with known pixels, writing a picture to a real
 // file and reading it back through a reader.
-#include "imagelib.h"
-#include "quelm_test_support.h"
+#include "plotwell/app/imagelib/imagelib.h"
+#include "platform/testing/quelm_test_support.h"
 
 #include <functional>
 #include <string>

@@ -1,4 +1,4 @@
-#include "imagelib_test_helpers.h"
+#include "plotwell/app/tests/imagelib/imagelib_test_helpers.h"
 
 #include <gtest/gtest.h>
 

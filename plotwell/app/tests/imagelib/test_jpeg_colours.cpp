@@ -1,7 +1,7 @@
 // The JPEG reader's colours, checked on smooth pictures that libjpeg itself encodes at full
 // quality without chroma subsampling: what comes back must be the picture within a few levels,
 // so a swapped channel, a wrong CMYK conversion or a lost row shows at once.
-#include "imagelib_test_helpers.h"
+#include "plotwell/app/tests/imagelib/imagelib_test_helpers.h"
 
 #include <gtest/gtest.h>
 

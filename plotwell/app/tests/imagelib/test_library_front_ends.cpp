@@ -1,6 +1,6 @@
 // PNG, JPEG, TIFF and GIF output read back by the libraries themselves, and the front ends'
 // handling of chunks, markers, tags and options.
-#include "imagelib_test_helpers.h"
+#include "plotwell/app/tests/imagelib/imagelib_test_helpers.h"
 
 #include <gtest/gtest.h>
 
@@ -16,7 +16,7 @@ extern "C" {
 #include <jpeglib.h>
 }
 
-#include "../../gfl/gfl155.h"
+#include "plotwell/app/gfl/gfl155.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "imagelib.h"
+#include "plotwell/app/imagelib/imagelib.h"
 
 #include <gtest/gtest.h>
 

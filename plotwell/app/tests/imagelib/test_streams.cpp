@@ -1,5 +1,5 @@
-#include "imagelib.h"
-#include "quelm_test_support.h"
+#include "plotwell/app/imagelib/imagelib.h"
+#include "platform/testing/quelm_test_support.h"
 
 #include <gtest/gtest.h>
 
