@@ -1,7 +1,7 @@
 // The rich-edit control: rich text read and written through streams, the paragraphs as lines,
 // the selection's font, typing through real key events, and the notices its parent hears.
-#include "Forms.h"
-#include "RichEdit.h"
+#include "platform/framework/Forms.h"
+#include "platform/framework/RichEdit.h"
 
 #include "platform/win/WinGdi.h"
 
