@@ -116,13 +116,13 @@ TPlusStringGrid::TPlusStringGrid(TComponent* owner)
     FixedLookColors.To = ColorToRGB(clBtnFace);
     GridColorSet.Colors[0] = GridColorSet.Colors[1] = clNone;
     progressAppearance_->OnChange = [this](TObject*) { Invalidate(); };
-    showModified_->OnChange = [this](TObject*) { RepaintCol(0); };
+    showModified_->OnChange = [this](TObject* sender) { ShowModifiedChanged(sender); };
     fixedFont_->Name = "Tahoma";
     fixedFont_->Style = TFontStyles() << fsBold;
     fixedFont_->OnChange = [this](TObject*) { Invalidate(); };
     activeCellFont_->Style = TFontStyles() << fsBold;
     activeCellFont_->OnChange = [this](TObject*) { Invalidate(); };
-    bands_->OnChange = [this](TObject*) { Invalidate(); };
+    bands_->OnChange = [this](TObject* sender) { BandsChanged(sender); };
     columnHeaders_->OnChange = [this](TStringList&) {
         ColumnHeadersChanging();
         ApplyColumnHeaders();

@@ -2284,6 +2284,39 @@ public:
     // How long the last sort by a header click took, in milliseconds.
     unsigned SortDuration() const { return sortDuration_; }
 
+    // ---- selection resizer, hover looks and the drag candidate (PlusGridMouse.cpp)
+    // The selection resizer's handle: the 6 x 6 square at the bottom-right corner of the
+    // selection's bottom-right cell (bottom-left with a right-to-left BiDiMode); empty unless
+    // SelectionResizer and SelectionRectangle are on.
+    TRect SelectionResizerHandle();
+    // Dragging the handle: the selection at the press, copied to the clipboard, is pasted into
+    // the selection at the release.
+    bool SelectionResizing() const { return selectionResizing_; }
+    std::function<void(TObject* Sender, const TGridRect& OrigSelection, const TGridRect& NewSelection)>
+        OnSelectionResize, OnSelectionResized;
+    // The cells that look different under the mouse; (-1, -1) when none.
+    TPoint ListViewHoverCell() const { return listViewHover_; }
+    TPoint HotButtonCell() const { return hotButton_; }
+    TPoint LinkHoverCell() const { return linkHover_; }
+    int LinkHoverAnchor() const { return linkHoverAnchor_; }
+    const String& EnteredAnchor() const { return enteredAnchor_; }
+    // Links of mini-HTML cells are underlined only while the mouse is over them.
+    bool URLUnderlineOnHover = false;
+    std::function<void(TObject* Sender, int ARow, int ACol, const String& Anchor)> OnAnchorEnter, OnAnchorExit;
+    // The press landed on a selected cell from which moving the mouse starts an OLE drag.
+    bool DragCandidate() const { return dragCandidate_; }
+    // Whether a fixed cell offers its drop-down button (ControlLook.FixedDropDownButton).
+    bool CanShowFixedDropDown(int col, int row);
+    std::function<void(TObject* Sender, int ACol, int ARow, bool& Allow)> OnCanShowFixedDropDown;
+    // The column whose filter list is open under the header, -1 when none; the list itself.
+    int FilterListColumn() const { return filterListColumn_; }
+    TListBox* FilterList() const { return filterList_; }
+    // Paints the selection resizer's handle (called by the painter).
+    void PaintSelectionResizer();
+    // Draws a fixed cell that is under the mouse (list-view look or hover fixed cells) hot, or
+    // pressed while the left button is down; false for any other cell.
+    bool DrawHotFixedLook(TCanvas* canvas, int col, int row, const TRect& rect);
+
     // Events.
     std::function<void(TObject* Sender, int OldRow, int OldCol, int& NewRow, int& NewCol, bool& Allow)> OnAutoAdvance;
     std::function<void(TObject* Sender, int ARow)> OnAutoAddRow;
@@ -2455,6 +2488,24 @@ private:
     bool PressCheckOrRadio(int col, int row, int x, int y, bool editable);
     void PressHeaderSelection(int col, int row);
     void ReleaseDisjunct(int col, int row);
+    // selection resizer, hover looks, drag candidate, filter list
+    bool selectionResizing_ = false;
+    TGridRect resizeOrigin_;
+    TPoint listViewHover_{-1, -1};
+    TPoint hotButton_{-1, -1};
+    TPoint linkHover_{-1, -1};
+    int linkHoverAnchor_ = -1;
+    String enteredAnchor_;
+    String anchorHint_;
+    bool dragCandidate_ = false;
+    int filterListColumn_ = -1;
+    TListBox* filterList_ = nullptr; // owned as a child component
+    bool StartSelectionResize(TMessage& m, int x, int y, bool setState);
+    void ReleaseDisjunctCells(TMouseButton button, TShiftState shift, int col, int row);
+    void HoverLooks(int col, int row, int x, int y);
+    bool HoverLink(int col, int row, int x, int y, bool& cursorHandled);
+    bool ShowFilterList(int x, int y, int col, int row);
+    void HideFilterList();
     TGridTransEdit* transEdit_ = nullptr; // owned as a child component
     TWndMethod linkControlProc_;           // the edit link's control's own procedure
     TWinControl* linkControl_ = nullptr;

@@ -146,11 +146,15 @@ void TGridDropSource::EffectChanged(int effect)
 
 bool TPlusStringGrid::OleDragMouseMove(int x, int y)
 {
-    if (!dragDropSettings_ || !dragDropSettings_->OleDropSource || oleDragging_ || !buttonDown_ ||
+    // only a press on the selection starts a drag, once the mouse left the press by 4 pixels
+    if (!dragCandidate_ || !dragDropSettings_ || !dragDropSettings_->OleDropSource || oleDragging_ || !buttonDown_ ||
         HasState(csDesigning) || GridState() == gsColSizing || GridState() == gsRowSizing)
         return false;
-    if (std::abs(x - downPoint_.X) <= 3 && std::abs(y - downPoint_.Y) <= 3)
+    if (std::abs(x - downPoint_.X) <= 3 && std::abs(y - downPoint_.Y) < 4)
         return false;
+    if (SelectionResizerHandle().Contains(TPoint(x, y)))
+        return false;
+    dragCandidate_ = false;
     int col = -1, row = -1;
     MouseToCell(downPoint_.X, downPoint_.Y, col, row);
     if (col < 0 || row < 0)

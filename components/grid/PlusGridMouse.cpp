@@ -56,6 +56,12 @@ void TPlusStringGrid::WMLButtonDown(TMessage& m)
     MouseToCell(x, y, col, row);
     TMouseActions* actions = MouseActions();
 
+    // the selection resizer's handle starts sizing the selection
+    if (SelectionResizerHandle().Contains(TPoint(x, y))) {
+        StartSelectionResize(m, x, y, true);
+        m.Result = 1;
+        return;
+    }
     if (actions->RangeSelectAndEdit && Options().Contains(goEditing) && !Selection().Contains(col, row))
         SetOptions(Options() - TGridOptions{goEditing});
     if (OnCanClickCell) {
@@ -64,7 +70,19 @@ void TPlusStringGrid::WMLButtonDown(TMessage& m)
         if (!allow)
             return;
     }
+    if (mouseZone_ == 5) {
+        StartSelectionResize(m, x, y, false);
+        return;
+    }
+    // a plain press on a data cell starts a new disjunct cell selection
+    if (actions->DisjunctCellSelect() && col >= 0 && row >= 0 && !(PressShift() == TShiftState{ssCtrl}) &&
+        !(row < TBaseGrid::FixedRows() || col < TBaseGrid::FixedCols() || IsFixedCell(col, row)) &&
+        SelectedCells()->Count() > 0) {
+        SelectedCells()->Clear();
+        Invalidate();
+    }
     LookupText = "";
+    dragCandidate_ = false;
     pressedControl_ = TPoint(-1, -1);
     leftAtPress_ = LeftCol();
     topAtPress_ = TopRow();
@@ -79,6 +97,10 @@ void TPlusStringGrid::WMLButtonDown(TMessage& m)
         MouseToCell(x, y - 4, sc, sr);
     sizingCandidate_ = TPoint(sc, sr);
     downPoint_ = TPoint(x, y);
+    // the list-view header under the mouse shows pressed
+    if (Look() == glListView && listViewHover_.X >= 0 &&
+        (listViewHover_.X < TBaseGrid::FixedCols() || listViewHover_.Y < TBaseGrid::FixedRows()))
+        RepaintCell(listViewHover_.X, listViewHover_.Y);
 
     if (col < 0 || row < 0) {
         HideInplaceEditor();
@@ -313,6 +335,23 @@ bool TPlusStringGrid::PressCellContent(int col, int row, int x, int y, const TRe
         if (OnClickCell)
             OnClickCell(this, row, col);
         return true;
+    }
+    // a press on the selection (or on a header while headers do not move) may start an OLE drag:
+    // the selection stays as it is until the mouse moves or the button comes up
+    if (dragDropSettings_ && dragDropSettings_->OleDropSource && col >= TBaseGrid::FixedCols() &&
+        (IsCellSelected(base.X, base.Y) || (row < TBaseGrid::FixedRows() && !EnhRowColMove)) &&
+        !Options().Contains(goEditing) && !IsButtonCell(realCol, base.Y) && !IsCheckBoxCell(realCol, base.Y) &&
+        ((!actions->ColSelect && !actions->AllSelect) || row >= TBaseGrid::FixedRows())) {
+        if ((x - cellRect.Left > 3 && cellRect.Right - x > 3) || !Options().Contains(goColSizing)) {
+            if (CanFocus())
+                SetFocus();
+            if (OnMouseDown)
+                OnMouseDown(this, mbLeft, PressShift(), x, y);
+            dragCandidate_ = true;
+            if (OnClickCell)
+                OnClickCell(this, row, col);
+            return true;
+        }
     }
     if (IsRatingCell(realCol, base.Y) && CanEditCellAt(realCol, base.Y)) {
         HideInplaceEditor();
@@ -644,6 +683,20 @@ void TPlusStringGrid::MouseMove(TShiftState shift, int x, int y)
         if (inFixedBand(hoverFixedCell_))
             RepaintCell(col, row);
     }
+    if (!HasState(csDesigning))
+        HoverLooks(col, row, x, y);
+    // dragging the selection resizer moves the selection's far corner
+    if (selectionResizing_ && buttonDown_) {
+        if (col >= TBaseGrid::FixedCols() && row >= TBaseGrid::FixedRows()) {
+            const TGridRect s{resizeOrigin_.Left, resizeOrigin_.Top, std::max(resizeOrigin_.Left, col),
+                              std::max(resizeOrigin_.Top, row)};
+            if (!(s == Selection())) {
+                SetSelection(s);
+                Invalidate();
+            }
+        }
+        return;
+    }
     const int fixedCols = TBaseGrid::FixedCols(), fixedRows = TBaseGrid::FixedRows();
     // dragging over the row or column headers widens the header selection
     if (headerDragAnchor_ >= 0 && actions->RowSelect && mouseZone_ == 2 && row >= fixedRows &&
@@ -670,7 +723,9 @@ void TPlusStringGrid::MouseMove(TShiftState shift, int x, int y)
         if (GridState() == gsRowSizing)
             rowSized_ = true;
         mouseZone_ = 0;
-        if (col >= 0 && row >= 0) {
+        if (SelectionResizerHandle().Contains(TPoint(x, y))) {
+            mouseZone_ = 5;
+        } else if (col >= 0 && row >= 0) {
             const int lastRow = RowCount() - 1;
             if (row < fixedRows && col < fixedCols && actions->AllSelect)
                 mouseZone_ = 3;
@@ -714,6 +769,11 @@ void TPlusStringGrid::MouseMove(TShiftState shift, int x, int y)
              IsUrlText(Cells(DisplayToRealColumn(col), row)) &&
              GetCellTextKind(Cells(DisplayToRealColumn(col), row), EnableHTML) != 1)
         showCursor(crHandPoint);
+    else if (!HasState(csDesigning)) {
+        bool onAnchor = false;
+        if (HoverLink(col, row, x, y, onAnchor) && onAnchor)
+            showCursor(crHandPoint);
+    }
     if (!cursorHandled && linkCursorShown_) {
         linkCursorShown_ = false;
         keepMouseZone_ = true;
@@ -790,6 +850,10 @@ void TPlusStringGrid::CMMouseLeave(TMessage& m)
         HoverRowIndex = -1;
         RepaintRow(old);
     }
+    // the hover looks end with the mouse outside
+    HoverLooks(-1, -1, -1, -1);
+    bool handled = false;
+    HoverLink(-1, -1, -1, -1, handled);
 }
 
 void TPlusStringGrid::CalcSizingState(int X, int Y, TGridState& State, int& Index, int& SizingPos, int& SizingOfs,
@@ -952,10 +1016,54 @@ void TPlusStringGrid::WMLButtonUp(TMessage& m)
     pressMark_ = false;
     if (!*alive)
         return;
+    // a press that could have started a drag and did not: the release selects where it is
+    if (dragCandidate_) {
+        dragCandidate_ = false;
+        if (col >= TBaseGrid::FixedCols() && row >= TBaseGrid::FixedRows() && col < ColCount() && row < RowCount()) {
+            TMouseActions* actions = MouseActions();
+            const bool ctrl = GetKeyState(VK_CONTROL) < 0;
+            if (actions->DisjunctRowSelect() && !ctrl)
+                ClearRowSelection();
+            if (actions->DisjunctRowSelect() && (ctrl || actions->DisjunctRowSelectNoCtrl)) {
+                SetRowSelected(row, !GetRowSelected(row));
+                if (*alive && OnMouseUp)
+                    OnMouseUp(this, mbLeft, TShiftState{ssCtrl}, x, y);
+                return;
+            }
+            const bool indicator = TBaseGrid::FixedCols() > 0;
+            if (indicator)
+                RepaintCell(0, Row());
+            const TPoint base = BaseCellOf(col, row);
+            if (Options().Contains(goRowSelect))
+                SetSelection(TGridRect{TBaseGrid::FixedCols(), base.Y, ColCount() - 1, base.Y});
+            else
+                SetSelection(TGridRect{base.X, base.Y, base.X, base.Y});
+            if (indicator)
+                RepaintCell(0, Row());
+        }
+    }
     ReleaseDisjunct(col, row);
     Inherited(m);
     if (!*alive)
         return;
+    // a dragged selection resizer pastes the selection of the press into the new one
+    if (selectionResizing_) {
+        selectionResizing_ = false;
+        const TGridRect origin = resizeOrigin_, now = Selection();
+        if (OnSelectionResize)
+            OnSelectionResize(this, origin, now);
+        if (!*alive)
+            return;
+        if (!(origin == now))
+            PasteFromClipboard();
+        if (!*alive)
+            return;
+        if (OnSelectionResized)
+            OnSelectionResized(this, origin, now);
+        if (!*alive)
+            return;
+        movedMark_ = true; // the release does not sort
+    }
     SnapToBaseCell();
     if (colSized_ && OnEndColumnSize && sizedMark_ && sizingCandidate_.X >= 0)
         OnEndColumnSize(this, sizingCandidate_.X);
@@ -1019,6 +1127,10 @@ void TPlusStringGrid::HeaderSortClick(int displayCol, int row, int x, int y)
     const TRect r = CellRect(displayCol, row);
     if (row == 0 && Options().Contains(goColSizing) && (x - r.Left < 4 || r.Right - x < 4))
         return;
+    // the drop-down button and the filter button at a header's right end do not sort
+    if (x > r.Right - 16 &&
+        (CanShowFixedDropDown(displayCol, row) || BuildColumnFilterList(DisplayToRealColumn(displayCol))))
+        return;
     int pressCol = -1, pressRow = -1;
     MouseToCell(downPoint_.X, downPoint_.Y, pressCol, pressRow);
     TSortSettings* sort = SortSettings();
@@ -1066,6 +1178,26 @@ void TPlusStringGrid::MouseUp(TMouseButton button, TShiftState shift, int x, int
         return;
     }
     const TGridRect before = Selection();
+    int col = -1, row = -1;
+    MouseToCell(x, y, col, row);
+    // the filter list opens from the drop-down button at the right of a filter row's header
+    if (button == mbLeft && !HasState(csDesigning)) {
+        const int realCol = col >= 0 ? DisplayToRealColumn(col) : -1;
+        if (row != FilterDropDownRow() || col < 0 || realCol == filterListColumn_ || !ShowFilterList(x, y, col, row))
+            HideFilterList();
+    }
+    if (button == mbLeft && MouseActions()->DisjunctCellSelect() && col >= 0 && row >= 0 && col < ColCount() &&
+        row < RowCount()) {
+        const TPoint base = BaseCellOf(col, row);
+        if (!IsFixedCell(base.X, base.Y) && base.X >= TBaseGrid::FixedCols() && base.Y >= TBaseGrid::FixedRows() &&
+            OnSelectCell) {
+            bool canSelect = true;
+            OnSelectCell(this, base.X, base.Y, canSelect);
+            if (!canSelect)
+                return;
+        }
+        ReleaseDisjunctCells(button, shift, col, row);
+    }
     if (GridState() == gsColMoving && button == mbRight)
         return;
     TBaseGrid::MouseUp(button, shift, x, y);
@@ -1177,4 +1309,309 @@ void TPlusStringGrid::WMRButtonDown(TMessage& m)
     }
     if (OnRightClickCell)
         OnRightClickCell(this, row, col);
+}
+
+// ---------------------------------------------------------------- selection resizer
+
+TRect TPlusStringGrid::SelectionResizerHandle()
+{
+    if (!SelectionResizer() || !SelectionRectangle())
+        return TRect();
+    const TGridRect s = Selection();
+    if (s.Right < 0 || s.Bottom < 0 || s.Right >= ColCount() || s.Bottom >= RowCount())
+        return TRect();
+    const TRect r = CellRect(s.Right, s.Bottom);
+    if (r.Right <= r.Left || r.Bottom <= r.Top)
+        return TRect();
+    if (UseRightToLeftAlignment())
+        return TRect(r.Left, r.Bottom - 6, r.Left + 6, r.Bottom);
+    return TRect(r.Right - 6, r.Bottom - 6, r.Right, r.Bottom);
+}
+
+bool TPlusStringGrid::StartSelectionResize(TMessage& m, int x, int y, bool onHandle)
+{
+    resizeOrigin_ = Selection();
+    CopySelectionToClipboard();
+    selectionResizing_ = true;
+    const TGridRect sel = Selection();
+    const int col = Col(), row = Row();
+    if (!Options().Contains(goEditing) && !(onHandle && MouseActions()->RangeSelectAndEdit)) {
+        const auto alive = Life();
+        Inherited(m);
+        if (!*alive)
+            return true;
+    }
+    SetSelection(sel);
+    SetCol(col);
+    SetRow(row);
+    // SetCol and SetRow collapse the selection onto the current cell: the origin comes back
+    SetSelection(sel);
+    MouseMove(TShiftState{}, x, y);
+    return true;
+}
+
+void TPlusStringGrid::PaintSelectionResizer()
+{
+    const TRect handle = SelectionResizerHandle();
+    if (handle.Right <= handle.Left)
+        return;
+    TCanvas* canvas = Canvas();
+    const TColor brush = canvas->Brush->Color, pen = canvas->Pen->Color;
+    canvas->Brush->Style = bsSolid;
+    canvas->Brush->Color = clBlack;
+    canvas->Pen->Color = clWhite;
+    canvas->Rectangle(handle.Left, handle.Top, handle.Right, handle.Bottom);
+    canvas->Brush->Color = brush;
+    canvas->Pen->Color = pen;
+}
+
+// ---------------------------------------------------------------- hover looks
+
+void TPlusStringGrid::HoverLooks(int col, int row, int x, int y)
+{
+    const int fixedCols = TBaseGrid::FixedCols(), fixedRows = TBaseGrid::FixedRows();
+    auto inFixedBand = [&](TPoint c) { return c.X >= 0 && c.Y >= 0 && (c.X < fixedCols || c.Y < fixedRows); };
+    auto repaint = [&](TPoint c) {
+        if (c.X >= 0 && c.Y >= 0 && c.X < ColCount() && c.Y < RowCount())
+            RepaintCell(c.X, c.Y);
+    };
+    // the list-view header under the mouse is drawn hot
+    if (Look() == glListView && !(listViewHover_ == TPoint(col, row))) {
+        const TPoint old = listViewHover_;
+        listViewHover_ = TPoint(col, row);
+        if (inFixedBand(old))
+            repaint(old);
+        if (inFixedBand(listViewHover_))
+            repaint(listViewHover_);
+    }
+    // the button of a button cell under the mouse is drawn hot
+    TPoint hot(-1, -1);
+    if (col >= 0 && row >= 0 && col < ColCount() && row < RowCount()) {
+        const TPoint base = BaseCellOf(col, row);
+        TRect button;
+        if (IsButtonCell(DisplayToRealColumn(base.X), base.Y) && GetCellControlRect(base.X, base.Y, button) &&
+            button.Contains(TPoint(x, y)))
+            hot = base;
+    }
+    if (!(hot == hotButton_)) {
+        const TPoint old = hotButton_;
+        hotButton_ = hot;
+        repaint(old);
+        repaint(hot);
+    }
+}
+
+bool TPlusStringGrid::HoverLink(int col, int row, int x, int y, bool& cursorHandled)
+{
+    // the anchor under the mouse: the hand cursor, underlining and the enter and exit events
+    String anchor;
+    int anchorIndex = -1;
+    if (col >= 0 && row >= 0 && col < ColCount() && row < RowCount()) {
+        const TPoint base = BaseCellOf(col, row);
+        const int realCol = DisplayToRealColumn(base.X);
+        const String text = Cells(realCol, base.Y);
+        if (GetCellTextKind(text, EnableHTML) == 1) {
+            const TRect cell = MergedCellRect(base.X, base.Y);
+            TRect tr(cell.Left + XYOffset.X + 1, cell.Top + XYOffset.Y + 1, cell.Right - XYOffset.X, cell.Bottom);
+            if (IsCheckBoxCell(realCol, base.Y))
+                tr.Left += ControlLook()->CheckSize();
+            THtmlDrawArgs args;
+            args.HitX = x;
+            args.HitY = y;
+            args.HitTestOnly = true;
+            args.LinkColor = URLColor;
+            const bool fixed = base.X < TBaseGrid::FixedCols() || base.Y < TBaseGrid::FixedRows();
+            Canvas()->Font->Assign(fixed ? FixedFont() : Font());
+            THtmlDrawResult hit;
+            if (DrawHtml(Canvas(), text, tr, args, hit) && hit.ControlID.empty() && !hit.AnchorUnderPoint.empty()) {
+                anchor = hit.AnchorUnderPoint;
+                anchorIndex = hit.MouseLink;
+            }
+        }
+    }
+    const TPoint cell = anchor.empty() ? TPoint(-1, -1) : BaseCellOf(col, row);
+    if (URLUnderlineOnHover && (!(cell == linkHover_) || anchorIndex != linkHoverAnchor_)) {
+        const TPoint old = linkHover_;
+        linkHover_ = cell;
+        linkHoverAnchor_ = anchorIndex;
+        if (old.X >= 0 && old.X < ColCount() && old.Y < RowCount())
+            RepaintCell(old.X, old.Y);
+        if (cell.X >= 0)
+            RepaintCell(cell.X, cell.Y);
+    }
+    if (!anchor.empty()) {
+        if (anchor != anchorHint_) {
+            anchorHint_.clear();
+            Application->CancelHint();
+        }
+        cursorHandled = true;
+        if (anchor != enteredAnchor_) {
+            enteredAnchor_ = anchor;
+            if (OnAnchorEnter)
+                OnAnchorEnter(this, row, col, anchor);
+        }
+        return true;
+    }
+    if (!enteredAnchor_.empty()) {
+        enteredAnchor_.clear();
+        if (OnAnchorExit)
+            OnAnchorExit(this, row, col, String());
+    }
+    return false;
+}
+
+// ---------------------------------------------------------------- release: disjunct cells, filter list
+
+bool TPlusStringGrid::CanShowFixedDropDown(int col, int row)
+{
+    bool allow = ControlLook()->FixedDropDownButton;
+    if (allow && OnCanShowFixedDropDown)
+        OnCanShowFixedDropDown(this, col, row, allow);
+    return allow;
+}
+
+void TPlusStringGrid::ReleaseDisjunctCells(TMouseButton button, TShiftState shift, int col, int row)
+{
+    TIntList* cells = SelectedCells();
+    const TPoint base = BaseCellOf(col, row);
+    auto repaintListed = [&] {
+        for (int i = 0; i < cells->Count(); ++i) {
+            const int packed = cells->GetItem(i);
+            const int c = packed & 0xFFFF, r = (packed >> 16) & 0xFFFF;
+            if (c < ColCount() && r < RowCount())
+                RepaintCell(c, r);
+        }
+    };
+    (void)button;
+    auto fixedAt = [this](int c, int r) {
+        return IsFixedCell(c, r) || c < TBaseGrid::FixedCols() || r < TBaseGrid::FixedRows();
+    };
+    if (fixedAt(base.X, base.Y)) {
+        if (!shift.Contains(ssCtrl) && !fixedAt(col, row)) {
+            cells->Clear();
+            Invalidate();
+        }
+        return;
+    }
+    if (shift.Contains(ssShift)) {
+        if (!cells->HasValue(PackCell(col, row)))
+            cells->Add(PackCell(col, row));
+    } else if (shift.Contains(ssCtrl)) {
+        if (cells->HasValue(PackCell(base.X, base.Y)))
+            cells->RemoveValue(PackCell(base.X, base.Y));
+        else
+            cells->Add(PackCell(base.X, base.Y));
+    } else {
+        repaintListed();
+        cells->Clear();
+        cells->Add(PackCell(base.X, base.Y));
+    }
+    // a range dragged over joins the list
+    const TGridRect s = Selection();
+    if (s.Left != s.Right || s.Top != s.Bottom) {
+        for (int c = s.Left; c <= s.Right; ++c)
+            for (int r = s.Top; r <= s.Bottom; ++r)
+                if (!(c == base.X && r == base.Y) && !cells->HasValue(PackCell(c, r)))
+                    cells->Add(PackCell(c, r));
+        repaintListed();
+    }
+    RepaintCell(col, row);
+}
+
+void TPlusStringGrid::HideFilterList()
+{
+    if (filterList_ && filterList_->Visible())
+        filterList_->SetVisible(false);
+    filterListColumn_ = -1;
+}
+
+bool TPlusStringGrid::ShowFilterList(int x, int y, int col, int row)
+{
+    const TRect r = CellRect(col, row);
+    if (!(x > r.Right - 16 && x < r.Right - 3 && y < r.Top + 19))
+        return false;
+    const int realCol = DisplayToRealColumn(col);
+    if (!BuildColumnFilterList(realCol))
+        return false;
+    filterListColumn_ = realCol;
+    FilterDropDownCol = realCol;
+    if (!filterList_) {
+        filterList_ = new TListBox(this);
+        filterList_->SetParent(this);
+        // a click or Return picks the item, Esc closes the list
+        auto own = filterList_->WindowProc;
+        filterList_->WindowProc = [this, own](TMessage& m) {
+            own(m);
+            const bool pick = m.Msg == WM_LBUTTONUP || (m.Msg == WM_KEYDOWN && m.WParam == VK_RETURN);
+            if (!pick && !(m.Msg == WM_KEYDOWN && m.WParam == VK_ESCAPE))
+                return;
+            const int index = filterList_->ItemIndex();
+            HideFilterList();
+            if (CanFocus())
+                SetFocus();
+            if (pick && index >= 0)
+                FilterListSelect(filterList_, index);
+        };
+    }
+    TFilterDropDown* look = FilterDropDown();
+    filterList_->SetColor(look->Color);
+    filterList_->Font()->Assign(look->Font());
+    filterList_->Items()->Clear();
+    TBitmap measure;
+    measure.SetSize(1, 1);
+    measure.Canvas()->Font->Assign(look->Font());
+    int widest = 0;
+    for (int i = 0; i < FilterValues()->Count(); ++i) {
+        String item = FilterValues()->Strings(i);
+        const size_t eq = item.find('=');
+        if (eq != String::npos)
+            item.resize(eq);
+        filterList_->Items()->Add(item);
+        widest = std::max(widest, measure.Canvas()->TextWidth(item));
+    }
+    filterList_->SetItemIndex(filterList_->Items()->Count() > 0 ? 0 : -1);
+    int width = look->Width, height = look->Height;
+    if (look->AutoSize) {
+        const int itemHeight = measure.Canvas()->TextHeight("gh") + 2;
+        height = filterList_->Items()->Count() * itemHeight + 2 * GetSystemMetrics(SM_CYEDGE);
+        width = widest + 8 + 2 * GetSystemMetrics(SM_CXEDGE);
+    }
+    int left = r.Right - 16;
+    if (look->ColumnWidth) {
+        width = r.Right - r.Left;
+        left = r.Left;
+    }
+    if (left + width > Width())
+        left = std::max(0, CellRect(col, 0).Right - width);
+    filterList_->SetBounds(left, r.Top + 16, width, height);
+    filterList_->SetVisible(true);
+    if (filterList_->CanFocus())
+        filterList_->SetFocus();
+    return true;
+}
+
+bool TPlusStringGrid::DrawHotFixedLook(TCanvas* canvas, int col, int row, const TRect& rect)
+{
+    const TPoint cell(col, row);
+    const bool listView = Look() == glListView && listViewHover_ == cell;
+    const bool hover = HoverFixedCells != hfNone && hoverFixedCell_ == cell && IsHoverFixedCell(col, row);
+    if (!listView && !hover)
+        return false;
+    TControlLook* cl = ControlLook();
+    const bool down = buttonDown_ && pressMark_;
+    TColor from = down ? cl->FixedGradientDownFrom() : cl->FixedGradientHoverFrom();
+    TColor to = down ? cl->FixedGradientDownTo() : cl->FixedGradientHoverTo();
+    TColor mirrorFrom = down ? cl->FixedGradientDownMirrorFrom() : cl->FixedGradientHoverMirrorFrom();
+    TColor mirrorTo = down ? cl->FixedGradientDownMirrorTo() : cl->FixedGradientHoverMirrorTo();
+    TColor border = down ? cl->FixedGradientDownBorder() : cl->FixedGradientHoverBorder();
+    if (from == clNone) {
+        // the list-view look's own hot and pressed header colours
+        from = down ? TColor(0xF0D8BC) : TColor(0xFFF2E0);
+        to = down ? TColor(0xE8C9A6) : TColor(0xFBE6C8);
+        mirrorFrom = mirrorTo = clNone;
+        border = TColor(0xD8B690);
+    }
+    DrawGradientBackground(canvas, rect, from, to == clNone ? from : to, mirrorFrom, mirrorTo, true, border, false,
+                           true);
+    return true;
 }

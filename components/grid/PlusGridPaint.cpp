@@ -161,6 +161,7 @@ void TPlusStringGrid::Paint()
         PaintBackgroundOutsideCells();
     ScrollBarsUpdated();
     PaintDesignHelper();
+    PaintSelectionResizer();
 }
 
 void TPlusStringGrid::DrawCell(int col, int row, const TRect& rect, TGridDrawState state)
@@ -417,6 +418,8 @@ void TPlusStringGrid::DrawCellText(TCanvas* canvas, int col, int row, TRect rect
             args.LinkColor = URLColor;
             args.WrapWords = wordWrap;
             args.ControlDown = HTMLButtonPressed && HTMLButtonCell == TPoint(rc, row);
+            args.UnderlineOnHover = URLUnderlineOnHover;
+            args.HoverLink = linkHover_ == TPoint(col, row) ? linkHoverAnchor_ : -1;
             THtmlDrawResult result;
             DrawHtml(canvas, text, tr, args, result);
         } else {
@@ -502,6 +505,8 @@ void TPlusStringGrid::DrawFixedLook(TCanvas* canvas, int col, int row, const TRe
                                true);
         return;
     }
+    if (DrawHotFixedLook(canvas, col, row, rect))
+        return;
     DrawGradientBackground(canvas, rect, canvas->Brush->Color, FixedLookColors.To, FixedLookColors.MirrorFrom,
                            FixedLookColors.MirrorTo, true, look_ == glVista ? clWhite : clNone, true, true);
 }
@@ -693,7 +698,15 @@ void TPlusStringGrid::DrawCellGraphic(TCanvas* canvas, TCellGraphic* g, int col,
         g->CellValue = double((box.Left - cell.Left) | ((box.Top - cell.Top) << 16));
         canvas->RequiredState();
         RECT wr = box;
-        DrawFrameControl(canvas->Handle(), &wr, DFC_BUTTON, DFCS_BUTTONPUSH | (g->CellBoolean ? DFCS_PUSHED : 0));
+        const bool hot = hotButton_ == TPoint(col, row) && !g->CellBoolean;
+        DrawFrameControl(canvas->Handle(), &wr, DFC_BUTTON,
+                         DFCS_BUTTONPUSH | (g->CellBoolean ? DFCS_PUSHED : 0) | (hot ? DFCS_HOT : 0));
+        if (hot) {
+            // the button under the mouse lights up inside its edges
+            canvas->Brush->Style = bsSolid;
+            canvas->Brush->Color = TColor(0xFBF1E5);
+            canvas->FillRect(TRect(box.Left + 2, box.Top + 2, box.Right - 2, box.Bottom - 2));
+        }
         canvas->Brush->Style = bsClear;
         const TColor oldFont = canvas->Font->Color;
         canvas->Font->Color = clBtnText;

@@ -60,10 +60,14 @@ protected:
         const TPoint s = g->ClientToScreen(TPoint(p.x, p.y));
         return POINT{s.X, s.Y};
     }
-    // Presses on a cell of the grid and moves the mouse far enough to start a drag.
+    // Clicks a cell to select it, presses on it again and moves the mouse far enough to start
+    // a drag (only a press on the selection of a grid that is not being edited starts one).
     static void PressAndDrag(TPlusStringGrid* g, int col, int row)
     {
+        g->SetOptions(g->Options() - TGridOptions{goEditing});
         const POINT p = Middle(g, col, row);
+        g->Perform(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(p.x, p.y));
+        g->Perform(WM_LBUTTONUP, 0, MAKELPARAM(p.x, p.y));
         g->Perform(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(p.x, p.y));
         g->Perform(WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(p.x + 6, p.y + 1));
         g->Perform(WM_LBUTTONUP, 0, MAKELPARAM(p.x + 6, p.y + 1));
@@ -147,6 +151,7 @@ TEST_F(GridOleDragDrop, CellStreamAndColumnDrags)
     b->OnOleDrop = [&](TObject*, int, int, const String&, bool&) { textDropped = true; };
     TScriptedDrag cells;
     cells.Over(b->Handle(), Middle(b, 3, 0)); // a header row takes a cell stream
+    a->SetOptions(a->Options() - TGridOptions{goEditing});
     const POINT p = Middle(a, 1, 1);
     a->Perform(WM_LBUTTONDOWN, MK_LBUTTON | MK_SHIFT, MAKELPARAM(p.x, p.y));
     a->SetSelection(TGridRect{1, 1, 2, 2});
@@ -157,8 +162,10 @@ TEST_F(GridOleDragDrop, CellStreamAndColumnDrags)
     EXPECT_EQ(b->Cells(3, 0), "a1");
     EXPECT_EQ(b->Cells(4, 1), "b2");
 
-    // a press in the header row with OleColumnDragDrop drags the column index onto a header
+    // a press in the header row with OleColumnDragDrop (headers not moved by the grid itself)
+    // drags the column index onto a header
     a->DragDropSettings()->OleColumnDragDrop = true;
+    a->EnhRowColMove = false;
     std::vector<std::string> dropped;
     b->OnOleDropCol = [&](TObject*, int row, int col, int index) {
         dropped.push_back(IntToStr(col) + "," + IntToStr(row) + " " + IntToStr(index));
@@ -183,6 +190,8 @@ TEST_F(GridOleDragDrop, RowsMovedUpWithinOneGridRemoveTheirOldPlace)
     s->SetOleDropTarget(true);
     s->OleInsertRows = true;
     s->OleRemoveRows = true;
+    // a drag starts only from a grid that is not being edited; the drop goes into editable cells
+    a->OnOleDragStart = [this](TObject*, int, int) { a->SetOptions(a->Options() + TGridOptions{goEditing}); };
     TScriptedDrag drag;
     drag.Over(a->Handle(), Middle(a, 2, 6)).Over(a->Handle(), Middle(a, 2, 2));
     PressAndDrag(a, 2, 6);

@@ -1,0 +1,392 @@
+// The string grid under the mouse: the selection resizer's handle, disjunct cell selections,
+// the hot looks of headers, buttons and links, presses that may start an OLE drag, the
+// header buttons a sort click leaves alone, the filter list under a header and Tab through a
+// custom cell editor; driven by real Qt input through the framework stand-in, offscreen.
+#include "PlusGrid.h"
+
+#include "platform/framework/Clipbrd.h"
+#include "platform/framework/Forms.h"
+#include "platform/framework/StdCtrls.h"
+
+#include <QTest>
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+namespace {
+
+class MouseLooks : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        form = std::make_unique<TForm>(nullptr);
+        form->SetBounds(0, 0, 520, 320);
+        grid = new TPlusStringGrid(form.get());
+        grid->SetParent(form.get());
+        grid->SetBounds(0, 0, 500, 300);
+        grid->SetColCount(6);
+        grid->SetRowCount(8);
+        for (int c = 0; c < grid->ColCount(); ++c)
+            grid->SetColWidths(c, 70);
+        for (int r = 0; r < grid->RowCount(); ++r)
+            for (int c = 0; c < grid->ColCount(); ++c)
+                grid->SetCells(c, r, String(1, char('A' + c)) + IntToStr(r));
+        form->Show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(form->Host()));
+        grid->SetFocus();
+        QApplication::processEvents();
+    }
+    void TearDown() override
+    {
+        QApplication::processEvents();
+        form.reset();
+    }
+    QPoint At(int col, int row, int dx, int dy) const
+    {
+        const TRect r = grid->CellRect(col, row);
+        return QPoint(r.Left + dx, r.Top + dy);
+    }
+    QPoint Middle(int col, int row) const
+    {
+        const TRect r = grid->CellRect(col, row);
+        return QPoint((r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2);
+    }
+    void Move(QPoint at)
+    {
+        QTest::mouseMove(grid->Host(), at);
+        QApplication::processEvents();
+    }
+    void Click(QPoint at, Qt::KeyboardModifiers mods = Qt::NoModifier)
+    {
+        QTest::mouseClick(grid->Host(), Qt::LeftButton, mods, at);
+        QApplication::processEvents();
+    }
+    void Drag(QPoint from, QPoint to)
+    {
+        QTest::mousePress(grid->Host(), Qt::LeftButton, Qt::NoModifier, from);
+        QTest::mouseMove(grid->Host(), QPoint((from.x() + to.x()) / 2, (from.y() + to.y()) / 2));
+        QTest::mouseMove(grid->Host(), to);
+        QTest::mouseRelease(grid->Host(), Qt::LeftButton, Qt::NoModifier, to);
+        QApplication::processEvents();
+    }
+    void Key(Qt::Key key, Qt::KeyboardModifiers mods = Qt::NoModifier)
+    {
+        QWidget* w = QApplication::focusWidget();
+        QTest::keyClick(w ? w : grid->Host(), key, mods);
+        QApplication::processEvents();
+    }
+    QPoint HandleCentre()
+    {
+        const TRect h = grid->SelectionResizerHandle();
+        return QPoint((h.Left + h.Right) / 2, (h.Top + h.Bottom) / 2);
+    }
+    void Save(const char* name)
+    {
+        if (const char* dir = std::getenv("QUELM_PICTURES"))
+            grid->Host()->grab().save(QString(dir) + "/" + name);
+    }
+
+    std::unique_ptr<TForm> form;
+    TPlusStringGrid* grid = nullptr;
+};
+
+// ---------------------------------------------------------------- selection resizer
+
+TEST_F(MouseLooks, DraggingTheSelectionResizerFillsTheNewSelectionFromTheOldOne)
+{
+    grid->SetSelectionRectangle(true);
+    grid->SetOptions(grid->Options() + TGridOptions{goRangeSelect});
+    grid->Navigation()->AllowSmartClipboard = true;
+    grid->SetOptions(grid->Options() + TGridOptions{goEditing});
+    EXPECT_EQ(grid->SelectionResizerHandle(), TRect()); // only with SelectionResizer on
+    grid->SetSelectionResizer(true);
+    grid->SetCells(1, 1, "1");
+    grid->SetCells(1, 2, "2");
+    grid->SetSelection(TGridRect{1, 1, 1, 2});
+    const TRect cell = grid->CellRect(1, 2);
+    EXPECT_EQ(grid->SelectionResizerHandle(), TRect(cell.Right - 6, cell.Bottom - 6, cell.Right, cell.Bottom));
+    Move(HandleCentre());
+    EXPECT_EQ(grid->MouseZone(), 5);
+    Save("resizer.png");
+
+    std::vector<std::string> events;
+    auto note = [&](const char* what) {
+        return [&events, what](TObject*, const TGridRect& from, const TGridRect& to) {
+            events.push_back(std::string(what) + " " + IntToStr(from.Bottom) + ">" + IntToStr(to.Bottom));
+        };
+    };
+    grid->OnSelectionResize = note("resize");
+    grid->OnSelectionResized = note("resized");
+    Drag(HandleCentre(), Middle(1, 5));
+    EXPECT_EQ(grid->Selection(), (TGridRect{1, 1, 1, 5}));
+    EXPECT_FALSE(grid->SelectionResizing());
+    // the two numbers continue as a series into the rows added
+    for (int r = 1; r <= 5; ++r)
+        EXPECT_EQ(grid->Cells(1, r), IntToStr(r)) << r;
+    EXPECT_EQ(events, (std::vector<std::string>{"resize 2>5", "resized 2>5"}));
+
+    // a press beside the handle selects as before, without pasting
+    events.clear();
+    Drag(Middle(3, 3), Middle(4, 4));
+    EXPECT_EQ(grid->Selection(), (TGridRect{3, 3, 4, 4}));
+    EXPECT_TRUE(events.empty());
+    EXPECT_EQ(grid->Cells(3, 3), "D3");
+}
+
+// ---------------------------------------------------------------- disjunct cells
+
+TEST_F(MouseLooks, DisjunctCellsAreAddedWithCtrlAndStartAgainOnAPlainClick)
+{
+    grid->MouseActions()->SetDisjunctCellSelect(true);
+    struct Step {
+        int col, row;
+        Qt::KeyboardModifiers mods;
+        std::vector<std::pair<int, int>> selected;
+    } steps[] = {
+        {1, 1, Qt::NoModifier, {{1, 1}}},
+        {3, 2, Qt::ControlModifier, {{1, 1}, {3, 2}}},
+        {2, 4, Qt::ControlModifier, {{1, 1}, {3, 2}, {2, 4}}},
+        {3, 2, Qt::ControlModifier, {{1, 1}, {2, 4}}},   // a listed cell goes
+        // Shift: the range from the current cell to the click replaces the list
+        {4, 5, Qt::ShiftModifier, {{3, 2}, {3, 3}, {3, 4}, {3, 5}, {4, 2}, {4, 3}, {4, 4}, {4, 5}}},
+        {0, 3, Qt::NoModifier, {{3, 2}, {3, 3}, {3, 4}, {3, 5}, {4, 2}, {4, 3}, {4, 4}, {4, 5}}}, // fixed
+        {5, 6, Qt::NoModifier, {{5, 6}}},                 // a plain click starts again
+    };
+    for (const Step& s : steps) {
+        SCOPED_TRACE(IntToStr(s.col) + "," + IntToStr(s.row));
+        Click(Middle(s.col, s.row), s.mods);
+        int count = 0;
+        for (int r = 1; r < grid->RowCount(); ++r)
+            for (int c = 1; c < grid->ColCount(); ++c) {
+                const bool want =
+                    std::find(s.selected.begin(), s.selected.end(), std::make_pair(c, r)) != s.selected.end();
+                EXPECT_EQ(grid->IsCellSelected(c, r), want) << c << "," << r;
+                count += want;
+            }
+        EXPECT_EQ(grid->SelectedCells()->Count(), count);
+    }
+    // a refused OnSelectCell adds nothing
+    grid->OnSelectCell = [](TObject*, int, int, bool& can) { can = false; };
+    Click(Middle(2, 2), Qt::ControlModifier);
+    EXPECT_TRUE(grid->IsCellSelected(5, 6));
+    EXPECT_FALSE(grid->IsCellSelected(2, 2));
+}
+
+// ---------------------------------------------------------------- hover looks
+
+TEST_F(MouseLooks, HeadersButtonsAndLinksLookHotUnderTheMouseUntilItLeaves)
+{
+    grid->SetLook(glListView);
+    grid->AddButton(2, 3, 50, 18, "Go", haCenter, vaCenter);
+    grid->URLUnderlineOnHover = true;
+    grid->SetColWidths(4, 110);
+    grid->SetCells(4, 2, "see <a href=\"first\">one</a> or <a href=\"second\">two</a>");
+    std::vector<std::string> anchors;
+    grid->OnAnchorEnter = [&](TObject*, int row, int col, const String& a) {
+        anchors.push_back("enter " + IntToStr(col) + "," + IntToStr(row) + " " + a);
+    };
+    grid->OnAnchorExit = [&](TObject*, int, int, const String& a) { anchors.push_back("exit" + a); };
+
+    Move(Middle(2, 0));
+    EXPECT_EQ(grid->ListViewHoverCell(), TPoint(2, 0));
+    Save("hotheader.png");
+    Move(Middle(2, 3));
+    EXPECT_EQ(grid->HotButtonCell(), TPoint(2, 3));
+    Save("hotbutton.png");
+    Move(At(2, 3, 2, 2)); // beside the button
+    EXPECT_EQ(grid->HotButtonCell(), TPoint(-1, -1));
+    Move(Middle(2, 3));
+
+    // the links of the HTML cell: found by walking across the cell
+    const TRect cell = grid->CellRect(4, 2);
+    int firstX = -1;
+    for (int x = cell.Left; x < cell.Right && firstX < 0; ++x) {
+        Move(QPoint(x, (cell.Top + cell.Bottom) / 2));
+        if (!grid->EnteredAnchor().empty())
+            firstX = x;
+    }
+    ASSERT_GE(firstX, 0);
+    EXPECT_EQ(grid->EnteredAnchor(), "first");
+    EXPECT_EQ(grid->LinkHoverCell(), TPoint(4, 2));
+    EXPECT_EQ(grid->Cursor(), crHandPoint);
+    Save("hover.png");
+    Move(QPoint(cell.Left + 2, (cell.Top + cell.Bottom) / 2));
+    EXPECT_EQ(grid->EnteredAnchor(), "");
+    EXPECT_EQ(grid->LinkHoverCell(), TPoint(-1, -1));
+    EXPECT_NE(grid->Cursor(), crHandPoint);
+    EXPECT_EQ(anchors, (std::vector<std::string>{"enter 4,2 first", "exit"}));
+
+    // leaving the grid ends every hover look
+    Move(Middle(3, 0));
+    EXPECT_EQ(grid->ListViewHoverCell(), TPoint(3, 0));
+    TMessage leave{CM_MOUSELEAVE, 0, 0, 0};
+    grid->WindowProc(leave);
+    EXPECT_EQ(grid->ListViewHoverCell(), TPoint(-1, -1));
+    EXPECT_EQ(grid->HotButtonCell(), TPoint(-1, -1));
+}
+
+// ---------------------------------------------------------------- drag candidates
+
+TEST_F(MouseLooks, APressOnTheSelectionKeepsItUntilTheReleaseWhenItMayBeDragged)
+{
+    grid->SetOptions(grid->Options() + TGridOptions{goRangeSelect});
+    struct Case {
+        const char* name;
+        bool source, editing;
+        int col, row;
+        bool candidate;
+        TGridRect afterPress, afterRelease;
+    } cases[] = {
+        {"selected cell", true, false, 2, 2, true, {1, 1, 3, 3}, {2, 2, 2, 2}},
+        {"not a drag source", false, false, 2, 2, false, {2, 2, 2, 2}, {2, 2, 2, 2}},
+        {"editable grid", true, true, 2, 2, false, {2, 2, 2, 2}, {2, 2, 2, 2}},
+        {"outside the selection", true, false, 5, 5, false, {5, 5, 5, 5}, {5, 5, 5, 5}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        grid->DragDropSettings()->OleDropSource = c.source;
+        grid->SetOptions(c.editing ? grid->Options() + TGridOptions{goEditing} : grid->Options() - TGridOptions{goEditing});
+        grid->SetSelection(TGridRect{1, 1, 3, 3});
+        QTest::mousePress(grid->Host(), Qt::LeftButton, Qt::NoModifier, Middle(c.col, c.row));
+        QApplication::processEvents();
+        EXPECT_EQ(grid->DragCandidate(), c.candidate);
+        EXPECT_EQ(grid->Selection(), c.afterPress);
+        QTest::mouseRelease(grid->Host(), Qt::LeftButton, Qt::NoModifier, Middle(c.col, c.row));
+        QApplication::processEvents();
+        grid->HideInplaceEditor();
+        EXPECT_FALSE(grid->DragCandidate());
+        EXPECT_EQ(grid->Selection(), c.afterRelease);
+    }
+}
+
+// ---------------------------------------------------------------- header buttons and the filter list
+
+TEST_F(MouseLooks, ASortClickLeavesTheHeaderDropDownAndFilterButtonsAlone)
+{
+    grid->SortSettings()->Show = true;
+    for (int r = 1; r < grid->RowCount(); ++r)
+        grid->SetCells(2, r, IntToStr(10 - r));
+    const TRect h = grid->CellRect(2, 0);
+    struct Case {
+        const char* name;
+        bool dropDown, filter;
+        int fromRight;
+        bool sorts;
+    } cases[] = {
+        {"plain header", false, false, 10, true},
+        {"drop-down button", true, false, 10, false},
+        {"beside the drop-down button", true, false, 20, true},
+        {"filter button", false, true, 10, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        grid->ControlLook()->FixedDropDownButton = c.dropDown;
+        grid->OnGetColumnFilter = c.filter ? TGetColumnFilterEvent([](TObject*, int, TStrings* list) {
+            list->Add("low=< 5");
+        })
+                                           : TGetColumnFilterEvent();
+        grid->SortSettings()->Column = -1;
+        Click(QPoint(h.Right - c.fromRight, (h.Top + h.Bottom) / 2));
+        EXPECT_EQ(grid->SortSettings()->Column == 2, c.sorts);
+        grid->SetFocus();
+    }
+}
+
+TEST_F(MouseLooks, TheFilterListOpensUnderItsButtonAndFiltersByTheItemPicked)
+{
+    grid->OnGetColumnFilter = [](TObject*, int col, TStrings* list) {
+        if (col == 3) {
+            list->Add("Two=D2");
+            list->Add("Five=D5");
+        }
+    };
+    grid->FilterDropDown()->AutoSize = true;
+    const TRect h = grid->CellRect(3, 0);
+    Click(QPoint(h.Right - 8, h.Top + 5));
+    ASSERT_EQ(grid->FilterListColumn(), 3);
+    TListBox* list = grid->FilterList();
+    ASSERT_TRUE(list && list->Visible());
+    ASSERT_EQ(list->Items()->Count(), 2);
+    const int two = list->Items()->IndexOf("Two");
+    EXPECT_GE(two, 0);
+    EXPECT_GE(list->Items()->IndexOf("Five"), 0);
+    EXPECT_EQ(list->Top(), h.Top + 16);
+    Save("filterlist.png");
+
+    // a click on another header closes it; the button of a column without a filter opens none
+    Click(Middle(1, 0));
+    EXPECT_FALSE(list->Visible());
+    const TRect other = grid->CellRect(1, 0);
+    Click(QPoint(other.Right - 8, other.Top + 5));
+    EXPECT_EQ(grid->FilterListColumn(), -1);
+
+    // Return picks the item: only the row of "D2" stays
+    Click(QPoint(h.Right - 8, h.Top + 5));
+    ASSERT_TRUE(list->Visible());
+    list->SetItemIndex(two);
+    TMessage enter{WM_KEYDOWN, VK_RETURN, 0, 0};
+    list->WindowProc(enter);
+    QApplication::processEvents();
+    EXPECT_FALSE(list->Visible());
+    EXPECT_TRUE(grid->FilterActive());
+    EXPECT_EQ(grid->RowCount(), 2);
+    EXPECT_EQ(grid->Cells(3, 1), "D2");
+}
+
+// ---------------------------------------------------------------- Tab through a custom editor
+
+class TabEditLink : public TEditLink {
+public:
+    using TEditLink::TEditLink;
+    void CreateEditor(TWinControl* parent) override
+    {
+        if (!edit) {
+            edit = new TEdit(this);
+            edit->OnKeyDown = [this](TObject* sender, WORD& key, TShiftState shift) { HandleEditKey(sender, key, shift); };
+        }
+        edit->SetParent(parent);
+    }
+    TWinControl* GetEditControl() override { return edit; }
+    void GetEditorValue(String& s) override { s = edit ? edit->Text() : String(); }
+    void SetEditorValue(const String& s) override
+    {
+        if (edit)
+            edit->SetText(s);
+    }
+    TEdit* edit = nullptr;
+};
+
+TEST_F(MouseLooks, TabInACustomEditorWritesTheCellAndMovesOnWithGoTabs)
+{
+    grid->SetOptions(grid->Options() + TGridOptions{goEditing, goTabs});
+    auto* link = new TabEditLink(form.get());
+    grid->EditLink = link;
+    grid->OnGetEditorType = [](TObject*, int, int, TEditorType& e) { e = edCustom; };
+    grid->SetCol(4);
+    grid->SetRow(1);
+    Key(Qt::Key_F2);
+    ASSERT_TRUE(link->edit && link->edit->Visible());
+    struct Step {
+        Qt::Key key;
+        Qt::KeyboardModifiers mods;
+        const char* typed;
+        int col, row;
+    } steps[] = {
+        {Qt::Key_Tab, Qt::NoModifier, "x", 5, 1},
+        {Qt::Key_Tab, Qt::NoModifier, "y", 1, 2},      // past the last column: the next row
+        {Qt::Key_Backtab, Qt::ShiftModifier, "z", 5, 1}, // back over the row's start
+    };
+    for (const Step& s : steps) {
+        SCOPED_TRACE(s.typed);
+        const int col = grid->Col(), row = grid->Row();
+        link->edit->SetText(s.typed);
+        Key(s.key, s.mods);
+        EXPECT_EQ(grid->Cells(col, row), s.typed);
+        EXPECT_EQ(grid->Col(), s.col);
+        EXPECT_EQ(grid->Row(), s.row);
+    }
+    grid->HideInplaceEditor();
+    grid->EditLink = nullptr;
+}
+
+} // namespace
