@@ -2,7 +2,7 @@
 // the hot looks of headers, buttons and links, presses that may start an OLE drag, the
 // header buttons a sort click leaves alone, the filter list under a header and Tab through a
 // custom cell editor; driven by real Qt input through the framework stand-in, offscreen.
-#include "PlusGrid.h"
+#include "components/grid/PlusGrid.h"
 
 #include "platform/framework/Clipbrd.h"
 #include "platform/framework/Forms.h"
