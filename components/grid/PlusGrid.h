@@ -1433,9 +1433,10 @@ public:
     TBalloonSettings* Balloon();
     void InitBalloonHints();
     void DoneBalloonHints();
-    // The balloon tool tip's state (the platform has no tool-tip window class: the grid keeps
-    // what it would have registered: the window's style, the tool and its title and icon).
+    // The balloon tool tip: the common controls' tool tip window the grid owns, and what the
+    // grid registered with it (the window's style, the tool and its title and icon).
     struct TBalloonToolTipState {
+        HWND Window = nullptr;
         bool Exists = false;
         int Creations = 0;
         int Destructions = 0;

@@ -12,6 +12,7 @@
 #include "platform/framework/Forms.h"
 #include "platform/framework/ImgList.h"
 #include "platform/win/WinGdi.h"
+#include "platform/win/WinToolTip.h"
 #include "platform/win/WinWindow.h"
 
 #include <algorithm>
@@ -192,16 +193,22 @@ void TPlusStringGrid::CreateBalloonToolTipWindow()
 {
     // the always-tip, no-prefix balloon style, owned by the grid and kept above other windows
     ++BalloonToolTip.Creations;
-    BalloonToolTip.Exists = true;
-    BalloonToolTip.Style = 0x43;
-    BalloonToolTip.Topmost = true;
+    BalloonToolTip.Style = TTS_ALWAYSTIP | TTS_NOPREFIX | TTS_BALLOON;
     BalloonToolTip.ToolAdded = false;
+    HWND tip = CreateWindowEx(0, TOOLTIPS_CLASS, nullptr, BalloonToolTip.Style, CW_USEDEFAULT, CW_USEDEFAULT,
+                              CW_USEDEFAULT, CW_USEDEFAULT, Handle(), nullptr, GetModuleHandle(nullptr), nullptr);
+    BalloonToolTip.Window = tip;
+    BalloonToolTip.Exists = tip != nullptr;
+    BalloonToolTip.Topmost =
+        tip && SetWindowPos(tip, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 }
 
 void TPlusStringGrid::DestroyBalloonToolTipWindow()
 {
     if (!BalloonToolTip.Exists)
         return;
+    DestroyWindow(BalloonToolTip.Window);
+    BalloonToolTip.Window = nullptr;
     BalloonToolTip.Exists = false;
     BalloonToolTip.ToolAdded = false;
     ++BalloonToolTip.Destructions;
@@ -212,11 +219,23 @@ void TPlusStringGrid::AddBalloonToolTip(int iconType, const String&, const Strin
     // the text is asked from the grid when the balloon shows, so only the title and icon stay
     if (!HandleAllocated() || !BalloonToolTip.Exists)
         return;
-    BalloonToolTip.ToolAdded = true;
-    BalloonToolTip.ToolFlags = 17;
+    TOOLINFO tool;
+    tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    tool.hinst = GetModuleHandle(nullptr);
+    tool.hwnd = Handle();
+    tool.uId = UINT_PTR(Handle());
+    tool.rect = ClientRect();
+    tool.lpszText = LPSTR_TEXTCALLBACK;
+    BalloonToolTip.ToolAdded = SendMessage(BalloonToolTip.Window, TTM_ADDTOOL, 0, LPARAM(&tool)) != 0;
+    BalloonToolTip.ToolFlags = tool.uFlags;
     BalloonToolTip.ToolRect = ClientRect();
-    BalloonToolTip.Title = title.substr(0, 255);
+    // the title goes through a buffer of 256 characters: a longer one is cut, never overrun
+    char buffer[256] = {};
+    const size_t length = std::min(title.size(), sizeof buffer - 1);
+    std::copy_n(title.data(), length, buffer);
+    BalloonToolTip.Title = String(buffer, length);
     BalloonToolTip.Icon = iconType >= 0 && iconType <= 3 ? iconType : 0;
+    SendMessage(BalloonToolTip.Window, TTM_SETTITLE, WPARAM(BalloonToolTip.Icon), LPARAM(buffer));
 }
 
 void TPlusStringGrid::InitBalloonHints()
@@ -225,15 +244,20 @@ void TPlusStringGrid::InitBalloonHints()
     if (b->Created)
         return;
     b->Created = true;
-    CreateBalloonToolTipWindow();
     HandleNeeded();
+    CreateBalloonToolTipWindow();
     AddBalloonToolTip(3, "ToolTipText", "ToolTipText");
-    BalloonToolTip.Title = "ToolTipText";
-    BalloonToolTip.Icon = 3;
+    HWND tip = BalloonToolTip.Window;
+    // a delay of -1 keeps the tool tip's own
+    SendMessage(tip, TTM_SETDELAYTIME, TTDT_INITIAL, LPARAM(LOWORD(b->InitialDelay)));
+    SendMessage(tip, TTM_SETDELAYTIME, TTDT_RESHOW, LPARAM(LOWORD(b->ReshowDelay)));
+    SendMessage(tip, TTM_SETDELAYTIME, TTDT_AUTOPOP, LPARAM(LOWORD(b->AutoHideDelay)));
     BalloonToolTip.InitialDelay = b->InitialDelay;
     BalloonToolTip.ReshowDelay = b->ReshowDelay;
     BalloonToolTip.AutoHideDelay = b->AutoHideDelay;
     BalloonToolTip.Alpha = b->Transparency != 0 ? 255 - b->Transparency : 255;
+    if (b->Transparency != 0)
+        ShowLayeredWindowAlpha(tip, TColor(0), BYTE(BalloonToolTip.Alpha), TRect(0, 0, 100, 100));
 }
 
 void TPlusStringGrid::DoneBalloonHints()

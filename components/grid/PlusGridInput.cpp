@@ -106,6 +106,9 @@ void TPlusStringGrid::WndProc(TMessage& m)
         if (panning_)
             PanEnd();
         KillTimer(Handle(), GridTimerId);
+        // the balloon tool tip goes with the window it watches
+        if (BalloonToolTip.Exists)
+            DoneBalloonHints();
     }
     if (destroying_ || HasState(csDestroying)) {
         Inherited(m);

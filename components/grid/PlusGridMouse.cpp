@@ -12,6 +12,7 @@
 
 #include "platform/framework/Forms.h"
 #include "platform/win/WinShell.h"
+#include "platform/win/WinToolTip.h"
 
 #include <algorithm>
 #include <cmath>
@@ -785,8 +786,10 @@ void TPlusStringGrid::MouseMove(TShiftState shift, int x, int y)
     }
     // a balloon shown for another cell goes
     if (Balloon()->Enable() && !(BalloonCell == TPoint(col >= 0 ? DisplayToRealColumn(col) : col, row))) {
-        if (BalloonToolTip.Exists && BalloonCell.X >= 0)
+        if (BalloonToolTip.Exists && BalloonCell.X >= 0) {
+            SendMessage(BalloonToolTip.Window, TTM_POP, 0, 0);
             ++BalloonToolTip.Pops;
+        }
         BalloonCell = TPoint(-1, -1);
     }
     if (buttonDown_ && shift.Contains(ssLeft) && OleDragMouseMove(x, y))

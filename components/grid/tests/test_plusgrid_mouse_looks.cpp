@@ -7,7 +7,10 @@
 #include "platform/framework/Clipbrd.h"
 #include "platform/framework/Forms.h"
 #include "platform/framework/StdCtrls.h"
+#include "platform/win/WinToolTip.h"
 
+#include <QCursor>
+#include <QPainter>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -331,6 +334,71 @@ TEST_F(MouseLooks, TheFilterListOpensUnderItsButtonAndFiltersByTheItemPicked)
     EXPECT_TRUE(grid->FilterActive());
     EXPECT_EQ(grid->RowCount(), 2);
     EXPECT_EQ(grid->Cells(3, 1), "D2");
+}
+
+// ---------------------------------------------------------------- the balloon
+
+TEST_F(MouseLooks, TheBalloonShowsTheCellOnTheToolTipWindowAndGoesOnAnotherCell)
+{
+    grid->Balloon()->InitialDelay = 30;
+    grid->Balloon()->AutoHideDelay = 3000;
+    grid->Balloon()->Transparency = 40;
+    grid->Balloon()->SetEnable(true);
+    HWND tip = grid->BalloonToolTip.Window;
+    ASSERT_NE(tip, nullptr);
+    EXPECT_EQ(SendMessage(tip, TTM_GETDELAYTIME, TTDT_INITIAL, 0), 30);
+    EXPECT_EQ(SendMessage(tip, TTM_GETDELAYTIME, TTDT_AUTOPOP, 0), 3000);
+    EXPECT_TRUE(GetWindowLong(tip, GWL_EXSTYLE) & WS_EX_LAYERED);
+    EXPECT_NEAR(tip->windowOpacity(), 215 / 255.0, 0.01);
+    grid->Balloon()->Transparency = 0;
+    grid->Balloon()->SetEnable(false);
+    EXPECT_EQ(grid->BalloonToolTip.Window, nullptr);
+    EXPECT_FALSE(DestroyWindow(tip)); // gone already
+    grid->Balloon()->SetEnable(true);
+    tip = grid->BalloonToolTip.Window;
+    ASSERT_NE(tip, nullptr);
+    EXPECT_EQ(SendMessage(tip, TTM_GETTOOLCOUNT, 0, 0), 1);
+
+    grid->SetCells(2, 3, "Balance:\t1,250.00");
+    grid->OnCellBalloon = [](TObject*, int col, int row, String& title, String&, int& icon) {
+        title = "Cell " + IntToStr(col) + "," + IntToStr(row);
+        icon = 2;
+    };
+    auto hoverAt = [&](QPoint at) {
+        QCursor::setPos(grid->Host()->mapToGlobal(at));
+        Move(at);
+    };
+    hoverAt(Middle(2, 3));
+    QTRY_VERIFY_WITH_TIMEOUT(IsWindowVisible(tip), 2000);
+    char text[128] = {};
+    SendMessage(tip, WM_GETTEXT, sizeof text, LPARAM(text));
+    EXPECT_STREQ(text, "Balance: 1,250.00");
+    char title[64] = {};
+    TTGETTITLE get;
+    get.cch = sizeof title;
+    get.pszTitle = title;
+    SendMessage(tip, TTM_GETTITLE, 0, LPARAM(&get));
+    EXPECT_STREQ(title, "Cell 2,3");
+    EXPECT_EQ(get.uTitleBitmap, 2u);
+    EXPECT_EQ(grid->BalloonCell, TPoint(2, 3));
+    if (const char* dir = std::getenv("QUELM_PICTURES")) {
+        // the grid and the balloon above it, as they stand on the screen
+        const QPoint origin = grid->Host()->mapToGlobal(QPoint(0, 0));
+        QImage picture(grid->Host()->size() + QSize(0, 120), QImage::Format_RGB32);
+        picture.fill(Qt::white);
+        QPainter p(&picture);
+        p.drawPixmap(0, 0, grid->Host()->grab());
+        p.setClipRegion(tip->mask().isEmpty() ? QRegion(tip->rect()).translated(tip->pos() - origin)
+                                              : tip->mask().translated(tip->pos() - origin));
+        p.drawPixmap(tip->pos() - origin, tip->grab());
+        p.end();
+        picture.save(QString(dir) + "/balloon.png");
+    }
+    // another cell takes the balloon away
+    hoverAt(Middle(4, 5));
+    EXPECT_FALSE(IsWindowVisible(tip));
+    EXPECT_EQ(grid->BalloonCell, TPoint(-1, -1));
+    grid->Balloon()->SetEnable(false);
 }
 
 // ---------------------------------------------------------------- Tab through a custom editor
