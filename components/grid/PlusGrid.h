@@ -905,6 +905,7 @@ class TGridButton;
 class TGridDatePicker;
 class TEditLink;
 class TGridTransEdit;
+class TPlusRichEdit;
 using TGetEditorTypeEvent = std::function<void(TObject* Sender, int ACol, int ARow, TEditorType& AEditor)>;
 using TGetEditorPropEvent = std::function<void(TObject* Sender, int ACol, int ARow, TEditLink* AEditLink)>;
 using TEditChangeEvent = std::function<void(TObject* Sender, int ACol, int ARow, String Value)>;
@@ -1757,6 +1758,32 @@ public:
     TDropDownButtonClickEvent OnDropDownFooterButtonClick;
     static void RegisterExternalEditor(TEditorType type, TExternalEditorClass editorClass);
     TWinControl* ExternalEditor(TEditorType type);
+
+    // ---- rich-text cells: the hidden renderer that turns them into plain text, measures and
+    // draws them, and the rich-text in-place editor, both made on first use (PlusGridRichText.cpp)
+    bool IgnoreFocusMessages = false; // while set, the rich-text editor ignores losing the focus
+    bool SelectionRTFKeep = false;    // selected rich-text cells keep their own text colours
+    TNotifyEvent OnRichEditSelectionChange;
+    TPlusRichEdit* GetRichEditRenderer();
+    TPlusRichEdit* GetRichEditEditor();
+    // The cell's text (merged cells through their base cell) into the control: rich text is
+    // parsed, other text is its plain text, an empty cell clears it.
+    void LoadRichEditFromCell(int ACol, int ARow, TPlusRichEdit* RichEdit);
+    // The control's content as rich text in one string.
+    void RichEditToCellText(TPlusRichEdit* RichEdit, String& Text);
+    void SaveRichEditToText(TPlusRichEdit* RichEdit, String& S) { RichEditToCellText(RichEdit, S); }
+    void RichEditSelectionChange(TObject* Sender);
+    // The plain text of a rich text (paragraphs joined by CR LF), through the renderer.
+    String RichTextToPlainText(const String& text);
+    // Draws the rich text of cell (real column ACol, ARow) into R on the canvas.
+    void DrawRichTextCell(int ACol, int ARow, TCanvas* ACanvas, TRect R);
+
+private:
+    friend class TPlusRichEdit;
+    TPlusRichEdit* richEditRenderer_ = nullptr;
+    TPlusRichEdit* richEditEditor_ = nullptr;
+
+public:
 
 protected:
     bool CanEditShow() override;

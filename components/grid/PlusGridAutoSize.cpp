@@ -4,6 +4,7 @@
 
 #include "components/grid/CellText.h"
 #include "components/grid/HtmlRender.h"
+#include "components/grid/PlusRichEdit.h"
 #include "components/grid/TextRoutines.h"
 
 #include <algorithm>
@@ -65,6 +66,21 @@ void TPlusStringGrid::MeasureCellText(int RealCol, int DisplayCol, TPoint& Size,
         Size = TPoint(result.ExtentX + 2, result.ExtentY + 2);
         return;
     }
+    TPlusRichEdit* richRenderer = nullptr;
+    if (kind == ctkRtf && !HasState(csDesigning)) {
+        // the renderer formats the rich text; its font and plain text stand in for the steps
+        // below, and the size it then asks for is the cell's
+        richRenderer = GetRichEditRenderer();
+        richRenderer->Clear();
+        richRenderer->SetBounds(0, 0, 0, 0);
+        richRenderer->SetWordWrap(false);
+        LoadRichEditFromCell(RealCol, ARow, richRenderer);
+        TTextAttributes* a = richRenderer->SelAttributes();
+        c->Font->Name = a->Name();
+        c->Font->SetSize(a->Size());
+        c->Font->Style = a->Style();
+        text = richRenderer->Text();
+    }
     if (kind == ctkWide)
         text = WideToString(DecodeWideCellText(text));
     int w = 0, h = 0;
@@ -124,6 +140,18 @@ void TPlusStringGrid::MeasureCellText(int RealCol, int DisplayCol, TPoint& Size,
         h = rh;
     }
     Size = TPoint(w, h);
+    if (richRenderer) {
+        richRenderer->SetBounds(r.Left, r.Top, r.Right - r.Left, r.Bottom - r.Top);
+        richRenderer->SetWordWrap(true);
+        richRenderer->SetWordWrap(false);
+        richRenderer->SetWordWrap(WordWrap);
+        SetWindowTransparentStyle(richRenderer->Handle());
+        // a line added and taken away again makes the renderer ask for the size it needs
+        TStrings* lines = richRenderer->Lines();
+        lines->Add("");
+        lines->Delete(lines->Count() - 1);
+        Size = TPoint(richRenderer->ReqWidth(), richRenderer->ReqHeight());
+    }
 }
 
 TPoint TPlusStringGrid::CellTextExtent(int realCol, int row)

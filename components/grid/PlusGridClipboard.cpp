@@ -82,6 +82,8 @@ String TPlusStringGrid::CellRectAsText(const TGridRect& rect, bool disjunct)
                 v = "\"" + CRToLF(v) + "\"";
             if (!navigation_->CopyHTMLTagsToClipboard && (Holds(v, "</") || Holds(v, "<B") || Holds(v, "<I")))
                 v = GetCellPlainText(DisplayToRealColumn(c), r);
+            else if (Holds(v, "{\\"))
+                v = RichTextToPlainText(GetCellText(DisplayToRealColumn(c), r));
             if (Multilinecells && Holds(v, "\r") && ClipboardQuoteMultiLine)
                 QuoteMultiLineText(v);
             out += v;

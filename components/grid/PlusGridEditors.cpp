@@ -6,6 +6,7 @@
 #include "components/grid/HtmlUtils.h"
 #include "components/grid/PlusGrid.h"
 #include "components/grid/PlusInplaceEdit.h"
+#include "components/grid/PlusRichEdit.h"
 #include "components/grid/PsgUni.h"
 #include "components/grid/TextRoutines.h"
 
@@ -562,6 +563,30 @@ void TPlusStringGrid::ShowCellEditor(int col, int row)
         replay(edit);
         break;
     }
+    case edRichEdit: {
+        TPlusRichEdit* edit = GetRichEditEditor();
+        edit->RecreateWindow();
+        edit->SetParent(this);
+        edit->SetBorderStyle(bsNone);
+        edit->SetHideSelection(false);
+        edit->SetBounds(r.Left, r.Top, w, h);
+        DoGetEditorProp(realCol, row, EditLink);
+        edit->LockUpdates();
+        LoadingEditorText = true;
+        LoadRichEditFromCell(realCol, row, edit);
+        LoadingEditorText = false;
+        if (Navigation()->EditSelectAll)
+            edit->SelectAll();
+        edit->SetVisible(true);
+        edit->SetEnabled(true);
+        RECT formatRect{2, 2, r.Right - r.Left - 2, r.Bottom - r.Top - 2};
+        edit->Perform(EM_SETRECT, 0, LPARAM(&formatRect));
+        edit->SetColor(colour);
+        focus(edit);
+        replay(edit);
+        edit->UnlockUpdates();
+        break;
+    }
     default:
         if (IsExternalType(ActiveEditorType)) {
             TWinControl* editor = ExternalEditor(ActiveEditorType);
@@ -714,6 +739,19 @@ void TPlusStringGrid::CommitCellEditor(int col, int row)
             Editing = false;
             wideWrite(UniComboEditor()->WideText());
             hide(UniComboEditor());
+        }
+        break;
+    case edRichEdit:
+        if (Editing) {
+            Editing = false;
+            TPlusRichEdit* edit = GetRichEditEditor();
+            // an editor closed without a change leaves the cell's text as it was
+            if (edit->Perform(EM_GETMODIFY, 0, 0)) {
+                String text;
+                RichEditToCellText(edit, text);
+                SetCellFromEditor(realCol, row, text);
+            }
+            hide(edit);
         }
         break;
     default:

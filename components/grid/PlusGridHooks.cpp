@@ -6,6 +6,7 @@
 
 #include "components/grid/CellText.h"
 #include "components/grid/HtmlUtils.h"
+#include "components/grid/PlusRichEdit.h"
 #include "components/grid/TextRoutines.h"
 
 #include <algorithm>
@@ -287,14 +288,18 @@ void TPlusStringGrid::SaveCellText(int col, int row, String& text)
         if (!ExportHTMLTags)
             text = HtmlToPlainText(text);
         break;
-    case ctkRtf: { // rich text: only its line breaks go (there is no rich-text renderer here)
-        String plain;
-        for (char c : text)
-            if (c != '\r' && c != '\n')
-                plain += c;
-        text = plain;
+    case ctkRtf:
+        if (ExportRTFLineBreaksOnly) {
+            String plain;
+            for (char c : text)
+                if (c != '\r' && c != '\n')
+                    plain += c;
+            text = plain;
+        } else {
+            LoadRichEditFromCell(col, row, GetRichEditRenderer());
+            text = GetRichEditRenderer()->Text();
+        }
         break;
-    }
     default:
         break;
     }

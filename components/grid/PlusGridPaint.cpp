@@ -413,7 +413,19 @@ void TPlusStringGrid::DrawCellText(TCanvas* canvas, int col, int row, TRect rect
         canvas->Brush->Style = bsClear;
         TRect tr(textRect.Left + XYOffset.X, textRect.Top + XYOffset.Y, textRect.Right - XYOffset.X,
                  textRect.Bottom - 1);
-        if (EnableHTML && GetCellTextKind(text, true) == 1) {
+        const uint8_t textKind = GetCellTextKind(text, EnableHTML);
+        if (textKind == ctkRtf) {
+            // rich text draws itself over the brush (left as it is on a selected cell of a grid
+            // without the focus and without a selection colour)
+            if (!(state.Contains(gdSelected) && !HasFocusForDrawing() && selectionColor_ == clNone)) {
+                canvas->Brush->Style = bsSolid;
+                canvas->Pen->Color = canvas->Brush->Color;
+                canvas->FillRect(tr);
+            }
+            canvas->Brush->Style = bsClear;
+            DrawRichTextCell(rc, row, canvas, tr);
+            canvas->Font->Color = clBlack;
+        } else if (EnableHTML && textKind == 1) {
             THtmlDrawArgs args;
             args.LinkColor = URLColor;
             args.WrapWords = wordWrap;

@@ -37,59 +37,6 @@ bool TPlusStringGrid::IsCellSelected(int col, int row)
 
 namespace {
 
-// The plain text of a Rich Text Format cell: groups of destinations, control words and braces
-// go, escaped characters stay, \par ends a line.
-String RichTextToPlain(const String& rtf)
-{
-    String out;
-    int skipDepth = 0;
-    int depth = 0;
-    const size_t n = rtf.size();
-    for (size_t i = 0; i < n; ++i) {
-        const char ch = rtf[i];
-        if (ch == '{') {
-            ++depth;
-            if (i + 2 < n && rtf[i + 1] == '\\' && (rtf[i + 2] == '*' || rtf.compare(i + 2, 7, "fonttbl") == 0 ||
-                                                    rtf.compare(i + 2, 8, "colortbl") == 0 ||
-                                                    rtf.compare(i + 2, 10, "stylesheet") == 0))
-                skipDepth = skipDepth ? skipDepth : depth;
-            continue;
-        }
-        if (ch == '}') {
-            if (skipDepth == depth)
-                skipDepth = 0;
-            --depth;
-            continue;
-        }
-        if (ch == '\\') {
-            if (i + 1 < n && (rtf[i + 1] == '\\' || rtf[i + 1] == '{' || rtf[i + 1] == '}')) {
-                if (!skipDepth)
-                    out += rtf[i + 1];
-                ++i;
-                continue;
-            }
-            size_t j = i + 1;
-            while (j < n && std::isalpha(static_cast<unsigned char>(rtf[j])))
-                ++j;
-            const String word = rtf.substr(i + 1, j - i - 1);
-            while (j < n && (std::isdigit(static_cast<unsigned char>(rtf[j])) || rtf[j] == '-'))
-                ++j;
-            if (j < n && rtf[j] == ' ')
-                ++j;
-            if (!skipDepth && (word == "par" || word == "line"))
-                out += "\r\n";
-            i = j - 1;
-            continue;
-        }
-        if (ch == '\r' || ch == '\n' || skipDepth)
-            continue;
-        out += ch;
-    }
-    while (out.size() >= 2 && out.compare(out.size() - 2, 2, "\r\n") == 0)
-        out.resize(out.size() - 2);
-    return out;
-}
-
 bool IsRichText(const String& text)
 {
     return text.find(kRtfMarker) != String::npos;
@@ -107,7 +54,7 @@ String TPlusStringGrid::SelectionAsText(bool entireRows)
     auto cellText = [&](int c, int row) {
         String text = GetCellText(DisplayToRealColumn(c), row);
         if (IsRichText(text))
-            text = RichTextToPlain(text);
+            text = RichTextToPlainText(text);
         if (Multilinecells && CountTextLines(text, true) > 1 && ClipboardQuoteMultiLine)
             QuoteMultiLineText(text);
         return text;
@@ -202,7 +149,7 @@ String TPlusStringGrid::BalloonCellText(int col, int row)
     if (kind == 1)
         text = HtmlToPlainText(raw);
     else if (IsRichText(raw))
-        text = RichTextToPlain(raw);
+        text = RichTextToPlainText(raw);
     else if (raw.size() >= 2 && raw.compare(0, 2, kWideCellMarker) == 0)
         text = WideToString(DecodeWideCellText(raw));
     else

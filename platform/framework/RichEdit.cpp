@@ -1146,7 +1146,7 @@ LRESULT TCustomRichEdit::FormatRange(bool render, const FORMATRANGE* range)
     const QRect target = dc->ToDevice(logical);
     std::unique_ptr<QTextDocument> doc(Document()->clone());
     doc->setDocumentMargin(0);
-    doc->setTextWidth(wordWrap_ ? std::max(1, target.width()) : -1);
+    doc->setTextWidth(std::max(1, target.width())); // the rectangle's width is the line width
     const int last = doc->characterCount() - 1;
     const int start = std::clamp(int(range->chrg.cpMin), 0, last);
     const int end = range->chrg.cpMax < 0 ? last : std::clamp(int(range->chrg.cpMax), start, last);
