@@ -36,9 +36,69 @@ UINT TCustomDateTimePicker::ShiftFocusMessage()
 }
 
 TCustomDateTimePicker::TCustomDateTimePicker(TComponent* AOwner)
-    : TDateTimePicker(AOwner), buttonWidth_(GetSystemMetrics(SM_CXVSCROLL) + 2)
+    : TDateTimePicker(AOwner), themed_(IsComCtl32V6()), buttonWidth_(GetSystemMetrics(SM_CXVSCROLL) + 2)
 {
     before_ = TDateTimePicker::DateTime();
+    SetCtl3D(false);
+}
+
+void TCustomDateTimePicker::CreateParams(TCreateParams& params)
+{
+    TDateTimePicker::CreateParams(params);
+    params.ExStyle |= WS_EX_CLIENTEDGE;
+}
+
+TColor TCustomDateTimePicker::PlainFrameColor() const
+{
+    if (borderStyle_ == bsNone && Parent())
+        return Parent()->Color();
+    return themed_ ? TColor(0xB99D7F) : frameColor_;
+}
+
+void TCustomDateTimePicker::PaintPlainFrame()
+{
+    const int W = Width(), H = Height();
+    HDC dc = GetWindowDC(Handle());
+    HPEN pen = CreatePen(PS_SOLID, 1, ColorToRGB(PlainFrameColor()));
+    HGDIOBJ old = SelectObject(dc, pen);
+    auto frame = [dc, W, H] {
+        MoveToEx(dc, 0, H, nullptr);
+        LineTo(dc, 0, 0);
+        LineTo(dc, W - 1, 0);
+        LineTo(dc, W - 1, H - 1);
+        LineTo(dc, 0, H - 1);
+    };
+    frame();
+    // the inner line on the left and at the top: the parent's colour for bsSingle, the
+    // frame's own (the parent's too) for bsNone
+    HPEN inner = nullptr;
+    if (Parent() && (borderStyle_ == bsNone || borderStyle_ == bsSingle)) {
+        if (borderStyle_ == bsSingle) {
+            inner = CreatePen(PS_SOLID, 1, ColorToRGB(Parent()->Color()));
+            SelectObject(dc, inner);
+        }
+        MoveToEx(dc, 1, H - 2, nullptr);
+        LineTo(dc, 1, 1);
+        LineTo(dc, W - 1, 1);
+        SelectObject(dc, pen);
+    }
+    // what the paint adds on systems from Vista on: the frame again and, without visual
+    // styles, a second one inside it
+    if (HasGetLocaleInfoEx()) {
+        frame();
+        if (!IsThemeActive()) {
+            MoveToEx(dc, 1, H, nullptr);
+            LineTo(dc, 1, 1);
+            LineTo(dc, W - 2, 1);
+            LineTo(dc, W - 2, H - 2);
+            LineTo(dc, 0, H - 2);
+        }
+    }
+    SelectObject(dc, old);
+    DeleteObject(pen);
+    if (inner)
+        DeleteObject(inner);
+    ReleaseDC(Handle(), dc);
 }
 
 void TCustomDateTimePicker::SetBorderStyle(TBorderStyle v)
@@ -65,6 +125,10 @@ void TCustomDateTimePicker::Dispatch(TMessage& m)
         return;
     }
     TDateTimePicker::Dispatch(m);
+    if (m.Msg == WM_NCPAINT && !Ctl3D())
+        PaintPlainFrame();
+    else if (m.Msg == CM_CTL3DCHANGED)
+        Invalidate();
 }
 
 void TCustomDateTimePicker::ShiftFocus()
@@ -84,6 +148,7 @@ TPlusDateTimePicker::TPlusDateTimePicker(TComponent* AOwner) : TCustomDateTimePi
 {
     kind_ = dkDateTime;
     TCustomDateTimePicker::SetBorderStyle(bsSingle);
+    SetCtl3D(true);
     TDateTimePicker::SetKind(dtkDate);
     focusTimer_ = new TTimer(this);
     focusTimer_->SetEnabled(false);

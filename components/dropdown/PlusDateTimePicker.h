@@ -36,9 +36,16 @@ public:
 protected:
     void Change() override;
     void Dispatch(TMessage& m) override;
+    // The window always has the 2-pixel client edge: sunken with Ctl3D, else the plain frame.
+    void CreateParams(TCreateParams& params) override;
+    // The plain frame's colour: the parent's with bsNone, else the themed colour or FrameColor.
+    TColor PlainFrameColor() const;
     TDateTime before_ = 0; // the value before the last change
+    TColor frameColor_ = clBlack;
+    bool themed_; // common controls of version 6 or later
 
 private:
+    void PaintPlainFrame();
     bool autoTab_ = false;
     TBorderStyle borderStyle_ = bsNone;
     int buttonWidth_;

@@ -543,9 +543,9 @@ void TTrackBar::Changed()
 
 // ---------------------------------------------------------------- TDateTimePicker
 
-class TDateTimePickerHost : public QDateTimeEdit, public TControlHostLink {
+class TDateTimePickerHost : public QDateTimeEdit, public TControlHostLink, public THostedBand {
 public:
-    TDateTimePickerHost()
+    TDateTimePickerHost() : THostedBand(this, this)
     {
         QObject::connect(this, &QDateTimeEdit::dateTimeChanged, [this] {
             if (settingValue)

@@ -186,3 +186,32 @@ private:
     quint64 lastPressTime_ = 0;
     bool doubleSent_ = false;
 };
+
+// THostedBand: the non-client band of a control whose host is a Qt widget of its own kind (a
+// date picker, a list...): the host class derives from it beside the widget and
+// TControlHostLink. WM_NCCALCSIZE gives the band when the window is created, resized or its
+// frame changes (FrameChanged); client coordinates (child controls, GetClientRect) start past
+// it. WM_NCPAINT paints the band on the window image (GetWindowDC) whenever the widget shows
+// it again; the band is shown over the widget's edge and over its child windows, as a frame
+// around a client area is, and lets the mouse through to the widget.
+class THostedBand : public INonClientWindow {
+public:
+    THostedBand(QWidget* widget, TControlHostLink* link);
+    ~THostedBand() override;
+    QRect ClientBox() const override;
+    QImage* WindowImage() override;
+    void WindowImageChanged() override;
+    void FrameChanged() override;
+    QMargins Band() const { return band_; }
+
+private:
+    friend class THostedBandView;
+    void CalcBand();
+    void PaintBand(QWidget* view);
+    QWidget* widget_;
+    TControlHostLink* link_;
+    QWidget* view_ = nullptr; // the child that shows the band, kept above the others
+    QMargins band_;
+    QImage frame_;
+    bool painting_ = false; // WM_NCPAINT under way: the view shows the image once it ends
+};

@@ -4,6 +4,7 @@
 #include "platform/framework/Forms.h"
 #include "platform/win/WinFrameControl.h"
 
+#include <QChildEvent>
 #include <QCursor>
 #include <QGuiApplication>
 #include <QKeyEvent>
@@ -1662,7 +1663,8 @@ void TControl::DefaultHandler(TMessage& m)
         }
         break;
     case WM_NCPAINT:
-        if (auto* h = dynamic_cast<TControlHost*>(host_.data()); h && !h->Band().isNull()) {
+        if (auto* framed = dynamic_cast<INonClientWindow*>(host_.data()); framed && framed->WindowImage()) {
+            QWidget* h = host_.data();
             HDC dc = GetWindowDC(h);
             const DWORD style = DWORD(StyleWord(GWL_STYLE)), ex = DWORD(StyleWord(GWL_EXSTYLE));
             RECT r{0, 0, h->width(), h->height()};
@@ -1926,6 +1928,14 @@ void TWinControl::AddControl(TControl* control) { controls_.push_back(control); 
 void TWinControl::RemoveControl(TControl* control)
 {
     controls_.erase(std::remove(controls_.begin(), controls_.end(), control), controls_.end());
+}
+
+void TWinControl::SetCtl3D(bool on)
+{
+    if (on == ctl3D_)
+        return;
+    ctl3D_ = on;
+    Perform(CM_CTL3DCHANGED, 0, 0);
 }
 
 void TWinControl::SetClientOffset(const TPoint& offset)
@@ -2300,7 +2310,7 @@ void TWinControl::CreateWindowHandle(const TCreateParams& params)
     create.hwndParent = params.WndParent;
     create.lpCreateParams = params.Param;
     Perform(WM_NCCREATE, 0, LPARAM(&create));
-    if (auto* framed = dynamic_cast<TControlHost*>(host))
+    if (auto* framed = dynamic_cast<INonClientWindow*>(host))
         framed->FrameChanged(); // WM_NCCALCSIZE
     Perform(WM_CREATE, 0, LPARAM(&create));
 }
@@ -2486,4 +2496,111 @@ void TGraphicControl::PaintWindow(HDC dc)
         throw;
     }
     canvas_->SetHandle(nullptr);
+}
+
+// ---------------------------------------------------------------- THostedBand
+
+class THostedBandView : public QWidget {
+public:
+    THostedBandView(QWidget* widget, THostedBand* band) : QWidget(widget), band_(band)
+    {
+        setAttribute(Qt::WA_TransparentForMouseEvents);
+        setFocusPolicy(Qt::NoFocus);
+        hide();
+        widget->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* e) override
+    {
+        if (watched != parentWidget())
+            return false;
+        if (e->type() == QEvent::Resize)
+            band_->CalcBand();
+        else if (e->type() == QEvent::ChildAdded && static_cast<QChildEvent*>(e)->child()->isWidgetType())
+            QTimer::singleShot(0, this, [this] { raise(); }); // above the child windows
+        return false;
+    }
+    void paintEvent(QPaintEvent*) override { band_->PaintBand(this); }
+
+private:
+    THostedBand* band_;
+};
+
+THostedBand::THostedBand(QWidget* widget, TControlHostLink* link)
+    : widget_(widget), link_(link), view_(new THostedBandView(widget, this))
+{
+}
+
+THostedBand::~THostedBand()
+{
+    delete view_;
+}
+
+QRect THostedBand::ClientBox() const
+{
+    return widget_->rect().marginsRemoved(band_);
+}
+
+QImage* THostedBand::WindowImage()
+{
+    if (band_.isNull())
+        return nullptr;
+    if (frame_.size() != widget_->size()) {
+        frame_ = QImage(widget_->size().expandedTo(QSize(1, 1)), QImage::Format_RGB32);
+        frame_.fill(ColorRefToQColor(GetSysColor(COLOR_BTNFACE)));
+    }
+    return &frame_;
+}
+
+void THostedBand::WindowImageChanged()
+{
+    if (!painting_)
+        view_->update();
+}
+
+void THostedBand::FrameChanged()
+{
+    CalcBand();
+    view_->update();
+}
+
+void THostedBand::CalcBand()
+{
+    if (!link_->LinkedControl())
+        return;
+    const QRect g = widget_->geometry();
+    RECT r{g.left(), g.top(), g.left() + g.width(), g.top() + g.height()};
+    link_->SendToControl(WM_NCCALCSIZE, FALSE, LPARAM(&r));
+    const QMargins band(std::max(0, int(r.left - g.left())), std::max(0, int(r.top - g.top())),
+                        std::max(0, int(g.left() + g.width() - r.right)),
+                        std::max(0, int(g.top() + g.height() - r.bottom)));
+    const bool moved = band != band_;
+    band_ = band;
+    if (moved)
+        if (auto* w = dynamic_cast<TWinControl*>(link_->LinkedControl()))
+            w->SetClientOffset(TPoint(band.left(), band.top()));
+    view_->setGeometry(widget_->rect());
+    if (band_.isNull()) {
+        view_->hide();
+        return;
+    }
+    view_->setMask(QRegion(widget_->rect()) - QRegion(ClientBox()));
+    view_->show();
+    view_->raise();
+    view_->update();
+}
+
+void THostedBand::PaintBand(QWidget* view)
+{
+    if (!link_->LinkedControl() || !WindowImage())
+        return;
+    painting_ = true;
+    link_->SendToControl(WM_NCPAINT, 1, 0); // 1: the whole frame
+    painting_ = false;
+    QImage* image = WindowImage();
+    if (!image)
+        return;
+    QPainter p(view);
+    p.drawImage(0, 0, *image);
 }

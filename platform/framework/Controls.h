@@ -432,6 +432,10 @@ public:
     // there (a form's menu bar lies above it).
     TPoint ClientOffset() const { return clientOffset_; }
     void SetClientOffset(const TPoint& offset);
+    // The 3-D look (a sunken edge) of controls that also have a flat one; a change sends
+    // CM_CTL3DCHANGED to the control.
+    bool Ctl3D() const { return ctl3D_; }
+    void SetCtl3D(bool on);
     int TabOrder = -1;
     bool TabStop = false;
     void Dispatch(TMessage& message) override;
@@ -474,6 +478,7 @@ private:
     void RemoveControl(TControl* control);
     std::vector<TControl*> controls_;
     TPoint clientOffset_;
+    bool ctl3D_ = true;
 };
 
 class TControlHost;

@@ -137,6 +137,17 @@ int main(int argc, char** argv)
     picker->SetDateTime(EncodeDate(2026, 12, 10) + EncodeTime(14, 30, 15, 0));
     ++row;
 
+    // the same picker with the flat look: the plain one-pixel frame
+    auto* flatPicker = new TPlusDateTimePicker(form);
+    flatPicker->SetParent(form);
+    flatPicker->SetBounds(labelsLeft, top + row * step, 240, 23);
+    flatPicker->SetLabelCaption("Date, flat");
+    flatPicker->SetLabelPosition(lpLeftCenter);
+    flatPicker->SetKind(dkDate);
+    flatPicker->SetCtl3D(false);
+    flatPicker->SetDateTime(EncodeDate(2026, 12, 11));
+    ++row;
+
     auto* calcGreen = new TPlusCalculatorDropdown(form);
     place(calcGreen, "Calculator, style 13");
     calcGreen->ApplyColorStyle(13);

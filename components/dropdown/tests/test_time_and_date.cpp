@@ -300,4 +300,80 @@ TEST(DateTimePicker, LabelLooksAndFocusBold)
     EXPECT_FALSE(label->Font()->Style.Contains(fsBold));
 }
 
+// The picker's frame as the screen shows it: the 2-pixel edge around the field, with Ctl3D the
+// sunken edge, without it the plain one-pixel frame in the colour its border style chooses.
+class FramedPicker : public TPlusDateTimePicker {
+public:
+    using TPlusDateTimePicker::TPlusDateTimePicker;
+    void Unthemed(TColor frame)
+    {
+        themed_ = false;
+        frameColor_ = frame;
+    }
+};
+
+struct FrameCase {
+    const char* name;
+    bool ctl3D;
+    TBorderStyle border;
+    bool themed;
+    TColor outer, inner, corner; // at (0, 0), (1, 1) and the bottom right pixel
+};
+
+class PickerFrame : public ::testing::TestWithParam<FrameCase> {};
+
+TEST_P(PickerFrame, ShowsTheFrameOfItsLook)
+{
+    const FrameCase& c = GetParam();
+    TForm* form = New<TForm>(nullptr);
+    form->SetColor(clYellow);
+    auto* p = new FramedPicker(form);
+    p->SetParent(form);
+    p->SetBounds(10, 10, 200, 23);
+    p->SetKind(dkDate);
+    if (!c.themed)
+        p->Unthemed(clRed);
+    p->SetBorderStyle(c.border);
+    p->SetCtl3D(c.ctl3D);
+    form->Show();
+    const QImage shot = p->Host()->grab().toImage();
+    delete form;
+    auto at = [&](int x, int y) { return QColorToColorRef(shot.pixelColor(x, y)); };
+    const int W = shot.width(), H = shot.height();
+    ASSERT_EQ(W, 200);
+    EXPECT_EQ(at(0, 0), ColorToRGB(c.outer));
+    EXPECT_EQ(at(W - 1, H - 1), ColorToRGB(c.corner));
+    EXPECT_EQ(at(0, H / 2), ColorToRGB(c.outer));
+    EXPECT_EQ(at(1, 1), ColorToRGB(c.inner));
+    EXPECT_EQ(at(W / 2, 1), ColorToRGB(c.inner));
+    EXPECT_NE(at(W / 3, H / 2), ColorToRGB(c.outer)) << "the field inside is the picker's own";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    DateTimePicker, PickerFrame,
+    ::testing::Values(
+        FrameCase{"Ctl3DSunkenEdge", true, bsSingle, true, clBtnShadow, cl3DDkShadow, clBtnHighlight},
+        FrameCase{"SingleThemedColour", false, bsSingle, true, TColor(0xB99D7F), clYellow, TColor(0xB99D7F)},
+        FrameCase{"NoneParentColour", false, bsNone, true, clYellow, clYellow, clYellow},
+        FrameCase{"SingleUnthemedFrameColour", false, bsSingle, false, clRed, clYellow, clRed},
+        FrameCase{"NoneUnthemedStillParent", false, bsNone, false, clYellow, clYellow, clYellow}),
+    [](const auto& info) { return String(info.param.name); });
+
+TEST(DateTimePicker, Ctl3DChangeRepaintsTheFrame)
+{
+    TForm* form = New<TForm>(nullptr);
+    auto* p = new TPlusDateTimePicker(form);
+    p->SetParent(form);
+    p->SetBounds(10, 10, 200, 23);
+    form->Show();
+    const QRgb sunken = p->Host()->grab().toImage().pixel(0, 0);
+    p->SetCtl3D(false);
+    const QRgb plain = p->Host()->grab().toImage().pixel(0, 0);
+    EXPECT_NE(sunken, plain);
+    EXPECT_EQ(QColorToColorRef(QColor(plain)), ColorToRGB(TColor(0xB99D7F)));
+    p->SetCtl3D(true);
+    EXPECT_EQ(p->Host()->grab().toImage().pixel(0, 0), sunken);
+    delete form;
+}
+
 } // namespace
