@@ -687,22 +687,6 @@ void TColorItem::Assign(TPersistent* Source)
     TCollectionItem::Assign(Source);
 }
 
-void TColorItem::SetCaption(const String& v)
-{
-    if (v != caption_) {
-        caption_ = v;
-        Changed(false);
-    }
-}
-
-void TColorItem::SetColor(TColor v)
-{
-    if (v != color_) {
-        color_ = v;
-        Changed(false);
-    }
-}
-
 TPlusColorPickerDropDown::TPlusColorPickerDropDown(TComponent* AOwner)
     : TPlusCustomDropDown(AOwner), colors_(std::make_unique<TColorItems>(this)),
       itemAppearance_(std::make_unique<TItemAppearance>(this))
@@ -710,13 +694,6 @@ TPlusColorPickerDropDown::TPlusColorPickerDropDown(TComponent* AOwner)
     itemAppearance_->SetColorStyle(1);
     SetEditorEnabled(false);
     DropDownEnabled = true;
-    keyTimer_ = new TTimer(this);
-    keyTimer_->SetEnabled(false);
-    keyTimer_->SetInterval(500);
-    keyTimer_->SetOnTimer([this](TObject*) {
-        keyTimer_->SetEnabled(false);
-        searchText_.clear();
-    });
     SetDropDownHeight(200);
     DropDownHeader()->SetVisible(false);
     DropDownFooter()->SetVisible(false);
@@ -727,7 +704,6 @@ TPlusColorPickerDropDown::TPlusColorPickerDropDown(TComponent* AOwner)
 TPlusColorPickerDropDown::~TPlusColorPickerDropDown()
 {
     destroying_ = true;
-    keyTimer_->SetEnabled(false);
 }
 
 void TPlusColorPickerDropDown::AddStandardColors()
@@ -1192,10 +1168,8 @@ void TPlusColorPickerDropDown::ListKey(WORD key, bool picked)
         break;
     default:
         if (GetKeyState(VK_CONTROL) >= 0 && key >= 0x20 && key < 0x80) {
-            // type-ahead: keys within 500 ms of the first one of a burst search together
-            searchText_.push_back(char(key));
-            Internal([&] { s->SelectByText(searchText_); });
-            keyTimer_->SetEnabled(true);
+            const String& text = typeAhead_.Add(char(key));
+            Internal([&] { s->SelectByText(text); });
         }
         break;
     }

@@ -8,6 +8,7 @@
 // the notation of ColorValueText). A pick in the pop-up takes the colour and closes it; keys
 // and the wheel step through the list or the boxes and take each colour at once.
 #include "components/dropdown/PlusDropDown.h"
+#include "components/dropdown/PlusPickerParts.h"
 
 #include "platform/framework/ExtCtrls.h"
 
@@ -191,19 +192,16 @@ private:
 
 // ---------------------------------------------------------------- the colour picker
 
-class TColorItem : public TCollectionItem {
+class TColorItem : public TPickerItem {
 public:
-    explicit TColorItem(TCollection* c) : TCollectionItem(c) {}
+    explicit TColorItem(TCollection* c) : TPickerItem(c) {}
     String ClassName() const override { return "TColorItem"; }
     void Assign(TPersistent* Source) override;
-    String Caption() const { return caption_; }
-    void SetCaption(const String& v);
     TColor Color() const { return color_; }
-    void SetColor(TColor v);
+    void SetColor(TColor v) { Store(color_, v); }
     String Hint;
 
 private:
-    String caption_;
     TColor color_ = clNone;
 };
 
@@ -251,7 +249,7 @@ public:
     TPlusColorCubePanel* CubePanel() const { return cube_; }
     TPlusColorSpectrumPanel* SpectrumPanel() const { return spectrum_; }
     TCustomColorSelector* ColorSelector() const { return colorSelector_; }
-    String SearchText() const { return searchText_; }
+    String SearchText() const { return typeAhead_.Text(); }
 
     void KeyDown(WORD& Key, TShiftState Shift) override { TPlusCustomDropDown::KeyDown(Key, Shift); }
     void SetSelectionColorStyle(uint8_t Style) override;
@@ -304,8 +302,7 @@ private:
     TPlusColorCubePanel* cube_ = nullptr;
     TPlusColorSpectrumPanel* spectrum_ = nullptr;
     TCustomColorSelector* colorSelector_ = nullptr;
-    TTimer* keyTimer_ = nullptr;
-    String searchText_;
+    TTypeAhead typeAhead_{this};
     bool internalSelect_ = false;
     bool destroying_ = false;
 };

@@ -17,7 +17,7 @@ TObject* ItemObject(int index) { return reinterpret_cast<TObject*>(intptr_t(inde
 // ---------------------------------------------------------------- the list grid
 
 TPlusColGrid::TPlusColGrid(TComponent* AOwner)
-    : TPlusStringGrid(AOwner), columns_(std::make_unique<TDropDownColumns>(this))
+    : TColumnListGrid(AOwner)
 {
     FixedRowAlways = true;
     SetFixedRows(1);
@@ -27,27 +27,6 @@ TPlusColGrid::TPlusColGrid(TComponent* AOwner)
     o >> goRangeSelect;
     SetOptions(o);
     SetLeftCol(0); // without fixed columns the first column is the first scrolled one
-}
-
-void TPlusColGrid::SetGridLineWidth(int v)
-{
-    lineWidth_ = v;
-    TPlusStringGrid::SetGridLineWidth(0);
-    Invalidate();
-}
-
-void TPlusColGrid::SetImages(TCustomImageList* v)
-{
-    images_ = v;
-    if (v)
-        v->FreeNotification(this);
-}
-
-void TPlusColGrid::Notification(TComponent* component, TOperation operation)
-{
-    TPlusStringGrid::Notification(component, operation);
-    if (operation == opRemove && component == images_ && !HasState(csDestroying))
-        images_ = nullptr;
 }
 
 void TPlusColGrid::LoadFromDropDown(TCustomPlusGridDropDown* d)
@@ -136,96 +115,10 @@ void TPlusColGrid::CellContent(int col, int row, String& text, int& image)
         image = item->ImageIndex;
 }
 
-int TPlusColGrid::GetColumnsWidth()
-{
-    int w = 0; // the list has no border
-    for (int i = 0; i < ColCount(); ++i)
-        w += ColWidths(i);
-    if (VisibleRowCount() + FixedRows() != RowCount())
-        w += GetSystemMetrics(SM_CXVSCROLL);
-    return w;
-}
-
-void TPlusColGrid::AutoSizeColumns()
-{
-    for (int i = 0; i < columns_->Count(); ++i)
-        if (columns_->Items(i)->AutoSize)
-            AutoSizeColumn(i);
-}
-
-void TPlusColGrid::AutoSizeColumn(int col)
-{
-    if (col < 0 || col >= columns_->Count() || !columns_->Items(col)->AutoSize ||
-        !dynamic_cast<TDropDownForm*>(Parent()))
-        return;
-    TBitmap measure; // measures on a canvas of its own: the list may not be painting now
-    measure.SetSize(1, 1);
-    TCanvas* c = measure.Canvas();
-    c->Font->Assign(columns_->Items(col)->Font());
-    int widest = 0;
-    for (int r = 1; r < RowCount(); ++r) {
-        String text;
-        int image;
-        CellContent(col, r, text, image);
-        int w = image >= 0 && images_ ? images_->Width() + 4 : 0;
-        if (!text.empty()) {
-            RECT rc{0, 0, 1000, 500};
-            c->RequiredState();
-            DrawText(c->Handle(), text.c_str(), -1, &rc, DT_CALCRECT | DT_SINGLELINE);
-            w += (rc.right - rc.left) + 6;
-        }
-        widest = std::max(widest, w);
-    }
-    columns_->Items(col)->Width = widest;
-    SetColWidths(col, widest);
-}
-
-void TPlusColGrid::AutoSizeRows()
-{
-    bool wraps = false;
-    for (int i = 0; i < columns_->Count(); ++i)
-        wraps = wraps || columns_->Items(i)->Wordwrap;
-    if (!wraps || !dynamic_cast<TDropDownForm*>(Parent()))
-        return;
-    TBitmap measure;
-    measure.SetSize(1, 1);
-    TCanvas* c = measure.Canvas();
-    for (int r = FixedRows(); r < RowCount(); ++r) {
-        int height = 24;
-        for (int col = 0; col < columns_->Count(); ++col) {
-            if (!columns_->Items(col)->Wordwrap)
-                continue;
-            String text;
-            int image;
-            CellContent(col, r, text, image);
-            int h = image >= 0 && images_ ? images_->Height() + 6 : 0;
-            if (!text.empty()) {
-                c->Font->Assign(columns_->Items(col)->Font());
-                RECT rc{0, 0, col < ColCount() ? ColWidths(col) : 0, 500};
-                c->RequiredState();
-                DrawText(c->Handle(), text.c_str(), -1, &rc, DT_CALCRECT | DT_WORDBREAK);
-                h = std::max(h, int(rc.bottom - rc.top) + 6);
-            }
-            height = std::max(height, h);
-        }
-        SetRowHeights(r, height);
-    }
-}
-
-void TPlusColGrid::DoSelect()
-{
-    if (OnSelect)
-        OnSelect(this);
-}
-
 void TPlusColGrid::KeyDown(WORD& Key, TShiftState Shift)
 {
-    confirm_ = true;
-    if (Shift.Contains(ssAlt) && (Key == VK_UP || Key == VK_DOWN)) {
-        if (dropDown_)
-            dropDown_->Perform(WM_KEYDOWN, Key, 0);
+    if (AltStepToDropDown(dropDown_, Key, Shift))
         return;
-    }
     if (Key == VK_RETURN) {
         // the pick list takes Return itself: the grid's own Return handling never sees it
         Key = 0;
@@ -234,12 +127,6 @@ void TPlusColGrid::KeyDown(WORD& Key, TShiftState Shift)
         return;
     }
     TPlusStringGrid::KeyDown(Key, Shift);
-}
-
-void TPlusColGrid::MouseDown(TMouseButton b, TShiftState s, int x, int y)
-{
-    confirm_ = true;
-    TPlusStringGrid::MouseDown(b, s, x, y);
 }
 
 void TPlusColGrid::MouseUp(TMouseButton b, TShiftState s, int x, int y)
@@ -255,39 +142,14 @@ void TPlusColGrid::MouseUp(TMouseButton b, TShiftState s, int x, int y)
         DoSelect();
 }
 
-bool TPlusColGrid::DoMouseWheelDown(TShiftState shift, TPoint pos)
-{
-    wheel_ = true;
-    confirm_ = false;
-    const bool r = TPlusStringGrid::DoMouseWheelDown(shift, pos);
-    wheel_ = false;
-    return r;
-}
-
-bool TPlusColGrid::DoMouseWheelUp(TShiftState shift, TPoint pos)
-{
-    wheel_ = true;
-    confirm_ = false;
-    const bool r = TPlusStringGrid::DoMouseWheelUp(shift, pos);
-    wheel_ = false;
-    return r;
-}
-
 void TPlusColGrid::Dispatch(TMessage& m)
 {
-    if (m.Msg == WM_KEYDOWN && m.WParam == VK_TAB) {
-        m.Result = 0;
-        return;
-    }
+    // Return was taken on its key press: its character goes nowhere
     if (m.Msg == WM_CHAR && m.WParam == '\r') {
         m.Result = 1;
         return;
     }
-    if (m.Msg == WM_GETDLGCODE) {
-        m.Result = DLGC_WANTARROWS | DLGC_WANTTAB;
-        return;
-    }
-    TPlusStringGrid::Dispatch(m);
+    TColumnListGrid::Dispatch(m);
 }
 
 } // namespace PlusCustomGridDropDown
@@ -297,26 +159,14 @@ void TPlusColGrid::Dispatch(TMessage& m)
 using namespace PlusCustomGridDropDown;
 
 TCustomPlusGridDropDown::TCustomPlusGridDropDown(TComponent* AOwner)
-    : TPlusCustomDropDown(AOwner), headerFont_(std::make_unique<TFont>()),
-      columns_(std::make_unique<TDropDownColumns>(this)), items_(CreateItems(this)),
+    : TPlusColumnListDropDown(AOwner, false), columns_(std::make_unique<TDropDownColumns>(this)),
+      items_(CreateItems(this)),
       searchFooter_(std::make_unique<TSearchFooter>(this, false)), bands_(std::make_unique<TBands>()),
       navigation_(std::make_unique<TNavigation>()), mouseActions_(std::make_unique<TMouseActions>(this))
 {
     navigation_->HomeEndKey = heFirstLastRow;
     CreateDropDownForm();
-    SetSelectionColorStyle(1);
-    ApplyColorStyle(4); // leaves the header font colour of style 4
-    HeaderColor = 0xFFFFFF;
-    HeaderColorTo = 0x808080;
-    HeaderHeight = 25;
-    SelectionTextColor = 0;
-    DropDownColor = 0xFFFFFF;
-    SetDropDownHeight(200);
-    AutoSelect = true;
-    SetEditorEnabled(true);
-    DropDownEnabled = true;
-    LineColor = 0xC0C0C0;
-    SetSelectionColorStyle(1);
+    InitListLooks();
 }
 
 TCustomPlusGridDropDown::~TCustomPlusGridDropDown() = default;
@@ -328,15 +178,14 @@ std::unique_ptr<TDropDownItems> TCustomPlusGridDropDown::CreateItems(TPersistent
 
 void TCustomPlusGridDropDown::Loaded()
 {
-    TPlusCustomDropDown::Loaded();
-    UpdateLookupList();
+    TPlusColumnListDropDown::Loaded();
     if (list_ && UseItems)
         list_->FillFromItems();
 }
 
 void TCustomPlusGridDropDown::Notification(TComponent* component, TOperation operation)
 {
-    TPlusCustomDropDown::Notification(component, operation);
+    TPlusColumnListDropDown::Notification(component, operation);
     if (operation != opRemove)
         return;
     if (component == gridImages_) {
@@ -361,23 +210,6 @@ void TCustomPlusGridDropDown::SetStyle(TDropDownStyle v)
 {
     style_ = v;
     SetEditorEnabled(v == dsDropDown);
-}
-
-int TCustomPlusGridDropDown::IndexOfLookupText(const String& Text) const
-{
-    for (int i = 0; i < items_->Count(); ++i)
-        if (items_->Items(i)->TextOf(LookupColumn) == Text)
-            return i;
-    return -1;
-}
-
-void TCustomPlusGridDropDown::UpdateLookupList()
-{
-    if (LookupColumn < 0 || items_->Count() == 0)
-        return;
-    lookupItems_->Clear();
-    for (int i = 0; i < items_->Count(); ++i)
-        lookupItems_->Add(items_->Items(i)->TextOf(LookupColumn));
 }
 
 // ---------------------------------------------------------------- rows and items
@@ -438,14 +270,6 @@ void TCustomPlusGridDropDown::ClearNarrowing()
     list_->NarrowDownRows("", LookupColumn); // also forgets the narrowing text
     list_->ClearFilterLevels();
     itemShown_.clear();
-}
-
-void TCustomPlusGridDropDown::ShowText(const String& text)
-{
-    const bool completing = autoCompleting_;
-    autoCompleting_ = false; // a text shown is no typing of the user's
-    SetText(text);
-    autoCompleting_ = completing;
 }
 
 void TCustomPlusGridDropDown::SetItemIndex(int Value)
@@ -634,17 +458,6 @@ void TCustomPlusGridDropDown::PlaceDropDownControl()
     TPlusCustomDropDown::PlaceDropDownControl();
 }
 
-void TCustomPlusGridDropDown::AdaptDropDownSize()
-{
-    TPlusCustomDropDown::AdaptDropDownSize();
-    if (!DropDownAutoWidth || !form_ || !list_)
-        return;
-    const int w = list_->GetColumnsWidth();
-    list_->Align = alNone;
-    list_->SetWidth(w);
-    form_->SetWidth(list_->Width() + 2 * DropDownBorderWidth);
-}
-
 void TCustomPlusGridDropDown::ShowDropDown()
 {
     TPlusCustomDropDown::ShowDropDown();
@@ -671,12 +484,6 @@ void TCustomPlusGridDropDown::ShowDropDown()
     list_->TabStop = true;
     if (list_->CanFocus())
         list_->SetFocus();
-}
-
-void TCustomPlusGridDropDown::DropDownFormShown()
-{
-    TPlusCustomDropDown::DropDownFormShown();
-    ColumnsToDropDownWidth();
 }
 
 void TCustomPlusGridDropDown::HideDropDown(bool Cancel)
@@ -720,24 +527,6 @@ void TCustomPlusGridDropDown::ListSelect()
         OnSelect(this);
 }
 
-void TCustomPlusGridDropDown::ColumnsToDropDownWidth()
-{
-    if (!ColumnSizeWithDropDown || !list_ || !form_)
-        return;
-    list_->SetScrollBars(ssVertical);
-    if (columns_->Count() == 0)
-        return;
-    std::vector<int> widths;
-    for (int i = 0; i < list_->ColCount(); ++i)
-        widths.push_back(i < columns_->Count() ? columns_->Items(i)->Width : list_->ColWidths(i));
-    int w = form_->Width();
-    if (list_->VisibleRowCount() < list_->RowCount() - list_->FixedRows())
-        w -= GetSystemMetrics(SM_CXVSCROLL);
-    const std::vector<int> fitted = PlusMultiColumnDropDown::ColumnWidthsToFill(widths, w);
-    for (int i = 0; i < int(fitted.size()); ++i)
-        list_->SetColWidths(i, fitted[size_t(i)]);
-}
-
 void TCustomPlusGridDropDown::DoEnter()
 {
     TPlusCustomDropDown::DoEnter();
@@ -746,38 +535,6 @@ void TCustomPlusGridDropDown::DoEnter()
 }
 
 // ---------------------------------------------------------------- completion and keys
-
-void TCustomPlusGridDropDown::Change()
-{
-    completionPending_ = false;
-    TPlusCustomDropDown::Change();
-    if (HasState(csDesigning) || !autoCompleting_)
-        return;
-    const String text = EditText();
-    SetValueModified(!text.empty());
-    if (lookupItems_->Count() == 0)
-        return;
-    RefreshShownItems();
-    const auto usable = [this](int i) { return ItemShown(i); };
-    const PlusMultiColumnDropDown::TLookupCompletion c =
-        PlusMultiColumnDropDown::CompleteFromLookup(lookupItems_.get(), text, SelStart(), usable);
-    if (c.Matched) {
-        itemIndex_ = completedIndex_ = c.Index;
-        completedLength_ = c.TypedLength;
-        const bool whole = c.Text == text;
-        ShowText(c.Text);
-        completionPending_ = whole;
-        SetSelStart(c.TypedLength);
-        SetSelLength(int(c.Text.size()) - c.TypedLength);
-        return;
-    }
-    if (c.TypedLength > 0) {
-        const String typed = text.substr(0, size_t(c.TypedLength));
-        ShowText(typed);
-        SetSelStart(int(typed.size()));
-        SetSelLength(0);
-    }
-}
 
 bool TCustomPlusGridDropDown::ListEditing() const
 {
@@ -793,29 +550,9 @@ void TCustomPlusGridDropDown::KeyDown(WORD& Key, TShiftState Shift)
         Key = 0;
         return;
     }
-    if (LookupColumn < 0 || items_->Count() == 0) {
-        TPlusCustomDropDown::KeyDown(Key, Shift);
-        return;
-    }
-    if (Key == VK_BACK || Key == VK_ESCAPE || Key == VK_DELETE)
-        autoCompleting_ = false;
-    else if (Key != VK_RETURN)
-        autoCompleting_ = true;
-    if (Key == VK_RETURN) {
-        RefreshShownItems();
-        const int i = lookupItems_->IndexOf(EditText());
-        if (i >= 0 && ItemShown(i)) {
-            ShowText(lookupItems_->Strings(i));
-            SetItemIndex(i);
-            TPlusCustomDropDown::Change();
-        }
-    }
-    if (Key == VK_ESCAPE || (Key >= VK_PRIOR && Key <= VK_DOWN))
+    if (LookupColumn >= 0 && items_->Count() > 0 && (Key == VK_ESCAPE || (Key >= VK_PRIOR && Key <= VK_DOWN)))
         lookupEntry_.clear();
-    const auto life = Life();
-    TPlusCustomDropDown::KeyDown(Key, Shift);
-    if (*life && Key == VK_ESCAPE)
-        SetItemIndex(lookupItems_->IndexOf(EditText()));
+    TPlusColumnListDropDown::KeyDown(Key, Shift);
 }
 
 void TCustomPlusGridDropDown::KeyUp(WORD& Key, TShiftState Shift)
@@ -827,57 +564,12 @@ void TCustomPlusGridDropDown::KeyUp(WORD& Key, TShiftState Shift)
         else
             list_->HideInplaceEditor();
     }
-    if (!completionPending_)
-        return;
-    SetItemIndex(completedIndex_);
-    SetSelStart(completedLength_);
-    SetSelLength(std::max(0, GetTextLen() - completedLength_));
-    completionPending_ = false;
+    SettleCompletion();
 }
 
 void TCustomPlusGridDropDown::StepKey(WORD key, bool shift)
 {
-    const int n = ItemCount();
-    if (n == 0)
-        return;
-    const int i = itemIndex_;
-    switch (key) {
-    case VK_PRIOR: SetItemIndex(i < 0 ? 0 : std::max(i - 10, 0)); break;
-    case VK_NEXT: SetItemIndex(i < 0 ? 0 : std::min(i + 10, n - 1)); break;
-    case VK_UP:
-        if (i < 0)
-            SetItemIndex(0);
-        else if (i > 0)
-            SetItemIndex(i - 1);
-        break;
-    case VK_DOWN:
-        if (i < 0)
-            SetItemIndex(0);
-        else if (i < n - 1)
-            SetItemIndex(i + 1);
-        break;
-    case VK_HOME:
-        if (!shift && style_ == dsDropDownList)
-            SetItemIndex(0);
-        break;
-    case VK_END:
-        if (!shift && style_ == dsDropDownList)
-            SetItemIndex(n - 1);
-        break;
-    default: break;
-    }
-}
-
-void TCustomPlusGridDropDown::SelectNext()
-{
-    TPlusCustomDropDown::SelectNext();
-    StepKey(VK_DOWN, false);
-}
-
-void TCustomPlusGridDropDown::SelectPrevious()
-{
-    TPlusCustomDropDown::SelectPrevious();
-    StepKey(VK_UP, false);
+    StepItem(key, ItemCount(), !shift && style_ == dsDropDownList);
 }
 
 void TCustomPlusGridDropDown::Dispatch(TMessage& m)
@@ -972,17 +664,7 @@ int TCustomPlusGridDropDown::TypeAhead(char c)
     if (c == '\t')
         return -1;
     if (c == '\b') {
-        if (SelLength() == 0) {
-            if (!lookupEntry_.empty())
-                lookupEntry_.pop_back();
-            ShowText(lookupEntry_);
-        } else {
-            String text = EditText();
-            text.erase(size_t(SelStart()), size_t(SelLength()));
-            ShowText(text);
-        }
-        SetSelStart(GetTextLen());
-        SetSelLength(0);
+        TypeAheadBackspace();
         return -1;
     }
     lookupEntry_ += c;
@@ -1039,13 +721,8 @@ int TCustomPlusGridDropDown::FindLookupPrefix(const String& Text, String& found)
 {
     if (!list_)
         return -1;
-    const String key = CaseSensitive ? Text : AnsiUpperCase(Text);
-    auto starts = [&](const String& t) {
-        if (t.size() < key.size())
-            return false;
-        const String head = t.substr(0, key.size());
-        return (CaseSensitive ? head : AnsiUpperCase(head)) == key;
-    };
+    const String key = LookupKeyOf(Text);
+    auto starts = [&](const String& t) { return StartsWithLookupKey(t, key); };
     if (UseItems) {
         for (int i = 0; i < items_->Count(); ++i) {
             const String t = items_->Items(i)->TextOf(LookupColumn);
@@ -1064,29 +741,4 @@ int TCustomPlusGridDropDown::FindLookupPrefix(const String& Text, String& found)
         }
     }
     return -1;
-}
-
-// ---------------------------------------------------------------- looks
-
-void TCustomPlusGridDropDown::SetSelectionColorStyle(uint8_t Style)
-{
-    if (Style == 1) {
-        LineColor = 0xF1EDEB;
-        FixedLineColor = 0xD1BBA4;
-    } else if (Style == 2 || Style == 3) {
-        LineColor = 0xECECF0;
-        FixedLineColor = 0xD4D2D1;
-    }
-    TPlusCustomDropDown::SetSelectionColorStyle(Style);
-}
-
-void TCustomPlusGridDropDown::ApplyColorStyle(uint8_t Style)
-{
-    TPlusCustomDropDown::ApplyColorStyle(Style);
-    if (!headerFont_)
-        return;
-    const PlusMultiColumnDropDown::TColumnListLook look{HeaderColor,    HeaderColorTo,      headerFont_.get(),
-                                                        LineColor,      FixedLineColor,     SelectionTextColor,
-                                                        SelectionColor, SelectionColorTo};
-    PlusMultiColumnDropDown::ApplyColumnListStyle(Style, look, false, [this](uint8_t s) { SetSelectionColorStyle(s); });
 }

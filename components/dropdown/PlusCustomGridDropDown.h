@@ -61,55 +61,27 @@ private:
 };
 
 // The pop-up list: a string grid that holds the rows in its own cells.
-class TPlusColGrid : public TPlusStringGrid {
+class TPlusColGrid : public TColumnListGrid<TPlusStringGrid, TDropDownColumns> {
 public:
     explicit TPlusColGrid(TComponent* AOwner);
     String ClassName() const override { return "TPlusColGrid"; }
-    TDropDownColumns* Columns() const { return columns_.get(); }
-    TColor HeaderColor = 0xFFFFFF, HeaderColorTo = 0x808080;
-    int HeaderHeight = 25;
-    TFont* HeaderFont() const { return headerFont_.get(); }
-    TColor LineColor = 0x808080, FixedLineColor = 0;
-    int GridLineWidth() const { return lineWidth_; }
-    // Stores the width and removes the string grid's own cell lines.
-    void SetGridLineWidth(int v);
-    TCustomImageList* Images() const { return images_; }
-    void SetImages(TCustomImageList* v);
-    TNotifyEvent OnSelect;
 
     TCustomPlusGridDropDown* DropDown() const { return dropDown_; }
     void Bind(TCustomPlusGridDropDown* d) { dropDown_ = d; }
     void LoadFromDropDown(TCustomPlusGridDropDown* d);
     // Items mode: header texts, then every item's texts; column 0 of data row j + 1 carries j.
     void FillFromItems();
-    int GetColumnsWidth();
-    void AutoSizeColumns();
-    void AutoSizeColumn(int col);
-    void AutoSizeRows();
-    bool Confirmed() const { return confirm_; }
-    void SetConfirmed(bool v) { confirm_ = v; }
-    bool WheelScrolling() const { return wheel_; }
     // The item index a data row carries (-1 for none).
     int ItemOfRowObject(int row) const;
 
 protected:
-    void Notification(TComponent* component, TOperation operation) override;
-    virtual void DoSelect();
     void KeyDown(WORD& Key, TShiftState Shift) override;
-    void MouseDown(TMouseButton b, TShiftState s, int x, int y) override;
     void MouseUp(TMouseButton b, TShiftState s, int x, int y) override;
-    bool DoMouseWheelDown(TShiftState shift, TPoint pos) override;
-    bool DoMouseWheelUp(TShiftState shift, TPoint pos) override;
     void Dispatch(TMessage& m) override;
 
 private:
-    void CellContent(int col, int row, String& text, int& image);
-    std::unique_ptr<TDropDownColumns> columns_;
-    std::unique_ptr<TFont> headerFont_ = std::make_unique<TFont>();
-    int lineWidth_ = 1;
-    TCustomImageList* images_ = nullptr;
+    void CellContent(int col, int row, String& text, int& image) override;
     TCustomPlusGridDropDown* dropDown_ = nullptr;
-    bool wheel_ = false, confirm_ = false;
 };
 
 } // namespace PlusCustomGridDropDown
@@ -128,7 +100,7 @@ private:
     X(Hint, GridHint) X(OfficeHint, OfficeHint) X(MouseDown, MouseDown) X(MouseUp, MouseUp)                   \
     X(ScrollHint, ScrollHint) X(SearchEditChange, SearchEditChange)
 
-class TCustomPlusGridDropDown : public TPlusCustomDropDown {
+class TCustomPlusGridDropDown : public TPlusColumnListDropDown {
 public:
     using TPlusColGrid = PlusCustomGridDropDown::TPlusColGrid;
     using TDropDownColumns = PlusCustomGridDropDown::TDropDownColumns;
@@ -145,23 +117,11 @@ public:
     void SetColumns(TDropDownColumns* v) { columns_->Assign(v); }
     TDropDownItems* Items() const { return items_.get(); }
     void SetItems(TDropDownItems* v) { items_->Assign(v); }
-    int ItemIndex() const { return itemIndex_; }
-    void SetItemIndex(int Value);
-    int LookupColumn = 0;
+    void SetItemIndex(int Value) override;
     TLookupMethod LookupMethod = lmLookup;
     TDropDownStyle Style() const { return style_; }
     void SetStyle(TDropDownStyle v);
     bool AutoShowDropDown = false;
-    bool CaseSensitive = false;
-    TColor HeaderColor = 0xFFFFFF, HeaderColorTo = 0x808080;
-    int HeaderHeight = 25;
-    TFont* HeaderFont() const { return headerFont_.get(); }
-    void SetHeaderFont(TFont* f) { headerFont_->Assign(f); }
-    TColor LineColor = 0xF1EDEB, FixedLineColor = 0xD1BBA4;
-    TColor SelectionTextColor = 0;
-    int DropDownRowHeight = 22;
-    bool DropDownAutoWidth = true;
-    bool ColumnSizing = false, ColumnSizeWithDropDown = true;
     bool ColumnMoving = false, RowSizing = false, RowMoving = false;
     bool RowSelect = true;
     bool GridEditable = false;
@@ -174,7 +134,6 @@ public:
     TBands* Bands() const { return bands_.get(); }
     TNavigation* Navigation() const { return navigation_.get(); }
     TMouseActions* MouseActions() const { return mouseActions_.get(); }
-    TNotifyEvent OnSelect;
 
 #define QUELM_DECLARE_RELAY(Own, Grid) decltype(TPlusStringGrid::On##Grid) OnGrid##Own;
     QUELM_GRID_DROPDOWN_RELAYS(QUELM_DECLARE_RELAY)
@@ -192,11 +151,6 @@ public:
 
     // The list grid: filled by the application in grid mode.
     TPlusColGrid* GetGrid() const { return list_; }
-    int IndexOfLookupText(const String& Text) const;
-    void UpdateLookupList();
-    virtual void BeforeLookupUpdate() {}
-    const TStringList* LookupItems() const { return lookupItems_.get(); }
-    String LookupEntry() const { return lookupEntry_; }
     int SelectedRow() const { return selectedRow_; }
     // Items mode: the item a list row shows and the list row showing an item.
     int ItemOfRow(int row) const;
@@ -206,25 +160,22 @@ public:
 
     void ShowDropDown() override;
     void HideDropDown(bool Cancel) override;
-    void DropDownFormShown() override;
     void DropDownControlKeyDown(WORD& Key, TShiftState Shift) override;
     void DropDownControlKeyUp(WORD& Key, TShiftState Shift) override;
     void DropDownControlKeyPress(char& Key) override;
-    void SetSelectionColorStyle(uint8_t Style) override;
-    void ApplyColorStyle(uint8_t Style) override;
     void KeyDown(WORD& Key, TShiftState Shift) override;
     void KeyUp(WORD& Key, TShiftState Shift) override;
 
 protected:
     virtual std::unique_ptr<TDropDownItems> CreateItems(TPersistent* AOwner);
     void Notification(TComponent* component, TOperation operation) override;
+    TCollection* RowItems() const override { return items_.get(); }
     void CreateDropDownForm() override;
     void BeforeDropDown() override;
     void PlaceDropDownControl() override;
-    void AdaptDropDownSize() override;
-    void SelectNext() override;
-    void SelectPrevious() override;
-    void Change() override;
+    void AdaptDropDownSize() override { AdaptListWidth(list_); }
+    void ColumnsToDropDownWidth() override { FitColumnsToDropDown(list_, columns_.get()); }
+    void StepKey(WORD key, bool shift) override;
     void DoEnter() override;
     void Dispatch(TMessage& m) override;
 
@@ -232,22 +183,17 @@ private:
     void BindRelays();
     void ListSelectCell(int row);
     void ListSelect();
-    void ColumnsToDropDownWidth();
-    void StepKey(WORD key, bool shift);
     int TypeAhead(char c);
     // Items mode: the item index (hidden rows skipped); grid mode: the list row. -1: none.
     int FindLookupPrefix(const String& Text, String& found) const;
-    bool ItemShown(int item) const;
-    void RefreshShownItems();
+    bool ItemShown(int item) const override;
+    void RefreshShownItems() override;
     int IndexOfRow(int row) const; // the ItemIndex a list row stands for
     void ClearNarrowing();
-    void ShowText(const String& text);
     bool ListEditing() const;
 
-    std::unique_ptr<TFont> headerFont_;
     std::unique_ptr<TDropDownColumns> columns_;
     std::unique_ptr<TDropDownItems> items_;
-    std::unique_ptr<TStringList> lookupItems_ = std::make_unique<TStringList>();
     std::unique_ptr<TSearchFooter> searchFooter_;
     std::unique_ptr<TBands> bands_;
     std::unique_ptr<TNavigation> navigation_;
@@ -255,10 +201,8 @@ private:
     TPlusColGrid* list_ = nullptr;
     TCustomImageList* gridImages_ = nullptr;
     TDropDownStyle style_ = dsDropDown;
-    int itemIndex_ = -1, oldItemIndex_ = -1, selectedRow_ = -1, sortItemIndex_ = -1;
-    bool autoCompleting_ = true, completionPending_ = false, balloonReady_ = false, fromList_ = false;
-    int completedIndex_ = -1, completedLength_ = 0;
-    String lookupEntry_;
+    int selectedRow_ = -1, sortItemIndex_ = -1;
+    bool balloonReady_ = false, fromList_ = false;
     // Items whose rows the list's filter hides (empty while nothing is hidden).
     std::vector<char> itemShown_;
 };

@@ -20,22 +20,6 @@ void TDetailItem::Assign(TPersistent* Source)
     TCollectionItem::Assign(Source);
 }
 
-void TDetailItem::SetCaption(const String& v)
-{
-    if (v != caption_) {
-        caption_ = v;
-        Changed(false);
-    }
-}
-
-void TDetailItem::SetImageIndex(int v)
-{
-    if (v != imageIndex_) {
-        imageIndex_ = v;
-        Changed(false);
-    }
-}
-
 int TDetailItems::IndexOfCaption(const String& Text) const
 {
     for (int i = 0; i < Count(); ++i)
@@ -54,19 +38,12 @@ TPlusDetailDropDown::TPlusDetailDropDown(TComponent* AOwner)
     itemAppearance_->SetColorStyle(1);
     SetEditorEnabled(true);
     DropDownEnabled = true;
-    keyTimer_ = new TTimer(this);
-    keyTimer_->SetEnabled(false);
-    keyTimer_->SetInterval(500);
-    keyTimer_->SetOnTimer([this](TObject*) {
-        keyTimer_->SetEnabled(false);
-        searchText_.clear();
-    });
     captionFont_->Assign(Font());
     notesFont_->Assign(Font());
     CreateDropDownForm();
 }
 
-TPlusDetailDropDown::~TPlusDetailDropDown() { keyTimer_->SetEnabled(false); }
+TPlusDetailDropDown::~TPlusDetailDropDown() = default;
 
 void TPlusDetailDropDown::CreateDropDownForm()
 {
@@ -449,10 +426,8 @@ bool TPlusDetailDropDown::ListKey(WORD key)
         break;
     default:
         if (s && GetKeyState(VK_CONTROL) >= 0 && key >= 0x20 && key < 0x80) {
-            // type-ahead: keys within 500 ms of the first one of a burst search together
-            searchText_.push_back(char(key));
-            Internal([&] { s->SelectByText(searchText_); });
-            keyTimer_->SetEnabled(true);
+            const String& text = typeAhead_.Add(char(key));
+            Internal([&] { s->SelectByText(text); });
         }
         break;
     }

@@ -5,26 +5,24 @@
 // in quick succession (500 ms from the first) select the first item whose caption starts with
 // them. While the list is open, the keys and the wheel take each stepped item at once.
 #include "components/dropdown/PlusDropDown.h"
+#include "components/dropdown/PlusPickerParts.h"
 
 #include "platform/framework/ExtCtrls.h"
 
 using TOnDrawSelectedItem = std::function<void(TObject* Sender, TCanvas* Canvas, TRect R)>;
 
-class TDetailItem : public TCollectionItem {
+class TDetailItem : public TPickerItem {
 public:
-    explicit TDetailItem(TCollection* c) : TCollectionItem(c) {}
+    explicit TDetailItem(TCollection* c) : TPickerItem(c) {}
     String ClassName() const override { return "TDetailItem"; }
     void Assign(TPersistent* Source) override;
-    String Caption() const { return caption_; }
-    void SetCaption(const String& v);
     int ImageIndex() const { return imageIndex_; }
-    void SetImageIndex(int v);
+    void SetImageIndex(int v) { Store(imageIndex_, v); }
     TPicture* Image() const { return image_.get(); }
     void SetImage(TPicture* p) { image_->Assign(p); }
     String Notes;
 
 private:
-    String caption_;
     int imageIndex_ = -1;
     std::unique_ptr<TPicture> image_ = std::make_unique<TPicture>();
 };
@@ -62,7 +60,7 @@ public:
     TOnDrawSelectedItem OnDrawSelectedImage;
 
     TPlusCustomItemSelector* ItemSelector() const { return itemSelector_; }
-    String SearchText() const { return searchText_; }
+    String SearchText() const { return typeAhead_.Text(); }
 
     void ShowDropDown() override;
     void HideDropDown(bool Cancel) override;
@@ -104,8 +102,7 @@ private:
     std::unique_ptr<TFont> captionFont_, notesFont_;
     int itemIndex_ = -1, oldItemIndex_ = -1;
     TPlusCustomItemSelector* itemSelector_ = nullptr;
-    TTimer* keyTimer_ = nullptr;
-    String searchText_;
+    TTypeAhead typeAhead_{this};
     bool internalSelect_ = false;
     bool autoCompleting_ = true;
     bool completionPending_ = false;

@@ -20,22 +20,6 @@ void TImageItem::Assign(TPersistent* Source)
     TCollectionItem::Assign(Source);
 }
 
-void TImageItem::SetCaption(const String& v)
-{
-    if (v != caption_) {
-        caption_ = v;
-        Changed(false);
-    }
-}
-
-void TImageItem::SetImageIndex(int v)
-{
-    if (v != imageIndex_) {
-        imageIndex_ = v;
-        Changed(false);
-    }
-}
-
 // ---------------------------------------------------------------- the picker
 
 TPlusImagePickerDropDown::TPlusImagePickerDropDown(TComponent* AOwner)
@@ -45,18 +29,11 @@ TPlusImagePickerDropDown::TPlusImagePickerDropDown(TComponent* AOwner)
     itemAppearance_->SetColorStyle(1);
     SetEditorEnabled(false);
     DropDownEnabled = true;
-    keyTimer_ = new TTimer(this);
-    keyTimer_->SetEnabled(false);
-    keyTimer_->SetInterval(500);
-    keyTimer_->SetOnTimer([this](TObject*) {
-        keyTimer_->SetEnabled(false);
-        searchText_.clear();
-    });
     SetCursor(crArrow);
     CreateDropDownForm();
 }
 
-TPlusImagePickerDropDown::~TPlusImagePickerDropDown() { keyTimer_->SetEnabled(false); }
+TPlusImagePickerDropDown::~TPlusImagePickerDropDown() = default;
 
 void TPlusImagePickerDropDown::CreateDropDownForm()
 {
@@ -279,10 +256,8 @@ void TPlusImagePickerDropDown::ListKey(WORD key, bool picked)
         break;
     default:
         if (s && GetKeyState(VK_CONTROL) >= 0 && key >= 0x20 && key < 0x80) {
-            // type-ahead: keys within 500 ms of the first one of a burst search together
-            searchText_.push_back(char(key));
-            Internal([&] { s->SelectByText(searchText_); });
-            keyTimer_->SetEnabled(true);
+            const String& text = typeAhead_.Add(char(key));
+            Internal([&] { s->SelectByText(text); });
         }
         break;
     }

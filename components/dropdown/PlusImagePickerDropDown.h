@@ -4,26 +4,24 @@
 // in Columns columns. Keys and the wheel step through the list, and keys typed in quick
 // succession (500 ms from the first) select the first item whose caption starts with them.
 #include "components/dropdown/PlusDropDown.h"
+#include "components/dropdown/PlusPickerParts.h"
 
 #include "platform/framework/ExtCtrls.h"
 
 using TOnDrawSelectedItem = std::function<void(TObject* Sender, TCanvas* Canvas, TRect R)>;
 
-class TImageItem : public TCollectionItem {
+class TImageItem : public TPickerItem {
 public:
-    explicit TImageItem(TCollection* c) : TCollectionItem(c) {}
+    explicit TImageItem(TCollection* c) : TPickerItem(c) {}
     String ClassName() const override { return "TImageItem"; }
     void Assign(TPersistent* Source) override;
-    String Caption() const { return caption_; }
-    void SetCaption(const String& v);
     int ImageIndex() const { return imageIndex_; }
-    void SetImageIndex(int v);
+    void SetImageIndex(int v) { Store(imageIndex_, v); }
     TPicture* Image() const { return image_.get(); }
     void SetImage(TPicture* p) { image_->Assign(p); }
     String Hint;
 
 private:
-    String caption_;
     int imageIndex_ = -1;
     std::unique_ptr<TPicture> image_ = std::make_unique<TPicture>();
 };
@@ -65,7 +63,7 @@ public:
     void SelectImageIndex(int AImageIndex);
 
     TPlusCustomItemSelector* ItemSelector() const { return itemSelector_; }
-    String SearchText() const { return searchText_; }
+    String SearchText() const { return typeAhead_.Text(); }
 
     void HideDropDown(bool Cancel) override;
     void SetSelectionColorStyle(uint8_t Style) override;
@@ -97,7 +95,6 @@ private:
     std::unique_ptr<TItemAppearance> itemAppearance_;
     int itemIndex_ = -1, oldItemIndex_ = -1;
     TPlusCustomItemSelector* itemSelector_ = nullptr;
-    TTimer* keyTimer_ = nullptr;
-    String searchText_;
+    TTypeAhead typeAhead_{this};
     bool internalSelect_ = false;
 };

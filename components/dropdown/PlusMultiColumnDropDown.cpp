@@ -154,7 +154,7 @@ std::vector<int> ColumnWidthsToFill(const std::vector<int>& widths, int width)
 // ---------------------------------------------------------------- the list grid
 
 TPlusColGrid::TPlusColGrid(TComponent* AOwner)
-    : TStringGrid(AOwner), columns_(std::make_unique<TDropDownColumns>(this))
+    : TColumnListGrid(AOwner)
 {
     SetFixedCols(0);
     SetFixedRows(1);
@@ -168,29 +168,6 @@ TPlusColGrid::TPlusColGrid(TComponent* AOwner)
     TStringGrid::SetGridLineWidth(0);
     SetLeftCol(0); // without fixed columns the first column is the first scrolled one
 }
-
-void TPlusColGrid::SetGridLineWidth(int v)
-{
-    lineWidth_ = v;
-    TStringGrid::SetGridLineWidth(0);
-    Invalidate();
-}
-
-void TPlusColGrid::SetImages(TCustomImageList* v)
-{
-    images_ = v;
-    if (v)
-        v->FreeNotification(this);
-}
-
-void TPlusColGrid::Notification(TComponent* component, TOperation operation)
-{
-    TStringGrid::Notification(component, operation);
-    if (operation == opRemove && component == images_ && !HasState(csDestroying))
-        images_ = nullptr;
-}
-
-bool TPlusColGrid::OnDropDownForm() const { return dynamic_cast<TDropDownForm*>(Parent()) != nullptr; }
 
 void TPlusColGrid::LoadFromDropDown(TPlusMultiColumnDropDown* d)
 {
@@ -229,7 +206,7 @@ void TPlusColGrid::LoadFromDropDown(TPlusMultiColumnDropDown* d)
     AutoSizeRows();
 }
 
-void TPlusColGrid::CellContent(int col, int row, String& text, int& image) const
+void TPlusColGrid::CellContent(int col, int row, String& text, int& image)
 {
     image = -1;
     if (!dropDown_ || row < 1 || row - 1 >= dropDown_->Items()->Count()) {
@@ -242,16 +219,6 @@ void TPlusColGrid::CellContent(int col, int row, String& text, int& image) const
         image = item->ImageIndex;
 }
 
-int TPlusColGrid::GetColumnsWidth()
-{
-    int w = 0; // the list has no border
-    for (int i = 0; i < ColCount(); ++i)
-        w += ColWidths(i);
-    if (VisibleRowCount() + FixedRows() != RowCount())
-        w += GetSystemMetrics(SM_CXVSCROLL);
-    return w;
-}
-
 TRect TPlusColGrid::GetCellBounds(int ACol, int ARow) const
 {
     TRect r = CellRect(ACol, ARow);
@@ -260,71 +227,6 @@ TRect TPlusColGrid::GetCellBounds(int ACol, int ARow) const
     r.Right = r.Left + ColWidths(ACol);
     r.Bottom = r.Top + RowHeights(ARow);
     return r;
-}
-
-void TPlusColGrid::AutoSizeColumns()
-{
-    for (int i = 0; i < columns_->Count(); ++i)
-        if (columns_->Items(i)->AutoSize)
-            AutoSizeColumn(i);
-}
-
-void TPlusColGrid::AutoSizeColumn(int col)
-{
-    if (col < 0 || col >= columns_->Count() || !columns_->Items(col)->AutoSize || !OnDropDownForm())
-        return;
-    TBitmap measure; // measures on a canvas of its own: the list may not be painting now
-    measure.SetSize(1, 1);
-    TCanvas* c = measure.Canvas();
-    c->Font->Assign(columns_->Items(col)->Font());
-    int widest = 0;
-    for (int r = 1; r < RowCount(); ++r) {
-        String text;
-        int image;
-        CellContent(col, r, text, image);
-        int w = image >= 0 && images_ ? images_->Width() + 4 : 0;
-        if (!text.empty()) {
-            RECT rc{0, 0, 1000, 500};
-            c->RequiredState();
-            DrawText(c->Handle(), text.c_str(), -1, &rc, DT_CALCRECT | DT_SINGLELINE);
-            w += (rc.right - rc.left) + 6;
-        }
-        widest = std::max(widest, w);
-    }
-    columns_->Items(col)->Width = widest;
-    SetColWidths(col, widest);
-}
-
-void TPlusColGrid::AutoSizeRows()
-{
-    bool wraps = false;
-    for (int i = 0; i < columns_->Count(); ++i)
-        wraps = wraps || columns_->Items(i)->Wordwrap;
-    if (!wraps || !OnDropDownForm())
-        return;
-    TBitmap measure;
-    measure.SetSize(1, 1);
-    TCanvas* c = measure.Canvas();
-    for (int r = FixedRows(); r < RowCount(); ++r) {
-        int height = 24;
-        for (int col = 0; col < columns_->Count(); ++col) {
-            if (!columns_->Items(col)->Wordwrap)
-                continue;
-            String text;
-            int image;
-            CellContent(col, r, text, image);
-            int h = image >= 0 && images_ ? images_->Height() + 6 : 0;
-            if (!text.empty()) {
-                c->Font->Assign(columns_->Items(col)->Font());
-                RECT rc{0, 0, col < ColCount() ? ColWidths(col) : 0, 500};
-                c->RequiredState();
-                DrawText(c->Handle(), text.c_str(), -1, &rc, DT_CALCRECT | DT_WORDBREAK);
-                h = std::max(h, int(rc.bottom - rc.top) + 6);
-            }
-            height = std::max(height, h);
-        }
-        SetRowHeights(r, height);
-    }
 }
 
 void TPlusColGrid::DrawCell(int col, int row, const TRect& rect, TGridDrawState state)
@@ -431,29 +333,13 @@ void TPlusColGrid::DrawCell(int col, int row, const TRect& rect, TGridDrawState 
     DrawText(c->Handle(), text.c_str(), -1, &rc, flags);
 }
 
-void TPlusColGrid::DoSelect()
-{
-    if (OnSelect)
-        OnSelect(this);
-}
-
 void TPlusColGrid::KeyDown(WORD& Key, TShiftState Shift)
 {
-    confirm_ = true;
-    if (Shift.Contains(ssAlt) && (Key == VK_UP || Key == VK_DOWN)) {
-        if (dropDown_)
-            dropDown_->Perform(WM_KEYDOWN, Key, 0);
+    if (AltStepToDropDown(dropDown_, Key, Shift))
         return;
-    }
     TStringGrid::KeyDown(Key, Shift);
     if (Key == VK_RETURN)
         DoSelect();
-}
-
-void TPlusColGrid::MouseDown(TMouseButton b, TShiftState s, int x, int y)
-{
-    confirm_ = true;
-    TStringGrid::MouseDown(b, s, x, y);
 }
 
 void TPlusColGrid::MouseUp(TMouseButton b, TShiftState s, int x, int y)
@@ -465,37 +351,6 @@ void TPlusColGrid::MouseUp(TMouseButton b, TShiftState s, int x, int y)
         DoSelect();
 }
 
-bool TPlusColGrid::DoMouseWheelDown(TShiftState shift, TPoint pos)
-{
-    wheel_ = true;
-    confirm_ = false;
-    const bool r = TStringGrid::DoMouseWheelDown(shift, pos);
-    wheel_ = false;
-    return r;
-}
-
-bool TPlusColGrid::DoMouseWheelUp(TShiftState shift, TPoint pos)
-{
-    wheel_ = true;
-    confirm_ = false;
-    const bool r = TStringGrid::DoMouseWheelUp(shift, pos);
-    wheel_ = false;
-    return r;
-}
-
-void TPlusColGrid::Dispatch(TMessage& m)
-{
-    if (m.Msg == WM_KEYDOWN && m.WParam == VK_TAB) {
-        m.Result = 0;
-        return;
-    }
-    if (m.Msg == WM_GETDLGCODE) {
-        m.Result = DLGC_WANTARROWS | DLGC_WANTTAB;
-        return;
-    }
-    TStringGrid::Dispatch(m);
-}
-
 } // namespace PlusMultiColumnDropDown
 
 // ---------------------------------------------------------------- the drop-down
@@ -503,23 +358,11 @@ void TPlusColGrid::Dispatch(TMessage& m)
 using namespace PlusMultiColumnDropDown;
 
 TPlusMultiColumnDropDown::TPlusMultiColumnDropDown(TComponent* AOwner)
-    : TPlusCustomDropDown(AOwner), headerFont_(std::make_unique<TFont>()),
-      columns_(std::make_unique<TDropDownColumns>(this)), items_(std::make_unique<TDropDownItems>(this))
+    : TPlusColumnListDropDown(AOwner, true), columns_(std::make_unique<TDropDownColumns>(this)),
+      items_(std::make_unique<TDropDownItems>(this))
 {
     CreateDropDownForm();
-    SetSelectionColorStyle(1);
-    ApplyColorStyle(4); // leaves the header font colour of style 4
-    HeaderColor = 0xFFFFFF;
-    HeaderColorTo = 0x808080;
-    HeaderHeight = 25;
-    SelectionTextColor = 0;
-    DropDownColor = 0xFFFFFF;
-    SetDropDownHeight(200);
-    AutoSelect = true;
-    SetEditorEnabled(true);
-    DropDownEnabled = true;
-    LineColor = 0xC0C0C0;
-    SetSelectionColorStyle(1);
+    InitListLooks();
 }
 
 TPlusMultiColumnDropDown::~TPlusMultiColumnDropDown() = default;
@@ -546,37 +389,6 @@ void TPlusMultiColumnDropDown::Assign(TPersistent* Source)
     SelectionTextColor = s->SelectionTextColor;
     items_->Assign(s->items_.get());
     itemIndex_ = s->itemIndex_;
-}
-
-void TPlusMultiColumnDropDown::Loaded()
-{
-    TPlusCustomDropDown::Loaded();
-    UpdateLookupList();
-}
-
-int TPlusMultiColumnDropDown::IndexOfLookupText(const String& Text) const
-{
-    for (int i = 0; i < items_->Count(); ++i)
-        if (items_->Items(i)->TextOf(LookupColumn) == Text)
-            return i;
-    return -1;
-}
-
-void TPlusMultiColumnDropDown::UpdateLookupList()
-{
-    if (LookupColumn < 0 || items_->Count() == 0)
-        return;
-    lookupItems_->Clear();
-    for (int i = 0; i < items_->Count(); ++i)
-        lookupItems_->Add(items_->Items(i)->TextOf(LookupColumn));
-}
-
-void TPlusMultiColumnDropDown::ShowText(const String& text)
-{
-    const bool completing = autoCompleting_;
-    autoCompleting_ = false; // a text shown is no typing of the user's
-    SetText(text);
-    autoCompleting_ = completing;
 }
 
 void TPlusMultiColumnDropDown::SetItemIndex(int Value)
@@ -636,17 +448,6 @@ void TPlusMultiColumnDropDown::PlaceDropDownControl()
     TPlusCustomDropDown::PlaceDropDownControl();
 }
 
-void TPlusMultiColumnDropDown::AdaptDropDownSize()
-{
-    TPlusCustomDropDown::AdaptDropDownSize();
-    if (!DropDownAutoWidth || !form_ || !list_)
-        return;
-    const int w = list_->GetColumnsWidth();
-    list_->Align = alNone;
-    list_->SetWidth(w);
-    form_->SetWidth(list_->Width() + 2 * DropDownBorderWidth);
-}
-
 void TPlusMultiColumnDropDown::ShowDropDown()
 {
     TPlusCustomDropDown::ShowDropDown();
@@ -664,12 +465,6 @@ void TPlusMultiColumnDropDown::ShowDropDown()
         }
     }
     filling_ = false;
-}
-
-void TPlusMultiColumnDropDown::DropDownFormShown()
-{
-    TPlusCustomDropDown::DropDownFormShown();
-    ColumnsToDropDownWidth();
 }
 
 void TPlusMultiColumnDropDown::HideDropDown(bool Cancel)
@@ -708,135 +503,11 @@ void TPlusMultiColumnDropDown::ListSelect()
         OnSelect(this);
 }
 
-void TPlusMultiColumnDropDown::ColumnsToDropDownWidth()
-{
-    if (!ColumnSizeWithDropDown || !list_ || !form_)
-        return;
-    list_->SetScrollBars(ssVertical);
-    if (columns_->Count() == 0)
-        return;
-    std::vector<int> widths;
-    for (int i = 0; i < list_->ColCount(); ++i)
-        widths.push_back(i < columns_->Count() ? columns_->Items(i)->Width : list_->ColWidths(i));
-    int w = form_->Width();
-    if (list_->VisibleRowCount() < list_->RowCount() - list_->FixedRows())
-        w -= GetSystemMetrics(SM_CXVSCROLL);
-    const std::vector<int> fitted = ColumnWidthsToFill(widths, w);
-    for (int i = 0; i < int(fitted.size()); ++i)
-        list_->SetColWidths(i, fitted[size_t(i)]);
-}
-
 // ---------------------------------------------------------------- completion and keys
 
-void TPlusMultiColumnDropDown::Change()
+void TPlusMultiColumnDropDown::StepKey(WORD key, bool)
 {
-    completionPending_ = false;
-    TPlusCustomDropDown::Change();
-    if (HasState(csDesigning) || !autoCompleting_)
-        return;
-    const String text = EditText();
-    SetValueModified(!text.empty());
-    if (lookupItems_->Count() == 0)
-        return;
-    const TLookupCompletion c = CompleteFromLookup(lookupItems_.get(), text, SelStart(), {});
-    if (c.Matched) {
-        itemIndex_ = completedIndex_ = c.Index;
-        completedLength_ = c.TypedLength;
-        // only a text typed out in full is settled on the key's release (a completed text
-        // replaced by the edit counts as a change of its own, which completes nothing)
-        const bool whole = c.Text == text;
-        ShowText(c.Text);
-        completionPending_ = whole;
-        SetSelStart(c.TypedLength);
-        SetSelLength(int(c.Text.size()) - c.TypedLength);
-        return;
-    }
-    if (c.TypedLength > 0) {
-        const String typed = text.substr(0, size_t(c.TypedLength));
-        ShowText(typed);
-        SetSelStart(int(typed.size()));
-        SetSelLength(0);
-    }
-}
-
-void TPlusMultiColumnDropDown::KeyDown(WORD& Key, TShiftState Shift)
-{
-    if (LookupColumn < 0 || items_->Count() == 0) {
-        TPlusCustomDropDown::KeyDown(Key, Shift);
-        return;
-    }
-    if (Key == VK_BACK || Key == VK_ESCAPE || Key == VK_DELETE)
-        autoCompleting_ = false;
-    else if (Key != VK_RETURN)
-        autoCompleting_ = true;
-    if (Key == VK_RETURN) {
-        const int i = lookupItems_->IndexOf(EditText());
-        if (i >= 0) {
-            ShowText(lookupItems_->Strings(i));
-            SetItemIndex(i);
-            TPlusCustomDropDown::Change();
-        }
-    }
-    const auto life = Life();
-    TPlusCustomDropDown::KeyDown(Key, Shift);
-    if (*life && Key == VK_ESCAPE)
-        SetItemIndex(lookupItems_->IndexOf(EditText()));
-}
-
-void TPlusMultiColumnDropDown::KeyUp(WORD& Key, TShiftState Shift)
-{
-    TPlusCustomDropDown::KeyUp(Key, Shift);
-    if (!completionPending_)
-        return;
-    SetItemIndex(completedIndex_);
-    SetSelStart(completedLength_);
-    SetSelLength(std::max(0, GetTextLen() - completedLength_));
-    completionPending_ = false;
-}
-
-void TPlusMultiColumnDropDown::StepKey(WORD key)
-{
-    const int n = items_->Count();
-    if (n == 0)
-        return;
-    const int i = itemIndex_;
-    switch (key) {
-    case VK_PRIOR: SetItemIndex(i < 0 ? 0 : std::max(i - 10, 0)); break;
-    case VK_NEXT: SetItemIndex(i < 0 ? 0 : std::min(i + 10, n - 1)); break;
-    case VK_UP:
-        if (i < 0)
-            SetItemIndex(0);
-        else if (i > 0)
-            SetItemIndex(i - 1);
-        break;
-    case VK_DOWN:
-        if (i < 0)
-            SetItemIndex(0);
-        else if (i < n - 1)
-            SetItemIndex(i + 1);
-        break;
-    case VK_HOME:
-        if (!EditorEnabled())
-            SetItemIndex(0);
-        break;
-    case VK_END:
-        if (!EditorEnabled())
-            SetItemIndex(n - 1);
-        break;
-    default: break;
-    }
-}
-
-void TPlusMultiColumnDropDown::SelectNext()
-{
-    TPlusCustomDropDown::SelectNext();
-    StepKey(VK_DOWN);
-}
-
-void TPlusMultiColumnDropDown::SelectPrevious()
-{
-    TPlusCustomDropDown::SelectPrevious();
-    StepKey(VK_UP);
+    StepItem(key, items_->Count(), !EditorEnabled());
 }
 
 void TPlusMultiColumnDropDown::Dispatch(TMessage& m)
@@ -849,7 +520,7 @@ void TPlusMultiColumnDropDown::Dispatch(TMessage& m)
     const auto life = Life();
     TPlusCustomDropDown::Dispatch(m);
     if (*life && Enabled() && GetKeyState(VK_MENU) >= 0)
-        StepKey(key);
+        StepKey(key, false);
 }
 
 static bool IsListStepKey(WORD key) { return key == VK_PRIOR || key == VK_NEXT || key == VK_UP || key == VK_DOWN; }
@@ -900,17 +571,7 @@ int TPlusMultiColumnDropDown::ListTypeAhead(char c)
     if (c == '\t')
         return -1;
     if (c == '\b') {
-        if (SelLength() == 0) {
-            if (!lookupEntry_.empty())
-                lookupEntry_.pop_back();
-            ShowText(lookupEntry_);
-        } else {
-            String text = EditText();
-            text.erase(size_t(SelStart()), size_t(SelLength()));
-            ShowText(text);
-        }
-        SetSelStart(GetTextLen());
-        SetSelLength(0);
+        TypeAheadBackspace();
         return -1;
     }
     lookupEntry_ += c;
@@ -938,40 +599,13 @@ int TPlusMultiColumnDropDown::FindLookupPrefix(const String& Text, String& found
 {
     if (!list_)
         return -1;
-    const String key = CaseSensitive ? Text : AnsiUpperCase(Text);
+    const String key = LookupKeyOf(Text);
     for (int i = 0; i < items_->Count(); ++i) {
         const String t = items_->Items(i)->TextOf(LookupColumn);
-        if (t.size() < key.size())
-            continue;
-        const String head = t.substr(0, key.size());
-        if ((CaseSensitive ? head : AnsiUpperCase(head)) == key) {
+        if (StartsWithLookupKey(t, key)) {
             found = t;
             return i;
         }
     }
     return -1;
-}
-
-// ---------------------------------------------------------------- looks
-
-void TPlusMultiColumnDropDown::SetSelectionColorStyle(uint8_t Style)
-{
-    if (Style == 1) {
-        LineColor = 0xF1EDEB;
-        FixedLineColor = 0xD1BBA4;
-    } else if (Style == 2 || Style == 3) {
-        LineColor = 0xECECF0;
-        FixedLineColor = 0xD4D2D1;
-    }
-    TPlusCustomDropDown::SetSelectionColorStyle(Style);
-}
-
-void TPlusMultiColumnDropDown::ApplyColorStyle(uint8_t Style)
-{
-    TPlusCustomDropDown::ApplyColorStyle(Style);
-    if (!headerFont_)
-        return;
-    const TColumnListLook look{HeaderColor,        HeaderColorTo,  headerFont_.get(), LineColor,
-                               FixedLineColor,     SelectionTextColor, SelectionColor, SelectionColorTo};
-    ApplyColumnListStyle(Style, look, true, [this](uint8_t s) { SetSelectionColorStyle(s); });
 }

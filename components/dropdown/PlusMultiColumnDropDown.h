@@ -9,6 +9,7 @@
 // cancelling restores the row chosen when the list opened.
 //
 // The colour-style table and the edit's auto-completion are shared with the grid drop-down.
+#include "components/dropdown/PlusColumnListDropDown.h"
 #include "components/dropdown/PlusDropDown.h"
 
 #include "platform/framework/Grids.h"
@@ -90,20 +91,10 @@ class TPlusMultiColumnDropDown;
 namespace PlusMultiColumnDropDown {
 
 // The pop-up list: draws its rows from the bound drop-down's items.
-class TPlusColGrid : public TStringGrid {
+class TPlusColGrid : public TColumnListGrid<TStringGrid, TDropDownColumns> {
 public:
     explicit TPlusColGrid(TComponent* AOwner);
     String ClassName() const override { return "TPlusColGrid"; }
-    TDropDownColumns* Columns() const { return columns_.get(); }
-    TColor HeaderColor = 0xFFFFFF, HeaderColorTo = 0x808080;
-    int HeaderHeight = 25;
-    TFont* HeaderFont() const { return headerFont_.get(); }
-    TColor LineColor = 0x808080, FixedLineColor = 0;
-    int GridLineWidth() const { return lineWidth_; }
-    void SetGridLineWidth(int v);
-    TCustomImageList* Images() const { return images_; }
-    void SetImages(TCustomImageList* v);
-    TNotifyEvent OnSelect;
     TColumnDrawCellEvent OnDrawCell;
     TGetCellTextEvent OnGetCellText;
     TGetCellPropEvent OnGetCellProp;
@@ -111,36 +102,16 @@ public:
     TPlusMultiColumnDropDown* DropDown() const { return dropDown_; }
     void Bind(TPlusMultiColumnDropDown* d) { dropDown_ = d; }
     void LoadFromDropDown(TPlusMultiColumnDropDown* d);
-    int GetColumnsWidth();
     TRect GetCellBounds(int ACol, int ARow) const;
-    void AutoSizeColumns();
-    void AutoSizeColumn(int col);
-    void AutoSizeRows();
-    bool Confirmed() const { return confirm_; }
-    void SetConfirmed(bool v) { confirm_ = v; }
-    bool WheelScrolling() const { return wheel_; }
-    // The text and image index of a data cell, as the list shows and measures it.
-    void CellContent(int col, int row, String& text, int& image) const;
+    void CellContent(int col, int row, String& text, int& image) override;
 
 protected:
-    void Notification(TComponent* component, TOperation operation) override;
     void DrawCell(int col, int row, const TRect& rect, TGridDrawState state) override;
-    virtual void DoSelect();
     void KeyDown(WORD& Key, TShiftState Shift) override;
-    void MouseDown(TMouseButton b, TShiftState s, int x, int y) override;
     void MouseUp(TMouseButton b, TShiftState s, int x, int y) override;
-    bool DoMouseWheelDown(TShiftState shift, TPoint pos) override;
-    bool DoMouseWheelUp(TShiftState shift, TPoint pos) override;
-    void Dispatch(TMessage& m) override;
 
 private:
-    bool OnDropDownForm() const;
-    std::unique_ptr<TDropDownColumns> columns_;
-    std::unique_ptr<TFont> headerFont_ = std::make_unique<TFont>();
-    int lineWidth_ = 1;
-    TCustomImageList* images_ = nullptr;
     TPlusMultiColumnDropDown* dropDown_ = nullptr;
-    bool wheel_ = false, confirm_ = false;
 };
 
 // ---- shared with the grid drop-down
@@ -178,7 +149,7 @@ std::vector<int> ColumnWidthsToFill(const std::vector<int>& widths, int width);
 
 } // namespace PlusMultiColumnDropDown
 
-class TPlusMultiColumnDropDown : public TPlusCustomDropDown {
+class TPlusMultiColumnDropDown : public TPlusColumnListDropDown {
 public:
     using TPlusColGrid = PlusMultiColumnDropDown::TPlusColGrid;
     using TDropDownColumns = PlusMultiColumnDropDown::TDropDownColumns;
@@ -188,76 +159,43 @@ public:
     ~TPlusMultiColumnDropDown() override;
     String ClassName() const override { return "TPlusMultiColumnDropDown"; }
     void Assign(TPersistent* Source) override;
-    void Loaded() override;
 
     TDropDownColumns* Columns() const { return columns_.get(); }
     void SetColumns(TDropDownColumns* v) { columns_->Assign(v); }
     TDropDownItems* Items() const { return items_.get(); }
     void SetItems(TDropDownItems* v) { items_->Assign(v); }
-    int ItemIndex() const { return itemIndex_; }
-    void SetItemIndex(int Value);
-    int LookupColumn = 0;
-    bool CaseSensitive = false;
-    TColor HeaderColor = 0xFFFFFF, HeaderColorTo = 0x808080;
-    int HeaderHeight = 25;
-    TFont* HeaderFont() const { return headerFont_.get(); }
-    void SetHeaderFont(TFont* f) { headerFont_->Assign(f); }
-    TColor LineColor = 0xF1EDEB, FixedLineColor = 0xD1BBA4;
-    TColor SelectionTextColor = 0;
-    int DropDownRowHeight = 22;
-    bool DropDownAutoWidth = true;
-    bool ColumnSizing = false;
-    bool ColumnSizeWithDropDown = true;
-    TNotifyEvent OnSelect;
+    void SetItemIndex(int Value) override;
     PlusMultiColumnDropDown::TColumnDrawCellEvent OnDropDownDrawItem;
     PlusMultiColumnDropDown::TGetCellTextEvent OnDropDownGetItemText;
     PlusMultiColumnDropDown::TGetCellPropEvent OnDropDownGetItemProp;
 
-    int IndexOfLookupText(const String& Text) const;
-    void UpdateLookupList();
-    virtual void BeforeLookupUpdate() {}
     TPlusColGrid* ListGrid() const { return list_; }
-    const TStringList* LookupItems() const { return lookupItems_.get(); }
-    String LookupEntry() const { return lookupEntry_; }
     bool AutoCompleting() const { return autoCompleting_; }
 
     void ShowDropDown() override;
     void HideDropDown(bool Cancel) override;
-    void DropDownFormShown() override;
     void DropDownControlKeyDown(WORD& Key, TShiftState Shift) override;
     void DropDownControlKeyUp(WORD& Key, TShiftState Shift) override;
     void DropDownControlKeyPress(char& Key) override;
-    void SetSelectionColorStyle(uint8_t Style) override;
-    void ApplyColorStyle(uint8_t Style) override;
-    void KeyDown(WORD& Key, TShiftState Shift) override;
-    void KeyUp(WORD& Key, TShiftState Shift) override;
 
 protected:
+    TCollection* RowItems() const override { return items_.get(); }
     void CreateDropDownForm() override;
     void BeforeDropDown() override;
     void PlaceDropDownControl() override;
-    void AdaptDropDownSize() override;
-    void SelectNext() override;
-    void SelectPrevious() override;
-    void Change() override;
+    void AdaptDropDownSize() override { AdaptListWidth(list_); }
+    void ColumnsToDropDownWidth() override { FitColumnsToDropDown(list_, columns_.get()); }
+    void StepKey(WORD key, bool shift) override;
     void Dispatch(TMessage& m) override;
 
 private:
     void ListSelectCell(int row);
     void ListSelect();
-    void ColumnsToDropDownWidth();
-    void StepKey(WORD key);
     int ListTypeAhead(char c);
     int FindLookupPrefix(const String& Text, String& found) const;
-    void ShowText(const String& text); // sets the edit text without completing it
 
-    std::unique_ptr<TFont> headerFont_;
     std::unique_ptr<TDropDownColumns> columns_;
     std::unique_ptr<TDropDownItems> items_;
-    std::unique_ptr<TStringList> lookupItems_ = std::make_unique<TStringList>();
     TPlusColGrid* list_ = nullptr;
-    int itemIndex_ = -1, oldItemIndex_ = -1;
-    bool autoCompleting_ = true, completionPending_ = false, filling_ = false;
-    int completedIndex_ = -1, completedLength_ = 0;
-    String lookupEntry_;
+    bool filling_ = false;
 };
