@@ -1,6 +1,7 @@
 // The string grid's keyboard, wheel, panning, zoom and mouse handling, driven by real Qt input
 // through the framework stand-in on a grid shown offscreen.
 #include "components/grid/PlusGrid.h"
+#include "components/grid/tests/GridInputFixture.h"
 
 #include "platform/framework/Forms.h"
 
@@ -25,33 +26,9 @@ std::ostream& operator<<(std::ostream& os, const Cell& c)
     return os << "(" << c.col << ", " << c.row << ")";
 }
 
-class GridInput : public ::testing::Test {
+class GridInput : public ShownGridTest {
 protected:
-    void SetUp() override
-    {
-        form = std::make_unique<TForm>(nullptr);
-        form->SetBounds(0, 0, 520, 320);
-        grid = new TPlusStringGrid(form.get());
-        grid->SetParent(form.get());
-        grid->SetBounds(0, 0, 500, 300);
-        grid->SetColCount(6);
-        grid->SetRowCount(9);
-        grid->SetDefaultColWidth(60);
-        for (int c = 0; c < grid->ColCount(); ++c)
-            grid->SetColWidths(c, 60);
-        for (int r = 0; r < grid->RowCount(); ++r)
-            for (int c = 0; c < grid->ColCount(); ++c)
-                grid->SetCells(c, r, String(1, char('A' + c)) + IntToStr(r));
-        form->Show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(form->Host()));
-        grid->SetFocus();
-        QApplication::processEvents();
-    }
-    void TearDown() override
-    {
-        QApplication::processEvents();
-        form.reset();
-    }
+    GridInput() : ShownGridTest(9, 60, true) {}
 
     Cell Current() const { return Cell{grid->Col(), grid->Row()}; }
     void Go(int col, int row)
@@ -73,11 +50,6 @@ protected:
         for (const char* p = text; *p; ++p)
             QTest::keyClick(Target(), *p);
     }
-    QPoint Middle(int col, int row) const
-    {
-        const TRect r = grid->CellRect(col, row);
-        return QPoint((r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2);
-    }
     void Wheel(int notches, Qt::KeyboardModifiers mods = Qt::NoModifier)
     {
         const QPoint at = Middle(2, 2);
@@ -86,9 +58,6 @@ protected:
         QApplication::sendEvent(grid->Host(), &e);
     }
     bool EditorShown() const { return grid->InplaceEditor() && grid->InplaceEditor()->Visible(); }
-
-    std::unique_ptr<TForm> form;
-    TPlusStringGrid* grid = nullptr;
 };
 
 // ---------------------------------------------------------------- keyboard

@@ -3,6 +3,7 @@
 // editors, the transparent edit over fixed cells and the balloon tool tip, driven by real Qt
 // input through the framework stand-in on a grid shown offscreen.
 #include "components/grid/PlusGrid.h"
+#include "components/grid/tests/GridInputFixture.h"
 
 #include "platform/framework/Forms.h"
 #include "platform/framework/StdCtrls.h"
@@ -13,42 +14,15 @@
 
 namespace {
 
-class CellInput : public ::testing::Test {
+class CellInput : public ShownGridTest {
 protected:
-    void SetUp() override
-    {
-        form = std::make_unique<TForm>(nullptr);
-        form->SetBounds(0, 0, 520, 320);
-        grid = new TPlusStringGrid(form.get());
-        grid->SetParent(form.get());
-        grid->SetBounds(0, 0, 500, 300);
-        grid->SetColCount(6);
-        grid->SetRowCount(8);
-        for (int c = 0; c < grid->ColCount(); ++c)
-            grid->SetColWidths(c, 70);
-        for (int r = 0; r < grid->RowCount(); ++r)
-            for (int c = 0; c < grid->ColCount(); ++c)
-                grid->SetCells(c, r, String(1, char('A' + c)) + IntToStr(r));
-        form->Show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(form->Host()));
-        grid->SetFocus();
-        QApplication::processEvents();
-    }
-    void TearDown() override
-    {
-        QApplication::processEvents();
-        form.reset();
-    }
+    CellInput() : ShownGridTest(8, 70, false) {}
+
     void Editable() { grid->SetOptions(grid->Options() + TGridOptions{goEditing}); }
     QPoint At(int col, int row, int dx, int dy) const
     {
         const TRect r = grid->CellRect(col, row);
         return QPoint(r.Left + dx, r.Top + dy);
-    }
-    QPoint Middle(int col, int row) const
-    {
-        const TRect r = grid->CellRect(col, row);
-        return QPoint((r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2);
     }
     void Click(QPoint at, Qt::KeyboardModifiers mods = Qt::NoModifier)
     {
@@ -68,9 +42,6 @@ protected:
         g->CellVAlign = vaCenter;
         return g;
     }
-
-    std::unique_ptr<TForm> form;
-    TPlusStringGrid* grid = nullptr;
 };
 
 // ---------------------------------------------------------------- controls in cells
