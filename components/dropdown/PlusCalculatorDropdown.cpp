@@ -6,8 +6,8 @@
 
 namespace {
 TColor Rgb(int r, int g, int b) { return TColor(r | (g << 8) | (b << 16)); }
-char DecSep() { return FormatSettings().DecimalSeparator; }
-char ThouSep() { return FormatSettings().ThousandSeparator; }
+char CalcDecimalSep() { return FormatSettings().DecimalSeparator; }
+char CalcThousandSep() { return FormatSettings().ThousandSeparator; }
 const char* const kError = "Error";
 } // namespace
 
@@ -561,8 +561,8 @@ void TPlusCalculatorDropdown::PressKey(int code)
             break;
         }
         case 15:
-            if (GetText().find(DecSep()) == String::npos)
-                SetText(GetText() + DecSep());
+            if (GetText().find(CalcDecimalSep()) == String::npos)
+                SetText(GetText() + CalcDecimalSep());
             divisor_ = 10;
             if (newValue_)
                 SetText("0");
@@ -628,7 +628,7 @@ void TPlusCalculatorDropdown::KeyPress(char& Key)
         }
     }
     const bool digit = Key >= '0' && Key <= '9';
-    if (!(Key == '\b' || Key == '-' || digit || Key == DecSep())) {
+    if (!(Key == '\b' || Key == '-' || digit || Key == CalcDecimalSep())) {
         Key = 0;
         return;
     }
@@ -647,7 +647,7 @@ void TPlusCalculatorDropdown::KeyPress(char& Key)
         SetSelLength(0);
         return;
     }
-    if (Key == ThouSep() || (Key == DecSep() && GetText().find(DecSep()) != String::npos)) {
+    if (Key == CalcThousandSep() || (Key == CalcDecimalSep() && GetText().find(CalcDecimalSep()) != String::npos)) {
         Key = 0;
         return;
     }
@@ -658,8 +658,8 @@ void TPlusCalculatorDropdown::DropDownFormKeyPress(char& Key)
 {
     TPlusCustomDropDown::DropDownFormKeyPress(Key);
     BeforeCalculatorInput();
-    if (Key == DecSep() && GetText().find(DecSep()) == String::npos)
-        SetText(GetText() + DecSep());
+    if (Key == CalcDecimalSep() && GetText().find(CalcDecimalSep()) == String::npos)
+        SetText(GetText() + CalcDecimalSep());
     const bool digit = Key >= '0' && Key <= '9';
     if (digit && DisplayFull())
         return;

@@ -12,9 +12,9 @@ namespace {
 
 constexpr TColor RGBColor(int r, int g, int b) { return TColor(r | (g << 8) | (b << 16)); }
 
-int RedOf(TColor c) { return int(c & 0xFF); }
-int GreenOf(TColor c) { return int((c >> 8) & 0xFF); }
-int BlueOf(TColor c) { return int((c >> 16) & 0xFF); }
+int PickerRedOf(TColor c) { return int(c & 0xFF); }
+int PickerGreenOf(TColor c) { return int((c >> 8) & 0xFF); }
+int PickerBlueOf(TColor c) { return int((c >> 16) & 0xFF); }
 
 // The cube's colours row by row ($BBGGRR).
 const TColor kCubeColors[127] = {
@@ -79,9 +79,9 @@ String ColorValueTextOf(TColor Color, TColorValueText Notation)
     case cvtHex: return Hex(unsigned(Color), 6);
     case cvtWebName: return "#" + Hex(unsigned(Color), 6);
     case cvtRGB:
-        return "Red:" + std::to_string(RedOf(rgb)) + ",Green:" + std::to_string(GreenOf(rgb)) +
-               ",Blue:" + std::to_string(BlueOf(rgb));
-    case cvtHTML: return "#" + Hex(unsigned(RedOf(rgb)), 2) + Hex(unsigned(GreenOf(rgb)), 2) + Hex(unsigned(BlueOf(rgb)), 2);
+        return "Red:" + std::to_string(PickerRedOf(rgb)) + ",Green:" + std::to_string(PickerGreenOf(rgb)) +
+               ",Blue:" + std::to_string(PickerBlueOf(rgb));
+    case cvtHTML: return "#" + Hex(unsigned(PickerRedOf(rgb)), 2) + Hex(unsigned(PickerGreenOf(rgb)), 2) + Hex(unsigned(PickerBlueOf(rgb)), 2);
     }
     return String();
 }
@@ -201,7 +201,7 @@ void TPlusColorCubePanel::MouseMove(TShiftState s, int x, int y)
         if (showRGBHint_) {
             const TColor c = cells_[size_t(i)].Color;
             char buf[64];
-            std::snprintf(buf, sizeof buf, "Red: %d,  Green: %d,  Blue: %d", RedOf(c), GreenOf(c), BlueOf(c));
+            std::snprintf(buf, sizeof buf, "Red: %d,  Green: %d,  Blue: %d", PickerRedOf(c), PickerGreenOf(c), PickerBlueOf(c));
             SetHint(buf);
             Application->CancelHint();
         }

@@ -291,11 +291,11 @@ bool ParseDateTimeText(const String& text, TDateTime& value)
     const TFormatSettings& fs = FormatSettings();
     const String format = UpperCase(fs.ShortDateFormat);
     // order of the three components by their first letter in the format
-    struct Slot { char letter; size_t pos; } slots[3] = {{'D', format.find('D')}, {'M', format.find('M')}, {'Y', format.find('Y')}};
-    for (Slot& s : slots)
+    struct Slot { char letter; size_t pos; } parts[3] = {{'D', format.find('D')}, {'M', format.find('M')}, {'Y', format.find('Y')}};
+    for (Slot& s : parts)
         if (s.pos == String::npos)
             s.pos = 0;
-    std::stable_sort(std::begin(slots), std::end(slots), [](const Slot& a, const Slot& b) { return a.pos < b.pos; });
+    std::stable_sort(std::begin(parts), std::end(parts), [](const Slot& a, const Slot& b) { return a.pos < b.pos; });
 
     uint16_t day = 0, month = 0, year = 0, hour = 0, minute = 0, second = 0;
     auto assign = [&](char letter, uint16_t v) {
@@ -312,7 +312,7 @@ bool ParseDateTimeText(const String& text, TDateTime& value)
         uint16_t v = 0;
         if (p == String::npos || !TakeWord(rest.substr(0, p), v))
             return false;
-        assign(slots[i].letter, v);
+        assign(parts[i].letter, v);
         rest.erase(0, p + 1);
     }
     rest = Trim(rest);
@@ -326,7 +326,7 @@ bool ParseDateTimeText(const String& text, TDateTime& value)
     uint16_t v = 0;
     if (!TakeWord(last, v))
         return false;
-    assign(slots[2].letter, v);
+    assign(parts[2].letter, v);
     if (day > 31 || month > 12)
         return false;
     if (!timePart.empty()) {

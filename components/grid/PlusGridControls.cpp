@@ -15,7 +15,7 @@
 
 namespace {
 
-bool IsCheckType(TCellType t)
+bool IsCheckCellType(TCellType t)
 {
     return t == ctCheckBox || t == ctDataCheckBox || t == ctVirtCheckBox || t == ctRowCheckBox;
 }
@@ -96,7 +96,7 @@ bool Resolve(TPlusStringGrid* g, int& col, int& row)
 
 bool TPlusStringGrid::IsCheckBoxCell(int col, int row)
 {
-    return Resolve(this, col, row) && IsCheckType(GetCellType(col, row));
+    return Resolve(this, col, row) && IsCheckCellType(GetCellType(col, row));
 }
 
 bool TPlusStringGrid::IsClickableControlCell(int col, int row)
@@ -302,7 +302,7 @@ bool TPlusStringGrid::HitCellCheckBox(int col, int row, int x, int y)
     if (col < 0 || row < 0 || col >= TotalColCount() || row >= RowCount())
         return false;
     const TCellType t = GetCellType(col, row);
-    if (!IsCheckType(t) && t != ctRadioButton)
+    if (!IsCheckCellType(t) && t != ctRadioButton)
         return false;
     if (!mouseActions_->PreciseCheckBoxCheck)
         return true;
@@ -336,7 +336,7 @@ bool TPlusStringGrid::ToggleCheckBox(int col, int row, bool fromUser)
     if (col < 0 || row < 0 || col >= TotalColCount() || row >= RowCount())
         return false;
     const TCellType t = GetCellType(col, row);
-    if (!IsCheckType(t))
+    if (!IsCheckCellType(t))
         return false;
     if (fromUser && !controlLook_->CheckAlwaysActive && !CanEditCell(col, row))
         return false;

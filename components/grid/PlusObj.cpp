@@ -110,20 +110,20 @@ void TIntList::SetCommaText(const String& text)
 
 namespace {
 
-constexpr uint32_t kDescendingBit = 0x80000000u;
+constexpr uint32_t kSortKeyDescendingBit = 0x80000000u;
 
 int32_t ColumnOf(int32_t entry)
 {
-    return static_cast<int32_t>(static_cast<uint32_t>(entry) & ~kDescendingBit);
+    return static_cast<int32_t>(static_cast<uint32_t>(entry) & ~kSortKeyDescendingBit);
 }
 
 } // namespace
 
 void TSortIndexList::AddIndex(int column, bool ascending)
 {
-    uint32_t entry = static_cast<uint32_t>(column) & ~kDescendingBit;
+    uint32_t entry = static_cast<uint32_t>(column) & ~kSortKeyDescendingBit;
     if (!ascending)
-        entry |= kDescendingBit;
+        entry |= kSortKeyDescendingBit;
     Add(static_cast<int32_t>(entry));
 }
 
@@ -142,7 +142,7 @@ int TSortIndexList::ColumnAt(int position) const
 
 bool TSortIndexList::AscendingAt(int position) const
 {
-    return (static_cast<uint32_t>(GetItem(position)) & kDescendingBit) == 0;
+    return (static_cast<uint32_t>(GetItem(position)) & kSortKeyDescendingBit) == 0;
 }
 
 void TSortIndexList::ToggleDirection(int column)
@@ -150,7 +150,7 @@ void TSortIndexList::ToggleDirection(int column)
     const int i = IndexOfColumn(column);
     if (i < 0)
         return;
-    SetItem(i, static_cast<int32_t>(static_cast<uint32_t>(GetItem(i)) ^ kDescendingBit));
+    SetItem(i, static_cast<int32_t>(static_cast<uint32_t>(GetItem(i)) ^ kSortKeyDescendingBit));
 }
 
 // ---------------------------------------------------------------- TControlList

@@ -12,7 +12,7 @@
 namespace {
 
 template <class T>
-T* Make(TComponent* owner, TWinControl* parent, const String& name)
+T* MakeCreateRunsWizardControl(TComponent* owner, TWinControl* parent, const String& name)
 {
     auto* control = new T(owner);
     control->SetName(name);
@@ -48,7 +48,7 @@ TfrmCreateRunsWizard::TfrmCreateRunsWizard(TComponent* owner)
     SetClientHeight(376);
 
     auto page = [this](const String& name) {
-        auto* panel = Make<TPanel>(this, this, name);
+        auto* panel = MakeCreateRunsWizardControl<TPanel>(this, this, name);
         panel->SetBevelOuter(bvNone);
         panel->SetCaption("");
         panel->SetBounds(0, 0, 560, 328);
@@ -81,15 +81,15 @@ TfrmCreateRunsWizard::TfrmCreateRunsWizard(TComponent* owner)
         AddLabel(this, *p.panel, p.question, 16, 14, 520);
         AddLabel(this, *p.panel, p.available, 16, 44, 220);
         AddLabel(this, *p.panel, p.chosen, 324, 44, 220);
-        *p.src = Make<TListBox>(this, *p.panel, String(p.prefix) + "SrcList");
+        *p.src = MakeCreateRunsWizardControl<TListBox>(this, *p.panel, String(p.prefix) + "SrcList");
         (*p.src)->SetSorted(true);
         (*p.src)->SetMultiSelect(true);
         (*p.src)->SetBounds(16, 64, 220, 250);
-        *p.dst = Make<TListBox>(this, *p.panel, String(p.prefix) + "DstList");
+        *p.dst = MakeCreateRunsWizardControl<TListBox>(this, *p.panel, String(p.prefix) + "DstList");
         (*p.dst)->SetMultiSelect(true);
         (*p.dst)->SetBounds(324, 64, 220, 250);
         for (int i = 0; i < 4; ++i) {
-            TButton* b = Make<TButton>(this, *p.panel, "btn" + String(p.prefix) + suffixes[i]);
+            TButton* b = MakeCreateRunsWizardControl<TButton>(this, *p.panel, "btn" + String(p.prefix) + suffixes[i]);
             b->SetCaption(captions[i]);
             b->SetBounds(252, 96 + i * 34 + (i >= 2 ? 24 : 0), 56, 25);
             *p.buttons[i] = b;
@@ -147,7 +147,7 @@ TfrmCreateRunsWizard::TfrmCreateRunsWizard(TComponent* owner)
     int top = 70;
     for (const Lookup& l : lookups) {
         AddLabel(this, pnlMiscellaneous, l.label, 16, top + 3, 180);
-        auto* combo = Make<TDBLookupComboBox>(this, pnlMiscellaneous, l.name);
+        auto* combo = MakeCreateRunsWizardControl<TDBLookupComboBox>(this, pnlMiscellaneous, l.name);
         if (dmQuelm) {
             combo->SetDataSource(dmQuelm->*l.data);
             combo->SetListSource(dmQuelm->*l.list);
@@ -162,7 +162,7 @@ TfrmCreateRunsWizard::TfrmCreateRunsWizard(TComponent* owner)
 
     pnlProjectSpecs = page("pnlProjectSpecs");
     AddLabel(this, pnlProjectSpecs, "What name would you like to give to this project ?", 16, 14, 520);
-    rdgrpProject = Make<TRadioGroup>(this, pnlProjectSpecs, "rdgrpProject");
+    rdgrpProject = MakeCreateRunsWizardControl<TRadioGroup>(this, pnlProjectSpecs, "rdgrpProject");
     rdgrpProject->SetCaption("");
     rdgrpProject->Items()->Add("Create New Project");
     rdgrpProject->Items()->Add("Use Existing Project");
@@ -170,17 +170,17 @@ TfrmCreateRunsWizard::TfrmCreateRunsWizard(TComponent* owner)
     rdgrpProject->SetBounds(16, 40, 260, 72);
     rdgrpProject->OnClick = [this](TObject* sender) { rdgrpProjectClick(sender); };
     AddLabel(this, pnlProjectSpecs, "Project Name:", 16, 127, 110);
-    edtProjectName = Make<TEdit>(this, pnlProjectSpecs, "edtProjectName");
+    edtProjectName = MakeCreateRunsWizardControl<TEdit>(this, pnlProjectSpecs, "edtProjectName");
     edtProjectName->SetText("Project");
     edtProjectName->SetBounds(130, 124, 300, 21);
     edtProjectName->OnChange = [this](TObject* sender) { edtProjectNameChange(sender); };
-    cbxProjectDescriptions = Make<TComboBox>(this, pnlProjectSpecs, "cbxProjectDescriptions");
+    cbxProjectDescriptions = MakeCreateRunsWizardControl<TComboBox>(this, pnlProjectSpecs, "cbxProjectDescriptions");
     cbxProjectDescriptions->SetStyle(csDropDownList);
     cbxProjectDescriptions->SetBounds(16, 160, 528, 21);
     cbxProjectDescriptions->OnChange = [this](TObject*) { UpdateNavigation(); };
 
     auto button = [this](const String& name, const String& caption, int left, std::function<void(TObject*)> click) {
-        auto* b = Make<TButton>(this, this, name);
+        auto* b = MakeCreateRunsWizardControl<TButton>(this, this, name);
         b->SetCaption(caption);
         b->SetBounds(left, 340, 80, 25);
         b->OnClick = std::move(click);

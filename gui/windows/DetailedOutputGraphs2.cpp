@@ -38,7 +38,7 @@ bool Reads(TDataSet* ds, const char* field, const String& upper)
 }
 
 template <class T>
-T* Make(TComponent* owner, TWinControl* parent, const String& name)
+T* MakeDetailedOutputGraphs2Control(TComponent* owner, TWinControl* parent, const String& name)
 {
     auto* control = new T(owner);
     control->SetName(name);
@@ -178,7 +178,7 @@ TfrmDetailedOutputGraphs2::TfrmDetailedOutputGraphs2(TComponent* owner) : TForm(
     TDataSource* categories = dmQuelm ? dmQuelm->dsRunPrintCategories : nullptr;
     TDataSource* variables = dmQuelm ? dmQuelm->dsRunPrintVariablesDictionary : nullptr;
 
-    DBgrdCategories = Make<TDBGrid>(this, this, "DBgrdCategories");
+    DBgrdCategories = MakeDetailedOutputGraphs2Control<TDBGrid>(this, this, "DBgrdCategories");
     DBgrdCategories->SetDataSource(categories);
     DBgrdCategories->SetReadOnly(true);
     DBgrdCategories->SetOptions(
@@ -189,7 +189,7 @@ TfrmDetailedOutputGraphs2::TfrmDetailedOutputGraphs2(TComponent* owner) : TForm(
     category->SetWidth(170);
     DBgrdCategories->SetBounds(8, 8, 206, 270);
 
-    DBgrdVariables = Make<TDBGrid>(this, this, "DBgrdVariables");
+    DBgrdVariables = MakeDetailedOutputGraphs2Control<TDBGrid>(this, this, "DBgrdVariables");
     DBgrdVariables->SetDataSource(variables);
     DBgrdVariables->SetReadOnly(true);
     DBgrdVariables->SetOptions(
@@ -214,7 +214,7 @@ TfrmDetailedOutputGraphs2::TfrmDetailedOutputGraphs2(TComponent* owner) : TForm(
     DBgrdVariables->SetBounds(222, 8, 570, 270);
     DBgrdVariables->OnDblClick = [this](TObject* sender) { DBgrdVariablesDblClick(sender); };
 
-    DBedtVariableName = Make<TDBEdit>(this, this, "DBedtVariableName");
+    DBedtVariableName = MakeDetailedOutputGraphs2Control<TDBEdit>(this, this, "DBedtVariableName");
     DBedtVariableName->SetDataSource(variables);
     DBedtVariableName->SetDataField("VARIABLENAME");
     DBedtVariableName->SetVisible(false);
@@ -223,14 +223,14 @@ TfrmDetailedOutputGraphs2::TfrmDetailedOutputGraphs2(TComponent* owner) : TForm(
 
     auto listPanel = [this](const String& name, const String& caption, int left, TPanel*& panel, TLabel*& label,
                             TCheckListBox*& list, const String& listName) {
-        panel = Make<TPanel>(this, this, name);
+        panel = MakeDetailedOutputGraphs2Control<TPanel>(this, this, name);
         panel->SetBevelOuter(bvNone);
         panel->SetCaption("");
         panel->SetBounds(left, 286, 200, 196);
-        label = Make<TLabel>(this, panel, "lbl" + name.substr(3));
+        label = MakeDetailedOutputGraphs2Control<TLabel>(this, panel, "lbl" + name.substr(3));
         label->SetCaption(caption);
         label->SetBounds(0, 0, 200, 17);
-        list = Make<TCheckListBox>(this, panel, listName);
+        list = MakeDetailedOutputGraphs2Control<TCheckListBox>(this, panel, listName);
         list->SetBounds(0, 20, 200, 176);
     };
     listPanel("pnlIntendedDepths", "Real output depths (m):", 8, pnlIntendedDepths, lblIntendedDepths,
@@ -242,7 +242,7 @@ TfrmDetailedOutputGraphs2::TfrmDetailedOutputGraphs2(TComponent* owner) : TForm(
     clbVertProfDates->OnClickCheck = [this](TObject*) { clbSingleCheck(clbVertProfDates); };
 
     auto button = [this](const String& name, const String& caption, int top, std::function<void(TObject*)> click) {
-        auto* b = Make<TButton>(this, this, name);
+        auto* b = MakeDetailedOutputGraphs2Control<TButton>(this, this, name);
         b->SetCaption(caption);
         b->SetBounds(642, top, 150, 25);
         b->OnClick = std::move(click);
@@ -259,7 +259,7 @@ TfrmDetailedOutputGraphs2::TfrmDetailedOutputGraphs2(TComponent* owner) : TForm(
     btnHelp = button("btnHelp", "&Help", 457, nullptr);
     btnHelp->SetVisible(false);
 
-    StatusBar1 = Make<TStatusBar>(this, this, "StatusBar1");
+    StatusBar1 = MakeDetailedOutputGraphs2Control<TStatusBar>(this, this, "StatusBar1");
     StatusBar1->SetSimplePanel(true);
     StatusBar1->Align = alBottom;
     StatusBar1->SetBounds(0, 500, 800, 20);

@@ -20,7 +20,7 @@ T* Make(TComponent* owner, TWinControl* parent, const String& name)
     return control;
 }
 
-bool Reads(TDataSet* ds, const char* field, const String& upper)
+bool ReadsOption(TDataSet* ds, const char* field, const String& upper)
 {
     return UpperCase(ds->FieldByName(field)->AsString()) == upper;
 }
@@ -190,7 +190,7 @@ void TfrmDetailedOutputOptions2::FormActivate(TObject*)
     pnlVerticalProfileDates->SetBounds(pnlIntendedDepths->Left(), pnlIntendedDepths->Top(),
                                        pnlIntendedDepths->Width(), pnlIntendedDepths->Height());
 
-    const bool cumulative = Reads(dmQuelm->tblRuns, "PRINTCUMULATIVES", YES_UPPER);
+    const bool cumulative = ReadsOption(dmQuelm->tblRuns, "PRINTCUMULATIVES", YES_UPPER);
     TColumn* description = DBgrdVariables->Columns()->Items(1);
     description->SetFieldName(cumulative ? "DESCRIPTIONCUMULATIVE" : "DESCRIPTIONNORMAL");
     description->Title()->Caption = cumulative ? "Description Cumulative" : "Description Normal";
@@ -244,7 +244,7 @@ void TfrmDetailedOutputOptions2::FormClose(TObject*, TCloseAction&)
         query->SQL.Add("SELECT SelectedForPrint FROM RunPrintVariablesDictionary");
         query->SQL.Add("WHERE UPPER(VariableName) = " + Quoted(UpperCase(field->FieldName())));
         query->Open();
-        const bool printed = !query->IsEmpty() && Reads(query.get(), "SELECTEDFORPRINT", YES_UPPER);
+        const bool printed = !query->IsEmpty() && ReadsOption(query.get(), "SELECTEDFORPRINT", YES_UPPER);
         printVariables->Edit();
         field->SetAsString(printed ? YES_TEXT : NO_TEXT);
         printVariables->Post();
@@ -292,7 +292,7 @@ void TfrmDetailedOutputOptions2::DBgrdVariablesDblClick(TObject*)
     const bool profiles =
         UpperCase(dictionary->FieldByName("CATEGORYCODE")->AsString()) == UpperCase(VERTICAL_PROFILE_CATEGORY);
     if (!profiles) {
-        const bool selected = Reads(dictionary, "SELECTEDFORPRINT", YES_UPPER);
+        const bool selected = ReadsOption(dictionary, "SELECTEDFORPRINT", YES_UPPER);
         dictionary->Edit();
         dictionary->FieldByName("SELECTEDFORPRINT")->SetAsString(selected ? String(" ") : YES_TEXT);
         dictionary->Post();
@@ -302,7 +302,7 @@ void TfrmDetailedOutputOptions2::DBgrdVariablesDblClick(TObject*)
 
     if (MessageDlg("Switching a \"Quelm Vertical Profiles\" variable on/off switches them ALL on/off.", mtInformation,
                    TMsgDlgButtons{mbOK, mbCancel}, 0) == mrOk) {
-        const bool switchOn = !Reads(dictionary, "SELECTEDFORPRINT", YES_UPPER);
+        const bool switchOn = !ReadsOption(dictionary, "SELECTEDFORPRINT", YES_UPPER);
         const String clicked = dictionary->FieldByName("VARIABLENAME")->AsString();
         dictionary->DisableControls();
         try {
@@ -341,11 +341,11 @@ void TfrmDetailedOutputOptions2::SetSelectionForAll(int mode)
         for (all->First(); !all->Eof(); all->Next()) {
             String value;
             switch (mode) {
-            case 1: value = Reads(all, "DEFAULTVALUE", YES_UPPER) ? YES_TEXT : String(" "); break;
+            case 1: value = ReadsOption(all, "DEFAULTVALUE", YES_UPPER) ? YES_TEXT : String(" "); break;
             case 2: value = YES_TEXT; break;
             case 3: value = " "; break;
             case 4:
-                if (!Reads(all, "ISVENNICVARIABLE", YES_UPPER))
+                if (!ReadsOption(all, "ISVENNICVARIABLE", YES_UPPER))
                     continue; // the others keep their choice
                 value = YES_TEXT;
                 break;

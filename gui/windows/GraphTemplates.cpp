@@ -5,7 +5,7 @@
 namespace {
 
 template <class T>
-T* Make(TComponent* owner, TWinControl* parent, const String& name)
+T* MakeGraphTemplatesControl(TComponent* owner, TWinControl* parent, const String& name)
 {
     auto* control = new T(owner);
     control->SetName(name);
@@ -15,13 +15,13 @@ T* Make(TComponent* owner, TWinControl* parent, const String& name)
 
 TGroupBox* Group(TForm* form, const String& name, const String& caption, int left, int top, int width, int height)
 {
-    auto* group = Make<TGroupBox>(form, form, name);
+    auto* group = MakeGraphTemplatesControl<TGroupBox>(form, form, name);
     group->SetCaption(caption);
     group->SetBounds(left, top, width, height);
     return group;
 }
 
-void AddLabel(TForm* form, TWinControl* parent, const String& text, int left, int top, int width)
+void AddTemplateLabel(TForm* form, TWinControl* parent, const String& text, int left, int top, int width)
 {
     auto* label = new TLabel(form);
     label->SetParent(parent);
@@ -41,14 +41,14 @@ TfrmGraphTemplates::TfrmGraphTemplates(TComponent* owner) : TEditorForm(owner, "
 
     TDataSource* source = dmQuelm ? dmQuelm->dsXYGraphTemplates : nullptr;
     auto edit = [&](TWinControl* parent, const String& name, const String& field, int left, int top, int width) {
-        auto* e = Make<TDBEdit>(this, parent, name);
+        auto* e = MakeGraphTemplatesControl<TDBEdit>(this, parent, name);
         e->SetDataSource(source);
         e->SetDataField(field);
         e->SetBounds(left, top, width, 21);
         return e;
     };
     auto check = [&](TWinControl* parent, const String& name, const String& field, int left, int top) {
-        auto* c = Make<TDBCheckBox>(this, parent, name);
+        auto* c = MakeGraphTemplatesControl<TDBCheckBox>(this, parent, name);
         c->SetDataSource(source);
         c->SetDataField(field);
         c->ValueChecked = "Yes";
@@ -59,12 +59,12 @@ TfrmGraphTemplates::TfrmGraphTemplates(TComponent* owner) : TEditorForm(owner, "
     };
 
     gbxEditTemplate = Group(this, "gbxEditTemplate", " Edit Graph Template ", 8, 8, 440, 296);
-    AddLabel(this, gbxEditTemplate, "Template name:", 10, 24, 110);
+    AddTemplateLabel(this, gbxEditTemplate, "Template name:", 10, 24, 110);
     DBEdit10 = edit(gbxEditTemplate, "DBEdit10", "NAME", 124, 24, 304);
-    AddLabel(this, gbxEditTemplate, "Template code:", 10, 52, 110);
+    AddTemplateLabel(this, gbxEditTemplate, "Template code:", 10, 52, 110);
     DBEdit9 = edit(gbxEditTemplate, "DBEdit9", "GRAPHTEMPLATECODE", 124, 52, 180);
-    AddLabel(this, gbxEditTemplate, "plotwell commands to be inserted in plotwell command file:", 10, 80, 418);
-    DBMemoFreeText = Make<TDBMemo>(this, gbxEditTemplate, "DBMemoFreeText");
+    AddTemplateLabel(this, gbxEditTemplate, "plotwell commands to be inserted in plotwell command file:", 10, 80, 418);
+    DBMemoFreeText = MakeGraphTemplatesControl<TDBMemo>(this, gbxEditTemplate, "DBMemoFreeText");
     DBMemoFreeText->SetDataSource(source);
     DBMemoFreeText->SetDataField("FREETEXT");
     DBMemoFreeText->SetBounds(10, 104, 418, 180);
@@ -95,15 +95,15 @@ TfrmGraphTemplates::TfrmGraphTemplates(TComponent* owner) : TEditorForm(owner, "
         *a.group = Group(this, a.name, a.caption, 456, a.top, 276, 144);
         for (int i = 0; i < 4; ++i) {
             const int top = 20 + i * 24;
-            AddLabel(this, *a.group, labels[i], 10, top, 120);
+            AddTemplateLabel(this, *a.group, labels[i], 10, top, 120);
             *a.edits[i] = edit(*a.group, a.editNames[i], a.fields[i], 136, top, 120);
         }
-        AddLabel(this, *a.group, "Use axis:", 10, 116, 120);
+        AddTemplateLabel(this, *a.group, "Use axis:", 10, 116, 120);
         *a.use = check(*a.group, a.useName, a.useField, 136, 116);
     }
 
     gbxBrowse = Group(this, "gbxBrowse", " Browse Graph Templates ", 8, 312, 724, 182);
-    grdTemplates = Make<TDBGrid>(this, gbxBrowse, "grdTemplates");
+    grdTemplates = MakeGraphTemplatesControl<TDBGrid>(this, gbxBrowse, "grdTemplates");
     grdTemplates->SetDataSource(source);
     grdTemplates->SetReadOnly(true);
     grdTemplates->SetOptions(
@@ -116,19 +116,19 @@ TfrmGraphTemplates::TfrmGraphTemplates(TComponent* owner) : TEditorForm(owner, "
         column->SetWidth(width);
     }
     grdTemplates->SetBounds(10, 22, 704, 120);
-    DBNavigator = Make<TDBNavigator>(this, gbxBrowse, "DBNavigator");
+    DBNavigator = MakeGraphTemplatesControl<TDBNavigator>(this, gbxBrowse, "DBNavigator");
     DBNavigator->SetDataSource(source);
     DBNavigator->SetVisibleButtons(TButtonSet{nbFirst, nbLast, nbInsert, nbDelete, nbPost, nbCancel});
     DBNavigator->SetShowHint(true);
     DBNavigator->SetBounds(10, 148, 240, 25);
     TEditorForm::WireNavigator(DBNavigator, DBEdit10);
 
-    btnClose = Make<TButton>(this, this, "btnClose");
+    btnClose = MakeGraphTemplatesControl<TButton>(this, this, "btnClose");
     btnClose->SetCaption("&Close");
     btnClose->Cancel = true;
     btnClose->SetBounds(657, 502, 75, 25);
     btnClose->OnClick = [this](TObject* sender) { btnCloseClick(sender); };
-    btnHelp = Make<TButton>(this, this, "btnHelp");
+    btnHelp = MakeGraphTemplatesControl<TButton>(this, this, "btnHelp");
     btnHelp->SetCaption("&Help");
     btnHelp->SetBounds(576, 502, 75, 25);
     btnHelp->SetVisible(false);

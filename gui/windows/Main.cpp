@@ -38,10 +38,10 @@ namespace {
 
 // Rows of the run editor's pages: a label and its control.
 constexpr int kRowHeight = 28;
-constexpr int kControlHeight = 21;
+constexpr int kMainControlHeight = 21;
 
 template <class T>
-T* Make(TComponent* owner, TWinControl* parent, const String& name)
+T* MakeMainControl(TComponent* owner, TWinControl* parent, const String& name)
 {
     auto* control = new T(owner);
     control->SetName(name);
@@ -49,7 +49,7 @@ T* Make(TComponent* owner, TWinControl* parent, const String& name)
     return control;
 }
 
-TLabel* AddLabel(TForm* form, TWinControl* parent, const String& caption, int left, int top, int width)
+TLabel* AddMainLabel(TForm* form, TWinControl* parent, const String& caption, int left, int top, int width)
 {
     auto* label = new TLabel(form);
     label->SetParent(parent);
@@ -124,11 +124,11 @@ TfrmMain::TfrmMain(TComponent* owner) : TForm(owner)
     CreateRunList();
     CreateRunEditor();
 
-    dbedtChangeDetection = Make<TDBEdit>(this, this, "dbedtChangeDetection");
+    dbedtChangeDetection = MakeMainControl<TDBEdit>(this, this, "dbedtChangeDetection");
     dbedtChangeDetection->SetVisible(false);
     dbedtChangeDetection->SetBounds(0, 0, 10, 10);
 
-    pnlOpeningLastSavedProject = Make<TPanel>(this, this, "pnlOpeningLastSavedProject");
+    pnlOpeningLastSavedProject = MakeMainControl<TPanel>(this, this, "pnlOpeningLastSavedProject");
     pnlOpeningLastSavedProject->SetCaption("Opening last used project ...");
     pnlOpeningLastSavedProject->SetBounds(356, 280, 300, 60);
     pnlOpeningLastSavedProject->SetVisible(false);
@@ -237,7 +237,7 @@ void TfrmMain::CreateMenus()
 
 void TfrmMain::CreateToolbar()
 {
-    pnlMain = Make<TPanel>(this, this, "pnlMain");
+    pnlMain = MakeMainControl<TPanel>(this, this, "pnlMain");
     pnlMain->Align = alTop;
     pnlMain->SetBounds(0, 0, ClientWidth(), 36);
     struct Button {
@@ -255,7 +255,7 @@ void TfrmMain::CreateToolbar()
     };
     int left = 4;
     for (const Button& b : buttons) {
-        auto* button = Make<TSpeedButton>(this, pnlMain, b.name);
+        auto* button = MakeMainControl<TSpeedButton>(this, pnlMain, b.name);
         button->SetCaption(b.caption);
         button->SetHint(b.hint);
         button->SetShowHint(true);
@@ -269,16 +269,16 @@ void TfrmMain::CreateToolbar()
 
 void TfrmMain::CreateRunList()
 {
-    gbxBrowseRuns = Make<TGroupBox>(this, this, "gbxBrowseRuns");
+    gbxBrowseRuns = MakeMainControl<TGroupBox>(this, this, "gbxBrowseRuns");
     gbxBrowseRuns->SetCaption(" Browse Runs ");
     gbxBrowseRuns->SetBounds(4, 40, 448, 616);
 
-    lblWaitForGrid = Make<TLabel>(this, gbxBrowseRuns, "lblWaitForGrid");
+    lblWaitForGrid = MakeMainControl<TLabel>(this, gbxBrowseRuns, "lblWaitForGrid");
     lblWaitForGrid->SetCaption("Wait for grid to be displayed ...");
     lblWaitForGrid->SetVisible(false); // it shows while the grid is hidden
     lblWaitForGrid->SetBounds(150, 200, 200, 17);
 
-    grdRuns = Make<TDBGrid>(this, gbxBrowseRuns, "grdRuns");
+    grdRuns = MakeMainControl<TDBGrid>(this, gbxBrowseRuns, "grdRuns");
     grdRuns->SetDataSource(dmQuelm ? dmQuelm->dsRuns : nullptr);
     grdRuns->SetReadOnly(true);
     grdRuns->SetOptions(TDBGridOptions{dgTitles, dgIndicator, dgColumnResize, dgColLines, dgRowLines, dgRowSelect,
@@ -302,25 +302,25 @@ void TfrmMain::CreateRunList()
     }
     grdRuns->OnDblClick = [this](TObject* sender) { grdRunsDblClick(sender); };
 
-    navRunsFull = Make<TDBNavigator>(this, gbxBrowseRuns, "navRunsFull");
+    navRunsFull = MakeMainControl<TDBNavigator>(this, gbxBrowseRuns, "navRunsFull");
     navRunsFull->SetDataSource(dmQuelm ? dmQuelm->dsRuns : nullptr);
     navRunsFull->SetVisibleButtons(TButtonSet{nbFirst, nbLast, nbInsert, nbDelete, nbPost, nbCancel});
     navRunsFull->SetShowHint(true);
     TEditorForm::WireNavigator(navRunsFull, nullptr, nullptr, [this] { UpdateControlState(); });
 
-    btnCopy = Make<TButton>(this, gbxBrowseRuns, "btnCopy");
+    btnCopy = MakeMainControl<TButton>(this, gbxBrowseRuns, "btnCopy");
     btnCopy->SetCaption("Copy");
     btnCopy->SetHint("Copies the selected run");
     btnCopy->ShowHint = true;
     btnCopy->OnClick = [this](TObject* sender) { btnCopyClick(sender); };
 
-    btnUserDefinedGraphs = Make<TButton>(this, gbxBrowseRuns, "btnUserDefinedGraphs");
+    btnUserDefinedGraphs = MakeMainControl<TButton>(this, gbxBrowseRuns, "btnUserDefinedGraphs");
     btnUserDefinedGraphs->SetCaption("Graphs, user defined");
     btnUserDefinedGraphs->SetHint("Show user defined graphs of the selected run");
     btnUserDefinedGraphs->ShowHint = true;
     btnUserDefinedGraphs->OnClick = [this](TObject* sender) { mnuUserdefinedgraphsClick(sender); };
 
-    btnReports = Make<TButton>(this, gbxBrowseRuns, "btnReports");
+    btnReports = MakeMainControl<TButton>(this, gbxBrowseRuns, "btnReports");
     btnReports->SetCaption("Reports");
     btnReports->SetHint("Shows a report of the selected run");
     btnReports->ShowHint = true;
@@ -345,11 +345,11 @@ void TfrmMain::LayoutRunList()
 
 void TfrmMain::CreateRunEditor()
 {
-    gbxEditRuns = Make<TGroupBox>(this, this, "gbxEditRuns");
+    gbxEditRuns = MakeMainControl<TGroupBox>(this, this, "gbxEditRuns");
     gbxEditRuns->SetCaption(" Edit Run ");
     gbxEditRuns->SetBounds(456, 40, 700, 616);
 
-    PageControl1 = Make<TPageControl>(this, gbxEditRuns, "PageControl1");
+    PageControl1 = MakeMainControl<TPageControl>(this, gbxEditRuns, "PageControl1");
     PageControl1->Align = alClient;
     auto page = [this](const char* name, const char* caption, int help) {
         auto* sheet = new TTabSheet(this);
@@ -367,38 +367,38 @@ void TfrmMain::CreateRunEditor()
 
     TDataSource* runs = dmQuelm ? dmQuelm->dsRuns : nullptr;
     auto edit = [&](TWinControl* parent, const String& name, const String& field, int left, int top, int width) {
-        auto* control = Make<TDBEdit>(this, parent, name);
+        auto* control = MakeMainControl<TDBEdit>(this, parent, name);
         control->SetDataSource(runs);
         control->SetDataField(field);
-        control->SetBounds(left, top, width, kControlHeight);
+        control->SetBounds(left, top, width, kMainControlHeight);
         return control;
     };
     auto lookup = [&](TWinControl* parent, const String& name, const String& field, TDataSource* list,
                       const String& key, const String& shown, int left, int top, int width) {
-        auto* control = Make<TDBLookupComboBox>(this, parent, name);
+        auto* control = MakeMainControl<TDBLookupComboBox>(this, parent, name);
         control->SetDataSource(runs);
         control->SetDataField(field);
         control->SetListSource(list);
         control->SetKeyField(key);
         control->SetListField(shown);
-        control->SetBounds(left, top, width, kControlHeight);
+        control->SetBounds(left, top, width, kMainControlHeight);
         return control;
     };
     auto button = [&](TWinControl* parent, const String& name, const String& caption, int left, int top, int width,
                       std::function<void(TObject*)> click) {
-        auto* control = Make<TButton>(this, parent, name);
+        auto* control = MakeMainControl<TButton>(this, parent, name);
         control->SetCaption(caption);
         control->SetBounds(left, top, width, 25);
         control->OnClick = std::move(click);
         return control;
     };
     auto check = [&](TWinControl* parent, const String& name, const String& field, int left, int top) {
-        auto* control = Make<TDBCheckBox>(this, parent, name);
+        auto* control = MakeMainControl<TDBCheckBox>(this, parent, name);
         control->SetDataSource(runs);
         control->SetDataField(field);
         control->ValueChecked = "Yes";
         control->ValueUnchecked = "No";
-        control->SetBounds(left, top, 20, kControlHeight);
+        control->SetBounds(left, top, 20, kMainControlHeight);
         return control;
     };
     auto later = [this](const String& title, bool post) {
@@ -409,14 +409,14 @@ void TfrmMain::CreateRunEditor()
 
     // Scenario
     int y = 8;
-    AddLabel(this, tsScenario, "Name:", 8, y, 60);
+    AddMainLabel(this, tsScenario, "Name:", 8, y, 60);
     edtRunName = edit(tsScenario, "edtRunName", "NAME", 72, y, 330);
     edtRunName->OnChange = [this](TObject* sender) { edtRunNameChange(sender); };
     btnRunComments = button(tsScenario, "btnRunComments", "Comments...", 410, y - 2, 100, nullptr);
     if (runs)
         TEditorForm::WireCommentsButton(btnRunComments, runs);
 
-    gbxScenario = Make<TGroupBox>(this, tsScenario, "gbxScenario");
+    gbxScenario = MakeMainControl<TGroupBox>(this, tsScenario, "gbxScenario");
     gbxScenario->SetCaption(" Scenario ");
     gbxScenario->SetBounds(8, 40, 512, 176);
     struct Row {
@@ -446,14 +446,14 @@ void TfrmMain::CreateRunEditor()
     };
     y = 22;
     for (const Row& row : scenarioRows) {
-        AddLabel(this, gbxScenario, row.label, 10, y, 262);
+        AddMainLabel(this, gbxScenario, row.label, 10, y, 262);
         *row.combo = lookup(gbxScenario, row.name, row.field, ds(row.list), row.key, row.shown, 276, y, 190);
         if (row.more)
             *row.more = button(gbxScenario, row.moreName, "...", 472, y - 2, 30, later(row.window, true));
         y += kRowHeight;
     }
 
-    gbxPesticide = Make<TGroupBox>(this, tsScenario, "gbxPesticide");
+    gbxPesticide = MakeMainControl<TGroupBox>(this, tsScenario, "gbxPesticide");
     gbxPesticide->SetCaption(" Pesticide and scenario dependent ");
     gbxPesticide->SetBounds(8, 224, 512, 152);
     const Row pesticideRows[] = {
@@ -468,7 +468,7 @@ void TfrmMain::CreateRunEditor()
     };
     y = 22;
     for (const Row& row : pesticideRows) {
-        AddLabel(this, gbxPesticide, row.label, 10, y, 262);
+        AddMainLabel(this, gbxPesticide, row.label, 10, y, 262);
         *row.combo = lookup(gbxPesticide, row.name, row.field, ds(row.list), row.key, row.shown, 276, y, 190);
         *row.more = button(gbxPesticide, row.moreName, "...", 472, y - 2, 30, later(row.window, true));
         y += kRowHeight;
@@ -491,58 +491,58 @@ void TfrmMain::CreateRunEditor()
 
     // Simulation Control
     y = 8;
-    AddLabel(this, tsSimulationControl, "Stop criterion (kg ha-1):", 8, y, 262);
+    AddMainLabel(this, tsSimulationControl, "Stop criterion (kg ha-1):", 8, y, 262);
     edtAmaSysEnd = edit(tsSimulationControl, "edtAmaSysEnd", "AMASYSEND", 276, y, 120);
     y += kRowHeight;
-    AddLabel(this, tsSimulationControl, "Repeat hydrology:", 8, y, 262);
+    AddMainLabel(this, tsSimulationControl, "Repeat hydrology:", 8, y, 262);
     chkRepeatHydrology = check(tsSimulationControl, "chkRepeatHydrology", "REPEATHYDROLOGY", 276, y);
-    gbxStartStop = Make<TGroupBox>(this, tsSimulationControl, "gbxStartStop");
+    gbxStartStop = MakeMainControl<TGroupBox>(this, tsSimulationControl, "gbxStartStop");
     gbxStartStop->SetCaption(" Start / Stop ");
     gbxStartStop->SetBounds(8, 72, 512, 90);
-    AddLabel(this, gbxStartStop, "Start date (dd/mm/yyyy):", 10, 22, 262);
+    AddMainLabel(this, gbxStartStop, "Start date (dd/mm/yyyy):", 10, 22, 262);
     dbedtTimStart = edit(gbxStartStop, "dbedtTimStart", "TIMSTART", 276, 22, 120);
-    AddLabel(this, gbxStartStop, "Stop date (dd/mm/yyyy):", 10, 50, 262);
+    AddMainLabel(this, gbxStartStop, "Stop date (dd/mm/yyyy):", 10, 50, 262);
     dbedtTimEnd = edit(gbxStartStop, "dbedtTimEnd", "TIMEND", 276, 50, 120);
 
     // Output Control
     btnDetailedOutputOptions = button(tsOutputControl, "btnDetailedOutputOptions", "Detailed output options ...", 8, 8,
                                       200, [this](TObject* sender) { btnDetailedOutputOptionsClick(sender); });
-    gbxGeneral = Make<TGroupBox>(this, tsOutputControl, "gbxGeneral");
+    gbxGeneral = MakeMainControl<TGroupBox>(this, tsOutputControl, "gbxGeneral");
     gbxGeneral->SetCaption(" General");
     gbxGeneral->SetBounds(8, 42, 512, 248);
     y = 22;
-    AddLabel(this, gbxGeneral, "Date format:", 10, y, 262);
+    AddMainLabel(this, gbxGeneral, "Date format:", 10, y, 262);
     cbOptDateFormatCode = lookup(gbxGeneral, "cbOptDateFormatCode", "OPTDATEFORMATCODE", ds(&TdmQuelm::dsOptDateFormats),
                                  "OPTDATEFORMATCODE", "DESCRIPTION", 276, y, 190);
     y += kRowHeight;
-    AddLabel(this, gbxGeneral, "Real format:", 10, y, 262);
+    AddMainLabel(this, gbxGeneral, "Real format:", 10, y, 262);
     cbRealFormat = edit(gbxGeneral, "cbRealFormat", "REALFORMAT", 276, y, 120);
     y += kRowHeight;
-    AddLabel(this, gbxGeneral, "Print method:", 10, y, 262);
+    AddMainLabel(this, gbxGeneral, "Print method:", 10, y, 262);
     cbOptDelTimPrn = lookup(gbxGeneral, "cbOptDelTimPrn", "OPTDELTIMPRNCODE", ds(&TdmQuelm::dsOptDelTimPrns),
                             "OPTDELTIMPRNCODE", "OPTDELTIMPRNCODE", 276, y, 190);
     cbOptDelTimPrn->OnClick = [this](TObject* sender) { cbOptDelTimPrnClick(sender); };
     y += kRowHeight;
-    AddLabel(this, gbxGeneral, "Print timestep (d):", 10, y, 262);
+    AddMainLabel(this, gbxGeneral, "Print timestep (d):", 10, y, 262);
     dbedtDelTimPrn = edit(gbxGeneral, "dbedtDelTimPrn", "DELTIMPRN", 276, y, 120);
     y += kRowHeight;
-    AddLabel(this, gbxGeneral, "Summary output:", 10, y, 262);
-    cbSummary = Make<TCheckBox>(this, gbxGeneral, "cbSummary");
+    AddMainLabel(this, gbxGeneral, "Summary output:", 10, y, 262);
+    cbSummary = MakeMainControl<TCheckBox>(this, gbxGeneral, "cbSummary");
     cbSummary->SetChecked(true);
-    cbSummary->SetBounds(276, y, 20, kControlHeight);
+    cbSummary->SetBounds(276, y, 20, kMainControlHeight);
     cbSummary->OnClick = [this](TObject* sender) { cbSummaryClick(sender); };
     y += kRowHeight;
-    AddLabel(this, gbxGeneral, "Detailed output:", 10, y, 262);
+    AddMainLabel(this, gbxGeneral, "Detailed output:", 10, y, 262);
     chkDetailedOutput = check(gbxGeneral, "chkDetailedOutput", "DETAILEDOUTPUT", 276, y);
     y += kRowHeight;
-    AddLabel(this, gbxGeneral, "Depth of target layer (m):", 10, y, 262);
+    AddMainLabel(this, gbxGeneral, "Depth of target layer (m):", 10, y, 262);
     edtZFoc = edit(gbxGeneral, "edtZFoc", "ZFOC", 276, y, 120);
     y += kRowHeight;
-    AddLabel(this, gbxGeneral, "Output cumulative:", 10, y, 262);
+    AddMainLabel(this, gbxGeneral, "Output cumulative:", 10, y, 262);
     chkPrintCumulatives = check(gbxGeneral, "chkPrintCumulatives", "PRINTCUMULATIVES", 276, y);
 
     // Hydrological module
-    gbxHydrology = Make<TGroupBox>(this, tsHydrology, "gbxHydrology");
+    gbxHydrology = MakeMainControl<TGroupBox>(this, tsHydrology, "gbxHydrology");
     gbxHydrology->SetCaption("Aquenta Control Parameters");
     gbxHydrology->SetBounds(8, 8, 512, 248);
     struct HydrologyRow {
@@ -564,7 +564,7 @@ void TfrmMain::CreateRunEditor()
     };
     y = 22;
     for (const HydrologyRow& row : hydrologyRows) {
-        AddLabel(this, gbxHydrology, row.label, 10, y, 330);
+        AddMainLabel(this, gbxHydrology, row.label, 10, y, 330);
         if (row.edit)
             *row.edit = edit(gbxHydrology, row.name, row.field, 344, y, 120);
         y += kRowHeight;
@@ -578,27 +578,27 @@ void TfrmMain::CreateRunEditor()
 
     // Run Status (read-only)
     auto text = [&](const String& name, const String& field, int left, int top, int width) {
-        auto* control = Make<TDBText>(this, tsRunStatus, name);
+        auto* control = MakeMainControl<TDBText>(this, tsRunStatus, name);
         control->SetDataSource(runs);
         control->SetDataField(field);
         control->SetBounds(left, top + 3, width, 17);
         return control;
     };
-    AddLabel(this, tsRunStatus, "RunID:", 8, 8, 160);
+    AddMainLabel(this, tsRunStatus, "RunID:", 8, 8, 160);
     txtRunID = text("txtRunID", "RUNID", 176, 8, 120);
-    AddLabel(this, tsRunStatus, "QUELM error messages:", 8, 36, 200);
-    memModelErrorText = Make<TDBMemo>(this, tsRunStatus, "memModelErrorText");
+    AddMainLabel(this, tsRunStatus, "QUELM error messages:", 8, 36, 200);
+    memModelErrorText = MakeMainControl<TDBMemo>(this, tsRunStatus, "memModelErrorText");
     memModelErrorText->SetDataSource(runs);
     memModelErrorText->SetDataField("MODELERRORTEXT");
     memModelErrorText->SetReadOnly(true);
     memModelErrorText->SetBounds(8, 60, 512, 200);
-    AddLabel(this, tsRunStatus, "Creation date:", 8, 270, 160);
+    AddMainLabel(this, tsRunStatus, "Creation date:", 8, 270, 160);
     txtCreationDate = text("txtCreationDate", "CREATIONDATE", 176, 270, 200);
-    AddLabel(this, tsRunStatus, "Modification date:", 8, 298, 160);
+    AddMainLabel(this, tsRunStatus, "Modification date:", 8, 298, 160);
     txtModificationDate = text("txtModificationDate", "MODIFICATIONDATE", 176, 298, 200);
-    AddLabel(this, tsRunStatus, "Summary results:", 8, 326, 160);
+    AddMainLabel(this, tsRunStatus, "Summary results:", 8, 326, 160);
     txtResultsSummary = text("txtResultsSummary", "RESULTSSUMMARY", 176, 326, 200);
-    AddLabel(this, tsRunStatus, "Detailed results:", 8, 354, 160);
+    AddMainLabel(this, tsRunStatus, "Detailed results:", 8, 354, 160);
     txtResultsDetailed = text("txtResultsDetailed", "RESULTSDETAILED", 176, 354, 200);
 
     busyControls_ = {pnlMain, gbxBrowseRuns, gbxEditRuns};

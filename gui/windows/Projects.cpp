@@ -5,7 +5,7 @@
 namespace {
 
 template <class T>
-T* Make(TComponent* owner, TWinControl* parent, const String& name)
+T* MakeProjectsControl(TComponent* owner, TWinControl* parent, const String& name)
 {
     auto* control = new T(owner);
     control->SetName(name);
@@ -23,9 +23,9 @@ TfrmProjects::TfrmProjects(TComponent* owner) : TEditorForm(owner, "%s - Project
     SetClientHeight(430);
     TDataSource* projects = dmQuelm ? dmQuelm->dsProjects : nullptr;
 
-    gbxBrowseProjects = Make<TGroupBox>(this, this, "gbxBrowseProjects");
+    gbxBrowseProjects = MakeProjectsControl<TGroupBox>(this, this, "gbxBrowseProjects");
     gbxBrowseProjects->SetCaption(" Browse Projects ");
-    grdProjects = Make<TDBGrid>(this, gbxBrowseProjects, "grdProjects");
+    grdProjects = MakeProjectsControl<TDBGrid>(this, gbxBrowseProjects, "grdProjects");
     grdProjects->SetDataSource(projects);
     grdProjects->SetReadOnly(true);
     grdProjects->SetOptions(TDBGridOptions{dgTitles, dgIndicator, dgColumnResize, dgColLines, dgRowLines, dgRowSelect,
@@ -44,29 +44,29 @@ TfrmProjects::TfrmProjects(TComponent* owner) : TEditorForm(owner, "%s - Project
         column->SetWidth(c.width);
     }
     grdProjects->OnDblClick = [this](TObject* sender) { grdProjectsDblClick(sender); };
-    navProjects = Make<TDBNavigator>(this, gbxBrowseProjects, "navProjects");
+    navProjects = MakeProjectsControl<TDBNavigator>(this, gbxBrowseProjects, "navProjects");
     navProjects->SetDataSource(projects);
     navProjects->SetVisibleButtons(TButtonSet{nbFirst, nbLast, nbInsert, nbDelete, nbPost, nbCancel});
     navProjects->SetShowHint(true);
 
-    gbxEditProject = Make<TGroupBox>(this, this, "gbxEditProject");
+    gbxEditProject = MakeProjectsControl<TGroupBox>(this, this, "gbxEditProject");
     gbxEditProject->SetCaption(" Edit Project ");
-    lblDescription = Make<TLabel>(this, gbxEditProject, "lblDescription");
+    lblDescription = MakeProjectsControl<TLabel>(this, gbxEditProject, "lblDescription");
     lblDescription->SetCaption("Description:");
-    edtDescription = Make<TDBEdit>(this, gbxEditProject, "edtDescription");
+    edtDescription = MakeProjectsControl<TDBEdit>(this, gbxEditProject, "edtDescription");
     edtDescription->SetDataSource(projects);
     edtDescription->SetDataField("DESCRIPTION");
     WireCharacterFilter(edtDescription);
-    btnComments = Make<TButton>(this, gbxEditProject, "btnComments");
+    btnComments = MakeProjectsControl<TButton>(this, gbxEditProject, "btnComments");
     btnComments->SetCaption("Comments...");
     if (projects)
         WireCommentsButton(btnComments, projects);
     WireNavigator(navProjects, edtDescription);
 
-    gbxSelectProject = Make<TGroupBox>(this, this, "gbxSelectProject");
-    lblSelectProject = Make<TLabel>(this, gbxSelectProject, "lblSelectProject");
+    gbxSelectProject = MakeProjectsControl<TGroupBox>(this, this, "gbxSelectProject");
+    lblSelectProject = MakeProjectsControl<TLabel>(this, gbxSelectProject, "lblSelectProject");
     lblSelectProject->SetCaption("Select Project");
-    btnOK = Make<TButton>(this, gbxSelectProject, "btnOK");
+    btnOK = MakeProjectsControl<TButton>(this, gbxSelectProject, "btnOK");
     btnOK->SetCaption("OK");
     btnOK->SetDefault(true);
     btnOK->OnClick = [this](TObject* sender) { btnOKClick(sender); };

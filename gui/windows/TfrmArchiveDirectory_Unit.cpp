@@ -11,7 +11,7 @@
 namespace {
 
 template <class T>
-T* Make(TForm* form, const String& name)
+T* MakeArchiveDirectoryControl(TForm* form, const String& name)
 {
     auto* control = new T(form);
     control->SetName(name);
@@ -37,28 +37,28 @@ TfrmArchiveDirectory::TfrmArchiveDirectory(TComponent* owner) : TForm(owner)
     SetClientWidth(604);
     SetClientHeight(550);
 
-    lblSelect = Make<TLabel>(this, "lblSelect");
+    lblSelect = MakeArchiveDirectoryControl<TLabel>(this, "lblSelect");
     lblSelect->SetCaption("Select the drive and directory where the archive should be placed");
-    DirectoryListBox = Make<TDirectoryTreeView>(this, "DirectoryListBox");
-    lblArchiveDirectory = Make<TLabel>(this, "lblArchiveDirectory");
+    DirectoryListBox = MakeArchiveDirectoryControl<TDirectoryTreeView>(this, "DirectoryListBox");
+    lblArchiveDirectory = MakeArchiveDirectoryControl<TLabel>(this, "lblArchiveDirectory");
     lblArchiveDirectory->SetCaption("Archive directory:");
-    edtArchiveDirectory = Make<TEdit>(this, "edtArchiveDirectory");
+    edtArchiveDirectory = MakeArchiveDirectoryControl<TEdit>(this, "edtArchiveDirectory");
     edtArchiveDirectory->SetReadOnly(true);
-    lblArchiveLog = Make<TLabel>(this, "lblArchiveLog");
+    lblArchiveLog = MakeArchiveDirectoryControl<TLabel>(this, "lblArchiveLog");
     lblArchiveLog->SetCaption("Archive log:");
-    memoLog = Make<TMemo>(this, "memoLog");
+    memoLog = MakeArchiveDirectoryControl<TMemo>(this, "memoLog");
     memoLog->SetReadOnly(true);
     memoLog->SetScrollBars(ssVertical);
 
-    btnArchive = Make<TButton>(this, "btnArchive");
+    btnArchive = MakeArchiveDirectoryControl<TButton>(this, "btnArchive");
     btnArchive->SetCaption("&Archive");
     btnArchive->SetDefault(true);
     btnArchive->OnClick = [this](TObject* sender) { btnArchiveClick(sender); };
-    btnClose = Make<TButton>(this, "btnClose");
+    btnClose = MakeArchiveDirectoryControl<TButton>(this, "btnClose");
     btnClose->SetCaption("Cancel");
     btnClose->Cancel = true;
     btnClose->OnClick = [this](TObject*) { Close(); };
-    btnHelp = Make<TButton>(this, "btnHelp");
+    btnHelp = MakeArchiveDirectoryControl<TButton>(this, "btnHelp");
     btnHelp->SetCaption("&Help");
     btnHelp->SetVisible(false); // the program has no help file
 

@@ -9,7 +9,7 @@
 namespace {
 
 template <class T>
-T* Make(TComponent* owner, TWinControl* parent, const String& name)
+T* MakeMoveRunToOtherProjectControl(TComponent* owner, TWinControl* parent, const String& name)
 {
     auto* control = new T(owner);
     control->SetName(name);
@@ -27,38 +27,38 @@ TfrmMoveRunToOtherProject::TfrmMoveRunToOtherProject(TComponent* owner) : TForm(
     SetClientWidth(491);
     SetClientHeight(250);
 
-    gbxRun = Make<TGroupBox>(this, this, "gbxRun");
+    gbxRun = MakeMoveRunToOtherProjectControl<TGroupBox>(this, this, "gbxRun");
     gbxRun->SetCaption(" Information on Run to be moved ");
     gbxRun->SetBounds(12, 10, 467, 88);
-    lblRunID = Make<TLabel>(this, gbxRun, "lblRunID");
+    lblRunID = MakeMoveRunToOtherProjectControl<TLabel>(this, gbxRun, "lblRunID");
     lblRunID->SetCaption("RunID:");
     lblRunID->SetBounds(12, 27, 80, 17);
-    edtRunID = Make<TEdit>(this, gbxRun, "edtRunID");
+    edtRunID = MakeMoveRunToOtherProjectControl<TEdit>(this, gbxRun, "edtRunID");
     edtRunID->SetReadOnly(true);
     edtRunID->SetBounds(96, 24, 80, 21);
-    lblRunName = Make<TLabel>(this, gbxRun, "lblRunName");
+    lblRunName = MakeMoveRunToOtherProjectControl<TLabel>(this, gbxRun, "lblRunName");
     lblRunName->SetCaption("Run Name:");
     lblRunName->SetBounds(12, 56, 80, 17);
-    edtRunName = Make<TEdit>(this, gbxRun, "edtRunName");
+    edtRunName = MakeMoveRunToOtherProjectControl<TEdit>(this, gbxRun, "edtRunName");
     edtRunName->SetReadOnly(true);
     edtRunName->SetBounds(96, 53, 358, 21);
 
-    gbxProject = Make<TGroupBox>(this, this, "gbxProject");
+    gbxProject = MakeMoveRunToOtherProjectControl<TGroupBox>(this, this, "gbxProject");
     gbxProject->SetCaption(" Select project where run should be moved to ");
     gbxProject->SetBounds(12, 108, 467, 64);
-    lblProject = Make<TLabel>(this, gbxProject, "lblProject");
+    lblProject = MakeMoveRunToOtherProjectControl<TLabel>(this, gbxProject, "lblProject");
     lblProject->SetCaption("Project:");
     lblProject->SetBounds(12, 29, 80, 17);
-    cbxProjects = Make<TComboBox>(this, gbxProject, "cbxProjects");
+    cbxProjects = MakeMoveRunToOtherProjectControl<TComboBox>(this, gbxProject, "cbxProjects");
     cbxProjects->SetStyle(csDropDownList);
     cbxProjects->SetBounds(96, 26, 358, 21);
 
-    btnClose = Make<TButton>(this, this, "btnClose");
+    btnClose = MakeMoveRunToOtherProjectControl<TButton>(this, this, "btnClose");
     btnClose->SetCaption("&Move");
     btnClose->SetDefault(true);
     btnClose->SetBounds(316, 213, 75, 25);
     btnClose->OnClick = [this](TObject* sender) { btnCloseClick(sender); };
-    btnCancel = Make<TButton>(this, this, "btnCancel");
+    btnCancel = MakeMoveRunToOtherProjectControl<TButton>(this, this, "btnCancel");
     btnCancel->SetCaption("Cancel");
     btnCancel->SetBounds(404, 213, 75, 25);
     btnCancel->OnClick = [this](TObject* sender) { btnCancelClick(sender); };

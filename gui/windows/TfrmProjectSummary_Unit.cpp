@@ -15,7 +15,7 @@
 namespace {
 
 template <class T>
-T* Make(TComponent* owner, TWinControl* parent, const String& name)
+T* MakeProjectSummaryControl(TComponent* owner, TWinControl* parent, const String& name)
 {
     auto* control = new T(owner);
     control->SetName(name);
@@ -45,15 +45,15 @@ TfrmProjectSummary::TfrmProjectSummary(TComponent* owner) : TForm(owner)
     SetClientWidth(750);
     SetClientHeight(550);
 
-    StatusBar1 = Make<TStatusBar>(this, this, "StatusBar1");
+    StatusBar1 = MakeProjectSummaryControl<TStatusBar>(this, this, "StatusBar1");
     StatusBar1->Panels()->Add()->SetWidth(300);
 
-    lblWait = Make<TLabel>(this, this, "lblWait");
+    lblWait = MakeProjectSummaryControl<TLabel>(this, this, "lblWait");
     lblWait->SetCaption("Wait for the grid to be displayed...");
-    pnlGrid = Make<TPanel>(this, this, "pnlGrid");
+    pnlGrid = MakeProjectSummaryControl<TPanel>(this, this, "pnlGrid");
     pnlGrid->SetBevelOuter(bvLowered);
     pnlGrid->SetCaption("");
-    grdSummary = Make<TPlusStringGrid>(this, pnlGrid, "grdSummary");
+    grdSummary = MakeProjectSummaryControl<TPlusStringGrid>(this, pnlGrid, "grdSummary");
     grdSummary->Align = alClient;
     grdSummary->SetFixedCols(0);
     // rows of 17 pixels, higher where the font needs it to show descenders and underscores
@@ -71,17 +71,17 @@ TfrmProjectSummary::TfrmProjectSummary(TComponent* owner) : TForm(owner)
     grdSummary->SortSettings()->Show = true;
     grdSummary->SortSettings()->IndexShow = true;
 
-    btnShowInBrowser = Make<TButton>(this, this, "btnShowInBrowser");
+    btnShowInBrowser = MakeProjectSummaryControl<TButton>(this, this, "btnShowInBrowser");
     btnShowInBrowser->SetCaption("Show in Internet Browser");
     btnShowInBrowser->OnClick = [this](TObject* sender) { btnShowInBrowserClick(sender); };
-    btnCopyToClipboard = Make<TButton>(this, this, "btnCopyToClipboard");
+    btnCopyToClipboard = MakeProjectSummaryControl<TButton>(this, this, "btnCopyToClipboard");
     btnCopyToClipboard->SetCaption("Copy to Clipboard");
     btnCopyToClipboard->OnClick = [this](TObject* sender) { btnCopyToClipboardClick(sender); };
-    btnClose = Make<TButton>(this, this, "btnClose");
+    btnClose = MakeProjectSummaryControl<TButton>(this, this, "btnClose");
     btnClose->SetCaption("&Close");
     btnClose->ModalResult = mrOk;
     btnClose->Cancel = true;
-    btnHelp = Make<TButton>(this, this, "btnHelp");
+    btnHelp = MakeProjectSummaryControl<TButton>(this, this, "btnHelp");
     btnHelp->SetCaption("&Help");
     btnHelp->SetVisible(false); // the program has no help file
 

@@ -1,5 +1,8 @@
 #include "platform/testing/quelm_test_support.h"
 
+#include <QElapsedTimer>
+#include <QTest>
+
 #include <vector>
 
 #include <cstdlib>
@@ -9,6 +12,15 @@
 #include <unistd.h>
 
 namespace quelmtest {
+
+bool WaitFor(const std::function<bool()>& condition, int ms)
+{
+    QElapsedTimer timer;
+    timer.start();
+    while (!condition() && timer.elapsed() < ms)
+        QTest::qWait(5);
+    return condition();
+}
 
 TempDir::TempDir()
 {

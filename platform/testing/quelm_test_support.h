@@ -24,6 +24,9 @@ private:
 std::string ReadFileBytes(const std::string& path);
 void WriteFileBytes(const std::string& path, const std::string& bytes);
 
+// Processes events until <condition> holds or <ms> milliseconds have passed; returns the condition.
+bool WaitFor(const std::function<bool()>& condition, int ms = 2000);
+
 // Source folder of the repository (for fixtures checked in beside the tests).
 std::string SourceDir();
 

@@ -10,7 +10,7 @@ namespace plotwell {
 
 namespace {
 
-bool numeric(const std::vector<std::string>& w, size_t i) { return w.size() > i && is_number(w[i]); }
+bool map_numeric(const std::vector<std::string>& w, size_t i) { return w.size() > i && is_number(w[i]); }
 bool given(const std::vector<std::string>& w, size_t i) { return w.size() > i && w[i] != "!"; }
 
 } // namespace
@@ -25,7 +25,7 @@ void polygon_value(plot_settings& ps, const words& w)
 {
     map_settings& m = ps.map;
     m.polygon_value_given = 1;
-    m.polygon_value_height = numeric(w, 1) ? finite_number(w[1], "POLYGON_VALUE") : 1.0;
+    m.polygon_value_height = map_numeric(w, 1) ? finite_number(w[1], "POLYGON_VALUE") : 1.0;
     if (ps.postscript_output) m.polygon_value_height *= ps.font_courier ? 1.66 : ps.font_times ? 1.5 : 1.34;
 }
 
@@ -51,7 +51,7 @@ void resolution(plot_settings& ps, const words& w)
 {
     // the resolution counts only on a device that draws cells as vectors or on paper
     if (!(ps.hardcopy_output() || ps.vector_output())) return;
-    if (numeric(w, 1) && to_double(w[1]) > 0) ps.map.resolution = finite_number(w[1], w[0].c_str());
+    if (map_numeric(w, 1) && to_double(w[1]) > 0) ps.map.resolution = finite_number(w[1], w[0].c_str());
 }
 
 void scale_bar(plot_settings& ps, const words& w)
@@ -59,9 +59,9 @@ void scale_bar(plot_settings& ps, const words& w)
     map_settings& m = ps.map;
     if (ps.app.zoom_shown) return;
     m.scale_bar = 1;
-    if (numeric(w, 1)) m.scale_length = finite_number(w[1], "SCALE_BAR");
-    if (numeric(w, 2)) m.scale_height = finite_number(w[2], "SCALE_BAR");
-    if (numeric(w, 3)) m.scale_divisions = std::clamp(to_int(w[3]), 1, 1000);
+    if (map_numeric(w, 1)) m.scale_length = finite_number(w[1], "SCALE_BAR");
+    if (map_numeric(w, 2)) m.scale_height = finite_number(w[2], "SCALE_BAR");
+    if (map_numeric(w, 3)) m.scale_divisions = std::clamp(to_int(w[3]), 1, 1000);
     if (given(w, 4)) {
         std::vector<std::string> p = split_fields(w[4], ',', 4);
         if (p.size() != 2) fatal_error("%s setting needs %d coordinates ','-seperated\n", "SCALE_BAR position", 2);
@@ -89,7 +89,7 @@ void north(plot_settings& ps, const words& w)
         m.north_x = p[0];
         m.north_y = p[1];
     }
-    if (numeric(w, 3)) m.north_size = to_double(w[3]) / 2;
+    if (map_numeric(w, 3)) m.north_size = to_double(w[3]) / 2;
 }
 
 void draw_vector(plot_settings& ps, const words& w)
@@ -97,14 +97,14 @@ void draw_vector(plot_settings& ps, const words& w)
     map_settings& m = ps.map;
     ps.vector_plot = 1;
     ps.draw_axis_numbers = 0;
-    m.vector_largest = numeric(w, 1) ? finite_number(w[1], "DRAW_VECTOR") : 0;
-    if (numeric(w, 4) && to_double(w[4]) != 0 && m.vector_largest != 0) {
+    m.vector_largest = map_numeric(w, 1) ? finite_number(w[1], "DRAW_VECTOR") : 0;
+    if (map_numeric(w, 4) && to_double(w[4]) != 0 && m.vector_largest != 0) {
         m.vector_log = 1;
         m.vector_log_lower = m.vector_largest > 0 ? std::log10(m.vector_largest) : 0;
         m.vector_largest = 0;
     }
-    m.vector_length = numeric(w, 2) ? to_double(w[2]) / 100.0 : 0.05;
-    m.vector_colour = numeric(w, 3) ? ((to_int(w[3]) + 1) & 255) : 1;
+    m.vector_length = map_numeric(w, 2) ? to_double(w[2]) / 100.0 : 0.05;
+    m.vector_colour = map_numeric(w, 3) ? ((to_int(w[3]) + 1) & 255) : 1;
 }
 
 void vector_border(plot_settings& ps, const words& w)
@@ -118,7 +118,7 @@ void vector_border(plot_settings& ps, const words& w)
             m.vector_border_y = to_double(p[1]);
         }
     }
-    m.vector_frame = numeric(w, 2) ? to_int(w[2]) : 1;
+    m.vector_frame = map_numeric(w, 2) ? to_int(w[2]) : 1;
 }
 
 // The class and matrix keywords count only in a matrix plot; elsewhere the line is left to the
@@ -128,21 +128,21 @@ const keyword_entry map_keywords[] = {
     {"EXTRA_CLASS", 1, not_matrix, [](plot_settings& ps, const words& w) { add_extra_class_line(ps, w); }},
     {"MATRIX_DEF_CLASS", 1, not_matrix,
      [](plot_settings& ps, const words& w) {
-         if (numeric(w, 1)) ps.matrix_def_class = to_int(w[1]) - 1;
+         if (map_numeric(w, 1)) ps.matrix_def_class = to_int(w[1]) - 1;
      }},
     {"POLYGON_VALUE", 1, not_matrix, polygon_value},
     {"RECORD_LENGTH", 1, not_matrix,
      [](plot_settings& ps, const words& w) {
-         if (numeric(w, 1)) ps.map.record_length = std::max(1, to_int(w[1]));
+         if (map_numeric(w, 1)) ps.map.record_length = std::max(1, to_int(w[1]));
      }},
     {"MATRIX_XCOLUMN", 1, not_matrix,
      [](plot_settings& ps, const words& w) {
-         if (numeric(w, 1)) ps.map.xcolumn = std::max(0, to_int(w[1]) - 1);
+         if (map_numeric(w, 1)) ps.map.xcolumn = std::max(0, to_int(w[1]) - 1);
      }},
     {"MATRIX_YRANGES", 1, not_matrix, matrix_yranges},
     {"MATRIX_XWIDTH", 1, not_matrix,
      [](plot_settings& ps, const words& w) {
-         if (numeric(w, 1)) ps.map.cell_width = finite_number(w[1], "MATRIX_XWIDTH");
+         if (map_numeric(w, 1)) ps.map.cell_width = finite_number(w[1], "MATRIX_XWIDTH");
      }},
     {"MATRIX_XRES", 1, not_matrix, resolution},
     {"MATRIX_RES", 1, not_matrix, resolution},
@@ -151,7 +151,7 @@ const keyword_entry map_keywords[] = {
     {"NORTH", 1, nullptr, north},
     {"NR_CUMCLASSES", 1, nullptr,
      [](plot_settings& ps, const words& w) {
-         if (numeric(w, 1)) ps.map.nr_cumclasses = std::clamp(to_int(w[1]), 0, 1000);
+         if (map_numeric(w, 1)) ps.map.nr_cumclasses = std::clamp(to_int(w[1]), 0, 1000);
      }},
     {"MAP_RIGHT", 1, nullptr, [](plot_settings& ps, const words&) { ps.map_right = 1; }},
     {"MAP_BOTTOM", 1, nullptr, [](plot_settings& ps, const words&) { ps.map_bottom = 1; }},

@@ -80,7 +80,7 @@ const switch_entry switches[] = {
      }},
 };
 
-bool numeric(const std::vector<std::string>& w, size_t i) { return w.size() > i && is_number(w[i]); }
+bool page_numeric(const std::vector<std::string>& w, size_t i) { return w.size() > i && is_number(w[i]); }
 
 double number_at(const std::vector<std::string>& w, size_t i) { return finite_number(w[i], w[0].c_str()); }
 
@@ -107,7 +107,7 @@ bool apply_axis_keyword(plot_settings& ps, axis_settings& a, const std::vector<s
         a.min_only = 1;
         if (!w[1].empty() && w[1].back() == '?') a.min_is_hint = 1;
     }
-    if (numeric(w, 2)) {
+    if (page_numeric(w, 2)) {
         a.max = number_at(w, 2);
         if (!is_number(w[1]))
             fatal_error("maximum %s-scale value but no minimum %s-scale value\n", w[0].c_str(), w[0].c_str());
@@ -117,13 +117,13 @@ bool apply_axis_keyword(plot_settings& ps, axis_settings& a, const std::vector<s
     }
     if (a.range_given) {
         // counts are 16-bit values: larger ones would only make endless ticks
-        if (numeric(w, 3)) {
+        if (page_numeric(w, 3)) {
             a.intervals = to_int(w[3]);
             if (a.intervals < 0 || a.intervals > 32767)
                 fatal_error("%s: %s intervals are out of range (0 to 32767)\n", w[0].c_str(), w[3].c_str());
             a.intervals_given = 1;
         }
-        if (numeric(w, 4)) {
+        if (page_numeric(w, 4)) {
             a.minor_ticks = to_int(w[4]) - 1;
             if (a.minor_ticks < -1 || a.minor_ticks > 32766)
                 fatal_error("%s: %s minor ticks are out of range (0 to 32767)\n", w[0].c_str(), w[4].c_str());
@@ -141,8 +141,8 @@ bool apply_axis_keyword(plot_settings& ps, axis_settings& a, const std::vector<s
             a.intervals = x_axis ? n : n - 1;
         }
     }
-    if (numeric(w, 6)) a.log_scale = to_int(w[6]);
-    if (x_axis && numeric(w, 7)) a.label_room = static_cast<float>(number_at(w, 7));
+    if (page_numeric(w, 6)) a.log_scale = to_int(w[6]);
+    if (x_axis && page_numeric(w, 7)) a.label_room = static_cast<float>(number_at(w, 7));
     if (x_axis && ps.matrix_plot) {
         ps.map_x1 = a.min;
         ps.map_x2 = a.max;
@@ -183,8 +183,8 @@ void draw_grid(plot_settings& ps, const words& w)
         ps.grid_vertical = (mode == 2 || mode == 3);
         if (n > 4) spacing(w[4]);
     }
-    if (numeric(w, 2)) ps.grid_line_type = to_int(w[2]);
-    if (numeric(w, 3)) ps.grid_in_front = to_int(w[3]);
+    if (page_numeric(w, 2)) ps.grid_line_type = to_int(w[2]);
+    if (page_numeric(w, 3)) ps.grid_in_front = to_int(w[3]);
 }
 
 void zoom(plot_settings& ps, const words& w)
@@ -211,20 +211,20 @@ const keyword_entry page_keywords[] = {
     {"GRAPH_RATIO", 1, nullptr,
      [](plot_settings& ps, const words& w) {
          ps.graph_ratio_given = 1;
-         ps.graph_ratio = numeric(w, 1) ? number_at(w, 1) : 1.0;
+         ps.graph_ratio = page_numeric(w, 1) ? number_at(w, 1) : 1.0;
      }},
     {"FIXED_YTEXT", 1, nullptr,
      [](plot_settings& ps, const words& w) {
-         if (numeric(w, 1)) ps.fixed_ytext = number_at(w, 1);
+         if (page_numeric(w, 1)) ps.fixed_ytext = number_at(w, 1);
      }},
     {"LEGEND_WIDTH", 1, nullptr, [](plot_settings& ps, const words& w) { ps.legend_width = w.size() > 1 ? number_at(w, 1) : 1.0; }},
     {"LINE_WIDTH", 1, nullptr, [](plot_settings& ps, const words& w) { ps.line_width = w.size() > 1 ? number_at(w, 1) : 1.0; }},
     {"CHAR_WIDTH", 1, nullptr, [](plot_settings& ps, const words& w) { ps.char_width = w.size() > 1 ? number_at(w, 1) : 1.0; }},
     {"AXISLINE_WIDTH", 1, nullptr, axisline_width},
-    {"TICS_INSIDE", 1, nullptr, [](plot_settings& ps, const words& w) { ps.tics_inside = numeric(w, 1) ? to_int(w[1]) : 3; }},
+    {"TICS_INSIDE", 1, nullptr, [](plot_settings& ps, const words& w) { ps.tics_inside = page_numeric(w, 1) ? to_int(w[1]) : 3; }},
     {"X_MARGIN", 1, nullptr, [](plot_settings& ps, const words& w) { ps.x_margin = w.size() > 1 ? number_at(w, 1) : 0; }},
     {"DRAW_GRID", 1, nullptr, draw_grid},
-    {"ZERO_LINE", 1, nullptr, [](plot_settings& ps, const words& w) { ps.zero_line = numeric(w, 1) ? to_int(w[1]) : 1; }},
+    {"ZERO_LINE", 1, nullptr, [](plot_settings& ps, const words& w) { ps.zero_line = page_numeric(w, 1) ? to_int(w[1]) : 1; }},
     {"NO_ZOOM", 1, nullptr, [](plot_settings& ps, const words&) { ps.zoom_allowed = 0; }},
     {"ZOOM", 2, nullptr, zoom},
     {"SKIP", 1, nullptr, [](plot_settings& ps, const words& w) { ps.skip_string = w.size() > 1 ? w[1] : std::string("*"); }},
@@ -236,8 +236,8 @@ const keyword_entry page_keywords[] = {
     {"DETECTION_VALUE", 1, nullptr,
      [](plot_settings& ps, const words& w) {
          ps.detection_given = 1;
-         ps.detection_below = numeric(w, 1) ? number_at(w, 1) : 0;
-         ps.detection_above = numeric(w, 2) ? number_at(w, 2) : 1.0;
+         ps.detection_below = page_numeric(w, 1) ? number_at(w, 1) : 0;
+         ps.detection_above = page_numeric(w, 2) ? number_at(w, 2) : 1.0;
      }},
 };
 

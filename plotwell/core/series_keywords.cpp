@@ -83,7 +83,7 @@ void per_series(const std::vector<std::string>& w, F f)
     for (size_t i = 1; i < w.size() && i <= static_cast<size_t>(max_series); ++i) f(static_cast<int>(i - 1), w[i]);
 }
 
-bool numeric(const std::vector<std::string>& w, size_t i) { return w.size() > i && is_number(w[i]); }
+bool series_numeric(const std::vector<std::string>& w, size_t i) { return w.size() > i && is_number(w[i]); }
 
 } // namespace
 
@@ -233,7 +233,7 @@ void patterns(plot_settings& ps, const words& w)
 void bitmap_colour(plot_settings& ps, const words& w)
 {
     const size_t n = w.size();
-    if (!numeric(w, 1) || n < 3) return;
+    if (!series_numeric(w, 1) || n < 3) return;
     int c = to_int(w[1]) + 1;
     if (c < 1 || c > 255) return;
     plot_settings::picture_fill& f = ps.picture_fills[c];
@@ -246,7 +246,7 @@ void bitmap_colour(plot_settings& ps, const words& w)
             f.tolerance = tol < 1 ? 0 : static_cast<int>(std::min(tol, 195076.0));
         }
     }
-    if (numeric(w, 4) && to_int(w[4]) >= 0) f.third = to_int(w[4]);
+    if (series_numeric(w, 4) && to_int(w[4]) >= 0) f.third = to_int(w[4]);
 }
 
 void percentiles(plot_settings& ps, const words& w)
@@ -258,7 +258,7 @@ void percentiles(plot_settings& ps, const words& w)
         for (const std::string& p : split_fields(w[2], ',', 33)) ps.percentiles.push_back(finite_number(p, "PERCENTILES"));
     if (ps.percentiles.empty()) ps.percentiles = {10, 50, 90};
     ps.percentile_samples = 10000;
-    if (numeric(w, 3)) {
+    if (series_numeric(w, 3)) {
         int s = to_int(w[3]);
         ps.percentile_samples = s < 1 ? 10000 : s;
     }

@@ -2,6 +2,7 @@
 // test and hint, the spectrum's layout, the theme colour boxes and their keys, and the picker's
 // value rules, keys and picks.
 #include "components/dropdown/PlusColorPickerDropDown.h"
+#include "platform/testing/quelm_test_support.h"
 
 #include "platform/framework/ControlHost.h"
 #include "platform/framework/Forms.h"
@@ -16,14 +17,7 @@
 
 namespace {
 
-bool WaitFor(const std::function<bool()>& condition, int ms = 2000)
-{
-    QElapsedTimer t;
-    t.start();
-    while (!condition() && t.elapsed() < ms)
-        QTest::qWait(5);
-    return condition();
-}
+using quelmtest::WaitFor;
 
 // ---------------------------------------------------------------- colour texts
 

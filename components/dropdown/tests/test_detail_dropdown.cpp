@@ -1,6 +1,7 @@
 // The detail drop-down on a real (offscreen) edit: completion while typing, Return and Esc,
 // the item index rules, the list keys while open and closed, and the type-ahead.
 #include "components/dropdown/PlusDetailDropDown.h"
+#include "platform/testing/quelm_test_support.h"
 
 #include "platform/framework/Forms.h"
 #include "platform/win/WinWindow.h"
@@ -12,14 +13,7 @@
 
 namespace {
 
-bool WaitFor(const std::function<bool()>& condition, int ms = 2000)
-{
-    QElapsedTimer t;
-    t.start();
-    while (!condition() && t.elapsed() < ms)
-        QTest::qWait(5);
-    return condition();
-}
+using quelmtest::WaitFor;
 
 struct DetailFixture {
     TForm* form = New<TForm>(nullptr);

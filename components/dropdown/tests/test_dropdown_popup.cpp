@@ -1,6 +1,7 @@
 // The drop-down edit with its pop-up on real (offscreen) windows: opening, placing, sizing,
 // closing by keys, by a click outside and by the button, and the looks.
 #include "components/dropdown/PlusDropDown.h"
+#include "platform/testing/quelm_test_support.h"
 
 #include "platform/framework/Forms.h"
 #include "platform/win/WinGdi.h"
@@ -13,14 +14,7 @@
 
 namespace {
 
-bool WaitFor(const std::function<bool()>& condition, int ms = 2000)
-{
-    QElapsedTimer t;
-    t.start();
-    while (!condition() && t.elapsed() < ms)
-        QTest::qWait(5);
-    return condition();
-}
+using quelmtest::WaitFor;
 
 // ---------------------------------------------------------------- placement rules
 

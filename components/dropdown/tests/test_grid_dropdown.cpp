@@ -2,6 +2,7 @@
 // while typing, the item-row link through sorting, rows hidden by a filter never chosen, grid
 // mode, the list's keys and mouse rules, and the styles.
 #include "components/dropdown/PlusCustomGridDropDown.h"
+#include "platform/testing/quelm_test_support.h"
 
 #include "platform/framework/Forms.h"
 #include "platform/framework/ImgList.h"
@@ -16,14 +17,7 @@ namespace {
 
 using PlusCustomGridDropDown::TDropDownItem;
 
-bool WaitFor(const std::function<bool()>& condition, int ms = 2000)
-{
-    QElapsedTimer t;
-    t.start();
-    while (!condition() && t.elapsed() < ms)
-        QTest::qWait(5);
-    return condition();
-}
+using quelmtest::WaitFor;
 
 const char* const kCities[][2] = {{"Berlin", "DE"}, {"Arles", "FR"},    {"Bremen", "DE"}, {"Paris", "FR"},
                                   {"Carthage", "TN"}, {"Zagreb", "HR"}, {"Brno", "CZ"}};

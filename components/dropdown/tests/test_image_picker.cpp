@@ -1,6 +1,7 @@
 // The image picker on a real (offscreen) form: items from the image list, choosing by image
 // index, the events of a choice, the list keys open and closed, cancelling, and the edit's image.
 #include "components/dropdown/PlusImagePickerDropDown.h"
+#include "platform/testing/quelm_test_support.h"
 
 #include "platform/framework/ControlHost.h"
 #include "platform/framework/Forms.h"
@@ -15,14 +16,7 @@
 
 namespace {
 
-bool WaitFor(const std::function<bool()>& condition, int ms = 2000)
-{
-    QElapsedTimer t;
-    t.start();
-    while (!condition() && t.elapsed() < ms)
-        QTest::qWait(5);
-    return condition();
-}
+using quelmtest::WaitFor;
 
 std::unique_ptr<TBitmap> Square(TColor c, int size = 16)
 {

@@ -2,6 +2,7 @@
 // and Esc, the item index rules, the keys of the closed edit and of the open list with its
 // type-ahead, cancelling, and the list grid's rows and sizes.
 #include "components/dropdown/PlusMultiColumnDropDown.h"
+#include "platform/testing/quelm_test_support.h"
 
 #include "platform/framework/Forms.h"
 #include "platform/framework/ImgList.h"
@@ -16,14 +17,7 @@ namespace {
 
 using PlusMultiColumnDropDown::TDropDownItem;
 
-bool WaitFor(const std::function<bool()>& condition, int ms = 2000)
-{
-    QElapsedTimer t;
-    t.start();
-    while (!condition() && t.elapsed() < ms)
-        QTest::qWait(5);
-    return condition();
-}
+using quelmtest::WaitFor;
 
 struct MultiFixture {
     TForm* form = New<TForm>(nullptr);

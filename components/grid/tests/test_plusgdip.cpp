@@ -8,7 +8,7 @@
 
 namespace {
 
-std::vector<uint8_t> Encode(const QImage& image, const char* format)
+std::vector<uint8_t> GdipEncode(const QImage& image, const char* format)
 {
     QByteArray bytes;
     QBuffer buffer(&bytes);
@@ -107,7 +107,7 @@ TEST(PlusGDIP, ImagesKindsAndColourKeys)
         TGPImageKind kind;
     };
     for (const Case& c : {Case{"PNG", ikPNG}, Case{"BMP", ikBMP}, Case{"JPEG", ikJPEG}, Case{"GIF", ikGIF}}) {
-        const std::vector<uint8_t> bytes = Encode(image, c.format);
+        const std::vector<uint8_t> bytes = GdipEncode(image, c.format);
         if (bytes.empty())
             continue; // no writer for this format
         Stream s(bytes);
@@ -121,7 +121,7 @@ TEST(PlusGDIP, ImagesKindsAndColourKeys)
     EXPECT_EQ(bad.LastStatus(), UnknownImageFormat);
     EXPECT_EQ(bad.GdipGetImageWidth(), 0u);
 
-    Stream png(Encode(image, "PNG"));
+    Stream png(GdipEncode(image, "PNG"));
     TGPBitmap bitmap(png.s);
     ARGB pixel = 0;
     EXPECT_EQ(bitmap.GdipBitmapGetPixel(0, 0, pixel), Ok);
@@ -142,7 +142,7 @@ TEST(GDIPicture, LoadsMeasuresDrawsAndKeepsItsBytes)
 {
     QImage image(8, 6, QImage::Format_RGB32);
     image.fill(qRgb(0, 0, 255));
-    const std::vector<uint8_t> png = Encode(image, "PNG");
+    const std::vector<uint8_t> png = GdipEncode(image, "PNG");
     TGDIPPicture p;
     int changes = 0;
     p.OnChange = [&](TObject*) { ++changes; };
@@ -170,7 +170,7 @@ TEST(GDIPicture, LoadsMeasuresDrawsAndKeepsItsBytes)
     bmp.fill(qRgb(255, 0, 255));
     bmp.setPixel(1, 1, qRgb(0, 0, 0));
     TGDIPPicture b;
-    Stream bs(Encode(bmp, "BMP"));
+    Stream bs(GdipEncode(bmp, "BMP"));
     b.LoadFromStream(bs.s);
     PatBlt(&dc, 0, 0, 30, 30, WHITENESS);
     b.Draw(&canvas, TRect(0, 0, 4, 4));

@@ -10,8 +10,8 @@
 
 namespace {
 
-struct Grid {
-    Grid()
+struct ControlsGrid {
+    ControlsGrid()
     {
         grid = new TPlusStringGrid(&form);
         grid->SetParent(&form);
@@ -56,7 +56,7 @@ TEST(PlusGridControls, DataCheckBoxesFollowTheirText)
         {"maybe", false, "Y", "N"}, {"", false, "Y", "N"},
     };
     for (const Case& c : cases) {
-        Grid g;
+        ControlsGrid g;
         g.Make(1, 1, ctDataCheckBox);
         g.grid->SetCells(1, 1, c.text);
         bool state = !c.checked;
@@ -69,7 +69,7 @@ TEST(PlusGridControls, DataCheckBoxesFollowTheirText)
     }
     // the check-true text of a cell may come from the event: every such box
     // changes with it
-    Grid g;
+    ControlsGrid g;
     g.Make(1, 1, ctVirtCheckBox);
     g.grid->SetCells(1, 1, "yes");
     g.grid->OnGetCheckTrue = [](TObject*, int, int, String& v) { v = "yes"; };
@@ -80,7 +80,7 @@ TEST(PlusGridControls, DataCheckBoxesFollowTheirText)
 
 TEST(PlusGridControls, TogglesAskTheCellAndReportTheChange)
 {
-    Grid g;
+    ControlsGrid g;
     g.Make(1, 1, ctCheckBox);
     g.Make(2, 1, ctDataCheckBox);
     g.grid->SetReadOnly(1, 1, true);
@@ -117,7 +117,7 @@ TEST(PlusGridControls, TogglesAskTheCellAndReportTheChange)
 
 TEST(PlusGridControls, RowCheckBoxesAreTheRowSelection)
 {
-    Grid g;
+    ControlsGrid g;
     g.grid->MouseActions()->SetHotmailRowSelect(true);
     EXPECT_TRUE(g.grid->IsCheckBoxCell(0, 3));
     EXPECT_TRUE(g.grid->ToggleCheckBox(0, 3, false));
@@ -131,7 +131,7 @@ TEST(PlusGridControls, RowCheckBoxesAreTheRowSelection)
 
 TEST(PlusGridControls, RadioGroupsAndRadioButtons)
 {
-    Grid g;
+    ControlsGrid g;
     TCellGraphic* radio = g.Radio(1, 1, {"low", "mid", "high"}, 2);
     g.grid->SelectRadioGroupItem(1, 1, false);
     EXPECT_EQ(radio->CellIndex, 0); // wraps
@@ -173,7 +173,7 @@ TEST(PlusGridControls, RadioGroupsAndRadioButtons)
 
 TEST(PlusGridControls, CheckGlyphAndButtonGeometry)
 {
-    Grid g;
+    ControlsGrid g;
     g.Make(1, 1, ctCheckBox);
     const TRect r = g.grid->CellRect(1, 1);
     EXPECT_TRUE(g.grid->HitCellCheckBox(1, 1, r.Right - 2, r.Top + 1));
@@ -202,7 +202,7 @@ TEST(PlusGridControls, CheckGlyphAndButtonGeometry)
 
 TEST(PlusGridControls, MouseAndKeyEntriesFireTheControlEvents)
 {
-    Grid g;
+    ControlsGrid g;
     // the cells carry properties, so the grid must be editable for their controls to take clicks
     g.grid->SetOptions(g.grid->Options() << goEditing);
     g.grid->SetDefaultRowHeight(24);
@@ -279,7 +279,7 @@ TEST(PlusGridControls, MouseAndKeyEntriesFireTheControlEvents)
 
 TEST(PlusGridControls, QueriesOfTheOtherCellKinds)
 {
-    Grid g;
+    ControlsGrid g;
     TCellGraphic* shape = g.Make(1, 1, ctShape);
     shape->CellIndex = int(clRed);
     EXPECT_EQ(g.grid->GetShapeColor(1, 1), clRed);
@@ -323,7 +323,7 @@ TEST(PlusGridControls, QueriesOfTheOtherCellKinds)
 
 TEST(PlusGridControls, ParkingAndScrollingTheSelection)
 {
-    Grid g;
+    ControlsGrid g;
     g.grid->SetRowCount(60);
     g.grid->SetCol(2);
     g.grid->SetRow(3);

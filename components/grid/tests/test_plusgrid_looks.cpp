@@ -13,8 +13,8 @@
 
 namespace {
 
-struct Grid {
-    Grid()
+struct LooksGrid {
+    LooksGrid()
     {
         grid = new TPlusStringGrid(&form);
         grid->SetParent(&form);
@@ -54,7 +54,7 @@ TEST(GridLookStyles, EachLookSetsItsColours)
          TColor(0xD1BBA4), 4, 3, "Office2007"},
     };
     for (const Case& c : cases) {
-        Grid g;
+        LooksGrid g;
         g.grid->SetLook(c.look);
         const TFixedLookColors& f = g.grid->FixedLookColors;
         EXPECT_EQ(f.From, c.from) << c.name;
@@ -76,7 +76,7 @@ TEST(GridLookStyles, EachLookSetsItsColours)
 
 TEST(GridLookStyles, AnUnchangedLookChangesNothing)
 {
-    Grid g;
+    LooksGrid g;
     g.grid->SetSelectionColor(clRed);
     g.grid->SetLook(glXP);
     EXPECT_EQ(g.grid->SelectionColor(), clRed);
@@ -93,7 +93,7 @@ TEST(GridLookStyles, AnUnchangedLookChangesNothing)
 
 TEST(GridLookStyles, StylesColourTheFooterSortHeaderAndEditors)
 {
-    Grid g;
+    LooksGrid g;
     StyledEditor editor;
     g.grid->AddStyledEditor(&editor, &editor);
     g.grid->ApplyStyleColors(0);
@@ -128,7 +128,7 @@ TEST(GridLookStyles, StylesColourTheFooterSortHeaderAndEditors)
 
 TEST(GridLookStyles, AColourSetMakesTheGridFlatWithGlyphs)
 {
-    Grid g;
+    LooksGrid g;
     StyledEditor editor;
     g.grid->AddStyledEditor(&editor, &editor);
     TControlColorSet set;
@@ -151,7 +151,7 @@ TEST(GridLookStyles, AColourSetMakesTheGridFlatWithGlyphs)
 
 TEST(GridLookStyles, ControlLookAndProgressSettings)
 {
-    Grid g;
+    LooksGrid g;
     TControlLook* cl = g.grid->ControlLook();
     EXPECT_EQ(cl->FixedGradientHoverFrom(), clGray);
     EXPECT_EQ(cl->CheckSize(), 15);
@@ -162,7 +162,7 @@ TEST(GridLookStyles, ControlLookAndProgressSettings)
     EXPECT_EQ(g.grid->FixedLookColors.From, ColorToRGB(clRed));
     cl->SetFixedGradientMirrorFrom(clNone); // always written
     EXPECT_EQ(g.grid->FixedLookColors.MirrorFrom, clNone);
-    Grid other;
+    LooksGrid other;
     cl->SetFixedGradientDownBorder(clBlue);
     cl->SetCheckSize(13);
     cl->SetFlatButton(true);

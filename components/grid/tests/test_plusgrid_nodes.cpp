@@ -9,8 +9,8 @@
 
 namespace {
 
-struct Grid {
-    explicit Grid(int rows = 12, int cols = 3)
+struct NodesGrid {
+    explicit NodesGrid(int rows = 12, int cols = 3)
     {
         grid = new TPlusStringGrid(&form);
         grid->SetParent(&form);
@@ -40,7 +40,7 @@ struct Grid {
 
 TEST(PlusGridNodes, AddingSetsLevelsCountAndLeavesTheNodeColumn)
 {
-    Grid g;
+    NodesGrid g;
     g.grid->SetCol(0);
     g.grid->AddNode(5, 3);
     EXPECT_EQ(g.grid->NodeCount, 1);
@@ -73,7 +73,7 @@ TEST(PlusGridNodes, AddingSetsLevelsCountAndLeavesTheNodeColumn)
 
 TEST(PlusGridNodes, NestedNodesContractAndExpandAsOneOutline)
 {
-    Grid g;
+    NodesGrid g;
     g.grid->AddNode(2, 6);
     g.grid->AddNode(4, 2);
     for (int r = 0; r < 12; ++r) {
@@ -117,7 +117,7 @@ TEST(PlusGridNodes, NestedNodesContractAndExpandAsOneOutline)
 
 TEST(PlusGridNodes, SpanZeroGovernsUpToTheNextNode)
 {
-    Grid g;
+    NodesGrid g;
     g.grid->AddNode(2, 0);
     g.grid->AddNode(6, 0);
     for (int r = 0; r < 12; ++r)
@@ -133,7 +133,7 @@ TEST(PlusGridNodes, SpanZeroGovernsUpToTheNextNode)
 
 TEST(PlusGridNodes, ExpandOneLeavesOnlyTheExpandedNodeOpen)
 {
-    Grid g;
+    NodesGrid g;
     g.grid->AddNode(1, 3);
     g.grid->AddNode(4, 3);
     g.grid->AddNode(7, 3);
@@ -147,7 +147,7 @@ TEST(PlusGridNodes, ExpandOneLeavesOnlyTheExpandedNodeOpen)
 
 TEST(PlusGridNodes, NodesUnderOtherHiddenRowsWorkOnRealRows)
 {
-    Grid g;
+    NodesGrid g;
     g.grid->HideRow(1);
     g.grid->AddNode(4, 3); // displayed at row 3
     EXPECT_TRUE(g.grid->IsNodeRow(3));
@@ -165,7 +165,7 @@ TEST(PlusGridNodes, NodesUnderOtherHiddenRowsWorkOnRealRows)
 
 TEST(PlusGridNodes, GlyphHitTestByNodeType)
 {
-    Grid g;
+    NodesGrid g;
     g.grid->AddNode(2, 3);
     g.grid->AddNode(3, 2);
     g.grid->CellNode()->SetNodeType(cnFlat);
@@ -190,7 +190,7 @@ TEST(PlusGridNodes, GlyphHitTestByNodeType)
 
 TEST(PlusGridNodes, TreeLineKinds)
 {
-    Grid g;
+    NodesGrid g;
     g.grid->SetFixedFooters(1);
     g.grid->AddNode(2, 4);
     g.grid->AddNode(3, 2);
@@ -204,7 +204,7 @@ TEST(PlusGridNodes, TreeLineKinds)
 
 TEST(PlusGridNodes, RowsInsertedAndRemovedInNodesKeepSpans)
 {
-    Grid g;
+    NodesGrid g;
     g.grid->AddNode(2, 6);
     g.grid->AddNode(4, 3);
     // inserting at a top-level node row: the node stays, its texts move to the
@@ -227,7 +227,7 @@ TEST(PlusGridNodes, RowsInsertedAndRemovedInNodesKeepSpans)
     EXPECT_EQ(g.grid->GetNodeSpan(2), 7);
     EXPECT_EQ(g.grid->RowCount(), 13);
     // a span of 1 is never lowered
-    Grid h;
+    NodesGrid h;
     h.grid->AddNode(3, 1);
     h.grid->AddNode(5, 2);
     h.grid->RemoveRowInNode(6);
@@ -239,7 +239,7 @@ TEST(PlusGridNodes, RowsInsertedAndRemovedInNodesKeepSpans)
 
 TEST(PlusGridNodes, ClicksAndKeysAskBeforeAndTellAfter)
 {
-    Grid g;
+    NodesGrid g;
     g.grid->AddNode(2, 3);
     std::vector<String> log;
     bool allow = false;
@@ -267,7 +267,7 @@ TEST(PlusGridNodes, ContractedNodesAreFreedWithTheGrid)
 {
     // rows hidden by a contracted node keep their cell records until the grid
     // goes (ASan)
-    Grid g;
+    NodesGrid g;
     g.grid->AddNode(1, 5);
     g.grid->AddCheckBox(2, 3, true);
     g.grid->SetColors(2, 4, clRed);

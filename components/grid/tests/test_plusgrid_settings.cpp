@@ -12,8 +12,8 @@
 
 namespace {
 
-struct Grid {
-    explicit Grid(int cols = 5, int rows = 10)
+struct SettingsGrid {
+    explicit SettingsGrid(int cols = 5, int rows = 10)
     {
         form.SetClientWidth(400);
         form.SetClientHeight(300);
@@ -66,7 +66,7 @@ TEST(PlusGridSettings, ObjectsCopyTheirSettingsAndIgnoreOtherSources)
 
 TEST(PlusGridSettings, BackgroundSettersRepaintEvenWhenUnchanged)
 {
-    Grid f;
+    SettingsGrid f;
     f.form.Show();
     f.grid->Update();
     TBackGround* bg = f.grid->BackGround();
@@ -84,7 +84,7 @@ TEST(PlusGridLayout, ColumnWidthsAndOrderGoToTheStoreAndComeBack)
     QTemporaryDir dir;
     const String ini = dir.filePath("layout.ini").toStdString();
     {
-        Grid f(3, 4);
+        SettingsGrid f(3, 4);
         f.grid->ColumnSize()->Location = clIniFile;
         f.grid->ColumnSize()->Key = ini;
         f.grid->ColumnSize()->Section = "Grid";
@@ -98,7 +98,7 @@ TEST(PlusGridLayout, ColumnWidthsAndOrderGoToTheStoreAndComeBack)
             store.WriteInteger("Grid", "Pos" + std::to_string(i), std::vector<int>{2, 0, 1}[size_t(i)]);
         store.UpdateFile();
     }
-    Grid f(3, 4);
+    SettingsGrid f(3, 4);
     f.grid->ColumnSize()->Location = clIniFile;
     f.grid->ColumnSize()->Key = ini;
     f.grid->ColumnSize()->Section = "Grid";
@@ -118,7 +118,7 @@ TEST(PlusGridLayout, ColumnWidthsAndOrderGoToTheStoreAndComeBack)
         store.WriteInteger("Grid", "Pos1", 2);
         store.UpdateFile();
     }
-    Grid g(3, 4);
+    SettingsGrid g(3, 4);
     g.grid->ColumnSize()->Location = clIniFile;
     g.grid->ColumnSize()->Key = ini;
     g.grid->ColumnSize()->Section = "Grid";
@@ -133,7 +133,7 @@ TEST(PlusGridLayout, ColumnWidthsAndOrderGoToTheStoreAndComeBack)
 
 TEST(PlusGridHooks, FixedCellsEditingAndFilterValues)
 {
-    Grid f(3, 4);
+    SettingsGrid f(3, 4);
     auto* g = f.grid;
     // with FixedRowAlways a grid shrunk to its asked fixed rows is fixed everywhere
     g->FixedRowAlways = true;
@@ -181,7 +181,7 @@ TEST(PlusGridHooks, FixedCellsEditingAndFilterValues)
 
 TEST(PlusGridHooks, ExportTextAndAutoDeletedRows)
 {
-    Grid f(3, 3);
+    SettingsGrid f(3, 3);
     auto* g = f.grid;
     g->AddCheckBox(1, 1, true);
     g->SetCells(1, 1, "");
@@ -215,7 +215,7 @@ TEST(PlusGridHooks, ExportTextAndAutoDeletedRows)
 
 TEST(PlusGridSelection, ListsCheckTheirIndexesAndKeepTheOrder)
 {
-    Grid f(4, 6);
+    SettingsGrid f(4, 6);
     auto* g = f.grid;
     EXPECT_THROW(g->GetRowSelected(6), EPlusGridError);
     EXPECT_THROW(g->GetRowSelected(-1), EPlusGridError);
@@ -249,7 +249,7 @@ TEST(PlusGridSelection, ListsCheckTheirIndexesAndKeepTheOrder)
 
 TEST(PlusGridHeaders, HeaderListsFillTheirRowAndColumnAndHighlightsComeAndGo)
 {
-    Grid f(5, 4);
+    SettingsGrid f(5, 4);
     auto* g = f.grid;
     TStringList headers;
     headers.Add("A");
@@ -273,7 +273,7 @@ TEST(PlusGridHeaders, HeaderListsFillTheirRowAndColumnAndHighlightsComeAndGo)
 
 TEST(PlusGridGroups, SubGroupingAddsSubHeadersInsideTheGroupsAndSubUngroupRestoresThem)
 {
-    Grid f(5, 7); // the sub-header text goes into the column right of the sub-grouped one
+    SettingsGrid f(5, 7); // the sub-header text goes into the column right of the sub-grouped one
     auto* g = f.grid;
     const char* keys[] = {"A", "A", "A", "B", "B", "B"};
     const char* subs[] = {"x", "x", "y", "z", "z", "z"};
@@ -322,7 +322,7 @@ TEST(PlusGridGroups, SubGroupingAddsSubHeadersInsideTheGroupsAndSubUngroupRestor
 
 TEST(PlusGridScroll, StretchingFillsTheWidthAndChecksTheColumn)
 {
-    Grid f(5, 4);
+    SettingsGrid f(5, 4);
     auto* g = f.grid;
     f.form.Show();
     EXPECT_THROW(g->StretchColumn(5), Exception);
@@ -338,7 +338,7 @@ TEST(PlusGridScroll, StretchingFillsTheWidthAndChecksTheColumn)
 
 TEST(PlusGridScroll, TheThumbHintNamesTheRowAndTheDragScrollsOnTimer)
 {
-    Grid f(3, 1000);
+    SettingsGrid f(3, 1000);
     auto* g = f.grid;
     g->SetDefaultRowHeight(10);
     g->SetBounds(0, 0, 300, 10 * 21 + 17 + 4);
@@ -370,7 +370,7 @@ TEST(PlusGridScroll, TheThumbHintNamesTheRowAndTheDragScrollsOnTimer)
 
 TEST(PlusGridScroll, ScrollBarsStayWhenAskedAndThumbsFollowTheContent)
 {
-    Grid f(3, 3);
+    SettingsGrid f(3, 3);
     auto* g = f.grid;
     f.form.Show();
     g->SetScrollBarAlways(saVert);
@@ -389,7 +389,7 @@ TEST(PlusGridScroll, ScrollBarsStayWhenAskedAndThumbsFollowTheContent)
 
 TEST(PlusGridLifecycle, AssignCopiesSettingsSizesAndTextsButNoColours)
 {
-    Grid a(4, 5), b(2, 2);
+    SettingsGrid a(4, 5), b(2, 2);
     a.grid->SetColWidths(2, 99);
     a.grid->SetColors(1, 1, clRed);
     a.grid->Grouping()->ShowGroupCount = true;

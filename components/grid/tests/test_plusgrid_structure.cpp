@@ -9,8 +9,8 @@
 
 namespace {
 
-struct Grid {
-    explicit Grid(int cols = 5, int rows = 10)
+struct StructureGrid {
+    explicit StructureGrid(int cols = 5, int rows = 10)
     {
         grid = new TPlusStringGrid(&form);
         grid->SetParent(&form);
@@ -39,7 +39,7 @@ struct Grid {
 
 TEST(PlusGridColumns, HiddenColumnMappingAndWidthsComeBack)
 {
-    Grid f(5, 4);
+    StructureGrid f(5, 4);
     auto* g = f.grid;
     g->SetColWidths(2, 77);
     g->HideColumn(2);
@@ -79,7 +79,7 @@ TEST(PlusGridColumns, HiddenColumnMappingAndWidthsComeBack)
 
 TEST(PlusGridColumns, HidingTheCurrentLastColumnMovesColLeft)
 {
-    Grid f(5, 4);
+    StructureGrid f(5, 4);
     auto* g = f.grid;
     g->SetCol(4);
     g->HideColumn(4);
@@ -88,7 +88,7 @@ TEST(PlusGridColumns, HidingTheCurrentLastColumnMovesColLeft)
 
 TEST(PlusGridRows, HideAndUnhideRowsKeepTextsColoursAndHeights)
 {
-    Grid f(4, 10);
+    StructureGrid f(4, 10);
     auto* g = f.grid;
     g->SetColors(1, 4, clRed);
     g->SetRowHeights(5, 40);
@@ -123,7 +123,7 @@ TEST(PlusGridRows, HideAndUnhideRowsKeepTextsColoursAndHeights)
 
 TEST(PlusGridRows, HiddenColumnCellsTravelWithHiddenRows)
 {
-    Grid f(4, 8);
+    StructureGrid f(4, 8);
     auto* g = f.grid;
     g->HideColumn(2);
     g->HideRow(3);
@@ -136,7 +136,7 @@ TEST(PlusGridRows, HiddenColumnCellsTravelWithHiddenRows)
 
 TEST(PlusGridRows, HideRowListAndUnhideLastLevelRestoreTheOrder)
 {
-    Grid f(3, 8);
+    StructureGrid f(3, 8);
     auto* g = f.grid;
     TIntList list(-1, -1);
     list.Add(2);
@@ -154,7 +154,7 @@ TEST(PlusGridRows, HideRowListAndUnhideLastLevelRestoreTheOrder)
 
 TEST(PlusGridRows, RemovingRowsShiftsHiddenRowsAndMovesHiddenColumnCells)
 {
-    Grid f(4, 10);
+    StructureGrid f(4, 10);
     auto* g = f.grid;
     g->HideColumn(3);
     g->HideRow(7);
@@ -176,7 +176,7 @@ TEST(PlusGridRows, RemovingRowsShiftsHiddenRowsAndMovesHiddenColumnCells)
 
 TEST(PlusGridRows, InsertAndRemoveAroundMergedCellsKeepRecordsWithTheirRows)
 {
-    Grid f(5, 8);
+    StructureGrid f(5, 8);
     auto* g = f.grid;
     ASSERT_TRUE(g->MergeCellRange(1, 4, 2, 2));
     g->SetColors(3, 6, clLime);
@@ -199,7 +199,7 @@ TEST(PlusGridRows, InsertAndRemoveAroundMergedCellsKeepRecordsWithTheirRows)
 
 TEST(PlusGridColumns, InsertAndRemoveColumns)
 {
-    Grid f(5, 3);
+    StructureGrid f(5, 3);
     auto* g = f.grid;
     g->SetColWidths(1, 90);
     g->InsertCols(1, 2);
@@ -220,7 +220,7 @@ TEST(PlusGridColumns, InsertAndRemoveColumns)
 
 TEST(PlusGridRows, OutOfRangeIndexesAreNoOps)
 {
-    Grid f(4, 6);
+    StructureGrid f(4, 6);
     auto* g = f.grid;
     const std::vector<std::function<void()>> calls = {
         [&] { g->HideRows(-5, -1); },     [&] { g->HideRows(50, 60); },     [&] { g->UnhideRows(7, 2); },
@@ -245,7 +245,7 @@ TEST(PlusGridRows, OutOfRangeIndexesAreNoOps)
 
 TEST(PlusGridGroups, GroupingWithSummaryGivesTheLayoutAndUngroupRestoresIt)
 {
-    Grid f(4, 7);
+    StructureGrid f(4, 7);
     auto* g = f.grid;
     const char* values[] = {"A", "B", "A", "C", "B", "B"};
     for (int r = 1; r <= 6; ++r)
@@ -297,7 +297,7 @@ TEST(PlusGridGroups, GroupingWithSummaryGivesTheLayoutAndUngroupRestoresIt)
 
 TEST(PlusGridGroups, ContractedGroupsHideTheirRowsAndCalculationsSkipHeaders)
 {
-    Grid f(4, 6);
+    StructureGrid f(4, 6);
     auto* g = f.grid;
     const char* keys[] = {"x", "x", "y", "y", "y"};
     const char* numbers[] = {"2", "4", "6", "8", "10"};

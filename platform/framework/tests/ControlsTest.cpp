@@ -11,9 +11,9 @@
 namespace {
 
 // Logs the messages and events it sees; paints a red square.
-class Probe : public TCustomControl {
+class ControlProbe : public TCustomControl {
 public:
-    explicit Probe(TComponent* owner) : TCustomControl(owner) {}
+    explicit ControlProbe(TComponent* owner) : TCustomControl(owner) {}
     std::vector<String> log;
     bool swallowKeys = false;
     bool failPaint = false;
@@ -64,7 +64,7 @@ struct Shown {
     {
         form.SetClientWidth(200);
         form.SetClientHeight(150);
-        probe = new Probe(&form);
+        probe = new ControlProbe(&form);
         probe->SetParent(&form);
         probe->SetBounds(10, 10, 100, 80);
         form.Show();
@@ -73,7 +73,7 @@ struct Shown {
         QApplication::processEvents();
     }
     TForm form{nullptr};
-    Probe* probe = nullptr;
+    ControlProbe* probe = nullptr;
 };
 
 } // namespace
@@ -193,16 +193,16 @@ TEST(Controls, AlignedControlsFillTheirParent)
     form.SetClientWidth(300);
     form.SetClientHeight(200);
     auto make = [&](TAlign align, int w, int h) {
-        auto* c = new Probe(&form);
+        auto* c = new ControlProbe(&form);
         c->SetBounds(0, 0, w, h);
         c->Align = align;
         c->SetParent(&form);
         return c;
     };
-    Probe* top = make(alTop, 10, 30);
-    Probe* bottom = make(alBottom, 10, 20);
-    Probe* left = make(alLeft, 50, 10);
-    Probe* client = make(alClient, 10, 10);
+    ControlProbe* top = make(alTop, 10, 30);
+    ControlProbe* bottom = make(alBottom, 10, 20);
+    ControlProbe* left = make(alLeft, 50, 10);
+    ControlProbe* client = make(alClient, 10, 10);
     form.SetClientHeight(240); // a resize places them again
     EXPECT_EQ(top->BoundsRect(), TRect(0, 0, 300, 30));
     EXPECT_EQ(bottom->BoundsRect(), TRect(0, 220, 300, 240));

@@ -1,4 +1,5 @@
 #include "platform/framework/Forms.h"
+#include "platform/testing/quelm_test_support.h"
 #include "platform/framework/ControlHost.h"
 
 #include <QApplication>
@@ -8,14 +9,7 @@
 
 namespace {
 
-bool WaitFor(const std::function<bool()>& condition, int ms = 2000)
-{
-    QElapsedTimer t;
-    t.start();
-    while (!condition() && t.elapsed() < ms)
-        QTest::qWait(5);
-    return condition();
-}
+using quelmtest::WaitFor;
 
 // Logs the activation messages a form gets.
 class LoggingPopup : public TPopupForm {

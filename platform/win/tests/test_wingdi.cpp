@@ -17,8 +17,8 @@ constexpr COLORREF kRed = RGB(255, 0, 0);
 constexpr COLORREF kBlue = RGB(0, 0, 255);
 
 // A white test device with its own recorder.
-struct Device {
-    explicit Device(int w = 40, int h = 40) : dc(w, h) { dc.Recorder = &log; }
+struct GdiDevice {
+    explicit GdiDevice(int w = 40, int h = 40) : dc(w, h) { dc.Recorder = &log; }
     COLORREF At(int x, int y) { return GetPixel(&dc, x, y); }
     HDC operator&() { return &dc; }
     DeviceContext dc;
@@ -53,7 +53,7 @@ QRect InkBox(DeviceContext& dc, COLORREF background = kWhite)
 
 TEST(GdiShapes, RectangleKeepsThePenInsideAndTheNullPenShrinksTheFill)
 {
-    Device d;
+    GdiDevice d;
     Selected brush(&d, CreateSolidBrush(kRed));
     Rectangle(&d, 2, 2, 6, 6);
     EXPECT_EQ(d.At(2, 2), kBlack);
@@ -78,7 +78,7 @@ TEST(GdiShapes, RectangleKeepsThePenInsideAndTheNullPenShrinksTheFill)
 
 TEST(GdiShapes, WidePenRectangleStaysInside)
 {
-    Device d;
+    GdiDevice d;
     Selected pen(&d, CreatePen(PS_SOLID, 3, kBlue));
     Rectangle(&d, 0, 0, 10, 10);
     for (int i : {0, 1, 2})
@@ -95,7 +95,7 @@ TEST(GdiShapes, WidePenRectangleStaysInside)
 TEST(GdiShapes, WidePolylinesWrittenDirectlyMatchThePaintersStroke)
 {
     for (int width : {2, 3, 4, 5, 8}) {
-        Device d(60, 60);
+        GdiDevice d(60, 60);
         Selected pen(&d, CreatePen(PS_SOLID, width, kBlue));
         const POINT flat[] = {{10, 10}, {40, 10}, {40, 45}};
         Polyline(&d, flat, 3);
@@ -115,7 +115,7 @@ TEST(GdiShapes, WidePolylinesWrittenDirectlyMatchThePaintersStroke)
         std::vector<POINT> points;
         for (int i = 0; i < 40; ++i)
             points.push_back(POINT{5 + std::rand() % 190, 5 + std::rand() % 140});
-        Device direct(200, 150);
+        GdiDevice direct(200, 150);
         QImage surface(200, 150, QImage::Format_RGB32);
         surface.fill(Qt::white);
         QPixmap pixmap(200, 150);
@@ -140,7 +140,7 @@ TEST(GdiShapes, WidePolylinesWrittenDirectlyMatchThePaintersStroke)
         EXPECT_LT(differ, ink / 25) << width;
     }
 
-    Device clipped(40, 40);
+    GdiDevice clipped(40, 40);
     Selected pen(&clipped, CreatePen(PS_SOLID, 5, kRed));
     HRGN region = CreateRectRgn(0, 0, 20, 40);
     SelectClipRgn(&clipped, region);
@@ -156,7 +156,7 @@ TEST(GdiShapes, WidePolylinesWrittenDirectlyMatchThePaintersStroke)
 TEST(GdiShapes, LinesFarBeyondTheSurfaceDrawTheirVisiblePart)
 {
     for (int width : {1, 4}) {
-        Device d;
+        GdiDevice d;
         Selected pen(&d, CreatePen(PS_SOLID, width, kBlue));
         MoveToEx(&d, -1000000000, 20, nullptr);
         LineTo(&d, 1000000000, 20);
@@ -170,7 +170,7 @@ TEST(GdiShapes, LinesFarBeyondTheSurfaceDrawTheirVisiblePart)
 
 TEST(GdiShapes, LineToLeavesOutItsEndPoint)
 {
-    Device d;
+    GdiDevice d;
     MoveToEx(&d, 0, 5, nullptr);
     LineTo(&d, 5, 5);
     EXPECT_EQ(d.At(0, 5), kBlack);
@@ -192,7 +192,7 @@ TEST(GdiShapes, LineToLeavesOutItsEndPoint)
 
 TEST(GdiShapes, StyledPenFollowsItsPatternWithOpaqueGaps)
 {
-    Device d;
+    GdiDevice d;
     Selected pen(&d, CreatePen(PS_DOT, 1, kBlack));
     SetBkColor(&d, kRed);
     MoveToEx(&d, 0, 0, nullptr);
@@ -208,7 +208,7 @@ TEST(GdiShapes, StyledPenFollowsItsPatternWithOpaqueGaps)
 
 TEST(GdiShapes, XorDrawingAndFocusRectUndoThemselves)
 {
-    Device d;
+    GdiDevice d;
     RECT r{1, 1, 20, 20};
     FillRect(&d, &r, static_cast<HBRUSH>(GetStockObject(GRAY_BRUSH)));
     const QImage before = d.dc.Image()->copy();
@@ -239,7 +239,7 @@ TEST(GdiShapes, PolygonFillModes)
         star[i] = POINT{LONG(std::lround(50 + 45 * std::cos(a))), LONG(std::lround(50 + 45 * std::sin(a)))};
     }
     for (int mode : {ALTERNATE, WINDING}) {
-        Device d(100, 100);
+        GdiDevice d(100, 100);
         Selected brush(&d, CreateSolidBrush(kBlue));
         SelectObject(&d, GetStockObject(NULL_PEN));
         SetPolyFillMode(&d, mode);
@@ -253,13 +253,13 @@ TEST(GdiShapes, PolygonFillModes)
 
 TEST(GdiShapes, EllipseAndRoundRectStayInTheirBox)
 {
-    Device d;
+    GdiDevice d;
     Selected brush(&d, CreateSolidBrush(kRed));
     Ellipse(&d, 2, 2, 22, 12);
     EXPECT_EQ(d.At(12, 7), kRed);
     EXPECT_EQ(d.At(2, 2), kWhite); // the corner lies outside the ellipse
     EXPECT_EQ(InkBox(d.dc), QRect(2, 2, 20, 10));
-    Device e;
+    GdiDevice e;
     Selected brush2(&e, CreateSolidBrush(kRed));
     RoundRect(&e, 1, 1, 31, 21, 8, 8);
     EXPECT_EQ(InkBox(e.dc), QRect(1, 1, 30, 20));
@@ -269,7 +269,7 @@ TEST(GdiShapes, EllipseAndRoundRectStayInTheirBox)
 
 TEST(GdiFills, FillRectFrameRectAndClipping)
 {
-    Device d;
+    GdiDevice d;
     Selected brush(&d, CreateSolidBrush(kRed));
     RECT r{2, 2, 8, 6};
     FillRect(&d, &r, static_cast<HBRUSH>(brush.object_));
@@ -280,7 +280,7 @@ TEST(GdiFills, FillRectFrameRectAndClipping)
     EXPECT_EQ(d.At(14, 14), kBlack);
     EXPECT_EQ(d.At(12, 12), kWhite);
 
-    Device c;
+    GdiDevice c;
     IntersectClipRect(&c, 5, 5, 10, 10);
     RECT all{0, 0, 40, 40};
     FillRect(&c, &all, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
@@ -295,7 +295,7 @@ TEST(GdiFills, FillRectFrameRectAndClipping)
 
 TEST(GdiObjects, SelectedObjectsCannotBeDeletedAndStockObjectsStay)
 {
-    Device d;
+    GdiDevice d;
     HPEN pen = CreatePen(PS_SOLID, 1, kRed);
     HGDIOBJ old = SelectObject(&d, pen);
     EXPECT_EQ(old, GetStockObject(BLACK_PEN));
@@ -323,14 +323,14 @@ TEST(GdiObjects, FixedSystemColoursAndDeviceCaps)
     EXPECT_EQ(GetSysColor(COLOR_BTNSHADOW), COLORREF(0x808080));
     EXPECT_EQ(GetSysColor(COLOR_INFOBK), COLORREF(0xE1FFFF));
     EXPECT_EQ(GetSysColorBrush(COLOR_HIGHLIGHT)->brush.lbColor, GetSysColor(COLOR_HIGHLIGHT));
-    Device d;
+    GdiDevice d;
     EXPECT_EQ(GetDeviceCaps(&d, LOGPIXELSX), 96);
     EXPECT_EQ(GetDeviceCaps(&d, LOGPIXELSY), 96);
 }
 
 TEST(GdiText, DrawTextLayout)
 {
-    Device d(300, 100);
+    GdiDevice d(300, 100);
     Selected font(&d, CreateFont(-11, 0, 0, 0, FW_NORMAL, 0, 0, 0, 0, 0, 0, 0, 0, "Tahoma"));
     SIZE plain{};
     GetTextExtentPoint32(&d, "Save as", 7, &plain);
@@ -410,7 +410,7 @@ TEST(GdiText, DrawTextUnderlinesTheAccelerator)
         {"Save", 0, false, true, false},
     };
     for (const Case& c : cases) {
-        Device d(120, 40);
+        GdiDevice d(120, 40);
         Selected font(&d, CreateFont(-16, 0, 0, 0, FW_NORMAL, 0, 0, 0, 0, 0, 0, 0, 0, "Tahoma"));
         SetBkMode(&d, TRANSPARENT);
         TEXTMETRIC tm{};
@@ -439,7 +439,7 @@ TEST(GdiText, DrawTextUnderlinesTheAccelerator)
 
 TEST(GdiText, DrawTextPlacesAndClipsItsInk)
 {
-    Device d(120, 40);
+    GdiDevice d(120, 40);
     Selected font(&d, CreateFont(-11, 0, 0, 0, FW_BOLD, 0, 0, 0, 0, 0, 0, 0, 0, "Tahoma"));
     SetBkMode(&d, TRANSPARENT);
     SetTextColor(&d, kBlue);
@@ -449,7 +449,7 @@ TEST(GdiText, DrawTextPlacesAndClipsItsInk)
     ASSERT_FALSE(ink.isEmpty());
     EXPECT_NEAR(ink.center().x(), 60, 3);
     EXPECT_NEAR(ink.center().y(), 20, 3);
-    Device c(120, 40);
+    GdiDevice c(120, 40);
     Selected font2(&c, CreateFont(-11, 0, 0, 0, FW_BOLD, 0, 0, 0, 0, 0, 0, 0, 0, "Tahoma"));
     RECT narrow{0, 0, 12, 40};
     DrawText(&c, "WWWWWWWW", -1, &narrow, DT_SINGLELINE);
@@ -458,7 +458,7 @@ TEST(GdiText, DrawTextPlacesAndClipsItsInk)
 
 TEST(GdiText, EscapementTurnsTheText)
 {
-    Device d(80, 80);
+    GdiDevice d(80, 80);
     Selected font(&d, CreateFont(-12, 0, 900, 900, FW_NORMAL, 0, 0, 0, 0, 0, 0, 0, 0, "Arial"));
     SetBkMode(&d, TRANSPARENT);
     TextOut(&d, 30, 70, "HHHHHH", 6);
@@ -470,7 +470,7 @@ TEST(GdiText, EscapementTurnsTheText)
 
 TEST(GdiBlit, BitBltCopiesAndMapsMonochromeBitmaps)
 {
-    Device d;
+    GdiDevice d;
     HDC mem = CreateCompatibleDC(&d);
     HBITMAP bmp = CreateCompatibleBitmap(&d, 4, 4);
     HGDIOBJ old = SelectObject(mem, bmp);
@@ -491,7 +491,7 @@ TEST(GdiBlit, BitBltCopiesAndMapsMonochromeBitmaps)
     const BYTE bits[] = {0xA0, 0, 0xA0, 0}; // rows of 2 bytes: 1010...
     HBITMAP mono = CreateBitmap(4, 2, 1, 1, bits);
     old = SelectObject(mem, mono);
-    Device e;
+    GdiDevice e;
     SetTextColor(&e, kBlue);
     SetBkColor(&e, kRed);
     BitBlt(&e, 0, 0, 4, 2, mem, 0, 0, SRCCOPY);

@@ -7,8 +7,8 @@
 
 namespace {
 
-struct Device {
-    explicit Device(int w = 40, int h = 40) : dc(w, h) { dc.Recorder = &log; }
+struct BlendDevice {
+    explicit BlendDevice(int w = 40, int h = 40) : dc(w, h) { dc.Recorder = &log; }
     COLORREF At(int x, int y) { return GetPixel(&dc, x, y); }
     DeviceContext dc;
     TGdiRecorder log;
@@ -65,7 +65,7 @@ TEST(AlphaBlend, ConstantAndPerPixelAlpha)
         {0, AC_SRC_ALPHA, RGB(255, 255, 255)},   // nothing
     };
     for (const Case& c : cases) {
-        Device d;
+        BlendDevice d;
         BLENDFUNCTION blend{AC_SRC_OVER, 0, c.constant, c.format};
         ASSERT_TRUE(AlphaBlend(&d.dc, 2, 2, 4, 4, half.dc, 0, 0, 4, 4, blend));
         const COLORREF got = d.At(3, 3);
@@ -77,7 +77,7 @@ TEST(AlphaBlend, ConstantAndPerPixelAlpha)
     }
 
     // Stretched to twice the size; a source area outside the source fails.
-    Device d;
+    BlendDevice d;
     BLENDFUNCTION opaque{AC_SRC_OVER, 0, 255, 0};
     EXPECT_TRUE(AlphaBlend(&d.dc, 0, 0, 8, 8, half.dc, 0, 0, 4, 4, opaque));
     EXPECT_EQ(d.At(7, 7), RGB(128, 0, 0));
@@ -87,7 +87,7 @@ TEST(AlphaBlend, ConstantAndPerPixelAlpha)
 
 TEST(GradientFill, RectanglesAndTriangles)
 {
-    Device d(20, 20);
+    BlendDevice d(20, 20);
     TRIVERTEX v[2];
     v[0] = TRIVERTEX{0, 0, 0xFF00, 0, 0, 0};
     v[1] = TRIVERTEX{11, 4, 0, 0, 0xFF00, 0};
@@ -105,7 +105,7 @@ TEST(GradientFill, RectanglesAndTriangles)
     EXPECT_EQ(d.At(3, 10), RGB(255, 0, 0));
     EXPECT_EQ(d.At(3, 19), RGB(0, 0, 255));
 
-    Device t(20, 20);
+    BlendDevice t(20, 20);
     TRIVERTEX tv[3] = {{0, 0, 0xFF00, 0, 0, 0}, {19, 0, 0, 0xFF00, 0, 0}, {0, 19, 0, 0, 0xFF00, 0}};
     GRADIENT_TRIANGLE tri{0, 1, 2};
     ASSERT_TRUE(GradientFill(&t.dc, tv, 3, &tri, 1, GRADIENT_FILL_TRIANGLE));
@@ -125,13 +125,13 @@ TEST(Icons, DrawnByAlphaMaskOrColours)
     HICON icon = CreateIconFromImage(picture);
     ASSERT_NE(icon, nullptr);
 
-    Device d(20, 20);
+    BlendDevice d(20, 20);
     ASSERT_TRUE(DrawIconEx(&d.dc, 2, 2, icon, 0, 0, 0, nullptr, DI_NORMAL));
     EXPECT_EQ(d.At(2, 2), RGB(255, 255, 255));
     EXPECT_EQ(d.At(3, 3), RGB(0, 0, 255));
     EXPECT_EQ(d.At(6, 6), RGB(255, 255, 255)); // natural size 4 x 4
 
-    Device e(20, 20);
+    BlendDevice e(20, 20);
     HBRUSH green = CreateSolidBrush(RGB(0, 255, 0));
     DrawIconEx(&e.dc, 0, 0, icon, 8, 8, 0, green, DI_NORMAL); // brush behind, stretched
     EXPECT_EQ(e.At(0, 0), RGB(0, 255, 0));
@@ -165,7 +165,7 @@ TEST(Icons, DrawnByAlphaMaskOrColours)
 
 TEST(Shapes, ChordAndRoundRectRegion)
 {
-    Device d(40, 40);
+    BlendDevice d(40, 40);
     HBRUSH red = CreateSolidBrush(RGB(255, 0, 0));
     HGDIOBJ old = SelectObject(&d.dc, red);
     // The upper half of the circle: from the right end to the left end counter-clockwise.

@@ -2,6 +2,7 @@
 // by real keys and mouse clicks: which editor a cell gets, the keys that start, end and cancel
 // an edit, what reaches the cell, and the events of each edit in order.
 #include "components/grid/dropdowneditors/GridDropDownEditors.h"
+#include "platform/testing/quelm_test_support.h"
 
 #include "components/grid/tests/GridEditorsFixture.h"
 
@@ -13,14 +14,7 @@
 
 namespace {
 
-bool WaitFor(const std::function<bool()>& condition, int ms = 2000)
-{
-    QElapsedTimer t;
-    t.start();
-    while (!condition() && t.elapsed() < ms)
-        QTest::qWait(5);
-    return condition();
-}
+using quelmtest::WaitFor;
 
 template <class Item, class D>
 void FillFruits(D* d)
