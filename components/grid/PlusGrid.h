@@ -2339,6 +2339,13 @@ public:
     // The column whose filter list is open under the header, -1 when none; the list itself.
     int FilterListColumn() const { return filterListColumn_; }
     TListBox* FilterList() const { return filterList_; }
+    // The enhanced move display of a column or row dragged by its header (EnhRowColMove): a
+    // button showing the header follows the mouse, arrows mark where it would land, the
+    // screen's cursor says whether it may; the release moves it only with the drag cursor.
+    TPopupButton* MoveIndicator() const { return moveIndicator_; }
+    TPoint MoveTarget() const { return moveTarget_; }
+    std::function<void(TObject* Sender, int ACol, bool& Allow)> OnColumnMoving;
+    std::function<void(TObject* Sender, int ARow, bool& Allow)> OnRowMoving;
     // Paints the selection resizer's handle (called by the painter).
     void PaintSelectionResizer();
     // Draws a fixed cell that is under the mouse (list-view look or hover fixed cells) hot, or
@@ -2528,6 +2535,11 @@ private:
     bool dragCandidate_ = false;
     int filterListColumn_ = -1;
     TListBox* filterList_ = nullptr; // owned as a child component
+    TPopupButton* moveIndicator_ = nullptr; // owned as a child component
+    TPoint moveTarget_{-1, -1};
+    void EnhancedMoveDisplay(int col, int row, int x, int y);
+    // Hides the move display; true when one was shown.
+    bool EndMoveDisplay();
     bool StartSelectionResize(TMessage& m, int x, int y, bool setState);
     void ReleaseDisjunctCells(TMouseButton button, TShiftState shift, int col, int row);
     void HoverLooks(int col, int row, int x, int y);

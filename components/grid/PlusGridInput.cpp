@@ -114,6 +114,9 @@ void TPlusStringGrid::WndProc(TMessage& m)
         Inherited(m);
         return;
     }
+    // a lost capture ends a column or row move with its display
+    if (m.Msg == WM_CANCELMODE)
+        EndMoveDisplay();
     if (m.Msg == CM_DESIGNHITTEST) {
         CMDesignHitTest(m);
         return;

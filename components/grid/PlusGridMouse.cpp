@@ -832,6 +832,7 @@ void TPlusStringGrid::MouseMove(TShiftState shift, int x, int y)
         if (!allow)
             Perform(WM_CANCELMODE, 0, 0);
     }
+    EnhancedMoveDisplay(col, row, x, y);
     const TGridRect now = Selection();
     if (!(now == before))
         SelectionChanged(now.Left, now.Top, now.Right, now.Bottom);
@@ -899,8 +900,8 @@ bool TPlusStringGrid::IsOnColumnSizingEdge(int x, int y)
 void TPlusStringGrid::ColumnMoved(int fromIndex, int toIndex)
 {
     const int from = DisplayToRealColumn(fromIndex), to = DisplayToRealColumn(toIndex);
-    if (EnhRowColMove)
-        movedMark_ = true;
+    // the release that moved a column does not also sort by the column it landed on
+    movedMark_ = true;
     TBaseGrid::ColumnMoved(fromIndex, toIndex);
     // the sort follows its data: the sorted column and the index list move with the columns
     auto follow = [from, to](int c) {
@@ -925,8 +926,7 @@ void TPlusStringGrid::ColumnMoved(int fromIndex, int toIndex)
 
 void TPlusStringGrid::RowMoved(int fromIndex, int toIndex)
 {
-    if (EnhRowColMove)
-        movedMark_ = true;
+    movedMark_ = true;
     TBaseGrid::RowMoved(fromIndex, toIndex);
 }
 
@@ -1019,6 +1019,23 @@ void TPlusStringGrid::WMLButtonUp(TMessage& m)
     pressMark_ = false;
     if (!*alive)
         return;
+    // an enhanced move ends: dropped with the drag cursor, else called off before the framework
+    // grid's release could move anything
+    bool moveEnded = false;
+    if ((GridState() == gsColMoving || GridState() == gsRowMoving) && EnhRowColMove && Screen &&
+        (Screen->Cursor() == crDrag || Screen->Cursor() == crNoDrop)) {
+        const bool columns = GridState() == gsColMoving;
+        const bool dropped = Screen->Cursor() != crNoDrop;
+        EndMoveDisplay();
+        if (!dropped) {
+            Perform(WM_CANCELMODE, 0, 0);
+            if (columns)
+                RepaintRow(0);
+            else
+                RepaintCol(0);
+        }
+        moveEnded = true;
+    }
     // a press that could have started a drag and did not: the release selects where it is
     if (dragCandidate_) {
         dragCandidate_ = false;
@@ -1074,7 +1091,7 @@ void TPlusStringGrid::WMLButtonUp(TMessage& m)
         OnEndRowSize(this, sizingCandidate_.Y);
     colSized_ = false;
     rowSized_ = false;
-    if (movedMark_ || sizedMark_ || col < 0 || row < 0)
+    if (movedMark_ || sizedMark_ || moveEnded || col < 0 || row < 0)
         return;
     if (col >= TBaseGrid::FixedCols() || SortSettings()->FixedCols) {
         const int realCol = DisplayToRealColumn(col);
@@ -1617,4 +1634,112 @@ bool TPlusStringGrid::DrawHotFixedLook(TCanvas* canvas, int col, int row, const 
     DrawGradientBackground(canvas, rect, from, to == clNone ? from : to, mirrorFrom, mirrorTo, true, border, false,
                            true);
     return true;
+}
+
+// ---------------------------------------------------------------- enhanced move display
+
+void TPlusStringGrid::EnhancedMoveDisplay(int col, int row, int x, int y)
+{
+    const bool columns = GridState() == gsColMoving;
+    if (!(columns || GridState() == gsRowMoving) || !EnhRowColMove || RowCount() <= 1 || fixedColActive_ ||
+        fixedRowActive_ || HasState(csDesigning) || (x == downPoint_.X && y == downPoint_.Y) || headerIndex_ < 0)
+        return;
+    bool allow = true;
+    const int fixedCols = TBaseGrid::FixedCols(), fixedRows = TBaseGrid::FixedRows();
+    if (!moveIndicator_) {
+        moveIndicator_ = new TPopupButton(this);
+        moveIndicator_->SetVisible(false);
+    }
+    String caption;
+    int width = 0, height = 0;
+    if (columns && headerIndex_ >= fixedCols && headerIndex_ < ColCount()) {
+        caption = Cells(DisplayToRealColumn(headerIndex_), 0);
+        width = ColWidths(headerIndex_);
+        height = RowHeights(row >= 0 ? row : 0);
+    } else if (!columns && headerIndex_ >= fixedRows && headerIndex_ < RowCount()) {
+        caption = Cells(0, headerIndex_);
+        height = RowHeights(headerIndex_);
+        width = ColWidths(col >= 0 ? col : 0);
+    } else {
+        return;
+    }
+    // the indicator keeps the point where the header was gripped
+    const TPoint at = ClientToScreen(TPoint(x - clickOffset_.X, y - clickOffset_.Y));
+    moveIndicator_->SetBounds(at.X, at.Y, width, height);
+    auto place = [](TArrowWindow* arrow, TPoint screen, bool visible) {
+        if (!arrow)
+            return;
+        // the arrow's outline spans 11 x 11 pixels
+        arrow->SetBounds(screen.X, screen.Y, 11, 11);
+        arrow->SetVisible(visible);
+    };
+    if (columns) {
+        if (col >= fixedCols) {
+            moveTarget_ = TPoint(col, 0);
+            const TRect r = CellRect(col, 0);
+            const int edge = col < headerIndex_ ? r.Left : r.Left + ColWidths(col);
+            const bool visible = col - LeftCol() < VisibleColCount() && r.Right > r.Left;
+            place(DropArrow(0), ClientToScreen(TPoint(edge - 5, r.Top - 8)), visible);
+            place(DropArrow(1), ClientToScreen(TPoint(edge - 5, r.Bottom)), visible);
+            if (OnColumnMoving)
+                OnColumnMoving(this, col, allow);
+        }
+    } else if (row >= fixedRows) {
+        moveTarget_ = TPoint(0, row);
+        const TRect r = CellRect(0, row);
+        const int edge = row < headerIndex_ ? r.Top : r.Top + RowHeights(row);
+        const bool visible = row - TopRow() < VisibleRowCount() && r.Bottom > r.Top;
+        place(DropArrow(2), ClientToScreen(TPoint(r.Left - 10, edge - 5)), visible);
+        if (OnRowMoving)
+            OnRowMoving(this, row, allow);
+    }
+    // past the scrolled cells the grid scrolls one column or row per move
+    if (columns) {
+        int fixedWidth = 0;
+        for (int c = 0; c < fixedCols; ++c)
+            fixedWidth += ColWidths(c);
+        if (x < fixedWidth && LeftCol() > fixedCols) {
+            SetLeftCol(LeftCol() - 1);
+            Repaint();
+        } else if (x > Width() && LeftCol() + VisibleColCount() < ColCount()) {
+            SetLeftCol(LeftCol() + 1);
+            Repaint();
+        }
+    } else {
+        int fixedHeight = 0;
+        for (int r = 0; r < fixedRows; ++r)
+            fixedHeight += RowHeights(r);
+        if (y < fixedHeight && TopRow() > fixedRows) {
+            SetTopRowChecked(TopRow() - 1);
+            Repaint();
+        } else if (y > Height() && TopRow() + VisibleRowCount() < RowCount()) {
+            SetTopRowChecked(TopRow() + 1);
+            Repaint();
+        }
+    }
+    TControlLook* cl = ControlLook();
+    moveIndicator_->GradFrom = cl->FixedGradientFrom();
+    moveIndicator_->GradTo = cl->FixedGradientTo();
+    moveIndicator_->GradMirrorFrom = cl->FixedGradientMirrorFrom();
+    moveIndicator_->GradMirrorTo = cl->FixedGradientMirrorTo();
+    if (moveIndicator_->GradFrom == clNone)
+        moveIndicator_->GradFrom = moveIndicator_->GradTo = FixedColor();
+    moveIndicator_->SetCaption(caption);
+    if (!moveIndicator_->Visible())
+        moveIndicator_->SetVisible(true);
+    moveIndicator_->Invalidate();
+    if (Screen)
+        Screen->SetCursor(allow ? crDrag : crNoDrop);
+}
+
+bool TPlusStringGrid::EndMoveDisplay()
+{
+    const bool shown = moveIndicator_ && moveIndicator_->Visible();
+    if (moveIndicator_)
+        moveIndicator_->SetVisible(false);
+    HideDropArrows(true, true);
+    moveTarget_ = TPoint(-1, -1);
+    if (Screen && (Screen->Cursor() == crDrag || Screen->Cursor() == crNoDrop))
+        Screen->SetCursor(crDefault);
+    return shown;
 }

@@ -83,6 +83,29 @@ protected:
         const TRect h = grid->SelectionResizerHandle();
         return QPoint((h.Left + h.Right) / 2, (h.Top + h.Bottom) / 2);
     }
+    // The grid with the move indicator and the column arrows over it, as on the screen.
+    void SaveMove(TPopupButton* indicator)
+    {
+        const char* dir = std::getenv("QUELM_PICTURES");
+        if (!dir)
+            return;
+        const QPoint origin = grid->Host()->mapToGlobal(QPoint(0, 0));
+        QImage picture(grid->Host()->size(), QImage::Format_RGB32);
+        QPainter p(&picture);
+        p.drawPixmap(0, 0, grid->Host()->grab());
+        auto over = [&](TWinControl* w) {
+            const QPoint at = w->Host()->mapToGlobal(QPoint(0, 0)) - origin;
+            p.setClipRegion(w->Host()->mask().isEmpty() ? QRegion(QRect(at, w->Host()->size()))
+                                                        : w->Host()->mask().translated(at));
+            p.drawPixmap(at, w->Host()->grab());
+        };
+        over(indicator);
+        for (int i = 0; i < 2; ++i)
+            if (grid->DropArrow(i)->Visible())
+                over(grid->DropArrow(i));
+        p.end();
+        picture.save(QString(dir) + "/move.png");
+    }
     void Save(const char* name)
     {
         if (const char* dir = std::getenv("QUELM_PICTURES"))
@@ -399,6 +422,69 @@ TEST_F(MouseLooks, TheBalloonShowsTheCellOnTheToolTipWindowAndGoesOnAnotherCell)
     EXPECT_FALSE(IsWindowVisible(tip));
     EXPECT_EQ(grid->BalloonCell, TPoint(-1, -1));
     grid->Balloon()->SetEnable(false);
+}
+
+// ---------------------------------------------------------------- enhanced column move
+
+TEST_F(MouseLooks, AHeaderDraggedWithTheEnhancedDisplayMovesOnlyWhereItMayDrop)
+{
+    grid->SetOptions(grid->Options() + TGridOptions{goColMoving});
+    grid->SortSettings()->Show = true;
+    struct Case {
+        const char* name;
+        bool enhanced, refuse;
+        TCursor during;
+        const char* landedAt4;
+    } cases[] = {
+        {"enhanced display", true, false, crDrag, "C1"},
+        {"refused by OnColumnMoving", true, true, crNoDrop, "E1"},
+        {"framework display", false, false, crDefault, "C1"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        for (int col = 0; col < grid->ColCount(); ++col)
+            for (int r = 0; r < grid->RowCount(); ++r)
+                grid->SetCells(col, r, String(1, char('A' + col)) + IntToStr(r));
+        grid->EnhRowColMove = c.enhanced;
+        std::vector<int> moving;
+        grid->OnColumnMoving = [&](TObject*, int col, bool& allow) {
+            moving.push_back(col);
+            allow = !c.refuse;
+        };
+        QTest::mousePress(grid->Host(), Qt::LeftButton, Qt::NoModifier, Middle(2, 0));
+        QTest::mouseMove(grid->Host(), Middle(3, 0));
+        QTest::mouseMove(grid->Host(), Middle(4, 0));
+        QApplication::processEvents();
+        EXPECT_EQ(Screen->Cursor(), c.during);
+        TPopupButton* indicator = grid->MoveIndicator();
+        if (c.enhanced) {
+            ASSERT_TRUE(indicator && indicator->Visible());
+            EXPECT_EQ(indicator->Caption(), "C0");
+            EXPECT_EQ(indicator->Width(), grid->ColWidths(2));
+            EXPECT_EQ(grid->MoveTarget(), TPoint(4, 0));
+            EXPECT_TRUE(grid->DropArrow(0)->Visible());
+            EXPECT_EQ(moving.back(), 4);
+            // the indicator keeps the grip point: its left edge lies where the header's was, moved
+            const TPoint screen = grid->ClientToScreen(TPoint(grid->CellRect(2, 0).Left, 0));
+            EXPECT_NEAR(indicator->Left(), screen.X + (Middle(4, 0).x() - Middle(2, 0).x()), 2); // its frame
+            if (!c.refuse)
+                SaveMove(indicator);
+            // a right button release goes on moving
+            QTest::mouseClick(grid->Host(), Qt::RightButton, Qt::NoModifier, Middle(4, 0));
+            EXPECT_EQ(grid->GridState(), gsColMoving);
+        } else {
+            EXPECT_TRUE(!indicator || !indicator->Visible());
+            EXPECT_TRUE(moving.empty());
+        }
+        QTest::mouseRelease(grid->Host(), Qt::LeftButton, Qt::NoModifier, Middle(4, 0));
+        QApplication::processEvents();
+        EXPECT_EQ(grid->GridState(), gsNormal);
+        EXPECT_EQ(grid->Cells(4, 1), c.landedAt4);
+        EXPECT_EQ(Screen->Cursor(), crDefault);
+        EXPECT_TRUE(!indicator || !indicator->Visible());
+        EXPECT_FALSE(grid->DropArrow(0)->Visible());
+        EXPECT_EQ(grid->SortSettings()->Column, -1); // a move never sorts
+    }
 }
 
 // ---------------------------------------------------------------- Tab through a custom editor
