@@ -204,7 +204,7 @@ TEST_F(GridEditFixture, RichCellsExportTheirPlainText)
     grid->SetCells(1, 1, Rtf("\\b one\\b0  two"));
     grid->SetCells(2, 1, "beside");
     grid->SetCells(1, 2, kTwoParagraphs);
-    grid->SetSelection(TGridRect(1, 1, 2, 1));
+    grid->SetSelection(TGridRect{1, 1, 2, 1});
     EXPECT_EQ(grid->SelectionAsText(), "one two\tbeside");
     grid->CopySelectionToClipboard();
     EXPECT_EQ(Clipboard()->AsText(), "one two\tbeside");
