@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -24,6 +25,7 @@ struct LayerTarget {
     std::string folder;
     std::vector<std::string> sources;
     std::set<std::string> allowed; // its own folder and the folders of what it links
+    std::set<std::string> outside; // the outside libraries linked through it (Qt6::Sql...)
 };
 
 std::vector<std::string> SplitList(const std::string& text)
@@ -45,11 +47,13 @@ std::vector<LayerTarget> ReadLayers()
         std::stringstream row(line);
         for (std::string field; std::getline(row, field, '\t');)
             fields.push_back(field);
-        fields.resize(5);
-        LayerTarget target{fields[0], fields[1] != "EXECUTABLE", fields[2], SplitList(fields[3]), {}};
+        fields.resize(6);
+        LayerTarget target{fields[0], fields[1] != "EXECUTABLE", fields[2], SplitList(fields[3]), {}, {}};
         target.allowed.insert(target.folder);
         for (const std::string& folder : SplitList(fields[4]))
             target.allowed.insert(folder);
+        for (const std::string& library : SplitList(fields[5]))
+            target.outside.insert(library);
         targets.push_back(std::move(target));
     }
     return targets;
@@ -190,4 +194,33 @@ TEST(SourceRules, LayeringCheckCatchesAnIncludeAgainstTheLinks)
     EXPECT_EQ(faults[1].file, "app/High.cpp");
     EXPECT_EQ(faults[1].include, "High.h");
     EXPECT_NE(faults[1].why.find("repository root"), std::string::npos);
+}
+
+// Libraries that stay clear of a part of Qt: the grid and what is built on it work without the
+// database engine (the data-aware controls are a library of their own), the plot core, the
+// evaluator and the shared runtime without any GUI library.
+TEST(SourceRules, LibrariesStayClearOfTheQtPartsTheyDoNotNeed)
+{
+    const std::vector<LayerTarget> targets = ReadLayers();
+    const struct {
+        const char* library;
+        std::vector<std::string> unwanted;
+    } cases[] = {
+        {"grid", {"Qt6::Sql"}},
+        {"dropdown", {"Qt6::Sql"}},
+        {"grid_dropdown_editors", {"Qt6::Sql"}},
+        {"platform_framework", {"Qt6::Sql"}},
+        {"shared_runtime", {"Qt6::Gui", "Qt6::Widgets"}},
+        {"rowsift_core", {"Qt6::Gui", "Qt6::Widgets"}},
+        {"plotwell_core", {"Qt6::Gui", "Qt6::Widgets"}},
+    };
+    for (const auto& c : cases) {
+        const auto target = std::find_if(targets.begin(), targets.end(),
+                                         [&](const LayerTarget& t) { return t.name == c.library; });
+        ASSERT_NE(target, targets.end()) << c.library;
+        EXPECT_TRUE(target->outside.count("Qt6::Widgets") || target->outside.count("Qt6::Core"))
+            << c.library << " links no Qt at all: the table has no outside libraries";
+        for (const std::string& unwanted : c.unwanted)
+            EXPECT_FALSE(target->outside.count(unwanted)) << c.library << " links " << unwanted;
+    }
 }
