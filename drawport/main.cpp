@@ -2,6 +2,7 @@
 #include "drawport/drawport_window.h"
 
 #include "platform/framework/Forms.h"
+#include "platform/win/WinLook.h"
 #include "platform/win/WinWindow.h"
 
 #include <QAction>
@@ -137,6 +138,7 @@ private:
 int main(int argc, char** argv)
 {
     TQApplication app(argc, argv);
+    ApplyStandardLook();
     Application->SetTitle("drawport");
     TMainWindow window;
     if (!create_main_window(&window, &window))

@@ -7,6 +7,10 @@
 #include "platform/win/WinLook.h"
 
 #include <QApplication>
+#include <QFont>
+#include <QLocale>
+#include <QPalette>
+#include <QStyle>
 #include <gtest/gtest.h>
 #include <clocale>
 #include <cstdlib>
@@ -14,10 +18,15 @@
 namespace {
 
 // After each test: the steps that test helpers registered, then the state that the platform's
-// run-time library keeps for the whole process, as the program started with it.
+// run-time library keeps for the whole process and the application's look (style, font, palette,
+// the controls' number locale), as the program started with them.
 class RestoreProcessState : public ::testing::EmptyTestEventListener {
 public:
-    RestoreProcessState() : user_(UserFormatSettings()) {}
+    RestoreProcessState()
+        : user_(UserFormatSettings()), style_(QApplication::style()->name()), font_(QApplication::font()),
+          palette_(QApplication::palette()), locale_(QLocale())
+    {
+    }
     void OnTestEnd(const ::testing::TestInfo&) override
     {
         quelmtest::RunAfterEachTestSteps();
@@ -25,10 +34,22 @@ public:
         SetUserFormatSettings(user_, true);
         FormatSettings() = user_;
         std::setlocale(LC_NUMERIC, "C");
+        if (QApplication::style()->name() != style_)
+            ApplyStandardLook();
+        if (QApplication::font() != font_)
+            QApplication::setFont(font_);
+        if (QApplication::palette() != palette_)
+            QApplication::setPalette(palette_);
+        if (QLocale() != locale_)
+            QLocale::setDefault(locale_);
     }
 
 private:
     const TFormatSettings user_;
+    const QString style_;
+    const QFont font_;
+    const QPalette palette_;
+    const QLocale locale_;
 };
 
 } // namespace

@@ -1,6 +1,7 @@
 // plotwell: the plotting program. The command line is the tail of an xy call.
 #include "plotwell/app/plot_app.h"
 #include "platform/framework/Forms.h"
+#include "platform/win/WinLook.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
@@ -14,6 +15,7 @@ int main(int argc, char** argv)
         if (std::strstr(argv[i], "-#") || std::strstr(argv[i], "-@")) batch = true;
     if (batch && !qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     TQApplication qt(argc, argv);
+    ApplyStandardLook();
     std::setlocale(LC_NUMERIC, "C");
     plotwell::CPlotApp app;
     std::string line;
