@@ -73,12 +73,16 @@ public:
 // One hidden row: its cells (all real columns, each string with its cell record) and height.
 class TGridItem : public TObject {
 public:
-    TGridItem() : Items(new TStringList) {}
-    ~TGridItem() override { delete Items; }
+    TGridItem() = default;
+    TGridItem(const TGridItem&) = delete;
+    TGridItem& operator=(const TGridItem&) = delete;
     int Idx = 0;
     int Height = 0;
     int Level = 0;
-    TStringList* Items;
+    // the record's texts and cell records, one line per real column (kept inside the record,
+    // so that parking a row costs one allocation for the record and one for its lines)
+    TStringList Lines;
+    TStringList* const Items = &Lines;
 };
 
 // Grouping options and colours.
@@ -2198,6 +2202,9 @@ public:
     bool HideLastRow() const { return hideLastRow_; }
     void SetHideLastRow(bool value) { hideLastRow_ = value; }
     void InvalidateFooter();
+    // The rows end above a visible footer strip, so that scrolling brings the last rows into
+    // full view above it.
+    int RowsClientHeight() const override;
     // The last row the calculations read as a display row: the one above a visible footer row.
     int LastShownDataRow() const
     {

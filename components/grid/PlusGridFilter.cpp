@@ -196,6 +196,7 @@ void TPlusStringGrid::HideFilterRows(const std::vector<int>& rows)
         item->Idx = reals[k];
         item->Height = RowHeights(rows[k]);
         item->Level = level;
+        item->Items->SetCapacity(total);
         for (int c = 0; c < total; ++c)
             item->Items->AddObject(GetRawCell(c, rows[k]), TakeCellProperties(c, rows[k]));
         items.push_back(item);

@@ -5,6 +5,7 @@
 
 #include "components/grid/HtmlRender.h"
 
+#include <algorithm>
 #include <cmath>
 
 // ---------------------------------------------------------------- settings
@@ -86,6 +87,12 @@ void TFloatingFooter::SetVisible(bool value)
     const bool lastRow = value && footerStyle_ == fsFixedLastRow;
     g.SetFixedFooters(lastRow ? 1 : 0);
     g.SetHideLastRow(lastRow);
+    // the rows' room changed: the scroll range follows, and the current row stays in full view
+    if (g.HandleAllocated()) {
+        g.UpdateScrollBars();
+        if (value && g.Row() >= g.TBaseGrid::FixedRows() && g.Row() < g.RowCount())
+            g.ClampInView(g.Col(), g.Row());
+    }
     g.Invalidate();
 }
 
@@ -98,6 +105,14 @@ TFloatingFooter* TPlusStringGrid::FloatingFooter()
         floatingFooter_->FooterHeight = DefaultRowHeight();
     }
     return floatingFooter_.get();
+}
+
+int TPlusStringGrid::RowsClientHeight() const
+{
+    const int height = ClientHeight();
+    if (!footerPanel_ || !footerPanel_->Visible() || !floatingFooter_ || !floatingFooter_->Visible())
+        return height;
+    return std::max(0, height - footerPanel_->Height());
 }
 
 void TPlusStringGrid::InvalidateFooter()

@@ -271,6 +271,7 @@ void TPlusStringGrid::HideRows(int from, int to)
         item->Idx = shown[k];
         item->Height = RowHeights(d);
         item->Level = 0;
+        item->Items->SetCapacity(total);
         for (int c = 0; c < total; ++c)
             item->Items->AddObject(GetRawCell(c, d), TakeCellProperties(c, d));
         items.push_back(item);

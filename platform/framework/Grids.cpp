@@ -370,7 +370,7 @@ int TCustomGrid::LastVisibleCol(bool full) const
 
 int TCustomGrid::LastVisibleRow(bool full) const
 {
-    const int limit = ClientHeight();
+    const int limit = RowsClientHeight();
     int y = RowTop(topLeft_.Y);
     int r = topLeft_.Y;
     for (; r < RowCount(); ++r) {
@@ -398,7 +398,7 @@ int TCustomGrid::MaxTopRow() const
     int fixedHeight = 0;
     for (int i = 0; i < fixedRows_; ++i)
         fixedHeight += RowHeights(i) + gridLineWidth_;
-    const int space = ClientHeight() - fixedHeight;
+    const int space = RowsClientHeight() - fixedHeight;
     int r = RowCount() - 1;
     int used = RowHeights(r);
     while (r - 1 >= fixedRows_ && used + gridLineWidth_ + RowHeights(r - 1) <= space) {
@@ -708,14 +708,14 @@ void TCustomGrid::MoveTopLeft(int col, int row)
         int fixedHeight = 0;
         for (int i = 0; i < fixedRows_; ++i)
             fixedHeight += RowHeights(i) + gridLineWidth_;
-        const int space = ClientHeight() - fixedHeight;
+        const int space = RowsClientHeight() - fixedHeight;
         int dy = 0;
         const int from = std::min(row, topLeft_.Y), to = std::max(row, topLeft_.Y);
         for (int i = from; i < to && dy < space; ++i)
             dy += std::max(0, RowHeights(i)) + gridLineWidth_;
         if (dy < space) {
             UpdateWindow(Handle()); // what is pending is painted at its old place first
-            const RECT area{0, fixedHeight, ClientWidth(), ClientHeight()};
+            const RECT area{0, fixedHeight, ClientWidth(), RowsClientHeight()};
             topLeft_ = TGridCoord{col, row};
             ScrollWindow(Handle(), 0, row > from ? -dy : dy, &area, &area);
             copied = true;
@@ -759,7 +759,7 @@ void TCustomGrid::ClampInView(int col, int row)
             int fixedHeight = 0;
             for (int i = 0; i < fixedRows_; ++i)
                 fixedHeight += RowHeights(i) + gridLineWidth_;
-            const int space = ClientHeight() - fixedHeight;
+            const int space = RowsClientHeight() - fixedHeight;
             auto fits = [&](int first) {
                 int h = 0;
                 for (int i = first; i <= row; ++i)
@@ -1071,7 +1071,7 @@ void TCustomGrid::CalcAxis(TGridAxisDrawInfo& axis, bool horizontal, bool fixedO
     axis.EffectiveLineWidth = lw;
     axis.FixedCellCount = horizontal ? fixedCols_ : fixedRows_;
     axis.GridCellCount = horizontal ? ColCount() : RowCount();
-    axis.GridExtent = horizontal ? ClientWidth() : ClientHeight();
+    axis.GridExtent = horizontal ? ClientWidth() : RowsClientHeight();
     const auto extent = [&](int i) { return horizontal ? ColWidths(i) : RowHeights(i); };
     int line = 0;
     for (int i = 0; i < axis.FixedCellCount; ++i)

@@ -255,6 +255,9 @@ protected:
     // Whether a vertical scroll may copy the rows that stay in view instead of painting them
     // again (not when the picture depends on the position in the window).
     virtual bool CanScrollByCopy() const { return true; }
+    // The height the rows may fill from the client top: the client height less what a
+    // descendant keeps docked over the bottom (rows that end below it are not fully visible).
+    virtual int RowsClientHeight() const { return ClientHeight(); }
     // Scrolls so that the cell is fully visible (when it can be).
     void ClampInView(int col, int row);
     void UpdateScrollBars();

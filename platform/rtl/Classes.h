@@ -4,6 +4,7 @@
 // TMemoryStream, TFileStream, TStringStream) and TCollection with its items.
 #include "platform/rtl/SysUtils.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <functional>
@@ -113,6 +114,9 @@ public:
     std::function<void(TStringList&)> OnChange;
 
     std::vector<String> Lines() const;
+    // Room for this many lines without reallocating (never less than the lines held).
+    int Capacity() const { return static_cast<int>(items_.capacity()); }
+    void SetCapacity(int capacity) { items_.reserve(static_cast<size_t>(std::max(capacity, Count()))); }
 
 private:
     struct Item {

@@ -210,3 +210,56 @@ TEST(PlusGridFooter, PaintedFooterShowsTheTotalsRow)
     EXPECT_EQ(f.grid->Cells(1, f.FooterRow()), "150.00");
     EXPECT_EQ(f.grid->Cells(3, f.FooterRow()), "5");
 }
+
+TEST(PlusGridFooter, LastRowsScrollIntoFullViewAboveTheStrip)
+{
+    // a footer row (fsFixedLastRow: the last data row is RowCount-2) and a preview strip (the
+    // grid's own last row), reached by moving there, by pages down and by the wheel
+    struct Case {
+        TFooterStyle style;
+        const char* how;
+    };
+    for (const Case c : {Case{fsFixedLastRow, "move"}, Case{fsColumnPreview, "move"}, Case{fsColumnPreview, "keys"},
+                         Case{fsColumnPreview, "wheel"}}) {
+        SCOPED_TRACE(std::string(c.how) + (c.style == fsFixedLastRow ? " fixed last row" : " preview"));
+        FooterGrid f;
+        f.form.SetBounds(0, 0, 300, 200);
+        f.grid->SetBounds(0, 0, 280, 180);
+        f.grid->SetDefaultRowHeight(20);
+        f.grid->SetRowCount(40);
+        f.grid->FloatingFooter()->SetFooterStyle(c.style);
+        f.grid->FloatingFooter()->SetVisible(true);
+        f.form.Show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(f.form.Host()));
+        TFooterPanel* panel = f.grid->FooterPanel();
+        ASSERT_GT(panel->Height(), 0);
+        const int last = c.style == fsFixedLastRow ? f.grid->RowCount() - 2 : f.grid->RowCount() - 1;
+        if (std::string(c.how) == "move") {
+            f.grid->SetRow(last);
+        } else if (std::string(c.how) == "keys") {
+            for (int i = 0; i < 10 && f.grid->Row() < last; ++i) {
+                WORD key = VK_NEXT;
+                f.grid->Perform(WM_KEYDOWN, key, 0);
+            }
+            ASSERT_EQ(f.grid->Row(), last);
+        } else {
+            for (int i = 0; i < 60; ++i)
+                f.grid->Perform(WM_MOUSEWHEEL, MAKEWPARAM(0, WORD(-WHEEL_DELTA)), MAKELPARAM(10, 10));
+            ASSERT_EQ(f.grid->Row(), last);
+        }
+        const TRect r = f.grid->CellRect(1, last);
+        ASSERT_GT(r.Bottom, r.Top) << "the row is not in view";
+        if (const char* dir = std::getenv("QUELM_PICTURES"); dir && c.style == fsFixedLastRow) {
+            f.grid->SetCells(1, last, "last row");
+            f.grid->SetCells(1, f.grid->RowCount() - 1, "footer");
+            f.grid->Repaint();
+            f.form.Host()->grab().toImage().save(QString(dir) + "/grid_footer_last_row.png");
+        }
+        EXPECT_LE(r.Bottom, panel->Top());
+        EXPECT_EQ(panel->Top() + panel->Height(), f.grid->ClientHeight());
+        // the visible-row count stops above the strip
+        const int below = f.grid->TopRow() + f.grid->VisibleRowCount();
+        if (below < f.grid->RowCount())
+            EXPECT_GT(f.grid->CellRect(1, below).Bottom, panel->Top());
+    }
+}
