@@ -12,6 +12,7 @@ packages=(
   sqlite3 libsqlite3-dev
   fonts-dejavu-core xvfb xauth
   poppler-utils
+  libfreexl-dev
   locales
 )
 

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <fstream>
 #include <iterator>
+#include <freexl.h>
 #include <map>
 #include <zlib.h>
 
@@ -409,13 +410,122 @@ std::unique_ptr<TSpreadsheetWorkbook> ReadWorkbookBytes(const std::string& bytes
     return book;
 }
 
+bool IsCompoundFile(const std::string& bytes)
+{
+    static const char signature[] = "\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1";
+    return bytes.size() >= 8 && std::memcmp(bytes.data(), signature, 8) == 0;
+}
+
+namespace {
+
+String BiffFailure(int code)
+{
+    switch (code) {
+    case FREEXL_FILE_NOT_FOUND: return "the file cannot be opened";
+    case FREEXL_INSUFFICIENT_MEMORY: return "it needs more memory than there is";
+    case FREEXL_INVALID_CHARACTER:
+    case FREEXL_UNSUPPORTED_CHARSET: return "its texts are in a character set that cannot be read";
+    case FREEXL_CRAFTED_FILE: return "the workbook is malformed";
+    case FREEXL_BIFF_INVALID_SST:
+    case FREEXL_BIFF_ILLEGAL_SST_INDEX: return "its shared strings are damaged";
+    case FREEXL_BIFF_WORKBOOK_NOT_FOUND: return "the compound file holds no workbook";
+    case FREEXL_INVALID_CFBF_HEADER:
+    case FREEXL_BIFF_INVALID_BOF:
+    case FREEXL_CFBF_EMPTY_FAT_CHAIN:
+    case FREEXL_CFBF_ILLEGAL_FAT_ENTRY:
+    case FREEXL_CFBF_INVALID_SECTOR_SIZE:
+    case FREEXL_CFBF_INVALID_SIGNATURE:
+    case FREEXL_CFBF_READ_ERROR:
+    case FREEXL_CFBF_SEEK_ERROR: return "the compound file is damaged";
+    default: return "the binary workbook is damaged (error " + std::to_string(code) + ")";
+    }
+}
+
+// Closes the library's handle on every way out.
+struct BiffHandle {
+    const void* handle = nullptr;
+    ~BiffHandle()
+    {
+        if (handle)
+            freexl_close(handle);
+    }
+};
+
+} // namespace
+
+std::unique_ptr<TSpreadsheetWorkbook> ReadBinaryWorkbook(const String& fileName)
+{
+    BiffHandle h;
+    if (const int rc = freexl_open(fileName.c_str(), &h.handle); rc != FREEXL_OK) {
+        h.handle = nullptr; // nothing to close after a failed open
+        Fail(BiffFailure(rc));
+    }
+    unsigned int info = 0;
+    if (freexl_get_info(h.handle, FREEXL_BIFF_PASSWORD, &info) == FREEXL_OK && info == FREEXL_BIFF_OBFUSCATED)
+        Fail("the workbook is protected by a password");
+    unsigned int sheets = 0;
+    if (const int rc = freexl_get_info(h.handle, FREEXL_BIFF_SHEET_COUNT, &sheets); rc != FREEXL_OK)
+        Fail(BiffFailure(rc));
+    if (sheets == 0)
+        Fail("the workbook has no sheet");
+    auto book = std::make_unique<TSpreadsheetWorkbook>();
+    for (unsigned short index = 0; index < sheets; ++index) {
+        auto sheet = std::make_unique<TSpreadsheetSheet>();
+        const char* name = nullptr;
+        if (const int rc = freexl_get_worksheet_name(h.handle, index, &name); rc != FREEXL_OK)
+            Fail(BiffFailure(rc));
+        sheet->name_ = Latin1(QString::fromUtf8(name ? name : ""));
+        if (const int rc = freexl_select_active_worksheet(h.handle, index); rc != FREEXL_OK)
+            Fail(BiffFailure(rc));
+        unsigned int rows = 0;
+        unsigned short cols = 0;
+        if (const int rc = freexl_worksheet_dimensions(h.handle, &rows, &cols); rc != FREEXL_OK)
+            Fail(BiffFailure(rc));
+        for (unsigned int r = 0; r < rows; ++r) {
+            for (unsigned short c = 0; c < cols; ++c) {
+                FreeXL_CellValue cell{};
+                if (const int rc = freexl_get_cell_value(h.handle, r, c, &cell); rc != FREEXL_OK)
+                    Fail(BiffFailure(rc));
+                TSpreadsheetValue v;
+                switch (cell.type) {
+                case FREEXL_CELL_INT:
+                    v.Kind = TSpreadsheetValue::vkNumber;
+                    v.Number = cell.value.int_value;
+                    break;
+                case FREEXL_CELL_DOUBLE:
+                    v.Kind = TSpreadsheetValue::vkNumber;
+                    v.Number = cell.value.double_value;
+                    break;
+                case FREEXL_CELL_TEXT:
+                case FREEXL_CELL_SST_TEXT:
+                case FREEXL_CELL_DATE:
+                case FREEXL_CELL_DATETIME:
+                case FREEXL_CELL_TIME:
+                    v.Kind = TSpreadsheetValue::vkText;
+                    v.Text = Latin1(QString::fromUtf8(cell.value.text_value ? cell.value.text_value : ""));
+                    break;
+                default: continue; // empty
+                }
+                const int row = int(r) + 1, col = int(c) + 1;
+                sheet->cells_.emplace_back(uint64_t(uint32_t(row)) << 32 | uint32_t(col), v);
+                sheet->maxRow_ = std::max(sheet->maxRow_, row);
+                sheet->maxCol_ = std::max(sheet->maxCol_, col);
+                sheet->minRow_ = sheet->minRow_ == 0 ? row : std::min(sheet->minRow_, row);
+                sheet->minCol_ = sheet->minCol_ == 0 ? col : std::min(sheet->minCol_, col);
+            }
+        }
+        book->sheets_.push_back(std::move(sheet)); // cells_ are in row, then column order
+    }
+    return book;
+}
+
 TSpreadsheetWorkbook* TSpreadsheetApplication::OpenWorkbook(const String& FileName)
 {
     std::ifstream in(FileName, std::ios::binary);
     if (!in)
         throw EOleException("Workbook cannot be opened: " + FileName);
     const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    books_.push_back(ReadWorkbookBytes(bytes));
+    books_.push_back(IsCompoundFile(bytes) ? ReadBinaryWorkbook(FileName) : ReadWorkbookBytes(bytes));
     return books_.back().get();
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 // The spreadsheet application's automation server ("excel.application"), stood in for by a
-// reader of workbook files (.xlsx: a zip archive of XML parts). It answers the late-bound calls
+// reader of workbook files (.xlsx: a zip archive of XML parts; .xls: the older binary workbook
+// in a compound file, read through libfreexl). It answers the late-bound calls
 // a workbook import makes, under their names: Application.WorkBooks.Open(file) gives a workbook;
 // its Sheets (Count, by 1-based index, Name), ActiveSheet, a sheet's UsedRange.Address
 // ("$A$1:$D$10"), Range(address).Value (a 1-based two-dimensional array of values),
@@ -55,6 +56,7 @@ public:
 
 private:
     friend std::unique_ptr<TSpreadsheetWorkbook> ReadWorkbookBytes(const std::string& bytes);
+    friend std::unique_ptr<TSpreadsheetWorkbook> ReadBinaryWorkbook(const String& fileName);
     String name_;
     int maxRow_ = 0, maxCol_ = 0, minRow_ = 0, minCol_ = 0;
     std::vector<std::pair<uint64_t, TSpreadsheetValue>> cells_; // sorted by row << 32 | col
@@ -69,13 +71,15 @@ public:
 
 private:
     friend std::unique_ptr<TSpreadsheetWorkbook> ReadWorkbookBytes(const std::string& bytes);
+    friend std::unique_ptr<TSpreadsheetWorkbook> ReadBinaryWorkbook(const String& fileName);
     std::vector<std::unique_ptr<TSpreadsheetSheet>> sheets_;
     int active_ = 0;
 };
 
 class TSpreadsheetApplication {
 public:
-    // WorkBooks.Open: reads the whole workbook; EOleException when it cannot.
+    // WorkBooks.Open: reads the whole workbook, .xlsx or .xls by what the file holds (not by its
+    // name); EOleException when it cannot.
     TSpreadsheetWorkbook* OpenWorkbook(const String& FileName);
     void Quit();
 
@@ -91,3 +95,10 @@ std::unique_ptr<TSpreadsheetApplication> CreateSpreadsheetApplication(const Stri
 constexpr size_t kMaxPartBytes = size_t(256) << 20;
 // Reads a workbook from bytes (the file reader and the fuzz target use it).
 std::unique_ptr<TSpreadsheetWorkbook> ReadWorkbookBytes(const std::string& bytes);
+
+// Reads a binary workbook (.xls, a compound file) from a file. Texts come in the system code
+// page, dates and times as their ISO text ("2024-01-31", "2024-01-31 08:30:00", "08:30:00").
+// The sheet shown first is the active one. EOleException when the file cannot be read.
+std::unique_ptr<TSpreadsheetWorkbook> ReadBinaryWorkbook(const String& fileName);
+// The first bytes of a compound file (binary workbooks are stored in one).
+bool IsCompoundFile(const std::string& bytes);

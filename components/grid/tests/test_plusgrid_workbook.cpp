@@ -6,6 +6,7 @@
 
 #include <QTemporaryDir>
 #include <fstream>
+#include <iterator>
 #include <gtest/gtest.h>
 #include <vector>
 #include <zlib.h>
@@ -189,6 +190,65 @@ TEST(Workbook, AddressesOfTheUsedRange)
     EXPECT_EQ(f.grid->ColCount(), 28);
     EXPECT_EQ(f.grid->RowCount(), 10);
     EXPECT_EQ(f.grid->Cells(27, 9), "7");
+}
+
+
+// workbook.xls (written by make_workbook_xls.py beside it): "Summary" first, holding "sum" in
+// A1, and "Data" with a used range B2:D5 (texts, numbers, a Boolean, a date).
+std::string BinaryWorkbook()
+{
+    std::ifstream in(String(QUELM_GRID_TEST_FILES) + "/workbook.xls", std::ios::binary);
+    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+TEST(Workbook, BinaryWorkbookFillsTheGrid)
+{
+    const std::string bytes = BinaryWorkbook();
+    ASSERT_TRUE(IsCompoundFile(bytes));
+    WorkbookFixture f;
+    f.grid->ImportExcelWorkbook(f.Write(bytes, "book.xls"), "Data");
+    ASSERT_EQ(f.grid->ColCount(), 3);
+    ASSERT_EQ(f.grid->RowCount(), 4);
+    const char* expected[4][3] = {
+        {"name", "value", "Caf\xe9"}, {"1.5", "10", "1"}, {"", "", "-2250"}, {"2024-01-31", "", ""}};
+    for (int r = 0; r < 4; ++r)
+        for (int c = 0; c < 3; ++c)
+            EXPECT_EQ(f.grid->Cells(c, r), expected[r][c]) << c << "," << r;
+    // the file's content decides, not its name; the first sheet is the active one
+    WorkbookFixture g;
+    g.grid->LoadXlsFile(g.Write(bytes, "renamed.xlsx"));
+    EXPECT_EQ(g.grid->Cells(0, 0), "sum");
+    EXPECT_EQ(g.grid->ColCount(), 1);
+}
+
+TEST(Workbook, DamagedBinaryWorkbooksRaiseAndLeaveTheGridUnchanged)
+{
+    const std::string bytes = BinaryWorkbook();
+    ASSERT_GT(bytes.size(), 2048u);
+    std::string scrambled = bytes;
+    for (size_t i = 512; i < scrambled.size(); ++i)
+        scrambled[i] = char(scrambled[i] ^ 0x5A);
+    const struct {
+        const char* name;
+        std::string bytes;
+    } cases[] = {
+        {"signature only", bytes.substr(0, 8)},
+        {"truncated", bytes.substr(0, bytes.size() / 2)},
+        {"scrambled", scrambled},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        WorkbookFixture f;
+        try {
+            f.grid->ImportExcelWorkbook(f.Write(c.bytes, "book.xls"), "");
+            ADD_FAILURE() << "no error";
+        } catch (const Exception& e) {
+            EXPECT_EQ(String(e.Message()).rfind("Workbook cannot be read: ", 0), 0u) << e.Message();
+        }
+        EXPECT_EQ(f.grid->Cells(0, 0), "before");
+        EXPECT_EQ(f.grid->ColCount(), 2);
+        EXPECT_EQ(f.grid->RowCount(), 2);
+    }
 }
 
 } // namespace
