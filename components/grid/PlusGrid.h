@@ -946,6 +946,7 @@ class TControlCombo;
 class TDragDropSettings;
 class TGridDropTarget;
 class TArrowWindow;
+class TDragCellsWindow;
 using TControlEditDoneEvent = std::function<void(TObject* Sender, int ARow, int ACol, const String& CtrlID,
                                                  const String& CtrlType, const String& CtrlVal)>;
 using TControlComboListEvent =
@@ -1998,6 +1999,10 @@ public:
     // The mouse moved with the left button held: starts an OLE drag once it left the press by
     // more than 3 pixels (DragDropSettings.OleDropSource). True when a drag ran.
     bool OleDragMouseMove(int x, int y);
+    // The drag's pictures: the floating cells window (while a drag with ShowCells runs) and
+    // the header-button window of a column drag (created on first use, hidden between drags).
+    TDragCellsWindow* DragCellsWindow() const { return dragCellsWindow_; }
+    TPopupButton* ColumnDragImage();
     TOleDragDropEvent OnOleDrag;
     TOleDragStartEvent OnOleDragStart;
     TOleDragStopEvent OnOleDragStop;
@@ -2024,6 +2029,13 @@ private:
     std::unique_ptr<TGridDropTarget, TDropTargetRelease> dropTarget_;
     std::array<TArrowWindow*, 3> dropArrows_{};
     bool oleDragging_ = false;
+    friend class TGridDropSource;
+    TDragCellsWindow* dragCellsWindow_ = nullptr;
+    TPopupButton* columnDragImage_ = nullptr;
+    // Shows the pictures of a drag starting at the display cell (col, row).
+    void ShowDragPictures(int col, int row, bool columnDrag);
+    void FreeDragCellsWindow();
+    void HideColumnDragImage();
 
 public:
 
@@ -2875,17 +2887,45 @@ private:
     bool acceptURLs_ = true;
 };
 
-// A drag that started in a grid: keeps the last effect the target showed (copy or move).
+// A drag that started in a grid: keeps the last effect the target showed (copy or move) and
+// moves the drag's picture with the cursor.
 class TGridDropSource : public TPSGDropSource {
 public:
     explicit TGridDropSource(TPlusStringGrid* grid) : grid_(grid) {}
     int LastEffect = DROPEFFECT_NONE;
 
 protected:
+    // With ShowCells the floating cells window goes when the drag ends.
+    void DragFinished() override;
     void EffectChanged(int effect) override;
+    // With ShowCells the floating cells window to the cursor + (4, 4), else the header-button
+    // window with its bottom-left corner at the cursor.
+    void DragQueried() override;
 
 private:
     TPlusStringGrid* grid_;
+};
+
+// The floating cells window: a see-through, top-most pop-up showing the dragged cells as they
+// look in the grid; it never takes the mouse.
+class TDragCellsWindow : public TCustomControl {
+public:
+    explicit TDragCellsWindow(TComponent* owner);
+    String ClassName() const override { return "TDragCellsWindow"; }
+    // The picture shown, the window sized to it (at most MaxWidth x MaxHeight, cut on the right
+    // and at the bottom).
+    void SetPicture(const QImage& picture);
+    const QImage& Picture() { return picture_.Image(); }
+    static constexpr int MaxWidth = 320, MaxHeight = 240;
+    static constexpr BYTE Opacity = 200;
+
+protected:
+    void CreateParams(TCreateParams& Params) override;
+    void CreateWnd() override;
+    void Paint() override;
+
+private:
+    TBitmap picture_;
 };
 
 // The grid as a drop target: cells, text, rich text, URLs, a column index and one CSV or

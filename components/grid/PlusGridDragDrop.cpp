@@ -4,6 +4,8 @@
 // spreadsheet file, on the foundation's drop-target and drop-source classes.
 #include "components/grid/PlusGrid.h"
 
+#include "components/grid/LayeredWindows.h"
+
 #include <algorithm>
 #include <cstdlib>
 
@@ -138,10 +140,151 @@ void ShowArrowAt(TArrowWindow* arrow, TPoint screen)
 
 // ---------------------------------------------------------------- source
 
+void TGridDropSource::DragFinished()
+{
+    TPSGDropSource::DragFinished();
+    if (grid_ && grid_->DragDropSettings()->ShowCells())
+        grid_->FreeDragCellsWindow();
+}
+
 void TGridDropSource::EffectChanged(int effect)
 {
     if (effect == DROPEFFECT_MOVE || effect == DROPEFFECT_COPY)
         LastEffect = effect;
+}
+
+void TGridDropSource::DragQueried()
+{
+    if (!grid_)
+        return;
+    POINT cursor{0, 0};
+    GetCursorPos(&cursor);
+    if (grid_->DragDropSettings()->ShowCells()) {
+        if (TDragCellsWindow* w = grid_->dragCellsWindow_)
+            w->SetBounds(cursor.x + 4, cursor.y + 4, w->Width(), w->Height());
+    } else if (TPopupButton* header = grid_->columnDragImage_) {
+        header->SetBounds(cursor.x, cursor.y - header->Height(), header->Width(), header->Height());
+    }
+}
+
+// ---------------------------------------------------------------- drag pictures
+
+TDragCellsWindow::TDragCellsWindow(TComponent* owner) : TCustomControl(owner)
+{
+    SetVisible(false);
+}
+
+void TDragCellsWindow::CreateParams(TCreateParams& Params)
+{
+    TCustomControl::CreateParams(Params);
+    Params.Style = WS_POPUP | WS_DISABLED;
+    Params.ExStyle = WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_TRANSPARENT;
+}
+
+void TDragCellsWindow::CreateWnd()
+{
+    TCustomControl::CreateWnd();
+    // the cells show through, so that what lies under the cursor stays visible
+    CallSetLayeredWindowAttributes(Handle(), 0, Opacity, LWA_ALPHA);
+}
+
+void TDragCellsWindow::SetPicture(const QImage& picture)
+{
+    const int w = std::min(picture.width(), MaxWidth), h = std::min(picture.height(), MaxHeight);
+    picture_.SetImage(picture.copy(0, 0, w, h));
+    SetBounds(Left(), Top(), w, h);
+    Invalidate();
+}
+
+void TDragCellsWindow::Paint()
+{
+    TCanvas* c = Canvas();
+    c->Draw(0, 0, &picture_);
+    // a thin frame sets the picture off from what lies below
+    c->Brush->Color = clGray;
+    c->FrameRect(ClientRect());
+}
+
+TPopupButton* TPlusStringGrid::ColumnDragImage()
+{
+    if (!columnDragImage_) {
+        columnDragImage_ = new TPopupButton(this);
+        columnDragImage_->SetVisible(false);
+        columnDragImage_->SetEnabled(false);
+        columnDragImage_->SetParent(this);
+    }
+    return columnDragImage_;
+}
+
+void TPlusStringGrid::ShowDragPictures(int col, int row, bool columnDrag)
+{
+    // the cells of the drag that are in view, as the grid shows them
+    TGridRect cells;
+    if (columnDrag) {
+        cells.Left = cells.Right = col;
+        cells.Top = cells.Bottom = row;
+    } else {
+        cells = Selection();
+        if (Options().Contains(goRowSelect) && dragDropSettings_->OleEntireRows) {
+            cells.Left = 0;
+            cells.Right = ColCount() - 1;
+        }
+    }
+    TRect area(0, 0, 0, 0);
+    const auto addCell = [&](int c, int r) {
+        const TRect cell = CellRect(c, r);
+        if (cell.Right <= cell.Left || cell.Bottom <= cell.Top)
+            return;
+        area = area.Right > area.Left ? TRect(std::min(area.Left, cell.Left), std::min(area.Top, cell.Top),
+                                              std::max(area.Right, cell.Right), std::max(area.Bottom, cell.Bottom))
+                                      : cell;
+    };
+    // only the cells in view can be pictured: the fixed ones and the scrolled ones on screen
+    const int lastCol = std::min(cells.Right, LeftCol() + VisibleColCount());
+    const int lastRow = std::min(cells.Bottom, TopRow() + VisibleRowCount());
+    for (int r = cells.Top; r <= lastRow; ++r) {
+        if (r >= TBaseGrid::FixedRows() && r < TopRow())
+            continue;
+        for (int c = cells.Left; c <= lastCol; ++c)
+            if (c < TBaseGrid::FixedCols() || c >= LeftCol())
+                addCell(c, r);
+    }
+    area = TRect(std::max(area.Left, 0), std::max(area.Top, 0), std::min(area.Right, ClientWidth()),
+                 std::min(area.Bottom, RowsClientHeight()));
+    if (columnDrag) {
+        // the header-button window starts over the header cell it shows
+        TPopupButton* header = ColumnDragImage();
+        header->SetCaption(GetCellText(DisplayToRealColumn(col), row));
+        const TRect cell = CellRect(col, row);
+        const TPoint at = ClientToScreen(TPoint(cell.Left, cell.Top));
+        header->SetBounds(at.X, at.Y, std::max(cell.Right - cell.Left, 8), std::max(cell.Bottom - cell.Top, 8));
+        header->SetVisible(true);
+    }
+    if (!dragDropSettings_->ShowCells() || area.Right <= area.Left || area.Bottom <= area.Top || !Host())
+        return;
+    Repaint();
+    const QImage picture =
+        Host()->grab(QRect(area.Left, area.Top, area.Right - area.Left, area.Bottom - area.Top)).toImage();
+    FreeDragCellsWindow();
+    dragCellsWindow_ = new TDragCellsWindow(this);
+    dragCellsWindow_->SetParent(this);
+    dragCellsWindow_->SetPicture(picture);
+    POINT cursor{0, 0};
+    GetCursorPos(&cursor);
+    dragCellsWindow_->SetBounds(cursor.x + 4, cursor.y + 4, dragCellsWindow_->Width(), dragCellsWindow_->Height());
+    dragCellsWindow_->SetVisible(true);
+}
+
+void TPlusStringGrid::FreeDragCellsWindow()
+{
+    delete dragCellsWindow_;
+    dragCellsWindow_ = nullptr;
+}
+
+void TPlusStringGrid::HideColumnDragImage()
+{
+    if (columnDragImage_)
+        columnDragImage_->SetVisible(false);
 }
 
 bool TPlusStringGrid::OleDragMouseMove(int x, int y)
@@ -181,9 +324,23 @@ bool TPlusStringGrid::OleDragMouseMove(int x, int y)
     } release{source};
     if (OnOleDragStart)
         OnOleDragStart(this, row, realCol);
+    const bool columnDrag = row < TBaseGrid::FixedRows() && settings->OleColumnDragDrop;
+    ShowDragPictures(col, row, columnDrag);
+    // however the drag ends (a drop anywhere, Escape, a failure), no picture of it stays up
+    struct PicturesGone {
+        TPlusStringGrid* grid;
+        std::shared_ptr<bool> alive;
+        ~PicturesGone()
+        {
+            if (*alive) {
+                grid->FreeDragCellsWindow();
+                grid->HideColumnDragImage();
+            }
+        }
+    } picturesGone{this, Life()};
     DWORD effect = DROPEFFECT_NONE;
     HRESULT result = S_OK;
-    if (row < TBaseGrid::FixedRows() && settings->OleColumnDragDrop) {
+    if (columnDrag) {
         result = BeginColumnDrag(source, realCol, DROPEFFECT_COPY | DROPEFFECT_MOVE, effect);
     } else {
         TGridRect s = Selection();
@@ -353,6 +510,7 @@ void TGridDropTarget::DropCells(POINT point, IStream* stream)
         g->ReadBinaryCellStream(&cells, TPoint(g->DisplayToRealColumn(col), row));
     }
     g->HideDropArrows(true, true);
+    g->HideColumnDragImage();
     if (g->OnOleDropped)
         g->OnOleDropped(g, g->Selection());
 }
@@ -365,6 +523,8 @@ void TGridDropTarget::DropColumn(POINT point, int index)
     int col = -1, row = -1;
     g->ScreenToCell(TPoint(point.x, point.y), col, row);
     g->HideDropArrows(true, true);
+    if (ColumnDrag())
+        g->HideColumnDragImage();
     if (g->OnOleDropCol)
         g->OnOleDropCol(g, row, col, index);
 }

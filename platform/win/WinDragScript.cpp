@@ -1,6 +1,7 @@
 // Scripted drags: DoDragDrop's loop driven by a list of pointer positions.
 #include "platform/win/WinDragScript.h"
 
+#include <QCursor>
 #include <QWidget>
 
 TScriptedDrag::TScriptedDrag()
@@ -42,13 +43,15 @@ HRESULT TScriptedDrag::Run(IDataObject* data, IDropSource* source, DWORD okEffec
     };
     for (const Step& step : steps_) {
         keys = step.Keys;
+        // the pointer is at the step's point when the source is asked (GetCursorPos tells it)
+        const QPoint g = step.Window ? step.Window->mapToGlobal(QPoint(step.Client.x, step.Client.y))
+                                     : QPoint(step.Client.x, step.Client.y);
+        QCursor::setPos(g);
         if (source->QueryContinueDrag(FALSE, keys | MK_LBUTTON) != S_OK) {
             if (current)
                 current->DragLeave();
             return finish(DRAGDROP_S_CANCEL, DROPEFFECT_NONE);
         }
-        const QPoint g = step.Window ? step.Window->mapToGlobal(QPoint(step.Client.x, step.Client.y))
-                                     : QPoint(step.Client.x, step.Client.y);
         at = POINT{g.x(), g.y()};
         IDropTarget* target = step.Window ? RegisteredDropTarget(step.Window) : nullptr;
         if (target != current) {

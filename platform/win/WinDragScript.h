@@ -3,9 +3,10 @@
 // mouse: the pointer visits the given client points of windows in order (the drop targets
 // registered for them get DragEnter when the pointer comes, DragOver at every point and
 // DragLeave when it goes), the source is asked QueryContinueDrag with the left button held
-// before every step and told the target's effect (GiveFeedback) after it, and the drag ends
-// with the button released (a drop on the last target, when it accepted) or with Escape. The
-// offscreen platform has no drag loop of its own; this is how a drag runs there.
+// at every step (the cursor already there, as GetCursorPos tells) and told the target's effect
+// (GiveFeedback) after it, and the drag ends with the button released (a drop on the last
+// target, when it accepted) or with Escape. The offscreen platform has no drag loop of its own;
+// this is how a drag runs there.
 #include "platform/win/WinOle.h"
 #include "platform/win/WinWindow.h"
 

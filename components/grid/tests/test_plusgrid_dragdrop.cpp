@@ -13,6 +13,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QUrl>
+#include <cstdlib>
 #include <gtest/gtest.h>
 
 namespace {
@@ -180,6 +181,100 @@ TEST_F(GridOleDragDrop, CellStreamAndColumnDrags)
     EXPECT_EQ(column.LastResult, DRAGDROP_S_DROP);
     EXPECT_EQ(dropped, std::vector<std::string>{"4,0 3"});
     EXPECT_EQ(b->Cells(4, 0), "b1"); // the grid moves nothing itself
+}
+
+TEST_F(GridOleDragDrop, DragPicturesFollowTheCursorAndGoWithTheDrag)
+{
+    // the floating cells window shows the dragged cells at the cursor + (4, 4); without
+    // ShowCells a column drag's header-button window rides on the cursor instead; neither stays
+    // after a drop or an Escape
+    a->DragDropSettings()->OleDropSource = true;
+    a->DragDropSettings()->OleCopyAlways = true;
+    a->DragDropSettings()->OleColumnDragDrop = true;
+    a->EnhRowColMove = false;
+    a->SetOptions(a->Options() - TGridOptions{goEditing}); // a press on the selection may drag
+    a->SetCells(3, 0, "Three");
+    b->DragDropSettings()->SetOleDropTarget(true);
+    b->DropTarget()->AcceptsColumns = true;
+    struct Seen {
+        bool cells = false, header = false;
+        TPoint at, cursor;
+        int width = 0, height = 0;
+    };
+    std::vector<Seen> seen;
+    b->OnOleDragOver = [&](TObject*, int, int, bool&) {
+        Seen s;
+        POINT cursor;
+        GetCursorPos(&cursor);
+        s.cursor = TPoint(cursor.x, cursor.y);
+        if (TDragCellsWindow* w = a->DragCellsWindow(); w && w->Visible()) {
+            s.cells = true;
+            s.at = TPoint(w->Left(), w->Top());
+            s.width = w->Width();
+            s.height = w->Height();
+            if (const char* dir = std::getenv("QUELM_PICTURES"); dir && seen.empty()) {
+                w->Repaint();
+                w->Host()->grab().save(QString(dir) + "/grid_drag_cells.png");
+            }
+        }
+        if (TPopupButton* h = a->ColumnDragImage(); h->Visible()) {
+            s.header = true;
+            s.at = TPoint(h->Left(), h->Top() + h->Height());
+            if (const char* dir = std::getenv("QUELM_PICTURES"); dir && seen.empty()) {
+                h->Repaint();
+                h->Host()->grab().save(QString(dir) + "/grid_drag_header.png");
+            }
+        }
+        seen.push_back(s);
+    };
+    const struct {
+        const char* name;
+        bool showCells, cancel, column;
+    } cases[] = {
+        {"cells, dropped", true, false, false},
+        {"cells, Escape", true, true, false},
+        {"column without ShowCells, dropped", false, false, true},
+        {"column without ShowCells, Escape", false, true, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        seen.clear();
+        a->DragDropSettings()->SetShowCells(c.showCells);
+        a->SetSelection(TGridRect{1, 2, 2, 3});
+        TScriptedDrag drag;
+        const int targetRow = c.column ? 0 : 5;
+        drag.Over(b->Handle(), Middle(b, 2, targetRow)).Over(b->Handle(), Middle(b, 3, targetRow));
+        if (c.cancel)
+            drag.CancelAtEnd();
+        if (c.column) {
+            PressAndDrag(a, 3, 0);
+        } else {
+            // a press on the selection, then the move that starts the drag
+            const POINT p = Middle(a, 1, 2);
+            a->Perform(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(p.x, p.y));
+            a->SetSelection(TGridRect{1, 2, 2, 3});
+            a->Perform(WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(p.x + 9, p.y));
+            a->Perform(WM_LBUTTONUP, 0, MAKELPARAM(p.x + 9, p.y));
+        }
+        ASSERT_EQ(drag.Runs, 1);
+        EXPECT_EQ(drag.LastResult, c.cancel ? DRAGDROP_S_CANCEL : DRAGDROP_S_DROP);
+        ASSERT_EQ(seen.size(), 2u);
+        for (const Seen& s : seen) {
+            EXPECT_EQ(s.cells, c.showCells);
+            EXPECT_EQ(s.header, c.column);
+            if (c.showCells) {
+                EXPECT_EQ(s.at, TPoint(s.cursor.X + 4, s.cursor.Y + 4));
+                // two columns of 60 and two rows of 22, with their grid lines
+                const TRect r1 = a->CellRect(1, 2), r2 = a->CellRect(2, 3);
+                EXPECT_EQ(s.width, r2.Right - r1.Left);
+                EXPECT_EQ(s.height, r2.Bottom - r1.Top);
+            } else {
+                EXPECT_EQ(s.at, s.cursor); // the header's bottom-left corner
+            }
+        }
+        EXPECT_EQ(a->DragCellsWindow(), nullptr);
+        EXPECT_FALSE(a->ColumnDragImage()->Visible());
+    }
 }
 
 TEST_F(GridOleDragDrop, RowsMovedUpWithinOneGridRemoveTheirOldPlace)
