@@ -181,8 +181,8 @@ void TPlusStringGrid::FreeGridItem(TGridItem* item)
 {
     if (!item)
         return;
-    for (int i = 0; i < item->Items->Count(); ++i)
-        if (auto* record = dynamic_cast<TCellProperties*>(item->Items->Objects(i)))
+    for (int i = 0; i < item->LineCount(); ++i)
+        if (auto* record = dynamic_cast<TCellProperties*>(item->LineObject(i)))
             ReleaseCellProperties(record);
     delete item;
 }

@@ -79,10 +79,33 @@ public:
     int Idx = 0;
     int Height = 0;
     int Level = 0;
-    // the record's texts and cell records, one line per real column (kept inside the record,
-    // so that parking a row costs one allocation for the record and one for its lines)
-    TStringList Lines;
-    TStringList* const Items = &Lines;
+    // The record's lines, one per real column: the cell's text and its cell record. A record
+    // parked with a block of rows (Park) makes its lines from the block when first asked.
+    class TLines {
+    public:
+        explicit TLines(const TGridItem* item) : item_(item) {}
+        TStringList* operator->() const { return item_->Lines(); }
+        operator TStringList*() const { return item_->Lines(); }
+
+    private:
+        const TGridItem* item_;
+    };
+    const TLines Items{this};
+    TStringList* Lines() const;
+    // The record stands for row `index` of a block of rows taken out of the store together,
+    // with `cols` lines; nothing is copied until the lines are asked for.
+    void Park(std::shared_ptr<TStringGrid::TStoreRows> block, int index, int cols);
+    bool Parked() const { return parked_ != nullptr; }
+    // A line's text and record, read from the block while parked (without making the lines).
+    int LineCount() const { return parked_ ? parkedCols_ : lines_.Count(); }
+    String LineText(int col) const;
+    TObject* LineObject(int col) const;
+
+private:
+    mutable TStringList lines_;
+    mutable std::shared_ptr<TStringGrid::TStoreRows> parked_;
+    int parkedIndex_ = 0;
+    int parkedCols_ = 0;
 };
 
 // Grouping options and colours.

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <tuple>
 
 // ---------------------------------------------------------------- settings
 
@@ -189,19 +190,7 @@ void TPlusStringGrid::HideFilterRows(const std::vector<int>& rows)
         }
     }
     const int total = TotalColCount();
-    std::vector<TGridItem*> items;
-    items.reserve(rows.size());
-    for (size_t k = 0; k < rows.size(); ++k) {
-        auto* item = new TGridItem;
-        item->Idx = reals[k];
-        item->Height = RowHeights(rows[k]);
-        item->Level = level;
-        item->Items->SetCapacity(total);
-        for (int c = 0; c < total; ++c)
-            item->Items->AddObject(GetRawCell(c, rows[k]), TakeCellProperties(c, rows[k]));
-        items.push_back(item);
-    }
-    // the shown rows close up, the hidden ones go to the end of the store and are dropped
+    // the shown rows close up and the hidden ones go to the end of the store in their order
     const int first = rows.front();
     const int oldCount = RowCount();
     const int newCount = oldCount - int(rows.size());
@@ -220,7 +209,26 @@ void TPlusStringGrid::HideFilterRows(const std::vector<int>& rows)
     for (size_t i = 0; i < order.size(); ++i)
         heights[i] = RowHeights(first + order[i]);
     PermuteStoreRows(first, order);
-    TruncateStoreRows(newCount);
+    // hidden row k now stands at newCount + k: the records take its cell records, and its
+    // texts leave the store in one block that the records read when first asked
+    std::vector<TGridItem*> items;
+    items.reserve(rows.size());
+    std::vector<std::tuple<int, int, TCellProperties*>> records;
+    for (size_t k = 0; k < rows.size(); ++k) {
+        auto* item = new TGridItem;
+        item->Idx = reals[k];
+        item->Height = heights[size_t(newCount - first) + k];
+        item->Level = level;
+        for (int c = 0; c < total; ++c)
+            if (TCellProperties* record = TakeCellProperties(c, newCount + int(k)))
+                records.emplace_back(c, int(k), record);
+        items.push_back(item);
+    }
+    const std::shared_ptr<TStringGrid::TStoreRows> block = TakeStoreRowsFrom(newCount);
+    for (const auto& [c, k, record] : records)
+        block->SetObject(c, k, record);
+    for (size_t k = 0; k < items.size(); ++k)
+        items[k]->Park(block, int(k), total);
     auto dropFlags = [&](auto get, auto count, auto rebuild) {
         std::vector<int> kept;
         const int n = count();
@@ -309,11 +317,11 @@ void TPlusStringGrid::UnhideFilterRows()
         TGridItem* item = back[k];
         const int d = places[k];
         SetRowHeights(d, item->Height);
-        for (int c = 0; c < item->Items->Count(); ++c) {
-            SetRawCell(c, d, item->Items->Strings(c));
-            if (auto* record = dynamic_cast<TCellProperties*>(item->Items->Objects(c)))
+        // a parked record's texts come straight from its block
+        for (int c = 0; c < item->LineCount(); ++c) {
+            SetRawCell(c, d, item->LineText(c));
+            if (auto* record = dynamic_cast<TCellProperties*>(item->LineObject(c)))
                 PutCellProperties(c, d, record);
-            item->Items->PutObject(c, nullptr);
         }
         delete item;
     }

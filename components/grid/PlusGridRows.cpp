@@ -1153,3 +1153,38 @@ void TPlusStringGrid::KeepLastRowAboveSearchFooter()
             return; // the grid cannot scroll further
     }
 }
+
+// ---------------------------------------------------------------- hidden-row records
+
+void TGridItem::Park(std::shared_ptr<TStringGrid::TStoreRows> block, int index, int cols)
+{
+    lines_.Clear();
+    parked_ = std::move(block);
+    parkedIndex_ = index;
+    parkedCols_ = cols;
+}
+
+TStringList* TGridItem::Lines() const
+{
+    if (parked_) {
+        lines_.SetCapacity(parkedCols_);
+        for (int c = 0; c < parkedCols_; ++c)
+            lines_.AddObject(parked_->Text(c, parkedIndex_), parked_->Object(c, parkedIndex_));
+        parked_.reset();
+    }
+    return &lines_;
+}
+
+String TGridItem::LineText(int col) const
+{
+    if (parked_)
+        return col >= 0 && col < parkedCols_ ? parked_->Text(col, parkedIndex_) : String();
+    return col >= 0 && col < lines_.Count() ? lines_.Strings(col) : String();
+}
+
+TObject* TGridItem::LineObject(int col) const
+{
+    if (parked_)
+        return col >= 0 && col < parkedCols_ ? parked_->Object(col, parkedIndex_) : nullptr;
+    return col >= 0 && col < lines_.Count() ? lines_.Objects(col) : nullptr;
+}

@@ -5,6 +5,7 @@
 
 #include <QKeyEvent>
 #include <algorithm>
+#include <iterator>
 
 // ---------------------------------------------------------------- in-place editor
 
@@ -1686,6 +1687,52 @@ void TStringGrid::TruncateStoreRows(int rowCount)
         if (column.objects.size() > size_t(rowCount))
             column.objects.resize(size_t(rowCount));
     }
+}
+
+std::shared_ptr<TStringGrid::TStoreRows> TStringGrid::TakeStoreRowsFrom(int rowCount)
+{
+    rowCount = std::max(0, rowCount);
+    auto block = std::make_shared<TStoreRows>();
+    block->texts_.resize(columns_.size());
+    for (size_t c = 0; c < columns_.size(); ++c) {
+        std::vector<CellText>& texts = columns_[c].texts;
+        if (texts.size() <= size_t(rowCount))
+            continue;
+        // cell texts move as their 16 bytes: nothing is copied or allocated per cell
+        block->rows_ = std::max(block->rows_, int(texts.size()) - rowCount);
+        block->texts_[c].assign(std::make_move_iterator(texts.begin() + rowCount),
+                                std::make_move_iterator(texts.end()));
+        texts.resize(size_t(rowCount));
+        if (columns_[c].objects.size() > size_t(rowCount))
+            columns_[c].objects.resize(size_t(rowCount));
+    }
+    return block;
+}
+
+String TStringGrid::TStoreRows::Text(int col, int row) const
+{
+    if (col < 0 || row < 0 || size_t(col) >= texts_.size() || size_t(row) >= texts_[size_t(col)].size())
+        return String();
+    return String(texts_[size_t(col)][size_t(row)].View());
+}
+
+TObject* TStringGrid::TStoreRows::Object(int col, int row) const
+{
+    if (col < 0 || row < 0 || size_t(col) >= objects_.size() || size_t(row) >= objects_[size_t(col)].size())
+        return nullptr;
+    return objects_[size_t(col)][size_t(row)];
+}
+
+void TStringGrid::TStoreRows::SetObject(int col, int row, TObject* object)
+{
+    if (col < 0 || row < 0)
+        return;
+    if (size_t(col) >= objects_.size())
+        objects_.resize(size_t(col) + 1);
+    std::vector<TObject*>& column = objects_[size_t(col)];
+    if (size_t(row) >= column.size())
+        column.resize(size_t(row) + 1, nullptr);
+    column[size_t(row)] = object;
 }
 
 void TStringGrid::MoveWithin(Column& column, int fromIndex, int toIndex)

@@ -330,6 +330,8 @@ public:
 
     // The store's highest column and row that hold anything, plus one.
     int StoreColCount() const { return int(columns_.size()); }
+    // Rows taken out of the store together: their texts moved (not copied) into one block.
+    class TStoreRows;
 
 protected:
     // Moves a stored column (texts and objects) to another index of the store, shifting those
@@ -343,6 +345,9 @@ protected:
     void PermuteStoreRows(int first, const std::vector<int>& order);
     // Drops the stored texts of rows from `rowCount` on; the objects there must already be gone.
     void TruncateStoreRows(int rowCount);
+    // Moves the stored texts of rows from `rowCount` on into a block (row rowCount is its row 0)
+    // and ends the store there; the objects there must already be gone.
+    std::shared_ptr<TStoreRows> TakeStoreRowsFrom(int rowCount);
     void DrawCell(int col, int row, const TRect& rect, TGridDrawState state) override;
     void ColumnMoved(int fromIndex, int toIndex) override;
     void RowMoved(int fromIndex, int toIndex) override;
@@ -393,6 +398,24 @@ private:
         std::vector<TObject*> objects;
     };
     static void MoveWithin(Column& column, int fromIndex, int toIndex);
+
+public:
+    class TStoreRows {
+    public:
+        // The text of a cell of the block (empty outside it); the objects of a row are its
+        // owner's to keep beside it (SetObject), the block never frees them.
+        String Text(int col, int row) const;
+        TObject* Object(int col, int row) const;
+        void SetObject(int col, int row, TObject* object);
+
+    private:
+        friend class TStringGrid;
+        int rows_ = 0;
+        std::vector<std::vector<CellText>> texts_;
+        std::vector<std::vector<TObject*>> objects_;
+    };
+
+private:
     std::vector<Column> columns_;
     std::map<std::pair<bool, int>, std::unique_ptr<TStrings>> lines_;
 };

@@ -77,6 +77,51 @@ TEST(Filter, ConditionsHideRowsAndRemovingThemBringsBackExactlyThose)
     }
 }
 
+TEST(Filter, StackedLevelsKeepLongTextsAndRecordsOfTheirRows)
+{
+    // hidden rows of two levels, one of them read while hidden; each level comes back whole,
+    // and a grid that goes while rows are hidden frees their records
+    const String longText = "a text longer than fifteen bytes";
+    for (const bool removeLevels : {true, false}) {
+        SCOPED_TRACE(removeLevels ? "levels removed" : "grid freed while filtered");
+        FilterFixture f;
+        f.grid->SetCells(2, 3, longText);
+        f.grid->SetColors(2, 5, clBlue); // "blueberry"
+        TFilterData* d = f.grid->Filter()->Add();
+        d->Column = 1;
+        d->Condition = "a*";
+        d->Operation = foNONE;
+        TFilterData* e = f.grid->Filter()->Add();
+        e->Column = 1;
+        e->Condition = "b*";
+        e->Operation = foOR;
+        f.grid->ApplyFilterLevel(); // cherry goes
+        f.grid->Filter()->Clear();
+        d = f.grid->Filter()->Add();
+        d->Column = 1;
+        d->Condition = "a*";
+        f.grid->ApplyFilterLevel(); // banana and blueberry go
+        EXPECT_EQ(f.Shown(), (V{"apple", "avocado", "apricot"}));
+        ASSERT_EQ(f.grid->HiddenRowCount(), 3);
+        const TGridItem* cherry = f.grid->HiddenRowItem(1);
+        ASSERT_NE(cherry, nullptr);
+        EXPECT_EQ(cherry->Items->Strings(1), "cherry");
+        EXPECT_EQ(cherry->Items->Strings(2), longText);
+        EXPECT_NE(dynamic_cast<TCellProperties*>(cherry->Items->Objects(1)), nullptr);
+        if (!removeLevels)
+            continue;
+        f.grid->RemoveFilterLevel();
+        EXPECT_EQ(f.Shown(), (V{"apple", "banana", "avocado", "blueberry", "apricot"}));
+        EXPECT_EQ(f.grid->GetColors(2, 4), clBlue);
+        f.grid->RemoveFilterLevel();
+        EXPECT_EQ(f.Shown(), (V{"apple", "banana", "cherry", "avocado", "blueberry", "apricot"}));
+        EXPECT_EQ(f.grid->Cells(2, 3), longText);
+        EXPECT_EQ(f.grid->GetColors(1, 3), clRed);
+        EXPECT_EQ(f.grid->GetColors(2, 5), clBlue);
+        EXPECT_EQ(f.grid->Cells(2, 6), "60");
+    }
+}
+
 TEST(Filter, CustomFilterAndWholeRowText)
 {
     FilterFixture f;
