@@ -8,6 +8,12 @@
 #include <fstream>
 #include <iterator>
 #include <freexl.h>
+#include <cerrno>
+#include <csignal>
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <map>
 #include <zlib.h>
 
@@ -453,7 +459,9 @@ struct BiffHandle {
 
 } // namespace
 
-std::unique_ptr<TSpreadsheetWorkbook> ReadBinaryWorkbook(const String& fileName)
+// Reads a binary workbook in this process. The reading library is not safe on every damaged file
+// (it can read outside its buffers), so callers run this in a child process.
+std::unique_ptr<TSpreadsheetWorkbook> ReadBinaryWorkbookHere(const String& fileName)
 {
     BiffHandle h;
     if (const int rc = freexl_open(fileName.c_str(), &h.handle); rc != FREEXL_OK) {
@@ -516,6 +524,179 @@ std::unique_ptr<TSpreadsheetWorkbook> ReadBinaryWorkbook(const String& fileName)
         }
         book->sheets_.push_back(std::move(sheet)); // cells_ are in row, then column order
     }
+    return book;
+}
+
+namespace {
+
+// The child's answer on the pipe: 'E' and a message, or 'B' and the workbook, all numbers in
+// this machine's byte order (the reader is the same program).
+template <class T> void Put(std::string& out, T v)
+{
+    out.append(reinterpret_cast<const char*>(&v), sizeof v);
+}
+
+void PutText(std::string& out, const String& text)
+{
+    Put<uint32_t>(out, uint32_t(text.size()));
+    out += text;
+}
+
+class AnswerReader {
+public:
+    explicit AnswerReader(const std::string& b) : b_(b) {}
+    template <class T> T Get()
+    {
+        T v{};
+        Need(sizeof v);
+        std::memcpy(&v, b_.data() + at_, sizeof v);
+        at_ += sizeof v;
+        return v;
+    }
+    String GetText()
+    {
+        const uint32_t n = Get<uint32_t>();
+        Need(n);
+        String s = b_.substr(at_, n);
+        at_ += n;
+        return s;
+    }
+    bool AtEnd() const { return at_ == b_.size(); }
+
+private:
+    void Need(size_t n)
+    {
+        if (b_.size() - at_ < n)
+            Fail("the reader of binary workbooks stopped early");
+    }
+    const std::string& b_;
+    size_t at_ = 0;
+};
+
+// Writes all of <data> to <fd>, across short writes.
+void WriteAll(int fd, const std::string& data)
+{
+    size_t done = 0;
+    while (done < data.size()) {
+        const ssize_t n = ::write(fd, data.data() + done, data.size() - done);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return;
+        done += size_t(n);
+    }
+}
+
+} // namespace
+
+std::unique_ptr<TSpreadsheetWorkbook> ReadBinaryWorkbook(const String& fileName)
+{
+    int fds[2];
+    if (::pipe2(fds, O_CLOEXEC) != 0)
+        Fail("no pipe for the reader of binary workbooks");
+    const pid_t child = ::fork();
+    if (child < 0) {
+        ::close(fds[0]);
+        ::close(fds[1]);
+        Fail("the reader of binary workbooks cannot be started");
+    }
+    if (child == 0) {
+        // The child reads the file and sends its cells; whatever the library does to its memory
+        // stays in this process. _exit keeps the parent's exit handlers from running here.
+        ::close(fds[0]);
+        // what the library or a memory checker would print about a damaged file is not the user's
+        if (const int devnull = ::open("/dev/null", O_WRONLY); devnull >= 0)
+            ::dup2(devnull, STDERR_FILENO);
+        std::string out;
+        try {
+            const auto book = ReadBinaryWorkbookHere(fileName);
+            out += 'B';
+            Put<uint32_t>(out, uint32_t(book->sheets_.size()));
+            for (const auto& sheet : book->sheets_) {
+                PutText(out, sheet->name_);
+                for (int v : {sheet->minRow_, sheet->minCol_, sheet->maxRow_, sheet->maxCol_})
+                    Put<int32_t>(out, v);
+                Put<uint64_t>(out, sheet->cells_.size());
+                for (const auto& [key, value] : sheet->cells_) {
+                    Put<uint64_t>(out, key);
+                    Put<uint8_t>(out, uint8_t(value.Kind));
+                    Put<double>(out, value.Number);
+                    PutText(out, value.Text);
+                }
+            }
+        } catch (const std::exception& e) {
+            out = 'E';
+            out += e.what();
+        } catch (...) {
+            out = "Ethe binary workbook cannot be read";
+        }
+        WriteAll(fds[1], out);
+        ::_exit(0);
+    }
+    ::close(fds[1]);
+    std::string answer;
+    char chunk[65536];
+    // A damaged file may also send the library into an endless loop: the reader gets a minute
+    // without sending anything before it is stopped.
+    bool timedOut = false;
+    for (;;) {
+        pollfd p{fds[0], POLLIN, 0};
+        const int ready = ::poll(&p, 1, 60000);
+        if (ready < 0 && errno == EINTR)
+            continue;
+        if (ready == 0) {
+            timedOut = true;
+            ::kill(child, SIGKILL);
+            break;
+        }
+        const ssize_t n = ::read(fds[0], chunk, sizeof chunk);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            break;
+        answer.append(chunk, size_t(n));
+    }
+    ::close(fds[0]);
+    int status = 0;
+    while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
+    }
+    if (timedOut)
+        Fail("reading the binary workbook did not end");
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0 || answer.empty())
+        Fail("the binary workbook is damaged");
+    if (answer[0] == 'E') {
+        // the child's message is the whole text of its exception
+        throw EOleException(answer.substr(1));
+    }
+    if (answer[0] != 'B')
+        Fail("the binary workbook is damaged");
+    const std::string body = answer.substr(1);
+    AnswerReader in(body);
+    auto book = std::make_unique<TSpreadsheetWorkbook>();
+    const uint32_t sheets = in.Get<uint32_t>();
+    for (uint32_t i = 0; i < sheets; ++i) {
+        auto sheet = std::make_unique<TSpreadsheetSheet>();
+        sheet->name_ = in.GetText();
+        sheet->minRow_ = in.Get<int32_t>();
+        sheet->minCol_ = in.Get<int32_t>();
+        sheet->maxRow_ = in.Get<int32_t>();
+        sheet->maxCol_ = in.Get<int32_t>();
+        const uint64_t cells = in.Get<uint64_t>();
+        for (uint64_t c = 0; c < cells; ++c) {
+            const uint64_t key = in.Get<uint64_t>();
+            TSpreadsheetValue v;
+            const uint8_t kind = in.Get<uint8_t>();
+            if (kind > TSpreadsheetValue::vkError)
+                Fail("the reader of binary workbooks sent a damaged answer");
+            v.Kind = decltype(v.Kind)(kind);
+            v.Number = in.Get<double>();
+            v.Text = in.GetText();
+            sheet->cells_.emplace_back(key, std::move(v));
+        }
+        book->sheets_.push_back(std::move(sheet));
+    }
+    if (!in.AtEnd())
+        Fail("the reader of binary workbooks sent a damaged answer");
     return book;
 }
 

@@ -57,6 +57,7 @@ public:
 private:
     friend std::unique_ptr<TSpreadsheetWorkbook> ReadWorkbookBytes(const std::string& bytes);
     friend std::unique_ptr<TSpreadsheetWorkbook> ReadBinaryWorkbook(const String& fileName);
+    friend std::unique_ptr<TSpreadsheetWorkbook> ReadBinaryWorkbookHere(const String& fileName);
     String name_;
     int maxRow_ = 0, maxCol_ = 0, minRow_ = 0, minCol_ = 0;
     std::vector<std::pair<uint64_t, TSpreadsheetValue>> cells_; // sorted by row << 32 | col
@@ -72,6 +73,7 @@ public:
 private:
     friend std::unique_ptr<TSpreadsheetWorkbook> ReadWorkbookBytes(const std::string& bytes);
     friend std::unique_ptr<TSpreadsheetWorkbook> ReadBinaryWorkbook(const String& fileName);
+    friend std::unique_ptr<TSpreadsheetWorkbook> ReadBinaryWorkbookHere(const String& fileName);
     std::vector<std::unique_ptr<TSpreadsheetSheet>> sheets_;
     int active_ = 0;
 };
