@@ -13,6 +13,8 @@
 #include "platform/win/WinWindow.h"
 
 #include <QImage>
+#include <QKeyEvent>
+#include <functional>
 #include <QMargins>
 #include <QRegion>
 #include <QWidget>
@@ -215,3 +217,9 @@ private:
     QImage frame_;
     bool painting_ = false; // WM_NCPAINT under way: the view shows the image once it ends
 };
+
+// Key-down handling shared by the controls that take typed text (edits of combo boxes, rich
+// edits): Shift+Insert pastes, Ctrl+Insert copies and Shift+Delete cuts; keys that make
+// characters are left to WM_CHAR; any other key reaches the control's Qt text widget as a key
+// press through <applyKey>.
+void TextControlKeyDown(TControl& control, const TMessage& m, const std::function<void(QKeyEvent*)>& applyKey);

@@ -2604,3 +2604,37 @@ void THostedBand::PaintBand(QWidget* view)
     QPainter p(view);
     p.drawImage(0, 0, *image);
 }
+
+void TextControlKeyDown(TControl& control, const TMessage& m, const std::function<void(QKeyEvent*)>& applyKey)
+{
+    const TShiftState shift = KeyDataToShiftState(m.LParam);
+    const WORD vk = m.CharCode();
+    if (vk == VK_INSERT && shift.Contains(ssShift)) {
+        control.Perform(WM_PASTE, 0, 0);
+        return;
+    }
+    if (vk == VK_INSERT && shift.Contains(ssCtrl)) {
+        control.Perform(WM_COPY, 0, 0);
+        return;
+    }
+    if (vk == VK_DELETE && shift.Contains(ssShift)) {
+        control.Perform(WM_CUT, 0, 0);
+        return;
+    }
+    // keys that make characters are the characters' business (WM_CHAR)
+    if (vk == VK_BACK || vk == VK_RETURN || vk == VK_ESCAPE || vk == VK_TAB ||
+        (shift.Contains(ssCtrl) && vk >= 'A' && vk <= 'Z'))
+        return;
+    const int qtKey = QtKeyOfVirtualKey(vk);
+    if (!qtKey || (vk >= 'A' && vk <= 'Z') || (vk >= '0' && vk <= '9') || vk == VK_SPACE)
+        return;
+    Qt::KeyboardModifiers mods;
+    if (shift.Contains(ssShift))
+        mods |= Qt::ShiftModifier;
+    if (shift.Contains(ssCtrl))
+        mods |= Qt::ControlModifier;
+    if (shift.Contains(ssAlt))
+        mods |= Qt::AltModifier;
+    QKeyEvent e(QEvent::KeyPress, qtKey, mods);
+    applyKey(&e);
+}

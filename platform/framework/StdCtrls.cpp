@@ -1778,36 +1778,7 @@ void TCustomComboBox::DefaultHandler(TMessage& m)
     case WM_GETDLGCODE: m.Result = DLGC_WANTCHARS | DLGC_WANTARROWS; break;
     case WM_KEYDOWN:
     case WM_SYSKEYDOWN: {
-        const TShiftState shift = KeyDataToShiftState(m.LParam);
-        const WORD vk = m.CharCode();
-        if (vk == VK_INSERT && shift.Contains(ssShift)) {
-            Perform(WM_PASTE, 0, 0);
-            break;
-        }
-        if (vk == VK_INSERT && shift.Contains(ssCtrl)) {
-            Perform(WM_COPY, 0, 0);
-            break;
-        }
-        if (vk == VK_DELETE && shift.Contains(ssShift)) {
-            Perform(WM_CUT, 0, 0);
-            break;
-        }
-        // keys that make characters are the characters' business (WM_CHAR)
-        if (vk == VK_BACK || vk == VK_RETURN || vk == VK_ESCAPE || vk == VK_TAB ||
-            (shift.Contains(ssCtrl) && vk >= 'A' && vk <= 'Z'))
-            break;
-        const int qtKey = QtKeyOfVirtualKey(vk);
-        if (!qtKey || (vk >= 'A' && vk <= 'Z') || (vk >= '0' && vk <= '9') || vk == VK_SPACE)
-            break;
-        Qt::KeyboardModifiers mods;
-        if (shift.Contains(ssShift))
-            mods |= Qt::ShiftModifier;
-        if (shift.Contains(ssCtrl))
-            mods |= Qt::ControlModifier;
-        if (shift.Contains(ssAlt))
-            mods |= Qt::AltModifier;
-        QKeyEvent e(QEvent::KeyPress, qtKey, mods);
-        host->ApplyKey(&e);
+        TextControlKeyDown(*this, m, [host](QKeyEvent* e) { host->ApplyKey(e); });
         break;
     }
     case WM_CHAR: {

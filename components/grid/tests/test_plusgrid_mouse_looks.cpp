@@ -3,6 +3,7 @@
 // header buttons a sort click leaves alone, the filter list under a header and Tab through a
 // custom cell editor; driven by real Qt input through the framework stand-in, offscreen.
 #include "components/grid/PlusGrid.h"
+#include "components/grid/tests/GridInputFixture.h"
 
 #include "platform/framework/Clipbrd.h"
 #include "platform/framework/Forms.h"
@@ -18,41 +19,13 @@
 
 namespace {
 
-class MouseLooks : public ::testing::Test {
+class MouseLooks : public ShownGridTest {
 protected:
-    void SetUp() override
-    {
-        form = std::make_unique<TForm>(nullptr);
-        form->SetBounds(0, 0, 520, 320);
-        grid = new TPlusStringGrid(form.get());
-        grid->SetParent(form.get());
-        grid->SetBounds(0, 0, 500, 300);
-        grid->SetColCount(6);
-        grid->SetRowCount(8);
-        for (int c = 0; c < grid->ColCount(); ++c)
-            grid->SetColWidths(c, 70);
-        for (int r = 0; r < grid->RowCount(); ++r)
-            for (int c = 0; c < grid->ColCount(); ++c)
-                grid->SetCells(c, r, String(1, char('A' + c)) + IntToStr(r));
-        form->Show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(form->Host()));
-        grid->SetFocus();
-        QApplication::processEvents();
-    }
-    void TearDown() override
-    {
-        QApplication::processEvents();
-        form.reset();
-    }
+    MouseLooks() : ShownGridTest(8, 70, false) {}
     QPoint At(int col, int row, int dx, int dy) const
     {
         const TRect r = grid->CellRect(col, row);
         return QPoint(r.Left + dx, r.Top + dy);
-    }
-    QPoint Middle(int col, int row) const
-    {
-        const TRect r = grid->CellRect(col, row);
-        return QPoint((r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2);
     }
     void Move(QPoint at)
     {
@@ -111,9 +84,6 @@ protected:
         if (const char* dir = std::getenv("QUELM_PICTURES"))
             grid->Host()->grab().save(QString(dir) + "/" + name);
     }
-
-    std::unique_ptr<TForm> form;
-    TPlusStringGrid* grid = nullptr;
 };
 
 // ---------------------------------------------------------------- selection resizer
