@@ -125,10 +125,38 @@ void TCustomDateTimePicker::Dispatch(TMessage& m)
         return;
     }
     TDateTimePicker::Dispatch(m);
-    if (m.Msg == WM_NCPAINT && !Ctl3D())
-        PaintPlainFrame();
-    else if (m.Msg == CM_CTL3DCHANGED)
-        Invalidate();
+    switch (m.Msg) {
+    case WM_NCPAINT:
+        if (!Ctl3D())
+            PaintPlainFrame();
+        break;
+    case CM_CTL3DCHANGED: Invalidate(); break;
+    case CM_MOUSEENTER:
+    case CM_MOUSELEAVE:
+        if (Enabled()) {
+            mouseIn_ = m.Msg == CM_MOUSEENTER;
+            if (!mouseIn_)
+                buttonHover_ = false;
+            if (xpOrLater_)
+                Invalidate();
+        }
+        break;
+    case WM_MOUSEMOVE: {
+        const int x = m.XPos(), w = Width();
+        const bool hover = w - buttonWidth_ < x && x < w;
+        if (hover != buttonHover_) {
+            buttonHover_ = hover;
+            Invalidate();
+        }
+        break;
+    }
+    case CM_ENTER:
+    case CM_EXIT:
+        if (!HasState(csDesigning))
+            hasFocus_ = m.Msg == CM_ENTER;
+        break;
+    default: break;
+    }
 }
 
 void TCustomDateTimePicker::ShiftFocus()

@@ -29,6 +29,11 @@ public:
     TBorderStyle BorderStyle() const { return borderStyle_; }
     virtual void SetBorderStyle(TBorderStyle v);
     int ButtonWidth() const { return buttonWidth_; }
+    // What the mouse and focus messages track: the mouse over the control, over its drop
+    // button (the last ButtonWidth pixels), and the focus within it.
+    bool MouseInControl() const { return mouseIn_; }
+    bool ButtonHover() const { return buttonHover_; }
+    bool HasFocus() const { return hasFocus_; }
     // runs when the window gets "DTPShiftFocus"
     virtual void ShiftFocus();
     static UINT ShiftFocusMessage();
@@ -49,6 +54,9 @@ private:
     bool autoTab_ = false;
     TBorderStyle borderStyle_ = bsNone;
     int buttonWidth_;
+    // the platform answers as a system from version 6 on: entering and leaving repaint
+    static constexpr bool xpOrLater_ = true;
+    bool mouseIn_ = false, buttonHover_ = false, hasFocus_ = false;
 };
 
 class TPlusDateTimePicker : public TCustomDateTimePicker {

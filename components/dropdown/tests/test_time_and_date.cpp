@@ -376,4 +376,41 @@ TEST(DateTimePicker, Ctl3DChangeRepaintsTheFrame)
     delete form;
 }
 
+// The mouse-in, button-hover and focus flags as the mouse and focus messages leave them; a
+// disabled picker keeps the mouse out.
+TEST(DateTimePicker, MouseAndFocusFlagsFollowTheirMessages)
+{
+    TForm* form = New<TForm>(nullptr);
+    auto* p = new TPlusDateTimePicker(form);
+    p->SetParent(form);
+    p->SetBounds(10, 10, 200, 23);
+    form->Show();
+    const int W = p->Width(), B = p->ButtonWidth();
+    struct Step {
+        UINT msg;
+        int x;
+        bool mouseIn, buttonHover;
+    };
+    const Step steps[] = {
+        {CM_MOUSEENTER, 0, true, false},  {WM_MOUSEMOVE, 20, true, false},
+        {WM_MOUSEMOVE, W - 2, true, true}, {WM_MOUSEMOVE, W - B, true, false},
+        {WM_MOUSEMOVE, W - B + 1, true, true}, {WM_MOUSEMOVE, W, true, false},
+        {WM_MOUSEMOVE, W - 1, true, true}, {CM_MOUSELEAVE, 0, false, false},
+    };
+    for (const Step& s : steps) {
+        SCOPED_TRACE(testing::Message() << s.msg << " at " << s.x);
+        p->Perform(s.msg, 0, s.msg == WM_MOUSEMOVE ? MAKELPARAM(s.x, 5) : 0);
+        EXPECT_EQ(p->MouseInControl(), s.mouseIn);
+        EXPECT_EQ(p->ButtonHover(), s.buttonHover);
+    }
+    p->SetEnabled(false);
+    p->Perform(CM_MOUSEENTER, 0, 0);
+    EXPECT_FALSE(p->MouseInControl());
+    p->Perform(CM_ENTER, 0, 0);
+    EXPECT_TRUE(p->HasFocus());
+    p->Perform(CM_EXIT, 0, 0);
+    EXPECT_FALSE(p->HasFocus());
+    delete form;
+}
+
 } // namespace
