@@ -87,11 +87,13 @@ TEST_F(RunAndWaitTest, FolderWithoutRoomForTheScriptRaisesAndStartsNothing)
 
 TEST_F(RunAndWaitTest, RunNoWaitAddsThePauseLineAndDoesNotWait)
 {
-    EXPECT_TRUE(RunNoWait("/bin/sh", "-c \"sleep 0.1; echo x > started.txt\"", dir.str(), 0));
-    EXPECT_FALSE(FileExists(dir.file("started.txt")));
-    EXPECT_EQ(RunScript(), "#!/bin/sh\n\"/bin/sh\" -c \"sleep 0.1; echo x > started.txt\"\n"
+    // the child writes its file only once the test has seen RunNoWait return: a run that waited
+    // for it would never return
+    const String arguments = "-c \"while [ ! -e go ]; do sleep 0.02; done; echo x > started.txt\"";
+    EXPECT_TRUE(RunNoWait("/bin/sh", arguments, dir.str(), 0));
+    EXPECT_EQ(RunScript(), "#!/bin/sh\n\"/bin/sh\" " + arguments + "\n"
                            "printf 'Press Enter to continue . . . '; read -r _\n");
-    for (int i = 0; i < 300 && FileSize(dir.file("started.txt")) <= 0; ++i)
-        usleep(10000);
+    quelmtest::WriteFileBytes(dir.file("go"), "");
+    EXPECT_TRUE(quelmtest::WaitFor([&] { return FileSize(dir.file("started.txt")) > 0; }, 30000));
     EXPECT_EQ(quelmtest::ReadFileBytes(dir.file("started.txt")), "x\n");
 }
