@@ -2972,6 +2972,8 @@ protected:
     void DragLeft() override;
 
 private:
+    // Writes a dropped text into the cell under <point> unless <event> refuses it.
+    void DropTextInCell(POINT point, const String& text, const TOleDragDropEvent& event);
     TPlusStringGrid* grid_;
 };
 

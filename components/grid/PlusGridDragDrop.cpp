@@ -529,7 +529,7 @@ void TGridDropTarget::DropColumn(POINT point, int index)
         g->OnOleDropCol(g, row, col, index);
 }
 
-void TGridDropTarget::DropRTF(POINT point, const String& text)
+void TGridDropTarget::DropTextInCell(POINT point, const String& text, const TOleDragDropEvent& event)
 {
     TPlusStringGrid* g = grid_;
     if (!g)
@@ -537,26 +537,23 @@ void TGridDropTarget::DropRTF(POINT point, const String& text)
     int col = -1, row = -1;
     g->ScreenToCell(TPoint(point.x, point.y), col, row);
     bool allow = true;
-    if (g->OnOleDrop)
-        g->OnOleDrop(g, row, col, text, allow);
+    if (event)
+        event(g, row, col, text, allow);
     if (allow && col >= 0 && row >= 0)
         g->SetCellText(g->DisplayToRealColumn(col), row, text);
     g->HideDropArrows(true, false);
 }
 
+void TGridDropTarget::DropRTF(POINT point, const String& text)
+{
+    if (grid_)
+        DropTextInCell(point, text, grid_->OnOleDrop);
+}
+
 void TGridDropTarget::DropURL(POINT point, const String& text)
 {
-    TPlusStringGrid* g = grid_;
-    if (!g)
-        return;
-    int col = -1, row = -1;
-    g->ScreenToCell(TPoint(point.x, point.y), col, row);
-    bool allow = true;
-    if (g->OnOleDropURL)
-        g->OnOleDropURL(g, row, col, text, allow);
-    if (allow && col >= 0 && row >= 0)
-        g->SetCellText(g->DisplayToRealColumn(col), row, text);
-    g->HideDropArrows(true, false);
+    if (grid_)
+        DropTextInCell(point, text, grid_->OnOleDropURL);
 }
 
 void TGridDropTarget::DropFiles(POINT point, TStrings* names)
