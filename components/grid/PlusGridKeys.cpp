@@ -394,7 +394,23 @@ void TPlusStringGrid::KeyDown(WORD& key, TShiftState shift)
     }
     keyDownCell_ = TPoint(Col(), Row());
     ++inputDepth_;
-    TBaseGrid::KeyDown(key, shift);
+    // Page Down and Ctrl+End stop on the last data row: the framework's own step would aim past
+    // it, at a footer row, which never becomes the current cell, and the cell would not move
+    const int lastDataRow = RowCount() - fixedFooters_ - 1;
+    const bool toLastDataRow = fixedFooters_ > 0 && lastDataRow >= FixedRows() &&
+                               ((key == VK_NEXT && Row() + std::max(1, VisibleRowCount()) > lastDataRow) ||
+                                (key == VK_END && shift.Contains(ssCtrl)));
+    if (toLastDataRow) {
+        TCustomControl::KeyDown(key, shift);
+        if (key != 0) {
+            Perform(WM_VSCROLL, key == VK_NEXT ? SB_PAGEDOWN : SB_BOTTOM, 0);
+            const TPoint target = BaseCellOf(Col(), lastDataRow);
+            if (target.X != Col() || target.Y != Row())
+                MoveColRow(target.X, target.Y, !(shift.Contains(ssShift) && Options().Contains(goRangeSelect)), true);
+        }
+    } else {
+        TBaseGrid::KeyDown(key, shift);
+    }
     --inputDepth_;
     TNavigation* nav = Navigation();
     if (nav->CursorAdvance != caDefault) {

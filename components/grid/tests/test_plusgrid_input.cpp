@@ -160,6 +160,57 @@ TEST_F(GridInput, KeysMoveTheCurrentCellByTheGridsOptions)
     }
 }
 
+// Page Down (and Ctrl+End) walk to the last data row and no further: a footer row (fixed
+// footers, or the floating footer's fixed last row) is never the current cell, with rows hidden
+// too, and the last data row ends in full view; Page Up walks back to the first data row.
+TEST_F(GridInput, PageKeysReachTheLastDataRowAndNeverTheFooter)
+{
+    struct Case {
+        const char* name;
+        int footers;         // FixedFooters set directly
+        bool floatingFooter; // the floating footer's fixed last row
+        bool hiddenRows;
+    } cases[] = {
+        {"no footer", 0, false, false},
+        {"one fixed footer", 1, false, false},
+        {"two fixed footers", 2, false, false},
+        {"floating footer", 0, true, false},
+        {"no footer, hidden rows", 0, false, true},
+        {"one fixed footer, hidden rows", 1, false, true},
+        {"floating footer, hidden rows", 0, true, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TearDown();
+        SetUp();
+        grid->SetDefaultRowHeight(20);
+        grid->SetRowCount(40);
+        if (c.hiddenRows) {
+            grid->HideRows(5, 9);
+            grid->HideRow(30);
+        }
+        if (c.floatingFooter)
+            grid->FloatingFooter()->SetVisible(true);
+        else
+            grid->SetFixedFooters(c.footers);
+        const int lastData = grid->RowCount() - grid->FixedFooters() - 1;
+        Go(2, 1);
+        for (int i = 0; i < 8; ++i) {
+            Key(Qt::Key_PageDown);
+            ASSERT_LE(grid->Row(), lastData) << "after " << i + 1 << " pages";
+        }
+        EXPECT_EQ(grid->Row(), lastData);
+        const TRect r = grid->CellRect(2, lastData);
+        EXPECT_GT(r.Bottom, r.Top) << "the last data row is not in view";
+        EXPECT_LE(r.Bottom, grid->ClientHeight() - (c.floatingFooter ? grid->FooterPanel()->Height() : 0));
+        for (int i = 0; i < 8; ++i)
+            Key(Qt::Key_PageUp);
+        EXPECT_EQ(grid->Row(), 1);
+        Key(Qt::Key_End, Qt::ControlModifier);
+        EXPECT_EQ(grid->Row(), lastData);
+    }
+}
+
 TEST_F(GridInput, AKeyHandlerThatTakesTabKeepsTheCell)
 {
     grid->SetOptions(grid->Options() + TGridOptions{goTabs});
