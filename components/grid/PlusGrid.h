@@ -2016,8 +2016,12 @@ public:
     bool OleDropRegistered = false;
     // The selection when a drag last started here (Left, Top, Right, Bottom).
     TRect DragSourceRect{0, 0, 0, 0};
-    // The drop indicators: 0 upper and 1 lower column arrow, 2 row arrow (created on first use).
+    // The drop indicators (created on first use): 0 the column arrow above a header pointing
+    // down, 1 the one below it pointing up, 2 the row arrow left of a row pointing right, 3 the
+    // one right of it pointing left. ShowDropArrow places one at a screen point, 11 x 11 pixels
+    // (the box of every outline); HideDropArrows always hides the row arrows.
     TArrowWindow* DropArrow(int which);
+    void ShowDropArrow(int which, TPoint screen, bool visible = true);
     void HideDropArrows(bool columnArrows, bool lowerColumnArrow);
     // The mouse moved with the left button held: starts an OLE drag once it left the press by
     // more than 3 pixels (DragDropSettings.OleDropSource). True when a drag ran.
@@ -2050,7 +2054,7 @@ private:
     TControlCombo* formControlCombo_ = nullptr;
     std::unique_ptr<TDragDropSettings> dragDropSettings_;
     std::unique_ptr<TGridDropTarget, TDropTargetRelease> dropTarget_;
-    std::array<TArrowWindow*, 3> dropArrows_{};
+    std::array<TArrowWindow*, 4> dropArrows_{};
     bool oleDragging_ = false;
     friend class TGridDropSource;
     TDragCellsWindow* dragCellsWindow_ = nullptr;

@@ -106,37 +106,37 @@ void TPlusStringGrid::TDropTargetRelease::operator()(TGridDropTarget* target) co
 
 TArrowWindow* TPlusStringGrid::DropArrow(int which)
 {
-    if (which < 0 || which > 2)
+    if (which < 0 || which >= int(dropArrows_.size()))
         return nullptr;
     if (!dropArrows_[size_t(which)]) {
-        // 0 points down onto a header from above, 1 up from below, 2 right at a row
-        static constexpr uint8_t Directions[] = {1, 0, 3};
+        // down onto a header from above, up from below, right at a row from its left, left from its right
+        static constexpr uint8_t Directions[] = {1, 0, 2, 3};
         dropArrows_[size_t(which)] = new TArrowWindow(this, Directions[which]);
     }
     return dropArrows_[size_t(which)];
 }
 
+void TPlusStringGrid::ShowDropArrow(int which, TPoint screen, bool visible)
+{
+    TArrowWindow* arrow = DropArrow(which);
+    if (!arrow)
+        return;
+    // every direction's outline lies within 11 x 11 pixels (points 0 to 10); the window takes
+    // that size whatever size it had before, so that the whole arrow shows
+    constexpr int Extent = 11;
+    arrow->SetBounds(screen.X, screen.Y, Extent, Extent);
+    arrow->SetVisible(visible);
+}
+
 void TPlusStringGrid::HideDropArrows(bool columnArrows, bool lowerColumnArrow)
 {
-    for (int i = 0; i < 3; ++i) {
-        TArrowWindow* arrow = dropArrows_[size_t(i)];
+    for (size_t i = 0; i < dropArrows_.size(); ++i) {
+        TArrowWindow* arrow = dropArrows_[i];
         if (!arrow || (i == 0 && !columnArrows) || (i == 1 && !lowerColumnArrow))
             continue;
         arrow->SetVisible(false);
     }
 }
-
-namespace {
-
-void ShowArrowAt(TArrowWindow* arrow, TPoint screen)
-{
-    if (!arrow)
-        return;
-    arrow->SetBounds(screen.X, screen.Y, arrow->Width() > 0 ? arrow->Width() : 9, arrow->Height() > 0 ? arrow->Height() : 9);
-    arrow->SetVisible(true);
-}
-
-} // namespace
 
 // ---------------------------------------------------------------- source
 
@@ -426,15 +426,15 @@ void TGridDropTarget::DragOverPoint(POINT point, bool& allow, uint8_t formats)
         const TRect r = g->MergedCellRect(col, row);
         const TPoint top = g->ClientToScreen(TPoint(r.Left, r.Top));
         const TPoint bottom = g->ClientToScreen(TPoint(r.Left, r.Bottom));
-        ShowArrowAt(g->DropArrow(0), TPoint(top.X, top.Y - 8));
-        ShowArrowAt(g->DropArrow(1), bottom);
+        g->ShowDropArrow(0, TPoint(top.X, top.Y - 8));
+        g->ShowDropArrow(1, bottom);
     } else if (allow && row >= 0 && col >= 0) {
         if (row == 0 && g->FixedRowAlways)
             row = 1;
         const bool entire = g->DragDropSettings()->OleEntireRows;
         const TRect r = g->MergedCellRect(entire ? fixedCols : col, row);
         const TPoint at = g->ClientToScreen(TPoint(r.Left, r.Top));
-        ShowArrowAt(g->DropArrow(2), TPoint(at.X - 10, at.Y));
+        g->ShowDropArrow(2, TPoint(at.X - 10, at.Y));
     } else {
         g->HideDropArrows(true, true);
     }

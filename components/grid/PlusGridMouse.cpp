@@ -926,6 +926,23 @@ void TPlusStringGrid::ColumnMoved(int fromIndex, int toIndex)
 
 void TPlusStringGrid::RowMoved(int fromIndex, int toIndex)
 {
+    // the footer row painted by the floating footer stays the last row: a move onto it is
+    // ignored, and the row heights the framework grid already moved go back
+    if (HideLastRow() && toIndex == RowCount() - 1 && fromIndex != toIndex && fromIndex >= 0 &&
+        fromIndex < RowCount()) {
+        const int first = std::min(fromIndex, toIndex), last = std::max(fromIndex, toIndex);
+        std::vector<int> heights;
+        for (int r = first; r <= last; ++r)
+            heights.push_back(RowHeights(r));
+        if (fromIndex < toIndex)
+            std::rotate(heights.begin(), heights.end() - 1, heights.end());
+        else
+            std::rotate(heights.begin(), heights.begin() + 1, heights.end());
+        for (int r = first; r <= last; ++r)
+            if (RowHeights(r) != heights[size_t(r - first)])
+                SetRowHeights(r, heights[size_t(r - first)]);
+        return;
+    }
     movedMark_ = true;
     TBaseGrid::RowMoved(fromIndex, toIndex);
 }
@@ -1666,30 +1683,25 @@ void TPlusStringGrid::EnhancedMoveDisplay(int col, int row, int x, int y)
     // the indicator keeps the point where the header was gripped
     const TPoint at = ClientToScreen(TPoint(x - clickOffset_.X, y - clickOffset_.Y));
     moveIndicator_->SetBounds(at.X, at.Y, width, height);
-    auto place = [](TArrowWindow* arrow, TPoint screen, bool visible) {
-        if (!arrow)
-            return;
-        // the arrow's outline spans 11 x 11 pixels
-        arrow->SetBounds(screen.X, screen.Y, 11, 11);
-        arrow->SetVisible(visible);
-    };
     if (columns) {
         if (col >= fixedCols) {
             moveTarget_ = TPoint(col, 0);
             const TRect r = CellRect(col, 0);
             const int edge = col < headerIndex_ ? r.Left : r.Left + ColWidths(col);
             const bool visible = col - LeftCol() < VisibleColCount() && r.Right > r.Left;
-            place(DropArrow(0), ClientToScreen(TPoint(edge - 5, r.Top - 8)), visible);
-            place(DropArrow(1), ClientToScreen(TPoint(edge - 5, r.Bottom)), visible);
+            ShowDropArrow(0, ClientToScreen(TPoint(edge - 5, r.Top - 8)), visible);
+            ShowDropArrow(1, ClientToScreen(TPoint(edge - 5, r.Bottom)), visible);
             if (OnColumnMoving)
                 OnColumnMoving(this, col, allow);
         }
-    } else if (row >= fixedRows) {
+    } else if (row >= fixedRows && !(row == RowCount() - 1 && HideLastRow())) {
+        // the two row arrows point at the drop edge from both sides of the row's first cell
         moveTarget_ = TPoint(0, row);
         const TRect r = CellRect(0, row);
         const int edge = row < headerIndex_ ? r.Top : r.Top + RowHeights(row);
         const bool visible = row - TopRow() < VisibleRowCount() && r.Bottom > r.Top;
-        place(DropArrow(2), ClientToScreen(TPoint(r.Left - 10, edge - 5)), visible);
+        ShowDropArrow(2, ClientToScreen(TPoint(r.Left - 10, edge - 5)), visible);
+        ShowDropArrow(3, ClientToScreen(TPoint(r.Right, edge - 5)), visible);
         if (OnRowMoving)
             OnRowMoving(this, row, allow);
     }

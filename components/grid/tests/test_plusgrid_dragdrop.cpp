@@ -10,6 +10,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QMimeData>
+#include <QPainter>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QUrl>
@@ -274,6 +275,95 @@ TEST_F(GridOleDragDrop, DragPicturesFollowTheCursorAndGoWithTheDrag)
         }
         EXPECT_EQ(a->DragCellsWindow(), nullptr);
         EXPECT_FALSE(a->ColumnDragImage()->Visible());
+    }
+}
+
+TEST_F(GridOleDragDrop, DropArrowsMarkTheTargetInTheSizeOfTheirOutline)
+{
+    // cells dragged over a data cell: one arrow, pointing right, 10 pixels left of the cell;
+    // a column dragged over a header: one arrow above it pointing down and one below pointing
+    // up. Each window is 11 x 11 pixels whatever size it had before.
+    a->DragDropSettings()->OleDropSource = true;
+    a->DragDropSettings()->OleCopyAlways = true;
+    a->DragDropSettings()->OleColumnDragDrop = true;
+    a->EnhRowColMove = false;
+    b->DragDropSettings()->SetOleDropTarget(true);
+    b->DropTarget()->AcceptsColumns = true;
+    for (int i = 0; i < 4; ++i)
+        b->DropArrow(i)->SetBounds(0, 0, 40, 3);
+    struct Shown {
+        int which;
+        uint8_t direction;
+        TPoint at;
+    };
+    struct Seen {
+        int which;
+        uint8_t direction;
+        TRect bounds;
+    };
+    std::vector<Seen> seen;
+    int overs = 0;
+    // the arrows of the first position are read over the second one
+    b->OnOleDragOver = [&](TObject*, int, int, bool&) {
+        if (++overs != 2)
+            return;
+        for (int i = 0; i < 4; ++i)
+            if (TArrowWindow* w = b->DropArrow(i); w->Visible())
+                seen.push_back(Seen{i, w->Direction(), TRect(w->Left(), w->Top(), w->Left() + w->Width(),
+                                                             w->Top() + w->Height())});
+        if (const char* dir = std::getenv("QUELM_PICTURES")) {
+            const int margin = 16;
+            const QPoint origin = b->Host()->mapToGlobal(QPoint(-margin, -margin));
+            QImage picture(b->Host()->size() + QSize(2 * margin, 2 * margin), QImage::Format_RGB32);
+            picture.fill(Qt::white);
+            QPainter p(&picture);
+            p.drawPixmap(margin, margin, b->Host()->grab());
+            for (int i = 0; i < 4; ++i)
+                if (TArrowWindow* w = b->DropArrow(i); w->Visible()) {
+                    const QPoint at = w->Host()->mapToGlobal(QPoint(0, 0)) - origin;
+                    p.setClipRegion(w->Host()->mask().translated(at));
+                    p.drawPixmap(at, w->Host()->grab());
+                }
+            p.end();
+            picture.save(QString(dir) + "/grid_drop_arrows_" + QString::number(seen.front().which) + ".png");
+        }
+    };
+    const TRect cell = b->CellRect(2, 5), header = b->CellRect(4, 0);
+    const struct {
+        const char* name;
+        bool column;
+        int col, row;
+        std::vector<Shown> expected;
+    } cases[] = {
+        {"cells over a data cell", false, 2, 5, {{2, 2, TPoint(cell.Left - 10, cell.Top)}}},
+        {"a column over a header",
+         true,
+         4,
+         0,
+         {{0, 1, TPoint(header.Left, header.Top - 8)}, {1, 0, TPoint(header.Left, header.Bottom)}}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        seen.clear();
+        overs = 0;
+        TScriptedDrag drag;
+        drag.Over(b->Handle(), Middle(b, c.col, c.row)).Over(b->Handle(), Middle(b, c.col - 1, c.row));
+        if (c.column) {
+            PressAndDrag(a, 3, 0);
+        } else {
+            a->SetSelection(TGridRect{1, 2, 1, 2});
+            PressAndDrag(a, 1, 2);
+        }
+        ASSERT_EQ(drag.Runs, 1);
+        ASSERT_EQ(seen.size(), c.expected.size());
+        for (size_t i = 0; i < seen.size(); ++i) {
+            const TPoint at = b->ClientToScreen(c.expected[i].at);
+            EXPECT_EQ(seen[i].which, c.expected[i].which);
+            EXPECT_EQ(seen[i].direction, c.expected[i].direction);
+            EXPECT_EQ(seen[i].bounds, TRect(at.X, at.Y, at.X + 11, at.Y + 11)) << i;
+        }
+        for (int i = 0; i < 4; ++i)
+            EXPECT_FALSE(b->DropArrow(i)->Visible()) << i;
     }
 }
 

@@ -56,16 +56,19 @@ protected:
         const TRect h = grid->SelectionResizerHandle();
         return QPoint((h.Left + h.Right) / 2, (h.Top + h.Bottom) / 2);
     }
-    // The grid with the move indicator and the column arrows over it, as on the screen.
-    void SaveMove(TPopupButton* indicator)
+    // The grid with the move indicator and the drop arrows over it, as on the screen.
+    void SaveMove(TPopupButton* indicator, const char* name = "move.png")
     {
         const char* dir = std::getenv("QUELM_PICTURES");
         if (!dir)
             return;
-        const QPoint origin = grid->Host()->mapToGlobal(QPoint(0, 0));
-        QImage picture(grid->Host()->size(), QImage::Format_RGB32);
+        // a margin around the grid shows the arrows that stand outside it
+        const int margin = 16;
+        const QPoint origin = grid->Host()->mapToGlobal(QPoint(0, 0)) - QPoint(margin, margin);
+        QImage picture(grid->Host()->size() + QSize(2 * margin, 2 * margin), QImage::Format_RGB32);
+        picture.fill(Qt::white);
         QPainter p(&picture);
-        p.drawPixmap(0, 0, grid->Host()->grab());
+        p.drawPixmap(margin, margin, grid->Host()->grab());
         auto over = [&](TWinControl* w) {
             const QPoint at = w->Host()->mapToGlobal(QPoint(0, 0)) - origin;
             p.setClipRegion(w->Host()->mask().isEmpty() ? QRegion(QRect(at, w->Host()->size()))
@@ -73,11 +76,11 @@ protected:
             p.drawPixmap(at, w->Host()->grab());
         };
         over(indicator);
-        for (int i = 0; i < 2; ++i)
+        for (int i = 0; i < 4; ++i)
             if (grid->DropArrow(i)->Visible())
                 over(grid->DropArrow(i));
         p.end();
-        picture.save(QString(dir) + "/move.png");
+        picture.save(QString(dir) + "/" + name);
     }
     void Save(const char* name)
     {
@@ -454,6 +457,71 @@ TEST_F(MouseLooks, AHeaderDraggedWithTheEnhancedDisplayMovesOnlyWhereItMayDrop)
         EXPECT_TRUE(!indicator || !indicator->Visible());
         EXPECT_FALSE(grid->DropArrow(0)->Visible());
         EXPECT_EQ(grid->SortSettings()->Column, -1); // a move never sorts
+    }
+}
+
+// ---------------------------------------------------------------- enhanced row move
+
+TEST_F(MouseLooks, ARowDraggedWithTheEnhancedDisplayShowsAnArrowOnEachSideOfItsDropEdge)
+{
+    grid->SetOptions(grid->Options() + TGridOptions{goRowMoving});
+    struct Case {
+        const char* name;
+        int from, to;
+        bool footer;     // the floating footer's fixed last row
+        int target;      // the move target at the release
+        bool bottomEdge; // the arrows mark the target's bottom edge, else its top edge
+        const char* at2; // what row 2 holds after the release
+    } cases[] = {
+        {"down: the bottom edge of the target", 2, 5, false, 5, true, "B3"},
+        {"up: the top edge of the target", 5, 2, false, 2, false, "B5"},
+        {"onto the footer row: no target there, nothing moves", 2, 7, true, 4, true, "B2"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TearDown();
+        SetUp();
+        grid->SetOptions(grid->Options() + TGridOptions{goRowMoving});
+        grid->FloatingFooter()->SetVisible(c.footer);
+        std::vector<int> moving;
+        grid->OnRowMoving = [&](TObject*, int row, bool&) { moving.push_back(row); };
+        int movedEvents = 0;
+        grid->OnRowMoved = [&](TObject*, int, int) { ++movedEvents; };
+        QTest::mousePress(grid->Host(), Qt::LeftButton, Qt::NoModifier, Middle(0, c.from));
+        QTest::mouseMove(grid->Host(), Middle(0, c.footer ? 4 : (c.from + c.to) / 2));
+        QTest::mouseMove(grid->Host(), Middle(0, c.to));
+        QApplication::processEvents();
+        ASSERT_EQ(grid->GridState(), gsRowMoving);
+        EXPECT_EQ(grid->MoveTarget(), TPoint(0, c.target));
+        EXPECT_EQ(moving.back(), c.target);
+        if (!c.footer) {
+            // right-pointing left of the row's first cell, left-pointing right of it, each
+            // centred on the drop edge and as large as its outline
+            const TRect r = grid->CellRect(0, c.target);
+            const int edge = c.bottomEdge ? r.Bottom : r.Top;
+            const struct {
+                int which;
+                uint8_t direction;
+                TPoint at;
+            } arrows[] = {{2, 2, TPoint(r.Left - 10, edge - 5)}, {3, 3, TPoint(r.Right, edge - 5)}};
+            for (const auto& a : arrows) {
+                TArrowWindow* arrow = grid->DropArrow(a.which);
+                ASSERT_TRUE(arrow->Visible()) << a.which;
+                EXPECT_EQ(arrow->Direction(), a.direction);
+                EXPECT_EQ(TPoint(arrow->Left(), arrow->Top()), grid->ClientToScreen(a.at)) << a.which;
+                EXPECT_EQ(arrow->Width(), 11);
+                EXPECT_EQ(arrow->Height(), 11);
+            }
+            EXPECT_FALSE(grid->DropArrow(0)->Visible());
+            SaveMove(grid->MoveIndicator(), c.bottomEdge ? "rowmove_down.png" : "rowmove_up.png");
+        }
+        QTest::mouseRelease(grid->Host(), Qt::LeftButton, Qt::NoModifier, Middle(0, c.to));
+        QApplication::processEvents();
+        EXPECT_EQ(grid->GridState(), gsNormal);
+        EXPECT_EQ(grid->Cells(1, 2), c.at2);
+        EXPECT_EQ(movedEvents, c.footer ? 0 : 1);
+        for (int i = 0; i < 4; ++i)
+            EXPECT_FALSE(grid->DropArrow(i)->Visible()) << i;
     }
 }
 
