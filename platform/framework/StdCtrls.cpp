@@ -22,7 +22,11 @@
 #include <QRegularExpression>
 #include <QTimer>
 #include "platform/win/WinFrameControl.h"
+#include <QImage>
+#include <QMouseEvent>
+#include <QPainter>
 #include <QScrollBar>
+#include <QWheelEvent>
 #include <algorithm>
 
 class TLabelHost : public QLabel, public TControlHostLink {
@@ -2143,4 +2147,270 @@ void TListBox::SetColor(TColor color)
     QPalette palette = Widget()->palette();
     palette.setColor(QPalette::Base, ColorRefToQColor(ColorToColorRef(color)));
     Widget()->setPalette(palette);
+}
+
+// ---------------------------------------------------------------- TScrollBar
+
+// The QScrollBar's own actions become the system scroll bar's notifications; the widget is put
+// back where the control's Position says after each of them (a dragged thumb excepted).
+class TScrollBarHost : public QScrollBar, public TControlHostLink {
+public:
+    TScrollBarHost() : QScrollBar(Qt::Horizontal)
+    {
+        QObject::connect(this, &QAbstractSlider::actionTriggered, this, [this](int action) { Action(action); });
+        QObject::connect(this, &QAbstractSlider::sliderReleased, this, [this] { ThumbReleased(); });
+    }
+    bool applying = false;
+
+protected:
+    bool event(QEvent* e) override
+    {
+        try {
+            return QScrollBar::event(e);
+        } catch (...) {
+            Application->HandleException(control_);
+            return true;
+        }
+    }
+    void mousePressEvent(QMouseEvent* e) override
+    {
+        pressed_ = true;
+        QScrollBar::mousePressEvent(e);
+    }
+    void mouseReleaseEvent(QMouseEvent* e) override
+    {
+        const bool thumb = isSliderDown();
+        const bool pressed = pressed_;
+        pressed_ = false;
+        QScrollBar::mouseReleaseEvent(e);
+        // a released thumb ends its scrolling in ThumbReleased
+        if (pressed && !thumb)
+            Tell(SB_ENDSCROLL, 0);
+    }
+    void wheelEvent(QWheelEvent* e) override { e->ignore(); }
+    void keyPressEvent(QKeyEvent* e) override
+    {
+        if (!TControlInput::KeyPress(this, e))
+            e->ignore();
+    }
+    void keyReleaseEvent(QKeyEvent* e) override { TControlInput::KeyRelease(this, e); }
+
+private:
+    TScrollBar* Bar() const { return dynamic_cast<TScrollBar*>(control_); }
+    void Tell(UINT code, int position)
+    {
+        if (TScrollBar* bar = Bar())
+            Application->Guard([bar, code, position] { bar->Notify(code, position); }, bar);
+    }
+    void Action(int action)
+    {
+        if (applying || !Bar())
+            return;
+        UINT code = SB_ENDSCROLL;
+        switch (action) {
+        case SliderSingleStepAdd: code = SB_LINEDOWN; break;
+        case SliderSingleStepSub: code = SB_LINEUP; break;
+        case SliderPageStepAdd: code = SB_PAGEDOWN; break;
+        case SliderPageStepSub: code = SB_PAGEUP; break;
+        case SliderToMinimum: code = SB_TOP; break;
+        case SliderToMaximum: code = SB_BOTTOM; break;
+        case SliderMove: code = SB_THUMBTRACK; break;
+        default: return;
+        }
+        Tell(code, code == SB_THUMBTRACK ? sliderPosition() : 0);
+        // the bar stands where the control's handling put it; a dragged thumb follows the mouse
+        if (TScrollBar* bar = Bar(); bar && code != SB_THUMBTRACK)
+            setSliderPosition(bar->Position());
+    }
+    void ThumbReleased()
+    {
+        if (!Bar())
+            return;
+        Tell(SB_THUMBPOSITION, sliderPosition());
+        Tell(SB_ENDSCROLL, 0);
+        if (TScrollBar* bar = Bar())
+            bar->ShowPosition();
+    }
+    bool pressed_ = false;
+};
+
+TScrollBar::TScrollBar(TComponent* owner) : TWinControl(owner, new TScrollBarHost)
+{
+    TabStop = true;
+    SetTakesFocus(true);
+    ShowPosition();
+    SetBounds(0, 0, 121, GetSystemMetrics(SM_CYHSCROLL));
+}
+
+QScrollBar* TScrollBar::Widget() const { return static_cast<QScrollBar*>(Host()); }
+
+void TScrollBar::CreateWnd()
+{
+    TWinControl::CreateWnd();
+    SetTakesFocus(TabStop);
+}
+
+void TScrollBar::SetKind(TScrollBarKind kind)
+{
+    if (kind == kind_)
+        return;
+    kind_ = kind;
+    Widget()->setOrientation(kind == sbVertical ? Qt::Vertical : Qt::Horizontal);
+    SetBounds(Left(), Top(), Height(), Width());
+}
+
+int TScrollBar::TopPosition() const { return std::max(min_, max_ - std::max(pageSize_ - 1, 0)); }
+
+void TScrollBar::SetPageSize(int value)
+{
+    value = std::clamp(value, 0, max_ - min_ + 1);
+    if (value == pageSize_)
+        return;
+    pageSize_ = value;
+    const int old = position_;
+    position_ = std::clamp(position_, min_, TopPosition());
+    ShowPosition();
+    if (position_ != old)
+        Change();
+}
+
+void TScrollBar::SetParams(int position, int min, int max)
+{
+    if (max < min)
+        throw EInvalidOperation("Scrollbar property out of range");
+    const int old = position_;
+    min_ = min;
+    max_ = max;
+    pageSize_ = std::min(pageSize_, max - min + 1);
+    position_ = std::clamp(position, min_, TopPosition());
+    ShowPosition();
+    if (position_ != old)
+        Change();
+}
+
+void TScrollBar::ShowPosition()
+{
+    auto* host = static_cast<TScrollBarHost*>(Widget());
+    host->applying = true;
+    host->setRange(min_, TopPosition());
+    host->setPageStep(std::max(1, pageSize_));
+    host->setSingleStep(1);
+    host->setValue(position_);
+    host->applying = false;
+}
+
+void TScrollBar::Notify(UINT code, int position)
+{
+    const UINT msg = kind_ == sbVertical ? WM_VSCROLL : WM_HSCROLL;
+    const WPARAM w = MAKEWPARAM(int(code), position & 0xFFFF);
+    if (TWinControl* p = Parent())
+        p->Perform(msg, w, LPARAM(Host()));
+    else
+        Perform(CN_BASE + msg, w, LPARAM(Host()));
+}
+
+void TScrollBar::DoScroll(TMessage& m)
+{
+    const auto code = TScrollCode(m.ScrollCode());
+    int position = position_;
+    switch (code) {
+    case scLineUp: position -= smallChange_; break;
+    case scLineDown: position += smallChange_; break;
+    case scPageUp: position -= largeChange_; break;
+    case scPageDown: position += largeChange_; break;
+    case scPosition:
+    case scTrack:
+        // the message carries 16 bits; a wider range is read from the thumb itself
+        position = min_ >= -0x8000 && TopPosition() <= 0x7FFF ? m.ScrollPos() : Widget()->sliderPosition();
+        break;
+    case scTop: position = min_; break;
+    case scBottom: position = TopPosition(); break;
+    default: break;
+    }
+    position = std::clamp(position, min_, TopPosition());
+    const auto alive = Life();
+    Scroll(code, position);
+    if (*alive)
+        SetPosition(position);
+}
+
+void TScrollBar::Scroll(TScrollCode code, int& position)
+{
+    if (OnScroll)
+        OnScroll(this, code, position);
+}
+
+void TScrollBar::Change()
+{
+    if (OnChange)
+        OnChange(this);
+}
+
+void TScrollBar::Dispatch(TMessage& m)
+{
+    if (m.Msg == CN_HSCROLL || m.Msg == CN_VSCROLL) {
+        DoScroll(m);
+        m.Result = 0;
+        return;
+    }
+    TWinControl::Dispatch(m);
+}
+
+void TScrollBar::DefaultHandler(TMessage& m)
+{
+    switch (m.Msg) {
+    case WM_GETDLGCODE: m.Result = DLGC_WANTARROWS; return;
+    case WM_KEYDOWN: {
+        // the keys of the system's scroll bar; the bar's direction does not matter
+        UINT code = 0xFFFF;
+        switch (m.CharCode()) {
+        case VK_UP:
+        case VK_LEFT: code = SB_LINEUP; break;
+        case VK_DOWN:
+        case VK_RIGHT: code = SB_LINEDOWN; break;
+        case VK_PRIOR: code = SB_PAGEUP; break;
+        case VK_NEXT: code = SB_PAGEDOWN; break;
+        case VK_HOME: code = SB_TOP; break;
+        case VK_END: code = SB_BOTTOM; break;
+        default: break;
+        }
+        if (code != 0xFFFF) {
+            const auto alive = Life();
+            Notify(code, 0);
+            if (*alive)
+                ShowPosition();
+        }
+        return;
+    }
+    case WM_KEYUP:
+        switch (m.CharCode()) {
+        case VK_UP:
+        case VK_LEFT:
+        case VK_DOWN:
+        case VK_RIGHT:
+        case VK_PRIOR:
+        case VK_NEXT:
+        case VK_HOME:
+        case VK_END: Notify(SB_ENDSCROLL, 0); return;
+        default: break;
+        }
+        break;
+    default: break;
+    }
+    TWinControl::DefaultHandler(m);
+}
+
+void TScrollBar::PaintTo(HDC dc, int x, int y)
+{
+    if (!dc || !dc->Painter())
+        return;
+    QImage image(Widget()->size(), QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    Widget()->render(&image, QPoint(), QRegion(), QWidget::DrawWindowBackground);
+    QPainter* p = dc->Painter();
+    p->save();
+    p->setCompositionMode(QPainter::CompositionMode_SourceOver);
+    p->drawImage(dc->ToDevice(x, y), image);
+    p->restore();
+    dc->Flush();
 }

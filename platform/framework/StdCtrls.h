@@ -8,6 +8,8 @@
 #include <QFont>
 #include <QRect>
 #include <QString>
+#include <algorithm>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -397,6 +399,87 @@ private:
     std::unique_ptr<TStrings> items_;
     bool multiSelect_ = false;
     bool sorted_ = false;
+};
+
+// ---------------------------------------------------------------- scroll bar
+
+class QScrollBar;
+
+enum TScrollBarKind { sbHorizontal, sbVertical };
+// The codes of the scroll notifications, in the order of their SB_ numbers (scLineUp = SB_LINEUP
+// ... scEndScroll = SB_ENDSCROLL).
+enum TScrollCode { scLineUp, scLineDown, scPageUp, scPageDown, scPosition, scTrack, scTop, scBottom, scEndScroll };
+using TScrollEvent = std::function<void(TObject* Sender, TScrollCode ScrollCode, int& ScrollPos)>;
+
+// The scroll bar control, on a QScrollBar. Like the system's scroll bar window it never moves by
+// itself: every action of the user goes to the parent as WM_HSCROLL (sbHorizontal) or WM_VSCROLL
+// (sbVertical) with the code in the low word of WParam, the thumb position in the high word for
+// SB_THUMBTRACK and SB_THUMBPOSITION, and the bar's window in LParam:
+//   a press on an arrow:     SB_LINEUP / SB_LINEDOWN, repeated while held; SB_ENDSCROLL at the release
+//   a press beside the thumb: SB_PAGEUP / SB_PAGEDOWN, repeated while held; SB_ENDSCROLL at the release
+//   the thumb dragged:       SB_THUMBTRACK per move, SB_THUMBPOSITION at the release, SB_ENDSCROLL
+//   keys while focused:      arrows SB_LINEUP / SB_LINEDOWN, Page Up / Page Down SB_PAGEUP /
+//                            SB_PAGEDOWN, Home SB_TOP, End SB_BOTTOM; SB_ENDSCROLL at the key's release
+// A parent that does not handle the message reflects it back to the bar as CN_HSCROLL /
+// CN_VSCROLL: the bar steps by SmallChange (lines) or LargeChange (pages), lets OnScroll change
+// the target and moves there (SetPosition, OnChange). A parent that handles the message itself
+// decides where the bar stands. Between actions the thumb shows Position; while dragged it
+// follows the mouse. The wheel over the bar goes to the parent.
+// Position stays within Min .. Max - PageSize + 1 (Max without a page), the places the thumb can
+// take; PageSize is the visible part of the range (0: none; the thumb is then of the least size).
+class TScrollBar : public TWinControl {
+public:
+    explicit TScrollBar(TComponent* owner);
+    String ClassName() const override { return "TScrollBar"; }
+
+    TScrollBarKind Kind() const { return kind_; }
+    void SetKind(TScrollBarKind kind); // turning the bar swaps its width and height
+    int Min() const { return min_; }
+    void SetMin(int value) { SetParams(position_, value, std::max(value, max_)); }
+    int Max() const { return max_; }
+    void SetMax(int value) { SetParams(position_, std::min(min_, value), value); }
+    int PageSize() const { return pageSize_; }
+    void SetPageSize(int value); // limited to 0 .. Max - Min + 1
+    int Position() const { return position_; }
+    void SetPosition(int value) { SetParams(value, min_, max_); }
+    // Range and position at once; a maximum below the minimum raises EInvalidOperation
+    // "Scrollbar property out of range". A change of Position fires OnChange.
+    void SetParams(int position, int min, int max);
+    // The steps of a line and a page (at least 1).
+    int SmallChange() const { return smallChange_; }
+    void SetSmallChange(int value) { smallChange_ = std::max(1, value); }
+    int LargeChange() const { return largeChange_; }
+    void SetLargeChange(int value) { largeChange_ = std::max(1, value); }
+    // The highest position (Max - PageSize + 1, not below Min).
+    int TopPosition() const;
+    // Draws the bar as it looks now into a device context at (x, y) (the window need not be shown).
+    void PaintTo(HDC dc, int x, int y);
+    QScrollBar* Widget() const;
+
+    TNotifyEvent OnChange;
+    TScrollEvent OnScroll;
+
+    void Dispatch(TMessage& message) override;
+    void DefaultHandler(TMessage& message) override;
+
+protected:
+    virtual void Change();
+    virtual void Scroll(TScrollCode code, int& position);
+    void CreateWnd() override;
+
+private:
+    friend class TScrollBarHost;
+    // Tells the parent of a user action (or the bar itself when it has no parent).
+    void Notify(UINT code, int position);
+    void DoScroll(TMessage& message);
+    void ShowPosition();
+    TScrollBarKind kind_ = sbHorizontal;
+    int min_ = 0;
+    int max_ = 100;
+    int pageSize_ = 0;
+    int position_ = 0;
+    int smallChange_ = 1;
+    int largeChange_ = 1;
 };
 
 // The form a control lies on (its nearest TForm parent), null when none.
