@@ -597,6 +597,8 @@ using TIsFixedCellEvent = std::function<void(TObject* Sender, int ARow, int ACol
 using TCanEditCellEvent = std::function<void(TObject* Sender, int ARow, int ACol, bool& CanEdit)>;
 using TClickCellEvent = std::function<void(TObject* Sender, int ARow, int ACol)>;
 using TCheckBoxClickEvent = std::function<void(TObject* Sender, int ACol, int ARow, bool State)>;
+using TScrollCellEvent =
+    std::function<void(TObject* Sender, int ACol, int ARow, int ScrollPosition, int ScrollMin, int ScrollMax)>;
 using TSearchFooterActionEvent =
     std::function<void(TObject* Sender, const String& Value, int ACol, int ARow, TSearchAction SearchAction)>;
 using TButtonClickEvent = std::function<void(TObject* Sender, int ACol, int ARow)>;
@@ -928,6 +930,7 @@ class TGridUniEdit;
 class TGridUniEditBtn;
 class TGridUniMemo;
 class TGridCheckBox;
+class TScrollBar;
 class TGridButton;
 class TGridDatePicker;
 class TEditLink;
@@ -1415,6 +1418,17 @@ public:
     TColorSelectEvent OnColorSelect;
     TImageSelectEvent OnImageSelect;
     TPoint PressedButtonCell{-1, -1};
+
+    // ---- the grid's scroll bar over a scroll-bar cell (PlusGridControls.cpp)
+    // One vertical bar without tab stop, made on first use. The mouse over a ctScrollbar cell
+    // whose page is below its maximum shows it at the cell's right edge with the cell's range
+    // and position; over any other cell it hides. Moving it stores the position in the cell it
+    // serves, repaints that cell and fires OnScrollCell. Scrolling or sizing the grid keeps it
+    // over that cell while the cell is in view.
+    TScrollBar* CellScrollBar() const { return cellScrollBar_; }
+    // The cell the bar serves (displayed column, row); -1, -1 when none.
+    TPoint ScrollBarCell() const { return scrollBarCell_; }
+    TScrollCellEvent OnScrollCell;
     // A check box in r by ControlLook's style (glyph, drawn or classic frame control).
     void DrawCheckBox(TCanvas* canvas, const TRect& r, bool checked, bool enabled, bool grayed);
     // Count radio items in r, side by side or one under the other; with checkedIndex -1 the
@@ -2592,6 +2606,12 @@ private:
     bool HoverLink(int col, int row, int x, int y, bool& cursorHandled);
     bool ShowFilterList(int x, int y, int col, int row);
     void HideFilterList();
+    // the scroll bar over a scroll-bar cell
+    void HoverScrollBarCell(int col, int row);
+    void CellScrollBarScroll(TMessage& message);
+    void PlaceCellScrollBar();
+    TScrollBar* cellScrollBar_ = nullptr; // owned as a child component
+    TPoint scrollBarCell_{-1, -1};
     TGridTransEdit* transEdit_ = nullptr; // owned as a child component
     TWndMethod linkControlProc_;           // the edit link's control's own procedure
     TWinControl* linkControl_ = nullptr;

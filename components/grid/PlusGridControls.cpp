@@ -8,6 +8,7 @@
 
 #include "components/grid/PlusGridUndoRedo.h"
 #include "components/grid/TextRoutines.h"
+#include "platform/framework/StdCtrls.h"
 #include "platform/win/WinFrameControl.h"
 
 #include <algorithm>
@@ -560,14 +561,119 @@ TControl* TPlusStringGrid::GetCellControl(int col, int row)
 
 void TPlusStringGrid::UpdateCellControls(bool recollect)
 {
-    if (!HandleAllocated() || !recollect)
+    if (!HandleAllocated())
         return;
-    while (cellControlList_->Count() > 0)
-        cellControlList_->Delete(cellControlList_->Count() - 1);
-    for (int c = 0; c < ColCount(); ++c)
-        for (int r = 0; r < RowCount(); ++r)
-            if (const TCellProperties* p = CellProperties(c, r); p && p->Control)
-                cellControlList_->AddControl(c, r, p->Control);
+    if (recollect) {
+        while (cellControlList_->Count() > 0)
+            cellControlList_->Delete(cellControlList_->Count() - 1);
+        for (int c = 0; c < ColCount(); ++c)
+            for (int r = 0; r < RowCount(); ++r)
+                if (const TCellProperties* p = CellProperties(c, r); p && p->Control)
+                    cellControlList_->AddControl(c, r, p->Control);
+    }
+    PlaceCellScrollBar();
+}
+
+// ---------------------------------------------------------------- the scroll bar over a
+// scroll-bar cell
+
+namespace {
+
+constexpr int CellScrollBarWidth = 17;
+
+// The bar's place at the right edge of a cell, inside its grid lines.
+TRect CellScrollBarBounds(const TRect& cell, int lineWidth)
+{
+    return TRect(cell.Right - CellScrollBarWidth - lineWidth, cell.Top + lineWidth, cell.Right - lineWidth,
+                 cell.Bottom - lineWidth);
+}
+
+} // namespace
+
+void TPlusStringGrid::HoverScrollBarCell(int col, int row)
+{
+    const int real = DisplayToRealColumn(col);
+    int page = -1, max = -1;
+    const bool scrollCell = IsScrollBarCell(real, row);
+    if (scrollCell)
+        GetScrollBarCellRange(real, row, page, max);
+    // A scroll-bar cell whose range leaves nothing to scroll hides the bar as any other cell
+    // does, so that the bar never serves one cell while it stands over another.
+    if (!scrollCell || page >= max) {
+        if (cellScrollBar_)
+            cellScrollBar_->SetVisible(false);
+        scrollBarCell_ = TPoint(-1, -1);
+        return;
+    }
+    if (!cellScrollBar_) {
+        cellScrollBar_ = new TScrollBar(this);
+        cellScrollBar_->SetVisible(false);
+        cellScrollBar_->SetKind(sbVertical);
+        cellScrollBar_->TabStop = false;
+        cellScrollBar_->SetTakesFocus(false);
+        cellScrollBar_->SetParent(this);
+    }
+    TScrollBar* bar = cellScrollBar_;
+    scrollBarCell_ = TPoint(col, row);
+    const int position = GetScrollBarCellPosition(real, row);
+    const TRect b = CellScrollBarBounds(CellRect(col, row), GridLineWidth());
+    const bool inPlace = bar->Visible() && bar->Left() == b.Left && bar->Top() == b.Top &&
+                         bar->Height() == b.Bottom - b.Top && bar->PageSize() == page && bar->Max() == max;
+    if (!inPlace) {
+        bar->SetParams(position, 0, max);
+        bar->SetPageSize(page);
+        bar->SetBounds(b.Left, b.Top, b.Right - b.Left, b.Bottom - b.Top);
+    }
+    bar->SetPosition(position);
+    bar->SetVisible(true);
+}
+
+void TPlusStringGrid::PlaceCellScrollBar()
+{
+    if (!cellScrollBar_ || !cellScrollBar_->Visible())
+        return;
+    const int col = scrollBarCell_.X, row = scrollBarCell_.Y;
+    const int fixedCols = TBaseGrid::FixedCols(), fixedRows = TBaseGrid::FixedRows();
+    const bool inView = col >= 0 && row >= 0 && col < ColCount() && row < RowCount() &&
+                        (col < fixedCols || (col >= LeftCol() && col < LeftCol() + VisibleColCount())) &&
+                        (row < fixedRows || (row >= TopRow() && row < TopRow() + VisibleRowCount()));
+    // The bar follows the cell it serves (not the current cell) and goes when that cell leaves
+    // the view or holds a scroll bar no more.
+    if (!inView || !IsScrollBarCell(DisplayToRealColumn(col), row)) {
+        cellScrollBar_->SetVisible(false);
+        scrollBarCell_ = TPoint(-1, -1);
+        return;
+    }
+    const TRect b = CellScrollBarBounds(CellRect(col, row), GridLineWidth());
+    cellScrollBar_->SetBounds(b.Left, b.Top, b.Right - b.Left, b.Bottom - b.Top);
+}
+
+void TPlusStringGrid::CellScrollBarScroll(TMessage& message)
+{
+    message.Result = 1;
+    TScrollBar* bar = cellScrollBar_;
+    const TPoint cell = scrollBarCell_;
+    const int real = cell.X >= 0 ? DisplayToRealColumn(cell.X) : -1;
+    if (!IsScrollBarCell(real, cell.Y))
+        return;
+    // the cell's own steps: a line is one pixel of its text, a page ten
+    int position = bar->Position();
+    switch (message.ScrollCode()) {
+    case SB_LINEUP: position -= 1; break;
+    case SB_LINEDOWN: position += 1; break;
+    case SB_PAGEUP: position -= 10; break;
+    case SB_PAGEDOWN: position += 10; break;
+    case SB_THUMBTRACK: position = bar->TrackPosition(); break;
+    default: break;
+    }
+    bar->SetPosition(position);
+    position = bar->Position();
+    if (position != GetScrollBarCellPosition(real, cell.Y)) {
+        SetScrollBarCellPosition(real, cell.Y, position);
+        RepaintCell(cell.X, cell.Y);
+    }
+    if (OnScrollCell)
+        OnScrollCell(this, real, cell.Y, position, bar->Min(), bar->Max());
 }
 
 void TPlusStringGrid::MoveColumnControls(int fromCol, int toCol)

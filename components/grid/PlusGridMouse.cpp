@@ -672,6 +672,7 @@ void TPlusStringGrid::MouseMove(TShiftState shift, int x, int y)
             if (old >= 0 && old < RowCount())
                 RepaintRow(old);
         }
+        HoverScrollBarCell(col, row);
     }
     if (HoverFixedCells != hfNone && !(hoverFixedCell_ == TPoint(col, row))) {
         const TPoint old = hoverFixedCell_;

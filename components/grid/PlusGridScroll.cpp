@@ -9,6 +9,7 @@
 #include "platform/framework/ExtCtrls.h"
 #include "platform/framework/Forms.h"
 #include "platform/framework/ImgList.h"
+#include "platform/framework/StdCtrls.h"
 
 #include <algorithm>
 #include <cmath>
@@ -78,6 +79,11 @@ void TPlusStringGrid::WMVScroll(TMessage& message)
 {
     if (HasState(csDesigning)) {
         TBaseGrid::Dispatch(message);
+        return;
+    }
+    // the scroll bar over a scroll-bar cell scrolls that cell, not the grid
+    if (cellScrollBar_ && reinterpret_cast<HWND>(message.LParam) == cellScrollBar_->Handle()) {
+        CellScrollBarScroll(message);
         return;
     }
     const int code = message.ScrollCode();
@@ -462,6 +468,7 @@ void TPlusStringGrid::ColWidthsChanged()
         SizingRow = -1;
     }
     AllColSizing = false;
+    UpdateCellControls(false);
     if (columnSize_->Stretch() && scrollProportional_)
         UpdateVertScrollProportional();
     UpdateHorzScrollProportional();
@@ -486,6 +493,7 @@ void TPlusStringGrid::RowHeightsChanged()
         SizingRow = -1;
     }
     AllRowSizing = false;
+    UpdateCellControls(false);
     UpdateVertScrollProportional();
 }
 
@@ -505,6 +513,7 @@ void TPlusStringGrid::TopLeftChanged()
 {
     TBaseGrid::TopLeftChanged();
     ScrollBarsUpdated();
+    UpdateCellControls(false);
     if (SelectionRectangle() && Selection().Bottom > Selection().Top)
         Invalidate();
     if (Editing && ActiveEditorType != edNormal)

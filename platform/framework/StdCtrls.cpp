@@ -2261,6 +2261,8 @@ void TScrollBar::SetKind(TScrollBarKind kind)
 
 int TScrollBar::TopPosition() const { return std::max(min_, max_ - std::max(pageSize_ - 1, 0)); }
 
+int TScrollBar::TrackPosition() const { return Widget()->sliderPosition(); }
+
 void TScrollBar::SetPageSize(int value)
 {
     value = std::clamp(value, 0, max_ - min_ + 1);
@@ -2321,7 +2323,7 @@ void TScrollBar::DoScroll(TMessage& m)
     case scPosition:
     case scTrack:
         // the message carries 16 bits; a wider range is read from the thumb itself
-        position = min_ >= -0x8000 && TopPosition() <= 0x7FFF ? m.ScrollPos() : Widget()->sliderPosition();
+        position = min_ >= -0x8000 && TopPosition() <= 0x7FFF ? m.ScrollPos() : TrackPosition();
         break;
     case scTop: position = min_; break;
     case scBottom: position = TopPosition(); break;

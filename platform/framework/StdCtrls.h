@@ -452,6 +452,9 @@ public:
     void SetLargeChange(int value) { largeChange_ = std::max(1, value); }
     // The highest position (Max - PageSize + 1, not below Min).
     int TopPosition() const;
+    // Where the thumb stands now: Position, or while it is dragged the place under the mouse (the
+    // full value of a thumb message, whose 16 bits may not hold it).
+    int TrackPosition() const;
     // Draws the bar as it looks now into a device context at (x, y) (the window need not be shown).
     void PaintTo(HDC dc, int x, int y);
     QScrollBar* Widget() const;

@@ -1,0 +1,169 @@
+// The grid's own scroll bar over scroll-bar cells, driven by real mouse input offscreen.
+#include "components/grid/tests/GridInputFixture.h"
+
+#include "platform/framework/StdCtrls.h"
+
+#include <QScrollBar>
+#include <QStyle>
+#include <QStyleOptionSlider>
+
+#include <cstdlib>
+
+namespace {
+
+// Lettered cells; (2, 2) scrolls a text of 100 pixels in 20 (at 30 now), (3, 2) is a scroll-bar
+// cell with nothing to scroll (page 50 of 50). Row 2 is 60 pixels high.
+class CellScrollBar : public ShownGridTest {
+protected:
+    CellScrollBar() : ShownGridTest(14, 70, false) {}
+    void SetUp() override
+    {
+        ShownGridTest::SetUp();
+        grid->SetRowHeights(2, 60);
+        MakeScrollCell(2, 2, 20, 100, 30);
+        MakeScrollCell(3, 2, 50, 50, 0);
+        grid->SetCells(2, 2, "line 1\nline 2\nline 3\nline 4\nline 5\nline 6\nline 7");
+        grid->OnScrollCell = [this](TObject*, int col, int row, int pos, int min, int max) {
+            events.push_back(IntToStr(col) + "," + IntToStr(row) + ": " + IntToStr(pos) + " of " + IntToStr(min) +
+                             ".." + IntToStr(max));
+        };
+    }
+    void MakeScrollCell(int col, int row, int page, int max, int position)
+    {
+        grid->CreateCellGraphic(col, row)->CellType = ctScrollbar;
+        grid->SetScrollBarCellRange(col, row, page, max);
+        grid->SetScrollBarCellPosition(col, row, position);
+    }
+    // (a move to where the mouse already is gives no event: come from a pixel beside it)
+    void Hover(int col, int row)
+    {
+        QTest::mouseMove(grid->Host(), Middle(col, row) - QPoint(1, 1));
+        QTest::mouseMove(grid->Host(), Middle(col, row));
+    }
+    bool BarShown() const { return grid->CellScrollBar() && grid->CellScrollBar()->Visible(); }
+    // Where the style puts a part of the cell's bar as it stands now.
+    QRect Part(QStyle::SubControl part) const
+    {
+        QScrollBar* w = grid->CellScrollBar()->Widget();
+        QStyleOptionSlider opt;
+        opt.initFrom(w);
+        opt.subControls = QStyle::SC_All;
+        opt.orientation = w->orientation();
+        opt.minimum = w->minimum();
+        opt.maximum = w->maximum();
+        opt.sliderPosition = w->sliderPosition();
+        opt.sliderValue = w->value();
+        opt.pageStep = w->pageStep();
+        return w->style()->subControlRect(QStyle::CC_ScrollBar, &opt, part, w);
+    }
+    std::vector<String> events;
+};
+
+} // namespace
+
+TEST_F(CellScrollBar, HoverShowsTheBarOverTheCellWithTheCellsRangeAndOtherCellsHideIt)
+{
+    struct Case {
+        const char* over;
+        int col, row;
+        bool shown;
+    };
+    const Case cases[] = {
+        {"a plain cell before any scroll-bar cell", 1, 1, false},
+        {"the scroll-bar cell", 2, 2, true},
+        {"the plain cell below it", 2, 3, false},
+        {"the scroll-bar cell again", 2, 2, true},
+        {"a scroll-bar cell with nothing to scroll", 3, 2, false},
+        {"a header cell", 2, 0, false},
+    };
+    for (const Case& c : cases) {
+        Hover(c.col, c.row);
+        EXPECT_EQ(BarShown(), c.shown) << c.over;
+        EXPECT_EQ(grid->ScrollBarCell(), c.shown ? TPoint(c.col, c.row) : TPoint(-1, -1)) << c.over;
+        if (!c.shown)
+            continue;
+        TScrollBar* bar = grid->CellScrollBar();
+        const TRect cell = grid->CellRect(c.col, c.row);
+        const int line = grid->GridLineWidth();
+        EXPECT_EQ(bar->Kind(), sbVertical);
+        EXPECT_EQ(TRect(bar->Left(), bar->Top(), bar->Left() + bar->Width(), bar->Top() + bar->Height()),
+                  TRect(cell.Right - 17 - line, cell.Top + line, cell.Right - line, cell.Bottom - line))
+            << "17 wide at the cell's right edge, inside its lines";
+        EXPECT_EQ(bar->Min(), 0);
+        EXPECT_EQ(bar->Max(), 100);
+        EXPECT_EQ(bar->PageSize(), 20);
+        EXPECT_EQ(bar->Position(), 30);
+        EXPECT_FALSE(bar->TabStop);
+    }
+    EXPECT_TRUE(grid->Focused()) << "the bar takes no focus from the grid";
+}
+
+TEST_F(CellScrollBar, MovingTheBarScrollsTheCellAndFiresTheEvent)
+{
+    Hover(2, 2);
+    ASSERT_TRUE(BarShown());
+    QScrollBar* w = grid->CellScrollBar()->Widget();
+    struct Case {
+        const char* what;
+        QStyle::SubControl part;
+        int position;
+    };
+    // a line is one pixel of the text, a page ten; the last place is 100 - 20 + 1
+    for (const Case c : {Case{"lower arrow", QStyle::SC_ScrollBarAddLine, 31},
+                         Case{"track below the thumb", QStyle::SC_ScrollBarAddPage, 41},
+                         Case{"upper arrow", QStyle::SC_ScrollBarSubLine, 40},
+                         Case{"track above the thumb", QStyle::SC_ScrollBarSubPage, 30}}) {
+        events.clear();
+        QTest::mouseClick(w, Qt::LeftButton, {}, Part(c.part).center());
+        EXPECT_EQ(grid->GetScrollBarCellPosition(2, 2), c.position) << c.what;
+        EXPECT_EQ(grid->CellScrollBar()->Position(), c.position) << c.what;
+        ASSERT_FALSE(events.empty()) << c.what;
+        EXPECT_EQ(events.front(), "2,2: " + IntToStr(c.position) + " of 0..100") << c.what;
+    }
+
+    events.clear();
+    grid->Update();
+    grid->PaintedCellCount = 0;
+    const QPoint grip = Part(QStyle::SC_ScrollBarSlider).center();
+    QTest::mousePress(w, Qt::LeftButton, {}, grip);
+    QTest::mouseMove(w, grip + QPoint(0, 200));
+    QTest::mouseRelease(w, Qt::LeftButton, {}, grip + QPoint(0, 200));
+    EXPECT_EQ(grid->GetScrollBarCellPosition(2, 2), 81) << "the thumb dragged past the end";
+    EXPECT_EQ(events.front(), "2,2: 81 of 0..100");
+    grid->Update();
+    EXPECT_GT(grid->PaintedCellCount, 0) << "the cell is painted anew";
+    EXPECT_EQ(grid->GetScrollBarCellPosition(3, 2), 0) << "no other cell moves";
+    EXPECT_EQ(grid->TopRow(), 1) << "the grid itself does not scroll";
+}
+
+TEST_F(CellScrollBar, TheBarStaysOverItsCellWhileTheGridScrollsOrSizes)
+{
+    Hover(2, 2);
+    ASSERT_TRUE(BarShown());
+    const int left = grid->CellScrollBar()->Left();
+    grid->SetColWidths(1, 110);
+    EXPECT_EQ(grid->CellScrollBar()->Left(), left + 40) << "a wider column before it moves it right";
+    grid->SetRow(5); // the current cell is elsewhere: the bar keeps to the cell it serves
+    EXPECT_EQ(grid->CellScrollBar()->Top(), grid->CellRect(2, 2).Top + grid->GridLineWidth());
+    grid->SetTopRow(3);
+    EXPECT_FALSE(BarShown()) << "its cell scrolled out of view";
+    EXPECT_EQ(grid->ScrollBarCell(), TPoint(-1, -1));
+}
+
+TEST_F(CellScrollBar, PictureOfTheBarOverItsCell)
+{
+    Hover(2, 2);
+    ASSERT_TRUE(BarShown());
+    QApplication::processEvents();
+    const QImage shot = form->Host()->grab().toImage();
+    const TRect cell = grid->CellRect(2, 2);
+    if (const char* dir = std::getenv("QUELM_SHOTS")) {
+        shot.save(QString::fromUtf8(dir) + "/cell_scroll_bar.png");
+        const QRect around(grid->Host()->mapTo(form->Host(), QPoint(cell.Left - 5, cell.Top - 5)),
+                           QSize(cell.Right - cell.Left + 10, cell.Bottom - cell.Top + 10));
+        shot.copy(around).scaled(around.size() * 4).save(QString::fromUtf8(dir) + "/cell_scroll_bar_4x.png");
+    }
+    // the bar covers the cell's right edge: its pixels are not the cell's white
+    const QPoint inBar = grid->Host()->mapTo(form->Host(), QPoint(cell.Right - 9, (cell.Top + cell.Bottom) / 2));
+    EXPECT_NE(QColor(shot.pixel(inBar)), QColor(Qt::white));
+}
