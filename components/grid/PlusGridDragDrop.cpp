@@ -290,16 +290,28 @@ void TPlusStringGrid::HideColumnDragImage()
 bool TPlusStringGrid::OleDragMouseMove(int x, int y)
 {
     // only a press on the selection starts a drag, once the mouse left the press by 4 pixels
-    if (!dragCandidate_ || !dragDropSettings_ || !dragDropSettings_->OleDropSource || oleDragging_ || !buttonDown_ ||
-        HasState(csDesigning) || GridState() == gsColSizing || GridState() == gsRowSizing)
+    if (!dragCandidate_ || oleDragging_ || !buttonDown_ || HasState(csDesigning))
         return false;
     if (std::abs(x - downPoint_.X) <= 3 && std::abs(y - downPoint_.Y) < 4)
         return false;
-    if (SelectionResizerHandle().Contains(TPoint(x, y)))
-        return false;
-    dragCandidate_ = false;
     int col = -1, row = -1;
     MouseToCell(downPoint_.X, downPoint_.Y, col, row);
+    if (!dragDropSettings_ || !dragDropSettings_->OleDropSource || GridState() == gsColSizing ||
+        SelectionResizerHandle().Contains(TPoint(x, y))) {
+        // no drag can start: the press on a data cell becomes the start of a range selection,
+        // as a press the grid had taken itself, and the release keeps the range
+        dragCandidate_ = false;
+        if (GridState() == gsNormal && col >= TBaseGrid::FixedCols() && row >= TBaseGrid::FixedRows()) {
+            const TPoint base = BaseCellOf(col, row);
+            if (GetKeyState(VK_SHIFT) < 0 && Options().Contains(goRangeSelect))
+                MoveColRow(base.X, base.Y, false, true);
+            else
+                FocusCell(base.X, base.Y, true);
+            SetGridState(gsSelecting);
+        }
+        return false;
+    }
+    dragCandidate_ = false;
     if (col < 0 || row < 0)
         return false;
     const int realCol = DisplayToRealColumn(col);

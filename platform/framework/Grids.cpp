@@ -1168,6 +1168,19 @@ void TCustomGrid::DrawSizingLine(const TGridDrawInfo& DrawInfo)
     ReleaseDC(Handle(), dc);
 }
 
+void TCustomGrid::SetGridState(TGridState state)
+{
+    if ((state != gsNormal && state != gsSelecting) || state == gridState_)
+        return;
+    if (gridState_ != gsNormal && gridState_ != gsSelecting)
+        return;
+    gridState_ = state;
+    if (state == gsSelecting)
+        StartDragScroll();
+    else
+        StopDragScroll();
+}
+
 void TCustomGrid::StartDragScroll()
 {
     if (!HandleAllocated())

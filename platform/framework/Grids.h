@@ -250,6 +250,13 @@ protected:
     static constexpr UINT DragScrollPeriod = 60;
     virtual void TimedScroll(int directionX, int directionY);
 
+    // ---- the grid's mouse state set by a descendant
+    // A descendant that kept a press for itself may hand it back: gsSelecting makes the mouse
+    // select a range from there on (the drag-scroll timer runs as for the grid's own press),
+    // gsNormal ends that. Sizing and moving start only from the grid's own press, so other
+    // states are not taken.
+    void SetGridState(TGridState state);
+
     // Moves the top-left scrolled cell; TopLeftChanged runs when it changed.
     void MoveTopLeft(int col, int row);
     // Whether a vertical scroll may copy the rows that stay in view instead of painting them

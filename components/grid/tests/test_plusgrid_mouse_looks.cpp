@@ -258,6 +258,46 @@ TEST_F(MouseLooks, APressOnTheSelectionKeepsItUntilTheReleaseWhenItMayBeDragged)
     }
 }
 
+TEST_F(MouseLooks, APressThatCannotDragTurnsIntoARangeSelectionFromThePressedCell)
+{
+    grid->SetOptions(grid->Options() + TGridOptions{goRangeSelect});
+    grid->SetSelectionRectangle(true);
+    grid->SetSelectionResizer(true);
+    const TRect pressed = grid->CellRect(2, 2);
+    const QPoint press(pressed.Right - 14, pressed.Bottom - 3);
+    struct Case {
+        const char* name;
+        bool sourceOffAfterPress, refuse;
+        QPoint firstMove; // 4 pixels or more from the press
+        TGridState during;
+        TGridRect afterRelease;
+    } cases[] = {
+        {"onto the selection resizer's handle", false, false, QPoint(pressed.Right - 3, pressed.Bottom - 3),
+         gsSelecting, {2, 2, 4, 4}},
+        {"drag source switched off after the press", true, false, press + QPoint(0, 8), gsSelecting, {2, 2, 4, 4}},
+        {"the drag refused by OnOleDrag", false, true, press + QPoint(0, 8), gsNormal, {1, 1, 2, 2}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        grid->DragDropSettings()->OleDropSource = true;
+        grid->OnOleDrag = [&](TObject*, int, int, const String&, bool& allow) { allow = !c.refuse; };
+        grid->SetSelection(TGridRect{1, 1, 2, 2});
+        QTest::mousePress(grid->Host(), Qt::LeftButton, Qt::NoModifier, press);
+        QApplication::processEvents();
+        ASSERT_TRUE(grid->DragCandidate());
+        if (c.sourceOffAfterPress)
+            grid->DragDropSettings()->OleDropSource = false;
+        Move(c.firstMove);
+        EXPECT_EQ(grid->GridState(), c.during);
+        EXPECT_FALSE(grid->DragCandidate());
+        Move(Middle(4, 4));
+        QTest::mouseRelease(grid->Host(), Qt::LeftButton, Qt::NoModifier, Middle(4, 4));
+        QApplication::processEvents();
+        EXPECT_EQ(grid->GridState(), gsNormal);
+        EXPECT_EQ(grid->Selection(), c.afterRelease);
+    }
+}
+
 // ---------------------------------------------------------------- header buttons and the filter list
 
 TEST_F(MouseLooks, ASortClickLeavesTheHeaderDropDownAndFilterButtonsAlone)
