@@ -2075,6 +2075,9 @@ private:
     TPopupButton* columnDragImage_ = nullptr;
     // Shows the pictures of a drag starting at the display cell (col, row).
     void ShowDragPictures(int col, int row, bool columnDrag);
+    // The cells of the range that are in view, as the grid shows them, in a new floating cells
+    // window at a screen point; false (and no window) when none is in view.
+    bool ShowCellsPicture(const TGridRect& cells, TPoint screen);
     void FreeDragCellsWindow();
     void HideColumnDragImage();
 
@@ -2959,12 +2962,11 @@ class TDragCellsWindow : public TCustomControl {
 public:
     explicit TDragCellsWindow(TComponent* owner);
     String ClassName() const override { return "TDragCellsWindow"; }
-    // The picture shown, the window sized to it (at most MaxWidth x MaxHeight, cut on the right
-    // and at the bottom).
+    // The picture shown, the window sized to it (a picture of cells in view, so never larger
+    // than the grid).
     void SetPicture(const QImage& picture);
     const QImage& Picture() { return picture_.Image(); }
-    static constexpr int MaxWidth = 320, MaxHeight = 240;
-    static constexpr BYTE Opacity = 200;
+    static constexpr BYTE Opacity = 192;
 
 protected:
     void CreateParams(TCreateParams& Params) override;

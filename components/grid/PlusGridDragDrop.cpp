@@ -190,9 +190,8 @@ void TDragCellsWindow::CreateWnd()
 
 void TDragCellsWindow::SetPicture(const QImage& picture)
 {
-    const int w = std::min(picture.width(), MaxWidth), h = std::min(picture.height(), MaxHeight);
-    picture_.SetImage(picture.copy(0, 0, w, h));
-    SetBounds(Left(), Top(), w, h);
+    picture_.SetImage(picture);
+    SetBounds(Left(), Top(), picture.width(), picture.height());
     Invalidate();
 }
 
@@ -216,20 +215,8 @@ TPopupButton* TPlusStringGrid::ColumnDragImage()
     return columnDragImage_;
 }
 
-void TPlusStringGrid::ShowDragPictures(int col, int row, bool columnDrag)
+bool TPlusStringGrid::ShowCellsPicture(const TGridRect& cells, TPoint screen)
 {
-    // the cells of the drag that are in view, as the grid shows them
-    TGridRect cells;
-    if (columnDrag) {
-        cells.Left = cells.Right = col;
-        cells.Top = cells.Bottom = row;
-    } else {
-        cells = Selection();
-        if (Options().Contains(goRowSelect) && dragDropSettings_->OleEntireRows) {
-            cells.Left = 0;
-            cells.Right = ColCount() - 1;
-        }
-    }
     TRect area(0, 0, 0, 0);
     const auto addCell = [&](int c, int r) {
         const TRect cell = CellRect(c, r);
@@ -251,6 +238,34 @@ void TPlusStringGrid::ShowDragPictures(int col, int row, bool columnDrag)
     }
     area = TRect(std::max(area.Left, 0), std::max(area.Top, 0), std::min(area.Right, ClientWidth()),
                  std::min(area.Bottom, RowsClientHeight()));
+    if (area.Right <= area.Left || area.Bottom <= area.Top || !Host())
+        return false;
+    Repaint();
+    const QImage picture =
+        Host()->grab(QRect(area.Left, area.Top, area.Right - area.Left, area.Bottom - area.Top)).toImage();
+    FreeDragCellsWindow();
+    dragCellsWindow_ = new TDragCellsWindow(this);
+    dragCellsWindow_->SetParent(this);
+    dragCellsWindow_->SetPicture(picture);
+    dragCellsWindow_->SetBounds(screen.X, screen.Y, dragCellsWindow_->Width(), dragCellsWindow_->Height());
+    dragCellsWindow_->SetVisible(true);
+    return true;
+}
+
+void TPlusStringGrid::ShowDragPictures(int col, int row, bool columnDrag)
+{
+    // the cells of the drag that are in view, as the grid shows them
+    TGridRect cells;
+    if (columnDrag) {
+        cells.Left = cells.Right = col;
+        cells.Top = cells.Bottom = row;
+    } else {
+        cells = Selection();
+        if (Options().Contains(goRowSelect) && dragDropSettings_->OleEntireRows) {
+            cells.Left = 0;
+            cells.Right = ColCount() - 1;
+        }
+    }
     if (columnDrag) {
         // the header-button window starts over the header cell it shows
         TPopupButton* header = ColumnDragImage();
@@ -260,19 +275,11 @@ void TPlusStringGrid::ShowDragPictures(int col, int row, bool columnDrag)
         header->SetBounds(at.X, at.Y, std::max(cell.Right - cell.Left, 8), std::max(cell.Bottom - cell.Top, 8));
         header->SetVisible(true);
     }
-    if (!dragDropSettings_->ShowCells() || area.Right <= area.Left || area.Bottom <= area.Top || !Host())
+    if (!dragDropSettings_->ShowCells())
         return;
-    Repaint();
-    const QImage picture =
-        Host()->grab(QRect(area.Left, area.Top, area.Right - area.Left, area.Bottom - area.Top)).toImage();
-    FreeDragCellsWindow();
-    dragCellsWindow_ = new TDragCellsWindow(this);
-    dragCellsWindow_->SetParent(this);
-    dragCellsWindow_->SetPicture(picture);
     POINT cursor{0, 0};
     GetCursorPos(&cursor);
-    dragCellsWindow_->SetBounds(cursor.x + 4, cursor.y + 4, dragCellsWindow_->Width(), dragCellsWindow_->Height());
-    dragCellsWindow_->SetVisible(true);
+    ShowCellsPicture(cells, TPoint(cursor.x + 4, cursor.y + 4));
 }
 
 void TPlusStringGrid::FreeDragCellsWindow()

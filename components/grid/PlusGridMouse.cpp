@@ -1681,9 +1681,17 @@ void TPlusStringGrid::EnhancedMoveDisplay(int col, int row, int x, int y)
     } else {
         return;
     }
-    // the indicator keeps the point where the header was gripped
+    // the indicator, or with ShowCells the picture of the moved column or row as far as it is
+    // in view, keeps the point where the header was gripped
     const TPoint at = ClientToScreen(TPoint(x - clickOffset_.X, y - clickOffset_.Y));
     moveIndicator_->SetBounds(at.X, at.Y, width, height);
+    const bool showCells = DragDropSettings()->ShowCells();
+    if (showCells && !dragCellsWindow_)
+        ShowCellsPicture(columns ? TGridRect{headerIndex_, 0, headerIndex_, RowCount() - 1}
+                                 : TGridRect{0, headerIndex_, ColCount() - 1, headerIndex_},
+                         at);
+    if (showCells && dragCellsWindow_)
+        dragCellsWindow_->SetBounds(at.X, at.Y, dragCellsWindow_->Width(), dragCellsWindow_->Height());
     if (columns) {
         if (col >= fixedCols) {
             moveTarget_ = TPoint(col, 0);
@@ -1738,8 +1746,8 @@ void TPlusStringGrid::EnhancedMoveDisplay(int col, int row, int x, int y)
     if (moveIndicator_->GradFrom == clNone)
         moveIndicator_->GradFrom = moveIndicator_->GradTo = FixedColor();
     moveIndicator_->SetCaption(caption);
-    if (!moveIndicator_->Visible())
-        moveIndicator_->SetVisible(true);
+    if (moveIndicator_->Visible() != !showCells)
+        moveIndicator_->SetVisible(!showCells);
     moveIndicator_->Invalidate();
     if (Screen)
         Screen->SetCursor(allow ? crDrag : crNoDrop);
@@ -1747,9 +1755,11 @@ void TPlusStringGrid::EnhancedMoveDisplay(int col, int row, int x, int y)
 
 bool TPlusStringGrid::EndMoveDisplay()
 {
-    const bool shown = moveIndicator_ && moveIndicator_->Visible();
+    const bool shown = (moveIndicator_ && moveIndicator_->Visible()) || dragCellsWindow_;
     if (moveIndicator_)
         moveIndicator_->SetVisible(false);
+    if (!oleDragging_)
+        FreeDragCellsWindow();
     HideDropArrows(true, true);
     moveTarget_ = TPoint(-1, -1);
     if (Screen && (Screen->Cursor() == crDrag || Screen->Cursor() == crNoDrop))

@@ -75,7 +75,10 @@ protected:
                                                         : w->Host()->mask().translated(at));
             p.drawPixmap(at, w->Host()->grab());
         };
-        over(indicator);
+        if (indicator->Visible())
+            over(indicator);
+        if (TDragCellsWindow* cells = grid->DragCellsWindow())
+            over(cells);
         for (int i = 0; i < 4; ++i)
             if (grid->DropArrow(i)->Visible())
                 over(grid->DropArrow(i));
@@ -448,13 +451,16 @@ TEST_F(MouseLooks, AHeaderDraggedWithTheEnhancedDisplayMovesOnlyWhereItMayDrop)
         bool enhanced, refuse;
         TCursor during;
         const char* landedAt4;
+        bool showCells = false; // the picture of the column instead of the indicator
     } cases[] = {
         {"enhanced display", true, false, crDrag, "C1"},
         {"refused by OnColumnMoving", true, true, crNoDrop, "E1"},
         {"framework display", false, false, crDefault, "C1"},
+        {"enhanced display with the column's picture", true, false, crDrag, "C1", true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
+        grid->DragDropSettings()->SetShowCells(c.showCells);
         for (int col = 0; col < grid->ColCount(); ++col)
             for (int r = 0; r < grid->RowCount(); ++r)
                 grid->SetCells(col, r, String(1, char('A' + col)) + IntToStr(r));
@@ -471,7 +477,8 @@ TEST_F(MouseLooks, AHeaderDraggedWithTheEnhancedDisplayMovesOnlyWhereItMayDrop)
         EXPECT_EQ(Screen->Cursor(), c.during);
         TPopupButton* indicator = grid->MoveIndicator();
         if (c.enhanced) {
-            ASSERT_TRUE(indicator && indicator->Visible());
+            ASSERT_TRUE(indicator);
+            EXPECT_EQ(indicator->Visible(), !c.showCells);
             EXPECT_EQ(indicator->Caption(), "C0");
             EXPECT_EQ(indicator->Width(), grid->ColWidths(2));
             EXPECT_EQ(grid->MoveTarget(), TPoint(4, 0));
@@ -480,8 +487,18 @@ TEST_F(MouseLooks, AHeaderDraggedWithTheEnhancedDisplayMovesOnlyWhereItMayDrop)
             // the indicator keeps the grip point: its left edge lies where the header's was, moved
             const TPoint screen = grid->ClientToScreen(TPoint(grid->CellRect(2, 0).Left, 0));
             EXPECT_NEAR(indicator->Left(), screen.X + (Middle(4, 0).x() - Middle(2, 0).x()), 2); // its frame
+            // the picture: the column from its header to the last row in view, at the same place
+            TDragCellsWindow* picture = grid->DragCellsWindow();
+            ASSERT_EQ(picture != nullptr, c.showCells);
+            if (picture) {
+                const TRect top = grid->CellRect(2, 0), bottom = grid->CellRect(2, grid->RowCount() - 1);
+                EXPECT_TRUE(picture->Visible());
+                EXPECT_EQ(TPoint(picture->Left(), picture->Top()), TPoint(indicator->Left(), indicator->Top()));
+                EXPECT_EQ(picture->Width(), top.Right - top.Left);
+                EXPECT_EQ(picture->Height(), bottom.Bottom - top.Top);
+            }
             if (!c.refuse)
-                SaveMove(indicator);
+                SaveMove(indicator, c.showCells ? "move_picture.png" : "move.png");
             // a right button release goes on moving
             QTest::mouseClick(grid->Host(), Qt::RightButton, Qt::NoModifier, Middle(4, 0));
             EXPECT_EQ(grid->GridState(), gsColMoving);
@@ -495,6 +512,7 @@ TEST_F(MouseLooks, AHeaderDraggedWithTheEnhancedDisplayMovesOnlyWhereItMayDrop)
         EXPECT_EQ(grid->Cells(4, 1), c.landedAt4);
         EXPECT_EQ(Screen->Cursor(), crDefault);
         EXPECT_TRUE(!indicator || !indicator->Visible());
+        EXPECT_EQ(grid->DragCellsWindow(), nullptr);
         EXPECT_FALSE(grid->DropArrow(0)->Visible());
         EXPECT_EQ(grid->SortSettings()->Column, -1); // a move never sorts
     }
