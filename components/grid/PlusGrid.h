@@ -2613,7 +2613,11 @@ private:
     void HoverScrollBarCell(int col, int row);
     void CellScrollBarScroll(TMessage& message);
     void PlaceCellScrollBar();
+    // Paints a scroll-bar cell's bar at the right of r, takes its room from r and answers how
+    // far the cell's text is scrolled.
+    int DrawScrollBarCell(TCanvas* canvas, int realCol, int row, TRect& r);
     TScrollBar* cellScrollBar_ = nullptr; // owned as a child component
+    TScrollBar* paintedScrollBar_ = nullptr; // owned; never shown, painted into the cells
     TPoint scrollBarCell_{-1, -1};
     TGridTransEdit* transEdit_ = nullptr; // owned as a child component
     TWndMethod linkControlProc_;           // the edit link's control's own procedure

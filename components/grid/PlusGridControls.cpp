@@ -648,6 +648,32 @@ void TPlusStringGrid::PlaceCellScrollBar()
     cellScrollBar_->SetBounds(b.Left, b.Top, b.Right - b.Left, b.Bottom - b.Top);
 }
 
+int TPlusStringGrid::DrawScrollBarCell(TCanvas* canvas, int realCol, int row, TRect& r)
+{
+    if (!paintedScrollBar_) {
+        paintedScrollBar_ = new TScrollBar(this);
+        paintedScrollBar_->SetKind(sbVertical);
+        paintedScrollBar_->TabStop = false;
+    }
+    TScrollBar* bar = paintedScrollBar_;
+    int page = -1, max = -1;
+    GetScrollBarCellRange(realCol, row, page, max);
+    // A cell with nothing to scroll shows an empty range and its text from the top, never the
+    // range of the cell painted before it.
+    if (page < max) {
+        bar->SetParams(GetScrollBarCellPosition(realCol, row), 0, max);
+        bar->SetPageSize(page);
+    } else {
+        bar->SetPageSize(0);
+        bar->SetParams(0, 0, 0);
+    }
+    bar->SetBounds(0, 0, bar->Width(), std::max(0, r.Bottom - r.Top));
+    r.Right = std::max(r.Left, r.Right - bar->Width());
+    canvas->RequiredState();
+    bar->PaintTo(canvas->Handle(), r.Right, r.Top);
+    return bar->Position();
+}
+
 void TPlusStringGrid::CellScrollBarScroll(TMessage& message)
 {
     message.Result = 1;

@@ -399,6 +399,8 @@ void TPlusStringGrid::DrawCellText(TCanvas* canvas, int col, int row, TRect rect
     String text = GetCellText(rc, row);
     // the graphic takes its place first; text beside it gets the rest of the cell
     TRect textRect = r;
+    // a scroll-bar cell shows its bar at the right and its text from the bar's position on
+    const int textScroll = IsScrollBarCell(rc, row) ? DrawScrollBarCell(canvas, rc, row, textRect) : 0;
     if (graphic)
         DrawCellGraphic(canvas, graphic, col, row, textRect, text);
     const bool drawText = !(OwnerDrawCells && (OnDrawCell || OnCustomCellDraw)) && !text.empty() &&
@@ -413,6 +415,14 @@ void TPlusStringGrid::DrawCellText(TCanvas* canvas, int col, int row, TRect rect
         canvas->Brush->Style = bsClear;
         TRect tr(textRect.Left + XYOffset.X, textRect.Top + XYOffset.Y, textRect.Right - XYOffset.X,
                  textRect.Bottom - 1);
+        HRGN outerClip = nullptr;
+        bool hadClip = false;
+        if (textScroll > 0) {
+            outerClip = CreateRectRgn(0, 0, 0, 0);
+            hadClip = GetClipRgn(canvas->Handle(), outerClip) == 1;
+            IntersectClipRect(canvas->Handle(), tr.Left, tr.Top, tr.Right, tr.Bottom);
+            tr.Top -= textScroll;
+        }
         const uint8_t textKind = GetCellTextKind(text, EnableHTML);
         if (textKind == ctkRtf) {
             // rich text draws itself over the brush (left as it is on a selected cell of a grid
@@ -456,6 +466,10 @@ void TPlusStringGrid::DrawCellText(TCanvas* canvas, int col, int row, TRect rect
             canvas->RequiredState();
             RECT wr = tr;
             ::DrawText(canvas->Handle(), text, &wr, flags);
+        }
+        if (outerClip) {
+            SelectClipRgn(canvas->Handle(), hadClip ? outerClip : nullptr);
+            DeleteObject(outerClip);
         }
         canvas->Brush->Style = bsSolid;
     }

@@ -1,6 +1,7 @@
 // The grid's own scroll bar over scroll-bar cells, driven by real mouse input offscreen.
 #include "components/grid/tests/GridInputFixture.h"
 
+#include "platform/framework/ControlHost.h"
 #include "platform/framework/StdCtrls.h"
 
 #include <QScrollBar>
@@ -166,4 +167,35 @@ TEST_F(CellScrollBar, PictureOfTheBarOverItsCell)
     // the bar covers the cell's right edge: its pixels are not the cell's white
     const QPoint inBar = grid->Host()->mapTo(form->Host(), QPoint(cell.Right - 9, (cell.Top + cell.Bottom) / 2));
     EXPECT_NE(QColor(shot.pixel(inBar)), QColor(Qt::white));
+}
+
+TEST_F(CellScrollBar, TheCellPaintsItsBarAndItsTextFromThePosition)
+{
+    struct Case {
+        const char* what;
+        int col, position, scrolled;
+    };
+    grid->SetCells(3, 2, "line 1\nline 2");
+    // (3, 2) has nothing to scroll: its text stays at the top whatever its position says
+    for (const Case c : {Case{"at the top", 2, 0, 0}, Case{"scrolled", 2, 30, 30},
+                         Case{"nothing to scroll", 3, 25, 0}}) {
+        grid->SetScrollBarCellPosition(c.col, 2, c.position);
+        TGdiRecorder log;
+        grid->ControlHost()->PaintRecorder = &log;
+        grid->Invalidate();
+        grid->Update();
+        grid->ControlHost()->PaintRecorder = nullptr;
+        const TRect cell = grid->CellRect(c.col, 2);
+        const TGdiRecord* text = nullptr;
+        for (const TGdiRecord& r : log.Records)
+            if (r.Op == "DrawText" && r.Text.rfind("line 1", 0) == 0 && r.Rect.left >= cell.Left &&
+                r.Rect.right <= cell.Right)
+                text = &r;
+        ASSERT_TRUE(text) << c.what;
+        EXPECT_EQ(text->Rect.top, cell.Top + grid->GridLineWidth() + grid->XYOffset.Y - c.scrolled) << c.what;
+        EXPECT_LE(text->Rect.right, cell.Right - 17) << c.what << ": the text keeps clear of the bar";
+        const QColor inBar =
+            grid->ControlHost()->SurfaceImage()->pixelColor(cell.Right - 9, (cell.Top + cell.Bottom) / 2);
+        EXPECT_NE(inBar, QColor(Qt::white)) << c.what << ": the bar is painted in the cell";
+    }
 }
