@@ -1429,6 +1429,9 @@ public:
     // The cell the bar serves (displayed column, row); -1, -1 when none.
     TPoint ScrollBarCell() const { return scrollBarCell_; }
     TScrollCellEvent OnScrollCell;
+    // After the grid changed a cell's text (an edit): a scroll-bar cell whose range follows its
+    // text gets the row's height as page and the text's height as maximum.
+    void CellTextChanged(int col, int row) override;
     // A check box in r by ControlLook's style (glyph, drawn or classic frame control).
     void DrawCheckBox(TCanvas* canvas, const TRect& r, bool checked, bool enabled, bool grayed);
     // Count radio items in r, side by side or one under the other; with checkedIndex -1 the

@@ -648,6 +648,16 @@ void TPlusStringGrid::PlaceCellScrollBar()
     cellScrollBar_->SetBounds(b.Left, b.Top, b.Right - b.Left, b.Bottom - b.Top);
 }
 
+void TPlusStringGrid::CellTextChanged(int col, int row)
+{
+    int c = col, r = row;
+    if (!Resolve(this, c, r) || !IsScrollBarCellTracking(c, r))
+        return;
+    TPoint size;
+    MeasureCellText(c, RealToDisplayColumn(c), size, true, true, r);
+    SetScrollBarCellRange(c, r, RowHeights(r), size.Y);
+}
+
 int TPlusStringGrid::DrawScrollBarCell(TCanvas* canvas, int realCol, int row, TRect& r)
 {
     if (!paintedScrollBar_) {

@@ -931,6 +931,7 @@ void TPlusStringGrid::SetEditText(int col, int row, const String& value)
 {
     const TPoint base = BaseCellOf(DisplayToRealColumn(col), row);
     TStringGrid::SetEditText(base.X, base.Y, value);
+    CellTextChanged(base.X, base.Y);
 }
 
 // ---------------------------------------------------------------- validation

@@ -199,3 +199,36 @@ TEST_F(CellScrollBar, TheCellPaintsItsBarAndItsTextFromThePosition)
         EXPECT_NE(inBar, QColor(Qt::white)) << c.what << ": the bar is painted in the cell";
     }
 }
+
+TEST_F(CellScrollBar, AnEditedCellWhoseRangeFollowsItsTextGetsTheRangeOfTheNewText)
+{
+    grid->GetCellGraphicOf(2, 2)->CellBoolean = true; // (2, 2) follows its text; (3, 2) does not
+    grid->SetOptions(grid->Options() + TGridOptions{goEditing});
+    struct Case {
+        int col;
+        const char* typed;
+        bool scrolls; // the new text is taller than the row
+    };
+    for (const Case c : {Case{2, "one two three four five six seven eight nine ten", true}, Case{2, "short", false},
+                         Case{3, "one two three four five six seven eight nine ten", false}}) {
+        grid->SetCol(c.col);
+        grid->SetRow(2);
+        for (const char* p = c.typed; *p; ++p)
+            QTest::keyClick(QApplication::focusWidget(), *p);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        ASSERT_EQ(grid->Cells(c.col, 2), c.typed);
+        int page = 0, max = 0;
+        grid->GetScrollBarCellRange(c.col, 2, page, max);
+        if (c.col == 3) {
+            EXPECT_EQ(page, 50) << "a cell whose range does not follow its text keeps it";
+            continue;
+        }
+        EXPECT_EQ(page, 60) << c.typed << ": the row's height";
+        // the text's height, wrapped in the column
+        EXPECT_GT(max, 0) << c.typed;
+        EXPECT_EQ(max > page, c.scrolls) << c.typed << ": " << max;
+        Hover(2, 2);
+        EXPECT_EQ(BarShown(), c.scrolls) << c.typed;
+        Hover(1, 1);
+    }
+}
