@@ -2043,6 +2043,11 @@ public:
     // The mouse moved with the left button held: starts an OLE drag once it left the press by
     // more than 3 pixels (DragDropSettings.OleDropSource). True when a drag ran.
     bool OleDragMouseMove(int x, int y);
+    // The grid's own start-of-drag and end-of-drag notifications (OnStartDrag, OnEndDrag; nothing
+    // when unset): an OLE drag starts and ends, a column or row moves with the enhanced display
+    // and is released. A grid hosted in a drop-down listens to them.
+    void DragStartHook();
+    void DragEndHook();
     // The drag's pictures: the floating cells window (while a drag with ShowCells runs) and
     // the header-button window of a column drag (created on first use, hidden between drags).
     TDragCellsWindow* DragCellsWindow() const { return dragCellsWindow_; }

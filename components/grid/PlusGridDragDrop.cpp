@@ -128,6 +128,20 @@ void TPlusStringGrid::ShowDropArrow(int which, TPoint screen, bool visible)
     arrow->SetVisible(visible);
 }
 
+void TPlusStringGrid::DragStartHook()
+{
+    if (OnStartDrag) {
+        TObject* dragObject = nullptr;
+        OnStartDrag(this, dragObject);
+    }
+}
+
+void TPlusStringGrid::DragEndHook()
+{
+    if (OnEndDrag)
+        OnEndDrag(this, nullptr, 0, 0);
+}
+
 void TPlusStringGrid::HideDropArrows(bool columnArrows, bool lowerColumnArrow)
 {
     for (size_t i = 0; i < dropArrows_.size(); ++i) {
@@ -343,6 +357,7 @@ bool TPlusStringGrid::OleDragMouseMove(int x, int y)
     } release{source};
     if (OnOleDragStart)
         OnOleDragStart(this, row, realCol);
+    DragStartHook();
     const bool columnDrag = row < TBaseGrid::FixedRows() && settings->OleColumnDragDrop;
     ShowDragPictures(col, row, columnDrag);
     // however the drag ends (a drop anywhere, Escape, a failure), no picture of it stays up
@@ -357,6 +372,7 @@ bool TPlusStringGrid::OleDragMouseMove(int x, int y)
             }
         }
     } picturesGone{this, Life()};
+    const auto life = Life();
     DWORD effect = DROPEFFECT_NONE;
     HRESULT result = S_OK;
     if (columnDrag) {
@@ -397,6 +413,11 @@ bool TPlusStringGrid::OleDragMouseMove(int x, int y)
                 ClearRect(r.Left, r.Top, r.Right, r.Bottom);
         }
     }
+    if (!*life)
+        return true;
+    DragEndHook();
+    if (!*life)
+        return true;
     if (result == DRAGDROP_S_DROP && OnOleDragStop)
         OnOleDragStop(this, int(effect));
     return true;

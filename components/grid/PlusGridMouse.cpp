@@ -1045,6 +1045,9 @@ void TPlusStringGrid::WMLButtonUp(TMessage& m)
         const bool columns = GridState() == gsColMoving;
         const bool dropped = Screen->Cursor() != crNoDrop;
         EndMoveDisplay();
+        DragEndHook();
+        if (!*alive)
+            return;
         if (!dropped) {
             Perform(WM_CANCELMODE, 0, 0);
             if (columns)
@@ -1663,6 +1666,7 @@ void TPlusStringGrid::EnhancedMoveDisplay(int col, int row, int x, int y)
         fixedRowActive_ || HasState(csDesigning) || (x == downPoint_.X && y == downPoint_.Y) || headerIndex_ < 0)
         return;
     bool allow = true;
+    DragStartHook();
     const int fixedCols = TBaseGrid::FixedCols(), fixedRows = TBaseGrid::FixedRows();
     if (!moveIndicator_) {
         moveIndicator_ = new TPopupButton(this);

@@ -95,6 +95,8 @@ TEST_F(GridOleDragDrop, SelectionMovesFromOneGridToAnother)
         events.push_back("drag " + IntToStr(col) + "," + IntToStr(row) + " " + text);
     };
     a->OnOleDragStop = [&](TObject*, int effect) { events.push_back("stop " + IntToStr(effect)); };
+    a->OnStartDrag = [&](TObject*, TObject*&) { events.push_back("start"); };
+    a->OnEndDrag = [&](TObject*, TObject*, int, int) { events.push_back("end"); };
     b->OnOleDropped = [&](TObject*, const TGridRect& r) {
         events.push_back("dropped " + IntToStr(r.Left) + "," + IntToStr(r.Top) + "-" + IntToStr(r.Right) + "," +
                          IntToStr(r.Bottom));
@@ -111,7 +113,7 @@ TEST_F(GridOleDragDrop, SelectionMovesFromOneGridToAnother)
         EXPECT_EQ(a->Cells(c, 3), "") << c;
     }
     EXPECT_EQ(b->Cells(1, 8), "a8");
-    EXPECT_EQ(events, (std::vector<std::string>{"drag 2,3 b3", "dropped 1,7-4,7", "stop 2"}));
+    EXPECT_EQ(events, (std::vector<std::string>{"drag 2,3 b3", "start", "dropped 1,7-4,7", "end", "stop 2"}));
     EXPECT_FALSE(b->DropArrow(2)->Visible());
 
     // with Ctrl held the drop copies: the source keeps its cells; OleCopyAlways keeps them on a move

@@ -470,6 +470,10 @@ TEST_F(MouseLooks, AHeaderDraggedWithTheEnhancedDisplayMovesOnlyWhereItMayDrop)
             moving.push_back(col);
             allow = !c.refuse;
         };
+        // the grid's own drag notifications frame an enhanced move
+        int starts = 0, ends = 0;
+        grid->OnStartDrag = [&](TObject*, TObject*&) { ++starts; };
+        grid->OnEndDrag = [&](TObject*, TObject*, int, int) { ++ends; };
         QTest::mousePress(grid->Host(), Qt::LeftButton, Qt::NoModifier, Middle(2, 0));
         QTest::mouseMove(grid->Host(), Middle(3, 0));
         QTest::mouseMove(grid->Host(), Middle(4, 0));
@@ -515,6 +519,8 @@ TEST_F(MouseLooks, AHeaderDraggedWithTheEnhancedDisplayMovesOnlyWhereItMayDrop)
         EXPECT_EQ(grid->DragCellsWindow(), nullptr);
         EXPECT_FALSE(grid->DropArrow(0)->Visible());
         EXPECT_EQ(grid->SortSettings()->Column, -1); // a move never sorts
+        EXPECT_EQ(starts > 0, c.enhanced);
+        EXPECT_EQ(ends, c.enhanced ? 1 : 0);
     }
 }
 
