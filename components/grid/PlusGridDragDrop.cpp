@@ -293,7 +293,11 @@ void TPlusStringGrid::ShowDragPictures(int col, int row, bool columnDrag)
         return;
     POINT cursor{0, 0};
     GetCursorPos(&cursor);
+    // the picture shows the cells themselves, not the selection's highlight
+    const bool selectionShown = ShowSelection;
+    SetShowSelection(false);
     ShowCellsPicture(cells, TPoint(cursor.x + 4, cursor.y + 4));
+    SetShowSelection(selectionShown);
 }
 
 void TPlusStringGrid::FreeDragCellsWindow()

@@ -203,6 +203,7 @@ TEST_F(GridOleDragDrop, DragPicturesFollowTheCursorAndGoWithTheDrag)
         bool cells = false, header = false;
         TPoint at, cursor;
         int width = 0, height = 0;
+        QColor inside; // a point inside the first dragged cell of the picture
     };
     std::vector<Seen> seen;
     b->OnOleDragOver = [&](TObject*, int, int, bool&) {
@@ -215,6 +216,7 @@ TEST_F(GridOleDragDrop, DragPicturesFollowTheCursorAndGoWithTheDrag)
             s.at = TPoint(w->Left(), w->Top());
             s.width = w->Width();
             s.height = w->Height();
+            s.inside = w->Picture().pixelColor(3, 3);
             if (const char* dir = std::getenv("QUELM_PICTURES"); dir && seen.empty()) {
                 w->Repaint();
                 w->Host()->grab().save(QString(dir) + "/grid_drag_cells.png");
@@ -262,7 +264,15 @@ TEST_F(GridOleDragDrop, DragPicturesFollowTheCursorAndGoWithTheDrag)
         ASSERT_EQ(drag.Runs, 1);
         EXPECT_EQ(drag.LastResult, c.cancel ? DRAGDROP_S_CANCEL : DRAGDROP_S_DROP);
         ASSERT_EQ(seen.size(), 2u);
+        // the cells are pictured without the selection's highlight: as a cell that is not selected
+        const TRect plain = a->CellRect(3, 6), selected = a->CellRect(1, 2);
+        a->SetSelection(TGridRect{1, 2, 2, 3});
+        const QImage grid = a->Host()->grab().toImage();
+        const QColor unselected = grid.pixelColor(plain.Left + 3, plain.Top + 3);
+        EXPECT_NE(grid.pixelColor(selected.Left + 3, selected.Top + 3), unselected); // the highlight shows
         for (const Seen& s : seen) {
+            if (c.showCells)
+                EXPECT_EQ(s.inside, unselected);
             EXPECT_EQ(s.cells, c.showCells);
             EXPECT_EQ(s.header, c.column);
             if (c.showCells) {
