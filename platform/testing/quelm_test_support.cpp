@@ -1,6 +1,8 @@
 #include "platform/testing/quelm_test_support.h"
 
 #include <QElapsedTimer>
+#include <QScrollBar>
+#include <QStyleOptionSlider>
 #include <QTest>
 
 #include <vector>
@@ -12,6 +14,23 @@
 #include <unistd.h>
 
 namespace quelmtest {
+
+QRect ScrollBarPart(QScrollBar* bar, QStyle::SubControl part)
+{
+    QStyleOptionSlider opt;
+    opt.initFrom(bar);
+    opt.subControls = QStyle::SC_All;
+    opt.orientation = bar->orientation();
+    opt.minimum = bar->minimum();
+    opt.maximum = bar->maximum();
+    opt.sliderPosition = bar->sliderPosition();
+    opt.sliderValue = bar->value();
+    opt.singleStep = bar->singleStep();
+    opt.pageStep = bar->pageStep();
+    if (bar->orientation() == Qt::Horizontal)
+        opt.state |= QStyle::State_Horizontal;
+    return bar->style()->subControlRect(QStyle::CC_ScrollBar, &opt, part, bar);
+}
 
 bool WaitFor(const std::function<bool()>& condition, int ms)
 {

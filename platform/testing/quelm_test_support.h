@@ -4,6 +4,11 @@
 #include <functional>
 #include <string>
 
+#include <QRect>
+#include <QStyle>
+
+class QScrollBar;
+
 namespace quelmtest {
 
 // A fresh folder below the temp folder, removed with the object.
@@ -26,6 +31,10 @@ void WriteFileBytes(const std::string& path, const std::string& bytes);
 
 // Processes events until <condition> holds or <ms> milliseconds have passed; returns the condition.
 bool WaitFor(const std::function<bool()>& condition, int ms = 2000);
+
+// Where the style puts a part (arrow, track beside the thumb, thumb) of a scroll bar as it
+// stands now, in the bar's coordinates: the place to click or drag.
+QRect ScrollBarPart(QScrollBar* bar, QStyle::SubControl part);
 
 // Source folder of the repository (for fixtures checked in beside the tests).
 std::string SourceDir();

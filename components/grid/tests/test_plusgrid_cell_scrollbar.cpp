@@ -3,10 +3,9 @@
 
 #include "platform/framework/ControlHost.h"
 #include "platform/framework/StdCtrls.h"
+#include "platform/testing/quelm_test_support.h"
 
 #include <QScrollBar>
-#include <QStyle>
-#include <QStyleOptionSlider>
 
 #include <cstdlib>
 
@@ -42,20 +41,9 @@ protected:
         QTest::mouseMove(grid->Host(), Middle(col, row));
     }
     bool BarShown() const { return grid->CellScrollBar() && grid->CellScrollBar()->Visible(); }
-    // Where the style puts a part of the cell's bar as it stands now.
     QRect Part(QStyle::SubControl part) const
     {
-        QScrollBar* w = grid->CellScrollBar()->Widget();
-        QStyleOptionSlider opt;
-        opt.initFrom(w);
-        opt.subControls = QStyle::SC_All;
-        opt.orientation = w->orientation();
-        opt.minimum = w->minimum();
-        opt.maximum = w->maximum();
-        opt.sliderPosition = w->sliderPosition();
-        opt.sliderValue = w->value();
-        opt.pageStep = w->pageStep();
-        return w->style()->subControlRect(QStyle::CC_ScrollBar, &opt, part, w);
+        return quelmtest::ScrollBarPart(grid->CellScrollBar()->Widget(), part);
     }
     std::vector<String> events;
 };

@@ -1,12 +1,11 @@
 #include "platform/framework/Forms.h"
 #include "platform/framework/StdCtrls.h"
 #include "platform/rtl/SysUtils.h"
+#include "platform/testing/quelm_test_support.h"
 
 #include <QApplication>
 #include <QImage>
 #include <QScrollBar>
-#include <QStyle>
-#include <QStyleOptionSlider>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -43,24 +42,7 @@ struct ShownBar {
     }
     ~ShownBar() { form.Close(); }
 
-    // Where the style puts a part of the bar as it stands now.
-    QRect Part(QStyle::SubControl part) const
-    {
-        QScrollBar* w = bar->Widget();
-        QStyleOptionSlider opt;
-        opt.initFrom(w);
-        opt.subControls = QStyle::SC_All;
-        opt.orientation = w->orientation();
-        opt.minimum = w->minimum();
-        opt.maximum = w->maximum();
-        opt.sliderPosition = w->sliderPosition();
-        opt.sliderValue = w->value();
-        opt.singleStep = w->singleStep();
-        opt.pageStep = w->pageStep();
-        if (w->orientation() == Qt::Horizontal)
-            opt.state |= QStyle::State_Horizontal;
-        return w->style()->subControlRect(QStyle::CC_ScrollBar, &opt, part, w);
-    }
+    QRect Part(QStyle::SubControl part) const { return quelmtest::ScrollBarPart(bar->Widget(), part); }
 };
 
 } // namespace
