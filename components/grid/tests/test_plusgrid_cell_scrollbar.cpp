@@ -137,6 +137,7 @@ TEST_F(CellScrollBar, TheBarStaysOverItsCellWhileTheGridScrollsOrSizes)
     grid->SetTopRow(3);
     EXPECT_FALSE(BarShown()) << "its cell scrolled out of view";
     EXPECT_EQ(grid->ScrollBarCell(), TPoint(-1, -1));
+    EXPECT_EQ(grid->GetScrollBarCellPosition(2, 2), 30) << "the cell itself did not scroll";
 }
 
 TEST_F(CellScrollBar, PictureOfTheBarOverItsCell)

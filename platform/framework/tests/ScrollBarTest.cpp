@@ -9,6 +9,8 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 namespace {
 
 const char* CodeName(TScrollCode code)
@@ -121,31 +123,38 @@ TEST(ScrollBar, OnScrollChoosesTheTarget)
 
 TEST(ScrollBar, ParentThatHandlesTheMessageDecides)
 {
-    // a parent that takes WM_VSCROLL itself gets the bar's window and the code, and the bar
-    // stays where the parent puts it
-    TForm form(nullptr);
-    auto* bar = new TScrollBar(&form);
-    bar->SetParent(&form);
-    bar->SetKind(sbVertical);
-    bar->SetBounds(0, 0, 17, 150);
-    bar->SetParams(5, 0, 20);
-    std::vector<String> seen;
-    form.WindowProc = [&, old = form.WindowProc](TMessage& m) {
-        if (m.Msg == WM_VSCROLL && HWND(m.LParam) == bar->Handle()) {
-            seen.push_back("code " + IntToStr(int(m.ScrollCode())));
-            if (m.ScrollCode() == SB_LINEDOWN)
-                bar->SetPosition(bar->Position() + 3);
-            return;
-        }
-        old(m);
+    // a parent that takes the scroll message itself gets the bar's window and the code (the
+    // message of the bar's direction), and the bar stays where the parent puts it
+    struct Case {
+        TScrollBarKind kind;
+        UINT msg;
     };
-    form.Show();
-    QScrollBar* w = bar->Widget();
-    QTest::mouseClick(w, Qt::LeftButton, {}, QPoint(8, w->height() - 4));
-    EXPECT_EQ(bar->Position(), 8);
-    EXPECT_EQ(w->value(), 8);
-    EXPECT_EQ(seen, (std::vector<String>{"code 1", "code 8"}));
-    form.Close();
+    for (const Case c : {Case{sbVertical, WM_VSCROLL}, Case{sbHorizontal, WM_HSCROLL}}) {
+        TForm form(nullptr);
+        auto* bar = new TScrollBar(&form);
+        bar->SetParent(&form);
+        bar->SetKind(c.kind);
+        bar->SetParams(5, 0, 20);
+        std::vector<String> seen;
+        form.WindowProc = [&, old = form.WindowProc](TMessage& m) {
+            if ((m.Msg == WM_VSCROLL || m.Msg == WM_HSCROLL) && HWND(m.LParam) == bar->Handle()) {
+                seen.push_back((m.Msg == c.msg ? "code " : "wrong message, code ") + IntToStr(int(m.ScrollCode())));
+                if (m.ScrollCode() == SB_LINEDOWN)
+                    bar->SetPosition(bar->Position() + 3);
+                return;
+            }
+            old(m);
+        };
+        form.Show();
+        QScrollBar* w = bar->Widget();
+        QTest::mouseClick(w, Qt::LeftButton, {}, quelmtest::ScrollBarPart(w, QStyle::SC_ScrollBarAddLine).center());
+        EXPECT_EQ(bar->Position(), 8) << c.msg;
+        EXPECT_EQ(w->value(), 8) << c.msg;
+        EXPECT_EQ(seen, (std::vector<String>{"code 1", "code 8"})) << c.msg;
+        if (const char* dir = std::getenv("QUELM_SHOTS"))
+            w->grab().save(QString::fromUtf8(dir) + (c.kind == sbVertical ? "/scroll_bar_v.png" : "/scroll_bar_h.png"));
+        form.Close();
+    }
 }
 
 TEST(ScrollBar, RangeRules)
