@@ -2624,6 +2624,9 @@ private:
     // Paints a scroll-bar cell's bar at the right of r, takes its room from r and answers how
     // far the cell's text is scrolled.
     int DrawScrollBarCell(TCanvas* canvas, int realCol, int row, TRect& r);
+    // The text rectangle of a hit test in a scroll-bar cell as the cell paints it: clear of the
+    // bar, and starting above the cell by the cell's position (the bottom stays).
+    void ScrollBarCellHitArea(int realCol, int row, TRect& textRect);
     TScrollBar* cellScrollBar_ = nullptr; // owned as a child component
     TScrollBar* paintedScrollBar_ = nullptr; // owned; never shown, painted into the cells
     TPoint scrollBarCell_{-1, -1};

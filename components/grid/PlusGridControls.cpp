@@ -658,6 +658,18 @@ void TPlusStringGrid::CellTextChanged(int col, int row)
     SetScrollBarCellRange(c, r, RowHeights(r), size.Y);
 }
 
+void TPlusStringGrid::ScrollBarCellHitArea(int realCol, int row, TRect& textRect)
+{
+    if (!IsScrollBarCell(realCol, row))
+        return;
+    textRect.Right -= GetSystemMetrics(SM_CXVSCROLL);
+    int page = -1, max = -1;
+    GetScrollBarCellRange(realCol, row, page, max);
+    // the offset the cell is painted with: its position within the range, none without one
+    if (page < max)
+        textRect.Top -= std::clamp(GetScrollBarCellPosition(realCol, row), 0, std::max(0, max - std::max(page - 1, 0)));
+}
+
 int TPlusStringGrid::DrawScrollBarCell(TCanvas* canvas, int realCol, int row, TRect& r)
 {
     if (!paintedScrollBar_) {

@@ -455,6 +455,7 @@ bool TPlusStringGrid::PressLink(int col, int row, int x, int y, const TRect& cel
                  cellRect.Bottom);
         if (IsCheckBoxCell(realCol, row))
             tr.Left += ControlLook()->CheckSize();
+        ScrollBarCellHitArea(realCol, row, tr);
         THtmlDrawArgs args;
         args.HitX = x;
         args.HitY = y;
@@ -1456,6 +1457,7 @@ bool TPlusStringGrid::HoverLink(int col, int row, int x, int y, bool& cursorHand
             TRect tr(cell.Left + XYOffset.X + 1, cell.Top + XYOffset.Y + 1, cell.Right - XYOffset.X, cell.Bottom);
             if (IsCheckBoxCell(realCol, base.Y))
                 tr.Left += ControlLook()->CheckSize();
+            ScrollBarCellHitArea(realCol, base.Y, tr);
             THtmlDrawArgs args;
             args.HitX = x;
             args.HitY = y;

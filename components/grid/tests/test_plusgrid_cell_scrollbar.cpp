@@ -221,3 +221,27 @@ TEST_F(CellScrollBar, AnEditedCellWhoseRangeFollowsItsTextGetsTheRangeOfTheNewTe
         Hover(1, 1);
     }
 }
+
+TEST_F(CellScrollBar, AClickOnAScrolledCellFindsTheLinkThatIsShownThere)
+{
+    grid->SetCells(2, 2,
+                   "<a href=\"1\">one</a><br><a href=\"2\">two</a><br><a href=\"3\">three</a><br><a href=\"4\">four</a>"
+                   "<br><a href=\"5\">five</a><br><a href=\"6\">six</a><br><a href=\"7\">seven</a>");
+    std::vector<String> clicked;
+    grid->OnAnchorClick = [&](TObject*, int, int, String anchor, bool& autoHandle) {
+        clicked.push_back(anchor);
+        autoHandle = false;
+    };
+    const TRect cell = grid->CellRect(2, 2);
+    auto clickAt = [&](int position, int dy) {
+        grid->SetScrollBarCellPosition(2, 2, position);
+        clicked.clear();
+        QTest::mouseClick(grid->Host(), Qt::LeftButton, {}, QPoint(cell.Left + 8, cell.Top + dy));
+        return clicked.empty() ? String("none") : clicked.back();
+    };
+    // scrolled by 40 pixels, a click 8 pixels into the cell hits what lay 48 pixels in before
+    const String unscrolled = clickAt(0, 48);
+    EXPECT_NE(unscrolled, "1");
+    EXPECT_EQ(clickAt(0, 8), "1");
+    EXPECT_EQ(clickAt(40, 8), unscrolled);
+}
