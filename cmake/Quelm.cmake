@@ -70,6 +70,9 @@ function(quelm_add_gtest name)
     set(ARG_TIMEOUT 600)
   endif()
   add_executable(${name} ${ARG_SOURCES})
+  # The test code itself compiles unoptimised (the code under test keeps its build's flags): the
+  # assertion macros give the optimiser a lot of work for no gain, and this halves their compile time.
+  target_compile_options(${name} PRIVATE -O0)
   target_link_libraries(${name} PRIVATE ${ARG_DEPS} quelm_test_main GTest::gtest Qt6::Test)
   file(GLOB test_headers ${CMAKE_CURRENT_SOURCE_DIR}/tests/*.h)
   quelm_moc_where_needed(${name} ${ARG_SOURCES} ${test_headers})

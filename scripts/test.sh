@@ -18,7 +18,7 @@ jobs=$(nproc)
 if [ "$mode" = sanitize ]; then
   dir=build-asan
   cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=Debug \
-    -DCMAKE_C_FLAGS_DEBUG="-g -O1" -DCMAKE_CXX_FLAGS_DEBUG="-g -O1" \
+    -DCMAKE_C_FLAGS_DEBUG="-g1 -O1" -DCMAKE_CXX_FLAGS_DEBUG="-g1 -O1" \
     -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
     -DQUELM_SANITIZE=ON -DQUELM_FUZZ=ON -DQUELM_BUILD_EXTRAS=OFF >/dev/null
   export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:strict_string_checks=1
