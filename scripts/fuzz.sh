@@ -8,7 +8,6 @@ cd "$(dirname "$0")/.."
 seconds=${1:-300}
 shift || true
 scripts/install-deps.sh
-export CCACHE_BASEDIR="$PWD" CCACHE_NOHASHDIR=1
 dir=build-asan
 cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=Debug \
   -DCMAKE_C_FLAGS_DEBUG="-g -O1" -DCMAKE_CXX_FLAGS_DEBUG="-g -O1" \

@@ -8,9 +8,6 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
 
-# ccache hits when the same commit is built in another folder (a fresh clone in CI)
-export CCACHE_BASEDIR="$PWD" CCACHE_NOHASHDIR=1
-
 mode=normal
 if [ "${1:-}" = "--sanitize" ]; then mode=sanitize; fi
 
