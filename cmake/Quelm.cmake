@@ -55,13 +55,11 @@ function(quelm_add_library target)
   quelm_moc_where_needed(${target} ${ARG_SOURCES} ${headers})
 endfunction()
 
-# quelm_add_gtest(<name> [DEPS <libs>...] [SOURCES <files>...] [PCH <headers>...])
+# quelm_add_gtest(<name> [DEPS <libs>...] [SOURCES <files>...])
 # Without SOURCES, every tests/*.cpp of the calling folder goes into one test program.
 # The program runs with a QApplication on the offscreen platform (platform_testing's main).
-# PCH names headers of the tree (from the repository root) that most of its files include; they are
-# precompiled with the test framework's and Qt's, when the program compiles in several batches.
 function(quelm_add_gtest name)
-  cmake_parse_arguments(ARG "" "TIMEOUT" "DEPS;SOURCES;PCH" ${ARGN})
+  cmake_parse_arguments(ARG "" "TIMEOUT" "DEPS;SOURCES" ${ARGN})
   if(NOT ARG_SOURCES)
     file(GLOB ARG_SOURCES CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/tests/*.cpp)
   endif()
@@ -75,18 +73,9 @@ function(quelm_add_gtest name)
   # The test code itself compiles unoptimised (the code under test keeps its build's flags): the
   # assertion macros give the optimiser a lot of work for no gain, and this halves their compile time.
   target_compile_options(${name} PRIVATE -O0)
-  # A program of one batch parses its headers once anyway; from two batches on, a precompiled
-  # header takes the parsing of the common headers out of every batch. Only clang's pays: gcc's is
-  # a file of hundreds of megabytes that costs more to write and read than the parsing it saves.
-  list(LENGTH ARG_SOURCES count)
-  get_target_property(batch ${name} UNITY_BUILD_BATCH_SIZE)
-  if(QUELM_UNITY AND count GREATER batch AND CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
-    set(pch <gtest/gtest.h> <QTest> <QApplication>)
-    foreach(header IN LISTS ARG_PCH)
-      list(APPEND pch "\"${header}\"")
-    endforeach()
-    target_precompile_headers(${name} PRIVATE ${pch})
-  endif()
+  # All files of a test program compile in one batch: the test framework's and Qt's headers are
+  # parsed once per program (so test files keep their file-local names apart, as units do).
+  set_target_properties(${name} PROPERTIES UNITY_BUILD_BATCH_SIZE 0)
   target_link_libraries(${name} PRIVATE ${ARG_DEPS} quelm_test_main GTest::gtest Qt6::Test)
   file(GLOB test_headers ${CMAKE_CURRENT_SOURCE_DIR}/tests/*.h)
   quelm_moc_where_needed(${name} ${ARG_SOURCES} ${test_headers})

@@ -142,21 +142,21 @@ TEST(ColourSpectrum, LayoutAndAClickWithoutAMoveTakesNoColour)
 
 // ---------------------------------------------------------------- the theme colour boxes
 
-struct SelectorFixture {
+struct ColorSelectorFixture {
     TForm* form = New<TForm>(nullptr);
     TCustomColorSelector* s = new TCustomColorSelector(form);
-    SelectorFixture()
+    ColorSelectorFixture()
     {
         s->SetParent(form);
         s->FillThemeColors();
         s->UpdateLayout();
     }
-    ~SelectorFixture() { delete form; }
+    ~ColorSelectorFixture() { delete form; }
 };
 
 TEST(ColourBoxes, ThemeColoursLayOutInSixRows)
 {
-    SelectorFixture f;
+    ColorSelectorFixture f;
     EXPECT_EQ(f.s->Width(), 165);
     EXPECT_EQ(f.s->Height(), 84);
     const int rowTops[6] = {4, 20, 32, 44, 56, 68};
@@ -171,7 +171,7 @@ TEST(ColourBoxes, ThemeColoursLayOutInSixRows)
 
 TEST(ColourBoxes, KeysAndColours)
 {
-    SelectorFixture f;
+    ColorSelectorFixture f;
     int selects = 0;
     f.s->OnSelect = [&](TObject*) { ++selects; };
     f.s->SetSelectedColor(TColor(0x7F7F7F));
@@ -201,11 +201,11 @@ TEST(ColourBoxes, KeysAndColours)
 
 // ---------------------------------------------------------------- the picker
 
-struct PickerFixture {
+struct ColorPickerFixture {
     TForm* form = New<TForm>(nullptr);
     TPlusColorPickerDropDown* p = new TPlusColorPickerDropDown(form);
     int selects = 0;
-    PickerFixture()
+    ColorPickerFixture()
     {
         form->SetBounds(100, 100, 400, 300);
         p->SetParent(form);
@@ -213,7 +213,7 @@ struct PickerFixture {
         p->AddStandardColors();
         p->OnSelect = [this](TObject*) { ++selects; };
     }
-    ~PickerFixture() { delete form; }
+    ~ColorPickerFixture() { delete form; }
     String Text()
     {
         String t;
@@ -235,7 +235,7 @@ struct PickerFixture {
 
 TEST(ColourPicker, ValueRules)
 {
-    PickerFixture f;
+    ColorPickerFixture f;
     EXPECT_EQ(f.p->Colors()->Count(), 16);
     EXPECT_FALSE(f.p->EditorEnabled());
     f.p->SetSelectedColor(0x0000FF);
@@ -256,7 +256,7 @@ TEST(ColourPicker, ValueRules)
 
 TEST(ColourPicker, ListKeysWhileClosedAndTypeAhead)
 {
-    PickerFixture f;
+    ColorPickerFixture f;
     f.Show();
     f.p->SetItemIndex(2);
     QTest::keyClick(f.p->Host(), Qt::Key_Down);
@@ -280,7 +280,7 @@ TEST(ColourPicker, ListKeysWhileClosedAndTypeAhead)
 
 TEST(ColourPicker, ListPopupTakesAClickAndEscRestores)
 {
-    PickerFixture f;
+    ColorPickerFixture f;
     f.Show();
     f.p->SetItemIndex(4);
     f.Open();
@@ -307,7 +307,7 @@ TEST(ColourPicker, ListPopupTakesAClickAndEscRestores)
 
 TEST(ColourPicker, DiscreteStepsARowWhenOpenAndABoxWhenClosed)
 {
-    PickerFixture f;
+    ColorPickerFixture f;
     f.p->SetColorSelectionStyle(csDiscrete);
     TCustomColorSelector* boxes = f.p->ColorSelector();
     ASSERT_NE(boxes, nullptr);
@@ -328,7 +328,7 @@ TEST(ColourPicker, DiscreteStepsARowWhenOpenAndABoxWhenClosed)
 
 TEST(ColourPicker, ACubeClickPicksAndClosesAndTheSpectrumSizesThePopup)
 {
-    PickerFixture f;
+    ColorPickerFixture f;
     f.p->SetColorSelectionStyle(csColorCube);
     f.Show();
     f.Open();
@@ -352,7 +352,7 @@ TEST(ColourPicker, ACubeClickPicksAndClosesAndTheSpectrumSizesThePopup)
 
 TEST(ColourPicker, EditShowsTheBoxAndTheText)
 {
-    PickerFixture f;
+    ColorPickerFixture f;
     f.p->SetSelectedColor(0x0000FF);
     f.Show();
     f.p->Repaint();

@@ -44,7 +44,7 @@ struct DetailFixture {
     }
 };
 
-struct CompletionCase {
+struct DetailCompletionCase {
     const char* name;
     const char* keys; // '\b' is Backspace
     const char* text;
@@ -52,11 +52,11 @@ struct CompletionCase {
     int itemIndex;
 };
 
-class DetailCompletion : public ::testing::TestWithParam<CompletionCase> {};
+class DetailCompletion : public ::testing::TestWithParam<DetailCompletionCase> {};
 
 TEST_P(DetailCompletion, TypingCompletesFromTheCaptions)
 {
-    const CompletionCase& c = GetParam();
+    const DetailCompletionCase& c = GetParam();
     DetailFixture f;
     for (const char* k = c.keys; *k; ++k) {
         if (*k == '\b')
@@ -72,11 +72,11 @@ TEST_P(DetailCompletion, TypingCompletesFromTheCaptions)
 
 INSTANTIATE_TEST_SUITE_P(
     Table, DetailCompletion,
-    ::testing::Values(CompletionCase{"PrefixCompletes", "ap", "apple", "ple", 0},
-                      CompletionCase{"TheUsersCaseIsKept", "apr", "apricot", "icot", 1},
-                      CompletionCase{"BackspaceSwitchesCompletionOff", "ap\b", "ap", "", 0},
-                      CompletionCase{"TheNextLetterSwitchesItOn", "ap\b\bp", "apple", "ple", 0},
-                      CompletionCase{"NoCaptionKeepsTheTypedText", "bx", "bx", "", 2}),
+    ::testing::Values(DetailCompletionCase{"PrefixCompletes", "ap", "apple", "ple", 0},
+                      DetailCompletionCase{"TheUsersCaseIsKept", "apr", "apricot", "icot", 1},
+                      DetailCompletionCase{"BackspaceSwitchesCompletionOff", "ap\b", "ap", "", 0},
+                      DetailCompletionCase{"TheNextLetterSwitchesItOn", "ap\b\bp", "apple", "ple", 0},
+                      DetailCompletionCase{"NoCaptionKeepsTheTypedText", "bx", "bx", "", 2}),
     [](const auto& info) { return String(info.param.name); });
 
 TEST(DetailDropDown, WhatFollowsTheCaretIsDroppedWhenNothingMatches)

@@ -15,7 +15,7 @@
 
 namespace {
 
-using PlusCustomGridDropDown::TDropDownItem;
+using GridItem = PlusCustomGridDropDown::TDropDownItem;
 
 using quelmtest::WaitFor;
 
@@ -34,7 +34,7 @@ struct GridFixture {
         d->Columns()->Add()->Header = "City";
         d->Columns()->Add()->Header = "Country";
         for (const auto& c : kCities) {
-            TDropDownItem* it = d->Items()->Add();
+            GridItem* it = d->Items()->Add();
             it->Text()->Add(c[0]);
             it->Text()->Add(c[1]);
         }

@@ -7,11 +7,11 @@
 
 namespace {
 
-struct SelectorFixture {
+struct ItemSelectorFixture {
     TForm* form = New<TForm>(nullptr);
     TPlusCustomItemSelector* s = new TPlusCustomItemSelector(form);
     int selects = 0;
-    SelectorFixture()
+    ItemSelectorFixture()
     {
         s->SetParent(form);
         s->SetBounds(0, 0, 200, 100);
@@ -20,7 +20,7 @@ struct SelectorFixture {
             ++selects;
         };
     }
-    ~SelectorFixture() { delete form; }
+    ~ItemSelectorFixture() { delete form; }
     void Fill(std::initializer_list<const char*> captions)
     {
         for (const char* c : captions)
@@ -31,7 +31,7 @@ struct SelectorFixture {
 
 TEST(ItemSelector, WithoutItemsThePanelIs100By50)
 {
-    SelectorFixture f;
+    ItemSelectorFixture f;
     EXPECT_EQ(f.s->GetPanelSize().cx, 100);
     EXPECT_EQ(f.s->GetPanelSize().cy, 50);
     EXPECT_EQ(f.s->VisibleItemCount(), 0);
@@ -39,7 +39,7 @@ TEST(ItemSelector, WithoutItemsThePanelIs100By50)
 
 TEST(ItemSelector, CellsInColumns)
 {
-    SelectorFixture f;
+    ItemSelectorFixture f;
     f.s->OnItemSize = [](TObject*, TSize& size) { size = TSize{40, 20}; };
     f.s->SetColumns(2);
     f.Fill({"a", "b", "c", "d", "e"});
@@ -60,7 +60,7 @@ TEST(ItemSelector, CellsInColumns)
 
 TEST(ItemSelector, SteppingSkipsNoDisabledItemAndReselectingFiresAgain)
 {
-    SelectorFixture f;
+    ItemSelectorFixture f;
     f.Fill({"Red", "Green", "Grey", "Blue"});
     f.s->SelectNext();
     EXPECT_EQ(f.s->ItemIndex(), 0);
@@ -80,7 +80,7 @@ TEST(ItemSelector, SteppingSkipsNoDisabledItemAndReselectingFiresAgain)
 
 TEST(ItemSelector, SelectByTextMatchesThePlainUpperCaseCaption)
 {
-    SelectorFixture f;
+    ItemSelectorFixture f;
     f.Fill({"<b>Red</b>", "  green", "Grey"});
     EXPECT_TRUE(f.s->SelectByText("GR"));
     EXPECT_EQ(f.s->ItemIndex(), 1);
@@ -91,7 +91,7 @@ TEST(ItemSelector, SelectByTextMatchesThePlainUpperCaseCaption)
 
 TEST(ItemSelector, ColourBoxCells)
 {
-    SelectorFixture f;
+    ItemSelectorFixture f;
     f.s->SetSelectorType(stColor);
     f.Fill({"Red", "Dark green"});
     TBitmap b;

@@ -15,7 +15,7 @@
 
 namespace {
 
-using PlusMultiColumnDropDown::TDropDownItem;
+using ColumnItem = PlusMultiColumnDropDown::TDropDownItem;
 
 using quelmtest::WaitFor;
 
@@ -32,7 +32,7 @@ struct MultiFixture {
         d->Columns()->Add()->Header = "Name";
         d->Columns()->Add()->Header = "Kind";
         for (const char* n : names) {
-            TDropDownItem* it = d->Items()->Add();
+            ColumnItem* it = d->Items()->Add();
             it->Text()->Add(n);
             it->Text()->Add(String("kind of ") + n);
         }
@@ -60,7 +60,7 @@ struct MultiFixture {
     }
 };
 
-struct CompletionCase {
+struct ColumnCompletionCase {
     const char* name;
     const char* keys; // '\b' is Backspace
     const char* text;
@@ -68,11 +68,11 @@ struct CompletionCase {
     int itemIndex;
 };
 
-class MultiColumnCompletion : public ::testing::TestWithParam<CompletionCase> {};
+class MultiColumnCompletion : public ::testing::TestWithParam<ColumnCompletionCase> {};
 
 TEST_P(MultiColumnCompletion, TypingCompletesFromTheLookupColumn)
 {
-    const CompletionCase& c = GetParam();
+    const ColumnCompletionCase& c = GetParam();
     MultiFixture f;
     f.Keys(f.d->Host(), c.keys);
     EXPECT_EQ(f.d->EditText(), c.text);
@@ -83,13 +83,13 @@ TEST_P(MultiColumnCompletion, TypingCompletesFromTheLookupColumn)
 
 INSTANTIATE_TEST_SUITE_P(
     Table, MultiColumnCompletion,
-    ::testing::Values(CompletionCase{"TypedLetterKeptTailSelected", "a", "apple", "pple", 0},
-                      CompletionCase{"WholeTextTakesTheItemsCaseOnRelease", "APPLE", "Apple", "", 0},
-                      CompletionCase{"SecondMatchByLongerPrefix", "apr", "apricot", "icot", 1},
-                      CompletionCase{"NoMatchKeepsTheTypedText", "apx", "apx", "", 0},
-                      CompletionCase{"BackspaceSwitchesCompletionOff", "ap\b", "ap", "", 0},
-                      CompletionCase{"TheNextLetterSwitchesItOn", "ap\bb", "apb", "", 0},
-                      CompletionCase{"CompletionAgainAfterBackspace", "b\b\bz", "zucchini", "ucchini", 5}),
+    ::testing::Values(ColumnCompletionCase{"TypedLetterKeptTailSelected", "a", "apple", "pple", 0},
+                      ColumnCompletionCase{"WholeTextTakesTheItemsCaseOnRelease", "APPLE", "Apple", "", 0},
+                      ColumnCompletionCase{"SecondMatchByLongerPrefix", "apr", "apricot", "icot", 1},
+                      ColumnCompletionCase{"NoMatchKeepsTheTypedText", "apx", "apx", "", 0},
+                      ColumnCompletionCase{"BackspaceSwitchesCompletionOff", "ap\b", "ap", "", 0},
+                      ColumnCompletionCase{"TheNextLetterSwitchesItOn", "ap\bb", "apb", "", 0},
+                      ColumnCompletionCase{"CompletionAgainAfterBackspace", "b\b\bz", "zucchini", "ucchini", 5}),
     [](const auto& info) { return String(info.param.name); });
 
 TEST(MultiColumnDropDown, ItemIndexReturnEscAndTheLookupList)

@@ -188,20 +188,20 @@ INSTANTIATE_TEST_SUITE_P(
                       AutoTabCase{"LastFieldMonth", "dd.MM", 2026, 1, 1, 2026, 5, 1, atCompanion}),
     [](const auto& info) { return String(info.param.name); });
 
-struct PickerFixture {
+struct DatePickerFixture {
     TForm* form = New<TForm>(nullptr);
     TPlusDateTimePicker* p = new TPlusDateTimePicker(form);
-    PickerFixture()
+    DatePickerFixture()
     {
         p->SetParent(form);
         p->SetBounds(10, 10, 240, 23);
     }
-    ~PickerFixture() { delete form; }
+    ~DatePickerFixture() { delete form; }
 };
 
 TEST(DateTimePicker, SetDateKeepsTheTimeOfDayWithoutMilliseconds)
 {
-    PickerFixture f;
+    DatePickerFixture f;
     f.p->SetDateTime(EncodeDate(2020, 5, 6) + EncodeTime(14, 30, 15, 500));
     f.p->SetDate(EncodeDate(2026, 12, 10) + 0.75);
     EXPECT_NEAR(f.p->DateTime(), EncodeDate(2026, 12, 10) + EncodeTime(14, 30, 15, 0), 1e-9);
@@ -209,7 +209,7 @@ TEST(DateTimePicker, SetDateKeepsTheTimeOfDayWithoutMilliseconds)
 
 TEST(DateTimePicker, TheCompanionHoldsTheTimeOfDay)
 {
-    PickerFixture f;
+    DatePickerFixture f;
     ASSERT_NE(f.p->TimePicker(), nullptr);
     f.p->SetDateTime(EncodeDate(2026, 1, 2) + EncodeTime(8, 0, 0, 0));
     f.p->TimePicker()->SetTime(EncodeTime(9, 45, 0, 0));
@@ -219,7 +219,7 @@ TEST(DateTimePicker, TheCompanionHoldsTheTimeOfDay)
 
 TEST(DateTimePicker, KindDecidesAboutTheCompanion)
 {
-    PickerFixture f;
+    DatePickerFixture f;
     EXPECT_EQ(f.p->Kind(), dkDateTime);
     f.p->SetKind(dkDate);
     EXPECT_EQ(f.p->TimePicker(), nullptr);
@@ -234,7 +234,7 @@ TEST(DateTimePicker, KindDecidesAboutTheCompanion)
 
 TEST(DateTimePicker, LabelAndVersion)
 {
-    PickerFixture f;
+    DatePickerFixture f;
     EXPECT_EQ(f.p->LabelCaption(), "");
     f.p->SetLabelCaption("When");
     ASSERT_NE(f.p->EditLabel(), nullptr);
@@ -245,7 +245,7 @@ TEST(DateTimePicker, LabelAndVersion)
 
 TEST(DateTimePicker, CheckBoxDisablesTheCompanionAndADateChangeStartsTheFocusTimer)
 {
-    PickerFixture f;
+    DatePickerFixture f;
     f.p->ShowCheckbox = true;
     ASSERT_NE(f.p->TimePicker(), nullptr);
     f.p->Perform(DTM_SETSYSTEMTIME, GDT_NONE, 0);
@@ -268,7 +268,7 @@ TEST(DateTimePicker, CheckBoxDisablesTheCompanionAndADateChangeStartsTheFocusTim
 TEST(DateTimePicker, CompanionSitsLeftOfTheButton)
 {
     // this platform has no GetLocaleInfoEx in kernel32: the placement of the older systems
-    PickerFixture f;
+    DatePickerFixture f;
     TCustomDateTimePicker* c = f.p->TimePicker();
     ASSERT_NE(c, nullptr);
     f.p->SetBounds(10, 10, 250, 23);
@@ -280,7 +280,7 @@ TEST(DateTimePicker, CompanionSitsLeftOfTheButton)
 
 TEST(DateTimePicker, LabelLooksAndFocusBold)
 {
-    PickerFixture f;
+    DatePickerFixture f;
     f.p->LabelFont()->Color = clRed;
     f.p->SetLabelCaption("When");
     TLabel* label = f.p->EditLabel();

@@ -9,13 +9,13 @@
 namespace {
 
 // A canvas on a white recording device.
-struct Surface {
-    explicit Surface(int w = 60, int h = 40) : dc(w, h)
+struct DrawSurface {
+    explicit DrawSurface(int w = 60, int h = 40) : dc(w, h)
     {
         dc.Recorder = &log;
         canvas.SetHandle(&dc);
     }
-    ~Surface() { canvas.SetHandle(nullptr); }
+    ~DrawSurface() { canvas.SetHandle(nullptr); }
     COLORREF At(int x, int y) { return GetPixel(&dc, x, y); }
     DeviceContext dc;
     TGdiRecorder log;
@@ -31,11 +31,11 @@ TEST(DrawRoutines, FillGradientBands)
         int bands;
     };
     for (const Case& c : {Case{10, 10}, Case{1, 2}, Case{0, 0}}) {
-        Surface s;
+        DrawSurface s;
         FillGradient(&s.canvas, clRed, clBlue, 128, TRect(0, 5, 20, 5 + c.height), false);
         EXPECT_EQ(s.log.Count("Rectangle"), c.bands) << c.height;
     }
-    Surface s;
+    DrawSurface s;
     FillGradient(&s.canvas, clRed, clBlue, 128, TRect(0, 0, 20, 10), false);
     const auto bands = s.log.Of("Rectangle");
     ASSERT_EQ(bands.size(), 10u);
@@ -48,7 +48,7 @@ TEST(DrawRoutines, FillGradientBands)
     EXPECT_EQ(s.At(10, 0), COLORREF(0x0000FF));
     EXPECT_EQ(s.At(10, 9), COLORREF(0xFF0000));
 
-    Surface n;
+    DrawSurface n;
     FillGradient(&n.canvas, clRed, clNone, 128, TRect(0, 0, 20, 10), true);
     ASSERT_EQ(n.log.Count("Rectangle"), 1);
     EXPECT_EQ(n.log.Records[0].BrushColor, COLORREF(0x0000FF));
@@ -57,7 +57,7 @@ TEST(DrawRoutines, FillGradientBands)
 
 TEST(DrawRoutines, GradientBackgroundFillAndBorder)
 {
-    Surface s;
+    DrawSurface s;
     DrawGradientBackground(&s.canvas, TRect(0, 0, 30, 20), clRed, clBlue, clNone, clNone, true, clBlack, false, false);
     EXPECT_EQ(s.log.Count("Rectangle"), 0);
     EXPECT_EQ(s.log.Count("FrameRect"), 1);
@@ -78,7 +78,7 @@ TEST(DrawRoutines, GradientBackgroundFillAndBorder)
 
 TEST(DrawRoutines, OfficeFrameKinds)
 {
-    Surface s;
+    DrawSurface s;
     const TRect r(10, 5, 40, 25); // L 10, T 5, R 39, B 23
     DrawOfficeButtonFrame(&s.canvas, clWhite, clNone, clNone, clNone, clSilver, clSilver, clRed, clGreen, clBlue, r, 3);
     EXPECT_EQ(s.log.Count("SetPixel"), 0); // no corners
@@ -92,7 +92,7 @@ TEST(DrawRoutines, OfficeFrameKinds)
         EXPECT_EQ(rec.Rect.top, rec.Rect.bottom); // horizontal only
     }
     EXPECT_EQ(outerLines, 2);
-    Surface k;
+    DrawSurface k;
     DrawOfficeButtonFrame(&k.canvas, clWhite, clNone, clNone, clNone, clSilver, clSilver, clRed, clGreen, clBlue, r, 0);
     EXPECT_EQ(k.log.Count("SetPixel"), 16);
     EXPECT_EQ(k.At(10, 5), COLORREF(0xFF0000)); // corner outer colour (blue)
@@ -109,14 +109,14 @@ TEST(DrawRoutines, CellButtonsInTheirStyles)
         UINT flags;
     };
     for (const Case& c : {Case{1, 2, 0x210}, Case{2, 1, 0x5010}, Case{1, 0, 0x10}, Case{2, 3, 0x4110}}) {
-        Surface s;
+        DrawSurface s;
         DrawCellPushButton(&s.canvas, nullptr, TRect(0, 0, 40, 20), c.style, c.state, colors);
         ASSERT_EQ(s.log.Count("DrawFrameControl"), 1);
         EXPECT_EQ(s.log.Of("DrawFrameControl")[0].Flags, c.flags) << c.style << "/" << c.state;
     }
     // style 0 combo: only the normal or the disabled part state
     for (int state = 0; state < 4; ++state) {
-        Surface s;
+        DrawSurface s;
         DrawCellComboButton(&s.canvas, nullptr, TRect(0, 0, 60, 20), 0, state, colors);
         ASSERT_EQ(s.log.Count("DrawThemeBackground"), 1) << state;
         const auto rec = s.log.Of("DrawThemeBackground")[0];
@@ -126,14 +126,14 @@ TEST(DrawRoutines, CellButtonsInTheirStyles)
         EXPECT_EQ(rec.Rect.top, 1);
         EXPECT_EQ(rec.Rect.bottom, 19);
     }
-    Surface spin;
+    DrawSurface spin;
     DrawCellSpinButtons(&spin.canvas, nullptr, TRect(0, 0, 40, 20), 1, 3, colors);
     const auto parts = spin.log.Of("DrawFrameControl");
     ASSERT_EQ(parts.size(), 2u);
     EXPECT_EQ(parts[0].Flags, UINT(DFCS_SCROLLUP | DFCS_INACTIVE));
     EXPECT_EQ(parts[1].Flags, UINT(DFCS_SCROLLDOWN | DFCS_INACTIVE));
     EXPECT_EQ(parts[1].Rect.top, parts[0].Rect.bottom + 1);
-    Surface own;
+    DrawSurface own;
     colors.Colors[0] = clYellow;
     DrawCellComboButton(&own.canvas, nullptr, TRect(0, 0, 60, 20), 3, 0, colors);
     EXPECT_EQ(own.log.Count("Polygon"), 1);
@@ -146,7 +146,7 @@ TEST(DrawRoutines, ColourCalculationsAndSmallShapes)
     EXPECT_EQ(ScaleColorPercent(TColor(0xC8C8C8), -20), TColor(0xA0A0A0));
     EXPECT_EQ(ScaleColorPercent(TColor(0xC8), 50), TColor(0xFF)); // kept within 255
     EXPECT_EQ(HalfColor(clBtnFace), TColor(0x64686A));
-    Surface s;
+    DrawSurface s;
     DrawSmallDownArrow(&s.canvas, 20, 10, clBlack);
     ASSERT_EQ(s.log.Count("Polygon"), 1);
     EXPECT_EQ(s.At(20, 11), COLORREF(0));

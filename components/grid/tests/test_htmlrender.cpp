@@ -10,8 +10,8 @@
 namespace {
 
 // A canvas on a white 96-dpi recording device with the grid's default font.
-struct Surface {
-    explicit Surface(int w = 300, int h = 200) : dc(w, h)
+struct HtmlSurface {
+    explicit HtmlSurface(int w = 300, int h = 200) : dc(w, h)
     {
         dc.Recorder = &log;
         canvas.SetHandle(&dc);
@@ -19,7 +19,7 @@ struct Surface {
         canvas.Font->Name = "DejaVu Sans";
         canvas.Font->Color = clBlack;
     }
-    ~Surface() { canvas.SetHandle(nullptr); }
+    ~HtmlSurface() { canvas.SetHandle(nullptr); }
     COLORREF At(int x, int y) { return GetPixel(&dc, x, y); }
     int Width(const String& s, bool bold = false)
     {
@@ -80,7 +80,7 @@ std::vector<uint8_t> PngBytes(int w, int h, QRgb color)
 
 TEST(HtmlRender, MeasuresTextAndPlainText)
 {
-    Surface s;
+    HtmlSurface s;
     const int gh = s.Gh();
     struct Case {
         String html;
@@ -116,7 +116,7 @@ TEST(HtmlRender, MeasuresTextAndPlainText)
 
 TEST(HtmlRender, WrapsWords)
 {
-    Surface s;
+    HtmlSurface s;
     const int gh = s.Gh();
     const int w = s.Width("aaaa bbbb ") + 4;
     // three words, two fit on a line (with the blank after the second)
@@ -153,7 +153,7 @@ TEST(HtmlRender, WrapsWords)
 
 TEST(HtmlRender, AlignsParagraphsAndIndents)
 {
-    Surface s;
+    HtmlSurface s;
     s.log.Clear();
     s.Run("<p align=\"right\">word </p>", {}, TRect(0, 0, 200, 100));
     auto texts = s.Texts();
@@ -176,7 +176,7 @@ TEST(HtmlRender, AlignsParagraphsAndIndents)
 
 TEST(HtmlRender, HitTestsLinks)
 {
-    Surface s;
+    HtmlSurface s;
     const String html = "<a href=\"one\">first</a> <a href=\"two\" title=\"Two!\">second</a> <a href=\"three\">third</a>";
     s.Run(html, Measure());
     EXPECT_EQ(s.result.LinkCount, 3);
@@ -203,7 +203,7 @@ TEST(HtmlRender, HitTestsLinks)
 
 TEST(HtmlRender, LinkWrappedToTheNextLine)
 {
-    Surface s;
+    HtmlSurface s;
     const int gh = s.Gh();
     const int w = s.Width("intro linkword ") + 4;
     const String html = "intro <a href=\"x\">linkword more</a>";
@@ -215,7 +215,7 @@ TEST(HtmlRender, LinkWrappedToTheNextLine)
 
 TEST(HtmlRender, ColoursAndFonts)
 {
-    Surface s;
+    HtmlSurface s;
     s.log.Clear();
     s.Run("<font color=\"#00ff00\" face=\"DejaVu Serif\" size=\"5\">g</font>n<a href=\"u\">l</a>");
     const auto texts = s.Texts();
@@ -245,7 +245,7 @@ TEST(HtmlRender, ColoursAndFonts)
 
 TEST(HtmlRender, SubAndSuperscript)
 {
-    Surface s;
+    HtmlSurface s;
     const int gh = s.Gh();
     s.Run("x<sup>2</sup>", Measure());
     EXPECT_EQ(s.result.ExtentY, gh + gh / 4);
@@ -260,7 +260,7 @@ TEST(HtmlRender, SubAndSuperscript)
 
 TEST(HtmlRender, Lists)
 {
-    Surface s;
+    HtmlSurface s;
     const int gh = s.Gh();
     s.log.Clear();
     s.Run("<ul><li>one<li>two</ul>");
@@ -280,7 +280,7 @@ TEST(HtmlRender, Lists)
 
 TEST(HtmlRender, ControlsAndPictures)
 {
-    Surface s;
+    HtmlSurface s;
     const String html = "ab<control type=\"check\" id=\"c1\" value=\"true\" width=\"16\">"
                         "<control type=\"edit\" id=\"e1\" value=\"v\" width=\"60\">";
     // the control named by ControlID is reported wherever the point is
@@ -332,24 +332,24 @@ TEST(HtmlRender, ControlsAndPictures)
 
 TEST(HtmlRender, PixelsOfDrawnCells)
 {
-    Surface s(120, 60);
+    HtmlSurface s(120, 60);
     // paragraph background fills the line across the rectangle
     s.Run("<p bgcolor=\"#0000FF\">x</p>", {}, TRect(0, 0, 100, 40));
     EXPECT_EQ(s.At(90, 2), COLORREF(0xFF0000));
     EXPECT_EQ(s.At(110, 2), COLORREF(0xFFFFFF));
     // a rule one pixel under its line, across the whole rectangle
-    Surface r(120, 60);
+    HtmlSurface r(120, 60);
     r.Run("a<hr>b", {}, TRect(0, 0, 100, 60));
     const int y = r.Gh() + 1;
     EXPECT_EQ(r.At(50, y), COLORREF(0));
     EXPECT_EQ(r.At(50, y + 3), COLORREF(0xFFFFFF));
     // body colour fills the whole text rectangle
-    Surface b(120, 60);
+    HtmlSurface b(120, 60);
     b.Run("<body bgcolor=\"clyellow\">t</body>", {}, TRect(0, 0, 100, 50));
     EXPECT_EQ(b.At(99, 49), COLORREF(0x00FFFF));
     EXPECT_EQ(b.At(101, 49), COLORREF(0xFFFFFF));
     // highlighted text gets the highlight background behind it
-    Surface hi(120, 60);
+    HtmlSurface hi(120, 60);
     SetHtmlHighlightColors(clLime, clBlack);
     hi.Run("<hi>MMMM</hi>", {}, TRect(0, 0, 100, 50));
     SetHtmlHighlightColors(clHighlight, clHighlightText);
@@ -358,7 +358,7 @@ TEST(HtmlRender, PixelsOfDrawnCells)
         green += hi.At(x, 2) == COLORREF(0x00FF00);
     EXPECT_GT(green, 0);
     // the error mark: a red zig-zag along the line's bottom
-    Surface e(120, 60);
+    HtmlSurface e(120, 60);
     e.Run("<e>wrong</e>", {}, TRect(0, 0, 100, 50));
     int red = 0;
     for (int x = 2; x < e.Width("wrong"); ++x)
@@ -369,7 +369,7 @@ TEST(HtmlRender, PixelsOfDrawnCells)
 
 TEST(HtmlRender, SurvivesHostileInput)
 {
-    Surface s;
+    HtmlSurface s;
     const String cases[] = {
         "<", "<<", "<a", "</", "</a", "<a href=\"", "<font size=\"99999999999\">x", "<img src=\"IDX:\">",
         "<img src=\"IDX:99\">", "<control type=\"button\" width=\"-5\">", "<p indent=\"-40\">x",
@@ -390,7 +390,7 @@ TEST(HtmlRender, SystemIconsAndResourcePictures)
 {
     // the icon's pixels of the drawn box, as colours
     auto iconPixels = [](const String& html, THtmlDrawArgs args, int side) {
-        Surface s(80, 60);
+        HtmlSurface s(80, 60);
         s.Run(html, args, TRect(0, 0, 80, 60));
         std::vector<COLORREF> px;
         for (int y = 0; y < side; ++y)
@@ -411,7 +411,7 @@ TEST(HtmlRender, SystemIconsAndResourcePictures)
                                                    {"<img src=\"SSYS:photo.png\">", 16, 0x3C9A3C},
                                                    {"<img src=\"SSYS:" + folder + "\">", 16, 0x7EDDFB},
                                                    {"<img src=\"SSYS:99\">", 16, 0xFFFFFF}}) {
-        Surface s;
+        HtmlSurface s;
         s.Run(c.html, Measure());
         EXPECT_EQ(s.result.ExtentX, c.side) << c.html;
         EXPECT_EQ(s.result.ExtentY, std::max(c.side, s.Gh())) << c.html;
@@ -427,7 +427,7 @@ TEST(HtmlRender, SystemIconsAndResourcePictures)
     THtmlDrawArgs scaled;
     scaled.ScaleImages = true;
     scaled.ImageScale = 2.0;
-    Surface big(80, 60);
+    HtmlSurface big(80, 60);
     big.Run("<img src=\"SSYS:a.txt\">", scaled, TRect(0, 0, 80, 60));
     EXPECT_NE(big.At(1 + 16, 15), COLORREF(0xFFFFFF)); // a text line at twice its place
     EXPECT_NE(big.At(1 + 26, 26), COLORREF(0xFFFFFF)); // the page edge beyond 16 pixels
@@ -439,7 +439,7 @@ TEST(HtmlRender, SystemIconsAndResourcePictures)
     THTMLPictureCache cache;
     THtmlDrawArgs m = Measure();
     m.PictureCache = &cache;
-    Surface s;
+    HtmlSurface s;
     s.Run("<img src=\"RES://logo\">", m);
     EXPECT_EQ(s.result.ExtentX, 6);
     ASSERT_NE(cache.FindPicture("RES://logo"), nullptr);

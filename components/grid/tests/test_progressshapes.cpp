@@ -4,13 +4,13 @@
 
 namespace {
 
-struct Surface {
-    explicit Surface(int w = 50, int h = 40) : dc(w, h)
+struct ShapeSurface {
+    explicit ShapeSurface(int w = 50, int h = 40) : dc(w, h)
     {
         dc.Recorder = &log;
         canvas.SetHandle(&dc);
     }
-    ~Surface() { canvas.SetHandle(nullptr); }
+    ~ShapeSurface() { canvas.SetHandle(nullptr); }
     COLORREF At(int x, int y) { return GetPixel(&dc, x, y); }
     DeviceContext dc;
     TGdiRecorder log;
@@ -52,7 +52,7 @@ TEST(ProgressShapes, ShapesAtTheirDefiningPoints)
         {19, {}, {}, {{20, 15}, {6, 6}}},                                     // no such shape
     };
     for (const Case& c : cases) {
-        Surface s;
+        ShapeSurface s;
         DrawCellShape(&s.canvas, 5, 5, 30, 20, uint8_t(c.shape), clRed, clBlack);
         for (const POINT& p : c.red)
             EXPECT_EQ(s.At(p.x, p.y), kRed) << "shape " << c.shape << " at " << p.x << "," << p.y;
@@ -77,7 +77,7 @@ TEST(ProgressShapes, ValueBar)
         {-50, {27, 2, 52, 18}, 0x0000FF, "-50"},
     };
     for (const Case& c : cases) {
-        Surface s(110, 20);
+        ShapeSurface s(110, 20);
         DrawValueBar(&s.canvas, TRect(0, 0, 104, 20), c.value, 100, true, clRed, clLime);
         const auto rects = s.log.Of("Rectangle");
         ASSERT_EQ(rects.size(), 1u);
@@ -89,7 +89,7 @@ TEST(ProgressShapes, ValueBar)
         EXPECT_EQ(texts[0].Text, c.text);
         EXPECT_EQ(texts[0].Flags, UINT(DT_CENTER | DT_SINGLELINE));
     }
-    Surface none(110, 20);
+    ShapeSurface none(110, 20);
     DrawValueBar(&none.canvas, TRect(0, 0, 104, 20), 5, 0, true, clRed, clLime); // max 0: nothing
     EXPECT_TRUE(none.log.Records.empty());
 }
@@ -111,7 +111,7 @@ TEST(ProgressShapes, SimpleProgressBar)
         {5, 7, 7, "%d", "5", 0},         // max equal to min: nothing done
     };
     for (const Case& c : cases) {
-        Surface s(110, 30);
+        ShapeSurface s(110, 30);
         s.canvas.Brush->Color = clWhite;
         DrawSimpleProgressBar(&s.canvas, TRect(0, 0, 100, 20), clBlue, clWhite, clSilver, clBlack, c.value, 0, 0,
                               c.min, c.max, c.format, clNone, false);
@@ -133,7 +133,7 @@ TEST(ProgressShapes, SimpleProgressBar)
 TEST(ProgressShapes, ProgressPie)
 {
     for (int percent : {0, 25, 100}) {
-        Surface s(30, 30);
+        ShapeSurface s(30, 30);
         s.canvas.Brush->Color = clWhite;
         DrawProgressPie(&s.canvas, TRect(0, 0, 20, 20), clRed, percent, false);
         const bool whole = percent == 0 || percent == 100;
@@ -151,7 +151,7 @@ TEST(ProgressShapes, LevelProgressBar)
     look.Stacked = true;
     look.BackgroundColor = clWhite;
     {
-        Surface s(110, 20);
+        ShapeSurface s(110, 20);
         DrawProgressBar(&s.canvas, TRect(0, 0, 102, 20), 95, look);
         EXPECT_EQ(s.At(30, 10), COLORREF(0x00FF00));  // level 0 up to 70
         EXPECT_EQ(s.At(80, 10), COLORREF(0x00FFFF));  // level 1 up to 90
@@ -161,7 +161,7 @@ TEST(ProgressShapes, LevelProgressBar)
     look.Stacked = false;
     look.ShowPercentage = true;
     {
-        Surface s(110, 20);
+        ShapeSurface s(110, 20);
         DrawProgressBar(&s.canvas, TRect(0, 0, 102, 20), 0, look);
         EXPECT_EQ(s.log.Count("FillRect"), 0); // only the outline and the text
         ASSERT_EQ(s.log.Of("TextOut").size(), 1u);
@@ -170,7 +170,7 @@ TEST(ProgressShapes, LevelProgressBar)
     look.ShowPercentage = false;
     look.CompletionSmooth = false;
     {
-        Surface s(110, 20);
+        ShapeSurface s(110, 20);
         DrawProgressBar(&s.canvas, TRect(0, 0, 102, 20), 1, look); // a length of 1: no block
         EXPECT_EQ(s.log.Count("FillRect"), 0);
         s.log.Clear();

@@ -11,37 +11,12 @@
 
 using namespace plotwell;
 using plotwell_test::drawing;
+using plotwell_test::expect_golden;
+using plotwell_test::golden_path;
+using plotwell_test::le_float;
 using plotwell_test::work_folder;
 
 namespace {
-
-std::string golden_path(const std::string& name)
-{
-    return quelmtest::SourceDir() + "/plotwell/core/tests/golden/kinds/" + name;
-}
-
-// Compares a text with its golden file; a difference names the first line that differs.
-void expect_golden(const std::string& actual, const std::string& name)
-{
-    if (const char* u = std::getenv("PLOTWELL_UPDATE_GOLDEN"); u && std::string(u) == "1") {
-        quelmtest::WriteFileBytes(golden_path(name), actual);
-        return;
-    }
-    const std::string expected = quelmtest::ReadFileBytes(golden_path(name));
-    if (actual == expected) return;
-    std::istringstream a(actual), e(expected);
-    std::string la, le;
-    for (int line = 1;; ++line) {
-        const bool ga = static_cast<bool>(std::getline(a, la)), ge = static_cast<bool>(std::getline(e, le));
-        if (!ga && !ge) break;
-        if (!ga || !ge || la != le) {
-            ADD_FAILURE() << name << " differs at line " << line << ":\n  expected: " << (ge ? le : "(end of file)")
-                          << "\n  actual:   " << (ga ? la : "(end of file)");
-            return;
-        }
-    }
-    ADD_FAILURE() << name << " differs in its line ends";
-}
 
 struct input_file {
     const char* name;
@@ -120,13 +95,6 @@ TEST(GoldenKinds, ColourFileWithRangeAndReverse)
 }
 
 namespace {
-
-std::string le_float(float f)
-{
-    char b[4];
-    std::memcpy(b, &f, 4);
-    return std::string(b, 4);
-}
 
 // A binary map of 4 x 3 unsigned byte cells with the corner at (100, 200) and cells of 10, compressed.
 std::string binary_map()

@@ -10,6 +10,8 @@
 
 using namespace plotwell;
 using plotwell_test::drawing;
+using plotwell_test::expect_golden;
+using plotwell_test::golden_path;
 using plotwell_test::log_lines;
 using plotwell_test::work_folder;
 
@@ -28,31 +30,6 @@ distribution_counts count(const freq_classes& c, const std::vector<float>& value
         d.largest = std::max(d.largest, v);
     }
     return d;
-}
-
-std::string golden_path(const std::string& name)
-{
-    return quelmtest::SourceDir() + "/plotwell/core/tests/golden/kinds/" + name;
-}
-
-void expect_golden(const std::string& actual, const std::string& name)
-{
-    if (const char* u = std::getenv("PLOTWELL_UPDATE_GOLDEN"); u && std::string(u) == "1") {
-        quelmtest::WriteFileBytes(golden_path(name), actual);
-        return;
-    }
-    const std::string expected = quelmtest::ReadFileBytes(golden_path(name));
-    std::istringstream a(actual), e(expected);
-    std::string la, le;
-    for (int line = 1;; ++line) {
-        const bool ga = static_cast<bool>(std::getline(a, la)), ge = static_cast<bool>(std::getline(e, le));
-        if (!ga && !ge) return;
-        if (!ga || !ge || la != le) {
-            ADD_FAILURE() << name << " differs at line " << line << ":\n  expected: " << (ge ? le : "(end of file)")
-                          << "\n  actual:   " << (ga ? la : "(end of file)");
-            return;
-        }
-    }
 }
 
 } // namespace

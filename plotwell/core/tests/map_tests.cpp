@@ -12,6 +12,7 @@
 
 using namespace plotwell;
 using plotwell_test::drawing;
+using plotwell_test::le_float;
 using plotwell_test::log_lines;
 using plotwell_test::work_folder;
 
@@ -22,13 +23,6 @@ struct class_fixture {
     plot_settings ps{device};
     void add(const std::string& line) { add_class_line(ps, split_fields(line, ' ', 10)); }
 };
-
-std::string le_float(float f)
-{
-    char b[4];
-    std::memcpy(b, &f, 4);
-    return std::string(b, 4);
-}
 
 std::string le_u16(int v) { return std::string{static_cast<char>(v & 255), static_cast<char>(v >> 8)}; }
 

@@ -5,7 +5,12 @@
 #include "plotwell/core/recording_device.h"
 #include "plotwell/core/xy_call.h"
 
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <cstring>
 #include <filesystem>
+#include <sstream>
 #include <string>
 
 namespace plotwell_test {
@@ -64,6 +69,44 @@ inline std::vector<std::string> log_lines(const std::string& log, const std::str
         start = end + 1;
     }
     return out;
+}
+
+// The golden file of a drawing kind (plotwell/core/tests/golden/kinds/<name>).
+inline std::string golden_path(const std::string& name)
+{
+    return quelmtest::SourceDir() + "/plotwell/core/tests/golden/kinds/" + name;
+}
+
+// Compares a text with its golden file; a difference names the first line that differs.
+// PLOTWELL_UPDATE_GOLDEN=1 writes the text as the new golden file instead.
+inline void expect_golden(const std::string& actual, const std::string& name)
+{
+    if (const char* u = std::getenv("PLOTWELL_UPDATE_GOLDEN"); u && std::string(u) == "1") {
+        quelmtest::WriteFileBytes(golden_path(name), actual);
+        return;
+    }
+    const std::string expected = quelmtest::ReadFileBytes(golden_path(name));
+    if (actual == expected) return;
+    std::istringstream a(actual), e(expected);
+    std::string la, le;
+    for (int line = 1;; ++line) {
+        const bool ga = static_cast<bool>(std::getline(a, la)), ge = static_cast<bool>(std::getline(e, le));
+        if (!ga && !ge) break;
+        if (!ga || !ge || la != le) {
+            ADD_FAILURE() << name << " differs at line " << line << ":\n  expected: " << (ge ? le : "(end of file)")
+                          << "\n  actual:   " << (ga ? la : "(end of file)");
+            return;
+        }
+    }
+    ADD_FAILURE() << name << " differs in its line ends";
+}
+
+// The four bytes of a float as a little-endian machine stores them.
+inline std::string le_float(float f)
+{
+    char b[4];
+    std::memcpy(b, &f, 4);
+    return std::string(b, 4);
 }
 
 } // namespace plotwell_test
