@@ -2902,6 +2902,41 @@ void TPlusCustomDropDown::WantSpecialKey(TMessage& m)
         m.Result = 1;
 }
 
+String TPlusCustomDropDown::SelectedValueText() const
+{
+    const String value = GetText();
+    const int from = TCustomEdit::SelStart() - int(value_.TextPrefix.size());
+    const int n = TCustomEdit::SelLength();
+    if (from < 0 || from >= int(value.size()) || n <= 0)
+        return String();
+    return value.substr(size_t(from), size_t(n));
+}
+
+void TPlusCustomDropDown::CopyToClipboardChecked(TMessage& m)
+{
+    bool allow = true;
+    if (OnCopyText && !copyBlocked_)
+        OnCopyText(this, SelectedValueText(), allow);
+    copyBlocked_ = false;
+    if (allow)
+        TCustomMaskEdit::Dispatch(m);
+}
+
+void TPlusCustomDropDown::CutToClipboardChecked(TMessage& m)
+{
+    if (!editorEnabled_ || ReadOnly())
+        return;
+    bool allow = true;
+    copyBlocked_ = true;
+    if (OnCutText)
+        OnCutText(this, SelectedValueText(), allow);
+    const auto life = Life();
+    if (allow)
+        TCustomMaskEdit::Dispatch(m);
+    if (*life)
+        copyBlocked_ = false;
+}
+
 void TPlusCustomDropDown::WndProc(TMessage& m)
 {
     TCustomMaskEdit::WndProc(m);
@@ -2949,6 +2984,12 @@ void TPlusCustomDropDown::Dispatch(TMessage& m)
         TCustomMaskEdit::Dispatch(m);
         if (!editorEnabled_)
             Invalidate();
+        return;
+    case WM_COPY:
+        CopyToClipboardChecked(m);
+        return;
+    case WM_CUT:
+        CutToClipboardChecked(m);
         return;
     case WM_PASTE:
         if (IsMasked() || ReadOnly() || !editorEnabled_) {

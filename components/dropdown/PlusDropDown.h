@@ -585,6 +585,9 @@ public:
     TDrawBackGroundEvent OnDrawHeader, OnDrawFooter;
     TGetTextEvent OnGetHeaderText, OnGetFooterText;
     TNotifyEvent OnLabelClicked, OnLabelDoubleClicked;
+    // The selected part of the value on its way to the clipboard; Allow false keeps it off.
+    // A cut raises only OnCutText: the copy it makes does not raise OnCopyText as well.
+    TTextClipboardEvent OnCopyText, OnCutText;
     TTextClipboardEvent OnPasteText;
 
     void SetBounds(int l, int t, int w, int h) override;
@@ -652,6 +655,9 @@ protected:
 private:
     void EditChar(TMessage& m);
     void WantSpecialKey(TMessage& m);
+    void CopyToClipboardChecked(TMessage& m);
+    void CutToClipboardChecked(TMessage& m);
+    String SelectedValueText() const;
     TDropDownValueText value_;
     TDropDownEditButton* button_ = nullptr;
     std::unique_ptr<THeaderAppearance> header_;
@@ -677,6 +683,7 @@ private:
     bool mouseOver_ = false;
     bool inKeyDown_ = false;
     bool placing_ = false;
+    bool copyBlocked_ = false; // the copy made by a cut raises no OnCopyText
     friend class TDropDownForm;
 };
 

