@@ -2957,8 +2957,12 @@ void TPlusCustomDropDown::Dispatch(TMessage& m)
         WantSpecialKey(m);
         return;
     case WM_GETDLGCODE:
+        // Of the special keys the edit asks for the arrows only: Tab moves the focus on and
+        // Return and Esc are offered to the form first (CM_WANTSPECIALKEY claims them while
+        // they matter). It keeps asking for characters, so that a typed letter is never taken
+        // for a label's accelerator.
         TCustomMaskEdit::Dispatch(m);
-        m.Result |= DLGC_WANTARROWS;
+        m.Result = DLGC_WANTARROWS | (m.Result & (DLGC_WANTCHARS | DLGC_HASSETSEL));
         return;
     case WM_SETFOCUS:
         TCustomMaskEdit::Dispatch(m);

@@ -1,6 +1,7 @@
 // Drop-downs on a shown form driven by key presses and clicks as a user makes them: the
 // clipboard keys of the value edit, Tab out of the edit, keys typed ahead of an opening pop-up,
 // the date-time picker's calendar keys and the track bar's Esc.
+#include "components/dropdown/PlusCalculatorDropdown.h"
 #include "components/dropdown/PlusDropDown.h"
 #include "platform/testing/quelm_test_support.h"
 
@@ -126,6 +127,34 @@ TEST(DropDownClipboard, ACutOfAReadOnlyValueDoesNothing)
     EXPECT_TRUE(f.events.empty());
     EXPECT_EQ(ClipboardText(), "before");
     EXPECT_EQ(f.d->GetText(), "1,234.50");
+}
+
+TEST(DropDownTab, TabLeavesTheMoneyAndCalculatorEdits)
+{
+    UserKeysForm f;
+    auto* calc = new TPlusCalculatorDropdown(f.form);
+    calc->SetParent(f.form);
+    calc->SetBounds(20, 100, 200, 21);
+    calc->TabOrder = 2;
+    calc->SetFloatValue(42.5);
+
+    // arrows stay the edit's own
+    f.d->SetSelStart(4);
+    f.d->SetSelLength(0);
+    QTest::keyClick(f.d->Host(), Qt::Key_Left);
+    EXPECT_TRUE(f.d->Focused());
+    EXPECT_EQ(f.d->SelStart(), 3);
+
+    QTest::keyClick(f.d->Host(), Qt::Key_Tab);
+    EXPECT_TRUE(WaitFor([&] { return f.next->Focused(); }));
+    EXPECT_EQ(f.d->GetText(), "1,234.50") << "no tab character in the value";
+    QTest::keyClick(f.next->Host(), Qt::Key_Tab);
+    EXPECT_TRUE(WaitFor([&] { return calc->Focused(); }));
+    QTest::keyClick(calc->Host(), Qt::Key_Tab);
+    EXPECT_TRUE(WaitFor([&] { return f.d->Focused(); })) << "round to the first";
+    QTest::keyClick(f.d->Host(), Qt::Key_Tab, Qt::ShiftModifier);
+    EXPECT_TRUE(WaitFor([&] { return calc->Focused(); }));
+    EXPECT_EQ(calc->GetFloatValue(), 42.5);
 }
 
 } // namespace
