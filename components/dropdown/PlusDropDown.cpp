@@ -2690,7 +2690,7 @@ void TPlusCustomDropDown::HideDropDown(bool Cancel)
         DropDownFormHidden();
     Application->CancelHint();
     if (Cancel)
-        SetText(value_.LastSetText());
+        SetText(CancelledText());
     if (OnDropUp)
         OnDropUp(this, Cancel);
 }

@@ -621,6 +621,8 @@ protected:
     virtual void AdaptDropDownSize();
     virtual void SelectNext() {}
     virtual void SelectPrevious() {}
+    // The value a cancelled pop-up puts back: the text last set through SetText.
+    virtual String CancelledText() const { return value_.LastSetText(); }
     virtual void DrawFocus();
     virtual void UpdateEditRect();
     virtual void AdjustHeightAndButton();

@@ -75,6 +75,7 @@ void TPlusTrackBarDropDown::SetPageSize(int v)
 void TPlusTrackBarDropDown::BeforeDropDown()
 {
     TPlusCustomDropDown::BeforeDropDown();
+    textAtOpening_ = GetText();
     form_->DeactivateCancels = false;
     trackBar_->SetMin(min_);
     trackBar_->SetMax(max_);

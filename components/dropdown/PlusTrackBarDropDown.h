@@ -28,6 +28,9 @@ public:
 protected:
     void CreateDropDownForm() override;
     void BeforeDropDown() override;
+    // Esc gives back the number the edit showed when the pop-up opened, not the one last set
+    // through SetText (which the slider's moves never are).
+    String CancelledText() const override { return textAtOpening_; }
     void Change() override;
     void MouseDown(TMouseButton b, TShiftState s, int x, int y) override;
     void MouseMove(TShiftState s, int x, int y) override;
@@ -39,4 +42,5 @@ private:
     int min_ = 0, max_ = 10, position_ = 0, frequency_ = 1, pageSize_ = 2;
     bool dragging_ = false;
     int lastX_ = 0;
+    String textAtOpening_;
 };

@@ -3,6 +3,7 @@
 // the date-time picker's calendar keys and the track bar's Esc.
 #include "components/dropdown/PlusCalculatorDropdown.h"
 #include "components/dropdown/PlusDropDown.h"
+#include "components/dropdown/PlusTrackBarDropDown.h"
 #include "platform/testing/quelm_test_support.h"
 
 #include "platform/framework/Forms.h"
@@ -155,6 +156,66 @@ TEST(DropDownTab, TabLeavesTheMoneyAndCalculatorEdits)
     QTest::keyClick(f.d->Host(), Qt::Key_Tab, Qt::ShiftModifier);
     EXPECT_TRUE(WaitFor([&] { return calc->Focused(); }));
     EXPECT_EQ(calc->GetFloatValue(), 42.5);
+}
+
+// A shown form with a track-bar drop-down (0 to 20) holding 7.
+struct UserKeysTrack {
+    TForm* form = New<TForm>(nullptr);
+    TPlusTrackBarDropDown* t = new TPlusTrackBarDropDown(form);
+    UserKeysTrack()
+    {
+        form->SetBounds(100, 100, 400, 200);
+        t->SetParent(form);
+        t->SetBounds(20, 20, 200, 21);
+        t->SetMax(20);
+        t->SetPosition(7);
+        form->Show();
+        EXPECT_TRUE(WaitFor([&] { return QApplication::activeWindow() == form->Host(); }));
+        t->SetFocus();
+        EXPECT_TRUE(WaitFor([&] { return t->Focused(); }));
+    }
+    ~UserKeysTrack() { delete form; }
+    QWidget* Popup() const { return t->DropDownForm()->Host(); }
+    // Alt+Down, then the pop-up has the keyboard (a user typing at a slow pace)
+    void OpenAndWait()
+    {
+        QTest::keyClick(t->Host(), Qt::Key_Down, Qt::AltModifier);
+        ASSERT_TRUE(t->IsDroppedDown());
+        ASSERT_TRUE(WaitFor([&] { return QApplication::activeWindow() == Popup() && QApplication::focusWidget(); }));
+    }
+    // a key where the keyboard is now
+    static void Type(Qt::Key k) { QTest::keyClick(QApplication::focusWidget(), k); }
+};
+
+TEST(TrackBarEscape, EscGivesBackTheNumberShownAtOpening)
+{
+    UserKeysTrack f;
+    QTest::keyClick(f.t->Host(), Qt::Key_Down);
+    EXPECT_EQ(f.t->Position(), 8) << "Down on the closed edit steps";
+    f.OpenAndWait();
+    f.Type(Qt::Key_Right);
+    f.Type(Qt::Key_Right);
+    EXPECT_EQ(f.t->GetText(), "10");
+    f.Type(Qt::Key_Escape);
+    EXPECT_FALSE(f.t->IsDroppedDown());
+    EXPECT_EQ(f.t->GetText(), "8");
+    EXPECT_EQ(f.t->Position(), 8);
+
+    // Return keeps the slider's number, and the next Esc goes back to that one
+    QTest::qWait(300);
+    f.OpenAndWait();
+    f.Type(Qt::Key_Right);
+    f.Type(Qt::Key_Return);
+    EXPECT_FALSE(f.t->IsDroppedDown());
+    EXPECT_EQ(f.t->Position(), 9);
+    QTest::qWait(300);
+    f.OpenAndWait();
+    f.Type(Qt::Key_Left);
+    f.Type(Qt::Key_Left);
+    EXPECT_EQ(f.t->Position(), 7);
+    f.Type(Qt::Key_Escape);
+    EXPECT_EQ(f.t->Position(), 9);
+    EXPECT_EQ(f.t->GetText(), "9");
 }
 
 } // namespace
