@@ -116,6 +116,7 @@ TPlusStringGrid::TPlusStringGrid(TComponent* owner)
     FixedLookColors.To = ColorToRGB(clBtnFace);
     GridColorSet.Colors[0] = GridColorSet.Colors[1] = clNone;
     progressAppearance_->OnChange = [this](TObject*) { Invalidate(); };
+    searchFooter_->OnChange = [this](TObject*) { UpdateSearchPanel(); };
     showModified_->OnChange = [this](TObject* sender) { ShowModifiedChanged(sender); };
     fixedFont_->Name = "Tahoma";
     fixedFont_->Style = TFontStyles() << fsBold;

@@ -1909,6 +1909,9 @@ public:
     // Fills FilterValues with the values a column offers in its filter drop-down; true when
     // there are any.
     virtual bool BuildColumnFilterList(int col);
+    // Whether the header cell of the column in the filter row shows its filter button.
+    bool ShowsFilterButton(int realCol);
+    void DrawFilterButton(TCanvas* canvas, int realCol, const TRect& rect);
     bool CanEditCellAt(int col, int row);
     bool CanEditCellQuery(int col, int row);
     bool IsPasswordCell(int col, int row);
@@ -2203,6 +2206,10 @@ public:
     int LookupInSortedColumn(const String& Text);
     TSearchPanel* SearchPanel() const { return searchPanel_; }
     void UpdateSearchPanel();
+    // Marks every occurrence of the footer's text (in SearchFooter.SearchColumn when set) and
+    // removes those marks again.
+    void HighlightSearchText(const String& text);
+    void RemoveSearchHighlights();
     void SearchFooterEditChange(TObject* Sender);
     void SearchFooterFindNext(TObject* Sender);
     void SearchFooterFindPrevious(TObject* Sender);

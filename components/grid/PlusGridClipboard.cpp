@@ -52,6 +52,70 @@ String BlockText(HGLOBAL block)
     return text;
 }
 
+// Splits clipboard text into rows: CR LF, LF and CR each end a row (programs differ in what they
+// write), except inside a quoted field: a field that starts with a quote and whose closing quote
+// (one followed by a TAB, a line break or the end) comes before the next TAB keeps its line
+// breaks. The searches only go forward, so splitting a whole text costs its length.
+class ClipboardRowSplitter {
+public:
+    explicit ClipboardRowSplitter(const String& text) : text_(text) {}
+
+    // The end of the row that starts at `pos`; `next` is where the following row starts, npos
+    // when the row ends the text without a line break.
+    size_t RowEnd(size_t pos, size_t& next)
+    {
+        bool fieldStart = true;
+        size_t i = pos;
+        while (i < text_.size()) {
+            const char c = text_[i];
+            if (fieldStart && c == '"') {
+                const size_t close = ClosingQuote(i + 1);
+                if (close != String::npos && close < NextTab(i)) {
+                    i = close + 1;
+                    fieldStart = false;
+                    continue;
+                }
+            }
+            if (c == '\r' || c == '\n') {
+                next = i + 1;
+                if (c == '\r' && next < text_.size() && text_[next] == '\n')
+                    ++next;
+                return i;
+            }
+            fieldStart = c == '\t';
+            ++i;
+        }
+        next = String::npos;
+        return text_.size();
+    }
+
+private:
+    size_t ClosingQuote(size_t from)
+    {
+        if (quoteSearched_ && (quote_ == String::npos || from <= quote_))
+            return quote_;
+        quoteSearched_ = true;
+        for (quote_ = text_.find('"', from); quote_ != String::npos; quote_ = text_.find('"', quote_ + 1)) {
+            const size_t after = quote_ + 1;
+            if (after == text_.size() || text_[after] == '\t' || text_[after] == '\r' || text_[after] == '\n')
+                break;
+        }
+        return quote_;
+    }
+    size_t NextTab(size_t from)
+    {
+        if (tabSearched_ && (tab_ == String::npos || from <= tab_))
+            return tab_;
+        tabSearched_ = true;
+        tab_ = text_.find('\t', from);
+        return tab_;
+    }
+
+    const String& text_;
+    bool quoteSearched_ = false, tabSearched_ = false;
+    size_t quote_ = 0, tab_ = 0;
+};
+
 } // namespace
 
 
@@ -404,14 +468,14 @@ int TPlusStringGrid::PasteTextAtCell(int col, int row, int& rows, int& cols, con
             OnClipboardAfterPasteCell(this, jj, ii, field);
     };
 
-    // every line up to a CR is a row; the empty remainder after a final line break is a line
-    // of its own whose one (empty) field is counted but not written
+    // every line up to a row end is a row; the empty remainder after a final line break is a
+    // line of its own whose one (empty) field is counted but not written
+    ClipboardRowSplitter rowsOf(text);
     size_t pos = 0;
     for (;;) {
-        size_t end = text.find('\r', pos);
-        const bool hadBreak = end != String::npos;
-        if (!hadBreak)
-            end = text.size();
+        size_t next;
+        const size_t end = rowsOf.RowEnd(pos, next);
+        const bool hadBreak = next != String::npos;
         const String line = text.substr(pos, end - pos);
         const bool emptyRemainder = !hadBreak && line.empty();
         ++rows;
@@ -447,9 +511,7 @@ int TPlusStringGrid::PasteTextAtCell(int col, int row, int& rows, int& cols, con
             SetColCount(j);
         if (!hadBreak)
             break;
-        pos = end + 1;
-        if (pos < text.size() && text[pos] == '\n')
-            ++pos;
+        pos = next;
         j = col;
         const bool remains = pos < text.size();
         if (remains)
@@ -469,18 +531,16 @@ void TPlusStringGrid::MeasureClipboardText(const String& text, int& cols, int& r
     cols = 0;
     rows = 0;
     int nonEmpty = 0;
+    ClipboardRowSplitter rowsOf(text);
     size_t pos = 0;
     while (pos < text.size()) {
-        size_t end = text.find('\r', pos);
-        if (end == String::npos)
-            end = text.size();
+        size_t next;
+        const size_t end = rowsOf.RowEnd(pos, next);
         const String line = text.substr(pos, end - pos);
         cols = std::max(cols, 1 + int(std::count(line.begin(), line.end(), '\t')));
         if (!line.empty())
             ++nonEmpty;
-        pos = end + 1;
-        if (pos < text.size() && text[pos] == '\n')
-            ++pos;
+        pos = next == String::npos ? text.size() : next;
     }
     rows = nonEmpty - 1;
 }

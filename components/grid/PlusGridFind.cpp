@@ -346,15 +346,21 @@ void TPlusStringGrid::SearchFooterEditChange(TObject*)
         PresetColumn = sf.SearchColumn;
     }
     TColor color = clWindow;
+    const bool highlighting = searchPanel_->HighlightButton->Down();
+    if (highlighting)
+        RemoveSearchHighlights();
     if (!text.empty()) {
         TPoint found;
         FindCellFrom(TPoint(-1, -1), text, found, options);
         LastFoundCell = found;
         DoSearchFooterAction(text, found.X, found.Y, saFindFirst);
-        if (found.X < 0)
+        if (found.X < 0) {
             color = clRed;
-        else
+        } else {
             ScrollInView(found.X, found.Y);
+            if (highlighting || sf.AlwaysHighLight)
+                HighlightSearchText(text);
+        }
     }
     if (searchPanel_->Edit->Color() != color) {
         searchPanel_->Edit->SetColor(color);
@@ -412,9 +418,33 @@ void TPlusStringGrid::SearchFooterClose(TObject*)
 
 void TPlusStringGrid::SearchFooterHighlight(TObject*)
 {
-    // marking every occurrence belongs to the grid's highlight operations; the footer keeps the
-    // button's state, which the searches read (soIgnoreHTML)
+    if (!searchPanel_)
+        return;
+    // the marks of an earlier text go first, so that only the edit's text stays marked
+    RemoveSearchHighlights();
+    const String text = searchPanel_->Edit->Text();
+    if (searchPanel_->HighlightButton->Down() && !text.empty())
+        HighlightSearchText(text);
     Invalidate();
+}
+
+void TPlusStringGrid::HighlightSearchText(const String& text)
+{
+    const bool matchCase = searchPanel_ && searchPanel_->MatchCase->Checked();
+    const int column = searchFooter_->SearchColumn;
+    if (column < 0)
+        HighlightInGrid(false, matchCase, text);
+    else
+        HighlightInColumn(false, matchCase, text, column);
+}
+
+void TPlusStringGrid::RemoveSearchHighlights()
+{
+    const int column = searchFooter_->SearchColumn;
+    if (column < 0)
+        RemoveAllHighlights(false);
+    else
+        UnHighlightColumn(false, column);
 }
 
 void TPlusStringGrid::UpdateSearchPanel()
@@ -422,6 +452,11 @@ void TPlusStringGrid::UpdateSearchPanel()
     if (Loading())
         return;
     const TSearchFooter& sf = *searchFooter_;
+    // the marks of the footer's search go with it (with AlwaysHighLight they are redone by the
+    // next search)
+    if (searchPanel_ && ((searchPanel_->HighlightButton->Down() && searchPanel_->Visible() && !sf.Visible()) ||
+                         sf.AlwaysHighLight))
+        RemoveAllHighlights(false);
     if (!searchPanel_) {
         if (!sf.Visible())
             return;

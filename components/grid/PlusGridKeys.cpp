@@ -303,6 +303,14 @@ void TPlusStringGrid::WMKeyDown(TMessage& m)
                 OnClipboardCopy(this, allow);
             if (action == Paste && OnClipboardPaste)
                 OnClipboardPaste(this, allow);
+            if (allow) {
+                if (action == Cut)
+                    CutSelectionToClipboard();
+                else if (action == Copy)
+                    CopySelectionToClipboard();
+                else
+                    PasteFromClipboard();
+            }
             return;
         }
     }

@@ -407,6 +407,12 @@ void TPlusStringGrid::DrawCellText(TCanvas* canvas, int col, int row, TRect rect
                           !(graphic && (graphic->CellType == ctProgress || graphic->CellType == ctRangeIndicator ||
                                         graphic->CellType == ctXPProgress || graphic->CellType == ctRating ||
                                         graphic->CellType == ctRotated || graphic->CellType == ctRadio));
+    // the filter button at the right end of a header cell of the filter row; the text keeps
+    // clear of it
+    if (row == filterDropDownRow_ && row < fixedRows && ShowsFilterButton(rc)) {
+        DrawFilterButton(canvas, rc, textRect);
+        textRect.Right -= 16;
+    }
     // the sort indicator of the sorted column's header
     if (row == fixedRows - 1 && fixed && sortSettings_->Show &&
         (sortSettings_->IndexShow ? sortIndexList_->IndexOfColumn(rc) >= 0 : rc == sortSettings_->Column))
@@ -518,6 +524,48 @@ void TPlusStringGrid::DrawCellText(TCanvas* canvas, int col, int row, TRect rect
             canvas->DrawFocusRect(fr);
         }
     }
+}
+
+bool TPlusStringGrid::ShowsFilterButton(int realCol)
+{
+    if (!filterDropDownAuto_ && !OnGetColumnFilter)
+        return false;
+    // the automatic list always holds the clear entry or a value of a row: a paint need not
+    // collect the column's values for the answer
+    if (filterDropDownAuto_ && !OnGetColumnFilter && realCol >= TBaseGrid::FixedCols())
+        return !FilterDropDownClear.empty() || RowCount() - fixedFooters_ > TBaseGrid::FixedRows() ||
+               !hiddenRows_.empty();
+    return BuildColumnFilterList(realCol);
+}
+
+void TPlusStringGrid::DrawFilterButton(TCanvas* canvas, int realCol, const TRect& rect)
+{
+    const bool active = filter_->HasColumnFilter(realCol);
+    TBitmap* glyph = active ? filterDropDown_->GlyphActive() : filterDropDown_->Glyph();
+    if (glyph && !glyph->Empty()) {
+        glyph->Transparent = true;
+        canvas->Draw(rect.Right - 16, rect.Top, glyph);
+        return;
+    }
+    // the default button: a raised face with a down arrow, the arrow in the highlight colour
+    // while the column has a condition
+    const int h = std::min(rect.Bottom - rect.Top, 18);
+    const TRect face(rect.Right - 16, rect.Top + 1, rect.Right - 1, rect.Top + h - 1);
+    if (face.Right - face.Left < 8 || face.Bottom - face.Top < 6)
+        return;
+    const TColor savedBrush = canvas->Brush->Color, savedPen = canvas->Pen->Color;
+    const TBrushStyle savedStyle = canvas->Brush->Style;
+    RECT r = face;
+    DrawFrameControl(canvas->Handle(), &r, DFC_BUTTON, DFCS_BUTTONPUSH);
+    const int cx = (face.Left + face.Right) / 2, cy = (face.Top + face.Bottom) / 2;
+    const TColor arrow = active ? clHighlight : clBlack;
+    canvas->Brush->Style = bsSolid;
+    canvas->Brush->Color = arrow;
+    canvas->Pen->Color = arrow;
+    canvas->Polygon({TPoint(cx - 4, cy - 2), TPoint(cx + 4, cy - 2), TPoint(cx, cy + 2)});
+    canvas->Brush->Style = savedStyle;
+    canvas->Brush->Color = savedBrush;
+    canvas->Pen->Color = savedPen;
 }
 
 void TPlusStringGrid::DrawFixedLook(TCanvas* canvas, int col, int row, const TRect& rect)

@@ -743,14 +743,18 @@ void TCustomGrid::ClampInView(int col, int row)
             for (int i = 0; i < fixedCols_; ++i)
                 fixedWidth += ColWidths(i) + gridLineWidth_;
             const int space = ClientWidth() - fixedWidth;
-            auto fits = [&](int first) {
-                int w = 0;
-                for (int i = first; i <= col; ++i)
-                    w += ColWidths(i) + gridLineWidth_;
-                return w - gridLineWidth_ <= space;
-            };
-            while (left < col && !fits(left))
-                ++left;
+            // walk back from the column while the columns up to it still fit: the cost is the
+            // columns in view, whatever the distance of the move
+            int first = col;
+            int64_t w = int64_t(ColWidths(col)) + gridLineWidth_;
+            while (first > left) {
+                const int64_t wider = w + ColWidths(first - 1) + gridLineWidth_;
+                if (wider - gridLineWidth_ > space)
+                    break;
+                w = wider;
+                --first;
+            }
+            left = first;
         }
     }
     if (row >= fixedRows_) {
@@ -761,14 +765,16 @@ void TCustomGrid::ClampInView(int col, int row)
             for (int i = 0; i < fixedRows_; ++i)
                 fixedHeight += RowHeights(i) + gridLineWidth_;
             const int space = RowsClientHeight() - fixedHeight;
-            auto fits = [&](int first) {
-                int h = 0;
-                for (int i = first; i <= row; ++i)
-                    h += RowHeights(i) + gridLineWidth_;
-                return h - gridLineWidth_ <= space;
-            };
-            while (top < row && !fits(top))
-                ++top;
+            int first = row;
+            int64_t h = int64_t(RowHeights(row)) + gridLineWidth_;
+            while (first > top) {
+                const int64_t taller = h + RowHeights(first - 1) + gridLineWidth_;
+                if (taller - gridLineWidth_ > space)
+                    break;
+                h = taller;
+                --first;
+            }
+            top = first;
         }
     }
     MoveTopLeft(left, top);

@@ -2012,6 +2012,10 @@ TRect TGroupBox::ClientRect() const
 
 namespace {
 
+// Keys and button presses reach the control as messages (WM_KEYDOWN, WM_CHAR, WM_LBUTTONDOWN,
+// WM_LBUTTONUP...), so that a WindowProc or OnKeyDown sees them; a button message follows the
+// list's own handling of the press or release (the item under the mouse is current by then),
+// and the list's own key handling runs last, in the control's DefaultHandler.
 class TListBoxHost : public QListWidget, public TControlHostLink {
 public:
     TListBoxHost()
@@ -2025,6 +2029,51 @@ public:
                 Application->Guard([this] { control_->OnDblClick(control_); }, control_);
         });
     }
+    // Hands a key to the list's own handling (moving the current item, searching by text).
+    void ApplyKey(QKeyEvent* e)
+    {
+        applying_ = true;
+        QListWidget::keyPressEvent(e);
+        applying_ = false;
+    }
+
+protected:
+    void keyPressEvent(QKeyEvent* e) override
+    {
+        if (applying_ || !TControlInput::KeyPress(this, e))
+            QListWidget::keyPressEvent(e);
+    }
+    void keyReleaseEvent(QKeyEvent* e) override { TControlInput::KeyRelease(this, e); }
+    void mousePressEvent(QMouseEvent* e) override
+    {
+        QListWidget::mousePressEvent(e);
+        Button(e, e->button() == Qt::RightButton ? WM_RBUTTONDOWN : WM_LBUTTONDOWN);
+    }
+    void mouseReleaseEvent(QMouseEvent* e) override
+    {
+        QListWidget::mouseReleaseEvent(e);
+        Button(e, e->button() == Qt::RightButton ? WM_RBUTTONUP : WM_LBUTTONUP);
+    }
+
+private:
+    void Button(QMouseEvent* e, UINT msg)
+    {
+        if (!control_ || (e->button() != Qt::LeftButton && e->button() != Qt::RightButton))
+            return;
+        UINT keys = 0;
+        if (e->buttons() & Qt::LeftButton)
+            keys |= MK_LBUTTON;
+        if (e->buttons() & Qt::RightButton)
+            keys |= MK_RBUTTON;
+        if (e->modifiers() & Qt::ShiftModifier)
+            keys |= MK_SHIFT;
+        if (e->modifiers() & Qt::ControlModifier)
+            keys |= MK_CONTROL;
+        const QPoint at = e->position().toPoint(); // in the viewport: the list's client area
+        SendToControl(msg, keys, MAKELPARAM(WORD(int16_t(at.x())), WORD(int16_t(at.y()))));
+    }
+
+    bool applying_ = false;
 };
 
 // The items of a list box, kept in the widget; an item's object rides in its user data.
@@ -2086,6 +2135,8 @@ TListBox::TListBox(TComponent* owner) : TListBox(owner, new TListBoxHost) {}
 TListBox::TListBox(TComponent* owner, QListWidget* host) : TWinControl(owner, host)
 {
     TabStop = true;
+    // the list follows the mouse itself while a button is held
+    ControlStyle >> csCaptureMouse;
     items_ = std::make_unique<TListBoxStrings>(Widget(), sorted_);
     SetBounds(0, 0, 121, 97);
     SetColor(clWindow);
@@ -2093,6 +2144,36 @@ TListBox::TListBox(TComponent* owner, QListWidget* host) : TWinControl(owner, ho
 }
 
 TListBox::~TListBox() = default;
+
+void TListBox::DefaultHandler(TMessage& m)
+{
+    auto* host = dynamic_cast<TListBoxHost*>(Widget());
+    if (!host || (m.Msg != WM_KEYDOWN && m.Msg != WM_CHAR)) {
+        TWinControl::DefaultHandler(m);
+        return;
+    }
+    if (m.Msg == WM_CHAR) {
+        const char16_t c = char16_t(m.CharCode());
+        if (c >= 32) { // the list's search by the typed text
+            QKeyEvent e(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(QChar(c)));
+            host->ApplyKey(&e);
+        }
+        return;
+    }
+    const WORD vk = m.CharCode();
+    const bool moves = vk == VK_UP || vk == VK_DOWN || vk == VK_PRIOR || vk == VK_NEXT || vk == VK_HOME ||
+                       vk == VK_END || vk == VK_LEFT || vk == VK_RIGHT || vk == VK_SPACE;
+    if (!moves)
+        return;
+    const TShiftState shift = KeyDataToShiftState(m.LParam);
+    Qt::KeyboardModifiers mods;
+    if (shift.Contains(ssShift))
+        mods |= Qt::ShiftModifier;
+    if (shift.Contains(ssCtrl))
+        mods |= Qt::ControlModifier;
+    QKeyEvent e(QEvent::KeyPress, QtKeyOfVirtualKey(vk), mods);
+    host->ApplyKey(&e);
+}
 
 QListWidget* TListBox::Widget() const { return static_cast<QListWidget*>(Host()); }
 int TListBox::ItemIndex() const { return Widget()->currentRow(); }

@@ -391,6 +391,9 @@ public:
     void Clear();
     void SetColor(TColor color) override;
     QListWidget* Widget() const;
+    // Keys the control's handlers left go to the list: the arrows, paging, Home, End and
+    // Space move the current item, characters search the items.
+    void DefaultHandler(TMessage& message) override;
 
 protected:
     TListBox(TComponent* owner, QListWidget* host);
