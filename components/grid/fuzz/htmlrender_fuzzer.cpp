@@ -3,7 +3,7 @@
 #include "components/grid/HtmlRender.h"
 #include "components/grid/PictureContainer.h"
 
-#include <QGuiApplication>
+#include <QApplication>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -11,7 +11,7 @@
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
-    static QGuiApplication app(*argc, *argv);
+    static QApplication app(*argc, *argv);
     return 0;
 }
 
