@@ -117,6 +117,9 @@ int main(int argc, char** argv)
     place(track, "Track bar");
     track->SetMax(20);
     track->SetPosition(7);
+    track->OnDropUp = [report, track](TObject*, bool cancelled) {
+        report("Track bar " + String(cancelled ? "cancelled, back to " : "accepted: ") + track->GetText());
+    };
 
     auto* memo = new TPlusMemoDropDown(form);
     place(memo, "Memo");

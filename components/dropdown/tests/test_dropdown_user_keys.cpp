@@ -2,11 +2,19 @@
 // clipboard keys of the value edit, Tab out of the edit, keys typed ahead of an opening pop-up,
 // the date-time picker's calendar keys and the track bar's Esc.
 #include "components/dropdown/PlusCalculatorDropdown.h"
+#include "components/dropdown/PlusColorPickerDropDown.h"
+#include "components/dropdown/PlusCustomGridDropDown.h"
+#include "components/dropdown/PlusDetailDropDown.h"
 #include "components/dropdown/PlusDropDown.h"
+#include "components/dropdown/PlusImagePickerDropDown.h"
+#include "components/dropdown/PlusMemoDropDown.h"
+#include "components/dropdown/PlusMultiColumnDropDown.h"
+#include "components/dropdown/PlusTimePickerDropDown.h"
 #include "components/dropdown/PlusTrackBarDropDown.h"
 #include "platform/testing/quelm_test_support.h"
 
 #include "platform/framework/Forms.h"
+#include "platform/framework/ImgList.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -217,5 +225,222 @@ TEST(TrackBarEscape, EscGivesBackTheNumberShownAtOpening)
     EXPECT_EQ(f.t->Position(), 9);
     EXPECT_EQ(f.t->GetText(), "9");
 }
+
+TEST(TypedAhead, AltDownRightReturnInOneBurstMovesTheTrackBarAndAccepts)
+{
+    UserKeysTrack f;
+    std::vector<String> seen;
+    f.t->OnTrackChange = [&](TObject*) { seen.push_back(f.t->GetText()); };
+    // the three keys reach the edit before the pop-up can take the keyboard
+    QTest::keyClick(f.t->Host(), Qt::Key_Down, Qt::AltModifier);
+    QTest::keyClick(f.t->Host(), Qt::Key_Right);
+    QTest::keyClick(f.t->Host(), Qt::Key_Return);
+    EXPECT_FALSE(f.t->IsDroppedDown());
+    EXPECT_EQ(f.t->Position(), 8);
+    EXPECT_EQ(f.t->GetText(), "8");
+    EXPECT_EQ(seen, (std::vector<String>{"8"}));
+    QTest::qWait(50);
+    EXPECT_FALSE(f.t->DropDownForm()->Visible()) << "the pop-up stays closed";
+    EXPECT_EQ(f.t->Position(), 8);
+
+    // Esc typed ahead cancels back to the number at opening
+    QTest::qWait(300);
+    QTest::keyClick(f.t->Host(), Qt::Key_Down, Qt::AltModifier);
+    QTest::keyClick(f.t->Host(), Qt::Key_Left);
+    QTest::keyClick(f.t->Host(), Qt::Key_Left);
+    QTest::keyClick(f.t->Host(), Qt::Key_Escape);
+    EXPECT_FALSE(f.t->IsDroppedDown());
+    EXPECT_EQ(f.t->Position(), 8);
+}
+
+// A key as the user presses it: a named key with modifiers, or a character.
+struct UserKey {
+    Qt::Key key;
+    Qt::KeyboardModifiers mods = Qt::NoModifier;
+    char ch = 0;
+};
+const UserKey kAltDown{Qt::Key_Down, Qt::AltModifier};
+
+void PressOn(QWidget* w, const UserKey& k)
+{
+    if (k.ch)
+        QTest::keyClick(w, k.ch);
+    else
+        QTest::keyClick(w, k.key, k.mods);
+}
+
+struct TypeAheadCase {
+    const char* name;
+    std::function<TPlusCustomDropDown*(TForm*)> make;
+    std::vector<UserKey> keys; // the first one opens the pop-up
+    // the value the user chose, when the edit does not show it as text
+    std::function<String(TPlusCustomDropDown*)> value = nullptr;
+};
+
+template <class D, class Item>
+void TypeAheadRows(D* d)
+{
+    d->Columns()->Add()->Header = "City";
+    d->Columns()->Add()->Header = "Country";
+    for (const char* const* city : {std::initializer_list<const char*>{"Arles", "France"}.begin(),
+                                    std::initializer_list<const char*>{"Brno", "Czechia"}.begin(),
+                                    std::initializer_list<const char*>{"Osaka", "Japan"}.begin()}) {
+        auto* it = static_cast<Item*>(d->Items()->Add());
+        it->Text()->Add(city[0]);
+        it->Text()->Add(city[1]);
+    }
+    d->UpdateLookupList();
+    d->SetItemIndex(0);
+}
+
+TCustomImageList* TypeAheadImages(TForm* form)
+{
+    auto* images = new TImageList(16, 16, form);
+    for (TColor c : {TColor(0x3050E0), TColor(0x30A040), TColor(0xD08020)}) {
+        TBitmap b;
+        b.SetSize(16, 16);
+        b.Canvas()->Brush->Color = c;
+        b.Canvas()->FillRect(TRect(0, 0, 16, 16));
+        images->Add(&b, nullptr);
+    }
+    return images;
+}
+
+// The edit's text and whether the pop-up is open, after the keys.
+struct TypeAheadOutcome {
+    String text;
+    bool open;
+    bool operator==(const TypeAheadOutcome&) const = default;
+};
+void PrintTo(const TypeAheadOutcome& o, std::ostream* os) { *os << '"' << o.text << '"' << (o.open ? " open" : " closed"); }
+
+TypeAheadOutcome RunTypeAhead(const TypeAheadCase& c, bool burst, String& before)
+{
+    TForm* form = New<TForm>(nullptr);
+    form->SetBounds(100, 100, 400, 300);
+    TPlusCustomDropDown* d = c.make(form);
+    d->SetParent(form);
+    d->SetBounds(20, 20, 200, 21);
+    form->Show();
+    EXPECT_TRUE(WaitFor([&] { return QApplication::activeWindow() == form->Host(); }));
+    d->SetFocus();
+    EXPECT_TRUE(WaitFor([&] { return d->Focused(); }));
+    auto value = [&] { return c.value ? c.value(d) : d->EditText(); };
+    before = value();
+    PressOn(d->Host(), c.keys[0]);
+    EXPECT_TRUE(d->IsDroppedDown());
+    if (!burst)
+        EXPECT_TRUE(WaitFor([&] { return QApplication::activeWindow() == d->DropDownForm()->Host(); }));
+    for (size_t i = 1; i < c.keys.size(); ++i) {
+        if (burst) {
+            PressOn(d->Host(), c.keys[i]); // still where the keyboard was before the opening
+        } else {
+            PressOn(QApplication::focusWidget(), c.keys[i]);
+            QTest::qWait(10);
+        }
+    }
+    TypeAheadOutcome now{value(), d->IsDroppedDown()};
+    QTest::qWait(100); // the pop-up's late activation changes nothing
+    EXPECT_EQ(now, (TypeAheadOutcome{value(), d->IsDroppedDown() && d->DropDownForm()->Visible()}));
+    delete form;
+    return now;
+}
+
+class TypedAheadEveryDropDown : public ::testing::TestWithParam<TypeAheadCase> {};
+
+TEST_P(TypedAheadEveryDropDown, KeysTypedAheadOfThePopupDoWhatTheyDoAtASlowPace)
+{
+    String before, ignored;
+    const TypeAheadOutcome slow = RunTypeAhead(GetParam(), false, before);
+    EXPECT_NE(slow.text, before) << "the keys choose something at a slow pace";
+    EXPECT_FALSE(slow.open);
+    const TypeAheadOutcome burst = RunTypeAhead(GetParam(), true, ignored);
+    EXPECT_EQ(burst, slow);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Kinds, TypedAheadEveryDropDown,
+    ::testing::Values(
+        TypeAheadCase{"TrackBar",
+                      [](TForm* f) {
+                          auto* t = new TPlusTrackBarDropDown(f);
+                          t->SetPosition(3);
+                          return t;
+                      },
+                      {kAltDown, {Qt::Key_Right}, {Qt::Key_Return}}},
+        TypeAheadCase{"Memo",
+                      [](TForm* f) {
+                          auto* m = new TPlusMemoDropDown(f);
+                          m->SetMemoText(TStringList{"note"});
+                          return m;
+                      },
+                      {kAltDown, {Qt::Key_X, Qt::NoModifier, 'x'}, {Qt::Key_Y, Qt::NoModifier, 'y'},
+                       {Qt::Key_Up, Qt::AltModifier}}},
+        TypeAheadCase{"Calculator",
+                      [](TForm* f) {
+                          auto* c = new TPlusCalculatorDropdown(f);
+                          c->SetFloatValue(4);
+                          return c;
+                      },
+                      {kAltDown, {Qt::Key_Asterisk, Qt::NoModifier, '*'}, {Qt::Key_3, Qt::NoModifier, '3'},
+                       {Qt::Key_Return}}},
+        TypeAheadCase{"TimePicker",
+                      [](TForm* f) {
+                          auto* t = new TPlusTimePickerDropDown(f);
+                          t->SetTime(EncodeTime(10, 20, 30, 0));
+                          // a walking hand sets the hour only when its walk ends
+                          t->Clock()->SetAnimation(false);
+                          return t;
+                      },
+                      {kAltDown, {Qt::Key_PageUp}, {Qt::Key_Return}}},
+        TypeAheadCase{"Detail",
+                      [](TForm* f) {
+                          auto* d = new TPlusDetailDropDown(f);
+                          for (const char* c : {"Apple", "Banana", "Cherry"})
+                              d->Items()->Add()->SetCaption(c);
+                          d->SetItemIndex(0);
+                          return d;
+                      },
+                      {kAltDown, {Qt::Key_Down}, {Qt::Key_Return}}},
+        TypeAheadCase{"ColourList",
+                      [](TForm* f) {
+                          auto* p = new TPlusColorPickerDropDown(f);
+                          p->AddStandardColors();
+                          p->SetSelectedColor(clBlack);
+                          return p;
+                      },
+                      {kAltDown, {Qt::Key_Down}, {Qt::Key_Return}},
+                      [](TPlusCustomDropDown* d) {
+                          return IntToStr(static_cast<TPlusColorPickerDropDown*>(d)->SelectedColor());
+                      }},
+        TypeAheadCase{"ImagePicker",
+                      [](TForm* f) {
+                          auto* p = new TPlusImagePickerDropDown(f);
+                          p->SetImages(TypeAheadImages(f));
+                          p->AddImageListItems();
+                          for (int i = 0; i < 3; ++i)
+                              p->Items()->GetItem(i)->SetCaption(String(1, char('A' + i)));
+                          p->SetItemIndex(0);
+                          return p;
+                      },
+                      {kAltDown, {Qt::Key_Down}, {Qt::Key_Return}},
+                      [](TPlusCustomDropDown* d) {
+                          return IntToStr(static_cast<TPlusImagePickerDropDown*>(d)->ItemIndex());
+                      }},
+        TypeAheadCase{"MultiColumn",
+                      [](TForm* f) {
+                          auto* d = new TPlusMultiColumnDropDown(f);
+                          TypeAheadRows<TPlusMultiColumnDropDown, PlusMultiColumnDropDown::TDropDownItem>(d);
+                          return d;
+                      },
+                      {kAltDown, {Qt::Key_Down}, {Qt::Key_Return}}},
+        TypeAheadCase{"Grid",
+                      [](TForm* f) {
+                          auto* d = new TPlusGridDropDown(f);
+                          TypeAheadRows<TPlusGridDropDown, PlusCustomGridDropDown::TDropDownItem>(d);
+                          return d;
+                      },
+                      {kAltDown, {Qt::Key_Down}, {Qt::Key_Return}}}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace
