@@ -148,6 +148,8 @@ TPlusStringGrid::TPlusStringGrid(TComponent* owner)
     scrollWidth_ = GetSystemMetrics(SM_CXVSCROLL);
     InitialLeftCol = LeftCol();
     InitialTopRow = TopRow();
+    if (!HasState(csDesigning))
+        editFrameWindow_ = new TGridFocusWindow(this);
     // a grid on a form at run time follows the form's size changes (SizeWithForm, stretching)
     if (auto* form = dynamic_cast<TForm*>(owner); form && !HasState(csDesigning)) {
         savedFormResize_ = form->OnResize;

@@ -227,6 +227,7 @@ using TSearchEditChangeEvent = std::function<void(TObject* Sender, const String&
 using TSearchFooterActionEvent =
     std::function<void(TObject* Sender, const String& Value, int ACol, int ARow, TSearchAction SearchAction)>;
 class TSearchPanel;
+class TPlusStringGridCheck;
 
 // ---- auto-size types (PlusGridAutoSize.cpp)
 // Places the bounding box (CxCos + CySin wide, CxSin + CyCos high) of a text rotated by Angle
@@ -1023,6 +1024,17 @@ public:
     TEditorType DefaultEditor = edNormal;
     TColor DisabledFontColor = clSilver;
     TInvalidEntryIcon InvalidEntryIcon = ieWarning;
+    // The checker an edited cell's text passes through: its correction before validation (with
+    // its AutoCorrect), its error marks after it (with AutoMarkError). Not owned; it is dropped
+    // when freed.
+    TPlusStringGridCheck* CellChecker() const { return cellChecker_; }
+    void SetCellChecker(TPlusStringGridCheck* checker);
+    // The soft frame around the cell being edited, shown with FocusHelper.Enabled (run-time
+    // grids only; nil while designing).
+    TGridFocusWindow* EditFrameWindow() const { return editFrameWindow_; }
+    void ShowEditFrame();
+    void MoveEditFrame();
+    void HideEditFrame();
     bool ShowDesignHelper() const { return showDesignHelper_; }
     void SetShowDesignHelper(bool value);
     bool UseInternalHintClass = true;
@@ -2721,6 +2733,8 @@ private:
     std::unique_ptr<TSearchFooter> searchFooter_;
     std::unique_ptr<TSyncGrid> syncGrid_;
     std::unique_ptr<TFocusHelper> focusHelper_;
+    TPlusStringGridCheck* cellChecker_ = nullptr;
+    TGridFocusWindow* editFrameWindow_ = nullptr; // owned as a child component
     std::unique_ptr<TPlusHintInfo> officeHint_;
     std::unique_ptr<TBitmap> rowIndicator_;
     std::unique_ptr<TIntList> autoMergeColumns_;

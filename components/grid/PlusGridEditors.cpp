@@ -5,6 +5,7 @@
 #include "components/grid/CellText.h"
 #include "components/grid/HtmlUtils.h"
 #include "components/grid/PlusGrid.h"
+#include "components/grid/asgcheck.h"
 #include "components/grid/PlusInplaceEdit.h"
 #include "components/grid/PlusRichEdit.h"
 #include "components/grid/PsgUni.h"
@@ -155,6 +156,8 @@ bool TPlusStringGrid::CanEditShow()
             return false;
         }
         Editing = true;
+        if (focusHelper_->Enabled)
+            ShowEditFrame();
         if (IsDefaultEditorType(ActiveEditorType)) {
             InplaceEditorInUse = true;
         } else {
@@ -798,6 +801,7 @@ void TPlusStringGrid::ShowInplaceEditor()
 
 void TPlusStringGrid::HideInplaceEditor()
 {
+    HideEditFrame();
     if (!Editing)
         return;
     HideEditor();
@@ -934,6 +938,72 @@ void TPlusStringGrid::SetEditText(int col, int row, const String& value)
     CellTextChanged(base.X, base.Y);
 }
 
+// ---------------------------------------------------------------- the cell checker and the edit frame
+
+void TPlusStringGrid::SetCellChecker(TPlusStringGridCheck* checker)
+{
+    if (cellChecker_ == checker)
+        return;
+    if (cellChecker_)
+        RemoveFreeNotification(cellChecker_);
+    cellChecker_ = checker;
+    if (cellChecker_)
+        FreeNotification(cellChecker_);
+}
+
+void TPlusStringGrid::ShowEditFrame()
+{
+    if (!editFrameWindow_ || !HandleAllocated())
+        return;
+    const TPoint base = BaseCellOf(Col(), Row());
+    const TPoint span = MergeSpanOf(Col(), Row());
+    const TRect first = CellRect(base.X, base.Y);
+    const TRect last = CellRect(base.X + std::max(0, span.X), base.Y + std::max(0, span.Y));
+    const TRect r(first.Left, first.Top, std::max(first.Right, last.Right), std::max(first.Bottom, last.Bottom));
+    if (r.Width() <= 0 || r.Height() <= 0)
+        return;
+    // a blurred, light blue rounded frame 4 pixels outside the cell, 5 at its right and bottom
+    const int w = r.Width() + 9, h = r.Height() + 9;
+    editFrameWindow_->HandleNeeded();
+    const HWND window = editFrameWindow_->Handle();
+    ShowWindow(window, SW_HIDE);
+    TBitmap mask, picture;
+    DrawRoundRectMask(&mask, w, h, 4, 5, 3);
+    picture.PixelFormat = pf24bit;
+    picture.SetSize(w, h);
+    FillRectColor(picture.Canvas(), TRect(0, 0, w, h), TColor(0xFDD397));
+    TGridAlphaMask alpha;
+    alpha.BuildFromMask(&mask, &picture, TColor(0xFFFF));
+    alpha.MaskOpacity = 230;
+    POINT at{r.Left - 4, r.Top - 4};
+    ::ClientToScreen(Handle(), &at);
+    POINT from{0, 0};
+    SIZE size{w, h};
+    BLENDFUNCTION blend{AC_SRC_OVER, 0, alpha.MaskOpacity, AC_SRC_ALPHA};
+    UpdateLayeredWindow(window, nullptr, &at, &size, alpha.Canvas()->Handle(), &from, 0, &blend, ULW_ALPHA);
+    // only the ring belongs to the window: the cell itself stays clickable
+    HRGN ring = CreateRectRgn(0, 0, w, h);
+    HRGN inner = CreateRectRgn(4, 4, 4 + r.Width(), 4 + r.Height());
+    CombineRgn(ring, ring, inner, RGN_DIFF);
+    DeleteObject(inner);
+    SetWindowRgn(window, ring, TRUE);
+    SetWindowPos(window, HWND_TOPMOST, at.x, at.y, w, h, SWP_NOACTIVATE);
+    ShowWindow(window, SW_SHOWNOACTIVATE);
+}
+
+void TPlusStringGrid::MoveEditFrame()
+{
+    if (!editFrameWindow_ || !editFrameWindow_->HandleAllocated() || !IsWindowVisible(editFrameWindow_->Handle()))
+        return;
+    ShowEditFrame();
+}
+
+void TPlusStringGrid::HideEditFrame()
+{
+    if (editFrameWindow_ && editFrameWindow_->HandleAllocated())
+        ShowWindow(editFrameWindow_->Handle(), SW_HIDE);
+}
+
 // ---------------------------------------------------------------- validation
 
 bool TPlusStringGrid::ValidateCell(const String& value) { return ValidateNarrow(value); }
@@ -953,8 +1023,12 @@ bool TPlusStringGrid::ValidateNarrow(const String& value)
         if (value != EditStartText) {
             const bool advance = Navigation()->AdvanceOnEnter;
             Navigation()->AdvanceOnEnter = false;
+            if (cellChecker_ && cellChecker_->AutoCorrect)
+                s = cellChecker_->Correct(cell.X, cell.Y, s);
             if (OnCellValidate)
                 OnCellValidate(this, cell.X, cell.Y, s, valid);
+            if (cellChecker_ && cellChecker_->AutoMarkError)
+                s = cellChecker_->MarkError(cell.X, cell.Y, s);
             Navigation()->AdvanceOnEnter = advance;
             if (valid) {
                 SetCellText(cell.X, cell.Y, s);
@@ -988,6 +1062,7 @@ bool TPlusStringGrid::ValidateNarrow(const String& value)
     if (valid) {
         LastValidationPassed = true;
         EditStartText = GetRawCell(cell.X, cell.Y);
+        HideEditFrame();
     }
     ValidatedText = s;
     validating_ = false;

@@ -8,6 +8,7 @@
 #include "platform/win/SpreadsheetAutomation.h"
 
 #include <cmath>
+#include <fstream>
 #include <filesystem>
 
 namespace {
@@ -459,6 +460,18 @@ void TPlusStringGrid::ImportExcelWorkbook(const String& fileName, const String& 
         CellsChanged(TRect(0, 0, ColCount(), RowCount()));
     };
     try {
+        // a workbook is either a binary one (a compound file) or a zip archive of XML parts;
+        // anything else (a text file named .xls, say) is told so
+        if (std::ifstream in{fileName, std::ios::binary}) {
+            char head[8] = {};
+            in.read(head, sizeof head);
+            const std::string bytes(head, size_t(in.gcount()));
+            const bool zip = bytes.size() >= 4 && bytes.compare(0, 2, "PK") == 0 &&
+                             ((bytes[2] == 3 && bytes[3] == 4) || (bytes[2] == 5 && bytes[3] == 6));
+            if (!zip && !IsCompoundFile(bytes))
+                throw EOleException("Workbook cannot be read: " + fileName +
+                                    " is not a workbook (neither a binary .xls nor an .xlsx file)");
+        }
         TSpreadsheetWorkbook* book = app->OpenWorkbook(fileName);
         TSpreadsheetSheet* sheet = nullptr;
         if (!sheetName.empty()) {

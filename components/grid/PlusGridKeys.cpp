@@ -2,6 +2,7 @@
 // navigation. The framework grid still does the plain cell movement; the grid adds its rules
 // before and after it. Every move ends on the base cell of a merged range.
 #include "components/grid/PlusGrid.h"
+#include "components/grid/PlusGridSearchPanel.h"
 
 #include "platform/framework/Forms.h"
 #include "platform/framework/StdCtrls.h"
@@ -135,6 +136,8 @@ void TPlusStringGrid::WMKeyDown(TMessage& m)
         SetOptions(Options() + TGridOptions{goEditing});
         ShowInplaceEditor();
     }
+    if (key == 'F' && ctrl && searchFooter_->Visible() && searchPanel_ && searchPanel_->Edit->CanFocus())
+        searchPanel_->Edit->SetFocus();
     if (enterOrF2 && Options().Contains(goEditing) && !CanEditCellAt(Col(), Row())) {
         endConsumed();
         return;

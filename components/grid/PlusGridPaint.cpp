@@ -471,6 +471,13 @@ void TPlusStringGrid::DrawCellText(TCanvas* canvas, int col, int row, TRect rect
             }
             canvas->RequiredState();
             RECT wr = tr;
+            // wrapped lines are drawn whole: a line the cell has no room for is left out, not
+            // cut through its letters (the first line always shows)
+            if (multiLine) {
+                const int lineHeight = std::max(1, canvas->TextHeight("Wg"));
+                const int lines = std::max(1, (tr.Bottom - tr.Top) / lineHeight);
+                wr.bottom = std::min<LONG>(wr.bottom, tr.Top + lines * lineHeight);
+            }
             ::DrawText(canvas->Handle(), text, &wr, flags);
         }
         if (outerClip) {

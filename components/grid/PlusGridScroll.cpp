@@ -5,6 +5,7 @@
 // The grid's scroll bars count rows and columns: a bar's position is the top row (left column)
 // itself, from FixedRows (FixedCols) to the last top row that still fills the window.
 #include "components/grid/PlusGrid.h"
+#include "components/grid/asgcheck.h"
 
 #include "platform/framework/ExtCtrls.h"
 #include "platform/framework/Forms.h"
@@ -512,6 +513,7 @@ void TPlusStringGrid::DoUpdateColumnSize2(int col, int& width)
 void TPlusStringGrid::TopLeftChanged()
 {
     TBaseGrid::TopLeftChanged();
+    MoveEditFrame();
     ScrollBarsUpdated();
     UpdateCellControls(false);
     if (SelectionRectangle() && Selection().Bottom > Selection().Top)
@@ -548,6 +550,10 @@ void TPlusStringGrid::Notification(TComponent* component, TOperation operation)
     if (operation == opRemove) {
         if (GridImages && component == static_cast<TComponent*>(GridImages))
             GridImages = nullptr;
+        if (cellChecker_ && component == static_cast<TComponent*>(cellChecker_))
+            cellChecker_ = nullptr;
+        if (editFrameWindow_ && component == static_cast<TComponent*>(editFrameWindow_))
+            editFrameWindow_ = nullptr;
         if (!destroying_ && syncGrid_ && syncGrid_->Grid() && component == syncGrid_->Grid())
             syncGrid_->SetGrid(nullptr);
     }

@@ -1005,6 +1005,11 @@ String ReadLine(TStream* stream)
 
 // The most rows a text stream may give the grid (its cells are stored only once written).
 constexpr int kMaxTextRows = 10000000;
+// A declared area up to this many cells is taken from any stream; a larger one needs room for
+// the width lines of its columns, and no stream gives more than the most cells below.
+constexpr int64_t kFreeTextCells = 65536;
+constexpr int64_t kMinWidthLine = 8;
+constexpr int64_t kMaxTextCells = 100000000;
 
 } // namespace
 
@@ -1044,6 +1049,14 @@ void TPlusStringGrid::ReadTextCellStream(TStream* stream)
             // the size is checked before the grid grows to it
             if (cols < 0 || rows < 0 || cols > kMaxStreamExtent - firstCol || rows > kMaxTextRows - firstRow)
                 throw EReadError("Invalid stream format");
+            // a large grid must be backed by the stream: the writer gives every column a width
+            // line ("cw 0,0" and its line end at the least)
+            const int64_t cells = int64_t(cols) * rows;
+            const int64_t left = stream->Size() - stream->Position();
+            if (cells > kFreeTextCells && (int64_t(cols) * kMinWidthLine > left || cells > kMaxTextCells))
+                throw EReadError("Invalid stream format: its size line declares " + std::to_string(cols) + " x " +
+                                 std::to_string(rows) + " cells, more than its " + std::to_string(left) +
+                                 " remaining bytes describe");
             SetColCount(cols + firstCol);
             SetRowCount(rows + firstRow);
         }

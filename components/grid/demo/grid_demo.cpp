@@ -2,9 +2,15 @@
 // progress bars, ratings, shapes), hidden rows, grouping by a column, and a CSV file.
 //   grid_demo [file.csv] [--screenshot file.png] [--grouped]
 // A CSV file given on the command line is shown instead of the sample data (first line as
-// the header row; fields separated by commas or semicolons, double quotes around a field).
+// the header row; fields separated by commas or semicolons, double quotes around a field), ready
+// for the everyday paths: cells edit in place (typing, F2), Ctrl+C/X/V, Ctrl+Insert,
+// Shift+Insert and Shift+Delete use the system clipboard, a click on a header sorts by its
+// column, the button at a header's right end filters the column by one of its values, and
+// Ctrl+F or the Search button shows the search footer (Return finds the next hit, Highlight
+// marks them all).
 // With --screenshot the window is drawn into the file and the program ends.
 #include "components/grid/PlusGrid.h"
+#include "components/grid/PlusGridSearchPanel.h"
 #include "platform/win/WinLook.h"
 
 #include "platform/framework/Forms.h"
@@ -164,6 +170,25 @@ int main(int argc, char** argv)
             return 1;
         }
         form->SetCaption(String("String grid: ") + csv);
+        // the user's own data: edit, copy and paste, sort, filter and search it
+        grid->SetOptions(grid->Options() - TGridOptions{goRowSelect} + TGridOptions{goEditing});
+        grid->Navigation()->AllowClipboardShortCuts = true;
+        grid->SortSettings()->Show = true;
+        grid->SetFilterDropDownAuto(true);
+        TSearchFooter* footer = grid->SearchFooter();
+        footer->SetFindNextCaption("Find &next");
+        footer->SetFindPrevCaption("Find &previous");
+        footer->SetHighLightCaption("Highlight");
+        footer->SetMatchCaseCaption("Match case");
+        footer->SetHintClose("Close");
+        grid->OnKeyDown = [grid](TObject*, WORD& key, TShiftState shift) {
+            if (key == 'F' && shift.Contains(ssCtrl)) {
+                grid->SearchFooter()->SetVisible(true);
+                if (TSearchPanel* panel = grid->SearchPanel())
+                    panel->Edit->SetFocus();
+                key = 0;
+            }
+        };
     } else {
         FillSample(grid);
         grid->SortSettings()->Show = true;
@@ -181,17 +206,31 @@ int main(int argc, char** argv)
         b->SetCaption(caption);
         b->OnClick = [action](TObject*) { action(); };
     };
-    button(8, 140, "Group by region", [grid] { grid->GroupRowsByColumn(1); });
-    button(156, 90, "Ungroup", [grid] { grid->Ungroup(); });
-    button(254, 130, "Hide rows 3-5", [grid] { grid->HideRows(3, 5); });
-    button(392, 120, "Show all rows", [grid] { grid->UnhideAllRows(); });
-    button(520, 140, "Contract groups", [grid] { grid->ContractAllNodes(); });
-    button(668, 124, "Expand groups", [grid] { grid->ExpandAllNodes(); });
-    if (grouped && !csv) {
-        grid->GroupRowsByColumn(1);
-        grid->ContractNode(grid->FixedRows() + 5);
+    if (csv) {
+        button(8, 100, "Search", [grid] {
+            grid->SearchFooter()->SetVisible(!grid->SearchFooter()->Visible());
+            if (TSearchPanel* panel = grid->SearchPanel(); panel && panel->Visible())
+                panel->Edit->SetFocus();
+        });
+        button(116, 120, "Clear filter", [grid] {
+            grid->SetFilterActive(false);
+            grid->Filter()->Clear();
+            grid->Invalidate();
+        });
+        grid->SetSelection(TGridRect{1, 1, 1, 1});
+    } else {
+        button(8, 140, "Group by region", [grid] { grid->GroupRowsByColumn(1); });
+        button(156, 90, "Ungroup", [grid] { grid->Ungroup(); });
+        button(254, 130, "Hide rows 3-5", [grid] { grid->HideRows(3, 5); });
+        button(392, 120, "Show all rows", [grid] { grid->UnhideAllRows(); });
+        button(520, 140, "Contract groups", [grid] { grid->ContractAllNodes(); });
+        button(668, 124, "Expand groups", [grid] { grid->ExpandAllNodes(); });
+        if (grouped) {
+            grid->GroupRowsByColumn(1);
+            grid->ContractNode(grid->FixedRows() + 5);
+        }
+        grid->SetSelection(TGridRect{1, 3, 7, 3});
     }
-    grid->SetSelection(TGridRect{1, 3, 7, 3});
 
     if (screenshot) {
         form->Show();

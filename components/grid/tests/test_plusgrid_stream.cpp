@@ -421,6 +421,45 @@ TEST(PlusGridStream, TextStreamWritesSizeWidthsAndCells)
     }
 }
 
+TEST(PlusGridStream, TextStreamWhoseSizeLineOutgrowsItsBytesLeavesTheGridAsItWas)
+{
+    // 90 bytes whose first line declares 321 x 2,111,140 cells
+    String bytes = "321,2111140\r\n";
+    while (bytes.size() < 90)
+        bytes += "0,0,x\r\n";
+    bytes.resize(90);
+    StreamFixture g;
+    g.grid->SetCells(1, 1, "kept");
+    TMemoryStream stream;
+    stream.WriteBuffer(bytes.data(), long(bytes.size()));
+    stream.SetPosition(0);
+    try {
+        g.grid->ReadTextCellStream(&stream);
+        ADD_FAILURE() << "no error";
+    } catch (const EReadError& e) {
+        EXPECT_EQ(String(e.Message()),
+                  "Invalid stream format: its size line declares 321 x 2111140 cells, more than its 77 remaining bytes "
+                  "describe");
+    }
+    EXPECT_EQ(g.grid->ColCount(), 6);
+    EXPECT_EQ(g.grid->RowCount(), 8);
+    EXPECT_EQ(g.grid->Cells(1, 1), "kept");
+
+    // what the grid itself writes for a large empty grid is read back whole
+    StreamFixture big;
+    big.grid->SetColCount(300);
+    big.grid->SetRowCount(3000);
+    big.grid->SetCells(299, 2999, "corner");
+    TMemoryStream written;
+    big.grid->WriteTextCellStream(&written);
+    written.SetPosition(0);
+    StreamFixture back;
+    back.grid->ReadTextCellStream(&written);
+    EXPECT_EQ(back.grid->ColCount(), 300);
+    EXPECT_EQ(back.grid->RowCount(), 3000);
+    EXPECT_EQ(back.grid->Cells(299, 2999), "corner");
+}
+
 TEST(PlusGridStream, TextStreamStopsAtAForeignLineAndRefusesBadNumbers)
 {
     struct Case {

@@ -3,6 +3,7 @@
 // clipboard, the header's filter drop-down and the search footer.
 #include "components/grid/PlusGrid.h"
 #include "components/grid/PlusGridSearchPanel.h"
+#include "components/grid/asgcheck.h"
 #include "components/grid/tests/GridInputFixture.h"
 
 #include "platform/framework/Forms.h"
@@ -106,6 +107,12 @@ protected:
         return w ? w : grid->Host();
     }
     void Key(Qt::Key key, Qt::KeyboardModifiers mods = Qt::NoModifier) { QTest::keyClick(Target(), key, mods); }
+    // Each character goes where the focus is then (the first one opens the cell's editor).
+    void Type(const char* text)
+    {
+        for (const char* p = text; *p; ++p)
+            QTest::keyClick(Target(), *p);
+    }
     // A click on a cell that is not the current one: it selects the cell (a click on the
     // current cell of an editable grid would open the editor).
     void Click(int col, int row)
@@ -342,7 +349,8 @@ TEST_F(GridUserPaths, TheSearchFooterFindsAndHighlightsEveryHit)
     EXPECT_EQ(panel->Height(), 32);
     EXPECT_EQ(panel->Top() + panel->Height(), grid->ClientHeight()) << "docked at the bottom";
 
-    panel->Edit->SetFocus();
+    QTest::keyClick(grid->Host(), Qt::Key_F, Qt::ControlModifier);
+    ASSERT_TRUE(panel->Edit->Focused()) << "Ctrl+F on the grid goes to the footer's edit";
     QTest::keyClicks(panel->Edit->Host(), "x");
     EXPECT_EQ(grid->Row(), 3) << "typing finds the first hit";
     EXPECT_EQ(grid->Col(), 3);
@@ -371,6 +379,107 @@ TEST_F(GridUserPaths, TheSearchFooterFindsAndHighlightsEveryHit)
     QApplication::processEvents();
     EXPECT_FALSE(panel->Host()->isVisible());
     EXPECT_EQ(grid->Cells(3, 1), "n1") << "closing the footer takes its marks away";
+}
+
+// ---------------------------------------------------------------- editing
+
+// Corrects by upper-casing and marks a text holding "X" as an error.
+class ShoutingChecker : public TPlusStringGridCheck {
+public:
+    using TPlusStringGridCheck::TPlusStringGridCheck;
+    String Correct(int, int, const String& value) override { return UpperCase(value); }
+    String MarkError(int, int, const String& value) override
+    {
+        return value.find('X') != String::npos ? "<e>" + value + "</e>" : value;
+    }
+};
+
+TEST_F(GridUserPaths, TheCellCheckerCorrectsAndMarksWhatIsTyped)
+{
+    grid->SetOptions(grid->Options() + TGridOptions{goEditing});
+    struct Case {
+        bool correct, mark;
+        const char* typed;
+        const char* stored;
+    } cases[] = {
+        {false, false, "ab", "ab"},
+        {true, false, "cd", "CD"},
+        {false, true, "ef", "ef"},
+        {false, true, "Xg", "<e>Xg</e>"},
+        {true, true, "xh", "<e>XH</e>"},
+    };
+    auto* checker = new ShoutingChecker(form.get());
+    grid->SetCellChecker(checker);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.typed);
+        checker->AutoCorrect = c.correct;
+        checker->AutoMarkError = c.mark;
+        Click(2, 2);
+        Type(c.typed);
+        Key(Qt::Key_Return);
+        EXPECT_EQ(grid->Cells(2, 2), c.stored);
+    }
+    delete checker;
+    EXPECT_EQ(grid->CellChecker(), nullptr) << "a freed checker is dropped";
+    Click(2, 2);
+    Type("ij");
+    Key(Qt::Key_Return);
+    EXPECT_EQ(grid->Cells(2, 2), "ij");
+}
+
+TEST_F(GridUserPaths, TheEditFrameSurroundsTheCellBeingEdited)
+{
+    grid->SetOptions(grid->Options() + TGridOptions{goEditing});
+    TGridFocusWindow* frame = grid->EditFrameWindow();
+    ASSERT_NE(frame, nullptr);
+    Click(2, 2);
+    Key(Qt::Key_F2);
+    EXPECT_FALSE(frame->HandleAllocated() && frame->Host()->isVisible()) << "only with the focus helper on";
+    Key(Qt::Key_Escape);
+
+    grid->FocusHelper()->Enabled = true;
+    Click(3, 4);
+    Key(Qt::Key_F2);
+    ASSERT_TRUE(frame->HandleAllocated());
+    EXPECT_TRUE(frame->Host()->isVisible());
+    const TRect cell = grid->CellRect(3, 4);
+    const QPoint corner = grid->Host()->mapToGlobal(QPoint(cell.Left - 4, cell.Top - 4));
+    EXPECT_EQ(frame->Host()->geometry(), QRect(corner, QSize(cell.Width() + 9, cell.Height() + 9)));
+    EXPECT_FALSE(frame->Host()->mask().contains(QPoint(4 + cell.Width() / 2, 4 + cell.Height() / 2)))
+        << "the cell itself stays clickable";
+    Type("z");
+    Key(Qt::Key_Return);
+    EXPECT_EQ(grid->Cells(3, 4), "z");
+    EXPECT_FALSE(frame->Host()->isVisible()) << "the frame goes with the edit";
+}
+
+// ---------------------------------------------------------------- drawing
+
+TEST_F(GridUserPaths, WrappedTextShowsWholeLinesOnly)
+{
+    TBitmap measure;
+    measure.SetSize(1, 1);
+    measure.Canvas()->Font->Assign(grid->Font());
+    const int line = measure.Canvas()->TextHeight("Wg");
+    // room for one line and a half
+    grid->SetRowHeights(2, grid->XYOffset.Y + line + line / 2 + 2);
+    grid->SetColWidths(2, 70);
+    grid->SetCells(2, 2, "Wig wag wig wag wig wag");
+    grid->SetRow(5);
+    grid->Repaint();
+    const QImage image = grid->Host()->grab().toImage();
+    const TRect r = grid->CellRect(2, 2);
+    auto darkIn = [&](int top, int bottom) {
+        int dark = 0;
+        for (int y = top; y < bottom; ++y)
+            for (int x = r.Left + 1; x < r.Right - 1; ++x)
+                if (qGray(image.pixel(x, y)) < 100)
+                    ++dark;
+        return dark;
+    };
+    const int textTop = r.Top + grid->XYOffset.Y;
+    EXPECT_GT(darkIn(textTop, textTop + line), 10) << "the first line shows";
+    EXPECT_EQ(darkIn(textTop + line, r.Bottom - 1), 0) << "no part of the second line";
 }
 
 } // namespace

@@ -144,21 +144,28 @@ TEST(Workbook, UnreadableWorkbooksRaiseAndLeaveTheGridUnchanged)
     const struct {
         const char* name;
         std::string bytes;
+        const char* file;
         const char* sheet;
-        const char* message;
+        const char* message; // the start of the message, then what it must hold
+        const char* holds;
     } cases[] = {
-        {"not a zip", "just text", "", "Workbook cannot be read: the file is not a zip archive"},
-        {"truncated", truncated, "", "Workbook cannot be read"},
-        {"missing sheet", SmallWorkbook(), "Nope", "Excel worksheet Nope not found"},
+        {"text named .xlsx", "just text", "book.xlsx", "", "Workbook cannot be read: ",
+         "book.xlsx is not a workbook (neither a binary .xls nor an .xlsx file)"},
+        {"text named .xls", "a;b\r\n1;2\r\n", "book.xls", "", "Workbook cannot be read: ",
+         "book.xls is not a workbook (neither a binary .xls nor an .xlsx file)"},
+        {"empty", "", "book.xls", "", "Workbook cannot be read: ", "is not a workbook"},
+        {"truncated", truncated, "book.xlsx", "", "Workbook cannot be read", ""},
+        {"missing sheet", SmallWorkbook(), "book.xlsx", "Nope", "Excel worksheet Nope not found", ""},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         WorkbookFixture f;
         try {
-            f.grid->ImportExcelWorkbook(f.Write(c.bytes), c.sheet);
+            f.grid->ImportExcelWorkbook(f.Write(c.bytes, c.file), c.sheet);
             ADD_FAILURE() << "no error";
         } catch (const Exception& e) {
             EXPECT_EQ(String(e.Message()).rfind(c.message, 0), 0u) << e.Message();
+            EXPECT_NE(String(e.Message()).find(c.holds), String::npos) << e.Message();
         }
         EXPECT_EQ(f.grid->Cells(0, 0), "before");
         EXPECT_EQ(f.grid->ColCount(), 2);
