@@ -175,6 +175,10 @@ int main(int argc, char** argv)
         grid->Navigation()->AllowClipboardShortCuts = true;
         grid->SortSettings()->Show = true;
         grid->SetFilterDropDownAuto(true);
+        // columns as wide as their texts, header buttons included (measuring a big file's every
+        // cell would keep its user waiting)
+        if (grid->RowCount() <= 5000)
+            grid->AutoSizeColumns(false, 30);
         TSearchFooter* footer = grid->SearchFooter();
         footer->SetFindNextCaption("Find &next");
         footer->SetFindPrevCaption("Find &previous");
