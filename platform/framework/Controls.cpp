@@ -1289,6 +1289,13 @@ void TControl::SetParent(TWinControl* parent)
         parent_->Realign();
 }
 
+void TControl::SetName(const String& name)
+{
+    TComponent::SetName(name);
+    if (host_)
+        host_->setObjectName(ToQString(name));
+}
+
 int TControl::Left() const { return host_ ? host_->x() - (parent_ ? parent_->ClientOffset().X : 0) : 0; }
 int TControl::Top() const { return host_ ? host_->y() - (parent_ ? parent_->ClientOffset().Y : 0) : 0; }
 int TControl::Width() const { return host_ ? host_->width() : 0; }

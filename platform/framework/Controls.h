@@ -253,6 +253,8 @@ public:
     String ClassName() const override { return "TControl"; }
 
     QWidget* Host() const { return host_; }
+    // The window carries the control's name as its object name (tests find controls by it).
+    void SetName(const String& name) override;
 
     TWinControl* Parent() const { return parent_; }
     virtual void SetParent(TWinControl* parent);

@@ -99,6 +99,9 @@ TFileDialogInterceptor* currentFileInterceptor = nullptr;
 
 bool ShowsDialogs()
 {
+    // a journey driver answers the dialogs on a screen-less platform as a person would
+    if (QCoreApplication::instance() && QCoreApplication::instance()->property("quelmDrivenWindows").toBool())
+        return true;
     const QString platform = QGuiApplication::platformName();
     return platform != "offscreen" && platform != "minimal";
 }
