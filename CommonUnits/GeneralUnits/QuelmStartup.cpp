@@ -37,7 +37,16 @@ int RunStartup(int& argc, char** argv)
 {
     TQApplication app(argc, argv);
     ApplyStandardLook();
-    return StartApplication();
+    int status = StartApplication();
+    // The windows and the data module go while the application object, the database connection
+    // and its driver are all still there (not among the application's last clean-up routines).
+    try {
+        Application->DestroyComponents();
+    } catch (...) {
+        Application->HandleException(nullptr);
+        status = 1;
+    }
+    return status;
 }
 
 int StartApplication()

@@ -1,5 +1,7 @@
 #include "CommonUnits/GeneralUnits/dmQuelm_Unit.h"
 
+#include <algorithm>
+
 #include "CommonUnits/GeneralUnits/TDBConnector_Unit.h"
 #include "CommonUnits/GeneralUnits/TQuelmIniFile_Unit.h"
 #include "CommonUnits/GeneralUnits/TVersionInfo_Unit.h"
@@ -225,6 +227,7 @@ TdmQuelm::~TdmQuelm()
 {
     DataModuleDestroy(this);
     DisconnectEvents();
+    CloseTablesDetailsFirst();
     // Tables before data sources before the connection: each detaches from what it uses.
     tables_.clear();
     dataSources_.clear();
@@ -234,6 +237,40 @@ TdmQuelm::~TdmQuelm()
         dmQuelm = nullptr;
         SetDatabaseFileNameSource(nullptr);
         SetDatabaseVersionSource(nullptr);
+    }
+}
+
+void TdmQuelm::CloseTablesDetailsFirst() noexcept
+{
+    // A table closes once no open table takes it as its master, so that no detail reloads for a
+    // master that closes; what cannot close cleanly is dropped with its table.
+    std::vector<TTable*> open;
+    for (const auto& table : tables_)
+        if (table->Active())
+            open.push_back(table.get());
+    while (!open.empty()) {
+        std::vector<TTable*> still;
+        for (TTable* table : open) {
+            const bool isMaster = std::any_of(open.begin(), open.end(), [table](TTable* other) {
+                return other != table && other->MasterSource() && other->MasterSource()->DataSet() == table;
+            });
+            if (isMaster)
+                still.push_back(table);
+            else {
+                try {
+                    table->Close();
+                } catch (...) {
+                }
+            }
+        }
+        if (still.size() == open.size()) { // a ring of masters: close them as they come
+            try {
+                still.front()->Close();
+            } catch (...) {
+            }
+            still.erase(still.begin());
+        }
+        open = std::move(still);
     }
 }
 

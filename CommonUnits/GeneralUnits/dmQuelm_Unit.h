@@ -18,6 +18,8 @@ class TdmQuelm : public TComponent {
 public:
     explicit TdmQuelm(TComponent* owner);
     ~TdmQuelm() override;
+    // Closes every table, each after the tables that take it as their master.
+    void CloseTablesDetailsFirst() noexcept;
     void AfterConstruction() override;
 
     // The connection and the query of the module.

@@ -439,9 +439,17 @@ TDataSource::~TDataSource()
     OnStateChange = nullptr;
     OnDataChange = nullptr;
     OnUpdateData = nullptr;
-    SetDataSet(nullptr);
-    for (TDataLink* link : std::vector<TDataLink*>(links_))
-        link->SetDataSource(nullptr);
+    // the links follow as far as they can: a destructor does not throw
+    try {
+        SetDataSet(nullptr);
+    } catch (...) {
+    }
+    for (TDataLink* link : std::vector<TDataLink*>(links_)) {
+        try {
+            link->SetDataSource(nullptr);
+        } catch (...) {
+        }
+    }
 }
 
 void TDataSource::SetDataSet(TDataSet* dataSet)
@@ -697,8 +705,14 @@ TDataSet::TDataSet() = default;
 
 TDataSet::~TDataSet()
 {
-    for (TDataSource* source : std::vector<TDataSource*>(sources_))
-        source->SetDataSet(nullptr);
+    // The sources lose their data set; what follows them (a detail that reloads) may fail, and a
+    // destructor does not throw: a link that could not follow keeps what it showed.
+    for (TDataSource* source : std::vector<TDataSource*>(sources_)) {
+        try {
+            source->SetDataSet(nullptr);
+        } catch (...) {
+        }
+    }
 }
 
 void TDataSet::SetActive(bool active)

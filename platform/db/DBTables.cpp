@@ -633,6 +633,8 @@ TTable::TTable() : masterLink_(std::make_unique<MasterLink>(this)) {}
 
 TTable::~TTable()
 {
+    // a table that goes away does not reload for its master
+    destroying_ = true;
     masterLink_->SetDataSource(nullptr);
 }
 
@@ -672,7 +674,7 @@ std::vector<Variant> TTable::MasterValues() const
 
 void TTable::MasterChanged(bool force)
 {
-    if (!Active())
+    if (!Active() || destroying_)
         return;
     const std::vector<Variant> values = MasterValues();
     if (!force && values.size() == appliedMaster_.size()) {

@@ -194,6 +194,7 @@ private:
     std::unique_ptr<MasterLink> masterLink_;
     std::vector<Variant> appliedMaster_;
     String tableSql_; // the table's name as the database spells it
+    bool destroying_ = false;
 };
 
 class TParam : public TObject {
