@@ -162,12 +162,10 @@ bool TPlusStringGrid::HasSpinEdit(int col, int row)
 namespace {
 
 // A value with a blank inside is offered by its text and filtered on the quoted text.
-void AddFilterValue(TStringList& list, const String& text)
+// A value as the filter list holds it: a value with a blank is matched as a quoted phrase.
+String FilterListEntry(const String& text)
 {
-    if (text.find(' ') != String::npos)
-        list.Add(text + "=\"" + text + "\"");
-    else
-        list.Add(text);
+    return text.find(' ') != String::npos ? text + "=\"" + text + "\"" : text;
 }
 
 } // namespace
@@ -176,15 +174,30 @@ bool TPlusStringGrid::BuildColumnFilterList(int col)
 {
     filterValues_->Clear();
     if (filterDropDownAuto_ && col >= FixedCols()) {
-        filterValues_->SetSorted(true);
+        // the column's distinct values in order, the first of values equal but for case kept:
+        // one sort of them all, so that a column of a million different values lists at once
+        std::vector<String> values;
+        values.reserve(size_t(std::max(0, RowCount() - fixedFooters_ - FixedRows())) + hiddenRows_.size());
         for (int r = FixedRows(); r <= RowCount() - fixedFooters_ - 1; ++r)
-            AddFilterValue(*filterValues_, Trim(GetCellText(col, r)));
+            values.push_back(FilterListEntry(Trim(GetCellText(col, r))));
         for (const TGridItem* item : hiddenRows_)
-            AddFilterValue(*filterValues_, col >= 0 && col < item->Items->Count() ? item->Items->Strings(col)
-                                                                                   : String());
+            values.push_back(
+                FilterListEntry(col >= 0 && col < item->Items->Count() ? item->Items->Strings(col) : String()));
+        const bool matchCase = filterValues_->CaseSensitive;
+        auto compare = [matchCase](const String& a, const String& b) {
+            return matchCase ? CompareStr(a, b) : CompareText(a, b);
+        };
+        std::stable_sort(values.begin(), values.end(),
+                         [&](const String& a, const String& b) { return compare(a, b) < 0; });
+        values.erase(std::unique(values.begin(), values.end(),
+                                 [&](const String& a, const String& b) { return compare(a, b) == 0; }),
+                     values.end());
         filterValues_->SetSorted(false);
+        filterValues_->SetCapacity(int(values.size()) + 1);
         if (!FilterDropDownClear.empty())
-            filterValues_->Insert(0, FilterDropDownClear);
+            filterValues_->Add(FilterDropDownClear);
+        for (const String& v : values)
+            filterValues_->Add(v);
     }
     if (OnGetColumnFilter)
         OnGetColumnFilter(this, col, filterValues_.get());

@@ -179,6 +179,8 @@ int main(int argc, char** argv)
         // cell would keep its user waiting)
         if (grid->RowCount() <= 5000)
             grid->AutoSizeColumns(false, 30);
+        else // room for the row numbers
+            grid->SetColWidths(0, 16 + 8 * int(std::to_string(grid->RowCount()).size()));
         TSearchFooter* footer = grid->SearchFooter();
         footer->SetFindNextCaption("Find &next");
         footer->SetFindPrevCaption("Find &previous");

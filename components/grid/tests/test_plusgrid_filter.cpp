@@ -180,6 +180,19 @@ TEST(Filter, DropDownPickFiltersAndAllRemovesTheCondition)
     EXPECT_EQ(f.grid->FilterDropDownRow(), 0);
 }
 
+TEST(Filter, TheDropDownListsEachValueOnceInOrderWithHiddenRows)
+{
+    FilterFixture f;
+    f.grid->SetFilterDropDownAuto(true);
+    const V names = {"pear", "Pear", " apple ", "PEAR", "apple pie", ""};
+    for (size_t i = 0; i < names.size(); ++i)
+        f.grid->SetCells(1, int(i) + 1, names[i]);
+    f.grid->HideRows(5, 5); // "apple pie" is listed from its hidden row
+    ASSERT_TRUE(f.grid->BuildColumnFilterList(1));
+    EXPECT_EQ(f.grid->FilterValues()->Lines(), (V{"(All)", "", "apple", "apple pie=\"apple pie\"", "pear"}))
+        << "values equal but for case are listed once, as first met";
+}
+
 TEST(Filter, SortingTheFilteredRowsThenRemovingTheFilterKeepsEveryRow)
 {
     FilterFixture f;
