@@ -686,10 +686,53 @@ int TBaseGrid::FixedRowsHeight() const
     return h;
 }
 
+bool TBaseGrid::CellOutOfView(int col, int row) const
+{
+    if (col < 0 || row < 0 || col >= ColCount() || row >= RowCount())
+        return true;
+    const int lw = TCustomGrid::GridLineWidth();
+    // the first scrolled row (column) whose start lies at or past the client's end and every
+    // one after it are out of view; only the rows between the top row and this one are walked
+    if (row >= TCustomGrid::FixedRows()) {
+        if (row < TopRow())
+            return true;
+        const int limit = RowsClientHeight();
+        int y = 0;
+        for (int i = 0; i < TCustomGrid::FixedRows(); ++i)
+            y += RowHeights(i) + lw;
+        for (int r = TopRow(); r <= row; ++r) {
+            if (y >= limit)
+                return true;
+            y += RowHeights(r) + lw;
+        }
+    }
+    if (col >= TCustomGrid::FixedCols()) {
+        if (col < LeftCol())
+            return true;
+        const int limit = ClientWidth();
+        int x = 0;
+        for (int i = 0; i < TCustomGrid::FixedCols(); ++i)
+            x += ColWidths(i) + lw;
+        for (int c = LeftCol(); c <= col; ++c) {
+            if (x >= limit)
+                return true;
+            x += ColWidths(c) + lw;
+        }
+    }
+    return false;
+}
+
 void TBaseGrid::InvalidateCell(int col, int row)
 {
     if (!Handle())
         return;
+    // a cell that is not part of a merged range and holds no control shows only inside its own
+    // rectangle: out of view, it has nothing to repaint (filling many rows stays cheap)
+    if (CellOutOfView(col, row)) {
+        const TCellProperties* record = CellProperties(col, row);
+        if (!record || (record->CellSpanX == -1 && record->CellSpanY == -1 && !record->Control))
+            return;
+    }
     const RECT r = MergedCellRect(col, row);
     InvalidateRect(Handle(), &r, TRUE);
 }

@@ -193,6 +193,8 @@ public:
     int FixedColsWidth() const;
     int FixedRowsHeight() const;
     void InvalidateCell(int col, int row) override;
+    // Whether the cell lies outside the grid or outside the scrolled part that is shown.
+    bool CellOutOfView(int col, int row) const;
     void SnapToBaseCell();
 
     // ---- virtual hooks
