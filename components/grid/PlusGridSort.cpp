@@ -17,7 +17,6 @@
 
 #include <algorithm>
 #include <charconv>
-#include <map>
 #include <numeric>
 
 // ---------------------------------------------------------------- TSortSettings
@@ -191,6 +190,7 @@ int Compare3(const T& a, const T& b)
 // Ranks of the classes a key can fall in; lower ranks sort first (ascending).
 enum : uint8_t { rkEmpty = 0, rkCheck = 1, rkNumber = 2, rkDate = 3, rkTime = 4, rkText = 5 };
 
+// A key as it is built.
 struct TSortKey {
     uint8_t rank = rkText;
     bool empty = false; // the text the style compares is empty (blank placement)
@@ -198,6 +198,16 @@ struct TSortKey {
     String text;   // compared byte-wise (or by the event for ssCustom)
     String second; // tie-breaker of the locale styles
     WideString wide;
+};
+
+// A key as it is kept: the class, the number and, for a key that compares texts, the index of
+// its texts in the column's text tables (texts of numbers and empty cells are not kept).
+struct TStoredSortKey {
+    double value = 0;
+    uint32_t texts = 0; // 1-based; 0: none
+    uint8_t rank = rkText;
+    bool empty = false;
+    bool built = false;
 };
 
 // The keys and the comparison of one column for one sort (or one public comparison).
@@ -215,17 +225,63 @@ public:
                 grid_.OnRawCompare(&grid_, col, row1, row2, res);
             return Sign(res);
         }
-        const TSortKey& a = KeyOf(c, col, row1);
-        const TSortKey& b = KeyOf(c, col, row2);
-        int r = CompareKeys(c, a, b);
+        const TStoredSortKey a = KeyOf(c, col, row1);
+        const TStoredSortKey b = KeyOf(c, col, row2);
+        return CompareStored(c, a, b, direction);
+    }
+
+    // The stable order of rows first..first+count-1 by the column (ascending when target is 1,
+    // descending when -1) and, with Full, by the columns after it on ties.
+    std::vector<int> OrderByColumn(int col, int target)
+    {
         const TSortSettings& s = *grid_.SortSettings();
-        if (s.IgnoreBlanks && a.empty != b.empty) {
-            const bool firstBlank = a.empty;
-            r = (firstBlank == (s.BlankPos == blFirst)) ? -1 : 1;
-            if (direction == 1)
-                r = -r;
+        const BYTE direction = s.Direction == sdDescending ? 1 : 0;
+        const bool full = s.Full;
+        auto byRows = [&](int a, int b) { return target * CompareByColumn(col, a, b); };
+        if (col >= grid_.ColCount() || grid_.ExcludedColumns()->HasValue(col))
+            return Order(byRows);
+        Column& c = ColumnFor(col);
+        if (c.style == ssRaw || c.style == ssCustom || c.style == ssUnicode)
+            return Order(byRows);
+        // every key is needed: built in row order, then sorted as values beside their rows
+        struct Item {
+            double value;
+            int32_t index;
+            uint8_t rank;
+            bool empty;
+        };
+        std::vector<Item> items(static_cast<size_t>(count_));
+        for (int i = 0; i < count_; ++i) {
+            const TStoredSortKey& k = KeyOf(c, col, first_ + i);
+            items[size_t(i)] = Item{k.value, i, k.rank, k.empty};
         }
-        return r;
+        const bool ignoreBlanks = s.IgnoreBlanks;
+        const int blanksFirst = s.BlankPos == blFirst ? -1 : 1;
+        auto cmp = [&](const Item& a, const Item& b) {
+            int r;
+            if (ignoreBlanks && a.empty != b.empty) {
+                r = a.empty ? blanksFirst : -blanksFirst;
+                if (direction == 1)
+                    r = -r;
+            } else if (a.rank != b.rank) {
+                r = a.rank < b.rank ? -1 : 1;
+            } else if (a.rank == rkEmpty) {
+                r = 0;
+            } else if (a.rank == rkText) {
+                r = CompareStoredTexts(c, c.keys[size_t(a.index)], c.keys[size_t(b.index)]);
+            } else {
+                r = Compare3(a.value, b.value);
+            }
+            r *= target;
+            if (r == 0 && full)
+                r = target * CompareByColumn(col + 1, first_ + a.index, first_ + b.index);
+            return r;
+        };
+        MergeSort(items, cmp);
+        std::vector<int> order(items.size());
+        for (size_t i = 0; i < items.size(); ++i)
+            order[i] = items[i].index;
+        return order;
     }
 
     int CompareByColumn(int col, int row1, int row2)
@@ -262,65 +318,121 @@ public:
     {
         std::vector<int> order(static_cast<size_t>(count_));
         std::iota(order.begin(), order.end(), 0);
-        std::vector<int> buffer(order.size());
-        // bottom-up merge sort: every index it reads lies inside the two runs it merges
-        for (size_t width = 1; width < order.size(); width *= 2) {
-            for (size_t lo = 0; lo < order.size(); lo += 2 * width) {
-                const size_t mid = std::min(lo + width, order.size());
-                const size_t hi = std::min(lo + 2 * width, order.size());
-                size_t i = lo, j = mid, k = lo;
-                while (i < mid && j < hi)
-                    buffer[k++] = cmp(first_ + order[j], first_ + order[i]) < 0 ? order[j++] : order[i++];
-                while (i < mid)
-                    buffer[k++] = order[i++];
-                while (j < hi)
-                    buffer[k++] = order[j++];
-            }
-            order.swap(buffer);
-        }
+        MergeSort(order, [&](int a, int b) { return cmp(first_ + a, first_ + b); });
         return order;
+    }
+
+    // Stable: an element moves before an earlier one only when cmp(later, earlier) < 0. Runs of
+    // a few elements are sorted by insertion first, then merged bottom-up; every index either
+    // step reads lies inside the run it works on, whatever cmp answers.
+    template <typename T, typename Cmp>
+    static void MergeSort(std::vector<T>& v, Cmp cmp)
+    {
+        const size_t n = v.size();
+        constexpr size_t kRun = 16;
+        for (size_t lo = 0; lo < n; lo += kRun) {
+            const size_t hi = std::min(lo + kRun, n);
+            for (size_t i = lo + 1; i < hi; ++i) {
+                T x = std::move(v[i]);
+                size_t j = i;
+                while (j > lo && cmp(x, v[j - 1]) < 0) {
+                    v[j] = std::move(v[j - 1]);
+                    --j;
+                }
+                v[j] = std::move(x);
+            }
+        }
+        if (n <= kRun)
+            return;
+        std::vector<T> buffer(n);
+        for (size_t width = kRun; width < n; width *= 2) {
+            for (size_t lo = 0; lo < n; lo += 2 * width) {
+                const size_t mid = std::min(lo + width, n);
+                const size_t hi = std::min(lo + 2 * width, n);
+                size_t i = lo, j = mid, k = lo;
+                // runs already in order are copied whole
+                if (mid < hi && !(cmp(v[mid], v[mid - 1]) < 0)) {
+                    std::move(v.begin() + long(lo), v.begin() + long(hi), buffer.begin() + long(lo));
+                    continue;
+                }
+                while (i < mid && j < hi)
+                    buffer[k++] = cmp(v[j], v[i]) < 0 ? std::move(v[j++]) : std::move(v[i++]);
+                while (i < mid)
+                    buffer[k++] = std::move(v[i++]);
+                while (j < hi)
+                    buffer[k++] = std::move(v[j++]);
+            }
+            v.swap(buffer);
+        }
     }
 
 private:
     struct Column {
-        bool ready = false;
         TSortStyle style = ssAutomatic;
         String prefix, suffix;
-        std::vector<TSortKey> keys; // by row - first_, built on first use
-        std::vector<bool> built;
-        TSortKey scratch[2];
-        int scratchUse = 0;
+        std::vector<TStoredSortKey> keys; // by row - first_, built on first use
+        // the texts of the keys that compare texts, by TStoredSortKey::texts - 1 (seconds only
+        // for the style that has them, wides only for the wide style)
+        std::vector<String> texts, seconds;
+        std::vector<WideString> wides;
+        TSortKey build;
     };
 
     Column& ColumnFor(int col)
     {
-        auto it = columns_.find(col);
-        if (it == columns_.end()) {
-            it = columns_.emplace(col, std::make_unique<Column>()).first;
-            Column& c = *it->second;
+        if (col < 0)
+            col = -1;
+        const size_t slot = size_t(col + 1);
+        if (slot >= columns_.size())
+            columns_.resize(slot + 1);
+        if (!columns_[slot]) {
+            columns_[slot] = std::make_unique<Column>();
+            Column& c = *columns_[slot];
             const TSortSettings& s = *grid_.SortSettings();
             c.style = s.AutoFormat ? ssAutomatic : (s.IgnoreCase ? ssAlphaNoCase : ssAlphabetic);
             grid_.DoGetFormat(col, c.style, c.prefix, c.suffix);
             c.keys.resize(static_cast<size_t>(std::max(count_, 0)));
-            c.built.assign(c.keys.size(), false);
         }
-        return *it->second;
+        return *columns_[slot];
     }
 
-    const TSortKey& KeyOf(Column& c, int col, int row)
+    // The key of a row; one outside the range is built again on each call.
+    TStoredSortKey KeyOf(Column& c, int col, int row)
     {
         const int i = row - first_;
         if (i >= 0 && i < count_) {
-            if (!c.built[size_t(i)]) {
-                BuildKey(c, col, row, c.keys[size_t(i)]);
-                c.built[size_t(i)] = true;
-            }
-            return c.keys[size_t(i)];
+            TStoredSortKey& k = c.keys[size_t(i)];
+            if (!k.built)
+                k = Store(c, col, row);
+            return k;
         }
-        TSortKey& k = c.scratch[c.scratchUse++ & 1];
-        k = TSortKey();
+        return Store(c, col, row);
+    }
+
+    TStoredSortKey Store(Column& c, int col, int row)
+    {
+        TSortKey& k = c.build;
+        k.rank = rkText;
+        k.empty = false;
+        k.value = 0;
+        k.text.clear();
+        k.second.clear();
+        k.wide.clear();
         BuildKey(c, col, row, k);
-        return k;
+        TStoredSortKey stored;
+        stored.value = k.value;
+        stored.rank = k.rank;
+        stored.empty = k.empty;
+        stored.built = true;
+        if (k.rank == rkText || c.style == ssCustom || c.style == ssUnicode) {
+            c.texts.push_back(std::move(k.text));
+            if (c.style == ssAnsiAlphaCase)
+                c.seconds.push_back(std::move(k.second));
+            if (c.style == ssUnicode)
+                c.wides.push_back(std::move(k.wide));
+            stored.texts = uint32_t(c.texts.size());
+        }
+        return stored;
     }
 
     String TextOf(int col, int row)
@@ -491,17 +603,49 @@ private:
         }
     }
 
-    int CompareKeys(Column& c, const TSortKey& a, const TSortKey& b)
+    static const String& TextOf(const std::vector<String>& table, const TStoredSortKey& k)
+    {
+        static const String none;
+        return k.texts > 0 && k.texts <= table.size() ? table[k.texts - 1] : none;
+    }
+
+    // Two text keys of the same column: their texts, then the locale styles' tie-breakers.
+    static int CompareStoredTexts(const Column& c, const TStoredSortKey& a, const TStoredSortKey& b)
+    {
+        const int r = Sign(TextOf(c.texts, a).compare(TextOf(c.texts, b)));
+        if (r != 0 || c.seconds.empty())
+            return r;
+        return Sign(TextOf(c.seconds, a).compare(TextOf(c.seconds, b)));
+    }
+
+    int CompareStored(Column& c, const TStoredSortKey& a, const TStoredSortKey& b, BYTE direction)
+    {
+        int r = CompareKeys(c, a, b);
+        const TSortSettings& s = *grid_.SortSettings();
+        if (s.IgnoreBlanks && a.empty != b.empty) {
+            const bool firstBlank = a.empty;
+            r = (firstBlank == (s.BlankPos == blFirst)) ? -1 : 1;
+            if (direction == 1)
+                r = -r;
+        }
+        return r;
+    }
+
+    int CompareKeys(Column& c, const TStoredSortKey& a, const TStoredSortKey& b)
     {
         switch (c.style) {
         case ssCustom: {
             int res = 0;
             if (grid_.OnCustomCompare)
-                grid_.OnCustomCompare(&grid_, a.text, b.text, res);
+                grid_.OnCustomCompare(&grid_, TextOf(c.texts, a), TextOf(c.texts, b), res);
             return Sign(res);
         }
-        case ssUnicode:
-            return Sign(WideCompareText(a.wide, b.wide));
+        case ssUnicode: {
+            static const WideString none;
+            const WideString& wa = a.texts > 0 && a.texts <= c.wides.size() ? c.wides[a.texts - 1] : none;
+            const WideString& wb = b.texts > 0 && b.texts <= c.wides.size() ? c.wides[b.texts - 1] : none;
+            return Sign(WideCompareText(wa, wb));
+        }
         default:
             break;
         }
@@ -510,12 +654,8 @@ private:
         switch (a.rank) {
         case rkEmpty:
             return 0;
-        case rkText: {
-            const int r = Sign(a.text.compare(b.text));
-            if (r != 0)
-                return r;
-            return Sign(a.second.compare(b.second));
-        }
+        case rkText:
+            return CompareStoredTexts(c, a, b);
         default:
             return Compare3(a.value, b.value);
         }
@@ -524,7 +664,7 @@ private:
     TPlusStringGrid& grid_;
     int first_;
     int count_;
-    std::map<int, std::unique_ptr<Column>> columns_;
+    std::vector<std::unique_ptr<Column>> columns_; // by column + 1
 };
 
 // ---------------------------------------------------------------- comparisons
@@ -612,14 +752,22 @@ void TPlusStringGrid::ApplyRowOrder(int first, const std::vector<int>& order)
         permute([&](int r) { return GetRawObject(col, r); }, [&](int r, TObject* v) { SetRawObject(col, r, v); });
         return;
     }
-    // merged ranges over several rows cannot follow rows that part: they are split first
-    for (int r = first; r <= last; ++r)
-        for (int c = 0; c < TotalColCount(); ++c)
-            if (IsMergedDown(c, r)) {
-                const TPoint base = BaseCellOf(c, r);
-                UnmergeCellRange(base.X, base.Y);
-            }
-    SplitMergesCutBy(0, first, TotalColCount() - 1, last);
+    // merged ranges over several rows cannot follow rows that part: they are split first (a
+    // merged cell holds a record, so rows without any object hold none)
+    const int totalCols = TotalColCount();
+    bool records = false;
+    for (int c = 0; c < totalCols && !records; ++c)
+        for (int r = first; r <= last && !records; ++r)
+            records = GetRawObject(c, r) != nullptr;
+    if (records) {
+        for (int r = first; r <= last; ++r)
+            for (int c = 0; c < TotalColCount(); ++c)
+                if (IsMergedDown(c, r)) {
+                    const TPoint base = BaseCellOf(c, r);
+                    UnmergeCellRange(base.X, base.Y);
+                }
+        SplitMergesCutBy(0, first, TotalColCount() - 1, last);
+    }
     const bool keepCol0 = s.NormalCellsOnly && TBaseGrid::FixedCols() > 0;
     std::vector<String> col0Text;
     std::vector<TObject*> col0Obj;
@@ -636,10 +784,12 @@ void TPlusStringGrid::ApplyRowOrder(int first, const std::vector<int>& order)
         }
     std::vector<int> heights(static_cast<size_t>(n));
     for (int i = 0; i < n; ++i)
-        heights[size_t(i)] = RowHeights(first + order[size_t(i)]);
-    for (int i = 0; i < n; ++i)
-        if (RowHeights(first + i) != heights[size_t(i)])
-            SetRowHeights(first + i, heights[size_t(i)]);
+        heights[size_t(i)] = RowHeights(first + i);
+    for (int i = 0; i < n; ++i) {
+        const int height = heights[size_t(order[size_t(i)])];
+        if (heights[size_t(i)] != height)
+            SetRowHeights(first + i, height);
+    }
     if (mouseActions_->DisjunctRowSelect() && navigation_->MoveRowOnSort) {
         const bool persistent = mouseActions_->RowSelectPersistent;
         auto index = [&](int r) { return persistent ? DisplayToRealRow(r) : r; };
@@ -660,9 +810,7 @@ void TPlusStringGrid::SortRowRange(int ACol, int First, int Last)
         return;
     TGridRowSorter sorter(*this, First, Last - First + 1);
     const int target = sortSettings_->Direction == sdDescending ? -1 : 1;
-    const std::vector<int> order =
-        sorter.Order([&](int a, int b) { return target * sorter.CompareByColumn(ACol, a, b); });
-    ApplyRowOrder(First, order);
+    ApplyRowOrder(First, sorter.OrderByColumn(ACol, target));
 }
 
 void TPlusStringGrid::SortRowRangeByIndex(int First, int Last)

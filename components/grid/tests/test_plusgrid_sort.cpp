@@ -3,6 +3,7 @@
 #include "platform/framework/Forms.h"
 #include "platform/rtl/SysUtils.h"
 
+#include <algorithm>
 #include <gtest/gtest.h>
 #include <random>
 #include <vector>
@@ -321,6 +322,52 @@ TEST(Sort, EveryStyleIsATotalOrderOnRandomData)
         const V once = f.Column(0);
         f.grid->SortByColumn();
         EXPECT_EQ(f.Column(0), once) << "style " << style;
+    }
+}
+
+// A sort puts the rows where a stable sort by the grid's public row comparison puts them, for
+// every style, both directions, blanks placed or not and ties broken by the next columns or
+// not: equal keys keep their order, blanks go to their place, the next column decides ties.
+TEST(Sort, RowsLandWhereAStableSortByTheRowComparisonPutsThem)
+{
+    const V pool = {"", "", "0", "-1", "10", "9", "1e3", "abc", "ABC", "abc", "1,000", "01/02/2003",
+                    "10:30", "<b>x</b>", "x", " 5", "1.5", "9"};
+    std::mt19937 rng(11);
+    for (int style = ssAutomatic; style <= ssAlphaNumericNoCase; ++style) {
+        if (style == ssRaw)
+            continue;
+        for (int variant = 0; variant < 8; ++variant) {
+            const bool descending = variant & 1, ignoreBlanks = variant & 2, full = variant & 4;
+            V data;
+            for (int i = 0; i < 40; ++i)
+                data.push_back(pool[rng() % pool.size()]);
+            SortFixture f(data);
+            for (int r = 1; r <= 40; ++r)
+                f.grid->SetCells(2, r, pool[rng() % 4 + 2]); // few values: ties go on to column 0
+            f.grid->AddCheckBox(1, 5, true);
+            f.grid->AddCheckBox(1, 6, false);
+            f.grid->OnGetFormat = [style](TObject*, int, TSortStyle& s, String&, String&) { s = TSortStyle(style); };
+            f.grid->OnCustomCompare = [](TObject*, const String& a, const String& b, int& res) {
+                res = int(a.size()) - int(b.size());
+            };
+            TSortSettings& s = *f.grid->SortSettings();
+            s.Direction = descending ? sdDescending : sdAscending;
+            s.IgnoreBlanks = ignoreBlanks;
+            s.BlankPos = variant % 3 == 0 ? blFirst : blLast;
+            s.Full = full;
+            s.Column = 1;
+            std::vector<int> expected(40);
+            for (int i = 0; i < 40; ++i)
+                expected[size_t(i)] = i + 1;
+            const int target = descending ? -1 : 1;
+            std::stable_sort(expected.begin(), expected.end(),
+                             [&](int a, int b) { return target * f.grid->CompareRowsByColumn(1, a, b) < 0; });
+            V want;
+            for (int r : expected)
+                want.push_back(IntToStr(r));
+            f.grid->SortByColumn();
+            ASSERT_EQ(f.Column(0), want) << "style " << style << " variant " << variant;
+        }
     }
 }
 
