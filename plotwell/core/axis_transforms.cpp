@@ -53,7 +53,12 @@ int round_axis_range(double lo, double hi, double& out_min, double& out_max, int
         std::swap(lo, hi);
         exchanged = true;
     }
+    // A span beyond the largest double, or one so small that its unit overflows, has no drawable
+    // rounding; the decimal searches below end for every finite span.
+    auto undrawable = [&] { fatal_error("axis range %g to %g cannot be drawn\n", exchanged ? hi : lo, exchanged ? lo : hi); };
+    if (!std::isfinite(lo) || !std::isfinite(hi)) undrawable();
     double r = hi - lo;
+    if (!std::isfinite(r)) undrawable();
     if (r == 0) {
         out_min = lo - 1;
         out_max = hi + 1;
@@ -65,6 +70,8 @@ int round_axis_range(double lo, double hi, double& out_min, double& out_max, int
     } else if (r > 10) {
         do s /= 10; while (!(r * s <= 10 || r * s - 10 < 0.000001));
     }
+    // the unit may grow by two more decades below (a span of a few denormals has none)
+    if (!std::isfinite(s * 100)) undrawable();
     double v = r * s;
     double w = std::trunc(v);
     if ((10 * v - 10 * w) * w < 0.8) s *= 10;
@@ -88,6 +95,7 @@ int round_axis_range(double lo, double hi, double& out_min, double& out_max, int
         b = a + static_cast<double>(c);
     }
     out_max = b / s;
+    if (!std::isfinite(out_max - out_min)) undrawable();
     long long m = c;
     while (m > 11) {
         if (m % 2 == 0) m /= 2;

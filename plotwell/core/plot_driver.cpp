@@ -36,7 +36,7 @@ void draw_position_grid(plot_settings& ps)
 
 static void check_axis_range(const axis_settings& a, const char* name)
 {
-    if (!std::isfinite(a.min) || !std::isfinite(a.max))
+    if (!std::isfinite(a.min) || !std::isfinite(a.max) || !std::isfinite(a.max - a.min))
         fatal_error("%s: the range %g to %g cannot be drawn\n", name, a.min, a.max);
     if (a.min == a.max) fatal_error("%s: minimum and maximum are equal (%g); this is not allowed\n", name, a.min);
 }

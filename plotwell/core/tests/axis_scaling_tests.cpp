@@ -132,6 +132,46 @@ TEST(AxisScaling, NonFiniteRangesAreRefused)
     EXPECT_EQ(message_of([&] { scale_axis(c.ps, 0, 0, 0, INFINITY, 1, 0); }), "axis range 0 to inf cannot be drawn\n");
 }
 
+TEST(AxisScaling, EveryFiniteRangeEndsInARoundingOrAClearRefusal)
+{
+    // spans beyond the largest double and spans of a few denormals cannot be rounded; the extremes
+    // of the representable numbers that can be are rounded to ends that enclose them
+    struct hostile {
+        double lo, hi;
+        const char* refusal;
+    } cases[] = {
+        {-1e308, 1e308, "axis range -1e+308 to 1e+308 cannot be drawn\n"},
+        {1e308, -1e308, "axis range 1e+308 to -1e+308 cannot be drawn\n"},
+        {-1.7976931348623157e308, 0.5e308, "axis range -1.79769e+308 to 5e+307 cannot be drawn\n"},
+        {1e-323, 4e-323, "axis range 9.88131e-324 to 3.95253e-323 cannot be drawn\n"},
+        {0, 1e308, nullptr},
+        {-1e308, -0.9e308, nullptr},
+        {1e300, std::nextafter(1e300, 2e300), nullptr},
+        {0, 1e-300, nullptr},
+        {-4e307, 4e307, nullptr},
+    };
+    for (const hostile& c : cases) {
+        SCOPED_TRACE(testing::Message() << "(" << c.lo << ", " << c.hi << ")");
+        for (int k : {1, 2}) {
+            double mn = 0, mx = 0;
+            int m = 0;
+            const std::string error = message_of([&] { m = round_axis_range(c.lo, c.hi, mn, mx, k); });
+            if (c.refusal) {
+                EXPECT_EQ(error, c.refusal);
+                continue;
+            }
+            EXPECT_EQ(error, "(no error)");
+            EXPECT_TRUE(std::isfinite(mx - mn));
+            // the rounded ends enclose the data up to the last digits of the unit's division
+            const double slack = 1e-12 * std::max(std::fabs(c.lo), std::fabs(c.hi));
+            EXPECT_LE(mn, std::min(c.lo, c.hi) + slack);
+            EXPECT_GE(mx, std::max(c.lo, c.hi) - slack);
+            EXPECT_GE(m, 1);
+            EXPECT_LE(m, 11);
+        }
+    }
+}
+
 TEST(AxisScaling, CheckLogAxisNamesTheAxis)
 {
     EXPECT_EQ(message_of([] { check_log_axis(1, "x-axis", 0, 10); }), "logscale x-axis <=0 not allowed\n");
