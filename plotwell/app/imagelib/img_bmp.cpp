@@ -123,6 +123,12 @@ std::uint8_t* read_rle(img_thread_state* state, img_stream& s, std::int32_t& sta
         status = IMG_ERR_INVALID;
         return nullptr;
     }
+    // A run or a skip of two to four bytes covers at most 255 x 255 pixels (and the end mark
+    // leaves the rest blank): a picture of more than 16384 pixels per stored byte is refused.
+    if (!img_stream_can_hold(s, width * height, 16384)) {
+        status = IMG_ERR_READ;
+        return nullptr;
+    }
     img_global_buffer image;
     if (!image.allocate(std::int64_t(bytes))) {
         status = IMG_ERR_MEMORY;
@@ -319,6 +325,10 @@ std::uint8_t* read_bmp(img_thread_state* state, img_stream& s, std::int32_t& sta
         return nullptr;
     }
     const std::int64_t stride = ((width * bits + 31) / 32) * 4;
+    if (!img_stream_can_hold(s, stride * height, 1)) {
+        status = IMG_ERR_READ;
+        return nullptr;
+    }
     img_global_buffer image;
     if (!image.allocate(std::int64_t(bytes))) {
         status = IMG_ERR_MEMORY;

@@ -184,7 +184,13 @@ bool img_jpeg_row_reader::open(img_input handle, std::int32_t* width, std::int32
     st->info.scale_denom = unsigned(state_->jpeg_scale_denom);
     jpeg_calc_output_dimensions(&st->info);
     std::size_t bytes;
-    if (!img_image_bytes(st->info.output_width, st->info.output_height, 4, bytes)) {
+    // Each 8 x 8 block of a component costs at least one bit of Huffman code (arithmetic coding
+    // goes lower, to about 64 blocks a byte): a header that declares more pixels than its file
+    // can code is refused before the decoder allocates its buffers.
+    const std::int64_t pixels_per_byte = st->info.arith_code ? 64 * 64 : 64 * 8;
+    const std::int64_t declared = std::int64_t(st->info.image_width) * st->info.image_height;
+    if (!img_image_bytes(st->info.output_width, st->info.output_height, 4, bytes) ||
+        declared / pixels_per_byte > st->stream->size()) {
         destroy_read(st);
         open_ = nullptr;
         status_ = IMG_ERR_JPEG;

@@ -187,8 +187,12 @@ std::uint8_t* img_read_pcx(img_input handle, std::int32_t* width, std::int32_t* 
         const int n = depth == 24 ? 3 : 1;
         std::size_t bytes;
         img_global_buffer image;
+        img_stream s(handle);
         if (!img_image_bytes(w, h, n, bytes)) {
             status = IMG_ERR_PCX_HEADER;
+        } else if (!img_stream_can_hold(s, reader.line_bytes() * std::int64_t(h), 32)) {
+            // two stored bytes repeat a byte at most 63 times
+            status = IMG_ERR_READ;
         } else if (!image.allocate(std::int64_t(bytes))) {
             status = IMG_ERR_MEMORY;
         } else {

@@ -19,6 +19,8 @@ public:
     bool open(img_input handle, std::int32_t* width, std::int32_t* height, std::uint8_t* palette);
     int read_row(std::uint8_t* row, std::int32_t& row_index) override;
     int close() override;
+    // Bytes of one coded line (every plane) of the open picture.
+    std::int64_t line_bytes() const { return std::int64_t(line_.size()); }
 
 private:
     img_stream_block* handle_ = nullptr;

@@ -2,6 +2,7 @@
 
 #include <png.h>
 
+#include <algorithm>
 #include <csetjmp>
 #include <cstdlib>
 #include <cstring>
@@ -54,6 +55,29 @@ img_png_colour from_png(const png_color_16& p)
     c.blue = p.blue;
     c.grey = p.gray;
     return c;
+}
+
+// Walks the chunks from the signature at the stream's position to IEND: true when no chunk
+// declares more data than the file holds after its header. libpng allocates an ancillary chunk's
+// declared length before it reads it, so a lying length is refused here. The position is kept.
+bool chunks_fit_in_file(img_stream& s)
+{
+    const std::int64_t start = s.tell(), size = s.size();
+    bool fits = true;
+    for (std::int64_t at = start + 8; at + 8 <= size;) {
+        std::uint32_t length;
+        std::uint8_t type[4];
+        if (!s.seek(at, SEEK_SET) || !s.read4_be(length) || !s.read_exactly(type, 4))
+            break;
+        if (std::int64_t(length) > size - at - 12) {
+            fits = false;
+            break;
+        }
+        if (std::memcmp(type, "IEND", 4) == 0)
+            break;
+        at += 12 + std::int64_t(length);
+    }
+    return s.seek(start, SEEK_SET) && fits;
 }
 
 struct read_job {
@@ -191,6 +215,14 @@ void read_armed(read_job& job)
     png_uint_32 w, h;
     int bit_depth, colour_type;
     png_get_IHDR(png, info, &w, &h, &bit_depth, &colour_type, nullptr, nullptr, nullptr);
+    // The rows as stored (a filter byte each) come out of deflate, which packs at most 1032
+    // bytes into one: a header that declares more than the rest of the file can hold is refused
+    // before the picture is allocated.
+    const std::int64_t stored_row = 1 + (std::int64_t(w) * png_get_channels(png, info) * bit_depth + 7) / 8;
+    if (!img_stream_can_hold(*job.stream, stored_row * h, 1032)) {
+        job.status = IMG_ERR_PNG_READ;
+        return;
+    }
     set_transformations(job, colour_type, bit_depth);
     if (job.status)
         return;
@@ -348,6 +380,10 @@ std::uint8_t* img_read_png(img_input handle, std::int32_t* width, std::int32_t* 
             return nullptr;
         }
         state->png_texts_read.clear();
+        if (!chunks_fit_in_file(s)) {
+            status = IMG_ERR_PNG_READ;
+            return nullptr;
+        }
         read_job job{state, &s, depth, palette};
         job.png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, error_exit, warning_ignored);
         if (job.png)
@@ -360,6 +396,13 @@ std::uint8_t* img_read_png(img_input handle, std::int32_t* width, std::int32_t* 
         // Bounds for hostile files: the pixel cap applies before any row is allocated.
         png_set_user_limits(job.png, std::uint32_t(std::min<std::int64_t>(img_pixel_limit(), 0x7FFFFFFF)),
                             std::uint32_t(std::min<std::int64_t>(img_pixel_limit(), 0x7FFFFFFF)));
+        // No chunk, nor what a compressed chunk inflates to, is larger than the file can hold
+        // (deflate packs at most 1032 bytes into one); beyond 8 MB only as large as the file.
+        const std::int64_t file_bytes = std::max<std::int64_t>(s.size(), 1);
+        const std::int64_t chunk_limit =
+            std::min({file_bytes * 1032, std::max<std::int64_t>(file_bytes, 8000000), std::int64_t(0x7FFFFFFF)});
+        png_set_chunk_malloc_max(job.png, png_alloc_size_t(chunk_limit));
+        png_set_chunk_cache_max(job.png, 1000);
         read_armed(job);
         png_destroy_read_struct(&job.png, &job.info, nullptr);
         std::free(job.rows);

@@ -213,6 +213,12 @@ std::uint8_t* read_psd(img_thread_state* state, img_stream& s, std::int32_t& sta
         status = IMG_ERR_PSD_MODE;
         return nullptr;
     }
+    // Two stored bytes of PackBits repeat a byte at most 128 times.
+    const std::int64_t coded_row = mode == 0 ? (std::int64_t(width) + 7) / 8 : std::int64_t(width);
+    if (!img_stream_can_hold(s, coded_row * height * used, compression == 1 ? 64 : 1)) {
+        status = IMG_ERR_READ;
+        return nullptr;
+    }
     img_global_buffer image;
     std::size_t work_bytes;
     img_image_bytes(width, height, work, work_bytes);

@@ -1,5 +1,6 @@
 #include "plotwell/app/imagelib/img_streams.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <mutex>
@@ -396,6 +397,15 @@ std::uint8_t* img_global_buffer::release()
 void img_global_buffer::release(void* block)
 {
     std::free(block);
+}
+
+bool img_stream_can_hold(img_stream& s, std::int64_t needed, std::int64_t ratio)
+{
+    const std::int64_t remaining = std::max<std::int64_t>(s.size() - s.tell(), 0);
+    if (needed <= 0)
+        return true;
+    ratio = std::max<std::int64_t>(ratio, 1);
+    return (needed - 1) / ratio + 1 <= remaining;
 }
 
 int img_fill_rect(std::uint8_t* image, std::uint32_t image_width, std::uint32_t image_height,

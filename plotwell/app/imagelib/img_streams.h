@@ -100,6 +100,11 @@ private:
     std::uint8_t* data_ = nullptr;
 };
 
+// Whether the rest of the stream can hold `needed` bytes of picture data when its coding packs at
+// most `ratio` picture bytes into one stored byte. Readers ask before they allocate a picture, so
+// that a header declaring more than its file can hold is refused rather than allocated.
+bool img_stream_can_hold(img_stream& s, std::int64_t needed, std::int64_t ratio);
+
 // Fills a rectangle of a 24-bit (3) or 32-bit (4) image with a colour value.
 int img_fill_rect(std::uint8_t* image, std::uint32_t image_width, std::uint32_t image_height,
                   std::uint32_t x, std::uint32_t y, std::uint32_t width, std::uint32_t height,

@@ -184,6 +184,11 @@ std::uint8_t* read_tga(img_thread_state* state, img_stream& s, std::int32_t& sta
         status = IMG_ERR_TGA_COLOUR_MAP;
         return nullptr;
     }
+    // A run packet of one byte and one pixel stands for at most 128 pixels.
+    if (!img_stream_can_hold(s, width * height * ((h.bits + 7) / 8), type >= 9 ? 128 : 1)) {
+        status = IMG_ERR_READ;
+        return nullptr;
+    }
     img_global_buffer image;
     if (!image.allocate(std::int64_t(bytes))) {
         status = IMG_ERR_MEMORY;

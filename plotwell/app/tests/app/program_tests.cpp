@@ -22,6 +22,7 @@ namespace {
 struct run_result {
     int status = -1;
     std::string err;
+    bool finished = false;
 };
 
 // A folder with the line graph of the core's tests and its own Windows folder.
@@ -34,18 +35,25 @@ struct graph_folder {
             quelmtest::WriteFileBytes(dir.file(f), quelmtest::ReadFileBytes(golden + f));
         fs::create_directory(dir.path() / "win");
     }
-    run_result run(const QStringList& args)
+    // Runs plotwell with the arguments; a run that has not ended by the deadline is killed.
+    run_result run(const QStringList& args, const std::vector<std::pair<QString, QString>>& extra_env = {},
+                   int deadline_ms = 60000)
     {
         QProcess p;
         p.setWorkingDirectory(QString::fromStdString(dir.str()));
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert("QUELM_WINDIR", QString::fromStdString(dir.file("win")));
         env.insert("QT_QPA_PLATFORM", "offscreen");
+        for (const auto& [name, value] : extra_env) env.insert(name, value);
         p.setProcessEnvironment(env);
         p.start(PLOTWELL_EXE, args);
-        p.waitForFinished(60000);
         run_result r;
-        r.status = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+        r.finished = p.waitForFinished(deadline_ms);
+        if (!r.finished) {
+            p.kill();
+            p.waitForFinished(5000);
+        }
+        r.status = r.finished && p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
         r.err = p.readAllStandardError().toStdString();
         return r;
     }
@@ -315,4 +323,95 @@ TEST(BatchExport, EnhancedMetafilesFollowTheRecordLayout)
     EXPECT_NE(rr.status, 0);
     EXPECT_FALSE(fs::exists(g.dir.file("chart.emf")));
 #endif
+}
+
+namespace {
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool address_sanitizer = true;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+constexpr bool address_sanitizer = true;
+#else
+constexpr bool address_sanitizer = false;
+#endif
+#else
+constexpr bool address_sanitizer = false;
+#endif
+
+// The environment that ends plotwell at any single allocation above `megabytes`.
+std::vector<std::pair<QString, QString>> allocation_cap(int megabytes)
+{
+    if (address_sanitizer) {
+        const QString given = qEnvironmentVariable("ASAN_OPTIONS");
+        return {{"ASAN_OPTIONS", (given.isEmpty() ? QString() : given + ":") +
+                                     QString("max_allocation_size_mb=%1:allocator_may_return_null=0").arg(megabytes)}};
+    }
+#ifdef PLOTWELL_ALLOCATION_CAP_LIBRARY
+    return {{"LD_PRELOAD", PLOTWELL_ALLOCATION_CAP_LIBRARY},
+            {"PLOTWELL_ALLOCATION_CAP", QString::number(qint64(megabytes) << 20)}};
+#else
+    return {};
+#endif
+}
+} // namespace
+
+TEST(HostileData, ASeriesSpanningMoreThanTheLargestNumberEndsWithAMessage)
+{
+    graph_folder g;
+    struct row { const char* data; const char* message; };
+    const row rows[] = {
+        {"1 1e308\n2 -1e308\n3 5\n", "axis range -1e+308 to 1e+308 cannot be drawn"},
+        {"1e308 1\n-1e308 2\n", "axis range -1e+308 to 1e+308 cannot be drawn"},
+        {"1 4e-323\n2 1e-323\n", "axis range 9.88131e-324 to 3.95253e-323 cannot be drawn"},
+    };
+    for (const row& r : rows) {
+        quelmtest::WriteFileBytes(g.dir.file("wide.dat"), r.data);
+        const run_result rr = g.run({"wide.dat", "-@", "wide.png,f24,400,300"}, {}, 20000);
+        ASSERT_TRUE(rr.finished) << r.data << "did not end";
+        EXPECT_EQ(rr.status, 1) << rr.err;
+        EXPECT_NE(rr.err.find(r.message), std::string::npos) << rr.err;
+        EXPECT_FALSE(fs::exists(g.dir.file("wide.png")));
+    }
+    // a given axis range too wide to draw is refused as well
+    quelmtest::WriteFileBytes(g.dir.file("wide.dat"), "1 2\n2 3\n");
+    quelmtest::WriteFileBytes(g.dir.file("wide.set"), "X_AXIS -1e308 1e308\n");
+    const run_result rr = g.run({"-c", "wide.set", "wide.dat", "-@", "wide.png,f24,400,300"}, {}, 20000);
+    ASSERT_TRUE(rr.finished);
+    EXPECT_NE(rr.err.find("x-axis: the range -1e+308 to 1e+308 cannot be drawn"), std::string::npos) << rr.err;
+}
+
+TEST(HostileData, APagePictureDeclaringMoreThanItsFileHoldsIsNotAllocated)
+{
+    const auto cap = allocation_cap(64);
+    if (cap.empty()) GTEST_SKIP() << "no allocation cap in this build";
+    graph_folder g;
+    quelmtest::WriteFileBytes(g.dir.file("d.dat"), "1 2\n2 3\n");
+    // each declares a picture of hundreds of megabytes (or a chunk of 1.6 GB) in a few hundred bytes
+    const std::string seeds = quelmtest::SourceDir() + "/plotwell/app/fuzz/plotwell_imagelib_fuzz_";
+    const char* const pictures[] = {
+        "png_seeds/chunk_longer_than_file.png", "png_seeds/picture_larger_than_file.png",
+        "bmp_seeds/picture_larger_than_file.bmp", "bmp_seeds/runs_larger_than_file.bmp",
+        "pcx_seeds/picture_larger_than_file.pcx", "tga_seeds/picture_larger_than_file.tga",
+        "tga_seeds/runs_larger_than_file.tga",   "psd_seeds/picture_larger_than_file.psd",
+        "psd_seeds/runs_larger_than_file.psd",   "jpeg_seeds/picture_larger_than_file.jpg",
+    };
+    // the cap itself stops a run that allocates above it
+    if (!address_sanitizer) {
+        quelmtest::WriteFileBytes(g.dir.file("p.set"), "DRAW_BITMAP " + seeds + "png_seeds/rgb24.png\n");
+        auto tiny = allocation_cap(0);
+        const run_result rr = g.run({"-c", "p.set", "d.dat", "-@", "p.png,f24,400,300"}, tiny, 20000);
+        ASSERT_EQ(rr.status, 86) << rr.err;
+    }
+    for (const char* picture : pictures) {
+        SCOPED_TRACE(picture);
+        const std::string path = seeds + picture;
+        ASSERT_TRUE(fs::exists(path));
+        quelmtest::WriteFileBytes(g.dir.file("p.set"), "DRAW_BITMAP " + path + "\n");
+        fs::remove(g.dir.file("p.png"));
+        const run_result rr = g.run({"-c", "p.set", "d.dat", "-@", "p.png,f24,400,300"}, cap, 30000);
+        ASSERT_TRUE(rr.finished);
+        // a picture that cannot be read is left out of the page without a word
+        EXPECT_EQ(rr.status, 0) << rr.err;
+        EXPECT_TRUE(fs::exists(g.dir.file("p.png")));
+    }
 }
