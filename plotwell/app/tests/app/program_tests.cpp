@@ -220,6 +220,43 @@ TEST(BatchExport, EveryBitmapFormatIsReadBackAtTheRequestedSize)
     EXPECT_EQ(bmp[28], 16) << "a 16-bit BMP";
 }
 
+TEST(BatchExport, SixteenBitPicturesOnlyBmpStoresAreWrittenWithTwentyFourBits)
+{
+    // PCX, PSD and TIFF (and PNG and TGA) have no 16-bit layout here: the picture is kept whole
+    // at 24 bits rather than leaving an empty file behind a successful run
+    graph_folder g;
+    struct row { const char* value; const char* file; };
+    const row rows[] = {{"s.pcx,f16,300,200", "s.pcx"}, {"s.psd,f16,300,200", "s.psd"}, {"s.tif,f16,300,200", "s.tif"},
+                        {"s.png,f16,300,200", "s.png"}, {"s.tga,f16,300,200", "s.tga"}};
+    for (const row& r : rows) {
+        SCOPED_TRACE(r.value);
+        const run_result rr = g.run({"-c", "UserDefinedGraph.set", "-@", r.value});
+        ASSERT_EQ(rr.status, 0) << rr.err;
+        const std::string path = g.dir.file(r.file), bytes = quelmtest::ReadFileBytes(path);
+        ASSERT_GT(bytes.size(), 1000u);
+        const std::string ext = fs::path(r.file).extension().string();
+        int w = 0, h = 0, bits = 0;
+        if (ext == ".tif") {
+            tiff_size(path, w, h, bits);
+            EXPECT_EQ(bits, 24);
+            continue;
+        }
+        if (ext == ".pcx") EXPECT_EQ(bytes[3] * bytes[65], 24) << "bits per plane times planes";
+        if (ext == ".psd") {
+            EXPECT_EQ(bytes[13], 3) << "three channels";
+            EXPECT_EQ(bytes[23], 8) << "of 8 bits";
+        }
+        if (ext == ".png") {
+            png_size(path, w, h, bits);
+            EXPECT_EQ(bits, PNG_COLOR_TYPE_RGB);
+        }
+        if (ext == ".tga") EXPECT_EQ(bytes[16], 24);
+        read_back(path, w, h);
+        EXPECT_LE(std::abs(w - 300), 2);
+        EXPECT_LE(std::abs(h - 200), 2);
+    }
+}
+
 TEST(BatchExport, FailuresExitNonZeroAndLeaveNoFile)
 {
     graph_folder g;
