@@ -152,6 +152,34 @@ void setup_graph_frame(plot_settings& ps)
     gr.gr_set_marker_scale(1.5);
 }
 
+// A map printed at the scale of the xy call: the frame takes the size in which one map unit (a
+// metre) measures 1/scale of a metre on the paper, when that fits the frame; otherwise the message
+// names the direction that does not fit and the largest scale that does, and the frame stays.
+static void apply_print_scale(plot_settings& ps, double x1, double y1, double x2, double y2)
+{
+    graphics_layer& gr = *ps.gr;
+    const double scale = std::fabs(ps.print_scale);
+    // PostScript pages are laid out at 300 dots per inch in both directions
+    const double dpi_x = ps.postscript_output ? 300.0 : ps.app.dots_per_inch;
+    const double dpi_y = ps.postscript_output ? 300.0 : ps.app.dots_per_inch / (ps.app.pixel_aspect > 0 ? ps.app.pixel_aspect : 1.0);
+    // dots per layout unit of the graph region in each direction
+    const double unit_x = gr.page_width_pct() * ps.page_scale_x * ps.state.region_scale_x;
+    const double unit_y = gr.page_height_pct() * ps.page_scale_y * ps.state.region_scale_y;
+    if (!(unit_x > 0) || !(unit_y > 0)) return;
+    const double w = std::fabs(x2 - x1) * 100 / scale * dpi_x / 2.54 / unit_x;
+    const double h = std::fabs(y2 - y1) * 100 / scale * dpi_y / 2.54 / unit_y;
+    if (w <= ps.state.frame_width && h <= ps.state.frame_height) {
+        ps.state.frame_width = w;
+        ps.state.frame_height = h;
+        return;
+    }
+    const double over_x = w / ps.state.frame_width, over_y = h / ps.state.frame_height;
+    const bool x_direction = over_x >= over_y;
+    if (ps.app.show_message)
+        ps.app.show_message(format_text("Unable to scale the print in %c-direction!\nMapscale is %g", x_direction ? 'x' : 'y',
+                                        (x_direction ? over_x : over_y) * scale));
+}
+
 void layout_frame(plot_settings& ps)
 {
     graphics_layer& gr = *ps.gr;
@@ -250,6 +278,7 @@ void layout_frame(plot_settings& ps)
                    (std::fabs(x2 - x1) / std::fabs(y2 - y1));
         if (q > 1) ps.state.frame_width /= q;
         else ps.state.frame_height *= q;
+        if (ps.print_scale != 0 && (ps.postscript_output || ps.app.printing)) apply_print_scale(ps, x1, y1, x2, y2);
         if (ps.map_bottom) ps.state.frame_top = ps.state.frame_bottom + ps.state.frame_height;
         else ps.state.frame_bottom = ps.state.frame_top - ps.state.frame_height;
         if (ps.map_right) ps.state.frame_left = W - ps.state.frame_width;

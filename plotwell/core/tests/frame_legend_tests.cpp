@@ -101,6 +101,100 @@ TEST(ChartFrame, ZeroLinesAndGraphRatio)
     EXPECT_NEAR(p.state.frame_width * 1000 / (p.state.frame_height * 700), 2.0, 1e-9);
 }
 
+namespace {
+// A map printed on an A4 page at 300 dots per inch (2480 x 3508 dots) at the xy call's scale: the
+// frame's viewport in dots, and the messages shown.
+struct printed_map {
+    work_folder folder;
+    recording_device device{2480, 3508};
+    plot_settings ps{device};
+    std::vector<std::string> messages;
+    bool ok = false;
+    double width = 0, height = 0; // the frame's viewport in dots
+
+    // A map of 100 m cells; with `graph_ratio` instead an xy graph over 0..100 x columns by 0..100 x
+    // rows metres drawn with that GRAPH_RATIO.
+    printed_map(int columns, int rows, const std::string& scale, bool printing = true, double graph_ratio = 0)
+    {
+        std::string map = "ncols " + std::to_string(columns) + "\r\nnrows " + std::to_string(rows) +
+                          "\r\nxllcorner 0\r\nyllcorner 0\r\ncellsize 100\r\nnodata_value -1\r\n";
+        for (int r = 0; r < rows; ++r) map += std::to_string(columns) + "*" + std::to_string(1 + r % 9) + "\r\n";
+        folder.write("m.asc", map);
+        folder.write("d.dat", "10 10\n20 30\n");
+        if (graph_ratio != 0)
+            folder.write("m.set", "X_AXIS 0 " + std::to_string(100 * columns) + "\nY1_AXIS 0 " + std::to_string(100 * rows) +
+                                      "\nGRAPH_RATIO " + std::to_string(graph_ratio) + "\n");
+        else
+            folder.write("m.set", "DRAW_MAP ! m.asc\nMATRIX_CLASS 2 0 < 5 low\nMATRIX_CLASS 3 5 <= 10 high\n");
+        ps.app.xy_call_line = std::string("xy -c m.set") + (graph_ratio != 0 ? " d.dat" : "") +
+                              (scale.empty() ? std::string() : " -scale " + scale);
+        ps.app.printing = printing;
+        ps.app.dots_per_inch = printing ? 300 : 96;
+        ps.app.show_message = [this](const std::string& m) { messages.push_back(m); };
+        try {
+            render_graph(ps);
+            ok = true;
+        } catch (const plot_error& e) {
+            messages.push_back(e.what());
+        }
+        // the frame's viewport is the one set right after the first pass of the axes
+        const std::string& log = device.log();
+        const size_t at = log.find("gr_set_marker_scale 1.5\ngr_set_viewport ");
+        if (at == std::string::npos) return;
+        const std::string line = log.substr(at + 24, log.find('\n', at + 24) - at - 24);
+        width = number_after(line, 2) - number_after(line, 0);
+        height = number_after(line, 3) - number_after(line, 1);
+    }
+};
+} // namespace
+
+TEST(PrintScale, AMapPrintedAtAScaleMeasuresOneScaleOfItsSizeOnPaper)
+{
+    // 1000 m by 500 m at 1:10000 is 10 cm by 5 cm: 1181 by 591 dots
+    printed_map p(10, 5, "10000");
+    ASSERT_TRUE(p.ok) << (p.messages.empty() ? "" : p.messages.back());
+    EXPECT_TRUE(p.messages.empty()) << p.messages.front();
+    EXPECT_NEAR(p.width, 10 / 2.54 * 300, 0.5);
+    EXPECT_NEAR(p.height, 5 / 2.54 * 300, 0.5);
+    // on the screen the scale means nothing: the frame fills the room as without it
+    printed_map screen(10, 5, "10000", false), plain(10, 5, "", false);
+    EXPECT_TRUE(screen.messages.empty());
+    EXPECT_NEAR(screen.width, plain.width, 1e-6);
+    EXPECT_GT(screen.width, 400);
+}
+
+TEST(PrintScale, AScaleThatDoesNotFitNamesTheDirectionAndTheLargestScaleThatFits)
+{
+    // a map's frame has the map's shape, so both directions are full at once and x is named; a
+    // graph drawn twice as wide as its ranges are (GRAPH_RATIO 2) is full in y first
+    struct case_row {
+        int columns, rows;
+        double graph_ratio;
+        char direction;
+    } cases[] = {{10, 5, 0, 'x'}, {5, 30, 0, 'x'}, {10, 5, 2, 'y'}, {10, 5, 0.5, 'x'}};
+    for (const case_row& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.columns << " x " << c.rows << " ratio " << c.graph_ratio);
+        printed_map unscaled(c.columns, c.rows, "", true, c.graph_ratio);
+        printed_map p(c.columns, c.rows, "500", true, c.graph_ratio); // far too large a picture for the page
+        ASSERT_TRUE(p.ok);
+        ASSERT_EQ(p.messages.size(), 1u);
+        const std::string head = std::string("Unable to scale the print in ") + c.direction + "-direction!\nMapscale is ";
+        ASSERT_EQ(p.messages[0].substr(0, head.size()), head);
+        // the frame keeps the size it has without a scale
+        EXPECT_NEAR(p.width, unscaled.width, 1e-6);
+        EXPECT_NEAR(p.height, unscaled.height, 1e-6);
+        // the scale named is the largest that fits: a little smaller still shows the message, a
+        // little larger fits and fills the frame in that direction
+        const double largest = std::atof(p.messages[0].c_str() + head.size());
+        printed_map fits(c.columns, c.rows, std::to_string(largest * 1.001), true, c.graph_ratio);
+        EXPECT_TRUE(fits.messages.empty()) << fits.messages.front();
+        EXPECT_NEAR(c.direction == 'x' ? fits.width : fits.height, c.direction == 'x' ? unscaled.width : unscaled.height,
+                    0.01 * (c.direction == 'x' ? unscaled.width : unscaled.height));
+        printed_map too_large(c.columns, c.rows, std::to_string(largest * 0.999), true, c.graph_ratio);
+        EXPECT_EQ(too_large.messages.size(), 1u);
+    }
+}
+
 TEST(DataSetLegend, OnlyEntryWithItsDefaultTextIsNotDrawn)
 {
     drawn g("XY_COLUMNS 1,2\n");

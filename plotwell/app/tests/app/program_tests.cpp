@@ -4,6 +4,7 @@
 #include "plotwell/app/printing.h"
 #include "platform/testing/quelm_test_support.h"
 
+#include <QImage>
 #include <QProcess>
 #include <QStringList>
 #include <gif_lib.h>
@@ -296,6 +297,57 @@ TEST(BatchPrint, APdfPrinterGetsOnePage)
     EXPECT_EQ(pdf.substr(0, 5), "%PDF-");
     EXPECT_NE(pdf.find("/Type /Page"), std::string::npos);
     EXPECT_FALSE(fs::exists(g.dir.file("out.png")));
+}
+
+TEST(BatchPrint, AMapAtAScaleMeasuresItsSizeOverTheScaleOnThePage)
+{
+    graph_folder g;
+    // 1000 m by 500 m in two classes laid out in diagonal bands
+    std::string map = "ncols 10\r\nnrows 5\r\nxllcorner 0\r\nyllcorner 0\r\ncellsize 100\r\nnodata_value -1\r\n";
+    for (int r = 0; r < 5; ++r) {
+        for (int c = 0; c < 10; ++c) map += std::to_string(1 + (r + c) % 9) + (c < 9 ? " " : "\r\n");
+    }
+    quelmtest::WriteFileBytes(g.dir.file("m.asc"), map);
+    quelmtest::WriteFileBytes(g.dir.file("m.set"), "DRAW_MAP ! m.asc\nMATRIX_CLASS 2 0 < 5 low\nMATRIX_CLASS 3 5 <= 10 high\n");
+    plotwell::print_settings s;
+    s.device = "PDF:" + g.dir.file("map.pdf");
+    s.driver = "winspool";
+    s.port = "plotwell:";
+    ASSERT_TRUE(plotwell::write_print_settings(g.dir.file("win/plotwellPrint.ini"), s));
+    // the width in pixels at 50 dots per inch of the map's first coloured run across its middle row
+    auto printed_width = [&] {
+        if (std::system(("pdftoppm -r 50 -png -singlefile '" + g.dir.file("map.pdf") + "' '" + g.dir.file("map") + "'").c_str()) != 0)
+            return -1;
+        const QImage page(QString::fromStdString(g.dir.file("map.png")));
+        int best = 0;
+        for (int y = 0; y < page.height() / 2; ++y) {
+            int x = 0, run = 0;
+            auto coloured = [&](int at) {
+                const QRgb p = page.pixel(at, y);
+                return std::max({qRed(p), qGreen(p), qBlue(p)}) - std::min({qRed(p), qGreen(p), qBlue(p)}) > 100;
+            };
+            while (x < page.width() && !coloured(x)) ++x;
+            while (x < page.width() && coloured(x)) ++x, ++run;
+            best = std::max(best, run);
+        }
+        return best;
+    };
+    // at 1:10000 the map is 10 cm wide
+    run_result rr = g.run({"-c", "m.set", "-scale", "10000", "-#"});
+    ASSERT_EQ(rr.status, 0) << rr.err;
+    const int width = printed_width();
+    if (width < 0) GTEST_SKIP() << "pdftoppm is not installed";
+    EXPECT_NEAR(width, 10 / 2.54 * 50, 2.0);
+    // a scale that does not fit says so, names the largest that fits, and prints at the frame's size
+    rr = g.run({"-c", "m.set", "-scale", "1000", "-#"});
+    EXPECT_EQ(rr.status, 1);
+    const std::string head = "Unable to scale the print in x-direction!\nMapscale is ";
+    const std::size_t at = rr.err.find(head);
+    ASSERT_NE(at, std::string::npos) << rr.err;
+    const double largest = std::atof(rr.err.c_str() + at + head.size());
+    EXPECT_NEAR(printed_width(), 1000 * 100 / largest / 2.54 * 50, 2.0);
+    rr = g.run({"-c", "m.set", "-scale", std::to_string(largest * 1.001).c_str(), "-#"});
+    EXPECT_EQ(rr.status, 0) << rr.err;
 }
 
 TEST(BatchPrint, NoPrinterSetUpIsAFailure)
