@@ -1,4 +1,5 @@
 // Feeds arbitrary bytes to file-type detection, then to the reader of the type found.
+#include "plotwell/app/fuzz/imagelib_fuzz_allocation_limit.h"
 #include "plotwell/app/imagelib/imagelib.h"
 
 #include <cstddef>

@@ -1,4 +1,5 @@
 // Feeds arbitrary bytes to the PSD reader at every depth it accepts.
+#include "plotwell/app/fuzz/imagelib_fuzz_allocation_limit.h"
 #include "plotwell/app/imagelib/imagelib.h"
 
 #include <cstddef>
