@@ -392,7 +392,10 @@ void TStatusBar::Paint()
 
 #include <QCalendarWidget>
 #include <QDateTimeEdit>
+#include <QKeyEvent>
+#include <QMouseEvent>
 #include <QSlider>
+#include <QStyleOptionComboBox>
 #include <cmath>
 
 // ---------------------------------------------------------------- date conversions
@@ -555,6 +558,37 @@ public:
         });
     }
     bool settingValue = false;
+
+protected:
+    // The calendar of a date field opens on Alt+Down and on F4, as from its button.
+    void keyPressEvent(QKeyEvent* e) override
+    {
+        const Qt::KeyboardModifiers mods = e->modifiers() & ~Qt::KeypadModifier;
+        const bool opens = (e->key() == Qt::Key_F4 && mods == Qt::NoModifier) ||
+                           (e->key() == Qt::Key_Down && mods == Qt::AltModifier);
+        if (opens && calendarPopup() && !isReadOnly() && isEnabled()) {
+            e->accept();
+            OpenCalendar();
+            return;
+        }
+        QDateTimeEdit::keyPressEvent(e);
+    }
+
+private:
+    void OpenCalendar()
+    {
+        // the field opens its calendar from a press on its button; that press is made here
+        QStyleOptionComboBox opt;
+        opt.initFrom(this);
+        opt.editable = true;
+        opt.frame = true;
+        opt.subControls = QStyle::SC_All;
+        const QRect arrow = style()->subControlRect(QStyle::CC_ComboBox, &opt, QStyle::SC_ComboBoxArrow, this);
+        const QPoint at = arrow.isValid() ? arrow.center() : QPoint(width() - 4, height() / 2);
+        QMouseEvent press(QEvent::MouseButtonPress, at, mapToGlobal(at), Qt::LeftButton, Qt::LeftButton,
+                          Qt::NoModifier);
+        QDateTimeEdit::mousePressEvent(&press);
+    }
 };
 
 TDateTimePicker::TDateTimePicker(TComponent* owner) : TWinControl(owner, new TDateTimePickerHost)
