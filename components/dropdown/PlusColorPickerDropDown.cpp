@@ -942,6 +942,8 @@ void TPlusColorPickerDropDown::AdaptDropDownSize()
         if (DropDownHeight() < 1)
             itemSelector_->SetHeight(size.cy);
         TPlusCustomDropDown::AdaptDropDownSize();
+        if (itemSelector_->VertScrollBarVisible())
+            form_->SetWidth(form_->Width() + GetSystemMetrics(SM_CXVSCROLL));
         return;
     }
     TControl* c = DropDownControl();

@@ -336,6 +336,25 @@ void TCustomPlusGridDropDown::BindRelays()
             OnGridButtonClick(std::forward<decltype(a)>(a)...);
         form_->IgnoreActivation = false;
     };
+    g->OnAnchorClick = [this](auto&&... a) {
+        form_->IgnoreActivation = true;
+        if (OnGridAnchorClick)
+            OnGridAnchorClick(std::forward<decltype(a)>(a)...);
+        form_->IgnoreActivation = false;
+    };
+    // relayed as soon as the list offers them
+    [this](auto* list) {
+        if constexpr (requires { list->OnAnchorHint; })
+            list->OnAnchorHint = [this](auto&&... a) {
+                if (OnGridAnchorHint)
+                    OnGridAnchorHint(std::forward<decltype(a)>(a)...);
+            };
+        if constexpr (requires { list->OnGetFloatFormat; })
+            list->OnGetFloatFormat = [this](auto&&... a) {
+                if (OnGridGetFloatFormat)
+                    OnGridGetFloatFormat(std::forward<decltype(a)>(a)...);
+            };
+    }(g);
     g->OnEllipsClick = [this](auto&&... a) {
         form_->IgnoreActivation = true;
         if (OnGridEllipsClick)

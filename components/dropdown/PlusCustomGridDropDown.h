@@ -98,7 +98,8 @@ private:
     X(GetCellGradient, GetCellGradient) X(GetEditorType, GetEditorType) X(GetEditorProp, GetEditorProp)      \
     X(RightClickCell, RightClickCell) X(GetDiplText, GetDisplText) X(GetFormat, GetFormat)                    \
     X(Hint, GridHint) X(OfficeHint, OfficeHint) X(MouseDown, MouseDown) X(MouseUp, MouseUp)                   \
-    X(ScrollHint, ScrollHint) X(SearchEditChange, SearchEditChange)
+    X(ScrollHint, ScrollHint) X(SearchEditChange, SearchEditChange) X(AnchorEnter, AnchorEnter)              \
+    X(AnchorExit, AnchorExit) X(CellBalloon, CellBalloon) X(ColumnMoving, ColumnMoving) X(RowMoving, RowMoving)
 
 class TCustomPlusGridDropDown : public TPlusColumnListDropDown {
 public:
@@ -148,6 +149,16 @@ public:
     TKeyEvent OnGridKeyDown, OnGridKeyUp;
     TKeyPressEvent OnGridKeyPress;
     TNotifyEvent OnGridTopLeftChanged;
+    // A click on a link of a list cell; a window its handler opens leaves the pop-up open.
+    decltype(TPlusStringGrid::OnAnchorClick) OnGridAnchorClick;
+    // Not fired by the list itself: sorting, spin buttons and link hints go the list's own way.
+    TCustomCompareEvent OnGridCustomCompare;
+    TRawCompareEvent OnGridRawCompare;
+    TSpinClickEvent OnGridSpinClick;
+    std::function<void(TObject* Sender, int ARow, int ACol, String& Anchor)> OnGridAnchorHint;
+    std::function<void(TObject* Sender, int ACol, int ARow, bool& IsFloat, String& FloatFormat)> OnGridGetFloatFormat;
+    // The list's balloon hints were set up in this drop (by the first mouse move over it).
+    bool BalloonReady() const { return balloonReady_; }
 
     // The list grid: filled by the application in grid mode.
     TPlusColGrid* GetGrid() const { return list_; }

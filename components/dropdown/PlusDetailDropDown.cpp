@@ -132,7 +132,8 @@ void TPlusDetailDropDown::HideDropDown(bool Cancel)
 void TPlusDetailDropDown::DetailItemSize(TSize& Size)
 {
     const int W = DropDownWidth() > 0 ? DropDownWidth() : (form_ ? form_->Width() : Width());
-    Size = TSize{W - 2 * GetSystemMetrics(SM_CXBORDER) - 4, ItemHeight};
+    const int bar = itemSelector_ && itemSelector_->VertScrollBarVisible() ? GetSystemMetrics(SM_CXVSCROLL) : 0;
+    Size = TSize{W - 2 * GetSystemMetrics(SM_CXBORDER) - 4 - bar, ItemHeight};
 }
 
 void TPlusDetailDropDown::DrawDetailItem(TCanvas* c, TRect R, int Index)

@@ -3907,9 +3907,50 @@ void TPlusCustomItemSelector::UpdateLayout()
 
 void TPlusCustomItemSelector::PlacePanel()
 {
+    if (placing_)
+        return; // showing or hiding the bar resizes the client area, which places again
+    placing_ = true;
+    const bool bar = panel_->Height() > Height();
+    if (bar != vertBar_) {
+        vertBar_ = bar;
+        ShowScrollBar(Handle(), SB_VERT, bar);
+    }
     const int maxScroll = std::max(0, panel_->Height() - ClientHeight());
     scroll_ = std::clamp(scroll_, 0, maxScroll);
+    if (vertBar_) {
+        SCROLLINFO info{};
+        info.cbSize = sizeof(info);
+        info.fMask = SIF_RANGE | SIF_PAGE | SIF_POS;
+        info.nMin = 0;
+        info.nMax = panel_->Height() - 1;
+        info.nPage = UINT(std::max(1, ClientHeight()));
+        info.nPos = scroll_;
+        SetScrollInfo(Handle(), SB_VERT, &info, TRUE);
+    }
     panel_->SetBounds(0, -scroll_, panel_->Width(), panel_->Height());
+    placing_ = false;
+}
+
+void TPlusCustomItemSelector::ScrollBy(int Code)
+{
+    const int line = items_->Count() > 0 ? std::max(1, items_->Items(0)->ItemRect.Height()) : 16;
+    const int page = std::max(1, ClientHeight());
+    SCROLLINFO info{};
+    info.cbSize = sizeof(info);
+    info.fMask = SIF_TRACKPOS | SIF_POS;
+    GetScrollInfo(Handle(), SB_VERT, &info);
+    switch (Code) {
+    case SB_LINEUP: scroll_ -= line; break;
+    case SB_LINEDOWN: scroll_ += line; break;
+    case SB_PAGEUP: scroll_ -= page; break;
+    case SB_PAGEDOWN: scroll_ += page; break;
+    case SB_TOP: scroll_ = 0; break;
+    case SB_BOTTOM: scroll_ = panel_->Height(); break;
+    case SB_THUMBTRACK:
+    case SB_THUMBPOSITION: scroll_ = info.nTrackPos; break;
+    default: return;
+    }
+    PlacePanel();
 }
 
 void TPlusCustomItemSelector::SelectFirst() { if (panel_) { panel_->SelectFirst(); ScrollIntoView(ItemIndex()); } }
@@ -3964,6 +4005,10 @@ void TPlusCustomItemSelector::Dispatch(TMessage& m)
     if (m.Msg == WM_MOUSEWHEEL) {
         scroll_ -= m.WheelDelta() / 4;
         PlacePanel();
+        return;
+    }
+    if (m.Msg == WM_VSCROLL && panel_) {
+        ScrollBy(LOWORD(m.WParam));
         return;
     }
     TCustomControl::Dispatch(m);

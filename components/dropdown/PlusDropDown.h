@@ -827,6 +827,8 @@ public:
     int ColorBoxHeight() const { return boxHeight_; }
     void SetColorBoxHeight(int v);
     int ScrollPosition() const { return scroll_; }
+    // The vertical scroll bar shows while the items are taller than the host.
+    bool VertScrollBarVisible() const { return vertBar_; }
     TNotifyEvent OnItemSelect;
     TDrawItemEvent OnDrawItem;
     TItemSizeEvent OnItemSize;
@@ -856,4 +858,6 @@ private:
     TCustomImageList* images_ = nullptr;
     int boxWidth_ = 14, boxHeight_ = 14;
     int scroll_ = 0;
+    bool vertBar_ = false, placing_ = false;
+    void ScrollBy(int Code);
 };

@@ -100,6 +100,8 @@ void TPlusImagePickerDropDown::AdaptDropDownSize()
             itemSelector_->SetHeight(size.cy);
     }
     TPlusCustomDropDown::AdaptDropDownSize();
+    if (form_ && itemSelector_ && itemSelector_->VertScrollBarVisible())
+        form_->SetWidth(form_->Width() + GetSystemMetrics(SM_CXVSCROLL));
 }
 
 void TPlusImagePickerDropDown::HideDropDown(bool Cancel)

@@ -4,6 +4,7 @@
 #include "components/dropdown/PlusCalculatorDropdown.h"
 #include "components/dropdown/PlusColorPickerDropDown.h"
 #include "components/dropdown/PlusCustomGridDropDown.h"
+#include "components/dropdown/PlusDateTimePicker.h"
 #include "components/dropdown/PlusDetailDropDown.h"
 #include "components/dropdown/PlusDropDown.h"
 #include "components/dropdown/PlusImagePickerDropDown.h"
@@ -17,7 +18,9 @@
 #include "platform/framework/ImgList.h"
 
 #include <QApplication>
+#include <QCalendarWidget>
 #include <QClipboard>
+#include <QScrollBar>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -442,5 +445,191 @@ INSTANTIATE_TEST_SUITE_P(
                       },
                       {kAltDown, {Qt::Key_Down}, {Qt::Key_Return}}}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// The calendar the date field opens, when it is shown.
+QCalendarWidget* ShownCalendar(TPlusDateTimePicker* p)
+{
+    for (QCalendarWidget* c : p->Host()->findChildren<QCalendarWidget*>())
+        if (c->isVisible())
+            return c;
+    return nullptr;
+}
+
+TEST(DateTimePickerKeys, AltDownAndF4OpenTheCalendar)
+{
+    TForm* form = New<TForm>(nullptr);
+    form->SetBounds(100, 100, 400, 300);
+    auto* p = new TPlusDateTimePicker(form);
+    p->SetParent(form);
+    p->SetBounds(20, 20, 240, 23);
+    p->SetKind(dkDate);
+    p->SetDateTime(EncodeDate(2026, 12, 10));
+    form->Show();
+    ASSERT_TRUE(WaitFor([&] { return QApplication::activeWindow() == form->Host(); }));
+    p->SetFocus();
+    ASSERT_TRUE(WaitFor([&] { return p->Focused(); }));
+
+    for (const UserKey& opening : {kAltDown, UserKey{Qt::Key_F4}}) {
+        PressOn(p->Host(), opening);
+        ASSERT_TRUE(WaitFor([&] { return ShownCalendar(p) != nullptr; })) << "the calendar opens";
+        EXPECT_EQ(p->Date(), EncodeDate(2026, 12, 10)) << "no field is stepped";
+        // a day picked with the keys in the calendar
+        QCalendarWidget* calendar = ShownCalendar(p);
+        ASSERT_TRUE(WaitFor([&] { return QApplication::focusWidget() && QApplication::focusWidget()->window() == calendar->window(); }));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Right);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        EXPECT_TRUE(WaitFor([&] { return ShownCalendar(p) == nullptr; }));
+        EXPECT_EQ(p->Date(), EncodeDate(2026, 12, 11));
+        p->SetDateTime(EncodeDate(2026, 12, 10));
+        ASSERT_TRUE(WaitFor([&] { return p->Focused(); }));
+    }
+
+    // Esc closes the calendar and keeps the date; plain Down still steps the field
+    PressOn(p->Host(), kAltDown);
+    ASSERT_TRUE(WaitFor([&] { return ShownCalendar(p) != nullptr; }));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+    EXPECT_TRUE(WaitFor([&] { return ShownCalendar(p) == nullptr; }));
+    EXPECT_EQ(p->Date(), EncodeDate(2026, 12, 10));
+    ASSERT_TRUE(WaitFor([&] { return p->Focused(); }));
+    const TDateTime before = p->Date();
+    QTest::keyClick(p->Host(), Qt::Key_Down);
+    EXPECT_NE(p->Date(), before);
+    EXPECT_EQ(ShownCalendar(p), nullptr);
+    delete form;
+}
+
+TEST(ColourListScrollBar, TheListShowsItsScrollBarBesideTheItems)
+{
+    TForm* form = New<TForm>(nullptr);
+    form->SetBounds(100, 100, 400, 300);
+    auto* p = new TPlusColorPickerDropDown(form);
+    p->SetParent(form);
+    p->SetBounds(20, 20, 200, 21);
+    p->AddStandardColors();
+    p->SetItemIndex(0);
+    form->Show();
+    ASSERT_TRUE(WaitFor([&] { return QApplication::activeWindow() == form->Host(); }));
+    p->SetFocus();
+    PressOn(p->Host(), kAltDown);
+    ASSERT_TRUE(WaitFor([&] { return QApplication::activeWindow() == p->DropDownForm()->Host(); }));
+    TPlusCustomItemSelector* list = p->ItemSelector();
+    ASSERT_NE(list, nullptr);
+    ASSERT_EQ(list->Items()->Count(), 16);
+    const TSize panel = list->GetPanelSize();
+    EXPECT_GT(panel.cy, list->ClientHeight()) << "16 rows are taller than the 200-pixel pop-up";
+    EXPECT_TRUE(list->VertScrollBarVisible());
+    EXPECT_GE(list->ClientWidth(), panel.cx) << "the bar comes beside the items, not over them";
+    EXPECT_EQ(p->DropDownForm()->Width(), std::max(80, panel.cx) + GetSystemMetrics(SM_CXVSCROLL))
+        << "the pop-up grows by the bar";
+
+    QScrollBar* bar = nullptr;
+    for (QScrollBar* b : list->Host()->findChildren<QScrollBar*>())
+        if (b->isVisible() && b->orientation() == Qt::Vertical)
+            bar = b;
+    ASSERT_NE(bar, nullptr) << "the user sees the scroll bar";
+    // a click on its lower arrow scrolls by a row; End scrolls down to White
+    EXPECT_EQ(list->ScrollPosition(), 0);
+    QTest::mouseClick(bar, Qt::LeftButton, {}, quelmtest::ScrollBarPart(bar, QStyle::SC_ScrollBarAddLine).center());
+    EXPECT_TRUE(WaitFor([&] { return list->ScrollPosition() > 0; }));
+    EXPECT_EQ(list->ScrollPosition(), list->Items()->Items(0)->ItemRect.Height());
+    EXPECT_TRUE(p->IsDroppedDown());
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_End);
+    EXPECT_EQ(p->ItemIndex(), 15);
+    const TRect last = list->Items()->Items(15)->ItemRect;
+    EXPECT_LE(last.Bottom - list->ScrollPosition(), list->ClientHeight()) << "White in view";
+    EXPECT_EQ(bar->value(), list->ScrollPosition());
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    EXPECT_FALSE(p->IsDroppedDown());
+    EXPECT_EQ(p->SelectedColor(), TColor(clWhite));
+    delete form;
+}
+
+TEST(GridDropDownRelays, LinksAndColumnMovesInTheListReachTheDropDown)
+{
+    TForm* form = New<TForm>(nullptr);
+    form->SetBounds(100, 100, 400, 300);
+    auto* d = new TPlusGridDropDown(form);
+    d->SetParent(form);
+    d->SetBounds(20, 20, 240, 21);
+    d->Columns()->Add()->Header = "City";
+    d->Columns()->Add()->Header = "Country";
+    for (const char* const* city : {std::initializer_list<const char*>{"<a href=\"go:berlin\">Berlin</a>", "DE"}.begin(),
+                                    std::initializer_list<const char*>{"Arles", "FR"}.begin(),
+                                    std::initializer_list<const char*>{"Paris", "FR"}.begin()}) {
+        auto* it = d->Items()->Add();
+        it->Text()->Add(city[0]);
+        it->Text()->Add(city[1]);
+    }
+    d->UpdateLookupList();
+    d->ColumnMoving = true;
+    std::vector<String> events;
+    bool ignoredActivation = false;
+    d->OnGridAnchorEnter = [&](TObject*, int row, int col, const String& a) {
+        events.push_back("enter " + IntToStr(col) + "," + IntToStr(row) + " " + a);
+    };
+    d->OnGridAnchorExit = [&](TObject*, int, int, const String&) { events.push_back("exit"); };
+    d->OnGridAnchorClick = [&](TObject*, int row, int col, String a, bool& autoHandle) {
+        events.push_back("click " + IntToStr(col) + "," + IntToStr(row) + " " + a);
+        ignoredActivation = d->DropDownForm()->IgnoreActivation;
+        autoHandle = false;
+    };
+    d->OnGridColumnMoving = [&](TObject*, int col, bool& allow) {
+        events.push_back("column moving " + IntToStr(col));
+        allow = false;
+    };
+    form->Show();
+    ASSERT_TRUE(WaitFor([&] { return QApplication::activeWindow() == form->Host(); }));
+    d->SetFocus();
+    PressOn(d->Host(), kAltDown);
+    ASSERT_TRUE(WaitFor([&] { return QApplication::activeWindow() == d->DropDownForm()->Host(); }));
+    auto* list = d->GetGrid();
+    EXPECT_FALSE(d->BalloonReady());
+
+    // the pointer over the pop-up's window, at a point of the list
+    QWidget* popup = d->DropDownForm()->Host();
+    auto at = [&](QPoint p) { return list->Host()->mapTo(popup, p); };
+    auto moveTo = [&](QPoint p) {
+        QTest::mouseMove(popup->windowHandle(), at(p));
+        QApplication::processEvents();
+    };
+    const TRect link = list->CellRect(0, 1);
+    const TRect plain = list->CellRect(1, 3);
+    const int y = (link.Top + link.Bottom) / 2;
+    int linkX = -1;
+    for (int x = link.Left + 1; x < link.Right && linkX < 0; ++x) {
+        moveTo(QPoint(x, y));
+        if (!events.empty())
+            linkX = x;
+    }
+    ASSERT_GE(linkX, 0) << "the link is found by walking across its cell";
+    EXPECT_TRUE(d->BalloonReady()) << "set up by the first move over the list";
+    moveTo(QPoint(plain.Left + 8, (plain.Top + plain.Bottom) / 2));
+    QTest::mouseClick(popup->windowHandle(), Qt::LeftButton, {}, at(QPoint(linkX + 2, y)));
+    auto has = [&](const char* e) { return std::find(events.begin(), events.end(), String(e)) != events.end(); };
+    ASSERT_GE(events.size(), 3u);
+    EXPECT_EQ(events[0], "enter 0,1 go:berlin");
+    EXPECT_EQ(events[1], "exit");
+    EXPECT_TRUE(has("click 0,1 go:berlin"));
+    EXPECT_TRUE(ignoredActivation) << "a window the handler opens leaves the pop-up open";
+    EXPECT_FALSE(d->DropDownForm()->IgnoreActivation);
+
+    // a header dragged onto the next column asks first; the refusal keeps the columns
+    if (!d->IsDroppedDown()) {
+        QTest::qWait(300);
+        PressOn(d->Host(), kAltDown);
+        ASSERT_TRUE(WaitFor([&] { return QApplication::activeWindow() == d->DropDownForm()->Host(); }));
+    }
+    events.clear();
+    const TRect h0 = list->CellRect(0, 0), h1 = list->CellRect(1, 0);
+    const QPoint from((h0.Left + h0.Right) / 2, (h0.Top + h0.Bottom) / 2);
+    const QPoint to((h1.Left + h1.Right) / 2, (h1.Top + h1.Bottom) / 2);
+    QTest::mousePress(popup->windowHandle(), Qt::LeftButton, {}, at(from));
+    for (int i = 1; i <= 5; ++i)
+        moveTo(from + (to - from) * i / 5);
+    QTest::mouseRelease(popup->windowHandle(), Qt::LeftButton, {}, at(to));
+    EXPECT_TRUE(has("column moving 0"));
+    EXPECT_EQ(list->Cells(0, 0), "City");
+    delete form;
+}
 
 } // namespace
