@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QFontMetrics>
+#include <QPaintEngine>
 #include <QPainterPath>
 #include <QGuiApplication>
 #include <QScreen>
@@ -1285,6 +1286,11 @@ HGDIOBJ GetCurrentObject(HDC dc, UINT type)
     }
 }
 
+int DeviceContext::SavedDepth() const
+{
+    return int(saved.size());
+}
+
 int SaveDC(HDC dc)
 {
     if (!dc)
@@ -2039,23 +2045,92 @@ QImage SourcePixels(HDC dest, HDC src, const QRect& area)
     return part;
 }
 
-bool PatternRop(DWORD rop)
+// The operations drawn by the painter's own composition; the others go through TernaryBlit.
+QPainter::CompositionMode SourceMode(DWORD rop, bool& known)
 {
-    return rop == PATCOPY || rop == PATINVERT || rop == DSTINVERT || rop == BLACKNESS || rop == WHITENESS;
+    known = true;
+    switch (RopIndex(rop)) {
+    case RopIndex(SRCCOPY): return QPainter::CompositionMode_Source;
+    case RopIndex(SRCPAINT): return QPainter::RasterOp_SourceOrDestination;
+    case RopIndex(SRCAND): return QPainter::RasterOp_SourceAndDestination;
+    case RopIndex(SRCINVERT): return QPainter::RasterOp_SourceXorDestination;
+    case RopIndex(SRCERASE): return QPainter::RasterOp_SourceAndNotDestination;
+    case RopIndex(NOTSRCCOPY): return QPainter::RasterOp_NotSource;
+    case RopIndex(NOTSRCERASE): return QPainter::RasterOp_NotSourceAndNotDestination;
+    case RopIndex(MERGEPAINT): return QPainter::RasterOp_NotSourceOrDestination;
+    default: known = false; return QPainter::CompositionMode_Source;
+    }
 }
 
-QPainter::CompositionMode SourceMode(DWORD rop)
+// Any ternary operation on the visible part of `target` (device pixels): the source is
+// `source` stretched over the target (nearest pixel), the pattern the selected brush aligned to
+// the device origin (a hatch on the background colour). Per bit the result is
+// f(s, p, 0) ^ (d & (f(s, p, 0) ^ f(s, p, 1))), so the destination is first masked with one
+// picture and then inverted with another; it never has to be read back.
+void TernaryBlit(DeviceContext* dc, const QRect& target, const QImage* source, DWORD rop)
 {
-    switch (rop) {
-    case SRCPAINT: return QPainter::RasterOp_SourceOrDestination;
-    case SRCAND: return QPainter::RasterOp_SourceAndDestination;
-    case SRCINVERT: return QPainter::RasterOp_SourceXorDestination;
-    case SRCERASE: return QPainter::RasterOp_SourceAndNotDestination;
-    case NOTSRCCOPY: return QPainter::RasterOp_NotSource;
-    case NOTSRCERASE: return QPainter::RasterOp_NotSourceAndNotDestination;
-    case MERGEPAINT: return QPainter::RasterOp_NotSourceOrDestination;
-    default: return QPainter::CompositionMode_Source;
+    QPainter* p = dc->Painter();
+    if (RopIndex(rop) == 0xAA || !p->device())
+        return;
+    const QRect visible = target.intersected(QRect(0, 0, p->device()->width(), p->device()->height()));
+    if (visible.isEmpty())
+        return;
+    QImage pattern;
+    if (RopUsesPattern(rop)) {
+        HBRUSH b = dc->brush;
+        pattern = QImage(visible.size(), QImage::Format_RGB32);
+        pattern.fill(ColorRefToQColor(0));
+        if (!BrushIsNull(b)) {
+            QPainter pp(&pattern);
+            pp.translate(-visible.topLeft());
+            pp.setBrushOrigin(0, 0);
+            const COLORREF colour = BrushColorOf(dc, b);
+            switch (b->brush.lbStyle) {
+            case BS_HATCHED:
+                pp.fillRect(visible, EffectiveColor(dc, dc->bkColor));
+                pp.fillRect(visible, QBrush(EffectiveColor(dc, colour), HatchStyle(b->brush.lbHatch)));
+                break;
+            case BS_PATTERN: pp.fillRect(visible, QBrush(b->pattern)); break;
+            default: pp.fillRect(visible, EffectiveColor(dc, colour)); break;
+            }
+        }
     }
+    const bool sourced = source && !source->isNull() && RopUsesSource(rop);
+    const bool keepsDestination = RopUsesDestination(rop);
+    QImage mask(visible.size(), QImage::Format_RGB32), flip(visible.size(), QImage::Format_RGB32);
+    for (int y = 0; y < visible.height(); ++y) {
+        const QRgb* pl = pattern.isNull() ? nullptr : reinterpret_cast<const QRgb*>(pattern.constScanLine(y));
+        const QRgb* sl = nullptr;
+        if (sourced) {
+            const long long sy = (static_cast<long long>(visible.top() + y - target.top()) * source->height()) /
+                                 target.height();
+            sl = reinterpret_cast<const QRgb*>(source->constScanLine(int(std::clamp(sy, 0LL, source->height() - 1LL))));
+        }
+        auto* ml = reinterpret_cast<QRgb*>(mask.scanLine(y));
+        auto* fl = reinterpret_cast<QRgb*>(flip.scanLine(y));
+        for (int x = 0; x < visible.width(); ++x) {
+            std::uint32_t s = 0;
+            if (sl) {
+                const long long sx = (static_cast<long long>(visible.left() + x - target.left()) * source->width()) /
+                                     target.width();
+                s = sl[std::clamp(sx, 0LL, source->width() - 1LL)];
+            }
+            const std::uint32_t pat = pl ? pl[x] : 0;
+            const std::uint32_t f0 = RopResult(rop, s, pat, 0), f1 = RopResult(rop, s, pat, 0xFFFFFF);
+            ml[x] = 0xFF000000u | ((f0 ^ f1) & 0xFFFFFF);
+            fl[x] = 0xFF000000u | (f0 & 0xFFFFFF);
+        }
+    }
+    const bool raster = p->paintEngine() && p->paintEngine()->type() == QPaintEngine::Raster;
+    if (!keepsDestination || !raster) {
+        p->setCompositionMode(QPainter::CompositionMode_Source);
+        p->drawImage(visible.topLeft(), flip);
+        return;
+    }
+    p->setCompositionMode(QPainter::RasterOp_SourceAndDestination);
+    p->drawImage(visible.topLeft(), mask);
+    p->setCompositionMode(QPainter::RasterOp_SourceXorDestination);
+    p->drawImage(visible.topLeft(), flip);
 }
 
 BOOL Blit(const char* op, HDC dest, int x, int y, int width, int height, HDC src, int sx, int sy, int sw, int sh,
@@ -2068,7 +2143,7 @@ BOOL Blit(const char* op, HDC dest, int x, int y, int width, int height, HDC src
     rec.Points = {POINT{sx, sy}, POINT{sw, sh}};
     rec.Flags = rop;
     dest->Record(rec);
-    if (PatternRop(rop) || !src)
+    if (!RopUsesSource(rop) || !src)
         return PatBlt(dest, x, y, width, height, rop);
     const int saveRop = dest->rop2;
     dest->rop2 = R2_COPYPEN;
@@ -2086,16 +2161,32 @@ BOOL Blit(const char* op, HDC dest, int x, int y, int width, int height, HDC src
     if ((dw < 0) != (sw < 0) || (dh < 0) != (sh < 0))
         part = part.mirrored((dw < 0) != (sw < 0), (dh < 0) != (sh < 0));
     const QRect target = QRect(d, QSize(std::abs(dw), std::abs(dh))).translated(dw < 0 ? dw : 0, dh < 0 ? dh : 0);
+    bool known = false;
+    const QPainter::CompositionMode mode = SourceMode(rop, known);
+    if (!known) {
+        TernaryBlit(dest, target, &part, rop);
+        return TRUE;
+    }
     if (part.size() != target.size())
         part = part.scaled(target.size(), Qt::IgnoreAspectRatio,
                            dest->stretchMode == HALFTONE ? Qt::SmoothTransformation : Qt::FastTransformation);
     QPainter* p = dest->Painter();
-    p->setCompositionMode(SourceMode(rop));
+    p->setCompositionMode(mode);
     p->drawImage(target.topLeft(), part);
     return TRUE;
 }
 
 } // namespace
+
+std::uint32_t RopResult(DWORD rop, std::uint32_t source, std::uint32_t pattern, std::uint32_t destination)
+{
+    const unsigned table = RopIndex(rop);
+    std::uint32_t out = 0;
+    for (unsigned i = 0; i < 8; ++i)
+        if (table & (1u << i))
+            out |= ((i & 4) ? pattern : ~pattern) & ((i & 2) ? source : ~source) & ((i & 1) ? destination : ~destination);
+    return out;
+}
 
 BOOL BitBlt(HDC dest, int x, int y, int width, int height, HDC src, int sx, int sy, DWORD rop)
 {
@@ -2109,6 +2200,7 @@ BOOL StretchBlt(HDC dest, int x, int y, int width, int height, HDC src, int sx, 
     return Blit("StretchBlt", dest, x, y, width, height, src, sx, sy, sw, sh, rop);
 }
 
+// A pattern operation: one that needs a source does nothing and fails.
 BOOL PatBlt(HDC dc, int x, int y, int width, int height, DWORD rop)
 {
     QUELM_META_CALL(dc, Blit(dc, x, y, width, height, nullptr, 0, 0, 0, 0, rop));
@@ -2118,6 +2210,8 @@ BOOL PatBlt(HDC dc, int x, int y, int width, int height, DWORD rop)
     rec.Rect = RECT{x, y, x + width, y + height};
     rec.Flags = rop;
     dc->Record(rec);
+    if (RopUsesSource(rop))
+        return FALSE;
     const int saveRop = dc->rop2;
     dc->rop2 = R2_COPYPEN;
     const bool ok = Begin(dc);
@@ -2126,18 +2220,19 @@ BOOL PatBlt(HDC dc, int x, int y, int width, int height, DWORD rop)
         return TRUE;
     const QRect r = dc->ToDevice(RECT{x, y, x + width, y + height});
     QPainter* p = dc->Painter();
-    switch (rop) {
-    case BLACKNESS: p->fillRect(r, Qt::black); break;
-    case WHITENESS: p->fillRect(r, Qt::white); break;
-    case DSTINVERT:
+    switch (RopIndex(rop)) {
+    case RopIndex(BLACKNESS): p->fillRect(r, Qt::black); break;
+    case RopIndex(WHITENESS): p->fillRect(r, Qt::white); break;
+    case RopIndex(DSTINVERT):
         p->setCompositionMode(QPainter::RasterOp_NotDestination);
         p->fillRect(r, Qt::black);
         break;
-    case PATINVERT:
+    case RopIndex(PATINVERT):
         p->setCompositionMode(QPainter::RasterOp_SourceXorDestination);
         FillWithBrush(dc, r, dc->brush);
         break;
-    default: FillWithBrush(dc, r, dc->brush); break;
+    case RopIndex(PATCOPY): FillWithBrush(dc, r, dc->brush); break;
+    default: TernaryBlit(dc, r.normalized(), nullptr, rop); break;
     }
     return TRUE;
 }
@@ -2412,16 +2507,18 @@ BOOL ExtTextOutW(HDC dc, int x, int y, UINT options, const RECT* rect, const cha
         else if ((align & TA_CENTER) == TA_RIGHT)
             shift = -double(total);
         dc->textAlign = align & TA_BASELINE;
+        // positions in floating point, kept inside the coordinate space (advances may be huge)
+        const auto place = [](double v) { return int(std::clamp(v, -double(0x3FFFFFFF), double(0x3FFFFFFF))); };
         double along = shift;
         for (UINT i = 0; i < count && ok; ++i) {
-            const int cx = x + int(std::lround(along * ux));
-            const int cy = y + int(std::lround(along * uy));
+            const int cx = place(std::round(double(x) + along * ux));
+            const int cy = place(std::round(double(y) + along * uy));
             ok = TextOutQ(dc, cx, cy, q.mid(qsizetype(i), 1), FromQString(q.mid(qsizetype(i), 1)));
             along += dx[i];
         }
         dc->textAlign = align;
         if (align & TA_UPDATECP)
-            dc->current.x = x + int(total);
+            dc->current.x = place(double(x) + double(total));
     }
     dc->hasClip = hadClip;
     dc->clip = oldClip;

@@ -290,6 +290,7 @@ public:
 
     struct Saved;
     std::vector<Saved> saved;
+    int SavedDepth() const; // states SaveDC holds
 
 private:
     std::unique_ptr<QImage> ownImage_;
@@ -383,6 +384,14 @@ constexpr DWORD PATINVERT = 0x005A0049;
 constexpr DWORD DSTINVERT = 0x00550009;
 constexpr DWORD BLACKNESS = 0x00000042;
 constexpr DWORD WHITENESS = 0x00FF0062;
+// A ternary raster operation is named by its truth-table byte (bits 16..23): bit
+// (pattern << 2 | source << 1 | destination) is the result for those input bits, applied to
+// every bit of the colours. RopResult computes it for whole colours.
+constexpr unsigned RopIndex(DWORD rop) { return (rop >> 16) & 0xFF; }
+constexpr bool RopUsesSource(DWORD rop) { return (((RopIndex(rop) >> 2) ^ RopIndex(rop)) & 0x33) != 0; }
+constexpr bool RopUsesPattern(DWORD rop) { return (((RopIndex(rop) >> 4) ^ RopIndex(rop)) & 0x0F) != 0; }
+constexpr bool RopUsesDestination(DWORD rop) { return (((RopIndex(rop) >> 1) ^ RopIndex(rop)) & 0x55) != 0; }
+std::uint32_t RopResult(DWORD rop, std::uint32_t source, std::uint32_t pattern, std::uint32_t destination);
 BOOL BitBlt(HDC dest, int x, int y, int width, int height, HDC src, int sx, int sy, DWORD rop);
 BOOL StretchBlt(HDC dest, int x, int y, int width, int height, HDC src, int sx, int sy, int sw, int sh,
                 DWORD rop);
