@@ -6,6 +6,7 @@
 #include "platform/win/WinEmfRecords.h"
 #include "platform/win/WinMetafile.h"
 
+#include <QFontMetrics>
 #include <QPainterPath>
 #include <QPolygonF>
 #include <QTransform>
@@ -25,7 +26,7 @@ struct PlayObject {
     std::vector<PALETTEENTRY> entries; // a palette's colours
     // The device object made for the current scale (pen widths, font heights).
     HGDIOBJ realized = nullptr;
-    double realizedScale = -1;
+    double realizedScale = -1, realizedXScale = -1;
     double realizedAngle = 0;
 };
 using PlayObjectPtr = std::shared_ptr<PlayObject>;
@@ -76,6 +77,11 @@ public:
         table_.resize(std::max<size_t>(1, h.nHandles));
         baseHasClip_ = dc->hasClip;
         baseClip_ = dc->clip;
+        // No glyph is drawn taller than a few times what the device can show.
+        int shown = std::abs(outRect.height());
+        if (dc->Painter() && dc->Painter()->device())
+            shown = std::min(shown, dc->Painter()->device()->height());
+        fontLimit_ = 4L * std::max(16, shown);
         UpdateTransform();
         state_.pen = Stock(BLACK_PEN);
         state_.brush = Stock(WHITE_BRUSH);
@@ -94,18 +100,22 @@ public:
                 DeleteObject(o->realized);
     }
 
+    // Every record is tried; one that cannot be carried out (bad counts, offsets or object
+    // indexes) is skipped and the play goes on with the next. The result tells whether all
+    // played. The reader has already cut the list before a record that runs past the file.
     bool Play()
     {
         const std::vector<TEmfRecordRef>& recs = emf_->records;
+        bool all = true;
         for (size_t i = 1; i < recs.size(); ++i) {
             const TEmfRecordRef& ref = recs[i];
             if (ref.type == emf::EOF_)
                 break;
             TByteView r(emf_->bytes.data() + ref.offset, ref.size);
             if (!PlayRecord(ref.type, r) || !r.ok)
-                return false;
+                all = false;
         }
-        return true;
+        return all;
     }
 
 private:
@@ -122,6 +132,7 @@ private:
     QRegion baseClip_;
     bool inPath_ = false;
     QPainterPath path_;
+    long fontLimit_ = 4096; // pixels
 
     // ---------------------------------------------------------------- objects
 
@@ -238,21 +249,34 @@ private:
         }
         return o.realized;
     }
+    // The font at the current scale. Where the picture is stretched more one way than the
+    // other, the glyphs are widened or narrowed with it (a font without a width of its own gets
+    // one from its natural average width).
     HGDIOBJ RealizedFont()
     {
         PlayObject& o = *state_.font;
-        const double scale = YScale();
+        const double scale = YScale(), xScale = XScale();
         const double angle = AngleTenths();
-        if (!o.realized || std::abs(o.realizedScale - scale) > 1e-9 || std::abs(o.realizedAngle - angle) > 1e-6) {
+        if (!o.realized || std::abs(o.realizedScale - scale) > 1e-9 || std::abs(o.realizedXScale - xScale) > 1e-9 ||
+            std::abs(o.realizedAngle - angle) > 1e-6) {
             Retire(o);
             LOGFONT f = o.font;
-            f.lfHeight = LONG(std::clamp(std::lround(f.lfHeight * scale), -100000L, 100000L));
+            const double height = std::clamp(double(f.lfHeight) * scale, -double(fontLimit_), double(fontLimit_));
+            f.lfHeight = LONG(std::lround(height));
             if (o.font.lfHeight != 0 && f.lfHeight == 0)
                 f.lfHeight = o.font.lfHeight < 0 ? -1 : 1;
-            f.lfWidth = LONG(std::clamp(std::lround(f.lfWidth * XScale()), 0L, 100000L));
+            f.lfWidth = LONG(std::lround(std::clamp(double(f.lfWidth) * xScale, 0.0, double(fontLimit_))));
             f.lfEscapement = LONG(std::lround(f.lfEscapement + angle)) % 3600;
+            const double squeeze = scale > 0 ? xScale / scale : 1;
+            if (o.font.lfWidth == 0 && std::abs(squeeze - 1) > 0.02) {
+                HFONT probe = CreateFontIndirect(&f);
+                const int natural = QFontMetrics(probe->QtFont()).averageCharWidth();
+                DeleteObject(probe);
+                f.lfWidth = LONG(std::clamp(std::lround(natural * squeeze), 1L, fontLimit_));
+            }
             o.realized = CreateFontIndirect(&f);
             o.realizedScale = scale;
+            o.realizedXScale = xScale;
             o.realizedAngle = angle;
         }
         return o.realized;
@@ -399,6 +423,52 @@ private:
                       dib.Info(), DIB_RGB_COLORS, rop);
     }
 
+    // A source bitmap blended onto the picture: by its alpha (`param` holds the blend
+    // function: operation, flags, constant alpha, alpha format), or with the pixels of one
+    // colour (`param`) left out. A 32-bit source keeps its alpha bytes (premultiplied colours).
+    bool BlendDib(const Dib& dib, bool alpha, double x, double y, double w, double h, int sx, int sy, int sw, int sh,
+                  std::uint32_t param)
+    {
+        if (!dib.drawable)
+            return true;
+        const auto* info = dib.Info();
+        const BITMAPINFOHEADER& bh = info->bmiHeader;
+        const DWORD* masks = bh.biCompression == BI_BITFIELDS ? reinterpret_cast<const DWORD*>(info->bmiColors) : nullptr;
+        QImage image = DibToImage(&bh, dib.bits, info->bmiColors, masks);
+        if (image.isNull())
+            return false;
+        if (alpha && bh.biBitCount == 32 && bh.biCompression == BI_RGB) {
+            image = image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+            const auto* bytes = static_cast<const std::uint8_t*>(dib.bits);
+            for (int row = 0; row < image.height(); ++row) {
+                const int fileRow = bh.biHeight < 0 ? row : image.height() - 1 - row;
+                const std::uint8_t* in = bytes + size_t(fileRow) * size_t(image.width()) * 4;
+                auto* out = reinterpret_cast<QRgb*>(image.scanLine(row));
+                for (int col = 0; col < image.width(); ++col) {
+                    const int a = in[4 * col + 3];
+                    out[col] = qRgba(std::min<int>(qRed(out[col]), a), std::min<int>(qGreen(out[col]), a),
+                                     std::min<int>(qBlue(out[col]), a), a);
+                }
+            }
+        }
+        DeviceContext source(&image);
+        const POINT a = Dev(x, y), b = Dev(x + w, y + h);
+        const int left = std::min(a.x, b.x), top = std::min(a.y, b.y);
+        const int width = std::abs(b.x - a.x), height = std::abs(b.y - a.y);
+        if (double(width) * height > kMaxDibPixels)
+            return false; // stretched beyond any device
+        Prepare(false, false);
+        if (alpha) {
+            BLENDFUNCTION blend;
+            blend.BlendOp = BYTE(param & 0xFF);
+            blend.BlendFlags = BYTE((param >> 8) & 0xFF);
+            blend.SourceConstantAlpha = BYTE((param >> 16) & 0xFF);
+            blend.AlphaFormat = BYTE((param >> 24) & 0xFF);
+            return AlphaBlend(dc_, left, top, width, height, &source, sx, sy, sw, sh, blend) != FALSE;
+        }
+        return TransparentBlt(dc_, left, top, width, height, &source, sx, sy, sw, sh, Colour(param)) != FALSE;
+    }
+
     // ---------------------------------------------------------------- shapes
 
     QPainterPath ArcPath(double l, double t, double r, double b, QPointF start, QPointF end, int kind)
@@ -484,10 +554,18 @@ private:
             const bool pdy = options & 0x2000;
             if (!r.Range(offDx, n, pdy ? 8 : 4))
                 return void(ok = false);
+            // Each glyph stands where the sum of the advances before it puts it (rounded once
+            // in device pixels, so that rounding does not add up along the string).
             dx.resize(n);
             const double scale = XScale();
-            for (std::uint32_t i = 0; i < n; ++i)
-                dx[i] = int(std::lround(r.I32(offDx + i * (pdy ? 8 : 4)) * scale));
+            double sum = 0;
+            long long before = 0;
+            for (std::uint32_t i = 0; i < n; ++i) {
+                sum += r.I32(offDx + i * (pdy ? 8 : 4));
+                const long long at = std::llround(std::clamp(sum * scale, -1e9, 1e9));
+                dx[i] = int(at - before);
+                before = at;
+            }
         }
         Prepare(false, false);
         SelectObject(dc_, RealizedFont());
@@ -506,7 +584,7 @@ private:
         if (state_.textAlign & TA_UPDATECP) {
             long long total = 0;
             for (std::uint32_t i = 0; i < n && offDx; ++i)
-                total += r.I32(offDx + i * 4);
+                total += r.I32(offDx + i * ((options & 0x2000) ? 8 : 4));
             state_.current.rx() += double(total);
         }
     }
@@ -1032,18 +1110,19 @@ private:
             if (!r.ok)
                 return false;
             if (cbBmi == 0) {
+                // without a source bitmap only a pattern operation can be carried out
                 if (type != BITBLT && type != STRETCHBLT)
-                    return true;
+                    return false;
                 Prepare(false, true);
                 const RECT d = DevRect(x, y, x + w, y + h);
-                PatBlt(dc_, d.left, d.top, d.right - d.left, d.bottom - d.top, rop);
-                return true;
+                return PatBlt(dc_, d.left, d.top, d.right - d.left, d.bottom - d.top, rop) != FALSE;
             }
             Dib dib;
             if (!ReadDib(r, offBmi, cbBmi, offBits, cbBits, dib))
                 return false;
-            const DWORD effectiveRop = (type == ALPHABLEND || type == TRANSPARENTBLT || type == MASKBLT) ? SRCCOPY : rop;
-            DrawDib(dib, x, y, w, h, sx, sy, sw, sh, effectiveRop);
+            if (type == ALPHABLEND || type == TRANSPARENTBLT)
+                return BlendDib(dib, type == ALPHABLEND, x, y, w, h, sx, sy, sw, sh, rop);
+            DrawDib(dib, x, y, w, h, sx, sy, sw, sh, type == MASKBLT ? SRCCOPY : rop);
             return true;
         }
         case STRETCHDIBITS: case SETDIBITSTODEVICE: {
@@ -1059,6 +1138,11 @@ private:
             }
             if (!r.ok)
                 return false;
+            if (type == STRETCHDIBITS && cbBmi == 0) {
+                Prepare(false, true);
+                const RECT d = DevRect(x, y, x + w, y + h);
+                return PatBlt(dc_, d.left, d.top, d.right - d.left, d.bottom - d.top, rop) != FALSE;
+            }
             Dib dib;
             if (!ReadDib(r, offBmi, cbBmi, offBits, cbBits, dib))
                 return false;

@@ -125,9 +125,14 @@ public:
         : dc_(dc), v_(bytes.data(), bytes.size()), pictureMapping_(pictureMapping)
     {
         table_.resize(std::max<std::uint16_t>(1, v_.U16(10)));
+        baseDepth_ = dc_->SavedDepth();
     }
+    // Every object the records created is freed: the states the picture saved and did not
+    // restore are dropped first, since they hold the objects selected at the time.
     ~WmfPlayer()
     {
+        if (dc_->SavedDepth() > baseDepth_)
+            RestoreDC(dc_, baseDepth_ + 1);
         SelectObject(dc_, GetStockObject(BLACK_PEN));
         SelectObject(dc_, GetStockObject(WHITE_BRUSH));
         SelectObject(dc_, GetStockObject(SYSTEM_FONT));
@@ -141,19 +146,20 @@ public:
     bool Play()
     {
         size_t offset = wmf::HEADER_SIZE;
+        bool all = true;
         while (offset + 6 <= v_.Size()) {
             const std::uint32_t words = v_.U32(offset);
             const std::uint16_t function = v_.U16(offset + 4);
             if (words < 3 || words > (v_.Size() - offset) / 2)
-                return false;
+                return false; // malformed: the play ends here
             if (function == wmf::EOF_)
-                return true;
+                return all;
             const TByteView r(v_.Data() + offset + 6, size_t(words) * 2 - 6);
             if (!Record(function, r) || !r.ok)
-                return false;
+                all = false; // skipped; the play goes on
             offset += size_t(words) * 2;
         }
-        return true;
+        return all;
     }
 
 private:
@@ -162,6 +168,7 @@ private:
     bool pictureMapping_;
     std::vector<WmfObject> table_;
     std::vector<HGDIOBJ> retired_;
+    int baseDepth_ = 0; // saved states of the context before the play
 
     int P(const TByteView& r, int i) const { return r.I16(size_t(i) * 2); }
 
@@ -265,7 +272,15 @@ private:
         using namespace wmf;
         switch (function) {
         case SAVEDC: SaveDC(dc_); return true;
-        case RESTOREDC: RestoreDC(dc_, P(r, 0)); return true;
+        case RESTOREDC: {
+            // levels count from the play's start; the caller's saved states stay out of reach
+            const int level = P(r, 0), depth = dc_->SavedDepth();
+            const int target = level < 0 ? depth + level + 1 : baseDepth_ + level;
+            if (level == 0 || target <= baseDepth_ || target > depth)
+                return false;
+            RestoreDC(dc_, target);
+            return true;
+        }
         case SETBKCOLOR: SetBkColor(dc_, r.U32(0) & 0xFFFFFF); return true;
         case SETTEXTCOLOR: SetTextColor(dc_, r.U32(0) & 0xFFFFFF); return true;
         case SETBKMODE: SetBkMode(dc_, r.U16(0)); return true;

@@ -198,7 +198,7 @@ TEST(EnhMetaFile, DamagedBytesAreRefusedOrCutAtTheFirstBrokenRecord)
     DeleteEnhMetaFile(emf);
 }
 
-TEST(EnhMetaFile, RecordsWithBadCountsOffsetsOrObjectIndexesStopThePlay)
+TEST(EnhMetaFile, RecordsWithBadCountsOffsetsOrObjectIndexesMakeThePlayReportAFailure)
 {
     HENHMETAFILE emf = Record(Scene);
     const std::vector<std::uint8_t> good = Bytes(emf);
@@ -388,6 +388,188 @@ TEST(EnhMetaFile, PaletteIndexColoursResolveThroughThePicturesPalette)
     EXPECT_EQ(played.pixelColor(25, 75), QColor(0, 0, 0));
     EXPECT_EQ(played.pixelColor(75, 75), QColor(255, 255, 255));
     DeleteEnhMetaFile(emf);
+}
+
+namespace {
+
+// Words of an EXTCREATEFONTINDIRECTW record: normal weight, no other attributes.
+std::vector<std::uint32_t> FontWords(std::uint32_t slot, std::int32_t height, const char16_t* face)
+{
+    std::vector<std::uint32_t> w{slot, std::uint32_t(height), 0, 0, 0, 400, 0, 0};
+    std::u16string name(face);
+    name.resize(32, u'\0');
+    for (size_t i = 0; i < 32; i += 2)
+        w.push_back(std::uint32_t(name[i]) | std::uint32_t(name[i + 1]) << 16);
+    return w;
+}
+
+// Words of an EXTTEXTOUTW record at (x, y), with an advance for each character when given.
+std::vector<std::uint32_t> TextWords(std::int32_t x, std::int32_t y, const std::u16string& text,
+                                     const std::vector<std::int32_t>& dx = {})
+{
+    const std::uint32_t n = std::uint32_t(text.size()), offString = 76;
+    const std::uint32_t offDx = dx.empty() ? 0 : offString + (2 * n + 3) / 4 * 4;
+    float one = 1.0f;
+    std::uint32_t oneBits;
+    std::memcpy(&oneBits, &one, 4);
+    std::vector<std::uint32_t> w{0, 0, 0xFFFFFFFF, 0xFFFFFFFF, 1, oneBits, oneBits, std::uint32_t(x), std::uint32_t(y),
+                                 n, offString, 0, 0, 0, 0xFFFFFFFF, 0xFFFFFFFF, offDx};
+    for (std::uint32_t i = 0; i < n; i += 2)
+        w.push_back(std::uint32_t(text[i]) | (i + 1 < n ? std::uint32_t(text[i + 1]) << 16 : 0));
+    for (std::int32_t d : dx)
+        w.push_back(std::uint32_t(d));
+    return w;
+}
+
+// Left edges of the runs of columns holding dark pixels.
+std::vector<int> InkRuns(const QImage& img)
+{
+    std::vector<int> starts;
+    bool inside = false;
+    for (int x = 0; x < img.width(); ++x) {
+        bool ink = false;
+        for (int y = 0; y < img.height() && !ink; ++y)
+            ink = qGray(img.pixel(x, y)) < 128;
+        if (ink && !inside)
+            starts.push_back(x);
+        inside = ink;
+    }
+    return starts;
+}
+
+QByteArray SeedBytes(const char* target, const char* name)
+{
+    QFile f(QString::fromLocal8Bit(qgetenv("QUELM_TEST_SOURCE_DIR")) + "/platform/win/fuzz/" + target + "_seeds/" + name);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+} // namespace
+
+// A record of a kind the player does not know, and one it cannot carry out (an object that was
+// never created), are passed over: the records after them still draw; the play reports that
+// not everything played.
+TEST(EnhMetaFile, UnknownAndUnplayableRecordsAreSkipped)
+{
+    TEmfBuilder b;
+    b.Record(emf::CREATEBRUSHINDIRECT, {1, BS_SOLID, RGB(255, 0, 0), 0});
+    b.Record(emf::SELECTOBJECT, {1});
+    b.Record(emf::SELECTOBJECT, {0x80000000u | NULL_PEN});
+    b.Record(emf::RECTANGLE, {0, 0, 50, 50});
+    b.Record(0x7777, {1, 2, 3, 4});
+    b.Record(emf::SELECTOBJECT, {0x55});
+    b.Record(emf::CREATEBRUSHINDIRECT, {2, BS_SOLID, RGB(0, 0, 255), 0});
+    b.Record(emf::SELECTOBJECT, {2});
+    b.Record(emf::RECTANGLE, {50, 50, 100, 100});
+    const std::vector<std::uint8_t> bytes = b.Finish({}, 3);
+    HENHMETAFILE emf = EnhMetaFileFromBytes(bytes.data(), bytes.size());
+    ASSERT_NE(emf, nullptr);
+    DeviceContext target(100, 100);
+    const RECT rect{0, 0, 100, 100};
+    EXPECT_FALSE(PlayEnhMetaFile(&target, emf, &rect));
+    EXPECT_EQ(target.Image()->pixelColor(25, 25), QColor(255, 0, 0));
+    EXPECT_EQ(target.Image()->pixelColor(75, 75), QColor(0, 0, 255));
+    DeleteEnhMetaFile(emf);
+}
+
+// Block transfers without a source bitmap: the operation that keeps the destination leaves the
+// picture as it is, a pattern copy fills with the brush, and one that needs a source is skipped.
+TEST(EnhMetaFile, BlitsWithoutASourceFollowTheirRasterOperation)
+{
+    const auto picture = [](std::uint32_t rop) {
+        TEmfBuilder b;
+        b.Record(emf::CREATEBRUSHINDIRECT, {1, BS_HATCHED, RGB(0, 128, 0), HS_DIAGCROSS});
+        b.Record(emf::SELECTOBJECT, {1});
+        b.Record(emf::ELLIPSE, {10, 10, 90, 90});
+        b.Record(emf::CREATEBRUSHINDIRECT, {2, BS_SOLID, RGB(255, 200, 0), 0});
+        b.Record(emf::SELECTOBJECT, {2});
+        if (rop != 0) // EMR_BITBLT over the whole picture, no source
+            b.Record(emf::BITBLT, {0, 0, 99, 99, 0, 0, 100, 100, rop, 0, 0, 0x3F800000, 0, 0, 0x3F800000, 0, 0, 0,
+                                   0, 0, 0, 0, 0});
+        b.Record(emf::RECTANGLE, {40, 40, 60, 60});
+        const std::vector<std::uint8_t> bytes = b.Finish({}, 3);
+        HENHMETAFILE emf = EnhMetaFileFromBytes(bytes.data(), bytes.size());
+        const QImage img = Play(emf, 100, 100);
+        DeleteEnhMetaFile(emf);
+        return img;
+    };
+    const QImage plain = picture(0);
+    EXPECT_EQ(picture(0x00AA0029), plain);
+    EXPECT_EQ(picture(SRCCOPY), plain);
+    const QImage filled = picture(PATCOPY);
+    EXPECT_EQ(filled.pixelColor(5, 5), QColor(255, 200, 0));
+    EXPECT_EQ(filled.pixelColor(20, 50), QColor(255, 200, 0));
+}
+
+// Text with an advance array: each glyph stands where the advances before it put it, in a
+// picture played at its size, stretched and squeezed; squeezed, the glyphs narrow with it
+// instead of running into each other.
+TEST(EnhMetaFile, TextGlyphsStandAtTheRecordsAdvances)
+{
+    TEmfBuilder b;
+    b.Record(emf::EXTCREATEFONTINDIRECTW, FontWords(1, -20, u"DejaVu Sans"));
+    b.Record(emf::SELECTOBJECT, {1});
+    b.Record(emf::SETBKMODE, {TRANSPARENT});
+    b.Record(emf::EXTTEXTOUTW, TextWords(4, 40, u"HHHH", {16, 16, 16, 16}));
+    const std::vector<std::uint8_t> bytes = b.Finish({}, 2);
+    HENHMETAFILE emf = EnhMetaFileFromBytes(bytes.data(), bytes.size());
+    ASSERT_NE(emf, nullptr);
+    for (const int width : {100, 200, 50}) {
+        const std::vector<int> runs = InkRuns(Play(emf, width, 100));
+        ASSERT_EQ(runs.size(), 4u) << "played " << width << " wide";
+        const double step = 16.0 * width / 100;
+        for (size_t i = 1; i < runs.size(); ++i)
+            EXPECT_NEAR(runs[i] - runs[i - 1], step, 1.0) << "played " << width << " wide, glyph " << i;
+    }
+    DeleteEnhMetaFile(emf);
+}
+
+// Inputs the fuzzers found, kept as their seeds: a font far taller than the picture is drawn at
+// most a few times the device's height; advances that overflow 32-bit positions draw the
+// glyphs that fall on the picture; the pen and brush a 16-bit picture leaves selected in a
+// saved state are freed with the states it did not restore (the sanitizer build checks).
+TEST(MetafileSeeds, FuzzFindingsStayFixed)
+{
+    {
+        const QByteArray b = SeedBytes("fuzz_emf_player", "font-taller-than-picture.emf");
+        HENHMETAFILE emf = EnhMetaFileFromBytes(reinterpret_cast<const std::uint8_t*>(b.constData()), size_t(b.size()));
+        ASSERT_NE(emf, nullptr);
+        DeviceContext dc(64, 48);
+        TGdiRecorder log;
+        dc.Recorder = &log;
+        const RECT r{0, 0, 64, 48};
+        EXPECT_TRUE(PlayEnhMetaFile(&dc, emf, &r));
+        ASSERT_GE(log.Count("TextOut"), 1);
+        for (const TGdiRecord& t : log.Of("TextOut"))
+            EXPECT_LE(std::abs(t.FontHeight), 4 * 48);
+        DeleteEnhMetaFile(emf);
+    }
+    {
+        const QByteArray b = SeedBytes("fuzz_emf_player", "text-huge-advances.emf");
+        HENHMETAFILE emf = EnhMetaFileFromBytes(reinterpret_cast<const std::uint8_t*>(b.constData()), size_t(b.size()));
+        ASSERT_NE(emf, nullptr);
+        for (const int size : {64, 100}) {
+            const QImage img = Play(emf, size, size);
+            EXPECT_FALSE(InkRuns(img).empty()) << size;
+            EXPECT_EQ(qGray(img.pixel(size - 1, size * 60 / 100 - 5)), 255) << size;
+        }
+        DeviceContext dc(100, 40);
+        const int dx[3] = {0x7FFFFFFF, 0x7FFFFFFF, 0x7FFFFFFF};
+        EXPECT_TRUE(ExtTextOutW(&dc, 50, 10, 0, nullptr, u"WWW", 3, dx));
+        DeleteEnhMetaFile(emf);
+    }
+    {
+        const QByteArray b = SeedBytes("fuzz_wmf_reader", "pen-brush-in-saved-state.wmf");
+        HMETAFILE mf = MetaFileFromBytes(reinterpret_cast<const std::uint8_t*>(b.constData()), size_t(b.size()));
+        ASSERT_NE(mf, nullptr);
+        DeviceContext dc(200, 100);
+        SaveDC(&dc);
+        EXPECT_TRUE(PlayMetaFile(&dc, mf));
+        EXPECT_EQ(dc.SavedDepth(), 1);
+        EXPECT_EQ(dc.Image()->pixelColor(50, 50), QColor(255, 0, 0));
+        EXPECT_EQ(dc.Image()->pixelColor(21, 50), QColor(0, 192, 0));
+        RestoreDC(&dc, -1);
+        DeleteMetaFile(mf);
+    }
 }
 
 // A palette selected into a context resolves PALETTEINDEX colours when drawing; realizing it on
