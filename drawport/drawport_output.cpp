@@ -5,6 +5,9 @@
 #include "platform/framework/StdCtrls.h"
 #include "platform/win/WinPrint.h"
 
+#include <QFontMetrics>
+#include <QLabel>
+#include <algorithm>
 #include <cstring>
 #include <memory>
 
@@ -121,56 +124,105 @@ TLabel* label(TForm* form, const String& name, const String& text, int x, int y,
 
 } // namespace
 
+// The header dialog keeps the template's places in dialog units and moves a column to the right
+// (widening the dialog) wherever the captions of the column before it are wider in the font
+// the dialog shows, so that every caption shows whole; the two groups are framed.
 void header_dialog(HWND owner, HENHMETAFILE picture)
 {
     (void)owner;
     auto form = std::make_unique<TForm>(nullptr);
     form->SetCaption("Enhanced MetaFile Info");
     form->SetBorderStyle(bsDialog);
-    form->SetClientWidth(dux(244));
-    form->SetClientHeight(duy(162));
-    auto group = [&](const String& title, int x) {
-        label(form.get(), "", title, x + 4, 4, 104);
-        const char* names[4] = {"Top", "Left", "Right", "Bottom"};
-        for (int i = 0; i < 4; ++i)
-            label(form.get(), "", names[i], x == 5 ? 20 : 139, 20 + 9 * i, 40);
+    TLabel* probe = label(form.get(), "", "", 0, 0, 1);
+    const QFontMetrics fm = probe->Widget()->fontMetrics();
+    probe->SetVisible(false);
+    const int gap = dux(4);
+    const auto widest = [&](std::initializer_list<const char*> texts) {
+        int w = 0;
+        for (const char* t : texts)
+            w = std::max(w, fm.horizontalAdvance(QString::fromUtf8(t)));
+        return w;
     };
-    group("Metafile Bounds (Device Units)", 5);
-    group("Metafile Surface (0.01mm)", 124);
+    const int valueWidth = std::max(dux(30), widest({"-2147483648"}));
+    const int rowHeight = std::max(duy(8), fm.height());
+    const char* sides[4] = {"Top", "Left", "Right", "Bottom"};
     const char* counts[4] = {"MetaFile Bytes", "MetaFile Records", "Handles in Metafile", "MetaFile Palette Entries"};
     const char* device[4] = {"MetaFile Device Pixels X", "MetaFile Device Pixels Y", "MetaFile Device mm X",
                              "MetaFile Device mm Y"};
-    for (int i = 0; i < 4; ++i) {
-        label(form.get(), "", counts[i], 6, 70 + 11 * i, 82);
-        label(form.get(), "", device[i], 125, 70 + 11 * i, 82);
+    const char* titles[2] = {"Metafile Bounds (Device Units)", "Metafile Surface (0.01mm)"};
+
+    // the two groups: caption, then the four sides with their values
+    const int sideValueOffset = std::max(dux(68 - 20), widest({"Top", "Left", "Right", "Bottom"}) + gap);
+    int groupLeft[2], sideValueX[2];
+    int x = dux(5);
+    const int groupTop = duy(4), groupHeight = std::max(duy(60), duy(20) + 3 * duy(9) + rowHeight + duy(5));
+    for (int g = 0; g < 2; ++g) {
+        if (g == 1)
+            x = std::max(dux(124), x);
+        groupLeft[g] = x;
+        sideValueX[g] = x + dux(15) + sideValueOffset;
+        const int width = std::max({dux(108), sideValueX[g] + valueWidth + dux(6) - x,
+                                    fm.horizontalAdvance(QString::fromUtf8(titles[g])) + dux(16)});
+        auto* box = new TGroupBox(form.get());
+        box->SetParent(form.get());
+        box->SetName(g == 0 ? "BoundsGroup" : "SurfaceGroup");
+        box->SetCaption(titles[g]);
+        box->SetBounds(x, groupTop, width, groupHeight);
+        for (int i = 0; i < 4; ++i) {
+            TLabel* l = label(form.get(), "", sides[i], 0, 0, 1);
+            l->SetBounds(x + dux(15), duy(20 + 9 * i), sideValueOffset, rowHeight);
+        }
+        x += width + dux(11);
     }
-    label(form.get(), "", "Description", 7, 123, 44);
+    const int groupsRight = x - dux(11);
+
+    // the counts and the reference device, four rows each
+    const int countLabelX = dux(6);
+    const int countValueX = std::max(dux(89), countLabelX + widest({counts[0], counts[1], counts[2], counts[3]}) + gap);
+    const int deviceLabelX = std::max({groupLeft[1] + dux(1), countValueX + valueWidth + gap});
+    const int deviceValueX = std::max(dux(209), deviceLabelX + widest({device[0], device[1], device[2], device[3]}) + gap);
+    const int rowsTop = groupTop + groupHeight + duy(6);
+    const auto rowY = [&](int row) { return rowsTop + row * std::max(duy(11), rowHeight + 2); };
+    for (int i = 0; i < 4; ++i) {
+        label(form.get(), "", counts[i], 0, 0, 1)->SetBounds(countLabelX, rowY(i), countValueX - countLabelX, rowHeight);
+        label(form.get(), "", device[i], 0, 0, 1)->SetBounds(deviceLabelX, rowY(i), deviceValueX - deviceLabelX, rowHeight);
+    }
+    const int clientWidth = std::max({dux(244), groupsRight + dux(5), deviceValueX + valueWidth + dux(5)});
+    const int descriptionY = rowY(4) + duy(6);
+    TLabel* description = label(form.get(), "", "Description", 0, 0, 1);
+    const int descriptionWidth = fm.horizontalAdvance("Description") + gap;
+    description->SetBounds(dux(7), descriptionY + duy(3), descriptionWidth, rowHeight);
+    const int editX = std::max(dux(51), dux(7) + descriptionWidth);
+    const int okY = descriptionY + duy(13) + duy(9);
+    form->SetClientWidth(clientWidth);
+    form->SetClientHeight(std::max(duy(162), okY + duy(14) + duy(6)));
+
     for (const auto& [id, text] : header_dialog_fields(picture)) {
         if (id == 616) {
             auto* edit = new TEdit(form.get());
             edit->SetParent(form.get());
             edit->SetName("Item616");
-            edit->SetBounds(dux(51), duy(120), dux(185), duy(13));
+            edit->SetBounds(editX, descriptionY, clientWidth - editX - dux(8), duy(13));
             edit->SetReadOnly(true);
             edit->SetText(text);
             continue;
         }
-        int x, y;
+        int vx, vy;
         if (id <= 607) {
-            x = id <= 603 ? 68 : 187;
-            y = 20 + 9 * ((id - 600) % 4);
+            vx = sideValueX[id <= 603 ? 0 : 1];
+            vy = duy(20 + 9 * ((id - 600) % 4));
         } else {
             static const int rows[8] = {0, 1, 2, 3, 0, 2, 1, 3}; // 612, 613, 614, 615 → rows 0, 2, 1, 3
-            x = id <= 611 ? 89 : 209;
-            y = 70 + 11 * rows[id - 608];
+            vx = id <= 611 ? countValueX : deviceValueX;
+            vy = rowY(rows[id - 608]);
         }
-        label(form.get(), "Item" + std::to_string(id), text, x, y, 30);
+        label(form.get(), "Item" + std::to_string(id), text, 0, 0, 1)->SetBounds(vx, vy, valueWidth, rowHeight);
     }
     auto* ok = new TButton(form.get());
     ok->SetParent(form.get());
     ok->SetName("OK");
     ok->SetCaption("OK");
-    ok->SetBounds(dux(95), duy(142), dux(50), duy(14));
+    ok->SetBounds((clientWidth - dux(50)) / 2, okY, dux(50), duy(14));
     ok->ModalResult = mrOk;
     ok->SetDefault(true);
     form->ShowModal();

@@ -9,7 +9,14 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
+#include <QElapsedTimer>
 #include <QFile>
+#include <QGroupBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <cstring>
@@ -255,6 +262,53 @@ TEST_F(Drawport, HeaderDialogShowsTheHeaderValuesAndTheDescription)
         DeleteEnhMetaFile(p);
     }
     DeleteEnhMetaFile(square);
+}
+
+// The Info command opens the header dialog: its two groups are framed boxes with their captions
+// whole, every caption and value shows whole in its place without running into another, and
+// OK closes it.
+TEST_F(Drawport, InfoDialogShowsItsCaptionsWholeInFramedGroups)
+{
+    current_picture = BlueSquare();
+    bool inspected = false;
+    QElapsedTimer clock;
+    clock.start();
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        QWidget* dialog = QApplication::activeModalWidget();
+        if (!dialog) {
+            if (clock.elapsed() > 10000)
+                QCoreApplication::exit(1);
+            return;
+        }
+        poll.stop();
+        inspected = true;
+        const QList<QGroupBox*> groups = dialog->findChildren<QGroupBox*>();
+        EXPECT_EQ(groups.size(), 2);
+        for (QGroupBox* g : groups)
+            EXPECT_LE(g->fontMetrics().horizontalAdvance(g->title()) + 8, g->width()) << g->title().toStdString();
+        std::vector<QRect> places;
+        int captions = 0;
+        for (QLabel* l : dialog->findChildren<QLabel*>()) {
+            if (!l->isVisible() || l->text().isEmpty())
+                continue;
+            ++captions;
+            EXPECT_LE(l->fontMetrics().horizontalAdvance(l->text()), l->width()) << l->text().toStdString();
+            EXPECT_TRUE(dialog->rect().contains(l->geometry())) << l->text().toStdString();
+            for (const QRect& other : places)
+                EXPECT_FALSE(other.intersects(l->geometry())) << l->text().toStdString();
+            places.push_back(l->geometry());
+        }
+        EXPECT_GE(captions, 16 + 17);
+        for (QPushButton* b : dialog->findChildren<QPushButton*>())
+            if (b->text() == "OK")
+                QTest::mouseClick(b, Qt::LeftButton);
+    });
+    poll.start(20);
+    main_window_proc(nullptr, WM_COMMAND, IDM_INFO, 0);
+    poll.stop();
+    EXPECT_TRUE(inspected);
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
 }
 
 TEST_F(Drawport, MouseZoomAndPanFollowTheClicks)
