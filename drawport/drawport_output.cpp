@@ -2,11 +2,10 @@
 
 #include "drawport/drawport_window.h"
 #include "platform/framework/Forms.h"
+#include "platform/framework/Graphics.h"
 #include "platform/framework/StdCtrls.h"
 #include "platform/win/WinPrint.h"
 
-#include <QFontMetrics>
-#include <QLabel>
 #include <algorithm>
 #include <cstring>
 #include <memory>
@@ -134,17 +133,21 @@ void header_dialog(HWND owner, HENHMETAFILE picture)
     form->SetCaption("Enhanced MetaFile Info");
     form->SetBorderStyle(bsDialog);
     TLabel* probe = label(form.get(), "", "", 0, 0, 1);
-    const QFontMetrics fm = probe->Widget()->fontMetrics();
     probe->SetVisible(false);
+    TBitmap measure;
+    measure.SetWidth(1);
+    measure.SetHeight(1);
+    TCanvas* fm = measure.Canvas();
+    fm->Font->Assign(probe->Font());
     const int gap = dux(4);
     const auto widest = [&](std::initializer_list<const char*> texts) {
         int w = 0;
         for (const char* t : texts)
-            w = std::max(w, fm.horizontalAdvance(QString::fromUtf8(t)));
+            w = std::max(w, fm->TextWidth(t));
         return w;
     };
     const int valueWidth = std::max(dux(30), widest({"-2147483648"}));
-    const int rowHeight = std::max(duy(8), fm.height());
+    const int rowHeight = std::max(duy(8), fm->TextHeight("Xg"));
     const char* sides[4] = {"Top", "Left", "Right", "Bottom"};
     const char* counts[4] = {"MetaFile Bytes", "MetaFile Records", "Handles in Metafile", "MetaFile Palette Entries"};
     const char* device[4] = {"MetaFile Device Pixels X", "MetaFile Device Pixels Y", "MetaFile Device mm X",
@@ -162,7 +165,7 @@ void header_dialog(HWND owner, HENHMETAFILE picture)
         groupLeft[g] = x;
         sideValueX[g] = x + dux(15) + sideValueOffset;
         const int width = std::max({dux(108), sideValueX[g] + valueWidth + dux(6) - x,
-                                    fm.horizontalAdvance(QString::fromUtf8(titles[g])) + dux(16)});
+                                    fm->TextWidth(titles[g]) + dux(16)});
         auto* box = new TGroupBox(form.get());
         box->SetParent(form.get());
         box->SetName(g == 0 ? "BoundsGroup" : "SurfaceGroup");
@@ -190,7 +193,7 @@ void header_dialog(HWND owner, HENHMETAFILE picture)
     const int clientWidth = std::max({dux(244), groupsRight + dux(5), deviceValueX + valueWidth + dux(5)});
     const int descriptionY = rowY(4) + duy(6);
     TLabel* description = label(form.get(), "", "Description", 0, 0, 1);
-    const int descriptionWidth = fm.horizontalAdvance("Description") + gap;
+    const int descriptionWidth = fm->TextWidth("Description") + gap;
     description->SetBounds(dux(7), descriptionY + duy(3), descriptionWidth, rowHeight);
     const int editX = std::max(dux(51), dux(7) + descriptionWidth);
     const int okY = descriptionY + duy(13) + duy(9);

@@ -1,10 +1,13 @@
 // Benchmark helper: `drawport_bench make <file.emf> [records]` writes a picture of many records
 // with the recording context; `drawport_bench draw <file.emf> <out.png> [width height]` opens it
-// and plays it into an image of that size, printing the milliseconds taken.
+// and plays it into an image of that size, printing the milliseconds taken;
+// `drawport_bench compare <a.png> <b.png>` prints the share of pixels that are dark in one
+// picture and not near a dark pixel of the other (0: both drew the same shapes).
 #include "platform/win/WinMetafile.h"
 
 #include <QGuiApplication>
 #include <QElapsedTimer>
+#include <QImage>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -58,6 +61,28 @@ int main(int argc, char** argv)
         std::printf("%lld\n", static_cast<long long>(ms));
         return 0;
     }
-    std::fprintf(stderr, "usage: drawport_bench make FILE [records] | draw FILE PNG [w h]\n");
+    if (argc >= 4 && std::strcmp(argv[1], "compare") == 0) {
+        const QImage a = QImage(QString::fromLocal8Bit(argv[2])).convertToFormat(QImage::Format_RGB32);
+        const QImage b = QImage(QString::fromLocal8Bit(argv[3])).convertToFormat(QImage::Format_RGB32);
+        if (a.isNull() || a.size() != b.size())
+            return 1;
+        const auto inked = [](const QImage& img, int x, int y) { return qGray(img.pixel(x, y)) < 235; };
+        const auto near = [&](const QImage& img, int x, int y) {
+            for (int dy = -2; dy <= 2; ++dy)
+                for (int dx = -2; dx <= 2; ++dx)
+                    if (img.rect().contains(x + dx, y + dy) && inked(img, x + dx, y + dy))
+                        return true;
+            return false;
+        };
+        long long differing = 0, total = 0;
+        for (int y = 0; y < a.height(); ++y)
+            for (int x = 0; x < a.width(); ++x) {
+                total += inked(a, x, y) || inked(b, x, y);
+                differing += (inked(a, x, y) && !near(b, x, y)) || (inked(b, x, y) && !near(a, x, y));
+            }
+        std::printf("%.4f\n", total ? double(differing) / double(total) : 0.0);
+        return 0;
+    }
+    std::fprintf(stderr, "usage: drawport_bench make FILE [records] | draw FILE PNG [w h] | compare A B\n");
     return 2;
 }
