@@ -3,11 +3,6 @@
 #include "components/grid/TextRoutines.h"
 #include "platform/win/WinWindow.h"
 
-#include <QApplication>
-#include <QKeyEvent>
-#include <QPointer>
-#include <QWidget>
-
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -2031,60 +2026,14 @@ void TDropDownForm::UpdateBars()
 // the drop-down edit base
 // ============================================================================================
 
-namespace {
-
-// Hands the keys that reach the edit while its pop-up is open but does not have the keyboard
-// yet (typed right after the opening key) to the pop-up, where they would have gone a moment
-// later.
-class PlusDropDownTypeAhead : public QObject {
-public:
-    PlusDropDownTypeAhead(TPlusCustomDropDown* d, QWidget* edit, std::shared_ptr<bool> life)
-        : QObject(edit), dropDown_(d), life_(std::move(life))
-    {
-        edit->installEventFilter(this);
-    }
-
-protected:
-    bool eventFilter(QObject*, QEvent* e) override
-    {
-        if ((e->type() != QEvent::KeyPress && e->type() != QEvent::KeyRelease) || !*life_)
-            return false;
-        QPointer<QWidget> target = dropDown_->TypeAheadTarget();
-        if (!target)
-            return false;
-        auto* k = static_cast<QKeyEvent*>(e);
-        QKeyEvent moved(k->type(), k->key(), k->modifiers(), k->nativeScanCode(), k->nativeVirtualKey(),
-                        k->nativeModifiers(), k->text(), k->isAutoRepeat(), ushort(k->count()));
-        QCoreApplication::sendEvent(target, &moved);
-        return true;
-    }
-
-private:
-    TPlusCustomDropDown* dropDown_;
-    std::shared_ptr<bool> life_;
-};
-
-} // namespace
-
-QWidget* TPlusCustomDropDown::TypeAheadTarget() const
-{
-    if (!droppedDown_ || !form_ || !form_->Visible() || HasState(csDestroying))
-        return nullptr;
-    QWidget* popup = form_->Host();
-    if (!popup->isVisible() || QApplication::activeWindow() == popup)
-        return nullptr; // the pop-up has the keyboard: nothing typed ahead
-    if (QWidget* w = popup->focusWidget())
-        return w;
-    // where the focus goes when the pop-up becomes active: its first control that takes it
-    for (QWidget* w = popup->nextInFocusChain(); w && w != popup; w = w->nextInFocusChain())
-        if (w->window() == popup && (w->focusPolicy() & Qt::TabFocus) && w->isVisibleTo(popup) && w->isEnabled())
-            return w;
-    return popup;
-}
-
 TPlusCustomDropDown::TPlusCustomDropDown(TComponent* AOwner) : TCustomMaskEdit(AOwner)
 {
-    new PlusDropDownTypeAhead(this, Host(), Life());
+    // keys typed between the opening key and the pop-up taking the keyboard belong to the pop-up
+    ForwardKeysTypedAhead(this, [this]() -> TForm* {
+        if (!droppedDown_ || !form_ || !form_->Visible() || HasState(csDestroying))
+            return nullptr;
+        return form_;
+    });
     header_ = std::make_unique<THeaderAppearance>(this);
     footer_ = std::make_unique<TFooterAppearance>(this);
     buttonAppearance_ = std::make_unique<TPlusButtonAppearance>();

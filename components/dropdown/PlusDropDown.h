@@ -608,9 +608,6 @@ public:
     virtual void DropDownFormShown() {}
     // The button-press rule: opens unless the pop-up closed within the last 250 ms.
     void ButtonPressed();
-    // While the pop-up is open but has not got the keyboard yet: the window in it that keys
-    // typed meanwhile belong to (where the keyboard will be); else nullptr.
-    QWidget* TypeAheadTarget() const;
 
 protected:
     virtual void DoLabelClick();

@@ -29,8 +29,10 @@
 
 #include <QPointer>
 #include <QWidget>
+#include <functional>
 
 class TWinControl;
+class TForm;
 
 // Modal results (the same numbers as the API's IDOK...IDNO).
 using TModalResult = int;
@@ -376,6 +378,7 @@ protected:
     virtual void FreeDeviceContexts() {}
     friend class TControlHost;
     friend struct TControlInput;
+    friend void ForwardKeysTypedAhead(TWinControl* control, std::function<TForm*()> pendingPopup);
     // Top-level hosts (forms) are shown on Show; child hosts follow their parent.
     void ApplyVisible();
     DWORD style_ = 0;

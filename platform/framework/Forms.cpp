@@ -1024,3 +1024,57 @@ void TApplication::CancelHint()
     h.control = nullptr;
     h.controlHost = nullptr;
 }
+
+namespace {
+
+class TypedAheadKeyForwarder : public QObject {
+public:
+    TypedAheadKeyForwarder(QWidget* from, std::shared_ptr<bool> life, std::function<TForm*()> pendingPopup)
+        : QObject(from), life_(std::move(life)), pendingPopup_(std::move(pendingPopup))
+    {
+        from->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject*, QEvent* e) override
+    {
+        if ((e->type() != QEvent::KeyPress && e->type() != QEvent::KeyRelease) || !*life_)
+            return false;
+        QPointer<QWidget> target = Target();
+        if (!target)
+            return false;
+        auto* k = static_cast<QKeyEvent*>(e);
+        QKeyEvent moved(k->type(), k->key(), k->modifiers(), k->nativeScanCode(), k->nativeVirtualKey(),
+                        k->nativeModifiers(), k->text(), k->isAutoRepeat(), ushort(k->count()));
+        QCoreApplication::sendEvent(target, &moved);
+        return true;
+    }
+
+private:
+    QWidget* Target() const
+    {
+        TForm* form = pendingPopup_();
+        if (!form)
+            return nullptr;
+        QWidget* popup = form->Host();
+        if (!popup->isVisible() || QApplication::activeWindow() == popup)
+            return nullptr; // the pop-up has the keyboard: nothing is typed ahead
+        if (QWidget* w = popup->focusWidget())
+            return w;
+        // where the focus goes when the pop-up becomes active: its first control that takes it
+        for (QWidget* w = popup->nextInFocusChain(); w && w != popup; w = w->nextInFocusChain())
+            if (w->window() == popup && (w->focusPolicy() & Qt::TabFocus) && w->isVisibleTo(popup) && w->isEnabled())
+                return w;
+        return popup;
+    }
+
+    std::shared_ptr<bool> life_;
+    std::function<TForm*()> pendingPopup_;
+};
+
+} // namespace
+
+void ForwardKeysTypedAhead(TWinControl* control, std::function<TForm*()> pendingPopup)
+{
+    new TypedAheadKeyForwarder(control->Host(), control->Life(), std::move(pendingPopup));
+}
