@@ -1056,9 +1056,12 @@ private:
         TForm* form = pendingPopup_();
         if (!form)
             return nullptr;
+        // A key reaches the control while its pop-up is shown only when it was typed before the
+        // pop-up took the keyboard, even when the window system has handed the keyboard over
+        // meanwhile (the keys queued for the old window still come to it).
         QWidget* popup = form->Host();
-        if (!popup->isVisible() || QApplication::activeWindow() == popup)
-            return nullptr; // the pop-up has the keyboard: nothing is typed ahead
+        if (!popup->isVisible())
+            return nullptr;
         if (QWidget* w = popup->focusWidget())
             return w;
         // where the focus goes when the pop-up becomes active: its first control that takes it

@@ -333,8 +333,8 @@ protected:
 };
 
 // Keys typed right after a key that opens a pop-up form reach `control` until the pop-up is
-// activated. From the moment `pendingPopup` returns a shown pop-up that has not got the keyboard
-// yet, such keys go to the control in it that will have the keyboard (its focused control, else
+// activated, and those already queued for its window even after that. While `pendingPopup`
+// returns a shown pop-up, such keys go to the control in it that has or will have the keyboard (its focused control, else
 // the first one that takes the focus by Tab, else the form), so a person typing ahead loses
 // nothing. `pendingPopup` returns nullptr while nothing is pending; the forwarding lives as long
 // as `control`.

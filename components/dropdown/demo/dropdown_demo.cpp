@@ -103,9 +103,11 @@ int main(int argc, char** argv)
     cancel->SetCaption("Cancel");
     cancel->ModalResult = mrCancel;
     plain->SetDropDownHeight(120);
+    plain->SetName("Money");
 
     // what the drop-downs report to the program, on the status line at the bottom
     auto* status = new TLabel(form);
+    status->SetName("Status");
     status->SetParent(form);
     status->SetBounds(16, 344, 860, 18);
     status->SetCaption("Ctrl+C and Ctrl+X in the money edit are reported here");
@@ -114,6 +116,7 @@ int main(int argc, char** argv)
     plain->OnCutText = [report](TObject*, const String& value, bool&) { report("Cut \"" + value + "\""); };
 
     auto* track = new TPlusTrackBarDropDown(form);
+    track->SetName("TrackBar");
     place(track, "Track bar");
     track->SetMax(20);
     track->SetPosition(7);
@@ -142,6 +145,7 @@ int main(int argc, char** argv)
     hex->SetText("1-4,7");
 
     auto* picker = new TPlusDateTimePicker(form);
+    picker->SetName("DateTime");
     picker->SetParent(form);
     picker->SetBounds(labelsLeft, top + row * step, 240, 23);
     picker->SetLabelCaption("Date and time");
