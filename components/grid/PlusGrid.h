@@ -2524,6 +2524,30 @@ private:
     void WMSetCursor(TMessage& m);
     void WMTimer(TMessage& m);
     void WMKeyDown(TMessage& m);
+    // The steps of a key down, in the order WMKeyDown takes them. A step that answers true has
+    // ended the key (fired OnKeyDown for a consumed key, or passed the key to the framework).
+    void EndKeyConsumed(TMessage& m, WORD key, TShiftState shift);
+    // With MoveScrollOnly, up/down/page/home/end move the view and leave the current cell.
+    bool KeyScrollsViewOnly(WORD key);
+    // Enter and F2 open the editor where the cell may be edited and are consumed where it may not.
+    bool KeyStartsOrRefusesEdit(TMessage& m, WORD key, TShiftState shift);
+    // Space (Enter on a button) operates the control of the current cell; false when the grid
+    // was destroyed by the control's event.
+    bool KeyOperatesCellControl(WORD key);
+    // Home and End without Ctrl go where Navigation's HomeEndKey says.
+    bool KeyMovesHomeOrEnd(TMessage& m, WORD key, TShiftState shift, int leftBefore);
+    // With whole-row selection, left and right scroll the view.
+    bool KeyScrollsRowSelectSideways(TMessage& m, WORD key, TShiftState shift);
+    // With SkipFixedCells, an arrow steps over cells the grid reports fixed.
+    bool KeySkipsFixedCells(WORD key, TShiftState shift);
+    // The steps after the framework moved the cell: clipboard shortcuts, Insert and Delete of
+    // rows, Ctrl+A, and the disjunct row selection following the move.
+    bool KeyRunsClipboardShortcut(WORD key, TShiftState shift);
+    bool KeyInsertsRow(WORD key, TShiftState shift);
+    void SelectAllByKey();
+    void KeepDisjunctRowsAfterMove(TShiftState shift, int rowForSelection);
+    // Deletes (or, for the last data row, clears) the current row; false when the application refused.
+    bool DeleteRowByKey();
     void WMChar(TMessage& m);
     void WMLButtonDown(TMessage& m);
     void WMLButtonUp(TMessage& m);

@@ -75,49 +75,112 @@ bool TPlusStringGrid::CellChangingAllowed(int oldCol, int oldRow, int newCol, in
 }
 
 // ---------------------------------------------------------------- WM_KEYDOWN
+//
+// A key down passes the grid's steps in order; a step that ends the key returns true (it has
+// fired OnKeyDown where the key counts as consumed, or handed the key to the framework). What no
+// step ends goes to the framework grid (plain cell movement), and the steps after it act on the
+// cell the key moved to.
 
 void TPlusStringGrid::WMKeyDown(TMessage& m)
 {
     WORD key = m.CharCode();
     const TShiftState shift = KeyDataToShiftState(m.LParam);
-    const bool ctrl = shift.Contains(ssCtrl);
     keySelection_ = Selection();
     const int leftBefore = LeftCol();
-    auto fireKeyDown = [&]() {
-        if (OnKeyDown)
-            OnKeyDown(this, key, shift);
-    };
-    auto endConsumed = [&]() {
-        fireKeyDown();
-        m.Result = 0;
-    };
-    TNavigation* nav = Navigation();
-    TMouseActions* actions = MouseActions();
 
-    // scroll-only navigation: the view moves, the current cell stays
-    if (nav->MoveScrollOnly && (IsArrowOrPage(key) && key != VK_LEFT && key != VK_RIGHT)) {
-        const int visible = VisibleRowCount();
-        switch (key) {
-        case VK_PRIOR: SetTopRowChecked(TopRow() > visible + FixedRows() ? TopRow() - visible : FixedRows()); break;
-        case VK_NEXT:
-            if (TopRow() + visible < RowCount())
-                SetTopRowChecked(std::min(TopRow() + visible, RowCount() - visible));
-            break;
-        case VK_END: SetTopRowChecked(RowCount() - visible); break;
-        case VK_HOME: SetTopRowChecked(FixedRows()); break;
-        case VK_UP:
-            if (TopRow() > FixedRows())
-                SetTopRowChecked(TopRow() - 1);
-            break;
-        case VK_DOWN:
-            if (TopRow() + visible < RowCount())
-                SetTopRowChecked(TopRow() + 1);
-            break;
-        default: break;
-        }
+    if (KeyScrollsViewOnly(key)) {
         m.Result = 1;
         return;
     }
+    if (KeyStartsOrRefusesEdit(m, key, shift))
+        return;
+    if (!KeyOperatesCellControl(key))
+        return;
+    if (KeyMovesHomeOrEnd(m, key, shift, leftBefore))
+        return;
+    if (KeyScrollsRowSelectSideways(m, key, shift))
+        return;
+    if (key == VK_TAB && Options().Contains(goTabs)) {
+        TabNavigate(shift.Contains(ssShift));
+        const TGridRect now = Selection();
+        if (!(now == keySelection_))
+            SelectionChanged(now.Left, now.Top, now.Right, now.Bottom);
+        return;
+    }
+    if (KeySkipsFixedCells(key, shift))
+        return;
+    if (key == VK_DOWN && IsLastDataRow(Row()) && Navigation()->AppendOnArrowDown)
+        AppendRowAtEnd();
+
+    m.SetCharCode(key);
+    Inherited(m);
+    key = m.CharCode();
+
+    TMouseActions* actions = MouseActions();
+    const int rowForSelection = actions->DisjunctRowSelect() && actions->RowSelectPersistent ? DisplayToRealRow(Row())
+                                                                                               : Row();
+    if (KeyRunsClipboardShortcut(key, shift))
+        return;
+    if (KeyInsertsRow(key, shift))
+        return;
+    if (shift.Contains(ssCtrl) && key == 'A' && (Options().Contains(goRowSelect) || Options().Contains(goRangeSelect))) {
+        SelectAllByKey();
+    } else if (IsArrowOrPage(key)) {
+        KeepDisjunctRowsAfterMove(shift, rowForSelection);
+    } else if (key == VK_SPACE && actions->DisjunctRowSelect()) {
+        SetRowSelected(rowForSelection, !GetRowSelected(rowForSelection));
+    } else if (key == VK_DELETE && Navigation()->AllowDeleteRow && !shift.Contains(ssAlt) &&
+               RowCount() - fixedFooters_ - FixedRows() >= 1) {
+        if (!DeleteRowByKey())
+            return;
+    } else if (key == VK_RETURN || key == VK_F2) {
+        StoreCellSnapshot(Col(), Row());
+        if (key == VK_F2)
+            EditKeyHook();
+    }
+    const TGridRect now = Selection();
+    if (!(now == keySelection_)) {
+        SelectionChanged(now.Left, now.Top, now.Right, now.Bottom);
+        keySelection_ = now;
+    }
+}
+
+void TPlusStringGrid::EndKeyConsumed(TMessage& m, WORD key, TShiftState shift)
+{
+    if (OnKeyDown)
+        OnKeyDown(this, key, shift);
+    m.Result = 0;
+}
+
+bool TPlusStringGrid::KeyScrollsViewOnly(WORD key)
+{
+    if (!Navigation()->MoveScrollOnly || !IsArrowOrPage(key) || key == VK_LEFT || key == VK_RIGHT)
+        return false;
+    const int visible = VisibleRowCount();
+    switch (key) {
+    case VK_PRIOR: SetTopRowChecked(TopRow() > visible + FixedRows() ? TopRow() - visible : FixedRows()); break;
+    case VK_NEXT:
+        if (TopRow() + visible < RowCount())
+            SetTopRowChecked(std::min(TopRow() + visible, RowCount() - visible));
+        break;
+    case VK_END: SetTopRowChecked(RowCount() - visible); break;
+    case VK_HOME: SetTopRowChecked(FixedRows()); break;
+    case VK_UP:
+        if (TopRow() > FixedRows())
+            SetTopRowChecked(TopRow() - 1);
+        break;
+    case VK_DOWN:
+        if (TopRow() + visible < RowCount())
+            SetTopRowChecked(TopRow() + 1);
+        break;
+    default: break;
+    }
+    return true;
+}
+
+bool TPlusStringGrid::KeyStartsOrRefusesEdit(TMessage& m, WORD key, TShiftState shift)
+{
+    TMouseActions* actions = MouseActions();
     const bool enterOrF2 = key == VK_RETURN || key == VK_F2;
     if (actions->EditOnDblClickOnly() && enterOrF2) {
         const bool saved = actions->RangeSelectAndEdit;
@@ -130,265 +193,277 @@ void TPlusStringGrid::WMKeyDown(TMessage& m)
     }
     if (actions->RangeSelectAndEdit && !Options().Contains(goEditing) && enterOrF2) {
         if (!CanEditCellAt(Col(), Row())) {
-            endConsumed();
-            return;
+            EndKeyConsumed(m, key, shift);
+            return true;
         }
         SetOptions(Options() + TGridOptions{goEditing});
         ShowInplaceEditor();
     }
-    if (key == 'F' && ctrl && searchFooter_->Visible() && searchPanel_ && searchPanel_->Edit->CanFocus())
+    if (key == 'F' && shift.Contains(ssCtrl) && searchFooter_->Visible() && searchPanel_ &&
+        searchPanel_->Edit->CanFocus())
         searchPanel_->Edit->SetFocus();
     if (enterOrF2 && Options().Contains(goEditing) && !CanEditCellAt(Col(), Row())) {
-        endConsumed();
-        return;
+        EndKeyConsumed(m, key, shift);
+        return true;
     }
     if (key == VK_RETURN && !CanEditCellAt(Col(), Row()) && !IsClickableControlCell(Col(), Row())) {
         TForm* form = GetParentForm(this);
         if (form && form->KeyPreview) {
             Inherited(m);
-            return;
+            return true;
         }
-        endConsumed();
-        return;
+        EndKeyConsumed(m, key, shift);
+        return true;
     }
-    // Space (and Enter on a button) operates the control of the current cell
-    if ((key == VK_SPACE || key == VK_RETURN) && IsClickableControlCell(DisplayToRealColumn(Col()), Row())) {
-        const int real = DisplayToRealColumn(Col());
-        const int row = Row();
-        const bool operable = (Options().Contains(goEditing) || actions->RangeSelectAndEdit) && CanEditCell(real, row);
-        const TCellType type = GetCellType(real, row);
-        const bool check = type == ctCheckBox || type == ctDataCheckBox || type == ctVirtCheckBox || type == ctRowCheckBox;
-        const auto alive = Life();
-        if (key == VK_SPACE && check && (operable || ControlLook()->CheckAlwaysActive)) {
-            CellControlKey(Col(), row);
-            if (!*alive)
-                return;
-            if (ShowModified()->Enabled) {
-                SetRowModified(row, true);
-                RepaintCell(0, row);
-            }
-        } else if (key == VK_SPACE && type == ctRadio && (operable || ControlLook()->RadioAlwaysActive)) {
-            CellControlKey(Col(), row);
-        } else if (key == VK_SPACE && type == ctRadioButton && (operable || ControlLook()->RadioAlwaysActive)) {
-            if (SelectRadioButton(real, row, true) && OnRadioButtonClick)
-                OnRadioButtonClick(this, real, row);
-        } else if (type == ctButton || type == ctBitButton) {
-            if (operable)
-                DoButtonClick(real, row);
-        }
+    return false;
+}
+
+bool TPlusStringGrid::KeyOperatesCellControl(WORD key)
+{
+    if ((key != VK_SPACE && key != VK_RETURN) || !IsClickableControlCell(DisplayToRealColumn(Col()), Row()))
+        return true;
+    const int real = DisplayToRealColumn(Col());
+    const int row = Row();
+    const bool operable =
+        (Options().Contains(goEditing) || MouseActions()->RangeSelectAndEdit) && CanEditCell(real, row);
+    const TCellType type = GetCellType(real, row);
+    const bool check = type == ctCheckBox || type == ctDataCheckBox || type == ctVirtCheckBox || type == ctRowCheckBox;
+    const auto alive = Life();
+    if (key == VK_SPACE && check && (operable || ControlLook()->CheckAlwaysActive)) {
+        CellControlKey(Col(), row);
         if (!*alive)
-            return;
-        RepaintCell(Col(), Row());
-    }
-    // Home and End without Ctrl
-    if ((key == VK_HOME || key == VK_END) && !ctrl) {
-        const bool home = key == VK_HOME;
-        switch (nav->HomeEndKey) {
-        case heFirstLastCell: {
-            const TPoint base = home ? BaseCellOf(FixedCols(), FixedRows()) : BaseCellOf(ColCount() - 1, RowCount() - 1);
-            MoveColRow(base.X, base.Y, true, true);
-            endConsumed();
-            return;
+            return false;
+        if (ShowModified()->Enabled) {
+            SetRowModified(row, true);
+            RepaintCell(0, row);
         }
-        case heFirstLastRow: {
-            if (FixedRowAlways && RowCount() == 1) {
-                Inherited(m);
-                return;
-            }
-            const int oldRow = Row();
-            int row = home ? FixedRows() : RowCount() - fixedFooters_ - 1;
-            row = std::clamp(row, FixedRows(), RowCount() - 1);
-            const TPoint base = BaseCellOf(Col(), row);
-            if (shift.Contains(ssShift) && Options().Contains(goRangeSelect)) {
-                MoveColRow(base.X, base.Y, false, true);
-                SetSelection(TGridRect{TBaseGrid::FixedCols(), std::min(oldRow, base.Y), ColCount() - 1,
-                                       std::max(oldRow, base.Y)});
-            } else {
-                MoveColRow(base.X, base.Y, true, true);
-                if (actions->DisjunctRowSelect())
-                    ClearRowSelection();
-            }
-            if (!home && fixedFooters_ > 0)
-                SetTopRowChecked(RowCount() - VisibleRowCount());
-            endConsumed();
-            if (Options().Contains(goRowSelect) && nav->KeepHorizScroll)
-                SetLeftCol(leftBefore);
-            return;
-        }
-        case heFirstLastColumn:
-            if (Options().Contains(goRowSelect))
-                break;
-            if (FixedRowAlways && RowCount() == 1) {
-                Inherited(m);
-                return;
-            }
-            if (shift.Contains(ssShift) && Options().Contains(goRangeSelect)) {
-                const int to = home ? FixedCols() : ColCount() - fixedRightCols_ - 1;
-                MoveColRow(to, Row(), false, true);
-                RepaintRow(Row());
-            } else {
-                const TPoint base = home ? BaseCellOf(FirstNavigableCol(), Row()) : BaseCellOf(ColCount() - 1, Row());
-                MoveColRow(base.X, base.Y, true, false);
-                SetLeftCol(home ? std::max(FixedCols(), base.X) : ColCount() - VisibleColCount());
-            }
-            endConsumed();
-            return;
-        }
+    } else if (key == VK_SPACE && type == ctRadio && (operable || ControlLook()->RadioAlwaysActive)) {
+        CellControlKey(Col(), row);
+    } else if (key == VK_SPACE && type == ctRadioButton && (operable || ControlLook()->RadioAlwaysActive)) {
+        if (SelectRadioButton(real, row, true) && OnRadioButtonClick)
+            OnRadioButtonClick(this, real, row);
+    } else if (type == ctButton || type == ctBitButton) {
+        if (operable)
+            DoButtonClick(real, row);
     }
-    // whole-row selection: left and right scroll the view
-    if (Options().Contains(goRowSelect) && (key == VK_LEFT || key == VK_RIGHT) &&
-        VisibleColCount() + TBaseGrid::FixedCols() < ColCount()) {
-        if (!nav->LeftRightRowSelect || ctrl) {
-            if (key == VK_LEFT && LeftCol() > TBaseGrid::FixedCols())
-                SetLeftCol(LeftCol() - 1);
-            else if (key == VK_RIGHT && LeftCol() + VisibleColCount() < ColCount())
-                SetLeftCol(LeftCol() + 1);
-            if (!nav->LeftRightRowSelect) {
-                endConsumed();
-                return;
-            }
-        }
-    }
-    if (key == VK_TAB && Options().Contains(goTabs)) {
-        TabNavigate(shift.Contains(ssShift));
-        const TGridRect now = Selection();
-        if (!(now == keySelection_))
-            SelectionChanged(now.Left, now.Top, now.Right, now.Bottom);
-        return;
-    }
-    // cells that the grid reports fixed are stepped over
-    if (nav->SkipFixedCells && (key == VK_LEFT || key == VK_RIGHT || key == VK_UP || key == VK_DOWN)) {
-        const bool rtl = UseRightToLeftAlignment();
-        const int dx = key == VK_LEFT ? (rtl ? 1 : -1) : key == VK_RIGHT ? (rtl ? -1 : 1) : 0;
-        const int dy = key == VK_UP ? -1 : key == VK_DOWN ? 1 : 0;
-        const int minCol = FixedCols(), maxCol = ColCount() - fixedRightCols_ - 1;
-        const int minRow = FixedRows(), maxRow = RowCount() - fixedFooters_ - 1;
-        int c = Col() + dx, r = Row() + dy;
-        if (c >= minCol && c <= maxCol && r >= minRow && r <= maxRow && IsFixedCell(c, r)) {
-            while (c >= minCol && c <= maxCol && r >= minRow && r <= maxRow && IsFixedCell(c, r)) {
-                c += dx;
-                r += dy;
-            }
-            if (c >= minCol && c <= maxCol && r >= minRow && r <= maxRow) {
-                const TPoint base = BaseCellOf(c, r);
-                MoveColRow(base.X, base.Y, true, true);
-            }
-            fireKeyDown();
-            return;
-        }
-    }
-    if (key == VK_DOWN && IsLastDataRow(Row()) && nav->AppendOnArrowDown)
-        AppendRowAtEnd();
+    if (!*alive)
+        return false;
+    RepaintCell(Col(), Row());
+    return true;
+}
 
-    m.SetCharCode(key);
-    Inherited(m);
-    key = m.CharCode();
-
-    const int rowForSelection = actions->DisjunctRowSelect() && actions->RowSelectPersistent ? DisplayToRealRow(Row())
-                                                                                               : Row();
-    if (nav->AllowClipboardShortCuts) {
-        enum { None, Cut, Copy, Paste } action = None;
-        if (ctrl && key == 'X')
-            action = Cut;
-        else if (ctrl && key == 'V')
-            action = Paste;
-        else if (ctrl && (key == 'C' || key == VK_INSERT))
-            action = Copy;
-        else if (shift.Contains(ssShift) && key == VK_INSERT)
-            action = Paste;
-        else if (shift.Contains(ssShift) && key == VK_DELETE)
-            action = Cut;
-        if (action != None) {
-            bool allow = true;
-            if (action == Cut && OnClipboardCut)
-                OnClipboardCut(this, allow);
-            if (action == Copy && OnClipboardCopy)
-                OnClipboardCopy(this, allow);
-            if (action == Paste && OnClipboardPaste)
-                OnClipboardPaste(this, allow);
-            if (allow) {
-                if (action == Cut)
-                    CutSelectionToClipboard();
-                else if (action == Copy)
-                    CopySelectionToClipboard();
-                else
-                    PasteFromClipboard();
-            }
-            return;
-        }
+bool TPlusStringGrid::KeyMovesHomeOrEnd(TMessage& m, WORD key, TShiftState shift, int leftBefore)
+{
+    if ((key != VK_HOME && key != VK_END) || shift.Contains(ssCtrl))
+        return false;
+    TNavigation* nav = Navigation();
+    const bool home = key == VK_HOME;
+    switch (nav->HomeEndKey) {
+    case heFirstLastCell: {
+        const TPoint base = home ? BaseCellOf(FixedCols(), FixedRows()) : BaseCellOf(ColCount() - 1, RowCount() - 1);
+        MoveColRow(base.X, base.Y, true, true);
+        EndKeyConsumed(m, key, shift);
+        return true;
     }
-    if (key == VK_INSERT && nav->AllowInsertRow && !ctrl && !shift.Contains(ssShift) && !shift.Contains(ssAlt)) {
-        bool canInsert = true;
-        if (OnCanInsertRow)
-            OnCanInsertRow(this, Row(), canInsert);
-        if (!canInsert)
-            return;
-        int inserted;
-        if (nav->InsertPosition == pInsertAfter) {
-            inserted = DisplayToRealRow(Row()) + 1;
-            InsertRows(Row() + 1, 1);
-            if (Row() + 1 < RowCount())
-                SetRow(Row() + 1);
+    case heFirstLastRow: {
+        if (FixedRowAlways && RowCount() == 1) {
+            Inherited(m);
+            return true;
+        }
+        const int oldRow = Row();
+        int row = home ? FixedRows() : RowCount() - fixedFooters_ - 1;
+        row = std::clamp(row, FixedRows(), RowCount() - 1);
+        const TPoint base = BaseCellOf(Col(), row);
+        if (shift.Contains(ssShift) && Options().Contains(goRangeSelect)) {
+            MoveColRow(base.X, base.Y, false, true);
+            SetSelection(TGridRect{TBaseGrid::FixedCols(), std::min(oldRow, base.Y), ColCount() - 1,
+                                   std::max(oldRow, base.Y)});
         } else {
-            inserted = DisplayToRealRow(Row());
-            InsertRows(Row(), 1);
-        }
-        if (OnAutoInsertRow)
-            OnAutoInsertRow(this, inserted);
-        Modified = true;
-        return;
-    }
-    if (ctrl && key == 'A' && (Options().Contains(goRowSelect) || Options().Contains(goRangeSelect))) {
-        const TGridRect all{FirstNavigableCol(), FixedRows(), ColCount() - fixedRightCols_ - 1,
-                            RowCount() - fixedFooters_ - 1};
-        if (all.Right >= all.Left && all.Bottom >= all.Top) {
-            if (actions->DisjunctRowSelect())
-                for (int r = all.Top; r <= all.Bottom; ++r)
-                    SetRowSelected(r, true);
-            SelectAllHook(all);
-            SetSelection(all);
-        }
-    } else if (IsArrowOrPage(key)) {
-        if (actions->DisjunctRowSelect()) {
-            if (!shift.Contains(ssShift) && !ctrl)
+            MoveColRow(base.X, base.Y, true, true);
+            if (MouseActions()->DisjunctRowSelect())
                 ClearRowSelection();
-            if (shift.Contains(ssShift)) {
-                const TGridRect s = Selection();
-                for (int r = s.Top; r <= s.Bottom; ++r)
-                    SetRowSelected(r, true);
-            } else {
-                SetRowSelected(rowForSelection, true);
-            }
         }
-    } else if (key == VK_SPACE && actions->DisjunctRowSelect()) {
-        SetRowSelected(rowForSelection, !GetRowSelected(rowForSelection));
-    } else if (key == VK_DELETE && nav->AllowDeleteRow && !shift.Contains(ssAlt) &&
-               RowCount() - fixedFooters_ - FixedRows() >= 1) {
-        bool canDelete = true;
-        if (OnCanDeleteRow)
-            OnCanDeleteRow(this, Row(), canDelete);
-        if (!canDelete)
-            return;
-        const int row = Row();
-        if (RowCount() - fixedFooters_ - FixedRows() == 1 && !FixedRowAlways)
-            ClearRows(row, 1);
+        if (!home && fixedFooters_ > 0)
+            SetTopRowChecked(RowCount() - VisibleRowCount());
+        EndKeyConsumed(m, key, shift);
+        if (Options().Contains(goRowSelect) && nav->KeepHorizScroll)
+            SetLeftCol(leftBefore);
+        return true;
+    }
+    case heFirstLastColumn:
+        if (Options().Contains(goRowSelect))
+            return false;
+        if (FixedRowAlways && RowCount() == 1) {
+            Inherited(m);
+            return true;
+        }
+        if (shift.Contains(ssShift) && Options().Contains(goRangeSelect)) {
+            const int to = home ? FixedCols() : ColCount() - fixedRightCols_ - 1;
+            MoveColRow(to, Row(), false, true);
+            RepaintRow(Row());
+        } else {
+            const TPoint base = home ? BaseCellOf(FirstNavigableCol(), Row()) : BaseCellOf(ColCount() - 1, Row());
+            MoveColRow(base.X, base.Y, true, false);
+            SetLeftCol(home ? std::max(FixedCols(), base.X) : ColCount() - VisibleColCount());
+        }
+        EndKeyConsumed(m, key, shift);
+        return true;
+    }
+    return false;
+}
+
+bool TPlusStringGrid::KeyScrollsRowSelectSideways(TMessage& m, WORD key, TShiftState shift)
+{
+    if (!Options().Contains(goRowSelect) || (key != VK_LEFT && key != VK_RIGHT) ||
+        VisibleColCount() + TBaseGrid::FixedCols() >= ColCount())
+        return false;
+    TNavigation* nav = Navigation();
+    if (nav->LeftRightRowSelect && !shift.Contains(ssCtrl))
+        return false;
+    if (key == VK_LEFT && LeftCol() > TBaseGrid::FixedCols())
+        SetLeftCol(LeftCol() - 1);
+    else if (key == VK_RIGHT && LeftCol() + VisibleColCount() < ColCount())
+        SetLeftCol(LeftCol() + 1);
+    if (nav->LeftRightRowSelect)
+        return false;
+    EndKeyConsumed(m, key, shift);
+    return true;
+}
+
+bool TPlusStringGrid::KeySkipsFixedCells(WORD key, TShiftState shift)
+{
+    if (!Navigation()->SkipFixedCells || (key != VK_LEFT && key != VK_RIGHT && key != VK_UP && key != VK_DOWN))
+        return false;
+    const bool rtl = UseRightToLeftAlignment();
+    const int dx = key == VK_LEFT ? (rtl ? 1 : -1) : key == VK_RIGHT ? (rtl ? -1 : 1) : 0;
+    const int dy = key == VK_UP ? -1 : key == VK_DOWN ? 1 : 0;
+    const int minCol = FixedCols(), maxCol = ColCount() - fixedRightCols_ - 1;
+    const int minRow = FixedRows(), maxRow = RowCount() - fixedFooters_ - 1;
+    int c = Col() + dx, r = Row() + dy;
+    if (!(c >= minCol && c <= maxCol && r >= minRow && r <= maxRow && IsFixedCell(c, r)))
+        return false;
+    while (c >= minCol && c <= maxCol && r >= minRow && r <= maxRow && IsFixedCell(c, r)) {
+        c += dx;
+        r += dy;
+    }
+    if (c >= minCol && c <= maxCol && r >= minRow && r <= maxRow) {
+        const TPoint base = BaseCellOf(c, r);
+        MoveColRow(base.X, base.Y, true, true);
+    }
+    if (OnKeyDown)
+        OnKeyDown(this, key, shift);
+    return true;
+}
+
+bool TPlusStringGrid::KeyRunsClipboardShortcut(WORD key, TShiftState shift)
+{
+    if (!Navigation()->AllowClipboardShortCuts)
+        return false;
+    const bool ctrl = shift.Contains(ssCtrl);
+    enum { None, Cut, Copy, Paste } action = None;
+    if (ctrl && key == 'X')
+        action = Cut;
+    else if (ctrl && key == 'V')
+        action = Paste;
+    else if (ctrl && (key == 'C' || key == VK_INSERT))
+        action = Copy;
+    else if (shift.Contains(ssShift) && key == VK_INSERT)
+        action = Paste;
+    else if (shift.Contains(ssShift) && key == VK_DELETE)
+        action = Cut;
+    if (action == None)
+        return false;
+    bool allow = true;
+    if (action == Cut && OnClipboardCut)
+        OnClipboardCut(this, allow);
+    if (action == Copy && OnClipboardCopy)
+        OnClipboardCopy(this, allow);
+    if (action == Paste && OnClipboardPaste)
+        OnClipboardPaste(this, allow);
+    if (allow) {
+        if (action == Cut)
+            CutSelectionToClipboard();
+        else if (action == Copy)
+            CopySelectionToClipboard();
         else
-            RemoveRows(row, 1);
-        if (OnAutoDeleteRow)
-            OnAutoDeleteRow(this, row);
-        SnapToBaseCell();
-        StoreCellSnapshot(Col(), Row());
-        Modified = true;
-    } else if (key == VK_RETURN || key == VK_F2) {
-        StoreCellSnapshot(Col(), Row());
-        if (key == VK_F2)
-            EditKeyHook();
+            PasteFromClipboard();
     }
-    const TGridRect now = Selection();
-    if (!(now == keySelection_)) {
-        SelectionChanged(now.Left, now.Top, now.Right, now.Bottom);
-        keySelection_ = now;
+    return true;
+}
+
+bool TPlusStringGrid::KeyInsertsRow(WORD key, TShiftState shift)
+{
+    TNavigation* nav = Navigation();
+    if (key != VK_INSERT || !nav->AllowInsertRow || shift.Contains(ssCtrl) || shift.Contains(ssShift) ||
+        shift.Contains(ssAlt))
+        return false;
+    bool canInsert = true;
+    if (OnCanInsertRow)
+        OnCanInsertRow(this, Row(), canInsert);
+    if (!canInsert)
+        return true;
+    int inserted;
+    if (nav->InsertPosition == pInsertAfter) {
+        inserted = DisplayToRealRow(Row()) + 1;
+        InsertRows(Row() + 1, 1);
+        if (Row() + 1 < RowCount())
+            SetRow(Row() + 1);
+    } else {
+        inserted = DisplayToRealRow(Row());
+        InsertRows(Row(), 1);
     }
+    if (OnAutoInsertRow)
+        OnAutoInsertRow(this, inserted);
+    Modified = true;
+    return true;
+}
+
+void TPlusStringGrid::SelectAllByKey()
+{
+    const TGridRect all{FirstNavigableCol(), FixedRows(), ColCount() - fixedRightCols_ - 1,
+                        RowCount() - fixedFooters_ - 1};
+    if (all.Right < all.Left || all.Bottom < all.Top)
+        return;
+    if (MouseActions()->DisjunctRowSelect())
+        for (int r = all.Top; r <= all.Bottom; ++r)
+            SetRowSelected(r, true);
+    SelectAllHook(all);
+    SetSelection(all);
+}
+
+void TPlusStringGrid::KeepDisjunctRowsAfterMove(TShiftState shift, int rowForSelection)
+{
+    if (!MouseActions()->DisjunctRowSelect())
+        return;
+    if (!shift.Contains(ssShift) && !shift.Contains(ssCtrl))
+        ClearRowSelection();
+    if (shift.Contains(ssShift)) {
+        const TGridRect s = Selection();
+        for (int r = s.Top; r <= s.Bottom; ++r)
+            SetRowSelected(r, true);
+    } else {
+        SetRowSelected(rowForSelection, true);
+    }
+}
+
+bool TPlusStringGrid::DeleteRowByKey()
+{
+    bool canDelete = true;
+    if (OnCanDeleteRow)
+        OnCanDeleteRow(this, Row(), canDelete);
+    if (!canDelete)
+        return false;
+    const int row = Row();
+    if (RowCount() - fixedFooters_ - FixedRows() == 1 && !FixedRowAlways)
+        ClearRows(row, 1);
+    else
+        RemoveRows(row, 1);
+    if (OnAutoDeleteRow)
+        OnAutoDeleteRow(this, row);
+    SnapToBaseCell();
+    StoreCellSnapshot(Col(), Row());
+    Modified = true;
+    return true;
 }
 
 // ---------------------------------------------------------------- KeyDown, KeyUp
