@@ -98,7 +98,7 @@ public:
     POINT current{0, 0};
     int penIndex = 0, brushIndex = 0, fontIndex = 0; // 0: the default object
     LOGPEN pen{};
-    BrushKey brush{};
+    BrushKey brush{LOGBRUSH{BS_SOLID, 0xFFFFFF, 0}}; // the picture starts with the white stock brush
     LOGFONT font{};
 
     size_t Begin(std::uint32_t type)

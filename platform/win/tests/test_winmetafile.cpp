@@ -523,6 +523,23 @@ TEST(EnhMetaFile, TextGlyphsStandAtTheRecordsAdvances)
     DeleteEnhMetaFile(emf);
 }
 
+// A picture starts with the white stock brush: a black brush selected before the first shape
+// is recorded, so the shape plays black (a 16-bit picture converted draws its first black text).
+TEST(EnhMetaFile, FirstBlackBrushIsRecorded)
+{
+    HENHMETAFILE emf = Record([](HDC dc) {
+        HBRUSH black = CreateSolidBrush(RGB(0, 0, 0));
+        HGDIOBJ old = SelectObject(dc, black);
+        SelectObject(dc, GetStockObject(NULL_PEN));
+        Rectangle(dc, 10, 10, 60, 60);
+        SelectObject(dc, old);
+        DeleteObject(black);
+    });
+    const QImage img = Play(emf);
+    EXPECT_EQ(img.pixelColor(30, 30), QColor(0, 0, 0));
+    DeleteEnhMetaFile(emf);
+}
+
 // Inputs the fuzzers found, kept as their seeds: a font far taller than the picture is drawn at
 // most a few times the device's height; advances that overflow 32-bit positions draw the
 // glyphs that fall on the picture; the pen and brush a 16-bit picture leaves selected in a
