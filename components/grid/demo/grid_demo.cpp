@@ -13,6 +13,7 @@
 #include "components/grid/PlusGridSearchPanel.h"
 #include "platform/win/WinLook.h"
 
+#include "platform/framework/ExtCtrls.h"
 #include "platform/framework/Forms.h"
 #include "platform/framework/StdCtrls.h"
 
@@ -157,6 +158,7 @@ int main(int argc, char** argv)
     form->Position = poScreenCenter;
 
     auto* grid = new TPlusStringGrid(form);
+    grid->SetName("Grid");
     grid->SetParent(form);
     grid->SetBounds(8, 44, 784, 418);
     grid->SetOptions(grid->Options() + TGridOptions{goRangeSelect, goColSizing, goRowSelect});
@@ -213,6 +215,23 @@ int main(int argc, char** argv)
         b->OnClick = [action](TObject*) { action(); };
     };
     if (csv) {
+        // what the user has in front of them: the rows shown and the current cell's text
+        auto* status = new TLabel(form);
+        status->SetName("Status");
+        status->SetParent(form);
+        status->SetShowAccelChar(false);
+        status->SetBounds(254, 14, 538, 20);
+        auto* poll = new TTimer(form);
+        poll->SetInterval(150);
+        poll->SetOnTimer([grid, status](TObject*) {
+            const int shown = grid->RowCount() - grid->FixedRows();
+            const String text = "Rows shown: " + std::to_string(shown) + " of " +
+                                std::to_string(grid->GetAllRowCount() - grid->FixedRows()) + "; cell " +
+                                std::to_string(grid->Col()) + "," + std::to_string(grid->Row()) + ": " +
+                                grid->Cells(grid->Col(), grid->Row());
+            if (status->Caption() != text)
+                status->SetCaption(text);
+        });
         button(8, 100, "Search", [grid] {
             grid->SearchFooter()->SetVisible(!grid->SearchFooter()->Visible());
             if (TSearchPanel* panel = grid->SearchPanel(); panel && panel->Visible())
