@@ -2657,6 +2657,22 @@ private:
     bool StartSelectionResize(TMessage& m, int x, int y, bool setState);
     void ReleaseDisjunctCells(TMouseButton button, TShiftState shift, int col, int row);
     void HoverLooks(int col, int row, int x, int y);
+    // The steps of a mouse move, in the order MouseMove takes them.
+    // Hover row, hover fixed cell, scroll-bar cells and the hover looks follow the mouse.
+    void TrackHoverCells(int col, int row, int x, int y);
+    // While the selection resizer is dragged, the selection's far corner follows; true then.
+    bool DragSelectionResizer(int col, int row);
+    // Dragging over row or column headers widens the header selection.
+    void WidenHeaderSelectionByDrag(int col, int row, int y);
+    // The mouse zone under the point (1 column header, 2 row header, 3 corner, 5 resizer);
+    // true when a zone owns the cursor.
+    bool UpdateMouseZone(int col, int row, int x, int y);
+    // The split cursor on fixed-cell edges and the hand on links; the normal cursor back elsewhere.
+    void ShowMoveCursor(int col, int row, int x, int y, bool& cursorHandled, TCursor& wantedCursor);
+    // A hint or balloon shown for another cell goes.
+    void DropHintAndBalloonOfOtherCell(int col, int row);
+    // OnColumnSizing/OnRowSizing, the sizing hint, and OnColumnMove/OnRowMove (which may cancel).
+    void ReportSizingAndMoving(int x, int y);
     bool HoverLink(int col, int row, int x, int y, bool& cursorHandled);
     bool ShowFilterList(int x, int y, int col, int row);
     void HideFilterList();

@@ -659,12 +659,43 @@ void TPlusStringGrid::MouseDown(TMouseButton button, TShiftState shift, int x, i
 
 void TPlusStringGrid::MouseMove(TShiftState shift, int x, int y)
 {
-    TMouseActions* actions = MouseActions();
-    if (buttonDown_ && actions->RangeSelectAndEdit && Options().Contains(goEditing) && !Editing)
+    if (buttonDown_ && MouseActions()->RangeSelectAndEdit && Options().Contains(goEditing) && !Editing)
         SetOptions(Options() - TGridOptions{goEditing});
     const TGridRect before = Selection();
     int col = -1, row = -1;
     MouseToCell(x, y, col, row);
+    TrackHoverCells(col, row, x, y);
+    if (DragSelectionResizer(col, row))
+        return;
+    WidenHeaderSelectionByDrag(col, row, y);
+    bool cursorHandled = UpdateMouseZone(col, row, x, y);
+    TCursor wantedCursor = crDefault;
+    ShowMoveCursor(col, row, x, y, cursorHandled, wantedCursor);
+    DropHintAndBalloonOfOtherCell(col, row);
+    if (buttonDown_ && shift.Contains(ssLeft) && OleDragMouseMove(x, y))
+        return;
+    TBaseGrid::MouseMove(shift, x, y);
+    // the framework chose its sizing cursor; the grid's own cursor wins where it has one
+    if (cursorHandled && wantedCursor != crDefault && Cursor() != wantedCursor)
+        SetCursor(wantedCursor);
+    if (Navigation()->KeepHorizScroll && buttonDown_ && GridState() != gsColMoving && LeftCol() != leftAtPress_) {
+        SuspendPaint();
+        SetLeftCol(leftAtPress_);
+        ResetUpdateCount();
+        Invalidate();
+    }
+    // the current cell never rests inside a merged range while the mouse selects
+    if (GridState() == gsSelecting && InMergedRange(Col(), Row()) && !IsBaseOrPlainCell(Col(), Row()))
+        SnapToBaseCell();
+    ReportSizingAndMoving(x, y);
+    EnhancedMoveDisplay(col, row, x, y);
+    const TGridRect now = Selection();
+    if (!(now == before))
+        SelectionChanged(now.Left, now.Top, now.Right, now.Bottom);
+}
+
+void TPlusStringGrid::TrackHoverCells(int col, int row, int x, int y)
+{
     if (col >= 0 && row >= 0 && !HasState(csDesigning)) {
         if (HoverRow && row != HoverRowIndex) {
             const int old = HoverRowIndex;
@@ -688,20 +719,27 @@ void TPlusStringGrid::MouseMove(TShiftState shift, int x, int y)
     }
     if (!HasState(csDesigning))
         HoverLooks(col, row, x, y);
-    // dragging the selection resizer moves the selection's far corner
-    if (selectionResizing_ && buttonDown_) {
-        if (col >= TBaseGrid::FixedCols() && row >= TBaseGrid::FixedRows()) {
-            const TGridRect s{resizeOrigin_.Left, resizeOrigin_.Top, std::max(resizeOrigin_.Left, col),
-                              std::max(resizeOrigin_.Top, row)};
-            if (!(s == Selection())) {
-                SetSelection(s);
-                Invalidate();
-            }
+}
+
+bool TPlusStringGrid::DragSelectionResizer(int col, int row)
+{
+    if (!selectionResizing_ || !buttonDown_)
+        return false;
+    if (col >= TBaseGrid::FixedCols() && row >= TBaseGrid::FixedRows()) {
+        const TGridRect s{resizeOrigin_.Left, resizeOrigin_.Top, std::max(resizeOrigin_.Left, col),
+                          std::max(resizeOrigin_.Top, row)};
+        if (!(s == Selection())) {
+            SetSelection(s);
+            Invalidate();
         }
-        return;
     }
+    return true;
+}
+
+void TPlusStringGrid::WidenHeaderSelectionByDrag(int col, int row, int y)
+{
+    TMouseActions* actions = MouseActions();
     const int fixedCols = TBaseGrid::FixedCols(), fixedRows = TBaseGrid::FixedRows();
-    // dragging over the row or column headers widens the header selection
     if (headerDragAnchor_ >= 0 && actions->RowSelect && mouseZone_ == 2 && row >= fixedRows &&
         row <= RowCount() - fixedFooters_) {
         const int to = std::min(RowCount() - 1, std::max(fixedRows, row));
@@ -719,30 +757,41 @@ void TPlusStringGrid::MouseMove(TShiftState shift, int x, int y)
         SetSelection(TGridRect{std::min(headerDragAnchor_, to), fixedRows, std::max(headerDragAnchor_, to),
                                RowCount() - 1});
     }
-    bool cursorHandled = false;
-    if (!HasState(csDesigning)) {
-        if (GridState() == gsColSizing)
-            colSized_ = true;
-        if (GridState() == gsRowSizing)
-            rowSized_ = true;
-        mouseZone_ = 0;
-        if (SelectionResizerHandle().Contains(TPoint(x, y))) {
-            mouseZone_ = 5;
-        } else if (col >= 0 && row >= 0) {
-            const int lastRow = RowCount() - 1;
-            if (row < fixedRows && col < fixedCols && actions->AllSelect)
-                mouseZone_ = 3;
-            else if (row < fixedRows && col >= fixedCols && actions->ColSelect && !IsOnColumnSizingEdge(x, y))
-                mouseZone_ = 1;
-            else if (col < fixedCols && row <= lastRow && (row >= fixedRows || scrolledUp_) && actions->RowSelect &&
-                     !IsOnColumnSizingEdge(x, y) && !(IsNodeRow(row) && HitNodeGlyph(row, x)))
-                mouseZone_ = 2;
-            if (mouseZone_ != 0) {
-                cursorHandled = true;
-                keepMouseZone_ = true;
-            }
+}
+
+bool TPlusStringGrid::UpdateMouseZone(int col, int row, int x, int y)
+{
+    if (HasState(csDesigning))
+        return false;
+    TMouseActions* actions = MouseActions();
+    const int fixedCols = TBaseGrid::FixedCols(), fixedRows = TBaseGrid::FixedRows();
+    if (GridState() == gsColSizing)
+        colSized_ = true;
+    if (GridState() == gsRowSizing)
+        rowSized_ = true;
+    mouseZone_ = 0;
+    if (SelectionResizerHandle().Contains(TPoint(x, y))) {
+        mouseZone_ = 5;
+    } else if (col >= 0 && row >= 0) {
+        const int lastRow = RowCount() - 1;
+        if (row < fixedRows && col < fixedCols && actions->AllSelect)
+            mouseZone_ = 3;
+        else if (row < fixedRows && col >= fixedCols && actions->ColSelect && !IsOnColumnSizingEdge(x, y))
+            mouseZone_ = 1;
+        else if (col < fixedCols && row <= lastRow && (row >= fixedRows || scrolledUp_) && actions->RowSelect &&
+                 !IsOnColumnSizingEdge(x, y) && !(IsNodeRow(row) && HitNodeGlyph(row, x)))
+            mouseZone_ = 2;
+        if (mouseZone_ != 0) {
+            keepMouseZone_ = true;
+            return true;
         }
     }
+    return false;
+}
+
+void TPlusStringGrid::ShowMoveCursor(int col, int row, int x, int y, bool& cursorHandled, TCursor& wantedCursor)
+{
+    TMouseActions* actions = MouseActions();
     // the edges of fixed columns and rows size them with SizeFixedCol / SizeFixedRow
     const bool onCell = col >= 0 && row >= 0 && !HasState(csDesigning);
     fixedColHover_ = onCell && actions->SizeFixedCol && FixedEdgeAt(true, x) >= 0;
@@ -751,7 +800,6 @@ void TPlusStringGrid::MouseMove(TShiftState shift, int x, int y)
         fixedLinePos_ = x;
     if (fixedRowActive_)
         fixedLinePos_ = y;
-    TCursor wantedCursor = crDefault;
     auto showCursor = [&](TCursor cursor) {
         cursorHandled = true;
         keepMouseZone_ = true;
@@ -782,11 +830,14 @@ void TPlusStringGrid::MouseMove(TShiftState shift, int x, int y)
         keepMouseZone_ = true;
         SetCursor(normalCursor_);
     }
+}
+
+void TPlusStringGrid::DropHintAndBalloonOfOtherCell(int col, int row)
+{
     if (col != HintCell.X || row != HintCell.Y) {
         Application->CancelHint();
         HintCell = TPoint(-1, -1);
     }
-    // a balloon shown for another cell goes
     if (Balloon()->Enable() && !(BalloonCell == TPoint(col >= 0 ? DisplayToRealColumn(col) : col, row))) {
         if (BalloonToolTip.Exists && BalloonCell.X >= 0) {
             SendMessage(BalloonToolTip.Window, TTM_POP, 0, 0);
@@ -794,21 +845,10 @@ void TPlusStringGrid::MouseMove(TShiftState shift, int x, int y)
         }
         BalloonCell = TPoint(-1, -1);
     }
-    if (buttonDown_ && shift.Contains(ssLeft) && OleDragMouseMove(x, y))
-        return;
-    TBaseGrid::MouseMove(shift, x, y);
-    // the framework chose its sizing cursor; the grid's own cursor wins where it has one
-    if (cursorHandled && wantedCursor != crDefault && Cursor() != wantedCursor)
-        SetCursor(wantedCursor);
-    if (Navigation()->KeepHorizScroll && buttonDown_ && GridState() != gsColMoving && LeftCol() != leftAtPress_) {
-        SuspendPaint();
-        SetLeftCol(leftAtPress_);
-        ResetUpdateCount();
-        Invalidate();
-    }
-    // the current cell never rests inside a merged range while the mouse selects
-    if (GridState() == gsSelecting && InMergedRange(Col(), Row()) && !IsBaseOrPlainCell(Col(), Row()))
-        SnapToBaseCell();
+}
+
+void TPlusStringGrid::ReportSizingAndMoving(int x, int y)
+{
     if (fixedColActive_ && OnColumnSizing)
         OnColumnSizing(this, 0, fixedLinePos_);
     if (fixedRowActive_ && OnRowSizing)
@@ -834,10 +874,6 @@ void TPlusStringGrid::MouseMove(TShiftState shift, int x, int y)
         if (!allow)
             Perform(WM_CANCELMODE, 0, 0);
     }
-    EnhancedMoveDisplay(col, row, x, y);
-    const TGridRect now = Selection();
-    if (!(now == before))
-        SelectionChanged(now.Left, now.Top, now.Right, now.Bottom);
 }
 
 void TPlusStringGrid::CMMouseLeave(TMessage& m)
