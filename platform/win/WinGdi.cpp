@@ -2411,16 +2411,21 @@ BOOL TextOutQ(HDC dc, int x, int y, const QString& text, const String& recordTex
         y = dc->current.y;
     }
     QPoint d = dc->ToDevice(x, y);
+    // the alignment moves the text along its own direction and across it
+    int along = 0, across = 0;
     const UINT h = dc->textAlign & TA_CENTER;
     if (h == TA_CENTER)
-        d.rx() -= width / 2;
+        along = -width / 2;
     else if (h == TA_RIGHT)
-        d.rx() -= width;
+        along = -width;
     const UINT v = dc->textAlign & TA_BASELINE;
     if (v == TA_BASELINE)
-        d.ry() -= fm.ascent();
+        across = -fm.ascent();
     else if (v == TA_BOTTOM)
-        d.ry() -= fm.ascent() + fm.descent();
+        across = -(fm.ascent() + fm.descent());
+    const double turn = EscapementOf(dc) / 10.0 * M_PI / 180.0;
+    d += QPoint(int(std::lround(along * std::cos(turn) + across * std::sin(turn))),
+                int(std::lround(-along * std::sin(turn) + across * std::cos(turn))));
     if (dc->textAlign & TA_UPDATECP)
         dc->current.x += (h == TA_RIGHT ? -width : width);
     if (Begin(dc))

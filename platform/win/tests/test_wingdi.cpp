@@ -468,6 +468,24 @@ TEST(GdiText, EscapementTurnsTheText)
     EXPECT_LE(ink.bottom(), 70);
 }
 
+// The alignment of turned text works along the text's own direction: text turned a quarter
+// turn, centred and aligned at its bottom, runs up and down around the reference point and lies
+// on the side its top points to.
+TEST(GdiText, AlignmentFollowsTheTurnedText)
+{
+    GdiDevice d(200, 200);
+    Selected font(&d, CreateFont(-14, 0, 900, 900, FW_NORMAL, 0, 0, 0, 0, 0, 0, 0, 0, "Arial"));
+    SetBkMode(&d, TRANSPARENT);
+    SetTextAlign(&d, TA_CENTER | TA_BOTTOM);
+    TextOut(&d, 100, 100, "Rotated label", 13);
+    const QRect ink = InkBox(d.dc);
+    ASSERT_FALSE(ink.isEmpty());
+    EXPECT_GT(ink.height(), 3 * ink.width());
+    EXPECT_LE(ink.right(), 101);
+    EXPECT_GE(ink.left(), 80);
+    EXPECT_NEAR(ink.center().y(), 100, 4);
+}
+
 TEST(GdiBlit, BitBltCopiesAndMapsMonochromeBitmaps)
 {
     GdiDevice d;
