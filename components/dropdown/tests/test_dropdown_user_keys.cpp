@@ -285,9 +285,8 @@ void TypeAheadRows(D* d)
 {
     d->Columns()->Add()->Header = "City";
     d->Columns()->Add()->Header = "Country";
-    for (const char* const* city : {std::initializer_list<const char*>{"Arles", "France"}.begin(),
-                                    std::initializer_list<const char*>{"Brno", "Czechia"}.begin(),
-                                    std::initializer_list<const char*>{"Osaka", "Japan"}.begin()}) {
+    static const char* const cities[][2] = {{"Arles", "France"}, {"Brno", "Czechia"}, {"Osaka", "Japan"}};
+    for (const auto& city : cities) {
         auto* it = static_cast<Item*>(d->Items()->Add());
         it->Text()->Add(city[0]);
         it->Text()->Add(city[1]);
@@ -553,9 +552,9 @@ TEST(GridDropDownRelays, LinksAndColumnMovesInTheListReachTheDropDown)
     d->SetBounds(20, 20, 240, 21);
     d->Columns()->Add()->Header = "City";
     d->Columns()->Add()->Header = "Country";
-    for (const char* const* city : {std::initializer_list<const char*>{"<a href=\"go:berlin\">Berlin</a>", "DE"}.begin(),
-                                    std::initializer_list<const char*>{"Arles", "FR"}.begin(),
-                                    std::initializer_list<const char*>{"Paris", "FR"}.begin()}) {
+    static const char* const cities[][2] = {
+        {"<a href=\"go:berlin\">Berlin</a>", "DE"}, {"Arles", "FR"}, {"Paris", "FR"}};
+    for (const auto& city : cities) {
         auto* it = d->Items()->Add();
         it->Text()->Add(city[0]);
         it->Text()->Add(city[1]);
