@@ -145,6 +145,8 @@ protected:
     void enterEvent(QEnterEvent* e) override;
     void leaveEvent(QEvent* e) override;
     void inputMethodEvent(QInputMethodEvent* e) override;
+    // An input method (or a test driving the window) reads an edit's text.
+    QVariant inputMethodQuery(Qt::InputMethodQuery query) const override;
 
 public:
     // WM_SETREDRAW: while off, nothing is painted (areas invalidated meanwhile wait).

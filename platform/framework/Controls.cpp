@@ -663,6 +663,13 @@ void TControlHost::inputMethodEvent(QInputMethodEvent* e)
     TControlInput::InputMethod(this, e);
 }
 
+QVariant TControlHost::inputMethodQuery(Qt::InputMethodQuery query) const
+{
+    if (query == Qt::ImSurroundingText && control_ && testAttribute(Qt::WA_InputMethodEnabled))
+        return ToQString(control_->Text());
+    return QWidget::inputMethodQuery(query);
+}
+
 void TControlHost::focusInEvent(QFocusEvent* e)
 {
     QWidget::focusInEvent(e);

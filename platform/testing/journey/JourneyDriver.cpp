@@ -15,6 +15,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QGenericPlugin>
@@ -23,6 +24,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QRegularExpression>
@@ -35,6 +37,7 @@
 
 #include <cstdio>
 #include <functional>
+#include <memory>
 #include <unistd.h>
 
 Q_GUI_EXPORT void qt_handleKeyEvent(QWindow* w, QEvent::Type t, int k, Qt::KeyboardModifiers mods,
@@ -81,6 +84,9 @@ QString VisibleText(const QWidget* w)
         return t->toPlainText();
     if (auto* s = qobject_cast<const QAbstractSpinBox*>(w))
         return s->text();
+    // an edit that draws itself tells its text to input methods
+    if (w->testAttribute(Qt::WA_InputMethodEnabled))
+        return w->inputMethodQuery(Qt::ImSurroundingText).toString();
     return {};
 }
 
@@ -169,6 +175,7 @@ public:
         defaultWaitMs_ = qEnvironmentVariableIntValue("QUELM_JOURNEY_WAIT_MS");
         if (defaultWaitMs_ <= 0)
             defaultWaitMs_ = 10000;
+        lingerMs_ = defaultWaitMs_;
         Log(QStringLiteral("driver loaded in %1").arg(program_));
         // message boxes and file dialogs are shown on the screen-less platform too: the
         // journey answers them
@@ -188,11 +195,22 @@ private:
     int waitMs_ = 0;
     bool stepStarted_ = false;
     QElapsedTimer stepClock_;
+    QElapsedTimer endClock_;
+    int lingerMs_ = 10000;
     QTimer timer_;
     QSet<QString> seenWindows_;
     QPointer<QWidget> window_;       // the window of the last "window" step
     QPointer<QWidget> widget_;       // the widget of the last "find" step (or of a click)
-    enum class Action { None, Posted, Begun } action_ = Action::None;
+    // The actions posted and not returned yet, innermost last. While one runs, the journey moves
+    // on only once it waits in a window of its own (a modal window or a menu it opened); keys and
+    // clicks let events through, and the next step must not run in between.
+    struct RunningAction {
+        bool begun = false;
+        QPointer<QWidget> modal;
+        QPointer<QWidget> popup;
+        QElapsedTimer clock;
+    };
+    QList<std::shared_ptr<RunningAction>> actions_;
     QString waitingFor_;
     // the phases of a menu step: the menu bar's item, then the item of each popup
     QStringList menuPath_;
@@ -262,7 +280,10 @@ private:
             if (seenWindows_.contains(key))
                 continue;
             seenWindows_.insert(key);
-            Log(QStringLiteral("shown: %1").arg(w->windowTitle()));
+            QString text;
+            if (auto* box = qobject_cast<QMessageBox*>(w))
+                text = QStringLiteral(" | ") + box->text().replace(QLatin1Char('\n'), QLatin1Char(' '));
+            Log(QStringLiteral("shown: %1%2").arg(w->windowTitle(), text));
         }
     }
 
@@ -275,7 +296,7 @@ private:
         return list;
     }
 
-    QWidget* FindWidget(const Selector& s) const
+    QWidget* FindWidget(const Selector& s, const std::function<bool(QWidget*)>& also = nullptr) const
     {
         QList<QWidget*> roots;
         if (window_ && window_->isVisible())
@@ -283,10 +304,10 @@ private:
         else
             roots = ShownWindows();
         for (QWidget* root : roots) {
-            if (s.Matches(root))
+            if (s.Matches(root) && (!also || also(root)))
                 return root;
             for (QWidget* w : root->findChildren<QWidget*>())
-                if (w->isVisible() && s.Matches(w))
+                if (w->isVisible() && s.Matches(w) && (!also || also(w)))
                     return w;
         }
         return nullptr;
@@ -305,10 +326,25 @@ private:
     void Poll()
     {
         NoteWindows();
-        if (current_ >= steps_.size())
+        if (current_ >= steps_.size()) {
+            // a journey ends with the program: one that is still running long after the last
+            // step waits for something the script did not do
+            if (!steps_.isEmpty() && endClock_.isValid() && endClock_.elapsed() > lingerMs_)
+                Fail(QStringLiteral("the journey is over but the program still runs %1 ms later").arg(endClock_.elapsed()));
             return;
-        if (action_ == Action::Posted)
-            return; // the last action has not begun yet
+        }
+        if (!actions_.isEmpty()) {
+            const RunningAction& last = *actions_.last();
+            if (!last.begun)
+                return;
+            const bool waitsInItsWindow = (QApplication::activeModalWidget() && QApplication::activeModalWidget() != last.modal) ||
+                                          (QApplication::activePopupWidget() && QApplication::activePopupWidget() != last.popup);
+            if (!waitsInItsWindow) {
+                if (last.clock.elapsed() > defaultWaitMs_)
+                    Fail(QStringLiteral("the action of the last step has not returned after %1 ms").arg(last.clock.elapsed()));
+                return;
+            }
+        }
         const JourneyStep& step = steps_[current_];
         if (!stepStarted_) {
             stepStarted_ = true;
@@ -327,8 +363,10 @@ private:
             Log(QStringLiteral("step %1 (line %2) done: %3").arg(current_ + 1).arg(step.line).arg(step.source));
             ++current_;
             stepStarted_ = false;
-            if (current_ == steps_.size())
+            if (current_ == steps_.size()) {
                 Log(QStringLiteral("journey done"));
+                endClock_.start();
+            }
             return;
         }
         if (stepClock_.elapsed() > waitMs_)
@@ -338,10 +376,15 @@ private:
     // Runs <action> from the event loop; the journey moves on once it has begun.
     void Post(std::function<void()> action)
     {
-        action_ = Action::Posted;
-        QTimer::singleShot(0, this, [this, action] {
-            action_ = Action::Begun;
+        auto running = std::make_shared<RunningAction>();
+        actions_.append(running);
+        QTimer::singleShot(0, this, [this, action, running] {
+            running->begun = true;
+            running->modal = QApplication::activeModalWidget();
+            running->popup = QApplication::activePopupWidget();
+            running->clock.start();
             action();
+            actions_.removeOne(running);
         });
     }
 
@@ -554,10 +597,12 @@ private:
                 error = s.error.isEmpty() ? QStringLiteral("bad pattern ") + arg.mid(is + 4) : s.error;
                 return false;
             }
+            if (FindWidget(s, [&want](QWidget* w) { return want.match(VisibleText(w)).hasMatch(); }))
+                return true;
             QWidget* w = FindWidget(s);
             waitingFor_ = QStringLiteral("%1 to read like /%2/ (it reads \"%3\")")
                               .arg(arg.left(is), arg.mid(is + 4), w ? VisibleText(w) : QStringLiteral("<no widget>"));
-            return w && want.match(VisibleText(w)).hasMatch();
+            return false;
         }
         error = QStringLiteral("unknown step: ") + step.source;
         return false;
