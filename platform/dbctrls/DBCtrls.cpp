@@ -25,6 +25,10 @@ public:
     void LayoutChanged() override { edit_->DataChange(); }
     void RecordChanged(TField* field) override
     {
+        // a change of the whole record while the user's typing waits to be posted (going into
+        // edit state, another field's change) leaves the typed text and the caret alone
+        if (!field && edit_->modified_ && Editing())
+            return;
         if (!field || field == edit_->Field())
             edit_->DataChange();
     }
@@ -133,14 +137,28 @@ void TDBEdit::UserEdited()
     if (showing_)
         return;
     const String typed = Text();
-    // Putting the dataset in edit state may show the record again; the typed text stays.
-    if (!link_->Edit() || !Field()) {
+    const int selStart = SelStart(), selLength = SelLength();
+    // The typing is the user's from now on: putting the dataset in edit state does not show
+    // the record again over it.
+    const bool wasModified = modified_;
+    modified_ = true;
+    bool editing = false;
+    try {
+        editing = link_->Edit() && Field();
+    } catch (...) {
+        modified_ = wasModified;
+        DataChange();
+        throw;
+    }
+    if (!editing) {
         DataChange();
         return;
     }
     if (Text() != typed) {
         showing_ = true;
         SetText(typed);
+        SetSelStart(selStart);
+        SetSelLength(selLength);
         showing_ = false;
     }
     modified_ = true;
@@ -220,6 +238,10 @@ void TFieldDataLink::LayoutChanged()
 
 void TFieldDataLink::RecordChanged(TField* field)
 {
+    // a change of the whole record leaves a control alone while it holds the user's change,
+    // not yet in the field, of a record in edit state
+    if (!field && HoldsUserChange && HoldsUserChange() && Editing())
+        return;
     if ((!field || field == Field()) && OnDataChange)
         OnDataChange();
 }
@@ -277,6 +299,7 @@ TDBMemo::TDBMemo(TComponent* owner) : TMemo(owner), link_(std::make_unique<TFiel
     link_->OnDataChange = [this] { DataChange(); };
     link_->OnEditingChange = [this] { EditingChange(); };
     link_->OnUpdateData = [this] { UpdateData(); };
+    link_->HoldsUserChange = [this] { return modified_; };
     DataChange();
 }
 
@@ -315,6 +338,7 @@ void TDBMemo::Change()
 
 TDBMemo::~TDBMemo()
 {
+    link_->HoldsUserChange = nullptr;
     link_->OnDataChange = nullptr;
     link_->OnEditingChange = nullptr;
     link_->OnUpdateData = nullptr;
@@ -354,14 +378,18 @@ void TDBMemo::UserChanged()
     if (showing_ || !link_->Field())
         return;
     const String typed = Text();
-    const int caret = SelStart();
-    // Going into edit state shows the record again; the typed text and the caret stay.
+    const int selStart = SelStart(), selLength = SelLength();
+    // The typing is the user's from now on: going into edit state does not show the record
+    // again over it.
+    const bool wasModified = modified_;
+    modified_ = true;
     showing_ = true;
     bool editing = false;
     try {
         editing = link_->Edit();
     } catch (...) {
         showing_ = false;
+        modified_ = wasModified;
         DataChange();
         throw;
     }
@@ -373,7 +401,8 @@ void TDBMemo::UserChanged()
     if (Text() != typed) {
         showing_ = true;
         SetText(typed);
-        SetSelStart(caret);
+        SetSelStart(selStart);
+        SetSelLength(selLength);
         showing_ = false;
     }
     modified_ = true;

@@ -69,6 +69,8 @@ public:
     std::function<void()> OnEditingChange;
     std::function<void()> OnUpdateData;
     std::function<void()> OnActiveChange;
+    // True while the control holds a change of the user's that is not in the field yet.
+    std::function<bool()> HoldsUserChange;
 
     void ActiveChanged() override;
     void LayoutChanged() override;

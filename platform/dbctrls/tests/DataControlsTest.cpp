@@ -381,3 +381,64 @@ TEST_F(DataControlsTest, GridEditsInPlace)
     EXPECT_EQ(Stored("NAME", 1), "Firstly!");
     form.Close();
 }
+
+// Typing into an edit or a memo gives the text a person expects, stored as typed, wherever the
+// caret stands, even though the first key puts the record into edit state and every change
+// writes another field of the record (as a window's change handler does).
+TEST_F(DataControlsTest, TypingKeepsTheTextAndTheCaretOfEditsAndMemos)
+{
+    struct Case {
+        const char* what;
+        std::vector<std::pair<Qt::Key, Qt::KeyboardModifiers>> keys;
+        const char* typed;
+        const char* stored;
+    };
+    const Qt::KeyboardModifiers none = Qt::NoModifier;
+    const std::vector<Case> cases = {
+        {"at the end", {{Qt::Key_End, none}}, " XYZ", "First XYZ"},
+        {"in the middle", {{Qt::Key_Home, none}, {Qt::Key_Right, none}, {Qt::Key_Right, none}}, "ab", "Fiabrst"},
+        {"over a selection", {{Qt::Key_Home, none}, {Qt::Key_End, Qt::ShiftModifier}}, "New", "New"},
+        {"after backspaces", {{Qt::Key_End, none}, {Qt::Key_Backspace, none}, {Qt::Key_Backspace, none}}, "X", "FirX"},
+    };
+    for (const bool memo : {false, true}) {
+        for (const Case& c : cases) {
+            SCOPED_TRACE(std::string(memo ? "memo, " : "edit, ") + c.what);
+            ExecuteSqlScript(db, "UPDATE RUNS SET NAME = 'First', COMMENTS = 'First', CHANGEDETECTION = 'same' WHERE RUNID = 1;");
+            runs.Refresh();
+            runs.First();
+            TCustomEdit* control = nullptr;
+            const char* field = memo ? "COMMENTS" : "NAME";
+            int changes = 0;
+            // a change of the user's marks another field of the record, as the main window does
+            const auto markChanged = [this, &changes](TObject*) {
+                if (runs.State() == dsEdit)
+                    runs.FieldByName("CHANGEDETECTION")->SetAsString("changed" + IntToStr(++changes));
+            };
+            if (memo) {
+                auto* m = new TDBMemo(&form);
+                m->SetParent(&form);
+                m->SetDataSource(&runsSource);
+                m->SetDataField(field);
+                m->OnChange = markChanged;
+                control = m;
+            } else {
+                auto* e = new TDBEdit(&form);
+                e->SetParent(&form);
+                e->SetDataSource(&runsSource);
+                e->SetDataField(field);
+                e->OnChange = markChanged;
+                control = e;
+            }
+            ASSERT_EQ(control->Text(), "First");
+            for (const auto& [key, modifiers] : c.keys)
+                QTest::keyClick(control->Host(), key, modifiers);
+            QTest::keyClicks(control->Host(), c.typed);
+            EXPECT_EQ(control->Text(), c.stored);
+            EXPECT_GT(changes, 0);
+            runs.Post();
+            EXPECT_EQ(Stored(field, 1), c.stored);
+            EXPECT_EQ(control->Text(), c.stored);
+            delete control;
+        }
+    }
+}
