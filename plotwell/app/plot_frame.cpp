@@ -916,7 +916,8 @@ void CStatisticsFrame::OnZoomOut()
 void CStatisticsFrame::OnPrint()
 {
     if (!plot_app().drawing_ready) return;
-    if (print_chart(this, 2) == 0) MessageBox("Not able to print chart.", "Chart", MB_OK | MB_ICONWARNING);
+    std::string failure;
+    if (print_chart(this, 2, &failure) == 0) MessageBox(print_failure_text(failure), "Chart", MB_OK | MB_ICONWARNING);
     m_main->map.restore(*plot_app().settings);
 }
 

@@ -89,8 +89,6 @@ private:
     void RepaintNow();
 };
 
-// The print of either window: 1 printed, 0 failed, 2 cancelled.
-int print_chart(CWnd* window, int target_window);
 
 class CPlotFrame : public CFrameWnd {
 public:
@@ -122,8 +120,9 @@ public:
     void OnPercentiles();
     void OnMapInfo();
 
-    // Prints the chart: 1 printed, 0 failed, 2 cancelled.
+    // Prints the chart: 1 printed, 0 failed (the reason in m_printFailure), 2 cancelled.
     int PrintChart();
+    std::string m_printFailure;
     // Closes the Statistics window when it is open.
     void CloseStatistics();
     // Puts the current off-screen bitmap on the clipboard (a copy: the window keeps drawing on its own).
@@ -178,7 +177,5 @@ private:
     void RepaintNow();
 };
 
-// The print of either window: 1 printed, 0 failed, 2 cancelled.
-int print_chart(CWnd* window, int target_window);
 
 } // namespace plotwell

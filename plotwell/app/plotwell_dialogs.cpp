@@ -3,6 +3,7 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 
 #include "plotwell/app/plot_app.h"
 #include "plotwell/core/shared_routines.h"
@@ -456,7 +457,12 @@ void CPrintSetDlg::OnChoosePrinter()
     chosen.device = r.device;
     chosen.driver = "winspool";
     chosen.port = "plotwell:";
-    write_print_settings(plot_app().printer_settings_path, chosen);
+    std::strncpy(chosen.mode.dmDeviceName, chosen.device.c_str(), sizeof chosen.mode.dmDeviceName - 1);
+    // the new printer serves this print even when it cannot be saved for the next
+    const std::string error = save_print_settings(plot_app().printer_settings_path, chosen);
+    if (!error.empty()) plot_app().show_message(error);
+    m_state->chosen = chosen;
+    m_state->chosen_now = true;
     OnOK();
     EndDialog(9876);
 }

@@ -5,9 +5,11 @@
 #include "plotwell/app/plot_frame.h"
 #include "plotwell/app/plotwell_dialogs.h"
 
+#include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <vector>
@@ -21,6 +23,26 @@ bool write_print_settings(const std::string& path, const print_settings& s)
     bool ok = std::fwrite(&s.mode, sizeof s.mode, 1, f) == 1;
     for (const std::string* name : {&s.device, &s.driver, &s.port}) ok = ok && std::fwrite(name->c_str(), 1, name->size() + 1, f) == name->size() + 1;
     return std::fclose(f) == 0 && ok;
+}
+
+std::string save_print_settings(const std::string& path, const print_settings& s)
+{
+    const std::filesystem::path folder = std::filesystem::path(path).parent_path();
+    std::error_code ec;
+    if (!folder.empty() && !std::filesystem::is_directory(folder, ec)) {
+        std::filesystem::create_directories(folder, ec);
+        if (ec) return format_text("Cannot save the printer choice in %s: %s", path.c_str(), ec.message().c_str());
+    }
+    errno = 0;
+    if (write_print_settings(path, s)) return {};
+    const int error = errno;
+    return format_text("Cannot save the printer choice in %s: %s", path.c_str(),
+                       error ? std::strerror(error) : "the file could not be written");
+}
+
+std::string print_failure_text(const std::string& failure)
+{
+    return failure.empty() ? std::string("Not able to print chart.") : "Not able to print chart.\n" + failure;
 }
 
 bool read_print_settings(const std::string& path, print_settings& s)
@@ -47,13 +69,11 @@ bool read_print_settings(const std::string& path, print_settings& s)
 }
 
 namespace {
-// The first print: the system dialog for the default printer, saved on OK. Batch runs take the
+// The first print: the system dialog for the default printer; the choice is saved for later prints
+// and used for this one even when it cannot be saved (the message says why). Batch runs take the
 // default printer without asking.
-bool ensure_print_settings_file(const std::string& path, CWnd* window)
+bool choose_first_printer(const std::string& path, CWnd* window, print_settings& chosen)
 {
-    print_settings s;
-    if (read_print_settings(path, s)) return true;
-    print_settings chosen;
     if (plot_app().batch_mode) {
         chosen.device = GetDefaultPrinterName();
         if (chosen.device.empty()) return false;
@@ -66,8 +86,25 @@ bool ensure_print_settings_file(const std::string& path, CWnd* window)
     chosen.driver = "winspool";
     chosen.port = "plotwell:";
     std::strncpy(chosen.mode.dmDeviceName, chosen.device.c_str(), sizeof chosen.mode.dmDeviceName - 1);
-    write_print_settings(path, chosen);
+    const std::string error = save_print_settings(path, chosen);
+    if (!error.empty()) plot_app().show_message(error);
     return true;
+}
+
+// Why the document could not be started: for a PDF file the reason its file cannot be written.
+std::string start_failure(const std::string& device)
+{
+    if (device.rfind("PDF:", 0) == 0) {
+        const std::string file = device.substr(4);
+        errno = 0;
+        if (std::FILE* f = std::fopen(file.c_str(), "ab")) {
+            std::fclose(f);
+        } else {
+            const int error = errno;
+            return format_text("Cannot write %s: %s", file.c_str(), std::strerror(error));
+        }
+    }
+    return format_text("The printer %s did not start the document.", device.c_str());
 }
 } // namespace
 
@@ -78,9 +115,16 @@ int setup_printer_dc(CWnd* window, HDC& dc, print_job_state& state)
     CPlotApp& app = plot_app();
     for (;;) {
         state.page_setup_used = false;
-        if (!ensure_print_settings_file(app.printer_settings_path, window)) return 2;
         print_settings s;
-        if (!read_print_settings(app.printer_settings_path, s) || s.port.empty()) return 2;
+        if (state.chosen_now) {
+            s = state.chosen;
+            state.chosen_now = false;
+        } else if (!read_print_settings(app.printer_settings_path, s) &&
+                   !choose_first_printer(app.printer_settings_path, window, s)) {
+            return 2;
+        }
+        if (s.port.empty()) return 2;
+        state.device = s.device;
         state.colour = s.mode.dmColor != DMCOLOR_MONOCHROME;
         const plot_settings& ps = *app.settings;
         if (ps.page_scale_x != 1.0f) s.mode.dmOrientation = DMORIENT_PORTRAIT;
@@ -92,7 +136,10 @@ int setup_printer_dc(CWnd* window, HDC& dc, print_job_state& state)
             if (r != IDOK) return 2;
         }
         dc = CreatePrinterDC(s.device, &s.mode);
-        if (!dc) return 2;
+        if (!dc) {
+            state.failure = format_text("The printer %s is not available.", s.device.c_str());
+            return 0;
+        }
         if (state.open_page_setup && !run_page_setup(window, dc, s.mode, state)) {
             DeletePrinterDC(dc);
             dc = nullptr;
@@ -131,14 +178,19 @@ bool run_page_setup(CWnd* window, HDC dc, const DEVMODE& mode, print_job_state& 
     return true;
 }
 
-int CPlotFrame::PrintChart() { return print_chart(this, 1); }
+int CPlotFrame::PrintChart() { return print_chart(this, 1, &m_printFailure); }
 
-int print_chart(CWnd* window, int target_window)
+int print_chart(CWnd* window, int target_window, std::string* failure)
 {
     CPlotApp& app = plot_app();
     print_job_state state;
     HDC dc = nullptr;
-    if (setup_printer_dc(window, dc, state) != 1) return 2;
+    if (failure) failure->clear();
+    const int ready = setup_printer_dc(window, dc, state);
+    if (ready != 1) {
+        if (failure) *failure = state.failure;
+        return ready;
+    }
     const RECT print_rect{0, 0, GetPrinterDeviceCaps(dc, HORZRES), GetPrinterDeviceCaps(dc, VERTRES)};
     const int saved_resolution = app.drawing_resolution;
     app.drawing_resolution = GetPrinterDeviceCaps(dc, LOGPIXELSX);
@@ -151,10 +203,12 @@ int print_chart(CWnd* window, int target_window)
         box->ShowWindow(SW_SHOW);
     }
     bool ok = SetAbortProc(dc, nullptr) > 0;
+    if (!ok) state.failure = format_text("The printer %s refused the print.", state.device.c_str());
     if (ok) {
         DOCINFO info;
         info.lpszDocName = "Printing chart...";
         ok = StartDoc(dc, &info) > 0;
+        if (!ok) state.failure = start_failure(state.device);
         if (ok) {
             StartPage(dc);
             SetTextAlign(dc, TA_BASELINE | TA_LEFT);
@@ -180,12 +234,16 @@ int print_chart(CWnd* window, int target_window)
             ok = drawn && EndPage(dc) > 0;
             if (ok) ok = EndDoc(dc) > 0;
             else AbortDoc(dc);
+            if (!drawn) state.failure = "The drawing ended before the page was complete.";
+            else if (!ok) state.failure = format_text("The printer %s did not finish the page.", state.device.c_str());
+            else if (state.abort) state.failure = "The print was cancelled.";
             ok = ok && !state.abort;
         }
     }
     app.drawing_resolution = saved_resolution;
     DeletePrinterDC(dc);
     if (box) box->DestroyWindow();
+    if (failure) *failure = ok ? std::string() : state.failure;
     return ok ? 1 : 0;
 }
 
@@ -194,10 +252,10 @@ void CPlotFrame::OnPrint()
     const int r = PrintChart();
     if (r == 0) {
         if (plot_app().batch_mode) {
-            std::fprintf(stderr, "Not able to print chart.\n");
+            std::fprintf(stderr, "%s\n", print_failure_text(m_printFailure).c_str());
             plot_app().exit_status = 1;
         } else {
-            MessageBox("Not able to print chart.", "Chart", MB_OK | MB_ICONWARNING);
+            MessageBox(print_failure_text(m_printFailure), "Chart", MB_OK | MB_ICONWARNING);
         }
     } else if (r == 2 && plot_app().batch_mode) {
         std::fprintf(stderr, "Not able to print chart: no printer is set up.\n");

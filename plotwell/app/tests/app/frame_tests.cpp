@@ -305,6 +305,61 @@ TEST(PageSetup, APortraitGraphPrintedWithPageSetupKeepsTheLowerPageFree)
     EXPECT_EQ(ink(page.height() * 6 / 10, page.height()), 0);
 }
 
+TEST(Printing, TheFirstPrintMakesTheSettingsFolderAndFailuresNameTheFileAndTheReason)
+{
+    running_plotwell p("-c g.set d.dat", {{"d.dat", "0 0\n1 3\n2 1\n"}, {"g.set", "XY_COLUMNS 1,2\n"}});
+    ASSERT_TRUE(p.app->drawing_ready);
+    std::string pdf;
+    SetPrintDlgHook([&](const DEVMODE*) {
+        PRINTDLG_RESULT r;
+        r.ok = true;
+        r.device = "PDF:" + pdf;
+        return r;
+    });
+    int settings_shown = 0;
+    CDialog::TestHook = [&](CDialog& d) {
+        if (d.GetWindowText() == "Printer settings") ++settings_shown;
+        d.OnOK();
+    };
+    struct row {
+        const char* settings_folder; // under the test's folder; "blocked" is a plain file
+        const char* pdf;
+        int result;
+        const char* message; // the start of the one message shown, or nothing
+    } rows[] = {
+        {"fresh/.config/quelm", "page.pdf", 1, nullptr},
+        {"blocked/quelm", "page2.pdf", 1, "Cannot save the printer choice in @blocked/quelm/plotwellPrint.ini: Not a directory"},
+        {"fresh2", "missing/page.pdf", 0, "Not able to print chart.\nCannot write @missing/page.pdf: No such file or directory"},
+    };
+    quelmtest::WriteFileBytes(p.dir.file("blocked"), "a file where a folder should be");
+    for (const row& r : rows) {
+        SCOPED_TRACE(r.settings_folder);
+        const std::string ini = p.dir.file(std::string(r.settings_folder) + "/plotwellPrint.ini");
+        p.app->printer_settings_path = ini;
+        pdf = p.dir.file(r.pdf);
+        const int boxes_before = p.boxes.Count();
+        settings_shown = 0;
+        p.frame().OnCommand(ID_PRINT, 0);
+        pump();
+        EXPECT_EQ(settings_shown, 1);
+        EXPECT_EQ(fs::exists(pdf), r.result == 1);
+        if (!r.message) {
+            EXPECT_EQ(p.boxes.Count(), boxes_before) << p.boxes.Last().Text;
+            // the printer chosen on the first print is kept for the next
+            print_settings saved;
+            ASSERT_TRUE(read_print_settings(ini, saved));
+            EXPECT_EQ(saved.device, "PDF:" + pdf);
+            continue;
+        }
+        ASSERT_EQ(p.boxes.Count(), boxes_before + 1);
+        std::string expected = r.message;
+        expected.replace(expected.find('@'), 1, p.dir.str() + "/");
+        EXPECT_EQ(p.boxes.Last().Text, expected);
+    }
+    CDialog::TestHook = nullptr;
+    SetPrintDlgHook(nullptr);
+}
+
 TEST(MainWindow, EditGraphSettingsRedrawsWithTheChangedTitlesAndClasses)
 {
     running_plotwell p("-c s.set");
