@@ -799,9 +799,11 @@ void CStatisticsFrame::OnPaint()
 {
     CPlotApp& app = plot_app();
     CPaintDC dc(this);
+    // The flag of a message box keeps the repaint after the box from drawing again; a window that
+    // has not drawn yet draws all the same, or it would stay blank until something repaints it.
     if (app.skip_next_paint) {
         app.skip_next_paint = false;
-        return;
+        if (drawn) return;
     }
     if (!app.drawing_ready) return;
     plot_graphics& gr = app.layer;
@@ -820,10 +822,10 @@ void CStatisticsFrame::OnPaint()
     st.dots_per_inch = app.drawing_resolution;
     st.extra_arguments.clear();
     ++paint_count;
-    const bool drawn = RenderDistribution();
+    const bool rendered = RenderDistribution();
     gr.draw_dc = nullptr;
     gr.target_window = 1;
-    if (!drawn) {
+    if (!rendered) {
         OnClose();
         return;
     }
@@ -832,7 +834,17 @@ void CStatisticsFrame::OnPaint()
     world_x2 = ps.x_axis.max;
     world_y1 = ps.y1_axis.min;
     world_y2 = ps.y1_axis.max;
+    // the frame of the (last) graph drawn: its place in the graph region, the region on the page
+    const double b = ps.draw_box ? ps.title_block_height : 0;
+    const double x1 = ps.viewport_x1 + ps.state.frame_left * ps.state.region_scale_x;
+    const double x2 = x1 + ps.state.frame_width * ps.state.region_scale_x;
+    const double y1 = ps.viewport_y1 + b + ps.state.frame_bottom * ps.state.region_scale_y;
+    const double y2 = ps.viewport_y1 + b + ps.state.frame_top * ps.state.region_scale_y;
+    graph_rect = RECT{static_cast<LONG>(x1 * r.right / 100.0), static_cast<LONG>(r.bottom - y2 * r.bottom / 100.0),
+                      static_cast<LONG>(x2 * r.right / 100.0), static_cast<LONG>(r.bottom - y1 * r.bottom / 100.0)};
+    drawn = true;
     m_title = "Statistics " + analysed_name();
+    SetWindowText(m_title);
 }
 
 std::string CStatisticsFrame::analysed_name() const { return m_main->analysed_file; }
@@ -847,8 +859,7 @@ void CStatisticsFrame::OnClose()
 
 void CStatisticsFrame::ToWorld(POINT p, double& x, double& y) const
 {
-    RECT r;
-    GetClientRect(&r);
+    const RECT& r = graph_rect;
     const double w = std::max<LONG>(r.right - r.left, 1), h = std::max<LONG>(r.bottom - r.top, 1);
     x = world_x1 + (p.x - r.left) / w * (world_x2 - world_x1);
     y = world_y2 - (p.y - r.top) / h * (world_y2 - world_y1);
@@ -872,11 +883,17 @@ void CStatisticsFrame::OnLButtonDown(UINT, CPoint point)
 
 void CStatisticsFrame::OnMouseMove(UINT flags, CPoint point)
 {
-    if (!plot_app().drawing_ready) return;
+    if (!plot_app().drawing_ready || !drawn) return;
     if (m_tracking && (flags & MK_LBUTTON)) {
         DrawDragRect();
         m_dragEnd = POINT{point.x, point.y};
         DrawDragRect();
+    }
+    // like the main window's: the graph's coordinates inside its frame, the plain title outside
+    const RECT& g = graph_rect;
+    if (point.x < g.left || point.x > g.right || point.y < g.top || point.y > g.bottom) {
+        SetWindowText(m_title);
+        return;
     }
     double x, y;
     ToWorld(POINT{point.x, point.y}, x, y);

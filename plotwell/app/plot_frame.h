@@ -68,7 +68,11 @@ public:
 
     bool zoomed = false;
     int paint_count = 0;
+    // The axis ranges of the last drawing and the graph frame they fill, in client pixels; the
+    // read-out and the zoom convert through them.
     double world_x1 = 0, world_x2 = 1, world_y1 = 0, world_y2 = 1;
+    RECT graph_rect{0, 0, 0, 0};
+    bool drawn = false;
     double zoom_x1 = 0, zoom_y1 = 0, zoom_x2 = 0, zoom_y2 = 0;
 
     DECLARE_MESSAGE_MAP()

@@ -179,12 +179,33 @@ TEST(MainWindow, StatisticsWindowShowsTheClassDistributionAndPercentilesGoToThei
     // the read-out of the main window still reads its own map after the distribution was drawn
     f.OnMouseMove(0, p.pixel_of(15, 25));
     EXPECT_EQ(f.GetWindowText(), "plotwell m.asc x: 10 y: 20     gridvalue: 1");
-    // the cumulative distribution replaces the window
+    // the cumulative distribution replaces the window; it draws at once even when a message box
+    // was the last thing shown (its flag only keeps an already drawn window from drawing again)
+    p.app->skip_next_paint = true;
     f.OnCommand(ID_CUMULATIVE_DISTRIBUTION, 0);
     pump();
     ASSERT_TRUE(f.statistics);
-    EXPECT_GT(f.statistics->paint_count, 0);
-    save_picture(f.statistics->GetSafeHwnd(), "plotwell_statistics_cumulative.png");
+    CStatisticsFrame& s = *f.statistics;
+    EXPECT_GT(s.paint_count, 0);
+    EXPECT_EQ(s.GetWindowText(), "Statistics m.asc");
+    save_picture(s.GetSafeHwnd(), "plotwell_statistics_cumulative.png");
+    // the read-out: the graph's own coordinates inside its frame (x the class values 1..4, y the
+    // percentage), the plain title outside it
+    const RECT g = s.graph_rect;
+    ASSERT_GT(g.right - g.left, 50);
+    EXPECT_EQ(s.world_y2, 100);
+    struct point { double x, y; } points[] = {{2, 50}, {3.5, 80}, {1, 0}};
+    for (const point& q : points) {
+        const CPoint at(int(std::lround(g.left + (q.x - s.world_x1) / (s.world_x2 - s.world_x1) * (g.right - g.left))),
+                        int(std::lround(g.bottom - (q.y - s.world_y1) / (s.world_y2 - s.world_y1) * (g.bottom - g.top))));
+        s.OnMouseMove(0, at);
+        double x = 0, y = 0;
+        ASSERT_EQ(std::sscanf(s.GetWindowText().c_str(), "Statistics m.asc x: %lf y: %lf", &x, &y), 2) << s.GetWindowText();
+        EXPECT_NEAR(x, q.x, (s.world_x2 - s.world_x1) / (g.right - g.left));
+        EXPECT_NEAR(y, q.y, (s.world_y2 - s.world_y1) / (g.bottom - g.top));
+    }
+    s.OnMouseMove(0, CPoint(g.left - 3, g.top));
+    EXPECT_EQ(s.GetWindowText(), "Statistics m.asc");
     // Esc in the Statistics window closes it
     f.statistics->OnCommand(ID_STAT_EXIT, 0);
     pump();
