@@ -7,6 +7,8 @@
 // with it.
 #include "components/grid/PlusGrid.h"
 
+#include "platform/rtl/Invariant.h"
+
 #include "components/grid/CellText.h"
 #include "components/grid/HtmlUtils.h"
 
@@ -107,13 +109,19 @@ int TPlusStringGrid::RealToDisplayRow(int real) const
         return real;
     const auto it = std::lower_bound(hiddenRows_.begin(), hiddenRows_.end(), real,
                                      [](const TGridItem* item, int idx) { return item->Idx < idx; });
+    QUELM_INVARIANT((it == hiddenRows_.begin() || (*(it - 1))->Idx < real) &&
+                        (it == hiddenRows_.end() || (*it)->Idx >= real),
+                    "the hidden rows are sorted by their real row, each real row hidden at most once");
     return real - int(it - hiddenRows_.begin());
 }
 
 int TPlusStringGrid::DisplayToRealRow(int display) const
 {
     int real = display;
+    int previous = -1;
     for (const TGridItem* item : hiddenRows_) {
+        QUELM_INVARIANT(item->Idx > previous, "the hidden rows are sorted by their real row, each real row hidden at most once");
+        previous = item->Idx;
         if (item->Idx <= real)
             ++real;
         else

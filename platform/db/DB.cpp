@@ -829,9 +829,9 @@ String TDataSet::RowText(int row, int fieldIndex) const
 
 void TDataSet::CheckCursorInvariant() const
 {
-    // while browsing, the cursor is at a row of the snapshot, or at none exactly when it is empty
-    QUELM_DEBUG_ASSERT(state_ != dsBrowse ||
-                       (rows_.empty() ? cursor_ == -1 : cursor_ >= 0 && cursor_ < static_cast<int>(rows_.size())));
+    QUELM_INVARIANT(state_ != dsBrowse ||
+                        (rows_.empty() ? cursor_ == -1 : cursor_ >= 0 && cursor_ < static_cast<int>(rows_.size())),
+                    "while browsing, the cursor is at a row of the snapshot, or at none exactly when it is empty");
 }
 
 Variant TDataSet::CurrentValue(int fieldIndex) const

@@ -1,5 +1,7 @@
 #include "platform/framework/Grids.h"
 
+#include "platform/rtl/Invariant.h"
+
 #include "platform/framework/ControlHost.h"
 #include "platform/framework/Forms.h"
 
@@ -514,8 +516,25 @@ bool TCustomGrid::HasFocusForDrawing() const
     return Focused() || (editor_ && editor_->Focused());
 }
 
+namespace {
+// The geometry that painting and hit-testing rely on.
+void GridsCheckGeometry(const TCustomGrid& g)
+{
+    QUELM_INVARIANT(g.FixedCols() >= 0 && g.FixedCols() <= g.ColCount() && g.FixedRows() >= 0 &&
+                        g.FixedRows() <= g.RowCount(),
+                    "the fixed columns and rows fit in the grid");
+    QUELM_INVARIANT((g.ColCount() == 0 || (g.Col() >= 0 && g.Col() < g.ColCount())) &&
+                        (g.RowCount() == 0 || (g.Row() >= 0 && g.Row() < g.RowCount())),
+                    "the current cell lies inside the grid");
+    QUELM_INVARIANT((g.ColCount() <= g.FixedCols() || (g.LeftCol() >= g.FixedCols() && g.LeftCol() < g.ColCount())) &&
+                        (g.RowCount() <= g.FixedRows() || (g.TopRow() >= g.FixedRows() && g.TopRow() < g.RowCount())),
+                    "the first scrolled column and row follow the fixed ones inside the grid");
+}
+} // namespace
+
 void TCustomGrid::Paint()
 {
+    GridsCheckGeometry(*this);
     TCanvas* canvas = Canvas();
     const TRect clip = canvas->ClipRect();
     std::vector<int> cols, rows;
@@ -1107,6 +1126,7 @@ void TCustomGrid::CalcAxis(TGridAxisDrawInfo& axis, bool horizontal, bool fixedO
 
 void TCustomGrid::CalcDrawInfo(TGridDrawInfo& info) const
 {
+    GridsCheckGeometry(*this);
     CalcAxis(info.Horz, true, false);
     CalcAxis(info.Vert, false, false);
 }

@@ -1,6 +1,7 @@
 #pragma once
 // The run-time library's exceptions, format settings, number and text conversions and Format.
 // Every conversion uses the process-wide format settings below, never the C or Qt locale.
+#include "platform/rtl/Invariant.h"
 #include "platform/rtl/System.h"
 
 #include <cstdint>
@@ -52,14 +53,6 @@ QUELM_DECLARE_EXCEPTION(EIntError, Exception)
 // "CommonUnits\GeneralUnits\secOutput".
 void Assert(bool condition, const String& text, const char* unit, int line);
 #define QUELM_ASSERT(cond, text) ::Assert((cond), (text), __FILE__, __LINE__)
-
-// Invariants a routine's header states, checked at its entry in the checking build (the
-// sanitizer build defines QUELM_DEBUG_CHECKS) and compiled away elsewhere.
-#ifdef QUELM_DEBUG_CHECKS
-#define QUELM_DEBUG_ASSERT(cond) ::Assert((cond), "Invariant broken: " #cond, __FILE__, __LINE__)
-#else
-#define QUELM_DEBUG_ASSERT(cond) ((void)0)
-#endif
 
 // ---------------------------------------------------------------- format settings
 

@@ -3,6 +3,7 @@
 // path) and draws everything in the target's device pixels: each logical point goes through
 // the world transform, the page mapping, the reference device's pixels-to-millimetres ratio and
 // finally the frame-to-rectangle mapping of the play.
+#include "platform/rtl/Invariant.h"
 #include "platform/win/WinEmfRecords.h"
 #include "platform/win/WinMetafile.h"
 
@@ -593,6 +594,8 @@ private:
 
     bool PlayRecord(std::uint32_t type, const TByteView& r)
     {
+        QUELM_INVARIANT(table_.size() == std::max<size_t>(1, emf_->header.nHandles) && !table_[0],
+                        "the object table keeps the header's handle count, and slot 0 (the picture) holds no object");
         using namespace emf;
         switch (type) {
         case POLYBEZIER: case POLYGON: case POLYLINE: case POLYBEZIERTO: case POLYLINETO:

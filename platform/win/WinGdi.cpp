@@ -719,8 +719,9 @@ QRect DeviceContext::ToDevice(const RECT& r) const
 
 void DeviceContext::CheckMapping() const
 {
-    QUELM_DEBUG_ASSERT(mapMode >= MM_TEXT && mapMode <= MM_ANISOTROPIC);
-    QUELM_DEBUG_ASSERT(windowExt.cx != 0 && windowExt.cy != 0 && viewportExt.cx != 0 && viewportExt.cy != 0);
+    QUELM_INVARIANT(mapMode >= MM_TEXT && mapMode <= MM_ANISOTROPIC, "the map mode is one of MM_TEXT .. MM_ANISOTROPIC");
+    QUELM_INVARIANT(windowExt.cx != 0 && windowExt.cy != 0 && viewportExt.cx != 0 && viewportExt.cy != 0,
+                    "no window or viewport extent is zero");
 }
 
 int DeviceContext::ScaleX(int dx) const

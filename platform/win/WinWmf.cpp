@@ -2,6 +2,7 @@
 // device context, the conversion into an enhanced picture (the records played onto the
 // recording context) and back (the enhanced picture played onto a context that writes 16-bit
 // records).
+#include "platform/rtl/Invariant.h"
 #include "platform/win/WinEmfRecords.h"
 #include "platform/win/WinEmfWriter.h"
 #include "platform/win/WinMetaSink.h"
@@ -269,6 +270,8 @@ private:
 
     bool Record(std::uint16_t function, const TByteView& r)
     {
+        QUELM_INVARIANT(table_.size() == std::max<std::uint16_t>(1, v_.U16(10)),
+                        "the object table keeps the number of slots the header gives (at least one)");
         using namespace wmf;
         switch (function) {
         case SAVEDC: SaveDC(dc_); return true;

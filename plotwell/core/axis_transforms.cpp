@@ -1,13 +1,18 @@
 #include "plotwell/core/axis_transforms.h"
 
 #include "plotwell/core/shared_routines.h"
+#include "platform/rtl/Invariant.h"
 
 #include <cmath>
 #include <cstring>
 
 namespace plotwell {
 
-double linear_fraction(double v, double lo, double hi) { return (v - lo) / (hi - lo); }
+double linear_fraction(double v, double lo, double hi)
+{
+    QUELM_INVARIANT(std::isfinite(lo) && std::isfinite(hi) && lo != hi, "an axis range is finite and not empty");
+    return (v - lo) / (hi - lo);
+}
 
 double log_fraction(const plot_settings& ps, double v, double lo, double hi)
 {
@@ -15,6 +20,8 @@ double log_fraction(const plot_settings& ps, double v, double lo, double hi)
         if (v == 0 && ps.logzero) return 0;
         fatal_error("unable to calculate logarithm of %g\n", v);
     }
+    QUELM_INVARIANT(lo > 0 && hi > 0 && std::isfinite(lo) && std::isfinite(hi) && lo != hi,
+                    "a logarithmic axis range is positive, finite and not empty");
     double f = (std::log10(v) - std::log10(lo)) / (std::log10(hi) - std::log10(lo));
     return ps.logzero ? f * 0.95 + 0.05 : f;
 }
@@ -48,6 +55,8 @@ int log_axis_range(double lo, double hi, double& out_lo, double& out_hi)
 
 int round_axis_range(double lo, double hi, double& out_min, double& out_max, int k)
 {
+    QUELM_INVARIANT(std::isfinite(lo) && std::isfinite(hi) && std::isfinite(hi - lo),
+                    "a range to round is finite, and so is its width");
     bool exchanged = false;
     if (hi < lo) {
         std::swap(lo, hi);

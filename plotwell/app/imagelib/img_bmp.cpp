@@ -503,7 +503,7 @@ std::int64_t write_rle8(img_stream& s, std::int32_t& status, const std::uint8_t*
 std::uint8_t* img_read_bmp(img_input handle, std::int32_t* width, std::int32_t* height,
                            int depth, std::uint8_t* palette)
 {
-    return img_reader_entry(handle, [&](img_thread_state* state, img_stream& s,
+    return img_reader_entry(handle, width, height, [&](img_thread_state* state, img_stream& s,
                                         std::int32_t& status) -> std::uint8_t* {
         std::int32_t w = 0, h = 0;
         if (depth != 1 && depth != 8 && depth != 24) {

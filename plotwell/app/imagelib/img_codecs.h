@@ -8,6 +8,9 @@
 // still closed off and its size returned, so callers test the last error.
 #include "plotwell/app/imagelib/img_frame.h"
 #include "plotwell/app/imagelib/img_streams.h"
+#include "platform/rtl/Invariant.h"
+
+#include <utility>
 
 enum img_file_type : std::int32_t {
     IMG_TYPE_UNKNOWN = 0,
@@ -82,6 +85,18 @@ std::uint8_t* img_reader_entry(img_input handle, F&& body)
     if (status == 0 && !image)
         status = IMG_ERR_MEMORY;
     img_set_last_error(status);
+    return image;
+}
+
+// Reader entry of a reader that reports the frame's size (where the caller asks for it): as above,
+// and the frame it hands out is width × height pixels, both positive and inside the pixel cap.
+template <class F>
+std::uint8_t* img_reader_entry(img_input handle, std::int32_t* width, std::int32_t* height, F&& body)
+{
+    std::uint8_t* image = img_reader_entry(handle, std::forward<F>(body));
+    QUELM_INVARIANT(!image || !width || !height ||
+                        (*width > 0 && *height > 0 && std::int64_t(*width) <= img_pixel_limit() / *height),
+                    "a frame that a reader hands out has a positive size inside the pixel cap");
     return image;
 }
 

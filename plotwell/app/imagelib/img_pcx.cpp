@@ -168,7 +168,7 @@ int img_pcx_row_reader::close()
 std::uint8_t* img_read_pcx(img_input handle, std::int32_t* width, std::int32_t* height,
                            int depth, std::uint8_t* palette)
 {
-    return img_reader_entry(handle, [&](img_thread_state* state, img_stream&,
+    return img_reader_entry(handle, width, height, [&](img_thread_state* state, img_stream&,
                                         std::int32_t& status) -> std::uint8_t* {
         if ((depth != 8 && depth != 24) || (depth == 8 && !palette)) {
             status = IMG_ERR_ARGUMENT;

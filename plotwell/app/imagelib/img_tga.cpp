@@ -231,7 +231,7 @@ std::uint8_t* read_tga(img_thread_state* state, img_stream& s, std::int32_t& sta
 std::uint8_t* img_read_tga(img_input handle, std::int32_t* width, std::int32_t* height,
                            int depth, std::uint8_t* palette)
 {
-    return img_reader_entry(handle, [&](img_thread_state* state, img_stream& s,
+    return img_reader_entry(handle, width, height, [&](img_thread_state* state, img_stream& s,
                                         std::int32_t& status) -> std::uint8_t* {
         if ((depth != 8 && depth != 24 && depth != 32) || (depth == 8 && !palette)) {
             status = IMG_ERR_ARGUMENT;
