@@ -19,8 +19,6 @@ namespace {
 // Files that still include Qt headers, by path from the top of the tree. Take a file off this
 // list once it reaches Qt only through platform/.
 const std::set<std::string> kStillIncludingQt = {
-    "components/grid/BaseGrid.cpp",
-    "components/grid/DrawRoutines.cpp",
     "rowsift/app/RowsiftApp.cpp",
     "rowsift/app/SelectionFrame.cpp",
     "rowsift/app/SelectionFrame.h",

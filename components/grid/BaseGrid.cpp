@@ -4,8 +4,6 @@
 #include "components/grid/DrawRoutines.h"
 #include "components/grid/PlusGridUndoRedo.h"
 
-#include <QPointer>
-#include <QTimer>
 #include <algorithm>
 #include <vector>
 
@@ -129,11 +127,7 @@ void TBaseGrid::PostSweep()
     if (destroying_ || sweepPosted_ || !Host())
         return;
     sweepPosted_ = true;
-    QPointer<QWidget> host = Host();
-    QTimer::singleShot(0, Host(), [this, host] {
-        if (host)
-            FreeOrphanRecords();
-    });
+    PostCall([this] { FreeOrphanRecords(); });
 }
 
 void TBaseGrid::RecordDestroyed(TCellProperties* record)
@@ -642,11 +636,11 @@ TRect TBaseGrid::MergedCellRect(int col, int row) const
         if (record->CellSpanX != -1 || record->CellSpanY != -1) {
             const TPoint base = record->ResolveBaseCell(col, row);
             const TCellProperties* b = CellProperties(base.X, base.Y);
-            // merges stay inside the grid and cover the cells that point at their base
-            QUELM_DEBUG_ASSERT(!b || b->CellSpanX < 0 || b->CellSpanY < 0 ||
-                               (base.X <= col && col <= base.X + b->CellSpanX && base.Y <= row &&
-                                row <= base.Y + b->CellSpanY && base.X + b->CellSpanX < TotalColCount() &&
-                                base.Y + b->CellSpanY < RowCount()));
+            QUELM_INVARIANT(!b || b->CellSpanX < 0 || b->CellSpanY < 0 ||
+                                (base.X <= col && col <= base.X + b->CellSpanX && base.Y <= row &&
+                                 row <= base.Y + b->CellSpanY && base.X + b->CellSpanX < TotalColCount() &&
+                                 base.Y + b->CellSpanY < RowCount()),
+                            "a merged range stays inside the grid and covers the cells that point at its base");
             if (b && b->CellSpanX >= 0 && b->CellSpanY >= 0)
                 return UnionRect(ComputeCellRect(base.X, base.Y),
                                  ComputeCellRect(base.X + b->CellSpanX, base.Y + b->CellSpanY));

@@ -3,8 +3,6 @@
 #include "components/grid/PlusXPVS.h"
 #include "platform/win/WinFrameControl.h"
 
-#include <QFile>
-#include <QFontMetrics>
 #include <algorithm>
 #include <cmath>
 
@@ -318,11 +316,12 @@ void DrawTransparentBitmap(TCanvas* canvas, TBitmap* bitmap, TColor backColor, T
 
 void DrawTransparentResBitmap(TCanvas* canvas, TColor backColor, TRect rect, const String& resourceName)
 {
-    const QString path = ":/bitmaps/" + ToQString(resourceName) + ".bmp";
-    if (!QFile::exists(path))
-        return;
     TBitmap bitmap;
-    bitmap.LoadFromFile(FromQString(path));
+    try {
+        bitmap.LoadFromFile(":/bitmaps/" + resourceName + ".bmp");
+    } catch (const EInvalidGraphic&) {
+        return; // no such resource
+    }
     DrawTransparentBitmap(canvas, &bitmap, backColor, rect);
 }
 
@@ -331,11 +330,10 @@ void DrawErrorUnderline(TControl* parent, TCanvas* canvas, const String& text, T
 {
     // The positions a single-line edit control placed at rect gives for the characters: its
     // text starts one pixel in from the left and at the top.
-    QFont font = parent ? parent->Font()->Handle()->QtFont() : canvas->Font->Handle()->QtFont();
-    const QFontMetrics fm(font);
-    const QString q = ToQString(text);
-    const int length = int(q.size());
-    auto posOf = [&](int index) { return TPoint(1 + fm.horizontalAdvance(q.left(index)), 0); };
+    const std::vector<int> advances = TextPrefixAdvances(parent ? parent->Font() : canvas->Font, text);
+    const int length = int(advances.size()) - 1;
+    // a place outside the text is the end of the text
+    auto posOf = [&](int index) { return TPoint(1 + advances[size_t(index < 0 || index > length ? length : index)], 0); };
     TPoint p1 = start < length ? posOf(start) : TPoint(posOf(length).X + 4, posOf(length).Y);
     TPoint p2;
     if (start + count < length) {

@@ -1,5 +1,6 @@
 // drawport end to end on files: opening each kind (or its message), the zoom state, saving in
 // both formats and reopening, copy and paste, printing to a PDF and the header dialog's values.
+#include "platform/testing/quelm_test_support.h"
 #include "drawport/drawport_metafile.h"
 #include "drawport/drawport_output.h"
 #include "drawport/drawport_window.h"
@@ -397,7 +398,7 @@ TEST_F(Drawport, MetafilesWrittenByOtherProgramsOpenAndDraw)
         const RECT r{0, 0, w, hgt};
         EXPECT_TRUE(PlayEnhMetaFile(&dc, picture, &r)) << c.file;
         const QImage image = dc.Image()->copy();
-        image.save(QString("/tmp/drawport-") + c.file + ".png");
+        image.save(QString::fromStdString(quelmtest::PicturePath(std::string("drawport-") + c.file + ".png")));
         EXPECT_GE(Share(image, c.colour), c.minShare) << c.file;
         const QColor at = image.pixelColor(int(c.probe.x() * w), int(c.probe.y() * hgt));
         EXPECT_LT(std::abs(at.red() - c.colour.red()) + std::abs(at.green() - c.colour.green()) +

@@ -1277,6 +1277,17 @@ TControl::~TControl()
     delete host;
 }
 
+void TControl::PostCall(std::function<void()> call)
+{
+    if (!Host())
+        return;
+    QPointer<QWidget> host = Host();
+    QTimer::singleShot(0, Host(), [host, call = std::move(call)] {
+        if (host)
+            call();
+    });
+}
+
 void TControl::SetParent(TWinControl* parent)
 {
     if (parent == parent_)

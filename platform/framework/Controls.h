@@ -257,6 +257,9 @@ public:
     QWidget* Host() const { return host_; }
     // The window carries the control's name as its object name (tests find controls by it).
     void SetName(const String& name) override;
+    // Runs call from the event loop once the current event is done, unless the control's window
+    // is gone by then; without a window nothing runs.
+    void PostCall(std::function<void()> call);
 
     TWinControl* Parent() const { return parent_; }
     virtual void SetParent(TWinControl* parent);

@@ -1,6 +1,7 @@
 #include "platform/framework/Graphics.h"
 
 #include <QBuffer>
+#include <QFontMetrics>
 #include <QImageReader>
 #include <QTemporaryDir>
 #include <algorithm>
@@ -810,4 +811,14 @@ HICON TIcon::ReleaseHandle()
     HICON icon = handle_;
     handle_ = nullptr;
     return icon;
+}
+
+std::vector<int> TextPrefixAdvances(TFont* font, const String& text)
+{
+    const QFontMetrics metrics(font->Handle()->QtFont());
+    const QString q = ToQString(text);
+    std::vector<int> advances(size_t(q.size()) + 1, 0);
+    for (qsizetype i = 1; i <= q.size(); ++i)
+        advances[size_t(i)] = metrics.horizontalAdvance(q.left(i));
+    return advances;
 }

@@ -306,3 +306,7 @@ private:
 };
 
 QUELM_DECLARE_EXCEPTION(EInvalidGraphic, Exception)
+
+// How far text drawn in font reaches after each of its first n characters, n = 0 .. its length
+// in UTF-16 code units: the places a single-line edit gives its characters.
+std::vector<int> TextPrefixAdvances(TFont* font, const String& text);

@@ -5,6 +5,9 @@
 #include <QStyleOptionSlider>
 #include <QTest>
 
+#include <gtest/gtest.h>
+
+#include <memory>
 #include <vector>
 
 #include <cstdlib>
@@ -53,6 +56,22 @@ TempDir::~TempDir()
 {
     std::error_code ec;
     std::filesystem::remove_all(path_, ec);
+}
+
+std::string PicturePath(const std::string& name)
+{
+    if (const char* dir = std::getenv("QUELM_PICTURE_DIR"); dir && *dir)
+        return (std::filesystem::path(dir) / name).string();
+    static std::unique_ptr<TempDir> folder;
+    static std::string owner;
+    const testing::TestInfo* test = testing::UnitTest::GetInstance()->current_test_info();
+    const std::string current = test ? std::string(test->test_suite_name()) + "." + test->name() : std::string();
+    if (!folder || owner != current) {
+        folder.reset(); // the previous test's pictures go first
+        folder = std::make_unique<TempDir>();
+        owner = current;
+    }
+    return folder->file(name);
 }
 
 std::string ReadFileBytes(const std::string& path)

@@ -26,6 +26,12 @@ private:
     std::filesystem::path path_;
 };
 
+// Where a test saves a picture of what it drew, for a person to look at: <name> in the folder
+// $QUELM_PICTURE_DIR when that is set (kept), else in a temporary folder of the running test that
+// goes when the next test asks for one or the program ends. Never the working folder or a fixed
+// name in the shared temp folder.
+std::string PicturePath(const std::string& name);
+
 std::string ReadFileBytes(const std::string& path);
 void WriteFileBytes(const std::string& path, const std::string& bytes);
 

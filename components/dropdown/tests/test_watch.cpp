@@ -1,5 +1,6 @@
 // The analog clock: where a click lands on the face, how hour and minute changes walk, the keys,
 // the clock timer's life, the named styles and the colour styles; pictures of every style.
+#include "platform/testing/quelm_test_support.h"
 #include "components/dropdown/PlusWatch.h"
 
 #include "platform/framework/Forms.h"
@@ -336,7 +337,7 @@ TEST(WatchPictures, EveryStyleDrawsAFace)
                 differing += img.pixel(x, y) != centre;
         EXPECT_GT(differing, 10) << st;
     }
-    sheet.save("/tmp/watch_styles.png");
+    sheet.save(QString::fromStdString(quelmtest::PicturePath("watch_styles.png")));
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 // The string grid's keyboard, wheel, panning, zoom and mouse handling, driven by real Qt input
 // through the framework stand-in on a grid shown offscreen.
+#include "platform/testing/quelm_test_support.h"
 #include "components/grid/PlusGrid.h"
 #include "components/grid/tests/GridInputFixture.h"
 
@@ -833,7 +834,7 @@ TEST_F(SummaryGrid, ReadOnlyRowsSelectedWholeSizedMovedAndSortedByClicks)
     QApplication::processEvents();
     const QImage picture = grid->Host()->grab().toImage();
     EXPECT_FALSE(picture.isNull());
-    picture.save("summary_grid.png");
+    picture.save(QString::fromStdString(quelmtest::PicturePath("summary_grid.png")));
 }
 
 // ---------------------------------------------------------------- no sequence breaks the current cell

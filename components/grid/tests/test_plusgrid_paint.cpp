@@ -1,5 +1,6 @@
 // The string grid painted offscreen: looks, bands, fixed cells with sort indicators, mini-HTML
 // cells and cell graphics, checked against the drawing log and against pixels of the surface.
+#include "platform/testing/quelm_test_support.h"
 #include "components/grid/PlusGrid.h"
 
 #include "platform/framework/ControlHost.h"
@@ -119,7 +120,7 @@ TEST(PlusGridPaint, ConfiguredGridLooksBandsHeadersHtmlAndGraphics)
     const TRect head = g->CellRect(2, 0);
     EXPECT_NE(f.Pixel(head.Left + 20, head.Top + 3), f.Pixel(head.Left + 20, head.Bottom - 4));
     EXPECT_EQ(f.Pixel(head.Left + 20, head.Top), QColor(255, 255, 255));
-    g->ControlHost()->SurfaceImage()->save("/tmp/sgrid_paint.png");
+    g->ControlHost()->SurfaceImage()->save(QString::fromStdString(quelmtest::PicturePath("sgrid_paint.png")));
 }
 
 TEST(PlusGridPaint, AMillionRowsPaintOnlyTheVisibleCells)

@@ -1,3 +1,4 @@
+#include "platform/testing/quelm_test_support.h"
 #include "components/grid/PlusObj.h"
 #include "components/grid/PlusXPVS.h"
 #include "components/grid/DrawRoutines.h"
@@ -394,5 +395,5 @@ TEST(PlusCheckBox, TransparentShowsTheParentsBackground)
     EXPECT_NE(s.At(7, 10), ColorToRGB(clYellow)); // the box is drawn over it
     box->SetCaption("Match case");
     QImage look(*Shot(box).dc.Image());
-    look.scaled(look.size() * 4).save("plus-checkbox-transparent.png");
+    look.scaled(look.size() * 4).save(QString::fromStdString(quelmtest::PicturePath("plus-checkbox-transparent.png")));
 }

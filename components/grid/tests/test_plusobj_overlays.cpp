@@ -1,3 +1,4 @@
+#include "platform/testing/quelm_test_support.h"
 #include "components/grid/DrawRoutines.h"
 #include "components/grid/PlusObj.h"
 #include "platform/framework/Forms.h"
@@ -205,7 +206,7 @@ TEST(GridOverlays, OverlayWindowsAreTopLevelPopUps)
         QPainter p(&look);
         p.drawImage(0, 0, glow);
         p.end();
-        look.scaled(glow.size() * 6).save("grid-focus-glow.png");
+        look.scaled(glow.size() * 6).save(QString::fromStdString(quelmtest::PicturePath("grid-focus-glow.png")));
     }
     const QColor edge = glow.pixelColor(2, h / 2); // on the blurred outline, outside the cell
     EXPECT_GT(edge.alpha(), 60);

@@ -1,5 +1,6 @@
 // The edit's balloon tip (EM_SHOWBALLOONTIP): a balloon tool tip pointing at the caret, gone
 // with the next key, a click, the loss of the focus or EM_HIDEBALLOONTIP.
+#include "platform/testing/quelm_test_support.h"
 #include "platform/framework/Forms.h"
 #include "platform/framework/StdCtrls.h"
 #include "platform/win/WinToolTip.h"
@@ -85,7 +86,7 @@ TEST_F(EditBalloonFixture, BalloonPointsAtTheCaretWithTitleAndIcon)
     EXPECT_GT(r.top, caret.y());
     EXPECT_LE(r.top, edit->Host()->mapToGlobal(QPoint(0, edit->Height())).y());
     EXPECT_TRUE(tip->mask().contains(QPoint(caret.x() - r.left, 0)));
-    EXPECT_TRUE(Picture(edit).save(QStringLiteral("edit_balloon.png")));
+    EXPECT_TRUE(Picture(edit).save(QString::fromStdString(quelmtest::PicturePath("edit_balloon.png"))));
     // a second balloon replaces the first in the same window
     ShowTip("Range", "Between 0 and 10", TTI_WARNING);
     EXPECT_EQ(edit->BalloonWindow(), tip);
@@ -136,7 +137,7 @@ TEST_F(EditBalloonFixture, NumberEditWarnsWithItsBalloon)
     QTest::keyClicks(number->Host(), "4a");
     ASSERT_TRUE(TipShown(number));
     EXPECT_EQ(TipText(number->BalloonWindow()), "You can only type a number here.");
-    EXPECT_TRUE(Picture(number).save(QStringLiteral("edit_number_balloon.png")));
+    EXPECT_TRUE(Picture(number).save(QString::fromStdString(quelmtest::PicturePath("edit_number_balloon.png"))));
     QTest::keyClicks(number->Host(), "2");
     EXPECT_FALSE(TipShown(number));
     EXPECT_EQ(number->Text(), "42");

@@ -1,5 +1,6 @@
 // Window lifecycle, the framework's notifications in their order, timers by id, registered
 // messages, redraw switching and the framework's drag.
+#include "platform/testing/quelm_test_support.h"
 #include "platform/framework/Forms.h"
 #include "platform/framework/ControlHost.h"
 #include "platform/framework/StdCtrls.h"
@@ -338,7 +339,7 @@ TEST_F(WindowFixture, LayeredWindowShowsPerPixelAlpha)
     shown = Shown(w);
     EXPECT_NEAR(shown.pixelColor(5, 5).alpha(), 128, 2);
     EXPECT_NEAR(shown.pixelColor(30, 5).alpha(), 64, 2);
-    shown.save("/tmp/layered-per-pixel.png");
+    shown.save(QString::fromStdString(quelmtest::PicturePath("layered-per-pixel.png")));
 }
 
 // A colour key takes the key's pixels out of what the window paints, and out of its shape;
@@ -490,7 +491,7 @@ TEST_F(WindowFixture, NonClientBandIsPaintedAndHitTested)
     // a changed frame is measured again
     SetWindowPos(c->Handle(), nullptr, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_FRAMECHANGED);
     EXPECT_EQ(c->ClientWidth(), 92);
-    c->Host()->grab().toImage().save("window-nonclient-band.png");
+    c->Host()->grab().toImage().save(QString::fromStdString(quelmtest::PicturePath("window-nonclient-band.png")));
 }
 
 // BeginPaint in a paint handler gets the region being painted; outside a paint it takes the

@@ -1,5 +1,6 @@
 // The enhanced-metafile engine: pictures recorded with the writer read back with the same
 // header and draw the same pixels as the calls drawn directly; damaged bytes are refused or cut.
+#include "platform/testing/quelm_test_support.h"
 #include "platform/win/WinEmfRecords.h"
 #include "platform/win/WinMetafile.h"
 
@@ -648,7 +649,7 @@ TEST(MetafileSeeds, EverySeedReadsWholeAndPlays)
                 EXPECT_TRUE(error.empty()) << file.filePath().toStdString() << ": " << error;
                 DeviceContext dc(300, 200);
                 EXPECT_TRUE(PlayMetaFile(&dc, mf)) << file.filePath().toStdString();
-                dc.Image()->save("/tmp/seed-" + file.fileName() + ".png");
+                dc.Image()->save(QString::fromStdString(quelmtest::PicturePath("seed-" + file.fileName().toStdString() + ".png")));
                 DeleteMetaFile(mf);
             }
         }

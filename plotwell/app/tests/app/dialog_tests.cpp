@@ -205,7 +205,7 @@ TEST(ColourBox, PrintModePrintsTheTableAndRefusesMonochromePrinters)
         GTEST_SKIP() << "pdftoppm is not installed";
     QImage page(QString::fromStdString(dir.file("palette.png")));
     ASSERT_FALSE(page.isNull());
-    page.save("/tmp/plotwell_palette_print.png");
+    page.save(QString::fromStdString(quelmtest::PicturePath("plotwell_palette_print.png")));
     auto cell = [&](int i) {
         const int x = page.width() / 10 + (i % 16) * page.width() * 4 / 80 + page.width() * 2 / 80;
         const int y = page.height() / 10 + (i / 16) * page.height() * 4 / 80 + page.height() * 2 / 80;

@@ -34,7 +34,7 @@ void pump()
 
 void save_picture(QWidget* w, const std::string& name)
 {
-    if (w) w->window()->grab().save(QString::fromStdString("/tmp/" + name));
+    if (w) w->window()->grab().save(QString::fromStdString(quelmtest::PicturePath(name)));
 }
 
 // plotwell started in a fresh folder on an xy call's tail, its main window painted once.
@@ -314,7 +314,7 @@ TEST(PageSetup, APortraitGraphPrintedWithPageSetupKeepsTheLowerPageFree)
         GTEST_SKIP() << "pdftoppm is not installed";
     QImage page(QString::fromStdString(p.dir.file("page.png")));
     ASSERT_FALSE(page.isNull());
-    page.save("/tmp/plotwell_page_setup_print.png");
+    page.save(QString::fromStdString(quelmtest::PicturePath("plotwell_page_setup_print.png")));
     // ink in the upper half only
     auto ink = [&](int y0, int y1) {
         int n = 0;
