@@ -55,8 +55,6 @@ int log_axis_range(double lo, double hi, double& out_lo, double& out_hi)
 
 int round_axis_range(double lo, double hi, double& out_min, double& out_max, int k)
 {
-    QUELM_INVARIANT(std::isfinite(lo) && std::isfinite(hi) && std::isfinite(hi - lo),
-                    "a range to round is finite, and so is its width");
     bool exchanged = false;
     if (hi < lo) {
         std::swap(lo, hi);

@@ -14,7 +14,7 @@ float axis_fraction(const plot_settings& ps, int log, double v, double lo, doubl
 // Rounds to whole decades; returns the number of decades.
 int log_axis_range(double lo, double hi, double& out_lo, double& out_hi);
 // Rounds a range to readable limits; returns the number of major intervals. Units are counted in
-// multiples of k. lo, hi and hi - lo are finite.
+// multiples of k.
 int round_axis_range(double lo, double hi, double& out_min, double& out_max, int k);
 
 // Rounds one axis (0 = x, 1 = left, 2 = right) from its data extremes for autoscaling.
