@@ -98,6 +98,7 @@ set(QUELM_FUZZ_RUNS 40000 CACHE STRING "Mutations each fuzz target tries in the 
 set(quelm_fuzz_runs_grid_stringgrid_fuzzer 4000)
 set(quelm_fuzz_runs_grid_cellstream_fuzzer 20000)
 set(quelm_fuzz_runs_grid_htmlrender_fuzzer 15000)
+set(quelm_fuzz_runs_grid_picture_fuzzer 15000) # pictures that decode to large frames cost seconds each
 # The drawing fuzzer stays below the run at which an index past a 32-entry table turns up in
 # plotwell's drawing (a fault of plotwell, reported), until it is fixed.
 set(quelm_fuzz_runs_plotwell_drawing_fuzzer 10000)

@@ -254,7 +254,9 @@ void draw_legend_sample(plot_settings& ps, const legend_geometry& g, double x, d
         gr.gr_set_fill_style(2);
         gr.gr_rectangle(x, y - 0.6, x + 6 * lw, y + 0.6);
         gr.gr_set_colour(1);
-        int lower_type = lower >= 0 ? ps.line_type[lower] : ps.line_type[entry];
+        // DRAW_AREA takes any number for its lower series; one outside the series has no line
+        const bool lower_is_series = lower >= 0 && lower < int(ps.line_type.size());
+        int lower_type = lower_is_series ? ps.line_type[lower] : ps.line_type[entry];
         if (lower_type) {
             gr.gr_set_line_type(lower_type);
             gr.gr_move_to(x, y);
