@@ -111,22 +111,22 @@ struct Selector {
     QString className;
     QString error;
 
-    static Selector Parse(const QString& spec)
+    static Selector Parse(const QString& selectorText)
     {
         Selector s;
         static const QRegularExpression key(QStringLiteral("(?:^|\\s+)(name|text|class)="));
-        auto it = key.globalMatch(spec);
+        auto it = key.globalMatch(selectorText);
         QList<QRegularExpressionMatch> keys;
         while (it.hasNext())
             keys.append(it.next());
         if (keys.isEmpty() || keys.first().capturedStart() != 0) {
-            s.error = QStringLiteral("a selector is name=..., text=... or class=...: ") + spec;
+            s.error = QStringLiteral("a selector is name=..., text=... or class=...: ") + selectorText;
             return s;
         }
         for (int i = 0; i < keys.size(); ++i) {
             const int start = int(keys[i].capturedEnd());
-            const int end = i + 1 < keys.size() ? int(keys[i + 1].capturedStart()) : int(spec.size());
-            const QString value = spec.mid(start, end - start);
+            const int end = i + 1 < keys.size() ? int(keys[i + 1].capturedStart()) : int(selectorText.size());
+            const QString value = selectorText.mid(start, end - start);
             const QString k = keys[i].captured(1);
             if (k == QLatin1String("name"))
                 s.name = value;
@@ -463,23 +463,23 @@ private:
             return true;
         }
         if (verb == QLatin1String("click") || verb == QLatin1String("dblclick") || verb == QLatin1String("rclick")) {
-            QString spec = arg;
+            QString selectorText = arg;
             QPoint at;
             bool hasPoint = false;
             static const QRegularExpression atPart(QStringLiteral("(?:^|\\s+)at\\s+(-?\\d+\\s*,\\s*-?\\d+)$"));
-            const auto m = atPart.match(spec);
+            const auto m = atPart.match(selectorText);
             if (m.hasMatch()) {
                 at = ParsePoint(m.captured(1), &hasPoint);
-                spec.truncate(m.capturedStart());
+                selectorText.truncate(m.capturedStart());
             }
             QWidget* w = widget_;
-            if (!spec.isEmpty()) {
-                const Selector s = Selector::Parse(spec);
+            if (!selectorText.isEmpty()) {
+                const Selector s = Selector::Parse(selectorText);
                 if (!s.error.isEmpty()) {
                     error = s.error;
                     return false;
                 }
-                waitingFor_ = QStringLiteral("a shown, enabled widget %1").arg(spec);
+                waitingFor_ = QStringLiteral("a shown, enabled widget %1").arg(selectorText);
                 w = FindWidget(s);
                 if (!w || !w->isEnabled())
                     return false;
