@@ -860,29 +860,8 @@ private:
         case EXTCREATEFONTINDIRECTW: {
             auto o = std::make_shared<PlayObject>();
             o->kind = PlayObject::Font;
-            LOGFONT& f = o->font;
-            f.lfHeight = r.I32(12);
-            f.lfWidth = r.I32(16);
-            f.lfEscapement = r.I32(20);
-            f.lfOrientation = r.I32(24);
-            f.lfWeight = r.I32(28);
-            f.lfItalic = r.U8(32);
-            f.lfUnderline = r.U8(33);
-            f.lfStrikeOut = r.U8(34);
-            f.lfCharSet = r.U8(35);
-            f.lfOutPrecision = r.U8(36);
-            f.lfClipPrecision = r.U8(37);
-            f.lfQuality = r.U8(38);
-            f.lfPitchAndFamily = r.U8(39);
-            QString face;
-            for (int i = 0; i < 32; ++i) {
-                const char16_t c = r.U16(40 + size_t(i) * 2);
-                if (!c)
-                    break;
-                face.append(QChar(c));
-            }
-            const QByteArray utf8 = face.toUtf8().left(LF_FACESIZE - 1);
-            std::memcpy(f.lfFaceName, utf8.constData(), size_t(utf8.size()));
+            if (!ReadFontRecord(r, o->font))
+                return false;
             return NewObject(r.U32(8), o);
         }
         case CREATEPALETTE: {
@@ -1332,6 +1311,110 @@ private:
         }
         FillAndStroke(total_.map(p), false, true);
         return true;
+    }
+
+    // A string of up to `count` UTF-16 characters at `at`, ending at the first zero or at the
+    // record's end.
+    static QString WideField(const TByteView& r, size_t at, size_t count)
+    {
+        QString s;
+        for (size_t i = 0; i < count && r.Has(at + 2 * i, 2); ++i) {
+            const char16_t c = r.U16(at + 2 * i);
+            if (!c)
+                break;
+            s.append(QChar(c));
+        }
+        return s;
+    }
+
+    // The logical font of a font record, in whichever form the record's size gives (`elw`, from
+    // offset 12 to the record's end):
+    // - less than 320 bytes: the logical font; its face name may be cut short by the record's
+    //   end, and bytes after its 92 are ignored;
+    // - exactly 320 bytes: the logical font, full name (+92), style (+220) and the ten
+    //   classification numbers (+308: family kind, serif style, weight, proportion...);
+    // - more than 320 bytes: the logical font, full name, style, script (+284) and a design
+    //   vector (+348). The design vector chooses among a font's master axes; the fonts drawn
+    //   here have none, so it is not read.
+    // Where the logical font leaves a choice open (no face name, any weight, any family), the
+    // longer forms' fields settle it. Only the fixed part of the logical font (28 bytes) must be
+    // present.
+    static bool ReadFontRecord(const TByteView& r, LOGFONT& f)
+    {
+        constexpr size_t at = 12, kLogFont = 92, kPanoseForm = 320;
+        if (!r.Has(at, 28))
+            return false;
+        const size_t elw = r.Size() - at;
+        f.lfHeight = r.I32(at);
+        f.lfWidth = r.I32(at + 4);
+        f.lfEscapement = r.I32(at + 8);
+        f.lfOrientation = r.I32(at + 12);
+        f.lfWeight = r.I32(at + 16);
+        f.lfItalic = r.U8(at + 20);
+        f.lfUnderline = r.U8(at + 21);
+        f.lfStrikeOut = r.U8(at + 22);
+        f.lfCharSet = r.U8(at + 23);
+        f.lfOutPrecision = r.U8(at + 24);
+        f.lfClipPrecision = r.U8(at + 25);
+        f.lfQuality = r.U8(at + 26);
+        f.lfPitchAndFamily = r.U8(at + 27);
+        QString face = WideField(r, at + 28, LF_FACESIZE);
+        if (elw >= kPanoseForm) {
+            const QString fullName = WideField(r, at + kLogFont, 64);
+            const QString style = WideField(r, at + kLogFont + 128, 32);
+            if (face.isEmpty()) {
+                face = fullName;
+                if (!style.isEmpty() && face.endsWith(" " + style, Qt::CaseInsensitive))
+                    face.chop(style.size() + 1);
+            }
+            if (f.lfWeight == FW_DONTCARE)
+                f.lfWeight = WeightOfStyle(style);
+        }
+        if (elw == kPanoseForm) {
+            const std::uint8_t kind = r.U8(at + 308), serif = r.U8(at + 309), weight = r.U8(at + 310),
+                               proportion = r.U8(at + 311);
+            if (f.lfWeight == FW_DONTCARE && weight >= 2 && weight <= 11)
+                f.lfWeight = std::min(900, 100 * (weight - 1)); // very light .. black
+            if ((f.lfPitchAndFamily & 0xF0) == FF_DONTCARE) {
+                BYTE family = FF_DONTCARE;
+                if (proportion == 9)
+                    family = FF_MODERN | FIXED_PITCH;
+                else if (kind == 3)
+                    family = FF_SCRIPT;
+                else if (kind == 4)
+                    family = FF_DECORATIVE;
+                else if (kind == 2 && serif >= 11 && serif <= 13)
+                    family = FF_SWISS;
+                else if (kind == 2 && serif >= 2 && serif <= 10)
+                    family = FF_ROMAN;
+                f.lfPitchAndFamily = BYTE(f.lfPitchAndFamily | family);
+            }
+        }
+        // The face name is kept in the single-byte form the device fonts are named in; a name
+        // with characters beyond it names no font here and leaves the choice to the family.
+        bool latin = true;
+        for (const QChar c : face)
+            latin = latin && c.unicode() < 256;
+        if (latin) {
+            const QByteArray bytes = face.toLatin1().left(LF_FACESIZE - 1);
+            std::memcpy(f.lfFaceName, bytes.constData(), size_t(bytes.size()));
+        }
+        return true;
+    }
+    // The weight a style name ("Bold Italic", "Semibold", "Light"...) speaks of; none when it
+    // names no weight.
+    static LONG WeightOfStyle(const QString& style)
+    {
+        static const std::pair<const char*, LONG> words[] = {
+            {"thin", FW_THIN}, {"extralight", 200}, {"ultralight", 200}, {"light", FW_LIGHT},
+            {"medium", FW_MEDIUM}, {"semibold", FW_SEMIBOLD}, {"demibold", FW_SEMIBOLD},
+            {"extrabold", 800}, {"ultrabold", 800}, {"bold", FW_BOLD}, {"black", FW_HEAVY},
+            {"heavy", FW_HEAVY}, {"regular", FW_NORMAL}, {"normal", FW_NORMAL}, {"book", FW_NORMAL}};
+        const QString s = style.toLower().remove(' ').remove('-');
+        for (const auto& [word, weight] : words)
+            if (s.contains(QLatin1String(word)))
+                return weight;
+        return FW_DONTCARE;
     }
 
     static QTransform ReadXform(const TByteView& r, size_t at)

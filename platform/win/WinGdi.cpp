@@ -133,10 +133,29 @@ namespace {
 
 QFont BuildQtFont(const LOGFONT& font)
 {
+    // The family and pitch pick the font where the face is not installed or not named.
+    QFont::StyleHint hint = QFont::AnyStyle;
+    switch (font.lfPitchAndFamily & 0xF0) {
+    case FF_ROMAN: hint = QFont::Serif; break;
+    case FF_SWISS: hint = QFont::SansSerif; break;
+    case FF_MODERN: hint = QFont::Monospace; break;
+    case FF_SCRIPT: hint = QFont::Cursive; break;
+    case FF_DECORATIVE: hint = QFont::Fantasy; break;
+    default: hint = (font.lfPitchAndFamily & 3) == FIXED_PITCH ? QFont::Monospace : QFont::AnyStyle; break;
+    }
     QString face = QString::fromLatin1(font.lfFaceName, int(strnlen(font.lfFaceName, LF_FACESIZE)));
-    if (face.isEmpty())
-        face = "MS Sans Serif";
-    QFont f(face);
+    QFont f;
+    if (!face.isEmpty()) {
+        f.setFamily(face);
+    } else if (hint != QFont::AnyStyle) {
+        f.setStyleHint(hint);
+        f.setFamily(f.defaultFamily());
+    } else {
+        f.setFamily("MS Sans Serif");
+    }
+    f.setStyleHint(hint);
+    if ((font.lfPitchAndFamily & 3) == FIXED_PITCH)
+        f.setFixedPitch(true);
     f.setStyleStrategy(font.lfQuality == NONANTIALIASED_QUALITY ? QFont::NoAntialias : QFont::PreferDefault);
     f.setHintingPreference(QFont::PreferFullHinting);
     if (font.lfWeight > 0)

@@ -52,7 +52,7 @@ enum : BYTE { ANSI_CHARSET = 0, DEFAULT_CHARSET = 1, SYMBOL_CHARSET = 2, OEM_CHA
 enum : BYTE { OUT_DEFAULT_PRECIS = 0, CLIP_DEFAULT_PRECIS = 0, DEFAULT_QUALITY = 0,
               ANTIALIASED_QUALITY = 4, NONANTIALIASED_QUALITY = 3, DEFAULT_PITCH = 0,
               FIXED_PITCH = 1, VARIABLE_PITCH = 2, FF_DONTCARE = 0, FF_ROMAN = 0x10,
-              FF_SWISS = 0x20, FF_MODERN = 0x30 };
+              FF_SWISS = 0x20, FF_MODERN = 0x30, FF_SCRIPT = 0x40, FF_DECORATIVE = 0x50 };
 
 // lfHeight < 0: character height (em) in pixels; > 0: cell height (ascent + descent); 0: default.
 // lfEscapement: text angle in tenths of a degree, counter-clockwise.

@@ -56,7 +56,7 @@ std::uint32_t emf::MinimumSize(std::uint32_t type)
     case PLGBLT: return 140;
     case SETDIBITSTODEVICE: return 76;
     case STRETCHDIBITS: return 80;
-    case EXTCREATEFONTINDIRECTW: return 104;
+    case EXTCREATEFONTINDIRECTW: return 40; // the logical font's fixed part; the face name may be cut
     case EXTTEXTOUTA: case EXTTEXTOUTW: return 76;
     case CREATEMONOBRUSH: case CREATEDIBPATTERNBRUSHPT: return 32;
     case EXTCREATEPEN: return 52;

@@ -524,6 +524,115 @@ TEST(EnhMetaFile, TextGlyphsStandAtTheRecordsAdvances)
     DeleteEnhMetaFile(emf);
 }
 
+namespace {
+
+// The bytes of a font record's logical font and what follows it (`elw`), `size` bytes long:
+// height -28, the weight, family and face given; UTF-16 strings are put in with `Put`.
+struct TFontElw {
+    std::vector<std::uint8_t> bytes;
+    TFontElw(size_t size, std::int32_t weight, std::uint8_t pitchAndFamily, const std::u16string& face)
+        : bytes(size, 0)
+    {
+        Word(0, std::uint32_t(-28));
+        Word(16, std::uint32_t(weight));
+        bytes[23] = DEFAULT_CHARSET;
+        bytes[27] = pitchAndFamily;
+        Put(28, face);
+    }
+    void Word(size_t at, std::uint32_t v)
+    {
+        for (int i = 0; i < 4 && at + size_t(i) < bytes.size(); ++i)
+            bytes[at + size_t(i)] = std::uint8_t(v >> (8 * i));
+    }
+    void Put(size_t at, const std::u16string& s)
+    {
+        for (size_t i = 0; i < s.size() && at + 2 * i + 1 < bytes.size(); ++i) {
+            bytes[at + 2 * i] = std::uint8_t(s[i]);
+            bytes[at + 2 * i + 1] = std::uint8_t(s[i] >> 8);
+        }
+    }
+    std::vector<std::uint32_t> Words(std::uint32_t slot) const
+    {
+        std::vector<std::uint32_t> w{slot};
+        for (size_t i = 0; i < bytes.size(); i += 4)
+            w.push_back(std::uint32_t(bytes[i]) | std::uint32_t(bytes[i + 1]) << 8 | std::uint32_t(bytes[i + 2]) << 16 |
+                        std::uint32_t(bytes[i + 3]) << 24);
+        return w;
+    }
+};
+
+} // namespace
+
+// Font records come in several lengths: a logical font whose face name the record's end cuts
+// short, the longer forms with full name, style and classification numbers, or with script and
+// design vector (also one whose design vector is damaged, with bytes after it). Each draws its
+// text as the plain logical font that says the same: a face name left empty is taken from the
+// full name, a weight left open from the style or the classification, and a face that is not
+// installed gives way to a font of the family asked for.
+TEST(EnhMetaFile, FontRecordsOfEveryFormDrawTheirFont)
+{
+    const auto draw = [](const TFontElw& font) {
+        TEmfBuilder b;
+        b.Record(emf::EXTCREATEFONTINDIRECTW, font.Words(1));
+        b.Record(emf::SELECTOBJECT, {1});
+        b.Record(emf::SETBKMODE, {TRANSPARENT});
+        b.Record(emf::EXTTEXTOUTW, TextWords(4, 30, u"Rag"));
+        const std::vector<std::uint8_t> bytes = b.Finish({}, 2);
+        HENHMETAFILE emf = EnhMetaFileFromBytes(bytes.data(), bytes.size());
+        EXPECT_NE(emf, nullptr);
+        DeviceContext target(100, 100);
+        const RECT rect{0, 0, 100, 100};
+        EXPECT_TRUE(PlayEnhMetaFile(&target, emf, &rect));
+        DeleteEnhMetaFile(emf);
+        return target.Image()->copy();
+    };
+    const QImage serifBold = draw(TFontElw(92, FW_BOLD, FF_DONTCARE, u"DejaVu Serif"));
+    EXPECT_NE(serifBold, draw(TFontElw(92, FW_NORMAL, FF_DONTCARE, u"DejaVu Sans")));
+    EXPECT_NE(serifBold, draw(TFontElw(92, FW_NORMAL, FF_DONTCARE, u"DejaVu Serif")));
+
+    struct Case {
+        const char* name;
+        TFontElw font;
+    };
+    std::vector<Case> cases;
+    cases.push_back({"face cut by the record's end", TFontElw(28 + 24, FW_BOLD, FF_DONTCARE, u"DejaVu Serif")});
+    {
+        TFontElw f(92, FW_BOLD, FF_ROMAN, u"No Such Face Here");
+        cases.push_back({"face not installed, roman family", f});
+    }
+    {
+        TFontElw f(320, FW_DONTCARE, FF_DONTCARE, u"No Such Face Here");
+        f.bytes[308] = 2; // text face
+        f.bytes[309] = 2; // with serifs
+        f.bytes[310] = 8; // bold
+        cases.push_back({"classification numbers", f});
+    }
+    {
+        TFontElw f(348 + 8 + 8, FW_DONTCARE, FF_DONTCARE, u"");
+        f.Put(92, u"DejaVu Serif Bold");
+        f.Put(220, u"Bold");
+        f.Put(284, u"Western");
+        f.Word(348, 0x08007664);
+        f.Word(352, 2);
+        f.Word(356, 400);
+        f.Word(360, 100);
+        cases.push_back({"full name, style, script and design vector", f});
+    }
+    {
+        TFontElw f(348 + 8 + 40, FW_BOLD, FF_DONTCARE, u"DejaVu Serif");
+        f.Word(348, 0x12345678);
+        f.Word(352, 0xFFFFFFF0u);
+        for (size_t at = 356; at < f.bytes.size(); ++at)
+            f.bytes[at] = std::uint8_t(0xA5 ^ at);
+        cases.push_back({"damaged design vector and bytes after it", f});
+    }
+    for (size_t i = 0; i < cases.size(); ++i) {
+        const QImage drawn = draw(cases[i].font);
+        EXPECT_EQ(drawn, serifBold) << cases[i].name;
+        drawn.save(QString::fromStdString(quelmtest::PicturePath("font-record-form-" + std::to_string(i) + ".png")));
+    }
+}
+
 // A picture starts with the white stock brush: a black brush selected before the first shape
 // is recorded, so the shape plays black (a 16-bit picture converted draws its first black text).
 TEST(EnhMetaFile, FirstBlackBrushIsRecorded)
