@@ -136,6 +136,12 @@ struct ClipboardState {
     std::vector<String> names; // registered formats, id = kFirstRegistered + index
     std::vector<HGLOBAL> handedOut; // blocks the clipboard owns (set or given out)
     std::vector<HBITMAP> bitmaps;   // bitmaps the clipboard owns (set or given out)
+    // The bitmaps still owned when the program ends go with it.
+    ~ClipboardState()
+    {
+        for (HBITMAP bitmap : bitmaps)
+            DeleteObject(bitmap);
+    }
 };
 
 ClipboardState& State()

@@ -134,6 +134,7 @@ CPlotApp::CPlotApp() { the_plot_app = this; }
 
 CPlotApp::~CPlotApp()
 {
+    frame.reset();
     if (the_plot_app == this) the_plot_app = nullptr;
 }
 
@@ -176,8 +177,8 @@ BOOL CPlotApp::InitInstance()
     try {
         std::vector<std::string> words = split_fields(xy_call_line, ' ', 32);
         geometry = take_window_geometry(words);
-        frame = new CPlotFrame();
-        m_pMainWnd = frame;
+        frame = std::make_unique<CPlotFrame>();
+        m_pMainWnd = frame.get();
         temp_folder = find_temp_folder();
         settings_folder = find_settings_folder(program_folder);
         layer.settings_folder = settings_folder;

@@ -77,7 +77,9 @@ public:
     int drawing_resolution = 96;
     plot_graphics layer;
     std::unique_ptr<plot_settings> settings;
-    CPlotFrame* frame = nullptr;
+    // The main window, owned by the program: it goes (with the device contexts it keeps) before the
+    // drawing layer, which frees what those contexts held.
+    std::unique_ptr<CPlotFrame> frame;
 
     // Shows a message in the "Message" box (standard error in batch runs) and makes the next paint
     // of either window do nothing. In a batch run it also marks the run as failed.

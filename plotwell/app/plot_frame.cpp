@@ -124,6 +124,8 @@ BOOL CPlotFrame::OnCommand(UINT id, UINT code)
 void CPlotFrame::ReleaseBitmap()
 {
     if (m_memDC) {
+        plot_graphics& gr = plot_app().layer;
+        if (gr.mirror_dc == m_memDC) gr.mirror_dc = nullptr;
         SelectObject(m_memDC, m_previousBitmap);
         ::DeleteDC(m_memDC);
         m_memDC = nullptr;

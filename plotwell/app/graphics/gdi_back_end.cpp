@@ -78,8 +78,8 @@ void plot_graphics::gdi_set_colour(int index)
             SelectObject(dc, neutral_brush);
             SelectObject(dc, neutral_pen);
         }
-        DeleteObject(brushes_[index]);
-        DeleteObject(pens_[index]);
+        retire(brushes_[index]);
+        retire(pens_[index]);
         brushes_[index] = nullptr;
         pens_[index] = nullptr;
         made_[index] = false;
@@ -119,8 +119,8 @@ void plot_graphics::delete_drawing_objects()
         SelectObject(dc, GetStockObject(SYSTEM_FONT));
     }
     for (int i = 0; i < 256; ++i) {
-        if (pens_[i]) DeleteObject(pens_[i]);
-        if (brushes_[i]) DeleteObject(brushes_[i]);
+        retire(pens_[i]);
+        retire(brushes_[i]);
         pens_[i] = nullptr;
         brushes_[i] = nullptr;
         made_[i] = false;
@@ -129,9 +129,20 @@ void plot_graphics::delete_drawing_objects()
     pattern_bitmap_ = nullptr;
     if (clip_region_) DeleteObject(clip_region_);
     clip_region_ = nullptr;
-    if (font_) DeleteObject(font_);
+    retire(font_);
     font_ = nullptr;
     font_made_ = false;
+    free_retired();
+}
+
+void plot_graphics::retire(HGDIOBJ object)
+{
+    if (object && !DeleteObject(object)) retired_.push_back(object);
+}
+
+void plot_graphics::free_retired()
+{
+    std::erase_if(retired_, [](HGDIOBJ object) { return DeleteObject(object) != FALSE; });
 }
 
 void plot_graphics::gdi_select_clip()

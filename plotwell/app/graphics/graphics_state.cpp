@@ -32,8 +32,9 @@ plot_graphics::~plot_graphics()
         SelectObject(dc, GetStockObject(BLACK_PEN));
         SelectObject(dc, GetStockObject(WHITE_BRUSH));
     }
-    DeleteObject(neutral_pen);
-    DeleteObject(neutral_brush);
+    retire(neutral_pen);
+    retire(neutral_brush);
+    free_retired();
 }
 
 bool plot_graphics::ps_output() const { return settings && settings->postscript_output; }
@@ -66,6 +67,7 @@ void plot_graphics::gr_open_workstation()
         ps_open_page();
         return;
     }
+    free_retired();
     const RECT& r = printing ? printer_page : drawing_rect;
     page_height_pct_ = (r.bottom - r.top) / 100.0;
     page_width_pct_ = (r.right - r.left) / 100.0;

@@ -155,7 +155,9 @@ public:
     static std::array<std::uint8_t, 8> pattern_rows(int number);
     // The Latin-1 code that a base character and a mark compose to, 0 when the pair is unknown.
     static int compose_accented_char(char base, char mark);
-    // Releases every pen, brush, font and region the layer made.
+    // Releases every pen, brush, font and region the layer made. An object that a device context
+    // still holds (one that has stopped being a target, such as the window's picture while the
+    // Statistics window or a printer draws) is freed as soon as no context holds it.
     void delete_drawing_objects();
     // World to device (GDI y downward unless PostScript).
     double device_x(double x) const { return x / scale_x_ + vp_x1_; }
@@ -230,8 +232,16 @@ private:
     std::array<bool, 24> ps_reencoded_{};
     bool ps_reencode_request_ = false;
 
+    // Pens, brushes and fonts deleted while a device context still held them; each is freed once
+    // no context holds it (the contexts go, or select other objects).
+    std::vector<HGDIOBJ> retired_;
+
     // ---- helpers ----
     std::vector<HDC> targets() const;
+    // Deletes a drawing object of the layer, or keeps it in retired_ while a context holds it.
+    void retire(HGDIOBJ object);
+    // Frees the retired objects that no context holds any more.
+    void free_retired();
     void gdi_set_colour(int index);
     void gdi_dashed_polyline(const std::vector<POINT>& points);
     void gdi_polygon(int n, const float* xs, const float* ys, bool fill);

@@ -178,7 +178,7 @@ void plot_graphics::gdi_make_font_of(int p)
     const std::vector<HDC> dcs = targets();
     if (font_) {
         for (HDC dc : dcs) SelectObject(dc, GetStockObject(SYSTEM_FONT));
-        DeleteObject(font_);
+        retire(font_);
     }
     const int escapement = text_vertical_ ? 900 : 0;
     BYTE pitch_family = VARIABLE_PITCH | FF_SWISS;

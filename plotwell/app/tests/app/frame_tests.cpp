@@ -65,7 +65,6 @@ struct running_plotwell {
         if (app->frame) {
             app->frame->OnClose();
             pump();
-            delete app->frame;
         }
         app.reset();
         fs::current_path(previous);
