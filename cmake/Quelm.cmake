@@ -102,13 +102,14 @@ set(quelm_fuzz_runs_grid_picture_fuzzer 15000) # pictures that decode to large f
 # The drawing fuzzer stays below the run at which an index past a 32-entry table turns up in
 # plotwell's drawing (a fault of plotwell, reported), until it is fixed.
 set(quelm_fuzz_runs_plotwell_drawing_fuzzer 10000)
-set(quelm_fuzz_runs_plotwell_grid_fuzzer 30000)
+set(quelm_fuzz_runs_plotwell_grid_fuzzer 15000)
+set(quelm_fuzz_runs_plotwell_imagelib_fuzz_jpeg 15000) # each decode runs the whole JPEG library
 set(quelm_fuzz_runs_fuzz_wmf_reader 30000)
 # The metafile converters stay below the run at which the known leak of pens and brushes that a
 # 16-bit metafile creates and never deletes turns up, until the player frees them.
 set(quelm_fuzz_runs_fuzz_metafile_converters 4000)
 set(quelm_fuzz_runs_fuzz_rich_text 30000)
-set(quelm_fuzz_runs_quelm_kernel_input_fuzzer 1500)
+set(quelm_fuzz_runs_quelm_kernel_input_fuzzer 1000)
 function(quelm_add_fuzzer name)
   cmake_parse_arguments(ARG "" "" "DEPS;SOURCES" ${ARGN})
   if(NOT QUELM_FUZZ)
