@@ -495,7 +495,13 @@ private:
                 if (!target)
                     return;
                 const QPoint p = hasPoint ? at : target->rect().center();
-                if (dbl)
+                QWindow* window = target->window()->windowHandle();
+                if (dbl && window)
+                    // press, release, press, release through the window, which makes the second
+                    // press a double click for the widget under the point, as a mouse does
+                    QTest::mouseDClick(window, button, Qt::NoModifier,
+                                       window->mapFromGlobal(target->mapToGlobal(p)));
+                else if (dbl)
                     QTest::mouseDClick(target.data(), button, Qt::NoModifier, p);
                 else
                     QTest::mouseClick(target.data(), button, Qt::NoModifier, p);

@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <csignal>
+#include <cstdio>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
@@ -87,6 +88,11 @@ Journey::Journey(fs::path program) : program_(std::move(program))
 
 Journey::~Journey()
 {
+    // QUELM_JOURNEY_KEEP=1 keeps the home, the logs and the pictures for a look afterwards
+    if (qEnvironmentVariableIsSet("QUELM_JOURNEY_KEEP")) {
+        std::fprintf(stderr, "journey folder kept: %s\n", root_.c_str());
+        return;
+    }
     std::error_code ec;
     fs::remove_all(root_, ec);
 }
