@@ -229,9 +229,3 @@ void TEditorForm::DetachHandlers()
     stateSource_ = nullptr;
     scrollMaster_ = nullptr;
 }
-
-void ShowWindowNotThereYet(const String& windowTitle)
-{
-    MessageDlg("The window \"" + windowTitle + "\" is not there yet in this version of " + GetProductName() + ".",
-               mtInformation, {mbOK}, 0);
-}

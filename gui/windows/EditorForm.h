@@ -104,5 +104,3 @@ private:
     std::vector<TControl*> scrollEditing_;
 };
 
-// Commands that open a window which this version does not have yet say so plainly.
-void ShowWindowNotThereYet(const String& windowTitle);

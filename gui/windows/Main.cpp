@@ -85,26 +85,36 @@ void OpenCatalogueEditor(TfrmMain* main, TTable* catalogue, const char* codeFiel
     main->FormActivate(main);
 }
 
-// The catalogue editors of the scheme, substance and crop calendar catalogues, by window
-// title; false for a title that is none of them.
-bool OpenCatalogueEditorOf(TfrmMain* main, const String& title)
+// The catalogue editors that the Edit menu and the "..." buttons beside a run's choices open.
+using TCatalogueOpener = void (*)(TfrmMain*);
+
+void OpenLocations(TfrmMain* main)
 {
-    TdmQuelm* dm = dmQuelm;
-    if (title == "Crop Calendar")
-        OpenCatalogueEditor<TfrmCropCalendar>(main, dm->tblCultivationSeqs, "CULTIVATIONSEQUENCECODE");
-    else if (title == "Irrigation Schemes")
-        OpenCatalogueEditor<TfrmIrrigationSchemes>(main, dm->tblIrrigationSchemes, "IRRIGATIONSCHEMECODE");
-    else if (title == "Tillage Schemes")
-        OpenCatalogueEditor<TfrmTillageSchemes>(main, dm->tblTillageSchemes, "TILLAGESCHEMECODE");
-    else if (title == "Substances")
-        OpenCatalogueEditor<TfrmSubstances>(main, dm->tblSubstances, "SUBSTANCECODE");
-    else if (title == "Application Schemes")
-        OpenCatalogueEditor<TfrmApplicationSchemes>(main, dm->tblApplicationSchemes, "APPLICATIONSCHEMECODE");
-    else if (title == "Deposition Schemes")
-        OpenCatalogueEditor<TfrmDepositions>(main, dm->tblDepositionSchemes, "DEPOSITIONSCHEMECODE");
-    else
-        return false;
-    return true;
+    OpenCatalogueEditor<TfrmLocations>(main, dmQuelm->tblLocations, "LOCATIONCODE");
+}
+void OpenCropCalendars(TfrmMain* main)
+{
+    OpenCatalogueEditor<TfrmCropCalendar>(main, dmQuelm->tblCultivationSeqs, "CULTIVATIONSEQUENCECODE");
+}
+void OpenIrrigationSchemes(TfrmMain* main)
+{
+    OpenCatalogueEditor<TfrmIrrigationSchemes>(main, dmQuelm->tblIrrigationSchemes, "IRRIGATIONSCHEMECODE");
+}
+void OpenTillageSchemes(TfrmMain* main)
+{
+    OpenCatalogueEditor<TfrmTillageSchemes>(main, dmQuelm->tblTillageSchemes, "TILLAGESCHEMECODE");
+}
+void OpenSubstances(TfrmMain* main)
+{
+    OpenCatalogueEditor<TfrmSubstances>(main, dmQuelm->tblSubstances, "SUBSTANCECODE");
+}
+void OpenApplicationSchemes(TfrmMain* main)
+{
+    OpenCatalogueEditor<TfrmApplicationSchemes>(main, dmQuelm->tblApplicationSchemes, "APPLICATIONSCHEMECODE");
+}
+void OpenDepositionSchemes(TfrmMain* main)
+{
+    OpenCatalogueEditor<TfrmDepositions>(main, dmQuelm->tblDepositionSchemes, "DEPOSITIONSCHEMECODE");
 }
 
 } // namespace
@@ -176,19 +186,16 @@ void TfrmMain::CreateMenus()
 
     mnuEdit = item(nullptr, "mnuEdit", "&Edit");
     mnuEditProjects = item(mnuEdit, "mnuEditProjects", "&Projects...", handler(&TfrmMain::btnProjectsClick));
-    mnuEditLocations = item(mnuEdit, "mnuEditLocations", "Locations...", [this](TObject*) {
-        OpenCatalogueEditor<TfrmLocations>(this, dmQuelm->tblLocations, "LOCATIONCODE");
-    });
-    mnuEditCropCalendars = item(mnuEdit, "mnuEditCropCalendars", "Crop Calendars...",
-                                [this](TObject*) { OpenLaterWindow("Crop Calendar", true); });
-    mnuEditIrrigationSchemes = item(mnuEdit, "mnuEditIrrigationSchemes", "Irrigation Schemes...",
-                                    [this](TObject*) { OpenLaterWindow("Irrigation Schemes", true); });
-    mnuEditSubstances = item(mnuEdit, "mnuEditSubstances", "Substances...",
-                             [this](TObject*) { OpenLaterWindow("Substances", true); });
-    mnuEditApplications = item(mnuEdit, "mnuEditApplications", "Application Schemes...",
-                               [this](TObject*) { OpenLaterWindow("Application Schemes", true); });
-    mnuEditDepositionSchemes = item(mnuEdit, "mnuEditDepositionSchemes", "Deposition Schemes...",
-                                    [this](TObject*) { OpenLaterWindow("Deposition Schemes", true); });
+    auto opens = [this](TCatalogueOpener open) { return [this, open](TObject*) { open(this); }; };
+    mnuEditLocations = item(mnuEdit, "mnuEditLocations", "Locations...", opens(OpenLocations));
+    mnuEditCropCalendars = item(mnuEdit, "mnuEditCropCalendars", "Crop Calendars...", opens(OpenCropCalendars));
+    mnuEditIrrigationSchemes =
+        item(mnuEdit, "mnuEditIrrigationSchemes", "Irrigation Schemes...", opens(OpenIrrigationSchemes));
+    mnuEditSubstances = item(mnuEdit, "mnuEditSubstances", "Substances...", opens(OpenSubstances));
+    mnuEditApplications =
+        item(mnuEdit, "mnuEditApplications", "Application Schemes...", opens(OpenApplicationSchemes));
+    mnuEditDepositionSchemes =
+        item(mnuEdit, "mnuEditDepositionSchemes", "Deposition Schemes...", opens(OpenDepositionSchemes));
 
     mnuView = item(nullptr, "mnuView", "&View");
     ViewInputFile = item(mnuView, "ViewInputFile", "Input File", handler(&TfrmMain::ViewInputFileClick));
@@ -401,9 +408,7 @@ void TfrmMain::CreateRunEditor()
         control->SetBounds(left, top, 20, kMainControlHeight);
         return control;
     };
-    auto later = [this](const String& title, bool post) {
-        return [this, title, post](TObject*) { OpenLaterWindow(title, post); };
-    };
+    auto opens = [this](TCatalogueOpener open) { return [this, open](TObject*) { open(this); }; };
     TDataSource* none = nullptr;
     auto ds = [&](TDataSource* TdmQuelm::*member) { return dmQuelm ? dmQuelm->*member : none; };
 
@@ -429,27 +434,27 @@ void TfrmMain::CreateRunEditor()
         const char* key;
         const char* shown;
         const char* moreName;
-        const char* window;
+        TCatalogueOpener open;
     };
     const Row scenarioRows[] = {
         {&cbLocations, &btnLocations, "cbLocations", "Location:", "LOCATIONCODE", &TdmQuelm::dsLocations,
-         "LOCATIONCODE", "NAME", "btnLocations", "Locations"},
+         "LOCATIONCODE", "NAME", "btnLocations", OpenLocations},
         {&cbCropCalendars, &btnCropCalendars, "cbCropCalendars", "Crop calendar:", "CULTIVATIONSEQUENCECODE",
-         &TdmQuelm::dsCultivationSeqs, "CULTIVATIONSEQUENCECODE", "NAME", "btnCropCalendars", "Crop Calendar"},
+         &TdmQuelm::dsCultivationSeqs, "CULTIVATIONSEQUENCECODE", "NAME", "btnCropCalendars", OpenCropCalendars},
         {&cbIrrigationSchemes, &btnIrrigationSchemes, "cbIrrigationSchemes", "Irrigation scheme:",
          "IRRIGATIONSCHEMECODE", &TdmQuelm::dsIrrigationSchemes, "IRRIGATIONSCHEMECODE", "DESCRIPTION",
-         "btnIrrigationSchemes", "Irrigation Schemes"},
+         "btnIrrigationSchemes", OpenIrrigationSchemes},
         {&cbOptDelTimEvt, nullptr, "cbOptDelTimEvt", "Repeat interval for application events (a):", "OPTDELTIMEVT",
          &TdmQuelm::dsOptDelTimEvt, "OPTDELTIMEVT", "OPTDELTIMEVT", nullptr, nullptr},
         {&cbTillageSchemes, &btnTillageSchemes, "cbTillageSchemes", "Tillage scheme:", "TILLAGESCHEMECODE",
-         &TdmQuelm::dsTillageSchemes, "TILLAGESCHEMECODE", "DESCRIPTION", "btnTillageSchemes", "Tillage Schemes"},
+         &TdmQuelm::dsTillageSchemes, "TILLAGESCHEMECODE", "DESCRIPTION", "btnTillageSchemes", OpenTillageSchemes},
     };
     y = 22;
     for (const Row& row : scenarioRows) {
         AddMainLabel(this, gbxScenario, row.label, 10, y, 262);
         *row.combo = lookup(gbxScenario, row.name, row.field, ds(row.list), row.key, row.shown, 276, y, 190);
         if (row.more)
-            *row.more = button(gbxScenario, row.moreName, "...", 472, y - 2, 30, later(row.window, true));
+            *row.more = button(gbxScenario, row.moreName, "...", 472, y - 2, 30, opens(row.open));
         y += kRowHeight;
     }
 
@@ -459,18 +464,18 @@ void TfrmMain::CreateRunEditor()
     const Row pesticideRows[] = {
         {&cbApplicationSchemes, &btnApplicationSchemes, "cbApplicationSchemes", "Application scheme:",
          "APPLICATIONSCHEMECODE", &TdmQuelm::dsApplicationSchemes, "APPLICATIONSCHEMECODE", "DESCRIPTION",
-         "btnApplicationSchemes", "Application Schemes"},
+         "btnApplicationSchemes", OpenApplicationSchemes},
         {&cbDepositionSchemes, &btnDepositionSchemes, "cbDepositionSchemes", "Deposition scheme:",
          "DEPOSITIONSCHEMECODE", &TdmQuelm::dsDepositionSchemes, "DEPOSITIONSCHEMECODE", "DESCRIPTION",
-         "btnDepositionSchemes", "Deposition Schemes"},
+         "btnDepositionSchemes", OpenDepositionSchemes},
         {&cbSubstances, &btnSubstances, "cbSubstances", "Substance:", "SUBSTANCECODE", &TdmQuelm::dsSubstances,
-         "SUBSTANCECODE", "NAME", "btnSubstances", "Substances"},
+         "SUBSTANCECODE", "NAME", "btnSubstances", OpenSubstances},
     };
     y = 22;
     for (const Row& row : pesticideRows) {
         AddMainLabel(this, gbxPesticide, row.label, 10, y, 262);
         *row.combo = lookup(gbxPesticide, row.name, row.field, ds(row.list), row.key, row.shown, 276, y, 190);
-        *row.more = button(gbxPesticide, row.moreName, "...", 472, y - 2, 30, later(row.window, true));
+        *row.more = button(gbxPesticide, row.moreName, "...", 472, y - 2, 30, opens(row.open));
         y += kRowHeight;
     }
     cbSubstances->OnClick = [this](TObject* sender) { cbSubstancesClick(sender); };
@@ -487,7 +492,6 @@ void TfrmMain::CreateRunEditor()
                    ShowEditor<TfrmInitialGroundWater>();
                    OpenLookupTables();
                });
-    btnLocations->OnClick = mnuEditLocations->OnClick;
 
     // Simulation Control
     y = 8;
@@ -815,15 +819,6 @@ void TfrmMain::SetKernelBusy(bool busy)
     for (TControl* control : busyControls_)
         control->SetEnabled(!busy);
     KernelBusy = busy;
-}
-
-void TfrmMain::OpenLaterWindow(const String& title, bool post)
-{
-    if (OpenCatalogueEditorOf(this, title))
-        return;
-    if (post && dmQuelm->tblRuns->Active())
-        PostPendingEdits(dmQuelm->tblRuns);
-    ShowWindowNotThereYet(title);
 }
 
 // ---------------------------------------------------------------- commands

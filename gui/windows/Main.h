@@ -150,7 +150,6 @@ private:
     void CreateRunEditor();
     void LayoutRunList();
     // A command that opens a window of a later version: posts the run first when it should.
-    void OpenLaterWindow(const String& title, bool post);
     void ShowRunFile(const String& path);
     void LockRunControls(bool locked);
     std::vector<TControl*> busyControls_;
