@@ -27,6 +27,7 @@ TfrmComment::TfrmComment(TComponent* owner) : TForm(owner)
     btnClose->SetParent(pnlButtons);
     btnClose->SetCaption("&Close");
     btnClose->SetDefault(true);
+    btnClose->Cancel = true; // Escape closes the window too; the text stays in the record
     btnClose->SetBounds(0, 8, 75, 25);
     btnClose->OnClick = [this](TObject* sender) { btnCloseClick(sender); };
 
@@ -36,6 +37,14 @@ TfrmComment::TfrmComment(TComponent* owner) : TForm(owner)
     mmComment->Align = alClient;
     mmComment->SetDataField(kCommentsField);
     mmComment->OnChange = [this](TObject* sender) { mmCommentChange(sender); };
+    // The memo takes Return and Tab for its text, but Escape means nothing to it: the key
+    // closes the window through its cancel button, as from anywhere else in the window.
+    mmComment->OnKeyDown = [this](TObject*, WORD& key, TShiftState shift) {
+        if (key == VK_ESCAPE && shift.Empty() && btnClose->Cancel) {
+            key = 0;
+            btnClose->Click();
+        }
+    };
 
     OnCreate = [this](TObject* sender) { FormCreate(sender); };
     OnActivate = [this](TObject* sender) { FormActivate(sender); };

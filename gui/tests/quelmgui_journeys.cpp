@@ -166,6 +166,30 @@ close
     EXPECT_TRUE(result.ShowedWindow("plotwell", "plotwell")) << result.Describe();
 }
 
+// The run's comment window from the "Comments..." button: text typed into the (empty) comment,
+// Escape closes the window, and the text is stored with the run.
+TEST_F(QuelmguiJourney, EscapeClosesTheCommentWindowAndKeepsTheText)
+{
+    const journey::JourneyResult result = run.Run(R"(
+window ^RavuzAVEDE .*Database:
+click name=btnRunComments
+window - Comment$
+type Noted by me.
+key Escape
+gone - Comment$
+window ^RavuzAVEDE .*Database:
+menu File > Exit
+window ^Confirm$
+click class=QAbstractButton text=^Yes$
+window ^Confirm$
+text class=QLabel is ^Save the changed information
+click class=QAbstractButton text=^Yes$
+)");
+    ASSERT_EQ(result.exitStatus, 0) << result.Describe();
+    EXPECT_EQ(Query("SELECT COMMENTS FROM RUNS WHERE RUNID = 1"), "Noted by me.")
+        << result.Describe();
+}
+
 // The current run's name as stored, after the user typed into the run name and left quelmgui.
 struct TypingCase {
     const char* what;
