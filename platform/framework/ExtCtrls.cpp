@@ -345,16 +345,18 @@ void TRadioGroup::Rebuild()
 
 void TRadioGroup::Arrange()
 {
-    // The buttons share the area below the title: the items run down the columns, each
-    // column as wide as the group allows, each row as high as the group allows.
+    // The buttons share the area inside the frame, which the style places below the title:
+    // the items run down the columns, each column as wide as the frame allows, each row as
+    // high as the frame allows.
     if (buttons_.empty())
         return;
     const int count = int(buttons_.size());
     const int rows = (count + columns_ - 1) / columns_;
-    const int top = Widget()->fontMetrics().height() + 2;
-    const int left = 8;
-    const int width = std::max(0, Width() - 2 * left);
-    const int height = std::max(0, Height() - top - 6);
+    const QRect inside = Widget()->contentsRect();
+    const int left = inside.left() + 5;
+    const int top = inside.top();
+    const int width = std::max(0, inside.width() - 10);
+    const int height = std::max(0, inside.height());
     const int rowHeight = std::max(1, height / rows);
     const int colWidth = width / columns_;
     const int buttonHeight = std::min(rowHeight, Widget()->fontMetrics().height() + 6);

@@ -7,6 +7,7 @@
 #include "platform/framework/Forms.h"
 #include "platform/framework/StdCtrls.h"
 
+#include <QGroupBox>
 #include <QListWidget>
 #include <QRadioButton>
 #include <QTest>
@@ -80,6 +81,37 @@ TEST(RadioGroup, ItemsIndexAndClick)
     group->Items()->Delete(0);
     EXPECT_EQ(group->ControlCount(), 1);
     form.Close();
+}
+
+// Each button lies inside the frame that the style draws below the title (the group box's
+// contents), whatever the group's size and number of columns: the frame's line must not run
+// through a button.
+TEST(RadioGroup, ButtonsLieInsideTheFrameBelowTheTitle)
+{
+    struct Case {
+        int width, height, items, columns;
+    } const cases[] = {{306, 94, 3, 1}, {300, 80, 2, 1}, {185, 105, 4, 2}, {400, 60, 1, 1}};
+    for (const Case& c : cases) {
+        TForm form(nullptr);
+        auto* group = new TRadioGroup(&form);
+        group->SetParent(&form);
+        group->SetCaption(" Window type for model calculations ");
+        group->SetBounds(0, 0, c.width, c.height);
+        group->SetColumns(c.columns);
+        for (int i = 0; i < c.items; ++i)
+            group->Items()->Add("Item " + IntToStr(i));
+        form.Show();
+        const QRect inside = group->Widget()->contentsRect();
+        for (int i = 0; i < c.items; ++i) {
+            const QRect button = group->Buttons(i)->Host()->geometry();
+            EXPECT_TRUE(inside.contains(button)) << c.width << "x" << c.height << " item " << i << ": button ("
+                                                 << button.x() << "," << button.y() << " " << button.width() << "x"
+                                                 << button.height() << ") outside the frame's inside (" << inside.x()
+                                                 << "," << inside.y() << " " << inside.width() << "x"
+                                                 << inside.height() << ")";
+        }
+        form.Close();
+    }
 }
 
 TEST(ListBox, ItemsSelectionAndChecks)
