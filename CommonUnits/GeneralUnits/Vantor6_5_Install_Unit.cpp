@@ -41,6 +41,21 @@ TfrmVantorInstall6_5::TfrmVantorInstall6_5(TComponent* owner) : TForm(owner)
     Position = poScreenCenter;
     SetClientWidth(550);
     SetClientHeight(479);
+    SetBorderIcons(TBorderIcons());
+
+    lblInstallationLog = new TLabel(this);
+    lblInstallationLog->SetName("lblInstallationLog");
+    lblInstallationLog->SetParent(this);
+    lblInstallationLog->SetCaption("Installation Log:");
+    lblInstallationLog->SetBounds(8, 8, 120, 17);
+
+    mmoInstallationLog = new TMemo(this);
+    mmoInstallationLog->SetName("mmoInstallationLog");
+    mmoInstallationLog->SetParent(this);
+    mmoInstallationLog->SetReadOnly(true);
+    mmoInstallationLog->SetScrollBars(ssBoth);
+    mmoInstallationLog->SetBounds(8, 28, ClientWidth() - 16, ClientHeight() - 36);
+
     OnCreate = [this](TObject* sender) { FormCreate(sender); };
 }
 

@@ -6,6 +6,7 @@
 // state and the guardian start can be changed by tests, so that every message and failure
 // path of the check stays reachable.
 #include "platform/framework/Forms.h"
+#include "platform/framework/StdCtrls.h"
 
 #include <functional>
 
@@ -29,6 +30,9 @@ enum TServerTestResult { strConnected, strFailed };
 class TfrmVantorInstall6_5 : public TForm {
 public:
     explicit TfrmVantorInstall6_5(TComponent* owner);
+
+    TLabel* lblInstallationLog = nullptr;
+    TMemo* mmoInstallationLog = nullptr; // fills the window below its label
 
     // True when the server can be used; shows the failure messages itself.
     bool CheckServerInstallation();

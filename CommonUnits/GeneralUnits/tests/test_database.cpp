@@ -479,6 +479,11 @@ TEST_F(DatabaseTest, ServerCheckFailurePaths)
     TfrmVantorInstall6_5 form(nullptr);
     form.AfterConstruction();
     EXPECT_EQ(form.Caption(), GetApplicationTitle() + " - Installation of Vantor 6.5");
+    EXPECT_EQ(form.lblInstallationLog->Caption(), "Installation Log:");
+    // the log fills the fixed window below its label
+    EXPECT_EQ(form.mmoInstallationLog->Top(), form.lblInstallationLog->Top() + form.lblInstallationLog->Height() + 3);
+    EXPECT_EQ(form.mmoInstallationLog->Left() + form.mmoInstallationLog->Width(), form.ClientWidth() - 8);
+    EXPECT_EQ(form.mmoInstallationLog->Top() + form.mmoInstallationLog->Height(), form.ClientHeight() - 8);
     EXPECT_TRUE(form.CheckServerInstallation());
     EXPECT_EQ(boxes.Count(), 0);
 
