@@ -23,6 +23,22 @@ int first_new_point(const series_buffer& b) { return b.carried ? 1 : 0; }
 
 } // namespace
 
+void graphics_layer::gr_bars(const std::vector<bar_rectangle>& bars, int colour, bool outline, double outline_width)
+{
+    for (const bar_rectangle& b : bars) {
+        gr_set_fill_style(2);
+        gr_set_colour(colour);
+        gr_set_line_type(1);
+        gr_rectangle(b.x1, b.y1, b.x2, b.y2);
+        if (outline) {
+            gr_set_colour(1);
+            gr_set_line_width(outline_width);
+            gr_set_fill_style(1);
+            gr_rectangle(b.x1, b.y1, b.x2, b.y2);
+        }
+    }
+}
+
 double bar_base(const plot_settings& ps, double axis_min, double axis_max, int log_scale)
 {
     if (log_scale) return axis_min > axis_max ? 1.0 : 0.0;
@@ -90,15 +106,15 @@ void draw_bars(plot_settings& ps)
     double offset = ((bar_series - 1) * 2.0 / 3.0 + 1) / 2.0;
     const bool centred = ps.stack_data || ps.justify_bars;
     const bool outline = (ps.hardcopy_output() || ps.barlines) && !ps.no_barlines;
+    std::vector<bar_rectangle> bars;
     for (int s = 0; s < ps.series_count; ++s) {
         if (!ps.bars[s]) continue;
         const series_buffer& b = ps.buffers[s];
         if (!(s == 0 && ps.skip_first_stack)) {
             const series_buffer* below = (ps.stack_data && s > 0) ? &ps.buffers[s - 1] : nullptr;
+            bars.clear();
+            bars.reserve(static_cast<std::size_t>(b.fill));
             for (int j = first_new_point(b); j < b.fill; ++j) {
-                gr.gr_set_fill_style(2);
-                gr.gr_set_colour(ps.bar_colour[s]);
-                gr.gr_set_line_type(1);
                 double start;
                 if (below && j < below->fill) start = ps.horizontal_bars ? below->x[j] : below->y[j];
                 else if (ps.xaxis_bars) start = 0;
@@ -110,17 +126,10 @@ void draw_bars(plot_settings& ps)
                 const double across = ps.horizontal_bars ? b.y[j] : b.x[j];
                 const double end = ps.horizontal_bars ? b.x[j] : b.y[j];
                 const double lo = centred ? across - w / 2 : across - w * offset;
-                double x1, y1, x2, y2;
-                if (ps.horizontal_bars) { x1 = start; x2 = end; y1 = lo; y2 = lo + w; }
-                else { x1 = lo; x2 = lo + w; y1 = start; y2 = end; }
-                gr.gr_rectangle(x1, y1, x2, y2);
-                if (outline) {
-                    gr.gr_set_colour(1);
-                    gr.gr_set_line_width(ps.state.line_width_base / 1.5);
-                    gr.gr_set_fill_style(1);
-                    gr.gr_rectangle(x1, y1, x2, y2);
-                }
+                if (ps.horizontal_bars) bars.push_back({start, lo, end, lo + w});
+                else bars.push_back({lo, start, lo + w, end});
             }
+            if (!bars.empty()) gr.gr_bars(bars, ps.bar_colour[s], outline, ps.state.line_width_base / 1.5);
         }
         offset -= 2.0 / 3.0;
     }

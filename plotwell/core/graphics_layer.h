@@ -52,6 +52,11 @@ struct colour_table {
     bool use_palette = false;
 };
 
+// A bar's rectangle in world coordinates.
+struct bar_rectangle {
+    double x1 = 0, y1 = 0, x2 = 0, y2 = 0;
+};
+
 enum class font_family { helvetica, times, courier, symbol };
 
 // The font of the texts that follow.
@@ -97,6 +102,11 @@ public:
     // one); with fill style 1 only its outline.
     virtual void gr_fill_area(int n, const float* xs, const float* ys) = 0;
     virtual void gr_rectangle(double x1, double y1, double x2, double y2) = 0;
+    // Bars in one colour, in order: each is filled in `colour` (fill style 2, line type 1) and then,
+    // with `outline`, framed in colour 1 at `outline_width` (fill style 1). The calls leave the state
+    // as the last bar's calls do. A device may draw them as one batch as long as the picture is the
+    // same as that of the calls one bar after the other.
+    virtual void gr_bars(const std::vector<bar_rectangle>& bars, int colour, bool outline, double outline_width);
     virtual void gr_circle(double x, double y, double radius) = 0;
     virtual void gr_marker(double x, double y, int number, double size) = 0;
     // Draws the text at the current point. The escape character followed by 'P' switches a raised

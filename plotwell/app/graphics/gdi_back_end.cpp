@@ -1,10 +1,13 @@
 // GDI side of colours, line types, polylines, polygons and rectangles.
 #include "plotwell/app/graphics/gdi_back_end.h"
+#include "plotwell/app/graphics/postscript_back_end.h"
 
 #include "plotwell/core/plot_settings.h"
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
+#include <cstring>
 
 namespace plotwell {
 
@@ -210,6 +213,39 @@ void plot_graphics::gdi_dashed_polyline(const std::vector<POINT>& points)
     if (drawing) flush();
 }
 
+namespace {
+
+// A filled polygon's points that run up and down one pixel column add no area, and the outline
+// they draw there is the column from their lowest to their highest point: of each such run the
+// first, the lowest, the highest and the last point are kept (a dense series has thousands of
+// points a column).
+void gdi_back_end_keep_column_ends(std::vector<POINT>& points)
+{
+    std::size_t out = 0;
+    const std::size_t n = points.size();
+    for (std::size_t i = 0; i < n;) {
+        std::size_t j = i;
+        std::size_t low = i, high = i;
+        while (j + 1 < n && points[j + 1].x == points[i].x) {
+            ++j;
+            if (points[j].y < points[low].y) low = j;
+            if (points[j].y > points[high].y) high = j;
+        }
+        if (j - i < 4) {
+            for (std::size_t k = i; k <= j; ++k) points[out++] = points[k];
+        } else {
+            points[out++] = points[i];
+            for (std::size_t k : {std::min(low, high), std::max(low, high)})
+                if (k != i && k != j && points[k].y != points[out - 1].y) points[out++] = points[k];
+            points[out++] = points[j];
+        }
+        i = j + 1;
+    }
+    points.resize(out);
+}
+
+} // namespace
+
 void plot_graphics::gdi_polygon(int n, const float* xs, const float* ys, bool fill)
 {
     if (n <= 0) return;
@@ -238,6 +274,7 @@ void plot_graphics::gdi_polygon(int n, const float* xs, const float* ys, bool fi
         gdi_dashed_polyline(kept);
         return;
     }
+    gdi_back_end_keep_column_ends(kept);
     const double old_width = line_width_;
     gr_set_line_width(1.0);
     for (HDC dc : targets()) {
@@ -272,6 +309,89 @@ void plot_graphics::gdi_rectangle(double x1, double y1, double x2, double y2)
     if (pf.in_use && !pf.pixels.empty()) gdi_picture_fill(r, nullptr);
 }
 
+// On a GDI device a bar narrower than a pixel column fills nothing (its rectangle is empty), and its
+// frame is a vertical segment of that column. Such frames in one column whose segments overlap are
+// drawn as one segment over their union: the same pixels, for thin and wide pens alike, as each
+// frame on its own. Everything else is drawn as the calls one bar after the other draw it, in their
+// order, so that a wider bar still paints over the frames before it.
+void plot_graphics::gr_bars(const std::vector<bar_rectangle>& bars, int colour, bool outline, double outline_width)
+{
+    if (bars.empty()) return;
+    const auto fill_state = [&] {
+        gr_set_fill_style(2);
+        gr_set_colour(colour);
+        gr_set_line_type(1);
+    };
+    const auto outline_state = [&] {
+        gr_set_colour(1);
+        gr_set_line_width(outline_width);
+        gr_set_fill_style(1);
+    };
+    int fill_colour = static_cast<int>(static_cast<std::int16_t>(colour)) % 256;
+    if (fill_colour < 0) fill_colour += 256;
+    if (ps_output() || targets().empty() || colour_picture[fill_colour].in_use ||
+        (outline && colour_picture[1].in_use)) {
+        graphics_layer::gr_bars(bars, colour, outline, outline_width);
+        return;
+    }
+    fill_state();
+    bool outlining = false; // the state is the frames' (else the fills')
+    bool pending = false;   // a column segment not drawn yet
+    int column = 0, low = 0, high = 0;
+    const auto flush = [&] {
+        if (!pending) return;
+        pending = false;
+        if (!outlining) {
+            outline_state();
+            outlining = true;
+        }
+        gdi_dashed_polyline({POINT{column, low}, POINT{column, high}, POINT{column, low}});
+    };
+    for (const bar_rectangle& b : bars) {
+        const int dx1 = static_cast<int>(device_x(b.x1)), dx2 = static_cast<int>(device_x(b.x2));
+        const int dy1 = static_cast<int>(device_y(b.y1)), dy2 = static_cast<int>(device_y(b.y2));
+        if (dx1 != dx2 && dy1 != dy2) {
+            flush();
+            if (outlining) {
+                fill_state();
+                outlining = false;
+            }
+            gdi_rectangle(b.x1, b.y1, b.x2, b.y2);
+        } else {
+            // an empty fill: only the drawn extent grows
+            if (dx1 < drawn_extent.min_x) drawn_extent.min_x = dx1;
+            if (dx2 + 1 > drawn_extent.max_x) drawn_extent.max_x = dx2 + 1;
+            if (dy1 + 1 > drawn_extent.max_y) drawn_extent.max_y = dy1 + 1;
+            if (dy2 < drawn_extent.min_y) drawn_extent.min_y = dy2;
+        }
+        if (!outline) continue;
+        const int top = std::min(dy1, dy2), bottom = std::max(dy1, dy2);
+        if (dx1 == dx2) {
+            if (pending && dx1 == column && top <= high && bottom >= low) {
+                low = std::min(low, top);
+                high = std::max(high, bottom);
+                continue;
+            }
+            flush();
+            pending = true;
+            column = dx1;
+            low = top;
+            high = bottom;
+            continue;
+        }
+        flush();
+        if (!outlining) {
+            outline_state();
+            outlining = true;
+        }
+        gdi_rectangle(b.x1, b.y1, b.x2, b.y2);
+    }
+    flush();
+    // the state the last bar's calls leave
+    if (outline) outline_state();
+    else fill_state();
+}
+
 void plot_graphics::gr_polyline(int n, const float* xs, const float* ys)
 {
     if (ps_output()) {
@@ -303,15 +423,32 @@ void plot_graphics::gr_rectangle(double x1, double y1, double x2, double y2)
     }
     if (!ps_file_) return;
     const double a = device_x(x1), b = device_y(y1), c = device_x(x2), d = device_y(y2);
-    ps_write("NwPth\n%.0f %.0f\n%.0f %.0f\n", a, b, c, b);
-    ps_write("%.0f %.0f\n%.0f %.0f\n", c, d, a, d);
+    // bars come by the million: the path is formatted here and written at once
+    char text[400];
+    char* out = text;
+    const auto append = [&](const char* s) {
+        const std::size_t n = std::strlen(s);
+        std::memcpy(out, s, n);
+        out += n;
+    };
+    const auto point = [&](double x, double y) {
+        out = ps_rounded(out, x);
+        *out++ = ' ';
+        out = ps_rounded(out, y);
+        *out++ = '\n';
+    };
+    append("NwPth\n");
+    point(a, b);
+    point(c, b);
+    point(c, d);
+    point(a, d);
     if (fill_style_ == 1) {
-        ps_write("%.0f %.0f\n5\n", a, b);
-        ps_write("CrtePth\nPlyLne\n");
+        point(a, b);
+        append("5\nCrtePth\nPlyLne\n");
     } else {
-        ps_write("4\n");
-        ps_write("CrtePth\nClsePth\nFllArea\n");
+        append("4\nCrtePth\nClsePth\nFllArea\n");
     }
+    ps_put(text, static_cast<std::size_t>(out - text));
 }
 
 } // namespace plotwell

@@ -238,7 +238,9 @@ void plot_graphics::gr_set_line_width(double width)
 void plot_graphics::gr_set_fill_style(int style)
 {
     if (ps_output() && ps_file_ && (ps_force_fill_ || !fill_style_known_ || style != fill_style_)) {
-        ps_write("%d\nStIntrrStle\n", style - 1);
+        if (style == 1) ps_put("0\nStIntrrStle\n", 14);
+        else if (style == 2) ps_put("1\nStIntrrStle\n", 14);
+        else ps_write("%d\nStIntrrStle\n", style - 1);
         ps_force_fill_ = false;
     }
     fill_style_ = style;

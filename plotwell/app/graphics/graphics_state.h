@@ -99,6 +99,7 @@ public:
     void gr_polyline(int n, const float* xs, const float* ys) override;
     void gr_fill_area(int n, const float* xs, const float* ys) override;
     void gr_rectangle(double x1, double y1, double x2, double y2) override;
+    void gr_bars(const std::vector<bar_rectangle>& bars, int colour, bool outline, double outline_width) override;
     void gr_circle(double x, double y, double radius) override;
     void gr_marker(double x, double y, int number, double size) override;
     void gr_text(const std::string& text) override;
@@ -225,6 +226,9 @@ private:
     // ---- PostScript state ----
     std::FILE* ps_file_ = nullptr;
     int ps_last_rgb_[3] = {-1, -1, -1};
+    // The colour operands last written for each colour index, with the table entry they stand for.
+    std::array<std::string, 256> ps_colour_text_;
+    std::array<std::array<int, 3>, 256> ps_colour_text_rgb_{};
     bool ps_force_colour_ = true, ps_force_fill_ = true;
     int ps_last_font_key_ = 0;
     std::string ps_last_size_ = "0";
@@ -256,6 +260,8 @@ private:
     void ps_open_page();
     void ps_write(const char* format, ...) __attribute__((format(printf, 2, 3)));
     void ps_write_path(int n, const float* xs, const float* ys);
+    // Writes the text as it stands (no format).
+    void ps_put(const char* text, std::size_t length);
     void ps_set_colour();
     void ps_text_segment(double x, double y, const std::string& buffer);
     double ps_text_width(const std::string& text);

@@ -3,7 +3,10 @@
 
 #include "plotwell/core/plot_settings.h"
 
+#include <algorithm>
 #include <cctype>
+#include <charconv>
+#include <cmath>
 #include <cstdarg>
 #include <cstdlib>
 #include <cstring>
@@ -45,6 +48,25 @@ void plot_graphics::ps_write(const char* format, ...)
     va_start(args, format);
     std::vfprintf(ps_file_, format, args);
     va_end(args);
+}
+
+void plot_graphics::ps_put(const char* text, std::size_t length)
+{
+    if (ps_file_) std::fwrite(text, 1, length, ps_file_);
+}
+
+char* ps_rounded(char* out, double value)
+{
+    // printf's "%.0f": the nearest whole number, halves to even, and "-0" for a negative value that
+    // rounds to zero; far values go through printf itself
+    if (!(std::fabs(value) < 1e15)) return out + std::sprintf(out, "%.0f", value);
+    const double r = std::nearbyint(value);
+    if (r == 0 && std::signbit(value)) {
+        *out++ = '-';
+        *out++ = '0';
+        return out;
+    }
+    return std::to_chars(out, out + 24, static_cast<long long>(r)).ptr;
 }
 
 namespace {
@@ -90,6 +112,7 @@ void plot_graphics::ps_open_page()
         std::fclose(in);
         fatal_error("Cannot open %s\n", s.postscript_file_name.c_str());
     }
+    std::setvbuf(ps_file_, nullptr, _IOFBF, 1 << 20);
     const bool landscape = s.postscript_landscape != 0;
     const bool a3 = s.paper_a3 != 0;
     const bool colour = colour_hardcopy();
@@ -183,9 +206,14 @@ void plot_graphics::ps_set_colour()
     const auto& e = colour_table_[current_colour_];
     if (!ps_file_) return;
     if (!ps_force_colour_ && e[0] == ps_last_rgb_[0] && e[1] == ps_last_rgb_[1] && e[2] == ps_last_rgb_[2]) return;
-    double v[3];
-    for (int k = 0; k < 3; ++k) v[k] = e[k] / 255.0;
-    ps_write("%g %g %g\nStRGBClr\n", v[0], v[1], v[2]);
+    std::string& text = ps_colour_text_[current_colour_];
+    if (text.empty() || ps_colour_text_rgb_[current_colour_] != e) {
+        char buffer[96];
+        const int n = std::snprintf(buffer, sizeof buffer, "%g %g %g\nStRGBClr\n", e[0] / 255.0, e[1] / 255.0, e[2] / 255.0);
+        text.assign(buffer, static_cast<std::size_t>(std::max(n, 0)));
+        ps_colour_text_rgb_[current_colour_] = e;
+    }
+    ps_put(text.data(), text.size());
     ps_force_colour_ = false;
     for (int k = 0; k < 3; ++k) ps_last_rgb_[k] = e[k];
 }

@@ -18,4 +18,7 @@ ps_page postscript_page(bool landscape, bool a3);
 // except a backslash followed (after blanks) by a digit; tabs become blanks.
 std::string postscript_escape(const std::string& text);
 
+// Writes the value as printf's "%.0f" does (at most 24 characters) and returns the end.
+char* ps_rounded(char* out, double value);
+
 } // namespace plotwell

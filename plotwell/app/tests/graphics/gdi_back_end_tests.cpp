@@ -182,3 +182,80 @@ TEST(GdiPatterns, AForcedPatternWinsOverTheColoursOwn)
     EXPECT_EQ(page.pixel(4, 10), white);
     EXPECT_EQ(page.pixel(7, 10), white);
 }
+
+// Bars drawn as one batch paint the same pixels, and grow the drawn extent as far, as the calls one
+// bar after the other; dense bars narrower than a pixel frame each column with one segment.
+TEST(GdiBars, ABatchPaintsWhatTheBarsOneByOnePaint)
+{
+    struct bar_case {
+        const char* name;
+        int count;
+        double width;         // of a bar, in world units (the page is 0..1)
+        double outline_width; // in line width units (a pen of that many pixels)
+        bool outline;
+        bool stacked;         // every second bar starts at the previous one's top
+    };
+    const bar_case cases[] = {
+        {"dense, wide frames", 4000, 1.0 / 4000, 3.0, true, false},
+        {"dense, thin frames", 4000, 1.0 / 4000, 1.0, true, false},
+        {"dense, stacked", 4000, 1.0 / 4000, 2.0, true, true},
+        {"bars across pixel edges", 900, 1.0 / 700, 2.0, true, false},
+        {"wide bars with gaps", 40, 1.0 / 100, 2.0, true, false},
+        {"fills only", 4000, 1.0 / 3000, 2.0, false, false},
+    };
+    for (const bar_case& c : cases) {
+        std::vector<plotwell::bar_rectangle> bars;
+        for (int i = 0; i < c.count; ++i) {
+            const double x = (i + 0.5) / c.count;
+            const double value = 0.5 + 0.4 * std::sin(i * 0.05) + 0.05 * std::sin(i * 1.7);
+            const double base = c.stacked && i % 2 ? 0.5 + 0.2 * std::sin(i * 0.05) : 0.5;
+            bars.push_back({x - c.width / 2, base, x + c.width / 2, value});
+        }
+        gdi_page one_by_one(160, 120), batch(160, 120);
+        one_by_one.gr.graphics_layer::gr_bars(bars, 2, c.outline, c.outline_width);
+        batch.gr.gr_bars(bars, 2, c.outline, c.outline_width);
+        EXPECT_TRUE(*batch.dc.Image() == *one_by_one.dc.Image()) << c.name;
+        EXPECT_EQ(batch.gr.drawn_extent.min_x, one_by_one.gr.drawn_extent.min_x) << c.name;
+        EXPECT_EQ(batch.gr.drawn_extent.max_x, one_by_one.gr.drawn_extent.max_x) << c.name;
+        EXPECT_EQ(batch.gr.drawn_extent.min_y, one_by_one.gr.drawn_extent.min_y) << c.name;
+        EXPECT_EQ(batch.gr.drawn_extent.max_y, one_by_one.gr.drawn_extent.max_y) << c.name;
+        EXPECT_EQ(batch.gr.current_colour(), one_by_one.gr.current_colour()) << c.name;
+        if (c.outline && c.count >= 4000)
+            EXPECT_LT(batch.recorder.Of("Polyline").size() * 10, one_by_one.recorder.Of("Polyline").size()) << c.name;
+    }
+}
+
+// An area over a dense series paints the same pixels as the polygon of all its points, though
+// the points running up and down one pixel column are left out of what is drawn.
+TEST(GdiPolygons, ADenseAreaPaintsWhatAllItsPointsPaint)
+{
+    const int width = 160, height = 120, n = 20000;
+    std::vector<float> xs, ys;
+    for (int i = 0; i < n; ++i) {
+        xs.push_back(static_cast<float>(i) / n);
+        ys.push_back(static_cast<float>(0.5 + 0.3 * std::sin(i * 0.002) + 0.1 * std::sin(i * 0.9)));
+    }
+    xs.push_back(xs.back());
+    ys.push_back(0.2f);
+    xs.push_back(0);
+    ys.push_back(0.2f);
+    gdi_page area(width, height), whole(width, height);
+    area.gr.gr_set_colour(2);
+    area.gr.gr_set_fill_style(2);
+    area.gr.gr_fill_area(static_cast<int>(xs.size()), xs.data(), ys.data());
+
+    // the same polygon with every point, straight on the context
+    whole.gr.gr_set_colour(2);
+    whole.gr.gr_set_line_width(1.0);
+    std::vector<POINT> points;
+    for (std::size_t i = 0; i < xs.size(); ++i)
+        points.push_back(POINT{static_cast<int>(xs[i] / whole.gr.scale_x()),
+                               static_cast<int>(height - ys[i] / whole.gr.scale_y())});
+    SetPolyFillMode(&whole.dc, ALTERNATE);
+    Polygon(&whole.dc, points.data(), static_cast<int>(points.size()));
+
+    EXPECT_TRUE(*area.dc.Image() == *whole.dc.Image());
+    const auto drawn = area.recorder.Of("Polygon");
+    ASSERT_EQ(drawn.size(), 1u);
+    EXPECT_LT(drawn[0].Points.size(), 5u * width);
+}
