@@ -105,6 +105,7 @@ set(quelm_fuzz_runs_plotwell_drawing_fuzzer 10000)
 set(quelm_fuzz_runs_plotwell_grid_fuzzer 15000)
 set(quelm_fuzz_runs_plotwell_imagelib_fuzz_jpeg 15000) # each decode runs the whole JPEG library
 set(quelm_fuzz_runs_fuzz_wmf_reader 30000)
+set(quelm_fuzz_runs_fuzz_emf_player 20000) # bitmaps in JPEG and PNG decode on many runs
 # The metafile converters stay below the run at which the known leak of pens and brushes that a
 # 16-bit metafile creates and never deletes turns up, until the player frees them.
 set(quelm_fuzz_runs_fuzz_metafile_converters 4000)

@@ -114,7 +114,7 @@ struct LOGPALETTE {
 static_assert(sizeof(BITMAPINFOHEADER) == 40);
 static_assert(sizeof(RGBQUAD) == 4);
 
-enum : DWORD { BI_RGB = 0, BI_RLE8 = 1, BI_RLE4 = 2, BI_BITFIELDS = 3 };
+enum : DWORD { BI_RGB = 0, BI_RLE8 = 1, BI_RLE4 = 2, BI_BITFIELDS = 3, BI_JPEG = 4, BI_PNG = 5 };
 enum : UINT { DIB_RGB_COLORS = 0, DIB_PAL_COLORS = 1 };
 enum : DWORD { CBM_INIT = 4 };
 

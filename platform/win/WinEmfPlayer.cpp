@@ -411,17 +411,12 @@ private:
     {
         return ReadCheckedDib(r, offBmi, cbBmi, offBits, cbBits, out);
     }
-    void DrawDib(const Dib& dib, double x, double y, double w, double h, int sx, int syTop, int sw, int sh, DWORD rop)
+    bool DrawDib(const Dib& dib, double x, double y, double w, double h, int sx, int syTop, int sw, int sh, DWORD rop)
     {
-        if (!dib.drawable)
-            return;
-        const RECT d = DevRect(x, y, x + w, y + h);
         Prepare(false, true);
         const POINT a = Dev(x, y), b = Dev(x + w, y + h);
-        const int dw = b.x - a.x, dh = b.y - a.y;
-        (void)d;
-        StretchDIBits(dc_, a.x, a.y, dw, dh, sx, syTop, sw, sh, dib.bits,
-                      dib.Info(), DIB_RGB_COLORS, rop);
+        DrawCheckedDib(dc_, dib, a.x, a.y, b.x - a.x, b.y - a.y, sx, syTop, sw, sh, rop);
+        return true; // an empty or clipped-away source draws nothing and is no failure
     }
 
     // A source bitmap blended onto the picture: by its alpha (`param` holds the blend
@@ -1104,8 +1099,7 @@ private:
                 return false;
             if (type == ALPHABLEND || type == TRANSPARENTBLT)
                 return BlendDib(dib, type == ALPHABLEND, x, y, w, h, sx, sy, sw, sh, rop);
-            DrawDib(dib, x, y, w, h, sx, sy, sw, sh, type == MASKBLT ? SRCCOPY : rop);
-            return true;
+            return DrawDib(dib, x, y, w, h, sx, sy, sw, sh, type == MASKBLT ? SRCCOPY : rop);
         }
         case STRETCHDIBITS: case SETDIBITSTODEVICE: {
             const double x = r.I32(24), y = r.I32(28);
@@ -1130,8 +1124,7 @@ private:
                 return false;
             // DIB source rows count from the bottom for bottom-up bitmaps
             const int syTop = dib.height > 0 ? dib.height - sy - sh : sy;
-            DrawDib(dib, x, y, w, h, sx, syTop, sw, sh, rop);
-            return true;
+            return DrawDib(dib, x, y, w, h, sx, syTop, sw, sh, rop);
         }
         case EXTTEXTOUTA: case EXTTEXTOUTW: {
             bool ok = true;

@@ -167,13 +167,26 @@ public:
 };
 
 // A DIB inside a record, checked: header (40 bytes or more), colour table or masks and rows all
-// lie inside; `info` is an aligned copy of a 40-byte header and its table. Compressed rows are
-// accepted but not drawable.
+// lie inside; `info` is an aligned copy of a 40-byte header and its table. Compressed rows
+// (run-length coded with 4 or 8 bits, JPEG or PNG) are decoded into `pixels`, top-down 32-bit
+// rows with alpha (0 where a run-length picture skips a pixel or a PNG is transparent; the colour
+// there is the table's first one or the PNG's own), which `info` and `bits` then describe;
+// `width` and `height` stay the record's (a positive height: source rows count from the bottom).
 struct TCheckedDib {
     std::vector<std::uint8_t> info;
     const std::uint8_t* bits = nullptr;
     int width = 0, height = 0;
     bool drawable = false;
+    std::vector<std::uint8_t> pixels;
+    bool seeThrough = false; // some decoded pixel leaves the destination as it is
     const BITMAPINFO* Info() const { return reinterpret_cast<const BITMAPINFO*>(info.data()); }
+    TCheckedDib() = default;
+    TCheckedDib(const TCheckedDib&) = delete; // `bits` may point into `pixels`
+    TCheckedDib& operator=(const TCheckedDib&) = delete;
 };
 bool ReadCheckedDib(const TByteView& r, size_t offBmi, size_t cbBmi, size_t offBits, size_t cbBits, TCheckedDib& out);
+// Draws the source rectangle (`syTop` counted from the top row) of a checked DIB stretched onto
+// the destination rectangle with the raster operation; a copy leaves the destination where
+// decoded pixels are see-through (except on a metafile context, which records the colours).
+bool DrawCheckedDib(HDC dc, const TCheckedDib& dib, int x, int y, int w, int h, int sx, int syTop, int sw,
+                    int sh, DWORD rop);

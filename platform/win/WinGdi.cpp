@@ -2153,6 +2153,30 @@ void TernaryBlit(DeviceContext* dc, const QRect& target, const QImage* source, D
     p->drawImage(visible.topLeft(), flip);
 }
 
+constexpr double kMaxBlitPixels = 64.0 * 1024 * 1024;
+
+// The pixels of `shown` (inside `target`) of `source` (32 bits a pixel) stretched over `target`,
+// each the source pixel it falls on.
+QImage NearestSamples(const QImage& source, const QRect& target, const QRect& shown)
+{
+    QImage out(shown.size(), source.format()); // 32 bits a pixel
+    std::vector<int> columns(size_t(shown.width()));
+    for (int x = 0; x < shown.width(); ++x)
+        columns[size_t(x)] = int(std::clamp((std::int64_t(shown.left() + x - target.left()) * source.width()) /
+                                                std::max(1, target.width()),
+                                            std::int64_t(0), std::int64_t(source.width() - 1)));
+    for (int y = 0; y < shown.height(); ++y) {
+        const std::int64_t sy = (std::int64_t(shown.top() + y - target.top()) * source.height()) /
+                                std::max(1, target.height());
+        const auto* in = reinterpret_cast<const QRgb*>(
+            source.constScanLine(int(std::clamp(sy, std::int64_t(0), std::int64_t(source.height() - 1)))));
+        auto* line = reinterpret_cast<QRgb*>(out.scanLine(y));
+        for (int x = 0; x < shown.width(); ++x)
+            line[x] = in[columns[size_t(x)]];
+    }
+    return out;
+}
+
 BOOL Blit(const char* op, HDC dest, int x, int y, int width, int height, HDC src, int sx, int sy, int sw, int sh,
           DWORD rop)
 {
@@ -2171,8 +2195,16 @@ BOOL Blit(const char* op, HDC dest, int x, int y, int width, int height, HDC src
     dest->rop2 = saveRop;
     if (!ok)
         return TRUE;
+    // a source far beyond any bitmap (a damaged metafile's) is refused
+    constexpr std::int64_t far = 1 << 29;
+    if (std::llabs(sw) >= far || std::llabs(sh) >= far || std::llabs(sx) >= far || std::llabs(sy) >= far)
+        return FALSE;
     const QPoint s = src->ToDevice(sx, sy);
-    const QRect sourceArea = QRect(s, QSize(src->ScaleX(std::abs(sw)), src->ScaleY(std::abs(sh)))).normalized();
+    const int aw = src->ScaleX(std::abs(sw)), ah = src->ScaleY(std::abs(sh));
+    if (std::llabs(aw) >= far || std::llabs(ah) >= far || std::abs(s.x()) >= far || std::abs(s.y()) >= far ||
+        double(aw) * ah > kMaxBlitPixels)
+        return FALSE;
+    const QRect sourceArea = QRect(s, QSize(aw, ah)).normalized();
     QImage part = SourcePixels(dest, src, sourceArea);
     if (part.isNull())
         return FALSE;
@@ -2180,17 +2212,27 @@ BOOL Blit(const char* op, HDC dest, int x, int y, int width, int height, HDC src
     const int dw = dest->ScaleX(width), dh = dest->ScaleY(height);
     if ((dw < 0) != (sw < 0) || (dh < 0) != (sh < 0))
         part = part.mirrored((dw < 0) != (sw < 0), (dh < 0) != (sh < 0));
-    const QRect target = QRect(d, QSize(std::abs(dw), std::abs(dh))).translated(dw < 0 ? dw : 0, dh < 0 ? dh : 0);
+    QRect target = QRect(d, QSize(std::abs(dw), std::abs(dh))).translated(dw < 0 ? dw : 0, dh < 0 ? dh : 0);
     bool known = false;
     const QPainter::CompositionMode mode = SourceMode(rop, known);
     if (!known) {
         TernaryBlit(dest, target, &part, rop);
         return TRUE;
     }
+    QPainter* p = dest->Painter();
+    if (part.size() != target.size() && p->device()) {
+        // A stretch that reaches past the device is sampled over the device's part only.
+        const QRect shown = target.intersected(QRect(0, 0, p->device()->width(), p->device()->height()));
+        if (shown.isEmpty())
+            return TRUE;
+        if (shown != target) {
+            part = NearestSamples(part, target, shown);
+            target = shown;
+        }
+    }
     if (part.size() != target.size())
         part = part.scaled(target.size(), Qt::IgnoreAspectRatio,
                            dest->stretchMode == HALFTONE ? Qt::SmoothTransformation : Qt::FastTransformation);
-    QPainter* p = dest->Painter();
     p->setCompositionMode(mode);
     p->drawImage(target.topLeft(), part);
     return TRUE;
@@ -3283,12 +3325,27 @@ BOOL AlphaBlend(HDC dest, int x, int y, int width, int height, HDC src, int sx, 
     dest->rop2 = saveRop;
     if (!ok)
         return TRUE;
-    const QRect target(dest->ToDevice(x, y), QSize(dest->ScaleX(width), dest->ScaleY(height)));
-    if (part.size() != target.size())
-        part = part.scaled(target.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    // Stretched to the nearest pixel (the blend stretches as colour-on-colour whatever the
+    // context's mode), mirrored where the mapping turns an axis.
+    const QPoint a = dest->ToDevice(x, y), b = dest->ToDevice(x + width, y + height);
+    const QRect target(QPoint(std::min(a.x(), b.x()), std::min(a.y(), b.y())),
+                       QSize(std::abs(b.x() - a.x()), std::abs(b.y() - a.y())));
+    if (target.isEmpty())
+        return TRUE;
+    if (b.x() < a.x() || b.y() < a.y())
+        part = part.mirrored(b.x() < a.x(), b.y() < a.y());
     QPainter* p = dest->Painter();
+    QRect shown = target;
+    if (p->device())
+        shown = target.intersected(QRect(0, 0, p->device()->width(), p->device()->height()));
+    if (shown.isEmpty())
+        return TRUE;
+    if (part.size() != target.size())
+        part = NearestSamples(part, target, shown);
+    else if (shown != target)
+        part = part.copy(shown.translated(-target.topLeft()));
     p->setCompositionMode(QPainter::CompositionMode_SourceOver);
-    p->drawImage(target.topLeft(), part);
+    p->drawImage(shown.topLeft(), part);
     return TRUE;
 }
 

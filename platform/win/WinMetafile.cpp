@@ -4,7 +4,9 @@
 
 #include "platform/win/WinEmfRecords.h"
 
+#include <QBuffer>
 #include <QFile>
+#include <QImageReader>
 #include <QSaveFile>
 #include <QString>
 #include <algorithm>
@@ -69,8 +71,115 @@ std::uint32_t emf::MinimumSize(std::uint32_t type)
 }
 
 namespace {
+
 constexpr int kMaxDibPixels = 64 * 1024 * 1024;
+
+// Decoded rows as the checked DIB describes them: a 40-byte header of a top-down 32-bit DIB.
+void DescribeDecodedRows(TCheckedDib& out, int width, int rows)
+{
+    out.info.assign(40 + 4, 0);
+    BITMAPINFOHEADER h{};
+    h.biSize = 40;
+    h.biWidth = width;
+    h.biHeight = -rows;
+    h.biPlanes = 1;
+    h.biBitCount = 32;
+    h.biCompression = BI_RGB;
+    h.biSizeImage = DWORD(std::uint64_t(width) * std::uint64_t(rows) * 4);
+    std::memcpy(out.info.data(), &h, sizeof h);
+    out.bits = out.pixels.data();
+    out.drawable = true;
 }
+
+// Run-length coded rows (bottom-up, 8 or 4 bits an index): pairs of a count and a value, or an
+// escape (0 then 0 end of row, 1 end of picture, 2 a move right and up, 3 or more that many
+// indexes as they are, padded to a 16-bit boundary). Pixels the runs do not reach stay see-through.
+// A literal run or move cut short by the data's end makes the data malformed.
+bool DecodeRunLengthRows(const std::uint8_t* data, size_t size, bool fourBits, int width, int rows,
+                         const std::uint8_t* table, std::uint32_t tableCount, TCheckedDib& out)
+{
+    const auto colour = [&](unsigned index) {
+        const std::uint8_t* q = table + 4 * size_t(index < tableCount ? index : 0);
+        return std::uint32_t(q[0]) | std::uint32_t(q[1]) << 8 | std::uint32_t(q[2]) << 16;
+    };
+    out.pixels.assign(size_t(width) * size_t(rows) * 4, 0);
+    auto* px = reinterpret_cast<std::uint32_t*>(out.pixels.data());
+    const std::uint32_t background = colour(0);
+    std::fill(px, px + size_t(width) * size_t(rows), background);
+    size_t painted = 0;
+    std::int64_t x = 0, y = 0; // y counts from the bottom row
+    const auto put = [&](unsigned index) {
+        if (x < width && y < rows) {
+            std::uint32_t& p = px[size_t(rows - 1 - y) * size_t(width) + size_t(x)];
+            painted += (p >> 24) == 0;
+            p = colour(index) | 0xFF000000u;
+        }
+        ++x;
+    };
+    size_t i = 0;
+    while (i + 1 < size && y < rows) {
+        const unsigned count = data[i], value = data[i + 1];
+        i += 2;
+        if (count > 0) {
+            for (unsigned k = 0; k < count && x < width; ++k)
+                put(fourBits ? (k % 2 ? value & 0x0F : value >> 4) : value);
+        } else if (value == 0) {
+            x = 0;
+            ++y;
+        } else if (value == 1) {
+            break;
+        } else if (value == 2) {
+            if (i + 2 > size)
+                return false;
+            x = std::min<std::int64_t>(x + data[i], width);
+            y += data[i + 1];
+            i += 2;
+        } else {
+            const size_t bytes = fourBits ? (value + 1) / 2 : value;
+            if (i + bytes > size)
+                return false;
+            for (unsigned k = 0; k < value; ++k)
+                put(fourBits ? (k % 2 ? data[i + k / 2] & 0x0F : data[i + k / 2] >> 4) : data[i + k]);
+            i += (bytes + 1) & ~size_t(1);
+        }
+    }
+    out.seeThrough = painted < size_t(width) * size_t(rows);
+    DescribeDecodedRows(out, width, rows);
+    return true;
+}
+
+// A JPEG or PNG picture as the rows of a DIB whose header gives its size; a picture that does
+// not decode, or whose size is not the header's, makes the data malformed.
+bool DecodeEncodedRows(const std::uint8_t* data, size_t size, bool png, int width, int rows, TCheckedDib& out)
+{
+    QByteArray bytes = QByteArray::fromRawData(reinterpret_cast<const char*>(data), qsizetype(size));
+    QBuffer buffer(&bytes);
+    if (!buffer.open(QIODevice::ReadOnly))
+        return false;
+    QImageReader reader(&buffer, png ? "png" : "jpeg");
+    reader.setAutoTransform(false);
+    if (reader.size() != QSize(width, rows))
+        return false;
+    QImage image;
+    if (!reader.read(&image) || image.size() != QSize(width, rows))
+        return false;
+    image = image.convertToFormat(QImage::Format_ARGB32);
+    out.pixels.resize(size_t(width) * size_t(rows) * 4);
+    bool seeThrough = false;
+    for (int row = 0; row < rows; ++row) {
+        const auto* line = reinterpret_cast<const QRgb*>(image.constScanLine(row));
+        auto* to = reinterpret_cast<std::uint32_t*>(out.pixels.data()) + size_t(row) * size_t(width);
+        for (int col = 0; col < width; ++col) {
+            to[col] = line[col]; // little-endian: blue, green, red, alpha
+            seeThrough = seeThrough || qAlpha(line[col]) < 255;
+        }
+    }
+    out.seeThrough = seeThrough;
+    DescribeDecodedRows(out, width, rows);
+    return true;
+}
+
+} // namespace
 
 bool ReadCheckedDib(const TByteView& r, size_t offBmi, size_t cbBmi, size_t offBits, size_t cbBits, TCheckedDib& out)
 {
@@ -81,13 +190,19 @@ bool ReadCheckedDib(const TByteView& r, size_t offBmi, size_t cbBmi, size_t offB
         return false;
     const std::int32_t width = r.I32(offBmi + 4), height = r.I32(offBmi + 8);
     const std::uint16_t bpp = r.U16(offBmi + 14);
-    const std::uint32_t compression = r.U32(offBmi + 16);
+    const std::uint32_t compression = r.U32(offBmi + 16), sizeImage = r.U32(offBmi + 20);
     std::uint32_t used = r.U32(offBmi + 32);
     if (width <= 0 || height == 0 || height == INT32_MIN)
         return false;
     const long long absH = std::llabs(height);
     if (double(width) * double(absH) > kMaxDibPixels)
         return false;
+    out.width = width;
+    out.height = int(height);
+    // compressed rows take the header's image size where it gives one within the data
+    const size_t coded = sizeImage != 0 && sizeImage <= cbBits ? sizeImage : cbBits;
+    if (compression == BI_JPEG || compression == BI_PNG)
+        return DecodeEncodedRows(r.Data() + offBits, coded, compression == BI_PNG, width, int(absH), out);
     if (bpp != 1 && bpp != 4 && bpp != 8 && bpp != 16 && bpp != 24 && bpp != 32)
         return false;
     if (bpp <= 8 && (used == 0 || used > (1u << bpp)))
@@ -95,13 +210,18 @@ bool ReadCheckedDib(const TByteView& r, size_t offBmi, size_t cbBmi, size_t offB
     if (bpp > 8 && used > 256)
         return false;
     const std::uint32_t tableBytes = compression == BI_BITFIELDS ? 12 : (bpp <= 8 ? used * 4 : 0);
-    out.width = width;
-    out.height = int(height);
-    out.drawable = compression == BI_RGB || (compression == BI_BITFIELDS && (bpp == 16 || bpp == 32));
-    if (!out.drawable)
-        return true; // compressed rows: skipped, not an error
     if (std::uint64_t(hsize) + tableBytes > cbBmi)
         return false;
+    if (compression == BI_RLE8 || compression == BI_RLE4) {
+        // run-length rows are bottom-up, of the index depth their coding names
+        if (bpp != (compression == BI_RLE8 ? 8 : 4) || height < 0)
+            return false;
+        return DecodeRunLengthRows(r.Data() + offBits, coded, compression == BI_RLE4, width, int(absH),
+                                   r.Data() + offBmi + hsize, used, out);
+    }
+    if (compression != BI_RGB && !(compression == BI_BITFIELDS && (bpp == 16 || bpp == 32)))
+        return false;
+    out.drawable = true;
     const std::uint64_t rows = std::uint64_t(DibRowBytes(width, bpp)) * std::uint64_t(absH);
     if (rows > cbBits)
         return false;
@@ -116,6 +236,30 @@ bool ReadCheckedDib(const TByteView& r, size_t offBmi, size_t cbBmi, size_t offB
         std::memcpy(out.info.data() + 40, r.Data() + offBmi + hsize, tableBytes);
     out.bits = r.Data() + offBits;
     return true;
+}
+
+bool DrawCheckedDib(HDC dc, const TCheckedDib& dib, int x, int y, int w, int h, int sx, int syTop, int sw, int sh,
+                    DWORD rop)
+{
+    if (!dib.drawable)
+        return false;
+    const bool inside = sx >= 0 && syTop >= 0 && sw > 0 && sh > 0 && std::int64_t(sx) + sw <= dib.width &&
+                        std::int64_t(syTop) + sh <= std::abs(std::int64_t(dib.height));
+    if (!dib.seeThrough || rop != SRCCOPY || dc->MetaSink || w == 0 || h == 0 || !inside)
+        return StretchDIBits(dc, x, y, w, h, sx, syTop, sw, sh, dib.bits, dib.Info(), DIB_RGB_COLORS, rop) != 0;
+    // A copy that leaves see-through pixels: the source blended by its alpha (0 or full for
+    // run-length rows); a negative extent mirrors it.
+    const QImage image(dib.pixels.data(), dib.width, std::abs(dib.height), dib.width * 4, QImage::Format_ARGB32);
+    QImage source = image.copy(QRect(sx, syTop, sw, sh)).mirrored(w < 0, h < 0).convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    if (source.isNull())
+        return false;
+    DeviceContext sourceDc(&source);
+    BLENDFUNCTION blend{};
+    blend.BlendOp = AC_SRC_OVER;
+    blend.SourceConstantAlpha = 255;
+    blend.AlphaFormat = AC_SRC_ALPHA;
+    return AlphaBlend(dc, std::min(x, x + w), std::min(y, y + h), std::abs(w), std::abs(h), &sourceDc, 0, 0,
+                      source.width(), source.height(), blend) != FALSE;
 }
 
 HENHMETAFILE EnhMetaFileFromBytes(const std::uint8_t* data, size_t size, std::string* error)

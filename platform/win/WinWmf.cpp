@@ -207,18 +207,18 @@ private:
         std::uint32_t used = r.U32(at + 32);
         if (bpp <= 8 && (used == 0 || used > (1u << bpp)))
             used = 1u << std::min<std::uint16_t>(bpp, 8);
-        const std::uint64_t table = compression == BI_BITFIELDS ? 12 : (bpp <= 8 ? used * 4ull : 0);
+        std::uint64_t table = compression == BI_BITFIELDS ? 12 : (bpp <= 8 ? used * 4ull : 0);
+        if (compression == BI_JPEG || compression == BI_PNG)
+            table = 0;
         const std::uint64_t cbBmi = std::uint64_t(hsize) + table;
         if (hsize < 40 || cbBmi > r.Size() - at)
             return false;
         return ReadCheckedDib(r, at, size_t(cbBmi), at + size_t(cbBmi), r.Size() - at - size_t(cbBmi), dib);
     }
-    void DrawDib(const TCheckedDib& dib, int x, int y, int w, int h, int sx, int sy, int sw, int sh, DWORD rop)
+    bool DrawDib(const TCheckedDib& dib, int x, int y, int w, int h, int sx, int sy, int sw, int sh, DWORD rop)
     {
-        if (!dib.drawable)
-            return;
         const int syTop = dib.height > 0 ? std::abs(dib.height) - sy - sh : sy;
-        StretchDIBits(dc_, x, y, w, h, sx, syTop, sw, sh, dib.bits, dib.Info(), DIB_RGB_COLORS, rop);
+        return DrawCheckedDib(dc_, dib, x, y, w, h, sx, syTop, sw, sh, rop);
     }
     QPolygonF ArcPolygon(const TByteView& r, int kind)
     {

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -631,6 +632,178 @@ TEST(EnhMetaFile, FontRecordsOfEveryFormDrawTheirFont)
         EXPECT_EQ(drawn, serifBold) << cases[i].name;
         drawn.save(QString::fromStdString(quelmtest::PicturePath("font-record-form-" + std::to_string(i) + ".png")));
     }
+}
+
+namespace {
+
+std::vector<std::uint32_t> WordsOf(std::vector<std::uint8_t> bytes)
+{
+    bytes.resize((bytes.size() + 3) / 4 * 4, 0);
+    std::vector<std::uint32_t> w(bytes.size() / 4);
+    std::memcpy(w.data(), bytes.data(), bytes.size());
+    return w;
+}
+
+// A DIB's header (8 × 8 pixels, bottom-up) and, for indexes, its colour table: black, blue, green.
+std::vector<std::uint8_t> DibHeader(std::uint16_t bpp, std::uint32_t compression, std::uint32_t sizeImage)
+{
+    TByteWriter h;
+    for (std::uint32_t v : {40u, 8u, 8u})
+        h.U32(v);
+    h.U16(1);
+    h.U16(bpp);
+    const bool indexed = bpp >= 1 && bpp <= 8;
+    for (std::uint32_t v : {compression, sizeImage, 0u, 0u, indexed ? 3u : 0u, 0u})
+        h.U32(v);
+    if (indexed)
+        for (std::uint32_t c : {0x000000u, 0xFF0000u, 0x00FF00u}) // blue, green, red bytes
+            h.U32(c == 0xFF0000u ? 0x0000FFu : c == 0x00FF00u ? 0x00FF00u : 0u);
+    return h.bytes;
+}
+
+// Words of an EMR_STRETCHDIBITS drawing the whole 8 × 8 DIB onto (x, y, 40, 40).
+std::vector<std::uint32_t> StretchDibWords(std::int32_t x, std::int32_t y, const std::vector<std::uint8_t>& header,
+                                           const std::vector<std::uint8_t>& bits)
+{
+    const std::uint32_t cbBmi = std::uint32_t(header.size()), cbBits = std::uint32_t(bits.size());
+    std::vector<std::uint32_t> w{0, 0, 99, 99, std::uint32_t(x), std::uint32_t(y), 0, 0, 8, 8, 80, cbBmi,
+                                 80 + cbBmi, cbBits, DIB_RGB_COLORS, SRCCOPY, 40, 40};
+    std::vector<std::uint8_t> tail = header;
+    tail.insert(tail.end(), bits.begin(), bits.end());
+    for (std::uint32_t v : WordsOf(tail))
+        w.push_back(v);
+    return w;
+}
+
+QByteArray Encoded(const QImage& image, const char* format)
+{
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, format, 100);
+    return bytes;
+}
+
+std::vector<std::uint8_t> VectorOf(const QByteArray& b)
+{
+    return std::vector<std::uint8_t>(b.begin(), b.end());
+}
+
+} // namespace
+
+// Bitmaps with compressed rows, on a red ground: run-length coded with 8 and 4 bits (a move and
+// an early end leave pixels see-through, so the ground shows there), a JPEG and a PNG whose
+// transparent half shows the ground. Damaged ones (a JPEG that does not decode, a literal run
+// past the data's end, a PNG of another size than its header's) are skipped and the records
+// after them still draw.
+TEST(EnhMetaFile, CompressedBitmapsAreDecodedAndDamagedOnesSkipped)
+{
+    // 8 bits: bottom row blue, blue, blue, blue, (move 2), blue, blue; rows 1-3 blue; row 4
+    // green, green, blue, blue as they are; then the end: rows 5-7 are left.
+    const std::vector<std::uint8_t> rle8{4, 1, 0, 2, 2, 0, 2, 1, 0, 0, 8, 1, 0, 0, 8, 1, 0, 0, 8, 1, 0, 0,
+                                         0, 4, 2, 2, 1, 1, 0, 0, 0, 1};
+    // 4 bits: every row green, blue alternating (value 0x21), the top row cut after 3 pixels.
+    std::vector<std::uint8_t> rle4;
+    for (int row = 0; row < 7; ++row)
+        rle4.insert(rle4.end(), {8, 0x21, 0, 0});
+    rle4.insert(rle4.end(), {3, 0x21, 0, 1});
+    QImage jpegImage(8, 8, QImage::Format_RGB32);
+    jpegImage.fill(QColor(0, 0, 200));
+    QImage pngImage(8, 8, QImage::Format_ARGB32);
+    pngImage.fill(Qt::transparent);
+    for (int y = 0; y < 8; ++y)
+        for (int x = 0; x < 4; ++x)
+            pngImage.setPixelColor(x, y, QColor(0, 160, 0));
+    const std::vector<std::uint8_t> jpeg = VectorOf(Encoded(jpegImage, "JPEG")), png = VectorOf(Encoded(pngImage, "PNG"));
+    std::vector<std::uint8_t> badJpeg = jpeg;
+    std::fill(badJpeg.begin(), badJpeg.end(), 0x5A);
+    const std::vector<std::uint8_t> cutRun{8, 1, 0, 0, 0, 20, 1, 1}; // 20 literal indexes, 2 given
+    QImage wide(16, 8, QImage::Format_ARGB32);
+    wide.fill(Qt::white);
+
+    TEmfBuilder b;
+    b.Record(emf::CREATEBRUSHINDIRECT, {1, BS_SOLID, RGB(255, 0, 0), 0});
+    b.Record(emf::SELECTOBJECT, {1});
+    b.Record(emf::SELECTOBJECT, {0x80000000u | NULL_PEN});
+    b.Record(emf::RECTANGLE, {0, 0, 101, 101});
+    b.Record(emf::STRETCHDIBITS, StretchDibWords(0, 0, DibHeader(8, BI_RLE8, std::uint32_t(rle8.size())), rle8));
+    b.Record(emf::STRETCHDIBITS, StretchDibWords(50, 0, DibHeader(4, BI_RLE4, std::uint32_t(rle4.size())), rle4));
+    b.Record(emf::STRETCHDIBITS, StretchDibWords(0, 50, DibHeader(0, BI_JPEG, std::uint32_t(jpeg.size())), jpeg));
+    b.Record(emf::STRETCHDIBITS, StretchDibWords(50, 50, DibHeader(0, BI_PNG, std::uint32_t(png.size())), png));
+    // damaged ones over the first picture
+    b.Record(emf::STRETCHDIBITS, StretchDibWords(0, 0, DibHeader(0, BI_JPEG, std::uint32_t(badJpeg.size())), badJpeg));
+    b.Record(emf::STRETCHDIBITS, StretchDibWords(0, 0, DibHeader(8, BI_RLE8, std::uint32_t(cutRun.size())), cutRun));
+    const std::vector<std::uint8_t> widePng = VectorOf(Encoded(wide, "PNG"));
+    b.Record(emf::STRETCHDIBITS, StretchDibWords(0, 0, DibHeader(0, BI_PNG, std::uint32_t(widePng.size())), widePng));
+    b.Record(emf::CREATEBRUSHINDIRECT, {2, BS_SOLID, RGB(255, 255, 0), 0});
+    b.Record(emf::SELECTOBJECT, {2});
+    b.Record(emf::RECTANGLE, {90, 90, 101, 101});
+    const std::vector<std::uint8_t> bytes = b.Finish({}, 3);
+    HENHMETAFILE emf = EnhMetaFileFromBytes(bytes.data(), bytes.size());
+    ASSERT_NE(emf, nullptr);
+    DeviceContext target(100, 100);
+    const RECT rect{0, 0, 100, 100};
+    EXPECT_FALSE(PlayEnhMetaFile(&target, emf, &rect)); // the damaged three did not play
+    const QImage img = target.Image()->copy();
+    img.save(QString::fromStdString(quelmtest::PicturePath("compressed-bitmaps.png")));
+    const QColor red(255, 0, 0), blue(0, 0, 255), green(0, 255, 0);
+    struct Probe {
+        int x, y;
+        QColor colour;
+        const char* what;
+    };
+    const Probe probes[] = {
+        {2, 37, blue, "8 bits, bottom row"},           {22, 37, red, "8 bits, moved over"},
+        {32, 37, blue, "8 bits, after the move"},      {2, 17, green, "8 bits, literal run"},
+        {12, 17, blue, "8 bits, literal run"},         {27, 17, red, "8 bits, past the literal run"},
+        {20, 7, red, "8 bits, rows after the end"},    {52, 20, green, "4 bits, first of a pair"},
+        {57, 20, blue, "4 bits, second of a pair"},    {62, 2, green, "4 bits, top row"},
+        {82, 2, red, "4 bits, top row past its end"},  {55, 70, QColor(0, 160, 0), "PNG, opaque half"},
+        {80, 70, red, "PNG, transparent half"},
+        {95, 95, QColor(255, 255, 0), "drawn after the damaged ones"},
+    };
+    for (const Probe& p : probes)
+        EXPECT_EQ(img.pixelColor(p.x, p.y), p.colour) << p.what << " at " << p.x << "," << p.y;
+    const QColor fromJpeg = img.pixelColor(20, 70);
+    EXPECT_LE(std::abs(fromJpeg.blue() - 200) + fromJpeg.red() + fromJpeg.green(), 12) << "JPEG";
+    DeleteEnhMetaFile(emf);
+}
+
+// The 16-bit player decodes a JPEG in a stretched DIB record as well (its header has no colour
+// table).
+TEST(MetaFile, JpegInAStretchedBitmapDraws)
+{
+    QImage jpegImage(8, 8, QImage::Format_RGB32);
+    jpegImage.fill(QColor(0, 0, 200));
+    const std::vector<std::uint8_t> jpeg = VectorOf(Encoded(jpegImage, "JPEG"));
+    std::vector<std::uint8_t> dib = DibHeader(0, BI_JPEG, std::uint32_t(jpeg.size()));
+    dib.insert(dib.end(), jpeg.begin(), jpeg.end());
+    dib.resize((dib.size() + 1) / 2 * 2, 0);
+    TByteWriter w;
+    const std::uint32_t recordWords = 3 + 11 + std::uint32_t(dib.size() / 2);
+    for (std::uint16_t v : {1, 9, 0x300})
+        w.U16(v);
+    w.U32(9 + recordWords + 3);
+    w.U16(0);
+    w.U32(recordWords);
+    w.U16(0);
+    w.U32(recordWords);
+    w.U16(wmf::STRETCHDIB);
+    w.U32(SRCCOPY);
+    for (int v : {int(DIB_RGB_COLORS), 8, 8, 0, 0, 40, 40, 10, 10}) // usage, source h w y x, dest h w y x
+        w.U16(std::uint16_t(v));
+    w.bytes.insert(w.bytes.end(), dib.begin(), dib.end());
+    w.U32(3);
+    w.U16(wmf::EOF_);
+    std::string error;
+    HMETAFILE mf = MetaFileFromBytes(w.bytes.data(), w.bytes.size(), &error);
+    ASSERT_NE(mf, nullptr) << error;
+    DeviceContext dc(60, 60);
+    EXPECT_TRUE(PlayMetaFile(&dc, mf));
+    const QColor c = dc.Image()->pixelColor(30, 30);
+    EXPECT_LE(std::abs(c.blue() - 200) + c.red() + c.green(), 12);
+    EXPECT_EQ(dc.Image()->pixelColor(5, 5), QColor(255, 255, 255));
+    DeleteMetaFile(mf);
 }
 
 // A picture starts with the white stock brush: a black brush selected before the first shape
