@@ -12,6 +12,7 @@
 #include <QPolygonF>
 #include <QTransform>
 #include <algorithm>
+#include <climits>
 #include <cmath>
 #include <memory>
 
@@ -1123,8 +1124,10 @@ private:
             if (!ReadDib(r, offBmi, cbBmi, offBits, cbBits, dib))
                 return false;
             // DIB source rows count from the bottom for bottom-up bitmaps
-            const int syTop = dib.height > 0 ? dib.height - sy - sh : sy;
-            return DrawDib(dib, x, y, w, h, sx, syTop, sw, sh, rop);
+            const std::int64_t syTop = dib.height > 0 ? std::int64_t(dib.height) - sy - sh : sy;
+            if (syTop < INT_MIN || syTop > INT_MAX)
+                return true; // a source this far beyond any bitmap draws nothing
+            return DrawDib(dib, x, y, w, h, sx, int(syTop), sw, sh, rop);
         }
         case EXTTEXTOUTA: case EXTTEXTOUTW: {
             bool ok = true;
