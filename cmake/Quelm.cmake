@@ -99,9 +99,7 @@ set(quelm_fuzz_runs_grid_stringgrid_fuzzer 4000)
 set(quelm_fuzz_runs_grid_cellstream_fuzzer 20000)
 set(quelm_fuzz_runs_grid_htmlrender_fuzzer 15000)
 set(quelm_fuzz_runs_grid_picture_fuzzer 15000) # pictures that decode to large frames cost seconds each
-# The drawing fuzzer stays below the run at which an index past a 32-entry table turns up in
-# plotwell's drawing (a fault of plotwell, reported), until it is fixed.
-set(quelm_fuzz_runs_plotwell_drawing_fuzzer 10000)
+set(quelm_fuzz_runs_plotwell_drawing_fuzzer 15000) # each run writes its files and draws a whole graph
 set(quelm_fuzz_runs_plotwell_grid_fuzzer 15000)
 set(quelm_fuzz_runs_plotwell_imagelib_fuzz_jpeg 15000) # each decode runs the whole JPEG library
 set(quelm_fuzz_runs_fuzz_wmf_reader 30000)
