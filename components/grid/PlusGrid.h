@@ -2631,12 +2631,84 @@ private:
     int FixedEdgeAt(bool columns, int pos);
     TCursor normalCursor_ = crDefault;
     TShiftState PressShift() const;
+    // The steps of ShowCellEditor: each opens one family of special editors over the cell
+    // described by a CellEditorPlace, loads it with the cell's value, focuses it and replays
+    // the key that started the edit.
+    struct CellEditorPlace;
+    // The editor over the cell's rectangle, shown, enabled and in the cell's colour.
+    void PlaceCellEditor(TWinControl* editor, const CellEditorPlace& at);
+    // The key that started the edit reaches the editor as its first character.
+    void ReplayEditStartKey(TWinControl* editor);
+    // The editor has the focus and is the active editor; the grid is editing.
+    void FocusCellEditor(TWinControl* editor);
+    // The cell's wide text as OnGetEditWideText gives it to an editor.
+    WideString EditorWideText(const CellEditorPlace& at);
+    void OpenSpinEditor(const CellEditorPlace& at);
+    void OpenComboEditor(const CellEditorPlace& at);
+    void OpenEditBtnEditor(const CellEditorPlace& at);
+    void OpenCheckBoxEditor(const CellEditorPlace& at);
+    void OpenDateTimeEditor(const CellEditorPlace& at);
+    void OpenButtonEditor(const CellEditorPlace& at);
+    void OpenUnitEditBtnEditor(const CellEditorPlace& at);
+    void OpenUniEditor(const CellEditorPlace& at);
+    void OpenUniComboEditor(const CellEditorPlace& at);
+    void OpenUniEditBtnEditor(const CellEditorPlace& at);
+    void OpenRichTextEditor(const CellEditorPlace& at);
+    void OpenExternalEditor(const CellEditorPlace& at);
+    // The steps of a left press, in the order WMLButtonDown takes them.
+    // The marks of a held button are set and the spin marks of the last press cleared.
+    void MarkPressStart();
+    // The presses that end before the cell is looked at: the selection resizer's handle and
+    // zone start sizing the selection, and OnCanClickCell may refuse the press; true then.
+    bool PressEndsBeforeCell(TMessage& m, int x, int y, int col, int row);
+    // The state every press starts from: a new disjunct cell selection, no lookup text, no drag
+    // candidate, the scroll position, the press point and the sizing candidate (returned: the
+    // cell whose far edge the press may size).
+    TPoint RecordPressPoint(int col, int row, int x, int y);
+    // A press on a fixed cell's far edge starts the grid's own sizing of that cell; true then.
+    bool StartFixedEdgeSizing(int x, int y);
+    // The offset of the press from the sizing candidate's far corner.
+    void RecordSizingOffset(TPoint sizing);
+    // Disjunct row and column selection at the press (Ctrl toggles, a plain press clears); a
+    // Shift press extends the selection through the framework and ends the press (true).
+    bool PressDisjunctSelection(TMessage& m, int col, int row, TPoint base);
+    // The header index and selection of a press on a header, and the press's offset in its cell.
+    void RecordHeaderPress(int col, int row, int x, int y, const TRect& cellRect);
+    // Whether the press edits at once (direct edit, or a drop-down button always shown); the
+    // editor of the last cell goes and the grid takes the focus then. hasCombo: the cell shows
+    // a drop-down button.
+    bool PressStartsDirectEdit(int col, int row, int realCol, int baseRow, bool editable, bool& hasCombo);
+    // The framework's press (selection, start of sizing and moving) with AlwaysEdit off and the
+    // left column kept where KeepHorizScroll asks; false when the grid was destroyed.
+    bool PassPressToFramework(TMessage& m);
+    // The editor a press opens: a merged range's at once, else the direct edit of the current cell.
+    void OpenEditorAfterPress(TPoint base, int realCol, bool mergedEdit, bool directEdit, bool hasCombo);
     // The cell steps of a press on a cell inside the grid; true when the press ended there.
     bool PressCellContent(int col, int row, int x, int y, const TRect& cellRect, bool fixedCell);
     bool PressLink(int col, int row, int x, int y, const TRect& cellRect);
     bool PressCheckOrRadio(int col, int row, int x, int y, bool editable);
     void PressHeaderSelection(int col, int row);
     void ReleaseDisjunct(int col, int row);
+    // The steps of a left release, in the order WMLButtonUp takes them. Those that answer bool
+    // answer false when the grid was destroyed on the way.
+    // The marks of the press and its drags are cleared; form controls in cells get the release.
+    void ResetReleaseMarks();
+    // The grid's own sizing of a fixed cell ends at the release point (OnEndColumnSize,
+    // OnUpdateColumnSize, OnEndRowSize).
+    bool EndFixedEdgeSizing(int x, int y);
+    // Whether the release lies on the button of a button cell (such a release ends there).
+    bool ReleaseIsOnCellButton(int col, int row, int x, int y);
+    // A held cell control or fixed button cell is let go (a release on it clicks it), and the
+    // mouse capture ends.
+    bool LetGoPressedButton(int col, int row, int x, int y);
+    // An enhanced row or column move ends: dropped, or called off before the framework could
+    // move anything; moveEnded tells that one ended.
+    bool EndEnhancedMove(bool& moveEnded);
+    // A press that could have started a drag and did not: the release selects its cell, or
+    // toggles its row in a disjunct row selection (that ends the release: true).
+    bool SelectDragCandidateOnRelease(int col, int row, int x, int y);
+    // A dragged selection resizer pastes the selection of the press into the new one.
+    bool EndSelectionResize();
     // selection resizer, hover looks, drag candidate, filter list
     bool selectionResizing_ = false;
     TGridRect resizeOrigin_;

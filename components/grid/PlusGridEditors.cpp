@@ -264,350 +264,399 @@ void TPlusStringGrid::DoGetEditorProp(int col, int row, TEditLink* editLink)
         OnGetEditorProp(this, col, row, editLink);
 }
 
+// Where and how a special editor opens: the cell's rectangle (of its merged range), its size
+// inside the grid lines, the cell's colour and font, and the text the editor starts from.
+struct TPlusStringGrid::CellEditorPlace {
+    TRect r;
+    int realCol = 0;
+    int row = 0;
+    int w = 0;
+    int h = 0;
+    TColor colour = clWindow;
+    mutable TFont font; // editors Assign from it through a non-const pointer
+    String editText;
+};
+
 void TPlusStringGrid::ShowCellEditor(int col, int row)
 {
     ValidationPending = true;
     SpecialEditorOpen = true;
     EditingDonePending = true;
-    TRect r = InMergedRange(DisplayToRealColumn(col), row) ? MergedCellRect(DisplayToRealColumn(col), row)
-                                                           : CellRect(col, row);
+    CellEditorPlace at;
+    at.r = InMergedRange(DisplayToRealColumn(col), row) ? MergedCellRect(DisplayToRealColumn(col), row)
+                                                         : CellRect(col, row);
     if (BiDiMode != bdLeftToRight)
-        r.Left += 1;
-    const int realCol = DisplayToRealColumn(col);
-    const int w = r.Right - r.Left - 1, h = r.Bottom - r.Top - 1;
-    TColor colour = clWindow;
-    TFont font;
-    ResolveEditorColors(col, Row(), colour, &font);
+        at.r.Left += 1;
+    at.realCol = DisplayToRealColumn(col);
+    at.row = row;
+    at.w = at.r.Right - at.r.Left - 1;
+    at.h = at.r.Bottom - at.r.Top - 1;
+    ResolveEditorColors(col, Row(), at.colour, &at.font);
     ActiveEditor = nullptr;
     if (ActiveEditorType != edCustom)
         EditValid = true;
-    const String editText = GetEditText(col, row);
-
-    auto place = [&](TWinControl* editor) {
-        editor->SetBounds(r.Left, r.Top, w, h);
-        editor->SetVisible(true);
-        editor->SetEnabled(true);
-        editor->SetColor(colour);
-    };
-    auto replay = [&](TWinControl* editor) {
-        if (EditStartKey != '\0')
-            PostMessage(editor->Handle(), WM_CHAR, WPARAM(static_cast<unsigned char>(EditStartKey)), 0);
-    };
-    auto wideCellText = [&]() {
-        WideString value = GetWideCellText(*this, realCol, row);
-        if (OnGetEditWideText)
-            OnGetEditWideText(this, realCol, row, value);
-        return value;
-    };
-    auto focus = [&](TWinControl* editor) {
-        if (editor->CanFocus())
-            editor->SetFocus();
-        ActiveEditor = editor;
-        Editing = true;
-    };
+    at.editText = GetEditText(col, row);
 
     switch (ActiveEditorType) {
     case edSpinEdit:
     case edFloatSpinEdit:
     case edTimeSpinEdit:
-    case edDateSpinEdit: {
-        TGridSpin* spin = GetSpinEditor();
-        spin->Recreate();
-        place(spin);
-        spin->ExcelStyleDecimalSeparator = ExcelStyleDecimalSeparator;
-        DoGetEditorProp(realCol, row, EditLink);
-        LoadingEditorText = true;
-        if (ActiveEditorType == edSpinEdit) {
-            spin->SetSpinType(sptNormal);
-            spin->SetValue(LeadingInteger(editText));
-        } else if (ActiveEditorType == edFloatSpinEdit) {
-            spin->SetSpinType(sptFloat);
-            double v = 0;
-            if (!TryStrToFloat(ExtractNumberText(editText), v))
-                v = 0;
-            spin->SetFloatValue(v);
-        } else if (ActiveEditorType == edTimeSpinEdit) {
-            spin->SetSpinType(sptTime);
-            spin->SetText(editText);
-        } else {
-            spin->SetSpinType(sptDate);
-            TDateTime d = 0;
-            if (editText.empty() || !TryStrToDate(editText, d))
-                d = Now();
-            spin->SetDateValue(d);
-        }
-        LoadingEditorText = false;
-        focus(spin);
-        replay(spin);
-        if (SpinUpPending)
-            spin->StepUp(false);
-        if (SpinDownPending)
-            spin->StepDown(false);
-        SpinUpPending = SpinDownPending = false;
-        break;
-    }
+    case edDateSpinEdit: OpenSpinEditor(at); break;
     case edComboEdit:
-    case edComboList: {
-        TGridCombo* combo = ComboEditor();
-        Editing = true;
-        DoGetEditorProp(realCol, row, EditLink);
-        combo->SetBounds(r.Left, r.Top, 0, 0);
-        combo->SetEnabled(true);
-        combo->SetDroppedDown(false);
-        combo->SetStyle(ActiveEditorType == edComboEdit ? csDropDown : csDropDownList);
-        bool preselected = false;
-        LoadingEditorText = true;
-        if (ActiveEditorType == edComboEdit) {
-            combo->Perform(CB_SETITEMHEIGHT, WPARAM(-1), LPARAM(h - 6));
-            combo->SetBounds(r.Left, r.Top, w, h);
-            combo->SetText(editText);
-            if (EditorItemIndex != -1 && combo->ItemIndex() == -1)
-                combo->SetItemIndex(EditorItemIndex);
-            combo->SetColor(colour);
-            combo->SetMaxLength(MaxComboLength);
-        } else {
-            combo->SetItemIndex(combo->Items()->IndexOf(GetCellText(realCol, row)));
-            if (combo->ItemIndex() == -1) {
-                if (EditorItemIndex == -1) {
-                    if (combo->Items()->Count() > 0) {
-                        combo->SetItemIndex(0);
-                        preselected = true;
-                    }
-                } else {
-                    combo->SetItemIndex(EditorItemIndex);
-                }
-            }
-            combo->SetBounds(r.Left, r.Top, w, h);
-            combo->SetColor(colour);
-        }
-        LoadingEditorText = false;
-        combo->SetVisible(true);
-        const bool lookFlat = !(Look() == glStandard || Look() == glClassic);
-        combo->SetFlat(lookFlat);
-        combo->SetEtched(lookFlat);
-        if (Navigation()->AutoComboDropSize)
-            combo->AutoDropWidth();
-        else if (combo->DropWidth() > 0)
-            combo->Perform(CB_SETDROPPEDWIDTH, WPARAM(combo->DropWidth()), 0);
-        if (combo->CanFocus())
-            combo->SetFocus();
-        combo->SetDroppedDown(MouseActions()->DirectComboDrop);
-        if (preselected) {
-            if (OnComboChange)
-                OnComboChange(this, realCol, row, 0, combo->Items()->Strings(0));
-            if (OnComboObjectChange)
-                OnComboObjectChange(this, realCol, row, 0, combo->Items()->Strings(0), combo->Items()->Objects(0));
-        }
-        replay(combo);
-        ActiveEditor = combo;
-        break;
-    }
+    case edComboList: OpenComboEditor(at); break;
     case edEditBtn:
     case edNumericEditBtn:
-    case edFloatEditBtn: {
-        TGridEditBtn* edit = EditBtnEditor();
-        edit->Recreate();
-        LoadingEditorText = true;
-        edit->SetText(editText);
-        LoadingEditorText = false;
-        edit->SetMaxLength(GetEditLimit());
-        place(edit);
-        focus(edit);
-        replay(edit);
-        break;
-    }
-    case edCheckBox: {
-        TGridCheckBox* box = CheckBoxEditor();
-        box->Recreate();
-        box->SetBounds(r.Left, r.Top, w, h);
-        box->SetCaption(editText);
-        box->SetEnabled(true);
-        box->SetChecked(false);
-        box->SetColor(colour); // the box covers the cell's own drawing of the text
-        box->SetVisible(true);
-        if (box->CanFocus())
-            box->SetFocus();
-        Editing = true;
-        break;
-    }
+    case edFloatEditBtn: OpenEditBtnEditor(at); break;
+    case edCheckBox: OpenCheckBoxEditor(at); break;
     case edDateEdit:
     case edDateEditUpDown:
-    case edTimeEdit: {
-        TGridDatePicker* picker = GetDatePicker();
-        picker->SetParent(this);
-        picker->Recreate();
-        TDateTime d = Now();
-        if (ActiveEditorType == edTimeEdit) {
-            TDateTime t = 0;
-            if (!editText.empty() && TryStrToTime(editText, t))
-                d = t;
-            picker->SetKind(dtkTime);
-            picker->SetTime(d);
-            place(picker);
-            DoGetEditorProp(realCol, row, EditLink);
-            focus(picker);
-            break;
-        }
-        if (!editText.empty()) {
-            if (OnCustomStrToDate) {
-                OnCustomStrToDate(this, editText, d);
-            } else if (TryStrToDateTime(editText, d) || TryStrToDate(editText, d)) {
-                if (picker->MaxDate() != 0 && d > picker->MaxDate())
-                    d = picker->MaxDate() - 1;
-                if (picker->MinDate() != 0 && d <= picker->MinDate())
-                    d = picker->MinDate() + 1;
-            } else {
-                d = Now();
-            }
-        }
-        picker->SetKind(dtkDate);
-        picker->SetDateMode(ActiveEditorType == edDateEditUpDown ? dmUpDown : dmComboBox);
-        picker->SetDateTime(d);
-        DoGetEditorProp(realCol, row, EditLink);
-        picker->SetBounds(r.Left, r.Top, w, h);
-        picker->SetEnabled(true);
-        picker->SetVisible(true);
-        picker->SetColor(colour);
-        focus(picker);
-        replay(picker);
-        break;
-    }
-    case edCustom:
-        ShowEditLink(col, row, r);
-        break;
-    case edButton: {
-        TGridButton* button = ButtonEditor();
-        button->Recreate();
-        button->SetBounds(r.Left - 1, r.Top - 1, w + 2, h + 2);
-        button->SetCaption(editText);
-        button->SetVisible(true);
-        button->SetEnabled(true);
-        focus(button);
-        break;
-    }
-    case edUnitEditBtn: {
-        TGridUnitEditBtn* edit = UnitEditBtnEditor();
-        edit->Recreate();
-        edit->SetBounds(r.Left, r.Top, w, edit->Height());
-        edit->SetMaxLength(GetEditLimit());
-        LoadingEditorText = true;
-        edit->SetUnitID(String());
-        edit->SetText(String());
-        edit->SetValueWithUnit(editText);
-        LoadingEditorText = false;
-        DoGetEditorProp(realCol, row, EditLink);
-        edit->SetVisible(true);
-        edit->SetEnabled(true);
-        edit->SetColor(colour);
-        focus(edit);
-        edit->SetBounds(r.Left, r.Top, w, h);
-        replay(edit);
-        break;
-    }
+    case edTimeEdit: OpenDateTimeEditor(at); break;
+    case edCustom: ShowEditLink(col, row, at.r); break;
+    case edButton: OpenButtonEditor(at); break;
+    case edUnitEditBtn: OpenUnitEditBtnEditor(at); break;
     case edUniEdit:
-    case edUniMemo: {
-        TCustomUNIEdit* edit = ActiveEditorType == edUniEdit ? static_cast<TCustomUNIEdit*>(UniEditor())
-                                                             : static_cast<TCustomUNIEdit*>(UniMemoEditor());
-        if (ActiveEditorType == edUniEdit)
-            UniEditor()->Recreate();
-        else
-            UniMemoEditor()->Recreate();
-        edit->SetBounds(r.Left + XYOffset.X + 1, r.Top + XYOffset.Y + 1, std::max(1, w - 2 * XYOffset.X - 2),
-                        std::max(1, h - 2 * XYOffset.Y - 2));
-        edit->SetVisible(true);
-        edit->SetEnabled(true);
-        edit->SetColor(colour);
-        edit->Font()->Assign(&font);
-        edit->SetWideText(wideCellText());
-        focus(edit);
-        if (ActiveEditorType == edUniMemo && !edit->WideText().empty())
-            edit->SelectAll();
-        replay(edit);
-        break;
-    }
+    case edUniMemo: OpenUniEditor(at); break;
     case edUniComboEdit:
-    case edUniComboList: {
-        TGridUniCombo* combo = UniComboEditor();
-        Editing = true;
-        combo->SetBounds(r.Left, r.Top, 0, 0);
-        combo->SetDroppedDown(false);
-        combo->SetEnabled(true);
-        combo->SetStyle(ActiveEditorType == edUniComboEdit ? csDropDown : csDropDownList);
-        const WideString t = wideCellText();
-        if (ActiveEditorType == edUniComboList)
-            combo->SetItemIndex(combo->WideItems()->IndexOf(t));
-        if (combo->ItemIndex() == -1 && combo->WideItems()->Count() > 0)
-            combo->SetItemIndex(EditorItemIndex == -1 ? 0 : EditorItemIndex);
-        combo->SetBounds(r.Left, r.Top, w, h);
-        combo->SetWideText(t);
-        combo->SetColor(colour);
-        combo->SetVisible(true);
-        combo->Font()->Assign(&font);
-        const bool lookFlat = !(Look() == glStandard || Look() == glClassic);
-        combo->SetFlat(lookFlat);
-        combo->SetEtched(lookFlat);
-        if (Navigation()->AutoComboDropSize)
-            combo->AutoDropWidth();
-        if (combo->CanFocus())
-            combo->SetFocus();
-        combo->SetDroppedDown(MouseActions()->DirectComboDrop);
-        if (combo->DropWidth() > 0)
-            combo->Perform(CB_SETDROPPEDWIDTH, WPARAM(combo->DropWidth()), 0);
-        ActiveEditor = combo;
-        break;
-    }
-    case edUniEditBtn: {
-        TGridUniEditBtn* edit = UniEditBtnEditor();
-        edit->Recreate();
-        place(edit);
-        edit->Font()->Assign(&font);
-        edit->SetWideText(wideCellText());
-        focus(edit);
-        replay(edit);
-        break;
-    }
-    case edRichEdit: {
-        TPlusRichEdit* edit = GetRichEditEditor();
-        edit->RecreateWindow();
-        edit->SetParent(this);
-        edit->SetBorderStyle(bsNone);
-        edit->SetHideSelection(false);
-        edit->SetBounds(r.Left, r.Top, w, h);
-        DoGetEditorProp(realCol, row, EditLink);
-        edit->LockUpdates();
-        LoadingEditorText = true;
-        LoadRichEditFromCell(realCol, row, edit);
-        LoadingEditorText = false;
-        if (Navigation()->EditSelectAll)
-            edit->SelectAll();
-        edit->SetVisible(true);
-        edit->SetEnabled(true);
-        RECT formatRect{2, 2, r.Right - r.Left - 2, r.Bottom - r.Top - 2};
-        edit->Perform(EM_SETRECT, 0, LPARAM(&formatRect));
-        edit->SetColor(colour);
-        focus(edit);
-        replay(edit);
-        edit->UnlockUpdates();
-        break;
-    }
+    case edUniComboList: OpenUniComboEditor(at); break;
+    case edUniEditBtn: OpenUniEditBtnEditor(at); break;
+    case edRichEdit: OpenRichTextEditor(at); break;
     default:
-        if (IsExternalType(ActiveEditorType)) {
-            TWinControl* editor = ExternalEditor(ActiveEditorType);
-            if (!editor)
-                break;
-            Editing = true;
-            DoGetEditorProp(realCol, row, EditLink);
-            const auto& cls = ExternalEditorClasses()[int(ActiveEditorType)];
-            LoadingEditorText = true;
-            if (cls.Load)
-                cls.Load(editor, this, realCol, row, TRect(r.Left, r.Top, r.Left + w, r.Top + h), colour);
-            LoadingEditorText = false;
-            focus(editor);
-            replay(editor);
-        }
+        if (IsExternalType(ActiveEditorType))
+            OpenExternalEditor(at);
         break;
     }
     EditStartKey = '\0';
+}
+
+void TPlusStringGrid::PlaceCellEditor(TWinControl* editor, const CellEditorPlace& at)
+{
+    editor->SetBounds(at.r.Left, at.r.Top, at.w, at.h);
+    editor->SetVisible(true);
+    editor->SetEnabled(true);
+    editor->SetColor(at.colour);
+}
+
+void TPlusStringGrid::ReplayEditStartKey(TWinControl* editor)
+{
+    if (EditStartKey != '\0')
+        PostMessage(editor->Handle(), WM_CHAR, WPARAM(static_cast<unsigned char>(EditStartKey)), 0);
+}
+
+void TPlusStringGrid::FocusCellEditor(TWinControl* editor)
+{
+    if (editor->CanFocus())
+        editor->SetFocus();
+    ActiveEditor = editor;
+    Editing = true;
+}
+
+WideString TPlusStringGrid::EditorWideText(const CellEditorPlace& at)
+{
+    WideString value = GetWideCellText(*this, at.realCol, at.row);
+    if (OnGetEditWideText)
+        OnGetEditWideText(this, at.realCol, at.row, value);
+    return value;
+}
+
+void TPlusStringGrid::OpenSpinEditor(const CellEditorPlace& at)
+{
+    TGridSpin* spin = GetSpinEditor();
+    spin->Recreate();
+    PlaceCellEditor(spin, at);
+    spin->ExcelStyleDecimalSeparator = ExcelStyleDecimalSeparator;
+    DoGetEditorProp(at.realCol, at.row, EditLink);
+    LoadingEditorText = true;
+    if (ActiveEditorType == edSpinEdit) {
+        spin->SetSpinType(sptNormal);
+        spin->SetValue(LeadingInteger(at.editText));
+    } else if (ActiveEditorType == edFloatSpinEdit) {
+        spin->SetSpinType(sptFloat);
+        double v = 0;
+        if (!TryStrToFloat(ExtractNumberText(at.editText), v))
+            v = 0;
+        spin->SetFloatValue(v);
+    } else if (ActiveEditorType == edTimeSpinEdit) {
+        spin->SetSpinType(sptTime);
+        spin->SetText(at.editText);
+    } else {
+        spin->SetSpinType(sptDate);
+        TDateTime d = 0;
+        if (at.editText.empty() || !TryStrToDate(at.editText, d))
+            d = Now();
+        spin->SetDateValue(d);
+    }
+    LoadingEditorText = false;
+    FocusCellEditor(spin);
+    ReplayEditStartKey(spin);
+    if (SpinUpPending)
+        spin->StepUp(false);
+    if (SpinDownPending)
+        spin->StepDown(false);
+    SpinUpPending = SpinDownPending = false;
+}
+
+void TPlusStringGrid::OpenComboEditor(const CellEditorPlace& at)
+{
+    const TRect& r = at.r;
+    TGridCombo* combo = ComboEditor();
+    Editing = true;
+    DoGetEditorProp(at.realCol, at.row, EditLink);
+    combo->SetBounds(r.Left, r.Top, 0, 0);
+    combo->SetEnabled(true);
+    combo->SetDroppedDown(false);
+    combo->SetStyle(ActiveEditorType == edComboEdit ? csDropDown : csDropDownList);
+    bool preselected = false;
+    LoadingEditorText = true;
+    if (ActiveEditorType == edComboEdit) {
+        combo->Perform(CB_SETITEMHEIGHT, WPARAM(-1), LPARAM(at.h - 6));
+        combo->SetBounds(r.Left, r.Top, at.w, at.h);
+        combo->SetText(at.editText);
+        if (EditorItemIndex != -1 && combo->ItemIndex() == -1)
+            combo->SetItemIndex(EditorItemIndex);
+        combo->SetColor(at.colour);
+        combo->SetMaxLength(MaxComboLength);
+    } else {
+        combo->SetItemIndex(combo->Items()->IndexOf(GetCellText(at.realCol, at.row)));
+        if (combo->ItemIndex() == -1) {
+            if (EditorItemIndex == -1) {
+                if (combo->Items()->Count() > 0) {
+                    combo->SetItemIndex(0);
+                    preselected = true;
+                }
+            } else {
+                combo->SetItemIndex(EditorItemIndex);
+            }
+        }
+        combo->SetBounds(r.Left, r.Top, at.w, at.h);
+        combo->SetColor(at.colour);
+    }
+    LoadingEditorText = false;
+    combo->SetVisible(true);
+    const bool lookFlat = !(Look() == glStandard || Look() == glClassic);
+    combo->SetFlat(lookFlat);
+    combo->SetEtched(lookFlat);
+    if (Navigation()->AutoComboDropSize)
+        combo->AutoDropWidth();
+    else if (combo->DropWidth() > 0)
+        combo->Perform(CB_SETDROPPEDWIDTH, WPARAM(combo->DropWidth()), 0);
+    if (combo->CanFocus())
+        combo->SetFocus();
+    combo->SetDroppedDown(MouseActions()->DirectComboDrop);
+    if (preselected) {
+        if (OnComboChange)
+            OnComboChange(this, at.realCol, at.row, 0, combo->Items()->Strings(0));
+        if (OnComboObjectChange)
+            OnComboObjectChange(this, at.realCol, at.row, 0, combo->Items()->Strings(0),
+                                combo->Items()->Objects(0));
+    }
+    ReplayEditStartKey(combo);
+    ActiveEditor = combo;
+}
+
+void TPlusStringGrid::OpenEditBtnEditor(const CellEditorPlace& at)
+{
+    TGridEditBtn* edit = EditBtnEditor();
+    edit->Recreate();
+    LoadingEditorText = true;
+    edit->SetText(at.editText);
+    LoadingEditorText = false;
+    edit->SetMaxLength(GetEditLimit());
+    PlaceCellEditor(edit, at);
+    FocusCellEditor(edit);
+    ReplayEditStartKey(edit);
+}
+
+void TPlusStringGrid::OpenCheckBoxEditor(const CellEditorPlace& at)
+{
+    TGridCheckBox* box = CheckBoxEditor();
+    box->Recreate();
+    box->SetBounds(at.r.Left, at.r.Top, at.w, at.h);
+    box->SetCaption(at.editText);
+    box->SetEnabled(true);
+    box->SetChecked(false);
+    box->SetColor(at.colour); // the box covers the cell's own drawing of the text
+    box->SetVisible(true);
+    if (box->CanFocus())
+        box->SetFocus();
+    Editing = true;
+}
+
+void TPlusStringGrid::OpenDateTimeEditor(const CellEditorPlace& at)
+{
+    TGridDatePicker* picker = GetDatePicker();
+    picker->SetParent(this);
+    picker->Recreate();
+    TDateTime d = Now();
+    if (ActiveEditorType == edTimeEdit) {
+        TDateTime t = 0;
+        if (!at.editText.empty() && TryStrToTime(at.editText, t))
+            d = t;
+        picker->SetKind(dtkTime);
+        picker->SetTime(d);
+        PlaceCellEditor(picker, at);
+        DoGetEditorProp(at.realCol, at.row, EditLink);
+        FocusCellEditor(picker);
+        return;
+    }
+    if (!at.editText.empty()) {
+        if (OnCustomStrToDate) {
+            OnCustomStrToDate(this, at.editText, d);
+        } else if (TryStrToDateTime(at.editText, d) || TryStrToDate(at.editText, d)) {
+            if (picker->MaxDate() != 0 && d > picker->MaxDate())
+                d = picker->MaxDate() - 1;
+            if (picker->MinDate() != 0 && d <= picker->MinDate())
+                d = picker->MinDate() + 1;
+        } else {
+            d = Now();
+        }
+    }
+    picker->SetKind(dtkDate);
+    picker->SetDateMode(ActiveEditorType == edDateEditUpDown ? dmUpDown : dmComboBox);
+    picker->SetDateTime(d);
+    DoGetEditorProp(at.realCol, at.row, EditLink);
+    picker->SetBounds(at.r.Left, at.r.Top, at.w, at.h);
+    picker->SetEnabled(true);
+    picker->SetVisible(true);
+    picker->SetColor(at.colour);
+    FocusCellEditor(picker);
+    ReplayEditStartKey(picker);
+}
+
+void TPlusStringGrid::OpenButtonEditor(const CellEditorPlace& at)
+{
+    TGridButton* button = ButtonEditor();
+    button->Recreate();
+    button->SetBounds(at.r.Left - 1, at.r.Top - 1, at.w + 2, at.h + 2);
+    button->SetCaption(at.editText);
+    button->SetVisible(true);
+    button->SetEnabled(true);
+    FocusCellEditor(button);
+}
+
+void TPlusStringGrid::OpenUnitEditBtnEditor(const CellEditorPlace& at)
+{
+    TGridUnitEditBtn* edit = UnitEditBtnEditor();
+    edit->Recreate();
+    edit->SetBounds(at.r.Left, at.r.Top, at.w, edit->Height());
+    edit->SetMaxLength(GetEditLimit());
+    LoadingEditorText = true;
+    edit->SetUnitID(String());
+    edit->SetText(String());
+    edit->SetValueWithUnit(at.editText);
+    LoadingEditorText = false;
+    DoGetEditorProp(at.realCol, at.row, EditLink);
+    edit->SetVisible(true);
+    edit->SetEnabled(true);
+    edit->SetColor(at.colour);
+    FocusCellEditor(edit);
+    edit->SetBounds(at.r.Left, at.r.Top, at.w, at.h);
+    ReplayEditStartKey(edit);
+}
+
+void TPlusStringGrid::OpenUniEditor(const CellEditorPlace& at)
+{
+    TCustomUNIEdit* edit = ActiveEditorType == edUniEdit ? static_cast<TCustomUNIEdit*>(UniEditor())
+                                                         : static_cast<TCustomUNIEdit*>(UniMemoEditor());
+    if (ActiveEditorType == edUniEdit)
+        UniEditor()->Recreate();
+    else
+        UniMemoEditor()->Recreate();
+    edit->SetBounds(at.r.Left + XYOffset.X + 1, at.r.Top + XYOffset.Y + 1, std::max(1, at.w - 2 * XYOffset.X - 2),
+                    std::max(1, at.h - 2 * XYOffset.Y - 2));
+    edit->SetVisible(true);
+    edit->SetEnabled(true);
+    edit->SetColor(at.colour);
+    edit->Font()->Assign(&at.font);
+    edit->SetWideText(EditorWideText(at));
+    FocusCellEditor(edit);
+    if (ActiveEditorType == edUniMemo && !edit->WideText().empty())
+        edit->SelectAll();
+    ReplayEditStartKey(edit);
+}
+
+void TPlusStringGrid::OpenUniComboEditor(const CellEditorPlace& at)
+{
+    TGridUniCombo* combo = UniComboEditor();
+    Editing = true;
+    combo->SetBounds(at.r.Left, at.r.Top, 0, 0);
+    combo->SetDroppedDown(false);
+    combo->SetEnabled(true);
+    combo->SetStyle(ActiveEditorType == edUniComboEdit ? csDropDown : csDropDownList);
+    const WideString t = EditorWideText(at);
+    if (ActiveEditorType == edUniComboList)
+        combo->SetItemIndex(combo->WideItems()->IndexOf(t));
+    if (combo->ItemIndex() == -1 && combo->WideItems()->Count() > 0)
+        combo->SetItemIndex(EditorItemIndex == -1 ? 0 : EditorItemIndex);
+    combo->SetBounds(at.r.Left, at.r.Top, at.w, at.h);
+    combo->SetWideText(t);
+    combo->SetColor(at.colour);
+    combo->SetVisible(true);
+    combo->Font()->Assign(&at.font);
+    const bool lookFlat = !(Look() == glStandard || Look() == glClassic);
+    combo->SetFlat(lookFlat);
+    combo->SetEtched(lookFlat);
+    if (Navigation()->AutoComboDropSize)
+        combo->AutoDropWidth();
+    if (combo->CanFocus())
+        combo->SetFocus();
+    combo->SetDroppedDown(MouseActions()->DirectComboDrop);
+    if (combo->DropWidth() > 0)
+        combo->Perform(CB_SETDROPPEDWIDTH, WPARAM(combo->DropWidth()), 0);
+    ActiveEditor = combo;
+}
+
+void TPlusStringGrid::OpenUniEditBtnEditor(const CellEditorPlace& at)
+{
+    TGridUniEditBtn* edit = UniEditBtnEditor();
+    edit->Recreate();
+    PlaceCellEditor(edit, at);
+    edit->Font()->Assign(&at.font);
+    edit->SetWideText(EditorWideText(at));
+    FocusCellEditor(edit);
+    ReplayEditStartKey(edit);
+}
+
+void TPlusStringGrid::OpenRichTextEditor(const CellEditorPlace& at)
+{
+    const TRect& r = at.r;
+    TPlusRichEdit* edit = GetRichEditEditor();
+    edit->RecreateWindow();
+    edit->SetParent(this);
+    edit->SetBorderStyle(bsNone);
+    edit->SetHideSelection(false);
+    edit->SetBounds(r.Left, r.Top, at.w, at.h);
+    DoGetEditorProp(at.realCol, at.row, EditLink);
+    edit->LockUpdates();
+    LoadingEditorText = true;
+    LoadRichEditFromCell(at.realCol, at.row, edit);
+    LoadingEditorText = false;
+    if (Navigation()->EditSelectAll)
+        edit->SelectAll();
+    edit->SetVisible(true);
+    edit->SetEnabled(true);
+    RECT formatRect{2, 2, r.Right - r.Left - 2, r.Bottom - r.Top - 2};
+    edit->Perform(EM_SETRECT, 0, LPARAM(&formatRect));
+    edit->SetColor(at.colour);
+    FocusCellEditor(edit);
+    ReplayEditStartKey(edit);
+    edit->UnlockUpdates();
+}
+
+void TPlusStringGrid::OpenExternalEditor(const CellEditorPlace& at)
+{
+    TWinControl* editor = ExternalEditor(ActiveEditorType);
+    if (!editor)
+        return;
+    Editing = true;
+    DoGetEditorProp(at.realCol, at.row, EditLink);
+    const auto& cls = ExternalEditorClasses()[int(ActiveEditorType)];
+    LoadingEditorText = true;
+    if (cls.Load)
+        cls.Load(editor, this, at.realCol, at.row, TRect(at.r.Left, at.r.Top, at.r.Left + at.w, at.r.Top + at.h),
+                 at.colour);
+    LoadingEditorText = false;
+    FocusCellEditor(editor);
+    ReplayEditStartKey(editor);
 }
 
 // ---------------------------------------------------------------- writing the value back

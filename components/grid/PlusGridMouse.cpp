@@ -47,21 +47,106 @@ TShiftState TPlusStringGrid::PressShift() const
 
 void TPlusStringGrid::WMLButtonDown(TMessage& m)
 {
+    MarkPressStart();
+    int x = m.XPos(), y = m.YPos();
+    int col = -1, row = -1;
+    MouseToCell(x, y, col, row);
+    if (PressEndsBeforeCell(m, x, y, col, row))
+        return;
+    const TPoint sizing = RecordPressPoint(col, row, x, y);
+    if (col < 0 || row < 0) {
+        HideInplaceEditor();
+        if (!FixedRowAlways)
+            Inherited(m);
+        return;
+    }
+    const bool fixedCell = row < TBaseGrid::FixedRows() || col < TBaseGrid::FixedCols();
+    const TPoint base = BaseCellOf(col, row);
+    const TRect cellRect = MergedCellRect(base.X, base.Y);
+    if (MouseActions()->CaretPositioning)
+        EditorClickThrough = true;
+    if (StartFixedEdgeSizing(x, y))
+        return;
+    if (fixedCell || IsFixedCell(col, row))
+        HideInplaceEditor();
+    const bool extraFixed = !fixedCell && IsFixedCell(col, row);
+
+    if (col < ColCount() && row < RowCount() && PressCellContent(col, row, x, y, cellRect, fixedCell || extraFixed))
+        return;
+
+    // a press inside a merged range acts on its base cell
+    if (!fixedCell && InMergedRange(col, row) && !(base.X == col && base.Y == row) && !OnMouseDown) {
+        x = cellRect.Left + 2;
+        y = cellRect.Top + 2;
+        m.LParam = MAKELPARAM(x, y);
+    }
+    if (col >= ColCount() || row >= RowCount()) {
+        Inherited(m);
+        return;
+    }
+    RecordSizingOffset(sizing);
+    if (PressDisjunctSelection(m, col, row, base))
+        return;
+    const String text = Cells(DisplayToRealColumn(base.X), base.Y);
+    if ((URLShow && IsUrlText(text)) || GetCellTextKind(text, EnableHTML) == 1) {
+        if (PressLink(base.X, base.Y, x, y, cellRect))
+            return;
+    }
+    RecordHeaderPress(col, row, x, y, cellRect);
+
+    const int realCol = DisplayToRealColumn(base.X);
+    bool editable = Options().Contains(goEditing) || MouseActions()->RangeSelectAndEdit;
+    if (editable)
+        editable = CanEditCellQuery(realCol, base.Y);
+    if (PressCheckOrRadio(col, row, x, y, editable))
+        return;
+    bool hasCombo = false;
+    const bool directEdit = PressStartsDirectEdit(col, row, realCol, base.Y, editable, hasCombo);
+    const TGridRect sel = Selection();
+    const bool sameCell = cellRect.Contains(TPoint(x, y)) && sel.Left == base.X && sel.Right == base.X &&
+                          sel.Top == base.Y && sel.Bottom == base.Y;
+    // a press beside the current cell on a cell that may not be edited selects a range
+    if (MouseActions()->RangeSelectAndEdit && !sameCell && !fixedCell && !editable)
+        SetOptions(Options() - TGridOptions{goEditing});
+
+    if (extraFixed) {
+        if (OnClickCell)
+            OnClickCell(this, row, col);
+        return;
+    }
+    if (!PassPressToFramework(m))
+        return;
+    // whatever the framework selected, the current cell stands on a base cell
+    SnapToBaseCell();
+    if (MouseActions()->NoScrollOnPartialRow && TopRow() != topAtPress_)
+        SetTopRowChecked(topAtPress_);
+    const bool onEdge = x - cellRect.Left <= 3 || cellRect.Right - x <= 3;
+    if ((!onEdge || !Options().Contains(goColSizing) || row >= TBaseGrid::FixedRows()) && OnClickCell)
+        OnClickCell(this, row, col);
+    if (OnCellValidate)
+        StoreCellSnapshot(Col(), Row());
+    const bool mergedEdit = !fixedCell && InMergedRange(base.X, base.Y) &&
+                            (sameCell || MouseActions()->DirectEdit) && editable;
+    OpenEditorAfterPress(base, realCol, mergedEdit, !onEdge && directEdit, hasCombo);
+}
+
+void TPlusStringGrid::MarkPressStart()
+{
     pressMark_ = true;
     buttonDown_ = true;
     rangeEditMark_ = true;
     spinUpMark_ = false;
     spinDownMark_ = false;
-    int x = m.XPos(), y = m.YPos();
-    int col = -1, row = -1;
-    MouseToCell(x, y, col, row);
-    TMouseActions* actions = MouseActions();
+}
 
+bool TPlusStringGrid::PressEndsBeforeCell(TMessage& m, int x, int y, int col, int row)
+{
+    TMouseActions* actions = MouseActions();
     // the selection resizer's handle starts sizing the selection
     if (SelectionResizerHandle().Contains(TPoint(x, y))) {
         StartSelectionResize(m, x, y, true);
         m.Result = 1;
-        return;
+        return true;
     }
     if (actions->RangeSelectAndEdit && Options().Contains(goEditing) && !Selection().Contains(col, row))
         SetOptions(Options() - TGridOptions{goEditing});
@@ -69,14 +154,19 @@ void TPlusStringGrid::WMLButtonDown(TMessage& m)
         bool allow = true;
         OnCanClickCell(this, row, col, allow);
         if (!allow)
-            return;
+            return true;
     }
     if (mouseZone_ == 5) {
         StartSelectionResize(m, x, y, false);
-        return;
+        return true;
     }
+    return false;
+}
+
+TPoint TPlusStringGrid::RecordPressPoint(int col, int row, int x, int y)
+{
     // a plain press on a data cell starts a new disjunct cell selection
-    if (actions->DisjunctCellSelect() && col >= 0 && row >= 0 && !(PressShift() == TShiftState{ssCtrl}) &&
+    if (MouseActions()->DisjunctCellSelect() && col >= 0 && row >= 0 && !(PressShift() == TShiftState{ssCtrl}) &&
         !(row < TBaseGrid::FixedRows() || col < TBaseGrid::FixedCols() || IsFixedCell(col, row)) &&
         SelectedCells()->Count() > 0) {
         SelectedCells()->Clear();
@@ -102,51 +192,36 @@ void TPlusStringGrid::WMLButtonDown(TMessage& m)
     if (Look() == glListView && listViewHover_.X >= 0 &&
         (listViewHover_.X < TBaseGrid::FixedCols() || listViewHover_.Y < TBaseGrid::FixedRows()))
         RepaintCell(listViewHover_.X, listViewHover_.Y);
+    return TPoint(sc, sr);
+}
 
-    if (col < 0 || row < 0) {
-        HideInplaceEditor();
-        if (!FixedRowAlways)
-            Inherited(m);
-        return;
-    }
-    const bool fixedCell = row < TBaseGrid::FixedRows() || col < TBaseGrid::FixedCols();
-    const TPoint base = BaseCellOf(col, row);
-    const TRect cellRect = MergedCellRect(base.X, base.Y);
-    if (actions->CaretPositioning)
-        EditorClickThrough = true;
-    if (fixedColHover_ || fixedRowHover_) {
-        const bool columns = fixedColHover_;
-        const int index = FixedEdgeAt(columns, columns ? x : y);
-        if (index >= 0 && (columns ? TBaseGrid::FixedCols() : TBaseGrid::FixedRows()) > 0 && !HasState(csDesigning)) {
-            (columns ? fixedColActive_ : fixedRowActive_) = true;
-            fixedSizingIndex_ = index;
-            fixedLinePos_ = columns ? x : y;
-            return;
-        }
-    }
-    if (fixedCell || IsFixedCell(col, row))
-        HideInplaceEditor();
-    const bool extraFixed = !fixedCell && IsFixedCell(col, row);
+bool TPlusStringGrid::StartFixedEdgeSizing(int x, int y)
+{
+    if (!fixedColHover_ && !fixedRowHover_)
+        return false;
+    const bool columns = fixedColHover_;
+    const int index = FixedEdgeAt(columns, columns ? x : y);
+    if (index < 0 || (columns ? TBaseGrid::FixedCols() : TBaseGrid::FixedRows()) <= 0 || HasState(csDesigning))
+        return false;
+    (columns ? fixedColActive_ : fixedRowActive_) = true;
+    fixedSizingIndex_ = index;
+    fixedLinePos_ = columns ? x : y;
+    return true;
+}
 
-    if (col < ColCount() && row < RowCount() && PressCellContent(col, row, x, y, cellRect, fixedCell || extraFixed))
-        return;
-
-    // a press inside a merged range acts on its base cell
-    if (!fixedCell && InMergedRange(col, row) && !(base.X == col && base.Y == row) && !OnMouseDown) {
-        x = cellRect.Left + 2;
-        y = cellRect.Top + 2;
-        m.LParam = MAKELPARAM(x, y);
-    }
-    if (col >= ColCount() || row >= RowCount()) {
-        Inherited(m);
-        return;
-    }
-    if (sc >= 0 && sr >= 0) {
-        const TRect candidate = CellRect(sc, sr);
+void TPlusStringGrid::RecordSizingOffset(TPoint sizing)
+{
+    if (sizing.X >= 0 && sizing.Y >= 0) {
+        const TRect candidate = CellRect(sizing.X, sizing.Y);
         sizingOffset_ = TPoint(downPoint_.X - candidate.Right, downPoint_.Y - candidate.Bottom);
     } else {
         sizingOffset_ = TPoint(0, 0);
     }
+}
+
+bool TPlusStringGrid::PressDisjunctSelection(TMessage& m, int col, int row, TPoint base)
+{
+    TMouseActions* actions = MouseActions();
     wasSelected_ = false;
     disjunctCleared_ = false;
     if (actions->DisjunctRowSelect() && row >= TBaseGrid::FixedRows() &&
@@ -157,7 +232,7 @@ void TPlusStringGrid::WMLButtonDown(TMessage& m)
             Inherited(m);
             SetSelection(TGridRect{std::min(base.X, before.Left), std::min(base.Y, before.Top),
                                    std::max(base.X, before.Left), std::max(base.Y, before.Top)});
-            return;
+            return true;
         }
         if (keys.Contains(ssCtrl) || actions->DisjunctRowSelectNoCtrl) {
             wasSelected_ = GetRowSelected(actions->RowSelectPersistent ? DisplayToRealRow(row) : row);
@@ -175,11 +250,11 @@ void TPlusStringGrid::WMLButtonDown(TMessage& m)
             ClearColSelection();
         }
     }
-    const String text = Cells(DisplayToRealColumn(base.X), base.Y);
-    if ((URLShow && IsUrlText(text)) || GetCellTextKind(text, EnableHTML) == 1) {
-        if (PressLink(base.X, base.Y, x, y, cellRect))
-            return;
-    }
+    return false;
+}
+
+void TPlusStringGrid::RecordHeaderPress(int col, int row, int x, int y, const TRect& cellRect)
+{
     headerIndex_ = -1;
     PressHeaderSelection(col, row);
     if (row < TBaseGrid::FixedRows() && col >= TBaseGrid::FixedCols())
@@ -187,20 +262,18 @@ void TPlusStringGrid::WMLButtonDown(TMessage& m)
     else if (col < TBaseGrid::FixedCols() && row >= TBaseGrid::FixedRows())
         headerIndex_ = row;
     clickOffset_ = TPoint(x - cellRect.Left, y - cellRect.Top);
+}
 
-    const int realCol = DisplayToRealColumn(base.X);
-    bool editable = Options().Contains(goEditing) || actions->RangeSelectAndEdit;
-    if (editable)
-        editable = CanEditCellQuery(realCol, base.Y);
-    if (PressCheckOrRadio(col, row, x, y, editable))
-        return;
-    bool hasCombo = false;
+bool TPlusStringGrid::PressStartsDirectEdit(int col, int row, int realCol, int baseRow, bool editable, bool& hasCombo)
+{
+    TMouseActions* actions = MouseActions();
+    hasCombo = false;
     if (col >= TBaseGrid::FixedCols() && row >= TBaseGrid::FixedRows() && ControlLook()->DropDownAlwaysVisible()) {
         if (OnHasComboBox) {
-            OnHasComboBox(this, realCol, base.Y, hasCombo);
+            OnHasComboBox(this, realCol, baseRow, hasCombo);
         } else {
             TEditorType type = DefaultEditor;
-            GetEditorType(realCol, base.Y, type);
+            GetEditorType(realCol, baseRow, type);
             hasCombo = IsComboType(type);
         }
     }
@@ -212,18 +285,11 @@ void TPlusStringGrid::WMLButtonDown(TMessage& m)
         if (CanFocus())
             SetFocus();
     }
-    const TGridRect sel = Selection();
-    const bool sameCell = cellRect.Contains(TPoint(x, y)) && sel.Left == base.X && sel.Right == base.X &&
-                          sel.Top == base.Y && sel.Bottom == base.Y;
-    // a press beside the current cell on a cell that may not be edited selects a range
-    if (actions->RangeSelectAndEdit && !sameCell && !fixedCell && !editable)
-        SetOptions(Options() - TGridOptions{goEditing});
+    return directEdit;
+}
 
-    if (extraFixed) {
-        if (OnClickCell)
-            OnClickCell(this, row, col);
-        return;
-    }
+bool TPlusStringGrid::PassPressToFramework(TMessage& m)
+{
     const bool alwaysEdit = Navigation()->AlwaysEdit;
     const bool keepLeft = Options().Contains(goRowSelect) && Navigation()->KeepHorizScroll;
     if (keepLeft)
@@ -234,7 +300,7 @@ void TPlusStringGrid::WMLButtonDown(TMessage& m)
             Navigation()->AlwaysEdit = false;
             Inherited(m);
             if (!*alive)
-                return;
+                return false;
             Navigation()->AlwaysEdit = alwaysEdit;
         } catch (...) {
             if (*alive) {
@@ -251,19 +317,15 @@ void TPlusStringGrid::WMLButtonDown(TMessage& m)
         SetLeftCol(leftAtPress_);
         EndUpdate();
     }
-    // whatever the framework selected, the current cell stands on a base cell
-    SnapToBaseCell();
-    if (actions->NoScrollOnPartialRow && TopRow() != topAtPress_)
-        SetTopRowChecked(topAtPress_);
-    const bool onEdge = x - cellRect.Left <= 3 || cellRect.Right - x <= 3;
-    if ((!onEdge || !Options().Contains(goColSizing) || row >= TBaseGrid::FixedRows()) && OnClickCell)
-        OnClickCell(this, row, col);
-    if (OnCellValidate)
-        StoreCellSnapshot(Col(), Row());
-    if (!fixedCell && InMergedRange(base.X, base.Y) && (sameCell || actions->DirectEdit) && editable && !Editing) {
+    return true;
+}
+
+void TPlusStringGrid::OpenEditorAfterPress(TPoint base, int realCol, bool mergedEdit, bool directEdit, bool hasCombo)
+{
+    if (mergedEdit && !Editing) {
         ShowInplaceEditor();
-    } else if (!onEdge && directEdit && !IsClickableControlCell(realCol, base.Y) && !Editing) {
-        if (actions->EditOnDblClickOnly() && hasCombo && !Options().Contains(goEditing)) {
+    } else if (directEdit && !IsClickableControlCell(realCol, base.Y) && !Editing) {
+        if (MouseActions()->EditOnDblClickOnly() && hasCombo && !Options().Contains(goEditing)) {
             SetOptions(Options() + TGridOptions{goEditing});
             if (CanFocus())
                 SetFocus();
@@ -989,75 +1051,17 @@ void TPlusStringGrid::RowMoved(int fromIndex, int toIndex)
 
 void TPlusStringGrid::WMLButtonUp(TMessage& m)
 {
-    movedMark_ = false;
-    sizedMark_ = false;
-    disjunctCleared_ = false;
-    buttonDown_ = false;
-    mouseZone_ = 0;
-    rangeEditMark_ = false;
-    headerDragAnchor_ = -1;
-    scrolledUp_ = false;
-    CellFormControlMouseUp();
+    ResetReleaseMarks();
     const int x = m.XPos(), y = m.YPos();
     const auto alive = Life();
-    if (fixedColActive_ || fixedRowActive_) {
-        const bool columns = fixedColActive_;
-        fixedColActive_ = fixedRowActive_ = false;
-        fixedColHover_ = fixedRowHover_ = false;
-        const int index = fixedSizingIndex_;
-        int before = 0;
-        for (int i = 0; i < index; ++i)
-            before += columns ? ColWidths(i) : RowHeights(i);
-        const int size = std::max(0, (columns ? x : y) - before);
-        if (columns) {
-            SetColWidths(index, size);
-            if (OnEndColumnSize)
-                OnEndColumnSize(this, index);
-            int width = size;
-            if (*alive && OnUpdateColumnSize) {
-                OnUpdateColumnSize(this, index, width);
-                if (*alive && width != ColWidths(index))
-                    SetColWidths(index, width);
-            }
-        } else {
-            SetRowHeights(index, size);
-            if (OnEndRowSize)
-                OnEndRowSize(this, index);
-        }
-        if (!*alive)
-            return;
-    }
+    if (!EndFixedEdgeSizing(x, y))
+        return;
     int col = -1, row = -1;
     MouseToCell(x, y, col, row);
     const int displayCol = col;
-    // a held cell button is let go: a release on it clicks it
-    bool onButton = false;
-    if (col >= 0 && row >= 0 && col < ColCount() && row < RowCount() &&
-        IsButtonCell(DisplayToRealColumn(BaseCellOf(col, row).X), BaseCellOf(col, row).Y)) {
-        TRect button;
-        const TPoint base = BaseCellOf(col, row);
-        onButton = GetCellControlRect(base.X, base.Y, button) && button.Contains(TPoint(x, y));
-    }
-    if (PressedButtonCell.X >= 0) {
-        const TPoint base = col >= 0 && row >= 0 ? BaseCellOf(col, row) : TPoint(col, row);
-        CellControlMouseUp(base.X, base.Y, x, y);
-        if (!*alive)
-            return;
-        pressedControl_ = TPoint(-1, -1);
-        SetMouseCapture(false);
-    } else if (pressedControl_.X >= 0) {
-        // a fixed cell drawn as a button
-        const TPoint pressed = pressedControl_;
-        pressedControl_ = TPoint(-1, -1);
-        if (pressed.X < ColCount() && pressed.Y < RowCount()) {
-            RepaintCell(pressed.X, pressed.Y);
-            if (pressed.X < TBaseGrid::FixedCols() || pressed.Y < TBaseGrid::FixedRows())
-                DoButtonClick(DisplayToRealColumn(pressed.X), pressed.Y);
-            if (!*alive)
-                return;
-        }
-        SetMouseCapture(false);
-    }
+    const bool onButton = ReleaseIsOnCellButton(col, row, x, y);
+    if (!LetGoPressedButton(col, row, x, y))
+        return;
     if (sizingHintShown_) {
         sizingHintShown_ = false;
         if (sizingHint_)
@@ -1074,74 +1078,17 @@ void TPlusStringGrid::WMLButtonUp(TMessage& m)
     pressMark_ = false;
     if (!*alive)
         return;
-    // an enhanced move ends: dropped with the drag cursor, else called off before the framework
-    // grid's release could move anything
     bool moveEnded = false;
-    if ((GridState() == gsColMoving || GridState() == gsRowMoving) && EnhRowColMove && Screen &&
-        (Screen->Cursor() == crDrag || Screen->Cursor() == crNoDrop)) {
-        const bool columns = GridState() == gsColMoving;
-        const bool dropped = Screen->Cursor() != crNoDrop;
-        EndMoveDisplay();
-        DragEndHook();
-        if (!*alive)
-            return;
-        if (!dropped) {
-            Perform(WM_CANCELMODE, 0, 0);
-            if (columns)
-                RepaintRow(0);
-            else
-                RepaintCol(0);
-        }
-        moveEnded = true;
-    }
-    // a press that could have started a drag and did not: the release selects where it is
-    if (dragCandidate_) {
-        dragCandidate_ = false;
-        if (col >= TBaseGrid::FixedCols() && row >= TBaseGrid::FixedRows() && col < ColCount() && row < RowCount()) {
-            TMouseActions* actions = MouseActions();
-            const bool ctrl = GetKeyState(VK_CONTROL) < 0;
-            if (actions->DisjunctRowSelect() && !ctrl)
-                ClearRowSelection();
-            if (actions->DisjunctRowSelect() && (ctrl || actions->DisjunctRowSelectNoCtrl)) {
-                SetRowSelected(row, !GetRowSelected(row));
-                if (*alive && OnMouseUp)
-                    OnMouseUp(this, mbLeft, TShiftState{ssCtrl}, x, y);
-                return;
-            }
-            const bool indicator = TBaseGrid::FixedCols() > 0;
-            if (indicator)
-                RepaintCell(0, Row());
-            const TPoint base = BaseCellOf(col, row);
-            if (Options().Contains(goRowSelect))
-                SetSelection(TGridRect{TBaseGrid::FixedCols(), base.Y, ColCount() - 1, base.Y});
-            else
-                SetSelection(TGridRect{base.X, base.Y, base.X, base.Y});
-            if (indicator)
-                RepaintCell(0, Row());
-        }
-    }
+    if (!EndEnhancedMove(moveEnded))
+        return;
+    if (SelectDragCandidateOnRelease(col, row, x, y))
+        return;
     ReleaseDisjunct(col, row);
     Inherited(m);
     if (!*alive)
         return;
-    // a dragged selection resizer pastes the selection of the press into the new one
-    if (selectionResizing_) {
-        selectionResizing_ = false;
-        const TGridRect origin = resizeOrigin_, now = Selection();
-        if (OnSelectionResize)
-            OnSelectionResize(this, origin, now);
-        if (!*alive)
-            return;
-        if (!(origin == now))
-            PasteFromClipboard();
-        if (!*alive)
-            return;
-        if (OnSelectionResized)
-            OnSelectionResized(this, origin, now);
-        if (!*alive)
-            return;
-        movedMark_ = true; // the release does not sort
-    }
+    if (!EndSelectionResize())
+        return;
     SnapToBaseCell();
     if (colSized_ && OnEndColumnSize && sizedMark_ && sizingCandidate_.X >= 0)
         OnEndColumnSize(this, sizingCandidate_.X);
@@ -1164,6 +1111,169 @@ void TPlusStringGrid::WMLButtonUp(TMessage& m)
             return;
         HeaderSortClick(displayCol, row, x, y);
     }
+}
+
+void TPlusStringGrid::ResetReleaseMarks()
+{
+    movedMark_ = false;
+    sizedMark_ = false;
+    disjunctCleared_ = false;
+    buttonDown_ = false;
+    mouseZone_ = 0;
+    rangeEditMark_ = false;
+    headerDragAnchor_ = -1;
+    scrolledUp_ = false;
+    CellFormControlMouseUp();
+}
+
+bool TPlusStringGrid::EndFixedEdgeSizing(int x, int y)
+{
+    if (!fixedColActive_ && !fixedRowActive_)
+        return true;
+    const auto alive = Life();
+    const bool columns = fixedColActive_;
+    fixedColActive_ = fixedRowActive_ = false;
+    fixedColHover_ = fixedRowHover_ = false;
+    const int index = fixedSizingIndex_;
+    int before = 0;
+    for (int i = 0; i < index; ++i)
+        before += columns ? ColWidths(i) : RowHeights(i);
+    const int size = std::max(0, (columns ? x : y) - before);
+    if (columns) {
+        SetColWidths(index, size);
+        if (OnEndColumnSize)
+            OnEndColumnSize(this, index);
+        int width = size;
+        if (*alive && OnUpdateColumnSize) {
+            OnUpdateColumnSize(this, index, width);
+            if (*alive && width != ColWidths(index))
+                SetColWidths(index, width);
+        }
+    } else {
+        SetRowHeights(index, size);
+        if (OnEndRowSize)
+            OnEndRowSize(this, index);
+    }
+    return *alive;
+}
+
+bool TPlusStringGrid::ReleaseIsOnCellButton(int col, int row, int x, int y)
+{
+    if (col < 0 || row < 0 || col >= ColCount() || row >= RowCount())
+        return false;
+    const TPoint base = BaseCellOf(col, row);
+    if (!IsButtonCell(DisplayToRealColumn(base.X), base.Y))
+        return false;
+    TRect button;
+    return GetCellControlRect(base.X, base.Y, button) && button.Contains(TPoint(x, y));
+}
+
+bool TPlusStringGrid::LetGoPressedButton(int col, int row, int x, int y)
+{
+    const auto alive = Life();
+    if (PressedButtonCell.X >= 0) {
+        const TPoint base = col >= 0 && row >= 0 ? BaseCellOf(col, row) : TPoint(col, row);
+        CellControlMouseUp(base.X, base.Y, x, y);
+        if (!*alive)
+            return false;
+        pressedControl_ = TPoint(-1, -1);
+        SetMouseCapture(false);
+    } else if (pressedControl_.X >= 0) {
+        // a fixed cell drawn as a button
+        const TPoint pressed = pressedControl_;
+        pressedControl_ = TPoint(-1, -1);
+        if (pressed.X < ColCount() && pressed.Y < RowCount()) {
+            RepaintCell(pressed.X, pressed.Y);
+            if (pressed.X < TBaseGrid::FixedCols() || pressed.Y < TBaseGrid::FixedRows())
+                DoButtonClick(DisplayToRealColumn(pressed.X), pressed.Y);
+            if (!*alive)
+                return false;
+        }
+        SetMouseCapture(false);
+    }
+    return true;
+}
+
+bool TPlusStringGrid::EndEnhancedMove(bool& moveEnded)
+{
+    // an enhanced move ends: dropped with the drag cursor, else called off before the framework
+    // grid's release could move anything
+    moveEnded = false;
+    if (!((GridState() == gsColMoving || GridState() == gsRowMoving) && EnhRowColMove && Screen &&
+          (Screen->Cursor() == crDrag || Screen->Cursor() == crNoDrop)))
+        return true;
+    const auto alive = Life();
+    const bool columns = GridState() == gsColMoving;
+    const bool dropped = Screen->Cursor() != crNoDrop;
+    EndMoveDisplay();
+    DragEndHook();
+    if (!*alive)
+        return false;
+    if (!dropped) {
+        Perform(WM_CANCELMODE, 0, 0);
+        if (columns)
+            RepaintRow(0);
+        else
+            RepaintCol(0);
+    }
+    moveEnded = true;
+    return true;
+}
+
+bool TPlusStringGrid::SelectDragCandidateOnRelease(int col, int row, int x, int y)
+{
+    // a press that could have started a drag and did not: the release selects where it is
+    if (!dragCandidate_)
+        return false;
+    dragCandidate_ = false;
+    if (col < TBaseGrid::FixedCols() || row < TBaseGrid::FixedRows() || col >= ColCount() || row >= RowCount())
+        return false;
+    const auto alive = Life();
+    TMouseActions* actions = MouseActions();
+    const bool ctrl = GetKeyState(VK_CONTROL) < 0;
+    if (actions->DisjunctRowSelect() && !ctrl)
+        ClearRowSelection();
+    if (actions->DisjunctRowSelect() && (ctrl || actions->DisjunctRowSelectNoCtrl)) {
+        SetRowSelected(row, !GetRowSelected(row));
+        if (*alive && OnMouseUp)
+            OnMouseUp(this, mbLeft, TShiftState{ssCtrl}, x, y);
+        return true;
+    }
+    const bool indicator = TBaseGrid::FixedCols() > 0;
+    if (indicator)
+        RepaintCell(0, Row());
+    const TPoint base = BaseCellOf(col, row);
+    if (Options().Contains(goRowSelect))
+        SetSelection(TGridRect{TBaseGrid::FixedCols(), base.Y, ColCount() - 1, base.Y});
+    else
+        SetSelection(TGridRect{base.X, base.Y, base.X, base.Y});
+    if (indicator)
+        RepaintCell(0, Row());
+    return false;
+}
+
+bool TPlusStringGrid::EndSelectionResize()
+{
+    // a dragged selection resizer pastes the selection of the press into the new one
+    if (!selectionResizing_)
+        return true;
+    const auto alive = Life();
+    selectionResizing_ = false;
+    const TGridRect origin = resizeOrigin_, now = Selection();
+    if (OnSelectionResize)
+        OnSelectionResize(this, origin, now);
+    if (!*alive)
+        return false;
+    if (!(origin == now))
+        PasteFromClipboard();
+    if (!*alive)
+        return false;
+    if (OnSelectionResized)
+        OnSelectionResized(this, origin, now);
+    if (!*alive)
+        return false;
+    movedMark_ = true; // the release does not sort
+    return true;
 }
 
 void TPlusStringGrid::ReleaseDisjunct(int col, int row)
