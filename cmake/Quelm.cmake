@@ -92,11 +92,9 @@ endfunction()
 # cores. scripts/fuzz.sh fuzzes for longer, with fresh randomness.
 set(QUELM_FUZZ_RUNS 40000 CACHE STRING "Mutations each fuzz target tries in the test run")
 # Targets whose single run costs more (a grid, a drawing, a whole model input file of several
-# kilobytes) try fewer. The cell
-# stream stays below the run at which its known slow input turns up (a stream that holds the grid
-# reader for over a minute), until the reader is fixed.
+# kilobytes) try fewer.
 set(quelm_fuzz_runs_grid_stringgrid_fuzzer 4000)
-set(quelm_fuzz_runs_grid_cellstream_fuzzer 20000)
+set(quelm_fuzz_runs_grid_cellstream_fuzzer 30000)
 set(quelm_fuzz_runs_grid_htmlrender_fuzzer 15000)
 set(quelm_fuzz_runs_grid_picture_fuzzer 15000) # pictures that decode to large frames cost seconds each
 set(quelm_fuzz_runs_plotwell_drawing_fuzzer 15000) # each run writes its files and draws a whole graph

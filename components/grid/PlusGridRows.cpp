@@ -18,6 +18,18 @@ namespace {
 
 constexpr int kFlagColumns = 512;
 
+// The cells of the area col1..col2 x row1..row2 that the store holds a text or an object for,
+// row by row and left to right, found without visiting the empty rest of the area (a grid may
+// have millions of rows that were never written).
+std::vector<TPoint> PlusGridRowsStoredCells(const TStringGrid& grid, int col1, int row1, int col2, int row2)
+{
+    std::vector<TPoint> cells;
+    grid.ForEachStoredCell(col1, row1, col2, row2, [&cells](int c, int r) { cells.emplace_back(c, r); });
+    std::sort(cells.begin(), cells.end(),
+              [](const TPoint& a, const TPoint& b) { return a.Y != b.Y ? a.Y < b.Y : a.X < b.X; });
+    return cells;
+}
+
 } // namespace
 
 // ---------------------------------------------------------------- column mapping
@@ -222,19 +234,19 @@ void TPlusStringGrid::SplitMergesCutBy(int col1, int row1, int col2, int row2)
     col2 = std::min(col2, TotalColCount() - 1);
     row2 = std::min(row2, RowCount() - 1);
     std::vector<Range> ranges;
-    for (int r = row1; r <= row2; ++r)
-        for (int c = col1; c <= col2; ++c) {
-            const TCellProperties* record = CellProperties(c, r);
-            if (!record || (record->CellSpanX < 0 && record->CellSpanY < 0))
-                continue;
-            const TPoint base = record->ResolveBaseCell(c, r);
-            const TCellProperties* b = CellProperties(base.X, base.Y);
-            if (!b || b->CellSpanX < 0)
-                continue;
-            const Range range{base.X, base.Y, base.X + b->CellSpanX, base.Y + b->CellSpanY};
-            if (!(range.col >= col1 && range.lastCol <= col2 && range.row >= row1 && range.lastRow <= row2))
-                ranges.push_back(range);
-        }
+    for (const TPoint& cell : PlusGridRowsStoredCells(*this, col1, row1, col2, row2)) {
+        const int c = cell.X, r = cell.Y;
+        const TCellProperties* record = CellProperties(c, r);
+        if (!record || (record->CellSpanX < 0 && record->CellSpanY < 0))
+            continue;
+        const TPoint base = record->ResolveBaseCell(c, r);
+        const TCellProperties* b = CellProperties(base.X, base.Y);
+        if (!b || b->CellSpanX < 0)
+            continue;
+        const Range range{base.X, base.Y, base.X + b->CellSpanX, base.Y + b->CellSpanY};
+        if (!(range.col >= col1 && range.lastCol <= col2 && range.row >= row1 && range.lastRow <= row2))
+            ranges.push_back(range);
+    }
     for (const Range& range : ranges)
         if (IsMergedAcross(range.col, range.row) || IsMergedDown(range.col, range.row))
             UnmergeCellRange(range.col, range.row);
@@ -624,19 +636,20 @@ void TPlusStringGrid::ClearRect(int col1, int row1, int col2, int row2)
     row2 = std::min(row2, RowCount() - 1);
     if (!RowsMoving)
         SplitMergesCutBy(col1, row1, col2, row2);
-    for (int r = row1; r <= row2; ++r)
-        for (int c = col1; c <= col2; ++c) {
-            if (CellProperties(c, r)) {
-                if (RowsMoving)
-                    SetObjects(c, r, nullptr);
-                else {
-                    RemoveCellGraphic(c, r);
-                    ClearCellProperties(c, r);
-                }
+    // only cells the store holds can have anything to clear
+    for (const TPoint& cell : PlusGridRowsStoredCells(*this, col1, row1, col2, row2)) {
+        const int c = cell.X, r = cell.Y;
+        if (CellProperties(c, r)) {
+            if (RowsMoving)
+                SetObjects(c, r, nullptr);
+            else {
+                RemoveCellGraphic(c, r);
+                ClearCellProperties(c, r);
             }
-            if (!destroying_ && !GetRawCell(c, r).empty())
-                SetRawCell(c, r, String());
         }
+        if (!destroying_ && !GetRawCell(c, r).empty())
+            SetRawCell(c, r, String());
+    }
     if (col1 == 0 && row1 == 0 && col2 >= ColCount() - 1 && row2 >= RowCount() - 1)
         CellPropsCreated = false;
     if (!destroying_)

@@ -1568,6 +1568,23 @@ void TStringGrid::SetCells(int col, int row, const String& text)
     InvalidateCell(col, row);
 }
 
+void TStringGrid::ForEachStoredCell(int col1, int row1, int col2, int row2,
+                                    const std::function<void(int col, int row)>& visit) const
+{
+    const int lastCol = std::min(col2, int(columns_.size()) - 1);
+    for (int c = std::max(col1, 0); c <= lastCol; ++c) {
+        const Column& column = columns_[size_t(c)];
+        const int stored = int(std::max(column.texts.size(), column.objects.size()));
+        const int lastRow = std::min(row2, stored - 1);
+        for (int r = std::max(row1, 0); r <= lastRow; ++r) {
+            const bool text = size_t(r) < column.texts.size() && !column.texts[size_t(r)].Empty();
+            const bool object = size_t(r) < column.objects.size() && column.objects[size_t(r)];
+            if (text || object)
+                visit(c, r);
+        }
+    }
+}
+
 TObject* TStringGrid::Objects(int col, int row) const
 {
     if (col < 0 || row < 0 || col >= int(columns_.size()))

@@ -337,6 +337,10 @@ public:
 
     // The store's highest column and row that hold anything, plus one.
     int StoreColCount() const { return int(columns_.size()); }
+    // Visits the cells of the area col1..col2 x row1..row2 that hold a text or an object, column
+    // by column; the store's empty rest of the area is never visited.
+    void ForEachStoredCell(int col1, int row1, int col2, int row2,
+                           const std::function<void(int col, int row)>& visit) const;
     // Rows taken out of the store together: their texts moved (not copied) into one block.
     class TStoreRows;
 

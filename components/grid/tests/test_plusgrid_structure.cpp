@@ -320,3 +320,37 @@ TEST(PlusGridGroups, ContractedGroupsHideTheirRowsAndCalculationsSkipHeaders)
     g->Ungroup();
     EXPECT_EQ(f.Column(3, 1), (std::vector<String>{"2", "4", "6", "8", "10"}));
 }
+
+TEST(PlusGridRows, ShrinkingAndClearingALargeSparseGridTakeWhatLeavesAndKeepTheRest)
+{
+    // a grid of many rows that were never written: shrinking and clearing visit only the cells
+    // the store holds, yet every text, record and merge in the area goes
+    StructureGrid f(6, 4);
+    auto* g = f.grid;
+    g->SetRowCount(300000);
+    g->SetCells(5, 250000, "far");
+    g->SetColors(2, 260000, clLime);
+    g->SetCells(1, 120000, "middle");
+    g->SetColors(1, 120000, clRed);
+    ASSERT_TRUE(g->MergeCellRange(3, 199999, 2, 2)); // straddles the cut below
+    const size_t records = g->LiveRecordCount();
+    g->SetRowCount(200000);
+    EXPECT_EQ(g->RowCount(), 200000);
+    EXPECT_FALSE(g->IsMergedAcross(3, 199999));
+    EXPECT_EQ(g->GetCellText(1, 120000), "middle");
+    EXPECT_EQ(g->GetColors(1, 120000), clRed);
+    EXPECT_LT(g->LiveRecordCount(), records);
+    g->SetRowCount(300000);
+    EXPECT_EQ(g->GetCellText(5, 250000), "");
+    EXPECT_EQ(g->GetColors(2, 260000), clNone);
+    // a clear over columns of different stored lengths reaches the longest
+    g->SetCells(0, 2, "short");
+    g->SetCells(4, 290000, "long");
+    g->ClearRect(0, 1, 5, 299999);
+    EXPECT_EQ(g->GetCellText(0, 2), "");
+    EXPECT_EQ(g->GetCellText(4, 290000), "");
+    EXPECT_EQ(g->GetCellText(1, 120000), "");
+    EXPECT_EQ(g->GetCellText(2, 0), "c2r0");
+    g->ClearAll();
+    EXPECT_EQ(g->LiveRecordCount(), 0u);
+}
