@@ -236,6 +236,9 @@ bool CPlotFrame::Redraw(HDC paint_dc)
         world_y2 = ps.y1_axis.max;
         shown = ps.data_file_name;
     }
+    // a graph whose DATA lines select its data names no data file on the call: the settings file
+    // it was drawn from names it instead
+    if (shown.empty()) shown = ps.graph_settings_file_name;
     if (calls_drawn != 1 && calls_drawn != 2) shown = ps.job_file_name;
     m_title = app.title_base + " " + shown;
     SetWindowText(m_title);

@@ -9,6 +9,7 @@
 #include "plotwell/core/plot_utilities.h"
 #include "plotwell/core/shared_routines.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace plotwell {
@@ -180,6 +181,25 @@ static void apply_print_scale(plot_settings& ps, double x1, double y1, double x2
                                         (x_direction ? over_x : over_y) * scale));
 }
 
+// The room right of the frame that the x axis's last tick number needs: it stands centred on the
+// frame's right end, so half of it lies beyond; at least 4 (what a narrow number needs). Bars and
+// text labels keep their last label inside the frame.
+static double right_room_of_x_labels(plot_settings& ps)
+{
+    const axis_settings& a = ps.x_axis;
+    const double least = 4;
+    if (!ps.draw_axis_numbers || ps.draw_map || ps.vector_plot || ps.ordination_axis || a.labels_given || a.intervals <= 0 ||
+        ps.bars_all || ps.x_margin != 0)
+        return least;
+    std::string last;
+    if (a.log_scale) last = log_tick_label(ps, a, a.intervals);
+    else if (a.intervals % label_stride(a, 10) != 0) return least;
+    else last = a.intervals == 1 ? format_tick_value(a.label_format, a.max) : linear_tick_label(a, a.max, 0);
+    set_text_height(ps, ps.base_text_height);
+    const double beyond = ps.gr->gr_text_width(last) / 2 + 1 - ps.state.right_label_width;
+    return std::max(least, beyond);
+}
+
 void layout_frame(plot_settings& ps)
 {
     graphics_layer& gr = *ps.gr;
@@ -259,7 +279,7 @@ void layout_frame(plot_settings& ps)
         ps.state.frame_width = W - 34;
     } else {
         double r = !ps.y2_text.empty() && ps.right_axis_in_use() ? 2.2 * ch / f * ratio + 1 : 0;
-        ps.state.frame_width = W - ps.state.right_label_width - ps.state.frame_left - r - 4;
+        ps.state.frame_width = W - ps.state.right_label_width - ps.state.frame_left - r - right_room_of_x_labels(ps);
     }
     // a map or matrix keeps room for its class legend right of the frame
     ps.class_legend_width = 0;

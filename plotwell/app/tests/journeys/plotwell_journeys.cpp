@@ -125,4 +125,40 @@ menu File > Exit
     EXPECT_GT(orange, 100) << "the cells of the class \"high\"";
 }
 
+// The graph quelmgui asks for from its User Defined Graphs window: a settings file whose DATA line
+// selects a variable from the kernel's output, no data file on the call. The title names the
+// settings file, and the picture keeps all of its axis labels inside the window.
+TEST(PlotwellGraphJourney, AGraphOfSelectedDataIsTitledAndKeepsItsLabelsInsideTheWindow)
+{
+    journey::Journey run{PLOTWELL_PROGRAM};
+    fs::create_directories(run.Home());
+    std::string out = "* Synthetic output of the stand-in kernel\n*  time  date         variable       value(s)\n";
+    for (int day = 1; day <= 3000; day += 10)
+        out += "  " + std::to_string(day) + "  01-Jan-2001  WaterLeach   " + std::to_string(0.05 + (day % 700) * 1e-4) + "\n";
+    quelmtest::WriteFileBytes((run.Home() / "1.out").string(), out);
+    quelmtest::WriteFileBytes((run.Home() / "graph.set").string(),
+                              "escape=^\nopen_graph\nno_legendbox\nlegend_columns 1\n"
+                              "title_1 Run 1: \"Maize on Vellmark loam\", substance code of parent: AB, substance code for "
+                              "graph: AB\nx_text DaysFromStart\nlegend 'Water leaching (mm)'\n"
+                              "data 1.out 1 1000*$4 3 WaterLeach\n");
+    const journey::JourneyResult result = run.Run(R"(
+window ^plotwell graph\.set$
+shot graph
+menu File > Exit
+)", {"-c", "graph.set"});
+    EXPECT_EQ(result.exitStatus, 0) << result.Describe();
+    const QImage picture(QString::fromStdString((run.Out() / "graph.png").string()));
+    ASSERT_FALSE(picture.isNull()) << result.Describe();
+    if (const char* dir = std::getenv("QUELM_PICTURE_DIR")) picture.save(QString::fromUtf8(dir) + "/plotwell_graph.png");
+    // no ink next to the right and bottom edges of the window's picture (its very last column is
+    // left out: the headless platform shows it dark): the last tick number and the axis text end
+    // inside the window
+    auto inked = [&picture](int x, int y) { return qGray(picture.pixel(x, y)) < 128; };
+    const int w = picture.width(), h = picture.height();
+    int edge_ink = 0;
+    for (int y = h / 2; y < h; ++y) edge_ink += inked(w - 3, y) + inked(w - 2, y);
+    for (int x = 0; x < w - 1; ++x) edge_ink += inked(x, h - 2) + inked(x, h - 1);
+    EXPECT_EQ(edge_ink, 0) << "a label runs past the window's edge";
+}
+
 } // namespace
