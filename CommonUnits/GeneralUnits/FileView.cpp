@@ -34,6 +34,11 @@ TfrmFileView::TfrmFileView(TComponent* owner) : TForm(owner)
     Memo_File->SetWordWrap(false);
     Memo_File->SetScrollBars(ssBoth);
     Memo_File->Align = alClient;
+    // model output lines its columns up by character counts
+    Memo_File->Font()->Name = "Courier New";
+    Memo_File->Font()->Pitch = fpFixed;
+    Memo_File->Font()->SetSize(9);
+    Memo_File->Font()->Changed();
 
     OnCreate = [this](TObject* sender) { FormCreate(sender); };
     OnResize = [this](TObject* sender) { FormResize(sender); };

@@ -1,6 +1,6 @@
 #pragma once
 // The file viewer: a centred, resizable window that shows a text file read-only in
-// Memo_File above a "&Close" button.
+// Memo_File above a "&Close" button, in a fixed-pitch font, with both scroll bars.
 #include "platform/framework/ExtCtrls.h"
 #include "platform/framework/Forms.h"
 #include "platform/framework/StdCtrls.h"

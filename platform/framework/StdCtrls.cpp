@@ -426,6 +426,9 @@ void TCustomEdit::CreateWnd()
         throw;
     }
     creating_ = false;
+    ShowScrollBar(Handle(), SB_VERT, HasBar(SB_VERT));
+    ShowScrollBar(Handle(), SB_HORZ, HasBar(SB_HORZ));
+    SyncBars();
     Perform(EM_LIMITTEXT, WPARAM(maxLength_), 0);
     Perform(EM_SETMODIFY, modified_ ? 1 : 0, 0);
     if (passwordChar_)
@@ -463,6 +466,7 @@ void TCustomEdit::SetWideText(const WideString& text)
     modified_ = false;
     canUndo_ = false;
     Invalidate();
+    SyncBars();
     Notify(EN_UPDATE);
     Notify(EN_CHANGE);
     Perform(CM_TEXTCHANGED, 0, 0);
@@ -601,7 +605,7 @@ int TCustomEdit::LineHeight() const
 
 QRect TCustomEdit::DefaultFormatRect() const
 {
-    const int border = borderStyle_ == bsSingle ? 2 : 0;
+    const int border = EdgeInClient() ? 2 : 0;
     QRect r(border + leftMargin_, border + (Multi() ? 0 : 1), ClientWidth() - 2 * border - leftMargin_ - rightMargin_,
             ClientHeight() - 2 * border - (Multi() ? 0 : 1));
     if (!Multi()) {
@@ -746,6 +750,7 @@ void TCustomEdit::ScrollCaret()
     }
     if (Multi() && !(es_ & ES_AUTOHSCROLL)) {
         scrollX_ = 0;
+        SyncBars();
         return;
     }
     // horizontally by a quarter of the width at a time
@@ -757,6 +762,150 @@ void TCustomEdit::ScrollCaret()
         scrollX_ = std::max(0, x - w / 4);
     if (text_.isEmpty())
         scrollX_ = 0;
+    SyncBars();
+}
+
+// ---- scroll bars
+
+bool TCustomEdit::HasBar(int bar) const
+{
+    return Multi() && HandleAllocated() && (style_ & (bar == SB_VERT ? DWORD(WS_VSCROLL) : DWORD(WS_HSCROLL)));
+}
+
+bool TCustomEdit::EdgeInClient() const
+{
+    return borderStyle_ == bsSingle && !HasBar(SB_VERT) && !HasBar(SB_HORZ);
+}
+
+int TCustomEdit::LastTopLine(int lineCount) const
+{
+    const int visible = std::max(1, Format().height() / LineHeight());
+    return std::max(0, lineCount - visible);
+}
+
+int TCustomEdit::WidestLine() const
+{
+    const QFont font = EditFont();
+    if (widest_ >= 0 && widestFont_ == font && widestText_ == text_)
+        return widest_;
+    const QFontMetrics fm(font);
+    int widest = 0;
+    const int n = int(text_.size());
+    for (int start = 0; start <= n;) {
+        int end = start;
+        while (end < n && text_[end] != u'\r' && text_[end] != u'\n')
+            ++end;
+        widest = std::max(widest, fm.horizontalAdvance(text_.mid(start, end - start)));
+        if (end >= n)
+            break;
+        start = end + ((text_[end] == u'\r' && end + 1 < n && text_[end + 1] == u'\n') ? 2 : 1);
+    }
+    widest_ = widest;
+    widestText_ = text_;
+    widestFont_ = font;
+    return widest_;
+}
+
+void TCustomEdit::SyncBars()
+{
+    if (!HasBar(SB_VERT) && !HasBar(SB_HORZ))
+        return;
+    const QRect f = Format();
+    if (HasBar(SB_VERT)) {
+        const int count = int(Lines().size());
+        const int visible = std::max(1, f.height() / LineHeight());
+        SCROLLINFO v;
+        v.fMask = SIF_ALL;
+        v.nMin = 0;
+        v.nMax = std::max(0, count - 1);
+        v.nPage = UINT(visible);
+        v.nPos = firstLine_;
+        SetScrollInfo(Handle(), SB_VERT, &v, TRUE);
+        EnableScrollBar(Handle(), SB_VERT, count > visible ? ESB_ENABLE_BOTH : ESB_DISABLE_BOTH);
+    }
+    if (HasBar(SB_HORZ)) {
+        // a wrapping edit never scrolls sideways; one line wider than the window does, with room
+        // for the caret after its last character
+        const int width = std::max(1, f.width());
+        const int widest = (es_ & ES_AUTOHSCROLL) ? WidestLine() + 2 : 0;
+        SCROLLINFO h;
+        h.fMask = SIF_ALL;
+        h.nMin = 0;
+        h.nMax = std::max(width, widest) - 1;
+        h.nPage = UINT(width);
+        h.nPos = scrollX_;
+        SetScrollInfo(Handle(), SB_HORZ, &h, TRUE);
+        EnableScrollBar(Handle(), SB_HORZ, widest > width ? ESB_ENABLE_BOTH : ESB_DISABLE_BOTH);
+    }
+}
+
+void TCustomEdit::ScrollBarMessage(int bar, TMessage& m)
+{
+    if (!HasBar(bar))
+        return;
+    const QRect f = Format();
+    const bool vertical = bar == SB_VERT;
+    const int line = vertical ? 1 : std::max(1, QFontMetrics(EditFont()).averageCharWidth());
+    const int page = vertical ? std::max(1, f.height() / LineHeight()) : std::max(1, f.width());
+    const int last = vertical ? LastTopLine(int(Lines().size()))
+                              : ((es_ & ES_AUTOHSCROLL) ? std::max(0, WidestLine() + 2 - page) : 0);
+    int pos = vertical ? firstLine_ : scrollX_;
+    switch (m.ScrollCode()) {
+    case SB_LINEUP: pos -= line; break;
+    case SB_LINEDOWN: pos += line; break;
+    case SB_PAGEUP: pos -= page; break;
+    case SB_PAGEDOWN: pos += page; break;
+    case SB_TOP: pos = 0; break;
+    case SB_BOTTOM: pos = last; break;
+    case SB_THUMBTRACK:
+    case SB_THUMBPOSITION: {
+        // the bar's own position: the message's 16 bits would cut a wide text short
+        SCROLLINFO track;
+        track.fMask = SIF_TRACKPOS;
+        GetScrollInfo(Handle(), bar, &track);
+        pos = track.nTrackPos;
+        break;
+    }
+    default: return;
+    }
+    pos = std::clamp(pos, 0, last);
+    if (vertical)
+        firstLine_ = pos;
+    else
+        scrollX_ = pos;
+    Invalidate();
+    SyncBars();
+}
+
+void TCustomEdit::ScrollLines(int delta)
+{
+    firstLine_ = std::clamp(firstLine_ + delta, 0, LastTopLine(int(Lines().size())));
+    Invalidate();
+    SyncBars();
+}
+
+bool TCustomEdit::DoMouseWheelDown(TShiftState shift, TPoint mousePos)
+{
+    if (TWinControl::DoMouseWheelDown(shift, mousePos))
+        return true;
+    if (!Multi() || firstLine_ >= LastTopLine(int(Lines().size())))
+        return false; // nothing more to show: the parent may scroll
+    UINT lines = 3;
+    SystemParametersInfo(SPI_GETWHEELSCROLLLINES, 0, &lines, 0);
+    ScrollLines(int(lines));
+    return true;
+}
+
+bool TCustomEdit::DoMouseWheelUp(TShiftState shift, TPoint mousePos)
+{
+    if (TWinControl::DoMouseWheelUp(shift, mousePos))
+        return true;
+    if (!Multi() || firstLine_ <= 0)
+        return false;
+    UINT lines = 3;
+    SystemParametersInfo(SPI_GETWHEELSCROLLLINES, 0, &lines, 0);
+    ScrollLines(-int(lines));
+    return true;
 }
 
 // ---- changes
@@ -1093,6 +1242,7 @@ void TCustomEdit::DefaultHandler(TMessage& m)
         modified_ = false;
         canUndo_ = false;
         Invalidate();
+        SyncBars();
         Notify(EN_UPDATE);
         Notify(EN_CHANGE);
         m.Result = 1;
@@ -1294,6 +1444,7 @@ void TCustomEdit::DefaultHandler(TMessage& m)
         if (Multi()) {
             firstLine_ = std::clamp(firstLine_ + int(m.LParam), 0, std::max(0, int(Lines().size()) - 1));
             Invalidate();
+            SyncBars();
         }
         m.Result = 1;
         break;
@@ -1325,7 +1476,12 @@ void TCustomEdit::DefaultHandler(TMessage& m)
         }
         break;
     case WM_NCCALCSIZE:
-        break; // no band: the edit draws its border inside its client area
+        // the edge lies inside the client area, unless scroll bars stand within it
+        if (!EdgeInClient())
+            TWinControl::DefaultHandler(m);
+        break;
+    case WM_VSCROLL: ScrollBarMessage(SB_VERT, m); break;
+    case WM_HSCROLL: ScrollBarMessage(SB_HORZ, m); break;
     case EM_HIDEBALLOONTIP:
         HideBalloon();
         m.Result = 1;
@@ -1360,7 +1516,7 @@ void TCustomEdit::PaintWindow(HDC dc)
         c->Brush->Style = bsSolid;
         c->Brush->Color = Color();
         c->FillRect(client);
-        if (borderStyle_ == bsSingle) {
+        if (EdgeInClient()) {
             RECT r = client;
             DrawEdge(dc, &r, EDGE_SUNKEN, BF_RECT);
         }

@@ -159,6 +159,9 @@ protected:
     // The edit window's own handling of every message.
     void DefaultHandler(TMessage& message) override;
     void PaintWindow(HDC dc) override;
+    // The wheel scrolls a multi-line edit by lines when OnMouseWheelDown/Up leave it.
+    bool DoMouseWheelDown(TShiftState shift, TPoint mousePos) override;
+    bool DoMouseWheelUp(TShiftState shift, TPoint mousePos) override;
     // Takes the edit styles of `style` (ES_...) now, as a window created with them would.
     void ApplyStyle(DWORD style);
     bool creating_ = false;
@@ -178,6 +181,15 @@ private:
     int LineHeight() const;
     QRect DefaultFormatRect() const;
     QRect Format() const;
+    // A multi-line edit made with WS_VSCROLL / WS_HSCROLL shows that bar at all times, greyed
+    // while there is nothing to scroll; the sunken edge then lies around text and bars.
+    bool HasBar(int bar) const;
+    bool EdgeInClient() const;
+    int LastTopLine(int lineCount) const; // the top line that shows the last line at the bottom
+    int WidestLine() const;               // pixels; cached for the text and font it was measured on
+    void SyncBars();
+    void ScrollBarMessage(int bar, TMessage& m);
+    void ScrollLines(int delta);
     int CharAt(int x, int y, int* line) const;
     QPoint PosOf(int index) const;
     void ReplaceSelection(const QString& text, bool user, bool canUndo);
@@ -210,6 +222,9 @@ private:
     int scrollX_ = 0;
     int firstLine_ = 0;
     bool selecting_ = false;
+    mutable int widest_ = -1;
+    mutable QString widestText_;
+    mutable QFont widestFont_;
     TBalloon balloon_;
     HWND balloonTip_ = nullptr; // a child of the host: it goes with the edit
     int balloonShowing_ = 0;    // counts the balloons shown; a timer hides only its own

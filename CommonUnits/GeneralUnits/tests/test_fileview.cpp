@@ -6,8 +6,11 @@
 #include "platform/win/WinVersion.h"
 #include "platform/testing/quelm_test_support.h"
 
+#include <QFontInfo>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScrollBar>
+#include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
 #include <memory>
@@ -44,6 +47,39 @@ TEST_F(FileViewTest, ShowsAnExistingFileUnderItsPath)
     EXPECT_EQ(viewer->btnClose->Caption(), "&Close");
     EXPECT_TRUE(viewer->btnClose->Default());
     EXPECT_EQ(boxes.Count(), 0);
+}
+
+TEST_F(FileViewTest, LongOutputScrollsBothWaysWithItsColumnsLinedUp)
+{
+    // a model output: a header of names over many rows of numbers wider than the window
+    std::string out = "      Time  WaterFlux  SoluteFlux  Concentration  WiderThanTheWindow" + std::string(120, '.') + "\r\n";
+    for (int i = 0; i < 400; ++i)
+        out += "  " + std::to_string(1000 + i) + ".000  1.111E-01  0.000E+00      7.777E-03\r\n";
+    const String path = dir.file("17.out");
+    quelmtest::WriteFileBytes(path, out);
+    std::unique_ptr<TfrmFileView> viewer(New<TfrmFileView>(nullptr));
+    viewer->LoadFile(path);
+    viewer->Show();
+    TMemo* memo = viewer->Memo_File;
+    int bars = 0;
+    for (QScrollBar* bar : memo->Host()->findChildren<QScrollBar*>()) {
+        EXPECT_TRUE(bar->isVisible() && bar->isEnabled()) << bar->orientation();
+        ++bars;
+        // the user reaches the far end of the file with the bar
+        bar->triggerAction(QAbstractSlider::SliderToMaximum);
+        EXPECT_GT(bar->value(), 0) << bar->orientation();
+    }
+    EXPECT_EQ(bars, 2);
+    EXPECT_EQ(memo->Perform(EM_GETFIRSTVISIBLELINE, 0, 0) + memo->ClientHeight() / QFontMetrics(memo->Host()->font()).height(),
+              401); // the last line shows at the bottom
+    EXPECT_TRUE(QFontInfo(memo->Host()->font()).fixedPitch());
+    // the same column stands at the same place on every line, whatever its characters
+    const auto xOf = [&](int line, int column) {
+        const auto start = int(memo->Perform(EM_LINEINDEX, WPARAM(line), 0));
+        return short(LOWORD(memo->Perform(EM_POSFROMCHAR, WPARAM(start + column), 0)));
+    };
+    EXPECT_EQ(xOf(0, 20), xOf(1, 20));
+    EXPECT_EQ(xOf(0, 40), xOf(400, 40));
 }
 
 TEST_F(FileViewTest, MissingFileWarnsAndLeavesAnEmptyViewer)

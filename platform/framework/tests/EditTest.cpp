@@ -10,6 +10,8 @@
 #include <QLineEdit>
 #include <QKeyEvent>
 #include <QPointer>
+#include <QScrollBar>
+#include <QWheelEvent>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -308,6 +310,76 @@ TEST_F(EditFixture, MemoLinesAndCaretMovement)
     EXPECT_GT(memo->Perform(EM_GETLINECOUNT, 0, 0), 1);
     memo->SetWordWrap(false);
     EXPECT_EQ(memo->Perform(EM_GETLINECOUNT, 0, 0), 1);
+}
+
+TEST_F(EditFixture, MemoScrollBarsShowAndScrollTheText)
+{
+    auto* memo = new TCustomMemo(&form);
+    memo->SetParent(&form);
+    memo->SetBounds(0, 0, 200, 100);
+    memo->SetWordWrap(false);
+    memo->SetScrollBars(ssBoth);
+    String text;
+    for (int i = 0; i < 100; ++i)
+        text += "line " + std::to_string(i) + (i == 50 ? String(300, 'w') : String()) + "\r\n";
+    memo->SetText(text);
+    ShowAndFocus(memo);
+    QScrollBar* bars[2] = {nullptr, nullptr};
+    for (QScrollBar* b : memo->Host()->findChildren<QScrollBar*>())
+        bars[b->orientation() == Qt::Vertical ? 1 : 0] = b;
+    QScrollBar* horz = bars[0];
+    QScrollBar* vert = bars[1];
+    ASSERT_TRUE(horz && vert);
+    EXPECT_TRUE(horz->isVisible() && horz->isEnabled());
+    EXPECT_TRUE(vert->isVisible() && vert->isEnabled());
+    // the client area leaves out the bars and the sunken edge around text and bars
+    EXPECT_EQ(memo->ClientWidth(), 200 - 4 - vert->width());
+    EXPECT_EQ(memo->ClientHeight(), 100 - 4 - horz->height());
+
+    // a click on the vertical track pages down; the caret stays where it was
+    QTest::mouseClick(vert, Qt::LeftButton, {}, QPoint(vert->width() / 2, vert->height() - 25));
+    const int page = int(memo->Perform(EM_GETFIRSTVISIBLELINE, 0, 0));
+    EXPECT_GT(page, 2);
+    EXPECT_EQ(vert->value(), page);
+    EXPECT_EQ(memo->SelStart(), 0);
+    // the wheel scrolls by lines, and not beyond the last line
+    QWheelEvent wheel(QPointF(20, 20), memo->Host()->mapToGlobal(QPointF(20, 20)), QPoint(), QPoint(0, -120),
+                      Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(memo->Host(), &wheel);
+    EXPECT_EQ(memo->Perform(EM_GETFIRSTVISIBLELINE, 0, 0), page + 3);
+    vert->triggerAction(QAbstractSlider::SliderToMaximum);
+    const int last = int(memo->Perform(EM_GETFIRSTVISIBLELINE, 0, 0));
+    EXPECT_EQ(last + page, 101); // the empty line after the last line break ends the view
+    QApplication::sendEvent(memo->Host(), &wheel);
+    EXPECT_EQ(memo->Perform(EM_GETFIRSTVISIBLELINE, 0, 0), last);
+
+    // the horizontal track moves the text left: the long line's start goes out of view
+    vert->triggerAction(QAbstractSlider::SliderToMinimum);
+    memo->Perform(EM_LINESCROLL, 0, 45);
+    const int longLine = int(memo->Perform(EM_LINEINDEX, 50, 0));
+    const int leftBefore = LOWORD(memo->Perform(EM_POSFROMCHAR, WPARAM(longLine), 0));
+    QTest::mouseClick(horz, Qt::LeftButton, {}, QPoint(horz->width() - 25, horz->height() / 2));
+    EXPECT_GT(horz->value(), 0);
+    EXPECT_EQ(short(LOWORD(memo->Perform(EM_POSFROMCHAR, WPARAM(longLine), 0))), leftBefore - horz->value());
+    horz->triggerAction(QAbstractSlider::SliderToMaximum);
+    const int lastChar = longLine + int(memo->Perform(EM_LINELENGTH, WPARAM(longLine), 0)) - 1;
+    const int lastX = short(LOWORD(memo->Perform(EM_POSFROMCHAR, WPARAM(lastChar), 0)));
+    EXPECT_GT(lastX, memo->ClientWidth() / 2); // the line's end stands at the right edge
+    EXPECT_LT(lastX, memo->ClientWidth());
+
+    // moving the caret moves the bars with the view
+    QTest::keyClick(memo->Host(), Qt::Key_End, Qt::ControlModifier);
+    EXPECT_EQ(vert->value(), vert->maximum());
+    EXPECT_EQ(memo->Perform(EM_GETFIRSTVISIBLELINE, 0, 0), vert->value());
+
+    // a text that fits: both bars stay, greyed
+    memo->SetText("short");
+    EXPECT_TRUE(vert->isVisible() && !vert->isEnabled());
+    EXPECT_TRUE(horz->isVisible() && !horz->isEnabled());
+    // without bars the edge lies inside the client area again
+    memo->SetScrollBars(ssNone);
+    EXPECT_FALSE(vert->isVisible() || horz->isVisible());
+    EXPECT_EQ(memo->ClientWidth(), 200);
 }
 
 TEST_F(EditFixture, MaskedInputFillsTheMaskPositions)
