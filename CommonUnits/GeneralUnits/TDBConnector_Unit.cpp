@@ -61,6 +61,20 @@ void Pause(unsigned ms)
     Sleep(ms);
 }
 
+// The database engine writes the file and, beside it, its journal: both must be writable.
+bool DatabaseCannotBeWritten(const String& path)
+{
+    return FileIsReadOnly(path) || FileIsReadOnly(ExtractFileDir(ExpandFileName(path)));
+}
+
+void ReportUnwritableDatabase(const String& path)
+{
+    MessageDlg(Format("The file \"%s\" cannot be written (the file or its folder is read-only), please select an "
+                      "alternative database file.",
+                      {path}),
+               mtError, {mbOK}, 0);
+}
+
 } // namespace
 
 void SetOpenFileDialog(TOpenFileDialog dialog)
@@ -135,6 +149,9 @@ bool TDBConnector::SelectDatabaseFile(bool force)
         MessageDlg(Format("The file \"%s\" does not exist, please select an alternative database file.", {path_}),
                    mtError, {mbOK}, 0);
         mustChoose = true;
+    } else if (!mustChoose && DatabaseCannotBeWritten(path_)) {
+        ReportUnwritableDatabase(path_);
+        mustChoose = true;
     }
     if (!mustChoose)
         return true;
@@ -143,9 +160,16 @@ bool TDBConnector::SelectDatabaseFile(bool force)
     if (!path_.empty())
         request.InitialDir = ExtractFileDir(path_);
     request.Filter = "Vantor databases (*.vantor) |*.VANTOR|All files (*.*)|*.*";
-    const bool chosen = ExecuteOpenFileDialog(request);
-    if (!chosen)
-        return false;
+    // a read-only file is not accepted: the dialog opens again until the user chooses another
+    // file or cancels
+    while (true) {
+        if (!ExecuteOpenFileDialog(request))
+            return false;
+        if (!FileExists(request.FileName) || !DatabaseCannotBeWritten(request.FileName))
+            break;
+        ReportUnwritableDatabase(request.FileName);
+        request.InitialDir = ExtractFileDir(request.FileName);
+    }
     if (request.FileName == path_) {
         MessageDlg("Old and new database file are identical, cancelling opening.", mtWarning, {mbOK}, 0);
         return false;

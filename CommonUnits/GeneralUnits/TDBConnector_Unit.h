@@ -28,6 +28,10 @@ public:
     // True when the database connection is open at the end. selectFile: the local-database
     // setting; force: the user picks another file (false at start-up).
     bool Connect(bool selectFile, bool force, TDatabase* database);
+    // True when a usable path is set. The user chooses (open-file dialog) when forced, when the
+    // path is empty, names no file, or names a file that cannot be written (the file or its
+    // folder read-only; reported by name); a chosen file that cannot be written is reported and
+    // the dialog opens again.
     bool SelectDatabaseFile(bool force);
     bool TestAndUpgradeDatabase();
     // The connection's configuration for this connector's file under the given alias.

@@ -21,6 +21,14 @@ bool FileExists(const String& path)
     return !path.empty() && fs::is_regular_file(path, ec);
 }
 
+bool FileIsReadOnly(const String& path)
+{
+    struct stat st {};
+    if (path.empty() || stat(path.c_str(), &st) != 0)
+        return false;
+    return (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0 || access(path.c_str(), W_OK) != 0;
+}
+
 bool DirectoryExists(const String& path)
 {
     std::error_code ec;
@@ -215,6 +223,20 @@ String GetTempDir()
             return IncludeTrailingPathDelimiter(v);
     }
     return "/tmp/";
+}
+
+String GetPrivateTempDir()
+{
+    const String base = GetTempDir();
+    const String own = base + "quelm-" + std::to_string(::geteuid());
+    if (::mkdir(own.c_str(), 0700) != 0 && errno != EEXIST)
+        return own + PathDelim; // no folder: writes there fail
+    struct stat st {};
+    if (::lstat(own.c_str(), &st) == 0 && S_ISDIR(st.st_mode) && st.st_uid == ::geteuid() && (st.st_mode & 077) == 0)
+        return own + PathDelim;
+    String fresh = own + "-XXXXXX";
+    (void)::mkdtemp(fresh.data()); // on failure the name keeps its X's: a folder that does not exist
+    return fresh + PathDelim;
 }
 
 String CreateUniqueFile(const String& prefix, const String& suffix, const String& folder)

@@ -20,6 +20,10 @@ bool DeleteFile(const String& path);
 bool RenameFile(const String& from, const String& to); // replaces an existing target
 bool CopyFileTo(const String& from, const String& to, bool failIfExists);
 int64_t FileSize(const String& path); // -1 when absent
+// True when the file or folder exists and cannot be written: it carries no write permission at
+// all (a file marked read-only, whoever the user is), or this process may not write it (its
+// permissions, a read-only file system).
+bool FileIsReadOnly(const String& path);
 TDateTime FileAgeDateTime(const String& path); // 0 when absent (needs DateUtils)
 
 String ExtractFilePath(const String& path);   // with the trailing delimiter
@@ -41,6 +45,12 @@ std::vector<String> FindFiles(const String& folder, const String& mask);
 
 // The temp folder: $TMP, then $TEMP, then $TMPDIR, then /tmp (with a trailing delimiter).
 String GetTempDir();
+// A folder in the temp folder that only this user can enter, for files of fixed names (no other
+// user can put a file or link there first): "quelm-<user id>", made with mode 0700 when missing.
+// When a folder of that name is not this user's own private folder (another owner, a link, open
+// to others), a folder of a fresh unique name is made instead. With a trailing delimiter; when no
+// folder can be made, the path names one that does not exist, so that writing there fails.
+String GetPrivateTempDir();
 // Creates an empty file with a unique name "<prefix>XXXXXX<suffix>" in folder (the temp
 // folder when empty) and returns its path. EInOutError when none can be made.
 String CreateUniqueFile(const String& prefix, const String& suffix = String(), const String& folder = String());

@@ -12,6 +12,7 @@
 #include "platform/win/WinVersion.h"
 #include "platform/rtl/FileUtils.h"
 
+#include <filesystem>
 #include <memory>
 #include <set>
 
@@ -470,6 +471,54 @@ TEST_F(DatabaseTest, WithoutAUsableDatabaseOneMessageAndNoConnection)
     EXPECT_FALSE(module->dbDatabase->Connected());
     ASSERT_EQ(boxes.Count(), 2);
     EXPECT_EQ(boxes.Boxes()[1].Text, "You are not connected to a database, exiting " + GetProductName() + " !");
+}
+
+TEST_F(DatabaseTest, ADatabaseThatCannotBeWrittenIsReportedByNameWhenOpened)
+{
+    namespace fs = std::filesystem;
+    const auto readOnly = [](const String& path) {
+        fs::permissions(path, fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                        fs::perm_options::remove);
+    };
+    const auto cannotWrite = [](const String& path) {
+        return "The file \"" + path +
+               "\" cannot be written (the file or its folder is read-only), please select an alternative database file.";
+    };
+    // the settings name a read-only file; in the dialog the user first picks a writable file in a
+    // read-only folder, then a writable one
+    const String lockedFolder = dir.file("locked");
+    ForceDirectories(lockedFolder);
+    const String inLockedFolder = PathJoin(lockedFolder, "Projects.vantor");
+    CopyFileTo(DemoTemplate(), inLockedFolder, false);
+    readOnly(lockedFolder);
+    const String other = dir.file("Other.vantor");
+    CopyFileTo(DemoTemplate(), other, false);
+    readOnly(databaseFile);
+    dialogAnswers = {inLockedFolder, other};
+    StartModule();
+    EXPECT_TRUE(module->dbDatabase->Connected());
+    EXPECT_EQ(module->DatabaseFileName(), other);
+    ASSERT_EQ(boxes.Count(), 2);
+    EXPECT_EQ(boxes.Boxes()[0].Text, cannotWrite(databaseFile));
+    EXPECT_EQ(boxes.Boxes()[1].Text, cannotWrite(inLockedFolder));
+    ASSERT_EQ(dialogs.size(), 2u);
+    EXPECT_EQ(dialogs[0].InitialDir, dir.str());
+    EXPECT_EQ(dialogs[1].InitialDir, lockedFolder);
+    // what the user does next is stored
+    module->tblProjects->Open();
+    module->tblProjects->Edit();
+    module->tblProjects->FieldByName("DESCRIPTION")->SetAsString("Renamed");
+    EXPECT_NO_THROW(module->tblProjects->Post());
+
+    // opening another database: the read-only file is refused, the current one stays open
+    boxes.Clear();
+    dialogAnswers = {databaseFile};
+    EXPECT_TRUE(module->OpenOtherDatabase());
+    ASSERT_EQ(boxes.Count(), 1);
+    EXPECT_EQ(boxes.Last().Text, cannotWrite(databaseFile));
+    EXPECT_EQ(module->DatabaseFileName(), other);
+    EXPECT_TRUE(module->dbDatabase->Connected());
+    fs::permissions(lockedFolder, fs::perms::owner_all, fs::perm_options::add);
 }
 
 // ---------------------------------------------------------------- server check
