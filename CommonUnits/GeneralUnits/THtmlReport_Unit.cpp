@@ -90,7 +90,7 @@ String HtmlEscape(const String& text)
 }
 
 THtmlReport::THtmlReport(const String& reportName, const String& pageTitle)
-    : folder_(IncludeTrailingPathDelimiter(GetTempDir())), fileName_(reportName + ".htm")
+    : folder_(GetPrivateTempDir()), fileName_(reportName + ".htm")
 {
     lines_.Add("<HTML>");
     lines_.Add("<HEAD>");
@@ -172,5 +172,5 @@ void THtmlReport::Save()
 void THtmlReport::Show()
 {
     if (!ExecuteFileInItsFolder(fileName_, "", folder_))
-        MessageDlg("Could not start " + fileName_, mtError, {mbOK}, 0);
+        MessageDlg("Could not start " + FilePath(), mtError, {mbOK}, 0);
 }

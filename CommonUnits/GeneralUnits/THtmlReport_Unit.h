@@ -1,5 +1,6 @@
 #pragma once
-// THtmlReport: a simple HTML page in the user's temporary folder, opened in the program that
+// THtmlReport: a simple HTML page in the user's private temporary folder (GetPrivateTempDir: no
+// other user can place a file or link under its name first), opened in the program that
 // the desktop associates with HTML files. The page has a fixed head with a small style sheet,
 // then titles, text lines that keep their spacing, and tables copied from a string grid.
 //
@@ -29,7 +30,8 @@ public:
     // Ends the page and writes it, replacing an existing file; EFCreateError when the file
     // cannot be made.
     void Save();
-    // Opens the saved page; "Could not start <file name>" when no program opens it.
+    // Opens the saved page; "Could not start <full path>" when no program opens it, so that the
+    // user can open the page by hand.
     void Show();
     String FilePath() const { return folder_ + fileName_; }
     const TStringList& Lines() const { return lines_; }

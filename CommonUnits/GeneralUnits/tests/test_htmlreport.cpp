@@ -8,7 +8,10 @@
 #include "platform/rtl/FileUtils.h"
 #include "platform/win/WinShell.h"
 
+#include <filesystem>
+#include <functional>
 #include <memory>
+#include <unistd.h>
 
 namespace {
 
@@ -37,6 +40,8 @@ protected:
                 grid->SetCells(int(c), int(r), rows[r][c]);
         return grid;
     }
+    // The user's private folder in the temporary folder, where reports are written.
+    String PrivateDir() const { return dir.file("quelm-" + std::to_string(geteuid())); }
     // The report's lines from the first line after the page's head.
     static std::vector<String> Body(const THtmlReport& report)
     {
@@ -59,7 +64,7 @@ TEST_F(HtmlReportTest, SavedPageHasTheFixedHeadTitlesLinesAndCrLfLineEnds)
     report.AddLine("a  b");
     report.AddLine("");
     report.Save();
-    EXPECT_EQ(report.FilePath(), JoinPath(dir.str(), "Some.htm"));
+    EXPECT_EQ(report.FilePath(), JoinPath(PrivateDir(), "Some.htm"));
     const String expected =
         "<HTML>\r\n"
         "<HEAD>\r\n"
@@ -203,7 +208,48 @@ TEST_F(HtmlReportTest, ShowOpensTheFileInItsFolderOrSaysItCouldNotStart)
     TShellExecuteRecorder failing(2); // file not found
     report.Show();
     ASSERT_EQ(boxes.Count(), 1);
-    EXPECT_EQ(boxes.Last().Text, "Could not start Shown.htm");
+    EXPECT_EQ(boxes.Last().Text, "Could not start " + JoinPath(PrivateDir(), "Shown.htm"));
+}
+
+TEST_F(HtmlReportTest, ReportsGoIntoAFolderOnlyTheUserCanEnter)
+{
+    namespace fs = std::filesystem;
+    {
+        THtmlReport report("Mine", "t");
+        report.Save();
+        EXPECT_EQ(report.FilePath(), JoinPath(PrivateDir(), "Mine.htm"));
+        EXPECT_EQ(fs::status(PrivateDir()).permissions(), fs::perms::owner_all);
+    }
+    // another user's trap under the folder's name: a link to a folder of theirs, or a folder that
+    // others may write in; neither is used, and nothing is written through them
+    struct Trap {
+        const char* what;
+        std::function<void(const fs::path& name, const fs::path& target)> make;
+    };
+    const Trap traps[] = {
+        {"link", [](const fs::path& name, const fs::path& target) { fs::create_directory_symlink(target, name); }},
+        {"open folder",
+         [](const fs::path& name, const fs::path&) {
+             fs::create_directory(name);
+             fs::permissions(name, fs::perms::all);
+         }},
+    };
+    for (const Trap& trap : traps) {
+        fs::remove_all(PrivateDir());
+        const fs::path target = dir.path() / "theirs";
+        fs::create_directories(target);
+        trap.make(fs::path(PrivateDir()), target);
+        THtmlReport report("Mine", "t");
+        report.Save();
+        const fs::path written = fs::path(report.FilePath()).parent_path();
+        EXPECT_NE(written, fs::path(PrivateDir())) << trap.what;
+        EXPECT_EQ(fs::symlink_status(written).type(), fs::file_type::directory) << trap.what;
+        EXPECT_EQ(fs::status(written).permissions(), fs::perms::owner_all) << trap.what;
+        EXPECT_FALSE(fs::exists(target / "Mine.htm")) << trap.what;
+        EXPECT_FALSE(fs::exists(fs::path(PrivateDir()) / "Mine.htm")) << trap.what;
+        fs::remove(PrivateDir());
+        fs::remove_all(target);
+    }
 }
 
 } // namespace

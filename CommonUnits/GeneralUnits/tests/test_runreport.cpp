@@ -10,6 +10,8 @@
 #include "platform/win/WinShell.h"
 #include "platform/win/WinVersion.h"
 
+#include <unistd.h>
+
 namespace {
 
 String ReportGoldenDir()
@@ -43,7 +45,11 @@ protected:
             text += line + "\r\n";
         quelmtest::WriteFileBytes(SummaryFilePath(runId), text);
     }
-    String ReportPath() const { return JoinPath(dir.file("tmp"), "RAVUZAVEDEReport.htm"); }
+    // reports go into the user's private folder in the temporary folder
+    String ReportPath() const
+    {
+        return JoinPath(JoinPath(dir.file("tmp"), "quelm-" + std::to_string(geteuid())), "RAVUZAVEDEReport.htm");
+    }
 
     TVersionResource version{2, 1, 2, 10};
     String work;

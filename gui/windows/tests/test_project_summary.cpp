@@ -15,6 +15,7 @@
 #include <QTimer>
 
 #include <memory>
+#include <unistd.h>
 
 namespace {
 
@@ -111,7 +112,8 @@ TEST_F(ProjectSummaryTest, ClipboardTextAndHtmlPageEqualTheGoldenFiles)
     summary->btnShowInBrowser->Click();
     ASSERT_EQ(shell.Calls().size(), 1u);
     EXPECT_EQ(shell.Calls()[0].File, "RAZADEZORAZaridivUzidozi.htm");
-    EXPECT_EQ(quelmtest::ReadFileBytes(JoinPath(dir.file("tmp"), "RAZADEZORAZaridivUzidozi.htm")),
+    const String privateTemp = JoinPath(dir.file("tmp"), "quelm-" + std::to_string(geteuid()));
+    EXPECT_EQ(quelmtest::ReadFileBytes(JoinPath(privateTemp, "RAZADEZORAZaridivUzidozi.htm")),
               quelmtest::ReadFileBytes(JoinPath(GoldenDir(), "summary.htm")));
 }
 

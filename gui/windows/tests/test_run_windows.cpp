@@ -18,6 +18,7 @@
 
 #include <filesystem>
 #include <memory>
+#include <unistd.h>
 
 namespace {
 
@@ -199,7 +200,8 @@ TEST_F(RunWindowsTest, ReportChoiceShowsTheRunReportOfTheCurrentRun)
     });
     main->btnReportsClick(main.get());
     ASSERT_EQ(shell.Calls().size(), 1u);
-    const String page = quelmtest::ReadFileBytes(JoinPath(dir.file("tmp"), "RAVUZAVEDEReport.htm"));
+    const String privateTemp = JoinPath(dir.file("tmp"), "quelm-" + std::to_string(geteuid()));
+    const String page = quelmtest::ReadFileBytes(JoinPath(privateTemp, "RAVUZAVEDEReport.htm"));
     EXPECT_NE(page.find("*&nbsp;&nbsp;run&nbsp;one<BR>"), String::npos);
 
     // Cancel shows nothing
