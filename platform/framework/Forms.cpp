@@ -863,7 +863,9 @@ TRect THintWindow::CalcHintRect(int maxWidth, const String& hint, void*)
 {
     HDC dc = CreateCompatibleDC(nullptr);
     HGDIOBJ old = SelectObject(dc, Font()->Handle());
-    RECT r{0, 0, maxWidth > 0 ? maxWidth : Screen->Width(), 0};
+    // the text wraps so that the window, with its frame and margins, keeps within maxWidth
+    const int textWidth = std::max(1, (maxWidth > 0 ? maxWidth : Screen->Width()) - 6);
+    RECT r{0, 0, textWidth, 0};
     DrawText(dc, hint.c_str(), -1, &r, DT_CALCRECT | DT_LEFT | DT_WORDBREAK | DT_NOPREFIX);
     SelectObject(dc, old);
     DeleteDC(dc);
@@ -991,7 +993,13 @@ void TApplication::ActivateHint(const TPoint& cursorPos)
     }
     window->SetColor(info.HintColor);
     TRect r = window->CalcHintRect(info.HintMaxWidth, info.HintStr, info.HintData);
-    r = TRect(info.HintPos.X, info.HintPos.Y, info.HintPos.X + r.Right - r.Left, info.HintPos.Y + r.Bottom - r.Top);
+    const int width = r.Right - r.Left, height = r.Bottom - r.Top;
+    // on the screen: moved left from its right edge, above the mouse pointer at its bottom
+    int x = std::max(0, std::min(info.HintPos.X, Screen->Width() - width));
+    int y = info.HintPos.Y;
+    if (y + height > Screen->Height())
+        y = std::max(0, cursorPos.Y - height - 2);
+    r = TRect(x, y, x + width, y + height);
     window->ActivateHintData(r, info.HintStr, info.HintData);
     HintText = GetLongHint(control->Hint());
     if (OnHint)

@@ -2859,10 +2859,9 @@ int DrawTextQ(HDC dc, const QString& text, const String& recordText, RECT* rect,
             maxWidth = std::max(maxWidth, LineWidth(fm, line.text, 0));
 
     if (format & DT_CALCRECT) {
-        if ((format & DT_WORDBREAK) && !(format & DT_SINGLELINE))
-            rect->right = std::max(rect->right, LONG(left + maxWidth + rightMargin));
-        else
-            rect->right = left + maxWidth + rightMargin;
+        // as wide as the widest line: narrower than the given width when the text needs less,
+        // wider when a word breaks no further
+        rect->right = left + maxWidth + rightMargin;
         rect->bottom = rect->top + totalHeight;
         if (params)
             params->uiLengthDrawn = UINT(text.size());

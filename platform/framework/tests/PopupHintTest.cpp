@@ -1,6 +1,7 @@
 #include "platform/framework/Forms.h"
 #include "platform/testing/quelm_test_support.h"
 #include "platform/framework/ControlHost.h"
+#include "platform/win/WinGdi.h"
 
 #include <QApplication>
 #include <QEnterEvent>
@@ -199,6 +200,47 @@ TEST(Hints, ControlAndApplicationMayChangeOrRefuse)
     QTest::qWait(20);
     EXPECT_FALSE(f.Showing());
     EXPECT_EQ(f.probe->hintShows, 2);
+}
+
+TEST(Hints, AHintIsAsWideAsItsTextAndKeepsOnTheScreen)
+{
+    HintFixture f;
+    Application->HintHidePause = 0; // stays until cancelled
+    const auto shownFor = [&](const String& hint) {
+        Application->CancelHint();
+        f.probe->SetHint(hint);
+        f.Enter();
+        EXPECT_TRUE(WaitFor([&] { return f.Showing(); })) << hint;
+        return Application->HintWindow()->Host()->frameGeometry();
+    };
+    const QRect screen(0, 0, Screen->Width(), Screen->Height());
+
+    const QRect shortHint = shownFor("Double click to select for graph");
+    // the text's width in the hint's own font
+    HDC dc = CreateCompatibleDC(nullptr);
+    HGDIOBJ old = SelectObject(dc, Application->HintWindow()->Font()->Handle());
+    SIZE text{};
+    GetTextExtentPoint32(dc, "Double click to select for graph", 32, &text);
+    SelectObject(dc, old);
+    DeleteDC(dc);
+    const int textWidth = int(text.cx);
+    EXPECT_GE(shortHint.width(), textWidth);
+    EXPECT_LE(shortHint.width(), textWidth + 8);
+
+    // a hint longer than the screen is wide wraps into lines that fit it
+    String words;
+    for (int i = 0; i < 60; ++i)
+        words += "sixty words that go on and on ";
+    const QRect longHint = shownFor(words);
+    EXPECT_TRUE(screen.contains(longHint)) << longHint.width() << " x " << longHint.height();
+    EXPECT_GT(longHint.height(), 3 * shortHint.height());
+
+    // near the screen's right and bottom edges the hint moves onto the screen
+    f.form->SetBounds(Screen->Width() - 60, Screen->Height() - 45, 60, 45);
+    f.probe->SetBounds(0, 0, 60, 45);
+    const QRect atTheEdge = shownFor("Double click to select for graph");
+    EXPECT_TRUE(screen.contains(atTheEdge)) << atTheEdge.x() << "," << atTheEdge.y();
+    EXPECT_EQ(atTheEdge.width(), shortHint.width());
 }
 
 TEST(Hints, AControlFreedWhileItsHintIsPendingIsForgotten)

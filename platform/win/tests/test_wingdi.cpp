@@ -383,11 +383,25 @@ TEST(GdiText, DrawTextLayout)
     SIZE b{};
     GetTextExtentPoint32(&d, "b", 1, &b);
     EXPECT_GE(t.right, 8 * tm.tmAveCharWidth + b.cx);
-    // word break keeps the width and grows the height
+    // word break grows the height and takes the width of the widest line
     RECT w{0, 0, 50, 0};
     const int wh = DrawText(&d, "one two three four", -1, &w, DT_CALCRECT | DT_WORDBREAK);
-    EXPECT_EQ(w.right, 50);
+    SIZE three{};
+    GetTextExtentPoint32(&d, "three", 5, &three);
+    EXPECT_LE(w.right, 50);
+    EXPECT_GE(w.right, three.cx);
     EXPECT_GE(wh, 2 * tm.tmHeight);
+    // a short text narrows the rectangle to itself; a word wider than the rectangle widens it
+    RECT narrow{0, 0, 1280, 0};
+    DrawText(&d, "Double click to select for graph", -1, &narrow, DT_CALCRECT | DT_WORDBREAK);
+    SIZE whole{};
+    GetTextExtentPoint32(&d, "Double click to select for graph", 32, &whole);
+    EXPECT_EQ(narrow.right, whole.cx);
+    RECT wide{0, 0, 10, 0};
+    DrawText(&d, "unbreakable", -1, &wide, DT_CALCRECT | DT_WORDBREAK);
+    SIZE word{};
+    GetTextExtentPoint32(&d, "unbreakable", 11, &word);
+    EXPECT_EQ(wide.right, word.cx);
 }
 
 // '&' underlines the next character below the baseline, "&&" is a plain '&'; DT_NOPREFIX shows
