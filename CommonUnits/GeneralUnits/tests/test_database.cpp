@@ -13,6 +13,7 @@
 #include "platform/rtl/FileUtils.h"
 
 #include <filesystem>
+#include <map>
 #include <memory>
 #include <set>
 
@@ -144,6 +145,41 @@ TEST_F(DatabaseTest, EveryNamedRuleHasItsTextAndTheShippedDataIsConsistent)
         n.Open();
         EXPECT_EQ(n.Fields(0)->AsInteger(), c.count) << c.sql;
     }
+}
+
+// The kernel writes every output variable in its basic unit; a graph shows it multiplied by
+// BASICTODISPLAYUNITCONVERSION, with the dictionary's units in its legend. So every unit of a row
+// must be the one that the factor turns the basic unit into.
+TEST_F(DatabaseTest, EveryOutputUnitAgreesWithItsConversionFactor)
+{
+    // a unit, and how many of it make one of its basic unit
+    const std::map<String, double> scale = {
+        {"-", 1},          {"C", 1},           {"d", 1},           {"d-1", 1},        {"m2.m-2", 1},
+        {"m3.m-3", 1},     {"m", 1},           {"cm", 100},        {"mm", 1000},      {"m.d-1", 1},
+        {"mm.d-1", 1000},  {"d.m-1", 1},       {"s.m-1", 86400},   {"kg.m-2", 1},     {"kg.ha-1", 10000},
+        {"kg.m-2.d-1", 1}, {"kg.ha-1.d-1", 10000}, {"kg.m-3", 1},  {"mg.L-1", 1000},  {"ug.L-1", 1000000},
+        {"mg.kg-1", 1000},
+    };
+    TDatabase db;
+    db.Params.Add("SERVER NAME=" + databaseFile);
+    db.Open();
+    TQuery q;
+    q.SetDatabase(&db);
+    q.SQL.SetText("SELECT VARIABLENAME, UNITXYNORMAL, UNITGUINORMAL, UNITXYCUMULATIVE, UNITGUICUMULATIVE, "
+                  "BASICTODISPLAYUNITCONVERSION FROM RUNPRINTVARIABLESDICTIONARY");
+    q.Open();
+    int rows = 0;
+    for (; !q.Eof(); q.Next(), ++rows) {
+        const String name = q.FieldByName("VARIABLENAME")->AsString();
+        const double factor = q.FieldByName("BASICTODISPLAYUNITCONVERSION")->AsFloat();
+        for (const char* field : {"UNITXYNORMAL", "UNITGUINORMAL", "UNITXYCUMULATIVE", "UNITGUICUMULATIVE"}) {
+            const String unit = q.FieldByName(field)->AsString();
+            const auto known = scale.find(unit);
+            ASSERT_NE(known, scale.end()) << name << " " << field << ": unknown unit '" << unit << "'";
+            EXPECT_DOUBLE_EQ(known->second, factor) << name << " " << field << " '" << unit << "'";
+        }
+    }
+    EXPECT_GT(rows, 80);
 }
 
 TEST_F(DatabaseTest, NewRecordsWithTheirDefaultValuesCanBeSavedAtOnce)
