@@ -22,6 +22,8 @@ struct PlayObject {
     enum Kind { Pen, Brush, Font, Palette, Other } kind = Other;
     LOGPEN pen{};
     bool geometricPen = false;
+    DWORD penExtStyle = 0;          // end cap and join bits of an extended pen
+    std::vector<DWORD> userStyle;   // PS_USERSTYLE: dash and gap lengths in logical units or pixels
     LOGBRUSH brush{};
     QImage pattern;
     LOGFONT font{};
@@ -227,7 +229,19 @@ private:
             }
             int width = o.pen.lopnWidth.x <= 1 && !o.geometricPen ? 1 : int(std::lround(o.pen.lopnWidth.x * scale));
             width = std::clamp(width, 1, 10000);
-            o.realized = CreatePen(int(style == PS_INSIDEFRAME ? PS_SOLID : style), width, o.pen.lopnColor);
+            if (style == PS_USERSTYLE) {
+                // a geometric pen's lengths scale with the picture like its width; a cosmetic
+                // pen's are pixels
+                std::vector<DWORD> lengths;
+                for (const DWORD n : o.userStyle)
+                    lengths.push_back(o.geometricPen ? DWORD(std::clamp(std::lround(n * scale), 0L, 1L << 20)) : n);
+                const LOGBRUSH brush{BS_SOLID, o.pen.lopnColor, 0};
+                o.realized = ExtCreatePen(PS_USERSTYLE | o.penExtStyle | (o.geometricPen ? PS_GEOMETRIC : 0),
+                                          DWORD(width), &brush, DWORD(lengths.size()), lengths.data());
+            }
+            if (!o.realized)
+                o.realized = CreatePen(int(style == PS_INSIDEFRAME || style == PS_USERSTYLE ? PS_SOLID : style), width,
+                                       o.pen.lopnColor);
             o.realizedScale = scale;
         }
         return o.realized ? o.realized : GetStockObject(NULL_PEN);
@@ -809,11 +823,16 @@ private:
             o->pen.lopnStyle = r.U32(36) == BS_NULL ? PS_NULL : (style & PS_STYLE_MASK);
             o->pen.lopnWidth.x = std::max(0, r.I32(32));
             o->pen.lopnColor = Colour(r.U32(40));
+            o->penExtStyle = style & (PS_ENDCAP_MASK | PS_JOIN_MASK);
             const std::uint32_t entries = r.U32(48);
-            if (!r.Range(52, entries, 4))
+            const std::uint8_t* lengths = r.Range(52, entries, 4);
+            if (!lengths)
                 return false;
-            if (o->pen.lopnStyle == 7) // user style: drawn solid
-                o->pen.lopnStyle = PS_SOLID;
+            // more lengths than a pen takes, or none but zeros, draw solid
+            if (o->pen.lopnStyle == PS_USERSTYLE && entries >= 1 && entries <= 16) {
+                for (std::uint32_t i = 0; i < entries; ++i)
+                    o->userStyle.push_back(r.U32(52 + size_t(i) * 4));
+            }
             return NewObject(r.U32(8), o);
         }
         case CREATEBRUSHINDIRECT: {

@@ -98,6 +98,8 @@ public:
     POINT current{0, 0};
     int penIndex = 0, brushIndex = 0, fontIndex = 0; // 0: the default object
     LOGPEN pen{};
+    std::vector<DWORD> penDashes; // the written pen's user style
+    DWORD penExtStyle = 0;
     BrushKey brush{LOGBRUSH{BS_SOLID, 0xFFFFFF, 0}}; // the picture starts with the white stock brush
     LOGFONT font{};
 
@@ -275,15 +277,39 @@ public:
             End(at);
         }
         const LOGPEN p = PenOf(dc);
-        if (p.lopnStyle != pen.lopnStyle || p.lopnWidth.x != pen.lopnWidth.x || p.lopnColor != pen.lopnColor) {
+        const bool userStyled = dc->pen && (p.lopnStyle & PS_STYLE_MASK) == PS_USERSTYLE && !dc->pen->userStyle.empty();
+        const std::vector<DWORD> dashes = userStyled ? dc->pen->userStyle : std::vector<DWORD>{};
+        const DWORD extStyle = userStyled ? dc->pen->extStyle : 0;
+        if (p.lopnStyle != pen.lopnStyle || p.lopnWidth.x != pen.lopnWidth.x || p.lopnColor != pen.lopnColor ||
+            dashes != penDashes || extStyle != penExtStyle) {
             const int index = NewHandle();
-            const size_t at = Begin(emf::CREATEPEN);
-            out.U32(std::uint32_t(index));
-            out.U32(p.lopnStyle);
-            out.I32(p.lopnWidth.x);
-            out.I32(0);
-            out.U32(p.lopnColor);
-            End(at);
+            if (userStyled) { // the dash lengths go with the pen
+                const size_t at = Begin(emf::EXTCREATEPEN);
+                out.U32(std::uint32_t(index));
+                out.U32(0); // no brush bitmap: offset and size of its header and bits
+                out.U32(0);
+                out.U32(0);
+                out.U32(0);
+                out.U32(PS_USERSTYLE | extStyle);
+                out.U32(std::uint32_t(p.lopnWidth.x));
+                out.U32(BS_SOLID);
+                out.U32(p.lopnColor);
+                out.U32(0);
+                out.U32(std::uint32_t(dashes.size()));
+                for (const DWORD n : dashes)
+                    out.U32(n);
+                End(at);
+            } else {
+                const size_t at = Begin(emf::CREATEPEN);
+                out.U32(std::uint32_t(index));
+                out.U32(p.lopnStyle == PS_USERSTYLE ? PS_SOLID : p.lopnStyle);
+                out.I32(p.lopnWidth.x);
+                out.I32(0);
+                out.U32(p.lopnColor);
+                End(at);
+            }
+            penDashes = dashes;
+            penExtStyle = extStyle;
             One(emf::SELECTOBJECT, std::uint32_t(index));
             DeleteHandle(penIndex);
             penIndex = index;

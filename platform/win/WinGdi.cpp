@@ -195,6 +195,27 @@ HPEN CreatePen(int style, int width, COLORREF color)
     return p;
 }
 
+HPEN ExtCreatePen(DWORD style, DWORD width, const LOGBRUSH* brush, DWORD styleCount, const DWORD* styleLengths)
+{
+    if (!brush)
+        return nullptr;
+    const DWORD kind = style & PS_STYLE_MASK;
+    if (kind == PS_USERSTYLE) {
+        if (styleCount == 0 || styleCount > 16 || !styleLengths)
+            return nullptr;
+        if (std::all_of(styleLengths, styleLengths + styleCount, [](DWORD n) { return n == 0; }))
+            return nullptr;
+    }
+    auto* p = new PenObject;
+    p->pen.lopnStyle = brush->lbStyle == BS_NULL ? UINT(PS_NULL) : UINT(kind);
+    p->pen.lopnWidth = POINT{(style & PS_GEOMETRIC) ? LONG(std::min<DWORD>(width, INT_MAX)) : 1, 0};
+    p->pen.lopnColor = brush->lbColor;
+    p->extStyle = style & (PS_GEOMETRIC | PS_ENDCAP_MASK | PS_JOIN_MASK);
+    if (kind == PS_USERSTYLE)
+        p->userStyle.assign(styleLengths, styleLengths + styleCount);
+    return p;
+}
+
 HPEN CreatePenIndirect(const LOGPEN* pen)
 {
     if (!pen)
@@ -937,19 +958,50 @@ const std::vector<int>& DashPattern(UINT style)
     }
 }
 
+bool PenIsUserStyled(const DeviceContext* dc)
+{
+    return dc->pen && (dc->pen->pen.lopnStyle & PS_STYLE_MASK) == PS_USERSTYLE && !dc->pen->userStyle.empty();
+}
+
+// The dash pattern of the selected pen in device pixels (on, off, on...; empty: solid). A user
+// style's lengths scale with the mapping for a geometric pen; an odd count runs twice, so that
+// the second run swaps dashes and gaps.
+std::vector<int> PenPattern(const DeviceContext* dc)
+{
+    if (!PenIsUserStyled(dc))
+        return DashPattern(dc->pen ? dc->pen->pen.lopnStyle : PS_SOLID);
+    const HPEN pen = dc->pen;
+    std::vector<int> pattern;
+    for (const DWORD n : pen->userStyle) {
+        const int length = int(std::min<DWORD>(n, 1u << 20));
+        pattern.push_back((pen->extStyle & PS_GEOMETRIC) ? std::clamp(dc->ScaleX(length), 0, 1 << 20) : length);
+    }
+    if (pattern.size() % 2)
+        pattern.insert(pattern.end(), pattern.begin(), pattern.end());
+    if (std::all_of(pattern.begin(), pattern.end(), [](int n) { return n == 0; }))
+        pattern.clear();
+    return pattern;
+}
+
+// Where a dash pattern stands along a line of segments: the pattern runs on across joints.
+struct DashPhase {
+    size_t index = 0;
+    int left = -1; // pixels left of the current entry; -1: not started
+};
+
 // Plots the pixels of a one-pixel line from a to b, leaving out b (device coordinates).
-void PlotThinLine(DeviceContext* dc, QPoint a, QPoint b, bool includeEnd = false)
+void PlotThinLine(DeviceContext* dc, QPoint a, QPoint b, bool includeEnd = false, DashPhase* phase = nullptr)
 {
     QPainter* p = dc->Painter();
     const QColor penColor = EffectiveColor(dc, PenColorOf(dc));
-    const auto& pattern = DashPattern(dc->pen ? dc->pen->pen.lopnStyle : PS_SOLID);
+    const std::vector<int> pattern = PenPattern(dc);
     // A line far longer than any surface (a damaged metafile's coordinates) is left to the
     // painter, which clips it before it walks it.
     const std::int64_t steps = std::max(std::abs(std::int64_t(b.x()) - a.x()), std::abs(std::int64_t(b.y()) - a.y()));
     if (steps > (1 << 16)) {
         QPen pen(penColor, 0);
         if (!pattern.empty())
-            pen.setStyle(Qt::DashLine);
+            pen.setDashPattern(QList<qreal>(pattern.begin(), pattern.end()));
         p->setPen(pen);
         p->drawLine(a, b);
         return;
@@ -977,18 +1029,25 @@ void PlotThinLine(DeviceContext* dc, QPoint a, QPoint b, bool includeEnd = false
     const int dx = std::abs(b.x() - x), sx = x < b.x() ? 1 : -1;
     const int dy = -std::abs(b.y() - y), sy = y < b.y() ? 1 : -1;
     int err = dx + dy;
-    int patternIndex = 0, patternLeft = pattern.empty() ? 0 : pattern[0];
+    DashPhase local;
+    DashPhase& at = phase ? *phase : local;
+    if (!pattern.empty() && (at.left < 0 || at.index >= pattern.size())) {
+        at.index = 0;
+        at.left = pattern[0];
+    }
     while (true) {
         const bool atEnd = (x == b.x() && y == b.y());
         if (atEnd && !includeEnd)
             break;
         bool on = true;
         if (!pattern.empty()) {
-            on = (patternIndex % 2) == 0;
-            if (--patternLeft <= 0) {
-                patternIndex = (patternIndex + 1) % int(pattern.size());
-                patternLeft = pattern[size_t(patternIndex)];
+            // entries of length zero are passed over
+            for (size_t skipped = 0; at.left <= 0 && skipped < pattern.size(); ++skipped) {
+                at.index = (at.index + 1) % pattern.size();
+                at.left = pattern[at.index];
             }
+            on = at.index % 2 == 0;
+            --at.left;
         }
         if (on)
             p->fillRect(QRect(x, y, 1, 1), penColor);
@@ -1186,6 +1245,10 @@ private:
     int low_ = 0, high_ = 0;
 };
 
+QPen OutlinePen(DeviceContext* dc);
+void StrokeStyledWide(DeviceContext* dc, QPolygonF line, bool closed);
+QPolygonF PixelCentres(const QPolygon& points);
+
 void DrawLineDevice(DeviceContext* dc, QPoint a, QPoint b)
 {
     if (PenIsNull(dc))
@@ -1193,6 +1256,10 @@ void DrawLineDevice(DeviceContext* dc, QPoint a, QPoint b)
     const int width = PenWidthOf(dc);
     if (width <= 1) {
         PlotThinLine(dc, a, b);
+        return;
+    }
+    if (PenIsUserStyled(dc)) {
+        StrokeStyledWide(dc, PixelCentres(QPolygon({a, b})), false);
         return;
     }
     WideLineRaster(dc, width).Segment(a, b);
@@ -1211,7 +1278,41 @@ QPen OutlinePen(DeviceContext* dc)
     default: break;
     }
     pen.setJoinStyle(Qt::MiterJoin);
+    if (PenIsUserStyled(dc)) {
+        const std::vector<int> pattern = PenPattern(dc);
+        const double unit = std::max(1, PenWidthOf(dc) <= 1 ? 1 : PenWidthOf(dc));
+        QList<qreal> dashes;
+        for (const int n : pattern)
+            dashes.push_back(std::max(n / unit, 1e-3)); // a zero-length dash still draws its caps
+        if (!dashes.isEmpty())
+            pen.setDashPattern(dashes);
+        if (dc->pen->extStyle & PS_GEOMETRIC) {
+            const DWORD cap = dc->pen->extStyle & PS_ENDCAP_MASK, join = dc->pen->extStyle & PS_JOIN_MASK;
+            pen.setCapStyle(cap == PS_ENDCAP_FLAT ? Qt::FlatCap : cap == PS_ENDCAP_SQUARE ? Qt::SquareCap : Qt::RoundCap);
+            pen.setJoinStyle(join == PS_JOIN_MITER ? Qt::MiterJoin : join == PS_JOIN_BEVEL ? Qt::BevelJoin : Qt::RoundJoin);
+        } else {
+            pen.setCapStyle(Qt::FlatCap);
+        }
+    }
     return pen;
+}
+
+// A wide user-styled pen along a line in device coordinates (pixel edges; a pixel's centre lies
+// at +0.5): the painter strokes its dashes, the pattern running on across the joints.
+void StrokeStyledWide(DeviceContext* dc, QPolygonF line, bool closed)
+{
+    QPainter* p = dc->Painter();
+    p->setRenderHint(QPainter::Antialiasing, false);
+    p->setPen(OutlinePen(dc));
+    p->setBrush(Qt::NoBrush);
+    if (closed && !line.isEmpty())
+        line << line.front();
+    p->drawPolyline(line);
+}
+
+QPolygonF PixelCentres(const QPolygon& points)
+{
+    return QPolygonF(points).translated(0.5, 0.5);
 }
 
 QBrush FillBrush(DeviceContext* dc)
@@ -1604,8 +1705,17 @@ BOOL Polyline(HDC dc, const POINT* points, int count)
         return TRUE;
     const int width = PenWidthOf(dc);
     if (width <= 1) {
+        DashPhase phase;
         for (int i = 1; i < count; ++i)
-            PlotThinLine(dc, dc->ToDevice(points[i - 1].x, points[i - 1].y), dc->ToDevice(points[i].x, points[i].y));
+            PlotThinLine(dc, dc->ToDevice(points[i - 1].x, points[i - 1].y), dc->ToDevice(points[i].x, points[i].y),
+                         false, &phase);
+        return TRUE;
+    }
+    if (PenIsUserStyled(dc)) {
+        QPolygon device;
+        for (int i = 0; i < count; ++i)
+            device << dc->ToDevice(points[i].x, points[i].y);
+        StrokeStyledWide(dc, PixelCentres(device), false);
         return TRUE;
     }
     WideLineRaster raster(dc, width);
@@ -1646,13 +1756,19 @@ BOOL Rectangle(HDC dc, int left, int top, int right, int bottom)
     FillWithBrush(dc, r.adjusted(w, w, -w, -w), dc->brush);
     if (r.isEmpty())
         return TRUE;
-    const auto& pattern = DashPattern(dc->pen->pen.lopnStyle);
-    if (!pattern.empty() && w <= 1) {
+    if (w <= 1 && !PenPattern(dc).empty()) {
         const QPoint tl = r.topLeft(), br(r.right(), r.bottom());
-        PlotThinLine(dc, tl, QPoint(br.x(), tl.y()));
-        PlotThinLine(dc, QPoint(br.x(), tl.y()), br);
-        PlotThinLine(dc, br, QPoint(tl.x(), br.y()));
-        PlotThinLine(dc, QPoint(tl.x(), br.y()), tl);
+        DashPhase phase;
+        PlotThinLine(dc, tl, QPoint(br.x(), tl.y()), false, &phase);
+        PlotThinLine(dc, QPoint(br.x(), tl.y()), br, false, &phase);
+        PlotThinLine(dc, br, QPoint(tl.x(), br.y()), false, &phase);
+        PlotThinLine(dc, QPoint(tl.x(), br.y()), tl, false, &phase);
+        return TRUE;
+    }
+    if (PenIsUserStyled(dc)) { // the same band inside the box as a solid pen's, dashed
+        const double h = w / 2.0;
+        const QRectF box(QPointF(r.left() + h, r.top() + h), QPointF(r.left() + r.width() - h, r.top() + r.height() - h));
+        StrokeStyledWide(dc, QPolygonF(box), false);
         return TRUE;
     }
     const QColor c = EffectiveColor(dc, PenColorOf(dc));
@@ -1754,8 +1870,9 @@ BOOL Polygon(HDC dc, const POINT* points, int count)
     }
     if (!PenIsNull(dc)) {
         if (PenWidthOf(dc) <= 1) {
+            DashPhase phase;
             for (int i = 0; i < poly.size(); ++i)
-                PlotThinLine(dc, poly[i], poly[(i + 1) % poly.size()]);
+                PlotThinLine(dc, poly[i], poly[(i + 1) % poly.size()], false, &phase);
         } else {
             p->setBrush(Qt::NoBrush);
             p->setPen(OutlinePen(dc));
@@ -1807,8 +1924,9 @@ BOOL PolyPolygon(HDC dc, const POINT* points, const int* counts, int polygons)
     if (!PenIsNull(dc)) {
         for (const QPolygon& poly : outlines) {
             if (PenWidthOf(dc) <= 1) {
+                DashPhase phase;
                 for (int i = 0; i < poly.size(); ++i)
-                    PlotThinLine(dc, poly[i], poly[(i + 1) % poly.size()]);
+                    PlotThinLine(dc, poly[i], poly[(i + 1) % poly.size()], false, &phase);
             } else {
                 painter->setBrush(Qt::NoBrush);
                 painter->setPen(OutlinePen(dc));

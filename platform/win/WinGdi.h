@@ -28,7 +28,10 @@
 // ---------------------------------------------------------------- objects
 
 enum : UINT { PS_SOLID = 0, PS_DASH = 1, PS_DOT = 2, PS_DASHDOT = 3, PS_DASHDOTDOT = 4, PS_NULL = 5,
-              PS_INSIDEFRAME = 6, PS_ALTERNATE = 8, PS_STYLE_MASK = 0xF };
+              PS_INSIDEFRAME = 6, PS_USERSTYLE = 7, PS_ALTERNATE = 8, PS_STYLE_MASK = 0xF,
+              PS_ENDCAP_ROUND = 0, PS_ENDCAP_SQUARE = 0x100, PS_ENDCAP_FLAT = 0x200, PS_ENDCAP_MASK = 0xF00,
+              PS_JOIN_ROUND = 0, PS_JOIN_BEVEL = 0x1000, PS_JOIN_MITER = 0x2000, PS_JOIN_MASK = 0xF000,
+              PS_COSMETIC = 0, PS_GEOMETRIC = 0x10000 };
 enum : UINT { BS_SOLID = 0, BS_NULL = 1, BS_HOLLOW = 1, BS_HATCHED = 2, BS_PATTERN = 3 };
 enum : int { HS_HORIZONTAL = 0, HS_VERTICAL = 1, HS_FDIAGONAL = 2, HS_BDIAGONAL = 3, HS_CROSS = 4,
              HS_DIAGCROSS = 5 };
@@ -79,6 +82,10 @@ public:
     PenObject() : GdiObject(OBJ_PEN) {}
     int describe(int size, void* out) const override;
     LOGPEN pen;
+    // PS_USERSTYLE: lengths of dash, gap, dash... (pixels for a cosmetic pen, logical units for a
+    // geometric one); an odd count repeats with dashes and gaps swapped.
+    std::vector<DWORD> userStyle;
+    DWORD extStyle = 0; // ExtCreatePen's type, end cap and join bits
 };
 using HPEN = PenObject*;
 
@@ -109,6 +116,9 @@ using HRGN = RegionObject*;
 
 HPEN CreatePen(int style, int width, COLORREF color);
 HPEN CreatePenIndirect(const LOGPEN* pen);
+// A pen of PS_COSMETIC or PS_GEOMETRIC type with a style, end cap and join; `brush` gives its
+// colour (a null brush style makes a null pen). PS_USERSTYLE takes 1 to 16 lengths, not all zero.
+HPEN ExtCreatePen(DWORD style, DWORD width, const LOGBRUSH* brush, DWORD styleCount, const DWORD* styleLengths);
 HBRUSH CreateSolidBrush(COLORREF color);
 HBRUSH CreateHatchBrush(int hatch, COLORREF color);
 HBRUSH CreateBrushIndirect(const LOGBRUSH* brush);

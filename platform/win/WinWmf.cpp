@@ -675,7 +675,8 @@ public:
     {
         const int slot = NewSlot();
         const size_t at = Begin(wmf::CREATEPENINDIRECT);
-        out.U16(std::uint16_t(p.lopnStyle));
+        // a 16-bit metafile's pens have no user style: such a pen is written solid
+        out.U16(std::uint16_t((p.lopnStyle & PS_STYLE_MASK) == PS_USERSTYLE ? PS_SOLID : p.lopnStyle));
         out.I16(C(p.lopnWidth.x));
         out.I16(0);
         out.U32(p.lopnColor);

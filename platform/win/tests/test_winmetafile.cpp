@@ -502,6 +502,107 @@ TEST(EnhMetaFile, BlitsWithoutASourceFollowTheirRasterOperation)
     EXPECT_EQ(filled.pixelColor(20, 50), QColor(255, 200, 0));
 }
 
+namespace {
+
+// Runs of dark pixels along row y from x = from on: {first column, length}.
+std::vector<std::pair<int, int>> DarkRuns(const QImage& img, int y, int from = 0)
+{
+    std::vector<std::pair<int, int>> runs;
+    for (int x = from; x < img.width(); ++x) {
+        if (qGray(img.pixel(x, y)) >= 128)
+            continue;
+        if (!runs.empty() && runs.back().first + runs.back().second == x)
+            ++runs.back().second;
+        else
+            runs.push_back({x, 1});
+    }
+    return runs;
+}
+
+} // namespace
+
+// Pens with a user style draw their dash pattern: a cosmetic pen's lengths are pixels at any
+// size, an odd count running again with dashes and gaps swapped; a geometric pen's lengths
+// and width scale with the picture. The pattern runs on round the corner of a polyline, and a
+// picture recorded with such a pen plays back with the same dashes.
+TEST(EnhMetaFile, UserStyledPensDrawTheirDashes)
+{
+    TEmfBuilder b;
+    b.Record(emf::EXTCREATEPEN, {1, 0, 0, 0, 0, PS_USERSTYLE, 1, BS_SOLID, RGB(0, 0, 0), 0, 3, 6, 2, 2});
+    b.Record(emf::SELECTOBJECT, {1});
+    b.Record(emf::POLYLINE16, {0, 0, 99, 99, 2, 0 | (20u << 16), 60 | (20u << 16)});
+    b.Record(emf::EXTCREATEPEN, {2, 0, 0, 0, 0, PS_GEOMETRIC | PS_USERSTYLE | PS_ENDCAP_FLAT, 4, BS_SOLID,
+                                 RGB(0, 0, 0), 0, 2, 12, 8});
+    b.Record(emf::SELECTOBJECT, {2});
+    // along row 60, then down at x = 90: the dash across the corner continues
+    b.Record(emf::POLYLINE16, {0, 0, 99, 99, 3, 10 | (60u << 16), 90 | (60u << 16), 90 | (99u << 16)});
+    const std::vector<std::uint8_t> bytes = b.Finish({}, 3);
+    HENHMETAFILE emf = EnhMetaFileFromBytes(bytes.data(), bytes.size());
+    ASSERT_NE(emf, nullptr);
+    for (const int size : {100, 200}) {
+        const QImage img = Play(emf, size, size);
+        img.save(QString::fromStdString(quelmtest::PicturePath("user-styled-pens-" + std::to_string(size) + ".png")));
+        const int row = 20 * size / 100;
+        const std::vector<std::pair<int, int>> thin = DarkRuns(img, row);
+        const std::vector<std::pair<int, int>> expected{{0, 6}, {8, 2}, {16, 2}, {20, 6}, {28, 2}, {36, 2}, {40, 6}};
+        ASSERT_GE(thin.size(), expected.size()) << size;
+        for (size_t i = 0; i < expected.size(); ++i)
+            EXPECT_EQ(thin[i], expected[i]) << size << " px, dash " << i;
+        const double scale = size / 100.0;
+        const std::vector<std::pair<int, int>> wide = DarkRuns(img, int(60 * scale));
+        ASSERT_GE(wide.size(), 3u) << size;
+        for (size_t i = 0; i < 3; ++i) {
+            EXPECT_NEAR(wide[i].first, (10 + 20 * int(i)) * scale, 1) << size << " px, dash " << i;
+            EXPECT_NEAR(wide[i].second, 12 * scale, 1) << size << " px, dash " << i;
+        }
+        // the row holds four whole periods, so the leg down from the corner starts with a dash
+        // (60..72) and its gap follows (72..80) instead of the pattern starting afresh
+        const int column = int(89 * scale);
+        const auto firstAfter = [&](int from, bool dark) {
+            for (int y = from; y < size; ++y)
+                if ((qGray(img.pixel(column, y)) < 128) == dark)
+                    return y;
+            return -1;
+        };
+        const int gap = firstAfter(int(63 * scale), false);
+        EXPECT_NEAR(gap, 72 * scale, 1) << size;
+        EXPECT_NEAR(firstAfter(gap, true), 80 * scale, 1) << size;
+        // the pens are no longer solid: pixels between dashes stay white
+        EXPECT_EQ(img.pixelColor(7, row), QColor(255, 255, 255)) << size;
+        EXPECT_EQ(img.pixelColor(int(25 * scale), int(60 * scale)), QColor(255, 255, 255)) << size;
+    }
+    DeleteEnhMetaFile(emf);
+
+    // the same pens drawn into a recorded picture come back with their lengths
+    const auto draw = [](HDC dc) {
+        const LOGBRUSH black{BS_SOLID, RGB(0, 0, 0), 0};
+        const DWORD cosmetic[3] = {6, 2, 2}, geometric[2] = {12, 8};
+        HPEN thin = ExtCreatePen(PS_USERSTYLE, 1, &black, 3, cosmetic);
+        HPEN wide = ExtCreatePen(PS_GEOMETRIC | PS_USERSTYLE | PS_ENDCAP_FLAT, 4, &black, 2, geometric);
+        ASSERT_NE(thin, nullptr);
+        ASSERT_NE(wide, nullptr);
+        HGDIOBJ old = SelectObject(dc, thin);
+        const POINT a[2] = {{0, 20}, {60, 20}}, c[3] = {{10, 60}, {90, 60}, {90, 99}};
+        Polyline(dc, a, 2);
+        SelectObject(dc, wide);
+        Polyline(dc, c, 3);
+        SelectObject(dc, old);
+        DeleteObject(thin);
+        DeleteObject(wide);
+    };
+    DeviceContext direct(W, H);
+    draw(&direct);
+    HENHMETAFILE recorded = Record(draw);
+    ASSERT_NE(recorded, nullptr);
+    EXPECT_EQ(Play(recorded), *direct.Image());
+    DeleteEnhMetaFile(recorded);
+    const LOGBRUSH black{BS_SOLID, 0, 0};
+    const DWORD zeros[2] = {0, 0}, many[17] = {};
+    EXPECT_EQ(ExtCreatePen(PS_USERSTYLE, 1, &black, 2, zeros), nullptr);
+    EXPECT_EQ(ExtCreatePen(PS_USERSTYLE, 1, &black, 17, many), nullptr);
+    EXPECT_EQ(ExtCreatePen(PS_USERSTYLE, 1, &black, 0, nullptr), nullptr);
+}
+
 // Text with an advance array: each glyph stands where the advances before it put it, in a
 // picture played at its size, stretched and squeezed; squeezed, the glyphs narrow with it
 // instead of running into each other.
