@@ -2459,7 +2459,23 @@ int StretchDIBits(HDC dc, int x, int y, int width, int height, int sx, int sy, i
                              ? reinterpret_cast<const DWORD*>(info->bmiColors)
                              : nullptr;
     (void)usage;
-    QImage image = DibToImage(&info->bmiHeader, bits, info->bmiColors, masks);
+    // Of an uncompressed bitmap only the rows the source rectangle reaches are converted: a
+    // picture that copies a band out of a tall bitmap costs the band.
+    BITMAPINFOHEADER header = info->bmiHeader;
+    const auto compression = header.biCompression;
+    const std::int64_t rows = header.biHeight < 0 ? -std::int64_t(header.biHeight) : header.biHeight;
+    const std::int64_t lo = std::clamp<std::int64_t>(std::min<std::int64_t>(sy, std::int64_t(sy) + sh), 0, rows);
+    const std::int64_t hi = std::clamp<std::int64_t>(std::max<std::int64_t>(sy, std::int64_t(sy) + sh), 0, rows);
+    if (bits && (compression == BI_RGB || compression == BI_BITFIELDS) && header.biWidth > 0 && header.biBitCount > 0 &&
+        hi > lo && hi - lo < rows) {
+        const std::int64_t stride = (std::int64_t(header.biWidth) * header.biBitCount + 31) / 32 * 4;
+        const std::int64_t first = header.biHeight > 0 ? rows - hi : lo; // in memory order
+        bits = static_cast<const std::uint8_t*>(bits) + first * stride;
+        header.biHeight = LONG(header.biHeight > 0 ? hi - lo : lo - hi);
+        header.biSizeImage = 0;
+        sy -= int(lo);
+    }
+    QImage image = DibToImage(&header, bits, info->bmiColors, masks);
     if (image.isNull())
         return 0;
     DeviceContext source(&image);

@@ -256,3 +256,36 @@ TEST(SystemParameters, WheelLinesAndWorkArea)
 }
 
 } // namespace
+
+// A band copied out of a taller bitmap takes the rows the source rectangle names, for rows
+// stored bottom-up and top-down and rows padded to whole words.
+TEST(StretchDIBits, BandOfATallBitmap)
+{
+    constexpr int width = 3, rows = 6, stride = 12; // 24 bits: 9 bytes a row, padded to 12
+    const COLORREF colours[rows] = {RGB(200, 0, 0), RGB(0, 200, 0), RGB(0, 0, 200),
+                                    RGB(200, 200, 0), RGB(0, 200, 200), RGB(200, 0, 200)};
+    std::uint8_t bits[rows * stride] = {};
+    for (int m = 0; m < rows; ++m) // memory row m holds colours[m]
+        for (int x = 0; x < width; ++x) {
+            bits[m * stride + x * 3] = GetBValue(colours[m]);
+            bits[m * stride + x * 3 + 1] = GetGValue(colours[m]);
+            bits[m * stride + x * 3 + 2] = GetRValue(colours[m]);
+        }
+    for (const bool bottomUp : {true, false}) {
+        BITMAPINFO info{};
+        info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+        info.bmiHeader.biWidth = width;
+        info.bmiHeader.biHeight = bottomUp ? rows : -rows;
+        info.bmiHeader.biPlanes = 1;
+        info.bmiHeader.biBitCount = 24;
+        info.bmiHeader.biCompression = BI_RGB;
+        for (const int sy : {0, 1, 4}) {
+            DeviceContext dest(width, 2);
+            EXPECT_EQ(StretchDIBits(&dest, 0, 0, width, 2, 0, sy, width, 2, bits, &info, DIB_RGB_COLORS, SRCCOPY), 2);
+            for (int r = 0; r < 2; ++r) { // source row sy + r counts from the top of the picture
+                const int m = bottomUp ? rows - 1 - (sy + r) : sy + r;
+                EXPECT_EQ(GetPixel(&dest, 1, r), colours[m]) << bottomUp << " from row " << sy << " + " << r;
+            }
+        }
+    }
+}
