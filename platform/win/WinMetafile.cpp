@@ -73,6 +73,9 @@ std::uint32_t emf::MinimumSize(std::uint32_t type)
 namespace {
 
 constexpr int kMaxDibPixels = 64 * 1024 * 1024;
+// Run-length rows decode into 32-bit pixels however few bytes code them (a run or an end of
+// bitmap covers any number): such bitmaps are held to 4 M pixels (2048 x 2048).
+constexpr int kMaxRunLengthPixels = 4 * 1024 * 1024;
 
 // Decoded rows as the checked DIB describes them: a 40-byte header of a top-down 32-bit DIB.
 void DescribeDecodedRows(TCheckedDib& out, int width, int rows)
@@ -214,7 +217,7 @@ bool ReadCheckedDib(const TByteView& r, size_t offBmi, size_t cbBmi, size_t offB
         return false;
     if (compression == BI_RLE8 || compression == BI_RLE4) {
         // run-length rows are bottom-up, of the index depth their coding names
-        if (bpp != (compression == BI_RLE8 ? 8 : 4) || height < 0)
+        if (bpp != (compression == BI_RLE8 ? 8 : 4) || height < 0 || double(width) * double(absH) > kMaxRunLengthPixels)
             return false;
         return DecodeRunLengthRows(r.Data() + offBits, coded, compression == BI_RLE4, width, int(absH),
                                    r.Data() + offBmi + hsize, used, out);
