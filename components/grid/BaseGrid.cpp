@@ -822,6 +822,78 @@ const SelectionPalette kUnfocused = {0xF8F8F8, 0xE5E5E5, clNone, clNone, 0xFBFAF
 
 } // namespace
 
+void TBaseGrid::DrawSelectionLookFrame(TCanvas* canvas, int col, const TRect& r)
+{
+    int left = Selection().Left, right = Selection().Right;
+    if (right < left)
+        std::swap(left, right);
+    int kind = 0;
+    if (col == left && col < right)
+        kind = 1;
+    else if (col == right && left < col)
+        kind = 2;
+    else if (left < col && col < right)
+        kind = 3;
+    TRect frame = r;
+    if (!Options().Contains(goHorzLine))
+        frame.Bottom += 1;
+    if (!Options().Contains(goVertLine))
+        frame.Right += 1;
+    if (HasCellBorders()) {
+        frame.Left += 1;
+        frame.Right -= 1;
+        frame.Bottom -= 1;
+    }
+    if (UseRightToLeftAlignment()) {
+        frame.Right += 1;
+        frame.Bottom += 1;
+    }
+    const bool focused = GridFocused();
+    const SelectionPalette* palette = nullptr;
+    if (!focused)
+        palette = &kUnfocused;
+    else if (selectionLook_ >= 1 && selectionLook_ <= 3)
+        palette = &kLooks[selectionLook_ - 1];
+    if (palette)
+        DrawOfficeButtonFrame(canvas, palette->color, palette->colorTo, palette->mirror, palette->mirrorTo,
+                              palette->innerTop, palette->innerBottom, palette->outer, palette->corner, Color(),
+                              frame, kind);
+}
+
+void TBaseGrid::DrawCellLines(TCanvas* canvas, int col, const TRect& r, bool fixed)
+{
+    // the line pen: fixed lines are one pixel wide, and a line width of 0 draws no lines
+    int half = 0;
+    bool lines = true;
+    if (fixed) {
+        canvas->Pen->Color = gridFixedLineColor_;
+        canvas->Pen->Width = 1;
+        half = 1;
+    } else if (gridLineWidth_ > 0) {
+        canvas->Pen->Color = gridLineColor_;
+        canvas->Pen->Width = gridLineWidth_;
+        half = (gridLineWidth_ + 1) / 2;
+    } else {
+        lines = false; // no line width, no lines
+    }
+    // the bottom line
+    if (lines && !(col == 0 && HasNodes()) &&
+        ((Options().Contains(goHorzLine) && !fixed) || (Options().Contains(goFixedHorzLine) && fixed))) {
+        canvas->MoveTo(r.Left - half + 1, r.Bottom - half);
+        canvas->LineTo(r.Right - half + 1, r.Bottom - half);
+    }
+    // the right line, on the left edge for right-to-left grids
+    if (lines && ((Options().Contains(goVertLine) && !fixed) || (Options().Contains(goFixedVertLine) && fixed))) {
+        if (UseRightToLeftAlignment()) {
+            canvas->MoveTo(r.Right - half + 1, r.Bottom - half);
+            canvas->LineTo(r.Right - half + 1, r.Top - half);
+        } else {
+            canvas->MoveTo(r.Right - half, r.Bottom - half);
+            canvas->LineTo(r.Right - half, r.Top - half);
+        }
+    }
+}
+
 void TBaseGrid::DrawCell(int col, int row, const TRect& rect, TGridDrawState state)
 {
     TCanvas* canvas = Canvas();
@@ -890,75 +962,13 @@ void TBaseGrid::DrawCell(int col, int row, const TRect& rect, TGridDrawState sta
     // the background: the selection look, a gradient or a mirrored gradient
     const TColor brushColor = canvas->Brush->Color;
     if (state.Contains(gdSelected) && selectionLook_ != 0 && ShowSelection) {
-        int left = Selection().Left, right = Selection().Right;
-        if (right < left)
-            std::swap(left, right);
-        int kind = 0;
-        if (col == left && col < right)
-            kind = 1;
-        else if (col == right && left < col)
-            kind = 2;
-        else if (left < col && col < right)
-            kind = 3;
-        TRect frame = r;
-        if (!Options().Contains(goHorzLine))
-            frame.Bottom += 1;
-        if (!Options().Contains(goVertLine))
-            frame.Right += 1;
-        if (HasCellBorders()) {
-            frame.Left += 1;
-            frame.Right -= 1;
-            frame.Bottom -= 1;
-        }
-        if (UseRightToLeftAlignment()) {
-            frame.Right += 1;
-            frame.Bottom += 1;
-        }
-        const bool focused = GridFocused();
-        const SelectionPalette* palette = nullptr;
-        if (!focused)
-            palette = &kUnfocused;
-        else if (selectionLook_ >= 1 && selectionLook_ <= 3)
-            palette = &kLooks[selectionLook_ - 1];
-        if (palette)
-            DrawOfficeButtonFrame(canvas, palette->color, palette->colorTo, palette->mirror, palette->mirrorTo,
-                                  palette->innerTop, palette->innerBottom, palette->outer, palette->corner, Color(),
-                                  frame, kind);
+        DrawSelectionLookFrame(canvas, col, r);
     } else if (mirrorColorTo == clNone) {
         FillGradient(canvas, brushColor, colorTo, 64, r, direction == GradientHorizontal);
     } else {
         DrawGradientBackground(canvas, r, brushColor, colorTo, mirrorColor, mirrorColorTo, true, clNone, false, true);
     }
-    // the line pen: fixed lines are one pixel wide, and a line width of 0 draws no lines
-    int half = 0;
-    bool lines = true;
-    if (fixed) {
-        canvas->Pen->Color = gridFixedLineColor_;
-        canvas->Pen->Width = 1;
-        half = 1;
-    } else if (gridLineWidth_ > 0) {
-        canvas->Pen->Color = gridLineColor_;
-        canvas->Pen->Width = gridLineWidth_;
-        half = (gridLineWidth_ + 1) / 2;
-    } else {
-        lines = false; // no line width, no lines
-    }
-    // the bottom line
-    if (lines && !(col == 0 && HasNodes()) &&
-        ((Options().Contains(goHorzLine) && !fixed) || (Options().Contains(goFixedHorzLine) && fixed))) {
-        canvas->MoveTo(r.Left - half + 1, r.Bottom - half);
-        canvas->LineTo(r.Right - half + 1, r.Bottom - half);
-    }
-    // the right line, on the left edge for right-to-left grids
-    if (lines && ((Options().Contains(goVertLine) && !fixed) || (Options().Contains(goFixedVertLine) && fixed))) {
-        if (UseRightToLeftAlignment()) {
-            canvas->MoveTo(r.Right - half + 1, r.Bottom - half);
-            canvas->LineTo(r.Right - half + 1, r.Top - half);
-        } else {
-            canvas->MoveTo(r.Right - half, r.Bottom - half);
-            canvas->LineTo(r.Right - half, r.Top - half);
-        }
-    }
+    DrawCellLines(canvas, col, r, fixed);
     // the text goes inside the lines
     TRect inner = r;
     if (fixed) {

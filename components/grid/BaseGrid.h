@@ -225,6 +225,11 @@ protected:
     void Paint() override;
     void DrawCell(int col, int row, const TRect& rect, TGridDrawState state) override;
     bool SelectCell(int col, int row) override;
+    // The steps of DrawCell: the frame of a selected cell in the selection look (its kind from
+    // where the cell lies in the selected columns), and the cell's bottom and right lines in the
+    // pen of fixed or normal lines (none with a line width of 0).
+    void DrawSelectionLookFrame(TCanvas* canvas, int col, const TRect& r);
+    void DrawCellLines(TCanvas* canvas, int col, const TRect& r, bool fixed);
     void KeyDown(WORD& key, TShiftState shift) override;
     bool DoMouseWheelDown(TShiftState shift, TPoint mousePos) override;
     bool DoMouseWheelUp(TShiftState shift, TPoint mousePos) override;

@@ -2709,6 +2709,31 @@ private:
     bool SelectDragCandidateOnRelease(int col, int row, int x, int y);
     // A dragged selection resizer pastes the selection of the press into the new one.
     bool EndSelectionResize();
+    // The steps of a Tab press, in the order TabNavigate takes them. TabStep moves to the next
+    // (or, backward, the previous) navigable cell in the direction Navigation asks, merged
+    // ranges taken as one cell; past the last cell it wraps, or adds a row where AdvanceInsert
+    // allows, and hands the Tab on to the parent where TabToNextAtEnd asks.
+    void TabStep(bool backward);
+    void TabStepBackward();
+    void TabStepForwardDown(int rangeRight, int rangeBottom);
+    void TabStepForwardInRow(int rangeRight);
+    void TabStepToNextRow();
+    void TabStepPastLastCell();
+    // The Tab's move: clamped into the grid, to the base cell of a merged range, never into
+    // the fixed cells.
+    void TabMoveTo(int col, int row);
+    void TabPassToParent();
+    // The steps of a smart paste (PasteFromClipboard) into a selection larger than what was
+    // pasted. A cell takes a pasted value when it may be edited (or, with always, when
+    // AllowClipboardAlways); the paste events go for every cell but the top left one.
+    bool SmartPasteChangeable(int c, int r, bool always);
+    void SmartPasteFillCell(const TGridRect& s, int c, int r, String value, bool eventsAlways);
+    // One pasted value fills the whole selection (a check cell's as its check text).
+    void SmartPasteOneValue(const TGridRect& s);
+    // The first n cells of a single column (down) or row continue as a series of dates, times,
+    // decimals or integers, else are repeated along it; texts that do not convert end the series.
+    void SmartPasteSeries(const TGridRect& s, int n);
+    void SmartPasteRepeat(const TGridRect& s, int n, bool down);
     // selection resizer, hover looks, drag candidate, filter list
     bool selectionResizing_ = false;
     TGridRect resizeOrigin_;

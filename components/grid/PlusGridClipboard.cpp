@@ -547,6 +547,116 @@ void TPlusStringGrid::MeasureClipboardText(const String& text, int& cols, int& r
 
 // ---------------------------------------------------------------- paste with smart fill
 
+bool TPlusStringGrid::SmartPasteChangeable(int c, int r, bool always)
+{
+    return CanEditCell(DisplayToRealColumn(c), r) || (always && navigation_->AllowClipboardAlways);
+}
+
+void TPlusStringGrid::SmartPasteFillCell(const TGridRect& s, int c, int r, String value, bool eventsAlways)
+{
+    const bool topLeft = c == s.Left && r == s.Top;
+    bool allow = true;
+    if (!topLeft && OnClipboardBeforePasteCell)
+        OnClipboardBeforePasteCell(this, c, r, value, allow);
+    if (allow)
+        SetPastedCellText(c, r, value);
+    if (allow || eventsAlways) {
+        CellsPasted(ClipboardOrigin, GridRect(c, r, c, r), true);
+        if (!topLeft && OnClipboardAfterPasteCell)
+            OnClipboardAfterPasteCell(this, c, r, value);
+    }
+}
+
+void TPlusStringGrid::SmartPasteOneValue(const TGridRect& s)
+{
+    const int real = DisplayToRealColumn(s.Left);
+    String value = GetCellText(real, s.Top);
+    if (IsCheckType(GetCellType(real, s.Top)))
+        value = GetCheckBoxState(real, s.Top) ? CheckTrueText : CheckFalseText;
+    for (int c = s.Left; c <= s.Right; ++c)
+        for (int r = s.Top; r <= s.Bottom; ++r)
+            if (SmartPasteChangeable(c, r, true))
+                SmartPasteFillCell(s, c, r, value, true);
+}
+
+void TPlusStringGrid::SmartPasteRepeat(const TGridRect& s, int n, bool down)
+{
+    const int first = down ? s.Top : s.Left;
+    const int last = down ? s.Bottom : s.Right;
+    for (int i = first + n - 1; i <= last; ++i) {
+        const int c = down ? s.Left : i;
+        const int r = down ? i : s.Top;
+        if (!SmartPasteChangeable(c, r, false))
+            continue;
+        String value = down ? GetCellText(DisplayToRealColumn(s.Left), r - n + 1)
+                            : GetCellText(DisplayToRealColumn(c - n + 1), s.Top);
+        bool allow = true;
+        if (i != first && OnClipboardBeforePasteCell)
+            OnClipboardBeforePasteCell(this, c, r, value, allow);
+        if (allow) {
+            SetPastedCellText(c, r, value);
+            if (i != first && OnClipboardAfterPasteCell)
+                OnClipboardAfterPasteCell(this, c, r, value);
+        }
+    }
+    CellsPasted(TPoint(s.Left, s.Top),
+                down ? GridRect(s.Left, s.Top + n - 1, s.Left, s.Bottom) : GridRect(s.Left + n - 1, s.Top, s.Right, s.Top),
+                true);
+}
+
+void TPlusStringGrid::SmartPasteSeries(const TGridRect& s, int n)
+{
+    const bool singleCol = s.Left == s.Right;
+    const bool singleRow = s.Top == s.Bottom;
+    auto textAt = [&](int c, int r) { return GetCellText(DisplayToRealColumn(c), r); };
+    const String t1 = textAt(s.Left, s.Top);
+    const String t2 = singleRow ? textAt(s.Left + 1, s.Top) : textAt(s.Left, s.Top + 1);
+    const TFormatSettings& fs = FormatSettings();
+    auto dateLike = [&](const String& t) { return LooksLikeDate(t) || t.find(fs.TimeSeparator) != String::npos; };
+    try {
+        if (dateLike(t1) && dateLike(t2)) {
+            TDateTime d = StrToDateTime(t1);
+            const TDateTime d2 = StrToDateTime(t2);
+            const double step = d2 - d;
+            int y1, m1, dd1, y2, m2, dd2;
+            DecodeDate(d, y1, m1, dd1);
+            DecodeDate(d2, y2, m2, dd2);
+            const bool asDate = t1.find(fs.DateSeparator) != String::npos;
+            for (int c = s.Left; c <= s.Right; ++c)
+                for (int r = s.Top; r <= s.Bottom; ++r) {
+                    if (SmartPasteChangeable(c, r, false))
+                        SmartPasteFillCell(s, c, r, asDate ? DateToStr(d) : TimeToStr(d), true);
+                    d = AddDateStep(int16_t(y2 - y1), int16_t(m2 - m1), int16_t(dd2 - dd1), d, step);
+                }
+        } else if (t1.find(fs.DecimalSeparator) != String::npos || t2.find(fs.DecimalSeparator) != String::npos) {
+            double f = StrToFloat(t1);
+            const double step = StrToFloat(t2) - f;
+            for (int c = s.Left; c <= s.Right; ++c)
+                for (int r = s.Top; r <= s.Bottom; ++r) {
+                    if (SmartPasteChangeable(c, r, false))
+                        SmartPasteFillCell(s, c, r, FormatFloatValue(f), false);
+                    f += step;
+                }
+        } else {
+            int v1 = 0, v2 = 0;
+            if (TryStrToInt(t1, v1) && TryStrToInt(t2, v2)) {
+                int64_t v = v1;
+                const int64_t step = int64_t(v2) - v1;
+                for (int c = s.Left; c <= s.Right; ++c)
+                    for (int r = s.Top; r <= s.Bottom; ++r) {
+                        if (SmartPasteChangeable(c, r, false))
+                            SmartPasteFillCell(s, c, r, std::to_string(v), false);
+                        v += step;
+                    }
+            } else {
+                SmartPasteRepeat(s, n, singleCol);
+            }
+        }
+    } catch (const EConvertError&) {
+        // a series whose texts do not convert ends here; the cells written stay
+    }
+}
+
 void TPlusStringGrid::PasteFromClipboard()
 {
     NotifyPaste(0, -1);
@@ -564,113 +674,14 @@ void TPlusStringGrid::PasteFromClipboard()
         finish();
         return;
     }
-    auto changeable = [&](int c, int r, bool always) {
-        return CanEditCell(DisplayToRealColumn(c), r) || (always && navigation_->AllowClipboardAlways);
-    };
-    auto textAt = [&](int c, int r) { return GetCellText(DisplayToRealColumn(c), r); };
-    // one value into every cell of the selection, with the paste events; refused cells are
-    // reported too
-    auto fillCell = [&](int c, int r, String value, bool eventsAlways) {
-        const bool topLeft = c == s.Left && r == s.Top;
-        bool allow = true;
-        if (!topLeft && OnClipboardBeforePasteCell)
-            OnClipboardBeforePasteCell(this, c, r, value, allow);
-        if (allow)
-            SetPastedCellText(c, r, value);
-        if (allow || eventsAlways) {
-            CellsPasted(ClipboardOrigin, GridRect(c, r, c, r), true);
-            if (!topLeft && OnClipboardAfterPasteCell)
-                OnClipboardAfterPasteCell(this, c, r, value);
-        }
-    };
     BeginPaste();
     try {
         const bool singleCol = s.Left == s.Right;
         const bool singleRow = s.Top == s.Bottom;
-        if (n == 1 && cells > 1) {
-            const int real = DisplayToRealColumn(s.Left);
-            String value = GetCellText(real, s.Top);
-            if (IsCheckType(GetCellType(real, s.Top)))
-                value = GetCheckBoxState(real, s.Top) ? CheckTrueText : CheckFalseText;
-            for (int c = s.Left; c <= s.Right; ++c)
-                for (int r = s.Top; r <= s.Bottom; ++r)
-                    if (changeable(c, r, true))
-                        fillCell(c, r, value, true);
-        } else if (n > 1 && (singleCol || singleRow) && cells > 1) {
-            const String t1 = textAt(s.Left, s.Top);
-            const String t2 = singleRow ? textAt(s.Left + 1, s.Top) : textAt(s.Left, s.Top + 1);
-            const TFormatSettings& fs = FormatSettings();
-            auto dateLike = [&](const String& t) { return LooksLikeDate(t) || t.find(fs.TimeSeparator) != String::npos; };
-            try {
-                if (dateLike(t1) && dateLike(t2)) {
-                    TDateTime d = StrToDateTime(t1);
-                    const TDateTime d2 = StrToDateTime(t2);
-                    const double step = d2 - d;
-                    int y1, m1, dd1, y2, m2, dd2;
-                    DecodeDate(d, y1, m1, dd1);
-                    DecodeDate(d2, y2, m2, dd2);
-                    const bool asDate = t1.find(fs.DateSeparator) != String::npos;
-                    for (int c = s.Left; c <= s.Right; ++c)
-                        for (int r = s.Top; r <= s.Bottom; ++r) {
-                            if (changeable(c, r, false))
-                                fillCell(c, r, asDate ? DateToStr(d) : TimeToStr(d), true);
-                            d = AddDateStep(int16_t(y2 - y1), int16_t(m2 - m1), int16_t(dd2 - dd1), d, step);
-                        }
-                } else if (t1.find(fs.DecimalSeparator) != String::npos ||
-                           t2.find(fs.DecimalSeparator) != String::npos) {
-                    double f = StrToFloat(t1);
-                    const double step = StrToFloat(t2) - f;
-                    for (int c = s.Left; c <= s.Right; ++c)
-                        for (int r = s.Top; r <= s.Bottom; ++r) {
-                            if (changeable(c, r, false))
-                                fillCell(c, r, FormatFloatValue(f), false);
-                            f += step;
-                        }
-                } else {
-                    int v1 = 0, v2 = 0;
-                    if (TryStrToInt(t1, v1) && TryStrToInt(t2, v2)) {
-                        int64_t v = v1;
-                        const int64_t step = int64_t(v2) - v1;
-                        for (int c = s.Left; c <= s.Right; ++c)
-                            for (int r = s.Top; r <= s.Bottom; ++r) {
-                                if (changeable(c, r, false))
-                                    fillCell(c, r, std::to_string(v), false);
-                                v += step;
-                            }
-                    } else if (singleCol) {
-                        for (int r = s.Top + n - 1; r <= s.Bottom; ++r)
-                            if (changeable(s.Left, r, false)) {
-                                String value = textAt(s.Left, r - n + 1);
-                                bool allow = true;
-                                if (r != s.Top && OnClipboardBeforePasteCell)
-                                    OnClipboardBeforePasteCell(this, s.Left, r, value, allow);
-                                if (allow) {
-                                    SetPastedCellText(s.Left, r, value);
-                                    if (r != s.Top && OnClipboardAfterPasteCell)
-                                        OnClipboardAfterPasteCell(this, s.Left, r, value);
-                                }
-                            }
-                        CellsPasted(TPoint(s.Left, s.Top), GridRect(s.Left, s.Top + n - 1, s.Left, s.Bottom), true);
-                    } else {
-                        for (int c = s.Left + n - 1; c <= s.Right; ++c)
-                            if (changeable(c, s.Top, false)) {
-                                String value = textAt(c - n + 1, s.Top);
-                                bool allow = true;
-                                if (c != s.Left && OnClipboardBeforePasteCell)
-                                    OnClipboardBeforePasteCell(this, c, s.Top, value, allow);
-                                if (allow) {
-                                    SetPastedCellText(c, s.Top, value);
-                                    if (c != s.Left && OnClipboardAfterPasteCell)
-                                        OnClipboardAfterPasteCell(this, c, s.Top, value);
-                                }
-                            }
-                        CellsPasted(TPoint(s.Left, s.Top), GridRect(s.Left + n - 1, s.Top, s.Right, s.Top), true);
-                    }
-                }
-            } catch (const EConvertError&) {
-                // a series whose texts do not convert ends here; the cells written stay
-            }
-        }
+        if (n == 1 && cells > 1)
+            SmartPasteOneValue(s);
+        else if (n > 1 && (singleCol || singleRow) && cells > 1)
+            SmartPasteSeries(s, n);
     } catch (...) {
         EndPaste();
         throw;

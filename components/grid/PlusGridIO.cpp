@@ -218,6 +218,76 @@ String ReadQuoted(const String& text, size_t& pos, bool& closed)
     return field;
 }
 
+// The fields of one CSV record: quoted fields lose their quotes (doubled quotes made single);
+// a delimiter at the very end starts no further field.
+std::vector<String> CsvImportFields(const String& line, char delimiter)
+{
+    std::vector<String> fields;
+    const size_t n = line.size();
+    size_t pos = 0;
+    while (pos < n) {
+        String field;
+        if (line[pos] == '"') {
+            const size_t open = pos;
+            ++pos;
+            bool closed = false;
+            field = ReadQuoted(line, pos, closed);
+            size_t p;
+            if (closed) {
+                // Text after the closing quote, up to the delimiter, stays part of the field.
+                p = delimiter ? line.find(delimiter, pos) : String::npos;
+                const size_t end = p == String::npos ? n : p;
+                field.append(line, pos, end - pos);
+            } else {
+                // A quote that never closes: the field is the text after it up to the next
+                // delimiter, with doubled quotes made single.
+                p = delimiter ? line.find(delimiter, open + 1) : String::npos;
+                const size_t end = p == String::npos ? n : p;
+                field = CollapseDoubledChar('"', line.substr(open + 1, end - open - 1));
+            }
+            fields.push_back(std::move(field));
+            if (p == String::npos)
+                break;
+            pos = p + 1;
+            continue;
+        }
+        const size_t p = delimiter ? line.find(delimiter, pos) : String::npos;
+        if (p == String::npos) {
+            field.assign(line, pos, n - pos);
+            pos = n;
+            fields.push_back(std::move(field));
+            break;
+        }
+        field.assign(line, pos, p - pos);
+        pos = p + 1;
+        fields.push_back(std::move(field));
+    }
+    return fields;
+}
+
+// A floating footer's row, its texts and records taken out while a CSV file is appended; the
+// records not put back are released.
+struct CsvImportSavedFooter {
+    TPlusStringGrid* grid;
+    std::vector<String> texts;
+    std::vector<TCellProperties*> records;
+    void Restore(int row)
+    {
+        for (size_t c = 0; c < texts.size(); ++c) {
+            grid->SetRawCell(int(c), row, texts[c]);
+            if (records[c] && !grid->PutCellProperties(int(c), row, records[c]))
+                grid->ReleaseCellProperties(records[c]);
+            records[c] = nullptr;
+        }
+    }
+    ~CsvImportSavedFooter()
+    {
+        for (TCellProperties* record : records)
+            if (record)
+                grid->ReleaseCellProperties(record);
+    }
+};
+
 } // namespace
 
 void TPlusStringGrid::LoadCellText(int col, int row, const String& text)
@@ -243,26 +313,7 @@ void TPlusStringGrid::ImportCsvFile(const String& fileName, bool append, int max
     // last row; without append the new last row is an empty footer row.
     const bool footer =
         floatingFooter_ && floatingFooter_->Visible() && floatingFooter_->FooterStyle() == fsFixedLastRow;
-    struct SavedFooter {
-        TPlusStringGrid* grid;
-        std::vector<String> texts;
-        std::vector<TCellProperties*> records;
-        void Restore(int row)
-        {
-            for (size_t c = 0; c < texts.size(); ++c) {
-                grid->SetRawCell(int(c), row, texts[c]);
-                if (records[c] && !grid->PutCellProperties(int(c), row, records[c]))
-                    grid->ReleaseCellProperties(records[c]);
-                records[c] = nullptr;
-            }
-        }
-        ~SavedFooter()
-        {
-            for (TCellProperties* record : records)
-                if (record)
-                    grid->ReleaseCellProperties(record);
-        }
-    } saved{this, {}, {}};
+    CsvImportSavedFooter saved{this, {}, {}};
 
     const char kept = Delimiter;
     char delimiter = kept;
@@ -329,49 +380,8 @@ void TPlusStringGrid::ImportCsvFile(const String& fileName, bool append, int max
         int c = col0;
         if (r >= RowCount() - FixedFooters())
             SetRowCount(r + 1000);
-        const size_t n = line.size();
-        size_t pos = 0;
-        while (pos < n) {
-            String field;
-            bool last = false;
-            if (line[pos] == '"') {
-                const size_t open = pos;
-                ++pos;
-                bool closed = false;
-                field = ReadQuoted(line, pos, closed);
-                size_t p;
-                if (closed) {
-                    // Text after the closing quote, up to the delimiter, stays part of the field.
-                    p = delimiter ? line.find(delimiter, pos) : String::npos;
-                    const size_t end = p == String::npos ? n : p;
-                    field.append(line, pos, end - pos);
-                } else {
-                    // A quote that never closes: the field is the text after it up to the next
-                    // delimiter, with doubled quotes made single.
-                    p = delimiter ? line.find(delimiter, open + 1) : String::npos;
-                    const size_t end = p == String::npos ? n : p;
-                    field = CollapseDoubledChar('"', line.substr(open + 1, end - open - 1));
-                }
-                store(c, field);
-                ++c;
-                if (p == String::npos)
-                    break;
-                pos = p + 1;
-                continue;
-            }
-            const size_t p = delimiter ? line.find(delimiter, pos) : String::npos;
-            if (p == String::npos) {
-                field.assign(line, pos, n - pos);
-                pos = n;
-                store(c, field);
-                ++c;
-                break;
-            }
-            field.assign(line, pos, p - pos);
-            pos = p + 1;
-            store(c, field);
-            ++c;
-        }
+        for (String& field : CsvImportFields(line, delimiter))
+            store(c++, field);
         ++r;
         if (OnFileProgress && total >= 1) {
             const int p = int(std::nearbyint(double(read) / total * 100.0));

@@ -801,6 +801,145 @@ void TPlusStringGrid::AdvanceToNextCell(int col, int row, bool doEdit, bool recu
 
 // ---------------------------------------------------------------- Tab navigation
 
+void TPlusStringGrid::TabMoveTo(int col, int row)
+{
+    col = std::clamp(col, 0, ColCount() - 1);
+    row = std::clamp(row, 0, RowCount() - 1);
+    const TPoint base = BaseCellOf(col, row);
+    programmaticMove_ = true;
+    MoveColRow(std::max(base.X, TBaseGrid::FixedCols()), std::max(base.Y, TBaseGrid::FixedRows()), true, true);
+    programmaticMove_ = false;
+}
+
+void TPlusStringGrid::TabPassToParent()
+{
+    if (Parent() && Navigation()->TabToNextAtEnd)
+        PostMessage(Parent()->Handle(), WM_KEYDOWN, VK_TAB, 0);
+}
+
+void TPlusStringGrid::TabStepBackward()
+{
+    const int lastCol = ColCount() - VisibleFixedRightColCount() - 1;
+    const int lastRow = RowCount() - fixedFooters_ - 1;
+    const int firstCol = FirstNavigableCol();
+    const TPoint base = BaseCellOf(Col(), Row());
+    if (Navigation()->TabAdvanceDirection == adTopBottom) {
+        if (Row() > FixedRows())
+            TabMoveTo(Col(), base.Y - 1);
+        else
+            TabMoveTo(Col() > firstCol ? Col() - 1 : lastCol, lastRow);
+        return;
+    }
+    const int rowAbove = Row() > FixedRows() ? Row() - 1 : lastRow;
+    if (Col() > firstCol) {
+        for (int c = base.X - 1; c >= firstCol; --c)
+            if (IsNavigableCell(c, Row()) && IsBaseOrPlainCell(c, Row())) {
+                TabMoveTo(c, Row());
+                return;
+            }
+        const int col = LastNavigableColInRow(rowAbove);
+        if (col >= 0)
+            TabMoveTo(col, rowAbove);
+        return;
+    }
+    for (int c = lastCol; c >= TBaseGrid::FixedCols(); --c)
+        if (IsNavigableCell(c, rowAbove)) {
+            TabMoveTo(c, rowAbove);
+            return;
+        }
+}
+
+void TPlusStringGrid::TabStepForwardDown(int rangeRight, int rangeBottom)
+{
+    const int lastCol = ColCount() - VisibleFixedRightColCount() - 1;
+    const int lastRow = RowCount() - fixedFooters_ - 1;
+    if (rangeBottom + 1 <= lastRow) {
+        TabMoveTo(Col(), rangeBottom + 1);
+    } else if (Col() < lastCol) {
+        TabMoveTo(rangeRight + 1 <= lastCol ? rangeRight + 1 : Col() + 1, FixedRows());
+    } else {
+        TabMoveTo(FirstNavigableCol(), FixedRows());
+        TabPassToParent();
+    }
+}
+
+void TPlusStringGrid::TabStepForwardInRow(int rangeRight)
+{
+    const int lastCol = ColCount() - VisibleFixedRightColCount() - 1;
+    const int lastRow = RowCount() - fixedFooters_ - 1;
+    for (int c = rangeRight + 1; c <= lastCol; ++c)
+        if (IsNavigableCell(c, Row())) {
+            TabMoveTo(c, Row());
+            return;
+        }
+    if (Row() < lastRow) {
+        const int col = FirstNavigableColInRow(Row() + 1);
+        if (CellChangingAllowed(Col(), Row(), col < 0 ? FixedCols() : col, Row() + 1))
+            TabMoveTo(col < 0 ? FixedCols() : col, Row() + 1);
+    } else {
+        const int col = FirstNavigableColInRow(FixedRows());
+        if (col >= 0)
+            TabMoveTo(col, FixedRows());
+        TabPassToParent();
+    }
+}
+
+void TPlusStringGrid::TabStepToNextRow()
+{
+    const int lastCol = ColCount() - VisibleFixedRightColCount() - 1;
+    const int lastRow = RowCount() - fixedFooters_ - 1;
+    const int firstCol = FirstNavigableCol();
+    for (int row = Row() + 1; row <= lastRow; ++row)
+        for (int c = firstCol; c <= lastCol; ++c)
+            if (IsBaseOrPlainCell(c, row) && IsNavigableCell(c, row)) {
+                TabMoveTo(c, row);
+                return;
+            }
+}
+
+void TPlusStringGrid::TabStepPastLastCell()
+{
+    TNavigation* nav = Navigation();
+    if (nav->TabToNextAtEnd || !nav->AdvanceInsert()) {
+        TabMoveTo(TBaseGrid::FixedCols(), FixedRows());
+    } else {
+        bool canAdd = true;
+        if (OnCanAddRow)
+            OnCanAddRow(this, canAdd);
+        if (canAdd) {
+            InsertRows(RowCount() - fixedFooters_, 1);
+            TabMoveTo(TBaseGrid::FixedCols(), RowCount() - fixedFooters_ - 1);
+            if (OnAutoAddRow)
+                OnAutoAddRow(this, RowCount() - fixedFooters_ - 1);
+        } else {
+            TabMoveTo(TBaseGrid::FixedCols(), FixedRows());
+        }
+    }
+    TabPassToParent();
+}
+
+void TPlusStringGrid::TabStep(bool backward)
+{
+    if (backward) {
+        TabStepBackward();
+        return;
+    }
+    const int lastCol = ColCount() - VisibleFixedRightColCount() - 1;
+    const int lastRow = RowCount() - fixedFooters_ - 1;
+    const TPoint base = BaseCellOf(Col(), Row());
+    const TPoint span = MergeSpanOf(base.X, base.Y);
+    const int rangeRight = base.X + std::max(0, span.X);
+    const int rangeBottom = base.Y + std::max(0, span.Y);
+    if (Navigation()->TabAdvanceDirection == adTopBottom)
+        TabStepForwardDown(rangeRight, rangeBottom);
+    else if (rangeRight + 1 <= lastCol)
+        TabStepForwardInRow(rangeRight);
+    else if (Row() < lastRow)
+        TabStepToNextRow();
+    else
+        TabStepPastLastCell();
+}
+
 void TPlusStringGrid::TabNavigate(bool backward)
 {
     if (OnKeyDown) {
@@ -816,116 +955,7 @@ void TPlusStringGrid::TabNavigate(bool backward)
         navigationDepth_ = 0;
     lastTabCell_ = TPoint(Col(), Row());
     const TPoint startCell(Col(), Row());
-    TNavigation* nav = Navigation();
-    const int lastCol = ColCount() - VisibleFixedRightColCount() - 1;
-    const int lastRow = RowCount() - fixedFooters_ - 1;
-    const int firstCol = FirstNavigableCol();
-    auto moveTo = [this](int col, int row) {
-        col = std::clamp(col, 0, ColCount() - 1);
-        row = std::clamp(row, 0, RowCount() - 1);
-        const TPoint base = BaseCellOf(col, row);
-        programmaticMove_ = true;
-        MoveColRow(std::max(base.X, TBaseGrid::FixedCols()), std::max(base.Y, TBaseGrid::FixedRows()), true, true);
-        programmaticMove_ = false;
-    };
-    auto passToParent = [this, nav]() {
-        if (Parent() && nav->TabToNextAtEnd)
-            PostMessage(Parent()->Handle(), WM_KEYDOWN, VK_TAB, 0);
-    };
-    const TPoint base = BaseCellOf(Col(), Row());
-    const TPoint span = MergeSpanOf(base.X, base.Y);
-    const int rangeRight = base.X + std::max(0, span.X);
-    const int rangeBottom = base.Y + std::max(0, span.Y);
-    if (backward && nav->TabAdvanceDirection == adTopBottom) {
-        if (Row() > FixedRows())
-            moveTo(Col(), base.Y - 1);
-        else
-            moveTo(Col() > firstCol ? Col() - 1 : lastCol, lastRow);
-    } else if (backward) {
-        if (Col() > firstCol) {
-            int found = -1;
-            for (int c = base.X - 1; c >= firstCol; --c)
-                if (IsNavigableCell(c, Row()) && IsBaseOrPlainCell(c, Row())) {
-                    found = c;
-                    break;
-                }
-            if (found >= 0) {
-                moveTo(found, Row());
-            } else {
-                const int row = Row() > FixedRows() ? Row() - 1 : lastRow;
-                const int col = LastNavigableColInRow(row);
-                if (col >= 0)
-                    moveTo(col, row);
-            }
-        } else {
-            int col = -1;
-            for (int c = lastCol; c >= TBaseGrid::FixedCols(); --c)
-                if (IsNavigableCell(c, Row() > FixedRows() ? Row() - 1 : lastRow)) {
-                    col = c;
-                    break;
-                }
-            if (col >= 0)
-                moveTo(col, Row() > FixedRows() ? Row() - 1 : lastRow);
-        }
-    } else if (nav->TabAdvanceDirection == adTopBottom) {
-        if (rangeBottom + 1 <= lastRow) {
-            moveTo(Col(), rangeBottom + 1);
-        } else if (Col() < lastCol) {
-            moveTo(rangeRight + 1 <= lastCol ? rangeRight + 1 : Col() + 1, FixedRows());
-        } else {
-            moveTo(firstCol, FixedRows());
-            passToParent();
-        }
-    } else if (rangeRight + 1 <= lastCol) {
-        int found = -1;
-        for (int c = rangeRight + 1; c <= lastCol; ++c)
-            if (IsNavigableCell(c, Row())) {
-                found = c;
-                break;
-            }
-        if (found >= 0) {
-            moveTo(found, Row());
-        } else if (Row() < lastRow) {
-            const int col = FirstNavigableColInRow(Row() + 1);
-            if (CellChangingAllowed(Col(), Row(), col < 0 ? FixedCols() : col, Row() + 1))
-                moveTo(col < 0 ? FixedCols() : col, Row() + 1);
-        } else {
-            const int col = FirstNavigableColInRow(FixedRows());
-            if (col >= 0)
-                moveTo(col, FixedRows());
-            passToParent();
-        }
-    } else if (Row() < lastRow) {
-        int row = Row() + 1, col = -1;
-        for (; row <= lastRow; ++row) {
-            for (int c = firstCol; c <= lastCol; ++c)
-                if (IsBaseOrPlainCell(c, row) && IsNavigableCell(c, row)) {
-                    col = c;
-                    break;
-                }
-            if (col >= 0)
-                break;
-        }
-        if (col >= 0)
-            moveTo(col, row);
-    } else {
-        if (nav->TabToNextAtEnd || !nav->AdvanceInsert()) {
-            moveTo(TBaseGrid::FixedCols(), FixedRows());
-        } else {
-            bool canAdd = true;
-            if (OnCanAddRow)
-                OnCanAddRow(this, canAdd);
-            if (canAdd) {
-                InsertRows(RowCount() - fixedFooters_, 1);
-                moveTo(TBaseGrid::FixedCols(), RowCount() - fixedFooters_ - 1);
-                if (OnAutoAddRow)
-                    OnAutoAddRow(this, RowCount() - fixedFooters_ - 1);
-            } else {
-                moveTo(TBaseGrid::FixedCols(), FixedRows());
-            }
-        }
-        passToParent();
-    }
+    TabStep(backward);
     // cells that may not be edited are passed over, at most once round the grid
     const bool moved = !(TPoint(Col(), Row()) == startCell);
     if (Options().Contains(goEditing) && moved && !CanEditCellAt(Col(), Row()) &&
@@ -939,7 +969,7 @@ void TPlusStringGrid::TabNavigate(bool backward)
             ShowInplaceEditor();
     }
     lastTabCell_ = TPoint(-1, -1);
-    if (nav->AlwaysEdit && CanFocus() && !Editing)
+    if (Navigation()->AlwaysEdit && CanFocus() && !Editing)
         SetFocus();
 }
 

@@ -177,6 +177,18 @@ TEST(Clipboard, SmartFillContinuesSeriesAndRepeats)
     for (int c = 0; c < 3; ++c)
         for (int r = 0; r < 2; ++r)
             EXPECT_EQ(f.grid->Cells(c, r), "v");
+    // texts pasted into a row repeat along it, the cell under the row untouched
+    ClipFixture row(6, 2);
+    row.grid->SetOptions(row.grid->Options() << goEditing);
+    row.grid->Navigation()->AllowSmartClipboard = true;
+    Clipboard()->SetAsText("x\ty\r\n");
+    row.Select(0, 0, 4, 0);
+    row.grid->PasteFromClipboard();
+    std::vector<String> got;
+    for (int c = 0; c < 6; ++c)
+        got.push_back(row.grid->Cells(c, 0));
+    EXPECT_EQ(got, (std::vector<String>{"x", "y", "x", "y", "x", ""}));
+    EXPECT_EQ(row.grid->Cells(0, 1), "");
 }
 
 TEST(Clipboard, CutEmptiesTheSelectionAsOneChange)
