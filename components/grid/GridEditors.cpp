@@ -5,6 +5,7 @@
 #include "platform/rtl/WideText.h"
 
 #include <cctype>
+#include <functional>
 
 namespace {
 
@@ -1069,6 +1070,40 @@ void UniSetFocus(TPlusStringGrid* grid, TCustomEdit* edit)
         CaretToEnd(edit);
 }
 
+// The keys a one-line wide editor hands to the grid (UniEditingKey) instead of handling them.
+bool UniIsGridKey(WORD key)
+{
+    return key == VK_TAB || key == VK_RETURN || key == VK_ESCAPE || key == VK_UP || key == VK_DOWN;
+}
+
+// The grid's part of a wide editor's messages; base is the editor class's own handling. The
+// editor wants Return, Esc and (with goTabs) Tab for itself, puts its caret at the end on focus
+// unless EditSelectAll, and never types Tab, nor Return unless it keeps line breaks.
+void UniDispatch(TPlusStringGrid* grid, TCustomEdit* edit, TMessage& message, bool keepsLineBreaks,
+                 const std::function<void(TMessage&)>& base)
+{
+    switch (message.Msg) {
+    case CM_WANTSPECIALKEY:
+        base(message);
+        if (message.WParam == VK_RETURN || message.WParam == VK_ESCAPE ||
+            (message.WParam == VK_TAB && grid->Options().Contains(goTabs)))
+            message.Result = 1;
+        return;
+    case WM_SETFOCUS:
+        base(message);
+        UniSetFocus(grid, edit);
+        return;
+    case WM_CHAR:
+        if (message.WParam == 9 || (message.WParam == 13 && !keepsLineBreaks)) {
+            message.Result = 0;
+            return;
+        }
+        break;
+    default: break;
+    }
+    base(message);
+}
+
 } // namespace
 
 TGridUniEdit::TGridUniEdit(TComponent* owner) : TPsgUniEdit(owner), Grid(GridOfOwner(owner)) {}
@@ -1081,7 +1116,7 @@ void TGridUniEdit::DoExit()
 
 void TGridUniEdit::KeyDown(WORD& key, TShiftState shift)
 {
-    if (key == VK_TAB || key == VK_RETURN || key == VK_ESCAPE || key == VK_UP || key == VK_DOWN)
+    if (UniIsGridKey(key))
         UniEditingKey(Grid, this, key, shift, false);
     else
         TPsgUniEdit::KeyDown(key, shift);
@@ -1095,26 +1130,7 @@ void TGridUniEdit::KeyPress(char& key)
 
 void TGridUniEdit::Dispatch(TMessage& message)
 {
-    switch (message.Msg) {
-    case CM_WANTSPECIALKEY:
-        TPsgUniEdit::Dispatch(message);
-        if (message.WParam == VK_RETURN || message.WParam == VK_ESCAPE ||
-            (message.WParam == VK_TAB && Grid->Options().Contains(goTabs)))
-            message.Result = 1;
-        return;
-    case WM_SETFOCUS:
-        TPsgUniEdit::Dispatch(message);
-        UniSetFocus(Grid, this);
-        return;
-    case WM_CHAR:
-        if (message.WParam == 9 || message.WParam == 13) {
-            message.Result = 0;
-            return;
-        }
-        break;
-    default: break;
-    }
-    TPsgUniEdit::Dispatch(message);
+    UniDispatch(Grid, this, message, false, [this](TMessage& m) { TPsgUniEdit::Dispatch(m); });
 }
 
 TGridUniEditBtn::TGridUniEditBtn(TComponent* owner) : TPsgUniEditBtn(owner), Grid(GridOfOwner(owner)) {}
@@ -1127,7 +1143,7 @@ void TGridUniEditBtn::DoExit()
 
 void TGridUniEditBtn::KeyDown(WORD& key, TShiftState shift)
 {
-    if (key == VK_TAB || key == VK_RETURN || key == VK_ESCAPE || key == VK_UP || key == VK_DOWN)
+    if (UniIsGridKey(key))
         UniEditingKey(Grid, this, key, shift, true);
     else
         TPsgUniEditBtn::KeyDown(key, shift);
@@ -1141,26 +1157,7 @@ void TGridUniEditBtn::KeyPress(char& key)
 
 void TGridUniEditBtn::Dispatch(TMessage& message)
 {
-    switch (message.Msg) {
-    case CM_WANTSPECIALKEY:
-        TPsgUniEditBtn::Dispatch(message);
-        if (message.WParam == VK_RETURN || message.WParam == VK_ESCAPE ||
-            (message.WParam == VK_TAB && Grid->Options().Contains(goTabs)))
-            message.Result = 1;
-        return;
-    case WM_SETFOCUS:
-        TPsgUniEditBtn::Dispatch(message);
-        UniSetFocus(Grid, this);
-        return;
-    case WM_CHAR:
-        if (message.WParam == 9 || message.WParam == 13) {
-            message.Result = 0;
-            return;
-        }
-        break;
-    default: break;
-    }
-    TPsgUniEditBtn::Dispatch(message);
+    UniDispatch(Grid, this, message, false, [this](TMessage& m) { TPsgUniEditBtn::Dispatch(m); });
 }
 
 TGridUniMemo::TGridUniMemo(TComponent* owner) : TPsgUniMemo(owner), Grid(GridOfOwner(owner)) {}
@@ -1207,26 +1204,7 @@ void TGridUniMemo::KeyDown(WORD& key, TShiftState shift)
 
 void TGridUniMemo::Dispatch(TMessage& message)
 {
-    switch (message.Msg) {
-    case CM_WANTSPECIALKEY:
-        TPsgUniMemo::Dispatch(message);
-        if (message.WParam == VK_RETURN || message.WParam == VK_ESCAPE ||
-            (message.WParam == VK_TAB && Grid->Options().Contains(goTabs)))
-            message.Result = 1;
-        return;
-    case WM_SETFOCUS:
-        TPsgUniMemo::Dispatch(message);
-        UniSetFocus(Grid, this);
-        return;
-    case WM_CHAR:
-        if (message.WParam == 9) {
-            message.Result = 0;
-            return;
-        }
-        break;
-    default: break;
-    }
-    TPsgUniMemo::Dispatch(message);
+    UniDispatch(Grid, this, message, true, [this](TMessage& m) { TPsgUniMemo::Dispatch(m); });
 }
 
 // ---------------------------------------------------------------- TGridCheckBox

@@ -2830,6 +2830,12 @@ private:
     // both `to` and `from` (a cut between two neighbours).
     void SplitMergesAcrossRows(int from, int to);
     void SplitMergesAcrossCols(int from, int to);
+    // The two above in one: rows picks the lines that are rows, else columns.
+    void SplitMergesAcross(int from, int to, bool rows);
+    // Each base or plain cell of the range (clipped to the grid) gets rewrite of its text (the
+    // shown text where OnGetDisplText is set).
+    void RewriteCellTextsInRange(int firstCol, int firstRow, int lastCol, int lastRow,
+                                 const std::function<String(const String&)>& rewrite);
     // Splits the merged ranges that meet the rectangle without lying inside it.
     void SplitMergesCutBy(int col1, int row1, int col2, int row2);
     void SplitHiddenMerges();

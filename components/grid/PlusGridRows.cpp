@@ -177,23 +177,25 @@ struct Range {
 
 } // namespace
 
-void TPlusStringGrid::SplitMergesAcrossRows(int from, int to)
+void TPlusStringGrid::SplitMergesAcross(int from, int to, bool rows)
 {
-    const bool cut = from > to; // a cut between rows `to` and `from`
-    const int first = std::max(0, cut ? to : from), last = std::min(RowCount() - 1, cut ? from : to);
+    const bool cut = from > to; // a cut between lines `to` and `from`
+    const int count = rows ? RowCount() : TotalColCount();
+    const int first = std::max(0, cut ? to : from), last = std::min(count - 1, cut ? from : to);
     std::vector<Range> ranges;
-    for (int r = first; r <= last; ++r)
-        for (int c = 0; c < TotalColCount(); ++c) {
+    for (int line = first; line <= last; ++line)
+        for (int across = 0; across < (rows ? TotalColCount() : RowCount()); ++across) {
+            const int c = rows ? across : line, r = rows ? line : across;
             const TCellProperties* record = CellProperties(c, r);
             if (!record || (record->CellSpanX < 0 && record->CellSpanY < 0))
                 continue;
             const TPoint base = record->ResolveBaseCell(c, r);
             const TCellProperties* b = CellProperties(base.X, base.Y);
-            if (!b || b->CellSpanY < 0)
+            if (!b || (rows ? b->CellSpanY : b->CellSpanX) < 0)
                 continue;
             const Range range{base.X, base.Y, base.X + b->CellSpanX, base.Y + b->CellSpanY};
-            const bool split = cut ? (range.row <= to && range.lastRow >= from)
-                                   : !(range.row >= from && range.lastRow <= to);
+            const int low = rows ? range.row : range.col, high = rows ? range.lastRow : range.lastCol;
+            const bool split = cut ? (low <= to && high >= from) : !(low >= from && high <= to);
             if (split)
                 ranges.push_back(range);
         }
@@ -202,30 +204,9 @@ void TPlusStringGrid::SplitMergesAcrossRows(int from, int to)
             UnmergeCellRange(range.col, range.row);
 }
 
-void TPlusStringGrid::SplitMergesAcrossCols(int from, int to)
-{
-    const bool cut = from > to;
-    const int first = std::max(0, cut ? to : from), last = std::min(TotalColCount() - 1, cut ? from : to);
-    std::vector<Range> ranges;
-    for (int c = first; c <= last; ++c)
-        for (int r = 0; r < RowCount(); ++r) {
-            const TCellProperties* record = CellProperties(c, r);
-            if (!record || (record->CellSpanX < 0 && record->CellSpanY < 0))
-                continue;
-            const TPoint base = record->ResolveBaseCell(c, r);
-            const TCellProperties* b = CellProperties(base.X, base.Y);
-            if (!b || b->CellSpanX < 0)
-                continue;
-            const Range range{base.X, base.Y, base.X + b->CellSpanX, base.Y + b->CellSpanY};
-            const bool split = cut ? (range.col <= to && range.lastCol >= from)
-                                   : !(range.col >= from && range.lastCol <= to);
-            if (split)
-                ranges.push_back(range);
-        }
-    for (const Range& range : ranges)
-        if (IsMergedAcross(range.col, range.row) || IsMergedDown(range.col, range.row))
-            UnmergeCellRange(range.col, range.row);
-}
+void TPlusStringGrid::SplitMergesAcrossRows(int from, int to) { SplitMergesAcross(from, to, true); }
+
+void TPlusStringGrid::SplitMergesAcrossCols(int from, int to) { SplitMergesAcross(from, to, false); }
 
 void TPlusStringGrid::SplitMergesCutBy(int col1, int row1, int col2, int row2)
 {
@@ -1067,8 +1048,8 @@ void TPlusStringGrid::ApplyRowHeaders()
 
 // ---------------------------------------------------------------- highlights
 
-void TPlusStringGrid::HighlightInRange(const String& text, const String& tag, int lastRow, int lastCol, int firstRow,
-                                       int firstCol, bool caseSensitive)
+void TPlusStringGrid::RewriteCellTextsInRange(int firstCol, int firstRow, int lastCol, int lastRow,
+                                              const std::function<String(const String&)>& rewrite)
 {
     firstRow = std::max(firstRow, 0);
     firstCol = std::max(firstCol, 0);
@@ -1079,23 +1060,22 @@ void TPlusStringGrid::HighlightInRange(const String& text, const String& tag, in
             if (!IsBaseOrPlainCell(c, r))
                 continue;
             const String cell = OnGetDisplText ? GetCellText(c, r) : GetRawCell(c, r);
-            SetCellText(c, r, InsertHighlightTags(cell, text, tag, caseSensitive));
+            SetCellText(c, r, rewrite(cell));
         }
+}
+
+void TPlusStringGrid::HighlightInRange(const String& text, const String& tag, int lastRow, int lastCol, int firstRow,
+                                       int firstCol, bool caseSensitive)
+{
+    RewriteCellTextsInRange(firstCol, firstRow, lastCol, lastRow, [&](const String& cell) {
+        return InsertHighlightTags(cell, text, tag, caseSensitive);
+    });
 }
 
 void TPlusStringGrid::UnHighlightInRange(const String& tag, int firstCol, int lastRow, int lastCol, int firstRow)
 {
-    firstRow = std::max(firstRow, 0);
-    firstCol = std::max(firstCol, 0);
-    lastRow = std::min(lastRow, RowCount() - 1);
-    lastCol = std::min(lastCol, TotalColCount() - 1);
-    for (int r = firstRow; r <= lastRow; ++r)
-        for (int c = firstCol; c <= lastCol; ++c) {
-            if (!IsBaseOrPlainCell(c, r))
-                continue;
-            const String cell = OnGetDisplText ? GetCellText(c, r) : GetRawCell(c, r);
-            SetCellText(c, r, RemoveHighlightTags(cell, tag));
-        }
+    RewriteCellTextsInRange(firstCol, firstRow, lastCol, lastRow,
+                            [&](const String& cell) { return RemoveHighlightTags(cell, tag); });
 }
 
 void TPlusStringGrid::HighlightInColumn(bool all, bool caseSensitive, const String& text, int col)

@@ -134,3 +134,18 @@ TEST(Find, SearchFooterFindsFromItsEditAndColoursAMiss)
 }
 
 } // namespace
+
+TEST(FindHighlight, RangeHighlightMarksOnlyItsCellsAndComesOffAgain)
+{
+    FindFixture f;
+    // the range reaches past the grid's last column and row: it is clipped
+    f.grid->HighlightInRange("ab", "hi", 9, 9, 2, 2, false);
+    EXPECT_EQ(f.grid->Cells(1, 1), "abc");           // left of the range
+    EXPECT_EQ(f.grid->Cells(2, 1), "x");             // above the range
+    EXPECT_EQ(f.grid->Cells(2, 2), "<hi>ab</hi>");
+    EXPECT_EQ(f.grid->Cells(3, 3), "<hi>ab</hi>c");
+    EXPECT_EQ(f.grid->Cells(3, 2), "y");
+    f.grid->UnHighlightInRange("hi", 0, 9, 9, 0);
+    EXPECT_EQ(f.grid->Cells(2, 2), "ab");
+    EXPECT_EQ(f.grid->Cells(3, 3), "abc");
+}
