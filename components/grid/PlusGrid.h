@@ -2832,6 +2832,13 @@ private:
     void SplitMergesAcrossCols(int from, int to);
     // The two above in one: rows picks the lines that are rows, else columns.
     void SplitMergesAcross(int from, int to, bool rows);
+    // Steps of DrawCellText: a cell's text without markup, aligned and, when wrapped, in whole
+    // lines; the raised or classic edges of a fixed cell; the focus rectangle when the cell is
+    // the current one's base.
+    void DrawPlainCellText(TCanvas* canvas, const String& text, TRect tr, TAlignment hAlign, TVAlignment vAlign,
+                           bool wordWrap);
+    void DrawFixedCellEdges(TCanvas* canvas, const TRect& outer);
+    void DrawCurrentCellFocus(TCanvas* canvas, int rc, int row, const TRect& outer);
     // Each base or plain cell of the range (clipped to the grid) gets rewrite of its text (the
     // shown text where OnGetDisplText is set).
     void RewriteCellTextsInRange(int firstCol, int firstRow, int lastCol, int lastRow,

@@ -356,6 +356,81 @@ void TPlusStringGrid::PaintBackgroundOutsideCells()
 
 // ---------------------------------------------------------------- one cell
 
+void TPlusStringGrid::DrawPlainCellText(TCanvas* canvas, const String& text, TRect tr, TAlignment hAlign,
+                                        TVAlignment vAlign, bool wordWrap)
+{
+    UINT flags = DT_NOPREFIX | DT_END_ELLIPSIS;
+    flags |= hAlign == taRightJustify ? DT_RIGHT : hAlign == taCenter ? DT_CENTER : DT_LEFT;
+    const bool multiLine = wordWrap || text.find('\n') != String::npos;
+    if (multiLine) {
+        flags |= DT_WORDBREAK;
+        if (vAlign != vtaTop) {
+            RECT calc = tr;
+            canvas->RequiredState();
+            ::DrawText(canvas->Handle(), text, &calc, flags | DT_CALCRECT);
+            const int h = calc.bottom - calc.top;
+            const int space = tr.Bottom - tr.Top - h;
+            if (space > 0)
+                tr.Top += vAlign == vtaCenter ? space / 2 : space;
+        }
+    } else {
+        flags |= DT_SINGLELINE;
+        flags |= vAlign == vtaCenter ? DT_VCENTER : vAlign == vtaBottom ? DT_BOTTOM : DT_TOP;
+    }
+    canvas->RequiredState();
+    RECT wr = tr;
+    // wrapped lines are drawn whole: a line the cell has no room for is left out, not
+    // cut through its letters (the first line always shows)
+    if (multiLine) {
+        const int lineHeight = std::max(1, canvas->TextHeight("Wg"));
+        const int lines = std::max(1, (tr.Bottom - tr.Top) / lineHeight);
+        wr.bottom = std::min<LONG>(wr.bottom, tr.Top + lines * lineHeight);
+    }
+    ::DrawText(canvas->Handle(), text, &wr, flags);
+}
+
+void TPlusStringGrid::DrawFixedCellEdges(TCanvas* canvas, const TRect& outer)
+{
+    if (!Flat() && GradientLook(look_)) {
+        TRect lr = outer;
+        lr.Bottom += 1;
+        if (Options().Contains(goFixedHorzLine)) {
+            canvas->Pen->Width = 1;
+            canvas->Pen->Color = HalfColor(ColorToRGB(FixedColor()));
+            Line(canvas, lr.Left, lr.Bottom - 1, lr.Right - 1, lr.Bottom - 1);
+        }
+        canvas->Pen->Color = clWhite;
+        canvas->Pen->Width = 1;
+        Line(canvas, lr.Right - 2, lr.Top + 1, lr.Left + 1, lr.Top + 1);
+        canvas->LineTo(lr.Left + 1, lr.Bottom - 1);
+    } else if (look_ == glClassic) {
+        canvas->Pen->Color = clWhite;
+        Line(canvas, outer.Left + 1, outer.Bottom - 2, outer.Left + 1, outer.Top + 1);
+        canvas->LineTo(outer.Right - 1, outer.Top + 1);
+        canvas->Pen->Color = clGray;
+        Line(canvas, outer.Right - 2, outer.Top + 1, outer.Right - 2, outer.Bottom - 2);
+        canvas->LineTo(outer.Left, outer.Bottom - 2);
+    }
+}
+
+void TPlusStringGrid::DrawCurrentCellFocus(TCanvas* canvas, int rc, int row, const TRect& outer)
+{
+    const int fixedCols = TBaseGrid::FixedCols();
+    const int fixedRows = TBaseGrid::FixedRows();
+    if (!HideFocusRect && HasFocusForDrawing() && !Options().Contains(goRowSelect) && Row() >= fixedRows &&
+        Col() >= fixedCols) {
+        const TPoint base = BaseCellOf(rc, row);
+        if (RealToDisplayColumn(base.X) == Col() && base.Y == Row()) {
+            TRect fr = outer;
+            const int grow = GridLineWidth() - 1;
+            fr = TRect(fr.Left - grow, fr.Top - grow, fr.Right + grow - 1, fr.Bottom + grow - 1);
+            canvas->Brush->Color = clWhite;
+            canvas->Font->Color = clBlack;
+            canvas->DrawFocusRect(fr);
+        }
+    }
+}
+
 void TPlusStringGrid::DrawCellText(TCanvas* canvas, int col, int row, TRect rect, TGridDrawState state)
 {
     ++PaintedCellCount;
@@ -451,34 +526,7 @@ void TPlusStringGrid::DrawCellText(TCanvas* canvas, int col, int row, TRect rect
             THtmlDrawResult result;
             DrawHtml(canvas, text, tr, args, result);
         } else {
-            UINT flags = DT_NOPREFIX | DT_END_ELLIPSIS;
-            flags |= hAlign == taRightJustify ? DT_RIGHT : hAlign == taCenter ? DT_CENTER : DT_LEFT;
-            const bool multiLine = wordWrap || text.find('\n') != String::npos;
-            if (multiLine) {
-                flags |= DT_WORDBREAK;
-                if (vAlign != vtaTop) {
-                    RECT calc = tr;
-                    canvas->RequiredState();
-                    ::DrawText(canvas->Handle(), text, &calc, flags | DT_CALCRECT);
-                    const int h = calc.bottom - calc.top;
-                    const int space = tr.Bottom - tr.Top - h;
-                    if (space > 0)
-                        tr.Top += vAlign == vtaCenter ? space / 2 : space;
-                }
-            } else {
-                flags |= DT_SINGLELINE;
-                flags |= vAlign == vtaCenter ? DT_VCENTER : vAlign == vtaBottom ? DT_BOTTOM : DT_TOP;
-            }
-            canvas->RequiredState();
-            RECT wr = tr;
-            // wrapped lines are drawn whole: a line the cell has no room for is left out, not
-            // cut through its letters (the first line always shows)
-            if (multiLine) {
-                const int lineHeight = std::max(1, canvas->TextHeight("Wg"));
-                const int lines = std::max(1, (tr.Bottom - tr.Top) / lineHeight);
-                wr.bottom = std::min<LONG>(wr.bottom, tr.Top + lines * lineHeight);
-            }
-            ::DrawText(canvas->Handle(), text, &wr, flags);
+            DrawPlainCellText(canvas, text, tr, hAlign, vAlign, wordWrap);
         }
         if (outerClip) {
             SelectClipRgn(canvas->Handle(), hadClip ? outerClip : nullptr);
@@ -491,26 +539,8 @@ void TPlusStringGrid::DrawCellText(TCanvas* canvas, int col, int row, TRect rect
     TRect outer(r.Left - 1, r.Top - 1, r.Right + 1, r.Bottom + 1);
     DrawCellBorders(canvas, rc, row, outer);
     // the raised look lines of fixed cells
-    if (fixed && !Flat() && GradientLook(look_)) {
-        TRect lr = outer;
-        lr.Bottom += 1;
-        if (Options().Contains(goFixedHorzLine)) {
-            canvas->Pen->Width = 1;
-            canvas->Pen->Color = HalfColor(ColorToRGB(FixedColor()));
-            Line(canvas, lr.Left, lr.Bottom - 1, lr.Right - 1, lr.Bottom - 1);
-        }
-        canvas->Pen->Color = clWhite;
-        canvas->Pen->Width = 1;
-        Line(canvas, lr.Right - 2, lr.Top + 1, lr.Left + 1, lr.Top + 1);
-        canvas->LineTo(lr.Left + 1, lr.Bottom - 1);
-    } else if (fixed && look_ == glClassic) {
-        canvas->Pen->Color = clWhite;
-        Line(canvas, outer.Left + 1, outer.Bottom - 2, outer.Left + 1, outer.Top + 1);
-        canvas->LineTo(outer.Right - 1, outer.Top + 1);
-        canvas->Pen->Color = clGray;
-        Line(canvas, outer.Right - 2, outer.Top + 1, outer.Right - 2, outer.Bottom - 2);
-        canvas->LineTo(outer.Left, outer.Bottom - 2);
-    }
+    if (fixed)
+        DrawFixedCellEdges(canvas, outer);
     if (rc == 0 && NodeCount > 0)
         DrawTreeLines(canvas, row, r);
     if (OnDrawCell)
@@ -519,18 +549,7 @@ void TPlusStringGrid::DrawCellText(TCanvas* canvas, int col, int row, TRect rect
     if (OnCustomCellDraw)
         OnCustomCellDraw(this, canvas, rc, row, state, r, false);
     // the focus rectangle of the current cell
-    if (!HideFocusRect && HasFocusForDrawing() && !Options().Contains(goRowSelect) && Row() >= fixedRows &&
-        Col() >= fixedCols) {
-        const TPoint base = BaseCellOf(rc, row);
-        if (RealToDisplayColumn(base.X) == Col() && base.Y == Row()) {
-            TRect fr = outer;
-            const int grow = GridLineWidth() - 1;
-            fr = TRect(fr.Left - grow, fr.Top - grow, fr.Right + grow - 1, fr.Bottom + grow - 1);
-            canvas->Brush->Color = clWhite;
-            canvas->Font->Color = clBlack;
-            canvas->DrawFocusRect(fr);
-        }
-    }
+    DrawCurrentCellFocus(canvas, rc, row, outer);
 }
 
 bool TPlusStringGrid::ShowsFilterButton(int realCol)
