@@ -165,6 +165,37 @@ private:
         pending_ = false;
         DrawRun(pendingText_, pendingRect_);
     }
+    // The run once more in the shadow colour, moved down and right by the shadow offset.
+    void DrawRunShadow(const String& run, const TRect& D)
+    {
+        FlushPending();
+        const TColor fontColor = c_->Font->Color;
+        c_->Font->Color = a_.ShadowColor;
+        TRect s = D;
+        s.Left += a_.ShadowOffset;
+        s.Right += a_.ShadowOffset;
+        s.Top += a_.ShadowOffset;
+        s.Bottom += a_.ShadowOffset;
+        DrawRun(run, s);
+        c_->Font->Color = fontColor;
+    }
+    // The red zigzag of an error mark from left to right on the line base; the pen stays.
+    void DrawErrorMark(int left, int right, int base)
+    {
+        const TColor pen = c_->Pen->Color;
+        const int penWidth = c_->Pen->Width;
+        c_->Pen->Color = clRed;
+        c_->Pen->Width = 1;
+        const int x0 = left - (((left % 2) + 2) % 2);
+        int offset = (x0 % 4 != 0) ? 0 : 2;
+        c_->MoveTo(x0, base + offset);
+        for (int x = x0 + 2; x <= right; x += 2) {
+            offset = offset ? 0 : 2;
+            c_->LineTo(x, base + offset);
+        }
+        c_->Pen->Color = pen;
+        c_->Pen->Width = penWidth;
+    }
     void DrawRun(const String& run, const TRect& D)
     {
         RECT r = D;
@@ -396,18 +427,8 @@ String Renderer::Line(String& text, TRect R, bool measuring, bool firstPass)
                 if (sub_)
                     D.Bottom += subExtra_;
                 D.Bottom -= raise_;
-                if (shadow_) {
-                    FlushPending();
-                    const TColor fontColor = c_->Font->Color;
-                    c_->Font->Color = a_.ShadowColor;
-                    TRect s = D;
-                    s.Left += a_.ShadowOffset;
-                    s.Right += a_.ShadowOffset;
-                    s.Top += a_.ShadowOffset;
-                    s.Bottom += a_.ShadowOffset;
-                    DrawRun(run, s);
-                    c_->Font->Color = fontColor;
-                }
+                if (shadow_)
+                    DrawRunShadow(run, D);
                 // runs in one state are drawn together (one text call instead of one per word)
                 const bool plain = !shadow_ && !errorMark_ && !rtl && !(flags_ & DT_END_ELLIPSIS);
                 if (plain) {
@@ -425,22 +446,8 @@ String Renderer::Line(String& text, TRect R, bool measuring, bool firstPass)
                 w = MeasureRun(run, D);
                 if (inLink_ && linkCounter_ == a_.FocusLink + 1)
                     out_.FocusAnchor = linkTarget_;
-                if (errorMark_) {
-                    const TColor pen = c_->Pen->Color;
-                    const int penWidth = c_->Pen->Width;
-                    c_->Pen->Color = clRed;
-                    c_->Pen->Width = 1;
-                    const int x0 = D.Left - (((D.Left % 2) + 2) % 2);
-                    const int base = R.Bottom - 1;
-                    int offset = (x0 % 4 != 0) ? 0 : 2;
-                    c_->MoveTo(x0, base + offset);
-                    for (int x = x0 + 2; x <= D.Right; x += 2) {
-                        offset = offset ? 0 : 2;
-                        c_->LineTo(x, base + offset);
-                    }
-                    c_->Pen->Color = pen;
-                    c_->Pen->Width = penWidth;
-                }
+                if (errorMark_)
+                    DrawErrorMark(D.Left, D.Right, R.Bottom - 1);
                 if (rtl) {
                     D.Right = right - w;
                 } else {

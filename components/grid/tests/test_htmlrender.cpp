@@ -365,6 +365,18 @@ TEST(HtmlRender, PixelsOfDrawnCells)
         for (int yy = e.Gh() - 2; yy <= e.Gh() + 2; ++yy)
             red += e.At(x, yy) == COLORREF(0x0000FF);
     EXPECT_GT(red, 5);
+    // a shadow: the text once more in the shadow colour, under and right of the text, so it
+    // inks more pixels than the text alone
+    auto inked = [](const char* html) {
+        HtmlSurface t(120, 60);
+        t.Run(html, {}, TRect(0, 0, 100, 50));
+        int n = 0;
+        for (int x = 0; x < 110; ++x)
+            for (int yy = 0; yy < 50; ++yy)
+                n += t.At(x, yy) != COLORREF(0xFFFFFF);
+        return n;
+    };
+    EXPECT_GT(inked("<sh>MMMM</sh>"), inked("MMMM") + 5);
 }
 
 TEST(HtmlRender, SurvivesHostileInput)
