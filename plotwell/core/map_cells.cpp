@@ -179,9 +179,16 @@ void draw_map(plot_settings& ps)
     const double drawn_w = m.cell_width * m.x_step, drawn_h = m.cell_height * m.y_step;
     m.data_box_set = false;
 
-    const int first_col = std::max(0, static_cast<int>(std::floor((wx1 - h.x_left) / m.cell_width / m.x_step)) * m.x_step);
-    const double last_fraction = (wx2 - h.x_left) / m.cell_width;
-    const int last_col = static_cast<int>(std::min<double>(h.ncols, std::ceil(last_fraction))) - 1;
+    // the first and last columns in the window; a header whose cell size or corner gives no finite
+    // column (a zero cell, infinite coordinates) leaves nothing to draw
+    const double first_fraction = std::floor((wx1 - h.x_left) / m.cell_width / m.x_step) * m.x_step;
+    const double last_fraction = std::ceil((wx2 - h.x_left) / m.cell_width);
+    if (!std::isfinite(first_fraction) || !std::isfinite(last_fraction)) {
+        ps.map_outside = 1;
+        return;
+    }
+    const int first_col = static_cast<int>(std::clamp(first_fraction, 0.0, static_cast<double>(h.ncols)));
+    const int last_col = static_cast<int>(std::clamp(last_fraction, 0.0, static_cast<double>(h.ncols))) - 1;
     std::vector<int> visited;
     for (int c = first_col; c <= last_col; c += m.x_step) visited.push_back(c);
     if (!visited.empty() && visited.back() != last_col && last_col == h.ncols - 1) visited.push_back(last_col);
