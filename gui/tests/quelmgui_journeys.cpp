@@ -3,6 +3,8 @@
 // windows, and the test looks at the exit status, the stored records and the files.
 #include "platform/testing/journey/JourneyRunner.h"
 
+#include "QuelmguiJourneySteps.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -11,6 +13,8 @@
 namespace fs = std::filesystem;
 
 namespace {
+
+using namespace quelmgui_steps;
 
 class QuelmguiJourney : public ::testing::Test {
 protected:
@@ -33,12 +37,7 @@ protected:
 };
 
 // The main window on the demo project, then File > Exit > Yes.
-const char* const kExit = R"(
-window ^RavuzAVEDE .*Database:
-menu File > Exit
-window ^Confirm$
-click class=QAbstractButton text=^Yes$
-)";
+const std::string kExit = kMainWindow + kExitConfirmed;
 
 TEST_F(QuelmguiJourney, StartsOnTheDemoDatabaseAndExitsCleanly)
 {
@@ -73,10 +72,7 @@ window ^RavuzAVEDE .*Database:
 text name=txtResultsSummary is ^Available$
 text name=txtResultsDetailed is ^Available$
 shot calculated
-menu File > Exit
-window ^Confirm$
-click class=QAbstractButton text=^Yes$
-)", {}, kCalculatingJourneyMs);
+)" + kExitConfirmed, {}, kCalculatingJourneyMs);
     ASSERT_EQ(result.exitStatus, 0) << result.Describe();
     EXPECT_TRUE(result.ShowedWindow("quelmgui", "Multiple run options")) << result.Describe();
     const fs::path work = run.Home() / ".local/share/quelm/Projects";
@@ -123,7 +119,7 @@ TEST_F(QuelmguiJourney, OpensAndClosesEveryEditorOfTheMenusAndTheRunsChoices)
         script += std::string(e.opener) + "\nwindow " + title + "\nclose\ngone " + title +
                   "\nwindow ^RavuzAVEDE .*Database:\n";
     }
-    script += "menu File > Exit\nwindow ^Confirm$\nclick class=QAbstractButton text=^Yes$\n";
+    script += kExitConfirmed;
     const journey::JourneyResult result = run.Run(script);
     EXPECT_EQ(result.exitStatus, 0) << result.Describe();
     for (const Editor& e : editors)
@@ -152,10 +148,7 @@ file ${QUELM_JOURNEY_OUT}/graph-shown
 close
 gone - User Defined Graphs$
 window ^RavuzAVEDE .*Database:
-menu File > Exit
-window ^Confirm$
-click class=QAbstractButton text=^Yes$
-
+)" + kExitConfirmed + R"(
 [plotwell]
 window ^plotwell
 shot plotwell
@@ -178,13 +171,7 @@ type Noted by me.
 key Escape
 gone - Comment$
 window ^RavuzAVEDE .*Database:
-menu File > Exit
-window ^Confirm$
-click class=QAbstractButton text=^Yes$
-window ^Confirm$
-text class=QLabel is ^Save the changed information
-click class=QAbstractButton text=^Yes$
-)");
+)" + kExitConfirmed + kSaveTheChanges);
     ASSERT_EQ(result.exitStatus, 0) << result.Describe();
     EXPECT_EQ(Query("SELECT COMMENTS FROM RUNS WHERE RUNID = 1"), "Noted by me.")
         << result.Describe();
@@ -209,13 +196,7 @@ click name=edtRunName
 )") + c.keys + R"(
 key Tab
 shot typed
-menu File > Exit
-window ^Confirm$
-click class=QAbstractButton text=^Yes$
-window ^Confirm$
-text class=QLabel is ^Save the changed information
-click class=QAbstractButton text=^Yes$
-)";
+)" + kExitConfirmed + kSaveTheChanges;
     const journey::JourneyResult result = run.Run(script);
     ASSERT_EQ(result.exitStatus, 0) << result.Describe();
     EXPECT_EQ(Query("SELECT COUNT(*) FROM RUNS WHERE NAME = 'Maize on Vellmark loam'"), "0") << result.Describe();

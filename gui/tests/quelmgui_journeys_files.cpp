@@ -2,6 +2,8 @@
 // database that cannot be written.
 #include "platform/testing/journey/JourneyRunner.h"
 
+#include "QuelmguiJourneySteps.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -10,6 +12,8 @@
 namespace fs = std::filesystem;
 
 namespace {
+
+using namespace quelmgui_steps;
 
 class QuelmguiFilesJourney : public ::testing::Test {
 protected:
@@ -30,10 +34,7 @@ shot viewer
 click name=btnClose
 gone ^File view of:
 window ^RavuzAVEDE .*Database:
-menu File > Exit
-window ^Confirm$
-click class=QAbstractButton text=^Yes$
-)");
+)" + kExitConfirmed);
     EXPECT_EQ(result.exitStatus, 0) << result.Describe();
 }
 

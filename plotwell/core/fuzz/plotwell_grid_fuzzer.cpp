@@ -11,9 +11,15 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
+    // the input file lives in a private folder of this run, removed when the run ends
+    static char folder[] = "/tmp/plotwell_grid_fuzzXXXXXX";
     static bool in_folder = [] {
-        char templ[] = "/tmp/plotwell_grid_fuzzXXXXXX";
-        return mkdtemp(templ) && chdir(templ) == 0;
+        if (!mkdtemp(folder) || chdir(folder) != 0) return false;
+        std::atexit([] {
+            std::remove((std::string(folder) + "/input").c_str());
+            rmdir(folder);
+        });
+        return true;
     }();
     if (!in_folder) return 0;
     std::FILE* out = std::fopen("input", "wb");

@@ -70,7 +70,6 @@ menu File > Exit
     EXPECT_EQ(result.exitStatus, 0) << result.Describe();
     const QImage picture(QString::fromStdString((run.Out() / "statistics.png").string()));
     ASSERT_FALSE(picture.isNull()) << result.Describe();
-    picture.save("/tmp/plotwell_journey_statistics.png");
     EXPECT_TRUE(fs::exists(run.Home() / "Percentiles.out"));
     double white = 0, black = 0;
     Shares(picture, white, black);
@@ -112,7 +111,6 @@ menu File > Exit
         GTEST_SKIP() << "pdftoppm is not installed";
     const QImage page(QString::fromStdString(png.string() + ".png"));
     ASSERT_FALSE(page.isNull());
-    page.save("/tmp/plotwell_journey_print.png");
     double white = 0, black = 0;
     Shares(page, white, black);
     EXPECT_GT(white, 0.3);
