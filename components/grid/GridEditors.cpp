@@ -499,8 +499,9 @@ void TGridUniCombo::KeyDown(WORD& key, TShiftState shift)
         return;
     }
     if (key == VK_ESCAPE) {
-        SetWideText(GetWideCellText(*Grid, Grid->DisplayToRealColumn(Grid->Col()), Grid->Row()));
+        // unselecting the item empties the edit part, so the cell's text goes in after it
         SetItemIndex(-1);
+        SetWideText(GetWideCellText(*Grid, Grid->DisplayToRealColumn(Grid->Col()), Grid->Row()));
     }
     if (key == VK_TAB || key == VK_RETURN || key == VK_UP || key == VK_DOWN) {
         Grid->WideEditText = WideText();

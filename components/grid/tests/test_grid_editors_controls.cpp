@@ -301,6 +301,75 @@ TEST_F(GridEditFixture, UnicodeTextTypedIsStoredInTheWideFormAndReadBackUnchange
     }
 }
 
+// Each text-bearing editor kind hands its ending keys and its exit to the grid the same way:
+// leaving the control writes the shown text, Tab (with goTabs) writes it and moves on, Esc
+// puts back the cell's text and ends the edit.
+TEST_F(GridEditFixture, EveryEditorKindWritesOnExitAndTabAndRestoresOnEsc)
+{
+    grid->SetOptions(grid->Options() + TGridOptions{goTabs});
+    struct Kind {
+        TEditorType type;
+        bool tabMoves; // the combos' Tab takes the focus chain out of the control: the cell stays
+    } kinds[] = {{edUniEdit, true},  {edUniEditBtn, true}, {edUniMemo, true},    {edUniComboEdit, false},
+                 {edSpinEdit, true}, {edEditBtn, true},    {edComboEdit, false}};
+    enum Ending { Leave, Tab, Esc };
+    int row = 1;
+    for (const Kind& kind : kinds) {
+        for (Ending ending : {Leave, Tab, Esc}) {
+            SCOPED_TRACE(std::to_string(int(kind.type)) + " ending " + std::to_string(int(ending)));
+            editor = kind.type;
+            grid->SetCells(1, row, "4");
+            Go(1, row);
+            Open();
+            ASSERT_TRUE(grid->Editing);
+            TWinControl* control = grid->ActiveEditor;
+            ASSERT_NE(control, nullptr);
+            Type("7");
+            const WideString shown = GetControlWideText(control);
+            EXPECT_NE(shown, u"4") << "the typed digit reached the editor";
+            if (ending == Leave)
+                grid->SetFocus();
+            else
+                Key(ending == Tab ? Qt::Key_Tab : Qt::Key_Escape);
+            Pump();
+            if (ending == Esc) {
+                EXPECT_EQ(GetWideCellText(*grid, 1, row), u"4");
+                EXPECT_EQ(grid->Col(), 1);
+            } else {
+                EXPECT_EQ(GetWideCellText(*grid, 1, row), shown);
+                EXPECT_EQ(grid->Col(), ending == Tab && kind.tabMoves ? 2 : 1);
+            }
+            EXPECT_FALSE(control->Visible());
+            grid->HideInplaceEditor();
+            grid->SetFocus();
+            Pump();
+            ++row;
+            if (row >= grid->RowCount())
+                grid->SetRowCount(row + 1);
+        }
+    }
+    // the editors without typed text end the edit when the focus leaves them
+    struct Silent {
+        TEditorType type;
+        TWinControl* control;
+    } silent[] = {{edCheckBox, grid->CheckBoxEditor()}, {edButton, grid->ButtonEditor()},
+                  {edDateEdit, grid->GetDatePicker()},  {edUnitEditBtn, grid->UnitEditBtnEditor()},
+                  {edFloatSpinEdit, grid->GetSpinEditor()}};
+    for (const Silent& s : silent) {
+        SCOPED_TRACE(int(s.type));
+        editor = s.type;
+        Go(2, 1);
+        Open();
+        ASSERT_TRUE(grid->Editing);
+        TWinControl* control = s.control;
+        ASSERT_TRUE(control->Visible());
+        grid->SetFocus();
+        Pump();
+        EXPECT_FALSE(grid->Editing);
+        EXPECT_FALSE(control->Visible());
+    }
+}
+
 TEST_F(GridEditFixture, EventsOfOneEditComeInOrder)
 {
     grid->OnEditChange = [this](TObject*, int, int, String v) { Log("change " + v); };
