@@ -3,7 +3,7 @@
 // windows, and the test looks at the exit status, the stored records and the files.
 #include "platform/testing/journey/JourneyRunner.h"
 
-#include "QuelmguiJourneySteps.h"
+#include "gui/tests/QuelmguiJourneySteps.h"
 
 #include <gtest/gtest.h>
 

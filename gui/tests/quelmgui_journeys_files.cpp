@@ -2,7 +2,7 @@
 // database that cannot be written.
 #include "platform/testing/journey/JourneyRunner.h"
 
-#include "QuelmguiJourneySteps.h"
+#include "gui/tests/QuelmguiJourneySteps.h"
 
 #include <gtest/gtest.h>
 
