@@ -13,6 +13,10 @@ public:
     using TStringGrid::TStringGrid;
     std::map<std::pair<int, int>, int> drawn;
     int topLeftChanges = 0;
+    std::vector<std::pair<int, int>> sizeChanges; // the counts SizeChanged was given
+    using TStringGrid::SetGridState;
+    using TStringGrid::TimedScroll;
+    void SizeChanged(int oldColCount, int oldRowCount) override { sizeChanges.emplace_back(oldColCount, oldRowCount); }
     void DrawCell(int c, int r, const TRect& rect, TGridDrawState s) override
     {
         ++drawn[{c, r}];
@@ -72,6 +76,215 @@ TEST(Grids, GeometryWithFixedCellsAndScrolling)
     EXPECT_EQ(g->topLeftChanges, 1);
     g->MouseToCell(-1, 5, col, row);
     EXPECT_EQ(col, -1);
+}
+
+namespace {
+
+// One axis of the grid through its public names, so that one case runs on the columns and on
+// the rows: "along" indexes the axis' lines, "across" the other axis.
+struct GridAxisNames {
+    const char* name;
+    bool columns;
+    int (TCustomGrid::*count)() const;
+    void (TCustomGrid::*setCount)(int);
+    int (TCustomGrid::*fixed)() const;
+    void (TCustomGrid::*setFixed)(int);
+    int (TCustomGrid::*size)(int) const;
+    void (TCustomGrid::*setSize)(int, int);
+    void (TCustomGrid::*setDefaultSize)(int);
+    int (TCustomGrid::*current)() const;
+    void (TCustomGrid::*setCurrent)(int);
+    int (TCustomGrid::*first)() const;
+    void (TCustomGrid::*setFirst)(int);
+    int (TCustomGrid::*visible)() const;
+    void (TCustomGrid::*move)(int, int);
+    void (TCustomGrid::*remove)(int);
+    UINT scrollMessage;
+    int bar;
+    TGridOption line, fixedLine;
+
+    String Cell(const TStringGrid& g, int along, int across) const
+    {
+        return columns ? g.Cells(along, across) : g.Cells(across, along);
+    }
+    void SetCell(TStringGrid& g, int along, int across, const String& s) const
+    {
+        columns ? g.SetCells(along, across, s) : g.SetCells(across, along, s);
+    }
+    TRect Rect(const TCustomGrid& g, int along, int across) const
+    {
+        return columns ? g.CellRect(along, across) : g.CellRect(across, along);
+    }
+    int Start(const TRect& r) const { return columns ? r.Left : r.Top; }
+    // The same count for this axis and another for the other one, as SizeChanged gets them.
+    std::pair<int, int> Counts(int thisAxis, int other) const
+    {
+        return columns ? std::pair{thisAxis, other} : std::pair{other, thisAxis};
+    }
+};
+
+const GridAxisNames kGridAxes[] = {
+    {"columns", true, &TCustomGrid::ColCount, &TCustomGrid::SetColCount, &TCustomGrid::FixedCols,
+     &TCustomGrid::SetFixedCols, &TCustomGrid::ColWidths, &TCustomGrid::SetColWidths,
+     &TCustomGrid::SetDefaultColWidth, &TCustomGrid::Col, &TCustomGrid::SetCol, &TCustomGrid::LeftCol,
+     &TCustomGrid::SetLeftCol, &TCustomGrid::VisibleColCount, &TCustomGrid::MoveColumn, &TCustomGrid::DeleteColumn,
+     WM_HSCROLL, SB_HORZ, goVertLine, goFixedVertLine},
+    {"rows", false, &TCustomGrid::RowCount, &TCustomGrid::SetRowCount, &TCustomGrid::FixedRows,
+     &TCustomGrid::SetFixedRows, &TCustomGrid::RowHeights, &TCustomGrid::SetRowHeights,
+     &TCustomGrid::SetDefaultRowHeight, &TCustomGrid::Row, &TCustomGrid::SetRow, &TCustomGrid::TopRow,
+     &TCustomGrid::SetTopRow, &TCustomGrid::VisibleRowCount, &TCustomGrid::MoveRow, &TCustomGrid::DeleteRow,
+     WM_VSCROLL, SB_VERT, goHorzLine, goFixedHorzLine},
+};
+
+// A square grid of 20 x 20 cells of 30 pixels.
+struct SquareGridForm : GridForm {
+    SquareGridForm()
+    {
+        form.SetClientHeight(400);
+        grid->SetBounds(0, 0, 300, 300);
+        grid->SetRowCount(20);
+        grid->SetColCount(20);
+        grid->SetDefaultColWidth(30);
+        grid->SetDefaultRowHeight(30);
+        grid->sizeChanges.clear();
+    }
+};
+
+} // namespace
+
+// Sizes, counts and fixed lines keep the same rules on both axes: the current cell and the first
+// scrolled line stay after the fixed lines and inside the count.
+TEST(Grids, SizesCountsAndFixedLinesOnBothAxes)
+{
+    for (const GridAxisNames& a : kGridAxes) {
+        SCOPED_TRACE(a.name);
+        SquareGridForm f;
+        CountingGrid& g = *f.grid;
+        EXPECT_EQ((g.*a.size)(3), 30);
+        EXPECT_EQ((g.*a.size)(-1), 30); // outside: the default size
+        (g.*a.setSize)(2, 50);
+        EXPECT_EQ((g.*a.size)(2), 50);
+        EXPECT_EQ(a.Start(a.Rect(g, 3, 1)) - a.Start(a.Rect(g, 2, 1)), 51);
+        (g.*a.setSize)(2, -5);
+        EXPECT_EQ((g.*a.size)(2), -1);
+        EXPECT_THROW((g.*a.setSize)(20, 10), EInvalidGridOperation);
+        (g.*a.setDefaultSize)(25);
+        EXPECT_EQ((g.*a.size)(2), 25);
+
+        (g.*a.setFixed)(3);
+        EXPECT_EQ((g.*a.current)(), 3);
+        EXPECT_EQ((g.*a.first)(), 3);
+        EXPECT_THROW((g.*a.setFixed)(20), EInvalidGridOperation);
+        (g.*a.setCurrent)(19);
+        (g.*a.setCount)(5);
+        EXPECT_EQ((g.*a.count)(), 5);
+        EXPECT_EQ((g.*a.current)(), 4);
+        EXPECT_GE((g.*a.first)(), 3);
+        EXPECT_LE((g.*a.first)(), 4);
+        (g.*a.setCount)(2); // fewer than the fixed lines: one scrolled line stays
+        EXPECT_EQ((g.*a.fixed)(), 1);
+        EXPECT_EQ((g.*a.current)(), 1);
+        const std::vector<std::pair<int, int>> changes{a.Counts(20, 20), a.Counts(5, 20)};
+        EXPECT_EQ(g.sizeChanges, changes);
+    }
+}
+
+// Moving a line takes its cells and size along and tells the axis' event; deleting one closes
+// the gap.
+TEST(Grids, MovingAndDeletingLinesOnBothAxes)
+{
+    for (const GridAxisNames& a : kGridAxes) {
+        SCOPED_TRACE(a.name);
+        SquareGridForm f;
+        CountingGrid& g = *f.grid;
+        std::vector<std::tuple<bool, int, int>> moved;
+        g.OnColumnMoved = [&](TObject*, int from, int to) { moved.emplace_back(true, from, to); };
+        g.OnRowMoved = [&](TObject*, int from, int to) { moved.emplace_back(false, from, to); };
+        std::vector<int> order;
+        for (int i = 0; i < 20; ++i) {
+            a.SetCell(g, i, 1, "L" + std::to_string(i));
+            order.push_back(i);
+        }
+        (g.*a.setSize)(2, 40);
+        const auto expectOrder = [&] {
+            for (int i = 0; i < int(order.size()); ++i)
+                EXPECT_EQ(a.Cell(g, i, 1), "L" + std::to_string(order[size_t(i)])) << i;
+        };
+        (g.*a.move)(2, 5);
+        order.erase(order.begin() + 2);
+        order.insert(order.begin() + 5, 2);
+        expectOrder();
+        EXPECT_EQ((g.*a.size)(5), 40);
+        EXPECT_EQ((g.*a.size)(2), 30);
+        (g.*a.move)(5, 5);
+        EXPECT_THROW((g.*a.move)(0, 20), EInvalidGridOperation);
+        const std::vector<std::tuple<bool, int, int>> events{{a.columns, 2, 5}};
+        EXPECT_EQ(moved, events);
+
+        (g.*a.remove)(1);
+        order.erase(order.begin() + 1);
+        EXPECT_EQ((g.*a.count)(), 19);
+        expectOrder();
+        EXPECT_EQ((g.*a.size)(4), 40);
+    }
+}
+
+// Scrolling an axis: to the current cell, by scroll messages, by the drag-scroll step, and the
+// lines drawn between the cells.
+TEST(Grids, ScrollingAndGridLinesOnBothAxes)
+{
+    for (const GridAxisNames& a : kGridAxes) {
+        SCOPED_TRACE(a.name);
+        SquareGridForm f;
+        CountingGrid& g = *f.grid;
+        const int page = (g.*a.visible)();
+        ASSERT_GT(page, 2);
+        ASSERT_LT(page, 15);
+        (g.*a.setCurrent)(19); // the last line is scrolled into view, whole
+        EXPECT_EQ((g.*a.first)() + page - 1, 19);
+        EXPECT_EQ(GetScrollPos(g.Handle(), a.bar), (g.*a.first)());
+        EXPECT_EQ(a.Start(a.Rect(g, (g.*a.first)(), 1)), 31); // after the fixed line
+        EXPECT_TRUE(a.Rect(g, (g.*a.first)() - 1, 1).IsEmpty());
+        (g.*a.setFirst)(1000);
+        EXPECT_EQ((g.*a.first)(), 19);
+
+        struct Step {
+            int code, first;
+        };
+        const int last = 20 - page;
+        const Step steps[] = {{SB_TOP, 1},      {SB_LINEDOWN, 2},       {SB_PAGEDOWN, 2 + page},
+                              {SB_LINEUP, 1 + page}, {SB_BOTTOM, last}, {SB_LINEDOWN, last}, {SB_PAGEUP, last - page}};
+        for (const Step& s : steps) {
+            g.Perform(a.scrollMessage, WPARAM(s.code), 0);
+            EXPECT_EQ((g.*a.first)(), s.first) << s.code;
+            EXPECT_EQ(GetScrollPos(g.Handle(), a.bar), s.first) << s.code;
+        }
+
+        // a drag-scroll step while selecting scrolls one line and takes the current cell to
+        // the edge that came into view
+        g.Perform(a.scrollMessage, WPARAM(SB_TOP), 0);
+        (g.*a.setCurrent)(2);
+        g.SetGridState(gsSelecting);
+        g.TimedScroll(a.columns ? 1 : 0, a.columns ? 0 : 1);
+        EXPECT_EQ((g.*a.first)(), 2);
+        EXPECT_EQ((g.*a.current)(), 1 + page);
+        g.TimedScroll(a.columns ? -1 : 0, a.columns ? 0 : -1);
+        EXPECT_EQ((g.*a.first)(), 1);
+        EXPECT_EQ((g.*a.current)(), 1);
+        g.SetGridState(gsNormal);
+        EXPECT_EQ(g.Selection(), (a.columns ? TGridRect{1, 1, 2, 1} : TGridRect{1, 1, 1, 2}));
+
+        // the line after a cell of this axis: black beside the fixed cells, silver between the others
+        f.Paint();
+        const QImage* image = g.ControlHost()->SurfaceImage();
+        const auto lineColor = [&](int along, int across) {
+            const TRect r = a.Rect(g, along, across);
+            return a.columns ? image->pixelColor(r.Right, r.Top + 5) : image->pixelColor(r.Left + 5, r.Bottom);
+        };
+        EXPECT_EQ(lineColor(2, 3), QColor(192, 192, 192));
+        EXPECT_EQ(lineColor(2, 0), QColor(0, 0, 0));
+        EXPECT_EQ(lineColor(0, 3), QColor(0, 0, 0));
+    }
 }
 
 TEST(Grids, PaintDrawsEveryVisibleCellOnceAndFillsTheRest)
