@@ -178,50 +178,73 @@ TCustomGrid::TCustomGrid(TComponent* owner) : TCustomControl(owner)
 
 TCustomGrid::~TCustomGrid() = default;
 
+const TCustomGrid::GridAxis TCustomGrid::colAxis_{&TCustomGrid::colWidths_, &TCustomGrid::fixedCols_,
+                                                   &TCustomGrid::defaultColWidth_, &TGridCoord::X, true};
+const TCustomGrid::GridAxis TCustomGrid::rowAxis_{&TCustomGrid::rowHeights_, &TCustomGrid::fixedRows_,
+                                                   &TCustomGrid::defaultRowHeight_, &TGridCoord::Y, false};
+
+int TCustomGrid::LineSize(const GridAxis& a, int index) const
+{
+    const std::vector<int>& sizes = this->*a.sizes;
+    return index >= 0 && index < int(sizes.size()) ? sizes[size_t(index)] : this->*a.defaultSize;
+}
+
 int TCustomGrid::ColWidths(int col) const
 {
-    return col >= 0 && col < ColCount() ? colWidths_[size_t(col)] : defaultColWidth_;
+    return LineSize(colAxis_, col);
 }
 
 int TCustomGrid::RowHeights(int row) const
 {
-    return row >= 0 && row < RowCount() ? rowHeights_[size_t(row)] : defaultRowHeight_;
+    return LineSize(rowAxis_, row);
+}
+
+void TCustomGrid::LineSizesChanged(const GridAxis& a)
+{
+    if (a.horizontal)
+        ColWidthsChanged();
+    else
+        RowHeightsChanged();
+}
+
+void TCustomGrid::SetLineSize(const GridAxis& a, int index, int size)
+{
+    if (index < 0 || index >= LineCount(a))
+        throw EInvalidGridOperation("Grid index out of range");
+    size = std::max(-1, size);
+    int& stored = (this->*a.sizes)[size_t(index)];
+    if (stored == size)
+        return;
+    stored = size;
+    LineSizesChanged(a);
 }
 
 void TCustomGrid::SetColWidths(int col, int width)
 {
-    if (col < 0 || col >= ColCount())
-        throw EInvalidGridOperation("Grid index out of range");
-    width = std::max(-1, width);
-    if (colWidths_[size_t(col)] == width)
-        return;
-    colWidths_[size_t(col)] = width;
-    ColWidthsChanged();
+    SetLineSize(colAxis_, col, width);
 }
 
 void TCustomGrid::SetRowHeights(int row, int height)
 {
-    if (row < 0 || row >= RowCount())
-        throw EInvalidGridOperation("Grid index out of range");
-    height = std::max(-1, height);
-    if (rowHeights_[size_t(row)] == height)
-        return;
-    rowHeights_[size_t(row)] = height;
-    RowHeightsChanged();
+    SetLineSize(rowAxis_, row, height);
+}
+
+void TCustomGrid::SetDefaultLineSize(const GridAxis& a, int size)
+{
+    this->*a.defaultSize = size;
+    std::vector<int>& sizes = this->*a.sizes;
+    std::fill(sizes.begin(), sizes.end(), size);
+    LineSizesChanged(a);
 }
 
 void TCustomGrid::SetDefaultColWidth(int width)
 {
-    defaultColWidth_ = width;
-    std::fill(colWidths_.begin(), colWidths_.end(), width);
-    ColWidthsChanged();
+    SetDefaultLineSize(colAxis_, width);
 }
 
 void TCustomGrid::SetDefaultRowHeight(int height)
 {
-    defaultRowHeight_ = height;
-    std::fill(rowHeights_.begin(), rowHeights_.end(), height);
-    RowHeightsChanged();
+    SetDefaultLineSize(rowAxis_, height);
 }
 
 void TCustomGrid::SetGridLineWidth(int width)
@@ -255,175 +278,132 @@ void TCustomGrid::SetScrollBars(TScrollStyle bars)
     UpdateScrollBars();
 }
 
-void TCustomGrid::SetColCount(int count)
+void TCustomGrid::SetLineCount(const GridAxis& a, int count)
 {
     count = std::max(1, count);
-    if (count == ColCount())
+    if (count == LineCount(a))
         return;
-    if (count <= fixedCols_)
-        fixedCols_ = count - 1;
-    const int oldCols = ColCount();
-    colWidths_.resize(size_t(count), defaultColWidth_);
-    current_.X = std::clamp(current_.X, fixedCols_, count - 1);
-    anchor_.X = std::clamp(anchor_.X, fixedCols_, count - 1);
-    topLeft_.X = std::clamp(topLeft_.X, fixedCols_, std::max(fixedCols_, count - 1));
-    SizeChanged(oldCols, RowCount());
+    int& fixed = this->*a.fixed;
+    if (count <= fixed)
+        fixed = count - 1;
+    const int oldCols = ColCount(), oldRows = RowCount();
+    (this->*a.sizes).resize(size_t(count), this->*a.defaultSize);
+    current_.*a.coord = std::clamp(current_.*a.coord, fixed, count - 1);
+    anchor_.*a.coord = std::clamp(anchor_.*a.coord, fixed, count - 1);
+    topLeft_.*a.coord = std::clamp(topLeft_.*a.coord, fixed, std::max(fixed, count - 1));
+    SizeChanged(oldCols, oldRows);
     UpdateScrollBars();
     InvalidateGrid();
 }
 
+void TCustomGrid::SetColCount(int count)
+{
+    SetLineCount(colAxis_, count);
+}
+
 void TCustomGrid::SetRowCount(int count)
 {
-    count = std::max(1, count);
-    if (count == RowCount())
-        return;
-    if (count <= fixedRows_)
-        fixedRows_ = count - 1;
-    const int oldRows = RowCount();
-    rowHeights_.resize(size_t(count), defaultRowHeight_);
-    current_.Y = std::clamp(current_.Y, fixedRows_, count - 1);
-    anchor_.Y = std::clamp(anchor_.Y, fixedRows_, count - 1);
-    topLeft_.Y = std::clamp(topLeft_.Y, fixedRows_, std::max(fixedRows_, count - 1));
-    SizeChanged(ColCount(), oldRows);
+    SetLineCount(rowAxis_, count);
+}
+
+void TCustomGrid::SetFixedLines(const GridAxis& a, int count, const char* tooMany)
+{
+    if (count < 0 || count >= LineCount(a))
+        throw EInvalidGridOperation(tooMany);
+    this->*a.fixed = count;
+    for (TGridCoord* coord : {&current_, &anchor_, &topLeft_})
+        coord->*a.coord = std::max(coord->*a.coord, count);
     UpdateScrollBars();
     InvalidateGrid();
 }
 
 void TCustomGrid::SetFixedCols(int count)
 {
-    if (count < 0 || count >= ColCount())
-        throw EInvalidGridOperation("Fixed column count must be less than column count");
-    fixedCols_ = count;
-    current_.X = std::max(current_.X, count);
-    anchor_.X = std::max(anchor_.X, count);
-    topLeft_.X = std::max(topLeft_.X, count);
-    UpdateScrollBars();
-    InvalidateGrid();
+    SetFixedLines(colAxis_, count, "Fixed column count must be less than column count");
 }
 
 void TCustomGrid::SetFixedRows(int count)
 {
-    if (count < 0 || count >= RowCount())
-        throw EInvalidGridOperation("Fixed row count must be less than row count");
-    fixedRows_ = count;
-    current_.Y = std::max(current_.Y, count);
-    anchor_.Y = std::max(anchor_.Y, count);
-    topLeft_.Y = std::max(topLeft_.Y, count);
-    UpdateScrollBars();
-    InvalidateGrid();
+    SetFixedLines(rowAxis_, count, "Fixed row count must be less than row count");
 }
 
 // ---------------------------------------------------------------- geometry
 
-int TCustomGrid::ColLeft(int col) const
+int TCustomGrid::LineStart(const GridAxis& a, int index) const
 {
-    int x = 0;
+    int pos = 0;
     const int lw = gridLineWidth_;
-    if (col < fixedCols_) {
-        for (int i = 0; i < col; ++i)
-            x += ColWidths(i) + lw;
-        return x;
+    const int fixed = this->*a.fixed, first = topLeft_.*a.coord;
+    if (index < fixed) {
+        for (int i = 0; i < index; ++i)
+            pos += LineSize(a, i) + lw;
+        return pos;
     }
-    for (int i = 0; i < fixedCols_; ++i)
-        x += ColWidths(i) + lw;
-    if (col >= topLeft_.X) {
-        for (int i = topLeft_.X; i < col; ++i)
-            x += ColWidths(i) + lw;
+    for (int i = 0; i < fixed; ++i)
+        pos += LineSize(a, i) + lw;
+    if (index >= first) {
+        for (int i = first; i < index; ++i)
+            pos += LineSize(a, i) + lw;
     } else {
-        for (int i = col; i < topLeft_.X; ++i)
-            x -= ColWidths(i) + lw;
+        for (int i = index; i < first; ++i)
+            pos -= LineSize(a, i) + lw;
     }
-    return x;
+    return pos;
 }
 
-int TCustomGrid::RowTop(int row) const
+int TCustomGrid::AxisClientExtent(const GridAxis& a) const
 {
-    int y = 0;
-    const int lw = gridLineWidth_;
-    if (row < fixedRows_) {
-        for (int i = 0; i < row; ++i)
-            y += RowHeights(i) + lw;
-        return y;
-    }
-    for (int i = 0; i < fixedRows_; ++i)
-        y += RowHeights(i) + lw;
-    if (row >= topLeft_.Y) {
-        for (int i = topLeft_.Y; i < row; ++i)
-            y += RowHeights(i) + lw;
-    } else {
-        for (int i = row; i < topLeft_.Y; ++i)
-            y -= RowHeights(i) + lw;
-    }
-    return y;
+    return a.horizontal ? ClientWidth() : RowsClientHeight();
 }
 
-int TCustomGrid::LastVisibleCol(bool full) const
+int TCustomGrid::FixedExtent(const GridAxis& a) const
 {
-    const int limit = ClientWidth();
-    int x = ColLeft(topLeft_.X);
-    int c = topLeft_.X;
-    for (; c < ColCount(); ++c) {
-        const int right = x + ColWidths(c);
-        if (full ? right > limit : x >= limit)
+    int extent = 0;
+    for (int i = 0; i < this->*a.fixed; ++i)
+        extent += LineSize(a, i) + gridLineWidth_;
+    return extent;
+}
+
+int TCustomGrid::LastVisibleLine(const GridAxis& a, bool full) const
+{
+    const int limit = AxisClientExtent(a);
+    int i = topLeft_.*a.coord;
+    int pos = LineStart(a, i);
+    for (; i < LineCount(a); ++i) {
+        const int end = pos + LineSize(a, i);
+        if (full ? end > limit : pos >= limit)
             break;
-        x += ColWidths(c) + gridLineWidth_;
+        pos += LineSize(a, i) + gridLineWidth_;
     }
-    return c - 1;
+    return i - 1;
 }
 
-int TCustomGrid::LastVisibleRow(bool full) const
+int TCustomGrid::VisibleLineCount(const GridAxis& a) const
 {
-    const int limit = RowsClientHeight();
-    int y = RowTop(topLeft_.Y);
-    int r = topLeft_.Y;
-    for (; r < RowCount(); ++r) {
-        const int bottom = y + RowHeights(r);
-        if (full ? bottom > limit : y >= limit)
-            break;
-        y += RowHeights(r) + gridLineWidth_;
-    }
-    return r - 1;
+    return std::max(0, LastVisibleLine(a, true) - topLeft_.*a.coord + 1);
 }
 
 int TCustomGrid::VisibleColCount() const
 {
-    return std::max(0, LastVisibleCol(true) - topLeft_.X + 1);
+    return VisibleLineCount(colAxis_);
 }
 
 int TCustomGrid::VisibleRowCount() const
 {
-    return std::max(0, LastVisibleRow(true) - topLeft_.Y + 1);
+    return VisibleLineCount(rowAxis_);
 }
 
-int TCustomGrid::MaxTopRow() const
+int TCustomGrid::MaxFirstLine(const GridAxis& a) const
 {
-    // the first row of the last page: the smallest top row that still shows the last row whole
-    int fixedHeight = 0;
-    for (int i = 0; i < fixedRows_; ++i)
-        fixedHeight += RowHeights(i) + gridLineWidth_;
-    const int space = RowsClientHeight() - fixedHeight;
-    int r = RowCount() - 1;
-    int used = RowHeights(r);
-    while (r - 1 >= fixedRows_ && used + gridLineWidth_ + RowHeights(r - 1) <= space) {
-        used += gridLineWidth_ + RowHeights(r - 1);
-        --r;
+    const int fixed = this->*a.fixed;
+    const int space = AxisClientExtent(a) - FixedExtent(a);
+    int i = LineCount(a) - 1;
+    int used = LineSize(a, i);
+    while (i - 1 >= fixed && used + gridLineWidth_ + LineSize(a, i - 1) <= space) {
+        used += gridLineWidth_ + LineSize(a, i - 1);
+        --i;
     }
-    return std::max(fixedRows_, r);
-}
-
-int TCustomGrid::MaxLeftCol() const
-{
-    int fixedWidth = 0;
-    for (int i = 0; i < fixedCols_; ++i)
-        fixedWidth += ColWidths(i) + gridLineWidth_;
-    const int space = ClientWidth() - fixedWidth;
-    int c = ColCount() - 1;
-    int used = ColWidths(c);
-    while (c - 1 >= fixedCols_ && used + gridLineWidth_ + ColWidths(c - 1) <= space) {
-        used += gridLineWidth_ + ColWidths(c - 1);
-        --c;
-    }
-    return std::max(fixedCols_, c);
+    return std::max(fixed, i);
 }
 
 TRect TCustomGrid::CellRect(int col, int row) const
@@ -450,19 +430,19 @@ TGridCoord TCustomGrid::MouseCoord(int x, int y) const
     TGridCoord result{-1, -1};
     if (x < 0 || y < 0 || x >= ClientWidth() || y >= ClientHeight())
         return result;
-    auto find = [&](int pos, int fixed, int first, int last, int count, auto&& start, auto&& size) {
-        for (int i = 0; i < fixed && i < count; ++i)
-            if (pos >= start(i) && pos < start(i) + size(i) + gridLineWidth_)
+    auto find = [&](const GridAxis& a, int pos) {
+        const int lastVisible = LastVisibleLine(a, false), count = LineCount(a);
+        const auto within = [&](int i) { return pos >= LineStart(a, i) && pos < LineStart(a, i) + LineSize(a, i) + gridLineWidth_; };
+        for (int i = 0; i < this->*a.fixed && i < count; ++i)
+            if (within(i))
                 return i;
-        for (int i = first; i <= last && i < count; ++i)
-            if (pos >= start(i) && pos < start(i) + size(i) + gridLineWidth_)
+        for (int i = topLeft_.*a.coord; i <= lastVisible && i < count; ++i)
+            if (within(i))
                 return i;
         return -1;
     };
-    result.X = find(x, fixedCols_, topLeft_.X, LastVisibleCol(false), ColCount(),
-                    [this](int i) { return ColLeft(i); }, [this](int i) { return ColWidths(i); });
-    result.Y = find(y, fixedRows_, topLeft_.Y, LastVisibleRow(false), RowCount(),
-                    [this](int i) { return RowTop(i); }, [this](int i) { return RowHeights(i); });
+    result.X = find(colAxis_, x);
+    result.Y = find(rowAxis_, y);
     if (result.X < 0 || result.Y < 0)
         return TGridCoord{-1, -1};
     return result;
@@ -532,20 +512,22 @@ void GridsCheckGeometry(const TCustomGrid& g)
 }
 } // namespace
 
+std::vector<int> TCustomGrid::ShownLines(const GridAxis& a) const
+{
+    std::vector<int> lines;
+    for (int i = 0; i < this->*a.fixed; ++i)
+        lines.push_back(i);
+    for (int i = topLeft_.*a.coord, last = LastVisibleLine(a, false); i <= last; ++i)
+        lines.push_back(i);
+    return lines;
+}
+
 void TCustomGrid::Paint()
 {
     GridsCheckGeometry(*this);
     TCanvas* canvas = Canvas();
     const TRect clip = canvas->ClipRect();
-    std::vector<int> cols, rows;
-    for (int c = 0; c < fixedCols_; ++c)
-        cols.push_back(c);
-    for (int c = topLeft_.X; c <= LastVisibleCol(false); ++c)
-        cols.push_back(c);
-    for (int r = 0; r < fixedRows_; ++r)
-        rows.push_back(r);
-    for (int r = topLeft_.Y; r <= LastVisibleRow(false); ++r)
-        rows.push_back(r);
+    const std::vector<int> cols = ShownLines(colAxis_), rows = ShownLines(rowAxis_);
     const TGridRect sel = Selection();
     const bool focused = HasFocusForDrawing();
     const int lw = gridLineWidth_;
@@ -591,28 +573,24 @@ void TCustomGrid::Paint()
     if (lw > 0) {
         canvas->Pen->Width = lw;
         canvas->Brush->Style = bsSolid;
-        for (int c : cols) {
-            const bool fixedCol = c < fixedCols_;
-            const int x = ColLeft(c) + ColWidths(c);
-            for (int r : rows) {
-                const bool fixed = fixedCol || r < fixedRows_;
-                if (!(fixed ? options_.Contains(goFixedVertLine) : options_.Contains(goVertLine)))
-                    continue;
-                canvas->Brush->Color = fixed ? clBlack : clSilver;
-                canvas->FillRect(TRect(x, RowTop(r), x + lw, RowTop(r) + RowHeights(r) + lw));
+        // the line after each shown cell of one axis, across each shown cell of the other
+        const auto drawLines = [&](const GridAxis& a, const std::vector<int>& along, const GridAxis& other,
+                                   const std::vector<int>& across, TGridOption line, TGridOption fixedLine) {
+            for (int i : along) {
+                const bool fixedAlong = i < this->*a.fixed;
+                const int pos = LineStart(a, i) + LineSize(a, i);
+                for (int j : across) {
+                    const bool fixed = fixedAlong || j < this->*other.fixed;
+                    if (!options_.Contains(fixed ? fixedLine : line))
+                        continue;
+                    canvas->Brush->Color = fixed ? clBlack : clSilver;
+                    const int from = LineStart(other, j), to = from + LineSize(other, j) + lw;
+                    canvas->FillRect(a.horizontal ? TRect(pos, from, pos + lw, to) : TRect(from, pos, to, pos + lw));
+                }
             }
-        }
-        for (int r : rows) {
-            const bool fixedRow = r < fixedRows_;
-            const int y = RowTop(r) + RowHeights(r);
-            for (int c : cols) {
-                const bool fixed = fixedRow || c < fixedCols_;
-                if (!(fixed ? options_.Contains(goFixedHorzLine) : options_.Contains(goHorzLine)))
-                    continue;
-                canvas->Brush->Color = fixed ? clBlack : clSilver;
-                canvas->FillRect(TRect(ColLeft(c), y, ColLeft(c) + ColWidths(c) + lw, y + lw));
-            }
-        }
+        };
+        drawLines(colAxis_, cols, rowAxis_, rows, goVertLine, goFixedVertLine);
+        drawLines(rowAxis_, rows, colAxis_, cols, goHorzLine, goFixedHorzLine);
     }
     // the rest of the client area
     canvas->Brush->Color = Color();
@@ -725,9 +703,7 @@ void TCustomGrid::MoveTopLeft(int col, int row)
     // that come into view
     bool copied = false;
     if (col == topLeft_.X && Handle() && CanScrollByCopy()) {
-        int fixedHeight = 0;
-        for (int i = 0; i < fixedRows_; ++i)
-            fixedHeight += RowHeights(i) + gridLineWidth_;
+        const int fixedHeight = FixedExtent(rowAxis_);
         const int space = RowsClientHeight() - fixedHeight;
         int dy = 0;
         const int from = std::min(row, topLeft_.Y), to = std::max(row, topLeft_.Y);
@@ -750,53 +726,31 @@ void TCustomGrid::MoveTopLeft(int col, int row)
         UpdateEditor();
 }
 
+int TCustomGrid::FirstLineShowing(const GridAxis& a, int index) const
+{
+    const int first = topLeft_.*a.coord;
+    if (index < this->*a.fixed)
+        return first;
+    if (index < first)
+        return index;
+    // walk back from the line while the lines up to it still fit: the cost is the lines in
+    // view, whatever the distance of the move
+    const int space = AxisClientExtent(a) - FixedExtent(a);
+    int result = index;
+    int64_t extent = int64_t(LineSize(a, index)) + gridLineWidth_;
+    while (result > first) {
+        const int64_t wider = extent + LineSize(a, result - 1) + gridLineWidth_;
+        if (wider - gridLineWidth_ > space)
+            break;
+        extent = wider;
+        --result;
+    }
+    return result;
+}
+
 void TCustomGrid::ClampInView(int col, int row)
 {
-    int left = topLeft_.X, top = topLeft_.Y;
-    if (col >= fixedCols_) {
-        if (col < left) {
-            left = col;
-        } else {
-            // scroll right until the column is fully visible, or is the first scrolled one
-            int fixedWidth = 0;
-            for (int i = 0; i < fixedCols_; ++i)
-                fixedWidth += ColWidths(i) + gridLineWidth_;
-            const int space = ClientWidth() - fixedWidth;
-            // walk back from the column while the columns up to it still fit: the cost is the
-            // columns in view, whatever the distance of the move
-            int first = col;
-            int64_t w = int64_t(ColWidths(col)) + gridLineWidth_;
-            while (first > left) {
-                const int64_t wider = w + ColWidths(first - 1) + gridLineWidth_;
-                if (wider - gridLineWidth_ > space)
-                    break;
-                w = wider;
-                --first;
-            }
-            left = first;
-        }
-    }
-    if (row >= fixedRows_) {
-        if (row < top) {
-            top = row;
-        } else {
-            int fixedHeight = 0;
-            for (int i = 0; i < fixedRows_; ++i)
-                fixedHeight += RowHeights(i) + gridLineWidth_;
-            const int space = RowsClientHeight() - fixedHeight;
-            int first = row;
-            int64_t h = int64_t(RowHeights(row)) + gridLineWidth_;
-            while (first > top) {
-                const int64_t taller = h + RowHeights(first - 1) + gridLineWidth_;
-                if (taller - gridLineWidth_ > space)
-                    break;
-                h = taller;
-                --first;
-            }
-            top = first;
-        }
-    }
-    MoveTopLeft(left, top);
+    MoveTopLeft(FirstLineShowing(colAxis_, col), FirstLineShowing(rowAxis_, row));
 }
 
 void TCustomGrid::TopLeftChanged()
@@ -833,44 +787,49 @@ void TCustomGrid::RowMoved(int fromIndex, int toIndex)
         OnRowMoved(this, fromIndex, toIndex);
 }
 
-void TCustomGrid::MoveColumn(int fromIndex, int toIndex)
+void TCustomGrid::MoveLine(const GridAxis& a, int fromIndex, int toIndex)
 {
-    if (fromIndex < 0 || toIndex < 0 || fromIndex >= ColCount() || toIndex >= ColCount())
+    const int count = LineCount(a);
+    if (fromIndex < 0 || toIndex < 0 || fromIndex >= count || toIndex >= count)
         throw EInvalidGridOperation("Grid index out of range");
     if (fromIndex == toIndex)
         return;
     HideEditor();
-    const int w = colWidths_[size_t(fromIndex)];
-    colWidths_.erase(colWidths_.begin() + fromIndex);
-    colWidths_.insert(colWidths_.begin() + toIndex, w);
-    ColumnMoved(fromIndex, toIndex);
+    std::vector<int>& sizes = this->*a.sizes;
+    const int size = sizes[size_t(fromIndex)];
+    sizes.erase(sizes.begin() + fromIndex);
+    sizes.insert(sizes.begin() + toIndex, size);
+    if (a.horizontal)
+        ColumnMoved(fromIndex, toIndex);
+    else
+        RowMoved(fromIndex, toIndex);
     InvalidateGrid();
+}
+
+void TCustomGrid::MoveColumn(int fromIndex, int toIndex)
+{
+    MoveLine(colAxis_, fromIndex, toIndex);
 }
 
 void TCustomGrid::MoveRow(int fromIndex, int toIndex)
 {
-    if (fromIndex < 0 || toIndex < 0 || fromIndex >= RowCount() || toIndex >= RowCount())
-        throw EInvalidGridOperation("Grid index out of range");
-    if (fromIndex == toIndex)
-        return;
-    HideEditor();
-    const int h = rowHeights_[size_t(fromIndex)];
-    rowHeights_.erase(rowHeights_.begin() + fromIndex);
-    rowHeights_.insert(rowHeights_.begin() + toIndex, h);
-    RowMoved(fromIndex, toIndex);
-    InvalidateGrid();
+    MoveLine(rowAxis_, fromIndex, toIndex);
+}
+
+void TCustomGrid::DeleteLine(const GridAxis& a, int index)
+{
+    MoveLine(a, index, LineCount(a) - 1);
+    SetLineCount(a, LineCount(a) - 1);
 }
 
 void TCustomGrid::DeleteColumn(int col)
 {
-    MoveColumn(col, ColCount() - 1);
-    SetColCount(ColCount() - 1);
+    DeleteLine(colAxis_, col);
 }
 
 void TCustomGrid::DeleteRow(int row)
 {
-    MoveRow(row, RowCount() - 1);
-    SetRowCount(RowCount() - 1);
+    DeleteLine(rowAxis_, row);
 }
 
 void TCustomGrid::ChangeScale(int m, int d)
@@ -878,48 +837,52 @@ void TCustomGrid::ChangeScale(int m, int d)
     // the sizes of the columns and rows; the default sizes stay
     if (m == d || d == 0)
         return;
-    for (int& w : colWidths_)
-        w = MulDiv(w, m, d);
-    for (int& h : rowHeights_)
-        h = MulDiv(h, m, d);
+    for (std::vector<int>* sizes : {&colWidths_, &rowHeights_})
+        for (int& size : *sizes)
+            size = MulDiv(size, m, d);
     ColWidthsChanged();
 }
 
 // ---------------------------------------------------------------- scroll bars
+
+bool TCustomGrid::WantsScrollBar(const GridAxis& a) const
+{
+    const TScrollStyle own = a.horizontal ? ssHorizontal : ssVertical;
+    return (scrollBars_ == own || scrollBars_ == ssBoth) && MaxFirstLine(a) > this->*a.fixed;
+}
+
+void TCustomGrid::SetScrollBarInfo(const GridAxis& a, int bar)
+{
+    SCROLLINFO info;
+    info.fMask = SIF_RANGE | SIF_PAGE | SIF_POS;
+    info.nMin = this->*a.fixed;
+    info.nMax = std::max(this->*a.fixed, MaxFirstLine(a));
+    info.nPage = 1;
+    info.nPos = topLeft_.*a.coord;
+    SetScrollInfo(Handle(), bar, &info, TRUE);
+}
 
 void TCustomGrid::UpdateScrollBars()
 {
     if (updatingBars_ || !Handle())
         return;
     updatingBars_ = true;
-    const bool wantV = (scrollBars_ == ssVertical || scrollBars_ == ssBoth) && MaxTopRow() > fixedRows_;
-    const bool wantH = (scrollBars_ == ssHorizontal || scrollBars_ == ssBoth) && MaxLeftCol() > fixedCols_;
+    const bool wantV = WantsScrollBar(rowAxis_);
+    const bool wantH = WantsScrollBar(colAxis_);
     ShowScrollBar(Handle(), SB_VERT, wantV);
     ShowScrollBar(Handle(), SB_HORZ, wantH);
-    SCROLLINFO v;
-    v.fMask = SIF_RANGE | SIF_PAGE | SIF_POS;
-    v.nMin = fixedRows_;
-    v.nMax = std::max(fixedRows_, MaxTopRow());
-    v.nPage = 1;
-    v.nPos = topLeft_.Y;
-    SetScrollInfo(Handle(), SB_VERT, &v, TRUE);
-    SCROLLINFO h;
-    h.fMask = SIF_RANGE | SIF_PAGE | SIF_POS;
-    h.nMin = fixedCols_;
-    h.nMax = std::max(fixedCols_, MaxLeftCol());
-    h.nPage = 1;
-    h.nPos = topLeft_.X;
-    SetScrollInfo(Handle(), SB_HORZ, &h, TRUE);
+    SetScrollBarInfo(rowAxis_, SB_VERT);
+    SetScrollBarInfo(colAxis_, SB_HORZ);
     updatingBars_ = false;
 }
 
 void TCustomGrid::ScrollMessage(int bar, TMessage& m)
 {
-    const bool vertical = bar == SB_VERT;
-    int pos = vertical ? topLeft_.Y : topLeft_.X;
-    const int page = std::max(1, vertical ? VisibleRowCount() : VisibleColCount());
-    const int first = vertical ? fixedRows_ : fixedCols_;
-    const int last = vertical ? MaxTopRow() : MaxLeftCol();
+    const GridAxis& a = bar == SB_VERT ? rowAxis_ : colAxis_;
+    int pos = topLeft_.*a.coord;
+    const int page = std::max(1, VisibleLineCount(a));
+    const int first = this->*a.fixed;
+    const int last = MaxFirstLine(a);
     switch (m.ScrollCode()) {
     case SB_LINEUP: --pos; break;
     case SB_LINEDOWN: ++pos; break;
@@ -935,11 +898,9 @@ void TCustomGrid::ScrollMessage(int bar, TMessage& m)
     case SB_THUMBPOSITION: pos = m.ScrollPos(); break;
     default: return;
     }
-    pos = std::clamp(pos, first, std::max(first, last));
-    if (vertical)
-        MoveTopLeft(topLeft_.X, pos);
-    else
-        MoveTopLeft(pos, topLeft_.Y);
+    TGridCoord topLeft = topLeft_;
+    topLeft.*a.coord = std::clamp(pos, first, std::max(first, last));
+    MoveTopLeft(topLeft.X, topLeft.Y);
     UpdateScrollBars();
 }
 
@@ -1091,17 +1052,14 @@ bool TCustomGrid::DoMouseWheelUp(TShiftState shift, TPoint mousePos)
     return true;
 }
 
-void TCustomGrid::CalcAxis(TGridAxisDrawInfo& axis, bool horizontal, bool fixedOnly) const
+void TCustomGrid::CalcAxis(TGridAxisDrawInfo& axis, const GridAxis& a, bool fixedOnly) const
 {
     const int lw = gridLineWidth_;
     axis.EffectiveLineWidth = lw;
-    axis.FixedCellCount = horizontal ? fixedCols_ : fixedRows_;
-    axis.GridCellCount = horizontal ? ColCount() : RowCount();
-    axis.GridExtent = horizontal ? ClientWidth() : RowsClientHeight();
-    const auto extent = [&](int i) { return horizontal ? ColWidths(i) : RowHeights(i); };
-    int line = 0;
-    for (int i = 0; i < axis.FixedCellCount; ++i)
-        line += extent(i) + lw;
+    axis.FixedCellCount = this->*a.fixed;
+    axis.GridCellCount = LineCount(a);
+    axis.GridExtent = AxisClientExtent(a);
+    int line = FixedExtent(a);
     axis.FixedBoundary = line;
     if (fixedOnly) {
         axis.FirstGridCell = axis.FixedCellCount;
@@ -1109,11 +1067,11 @@ void TCustomGrid::CalcAxis(TGridAxisDrawInfo& axis, bool horizontal, bool fixedO
         axis.LastFullVisibleCell = axis.FixedCellCount - 1;
         return;
     }
-    axis.FirstGridCell = horizontal ? topLeft_.X : topLeft_.Y;
+    axis.FirstGridCell = topLeft_.*a.coord;
     axis.LastFullVisibleCell = axis.FirstGridCell - 1;
     axis.FullVisBoundary = line;
     for (int i = axis.FirstGridCell; i < axis.GridCellCount && line < axis.GridExtent; ++i) {
-        line += extent(i);
+        line += LineSize(a, i);
         if (line <= axis.GridExtent) {
             axis.LastFullVisibleCell = i;
             axis.FullVisBoundary = line + lw;
@@ -1127,14 +1085,14 @@ void TCustomGrid::CalcAxis(TGridAxisDrawInfo& axis, bool horizontal, bool fixedO
 void TCustomGrid::CalcDrawInfo(TGridDrawInfo& info) const
 {
     GridsCheckGeometry(*this);
-    CalcAxis(info.Horz, true, false);
-    CalcAxis(info.Vert, false, false);
+    CalcAxis(info.Horz, colAxis_, false);
+    CalcAxis(info.Vert, rowAxis_, false);
 }
 
 void TCustomGrid::CalcFixedInfo(TGridDrawInfo& info) const
 {
-    CalcAxis(info.Horz, true, true);
-    CalcAxis(info.Vert, false, true);
+    CalcAxis(info.Horz, colAxis_, true);
+    CalcAxis(info.Vert, rowAxis_, true);
 }
 
 void TCustomGrid::CalcSizingState(int X, int Y, TGridState& State, int& Index, int& SizingPos, int& SizingOfs,
@@ -1143,11 +1101,11 @@ void TCustomGrid::CalcSizingState(int X, int Y, TGridState& State, int& Index, i
     State = gsNormal;
     Index = -1;
     CalcDrawInfo(FixedInfo);
-    const auto edge = [&](const TGridAxisDrawInfo& axis, bool horizontal, int pos) {
+    const auto edge = [&](const TGridAxisDrawInfo& axis, const GridAxis& a, int pos) {
         const int lw = axis.EffectiveLineWidth;
         int line = axis.FixedBoundary;
         for (int i = axis.FirstGridCell; i < axis.GridCellCount; ++i) {
-            line += horizontal ? ColWidths(i) : RowHeights(i);
+            line += LineSize(a, i);
             if (line > axis.GridBoundary)
                 break;
             const int from = lw <= 6 ? line - (7 - lw) / 2 : line;
@@ -1162,10 +1120,10 @@ void TCustomGrid::CalcSizingState(int X, int Y, TGridState& State, int& Index, i
         }
         return false;
     };
-    if (options_.Contains(goColSizing) && Y >= 0 && Y < FixedInfo.Vert.FixedBoundary && edge(FixedInfo.Horz, true, X))
+    if (options_.Contains(goColSizing) && Y >= 0 && Y < FixedInfo.Vert.FixedBoundary && edge(FixedInfo.Horz, colAxis_, X))
         State = gsColSizing;
     else if (options_.Contains(goRowSizing) && X >= 0 && X < FixedInfo.Horz.FixedBoundary &&
-             edge(FixedInfo.Vert, false, Y))
+             edge(FixedInfo.Vert, rowAxis_, Y))
         State = gsRowSizing;
 }
 
@@ -1226,19 +1184,14 @@ void TCustomGrid::DragScrollTick()
 {
     TGridDrawInfo info;
     CalcDrawInfo(info);
-    int dx = 0, dy = 0;
-    if (gridState_ != gsRowMoving) {
-        if (lastMouse_.X < info.Horz.FixedBoundary)
-            dx = -1;
-        else if (lastMouse_.X >= info.Horz.FullVisBoundary && lastMouse_.X >= info.Horz.GridExtent - 1)
-            dx = 1;
-    }
-    if (gridState_ != gsColMoving) {
-        if (lastMouse_.Y < info.Vert.FixedBoundary)
-            dy = -1;
-        else if (lastMouse_.Y >= info.Vert.FullVisBoundary && lastMouse_.Y >= info.Vert.GridExtent - 1)
-            dy = 1;
-    }
+    // towards the fixed cells, or beyond the last cell shown whole at the far edge
+    const auto direction = [](const TGridAxisDrawInfo& axis, int pos) {
+        if (pos < axis.FixedBoundary)
+            return -1;
+        return pos >= axis.FullVisBoundary && pos >= axis.GridExtent - 1 ? 1 : 0;
+    };
+    const int dx = gridState_ != gsRowMoving ? direction(info.Horz, lastMouse_.X) : 0;
+    const int dy = gridState_ != gsColMoving ? direction(info.Vert, lastMouse_.Y) : 0;
     if (dx != 0 || dy != 0)
         TimedScroll(dx, dy);
 }
@@ -1246,27 +1199,26 @@ void TCustomGrid::DragScrollTick()
 void TCustomGrid::TimedScroll(int directionX, int directionY)
 {
     const TGridCoord before = topLeft_;
-    int col = topLeft_.X, row = topLeft_.Y;
-    if (directionX < 0 && col > fixedCols_)
-        --col;
-    else if (directionX > 0 && col < MaxLeftCol())
-        ++col;
-    if (directionY < 0 && row > fixedRows_)
-        --row;
-    else if (directionY > 0 && row < MaxTopRow())
-        ++row;
-    MoveTopLeft(col, row);
+    const std::pair<const GridAxis*, int> steps[] = {{&colAxis_, directionX}, {&rowAxis_, directionY}};
+    TGridCoord topLeft = topLeft_;
+    for (const auto& [a, direction] : steps) {
+        int& first = topLeft.*a->coord;
+        if (direction < 0 && first > this->*a->fixed)
+            --first;
+        else if (direction > 0 && first < MaxFirstLine(*a))
+            ++first;
+    }
+    MoveTopLeft(topLeft.X, topLeft.Y);
     if (gridState_ != gsSelecting || (topLeft_ == before))
         return;
+    // the selection follows to the cell now at the edge scrolled towards
     TGridCoord target = current_;
-    if (directionX < 0)
-        target.X = topLeft_.X;
-    else if (directionX > 0)
-        target.X = std::max(topLeft_.X, LastVisibleCol(true));
-    if (directionY < 0)
-        target.Y = topLeft_.Y;
-    else if (directionY > 0)
-        target.Y = std::max(topLeft_.Y, LastVisibleRow(true));
+    for (const auto& [a, direction] : steps) {
+        if (direction < 0)
+            target.*a->coord = topLeft_.*a->coord;
+        else if (direction > 0)
+            target.*a->coord = std::max(topLeft_.*a->coord, LastVisibleLine(*a, true));
+    }
     if (!(target == current_))
         MoveColRow(target.X, target.Y, !options_.Contains(goRangeSelect), false);
 }
@@ -1335,7 +1287,7 @@ void TCustomGrid::MouseMove(TShiftState shift, int x, int y)
         CalcDrawInfo(info);
         if (sizingLineShown_)
             DrawSizingLine(info);
-        const int start = column ? ColLeft(sizingIndex_) : RowTop(sizingIndex_);
+        const int start = LineStart(column ? colAxis_ : rowAxis_, sizingIndex_);
         sizingPos_ = std::max(start, (column ? x : y) + sizingOfs_);
         DrawSizingLine(info);
         break;
@@ -1366,34 +1318,26 @@ void TCustomGrid::MouseUp(TMouseButton button, TShiftState shift, int x, int y)
     StopDragScroll();
     if (state == gsColSizing || state == gsRowSizing) {
         const bool column = state == gsColSizing;
+        const GridAxis& a = column ? colAxis_ : rowAxis_;
         TGridDrawInfo info;
         CalcDrawInfo(info);
         if (sizingLineShown_)
             DrawSizingLine(info);
-        const int start = column ? ColLeft(sizingIndex_) : RowTop(sizingIndex_);
+        const int start = LineStart(a, sizingIndex_);
         sizingPos_ = std::max(start, (column ? x : y) + sizingOfs_);
         gridState_ = gsNormal;
         const int size = sizingPos_ - start;
-        if (size > 1 && sizingIndex_ >= 0 && sizingIndex_ < (column ? ColCount() : RowCount())) {
-            if (column)
-                SetColWidths(sizingIndex_, size);
-            else
-                SetRowHeights(sizingIndex_, size);
-        }
+        if (size > 1 && sizingIndex_ >= 0 && sizingIndex_ < LineCount(a))
+            SetLineSize(a, sizingIndex_, size);
         TCustomControl::MouseUp(button, shift, x, y);
         return;
     }
     gridState_ = gsNormal;
     if (state == gsColMoving || state == gsRowMoving) {
-        const TGridCoord cell = MouseCoord(x, y);
-        const int to = state == gsColMoving ? cell.X : cell.Y;
-        const int first = state == gsColMoving ? fixedCols_ : fixedRows_;
-        if (to >= first && to != moveFrom_) {
-            if (state == gsColMoving)
-                MoveColumn(moveFrom_, to);
-            else
-                MoveRow(moveFrom_, to);
-        }
+        const GridAxis& a = state == gsColMoving ? colAxis_ : rowAxis_;
+        const int to = MouseCoord(x, y).*a.coord;
+        if (to >= this->*a.fixed && to != moveFrom_)
+            MoveLine(a, moveFrom_, to);
     }
     if (state == gsSelecting && clickedCurrent_)
         ShowEditor();
@@ -1656,20 +1600,22 @@ private:
 
 } // namespace
 
+TStrings* TStringGrid::Line(bool column, int index)
+{
+    auto& line = lines_[{column, index}];
+    if (!line)
+        line = std::make_unique<TStringGridStrings>(this, column, index);
+    return line.get();
+}
+
 TStrings* TStringGrid::Cols(int col)
 {
-    auto& line = lines_[{true, col}];
-    if (!line)
-        line = std::make_unique<TStringGridStrings>(this, true, col);
-    return line.get();
+    return Line(true, col);
 }
 
 TStrings* TStringGrid::Rows(int row)
 {
-    auto& line = lines_[{false, row}];
-    if (!line)
-        line = std::make_unique<TStringGridStrings>(this, false, row);
-    return line.get();
+    return Line(false, row);
 }
 
 String TStringGrid::GetEditText(int col, int row)
@@ -1791,38 +1737,35 @@ void TStringGrid::TStoreRows::SetObject(int col, int row, TObject* object)
     column[size_t(row)] = object;
 }
 
+namespace {
+// Moves items[fromIndex] to toIndex, shifting those between; a place beyond the end is empty.
+template <class Items>
+void GridsMoveItem(Items& items, int fromIndex, int toIndex)
+{
+    if (items.size() <= size_t(std::min(fromIndex, toIndex)))
+        return; // both places are empty
+    const size_t needed = size_t(std::max(fromIndex, toIndex)) + 1;
+    if (items.size() < needed)
+        items.resize(needed);
+    auto first = items.begin();
+    if (fromIndex < toIndex)
+        std::rotate(first + fromIndex, first + fromIndex + 1, first + toIndex + 1);
+    else
+        std::rotate(first + toIndex, first + fromIndex, first + fromIndex + 1);
+}
+} // namespace
+
 void TStringGrid::MoveWithin(Column& column, int fromIndex, int toIndex)
 {
-    auto move = [&](auto& items) {
-        const size_t needed = size_t(std::max(fromIndex, toIndex)) + 1;
-        if (items.size() <= size_t(std::min(fromIndex, toIndex)))
-            return; // both places are empty
-        if (items.size() < needed)
-            items.resize(needed);
-        auto first = items.begin();
-        if (fromIndex < toIndex)
-            std::rotate(first + fromIndex, first + fromIndex + 1, first + toIndex + 1);
-        else
-            std::rotate(first + toIndex, first + fromIndex, first + fromIndex + 1);
-    };
-    move(column.texts);
-    move(column.objects);
+    GridsMoveItem(column.texts, fromIndex, toIndex);
+    GridsMoveItem(column.objects, fromIndex, toIndex);
 }
 
 void TStringGrid::MoveStoreColumn(int fromIndex, int toIndex)
 {
     if (fromIndex < 0 || toIndex < 0 || fromIndex == toIndex)
         return;
-    if (int(columns_.size()) <= std::min(fromIndex, toIndex))
-        return; // both places are empty
-    const int needed = std::max(fromIndex, toIndex) + 1;
-    if (int(columns_.size()) < needed)
-        columns_.resize(size_t(needed));
-    auto first = columns_.begin();
-    if (fromIndex < toIndex)
-        std::rotate(first + fromIndex, first + fromIndex + 1, first + toIndex + 1);
-    else
-        std::rotate(first + toIndex, first + fromIndex, first + fromIndex + 1);
+    GridsMoveItem(columns_, fromIndex, toIndex);
 }
 
 void TStringGrid::ColumnMoved(int fromIndex, int toIndex)

@@ -274,19 +274,55 @@ protected:
 private:
     friend class TInplaceEdit;
     friend class TInplaceEditHost;
-    void CalcAxis(TGridAxisDrawInfo& axis, bool horizontal, bool fixedOnly) const;
+    // One axis as the code shared by columns and rows sees it: the sizes, fixed count and
+    // default size of its lines, and its coordinate in the current cell, the anchor and the
+    // top-left cell.
+    struct GridAxis {
+        std::vector<int> TCustomGrid::*sizes;
+        int TCustomGrid::*fixed;
+        int TCustomGrid::*defaultSize;
+        int TGridCoord::*coord;
+        bool horizontal;
+    };
+    static const GridAxis colAxis_;
+    static const GridAxis rowAxis_;
+    int LineCount(const GridAxis& a) const { return int((this->*a.sizes).size()); }
+    int LineSize(const GridAxis& a, int index) const;
+    // The client position of the line's start (as if in view).
+    int LineStart(const GridAxis& a, int index) const;
+    // The extent the axis' cells may fill: the client width, or RowsClientHeight.
+    int AxisClientExtent(const GridAxis& a) const;
+    // The fixed lines with their grid lines.
+    int FixedExtent(const GridAxis& a) const;
+    int LastVisibleLine(const GridAxis& a, bool full) const;
+    int VisibleLineCount(const GridAxis& a) const;
+    // The first scrolled line of the last page: the smallest that still shows the last line whole.
+    int MaxFirstLine(const GridAxis& a) const;
+    // The first scrolled line after the least scrolling that shows `index` whole (when it can be).
+    int FirstLineShowing(const GridAxis& a, int index) const;
+    void LineSizesChanged(const GridAxis& a);
+    void SetLineSize(const GridAxis& a, int index, int size);
+    void SetDefaultLineSize(const GridAxis& a, int size);
+    void SetLineCount(const GridAxis& a, int count);
+    void SetFixedLines(const GridAxis& a, int count, const char* tooMany);
+    void MoveLine(const GridAxis& a, int fromIndex, int toIndex);
+    void DeleteLine(const GridAxis& a, int index);
+    bool WantsScrollBar(const GridAxis& a) const;
+    void SetScrollBarInfo(const GridAxis& a, int bar);
+    std::vector<int> ShownLines(const GridAxis& a) const; // the fixed lines, then the visible ones
+    void CalcAxis(TGridAxisDrawInfo& axis, const GridAxis& a, bool fixedOnly) const;
     void InvertSizingLine(HDC dc, const TGridDrawInfo& info) const;
     void StartDragScroll();
     void StopDragScroll();
     void DragScrollTick();
     void InvalidateGridRect(const TGridRect& r);
     void ScrollMessage(int bar, TMessage& m);
-    int ColLeft(int col) const;  // client x of the column's left edge (as if in view)
-    int RowTop(int row) const;
-    int LastVisibleCol(bool full) const;
-    int LastVisibleRow(bool full) const;
-    int MaxTopRow() const;
-    int MaxLeftCol() const;
+    int ColLeft(int col) const { return LineStart(colAxis_, col); } // client x of the column's left edge
+    int RowTop(int row) const { return LineStart(rowAxis_, row); }
+    int LastVisibleCol(bool full) const { return LastVisibleLine(colAxis_, full); }
+    int LastVisibleRow(bool full) const { return LastVisibleLine(rowAxis_, full); }
+    int MaxTopRow() const { return MaxFirstLine(rowAxis_); }
+    int MaxLeftCol() const { return MaxFirstLine(colAxis_); }
 
     std::vector<int> colWidths_;
     std::vector<int> rowHeights_;
@@ -409,6 +445,8 @@ private:
         std::vector<TObject*> objects;
     };
     static void MoveWithin(Column& column, int fromIndex, int toIndex);
+    // The string list of a column or a row, made on first use.
+    TStrings* Line(bool column, int index);
 
 public:
     class TStoreRows {
