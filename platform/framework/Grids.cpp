@@ -1600,7 +1600,7 @@ private:
 
 } // namespace
 
-TStrings* TStringGrid::Line(bool column, int index)
+TStrings* TStringGrid::LineStrings(bool column, int index)
 {
     auto& line = lines_[{column, index}];
     if (!line)
@@ -1610,12 +1610,12 @@ TStrings* TStringGrid::Line(bool column, int index)
 
 TStrings* TStringGrid::Cols(int col)
 {
-    return Line(true, col);
+    return LineStrings(true, col);
 }
 
 TStrings* TStringGrid::Rows(int row)
 {
-    return Line(false, row);
+    return LineStrings(false, row);
 }
 
 String TStringGrid::GetEditText(int col, int row)

@@ -446,7 +446,7 @@ private:
     };
     static void MoveWithin(Column& column, int fromIndex, int toIndex);
     // The string list of a column or a row, made on first use.
-    TStrings* Line(bool column, int index);
+    TStrings* LineStrings(bool column, int index);
 
 public:
     class TStoreRows {
