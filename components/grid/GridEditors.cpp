@@ -93,7 +93,7 @@ bool FloatCharAllowed(char16_t key, const String& text, int selStart, int selLen
 
 // ---------------------------------------------------------------- TGridCombo
 
-TGridCombo::TGridCombo(TComponent* owner) : TPsgComboBox(owner), Grid(GridOfOwner(owner)) { SetButtonWidth(16); }
+TGridCombo::TGridCombo(TComponent* owner) : TGridEditor(owner) { SetButtonWidth(16); }
 
 void TGridCombo::FireComboChange(int index, const String& selection, TObject* sender)
 {
@@ -370,7 +370,7 @@ void TGridCombo::AutoDropWidth()
 
 // ---------------------------------------------------------------- TGridUniCombo
 
-TGridUniCombo::TGridUniCombo(TComponent* owner) : TPSGUniComboBox(owner), Grid(GridOfOwner(owner))
+TGridUniCombo::TGridUniCombo(TComponent* owner) : TGridEditor(owner)
 {
     SetButtonWidth(16);
 }
@@ -550,7 +550,7 @@ void TGridUniCombo::AutoDropWidth()
 
 // ---------------------------------------------------------------- TGridEditBtn
 
-TGridEditBtn::TGridEditBtn(TComponent* owner) : TPsgEditBtn(owner), Grid(GridOfOwner(owner))
+TGridEditBtn::TGridEditBtn(TComponent* owner) : TGridEditor(owner)
 {
     OnClickBtn = [this](TObject* s) { ButtonClick(s); };
 }
@@ -777,15 +777,10 @@ void TGridEditBtn::Change()
         Grid->OnEditChange(Grid, Grid->Col(), Grid->Row(), Text());
 }
 
-void TGridEditBtn::DoExit()
-{
-    Grid->HideInplaceEditor();
-    TPsgEditBtn::DoExit();
-}
 
 // ---------------------------------------------------------------- TGridUnitEditBtn
 
-TGridUnitEditBtn::TGridUnitEditBtn(TComponent* owner) : TPsgUnitEditBtn(owner), Grid(GridOfOwner(owner))
+TGridUnitEditBtn::TGridUnitEditBtn(TComponent* owner) : TGridEditor(owner)
 {
     OnClickBtn = [this](TObject* s) { ButtonClick(s); };
 }
@@ -854,15 +849,10 @@ void TGridUnitEditBtn::KeyDown(WORD& key, TShiftState shift)
     key = 0;
 }
 
-void TGridUnitEditBtn::DoExit()
-{
-    Grid->HideInplaceEditor();
-    TPsgUnitEditBtn::DoExit();
-}
 
 // ---------------------------------------------------------------- TGridSpin
 
-TGridSpin::TGridSpin(TComponent* owner) : TPsgSpinEdit(owner), Grid(GridOfOwner(owner))
+TGridSpin::TGridSpin(TComponent* owner) : TGridEditor(owner)
 {
     MaxValue = 100;
     MinValue = 0;
@@ -1003,11 +993,6 @@ void TGridSpin::Change()
         Grid->OnEditChange(Grid, Grid->Col(), Grid->Row(), Text());
 }
 
-void TGridSpin::DoExit()
-{
-    Grid->HideInplaceEditor();
-    TPsgSpinEdit::DoExit();
-}
 
 // ---------------------------------------------------------------- Unicode edits
 
@@ -1107,67 +1092,40 @@ void UniDispatch(TPlusStringGrid* grid, TCustomEdit* edit, TMessage& message, bo
 
 } // namespace
 
-TGridUniEdit::TGridUniEdit(TComponent* owner) : TPsgUniEdit(owner), Grid(GridOfOwner(owner)) {}
-
-void TGridUniEdit::DoExit()
+template <class Control, bool KeepsLineBreaks>
+void TGridWideEditor<Control, KeepsLineBreaks>::DoExit()
 {
-    UniExit(Grid, this);
-    TPsgUniEdit::DoExit();
+    UniExit(this->Grid, this);
+    Control::DoExit();
 }
 
-void TGridUniEdit::KeyDown(WORD& key, TShiftState shift)
+template <class Control, bool KeepsLineBreaks>
+void TGridWideEditor<Control, KeepsLineBreaks>::Dispatch(TMessage& message)
 {
-    if (UniIsGridKey(key))
-        UniEditingKey(Grid, this, key, shift, false);
-    else
-        TPsgUniEdit::KeyDown(key, shift);
+    UniDispatch(this->Grid, this, message, KeepsLineBreaks, [this](TMessage& m) { Control::Dispatch(m); });
 }
 
-void TGridUniEdit::KeyPress(char& key)
-{
-    if (key != 13)
-        TPsgUniEdit::KeyPress(key);
-}
-
-void TGridUniEdit::Dispatch(TMessage& message)
-{
-    UniDispatch(Grid, this, message, false, [this](TMessage& m) { TPsgUniEdit::Dispatch(m); });
-}
-
-TGridUniEditBtn::TGridUniEditBtn(TComponent* owner) : TPsgUniEditBtn(owner), Grid(GridOfOwner(owner)) {}
-
-void TGridUniEditBtn::DoExit()
-{
-    UniExit(Grid, this);
-    TPsgUniEditBtn::DoExit();
-}
-
-void TGridUniEditBtn::KeyDown(WORD& key, TShiftState shift)
+template <class Control, bool WritesFirst>
+void TGridWideLineEditor<Control, WritesFirst>::KeyDown(WORD& key, TShiftState shift)
 {
     if (UniIsGridKey(key))
-        UniEditingKey(Grid, this, key, shift, true);
+        UniEditingKey(this->Grid, this, key, shift, WritesFirst);
     else
-        TPsgUniEditBtn::KeyDown(key, shift);
+        Control::KeyDown(key, shift);
 }
 
-void TGridUniEditBtn::KeyPress(char& key)
+template <class Control, bool WritesFirst>
+void TGridWideLineEditor<Control, WritesFirst>::KeyPress(char& key)
 {
     if (key != 13)
-        TPsgUniEditBtn::KeyPress(key);
+        Control::KeyPress(key);
 }
 
-void TGridUniEditBtn::Dispatch(TMessage& message)
-{
-    UniDispatch(Grid, this, message, false, [this](TMessage& m) { TPsgUniEditBtn::Dispatch(m); });
-}
-
-TGridUniMemo::TGridUniMemo(TComponent* owner) : TPsgUniMemo(owner), Grid(GridOfOwner(owner)) {}
-
-void TGridUniMemo::DoExit()
-{
-    UniExit(Grid, this);
-    TPsgUniMemo::DoExit();
-}
+template class TGridWideEditor<TPsgUniEdit, false>;
+template class TGridWideEditor<TPsgUniEditBtn, false>;
+template class TGridWideEditor<TPsgUniMemo, true>;
+template class TGridWideLineEditor<TPsgUniEdit, false>;
+template class TGridWideLineEditor<TPsgUniEditBtn, true>;
 
 void TGridUniMemo::KeyDown(WORD& key, TShiftState shift)
 {
@@ -1203,14 +1161,7 @@ void TGridUniMemo::KeyDown(WORD& key, TShiftState shift)
     TPsgUniMemo::KeyDown(key, shift);
 }
 
-void TGridUniMemo::Dispatch(TMessage& message)
-{
-    UniDispatch(Grid, this, message, true, [this](TMessage& m) { TPsgUniMemo::Dispatch(m); });
-}
-
 // ---------------------------------------------------------------- TGridCheckBox
-
-TGridCheckBox::TGridCheckBox(TComponent* owner) : TCheckBox(owner), Grid(GridOfOwner(owner)) {}
 
 void TGridCheckBox::Dispatch(TMessage& message)
 {
@@ -1241,15 +1192,8 @@ void TGridCheckBox::KeyDown(WORD& key, TShiftState shift)
     TCheckBox::KeyDown(key, shift);
 }
 
-void TGridCheckBox::DoExit()
-{
-    Grid->HideInplaceEditor();
-    TCheckBox::DoExit();
-}
 
 // ---------------------------------------------------------------- TGridButton
-
-TGridButton::TGridButton(TComponent* owner) : TButton(owner), Grid(GridOfOwner(owner)) {}
 
 void TGridButton::Dispatch(TMessage& message)
 {
@@ -1310,15 +1254,8 @@ void TGridButton::KeyDown(WORD& key, TShiftState shift)
     TButton::KeyDown(key, shift);
 }
 
-void TGridButton::DoExit()
-{
-    Grid->HideInplaceEditor();
-    TButton::DoExit();
-}
 
 // ---------------------------------------------------------------- TGridDatePicker
-
-TGridDatePicker::TGridDatePicker(TComponent* owner) : TDateTimePicker(owner), Grid(GridOfOwner(owner)) {}
 
 void TGridDatePicker::KeyDown(WORD& key, TShiftState shift)
 {
@@ -1423,8 +1360,3 @@ void TGridDatePicker::Dispatch(TMessage& message)
     TDateTimePicker::Dispatch(message);
 }
 
-void TGridDatePicker::DoExit()
-{
-    Grid->HideInplaceEditor();
-    TDateTimePicker::DoExit();
-}

@@ -27,11 +27,27 @@ bool FloatCharAllowed(char16_t key, const String& text, int selStart, int selLen
                       bool& beep);
 bool IntegerCharAllowed(char16_t key, const String& text, int selStart, int selLength, bool allowMinus, bool& beep);
 
-class TGridCombo : public TPsgComboBox {
+// What every grid editor adds to its control: the grid it edits, which is its owner, and the
+// end of editing when the focus leaves the control (the grid writes the value back).
+template <class Control>
+class TGridEditor : public Control {
+public:
+    explicit TGridEditor(TComponent* owner) : Control(owner), Grid(GridOfOwner(owner)) {}
+    TPlusStringGrid* Grid;
+    void Recreate() { this->RecreateWnd(); }
+
+protected:
+    void DoExit() override
+    {
+        Grid->HideInplaceEditor();
+        Control::DoExit();
+    }
+};
+
+class TGridCombo : public TGridEditor<TPsgComboBox> {
 public:
     explicit TGridCombo(TComponent* owner);
     String ClassName() const override { return "TGridCombo"; }
-    TPlusStringGrid* Grid;
     bool LookupEnabled = true;
     TNotifyEvent OnReturnKey;
     // Widens the list to its widest item (never narrower than the combo).
@@ -52,11 +68,10 @@ private:
     bool WriteAndValidate();
 };
 
-class TGridUniCombo : public TPSGUniComboBox {
+class TGridUniCombo : public TGridEditor<TPSGUniComboBox> {
 public:
     explicit TGridUniCombo(TComponent* owner);
     String ClassName() const override { return "TGridUniCombo"; }
-    TPlusStringGrid* Grid;
     bool LookupEnabled = true;
     TNotifyEvent OnReturnKey;
     void AutoDropWidth();
@@ -71,22 +86,19 @@ protected:
     void Dispatch(TMessage& message) override;
 };
 
-class TGridEditBtn : public TPsgEditBtn {
+class TGridEditBtn : public TGridEditor<TPsgEditBtn> {
 public:
     explicit TGridEditBtn(TComponent* owner);
     String ClassName() const override { return "TGridEditBtn"; }
-    TPlusStringGrid* Grid;
     bool LookupEnabled = true;
     bool StopEditAfterClick = false;
     int KeyDownSelStart = 0;
-    void Recreate() { RecreateWnd(); }
     void ButtonClick(TObject* sender);
     void LookupComplete();
     // The text with the selection replaced by `pasted` (or `pasted` inserted at the caret).
     String MergePasteText(const String& pasted);
 
 protected:
-    void DoExit() override;
     void KeyDown(WORD& key, TShiftState shift) override;
     void KeyUp(WORD& key, TShiftState shift) override;
     void KeyPress(char& key) override;
@@ -94,121 +106,113 @@ protected:
     void Dispatch(TMessage& message) override;
 };
 
-class TGridUnitEditBtn : public TPsgUnitEditBtn {
+class TGridUnitEditBtn : public TGridEditor<TPsgUnitEditBtn> {
 public:
     explicit TGridUnitEditBtn(TComponent* owner);
     String ClassName() const override { return "TGridUnitEditBtn"; }
-    TPlusStringGrid* Grid;
-    void Recreate() { RecreateWnd(); }
     void ButtonClick(TObject* sender);
 
 protected:
-    void DoExit() override;
     void KeyDown(WORD& key, TShiftState shift) override;
     void Dispatch(TMessage& message) override;
 };
 
-class TGridSpin : public TPsgSpinEdit {
+class TGridSpin : public TGridEditor<TPsgSpinEdit> {
 public:
     explicit TGridSpin(TComponent* owner);
     String ClassName() const override { return "TGridSpin"; }
-    TPlusStringGrid* Grid;
-    void Recreate() { RecreateWnd(); }
     void DoSpinClick(bool up);
 
 protected:
     void UpButtonClicked(TObject* sender) override;
     void DownButtonClicked(TObject* sender) override;
-    void DoExit() override;
     void KeyDown(WORD& key, TShiftState shift) override;
     void KeyPress(char& key) override;
     void Change() override;
     void Dispatch(TMessage& message) override;
 };
 
-class TGridUniEdit : public TPsgUniEdit {
+// The wide-text editors. Leaving one keeps its text for the grid to write and blanks the
+// control. Of their messages the grid takes: Return, Esc and (with goTabs) Tab are wanted, the
+// caret goes to the end on focus unless EditSelectAll, Tab is never typed, nor Return unless
+// `KeepsLineBreaks`.
+template <class Control, bool KeepsLineBreaks>
+class TGridWideEditor : public TGridEditor<Control> {
 public:
-    explicit TGridUniEdit(TComponent* owner);
+    using TGridEditor<Control>::TGridEditor;
+
+protected:
+    void DoExit() override;
+    void Dispatch(TMessage& message) override;
+};
+
+// The one-line wide editors hand Tab, Return, Esc, Up and Down to the grid and never type
+// Return; with `WritesFirst` the text goes into the cell before it is validated.
+template <class Control, bool WritesFirst>
+class TGridWideLineEditor : public TGridWideEditor<Control, false> {
+public:
+    using TGridWideEditor<Control, false>::TGridWideEditor;
+
+protected:
+    void KeyDown(WORD& key, TShiftState shift) override;
+    void KeyPress(char& key) override;
+};
+
+class TGridUniEdit : public TGridWideLineEditor<TPsgUniEdit, false> {
+public:
+    explicit TGridUniEdit(TComponent* owner) : TGridWideLineEditor(owner) {}
     String ClassName() const override { return "TGridUniEdit"; }
-    TPlusStringGrid* Grid;
-    void Recreate() { RecreateWnd(); }
-
-protected:
-    void DoExit() override;
-    void KeyDown(WORD& key, TShiftState shift) override;
-    void KeyPress(char& key) override;
-    void Dispatch(TMessage& message) override;
 };
 
-class TGridUniEditBtn : public TPsgUniEditBtn {
+class TGridUniEditBtn : public TGridWideLineEditor<TPsgUniEditBtn, true> {
 public:
-    explicit TGridUniEditBtn(TComponent* owner);
+    explicit TGridUniEditBtn(TComponent* owner) : TGridWideLineEditor(owner) {}
     String ClassName() const override { return "TGridUniEditBtn"; }
-    TPlusStringGrid* Grid;
-    void Recreate() { RecreateWnd(); }
-
-protected:
-    void DoExit() override;
-    void KeyDown(WORD& key, TShiftState shift) override;
-    void KeyPress(char& key) override;
-    void Dispatch(TMessage& message) override;
 };
 
-class TGridUniMemo : public TPsgUniMemo {
+// Tab writes and validates the text, then moves on (goTabs) or ends the edit; Esc restores.
+class TGridUniMemo : public TGridWideEditor<TPsgUniMemo, true> {
 public:
-    explicit TGridUniMemo(TComponent* owner);
+    explicit TGridUniMemo(TComponent* owner) : TGridWideEditor(owner) {}
     String ClassName() const override { return "TGridUniMemo"; }
-    TPlusStringGrid* Grid;
-    void Recreate() { RecreateWnd(); }
 
 protected:
-    void DoExit() override;
     void KeyDown(WORD& key, TShiftState shift) override;
-    void Dispatch(TMessage& message) override;
 };
 
-class TGridCheckBox : public TCheckBox {
+class TGridCheckBox : public TGridEditor<TCheckBox> {
 public:
-    explicit TGridCheckBox(TComponent* owner);
+    explicit TGridCheckBox(TComponent* owner) : TGridEditor(owner) {}
     String ClassName() const override { return "TGridCheckBox"; }
-    TPlusStringGrid* Grid;
-    void Recreate() { RecreateWnd(); }
 
 protected:
-    void DoExit() override;
     void KeyDown(WORD& key, TShiftState shift) override;
     void Dispatch(TMessage& message) override;
 };
 
-class TGridButton : public TButton {
+class TGridButton : public TGridEditor<TButton> {
 public:
-    explicit TGridButton(TComponent* owner);
+    explicit TGridButton(TComponent* owner) : TGridEditor(owner) {}
     String ClassName() const override { return "TGridButton"; }
-    TPlusStringGrid* Grid;
-    void Recreate() { RecreateWnd(); }
 
 protected:
-    void DoExit() override;
     void KeyDown(WORD& key, TShiftState shift) override;
     void KeyUp(WORD& key, TShiftState shift) override;
     void Dispatch(TMessage& message) override;
 };
 
 // The date and time editor on the platform date picker.
-class TGridDatePicker : public TDateTimePicker {
+class TGridDatePicker : public TGridEditor<TDateTimePicker> {
 public:
-    explicit TGridDatePicker(TComponent* owner);
+    explicit TGridDatePicker(TComponent* owner) : TGridEditor(owner) {}
     String ClassName() const override { return "TGridDatePicker"; }
-    TPlusStringGrid* Grid;
     bool Weeknumbers = false;
     bool ShowToday = true;
     bool ShowTodayCircle = true;
-    void Recreate() { RecreateWnd(); }
     // After a digit: moves on to the next field once the typed field is complete.
     virtual void ShiftFocus();
 
 protected:
-    void DoExit() override;
     void KeyDown(WORD& key, TShiftState shift) override;
     void KeyPress(char& key) override;
     void Dispatch(TMessage& message) override;
