@@ -1,5 +1,6 @@
 #include "components/grid/PSGEdit.h"
 
+#include "components/grid/PsgUni.h"
 #include "components/grid/asgspin.h"
 
 #include "platform/framework/Forms.h"
@@ -160,83 +161,82 @@ void TPsgEditButton::ButtonMouseUp(TObject*, TMouseButton button, TShiftState, i
         SetFocus();
 }
 
-// ---------------------------------------------------------------- TPsgEditBtn
+// ---------------------------------------------------------------- edits with a button
 
-TPsgEditBtn::TPsgEditBtn(TComponent* owner) : TCustomEdit(owner)
+template <class Edit>
+TEditWithButton<Edit>::TEditWithButton(TComponent* owner, int borderlessMargin, int buttonGap)
+    : Edit(owner), borderlessMargin_(borderlessMargin), buttonGap_(buttonGap)
 {
     holder_ = new TPsgEditButton(this);
     holder_->SetBounds(0, 0, 18, 18);
     holder_->SetParent(this);
     holder_->FocusControl = this;
     holder_->OnClick = [this](TObject* s) { ClickButton(s); };
-    SetText("0");
 }
 
-TPsgEditBtn::~TPsgEditBtn() { holder_ = nullptr; }
-
-void TPsgEditBtn::ClickButton(TObject* sender)
+template <class Edit>
+void TEditWithButton<Edit>::ClickButton(TObject* sender)
 {
     if (OnClickBtn)
         OnClickBtn(sender);
 }
 
-void TPsgEditBtn::SetButtonWidth(int width)
+template <class Edit>
+void TEditWithButton<Edit>::SetButtonWidth(int width)
 {
     buttonWidth_ = width;
     holder_->SetBounds(holder_->Left(), holder_->Top(), width, holder_->Height());
 }
 
-void TPsgEditBtn::SetRightAlign(bool on)
+template <class Edit>
+void TEditWithButton<Edit>::SetRightAlign(bool on)
 {
     if (on == rightAlign_)
         return;
     rightAlign_ = on;
-    if (HandleAllocated())
-        RecreateWnd();
+    if (this->HandleAllocated())
+        this->RecreateWnd();
 }
 
-void TPsgEditBtn::CreateParams(TCreateParams& params)
+template <class Edit>
+void TEditWithButton<Edit>::CreateParams(TCreateParams& params)
 {
-    TCustomEdit::CreateParams(params);
+    Edit::CreateParams(params);
     params.Style |= DWORD(ES_MULTILINE) | DWORD(WS_CLIPCHILDREN);
     if (rightAlign_)
         params.Style |= DWORD(ES_RIGHT);
 }
 
-void TPsgEditBtn::CreateWnd()
+template <class Edit>
+void TEditWithButton<Edit>::CreateWnd()
 {
-    TCustomEdit::CreateWnd();
+    Edit::CreateWnd();
     LayoutEditRect();
 }
 
-int TPsgEditBtn::MinimumHeight()
+template <class Edit>
+int TEditWithButton<Edit>::MinimumHeight()
 {
     int f = 0, sys = 0;
-    FontHeights(Font(), f, sys);
+    FontHeights(this->Font(), f, sys);
     return f + std::min(sys, f) / 4;
 }
 
-void TPsgEditBtn::LayoutEditRect()
+template <class Edit>
+void TEditWithButton<Edit>::LayoutEditRect()
 {
-    if (!HandleAllocated() || !holder_)
+    if (!this->HandleAllocated() || !holder_)
         return;
-    const int m = BorderStyle() == bsNone ? 3 : 1;
-    int right = ClientWidth() - holder_->Width() - 5 - unitSpace_;
+    const int m = this->BorderStyle() == bsNone ? borderlessMargin_ : 1;
+    int right = this->ClientWidth() - holder_->Width() - buttonGap_ - unitSpace_;
     if (unitSpace_ > 0)
         right -= 3;
-    RECT r{m, m, right, ClientHeight() + 1};
-    Perform(EM_SETRECTNP, 0, LPARAM(&r));
+    RECT r{m, m, right, this->ClientHeight() + 1};
+    this->Perform(EM_SETRECTNP, 0, LPARAM(&r));
 }
 
-void TPsgEditBtn::KeyDown(WORD& key, TShiftState shift)
-{
-    TCustomEdit::KeyDown(key, shift);
-    if (key == VK_F4 && !shift.Contains(ssCtrl) && GetKeyState(VK_LMENU) >= 0 && GetKeyState(VK_RMENU) >= 0
-        && !shift.Contains(ssAlt))
-        ClickButton(this);
-}
-
-void TPsgEditBtn::Dispatch(TMessage& message)
+template <class Edit>
+void TEditWithButton<Edit>::Dispatch(TMessage& message)
 {
     switch (message.Msg) {
     case WM_CHAR:
@@ -245,28 +245,34 @@ void TPsgEditBtn::Dispatch(TMessage& message)
         break;
     case WM_PASTE:
     case WM_CUT:
-        if (!EditorEnabled || ReadOnly())
+        if (!EditorEnabled || this->ReadOnly())
             return;
         break;
     case CM_ENTER:
-        if (AutoSelect && !(GetKeyState(VK_LBUTTON) < 0))
-            SelectAll();
+        if (this->AutoSelect && !(GetKeyState(VK_LBUTTON) < 0))
+            this->SelectAll();
         break;
-    case WM_SIZE: {
-        TCustomEdit::Dispatch(message);
-        const int minH = MinimumHeight();
-        if (Height() < minH) {
-            SetBounds(Left(), Top(), Width(), minH);
-            return;
-        }
-        const int a = BorderStyle() == bsNone ? 1 : 5;
-        holder_->SetBounds(Width() - holder_->Width() - a, 0, holder_->Width(), Height() - a);
-        LayoutEditRect();
+    case WM_SIZE:
+        Edit::Dispatch(message);
+        if (PlaceRightEdgeControl(this, holder_, MinimumHeight()))
+            LayoutEditRect();
         return;
-    }
     default: break;
     }
-    TCustomEdit::Dispatch(message);
+    Edit::Dispatch(message);
+}
+
+template class TEditWithButton<TCustomEdit>;
+template class TEditWithButton<TCustomUNIEdit>;
+
+TPsgEditBtn::TPsgEditBtn(TComponent* owner) : TEditWithButton(owner, 3, 5) { SetText("0"); }
+
+void TPsgEditBtn::KeyDown(WORD& key, TShiftState shift)
+{
+    TCustomEdit::KeyDown(key, shift);
+    if (key == VK_F4 && !shift.Contains(ssCtrl) && GetKeyState(VK_LMENU) >= 0 && GetKeyState(VK_RMENU) >= 0
+        && !shift.Contains(ssAlt))
+        ClickButton(this);
 }
 
 void TPsgEditBtn::PaintWindow(HDC dc) { TCustomEdit::PaintWindow(dc); }

@@ -66,11 +66,17 @@ private:
     TPlusSpeedButton* button_ = nullptr;
 };
 
-class TPsgEditBtn : public TCustomEdit {
+// An edit with the button holder at its right edge; the button calls ClickButton. The text
+// keeps clear of the button (and of a unit's space), the edit keeps the minimum height of its
+// font and the button fills its height. With EditorEnabled off nothing is typed, pasted or cut.
+// Edit is the single-byte or the wide edit.
+template <class Edit>
+class TEditWithButton : public Edit {
 public:
-    explicit TPsgEditBtn(TComponent* owner);
-    ~TPsgEditBtn() override;
-    String ClassName() const override { return "TPsgEditBtn"; }
+    // `borderlessMargin`: the text's margin without a border; `buttonGap`: the space between
+    // the text and the button.
+    TEditWithButton(TComponent* owner, int borderlessMargin, int buttonGap);
+    ~TEditWithButton() override { holder_ = nullptr; }
     TPsgEditButton* ButtonHolder() const { return holder_; }
     String ButtonCaption() const { return holder_->ButtonCaption(); }
     void SetButtonCaption(const String& caption) { holder_->SetButtonCaption(caption); }
@@ -86,20 +92,31 @@ public:
     TNotifyEvent OnClickBtn;
     virtual void ClickButton(TObject* sender);
     int MinimumHeight();
+    void LayoutEditRect();
 
 protected:
     void CreateParams(TCreateParams& params) override;
     void CreateWnd() override;
-    void KeyDown(WORD& key, TShiftState shift) override;
     void Dispatch(TMessage& message) override;
-    void PaintWindow(HDC dc) override;
-    void LayoutEditRect();
     int unitSpace_ = 0;
 
 private:
+    const int borderlessMargin_;
+    const int buttonGap_;
     TPsgEditButton* holder_ = nullptr;
     int buttonWidth_ = 0;
     bool rightAlign_ = false;
+};
+
+// F4 without Ctrl or Alt presses the button.
+class TPsgEditBtn : public TEditWithButton<TCustomEdit> {
+public:
+    explicit TPsgEditBtn(TComponent* owner);
+    String ClassName() const override { return "TPsgEditBtn"; }
+
+protected:
+    void KeyDown(WORD& key, TShiftState shift) override;
+    void PaintWindow(HDC dc) override;
 };
 
 using TUnitChangeEvent = std::function<void(TObject* Sender, String NewUnit)>;

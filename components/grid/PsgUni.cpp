@@ -386,69 +386,11 @@ TPsgUniMemo::TPsgUniMemo(TComponent* owner) : TPsgUniCustomMemo(owner)
     ApplyStyle(params.Style);
 }
 
-TPsgUniEditBtn::TPsgUniEditBtn(TComponent* owner) : TCustomUNIEdit(owner)
+TPsgUniEditBtn::TPsgUniEditBtn(TComponent* owner) : TEditWithButton(owner, 2, 3)
 {
-    holder_ = new TPsgEditButton(this);
-    holder_->SetBounds(0, 0, 18, 18);
-    holder_->SetParent(this);
-    holder_->FocusControl = this;
-    holder_->OnClick = [this](TObject* s) { ClickButton(s); };
     TCreateParams params;
     CreateParams(params);
     ApplyStyle(params.Style);
-}
-
-TPsgUniEditBtn::~TPsgUniEditBtn() { holder_ = nullptr; }
-
-void TPsgUniEditBtn::ClickButton(TObject* sender)
-{
-    if (OnClickBtn)
-        OnClickBtn(sender);
-}
-
-void TPsgUniEditBtn::SetButtonWidth(int width)
-{
-    buttonWidth_ = width;
-    holder_->SetBounds(holder_->Left(), holder_->Top(), width, holder_->Height());
-}
-
-void TPsgUniEditBtn::SetRightAlign(bool on)
-{
-    if (on == rightAlign_)
-        return;
-    rightAlign_ = on;
-    if (HandleAllocated())
-        RecreateWnd();
-}
-
-void TPsgUniEditBtn::CreateParams(TCreateParams& params)
-{
-    TCustomUNIEdit::CreateParams(params);
-    params.Style |= DWORD(ES_MULTILINE) | DWORD(WS_CLIPCHILDREN);
-    if (rightAlign_)
-        params.Style |= DWORD(ES_RIGHT);
-}
-
-void TPsgUniEditBtn::CreateWnd()
-{
-    TCustomUNIEdit::CreateWnd();
-    LayoutEditRect();
-}
-
-void TPsgUniEditBtn::LayoutEditRect()
-{
-    if (!HandleAllocated() || !holder_)
-        return;
-    const int m = BorderStyle() == bsNone ? 2 : 1;
-    RECT r{m, m, ClientWidth() - holder_->Width() - 3, ClientHeight() + 1};
-    Perform(EM_SETRECTNP, 0, LPARAM(&r));
-}
-
-int TPsgUniEditBtn::MinimumHeight()
-{
-    int f = 0, sys = 0;
-    FontHeights(Font(), f, sys);
-    return f + std::min(sys, f) / 4;
 }
 
 void TPsgUniEditBtn::KeyDown(WORD& key, TShiftState shift)
@@ -456,41 +398,6 @@ void TPsgUniEditBtn::KeyDown(WORD& key, TShiftState shift)
     TCustomUNIEdit::KeyDown(key, shift);
     if (key == VK_F4)
         ClickButton(this);
-}
-
-void TPsgUniEditBtn::Dispatch(TMessage& message)
-{
-    switch (message.Msg) {
-    case WM_CHAR:
-        if (!EditorEnabled)
-            return;
-        break;
-    case WM_PASTE:
-    case WM_CUT:
-        if (!EditorEnabled || ReadOnly())
-            return;
-        break;
-    case CM_ENTER:
-        if (AutoSelect && !(GetKeyState(VK_LBUTTON) < 0))
-            SelectAll();
-        break;
-    case WM_SIZE: {
-        TCustomUNIEdit::Dispatch(message);
-        const int minH = MinimumHeight();
-        if (Height() < minH) {
-            SetBounds(Left(), Top(), Width(), minH);
-            return;
-        }
-        const int a = BorderStyle() == bsNone ? 1 : 5;
-        if (holder_) {
-            holder_->SetBounds(Width() - holder_->Width() - a, 0, holder_->Width(), Height() - a);
-            LayoutEditRect();
-        }
-        return;
-    }
-    default: break;
-    }
-    TCustomUNIEdit::Dispatch(message);
 }
 
 int TComboBoxStrings::IndexOf(const WideString& s) const

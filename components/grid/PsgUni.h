@@ -163,38 +163,13 @@ public:
 };
 
 // The Unicode edit with a push button at its right edge; F4 presses it.
-class TPsgUniEditBtn : public TCustomUNIEdit {
+class TPsgUniEditBtn : public TEditWithButton<TCustomUNIEdit> {
 public:
     explicit TPsgUniEditBtn(TComponent* owner);
-    ~TPsgUniEditBtn() override;
     String ClassName() const override { return "TPsgUniEditBtn"; }
-    TPsgEditButton* ButtonHolder() const { return holder_; }
-    int ButtonWidth() const { return buttonWidth_; }
-    void SetButtonWidth(int width);
-    String ButtonCaption() const { return holder_->ButtonCaption(); }
-    void SetButtonCaption(const String& caption) { holder_->SetButtonCaption(caption); }
-    TBitmap* Glyph() const { return holder_->Glyph(); }
-    void SetGlyph(TBitmap* glyph) { holder_->SetGlyph(glyph); }
-    bool EditorEnabled = true;
-    bool RightAlign() const { return rightAlign_; }
-    void SetRightAlign(bool on);
-    bool IsWinXP() const { return holder_->Button()->IsWinXP; }
-    void SetIsWinXP(bool on) { holder_->Button()->IsWinXP = on; }
-    TNotifyEvent OnClickBtn;
-    virtual void ClickButton(TObject* sender);
-    void LayoutEditRect();
-    int MinimumHeight();
 
 protected:
-    void CreateParams(TCreateParams& params) override;
-    void CreateWnd() override;
     void KeyDown(WORD& key, TShiftState shift) override;
-    void Dispatch(TMessage& message) override;
-
-private:
-    TPsgEditButton* holder_ = nullptr;
-    int buttonWidth_ = 0;
-    bool rightAlign_ = false;
 };
 
 // The items of one Unicode combo box, kept in the combo box itself.

@@ -53,6 +53,19 @@ void FontHeights(TFont* font, int& fontHeight, int& systemHeight)
     fontHeight = probe.Canvas()->TextHeight("Wg");
 }
 
+bool PlaceRightEdgeControl(TCustomEdit* edit, TWinControl* control, int minHeight)
+{
+    if (edit->Height() < minHeight) {
+        edit->SetBounds(edit->Left(), edit->Top(), edit->Width(), minHeight);
+        return false;
+    }
+    if (!control)
+        return false;
+    const int a = edit->BorderStyle() == bsNone ? 1 : 5;
+    control->SetBounds(edit->Width() - control->Width() - a, 0, control->Width(), edit->Height() - a);
+    return true;
+}
+
 TDateTime AddYears(int years, TDateTime date)
 {
     int y = 0, m = 0, d = 0;
@@ -640,18 +653,11 @@ void TPsgSpinEdit::Dispatch(TMessage& message)
         }
         return;
     }
-    case WM_SIZE: {
+    case WM_SIZE:
         TCustomMaskEdit::Dispatch(message);
-        const int minH = MinimumHeight();
-        if (Height() < minH) {
-            SetBounds(Left(), Top(), Width(), minH);
-            return;
-        }
-        const int a = BorderStyle() == bsNone ? 1 : 5;
-        button_->SetBounds(Width() - button_->Width() - a, 0, button_->Width(), Height() - a);
-        LayoutEditRect();
+        if (PlaceRightEdgeControl(this, button_, MinimumHeight()))
+            LayoutEditRect();
         return;
-    }
     default: break;
     }
     TCustomMaskEdit::Dispatch(message);

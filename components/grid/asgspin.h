@@ -182,3 +182,9 @@ TDateTime AddYears(int years, TDateTime date);
 
 // The text heights of `font` and of the screen's default font (the edits' minimum heights).
 void FontHeights(TFont* font, int& fontHeight, int& systemHeight);
+
+// An edit with a control at its right edge, after a size change: an edit lower than
+// `minHeight` grows to it (a size change of its own); otherwise the control (when there is one)
+// goes to the right edge and fills the height. True when the control was placed, so the text
+// wants its layout again.
+bool PlaceRightEdgeControl(TCustomEdit* edit, TWinControl* control, int minHeight);
