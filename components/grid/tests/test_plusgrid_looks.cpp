@@ -274,3 +274,61 @@ TEST(GridLookStyles, PicturesOfNodesControlsAndLooks)
     // the plain looks share the button face; the gradient looks each have their own
     EXPECT_GE(headers.size(), 4u);
 }
+
+// Every colour style on a new grid (of the XP look): the look it sets and the colours of the
+// fixed cells (at rest and under the mouse), the selection, the active cell, the fixed lines and
+// the sort header.
+TEST(GridLookStyles, EveryStyleSetsItsLookAndColours)
+{
+    const TColor none = clNone;
+    struct Case {
+        int style;
+        TGridLook look;
+        int selectionLook;
+        TColor from, to, hoverFrom, selection, active, fixedLine, sortHeader;
+    } cases[] = {
+        {0, glXP, 0, TColor(0xFCE1CB), TColor(0xE0A57D), none, TColor(0x94E6FB), TColor(0x94E6FB),
+         clGray, none},
+        {1, glXP, 0, TColor(0xECE2E1), TColor(0xB39698), none, TColor(0x94E6FB), TColor(0x94E6FB),
+         clGray, none},
+        {2, glXP, 0, TColor(0xCFF0EA), TColor(0x8CC0B1), none, TColor(0x94E6FB), TColor(0x94E6FB),
+         clGray, none},
+        {3, glXP, 0, TColor(0xFFFFFF), TColor(0xCCD4D8), none, clHighlight, TColor(0xD8D5D4),
+         clGray, none},
+        {4, glOffice2007, 3, TColor(0xFBF9F6), TColor(0xE8DBD2), TColor(0xE4E2DF), TColor(0x5EC1F1),
+         TColor(0x9DD8F9), TColor(0xD1BBA4), none},
+        {5, glOffice2007, 3, TColor(0xF7F7F7), TColor(0xDEDEDE), TColor(0xE4E2DF), TColor(0x5EC1F1),
+         TColor(0x9DD8F9), clGray, none},
+        {6, glXP, 0, clBtnFace, clBtnFace, none, clHighlight, clBtnFace, clGray, none},
+        {7, glXP, 0, TColor(0xFFFFFF), clBtnFace, none, clHighlight, TColor(0x94E6FB), clGray, none},
+        {8, glXP, 0, TColor(0xFFFFFF), TColor(0xC8D0D4), none, clHighlight, clGray, clGray, none},
+        {9, glOffice2007, 3, TColor(0xF3F3F1), TColor(0xCAC9C8), TColor(0xE4E2DF), TColor(0x95C7F5),
+         TColor(0x99CCFF), clGray, none},
+        {10, glVista, 1, TColor(0xFFFFFF), TColor(0xFFFFFF), TColor(0xFFF7E3), TColor(0xEACAB6), TColor(0xFDF8F1),
+         TColor(0xD4D2D1), TColor(0xFCF9F2)},
+        {11, glWin7, 2, TColor(0xFDFCFA), TColor(0xFAF0E6), TColor(0xFEFBF8), TColor(0xEACAB6), TColor(0xFCEBDC),
+         TColor(0xD4D2D1), TColor(0xFCF9F2)},
+        {12, glStandard, 0, TColor(0xC8D0D4), none, none, clHighlight, clGray, clGray, none},
+        {13, glOffice2007, 0, TColor(0xF5E7DA), TColor(0xF5E7DA), TColor(0x6BDFFF), TColor(0xFFDBB7),
+         TColor(0x5BD5FF), TColor(0xC7B0A0), TColor(0xD6CEC7)},
+        {14, glOffice2007, 0, TColor(0xE8E3DF), TColor(0xE8E3DF), TColor(0x6BDFFF), TColor(0xFFDBB7),
+         TColor(0x5BD5FF), TColor(0xBAB5B1), TColor(0xAAAAAA)},
+        {15, glOffice2007, 0, TColor(0x6A6A6A), TColor(0x6A6A6A), TColor(0x6BDFFF), TColor(0xFFDBB7),
+         TColor(0x5BD5FF), TColor(0x444444), TColor(0xBABABA)},
+    };
+    for (const Case& c : cases) {
+        LooksGrid g;
+        g.grid->ApplyColorStyle(uint8_t(c.style));
+        const TFixedLookColors& f = g.grid->FixedLookColors;
+        EXPECT_EQ(g.grid->Look(), c.look) << c.style;
+        EXPECT_EQ(g.grid->SelectionLook(), c.selectionLook) << c.style;
+        EXPECT_EQ(f.From, c.from) << c.style;
+        EXPECT_EQ(f.To, c.to) << c.style;
+        EXPECT_EQ(f.HoverFrom, c.hoverFrom) << c.style;
+        EXPECT_EQ(g.grid->SelectionColor(), c.selection) << c.style;
+        EXPECT_EQ(g.grid->ActiveCellColor(), c.active) << c.style;
+        EXPECT_EQ(g.grid->GridFixedLineColor(), c.fixedLine) << c.style;
+        EXPECT_EQ(g.grid->SortSettings()->HeaderColor(), c.sortHeader) << c.style;
+        EXPECT_EQ(g.grid->CurrentColorStyle, c.style);
+    }
+}

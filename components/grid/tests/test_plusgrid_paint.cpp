@@ -180,3 +180,89 @@ TEST(PlusGridPaint, ScrollingByRowsLeavesTheSamePictureAsAFullPaint)
         EXPECT_EQ(scrolled, *g->ControlHost()->SurfaceImage()) << s.top;
     }
 }
+
+// Each kind of cell graphic inks its own place in the cell in its own colour: probed by pixels,
+// so that the picture of every kind is checked, not only the calls.
+TEST(PlusGridPaint, EachGraphicKindInksItsPlaceInItsColour)
+{
+    PaintFixture f(8, 4);
+    auto* g = f.grid;
+    g->SetDefaultRowHeight(28);
+    g->SetColWidths(4, 120);
+    g->SetCells(1, 1, "pie");
+    g->AddProgressPie(1, 1, clRed, 63);
+    g->SetCells(2, 1, "c");
+    g->AddComment(2, 1, "note");
+    g->SetCells(3, 1, "-30");
+    g->AddRangeIndicator(3, 1, 100, clRed, clGreen, false);
+    g->SetCells(4, 1, "3.4");
+    g->AddRating(4, 1, 5, clYellow, clWhite);
+    g->SetCells(5, 1, "70");
+    g->AddRangeIndicator(5, 1, 100, clRed, clGreen, false);
+    g->AddRotated(6, 1, 90, "up");
+    TBitmap bitmap;
+    bitmap.SetSize(10, 8);
+    bitmap.Canvas()->Brush->Color = clNavy;
+    bitmap.Canvas()->FillRect(TRect(0, 0, 10, 8));
+    g->AddBitmap(7, 1, &bitmap, false, haRight, vaBottom);
+    for (int k = 0; k < 4; ++k) {
+        g->SetCells(1 + k, 2, "shape");
+        g->AddShape(1 + k, 2, k, clBlue, clBlue);
+    }
+    f.Paint();
+
+    const QColor red = f.Rgb(clRed), green = f.Rgb(clGreen), blue = f.Rgb(clBlue), yellow = f.Rgb(clYellow);
+    auto count = [&](const TRect& r, const QColor& colour) {
+        int n = 0;
+        for (int y = r.Top; y < r.Bottom; ++y)
+            for (int x = r.Left; x < r.Right; ++x)
+                n += f.Pixel(x, y) == colour;
+        return n;
+    };
+    // the pie: a 20-pixel circle before the text, filled red over more than half of its inside
+    const TRect pie = g->CellRect(1, 1);
+    const int pieTop = pie.Top + (pie.Bottom - pie.Top - 20) / 2;
+    EXPECT_GT(count(TRect(pie.Left + 2, pieTop, pie.Left + 22, pieTop + 20), red), 100);
+    // the slice runs clockwise from the top: 63 % covers the right half, not the upper left
+    EXPECT_EQ(f.Pixel(pie.Left + 16, pieTop + 6), red);
+    EXPECT_EQ(f.Pixel(pie.Left + 16, pieTop + 16), red);
+    EXPECT_NE(f.Pixel(pie.Left + 6, pieTop + 6), red);
+    // the comment: a red corner at the top right only
+    const TRect comment = g->CellRect(2, 1);
+    EXPECT_EQ(f.Pixel(comment.Right - 2, comment.Top + 1), red);
+    EXPECT_EQ(count(TRect(comment.Left, comment.Top, comment.Right - 8, comment.Bottom), red), 0);
+    // range indicators: a negative value fills left of the middle, a positive one right of it
+    for (const auto& [col, left, right] : {std::tuple{3, red, QColor()}, std::tuple{5, QColor(), green}}) {
+        const TRect r = g->CellRect(col, 1);
+        const int mid = r.Left + (r.Right - r.Left) / 2, y = (r.Top + r.Bottom) / 2;
+        EXPECT_EQ(f.Pixel(mid - 3, y) == red, left == red) << col;
+        EXPECT_EQ(f.Pixel(mid + 3, y) == green, right == green) << col;
+    }
+    // the rating: 3.4 fills three stars of five
+    const TRect rating = g->CellRect(4, 1);
+    for (int star = 0; star < 5; ++star) {
+        const QColor centre = f.Pixel(rating.Left + 2 + star * 18 + 8, rating.Top + (rating.Bottom - rating.Top) / 2);
+        EXPECT_EQ(centre == yellow, star < 3) << star;
+    }
+    // the rotated text inks its cell; the bitmap sits at the bottom right
+    const TRect rotated = g->CellRect(6, 1);
+    int dark = 0;
+    for (int y = rotated.Top; y < rotated.Bottom; ++y)
+        for (int x = rotated.Left; x < rotated.Right; ++x)
+            dark += f.Pixel(x, y).lightness() < 100;
+    EXPECT_GT(dark, 10);
+    const TRect bm = g->CellRect(7, 1);
+    EXPECT_EQ(f.Pixel(bm.Right - 8, bm.Bottom - 6), f.Rgb(clNavy));
+    EXPECT_NE(f.Pixel(bm.Left + 3, bm.Top + 3), f.Rgb(clNavy));
+    // the four shapes (circle, square, triangle, diamond) fill a 14-pixel box before the text
+    int inked[4];
+    for (int k = 0; k < 4; ++k) {
+        const TRect r = g->CellRect(1 + k, 2);
+        const int top = r.Top + (r.Bottom - r.Top - 14) / 2;
+        inked[k] = count(TRect(r.Left + 2, top, r.Left + 16, top + 14), blue);
+        EXPECT_EQ(f.Pixel(r.Left + 9, top + 8), blue) << k;
+    }
+    EXPECT_GT(inked[1], inked[0]); // the square covers more than the circle
+    EXPECT_GT(inked[0], inked[2]); // and the circle more than the triangle
+    EXPECT_GT(inked[0], inked[3]); // and the diamond
+}
