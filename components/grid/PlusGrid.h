@@ -2832,6 +2832,26 @@ private:
     void SplitMergesAcrossCols(int from, int to);
     // The two above in one: rows picks the lines that are rows, else columns.
     void SplitMergesAcross(int from, int to, bool rows);
+    // Steps of ApplyStyleColors. ResetStyleColors puts back what every style starts from (system
+    // selection colours, no sort header colours, the control look's own colours); each Apply...
+    // step sets one family of styles, the number in the family picking its colours; each
+    // SetStyle... helper sets one group of colours the way every style sets it.
+    void ResetStyleColors();
+    void ApplyTintedXPStyle(int tint);
+    void ApplyWhiteXPStyle();
+    void ApplyOffice2007LookStyle(int style);
+    void SetOffice2007BlueHeaderStates();
+    void ApplyButtonFaceXPStyle();
+    void ApplyWhiteHeaderStyle();
+    void ApplyVistaOrWin7Style(bool vista);
+    void SetVistaOrWin7FixedColors(bool vista);
+    void ApplyFlatOffice2007Style(int shade);
+    void SetStyleActiveCell(TColor from, TColor to);
+    void SetStyleFixedColors(TColor from, TColor to);
+    void SetStyleLines(TColor grid, TColor fixed);
+    void SetStyleFooterFromFixed();
+    void SetStyleSortHeader(TColor from, TColor to, TColor mirrorFrom, TColor mirrorTo);
+    void SetStyleFixedGradient(TColor from, TColor to);
     // Steps of DrawCellText: a cell's text without markup, aligned and, when wrapped, in whole
     // lines; the raised or classic edges of a fixed cell; the focus rectangle when the cell is
     // the current one's base.

@@ -321,250 +321,262 @@ void TPlusStringGrid::ApplyColorStyle(uint8_t style)
 
 void TPlusStringGrid::ApplyStyleColors(uint8_t style)
 {
-    TControlLook* cl = controlLook_.get();
-    TFixedLookColors& flc = FixedLookColors;
+    ResetStyleColors();
+    switch (style) {
+    case 0:
+    case 1:
+    case 2: ApplyTintedXPStyle(style); break;
+    case 3: ApplyWhiteXPStyle(); break;
+    case 4:
+    case 5:
+    case 9: ApplyOffice2007LookStyle(style); break;
+    case 6: ApplyButtonFaceXPStyle(); break;
+    case 7: ApplyWhiteHeaderStyle(); break;
+    case 10:
+    case 11: ApplyVistaOrWin7Style(style == 10); break;
+    case 12: SetLook(glStandard); break;
+    case 13:
+    case 14:
+    case 15: ApplyFlatOffice2007Style(style - 13); break;
+    default: break;
+    }
+    Invalidate();
+}
+
+void TPlusStringGrid::ResetStyleColors()
+{
     SetSelectionColor(clHighlight);
     SetSelectionColorTo(clNone);
     SetSelectionTextColor(clHighlightText);
     SetSelectionLook(0);
-    sortSettings_->SetHeaderColor(clNone);
-    sortSettings_->SetHeaderColorTo(clNone);
-    sortSettings_->SetHeaderMirrorColor(clNone);
-    sortSettings_->SetHeaderMirrorColorTo(clNone);
-    cl->ResetColors();
-    auto active = [&](TColor a, TColor b) {
-        activeCellColor_ = a;
-        activeCellColorTo_ = b;
+    SetStyleSortHeader(clNone, clNone, clNone, clNone);
+    controlLook_->ResetColors();
+}
+
+void TPlusStringGrid::SetStyleActiveCell(TColor from, TColor to)
+{
+    activeCellColor_ = from;
+    activeCellColorTo_ = to;
+}
+
+void TPlusStringGrid::SetStyleFixedColors(TColor from, TColor to)
+{
+    FixedLookColors.From = from;
+    FixedLookColors.To = to;
+    FixedLookColors.MirrorFrom = FixedLookColors.MirrorTo = clNone;
+}
+
+void TPlusStringGrid::SetStyleLines(TColor grid, TColor fixed)
+{
+    SetGridLineColor(grid);
+    SetGridFixedLineColor(fixed);
+}
+
+void TPlusStringGrid::SetStyleFooterFromFixed()
+{
+    SearchFooterColor = FixedLookColors.From;
+    SearchFooterColorTo = FixedLookColors.MirrorTo;
+}
+
+void TPlusStringGrid::SetStyleSortHeader(TColor from, TColor to, TColor mirrorFrom, TColor mirrorTo)
+{
+    sortSettings_->SetHeaderColor(from);
+    sortSettings_->SetHeaderColorTo(to);
+    sortSettings_->SetHeaderMirrorColor(mirrorFrom);
+    sortSettings_->SetHeaderMirrorColorTo(mirrorTo);
+}
+
+void TPlusStringGrid::SetStyleFixedGradient(TColor from, TColor to)
+{
+    controlLook_->SetFixedGradientFrom(from);
+    controlLook_->SetFixedGradientTo(to);
+}
+
+void TPlusStringGrid::ApplyTintedXPStyle(int tint)
+{
+    static const TColor kFrom[3] = {TColor(0xFCE1CB), TColor(0xECE2E1), TColor(0xCFF0EA)};
+    static const TColor kTo[3] = {TColor(0xE0A57D), TColor(0xB39698), TColor(0x8CC0B1)};
+    SetLook(glXP);
+    SetStyleFixedColors(kFrom[tint], kTo[tint]);
+    SetStyleActiveCell(TColor(0x94E6FB), TColor(0x1595EE));
+    SetStyleFixedGradient(kFrom[tint], FixedLookColors.To);
+    SetStyleLines(TColor(0xC0C0C0), TColor(0x808080));
+    SetStyleFooterFromFixed();
+    selectionColor_ = TColor(0x94E6FB);
+    selectionColorTo_ = TColor(0x1595EE);
+    selectionTextColor_ = clBlack;
+}
+
+void TPlusStringGrid::ApplyWhiteXPStyle()
+{
+    SetLook(glXP);
+    SetStyleActiveCell(TColor(0xD8D5D4), TColor(0xD8D5D4));
+    SetStyleFixedColors(TColor(0xFFFFFF), TColor(0xCCD4D8));
+    SetStyleFixedGradient(clNone, clNone);
+    SetStyleLines(TColor(0xC0C0C0), TColor(0x808080));
+    SetStyleFooterFromFixed();
+}
+
+void TPlusStringGrid::ApplyOffice2007LookStyle(int style)
+{
+    struct Colours {
+        TColor activeFrom, activeTo, fixedFrom, fixedTo, gridLine, fixedLine, selection;
     };
-    auto fixedColors = [&](TColor from, TColor to) {
-        flc.From = from;
-        flc.To = to;
-        flc.MirrorFrom = flc.MirrorTo = clNone;
-    };
-    auto lines = [&](TColor grid, TColor fixed) {
-        SetGridLineColor(grid);
-        SetGridFixedLineColor(fixed);
-    };
-    auto footerFromFixed = [&]() {
-        SearchFooterColor = flc.From;
-        SearchFooterColorTo = flc.MirrorTo;
-    };
-    auto sortHeader = [&](TColor a, TColor b, TColor c, TColor d) {
-        sortSettings_->SetHeaderColor(a);
-        sortSettings_->SetHeaderColorTo(b);
-        sortSettings_->SetHeaderMirrorColor(c);
-        sortSettings_->SetHeaderMirrorColorTo(d);
-    };
-    switch (style) {
-    case 0:
-    case 1:
-    case 2: {
-        static const TColor kA[3] = {TColor(0xFCE1CB), TColor(0xECE2E1), TColor(0xCFF0EA)};
-        static const TColor kB[3] = {TColor(0xE0A57D), TColor(0xB39698), TColor(0x8CC0B1)};
-        SetLook(glXP);
-        fixedColors(kA[style], kB[style]);
-        active(TColor(0x94E6FB), TColor(0x1595EE));
-        cl->SetFixedGradientFrom(kA[style]);
-        cl->SetFixedGradientTo(flc.To);
-        SearchFooterColor = kA[style];
-        SearchFooterColorTo = kB[style];
-        lines(TColor(0xC0C0C0), TColor(0x808080));
-        footerFromFixed();
-        selectionColor_ = TColor(0x94E6FB);
-        selectionColorTo_ = TColor(0x1595EE);
-        selectionTextColor_ = clBlack;
-        break;
+    static const Colours kBlue{TColor(0x9DD8F9), TColor(0x5EC1F1), TColor(0xFBF9F6), TColor(0xE8DBD2),
+                               TColor(0xF1EDEB), TColor(0xD1BBA4), TColor(0x5EC1F1)};
+    static const Colours kSilver{TColor(0x9DD8F9), TColor(0x5EC1F1), TColor(0xF7F7F7), TColor(0xDEDEDE),
+                                 TColor(0xE5D7D0), TColor(0x808080), TColor(0x5EC1F1)};
+    static const Colours kGrey{TColor(0x99CCFF), TColor(0x699CFF), TColor(0xF3F3F1), TColor(0xCAC9C8),
+                               TColor(0xE5D7D0), TColor(0x808080), TColor(0x95C7F5)};
+    const Colours& c = style == 4 ? kBlue : style == 5 ? kSilver : kGrey;
+    SetLook(glOffice2007);
+    SetStyleActiveCell(c.activeFrom, c.activeTo);
+    if (style == 9) { // the mirror colours stay
+        FixedLookColors.From = c.fixedFrom;
+        FixedLookColors.To = c.fixedTo;
+    } else {
+        SetStyleFixedColors(c.fixedFrom, c.fixedTo);
     }
-    case 3:
-        SetLook(glXP);
-        active(TColor(0xD8D5D4), TColor(0xD8D5D4));
-        fixedColors(TColor(0xFFFFFF), TColor(0xCCD4D8));
-        cl->SetFixedGradientFrom(clNone);
-        cl->SetFixedGradientTo(clNone);
-        SearchFooterColor = TColor(0xFFFFFF);
-        SearchFooterColorTo = TColor(0xD8D5D4);
-        lines(TColor(0xC0C0C0), TColor(0x808080));
-        footerFromFixed();
-        break;
-    case 4:
-    case 5:
-    case 9: {
-        SetLook(glOffice2007);
-        if (style == 9)
-            active(TColor(0x99CCFF), TColor(0x699CFF));
-        else
-            active(TColor(0x9DD8F9), TColor(0x5EC1F1));
-        if (style == 4)
-            fixedColors(TColor(0xFBF9F6), TColor(0xE8DBD2));
-        else if (style == 5)
-            fixedColors(TColor(0xF7F7F7), TColor(0xDEDEDE));
-        else {
-            flc.From = TColor(0xF3F3F1);
-            flc.To = TColor(0xCAC9C8);
-        }
-        cl->SetFixedGradientFrom(flc.From);
-        cl->SetFixedGradientTo(flc.To);
-        if (style == 4) {
-            SearchFooterColor = TColor(0xFFEFE3);
-            SearchFooterColorTo = TColor(0xFFD2AF);
-            lines(TColor(0xF1EDEB), TColor(0xD1BBA4));
-        } else if (style == 5) {
-            SearchFooterColor = TColor(0xF2F1F0);
-            SearchFooterColorTo = TColor(0xC9C2BD);
-            lines(TColor(0xE5D7D0), TColor(0x808080));
-        } else {
-            SearchFooterColor = TColor(0xEEEEEE);
-            SearchFooterColorTo = TColor(0xC1C1C1);
-            lines(TColor(0xE5D7D0), TColor(0x808080));
-        }
-        SetSelectionColor(style == 9 ? TColor(0x95C7F5) : TColor(0x5EC1F1));
-        SetSelectionTextColor(clBlack);
-        footerFromFixed();
-        if (style == 4) {
-            cl->SetFixedGradientHoverFrom(TColor(0xE4E2DF));
-            cl->SetFixedGradientHoverTo(TColor(0xDBD3CD));
-            cl->SetFixedGradientHoverMirrorFrom(TColor(0xDBD3CD));
-            cl->SetFixedGradientHoverMirrorTo(TColor(0xD2C5BC));
-            cl->SetFixedGradientHoverBorder(TColor(0xB79F87));
-            cl->SetFixedGradientDownFrom(TColor(0xE4C19D));
-            cl->SetFixedGradientDownTo(TColor(0xE4C19D));
-            cl->SetFixedGradientDownMirrorFrom(TColor(0xE4C19D));
-            cl->SetFixedGradientDownMirrorTo(TColor(0xE4C19D));
-            cl->SetFixedGradientDownBorder(TColor(0xE4C19D));
-            if (look_ == glOffice2007)
-                SetSelectionLook(3);
-        }
-        break;
+    SetStyleFixedGradient(FixedLookColors.From, FixedLookColors.To);
+    SetStyleLines(c.gridLine, c.fixedLine);
+    SetSelectionColor(c.selection);
+    SetSelectionTextColor(clBlack);
+    SetStyleFooterFromFixed();
+    if (style == 4)
+        SetOffice2007BlueHeaderStates();
+}
+
+void TPlusStringGrid::SetOffice2007BlueHeaderStates()
+{
+    TControlLook* cl = controlLook_.get();
+    cl->SetFixedGradientHoverFrom(TColor(0xE4E2DF));
+    cl->SetFixedGradientHoverTo(TColor(0xDBD3CD));
+    cl->SetFixedGradientHoverMirrorFrom(TColor(0xDBD3CD));
+    cl->SetFixedGradientHoverMirrorTo(TColor(0xD2C5BC));
+    cl->SetFixedGradientHoverBorder(TColor(0xB79F87));
+    cl->SetFixedGradientDownFrom(TColor(0xE4C19D));
+    cl->SetFixedGradientDownTo(TColor(0xE4C19D));
+    cl->SetFixedGradientDownMirrorFrom(TColor(0xE4C19D));
+    cl->SetFixedGradientDownMirrorTo(TColor(0xE4C19D));
+    cl->SetFixedGradientDownBorder(TColor(0xE4C19D));
+    if (look_ == glOffice2007)
+        SetSelectionLook(3);
+}
+
+void TPlusStringGrid::ApplyButtonFaceXPStyle()
+{
+    SetLook(glXP);
+    SetStyleActiveCell(clBtnFace, clBtnFace);
+    SetStyleFixedColors(clBtnFace, clBtnFace);
+    SetStyleFixedGradient(clNone, clNone);
+    SetStyleLines(TColor(0xC0C0C0), TColor(0x808080));
+    SetStyleFooterFromFixed();
+}
+
+void TPlusStringGrid::ApplyWhiteHeaderStyle()
+{
+    SetStyleActiveCell(TColor(0x94E6FB), TColor(0x1595EE));
+    SetStyleFixedColors(TColor(0xFFFFFF), clBtnFace);
+    SetStyleFixedGradient(clNone, clNone);
+    SetStyleLines(TColor(0xC0C0C0), TColor(0x808080));
+    SetStyleFooterFromFixed();
+}
+
+void TPlusStringGrid::ApplyVistaOrWin7Style(bool vista)
+{
+    SetLook(vista ? glVista : glWin7);
+    SetVistaOrWin7FixedColors(vista);
+    SetStyleSortHeader(TColor(0xFCF9F2), TColor(0xFCF9F2), TColor(0xF9F1E1), TColor(0xF6ECD8));
+    if (vista)
+        SetStyleActiveCell(TColor(0xFDF8F1), TColor(0xFCEFD5));
+    else
+        SetStyleActiveCell(TColor(0xFCEBDC), TColor(0xFCDBC1));
+    // the gradient setters only write the fixed-look colours: the grid keeps them
+    SetStyleFixedGradient(clNone, clNone);
+    SetSelectionColor(TColor(0xEACAB6));
+    SetSelectionTextColor(clBlack);
+    SetStyleFooterFromFixed();
+    SetSelectionLook(vista ? 1 : 2);
+    SetStyleLines(TColor(0xECECF0), TColor(0xD4D2D1));
+}
+
+void TPlusStringGrid::SetVistaOrWin7FixedColors(bool vista)
+{
+    TFixedLookColors& flc = FixedLookColors;
+    if (vista) {
+        flc.From = flc.To = TColor(0xFFFFFF);
+        flc.MirrorFrom = TColor(0xFAF8F7);
+        flc.MirrorTo = TColor(0xF4F2F1);
+        flc.HoverFrom = flc.HoverTo = TColor(0xFFF7E3);
+        flc.HoverMirrorFrom = TColor(0xFFEDBD);
+        flc.HoverMirrorTo = TColor(0xFBE7B7);
+        flc.HoverBorder = TColor(0xE3C993);
+    } else {
+        flc.From = TColor(0xFDFCFA);
+        flc.To = TColor(0xFAF0E6);
+        flc.MirrorFrom = TColor(0xF4E6DC);
+        flc.MirrorTo = TColor(0xF7E9DD);
+        flc.HoverFrom = TColor(0xFDF8F3);
+        flc.HoverTo = TColor(0xF9F3EF);
+        flc.HoverMirrorFrom = flc.HoverMirrorTo = clNone;
+        flc.HoverBorder = TColor(0xEEE8E3);
     }
-    case 6:
-        SetLook(glXP);
-        active(clBtnFace, clBtnFace);
-        fixedColors(clBtnFace, clBtnFace);
-        cl->SetFixedGradientFrom(clNone);
-        cl->SetFixedGradientTo(clNone);
-        SearchFooterColor = SearchFooterColorTo = clBtnFace;
-        lines(TColor(0xC0C0C0), TColor(0x808080));
-        footerFromFixed();
-        SetLook(glXP);
-        break;
-    case 7:
-        active(TColor(0x94E6FB), TColor(0x1595EE));
-        fixedColors(TColor(0xFFFFFF), clBtnFace);
-        cl->SetFixedGradientFrom(clNone);
-        cl->SetFixedGradientTo(clNone);
-        SearchFooterColor = TColor(0xEBEEEF);
-        SearchFooterColorTo = TColor(0x7E9898);
-        lines(TColor(0xC0C0C0), TColor(0x808080));
-        footerFromFixed();
-        break;
-    case 10:
-    case 11: {
-        const bool vista = style == 10;
-        SetLook(vista ? glVista : glWin7);
-        if (vista) {
-            flc.From = flc.To = TColor(0xFFFFFF);
-            flc.MirrorFrom = TColor(0xFAF8F7);
-            flc.MirrorTo = TColor(0xF4F2F1);
-            flc.HoverFrom = flc.HoverTo = TColor(0xFFF7E3);
-            flc.HoverMirrorFrom = TColor(0xFFEDBD);
-            flc.HoverMirrorTo = TColor(0xFBE7B7);
-            flc.HoverBorder = TColor(0xE3C993);
-        } else {
-            flc.From = TColor(0xFDFCFA);
-            flc.To = TColor(0xFAF0E6);
-            flc.MirrorFrom = TColor(0xF4E6DC);
-            flc.MirrorTo = TColor(0xF7E9DD);
-            flc.HoverFrom = TColor(0xFDF8F3);
-            flc.HoverTo = TColor(0xF9F3EF);
-            flc.HoverMirrorFrom = flc.HoverMirrorTo = clNone;
-            flc.HoverBorder = TColor(0xEEE8E3);
-        }
-        const TFixedLookColors copy = flc;
-        cl->SetFixedGradientFrom(copy.From);
-        cl->SetFixedGradientTo(copy.To);
-        cl->SetFixedGradientMirrorFrom(copy.MirrorFrom);
-        cl->SetFixedGradientMirrorTo(copy.MirrorTo);
-        if (vista) {
-            cl->SetFixedGradientHoverFrom(copy.HoverFrom);
-            cl->SetFixedGradientHoverTo(copy.HoverTo);
-            cl->SetFixedGradientHoverMirrorFrom(copy.HoverMirrorFrom);
-            cl->SetFixedGradientHoverMirrorTo(copy.HoverMirrorTo);
-            cl->SetFixedGradientDownFrom(TColor(0xF9E4BC));
-            cl->SetFixedGradientDownTo(TColor(0xF9E4BC));
-            cl->SetFixedGradientDownMirrorFrom(TColor(0xF7D68D));
-            cl->SetFixedGradientDownMirrorTo(TColor(0xF5D18A));
-            cl->SetFixedGradientDownBorder(TColor(0xAE904F));
-        } else {
-            cl->SetFixedGradientHoverFrom(TColor(0xFEFBF8));
-            cl->SetFixedGradientHoverTo(TColor(0xFAF2ED));
-            cl->SetFixedGradientHoverMirrorFrom(TColor(0xF4E4D7));
-            cl->SetFixedGradientHoverMirrorTo(TColor(0xE8D2C1));
-            cl->SetFixedGradientDownFrom(TColor(0xF1E8DD));
-            cl->SetFixedGradientDownTo(TColor(0xF1E4D8));
-            cl->SetFixedGradientDownMirrorFrom(TColor(0xECDBCF));
-            cl->SetFixedGradientDownMirrorTo(TColor(0xEDDCCF));
-            cl->SetFixedGradientDownBorder(TColor(0xD5BCAA));
-        }
-        sortHeader(TColor(0xFCF9F2), TColor(0xFCF9F2), TColor(0xF9F1E1), TColor(0xF6ECD8));
-        if (vista)
-            active(TColor(0xFDF8F1), TColor(0xFCEFD5));
-        else
-            active(TColor(0xFCEBDC), TColor(0xFCDBC1));
-        // the gradient setters only write the fixed-look colours: the grid keeps
-        // them
-        cl->SetFixedGradientFrom(clNone);
-        cl->SetFixedGradientTo(clNone);
-        SetSelectionColor(TColor(0xEACAB6));
-        SetSelectionTextColor(clBlack);
-        footerFromFixed();
-        SetSelectionLook(vista ? 1 : 2);
-        lines(TColor(0xECECF0), TColor(0xD4D2D1));
-        break;
-    }
-    case 12:
-        SetLook(glStandard);
-        break;
-    case 13:
-    case 14:
-    case 15: {
-        static const TColor kC[3] = {TColor(0xF5E7DA), TColor(0xE8E3DF), TColor(0x6A6A6A)};
-        static const TColor kH[3] = {TColor(0xD6CEC7), TColor(0xAAAAAA), TColor(0xBABABA)};
-        static const TColor kF[3] = {TColor(0xC7B0A0), TColor(0xBAB5B1), TColor(0x444444)};
-        const int k = style - 13;
-        SetLook(glOffice2007);
-        flc.From = flc.To = flc.MirrorFrom = flc.MirrorTo = kC[k];
-        flc.HoverFrom = flc.HoverTo = flc.HoverMirrorFrom = flc.HoverMirrorTo = flc.HoverBorder = clNone;
-        const TFixedLookColors copy = flc;
-        cl->SetFixedGradientFrom(kC[k]);
-        cl->SetFixedGradientTo(copy.To);
-        cl->SetFixedGradientMirrorFrom(copy.MirrorFrom);
-        cl->SetFixedGradientMirrorTo(copy.MirrorTo);
-        cl->SetFixedGradientHoverFrom(TColor(0x6BDFFF));
-        cl->SetFixedGradientHoverTo(TColor(0xAFEFFF));
-        cl->SetFixedGradientHoverMirrorFrom(TColor(0xAFEFFF));
-        cl->SetFixedGradientHoverMirrorTo(TColor(0xE6FCFF));
-        cl->SetFixedGradientHoverBorder(TColor(0x3ABFE8));
-        cl->SetFixedGradientDownFrom(TColor(0x5BD5FF));
-        cl->SetFixedGradientDownTo(TColor(0x64E0FF));
-        cl->SetFixedGradientDownMirrorFrom(TColor(0x64E0FF));
-        cl->SetFixedGradientDownMirrorTo(TColor(0x71EFFF));
-        cl->SetFixedGradientDownBorder(TColor(0x308AC2));
-        sortHeader(kH[k], kH[k], kH[k], kH[k]);
-        active(TColor(0x5BD5FF), TColor(0x71EFFF));
-        cl->SetFixedGradientFrom(clNone);
-        cl->SetFixedGradientTo(clNone);
-        SetSelectionColor(TColor(0xFFDBB7));
-        SetSelectionTextColor(clBlack);
-        footerFromFixed();
-        SetSelectionLook(0);
-        SetGridLineColor(TColor(0xC0C0C0));
-        SetGridFixedLineColor(kF[k]);
-        break;
-    }
-    default:
-        break;
-    }
-    Invalidate();
+    const TFixedLookColors copy = flc;
+    TControlLook* cl = controlLook_.get();
+    SetStyleFixedGradient(copy.From, copy.To);
+    cl->SetFixedGradientMirrorFrom(copy.MirrorFrom);
+    cl->SetFixedGradientMirrorTo(copy.MirrorTo);
+    // hover, hover mirror and pressed: Vista's hover colours are its fixed-look ones
+    const TColor vistaStates[9] = {copy.HoverFrom,    copy.HoverTo,      copy.HoverMirrorFrom,
+                                   copy.HoverMirrorTo, TColor(0xF9E4BC), TColor(0xF9E4BC),
+                                   TColor(0xF7D68D),   TColor(0xF5D18A), TColor(0xAE904F)};
+    const TColor win7States[9] = {TColor(0xFEFBF8), TColor(0xFAF2ED), TColor(0xF4E4D7),
+                                  TColor(0xE8D2C1), TColor(0xF1E8DD), TColor(0xF1E4D8),
+                                  TColor(0xECDBCF), TColor(0xEDDCCF), TColor(0xD5BCAA)};
+    const TColor* s = vista ? vistaStates : win7States;
+    cl->SetFixedGradientHoverFrom(s[0]);
+    cl->SetFixedGradientHoverTo(s[1]);
+    cl->SetFixedGradientHoverMirrorFrom(s[2]);
+    cl->SetFixedGradientHoverMirrorTo(s[3]);
+    cl->SetFixedGradientDownFrom(s[4]);
+    cl->SetFixedGradientDownTo(s[5]);
+    cl->SetFixedGradientDownMirrorFrom(s[6]);
+    cl->SetFixedGradientDownMirrorTo(s[7]);
+    cl->SetFixedGradientDownBorder(s[8]);
+}
+
+void TPlusStringGrid::ApplyFlatOffice2007Style(int shade)
+{
+    static const TColor kFixed[3] = {TColor(0xF5E7DA), TColor(0xE8E3DF), TColor(0x6A6A6A)};
+    static const TColor kSortHeader[3] = {TColor(0xD6CEC7), TColor(0xAAAAAA), TColor(0xBABABA)};
+    static const TColor kFixedLine[3] = {TColor(0xC7B0A0), TColor(0xBAB5B1), TColor(0x444444)};
+    TFixedLookColors& flc = FixedLookColors;
+    SetLook(glOffice2007);
+    flc.From = flc.To = flc.MirrorFrom = flc.MirrorTo = kFixed[shade];
+    flc.HoverFrom = flc.HoverTo = flc.HoverMirrorFrom = flc.HoverMirrorTo = flc.HoverBorder = clNone;
+    const TFixedLookColors copy = flc;
+    TControlLook* cl = controlLook_.get();
+    SetStyleFixedGradient(kFixed[shade], copy.To);
+    cl->SetFixedGradientMirrorFrom(copy.MirrorFrom);
+    cl->SetFixedGradientMirrorTo(copy.MirrorTo);
+    cl->SetFixedGradientHoverFrom(TColor(0x6BDFFF));
+    cl->SetFixedGradientHoverTo(TColor(0xAFEFFF));
+    cl->SetFixedGradientHoverMirrorFrom(TColor(0xAFEFFF));
+    cl->SetFixedGradientHoverMirrorTo(TColor(0xE6FCFF));
+    cl->SetFixedGradientHoverBorder(TColor(0x3ABFE8));
+    cl->SetFixedGradientDownFrom(TColor(0x5BD5FF));
+    cl->SetFixedGradientDownTo(TColor(0x64E0FF));
+    cl->SetFixedGradientDownMirrorFrom(TColor(0x64E0FF));
+    cl->SetFixedGradientDownMirrorTo(TColor(0x71EFFF));
+    cl->SetFixedGradientDownBorder(TColor(0x308AC2));
+    SetStyleSortHeader(kSortHeader[shade], kSortHeader[shade], kSortHeader[shade], kSortHeader[shade]);
+    SetStyleActiveCell(TColor(0x5BD5FF), TColor(0x71EFFF));
+    SetStyleFixedGradient(clNone, clNone);
+    SetSelectionColor(TColor(0xFFDBB7));
+    SetSelectionTextColor(clBlack);
+    SetStyleFooterFromFixed();
+    SetSelectionLook(0);
+    SetStyleLines(TColor(0xC0C0C0), kFixedLine[shade]);
 }
 
 namespace {
