@@ -244,18 +244,7 @@ TGridDatePicker* TPlusStringGrid::GetDatePicker()
 
 void TPlusStringGrid::ResolveEditorColors(int col, int row, TColor& color, TFont* font)
 {
-    TGridDrawState state;
-    TColor colorTo = clNone, mirror = clNone, mirrorTo = clNone;
-    TAlignment alignment = taLeftJustify;
-    TVAlignment vAlignment = vtaTop;
-    bool wordWrap = false;
-    TCellGradientDirection direction = GradientVertical;
-    TBrush brush;
-    brush.Color = Color();
-    font->Assign(Font());
-    GetCellColors(col, row, state, false, false, true, &brush, colorTo, mirror, mirrorTo, font, alignment,
-                  vAlignment, wordWrap, direction);
-    color = brush.Color == clNone ? clWindow : brush.Color;
+    ResolveCellEditorColors(*this, col, row, color, font);
 }
 
 void TPlusStringGrid::DoGetEditorProp(int col, int row, TEditLink* editLink)

@@ -30,7 +30,25 @@ bool CtrlDown() { return GetKeyState(VK_CONTROL) < 0; }
 
 } // namespace
 
-TPlusInplaceEdit::TPlusInplaceEdit(TPlusStringGrid* grid) : TInplaceEdit(grid), grid_(grid)
+void ResolveCellEditorColors(TPlusStringGrid& grid, int col, int row, TColor& color, TFont* font)
+{
+    TGridDrawState state;
+    TColor colorTo = clNone, mirror = clNone, mirrorTo = clNone;
+    TAlignment alignment = taLeftJustify;
+    TVAlignment vAlignment = vtaTop;
+    bool wordWrap = false;
+    TCellGradientDirection direction = GradientVertical;
+    TBrush brush;
+    brush.Color = grid.Color();
+    font->Assign(grid.Font());
+    grid.GetCellColors(col, row, state, false, false, true, &brush, colorTo, mirror, mirrorTo, font, alignment,
+                       vAlignment, wordWrap, direction);
+    color = brush.Color == clNone ? clWindow : brush.Color;
+}
+
+TPlusInplaceEdit::TPlusInplaceEdit(TPlusStringGrid* grid) : TInplaceEdit(grid), grid_(grid) { ApplyCreateStyle(); }
+
+void TPlusInplaceEdit::ApplyCreateStyle()
 {
     TCreateParams params;
     CreateParams(params);
@@ -42,9 +60,7 @@ void TPlusInplaceEdit::SetVAlign(bool on)
     if (vAlign_ == on)
         return;
     vAlign_ = on;
-    TCreateParams params;
-    CreateParams(params);
-    ApplyStyle(params.Style);
+    ApplyCreateStyle();
 }
 
 void TPlusInplaceEdit::SetWordWrap(bool on)
@@ -52,9 +68,7 @@ void TPlusInplaceEdit::SetWordWrap(bool on)
     if (wordWrap_ == on)
         return;
     wordWrap_ = on;
-    TCreateParams params;
-    CreateParams(params);
-    ApplyStyle(params.Style);
+    ApplyCreateStyle();
 }
 
 void TPlusInplaceEdit::CreateParams(TCreateParams& params)
@@ -87,9 +101,7 @@ void TPlusInplaceEdit::CreateWnd()
 void TPlusInplaceEdit::UpdateContents()
 {
     // the password style and the wrap follow the editor type of this edit
-    TCreateParams params;
-    CreateParams(params);
-    ApplyStyle(params.Style);
+    ApplyCreateStyle();
     Perform(EM_SETPASSWORDCHAR,
             WPARAM(grid_->ActiveEditorType == edPassword ? static_cast<unsigned char>(grid_->PasswordChar) : 0), 0);
     grid_->LoadingEditorText = true;
@@ -100,19 +112,10 @@ void TPlusInplaceEdit::UpdateContents()
         throw;
     }
     grid_->LoadingEditorText = false;
-    TGridDrawState state;
-    TColor colorTo = clNone, mirror = clNone, mirrorTo = clNone;
-    TAlignment alignment = taLeftJustify;
-    TVAlignment vAlignment = vtaTop;
-    bool wordWrap = false;
-    TCellGradientDirection direction = GradientVertical;
-    TBrush brush;
-    brush.Color = grid_->Color();
+    TColor color = clWindow;
     TFont font;
-    font.Assign(grid_->Font());
-    grid_->GetCellColors(grid_->Col(), grid_->Row(), state, false, false, true, &brush, colorTo, mirror, mirrorTo,
-                         &font, alignment, vAlignment, wordWrap, direction);
-    SetColor(brush.Color == clNone ? clWindow : brush.Color);
+    ResolveCellEditorColors(*grid_, grid_->Col(), grid_->Row(), color, &font);
+    SetColor(color);
     Font()->Assign(&font);
     EditCol = grid_->Col();
     EditRow = grid_->Row();

@@ -5,6 +5,10 @@
 // completion, and the grid's clipboard, change and double-click events.
 #include "components/grid/PlusGrid.h"
 
+// The colour and font of an editor over the cell: the cell's own colours on the grid's font (a
+// cell without a colour: the window colour).
+void ResolveCellEditorColors(TPlusStringGrid& grid, int col, int row, TColor& color, TFont* font);
+
 class TPlusInplaceEdit : public TInplaceEdit {
 public:
     explicit TPlusInplaceEdit(TPlusStringGrid* grid);
@@ -45,6 +49,8 @@ private:
     void WMSetFocus(TMessage& message);
     void WMPaste(TMessage& message);
     void RefuseSelection();
+    // Applies the window style of the editor's current settings.
+    void ApplyCreateStyle();
     bool ValidateText(const String& text);
     TPlusStringGrid* grid_;
     bool vAlign_ = false;

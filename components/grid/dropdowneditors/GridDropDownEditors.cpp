@@ -281,6 +281,31 @@ TPlusStringGrid::TExternalEditorClass DropDownClass(TLoadValue<T> load, std::fun
     return cls;
 }
 
+// A picker drop-down: `selected` hears of each choice the user makes (never of the editor's own
+// loading of a cell), and `commit` writes a value that Esc did not cancel.
+template <class T>
+TPlusStringGrid::TExternalEditorClass PickerClass(TLoadValue<T> load,
+                                                  std::function<void(TPlusStringGrid* grid, T* editor)> selected,
+                                                  std::function<void(T* editor, TPlusStringGrid* grid, int realCol, int row)> commit)
+{
+    auto cls = DropDownClass<T>(load, nullptr);
+    auto create = cls.Create;
+    cls.Create = [create, selected](TPlusStringGrid* grid) {
+        auto* editor = static_cast<T*>(create(grid));
+        editor->OnSelect = [grid, editor, selected](TObject*) {
+            if (!grid->LoadingEditorText)
+                selected(grid, editor);
+        };
+        return static_cast<TWinControl*>(editor);
+    };
+    cls.Commit = [commit](TWinControl* control, TPlusStringGrid* grid, int realCol, int row) {
+        auto* editor = static_cast<T*>(control);
+        if (!editor->Cancelled)
+            commit(editor, grid, realCol, row);
+    };
+    return cls;
+}
+
 int LeadingNumber(const String& text)
 {
     int v = 0;
@@ -369,7 +394,7 @@ void RegisterColumnDropDowns()
 
 void RegisterColorDropDown()
 {
-    auto cls = DropDownClass<TGridColorDropDown>(
+    auto cls = PickerClass<TGridColorDropDown>(
         [](TGridColorDropDown* e, TPlusStringGrid* grid, const String& text, int realCol, int row) {
             // the text that Return writes and validates is the cell's own, never an earlier cell's
             e->SetTextDirect(text);
@@ -378,37 +403,28 @@ void RegisterColorDropDown()
                                                                        : grid->GetColors(realCol, row);
             e->SetSelectedColor(e->LoadedColor);
         },
-        nullptr);
-    auto create = cls.Create;
-    cls.Create = [create](TPlusStringGrid* grid) {
-        auto* editor = static_cast<TGridColorDropDown*>(create(grid));
-        editor->OnSelect = [grid, editor](TObject*) {
-            if (grid->OnColorSelect && !grid->LoadingEditorText)
+        [](TPlusStringGrid* grid, TGridColorDropDown* editor) {
+            if (grid->OnColorSelect)
                 grid->OnColorSelect(grid, grid->Col(), grid->Row(), editor->SelectedColor(),
                                     editor->GetColorValueText());
-        };
-        return static_cast<TWinControl*>(editor);
-    };
-    cls.Commit = [](TWinControl* control, TPlusStringGrid* grid, int realCol, int row) {
-        auto* editor = static_cast<TGridColorDropDown*>(control);
-        if (editor->Cancelled)
-            return;
-        TColor color = editor->SelectedColor();
-        String value = editor->GetColorValueText();
-        if (grid->OnColorSelected)
-            grid->OnColorSelected(grid, realCol, row, color, value);
-        grid->SetCellFromEditor(realCol, row, value);
-        if (grid->GetCellType(realCol, row) == ctShape)
-            grid->SetShapeColor(realCol, row, color);
-        else
-            grid->SetColors(realCol, row, color);
-    };
+        },
+        [](TGridColorDropDown* editor, TPlusStringGrid* grid, int realCol, int row) {
+            TColor color = editor->SelectedColor();
+            String value = editor->GetColorValueText();
+            if (grid->OnColorSelected)
+                grid->OnColorSelected(grid, realCol, row, color, value);
+            grid->SetCellFromEditor(realCol, row, value);
+            if (grid->GetCellType(realCol, row) == ctShape)
+                grid->SetShapeColor(realCol, row, color);
+            else
+                grid->SetColors(realCol, row, color);
+        });
     TPlusStringGrid::RegisterExternalEditor(edColorPickerDropDown, cls);
 }
 
 void RegisterImageDropDown()
 {
-    auto cls = DropDownClass<TGridImageDropDown>(
+    auto cls = PickerClass<TGridImageDropDown>(
         [](TGridImageDropDown* e, TPlusStringGrid* grid, const String&, int realCol, int row) {
             e->Cancelled = false;
             const TCellType type = grid->GetCellType(realCol, row);
@@ -426,29 +442,20 @@ void RegisterImageDropDown()
             e->LoadedItemIndex = e->ItemIndex();
             e->SetText(e->ItemIndex() < 0 ? String() : e->Items()->Items(e->ItemIndex())->Caption());
         },
-        nullptr);
-    auto create = cls.Create;
-    cls.Create = [create](TPlusStringGrid* grid) {
-        auto* editor = static_cast<TGridImageDropDown*>(create(grid));
-        editor->OnSelect = [grid, editor](TObject*) {
-            if (grid->OnImageSelect && !grid->LoadingEditorText)
+        [](TPlusStringGrid* grid, TGridImageDropDown* editor) {
+            if (grid->OnImageSelect)
                 grid->OnImageSelect(grid, grid->Col(), grid->Row(), editor->GetSelectedImageIndex());
-        };
-        return static_cast<TWinControl*>(editor);
-    };
-    cls.Commit = [](TWinControl* control, TPlusStringGrid* grid, int realCol, int row) {
-        auto* editor = static_cast<TGridImageDropDown*>(control);
-        if (editor->Cancelled)
-            return;
-        int index = editor->GetSelectedImageIndex();
-        if (grid->OnImageSelected)
-            grid->OnImageSelected(grid, realCol, row, index);
-        const TCellType type = grid->GetCellType(realCol, row);
-        if (type == ctImageList)
-            grid->SetCellImageIndex(realCol, row, index);
-        else if (type == ctDataImage)
-            grid->SetCellFromEditor(realCol, row, IntToStr(index));
-    };
+        },
+        [](TGridImageDropDown* editor, TPlusStringGrid* grid, int realCol, int row) {
+            int index = editor->GetSelectedImageIndex();
+            if (grid->OnImageSelected)
+                grid->OnImageSelected(grid, realCol, row, index);
+            const TCellType type = grid->GetCellType(realCol, row);
+            if (type == ctImageList)
+                grid->SetCellImageIndex(realCol, row, index);
+            else if (type == ctDataImage)
+                grid->SetCellFromEditor(realCol, row, IntToStr(index));
+        });
     TPlusStringGrid::RegisterExternalEditor(edImagePickerDropDown, cls);
 }
 
