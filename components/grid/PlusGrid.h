@@ -2810,6 +2810,22 @@ private:
     void DrawCellGraphic(TCanvas* canvas, TCellGraphic* graphic, int col, int row, TRect& rect,
                          const String& text);
     void DrawCellBorders(TCanvas* canvas, int col, int row, TRect rect);
+    // Steps of DrawCellGraphic, one per kind of graphic, each drawing in the cell (or in the box
+    // PlaceCellGraphic gave it). PlaceCellGraphic puts a w x h box where the graphic's alignment
+    // says, and takes the box's room from the text rectangle when the graphic stands before or
+    // after the text.
+    TRect PlaceCellGraphic(const TCellGraphic* graphic, const TRect& cell, int w, int h, TRect& textRect);
+    void DrawProgressGraphic(TCanvas* canvas, const TCellGraphic* graphic, const TRect& cell, const String& text);
+    void DrawProgressPieGraphic(TCanvas* canvas, const TCellGraphic* graphic, const TRect& box);
+    // Also records the button's place in the cell in the graphic's CellValue (for hit tests).
+    void DrawButtonGraphic(TCanvas* canvas, TCellGraphic* graphic, int col, int row, const TRect& cell,
+                           TRect& textRect);
+    void DrawRatingGraphic(TCanvas* canvas, const TCellGraphic* graphic, const TRect& cell, const String& text);
+    void DrawShapeGraphic(TCanvas* canvas, const TCellGraphic* graphic, const TRect& box);
+    void DrawRangeIndicatorGraphic(TCanvas* canvas, const TCellGraphic* graphic, const TRect& cell,
+                                   const String& text);
+    void DrawBitmapGraphic(TCanvas* canvas, const TCellGraphic* graphic, TBitmap* bitmap, const TRect& box);
+    void DrawRotatedGraphic(TCanvas* canvas, const TCellGraphic* graphic, const TRect& cell, const String& text);
     // The background picture or gradient: inside one cell (text rectangle tr), and in the
     // client area beyond the last column and row.
     void DrawCellBackground(TCanvas* canvas, int rc, int row, const TRect& tr, TGridDrawState state);

@@ -689,224 +689,221 @@ void TPlusStringGrid::DrawCellBorders(TCanvas* canvas, int col, int row, TRect r
 void TPlusStringGrid::DrawCellGraphic(TCanvas* canvas, TCellGraphic* g, int col, int row, TRect& rect,
                                       const String& text)
 {
-    (void)col;
     const TRect cell = rect;
-    const int cellW = cell.Right - cell.Left, cellH = cell.Bottom - cell.Top;
     const TColor savedBrush = canvas->Brush->Color;
     const TColor savedPen = canvas->Pen->Color;
     const int savedPenWidth = canvas->Pen->Width;
-    // places a w x h box by the graphic's alignment and takes its room from the text
-    auto place = [&](int w, int h) {
-        int x = cell.Left + 2, y = cell.Top + 2;
-        switch (g->CellHAlign) {
-        case haRight:
-        case haAfterText:
-            x = cell.Right - w - 2;
-            break;
-        case haCenter:
-            x = cell.Left + (cellW - w) / 2;
-            break;
-        default:
-            break;
-        }
-        switch (g->CellVAlign) {
-        case vaBottom:
-            y = cell.Bottom - h - 2;
-            break;
-        case vaCenter:
-            y = cell.Top + (cellH - h) / 2;
-            break;
-        default:
-            break;
-        }
-        if (g->CellHAlign == haBeforeText)
-            rect.Left = x + w + 1;
-        else if (g->CellHAlign == haAfterText)
-            rect.Right = x - 1;
-        return TRect(x, y, x + w, y + h);
-    };
     switch (g->CellType) {
     case ctCheckBox:
     case ctDataCheckBox:
     case ctVirtCheckBox:
     case ctRowCheckBox:
     case ctRadioButton:
-    case ctRadio:
-        DrawControlGraphic(canvas, g, col, row, cell, rect, text);
-        break;
-    case ctNode:
-        DrawNodeGlyph(canvas, g, row, cell);
-        break;
-    case ctProgress: {
-        double value = 0;
-        String number = ExtractNumberText(text);
-        TFormatSettings dot = FormatSettings();
-        dot.DecimalSeparator = '.';
-        if (!TryStrToFloat(number, value, dot))
-            value = 0;
-        value = std::clamp(value, 0.0, 100.0);
-        TRect bar(cell.Left + 2, cell.Top + 2, cell.Right - 2, cell.Bottom - 2);
-        canvas->Pen->Color = clGray;
-        canvas->Brush->Color = g->CellColor2 != clNone ? g->CellColor2 : clWhite;
-        canvas->Rectangle(bar);
-        const int fillW = int((bar.Right - bar.Left - 2) * value / 100.0);
-        if (fillW > 0)
-            FillRectColor(canvas, TRect(bar.Left + 1, bar.Top + 1, bar.Left + 1 + fillW, bar.Bottom - 1),
-                          g->CellColor != clNone ? g->CellColor : clHighlight);
-        const String label = std::to_string(int(std::lround(value))) + "%";
-        canvas->Brush->Style = bsClear;
-        RECT wr = bar;
-        canvas->RequiredState();
-        ::DrawText(canvas->Handle(), label, &wr, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
-        canvas->Brush->Style = bsSolid;
-        break;
-    }
-    case ctProgressPie: {
-        const TRect box = place(20, 20);
-        canvas->Pen->Color = clGray;
-        canvas->Brush->Color = clWhite;
-        canvas->Ellipse(box);
-        const double value = std::clamp(g->CellAngle, 0, 100);
-        if (value > 0) {
-            std::vector<TPoint> points;
-            const double cx = box.Left + 10, cy = box.Top + 10;
-            points.push_back(TPoint(int(cx), int(cy)));
-            const int steps = std::max(2, int(value / 2));
-            for (int i = 0; i <= steps; ++i) {
-                const double a = -M_PI / 2 + 2 * M_PI * value / 100.0 * i / steps;
-                points.push_back(TPoint(int(std::lround(cx + 9 * std::cos(a))), int(std::lround(cy + 9 * std::sin(a)))));
-            }
-            canvas->Brush->Color = g->CellColor != clNone ? g->CellColor : clRed;
-            canvas->Polygon(points);
-        }
-        break;
-    }
-    case ctComment: {
+    case ctRadio: DrawControlGraphic(canvas, g, col, row, cell, rect, text); break;
+    case ctNode: DrawNodeGlyph(canvas, g, row, cell); break;
+    case ctProgress: DrawProgressGraphic(canvas, g, cell, text); break;
+    case ctProgressPie: DrawProgressPieGraphic(canvas, g, PlaceCellGraphic(g, cell, 20, 20, rect)); break;
+    case ctComment:
         canvas->Brush->Color = g->CellIndex != 0 ? TColor(g->CellIndex) : clRed;
         canvas->Pen->Color = canvas->Brush->Color;
         canvas->Polygon({TPoint(cell.Right - 7, cell.Top), TPoint(cell.Right, cell.Top), TPoint(cell.Right, cell.Top + 7)});
         break;
-    }
     case ctButton:
-    case ctBitButton: {
-        int w = g->CellIndex & 0xFFFF, h = (g->CellIndex >> 16) & 0x7FFF;
-        if (g->CellHAlign == haFull)
-            w = cellW - 4;
-        if (g->CellVAlign == vaFull)
-            h = cellH - 4;
-        const TRect box = place(std::max(4, w), std::max(4, h));
-        g->CellValue = double((box.Left - cell.Left) | ((box.Top - cell.Top) << 16));
-        canvas->RequiredState();
-        RECT wr = box;
-        const bool hot = hotButton_ == TPoint(col, row) && !g->CellBoolean;
-        DrawFrameControl(canvas->Handle(), &wr, DFC_BUTTON,
-                         DFCS_BUTTONPUSH | (g->CellBoolean ? DFCS_PUSHED : 0) | (hot ? DFCS_HOT : 0));
-        if (hot) {
-            // the button under the mouse lights up inside its edges
-            canvas->Brush->Style = bsSolid;
-            canvas->Brush->Color = TColor(0xFBF1E5);
-            canvas->FillRect(TRect(box.Left + 2, box.Top + 2, box.Right - 2, box.Bottom - 2));
-        }
-        canvas->Brush->Style = bsClear;
-        const TColor oldFont = canvas->Font->Color;
-        canvas->Font->Color = clBtnText;
-        canvas->RequiredState();
-        ::DrawText(canvas->Handle(), g->CellText, &wr, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
-        canvas->Font->Color = oldFont;
-        canvas->Brush->Style = bsSolid;
+    case ctBitButton: DrawButtonGraphic(canvas, g, col, row, cell, rect); break;
+    case ctRating: DrawRatingGraphic(canvas, g, cell, text); break;
+    case ctShape: DrawShapeGraphic(canvas, g, PlaceCellGraphic(g, cell, 14, 14, rect)); break;
+    case ctRangeIndicator: DrawRangeIndicatorGraphic(canvas, g, cell, text); break;
+    case ctBitmap:
+        if (auto* bitmap = dynamic_cast<TBitmap*>(g->CellData); bitmap && !bitmap->Empty())
+            DrawBitmapGraphic(canvas, g, bitmap, PlaceCellGraphic(g, cell, bitmap->Width(), bitmap->Height(), rect));
         break;
-    }
-    case ctRating: {
-        double value = 0;
-        TFormatSettings dot = FormatSettings();
-        dot.DecimalSeparator = '.';
-        TryStrToFloat(ExtractNumberText(text), value, dot);
-        for (int i = 0; i < g->CellAngle; ++i) {
-            const int x = cell.Left + 2 + i * 18, y = cell.Top + (cellH - 16) / 2;
-            std::vector<TPoint> star;
-            for (int k = 0; k < 10; ++k) {
-                const double a = -M_PI / 2 + k * M_PI / 5;
-                const double rr = k % 2 == 0 ? 7.5 : 3.2;
-                star.push_back(TPoint(int(std::lround(x + 8 + rr * std::cos(a))), int(std::lround(y + 8 + rr * std::sin(a)))));
-            }
-            const bool filled = i < int(std::lround(value));
-            canvas->Brush->Color = filled ? (g->CellColor != clNone ? g->CellColor : clYellow)
-                                          : (g->CellColor2 != clNone ? g->CellColor2 : clWhite);
-            canvas->Pen->Color = clGray;
-            canvas->Polygon(star);
-        }
-        break;
-    }
-    case ctShape: {
-        const TRect box = place(14, 14);
-        canvas->Brush->Color = g->CellColor != clNone ? g->CellColor : clBlack;
-        canvas->Pen->Color = g->CellColor2 != clNone ? g->CellColor2 : canvas->Brush->Color;
-        switch (g->CellAngle % 4) {
-        case 0:
-            canvas->Ellipse(box);
-            break;
-        case 1:
-            canvas->Rectangle(box);
-            break;
-        case 2:
-            canvas->Polygon({TPoint(box.Left, box.Bottom), TPoint(box.Right, box.Bottom),
-                             TPoint((box.Left + box.Right) / 2, box.Top)});
-            break;
-        default:
-            canvas->Polygon({TPoint((box.Left + box.Right) / 2, box.Top), TPoint(box.Right, (box.Top + box.Bottom) / 2),
-                             TPoint((box.Left + box.Right) / 2, box.Bottom), TPoint(box.Left, (box.Top + box.Bottom) / 2)});
-            break;
-        }
-        break;
-    }
-    case ctRangeIndicator: {
-        int value = 0;
-        try {
-            value = StrToInt(Trim(text));
-        } catch (...) {
-            value = 0;
-        }
-        const int mid = cell.Left + cellW / 2;
-        const int half = cellW / 2 - 2;
-        const int len = int(std::lround(half * std::min(1.0, std::abs(value) / double(std::max(1, g->CellIndex)))));
-        if (value < 0)
-            FillRectColor(canvas, TRect(mid - len, cell.Top + 3, mid, cell.Bottom - 3),
-                          g->CellColor != clNone ? g->CellColor : clRed);
-        else if (value > 0)
-            FillRectColor(canvas, TRect(mid, cell.Top + 3, mid + len, cell.Bottom - 3),
-                          g->CellColor2 != clNone ? g->CellColor2 : clGreen);
-        if (g->CellBoolean) {
-            canvas->Brush->Style = bsClear;
-            RECT wr = cell;
-            canvas->RequiredState();
-            ::DrawText(canvas->Handle(), text, &wr, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
-            canvas->Brush->Style = bsSolid;
-        }
-        break;
-    }
-    case ctBitmap: {
-        if (auto* bitmap = dynamic_cast<TBitmap*>(g->CellData); bitmap && !bitmap->Empty()) {
-            const TRect box = place(bitmap->Width(), bitmap->Height());
-            if (g->CellTransparent)
-                DrawTransparentBitmap(canvas, bitmap, canvas->Brush->Color, box);
-            else
-                canvas->Draw(box.Left, box.Top, bitmap);
-        }
-        break;
-    }
-    case ctRotated: {
-        const int oldOrientation = canvas->Font->Orientation;
-        canvas->Font->Orientation = g->CellAngle * 10;
-        canvas->Brush->Style = bsClear;
-        canvas->TextOut(cell.Left + 2, cell.Bottom - 4, text);
-        canvas->Brush->Style = bsSolid;
-        canvas->Font->Orientation = oldOrientation;
-        break;
-    }
-    default:
-        break;
+    case ctRotated: DrawRotatedGraphic(canvas, g, cell, text); break;
+    default: break;
     }
     canvas->Brush->Color = savedBrush;
     canvas->Pen->Color = savedPen;
     canvas->Pen->Width = savedPenWidth;
+}
+
+TRect TPlusStringGrid::PlaceCellGraphic(const TCellGraphic* g, const TRect& cell, int w, int h, TRect& textRect)
+{
+    int x = cell.Left + 2, y = cell.Top + 2;
+    switch (g->CellHAlign) {
+    case haRight:
+    case haAfterText: x = cell.Right - w - 2; break;
+    case haCenter: x = cell.Left + (cell.Right - cell.Left - w) / 2; break;
+    default: break;
+    }
+    switch (g->CellVAlign) {
+    case vaBottom: y = cell.Bottom - h - 2; break;
+    case vaCenter: y = cell.Top + (cell.Bottom - cell.Top - h) / 2; break;
+    default: break;
+    }
+    if (g->CellHAlign == haBeforeText)
+        textRect.Left = x + w + 1;
+    else if (g->CellHAlign == haAfterText)
+        textRect.Right = x - 1;
+    return TRect(x, y, x + w, y + h);
+}
+
+void TPlusStringGrid::DrawProgressGraphic(TCanvas* canvas, const TCellGraphic* g, const TRect& cell,
+                                          const String& text)
+{
+    double value = 0;
+    String number = ExtractNumberText(text);
+    TFormatSettings dot = FormatSettings();
+    dot.DecimalSeparator = '.';
+    if (!TryStrToFloat(number, value, dot))
+        value = 0;
+    value = std::clamp(value, 0.0, 100.0);
+    TRect bar(cell.Left + 2, cell.Top + 2, cell.Right - 2, cell.Bottom - 2);
+    canvas->Pen->Color = clGray;
+    canvas->Brush->Color = g->CellColor2 != clNone ? g->CellColor2 : clWhite;
+    canvas->Rectangle(bar);
+    const int fillW = int((bar.Right - bar.Left - 2) * value / 100.0);
+    if (fillW > 0)
+        FillRectColor(canvas, TRect(bar.Left + 1, bar.Top + 1, bar.Left + 1 + fillW, bar.Bottom - 1),
+                      g->CellColor != clNone ? g->CellColor : clHighlight);
+    const String label = std::to_string(int(std::lround(value))) + "%";
+    canvas->Brush->Style = bsClear;
+    RECT wr = bar;
+    canvas->RequiredState();
+    ::DrawText(canvas->Handle(), label, &wr, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+    canvas->Brush->Style = bsSolid;
+}
+
+void TPlusStringGrid::DrawProgressPieGraphic(TCanvas* canvas, const TCellGraphic* g, const TRect& box)
+{
+    canvas->Pen->Color = clGray;
+    canvas->Brush->Color = clWhite;
+    canvas->Ellipse(box);
+    const double value = std::clamp(g->CellAngle, 0, 100);
+    if (value <= 0)
+        return;
+    std::vector<TPoint> points;
+    const double cx = box.Left + 10, cy = box.Top + 10;
+    points.push_back(TPoint(int(cx), int(cy)));
+    const int steps = std::max(2, int(value / 2));
+    for (int i = 0; i <= steps; ++i) {
+        const double a = -M_PI / 2 + 2 * M_PI * value / 100.0 * i / steps;
+        points.push_back(TPoint(int(std::lround(cx + 9 * std::cos(a))), int(std::lround(cy + 9 * std::sin(a)))));
+    }
+    canvas->Brush->Color = g->CellColor != clNone ? g->CellColor : clRed;
+    canvas->Polygon(points);
+}
+
+void TPlusStringGrid::DrawButtonGraphic(TCanvas* canvas, TCellGraphic* g, int col, int row, const TRect& cell,
+                                        TRect& textRect)
+{
+    int w = g->CellIndex & 0xFFFF, h = (g->CellIndex >> 16) & 0x7FFF;
+    if (g->CellHAlign == haFull)
+        w = cell.Right - cell.Left - 4;
+    if (g->CellVAlign == vaFull)
+        h = cell.Bottom - cell.Top - 4;
+    const TRect box = PlaceCellGraphic(g, cell, std::max(4, w), std::max(4, h), textRect);
+    g->CellValue = double((box.Left - cell.Left) | ((box.Top - cell.Top) << 16));
+    canvas->RequiredState();
+    RECT wr = box;
+    const bool hot = hotButton_ == TPoint(col, row) && !g->CellBoolean;
+    DrawFrameControl(canvas->Handle(), &wr, DFC_BUTTON,
+                     DFCS_BUTTONPUSH | (g->CellBoolean ? DFCS_PUSHED : 0) | (hot ? DFCS_HOT : 0));
+    if (hot) {
+        // the button under the mouse lights up inside its edges
+        canvas->Brush->Style = bsSolid;
+        canvas->Brush->Color = TColor(0xFBF1E5);
+        canvas->FillRect(TRect(box.Left + 2, box.Top + 2, box.Right - 2, box.Bottom - 2));
+    }
+    canvas->Brush->Style = bsClear;
+    const TColor oldFont = canvas->Font->Color;
+    canvas->Font->Color = clBtnText;
+    canvas->RequiredState();
+    ::DrawText(canvas->Handle(), g->CellText, &wr, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+    canvas->Font->Color = oldFont;
+    canvas->Brush->Style = bsSolid;
+}
+
+void TPlusStringGrid::DrawRatingGraphic(TCanvas* canvas, const TCellGraphic* g, const TRect& cell,
+                                        const String& text)
+{
+    double value = 0;
+    TFormatSettings dot = FormatSettings();
+    dot.DecimalSeparator = '.';
+    TryStrToFloat(ExtractNumberText(text), value, dot);
+    for (int i = 0; i < g->CellAngle; ++i) {
+        const int x = cell.Left + 2 + i * 18, y = cell.Top + (cell.Bottom - cell.Top - 16) / 2;
+        std::vector<TPoint> star;
+        for (int k = 0; k < 10; ++k) {
+            const double a = -M_PI / 2 + k * M_PI / 5;
+            const double rr = k % 2 == 0 ? 7.5 : 3.2;
+            star.push_back(TPoint(int(std::lround(x + 8 + rr * std::cos(a))), int(std::lround(y + 8 + rr * std::sin(a)))));
+        }
+        const bool filled = i < int(std::lround(value));
+        canvas->Brush->Color = filled ? (g->CellColor != clNone ? g->CellColor : clYellow)
+                                      : (g->CellColor2 != clNone ? g->CellColor2 : clWhite);
+        canvas->Pen->Color = clGray;
+        canvas->Polygon(star);
+    }
+}
+
+void TPlusStringGrid::DrawShapeGraphic(TCanvas* canvas, const TCellGraphic* g, const TRect& box)
+{
+    canvas->Brush->Color = g->CellColor != clNone ? g->CellColor : clBlack;
+    canvas->Pen->Color = g->CellColor2 != clNone ? g->CellColor2 : canvas->Brush->Color;
+    const int midX = (box.Left + box.Right) / 2, midY = (box.Top + box.Bottom) / 2;
+    switch (g->CellAngle % 4) {
+    case 0: canvas->Ellipse(box); break;
+    case 1: canvas->Rectangle(box); break;
+    case 2: canvas->Polygon({TPoint(box.Left, box.Bottom), TPoint(box.Right, box.Bottom), TPoint(midX, box.Top)}); break;
+    default:
+        canvas->Polygon(
+            {TPoint(midX, box.Top), TPoint(box.Right, midY), TPoint(midX, box.Bottom), TPoint(box.Left, midY)});
+        break;
+    }
+}
+
+void TPlusStringGrid::DrawRangeIndicatorGraphic(TCanvas* canvas, const TCellGraphic* g, const TRect& cell,
+                                                const String& text)
+{
+    int value = 0;
+    try {
+        value = StrToInt(Trim(text));
+    } catch (...) {
+        value = 0;
+    }
+    const int cellW = cell.Right - cell.Left;
+    const int mid = cell.Left + cellW / 2;
+    const int half = cellW / 2 - 2;
+    const int len = int(std::lround(half * std::min(1.0, std::abs(value) / double(std::max(1, g->CellIndex)))));
+    if (value < 0)
+        FillRectColor(canvas, TRect(mid - len, cell.Top + 3, mid, cell.Bottom - 3),
+                      g->CellColor != clNone ? g->CellColor : clRed);
+    else if (value > 0)
+        FillRectColor(canvas, TRect(mid, cell.Top + 3, mid + len, cell.Bottom - 3),
+                      g->CellColor2 != clNone ? g->CellColor2 : clGreen);
+    if (g->CellBoolean) {
+        canvas->Brush->Style = bsClear;
+        RECT wr = cell;
+        canvas->RequiredState();
+        ::DrawText(canvas->Handle(), text, &wr, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+        canvas->Brush->Style = bsSolid;
+    }
+}
+
+void TPlusStringGrid::DrawBitmapGraphic(TCanvas* canvas, const TCellGraphic* g, TBitmap* bitmap, const TRect& box)
+{
+    if (g->CellTransparent)
+        DrawTransparentBitmap(canvas, bitmap, canvas->Brush->Color, box);
+    else
+        canvas->Draw(box.Left, box.Top, bitmap);
+}
+
+void TPlusStringGrid::DrawRotatedGraphic(TCanvas* canvas, const TCellGraphic* g, const TRect& cell,
+                                         const String& text)
+{
+    const int oldOrientation = canvas->Font->Orientation;
+    canvas->Font->Orientation = g->CellAngle * 10;
+    canvas->Brush->Style = bsClear;
+    canvas->TextOut(cell.Left + 2, cell.Bottom - 4, text);
+    canvas->Brush->Style = bsSolid;
+    canvas->Font->Orientation = oldOrientation;
 }
