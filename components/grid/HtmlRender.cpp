@@ -72,11 +72,44 @@ public:
     bool Render(const String& html);
 
 private:
-    // one pass over one line
+    // What one pass over a line has laid out so far: the text taken as written, the decoded runs,
+    // the box of the next run (D) and the width of the blank that ends the last run.
+    struct LineProgress {
+        String taken;
+        String lineSoFar;
+        TRect D;
+        int trailingBlank = 0;
+    };
+    // One pass over one line: answers the text it took and removes it from text.
     String Line(String& text, TRect R, bool measuring, bool firstPass);
+    // Steps of Line. BeginLine clears the line's marks, keeps R clear of the last subscript and
+    // paints the paragraph's background; NextRunLength is the length of the text run at the start
+    // (up to a blank when wrapping, or up to the next tag); TakeTextRun lays out that run (measured
+    // or drawn) and takes it when it fits, answering false for a hidden run (skipped whole);
+    // TakeTag applies the tag at the start and takes it; EndLine sets the line's width and draws
+    // the focus rectangle of a link that goes on past the line.
+    void BeginLine(TRect& R, bool measuring);
+    size_t NextRunLength(const String& text) const;
+    bool TakeTextRun(String& text, size_t n, const TRect& R, bool measuring, bool firstPass, LineProgress& line);
+    // A run measured at D (from R) with the hit point tested against it; a run drawn at D, which
+    // then moves on past it. Both answer the run's width.
+    int MeasureRunOnLine(const String& run, const TRect& R, TRect& D);
+    int DrawRunOnLine(const String& run, const TRect& R, TRect& D);
+    void TakeTag(String& text, TRect& R, LineProgress& line, bool measuring, bool firstPass);
+    void EndLine(const TRect& R, const LineProgress& line, bool measuring);
     void OpeningTag(const String& text, const THtmlTagInfo& info, TRect& R, TRect& D, bool measuring,
                     bool firstPass);
     void ClosingTag(const THtmlTagInfo& info, TRect& R, TRect& D, bool measuring);
+    // Steps of OpeningTag for the tags that take more than a mark: each applies its tag (tag is
+    // the tag's text up to its ">") to the font, the brush, the line or the state kept for the call.
+    void AnchorTag(const String& tag, const TRect& R, const TRect& D, bool drawing);
+    void BodyTag(const String& tag);
+    void FontTag(const String& tag, bool drawing);
+    void HorizontalRuleTag(const TRect& R, const TRect& D, bool drawing);
+    void IndentTag(const String& tag, TRect& D);
+    void ListItemTag(TRect& D, bool drawing);
+    void ParagraphTag(const String& tag, const TRect& R, bool drawing);
+    void RotateTag(const String& tag);
     void ControlTag(const String& tag, TRect& R, TRect& D, bool measuring);
     void ImageTag(const String& tag, TRect& R, TRect& D, bool measuring);
     void BodyBackground(const String& source);
@@ -363,18 +396,31 @@ bool Renderer::Render(const String& html)
 
 String Renderer::Line(String& text, TRect R, bool measuring, bool firstPass)
 {
-    String taken;
-    String lineSoFar;
-    TRect D = R;
+    LineProgress line;
+    line.D = R;
+    BeginLine(R, measuring);
+    while (!text.empty() && !lineEnded_ && !overflow_) {
+        const size_t n = NextRunLength(text);
+        if (n > 0 && !TakeTextRun(text, n, R, measuring, firstPass, line))
+            continue;
+        if (!text.empty() && text[0] == '<' && text.size() <= 2)
+            text.clear();
+        if (lineEnded_ || text.empty() || text[0] != '<' || text.size() < 3)
+            continue;
+        TakeTag(text, R, line, measuring, firstPass);
+    }
+    EndLine(R, line, measuring);
+    return line.taken;
+}
+
+void Renderer::BeginLine(TRect& R, bool measuring)
+{
     runningWidth_ = 0;
-    int trailingBlank = 0;
     lineEnded_ = false;
     overflow_ = false;
     listItemMet_ = false;
     linkHit_ = false;
     objectHit_ = false;
-    const bool rtl = (flags_ & DT_RTLREADING) != 0;
-
     R.Bottom -= subExtra_;
     if (paragraphBackground_ && !measuring) {
         const TColor pen = c_->Pen->Color;
@@ -382,130 +428,144 @@ String Renderer::Line(String& text, TRect R, bool measuring, bool firstPass)
         c_->Rectangle(textRect_.Left, R.Top, textRect_.Right, R.Top + lineHeight_);
         c_->Pen->Color = pen;
     }
+}
 
-    while (!text.empty() && !lineEnded_ && !overflow_) {
-        const size_t lt = text.find('<');
-        const size_t blank = a_.WrapWords ? text.find(' ') : String::npos;
-        size_t n;
-        if (lt == String::npos || (blank != String::npos && blank < lt))
-            n = blank == String::npos ? text.size() : blank + 1;
-        else
-            n = lt;
-        if (n > 0) {
-            const String written = text.substr(0, n);
-            const String run = DecodeTextRunEntities(written);
-            const int h = TextHeight(run);
-            if (sub_)
-                subExtra_ = std::max(subExtra_, h / 4);
-            if (sup_)
-                supExtra_ = std::max(supExtra_, h / 4);
-            lineHeight_ = std::max(lineHeight_, h);
-            if (firstPass)
-                out_.PlainText += run;
-            if (hidden_) {
-                text.erase(0, n);
-                continue;
-            }
-            int w = 0;
-            if (measuring) {
-                D = R;
-                w = MeasureRun(run, D);
-                runningWidth_ += w;
-                const int x = rtl ? (R.Right - a_.HitX) - D.Left : a_.HitX - D.Left;
-                const int lineBottom = R.Top + lineHeight_ + subExtra_ + supExtra_;
-                if (x >= runningWidth_ - w && runningWidth_ >= x && inLink_ && a_.HitY < lineBottom) {
-                    linkHit_ = true;
-                    if (R.Top < a_.HitY) {
-                        out_.AnchorUnderPoint = linkTarget_;
-                        out_.AnchorTitle = linkTitle_;
-                        hoverLinkFound_ = true;
-                    }
-                }
-            } else {
-                if (sup_)
-                    D.Bottom -= supExtra_;
-                if (sub_)
-                    D.Bottom += subExtra_;
-                D.Bottom -= raise_;
-                if (shadow_)
-                    DrawRunShadow(run, D);
-                // runs in one state are drawn together (one text call instead of one per word)
-                const bool plain = !shadow_ && !errorMark_ && !rtl && !(flags_ & DT_END_ELLIPSIS);
-                if (plain) {
-                    if (!pending_) {
-                        pending_ = true;
-                        pendingRect_ = D;
-                        pendingText_.clear();
-                    }
-                    pendingText_ += run;
-                } else {
-                    FlushPending();
-                    DrawRun(run, D);
-                }
-                const int right = D.Right;
-                w = MeasureRun(run, D);
-                if (inLink_ && linkCounter_ == a_.FocusLink + 1)
-                    out_.FocusAnchor = linkTarget_;
-                if (errorMark_)
-                    DrawErrorMark(D.Left, D.Right, R.Bottom - 1);
-                if (rtl) {
-                    D.Right = right - w;
-                } else {
-                    D.Left = D.Right;
-                    D.Right = R.Right;
-                }
-                D.Top = R.Top;
-                D.Bottom = R.Bottom;
-            }
-            const int width = R.Right - R.Left;
-            const bool fits = runningWidth_ < width || w >= width || (!lineSoFar.empty() && lineSoFar.back() != ' ');
-            const bool firstText = lineSoFar.empty();
-            lineSoFar += run;
-            if (fits || !a_.WrapWords) {
-                taken += written;
-                text.erase(0, n);
-                if (measuring && !fits && !firstText)
-                    text.clear();
-                trailingBlank = (run.size() >= n && run[n - 1] == ' ') ? TextWidth(" ") : 0;
-            } else {
-                lineEnded_ = true;
-                runningWidth_ -= w;
-            }
-        }
-        if (!text.empty() && text[0] == '<' && text.size() <= 2)
+size_t Renderer::NextRunLength(const String& text) const
+{
+    const size_t lt = text.find('<');
+    const size_t blank = a_.WrapWords ? text.find(' ') : String::npos;
+    if (lt == String::npos || (blank != String::npos && blank < lt))
+        return blank == String::npos ? text.size() : blank + 1;
+    return lt;
+}
+
+bool Renderer::TakeTextRun(String& text, size_t n, const TRect& R, bool measuring, bool firstPass, LineProgress& line)
+{
+    const String written = text.substr(0, n);
+    const String run = DecodeTextRunEntities(written);
+    const int h = TextHeight(run);
+    if (sub_)
+        subExtra_ = std::max(subExtra_, h / 4);
+    if (sup_)
+        supExtra_ = std::max(supExtra_, h / 4);
+    lineHeight_ = std::max(lineHeight_, h);
+    if (firstPass)
+        out_.PlainText += run;
+    if (hidden_) {
+        text.erase(0, n);
+        return false;
+    }
+    const int w = measuring ? MeasureRunOnLine(run, R, line.D) : DrawRunOnLine(run, R, line.D);
+    const int width = R.Right - R.Left;
+    const bool fits = runningWidth_ < width || w >= width || (!line.lineSoFar.empty() && line.lineSoFar.back() != ' ');
+    const bool firstText = line.lineSoFar.empty();
+    line.lineSoFar += run;
+    if (fits || !a_.WrapWords) {
+        line.taken += written;
+        text.erase(0, n);
+        if (measuring && !fits && !firstText)
             text.clear();
-        if (lineEnded_ || text.empty() || text[0] != '<' || text.size() < 3)
-            continue;
-        FlushPending();
-        const THtmlTagInfo info = IdentifyHtmlTag(text);
-        if (text[1] == '/' && text.size() > 3)
-            ClosingTag(info, R, D, measuring);
-        else if (!info.Closing)
-            OpeningTag(text, info, R, D, measuring, firstPass);
-        if (!overflow_) {
-            const size_t gt = text.find('>');
-            if (gt != String::npos) {
-                taken += text.substr(0, gt + 1);
-                text.erase(0, gt + 1);
-            } else {
-                text.clear();
-            }
+        line.trailingBlank = (run.size() >= n && run[n - 1] == ' ') ? TextWidth(" ") : 0;
+    } else {
+        lineEnded_ = true;
+        runningWidth_ -= w;
+    }
+    return true;
+}
+
+int Renderer::MeasureRunOnLine(const String& run, const TRect& R, TRect& D)
+{
+    D = R;
+    const int w = MeasureRun(run, D);
+    runningWidth_ += w;
+    const bool rtl = (flags_ & DT_RTLREADING) != 0;
+    const int x = rtl ? (R.Right - a_.HitX) - D.Left : a_.HitX - D.Left;
+    const int lineBottom = R.Top + lineHeight_ + subExtra_ + supExtra_;
+    if (x >= runningWidth_ - w && runningWidth_ >= x && inLink_ && a_.HitY < lineBottom) {
+        linkHit_ = true;
+        if (R.Top < a_.HitY) {
+            out_.AnchorUnderPoint = linkTarget_;
+            out_.AnchorTitle = linkTitle_;
+            hoverLinkFound_ = true;
         }
     }
+    return w;
+}
+
+int Renderer::DrawRunOnLine(const String& run, const TRect& R, TRect& D)
+{
+    const bool rtl = (flags_ & DT_RTLREADING) != 0;
+    if (sup_)
+        D.Bottom -= supExtra_;
+    if (sub_)
+        D.Bottom += subExtra_;
+    D.Bottom -= raise_;
+    if (shadow_)
+        DrawRunShadow(run, D);
+    // runs in one state are drawn together (one text call instead of one per word)
+    const bool plain = !shadow_ && !errorMark_ && !rtl && !(flags_ & DT_END_ELLIPSIS);
+    if (plain) {
+        if (!pending_) {
+            pending_ = true;
+            pendingRect_ = D;
+            pendingText_.clear();
+        }
+        pendingText_ += run;
+    } else {
+        FlushPending();
+        DrawRun(run, D);
+    }
+    const int right = D.Right;
+    const int w = MeasureRun(run, D);
+    if (inLink_ && linkCounter_ == a_.FocusLink + 1)
+        out_.FocusAnchor = linkTarget_;
+    if (errorMark_)
+        DrawErrorMark(D.Left, D.Right, R.Bottom - 1);
+    if (rtl) {
+        D.Right = right - w;
+    } else {
+        D.Left = D.Right;
+        D.Right = R.Right;
+    }
+    D.Top = R.Top;
+    D.Bottom = R.Bottom;
+    return w;
+}
+
+void Renderer::TakeTag(String& text, TRect& R, LineProgress& line, bool measuring, bool firstPass)
+{
     FlushPending();
-    runningWidth_ -= trailingBlank;
+    const THtmlTagInfo info = IdentifyHtmlTag(text);
+    if (text[1] == '/' && text.size() > 3)
+        ClosingTag(info, R, line.D, measuring);
+    else if (!info.Closing)
+        OpeningTag(text, info, R, line.D, measuring, firstPass);
+    if (overflow_)
+        return;
+    const size_t gt = text.find('>');
+    if (gt != String::npos) {
+        line.taken += text.substr(0, gt + 1);
+        text.erase(0, gt + 1);
+    } else {
+        text.clear();
+    }
+}
+
+void Renderer::EndLine(const TRect& R, const LineProgress& line, bool measuring)
+{
+    FlushPending();
+    runningWidth_ -= line.trailingBlank;
     out_.ExtentX = std::max(out_.ExtentX, runningWidth_);
     lineWidth_ = runningWidth_;
     if (inLink_ && linkCounter_ == a_.FocusLink + 1 && !measuring) {
-        focusRect_.Right = D.Left;
-        focusRect_.Bottom = D.Bottom;
+        focusRect_.Right = line.D.Left;
+        focusRect_.Bottom = line.D.Bottom;
         focusRect_.Left -= 1;
         focusRect_.Right += 1;
         c_->DrawFocusRect(focusRect_);
         focusRect_.Left = R.Left + 1;
         focusRect_.Top = focusRect_.Bottom;
     }
-    return taken;
 }
 
 // The text of a tag up to its ">" (all of the text when it has none).
@@ -521,37 +581,7 @@ void Renderer::OpeningTag(const String& text, const THtmlTagInfo& info, TRect& R
     const bool drawing = !measuring;
     const String tag = TagText(text);
     switch (info.Tag) {
-    case THtmlTag::Anchor: {
-        if (a_.FocusLink == linkCounter_ && drawing) {
-            focusRect_.Left = D.Left;
-            focusRect_.Top = D.Top;
-        }
-        ++linkCounter_;
-        if ((!a_.UnderlineOnHover || a_.HoverLink == linkCounter_) && drawing) {
-            SetStyle(fsUnderline, true);
-            if (a_.HoverBrushColor != clNone) {
-                anchorBrush_ = BrushOrNone();
-                SetBrush(a_.HoverBrushColor);
-            }
-            if (a_.HoverFontColor != clNone) {
-                anchorFont_ = c_->Font->Color;
-                c_->Font->Color = a_.HoverFontColor;
-            }
-        }
-        if (!a_.KeepColors &&
-            (a_.HoverFontColor == clNone || a_.HoverLink != linkCounter_ || !a_.UnderlineOnHover))
-            c_->Font->Color = a_.LinkColor;
-        const String upper = UpperCase(tag);
-        if (upper.find("HREF") != String::npos) {
-            linkTarget_ = HtmlTagAttribute(tag, "HREF");
-            inLink_ = true;
-        }
-        if (upper.find("TITLE") != String::npos)
-            linkTitle_ = HtmlTagAttribute(tag, "TITLE");
-        hoverLinkRect_.Left = R.Left + runningWidth_;
-        hoverLinkRect_.Top = R.Top;
-        break;
-    }
+    case THtmlTag::Anchor: AnchorTag(tag, R, D, drawing); break;
     case THtmlTag::Bold: SetStyle(fsBold, true); break;
     case THtmlTag::LineBreak:
         lineEnded_ = true;
@@ -563,48 +593,18 @@ void Renderer::OpeningTag(const String& text, const THtmlTagInfo& info, TRect& R
             c_->Font->Color = entryBrush_ == clNone ? clWhite : entryBrush_;
         break;
     case THtmlTag::Body:
-        if (drawing) {
-            const String background = HtmlTagAttribute(tag, "BACKGROUND");
-            if (!background.empty())
-                BodyBackground(background);
-            const String color = HtmlTagAttribute(tag, "BGCOLOR");
-            if (!color.empty()) {
-                if (color.find("CL") != String::npos)
-                    SetBrush(TColor(HtmlColorNameToColor(color)));
-                if (color.find('#') != String::npos)
-                    SetBrush(TColor(HexColorToColor(color)));
-                bodyBackground_ = BrushOrNone();
-                const TColor pen = c_->Pen->Color;
-                c_->Pen->Color = c_->Brush->Color;
-                c_->Rectangle(textRect_);
-                c_->Pen->Color = pen;
-            }
-        }
+        if (drawing)
+            BodyTag(tag);
         break;
     case THtmlTag::Control: ControlTag(tag, R, D, measuring); break;
     case THtmlTag::ErrorMark:
         if (drawing)
             errorMark_ = true;
         break;
-    case THtmlTag::Font: {
-        if (text.find('>') == String::npos)
-            break;
-        const String face = HtmlTagAttribute(tag, "FACE");
-        if (!face.empty())
-            c_->Font->Name = face;
-        const String color = HtmlTagAttribute(tag, " COLOR");
-        if (!color.empty() && !a_.KeepColors)
-            c_->Font->Color = TagColor(color);
-        const String background = HtmlTagAttribute(tag, "BGCOLOR");
-        if (!background.empty() && drawing && !a_.KeepColors) {
-            bodyBackground_ = BrushOrNone();
-            SetBrush(TagColor(background));
-        }
-        int size = 0;
-        if (ValidNumber(HtmlTagAttribute(tag, "SIZE"), size) && size > 0)
-            c_->Font->SetSize(std::min(HtmlFontSizeToPoints(size), 400));
+    case THtmlTag::Font:
+        if (text.find('>') != String::npos)
+            FontTag(tag, drawing);
         break;
-    }
     case THtmlTag::Highlight:
         if (drawing) {
             hiFont_ = c_->Font->Color;
@@ -613,80 +613,13 @@ void Renderer::OpeningTag(const String& text, const THtmlTagInfo& info, TRect& R
             c_->Font->Color = gHighlightText;
         }
         break;
-    case THtmlTag::HorizontalRule:
-        lineEnded_ = true;
-        if (drawing) {
-            const TColor pen = c_->Pen->Color;
-            c_->Pen->Color = clBlack;
-            c_->MoveTo(R.Left, D.Bottom + 1);
-            c_->LineTo(R.Right, D.Bottom + 1);
-            c_->Pen->Color = pen;
-        }
-        break;
+    case THtmlTag::HorizontalRule: HorizontalRuleTag(R, D, drawing); break;
     case THtmlTag::Italic: SetStyle(fsItalic, true); break;
-    case THtmlTag::Indent: {
-        int x = 0;
-        if (ValidNumber(HtmlTagAttribute(tag, "X"), x) && runningWidth_ < x) {
-            runningWidth_ = x;
-            D.Left = textRect_.Left + x;
-        }
-        break;
-    }
+    case THtmlTag::Indent: IndentTag(tag, D); break;
     case THtmlTag::Image: ImageTag(tag, R, D, measuring); break;
-    case THtmlTag::ListItem:
-        runningWidth_ += 12 * listLevel_;
-        if (listItemMet_) {
-            overflow_ = true;
-        } else {
-            listItemMet_ = true;
-            D.Left += 12 * (listLevel_ - 1);
-            if (drawing) {
-                const String name = c_->Font->Name;
-                c_->Font->Name = "Symbol";
-                const String bullet = (listLevel_ % 2 == 1) ? String(1, '\xB7') : String("o");
-                RECT r = D;
-                ::DrawText(Dc(), bullet.data(), 1, &r, 0);
-                c_->Font->Name = name;
-            }
-            D.Left += 12;
-        }
-        break;
-    case THtmlTag::Paragraph: {
-        const String alignment = HtmlTagAttribute(tag, "ALIGN");
-        if (alignment.find("RIGHT") != String::npos)
-            align_ = 1;
-        if (alignment.find("LEFT") != String::npos)
-            align_ = 0;
-        if (alignment.find("CENTER") != String::npos)
-            align_ = 2;
-        int indent = 0;
-        if (ValidNumber(HtmlTagAttribute(tag, "INDENT"), indent))
-            indent_ = indent;
-        if (UpperCase(tag).find("BGCOLOR") != String::npos) {
-            const String value = HtmlTagAttribute(tag, "BGCOLOR");
-            const TColor color = value.empty() ? clNone : TagColor(value);
-            if (drawing) {
-                paragraphBackground_ = true;
-                paragraphBrush_ = BrushOrNone();
-                SetBrush(color);
-                if (color != clNone) {
-                    c_->Pen->Color = color;
-                    c_->Rectangle(textRect_.Left, R.Top, textRect_.Right, R.Bottom);
-                }
-            }
-        }
-        break;
-    }
-    case THtmlTag::Rotate: {
-        int angle = 0;
-        if (ValidNumber(HtmlTagAttribute(tag, "A"), angle)) {
-            if (!rotated_)
-                rotatedSaved_ = c_->Font->Orientation;
-            rotated_ = true;
-            c_->Font->Orientation = (angle % 360) * 10;
-        }
-        break;
-    }
+    case THtmlTag::ListItem: ListItemTag(D, drawing); break;
+    case THtmlTag::Paragraph: ParagraphTag(tag, R, drawing); break;
+    case THtmlTag::Rotate: RotateTag(tag); break;
     case THtmlTag::Strike: SetStyle(fsStrikeOut, true); break;
     case THtmlTag::Shadow: shadow_ = true; break;
     case THtmlTag::Subscript: sub_ = true; break;
@@ -699,6 +632,153 @@ void Renderer::OpeningTag(const String& text, const THtmlTagInfo& info, TRect& R
     case THtmlTag::Hidden: hidden_ = true; break;
     default: break;
     }
+}
+
+void Renderer::AnchorTag(const String& tag, const TRect& R, const TRect& D, bool drawing)
+{
+    if (a_.FocusLink == linkCounter_ && drawing) {
+        focusRect_.Left = D.Left;
+        focusRect_.Top = D.Top;
+    }
+    ++linkCounter_;
+    if ((!a_.UnderlineOnHover || a_.HoverLink == linkCounter_) && drawing) {
+        SetStyle(fsUnderline, true);
+        if (a_.HoverBrushColor != clNone) {
+            anchorBrush_ = BrushOrNone();
+            SetBrush(a_.HoverBrushColor);
+        }
+        if (a_.HoverFontColor != clNone) {
+            anchorFont_ = c_->Font->Color;
+            c_->Font->Color = a_.HoverFontColor;
+        }
+    }
+    if (!a_.KeepColors && (a_.HoverFontColor == clNone || a_.HoverLink != linkCounter_ || !a_.UnderlineOnHover))
+        c_->Font->Color = a_.LinkColor;
+    const String upper = UpperCase(tag);
+    if (upper.find("HREF") != String::npos) {
+        linkTarget_ = HtmlTagAttribute(tag, "HREF");
+        inLink_ = true;
+    }
+    if (upper.find("TITLE") != String::npos)
+        linkTitle_ = HtmlTagAttribute(tag, "TITLE");
+    hoverLinkRect_.Left = R.Left + runningWidth_;
+    hoverLinkRect_.Top = R.Top;
+}
+
+void Renderer::BodyTag(const String& tag)
+{
+    const String background = HtmlTagAttribute(tag, "BACKGROUND");
+    if (!background.empty())
+        BodyBackground(background);
+    const String color = HtmlTagAttribute(tag, "BGCOLOR");
+    if (color.empty())
+        return;
+    if (color.find("CL") != String::npos)
+        SetBrush(TColor(HtmlColorNameToColor(color)));
+    if (color.find('#') != String::npos)
+        SetBrush(TColor(HexColorToColor(color)));
+    bodyBackground_ = BrushOrNone();
+    const TColor pen = c_->Pen->Color;
+    c_->Pen->Color = c_->Brush->Color;
+    c_->Rectangle(textRect_);
+    c_->Pen->Color = pen;
+}
+
+void Renderer::FontTag(const String& tag, bool drawing)
+{
+    const String face = HtmlTagAttribute(tag, "FACE");
+    if (!face.empty())
+        c_->Font->Name = face;
+    const String color = HtmlTagAttribute(tag, " COLOR");
+    if (!color.empty() && !a_.KeepColors)
+        c_->Font->Color = TagColor(color);
+    const String background = HtmlTagAttribute(tag, "BGCOLOR");
+    if (!background.empty() && drawing && !a_.KeepColors) {
+        bodyBackground_ = BrushOrNone();
+        SetBrush(TagColor(background));
+    }
+    int size = 0;
+    if (ValidNumber(HtmlTagAttribute(tag, "SIZE"), size) && size > 0)
+        c_->Font->SetSize(std::min(HtmlFontSizeToPoints(size), 400));
+}
+
+void Renderer::HorizontalRuleTag(const TRect& R, const TRect& D, bool drawing)
+{
+    lineEnded_ = true;
+    if (!drawing)
+        return;
+    const TColor pen = c_->Pen->Color;
+    c_->Pen->Color = clBlack;
+    c_->MoveTo(R.Left, D.Bottom + 1);
+    c_->LineTo(R.Right, D.Bottom + 1);
+    c_->Pen->Color = pen;
+}
+
+void Renderer::IndentTag(const String& tag, TRect& D)
+{
+    int x = 0;
+    if (ValidNumber(HtmlTagAttribute(tag, "X"), x) && runningWidth_ < x) {
+        runningWidth_ = x;
+        D.Left = textRect_.Left + x;
+    }
+}
+
+void Renderer::ListItemTag(TRect& D, bool drawing)
+{
+    runningWidth_ += 12 * listLevel_;
+    if (listItemMet_) {
+        overflow_ = true;
+        return;
+    }
+    listItemMet_ = true;
+    D.Left += 12 * (listLevel_ - 1);
+    if (drawing) {
+        const String name = c_->Font->Name;
+        c_->Font->Name = "Symbol";
+        const String bullet = (listLevel_ % 2 == 1) ? String(1, '\xB7') : String("o");
+        RECT r = D;
+        ::DrawText(Dc(), bullet.data(), 1, &r, 0);
+        c_->Font->Name = name;
+    }
+    D.Left += 12;
+}
+
+void Renderer::ParagraphTag(const String& tag, const TRect& R, bool drawing)
+{
+    const String alignment = HtmlTagAttribute(tag, "ALIGN");
+    if (alignment.find("RIGHT") != String::npos)
+        align_ = 1;
+    if (alignment.find("LEFT") != String::npos)
+        align_ = 0;
+    if (alignment.find("CENTER") != String::npos)
+        align_ = 2;
+    int indent = 0;
+    if (ValidNumber(HtmlTagAttribute(tag, "INDENT"), indent))
+        indent_ = indent;
+    if (UpperCase(tag).find("BGCOLOR") == String::npos)
+        return;
+    const String value = HtmlTagAttribute(tag, "BGCOLOR");
+    const TColor color = value.empty() ? clNone : TagColor(value);
+    if (!drawing)
+        return;
+    paragraphBackground_ = true;
+    paragraphBrush_ = BrushOrNone();
+    SetBrush(color);
+    if (color != clNone) {
+        c_->Pen->Color = color;
+        c_->Rectangle(textRect_.Left, R.Top, textRect_.Right, R.Bottom);
+    }
+}
+
+void Renderer::RotateTag(const String& tag)
+{
+    int angle = 0;
+    if (!ValidNumber(HtmlTagAttribute(tag, "A"), angle))
+        return;
+    if (!rotated_)
+        rotatedSaved_ = c_->Font->Orientation;
+    rotated_ = true;
+    c_->Font->Orientation = (angle % 360) * 10;
 }
 
 void Renderer::ClosingTag(const THtmlTagInfo& info, TRect& R, TRect& D, bool measuring)
