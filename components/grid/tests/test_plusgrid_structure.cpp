@@ -295,6 +295,48 @@ TEST(PlusGridGroups, GroupingWithSummaryGivesTheLayoutAndUngroupRestoresIt)
     EXPECT_EQ(g->GetColors(1, 1), clNone);
 }
 
+// Header and summary rows take the grouping's colours (fill, gradient end, text), along the
+// row or, merged, on the one cell that spans it.
+TEST(PlusGridGroups, HeaderAndSummaryRowsTakeTheirColoursMergedOrNot)
+{
+    for (const bool merged : {false, true}) {
+        SCOPED_TRACE(merged ? "merged" : "per row");
+        StructureGrid f(4, 7);
+        auto* g = f.grid;
+        const char* values[] = {"A", "B", "A", "C", "B", "B"};
+        for (int r = 1; r <= 6; ++r)
+            g->SetCells(2, r, values[r - 1]);
+        TGrouping& grouping = *g->Grouping();
+        grouping.Summary = true;
+        grouping.MergeHeader = grouping.MergeSummary = merged;
+        grouping.HeaderColor = clYellow;
+        grouping.HeaderColorTo = clRed;
+        grouping.HeaderTextColor = clBlue;
+        grouping.SummaryColor = clLime;
+        grouping.SummaryColorTo = clAqua;
+        grouping.SummaryTextColor = clMaroon;
+        g->GroupRowsByColumn(2);
+        ASSERT_EQ(g->RowCount(), 13);
+        const auto look = [&](int col, int row) {
+            if (!g->HasCellProperties(col, row))
+                return std::tuple<TColor, TColor, TColor>{clNone, clNone, clNone};
+            const TCellProperties* p = g->EnsureCellProperties(col, row);
+            return std::tuple<TColor, TColor, TColor>{p->BrushColor(), p->BrushColorTo(), p->FontColor};
+        };
+        const std::tuple<TColor, TColor, TColor> header{clYellow, clRed, clBlue}, summary{clLime, clAqua, clMaroon};
+        for (const int row : {1, 5, 10})
+            EXPECT_EQ(look(1, row), header) << row;
+        for (const int row : {4, 9, 12})
+            EXPECT_EQ(look(1, row), summary) << row;
+        EXPECT_EQ(look(1, 2), (std::tuple<TColor, TColor, TColor>{clNone, clNone, clNone}));
+        for (const int row : {1, 4, 10, 12}) {
+            EXPECT_EQ(g->EnsureCellProperties(1, row)->CellSpanX, merged ? 1 : -1) << row;
+            if (!merged)
+                EXPECT_EQ(look(2, row), row == 1 || row == 10 ? header : summary) << row;
+        }
+    }
+}
+
 TEST(PlusGridGroups, ContractedGroupsHideTheirRowsAndCalculationsSkipHeaders)
 {
     StructureGrid f(4, 6);
