@@ -2885,6 +2885,21 @@ private:
     void FreeGridItem(TGridItem* item);
     void GiveHeaderColors(int col, int row, bool cellOnly);
     void GiveSummaryColors(int col, int row, bool cellOnly);
+    // The colours of a header or a summary row: fill, gradient end and text (clNone: left alone).
+    struct TGroupRowColors {
+        TColor Color, ColorTo, TextColor;
+    };
+    TGroupRowColors GroupHeaderColors() const;
+    TGroupRowColors GroupSummaryColors() const;
+    // Gives the colours to the row's cells or to one cell; system colours as RGB unless asSet.
+    void GiveGroupColors(const TGroupRowColors& colors, int col, int row, bool cellOnly, bool asSet);
+    // Steps of GroupRowsByColumn: the grouped column's width, header and footer are kept (and
+    // the rows sorted on it when AutoSortForGrouping); a header row with a node opens each run
+    // of equal values, and with Summary a summary row closes it; with MergeHeader and
+    // MergeSummary those rows become one cell from column 1 on.
+    void RecordGroupColumn(int col);
+    void InsertGroupRows(int col);
+    void MergeGroupRows();
 
     // nodes, cell controls and looks (PlusGridNodes.cpp, PlusGridControls.cpp, PlusGridLooks.cpp)
     void DrawNodeGlyph(TCanvas* canvas, TCellGraphic* graphic, int row, const TRect& rect);

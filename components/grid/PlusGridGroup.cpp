@@ -72,6 +72,124 @@ void TPlusStringGrid::SortByColumn(int col)
 
 // ---------------------------------------------------------------- grouping
 
+void TPlusStringGrid::GiveGroupColors(const TGroupRowColors& colors, int col, int row, bool cellOnly, bool asSet)
+{
+    const auto value = [&](TColor v) { return asSet ? v : ColorToRGB(v); };
+    if (cellOnly) {
+        if (colors.Color != clNone)
+            SetColors(col, row, value(colors.Color));
+        if (colors.ColorTo != clNone)
+            SetColorsTo(col, row, value(colors.ColorTo));
+        if (colors.TextColor != clNone)
+            SetFontColors(col, row, value(colors.TextColor));
+        return;
+    }
+    if (colors.Color != clNone)
+        SetRowColor(row, value(colors.Color));
+    if (colors.ColorTo != clNone)
+        SetRowColorTo(row, value(colors.ColorTo));
+    if (colors.TextColor != clNone)
+        SetRowFontColor(row, value(colors.TextColor));
+}
+
+TPlusStringGrid::TGroupRowColors TPlusStringGrid::GroupHeaderColors() const
+{
+    const TGrouping& g = *grouping_;
+    return {g.HeaderColor, g.HeaderColorTo, g.HeaderTextColor};
+}
+
+TPlusStringGrid::TGroupRowColors TPlusStringGrid::GroupSummaryColors() const
+{
+    const TGrouping& g = *grouping_;
+    return {g.SummaryColor, g.SummaryColorTo, g.SummaryTextColor};
+}
+
+void TPlusStringGrid::RecordGroupColumn(int col)
+{
+    GroupColumn = col;
+    GroupColumnWidth = IsColumnHidden(col) ? SavedColumnWidth(col) : ColWidths(RealToDisplayColumn(col));
+    if (TBaseGrid::FixedRows() > 0)
+        GroupColumnHeader = GetRawCell(col, 0);
+    if (fixedFooters_ > 0)
+        GroupColumnFooter = GetRawCell(col, RowCount() - 1);
+    if (sortSettings_->AutoSortForGrouping) {
+        sortSettings_->Column = col;
+        SortByColumn(col);
+    }
+}
+
+void TPlusStringGrid::InsertGroupRows(int col)
+{
+    const TGrouping& g = *grouping_;
+    const int fixedRows = TBaseGrid::FixedRows();
+    const int hc = col == 1 ? 2 : 1;
+    int last = -1;
+    String prev = kNoPrevious;
+    int r = fixedRows;
+    // closes the group whose header is at `last` before the row at r opens the next one: the
+    // summary of the group before goes above that header
+    auto closeGroup = [&] {
+        if (last > fixedRows && g.Summary) {
+            InsertRows(last, 1, true);
+            MarkSummaryRow(last);
+            if (!(g.MergeSummary && g.Summary))
+                GiveGroupColors(GroupSummaryColors(), 0, last, false, false);
+            ++last;
+            AddNode(last, r - last + 1);
+            ++r;
+        } else {
+            AddNode(last, r - last);
+        }
+    };
+    while (r <= RowCount() - 1 - fixedFooters_) {
+        const String t = GetRawCell(col, r);
+        if (t != prev) {
+            if (last != -1)
+                closeGroup();
+            InsertRows(r, 1, true);
+            SetCellText(hc, r, t);
+            if (!g.MergeHeader)
+                GiveGroupColors(GroupHeaderColors(), 0, r, false, false);
+            last = r;
+            ++r;
+        }
+        if (r < RowCount() - 1)
+            prev = GetRawCell(col, r);
+        ++r;
+    }
+    if (last == -1) {
+        AddNode(fixedRows, r - 1);
+    } else {
+        closeGroup();
+        if (!g.MergeHeader)
+            GiveGroupColors(GroupHeaderColors(), 0, last, false, true);
+    }
+    if (g.Summary) {
+        InsertRows(r, 1, true);
+        MarkSummaryRow(r);
+        if (!(g.MergeSummary && g.Summary))
+            GiveGroupColors(GroupSummaryColors(), 0, r, false, true);
+    }
+}
+
+void TPlusStringGrid::MergeGroupRows()
+{
+    const TGrouping& g = *grouping_;
+    if (!g.MergeHeader && !(g.MergeSummary && g.Summary))
+        return;
+    for (int row = TBaseGrid::FixedRows(); row < RowCount(); ++row) {
+        const bool node = IsNodeRow(row);
+        if (node && g.MergeHeader) {
+            MergeCellRange(1, row, ColCount() - 1, 1);
+            GiveGroupColors(GroupHeaderColors(), 1, row, true, false);
+        } else if (!node && g.MergeSummary && g.Summary && (row == RowCount() - 1 || IsNodeRow(row + 1)) &&
+                   IsSummaryRow(row)) {
+            MergeCellRange(1, row, ColCount() - 1, 1);
+            GiveGroupColors(GroupSummaryColors(), 1, row, true, true);
+        }
+    }
+}
+
 void TPlusStringGrid::GroupRowsByColumn(int col)
 {
     // column 0 carries the node marks, so it cannot be the grouped column
@@ -81,113 +199,15 @@ void TPlusStringGrid::GroupRowsByColumn(int col)
         Ungroup();
     if (RowCount() <= TBaseGrid::FixedRows() || TotalColCount() < 3)
         return;
-    TGrouping& g = *grouping_;
     BeginUpdate();
     try {
-        const int fixedRows = TBaseGrid::FixedRows();
-        GroupColumn = col;
-        GroupColumnWidth = IsColumnHidden(col) ? SavedColumnWidth(col) : ColWidths(RealToDisplayColumn(col));
-        if (fixedRows > 0)
-            GroupColumnHeader = GetRawCell(col, 0);
-        if (fixedFooters_ > 0)
-            GroupColumnFooter = GetRawCell(col, RowCount() - 1);
-        if (sortSettings_->AutoSortForGrouping) {
-            sortSettings_->Column = col;
-            SortByColumn(col);
-        }
-        const int hc = col == 1 ? 2 : 1;
-        auto headerRow = [&](int r, bool asSet) {
-            auto c = [&](TColor v) { return asSet ? v : ColorToRGB(v); };
-            if (g.HeaderColor != clNone)
-                SetRowColor(r, c(g.HeaderColor));
-            if (g.HeaderColorTo != clNone)
-                SetRowColorTo(r, c(g.HeaderColorTo));
-            if (g.HeaderTextColor != clNone)
-                SetRowFontColor(r, c(g.HeaderTextColor));
-        };
-        auto summaryRow = [&](int r, bool asSet) {
-            auto c = [&](TColor v) { return asSet ? v : ColorToRGB(v); };
-            if (g.SummaryColor != clNone)
-                SetRowColor(r, c(g.SummaryColor));
-            if (g.SummaryColorTo != clNone)
-                SetRowColorTo(r, c(g.SummaryColorTo));
-            if (g.SummaryTextColor != clNone)
-                SetRowFontColor(r, c(g.SummaryTextColor));
-        };
-        int last = -1;
-        String prev = kNoPrevious;
-        int r = fixedRows;
-        // closes the group whose header is at `last` before the row at r opens the next one
-        auto closeGroup = [&](bool finalGroup) {
-            if (last > fixedRows && g.Summary) {
-                InsertRows(last, 1, true);
-                MarkSummaryRow(last);
-                if (!(g.MergeSummary && g.Summary))
-                    summaryRow(last, false);
-                ++last;
-                AddNode(last, r - last + 1);
-                ++r;
-            } else {
-                AddNode(last, r - last);
-            }
-            (void)finalGroup;
-        };
-        while (r <= RowCount() - 1 - fixedFooters_) {
-            const String t = GetRawCell(col, r);
-            if (t != prev) {
-                if (last != -1)
-                    closeGroup(false);
-                InsertRows(r, 1, true);
-                SetCellText(hc, r, t);
-                if (!g.MergeHeader)
-                    headerRow(r, false);
-                last = r;
-                ++r;
-            }
-            if (r < RowCount() - 1)
-                prev = GetRawCell(col, r);
-            ++r;
-        }
-        if (last == -1) {
-            AddNode(fixedRows, r - 1);
-        } else {
-            closeGroup(true);
-            if (!g.MergeHeader)
-                headerRow(last, true);
-        }
-        if (g.Summary) {
-            InsertRows(r, 1, true);
-            MarkSummaryRow(r);
-            if (!(g.MergeSummary && g.Summary))
-                summaryRow(r, true);
-        }
+        RecordGroupColumn(col);
+        InsertGroupRows(col);
         RemoveCols(col, 1);
-        if (g.MergeHeader || (g.MergeSummary && g.Summary)) {
-            for (int row = fixedRows; row < RowCount(); ++row) {
-                const bool node = IsNodeRow(row);
-                if (node && g.MergeHeader) {
-                    MergeCellRange(1, row, ColCount() - 1, 1);
-                    if (g.HeaderColor != clNone)
-                        SetColors(1, row, ColorToRGB(g.HeaderColor));
-                    if (g.HeaderColorTo != clNone)
-                        SetColorsTo(1, row, ColorToRGB(g.HeaderColorTo));
-                    if (g.HeaderTextColor != clNone)
-                        SetFontColors(1, row, ColorToRGB(g.HeaderTextColor));
-                } else if (!node && g.MergeSummary && g.Summary &&
-                           (row == RowCount() - 1 || IsNodeRow(row + 1)) && IsSummaryRow(row)) {
-                    MergeCellRange(1, row, ColCount() - 1, 1);
-                    if (g.SummaryColor != clNone)
-                        SetColors(1, row, g.SummaryColor);
-                    if (g.SummaryColorTo != clNone)
-                        SetColorsTo(1, row, g.SummaryColorTo);
-                    if (g.SummaryTextColor != clNone)
-                        SetFontColors(1, row, g.SummaryTextColor);
-                }
-            }
-        }
+        MergeGroupRows();
         if (Col() >= ColCount() || Row() >= RowCount())
-            FocusCell(TBaseGrid::FixedCols(), fixedRows);
-        SetRowChecked(fixedRows);
+            FocusCell(TBaseGrid::FixedCols(), TBaseGrid::FixedRows());
+        SetRowChecked(TBaseGrid::FixedRows());
     } catch (...) {
         EndUpdate();
         throw;
@@ -261,42 +281,12 @@ int TPlusStringGrid::GetNodeValue(int row)
 
 void TPlusStringGrid::GiveHeaderColors(int col, int row, bool cellOnly)
 {
-    const TGrouping& g = *grouping_;
-    if (cellOnly) {
-        if (g.HeaderColor != clNone)
-            SetColors(col, row, ColorToRGB(g.HeaderColor));
-        if (g.HeaderColorTo != clNone)
-            SetColorsTo(col, row, ColorToRGB(g.HeaderColorTo));
-        if (g.HeaderTextColor != clNone)
-            SetFontColors(col, row, ColorToRGB(g.HeaderTextColor));
-        return;
-    }
-    if (g.HeaderColor != clNone)
-        SetRowColor(row, ColorToRGB(g.HeaderColor));
-    if (g.HeaderColorTo != clNone)
-        SetRowColorTo(row, ColorToRGB(g.HeaderColorTo));
-    if (g.HeaderTextColor != clNone)
-        SetRowFontColor(row, ColorToRGB(g.HeaderTextColor));
+    GiveGroupColors(GroupHeaderColors(), col, row, cellOnly, false);
 }
 
 void TPlusStringGrid::GiveSummaryColors(int col, int row, bool cellOnly)
 {
-    const TGrouping& g = *grouping_;
-    if (cellOnly) {
-        if (g.SummaryColor != clNone)
-            SetColors(col, row, ColorToRGB(g.SummaryColor));
-        if (g.SummaryColorTo != clNone)
-            SetColorsTo(col, row, ColorToRGB(g.SummaryColorTo));
-        if (g.SummaryTextColor != clNone)
-            SetFontColors(col, row, ColorToRGB(g.SummaryTextColor));
-        return;
-    }
-    if (g.SummaryColor != clNone)
-        SetRowColor(row, ColorToRGB(g.SummaryColor));
-    if (g.SummaryColorTo != clNone)
-        SetRowColorTo(row, ColorToRGB(g.SummaryColorTo));
-    if (g.SummaryTextColor != clNone)
-        SetRowFontColor(row, ColorToRGB(g.SummaryTextColor));
+    GiveGroupColors(GroupSummaryColors(), col, row, cellOnly, false);
 }
 
 void TPlusStringGrid::SubGroupRowsByColumn(int col)
