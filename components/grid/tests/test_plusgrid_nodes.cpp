@@ -274,3 +274,26 @@ TEST(PlusGridNodes, ContractedNodesAreFreedWithTheGrid)
     g.grid->ContractNode(1);
     EXPECT_EQ(g.grid->HiddenRowCount(), 4);
 }
+
+// Sorting node groups sorts only the rows under the deepest nodes that are open and hold more
+// than one row, by the sort column or by the index list.
+TEST(PlusGridNodes, SortingNodeGroupsSortsTheDeepestOpenGroups)
+{
+    for (const bool byIndex : {false, true}) {
+        SCOPED_TRACE(byIndex ? "by index" : "by column");
+        NodesGrid g(12, 3);
+        const char* keys[] = {"z", "y", "x", "w", "v", "c", "a", "b", "u", "t", "s", "q"};
+        for (int r = 0; r < 12; ++r)
+            g.grid->SetCells(2, r, keys[r]);
+        g.grid->AddNode(2, 6);
+        g.grid->AddNode(4, 4);
+        if (byIndex) {
+            g.grid->SortIndexList()->AddIndex(2, true);
+            g.grid->SortNodeGroupsByIndex();
+        } else {
+            g.grid->SortSettings()->Column = 2;
+            g.grid->SortNodeGroups();
+        }
+        EXPECT_EQ(g.Shown(), "r1 r2 r3 r4 r6 r7 r5 r8 r9 r10 r11");
+    }
+}
