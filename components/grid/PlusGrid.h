@@ -2881,6 +2881,11 @@ private:
                                  const std::function<String(const String&)>& rewrite);
     // Splits the merged ranges that meet the rectangle without lying inside it.
     void SplitMergesCutBy(int col1, int row1, int col2, int row2);
+    // Splits every range over several rows that meets rows first..last, and the ranges those rows
+    // cut, so that the rows can be reordered.
+    void SplitMergesOverRows(int first, int last);
+    // Sorts the rows under each open node of the deepest level that holds more than one row.
+    void SortDeepestNodeGroups(const std::function<void(int first, int last)>& sortRows);
     void SplitHiddenMerges();
     void FreeGridItem(TGridItem* item);
     void GiveHeaderColors(int col, int row, bool cellOnly);

@@ -51,13 +51,7 @@ void TPlusStringGrid::SortByColumn(int col)
     });
     BeginUpdate();
     // ranges over several rows cannot follow rows that part: they are split first
-    for (int r = first; r <= last; ++r)
-        for (int c = 0; c < TotalColCount(); ++c)
-            if (IsMergedDown(c, r)) {
-                const TPoint base = BaseCellOf(c, r);
-                UnmergeCellRange(base.X, base.Y);
-            }
-    SplitMergesCutBy(0, first, TotalColCount() - 1, last);
+    SplitMergesOverRows(first, last);
     std::vector<int> heights(static_cast<size_t>(n));
     for (int i = 0; i < n; ++i)
         heights[size_t(i)] = RowHeights(first + order[size_t(i)]);

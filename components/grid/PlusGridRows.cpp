@@ -233,6 +233,17 @@ void TPlusStringGrid::SplitMergesCutBy(int col1, int row1, int col2, int row2)
             UnmergeCellRange(range.col, range.row);
 }
 
+void TPlusStringGrid::SplitMergesOverRows(int first, int last)
+{
+    for (int r = first; r <= last; ++r)
+        for (int c = 0; c < TotalColCount(); ++c)
+            if (IsMergedDown(c, r)) {
+                const TPoint base = BaseCellOf(c, r);
+                UnmergeCellRange(base.X, base.Y);
+            }
+    SplitMergesCutBy(0, first, TotalColCount() - 1, last);
+}
+
 void TPlusStringGrid::SplitHiddenMerges()
 {
     // a column change cannot follow the ranges of rows that are out of the grid: they come

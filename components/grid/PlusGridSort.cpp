@@ -760,13 +760,7 @@ void TPlusStringGrid::ApplyRowOrder(int first, const std::vector<int>& order)
         for (int r = first; r <= last && !records; ++r)
             records = GetRawObject(c, r) != nullptr;
     if (records) {
-        for (int r = first; r <= last; ++r)
-            for (int c = 0; c < TotalColCount(); ++c)
-                if (IsMergedDown(c, r)) {
-                    const TPoint base = BaseCellOf(c, r);
-                    UnmergeCellRange(base.X, base.Y);
-                }
-        SplitMergesCutBy(0, first, TotalColCount() - 1, last);
+        SplitMergesOverRows(first, last);
     }
     const bool keepCol0 = s.NormalCellsOnly && TBaseGrid::FixedCols() > 0;
     std::vector<String> col0Text;
@@ -899,7 +893,7 @@ int NodeLevelOf(TPlusStringGrid& grid, int row)
 
 } // namespace
 
-void TPlusStringGrid::SortNodeGroups()
+void TPlusStringGrid::SortDeepestNodeGroups(const std::function<void(int first, int last)>& sortRows)
 {
     if (rowOrderList_->Count() != RowCount())
         ResetRowOrderList();
@@ -914,7 +908,7 @@ void TPlusStringGrid::SortNodeGroups()
     try {
         for (int r = TBaseGrid::FixedRows(); r <= last; ++r)
             if (IsNodeRow(r) && NodeLevelOf(*this, r) == deepest && !GetNodeState(r) && GetNodeSpan(r) > 2)
-                SortRowRange(sortSettings_->Column, r + 1, r + GetNodeSpan(r) - 1);
+                sortRows(r + 1, r + GetNodeSpan(r) - 1);
     } catch (...) {
         EndUpdate();
         throw;
@@ -922,27 +916,14 @@ void TPlusStringGrid::SortNodeGroups()
     EndUpdate();
 }
 
+void TPlusStringGrid::SortNodeGroups()
+{
+    SortDeepestNodeGroups([this](int first, int last) { SortRowRange(sortSettings_->Column, first, last); });
+}
+
 void TPlusStringGrid::SortNodeGroupsByIndex()
 {
-    if (rowOrderList_->Count() != RowCount())
-        ResetRowOrderList();
-    const int last = RowCount() - fixedFooters_ - 1;
-    int deepest = -1;
-    for (int r = TBaseGrid::FixedRows(); r <= last; ++r)
-        if (IsNodeRow(r))
-            deepest = std::max(deepest, NodeLevelOf(*this, r));
-    if (deepest < 0)
-        return;
-    BeginUpdate();
-    try {
-        for (int r = TBaseGrid::FixedRows(); r <= last; ++r)
-            if (IsNodeRow(r) && NodeLevelOf(*this, r) == deepest && !GetNodeState(r) && GetNodeSpan(r) > 2)
-                SortRangeByIndex(r + 1, r + GetNodeSpan(r) - 1);
-    } catch (...) {
-        EndUpdate();
-        throw;
-    }
-    EndUpdate();
+    SortDeepestNodeGroups([this](int first, int last) { SortRangeByIndex(first, last); });
 }
 
 void TPlusStringGrid::RestoreRowOrder()
