@@ -3018,6 +3018,9 @@ private:
     int trackedRow_ = -1;
 
     // ---- find state (PlusGridFind.cpp)
+    // The options the search footer's settings and buttons give every footer search (a preset
+    // column is set as PresetColumn).
+    TCellSearchOptions SearchFooterOptions();
     void SearchFooterFind(bool backward);
     TCellSearchOptions searchOptions_;
     String searchText_;

@@ -314,6 +314,28 @@ int TPlusStringGrid::LookupInSortedColumn(const String& Text)
 
 // ---------------------------------------------------------------- the footer's handlers
 
+TCellSearchOptions TPlusStringGrid::SearchFooterOptions()
+{
+    const TSearchFooter& sf = *searchFooter_;
+    TCellSearchOptions options;
+    options << soAutoGoto;
+    if (searchPanel_->HighlightButton->Down())
+        options << soIgnoreHTML;
+    if (searchPanel_->MatchCase->Checked())
+        options << soMatchCase;
+    if (sf.SearchActiveColumnOnly)
+        options << soCurrentColumnOnly;
+    if (sf.SearchMatchStart)
+        options << soMatchStart;
+    if (sf.SearchDirection == sdLeftRight)
+        options << soRowByRow;
+    if (sf.SearchColumn >= 0 && sf.SearchColumn < ColCount()) {
+        options << soPresetColumn;
+        PresetColumn = sf.SearchColumn;
+    }
+    return options;
+}
+
 void TPlusStringGrid::SearchFooterEditChange(TObject*)
 {
     if (!searchPanel_)
@@ -325,26 +347,11 @@ void TPlusStringGrid::SearchFooterEditChange(TObject*)
     const TSearchFooter& sf = *searchFooter_;
     if (!defaultSearch || !sf.AutoSearch)
         return;
-    TCellSearchOptions options;
-    options << soAutoGoto;
-    if (searchPanel_->HighlightButton->Down())
-        options << soIgnoreHTML;
-    if (searchPanel_->MatchCase->Checked())
-        options << soMatchCase;
-    if (sf.SearchActiveColumnOnly)
-        options << soCurrentColumnOnly;
-    if (sf.SearchMatchStart)
-        options << soMatchStart;
+    TCellSearchOptions options = SearchFooterOptions();
     if (sf.SearchFixedCells)
         options << soIncludeFixed;
     if (sf.SearchHiddenRows)
         options << soIncludeHiddenRows;
-    if (sf.SearchDirection == sdLeftRight)
-        options << soRowByRow;
-    if (sf.SearchColumn >= 0 && sf.SearchColumn < ColCount()) {
-        options << soPresetColumn;
-        PresetColumn = sf.SearchColumn;
-    }
     TColor color = clWindow;
     const bool highlighting = searchPanel_->HighlightButton->Down();
     if (highlighting)
@@ -377,24 +384,9 @@ void TPlusStringGrid::SearchFooterFind(bool backward)
     if (!sf.AutoSearch && text != footerSearchText_)
         LastFoundCell = TPoint(-1, -1);
     footerSearchText_ = text;
-    TCellSearchOptions options;
-    options << soAutoGoto;
+    TCellSearchOptions options = SearchFooterOptions();
     if (backward)
         options << soBackward;
-    if (searchPanel_->HighlightButton->Down())
-        options << soIgnoreHTML;
-    if (searchPanel_->MatchCase->Checked())
-        options << soMatchCase;
-    if (sf.SearchActiveColumnOnly)
-        options << soCurrentColumnOnly;
-    if (sf.SearchMatchStart)
-        options << soMatchStart;
-    if (sf.SearchDirection == sdLeftRight)
-        options << soRowByRow;
-    if (sf.SearchColumn >= 0 && sf.SearchColumn < ColCount()) {
-        options << soPresetColumn;
-        PresetColumn = sf.SearchColumn;
-    }
     TPoint found;
     FindCellFrom(LastFoundCell, text, found, options);
     LastFoundCell = found;

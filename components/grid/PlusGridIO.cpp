@@ -55,21 +55,19 @@ char DetectDelimiter(const String& first, const String& second)
 {
     char found = '\0';
     int best = 0;
-    for (char ch : kDelimiterCandidates) {
-        const int a = CountUndoubled(ch, first), b = CountUndoubled(ch, second);
-        if (a == b && a > best) {
-            found = ch;
-            best = a;
-        }
-    }
-    if (best == 0)
+    // the candidate counted most often, and as often in both lines
+    const auto mostEqual = [&](int (*count)(char, const String&)) {
         for (char ch : kDelimiterCandidates) {
-            const int a = CountPlain(ch, first), b = CountPlain(ch, second);
+            const int a = count(ch, first), b = count(ch, second);
             if (a == b && a > best) {
                 found = ch;
                 best = a;
             }
         }
+    };
+    mostEqual(CountUndoubled);
+    if (best == 0)
+        mostEqual(CountPlain);
     if (best == 0)
         for (char ch : kDelimiterCandidates) {
             const int a = CountPlain(ch, first), b = CountPlain(ch, second);

@@ -38,6 +38,20 @@ void TCellNode::Assign(TPersistent* source)
     treeColor_ = other->treeColor_;
 }
 
+namespace {
+
+// Sets a setting to a new value; false when it already held it.
+template <class T>
+bool PlusGridNodesChange(T& setting, const T& value)
+{
+    if (value == setting)
+        return false;
+    setting = value;
+    return true;
+}
+
+} // namespace
+
 void TCellNode::Changed()
 {
     if (grid_)
@@ -46,10 +60,8 @@ void TCellNode::Changed()
 
 void TCellNode::SetNodeType(TNodeType value)
 {
-    if (value != nodeType_) {
-        nodeType_ = value;
+    if (PlusGridNodesChange(nodeType_, value))
         Changed();
-    }
 }
 
 void TCellNode::SetExpandGlyph(TBitmap* value)
@@ -63,34 +75,26 @@ void TCellNode::SetContractGlyph(TBitmap* value)
 
 void TCellNode::SetShowTree(bool value)
 {
-    if (value != showTree_) {
-        showTree_ = value;
+    if (PlusGridNodesChange(showTree_, value))
         Changed();
-    }
 }
 
 void TCellNode::SetShowTreeFull(bool value)
 {
-    if (value != showTreeFull_) {
-        showTreeFull_ = value;
+    if (PlusGridNodesChange(showTreeFull_, value))
         Changed();
-    }
 }
 
 void TCellNode::SetNodeIndent(int value)
 {
-    if (value != nodeIndent_) {
-        nodeIndent_ = value;
+    if (PlusGridNodesChange(nodeIndent_, value))
         Changed();
-    }
 }
 
 void TCellNode::SetTreeColor(TColor value)
 {
-    if (value != treeColor_) {
-        treeColor_ = value;
+    if (PlusGridNodesChange(treeColor_, value))
         Changed();
-    }
 }
 
 // ---------------------------------------------------------------- queries

@@ -133,6 +133,26 @@ TEST(Find, SearchFooterFindsFromItsEditAndColoursAMiss)
     EXPECT_EQ(panel->Height(), 0);
 }
 
+// The footer's column and match-case settings hold for the search as typed and for Find next.
+TEST(Find, SearchFooterSettingsHoldForTypingAndFindNext)
+{
+    FindFixture f;
+    f.grid->SearchFooter()->SetVisible(true);
+    f.grid->SearchFooter()->SearchColumn = 3;
+    f.grid->UpdateSearchPanel();
+    TSearchPanel* panel = f.grid->SearchPanel();
+    ASSERT_NE(panel, nullptr);
+    panel->MatchCase->SetChecked(true);
+    panel->Edit->SetText("ab");
+    EXPECT_EQ(f.grid->LastFoundCell, TPoint(3, 1));
+    f.grid->SearchFooterFindNext(nullptr);
+    EXPECT_EQ(f.grid->LastFoundCell, TPoint(3, 3));
+    panel->Edit->SetText("AB");
+    EXPECT_EQ(panel->Edit->Color(), clRed);
+    f.grid->SearchFooterFindNext(nullptr);
+    EXPECT_LT(f.grid->LastFoundCell.X, 0);
+}
+
 } // namespace
 
 TEST(FindHighlight, RangeHighlightMarksOnlyItsCellsAndComesOffAgain)
