@@ -243,6 +243,45 @@ TEST(PlusGridRows, OutOfRangeIndexesAreNoOps)
     EXPECT_EQ(g->LiveRecordCount(), 0u);
 }
 
+// The row colour setters give every cell from the first scrolled column on its fill, gradient
+// end or text colour, and clNone takes it off again; the fill also drops the records of empty
+// cells.
+TEST(PlusGridCells, RowColourSettersMarkTheRowAndClearIt)
+{
+    struct Case {
+        const char* name;
+        void (TPlusStringGrid::*set)(int, TColor);
+        TColor (*get)(const TCellProperties&);
+        bool dropsEmptyRecords;
+        bool clearsToNone; // else back to a new record's colour
+    };
+    const Case cases[] = {
+        {"fill", &TPlusStringGrid::SetRowColor, [](const TCellProperties& p) { return p.BrushColor(); }, true, false},
+        {"gradient end", &TPlusStringGrid::SetRowColorTo, [](const TCellProperties& p) { return p.BrushColorTo(); },
+         false, false},
+        {"text", &TPlusStringGrid::SetRowFontColor, [](const TCellProperties& p) { return p.FontColor; }, false, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        StructureGrid f(4, 5);
+        auto* g = f.grid;
+        g->SetCells(3, 2, "");
+        (g->*c.set)(2, clRed);
+        EXPECT_FALSE(g->HasCellProperties(0, 2)); // the fixed column
+        for (int col = 1; col < 4; ++col) {
+            ASSERT_TRUE(g->HasCellProperties(col, 2)) << col;
+            EXPECT_EQ(c.get(*g->EnsureCellProperties(col, 2)), clRed) << col;
+        }
+        EXPECT_FALSE(g->HasCellProperties(1, 3));
+        (g->*c.set)(2, clNone);
+        EXPECT_EQ(g->HasCellProperties(3, 2), !c.dropsEmptyRecords);
+        (g->*c.set)(7, clRed); // beyond the grid: nothing
+        EXPECT_FALSE(g->HasCellProperties(1, 7));
+        const TColor fresh = c.get(*g->EnsureCellProperties(1, 3));
+        EXPECT_EQ(c.get(*g->EnsureCellProperties(1, 2)), c.clearsToNone ? clNone : fresh);
+    }
+}
+
 TEST(PlusGridGroups, GroupingWithSummaryGivesTheLayoutAndUngroupRestoresIt)
 {
     StructureGrid f(4, 7);
@@ -352,11 +391,17 @@ TEST(PlusGridGroups, ContractedGroupsHideTheirRowsAndCalculationsSkipHeaders)
     ASSERT_TRUE(g->IsNodeRow(1));
     EXPECT_EQ(g->GetCellText(1, 1), "x");
     EXPECT_DOUBLE_EQ(g->ColumnSum(2, 1, g->RowCount() - 1), 30);
+    EXPECT_DOUBLE_EQ(g->ColumnMin(2, 2, g->RowCount() - 1), 2);
+    EXPECT_DOUBLE_EQ(g->ColumnMax(2, 2, g->RowCount() - 1), 10);
+    EXPECT_DOUBLE_EQ(g->ColumnMin(2, 5, 6), 6);
+    EXPECT_DOUBLE_EQ(g->ColumnMax(2, 2, 3), 4);
     g->ContractNode(1);
     EXPECT_TRUE(g->GetNodeState(1));
     EXPECT_EQ(g->RowCount(), 6);
     // the hidden rows are still counted through their real indexes
     EXPECT_DOUBLE_EQ(g->ColumnSum(2, 1, g->GetAllRowCount() - 1), 30);
+    EXPECT_DOUBLE_EQ(g->ColumnMin(2, 3, g->GetAllRowCount() - 1), 4);
+    EXPECT_DOUBLE_EQ(g->ColumnMax(2, 3, g->GetAllRowCount() - 1), 10);
     g->ExpandNode(1);
     EXPECT_EQ(g->RowCount(), 8);
     g->Ungroup();
