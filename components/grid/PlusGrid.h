@@ -2884,6 +2884,13 @@ private:
     // Splits every range over several rows that meets rows first..last, and the ranges those rows
     // cut, so that the rows can be reordered.
     void SplitMergesOverRows(int first, int last);
+    // Gives every cell of the row from the first scrolled column on a colour (give); clNone
+    // takes it off the cells that hold a record, dropping the records of empty unmerged cells
+    // when dropEmptyRecords.
+    void SetRowLook(int row, TColor value, void (*give)(TCellProperties&, TColor), bool dropEmptyRecords);
+    // The smallest or largest number in the column from fromRow to toRow (real rows when toRow
+    // lies beyond the shown data rows); grouped, header and summary rows do not count.
+    double ColumnExtreme(int col, int fromRow, int toRow, bool largest);
     // Sorts the rows under each open node of the deepest level that holds more than one row.
     void SortDeepestNodeGroups(const std::function<void(int first, int last)>& sortRows);
     void SplitHiddenMerges();

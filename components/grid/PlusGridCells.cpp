@@ -229,53 +229,37 @@ TObject* TPlusStringGrid::GetAllObjects(int col, int realRow)
 
 // ---------------------------------------------------------------- per-row colours and flags
 
-void TPlusStringGrid::SetRowColor(int row, TColor value)
+void TPlusStringGrid::SetRowLook(int row, TColor value, void (*give)(TCellProperties&, TColor),
+                                 bool dropEmptyRecords)
 {
     if (row < 0 || row >= RowCount())
         return;
     for (int c = TBaseGrid::FixedCols(); c < GetAllColCount(); ++c) {
-        if (value == clNone) {
-            if (!HasCellProperties(c, row))
-                continue;
-            if (GetCellType(c, row) == ctEmpty && !InMergedRange(c, row))
-                ClearCellProperties(c, row);
-            else
-                CellProperties(c, row)->SetBrushColor(clNone);
-        } else {
-            EnsureCellProperties(c, row)->SetBrushColor(value);
-        }
+        if (value != clNone)
+            give(*EnsureCellProperties(c, row), value);
+        else if (!HasCellProperties(c, row))
+            continue;
+        else if (dropEmptyRecords && GetCellType(c, row) == ctEmpty && !InMergedRange(c, row))
+            ClearCellProperties(c, row);
+        else
+            give(*CellProperties(c, row), clNone);
     }
     RepaintRow(row);
+}
+
+void TPlusStringGrid::SetRowColor(int row, TColor value)
+{
+    SetRowLook(row, value, [](TCellProperties& p, TColor v) { p.SetBrushColor(v); }, true);
 }
 
 void TPlusStringGrid::SetRowColorTo(int row, TColor value)
 {
-    if (row < 0 || row >= RowCount())
-        return;
-    for (int c = TBaseGrid::FixedCols(); c < GetAllColCount(); ++c) {
-        if (value == clNone) {
-            if (HasCellProperties(c, row))
-                CellProperties(c, row)->SetBrushColorTo(clNone);
-        } else {
-            EnsureCellProperties(c, row)->SetBrushColorTo(value);
-        }
-    }
-    RepaintRow(row);
+    SetRowLook(row, value, [](TCellProperties& p, TColor v) { p.SetBrushColorTo(v); }, false);
 }
 
 void TPlusStringGrid::SetRowFontColor(int row, TColor value)
 {
-    if (row < 0 || row >= RowCount())
-        return;
-    for (int c = TBaseGrid::FixedCols(); c < GetAllColCount(); ++c) {
-        if (value == clNone) {
-            if (HasCellProperties(c, row))
-                CellProperties(c, row)->FontColor = clNone;
-        } else {
-            EnsureCellProperties(c, row)->FontColor = value;
-        }
-    }
-    RepaintRow(row);
+    SetRowLook(row, value, [](TCellProperties& p, TColor v) { p.FontColor = v; }, false);
 }
 
 bool TPlusStringGrid::GetReadOnly(int col, int row)

@@ -446,7 +446,7 @@ double TPlusStringGrid::ColumnAverage(int col, int fromRow, int toRow)
     return n > 0 ? ColumnSum(col, fromRow, toRow) / n : 0;
 }
 
-double TPlusStringGrid::ColumnMin(int col, int fromRow, int toRow)
+double TPlusStringGrid::ColumnExtreme(int col, int fromRow, int toRow, bool largest)
 {
     if (col < 0 || col >= TotalColCount() || fromRow < 0 || fromRow >= RowCount())
         return 0;
@@ -460,26 +460,17 @@ double TPlusStringGrid::ColumnMin(int col, int fromRow, int toRow)
             continue;
         double value = 0;
         if (CellNumber(*this, col, real ? i : d, real, value))
-            result = std::min(result, value);
+            result = largest ? std::max(result, value) : std::min(result, value);
     }
     return result;
 }
 
+double TPlusStringGrid::ColumnMin(int col, int fromRow, int toRow)
+{
+    return ColumnExtreme(col, fromRow, toRow, false);
+}
+
 double TPlusStringGrid::ColumnMax(int col, int fromRow, int toRow)
 {
-    if (col < 0 || col >= TotalColCount() || fromRow < 0 || fromRow >= RowCount())
-        return 0;
-    const bool real = toRow > LastShownDataRow();
-    toRow = std::min(toRow, real ? GetAllRowCount() - 1 : RowCount() - 1);
-    double result = GetCellFloat(col, fromRow);
-    for (int i = fromRow; i <= toRow; ++i) {
-        const int d = real ? RealToDisplayRow(i) : i;
-        const bool hidden = real && IsRowHidden(i);
-        if (!(hidden || GroupColumn == -1 || (!IsNodeRow(d) && !IsSummaryRow(d))))
-            continue;
-        double value = 0;
-        if (CellNumber(*this, col, real ? i : d, real, value))
-            result = std::max(result, value);
-    }
-    return result;
+    return ColumnExtreme(col, fromRow, toRow, true);
 }
