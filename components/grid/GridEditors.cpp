@@ -91,9 +91,72 @@ bool FloatCharAllowed(char16_t key, const String& text, int selStart, int selLen
     return !InFrontOfSign(text, selStart, selLength);
 }
 
-// ---------------------------------------------------------------- TGridCombo
+// ---------------------------------------------------------------- combo editors
 
-TGridCombo::TGridCombo(TComponent* owner) : TGridEditor(owner) { SetButtonWidth(16); }
+namespace {
+
+int ComboItemWidth(TPsgComboBox& combo, TCanvas* canvas, int index)
+{
+    return canvas->TextWidth(combo.Items()->Strings(index));
+}
+
+int ComboItemWidth(TPSGUniComboBox& combo, TCanvas* canvas, int index)
+{
+    SIZE size{0, 0};
+    const WideString item = combo.WideItems()->Get(index);
+    GetTextExtentPoint32W(canvas->Handle(), item.c_str(), int(item.size()), &size);
+    return int(size.cx);
+}
+
+} // namespace
+
+template <class Combo>
+void TGridComboEditor<Combo>::AutoDropWidth()
+{
+    int w = this->Width();
+    const int count = this->Items()->Count();
+    const bool scrolls = this->DropDownCount() < count;
+    TCanvas* canvas = this->Grid->Canvas();
+    canvas->Font->Assign(this->Font());
+    canvas->RequiredState(); // outside painting the canvas has no device to measure with before
+    for (int i = 0; i < count; ++i) {
+        const int tw = ComboItemWidth(static_cast<Combo&>(*this), canvas, i);
+        if (scrolls) {
+            if (w - 25 < tw)
+                w = tw + 25;
+        } else if (w - 5 < tw) {
+            w = tw + 8;
+        }
+    }
+    this->Perform(CB_SETDROPPEDWIDTH, WPARAM(w), 0);
+}
+
+template <class Combo>
+void TGridComboEditor<Combo>::KeyUp(WORD& key, TShiftState shift)
+{
+    if (key != VK_RETURN)
+        Combo::KeyUp(key, shift);
+    LookupComplete();
+}
+
+template <class Combo>
+int TGridComboEditor<Combo>::WheelIndex(WPARAM wheel)
+{
+    const int delta = int(short(HIWORD(wheel)));
+    int index = this->ItemIndex();
+    if (delta < 0) {
+        if (index + 1 < this->Items()->Count())
+            ++index;
+    } else if (index > 0) {
+        --index;
+    }
+    return index;
+}
+
+template class TGridComboEditor<TPsgComboBox>;
+template class TGridComboEditor<TPSGUniComboBox>;
+
+// ---------------------------------------------------------------- TGridCombo
 
 void TGridCombo::FireComboChange(int index, const String& selection, TObject* sender)
 {
@@ -108,15 +171,8 @@ void TGridCombo::FireComboChange(int index, const String& selection, TObject* se
 void TGridCombo::WndProc(TMessage& message)
 {
     if (Grid && message.Msg == WM_MOUSEWHEEL) {
-        const int delta = int(short(HIWORD(message.WParam)));
         const int count = Items()->Count();
-        int index = ItemIndex();
-        if (delta < 0) {
-            if (index + 1 < count)
-                ++index;
-        } else if (index > 0) {
-            --index;
-        }
+        const int index = WheelIndex(message.WParam);
         if (index != ItemIndex())
             SetItemIndex(index);
         // no event names an item that does not exist
@@ -203,13 +259,6 @@ void TGridCombo::KeyPress(char& key)
     TPsgComboBox::KeyPress(key);
     if (ItemIndex() != index)
         FireComboChange(ItemIndex(), Text(), Grid);
-}
-
-void TGridCombo::KeyUp(WORD& key, TShiftState shift)
-{
-    if (key != VK_RETURN)
-        TPsgComboBox::KeyUp(key, shift);
-    LookupComplete();
 }
 
 void TGridCombo::LookupComplete()
@@ -350,43 +399,13 @@ void TGridCombo::DoExit()
     TPsgComboBox::DoExit();
 }
 
-void TGridCombo::AutoDropWidth()
-{
-    int w = Width();
-    const bool scrolls = DropDownCount() < Items()->Count();
-    TCanvas* canvas = Grid->Canvas();
-    canvas->Font->Assign(Font());
-    for (int i = 0; i < Items()->Count(); ++i) {
-        const int tw = canvas->TextWidth(Items()->Strings(i));
-        if (scrolls) {
-            if (w - 25 < tw)
-                w = tw + 25;
-        } else if (w - 5 < tw) {
-            w = tw + 8;
-        }
-    }
-    Perform(CB_SETDROPPEDWIDTH, WPARAM(w), 0);
-}
-
 // ---------------------------------------------------------------- TGridUniCombo
-
-TGridUniCombo::TGridUniCombo(TComponent* owner) : TGridEditor(owner)
-{
-    SetButtonWidth(16);
-}
 
 void TGridUniCombo::WndProc(TMessage& message)
 {
     if (Grid && message.Msg == WM_MOUSEWHEEL) {
-        const int delta = int(short(HIWORD(message.WParam)));
         const int count = WideItems()->Count();
-        int index = ItemIndex();
-        if (delta < 0) {
-            if (index + 1 < count)
-                ++index;
-        } else if (index > 0) {
-            --index;
-        }
+        const int index = WheelIndex(message.WParam);
         if (index != ItemIndex()) {
             SetItemIndex(index);
             if (index >= 0)
@@ -448,13 +467,6 @@ void TGridUniCombo::KeyPress(char& key)
                                       WideToString(WideItems()->Get(ItemIndex())),
                                       WideItems()->GetObject(ItemIndex()));
     }
-}
-
-void TGridUniCombo::KeyUp(WORD& key, TShiftState shift)
-{
-    if (key != VK_RETURN)
-        TPSGUniComboBox::KeyUp(key, shift);
-    LookupComplete();
 }
 
 void TGridUniCombo::LookupComplete()
@@ -525,27 +537,6 @@ void TGridUniCombo::DoExit()
     if (Style() == csDropDown)
         SetWideText(u" ");
     TPSGUniComboBox::DoExit();
-}
-
-void TGridUniCombo::AutoDropWidth()
-{
-    int w = Width();
-    const bool scrolls = DropDownCount() < WideItems()->Count();
-    TCanvas* canvas = Grid->Canvas();
-    canvas->Font->Assign(Font());
-    for (int i = 0; i < WideItems()->Count(); ++i) {
-        SIZE size{0, 0};
-        const WideString item = WideItems()->Get(i);
-        GetTextExtentPoint32W(canvas->Handle(), item.c_str(), int(item.size()), &size);
-        const int tw = int(size.cx);
-        if (scrolls) {
-            if (w - 25 < tw)
-                w = tw + 25;
-        } else if (w - 5 < tw) {
-            w = tw + 8;
-        }
-    }
-    Perform(CB_SETDROPPEDWIDTH, WPARAM(w), 0);
 }
 
 // ---------------------------------------------------------------- TGridEditBtn
@@ -777,7 +768,6 @@ void TGridEditBtn::Change()
         Grid->OnEditChange(Grid, Grid->Col(), Grid->Row(), Text());
 }
 
-
 // ---------------------------------------------------------------- TGridUnitEditBtn
 
 TGridUnitEditBtn::TGridUnitEditBtn(TComponent* owner) : TGridEditor(owner)
@@ -848,7 +838,6 @@ void TGridUnitEditBtn::KeyDown(WORD& key, TShiftState shift)
     Grid->EndEditAndMove(key, shift);
     key = 0;
 }
-
 
 // ---------------------------------------------------------------- TGridSpin
 
@@ -992,7 +981,6 @@ void TGridSpin::Change()
     if (Grid->OnEditChange && !Grid->LoadingEditorText)
         Grid->OnEditChange(Grid, Grid->Col(), Grid->Row(), Text());
 }
-
 
 // ---------------------------------------------------------------- Unicode edits
 
@@ -1192,7 +1180,6 @@ void TGridCheckBox::KeyDown(WORD& key, TShiftState shift)
     TCheckBox::KeyDown(key, shift);
 }
 
-
 // ---------------------------------------------------------------- TGridButton
 
 void TGridButton::Dispatch(TMessage& message)
@@ -1253,7 +1240,6 @@ void TGridButton::KeyDown(WORD& key, TShiftState shift)
     }
     TButton::KeyDown(key, shift);
 }
-
 
 // ---------------------------------------------------------------- TGridDatePicker
 

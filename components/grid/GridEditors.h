@@ -44,21 +44,36 @@ protected:
     }
 };
 
-class TGridCombo : public TGridEditor<TPsgComboBox> {
+// The combo editors: after each key but Return the typed text is completed from the items, the
+// wheel steps through the items, and the list can widen to its widest item.
+template <class Combo>
+class TGridComboEditor : public TGridEditor<Combo> {
 public:
-    explicit TGridCombo(TComponent* owner);
-    String ClassName() const override { return "TGridCombo"; }
+    explicit TGridComboEditor(TComponent* owner) : TGridEditor<Combo>(owner) { this->SetButtonWidth(16); }
     bool LookupEnabled = true;
     TNotifyEvent OnReturnKey;
     // Widens the list to its widest item (never narrower than the combo).
     void AutoDropWidth();
-    void LookupComplete();
+    // Completes the typed text from the first item it begins.
+    virtual void LookupComplete() = 0;
+
+protected:
+    void KeyUp(WORD& key, TShiftState shift) override;
+    // The item a wheel turn (its message's WParam) goes to: the next one down or up, staying
+    // on the first and the last.
+    int WheelIndex(WPARAM wheel);
+};
+
+class TGridCombo : public TGridComboEditor<TPsgComboBox> {
+public:
+    explicit TGridCombo(TComponent* owner) : TGridComboEditor(owner) {}
+    String ClassName() const override { return "TGridCombo"; }
+    void LookupComplete() override;
 
 protected:
     void WndProc(TMessage& message) override;
     void DoExit() override;
     void KeyDown(WORD& key, TShiftState shift) override;
-    void KeyUp(WORD& key, TShiftState shift) override;
     void KeyPress(char& key) override;
     void Change() override;
     void Dispatch(TMessage& message) override;
@@ -68,20 +83,16 @@ private:
     bool WriteAndValidate();
 };
 
-class TGridUniCombo : public TGridEditor<TPSGUniComboBox> {
+class TGridUniCombo : public TGridComboEditor<TPSGUniComboBox> {
 public:
-    explicit TGridUniCombo(TComponent* owner);
+    explicit TGridUniCombo(TComponent* owner) : TGridComboEditor(owner) {}
     String ClassName() const override { return "TGridUniCombo"; }
-    bool LookupEnabled = true;
-    TNotifyEvent OnReturnKey;
-    void AutoDropWidth();
-    void LookupComplete();
+    void LookupComplete() override;
 
 protected:
     void WndProc(TMessage& message) override;
     void DoExit() override;
     void KeyDown(WORD& key, TShiftState shift) override;
-    void KeyUp(WORD& key, TShiftState shift) override;
     void KeyPress(char& key) override;
     void Dispatch(TMessage& message) override;
 };

@@ -5,7 +5,6 @@
 
 #include "platform/framework/Forms.h"
 
-
 // ---------------------------------------------------------------- TPlusSpeedButton
 
 TPlusSpeedButton::TPlusSpeedButton(TComponent* owner) : TCustomControl(owner) { SetBounds(0, 0, 18, 18); }

@@ -2,7 +2,6 @@
 
 #include "platform/framework/Forms.h"
 
-
 #include <algorithm>
 #include <cmath>
 

@@ -181,6 +181,39 @@ TEST_F(GridEditFixture, ComboEditTypesTextCompletesItAndRefusesWhatValidationRef
     EXPECT_FALSE(combo->Visible());
 }
 
+// With AutoComboDropSize the list of either combo is as wide as its widest item plus a margin
+// (a wider one when the list scrolls), never narrower than the combo.
+TEST_F(GridEditFixture, ComboListsWidenToTheirWidestItem)
+{
+    grid->Navigation()->AutoComboDropSize = true;
+    const String wide(40, 'W');
+    struct Case {
+        TEditorType type;
+        int items;
+        bool withWide;
+    } cases[] = {{edComboEdit, 3, false}, {edComboEdit, 3, true}, {edComboEdit, 30, true},
+                 {edUniComboEdit, 3, false}, {edUniComboEdit, 3, true}, {edUniComboEdit, 30, true}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(int(c.type)) + " " + std::to_string(c.items) + (c.withWide ? " wide" : ""));
+        TCustomComboBox* combo = c.type == edComboEdit ? static_cast<TCustomComboBox*>(grid->ComboEditor())
+                                                       : grid->UniComboEditor();
+        combo->Items()->Clear();
+        for (int i = 0; i < c.items; ++i)
+            combo->Items()->Add(c.withWide && i == 1 ? wide : "x" + std::to_string(i));
+        editor = c.type;
+        Go(1, 1);
+        Open();
+        ASSERT_TRUE(combo->Visible());
+        grid->Canvas()->Font->Assign(combo->Font());
+        const int textWidth = grid->Canvas()->TextWidth(wide);
+        const int expected = !c.withWide ? combo->Width() : textWidth + (c.items > combo->DropDownCount() ? 25 : 8);
+        EXPECT_EQ(int(combo->Perform(CB_GETDROPPEDWIDTH, 0, 0)), expected);
+        grid->HideInplaceEditor();
+        grid->SetFocus();
+        Pump();
+    }
+}
+
 TEST_F(GridEditFixture, ComboWheelStaysOnTheItemsAndFiresOnlyForRealItems)
 {
     TGridCombo* combo = grid->ComboEditor();
