@@ -2655,6 +2655,22 @@ private:
     void OpenUniEditBtnEditor(const CellEditorPlace& at);
     void OpenRichTextEditor(const CellEditorPlace& at);
     void OpenExternalEditor(const CellEditorPlace& at);
+    // The steps of CommitCellEditor: each writes one family's value into the cell (real column)
+    // and hides its editor. EndOpenCellEditor ends an editor only while the grid is editing: it
+    // clears Editing, then writeBack writes the value and answers the editor to hide (none: nothing
+    // to hide).
+    void HideCellEditor(TWinControl* editor);
+    void EndOpenCellEditor(const std::function<TWinControl*()>& writeBack);
+    // The wide value through OnSetEditWideText, then into the cell.
+    void WriteWideEditorValue(int realCol, int row, const WideString& value);
+    void CommitSpinEditor(int realCol, int row);
+    // An unchecked date picker empties the cell.
+    void CommitDatePicker(int realCol, int row);
+    // The time as the picker's format shows it (the long time format is put back after).
+    void CommitTimePicker(int realCol, int row);
+    // A rich-text editor that was not changed leaves the cell as it was.
+    TWinControl* CommitRichTextEditor(int realCol, int row);
+    TWinControl* CommitExternalEditor(int realCol, int row);
     // The steps of a left press, in the order WMLButtonDown takes them.
     // The marks of a held button are set and the spin marks of the last press cleared.
     void MarkPressStart();

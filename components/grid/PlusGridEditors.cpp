@@ -662,158 +662,141 @@ void TPlusStringGrid::CommitCellEditor(int col, int row)
     Committing = true;
     const int realCol = DisplayToRealColumn(col);
     EditStartKey = '\0';
-    auto hide = [](TWinControl* editor) {
-        editor->SetVisible(false);
-        editor->SetEnabled(false);
+    auto text = [&](auto editor, String value) {
+        SetCellFromEditor(realCol, row, value);
+        return static_cast<TWinControl*>(editor);
     };
-    auto wideWrite = [&](const WideString& value) {
-        if (OnSetEditWideText)
-            OnSetEditWideText(this, realCol, row, value);
-        SetWideCellText(*this, realCol, row, value);
+    auto wide = [&](auto editor) {
+        WriteWideEditorValue(realCol, row, editor->WideText());
+        return static_cast<TWinControl*>(editor);
     };
     switch (ActiveEditorType) {
     case edSpinEdit:
     case edFloatSpinEdit:
     case edTimeSpinEdit:
-    case edDateSpinEdit: {
-        Editing = false;
-        TGridSpin* spin = GetSpinEditor();
-        if (spin->AllowEmptyValue && Trim(spin->Text()).empty())
-            SetCellText(realCol, row, String());
-        else if (ActiveEditorType == edSpinEdit)
-            SetCellInteger(realCol, row, spin->Value());
-        else if (ActiveEditorType == edFloatSpinEdit)
-            SetCellFloat(realCol, row, spin->FloatValue());
-        else if (ActiveEditorType == edTimeSpinEdit)
-            SetCellFromEditor(realCol, row, spin->Text());
-        else
-            SetCellDate(realCol, row, spin->DateValue());
-        hide(spin);
-        break;
-    }
+    case edDateSpinEdit: CommitSpinEditor(realCol, row); break;
     case edComboEdit:
-    case edComboList:
-        if (Editing) {
-            Editing = false;
-            SetCellFromEditor(realCol, row, ComboEditor()->Text());
-            hide(ComboEditor());
-        }
-        break;
+    case edComboList: EndOpenCellEditor([&] { return text(ComboEditor(), ComboEditor()->Text()); }); break;
     case edEditBtn:
     case edNumericEditBtn:
-    case edFloatEditBtn:
-        if (Editing) {
-            Editing = false;
-            SetCellFromEditor(realCol, row, EditBtnEditor()->Text());
-            hide(EditBtnEditor());
-        }
-        break;
+    case edFloatEditBtn: EndOpenCellEditor([&] { return text(EditBtnEditor(), EditBtnEditor()->Text()); }); break;
     case edCheckBox:
-        hide(CheckBoxEditor());
+        HideCellEditor(CheckBoxEditor());
         Editing = false;
         break;
     case edDateEdit:
-    case edDateEditUpDown: {
-        TGridDatePicker* picker = GetDatePicker();
-        SetCellFromEditor(realCol, row, picker->Checked ? picker->Text() : String());
-        Editing = false;
-        hide(picker);
-        break;
-    }
-    case edTimeEdit: {
-        TGridDatePicker* picker = GetDatePicker();
-        TFormatSettings& settings = FormatSettings();
-        const String saved = settings.LongTimeFormat;
-        if (!picker->Format().empty())
-            settings.LongTimeFormat = picker->Format();
-        try {
-            SetCellFromEditor(realCol, row, picker->Text());
-        } catch (...) {
-            settings.LongTimeFormat = saved;
-            throw;
-        }
-        settings.LongTimeFormat = saved;
-        hide(picker);
-        Editing = false;
-        break;
-    }
-    case edCustom:
-        CommitEditLink(col, row);
-        break;
-    case edButton:
-        if (Editing) {
-            Editing = false;
-            hide(ButtonEditor());
-        }
-        break;
+    case edDateEditUpDown: CommitDatePicker(realCol, row); break;
+    case edTimeEdit: CommitTimePicker(realCol, row); break;
+    case edCustom: CommitEditLink(col, row); break;
+    case edButton: EndOpenCellEditor([&] { return static_cast<TWinControl*>(ButtonEditor()); }); break;
     case edUnitEditBtn:
-        if (Editing) {
-            Editing = false;
-            SetCellFromEditor(realCol, row, UnitEditBtnEditor()->GetValueWithUnit());
-            hide(UnitEditBtnEditor());
-        }
+        EndOpenCellEditor([&] { return text(UnitEditBtnEditor(), UnitEditBtnEditor()->GetValueWithUnit()); });
         break;
-    case edUniEdit:
-        if (Editing) {
-            Editing = false;
-            wideWrite(UniEditor()->WideText());
-            hide(UniEditor());
-        }
-        break;
-    case edUniMemo:
-        if (Editing) {
-            Editing = false;
-            wideWrite(UniMemoEditor()->WideText());
-            hide(UniMemoEditor());
-        }
-        break;
-    case edUniEditBtn:
-        if (Editing) {
-            Editing = false;
-            wideWrite(UniEditBtnEditor()->WideText());
-            hide(UniEditBtnEditor());
-        }
-        break;
+    case edUniEdit: EndOpenCellEditor([&] { return wide(UniEditor()); }); break;
+    case edUniMemo: EndOpenCellEditor([&] { return wide(UniMemoEditor()); }); break;
+    case edUniEditBtn: EndOpenCellEditor([&] { return wide(UniEditBtnEditor()); }); break;
     case edUniComboEdit:
-    case edUniComboList:
-        if (Editing) {
-            Editing = false;
-            wideWrite(UniComboEditor()->WideText());
-            hide(UniComboEditor());
-        }
-        break;
-    case edRichEdit:
-        if (Editing) {
-            Editing = false;
-            TPlusRichEdit* edit = GetRichEditEditor();
-            // an editor closed without a change leaves the cell's text as it was
-            if (edit->Perform(EM_GETMODIFY, 0, 0)) {
-                String text;
-                RichEditToCellText(edit, text);
-                SetCellFromEditor(realCol, row, text);
-            }
-            hide(edit);
-        }
-        break;
+    case edUniComboList: EndOpenCellEditor([&] { return wide(UniComboEditor()); }); break;
+    case edRichEdit: EndOpenCellEditor([&] { return CommitRichTextEditor(realCol, row); }); break;
     default:
-        if (IsExternalType(ActiveEditorType) && Editing) {
-            Editing = false;
-            TWinControl* editor = ExternalEditor(ActiveEditorType);
-            if (editor) {
-                const auto& cls = ExternalEditorClasses()[int(ActiveEditorType)];
-                if (cls.Commit)
-                    cls.Commit(editor, this, realCol, row);
-                else if (cls.Value)
-                    SetCellFromEditor(realCol, row, cls.Value(editor));
-                hide(editor);
-            }
-        }
+        if (IsExternalType(ActiveEditorType))
+            EndOpenCellEditor([&] { return CommitExternalEditor(realCol, row); });
         break;
     }
     if (ActiveEditorType != edNormal && EditingDonePending)
         DoEditingDone(realCol, row);
     Committing = false;
     EditingDonePending = false;
+}
+
+void TPlusStringGrid::HideCellEditor(TWinControl* editor)
+{
+    editor->SetVisible(false);
+    editor->SetEnabled(false);
+}
+
+void TPlusStringGrid::EndOpenCellEditor(const std::function<TWinControl*()>& writeBack)
+{
+    if (!Editing)
+        return;
+    Editing = false;
+    if (TWinControl* editor = writeBack())
+        HideCellEditor(editor);
+}
+
+void TPlusStringGrid::WriteWideEditorValue(int realCol, int row, const WideString& value)
+{
+    if (OnSetEditWideText)
+        OnSetEditWideText(this, realCol, row, value);
+    SetWideCellText(*this, realCol, row, value);
+}
+
+void TPlusStringGrid::CommitSpinEditor(int realCol, int row)
+{
+    Editing = false;
+    TGridSpin* spin = GetSpinEditor();
+    if (spin->AllowEmptyValue && Trim(spin->Text()).empty())
+        SetCellText(realCol, row, String());
+    else if (ActiveEditorType == edSpinEdit)
+        SetCellInteger(realCol, row, spin->Value());
+    else if (ActiveEditorType == edFloatSpinEdit)
+        SetCellFloat(realCol, row, spin->FloatValue());
+    else if (ActiveEditorType == edTimeSpinEdit)
+        SetCellFromEditor(realCol, row, spin->Text());
+    else
+        SetCellDate(realCol, row, spin->DateValue());
+    HideCellEditor(spin);
+}
+
+void TPlusStringGrid::CommitDatePicker(int realCol, int row)
+{
+    TGridDatePicker* picker = GetDatePicker();
+    SetCellFromEditor(realCol, row, picker->Checked ? picker->Text() : String());
+    Editing = false;
+    HideCellEditor(picker);
+}
+
+void TPlusStringGrid::CommitTimePicker(int realCol, int row)
+{
+    TGridDatePicker* picker = GetDatePicker();
+    TFormatSettings& settings = FormatSettings();
+    const String saved = settings.LongTimeFormat;
+    if (!picker->Format().empty())
+        settings.LongTimeFormat = picker->Format();
+    try {
+        SetCellFromEditor(realCol, row, picker->Text());
+    } catch (...) {
+        settings.LongTimeFormat = saved;
+        throw;
+    }
+    settings.LongTimeFormat = saved;
+    HideCellEditor(picker);
+    Editing = false;
+}
+
+TWinControl* TPlusStringGrid::CommitRichTextEditor(int realCol, int row)
+{
+    TPlusRichEdit* edit = GetRichEditEditor();
+    // an editor closed without a change leaves the cell's text as it was
+    if (edit->Perform(EM_GETMODIFY, 0, 0)) {
+        String text;
+        RichEditToCellText(edit, text);
+        SetCellFromEditor(realCol, row, text);
+    }
+    return edit;
+}
+
+TWinControl* TPlusStringGrid::CommitExternalEditor(int realCol, int row)
+{
+    TWinControl* editor = ExternalEditor(ActiveEditorType);
+    if (!editor)
+        return nullptr;
+    const auto& cls = ExternalEditorClasses()[int(ActiveEditorType)];
+    if (cls.Commit)
+        cls.Commit(editor, this, realCol, row);
+    else if (cls.Value)
+        SetCellFromEditor(realCol, row, cls.Value(editor));
+    return editor;
 }
 
 void TPlusStringGrid::RestoreSavedCellText()
