@@ -131,23 +131,154 @@ void FillSample(TPlusStringGrid* grid)
     grid->HideRows(12, 14); // three rows hidden; they come back with "Show all rows"
 }
 
+// What the command line asks for.
+struct DemoOptions {
+    const char* screenshot = nullptr;
+    const char* csv = nullptr;
+    bool grouped = false;
+};
+
+DemoOptions ParseArguments(int argc, char** argv)
+{
+    DemoOptions options;
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--screenshot") == 0 && i + 1 < argc)
+            options.screenshot = argv[++i];
+        else if (std::strcmp(argv[i], "--grouped") == 0)
+            options.grouped = true;
+        else
+            options.csv = argv[i];
+    }
+    return options;
+}
+
+// The grid under the row of buttons, with range selection, column sizing and bands.
+TPlusStringGrid* CreateGrid(TForm* form)
+{
+    auto* grid = new TPlusStringGrid(form);
+    grid->SetName("Grid");
+    grid->SetParent(form);
+    grid->SetBounds(8, 44, 784, 418);
+    grid->SetOptions(grid->Options() + TGridOptions{goRangeSelect, goColSizing, goRowSelect});
+    grid->Bands()->SetActive(true);
+    grid->Bands()->SetPrimaryColor(TColor(0xF7EFE6));
+    grid->Bands()->SetSecondaryColor(clWhite);
+    return grid;
+}
+
+// The user's own data, ready to edit, copy and paste, sort, filter and search; Ctrl+F shows the
+// search footer.
+void SetUpCsvGrid(TPlusStringGrid* grid)
+{
+    grid->SetOptions(grid->Options() - TGridOptions{goRowSelect} + TGridOptions{goEditing});
+    grid->Navigation()->AllowClipboardShortCuts = true;
+    grid->SortSettings()->Show = true;
+    grid->SetFilterDropDownAuto(true);
+    // columns as wide as their texts, header buttons included (measuring a big file's every
+    // cell would keep its user waiting)
+    if (grid->RowCount() <= 5000)
+        grid->AutoSizeColumns(false, 30);
+    else // room for the row numbers
+        grid->SetColWidths(0, 16 + 8 * int(std::to_string(grid->RowCount()).size()));
+    TSearchFooter* footer = grid->SearchFooter();
+    footer->SetFindNextCaption("Find &next");
+    footer->SetFindPrevCaption("Find &previous");
+    footer->SetHighLightCaption("Highlight");
+    footer->SetMatchCaseCaption("Match case");
+    footer->SetHintClose("Close");
+    grid->OnKeyDown = [grid](TObject*, WORD& key, TShiftState shift) {
+        if (key == 'F' && shift.Contains(ssCtrl)) {
+            grid->SearchFooter()->SetVisible(true);
+            if (TSearchPanel* panel = grid->SearchPanel())
+                panel->Edit->SetFocus();
+            key = 0;
+        }
+    };
+}
+
+// The sample data sorted on the yield, with group headers and summaries coloured.
+void SetUpSampleGrid(TPlusStringGrid* grid)
+{
+    FillSample(grid);
+    grid->SortSettings()->Show = true;
+    grid->SortSettings()->Column = 3;
+    grid->Grouping()->Summary = true;
+    grid->Grouping()->HeaderColor = TColor(0xF0D8C0);
+    grid->Grouping()->SummaryColor = TColor(0xE8E8E8);
+    grid->Grouping()->HeaderUnderline = true;
+}
+
+void AddButton(TForm* form, int left, int width, const char* caption, std::function<void()> action)
+{
+    auto* b = new TButton(form);
+    b->SetParent(form);
+    b->SetBounds(left, 8, width, 28);
+    b->SetCaption(caption);
+    b->OnClick = [action](TObject*) { action(); };
+}
+
+// Over a CSV file: the Search and Clear filter buttons and a status line with what the user has
+// in front of them (the rows shown and the current cell's text).
+void AddCsvControls(TForm* form, TPlusStringGrid* grid)
+{
+    auto* status = new TLabel(form);
+    status->SetName("Status");
+    status->SetParent(form);
+    status->SetShowAccelChar(false);
+    status->SetBounds(254, 14, 538, 20);
+    auto* poll = new TTimer(form);
+    poll->SetInterval(150);
+    poll->SetOnTimer([grid, status](TObject*) {
+        const int shown = grid->RowCount() - grid->FixedRows();
+        const String text = "Rows shown: " + std::to_string(shown) + " of " +
+                            std::to_string(grid->GetAllRowCount() - grid->FixedRows()) + "; cell " +
+                            std::to_string(grid->Col()) + "," + std::to_string(grid->Row()) + ": " +
+                            grid->Cells(grid->Col(), grid->Row());
+        if (status->Caption() != text)
+            status->SetCaption(text);
+    });
+    AddButton(form, 8, 100, "Search", [grid] {
+        grid->SearchFooter()->SetVisible(!grid->SearchFooter()->Visible());
+        if (TSearchPanel* panel = grid->SearchPanel(); panel && panel->Visible())
+            panel->Edit->SetFocus();
+    });
+    AddButton(form, 116, 120, "Clear filter", [grid] {
+        grid->SetFilterActive(false);
+        grid->Filter()->Clear();
+        grid->Invalidate();
+    });
+}
+
+// Over the sample: buttons that group, hide and show rows and open and close the groups.
+void AddSampleButtons(TForm* form, TPlusStringGrid* grid)
+{
+    AddButton(form, 8, 140, "Group by region", [grid] { grid->GroupRowsByColumn(1); });
+    AddButton(form, 156, 90, "Ungroup", [grid] { grid->Ungroup(); });
+    AddButton(form, 254, 130, "Hide rows 3-5", [grid] { grid->HideRows(3, 5); });
+    AddButton(form, 392, 120, "Show all rows", [grid] { grid->UnhideAllRows(); });
+    AddButton(form, 520, 140, "Contract groups", [grid] { grid->ContractAllNodes(); });
+    AddButton(form, 668, 124, "Expand groups", [grid] { grid->ExpandAllNodes(); });
+}
+
+// Draws the shown window into the file once it has painted, and ends.
+int SaveScreenshot(TForm* form, const char* file)
+{
+    form->Show();
+    QTimer::singleShot(300, [form, file] {
+        form->Host()->grab().save(file);
+        Application->Terminate();
+    });
+    QApplication::exec();
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
     TQApplication app(argc, argv);
     ApplyStandardLook();
-    const char* screenshot = nullptr;
-    const char* csv = nullptr;
-    bool grouped = false;
-    for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--screenshot") == 0 && i + 1 < argc)
-            screenshot = argv[++i];
-        else if (std::strcmp(argv[i], "--grouped") == 0)
-            grouped = true;
-        else
-            csv = argv[i];
-    }
+    const DemoOptions options = ParseArguments(argc, argv);
 
     Application->SetTitle("String grid demo");
     TForm* form = nullptr;
@@ -157,115 +288,29 @@ int main(int argc, char** argv)
     form->SetClientHeight(470);
     form->Position = poScreenCenter;
 
-    auto* grid = new TPlusStringGrid(form);
-    grid->SetName("Grid");
-    grid->SetParent(form);
-    grid->SetBounds(8, 44, 784, 418);
-    grid->SetOptions(grid->Options() + TGridOptions{goRangeSelect, goColSizing, goRowSelect});
-    grid->Bands()->SetActive(true);
-    grid->Bands()->SetPrimaryColor(TColor(0xF7EFE6));
-    grid->Bands()->SetSecondaryColor(clWhite);
-    if (csv) {
+    TPlusStringGrid* grid = CreateGrid(form);
+    if (options.csv) {
         String error;
-        if (!LoadCsv(grid, csv, error)) {
+        if (!LoadCsv(grid, options.csv, error)) {
             std::fprintf(stderr, "%s\n", error.c_str());
             return 1;
         }
-        form->SetCaption(String("String grid: ") + csv);
-        // the user's own data: edit, copy and paste, sort, filter and search it
-        grid->SetOptions(grid->Options() - TGridOptions{goRowSelect} + TGridOptions{goEditing});
-        grid->Navigation()->AllowClipboardShortCuts = true;
-        grid->SortSettings()->Show = true;
-        grid->SetFilterDropDownAuto(true);
-        // columns as wide as their texts, header buttons included (measuring a big file's every
-        // cell would keep its user waiting)
-        if (grid->RowCount() <= 5000)
-            grid->AutoSizeColumns(false, 30);
-        else // room for the row numbers
-            grid->SetColWidths(0, 16 + 8 * int(std::to_string(grid->RowCount()).size()));
-        TSearchFooter* footer = grid->SearchFooter();
-        footer->SetFindNextCaption("Find &next");
-        footer->SetFindPrevCaption("Find &previous");
-        footer->SetHighLightCaption("Highlight");
-        footer->SetMatchCaseCaption("Match case");
-        footer->SetHintClose("Close");
-        grid->OnKeyDown = [grid](TObject*, WORD& key, TShiftState shift) {
-            if (key == 'F' && shift.Contains(ssCtrl)) {
-                grid->SearchFooter()->SetVisible(true);
-                if (TSearchPanel* panel = grid->SearchPanel())
-                    panel->Edit->SetFocus();
-                key = 0;
-            }
-        };
-    } else {
-        FillSample(grid);
-        grid->SortSettings()->Show = true;
-        grid->SortSettings()->Column = 3;
-        grid->Grouping()->Summary = true;
-        grid->Grouping()->HeaderColor = TColor(0xF0D8C0);
-        grid->Grouping()->SummaryColor = TColor(0xE8E8E8);
-        grid->Grouping()->HeaderUnderline = true;
-    }
-
-    auto button = [&](int left, int width, const char* caption, std::function<void()> action) {
-        auto* b = new TButton(form);
-        b->SetParent(form);
-        b->SetBounds(left, 8, width, 28);
-        b->SetCaption(caption);
-        b->OnClick = [action](TObject*) { action(); };
-    };
-    if (csv) {
-        // what the user has in front of them: the rows shown and the current cell's text
-        auto* status = new TLabel(form);
-        status->SetName("Status");
-        status->SetParent(form);
-        status->SetShowAccelChar(false);
-        status->SetBounds(254, 14, 538, 20);
-        auto* poll = new TTimer(form);
-        poll->SetInterval(150);
-        poll->SetOnTimer([grid, status](TObject*) {
-            const int shown = grid->RowCount() - grid->FixedRows();
-            const String text = "Rows shown: " + std::to_string(shown) + " of " +
-                                std::to_string(grid->GetAllRowCount() - grid->FixedRows()) + "; cell " +
-                                std::to_string(grid->Col()) + "," + std::to_string(grid->Row()) + ": " +
-                                grid->Cells(grid->Col(), grid->Row());
-            if (status->Caption() != text)
-                status->SetCaption(text);
-        });
-        button(8, 100, "Search", [grid] {
-            grid->SearchFooter()->SetVisible(!grid->SearchFooter()->Visible());
-            if (TSearchPanel* panel = grid->SearchPanel(); panel && panel->Visible())
-                panel->Edit->SetFocus();
-        });
-        button(116, 120, "Clear filter", [grid] {
-            grid->SetFilterActive(false);
-            grid->Filter()->Clear();
-            grid->Invalidate();
-        });
+        form->SetCaption(String("String grid: ") + options.csv);
+        SetUpCsvGrid(grid);
+        AddCsvControls(form, grid);
         grid->SetSelection(TGridRect{1, 1, 1, 1});
     } else {
-        button(8, 140, "Group by region", [grid] { grid->GroupRowsByColumn(1); });
-        button(156, 90, "Ungroup", [grid] { grid->Ungroup(); });
-        button(254, 130, "Hide rows 3-5", [grid] { grid->HideRows(3, 5); });
-        button(392, 120, "Show all rows", [grid] { grid->UnhideAllRows(); });
-        button(520, 140, "Contract groups", [grid] { grid->ContractAllNodes(); });
-        button(668, 124, "Expand groups", [grid] { grid->ExpandAllNodes(); });
-        if (grouped) {
+        SetUpSampleGrid(grid);
+        AddSampleButtons(form, grid);
+        if (options.grouped) {
             grid->GroupRowsByColumn(1);
             grid->ContractNode(grid->FixedRows() + 5);
         }
         grid->SetSelection(TGridRect{1, 3, 7, 3});
     }
 
-    if (screenshot) {
-        form->Show();
-        QTimer::singleShot(300, [form, screenshot] {
-            form->Host()->grab().save(screenshot);
-            Application->Terminate();
-        });
-        QApplication::exec();
-        return 0;
-    }
+    if (options.screenshot)
+        return SaveScreenshot(form, options.screenshot);
     Application->Run();
     return 0;
 }
