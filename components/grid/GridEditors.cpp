@@ -541,6 +541,18 @@ void TGridUniCombo::DoExit()
 
 // ---------------------------------------------------------------- TGridEditBtn
 
+namespace {
+
+// The button of an edit asks the application for the text (the grid's ellipsis event).
+void AskEllipsisText(TPlusStringGrid* grid, TPsgEditBtn* edit)
+{
+    edit->SetText(grid->DoEllipsClick(edit->Text()));
+    edit->SelectAll();
+    edit->Invalidate();
+}
+
+} // namespace
+
 TGridEditBtn::TGridEditBtn(TComponent* owner) : TGridEditor(owner)
 {
     OnClickBtn = [this](TObject* s) { ButtonClick(s); };
@@ -548,9 +560,7 @@ TGridEditBtn::TGridEditBtn(TComponent* owner) : TGridEditor(owner)
 
 void TGridEditBtn::ButtonClick(TObject*)
 {
-    SetText(Grid->DoEllipsClick(Text()));
-    SelectAll();
-    Invalidate();
+    AskEllipsisText(Grid, this);
     if (StopEditAfterClick) {
         Grid->SetCurrentCellText(Text());
         Grid->HideInplaceEditor();
@@ -775,12 +785,7 @@ TGridUnitEditBtn::TGridUnitEditBtn(TComponent* owner) : TGridEditor(owner)
     OnClickBtn = [this](TObject* s) { ButtonClick(s); };
 }
 
-void TGridUnitEditBtn::ButtonClick(TObject*)
-{
-    SetText(Grid->DoEllipsClick(Text()));
-    SelectAll();
-    Invalidate();
-}
+void TGridUnitEditBtn::ButtonClick(TObject*) { AskEllipsisText(Grid, this); }
 
 void TGridUnitEditBtn::Dispatch(TMessage& message)
 {

@@ -7,7 +7,7 @@
 
 // ---------------------------------------------------------------- TPlusSpeedButton
 
-TPlusSpeedButton::TPlusSpeedButton(TComponent* owner) : TCustomControl(owner) { SetBounds(0, 0, 18, 18); }
+TPlusSpeedButton::TPlusSpeedButton(TComponent* owner) : TFaceButton(owner) { SetBounds(0, 0, 18, 18); }
 
 void TPlusSpeedButton::SetGlyph(TBitmap* glyph)
 {
@@ -42,15 +42,6 @@ void TPlusSpeedButton::MouseUp(TMouseButton button, TShiftState shift, int x, in
     TCustomControl::MouseUp(button, shift, x, y);
     if (wasDown && OnMouseUp)
         OnMouseUp(this, button, shift, x, y);
-}
-
-void TPlusSpeedButton::Dispatch(TMessage& message)
-{
-    if (message.Msg == CM_MOUSEENTER || message.Msg == CM_MOUSELEAVE) {
-        mouseIn_ = message.Msg == CM_MOUSEENTER;
-        Invalidate();
-    }
-    TCustomControl::Dispatch(message);
 }
 
 void TPlusSpeedButton::Paint()

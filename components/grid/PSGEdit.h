@@ -1,6 +1,8 @@
 #pragma once
 // The edit with a push button at its right edge (ellipsis editor) and its variant that shows
 // a unit of measure and lets the user choose another one from a pop-up menu.
+#include "components/grid/asgspin.h"
+
 #include "platform/framework/Menus.h"
 #include "platform/framework/StdCtrls.h"
 
@@ -9,14 +11,10 @@
 class TPsgEditButton;
 
 // The push button of the holder; it paints with the holder's colours.
-class TPlusSpeedButton : public TCustomControl {
+class TPlusSpeedButton : public TFaceButton {
 public:
     explicit TPlusSpeedButton(TComponent* owner);
     String ClassName() const override { return "TPlusSpeedButton"; }
-    bool IsWinXP = false;
-    bool Flat = false;
-    bool Down() const { return down_; }
-    bool MouseInControl() const { return mouseIn_; }
     TBitmap* Glyph() const { return glyph_.get(); }
     void SetGlyph(TBitmap* glyph);
     TMouseEvent OnMouseUp;
@@ -25,12 +23,9 @@ protected:
     void Paint() override;
     void MouseDown(TMouseButton button, TShiftState shift, int x, int y) override;
     void MouseUp(TMouseButton button, TShiftState shift, int x, int y) override;
-    void Dispatch(TMessage& message) override;
 
 private:
     std::unique_ptr<TBitmap> glyph_;
-    bool down_ = false;
-    bool mouseIn_ = false;
 };
 
 // The window holding the button, which always fills it.

@@ -471,28 +471,17 @@ void TPlusInplaceEdit::KeyUp(WORD& key, TShiftState shift)
 {
     TNavigation* nav = grid_->Navigation();
     const bool noMods = !shift.Contains(ssShift) && !shift.Contains(ssCtrl) && !shift.Contains(ssAlt);
-    if (key == VK_LEFT && SelLength() == 0 && KeyDownSelStart == 0 && SelStart() == 0 && noMods &&
-        nav->CursorWalkEditor) {
+    // the caret walks out of the text into the cell beside it: left from the start, right from
+    // the end
+    const bool outLeft = key == VK_LEFT && SelLength() == 0 && KeyDownSelStart == 0 && SelStart() == 0;
+    const bool outRight = key == VK_RIGHT && SelLength() == 0 && GetTextLen() == MsgKeyDownSelStart;
+    if ((outLeft || outRight) && noMods && nav->CursorWalkEditor) {
         key = 0;
         if (ValidateText(Text())) {
             grid_->HideInplaceEditor();
             const TAdvanceDirection dir = nav->AdvanceDirection();
             nav->SetAdvanceDirection(adLeftRight);
-            grid_->AdvanceToNextCell(grid_->Col(), grid_->Row(), false, false);
-            nav->SetAdvanceDirection(dir);
-            if (nav->CursorWalkAlwaysEdit)
-                grid_->ShowInplaceEditor();
-        }
-        return;
-    }
-    if (key == VK_RIGHT && SelLength() == 0 && GetTextLen() == MsgKeyDownSelStart && noMods &&
-        nav->CursorWalkEditor) {
-        key = 0;
-        if (ValidateText(Text())) {
-            grid_->HideInplaceEditor();
-            const TAdvanceDirection dir = nav->AdvanceDirection();
-            nav->SetAdvanceDirection(adLeftRight);
-            grid_->AdvanceToNextCell(grid_->Col(), grid_->Row(), false, true);
+            grid_->AdvanceToNextCell(grid_->Col(), grid_->Row(), false, outRight);
             nav->SetAdvanceDirection(dir);
             if (nav->CursorWalkAlwaysEdit)
                 grid_->ShowInplaceEditor();

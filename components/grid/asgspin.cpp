@@ -74,7 +74,16 @@ TDateTime AddYears(int years, TDateTime date)
 
 // ---------------------------------------------------------------- TPlusTimerSpeedButton
 
-TPlusTimerSpeedButton::TPlusTimerSpeedButton(TComponent* owner) : TCustomControl(owner) { SetBounds(0, 0, 15, 12); }
+void TFaceButton::Dispatch(TMessage& message)
+{
+    if (message.Msg == CM_MOUSEENTER || message.Msg == CM_MOUSELEAVE) {
+        mouseIn_ = message.Msg == CM_MOUSEENTER;
+        Invalidate();
+    }
+    TCustomControl::Dispatch(message);
+}
+
+TPlusTimerSpeedButton::TPlusTimerSpeedButton(TComponent* owner) : TFaceButton(owner) { SetBounds(0, 0, 15, 12); }
 
 TPlusTimerSpeedButton::~TPlusTimerSpeedButton() = default; // the timer is an owned component
 
@@ -132,15 +141,6 @@ void TPlusTimerSpeedButton::TimerExpired(TObject*)
             throw;
         }
     }
-}
-
-void TPlusTimerSpeedButton::Dispatch(TMessage& message)
-{
-    if (message.Msg == CM_MOUSEENTER || message.Msg == CM_MOUSELEAVE) {
-        mouseIn_ = message.Msg == CM_MOUSEENTER;
-        Invalidate();
-    }
-    TCustomControl::Dispatch(message);
 }
 
 void TPlusTimerSpeedButton::Paint()

@@ -15,19 +15,31 @@ enum TArrowDirection { adUp, adDown, adLeft, adRight };
 
 class TPsgSpinButton;
 
+// A push face drawn by its control: pressed while the left button holds it (Down), hot while
+// the mouse is over it (MouseInControl); both repaint it.
+class TFaceButton : public TCustomControl {
+public:
+    explicit TFaceButton(TComponent* owner) : TCustomControl(owner) {}
+    bool IsWinXP = false;
+    bool Flat = false;
+    bool Down() const { return down_; }
+    bool MouseInControl() const { return mouseIn_; }
+
+protected:
+    void Dispatch(TMessage& message) override;
+    bool down_ = false;
+    bool mouseIn_ = false;
+};
+
 // A push button that repeats its click while held: the first repeat after 400 ms, then every
 // 100 ms, and the click of the release. It draws its own arrow.
-class TPlusTimerSpeedButton : public TCustomControl {
+class TPlusTimerSpeedButton : public TFaceButton {
 public:
     explicit TPlusTimerSpeedButton(TComponent* owner);
     ~TPlusTimerSpeedButton() override;
     String ClassName() const override { return "TPlusTimerSpeedButton"; }
     bool AutoRepeat = false;
     TArrowDirection ArrowDirection = adUp;
-    bool IsWinXP = false;
-    bool Flat = false;
-    bool Down() const { return down_; }
-    bool MouseInControl() const { return mouseIn_; }
     TTimer* RepeatTimer() const { return timer_; }
     TNotifyEvent OnClick;
     void Click() override;
@@ -36,13 +48,10 @@ protected:
     void Paint() override;
     void MouseDown(TMouseButton button, TShiftState shift, int x, int y) override;
     void MouseUp(TMouseButton button, TShiftState shift, int x, int y) override;
-    void Dispatch(TMessage& message) override;
 
 private:
     void TimerExpired(TObject*);
     TTimer* timer_ = nullptr;
-    bool down_ = false;
-    bool mouseIn_ = false;
 };
 
 // Two auto-repeating buttons, up and down (vertical: up above down; horizontal: down left, up

@@ -183,3 +183,30 @@ TEST_F(GridEditFixture, LookupCompletesTypedTextFromTheItems)
     EXPECT_EQ(edit->SelStart(), 2);
     EXPECT_EQ(edit->SelLength(), 3);
 }
+
+// With CursorWalkEditor the caret walks out of the text into another cell: Left from the start
+// of the text, Right from its end; anywhere else the arrows move the caret only. The text stays.
+TEST_F(GridEditFixture, TheCaretWalksOutOfTheTextOnlyAtItsEnds)
+{
+    grid->Navigation()->CursorWalkEditor = true;
+    struct Case {
+        Qt::Key key;
+        int caret; // where the caret stands in "abc"
+        bool walks;
+    } cases[] = {{Qt::Key_Right, 3, true}, {Qt::Key_Left, 0, true}, {Qt::Key_Right, 1, false}, {Qt::Key_Left, 2, false}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(int(c.key)) + " at " + std::to_string(c.caret));
+        grid->SetCells(2, 1, "abc");
+        Go(2, 1);
+        Open();
+        ASSERT_TRUE(grid->Editing);
+        grid->GetInplaceEditor()->SetSelStart(c.caret);
+        grid->GetInplaceEditor()->SetSelLength(0);
+        Key(c.key);
+        EXPECT_EQ(grid->Col() != 2, c.walks);
+        EXPECT_EQ(grid->Cells(2, 1), "abc");
+        grid->HideInplaceEditor();
+        grid->SetFocus();
+        Pump();
+    }
+}
