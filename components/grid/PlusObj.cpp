@@ -817,6 +817,33 @@ void TPlusGridButton::Loaded()
 void TPlusGridButton::Paint()
 {
     TCanvas* c = Canvas();
+    SettlePaintState();
+    c->Font->Assign(Font());
+    TRect R(0, 0, Width(), Height());
+    const bool pressed = state_ == gbsDown || state_ == gbsExclusive;
+    if (!flat_) {
+        PaintSystemFace(R, pressed);
+    } else {
+        if (BorderDownColor == clNone || Rounded)
+            R = TRect(R.Left + 1, R.Top + 1, R.Right - 1, R.Bottom - 1);
+        c->Pen->Width = 1;
+        c->Brush->Style = bsSolid;
+        if (mouseInside_ && Enabled())
+            PaintFlatHotFace(R);
+        else
+            PaintFlatRestingFace(R);
+        R = TRect(R.Left + 1, R.Top + 1, R.Right - 1, R.Bottom - 1);
+    }
+    if (state_ == gbsExclusive && (!flat_ || !mouseInside_))
+        PaintExclusiveFace(R);
+    const TPoint offset = ContentOffset(pressed);
+    if (DropDownButton)
+        PaintDropDownArrow(R);
+    DrawButtonContent(R, (down_ && groupIndex_ != 0) ? gbsDown : state_, offset);
+}
+
+void TPlusGridButton::SettlePaintState()
+{
     if (!Enabled()) {
         state_ = gbsDisabled;
         dragging_ = false;
@@ -825,116 +852,124 @@ void TPlusGridButton::Paint()
     }
     if (style_ == tasCheck && down_)
         state_ = gbsDown;
-    c->Font->Assign(Font());
-    TRect R(0, 0, Width(), Height());
-    const bool pressed = state_ == gbsDown || state_ == gbsExclusive;
-    if (!flat_) {
-        if (AutoXPStyle && ThemesActive()) {
-            c->RequiredState();
-            ThemedPart(Parent() ? Parent()->Handle() : nullptr, c->Handle(), u"button", 1,
-                       pressed ? 3 : mouseInside_ ? 2 : 1, R);
+}
+
+void TPlusGridButton::PaintSystemFace(TRect& R, bool pressed)
+{
+    TCanvas* c = Canvas();
+    c->RequiredState();
+    if (AutoXPStyle && ThemesActive()) {
+        ThemedPart(Parent() ? Parent()->Handle() : nullptr, c->Handle(), u"button", 1, pressed ? 3 : mouseInside_ ? 2 : 1,
+                   R);
+    } else {
+        RECT r = R;
+        DrawFrameControl(c->Handle(), &r, DFC_BUTTON, DFCS_BUTTONPUSH | DFCS_ADJUSTRECT | (pressed ? DFCS_PUSHED : 0));
+        R = TRect(r);
+    }
+}
+
+void TPlusGridButton::PaintFlatHotFace(TRect& R)
+{
+    TCanvas* c = Canvas();
+    TColor brush = ColorHot, end = ColorHotTo, pen = BorderHotColor;
+    if (state_ == gbsDown) {
+        brush = ColorDown;
+        end = ColorDownTo;
+        pen = BorderDownColor;
+    }
+    if (style_ == tasCheck && down_ && state_ != gbsDown) {
+        brush = ColorChecked;
+        end = ColorCheckedTo;
+        pen = BorderDownColor;
+    }
+    if (Rounded)
+        pen = clNone;
+    if (end != clNone) {
+        DrawButtonGradient(c, brush, end, false, R, 16, pen);
+    } else {
+        c->Brush->Color = brush;
+        c->Pen->Color = pen == clNone ? brush : pen;
+        c->Rectangle(R);
+    }
+    const TColor edge = state_ == gbsDown ? BorderDownColor : BorderHotColor;
+    if (Rounded) {
+        R = TRect(R.Left - 1, R.Top - 1, R.Right + 1, R.Bottom + 1);
+        if (edge != clNone)
+            PaintRoundedEdge(R, edge);
+    }
+    if (DropDownButton && edge != clNone) {
+        c->Pen->Color = edge;
+        c->MoveTo(R.Right - 12, R.Top);
+        c->LineTo(R.Right - 12, R.Bottom);
+    }
+}
+
+void TPlusGridButton::PaintFlatRestingFace(TRect& R)
+{
+    TCanvas* c = Canvas();
+    if (style_ == tasCheck && down_) {
+        if (ColorCheckedTo != clNone) {
+            DrawButtonGradient(c, ColorChecked, ColorCheckedTo, false, R, 16, BorderDownColor);
         } else {
-            c->RequiredState();
-            RECT r = R;
-            DrawFrameControl(c->Handle(), &r, DFC_BUTTON, DFCS_BUTTONPUSH | DFCS_ADJUSTRECT | (pressed ? DFCS_PUSHED : 0));
-            R = TRect(r);
+            c->Brush->Color = ColorChecked;
+            c->Pen->Color = BorderDownColor == clNone ? ColorChecked : BorderDownColor;
+            c->Rectangle(R);
         }
     } else {
-        if (BorderDownColor == clNone || Rounded)
-            R = TRect(R.Left + 1, R.Top + 1, R.Right - 1, R.Bottom - 1);
-        c->Pen->Width = 1;
-        c->Brush->Style = bsSolid;
-        if (mouseInside_ && Enabled()) {
-            TColor brush = ColorHot, end = ColorHotTo, pen = BorderHotColor;
-            if (state_ == gbsDown) {
-                brush = ColorDown;
-                end = ColorDownTo;
-                pen = BorderDownColor;
-            }
-            if (style_ == tasCheck && down_ && state_ != gbsDown) {
-                brush = ColorChecked;
-                end = ColorCheckedTo;
-                pen = BorderDownColor;
-            }
-            if (Rounded)
-                pen = clNone;
-            if (end != clNone) {
-                DrawButtonGradient(c, brush, end, false, R, 16, pen);
-            } else {
-                c->Brush->Color = brush;
-                c->Pen->Color = pen == clNone ? brush : pen;
-                c->Rectangle(R);
-            }
-            const TColor edge = state_ == gbsDown ? BorderDownColor : BorderHotColor;
-            if (Rounded) {
-                R = TRect(R.Left - 1, R.Top - 1, R.Right + 1, R.Bottom + 1);
-                if (edge != clNone) {
-                    c->Pen->Color = edge;
-                    c->Brush->Style = bsClear;
-                    c->RoundRect(R.Left, R.Top, R.Right, R.Bottom, 8, 8);
-                    c->Brush->Style = bsSolid;
-                }
-            }
-            if (DropDownButton && edge != clNone) {
-                c->Pen->Color = edge;
-                c->MoveTo(R.Right - 12, R.Top);
-                c->LineTo(R.Right - 12, R.Bottom);
-            }
-        } else {
-            if (style_ == tasCheck && down_) {
-                if (ColorCheckedTo != clNone) {
-                    DrawButtonGradient(c, ColorChecked, ColorCheckedTo, false, R, 16, BorderDownColor);
-                } else {
-                    c->Brush->Color = ColorChecked;
-                    c->Pen->Color = BorderDownColor == clNone ? ColorChecked : BorderDownColor;
-                    c->Rectangle(R);
-                }
-            } else {
-                const TColor face = ColorToRGB(Color());
-                if (ColorTo != clNone) {
-                    DrawButtonGradient(c, face, ColorTo, false, R, 16,
-                                       Rounded ? clNone : (down_ ? BorderDownColor : BorderColor));
-                } else {
-                    FillRectColor(c, R, face);
-                }
-            }
-            if (BorderColor != clNone) {
-                if (Rounded) {
-                    R = TRect(R.Left - 1, R.Top - 1, R.Right + 1, R.Bottom + 1);
-                    c->Pen->Color = BorderColor;
-                    c->Brush->Style = bsClear;
-                    c->RoundRect(R.Left, R.Top, R.Right, R.Bottom, 8, 8);
-                    c->Brush->Style = bsSolid;
-                } else {
-                    RectOutline(c, R, BorderColor);
-                }
-            }
-        }
-        R = TRect(R.Left + 1, R.Top + 1, R.Right - 1, R.Bottom - 1);
-    }
-    if (state_ == gbsExclusive && (!flat_ || !mouseInside_)) {
-        R = TRect(R.Left - 1, R.Top - 1, R.Right + 1, R.Bottom + 1);
-        const TColor pen = down_ ? BorderDownColor : BorderColor;
-        if (ColorCheckedTo == clNone)
-            FillRectColor(c, R, ColorChecked);
+        const TColor face = ColorToRGB(Color());
+        if (ColorTo != clNone)
+            DrawButtonGradient(c, face, ColorTo, false, R, 16, Rounded ? clNone : (down_ ? BorderDownColor : BorderColor));
         else
-            DrawButtonGradient(c, ColorChecked, ColorCheckedTo, false, R, 16, pen);
+            FillRectColor(c, R, face);
     }
-    TPoint offset(0, 0);
+    if (BorderColor == clNone)
+        return;
+    if (Rounded) {
+        R = TRect(R.Left - 1, R.Top - 1, R.Right + 1, R.Bottom + 1);
+        PaintRoundedEdge(R, BorderColor);
+    } else {
+        RectOutline(c, R, BorderColor);
+    }
+}
+
+void TPlusGridButton::PaintRoundedEdge(const TRect& R, TColor edge)
+{
+    TCanvas* c = Canvas();
+    c->Pen->Color = edge;
+    c->Brush->Style = bsClear;
+    c->RoundRect(R.Left, R.Top, R.Right, R.Bottom, 8, 8);
+    c->Brush->Style = bsSolid;
+}
+
+void TPlusGridButton::PaintExclusiveFace(TRect& R)
+{
+    R = TRect(R.Left - 1, R.Top - 1, R.Right + 1, R.Bottom + 1);
+    const TColor pen = down_ ? BorderDownColor : BorderColor;
+    if (ColorCheckedTo == clNone)
+        FillRectColor(Canvas(), R, ColorChecked);
+    else
+        DrawButtonGradient(Canvas(), ColorChecked, ColorCheckedTo, false, R, 16, pen);
+}
+
+TPoint TPlusGridButton::ContentOffset(bool pressed)
+{
     const bool designing = (ComponentState() & csDesigning) != 0;
     if (pressed && !flat_ && !designing)
-        offset = TPoint(1, 1);
-    else if ((state_ == gbsUp || state_ == gbsDisabled) && flat_ && mouseInside_ && Enabled() && shaded_ && !designing)
-        offset = TPoint(-1, -1);
-    if (DropDownButton) {
-        const int y = R.Top + (R.Bottom - R.Top) / 2;
-        c->Brush->Style = bsSolid;
-        c->Brush->Color = c->Font->Color;
-        c->Pen->Color = c->Font->Color;
-        c->Polygon({TPoint(R.Right - 8, y - 1), TPoint(R.Right - 4, y - 1), TPoint(R.Right - 6, y + 1)});
-        R.Right -= 12;
-    }
-    DrawButtonContent(R, (down_ && groupIndex_ != 0) ? gbsDown : state_, offset);
+        return TPoint(1, 1);
+    if ((state_ == gbsUp || state_ == gbsDisabled) && flat_ && mouseInside_ && Enabled() && shaded_ && !designing)
+        return TPoint(-1, -1);
+    return TPoint(0, 0);
+}
+
+void TPlusGridButton::PaintDropDownArrow(TRect& R)
+{
+    TCanvas* c = Canvas();
+    const int y = R.Top + (R.Bottom - R.Top) / 2;
+    c->Brush->Style = bsSolid;
+    c->Brush->Color = c->Font->Color;
+    c->Pen->Color = c->Font->Color;
+    c->Polygon({TPoint(R.Right - 8, y - 1), TPoint(R.Right - 4, y - 1), TPoint(R.Right - 6, y + 1)});
+    R.Right -= 12;
 }
 
 void TPlusGridButton::CalcButtonLayout(const TRect& R, TPoint Offset, TPoint& G, TRect& T)

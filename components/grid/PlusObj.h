@@ -531,6 +531,20 @@ private:
     friend class TPlusGridButtonActionLink;
     void UpdateExclusive();
     void DrawButtonContent(TRect R, TPlusGridButtonState ContentState, TPoint Offset);
+    // Steps of Paint. SettlePaintState makes the state agree with Enabled and a checked button;
+    // the face is the system's push button (PaintSystemFace, R becomes its inside) or, when flat,
+    // the hot or the resting face in the button's colours and borders (R grows back over a
+    // rounded edge); a grouped button that is down gets the checked face (PaintExclusiveFace);
+    // ContentOffset moves the glyph and caption of a pressed or raised button; the drop-down
+    // arrow takes its part from the right of R.
+    void SettlePaintState();
+    void PaintSystemFace(TRect& R, bool pressed);
+    void PaintFlatHotFace(TRect& R);
+    void PaintFlatRestingFace(TRect& R);
+    void PaintRoundedEdge(const TRect& R, TColor edge);
+    void PaintExclusiveFace(TRect& R);
+    TPoint ContentOffset(bool pressed);
+    void PaintDropDownArrow(TRect& R);
     void DrawGlyph(TPoint G);
     void DrawCaption(TRect T, TPlusGridButtonState ContentState);
     void CalcButtonLayout(const TRect& R, TPoint Offset, TPoint& G, TRect& T);
