@@ -47,6 +47,22 @@ void GridTakesFocus(TPlusStringGrid* grid)
 
 bool Held(int vk) { return GetKeyState(vk) < 0; }
 
+// Ends the edit and moves to the next cell, or with Shift the previous one (Tab with goTabs).
+void TabOutOfEditor(TPlusStringGrid* grid, TShiftState shift)
+{
+    grid->HideInplaceEditor();
+    GridTakesFocus(grid);
+    grid->TabToNextCell(Held(VK_SHIFT) || shift.Contains(ssShift));
+}
+
+// Ends the edit and advances to the next cell to edit (Return with AdvanceOnEnter).
+void AdvanceOutOfEditor(TPlusStringGrid* grid)
+{
+    grid->HideInplaceEditor();
+    GridTakesFocus(grid);
+    grid->AdvanceToNextCell(grid->Col(), grid->Row(), true, true);
+}
+
 } // namespace
 
 TPlusStringGrid* GridOfOwner(TComponent* owner)
@@ -354,9 +370,7 @@ void TGridCombo::KeyDown(WORD& key, TShiftState shift)
             return;
         }
         if (Grid->Options().Contains(goTabs)) {
-            Grid->HideInplaceEditor();
-            GridTakesFocus(Grid);
-            Grid->TabToNextCell(Held(VK_SHIFT) || shift.Contains(ssShift));
+            TabOutOfEditor(Grid, shift);
             key = 0;
             return;
         }
@@ -678,17 +692,13 @@ void TGridEditBtn::KeyDown(WORD& key, TShiftState shift)
         }
     }
     if (key == VK_RETURN && Grid->Navigation()->AdvanceOnEnter) {
-        Grid->HideInplaceEditor();
-        GridTakesFocus(Grid);
+        AdvanceOutOfEditor(Grid);
         key = 0;
-        Grid->AdvanceToNextCell(Grid->Col(), Grid->Row(), true, true);
         return;
     }
     if (key == VK_TAB && Grid->EditorWantsTab()) {
         if (Grid->Options().Contains(goTabs)) {
-            Grid->HideInplaceEditor();
-            GridTakesFocus(Grid);
-            Grid->TabToNextCell(Held(VK_SHIFT) || shift.Contains(ssShift));
+            TabOutOfEditor(Grid, shift);
             key = 0;
             return;
         }
@@ -821,16 +831,12 @@ void TGridUnitEditBtn::KeyDown(WORD& key, TShiftState shift)
         SetValueWithUnit(Grid->GetCurrentCellText());
     }
     if (key == VK_RETURN && Grid->Navigation()->AdvanceOnEnter) {
-        Grid->HideInplaceEditor();
-        GridTakesFocus(Grid);
+        AdvanceOutOfEditor(Grid);
         key = 0;
-        Grid->AdvanceToNextCell(Grid->Col(), Grid->Row(), true, true);
         return;
     }
     if (key == VK_TAB && Grid->Options().Contains(goTabs)) {
-        Grid->HideInplaceEditor();
-        GridTakesFocus(Grid);
-        Grid->TabToNextCell(Held(VK_SHIFT) || shift.Contains(ssShift));
+        TabOutOfEditor(Grid, shift);
         key = 0;
         return;
     }
@@ -962,17 +968,13 @@ void TGridSpin::KeyDown(WORD& key, TShiftState shift)
         SetText(Grid->GetCurrentCellText());
     }
     if (key == VK_TAB && Grid->Options().Contains(goTabs)) {
-        Grid->HideInplaceEditor();
-        GridTakesFocus(Grid);
-        Grid->TabToNextCell(Held(VK_SHIFT) || shift.Contains(ssShift));
+        TabOutOfEditor(Grid, shift);
         key = 0;
         return;
     }
     if (key == VK_RETURN && Grid->Navigation()->AdvanceOnEnter) {
-        Grid->HideInplaceEditor();
-        GridTakesFocus(Grid);
+        AdvanceOutOfEditor(Grid);
         key = 0;
-        Grid->AdvanceToNextCell(Grid->Col(), Grid->Row(), true, true);
         return;
     }
     Grid->EndEditAndMove(key, shift);
@@ -1021,9 +1023,7 @@ bool UniEditingKey(TPlusStringGrid* grid, TCustomEdit* edit, WORD& key, TShiftSt
         grid->WideEditText = edit->WideText();
     }
     if (key == VK_TAB && grid->Options().Contains(goTabs)) {
-        grid->HideInplaceEditor();
-        GridTakesFocus(grid);
-        grid->TabToNextCell(Held(VK_SHIFT) || shift.Contains(ssShift));
+        TabOutOfEditor(grid, shift);
         key = 0;
         return true;
     }
@@ -1134,9 +1134,7 @@ void TGridUniMemo::KeyDown(WORD& key, TShiftState shift)
         Grid->WideEditText = WideText();
         if (Grid->Options().Contains(goTabs)) {
             Grid->Editing = true;
-            Grid->HideInplaceEditor();
-            GridTakesFocus(Grid);
-            Grid->TabToNextCell(Held(VK_SHIFT) || shift.Contains(ssShift));
+            TabOutOfEditor(Grid, shift);
             key = 0;
             return;
         }
@@ -1278,16 +1276,12 @@ void TGridDatePicker::KeyDown(WORD& key, TShiftState shift)
         }
     }
     if (key == VK_TAB && Grid->EditorWantsTab() && Grid->Options().Contains(goTabs)) {
-        Grid->HideInplaceEditor();
-        GridTakesFocus(Grid);
-        Grid->TabToNextCell(Held(VK_SHIFT) || shift.Contains(ssShift));
+        TabOutOfEditor(Grid, shift);
         key = 0;
         return;
     }
     if (key == VK_RETURN && Grid->Navigation()->AdvanceOnEnter) {
-        Grid->HideInplaceEditor();
-        GridTakesFocus(Grid);
-        Grid->AdvanceToNextCell(Grid->Col(), Grid->Row(), true, true);
+        AdvanceOutOfEditor(Grid);
         key = 0;
         return;
     }

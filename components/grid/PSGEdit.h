@@ -29,7 +29,7 @@ private:
 };
 
 // The window holding the button, which always fills it.
-class TPsgEditButton : public TCustomControl {
+class TPsgEditButton : public TCustomControl, public TButtonColors {
 public:
     explicit TPsgEditButton(TComponent* owner);
     String ClassName() const override { return "TPsgEditButton"; }
@@ -43,13 +43,6 @@ public:
     int NumGlyphs = 1;
     String ButtonCaption() const { return button_->Caption(); }
     void SetButtonCaption(const String& caption);
-    TColor ButtonColor = clNone;
-    TColor ButtonColorHot = clNone;
-    TColor ButtonColorDown = clNone;
-    TColor ButtonTextColor = clNone;
-    TColor ButtonTextColorHot = clNone;
-    TColor ButtonTextColorDown = clNone;
-    TColor ButtonBorderColor = clNone;
     void SetBounds(int left, int top, int width, int height) override;
     void Notification(TComponent* component, TOperation operation) override;
 

@@ -15,6 +15,17 @@ enum TArrowDirection { adUp, adDown, adLeft, adRight };
 
 class TPsgSpinButton;
 
+// The colours of a button face, plain, hot and pressed; clNone: the system's face.
+struct TButtonColors {
+    TColor ButtonColor = clNone;
+    TColor ButtonColorHot = clNone;
+    TColor ButtonColorDown = clNone;
+    TColor ButtonTextColor = clNone;
+    TColor ButtonTextColorHot = clNone;
+    TColor ButtonTextColorDown = clNone;
+    TColor ButtonBorderColor = clNone;
+};
+
 // A push face drawn by its control: pressed while the left button holds it (Down), hot while
 // the mouse is over it (MouseInControl); both repaint it.
 class TFaceButton : public TCustomControl {
@@ -56,7 +67,7 @@ private:
 
 // Two auto-repeating buttons, up and down (vertical: up above down; horizontal: down left, up
 // right). Pressing one moves the focus to FocusControl.
-class TPsgSpinButton : public TCustomControl {
+class TPsgSpinButton : public TCustomControl, public TButtonColors {
 public:
     explicit TPsgSpinButton(TComponent* owner);
     ~TPsgSpinButton() override;
@@ -71,13 +82,6 @@ public:
     void SetIsWinXP(bool on);
     int UpNumGlyphs = 1;
     int DownNumGlyphs = 1;
-    TColor ButtonColor = clNone;
-    TColor ButtonColorHot = clNone;
-    TColor ButtonColorDown = clNone;
-    TColor ButtonTextColor = clNone;
-    TColor ButtonTextColorHot = clNone;
-    TColor ButtonTextColorDown = clNone;
-    TColor ButtonBorderColor = clNone;
     TNotifyEvent OnUpClick;
     TNotifyEvent OnDownClick;
     void SetBounds(int left, int top, int width, int height) override;

@@ -13,6 +13,14 @@ TPlusStringGrid* OwningGrid(TComponent* owner)
     return grid;
 }
 
+// Ends the edit and gives the focus back to the grid.
+void LeaveToGrid(TPlusStringGrid* grid)
+{
+    grid->HideInplaceEditor();
+    if (grid->CanFocus())
+        grid->SetFocus();
+}
+
 } // namespace
 
 template <class Base>
@@ -52,9 +60,7 @@ void TGridDropDownEditor<Base>::KeyDown(WORD& key, TShiftState shift)
         PutText(Grid->GetCurrentCellText());
         CancelValue();
         Grid->ValidationPending = false;
-        Grid->HideInplaceEditor();
-        if (Grid->CanFocus())
-            Grid->SetFocus();
+        LeaveToGrid(Grid);
         key = 0;
         return;
     }
@@ -73,9 +79,7 @@ void TGridDropDownEditor<Base>::KeyDown(WORD& key, TShiftState shift)
             return;
         }
         if (Grid->Options().Contains(goTabs)) {
-            Grid->HideInplaceEditor();
-            if (Grid->CanFocus())
-                Grid->SetFocus();
+            LeaveToGrid(Grid);
             Grid->TabToNextCell(GetKeyState(VK_SHIFT) < 0 || shift.Contains(ssShift));
             key = 0;
             return;
@@ -207,25 +211,19 @@ void TGridDateTimePicker::KeyDown(WORD& key, TShiftState shift)
     if (key == VK_ESCAPE) {
         SetDate(Grid->DateTimeShown);
         Grid->ValidationPending = false;
-        Grid->HideInplaceEditor();
-        if (Grid->CanFocus())
-            Grid->SetFocus();
+        LeaveToGrid(Grid);
         key = 0;
         return;
     }
     if (key == VK_RETURN) {
-        Grid->HideInplaceEditor();
-        if (Grid->CanFocus())
-            Grid->SetFocus();
+        LeaveToGrid(Grid);
         if (Grid->Navigation()->AdvanceOnEnter)
             Grid->AdvanceToNextCell(Grid->Col(), Grid->Row(), true, true);
         key = 0;
         return;
     }
     if (key == VK_TAB && Grid->EditorWantsTab()) {
-        Grid->HideInplaceEditor();
-        if (Grid->CanFocus())
-            Grid->SetFocus();
+        LeaveToGrid(Grid);
         Grid->TabToNextCell(GetKeyState(VK_SHIFT) < 0 || shift.Contains(ssShift));
         key = 0;
         return;
