@@ -63,6 +63,24 @@ void AdvanceOutOfEditor(TPlusStringGrid* grid)
     grid->AdvanceToNextCell(grid->Col(), grid->Row(), true, true);
 }
 
+// An ending key whose value is in the cell: Tab (when `tabMoves` and with goTabs) moves to the
+// next cell, Return with AdvanceOnEnter to the next cell to edit, any other key ends the edit
+// and moves as the grid does (then true). The key is used up.
+bool EndingKeyToGrid(TPlusStringGrid* grid, WORD& key, TShiftState shift, bool tabMoves)
+{
+    bool byGrid = false;
+    if (key == VK_TAB && tabMoves && grid->Options().Contains(goTabs)) {
+        TabOutOfEditor(grid, shift);
+    } else if (key == VK_RETURN && grid->Navigation()->AdvanceOnEnter) {
+        AdvanceOutOfEditor(grid);
+    } else {
+        grid->EndEditAndMove(key, shift);
+        byGrid = true;
+    }
+    key = 0;
+    return byGrid;
+}
+
 } // namespace
 
 TPlusStringGrid* GridOfOwner(TComponent* owner)
@@ -967,19 +985,8 @@ void TGridSpin::KeyDown(WORD& key, TShiftState shift)
         }
         SetText(Grid->GetCurrentCellText());
     }
-    if (key == VK_TAB && Grid->Options().Contains(goTabs)) {
-        TabOutOfEditor(Grid, shift);
-        key = 0;
-        return;
-    }
-    if (key == VK_RETURN && Grid->Navigation()->AdvanceOnEnter) {
-        AdvanceOutOfEditor(Grid);
-        key = 0;
-        return;
-    }
-    Grid->EndEditAndMove(key, shift);
-    key = 0;
-    TPsgSpinEdit::KeyDown(key, shift);
+    if (EndingKeyToGrid(Grid, key, shift, true))
+        TPsgSpinEdit::KeyDown(key, shift);
 }
 
 void TGridSpin::Change()
@@ -1275,18 +1282,7 @@ void TGridDatePicker::KeyDown(WORD& key, TShiftState shift)
             return;
         }
     }
-    if (key == VK_TAB && Grid->EditorWantsTab() && Grid->Options().Contains(goTabs)) {
-        TabOutOfEditor(Grid, shift);
-        key = 0;
-        return;
-    }
-    if (key == VK_RETURN && Grid->Navigation()->AdvanceOnEnter) {
-        AdvanceOutOfEditor(Grid);
-        key = 0;
-        return;
-    }
-    Grid->EndEditAndMove(key, shift);
-    key = 0;
+    EndingKeyToGrid(Grid, key, shift, Grid->EditorWantsTab());
 }
 
 void TGridDatePicker::KeyPress(char& key)

@@ -381,6 +381,25 @@ TEST_F(GridEditFixture, EveryEditorKindWritesOnExitAndTabAndRestoresOnEsc)
                 grid->SetRowCount(row + 1);
         }
     }
+    // the date picker hands Tab and Return to the grid too, with its date in the cell (its
+    // platform widget keeps Qt's key handling, so the keys go in as messages)
+    for (WPARAM k : {WPARAM(VK_TAB), WPARAM(VK_RETURN)}) {
+        SCOPED_TRACE(int(k));
+        editor = edDateEdit;
+        grid->SetCells(1, 1, "24/12/2024");
+        Go(1, 1);
+        Open();
+        ASSERT_TRUE(grid->GetDatePicker()->Visible());
+        grid->GetDatePicker()->Perform(WM_KEYDOWN, k, 0);
+        Pump();
+        EXPECT_EQ(grid->Cells(1, 1), "24/12/2024");
+        EXPECT_TRUE(grid->Col() != 1 || grid->Row() != 1) << "the key moved on";
+        if (k == VK_TAB)
+            EXPECT_EQ(grid->Col(), 2);
+        grid->HideInplaceEditor();
+        grid->SetFocus();
+        Pump();
+    }
     // the editors without typed text end the edit when the focus leaves them
     struct Silent {
         TEditorType type;
