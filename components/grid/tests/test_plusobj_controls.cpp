@@ -103,6 +103,39 @@ TEST(PlusGridButton, GradientCheckGroupsAndDropDown)
     EXPECT_EQ(d.State(), gbsUp);
 }
 
+// A grouped button that is down shows the checked colour until the mouse is over it; a
+// rounded border leaves the corners out; the drop-down arrow is drawn in the font's colour.
+TEST(PlusGridButton, GroupedDownRoundedAndDropDownFaces)
+{
+    TForm parent(nullptr);
+    auto* grouped = new TPlusGridButton(&parent);
+    grouped->SetParent(&parent);
+    grouped->SetBounds(0, 0, 40, 22);
+    grouped->SetGroupIndex(1);
+    grouped->SetAllowAllUp(true);
+    grouped->SetDown(true);
+    grouped->ColorChecked = clTeal;
+    EXPECT_EQ(Shot(grouped).At(20, 3), ColorToColorRef(clTeal));
+    grouped->Perform(CM_MOUSEENTER, 0, 0);
+    EXPECT_NE(Shot(grouped).At(20, 3), ColorToColorRef(clTeal));
+
+    TPlusGridButton rounded(nullptr);
+    rounded.SetBounds(0, 0, 40, 22);
+    rounded.Rounded = true;
+    rounded.BorderColor = clRed;
+    Shot r(&rounded);
+    EXPECT_EQ(r.At(20, 0), ColorToColorRef(clRed));
+    EXPECT_EQ(r.At(0, 0), COLORREF(0xFFFFFF));
+
+    TPlusGridButton drop(nullptr);
+    drop.SetBounds(0, 0, 40, 22);
+    drop.DropDownButton = true;
+    drop.Font()->Color = clBlue;
+    Shot d(&drop);
+    EXPECT_EQ(d.At(32, 10), ColorToColorRef(clBlue));
+    EXPECT_NE(d.At(32, 4), ColorToColorRef(clBlue));
+}
+
 TEST(PlusGridButton, GroupedButtonsKeepOneDown)
 {
     TCustomControl parent(nullptr);
