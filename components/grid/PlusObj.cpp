@@ -884,13 +884,7 @@ void TPlusGridButton::PaintFlatHotFace(TRect& R)
     }
     if (Rounded)
         pen = clNone;
-    if (end != clNone) {
-        DrawButtonGradient(c, brush, end, false, R, 16, pen);
-    } else {
-        c->Brush->Color = brush;
-        c->Pen->Color = pen == clNone ? brush : pen;
-        c->Rectangle(R);
-    }
+    PaintFlatFill(R, brush, end, pen);
     const TColor edge = state_ == gbsDown ? BorderDownColor : BorderHotColor;
     if (Rounded) {
         R = TRect(R.Left - 1, R.Top - 1, R.Right + 1, R.Bottom + 1);
@@ -908,13 +902,7 @@ void TPlusGridButton::PaintFlatRestingFace(TRect& R)
 {
     TCanvas* c = Canvas();
     if (style_ == tasCheck && down_) {
-        if (ColorCheckedTo != clNone) {
-            DrawButtonGradient(c, ColorChecked, ColorCheckedTo, false, R, 16, BorderDownColor);
-        } else {
-            c->Brush->Color = ColorChecked;
-            c->Pen->Color = BorderDownColor == clNone ? ColorChecked : BorderDownColor;
-            c->Rectangle(R);
-        }
+        PaintFlatFill(R, ColorChecked, ColorCheckedTo, BorderDownColor);
     } else {
         const TColor face = ColorToRGB(Color());
         if (ColorTo != clNone)
@@ -929,6 +917,18 @@ void TPlusGridButton::PaintFlatRestingFace(TRect& R)
         PaintRoundedEdge(R, BorderColor);
     } else {
         RectOutline(c, R, BorderColor);
+    }
+}
+
+void TPlusGridButton::PaintFlatFill(const TRect& R, TColor from, TColor to, TColor edge)
+{
+    TCanvas* c = Canvas();
+    if (to != clNone) {
+        DrawButtonGradient(c, from, to, false, R, 16, edge);
+    } else {
+        c->Brush->Color = from;
+        c->Pen->Color = edge == clNone ? from : edge;
+        c->Rectangle(R);
     }
 }
 

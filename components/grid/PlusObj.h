@@ -541,6 +541,9 @@ private:
     void PaintSystemFace(TRect& R, bool pressed);
     void PaintFlatHotFace(TRect& R);
     void PaintFlatRestingFace(TRect& R);
+    // R in a gradient from `from` to `to` (plain `from` when `to` is clNone) inside an edge
+    // (none: the fill's own colour).
+    void PaintFlatFill(const TRect& R, TColor from, TColor to, TColor edge);
     void PaintRoundedEdge(const TRect& R, TColor edge);
     void PaintExclusiveFace(TRect& R);
     TPoint ContentOffset(bool pressed);
