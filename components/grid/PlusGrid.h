@@ -79,6 +79,13 @@ public:
     int Idx = 0;
     int Height = 0;
     int Level = 0;
+    // Hidden by a contracting node: expanding a node brings back only such rows, so rows hidden
+    // otherwise stay hidden inside an expanded node.
+    bool ByNode = false;
+    // The row's text in the grouped column, taken out of its lines while the grid is grouped by
+    // that column (the shown rows keep it in their group's header row).
+    bool HasGroupText = false;
+    String GroupText;
     // The record's lines, one per real column: the cell's text and its cell record. A record
     // parked with a block of rows (Park) makes its lines from the block when first asked.
     class TLines {
@@ -2857,6 +2864,12 @@ private:
     void InsertRowRange(int row, int count, bool shiftHidden);
     // Brings back hidden rows (their records already out of the list), in real order.
     void RestoreHiddenItems(const std::vector<TGridItem*>& back);
+    // Brings back the rows of real indexes from..to that a contracting node hid.
+    void UnhideNodeRows(int from, int to);
+    bool hidingForNode_ = false; // the rows being hidden go with a contracting node
+    // Around grouping by col: the hidden rows' texts of col leave their lines and come back.
+    void StashHiddenGroupTexts(int col);
+    void RestoreHiddenGroupTexts(int col, int headerCol);
     // Splits the merged ranges that a structure change would cut: ranges that meet the rows
     // (columns) from..to without lying inside them, or with from > to, the ranges that hold
     // both `to` and `from` (a cut between two neighbours).

@@ -125,14 +125,14 @@ void TPlusStringGrid::InsertGroupRows(int col)
     auto closeGroup = [&] {
         if (last > fixedRows && g.Summary) {
             InsertRows(last, 1, true);
-            MarkSummaryRow(last);
+            MarkSummaryRow(DisplayToRealRow(last));
             if (!(g.MergeSummary && g.Summary))
                 GiveGroupColors(GroupSummaryColors(), 0, last, false, false);
             ++last;
-            AddNode(last, r - last + 1);
+            AddNode(DisplayToRealRow(last), r - last + 1);
             ++r;
         } else {
-            AddNode(last, r - last);
+            AddNode(DisplayToRealRow(last), r - last);
         }
     };
     while (r <= RowCount() - 1 - fixedFooters_) {
@@ -152,7 +152,7 @@ void TPlusStringGrid::InsertGroupRows(int col)
         ++r;
     }
     if (last == -1) {
-        AddNode(fixedRows, r - 1);
+        AddNode(DisplayToRealRow(fixedRows), r - 1);
     } else {
         closeGroup();
         if (!g.MergeHeader)
@@ -160,7 +160,7 @@ void TPlusStringGrid::InsertGroupRows(int col)
     }
     if (g.Summary) {
         InsertRows(r, 1, true);
-        MarkSummaryRow(r);
+        MarkSummaryRow(DisplayToRealRow(r));
         if (!(g.MergeSummary && g.Summary))
             GiveGroupColors(GroupSummaryColors(), 0, r, false, true);
     }
@@ -184,6 +184,33 @@ void TPlusStringGrid::MergeGroupRows()
     }
 }
 
+void TPlusStringGrid::StashHiddenGroupTexts(int col)
+{
+    for (TGridItem* item : hiddenRows_) {
+        item->HasGroupText = col < item->LineCount();
+        item->GroupText = item->HasGroupText ? item->LineText(col) : String();
+    }
+}
+
+void TPlusStringGrid::RestoreHiddenGroupTexts(int col, int headerCol)
+{
+    for (TGridItem* item : hiddenRows_) {
+        String text = item->GroupText;
+        if (!item->HasGroupText) {
+            // a row hidden while grouped belongs to the group of the nearest header above it
+            int d = RealToDisplayRow(item->Idx) - 1;
+            while (d >= TBaseGrid::FixedRows() && !IsNodeRow(d))
+                --d;
+            if (d >= TBaseGrid::FixedRows())
+                text = GetRawCell(headerCol, d);
+        }
+        if (col < item->Items->Count())
+            item->Items->Put(col, text);
+        item->HasGroupText = false;
+        item->GroupText.clear();
+    }
+}
+
 void TPlusStringGrid::GroupRowsByColumn(int col)
 {
     // column 0 carries the node marks, so it cannot be the grouped column
@@ -197,6 +224,7 @@ void TPlusStringGrid::GroupRowsByColumn(int col)
     try {
         RecordGroupColumn(col);
         InsertGroupRows(col);
+        StashHiddenGroupTexts(col);
         RemoveCols(col, 1);
         MergeGroupRows();
         if (Col() >= ColCount() || Row() >= RowCount())
@@ -227,6 +255,7 @@ void TPlusStringGrid::Ungroup()
             SetCellText(GroupColumn, 0, GroupColumnHeader);
         if (fixedFooters_ > 0)
             SetCellText(GroupColumn, RowCount() - 1, GroupColumnFooter);
+        RestoreHiddenGroupTexts(GroupColumn, hc);
         String value;
         int r = TBaseGrid::FixedRows();
         while (r <= RowCount() - 1 - fixedFooters_) {
@@ -246,7 +275,7 @@ void TPlusStringGrid::Ungroup()
                 }
             }
             value = GetRawCell(hc, r);
-            RemoveNode(r);
+            RemoveNode(DisplayToRealRow(r));
             if (g.MergeHeader)
                 UnmergeCellRange(1, r);
             ClearRect(0, r, TotalColCount() - 1, r);
@@ -348,7 +377,7 @@ void TPlusStringGrid::SubGroupRowsByColumn(int col)
             }
             if (g.Summary) {
                 InsertRows(r, 1, true);
-                MarkSummaryRow(r);
+                MarkSummaryRow(DisplayToRealRow(r));
                 if (g.MergeSummary) {
                     MergeCellRange(col + 1, r, ColCount() - (col + 1), 1);
                     GiveSummaryColors(col + 1, r, true);

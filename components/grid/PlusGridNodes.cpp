@@ -395,7 +395,7 @@ bool TPlusStringGrid::DoExpandNode(int realRow)
         BeginUpdate();
         try {
             if (e + 1 <= c - 1)
-                UnhideRows(e + 1, c - 1);
+                UnhideNodeRows(e + 1, c - 1);
         } catch (...) {
             EndUpdate();
             throw;
@@ -446,7 +446,9 @@ void TPlusStringGrid::ContractNode(int realRow)
                 if (TControl* control = GetCellControl(1, i + 1))
                     control->SetVisible(false);
                 const int before = RowCount();
+                hidingForNode_ = true;
                 HideRows(DisplayToRealRow(start), DisplayToRealRow(i));
+                hidingForNode_ = false;
                 if (RowCount() == before) {
                     ++i;
                     continue;
@@ -457,9 +459,13 @@ void TPlusStringGrid::ContractNode(int realRow)
                 ++i;
             }
         }
-        if (i - 1 >= start)
+        if (i - 1 >= start) {
+            hidingForNode_ = true;
             HideRows(DisplayToRealRow(start), DisplayToRealRow(i - 1));
+            hidingForNode_ = false;
+        }
     } catch (...) {
+        hidingForNode_ = false;
         InternalRowChange = false;
         throw;
     }
@@ -512,13 +518,16 @@ void TPlusStringGrid::ContractAllNodes()
             a = std::max(e, a + 1);
         }
         const int before = RowCount();
+        hidingForNode_ = true;
         HideRowList(&rows);
+        hidingForNode_ = false;
         // rows that could not go (the grid keeps one row shown) leave their nodes
         // open
         if (rows.Count() > 0 && RowCount() == before)
             for (TCellGraphic* g : marked)
                 g->CellBoolean = false;
     } catch (...) {
+        hidingForNode_ = false;
         EndUpdate();
         throw;
     }

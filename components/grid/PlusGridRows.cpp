@@ -283,6 +283,7 @@ void TPlusStringGrid::HideRows(int from, int to)
         item->Idx = shown[k];
         item->Height = RowHeights(d);
         item->Level = 0;
+        item->ByNode = hidingForNode_;
         item->Items->SetCapacity(total);
         for (int c = 0; c < total; ++c)
             item->Items->AddObject(GetRawCell(c, d), TakeCellProperties(c, d));
@@ -309,6 +310,20 @@ void TPlusStringGrid::UnhideRows(int from, int to)
         return;
     hiddenRows_.erase(std::remove_if(hiddenRows_.begin(), hiddenRows_.end(),
                                      [&](TGridItem* item) { return item->Idx >= from && item->Idx <= to; }),
+                      hiddenRows_.end());
+    RestoreHiddenItems(back);
+}
+
+void TPlusStringGrid::UnhideNodeRows(int from, int to)
+{
+    std::vector<TGridItem*> back;
+    for (TGridItem* item : hiddenRows_)
+        if (item->ByNode && item->Idx >= from && item->Idx <= to)
+            back.push_back(item);
+    if (back.empty())
+        return;
+    hiddenRows_.erase(std::remove_if(hiddenRows_.begin(), hiddenRows_.end(),
+                                     [&](TGridItem* item) { return item->ByNode && item->Idx >= from && item->Idx <= to; }),
                       hiddenRows_.end());
     RestoreHiddenItems(back);
 }

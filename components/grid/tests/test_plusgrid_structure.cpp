@@ -408,6 +408,77 @@ TEST(PlusGridGroups, ContractedGroupsHideTheirRowsAndCalculationsSkipHeaders)
     EXPECT_EQ(f.Column(3, 1), (std::vector<String>{"2", "4", "6", "8", "10"}));
 }
 
+// Rows hidden before grouping stay out of the groups' shown rows and keep their cells: every
+// group gets a node over its shown rows, only the inserted rows are summaries, contracting and
+// expanding leave the hidden rows hidden, and ungrouping gives back every row and cell.
+TEST(PlusGridGroups, HiddenRowsSurviveGroupingContractingAndUngrouping)
+{
+    for (const bool summary : {true, false}) {
+        SCOPED_TRACE(summary ? "with summaries" : "without summaries");
+        StructureGrid f(4, 9);
+        auto* g = f.grid;
+        const char* keys[] = {"A", "A", "A", "B", "B", "C", "C", "C"};
+        for (int r = 1; r <= 8; ++r)
+            g->SetCells(2, r, keys[r - 1]);
+        const auto cellsOf = [&](int row) {
+            std::vector<String> out;
+            for (int c = 0; c < g->ColCount(); ++c)
+                out.push_back(g->GetCellText(c, row));
+            return out;
+        };
+        std::vector<std::vector<String>> before;
+        for (int r = 0; r < g->RowCount(); ++r)
+            before.push_back(cellsOf(r));
+        // one hidden row inside a group, one that opens a group, one inside the last group
+        g->HideRow(2);
+        g->HideRow(4);
+        g->HideRow(7);
+        g->Grouping()->Summary = summary;
+        g->GroupRowsByColumn(2);
+
+        // H header, S summary, D data; the shown data rows are 1, 3 | 5 | 6, 8
+        const String layout = summary ? "-HDDSHDSHDDS" : "-HDDHDHDD";
+        ASSERT_EQ(g->RowCount(), int(layout.size()));
+        EXPECT_EQ(g->NodeCount, 3);
+        EXPECT_EQ(g->HiddenRowCount(), 3);
+        for (int r = 1; r < g->RowCount(); ++r) {
+            EXPECT_EQ(g->IsNodeRow(r), layout[size_t(r)] == 'H') << r;
+            EXPECT_EQ(g->IsSummaryRow(r), layout[size_t(r)] == 'S') << r;
+        }
+
+        g->ContractAllNodes();
+        EXPECT_EQ(g->RowCount(), summary ? 7 : 4);
+        for (int r = 1; r < g->RowCount(); ++r)
+            if (g->IsNodeRow(r))
+                EXPECT_TRUE(g->IsNodeContracted(r)) << r;
+        g->ExpandAllNodes();
+        ASSERT_EQ(g->RowCount(), int(layout.size()));
+        EXPECT_EQ(g->HiddenRowCount(), 3);
+        // the last group closes and opens on its own as well
+        const int last = summary ? 8 : 6;
+        g->ContractNode(g->RealRowIndex(last));
+        EXPECT_EQ(g->RowCount(), int(layout.size()) - 2);
+        g->ExpandNode(g->RealRowIndex(last));
+        EXPECT_EQ(g->RowCount(), int(layout.size()));
+
+        g->Ungroup();
+        EXPECT_EQ(g->NodeCount, 0);
+        EXPECT_EQ(g->ColCount(), 4);
+        EXPECT_EQ(g->GetAllRowCount(), 9);
+        EXPECT_EQ(g->RowCount(), 6);
+        for (const int r : {2, 4, 7})
+            EXPECT_TRUE(g->IsRowHidden(r)) << r;
+        for (int d = 0; d < g->RowCount(); ++d) {
+            EXPECT_FALSE(g->IsNodeRow(d) || g->IsSummaryRow(d)) << d;
+            EXPECT_EQ(cellsOf(d), before[size_t(g->RealRowIndex(d))]) << d;
+        }
+        g->UnhideAllRows();
+        ASSERT_EQ(g->RowCount(), 9);
+        for (int r = 0; r < g->RowCount(); ++r)
+            EXPECT_EQ(cellsOf(r), before[size_t(r)]) << r;
+    }
+}
+
 TEST(PlusGridRows, ShrinkingAndClearingALargeSparseGridTakeWhatLeavesAndKeepTheRest)
 {
     // a grid of many rows that were never written: shrinking and clearing visit only the cells
