@@ -1017,7 +1017,7 @@ bool UniEditingKey(TPlusStringGrid* grid, TCustomEdit* edit, WORD& key, TShiftSt
 {
     if (key == VK_TAB || key == VK_RETURN || key == VK_UP || key == VK_DOWN) {
         if (writeFirst)
-            SetWideCellText(*grid, grid->DisplayToRealColumn(grid->Col()), grid->Row(), edit->WideText());
+            SetEditedWideCellText(*grid, grid->DisplayToRealColumn(grid->Col()), grid->Row(), edit->WideText());
         const bool ok = grid->ValidateWideCell(edit->WideText());
         if (writeFirst || !ok)
             edit->SetWideText(ok ? CurrentWideText(grid) : grid->WideEditText);
@@ -1130,7 +1130,7 @@ template class TGridWideLineEditor<TPsgUniEditBtn, true>;
 void TGridUniMemo::KeyDown(WORD& key, TShiftState shift)
 {
     if (key == VK_TAB) {
-        SetWideCellText(*Grid, Grid->DisplayToRealColumn(Grid->Col()), Grid->Row(), WideText());
+        SetEditedWideCellText(*Grid, Grid->DisplayToRealColumn(Grid->Col()), Grid->Row(), WideText());
         if (!Grid->ValidateWideCell(WideText())) {
             SetWideText(Grid->WideEditText);
             CaretToEnd(this);

@@ -728,7 +728,7 @@ void TPlusStringGrid::WriteWideEditorValue(int realCol, int row, const WideStrin
 {
     if (OnSetEditWideText)
         OnSetEditWideText(this, realCol, row, value);
-    SetWideCellText(*this, realCol, row, value);
+    SetEditedWideCellText(*this, realCol, row, value);
 }
 
 void TPlusStringGrid::CommitSpinEditor(int realCol, int row)
@@ -1105,7 +1105,7 @@ bool TPlusStringGrid::ValidateWideCell(const WideString& value)
             if (OnCellValidateWide)
                 OnCellValidateWide(this, cell.X, cell.Y, s, valid);
             if (valid) {
-                SetWideCellText(*this, cell.X, cell.Y, s);
+                SetEditedWideCellText(*this, cell.X, cell.Y, s);
                 EditStartText = GetRawCell(cell.X, cell.Y);
             } else {
                 SetCellText(cell.X, cell.Y, EditStartText);

@@ -356,18 +356,23 @@ void TPlusStringGrid::PaintBackgroundOutsideCells()
 
 // ---------------------------------------------------------------- one cell
 
-void TPlusStringGrid::DrawPlainCellText(TCanvas* canvas, const String& text, TRect tr, TAlignment hAlign,
-                                        TVAlignment vAlign, bool wordWrap)
+namespace {
+
+// Draws one cell text with the cell's alignment; `draw` (rect, flags) draws the text itself,
+// so that single-byte and wide texts lay out alike.
+template <class Draw>
+void PaintGridCellTextAligned(TCanvas* canvas, bool hasLineBreak, TRect tr, TAlignment hAlign, TVAlignment vAlign,
+                              bool wordWrap, const Draw& draw)
 {
     UINT flags = DT_NOPREFIX | DT_END_ELLIPSIS;
     flags |= hAlign == taRightJustify ? DT_RIGHT : hAlign == taCenter ? DT_CENTER : DT_LEFT;
-    const bool multiLine = wordWrap || text.find('\n') != String::npos;
+    const bool multiLine = wordWrap || hasLineBreak;
     if (multiLine) {
         flags |= DT_WORDBREAK;
         if (vAlign != vtaTop) {
             RECT calc = tr;
             canvas->RequiredState();
-            ::DrawText(canvas->Handle(), text, &calc, flags | DT_CALCRECT);
+            draw(&calc, flags | DT_CALCRECT);
             const int h = calc.bottom - calc.top;
             const int space = tr.Bottom - tr.Top - h;
             if (space > 0)
@@ -386,7 +391,16 @@ void TPlusStringGrid::DrawPlainCellText(TCanvas* canvas, const String& text, TRe
         const int lines = std::max(1, (tr.Bottom - tr.Top) / lineHeight);
         wr.bottom = std::min<LONG>(wr.bottom, tr.Top + lines * lineHeight);
     }
-    ::DrawText(canvas->Handle(), text, &wr, flags);
+    draw(&wr, flags);
+}
+
+} // namespace
+
+void TPlusStringGrid::DrawPlainCellText(TCanvas* canvas, const String& text, TRect tr, TAlignment hAlign,
+                                        TVAlignment vAlign, bool wordWrap)
+{
+    PaintGridCellTextAligned(canvas, text.find('\n') != String::npos, tr, hAlign, vAlign, wordWrap,
+                             [&](RECT* r, UINT flags) { ::DrawText(canvas->Handle(), text, r, flags); });
 }
 
 void TPlusStringGrid::DrawFixedCellEdges(TCanvas* canvas, const TRect& outer)
@@ -525,6 +539,13 @@ void TPlusStringGrid::DrawCellText(TCanvas* canvas, int col, int row, TRect rect
             args.HoverLink = linkHover_ == TPoint(col, row) ? linkHoverAnchor_ : -1;
             THtmlDrawResult result;
             DrawHtml(canvas, text, tr, args, result);
+        } else if (textKind == ctkWide) {
+            // the stored wide form is never shown: its characters are drawn like a plain text
+            const WideString wide = DecodeWideCellText(text);
+            if (!wide.empty())
+                PaintGridCellTextAligned(
+                    canvas, wide.find(u'\n') != WideString::npos, tr, hAlign, vAlign, wordWrap,
+                    [&](RECT* r, UINT flags) { DrawTextW(canvas->Handle(), wide.c_str(), int(wide.size()), r, flags); });
         } else {
             DrawPlainCellText(canvas, text, tr, hAlign, vAlign, wordWrap);
         }

@@ -309,6 +309,23 @@ void SetWideCellText(TBaseGrid& grid, int col, int row, const WideString& text)
     grid.SetRawCell(col, row, EncodeWideCellText(text));
 }
 
+void SetEditedWideCellText(TBaseGrid& grid, int col, int row, const WideString& text)
+{
+    const String raw = grid.GetRawCell(col, row);
+    if (DecodeWideCellText(raw) == text)
+        return;
+    if (raw.rfind(kWideCellMarker, 0) != 0) {
+        const uint8_t rawKind = GetCellTextKind(raw, true);
+        const String plain = WideToString(text);
+        const uint8_t plainKind = GetCellTextKind(plain, true);
+        if (StringToWide(plain) == text && (plainKind == ctkPlain || plainKind == rawKind)) {
+            grid.SetRawCell(col, row, plain);
+            return;
+        }
+    }
+    SetWideCellText(grid, col, row, text);
+}
+
 // ---------------------------------------------------------------- Unicode controls
 
 WideString GetControlWideText(TControl* control)

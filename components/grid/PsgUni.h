@@ -115,6 +115,11 @@ void UnfoldWideChar(TMessage& message);
 bool CellHoldsWideText(TBaseGrid& grid, int col, int row);
 WideString GetWideCellText(TBaseGrid& grid, int col, int row);
 void SetWideCellText(TBaseGrid& grid, int col, int row, const WideString& text);
+// The text a wide editor hands back. An unchanged text leaves the cell as it is. A cell that
+// holds no wide text stays plain while the text converts to the system code page and back
+// unchanged and its plain form reads as the same kind of text (plain, or the cell's own
+// kind); any other text goes into the wide form.
+void SetEditedWideCellText(TBaseGrid& grid, int col, int row, const WideString& text);
 
 // ---------------------------------------------------------------- Unicode controls
 // Their text is WideText/SetWideText (the framework's Text stays the single-byte view): every

@@ -5,6 +5,7 @@
 #include "components/grid/PlusInplaceEdit.h"
 
 #include "components/grid/PsgUni.h"
+#include "platform/framework/ControlHost.h"
 
 #include <QDir>
 #include <QImage>
@@ -477,5 +478,84 @@ TEST_F(GridEditFixture, EveryEditorOpenOverACellIsDrawn)
         grid->HideInplaceEditor();
         grid->SetFocus();
         Pump();
+    }
+}
+
+namespace {
+
+// The texts the grid drew inside a cell during one paint of the whole grid.
+std::vector<String> PaintedTextsOfCell(TPlusStringGrid* grid, int col, int row)
+{
+    TGdiRecorder log;
+    grid->ControlHost()->PaintRecorder = &log;
+    grid->Invalidate();
+    grid->Update();
+    grid->ControlHost()->PaintRecorder = nullptr;
+    const TRect cell = grid->CellRect(col, row);
+    std::vector<String> texts;
+    for (const TGdiRecord& r : log.Records)
+        if (r.Op == "DrawText" && r.Rect.left >= cell.Left && r.Rect.right <= cell.Right && r.Rect.top >= cell.Top &&
+            r.Rect.bottom <= cell.Bottom)
+            texts.push_back(r.Text);
+    return texts;
+}
+
+} // namespace
+
+// A plain cell edited with a wide editor keeps the plain form the user sees (Esc leaves it as
+// it was), and a cell in the wide form is drawn as its text, never as the stored form.
+TEST_F(GridEditFixture, WideEditorsKeepAPlainCellPlainAndWideCellsDrawTheirText)
+{
+    grid->SetOptions(grid->Options() + TGridOptions{goTabs});
+    enum Ending { Return, Esc, Tab, Leave };
+    const TEditorType kinds[] = {edUniEdit, edUniEditBtn, edUniMemo, edUniComboEdit};
+    const String original = "caf\xe9";
+    int row = 1;
+    for (TEditorType kind : kinds) {
+        for (Ending ending : {Return, Esc, Tab, Leave}) {
+            if (kind == edUniMemo && ending == Return)
+                continue; // the memo types a line break
+            SCOPED_TRACE(std::to_string(int(kind)) + " ending " + std::to_string(int(ending)));
+            editor = kind;
+            grid->SetCells(1, row, original);
+            Go(1, row);
+            Open();
+            ASSERT_TRUE(grid->Editing);
+            TWinControl* control = grid->ActiveEditor;
+            Type("s");
+            const WideString shown = GetControlWideText(control);
+            ASSERT_NE(shown, StringToWide(original)) << "the typed letter reached the editor";
+            if (ending == Leave)
+                grid->SetFocus();
+            else
+                Key(ending == Return ? Qt::Key_Return : ending == Tab ? Qt::Key_Tab : Qt::Key_Escape);
+            Pump();
+            grid->HideInplaceEditor();
+            const String expected = ending == Esc ? original : WideToString(shown);
+            EXPECT_EQ(grid->Cells(1, row), expected);
+            const std::vector<String> painted = PaintedTextsOfCell(grid, 1, row);
+            EXPECT_EQ(painted, std::vector<String>{expected});
+            grid->SetFocus();
+            Pump();
+            ++row;
+            if (row >= grid->RowCount())
+                grid->SetRowCount(row + 1);
+        }
+    }
+    // text beyond the code page stays in the wide form and is drawn as its characters
+    struct Wide {
+        WideString text;
+        String painted;
+    } wides[] = {{u"wide \u00e9", "wide \xe9"}, {u"\u65e5\u672c", "??"}, {u"", ""}};
+    Go(2, 1);
+    for (const Wide& w : wides) {
+        SetWideCellText(*grid, 2, 1, w.text);
+        const std::vector<String> painted = PaintedTextsOfCell(grid, 2, 1);
+        EXPECT_EQ(painted, w.text.empty() ? std::vector<String>{} : std::vector<String>{w.painted});
+    }
+    if (const char* dir = std::getenv("QUELM_SHOTS")) {
+        SetWideCellText(*grid, 2, 1, u"\u65e5\u672c\u8a9e \u00e9t\u00e9");
+        Pump();
+        form.Host()->grab().toImage().save(QString::fromUtf8(dir) + "/grid_wide_cells_after_edit.png");
     }
 }
