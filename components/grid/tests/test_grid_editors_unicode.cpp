@@ -1,5 +1,6 @@
 // Wide strings for the Unicode editors: the wide list, its single-byte view, the wide-string
 // routines, character folding and the grid's wide cells.
+#include "components/grid/CellText.h"
 #include "components/grid/PlusGrid.h"
 #include "components/grid/PsgUni.h"
 
@@ -174,4 +175,33 @@ TEST(WideStrings, WideCellsReadBackUnchanged)
     grid->SetCells(2, 2, "caf\xe9");
     EXPECT_FALSE(CellHoldsWideText(*grid, 2, 2));
     EXPECT_EQ(GetWideCellText(*grid, 2, 2), u"caf\u00e9") << "a plain cell converts unchanged";
+}
+
+TEST(WideStrings, AnEditedTextKeepsThePlainFormOnlyWhereItReadsBackTheSame)
+{
+    TForm form(nullptr);
+    auto* grid = new TPlusStringGrid(&form);
+    grid->SetColCount(2);
+    grid->SetRowCount(2);
+    struct Case {
+        const char* what;
+        String before;
+        WideString edited;
+        String after;
+    } cases[] = {
+        {"unchanged", "caf\xe9", u"caf\u00e9", "caf\xe9"},
+        {"fits the code page", "abc", u"ab\u20ac", "ab\x80"},
+        {"beyond the code page", "", u"\u65e5", EncodeWideCellText(u"\u65e5")},
+        {"would read as wide", "x", u"|\\x", EncodeWideCellText(u"|\\x")},
+        {"would read as markup", "x", u"<b>y</b>", EncodeWideCellText(u"<b>y</b>")},
+        {"markup stays markup", "<b>a</b>", u"<b>b</b>", "<b>b</b>"},
+        {"a wide cell stays wide", EncodeWideCellText(u"wide"), u"wider", EncodeWideCellText(u"wider")},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        grid->SetCells(1, 1, c.before);
+        SetEditedWideCellText(*grid, 1, 1, c.edited);
+        EXPECT_EQ(grid->Cells(1, 1), c.after);
+        EXPECT_EQ(GetWideCellText(*grid, 1, 1), c.edited);
+    }
 }
