@@ -891,7 +891,7 @@ protected:
 
 private:
     TSize Measure(const String& hint, int maxWidth);
-    String wideText_; // the decoded wide text of the current hint
+    WideString wideText_; // the decoded wide text of the current hint
     TBitmap measure_;
 };
 

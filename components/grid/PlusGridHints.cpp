@@ -32,11 +32,6 @@ bool IsWideHint(const String& hint)
     return GetCellTextKind(hint, true) == 5;
 }
 
-String WideToUtf8(const WideString& text)
-{
-    return FromQString(WideToQString(text));
-}
-
 } // namespace
 
 TSize THTMLHintWindow::Measure(const String& hint, int maxWidth)
@@ -47,12 +42,13 @@ TSize THTMLHintWindow::Measure(const String& hint, int maxWidth)
     TCanvas* canvas = measure_.Canvas();
     canvas->Font->Assign(Font());
     if (IsWideHint(hint)) {
-        wideText_ = WideToUtf8(DecodeWideCellText(hint));
+        wideText_ = DecodeWideCellText(hint);
         if (!HintFontName.empty())
             canvas->Font->Name = HintFontName;
         canvas->RequiredState();
         RECT r = TRect(0, 0, maxWidth, 0);
-        const int h = ::DrawText(canvas->Handle(), wideText_, &r, DT_NOPREFIX | DT_CALCRECT | DT_SINGLELINE);
+        const int h = DrawTextW(canvas->Handle(), wideText_.c_str(), int(wideText_.size()), &r,
+                                DT_NOPREFIX | DT_CALCRECT | DT_SINGLELINE);
         return TSize{r.right, h};
     }
     wideText_.clear();
@@ -126,7 +122,7 @@ void THTMLHintWindow::Paint()
         canvas->Brush->Style = bsClear;
         canvas->RequiredState();
         RECT r = text;
-        ::DrawText(canvas->Handle(), wideText_, &r, DT_NOPREFIX | DT_SINGLELINE);
+        DrawTextW(canvas->Handle(), wideText_.c_str(), int(wideText_.size()), &r, DT_NOPREFIX | DT_SINGLELINE);
         canvas->Brush->Style = bsSolid;
         return;
     }

@@ -71,6 +71,26 @@ TEST(PlusGridHints, HintWindowSizesAndPlaces)
     const TRect wcalc = w.CalcHintRect(1000, encoded, nullptr);
     w.ActivateHint(TRect(10, 10, 20, 20), encoded);
     EXPECT_EQ(w.ShownRect.Right - w.ShownRect.Left, wcalc.Right + 8);
+    // the wide hint is drawn as its characters
+    TGdiRecorder log;
+    w.ControlHost()->PaintRecorder = &log;
+    w.Invalidate();
+    w.Update();
+    w.ControlHost()->PaintRecorder = nullptr;
+    std::vector<String> painted;
+    for (const TGdiRecord& r : log.Records)
+        if (r.Op == "DrawText")
+            painted.push_back(r.Text);
+    EXPECT_EQ(painted, std::vector<String>{"\xe9t\xe9"});
+    // characters beyond the code page are measured as themselves, not as question marks
+    const TRect cjk = w.CalcHintRect(1000, EncodeWideCellText(u"\u65e5\u672c\u8a9e\u65e5\u672c\u8a9e"), nullptr);
+    const TRect marks = w.CalcHintRect(1000, EncodeWideCellText(u"??????"), nullptr);
+    EXPECT_NE(cjk.Right, marks.Right);
+    if (const char* dir = std::getenv("QUELM_PICTURES")) {
+        w.ActivateHint(TRect(10, 10, 20, 20), EncodeWideCellText(u"\u65e5\u672c\u8a9e \u00e9t\u00e9"));
+        w.Update();
+        w.ControlHost()->SurfaceImage()->save(QString::fromStdString(std::string(dir) + "/grid_wide_hint.png"));
+    }
     // past the screen's right edge: shifted left, 2 pixels inside, same width
     const int sw = Screen->Width();
     w.ActivateHint(TRect(sw - 5, 10, sw, 20), html);
