@@ -2757,6 +2757,9 @@ private:
     // decimals or integers, else are repeated along it; texts that do not convert end the series.
     void SmartPasteSeries(const TGridRect& s, int n);
     void SmartPasteRepeat(const TGridRect& s, int n, bool down);
+    // Whether the last text pasted ended in a row break (its count of fields then includes the
+    // empty one after the break).
+    bool pasteEndedWithRowBreak_ = false;
     // selection resizer, hover looks, drag candidate, filter list
     bool selectionResizing_ = false;
     TGridRect resizeOrigin_;

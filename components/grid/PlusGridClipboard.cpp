@@ -336,6 +336,7 @@ void TPlusStringGrid::SetPastedCellText(int col, int row, const String& text)
 
 int TPlusStringGrid::PasteClipboardAtCell(int col, int row, int& rows, int& cols)
 {
+    pasteEndedWithRowBreak_ = false;
     rows = 0;
     cols = 0;
     const UINT cellsFormat = RegisterClipboardFormat(kCellsFormatName);
@@ -478,6 +479,7 @@ int TPlusStringGrid::PasteTextAtCell(int col, int row, int& rows, int& cols, con
         const bool hadBreak = next != String::npos;
         const String line = text.substr(pos, end - pos);
         const bool emptyRemainder = !hadBreak && line.empty();
+        pasteEndedWithRowBreak_ = emptyRemainder;
         ++rows;
         NotifyPaste(3, i);
         if (!line.empty() && nav.ClipboardPasteAction == paInsert)
@@ -583,13 +585,13 @@ void TPlusStringGrid::SmartPasteRepeat(const TGridRect& s, int n, bool down)
 {
     const int first = down ? s.Top : s.Left;
     const int last = down ? s.Bottom : s.Right;
-    for (int i = first + n - 1; i <= last; ++i) {
+    for (int i = first + n; i <= last; ++i) {
         const int c = down ? s.Left : i;
         const int r = down ? i : s.Top;
         if (!SmartPasteChangeable(c, r, false))
             continue;
-        String value = down ? GetCellText(DisplayToRealColumn(s.Left), r - n + 1)
-                            : GetCellText(DisplayToRealColumn(c - n + 1), s.Top);
+        String value = down ? GetCellText(DisplayToRealColumn(s.Left), r - n)
+                            : GetCellText(DisplayToRealColumn(c - n), s.Top);
         bool allow = true;
         if (i != first && OnClipboardBeforePasteCell)
             OnClipboardBeforePasteCell(this, c, r, value, allow);
@@ -600,7 +602,7 @@ void TPlusStringGrid::SmartPasteRepeat(const TGridRect& s, int n, bool down)
         }
     }
     CellsPasted(TPoint(s.Left, s.Top),
-                down ? GridRect(s.Left, s.Top + n - 1, s.Left, s.Bottom) : GridRect(s.Left + n - 1, s.Top, s.Right, s.Top),
+                down ? GridRect(s.Left, s.Top + n, s.Left, s.Bottom) : GridRect(s.Left + n, s.Top, s.Right, s.Top),
                 true);
 }
 
@@ -666,11 +668,13 @@ void TPlusStringGrid::PasteFromClipboard()
     const int n = PasteClipboardAtCell(Options().Contains(goRowSelect) ? TBaseGrid::FixedCols() : s.Left, s.Top,
                                        rows, cols);
     const int cells = (s.Right - s.Left + 1) * (s.Bottom - s.Top + 1);
+    // the cells the paste wrote: a text ending in a row break counts the empty field after it
+    const int pasted = n - (pasteEndedWithRowBreak_ ? 1 : 0);
     auto finish = [&] {
         NotifyPaste(2, -1);
         CellsChanged(TRect(s.Left, s.Top, s.Right, s.Bottom));
     };
-    if (!navigation_->AllowSmartClipboard || n - 1 == cells) {
+    if (!navigation_->AllowSmartClipboard || pasted == cells) {
         finish();
         return;
     }
@@ -678,10 +682,10 @@ void TPlusStringGrid::PasteFromClipboard()
     try {
         const bool singleCol = s.Left == s.Right;
         const bool singleRow = s.Top == s.Bottom;
-        if (n == 1 && cells > 1)
+        if (pasted == 1 && cells > 1)
             SmartPasteOneValue(s);
-        else if (n > 1 && (singleCol || singleRow) && cells > 1)
-            SmartPasteSeries(s, n);
+        else if (pasted > 1 && (singleCol || singleRow) && cells > 1)
+            SmartPasteSeries(s, pasted);
     } catch (...) {
         EndPaste();
         throw;

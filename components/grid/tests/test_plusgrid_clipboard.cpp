@@ -153,6 +153,9 @@ TEST(Clipboard, SmartFillContinuesSeriesAndRepeats)
         {"integers", "1\r\n2\r\n", {"1", "2", "3", "4", "5"}},
         {"floats", "1.5\r\n2\r\n", {"1.50", "2.00", "2.50", "3.00", "3.50"}},
         {"repeat", "x\r\ny\r\n", {"x", "y", "x", "y", "x"}},
+        {"integers, no final line break", "1\r\n2", {"1", "2", "3", "4", "5"}},
+        {"repeat, no final line break", "x\r\ny", {"x", "y", "x", "y", "x"}},
+        {"one value and a line break", "v\r\n", {"v", "v", "v", "v", "v"}},
         {"months", "15/01/2003\r\n15/02/2003\r\n", {"15/01/2003", "15/02/2003", "15/03/2003", "15/04/2003", "15/05/2003"}},
     };
     for (const auto& c : cases) {
@@ -178,17 +181,34 @@ TEST(Clipboard, SmartFillContinuesSeriesAndRepeats)
         for (int r = 0; r < 2; ++r)
             EXPECT_EQ(f.grid->Cells(c, r), "v");
     // texts pasted into a row repeat along it, the cell under the row untouched
-    ClipFixture row(6, 2);
-    row.grid->SetOptions(row.grid->Options() << goEditing);
-    row.grid->Navigation()->AllowSmartClipboard = true;
-    Clipboard()->SetAsText("x\ty\r\n");
-    row.Select(0, 0, 4, 0);
-    row.grid->PasteFromClipboard();
+    for (const char* clip : {"x\ty\r\n", "x\ty"}) {
+        SCOPED_TRACE(clip);
+        ClipFixture row(6, 2);
+        row.grid->SetOptions(row.grid->Options() << goEditing);
+        row.grid->Navigation()->AllowSmartClipboard = true;
+        Clipboard()->SetAsText(clip);
+        row.Select(0, 0, 4, 0);
+        row.grid->PasteFromClipboard();
+        std::vector<String> got;
+        for (int c = 0; c < 6; ++c)
+            got.push_back(row.grid->Cells(c, 0));
+        EXPECT_EQ(got, (std::vector<String>{"x", "y", "x", "y", "x", ""}));
+        EXPECT_EQ(row.grid->Cells(0, 1), "");
+    }
+    // cells copied in the grid's own cell format repeat with the same period
+    ClipFixture own(6, 2);
+    own.grid->SetOptions(own.grid->Options() << goEditing);
+    own.grid->Navigation()->AllowSmartClipboard = true;
+    own.grid->Navigation()->AllowFmtClipboard = true;
+    own.Fill({{"p", "q"}});
+    own.Select(0, 0, 1, 0);
+    own.grid->CopySelectionToClipboard();
+    own.Select(0, 1, 4, 1);
+    own.grid->PasteFromClipboard();
     std::vector<String> got;
-    for (int c = 0; c < 6; ++c)
-        got.push_back(row.grid->Cells(c, 0));
-    EXPECT_EQ(got, (std::vector<String>{"x", "y", "x", "y", "x", ""}));
-    EXPECT_EQ(row.grid->Cells(0, 1), "");
+    for (int c = 0; c < 5; ++c)
+        got.push_back(own.grid->Cells(c, 1));
+    EXPECT_EQ(got, (std::vector<String>{"p", "q", "p", "q", "p"}));
 }
 
 TEST(Clipboard, CutEmptiesTheSelectionAsOneChange)
