@@ -55,4 +55,29 @@ close
     EXPECT_FALSE(result.driverFailed) << result.Describe();
 }
 
+// The sample grid with rows hidden, grouped by region, every group closed and opened again,
+// ungrouped and all rows shown, with the demo's buttons; the program then closes normally.
+TEST(GridDemoJourney, GroupsAndUngroupsWhileRowsAreHidden)
+{
+    journey::Journey run{GRID_DEMO_PROGRAM};
+    const journey::JourneyResult result = run.Run(R"(
+window ^String grid
+click class=QAbstractButton text=^Hide rows 3-5$
+shot hidden
+click class=QAbstractButton text=^Group by region$
+shot grouped
+click class=QAbstractButton text=^Contract groups$
+shot contracted
+click class=QAbstractButton text=^Expand groups$
+shot expanded
+click class=QAbstractButton text=^Ungroup$
+shot ungrouped
+click class=QAbstractButton text=^Show all rows$
+shot shown
+close
+)");
+    EXPECT_EQ(result.exitStatus, 0) << result.Describe();
+    EXPECT_FALSE(result.driverFailed) << result.Describe();
+}
+
 } // namespace
